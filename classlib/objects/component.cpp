@@ -192,7 +192,10 @@ void TComponent::Notification(TComponent* component, TOperation operation) {
 }
 
 void TComponent::ValidateRename(TComponent* component, const AnsiString& curName, const AnsiString& newName) {
-    if (component && !SameText(curName, newName) && component->FOwner == this && FindComponent(newName))
+    // Also on insertion (the component not yet owned), so that an owner never holds two of one name.
+    if (!component || SameText(curName, newName)) return;
+    TComponent* existing = FindComponent(newName);
+    if (existing && existing != component)
         throw EComponentError("A component named " + newName + " already exists");
 }
 

@@ -866,23 +866,23 @@ void TWriter::DefineBinaryProperty(const AnsiString& name, const TStreamProc&, c
     }
 }
 
-AnsiString TWriter::ReferenceName(TComponent* component) const {
+AnsiString TWriter::ReferenceName(TComponent* component, TComponent* root) const {
     if (!component || component->Name().empty()) return "";
-    if (component == FLookupRoot) return component->Name();
-    if (component->Owner() == FLookupRoot) return component->Name();
+    if (component == root) return component->Name();
+    if (component->Owner() == root) return component->Name();
     AnsiString path = component->Name();
     for (TComponent* o = component->Owner(); o; o = o->Owner()) {
         if (o->Name().empty()) return "";
-        if (o == FLookupRoot) return path;
+        if (o == root) return path;
         path = o->Name() + "." + path;
         if (!o->Owner() || o->Owner()->Owner() == nullptr) break;  // a global root (form, data module)
     }
     return path;
 }
 
-AnsiString TWriter::MethodNameOf(const TMethod& method) const {
-    if (!method.Assigned() || !FLookupRoot || method.Data != FLookupRoot) return "";
-    return FLookupRoot->MethodName(method.Code);
+AnsiString TWriter::MethodNameOf(const TMethod& method, TComponent* root) const {
+    if (!method.Assigned() || !root || method.Data != root) return "";
+    return root->MethodName(method.Code);
 }
 
 void TWriter::WriteProperty(TPersistent* instance, const TPropInfo* prop) {
@@ -943,9 +943,9 @@ void TWriter::WriteProperty(TPersistent* instance, const TPropInfo* prop) {
     }
     case tkMethod: {
         TMethod m = prop->GetMethod(instance);
-        AnsiString name = MethodNameOf(m);
+        AnsiString name = MethodNameOf(m, FLookupRoot);
         AnsiString ancestorName;
-        if (ancestorProp) ancestorName = MethodNameOf(ancestorProp->GetMethod(ancestor));
+        if (ancestorProp) ancestorName = MethodNameOf(ancestorProp->GetMethod(ancestor), FRootAncestor);
         if (ancestorProp ? SameText(name, ancestorName) : name.empty()) return;
         WritePropName(prop->Name());
         if (name.empty()) WriteValue(vaNil);
@@ -956,8 +956,8 @@ void TWriter::WriteProperty(TPersistent* instance, const TPropInfo* prop) {
         TObject* value = prop->GetObject(instance);
         TObject* ancestorValue = ancestorProp ? ancestorProp->GetObject(ancestor) : nullptr;
         if (auto* component = dynamic_cast<TComponent*>(value); component || (!value && ancestorValue)) {
-            AnsiString name = ReferenceName(component);
-            AnsiString ancestorName = ReferenceName(dynamic_cast<TComponent*>(ancestorValue));
+            AnsiString name = ReferenceName(component, FLookupRoot);
+            AnsiString ancestorName = ReferenceName(dynamic_cast<TComponent*>(ancestorValue), FRootAncestor);
             if (ancestorProp ? SameText(name, ancestorName) : name.empty()) return;
             if (component && name.empty()) return;  // an unnamed component cannot be referred to
             WritePropName(prop->Name());

@@ -244,8 +244,8 @@ private:
     void WriteRaw(T value);
     void WritePropName(const AnsiString& name);
     void WriteProperty(TPersistent* instance, const TPropInfo* prop);
-    AnsiString ReferenceName(TComponent* component) const;
-    AnsiString MethodNameOf(const TMethod& method) const;
+    AnsiString ReferenceName(TComponent* component, TComponent* root) const;
+    AnsiString MethodNameOf(const TMethod& method, TComponent* root) const;
 
     std::string FBuffer;
     TComponent* FRootAncestor = nullptr;

@@ -152,7 +152,7 @@ const TTypeInfo* TypeInfoOf() {
 }
 
 namespace kvr_detail {
-template <class T>
+template <class T, class Tag = T>
 const TTypeInfo* OrdinalOf(TTypeKind kind, const char* name) {
     static const TTypeInfo* info = MakeOrdinalType(kind, name, static_cast<Int64>(std::numeric_limits<T>::min()),
                                                    static_cast<Int64>(std::numeric_limits<T>::max()));
@@ -167,7 +167,7 @@ template <> struct TypeInfoTrait<unsigned short> { static const TTypeInfo* Get()
 template <> struct TypeInfoTrait<unsigned int> { static const TTypeInfo* Get() { return OrdinalOf<unsigned int>(tkInteger, "Cardinal"); } };
 template <> struct TypeInfoTrait<long> { static const TTypeInfo* Get() { return OrdinalOf<long>(tkInt64, "Int64"); } };
 template <> struct TypeInfoTrait<long long> { static const TTypeInfo* Get() { return OrdinalOf<long long>(tkInt64, "Int64"); } };
-template <> struct TypeInfoTrait<char> { static const TTypeInfo* Get() { return OrdinalOf<unsigned char>(tkChar, "Char"); } };
+template <> struct TypeInfoTrait<char> { static const TTypeInfo* Get() { return OrdinalOf<unsigned char, char>(tkChar, "Char"); } };
 template <> struct TypeInfoTrait<char16_t> { static const TTypeInfo* Get() { return OrdinalOf<char16_t>(tkWChar, "WideChar"); } };
 template <> struct TypeInfoTrait<float> { static const TTypeInfo* Get() { static const TTypeInfo* i = MakeFloatType("Single", ftSingle); return i; } };
 template <> struct TypeInfoTrait<double> { static const TTypeInfo* Get() { static const TTypeInfo* i = MakeFloatType("Double", ftDouble); return i; } };

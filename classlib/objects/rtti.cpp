@@ -1,0 +1,212 @@
+#include "classlib/objects/rtti.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "classlib/objects/component.h"
+#include "classlib/objects/textform.h"
+#include "classlib/rtl/strutils.h"
+
+namespace {
+
+const TPropInfo* Need(const TObject* instance, const AnsiString& name) {
+    if (!instance) throw EPropertyError("Property " + name + " of a nil object");
+    const TPropInfo* p = instance->ClassType()->FindProp(name);
+    if (!p) throw EPropertyError("Property " + name + " does not exist");
+    return p;
+}
+
+[[noreturn]] void Invalid(const TPropInfo* prop, const AnsiString& value) {
+    throw EPropertyError("Invalid property value '" + value + "' for " + prop->Name());
+}
+
+bool ParseInt(const AnsiString& text, Int64& value) {
+    AnsiString t = Trim(text);
+    if (t.empty()) return false;
+    const char* first = t.data();
+    const char* last = t.data() + t.size();
+    bool negative = false;
+    if (*first == '-' || *first == '+') {
+        negative = *first == '-';
+        ++first;
+    }
+    int base = 10;
+    if (first < last && *first == '$') {
+        base = 16;
+        ++first;
+    } else if (last - first > 2 && first[0] == '0' && (first[1] == 'x' || first[1] == 'X')) {
+        base = 16;
+        first += 2;
+    }
+    std::uint64_t u = 0;
+    auto [p, ec] = std::from_chars(first, last, u, base);
+    if (ec != std::errc() || p != last) return false;
+    if (base == 10 && u > static_cast<std::uint64_t>(INT64_MAX) + (negative ? 1 : 0)) return false;
+    value = negative ? static_cast<Int64>(0 - u) : static_cast<Int64>(u);
+    return true;
+}
+
+}  // namespace
+
+const TPropInfo* GetPropInfo(const TObject* instance, const AnsiString& name) {
+    return instance ? instance->ClassType()->FindProp(name) : nullptr;
+}
+
+const TPropInfo* GetPropInfo(TClass cls, const AnsiString& name) { return cls ? cls->FindProp(name) : nullptr; }
+
+bool IsPublishedProp(const TObject* instance, const AnsiString& name) { return GetPropInfo(instance, name) != nullptr; }
+
+TTypeKind PropType(const TObject* instance, const AnsiString& name) { return Need(instance, name)->Kind(); }
+
+bool PropIsType(const TObject* instance, const AnsiString& name, TTypeKind kind) {
+    return PropType(instance, name) == kind;
+}
+
+Int64 GetOrdProp(TObject* instance, const AnsiString& name) { return Need(instance, name)->GetOrd(instance); }
+void SetOrdProp(TObject* instance, const AnsiString& name, Int64 value) { Need(instance, name)->SetOrd(instance, value); }
+Int64 GetInt64Prop(TObject* instance, const AnsiString& name) { return GetOrdProp(instance, name); }
+void SetInt64Prop(TObject* instance, const AnsiString& name, Int64 value) { SetOrdProp(instance, name, value); }
+Extended GetFloatProp(TObject* instance, const AnsiString& name) { return Need(instance, name)->GetFloat(instance); }
+void SetFloatProp(TObject* instance, const AnsiString& name, Extended value) {
+    Need(instance, name)->SetFloat(instance, value);
+}
+AnsiString GetStrProp(TObject* instance, const AnsiString& name) { return Need(instance, name)->GetStr(instance); }
+void SetStrProp(TObject* instance, const AnsiString& name, const AnsiString& value) {
+    Need(instance, name)->SetStr(instance, value);
+}
+WideString GetWideStrProp(TObject* instance, const AnsiString& name) {
+    return Need(instance, name)->GetWideStr(instance);
+}
+void SetWideStrProp(TObject* instance, const AnsiString& name, const WideString& value) {
+    Need(instance, name)->SetWideStr(instance, value);
+}
+TObject* GetObjectProp(TObject* instance, const AnsiString& name) { return Need(instance, name)->GetObject(instance); }
+void SetObjectProp(TObject* instance, const AnsiString& name, TObject* value) {
+    Need(instance, name)->SetObject(instance, value);
+}
+TMethod GetMethodProp(TObject* instance, const AnsiString& name) { return Need(instance, name)->GetMethod(instance); }
+void SetMethodProp(TObject* instance, const AnsiString& name, const TMethod& value) {
+    Need(instance, name)->SetMethod(instance, value);
+}
+
+AnsiString GetEnumProp(TObject* instance, const AnsiString& name) {
+    const TPropInfo* p = Need(instance, name);
+    return GetEnumName(p->PropType(), p->GetOrd(instance));
+}
+
+void SetEnumProp(TObject* instance, const AnsiString& name, const AnsiString& value) {
+    const TPropInfo* p = Need(instance, name);
+    int v = GetEnumValue(p->PropType(), Trim(value));
+    if (v < 0) Invalid(p, value);
+    p->SetOrd(instance, v);
+}
+
+AnsiString GetSetProp(TObject* instance, const AnsiString& name, bool brackets) {
+    const TPropInfo* p = Need(instance, name);
+    return SetToString(p->PropType(), static_cast<std::uint64_t>(p->GetOrd(instance)), brackets);
+}
+
+void SetSetProp(TObject* instance, const AnsiString& name, const AnsiString& value) {
+    const TPropInfo* p = Need(instance, name);
+    p->SetOrd(instance, static_cast<Int64>(StringToSet(p->PropType(), value)));
+}
+
+AnsiString GetPropText(TObject* instance, const AnsiString& name) {
+    return GetPropText(instance, Need(instance, name));
+}
+
+AnsiString GetPropText(TObject* instance, const TPropInfo* prop) {
+    const TTypeInfo* type = prop->PropType();
+    switch (type->Kind) {
+    case tkInteger:
+    case tkInt64: {
+        Int64 v = prop->GetOrd(instance);
+        AnsiString ident;
+        if (IntToIdentOfType(type->Name(), v, ident)) return ident;
+        return std::to_string(v);
+    }
+    case tkChar:
+        return AnsiString(1, static_cast<char>(prop->GetOrd(instance)));
+    case tkWChar:
+        return std::to_string(prop->GetOrd(instance));
+    case tkEnumeration:
+        return GetEnumName(type, prop->GetOrd(instance));
+    case tkSet:
+        return SetToString(type, static_cast<std::uint64_t>(prop->GetOrd(instance)), true);
+    case tkFloat: {
+        double d = prop->GetFloat(instance);
+        return std::isfinite(d) ? FormFloatToText(d) : AnsiString();
+    }
+    case tkString:
+    case tkLString:
+        return prop->GetStr(instance);
+    case tkWString: {
+        AnsiString r;
+        for (char16_t ch : prop->GetWideStr(instance)) r += ch < 0x80 ? static_cast<char>(ch) : '?';
+        return r;
+    }
+    case tkClass: {
+        auto* c = dynamic_cast<TComponent*>(prop->GetObject(instance));
+        return c ? c->Name() : AnsiString();
+    }
+    case tkMethod: {
+        TMethod m = prop->GetMethod(instance);
+        return m.Data ? m.Data->MethodName(m.Code) : AnsiString();
+    }
+    default:
+        return "";
+    }
+}
+
+void SetPropText(TObject* instance, const AnsiString& name, const AnsiString& value) {
+    SetPropText(instance, Need(instance, name), value);
+}
+
+void SetPropText(TObject* instance, const TPropInfo* prop, const AnsiString& value) {
+    const TTypeInfo* type = prop->PropType();
+    switch (type->Kind) {
+    case tkInteger:
+    case tkInt64:
+    case tkWChar: {
+        Int64 v;
+        if (!IdentToIntOfType(type->Name(), Trim(value), v) && !ParseInt(value, v)) Invalid(prop, value);
+        prop->SetOrd(instance, v);
+        break;
+    }
+    case tkChar:
+        if (value.size() != 1) Invalid(prop, value);
+        prop->SetOrd(instance, static_cast<Byte>(value[0]));
+        break;
+    case tkEnumeration: {
+        int v = GetEnumValue(type, Trim(value));
+        Int64 n;
+        if (v < 0 && ParseInt(value, n) && n >= type->MinValue && n <= type->MaxValue) v = static_cast<int>(n);
+        if (v < 0) Invalid(prop, value);
+        prop->SetOrd(instance, v);
+        break;
+    }
+    case tkSet:
+        prop->SetOrd(instance, static_cast<Int64>(StringToSet(type, value)));
+        break;
+    case tkFloat: {
+        AnsiString t = Trim(value);
+        double d = 0;
+        auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), d);
+        if (t.empty() || ec != std::errc() || p != t.data() + t.size()) Invalid(prop, value);
+        prop->SetFloat(instance, d);
+        break;
+    }
+    case tkString:
+    case tkLString:
+        prop->SetStr(instance, value);
+        break;
+    case tkWString: {
+        WideString w;
+        for (char ch : value) w += static_cast<unsigned char>(ch) < 0x80 ? static_cast<char16_t>(ch) : u'?';
+        prop->SetWideStr(instance, w);
+        break;
+    }
+    default:
+        Invalid(prop, value);
+    }
+}
