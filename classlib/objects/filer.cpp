@@ -619,27 +619,29 @@ TComponent* TReader::ReadComponent(TComponent* parent) {
     AnsiString name = ReadStr();
     TComponent* previous = FCurrent;
     TComponent* component = nullptr;
+    // Until the component has its name, errors name it by the stream's name.
+    FCurrent = nullptr;
+    FPropPath = name.empty() ? className : name;
     try {
         if (flags & ffInherited) {
             component = FOwner ? FOwner->FindComponent(name) : nullptr;
-            if (!component) {
-                FCurrent = nullptr;
-                FPropPath = name;
-                Error("Ancestor for '" + name + "' not found");
-            }
+            if (!component) Error("Ancestor for '" + name + "' not found");
         } else {
             TClass cls = FindComponentClass(className);
             component = cls->CreateComponent(FOwner);
             FContext->AddCreated(component);
             component->FComponentState.Include(csLoading);
-            FCurrent = component;
             if (!name.empty()) component->SetName(name);
+            FCurrent = component;
+            FPropPath.clear();
             if (flags & ffInline) {
                 component->SetInline(true);
                 // A frame brings its own streams: its components, owned by the frame.
                 ReadClassStreams(component, *FContext);
             }
         }
+        FCurrent = component;
+        FPropPath.clear();
         if (std::find(FContext->Loaded.begin(), FContext->Loaded.end(), component) == FContext->Loaded.end()) {
             FContext->Loaded.push_back(component);
             component->FComponentState.Include(csLoading);
@@ -649,8 +651,6 @@ TComponent* TReader::ReadComponent(TComponent* parent) {
     } catch (const EReadError&) {
         throw;
     } catch (const Exception& e) {
-        FPropPath.clear();
-        if (!FCurrent) FPropPath = name;
         Error(e.Message());
     }
     ReadData(component);

@@ -423,6 +423,8 @@ private:
             ConvertString();
             break;
         case toSymbol:
+            if (IsSymbol("end") || IsSymbol("object") || IsSymbol("inherited") || IsSymbol("inline"))
+                Error("Property value expected but " + TokenText() + " found");
             if (SameText(FValue, "True")) PutByte(vaTrue);
             else if (SameText(FValue, "False")) PutByte(vaFalse);
             else if (SameText(FValue, "nil")) PutByte(vaNil);

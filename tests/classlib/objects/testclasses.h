@@ -31,7 +31,7 @@ public:
     void Assign(TPersistent* source) override;
 
 private:
-    AnsiString FName = "Arial";
+    AnsiString FName;
     int FSize = 9;
     int FColor = static_cast<int>(0x80000008u);  // clWindowText
     Byte FCharset = 1;
