@@ -20,14 +20,21 @@ namespace {
 std::mutex gSettingsLock;
 std::optional<AnsiString> gDriveRoot;
 
-bool IsSeparatorByte(char c) { return c == '\\' || c == '/'; }
-bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+bool IsSeparatorByte(char c) {
+    return c == '\\' || c == '/';
+}
+bool IsAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+char AsciiUpper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
 
 // Index where the last character of s starts (npos for ''), so a trail byte 0x5C is never taken for "\".
 std::size_t LastCharStart(const AnsiString& s) {
     std::size_t last = AnsiString::npos;
-    for (std::size_t i = 0; i < s.size(); i += CharLength(s, i)) last = i;
+    for (std::size_t i = 0; i < s.size(); i += CharLength(s, i))
+        last = i;
     return last;
 }
 
@@ -40,8 +47,12 @@ std::size_t LastDelimiter(const AnsiString& s, const char* delimiters) {
     return found;
 }
 
-bool HasDriveLetter(const AnsiString& s) { return s.size() >= 2 && IsAsciiLetter(s[0]) && s[1] == ':'; }
-bool IsSharePath(const AnsiString& s) { return s.size() >= 2 && IsSeparatorByte(s[0]) && IsSeparatorByte(s[1]); }
+bool HasDriveLetter(const AnsiString& s) {
+    return s.size() >= 2 && IsAsciiLetter(s[0]) && s[1] == ':';
+}
+bool IsSharePath(const AnsiString& s) {
+    return s.size() >= 2 && IsSeparatorByte(s[0]) && IsSeparatorByte(s[1]);
+}
 
 enum class TPathKind { Drive, Share, Rooted, Relative };
 
@@ -49,7 +60,7 @@ enum class TPathKind { Drive, Share, Rooted, Relative };
 struct TPathParts {
     TPathKind Kind = TPathKind::Relative;
     char Drive = 0;
-    std::vector<AnsiString> Parts;  // for a share, the server and the share come first
+    std::vector<AnsiString> Parts; // for a share, the server and the share come first
     bool Trailing = false;
 };
 
@@ -85,7 +96,9 @@ TPathParts SplitSystemPath(const AnsiString& path) {
     return r;
 }
 
-bool IsDots(const AnsiString& part) { return part == "." || part == ".."; }
+bool IsDots(const AnsiString& part) {
+    return part == "." || part == "..";
+}
 
 // Resolves "." and ".." without climbing above the drive, the share or the root.
 void ResolveDots(TPathParts& p) {
@@ -170,7 +183,8 @@ AnsiString NormaliseNativeFolder(AnsiString folder) {
         if (c == '/' && !r.empty() && r.back() == '/') continue;
         r += c;
     }
-    while (!r.empty() && r.back() == '/') r.pop_back();
+    while (!r.empty() && r.back() == '/')
+        r.pop_back();
     return r;
 }
 
@@ -204,7 +218,7 @@ std::vector<AnsiString> CommandLine() {
     return args;
 }
 
-}  // namespace
+} // namespace
 
 AnsiString DriveRoot() {
     {
@@ -218,8 +232,10 @@ AnsiString DriveRoot() {
 
 void SetDriveRoot(const AnsiString& nativeFolder) {
     std::lock_guard<std::mutex> lock(gSettingsLock);
-    if (nativeFolder.empty()) gDriveRoot.reset();
-    else gDriveRoot = NormaliseNativeFolder(nativeFolder);
+    if (nativeFolder.empty())
+        gDriveRoot.reset();
+    else
+        gDriveRoot = NormaliseNativeFolder(nativeFolder);
 }
 
 AnsiString NativePath(const AnsiString& systemPath) {
@@ -230,8 +246,10 @@ AnsiString NativePath(const AnsiString& systemPath) {
     case TPathKind::Drive:
         ResolveDots(p);
         r = DriveRoot() + "/" + AnsiString(1, p.Drive);
-        if (!p.Parts.empty()) r += "/" + Join(p.Parts, 0, '/');
-        else if (systemPath.size() > 2) r += "/";
+        if (!p.Parts.empty())
+            r += "/" + Join(p.Parts, 0, '/');
+        else if (systemPath.size() > 2)
+            r += "/";
         break;
     case TPathKind::Share:
         ResolveDots(p);
@@ -377,7 +395,8 @@ bool SaveFileBytes(const AnsiString& fileName, const AnsiString& content) {
     }
     if (exists && !S_ISREG(st.st_mode)) return false;
     std::size_t slash = target.rfind('/');
-    AnsiString folder = slash == AnsiString::npos ? AnsiString(".") : target.substr(0, slash == 0 ? 1 : slash);
+    AnsiString folder =
+        slash == AnsiString::npos ? AnsiString(".") : target.substr(0, slash == 0 ? 1 : slash);
     AnsiString base = slash == AnsiString::npos ? target : target.substr(slash + 1);
 
     static std::atomic<unsigned> counter{0};
@@ -445,8 +464,9 @@ AnsiString ExtractFileDir(const AnsiString& fileName) {
     }
     if (at == AnsiString::npos) return AnsiString();
     // Keep the separator of a root ("C:\", "\"), drop any other.
-    bool rootSeparator = before == AnsiString::npos || (CharLength(fileName, before) == 1 &&
-                                                        (IsSeparatorByte(fileName[before]) || fileName[before] == ':'));
+    bool rootSeparator =
+        before == AnsiString::npos ||
+        (CharLength(fileName, before) == 1 && (IsSeparatorByte(fileName[before]) || fileName[before] == ':'));
     if (IsSeparatorByte(fileName[at]) && !rootSeparator) return fileName.substr(0, at);
     return fileName.substr(0, at + 1);
 }
@@ -474,15 +494,20 @@ AnsiString IncludeTrailingBackslash(const AnsiString& s) {
     return s + "\\";
 }
 
-AnsiString IncludeTrailingPathDelimiter(const AnsiString& s) { return IncludeTrailingBackslash(s); }
+AnsiString IncludeTrailingPathDelimiter(const AnsiString& s) {
+    return IncludeTrailingBackslash(s);
+}
 
 AnsiString ExcludeTrailingBackslash(const AnsiString& s) {
     std::size_t last = LastCharStart(s);
-    if (last != AnsiString::npos && CharLength(s, last) == 1 && IsSeparatorByte(s[last])) return s.substr(0, last);
+    if (last != AnsiString::npos && CharLength(s, last) == 1 && IsSeparatorByte(s[last]))
+        return s.substr(0, last);
     return s;
 }
 
-AnsiString ExcludeTrailingPathDelimiter(const AnsiString& s) { return ExcludeTrailingBackslash(s); }
+AnsiString ExcludeTrailingPathDelimiter(const AnsiString& s) {
+    return ExcludeTrailingBackslash(s);
+}
 
 AnsiString ExpandFileName(const AnsiString& fileName) {
     if (fileName.empty()) return AnsiString();
@@ -523,7 +548,9 @@ int ParamCount() {
     return n > 0 ? static_cast<int>(n) - 1 : 0;
 }
 
-AnsiString GetTempPath() { return IncludeTrailingBackslash(SystemPath(NativeTempFolder())); }
+AnsiString GetTempPath() {
+    return IncludeTrailingBackslash(SystemPath(NativeTempFolder()));
+}
 
 AnsiString GetUserName() {
     AnsiString name;

@@ -29,13 +29,13 @@ AnsiString NativePath(const AnsiString& systemPath);
 AnsiString SystemPath(const AnsiString& nativePath);
 
 // Existence and changes. Each returns false on any failure and never raises.
-bool FileExists(const AnsiString& fileName);       // a file, not a folder
+bool FileExists(const AnsiString& fileName); // a file, not a folder
 bool DirectoryExists(const AnsiString& directory);
-bool ForceDirectories(const AnsiString& directory);  // creates every missing parent; true when it exists
-bool CreateDir(const AnsiString& directory);         // one level; false when it exists or the parent is missing
-bool RemoveDir(const AnsiString& directory);         // an empty folder
+bool ForceDirectories(const AnsiString& directory); // creates every missing parent; true when it exists
+bool CreateDir(const AnsiString& directory); // one level; false when it exists or the parent is missing
+bool RemoveDir(const AnsiString& directory); // an empty folder
 bool DeleteFile(const AnsiString& fileName);
-bool RenameFile(const AnsiString& oldName, const AnsiString& newName);  // false when newName exists
+bool RenameFile(const AnsiString& oldName, const AnsiString& newName); // false when newName exists
 
 // Whole-file helpers, bytes as they are on disk.
 bool ReadFileBytes(const AnsiString& fileName, AnsiString& content);
@@ -46,14 +46,14 @@ bool AppendFileBytes(const AnsiString& fileName, const AnsiString& bytes);
 bool SaveFileBytes(const AnsiString& fileName, const AnsiString& content);
 
 // Path texts. A separator is "\" or "/" at the start of a character; ":" ends a drive.
-bool IsPathDelimiter(const AnsiString& s, int index);  // 1-based
-AnsiString ExtractFileDrive(const AnsiString& fileName);  // "C:" or "\\server\share", else ''
-AnsiString ExtractFilePath(const AnsiString& fileName);   // up to and with the last separator or ":"
-AnsiString ExtractFileDir(const AnsiString& fileName);    // the same without a trailing separator (but "C:\")
-AnsiString ExtractFileName(const AnsiString& fileName);   // after the last separator or ":"
-AnsiString ExtractFileExt(const AnsiString& fileName);    // ".ext" of the name, else ''
+bool IsPathDelimiter(const AnsiString& s, int index);    // 1-based
+AnsiString ExtractFileDrive(const AnsiString& fileName); // "C:" or "\\server\share", else ''
+AnsiString ExtractFilePath(const AnsiString& fileName);  // up to and with the last separator or ":"
+AnsiString ExtractFileDir(const AnsiString& fileName);   // the same without a trailing separator (but "C:\")
+AnsiString ExtractFileName(const AnsiString& fileName);  // after the last separator or ":"
+AnsiString ExtractFileExt(const AnsiString& fileName);   // ".ext" of the name, else ''
 AnsiString ChangeFileExt(const AnsiString& fileName, const AnsiString& extension);
-AnsiString IncludeTrailingBackslash(const AnsiString& s);  // '' gives "\", as the class library did
+AnsiString IncludeTrailingBackslash(const AnsiString& s); // '' gives "\", as the class library did
 AnsiString IncludeTrailingPathDelimiter(const AnsiString& s);
 AnsiString ExcludeTrailingBackslash(const AnsiString& s);
 AnsiString ExcludeTrailingPathDelimiter(const AnsiString& s);
@@ -62,10 +62,10 @@ AnsiString ExpandFileName(const AnsiString& fileName);
 
 // The process and its environment, in system form.
 AnsiString GetCurrentDir();
-AnsiString GetModuleFileName();     // the executable's full path
-AnsiString ParamStr(int index);     // 0 the executable, 1.. the command-line arguments, '' beyond
+AnsiString GetModuleFileName(); // the executable's full path
+AnsiString ParamStr(int index); // 0 the executable, 1.. the command-line arguments, '' beyond
 int ParamCount();
-AnsiString GetTempPath();           // TMPDIR, else /tmp; with a trailing "\"
+AnsiString GetTempPath(); // TMPDIR, else /tmp; with a trailing "\"
 // The logon name. The platform asked for it with a buffer of 32 characters: a longer name (32 or more)
 // fails, and a failure gives ''.
 AnsiString GetUserName();

@@ -35,12 +35,16 @@ class TEnvironmentValue {
 public:
     TEnvironmentValue(const char* name, const char* value) : FName(name) {
         if (const char* old = std::getenv(name)) FOld = old;
-        if (value) ::setenv(name, value, 1);
-        else ::unsetenv(name);
+        if (value)
+            ::setenv(name, value, 1);
+        else
+            ::unsetenv(name);
     }
     ~TEnvironmentValue() {
-        if (FOld) ::setenv(FName, FOld->c_str(), 1);
-        else ::unsetenv(FName);
+        if (FOld)
+            ::setenv(FName, FOld->c_str(), 1);
+        else
+            ::unsetenv(FName);
     }
 
 private:
@@ -64,7 +68,7 @@ protected:
     std::string FDrives;
 };
 
-}  // namespace
+} // namespace
 
 TEST(PathMapping, SystemToNativeAndBack) {
     SetACP(936);
@@ -72,7 +76,7 @@ TEST(PathMapping, SystemToNativeAndBack) {
     struct Case {
         const char* system;
         const char* native;
-        const char* back;  // SystemPath(native)
+        const char* back; // SystemPath(native)
     };
     const Case cases[] = {
         {"C:\\Temp", "/r/drives/C/Temp", "C:\\Temp"},
@@ -139,8 +143,8 @@ TEST(PathText, Extraction) {
         {"C:\\a", "C:", "C:\\", "C:\\", "a", ""},
         {"C:\\Temp\\", "C:", "C:\\Temp\\", "C:\\Temp", "", ""},
         {"C:name.txt", "C:", "C:", "C:", "name.txt", ".txt"},
-        {"\\\\server\\share\\dir\\f.ini", "\\\\server\\share", "\\\\server\\share\\dir\\", "\\\\server\\share\\dir",
-         "f.ini", ".ini"},
+        {"\\\\server\\share\\dir\\f.ini", "\\\\server\\share", "\\\\server\\share\\dir\\",
+         "\\\\server\\share\\dir", "f.ini", ".ini"},
         {"\\\\server\\share", "\\\\server\\share", "\\\\server\\", "\\\\server", "share", ""},
         {"\\a", "", "\\", "\\", "a", ""},
         {"C:\\dir.d\\name", "C:", "C:\\dir.d\\", "C:\\dir.d", "name", ""},
@@ -214,11 +218,11 @@ TEST_F(FilesTest, ExpandFileName) {
 
 TEST_F(FilesTest, ForceDirectoriesCreatesMissingParents) {
     EXPECT_FALSE(DirectoryExists("C:\\Veltrane"));
-    EXPECT_FALSE(CreateDir("C:\\Veltrane\\Log"));  // one level only
+    EXPECT_FALSE(CreateDir("C:\\Veltrane\\Log")); // one level only
     EXPECT_TRUE(ForceDirectories("C:\\Veltrane\\Log\\2026\\"));
     EXPECT_TRUE(std::filesystem::is_directory(FDrives + "/C/Veltrane/Log/2026"));
     EXPECT_TRUE(DirectoryExists("C:\\Veltrane\\Log"));
-    EXPECT_TRUE(ForceDirectories("C:\\Veltrane\\Log"));  // already there
+    EXPECT_TRUE(ForceDirectories("C:\\Veltrane\\Log")); // already there
     EXPECT_TRUE(ForceDirectories("\\\\server\\share\\a\\b"));
     EXPECT_TRUE(std::filesystem::is_directory(FDrives + "/UNC/server/share/a/b"));
     EXPECT_TRUE(CreateDir("C:\\Veltrane\\New"));
@@ -230,7 +234,7 @@ TEST_F(FilesTest, ForceDirectoriesCreatesMissingParents) {
     EXPECT_FALSE(DirectoryExists("C:\\Veltrane\\file"));
     EXPECT_FALSE(ForceDirectories(""));
 
-    EXPECT_FALSE(RemoveDir("C:\\Veltrane\\Log"));  // not empty
+    EXPECT_FALSE(RemoveDir("C:\\Veltrane\\Log")); // not empty
     EXPECT_TRUE(RemoveDir("C:\\Veltrane\\New"));
 }
 
@@ -241,17 +245,17 @@ TEST_F(FilesTest, FileHelpers) {
     EXPECT_TRUE(AppendFileBytes(log, "[1] \xB1\x5C\r\n"));
     EXPECT_TRUE(AppendFileBytes(log, "[2]\r\n"));
     EXPECT_TRUE(FileExists(log));
-    EXPECT_FALSE(FileExists("C:\\Log"));  // a folder is not a file
+    EXPECT_FALSE(FileExists("C:\\Log")); // a folder is not a file
     AnsiString content = "old";
     EXPECT_TRUE(ReadFileBytes(log, content));
     EXPECT_EQ(content, "[1] \xB1\x5C\r\n[2]\r\n");
-    EXPECT_FALSE(AppendFileBytes("C:\\Missing\\a.log", "x"));  // the folder is not created
+    EXPECT_FALSE(AppendFileBytes("C:\\Missing\\a.log", "x")); // the folder is not created
     EXPECT_FALSE(ReadFileBytes("C:\\Missing\\a.log", content));
-    EXPECT_EQ(content, "[1] \xB1\x5C\r\n[2]\r\n");  // untouched on failure
+    EXPECT_EQ(content, "[1] \xB1\x5C\r\n[2]\r\n"); // untouched on failure
 
     EXPECT_FALSE(RenameFile("C:\\Log\\none", "C:\\Log\\b.log"));
     ASSERT_TRUE(AppendFileBytes("C:\\Log\\b.log", "b"));
-    EXPECT_FALSE(RenameFile(log, "C:\\Log\\b.log"));  // never over an existing file
+    EXPECT_FALSE(RenameFile(log, "C:\\Log\\b.log")); // never over an existing file
     ASSERT_TRUE(ReadFileBytes("C:\\Log\\b.log", content));
     EXPECT_EQ(content, "b");
     EXPECT_TRUE(RenameFile(log, "C:\\Log\\c.log"));
