@@ -9,9 +9,9 @@
 //   GBB0A1=$B0A1       the GB pair B0 A1 and the BIG5 code of its traditional form
 //   GB----=$0000       an ordinal that no GB pair has (the rows AA..AF of the first area)
 // The reader keeps the lines that do not start with "[", tells the tables apart by the tag at the start,
-// and takes the code from the value after "=": "$" and four upper-case hexadecimal digits. A pair without a counterpart (no character,
-// a user-defined character, a form the other code page cannot hold) has the code 0000, which reads as a
-// blank text, so the conversion falls back to the system's for it.
+// and takes the code from the value after "=": "$" and four upper-case hexadecimal digits. A pair without a
+// counterpart (no character, a user-defined character, a form the other code page cannot hold) has the code
+// 0000, which reads as a blank text, so the conversion falls back to the system's for it.
 //
 // Usage: make_language <output file>
 #include <unicode/translit.h>
@@ -29,7 +29,7 @@ namespace {
 int GBOrdinal(unsigned lead, unsigned trail) {
     if (((lead >= 0xA1 && lead <= 0xA9) || (lead >= 0xB0 && lead <= 0xF7)) && trail >= 0xA1 && trail <= 0xFE)
         return static_cast<int>(lead * 94 + trail) - 15295;
-    const unsigned u = trail - 0x40;  // unsigned: a trail below 0x40 wraps round and fails every test
+    const unsigned u = trail - 0x40; // unsigned: a trail below 0x40 wraps round and fails every test
     if (lead >= 0x81 && lead <= 0xA0 && u <= 190) return static_cast<int>(lead * 191 + u) - 16461;
     if (lead >= 0xAA && lead <= 0xFE && u <= 96) return static_cast<int>(lead * 97 + u) - 2200;
     if ((lead == 0xA8 || lead == 0xA9) && u <= 96) return static_cast<int>(lead * 97 + u) + 6239;
@@ -65,8 +65,8 @@ bool Decode(UConverter* converter, const std::string& bytes, icu::UnicodeString&
     UErrorCode status = U_ZERO_ERROR;
     UChar buffer[8];
     ucnv_reset(converter);
-    const int32_t length = ucnv_toUChars(converter, buffer, 8, bytes.data(), static_cast<int32_t>(bytes.size()),
-                                         &status);
+    const int32_t length =
+        ucnv_toUChars(converter, buffer, 8, bytes.data(), static_cast<int32_t>(bytes.size()), &status);
     if (U_FAILURE(status)) return false;
     text.setTo(buffer, length);
     return true;
@@ -76,8 +76,8 @@ bool Encode(UConverter* converter, const icu::UnicodeString& text, std::string& 
     UErrorCode status = U_ZERO_ERROR;
     char buffer[16];
     ucnv_reset(converter);
-    const int32_t length = ucnv_fromUChars(converter, buffer, sizeof buffer, text.getBuffer(), text.length(),
-                                           &status);
+    const int32_t length =
+        ucnv_fromUChars(converter, buffer, sizeof buffer, text.getBuffer(), text.length(), &status);
     if (U_FAILURE(status)) return false;
     bytes.assign(buffer, static_cast<std::size_t>(length));
     return true;
@@ -104,7 +104,7 @@ unsigned Counterpart(unsigned lead, unsigned trail, UConverter* from, icu::Trans
 }
 
 struct TEntry {
-    unsigned Pair = 0;  // lead << 8 | trail; 0 for an ordinal that no pair has
+    unsigned Pair = 0; // lead << 8 | trail; 0 for an ordinal that no pair has
     unsigned Code = 0;
 };
 
@@ -115,7 +115,8 @@ bool FillTable(std::vector<TEntry>& table, int (*ordinal)(unsigned, unsigned), u
             const int index = ordinal(lead, trail);
             if (index < 0) continue;
             if (index >= static_cast<int>(table.size()) || table[index].Pair != 0) {
-                std::fprintf(stderr, "make_language: ordinal %d of %02X%02X out of place\n", index, lead, trail);
+                std::fprintf(stderr, "make_language: ordinal %d of %02X%02X out of place\n", index, lead,
+                             trail);
                 return false;
             }
             table[index] = {lead << 8 | trail, Counterpart(lead, trail, from, transform, to)};
@@ -141,7 +142,7 @@ std::unique_ptr<icu::Transliterator> OpenTransform(const char* id) {
     return U_SUCCESS(status) ? std::move(transform) : nullptr;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) {

@@ -3,20 +3,19 @@
 #include <unicode/translit.h>
 #include <unicode/unistr.h>
 
-#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
 
-#include "standins/outside/common/outsidecp.h"
+#include "classlib/rtl/codepages.h"
 
 #define QV_EXPORT __attribute__((visibility("default")))
 
 namespace {
 
-// One transliterator per direction, created on first use; a transliterator is not safe to run on two
-// threads at once, so each runs under its own lock.
+// One transliterator per direction, created once on first use. ICU does not promise that one
+// transliterator may run on two threads at once, so each runs under its own lock.
 class TTransform {
 public:
     explicit TTransform(const char* id) {
@@ -25,7 +24,7 @@ public:
         if (U_FAILURE(status)) FTransliterator.reset();
     }
 
-    // Without the transform (ICU data missing) the text still changes code page unchanged in form.
+    // Without the transform (its ICU data missing) the text only changes code page.
     void Apply(icu::UnicodeString& text) {
         if (FTransliterator == nullptr) return;
         std::lock_guard<std::mutex> lock(FLock);
@@ -49,14 +48,11 @@ TTransform& TraditionalToSimplified() {
 
 std::string Convert(const char* text, unsigned fromCodePage, unsigned toCodePage, TTransform& transform) {
     if (text == nullptr || *text == '\0') return {};
-    const WideString wide = outsidecp::ToWide(AnsiString(text, std::strlen(text)), fromCodePage);
+    const WideString wide = AnsiToWide(AnsiString(text, std::strlen(text)), fromCodePage);
     icu::UnicodeString unicode(wide.data(), static_cast<int32_t>(wide.size()));
     transform.Apply(unicode);
     const WideString converted(unicode.getBuffer(), static_cast<std::size_t>(unicode.length()));
-    std::string result = outsidecp::FromWide(converted, toCodePage);
-    // A NUL inside would cut the caller's copy short; the source had none, so none may come out.
-    result.erase(std::remove(result.begin(), result.end(), '\0'), result.end());
-    return result;
+    return WideToAnsi(converted, toCodePage);
 }
 
 // Nothing may escape through the C boundary: a conversion that cannot finish gives an empty text.
@@ -70,7 +66,7 @@ const char* Run(std::string& buffer, const char* text, unsigned fromCodePage, un
     return buffer.c_str();
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -87,5 +83,4 @@ QV_EXPORT const char* BIG5toGB(const char* text) {
 QV_EXPORT void GetBIG5Data(void) {}
 QV_EXPORT void GetGBData(void) {}
 QV_EXPORT void SaveOrder(void) {}
-
 }

@@ -8,18 +8,15 @@
 #include <libxml/xpath.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <mutex>
 #include <unordered_set>
 
 #include "classlib/rtl/codepages.h"
 #include "classlib/rtl/exceptions.h"
+#include "classlib/rtl/files.h"
 #include "standins/outside/xmldom/xmlencoding.h"
 
 namespace xmldom {
@@ -34,7 +31,8 @@ public:
     Tree& operator=(const Tree&) = delete;
     ~Tree() {
         // Detached nodes take their names from the document's dictionary: free them first.
-        for (xmlNodePtr root : FDetached) xmlFreeNode(root);
+        for (xmlNodePtr root : FDetached)
+            xmlFreeNode(root);
         xmlFreeDoc(FDoc);
     }
 
@@ -57,7 +55,7 @@ private:
         if (node->type == XML_ELEMENT_NODE)
             for (xmlAttrPtr attr = node->properties; attr != nullptr; attr = attr->next)
                 if (IsReferenced(reinterpret_cast<xmlNodePtr>(attr))) return true;
-        if (node->type == XML_ENTITY_REF_NODE) return false;  // its children belong to the declaration
+        if (node->type == XML_ENTITY_REF_NODE) return false; // its children belong to the declaration
         for (xmlNodePtr child = node->children; child != nullptr; child = child->next)
             if (IsReferenced(child)) return true;
         return false;
@@ -70,13 +68,23 @@ private:
 
 namespace {
 
-xmlNodePtr AsNode(void* handle) { return static_cast<xmlNodePtr>(handle); }
-const xmlChar* X(const std::string& utf8) { return reinterpret_cast<const xmlChar*>(utf8.c_str()); }
-const char* C(const xmlChar* text) { return reinterpret_cast<const char*>(text); }
+xmlNodePtr AsNode(void* handle) {
+    return static_cast<xmlNodePtr>(handle);
+}
+const xmlChar* X(const std::string& utf8) {
+    return reinterpret_cast<const xmlChar*>(utf8.c_str());
+}
+const char* C(const xmlChar* text) {
+    return reinterpret_cast<const char*>(text);
+}
 
 // Texts in and out: the system code page of the moment on the module's side, UTF-8 inside libxml2.
-std::string In(const AnsiString& text) { return ToUtf8(text, GetACP()); }
-AnsiString Out(const char* utf8, std::size_t length) { return FromUtf8(utf8, length, GetACP()); }
+std::string In(const AnsiString& text) {
+    return AnsiToUtf8(text);
+}
+AnsiString Out(const char* utf8, std::size_t length) {
+    return Utf8ToAnsi(AnsiString(utf8, length));
+}
 AnsiString Out(const xmlChar* utf8) {
     return utf8 == nullptr ? AnsiString() : Out(C(utf8), std::strlen(C(utf8)));
 }
@@ -86,7 +94,9 @@ AnsiString OwnedOut(xmlChar* utf8) {
     return result;
 }
 
-[[noreturn]] void Fail(const AnsiString& message) { throw EOleError(message); }
+[[noreturn]] void Fail(const AnsiString& message) {
+    throw EOleError(message);
+}
 
 void SilentGeneric(void*, const char*, ...) {}
 void SilentStructured(void*, xmlErrorPtr) {}
@@ -169,7 +179,8 @@ void ClearCounts(xmlNodePtr node) {
         for (xmlAttrPtr attr = node->properties; attr != nullptr; attr = attr->next)
             ClearCounts(reinterpret_cast<xmlNodePtr>(attr));
     if (node->type == XML_ENTITY_REF_NODE) return;
-    for (xmlNodePtr child = node->children; child != nullptr; child = child->next) ClearCounts(child);
+    for (xmlNodePtr child = node->children; child != nullptr; child = child->next)
+        ClearCounts(child);
 }
 
 // The children of an element or attribute give way to one text (none for an empty value).
@@ -193,7 +204,8 @@ xmlAttrPtr FindAttribute(xmlNodePtr element, const std::string& name) {
     if (element->type != XML_ELEMENT_NODE) return nullptr;
     for (xmlAttrPtr attr = element->properties; attr != nullptr; attr = attr->next) {
         std::string qualified;
-        if (attr->ns != nullptr && attr->ns->prefix != nullptr) qualified = C(attr->ns->prefix) + std::string(":");
+        if (attr->ns != nullptr && attr->ns->prefix != nullptr)
+            qualified = C(attr->ns->prefix) + std::string(":");
         qualified += C(attr->name);
         if (qualified == name) return attr;
     }
@@ -205,7 +217,9 @@ NodePtr Wrap(const std::shared_ptr<Tree>& tree, xmlNodePtr node) {
     return std::make_shared<Node>(NodeRef(tree, node));
 }
 
-NodePtr Wrap(const NodeRef& ref) { return ref.Handle() == nullptr ? nullptr : std::make_shared<Node>(ref); }
+NodePtr Wrap(const NodeRef& ref) {
+    return ref.Handle() == nullptr ? nullptr : std::make_shared<Node>(ref);
+}
 
 // Serializes through libxml2 into the system code page; characters it cannot hold become references.
 class TSerializer {
@@ -266,7 +280,8 @@ void XPathError(void* userData, xmlErrorPtr error) {
 }
 
 std::string TrimRight(std::string text) {
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
     return text;
 }
 
@@ -293,7 +308,7 @@ std::vector<NodeRef> Select(const NodeRef& ref, const AnsiString& xpath, bool fi
     const int count = set != nullptr ? set->nodeNr : 0;
     for (int i = 0; i < count; ++i) {
         xmlNodePtr found = set->nodeTab[i];
-        if (found == nullptr || found->type == XML_NAMESPACE_DECL) continue;  // not a tree node
+        if (found == nullptr || found->type == XML_NAMESPACE_DECL) continue; // not a tree node
         nodes.emplace_back(ref.SharedTree(), found);
         if (firstOnly) break;
     }
@@ -315,10 +330,12 @@ bool ReadDeclaration(const char* text, std::size_t length, std::string& encoding
     std::size_t at = declaration.find("encoding");
     if (at == std::string::npos) return true;
     at += 8;
-    while (at < declaration.size() && std::strchr(" \t\r\n", declaration[at]) != nullptr) ++at;
+    while (at < declaration.size() && std::strchr(" \t\r\n", declaration[at]) != nullptr)
+        ++at;
     if (at >= declaration.size() || declaration[at] != '=') return true;
     ++at;
-    while (at < declaration.size() && std::strchr(" \t\r\n", declaration[at]) != nullptr) ++at;
+    while (at < declaration.size() && std::strchr(" \t\r\n", declaration[at]) != nullptr)
+        ++at;
     if (at >= declaration.size() || (declaration[at] != '"' && declaration[at] != '\'')) return true;
     const char quote = declaration[at++];
     const std::size_t close = declaration.find(quote, at);
@@ -352,8 +369,8 @@ TParseOutcome Parse(const char* data, std::size_t length, const char* url, bool 
         if (!first.Set) CaptureFirst(&first, xmlCtxtGetLastError(context));
         std::string reason = TrimRight(first.Message);
         if (reason.empty()) reason = "The document has no document element.";
-        outcome.Error = std::make_shared<ParseError>(first.Set ? first.Code : -1, Out(reason.data(), reason.size()),
-                                                     first.Line, first.Column);
+        outcome.Error = std::make_shared<ParseError>(
+            first.Set ? first.Code : -1, Out(reason.data(), reason.size()), first.Line, first.Column);
         if (doc != nullptr) xmlFreeDoc(doc);
     } else {
         std::string declared;
@@ -376,20 +393,16 @@ std::shared_ptr<Tree> EmptyTree() {
     return std::make_shared<Tree>(doc, false);
 }
 
-// The file system takes "/" separated UTF-8 names; the system writes "\" separated code-page names.
-std::string NativeFileName(const AnsiString& fileName) {
-    std::string name = In(fileName);
-    for (char& c : name)
-        if (c == '\\') c = '/';
-    return name;
-}
-
-}  // namespace
+} // namespace
 
 // ---------------------------------------------------------------------------------------------------
 
-NodeRef::NodeRef(std::shared_ptr<Tree> tree, void* node) : FTree(std::move(tree)), FNode(node) { Retain(); }
-NodeRef::NodeRef(const NodeRef& other) : FTree(other.FTree), FNode(other.FNode) { Retain(); }
+NodeRef::NodeRef(std::shared_ptr<Tree> tree, void* node) : FTree(std::move(tree)), FNode(node) {
+    Retain();
+}
+NodeRef::NodeRef(const NodeRef& other) : FTree(other.FTree), FNode(other.FNode) {
+    Retain();
+}
 NodeRef& NodeRef::operator=(const NodeRef& other) {
     if (this != &other) {
         NodeRef copy(other);
@@ -400,7 +413,9 @@ NodeRef& NodeRef::operator=(const NodeRef& other) {
     }
     return *this;
 }
-NodeRef::~NodeRef() { Release(); }
+NodeRef::~NodeRef() {
+    Release();
+}
 
 // The count of node objects on a libxml2 node lives in its application field.
 void NodeRef::Retain() {
@@ -422,7 +437,8 @@ AnsiString Node::nodeName() const {
     switch (node->type) {
     case XML_ELEMENT_NODE:
     case XML_ATTRIBUTE_NODE:
-        if (node->ns != nullptr && node->ns->prefix != nullptr) return Out(node->ns->prefix) + ":" + Out(node->name);
+        if (node->ns != nullptr && node->ns->prefix != nullptr)
+            return Out(node->ns->prefix) + ":" + Out(node->name);
         return Out(node->name);
     case XML_TEXT_NODE:
         return "#text";
@@ -461,7 +477,9 @@ std::optional<AnsiString> Node::nodeValue() const {
     }
 }
 
-AnsiString Node::text() const { return OwnedOut(xmlNodeGetContent(AsNode(FRef.Handle()))); }
+AnsiString Node::text() const {
+    return OwnedOut(xmlNodeGetContent(AsNode(FRef.Handle())));
+}
 
 void Node::setText(const AnsiString& value) {
     xmlNodePtr node = AsNode(FRef.Handle());
@@ -565,7 +583,8 @@ NodePtr Node::appendChild(const NodePtr& newChild) {
     }
     if (parent->type == XML_DOCUMENT_NODE && child->type == XML_ELEMENT_NODE) {
         xmlNodePtr root = xmlDocGetRootElement(tree.Doc());
-        if (root != nullptr && root != child) Fail("Only one top level element is allowed in an XML document.");
+        if (root != nullptr && root != child)
+            Fail("Only one top level element is allowed in an XML document.");
     }
     if (newChild->Ref().TreeOf() != &tree) {
         // A node of another document: its copy comes in, the original stays where it is.
@@ -592,14 +611,16 @@ NodePtr NodeList::item(long index) const {
 
 long NamedNodeMap::length() const {
     long count = 0;
-    for (xmlAttrPtr attr = AsNode(FElement.Handle())->properties; attr != nullptr; attr = attr->next) ++count;
+    for (xmlAttrPtr attr = AsNode(FElement.Handle())->properties; attr != nullptr; attr = attr->next)
+        ++count;
     return count;
 }
 
 NodePtr NamedNodeMap::item(long index) const {
     if (index < 0) return nullptr;
     xmlAttrPtr attr = AsNode(FElement.Handle())->properties;
-    for (; attr != nullptr && index > 0; attr = attr->next) --index;
+    for (; attr != nullptr && index > 0; attr = attr->next)
+        --index;
     return Wrap(FElement.SharedTree(), reinterpret_cast<xmlNodePtr>(attr));
 }
 
@@ -610,7 +631,9 @@ NodePtr NamedNodeMap::getNamedItem(const AnsiString& name) const {
 
 // ---------------------------------------------------------------------------------------------------
 
-DocumentPtr Document::Create() { return std::make_shared<Document>(); }
+DocumentPtr Document::Create() {
+    return std::make_shared<Document>();
+}
 
 Document::Document() : Node(NodeRef()), FParseError(std::make_shared<ParseError>()) {
     EnsureLibrary();
@@ -624,18 +647,13 @@ void Document::Adopt(std::shared_ptr<Tree> tree) {
 
 bool Document::load(const AnsiString& fileName) {
     EnsureLibrary();
-    const std::string native = NativeFileName(fileName);
-    std::ifstream file(native, std::ios::binary);
-    std::string data;
-    if (file.is_open()) data.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    if (!file.is_open() || file.bad()) {
-        const int error = errno;
+    AnsiString data;
+    if (!ReadFileBytes(fileName, data)) {
         Adopt(EmptyTree());
-        FParseError = std::make_shared<ParseError>(
-            -1, "Cannot open file " + fileName + ": " + Out(std::strerror(error), std::strlen(std::strerror(error))),
-            0, 0);
+        FParseError = std::make_shared<ParseError>(-1, "Cannot open file " + fileName + ".", 0, 0);
         return false;
     }
+    const AnsiString native = NativePath(fileName);
     TParseOutcome outcome = Parse(data.data(), data.size(), native.c_str(), false);
     FParseError = outcome.Error;
     const bool loaded = outcome.Parsed != nullptr;
@@ -684,20 +702,8 @@ void Document::save(const AnsiString& fileName) {
     xmlBufferFree(buffer);
     if (!written) Fail("The document cannot be written.");
 
-    // Written beside the target and moved over it, so a failed write leaves the old file whole.
-    const std::string native = NativeFileName(fileName);
-    const std::string temporary = native + ".tmp";
-    bool ok = false;
-    if (std::FILE* file = std::fopen(temporary.c_str(), "wb")) {
-        ok = std::fwrite(content.data(), 1, content.size(), file) == content.size();
-        ok = std::fclose(file) == 0 && ok;
-    }
-    if (ok) ok = std::rename(temporary.c_str(), native.c_str()) == 0;
-    if (!ok) {
-        const int error = errno;
-        std::remove(temporary.c_str());
-        Fail("Cannot save file " + fileName + ": " + Out(std::strerror(error), std::strlen(std::strerror(error))));
-    }
+    // The file is replaced whole or not at all.
+    if (!SaveFileBytes(fileName, content)) Fail("Cannot save file " + fileName + ".");
 }
 
-}  // namespace xmldom
+} // namespace xmldom

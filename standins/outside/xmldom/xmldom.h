@@ -37,7 +37,7 @@ enum TNodeType {
     NODE_NOTATION = 12
 };
 
-class Tree;  // one parsed libxml2 document and the nodes detached from it
+class Tree; // one parsed libxml2 document and the nodes detached from it
 class Node;
 class NodeList;
 class NamedNodeMap;
@@ -179,7 +179,7 @@ private:
     ParseErrorPtr FParseError;
 };
 
-}  // namespace xmldom
+} // namespace xmldom
 
 // The class factory the system creates its documents with.
 struct CoDOMDocument {

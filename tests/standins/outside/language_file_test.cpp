@@ -28,7 +28,9 @@ int BIG5Ordinal(unsigned lead, unsigned trail) {
     return ordinal < 0 ? -1 : ordinal;
 }
 
-bool PassesGBLeadTest(unsigned lead, unsigned trail) { return lead >= 0x81 && trail != 0x7F; }
+bool PassesGBLeadTest(unsigned lead, unsigned trail) {
+    return lead >= 0x81 && trail != 0x7F;
+}
 bool PassesBIG5LeadTest(unsigned lead, unsigned trail) {
     return lead >= 0x80 && ((trail >= 0x40 && trail <= 0x7E) || (trail >= 0xA1 && trail <= 0xFE));
 }
@@ -57,8 +59,8 @@ std::optional<unsigned> Code(const std::string& value) {
 }
 
 struct TTables {
-    std::vector<unsigned> BIG5;  // entry i: the GB code of the character of BIG5 ordinal i
-    std::vector<unsigned> GB;    // entry i: the BIG5 code of the character of GB ordinal i
+    std::vector<unsigned> BIG5; // entry i: the GB code of the character of BIG5 ordinal i
+    std::vector<unsigned> GB;   // entry i: the BIG5 code of the character of GB ordinal i
     std::string Error;
 };
 
@@ -105,18 +107,18 @@ protected:
 
 TTables* LanguageFileTest::FTables = nullptr;
 
-}  // namespace
+} // namespace
 
 TEST(LanguageOrdinals, MatchTheKnownValues) {
     struct TCase {
         unsigned Pair;
         int GB;
-        int BIG5;  // -2: not a case for that table
+        int BIG5; // -2: not a case for that table
     };
     const TCase cases[] = {
-        {0xA1A1, 0, 63},          {0xF7FE, 8177, -2},  {0x8140, 8178, -1},  {0xAA40, 14290, -2},
-        {0xA840, 22535, -2},      {0xA9A0, 22728, -2}, {0xB0A1, 1410, -2},  {0xA140, -1, 0},
-        {0xA17E, -1, 62},         {0xA440, -2, 471},   {0x817F, 8241, -1},  {0xA1A0, -1, -1},
+        {0xA1A1, 0, 63},     {0xF7FE, 8177, -2},  {0x8140, 8178, -1}, {0xAA40, 14290, -2},
+        {0xA840, 22535, -2}, {0xA9A0, 22728, -2}, {0xB0A1, 1410, -2}, {0xA140, -1, 0},
+        {0xA17E, -1, 62},    {0xA440, -2, 471},   {0x817F, 8241, -1}, {0xA1A0, -1, -1},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Pair);
@@ -148,8 +150,8 @@ TEST_F(LanguageFileTest, CoversEveryOrdinal) {
 TEST_F(LanguageFileTest, MapsKnownCharactersBothWays) {
     struct TCase {
         const char* Character;
-        unsigned GB;    // the simplified form in GB
-        unsigned BIG5;  // the traditional form in BIG5
+        unsigned GB;   // the simplified form in GB
+        unsigned BIG5; // the traditional form in BIG5
     };
     const TCase cases[] = {
         {"国/國", 0xB9FA, 0xB0EA}, {"这/這", 0xD5E2, 0xB36F}, {"发/發", 0xB7A2, 0xB56F},
@@ -162,7 +164,7 @@ TEST_F(LanguageFileTest, MapsKnownCharactersBothWays) {
         EXPECT_EQ(BIG5Entry(c.BIG5), c.GB);
     }
     // A traditional character written in GB maps to itself in BIG5.
-    EXPECT_EQ(GBEntry(0x87F8), 0xB0EAu);  // 國 in GBK
+    EXPECT_EQ(GBEntry(0x87F8), 0xB0EAu); // 國 in GBK
 }
 
 TEST_F(LanguageFileTest, LeavesPairsWithoutACounterpartEmpty) {
@@ -170,7 +172,8 @@ TEST_F(LanguageFileTest, LeavesPairsWithoutACounterpartEmpty) {
     EXPECT_EQ(GBEntry(0x817F), 0u);   // no character at all
     EXPECT_EQ(BIG5Entry(0xFFFE), 0u); // no lead byte of BIG5
     EXPECT_EQ(BIG5Entry(0xFA40), 0u); // user-defined
-    for (int ordinal = 846; ordinal < 1410; ++ordinal) EXPECT_EQ(FTables->GB[ordinal], 0u);  // the gap
+    for (int ordinal = 846; ordinal < 1410; ++ordinal)
+        EXPECT_EQ(FTables->GB[ordinal], 0u); // the gap
 }
 
 // Every code filled in is a double-byte character of the other table's code page.
