@@ -374,7 +374,9 @@ TParseOutcome Parse(const char* data, std::size_t length, const char* url, bool 
         if (doc != nullptr) xmlFreeDoc(doc);
     } else {
         std::string declared;
-        const bool hasDeclaration = ReadDeclaration(data, length, declared);
+        // A file in UTF-16 shows its declaration only through the encoding libxml2 read from it.
+        const bool hasDeclaration =
+            ReadDeclaration(data, length, declared) || (!ignoreEncoding && doc->encoding != nullptr);
         if (ignoreEncoding && !declared.empty()) {
             // The text was read as given; its declared encoding is kept for saving.
             if (doc->encoding != nullptr) xmlFree(const_cast<xmlChar*>(doc->encoding));

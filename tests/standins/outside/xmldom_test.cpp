@@ -293,6 +293,8 @@ TEST_F(XmlDomTest, XmlTextKeepsTheDeclarationAndCharactersOutsideTheCodePage) {
 
     SetACP(950);
     EXPECT_EQ(doc->documentElement()->xml(), "<a t=\"&#54620;&#44397;\">\xA4\xA4\xA4\xE5&#54620;</a>");
+    SetACP(1252);
+    EXPECT_EQ(doc->documentElement()->xml(), "<a t=\"&#54620;&#44397;\">&#20013;&#25991;&#54620;</a>");
     SetACP(936);
 
     DocumentPtr template_ = Loaded("<?xml version=\"1.0\" encoding=\"GB2312\"?><!-- 用户设置 --><MT_User/>");
