@@ -39,36 +39,12 @@ struct TVarArrayData {
 
 namespace {
 
-// PLACEHOLDER until the code-page conversion service lands in codepages.h: ASCII passes, every other
-// character becomes '?'.
-WideString PlaceholderAnsiToWide(const AnsiString& text, unsigned codePage) {
-    (void)codePage;
-    WideString out;
-    for (std::size_t i = 0; i < text.size();) {
-        const int len = CharLength(text, i);
-        const auto c = static_cast<unsigned char>(text[i]);
-        out += len == 1 && c < 0x80 ? static_cast<char16_t>(c) : u'?';
-        i += static_cast<std::size_t>(len);
-    }
-    return out;
-}
-
-AnsiString PlaceholderWideToAnsi(const WideString& text, unsigned codePage) {
-    (void)codePage;
-    AnsiString out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) ++i;
-        out += c < 0x80 ? static_cast<char>(c) : '?';
-    }
-    return out;
-}
-
+// Wide text and bytes meet in the system's ANSI code page, as the class library's conversions did.
 WideString ToWide(const AnsiString& text) {
-    return PlaceholderAnsiToWide(text, GetACP());
+    return AnsiToWide(text, GetACP());
 }
 AnsiString ToAnsi(const WideString& text) {
-    return PlaceholderWideToAnsi(text, GetACP());
+    return WideToAnsi(text, GetACP());
 }
 
 const char* SimpleTypeName(TVarType t) {

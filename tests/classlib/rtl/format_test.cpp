@@ -107,6 +107,7 @@ TEST_F(FormatTest, DoubleByteTextIsNeverCut) {
     EXPECT_EQ(Format("%.3s", {"浏览"}), "浏");
     EXPECT_EQ(Format("%.4s", {"浏览"}), "浏览");
     EXPECT_EQ(Format("单号%s：%d", {"A1", 5}), "单号A1：5");
+    EXPECT_EQ(Format("%s", {WideString(u"浏览")}), "浏览");
 }
 
 TEST_F(FormatTest, MismatchesRaise) {

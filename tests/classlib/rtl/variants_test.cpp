@@ -474,9 +474,16 @@ TEST(VariantDispatch, HoldsAReference) {
 TEST(Variant, WideTextThroughTheSystemCodePage) {
     const unsigned saved = GetACP();
     SetACP(936);
-    EXPECT_EQ(Variant(u"ASCII 123").AsString(), "ASCII 123");
-    EXPECT_EQ(Variant("ASCII 123").AsWideString(), u"ASCII 123");
+    EXPECT_EQ(Variant(u"浏览 A1").AsString(), "浏览 A1");
+    EXPECT_EQ(Variant("浏览 A1").AsWideString(), u"浏览 A1");
+    EXPECT_EQ(VarToWideStr(Variant("单号")), u"单号");
+    EXPECT_TRUE(Variant("浏览") == Variant(u"浏览"));
     EXPECT_EQ(VarType(VarAsType(Variant(u"x"), varString)), varString);
     EXPECT_EQ(VarType(VarAsType(Variant("x"), varOleStr)), varOleStr);
+    SetACP(950);
+    EXPECT_EQ(Variant(u"中文").AsString(), "\xA4\xA4\xA4\xE5");
+    EXPECT_EQ(Variant("\xA4\xA4\xA4\xE5").AsWideString(), u"中文");
+    SetACP(1252);
+    EXPECT_EQ(Variant(u"caf\u00E9").AsString(), "caf\xE9");
     SetACP(saved);
 }
