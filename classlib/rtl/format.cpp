@@ -516,25 +516,12 @@ private:
 
     AnsiString Directive(std::size_t& i) {
         // An index ("%1:s") sets the argument of this directive and of the ones after it.
-        const std::size_t start = i;
-        const std::size_t saveNext = FNext;
-        if (i < FFormat.size() && (FFormat[i] == '*' || (FFormat[i] >= '0' && FFormat[i] <= '9'))) {
-            const bool star = FFormat[i] == '*';
+        if (i < FFormat.size() && FFormat[i] >= '0' && FFormat[i] <= '9') {
             std::size_t j = i;
-            const int index = star ? 0 : ReadNumber(j, false);
-            if (star) ++j;
+            const int index = ReadNumber(j, false);
             if (j < FFormat.size() && FFormat[j] == ':') {
-                FNext = star ? saveNext : static_cast<std::size_t>(index);
-                if (star) {
-                    const TVarRec& arg = NextArg();
-                    if (arg.Kind() != vtInteger && arg.Kind() != vtInt64) Invalid();
-                    const Int64 v = arg.Value().AsInt64();
-                    if (v < 0 || v > MaxFieldWidth) Invalid();
-                    FNext = static_cast<std::size_t>(v);
-                }
+                FNext = static_cast<std::size_t>(index);
                 i = j + 1;
-            } else {
-                i = start;
             }
         }
         bool left = false;

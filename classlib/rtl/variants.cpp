@@ -165,8 +165,6 @@ constexpr double Int64High = 9223372036854775808.0;
 } // namespace
 
 struct TVariantAccess {
-    static TVarType& Type(Variant& v) { return v.FVType; }
-    static TVarType Type(const Variant& v) { return v.FVType; }
     static decltype(Variant::FValue)& Value(Variant& v) { return v.FValue; }
     static const decltype(Variant::FValue)& Value(const Variant& v) { return v.FValue; }
 
