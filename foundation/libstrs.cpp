@@ -41,8 +41,12 @@ AnsiString Pad(const AnsiString& text, std::initializer_list<int> options, bool 
         const int code = *(options.begin() + 1);
         if (code >= 0 && code <= 255) padChar = static_cast<char>(code);
     }
-    const AnsiString fill(static_cast<std::size_t>(length) - text.size(), padChar);
-    return left ? fill + text : text + fill;
+    try {
+        const AnsiString fill(static_cast<std::size_t>(length) - text.size(), padChar);
+        return left ? fill + text : text + fill;
+    } catch (const std::exception&) {
+        return text;  // no memory for such a length
+    }
 }
 
 }  // namespace
