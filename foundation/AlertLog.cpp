@@ -53,7 +53,7 @@ AnsiString MessageOf(const std::exception& e) {
     return e.what();
 }
 
-}  // namespace
+} // namespace
 
 bool WriteAlertLog(const AnsiString& logName, const AnsiString& text, char period) noexcept {
     try {
@@ -63,7 +63,8 @@ bool WriteAlertLog(const AnsiString& logName, const AnsiString& text, char perio
         if (folder.empty()) return false;
         const TDateTime now = Now();
         const char* stampFormat = period == 'M' ? "yyyymm" : period == 'Y' ? "yyyy" : "yyyymmdd";
-        AnsiString fileName = folder + "\\Alert_" + FileNamePart(logName) + "_" + FormatDateTime(stampFormat, now);
+        AnsiString fileName =
+            folder + "\\Alert_" + FileNamePart(logName) + "_" + FormatDateTime(stampFormat, now);
         if (logName.find('.') == AnsiString::npos) fileName += ".log";
         return AppendLine(fileName, FormatDateTime("yyyy/mm/dd hh:nn:ss:zzz", now), text);
     } catch (...) {
@@ -100,8 +101,9 @@ void LogException(const std::exception* exceptionObject, const AnsiString& locat
                 WriteOstrelAlert(
                     Format("EInOutError Error %.2d: Code: %d, Message: %s", {1, io->ErrorCode(), message}));
             } else {
-                WriteOstrelAlert(Format("Exception is %s\r\nMessage %.2d: ", {ClassNameOf(*exceptionObject), 1}) +
-                                 message);
+                WriteOstrelAlert(
+                    Format("Exception is %s\r\nMessage %.2d: ", {ClassNameOf(*exceptionObject), 1}) +
+                    message);
             }
             WriteOstrelAlert(Format("ErrorMessage Count: %d", {1}));
         }

@@ -71,7 +71,8 @@ bool IsOnText(const AnsiString& value) {
 
 // The folder of the INI file: the user's profile folder when profiles are on and the logon name is
 // known, else the install folder. profileUser is set when the profile folder is taken.
-AnsiString ProfileFolder(const AnsiString& installPath, const AnsiString& profileType, AnsiString& profileUser) {
+AnsiString ProfileFolder(const AnsiString& installPath, const AnsiString& profileType,
+                         AnsiString& profileUser) {
     if (profileType.empty() || profileType == "0") return installPath;
     const AnsiString logonName = GetUserName();
     if (logonName.empty()) return installPath;
@@ -80,7 +81,8 @@ AnsiString ProfileFolder(const AnsiString& installPath, const AnsiString& profil
 }
 
 // The work-library folders of the WorkDLLPath section, absolute; the default folder when it is empty.
-std::vector<AnsiString> WorkFolders(const TIniFile& ini, const AnsiString& base, const AnsiString& defaultFolder) {
+std::vector<AnsiString> WorkFolders(const TIniFile& ini, const AnsiString& base,
+                                    const AnsiString& defaultFolder) {
     std::vector<AnsiString> lines;
     ini.ReadSectionValues("WorkDLLPath", lines);
     std::vector<AnsiString> folders;
@@ -93,7 +95,7 @@ std::vector<AnsiString> WorkFolders(const TIniFile& ini, const AnsiString& base,
     return folders;
 }
 
-}  // namespace
+} // namespace
 
 AnsiString EncodeStoredPassword(const AnsiString& plain) {
     static const char digits[] = "0123456789abcdef";
@@ -132,7 +134,9 @@ AnsiString MakeAbsolutePath(const AnsiString& path, const AnsiString& base) {
 
 // ---------------------------------------------------------------------------------------------------
 
-TVeltraneIniC::TVeltraneIniC() { Load(); }
+TVeltraneIniC::TVeltraneIniC() {
+    Load();
+}
 
 bool TVeltraneIniC::Load() {
     ErrorCode.clear();
@@ -200,7 +204,9 @@ bool TVeltraneIniC::Load() {
 
 // ---------------------------------------------------------------------------------------------------
 
-TVeltraneIniS::TVeltraneIniS() { Load(); }
+TVeltraneIniS::TVeltraneIniS() {
+    Load();
+}
 
 bool TVeltraneIniS::Load() {
     ErrorCode.clear();
@@ -235,7 +241,9 @@ bool TVeltraneIniS::Load() {
 
     const TIniFile ini(IniFileName);
     DBSettings = VarArrayCreate({0, 3, 0, 7}, varVariant);
-    auto put = [this](int row, int column, const Variant& value) { DBSettings.PutElement({row, column}, value); };
+    auto put = [this](int row, int column, const Variant& value) {
+        DBSettings.PutElement({row, column}, value);
+    };
     const char* const dbe = "DBE Setting";
 
     Version = ini.ReadString("ProductVersion", "Version", "");

@@ -12,7 +12,7 @@ inline constexpr const char* VeltraneRegistryKey = "Software\\QVN\\Veltrane";
 
 class TVeltraneIniC {
 public:
-    TVeltraneIniC();  // reads at once; callers look at ErrorCode and the fields
+    TVeltraneIniC(); // reads at once; callers look at ErrorCode and the fields
     TVeltraneIniC(const TVeltraneIniC&) = delete;
     TVeltraneIniC& operator=(const TVeltraneIniC&) = delete;
 
@@ -20,21 +20,21 @@ public:
     // server in the file) or an empty ErrorCode (no ClientPath).
     bool Load();
 
-    AnsiString ClientPath;   // always ends in "\"
-    AnsiString ProfilePath;  // folder of the INI file actually used
+    AnsiString ClientPath;  // always ends in "\"
+    AnsiString ProfilePath; // folder of the INI file actually used
     AnsiString ProfileType = "0";
     AnsiString ProfileUser = "Default";
     AnsiString UICodePage;
     AnsiString DBCodePage = "936";
-    AnsiString SystemCodePage;  // "936" or "950" as the system's ANSI code page, else "437"
+    AnsiString SystemCodePage; // "936" or "950" as the system's ANSI code page, else "437"
     Byte UIConvertMode = 0;
     Byte DBConvertMode = 0;
     bool SupportCallBack = false;
     AnsiString IniFileName;
-    Variant Servers;  // two-dimensional: (0, i) host text, (1, i) port
+    Variant Servers; // two-dimensional: (0, i) host text, (1, i) port
     AnsiString ErrorCode;
     AnsiString LangType;
-    std::vector<AnsiString> WorkDLLPaths;  // absolute work-library folders, each ending in "\"
+    std::vector<AnsiString> WorkDLLPaths; // absolute work-library folders, each ending in "\"
     AnsiString Version;
     AnsiString CreateGifBeforeSendQZ;
     AnsiString AutoCheckNewMsg;

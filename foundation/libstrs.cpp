@@ -19,7 +19,8 @@ namespace {
 bool MatchesAt(const AnsiString& text, std::size_t pos, const AnsiString& sub) {
     if (sub.empty() || text.compare(pos, sub.size(), sub) != 0) return false;
     std::size_t end = pos;
-    while (end < pos + sub.size()) end += static_cast<std::size_t>(CharLength(text, end));
+    while (end < pos + sub.size())
+        end += static_cast<std::size_t>(CharLength(text, end));
     return end == pos + sub.size();
 }
 
@@ -27,7 +28,8 @@ bool MatchesAt(const AnsiString& text, std::size_t pos, const AnsiString& sub) {
 // characters as the position search does; npos when there is none. An empty delimiter never matches.
 std::size_t FindDelimiter(const AnsiString& text, const AnsiString& delimiter, std::size_t from) {
     if (delimiter.empty()) return AnsiString::npos;
-    for (std::size_t i = from; i + delimiter.size() <= text.size(); i += static_cast<std::size_t>(CharLength(text, i)))
+    for (std::size_t i = from; i + delimiter.size() <= text.size();
+         i += static_cast<std::size_t>(CharLength(text, i)))
         if (MatchesAt(text, i, delimiter)) return i;
     return AnsiString::npos;
 }
@@ -45,13 +47,15 @@ AnsiString Pad(const AnsiString& text, std::initializer_list<int> options, bool 
         const AnsiString fill(static_cast<std::size_t>(length) - text.size(), padChar);
         return left ? fill + text : text + fill;
     } catch (const std::exception&) {
-        return text;  // no memory for such a length
+        return text; // no memory for such a length
     }
 }
 
-}  // namespace
+} // namespace
 
-AnsiString PadLeft(const AnsiString& text, std::initializer_list<int> options) { return Pad(text, options, true); }
+AnsiString PadLeft(const AnsiString& text, std::initializer_list<int> options) {
+    return Pad(text, options, true);
+}
 
 AnsiString PadRight(const AnsiString& text, std::initializer_list<int> options) {
     return Pad(text, options, false);
@@ -98,11 +102,11 @@ AnsiString ReplaceAllText(const AnsiString& text, const AnsiString& oldText, con
     // steps back over the bytes that could start a new occurrence together with the inserted text, which
     // gives the result of searching again from the start after each replacement.
     const bool newHoldsOld = newText.find(oldText) != AnsiString::npos;
-    AnsiString ahead = text;  // the text still to scan starts at ahead[pos]
+    AnsiString ahead = text; // the text still to scan starts at ahead[pos]
     std::size_t pos = 0;
     AnsiString out;
-    std::vector<unsigned char> outChars;  // byte length of each character of out, to step back by
-    std::size_t unsearched = 0;            // bytes at pos that were inserted and are not searched again
+    std::vector<unsigned char> outChars; // byte length of each character of out, to step back by
+    std::size_t unsearched = 0;          // bytes at pos that were inserted and are not searched again
     // Some patterns that grow the text go on forming occurrences without end: the replacements stop
     // before the text passes what a plain pass could make of it, or after (n+1)^2 of them.
     const std::size_t n = text.size() + 1;
@@ -150,7 +154,9 @@ AnsiString ReplaceAllText(const AnsiString& text, const AnsiString& oldText, con
     return trim ? Trim(out) : out;
 }
 
-bool IsLocalHostAddr(const AnsiString& text) { return text == "127.0.0.1"; }
+bool IsLocalHostAddr(const AnsiString& text) {
+    return text == "127.0.0.1";
+}
 
 AnsiString FormatZeroPad(int digits, Int64 value) {
     try {
@@ -190,12 +196,16 @@ AnsiString DatePartByKind(int kind, const AnsiString& separator, int year, int m
 }
 
 // A field read as an integer, trimmed; the fallback when it is no number.
-long long FieldValue(const AnsiString& field, int fallback) { return StrToIntDef(Trim(field), fallback); }
+long long FieldValue(const AnsiString& field, int fallback) {
+    return StrToIntDef(Trim(field), fallback);
+}
 
 // A number of characters at a 1-based position read as an integer, 0 when it is no number.
-int NumberAt(const AnsiString& text, int index, int count) { return StrToIntDef(Copy(text, index, count), 0); }
+int NumberAt(const AnsiString& text, int index, int count) {
+    return StrToIntDef(Copy(text, index, count), 0);
+}
 
-}  // namespace
+} // namespace
 
 AnsiString FormatDateByKind(int kind, const AnsiString& separator, TDateTime date) {
     if (date == 0) return AnsiString();
@@ -244,7 +254,8 @@ TDateTime StrToDateByKind(const AnsiString& text, int kind, const AnsiString& se
         break;
     }
     TDateTime first;
-    if (year > 9999 || month > 12 || !TryEncodeDate(static_cast<int>(year), static_cast<int>(month), 1, first))
+    if (year > 9999 || month > 12 ||
+        !TryEncodeDate(static_cast<int>(year), static_cast<int>(month), 1, first))
         return 0;
     // The day is an offset from the first of the month, so a day past the month's end rolls on.
     return first + static_cast<double>(day) - 1;
@@ -322,8 +333,8 @@ namespace {
 // The value's decimal text at 15 significant digits: its digits and the power of ten of the first one.
 struct TDecimalText {
     bool negative = false;
-    AnsiString digits;  // 15 digits, the first one not 0 (unless the value is 0)
-    int exponent = 0;   // value = 0.d1d2... * 10^(exponent + 1)
+    AnsiString digits; // 15 digits, the first one not 0 (unless the value is 0)
+    int exponent = 0;  // value = 0.d1d2... * 10^(exponent + 1)
 };
 
 TDecimalText DecimalText(double value) {
@@ -339,7 +350,7 @@ TDecimalText DecimalText(double value) {
 }
 
 double DecimalValue(bool negative, const AnsiString& digits, int exponent) {
-    if (digits.find_first_not_of('0') == AnsiString::npos) return 0;  // never -0
+    if (digits.find_first_not_of('0') == AnsiString::npos) return 0; // never -0
     const AnsiString text = (negative ? "-0." : "0.") + digits + "e" + std::to_string(exponent + 1);
     return std::strtod(text.c_str(), nullptr);
 }
@@ -350,7 +361,7 @@ double Normalized(double value) {
     return DecimalValue(t.negative, t.digits, t.exponent);
 }
 
-}  // namespace
+} // namespace
 
 double RoundFloat(int digits, double value) {
     if (!std::isfinite(value)) return 0;
@@ -358,13 +369,15 @@ double RoundFloat(int digits, double value) {
     TDecimalText t = DecimalText(value);
     // Digits kept: those before the point and digits decimals after it.
     const long long keep = static_cast<long long>(t.exponent) + 1 + digits;
-    if (keep >= static_cast<long long>(t.digits.size())) return DecimalValue(t.negative, t.digits, t.exponent);
+    if (keep >= static_cast<long long>(t.digits.size()))
+        return DecimalValue(t.negative, t.digits, t.exponent);
     if (keep < 0) return 0;
-    const bool up = t.digits[static_cast<std::size_t>(keep)] >= '5';  // a half and more: away from zero
+    const bool up = t.digits[static_cast<std::size_t>(keep)] >= '5'; // a half and more: away from zero
     AnsiString kept = t.digits.substr(0, static_cast<std::size_t>(keep));
     if (up) {
         std::size_t i = kept.size();
-        while (i > 0 && kept[i - 1] == '9') kept[--i] = '0';
+        while (i > 0 && kept[i - 1] == '9')
+            kept[--i] = '0';
         if (i == 0) {
             kept.insert(0, "1");
             ++t.exponent;
@@ -424,14 +437,15 @@ bool TimeSpanSeconds(const AnsiString& text, Int64& seconds) {
            !__builtin_add_overflow(total, minutes, &total) && !__builtin_add_overflow(total, secs, &seconds);
 }
 
-}  // namespace
+} // namespace
 
 Variant AddTimeStr(const AnsiString& first, const AnsiString& second, int sign) {
     try {
         const AnsiString a = Trim(first), b = Trim(second);
         Int64 secondsA, secondsB, total;
-        if (IsTimeSpanText(a) && IsTimeSpanText(b) && (sign == 1 || sign == -1) && TimeSpanSeconds(a, secondsA) &&
-            TimeSpanSeconds(b, secondsB) && !__builtin_mul_overflow(secondsB, Int64{sign}, &secondsB) &&
+        if (IsTimeSpanText(a) && IsTimeSpanText(b) && (sign == 1 || sign == -1) &&
+            TimeSpanSeconds(a, secondsA) && TimeSpanSeconds(b, secondsB) &&
+            !__builtin_mul_overflow(secondsB, Int64{sign}, &secondsB) &&
             !__builtin_add_overflow(secondsA, secondsB, &total))
             return VarArrayOf({Variant(static_cast<long long>(total)), Variant(SecondsToTimeStr(total))});
         return VarArrayOf({Variant(0), Variant("000:00:00")});
@@ -444,8 +458,8 @@ Variant AddTimeStr(const AnsiString& first, const AnsiString& second, int sign) 
 // Variants and code pages
 
 AnsiString WideToAnsiCP(const WideString& text, unsigned codePage) {
-    const int length =
-        WideCharToMultiByte(codePage, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    const int length = WideCharToMultiByte(codePage, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                           nullptr, nullptr);
     return length > 0 ? WideToAnsi(text, codePage) : WideToAnsi(text);
 }
 
@@ -484,8 +498,10 @@ Variant ConvertArray(const Variant& value, TDirection direction, unsigned codePa
         bounds.push_back(VarArrayLowBound(value, d));
         bounds.push_back(VarArrayHighBound(value, d));
     }
-    if (elementType == fromType) result = VarArrayCreate(bounds, varVariant);
-    else if (elementType != varVariant) return value;
+    if (elementType == fromType)
+        result = VarArrayCreate(bounds, varVariant);
+    else if (elementType != varVariant)
+        return value;
 
     if (dims == 1) {
         for (int i = bounds[0]; i <= bounds[1]; ++i) {
@@ -498,7 +514,8 @@ Variant ConvertArray(const Variant& value, TDirection direction, unsigned codePa
     } else {
         for (int i = bounds[0]; i <= bounds[1]; ++i)
             for (int j = bounds[2]; j <= bounds[3]; ++j)
-                result.PutElement({i, j}, ConvertString(value.GetElement({i, j}), direction, codePage, false));
+                result.PutElement({i, j},
+                                  ConvertString(value.GetElement({i, j}), direction, codePage, false));
     }
     return result;
 }
@@ -524,7 +541,7 @@ Variant ConvertValue(const Variant& value, TDirection direction, unsigned codePa
     return result;
 }
 
-}  // namespace
+} // namespace
 
 Variant VarWideToAnsi(const Variant& value, unsigned codePage) {
     return ConvertValue(value, TDirection::WideToAnsi, codePage, false);
@@ -542,9 +559,13 @@ Variant VarArrayAnsiToWide(const Variant& value, unsigned codePage) {
     return ConvertValue(value, TDirection::AnsiToWide, codePage, true);
 }
 
-Variant IifVariant(bool condition, const Variant& a, const Variant& b) { return condition ? a : b; }
+Variant IifVariant(bool condition, const Variant& a, const Variant& b) {
+    return condition ? a : b;
+}
 
-bool VarIsEmptyOrNull(const Variant& value) { return VarIsEmpty(value) || VarIsNull(value); }
+bool VarIsEmptyOrNull(const Variant& value) {
+    return VarIsEmpty(value) || VarIsNull(value);
+}
 
 // ---------------------------------------------------------------------------------------------------
 // Button captions
@@ -554,9 +575,9 @@ AnsiString LocalizeButtonCaption(const AnsiString& name) {
         const char* name;
         const char* caption;
     } captions[] = {
-        {"Yes", "是(&Y)"},        {"No", "否(&N)"},         {"OK", "确定"},           {"Cancel", "取消"},
-        {"Abort", "中断(&A)"},    {"Retry", "重试(&R)"},    {"Ignore", "忽略(&I)"},   {"All", "全部(&A)"},
-        {"NoToAll", "全否(&o)"},  {"YesToAll", "全是(&A)"}, {"Help", "帮助(&H)"},
+        {"Yes", "是(&Y)"},       {"No", "否(&N)"},         {"OK", "确定"},         {"Cancel", "取消"},
+        {"Abort", "中断(&A)"},   {"Retry", "重试(&R)"},    {"Ignore", "忽略(&I)"}, {"All", "全部(&A)"},
+        {"NoToAll", "全否(&o)"}, {"YesToAll", "全是(&A)"}, {"Help", "帮助(&H)"},
     };
     for (const auto& c : captions)
         if (name == c.name) return c.caption;

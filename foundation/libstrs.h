@@ -18,7 +18,7 @@ int GetTokenCount(const AnsiString& text, const AnsiString& delimiter);
 // delimiter returns the whole text and empties it.
 AnsiString FetchToken(AnsiString& text, const AnsiString& delimiter);
 
-AnsiString FormatZeroPad(int digits, Int64 value);  // "%.*d"
+AnsiString FormatZeroPad(int digits, Int64 value); // "%.*d"
 // Replaces Old by New until none is left (occurrences that a replacement forms count too). When New
 // holds Old the search goes on after each inserted text, so the routine always ends.
 AnsiString ReplaceAllText(const AnsiString& text, const AnsiString& oldText, const AnsiString& newText,
@@ -41,7 +41,7 @@ double RoundFloat(int digits, double value);
 // 0 when the values (taken at 15 significant digits) differ by less than 1e-10, -1 when a is smaller.
 int CompareFloat(double a, double b);
 
-AnsiString SecondsToTimeStr(Int64 seconds);  // "hhhh:nn:ss", "-" in front of a negative span
+AnsiString SecondsToTimeStr(Int64 seconds); // "hhhh:nn:ss", "-" in front of a negative span
 // [total seconds, text] of first + sign * second, each "hh:nn:ss"; [0, "000:00:00"] on bad input.
 Variant AddTimeStr(const AnsiString& first, const AnsiString& second, int sign);
 

@@ -105,7 +105,8 @@ TEST_F(GeneratorLogTest, GoesToTheTemporaryFolderWithoutTheRegistryKey) {
 
 TEST_F(GeneratorLogTest, ExceptionBlockWithoutExceptionOrLocation) {
     LogException(nullptr, "  ", "  检查 ");
-    EXPECT_EQ(ReadFile(FileName), Stamp + AnsiString(68, '-') + "\r\n" + Stamp + "Programer Message: 检查\r\n");
+    EXPECT_EQ(ReadFile(FileName),
+              Stamp + AnsiString(68, '-') + "\r\n" + Stamp + "Programer Message: 检查\r\n");
 }
 
 TEST_F(GeneratorLogTest, ExceptionBlockByClass) {
@@ -126,16 +127,17 @@ TEST_F(GeneratorLogTest, ExceptionBlockByClass) {
         ASSERT_TRUE(DeleteFile(FileName) || !FileExists(FileName));
         LogException(c.e, "BaseCF-476", "");
         const AnsiString dashes(34, '-');
-        EXPECT_EQ(ReadFile(FileName), Stamp + dashes + " on BaseCF-476 " + dashes + "\r\n" + Stamp + "讯息信息:\r\n" +
-                                          Stamp + c.entry + "\r\n" + Stamp + "ErrorMessage Count: 1\r\n");
+        EXPECT_EQ(ReadFile(FileName), Stamp + dashes + " on BaseCF-476 " + dashes + "\r\n" + Stamp +
+                                          "讯息信息:\r\n" + Stamp + c.entry + "\r\n" + Stamp +
+                                          "ErrorMessage Count: 1\r\n");
     }
 }
 
 TEST_F(GeneratorLogTest, UndecodablePasswordIsLoggedAsABlock) {
     EXPECT_EQ(DecodeStoredPassword("zz12"), "QV_Say_Password_Error");
     const AnsiString dashes(34, '-');
-    EXPECT_EQ(ReadFile(FileName), Stamp + dashes + " on " + EncodeStoredPassword("DecodeSQLSa") + " " + dashes +
-                                      "\r\n" + Stamp + "Programer Message: 解析 Sa 时发生错误!\r\n");
+    EXPECT_EQ(ReadFile(FileName), Stamp + dashes + " on " + EncodeStoredPassword("DecodeSQLSa") + " " +
+                                      dashes + "\r\n" + Stamp + "Programer Message: 解析 Sa 时发生错误!\r\n");
 }
 
-}  // namespace
+} // namespace

@@ -53,7 +53,8 @@ protected:
         TRegistry registry;
         registry.SetRootKey(HKEY_LOCAL_MACHINE);
         ASSERT_TRUE(registry.OpenKey(VeltraneRegistryKey, true));
-        for (const auto& [name, value] : values) registry.WriteString(name, value);
+        for (const auto& [name, value] : values)
+            registry.WriteString(name, value);
     }
 
     // Writes a file (a system path such as "C:\Veltrane\VeltraneC.ini"), creating its folder.

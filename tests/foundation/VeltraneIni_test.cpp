@@ -68,14 +68,16 @@ TEST_F(VeltraneIniTest, ClientWithoutIniFileTakesEveryDefault) {
 
 TEST_F(VeltraneIniTest, ClientReadsItsFile) {
     SetPlatformKey({{"ClientPath", kClient}});
-    WriteFile(kClient + "VeltraneC.ini",
-              "[Client Components]\r\nLangType=GB\r\n"
-              "[ProductVersion]\r\nVersion=5.2\r\n"
-              "[UserDefine]\r\nCreateGifBeforeSendQZ=N\r\n"
-              "[CodePage]\r\nUICodePage=950\r\nDBCodePage=936\r\n"
-              "[Server Information]\r\nSupportCallBack=yEs\r\nComputerName= alpha; beta; \r\nServerPort=300\r\n"
-              "[TaskMessageCenter Setting]\r\nAutoCheckNewMsg=0\r\nCheckInterval=5\r\nPopupMsg=0\r\nLoginCheck=1\r\n"
-              "[WorkDLLPath]\r\nA=Work\r\nB=\\Lib\\Bin\r\nC=E:\\Shared\r\nD=\\\\files\\pkg\\\r\n");
+    WriteFile(
+        kClient + "VeltraneC.ini",
+        "[Client Components]\r\nLangType=GB\r\n"
+        "[ProductVersion]\r\nVersion=5.2\r\n"
+        "[UserDefine]\r\nCreateGifBeforeSendQZ=N\r\n"
+        "[CodePage]\r\nUICodePage=950\r\nDBCodePage=936\r\n"
+        "[Server Information]\r\nSupportCallBack=yEs\r\nComputerName= alpha; beta; \r\nServerPort=300\r\n"
+        "[TaskMessageCenter "
+        "Setting]\r\nAutoCheckNewMsg=0\r\nCheckInterval=5\r\nPopupMsg=0\r\nLoginCheck=1\r\n"
+        "[WorkDLLPath]\r\nA=Work\r\nB=\\Lib\\Bin\r\nC=E:\\Shared\r\nD=\\\\files\\pkg\\\r\n");
     TVeltraneIniC ini;
     ASSERT_TRUE(ini.Load());
     EXPECT_EQ(ini.LangType, "GB");
@@ -103,7 +105,8 @@ TEST_F(VeltraneIniTest, ClientReadsItsFile) {
 TEST_F(VeltraneIniTest, ClientServerListOfOnlyASemicolonIsAnError) {
     SetPlatformKey({{"ClientPath", kClient}});
     for (const char* computerName : {";", " ; ", ""}) {
-        WriteFile(kClient + "VeltraneC.ini", AnsiString("[Server Information]\r\nComputerName=") + computerName + "\r\n");
+        WriteFile(kClient + "VeltraneC.ini",
+                  AnsiString("[Server Information]\r\nComputerName=") + computerName + "\r\n");
         TVeltraneIniC ini;
         EXPECT_FALSE(ini.Load()) << computerName;
         EXPECT_EQ(ini.ErrorCode, "E;000016") << computerName;
@@ -115,9 +118,11 @@ TEST_F(VeltraneIniTest, SupportCallBackTexts) {
     const struct {
         const char* value;
         bool on;
-    } cases[] = {{"1", true}, {"Y", true}, {"yes", true}, {"True", true}, {"2", false}, {"no", false}, {"0", false}};
+    } cases[] = {{"1", true},  {"Y", true},   {"yes", true}, {"True", true},
+                 {"2", false}, {"no", false}, {"0", false}};
     for (const auto& c : cases) {
-        WriteFile(kClient + "VeltraneC.ini", AnsiString("[Server Information]\r\nSupportCallBack=") + c.value + "\r\n");
+        WriteFile(kClient + "VeltraneC.ini",
+                  AnsiString("[Server Information]\r\nSupportCallBack=") + c.value + "\r\n");
         TVeltraneIniC ini;
         EXPECT_EQ(ini.SupportCallBack, c.on) << c.value;
     }
@@ -129,7 +134,7 @@ TEST_F(VeltraneIniTest, ProfileFolderOfTheLogonName) {
     SetPlatformKey({{"ClientPath", kClient}, {"ProfileType", "1"}});
     WriteFile(kClient + "VeltraneC.ini", "[Client Components]\r\nLangType=SHARED\r\n");
 
-    {  // No file in the profile folder: the install folder's file.
+    { // No file in the profile folder: the install folder's file.
         TVeltraneIniC ini;
         EXPECT_TRUE(ini.Load());
         EXPECT_EQ(ini.ProfilePath, kClient);
@@ -158,7 +163,7 @@ TEST_F(VeltraneIniTest, CodePagesAndConversionModes) {
     SetPlatformKey({{"ClientPath", kClient}});
     const struct {
         unsigned acp;
-        const char* file;  // the CodePage section's lines
+        const char* file; // the CodePage section's lines
         const char *system, *ui;
         int uiMode, dbMode;
     } cases[] = {
@@ -211,12 +216,12 @@ TEST_F(VeltraneIniTest, ServerDefaults) {
         int row, column;
         Variant value;
     } cells[] = {
-        {0, 0, "Vorlan"},     {0, 1, "sa"},     {0, 2, ""},           {0, 3, "MSSQL"},
-        {0, 4, ""},           {0, 5, ""},       {0, 6, 300},          {0, 7, 3000},
-        {1, 0, "VorlanTemp"}, {1, 1, "sa"},     {1, 2, ""},           {1, 3, "PARADOX"},
-        {1, 4, ""},           {1, 5, "PostgreSQL"}, {1, 6, 300},      {1, 7, 3000},
-        {2, 0, ""},           {2, 1, 211},      {2, 2, 1024},         {2, 3, "Chinese_Taiwan_Stroke_BIN"},
-        {3, 0, "EDIDATA"},    {3, 1, "sa"},     {3, 2, ""},
+        {0, 0, "Vorlan"},     {0, 1, "sa"},         {0, 2, ""},   {0, 3, "MSSQL"},
+        {0, 4, ""},           {0, 5, ""},           {0, 6, 300},  {0, 7, 3000},
+        {1, 0, "VorlanTemp"}, {1, 1, "sa"},         {1, 2, ""},   {1, 3, "PARADOX"},
+        {1, 4, ""},           {1, 5, "PostgreSQL"}, {1, 6, 300},  {1, 7, 3000},
+        {2, 0, ""},           {2, 1, 211},          {2, 2, 1024}, {2, 3, "Chinese_Taiwan_Stroke_BIN"},
+        {3, 0, "EDIDATA"},    {3, 1, "sa"},         {3, 2, ""},
     };
     for (const auto& c : cells) {
         const Variant cell = ini.DBSettings.GetElement({c.row, c.column});
@@ -239,13 +244,17 @@ TEST_F(VeltraneIniTest, ServerReadsItsFileAndDecodesPasswords) {
               "[ProductVersion]\r\nVersion=7\r\n"
               "[CodePage]\r\nUICodePage=950\r\n"
               "[DBE Setting]\r\nMainAlias=Main\r\nMainDBType=oracle\r\nMainServerName=db01\r\n"
-              "XXXXXX=" + EncodeStoredPassword("s3cret") + "\r\n"
-              "TempPassword=" + EncodeStoredPassword("") + "\r\n"
-              "EctPassword=plain-as-stored\r\n"
-              "SystemControlAddress=   \r\nOtherSystemControlAddress=ctl02\r\n"
-              "MainConnectionTimeOut=60\r\n"
-              "[DBPasswordCtrl]\r\nComputerName= pwhost \r\nServerPort=999\r\nSupportCallBack=TRUE\r\n"
-              "[WorkDLLPath]\r\nX=Bin\r\n");
+              "XXXXXX=" +
+                  EncodeStoredPassword("s3cret") +
+                  "\r\n"
+                  "TempPassword=" +
+                  EncodeStoredPassword("") +
+                  "\r\n"
+                  "EctPassword=plain-as-stored\r\n"
+                  "SystemControlAddress=   \r\nOtherSystemControlAddress=ctl02\r\n"
+                  "MainConnectionTimeOut=60\r\n"
+                  "[DBPasswordCtrl]\r\nComputerName= pwhost \r\nServerPort=999\r\nSupportCallBack=TRUE\r\n"
+                  "[WorkDLLPath]\r\nX=Bin\r\n");
     TVeltraneIniS ini;
     ASSERT_TRUE(ini.Load());
     EXPECT_EQ(ini.Version, "7");
@@ -271,8 +280,8 @@ TEST_F(VeltraneIniTest, ServerDatabaseKinds) {
     const struct {
         const char* type;
         Byte kind;
-    } cases[] = {{"ORACLE", dbkOracle}, {"Oracle", dbkOracle}, {"DB2", dbkDB2}, {"db2", dbkDB2},
-                 {"MSSQL", dbkOther},   {"ORACLE9", dbkOther}};
+    } cases[] = {{"ORACLE", dbkOracle}, {"Oracle", dbkOracle}, {"DB2", dbkDB2},
+                 {"db2", dbkDB2},       {"MSSQL", dbkOther},   {"ORACLE9", dbkOther}};
     for (const auto& c : cases) {
         WriteFile(kServer + "VeltraneS.ini", AnsiString("[DBE Setting]\r\nMainDBType=") + c.type + "\r\n");
         TVeltraneIniS ini;
@@ -306,7 +315,8 @@ TEST(VeltraneIniPaths, MakeAbsolutePath) {
         {"", "C:\\Base\\"},
         {"..\\Up", "C:\\Base\\..\\Up"},
     };
-    for (const auto& c : cases) EXPECT_EQ(MakeAbsolutePath(c.path, "C:\\Base\\"), c.expected) << c.path;
+    for (const auto& c : cases)
+        EXPECT_EQ(MakeAbsolutePath(c.path, "C:\\Base\\"), c.expected) << c.path;
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -314,7 +324,7 @@ TEST(VeltraneIniPaths, MakeAbsolutePath) {
 
 TEST(StoredPassword, IsTwoLowerCaseHexDigitsPerCharacterAndRoundTrips) {
     for (const AnsiString& plain : {AnsiString("sa"), AnsiString("P@ss word;="), AnsiString("密码"),
-                                   AnsiString("aaaaaaaa"), AnsiString("\x01\xFF", 2)}) {
+                                    AnsiString("aaaaaaaa"), AnsiString("\x01\xFF", 2)}) {
         const AnsiString stored = EncodeStoredPassword(plain);
         ASSERT_EQ(stored.size(), plain.size() * 2) << plain;
         EXPECT_EQ(stored.find_first_not_of("0123456789abcdef"), AnsiString::npos) << stored;
@@ -325,7 +335,8 @@ TEST(StoredPassword, IsTwoLowerCaseHexDigitsPerCharacterAndRoundTrips) {
     EXPECT_NE(same.substr(0, 2), same.substr(2, 2));
     // Upper-case digits are hexadecimal too.
     AnsiString upper = EncodeStoredPassword("sa");
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     EXPECT_EQ(DecodeStoredPassword(upper), "sa");
 }
 
@@ -345,7 +356,8 @@ TEST(StoredPassword, FixedFormOfExistingFiles) {
 
 TEST_F(VeltraneIniTest, NotHexadecimalIsAnError) {
     SetPlatformKey({{"ClientPath", kClient}});
-    for (const char* bad : {"abc", "zz", "0g", "12 4"}) EXPECT_EQ(DecodeStoredPassword(bad), "QV_Say_Password_Error") << bad;
+    for (const char* bad : {"abc", "zz", "0g", "12 4"})
+        EXPECT_EQ(DecodeStoredPassword(bad), "QV_Say_Password_Error") << bad;
 }
 
-}  // namespace
+} // namespace

@@ -38,10 +38,10 @@ TEST(LibStrsNumbers, RoundFloatRoundsHalvesAwayFromZeroAtEveryMagnitude) {
         {3, 0.0005, 0.001},
         {2, 0.004, 0},
         {2, 1e-20, 0},
-        {2, 1.5e20, 1.5e20},  // no decimals left to round
+        {2, 1.5e20, 1.5e20}, // no decimals left to round
         {6, 0.1, 0.1},
         {15, 0.1, 0.1},
-        {-1, 2.5, 3},  // no negative number of decimals
+        {-1, 2.5, 3}, // no negative number of decimals
     };
     for (const auto& c : cases)
         EXPECT_EQ(RoundFloat(c.digits, c.value), c.expected) << c.value << " to " << c.digits;
@@ -93,7 +93,7 @@ TEST(LibStrsTimeSpans, AddTimeStrAddsOrSubtractsSpans) {
         {"01:30:0a", "00:45:30", 1, 0, "000:00:00"},
         {"01:30:00", "00-45-30", 1, 0, "000:00:00"},
         {"0130:00:00:", "00:45:30", 1, 0, "000:00:00"},
-        {"01300000::", "00:45:30", 1, 0, "000:00:00"},  // empty fields are no numbers
+        {"01300000::", "00:45:30", 1, 0, "000:00:00"}, // empty fields are no numbers
         {"99999999999999999999:00:00", "00:00:00", 1, 0, "000:00:00"},
     };
     for (const auto& c : cases) {
@@ -125,7 +125,7 @@ TEST(LibStrsDates, FormatDateByKind) {
         {4, "/", may1950, "39/05/07"},
         {5, "/", may1950, "039/05/07"},
         {1, "", may7, "20230507"},
-        {1, "-/", may7, "2023-05-07"},  // the first character only
+        {1, "-/", may7, "2023-05-07"}, // the first character only
         {1, "年", may7, "2023年05年07"},
         {0, "/", may7, ""},
         {6, "/", may7, ""},
@@ -175,7 +175,8 @@ TEST(LibStrsDates, StrToDateByKindRollsDaysPastTheMonthEnd) {
         {"2147483647/1/1", 4, "/", 0},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(StrToDateByKind(c.text, c.kind, c.separator), c.expected) << '"' << c.text << "\" kind " << c.kind;
+        EXPECT_EQ(StrToDateByKind(c.text, c.kind, c.separator), c.expected)
+            << '"' << c.text << "\" kind " << c.kind;
 }
 
 TEST(LibStrsDates, DateStrToYMD) {
@@ -190,10 +191,10 @@ TEST(LibStrsDates, DateStrToYMD) {
         {"7/5/2023", 3, "/", "20230507"},
         {"112/5/7", 4, "/", "20230507"},
         {"112/5/7", 5, "/", "20230507"},
-        {"2023/5/7", 9, "/", "20230507"},  // other kinds read as year/month/day
+        {"2023/5/7", 9, "/", "20230507"}, // other kinds read as year/month/day
         {"20230507", 1, "", "20230507"},
         {"2023 5 7", 1, "", "20230507"},
-        {"2023/2/31", 1, "/", "20230231"},  // not checked as a calendar date
+        {"2023/2/31", 1, "/", "20230231"}, // not checked as a calendar date
         {"", 1, "/", "0"},
         {"  ", 1, "/", "0"},
         {"2023/0/7", 1, "/", "0"},
@@ -202,7 +203,8 @@ TEST(LibStrsDates, DateStrToYMD) {
         {"202305", 1, "", "0"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(DateStrToYMD(c.text, c.kind, c.separator), c.expected) << '"' << c.text << "\" kind " << c.kind;
+        EXPECT_EQ(DateStrToYMD(c.text, c.kind, c.separator), c.expected)
+            << '"' << c.text << "\" kind " << c.kind;
 }
 
 TEST(LibStrsDates, YMDTexts) {
@@ -215,12 +217,13 @@ TEST(LibStrsDates, YMDTexts) {
         AnsiString text;
         bool valid;
     } cases[] = {
-        {"", true},         {"20230507", true},  {"17530101", true},  {"99991231", true},
-        {"17521231", false}, {"20230229", false}, {"20240229", true},  {"20231301", false},
-        {"2023ab07", false}, {"0000", false},
-        {"20230507xyz", true},  // characters after the eighth are not examined
+        {"", true},          {"20230507", true},  {"17530101", true},    {"99991231", true},
+        {"17521231", false}, {"20230229", false}, {"20240229", true},    {"20231301", false},
+        {"2023ab07", false}, {"0000", false},     {"20230507xyz", true}, // characters after the eighth are
+                                                                         // not examined
     };
-    for (const auto& c : cases) EXPECT_EQ(IsValidYMDStr(c.text), c.valid) << '"' << c.text << '"';
+    for (const auto& c : cases)
+        EXPECT_EQ(IsValidYMDStr(c.text), c.valid) << '"' << c.text << '"';
 }
 
 TEST(LibStrsDates, YMDHNSZStrToDateTime) {
@@ -250,12 +253,16 @@ TEST(LibStrsCaptions, LocalizeButtonCaption) {
     const struct {
         const char *name, *caption;
     } cases[] = {
-        {"Yes", "是(&Y)"},       {"No", "否(&N)"},          {"OK", "确定"},          {"Cancel", "取消"},
-        {"Abort", "中断(&A)"},   {"Retry", "重试(&R)"},     {"Ignore", "忽略(&I)"},  {"All", "全部(&A)"},
-        {"NoToAll", "全否(&o)"}, {"YesToAll", "全是(&A)"},  {"Help", "帮助(&H)"},    {"Close", "Close"},
+        {"Yes", "是(&Y)"},       {"No", "否(&N)"},
+        {"OK", "确定"},          {"Cancel", "取消"},
+        {"Abort", "中断(&A)"},   {"Retry", "重试(&R)"},
+        {"Ignore", "忽略(&I)"},  {"All", "全部(&A)"},
+        {"NoToAll", "全否(&o)"}, {"YesToAll", "全是(&A)"},
+        {"Help", "帮助(&H)"},    {"Close", "Close"},
         {"yes", "yes"},          {"", ""},
     };
-    for (const auto& c : cases) EXPECT_EQ(LocalizeButtonCaption(c.name), c.caption) << c.name;
+    for (const auto& c : cases)
+        EXPECT_EQ(LocalizeButtonCaption(c.name), c.caption) << c.name;
 }
 
-}  // namespace
+} // namespace

@@ -70,7 +70,8 @@ TEST_F(LibStrsText, GetTokenCountCountsDelimitersWithoutOverlap) {
         {kTrail5C + kTrail5C, "\\", 1},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(GetTokenCount(c.text, c.delimiter), c.expected) << '"' << c.text << "\" at \"" << c.delimiter << '"';
+        EXPECT_EQ(GetTokenCount(c.text, c.delimiter), c.expected)
+            << '"' << c.text << "\" at \"" << c.delimiter << '"';
 }
 
 TEST_F(LibStrsText, FetchTokenTakesTheFieldsOneByOne) {
@@ -157,25 +158,28 @@ TEST_F(LibStrsText, ReplaceAllTextMatchesSearchingFromTheStart) {
     auto word = [&](std::size_t maxLength) {
         AnsiString w;
         const std::size_t n = random() % (maxLength + 1);
-        for (std::size_t i = 0; i < n; ++i) w += alphabet[random() % 4];
+        for (std::size_t i = 0; i < n; ++i)
+            w += alphabet[random() % 4];
         return w;
     };
     for (int round = 0; round < 4000; ++round) {
         const AnsiString text = word(12);
         AnsiString oldText = word(3);
         if (oldText.empty()) oldText = "a";
-        AnsiString newText = word(oldText.size() - 1);  // shorter: the plain search is sure to end
-        if (round % 3 == 0) newText = oldText.substr(1) + "a";  // same length
+        AnsiString newText = word(oldText.size() - 1);         // shorter: the plain search is sure to end
+        if (round % 3 == 0) newText = oldText.substr(1) + "a"; // same length
         if (newText.find(oldText) != AnsiString::npos || SameText(oldText, newText)) continue;
         if (newText.size() == oldText.size()) {
             // A same-length rule can cycle in the plain search; keep the cases where it ends quickly.
             AnsiString probe = text;
             int steps = 0;
-            for (int at = AnsiPos(oldText, probe); at > 0 && steps < 200; at = AnsiPos(oldText, probe), ++steps)
+            for (int at = AnsiPos(oldText, probe); at > 0 && steps < 200;
+                 at = AnsiPos(oldText, probe), ++steps)
                 probe.replace(static_cast<std::size_t>(at) - 1, oldText.size(), newText);
             if (steps >= 200) continue;
         }
-        ASSERT_EQ(ReplaceAllText(text, oldText, newText, false), ReplaceFromStartEachTime(text, oldText, newText))
+        ASSERT_EQ(ReplaceAllText(text, oldText, newText, false),
+                  ReplaceFromStartEachTime(text, oldText, newText))
             << "text \"" << text << "\" old \"" << oldText << "\" new \"" << newText << '"';
     }
 }
@@ -196,4 +200,4 @@ TEST_F(LibStrsText, IsLocalHostAddrWantsTheExactText) {
     EXPECT_FALSE(IsLocalHostAddr(""));
 }
 
-}  // namespace
+} // namespace

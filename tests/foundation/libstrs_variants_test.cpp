@@ -53,13 +53,14 @@ TEST_F(LibStrsCodePages, VarAnsiToWideReadsByteStringsInTheCodePage) {
 }
 
 TEST_F(LibStrsCodePages, OneDimensionalArraysAreConvertedDeep) {
-    const Variant value = VarArrayOf({Variant(kWide), Variant(7), Variant(kGbk), VarArrayOf({Variant(kWide)})});
+    const Variant value =
+        VarArrayOf({Variant(kWide), Variant(7), Variant(kGbk), VarArrayOf({Variant(kWide)})});
     const Variant r = VarWideToAnsi(value, 950);
     ASSERT_TRUE(VarIsArray(r));
     EXPECT_EQ(VarType(r[0]), varString);
     EXPECT_EQ(r[0].AsString(), kBig5);
     EXPECT_EQ(r[1].AsInteger(), 7);
-    EXPECT_EQ(r[2].AsString(), kGbk);  // inside an array only wide strings are converted
+    EXPECT_EQ(r[2].AsString(), kGbk); // inside an array only wide strings are converted
     const Variant inner = r[3];
     ASSERT_TRUE(VarIsArray(inner));
     EXPECT_EQ(inner[0].AsString(), kBig5);
@@ -83,7 +84,7 @@ TEST_F(LibStrsCodePages, TwoDimensionalArraysAreConvertedOneLevel) {
     EXPECT_EQ(VarArrayLowBound(r, 2), 1);
     EXPECT_EQ(r.GetElement({0, 1}).AsString(), kBig5);
     EXPECT_EQ(r.GetElement({0, 2}).AsInteger(), 3);
-    EXPECT_EQ(VarType(Variant(r.GetElement({1, 1}))[0]), varOleStr);  // no recursion
+    EXPECT_EQ(VarType(Variant(r.GetElement({1, 1}))[0]), varOleStr); // no recursion
     EXPECT_TRUE(VarIsEmpty(r.GetElement({1, 2})));
 }
 
@@ -100,4 +101,4 @@ TEST_F(LibStrsCodePages, ArrayOfWideStringsBecomesAnArrayOfVariants) {
     EXPECT_EQ(r[2].AsString(), "A");
 }
 
-}  // namespace
+} // namespace
