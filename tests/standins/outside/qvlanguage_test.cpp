@@ -12,17 +12,9 @@ namespace {
 using TConvert = const char* (*)(const char*);
 using TProcedure = void (*)();
 
-// The library as its caller finds it: by name, through the library search.
+// The library as its caller finds it: by name, beside the executable.
 HMODULE Translator() {
-    static HMODULE handle = [] {
-        HMODULE loaded = LoadLibrary("Qvlanguage.so");
-#if defined(__SANITIZE_ADDRESS__)
-        // The sanitizer's own dlopen stands between the caller and the loader, which then no longer sees
-        // the caller's library path: the library is taken from the build folder instead.
-        if (loaded == 0) loaded = LoadLibrary(KVR_BINARY_DIR "/bin/Qvlanguage.so");
-#endif
-        return loaded;
-    }();
+    static HMODULE handle = LoadLibrary("Qvlanguage.so");
     return handle;
 }
 
