@@ -6,6 +6,7 @@
 
 #include "classlib/objects/collection.h"
 #include "classlib/objects/formloader.h"
+#include "classlib/rtl/codepages.h"
 #include "classlib/rtl/strutils.h"
 
 const char FilerSignature[4] = {'T', 'P', 'F', '0'};
@@ -17,24 +18,6 @@ KVR_PUBLISHED(TWriter, c) {}
 namespace {
 
 constexpr int MaxNesting = 200;  // lists, collections and components inside each other
-
-// Until the run-time core converts between code pages, wide strings cross to ANSI as ASCII only.
-AnsiString WideToAnsi(const WideString& w) {
-    AnsiString r;
-    r.reserve(w.size());
-    for (char16_t ch : w) r += ch < 0x80 ? static_cast<char>(ch) : '?';
-    return r;
-}
-
-WideString AnsiToWide(const AnsiString& s) {
-    WideString r;
-    r.reserve(s.size());
-    for (char ch : s) {
-        unsigned char b = static_cast<unsigned char>(ch);
-        r += b < 0x80 ? static_cast<char16_t>(b) : u'?';
-    }
-    return r;
-}
 
 bool IsAsciiOnly(const WideString& w) {
     return std::all_of(w.begin(), w.end(), [](char16_t ch) { return ch < 0x80; });
@@ -338,6 +321,41 @@ std::uint64_t TReader::ReadSet(const TTypeInfo* setType) {
 
 void TReader::ReadBinary(AnsiString& bytes) { bytes = ReadBareString(ReadRaw<std::uint32_t>()); }
 
+Variant TReader::ReadVariant() {
+    switch (NextValue()) {
+    case vaNull:
+        ReadValue();
+        return Null();
+    case vaNil:
+        ReadValue();
+        return Unassigned();
+    case vaInt8:
+    case vaInt16:
+    case vaInt32:
+        return Variant(ReadInteger());
+    case vaInt64:
+        return Variant(ReadInt64());
+    case vaExtended:
+        return Variant(static_cast<double>(ReadFloat()));
+    case vaSingle:
+        return Variant(ReadSingle());
+    case vaCurrency:
+        return VarFromCurrency(static_cast<double>(ReadScaledCurrency()) / 10000.0);
+    case vaDate:
+        return VarFromDateTime(ReadDate());
+    case vaString:
+    case vaLString:
+        return Variant(ReadString());
+    case vaWString:
+        return Variant(ReadWideString());
+    case vaFalse:
+    case vaTrue:
+        return Variant(ReadBoolean());
+    default:
+        Error("Invalid property value");
+    }
+}
+
 void TReader::SkipValue() {
     if (++FDepth > MaxNesting) Error("Stream nested too deeply");
     TValueType v = ReadValue();
@@ -535,6 +553,9 @@ void TReader::ReadPropValue(TPersistent* instance, const TPropInfo* prop) {
         }
         break;
     }
+    case tkVariant:
+        prop->SetVariant(instance, ReadVariant());
+        break;
     case tkMethod: {
         if (NextValue() == vaNil) {
             ReadValue();
@@ -847,6 +868,46 @@ void TWriter::WriteCollection(TCollection* collection) {
     WriteListEnd();
 }
 
+void TWriter::WriteVariant(const Variant& value) {
+    switch (VarType(value)) {
+    case varEmpty:
+        WriteValue(vaNil);
+        break;
+    case varNull:
+        WriteValue(vaNull);
+        break;
+    case varSmallint:
+    case varInteger:
+    case varByte:
+    case varInt64:
+        WriteInteger(value.AsInt64());
+        break;
+    case varSingle:
+        WriteSingle(static_cast<float>(value.AsFloat()));
+        break;
+    case varDouble:
+        WriteFloat(value.AsFloat());
+        break;
+    case varCurrency:
+        WriteCurrency(value.AsCurrency());
+        break;
+    case varDate:
+        WriteDate(VarToDateTime(value));
+        break;
+    case varOleStr:
+        WriteWideString(value.AsWideString());
+        break;
+    case varString:
+        WriteString(value.AsString());
+        break;
+    case varBoolean:
+        WriteBoolean(value.AsBoolean());
+        break;
+    default:
+        throw EWriteError("A variant of type " + VarTypeAsText(VarType(value)) + " cannot be written to a stream");
+    }
+}
+
 void TWriter::WritePropName(const AnsiString& name) { WriteStr(FPropPath + name); }
 
 void TWriter::DefineProperty(const AnsiString& name, const TReaderProc&, const TWriterProc& writeData, bool hasData) {
@@ -939,6 +1000,15 @@ void TWriter::WriteProperty(TPersistent* instance, const TPropInfo* prop) {
         if (ancestorProp ? v == ancestorProp->GetWideStr(ancestor) : v.empty()) return;
         WritePropName(prop->Name());
         WriteWideString(v);
+        break;
+    }
+    case tkVariant: {
+        Variant v = prop->GetVariant(instance);
+        if (ancestorProp ? VarSameValue(v, ancestorProp->GetVariant(ancestor)) && VarType(v) == VarType(ancestorProp->GetVariant(ancestor))
+                         : VarIsEmpty(v))
+            return;
+        WritePropName(prop->Name());
+        WriteVariant(v);
         break;
     }
     case tkMethod: {

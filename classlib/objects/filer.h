@@ -144,6 +144,7 @@ public:
     AnsiString ReadStr();                     // a bare short string (no value type)
     std::uint64_t ReadSet(const TTypeInfo* setType);  // after vaSet; nil type: names are not checked
     void ReadBinary(AnsiString& bytes);       // after vaBinary
+    Variant ReadVariant();                    // vaNull is Null, vaNil Unassigned
     void SkipValue();
     Int64 Position() const { return FBase + static_cast<Int64>(FPos); }
 
@@ -225,6 +226,7 @@ public:
     void WriteSet(const TTypeInfo* setType, std::uint64_t bits);
     void WriteBinary(const AnsiString& bytes);
     void WriteCollection(TCollection* collection);
+    void WriteVariant(const Variant& value);  // EWriteError for arrays and dispatch objects
 
     void WriteRootComponent(TComponent* root) { WriteDescendent(root, nullptr); }
     // Writes root with only what differs from ancestor, an instance of root's ancestor class loaded

@@ -78,6 +78,8 @@ TObject* TPropInfo::GetObject(TObject*) const { RaiseKind("object"); }
 void TPropInfo::SetObject(TObject*, TObject*) const { RaiseKind("object"); }
 TMethod TPropInfo::GetMethod(TObject*) const { RaiseKind("method"); }
 void TPropInfo::SetMethod(TObject*, const TMethod&) const { RaiseKind("method"); }
+Variant TPropInfo::GetVariant(TObject*) const { RaiseKind("variant"); }
+void TPropInfo::SetVariant(TObject*, const Variant&) const { RaiseKind("variant"); }
 
 // ---- TClassInfo ----
 

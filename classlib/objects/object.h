@@ -95,6 +95,8 @@ public:
     virtual void SetObject(TObject* instance, TObject* value) const;
     virtual TMethod GetMethod(TObject* instance) const;
     virtual void SetMethod(TObject* instance, const TMethod& value) const;
+    virtual Variant GetVariant(TObject* instance) const;
+    virtual void SetVariant(TObject* instance, const Variant& value) const;
 
 protected:
     [[noreturn]] void RaiseKind(const char* channel) const;
@@ -326,6 +328,18 @@ public:
         } else {
             (void)value;
             RaiseKind("method");
+        }
+    }
+
+    Variant GetVariant(TObject* instance) const override {
+        if constexpr (std::is_same_v<X, Variant>) return Read(instance);
+        else RaiseKind("variant");
+    }
+    void SetVariant(TObject* instance, const Variant& value) const override {
+        if constexpr (std::is_same_v<X, Variant>) Write(instance, value);
+        else {
+            (void)value;
+            RaiseKind("variant");
         }
     }
 

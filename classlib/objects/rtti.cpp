@@ -5,6 +5,7 @@
 
 #include "classlib/objects/component.h"
 #include "classlib/objects/textform.h"
+#include "classlib/rtl/codepages.h"
 #include "classlib/rtl/strutils.h"
 
 namespace {
@@ -140,11 +141,8 @@ AnsiString GetPropText(TObject* instance, const TPropInfo* prop) {
     case tkString:
     case tkLString:
         return prop->GetStr(instance);
-    case tkWString: {
-        AnsiString r;
-        for (char16_t ch : prop->GetWideStr(instance)) r += ch < 0x80 ? static_cast<char>(ch) : '?';
-        return r;
-    }
+    case tkWString:
+        return WideToAnsi(prop->GetWideStr(instance));
     case tkClass: {
         auto* c = dynamic_cast<TComponent*>(prop->GetObject(instance));
         return c ? c->Name() : AnsiString();
@@ -200,13 +198,113 @@ void SetPropText(TObject* instance, const TPropInfo* prop, const AnsiString& val
     case tkLString:
         prop->SetStr(instance, value);
         break;
-    case tkWString: {
-        WideString w;
-        for (char ch : value) w += static_cast<unsigned char>(ch) < 0x80 ? static_cast<char16_t>(ch) : u'?';
-        prop->SetWideStr(instance, w);
+    case tkWString:
+        prop->SetWideStr(instance, AnsiToWide(value));
         break;
-    }
     default:
         Invalid(prop, value);
+    }
+}
+
+Variant GetPropValue(TObject* instance, const AnsiString& name, bool preferStrings) {
+    return GetPropValue(instance, Need(instance, name), preferStrings);
+}
+
+Variant GetPropValue(TObject* instance, const TPropInfo* prop, bool preferStrings) {
+    const TTypeInfo* type = prop->PropType();
+    switch (type->Kind) {
+    case tkInteger:
+        return Variant(static_cast<int>(prop->GetOrd(instance)));
+    case tkInt64:
+        return Variant(prop->GetOrd(instance));
+    case tkChar:
+        return Variant(static_cast<char>(prop->GetOrd(instance)));
+    case tkWChar:
+        return Variant(static_cast<char16_t>(prop->GetOrd(instance)));
+    case tkEnumeration: {
+        Int64 v = prop->GetOrd(instance);
+        if (type == TypeInfoOf<bool>()) return Variant(v != 0);
+        if (preferStrings) return Variant(GetEnumName(type, v));
+        return Variant(static_cast<int>(v));
+    }
+    case tkSet: {
+        auto bits = static_cast<std::uint64_t>(prop->GetOrd(instance));
+        if (preferStrings) return Variant(SetToString(type, bits, false));
+        return Variant(static_cast<Int64>(bits));
+    }
+    case tkFloat: {
+        double d = prop->GetFloat(instance);
+        if (SameText(type->Name(), "TDateTime") || SameText(type->Name(), "TDate") || SameText(type->Name(), "TTime"))
+            return VarFromDateTime(d);
+        if (type->FloatType == ftSingle) return Variant(static_cast<float>(d));
+        return Variant(d);
+    }
+    case tkString:
+    case tkLString:
+        return Variant(prop->GetStr(instance));
+    case tkWString:
+        return Variant(prop->GetWideStr(instance));
+    case tkVariant:
+        return prop->GetVariant(instance);
+    default:
+        throw EPropertyError("Property " + prop->Name() + " has no Variant value");
+    }
+}
+
+void SetPropValue(TObject* instance, const AnsiString& name, const Variant& value) {
+    SetPropValue(instance, Need(instance, name), value);
+}
+
+void SetPropValue(TObject* instance, const TPropInfo* prop, const Variant& value) {
+    const TTypeInfo* type = prop->PropType();
+    switch (type->Kind) {
+    case tkInteger:
+    case tkInt64:
+    case tkWChar:
+        if (type->Kind == tkWChar && VarIsStr(value)) {
+            WideString w = VarToWideStr(value);
+            if (w.size() != 1) Invalid(prop, VarToStr(value));
+            prop->SetOrd(instance, w[0]);
+        } else {
+            prop->SetOrd(instance, value.AsInt64());
+        }
+        break;
+    case tkChar:
+        if (VarIsStr(value)) {
+            AnsiString t = VarToStr(value);
+            if (t.size() != 1) Invalid(prop, t);
+            prop->SetOrd(instance, static_cast<Byte>(t[0]));
+        } else {
+            prop->SetOrd(instance, value.AsInteger());
+        }
+        break;
+    case tkEnumeration:
+        if (type == TypeInfoOf<bool>()) {
+            prop->SetOrd(instance, value.AsBoolean() ? 1 : 0);
+        } else if (VarIsStr(value)) {
+            SetPropText(instance, prop, VarToStr(value));
+        } else {
+            prop->SetOrd(instance, value.AsInt64());
+        }
+        break;
+    case tkSet:
+        if (VarIsStr(value)) prop->SetOrd(instance, static_cast<Int64>(StringToSet(type, VarToStr(value))));
+        else prop->SetOrd(instance, value.AsInt64());
+        break;
+    case tkFloat:
+        prop->SetFloat(instance, VarType(value) == varDate ? VarToDateTime(value) : value.AsFloat());
+        break;
+    case tkString:
+    case tkLString:
+        prop->SetStr(instance, VarToStr(value));
+        break;
+    case tkWString:
+        prop->SetWideStr(instance, VarToWideStr(value));
+        break;
+    case tkVariant:
+        prop->SetVariant(instance, value);
+        break;
+    default:
+        throw EPropertyError("Property " + prop->Name() + " cannot be set from a Variant");
     }
 }

@@ -38,3 +38,12 @@ AnsiString GetPropText(TObject* instance, const TPropInfo* prop);
 // or a number). Object and method properties are not set from text.
 void SetPropText(TObject* instance, const AnsiString& name, const AnsiString& value);
 void SetPropText(TObject* instance, const TPropInfo* prop, const AnsiString& value);
+
+// As a Variant, by the class library's conversions: ordinals as integers (an enumeration as its name
+// when preferStrings, Boolean as a Boolean), sets as their text, floats as numbers (TDateTime as a date),
+// strings as strings. Setting converts the Variant to the property's kind: a text names an
+// enumeration's or a set's identifiers; object and method properties are not set from a Variant.
+Variant GetPropValue(TObject* instance, const AnsiString& name, bool preferStrings = true);
+Variant GetPropValue(TObject* instance, const TPropInfo* prop, bool preferStrings = true);
+void SetPropValue(TObject* instance, const AnsiString& name, const Variant& value);
+void SetPropValue(TObject* instance, const TPropInfo* prop, const Variant& value);

@@ -197,7 +197,18 @@ private:
             }
         }
         if (wide) {
-            for (auto [code, v] : units) FWide += (code || v < 0x80) ? static_cast<char16_t>(v) : u'?';
+            // Raw bytes between the codes are text in the system code page.
+            AnsiString run;
+            for (auto [code, v] : units) {
+                if (!code) {
+                    run += static_cast<char>(v);
+                    continue;
+                }
+                FWide += AnsiToWide(run);
+                run.clear();
+                FWide += static_cast<char16_t>(v);
+            }
+            FWide += AnsiToWide(run);
             FToken = toWString;
         } else {
             for (auto [code, v] : units) FValue += static_cast<char>(v);
@@ -323,12 +334,12 @@ private:
         for (;;) {
             if (FToken == toWString) {
                 if (!isWide) {
-                    for (char ch : ansi) wide += static_cast<char16_t>(static_cast<unsigned char>(ch) < 0x80 ? ch : '?');
+                    wide = AnsiToWide(ansi);
                     isWide = true;
                 }
                 wide += FWide;
             } else if (isWide) {
-                for (char ch : FValue) wide += static_cast<char16_t>(static_cast<unsigned char>(ch) < 0x80 ? ch : '?');
+                wide += AnsiToWide(FValue);
             } else {
                 ansi += FValue;
             }

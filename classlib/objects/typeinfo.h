@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "classlib/rtl/types.h"
+#include "classlib/rtl/variants.h"
 
 class TObject;
 class TClassInfo;
@@ -173,6 +174,7 @@ template <> struct TypeInfoTrait<float> { static const TTypeInfo* Get() { static
 template <> struct TypeInfoTrait<double> { static const TTypeInfo* Get() { static const TTypeInfo* i = MakeFloatType("Double", ftDouble); return i; } };
 template <> struct TypeInfoTrait<AnsiString> { static const TTypeInfo* Get() { static const TTypeInfo* i = MakeSimpleType(tkLString, "AnsiString"); return i; } };
 template <> struct TypeInfoTrait<WideString> { static const TTypeInfo* Get() { static const TTypeInfo* i = MakeSimpleType(tkWString, "WideString"); return i; } };
+template <> struct TypeInfoTrait<Variant> { static const TTypeInfo* Get() { static const TTypeInfo* i = MakeSimpleType(tkVariant, "Variant"); return i; } };
 template <> struct TypeInfoTrait<bool> { static const TTypeInfo* Get() { static const TTypeInfo* i = MakeEnumType("Boolean", "False, True"); return i; } };
 // clang-format on
 

@@ -43,6 +43,7 @@ const char* const AllValuesText =
     "    Ratio = 0.1\r\n"
     "    Stamp = 45000.5d\r\n"
     "    Title = 'W'#27983#35272\r\n"
+    "    Value = Null\r\n"
     "    Weight = 1.5s\r\n"
     "    OnClick = FormClick\r\n"
     "    Data = {\r\n"
@@ -160,6 +161,7 @@ TEST(TextForm, LoadedIntoComponentsAndWrittenBack) {
     EXPECT_EQ(ctl->Stamp(), 45000.5);
     EXPECT_EQ(ctl->Title(), u"W浏览");
     EXPECT_EQ(ctl->Weight(), 1.5f);
+    EXPECT_TRUE(VarIsNull(ctl->Value()));
     EXPECT_EQ(ctl->Data, Bytes({0, 1, 2, 0xFF}));
     EXPECT_EQ(ctl->Marks, (std::vector<int>{1, -200, 100000}));
     ctl->Click();
@@ -210,6 +212,25 @@ TEST(FormStream, AncestorStreamFirstThenTheDescendants) {
     child->btnCancel->Free();
     EXPECT_EQ(child->btnCancel, nullptr);
     EXPECT_EQ(child->btnOK->Link(), nullptr);
+}
+
+TEST(FormStream, VariantPropertiesKeepTheirType) {
+    struct Case {
+        const char* text;
+        TVarType type;
+    } cases[] = {{"5", varInteger}, {"1.5", varDouble}, {"1.5s", varSingle}, {"1.5c", varCurrency},
+                 {"2.0d", varDate},  {"'x'", varString}, {"#27983", varOleStr}, {"True", varBoolean},
+                 {"Null", varNull}, {"4294967296", varInt64}};
+    for (const Case& c : cases) {
+        AnsiString text = OneProperty(AnsiString("Value = ") + c.text);
+        TTestForm form(nullptr);
+        ReadComponentFromText(&form, text);
+        auto* ctl = static_cast<TTestControl*>(form.FindComponent("c"));
+        EXPECT_EQ(VarType(ctl->Value()), c.type) << c.text;
+        EXPECT_EQ(ObjectBinaryToText(WriteComponentToBinary(&form)),
+                  "object f: TTestForm\r\n  Left = 0\r\n  object c: TTestControl\r\n    Left = 0\r\n    Value = " +
+                      AnsiString(c.text) + "\r\n  end\r\nend\r\n");
+    }
 }
 
 TEST(FormStream, BinaryFormLoadsTheSame) {

@@ -214,3 +214,34 @@ TEST(Sets, TextBothWays) {
     EXPECT_TRUE((s | TTestFontStyles{tfsBold}).Contains(tfsBold));
     EXPECT_TRUE((s - s).Empty());
 }
+
+TEST(PropertyAccess, AsVariant) {
+    TTestButton b(nullptr);
+    SetPropValue(&b, "Left", Variant("42"));
+    EXPECT_EQ(b.Left(), 42);
+    SetPropValue(&b, "Align", Variant("taBottom"));
+    EXPECT_EQ(b.Align(), taBottom);
+    SetPropValue(&b, "Align", Variant(1));
+    EXPECT_EQ(b.Align(), taTop);
+    SetPropValue(&b, "Visible", Variant(false));
+    EXPECT_FALSE(b.Visible());
+    SetPropValue(b.Font(), "Style", Variant("[tfsItalic]"));
+    EXPECT_EQ(b.Font()->Style(), TTestFontStyles{tfsItalic});
+    SetPropValue(&b, "Ratio", Variant("2.5"));
+    EXPECT_EQ(b.Ratio(), 2.5);
+    SetPropValue(&b, "Caption", Variant(12));
+    EXPECT_EQ(b.Caption(), "12");
+    SetPropValue(&b, "Title", Variant("浏览"));
+    EXPECT_EQ(b.Title(), u"浏览");
+    SetPropValue(&b, "Value", Variant(u"x"));
+    EXPECT_EQ(VarType(b.Value()), varOleStr);
+    EXPECT_EQ(VarToStr(GetPropValue(&b, "Align")), "taTop");
+    EXPECT_EQ(GetPropValue(&b, "Align", false).AsInteger(), 1);
+    EXPECT_EQ(VarType(GetPropValue(&b, "Visible")), varBoolean);
+    EXPECT_EQ(VarToStr(GetPropValue(b.Font(), "Style")), "tfsItalic");
+    SetPropValue(&b, "Stamp", VarFromDateTime(45000.25));
+    EXPECT_EQ(VarType(GetPropValue(&b, "Stamp")), varDate);
+    EXPECT_THROW(SetPropValue(&b, "Left", Variant("abc")), EVariantError);
+    EXPECT_THROW(SetPropValue(&b, "Font", Variant(1)), EPropertyError);
+    EXPECT_THROW(SetPropValue(&b, "Left", Null()), EVariantError);
+}

@@ -50,6 +50,7 @@ KVR_PUBLISHED(TTestControl, c) {
     c.Property("Ratio", &TTestControl::Ratio, &TTestControl::SetRatio);
     c.Property("Stamp", &TTestControl::Stamp, &TTestControl::SetStamp).Type("TDateTime");
     c.Property("Title", &TTestControl::Title, &TTestControl::SetTitle);
+    c.Property("Value", &TTestControl::Value, &TTestControl::SetValue);
     c.Property("Visible", &TTestControl::Visible, &TTestControl::SetVisible).Default(1);
     c.Property("Weight", &TTestControl::Weight, &TTestControl::SetWeight);
     c.Property("Width", &TTestControl::Width, &TTestControl::SetWidth).Default(75);

@@ -89,6 +89,7 @@ public:
     double Stamp() const { return FStamp; }                  void SetStamp(double v) { FStamp = v; }
     Int64 Big() const { return FBig; }                       void SetBig(Int64 v) { FBig = v; }
     const WideString& Title() const { return FTitle; }       void SetTitle(const WideString& v) { FTitle = v; }
+    const Variant& Value() const { return FValue; }          void SetValue(const Variant& v) { FValue = v; }
     char Letter() const { return FLetter; }                  void SetLetter(char v) { FLetter = v; }
     TComponent* Link() const { return FLink; }               void SetLink(TComponent* v);
     TCollection* Columns() const { return FColumns; }        void SetColumns(TCollection* v) { FColumns->Assign(v); }
@@ -124,6 +125,7 @@ private:
     Int64 FBig = 0;
     WideString FTitle;
     char FLetter = '\0';
+    Variant FValue;
     TComponent* FLink = nullptr;
     TOwnedCollection* FColumns;
     TNotifyEvent FOnClick;
