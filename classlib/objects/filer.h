@@ -147,6 +147,7 @@ public:
     Variant ReadVariant();                    // vaNull is Null, vaNil Unassigned
     void SkipValue();
     Int64 Position() const { return FBase + static_cast<Int64>(FPos); }
+    void MarkPlace() { FPlace = Position(); }  // errors name this place
 
     // ---- components ----
     // Reads the stream into root; a reader without a context is a whole load of its own.

@@ -111,8 +111,7 @@ private:
             if (FPos == digits || FPos - digits > 16) Error("Invalid number");
             std::uint64_t u = 0;
             std::from_chars(FText.data() + digits, FText.data() + FPos, u, 16);
-            FInt = static_cast<Int64>(u);
-            if (negative) FInt = -FInt;
+            FInt = static_cast<Int64>(negative ? 0 - u : u);
             FValue = FText.substr(start, FPos - start);
             FToken = toInteger;
             return;
@@ -225,7 +224,8 @@ private:
     }
 
     AnsiString ExpectIdent() {
-        if (FToken != toSymbol) Error("Identifier expected but " + TokenText() + " found");
+        if (FToken != toSymbol || IsSymbol("end") || IsSymbol("object") || IsSymbol("inherited") || IsSymbol("inline"))
+            Error("Identifier expected but " + TokenText() + " found");
         AnsiString r = FValue;
         Next();
         return r;
@@ -288,7 +288,8 @@ private:
         Int64 childPos = 0;
         if (IsChar('[')) {
             Next();
-            if (FToken != toInteger) Error("Number expected but " + TokenText() + " found");
+            if (FToken != toInteger || FInt < INT32_MIN || FInt > INT32_MAX)
+                Error("Number expected but " + TokenText() + " found");
             childPos = FInt;
             Next();
             Expect(']');
@@ -316,7 +317,8 @@ private:
     }
 
     void ConvertProperty() {
-        if (FToken != toSymbol) Error("Property name expected but " + TokenText() + " found");
+        if (FToken != toSymbol || IsSymbol("object") || IsSymbol("inherited") || IsSymbol("inline"))
+            Error("Property name expected but " + TokenText() + " found");
         AnsiString outer = FProp;
         FProp = FValue;
         Mark();
@@ -419,7 +421,8 @@ private:
         Next();
     }
 
-    void ConvertValue() {
+    // In a list, Null would read as the list's end.
+    void ConvertValue(bool inList = false) {
         Enter();
         switch (FToken) {
         case toInteger:
@@ -439,7 +442,10 @@ private:
             if (SameText(FValue, "True")) PutByte(vaTrue);
             else if (SameText(FValue, "False")) PutByte(vaFalse);
             else if (SameText(FValue, "nil")) PutByte(vaNil);
-            else if (SameText(FValue, "Null")) PutByte(vaNull);
+            else if (SameText(FValue, "Null")) {
+                if (inList) Error("Null cannot stand in a list");
+                PutByte(vaNull);
+            }
             else {
                 PutByte(vaIdent);
                 PutStr(FValue);
@@ -452,6 +458,8 @@ private:
                 PutByte(vaSet);
                 if (!IsChar(']')) {
                     for (;;) {
+                        if (FToken == toSymbol && FValue.find('.') != AnsiString::npos)
+                            Error("Set element expected but " + TokenText() + " found");
                         PutStr(ExpectIdent());
                         if (IsChar(']')) break;
                         Expect(',');
@@ -464,7 +472,7 @@ private:
                 PutByte(vaList);
                 while (!IsChar(')')) {
                     if (FToken == toEOF) Error("')' expected but end of text found");
-                    ConvertValue();
+                    ConvertValue(true);
                 }
                 PutByte(vaNull);
                 Next();
@@ -478,7 +486,8 @@ private:
                     Next();
                     if (IsChar('[')) {
                         Next();
-                        if (FToken != toInteger) Error("Number expected but " + TokenText() + " found");
+                        if (FToken != toInteger || FInt < INT32_MIN || FInt > INT32_MAX)
+                            Error("Number expected but " + TokenText() + " found");
                         PutInteger(FInt);
                         Next();
                         Expect(']');
@@ -551,6 +560,21 @@ private:
 
 // ---- binary to text ----
 
+// A name the text form can hold: identifiers joined by dots, and not a word of the text form itself.
+bool IsTextName(const AnsiString& s) {
+    auto start = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; };
+    auto part = [&](char c) { return start(c) || (c >= '0' && c <= '9'); };
+    if (s.empty() || !start(s[0])) return false;
+    for (std::size_t i = 1; i < s.size(); ++i) {
+        if (s[i] == '.') {
+            if (i + 1 >= s.size() || !start(s[i + 1])) return false;
+        } else if (!part(s[i])) {
+            return false;
+        }
+    }
+    return !SameText(s, "end") && !SameText(s, "object") && !SameText(s, "inherited") && !SameText(s, "inline");
+}
+
 class TBinaryToText {
 public:
     TBinaryToText(const AnsiString& binary) : FStream(), FReader(nullptr) {
@@ -569,12 +593,14 @@ private:
     static AnsiString Indent(int n) { return AnsiString(static_cast<std::size_t>(n), ' '); }
 
     void ConvertObject(int indent) {
+        FReader->MarkPlace();
         if (indent / 2 > MaxNesting) FReader->Error("Stream nested too deeply");
         Byte flags;
         int childPos;
         FReader->ReadPrefix(flags, childPos);
         AnsiString className = FReader->ReadStr();
         AnsiString name = FReader->ReadStr();
+        if (!IsTextName(className) || (!name.empty() && !IsTextName(name))) FReader->Error("Invalid component name");
         FOut += Indent(indent);
         FOut += (flags & ffInherited) ? "inherited " : (flags & ffInline) ? "inline " : "object ";
         if (!name.empty()) FOut += name + ": ";
@@ -589,8 +615,9 @@ private:
     }
 
     void ConvertProperty(int indent) {
+        FReader->MarkPlace();
         AnsiString name = FReader->ReadStr();
-        if (name.empty()) FReader->Error("Invalid property name");
+        if (!IsTextName(name)) FReader->Error("Invalid property name");
         FOut += Indent(indent) + name + " =";
         ConvertValue(indent, true);
         FOut += "\r\n";
@@ -738,9 +765,12 @@ private:
         case vaFalse:
         case vaTrue:
         case vaNil:
-        case vaNull:
-            FOut += sp + FReader->ReadIdent();
+        case vaNull: {
+            AnsiString ident = FReader->ReadIdent();
+            if (!IsTextName(ident)) FReader->Error("Invalid identifier");
+            FOut += sp + ident;
             break;
+        }
         case vaBinary: {
             FReader->ReadValue();
             AnsiString bytes;
@@ -763,6 +793,7 @@ private:
             for (;;) {
                 AnsiString name = FReader->ReadStr();
                 if (name.empty()) break;
+                if (!IsTextName(name) || name.find('.') != AnsiString::npos) FReader->Error("Invalid set element");
                 if (!first) FOut += ", ";
                 FOut += name;
                 first = false;

@@ -71,6 +71,8 @@ TTestControl::~TTestControl() {
 
 void TTestControl::SetParent(TTestControl* value) {
     if (FParent == value) return;
+    for (TTestControl* p = value; p; p = p->FParent)
+        if (p == this) throw EInvalidOperation("A control cannot have itself or its child as its parent");
     if (FParent) std::erase(FParent->FControls, this);
     FParent = value;
     if (FParent) FParent->FControls.push_back(this);
