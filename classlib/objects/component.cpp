@@ -66,6 +66,7 @@ void TComponent::TearDown() {
         TComponent* client = FFreeNotifies.back();
         FFreeNotifies.pop_back();
         EraseOne(client->FFreeNotifies, this);
+        if (client->FFreeNotifies.empty()) client->FComponentState.Exclude(csFreeNotification);
         client->Notification(this, opRemove);
     }
     DestroyComponents();
@@ -101,7 +102,7 @@ void TComponent::SetComponentIndex(int value) {
 TComponent* TComponent::FindComponent(const AnsiString& name) const {
     if (name.empty()) return nullptr;
     for (TComponent* c : FComponents)
-        if (SameText(c->FName, name)) return c;
+        if (SameIdent(c->FName, name)) return c;
     return nullptr;
 }
 
@@ -134,11 +135,18 @@ void TComponent::Remove(TComponent* component) {
 }
 
 void TComponent::DestroyComponents() {
+    // The owned components go last first. Everything the owner owns hears of a component that goes
+    // only when that one has free-notification links (its clients are told precisely in any case);
+    // the others are leaving with their owner anyway, which keeps freeing a form linear.
     while (!FComponents.empty()) {
         TComponent* c = FComponents.back();
+        if (c->FComponentState.Contains(csFreeNotification)) {
+            RemoveComponent(c);
+        } else {
+            c->SetReference(false);
+            Remove(c);
+        }
         c->Free();
-        // A component whose teardown ran before (plain delete of a derived part) has left already.
-        if (!FComponents.empty() && FComponents.back() == c) Remove(c);
     }
 }
 
@@ -161,6 +169,8 @@ void TComponent::RemoveFreeNotification(TComponent* component) {
     if (!component) return;
     EraseOne(FFreeNotifies, component);
     EraseOne(component->FFreeNotifies, this);
+    if (FFreeNotifies.empty()) FComponentState.Exclude(csFreeNotification);
+    if (component->FFreeNotifies.empty()) component->FComponentState.Exclude(csFreeNotification);
 }
 
 void TComponent::SetDesigning(bool value) {
@@ -193,7 +203,7 @@ void TComponent::Notification(TComponent* component, TOperation operation) {
 
 void TComponent::ValidateRename(TComponent* component, const AnsiString& curName, const AnsiString& newName) {
     // Also on insertion (the component not yet owned), so that an owner never holds two of one name.
-    if (!component || SameText(curName, newName)) return;
+    if (!component || SameIdent(curName, newName)) return;
     TComponent* existing = FindComponent(newName);
     if (existing && existing != component)
         throw EComponentError("A component named " + newName + " already exists");

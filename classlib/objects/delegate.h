@@ -135,15 +135,20 @@ private:
 };
 
 namespace kvr_detail {
+// The name of an event type, from KvrDelegateName(TDelegate<Sig>*) that KVR_EVENT_TYPE declares; an
+// event type declared without it shows as "TMethod".
 template <class Sig>
-struct DelegateTypeName {
-    static constexpr const char* Value = "TMethod";
-};
+const char* DelegateTypeName() {
+    if constexpr (requires(TDelegate<Sig>* p) { KvrDelegateName(p); })
+        return KvrDelegateName(static_cast<TDelegate<Sig>*>(nullptr));
+    else
+        return "TMethod";
+}
 const TTypeInfo* MakeMethodTypeFor(const char* name, const std::type_info& signature);
 template <class Sig>
 struct TypeInfoTrait<TDelegate<Sig>> {
     static const TTypeInfo* Get() {
-        static const TTypeInfo* info = MakeMethodTypeFor(DelegateTypeName<Sig>::Value, typeid(Sig));
+        static const TTypeInfo* info = MakeMethodTypeFor(DelegateTypeName<Sig>(), typeid(Sig));
         return info;
     }
 };
@@ -152,9 +157,7 @@ struct TypeInfoTrait<TDelegate<Sig>> {
 // Declares an event type: an alias of TDelegate with the name that run-time type information shows.
 #define KVR_EVENT_TYPE(Name, ...)                                                                         \
     using Name = TDelegate<__VA_ARGS__>;                                                                  \
-    template <>                                                                                           \
-    struct kvr_detail::DelegateTypeName<__VA_ARGS__> {                                                    \
-        static constexpr const char* Value = #Name;                                                       \
-    }
+    inline const char* KvrDelegateName(Name*) { return #Name; }                                           \
+    static_assert(true)
 
 KVR_EVENT_TYPE(TNotifyEvent, void(TObject* sender));

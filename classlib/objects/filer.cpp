@@ -24,14 +24,14 @@ bool IsAsciiOnly(const WideString& w) {
 }
 
 bool IsDateType(const TTypeInfo* type) {
-    return SameText(type->Name(), "TDateTime") || SameText(type->Name(), "TDate") || SameText(type->Name(), "TTime");
+    return SameIdent(type->Name(), "TDateTime") || SameIdent(type->Name(), "TDate") || SameIdent(type->Name(), "TTime");
 }
 
 bool IsCurrencyType(const TTypeInfo* type) {
-    return type->FloatType == ftCurr || SameText(type->Name(), "Currency");
+    return type->FloatType == ftCurr || SameIdent(type->Name(), "Currency");
 }
 
-bool IsBooleanType(const TTypeInfo* type) { return type == TypeInfoOf<bool>() || SameText(type->Name(), "Boolean"); }
+bool IsBooleanType(const TTypeInfo* type) { return type == TypeInfoOf<bool>() || SameIdent(type->Name(), "Boolean"); }
 
 }  // namespace
 
@@ -424,14 +424,14 @@ void TReader::SkipValue() {
 }
 
 void TReader::DefineProperty(const AnsiString& name, const TReaderProc& readData, const TWriterProc&, bool) {
-    if (!FPropHandled && readData && SameText(name, FPropName)) {
+    if (!FPropHandled && readData && SameIdent(name, FPropName)) {
         FPropHandled = true;
         readData(*this);
     }
 }
 
 void TReader::DefineBinaryProperty(const AnsiString& name, const TStreamProc& readData, const TStreamProc&, bool) {
-    if (!FPropHandled && readData && SameText(name, FPropName)) {
+    if (!FPropHandled && readData && SameIdent(name, FPropName)) {
         FPropHandled = true;
         CheckValue(vaBinary);
         AnsiString bytes;
@@ -699,7 +699,7 @@ void TReader::ReadRootComponent(TComponent* root) {
         if (std::find(FContext->Loaded.begin(), FContext->Loaded.end(), root) == FContext->Loaded.end())
             FContext->Loaded.insert(FContext->Loaded.begin(), root);
         root->FComponentState.Include(csLoading);
-        if (!name.empty() && !SameText(root->Name(), name)) {
+        if (!name.empty() && !SameIdent(root->Name(), name)) {
             // A second instance of a form beside the first takes Name_1, Name_2, ...
             AnsiString candidate = name;
             TComponent* owner = root->Owner();
@@ -821,10 +821,10 @@ void TWriter::WriteWideString(const WideString& value) {
 }
 
 void TWriter::WriteIdent(const AnsiString& ident) {
-    if (SameText(ident, "False")) WriteValue(vaFalse);
-    else if (SameText(ident, "True")) WriteValue(vaTrue);
-    else if (SameText(ident, "nil")) WriteValue(vaNil);
-    else if (SameText(ident, "Null")) WriteValue(vaNull);
+    if (SameIdent(ident, "False")) WriteValue(vaFalse);
+    else if (SameIdent(ident, "True")) WriteValue(vaTrue);
+    else if (SameIdent(ident, "nil")) WriteValue(vaNil);
+    else if (SameIdent(ident, "Null")) WriteValue(vaNull);
     else {
         WriteValue(vaIdent);
         WriteStr(ident);
@@ -1016,7 +1016,7 @@ void TWriter::WriteProperty(TPersistent* instance, const TPropInfo* prop) {
         AnsiString name = MethodNameOf(m, FLookupRoot);
         AnsiString ancestorName;
         if (ancestorProp) ancestorName = MethodNameOf(ancestorProp->GetMethod(ancestor), FRootAncestor);
-        if (ancestorProp ? SameText(name, ancestorName) : name.empty()) return;
+        if (ancestorProp ? SameIdent(name, ancestorName) : name.empty()) return;
         WritePropName(prop->Name());
         if (name.empty()) WriteValue(vaNil);
         else WriteIdent(name);
@@ -1028,7 +1028,7 @@ void TWriter::WriteProperty(TPersistent* instance, const TPropInfo* prop) {
         if (auto* component = dynamic_cast<TComponent*>(value); component || (!value && ancestorValue)) {
             AnsiString name = ReferenceName(component, FLookupRoot);
             AnsiString ancestorName = ReferenceName(dynamic_cast<TComponent*>(ancestorValue), FRootAncestor);
-            if (ancestorProp ? SameText(name, ancestorName) : name.empty()) return;
+            if (ancestorProp ? SameIdent(name, ancestorName) : name.empty()) return;
             if (component && name.empty()) return;  // an unnamed component cannot be referred to
             WritePropName(prop->Name());
             if (name.empty()) WriteValue(vaNil);

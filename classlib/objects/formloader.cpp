@@ -9,10 +9,6 @@
 
 namespace {
 
-struct TUpperLess {
-    bool operator()(const AnsiString& a, const AnsiString& b) const { return CompareText(a, b) < 0; }
-};
-
 struct TFormResource {
     const char* Text = nullptr;
     bool Compiled = false;
@@ -25,8 +21,8 @@ std::recursive_mutex& ResourcesMutex() {
     return m;
 }
 
-std::map<AnsiString, TFormResource, TUpperLess>& Resources() {
-    static std::map<AnsiString, TFormResource, TUpperLess> resources;
+std::map<AnsiString, TFormResource, TIdentLess>& Resources() {
+    static std::map<AnsiString, TFormResource, TIdentLess> resources;
     return resources;
 }
 
@@ -99,7 +95,7 @@ TComponent* ResolveReference(TComponent* root, const AnsiString& name) {
     TComponent* c = nullptr;
     if (root) {
         c = root->FindComponent(parts[0]);
-        if (!c && SameText(root->Name(), parts[0])) c = root;
+        if (!c && SameIdent(root->Name(), parts[0])) c = root;
     }
     if (!c) c = FindGlobalComponent(parts[0]);
     for (std::size_t i = 1; c && i < parts.size(); ++i) c = c->FindComponent(parts[i]);

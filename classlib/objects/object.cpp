@@ -7,17 +7,13 @@
 
 namespace {
 
-struct TUpperLess {
-    bool operator()(const AnsiString& a, const AnsiString& b) const { return CompareText(a, b) < 0; }
-};
-
 std::mutex& RegistryMutex() {
     static std::mutex m;
     return m;
 }
 
-std::map<AnsiString, TClass, TUpperLess>& Registry() {
-    static std::map<AnsiString, TClass, TUpperLess> registry;
+std::map<AnsiString, TClass, TIdentLess>& Registry() {
+    static std::map<AnsiString, TClass, TIdentLess> registry;
     return registry;
 }
 
@@ -83,7 +79,7 @@ void TPropInfo::SetVariant(TObject*, const Variant&) const { RaiseKind("variant"
 
 // ---- TClassInfo ----
 
-bool TClassInfo::ClassNameIs(const AnsiString& name) const { return SameText(FName, name); }
+bool TClassInfo::ClassNameIs(const AnsiString& name) const { return SameIdent(FName, name); }
 
 bool TClassInfo::InheritsFrom(TClass other) const {
     for (TClass c = this; c; c = c->FParent)
@@ -109,14 +105,14 @@ TObject* TClassInfo::CreateObject() const {
 const TPropInfo* TClassInfo::FindProp(const AnsiString& name) const {
     // Derived declarations first, so that a class may publish a property again with another default.
     for (auto it = FAllProps.rbegin(); it != FAllProps.rend(); ++it)
-        if (SameText((*it)->Name(), name)) return *it;
+        if (SameIdent((*it)->Name(), name)) return *it;
     return nullptr;
 }
 
 const TMethodInfo* TClassInfo::FindMethod(const AnsiString& name) const {
     for (TClass c = this; c; c = c->FParent)
         for (const TMethodInfo& m : c->FMethods)
-            if (SameText(m.Name, name)) return &m;
+            if (SameIdent(m.Name, name)) return &m;
     return nullptr;
 }
 
@@ -130,7 +126,7 @@ const TMethodInfo* TClassInfo::FindMethodByCode(const TMethodCode& code) const {
 const TFieldInfo* TClassInfo::FindField(const AnsiString& name) const {
     for (TClass c = this; c; c = c->FParent)
         for (const TFieldInfo& f : c->FFields)
-            if (SameText(f.Name, name)) return &f;
+            if (SameIdent(f.Name, name)) return &f;
     return nullptr;
 }
 
@@ -164,7 +160,7 @@ void TClassInfo::Finish() {
     for (const auto& p : FOwnProps) {
         bool replaced = false;
         for (auto& q : FAllProps) {
-            if (SameText(q->Name(), p->Name())) {
+            if (SameIdent(q->Name(), p->Name())) {
                 q = p.get();
                 replaced = true;
                 break;

@@ -234,7 +234,7 @@ Variant GetPropValue(TObject* instance, const TPropInfo* prop, bool preferString
     }
     case tkFloat: {
         double d = prop->GetFloat(instance);
-        if (SameText(type->Name(), "TDateTime") || SameText(type->Name(), "TDate") || SameText(type->Name(), "TTime"))
+        if (SameIdent(type->Name(), "TDateTime") || SameIdent(type->Name(), "TDate") || SameIdent(type->Name(), "TTime"))
             return VarFromDateTime(d);
         if (type->FloatType == ftSingle) return Variant(static_cast<float>(d));
         return Variant(d);

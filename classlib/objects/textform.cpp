@@ -215,7 +215,7 @@ private:
         }
     }
 
-    bool IsSymbol(const char* word) const { return FToken == toSymbol && SameText(FValue, word); }
+    bool IsSymbol(const char* word) const { return FToken == toSymbol && SameIdent(FValue, word); }
     bool IsChar(char c) const { return FToken == toChar && FValue[0] == c; }
 
     void Expect(char c) {
@@ -439,10 +439,10 @@ private:
         case toSymbol:
             if (IsSymbol("end") || IsSymbol("object") || IsSymbol("inherited") || IsSymbol("inline"))
                 Error("Property value expected but " + TokenText() + " found");
-            if (SameText(FValue, "True")) PutByte(vaTrue);
-            else if (SameText(FValue, "False")) PutByte(vaFalse);
-            else if (SameText(FValue, "nil")) PutByte(vaNil);
-            else if (SameText(FValue, "Null")) {
+            if (SameIdent(FValue, "True")) PutByte(vaTrue);
+            else if (SameIdent(FValue, "False")) PutByte(vaFalse);
+            else if (SameIdent(FValue, "nil")) PutByte(vaNil);
+            else if (SameIdent(FValue, "Null")) {
                 if (inList) Error("Null cannot stand in a list");
                 PutByte(vaNull);
             }
@@ -572,7 +572,7 @@ bool IsTextName(const AnsiString& s) {
             return false;
         }
     }
-    return !SameText(s, "end") && !SameText(s, "object") && !SameText(s, "inherited") && !SameText(s, "inline");
+    return !SameIdent(s, "end") && !SameIdent(s, "object") && !SameIdent(s, "inherited") && !SameIdent(s, "inline");
 }
 
 class TBinaryToText {

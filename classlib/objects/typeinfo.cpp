@@ -10,10 +10,6 @@
 
 namespace {
 
-struct TUpperLess {
-    bool operator()(const AnsiString& a, const AnsiString& b) const { return CompareText(a, b) < 0; }
-};
-
 // Type information lives as long as the program: the types of published properties are static.
 TTypeInfo* NewType(TTypeKind kind, const char* name) {
     auto* t = new TTypeInfo;
@@ -31,8 +27,8 @@ struct TIdentTable {
     std::vector<TIdentMapEntry> Map;
 };
 
-std::map<AnsiString, TIdentTable, TUpperLess>& IdentTables() {
-    static std::map<AnsiString, TIdentTable, TUpperLess> tables;
+std::map<AnsiString, TIdentTable, TIdentLess>& IdentTables() {
+    static std::map<AnsiString, TIdentTable, TIdentLess> tables;
     return tables;
 }
 
@@ -64,6 +60,17 @@ bool TTypeInfo::IsOrdinal() const {
     }
 }
 
+int CompareIdent(const AnsiString& a, const AnsiString& b) {
+    std::size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 32);
+        if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 32);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
 const char* TypeKindName(TTypeKind kind) {
     static const char* const names[] = {"tkUnknown", "tkInteger", "tkChar",      "tkEnumeration", "tkFloat",
                                         "tkString",  "tkSet",     "tkClass",     "tkMethod",      "tkWChar",
@@ -73,7 +80,7 @@ const char* TypeKindName(TTypeKind kind) {
 }
 
 const TTypeInfo* NamedTypeInfo(const TTypeInfo* base, const AnsiString& name) {
-    if (SameText(base->Name(), name)) return base;
+    if (SameIdent(base->Name(), name)) return base;
     std::lock_guard<std::mutex> lock(TypesMutex());
     static std::map<std::pair<const TTypeInfo*, AnsiString>, const TTypeInfo*> named;
     auto key = std::make_pair(base, UpperCase(name));
@@ -94,7 +101,7 @@ AnsiString GetEnumName(const TTypeInfo* type, Int64 value) {
 int GetEnumValue(const TTypeInfo* type, const AnsiString& name) {
     if (type == nullptr || type->Kind != tkEnumeration) return -1;
     for (std::size_t i = 0; i < type->Names.size(); ++i)
-        if (SameText(type->Names[i], name)) return static_cast<int>(i);
+        if (SameIdent(type->Names[i], name)) return static_cast<int>(i);
     return -1;
 }
 
@@ -151,7 +158,7 @@ bool IdentToIntOfType(const AnsiString& typeName, const AnsiString& ident, Int64
     auto it = IdentTables().find(typeName);
     if (it == IdentTables().end()) return false;
     for (const TIdentMapEntry& e : it->second.Map) {
-        if (SameText(e.Name, ident)) {
+        if (SameIdent(e.Name, ident)) {
             value = e.Value;
             return true;
         }

@@ -70,6 +70,14 @@ public:
 
 const char* TypeKindName(TTypeKind kind);
 
+// Names of classes, components, properties, methods and identifiers are ASCII identifiers: compared
+// without regard to the case of ASCII letters, every other byte as it is.
+int CompareIdent(const AnsiString& a, const AnsiString& b);
+inline bool SameIdent(const AnsiString& a, const AnsiString& b) { return a.size() == b.size() && CompareIdent(a, b) == 0; }
+struct TIdentLess {
+    bool operator()(const AnsiString& a, const AnsiString& b) const { return CompareIdent(a, b) < 0; }
+};
+
 // The type information of T; unknown types do not compile.
 template <class T>
 const TTypeInfo* TypeInfoOf();
@@ -144,7 +152,21 @@ const TTypeInfo* MakeSetType(const char* name, const TTypeInfo* element);
 const TTypeInfo* MakeClassType(TClass (*classFn)());
 
 template <class T>
-struct TypeInfoTrait;
+inline constexpr bool AlwaysFalse = false;
+
+// Enumerations are found through KvrEnumTypeInfo(E*), which KVR_ENUM declares beside the enumeration
+// (so it works in any namespace, an anonymous one included).
+template <class T>
+struct TypeInfoTrait {
+    static const TTypeInfo* Get() {
+        if constexpr (std::is_enum_v<T>) {
+            return KvrEnumTypeInfo(static_cast<T*>(nullptr));
+        } else {
+            static_assert(AlwaysFalse<T>, "no run-time type information for this type");
+            return nullptr;
+        }
+    }
+};
 }  // namespace kvr_detail
 
 template <class T>
@@ -191,11 +213,9 @@ struct TypeInfoTrait<T> {
 };
 
 template <class E>
-struct SetName;
-template <class E>
 struct TypeInfoTrait<TSet<E>> {
     static const TTypeInfo* Get() {
-        static const TTypeInfo* info = MakeSetType(SetName<TSet<E>>::Value, TypeInfoOf<E>());
+        static const TTypeInfo* info = MakeSetType(KvrSetName(static_cast<TSet<E>*>(nullptr)), TypeInfoOf<E>());
         return info;
     }
 };
@@ -206,20 +226,17 @@ struct TypeInfoTrait<TSet<E>> {
     enum Name { __VA_ARGS__ };                                                                            \
     KVR_ENUM_INFO(Name, __VA_ARGS__)
 
-// Gives an enumeration declared elsewhere (ordinals from 0, in order) the names of its identifiers.
+// Gives an enumeration declared elsewhere (ordinals from 0, in order) the names of its identifiers; in
+// the enumeration's namespace.
 #define KVR_ENUM_INFO(Name, ...)                                                                          \
-    template <>                                                                                           \
-    struct kvr_detail::TypeInfoTrait<Name> {                                                              \
-        static const TTypeInfo* Get() {                                                                   \
-            static const TTypeInfo* info = kvr_detail::MakeEnumType(#Name, #__VA_ARGS__);                 \
-            return info;                                                                                  \
-        }                                                                                                 \
-    }
+    inline const TTypeInfo* KvrEnumTypeInfo(Name*) {                                                      \
+        static const TTypeInfo* info = kvr_detail::MakeEnumType(#Name, #__VA_ARGS__);                     \
+        return info;                                                                                      \
+    }                                                                                                     \
+    static_assert(true)
 
-// Declares a set type of an enumeration declared with KVR_ENUM.
+// Declares a set type of an enumeration declared with KVR_ENUM, in the enumeration's namespace.
 #define KVR_SET(Name, Element)                                                                            \
     using Name = TSet<Element>;                                                                           \
-    template <>                                                                                           \
-    struct kvr_detail::SetName<Name> {                                                                    \
-        static constexpr const char* Value = #Name;                                                       \
-    }
+    inline const char* KvrSetName(Name*) { return #Name; }                                                \
+    static_assert(true)
