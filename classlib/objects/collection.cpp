@@ -1,5 +1,7 @@
 #include "classlib/objects/collection.h"
 
+#include "classlib/rtl/format.h"
+
 #include <algorithm>
 
 KVR_PUBLISHED(TCollectionItem, c) {}
@@ -37,7 +39,7 @@ void TCollectionItem::SetIndex(int value) {
 
 AnsiString TCollectionItem::GetNamePath() {
     if (!FCollection) return ClassName();
-    return FCollection->GetNamePath() + "[" + std::to_string(Index()) + "]";
+    return FCollection->GetNamePath() + "[" + IntToStr(Index()) + "]";
 }
 
 TPersistent* TCollectionItem::GetOwner() { return FCollection; }
@@ -77,7 +79,7 @@ void TCollection::Clear() {
 }
 
 TCollectionItem* TCollection::Items(int index) const {
-    if (index < 0 || index >= Count()) throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+    if (index < 0 || index >= Count()) throw EListError("List index out of bounds (" + IntToStr(index) + ")");
     return FItems[static_cast<std::size_t>(index)];
 }
 

@@ -1,5 +1,7 @@
 #include "classlib/objects/component.h"
 
+#include "classlib/rtl/format.h"
+
 #include <algorithm>
 
 #include "classlib/objects/formloader.h"
@@ -75,7 +77,7 @@ void TComponent::TearDown() {
 
 TComponent* TComponent::Components(int index) const {
     if (index < 0 || index >= ComponentCount())
-        throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+        throw EListError("List index out of bounds (" + IntToStr(index) + ")");
     return FComponents[static_cast<std::size_t>(index)];
 }
 

@@ -1,8 +1,11 @@
 #include "classlib/objects/filer.h"
 
+#include "classlib/rtl/format.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 #include "classlib/objects/collection.h"
 #include "classlib/objects/formloader.h"
@@ -96,9 +99,9 @@ AnsiString TReader::Location(Int64 offset) const {
         auto it = std::upper_bound(FLineMap->begin(), FLineMap->end(), offset,
                                    [](Int64 o, const TLineMark& m) { return o < m.Offset; });
         int line = it == FLineMap->begin() ? FLineMap->front().Line : std::prev(it)->Line;
-        return "line " + std::to_string(line) + (FSourceName.empty() ? "" : " of " + FSourceName);
+        return "line " + IntToStr(line) + (FSourceName.empty() ? "" : " of " + FSourceName);
     }
-    return "offset " + std::to_string(offset) + (FSourceName.empty() ? "" : " of " + FSourceName);
+    return "offset " + IntToStr(offset) + (FSourceName.empty() ? "" : " of " + FSourceName);
 }
 
 AnsiString TReader::What() const {
@@ -418,7 +421,7 @@ void TReader::SkipValue() {
         break;
     default:
         --FPos;
-        Error("Unknown value type " + std::to_string(static_cast<int>(v)));
+        Error("Unknown value type " + IntToStr(static_cast<int>(v)));
     }
     --FDepth;
 }
@@ -655,11 +658,8 @@ TComponent* TReader::ReadComponent(TComponent* parent) {
             if (!name.empty()) component->SetName(name);
             FCurrent = component;
             FPropPath.clear();
-            if (flags & ffInline) {
-                component->SetInline(true);
-                // A frame brings its own streams: its components, owned by the frame.
-                ReadClassStreams(component, *FContext);
-            }
+            // A frame (inline) has read its own streams in its constructor; the body here changes them.
+            if (flags & ffInline) component->SetInline(true);
         }
         FCurrent = component;
         FPropPath.clear();
@@ -704,7 +704,7 @@ void TReader::ReadRootComponent(TComponent* root) {
             AnsiString candidate = name;
             TComponent* owner = root->Owner();
             for (int n = 1; owner && owner->FindComponent(candidate) && owner->FindComponent(candidate) != root; ++n)
-                candidate = name + "_" + std::to_string(n);
+                candidate = name + "_" + IntToStr(n);
             FCurrent = root;
             try {
                 root->SetName(candidate);
@@ -840,7 +840,7 @@ void TWriter::WriteStr(const AnsiString& value) {
 void TWriter::WriteSet(const TTypeInfo* setType, std::uint64_t bits) {
     WriteValue(vaSet);
     for (int i = 0; i < 64; ++i)
-        if (bits >> i & 1u) WriteStr(setType && setType->CompType ? GetEnumName(setType->CompType, i) : std::to_string(i));
+        if (bits >> i & 1u) WriteStr(setType && setType->CompType ? GetEnumName(setType->CompType, i) : IntToStr(i));
     WriteStr("");
 }
 
@@ -1088,6 +1088,13 @@ void TWriter::WriteComponent(TComponent* component) {
     WriteStr(component->ClassName());
     WriteStr(component->Name());
     std::size_t body = FBuffer.size();
+    // A frame is written against a fresh instance of its class, which reads the frame's own streams.
+    std::unique_ptr<TComponent, void (*)(TComponent*)> frame(nullptr, [](TComponent* c) { c->Free(); });
+    TComponent* oldRootAncestor = FRootAncestor;
+    if ((flags & ffInline) && !ancestor) {
+        frame.reset(component->ClassType()->CreateComponent(nullptr));
+        ancestor = frame.get();
+    }
     TPersistent* oldAncestor = FAncestor;
     AnsiString oldPath = FPropPath;
     FAncestor = ancestor;
@@ -1096,10 +1103,12 @@ void TWriter::WriteComponent(TComponent* component) {
     WriteListEnd();
     FAncestor = oldAncestor;
     FPropPath = oldPath;
+    if (flags & ffInline) FRootAncestor = static_cast<TComponent*>(ancestor);
     component->GetChildren([this](TComponent* child) { WriteComponent(child); }, FRoot);
+    FRootAncestor = oldRootAncestor;
     WriteListEnd();
     // An inherited component that changes nothing is left out.
-    if (ancestor && component != FRoot && FBuffer.size() == body + 2) FBuffer.resize(start);
+    if ((flags & ffInherited) && component != FRoot && FBuffer.size() == body + 2) FBuffer.resize(start);
 }
 
 void TWriter::WriteDescendent(TComponent* root, TComponent* ancestor) {

@@ -1,5 +1,7 @@
 #include "classlib/objects/lists.h"
 
+#include "classlib/rtl/format.h"
+
 #include <algorithm>
 
 KVR_PUBLISHED(TList, c) {}
@@ -7,7 +9,7 @@ KVR_PUBLISHED(TObjectList, c) {}
 
 TList::~TList() { Clear(); }
 
-void TList::Error(int index) const { throw EListError("List index out of bounds (" + std::to_string(index) + ")"); }
+void TList::Error(int index) const { throw EListError("List index out of bounds (" + IntToStr(index) + ")"); }
 
 int TList::Add(void* item) {
     FList.push_back(item);

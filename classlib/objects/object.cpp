@@ -1,5 +1,7 @@
 #include "classlib/objects/object.h"
 
+#include "classlib/rtl/format.h"
+
 #include <map>
 #include <mutex>
 
@@ -50,7 +52,7 @@ void TPropInfo::RaiseKind(const char* channel) const {
 void TPropInfo::RaiseReadOnly() const { throw EPropertyError("Property " + FName + " is read-only"); }
 
 void TPropInfo::RaiseRange(Int64 value) const {
-    throw EPropertyError("Value " + std::to_string(value) + " out of range for property " + FName);
+    throw EPropertyError("Value " + IntToStr(value) + " out of range for property " + FName);
 }
 
 void TPropInfo::CheckOrdinal(Int64 value) const {

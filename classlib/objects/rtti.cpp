@@ -1,11 +1,11 @@
 #include "classlib/objects/rtti.h"
 
-#include <charconv>
 #include <cmath>
 
 #include "classlib/objects/component.h"
 #include "classlib/objects/textform.h"
 #include "classlib/rtl/codepages.h"
+#include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
 
 namespace {
@@ -21,31 +21,7 @@ const TPropInfo* Need(const TObject* instance, const AnsiString& name) {
     throw EPropertyError("Invalid property value '" + value + "' for " + prop->Name());
 }
 
-bool ParseInt(const AnsiString& text, Int64& value) {
-    AnsiString t = Trim(text);
-    if (t.empty()) return false;
-    const char* first = t.data();
-    const char* last = t.data() + t.size();
-    bool negative = false;
-    if (*first == '-' || *first == '+') {
-        negative = *first == '-';
-        ++first;
-    }
-    int base = 10;
-    if (first < last && *first == '$') {
-        base = 16;
-        ++first;
-    } else if (last - first > 2 && first[0] == '0' && (first[1] == 'x' || first[1] == 'X')) {
-        base = 16;
-        first += 2;
-    }
-    std::uint64_t u = 0;
-    auto [p, ec] = std::from_chars(first, last, u, base);
-    if (ec != std::errc() || p != last) return false;
-    if (base == 10 && u > static_cast<std::uint64_t>(INT64_MAX) + (negative ? 1 : 0)) return false;
-    value = negative ? static_cast<Int64>(0 - u) : static_cast<Int64>(u);
-    return true;
-}
+bool ParseInt(const AnsiString& text, Int64& value) { return TryStrToInt64(text, value); }
 
 }  // namespace
 
@@ -124,20 +100,18 @@ AnsiString GetPropText(TObject* instance, const TPropInfo* prop) {
         Int64 v = prop->GetOrd(instance);
         AnsiString ident;
         if (IntToIdentOfType(type->Name(), v, ident)) return ident;
-        return std::to_string(v);
+        return IntToStr(v);
     }
     case tkChar:
         return AnsiString(1, static_cast<char>(prop->GetOrd(instance)));
     case tkWChar:
-        return std::to_string(prop->GetOrd(instance));
+        return IntToStr(prop->GetOrd(instance));
     case tkEnumeration:
         return GetEnumName(type, prop->GetOrd(instance));
     case tkSet:
         return SetToString(type, static_cast<std::uint64_t>(prop->GetOrd(instance)), true);
-    case tkFloat: {
-        double d = prop->GetFloat(instance);
-        return std::isfinite(d) ? FormFloatToText(d) : AnsiString();
-    }
+    case tkFloat:
+        return FloatToStr(prop->GetFloat(instance));
     case tkString:
     case tkLString:
         return prop->GetStr(instance);
@@ -187,10 +161,8 @@ void SetPropText(TObject* instance, const TPropInfo* prop, const AnsiString& val
         prop->SetOrd(instance, static_cast<Int64>(StringToSet(type, value)));
         break;
     case tkFloat: {
-        AnsiString t = Trim(value);
         double d = 0;
-        auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), d);
-        if (t.empty() || ec != std::errc() || p != t.data() + t.size()) Invalid(prop, value);
+        if (!TryStrToFloat(value, d)) Invalid(prop, value);
         prop->SetFloat(instance, d);
         break;
     }

@@ -1,5 +1,7 @@
 #include "classlib/objects/stringlist.h"
 
+#include "classlib/rtl/format.h"
+
 #include <algorithm>
 
 #include "classlib/objects/filer.h"
@@ -12,7 +14,7 @@ KVR_PUBLISHED(TStringList, c) {}
 // ---- TStrings ----
 
 void TStrings::Error(const AnsiString& message, int index) const {
-    throw EStringListError(message + " (" + std::to_string(index) + ")");
+    throw EStringListError(message + " (" + IntToStr(index) + ")");
 }
 
 void TStrings::Put(int index, const AnsiString& value) {

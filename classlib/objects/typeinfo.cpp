@@ -1,5 +1,7 @@
 #include "classlib/objects/typeinfo.h"
 
+#include "classlib/rtl/format.h"
+
 #include <map>
 #include <memory>
 #include <mutex>
@@ -112,7 +114,7 @@ AnsiString SetToString(const TTypeInfo* setType, std::uint64_t bits, bool bracke
         if (!(bits >> i & 1u)) continue;
         if (!r.empty()) r += ',';
         AnsiString name = comp ? GetEnumName(comp, i) : AnsiString();
-        r += name.empty() ? std::to_string(i) : name;
+        r += name.empty() ? IntToStr(i) : name;
     }
     return brackets ? "[" + r + "]" : r;
 }

@@ -233,6 +233,35 @@ TEST(FormStream, VariantPropertiesKeepTheirType) {
     }
 }
 
+TEST(FormStream, InlineFramesKeepTheirOwnStreamAndTakeChanges) {
+    const AnsiString text =
+        "object frmHost: TTestForm\r\n"
+        "  Left = 0\r\n"
+        "  inline frame1: TTestFrame\r\n"
+        "    Left = 10\r\n"
+        "    inherited lblTitle: TTestControl\r\n"
+        "      Caption = 'Changed'\r\n"
+        "      OnClick = FormClick\r\n"
+        "    end\r\n"
+        "  end\r\n"
+        "end\r\n";
+    TTestForm form(nullptr);
+    ReadComponentFromText(&form, text);
+    auto* frame = dynamic_cast<TTestFrame*>(form.FindComponent("frame1"));
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->ComponentState().Contains(csInline));
+    EXPECT_EQ(frame->Width(), 200);
+    EXPECT_EQ(frame->Left(), 10);
+    auto* title = static_cast<TTestControl*>(frame->FindComponent("lblTitle"));
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->Owner(), frame);
+    EXPECT_EQ(title->Parent(), frame);
+    EXPECT_EQ(title->Caption(), "Changed");
+    title->Click();
+    EXPECT_EQ(form.Clicks, std::vector<AnsiString>{"FormClick:lblTitle"});
+    EXPECT_EQ(WriteComponentToText(&form), text);
+}
+
 TEST(FormStream, BinaryFormLoadsTheSame) {
     TTestForm first(nullptr);
     ReadComponentFromText(&first, AllValuesText);

@@ -129,7 +129,7 @@ TEST(PropertyAccess, AsText) {
         {"Color", "clRed", "clRed"},   {"Color", "clBtnFace", "clBtnFace"}, {"Color", "12345", "12345"},
         {"Color", "$FF", "clRed"},     {"Left", "-7", "-7"},                {"Align", "taTop", "taTop"},
         {"Align", "2", "taBottom"},    {"Visible", "False", "False"},       {"Ratio", "0.1", "0.1"},
-        {"Ratio", "3", "3.0"},         {"Caption", " a ", " a "},           {"Letter", "x", "x"},
+        {"Ratio", "3", "3"},         {"Caption", " a ", " a "},           {"Letter", "x", "x"},
     };
     for (const Case& c : cases) {
         SetPropText(&b, c.name, c.text);

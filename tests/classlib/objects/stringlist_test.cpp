@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "classlib/rtl/codepages.h"
+#include "classlib/rtl/inifiles.h"
 #include "testclasses.h"
 
 namespace {
@@ -176,4 +177,27 @@ TEST(StringList, CustomSortAndMove) {
     EXPECT_EQ(l->CommaText(), "10,100,9");
     l->Exchange(0, 2);
     EXPECT_EQ(l->CommaText(), "9,100,10");
+}
+
+TEST(StringList, TakesTheListAnswersOfIniFiles) {
+    AnsiString file = ::testing::TempDir() + "strings_test.ini";
+    {
+        TStringList lines;
+        lines.SetText("[S]\r\nb=2\r\na=1\r\n[T]\r\nx=y\r\n");
+        lines.SaveToFile(file);
+    }
+    TIniFile ini(file);
+    TStringList keys;
+    keys.Add("stale");
+    ini.ReadSection("S", &keys);
+    EXPECT_EQ(keys.CommaText(), "b,a");
+    TStringList values;
+    ini.ReadSectionValues("s", &values);
+    EXPECT_EQ(values.Values("A"), "1");
+    std::vector<AnsiString> sections;
+    ini.ReadSections(sections);
+    TStringList all;
+    all.SetStrings(sections);
+    EXPECT_EQ(all.CommaText(), "S,T");
+    std::remove(file.c_str());
 }

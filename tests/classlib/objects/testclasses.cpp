@@ -212,3 +212,19 @@ const char* const TestChildText =
 
 KVR_FORM_RESOURCE(TfrmTestBase, TestBaseText);
 KVR_FORM_RESOURCE(TfrmTestChild, TestChildText);
+
+KVR_PUBLISHED(TTestFrame, c) {}
+
+void TTestFrame::GetChildren(const TGetChildProc& proc, TComponent* root) {
+    // Its own non-visual components too, as a root does.
+    for (int i = 0; i < ComponentCount(); ++i)
+        if (!Components(i)->HasParent()) proc(Components(i));
+    TTestControl::GetChildren(proc, root);
+}
+
+KVR_FORM_RESOURCE(TTestFrame, "object TestFrame: TTestFrame\r\n"
+                              "  Width = 200\r\n"
+                              "  object lblTitle: TTestControl\r\n"
+                              "    Caption = 'Frame'\r\n"
+                              "  end\r\n"
+                              "end\r\n");

@@ -191,5 +191,13 @@ public:
     TTestTimer* tmrPoll = nullptr;
 };
 
+// A frame: a control with a stream of its own, placed on forms inline.
+class TTestFrame : public TTestControl {
+    KVR_CLASS(TTestFrame, TTestControl)
+public:
+    explicit TTestFrame(TComponent* owner) : TTestControl(owner) { InitInheritedComponent(this); }
+    void GetChildren(const TGetChildProc& proc, TComponent* root) override;
+};
+
 extern const char* const TestBaseText;
 extern const char* const TestChildText;
