@@ -57,7 +57,9 @@ public:
     void ControlClick(TObject*) {}
 };
 
-KVR_PUBLISHED(TBenchFont, c) { c.Property("Name", &TBenchFont::Name, &TBenchFont::SetName); }
+KVR_PUBLISHED(TBenchFont, c) {
+    c.Property("Name", &TBenchFont::Name, &TBenchFont::SetName);
+}
 
 KVR_PUBLISHED(TBenchControl, c) {
     c.Property("Align", &TBenchControl::Align, &TBenchControl::SetAlign).Default(baNone);
@@ -72,7 +74,9 @@ KVR_PUBLISHED(TBenchControl, c) {
     c.Property("OnClick", &TBenchControl::OnClick, &TBenchControl::SetOnClick);
 }
 
-KVR_PUBLISHED(TBenchForm, c) { c.Method("ControlClick", &TBenchForm::ControlClick); }
+KVR_PUBLISHED(TBenchForm, c) {
+    c.Method("ControlClick", &TBenchForm::ControlClick);
+}
 
 AnsiString MakeStream() {
     AnsiString s = "object frmBench: TBenchForm\r\n";
@@ -100,13 +104,13 @@ const AnsiString& StreamText() {
 }
 
 void SetCounters(benchmark::State& state) {
-    state.counters["per_component"] =
-        benchmark::Counter(ComponentCount, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["per_component"] = benchmark::Counter(
+        ComponentCount, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void BM_LoadRegisteredStream(benchmark::State& state) {
     RegisterFormResource("TBenchForm", StreamText().c_str());
-    delete new TBenchForm(nullptr);  // the first load converts the text
+    delete new TBenchForm(nullptr); // the first load converts the text
     for (auto _ : state) {
         auto* form = new TBenchForm(nullptr);
         if (form->ComponentCount() != ComponentCount) state.SkipWithError("not all components loaded");
@@ -144,10 +148,11 @@ BENCHMARK(BM_LoadFromText)->Unit(benchmark::kMillisecond);
 void BM_WriteToText(benchmark::State& state) {
     auto* form = new TBenchForm(nullptr, false);
     ReadComponentFromText(form, StreamText());
-    for (auto _ : state) benchmark::DoNotOptimize(WriteComponentToText(form));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(WriteComponentToText(form));
     form->Free();
     SetCounters(state);
 }
 BENCHMARK(BM_WriteToText)->Unit(benchmark::kMillisecond);
 
-}  // namespace
+} // namespace

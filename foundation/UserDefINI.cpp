@@ -7,12 +7,15 @@
 
 KVR_PUBLISHED(TUserDefIni, c) {}
 
-AnsiString EscapeIniKey(const AnsiString& text) { return StringReplace(text, "=", "$EQUAL$", rfReplaceAll); }
+AnsiString EscapeIniKey(const AnsiString& text) {
+    return StringReplace(text, "=", "$EQUAL$", rfReplaceAll);
+}
 
 TUserDefIni::TUserDefIni() : TUserDefIni(TVeltraneIniC().ClientPath) {}
 
 TUserDefIni::TUserDefIni(const AnsiString& clientPath)
-    : FFileName(IncludeTrailingBackslash(clientPath) + "UserDef.ini"), FLines(std::make_unique<TStringList>()) {
+    : FFileName(IncludeTrailingBackslash(clientPath) + "UserDef.ini"),
+      FLines(std::make_unique<TStringList>()) {
     Load();
 }
 
@@ -27,7 +30,8 @@ void TUserDefIni::Load() {
     std::vector<AnsiString> keys;
     ini.ReadSection(UserDefSection, keys);
     FLines->BeginUpdate();
-    for (const AnsiString& key : keys) FLines->Add(key + "=" + ini.ReadString(UserDefSection, key, ""));
+    for (const AnsiString& key : keys)
+        FLines->Add(key + "=" + ini.ReadString(UserDefSection, key, ""));
     FLines->EndUpdate();
 }
 
@@ -38,8 +42,10 @@ AnsiString TUserDefIni::GetFormat(const AnsiString& program, const AnsiString& n
 
 void TUserDefIni::SetFormat(const AnsiString& program, const AnsiString& name, const AnsiString& format) {
     TIniFile ini(FFileName);
-    if (SameText(format, UserDefNoFormat)) ini.DeleteKey(UserDefSection, Key(program, name));
-    else ini.WriteString(UserDefSection, Key(program, name), format);
+    if (SameText(format, UserDefNoFormat))
+        ini.DeleteKey(UserDefSection, Key(program, name));
+    else
+        ini.WriteString(UserDefSection, Key(program, name), format);
     Load();
 }
 

@@ -12,7 +12,7 @@ void ExtractField(const AnsiString& text, const AnsiString& delimiter, int n, An
             result = p == AnsiString::npos ? rest : rest.substr(0, p);
             return;
         }
-        if (p == AnsiString::npos) return;  // no field n
+        if (p == AnsiString::npos) return; // no field n
         rest.erase(0, p + delimiter.size());
     }
 }

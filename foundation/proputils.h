@@ -11,8 +11,7 @@ void ExtractField(const AnsiString& text, const AnsiString& delimiter, int n, An
 // An attribute node's text (node type 2), else empty. Node is any node handle of the XML document
 // object (xmldom::NodePtr): it needs nodeType() and text().
 inline constexpr int XMLAttributeNodeType = 2;
-template <class TNodePtr>
-void XMLNodeAttrText(const TNodePtr& node, AnsiString& text) {
+template <class TNodePtr> void XMLNodeAttrText(const TNodePtr& node, AnsiString& text) {
     text.clear();
     if (node && node->nodeType() == XMLAttributeNodeType) text = node->text();
 }

@@ -10,9 +10,13 @@ KVR_PUBLISHED(TOwnedCollection, c) {}
 
 // ---- TCollectionItem ----
 
-TCollectionItem::TCollectionItem(TCollection* collection) { SetCollection(collection); }
+TCollectionItem::TCollectionItem(TCollection* collection) {
+    SetCollection(collection);
+}
 
-TCollectionItem::~TCollectionItem() { SetCollection(nullptr); }
+TCollectionItem::~TCollectionItem() {
+    SetCollection(nullptr);
+}
 
 void TCollectionItem::SetCollection(TCollection* value) {
     if (FCollection == value) return;
@@ -42,7 +46,9 @@ AnsiString TCollectionItem::GetNamePath() {
     return FCollection->GetNamePath() + "[" + IntToStr(Index()) + "]";
 }
 
-TPersistent* TCollectionItem::GetOwner() { return FCollection; }
+TPersistent* TCollectionItem::GetOwner() {
+    return FCollection;
+}
 
 void TCollectionItem::Changed(bool allItems) {
     if (FCollection && FCollection->FUpdateCount == 0) FCollection->Update(allItems ? nullptr : this);
@@ -50,10 +56,11 @@ void TCollectionItem::Changed(bool allItems) {
 
 // ---- TCollection ----
 
-TCollection::TCollection(TClass itemClass) : FItemClass(itemClass ? itemClass : TCollectionItem::StaticClass()) {}
+TCollection::TCollection(TClass itemClass)
+    : FItemClass(itemClass ? itemClass : TCollectionItem::StaticClass()) {}
 
 TCollection::~TCollection() {
-    FUpdateCount = 1;  // no Update calls from a collection being destroyed
+    FUpdateCount = 1; // no Update calls from a collection being destroyed
     Clear();
 }
 
@@ -69,12 +76,15 @@ TCollectionItem* TCollection::Insert(int index) {
     return item;
 }
 
-void TCollection::Delete(int index) { delete Items(index); }
+void TCollection::Delete(int index) {
+    delete Items(index);
+}
 
 void TCollection::Clear() {
     if (FItems.empty()) return;
     BeginUpdate();
-    while (!FItems.empty()) delete FItems.back();
+    while (!FItems.empty())
+        delete FItems.back();
     EndUpdate();
 }
 
@@ -103,7 +113,8 @@ void TCollection::Assign(TPersistent* source) {
     BeginUpdate();
     try {
         Clear();
-        for (TCollectionItem* item : other->FItems) Add()->Assign(item);
+        for (TCollectionItem* item : other->FItems)
+            Add()->Assign(item);
     } catch (...) {
         EndUpdate();
         throw;

@@ -13,7 +13,7 @@ public:
     ~TCollectionItem() override;
 
     TCollection* Collection() const { return FCollection; }
-    void SetCollection(TCollection* value);  // moves the item; nil takes it out (the caller then owns it)
+    void SetCollection(TCollection* value); // moves the item; nil takes it out (the caller then owns it)
     int Index() const;
     void SetIndex(int value);
     int ID() const { return FID; }
@@ -42,7 +42,7 @@ public:
     void Delete(int index);
     void Clear();
     int Count() const { return static_cast<int>(FItems.size()); }
-    TCollectionItem* Items(int index) const;  // raises EListError out of range
+    TCollectionItem* Items(int index) const; // raises EListError out of range
     TCollectionItem* FindItemID(int id) const;
     TClass ItemClass() const { return FItemClass; }
     void BeginUpdate() { ++FUpdateCount; }

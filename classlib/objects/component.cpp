@@ -8,14 +8,18 @@
 #include "classlib/rtl/strutils.h"
 
 namespace {
-bool IsAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
-bool IsAlnum(char c) { return IsAlpha(c) || (c >= '0' && c <= '9'); }
+bool IsAlpha(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+bool IsAlnum(char c) {
+    return IsAlpha(c) || (c >= '0' && c <= '9');
+}
 
 void EraseOne(std::vector<TComponent*>& list, TComponent* c) {
     auto it = std::find(list.begin(), list.end(), c);
     if (it != list.end()) list.erase(it);
 }
-}  // namespace
+} // namespace
 
 bool IsValidIdent(const AnsiString& ident) {
     if (ident.empty() || !IsAlpha(ident[0])) return false;
@@ -27,8 +31,10 @@ bool IsValidIdent(const AnsiString& ident) {
 KVR_PUBLISHED(TPersistent, c) {}
 
 void TPersistent::Assign(TPersistent* source) {
-    if (source) source->AssignTo(this);
-    else AssignTo(nullptr);
+    if (source)
+        source->AssignTo(this);
+    else
+        AssignTo(nullptr);
 }
 
 void TPersistent::AssignTo(TPersistent* dest) {
@@ -38,7 +44,9 @@ void TPersistent::AssignTo(TPersistent* dest) {
     throw EConvertError("Cannot assign a " + sourceName + " to a " + destName);
 }
 
-AnsiString TPersistent::GetNamePath() { return ClassName(); }
+AnsiString TPersistent::GetNamePath() {
+    return ClassName();
+}
 
 void TPersistent::DefineProperties(TFiler&) {}
 
@@ -58,7 +66,9 @@ TComponent::~TComponent() {
     RemoveFixupReferences(this);
 }
 
-void TComponent::BeforeDestruction() { TearDown(); }
+void TComponent::BeforeDestruction() {
+    TearDown();
+}
 
 void TComponent::TearDown() {
     if (FTornDown) return;
@@ -155,7 +165,8 @@ void TComponent::DestroyComponents() {
 void TComponent::Destroying() {
     if (FComponentState.Contains(csDestroying)) return;
     FComponentState.Include(csDestroying);
-    for (TComponent* c : FComponents) c->Destroying();
+    for (TComponent* c : FComponents)
+        c->Destroying();
 }
 
 void TComponent::FreeNotification(TComponent* component) {
@@ -176,14 +187,19 @@ void TComponent::RemoveFreeNotification(TComponent* component) {
 }
 
 void TComponent::SetDesigning(bool value) {
-    if (value) FComponentState.Include(csDesigning);
-    else FComponentState.Exclude(csDesigning);
-    for (TComponent* c : FComponents) c->SetDesigning(value);
+    if (value)
+        FComponentState.Include(csDesigning);
+    else
+        FComponentState.Exclude(csDesigning);
+    for (TComponent* c : FComponents)
+        c->SetDesigning(value);
 }
 
 void TComponent::SetInline(bool value) {
-    if (value) FComponentState.Include(csInline);
-    else FComponentState.Exclude(csInline);
+    if (value)
+        FComponentState.Include(csInline);
+    else
+        FComponentState.Exclude(csInline);
 }
 
 void TComponent::GetChildren(const TGetChildProc& proc, TComponent* root) {
@@ -192,7 +208,9 @@ void TComponent::GetChildren(const TGetChildProc& proc, TComponent* root) {
         if (!c->HasParent()) proc(c);
 }
 
-void TComponent::Loaded() { FComponentState.Exclude(csLoading); }
+void TComponent::Loaded() {
+    FComponentState.Exclude(csLoading);
+}
 
 void TComponent::Notification(TComponent* component, TOperation operation) {
     if (operation == opRemove && component) RemoveFreeNotification(component);
@@ -211,14 +229,18 @@ void TComponent::ValidateRename(TComponent* component, const AnsiString& curName
         throw EComponentError("A component named " + newName + " already exists");
 }
 
-void TComponent::ValidateContainer(TComponent* component) { component->ValidateInsert(this); }
+void TComponent::ValidateContainer(TComponent* component) {
+    component->ValidateInsert(this);
+}
 
 void TComponent::SetName(const AnsiString& value) {
     if (FName == value) return;
     if (!value.empty() && !IsValidIdent(value))
         throw EComponentError("'" + value + "' is not a valid component name");
-    if (FOwner) FOwner->ValidateRename(this, FName, value);
-    else ValidateRename(nullptr, FName, value);
+    if (FOwner)
+        FOwner->ValidateRename(this, FName, value);
+    else
+        ValidateRename(nullptr, FName, value);
     SetReference(false);
     FName = value;
     SetReference(true);
@@ -230,7 +252,7 @@ void TComponent::SetReference(bool enable) {
     if (!field) return;
     if (enable) {
         TClass fieldClass = field->ClassFn ? field->ClassFn() : nullptr;
-        if (fieldClass && !InheritsFrom(fieldClass)) return;  // a field of another class keeps its value
+        if (fieldClass && !InheritsFrom(fieldClass)) return; // a field of another class keeps its value
         field->Set(FOwner, this);
     } else if (field->Get(FOwner) == this) {
         field->Set(FOwner, nullptr);

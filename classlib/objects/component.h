@@ -64,7 +64,7 @@ public:
     void SetTag(int value) { FTag = value; }
 
     int ComponentCount() const { return static_cast<int>(FComponents.size()); }
-    TComponent* Components(int index) const;  // raises EListError out of range
+    TComponent* Components(int index) const; // raises EListError out of range
     int ComponentIndex() const;
     void SetComponentIndex(int value);
     TComponent* FindComponent(const AnsiString& name) const;

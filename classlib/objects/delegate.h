@@ -21,7 +21,7 @@ class TObject;
 // The member function of a delegate, without its object.
 struct TMethodCode {
     void (*Invoke)() = nullptr;                // the typed trampoline, cast back by TDelegate<Sig>
-    const std::type_info* Signature = nullptr;  // typeid of the function type R(A...)
+    const std::type_info* Signature = nullptr; // typeid of the function type R(A...)
     alignas(void*) unsigned char Member[2 * sizeof(void*)] = {};
 
     bool Assigned() const { return Invoke != nullptr; }
@@ -36,7 +36,9 @@ struct TMethod {
 
     bool Assigned() const { return Code.Assigned(); }
     explicit operator bool() const { return Assigned(); }
-    friend bool operator==(const TMethod& a, const TMethod& b) { return a.Data == b.Data && a.Code == b.Code; }
+    friend bool operator==(const TMethod& a, const TMethod& b) {
+        return a.Data == b.Data && a.Code == b.Code;
+    }
 };
 
 namespace kvr_detail {
@@ -47,8 +49,7 @@ R DelegateThunk(TObject* data, const unsigned char* member, A... args) {
     return (static_cast<T*>(data)->*m)(std::forward<A>(args)...);
 }
 
-template <class T, class M, class R, class... A>
-TMethodCode MakeMethodCode(M member) {
+template <class T, class M, class R, class... A> TMethodCode MakeMethodCode(M member) {
     static_assert(sizeof(M) <= sizeof(TMethodCode::Member), "member function pointer too large");
     TMethodCode code;
     code.Invoke = reinterpret_cast<void (*)()>(&DelegateThunk<T, M, R, A...>);
@@ -58,41 +59,36 @@ TMethodCode MakeMethodCode(M member) {
 }
 
 // The code of any member function pointer, with its signature.
-template <class M>
-struct MemberTraits;
-template <class T, class R, class... A>
-struct MemberTraits<R (T::*)(A...)> {
+template <class M> struct MemberTraits;
+template <class T, class R, class... A> struct MemberTraits<R (T::*)(A...)> {
     using Class = T;
     using Signature = R(A...);
     static TMethodCode Code(R (T::*m)(A...)) { return MakeMethodCode<T, R (T::*)(A...), R, A...>(m); }
 };
-template <class T, class R, class... A>
-struct MemberTraits<R (T::*)(A...) const> {
+template <class T, class R, class... A> struct MemberTraits<R (T::*)(A...) const> {
     using Class = T;
     using Signature = R(A...);
-    static TMethodCode Code(R (T::*m)(A...) const) { return MakeMethodCode<T, R (T::*)(A...) const, R, A...>(m); }
+    static TMethodCode Code(R (T::*m)(A...) const) {
+        return MakeMethodCode<T, R (T::*)(A...) const, R, A...>(m);
+    }
 };
 
 [[noreturn]] void RaiseSignatureMismatch();
 [[noreturn]] void RaiseEmptyDelegate();
-}  // namespace kvr_detail
+} // namespace kvr_detail
 
-template <class Sig>
-class TDelegate;
+template <class Sig> class TDelegate;
 
-template <class R, class... A>
-class TDelegate<R(A...)> {
+template <class R, class... A> class TDelegate<R(A...)> {
 public:
     using Signature = R(A...);
 
     TDelegate() = default;
     TDelegate(std::nullptr_t) {}
-    template <class U, class T>
-    TDelegate(U* object, R (T::*member)(A...)) {
+    template <class U, class T> TDelegate(U* object, R (T::*member)(A...)) {
         Bind(static_cast<T*>(object), member);
     }
-    template <class U, class T>
-    TDelegate(U* object, R (T::*member)(A...) const) {
+    template <class U, class T> TDelegate(U* object, R (T::*member)(A...) const) {
         Bind(static_cast<T*>(object), member);
     }
 
@@ -125,10 +121,9 @@ public:
     friend bool operator==(const TDelegate& a, std::nullptr_t) { return !a.Assigned(); }
 
 private:
-    template <class T, class M>
-    void Bind(T* object, M member) {
+    template <class T, class M> void Bind(T* object, M member) {
         if (object == nullptr || member == nullptr) return;
-        FMethod.Data = object;  // T derives from TObject
+        FMethod.Data = object; // T derives from TObject
         FMethod.Code = kvr_detail::MemberTraits<M>::Code(member);
     }
     TMethod FMethod;
@@ -137,27 +132,27 @@ private:
 namespace kvr_detail {
 // The name of an event type, from KvrDelegateName(TDelegate<Sig>*) that KVR_EVENT_TYPE declares; an
 // event type declared without it shows as "TMethod".
-template <class Sig>
-const char* DelegateTypeName() {
-    if constexpr (requires(TDelegate<Sig>* p) { KvrDelegateName(p); })
+template <class Sig> const char* DelegateTypeName() {
+    if constexpr (requires(TDelegate<Sig> * p) { KvrDelegateName(p); })
         return KvrDelegateName(static_cast<TDelegate<Sig>*>(nullptr));
     else
         return "TMethod";
 }
 const TTypeInfo* MakeMethodTypeFor(const char* name, const std::type_info& signature);
-template <class Sig>
-struct TypeInfoTrait<TDelegate<Sig>> {
+template <class Sig> struct TypeInfoTrait<TDelegate<Sig>> {
     static const TTypeInfo* Get() {
         static const TTypeInfo* info = MakeMethodTypeFor(DelegateTypeName<Sig>(), typeid(Sig));
         return info;
     }
 };
-}  // namespace kvr_detail
+} // namespace kvr_detail
 
 // Declares an event type: an alias of TDelegate with the name that run-time type information shows.
-#define KVR_EVENT_TYPE(Name, ...)                                                                         \
-    using Name = TDelegate<__VA_ARGS__>;                                                                  \
-    inline const char* KvrDelegateName(Name*) { return #Name; }                                           \
+#define KVR_EVENT_TYPE(Name, ...)                                                                            \
+    using Name = TDelegate<__VA_ARGS__>;                                                                     \
+    inline const char* KvrDelegateName(Name*) {                                                              \
+        return #Name;                                                                                        \
+    }                                                                                                        \
     static_assert(true)
 
 KVR_EVENT_TYPE(TNotifyEvent, void(TObject* sender));

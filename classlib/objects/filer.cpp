@@ -20,23 +20,26 @@ KVR_PUBLISHED(TWriter, c) {}
 
 namespace {
 
-constexpr int MaxNesting = 200;  // lists, collections and components inside each other
+constexpr int MaxNesting = 200; // lists, collections and components inside each other
 
 bool IsAsciiOnly(const WideString& w) {
     return std::all_of(w.begin(), w.end(), [](char16_t ch) { return ch < 0x80; });
 }
 
 bool IsDateType(const TTypeInfo* type) {
-    return SameIdent(type->Name(), "TDateTime") || SameIdent(type->Name(), "TDate") || SameIdent(type->Name(), "TTime");
+    return SameIdent(type->Name(), "TDateTime") || SameIdent(type->Name(), "TDate") ||
+           SameIdent(type->Name(), "TTime");
 }
 
 bool IsCurrencyType(const TTypeInfo* type) {
     return type->FloatType == ftCurr || SameIdent(type->Name(), "Currency");
 }
 
-bool IsBooleanType(const TTypeInfo* type) { return type == TypeInfoOf<bool>() || SameIdent(type->Name(), "Boolean"); }
+bool IsBooleanType(const TTypeInfo* type) {
+    return type == TypeInfoOf<bool>() || SameIdent(type->Name(), "Boolean");
+}
 
-}  // namespace
+} // namespace
 
 // ---- extended ----
 
@@ -53,11 +56,12 @@ void DoubleToExtended(double value, unsigned char out[10]) {
         mantissa = 0x8000000000000000ull;
     } else if (value != 0) {
         int e;
-        double m = std::frexp(std::fabs(value), &e);  // m in [0.5, 1)
+        double m = std::frexp(std::fabs(value), &e); // m in [0.5, 1)
         mantissa = static_cast<std::uint64_t>(std::ldexp(m, 64));
         exponent = e - 1 + 16383;
     }
-    for (int i = 0; i < 8; ++i) out[i] = static_cast<unsigned char>(mantissa >> (8 * i));
+    for (int i = 0; i < 8; ++i)
+        out[i] = static_cast<unsigned char>(mantissa >> (8 * i));
     unsigned se = static_cast<unsigned>(exponent) | (negative ? 0x8000u : 0u);
     out[8] = static_cast<unsigned char>(se);
     out[9] = static_cast<unsigned char>(se >> 8);
@@ -65,7 +69,8 @@ void DoubleToExtended(double value, unsigned char out[10]) {
 
 double ExtendedToDouble(const unsigned char in[10]) {
     std::uint64_t mantissa = 0;
-    for (int i = 0; i < 8; ++i) mantissa |= static_cast<std::uint64_t>(in[i]) << (8 * i);
+    for (int i = 0; i < 8; ++i)
+        mantissa |= static_cast<std::uint64_t>(in[i]) << (8 * i);
     unsigned se = in[8] | (static_cast<unsigned>(in[9]) << 8);
     bool negative = se & 0x8000u;
     int exponent = static_cast<int>(se & 0x7FFFu);
@@ -92,7 +97,9 @@ TReader::TReader(TStream& stream) : TFiler(stream) {
     }
 }
 
-TReader::~TReader() { FStream.SetPosition(Position()); }
+TReader::~TReader() {
+    FStream.SetPosition(Position());
+}
 
 AnsiString TReader::Location(Int64 offset) const {
     if (FLineMap && !FLineMap->empty()) {
@@ -127,12 +134,12 @@ void TReader::ReadBytes(void* buffer, std::size_t count) {
     FPos += count;
 }
 
-template <class T>
-T TReader::ReadRaw() {
+template <class T> T TReader::ReadRaw() {
     unsigned char bytes[sizeof(T)];
     ReadBytes(bytes, sizeof bytes);
     std::make_unsigned_t<T> u = 0;
-    for (std::size_t i = 0; i < sizeof(T); ++i) u |= static_cast<std::make_unsigned_t<T>>(bytes[i]) << (8 * i);
+    for (std::size_t i = 0; i < sizeof(T); ++i)
+        u |= static_cast<std::make_unsigned_t<T>>(bytes[i]) << (8 * i);
     return static_cast<T>(u);
 }
 
@@ -285,7 +292,8 @@ WideString TReader::ReadWideString() {
     std::uint32_t n = ReadRaw<std::uint32_t>();
     Need(static_cast<std::size_t>(n) * 2);
     WideString r(n, u'\0');
-    for (std::uint32_t i = 0; i < n; ++i) r[i] = static_cast<char16_t>(ReadRaw<std::uint16_t>());
+    for (std::uint32_t i = 0; i < n; ++i)
+        r[i] = static_cast<char16_t>(ReadRaw<std::uint16_t>());
     return r;
 }
 
@@ -307,7 +315,9 @@ AnsiString TReader::ReadIdent() {
     }
 }
 
-AnsiString TReader::ReadStr() { return ReadBareString(ReadRaw<Byte>()); }
+AnsiString TReader::ReadStr() {
+    return ReadBareString(ReadRaw<Byte>());
+}
 
 std::uint64_t TReader::ReadSet(const TTypeInfo* setType) {
     std::uint64_t bits = 0;
@@ -322,7 +332,9 @@ std::uint64_t TReader::ReadSet(const TTypeInfo* setType) {
     return bits;
 }
 
-void TReader::ReadBinary(AnsiString& bytes) { bytes = ReadBareString(ReadRaw<std::uint32_t>()); }
+void TReader::ReadBinary(AnsiString& bytes) {
+    bytes = ReadBareString(ReadRaw<std::uint32_t>());
+}
 
 Variant TReader::ReadVariant() {
     switch (NextValue()) {
@@ -369,7 +381,8 @@ void TReader::SkipValue() {
     case vaNil:
         break;
     case vaList:
-        while (!EndOfList()) SkipValue();
+        while (!EndOfList())
+            SkipValue();
         ReadValue();
         break;
     case vaInt8:
@@ -433,7 +446,8 @@ void TReader::DefineProperty(const AnsiString& name, const TReaderProc& readData
     }
 }
 
-void TReader::DefineBinaryProperty(const AnsiString& name, const TStreamProc& readData, const TStreamProc&, bool) {
+void TReader::DefineBinaryProperty(const AnsiString& name, const TStreamProc& readData, const TStreamProc&,
+                                   bool) {
     if (!FPropHandled && readData && SameIdent(name, FPropName)) {
         FPropHandled = true;
         CheckValue(vaBinary);
@@ -465,12 +479,12 @@ void TReader::ReadProperty(TPersistent* instance) {
         if (const TPropInfo* prop = target->ClassType()->FindProp(rest); prop && prop->Writable()) {
             ReadPropValue(target, prop);
         } else if (prop && prop->Kind() == tkClass && NextValue() == vaCollection) {
-            ReadPropValue(target, prop);  // a collection held by a read-only property
+            ReadPropValue(target, prop); // a collection held by a read-only property
         } else {
             FPropName = rest;
             FPropHandled = false;
             target->DefineProperties(*this);
-            if (!FPropHandled) Error("Property " + rest + " does not exist");
+            if (!FPropHandled) Error("Property " + rest + (prop ? " is read-only" : " does not exist"));
         }
     } catch (const EReadError&) {
         throw;
@@ -496,8 +510,10 @@ void TReader::ReadPropValue(TPersistent* instance, const TPropInfo* prop) {
         break;
     }
     case tkChar: {
-        if (NextValue() == vaString || NextValue() == vaLString) prop->SetOrd(instance, static_cast<Byte>(ReadChar()));
-        else prop->SetOrd(instance, ReadInteger());
+        if (NextValue() == vaString || NextValue() == vaLString)
+            prop->SetOrd(instance, static_cast<Byte>(ReadChar()));
+        else
+            prop->SetOrd(instance, ReadInteger());
         break;
     }
     case tkWChar: {
@@ -569,7 +585,8 @@ void TReader::ReadPropValue(TPersistent* instance, const TPropInfo* prop) {
         TComponent* root = FLookupRoot;
         TMethod method = root ? root->MethodAddress(name) : TMethod();
         if (!method.Assigned())
-            Error("Method " + name + " not found in " + (root ? root->ClassName() : AnsiString("the stream")));
+            Error("Method " + name + " not found in " +
+                  (root ? root->ClassName() : AnsiString("the stream")));
         if (type->Signature && method.Code.Signature && *type->Signature != *method.Code.Signature)
             Error("Method " + name + " does not match the event's parameters");
         prop->SetMethod(instance, method);
@@ -589,10 +606,11 @@ void TReader::ReadCollection(TCollection* collection) {
         collection->Clear();
         while (!EndOfList()) {
             TValueType v = NextValue();
-            if (v == vaInt8 || v == vaInt16 || v == vaInt32) ReadInteger();  // the order modifier
+            if (v == vaInt8 || v == vaInt16 || v == vaInt32) ReadInteger(); // the order modifier
             TCollectionItem* item = collection->Add();
             ReadListBegin();
-            while (!EndOfList()) ReadProperty(item);
+            while (!EndOfList())
+                ReadProperty(item);
             ReadListEnd();
             FPropPath = path;
         }
@@ -610,7 +628,8 @@ TClass TReader::FindComponentClass(const AnsiString& className) {
     // Else the class of a component field of the root, as the form declares it.
     if (!cls && FLookupRoot) cls = FLookupRoot->ClassType()->FindFieldClass(className);
     if (!cls) Error("Class " + className + " not found");
-    if (!cls->InheritsFrom(TComponent::StaticClass())) Error("Class " + className + " is not a component class");
+    if (!cls->InheritsFrom(TComponent::StaticClass()))
+        Error("Class " + className + " is not a component class");
     return cls;
 }
 
@@ -618,13 +637,15 @@ void TReader::ReadData(TComponent* instance) {
     TComponent* previous = FCurrent;
     FCurrent = instance;
     instance->FComponentState.Include(csReading);
-    while (!EndOfList()) ReadProperty(instance);
+    while (!EndOfList())
+        ReadProperty(instance);
     ReadValue();
     TComponent* oldOwner = FOwner;
     TComponent* oldParent = FParent;
     if (instance->FComponentState.Contains(csInline)) FOwner = instance;
     FParent = instance;
-    while (!EndOfList()) ReadComponent(instance);
+    while (!EndOfList())
+        ReadComponent(instance);
     ReadValue();
     FOwner = oldOwner;
     FParent = oldParent;
@@ -663,7 +684,8 @@ TComponent* TReader::ReadComponent(TComponent* parent) {
         }
         FCurrent = component;
         FPropPath.clear();
-        if (std::find(FContext->Loaded.begin(), FContext->Loaded.end(), component) == FContext->Loaded.end()) {
+        if (std::find(FContext->Loaded.begin(), FContext->Loaded.end(), component) ==
+            FContext->Loaded.end()) {
             FContext->Loaded.push_back(component);
             component->FComponentState.Include(csLoading);
         }
@@ -690,7 +712,7 @@ void TReader::ReadRootComponent(TComponent* root) {
         Byte flags;
         int childPos;
         ReadPrefix(flags, childPos);
-        ReadStr();  // the class name: an ancestor's stream names the ancestor class
+        ReadStr(); // the class name: an ancestor's stream names the ancestor class
         AnsiString name = ReadStr();
         FRoot = root;
         FLookupRoot = root;
@@ -703,7 +725,8 @@ void TReader::ReadRootComponent(TComponent* root) {
             // A second instance of a form beside the first takes Name_1, Name_2, ...
             AnsiString candidate = name;
             TComponent* owner = root->Owner();
-            for (int n = 1; owner && owner->FindComponent(candidate) && owner->FindComponent(candidate) != root; ++n)
+            for (int n = 1;
+                 owner && owner->FindComponent(candidate) && owner->FindComponent(candidate) != root; ++n)
                 candidate = name + "_" + IntToStr(n);
             FCurrent = root;
             try {
@@ -739,17 +762,23 @@ void TWriter::FlushBuffer() {
     FBuffer.clear();
 }
 
-void TWriter::WriteBytes(const void* data, std::size_t count) { FBuffer.append(static_cast<const char*>(data), count); }
-
-template <class T>
-void TWriter::WriteRaw(T value) {
-    auto u = static_cast<std::make_unsigned_t<T>>(value);
-    for (std::size_t i = 0; i < sizeof(T); ++i) FBuffer += static_cast<char>((u >> (8 * i)) & 0xFF);
+void TWriter::WriteBytes(const void* data, std::size_t count) {
+    FBuffer.append(static_cast<const char*>(data), count);
 }
 
-void TWriter::WriteValue(TValueType value) { FBuffer += static_cast<char>(value); }
+template <class T> void TWriter::WriteRaw(T value) {
+    auto u = static_cast<std::make_unsigned_t<T>>(value);
+    for (std::size_t i = 0; i < sizeof(T); ++i)
+        FBuffer += static_cast<char>((u >> (8 * i)) & 0xFF);
+}
 
-void TWriter::WriteSignature() { WriteBytes(FilerSignature, 4); }
+void TWriter::WriteValue(TValueType value) {
+    FBuffer += static_cast<char>(value);
+}
+
+void TWriter::WriteSignature() {
+    WriteBytes(FilerSignature, 4);
+}
 
 void TWriter::WritePrefix(Byte flags, int childPos) {
     if (flags == 0) return;
@@ -817,14 +846,19 @@ void TWriter::WriteWideString(const WideString& value) {
     }
     WriteValue(vaWString);
     WriteRaw<std::uint32_t>(static_cast<std::uint32_t>(value.size()));
-    for (char16_t ch : value) WriteRaw<std::uint16_t>(ch);
+    for (char16_t ch : value)
+        WriteRaw<std::uint16_t>(ch);
 }
 
 void TWriter::WriteIdent(const AnsiString& ident) {
-    if (SameIdent(ident, "False")) WriteValue(vaFalse);
-    else if (SameIdent(ident, "True")) WriteValue(vaTrue);
-    else if (SameIdent(ident, "nil")) WriteValue(vaNil);
-    else if (SameIdent(ident, "Null")) WriteValue(vaNull);
+    if (SameIdent(ident, "False"))
+        WriteValue(vaFalse);
+    else if (SameIdent(ident, "True"))
+        WriteValue(vaTrue);
+    else if (SameIdent(ident, "nil"))
+        WriteValue(vaNil);
+    else if (SameIdent(ident, "Null"))
+        WriteValue(vaNull);
     else {
         WriteValue(vaIdent);
         WriteStr(ident);
@@ -840,7 +874,8 @@ void TWriter::WriteStr(const AnsiString& value) {
 void TWriter::WriteSet(const TTypeInfo* setType, std::uint64_t bits) {
     WriteValue(vaSet);
     for (int i = 0; i < 64; ++i)
-        if (bits >> i & 1u) WriteStr(setType && setType->CompType ? GetEnumName(setType->CompType, i) : IntToStr(i));
+        if (bits >> i & 1u)
+            WriteStr(setType && setType->CompType ? GetEnumName(setType->CompType, i) : IntToStr(i));
     WriteStr("");
 }
 
@@ -855,7 +890,7 @@ void TWriter::WriteCollection(TCollection* collection) {
     if (collection) {
         AnsiString path = FPropPath;
         TPersistent* ancestor = FAncestor;
-        FAncestor = nullptr;  // items are written whole
+        FAncestor = nullptr; // items are written whole
         for (int i = 0; i < collection->Count(); ++i) {
             WriteListBegin();
             FPropPath.clear();
@@ -904,13 +939,17 @@ void TWriter::WriteVariant(const Variant& value) {
         WriteBoolean(value.AsBoolean());
         break;
     default:
-        throw EWriteError("A variant of type " + VarTypeAsText(VarType(value)) + " cannot be written to a stream");
+        throw EWriteError("A variant of type " + VarTypeAsText(VarType(value)) +
+                          " cannot be written to a stream");
     }
 }
 
-void TWriter::WritePropName(const AnsiString& name) { WriteStr(FPropPath + name); }
+void TWriter::WritePropName(const AnsiString& name) {
+    WriteStr(FPropPath + name);
+}
 
-void TWriter::DefineProperty(const AnsiString& name, const TReaderProc&, const TWriterProc& writeData, bool hasData) {
+void TWriter::DefineProperty(const AnsiString& name, const TReaderProc&, const TWriterProc& writeData,
+                             bool hasData) {
     if (hasData && writeData) {
         WritePropName(name);
         writeData(*this);
@@ -936,7 +975,7 @@ AnsiString TWriter::ReferenceName(TComponent* component, TComponent* root) const
         if (o->Name().empty()) return "";
         if (o == root) return path;
         path = o->Name() + "." + path;
-        if (!o->Owner() || o->Owner()->Owner() == nullptr) break;  // a global root (form, data module)
+        if (!o->Owner() || o->Owner()->Owner() == nullptr) break; // a global root (form, data module)
     }
     return path;
 }
@@ -963,15 +1002,19 @@ void TWriter::WriteProperty(TPersistent* instance, const TPropInfo* prop) {
         WritePropName(prop->Name());
         if (type->Kind == tkInteger || type->Kind == tkInt64) {
             AnsiString ident;
-            if (IntToIdentOfType(type->Name(), v, ident)) WriteIdent(ident);
-            else WriteInteger(v);
+            if (IntToIdentOfType(type->Name(), v, ident))
+                WriteIdent(ident);
+            else
+                WriteInteger(v);
         } else if (type->Kind == tkChar) {
             WriteChar(static_cast<char>(v));
         } else if (type->Kind == tkWChar) {
             WriteWideString(WideString(1, static_cast<char16_t>(v)));
         } else if (type->Kind == tkEnumeration) {
-            if (IsBooleanType(type)) WriteBoolean(v != 0);
-            else WriteIdent(GetEnumName(type, v));
+            if (IsBooleanType(type))
+                WriteBoolean(v != 0);
+            else
+                WriteIdent(GetEnumName(type, v));
         } else {
             WriteSet(type, static_cast<std::uint64_t>(v));
         }
@@ -981,10 +1024,14 @@ void TWriter::WriteProperty(TPersistent* instance, const TPropInfo* prop) {
         Extended v = prop->GetFloat(instance);
         if (ancestorProp ? v == ancestorProp->GetFloat(ancestor) : v == 0) return;
         WritePropName(prop->Name());
-        if (type->FloatType == ftSingle) WriteSingle(static_cast<float>(v));
-        else if (IsCurrencyType(type)) WriteCurrency(v);
-        else if (IsDateType(type)) WriteDate(v);
-        else WriteFloat(v);
+        if (type->FloatType == ftSingle)
+            WriteSingle(static_cast<float>(v));
+        else if (IsCurrencyType(type))
+            WriteCurrency(v);
+        else if (IsDateType(type))
+            WriteDate(v);
+        else
+            WriteFloat(v);
         break;
     }
     case tkString:
@@ -1004,7 +1051,8 @@ void TWriter::WriteProperty(TPersistent* instance, const TPropInfo* prop) {
     }
     case tkVariant: {
         Variant v = prop->GetVariant(instance);
-        if (ancestorProp ? VarSameValue(v, ancestorProp->GetVariant(ancestor)) && VarType(v) == VarType(ancestorProp->GetVariant(ancestor))
+        if (ancestorProp ? VarSameValue(v, ancestorProp->GetVariant(ancestor)) &&
+                               VarType(v) == VarType(ancestorProp->GetVariant(ancestor))
                          : VarIsEmpty(v))
             return;
         WritePropName(prop->Name());
@@ -1018,8 +1066,10 @@ void TWriter::WriteProperty(TPersistent* instance, const TPropInfo* prop) {
         if (ancestorProp) ancestorName = MethodNameOf(ancestorProp->GetMethod(ancestor), FRootAncestor);
         if (ancestorProp ? SameIdent(name, ancestorName) : name.empty()) return;
         WritePropName(prop->Name());
-        if (name.empty()) WriteValue(vaNil);
-        else WriteIdent(name);
+        if (name.empty())
+            WriteValue(vaNil);
+        else
+            WriteIdent(name);
         break;
     }
     case tkClass: {
@@ -1029,10 +1079,12 @@ void TWriter::WriteProperty(TPersistent* instance, const TPropInfo* prop) {
             AnsiString name = ReferenceName(component, FLookupRoot);
             AnsiString ancestorName = ReferenceName(dynamic_cast<TComponent*>(ancestorValue), FRootAncestor);
             if (ancestorProp ? SameIdent(name, ancestorName) : name.empty()) return;
-            if (component && name.empty()) return;  // an unnamed component cannot be referred to
+            if (component && name.empty()) return; // an unnamed component cannot be referred to
             WritePropName(prop->Name());
-            if (name.empty()) WriteValue(vaNil);
-            else WriteIdent(name);
+            if (name.empty())
+                WriteValue(vaNil);
+            else
+                WriteIdent(name);
         } else if (auto* collection = dynamic_cast<TCollection*>(value)) {
             auto* ancestorCollection = dynamic_cast<TCollection*>(ancestorValue);
             if (!ancestorCollection && collection->Count() == 0) return;
@@ -1045,7 +1097,8 @@ void TWriter::WriteProperty(TPersistent* instance, const TPropInfo* prop) {
                     wa.WriteCollection(collection);
                     wb.WriteCollection(ancestorCollection);
                 }
-                if (a.Size() == b.Size() && std::memcmp(a.Memory(), b.Memory(), static_cast<std::size_t>(a.Size())) == 0)
+                if (a.Size() == b.Size() &&
+                    std::memcmp(a.Memory(), b.Memory(), static_cast<std::size_t>(a.Size())) == 0)
                     return;
             }
             WritePropName(prop->Name());
@@ -1077,8 +1130,10 @@ void TWriter::WriteProperties(TPersistent* instance) {
 void TWriter::WriteComponent(TComponent* component) {
     TComponent* ancestor = nullptr;
     if (FRootAncestor) {
-        if (component == FRoot) ancestor = FRootAncestor;
-        else ancestor = FRootAncestor->FindComponent(component->Name());
+        if (component == FRoot)
+            ancestor = FRootAncestor;
+        else
+            ancestor = FRootAncestor->FindComponent(component->Name());
     }
     Byte flags = 0;
     if (ancestor) flags |= ffInherited;

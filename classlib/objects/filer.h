@@ -47,7 +47,7 @@ enum TValueType : Byte {
 
 enum TFilerFlag : Byte { ffInherited = 1, ffChildPos = 2, ffInline = 4 };
 
-extern const char FilerSignature[4];  // "TPF0"
+extern const char FilerSignature[4]; // "TPF0"
 
 using TReaderProc = std::function<void(TReader& reader)>;
 using TWriterProc = std::function<void(TWriter& writer)>;
@@ -72,8 +72,8 @@ public:
 
     // A property the class streams itself: readData runs when the stream holds it; writeData runs,
     // after the name, when hasData.
-    virtual void DefineProperty(const AnsiString& name, const TReaderProc& readData, const TWriterProc& writeData,
-                                bool hasData) = 0;
+    virtual void DefineProperty(const AnsiString& name, const TReaderProc& readData,
+                                const TWriterProc& writeData, bool hasData) = 0;
     // The same with the bytes of a vaBinary value.
     virtual void DefineBinaryProperty(const AnsiString& name, const TStreamProc& readData,
                                       const TStreamProc& writeData, bool hasData) = 0;
@@ -94,7 +94,7 @@ struct TLoadContext {
         const TPropInfo* Prop;
         AnsiString Name;
         TComponent* Root;
-        TComponent* Component;  // the component whose stream held the reference
+        TComponent* Component; // the component whose stream held the reference
     };
     TLoadContext();
     ~TLoadContext();
@@ -102,11 +102,11 @@ struct TLoadContext {
     TLoadContext& operator=(const TLoadContext&) = delete;
     void AddCreated(TComponent* component);
 
-    std::vector<TComponent*> Loaded;   // in reading order, each once
-    std::vector<TComponent*> Created;  // freed, last first, when the load fails
+    std::vector<TComponent*> Loaded;  // in reading order, each once
+    std::vector<TComponent*> Created; // freed, last first, when the load fails
     std::vector<TFixup> Fixups;
     int Depth = 0;
-    TComponent* Tracker;  // drops from both lists any component freed while the load runs
+    TComponent* Tracker; // drops from both lists any component freed while the load runs
 };
 
 class TReader : public TFiler {
@@ -136,18 +136,18 @@ public:
     Extended ReadFloat();
     float ReadSingle();
     double ReadCurrency();
-    Int64 ReadScaledCurrency();  // a vaCurrency value exactly: the amount times 10000
+    Int64 ReadScaledCurrency(); // a vaCurrency value exactly: the amount times 10000
     TDateTime ReadDate();
     AnsiString ReadString();
     WideString ReadWideString();
     AnsiString ReadIdent();
-    AnsiString ReadStr();                     // a bare short string (no value type)
-    std::uint64_t ReadSet(const TTypeInfo* setType);  // after vaSet; nil type: names are not checked
-    void ReadBinary(AnsiString& bytes);       // after vaBinary
-    Variant ReadVariant();                    // vaNull is Null, vaNil Unassigned
+    AnsiString ReadStr();                            // a bare short string (no value type)
+    std::uint64_t ReadSet(const TTypeInfo* setType); // after vaSet; nil type: names are not checked
+    void ReadBinary(AnsiString& bytes);              // after vaBinary
+    Variant ReadVariant();                           // vaNull is Null, vaNil Unassigned
     void SkipValue();
     Int64 Position() const { return FBase + static_cast<Int64>(FPos); }
-    void MarkPlace() { FPlace = Position(); }  // errors name this place
+    void MarkPlace() { FPlace = Position(); } // errors name this place
 
     // ---- components ----
     // Reads the stream into root; a reader without a context is a whole load of its own.
@@ -161,8 +161,8 @@ public:
 
     void DefineProperty(const AnsiString& name, const TReaderProc& readData, const TWriterProc& writeData,
                         bool hasData) override;
-    void DefineBinaryProperty(const AnsiString& name, const TStreamProc& readData, const TStreamProc& writeData,
-                              bool hasData) override;
+    void DefineBinaryProperty(const AnsiString& name, const TStreamProc& readData,
+                              const TStreamProc& writeData, bool hasData) override;
 
     // The load of a whole chain: the streams registered for the classes of instance, base class first
     // (formloader.cpp); then references, Loaded; or, on failure, the freeing of what was created.
@@ -176,8 +176,7 @@ public:
 private:
     void Need(std::size_t count);
     void ReadBytes(void* buffer, std::size_t count);
-    template <class T>
-    T ReadRaw();
+    template <class T> T ReadRaw();
     AnsiString ReadBareString(std::size_t length);
     void ReadData(TComponent* instance);
     void ReadPropValue(TPersistent* instance, const TPropInfo* prop);
@@ -193,11 +192,11 @@ private:
     TLoadContext* FContext = nullptr;
     TComponent* FOwner = nullptr;
     TComponent* FParent = nullptr;
-    TComponent* FCurrent = nullptr;   // the component whose properties are read
-    AnsiString FPropPath;             // the property being read, as written in the stream
-    AnsiString FPropName;             // its last part, for DefineProperty
+    TComponent* FCurrent = nullptr; // the component whose properties are read
+    AnsiString FPropPath;           // the property being read, as written in the stream
+    AnsiString FPropName;           // its last part, for DefineProperty
     bool FPropHandled = false;
-    Int64 FPlace = 0;                 // where the current property or component began
+    Int64 FPlace = 0; // where the current property or component began
     int FDepth = 0;
 };
 
@@ -205,7 +204,7 @@ class TWriter : public TFiler {
     KVR_CLASS(TWriter, TFiler)
 public:
     explicit TWriter(TStream& stream);
-    ~TWriter() override;  // flushes
+    ~TWriter() override; // flushes
     void FlushBuffer();
 
     void WriteValue(TValueType value);
@@ -223,11 +222,11 @@ public:
     void WriteString(const AnsiString& value);
     void WriteWideString(const WideString& value);
     void WriteIdent(const AnsiString& ident);
-    void WriteStr(const AnsiString& value);  // a bare short string; longer than 255 raises EWriteError
+    void WriteStr(const AnsiString& value); // a bare short string; longer than 255 raises EWriteError
     void WriteSet(const TTypeInfo* setType, std::uint64_t bits);
     void WriteBinary(const AnsiString& bytes);
     void WriteCollection(TCollection* collection);
-    void WriteVariant(const Variant& value);  // EWriteError for arrays and dispatch objects
+    void WriteVariant(const Variant& value); // EWriteError for arrays and dispatch objects
 
     void WriteRootComponent(TComponent* root) { WriteDescendent(root, nullptr); }
     // Writes root with only what differs from ancestor, an instance of root's ancestor class loaded
@@ -238,13 +237,12 @@ public:
 
     void DefineProperty(const AnsiString& name, const TReaderProc& readData, const TWriterProc& writeData,
                         bool hasData) override;
-    void DefineBinaryProperty(const AnsiString& name, const TStreamProc& readData, const TStreamProc& writeData,
-                              bool hasData) override;
+    void DefineBinaryProperty(const AnsiString& name, const TStreamProc& readData,
+                              const TStreamProc& writeData, bool hasData) override;
 
 private:
     void WriteBytes(const void* data, std::size_t count);
-    template <class T>
-    void WriteRaw(T value);
+    template <class T> void WriteRaw(T value);
     void WritePropName(const AnsiString& name);
     void WriteProperty(TPersistent* instance, const TPropInfo* prop);
     AnsiString ReferenceName(TComponent* component, TComponent* root) const;

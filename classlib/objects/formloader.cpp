@@ -98,11 +98,12 @@ TComponent* ResolveReference(TComponent* root, const AnsiString& name) {
         if (!c && SameIdent(root->Name(), parts[0])) c = root;
     }
     if (!c) c = FindGlobalComponent(parts[0]);
-    for (std::size_t i = 1; c && i < parts.size(); ++i) c = c->FindComponent(parts[i]);
+    for (std::size_t i = 1; c && i < parts.size(); ++i)
+        c = c->FindComponent(parts[i]);
     return c;
 }
 
-}  // namespace
+} // namespace
 
 // ---- resources ----
 
@@ -128,13 +129,17 @@ TFormResourceRegistration::TFormResourceRegistration(const char* className, cons
     RegisterFormResource(FClassName, text);
 }
 
-TFormResourceRegistration::~TFormResourceRegistration() { UnRegisterFormResource(FClassName); }
+TFormResourceRegistration::~TFormResourceRegistration() {
+    UnRegisterFormResource(FClassName);
+}
 
 // ---- the load ----
 
 TLoadContext::TLoadContext() : Tracker(new TLoadTracker(*this)) {}
 
-TLoadContext::~TLoadContext() { delete Tracker; }
+TLoadContext::~TLoadContext() {
+    delete Tracker;
+}
 
 void TLoadContext::AddCreated(TComponent* component) {
     Created.push_back(component);
@@ -142,7 +147,8 @@ void TLoadContext::AddCreated(TComponent* component) {
 }
 
 bool TReader::ReadClassStreams(TComponent* instance, TLoadContext& context) {
-    if (++context.Depth > 32) throw EReadError("Error reading " + instance->ClassName() + ": streams nested too deeply");
+    if (++context.Depth > 32)
+        throw EReadError("Error reading " + instance->ClassName() + ": streams nested too deeply");
     std::vector<TClass> chain;
     for (TClass c = instance->ClassType(); c && c != TComponent::StaticClass(); c = c->ClassParent())
         if (HasFormResource(c)) chain.push_back(c);
@@ -178,7 +184,8 @@ void TReader::FinishLoad(TLoadContext& context) {
             unresolved.push_back(f);
         }
     }
-    for (TComponent* c : context.Loaded) c->FComponentState.Exclude(csReading);
+    for (TComponent* c : context.Loaded)
+        c->FComponentState.Exclude(csReading);
     for (std::size_t i = 0; i < context.Loaded.size(); ++i) {
         TComponent* c = context.Loaded[i];
         c->Loaded();
@@ -186,7 +193,8 @@ void TReader::FinishLoad(TLoadContext& context) {
     context.Created.clear();
     {
         std::lock_guard<std::mutex> lock(GlobalMutex());
-        for (auto& f : unresolved) Pending().push_back(f);
+        for (auto& f : unresolved)
+            Pending().push_back(f);
     }
     GlobalFixupReferences();
 }
@@ -196,7 +204,7 @@ void TReader::AbandonLoad(TLoadContext& context) {
     while (!context.Created.empty()) {
         TComponent* c = context.Created.back();
         context.Created.pop_back();
-        c->Free();  // the tracker drops it (and what it owned) from the lists
+        c->Free(); // the tracker drops it (and what it owned) from the lists
     }
     for (TComponent* c : context.Loaded) {
         c->FComponentState.Exclude(csLoading);
@@ -251,7 +259,8 @@ TComponent* FindGlobalComponent(const AnsiString& name) {
     std::vector<TFindGlobalComponent> finders;
     {
         std::lock_guard<std::mutex> lock(GlobalMutex());
-        for (auto& [h, f] : Finders()) finders.push_back(f);
+        for (auto& [h, f] : Finders())
+            finders.push_back(f);
     }
     for (auto& f : finders)
         if (TComponent* c = f(name)) return c;
@@ -278,7 +287,8 @@ void GlobalFixupReferences() {
         }
     }
     std::lock_guard<std::mutex> lock(GlobalMutex());
-    for (auto& f : still) Pending().push_back(f);
+    for (auto& f : still)
+        Pending().push_back(f);
 }
 
 int PendingFixupCount() {

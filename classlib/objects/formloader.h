@@ -36,8 +36,10 @@ private:
     AnsiString FClassName;
 };
 
-#define KVR_FORM_RESOURCE(ClassName, Text)                                                                \
-    static const TFormResourceRegistration KVR_CAT(kvrFormResource_, ClassName){#ClassName, Text}
+#define KVR_FORM_RESOURCE(ClassName, Text)                                                                   \
+    static const TFormResourceRegistration KVR_CAT(kvrFormResource_, ClassName) {                            \
+#ClassName, Text                                                                                     \
+    }
 
 // Reads the registered streams of instance's classes, from the first class below TComponent that has
 // one down to instance's own, then resolves references and calls Loaded. False when no class of the
@@ -53,7 +55,7 @@ AnsiString WriteComponentToText(TComponent* root, TComponent* ancestor = nullptr
 // through these: the user interface registers its forms and data modules. A reference that is not
 // found yet waits until a root of that name has loaded.
 using TFindGlobalComponent = std::function<TComponent*(const AnsiString& name)>;
-int RegisterFindGlobalComponent(TFindGlobalComponent find);  // returns a handle
+int RegisterFindGlobalComponent(TFindGlobalComponent find); // returns a handle
 void UnRegisterFindGlobalComponent(int handle);
 TComponent* FindGlobalComponent(const AnsiString& name);
 // Resolves the references still waiting; called after every load.

@@ -7,9 +7,13 @@
 KVR_PUBLISHED(TList, c) {}
 KVR_PUBLISHED(TObjectList, c) {}
 
-TList::~TList() { Clear(); }
+TList::~TList() {
+    Clear();
+}
 
-void TList::Error(int index) const { throw EListError("List index out of bounds (" + IntToStr(index) + ")"); }
+void TList::Error(int index) const {
+    throw EListError("List index out of bounds (" + IntToStr(index) + ")");
+}
 
 int TList::Add(void* item) {
     FList.push_back(item);
@@ -44,7 +48,8 @@ void* TList::Extract(void* item) {
 }
 
 void TList::Clear() {
-    while (!FList.empty()) Delete(Count() - 1);
+    while (!FList.empty())
+        Delete(Count() - 1);
     FList.shrink_to_fit();
 }
 
@@ -67,7 +72,9 @@ void TList::Move(int curIndex, int newIndex) {
     FList.insert(FList.begin() + newIndex, item);
 }
 
-void TList::Pack() { FList.erase(std::remove(FList.begin(), FList.end(), nullptr), FList.end()); }
+void TList::Pack() {
+    FList.erase(std::remove(FList.begin(), FList.end(), nullptr), FList.end());
+}
 
 void TList::Sort(int (*compare)(void* a, void* b)) {
     if (!compare) return;
@@ -76,7 +83,8 @@ void TList::Sort(int (*compare)(void* a, void* b)) {
 
 void TList::SetCount(int value) {
     if (value < 0) Error(value);
-    while (Count() > value) Delete(Count() - 1);
+    while (Count() > value)
+        Delete(Count() - 1);
     FList.resize(static_cast<std::size_t>(value), nullptr);
 }
 
@@ -98,7 +106,9 @@ void TList::Put(int index, void* item) {
     if (item) Notify(item, lnAdded);
 }
 
-TObjectList::~TObjectList() { Clear(); }
+TObjectList::~TObjectList() {
+    Clear();
+}
 
 void TObjectList::Notify(void* item, TListNotification action) {
     if (FOwnsObjects && action == lnDeleted) static_cast<TObject*>(item)->Free();

@@ -15,13 +15,13 @@ public:
     int Add(void* item);
     void Insert(int index, void* item);
     void Delete(int index);
-    int Remove(void* item);  // the index it had, -1 when absent
+    int Remove(void* item); // the index it had, -1 when absent
     void* Extract(void* item);
     void Clear();
     int IndexOf(void* item) const;
     void Exchange(int index1, int index2);
     void Move(int curIndex, int newIndex);
-    void Pack();  // drops nil entries
+    void Pack(); // drops nil entries
     void Sort(int (*compare)(void* a, void* b));
     void* First() const { return Get(0); }
     void* Last() const { return Get(Count() - 1); }
@@ -30,7 +30,7 @@ public:
     void SetCount(int value);
     int Capacity() const { return static_cast<int>(FList.capacity()); }
     void SetCapacity(int value);
-    void* Get(int index) const;  // EListError "List index out of bounds (n)"
+    void* Get(int index) const; // EListError "List index out of bounds (n)"
     void Put(int index, void* item);
     void* Items(int index) const { return Get(index); }
     void* operator[](int index) const { return Get(index); }

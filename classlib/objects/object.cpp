@@ -19,7 +19,7 @@ std::map<AnsiString, TClass, TIdentLess>& Registry() {
     return registry;
 }
 
-}  // namespace
+} // namespace
 
 // ---- TPropInfo ----
 
@@ -45,11 +45,13 @@ TPropInfo& TPropInfo::Stored(bool stored) {
 }
 
 void TPropInfo::RaiseKind(const char* channel) const {
-    throw EPropertyError("Property " + FName + " of " + FOwner->ClassName() + " is not of the kind asked for (" +
-                         channel + ")");
+    throw EPropertyError("Property " + FName + " of " + FOwner->ClassName() +
+                         " is not of the kind asked for (" + channel + ")");
 }
 
-void TPropInfo::RaiseReadOnly() const { throw EPropertyError("Property " + FName + " is read-only"); }
+void TPropInfo::RaiseReadOnly() const {
+    throw EPropertyError("Property " + FName + " is read-only");
+}
 
 void TPropInfo::RaiseRange(Int64 value) const {
     throw EPropertyError("Value " + IntToStr(value) + " out of range for property " + FName);
@@ -57,31 +59,62 @@ void TPropInfo::RaiseRange(Int64 value) const {
 
 void TPropInfo::CheckOrdinal(Int64 value) const {
     if (FType->Kind == tkSet) {
-        if (FType->MaxValue != -1 && (static_cast<std::uint64_t>(value) & ~static_cast<std::uint64_t>(FType->MaxValue)))
+        if (FType->MaxValue != -1 &&
+            (static_cast<std::uint64_t>(value) & ~static_cast<std::uint64_t>(FType->MaxValue)))
             RaiseRange(value);
         return;
     }
     if (value < FType->MinValue || value > FType->MaxValue) RaiseRange(value);
 }
 
-Int64 TPropInfo::GetOrd(TObject*) const { RaiseKind("ordinal"); }
-void TPropInfo::SetOrd(TObject*, Int64) const { RaiseKind("ordinal"); }
-Extended TPropInfo::GetFloat(TObject*) const { RaiseKind("float"); }
-void TPropInfo::SetFloat(TObject*, Extended) const { RaiseKind("float"); }
-AnsiString TPropInfo::GetStr(TObject*) const { RaiseKind("string"); }
-void TPropInfo::SetStr(TObject*, const AnsiString&) const { RaiseKind("string"); }
-WideString TPropInfo::GetWideStr(TObject*) const { RaiseKind("wide string"); }
-void TPropInfo::SetWideStr(TObject*, const WideString&) const { RaiseKind("wide string"); }
-TObject* TPropInfo::GetObject(TObject*) const { RaiseKind("object"); }
-void TPropInfo::SetObject(TObject*, TObject*) const { RaiseKind("object"); }
-TMethod TPropInfo::GetMethod(TObject*) const { RaiseKind("method"); }
-void TPropInfo::SetMethod(TObject*, const TMethod&) const { RaiseKind("method"); }
-Variant TPropInfo::GetVariant(TObject*) const { RaiseKind("variant"); }
-void TPropInfo::SetVariant(TObject*, const Variant&) const { RaiseKind("variant"); }
+Int64 TPropInfo::GetOrd(TObject*) const {
+    RaiseKind("ordinal");
+}
+void TPropInfo::SetOrd(TObject*, Int64) const {
+    RaiseKind("ordinal");
+}
+Extended TPropInfo::GetFloat(TObject*) const {
+    RaiseKind("float");
+}
+void TPropInfo::SetFloat(TObject*, Extended) const {
+    RaiseKind("float");
+}
+AnsiString TPropInfo::GetStr(TObject*) const {
+    RaiseKind("string");
+}
+void TPropInfo::SetStr(TObject*, const AnsiString&) const {
+    RaiseKind("string");
+}
+WideString TPropInfo::GetWideStr(TObject*) const {
+    RaiseKind("wide string");
+}
+void TPropInfo::SetWideStr(TObject*, const WideString&) const {
+    RaiseKind("wide string");
+}
+TObject* TPropInfo::GetObject(TObject*) const {
+    RaiseKind("object");
+}
+void TPropInfo::SetObject(TObject*, TObject*) const {
+    RaiseKind("object");
+}
+TMethod TPropInfo::GetMethod(TObject*) const {
+    RaiseKind("method");
+}
+void TPropInfo::SetMethod(TObject*, const TMethod&) const {
+    RaiseKind("method");
+}
+Variant TPropInfo::GetVariant(TObject*) const {
+    RaiseKind("variant");
+}
+void TPropInfo::SetVariant(TObject*, const Variant&) const {
+    RaiseKind("variant");
+}
 
 // ---- TClassInfo ----
 
-bool TClassInfo::ClassNameIs(const AnsiString& name) const { return SameIdent(FName, name); }
+bool TClassInfo::ClassNameIs(const AnsiString& name) const {
+    return SameIdent(FName, name);
+}
 
 bool TClassInfo::InheritsFrom(TClass other) const {
     for (TClass c = this; c; c = c->FParent)
@@ -152,9 +185,13 @@ TPropInfo& TClassInfo::AddProp(std::unique_ptr<TPropInfo> prop) {
     return *FOwnProps.back();
 }
 
-void TClassInfo::AddMethod(const AnsiString& name, const TMethodCode& code) { FMethods.push_back({name, code}); }
+void TClassInfo::AddMethod(const AnsiString& name, const TMethodCode& code) {
+    FMethods.push_back({name, code});
+}
 
-void TClassInfo::AddField(TFieldInfo field) { FFields.push_back(std::move(field)); }
+void TClassInfo::AddField(TFieldInfo field) {
+    FFields.push_back(std::move(field));
+}
 
 void TClassInfo::Finish() {
     // A property published again by a descendant replaces the inherited one in place.
@@ -216,7 +253,8 @@ void RegisterClass(TClass cls) {
 }
 
 void RegisterClasses(std::initializer_list<TClass> classes) {
-    for (TClass c : classes) RegisterClass(c);
+    for (TClass c : classes)
+        RegisterClass(c);
 }
 
 void UnRegisterClass(TClass cls) {
@@ -227,7 +265,8 @@ void UnRegisterClass(TClass cls) {
 }
 
 void UnRegisterClasses(std::initializer_list<TClass> classes) {
-    for (TClass c : classes) UnRegisterClass(c);
+    for (TClass c : classes)
+        UnRegisterClass(c);
 }
 
 TClass GetClass(const AnsiString& name) {
@@ -242,6 +281,10 @@ TClass FindClass(const AnsiString& name) {
     return c;
 }
 
-TClassRegistration::TClassRegistration(TClass (*classFn)()) : FClass(classFn()) { RegisterClass(FClass); }
+TClassRegistration::TClassRegistration(TClass (*classFn)()) : FClass(classFn()) {
+    RegisterClass(FClass);
+}
 
-TClassRegistration::~TClassRegistration() { UnRegisterClass(FClass); }
+TClassRegistration::~TClassRegistration() {
+    UnRegisterClass(FClass);
+}

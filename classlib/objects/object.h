@@ -30,7 +30,8 @@
 //
 //     KVR_PUBLISHED(TForm1, c) {
 //         c.Method("Button1Click", &TForm1::Button1Click);       // bound by name from the form stream
-//         c.Field("Button1", &TForm1::Button1);                  // set when a component of that name is owned
+//         c.Field("Button1", &TForm1::Button1);                  // set when a component of that name is
+//         owned
 //     }
 //
 // KVR_PUBLISHED also registers the class by name (FindClass) while its library is loaded. The kind of a
@@ -47,8 +48,7 @@
 class TComponent;
 class TCollection;
 class TCollectionItem;
-template <class T>
-class TClassBuilder;
+template <class T> class TClassBuilder;
 
 using TComponentFactory = TComponent* (*)(TComponent* owner);
 using TItemFactory = TCollectionItem* (*)(TCollection* collection);
@@ -61,7 +61,8 @@ constexpr Int64 NoDefault = static_cast<Int64>(0x8000000000000000ull);
 // that does not fit the property's kind raises EPropertyError.
 class TPropInfo {
 public:
-    TPropInfo(const AnsiString& name, const TTypeInfo* type, TClass owner) : FName(name), FType(type), FOwner(owner) {}
+    TPropInfo(const AnsiString& name, const TTypeInfo* type, TClass owner)
+        : FName(name), FType(type), FOwner(owner) {}
     virtual ~TPropInfo() = default;
 
     const AnsiString& Name() const { return FName; }
@@ -74,11 +75,10 @@ public:
     bool IsStored(TObject* instance) const;
 
     // Builder chain.
-    TPropInfo& Type(const AnsiString& typeName);  // names the type (TColor over Integer)
+    TPropInfo& Type(const AnsiString& typeName); // names the type (TColor over Integer)
     TPropInfo& Default(Int64 value);
     TPropInfo& Stored(bool stored);
-    template <class T>
-    TPropInfo& Stored(bool (T::*isStored)() const) {
+    template <class T> TPropInfo& Stored(bool (T::*isStored)() const) {
         FStoredFn = [isStored](TObject* o) { return (static_cast<T*>(o)->*isStored)(); };
         return *this;
     }
@@ -150,11 +150,11 @@ public:
 
     // Published members, the inherited ones included.
     const TPropInfo* FindProp(const AnsiString& name) const;
-    const std::vector<const TPropInfo*>& Props() const { return FAllProps; }  // base class first
+    const std::vector<const TPropInfo*>& Props() const { return FAllProps; } // base class first
     const TMethodInfo* FindMethod(const AnsiString& name) const;
     const TMethodInfo* FindMethodByCode(const TMethodCode& code) const;
     const TFieldInfo* FindField(const AnsiString& name) const;
-    TClass FindFieldClass(const AnsiString& className) const;  // the class of a component field
+    TClass FindFieldClass(const AnsiString& className) const; // the class of a component field
     bool HasFields() const;
 
     // Used while the class is declared.
@@ -199,20 +199,26 @@ public:
     static void DeclarePublished(TClassBuilder<TObject>&) {}
 };
 
-template <class T>
-void FreeAndNil(T*& object) {
+// The published method of that name on object as a typed event: empty when object is nil or has no
+// such method, EInvalidOperation when the method has another signature.
+//     button->SetOnClick(PublishedMethod<TNotifyEvent>(form, "Button1Click"));
+template <class TEvent> TEvent PublishedMethod(TObject* object, const AnsiString& name) {
+    return object ? TEvent::FromMethod(object->MethodAddress(name)) : TEvent();
+}
+
+template <class T> void FreeAndNil(T*& object) {
     TObject* o = object;
     object = nullptr;
     if (o) o->Free();
 }
 
 // The class registry, by name without regard to case.
-void RegisterClass(TClass cls);  // a different class of the same name raises EFilerError
+void RegisterClass(TClass cls); // a different class of the same name raises EFilerError
 void RegisterClasses(std::initializer_list<TClass> classes);
 void UnRegisterClass(TClass cls);
 void UnRegisterClasses(std::initializer_list<TClass> classes);
-TClass GetClass(const AnsiString& name);   // nil when not registered
-TClass FindClass(const AnsiString& name);  // raises EClassNotFound
+TClass GetClass(const AnsiString& name);  // nil when not registered
+TClass FindClass(const AnsiString& name); // raises EClassNotFound
 
 // Registers a class while the library that declares it is loaded.
 class TClassRegistration {
@@ -231,17 +237,12 @@ private:
 namespace kvr_detail {
 template <class T>
 concept OrdinalValue = std::is_integral_v<T> || std::is_enum_v<T>;
-template <class T>
-struct IsSet : std::false_type {};
-template <class E>
-struct IsSet<TSet<E>> : std::true_type {};
-template <class T>
-struct IsDelegate : std::false_type {};
-template <class S>
-struct IsDelegate<TDelegate<S>> : std::true_type {};
+template <class T> struct IsSet : std::false_type {};
+template <class E> struct IsSet<TSet<E>> : std::true_type {};
+template <class T> struct IsDelegate : std::false_type {};
+template <class S> struct IsDelegate<TDelegate<S>> : std::true_type {};
 
-template <class T, class X>
-class TPropAccessor final : public TPropInfo {
+template <class T, class X> class TPropAccessor final : public TPropInfo {
 public:
     using Getter = std::function<X(T&)>;
     using Setter = std::function<void(T&, const X&)>;
@@ -252,10 +253,14 @@ public:
     }
 
     Int64 GetOrd(TObject* instance) const override {
-        if constexpr (IsSet<X>::value) return static_cast<Int64>(Read(instance).Bits());
-        else if constexpr (OrdinalValue<X>) return static_cast<Int64>(Read(instance));
-        else if constexpr (std::is_pointer_v<X>) return reinterpret_cast<std::intptr_t>(static_cast<TObject*>(Read(instance)));
-        else RaiseKind("ordinal");
+        if constexpr (IsSet<X>::value)
+            return static_cast<Int64>(Read(instance).Bits());
+        else if constexpr (OrdinalValue<X>)
+            return static_cast<Int64>(Read(instance));
+        else if constexpr (std::is_pointer_v<X>)
+            return reinterpret_cast<std::intptr_t>(static_cast<TObject*>(Read(instance)));
+        else
+            RaiseKind("ordinal");
     }
     void SetOrd(TObject* instance, Int64 value) const override {
         if constexpr (IsSet<X>::value) {
@@ -270,41 +275,52 @@ public:
         }
     }
     Extended GetFloat(TObject* instance) const override {
-        if constexpr (std::is_floating_point_v<X>) return static_cast<Extended>(Read(instance));
-        else RaiseKind("float");
+        if constexpr (std::is_floating_point_v<X>)
+            return static_cast<Extended>(Read(instance));
+        else
+            RaiseKind("float");
     }
     void SetFloat(TObject* instance, Extended value) const override {
-        if constexpr (std::is_floating_point_v<X>) Write(instance, static_cast<X>(value));
+        if constexpr (std::is_floating_point_v<X>)
+            Write(instance, static_cast<X>(value));
         else {
             (void)value;
             RaiseKind("float");
         }
     }
     AnsiString GetStr(TObject* instance) const override {
-        if constexpr (std::is_same_v<X, AnsiString>) return Read(instance);
-        else RaiseKind("string");
+        if constexpr (std::is_same_v<X, AnsiString>)
+            return Read(instance);
+        else
+            RaiseKind("string");
     }
     void SetStr(TObject* instance, const AnsiString& value) const override {
-        if constexpr (std::is_same_v<X, AnsiString>) Write(instance, value);
+        if constexpr (std::is_same_v<X, AnsiString>)
+            Write(instance, value);
         else {
             (void)value;
             RaiseKind("string");
         }
     }
     WideString GetWideStr(TObject* instance) const override {
-        if constexpr (std::is_same_v<X, WideString>) return Read(instance);
-        else RaiseKind("wide string");
+        if constexpr (std::is_same_v<X, WideString>)
+            return Read(instance);
+        else
+            RaiseKind("wide string");
     }
     void SetWideStr(TObject* instance, const WideString& value) const override {
-        if constexpr (std::is_same_v<X, WideString>) Write(instance, value);
+        if constexpr (std::is_same_v<X, WideString>)
+            Write(instance, value);
         else {
             (void)value;
             RaiseKind("wide string");
         }
     }
     TObject* GetObject(TObject* instance) const override {
-        if constexpr (std::is_pointer_v<X>) return Read(instance);
-        else RaiseKind("object");
+        if constexpr (std::is_pointer_v<X>)
+            return Read(instance);
+        else
+            RaiseKind("object");
     }
     void SetObject(TObject* instance, TObject* value) const override {
         if constexpr (std::is_pointer_v<X>) {
@@ -318,8 +334,10 @@ public:
         }
     }
     TMethod GetMethod(TObject* instance) const override {
-        if constexpr (IsDelegate<X>::value) return Read(instance).Method();
-        else RaiseKind("method");
+        if constexpr (IsDelegate<X>::value)
+            return Read(instance).Method();
+        else
+            RaiseKind("method");
     }
     void SetMethod(TObject* instance, const TMethod& value) const override {
         if constexpr (IsDelegate<X>::value) {
@@ -332,11 +350,14 @@ public:
     }
 
     Variant GetVariant(TObject* instance) const override {
-        if constexpr (std::is_same_v<X, Variant>) return Read(instance);
-        else RaiseKind("variant");
+        if constexpr (std::is_same_v<X, Variant>)
+            return Read(instance);
+        else
+            RaiseKind("variant");
     }
     void SetVariant(TObject* instance, const Variant& value) const override {
-        if constexpr (std::is_same_v<X, Variant>) Write(instance, value);
+        if constexpr (std::is_same_v<X, Variant>)
+            Write(instance, value);
         else {
             (void)value;
             RaiseKind("variant");
@@ -358,13 +379,12 @@ private:
     Setter FSet;
 };
 
-
-template <class T>
-void SetFactories(TClassInfo& info) {
+template <class T> void SetFactories(TClassInfo& info) {
     if constexpr (!std::is_abstract_v<T>) {
         if constexpr (std::is_base_of_v<TComponent, T> && std::is_constructible_v<T, TComponent*>) {
             info.ComponentFactory = [](TComponent* owner) -> TComponent* { return new T(owner); };
-        } else if constexpr (std::is_base_of_v<TCollectionItem, T> && std::is_constructible_v<T, TCollection*>) {
+        } else if constexpr (std::is_base_of_v<TCollectionItem, T> &&
+                             std::is_constructible_v<T, TCollection*>) {
             info.ItemFactory = [](TCollection* collection) -> TCollectionItem* { return new T(collection); };
         } else if constexpr (std::is_default_constructible_v<T>) {
             info.ObjectFactory = []() -> TObject* { return new T(); };
@@ -372,46 +392,42 @@ void SetFactories(TClassInfo& info) {
     }
 }
 
-template <class T>
-TClass BuildClass(const char* name) {
-    auto* info = new TClassInfo(name, T::inherited::StaticClass());  // lives as long as the program
+template <class T> TClass BuildClass(const char* name) {
+    auto* info = new TClassInfo(name, T::inherited::StaticClass()); // lives as long as the program
     SetFactories<T>(*info);
     TClassBuilder<T> builder(*info);
     T::DeclarePublished(builder);
     info->Finish();
     return info;
 }
-}  // namespace kvr_detail
+} // namespace kvr_detail
 
-template <class T>
-class TClassBuilder {
+template <class T> class TClassBuilder {
 public:
     explicit TClassBuilder(TClassInfo& info) : FInfo(info) {}
 
     // Getter and setter member functions (setter may be nullptr for a read-only property).
     template <class B, class R, class S>
     TPropInfo& Property(const char* name, R (B::*getter)() const, S setter) {
-        return Add<std::decay_t<R>>(name, [getter](T& o) { return (o.*getter)(); }, setter);
+        return Add<std::decay_t<R>>(
+            name, [getter](T& o) { return (o.*getter)(); }, setter);
     }
-    template <class B, class R, class S>
-    TPropInfo& Property(const char* name, R (B::*getter)(), S setter) {
-        return Add<std::decay_t<R>>(name, [getter](T& o) { return (o.*getter)(); }, setter);
+    template <class B, class R, class S> TPropInfo& Property(const char* name, R (B::*getter)(), S setter) {
+        return Add<std::decay_t<R>>(
+            name, [getter](T& o) { return (o.*getter)(); }, setter);
     }
     // A field read and written directly.
     template <class B, class X>
-        requires(!std::is_function_v<X>)
-    TPropInfo& Property(const char* name, X B::*field) {
+    requires(!std::is_function_v<X>) TPropInfo& Property(const char* name, X B::*field) {
         return FInfo.AddProp(std::make_unique<kvr_detail::TPropAccessor<T, X>>(
             name, &FInfo, [field](T& o) { return o.*field; }, [field](T& o, const X& v) { o.*field = v; }));
     }
     // A published method, bound by name (event handlers of a form stream).
-    template <class M>
-    void Method(const char* name, M member) {
+    template <class M> void Method(const char* name, M member) {
         FInfo.AddMethod(name, kvr_detail::MemberTraits<M>::Code(member));
     }
     // A component field, kept pointing at the owned component of that name.
-    template <class B, class X>
-    void Field(const char* name, X* B::*field) {
+    template <class B, class X> void Field(const char* name, X* B::*field) {
         TFieldInfo info;
         info.Name = name;
         info.ClassFn = &X::StaticClass;
@@ -423,8 +439,7 @@ public:
     }
 
 private:
-    template <class X, class G, class S>
-    TPropInfo& Add(const char* name, G getter, S setter) {
+    template <class X, class G, class S> TPropInfo& Add(const char* name, G getter, S setter) {
         typename kvr_detail::TPropAccessor<T, X>::Setter set;
         if constexpr (!std::is_null_pointer_v<S>) set = [setter](T& o, const X& v) { (o.*setter)(v); };
         return FInfo.AddProp(std::make_unique<kvr_detail::TPropAccessor<T, X>>(name, &FInfo, getter, set));
@@ -433,23 +448,25 @@ private:
 };
 
 // In the class body, first: gives the class its class information.
-#define KVR_CLASS(Name, Parent)                                                                           \
-public:                                                                                                   \
-    using inherited = Parent;                                                                             \
-    static TClass StaticClass();                                                                          \
-    TClass ClassType() const override { return StaticClass(); }                                           \
-    static void DeclarePublished(TClassBuilder<Name>& c);                                                 \
-                                                                                                          \
+#define KVR_CLASS(Name, Parent)                                                                              \
+public:                                                                                                      \
+    using inherited = Parent;                                                                                \
+    static TClass StaticClass();                                                                             \
+    TClass ClassType() const override {                                                                      \
+        return StaticClass();                                                                                \
+    }                                                                                                        \
+    static void DeclarePublished(TClassBuilder<Name>& c);                                                    \
+                                                                                                             \
 private:
 
 #define KVR_CAT2(a, b) a##b
 #define KVR_CAT(a, b) KVR_CAT2(a, b)
 
 // Beside the class (in one source file): its published members, in a block that follows the macro.
-#define KVR_PUBLISHED(Name, builder)                                                                      \
-    TClass Name::StaticClass() {                                                                          \
-        static const TClass info = kvr_detail::BuildClass<Name>(#Name);                                   \
-        return info;                                                                                      \
-    }                                                                                                     \
-    static const TClassRegistration KVR_CAT(kvrClassRegistration_, Name){&Name::StaticClass};             \
+#define KVR_PUBLISHED(Name, builder)                                                                         \
+    TClass Name::StaticClass() {                                                                             \
+        static const TClass info = kvr_detail::BuildClass<Name>(#Name);                                      \
+        return info;                                                                                         \
+    }                                                                                                        \
+    static const TClassRegistration KVR_CAT(kvrClassRegistration_, Name){&Name::StaticClass};                \
     void Name::DeclarePublished([[maybe_unused]] TClassBuilder<Name>& builder)

@@ -21,33 +21,53 @@ const TPropInfo* Need(const TObject* instance, const AnsiString& name) {
     throw EPropertyError("Invalid property value '" + value + "' for " + prop->Name());
 }
 
-bool ParseInt(const AnsiString& text, Int64& value) { return TryStrToInt64(text, value); }
+bool ParseInt(const AnsiString& text, Int64& value) {
+    return TryStrToInt64(text, value);
+}
 
-}  // namespace
+} // namespace
 
 const TPropInfo* GetPropInfo(const TObject* instance, const AnsiString& name) {
     return instance ? instance->ClassType()->FindProp(name) : nullptr;
 }
 
-const TPropInfo* GetPropInfo(TClass cls, const AnsiString& name) { return cls ? cls->FindProp(name) : nullptr; }
+const TPropInfo* GetPropInfo(TClass cls, const AnsiString& name) {
+    return cls ? cls->FindProp(name) : nullptr;
+}
 
-bool IsPublishedProp(const TObject* instance, const AnsiString& name) { return GetPropInfo(instance, name) != nullptr; }
+bool IsPublishedProp(const TObject* instance, const AnsiString& name) {
+    return GetPropInfo(instance, name) != nullptr;
+}
 
-TTypeKind PropType(const TObject* instance, const AnsiString& name) { return Need(instance, name)->Kind(); }
+TTypeKind PropType(const TObject* instance, const AnsiString& name) {
+    return Need(instance, name)->Kind();
+}
 
 bool PropIsType(const TObject* instance, const AnsiString& name, TTypeKind kind) {
     return PropType(instance, name) == kind;
 }
 
-Int64 GetOrdProp(TObject* instance, const AnsiString& name) { return Need(instance, name)->GetOrd(instance); }
-void SetOrdProp(TObject* instance, const AnsiString& name, Int64 value) { Need(instance, name)->SetOrd(instance, value); }
-Int64 GetInt64Prop(TObject* instance, const AnsiString& name) { return GetOrdProp(instance, name); }
-void SetInt64Prop(TObject* instance, const AnsiString& name, Int64 value) { SetOrdProp(instance, name, value); }
-Extended GetFloatProp(TObject* instance, const AnsiString& name) { return Need(instance, name)->GetFloat(instance); }
+Int64 GetOrdProp(TObject* instance, const AnsiString& name) {
+    return Need(instance, name)->GetOrd(instance);
+}
+void SetOrdProp(TObject* instance, const AnsiString& name, Int64 value) {
+    Need(instance, name)->SetOrd(instance, value);
+}
+Int64 GetInt64Prop(TObject* instance, const AnsiString& name) {
+    return GetOrdProp(instance, name);
+}
+void SetInt64Prop(TObject* instance, const AnsiString& name, Int64 value) {
+    SetOrdProp(instance, name, value);
+}
+Extended GetFloatProp(TObject* instance, const AnsiString& name) {
+    return Need(instance, name)->GetFloat(instance);
+}
 void SetFloatProp(TObject* instance, const AnsiString& name, Extended value) {
     Need(instance, name)->SetFloat(instance, value);
 }
-AnsiString GetStrProp(TObject* instance, const AnsiString& name) { return Need(instance, name)->GetStr(instance); }
+AnsiString GetStrProp(TObject* instance, const AnsiString& name) {
+    return Need(instance, name)->GetStr(instance);
+}
 void SetStrProp(TObject* instance, const AnsiString& name, const AnsiString& value) {
     Need(instance, name)->SetStr(instance, value);
 }
@@ -57,11 +77,15 @@ WideString GetWideStrProp(TObject* instance, const AnsiString& name) {
 void SetWideStrProp(TObject* instance, const AnsiString& name, const WideString& value) {
     Need(instance, name)->SetWideStr(instance, value);
 }
-TObject* GetObjectProp(TObject* instance, const AnsiString& name) { return Need(instance, name)->GetObject(instance); }
+TObject* GetObjectProp(TObject* instance, const AnsiString& name) {
+    return Need(instance, name)->GetObject(instance);
+}
 void SetObjectProp(TObject* instance, const AnsiString& name, TObject* value) {
     Need(instance, name)->SetObject(instance, value);
 }
-TMethod GetMethodProp(TObject* instance, const AnsiString& name) { return Need(instance, name)->GetMethod(instance); }
+TMethod GetMethodProp(TObject* instance, const AnsiString& name) {
+    return Need(instance, name)->GetMethod(instance);
+}
 void SetMethodProp(TObject* instance, const AnsiString& name, const TMethod& value) {
     Need(instance, name)->SetMethod(instance, value);
 }
@@ -152,7 +176,8 @@ void SetPropText(TObject* instance, const TPropInfo* prop, const AnsiString& val
     case tkEnumeration: {
         int v = GetEnumValue(type, Trim(value));
         Int64 n;
-        if (v < 0 && ParseInt(value, n) && n >= type->MinValue && n <= type->MaxValue) v = static_cast<int>(n);
+        if (v < 0 && ParseInt(value, n) && n >= type->MinValue && n <= type->MaxValue)
+            v = static_cast<int>(n);
         if (v < 0) Invalid(prop, value);
         prop->SetOrd(instance, v);
         break;
@@ -206,7 +231,8 @@ Variant GetPropValue(TObject* instance, const TPropInfo* prop, bool preferString
     }
     case tkFloat: {
         double d = prop->GetFloat(instance);
-        if (SameIdent(type->Name(), "TDateTime") || SameIdent(type->Name(), "TDate") || SameIdent(type->Name(), "TTime"))
+        if (SameIdent(type->Name(), "TDateTime") || SameIdent(type->Name(), "TDate") ||
+            SameIdent(type->Name(), "TTime"))
             return VarFromDateTime(d);
         if (type->FloatType == ftSingle) return Variant(static_cast<float>(d));
         return Variant(d);
@@ -260,8 +286,10 @@ void SetPropValue(TObject* instance, const TPropInfo* prop, const Variant& value
         }
         break;
     case tkSet:
-        if (VarIsStr(value)) prop->SetOrd(instance, static_cast<Int64>(StringToSet(type, VarToStr(value))));
-        else prop->SetOrd(instance, value.AsInt64());
+        if (VarIsStr(value))
+            prop->SetOrd(instance, static_cast<Int64>(StringToSet(type, VarToStr(value))));
+        else
+            prop->SetOrd(instance, value.AsInt64());
         break;
     case tkFloat:
         prop->SetFloat(instance, VarType(value) == varDate ? VarToDateTime(value) : value.AsFloat());

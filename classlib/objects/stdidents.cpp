@@ -2,7 +2,9 @@
 
 namespace {
 
-constexpr Int64 SystemColor(int index) { return static_cast<std::int32_t>(0x80000000u | static_cast<unsigned>(index)); }
+constexpr Int64 SystemColor(int index) {
+    return static_cast<std::int32_t>(0x80000000u | static_cast<unsigned>(index));
+}
 
 struct TRegisterStandardIdents {
     TRegisterStandardIdents() {
@@ -11,7 +13,7 @@ struct TRegisterStandardIdents {
     }
 } registerStandardIdents;
 
-}  // namespace
+} // namespace
 
 const std::vector<TIdentMapEntry>& ColorIdents() {
     static const std::vector<TIdentMapEntry> map = {
@@ -73,12 +75,12 @@ const std::vector<TIdentMapEntry>& ColorIdents() {
 
 const std::vector<TIdentMapEntry>& FontCharsetIdents() {
     static const std::vector<TIdentMapEntry> map = {
-        {0, "ANSI_CHARSET"},         {1, "DEFAULT_CHARSET"},     {2, "SYMBOL_CHARSET"},
-        {77, "MAC_CHARSET"},         {128, "SHIFTJIS_CHARSET"},  {129, "HANGEUL_CHARSET"},
-        {130, "JOHAB_CHARSET"},      {134, "GB2312_CHARSET"},    {136, "CHINESEBIG5_CHARSET"},
-        {161, "GREEK_CHARSET"},      {162, "TURKISH_CHARSET"},   {163, "VIETNAMESE_CHARSET"},
-        {177, "HEBREW_CHARSET"},     {178, "ARABIC_CHARSET"},    {186, "BALTIC_CHARSET"},
-        {204, "RUSSIAN_CHARSET"},    {222, "THAI_CHARSET"},      {238, "EASTEUROPE_CHARSET"},
+        {0, "ANSI_CHARSET"},      {1, "DEFAULT_CHARSET"},    {2, "SYMBOL_CHARSET"},
+        {77, "MAC_CHARSET"},      {128, "SHIFTJIS_CHARSET"}, {129, "HANGEUL_CHARSET"},
+        {130, "JOHAB_CHARSET"},   {134, "GB2312_CHARSET"},   {136, "CHINESEBIG5_CHARSET"},
+        {161, "GREEK_CHARSET"},   {162, "TURKISH_CHARSET"},  {163, "VIETNAMESE_CHARSET"},
+        {177, "HEBREW_CHARSET"},  {178, "ARABIC_CHARSET"},   {186, "BALTIC_CHARSET"},
+        {204, "RUSSIAN_CHARSET"}, {222, "THAI_CHARSET"},     {238, "EASTEUROPE_CHARSET"},
         {255, "OEM_CHARSET"},
     };
     return map;

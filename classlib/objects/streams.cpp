@@ -20,7 +20,9 @@ Int64 TStream::Size() {
     return size;
 }
 
-void TStream::SetSize(Int64) { throw EStreamError("Stream size cannot be changed"); }
+void TStream::SetSize(Int64) {
+    throw EStreamError("Stream size cannot be changed");
+}
 
 void TStream::ReadBuffer(void* buffer, Int64 count) {
     if (count != 0 && Read(buffer, count) != count) throw EReadError("Stream read error");
@@ -77,7 +79,9 @@ Int64 TCustomMemoryStream::Seek(Int64 offset, TSeekOrigin origin) {
     return FPosition;
 }
 
-void TCustomMemoryStream::SaveToStream(TStream& stream) { stream.WriteBuffer(FMemory, FSize); }
+void TCustomMemoryStream::SaveToStream(TStream& stream) {
+    stream.WriteBuffer(FMemory, FSize);
+}
 
 void TCustomMemoryStream::SaveToFile(const AnsiString& fileName) {
     TFileStream file(fileName, fmCreate);
@@ -86,7 +90,9 @@ void TCustomMemoryStream::SaveToFile(const AnsiString& fileName) {
 
 // ---- TMemoryStream ----
 
-TMemoryStream::~TMemoryStream() { std::free(FMemory); }
+TMemoryStream::~TMemoryStream() {
+    std::free(FMemory);
+}
 
 void TMemoryStream::SetCapacity(Int64 value) {
     if (value == FCapacity) return;
@@ -177,7 +183,8 @@ Int64 TFileStream::Seek(Int64 offset, TSeekOrigin origin) {
 
 void TFileStream::SetSize(Int64 value) {
     std::fflush(FFile);
-    if (ftruncate(fileno(FFile), static_cast<off_t>(value)) != 0) throw EStreamError("Cannot set the size of " + FFileName);
+    if (ftruncate(fileno(FFile), static_cast<off_t>(value)) != 0)
+        throw EStreamError("Cannot set the size of " + FFileName);
     if (Position() > value) Seek(value, soBeginning);
 }
 

@@ -30,7 +30,9 @@ void TStrings::Put(int index, const AnsiString& value) {
     EndUpdate();
 }
 
-TObject* TStrings::GetObject(int) const { return nullptr; }
+TObject* TStrings::GetObject(int) const {
+    return nullptr;
+}
 void TStrings::PutObject(int, TObject*) {}
 
 int TStrings::Add(const AnsiString& value) {
@@ -81,7 +83,9 @@ void TStrings::Move(int curIndex, int newIndex) {
     EndUpdate();
 }
 
-int TStrings::CompareStrings(const AnsiString& a, const AnsiString& b) const { return CompareText(a, b); }
+int TStrings::CompareStrings(const AnsiString& a, const AnsiString& b) const {
+    return CompareText(a, b);
+}
 
 int TStrings::IndexOf(const AnsiString& value) const {
     for (int i = 0; i < Count(); ++i)
@@ -127,7 +131,8 @@ void TStrings::SetText(const AnsiString& value) {
         std::size_t i = 0, n = value.size();
         while (i < n) {
             std::size_t start = i;
-            while (i < n && value[i] != '\r' && value[i] != '\n') ++i;
+            while (i < n && value[i] != '\r' && value[i] != '\n')
+                ++i;
             Add(value.substr(start, i - start));
             if (i < n && value[i] == '\r') ++i;
             if (i < n && value[i] == '\n') ++i;
@@ -139,13 +144,21 @@ void TStrings::SetText(const AnsiString& value) {
     EndUpdate();
 }
 
-AnsiString TStrings::CommaText() const { return JoinDelimited(',', '"'); }
+AnsiString TStrings::CommaText() const {
+    return JoinDelimited(',', '"');
+}
 
-void TStrings::SetCommaText(const AnsiString& value) { SplitDelimited(value, ',', '"'); }
+void TStrings::SetCommaText(const AnsiString& value) {
+    SplitDelimited(value, ',', '"');
+}
 
-AnsiString TStrings::DelimitedText() const { return JoinDelimited(FDelimiter, FQuoteChar); }
+AnsiString TStrings::DelimitedText() const {
+    return JoinDelimited(FDelimiter, FQuoteChar);
+}
 
-void TStrings::SetDelimitedText(const AnsiString& value) { SplitDelimited(value, FDelimiter, FQuoteChar); }
+void TStrings::SetDelimitedText(const AnsiString& value) {
+    SplitDelimited(value, FDelimiter, FQuoteChar);
+}
 
 AnsiString TStrings::JoinDelimited(char delimiter, char quoteChar) const {
     int count = Count();
@@ -184,7 +197,8 @@ void TStrings::SplitDelimited(const AnsiString& value, char delimiter, char quot
     try {
         Clear();
         std::size_t p = 0, n = value.size();
-        while (p < n && blank(value[p])) ++p;
+        while (p < n && blank(value[p]))
+            ++p;
         while (p < n) {
             AnsiString s;
             if (value[p] == quoteChar) {
@@ -210,7 +224,8 @@ void TStrings::SplitDelimited(const AnsiString& value, char delimiter, char quot
                 s = value.substr(start, p - start);
             }
             Add(s);
-            while (p < n && blank(value[p])) ++p;
+            while (p < n && blank(value[p]))
+                ++p;
             if (p < n && value[p] == delimiter) {
                 if (p + 1 == n) Add("");
                 do {
@@ -240,8 +255,10 @@ void TStrings::SetValues(const AnsiString& name, const AnsiString& value) {
     int i = IndexOfName(name);
     if (!value.empty()) {
         AnsiString line = name + FNameValueSeparator + value;
-        if (i < 0) Add(line);
-        else Put(i, line);
+        if (i < 0)
+            Add(line);
+        else
+            Put(i, line);
     } else if (i >= 0) {
         Delete(i);
     }
@@ -268,7 +285,8 @@ void TStrings::SetValueFromIndex(int index, const AnsiString& value) {
 void TStrings::AddStrings(const TStrings& strings) {
     BeginUpdate();
     try {
-        for (int i = 0; i < strings.Count(); ++i) AddObject(strings.Get(i), strings.GetObject(i));
+        for (int i = 0; i < strings.Count(); ++i)
+            AddObject(strings.Get(i), strings.GetObject(i));
     } catch (...) {
         EndUpdate();
         throw;
@@ -279,7 +297,8 @@ void TStrings::AddStrings(const TStrings& strings) {
 void TStrings::AddStrings(const std::vector<AnsiString>& strings) {
     BeginUpdate();
     try {
-        for (const AnsiString& s : strings) Add(s);
+        for (const AnsiString& s : strings)
+            Add(s);
     } catch (...) {
         EndUpdate();
         throw;
@@ -302,7 +321,8 @@ void TStrings::SetStrings(const std::vector<AnsiString>& strings) {
 std::vector<AnsiString> TStrings::ToVector() const {
     std::vector<AnsiString> r;
     r.reserve(static_cast<std::size_t>(Count()));
-    for (int i = 0; i < Count(); ++i) r.push_back(Get(i));
+    for (int i = 0; i < Count(); ++i)
+        r.push_back(Get(i));
     return r;
 }
 
@@ -359,8 +379,10 @@ void TStrings::Assign(TPersistent* source) {
 
 void TStrings::DefineProperties(TFiler& filer) {
     bool hasData;
-    if (auto* ancestor = dynamic_cast<TStrings*>(filer.Ancestor())) hasData = !Equals(*ancestor);
-    else hasData = Count() > 0;
+    if (auto* ancestor = dynamic_cast<TStrings*>(filer.Ancestor()))
+        hasData = !Equals(*ancestor);
+    else
+        hasData = Count() > 0;
     filer.DefineProperty(
         "Strings", [this](TReader& r) { ReadData(r); }, [this](TWriter& w) { WriteData(w); }, hasData);
 }
@@ -370,7 +392,8 @@ void TStrings::ReadData(TReader& reader) {
     BeginUpdate();
     try {
         Clear();
-        while (!reader.EndOfList()) Add(reader.ReadString());
+        while (!reader.EndOfList())
+            Add(reader.ReadString());
     } catch (...) {
         EndUpdate();
         throw;
@@ -381,7 +404,8 @@ void TStrings::ReadData(TReader& reader) {
 
 void TStrings::WriteData(TWriter& writer) {
     writer.WriteListBegin();
-    for (int i = 0; i < Count(); ++i) writer.WriteString(Get(i));
+    for (int i = 0; i < Count(); ++i)
+        writer.WriteString(Get(i));
     writer.WriteListEnd();
 }
 
@@ -421,7 +445,9 @@ void TStringList::PutObject(int index, TObject* object) {
     Changed();
 }
 
-int TStringList::Add(const AnsiString& value) { return AddObject(value, nullptr); }
+int TStringList::Add(const AnsiString& value) {
+    return AddObject(value, nullptr);
+}
 
 int TStringList::AddObject(const AnsiString& value, TObject* object) {
     int index;
@@ -508,8 +534,9 @@ bool TStringList::Find(const AnsiString& value, int& index) const {
 void TStringList::Sort() {
     if (FList.size() < 2) return;
     Changing();
-    std::stable_sort(FList.begin(), FList.end(),
-                     [this](const TItem& a, const TItem& b) { return CompareStrings(a.String, b.String) < 0; });
+    std::stable_sort(FList.begin(), FList.end(), [this](const TItem& a, const TItem& b) {
+        return CompareStrings(a.String, b.String) < 0;
+    });
     Changed();
 }
 
@@ -517,12 +544,14 @@ void TStringList::CustomSort(int (*compare)(TStringList* list, int index1, int i
     if (FSorted || FList.size() < 2 || !compare) return;
     // Sort a permutation by the caller's comparison of indices into the unchanged list, then apply it.
     std::vector<int> order(FList.size());
-    for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<int>(i);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return compare(this, a, b) < 0; });
     Changing();
     std::vector<TItem> sorted;
     sorted.reserve(FList.size());
-    for (int i : order) sorted.push_back(FList[static_cast<std::size_t>(i)]);
+    for (int i : order)
+        sorted.push_back(FList[static_cast<std::size_t>(i)]);
     FList.swap(sorted);
     Changed();
 }
@@ -548,6 +577,8 @@ void TStringList::Changing() {
 }
 
 void TStringList::SetUpdateState(bool updating) {
-    if (updating) Changing();
-    else Changed();
+    if (updating)
+        Changing();
+    else
+        Changed();
 }

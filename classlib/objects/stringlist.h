@@ -53,7 +53,7 @@ public:
 
     AnsiString Names(int index) const;
     AnsiString Values(const AnsiString& name) const;
-    void SetValues(const AnsiString& name, const AnsiString& value);  // '' deletes the entry
+    void SetValues(const AnsiString& name, const AnsiString& value); // '' deletes the entry
     AnsiString ValueFromIndex(int index) const;
     void SetValueFromIndex(int index, const AnsiString& value);
 

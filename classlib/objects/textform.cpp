@@ -10,7 +10,7 @@
 namespace {
 
 constexpr int MaxNesting = 200;
-constexpr std::size_t StringPart = 64;  // bytes of a long string per written line
+constexpr std::size_t StringPart = 64; // bytes of a long string per written line
 
 // ---- text to binary ----
 
@@ -49,7 +49,9 @@ private:
         }
     }
 
-    char Peek(std::size_t ahead = 0) const { return FPos + ahead < FText.size() ? FText[FPos + ahead] : '\0'; }
+    char Peek(std::size_t ahead = 0) const {
+        return FPos + ahead < FText.size() ? FText[FPos + ahead] : '\0';
+    }
     bool AtEnd(std::size_t ahead = 0) const { return FPos + ahead >= FText.size(); }
 
     static bool IsIdentStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
@@ -83,12 +85,14 @@ private:
         char c = Peek();
         if (IsIdentStart(c)) {
             std::size_t start = FPos;
-            while (!AtEnd() && (IsIdentChar(Peek()) || (Peek() == '.' && IsIdentStart(Peek(1))))) ++FPos;
+            while (!AtEnd() && (IsIdentChar(Peek()) || (Peek() == '.' && IsIdentStart(Peek(1)))))
+                ++FPos;
             FValue = FText.substr(start, FPos - start);
             FToken = toSymbol;
         } else if (c == '\'' || c == '#') {
             ReadStringToken();
-        } else if (IsDigit(c) || c == '$' || ((c == '-' || c == '+') && (IsDigit(Peek(1)) || Peek(1) == '$'))) {
+        } else if (IsDigit(c) || c == '$' ||
+                   ((c == '-' || c == '+') && (IsDigit(Peek(1)) || Peek(1) == '$'))) {
             ReadNumber();
         } else {
             FValue = AnsiString(1, c);
@@ -107,7 +111,8 @@ private:
         if (Peek() == '$') {
             ++FPos;
             std::size_t digits = FPos;
-            while (!AtEnd() && IsHex(Peek())) ++FPos;
+            while (!AtEnd() && IsHex(Peek()))
+                ++FPos;
             if (FPos == digits || FPos - digits > 16) Error("Invalid number");
             std::uint64_t u = 0;
             std::from_chars(FText.data() + digits, FText.data() + FPos, u, 16);
@@ -116,18 +121,21 @@ private:
             FToken = toInteger;
             return;
         }
-        while (!AtEnd() && IsDigit(Peek())) ++FPos;
+        while (!AtEnd() && IsDigit(Peek()))
+            ++FPos;
         bool isFloat = false;
         if (Peek() == '.' && IsDigit(Peek(1))) {
             isFloat = true;
             ++FPos;
-            while (!AtEnd() && IsDigit(Peek())) ++FPos;
+            while (!AtEnd() && IsDigit(Peek()))
+                ++FPos;
         }
         if ((Peek() == 'e' || Peek() == 'E') &&
             (IsDigit(Peek(1)) || ((Peek(1) == '-' || Peek(1) == '+') && IsDigit(Peek(2))))) {
             isFloat = true;
             FPos += 2;
-            while (!AtEnd() && IsDigit(Peek())) ++FPos;
+            while (!AtEnd() && IsDigit(Peek()))
+                ++FPos;
         }
         FValue = FText.substr(start, FPos - start);
         FSuffix = '\0';
@@ -149,7 +157,7 @@ private:
 
     // A run of '...' parts and #nnn codes. Codes of 128 and more make it a wide string.
     void ReadStringToken() {
-        std::vector<std::pair<bool, unsigned>> units;  // (code?, value)
+        std::vector<std::pair<bool, unsigned>> units; // (code?, value)
         bool wide = false;
         for (;;) {
             if (Peek() == '\'') {
@@ -176,9 +184,10 @@ private:
                 if (Peek() == '$') {
                     ++FPos;
                     while (!AtEnd() && IsHex(Peek()) && FPos - start <= 6) {
-                        value = value * 16 + static_cast<unsigned>(std::isdigit(static_cast<unsigned char>(Peek()))
-                                                                      ? Peek() - '0'
-                                                                      : (Peek() | 0x20) - 'a' + 10);
+                        value = value * 16 +
+                                static_cast<unsigned>(std::isdigit(static_cast<unsigned char>(Peek()))
+                                                          ? Peek() - '0'
+                                                          : (Peek() | 0x20) - 'a' + 10);
                         ++FPos;
                     }
                 } else {
@@ -187,7 +196,8 @@ private:
                         ++FPos;
                     }
                 }
-                if (FPos == start || (FPos == start + 1 && FText[start] == '$')) Error("Invalid character code");
+                if (FPos == start || (FPos == start + 1 && FText[start] == '$'))
+                    Error("Invalid character code");
                 if (value > 0xFFFF) Error("Invalid character code");
                 if (value >= 0x80) wide = true;
                 units.push_back({true, value});
@@ -210,7 +220,8 @@ private:
             FWide += AnsiToWide(run);
             FToken = toWString;
         } else {
-            for (auto [code, v] : units) FValue += static_cast<char>(v);
+            for (auto [code, v] : units)
+                FValue += static_cast<char>(v);
             FToken = toString;
         }
     }
@@ -224,7 +235,8 @@ private:
     }
 
     AnsiString ExpectIdent() {
-        if (FToken != toSymbol || IsSymbol("end") || IsSymbol("object") || IsSymbol("inherited") || IsSymbol("inline"))
+        if (FToken != toSymbol || IsSymbol("end") || IsSymbol("object") || IsSymbol("inherited") ||
+            IsSymbol("inline"))
             Error("Identifier expected but " + TokenText() + " found");
         AnsiString r = FValue;
         Next();
@@ -236,10 +248,10 @@ private:
     }
 
     void PutByte(unsigned v) { FOut += static_cast<char>(v & 0xFF); }
-    template <class T>
-    void PutRaw(T value) {
+    template <class T> void PutRaw(T value) {
         auto u = static_cast<std::make_unsigned_t<T>>(value);
-        for (std::size_t i = 0; i < sizeof(T); ++i) FOut += static_cast<char>((u >> (8 * i)) & 0xFF);
+        for (std::size_t i = 0; i < sizeof(T); ++i)
+            FOut += static_cast<char>((u >> (8 * i)) & 0xFF);
     }
     void PutStr(const AnsiString& s) {
         if (s.size() > 255) Error("Name too long");
@@ -269,9 +281,12 @@ private:
     void ConvertObject() {
         Enter();
         Byte flags = 0;
-        if (IsSymbol("inherited")) flags = ffInherited;
-        else if (IsSymbol("inline")) flags = ffInline;
-        else if (!IsSymbol("object")) Error("'object' expected but " + TokenText() + " found");
+        if (IsSymbol("inherited"))
+            flags = ffInherited;
+        else if (IsSymbol("inline"))
+            flags = ffInline;
+        else if (!IsSymbol("object"))
+            Error("'object' expected but " + TokenText() + " found");
         Mark();
         Next();
         AnsiString name = ExpectIdent();
@@ -348,12 +363,14 @@ private:
             Next();
             if (!IsChar('+')) break;
             Next();
-            if (FToken != toString && FToken != toWString) Error("String expected but " + TokenText() + " found");
+            if (FToken != toString && FToken != toWString)
+                Error("String expected but " + TokenText() + " found");
         }
         if (isWide) {
             PutByte(vaWString);
             PutRaw<std::uint32_t>(static_cast<std::uint32_t>(wide.size()));
-            for (char16_t ch : wide) PutRaw<std::uint16_t>(ch);
+            for (char16_t ch : wide)
+                PutRaw<std::uint16_t>(ch);
         } else if (ansi.size() <= 255) {
             PutByte(vaString);
             PutByte(static_cast<unsigned>(ansi.size()));
@@ -439,14 +456,16 @@ private:
         case toSymbol:
             if (IsSymbol("end") || IsSymbol("object") || IsSymbol("inherited") || IsSymbol("inline"))
                 Error("Property value expected but " + TokenText() + " found");
-            if (SameIdent(FValue, "True")) PutByte(vaTrue);
-            else if (SameIdent(FValue, "False")) PutByte(vaFalse);
-            else if (SameIdent(FValue, "nil")) PutByte(vaNil);
+            if (SameIdent(FValue, "True"))
+                PutByte(vaTrue);
+            else if (SameIdent(FValue, "False"))
+                PutByte(vaFalse);
+            else if (SameIdent(FValue, "nil"))
+                PutByte(vaNil);
             else if (SameIdent(FValue, "Null")) {
                 if (inList) Error("Null cannot stand in a list");
                 PutByte(vaNull);
-            }
-            else {
+            } else {
                 PutByte(vaIdent);
                 PutStr(FValue);
             }
@@ -572,7 +591,8 @@ bool IsTextName(const AnsiString& s) {
             return false;
         }
     }
-    return !SameIdent(s, "end") && !SameIdent(s, "object") && !SameIdent(s, "inherited") && !SameIdent(s, "inline");
+    return !SameIdent(s, "end") && !SameIdent(s, "object") && !SameIdent(s, "inherited") &&
+           !SameIdent(s, "inline");
 }
 
 class TBinaryToText {
@@ -600,16 +620,19 @@ private:
         FReader->ReadPrefix(flags, childPos);
         AnsiString className = FReader->ReadStr();
         AnsiString name = FReader->ReadStr();
-        if (!IsTextName(className) || (!name.empty() && !IsTextName(name))) FReader->Error("Invalid component name");
+        if (!IsTextName(className) || (!name.empty() && !IsTextName(name)))
+            FReader->Error("Invalid component name");
         FOut += Indent(indent);
         FOut += (flags & ffInherited) ? "inherited " : (flags & ffInline) ? "inline " : "object ";
         if (!name.empty()) FOut += name + ": ";
         FOut += className;
         if (flags & ffChildPos) FOut += " [" + std::to_string(childPos) + "]";
         FOut += "\r\n";
-        while (!FReader->EndOfList()) ConvertProperty(indent + 2);
+        while (!FReader->EndOfList())
+            ConvertProperty(indent + 2);
         FReader->ReadValue();
-        while (!FReader->EndOfList()) ConvertObject(indent + 2);
+        while (!FReader->EndOfList())
+            ConvertObject(indent + 2);
         FReader->ReadValue();
         FOut += Indent(indent) + "end\r\n";
     }
@@ -674,7 +697,8 @@ private:
         bool first = true;
         while (i < s.size()) {
             std::size_t end = i;
-            while (end < s.size() && end - i < StringPart) end += static_cast<std::size_t>(std::max(1, CharLength(s, end)));
+            while (end < s.size() && end - i < StringPart)
+                end += static_cast<std::size_t>(std::max(1, CharLength(s, end)));
             if (!first) FOut += " +";
             if (leading || !first) FOut += "\r\n" + Indent(indent + 2);
             FOut += QuoteAnsi(s.substr(i, end - i));
@@ -740,10 +764,12 @@ private:
         }
         case vaCurrency: {
             Int64 scaled = FReader->ReadScaledCurrency();
-            std::uint64_t magnitude = scaled < 0 ? 0 - static_cast<std::uint64_t>(scaled) : static_cast<std::uint64_t>(scaled);
+            std::uint64_t magnitude =
+                scaled < 0 ? 0 - static_cast<std::uint64_t>(scaled) : static_cast<std::uint64_t>(scaled);
             AnsiString frac = std::to_string(magnitude % 10000);
             frac.insert(0, 4 - frac.size(), '0');
-            while (frac.size() > 1 && frac.back() == '0') frac.pop_back();
+            while (frac.size() > 1 && frac.back() == '0')
+                frac.pop_back();
             FOut += sp + (scaled < 0 ? "-" : "") + std::to_string(magnitude / 10000) + "." + frac + "c";
             break;
         }
@@ -793,7 +819,8 @@ private:
             for (;;) {
                 AnsiString name = FReader->ReadStr();
                 if (name.empty()) break;
-                if (!IsTextName(name) || name.find('.') != AnsiString::npos) FReader->Error("Invalid set element");
+                if (!IsTextName(name) || name.find('.') != AnsiString::npos)
+                    FReader->Error("Invalid set element");
                 if (!first) FOut += ", ";
                 FOut += name;
                 first = false;
@@ -811,7 +838,8 @@ private:
                     FOut += " [" + std::to_string(FReader->ReadInteger()) + "]";
                 FOut += "\r\n";
                 FReader->ReadListBegin();
-                while (!FReader->EndOfList()) ConvertProperty(indent + 4);
+                while (!FReader->EndOfList())
+                    ConvertProperty(indent + 4);
                 FReader->ReadListEnd();
                 FOut += Indent(indent + 2) + "end";
             }
@@ -838,7 +866,7 @@ AnsiString ReadAll(TStream& input) {
     return s;
 }
 
-}  // namespace
+} // namespace
 
 AnsiString FormFloatToText(double value) {
     if (!std::isfinite(value)) throw EWriteError("Invalid floating point value");

@@ -39,7 +39,7 @@ std::mutex& IdentMutex() {
     return m;
 }
 
-}  // namespace
+} // namespace
 
 const AnsiString& TTypeInfo::Name() const {
     if (Kind == tkClass) {
@@ -74,10 +74,10 @@ int CompareIdent(const AnsiString& a, const AnsiString& b) {
 }
 
 const char* TypeKindName(TTypeKind kind) {
-    static const char* const names[] = {"tkUnknown", "tkInteger", "tkChar",      "tkEnumeration", "tkFloat",
-                                        "tkString",  "tkSet",     "tkClass",     "tkMethod",      "tkWChar",
-                                        "tkLString", "tkWString", "tkVariant",   "tkArray",       "tkRecord",
-                                        "tkInterface", "tkInt64", "tkDynArray"};
+    static const char* const names[] = {"tkUnknown",   "tkInteger", "tkChar",    "tkEnumeration", "tkFloat",
+                                        "tkString",    "tkSet",     "tkClass",   "tkMethod",      "tkWChar",
+                                        "tkLString",   "tkWString", "tkVariant", "tkArray",       "tkRecord",
+                                        "tkInterface", "tkInt64",   "tkDynArray"};
     return kind >= tkUnknown && kind <= tkDynArray ? names[kind] : "tkUnknown";
 }
 
@@ -196,7 +196,9 @@ const TTypeInfo* MakeFloatType(const char* name, TFloatType floatType) {
     return t;
 }
 
-const TTypeInfo* MakeSimpleType(TTypeKind kind, const char* name) { return NewType(kind, name); }
+const TTypeInfo* MakeSimpleType(TTypeKind kind, const char* name) {
+    return NewType(kind, name);
+}
 
 TTypeInfo* MakeEnumType(const char* name, const char* identifiers) {
     TTypeInfo* t = NewType(tkEnumeration, name);
@@ -206,7 +208,7 @@ TTypeInfo* MakeEnumType(const char* name, const char* identifiers) {
         std::size_t comma = all.find(',', start);
         if (comma == AnsiString::npos) comma = all.size();
         AnsiString item = Trim(all.substr(start, comma - start));
-        std::size_t eq = item.find('=');  // "a = 0" in an existing enum: the name only
+        std::size_t eq = item.find('='); // "a = 0" in an existing enum: the name only
         if (eq != AnsiString::npos) item = Trim(item.substr(0, eq));
         if (!item.empty()) t->Names.push_back(item);
         start = comma + 1;
@@ -221,7 +223,7 @@ const TTypeInfo* MakeSetType(const char* name, const TTypeInfo* element) {
     t->CompType = element;
     t->MinValue = 0;
     std::size_t n = element ? element->Names.size() : 64;
-    t->MaxValue = n >= 64 ? -1 : static_cast<Int64>((std::uint64_t{1} << n) - 1);  // -1: all 64 bits
+    t->MaxValue = n >= 64 ? -1 : static_cast<Int64>((std::uint64_t{1} << n) - 1); // -1: all 64 bits
     return t;
 }
 
@@ -237,7 +239,11 @@ const TTypeInfo* MakeMethodTypeFor(const char* name, const std::type_info& signa
     return t;
 }
 
-void RaiseSignatureMismatch() { throw EInvalidOperation("Method of another signature"); }
-void RaiseEmptyDelegate() { throw EInvalidOperation("Call of an unassigned method"); }
+void RaiseSignatureMismatch() {
+    throw EInvalidOperation("Method of another signature");
+}
+void RaiseEmptyDelegate() {
+    throw EInvalidOperation("Call of an unassigned method");
+}
 
-}  // namespace kvr_detail
+} // namespace kvr_detail

@@ -7,7 +7,8 @@
 // beside its declaration:
 //
 //     KVR_ENUM(TAlignment, taLeftJustify, taRightJustify, taCenter);   // declares the enum and its names
-//     KVR_SET(TFontStyles, TFontStyle);                                // using TFontStyles = TSet<TFontStyle>
+//     KVR_SET(TFontStyles, TFontStyle);                                // using TFontStyles =
+//     TSet<TFontStyle>
 //
 // An integer type with a name of its own (TColor is an int) is named on the property that uses it
 // (`.Type("TColor")`); identifier converters are registered per type name.
@@ -57,7 +58,7 @@ public:
     Int64 MaxValue = 0;
     std::vector<AnsiString> Names;             // enumeration identifiers, by ordinal
     const TTypeInfo* CompType = nullptr;       // the element type of a set
-    const std::type_info* Signature = nullptr;  // the function type of a method type
+    const std::type_info* Signature = nullptr; // the function type of a method type
     TClass (*ClassFn)() = nullptr;             // the class of a class type, asked lazily (classes refer
                                                // to each other through their properties)
 
@@ -65,7 +66,7 @@ public:
     TClass ClassType() const { return ClassFn ? ClassFn() : nullptr; }
     bool IsOrdinal() const;
 
-    AnsiString FName;  // use Name(): a class type takes its class's name
+    AnsiString FName; // use Name(): a class type takes its class's name
 };
 
 const char* TypeKindName(TTypeKind kind);
@@ -73,14 +74,15 @@ const char* TypeKindName(TTypeKind kind);
 // Names of classes, components, properties, methods and identifiers are ASCII identifiers: compared
 // without regard to the case of ASCII letters, every other byte as it is.
 int CompareIdent(const AnsiString& a, const AnsiString& b);
-inline bool SameIdent(const AnsiString& a, const AnsiString& b) { return a.size() == b.size() && CompareIdent(a, b) == 0; }
+inline bool SameIdent(const AnsiString& a, const AnsiString& b) {
+    return a.size() == b.size() && CompareIdent(a, b) == 0;
+}
 struct TIdentLess {
     bool operator()(const AnsiString& a, const AnsiString& b) const { return CompareIdent(a, b) < 0; }
 };
 
 // The type information of T; unknown types do not compile.
-template <class T>
-const TTypeInfo* TypeInfoOf();
+template <class T> const TTypeInfo* TypeInfoOf();
 
 // A copy of a type's information under another name (TColor over Integer), one per name.
 const TTypeInfo* NamedTypeInfo(const TTypeInfo* base, const AnsiString& name);
@@ -90,13 +92,13 @@ AnsiString GetEnumName(const TTypeInfo* type, Int64 value);
 int GetEnumValue(const TTypeInfo* type, const AnsiString& name);
 
 // Sets of up to 64 elements of an enumeration (ordinals 0..63).
-template <class E>
-class TSet {
+template <class E> class TSet {
 public:
     using Element = E;
     constexpr TSet() = default;
     constexpr TSet(std::initializer_list<E> items) {
-        for (E e : items) Include(e);
+        for (E e : items)
+            Include(e);
     }
     static constexpr TSet FromBits(std::uint64_t bits) {
         TSet s;
@@ -151,13 +153,11 @@ TTypeInfo* MakeEnumType(const char* name, const char* identifiers);
 const TTypeInfo* MakeSetType(const char* name, const TTypeInfo* element);
 const TTypeInfo* MakeClassType(TClass (*classFn)());
 
-template <class T>
-inline constexpr bool AlwaysFalse = false;
+template <class T> inline constexpr bool AlwaysFalse = false;
 
 // Enumerations are found through KvrEnumTypeInfo(E*), which KVR_ENUM declares beside the enumeration
 // (so it works in any namespace, an anonymous one included).
-template <class T>
-struct TypeInfoTrait {
+template <class T> struct TypeInfoTrait {
     static const TTypeInfo* Get() {
         if constexpr (std::is_enum_v<T>) {
             return KvrEnumTypeInfo(static_cast<T*>(nullptr));
@@ -167,18 +167,17 @@ struct TypeInfoTrait {
         }
     }
 };
-}  // namespace kvr_detail
+} // namespace kvr_detail
 
-template <class T>
-const TTypeInfo* TypeInfoOf() {
+template <class T> const TTypeInfo* TypeInfoOf() {
     return kvr_detail::TypeInfoTrait<std::remove_cv_t<T>>::Get();
 }
 
 namespace kvr_detail {
-template <class T, class Tag = T>
-const TTypeInfo* OrdinalOf(TTypeKind kind, const char* name) {
-    static const TTypeInfo* info = MakeOrdinalType(kind, name, static_cast<Int64>(std::numeric_limits<T>::min()),
-                                                   static_cast<Int64>(std::numeric_limits<T>::max()));
+template <class T, class Tag = T> const TTypeInfo* OrdinalOf(TTypeKind kind, const char* name) {
+    static const TTypeInfo* info =
+        MakeOrdinalType(kind, name, static_cast<Int64>(std::numeric_limits<T>::min()),
+                        static_cast<Int64>(std::numeric_limits<T>::max()));
     return info;
 }
 // clang-format off
@@ -201,42 +200,46 @@ template <> struct TypeInfoTrait<bool> { static const TTypeInfo* Get() { static 
 // clang-format on
 
 template <class T>
-concept ObjectPointer = std::is_pointer_v<T> && std::is_base_of_v<TObject, std::remove_cv_t<std::remove_pointer_t<T>>>;
+concept ObjectPointer =
+    std::is_pointer_v<T> && std::is_base_of_v<TObject, std::remove_cv_t<std::remove_pointer_t<T>>>;
 
 template <class T>
-    requires ObjectPointer<T>
+requires ObjectPointer<T>
 struct TypeInfoTrait<T> {
     static const TTypeInfo* Get() {
-        static const TTypeInfo* info = MakeClassType(&std::remove_cv_t<std::remove_pointer_t<T>>::StaticClass);
+        static const TTypeInfo* info =
+            MakeClassType(&std::remove_cv_t<std::remove_pointer_t<T>>::StaticClass);
         return info;
     }
 };
 
-template <class E>
-struct TypeInfoTrait<TSet<E>> {
+template <class E> struct TypeInfoTrait<TSet<E>> {
     static const TTypeInfo* Get() {
-        static const TTypeInfo* info = MakeSetType(KvrSetName(static_cast<TSet<E>*>(nullptr)), TypeInfoOf<E>());
+        static const TTypeInfo* info =
+            MakeSetType(KvrSetName(static_cast<TSet<E>*>(nullptr)), TypeInfoOf<E>());
         return info;
     }
 };
-}  // namespace kvr_detail
+} // namespace kvr_detail
 
 // Declares an enumeration (ordinals from 0, in order) with the names of its identifiers.
-#define KVR_ENUM(Name, ...)                                                                               \
-    enum Name { __VA_ARGS__ };                                                                            \
+#define KVR_ENUM(Name, ...)                                                                                  \
+    enum Name { __VA_ARGS__ };                                                                               \
     KVR_ENUM_INFO(Name, __VA_ARGS__)
 
 // Gives an enumeration declared elsewhere (ordinals from 0, in order) the names of its identifiers; in
 // the enumeration's namespace.
-#define KVR_ENUM_INFO(Name, ...)                                                                          \
-    inline const TTypeInfo* KvrEnumTypeInfo(Name*) {                                                      \
-        static const TTypeInfo* info = kvr_detail::MakeEnumType(#Name, #__VA_ARGS__);                     \
-        return info;                                                                                      \
-    }                                                                                                     \
+#define KVR_ENUM_INFO(Name, ...)                                                                             \
+    inline const TTypeInfo* KvrEnumTypeInfo(Name*) {                                                         \
+        static const TTypeInfo* info = kvr_detail::MakeEnumType(#Name, #__VA_ARGS__);                        \
+        return info;                                                                                         \
+    }                                                                                                        \
     static_assert(true)
 
 // Declares a set type of an enumeration declared with KVR_ENUM, in the enumeration's namespace.
-#define KVR_SET(Name, Element)                                                                            \
-    using Name = TSet<Element>;                                                                           \
-    inline const char* KvrSetName(Name*) { return #Name; }                                                \
+#define KVR_SET(Name, Element)                                                                               \
+    using Name = TSet<Element>;                                                                              \
+    inline const char* KvrSetName(Name*) {                                                                   \
+        return #Name;                                                                                        \
+    }                                                                                                        \
     static_assert(true)

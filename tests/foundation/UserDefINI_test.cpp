@@ -14,7 +14,7 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(UserDefIniTest, MissingFileAnswersNewAndTheFirstSetCreatesIt) {
     TUserDefIni user(Folder());
@@ -24,7 +24,7 @@ TEST_F(UserDefIniTest, MissingFileAnswersNewAndTheFirstSetCreatesIt) {
     user.SetFormat("KVRX58", "信用证", "格式一");
     EXPECT_TRUE(FileExists(FileName()));
     EXPECT_EQ(user.GetFormat("KVRX58", "信用证"), "格式一");
-    EXPECT_EQ(user.GetFormat("kvrx58", "信用证"), "格式一");  // INI keys know no case
+    EXPECT_EQ(user.GetFormat("kvrx58", "信用证"), "格式一"); // INI keys know no case
     EXPECT_EQ(user.GetFormat("KVRX59", "信用证"), "<New>");
     EXPECT_EQ(ReadFile(FileName()), "[VoucherFormatDef]\r\nKVRX58_信用证=格式一\r\n");
 }

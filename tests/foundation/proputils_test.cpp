@@ -23,7 +23,7 @@ private:
     AnsiString FName;
 };
 
-}  // namespace
+} // namespace
 
 KVR_ENUM(TPathAlign, paNone, paLeft, paRight);
 
@@ -35,7 +35,7 @@ public:
     explicit TPathLabel(TComponent* owner) : TComponent(owner), FFont(std::make_unique<TPathFont>()) {}
     TPathFont* Font() const { return FFont.get(); }
     void SetFont(TPathFont* v) { FFont->SetColor(v->Color()); }
-    TPathFont* Spare() const { return nullptr; }  // an object property that holds nothing
+    TPathFont* Spare() const { return nullptr; } // an object property that holds nothing
     TPathAlign Alignment() const { return FAlignment; }
     void SetAlignment(TPathAlign v) { FAlignment = v; }
     const AnsiString& Caption() const { return FCaption; }
@@ -71,7 +71,7 @@ struct TFakeNode {
     AnsiString text() const { return value; }
 };
 
-}  // namespace
+} // namespace
 
 TEST(ExtractField, FieldsFromTheFront) {
     struct Case {
@@ -80,9 +80,9 @@ TEST(ExtractField, FieldsFromTheFront) {
         int n;
         const char* result;
     } cases[] = {
-        {"a,b,c", ",", 1, "a"}, {"a,b,c", ",", 2, "b"},   {"a,b,c", ",", 3, "c"},    {"a,b,c", ",", 4, ""},
-        {"", ",", 1, ""},       {"a,,c", ",", 2, ""},     {"a::b::c", "::", 3, "c"}, {"a,b", ",", 0, ""},
-        {"abc", "", 1, "abc"},  {"a,b,", ",", 3, ""},     {"浏览,更改", ",", 2, "更改"},
+        {"a,b,c", ",", 1, "a"}, {"a,b,c", ",", 2, "b"}, {"a,b,c", ",", 3, "c"},        {"a,b,c", ",", 4, ""},
+        {"", ",", 1, ""},       {"a,,c", ",", 2, ""},   {"a::b::c", "::", 3, "c"},     {"a,b", ",", 0, ""},
+        {"abc", "", 1, "abc"},  {"a,b,", ",", 3, ""},   {"浏览,更改", ",", 2, "更改"},
     };
     for (const Case& c : cases) {
         AnsiString result = "stale";
@@ -113,7 +113,7 @@ TEST(SetPropValueByPath, PathsIdentifiersAndConversions) {
     EXPECT_EQ(label.Font()->Name(), "宋体");
     SetPropValueByPath(&label, "Font.Color", Variant(255 * 256));
     EXPECT_EQ(label.Font()->Color(), 0xFF00);
-    SetPropValueByPath(&label, "Font.Color", Variant("123"));  // not an identifier: the Variant's number
+    SetPropValueByPath(&label, "Font.Color", Variant("123")); // not an identifier: the Variant's number
     EXPECT_EQ(label.Font()->Color(), 123);
     SetPropValueByPath(&label, "Alignment", Variant("  paRight "));
     EXPECT_EQ(label.Alignment(), paRight);
@@ -135,11 +135,11 @@ TEST(SetPropValueByPath, FailuresRaiseAndTryAnswersFalse) {
         const char* path;
         Variant value;
     } failing[] = {
-        {"Spare.Color", Variant("clRed")},   // a nil object on the way
-        {"Caption.Length", Variant(1)},      // not an object
-        {"Alignment", Variant("paCentre")},  // no such identifier
-        {"Width", Variant("wide")},          // not a number
-        {"Font", Variant(1)},                // objects are not set from values
+        {"Spare.Color", Variant("clRed")},  // a nil object on the way
+        {"Caption.Length", Variant(1)},     // not an object
+        {"Alignment", Variant("paCentre")}, // no such identifier
+        {"Width", Variant("wide")},         // not a number
+        {"Font", Variant(1)},               // objects are not set from values
     };
     for (const Case& c : failing) {
         EXPECT_ANY_THROW(SetPropValueByPath(&label, c.path, c.value)) << c.path;

@@ -21,13 +21,13 @@ public:
     std::vector<AnsiString> Log;
 };
 
-}  // namespace
+} // namespace
 
 TEST(Component, OwnerFreesWhatItOwnsInOrder) {
     auto* owner = new TComponent(nullptr);
     auto* a = new TTestControl(owner);
     auto* b = new TTestTimer(owner);
-    auto* c = new TTestControl(a);  // owned by a, not by owner
+    auto* c = new TTestControl(a); // owned by a, not by owner
     a->SetName("a");
     b->SetName("b");
     c->SetName("c");
@@ -41,7 +41,7 @@ TEST(Component, OwnerFreesWhatItOwnsInOrder) {
     b->SetComponentIndex(0);
     EXPECT_EQ(owner->Components(0), b);
     EXPECT_THROW(owner->Components(2), EListError);
-    owner->Free();  // frees a, b and (through a) c; ASan reports any leak or double free
+    owner->Free(); // frees a, b and (through a) c; ASan reports any leak or double free
 }
 
 TEST(Component, RemoveAndInsertMoveOwnership) {
@@ -68,10 +68,13 @@ TEST(Component, NamesFollowTheRules) {
     struct Case {
         const char* name;
         bool valid;
-    } cases[] = {{"_x1", true}, {"x", true}, {"", true}, {"1x", false}, {"a b", false}, {"a.b", false}, {"确定", false}};
+    } cases[] = {{"_x1", true},  {"x", true},    {"", true},     {"1x", false},
+                 {"a b", false}, {"a.b", false}, {"确定", false}};
     for (const Case& c : cases) {
-        if (c.valid) EXPECT_NO_THROW(b->SetName(c.name)) << c.name;
-        else EXPECT_THROW(b->SetName(c.name), EComponentError) << c.name;
+        if (c.valid)
+            EXPECT_NO_THROW(b->SetName(c.name)) << c.name;
+        else
+            EXPECT_THROW(b->SetName(c.name), EComponentError) << c.name;
     }
     try {
         b->SetName("BTNok");
@@ -79,10 +82,10 @@ TEST(Component, NamesFollowTheRules) {
     } catch (const EComponentError& e) {
         EXPECT_STREQ(e.what(), "A component named BTNok already exists");
     }
-    a->SetName("BTNOK");  // a component may change the case of its own name
+    a->SetName("BTNOK"); // a component may change the case of its own name
     EXPECT_EQ(a->Name(), "BTNOK");
     TTestTimer loose(nullptr);
-    loose.SetName("BTNOK");  // without an owner there is nobody to clash with
+    loose.SetName("BTNOK"); // without an owner there is nobody to clash with
 }
 
 TEST(Component, FreeNotificationLeavesNoDanglingReference) {
@@ -93,11 +96,11 @@ TEST(Component, FreeNotificationLeavesNoDanglingReference) {
     target->SetName("target");
     watcher->Watch(target);
     auto* control = new TTestControl(formA);
-    control->SetLink(target);  // the control asks for a free notification in its setter
+    control->SetLink(target); // the control asks for a free notification in its setter
     target->Free();
     EXPECT_EQ(watcher->Target, nullptr);
     EXPECT_EQ(control->Link(), nullptr);
-    EXPECT_EQ(watcher->Log, (std::vector<AnsiString>{"+", "-target"}));  // "+": the control arrived, unnamed
+    EXPECT_EQ(watcher->Log, (std::vector<AnsiString>{"+", "-target"})); // "+": the control arrived, unnamed
     // The other way round: the watcher goes first, and the target's later freeing tells nobody.
     auto* target2 = new TTestTimer(formB);
     watcher->Watch(target2);
@@ -138,7 +141,7 @@ TEST(Component, DestroyingStateAndPlainDelete) {
     TTestControl* p = new TTestControl(nullptr);
     FreeAndNil(p);
     EXPECT_EQ(p, nullptr);
-    FreeAndNil(p);  // nil is fine
+    FreeAndNil(p); // nil is fine
 }
 
 TEST(Component, PublishedFieldsFollowNamesAndFreeing) {
@@ -151,7 +154,7 @@ TEST(Component, PublishedFieldsFollowNamesAndFreeing) {
     EXPECT_EQ(form.btnOK, nullptr);
     b->SetName("btnOK");
     auto* wrongClass = new TTestTimer(&form);
-    wrongClass->SetName("pnlTop");  // a field of another class is left alone
+    wrongClass->SetName("pnlTop"); // a field of another class is left alone
     EXPECT_EQ(form.pnlTop, nullptr);
     b->Free();
     EXPECT_EQ(form.btnOK, nullptr);

@@ -9,7 +9,7 @@ struct THandlers : public TObject {
     int Twice(int x) const { return 2 * x; }
     int a = 0, b = 0;
 };
-}  // namespace
+} // namespace
 
 TEST(Delegate, NullableCallableComparable) {
     THandlers h1, h2;
@@ -17,11 +17,12 @@ TEST(Delegate, NullableCallableComparable) {
     EXPECT_FALSE(empty);
     EXPECT_TRUE(empty == nullptr);
     EXPECT_THROW(empty(nullptr), EInvalidOperation);
-    TNotifyEvent a1(&h1, &THandlers::A), a1again(&h1, &THandlers::A), b1(&h1, &THandlers::B), a2(&h2, &THandlers::A);
+    TNotifyEvent a1(&h1, &THandlers::A), a1again(&h1, &THandlers::A), b1(&h1, &THandlers::B),
+        a2(&h2, &THandlers::A);
     EXPECT_TRUE(a1);
     EXPECT_EQ(a1, a1again);
-    EXPECT_FALSE(a1 == b1);   // same object, other member
-    EXPECT_FALSE(a1 == a2);   // same member, other object
+    EXPECT_FALSE(a1 == b1); // same object, other member
+    EXPECT_FALSE(a1 == a2); // same member, other object
     a1(nullptr);
     b1(nullptr);
     EXPECT_EQ(h1.a, 1);
@@ -72,8 +73,14 @@ TEST(Delegate, BoundByPublishedNameEqualsBoundInCode) {
     ASSERT_TRUE(byName.Assigned());
     EXPECT_EQ(TNotifyEvent::FromMethod(byName), TNotifyEvent(&form, &TfrmTestBase::btnOKClick));
     EXPECT_EQ(form.MethodName(byName.Code), "btnOKClick");
-    EXPECT_EQ(form.MethodName(TNotifyEvent(&form, &TTestForm::FormClick).Method().Code), "FormClick");  // inherited
+    EXPECT_EQ(form.MethodName(TNotifyEvent(&form, &TTestForm::FormClick).Method().Code),
+              "FormClick"); // inherited
     EXPECT_FALSE(form.MethodAddress("NoSuchMethod").Assigned());
-    EXPECT_THROW(TTestKeyEvent::FromMethod(byName), EInvalidOperation);  // another signature
+    EXPECT_EQ(PublishedMethod<TNotifyEvent>(&form, "btnokclick"),
+              TNotifyEvent(&form, &TfrmTestBase::btnOKClick));
+    EXPECT_FALSE(PublishedMethod<TNotifyEvent>(&form, "NoSuchMethod"));
+    EXPECT_FALSE(PublishedMethod<TNotifyEvent>(nullptr, "btnOKClick"));
+    EXPECT_THROW(PublishedMethod<TTestKeyEvent>(&form, "btnOKClick"), EInvalidOperation);
+    EXPECT_THROW(TTestKeyEvent::FromMethod(byName), EInvalidOperation); // another signature
     EXPECT_FALSE(TTestKeyEvent::FromMethod(TMethod()));
 }

@@ -57,7 +57,8 @@ const char* const AllValuesText =
 
 AnsiString Bytes(std::initializer_list<int> bytes) {
     AnsiString s;
-    for (int b : bytes) s += static_cast<char>(b);
+    for (int b : bytes)
+        s += static_cast<char>(b);
     return s;
 }
 
@@ -77,7 +78,7 @@ AnsiString ErrorOf(const AnsiString& text) {
     return "";
 }
 
-}  // namespace
+} // namespace
 
 TEST(TextForm, EveryValueTypeRoundTripsByteForByte) {
     AnsiString binary = ObjectTextToBinary(AllValuesText);
@@ -129,7 +130,9 @@ TEST(TextForm, ValuesEncodeAsTheBinaryFormSays) {
     AnsiString longText = ObjectTextToBinary("object T\r\n  P = '" + AnsiString(256, 'x') + "'\r\nend\r\n");
     EXPECT_EQ(longText.substr(9, 5), Bytes({vaLString, 0, 1, 0, 0}));
     // Flags: inherited, inline, child position.
-    EXPECT_EQ(ObjectTextToBinary("inherited A: TB [2]\r\nend"), AnsiString("TPF0\xF3\x02\x02\x02TB\x01" "A\0\0", 14));
+    EXPECT_EQ(ObjectTextToBinary("inherited A: TB [2]\r\nend"), AnsiString("TPF0\xF3\x02\x02\x02TB\x01"
+                                                                           "A\0\0",
+                                                                           14));
     EXPECT_EQ(ObjectBinaryToText(ObjectTextToBinary("inline A: TB\r\nend")), "inline A: TB\r\nend\r\n");
 }
 
@@ -178,7 +181,7 @@ TEST(FormStream, AncestorStreamFirstThenTheDescendants) {
     auto* child = new TfrmTestChild(&application);
     EXPECT_EQ(child->Name(), "frmTestChild");
     EXPECT_EQ(child->Caption(), "子窗体");
-    EXPECT_EQ(child->Width(), 400);  // from the ancestor's stream
+    EXPECT_EQ(child->Width(), 400); // from the ancestor's stream
     ASSERT_NE(child->pnlTop, nullptr);
     ASSERT_NE(child->btnOK, nullptr);
     ASSERT_NE(child->btnCancel, nullptr);
@@ -196,8 +199,9 @@ TEST(FormStream, AncestorStreamFirstThenTheDescendants) {
     child->btnOK->Click();
     child->btnCancel->Click();
     child->tmrPoll->OnTimer()(child->tmrPoll);
-    EXPECT_EQ(child->Clicks, (std::vector<AnsiString>{"base.btnOKClick:btnOK", "child.btnCancelClick:btnCancel",
-                                                      "base.btnOKClick:tmrPoll"}));
+    EXPECT_EQ(child->Clicks,
+              (std::vector<AnsiString>{"base.btnOKClick:btnOK", "child.btnCancelClick:btnCancel",
+                                       "base.btnOKClick:tmrPoll"}));
     // Loaded once for each, after both streams.
     EXPECT_EQ(child->btnOK->LoadedCount, 1);
     EXPECT_EQ(child->LoadedCount, 1);
@@ -218,8 +222,8 @@ TEST(FormStream, VariantPropertiesKeepTheirType) {
     struct Case {
         const char* text;
         TVarType type;
-    } cases[] = {{"5", varInteger}, {"1.5", varDouble}, {"1.5s", varSingle}, {"1.5c", varCurrency},
-                 {"2.0d", varDate},  {"'x'", varString}, {"#27983", varOleStr}, {"True", varBoolean},
+    } cases[] = {{"5", varInteger}, {"1.5", varDouble},      {"1.5s", varSingle},   {"1.5c", varCurrency},
+                 {"2.0d", varDate}, {"'x'", varString},      {"#27983", varOleStr}, {"True", varBoolean},
                  {"Null", varNull}, {"4294967296", varInt64}};
     for (const Case& c : cases) {
         AnsiString text = OneProperty(AnsiString("Value = ") + c.text);
@@ -227,24 +231,24 @@ TEST(FormStream, VariantPropertiesKeepTheirType) {
         ReadComponentFromText(&form, text);
         auto* ctl = static_cast<TTestControl*>(form.FindComponent("c"));
         EXPECT_EQ(VarType(ctl->Value()), c.type) << c.text;
-        EXPECT_EQ(ObjectBinaryToText(WriteComponentToBinary(&form)),
-                  "object f: TTestForm\r\n  Left = 0\r\n  object c: TTestControl\r\n    Left = 0\r\n    Value = " +
-                      AnsiString(c.text) + "\r\n  end\r\nend\r\n");
+        EXPECT_EQ(
+            ObjectBinaryToText(WriteComponentToBinary(&form)),
+            "object f: TTestForm\r\n  Left = 0\r\n  object c: TTestControl\r\n    Left = 0\r\n    Value = " +
+                AnsiString(c.text) + "\r\n  end\r\nend\r\n");
     }
 }
 
 TEST(FormStream, InlineFramesKeepTheirOwnStreamAndTakeChanges) {
-    const AnsiString text =
-        "object frmHost: TTestForm\r\n"
-        "  Left = 0\r\n"
-        "  inline frame1: TTestFrame\r\n"
-        "    Left = 10\r\n"
-        "    inherited lblTitle: TTestControl\r\n"
-        "      Caption = 'Changed'\r\n"
-        "      OnClick = FormClick\r\n"
-        "    end\r\n"
-        "  end\r\n"
-        "end\r\n";
+    const AnsiString text = "object frmHost: TTestForm\r\n"
+                            "  Left = 0\r\n"
+                            "  inline frame1: TTestFrame\r\n"
+                            "    Left = 10\r\n"
+                            "    inherited lblTitle: TTestControl\r\n"
+                            "      Caption = 'Changed'\r\n"
+                            "      OnClick = FormClick\r\n"
+                            "    end\r\n"
+                            "  end\r\n"
+                            "end\r\n";
     TTestForm form(nullptr);
     ReadComponentFromText(&form, text);
     auto* frame = dynamic_cast<TTestFrame*>(form.FindComponent("frame1"));
@@ -279,16 +283,20 @@ TEST(FormStream, ErrorsNameThePropertyAndTheLine) {
     } cases[] = {
         {OneProperty("NoSuch = 1"), "Error reading c.NoSuch at line 3: Property NoSuch does not exist"},
         {OneProperty("Left = 'x'"), "Error reading c.Left at line 3: Invalid property value"},
-        {OneProperty("Align = taNowhere"), "Error reading c.Align at line 3: Invalid property value taNowhere"},
-        {OneProperty("Color = clNoColour"), "Error reading c.Color at line 3: Invalid property value clNoColour"},
+        {OneProperty("Align = taNowhere"),
+         "Error reading c.Align at line 3: Invalid property value taNowhere"},
+        {OneProperty("Color = clNoColour"),
+         "Error reading c.Color at line 3: Invalid property value clNoColour"},
         {OneProperty("Font.Style = [tfsBold, tfsWide]"),
          "Error reading c.Font.Style at line 3: Invalid property element: tfsWide"},
         {OneProperty("Font.Nope = 1"), "Error reading c.Font.Nope at line 3: Property Nope does not exist"},
         {OneProperty("Caption.X = 1"), "Error reading c.Caption.X at line 3: Invalid property path"},
-        {OneProperty("OnClick = NoHandler"), "Error reading c.OnClick at line 3: Method NoHandler not found in TTestForm"},
+        {OneProperty("OnClick = NoHandler"),
+         "Error reading c.OnClick at line 3: Method NoHandler not found in TTestForm"},
         {OneProperty("OnKey = FormClick"),
          "Error reading c.OnKey at line 3: Method FormClick does not match the event's parameters"},
-        {OneProperty("Font.Charset = 300"), "Error reading c.Font.Charset at line 3: Value 300 out of range for property Charset"},
+        {OneProperty("Font.Charset = 300"),
+         "Error reading c.Font.Charset at line 3: Value 300 out of range for property Charset"},
         {OneProperty("Left = "), "Error reading c.Left at line 4: Property value expected but 'end' found"},
         {OneProperty("Caption = 'open"), "Error reading c.Caption at line 3: Unterminated string"},
         {OneProperty("Left 5"), "Error reading c.Left at line 3: '=' expected but '5' found"},
@@ -298,20 +306,23 @@ TEST(FormStream, ErrorsNameThePropertyAndTheLine) {
          "Error reading x at line 2: Class TStringList is not a component class"},
         {"object f: TTestForm\r\n  inherited x: TTestButton\r\n  end\r\nend\r\n",
          "Error reading x at line 2: Ancestor for 'x' not found"},
-        {"object f: TTestForm\r\n  object a: TTestButton\r\n  end\r\n  object A: TTestButton\r\n  end\r\nend\r\n",
+        {"object f: TTestForm\r\n  object a: TTestButton\r\n  end\r\n  object A: TTestButton\r\n  "
+         "end\r\nend\r\n",
          "Error reading A at line 4: A component named A already exists"},
         {"object f: TTestForm\r\n  object 1x: TTestButton\r\n  end\r\nend\r\n",
          "Error reading f at line 2: Identifier expected but '1' found"},
-        {"object f: TTestForm\r\n  Left = 1\r\n", "Error reading f at line 3: 'end' expected but end of text found"},
+        {"object f: TTestForm\r\n  Left = 1\r\n",
+         "Error reading f at line 3: 'end' expected but end of text found"},
     };
-    for (const Case& c : cases) EXPECT_EQ(ErrorOf(c.text), c.message) << c.text;
+    for (const Case& c : cases)
+        EXPECT_EQ(ErrorOf(c.text), c.message) << c.text;
 }
 
 TEST(FormStream, BinaryErrorsGiveTheOffset) {
     AnsiString binary = ObjectTextToBinary(OneProperty("Left = 300"));
     TTestForm form(nullptr);
     try {
-        ReadComponentFromBinary(&form, binary.substr(0, binary.size() - 5));  // cut inside the value
+        ReadComponentFromBinary(&form, binary.substr(0, binary.size() - 5)); // cut inside the value
         FAIL();
     } catch (const EReadError& e) {
         EXPECT_EQ(e.Message(), "Error reading c.Left at offset " + std::to_string(binary.size() - 5) +
@@ -328,19 +339,18 @@ TEST(FormStream, BinaryErrorsGiveTheOffset) {
 
 TEST(FormStream, NothingHalfCreatedOnFailure) {
     // The third component fails after two were created, one with children and a reference.
-    AnsiString text =
-        "object f: TTestForm\r\n"
-        "  object a: TTestControl\r\n"
-        "    object a1: TTestButton\r\n"
-        "      Link = b\r\n"
-        "    end\r\n"
-        "  end\r\n"
-        "  object b: TTestTimer\r\n"
-        "  end\r\n"
-        "  object c: TTestControl\r\n"
-        "    Left = oops\r\n"
-        "  end\r\n"
-        "end\r\n";
+    AnsiString text = "object f: TTestForm\r\n"
+                      "  object a: TTestControl\r\n"
+                      "    object a1: TTestButton\r\n"
+                      "      Link = b\r\n"
+                      "    end\r\n"
+                      "  end\r\n"
+                      "  object b: TTestTimer\r\n"
+                      "  end\r\n"
+                      "  object c: TTestControl\r\n"
+                      "    Left = oops\r\n"
+                      "  end\r\n"
+                      "end\r\n";
     TTestForm form(nullptr);
     auto* kept = new TTestTimer(&form);
     kept->SetName("kept");
@@ -354,14 +364,14 @@ TEST(FormStream, NothingHalfCreatedOnFailure) {
 
 TEST(FormStream, ReferencesToAnotherRootWaitUntilItLoads) {
     TComponent application(nullptr);
-    int handle = RegisterFindGlobalComponent([&](const AnsiString& name) { return application.FindComponent(name); });
+    int handle =
+        RegisterFindGlobalComponent([&](const AnsiString& name) { return application.FindComponent(name); });
     auto* form = new TTestForm(&application);
-    ReadComponentFromText(form,
-                          "object frmUser: TTestForm\r\n"
-                          "  object c: TTestControl\r\n"
-                          "    Link = dmData.tmrData\r\n"
-                          "  end\r\n"
-                          "end\r\n");
+    ReadComponentFromText(form, "object frmUser: TTestForm\r\n"
+                                "  object c: TTestControl\r\n"
+                                "    Link = dmData.tmrData\r\n"
+                                "  end\r\n"
+                                "end\r\n");
     auto* c = static_cast<TTestControl*>(form->FindComponent("c"));
     EXPECT_EQ(c->Link(), nullptr);
     EXPECT_EQ(PendingFixupCount(), 1);
@@ -391,7 +401,9 @@ TEST(FormStream, ResourcesAndTheirErrors) {
         InitInheritedComponent(&plain);
         FAIL();
     } catch (const EReadError& e) {
-        EXPECT_EQ(e.Message(), "Error reading x.Left at line 3: Property value expected but 'end' found (stream of TTestForm)");
+        EXPECT_EQ(
+            e.Message(),
+            "Error reading x.Left at line 3: Property value expected but 'end' found (stream of TTestForm)");
     }
     UnRegisterFormResource("TTestForm");
 }

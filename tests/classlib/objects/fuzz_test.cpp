@@ -21,11 +21,55 @@ constexpr long DefaultInputs = 20000;
 constexpr long DefaultInputs = 100000;
 #endif
 
-const char* const Dictionary[] = {"object ", "inherited ", "inline ", "end", "item", "'", "''", "#", "#13", "#27983",
-                                  "(", ")", "<", ">", "{", "}", "[", "]", "=", ",", ":", ".", "+", "-", "$", "1.5",
-                                  "1.5s", "2c", "3d", "9999999999", "True", "nil", "Null", "\r\n", " ", "浏览",
-                                  "TTestControl", "TTestButton", "TTestTimer", "TNoSuch", "Caption", "Font.Name",
-                                  "Items.Strings", "Columns", "OnClick", "FormClick", "Link", "Align", "taTop"};
+const char* const Dictionary[] = {"object ",
+                                  "inherited ",
+                                  "inline ",
+                                  "end",
+                                  "item",
+                                  "'",
+                                  "''",
+                                  "#",
+                                  "#13",
+                                  "#27983",
+                                  "(",
+                                  ")",
+                                  "<",
+                                  ">",
+                                  "{",
+                                  "}",
+                                  "[",
+                                  "]",
+                                  "=",
+                                  ",",
+                                  ":",
+                                  ".",
+                                  "+",
+                                  "-",
+                                  "$",
+                                  "1.5",
+                                  "1.5s",
+                                  "2c",
+                                  "3d",
+                                  "9999999999",
+                                  "True",
+                                  "nil",
+                                  "Null",
+                                  "\r\n",
+                                  " ",
+                                  "浏览",
+                                  "TTestControl",
+                                  "TTestButton",
+                                  "TTestTimer",
+                                  "TNoSuch",
+                                  "Caption",
+                                  "Font.Name",
+                                  "Items.Strings",
+                                  "Columns",
+                                  "OnClick",
+                                  "FormClick",
+                                  "Link",
+                                  "Align",
+                                  "taTop"};
 
 const char* const Seeds[] = {
     TestBaseText,
@@ -71,7 +115,8 @@ public:
 
     AnsiString RandomBytes() {
         AnsiString s(static_cast<std::size_t>(Below(64)), '\0');
-        for (char& c : s) c = static_cast<char>(Below(256));
+        for (char& c : s)
+            c = static_cast<char>(Below(256));
         if (Below(2)) s.insert(0, "TPF0");
         return s;
     }
@@ -148,7 +193,7 @@ void OneText(const AnsiString& text, TStats& stats) {
     }
     ++stats.converted;
     AnsiString printed;
-    ASSERT_NO_THROW(printed = ObjectBinaryToText(binary)) << text;  // what converts must print
+    ASSERT_NO_THROW(printed = ObjectBinaryToText(binary)) << text; // what converts must print
     ASSERT_EQ(ObjectTextToBinary(printed), binary) << text;
     LoadText(text, stats);
 }
@@ -166,14 +211,16 @@ void OneBinary(const AnsiString& binary, TStats& stats) {
     LoadBinary(binary, stats);
 }
 
-}  // namespace
+} // namespace
 
 TEST(FormStreamFuzz, RandomAndMutatedStreams) {
     TComponent application(nullptr);
-    int handle = RegisterFindGlobalComponent([&](const AnsiString& name) { return application.FindComponent(name); });
+    int handle =
+        RegisterFindGlobalComponent([&](const AnsiString& name) { return application.FindComponent(name); });
     TFuzzer fuzzer(20261210);
     std::vector<AnsiString> binaries;
-    for (const char* seed : Seeds) binaries.push_back(ObjectTextToBinary(seed));
+    for (const char* seed : Seeds)
+        binaries.push_back(ObjectTextToBinary(seed));
     long total = InputCount();
     TStats stats;
     for (long i = 0; i < total && !HasFatalFailure(); ++i) {
@@ -182,7 +229,9 @@ TEST(FormStreamFuzz, RandomAndMutatedStreams) {
             OneText(fuzzer.Mutate(Seeds[fuzzer.Below(static_cast<int>(std::size(Seeds)))], true), stats);
             break;
         case 1:
-            OneBinary(fuzzer.Mutate(binaries[static_cast<std::size_t>(fuzzer.Below(static_cast<int>(binaries.size())))], false),
+            OneBinary(fuzzer.Mutate(
+                          binaries[static_cast<std::size_t>(fuzzer.Below(static_cast<int>(binaries.size())))],
+                          false),
                       stats);
             break;
         case 2:
@@ -197,7 +246,8 @@ TEST(FormStreamFuzz, RandomAndMutatedStreams) {
     EXPECT_EQ(stats.inputs, total);
     EXPECT_GT(stats.loaded, 0);
     RecordProperty("inputs", std::to_string(stats.inputs));
-    std::printf("form stream fuzz: %ld inputs, %ld converted, %ld loaded\n", stats.inputs, stats.converted, stats.loaded);
+    std::printf("form stream fuzz: %ld inputs, %ld converted, %ld loaded\n", stats.inputs, stats.converted,
+                stats.loaded);
     // References that never found their component wait no longer than their components live.
     EXPECT_EQ(PendingFixupCount(), 0);
 }

@@ -36,10 +36,10 @@ TEST(ObjectList, OwnsAndFreesItsObjects) {
     l->Add(new TStringList);
     l->Add(kept);
     l->Add(new TTestFont);
-    EXPECT_EQ(l->Extract(kept), kept);  // taken out, not freed
-    l->Delete(0);                       // freed
+    EXPECT_EQ(l->Extract(kept), kept); // taken out, not freed
+    l->Delete(0);                      // freed
     EXPECT_EQ(l->Count(), 1);
-    l->Free();                          // frees the font; ASan checks the rest
+    l->Free(); // frees the font; ASan checks the rest
     delete kept;
     TObjectList borrowed(false);
     TStringList local;
@@ -69,7 +69,7 @@ TEST(Collection, ItemsOfItsClassOwnedAndMoved) {
     first->SetCollection(&other);
     EXPECT_EQ(columns.Count(), 1);
     EXPECT_EQ(other.Items(0), first);
-    delete second;  // an item freed alone leaves its collection
+    delete second; // an item freed alone leaves its collection
     EXPECT_EQ(columns.Count(), 0);
     EXPECT_THROW(columns.Items(0), EListError);
 }
@@ -86,7 +86,7 @@ TEST(Stream, MemoryStringAndFileStreams) {
     EXPECT_THROW(m.ReadBuffer(buf, 1), EReadError);
     m.Seek(0, soEnd);
     m.SetPosition(10);
-    m.WriteBuffer("z", 1);  // a gap is filled with zeros
+    m.WriteBuffer("z", 1); // a gap is filled with zeros
     EXPECT_EQ(m.Size(), 11);
     EXPECT_EQ(m.Memory()[7], '\0');
     m.SetSize(3);

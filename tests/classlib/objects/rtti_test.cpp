@@ -30,7 +30,7 @@ TEST(ClassInfo, RegistryFindsByNameWithoutCase) {
     }
     UnRegisterClass(TTestTimer::StaticClass());
     EXPECT_EQ(GetClass("TTestTimer"), nullptr);
-    RegisterClasses({TTestTimer::StaticClass(), TTestTimer::StaticClass()});  // twice is fine
+    RegisterClasses({TTestTimer::StaticClass(), TTestTimer::StaticClass()}); // twice is fine
     EXPECT_EQ(GetClass("TTestTimer"), TTestTimer::StaticClass());
     TClassInfo impostor("TTestTimer", TComponent::StaticClass());
     EXPECT_THROW(RegisterClass(&impostor), EFilerError);
@@ -44,7 +44,7 @@ TEST(ClassInfo, FactoriesCreateByClass) {
     TObject* list = TStringList::StaticClass()->CreateObject();
     EXPECT_EQ(list->ClassName(), "TStringList");
     list->Free();
-    EXPECT_THROW(TStrings::StaticClass()->CreateObject(), EInvalidOperation);  // abstract
+    EXPECT_THROW(TStrings::StaticClass()->CreateObject(), EInvalidOperation); // abstract
     EXPECT_THROW(TStringList::StaticClass()->CreateComponent(&owner), EInvalidOperation);
 }
 
@@ -54,12 +54,23 @@ TEST(ClassInfo, PublishedPropertiesKindsAndTypes) {
         TTypeKind kind;
         const char* type;
     } cases[] = {
-        {"Left", tkInteger, "Integer"},       {"Color", tkInteger, "TColor"},     {"Letter", tkChar, "Char"},
-        {"Align", tkEnumeration, "TTestAlign"}, {"Visible", tkEnumeration, "Boolean"},
-        {"Ratio", tkFloat, "Double"},         {"Weight", tkFloat, "Single"},      {"Stamp", tkFloat, "TDateTime"},
-        {"Caption", tkLString, "AnsiString"}, {"Title", tkWString, "WideString"}, {"Font", tkClass, "TTestFont"},
-        {"Items", tkClass, "TStrings"},       {"Link", tkClass, "TComponent"},    {"OnClick", tkMethod, "TNotifyEvent"},
-        {"OnKey", tkMethod, "TTestKeyEvent"}, {"Big", tkInt64, "Int64"},          {"Tag", tkInteger, "Integer"},
+        {"Left", tkInteger, "Integer"},
+        {"Color", tkInteger, "TColor"},
+        {"Letter", tkChar, "Char"},
+        {"Align", tkEnumeration, "TTestAlign"},
+        {"Visible", tkEnumeration, "Boolean"},
+        {"Ratio", tkFloat, "Double"},
+        {"Weight", tkFloat, "Single"},
+        {"Stamp", tkFloat, "TDateTime"},
+        {"Caption", tkLString, "AnsiString"},
+        {"Title", tkWString, "WideString"},
+        {"Font", tkClass, "TTestFont"},
+        {"Items", tkClass, "TStrings"},
+        {"Link", tkClass, "TComponent"},
+        {"OnClick", tkMethod, "TNotifyEvent"},
+        {"OnKey", tkMethod, "TTestKeyEvent"},
+        {"Big", tkInt64, "Int64"},
+        {"Tag", tkInteger, "Integer"},
     };
     TTestButton b(nullptr);
     for (const Case& c : cases) {
@@ -71,7 +82,8 @@ TEST(ClassInfo, PublishedPropertiesKindsAndTypes) {
     EXPECT_EQ(GetPropInfo(&b, "caption"), GetPropInfo(&b, "CAPTION"));
     EXPECT_EQ(GetPropInfo(&b, "NoSuch"), nullptr);
     EXPECT_EQ(GetPropInfo(&b, "Font")->PropType()->ClassType(), TTestFont::StaticClass());
-    EXPECT_EQ(GetPropInfo(&b, "Align")->PropType()->Names, (std::vector<AnsiString>{"taNone", "taTop", "taBottom", "taClient"}));
+    EXPECT_EQ(GetPropInfo(&b, "Align")->PropType()->Names,
+              (std::vector<AnsiString>{"taNone", "taTop", "taBottom", "taClient"}));
     const TTypeInfo* style = GetPropInfo(TTestFont::StaticClass(), "Style")->PropType();
     EXPECT_EQ(style->Kind, tkSet);
     EXPECT_EQ(style->CompType->Name(), "TTestFontStyle");
@@ -126,10 +138,12 @@ TEST(PropertyAccess, AsText) {
         const char* text;
         const char* readBack;
     } cases[] = {
-        {"Color", "clRed", "clRed"},   {"Color", "clBtnFace", "clBtnFace"}, {"Color", "12345", "12345"},
-        {"Color", "$FF", "clRed"},     {"Left", "-7", "-7"},                {"Align", "taTop", "taTop"},
-        {"Align", "2", "taBottom"},    {"Visible", "False", "False"},       {"Ratio", "0.1", "0.1"},
-        {"Ratio", "3", "3"},         {"Caption", " a ", " a "},           {"Letter", "x", "x"},
+        {"Color", "clRed", "clRed"}, {"Color", "clBtnFace", "clBtnFace"},
+        {"Color", "12345", "12345"}, {"Color", "$FF", "clRed"},
+        {"Left", "-7", "-7"},        {"Align", "taTop", "taTop"},
+        {"Align", "2", "taBottom"},  {"Visible", "False", "False"},
+        {"Ratio", "0.1", "0.1"},     {"Ratio", "3", "3"},
+        {"Caption", " a ", " a "},   {"Letter", "x", "x"},
     };
     for (const Case& c : cases) {
         SetPropText(&b, c.name, c.text);
@@ -148,22 +162,25 @@ TEST(PropertyAccess, ErrorsNameTheProblem) {
     struct Case {
         const char* name;
         const char* text;
-    } bad[] = {{"Left", "abc"}, {"Align", "taNowhere"}, {"Align", "9"}, {"Ratio", "1,5"}, {"Letter", "xy"}, {"Font", "x"}};
-    for (const Case& c : bad) EXPECT_THROW(SetPropText(&b, c.name, c.text), EPropertyError) << c.name;
+    } bad[] = {{"Left", "abc"},  {"Align", "taNowhere"}, {"Align", "9"},
+               {"Ratio", "1,5"}, {"Letter", "xy"},       {"Font", "x"}};
+    for (const Case& c : bad)
+        EXPECT_THROW(SetPropText(&b, c.name, c.text), EPropertyError) << c.name;
     try {
         GetOrdProp(&b, "Missing");
         FAIL();
     } catch (const EPropertyError& e) {
         EXPECT_STREQ(e.what(), "Property Missing does not exist");
     }
-    EXPECT_THROW(GetStrProp(&b, "Left"), EPropertyError);     // wrong channel
-    EXPECT_THROW(SetOrdProp(&b, "Align", 7), EPropertyError);  // out of the enumeration
+    EXPECT_THROW(GetStrProp(&b, "Left"), EPropertyError);                // wrong channel
+    EXPECT_THROW(SetOrdProp(&b, "Align", 7), EPropertyError);            // out of the enumeration
     EXPECT_THROW(SetOrdProp(b.Font(), "Charset", 300), EPropertyError);  // a Byte
-    EXPECT_THROW(SetOrdProp(b.Font(), "Style", 1 << 6), EPropertyError);  // not an element
+    EXPECT_THROW(SetOrdProp(b.Font(), "Style", 1 << 6), EPropertyError); // not an element
     TTestTimer timer(nullptr);
     TTestForm form2(nullptr);
-    EXPECT_THROW(SetObjectProp(&b, "Font", &timer), EPropertyError);  // a font it is not
-    EXPECT_THROW(SetMethodProp(&b, "OnKey", TNotifyEvent(&form2, &TTestForm::FormClick).Method()), EPropertyError);
+    EXPECT_THROW(SetObjectProp(&b, "Font", &timer), EPropertyError); // a font it is not
+    EXPECT_THROW(SetMethodProp(&b, "OnKey", TNotifyEvent(&form2, &TTestForm::FormClick).Method()),
+                 EPropertyError);
     EXPECT_THROW(GetOrdProp(nullptr, "Left"), EPropertyError);
 }
 

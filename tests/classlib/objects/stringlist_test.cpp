@@ -13,10 +13,11 @@ struct TChangeLog : public TObject {
 
 TStringList* ListOf(std::initializer_list<const char*> items) {
     auto* l = new TStringList;
-    for (const char* s : items) l->Add(s);
+    for (const char* s : items)
+        l->Add(s);
     return l;
 }
-}  // namespace
+} // namespace
 
 TEST(StringList, TextJoinsWithCrLfAndSplitsAnyBreak) {
     std::unique_ptr<TStringList> l(ListOf({"a", "", "b"}));
@@ -89,7 +90,7 @@ TEST(StringList, IndexOfSortedAndDuplicates) {
     l->SetCaseSensitive(false);
     l->SetSorted(true);
     EXPECT_EQ(l->ToVector(), (std::vector<AnsiString>{"Alpha", "beta", "gamma"}));
-    EXPECT_EQ(l->Add("BETA"), 1);  // dupIgnore: the existing one
+    EXPECT_EQ(l->Add("BETA"), 1); // dupIgnore: the existing one
     EXPECT_EQ(l->Count(), 3);
     EXPECT_EQ(l->Add("Aardvark"), 0);
     int index;
@@ -164,7 +165,7 @@ TEST(StringList, StreamsAndFiles) {
     EXPECT_EQ(fromFile.Text(), "浏览\r\nb\r\n");
     std::remove(file.c_str());
     EXPECT_THROW(fromFile.LoadFromFile(file), EFOpenError);
-    EXPECT_EQ(fromFile.Count(), 2);  // left as it was
+    EXPECT_EQ(fromFile.Count(), 2); // left as it was
 }
 
 TEST(StringList, CustomSortAndMove) {

@@ -2,7 +2,9 @@
 
 KVR_PUBLISHED(TTestFont, c) {
     c.Property("Charset", &TTestFont::Charset, &TTestFont::SetCharset).Type("TFontCharset").Default(1);
-    c.Property("Color", &TTestFont::Color, &TTestFont::SetColor).Type("TColor").Default(static_cast<int>(0x80000008u));
+    c.Property("Color", &TTestFont::Color, &TTestFont::SetColor)
+        .Type("TColor")
+        .Default(static_cast<int>(0x80000008u));
     c.Property("Name", &TTestFont::Name, &TTestFont::SetName);
     c.Property("Size", &TTestFont::Size, &TTestFont::SetSize).Default(9);
     c.Property("Style", &TTestFont::Style, &TTestFont::SetStyle).Default(0);
@@ -39,7 +41,9 @@ KVR_PUBLISHED(TTestControl, c) {
     c.Property("Amount", &TTestControl::Amount, &TTestControl::SetAmount).Type("Currency");
     c.Property("Big", &TTestControl::Big, &TTestControl::SetBig).Default(0);
     c.Property("Caption", &TTestControl::Caption, &TTestControl::SetCaption);
-    c.Property("Color", &TTestControl::Color, &TTestControl::SetColor).Type("TColor").Default(static_cast<int>(0x8000000Fu));
+    c.Property("Color", &TTestControl::Color, &TTestControl::SetColor)
+        .Type("TColor")
+        .Default(static_cast<int>(0x8000000Fu));
     c.Property("Columns", &TTestControl::Columns, &TTestControl::SetColumns);
     c.Property("Enabled", &TTestControl::Enabled, &TTestControl::SetEnabled).Default(1);
     c.Property("Font", &TTestControl::Font, &TTestControl::SetFont);
@@ -59,10 +63,12 @@ KVR_PUBLISHED(TTestControl, c) {
 }
 
 TTestControl::TTestControl(TComponent* owner)
-    : TComponent(owner), FFont(new TTestFont), FItems(new TStringList), FColumns(new TOwnedCollection(this, TTestColumn::StaticClass())) {}
+    : TComponent(owner), FFont(new TTestFont), FItems(new TStringList),
+      FColumns(new TOwnedCollection(this, TTestColumn::StaticClass())) {}
 
 TTestControl::~TTestControl() {
-    while (!FControls.empty()) FControls.back()->SetParent(nullptr);
+    while (!FControls.empty())
+        FControls.back()->SetParent(nullptr);
     SetParent(nullptr);
     delete FFont;
     delete FItems;
@@ -78,14 +84,17 @@ void TTestControl::SetParent(TTestControl* value) {
     if (FParent) FParent->FControls.push_back(this);
 }
 
-TComponent* TTestControl::GetParentComponent() const { return FParent; }
+TComponent* TTestControl::GetParentComponent() const {
+    return FParent;
+}
 
 void TTestControl::SetParentComponent(TComponent* value) {
     if (auto* parent = dynamic_cast<TTestControl*>(value)) SetParent(parent);
 }
 
 void TTestControl::GetChildren(const TGetChildProc& proc, TComponent*) {
-    for (TTestControl* c : FControls) proc(c);
+    for (TTestControl* c : FControls)
+        proc(c);
 }
 
 void TTestControl::Loaded() {
@@ -121,18 +130,22 @@ void TTestControl::DefineProperties(TFiler& filer) {
         [this](TReader& r) {
             Marks.clear();
             r.ReadListBegin();
-            while (!r.EndOfList()) Marks.push_back(r.ReadInteger());
+            while (!r.EndOfList())
+                Marks.push_back(r.ReadInteger());
             r.ReadListEnd();
         },
         [this](TWriter& w) {
             w.WriteListBegin();
-            for (int m : Marks) w.WriteInteger(m);
+            for (int m : Marks)
+                w.WriteInteger(m);
             w.WriteListEnd();
         },
         !Marks.empty());
 }
 
-KVR_PUBLISHED(TTestButton, c) { c.Property("Default", &TTestButton::Default, &TTestButton::SetDefault).Default(0); }
+KVR_PUBLISHED(TTestButton, c) {
+    c.Property("Default", &TTestButton::Default, &TTestButton::SetDefault).Default(0);
+}
 
 KVR_PUBLISHED(TTestTimer, c) {
     c.Property("Interval", &TTestTimer::Interval, &TTestTimer::SetInterval).Default(1000);
@@ -173,42 +186,40 @@ TfrmTestChild::TfrmTestChild(TComponent* owner, bool load) : TfrmTestBase(owner,
     if (load) InitInheritedComponent(this);
 }
 
-const char* const TestBaseText =
-    "object frmTestBase: TfrmTestBase\r\n"
-    "  Caption = '基础窗体'\r\n"
-    "  Left = 0\r\n"
-    "  Width = 400\r\n"
-    "  object pnlTop: TTestControl\r\n"
-    "    Align = taTop\r\n"
-    "    Caption = 'Top'\r\n"
-    "    Left = 0\r\n"
-    "    object btnOK: TTestButton\r\n"
-    "      Caption = '确定'\r\n"
-    "      Left = 8\r\n"
-    "      OnClick = btnOKClick\r\n"
-    "    end\r\n"
-    "  end\r\n"
-    "end\r\n";
+const char* const TestBaseText = "object frmTestBase: TfrmTestBase\r\n"
+                                 "  Caption = '基础窗体'\r\n"
+                                 "  Left = 0\r\n"
+                                 "  Width = 400\r\n"
+                                 "  object pnlTop: TTestControl\r\n"
+                                 "    Align = taTop\r\n"
+                                 "    Caption = 'Top'\r\n"
+                                 "    Left = 0\r\n"
+                                 "    object btnOK: TTestButton\r\n"
+                                 "      Caption = '确定'\r\n"
+                                 "      Left = 8\r\n"
+                                 "      OnClick = btnOKClick\r\n"
+                                 "    end\r\n"
+                                 "  end\r\n"
+                                 "end\r\n";
 
-const char* const TestChildText =
-    "inherited frmTestChild: TfrmTestChild\r\n"
-    "  Caption = '子窗体'\r\n"
-    "  object tmrPoll: TTestTimer\r\n"
-    "    Interval = 500\r\n"
-    "    OnTimer = btnOKClick\r\n"
-    "  end\r\n"
-    "  inherited pnlTop: TTestControl\r\n"
-    "    inherited btnOK: TTestButton\r\n"
-    "      Left = 16\r\n"
-    "      Link = btnCancel\r\n"
-    "    end\r\n"
-    "    object btnCancel: TTestButton\r\n"
-    "      Caption = '取消'\r\n"
-    "      Left = 96\r\n"
-    "      OnClick = btnCancelClick\r\n"
-    "    end\r\n"
-    "  end\r\n"
-    "end\r\n";
+const char* const TestChildText = "inherited frmTestChild: TfrmTestChild\r\n"
+                                  "  Caption = '子窗体'\r\n"
+                                  "  object tmrPoll: TTestTimer\r\n"
+                                  "    Interval = 500\r\n"
+                                  "    OnTimer = btnOKClick\r\n"
+                                  "  end\r\n"
+                                  "  inherited pnlTop: TTestControl\r\n"
+                                  "    inherited btnOK: TTestButton\r\n"
+                                  "      Left = 16\r\n"
+                                  "      Link = btnCancel\r\n"
+                                  "    end\r\n"
+                                  "    object btnCancel: TTestButton\r\n"
+                                  "      Caption = '取消'\r\n"
+                                  "      Left = 96\r\n"
+                                  "      OnClick = btnCancelClick\r\n"
+                                  "    end\r\n"
+                                  "  end\r\n"
+                                  "end\r\n";
 
 KVR_FORM_RESOURCE(TfrmTestBase, TestBaseText);
 KVR_FORM_RESOURCE(TfrmTestChild, TestChildText);

@@ -33,7 +33,7 @@ public:
 private:
     AnsiString FName;
     int FSize = 9;
-    int FColor = static_cast<int>(0x80000008u);  // clWindowText
+    int FColor = static_cast<int>(0x80000008u); // clWindowText
     Byte FCharset = 1;
     TTestFontStyles FStyle;
 };
@@ -101,8 +101,8 @@ public:
         if (FOnClick) FOnClick(this);
     }
 
-    AnsiString Data;                    // streamed itself, as a binary property
-    std::vector<int> Marks;             // streamed itself, as a list of integers
+    AnsiString Data;        // streamed itself, as a binary property
+    std::vector<int> Marks; // streamed itself, as a list of integers
     int LoadedCount = 0;
     bool SawLoadingInLoaded = false;
 
@@ -115,7 +115,7 @@ private:
     bool FVisible = true;
     bool FEnabled = true;
     TTestAlign FAlign = taNone;
-    int FColor = static_cast<int>(0x8000000Fu);  // clBtnFace
+    int FColor = static_cast<int>(0x8000000Fu); // clBtnFace
     TTestFont* FFont;
     TStringList* FItems;
     double FRatio = 0;
@@ -166,8 +166,12 @@ public:
     bool HasParent() const override { return false; }
     void GetChildren(const TGetChildProc& proc, TComponent* root) override;
 
-    void FormClick(TObject* sender) { Clicks.push_back("FormClick:" + static_cast<TComponent*>(sender)->Name()); }
-    void OtherClick(TObject* sender) { Clicks.push_back("OtherClick:" + static_cast<TComponent*>(sender)->Name()); }
+    void FormClick(TObject* sender) {
+        Clicks.push_back("FormClick:" + static_cast<TComponent*>(sender)->Name());
+    }
+    void OtherClick(TObject* sender) {
+        Clicks.push_back("OtherClick:" + static_cast<TComponent*>(sender)->Name());
+    }
     void KeyHandler(TObject*, int& key, bool) { key = 0; }
     std::vector<AnsiString> Clicks;
 };
@@ -177,7 +181,9 @@ class TfrmTestBase : public TTestForm {
     KVR_CLASS(TfrmTestBase, TTestForm)
 public:
     explicit TfrmTestBase(TComponent* owner, bool load = true);
-    void btnOKClick(TObject* sender) { Clicks.push_back("base.btnOKClick:" + static_cast<TComponent*>(sender)->Name()); }
+    void btnOKClick(TObject* sender) {
+        Clicks.push_back("base.btnOKClick:" + static_cast<TComponent*>(sender)->Name());
+    }
     TTestButton* btnOK = nullptr;
     TTestControl* pnlTop = nullptr;
 };
@@ -186,7 +192,9 @@ class TfrmTestChild : public TfrmTestBase {
     KVR_CLASS(TfrmTestChild, TfrmTestBase)
 public:
     explicit TfrmTestChild(TComponent* owner, bool load = true);
-    void btnCancelClick(TObject* sender) { Clicks.push_back("child.btnCancelClick:" + static_cast<TComponent*>(sender)->Name()); }
+    void btnCancelClick(TObject* sender) {
+        Clicks.push_back("child.btnCancelClick:" + static_cast<TComponent*>(sender)->Name());
+    }
     TTestButton* btnCancel = nullptr;
     TTestTimer* tmrPoll = nullptr;
 };
