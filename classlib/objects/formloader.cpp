@@ -214,6 +214,14 @@ void TReader::AbandonLoad(TLoadContext& context) {
 }
 
 bool InitInheritedComponent(TComponent* instance) {
+    // A frame on a frame reads its streams inside the outer load; a class that holds itself would never end.
+    thread_local int nesting = 0;
+    if (nesting >= 32)
+        throw EReadError("Error reading " + instance->ClassName() + ": streams nested too deeply");
+    struct TNesting {
+        TNesting() { ++nesting; }
+        ~TNesting() { --nesting; }
+    } guard;
     TLoadContext context;
     bool any;
     try {

@@ -21,7 +21,7 @@
 //
 //     KVR_PUBLISHED(TButton, c) {                               // in the .cpp
 //         c.Property("Caption", &TButton::Caption, &TButton::SetCaption);
-//         c.Property("Color", &TButton::Color, &TButton::SetColor).Type("TColor").Default(clBtnFace);
+//         c.Property("Color", &TButton::Color, &TButton::SetColor).Type("TColor").Default(0x8000000F);
 //         c.Property("OnClick", &TButton::OnClick, &TButton::SetOnClick);
 //         c.Property("Tag2", &TButton::FTag2);                  // a field read and written directly
 //     }
@@ -34,8 +34,11 @@
 //         owned
 //     }
 //
-// KVR_PUBLISHED also registers the class by name (FindClass) while its library is loaded. The kind of a
-// property follows from its C++ type (see typeinfo.h); names are compared without regard to case.
+// KVR_CLASS must open the class body (it ends in "private:"). KVR_PUBLISHED also registers the class by
+// name (FindClass) while its library is loaded; two classes of one name stop the program at start. The
+// kind of a property follows from its C++ type (see typeinfo.h); names are compared without regard to
+// case. Properties without a Default are always written; Stored(false) keeps one out of streams.
+// Ordinal values are range-checked on setting (EPropertyError), so a stream cannot put 300 in a Byte.
 #include <functional>
 #include <memory>
 #include <type_traits>

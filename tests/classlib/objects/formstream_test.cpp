@@ -55,6 +55,14 @@ const char* const AllValuesText =
     "  end\r\n"
     "end\r\n";
 
+// A frame whose stream places another of itself on it.
+class TSelfFrame : public TTestControl {
+    KVR_CLASS(TSelfFrame, TTestControl)
+public:
+    explicit TSelfFrame(TComponent* owner) : TTestControl(owner) { InitInheritedComponent(this); }
+};
+KVR_PUBLISHED(TSelfFrame, c) {}
+
 AnsiString Bytes(std::initializer_list<int> bytes) {
     AnsiString s;
     for (int b : bytes)
@@ -406,4 +414,17 @@ TEST(FormStream, ResourcesAndTheirErrors) {
             "Error reading x.Left at line 3: Property value expected but 'end' found (stream of TTestForm)");
     }
     UnRegisterFormResource("TTestForm");
+}
+
+TEST(FormStream, AFrameHoldingItselfFailsCleanly) {
+    RegisterFormResource("TSelfFrame", "object SelfFrame: TSelfFrame\r\n  inline inner: TSelfFrame\r\n  end\r\nend\r\n");
+    TComponent owner(nullptr);
+    try {
+        new TSelfFrame(&owner);
+        FAIL();
+    } catch (const EReadError& e) {
+        EXPECT_NE(e.Message().find("streams nested too deeply"), AnsiString::npos) << e.Message();
+    }
+    EXPECT_EQ(owner.ComponentCount(), 0);
+    UnRegisterFormResource("TSelfFrame");
 }
