@@ -28,7 +28,9 @@ const TAutoMember* TAutoMembers::Find(const AnsiString& name) const {
     return it == FMembers.end() ? nullptr : &it->second;
 }
 
-void TAutoObject::AddRef() { FRefCount.fetch_add(1, std::memory_order_relaxed); }
+void TAutoObject::AddRef() {
+    FRefCount.fetch_add(1, std::memory_order_relaxed);
+}
 
 void TAutoObject::Release() {
     if (FRefCount.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
@@ -55,12 +57,12 @@ Variant TAutoObject::Invoke(const AnsiString& name, Word flags, TDispArgs args) 
 namespace AutoDetail {
 
 void RaiseParamCount(const char* name, std::size_t expected, std::size_t given) {
-    throw EOleError("Invalid number of parameters for '" + AnsiString(name) + "': " +
-                    std::to_string(expected) + " expected, " + std::to_string(given) + " given");
+    throw EOleError("Invalid number of parameters for '" + AnsiString(name) +
+                    "': " + std::to_string(expected) + " expected, " + std::to_string(given) + " given");
 }
 
 void RaiseRange(const Variant& value) {
     throw EVariantError("Argument out of range: " + VarToStr(value));
 }
 
-}  // namespace AutoDetail
+} // namespace AutoDetail

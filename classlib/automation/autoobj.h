@@ -49,8 +49,8 @@ using TAutoInvoker = std::function<Variant(TAutoObject& self, TDispArgs args)>;
 
 struct TAutoMember {
     AnsiString Name;
-    TAutoInvoker Read;   // the method, or the property's getter; empty for a write-only property
-    TAutoInvoker Write;  // the property's setter (indices first, the value last); empty otherwise
+    TAutoInvoker Read;  // the method, or the property's getter; empty for a write-only property
+    TAutoInvoker Write; // the property's setter (indices first, the value last); empty otherwise
     bool IsMethod = false;
 };
 
@@ -61,12 +61,12 @@ public:
     // The parent's members and these; one of these replaces the parent's member of the same name.
     TAutoMembers(const TAutoMembers& parent, std::initializer_list<TAutoMember> members);
 
-    const TAutoMember* Find(const AnsiString& name) const;  // nullptr when there is none
+    const TAutoMember* Find(const AnsiString& name) const; // nullptr when there is none
     std::size_t Count() const { return FMembers.size(); }
 
 private:
     void Add(const TAutoMember& member, bool replace);
-    std::unordered_map<AnsiString, TAutoMember> FMembers;  // by upper-case name
+    std::unordered_map<AnsiString, TAutoMember> FMembers; // by upper-case name
 };
 
 class TAutoObject : public IDispatch {
@@ -113,9 +113,11 @@ template <class P> decltype(auto) ArgAs(const TDispArg& arg) {
         return arg.Value->AsInteger();
     } else if constexpr (std::is_integral_v<T>) {
         const Int64 v = arg.Value->AsInt64();
-        if constexpr (!std::is_same_v<T, Int64> && !std::is_same_v<T, long long> && !std::is_same_v<T, long>) {
+        if constexpr (!std::is_same_v<T, Int64> && !std::is_same_v<T, long long> &&
+                      !std::is_same_v<T, long>) {
             if (v < static_cast<Int64>(std::numeric_limits<T>::min()) ||
-                (v > 0 && static_cast<std::uint64_t>(v) > static_cast<std::uint64_t>(std::numeric_limits<T>::max())))
+                (v > 0 &&
+                 static_cast<std::uint64_t>(v) > static_cast<std::uint64_t>(std::numeric_limits<T>::max())))
                 RaiseRange(*arg.Value);
         }
         return static_cast<T>(v);
@@ -151,8 +153,10 @@ template <class C, class M, class R, class... A> TAutoInvoker Bind(const char* n
         return [method, name](TAutoObject& self, TDispArgs args) {
             if (args.size() != sizeof...(A)) RaiseParamCount(name, sizeof...(A), args.size());
             return [&]<std::size_t... I>(std::index_sequence<I...>) {
-                return ResultOf<R>([&]() -> R { return (static_cast<C&>(self).*method)(ArgAs<A>(args[I])...); });
-            }(std::index_sequence_for<A...>{});
+                return ResultOf<R>(
+                    [&]() -> R { return (static_cast<C&>(self).*method)(ArgAs<A>(args[I])...); });
+            }
+            (std::index_sequence_for<A...>{});
         };
     }
 }
@@ -164,7 +168,7 @@ template <class C, class R, class... A> TAutoInvoker Bind(const char* name, R (C
     return Bind<C, decltype(method), R, A...>(name, method);
 }
 
-}  // namespace AutoDetail
+} // namespace AutoDetail
 
 // Table entries. The name is kept by the entry, so pass a literal.
 template <class M> TAutoMember AutoMethod(const char* name, M method) {

@@ -26,11 +26,14 @@ const char* ActionOf(Word flags) {
                     "')");
 }
 
-bool HoldsObject(const Variant& object) { return object.VType() == varDispatch && object.AsDispatch(); }
+bool HoldsObject(const Variant& object) {
+    return object.VType() == varDispatch && object.AsDispatch();
+}
 
 // Small argument lists stay on the stack.
-template <class TArgs> Variant InvokeWith(const char* action, const Variant& object, const AnsiString& name,
-                                          Word flags, const TArgs& args, const Variant* value = nullptr) {
+template <class TArgs>
+Variant InvokeWith(const char* action, const Variant& object, const AnsiString& name, Word flags,
+                   const TArgs& args, const Variant* value = nullptr) {
     if (!HoldsObject(object)) RaiseNotObject(action, name);
     constexpr std::size_t Inline = 8;
     const std::size_t count = args.size() + (value ? 1 : 0);
@@ -54,7 +57,7 @@ template <class TArgs> Variant InvokeWith(const char* action, const Variant& obj
 
 constexpr Word LateBound = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
 
-}  // namespace
+} // namespace
 
 Variant DispatchInvoke(const Variant& object, const AnsiString& name, Word flags, TDispArgs args) {
     if (!HoldsObject(object)) RaiseNotObject(ActionOf(flags), name);
@@ -96,7 +99,9 @@ namespace {
 
 std::mutex gLoadLock;
 
-AnsiString InvalidClass(const AnsiString& className) { return "Invalid class string '" + className + "'"; }
+AnsiString InvalidClass(const AnsiString& className) {
+    return "Invalid class string '" + className + "'";
+}
 
 // A relative library name is looked for beside the class registry file first, so that a file kept
 // with the programs can name them without a path.
@@ -132,7 +137,7 @@ TOleObjectFactory LoadClass(const AnsiString& className) {
     return factory;
 }
 
-}  // namespace
+} // namespace
 
 Variant CreateOleObject(const AnsiString& className) {
     TOleObjectFactory factory = FindOleObjectFactory(className);

@@ -42,15 +42,17 @@ private:
 struct TOleRef {
     Variant* Target;
 };
-inline TOleRef ByRef(Variant& variable) { return TOleRef{&variable}; }
+inline TOleRef ByRef(Variant& variable) {
+    return TOleRef{&variable};
+}
 
 // One argument of a late-bound call: any value a Variant is made from, or ByRef(variable).
 class TOleArg {
 public:
     template <class T>
-        requires(std::is_constructible_v<Variant, T &&> && !std::is_same_v<std::remove_cvref_t<T>, TOleArg> &&
-                 !std::is_same_v<std::remove_cvref_t<T>, TOleRef>)
-    TOleArg(T&& value) : FValue(std::forward<T>(value)) {}
+    requires(std::is_constructible_v<Variant, T&&> && !std::is_same_v<std::remove_cvref_t<T>, TOleArg> &&
+             !std::is_same_v<std::remove_cvref_t<T>, TOleRef>) TOleArg(T&& value)
+        : FValue(std::forward<T>(value)) {}
     TOleArg(TOleRef ref) : FRef(ref.Target) {}
 
     // The argument as the callee sees it. A by-value argument is this call's own copy, so what the

@@ -16,7 +16,7 @@ const char* const ClassesSection = "Classes";
 
 struct TFactoryEntry {
     int Id;
-    AnsiString Key;  // upper case
+    AnsiString Key; // upper case
     TOleObjectFactory Factory;
 };
 
@@ -30,7 +30,7 @@ struct TActiveEntry {
 // after this library's static objects would have gone.
 struct TClassRegistry {
     std::mutex Lock;
-    std::vector<TFactoryEntry> Factories;  // in registration order; the latest of a key is in force
+    std::vector<TFactoryEntry> Factories; // in registration order; the latest of a key is in force
     std::vector<TActiveEntry> Active;
     std::optional<AnsiString> FileName;
     int NextId = 1;
@@ -48,7 +48,7 @@ AnsiString FolderOf(const AnsiString& nativeFile) {
     return nativeFile.substr(0, slash);
 }
 
-}  // namespace
+} // namespace
 
 int RegisterOleObjectFactory(const AnsiString& className, TOleObjectFactory factory) {
     if (!factory) throw EOleError("No factory given for class '" + className + "'");
@@ -124,7 +124,7 @@ int RegisterActiveObject(const Variant& object, const AnsiString& className) {
 }
 
 void RevokeActiveObject(int registration) {
-    Variant released;  // let go of the object outside the lock: its destructor may call back in here
+    Variant released; // let go of the object outside the lock: its destructor may call back in here
     TClassRegistry& r = Registry();
     std::lock_guard<std::mutex> lock(r.Lock);
     for (auto it = r.Active.begin(); it != r.Active.end(); ++it)

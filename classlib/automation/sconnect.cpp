@@ -23,7 +23,9 @@
 
 namespace {
 
-AnsiString SystemError(int code) { return std::error_code(code, std::system_category()).message(); }
+AnsiString SystemError(int code) {
+    return std::error_code(code, std::system_category()).message();
+}
 
 bool SendAll(int fd, const std::string& bytes) {
     const char* data = bytes.data();
@@ -94,7 +96,9 @@ TMarshalFrame ErrorFrame(const AnsiString& className, const AnsiString& message)
     return frame;
 }
 
-TMarshalFrame ErrorFrame(const Exception& e) { return ErrorFrame(ErrorClassOf(e), e.Message()); }
+TMarshalFrame ErrorFrame(const Exception& e) {
+    return ErrorFrame(ErrorClassOf(e), e.Message());
+}
 
 // The server's failure raised here as the same call in process would have raised it.
 [[noreturn]] void RaiseRemote(const AnsiString& className, const AnsiString& message) {
@@ -124,7 +128,7 @@ bool ResolveAddress(const AnsiString& address, int port, sockaddr_in& out, AnsiS
     return true;
 }
 
-}  // namespace
+} // namespace
 
 // ---- client ----
 
@@ -175,7 +179,7 @@ private:
         FPendingReleases.clear();
     }
 
-    std::mutex FCallLock;  // one call at a time; taken before FStateLock
+    std::mutex FCallLock; // one call at a time; taken before FStateLock
     mutable std::mutex FStateLock;
     int FSocket;
     AnsiString FPeer;
@@ -211,7 +215,9 @@ Cardinal TSocketChannel::HandleOf(IDispatch* object) {
     throw EMarshalError("A local automation object cannot be passed to the server");
 }
 
-Variant TSocketChannel::ObjectOf(Cardinal handle) { return Variant(new TRemoteDispatch(shared_from_this(), handle)); }
+Variant TSocketChannel::ObjectOf(Cardinal handle) {
+    return Variant(new TRemoteDispatch(shared_from_this(), handle));
+}
 
 TMarshalFrame TSocketChannel::Exchange(const TMarshalFrame& request) {
     std::lock_guard<std::mutex> call(FCallLock);
@@ -241,7 +247,7 @@ TMarshalFrame TSocketChannel::Exchange(const TMarshalFrame& request) {
     try {
         read = ReadFrameBody(socket, body, reason);
     } catch (const EMarshalError& e) {
-        Break(e.Message());  // past a length that cannot be trusted nothing can be read any more
+        Break(e.Message()); // past a length that cannot be trusted nothing can be read any more
     }
     if (!read) Break(reason);
     // A body that does not decode was still read whole, so the connection stays usable.
@@ -279,7 +285,9 @@ Variant TSocketChannel::Call(Cardinal handle, const AnsiString& name, Word flags
     return std::move(reply.Result);
 }
 
-TSocketConnection::~TSocketConnection() { Close(); }
+TSocketConnection::~TSocketConnection() {
+    Close();
+}
 
 void TSocketConnection::SetAddress(const AnsiString& value) {
     if (value == FAddress) return;
@@ -299,7 +307,9 @@ void TSocketConnection::SetServerName(const AnsiString& value) {
     FServerName = value;
 }
 
-bool TSocketConnection::Connected() const { return FChannel && FChannel->Connected(); }
+bool TSocketConnection::Connected() const {
+    return FChannel && FChannel->Connected();
+}
 
 void TSocketConnection::SetConnected(bool value) {
     if (value)
@@ -319,7 +329,8 @@ void TSocketConnection::Open() {
     if (!ResolveAddress(FAddress, FPort, address, error))
         throw ESocketConnectionError("Cannot connect to server " + peer + ": " + error);
     const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (socket < 0) throw ESocketConnectionError("Cannot connect to server " + peer + ": " + SystemError(errno));
+    if (socket < 0)
+        throw ESocketConnectionError("Cannot connect to server " + peer + ": " + SystemError(errno));
     int rc;
     do {
         rc = ::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address);
@@ -348,7 +359,9 @@ void TSocketConnection::Close() {
     }
 }
 
-Variant TSocketConnection::AppServer() const { return Connected() ? FAppServer : Variant(); }
+Variant TSocketConnection::AppServer() const {
+    return Connected() ? FAppServer : Variant();
+}
 
 // ---- server ----
 
@@ -377,7 +390,7 @@ public:
     void Release(Cardinal handle) {
         auto it = FObjects.find(handle);
         if (it == FObjects.end() || --it->second.Count > 0) return;
-        Variant object = std::move(it->second.Object);  // freed after the tables are consistent
+        Variant object = std::move(it->second.Object); // freed after the tables are consistent
         FByObject.erase(object.AsDispatch());
         FObjects.erase(it);
     }
@@ -398,12 +411,12 @@ private:
 };
 
 struct TServerConnection {
-    int Socket = -1;  // closed by its own thread, under the server's lock
+    int Socket = -1; // closed by its own thread, under the server's lock
     std::thread Thread;
     std::atomic<bool> Done{false};
 };
 
-}  // namespace
+} // namespace
 
 struct TSocketDispatchServer::TState {
     TServerFactory Factory;
@@ -446,7 +459,7 @@ void TSocketDispatchServer::TState::AcceptLoop() {
         if (fds[1].revents) return;
         if (!(fds[0].revents & POLLIN)) continue;
         const int socket = ::accept4(Listener, nullptr, nullptr, SOCK_CLOEXEC);
-        if (socket < 0) continue;  // a client that gave up before it was taken, or no resources now
+        if (socket < 0) continue; // a client that gave up before it was taken, or no resources now
         NoDelay(socket);
         Reap();
         auto connection = std::make_unique<TServerConnection>();
@@ -463,7 +476,8 @@ void TSocketDispatchServer::TState::AcceptLoop() {
     }
 }
 
-TMarshalFrame TSocketDispatchServer::TState::Answer(TMarshalFrame& request, TServerHandles& handles, bool& opened) {
+TMarshalFrame TSocketDispatchServer::TState::Answer(TMarshalFrame& request, TServerHandles& handles,
+                                                    bool& opened) {
     TMarshalFrame reply;
     reply.Kind = fkResult;
     if (request.Kind == fkOpen) {
@@ -511,7 +525,7 @@ void TSocketDispatchServer::TState::Serve(TServerConnection& connection) {
             try {
                 if (!ReadFrameBody(socket, body, reason)) break;
             } catch (const EMarshalError& e) {
-                SendAll(socket, EncodeFrame(ErrorFrame(e)));  // then end: the stream cannot be followed
+                SendAll(socket, EncodeFrame(ErrorFrame(e))); // then end: the stream cannot be followed
                 break;
             }
             TMarshalFrame reply;
@@ -523,7 +537,7 @@ void TSocketDispatchServer::TState::Serve(TServerConnection& connection) {
                 }
                 reply = Answer(request, handles, opened);
             } catch (const EMarshalError& e) {
-                if (static_cast<Byte>(body[0]) == fkRelease) continue;  // a release is never answered
+                if (static_cast<Byte>(body[0]) == fkRelease) continue; // a release is never answered
                 reply = ErrorFrame(e);
             }
             std::string out;
@@ -553,15 +567,19 @@ TSocketDispatchServer::TSocketDispatchServer(TServerFactory factory) : FState(st
     FState->Factory = std::move(factory);
 }
 
-TSocketDispatchServer::~TSocketDispatchServer() { Close(); }
+TSocketDispatchServer::~TSocketDispatchServer() {
+    Close();
+}
 
 void TSocketDispatchServer::Open(int port, const AnsiString& address) {
-    if (Active()) throw ESocketConnectionError("The server is already listening on port " + std::to_string(Port()));
+    if (Active())
+        throw ESocketConnectionError("The server is already listening on port " + std::to_string(Port()));
     const AnsiString where = address + ":" + std::to_string(port);
     if (port < 0 || port > 65535) throw ESocketConnectionError("Invalid port " + where);
     sockaddr_in local;
     AnsiString error;
-    if (!ResolveAddress(address, port, local, error)) throw ESocketConnectionError("Cannot listen on " + where + ": " + error);
+    if (!ResolveAddress(address, port, local, error))
+        throw ESocketConnectionError("Cannot listen on " + where + ": " + error);
     const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     int wake[2] = {-1, -1};
     auto fail = [&](int code) {

@@ -78,7 +78,7 @@ public:
 
     // An empty factory makes objects through CreateOleObject.
     explicit TSocketDispatchServer(TServerFactory factory = {});
-    ~TSocketDispatchServer();  // closes
+    ~TSocketDispatchServer(); // closes
     TSocketDispatchServer(const TSocketDispatchServer&) = delete;
     TSocketDispatchServer& operator=(const TSocketDispatchServer&) = delete;
 

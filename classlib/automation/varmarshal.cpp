@@ -6,7 +6,9 @@
 
 namespace {
 
-[[noreturn]] void Malformed(const std::string& what) { throw EMarshalError("Malformed frame: " + what); }
+[[noreturn]] void Malformed(const std::string& what) {
+    throw EMarshalError("Malformed frame: " + what);
+}
 
 std::string Hex(unsigned value) {
     char text[16];
@@ -29,30 +31,40 @@ bool IsElementType(TVarType t) {
     case varVariant:
     case varByte:
     case varInt64:
-    case varString: return true;
-    default: return false;
+    case varString:
+        return true;
+    default:
+        return false;
     }
 }
 
-bool IsSimpleType(TVarType t) { return t == varEmpty || t == varNull || (t != varVariant && IsElementType(t)); }
+bool IsSimpleType(TVarType t) {
+    return t == varEmpty || t == varNull || (t != varVariant && IsElementType(t));
+}
 
 // The fewest bytes one element of the type takes, which bounds how many elements the bytes left can
 // hold before any is allocated.
 std::size_t MinimumSize(TVarType elementType) {
     switch (elementType) {
     case varBoolean:
-    case varByte: return 1;
+    case varByte:
+        return 1;
     case varSmallint:
-    case varVariant: return 2;
+    case varVariant:
+        return 2;
     case varDouble:
     case varDate:
     case varCurrency:
-    case varInt64: return 8;
-    default: return 4;
+    case varInt64:
+        return 8;
+    default:
+        return 4;
     }
 }
 
-Int64 ScaledCurrency(const Variant& value) { return std::llround(value.AsCurrency() * 10000.0); }
+Int64 ScaledCurrency(const Variant& value) {
+    return std::llround(value.AsCurrency() * 10000.0);
+}
 
 template <class T> T Bits(const char* p) {
     T value;
@@ -70,7 +82,8 @@ public:
     const std::vector<int>& Indices() const { return FIndices; }
     void Next() {
         for (std::size_t k = 0; k < FIndices.size(); ++k) {
-            if (static_cast<Int64>(FIndices[k]) + 1 < static_cast<Int64>(FBounds[k].first) + FBounds[k].second) {
+            if (static_cast<Int64>(FIndices[k]) + 1 <
+                static_cast<Int64>(FBounds[k].first) + FBounds[k].second) {
                 ++FIndices[k];
                 return;
             }
@@ -83,7 +96,7 @@ private:
     std::vector<int> FIndices;
 };
 
-}  // namespace
+} // namespace
 
 // ---- writing ----
 
@@ -93,7 +106,9 @@ void TMarshalWriter::Append(const void* data, std::size_t size) {
     FBytes.append(static_cast<const char*>(data), size);
 }
 
-void TMarshalWriter::WriteByte(Byte value) { Append(&value, 1); }
+void TMarshalWriter::WriteByte(Byte value) {
+    Append(&value, 1);
+}
 
 void TMarshalWriter::WriteWord(Word value) {
     const unsigned char b[2] = {static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8)};
@@ -127,7 +142,9 @@ void TMarshalWriter::WriteLongString(const AnsiString& value) {
     Append(value.data(), value.size());
 }
 
-void TMarshalWriter::WriteVariant(const Variant& value) { WriteValue(value, 0); }
+void TMarshalWriter::WriteVariant(const Variant& value) {
+    WriteValue(value, 0);
+}
 
 void TMarshalWriter::WriteValue(const Variant& value, int depth) {
     const TVarType type = value.VType();
@@ -141,10 +158,17 @@ void TMarshalWriter::WriteValue(const Variant& value, int depth) {
 void TMarshalWriter::WritePayload(const Variant& value, TVarType type, int depth) {
     switch (type) {
     case varEmpty:
-    case varNull: return;
-    case varSmallint: WriteWord(static_cast<Word>(static_cast<short>(value.AsInteger()))); return;
-    case varInteger: WriteCardinal(static_cast<Cardinal>(value.AsInteger())); return;
-    case varError: WriteCardinal(static_cast<Cardinal>(value.AsError())); return;
+    case varNull:
+        return;
+    case varSmallint:
+        WriteWord(static_cast<Word>(static_cast<short>(value.AsInteger())));
+        return;
+    case varInteger:
+        WriteCardinal(static_cast<Cardinal>(value.AsInteger()));
+        return;
+    case varError:
+        WriteCardinal(static_cast<Cardinal>(value.AsError()));
+        return;
     case varSingle: {
         const float f = static_cast<float>(value.AsFloat());
         WriteCardinal(Bits<Cardinal>(reinterpret_cast<const char*>(&f)));
@@ -156,11 +180,21 @@ void TMarshalWriter::WritePayload(const Variant& value, TVarType type, int depth
         WriteInt64(Bits<Int64>(reinterpret_cast<const char*>(&d)));
         return;
     }
-    case varCurrency: WriteInt64(ScaledCurrency(value)); return;
-    case varBoolean: WriteByte(value.AsBoolean() ? 1 : 0); return;
-    case varByte: WriteByte(static_cast<Byte>(value.AsInteger())); return;
-    case varInt64: WriteInt64(value.AsInt64()); return;
-    case varString: WriteLongString(value.AsString()); return;
+    case varCurrency:
+        WriteInt64(ScaledCurrency(value));
+        return;
+    case varBoolean:
+        WriteByte(value.AsBoolean() ? 1 : 0);
+        return;
+    case varByte:
+        WriteByte(static_cast<Byte>(value.AsInteger()));
+        return;
+    case varInt64:
+        WriteInt64(value.AsInt64());
+        return;
+    case varString:
+        WriteLongString(value.AsString());
+        return;
     case varOleStr: {
         const WideString text = value.AsWideString();
         if (text.size() > MaxFrameSize / 2) throw EMarshalError("Text too long to marshal");
@@ -187,12 +221,14 @@ void TMarshalWriter::WritePayload(const Variant& value, TVarType type, int depth
 
 void TMarshalWriter::WriteArray(const Variant& value, int depth) {
     if (depth >= MaxNesting)
-        throw EMarshalError("Arrays nested deeper than " + std::to_string(MaxNesting) + " cannot be marshalled");
+        throw EMarshalError("Arrays nested deeper than " + std::to_string(MaxNesting) +
+                            " cannot be marshalled");
     const TVarType elementType = value.VType() & varTypeMask;
     if (!IsElementType(elementType) || (value.VType() & ~(varArray | varTypeMask)))
         throw EMarshalError("Variant type " + Hex(value.VType()) + " cannot be marshalled");
     const int dims = VarArrayDimCount(value);
-    if (dims < 1 || dims > MaxArrayDims) throw EMarshalError("Array of " + std::to_string(dims) + " dimensions");
+    if (dims < 1 || dims > MaxArrayDims)
+        throw EMarshalError("Array of " + std::to_string(dims) + " dimensions");
     std::vector<std::pair<int, Cardinal>> bounds;
     std::size_t total = 1;
     WriteByte(static_cast<Byte>(dims));
@@ -219,7 +255,8 @@ void TMarshalWriter::WriteArray(const Variant& value, int depth) {
         return;
     }
     if (total > MaxFrameElements || FElements > MaxFrameElements - total)
-        throw EMarshalError("Too many array elements to marshal (limit " + std::to_string(MaxFrameElements) + ")");
+        throw EMarshalError("Too many array elements to marshal (limit " + std::to_string(MaxFrameElements) +
+                            ")");
     FElements += total;
     TIndexWalk walk(bounds);
     for (std::size_t i = 0; i < total; ++i, walk.Next()) {
@@ -240,7 +277,9 @@ const char* TMarshalReader::Take(std::size_t size) {
     return p;
 }
 
-Byte TMarshalReader::ReadByte() { return static_cast<Byte>(*Take(1)); }
+Byte TMarshalReader::ReadByte() {
+    return static_cast<Byte>(*Take(1));
+}
 
 Word TMarshalReader::ReadWord() {
     const auto* p = reinterpret_cast<const unsigned char*>(Take(2));
@@ -277,7 +316,9 @@ void TMarshalReader::ExpectEnd() const {
     if (Remaining() != 0) Malformed(std::to_string(Remaining()) + " bytes left over");
 }
 
-Variant TMarshalReader::ReadVariant() { return ReadValue(0); }
+Variant TMarshalReader::ReadVariant() {
+    return ReadValue(0);
+}
 
 Variant TMarshalReader::ReadValue(int depth) {
     const TVarType type = ReadWord();
@@ -293,11 +334,16 @@ Variant TMarshalReader::ReadValue(int depth) {
 Variant TMarshalReader::ReadPayload(TVarType type, int depth) {
     (void)depth;
     switch (type) {
-    case varEmpty: return Variant();
-    case varNull: return Null();
-    case varSmallint: return Variant(static_cast<short>(ReadWord()));
-    case varInteger: return Variant(static_cast<int>(ReadCardinal()));
-    case varError: return VarFromError(static_cast<int>(ReadCardinal()));
+    case varEmpty:
+        return Variant();
+    case varNull:
+        return Null();
+    case varSmallint:
+        return Variant(static_cast<short>(ReadWord()));
+    case varInteger:
+        return Variant(static_cast<int>(ReadCardinal()));
+    case varError:
+        return VarFromError(static_cast<int>(ReadCardinal()));
     case varSingle: {
         const Cardinal bits = ReadCardinal();
         return Variant(Bits<float>(reinterpret_cast<const char*>(&bits)));
@@ -323,9 +369,12 @@ Variant TMarshalReader::ReadPayload(TVarType type, int depth) {
         if (b > 1) Malformed("bad Boolean byte " + std::to_string(b));
         return Variant(b == 1);
     }
-    case varByte: return Variant(ReadByte());
-    case varInt64: return Variant(static_cast<long long>(ReadInt64()));
-    case varString: return Variant(ReadLongString());
+    case varByte:
+        return Variant(ReadByte());
+    case varInt64:
+        return Variant(static_cast<long long>(ReadInt64()));
+    case varString:
+        return Variant(ReadLongString());
     case varOleStr: {
         const Cardinal count = ReadCardinal();
         if (count > Remaining() / 2) Malformed("truncated");
@@ -340,7 +389,8 @@ Variant TMarshalReader::ReadPayload(TVarType type, int depth) {
         if (!FHandles) throw EMarshalError("An automation object cannot be unmarshalled here");
         return FHandles->ObjectOf(handle);
     }
-    default: Malformed("bad variant type " + Hex(type));
+    default:
+        Malformed("bad variant type " + Hex(type));
     }
 }
 
@@ -378,7 +428,7 @@ Variant TMarshalReader::ReadArray(TVarType elementType, int depth) {
     try {
         array = VarArrayCreate(create, elementType);
     } catch (const EVariantError&) {
-        Malformed("bad array bounds");  // shapes the Variant refuses, such as an empty one of 2^31 by 2^31
+        Malformed("bad array bounds"); // shapes the Variant refuses, such as an empty one of 2^31 by 2^31
     }
     if (total == 0) return array;
     if (elementType == varByte || elementType == varVariant) {
@@ -421,7 +471,7 @@ Variant UnmarshalVariant(std::string_view bytes, IDispatchHandles* handles) {
 
 std::string EncodeFrame(const TMarshalFrame& frame, IDispatchHandles* handles) {
     TMarshalWriter writer(handles);
-    writer.WriteCardinal(0);  // the length, filled in at the end
+    writer.WriteCardinal(0); // the length, filled in at the end
     writer.WriteByte(frame.Kind);
     switch (frame.Kind) {
     case fkOpen:
@@ -429,7 +479,8 @@ std::string EncodeFrame(const TMarshalFrame& frame, IDispatchHandles* handles) {
         writer.WriteShortString(frame.Name);
         break;
     case fkCall:
-        if (frame.Args.size() > 255) throw EMarshalError("Too many arguments to marshal for '" + frame.Name + "'");
+        if (frame.Args.size() > 255)
+            throw EMarshalError("Too many arguments to marshal for '" + frame.Name + "'");
         writer.WriteCardinal(frame.Handle);
         writer.WriteWord(frame.Flags);
         writer.WriteShortString(frame.Name);
@@ -452,8 +503,11 @@ std::string EncodeFrame(const TMarshalFrame& frame, IDispatchHandles* handles) {
         writer.WriteShortString(frame.Name.substr(0, 255));
         writer.WriteLongString(frame.Message);
         break;
-    case fkRelease: writer.WriteCardinal(frame.Handle); break;
-    default: throw EMarshalError("Bad frame kind " + std::to_string(frame.Kind));
+    case fkRelease:
+        writer.WriteCardinal(frame.Handle);
+        break;
+    default:
+        throw EMarshalError("Bad frame kind " + std::to_string(frame.Kind));
     }
     std::string bytes = writer.TakeBytes();
     const std::size_t body = bytes.size() - 4;
@@ -473,7 +527,8 @@ std::size_t DecodeFrameLength(const char header[4]) {
 }
 
 TMarshalFrame DecodeFrame(std::string_view body, IDispatchHandles* handles) {
-    if (body.size() > MaxFrameSize) throw EMarshalError("Frame too large: " + std::to_string(body.size()) + " bytes");
+    if (body.size() > MaxFrameSize)
+        throw EMarshalError("Frame too large: " + std::to_string(body.size()) + " bytes");
     TMarshalReader reader(body, handles);
     TMarshalFrame frame;
     const Byte kind = reader.ReadByte();
@@ -514,8 +569,11 @@ TMarshalFrame DecodeFrame(std::string_view body, IDispatchHandles* handles) {
         frame.Name = reader.ReadShortString();
         frame.Message = reader.ReadLongString();
         break;
-    case fkRelease: frame.Handle = reader.ReadCardinal(); break;
-    default: Malformed("bad frame kind " + std::to_string(kind));
+    case fkRelease:
+        frame.Handle = reader.ReadCardinal();
+        break;
+    default:
+        Malformed("bad frame kind " + std::to_string(kind));
     }
     frame.Kind = static_cast<TFrameKind>(kind);
     reader.ExpectEnd();

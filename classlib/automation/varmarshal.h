@@ -68,8 +68,8 @@ constexpr Word MarshalProtocolVersion = 1;
 // stand-ins (proxies). Both raise EMarshalError for an object or a handle they cannot carry.
 class IDispatchHandles {
 public:
-    virtual Cardinal HandleOf(IDispatch* object) = 0;  // never called for an unset object
-    virtual Variant ObjectOf(Cardinal handle) = 0;     // never called for handle 0
+    virtual Cardinal HandleOf(IDispatch* object) = 0; // never called for an unset object
+    virtual Variant ObjectOf(Cardinal handle) = 0;    // never called for handle 0
 
 protected:
     ~IDispatchHandles() = default;
@@ -83,8 +83,8 @@ public:
     void WriteWord(Word value);
     void WriteCardinal(Cardinal value);
     void WriteInt64(Int64 value);
-    void WriteShortString(const AnsiString& value);  // str8: EMarshalError above 255 bytes
-    void WriteLongString(const AnsiString& value);   // str32
+    void WriteShortString(const AnsiString& value); // str8: EMarshalError above 255 bytes
+    void WriteLongString(const AnsiString& value);  // str32
     void WriteVariant(const Variant& value);
 
     const std::string& Bytes() const { return FBytes; }
@@ -114,7 +114,7 @@ public:
     AnsiString ReadLongString();
     Variant ReadVariant();
     std::size_t Remaining() const { return FBytes.size() - FPos; }
-    void ExpectEnd() const;  // EMarshalError when bytes are left over
+    void ExpectEnd() const; // EMarshalError when bytes are left over
 
 private:
     Variant ReadValue(int depth);
@@ -129,24 +129,24 @@ private:
 };
 
 std::string MarshalVariant(const Variant& value, IDispatchHandles* handles = nullptr);
-Variant UnmarshalVariant(std::string_view bytes, IDispatchHandles* handles = nullptr);  // all of them
+Variant UnmarshalVariant(std::string_view bytes, IDispatchHandles* handles = nullptr); // all of them
 
 enum TFrameKind : Byte { fkOpen = 1, fkCall = 2, fkResult = 3, fkError = 4, fkRelease = 5 };
 
 struct TMarshalArg {
     Variant Value;
     bool ByRef = false;
-    Byte Index = 0;  // in a result: the position of the argument in the call
+    Byte Index = 0; // in a result: the position of the argument in the call
 };
 
 struct TMarshalFrame {
     TFrameKind Kind = fkCall;
-    Cardinal Handle = 0;            // call, release
-    Word Flags = 0;                 // call: invoke flags; open: protocol version
-    AnsiString Name;                // call: member; open: server name; error: exception class
-    AnsiString Message;             // error
-    Variant Result;                 // result
-    std::vector<TMarshalArg> Args;  // call: every argument; result: the by-reference ones
+    Cardinal Handle = 0;           // call, release
+    Word Flags = 0;                // call: invoke flags; open: protocol version
+    AnsiString Name;               // call: member; open: server name; error: exception class
+    AnsiString Message;            // error
+    Variant Result;                // result
+    std::vector<TMarshalArg> Args; // call: every argument; result: the by-reference ones
 };
 
 // The frame as it goes on the wire, with its length first.

@@ -12,7 +12,7 @@ using ::testing::HasSubstr;
 
 namespace {
 
-int gLive = 0;  // TSample objects alive
+int gLive = 0; // TSample objects alive
 
 // Three methods and a property as the system's stand-ins write them, and a few members that show the
 // corners: a variadic member, an indexed property, a read-only one, a member that raises.
@@ -83,8 +83,7 @@ public:
 protected:
     const TAutoMembers& Members() const override {
         static const TAutoMembers members{
-            TSample::Members(),
-            {AutoMethod("Add", &TDerived::Add), AutoProperty("Kind", &TDerived::Kind)}};
+            TSample::Members(), {AutoMethod("Add", &TDerived::Add), AutoProperty("Kind", &TDerived::Kind)}};
         return members;
     }
 };
@@ -103,7 +102,7 @@ AnsiString MessageOf(const std::function<void()>& call) {
     return "(no exception)";
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(AutomationTest, LateBoundCallsByName) {
     Variant object(new TSample);
@@ -113,12 +112,25 @@ TEST_F(AutomationTest, LateBoundCallsByName) {
         Variant expected;
     };
     const Case cases[] = {
-        {"method", [&] { return VarCall(object, "Add", {2, 3}); }, 5},
-        {"names without case", [&] { return VarCall(object, "aDD", {"4", 5.0}); }, 9},
+        {"method",
+         [&] {
+             return VarCall(object, "Add", {2, 3});
+         },
+         5},
+        {"names without case",
+         [&] {
+             return VarCall(object, "aDD", {"4", 5.0});
+         },
+         9},
         {"property read", [&] { return VarGet(object, "Caption"); }, "start"},
         {"property read with call syntax", [&] { return VarCall(object, "CAPTION"); }, "start"},
-        {"method without arguments read like a property", [&] { return VarGet(object, "Connect"); }, Variant()},
-        {"variadic member", [&] { return VarCall(object, "Sum", {1, 2.5, "3"}); }, 6.5},
+        {"method without arguments read like a property", [&] { return VarGet(object, "Connect"); },
+         Variant()},
+        {"variadic member",
+         [&] {
+             return VarCall(object, "Sum", {1, 2.5, "3"});
+         },
+         6.5},
         {"variadic member, no arguments", [&] { return VarCall(object, "Sum"); }, 0.0},
         {"indexed property, unset", [&] { return VarGet(object, "Item", {1}); }, Variant()},
     };
@@ -179,7 +191,8 @@ TEST_F(AutomationTest, ErrorsNameTheMember) {
          "EOleError: Variant does not reference an automation object (reading 'AppServer')"},
         {"write on an unset object", [&] { VarSet(unset, "Caption", "x"); },
          "EOleError: Variant does not reference an automation object (writing 'Caption')"},
-        {"read-only property", [&] { VarSet(object, "Connects", 3); }, "EOleError: Property 'Connects' is read-only"},
+        {"read-only property", [&] { VarSet(object, "Connects", 3); },
+         "EOleError: Property 'Connects' is read-only"},
         {"assigning a method", [&] { VarSet(object, "Add", 3); },
          "EOleError: Member 'Add' is a method and cannot be assigned"},
         {"too few arguments", [&] { VarCall(object, "Add", {1}); },
@@ -188,7 +201,10 @@ TEST_F(AutomationTest, ErrorsNameTheMember) {
          "EOleError: Invalid number of parameters for 'Connect': 0 expected, 1 given"},
         // What the callee raises comes back as the server's failure, with its text.
         {"callee raises", [&] { VarCall(object, "Fail", {"单据号重复"}); }, "EOleException: 单据号重复"},
-        {"argument that does not convert", [&] { VarCall(object, "Add", {"abc", 1}); },
+        {"argument that does not convert",
+         [&] {
+             VarCall(object, "Add", {"abc", 1});
+         },
          "EOleException: Could not convert variant of type (String) into type (Integer)"},
     };
     for (const Case& c : cases)
@@ -259,6 +275,6 @@ TEST_F(AutomationTest, ReferenceCountingAcrossThreads) {
 }
 
 TEST_F(AutomationTest, TablesRefuseADuplicateName) {
-    EXPECT_THROW(
-        (TAutoMembers{AutoMethod("Add", &TSample::Add), AutoMethod("ADD", &TSample::Connect)}), EOleError);
+    EXPECT_THROW((TAutoMembers{AutoMethod("Add", &TSample::Add), AutoMethod("ADD", &TSample::Connect)}),
+                 EOleError);
 }

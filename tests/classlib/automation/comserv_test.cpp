@@ -17,7 +17,7 @@ using ::testing::HasSubstr;
 
 namespace {
 
-const AnsiString kTestLibrary = KVR_OLETEST_LIB;  // native path of the test server library
+const AnsiString kTestLibrary = KVR_OLETEST_LIB; // native path of the test server library
 
 class TNamed : public TAutoObject {
 public:
@@ -63,7 +63,7 @@ protected:
     AnsiString FFolder;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(ClassRegistryTest, FactoriesInRegistrationOrder) {
     EXPECT_EQ(ErrorOf("KvrTest.Named"), "Invalid class string 'KvrTest.Named'");
@@ -88,8 +88,7 @@ TEST_F(ClassRegistryTest, FactoriesInRegistrationOrder) {
 TEST_F(ClassRegistryTest, LibraryFromTheClassRegistryFile) {
     EXPECT_EQ(ClassLibraryName("KvrTest.Server"), "");
     // Named relative to the file's folder, the library is found beside the file.
-    const AnsiString relative =
-        std::filesystem::relative(kTestLibrary.c_str(), FFolder.c_str()).string();
+    const AnsiString relative = std::filesystem::relative(kTestLibrary.c_str(), FFolder.c_str()).string();
     RegisterClassLibrary("KvrTest.Server", relative);
     EXPECT_EQ(ClassLibraryName("kvrtest.server"), relative);
 

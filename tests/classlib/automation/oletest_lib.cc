@@ -25,4 +25,4 @@ private:
 
 TAutoObjectFactory gFactory("KvrTest.Server", [] { return Variant(new TTestServer); });
 
-}  // namespace
+} // namespace

@@ -21,7 +21,7 @@ using ::testing::StartsWith;
 namespace {
 
 std::atomic<int> gLiveChildren{0};
-TSocketDispatchServer* gServer = nullptr;  // for the member that drops the connections
+TSocketDispatchServer* gServer = nullptr; // for the member that drops the connections
 
 class TChild : public TAutoObject {
 public:
@@ -122,13 +122,18 @@ public:
         ::setsockopt(FSocket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     }
     ~TRawClient() { Close(); }
-    void Send(const std::string& bytes) { ASSERT_EQ(::send(FSocket, bytes.data(), bytes.size(), MSG_NOSIGNAL), static_cast<ssize_t>(bytes.size())); }
+    void Send(const std::string& bytes) {
+        ASSERT_EQ(::send(FSocket, bytes.data(), bytes.size(), MSG_NOSIGNAL),
+                  static_cast<ssize_t>(bytes.size()));
+    }
     // The next frame, or kind 0 when the server closed the connection.
     TMarshalFrame Read() {
         char header[4];
-        if (!ReadAll(header, 4)) return TMarshalFrame{static_cast<TFrameKind>(0), 0, 0, "", "", Variant(), {}};
+        if (!ReadAll(header, 4))
+            return TMarshalFrame{static_cast<TFrameKind>(0), 0, 0, "", "", Variant(), {}};
         std::string body(DecodeFrameLength(header), '\0');
-        if (!ReadAll(body.data(), body.size())) return TMarshalFrame{static_cast<TFrameKind>(0), 0, 0, "", "", Variant(), {}};
+        if (!ReadAll(body.data(), body.size()))
+            return TMarshalFrame{static_cast<TFrameKind>(0), 0, 0, "", "", Variant(), {}};
         return DecodeFrame(body, &FHandles);
     }
     void Close() {
@@ -160,7 +165,8 @@ std::string OpenFrame(const AnsiString& name) {
 }
 
 std::string CallFrame(Cardinal handle, const AnsiString& name, std::vector<TMarshalArg> args = {}) {
-    return EncodeFrame(TMarshalFrame{fkCall, handle, DISPATCH_METHOD | DISPATCH_PROPERTYGET, name, "", Variant(), std::move(args)});
+    return EncodeFrame(TMarshalFrame{fkCall, handle, DISPATCH_METHOD | DISPATCH_PROPERTYGET, name, "",
+                                     Variant(), std::move(args)});
 }
 
 class SocketTest : public ::testing::Test {
@@ -183,7 +189,7 @@ protected:
     TSocketConnection FConnection;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(SocketTest, CallsOverLoopbackAnswerAsInProcess) {
     EXPECT_FALSE(FConnection.Connected());
@@ -198,25 +204,32 @@ TEST_F(SocketTest, CallsOverLoopbackAnswerAsInProcess) {
         std::function<Variant(const Variant&)> call;
     };
     const Case cases[] = {
-        {"method with an array", [](const Variant& s) { return VarCall(s, "Connect", {VarArrayOf({"KVRX58", "u", "c", "db", 1, 0})}); }},
+        {"method with an array",
+         [](const Variant& s) {
+             return VarCall(s, "Connect", {VarArrayOf({"KVRX58", "u", "c", "db", 1, 0})});
+         }},
         {"text answers", [](const Variant& s) { return VarCall(s, "WhatIs", {"TODAY"}); }},
         {"by reference, found",
          [](const Variant& s) {
              Variant row = "untouched";
-             const Variant found = VarCall(s, "CheckValue", {"TAZMQ", "01", "DB1", VarArrayOf({"01"}), ByRef(row)});
+             const Variant found =
+                 VarCall(s, "CheckValue", {"TAZMQ", "01", "DB1", VarArrayOf({"01"}), ByRef(row)});
              return VarArrayOf({found, row});
          }},
         {"by reference, not found",
          [](const Variant& s) {
              Variant row = "untouched";
-             const Variant found = VarCall(s, "CheckValue", {"TAZMQ", "01", "DB1", VarArrayOf({"02"}), ByRef(row)});
+             const Variant found =
+                 VarCall(s, "CheckValue", {"TAZMQ", "01", "DB1", VarArrayOf({"02"}), ByRef(row)});
              return VarArrayOf({found, row});
          }},
         {"two-dimensional answer", [](const Variant& s) { return VarCall(s, "GetSysInfo", {"C01"}); }},
         {"values of every kind",
          [](const Variant& s) {
-             return VarCall(s, "Echo", {VarArrayOf({Null(), VarFromCurrency(12.34), VarFromDateTime(45000.5), Variant(u"宽"),
-                                                    Variant(static_cast<long long>(1) << 40), VarFromError(7)})});
+             return VarCall(
+                 s, "Echo",
+                 {VarArrayOf({Null(), VarFromCurrency(12.34), VarFromDateTime(45000.5), Variant(u"宽"),
+                              Variant(static_cast<long long>(1) << 40), VarFromError(7)})});
          }},
         {"property write and read",
          [](const Variant& s) {
@@ -259,27 +272,40 @@ TEST_F(SocketTest, ObjectsTheServerHandsOut) {
     FConnection.Close();
     FServer.Close();
     EXPECT_EQ(gLiveChildren, 0);
-    EXPECT_THAT(Outcome([&] { return VarGet(kept, "Id"); }), StartsWith("ESocketConnectionError: Not connected to server 127.0.0.1:"));
+    EXPECT_THAT(Outcome([&] { return VarGet(kept, "Id"); }),
+                StartsWith("ESocketConnectionError: Not connected to server 127.0.0.1:"));
 }
 
 TEST_F(SocketTest, OpeningFailures) {
     FConnection.SetServerName("No.Such");
-    EXPECT_EQ(Outcome([&] { FConnection.Open(); return Variant(); }), "EOleError: Invalid class string 'No.Such'");
+    EXPECT_EQ(Outcome([&] {
+                  FConnection.Open();
+                  return Variant();
+              }),
+              "EOleError: Invalid class string 'No.Such'");
     EXPECT_FALSE(FConnection.Connected());
 
     FConnection.SetServerName("KvrTest.AppServer");
     const int port = FServer.Port();
     FServer.Close();
-    EXPECT_EQ(Outcome([&] { FConnection.Open(); return Variant(); }),
-              "ESocketConnectionError: Cannot connect to server 127.0.0.1:" + std::to_string(port) + ": Connection refused");
+    EXPECT_EQ(Outcome([&] {
+                  FConnection.Open();
+                  return Variant();
+              }),
+              "ESocketConnectionError: Cannot connect to server 127.0.0.1:" + std::to_string(port) +
+                  ": Connection refused");
     FConnection.SetAddress("");
-    EXPECT_EQ(Outcome([&] { FConnection.Open(); return Variant(); }), "ESocketConnectionError: No address given for the server");
+    EXPECT_EQ(Outcome([&] {
+                  FConnection.Open();
+                  return Variant();
+              }),
+              "ESocketConnectionError: No address given for the server");
     EXPECT_FALSE(FConnection.Connected());
 }
 
 TEST_F(SocketTest, ChangingTheServerCloses) {
     FConnection.Open();
-    FConnection.SetServerName("KvrTest.AppServer");  // the same: nothing happens
+    FConnection.SetServerName("KvrTest.AppServer"); // the same: nothing happens
     EXPECT_TRUE(FConnection.Connected());
     FConnection.SetPort(FConnection.Port() + 1);
     EXPECT_FALSE(FConnection.Connected());
@@ -290,7 +316,8 @@ TEST_F(SocketTest, ABrokenConnectionRaisesInTheCaller) {
     Variant server = FConnection.AppServer();
     // The server's side goes away while the call waits for its answer.
     EXPECT_THAT(Outcome([&] { return VarCall(server, "Drop"); }),
-                StartsWith("ESocketConnectionError: Connection to server 127.0.0.1:" + std::to_string(FServer.Port()) + " lost: "));
+                StartsWith("ESocketConnectionError: Connection to server 127.0.0.1:" +
+                           std::to_string(FServer.Port()) + " lost: "));
     EXPECT_FALSE(FConnection.Connected());
     EXPECT_TRUE(VarIsEmpty(FConnection.AppServer()));
     EXPECT_THAT(Outcome([&] { return VarCall(server, "WhatIs", {"TODAY"}); }),
@@ -302,7 +329,8 @@ TEST_F(SocketTest, ABrokenConnectionRaisesInTheCaller) {
     // And a server that closes altogether breaks the calls of the moment.
     server = FConnection.AppServer();
     FServer.Close();
-    EXPECT_THAT(Outcome([&] { return VarCall(server, "WhatIs", {"TODAY"}); }), StartsWith("ESocketConnectionError: Connection to server"));
+    EXPECT_THAT(Outcome([&] { return VarCall(server, "WhatIs", {"TODAY"}); }),
+                StartsWith("ESocketConnectionError: Connection to server"));
 }
 
 TEST_F(SocketTest, APeerThatVanishesMidCall) {
@@ -318,12 +346,12 @@ TEST_F(SocketTest, APeerThatVanishesMidCall) {
     std::thread peer([listener] {
         const int socket = ::accept(listener, nullptr, nullptr);
         char buffer[4096];
-        ::recv(socket, buffer, sizeof buffer, 0);  // the open frame
+        ::recv(socket, buffer, sizeof buffer, 0); // the open frame
         // A result that names object 1, written by hand: type varDispatch, handle 1, no by-ref arguments.
         std::string body = "\x03" + std::string("\x09\x00\x01\x00\x00\x00\x00", 7);
         std::string frame = std::string{static_cast<char>(body.size()), 0, 0, 0} + body;
         ::send(socket, frame.data(), frame.size(), MSG_NOSIGNAL);
-        ::recv(socket, buffer, sizeof buffer, 0);  // the call
+        ::recv(socket, buffer, sizeof buffer, 0); // the call
         ::close(socket);
     });
     FConnection.SetPort(ntohs(address.sin_port));
@@ -353,7 +381,7 @@ TEST_F(SocketTest, TheServerSurvivesBadClients) {
         TMarshalFrame reply = client.Read();
         EXPECT_EQ(reply.Kind, fkError);
         EXPECT_EQ(reply.Message, "Malformed frame: truncated");
-        client.Send(CallFrame(1, "WhatIs", {{"TODAY", false, 0}}));  // before the open
+        client.Send(CallFrame(1, "WhatIs", {{"TODAY", false, 0}})); // before the open
         reply = client.Read();
         EXPECT_EQ(reply.Kind, fkError);
         EXPECT_EQ(reply.Message, "Unknown object handle 1");
@@ -383,7 +411,8 @@ TEST_F(SocketTest, TheServerSurvivesBadClients) {
         TRawClient client(FServer.Port());
         client.Send(OpenFrame("KvrTest.AppServer"));
         const TMarshalFrame reply = client.Read();
-        client.Send(CallFrame(static_cast<Cardinal>(reply.Result.AsInteger()), "GetSysInfo", {{"C", false, 0}}));
+        client.Send(
+            CallFrame(static_cast<Cardinal>(reply.Result.AsInteger()), "GetSysInfo", {{"C", false, 0}}));
     }
     // Through all of it the server kept serving.
     FConnection.Open();

@@ -52,18 +52,24 @@ AnsiString Difference(const Variant& a, const Variant& b, const AnsiString& path
     }
     switch (a.VType()) {
     case varEmpty:
-    case varNull: return "";
-    case varDispatch: return a.AsDispatch() == b.AsDispatch() ? "" : path + ": another object";
-    case varError: return a.AsError() == b.AsError() ? "" : path + ": error code";
-    case varString: return a.AsString() == b.AsString() ? "" : path + ": bytes";
-    case varOleStr: return a.AsWideString() == b.AsWideString() ? "" : path + ": text";
+    case varNull:
+        return "";
+    case varDispatch:
+        return a.AsDispatch() == b.AsDispatch() ? "" : path + ": another object";
+    case varError:
+        return a.AsError() == b.AsError() ? "" : path + ": error code";
+    case varString:
+        return a.AsString() == b.AsString() ? "" : path + ": bytes";
+    case varOleStr:
+        return a.AsWideString() == b.AsWideString() ? "" : path + ": text";
     case varDouble:
     case varSingle:
     case varDate: {
         const double x = a.AsFloat(), y = b.AsFloat();
         return std::memcmp(&x, &y, sizeof x) == 0 ? "" : path + ": bits of the number";
     }
-    default: return VarSameValue(a, b) ? "" : path + ": " + VarToStr(a) + " against " + VarToStr(b);
+    default:
+        return VarSameValue(a, b) ? "" : path + ": " + VarToStr(a) + " against " + VarToStr(b);
     }
 }
 
@@ -104,9 +110,13 @@ AnsiString ErrorOf(const std::function<void()>& call) {
     return "(no error)";
 }
 
-std::string Body(const std::string& frame) { return frame.substr(4); }
+std::string Body(const std::string& frame) {
+    return frame.substr(4);
+}
 
-std::string Le16(unsigned v) { return std::string{static_cast<char>(v), static_cast<char>(v >> 8)}; }
+std::string Le16(unsigned v) {
+    return std::string{static_cast<char>(v), static_cast<char>(v >> 8)};
+}
 std::string Le32(Cardinal v) {
     return Le16(v & 0xFFFF) + Le16(v >> 16);
 }
@@ -133,7 +143,7 @@ private:
 
 class TPlain : public TAutoObject {};
 
-}  // namespace
+} // namespace
 
 TEST(VarMarshal, RoundTripOfEveryType) {
     const AnsiString gbk = "进口信用证";
@@ -149,7 +159,7 @@ TEST(VarMarshal, RoundTripOfEveryType) {
         Variant(1.5f),
         Variant(-3.4e38f),
         Variant(3.141592653589793),
-        Variant(-1e-310),  // subnormal
+        Variant(-1e-310), // subnormal
         Variant(-0.0),
         VarFromCurrency(12345.6789),
         VarFromCurrency(-99999999999.9999),
@@ -202,7 +212,8 @@ TEST(VarMarshal, BytesOnTheWire) {
     EXPECT_EQ(MarshalVariant(Variant(WideString(u"A"))), Le16(varOleStr) + Le32(1) + Le16('A'));
     EXPECT_EQ(MarshalVariant(VarFromCurrency(1.5)), Le16(varCurrency) + Le32(15000) + Le32(0));
     EXPECT_EQ(MarshalVariant(Filled({-1, 0}, varSmallint, [](int n) { return static_cast<short>(n + 7); })),
-              Le16(varArray | varSmallint) + "\x01" + Le32(static_cast<Cardinal>(-1)) + Le32(2) + Le16(7) + Le16(8));
+              Le16(varArray | varSmallint) + "\x01" + Le32(static_cast<Cardinal>(-1)) + Le32(2) + Le16(7) +
+                  Le16(8));
 }
 
 TEST(VarMarshal, ObjectsNeedAHandleTable) {
@@ -214,7 +225,8 @@ TEST(VarMarshal, ObjectsNeedAHandleTable) {
     const std::string bytes = MarshalVariant(array, &table);
     EXPECT_EQ(Difference(UnmarshalVariant(bytes, &table), array), "");
     EXPECT_EQ(ErrorOf([&] { UnmarshalVariant(bytes); }), "An automation object cannot be unmarshalled here");
-    EXPECT_EQ(ErrorOf([&] { UnmarshalVariant(Le16(varDispatch) + Le32(77), &table); }), "Unknown object handle 77");
+    EXPECT_EQ(ErrorOf([&] { UnmarshalVariant(Le16(varDispatch) + Le32(77), &table); }),
+              "Unknown object handle 77");
 }
 
 TEST(VarMarshal, FramesRoundTrip) {
@@ -287,18 +299,23 @@ TEST(VarMarshal, MalformedValuesAreRefused) {
         {"array of nothing", Le16(varArray | varEmpty), "Malformed frame: bad variant type 0x2000"},
         {"unknown high bits", Le16(0x1003), "Malformed frame: bad variant type 0x1003"},
         {"Boolean byte 2", Le16(varBoolean) + "\x02", "Malformed frame: bad Boolean byte 2"},
-        {"string longer than the frame", Le16(varString) + Le32(0xFFFFFFFF) + "abc", "Malformed frame: truncated"},
-        {"wide string longer than the frame", Le16(varOleStr) + Le32(0x7FFFFFFF) + "ab", "Malformed frame: truncated"},
+        {"string longer than the frame", Le16(varString) + Le32(0xFFFFFFFF) + "abc",
+         "Malformed frame: truncated"},
+        {"wide string longer than the frame", Le16(varOleStr) + Le32(0x7FFFFFFF) + "ab",
+         "Malformed frame: truncated"},
         {"array of 0 dimensions", arrayHead + std::string(1, '\0'), "Malformed frame: array of 0 dimensions"},
         {"array of 65 dimensions", arrayHead + "\x41", "Malformed frame: array of 65 dimensions"},
-        {"bounds past the integer range", arrayHead + "\x01" + Le32(INT_MAX) + Le32(2), "Malformed frame: bad array bounds"},
+        {"bounds past the integer range", arrayHead + "\x01" + Le32(INT_MAX) + Le32(2),
+         "Malformed frame: bad array bounds"},
         {"two billion elements in a few bytes", arrayHead + "\x01" + Le32(0) + Le32(0x7FFFFFFF) + Le16(0),
          "Malformed frame: array larger than its frame"},
-        {"a product of dimensions that overflows", Le16(varArray | varByte) + "\x03" + Le32(0) + Le32(0x7FFFFFFF) +
-                                                       Le32(0) + Le32(0x7FFFFFFF) + Le32(0) + Le32(0x7FFFFFFF),
+        {"a product of dimensions that overflows",
+         Le16(varArray | varByte) + "\x03" + Le32(0) + Le32(0x7FFFFFFF) + Le32(0) + Le32(0x7FFFFFFF) +
+             Le32(0) + Le32(0x7FFFFFFF),
          "Malformed frame: array larger than its frame"},
-        {"an empty shape the Variant refuses", Le16(varArray | varInteger) + "\x03" + Le32(0) + Le32(0x7FFFFFFF) +
-                                                     Le32(0) + Le32(0x7FFFFFFF) + Le32(0) + Le32(0),
+        {"an empty shape the Variant refuses",
+         Le16(varArray | varInteger) + "\x03" + Le32(0) + Le32(0x7FFFFFFF) + Le32(0) + Le32(0x7FFFFFFF) +
+             Le32(0) + Le32(0),
          "Malformed frame: bad array bounds"},
         {"bytes left over", Le16(varNull) + "x", "Malformed frame: 1 bytes left over"},
     };
@@ -313,15 +330,15 @@ TEST(VarMarshal, MalformedValuesAreRefused) {
 }
 
 TEST(VarMarshal, EveryTruncationIsRefused) {
-    const Variant value = VarArrayOf({1, "two", Filled({-1, 1, 2, 3}, varOleStr, [](int n) {
-                                          return Variant(WideString(n, u'q'));
-                                      }),
-                                      VarFromCurrency(2.5), Variant(true)});
+    const Variant value = VarArrayOf(
+        {1, "two", Filled({-1, 1, 2, 3}, varOleStr, [](int n) { return Variant(WideString(n, u'q')); }),
+         VarFromCurrency(2.5), Variant(true)});
     const std::string bytes = MarshalVariant(value);
     // An array's count is checked against the bytes left before its elements are read.
     for (std::size_t n = 0; n < bytes.size(); ++n)
-        EXPECT_THAT(ErrorOf([&] { UnmarshalVariant(bytes.substr(0, n)); }),
-                    AnyOf(Eq("Malformed frame: truncated"), Eq("Malformed frame: array larger than its frame")))
+        EXPECT_THAT(
+            ErrorOf([&] { UnmarshalVariant(bytes.substr(0, n)); }),
+            AnyOf(Eq("Malformed frame: truncated"), Eq("Malformed frame: array larger than its frame")))
             << n;
 }
 
@@ -337,16 +354,23 @@ TEST(VarMarshal, LimitsOnBothSides) {
 
     // Too many elements: refused before the array is made.
     const Cardinal many = static_cast<Cardinal>(MaxFrameElements) + 1;
-    const std::string booleans = Le16(varArray | varBoolean) + "\x01" + Le32(0) + Le32(many) + std::string(many, '\0');
-    EXPECT_EQ(ErrorOf([&] { UnmarshalVariant(booleans); }), "Malformed frame: more than 8388608 array elements");
-    EXPECT_THAT(ErrorOf([&] { MarshalVariant(VarArrayCreate({0, static_cast<int>(many) - 1}, varBoolean)); }),
+    const std::string booleans =
+        Le16(varArray | varBoolean) + "\x01" + Le32(0) + Le32(many) + std::string(many, '\0');
+    EXPECT_EQ(ErrorOf([&] { UnmarshalVariant(booleans); }),
+              "Malformed frame: more than 8388608 array elements");
+    EXPECT_THAT(ErrorOf([&] {
+                    MarshalVariant(VarArrayCreate({0, static_cast<int>(many) - 1}, varBoolean));
+                }),
                 StartsWith("Too many array elements to marshal"));
 
     // Frame lengths.
     EXPECT_EQ(ErrorOf([] { DecodeFrameLength("\xFF\xFF\xFF\xFF"); }),
               "Frame too large: 4294967295 bytes (limit 67108864)");
-    EXPECT_EQ(ErrorOf([] { DecodeFrameLength(std::string(4, '\0').data()); }), "Malformed frame: empty frame");
-    EXPECT_THAT(ErrorOf([] { MarshalVariant(VarArrayCreate({0, static_cast<int>(MaxFrameSize)}, varByte)); }),
+    EXPECT_EQ(ErrorOf([] { DecodeFrameLength(std::string(4, '\0').data()); }),
+              "Malformed frame: empty frame");
+    EXPECT_THAT(ErrorOf([] {
+                    MarshalVariant(VarArrayCreate({0, static_cast<int>(MaxFrameSize)}, varByte));
+                }),
                 StartsWith("Frame too large"));
     TMarshalFrame call;
     call.Name = AnsiString(256, 'n');
@@ -365,13 +389,17 @@ TEST(VarMarshal, MalformedFramesAreRefused) {
     const Case cases[] = {
         {"empty body", "", "Malformed frame: truncated"},
         {"unknown kind", "\x09", "Malformed frame: bad frame kind 9"},
-        {"call cut after the name", "\x02" + Le32(1) + Le16(1) + "\x03" + "Foo", "Malformed frame: truncated"},
-        {"call with a bad by-reference flag", "\x02" + Le32(1) + Le16(1) + "\x01" + "F" + "\x01\x02" + Le16(varNull),
+        {"call cut after the name", "\x02" + Le32(1) + Le16(1) + "\x03" + "Foo",
+         "Malformed frame: truncated"},
+        {"call with a bad by-reference flag",
+         "\x02" + Le32(1) + Le16(1) + "\x01" + "F" + "\x01\x02" + Le16(varNull),
          "Malformed frame: bad by-reference flag 2"},
-        {"call with more arguments than sent", "\x02" + Le32(1) + Le16(1) + "\x01" + "F" + "\x02\x00" + Le16(varNull),
+        {"call with more arguments than sent",
+         "\x02" + Le32(1) + Le16(1) + "\x01" + "F" + "\x02\x00" + Le16(varNull),
          "Malformed frame: truncated"},
         {"release with bytes left over", "\x05" + Le32(1) + "z", "Malformed frame: 1 bytes left over"},
-        {"error with a message past the end", "\x04\x01X" + Le32(100) + "short", "Malformed frame: truncated"},
+        {"error with a message past the end", "\x04\x01X" + Le32(100) + "short",
+         "Malformed frame: truncated"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ErrorOf([&] { DecodeFrame(c.body); }), c.expected) << c.what;
