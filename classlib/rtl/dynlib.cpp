@@ -33,6 +33,12 @@ HMODULE LoadLibrary(const AnsiString& fileName) {
         gLastError = "No library name given";
         return 0;
     }
+    // A bare name is looked for beside the executable first, as the platform's loader did; the
+    // system search comes after.
+    if (native.find('/') == AnsiString::npos) {
+        AnsiString besideExe = NativePath(ExtractFilePath(GetModuleFileName())) + native;
+        if (FileExists(SystemPath(besideExe))) native = besideExe;
+    }
     ::dlerror();
     void* handle = ::dlopen(native.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
