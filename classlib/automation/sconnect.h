@@ -19,7 +19,9 @@
 // A connection that breaks (the server went away, a frame that cannot be read) raises
 // ESocketConnectionError in the call that found it, naming the server, and the connection is closed:
 // Connected reads false, and calls on its proxies raise ESocketConnectionError "Not connected" until
-// it is opened again (which makes a new AppServer).
+// it is opened again (which makes a new AppServer). Changing Address, Port or ServerName closes an open
+// connection. Calls through one connection may come from several threads (they go one at a time);
+// opening, closing and the setters belong to the thread that owns the connection.
 //
 // TSocketDispatchServer listens on an address and port, and for each client that connects makes the
 // object the client names (by default through CreateOleObject) and serves its calls, one thread per
@@ -42,8 +44,7 @@ public:
     TSocketConnection(const TSocketConnection&) = delete;
     TSocketConnection& operator=(const TSocketConnection&) = delete;
 
-    // A dotted IPv4 address or a host name. Changing it, the port or the server name while connected
-    // raises ESocketConnectionError.
+    // A dotted IPv4 address or a host name.
     const AnsiString& Address() const { return FAddress; }
     void SetAddress(const AnsiString& value);
     int Port() const { return FPort; }
