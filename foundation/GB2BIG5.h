@@ -6,7 +6,7 @@
 // - TTranslator, the binding to the translator library Qvlanguage.so (the code converter's means).
 //
 // The mapping file, a text file in code-page bytes, read line by line: lines starting with "[" and
-// blank lines are skipped; every BIG5 line ("BIG5..." ) comes first, then every GB line ("GB..."); the
+// blank lines are skipped; every BIG5 line ("BIG5...") comes first, then every GB line ("GB..."); the
 // i-th line of a kind fills entry i of its table with the code after "=": one character, then four
 // upper-case hexadecimal digits ("BIG5A440=$B0A1"). Entry i of the BIG5 table is the GB code of the BIG5
 // character of BIG5 ordinal i, and the reverse for the GB table; a code is two bytes, high byte first.
