@@ -62,10 +62,6 @@ std::size_t MinimumSize(TVarType elementType) {
     }
 }
 
-Int64 ScaledCurrency(const Variant& value) {
-    return std::llround(value.AsCurrency() * 10000.0);
-}
-
 template <class T> T Bits(const char* p) {
     T value;
     std::memcpy(&value, p, sizeof value);
@@ -181,7 +177,7 @@ void TMarshalWriter::WritePayload(const Variant& value, TVarType type, int depth
         return;
     }
     case varCurrency:
-        WriteInt64(ScaledCurrency(value));
+        WriteInt64(VarToScaledCurrency(value));
         return;
     case varBoolean:
         WriteByte(value.AsBoolean() ? 1 : 0);
@@ -357,12 +353,7 @@ Variant TMarshalReader::ReadPayload(TVarType type, int depth) {
         return VarFromDateTime(Bits<double>(reinterpret_cast<const char*>(&bits)));
     }
     case varCurrency: {
-        const Int64 scaled = ReadInt64();
-        try {
-            return VarFromCurrency(static_cast<double>(scaled) / 10000.0);
-        } catch (const EVariantError&) {
-            Malformed("currency out of range");
-        }
+        return VarFromScaledCurrency(ReadInt64());
     }
     case varBoolean: {
         const Byte b = ReadByte();

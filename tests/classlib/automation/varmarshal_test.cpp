@@ -163,6 +163,7 @@ TEST(VarMarshal, RoundTripOfEveryType) {
         Variant(-0.0),
         VarFromCurrency(12345.6789),
         VarFromCurrency(-99999999999.9999),
+        VarFromScaledCurrency(922337203685477580LL), // beyond a double's exact integers
         VarFromCurrency(0),
         VarFromDateTime(45291.75),
         VarFromDateTime(-693593.0),
