@@ -62,6 +62,8 @@ AnsiString Difference(const Variant& a, const Variant& b, const AnsiString& path
         return a.AsString() == b.AsString() ? "" : path + ": bytes";
     case varOleStr:
         return a.AsWideString() == b.AsWideString() ? "" : path + ": text";
+    case varCurrency:
+        return VarToScaledCurrency(a) == VarToScaledCurrency(b) ? "" : path + ": scaled currency";
     case varDouble:
     case varSingle:
     case varDate: {
