@@ -126,10 +126,14 @@ std::string TrimSql(const std::string& text) {
 
 // The tables a statement names and the aliases it gives them (table.column and alias.column both
 // resolve to the table), for the widths of the fixed-width columns it concatenates.
+// How deep parentheses and CASE may nest; deeper texts are refused rather than risk the stack.
+constexpr int MaxNesting = 200;
+
 struct TTranslation {
     const TCharColumns& Columns;
     std::map<std::string, std::string> Aliases;
     std::vector<std::string> Tables;
+    mutable int Depth = 0; // nesting of the translation under way
 
     void Collect(const std::vector<TSqlNode>& items) {
         std::vector<size_t> sig;
@@ -183,6 +187,22 @@ struct TTranslation {
 };
 
 std::string TranslateItems(const std::vector<TSqlNode>& items, const TTranslation& context);
+
+class TNesting {
+public:
+    explicit TNesting(const TTranslation& context) : FContext(context) {
+        if (++FContext.Depth > MaxNesting) {
+            --FContext.Depth;
+            Refuse(u8"SQL 文字的括号或 CASE 嵌套过深");
+        }
+    }
+    ~TNesting() { --FContext.Depth; }
+    TNesting(const TNesting&) = delete;
+    TNesting& operator=(const TNesting&) = delete;
+
+private:
+    const TTranslation& FContext;
+};
 
 // Rewrites the "+" chains of one level: a + b - c + d becomes KVR_ADD(KVR_ADD(a, b) - c, d), the
 // operands of "+" that are fixed-width columns padded to their width.
@@ -260,6 +280,7 @@ private:
             for (size_t e = k; e < end; ++e) {
                 if (IsKeyword(e, "CASE")) ++depth;
                 if (IsKeyword(e, "END") && --depth == 0) {
+                    TNesting nesting(FContext);
                     Run(k + 1, e);
                     j = e + 1;
                     break;
@@ -399,6 +420,7 @@ void TranslateTop(const std::vector<TSqlNode>& items, std::vector<bool>& removed
 }
 
 std::string TranslateItems(const std::vector<TSqlNode>& items, const TTranslation& context) {
+    TNesting nesting(context);
     const size_t n = items.size();
     std::vector<std::string> out(n);
     std::vector<bool> removed(n, false);
@@ -568,6 +590,7 @@ std::vector<TSqlNode> ParseSqlTree(const std::vector<TSqlToken>& tokens) {
     for (const TSqlToken& token : tokens) {
         const bool isOperator = token.Kind == TSqlTokenKind::Operator;
         if (isOperator && token.Text == "(") {
+            if (open.size() > MaxNesting) Refuse(u8"SQL 文字的括号嵌套过深");
             open.back()->push_back(TSqlNode{token, true, {}});
             open.push_back(&open.back()->back().Items);
         } else if (isOperator && token.Text == ")") {

@@ -21,6 +21,8 @@ bool IsSignificant(const TSqlToken& token) {
 
 // The tokens of a client's text, refusing what no client text may hold.
 std::vector<TSqlToken> ClientTokens(const std::string& text, bool allowTrailingSemicolon) {
+    // SQLite would stop reading at a NUL: what follows it must not be silently dropped.
+    if (text.find('\0') != std::string::npos) Refuse(u8"SQL 文字中不允许含有空字符 (NUL)");
     std::vector<TSqlToken> tokens = TokenizeSql(text);
     size_t last = tokens.size();
     while (last > 0 && !IsSignificant(tokens[last - 1]) && tokens[last - 1].Kind != TSqlTokenKind::Comment)

@@ -6,6 +6,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 class GuardTest : public ::testing::Test {
 protected:
     GuardTest() : Session(DemoOptions(Folder)), Before(TRawDb(Session.Path()).Fingerprint()) {}
@@ -55,6 +57,19 @@ TEST_F(GuardTest, ConditionsCannotLeaveTheirWhere) {
         SCOPED_TRACE(condition);
         EXPECT_THROW(Session.SelectWhere(HeaderQuery(condition, "")), EDbRefused);
     }
+    // Nesting deep enough to exhaust a stack is refused, not followed.
+    std::string parentheses, cases;
+    for (int i = 0; i < 100000; ++i) {
+        parentheses += "(";
+        cases += "CASE WHEN 1=1 THEN ";
+    }
+    parentheses += "1=1" + std::string(100000, ')');
+    cases += "1";
+    for (int i = 0; i < 100000; ++i)
+        cases += " END";
+    EXPECT_THROW(Session.SelectWhere(HeaderQuery(parentheses, "")), EDbRefused);
+    EXPECT_THROW(Session.SelectWhere(HeaderQuery(cases + " = 1", "")), EDbRefused);
+    EXPECT_THROW(Session.SelectWhere(HeaderQuery("1=1\0) OR (1=1"s, "")), EDbRefused);
     // A sub-select that only reads stays a condition.
     EXPECT_EQ(Session.SelectWhere(HeaderQuery("TA005 IN (SELECT MA001 FROM BYVMA WHERE MA011 = 'EUR')", ""))
                   .Rows.size(),
@@ -110,6 +125,8 @@ TEST_F(GuardTest, SimpleSqlReadsAndNothingElse) {
         SCOPED_TRACE(text);
         EXPECT_THROW(Session.ClientSelect(text), EDbRefused);
     }
+    // SQLite would stop at a NUL and drop the rest without a word.
+    EXPECT_THROW(Session.ClientSelect("SELECT count(*) FROM KVRTA\0 WHERE 1=0"s), EDbRefused);
     // One trailing semicolon is only the end of the statement.
     EXPECT_EQ(Session.ClientSelect("SELECT count(*) FROM KVRTA;").Rows.at(0).at(0).AsInteger(), 2);
     EXPECT_EQ(Session.ClientSelect("WITH x AS (SELECT TA002 FROM KVRTA) SELECT count(*) FROM x")
