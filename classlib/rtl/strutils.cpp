@@ -25,7 +25,6 @@ AnsiString MapLetters(const AnsiString& s) {
     return r;
 }
 
-char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
 // Length of the character at index of a text of size bytes, as CharLength counts it.
 std::size_t CharLengthIn(const char* text, std::size_t size, std::size_t index, unsigned codePage) {
@@ -148,14 +147,8 @@ AnsiString AnsiUpperCase(const AnsiString& s) { return MapSingleBytes(s, CaseTab
 AnsiString AnsiLowerCase(const AnsiString& s) { return MapSingleBytes(s, CaseTablesFor(GetACP()).Lower); }
 
 int CompareText(const AnsiString& a, const AnsiString& b) {
-    std::size_t n = a.size() < b.size() ? a.size() : b.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        unsigned char ca = static_cast<unsigned char>(FoldAscii(a[i]));
-        unsigned char cb = static_cast<unsigned char>(FoldAscii(b[i]));
-        if (ca != cb) return ca < cb ? -1 : 1;
-    }
-    if (a.size() == b.size()) return 0;
-    return a.size() < b.size() ? -1 : 1;
+    // Fold only single-byte letters: a trail byte that looks like a letter belongs to its character.
+    return CompareStr(UpperCase(a), UpperCase(b));
 }
 
 bool SameText(const AnsiString& a, const AnsiString& b) {

@@ -158,6 +158,10 @@ TEST_F(StrUtils, TrimQuoteCompare) {
     EXPECT_EQ(QuotedStr("O'Neil"), "'O''Neil'");
     EXPECT_TRUE(SameText("Client Components", "CLIENT components"));
     EXPECT_FALSE(SameText("abc", "abcd"));
+    // Two different characters whose trail bytes differ only in letter case.
+    UseCodePage(936);
+    EXPECT_FALSE(SameText("\xE2\x61", "\xE2\x41"));
+    EXPECT_TRUE(SameText("x\xE2\x61y", "X\xE2\x61Y"));
     EXPECT_EQ(StringReplace("aAa", "a", "b", rfReplaceAll | rfIgnoreCase), "bbb");
     EXPECT_EQ(StringReplace("aAa", "a", "b", 0), "bAa");
     EXPECT_EQ(Copy("hello", 2, 3), "ell");
