@@ -131,17 +131,18 @@ const TCatalogueEntry* TCatalogue::Find(const std::string& kind, const std::stri
     return nullptr;
 }
 
-TDbResult TCatalogue::Run(TDbSession& session, const TCatalogueEntry& entry,
-                          const std::vector<TDbValue>& keys, const TCatalogueContext& context) {
+TDbResult TCatalogue::Run(TDbSession& session, const TCatalogueEntry& entry, const std::vector<Variant>& keys,
+                          const TCatalogueContext& context) {
     TDbNamedParams params;
     for (int i = 0; i < MaxKeys; ++i) {
-        const bool given = static_cast<size_t>(i) < keys.size() && !keys[i].IsNull();
-        params["k" + std::to_string(i + 1)] = given ? keys[i] : TDbValue::FromText("");
+        const bool given =
+            static_cast<size_t>(i) < keys.size() && !VarIsNull(keys[i]) && !VarIsEmpty(keys[i]);
+        params["k" + std::to_string(i + 1)] = given ? keys[i] : Variant(AnsiString());
     }
-    params["company"] = TDbValue::FromText(context.Company);
-    params["database"] = TDbValue::FromText(context.Database);
-    params["user"] = TDbValue::FromText(context.User);
-    params["program"] = TDbValue::FromText(context.Program);
-    params["current"] = TDbValue::FromText(context.Current);
+    params["company"] = Variant(context.Company);
+    params["database"] = Variant(context.Database);
+    params["user"] = Variant(context.User);
+    params["program"] = Variant(context.Program);
+    params["current"] = Variant(context.Current);
     return session.Select(entry.Sql, params);
 }

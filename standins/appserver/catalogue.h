@@ -38,9 +38,9 @@ public:
                                 const std::string& number) const;
 
     // Runs an entry on the session's read connection. Key i binds :k(i+1); keys the call does not send
-    // (and null keys) bind an empty text; the context binds :company, :database, :user, :program and
+    // (and empty or null keys) bind an empty text; the context binds :company, :database, :user, :program and
     // :current. Texts in and out are in the session's code page.
-    static TDbResult Run(TDbSession& session, const TCatalogueEntry& entry, const std::vector<TDbValue>& keys,
+    static TDbResult Run(TDbSession& session, const TCatalogueEntry& entry, const std::vector<Variant>& keys,
                          const TCatalogueContext& context = {});
 
 private:

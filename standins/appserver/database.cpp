@@ -2,11 +2,9 @@
 
 #include <unistd.h>
 
-#include <cerrno>
-#include <charconv>
 #include <climits>
-#include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -142,91 +140,6 @@ struct TStatement {
 
 } // namespace
 
-//----------------------------------------------------------------------------------------------------------------
-// TDbValue
-
-TDbValue TDbValue::FromInteger(Int64 value) {
-    TDbValue result;
-    result.Kind = TDbValueKind::Integer;
-    result.Integer = value;
-    return result;
-}
-
-TDbValue TDbValue::FromFloat(double value) {
-    TDbValue result;
-    result.Kind = TDbValueKind::Float;
-    result.Float = value;
-    return result;
-}
-
-TDbValue TDbValue::FromText(const AnsiString& value) {
-    TDbValue result;
-    result.Kind = TDbValueKind::Text;
-    result.Text = value;
-    return result;
-}
-
-TDbValue TDbValue::FromBlob(const std::string& bytes) {
-    TDbValue result;
-    result.Kind = TDbValueKind::Blob;
-    result.Text = bytes;
-    return result;
-}
-
-AnsiString TDbValue::AsString() const {
-    switch (Kind) {
-    case TDbValueKind::Integer:
-        return std::to_string(Integer);
-    case TDbValueKind::Float: {
-        char text[64];
-        const auto end = std::to_chars(text, text + sizeof text, Float).ptr;
-        return AnsiString(text, end);
-    }
-    case TDbValueKind::Text:
-    case TDbValueKind::Blob:
-        return Text;
-    default:
-        return AnsiString();
-    }
-}
-
-double TDbValue::AsFloat() const {
-    switch (Kind) {
-    case TDbValueKind::Integer:
-        return static_cast<double>(Integer);
-    case TDbValueKind::Float:
-        return Float;
-    case TDbValueKind::Text: {
-        const std::string text = Trim(Text);
-        char* end = nullptr;
-        errno = 0;
-        const double value = std::strtod(text.c_str(), &end);
-        return (!text.empty() && *end == '\0' && errno == 0 && std::isfinite(value)) ? value : 0;
-    }
-    default:
-        return 0;
-    }
-}
-
-Int64 TDbValue::AsInteger() const {
-    switch (Kind) {
-    case TDbValueKind::Integer:
-        return Integer;
-    case TDbValueKind::Float:
-        return (std::isfinite(Float) && std::fabs(Float) < 9.2e18) ? static_cast<Int64>(Float) : 0;
-    case TDbValueKind::Text: {
-        const std::string text = Trim(Text);
-        Int64 value = 0;
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-        if (error == std::errc() && end == text.data() + text.size() && !text.empty()) return value;
-        const double number = FromText(Text).AsFloat();
-        return std::fabs(number) < 9.2e18 ? static_cast<Int64>(number) : 0;
-    }
-    default:
-        return 0;
-    }
-}
-
 int TDbResult::ColumnIndex(const AnsiString& name) const {
     for (size_t i = 0; i < Columns.size(); ++i)
         if (SameText(Columns[i], name)) return static_cast<int>(i);
@@ -306,26 +219,51 @@ std::function<void(sqlite3_stmt*)> TDbSession::Binder(const TDbParams& params) c
     return [this, &params](sqlite3_stmt* stmt) {
         const int count = sqlite3_bind_parameter_count(stmt);
         for (int i = 1; i <= count; ++i) {
-            const TDbValue value = static_cast<size_t>(i) <= params.size() ? params[i - 1] : TDbValue();
-            switch (value.Kind) {
-            case TDbValueKind::Null:
+            const Variant value = static_cast<size_t>(i) <= params.size() ? params[i - 1] : Null();
+            const TVarType type = VarType(value);
+            if (VarIsArray(value)) {
+                if ((type & varTypeMask) != varByte)
+                    throw EDbError(u8"参数的类型不能写入数据库: " + VarTypeAsText(type));
+                Variant bytes = value;
+                const int length = VarArrayHighBound(bytes, 1) - VarArrayLowBound(bytes, 1) + 1;
+                if (length <= 0) {
+                    sqlite3_bind_zeroblob(stmt, i, 0); // an empty blob, which a null pointer would make NULL
+                    continue;
+                }
+                const void* data = VarArrayLock(bytes);
+                sqlite3_bind_blob(stmt, i, data, length, SQLITE_TRANSIENT);
+                VarArrayUnlock(bytes);
+                continue;
+            }
+            switch (type) {
+            case varEmpty:
+            case varNull:
                 sqlite3_bind_null(stmt, i);
                 break;
-            case TDbValueKind::Integer:
-                sqlite3_bind_int64(stmt, i, value.Integer);
+            case varBoolean:
+                sqlite3_bind_int64(stmt, i, value.AsBoolean() ? 1 : 0);
                 break;
-            case TDbValueKind::Float:
-                sqlite3_bind_double(stmt, i, value.Float);
+            case varSmallint:
+            case varInteger:
+            case varByte:
+            case varInt64:
+                sqlite3_bind_int64(stmt, i, value.AsInt64());
                 break;
-            case TDbValueKind::Text: {
-                const std::string text = ToUtf8(value.Text);
+            case varSingle:
+            case varDouble:
+            case varCurrency:
+            case varDate:
+                sqlite3_bind_double(stmt, i, value.AsFloat());
+                break;
+            case varString:
+            case varOleStr: {
+                const std::string text =
+                    type == varOleStr ? WideToUtf8(value.AsWideString()) : ToUtf8(value.AsString());
                 sqlite3_bind_text(stmt, i, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
                 break;
             }
-            case TDbValueKind::Blob:
-                sqlite3_bind_blob(stmt, i, value.Text.data(), static_cast<int>(value.Text.size()),
-                                  SQLITE_TRANSIENT);
-                break;
+            default:
+                throw EDbError(u8"参数的类型不能写入数据库: " + VarTypeAsText(type));
             }
         }
     };
@@ -384,26 +322,35 @@ TDbResult TDbSession::Run(sqlite3* db, const std::string& sql, const std::functi
         row.reserve(columns);
         for (int i = 0; i < columns; ++i) {
             switch (sqlite3_column_type(stmt.Handle, i)) {
-            case SQLITE_INTEGER:
-                row.push_back(TDbValue::FromInteger(sqlite3_column_int64(stmt.Handle, i)));
+            case SQLITE_INTEGER: {
+                const sqlite3_int64 value = sqlite3_column_int64(stmt.Handle, i);
+                if (value >= INT_MIN && value <= INT_MAX)
+                    row.emplace_back(static_cast<int>(value));
+                else
+                    row.emplace_back(static_cast<long long>(value));
                 break;
+            }
             case SQLITE_FLOAT:
-                row.push_back(TDbValue::FromFloat(sqlite3_column_double(stmt.Handle, i)));
+                row.emplace_back(sqlite3_column_double(stmt.Handle, i));
                 break;
             case SQLITE_TEXT: {
                 const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt.Handle, i));
-                row.push_back(
-                    TDbValue::FromText(FromUtf8(std::string(text, sqlite3_column_bytes(stmt.Handle, i)))));
+                row.emplace_back(FromUtf8(std::string(text, sqlite3_column_bytes(stmt.Handle, i))));
                 break;
             }
             case SQLITE_BLOB: {
-                const char* bytes = static_cast<const char*>(sqlite3_column_blob(stmt.Handle, i));
-                row.push_back(TDbValue::FromBlob(
-                    std::string(bytes ? bytes : "", sqlite3_column_bytes(stmt.Handle, i))));
+                const int length = sqlite3_column_bytes(stmt.Handle, i);
+                Variant bytes = VarArrayCreate({0, length - 1}, varByte);
+                if (length > 0) {
+                    std::memcpy(VarArrayLock(bytes), sqlite3_column_blob(stmt.Handle, i),
+                                static_cast<size_t>(length));
+                    VarArrayUnlock(bytes);
+                }
+                row.push_back(std::move(bytes));
                 break;
             }
             default:
-                row.push_back(TDbValue());
+                row.push_back(Null());
                 break;
             }
         }

@@ -11,8 +11,6 @@
 // texts the server writes itself (Select, TDbWriter) are UTF-8, in practice ASCII. Errors raise
 // EDbError, refusals of client texts EDbRefused, with messages in the session's code page.
 //
-// Rows come back as TDbValue (null, integer, float, text, blob) until the providers turn them into
-// Variants.
 #include <sqlite3.h>
 
 #include <functional>
@@ -22,32 +20,19 @@
 #include <vector>
 
 #include "classlib/rtl/types.h"
+#include "classlib/rtl/variants.h"
 #include "standins/appserver/dberrors.h"
 #include "standins/appserver/sqldialect.h"
 
-enum class TDbValueKind { Null, Integer, Float, Text, Blob };
-
-struct TDbValue {
-    TDbValueKind Kind = TDbValueKind::Null;
-    Int64 Integer = 0;
-    double Float = 0;
-    AnsiString Text; // text (session code page) or blob bytes
-
-    static TDbValue FromInteger(Int64 value);
-    static TDbValue FromFloat(double value);
-    static TDbValue FromText(const AnsiString& value);
-    static TDbValue FromBlob(const std::string& bytes);
-
-    bool IsNull() const { return Kind == TDbValueKind::Null; }
-    // Neutral values for what does not convert: '' and 0.
-    AnsiString AsString() const; // numbers in their shortest exact form
-    double AsFloat() const;
-    Int64 AsInteger() const;
-};
-
-using TDbRow = std::vector<TDbValue>;
-using TDbParams = std::vector<TDbValue>;                // bound to ?1, ?2, ... in order
-using TDbNamedParams = std::map<std::string, TDbValue>; // bound to :name (the key without ':')
+// A row: one Variant per column. NULL is Null; an integer is varInteger, or varInt64 beyond its range;
+// a float varDouble; a text varString in the session's code page; a blob a byte array.
+using TDbRow = std::vector<Variant>;
+// Parameters, bound to ?1, ?2, ... in order, or to :name (the key without ':'). Empty and Null bind
+// NULL; Boolean 1 or 0; the integer and floating types, currency and dates their numbers; varString
+// its text in the session's code page; varOleStr its text; a byte array a blob. Other types (arrays,
+// dispatch objects) raise EDbError.
+using TDbParams = std::vector<Variant>;
+using TDbNamedParams = std::map<std::string, Variant>;
 
 struct TDbResult {
     std::vector<AnsiString> Columns;

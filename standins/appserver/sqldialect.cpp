@@ -210,7 +210,18 @@ class TChainRewriter {
 public:
     TChainRewriter(const std::vector<TSqlNode>& items, const std::vector<size_t>& sig,
                    std::vector<std::string>& out, const TTranslation& context)
-        : FItems(items), FSig(sig), FOut(out), FContext(context) {}
+        : FItems(items), FSig(sig), FOut(out), FContext(context), FCaseEnd(sig.size(), npos) {
+        // The END of every CASE of the level, found once: searching it again at each nesting would
+        // take time in the square of the text.
+        std::vector<size_t> open;
+        for (size_t k = 0; k < sig.size(); ++k) {
+            if (IsKeyword(k, "CASE")) open.push_back(k);
+            if (IsKeyword(k, "END") && !open.empty()) {
+                FCaseEnd[open.back()] = k;
+                open.pop_back();
+            }
+        }
+    }
 
     void Run(size_t from, size_t end) {
         size_t k = from;
@@ -276,17 +287,11 @@ private:
         const TSqlNode& node = At(k);
         size_t j = npos;
         if (IsKeyword(k, "CASE")) {
-            int depth = 0;
-            for (size_t e = k; e < end; ++e) {
-                if (IsKeyword(e, "CASE")) ++depth;
-                if (IsKeyword(e, "END") && --depth == 0) {
-                    TNesting nesting(FContext);
-                    Run(k + 1, e);
-                    j = e + 1;
-                    break;
-                }
-            }
-            if (j == npos) return npos;
+            const size_t e = FCaseEnd[k];
+            if (e == npos || e >= end) return npos;
+            TNesting nesting(FContext);
+            Run(k + 1, e);
+            j = e + 1;
         } else if (IsNameNode(node) || IsFunctionName(k, end)) {
             std::vector<std::string> parts{NameOf(node)};
             j = k + 1;
@@ -370,6 +375,7 @@ private:
     const std::vector<size_t>& FSig;
     std::vector<std::string>& FOut;
     const TTranslation& FContext;
+    std::vector<size_t> FCaseEnd; // by significant item: the END of the CASE there, npos for none
 };
 
 std::vector<size_t> SignificantItems(const std::vector<TSqlNode>& items, const std::vector<bool>& removed) {

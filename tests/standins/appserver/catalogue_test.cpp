@@ -18,9 +18,9 @@ protected:
                   const std::vector<AnsiString>& keys) {
         const TCatalogueEntry* entry = Catalogue.Find(kind, table, number);
         if (!entry) throw std::runtime_error("no entry " + kind + " " + table + " " + number);
-        std::vector<TDbValue> values;
+        std::vector<Variant> values;
         for (const AnsiString& key : keys)
-            values.push_back(TDbValue::FromText(key));
+            values.push_back(Variant(AnsiString(key)));
         return TCatalogue::Run(*Session, *entry, values, Context);
     }
 
@@ -46,7 +46,7 @@ TEST_F(CatalogueTest, EveryEntryRunsWithTheColumnsItDeclares) {
             EXPECT_GE(key, 1);
             EXPECT_LE(key, static_cast<int>(entry.Keys.size()));
         }
-        std::vector<TDbValue> keys(entry.Keys.size(), TDbValue::FromText(""));
+        std::vector<Variant> keys(entry.Keys.size(), Variant(AnsiString()));
         const TDbResult result = TCatalogue::Run(*Session, entry, keys, Context);
         ASSERT_EQ(result.Columns.size(), entry.Columns.size());
         for (size_t i = 0; i < entry.Columns.size(); ++i) {
@@ -177,7 +177,7 @@ TEST_F(CatalogueTest, TheChecksAndLookupsOfTheProgramAnswerInTheirPositions) {
         const TDbResult result = Run(c.Kind, c.Table, c.Number, c.Keys);
         ASSERT_EQ(result.Rows.size(), c.Rows);
         for (const auto& [column, text] : c.Values)
-            EXPECT_EQ(result.Rows[0].at(column).AsString(), text);
+            EXPECT_EQ(VarToStr(result.Rows[0].at(column)), text);
     }
 }
 
@@ -215,9 +215,8 @@ TEST_F(CatalogueTest, KeysArriveBoundAndNeverSpliced) {
     // Keys the call does not send, or sends as null, count as empty texts.
     const TCatalogueEntry* entry = Catalogue.Find("check", "tazmq", "01");
     ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(
-        TCatalogue::Run(*Session, *entry, {TDbValue::FromText("5101"), TDbValue()}, Context).Rows.size(), 1u);
-    EXPECT_EQ(TCatalogue::Run(*Session, *entry, {TDbValue::FromText("5101")}, Context).Rows.size(), 1u);
+    EXPECT_EQ(TCatalogue::Run(*Session, *entry, {Variant("5101"), Null()}, Context).Rows.size(), 1u);
+    EXPECT_EQ(TCatalogue::Run(*Session, *entry, {Variant(AnsiString("5101"))}, Context).Rows.size(), 1u);
     EXPECT_EQ(Catalogue.Find("Check", "TAZMQ", "99"), nullptr);
 }
 

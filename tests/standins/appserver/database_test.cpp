@@ -19,7 +19,7 @@ TEST(DemoDatabase, IsCreatedFromTheDataFilesAndReopenedAsItWas) {
         EXPECT_EQ(session.Select("SELECT count(*) FROM KVRTA").Rows.at(0).at(0).AsInteger(), 2);
         session.Transaction([](TDbWriter& writer) {
             writer.Exec("UPDATE KVRTA SET TA037 = ?1 WHERE TA001 = '5101' AND TA002 = '20261112001'",
-                        {TDbValue::FromText("changed")});
+                        {Variant(AnsiString("changed"))});
         });
     }
     TRawDb raw(options.Path);
@@ -147,7 +147,7 @@ TEST(DemoDatabase, TransactionCommitsOrLeavesNothing) {
     session.Transaction([&](TDbWriter& writer) {
         EXPECT_THROW(session.Transaction([](TDbWriter&) {}), EDbError);
         writer.Exec("UPDATE KVRTA SET FLAG = FLAG + 1 WHERE TA002 = :number",
-                    TDbNamedParams{{"number", TDbValue::FromText("20261108001")}});
+                    TDbNamedParams{{"number", Variant(AnsiString("20261108001"))}});
         EXPECT_EQ(
             writer.Select("SELECT FLAG FROM KVRTA WHERE TA002 = '20261108001'").Rows.at(0).at(0).AsInteger(),
             3);
@@ -178,41 +178,59 @@ TEST(DemoDatabase, SessionsSeeOnlyCommittedChangesAndWritersWaitTheirTurn) {
 TEST(DemoDatabase, ParametersBindByPositionAndByName) {
     TTempFolder folder;
     TDbSession session(DemoOptions(folder));
-    const TDbResult byPosition =
-        session.Select("SELECT MA002, ?2 FROM BYVMA WHERE MA001 = ?1",
-                       TDbParams{TDbValue::FromText("S0002"), TDbValue::FromInteger(7)});
+    const TDbResult byPosition = session.Select("SELECT MA002, ?2 FROM BYVMA WHERE MA001 = ?1",
+                                                TDbParams{Variant(AnsiString("S0002")), Variant(7)});
     EXPECT_EQ(byPosition.Rows.at(0).at(0).AsString(), "奥兰电子");
     EXPECT_EQ(byPosition.Rows.at(0).at(1).AsInteger(), 7);
     EXPECT_EQ(byPosition.ColumnIndex("ma002"), 0);
     EXPECT_EQ(byPosition.ColumnIndex("MA003"), -1);
     // A missing positional value is null; a missing name is an error, not a silent null.
-    EXPECT_TRUE(session.Select("SELECT ?1", TDbParams{}).Rows.at(0).at(0).IsNull());
+    EXPECT_TRUE(VarIsNull(session.Select("SELECT ?1", TDbParams{}).Rows.at(0).at(0)));
     EXPECT_THROW(session.Select("SELECT :missing", TDbNamedParams{}), EDbError);
     EXPECT_THROW(session.Select("SELECT 1; SELECT 2"), EDbError);
 }
 
-TEST(DemoDatabase, ValuesConvertToNeutralValues) {
-    struct TCase {
-        TDbValue Value;
-        AnsiString Text;
-        double Float;
-        Int64 Integer;
-    };
-    const TCase cases[] = {
-        {TDbValue(), "", 0, 0},
-        {TDbValue::FromInteger(-42), "-42", -42, -42},
-        {TDbValue::FromFloat(7.1304), "7.1304", 7.1304, 7},
-        {TDbValue::FromFloat(0.1), "0.1", 0.1, 0},
-        {TDbValue::FromText(" 12.5 "), " 12.5 ", 12.5, 12},
-        {TDbValue::FromText("20261108001"), "20261108001", 20261108001.0, 20261108001},
-        {TDbValue::FromText("abc"), "abc", 0, 0},
-        {TDbValue::FromText("1e999"), "1e999", 0, 0},
-    };
-    for (const TCase& c : cases) {
-        EXPECT_EQ(c.Value.AsString(), c.Text);
-        EXPECT_DOUBLE_EQ(c.Value.AsFloat(), c.Float) << c.Text;
-        EXPECT_EQ(c.Value.AsInteger(), c.Integer) << c.Text;
-    }
+TEST(DemoDatabase, ValuesTravelAsVariantsOfTheirTypes) {
+    TTempFolder folder;
+    TDbSession session(DemoOptions(folder));
+    // What comes out: integers, large integers, floats, texts, nulls and blobs.
+    const TDbRow row =
+        session.Select("SELECT 42, 20261108001, 7.1304, 'RMB', NULL, x'00FF10', x''").Rows.at(0);
+    EXPECT_EQ(VarType(row[0]), varInteger);
+    EXPECT_EQ(row[0].AsInteger(), 42);
+    EXPECT_EQ(VarType(row[1]), varInt64);
+    EXPECT_EQ(row[1].AsInt64(), 20261108001);
+    EXPECT_EQ(VarType(row[2]), varDouble);
+    EXPECT_DOUBLE_EQ(row[2].AsFloat(), 7.1304);
+    EXPECT_EQ(VarType(row[3]), varString);
+    EXPECT_EQ(row[3].AsString(), "RMB");
+    EXPECT_TRUE(VarIsNull(row[4]));
+    EXPECT_EQ(VarType(row[5]), varArray | varByte);
+    EXPECT_EQ(VarArrayHighBound(row[5], 1), 2);
+    EXPECT_EQ(row[5][1].AsInteger(), 255);
+    EXPECT_EQ(VarArrayHighBound(row[6], 1), -1);
+
+    // What goes in, read back as SQLite stored it.
+    const TDbResult types =
+        session.Select("SELECT typeof(?1), typeof(?2), typeof(?3), typeof(?4), typeof(?5), typeof(?6), "
+                       "typeof(?7), typeof(?8), "
+                       "?5, hex(?7), ?8 = ?9",
+                       TDbParams{Unassigned(), Null(), Variant(true), Variant(static_cast<short>(-3)),
+                                 Variant(2.5), VarFromCurrency(12.34), VarArrayCreate({0, -1}, varByte),
+                                 Variant(u"中文"), Variant("中文")});
+    const std::vector<AnsiString> expected = {"null", "null", "integer", "integer",
+                                              "real", "real", "blob",    "text"};
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(types.Rows.at(0).at(i).AsString(), expected[i]) << i;
+    EXPECT_DOUBLE_EQ(types.Rows[0][8].AsFloat(), 2.5);
+    EXPECT_EQ(types.Rows[0][10].AsInteger(), 1); // a wide string and its GBK bytes are the same text
+    Variant bytes = VarArrayCreate({0, 2}, varByte);
+    bytes.PutElement({0}, 1);
+    bytes.PutElement({1}, 0);
+    bytes.PutElement({2}, 200);
+    EXPECT_EQ(session.Select("SELECT hex(?1)", TDbParams{bytes}).Rows.at(0).at(0).AsString(), "0100C8");
+    // Values no column can hold are refused, not stored as something else.
+    EXPECT_THROW(session.Select("SELECT ?1", TDbParams{VarArrayOf({1, 2})}), EDbError);
 }
 
 // The client's database code page at the boundary: GBK or BIG5 bytes in, UTF-8 in the file, the
@@ -224,7 +242,7 @@ TEST(CodePageBoundary, GbkTextIsStoredAsUtf8AndComesBackAsGbk) {
     ASSERT_EQ(gbk, Utf8To(936, u8"装船后十日内交单"));
     session.Transaction([&](TDbWriter& writer) {
         writer.Exec("INSERT INTO WOQMP (MP001, MP002, MP003) VALUES ('DEMO', '0009', ?1)",
-                    {TDbValue::FromText(gbk)});
+                    {Variant(AnsiString(gbk))});
     });
     EXPECT_EQ(TRawDb(session.Path()).Value("SELECT MP003 FROM WOQMP WHERE MP002 = '0009'"),
               u8"装船后十日内交单");
@@ -257,7 +275,7 @@ TEST(CodePageBoundary, Big5ClientReadsAndWritesItsOwnBytes) {
 
     const AnsiString remark = Utf8To(950, u8"開狀銀行請於裝船前通知");
     big5.Transaction([&](TDbWriter& writer) {
-        writer.Exec("UPDATE KVRTA SET TA037 = ?1 WHERE TA002 = '20261112001'", {TDbValue::FromText(remark)});
+        writer.Exec("UPDATE KVRTA SET TA037 = ?1 WHERE TA002 = '20261112001'", {Variant(AnsiString(remark))});
     });
     EXPECT_EQ(TRawDb(big5.Path()).Value("SELECT TA037 FROM KVRTA WHERE TA002 = '20261112001'"),
               u8"開狀銀行請於裝船前通知");

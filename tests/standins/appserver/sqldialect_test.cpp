@@ -206,7 +206,7 @@ TEST_F(DialectOnSeed, FrameworkQueriesAnswerFromTheSeed) {
         }
     }
     EXPECT_THROW(Session.ClientSelect("SELECT 'abc' + 1"), EDbError);
-    EXPECT_TRUE(Session.ClientSelect("SELECT NULL + 'x'").Rows.at(0).at(0).IsNull());
+    EXPECT_TRUE(VarIsNull(Session.ClientSelect("SELECT NULL + 'x'").Rows.at(0).at(0)));
 }
 
 TEST_F(DialectOnSeed, QueryConditionsAndSortsOfTheQueryDialog) {
@@ -265,7 +265,7 @@ TEST_F(DialectOnSeed, TheServersSelectTakesItsOwnConditionFirst) {
         Session.BuildSelect(spec),
         "SELECT TA002 FROM KVRTA KVRTA WHERE (TA005 = 'S0001' OR TA005 = 'S0002') AND (KVRTA.TA038 = ?1) AND "
         "(TA005 = 'S0001' OR TA005 = 'S0002')");
-    const TDbResult result = Session.SelectWhere(spec, {TDbValue::FromText("N")});
+    const TDbResult result = Session.SelectWhere(spec, {Variant(AnsiString("N"))});
     ASSERT_EQ(result.Rows.size(), 1u);
     EXPECT_EQ(result.Rows[0][0].AsString(), "20261112001");
     spec.Select = "SELECT TA002 FROM KVRTA ORDER BY TA002";
