@@ -3,14 +3,14 @@
 // data/seed.sql on first use, opened per client session as two connections (WAL, busy timeout,
 // foreign keys):
 //   * the read connection, under the read-only guard (sqlguard.h), query_only, with SQLite's defensive
-//     settings: every read, the server's own and the clients' texts, runs here;
+//     settings: every read runs here, the server's own as well as the clients' texts, so the server's
+//     reads too call only the guard's allowed functions;
 //   * the write connection, for transactions of the server and the clients' guarded single writes.
 //
 // Texts: SQLite holds UTF-8. Values, client SQL texts and messages at this interface are in the
 // session's code page (the client's database code page, 936 by default; CP_UTF8 for none); the SQL
 // texts the server writes itself (Select, TDbWriter) are UTF-8, in practice ASCII. Errors raise
 // EDbError, refusals of client texts EDbRefused, with messages in the session's code page.
-//
 #include <sqlite3.h>
 
 #include <functional>

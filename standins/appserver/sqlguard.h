@@ -39,8 +39,7 @@ enum class TGuardMode {
 
 class TSqlGuard {
 public:
-    // Installs the authorizer and the step counter on the connection; the guard must outlive neither
-    // the connection nor be copied.
+    // Installs the authorizer and the step counter on the connection, which must outlive the guard.
     TSqlGuard(sqlite3* db, TGuardMode mode);
     ~TSqlGuard();
     TSqlGuard(const TSqlGuard&) = delete;
