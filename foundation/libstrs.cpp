@@ -1,0 +1,585 @@
+#include "foundation/libstrs.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "classlib/rtl/codepages.h"
+#include "classlib/rtl/datetime.h"
+#include "classlib/rtl/exceptions.h"
+#include "classlib/rtl/format.h"
+#include "classlib/rtl/strutils.h"
+#include "foundation/AlertLog.h"
+
+namespace {
+
+// True when sub stands at the character that starts at pos and ends on a character boundary, as the
+// position search matches whole characters only.
+bool MatchesAt(const AnsiString& text, std::size_t pos, const AnsiString& sub) {
+    if (sub.empty() || text.compare(pos, sub.size(), sub) != 0) return false;
+    std::size_t end = pos;
+    while (end < pos + sub.size())
+        end += static_cast<std::size_t>(CharLength(text, end));
+    return end == pos + sub.size();
+}
+
+// 0-based offset of the first delimiter at or after from (where a character starts), walking by
+// characters as the position search does; npos when there is none. An empty delimiter never matches.
+std::size_t FindDelimiter(const AnsiString& text, const AnsiString& delimiter, std::size_t from) {
+    if (delimiter.empty()) return AnsiString::npos;
+    for (std::size_t i = from; i + delimiter.size() <= text.size();
+         i += static_cast<std::size_t>(CharLength(text, i)))
+        if (MatchesAt(text, i, delimiter)) return i;
+    return AnsiString::npos;
+}
+
+AnsiString Pad(const AnsiString& text, std::initializer_list<int> options, bool left) {
+    if (options.size() == 0) return text;
+    const int length = *options.begin();
+    if (length <= 0 || text.size() >= static_cast<std::size_t>(length)) return text;
+    char padChar = ' ';
+    if (options.size() > 1) {
+        const int code = *(options.begin() + 1);
+        if (code >= 0 && code <= 255) padChar = static_cast<char>(code);
+    }
+    try {
+        const AnsiString fill(static_cast<std::size_t>(length) - text.size(), padChar);
+        return left ? fill + text : text + fill;
+    } catch (const std::exception&) {
+        return text; // no memory for such a length
+    }
+}
+
+} // namespace
+
+AnsiString PadLeft(const AnsiString& text, std::initializer_list<int> options) {
+    return Pad(text, options, true);
+}
+
+AnsiString PadRight(const AnsiString& text, std::initializer_list<int> options) {
+    return Pad(text, options, false);
+}
+
+AnsiString GetToken(const AnsiString& text, const AnsiString& delimiter, int index) {
+    if (index < 1) return AnsiString();
+    std::size_t start = 0;
+    for (int field = 1; field < index; ++field) {
+        const std::size_t at = FindDelimiter(text, delimiter, start);
+        if (at == AnsiString::npos) return AnsiString();
+        start = at + delimiter.size();
+    }
+    const std::size_t end = FindDelimiter(text, delimiter, start);
+    return text.substr(start, end == AnsiString::npos ? AnsiString::npos : end - start);
+}
+
+int GetTokenCount(const AnsiString& text, const AnsiString& delimiter) {
+    if (text.empty()) return 0;
+    int count = 1;
+    for (std::size_t at = FindDelimiter(text, delimiter, 0); at != AnsiString::npos;
+         at = FindDelimiter(text, delimiter, at + delimiter.size()))
+        ++count;
+    return count;
+}
+
+AnsiString FetchToken(AnsiString& text, const AnsiString& delimiter) {
+    const std::size_t at = FindDelimiter(text, delimiter, 0);
+    AnsiString result;
+    if (at == AnsiString::npos) {
+        result.swap(text);
+    } else {
+        result = text.substr(0, at);
+        text.erase(0, at + delimiter.size());
+    }
+    return result;
+}
+
+AnsiString ReplaceAllText(const AnsiString& text, const AnsiString& oldText, const AnsiString& newText,
+                          bool trim) {
+    if (oldText.empty() || SameText(oldText, newText)) return trim ? Trim(text) : text;
+
+    // One scan by characters. What is behind the scan holds no occurrence; after a replacement the scan
+    // steps back over the bytes that could start a new occurrence together with the inserted text, which
+    // gives the result of searching again from the start after each replacement.
+    const bool newHoldsOld = newText.find(oldText) != AnsiString::npos;
+    AnsiString ahead = text; // the text still to scan starts at ahead[pos]
+    std::size_t pos = 0;
+    AnsiString out;
+    std::vector<unsigned char> outChars; // byte length of each character of out, to step back by
+    std::size_t unsearched = 0;          // bytes at pos that were inserted and are not searched again
+    // Some patterns that grow the text go on forming occurrences without end: the replacements stop
+    // before the text passes what a plain pass could make of it, or after (n+1)^2 of them.
+    const std::size_t n = text.size() + 1;
+    const std::size_t lengthLimit = n * (newText.size() + 1);
+    std::size_t budget = n * n;
+
+    auto pushFront = [&](const AnsiString& bytes) {
+        if (pos < bytes.size()) {
+            // Room in front for this and later pushes, so that stepping back stays cheap.
+            const std::size_t room = bytes.size() + (ahead.size() - pos);
+            ahead = AnsiString(room, '\0') + ahead.substr(pos);
+            pos = room;
+        }
+        pos -= bytes.size();
+        ahead.replace(pos, bytes.size(), bytes);
+    };
+
+    while (pos < ahead.size()) {
+        if (unsearched == 0 && budget > 0 && MatchesAt(ahead, pos, oldText) &&
+            out.size() + (ahead.size() - pos) - oldText.size() + newText.size() <= lengthLimit) {
+            --budget;
+            pos += oldText.size();
+            AnsiString again = newText;
+            if (newHoldsOld) {
+                unsearched = newText.size();
+            } else {
+                std::size_t back = 0;
+                while (!outChars.empty() && back + outChars.back() < oldText.size()) {
+                    const std::size_t len = outChars.back();
+                    again.insert(0, out, out.size() - len, len);
+                    out.resize(out.size() - len);
+                    outChars.pop_back();
+                    back += len;
+                }
+            }
+            pushFront(again);
+            continue;
+        }
+        const std::size_t len = static_cast<std::size_t>(CharLength(ahead, pos));
+        out.append(ahead, pos, len);
+        pos += len;
+        outChars.push_back(static_cast<unsigned char>(len));
+        unsearched = unsearched > len ? unsearched - len : 0;
+    }
+    return trim ? Trim(out) : out;
+}
+
+bool IsLocalHostAddr(const AnsiString& text) {
+    return text == "127.0.0.1";
+}
+
+AnsiString FormatZeroPad(int digits, Int64 value) {
+    try {
+        return Format("%.*d", {digits, static_cast<long long>(value)});
+    } catch (const std::exception&) {
+        return IntToStr(static_cast<long long>(value));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Dates
+
+namespace {
+
+// The first character of the separator text, both bytes of a double-byte one.
+AnsiString FirstCharacter(const AnsiString& text) {
+    return text.substr(0, static_cast<std::size_t>(CharLength(text, 0)));
+}
+
+// The date part of a text by kind; '' for a kind outside 1..5.
+AnsiString DatePartByKind(int kind, const AnsiString& separator, int year, int month, int day) {
+    const AnsiString sep = FirstCharacter(separator);
+    switch (kind) {
+    case 1:
+        return Format("%.4d%s%.2d%s%.2d", {year, sep, month, sep, day});
+    case 2:
+        return Format("%.2d%s%.2d%s%.4d", {month, sep, day, sep, year});
+    case 3:
+        return Format("%.2d%s%.2d%s%.4d", {day, sep, month, sep, year});
+    case 4:
+        return Format("%.2d%s%.2d%s%.2d", {year - 1911, sep, month, sep, day});
+    case 5:
+        return Format("%.3d%s%.2d%s%.2d", {year - 1911, sep, month, sep, day});
+    default:
+        return AnsiString();
+    }
+}
+
+// A field read as an integer, trimmed; the fallback when it is no number.
+long long FieldValue(const AnsiString& field, int fallback) {
+    return StrToIntDef(Trim(field), fallback);
+}
+
+// A number of characters at a 1-based position read as an integer, 0 when it is no number.
+int NumberAt(const AnsiString& text, int index, int count) {
+    return StrToIntDef(Copy(text, index, count), 0);
+}
+
+} // namespace
+
+AnsiString FormatDateByKind(int kind, const AnsiString& separator, TDateTime date) {
+    if (date == 0) return AnsiString();
+    try {
+        Word year, month, day;
+        DecodeDate(date, year, month, day);
+        return DatePartByKind(kind, separator, year, month, day);
+    } catch (const std::exception&) {
+        return AnsiString();
+    }
+}
+
+AnsiString FormatDateTimeByKind(int kind, const AnsiString& separator, TDateTime dateTime) {
+    if (dateTime == 0) return AnsiString();
+    try {
+        Word year, month, day, hour, min, sec, msec;
+        DecodeDateTime(dateTime, year, month, day, hour, min, sec, msec);
+        const AnsiString datePart = DatePartByKind(kind, separator, year, month, day);
+        if (datePart.empty()) return AnsiString();
+        return datePart + Format(" %.2d:%.2d:%.2d:%.3d", {hour, min, sec, msec});
+    } catch (const std::exception&) {
+        return AnsiString();
+    }
+}
+
+TDateTime StrToDateByKind(const AnsiString& text, int kind, const AnsiString& separator) {
+    if (Trim(text).empty() || kind < 1 || kind > 5) return 0;
+    AnsiString rest = text;
+    const long long part1 = FieldValue(FetchToken(rest, separator), -1);
+    const long long part2 = FieldValue(FetchToken(rest, separator), -1);
+    const long long part3 = FieldValue(FetchToken(rest, separator), -1);
+    if (part1 <= 0 || part2 <= 0 || part3 <= 0) return 0;
+    long long year, month, day;
+    switch (kind) {
+    case 1:
+        year = part1, month = part2, day = part3;
+        break;
+    case 2:
+        year = part3, month = part1, day = part2;
+        break;
+    case 3:
+        year = part3, month = part2, day = part1;
+        break;
+    default:
+        year = part1 + 1911, month = part2, day = part3;
+        break;
+    }
+    TDateTime first;
+    if (year > 9999 || month > 12 ||
+        !TryEncodeDate(static_cast<int>(year), static_cast<int>(month), 1, first))
+        return 0;
+    // The day is an offset from the first of the month, so a day past the month's end rolls on.
+    return first + static_cast<double>(day) - 1;
+}
+
+AnsiString DateStrToYMD(const AnsiString& text, int kind, const AnsiString& separator) {
+    if (Trim(text).empty()) return "0";
+    long long part1, part2, part3;
+    if (!separator.empty()) {
+        AnsiString rest = text;
+        part1 = FieldValue(FetchToken(rest, separator), 0);
+        part2 = FieldValue(FetchToken(rest, separator), 0);
+        part3 = FieldValue(FetchToken(rest, separator), 0);
+    } else {
+        part1 = FieldValue(Copy(text, 1, 4), 0);
+        part2 = FieldValue(Copy(text, 5, 2), 0);
+        part3 = FieldValue(Copy(text, 7, 2), 0);
+    }
+    if (part1 <= 0 || part2 <= 0 || part3 <= 0) return "0";
+    long long year = part1, month = part2, day = part3;
+    switch (kind) {
+    case 2:
+        year = part3, month = part1, day = part2;
+        break;
+    case 3:
+        year = part3, month = part2, day = part1;
+        break;
+    case 4:
+    case 5:
+        year = part1 + 1911;
+        break;
+    default:
+        break;
+    }
+    try {
+        return Format("%.4d%.2d%.2d", {year, month, day});
+    } catch (const std::exception&) {
+        return "0";
+    }
+}
+
+TDateTime YMDStrToDate(const AnsiString& text) {
+    if (text.size() != 8) return 0;
+    const int year = NumberAt(text, 1, 4), month = NumberAt(text, 5, 2), day = NumberAt(text, 7, 2);
+    TDateTime date;
+    if (year == 0 || month == 0 || day == 0 || !TryEncodeDate(year, month, day, date)) return 0;
+    return date;
+}
+
+bool IsValidYMDStr(const AnsiString& text) {
+    if (text.empty()) return true;
+    TDateTime date;
+    if (!TryEncodeDate(NumberAt(text, 1, 4), NumberAt(text, 5, 2), NumberAt(text, 7, 2), date)) return false;
+    return CompareStr(text, "17530101") >= 0 && CompareStr(text, "99991231") <= 0;
+}
+
+TDateTime YMDHNSZStrToDateTime(const AnsiString& text) {
+    const int year = NumberAt(text, 1, 4), month = NumberAt(text, 5, 2), day = NumberAt(text, 7, 2);
+    const int hour = NumberAt(text, 9, 2), min = NumberAt(text, 11, 2), sec = NumberAt(text, 13, 2);
+    const int msec = NumberAt(text, 15, 3);
+    TDateTime value;
+    if (year != 0 && month != 0 && day != 0) {
+        if (!TryEncodeDateTime(year, month, day, hour, min, sec, msec, value)) return 0;
+    } else if (!TryEncodeTime(hour, min, sec, msec, value)) {
+        return 0;
+    }
+    return value;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Numbers
+
+namespace {
+
+// The value's decimal text at 15 significant digits: its digits and the power of ten of the first one.
+struct TDecimalText {
+    bool negative = false;
+    AnsiString digits; // 15 digits, the first one not 0 (unless the value is 0)
+    int exponent = 0;  // value = 0.d1d2... * 10^(exponent + 1)
+};
+
+TDecimalText DecimalText(double value) {
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.14e", value);
+    TDecimalText result;
+    const char* p = buffer;
+    if (*p == '-') result.negative = true, ++p;
+    for (; *p && *p != 'e'; ++p)
+        if (*p >= '0' && *p <= '9') result.digits += *p;
+    if (*p == 'e') result.exponent = std::atoi(p + 1);
+    return result;
+}
+
+double DecimalValue(bool negative, const AnsiString& digits, int exponent) {
+    if (digits.find_first_not_of('0') == AnsiString::npos) return 0; // never -0
+    const AnsiString text = (negative ? "-0." : "0.") + digits + "e" + std::to_string(exponent + 1);
+    return std::strtod(text.c_str(), nullptr);
+}
+
+// The value as the class library's general text gives it back (15 significant digits).
+double Normalized(double value) {
+    const TDecimalText t = DecimalText(value);
+    return DecimalValue(t.negative, t.digits, t.exponent);
+}
+
+} // namespace
+
+double RoundFloat(int digits, double value) {
+    if (!std::isfinite(value)) return 0;
+    if (digits < 0) digits = 0;
+    TDecimalText t = DecimalText(value);
+    // Digits kept: those before the point and digits decimals after it.
+    const long long keep = static_cast<long long>(t.exponent) + 1 + digits;
+    if (keep >= static_cast<long long>(t.digits.size()))
+        return DecimalValue(t.negative, t.digits, t.exponent);
+    if (keep < 0) return 0;
+    const bool up = t.digits[static_cast<std::size_t>(keep)] >= '5'; // a half and more: away from zero
+    AnsiString kept = t.digits.substr(0, static_cast<std::size_t>(keep));
+    if (up) {
+        std::size_t i = kept.size();
+        while (i > 0 && kept[i - 1] == '9')
+            kept[--i] = '0';
+        if (i == 0) {
+            kept.insert(0, "1");
+            ++t.exponent;
+        } else {
+            ++kept[i - 1];
+        }
+    }
+    if (kept.empty()) return 0;
+    return DecimalValue(t.negative, kept, t.exponent);
+}
+
+int CompareFloat(double a, double b) {
+    const double x = Normalized(a), y = Normalized(b);
+    if (std::fabs(x - y) < 1e-10) return 0;
+    return x < y ? -1 : 1;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Time spans
+
+AnsiString SecondsToTimeStr(Int64 seconds) {
+    try {
+        if (seconds == INT64_MIN) return "0000:00:00";
+        const Int64 span = seconds < 0 ? -seconds : seconds;
+        const AnsiString text = Format("%.4d:%.2d:%.2d", {static_cast<long long>(span / 3600),
+                                                          static_cast<long long>(span / 60 % 60),
+                                                          static_cast<long long>(span % 60)});
+        return seconds < 0 ? "-" + text : text;
+    } catch (const std::exception&) {
+        return "0000:00:00";
+    }
+}
+
+namespace {
+
+// "hh:nn:ss" (at least 8 characters, digits and exactly two ":").
+bool IsTimeSpanText(const AnsiString& text) {
+    if (text.size() < 8) return false;
+    int colons = 0;
+    for (char c : text) {
+        if (c == ':')
+            ++colons;
+        else if (c < '0' || c > '9')
+            return false;
+    }
+    return colons == 2;
+}
+
+bool TimeSpanSeconds(const AnsiString& text, Int64& seconds) {
+    Int64 hours, minutes, secs;
+    if (!TryStrToInt64(GetToken(text, ":", 1), hours) || !TryStrToInt64(GetToken(text, ":", 2), minutes) ||
+        !TryStrToInt64(GetToken(text, ":", 3), secs))
+        return false;
+    Int64 total;
+    return !__builtin_mul_overflow(hours, Int64{3600}, &total) &&
+           !__builtin_mul_overflow(minutes, Int64{60}, &minutes) &&
+           !__builtin_add_overflow(total, minutes, &total) && !__builtin_add_overflow(total, secs, &seconds);
+}
+
+} // namespace
+
+Variant AddTimeStr(const AnsiString& first, const AnsiString& second, int sign) {
+    try {
+        const AnsiString a = Trim(first), b = Trim(second);
+        Int64 secondsA, secondsB, total;
+        if (IsTimeSpanText(a) && IsTimeSpanText(b) && (sign == 1 || sign == -1) &&
+            TimeSpanSeconds(a, secondsA) && TimeSpanSeconds(b, secondsB) &&
+            !__builtin_mul_overflow(secondsB, Int64{sign}, &secondsB) &&
+            !__builtin_add_overflow(secondsA, secondsB, &total))
+            return VarArrayOf({Variant(static_cast<long long>(total)), Variant(SecondsToTimeStr(total))});
+        return VarArrayOf({Variant(0), Variant("000:00:00")});
+    } catch (const std::exception&) {
+        return Variant();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Variants and code pages
+
+AnsiString WideToAnsiCP(const WideString& text, unsigned codePage) {
+    const int length = WideCharToMultiByte(codePage, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    return length > 0 ? WideToAnsi(text, codePage) : WideToAnsi(text);
+}
+
+WideString AnsiToWideCP(const AnsiString& text, unsigned codePage) {
+    const int length = MultiByteToWideChar(codePage, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    return length > 0 ? AnsiToWide(text, codePage) : AnsiToWide(text);
+}
+
+namespace {
+
+enum class TDirection { WideToAnsi, AnsiToWide };
+
+// A string element of the kind that the direction converts; other values as they are.
+Variant ConvertString(const Variant& value, TDirection direction, unsigned codePage, bool byteStringsToo) {
+    const TVarType type = VarType(value);
+    if (direction == TDirection::WideToAnsi) {
+        // A byte string is in the system code page: through UTF-16 into the wanted one.
+        if (type == varOleStr || (byteStringsToo && type == varString))
+            return Variant(WideToAnsiCP(value.AsWideString(), codePage));
+    } else if (type == varString) {
+        return Variant(AnsiToWideCP(value.AsString(), codePage));
+    }
+    return value;
+}
+
+Variant ConvertArray(const Variant& value, TDirection direction, unsigned codePage) {
+    const int dims = VarArrayDimCount(value);
+    if (dims < 1 || dims > 2) return value;
+    // A converted string does not keep its new kind in an array of strings: such an array becomes an
+    // array of Variants of the same bounds.
+    const TVarType elementType = VarType(value) & varTypeMask;
+    const TVarType fromType = direction == TDirection::WideToAnsi ? varOleStr : varString;
+    Variant result = value;
+    std::vector<int> bounds;
+    for (int d = 1; d <= dims; ++d) {
+        bounds.push_back(VarArrayLowBound(value, d));
+        bounds.push_back(VarArrayHighBound(value, d));
+    }
+    if (elementType == fromType)
+        result = VarArrayCreate(bounds, varVariant);
+    else if (elementType != varVariant)
+        return value;
+
+    if (dims == 1) {
+        for (int i = bounds[0]; i <= bounds[1]; ++i) {
+            const Variant element = value.GetElement({i});
+            if (VarIsArray(element))
+                result.PutElement({i}, ConvertArray(element, direction, codePage));
+            else
+                result.PutElement({i}, ConvertString(element, direction, codePage, false));
+        }
+    } else {
+        for (int i = bounds[0]; i <= bounds[1]; ++i)
+            for (int j = bounds[2]; j <= bounds[3]; ++j)
+                result.PutElement({i, j},
+                                  ConvertString(value.GetElement({i, j}), direction, codePage, false));
+    }
+    return result;
+}
+
+AnsiString MessageOf(const std::exception& e) {
+    if (const auto* classLibrary = dynamic_cast<const Exception*>(&e)) return classLibrary->Message();
+    return e.what();
+}
+
+// The conversion of a whole value, written to the alert log when it fails; the value then comes back
+// as it was.
+Variant ConvertValue(const Variant& value, TDirection direction, unsigned codePage, bool arraysOnly) {
+    Variant result = value;
+    try {
+        if (VarIsArray(value)) return ConvertArray(value, direction, codePage);
+        if (arraysOnly || VarIsEmpty(value) || VarIsNull(value)) return result;
+        return ConvertString(value, direction, codePage, true);
+    } catch (const std::exception& e) {
+        const char* line = direction == TDirection::WideToAnsi ? "LINE[2735] " : "LINE[115] ";
+        WriteAlertLog("libstrs", line + MessageOf(e), 'D');
+    } catch (...) {
+    }
+    return result;
+}
+
+} // namespace
+
+Variant VarWideToAnsi(const Variant& value, unsigned codePage) {
+    return ConvertValue(value, TDirection::WideToAnsi, codePage, false);
+}
+
+Variant VarAnsiToWide(const Variant& value, unsigned codePage) {
+    return ConvertValue(value, TDirection::AnsiToWide, codePage, false);
+}
+
+Variant VarArrayWideToAnsi(const Variant& value, unsigned codePage) {
+    return ConvertValue(value, TDirection::WideToAnsi, codePage, true);
+}
+
+Variant VarArrayAnsiToWide(const Variant& value, unsigned codePage) {
+    return ConvertValue(value, TDirection::AnsiToWide, codePage, true);
+}
+
+Variant IifVariant(bool condition, const Variant& a, const Variant& b) {
+    return condition ? a : b;
+}
+
+bool VarIsEmptyOrNull(const Variant& value) {
+    return VarIsEmpty(value) || VarIsNull(value);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Button captions
+
+AnsiString LocalizeButtonCaption(const AnsiString& name) {
+    static const struct {
+        const char* name;
+        const char* caption;
+    } captions[] = {
+        {"Yes", "是(&Y)"},       {"No", "否(&N)"},         {"OK", "确定"},         {"Cancel", "取消"},
+        {"Abort", "中断(&A)"},   {"Retry", "重试(&R)"},    {"Ignore", "忽略(&I)"}, {"All", "全部(&A)"},
+        {"NoToAll", "全否(&o)"}, {"YesToAll", "全是(&A)"}, {"Help", "帮助(&H)"},
+    };
+    for (const auto& c : captions)
+        if (name == c.name) return c.caption;
+    return name;
+}

@@ -1,0 +1,63 @@
+#pragma once
+// The suite's free string, date and number routines. Texts are byte strings in the program's code page;
+// every position search walks by characters, so it never matches inside a double-byte character. No
+// routine raises: bad input gives the neutral value ('', 0, "0", -1).
+#include <initializer_list>
+
+#include "classlib/rtl/types.h"
+#include "classlib/rtl/variants.h"
+
+// Padding. Options: the target length, then optionally the code of the pad character (default blank).
+AnsiString PadLeft(const AnsiString& text, std::initializer_list<int> options);
+AnsiString PadRight(const AnsiString& text, std::initializer_list<int> options);
+
+// Tokens. Fields are counted from 1; an empty delimiter never matches, so the text is one field.
+AnsiString GetToken(const AnsiString& text, const AnsiString& delimiter, int index);
+int GetTokenCount(const AnsiString& text, const AnsiString& delimiter);
+// Returns the part before the first delimiter and leaves the part after it in text; without a
+// delimiter returns the whole text and empties it.
+AnsiString FetchToken(AnsiString& text, const AnsiString& delimiter);
+
+AnsiString FormatZeroPad(int digits, Int64 value); // "%.*d"
+// Replaces Old by New until none is left (occurrences that a replacement forms count too). When New
+// holds Old the search goes on after each inserted text, so the routine always ends.
+AnsiString ReplaceAllText(const AnsiString& text, const AnsiString& oldText, const AnsiString& newText,
+                          bool trim);
+bool IsLocalHostAddr(const AnsiString& text);
+
+// Date texts by the suite's date-format kinds: 1 y/m/d, 2 m/d/y, 3 d/m/y, 4 and 5 the year minus 1911
+// first (two and three digits).
+AnsiString FormatDateByKind(int kind, const AnsiString& separator, TDateTime date);
+AnsiString FormatDateTimeByKind(int kind, const AnsiString& separator, TDateTime dateTime);
+TDateTime StrToDateByKind(const AnsiString& text, int kind, const AnsiString& separator);
+AnsiString DateStrToYMD(const AnsiString& text, int kind, const AnsiString& separator);
+TDateTime YMDStrToDate(const AnsiString& text);
+bool IsValidYMDStr(const AnsiString& text);
+TDateTime YMDHNSZStrToDateTime(const AnsiString& text);
+
+// Rounds to digits decimals, a half at the last place away from zero, on the value's decimal text (15
+// significant digits), so that the rounding holds at every magnitude.
+double RoundFloat(int digits, double value);
+// 0 when the values (taken at 15 significant digits) differ by less than 1e-10, -1 when a is smaller.
+int CompareFloat(double a, double b);
+
+AnsiString SecondsToTimeStr(Int64 seconds); // "hhhh:nn:ss", "-" in front of a negative span
+// [total seconds, text] of first + sign * second, each "hh:nn:ss"; [0, "000:00:00"] on bad input.
+Variant AddTimeStr(const AnsiString& first, const AnsiString& second, int sign);
+
+// Code-page conversions by Windows code-page number; the plain default conversion when the code page
+// gives no length.
+AnsiString WideToAnsiCP(const WideString& text, unsigned codePage);
+WideString AnsiToWideCP(const AnsiString& text, unsigned codePage);
+// Strings of a Variant (and of its arrays) between wide and code-page text. A failure is written to the
+// alert log and the value comes back unconverted.
+Variant VarWideToAnsi(const Variant& value, unsigned codePage);
+Variant VarAnsiToWide(const Variant& value, unsigned codePage);
+Variant VarArrayWideToAnsi(const Variant& value, unsigned codePage);
+Variant VarArrayAnsiToWide(const Variant& value, unsigned codePage);
+
+Variant IifVariant(bool condition, const Variant& a, const Variant& b);
+bool VarIsEmptyOrNull(const Variant& value);
+
+// The Chinese caption of a dialog button by its name ("Yes", "OK", ...); other names come back as given.
+AnsiString LocalizeButtonCaption(const AnsiString& name);
