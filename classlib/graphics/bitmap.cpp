@@ -4,11 +4,11 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <map>
 #include <mutex>
 
+#include "classlib/rtl/files.h"
 #include "classlib/rtl/strutils.h"
 
 namespace {
@@ -213,42 +213,21 @@ void TBitmap::SaveToFile(const AnsiString& fileName) const {
         throw EInvalidGraphicOperation(AnsiString("Cannot encode the bitmap: ") + image.message);
     png_image_free(&image);
 
-    // Written beside the target and renamed over it, so a failed write never leaves half a picture.
-    const AnsiString temporary = fileName + ".tmp";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (!file) {
-        const int code = errno;
+    // Through a temporary file and a rename, so a failed write never leaves half a picture.
+    errno = 0;
+    if (!SaveFileBytes(fileName, AnsiString(reinterpret_cast<const char*>(encoded.data()), size))) {
+        const int code = errno ? errno : EIO;
         throw EInOutError("Cannot create file \"" + fileName + "\". " + SystemErrorText(code), code);
-    }
-    bool ok = std::fwrite(encoded.data(), 1, size, file) == size;
-    int code = ok ? 0 : errno;
-    if (std::fclose(file) != 0 && ok) {
-        ok = false;
-        code = errno;
-    }
-    if (ok && std::rename(temporary.c_str(), fileName.c_str()) != 0) {
-        ok = false;
-        code = errno;
-    }
-    if (!ok) {
-        std::remove(temporary.c_str());
-        throw EInOutError("Cannot write file \"" + fileName + "\". " + SystemErrorText(code), code);
     }
 }
 
 void TBitmap::LoadFromFile(const AnsiString& fileName) {
-    std::FILE* file = std::fopen(fileName.c_str(), "rb");
-    if (!file) {
-        const int code = errno;
+    AnsiString bytes;
+    errno = 0;
+    if (!ReadFileBytes(fileName, bytes)) {
+        const int code = errno ? errno : EIO;
         throw EInOutError("Cannot open file \"" + fileName + "\". " + SystemErrorText(code), code);
     }
-    std::vector<unsigned char> bytes;
-    unsigned char chunk[65536];
-    std::size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed) throw EInOutError("Cannot read file \"" + fileName + "\"", EIO);
 
     png_image image;
     std::memset(&image, 0, sizeof image);

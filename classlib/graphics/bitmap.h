@@ -61,10 +61,11 @@ public:
     // Loads a picture of the resource registry; raises EResNotFound and keeps the picture when the
     // name is not registered.
     void LoadFromResourceName(const AnsiString& name);
-    // Writes the picture as a PNG file (24-bit colour). An empty bitmap or a failed write raises and
-    // leaves no file behind.
+    // Writes the picture as a PNG file (24-bit colour) at a system path (classlib/rtl/files.h). An
+    // empty bitmap or a failed write raises EInvalidGraphicOperation or EInOutError and leaves no file.
     void SaveToFile(const AnsiString& fileName) const;
-    // Reads a PNG file; a missing or malformed file raises and keeps the picture.
+    // Reads a PNG file; a missing file raises EInOutError, a malformed one EInvalidGraphic, and the
+    // picture stays as it was.
     void LoadFromFile(const AnsiString& fileName);
 
     TGraphicsNotify OnChange() const { return FOnChange; }

@@ -333,8 +333,22 @@ void TCanvas::Polygon(std::span<const TPoint> points) {
     std::vector<TPoint> device;
     device.reserve(points.size());
     for (const TPoint p : points) device.push_back(area.ToDevice(p));
-    // Fill: pixel centres inside the outline by the alternate rule.
+    // Fill by the alternate rule, the vertices taken as pixel centres, so the fill meets the outline
+    // drawn through the same points; the outline's own pixels are left to the pen, mixed once.
     if (FBrush->Style() != bsClear) {
+        std::vector<TPoint> outline;
+        if (FPen->Style() != psClear) {
+            for (std::size_t i = 0; i < device.size(); ++i) {
+                const std::vector<TPoint> edge = BresenhamLine(device[i], device[(i + 1) % device.size()], false);
+                outline.insert(outline.end(), edge.begin(), edge.end());
+            }
+            std::sort(outline.begin(), outline.end(),
+                      [](TPoint a, TPoint b) { return a.Y != b.Y ? a.Y < b.Y : a.X < b.X; });
+        }
+        auto onOutline = [&](int x, int y) {
+            return std::binary_search(outline.begin(), outline.end(), TPoint{x, y},
+                                      [](TPoint a, TPoint b) { return a.Y != b.Y ? a.Y < b.Y : a.X < b.X; });
+        };
         int top = device[0].Y, bottom = device[0].Y;
         for (const TPoint p : device) {
             top = std::min(top, p.Y);
@@ -344,22 +358,20 @@ void TCanvas::Polygon(std::span<const TPoint> points) {
         bottom = std::min(bottom, area.Clip.Bottom - 1);
         std::vector<double> crossings;
         for (int y = top; y <= bottom; ++y) {
-            const double yc = y + 0.5;
             crossings.clear();
             for (std::size_t i = 0; i < device.size(); ++i) {
                 const TPoint a = device[i];
                 const TPoint b = device[(i + 1) % device.size()];
                 if (a.Y == b.Y) continue;
-                const double lo = std::min(a.Y, b.Y), hi = std::max(a.Y, b.Y);
-                if (yc < lo || yc >= hi) continue;
-                crossings.push_back(a.X + (yc - a.Y) * (b.X - a.X) / static_cast<double>(b.Y - a.Y));
+                if (y < std::min(a.Y, b.Y) || y >= std::max(a.Y, b.Y)) continue;
+                crossings.push_back(a.X + (y - a.Y) * (b.X - a.X) / static_cast<double>(b.Y - a.Y));
             }
             std::sort(crossings.begin(), crossings.end());
             for (std::size_t i = 0; i + 1 < crossings.size(); i += 2) {
-                // Pixels whose centre x + 0.5 lies in [from, to).
-                const int x0 = static_cast<int>(std::ceil(crossings[i] - 0.5));
-                const int x1 = static_cast<int>(std::ceil(crossings[i + 1] - 0.5));
-                FillRectDevice(area, {x0, y, x1, y + 1}, true);
+                const int x0 = std::max(static_cast<int>(std::ceil(crossings[i])), area.Clip.Left);
+                const int x1 = std::min(static_cast<int>(std::floor(crossings[i + 1])), area.Clip.Right - 1);
+                for (int x = x0; x <= x1; ++x)
+                    if (!onOutline(x, y)) FillRectDevice(area, {x, y, x + 1, y + 1}, true);
             }
         }
     }
