@@ -45,7 +45,9 @@ void StoreResource(const AnsiString& name, TResourceEntry entry) {
     registry.Entries[UpperCase(name)] = std::move(entry);
 }
 
-AnsiString SystemErrorText(int code) { return code ? std::strerror(code) : "unknown error"; }
+AnsiString SystemErrorText(int code) {
+    return code ? std::strerror(code) : "unknown error";
+}
 
 } // namespace
 
@@ -66,7 +68,8 @@ TBitmap::TBitmap() = default;
 
 TBitmap::~TBitmap() {
     const std::vector<TCanvas*> bound = FBoundCanvases;
-    for (TCanvas* canvas : bound) canvas->ClearTarget();
+    for (TCanvas* canvas : bound)
+        canvas->ClearTarget();
 }
 
 void TBitmap::Attach(TCanvas* canvas) {
@@ -75,7 +78,8 @@ void TBitmap::Attach(TCanvas* canvas) {
 }
 
 void TBitmap::Detach(TCanvas* canvas) {
-    FBoundCanvases.erase(std::remove(FBoundCanvases.begin(), FBoundCanvases.end(), canvas), FBoundCanvases.end());
+    FBoundCanvases.erase(std::remove(FBoundCanvases.begin(), FBoundCanvases.end(), canvas),
+                         FBoundCanvases.end());
 }
 
 void TBitmap::Changed() {
@@ -166,11 +170,14 @@ void TBitmap::SetPixel(int x, int y, TColor color) {
 }
 
 Cardinal* TBitmap::ScanLine(int row) {
-    if (row < 0 || row >= FHeight || FWidth == 0) throw EInvalidGraphicOperation("Scan line index out of range");
+    if (row < 0 || row >= FHeight || FWidth == 0)
+        throw EInvalidGraphicOperation("Scan line index out of range");
     return FPixels.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(FWidth);
 }
 
-const Cardinal* TBitmap::ScanLine(int row) const { return const_cast<TBitmap*>(this)->ScanLine(row); }
+const Cardinal* TBitmap::ScanLine(int row) const {
+    return const_cast<TBitmap*>(this)->ScanLine(row);
+}
 
 void TBitmap::LoadFromResourceName(const AnsiString& name) {
     TResourceEntry entry;
@@ -271,13 +278,15 @@ void RegisterBitmapResource(const AnsiString& name, int width, int height, std::
     if (width < 0 || height < 0 ||
         static_cast<long long>(width) * height != static_cast<long long>(pixels.size()))
         throw EInvalidGraphic("Bitmap resource " + name + ": " + std::to_string(pixels.size()) +
-                              " pixels do not make " + std::to_string(width) + " x " + std::to_string(height));
+                              " pixels do not make " + std::to_string(width) + " x " +
+                              std::to_string(height));
     CheckSize(width, height);
     TResourceEntry entry;
     entry.Width = width;
     entry.Height = height;
     entry.Pixels.reserve(pixels.size());
-    for (TColor c : pixels) entry.Pixels.push_back(static_cast<Cardinal>(ColorToRGB(c)) & kRgbMask);
+    for (TColor c : pixels)
+        entry.Pixels.push_back(static_cast<Cardinal>(ColorToRGB(c)) & kRgbMask);
     StoreResource(name, std::move(entry));
 }
 
@@ -291,9 +300,11 @@ void RegisterBitmapResource(const AnsiString& name, std::initializer_list<const 
             throw EInvalidGraphic("Bitmap resource " + name + ": rows of different lengths");
         width = length;
         for (int x = 0; x < length; ++x) {
-            const auto found = std::find_if(key.begin(), key.end(), [&](const auto& k) { return k.first == row[x]; });
+            const auto found =
+                std::find_if(key.begin(), key.end(), [&](const auto& k) { return k.first == row[x]; });
             if (found == key.end())
-                throw EInvalidGraphic("Bitmap resource " + name + ": no colour for '" + AnsiString(1, row[x]) + "'");
+                throw EInvalidGraphic("Bitmap resource " + name + ": no colour for '" +
+                                      AnsiString(1, row[x]) + "'");
             pixels.push_back(found->second);
         }
     }

@@ -12,27 +12,61 @@ namespace {
 
 constexpr Cardinal kRgbMask = 0xFFFFFF;
 
-Cardinal DeviceColor(TColor color) { return static_cast<Cardinal>(ColorToRGB(color)) & kRgbMask; }
+Cardinal DeviceColor(TColor color) {
+    return static_cast<Cardinal>(ColorToRGB(color)) & kRgbMask;
+}
 
 Cardinal MixPen(TPenMode mode, Cardinal p, Cardinal d) {
     Cardinal r = 0;
     switch (mode) {
-    case pmBlack: r = 0; break;
-    case pmWhite: r = kRgbMask; break;
-    case pmNop: r = d; break;
-    case pmNot: r = ~d; break;
-    case pmCopy: r = p; break;
-    case pmNotCopy: r = ~p; break;
-    case pmMergePenNot: r = p | ~d; break;
-    case pmMaskPenNot: r = p & ~d; break;
-    case pmMergeNotPen: r = ~p | d; break;
-    case pmMaskNotPen: r = ~p & d; break;
-    case pmMerge: r = p | d; break;
-    case pmNotMerge: r = ~(p | d); break;
-    case pmMask: r = p & d; break;
-    case pmNotMask: r = ~(p & d); break;
-    case pmXor: r = p ^ d; break;
-    case pmNotXor: r = ~(p ^ d); break;
+    case pmBlack:
+        r = 0;
+        break;
+    case pmWhite:
+        r = kRgbMask;
+        break;
+    case pmNop:
+        r = d;
+        break;
+    case pmNot:
+        r = ~d;
+        break;
+    case pmCopy:
+        r = p;
+        break;
+    case pmNotCopy:
+        r = ~p;
+        break;
+    case pmMergePenNot:
+        r = p | ~d;
+        break;
+    case pmMaskPenNot:
+        r = p & ~d;
+        break;
+    case pmMergeNotPen:
+        r = ~p | d;
+        break;
+    case pmMaskNotPen:
+        r = ~p & d;
+        break;
+    case pmMerge:
+        r = p | d;
+        break;
+    case pmNotMerge:
+        r = ~(p | d);
+        break;
+    case pmMask:
+        r = p & d;
+        break;
+    case pmNotMask:
+        r = ~(p & d);
+        break;
+    case pmXor:
+        r = p ^ d;
+        break;
+    case pmNotXor:
+        r = ~(p ^ d);
+        break;
     }
     return r & kRgbMask;
 }
@@ -50,18 +84,27 @@ Cardinal Rop3(TCopyMode rop, Cardinal p, Cardinal s, Cardinal d) {
     return r & kRgbMask;
 }
 
-int Mod8(int v) { return ((v % 8) + 8) % 8; }
+int Mod8(int v) {
+    return ((v % 8) + 8) % 8;
+}
 
 // Hatch lines sit at fixed device positions, eight pixels apart.
 bool HatchHit(TBrushStyle style, int x, int y) {
     switch (style) {
-    case bsHorizontal: return Mod8(y) == 0;
-    case bsVertical: return Mod8(x) == 0;
-    case bsFDiagonal: return Mod8(x - y) == 0;
-    case bsBDiagonal: return Mod8(x + y) == 0;
-    case bsCross: return Mod8(x) == 0 || Mod8(y) == 0;
-    case bsDiagCross: return Mod8(x - y) == 0 || Mod8(x + y) == 0;
-    default: return true;
+    case bsHorizontal:
+        return Mod8(y) == 0;
+    case bsVertical:
+        return Mod8(x) == 0;
+    case bsFDiagonal:
+        return Mod8(x - y) == 0;
+    case bsBDiagonal:
+        return Mod8(x + y) == 0;
+    case bsCross:
+        return Mod8(x) == 0 || Mod8(y) == 0;
+    case bsDiagCross:
+        return Mod8(x - y) == 0 || Mod8(x + y) == 0;
+    default:
+        return true;
     }
 }
 
@@ -72,17 +115,23 @@ std::span<const int> PenPattern(TPenStyle style) {
     static constexpr int dashDot[] = {9, 6, 3, 6};
     static constexpr int dashDotDot[] = {9, 3, 3, 3, 3, 3};
     switch (style) {
-    case psDash: return dash;
-    case psDot: return dot;
-    case psDashDot: return dashDot;
-    case psDashDotDot: return dashDotDot;
-    default: return {};
+    case psDash:
+        return dash;
+    case psDot:
+        return dot;
+    case psDashDot:
+        return dashDot;
+    case psDashDotDot:
+        return dashDotDot;
+    default:
+        return {};
     }
 }
 
 bool PatternOn(std::span<const int> pattern, int index) {
     int period = 0;
-    for (int run : pattern) period += run;
+    for (int run : pattern)
+        period += run;
     int pos = index % period;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         if (pos < pattern[i]) return i % 2 == 0;
@@ -142,7 +191,9 @@ struct TCanvas::TDeviceArea {
 TCanvas::TCanvas()
     : FFont(std::make_unique<TFont>()), FBrush(std::make_unique<TBrush>()), FPen(std::make_unique<TPen>()) {}
 
-TCanvas::~TCanvas() { ClearTarget(); }
+TCanvas::~TCanvas() {
+    ClearTarget();
+}
 
 void TCanvas::SetTarget(TBitmap* bitmap, TPoint origin, const TRect* deviceClip) {
     if (bitmap != FTarget) {
@@ -172,7 +223,9 @@ void TCanvas::SetBkMode(int mode) {
     FBkBrushGeneration = FBrush->Generation();
 }
 
-bool TCanvas::Opaque() const { return BkMode() == OPAQUE; }
+bool TCanvas::Opaque() const {
+    return BkMode() == OPAQUE;
+}
 
 TCanvas::TDeviceArea TCanvas::CurrentArea() const {
     TDeviceArea area;
@@ -204,7 +257,9 @@ void TCanvas::SetClipRect(const TRect& rect) {
     FClip = rect;
 }
 
-void TCanvas::ResetClipRect() { FHasClip = false; }
+void TCanvas::ResetClipRect() {
+    FHasClip = false;
+}
 
 TColor TCanvas::Pixel(int x, int y) {
     const TDeviceArea area = RequireTarget();
@@ -243,7 +298,8 @@ void TCanvas::SolidFill(const TRect& rect, TColor color) {
     if (!IntersectRect(r, area.ToDevice(rect), area.Clip)) return;
     const Cardinal c = DeviceColor(color);
     for (int y = r.Top; y < r.Bottom; ++y)
-        for (int x = r.Left; x < r.Right; ++x) area.At(x, y) = c;
+        for (int x = r.Left; x < r.Right; ++x)
+            area.At(x, y) = c;
 }
 
 void TCanvas::EdgeFrame(const TRect& rect, TColor topLeft, TColor bottomRight) {
@@ -311,7 +367,9 @@ void TCanvas::DrawLineDevice(const TDeviceArea& area, TPoint from, TPoint to, bo
     }
 }
 
-void TCanvas::MoveTo(int x, int y) { FPenPos = {x, y}; }
+void TCanvas::MoveTo(int x, int y) {
+    FPenPos = {x, y};
+}
 
 void TCanvas::LineTo(int x, int y) {
     const TDeviceArea area = RequireTarget();
@@ -332,14 +390,16 @@ void TCanvas::Polygon(std::span<const TPoint> points) {
     if (points.size() < 2) return;
     std::vector<TPoint> device;
     device.reserve(points.size());
-    for (const TPoint p : points) device.push_back(area.ToDevice(p));
+    for (const TPoint p : points)
+        device.push_back(area.ToDevice(p));
     // Fill by the alternate rule, the vertices taken as pixel centres, so the fill meets the outline
     // drawn through the same points; the outline's own pixels are left to the pen, mixed once.
     if (FBrush->Style() != bsClear) {
         std::vector<TPoint> outline;
         if (FPen->Style() != psClear) {
             for (std::size_t i = 0; i < device.size(); ++i) {
-                const std::vector<TPoint> edge = BresenhamLine(device[i], device[(i + 1) % device.size()], false);
+                const std::vector<TPoint> edge =
+                    BresenhamLine(device[i], device[(i + 1) % device.size()], false);
                 outline.insert(outline.end(), edge.begin(), edge.end());
             }
             std::sort(outline.begin(), outline.end(),
@@ -393,16 +453,18 @@ void TCanvas::Rectangle(int x1, int y1, int x2, int y2) {
     const int width = std::max(1, FPen->Width());
     if (width == 1 && !PenPattern(style).empty()) {
         FillRectDevice(area, {r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1}, true);
-        const TPoint corners[] = {{r.Left, r.Top}, {r.Right - 1, r.Top}, {r.Right - 1, r.Bottom - 1},
-                                  {r.Left, r.Bottom - 1}};
-        for (int i = 0; i < 4; ++i) DrawLineDevice(area, corners[i], corners[(i + 1) % 4], false);
+        const TPoint corners[] = {
+            {r.Left, r.Top}, {r.Right - 1, r.Top}, {r.Right - 1, r.Bottom - 1}, {r.Left, r.Bottom - 1}};
+        for (int i = 0; i < 4; ++i)
+            DrawLineDevice(area, corners[i], corners[(i + 1) % 4], false);
         Changed();
         return;
     }
     // A wide pen straddles the outline, or keeps inside it with psInsideFrame.
     TRect outer = r;
-    if (style != psInsideFrame) outer = {r.Left - (width - 1) / 2, r.Top - (width - 1) / 2,
-                                         r.Right + width / 2, r.Bottom + width / 2};
+    if (style != psInsideFrame)
+        outer = {r.Left - (width - 1) / 2, r.Top - (width - 1) / 2, r.Right + width / 2,
+                 r.Bottom + width / 2};
     const TRect inner{outer.Left + width, outer.Top + width, outer.Right - width, outer.Bottom - width};
     TRect inside;
     if (IntersectRect(inside, inner, r)) FillRectDevice(area, inside, true);
@@ -423,7 +485,8 @@ void TCanvas::Rectangle(int x1, int y1, int x2, int y2) {
 
 void TCanvas::Ellipse(int x1, int y1, int x2, int y2) {
     const TDeviceArea area = RequireTarget();
-    const TRect r = area.ToDevice(TRect{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)});
+    const TRect r =
+        area.ToDevice(TRect{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)});
     if (IsRectEmpty(r)) return;
     const double cx = (r.Left + r.Right) / 2.0, cy = (r.Top + r.Bottom) / 2.0;
     const double a = r.Width() / 2.0, b = r.Height() / 2.0;
@@ -476,10 +539,12 @@ void TCanvas::DrawFocusRect(const TRect& rect) {
     Changed();
 }
 
-TSize TCanvas::TextExtent(const AnsiString& text) const { return FontTextExtent(FFont.get(), text); }
+TSize TCanvas::TextExtent(const AnsiString& text) const {
+    return FontTextExtent(FFont.get(), text);
+}
 
-void TCanvas::DrawCharCell(const TDeviceArea& area, int x, int y, const char* bytes, int length, bool underline,
-                           bool glyph) {
+void TCanvas::DrawCharCell(const TDeviceArea& area, int x, int y, const char* bytes, int length,
+                           bool underline, bool glyph) {
     const int w = FontCharWidth(FFont.get(), length);
     const int h = FontPixelHeight(FFont.get());
     if (glyph && Opaque()) {
@@ -487,7 +552,8 @@ void TCanvas::DrawCharCell(const TDeviceArea& area, int x, int y, const char* by
         TRect cell;
         if (IntersectRect(cell, {x, y, x + w, y + h}, area.Clip))
             for (int py = cell.Top; py < cell.Bottom; ++py)
-                for (int px = cell.Left; px < cell.Right; ++px) area.At(px, py) = background;
+                for (int px = cell.Left; px < cell.Right; ++px)
+                    area.At(px, py) = background;
     }
     const Cardinal color = DeviceColor(FFont->Color());
     auto plot = [&](int px, int py) {
@@ -519,13 +585,16 @@ void TCanvas::DrawCharCell(const TDeviceArea& area, int x, int y, const char* by
                     if (((px + py) & 1) == 0 && ((hash >> ((px * 7 + py * 13) % 32)) & 1)) plot(px, py);
         } else {
             for (int py = 0; py < h; ++py)
-                for (int px = 0; px < w; ++px) plot(px, py);
+                for (int px = 0; px < w; ++px)
+                    plot(px, py);
         }
     }
     if (glyph && style.Contains(fsStrikeOut))
-        for (int px = 0; px < w; ++px) plot(px, h / 2);
+        for (int px = 0; px < w; ++px)
+            plot(px, h / 2);
     if (underline || (glyph && style.Contains(fsUnderline)))
-        for (int px = 0; px < w; ++px) plot(px, h - 1);
+        for (int px = 0; px < w; ++px)
+            plot(px, h - 1);
 }
 
 void TCanvas::PaintText(const TDeviceArea& area, int x, int y, const AnsiString& text) {
@@ -552,7 +621,8 @@ void TCanvas::TextRect(const TRect& rect, int x, int y, const AnsiString& text) 
     if (FBrush->Style() != bsClear) {
         const Cardinal background = DeviceColor(FBrush->Color());
         for (int py = area.Clip.Top; py < area.Clip.Bottom; ++py)
-            for (int px = area.Clip.Left; px < area.Clip.Right; ++px) area.At(px, py) = background;
+            for (int px = area.Clip.Left; px < area.Clip.Right; ++px)
+                area.At(px, py) = background;
     }
     const TPoint p = area.ToDevice(TPoint{x, y});
     PaintText(area, p.X, p.Y, text);
@@ -583,9 +653,10 @@ void TCanvas::BlockCopy(const TRect& dest, const TBitmap* source, const TRect& s
             const int sx = sourceRect.Left + static_cast<int>(static_cast<long long>(x - d.Left) * sw / dw);
             samples[k] = kSkip;
             if (sx < 0 || sy < 0 || sx >= source->FWidth || sy >= source->FHeight) continue;
-            Cardinal s = source->FPixels[static_cast<std::size_t>(sy) * static_cast<std::size_t>(source->FWidth) +
-                                         static_cast<std::size_t>(sx)] &
-                         kRgbMask;
+            Cardinal s =
+                source->FPixels[static_cast<std::size_t>(sy) * static_cast<std::size_t>(source->FWidth) +
+                                static_cast<std::size_t>(sx)] &
+                kRgbMask;
             if (transparent && s == key) continue;
             if (brushReplace && s == key) {
                 if (brushClear) continue;
@@ -676,7 +747,8 @@ struct TTextLine {
 
 int ItemsWidth(const std::vector<TTextItem>& items) {
     int w = 0;
-    for (const auto& item : items) w += item.Width;
+    for (const auto& item : items)
+        w += item.Width;
     return w;
 }
 
@@ -740,9 +812,11 @@ int DrawText(TCanvas* canvas, const AnsiString& text, TRect& rect, unsigned form
         for (std::size_t i = 0; i < paragraph.size();) {
             std::size_t j = i + 1;
             if (!paragraph[i].Blank && !paragraph[i].Wide)
-                while (j < paragraph.size() && !paragraph[j].Blank && !paragraph[j].Wide) ++j;
+                while (j < paragraph.size() && !paragraph[j].Blank && !paragraph[j].Wide)
+                    ++j;
             int tokenWidth = 0;
-            for (std::size_t t = i; t < j; ++t) tokenWidth += paragraph[t].Width;
+            for (std::size_t t = i; t < j; ++t)
+                tokenWidth += paragraph[t].Width;
             const bool blank = paragraph[i].Blank;
             if (!blank && !current.Items.empty() && current.Width + tokenWidth > maxWidth) {
                 while (!current.Items.empty() && current.Items.back().Blank) {
@@ -783,11 +857,14 @@ int DrawText(TCanvas* canvas, const AnsiString& text, TRect& rect, unsigned form
     }
 
     int textWidth = 0;
-    for (const auto& line : lines) textWidth = std::max(textWidth, line.Width);
+    for (const auto& line : lines)
+        textWidth = std::max(textWidth, line.Width);
     const int textHeight = static_cast<int>(lines.size()) * lineHeight;
     int top = rect.Top;
-    if (singleLine && (format & DT_VCENTER)) top = rect.Top + (rect.Height() - lineHeight) / 2;
-    else if (singleLine && (format & DT_BOTTOM)) top = rect.Bottom - lineHeight;
+    if (singleLine && (format & DT_VCENTER))
+        top = rect.Top + (rect.Height() - lineHeight) / 2;
+    else if (singleLine && (format & DT_BOTTOM))
+        top = rect.Bottom - lineHeight;
 
     if (format & DT_CALCRECT) {
         rect.Right = rect.Left + textWidth;
@@ -803,11 +880,14 @@ int DrawText(TCanvas* canvas, const AnsiString& text, TRect& rect, unsigned form
     int y = top;
     for (const auto& line : lines) {
         int x = rect.Left;
-        if (format & DT_CENTER) x = rect.Left + (maxWidth - line.Width) / 2;
-        else if (format & DT_RIGHT) x = rect.Right - line.Width;
+        if (format & DT_CENTER)
+            x = rect.Left + (maxWidth - line.Width) / 2;
+        else if (format & DT_RIGHT)
+            x = rect.Right - line.Width;
         for (const auto& item : line.Items) {
             const TPoint p = area.ToDevice(TPoint{x, y});
-            canvas->DrawCharCell(area, p.X, p.Y, chars.data() + item.Offset, item.Length, item.Underline, glyphs);
+            canvas->DrawCharCell(area, p.X, p.Y, chars.data() + item.Offset, item.Length, item.Underline,
+                                 glyphs);
             x += item.Width;
         }
         y += lineHeight;
@@ -834,8 +914,10 @@ bool DrawEdge(TCanvas* canvas, TRect& rect, unsigned edge, unsigned flags) {
     auto line = [&](unsigned bdr, TEdgeColors colors) {
         if (!(edge & bdr)) return;
         TColor tl = colors.TopLeft, br = colors.BottomRight;
-        if (flags & BF_MONO) tl = br = clWindowFrame;
-        else if (flags & BF_FLAT) tl = br = (bdr & (BDR_RAISEDOUTER | BDR_SUNKENOUTER)) ? clBtnShadow : clBtnFace;
+        if (flags & BF_MONO)
+            tl = br = clWindowFrame;
+        else if (flags & BF_FLAT)
+            tl = br = (bdr & (BDR_RAISEDOUTER | BDR_SUNKENOUTER)) ? clBtnShadow : clBtnFace;
         if (flags & BF_TOP) canvas->SolidFill({r.Left, r.Top, r.Right - 1, r.Top + 1}, tl);
         if (flags & BF_LEFT) canvas->SolidFill({r.Left, r.Top, r.Left + 1, r.Bottom - 1}, tl);
         if (flags & BF_RIGHT) canvas->SolidFill({r.Right - 1, r.Top, r.Right, r.Bottom}, br);
@@ -847,10 +929,14 @@ bool DrawEdge(TCanvas* canvas, TRect& rect, unsigned edge, unsigned flags) {
     };
     const unsigned outer = edge & (BDR_RAISEDOUTER | BDR_SUNKENOUTER);
     const unsigned inner = edge & (BDR_RAISEDINNER | BDR_SUNKENINNER);
-    if (outer == BDR_RAISEDOUTER) line(BDR_RAISEDOUTER, {cl3DLight, cl3DDkShadow});
-    else if (outer == BDR_SUNKENOUTER) line(BDR_SUNKENOUTER, {clBtnShadow, clBtnHighlight});
-    if (inner == BDR_RAISEDINNER) line(BDR_RAISEDINNER, {clBtnHighlight, clBtnShadow});
-    else if (inner == BDR_SUNKENINNER) line(BDR_SUNKENINNER, {cl3DDkShadow, cl3DLight});
+    if (outer == BDR_RAISEDOUTER)
+        line(BDR_RAISEDOUTER, {cl3DLight, cl3DDkShadow});
+    else if (outer == BDR_SUNKENOUTER)
+        line(BDR_SUNKENOUTER, {clBtnShadow, clBtnHighlight});
+    if (inner == BDR_RAISEDINNER)
+        line(BDR_RAISEDINNER, {clBtnHighlight, clBtnShadow});
+    else if (inner == BDR_SUNKENINNER)
+        line(BDR_SUNKENINNER, {cl3DDkShadow, cl3DLight});
     if (flags & BF_MIDDLE) canvas->SolidFill(r, (flags & BF_FLAT) ? clWindow : clBtnFace);
     if (flags & BF_ADJUST) rect = r;
     canvas->Changed();
@@ -880,11 +966,13 @@ bool DrawFrameControl(TCanvas* canvas, TRect& rect, unsigned type, unsigned stat
         return true;
     }
 
-    if (type == DFC_BUTTON && (kind == DFCS_BUTTONCHECK || kind == DFCS_BUTTON3STATE || kind == DFCS_BUTTONRADIO)) {
+    if (type == DFC_BUTTON &&
+        (kind == DFCS_BUTTONCHECK || kind == DFCS_BUTTON3STATE || kind == DFCS_BUTTONRADIO)) {
         canvas->RequireTarget();
         const int side = std::min(r.Width(), r.Height());
         if (side <= 0) return true;
-        const TRect box = Bounds(r.Left + (r.Width() - side) / 2, r.Top + (r.Height() - side) / 2, side, side);
+        const TRect box =
+            Bounds(r.Left + (r.Width() - side) / 2, r.Top + (r.Height() - side) / 2, side, side);
         const bool grayed = kind == DFCS_BUTTON3STATE && checked;
         const TColor face = (inactive || pushed || grayed) ? clBtnFace : clWindow;
         const TColor mark = (inactive || grayed) ? clBtnShadow : clWindowText;
@@ -899,8 +987,10 @@ bool DrawFrameControl(TCanvas* canvas, TRect& rect, unsigned type, unsigned stat
                     if (d > c) continue;
                     const bool upperLeft = dx + dy < 0;
                     TColor color = face;
-                    if (d > c - 1) color = flat ? clBtnShadow : (upperLeft ? clBtnShadow : clBtnHighlight);
-                    else if (d > c - 2 && !flat) color = upperLeft ? cl3DDkShadow : cl3DLight;
+                    if (d > c - 1)
+                        color = flat ? clBtnShadow : (upperLeft ? clBtnShadow : clBtnHighlight);
+                    else if (d > c - 2 && !flat)
+                        color = upperLeft ? cl3DDkShadow : cl3DLight;
                     if (checked && d <= dotRadius) color = mark;
                     canvas->SolidFill(Bounds(box.Left + x, box.Top + y, 1, 1), color);
                 }

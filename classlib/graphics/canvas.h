@@ -81,10 +81,14 @@ public:
     // From the pen position to (x, y), the end point left out; the pen position moves there.
     void LineTo(int x, int y);
     void Polyline(std::span<const TPoint> points);
-    void Polyline(std::initializer_list<TPoint> points) { Polyline(std::span<const TPoint>(points.begin(), points.size())); }
+    void Polyline(std::initializer_list<TPoint> points) {
+        Polyline(std::span<const TPoint>(points.begin(), points.size()));
+    }
     // Filled with the brush (alternate rule), then outlined with the pen.
     void Polygon(std::span<const TPoint> points);
-    void Polygon(std::initializer_list<TPoint> points) { Polygon(std::span<const TPoint>(points.begin(), points.size())); }
+    void Polygon(std::initializer_list<TPoint> points) {
+        Polygon(std::span<const TPoint>(points.begin(), points.size()));
+    }
     // Inverts every other pixel of the one-pixel frame; drawing it twice restores the picture.
     void DrawFocusRect(const TRect& rect);
 

@@ -174,5 +174,6 @@ TColor StringToColor(const AnsiString& text) {
 
 void GetColorValues(void (*proc)(const AnsiString& ident, void* data), void* data) {
     if (!proc) return;
-    for (const auto& entry : kColorIdents) proc(entry.Name, data);
+    for (const auto& entry : kColorIdents)
+        proc(entry.Name, data);
 }

@@ -11,9 +11,15 @@ constexpr TColor RGB(Byte r, Byte g, Byte b) {
     return static_cast<TColor>(static_cast<std::uint32_t>(r) | (static_cast<std::uint32_t>(g) << 8) |
                                (static_cast<std::uint32_t>(b) << 16));
 }
-constexpr Byte GetRValue(TColor color) { return static_cast<Byte>(static_cast<std::uint32_t>(color) & 0xFF); }
-constexpr Byte GetGValue(TColor color) { return static_cast<Byte>((static_cast<std::uint32_t>(color) >> 8) & 0xFF); }
-constexpr Byte GetBValue(TColor color) { return static_cast<Byte>((static_cast<std::uint32_t>(color) >> 16) & 0xFF); }
+constexpr Byte GetRValue(TColor color) {
+    return static_cast<Byte>(static_cast<std::uint32_t>(color) & 0xFF);
+}
+constexpr Byte GetGValue(TColor color) {
+    return static_cast<Byte>((static_cast<std::uint32_t>(color) >> 8) & 0xFF);
+}
+constexpr Byte GetBValue(TColor color) {
+    return static_cast<Byte>((static_cast<std::uint32_t>(color) >> 16) & 0xFF);
+}
 
 constexpr TColor clBlack = 0x000000;
 constexpr TColor clMaroon = 0x000080;

@@ -65,9 +65,13 @@ void TFont::SetHeight(int value) {
     Changed();
 }
 
-int TFont::Size() const { return -MulDiv(FHeight, 72, ScreenPixelsPerInch); }
+int TFont::Size() const {
+    return -MulDiv(FHeight, 72, ScreenPixelsPerInch);
+}
 
-void TFont::SetSize(int value) { SetHeight(-MulDiv(value, ScreenPixelsPerInch, 72)); }
+void TFont::SetSize(int value) {
+    SetHeight(-MulDiv(value, ScreenPixelsPerInch, 72));
+}
 
 void TFont::SetColor(TColor value) {
     if (value == FColor) return;

@@ -55,7 +55,8 @@ class TFontStyles {
 public:
     constexpr TFontStyles() = default;
     constexpr TFontStyles(std::initializer_list<TFontStyle> styles) {
-        for (TFontStyle s : styles) FBits |= Bit(s);
+        for (TFontStyle s : styles)
+            FBits |= Bit(s);
     }
     static constexpr TFontStyles FromInt(unsigned bits) {
         TFontStyles result;
@@ -132,7 +133,16 @@ private:
     TFontCharset FCharset;
 };
 
-enum TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
+enum TBrushStyle {
+    bsSolid,
+    bsClear,
+    bsHorizontal,
+    bsVertical,
+    bsFDiagonal,
+    bsBDiagonal,
+    bsCross,
+    bsDiagCross
+};
 
 class TBrush : public TGraphicsObject {
 public:

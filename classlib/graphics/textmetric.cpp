@@ -26,7 +26,8 @@ unsigned FontCodePage(const TFont* font) {
 
 int FontCharLength(const AnsiString& text, std::size_t index, unsigned codePage) {
     if (index >= text.size()) return 0;
-    if (codePage != 0 && IsDBCSLeadByteEx(codePage, static_cast<Byte>(text[index])) && index + 1 < text.size())
+    if (codePage != 0 && IsDBCSLeadByteEx(codePage, static_cast<Byte>(text[index])) &&
+        index + 1 < text.size())
         return 2;
     return 1;
 }

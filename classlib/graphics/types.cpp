@@ -1,6 +1,8 @@
 #include "classlib/graphics/types.h"
 
-bool IsRectEmpty(const TRect& rect) { return rect.Right <= rect.Left || rect.Bottom <= rect.Top; }
+bool IsRectEmpty(const TRect& rect) {
+    return rect.Right <= rect.Left || rect.Bottom <= rect.Top;
+}
 
 bool InflateRect(TRect* rect, int dx, int dy) {
     if (!rect) return false;
@@ -53,4 +55,6 @@ bool UnionRect(TRect& dest, const TRect& a, const TRect& b) {
     return true;
 }
 
-bool EqualRect(const TRect& a, const TRect& b) { return a == b; }
+bool EqualRect(const TRect& a, const TRect& b) {
+    return a == b;
+}

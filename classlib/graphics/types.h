@@ -31,10 +31,16 @@ struct TRect {
     friend bool operator==(const TRect&, const TRect&) = default;
 };
 
-inline TPoint Point(int x, int y) { return {x, y}; }
-inline TRect Rect(int left, int top, int right, int bottom) { return {left, top, right, bottom}; }
+inline TPoint Point(int x, int y) {
+    return {x, y};
+}
+inline TRect Rect(int left, int top, int right, int bottom) {
+    return {left, top, right, bottom};
+}
 // A rectangle from its origin and extent.
-inline TRect Bounds(int left, int top, int width, int height) { return {left, top, left + width, top + height}; }
+inline TRect Bounds(int left, int top, int width, int height) {
+    return {left, top, left + width, top + height};
+}
 
 // True when the rectangle holds no pixel (right not beyond left or bottom not below top).
 bool IsRectEmpty(const TRect& rect);

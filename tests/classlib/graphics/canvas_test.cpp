@@ -1,3 +1,5 @@
+// Expected pictures are laid out one pixel row per line.
+// clang-format off
 #include <gtest/gtest.h>
 
 #include "classlib/graphics/bitmap.h"
