@@ -67,7 +67,7 @@ TEST(Bitmap, SizeKeepsThePictureAndGuardsItsLimits) {
     EXPECT_EQ(bitmap.Pixel(2, 1), clWhite);
     bitmap.SetPixel(1, 1, clBtnShadow); // system colours are stored as their value
     EXPECT_EQ(bitmap.Pixel(1, 1), RGB(128, 128, 128));
-    bitmap.SetPixel(-1, 0, clRed);       // outside: ignored
+    bitmap.SetPixel(-1, 0, clRed); // outside: ignored
     EXPECT_EQ(bitmap.Pixel(3, 0), CLR_INVALID);
     bitmap.SetWidth(5);
     EXPECT_EQ(bitmap.Width(), 5);
@@ -200,7 +200,8 @@ TEST(Bitmap, PngFailuresLeaveNothingHalfDone) {
     {
         std::ofstream(dir.File("junk.png"), std::ios::binary) << "not a picture";
         std::ofstream(dir.File("zero.png"), std::ios::binary);
-        std::ofstream(dir.File("cut.png"), std::ios::binary) << std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR", 16);
+        std::ofstream(dir.File("cut.png"), std::ios::binary)
+            << std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR", 16);
     }
     for (const char* name : {"junk.png", "zero.png", "cut.png"}) {
         EXPECT_THROW(picture.LoadFromFile(dir.File(name)), EInvalidGraphic) << name;

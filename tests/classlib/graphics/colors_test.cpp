@@ -1,5 +1,3 @@
-// Expected pictures are laid out one pixel row per line.
-// clang-format off
 #include <gtest/gtest.h>
 
 #include "classlib/graphics/colors.h"
@@ -21,15 +19,24 @@ TEST(Colors, SystemColoursResolveThroughTheClassicPalette) {
         int index;
         TColor rgb;
     } const cases[] = {
-        {clScrollBar, 0, RGB(192, 192, 192)},        {clActiveCaption, 2, RGB(0, 0, 128)},
-        {clInactiveCaption, 3, RGB(128, 128, 128)},  {clWindow, 5, RGB(255, 255, 255)},
-        {clWindowText, 8, RGB(0, 0, 0)},             {clCaptionText, 9, RGB(255, 255, 255)},
-        {clHighlight, 13, RGB(0, 0, 128)},           {clHighlightText, 14, RGB(255, 255, 255)},
-        {clBtnFace, 15, RGB(192, 192, 192)},         {clBtnShadow, 16, RGB(128, 128, 128)},
-        {clGrayText, 17, RGB(128, 128, 128)},        {clBtnText, 18, RGB(0, 0, 0)},
-        {clInactiveCaptionText, 19, RGB(192, 192, 192)}, {clBtnHighlight, 20, RGB(255, 255, 255)},
-        {cl3DDkShadow, 21, RGB(0, 0, 0)},            {cl3DLight, 22, RGB(223, 223, 223)},
-        {clInfoText, 23, RGB(0, 0, 0)},              {clInfoBk, 24, RGB(255, 255, 225)},
+        {clScrollBar, 0, RGB(192, 192, 192)},
+        {clActiveCaption, 2, RGB(0, 0, 128)},
+        {clInactiveCaption, 3, RGB(128, 128, 128)},
+        {clWindow, 5, RGB(255, 255, 255)},
+        {clWindowText, 8, RGB(0, 0, 0)},
+        {clCaptionText, 9, RGB(255, 255, 255)},
+        {clHighlight, 13, RGB(0, 0, 128)},
+        {clHighlightText, 14, RGB(255, 255, 255)},
+        {clBtnFace, 15, RGB(192, 192, 192)},
+        {clBtnShadow, 16, RGB(128, 128, 128)},
+        {clGrayText, 17, RGB(128, 128, 128)},
+        {clBtnText, 18, RGB(0, 0, 0)},
+        {clInactiveCaptionText, 19, RGB(192, 192, 192)},
+        {clBtnHighlight, 20, RGB(255, 255, 255)},
+        {cl3DDkShadow, 21, RGB(0, 0, 0)},
+        {cl3DLight, 22, RGB(223, 223, 223)},
+        {clInfoText, 23, RGB(0, 0, 0)},
+        {clInfoBk, 24, RGB(255, 255, 225)},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(static_cast<std::uint32_t>(c.color), 0x80000000u | static_cast<std::uint32_t>(c.index));

@@ -52,7 +52,7 @@ TEST(Font, OnChangeOncePerWriteAndPerAssign) {
     font.SetColor(clRed); // the same value is no change
     font.SetStyle({fsBold, fsUnderline});
     font.SetSize(12);
-    font.SetName("");     // no name keeps the face
+    font.SetName(""); // no name keeps the face
     ASSERT_EQ(log.Senders.size(), 3u);
     EXPECT_EQ(log.Senders[0], &font);
     EXPECT_EQ(font.Name(), "宋体");
