@@ -6,66 +6,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "bench/MixedGbkText.h"
 #include "classlib/rtl/codepages.h"
 
 namespace {
 
-constexpr std::size_t kTextSize = 10 * 1024 * 1024;
-
-struct TPair {
-    char Lead;
-    char Trail;
-};
-
-void AddPairs(std::vector<TPair>& pool, int leadFrom, int leadTo, int trailFrom, int trailTo) {
-    for (int lead = leadFrom; lead <= leadTo; ++lead)
-        for (int trail = trailFrom; trail <= trailTo; ++trail)
-            if (trail != 0x7F) pool.push_back({static_cast<char>(lead), static_cast<char>(trail)});
-}
-
-// The same text on every run: runs of ASCII, GB2312 characters, characters found only in GBK, and a
-// few from the user-defined areas.
-const AnsiString& MixedGbkText() {
-    static const AnsiString text = [] {
-        std::vector<TPair> gb2312, gbkOnly, userDefined;
-        AddPairs(gb2312, 0xB0, 0xD6, 0xA1, 0xFE);
-        AddPairs(gb2312, 0xD7, 0xD7, 0xA1, 0xF9);
-        AddPairs(gb2312, 0xD8, 0xF7, 0xA1, 0xFE);
-        AddPairs(gbkOnly, 0x81, 0xA0, 0x40, 0xFE);
-        AddPairs(gbkOnly, 0xAA, 0xFE, 0x40, 0xA0);
-        AddPairs(userDefined, 0xAA, 0xAF, 0xA1, 0xFE);
-        AddPairs(userDefined, 0xF8, 0xFE, 0xA1, 0xFE);
-        AddPairs(userDefined, 0xA1, 0xA7, 0x40, 0xA0);
-        static const char ascii[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 ,.;:-/";
-
-        AnsiString t;
-        t.reserve(kTextSize + 16);
-        std::uint64_t state = 0x9E3779B97F4A7C15ull;
-        auto next = [&state] {
-            state = state * 6364136223846793005ull + 1442695040888963407ull;
-            return static_cast<std::uint32_t>(state >> 33);
-        };
-        auto append = [&t](const TPair& pair) {
-            t += pair.Lead;
-            t += pair.Trail;
-        };
-        while (t.size() < kTextSize) {
-            const std::uint32_t kind = next() % 100;
-            if (kind < 30) {
-                for (std::uint32_t n = 1 + next() % 12; n > 0; --n)
-                    t += ascii[next() % (sizeof ascii - 1)];
-            } else if (kind < 75) {
-                append(gb2312[next() % gb2312.size()]);
-            } else if (kind < 95) {
-                append(gbkOnly[next() % gbkOnly.size()]);
-            } else {
-                append(userDefined[next() % userDefined.size()]);
-            }
-        }
-        return t;
-    }();
-    return text;
-}
+using bench::MixedGbkText;
 
 void BM_ServiceConvertCodePage(benchmark::State& state) {
     const AnsiString& text = MixedGbkText();

@@ -723,6 +723,17 @@ Variant VarFromCurrency(double value) {
     return TVariantAccess::MakeCurrency(value, varDouble);
 }
 
+Variant VarFromScaledCurrency(Int64 scaled) {
+    Variant v = TVariantAccess::Make(varCurrency);
+    TVariantAccess::Value(v).VCurrency = scaled;
+    return v;
+}
+
+Int64 VarToScaledCurrency(const Variant& value) {
+    if (VarType(value) == varCurrency) return TVariantAccess::Value(value).VCurrency;
+    return VarToScaledCurrency(VarAsType(value, varCurrency));
+}
+
 Variant VarFromError(int code) {
     Variant v = TVariantAccess::Make(varError);
     TVariantAccess::Value(v).VError = code;

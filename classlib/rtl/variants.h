@@ -152,6 +152,9 @@ Variant Null();
 Variant Unassigned();
 Variant VarFromDateTime(TDateTime value);
 Variant VarFromCurrency(double value); // EVariantError outside the currency range
+// Currency as its exact scaled value (units of 1/10000), for packets that must not round amounts.
+Variant VarFromScaledCurrency(Int64 scaled);
+Int64 VarToScaledCurrency(const Variant& value); // converts other types as AsCurrency does
 Variant VarFromError(int code);
 TDateTime VarToDateTime(const Variant& value);
 

@@ -1,0 +1,101 @@
+#pragma once
+// The socket connection to a remote automation server, and the server side that answers it.
+//
+// TSocketConnection opens a TCP connection to Address:Port, asks the server for the object named
+// ServerName and hands it out as AppServer: a proxy whose every late-bound call is marshalled
+// (varmarshal.h) to the server, invoked there on the real object, and answered with the result, the
+// by-reference arguments as the callee left them, or the callee's exception (raised here as it would
+// have been raised in process: EOleError for automation errors, EOleException with the callee's text
+// otherwise). Objects the server hands back (a property that is an object) become proxies too; the
+// server keeps each until its proxy goes. A local object cannot be passed to the server.
+//
+//     TSocketConnection connection;
+//     connection.SetAddress("127.0.0.1");
+//     connection.SetPort(211);
+//     connection.SetServerName("RAVEZ01A.Rarer1");
+//     connection.SetConnected(true);
+//     VarCall(connection.AppServer(), "Connect", {params});
+//
+// A connection that breaks (the server went away, a frame that cannot be read) raises
+// ESocketConnectionError in the call that found it, naming the server, and the connection is closed:
+// Connected reads false, and calls on its proxies raise ESocketConnectionError "Not connected" until
+// it is opened again (which makes a new AppServer). Changing Address, Port or ServerName closes an open
+// connection. Calls through one connection may come from several threads (they go one at a time);
+// opening, closing and the setters belong to the thread that owns the connection.
+//
+// TSocketDispatchServer listens on an address and port, and for each client that connects makes the
+// object the client names (by default through CreateOleObject) and serves its calls, one thread per
+// connection. A client that disconnects, even in the middle of a call, ends only its own connection;
+// a malformed frame is answered with an error (and ends the connection when its length cannot be
+// trusted); the server goes on serving the others.
+#include <functional>
+#include <memory>
+
+#include "classlib/automation/comobj.h"
+
+KVR_DECLARE_EXCEPTION(ESocketConnectionError, EOleError)
+
+class TSocketChannel;
+
+class TSocketConnection {
+public:
+    TSocketConnection() = default;
+    ~TSocketConnection();
+    TSocketConnection(const TSocketConnection&) = delete;
+    TSocketConnection& operator=(const TSocketConnection&) = delete;
+
+    // A dotted IPv4 address or a host name.
+    const AnsiString& Address() const { return FAddress; }
+    void SetAddress(const AnsiString& value);
+    int Port() const { return FPort; }
+    void SetPort(int value);
+    const AnsiString& ServerName() const { return FServerName; }
+    void SetServerName(const AnsiString& value);
+
+    bool Connected() const;
+    void SetConnected(bool value);
+    // Open raises ESocketConnectionError when the server cannot be reached, and the server's own
+    // error when it cannot make the object; either way the connection stays closed.
+    void Open();
+    void Close();
+
+    // The server object while connected, Unassigned otherwise.
+    Variant AppServer() const;
+
+private:
+    void CheckClosed(const char* property) const;
+
+    AnsiString FAddress;
+    int FPort = 211;
+    AnsiString FServerName;
+    std::shared_ptr<TSocketChannel> FChannel;
+    Variant FAppServer;
+};
+
+class TSocketDispatchServer {
+public:
+    // Makes the object a client asks for by name; it raises to refuse (the client gets the error).
+    using TServerFactory = std::function<Variant(const AnsiString& serverName)>;
+
+    // An empty factory makes objects through CreateOleObject.
+    explicit TSocketDispatchServer(TServerFactory factory = {});
+    ~TSocketDispatchServer(); // closes
+    TSocketDispatchServer(const TSocketDispatchServer&) = delete;
+    TSocketDispatchServer& operator=(const TSocketDispatchServer&) = delete;
+
+    // Starts listening; port 0 takes a free one (Port() tells which). ESocketConnectionError when the
+    // address cannot be used.
+    void Open(int port, const AnsiString& address = "127.0.0.1");
+    // Stops listening, ends every connection and waits for their threads.
+    void Close();
+    // Ends the connections of the moment and keeps listening.
+    void DropConnections();
+
+    bool Active() const;
+    int Port() const;
+    int ConnectionCount() const;
+
+private:
+    struct TState;
+    std::unique_ptr<TState> FState;
+};
