@@ -9,10 +9,11 @@
 
 namespace {
 
-struct TChangeCount {
+class TChangeCount : public TObject {
+public:
     int Count = 0;
-    static void Bump(void* data, TGraphicsObject*) { ++static_cast<TChangeCount*>(data)->Count; }
-    TGraphicsNotify Handler() { return {&TChangeCount::Bump, this}; }
+    void Bump(TObject*) { ++Count; }
+    TNotifyEvent Handler() { return TNotifyEvent(this, &TChangeCount::Bump); }
 };
 
 bool SamePixels(const TBitmap& a, const TBitmap& b) {
