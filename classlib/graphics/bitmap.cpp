@@ -54,16 +54,20 @@ AnsiString SystemErrorText(int code) {
 // ---- Device-independent bitmap files ----
 
 void PutLE(std::string& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
 std::uint32_t GetLE(const unsigned char* p, int bytes) {
     std::uint32_t value = 0;
-    for (int i = bytes - 1; i >= 0; --i) value = (value << 8) | p[i];
+    for (int i = bytes - 1; i >= 0; --i)
+        value = (value << 8) | p[i];
     return value;
 }
 
-[[noreturn]] void InvalidBitmap() { throw EInvalidGraphic("Bitmap image is not valid"); }
+[[noreturn]] void InvalidBitmap() {
+    throw EInvalidGraphic("Bitmap image is not valid");
+}
 
 std::string EncodeBmp(int width, int height, const std::vector<Cardinal>& pixels, bool alpha) {
     const int bytesPerPixel = alpha ? 4 : 3;
@@ -89,8 +93,8 @@ std::string EncodeBmp(int width, int height, const std::vector<Cardinal>& pixels
     for (int y = height - 1; y >= 0; --y) {
         const std::size_t rowStart = out.size();
         for (int x = 0; x < width; ++x) {
-            const Cardinal c =
-                pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
+            const Cardinal c = pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                                      static_cast<std::size_t>(x)];
             out.push_back(static_cast<char>((c >> 16) & 0xFF));
             out.push_back(static_cast<char>((c >> 8) & 0xFF));
             out.push_back(static_cast<char>(c & 0xFF));
@@ -151,6 +155,30 @@ void DecodeBmp(const std::string& file, int& width, int& height, std::vector<Car
     }
     width = w;
     height = static_cast<int>(rows);
+}
+
+std::string EncodePng(int width, int height, const std::vector<Cardinal>& pixels) {
+    std::vector<png_byte> rgb(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        rgb[i * 3] = static_cast<png_byte>(pixels[i] & 0xFF);
+        rgb[i * 3 + 1] = static_cast<png_byte>((pixels[i] >> 8) & 0xFF);
+        rgb[i * 3 + 2] = static_cast<png_byte>((pixels[i] >> 16) & 0xFF);
+    }
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(width);
+    image.height = static_cast<png_uint_32>(height);
+    image.format = PNG_FORMAT_RGB;
+    png_alloc_size_t size = 0;
+    if (!png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), 0, nullptr))
+        throw EInvalidGraphicOperation(AnsiString("Cannot encode the bitmap: ") + image.message);
+    std::string encoded(size, '\0');
+    if (!png_image_write_to_memory(&image, encoded.data(), &size, 0, rgb.data(), 0, nullptr))
+        throw EInvalidGraphicOperation(AnsiString("Cannot encode the bitmap: ") + image.message);
+    png_image_free(&image);
+    encoded.resize(size);
+    return encoded;
 }
 
 } // namespace
@@ -314,29 +342,12 @@ void TBitmap::LoadFromResourceName(const AnsiString& name) {
 
 void TBitmap::SaveToFile(const AnsiString& fileName) const {
     if (Empty()) throw EInvalidGraphicOperation("Cannot save an empty bitmap to \"" + fileName + "\"");
-    std::vector<png_byte> rgb(static_cast<std::size_t>(FWidth) * static_cast<std::size_t>(FHeight) * 3);
-    for (std::size_t i = 0; i < FPixels.size(); ++i) {
-        rgb[i * 3] = static_cast<png_byte>(FPixels[i] & 0xFF);
-        rgb[i * 3 + 1] = static_cast<png_byte>((FPixels[i] >> 8) & 0xFF);
-        rgb[i * 3 + 2] = static_cast<png_byte>((FPixels[i] >> 16) & 0xFF);
-    }
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    image.width = static_cast<png_uint_32>(FWidth);
-    image.height = static_cast<png_uint_32>(FHeight);
-    image.format = PNG_FORMAT_RGB;
-    png_alloc_size_t size = 0;
-    if (!png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), 0, nullptr))
-        throw EInvalidGraphicOperation(AnsiString("Cannot encode the bitmap: ") + image.message);
-    std::vector<unsigned char> encoded(size);
-    if (!png_image_write_to_memory(&image, encoded.data(), &size, 0, rgb.data(), 0, nullptr))
-        throw EInvalidGraphicOperation(AnsiString("Cannot encode the bitmap: ") + image.message);
-    png_image_free(&image);
-
+    const AnsiString content = SameText(ExtractFileExt(fileName), ".bmp")
+                                   ? EncodeBmp(FWidth, FHeight, FPixels, FPixelFormat == pf32bit)
+                                   : EncodePng(FWidth, FHeight, FPixels);
     // Through a temporary file and a rename, so a failed write never leaves half a picture.
     errno = 0;
-    if (!SaveFileBytes(fileName, AnsiString(reinterpret_cast<const char*>(encoded.data()), size))) {
+    if (!SaveFileBytes(fileName, content)) {
         const int code = errno ? errno : EIO;
         throw EInOutError("Cannot create file \"" + fileName + "\". " + SystemErrorText(code), code);
     }
@@ -350,6 +361,13 @@ void TBitmap::LoadFromFile(const AnsiString& fileName) {
         throw EInOutError("Cannot open file \"" + fileName + "\". " + SystemErrorText(code), code);
     }
 
+    if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') {
+        int width = 0, height = 0;
+        std::vector<Cardinal> pixels;
+        DecodeBmp(bytes, width, height, pixels);
+        Replace(width, height, std::move(pixels));
+        return;
+    }
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
@@ -402,28 +420,30 @@ void TBitmap::LoadFromStream(TStream& stream) {
     Replace(width, height, std::move(pixels));
 }
 
+void TBitmap::ReadData(TStream& stream) {
+    unsigned char size[4];
+    if (stream.Read(size, 4) != 4) InvalidBitmap();
+    const Int64 length = GetLE(size, 4);
+    if (length > stream.Size() - stream.Position()) InvalidBitmap();
+    std::string file(static_cast<std::size_t>(length), '\0');
+    stream.ReadBuffer(file.data(), length);
+    int width = 0, height = 0;
+    std::vector<Cardinal> pixels;
+    DecodeBmp(file, width, height, pixels);
+    Replace(width, height, std::move(pixels));
+}
+
+void TBitmap::WriteData(TStream& stream) const {
+    const std::string file = EncodeBmp(FWidth, FHeight, FPixels, FPixelFormat == pf32bit);
+    std::string size;
+    PutLE(size, static_cast<std::uint32_t>(file.size()), 4);
+    stream.WriteBuffer(size.data(), 4);
+    stream.WriteBuffer(file.data(), static_cast<Int64>(file.size()));
+}
+
 void TBitmap::DefineProperties(TFiler& filer) {
     filer.DefineBinaryProperty(
-        "Data",
-        [this](TStream& stream) {
-            unsigned char size[4];
-            if (stream.Read(size, 4) != 4) InvalidBitmap();
-            const Int64 length = GetLE(size, 4);
-            if (length > stream.Size() - stream.Position()) InvalidBitmap();
-            std::string file(static_cast<std::size_t>(length), '\0');
-            stream.ReadBuffer(file.data(), length);
-            int width = 0, height = 0;
-            std::vector<Cardinal> pixels;
-            DecodeBmp(file, width, height, pixels);
-            Replace(width, height, std::move(pixels));
-        },
-        [this](TStream& stream) {
-            const std::string file = EncodeBmp(FWidth, FHeight, FPixels, FPixelFormat == pf32bit);
-            std::string size;
-            PutLE(size, static_cast<std::uint32_t>(file.size()), 4);
-            stream.WriteBuffer(size.data(), 4);
-            stream.WriteBuffer(file.data(), static_cast<Int64>(file.size()));
-        },
+        "Data", [this](TStream& stream) { ReadData(stream); }, [this](TStream& stream) { WriteData(stream); },
         !Empty());
 }
 

@@ -62,11 +62,12 @@ public:
     // Loads a picture of the resource registry; raises EResNotFound and keeps the picture when the
     // name is not registered.
     void LoadFromResourceName(const AnsiString& name);
-    // Writes the picture as a PNG file (24-bit colour) at a system path (classlib/rtl/files.h). An
-    // empty bitmap or a failed write raises EInvalidGraphicOperation or EInOutError and leaves no file.
+    // Writes the picture as a PNG file (24-bit colour), or as a bitmap file when the name ends in ".bmp",
+    // at a system path (classlib/rtl/files.h). An empty bitmap or a failed write raises
+    // EInvalidGraphicOperation or EInOutError and leaves no file.
     void SaveToFile(const AnsiString& fileName) const;
-    // Reads a PNG file; a missing file raises EInOutError, a malformed one EInvalidGraphic, and the
-    // picture stays as it was.
+    // Reads a PNG or bitmap file, told apart by their first bytes; a missing file raises EInOutError,
+    // a malformed one EInvalidGraphic, and the picture stays as it was.
     void LoadFromFile(const AnsiString& fileName);
 
     // The picture as a device-independent bitmap file (24 bits, or 32 when asked by PixelFormat), the
@@ -84,9 +85,13 @@ public:
 
 protected:
     virtual void Changed();
+    // "Data": a 4-byte length and the bitmap file.
+    void ReadData(TStream& stream);
+    void WriteData(TStream& stream) const;
 
 private:
     friend class TCanvas;
+    friend class TPicture;
     class TBitmapCanvas;
 
     void Attach(TCanvas* canvas);

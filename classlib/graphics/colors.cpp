@@ -130,7 +130,8 @@ bool ParseColorNumber(const AnsiString& text, TColor& value) {
 struct TRegisterColorIdents {
     TRegisterColorIdents() {
         std::vector<TIdentMapEntry> map;
-        for (const auto& entry : kColorIdents) map.push_back({entry.Value, entry.Name});
+        for (const auto& entry : kColorIdents)
+            map.push_back({entry.Value, entry.Name});
         RegisterIntegerConsts("TColor", std::move(map));
     }
 } registerColorIdents;

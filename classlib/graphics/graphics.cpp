@@ -26,12 +26,12 @@ struct TCharsetIdent {
 };
 
 constexpr TCharsetIdent kCharsetIdents[] = {
-    {0, "ANSI_CHARSET"},        {1, "DEFAULT_CHARSET"},     {2, "SYMBOL_CHARSET"},
-    {77, "MAC_CHARSET"},        {128, "SHIFTJIS_CHARSET"},  {129, "HANGEUL_CHARSET"},
-    {130, "JOHAB_CHARSET"},     {134, "GB2312_CHARSET"},    {136, "CHINESEBIG5_CHARSET"},
-    {161, "GREEK_CHARSET"},     {162, "TURKISH_CHARSET"},   {163, "VIETNAMESE_CHARSET"},
-    {177, "HEBREW_CHARSET"},    {178, "ARABIC_CHARSET"},    {186, "BALTIC_CHARSET"},
-    {204, "RUSSIAN_CHARSET"},   {222, "THAI_CHARSET"},      {238, "EASTEUROPE_CHARSET"},
+    {0, "ANSI_CHARSET"},      {1, "DEFAULT_CHARSET"},    {2, "SYMBOL_CHARSET"},
+    {77, "MAC_CHARSET"},      {128, "SHIFTJIS_CHARSET"}, {129, "HANGEUL_CHARSET"},
+    {130, "JOHAB_CHARSET"},   {134, "GB2312_CHARSET"},   {136, "CHINESEBIG5_CHARSET"},
+    {161, "GREEK_CHARSET"},   {162, "TURKISH_CHARSET"},  {163, "VIETNAMESE_CHARSET"},
+    {177, "HEBREW_CHARSET"},  {178, "ARABIC_CHARSET"},   {186, "BALTIC_CHARSET"},
+    {204, "RUSSIAN_CHARSET"}, {222, "THAI_CHARSET"},     {238, "EASTEUROPE_CHARSET"},
     {255, "OEM_CHARSET"},
 };
 
@@ -39,7 +39,8 @@ constexpr TCharsetIdent kCharsetIdents[] = {
 struct TRegisterCharsetIdents {
     TRegisterCharsetIdents() {
         std::vector<TIdentMapEntry> map;
-        for (const auto& entry : kCharsetIdents) map.push_back({entry.Value, entry.Name});
+        for (const auto& entry : kCharsetIdents)
+            map.push_back({entry.Value, entry.Name});
         RegisterIntegerConsts("TFontCharset", std::move(map));
     }
 } registerCharsetIdents;

@@ -98,7 +98,8 @@ private:
     TFontCharset FCharset;
 };
 
-KVR_ENUM(TBrushStyle, bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross);
+KVR_ENUM(TBrushStyle, bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross,
+         bsDiagCross);
 
 class TBrush : public TGraphicsObject {
     KVR_CLASS(TBrush, TGraphicsObject)
@@ -121,8 +122,8 @@ private:
 KVR_ENUM(TPenStyle, psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame);
 
 // How a pen (and the fill of a shape) mixes with the picture, in the platform's order.
-KVR_ENUM(TPenMode, pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot, pmMergeNotPen,
-         pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor);
+KVR_ENUM(TPenMode, pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
+         pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor);
 
 class TPen : public TGraphicsObject {
     KVR_CLASS(TPen, TGraphicsObject)

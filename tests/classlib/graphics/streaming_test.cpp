@@ -2,6 +2,7 @@
 
 #include "classlib/graphics/bitmap.h"
 #include "classlib/graphics/canvas.h"
+#include "classlib/graphics/picture.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/objects/rtti.h"
 #include "classlib/objects/streams.h"
@@ -32,6 +33,29 @@ KVR_PUBLISHED(TPaintBox, c) {
     c.Property("Glyph", &TPaintBox::Glyph, &TPaintBox::SetGlyph);
     c.Property("Pen", &TPaintBox::Pen, &TPaintBox::SetPen);
 }
+
+// An image control's picture.
+class TImageBox : public TComponent {
+    KVR_CLASS(TImageBox, TComponent)
+public:
+    explicit TImageBox(TComponent* owner) : TComponent(owner) {}
+    TPicture* Picture() const { return FPicture.get(); }
+    void SetPicture(TPicture* value) { FPicture->Assign(value); }
+
+private:
+    std::unique_ptr<TPicture> FPicture = std::make_unique<TPicture>();
+};
+
+KVR_PUBLISHED(TImageBox, c) {
+    c.Property("Picture", &TImageBox::Picture, &TImageBox::SetPicture);
+}
+
+class TChangeCount : public TObject {
+public:
+    int Count = 0;
+    void Bump(TObject*) { ++Count; }
+    TNotifyEvent Handler() { return TNotifyEvent(this, &TChangeCount::Bump); }
+};
 
 bool SamePixels(const TBitmap& a, const TBitmap& b) {
     if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
@@ -133,12 +157,12 @@ TEST(GraphicsStreaming, BitmapFilesInStreams) {
 
     // A 1-bit picture with a two-colour palette, 2 x 2, rows from the bottom.
     const unsigned char mono[] = {
-        'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 62, 0, 0, 0,                // file header
-        40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 1, 0,               // 2 x 2, 1 bit
-        0, 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0,
-        0x00, 0x00, 0xFF, 0, 0xFF, 0x00, 0x00, 0,                      // red, blue
-        0x40, 0, 0, 0,                                                 // bottom row: red, blue
-        0x80, 0, 0, 0,                                                 // top row: blue, red
+        'B',  'M', 70, 0, 0, 0, 0, 0, 0,    0,    62,   0, 0,    0,             // file header
+        40,   0,   0,  0, 2, 0, 0, 0, 2,    0,    0,    0, 1,    0,    1,    0, // 2 x 2, 1 bit
+        0,    0,   0,  0, 8, 0, 0, 0, 0,    0,    0,    0, 0,    0,    0,    0,
+        2,    0,   0,  0, 0, 0, 0, 0, 0x00, 0x00, 0xFF, 0, 0xFF, 0x00, 0x00, 0, // red, blue
+        0x40, 0,   0,  0,                                                       // bottom row: red, blue
+        0x80, 0,   0,  0,                                                       // top row: blue, red
     };
     TMemoryStream stream;
     stream.WriteBuffer(mono, sizeof mono);
@@ -162,4 +186,43 @@ TEST(GraphicsStreaming, BitmapFilesInStreams) {
     rle.WriteBuffer(compressed, sizeof compressed);
     rle.SetPosition(0);
     EXPECT_THROW(loaded.LoadFromStream(rle), EInvalidGraphic);
+}
+
+TEST(GraphicsStreaming, PictureHoldsABitmapAndStreamsIt) {
+    TPicture picture;
+    TChangeCount changes;
+    picture.SetOnChange(changes.Handler());
+    EXPECT_EQ(picture.Graphic(), nullptr);
+    EXPECT_EQ(picture.Width(), 0);
+    picture.Bitmap()->SetSize(4, 2);
+    picture.Bitmap()->Canvas()->Brush()->SetColor(clNavy);
+    picture.Bitmap()->Canvas()->FillRect(Rect(0, 0, 2, 2));
+    EXPECT_EQ(changes.Count, 3); // created, sized, drawn on
+    EXPECT_EQ(picture.Width(), 4);
+
+    TComponent root(nullptr);
+    root.SetName("Root");
+    auto* image = new TImageBox(&root);
+    image->SetName("Image");
+    image->Picture()->Assign(&picture);
+    EXPECT_NE(image->Picture()->Graphic(), picture.Graphic()); // a copy
+    const AnsiString text = WriteComponentToText(&root);
+    const std::size_t data = text.find("Picture.Data = {");
+    ASSERT_NE(data, AnsiString::npos) << text;
+    EXPECT_EQ(text.find("07544269746D6170"), text.find_first_not_of(" \r\n", data + 16)) << text; // "TBitmap"
+
+    TComponent copy(nullptr);
+    ReadComponentFromText(&copy, text);
+    auto* loaded = dynamic_cast<TImageBox*>(copy.FindComponent("Image"));
+    ASSERT_NE(loaded, nullptr);
+    ASSERT_NE(loaded->Picture()->Graphic(), nullptr);
+    EXPECT_TRUE(SamePixels(*loaded->Picture()->Graphic(), *picture.Graphic()));
+
+    // Cleared: nothing to stream, nothing to save.
+    image->Picture()->Assign(nullptr);
+    EXPECT_EQ(image->Picture()->Graphic(), nullptr);
+    EXPECT_EQ(WriteComponentToText(&root).find("Picture.Data"), AnsiString::npos);
+    EXPECT_THROW(image->Picture()->SaveToFile("never.png"), EInvalidGraphicOperation);
+    TFont font;
+    EXPECT_THROW(image->Picture()->Assign(&font), EConvertError);
 }
