@@ -13,8 +13,9 @@ AnsiString EscapeIniKey(const AnsiString& text) {
 
 TUserDefIni::TUserDefIni() : TUserDefIni(TVeltraneIniC().ClientPath) {}
 
+// Without a client folder there is no file: "\UserDef.ini" would land in the root of the machine.
 TUserDefIni::TUserDefIni(const AnsiString& clientPath)
-    : FFileName(IncludeTrailingBackslash(clientPath) + "UserDef.ini"),
+    : FFileName(Trim(clientPath).empty() ? AnsiString() : IncludeTrailingBackslash(clientPath) + "UserDef.ini"),
       FLines(std::make_unique<TStringList>()) {
     Load();
 }
@@ -25,7 +26,7 @@ AnsiString TUserDefIni::Key(const AnsiString& program, const AnsiString& name) {
 
 void TUserDefIni::Load() {
     FLines->Clear();
-    if (!FileExists(FFileName)) return;
+    if (FFileName.empty() || !FileExists(FFileName)) return;
     TIniFile ini(FFileName);
     std::vector<AnsiString> keys;
     ini.ReadSection(UserDefSection, keys);
@@ -41,6 +42,7 @@ AnsiString TUserDefIni::GetFormat(const AnsiString& program, const AnsiString& n
 }
 
 void TUserDefIni::SetFormat(const AnsiString& program, const AnsiString& name, const AnsiString& format) {
+    if (FFileName.empty()) return;
     TIniFile ini(FFileName);
     if (SameText(format, UserDefNoFormat))
         ini.DeleteKey(UserDefSection, Key(program, name));
@@ -50,6 +52,7 @@ void TUserDefIni::SetFormat(const AnsiString& program, const AnsiString& name, c
 }
 
 void TUserDefIni::DeleteFormat(const AnsiString& program, const AnsiString& name) {
+    if (FFileName.empty()) return;
     TIniFile ini(FFileName);
     ini.DeleteKey(UserDefSection, Key(program, name));
 }

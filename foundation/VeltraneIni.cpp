@@ -97,6 +97,9 @@ std::vector<AnsiString> WorkFolders(const TIniFile& ini, const AnsiString& base,
 
 } // namespace
 
+KVR_PUBLISHED(TVeltraneIniC, c) {}
+KVR_PUBLISHED(TVeltraneIniS, c) {}
+
 AnsiString EncodeStoredPassword(const AnsiString& plain) {
     static const char digits[] = "0123456789abcdef";
     const AnsiString& text = plain.empty() ? AnsiString(kEmptyPasswordMarker) : plain;
@@ -198,7 +201,7 @@ bool TVeltraneIniC::Load() {
         Servers.PutElement({1, i}, Variant(serverPort));
     }
 
-    WorkDLLPaths = WorkFolders(ini, ClientPath, ClientPath + "C_PKG\\");
+    WorkDLLPaths->SetStrings(WorkFolders(ini, ClientPath, ClientPath + "C_PKG\\"));
     return true;
 }
 
@@ -287,7 +290,7 @@ bool TVeltraneIniS::Load() {
     DBKind = SameText(mainDBType, "ORACLE") ? dbkOracle : SameText(mainDBType, "DB2") ? dbkDB2 : dbkOther;
     UIConvertMode = UIConvertModeOf(UICodePage, SystemCodePage);
     DBConvertMode = DBConvertModeOf(UICodePage, DBCodePage);
-    WorkDLLPaths = WorkFolders(ini, ServerPath, ServerPath + "S_PKG\\");
+    WorkDLLPaths->SetStrings(WorkFolders(ini, ServerPath, ServerPath + "S_PKG\\"));
     return true;
 }
 

@@ -2,15 +2,17 @@
 // The platform's configuration: the registry key Software\QVN\Veltrane of the local machine and the
 // client and server INI files VeltraneC.ini and VeltraneS.ini. A reader is created, read and freed where
 // a value is needed; nothing is cached and nothing is written.
-#include <vector>
+#include <memory>
 
+#include "classlib/objects/stringlist.h"
 #include "classlib/rtl/types.h"
 #include "classlib/rtl/variants.h"
 
 // The registry key of the platform, under the local machine.
 inline constexpr const char* VeltraneRegistryKey = "Software\\QVN\\Veltrane";
 
-class TVeltraneIniC {
+class TVeltraneIniC : public TObject {
+    KVR_CLASS(TVeltraneIniC, TObject)
 public:
     TVeltraneIniC(); // reads at once; callers look at ErrorCode and the fields
     TVeltraneIniC(const TVeltraneIniC&) = delete;
@@ -34,7 +36,7 @@ public:
     Variant Servers; // two-dimensional: (0, i) host text, (1, i) port
     AnsiString ErrorCode;
     AnsiString LangType;
-    std::vector<AnsiString> WorkDLLPaths; // absolute work-library folders, each ending in "\"
+    const std::unique_ptr<TStringList> WorkDLLPaths = std::make_unique<TStringList>(); // absolute folders, each ending in "\"
     AnsiString Version;
     AnsiString CreateGifBeforeSendQZ;
     AnsiString AutoCheckNewMsg;
@@ -48,7 +50,8 @@ inline constexpr Byte dbkOther = 0;
 inline constexpr Byte dbkOracle = 1;
 inline constexpr Byte dbkDB2 = 2;
 
-class TVeltraneIniS {
+class TVeltraneIniS : public TObject {
+    KVR_CLASS(TVeltraneIniS, TObject)
 public:
     TVeltraneIniS();
     TVeltraneIniS(const TVeltraneIniS&) = delete;
@@ -73,7 +76,7 @@ public:
     // service, 3 the EDI database; passwords of rows 0 and 1 decoded.
     Variant DBSettings;
     AnsiString ErrorCode;
-    std::vector<AnsiString> WorkDLLPaths;
+    const std::unique_ptr<TStringList> WorkDLLPaths = std::make_unique<TStringList>();
     AnsiString Version;
     Byte DBKind = dbkOther;
     AnsiString SystemControlAddress;

@@ -63,3 +63,12 @@ TEST_F(UserDefIniTest, DefaultFolderIsTheClientPath) {
     TUserDefIni user;
     EXPECT_EQ(user.FileName(), FileName());
 }
+
+// No configured client folder: nothing is written anywhere, least of all the root of the machine.
+TEST_F(UserDefIniTest, NoClientFolderStoresNothing) {
+    TUserDefIni user;
+    EXPECT_EQ(user.FileName(), "");
+    user.SetFormat("P1", "N", "F1");
+    EXPECT_EQ(user.GetFormat("P1", "N"), "<New>");
+    EXPECT_FALSE(FileExists("\\UserDef.ini"));
+}

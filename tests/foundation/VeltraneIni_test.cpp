@@ -28,7 +28,7 @@ TEST_F(VeltraneIniTest, ClientWithoutRegistryKeyKeepsDefaults) {
     EXPECT_EQ(ini.DBCodePage, "936");
     EXPECT_EQ(ini.SystemCodePage, "936");
     EXPECT_TRUE(VarIsEmpty(ini.Servers));
-    EXPECT_TRUE(ini.WorkDLLPaths.empty());
+    EXPECT_TRUE(ini.WorkDLLPaths->Count() == 0);
 }
 
 TEST_F(VeltraneIniTest, ClientWithEmptyClientPathFailsWithoutErrorCode) {
@@ -63,7 +63,7 @@ TEST_F(VeltraneIniTest, ClientWithoutIniFileTakesEveryDefault) {
     EXPECT_EQ(VarArrayHighBound(ini.Servers, 2), 0);
     EXPECT_EQ(ini.Servers.GetElement({0, 0}).AsString(), "127.0.0.1");
     EXPECT_EQ(ini.Servers.GetElement({1, 0}).AsInteger(), 211);
-    EXPECT_EQ(ini.WorkDLLPaths, std::vector<AnsiString>{kClient + "C_PKG\\"});
+    EXPECT_EQ(ini.WorkDLLPaths->ToVector(), std::vector<AnsiString>{kClient + "C_PKG\\"});
 }
 
 TEST_F(VeltraneIniTest, ClientReadsItsFile) {
@@ -99,7 +99,7 @@ TEST_F(VeltraneIniTest, ClientReadsItsFile) {
     EXPECT_EQ(ini.Servers.GetElement({1, 1}).AsInteger(), 300);
     const std::vector<AnsiString> work = {kClient + "Work\\", kClient + "Lib\\Bin\\", "E:\\Shared\\",
                                           "\\\\files\\pkg\\"};
-    EXPECT_EQ(ini.WorkDLLPaths, work);
+    EXPECT_EQ(ini.WorkDLLPaths->ToVector(), work);
 }
 
 TEST_F(VeltraneIniTest, ClientServerListOfOnlyASemicolonIsAnError) {
@@ -150,7 +150,7 @@ TEST_F(VeltraneIniTest, ProfileFolderOfTheLogonName) {
     EXPECT_EQ(ini.IniFileName, profile + "VeltraneC.ini");
     EXPECT_EQ(ini.LangType, "MINE");
     // The work folders stay below the install folder.
-    EXPECT_EQ(ini.WorkDLLPaths, std::vector<AnsiString>{kClient + "C_PKG\\"});
+    EXPECT_EQ(ini.WorkDLLPaths->ToVector(), std::vector<AnsiString>{kClient + "C_PKG\\"});
 
     SetPlatformKey({{"ProfileType", "0"}});
     TVeltraneIniC shared;
@@ -235,7 +235,7 @@ TEST_F(VeltraneIniTest, ServerDefaults) {
     EXPECT_TRUE(VarIsEmpty(ini.DBSettings.GetElement({3, 3})));
     EXPECT_EQ(ini.DBKind, dbkOther);
     EXPECT_FALSE(ini.SupportCallBack);
-    EXPECT_EQ(ini.WorkDLLPaths, std::vector<AnsiString>{kServer + "S_PKG\\"});
+    EXPECT_EQ(ini.WorkDLLPaths->ToVector(), std::vector<AnsiString>{kServer + "S_PKG\\"});
 }
 
 TEST_F(VeltraneIniTest, ServerReadsItsFileAndDecodesPasswords) {
@@ -272,7 +272,7 @@ TEST_F(VeltraneIniTest, ServerReadsItsFileAndDecodesPasswords) {
     EXPECT_EQ(ini.DBKind, dbkOracle);
     EXPECT_EQ(ini.SystemControlAddress, "db01");
     EXPECT_EQ(ini.OtherSystemControlAddress, "ctl02");
-    EXPECT_EQ(ini.WorkDLLPaths, std::vector<AnsiString>{kServer + "Bin\\"});
+    EXPECT_EQ(ini.WorkDLLPaths->ToVector(), std::vector<AnsiString>{kServer + "Bin\\"});
 }
 
 TEST_F(VeltraneIniTest, ServerDatabaseKinds) {

@@ -1,0 +1,557 @@
+#include "standins/appserver/database.h"
+
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "classlib/rtl/codepages.h"
+#include "classlib/rtl/strutils.h"
+#include "standins/appserver/sqlfunctions.h"
+#include "standins/appserver/sqlguard.h"
+
+namespace {
+
+constexpr int CurrentSchemaVersion = 1;
+
+bool IsAscii(const std::string& text) {
+    for (unsigned char c : text)
+        if (c >= 0x80) return false;
+    return true;
+}
+
+bool IsBlank(const char* text) {
+    for (; text && *text; ++text)
+        if (*text != ' ' && *text != '\t' && *text != '\r' && *text != '\n' && *text != ';') return false;
+    return true;
+}
+
+std::string ErrorText(sqlite3* db) {
+    return db ? sqlite3_errmsg(db) : "out of memory";
+}
+
+// Runs trusted statements of the server (set-up, the data files) on a connection.
+void ExecScript(sqlite3* db, const std::string& sql, const std::string& what) {
+    char* message = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+        const std::string text = message ? message : ErrorText(db);
+        sqlite3_free(message);
+        throw EDbError(what + ": " + text);
+    }
+}
+
+Int64 PragmaInteger(sqlite3* db, const char* pragma) {
+    sqlite3_stmt* stmt = nullptr;
+    Int64 value = 0;
+    if (sqlite3_prepare_v2(db, pragma, -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW)
+        value = sqlite3_column_int64(stmt, 0);
+    const int rc = stmt ? sqlite3_finalize(stmt) : SQLITE_ERROR;
+    if (rc != SQLITE_OK) throw EDbError(std::string(u8"读取数据库设定失败: ") + ErrorText(db));
+    return value;
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) throw EDbError(u8"找不到数据库的建立文件 " + path.string());
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// Settings both connections share: waiting for locks, names in double quotes are names, SQLite's
+// protections against a corrupt or hostile schema, no extensions.
+void Configure(sqlite3* db, int busyTimeoutMs) {
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, busyTimeoutMs);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+    sqlite3_limit(db, SQLITE_LIMIT_ATTACHED, 0);
+    if (!RegisterServerFunctions(db)) throw EDbError(std::string(u8"注册 SQL 函数失败: ") + ErrorText(db));
+}
+
+sqlite3* OpenConnection(const std::string& path, int flags) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
+        const std::string message = ErrorText(db);
+        sqlite3_close_v2(db);
+        throw EDbError(u8"无法打开数据库文件 " + path + ": " + message);
+    }
+    return db;
+}
+
+// Creates the tables and the demo data unless the file already holds them. The exclusive transaction
+// makes a second process that opens the new file at the same moment wait and then find it complete;
+// a creation that fails leaves nothing behind but an empty file, which the next open fills.
+void CreateIfNeeded(sqlite3* db, const std::string& dataDir) {
+    if (PragmaInteger(db, "PRAGMA user_version") >= CurrentSchemaVersion) return;
+    ExecScript(db, "BEGIN EXCLUSIVE", u8"无法锁定新数据库");
+    try {
+        if (PragmaInteger(db, "PRAGMA user_version") < CurrentSchemaVersion) {
+            if (dataDir.empty()) throw EDbError(u8"找不到数据文件夹 (data/schema.sql), 无法建立数据库");
+            const std::filesystem::path dir(dataDir);
+            ExecScript(db, ReadFile(dir / "schema.sql"), u8"建立数据库结构失败 (schema.sql)");
+            ExecScript(db, ReadFile(dir / "seed.sql"), u8"写入演示资料失败 (seed.sql)");
+            ExecScript(db, "PRAGMA user_version = " + std::to_string(CurrentSchemaVersion),
+                       u8"标记数据库版本失败");
+        }
+        ExecScript(db, "COMMIT", u8"保存新数据库失败");
+    } catch (...) {
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+// The CHAR(n) columns of every table, for the dialect's padding of concatenations.
+TCharColumns LoadCharColumns(sqlite3* db) {
+    TCharColumns columns;
+    sqlite3_stmt* stmt = nullptr;
+    const char* sql = "SELECT m.name, p.name, p.type FROM sqlite_schema m JOIN pragma_table_info(m.name) p "
+                      "WHERE m.type = 'table'";
+    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK)
+        throw EDbError(std::string(u8"读取数据库结构失败: ") + ErrorText(db));
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        auto text = [&](int i) {
+            const unsigned char* value = sqlite3_column_text(stmt, i);
+            return UpperCase(value ? reinterpret_cast<const char*>(value) : "");
+        };
+        const std::string type = text(2);
+        size_t open = std::string::npos;
+        if (type.rfind("CHAR(", 0) == 0) open = 4;
+        if (type.rfind("NCHAR(", 0) == 0) open = 5;
+        if (open == std::string::npos) continue;
+        const int width = std::atoi(type.c_str() + open + 1);
+        if (width > 0) columns[text(0)][text(1)] = width;
+    }
+    sqlite3_finalize(stmt);
+    return columns;
+}
+
+struct TStatement {
+    sqlite3_stmt* Handle = nullptr;
+    ~TStatement() { sqlite3_finalize(Handle); }
+};
+
+} // namespace
+
+int TDbResult::ColumnIndex(const AnsiString& name) const {
+    for (size_t i = 0; i < Columns.size(); ++i)
+        if (SameText(Columns[i], name)) return static_cast<int>(i);
+    return -1;
+}
+
+//----------------------------------------------------------------------------------------------------------------
+// TDbSession
+
+struct TDbSession::TConnections {
+    sqlite3* Write = nullptr;
+    sqlite3* Read = nullptr;
+    std::unique_ptr<TSqlGuard> WriteGuard;
+    std::unique_ptr<TSqlGuard> ReadGuard;
+
+    ~TConnections() {
+        ReadGuard.reset();
+        WriteGuard.reset();
+        sqlite3_close_v2(Read);
+        sqlite3_close_v2(Write);
+    }
+};
+
+TDbSession::TDbSession(const TDbOptions& options)
+    : FOptions(options), FConnections(std::make_unique<TConnections>()) {
+    try {
+        if (!IsValidCodePage(FOptions.CodePage))
+            throw EDbError(u8"不支持的数据库代码页 " + std::to_string(FOptions.CodePage));
+        if (FOptions.Path.empty()) throw EDbError(u8"没有指定数据库文件");
+        TConnections& c = *FConnections;
+        c.Write =
+            OpenConnection(FOptions.Path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX);
+        Configure(c.Write, FOptions.BusyTimeoutMs);
+        ExecScript(c.Write,
+                   "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = ON",
+                   u8"设定数据库失败");
+        CreateIfNeeded(c.Write, FOptions.DataDir.empty() ? FindDataDir() : FOptions.DataDir);
+        FDialect.SetCharColumns(LoadCharColumns(c.Write));
+
+        c.Read = OpenConnection(FOptions.Path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX);
+        Configure(c.Read, FOptions.BusyTimeoutMs);
+        ExecScript(c.Read, "PRAGMA query_only = 1", u8"设定只读连接失败");
+        sqlite3_limit(c.Read, SQLITE_LIMIT_LENGTH, 64 * 1024 * 1024);
+        sqlite3_limit(c.Read, SQLITE_LIMIT_SQL_LENGTH, 1024 * 1024);
+
+        c.WriteGuard = std::make_unique<TSqlGuard>(c.Write, TGuardMode::Trusted);
+        c.ReadGuard = std::make_unique<TSqlGuard>(c.Read, TGuardMode::ReadOnly);
+    } catch (const EDbError& error) {
+        Fail(error);
+    }
+}
+
+TDbSession::~TDbSession() = default;
+
+void TDbSession::SetCodePage(unsigned codePage) {
+    if (!IsValidCodePage(codePage))
+        throw EDbError(FromUtf8(u8"不支持的数据库代码页 " + std::to_string(codePage)));
+    FOptions.CodePage = codePage;
+}
+
+std::string TDbSession::ToUtf8(const AnsiString& text) const {
+    if (FOptions.CodePage == CP_UTF8 || IsAscii(text)) return text;
+    return ConvertCodePage(text, FOptions.CodePage, CP_UTF8);
+}
+
+AnsiString TDbSession::FromUtf8(const std::string& text) const {
+    if (FOptions.CodePage == CP_UTF8 || IsAscii(text) || !IsValidCodePage(FOptions.CodePage)) return text;
+    return ConvertCodePage(text, CP_UTF8, FOptions.CodePage);
+}
+
+void TDbSession::Fail(const EDbError& error) const {
+    if (dynamic_cast<const EDbRefused*>(&error)) throw EDbRefused(FromUtf8(error.Message()));
+    throw EDbError(FromUtf8(error.Message()));
+}
+
+std::function<void(sqlite3_stmt*)> TDbSession::Binder(const TDbParams& params) const {
+    return [this, &params](sqlite3_stmt* stmt) {
+        const int count = sqlite3_bind_parameter_count(stmt);
+        for (int i = 1; i <= count; ++i) {
+            const Variant value = static_cast<size_t>(i) <= params.size() ? params[i - 1] : Null();
+            const TVarType type = VarType(value);
+            if (VarIsArray(value)) {
+                if ((type & varTypeMask) != varByte)
+                    throw EDbError(u8"参数的类型不能写入数据库: " + VarTypeAsText(type));
+                Variant bytes = value;
+                const int length = VarArrayHighBound(bytes, 1) - VarArrayLowBound(bytes, 1) + 1;
+                if (length <= 0) {
+                    sqlite3_bind_zeroblob(stmt, i, 0); // an empty blob, which a null pointer would make NULL
+                    continue;
+                }
+                const void* data = VarArrayLock(bytes);
+                sqlite3_bind_blob(stmt, i, data, length, SQLITE_TRANSIENT);
+                VarArrayUnlock(bytes);
+                continue;
+            }
+            switch (type) {
+            case varEmpty:
+            case varNull:
+                sqlite3_bind_null(stmt, i);
+                break;
+            case varBoolean:
+                sqlite3_bind_int64(stmt, i, value.AsBoolean() ? 1 : 0);
+                break;
+            case varSmallint:
+            case varInteger:
+            case varByte:
+            case varInt64:
+                sqlite3_bind_int64(stmt, i, value.AsInt64());
+                break;
+            case varSingle:
+            case varDouble:
+            case varCurrency:
+            case varDate:
+                sqlite3_bind_double(stmt, i, value.AsFloat());
+                break;
+            case varString:
+            case varOleStr: {
+                const std::string text =
+                    type == varOleStr ? WideToUtf8(value.AsWideString()) : ToUtf8(value.AsString());
+                sqlite3_bind_text(stmt, i, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+                break;
+            }
+            default:
+                throw EDbError(u8"参数的类型不能写入数据库: " + VarTypeAsText(type));
+            }
+        }
+    };
+}
+
+std::function<void(sqlite3_stmt*)> TDbSession::Binder(const TDbNamedParams& params) const {
+    return [this, &params](sqlite3_stmt* stmt) {
+        TDbParams ordered;
+        const int count = sqlite3_bind_parameter_count(stmt);
+        for (int i = 1; i <= count; ++i) {
+            const char* name = sqlite3_bind_parameter_name(stmt, i);
+            if (!name || name[0] == '?') throw EDbError(u8"语句的参数没有名称 (应写作 :名称)");
+            auto value = params.find(name + 1);
+            if (value == params.end()) throw EDbError(std::string(u8"参数 ") + name + u8" 没有值");
+            ordered.push_back(value->second);
+        }
+        Binder(ordered)(stmt);
+    };
+}
+
+TDbResult TDbSession::Run(sqlite3* db, const std::string& sql, const std::function<void(sqlite3_stmt*)>& bind,
+                          bool clientText, Int64* changes) {
+    TSqlGuard& guard = db == FConnections->Read ? *FConnections->ReadGuard : *FConnections->WriteGuard;
+    guard.TakeDenial();
+    guard.SetStepLimit(clientText ? FOptions.ClientStepLimit : 0);
+    TStatement stmt;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt.Handle, &tail) != SQLITE_OK) {
+        const std::string denial = guard.TakeDenial();
+        if (!denial.empty()) throw EDbRefused(u8"SQL 语句被拒绝: " + denial);
+        throw EDbError(u8"SQL 错误: " + ErrorText(db));
+    }
+    if (!stmt.Handle) throw EDbRefused(u8"SQL 语句是空的");
+    if (!IsBlank(tail)) {
+        if (clientText) throw EDbRefused(u8"一次只能执行一条 SQL 语句");
+        throw EDbError(u8"一次只能执行一条 SQL 语句: " + sql.substr(0, 80));
+    }
+    if (clientText && db == FConnections->Read && !sqlite3_stmt_readonly(stmt.Handle))
+        throw EDbRefused(u8"只允许执行查询语句");
+    bind(stmt.Handle);
+
+    TDbResult result;
+    const int columns = sqlite3_column_count(stmt.Handle);
+    for (int i = 0; i < columns; ++i) {
+        const char* name = sqlite3_column_name(stmt.Handle, i);
+        result.Columns.push_back(FromUtf8(name ? name : ""));
+    }
+    for (;;) {
+        const int rc = sqlite3_step(stmt.Handle);
+        if (rc == SQLITE_DONE) break;
+        if (rc != SQLITE_ROW) {
+            if (guard.StepLimitHit()) throw EDbRefused(u8"查询过于复杂, 超出允许的执行步数, 已中止");
+            throw EDbError(u8"SQL 错误: " + ErrorText(db));
+        }
+        TDbRow row;
+        row.reserve(columns);
+        for (int i = 0; i < columns; ++i) {
+            switch (sqlite3_column_type(stmt.Handle, i)) {
+            case SQLITE_INTEGER: {
+                const sqlite3_int64 value = sqlite3_column_int64(stmt.Handle, i);
+                if (value >= INT_MIN && value <= INT_MAX)
+                    row.emplace_back(static_cast<int>(value));
+                else
+                    row.emplace_back(static_cast<long long>(value));
+                break;
+            }
+            case SQLITE_FLOAT:
+                row.emplace_back(sqlite3_column_double(stmt.Handle, i));
+                break;
+            case SQLITE_TEXT: {
+                const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt.Handle, i));
+                row.emplace_back(FromUtf8(std::string(text, sqlite3_column_bytes(stmt.Handle, i))));
+                break;
+            }
+            case SQLITE_BLOB: {
+                const int length = sqlite3_column_bytes(stmt.Handle, i);
+                Variant bytes = VarArrayCreate({0, length - 1}, varByte);
+                if (length > 0) {
+                    std::memcpy(VarArrayLock(bytes), sqlite3_column_blob(stmt.Handle, i),
+                                static_cast<size_t>(length));
+                    VarArrayUnlock(bytes);
+                }
+                row.push_back(std::move(bytes));
+                break;
+            }
+            default:
+                row.push_back(Null());
+                break;
+            }
+        }
+        result.Rows.push_back(std::move(row));
+    }
+    if (changes) *changes = sqlite3_changes64(db);
+    return result;
+}
+
+TDbResult TDbSession::Select(const std::string& sql, const TDbParams& params) {
+    try {
+        return Run(FConnections->Read, sql, Binder(params), false, nullptr);
+    } catch (const EDbError& error) {
+        Fail(error);
+    }
+}
+
+TDbResult TDbSession::Select(const std::string& sql, const TDbNamedParams& params) {
+    try {
+        return Run(FConnections->Read, sql, Binder(params), false, nullptr);
+    } catch (const EDbError& error) {
+        Fail(error);
+    }
+}
+
+TDbResult TDbSession::ClientSelect(const AnsiString& text) {
+    try {
+        std::string first;
+        const std::string statement = CheckClientStatement(ToUtf8(text), &first);
+        if (first != "SELECT" && first != "WITH") throw EDbRefused(u8"只允许执行查询语句 (SELECT)");
+        return Run(FConnections->Read, FDialect.Translate(statement), Binder(TDbParams()), true, nullptr);
+    } catch (const EDbError& error) {
+        Fail(error);
+    }
+}
+
+std::string TDbSession::BuildSelect(const TSelectSpec& spec) const {
+    try {
+        const std::string select = Trim(ToUtf8(spec.Select));
+        if (select.empty()) throw EDbError(u8"没有查询语句");
+        // The server's select may end in a WHERE of its own; nothing may follow it.
+        const std::vector<TSqlToken> tokens = TokenizeSql(select);
+        size_t where = tokens.size();
+        int depth = 0;
+        for (size_t i = 0; i < tokens.size(); ++i) {
+            const TSqlToken& token = tokens[i];
+            if (token.Kind == TSqlTokenKind::Operator)
+                depth += token.Text == "(" ? 1 : token.Text == ")" ? -1 : 0;
+            if (depth != 0 || token.Kind != TSqlTokenKind::Word) continue;
+            const std::string word = UpperCase(token.Text);
+            if (word == "WHERE" && where == tokens.size()) where = i;
+            if (word == "GROUP" || word == "ORDER" || word == "LIMIT" || word == "UNION" || word == "HAVING")
+                throw EDbError(u8"查询语句的末尾只能是 WHERE 条件: " + select.substr(0, 80));
+        }
+        std::string head, ownWhere;
+        for (size_t i = 0; i < tokens.size(); ++i) {
+            const bool comment = tokens[i].Kind == TSqlTokenKind::Comment;
+            const std::string text = comment ? " " : (tokens[i].CompanyPrefix ? "$$" : "") + tokens[i].Text;
+            (i < where ? head : ownWhere) += i == where ? std::string() : text;
+        }
+        std::vector<std::string> conditions;
+        if (!Trim(ownWhere).empty()) conditions.push_back("(" + Trim(ownWhere) + ")");
+        if (!Trim(ToUtf8(spec.Where)).empty()) conditions.push_back("(" + Trim(ToUtf8(spec.Where)) + ")");
+        const std::string condition = ClientCondition(ToUtf8(spec.Condition));
+        if (!condition.empty()) conditions.push_back(condition);
+        std::string sort = ClientSort(ToUtf8(spec.Sort));
+        if (sort.empty()) sort = ClientSort(ToUtf8(spec.DefaultSort));
+
+        std::string text = Trim(head);
+        for (size_t i = 0; i < conditions.size(); ++i)
+            text += (i == 0 ? " WHERE " : " AND ") + conditions[i];
+        if (!sort.empty()) text += " ORDER BY " + sort;
+        text = FDialect.Translate(text);
+        if (spec.Limit >= 0 || spec.Offset > 0)
+            text += " LIMIT " + std::to_string(spec.Limit >= 0 ? spec.Limit : -1) + " OFFSET " +
+                    std::to_string(spec.Offset > 0 ? spec.Offset : 0);
+        return text;
+    } catch (const EDbError& error) {
+        Fail(error);
+    }
+}
+
+TDbResult TDbSession::SelectWhere(const TSelectSpec& spec, const TDbParams& params) {
+    const std::string sql = BuildSelect(spec);
+    const bool clientText = !Trim(spec.Condition).empty() || !Trim(spec.Sort).empty();
+    try {
+        return Run(FConnections->Read, sql, Binder(params), clientText, nullptr);
+    } catch (const EDbError& error) {
+        Fail(error);
+    }
+}
+
+void TDbSession::Transaction(const std::function<void(TDbWriter&)>& body) {
+    sqlite3* db = FConnections->Write;
+    try {
+        if (FInTransaction) throw EDbError(u8"事务不能嵌套");
+        ExecScript(db, "BEGIN IMMEDIATE", u8"无法开始事务");
+    } catch (const EDbError& error) {
+        Fail(error);
+    }
+    FInTransaction = true;
+    TDbWriter writer(*this);
+    try {
+        body(writer);
+    } catch (...) {
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        FInTransaction = false;
+        throw;
+    }
+    FInTransaction = false;
+    try {
+        ExecScript(db, "COMMIT", u8"提交事务失败");
+    } catch (const EDbError& error) {
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        Fail(error);
+    }
+}
+
+Int64 TDbSession::ClientWrite(const AnsiString& text, const std::vector<std::string>& writableTables) {
+    TSqlGuard& guard = *FConnections->WriteGuard;
+    try {
+        std::string first;
+        const std::string statement = CheckClientStatement(ToUtf8(text), &first);
+        if (first != "INSERT" && first != "UPDATE" && first != "DELETE" && first != "REPLACE")
+            throw EDbRefused(u8"只允许单条的 INSERT、UPDATE 或 DELETE 语句");
+        const std::string sql = FDialect.Translate(statement);
+        Int64 changes = 0;
+        auto run = [&] {
+            guard.SetMode(TGuardMode::Write, writableTables);
+            try {
+                Run(FConnections->Write, sql, Binder(TDbParams()), true, &changes);
+            } catch (...) {
+                guard.SetMode(TGuardMode::Trusted);
+                throw;
+            }
+            guard.SetMode(TGuardMode::Trusted);
+        };
+        if (FInTransaction) {
+            run();
+        } else {
+            ExecScript(FConnections->Write, "BEGIN IMMEDIATE", u8"无法开始事务");
+            try {
+                run();
+                ExecScript(FConnections->Write, "COMMIT", u8"提交事务失败");
+            } catch (...) {
+                sqlite3_exec(FConnections->Write, "ROLLBACK", nullptr, nullptr, nullptr);
+                throw;
+            }
+        }
+        return changes;
+    } catch (const EDbError& error) {
+        Fail(error);
+    }
+}
+
+//----------------------------------------------------------------------------------------------------------------
+// TDbWriter
+
+Int64 TDbWriter::Exec(const std::string& sql, const TDbParams& params) {
+    try {
+        Int64 changes = 0;
+        FSession.Run(FSession.FConnections->Write, sql, FSession.Binder(params), false, &changes);
+        return changes;
+    } catch (const EDbError& error) {
+        FSession.Fail(error);
+    }
+}
+
+Int64 TDbWriter::Exec(const std::string& sql, const TDbNamedParams& params) {
+    try {
+        Int64 changes = 0;
+        FSession.Run(FSession.FConnections->Write, sql, FSession.Binder(params), false, &changes);
+        return changes;
+    } catch (const EDbError& error) {
+        FSession.Fail(error);
+    }
+}
+
+TDbResult TDbWriter::Select(const std::string& sql, const TDbParams& params) {
+    try {
+        return FSession.Run(FSession.FConnections->Write, sql, FSession.Binder(params), false, nullptr);
+    } catch (const EDbError& error) {
+        FSession.Fail(error);
+    }
+}
+
+Int64 TDbWriter::LastInsertRowId() const {
+    return sqlite3_last_insert_rowid(FSession.FConnections->Write);
+}
+
+//----------------------------------------------------------------------------------------------------------------
+
+std::string FindDataDir() {
+    char buffer[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (length <= 0) return std::string();
+    const std::filesystem::path folder = std::filesystem::path(std::string(buffer, length)).parent_path();
+    for (const std::filesystem::path& candidate : {folder.parent_path() / "data", folder / "data"}) {
+        std::error_code error;
+        if (std::filesystem::exists(candidate / "schema.sql", error))
+            return candidate.lexically_normal().string();
+    }
+    return std::string();
+}

@@ -1,0 +1,136 @@
+#pragma once
+// The demo database as the servers use it: one SQLite file, created from data/schema.sql and
+// data/seed.sql on first use, opened per client session as two connections (WAL, busy timeout,
+// foreign keys):
+//   * the read connection, under the read-only guard (sqlguard.h), query_only, with SQLite's defensive
+//     settings: every read runs here, the server's own as well as the clients' texts, so the server's
+//     reads too call only the guard's allowed functions;
+//   * the write connection, for transactions of the server and the clients' guarded single writes.
+//
+// Texts: SQLite holds UTF-8. Values, client SQL texts and messages at this interface are in the
+// session's code page (the client's database code page, 936 by default; CP_UTF8 for none); the SQL
+// texts the server writes itself (Select, TDbWriter) are UTF-8, in practice ASCII. Errors raise
+// EDbError, refusals of client texts EDbRefused, with messages in the session's code page.
+#include <sqlite3.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "classlib/rtl/types.h"
+#include "classlib/rtl/variants.h"
+#include "standins/appserver/dberrors.h"
+#include "standins/appserver/sqldialect.h"
+
+// A row: one Variant per column. NULL is Null; an integer is varInteger, or varInt64 beyond its range;
+// a float varDouble; a text varString in the session's code page; a blob a byte array.
+using TDbRow = std::vector<Variant>;
+// Parameters, bound to ?1, ?2, ... in order, or to :name (the key without ':'). Empty and Null bind
+// NULL; Boolean 1 or 0; the integer and floating types, currency and dates their numbers; varString
+// its text in the session's code page; varOleStr its text; a byte array a blob. Other types (arrays,
+// dispatch objects) raise EDbError.
+using TDbParams = std::vector<Variant>;
+using TDbNamedParams = std::map<std::string, Variant>;
+
+struct TDbResult {
+    std::vector<AnsiString> Columns;
+    std::vector<TDbRow> Rows;
+
+    // The position of a column (ignoring case), -1 when absent.
+    int ColumnIndex(const AnsiString& name) const;
+};
+
+struct TDbOptions {
+    std::string Path;                  // the database file; created when it does not exist
+    std::string DataDir;               // folder of schema.sql and seed.sql; empty: FindDataDir()
+    unsigned CodePage = 936;           // the client's database code page
+    int BusyTimeoutMs = 10000;         // how long a statement waits for another connection's lock
+    Int64 ClientStepLimit = 500000000; // virtual-machine steps a statement with client text may take
+};
+
+// The provider's query: the server's select with the client's condition and sort.
+struct TSelectSpec {
+    AnsiString Select;      // "SELECT ... FROM ... [JOIN ...] [WHERE ...]" in the clients' dialect
+    AnsiString Where;       // the server's own condition (clients' dialect), or empty
+    AnsiString Condition;   // the client's condition; empty or "All" for none
+    AnsiString Sort;        // the client's sort text; empty: DefaultSort
+    AnsiString DefaultSort; // the server's sort (the key fields)
+    Int64 Limit = -1;       // row limit (SetTopRow); negative: none
+    Int64 Offset = 0;
+};
+
+class TDbSession;
+
+// Statements of one transaction on the write connection (TDbSession::Transaction).
+class TDbWriter {
+public:
+    // Runs a statement of the server (UTF-8 SQLite text); the number of rows it changed.
+    Int64 Exec(const std::string& sql, const TDbParams& params = {});
+    Int64 Exec(const std::string& sql, const TDbNamedParams& params);
+    // Reads inside the transaction, seeing its own changes.
+    TDbResult Select(const std::string& sql, const TDbParams& params = {});
+    Int64 LastInsertRowId() const;
+
+private:
+    friend class TDbSession;
+    explicit TDbWriter(TDbSession& session) : FSession(session) {}
+    TDbSession& FSession;
+};
+
+class TDbSession {
+public:
+    // Opens the database, creating it from the data folder when it does not exist yet (or was left
+    // unfinished); raises EDbError when that fails.
+    explicit TDbSession(const TDbOptions& options);
+    ~TDbSession();
+    TDbSession(const TDbSession&) = delete;
+    TDbSession& operator=(const TDbSession&) = delete;
+
+    const std::string& Path() const { return FOptions.Path; }
+    unsigned CodePage() const { return FOptions.CodePage; }
+    void SetCodePage(unsigned codePage); // EDbError for a code page the conversions do not know
+    const TSqlDialect& Dialect() const { return FDialect; }
+
+    // Conversions at the boundary: session code page <-> UTF-8.
+    std::string ToUtf8(const AnsiString& text) const;
+    AnsiString FromUtf8(const std::string& text) const;
+
+    // A read of the server (UTF-8 SQLite text) with bound parameters, on the read connection.
+    TDbResult Select(const std::string& sql, const TDbParams& params = {});
+    TDbResult Select(const std::string& sql, const TDbNamedParams& params);
+
+    // A client's query (SimpleSql): one SELECT (or WITH ... SELECT) in the clients' dialect.
+    TDbResult ClientSelect(const AnsiString& text);
+    // The provider's query with the client's condition and sort (validated and embedded).
+    TDbResult SelectWhere(const TSelectSpec& spec, const TDbParams& params = {});
+    // The SQLite text SelectWhere runs (UTF-8), for logs and tests.
+    std::string BuildSelect(const TSelectSpec& spec) const;
+
+    // One transaction of the server on the write connection: committed when the body returns,
+    // rolled back when it raises (the exception passes on).
+    void Transaction(const std::function<void(TDbWriter&)>& body);
+    // A client's single INSERT, UPDATE or DELETE (TransactionSQL) on one of the named tables, in its
+    // own transaction; the number of rows it changed.
+    Int64 ClientWrite(const AnsiString& text, const std::vector<std::string>& writableTables);
+
+private:
+    friend class TDbWriter;
+    struct TConnections;
+
+    [[noreturn]] void Fail(const EDbError& error) const; // raises it again in the session's code page
+    TDbResult Run(sqlite3* db, const std::string& sql, const std::function<void(sqlite3_stmt*)>& bind,
+                  bool clientText, Int64* changes);
+    std::function<void(sqlite3_stmt*)> Binder(const TDbParams& params) const;
+    std::function<void(sqlite3_stmt*)> Binder(const TDbNamedParams& params) const;
+
+    TDbOptions FOptions;
+    TSqlDialect FDialect;
+    std::unique_ptr<TConnections> FConnections;
+    bool FInTransaction = false;
+};
+
+// The folder of the demo database's files: <executable folder>/../data or <executable folder>/data,
+// whichever holds schema.sql; empty when neither does.
+std::string FindDataDir();

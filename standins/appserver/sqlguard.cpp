@@ -1,0 +1,219 @@
+#include "standins/appserver/sqlguard.h"
+
+#include <set>
+
+#include "classlib/rtl/strutils.h"
+
+namespace {
+
+constexpr int ProgressInterval = 1000; // steps between two calls of the step counter
+
+[[noreturn]] void Refuse(const std::string& message) {
+    throw EDbRefused(message);
+}
+
+bool IsOperator(const TSqlToken& token, const char* op) {
+    return token.Kind == TSqlTokenKind::Operator && token.Text == op;
+}
+bool IsSignificant(const TSqlToken& token) {
+    return token.Kind != TSqlTokenKind::Space && token.Kind != TSqlTokenKind::Comment;
+}
+
+// The tokens of a client's text, refusing what no client text may hold.
+std::vector<TSqlToken> ClientTokens(const std::string& text, bool allowTrailingSemicolon) {
+    // SQLite would stop reading at a NUL: what follows it must not be silently dropped.
+    if (text.find('\0') != std::string::npos) Refuse(u8"SQL 文字中不允许含有空字符 (NUL)");
+    std::vector<TSqlToken> tokens = TokenizeSql(text);
+    size_t last = tokens.size();
+    while (last > 0 && !IsSignificant(tokens[last - 1]) && tokens[last - 1].Kind != TSqlTokenKind::Comment)
+        --last;
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        const TSqlToken& token = tokens[i];
+        if (token.Kind == TSqlTokenKind::Comment) Refuse(u8"SQL 文字中不允许使用注释 (-- 或 /* */)");
+        if (token.Kind == TSqlTokenKind::Parameter) Refuse(u8"SQL 文字中不允许使用参数占位符: " + token.Text);
+        if (IsOperator(token, ";") && !(allowTrailingSemicolon && i + 1 == last))
+            Refuse(u8"一次只能执行一条 SQL 语句");
+    }
+    if (allowTrailingSemicolon && last > 0 && IsOperator(tokens[last - 1], ";")) tokens.resize(last - 1);
+    ParseSqlTree(tokens); // balanced parentheses
+    return tokens;
+}
+
+std::string Render(const std::vector<TSqlToken>& tokens, size_t from, size_t to) {
+    std::string text;
+    for (size_t i = from; i < to; ++i)
+        text += (tokens[i].CompanyPrefix ? "$$" : "") + tokens[i].Text;
+    return text;
+}
+
+std::string Upper(const TSqlToken& token) {
+    return UpperCase(token.Text);
+}
+
+} // namespace
+
+std::string CheckClientStatement(const std::string& text, std::string* firstWord) {
+    const std::vector<TSqlToken> tokens = ClientTokens(text, true);
+    std::string first;
+    for (const TSqlToken& token : tokens)
+        if (IsSignificant(token)) {
+            first = token.Kind == TSqlTokenKind::Word ? Upper(token) : token.Text;
+            break;
+        }
+    if (first.empty()) Refuse(u8"SQL 语句是空的");
+    if (firstWord) *firstWord = first;
+    return Render(tokens, 0, tokens.size());
+}
+
+std::string ClientCondition(const std::string& text) {
+    const std::string condition = Trim(text);
+    if (condition.empty() || SameText(condition, "All")) return std::string();
+    const std::vector<TSqlToken> tokens = ClientTokens(condition, false);
+    return "(" + Render(tokens, 0, tokens.size()) + ")";
+}
+
+std::string ClientSort(const std::string& text) {
+    const std::vector<TSqlToken> tokens = ClientTokens(Trim(text), false);
+    std::string sort;
+    size_t from = 0;
+    int depth = 0;
+    for (size_t i = 0; i <= tokens.size(); ++i) {
+        if (i < tokens.size()) {
+            if (IsOperator(tokens[i], "(")) ++depth;
+            if (IsOperator(tokens[i], ")")) --depth;
+            if (depth != 0 || !IsOperator(tokens[i], ",")) continue;
+        }
+        // One item: tokens [from, i). Its direction words stay outside the parentheses.
+        std::vector<size_t> sig;
+        for (size_t k = from; k < i; ++k)
+            if (IsSignificant(tokens[k])) sig.push_back(k);
+        size_t end = sig.size();
+        std::string suffix;
+        auto word = [&](size_t k) {
+            return tokens[sig[k]].Kind == TSqlTokenKind::Word ? Upper(tokens[sig[k]]) : "";
+        };
+        if (end >= 2 && word(end - 2) == "NULLS" && (word(end - 1) == "FIRST" || word(end - 1) == "LAST")) {
+            suffix = " NULLS " + word(end - 1);
+            end -= 2;
+        }
+        if (end >= 1 && (word(end - 1) == "ASC" || word(end - 1) == "DESC")) {
+            suffix = " " + word(end - 1) + suffix;
+            end -= 1;
+        }
+        if (end == 0) {
+            if (!sig.empty() || i < tokens.size() || !sort.empty()) Refuse(u8"排序字段不能为空");
+            break;
+        }
+        if (!sort.empty()) sort += ", ";
+        sort += "(" + Render(tokens, sig.front(), sig[end - 1] + 1) + ")" + suffix;
+        from = i + 1;
+    }
+    return sort;
+}
+
+TSqlGuard::TSqlGuard(sqlite3* db, TGuardMode mode) : FDb(db), FMode(mode) {
+    sqlite3_set_authorizer(FDb, &TSqlGuard::Authorize, this);
+    sqlite3_progress_handler(FDb, ProgressInterval, &TSqlGuard::Progress, this);
+}
+
+TSqlGuard::~TSqlGuard() {
+    sqlite3_set_authorizer(FDb, nullptr, nullptr);
+    sqlite3_progress_handler(FDb, 0, nullptr, nullptr);
+}
+
+void TSqlGuard::SetMode(TGuardMode mode, std::vector<std::string> writableTables) {
+    FMode = mode;
+    FWritable.clear();
+    for (const std::string& table : writableTables)
+        FWritable.push_back(UpperCase(Trim(table)));
+    FDenial.clear();
+}
+
+void TSqlGuard::SetStepLimit(Int64 steps) {
+    FStepLimit = steps;
+    FSteps = 0;
+    FLimitHit = false;
+}
+
+std::string TSqlGuard::TakeDenial() {
+    std::string denial;
+    denial.swap(FDenial);
+    return denial;
+}
+
+bool TSqlGuard::IsAllowedFunction(const std::string& name) {
+    // Pure functions of values; nothing that reads files, loads code, or makes values of any size.
+    static const std::set<std::string> allowed = {
+        "ABS",        "AVG",        "CHAR",         "COALESCE",   "COUNT",   "DATE",       "DATETIME",
+        "FORMAT",     "GLOB",       "GROUP_CONCAT", "HEX",        "IFNULL",  "IIF",        "INSTR",
+        "JULIANDAY",  "LENGTH",     "LIKE",         "LIKELIHOOD", "LIKELY",  "LOWER",      "LTRIM",
+        "MAX",        "MIN",        "NULLIF",       "PRINTF",     "REPLACE", "ROUND",      "RTRIM",
+        "STRFTIME",   "STRING_AGG", "SUBSTR",       "SUBSTRING",  "SUM",     "TIME",       "TOTAL",
+        "TRIM",       "TYPEOF",     "UNICODE",      "UNLIKELY",   "UPPER",   "ROW_NUMBER", "RANK",
+        "DENSE_RANK", "KVR_ADD",    "KVR_CHAR",     "RPAD",       "LPAD",    "LEN",        "GETDATE"};
+    return allowed.count(UpperCase(name)) != 0;
+}
+
+int TSqlGuard::Authorize(void* guard, int action, const char* arg1, const char* arg2, const char*,
+                         const char*) {
+    return static_cast<TSqlGuard*>(guard)->Decide(action, arg1, arg2);
+}
+
+void TSqlGuard::Deny(const std::string& reason) {
+    if (FDenial.empty()) FDenial = reason;
+}
+
+int TSqlGuard::Decide(int action, const char* arg1, const char* arg2) {
+    if (FMode == TGuardMode::Trusted) return SQLITE_OK;
+    const std::string first = arg1 ? arg1 : "";
+    const std::string second = arg2 ? arg2 : "";
+    switch (action) {
+    case SQLITE_SELECT:
+        return SQLITE_OK;
+    case SQLITE_READ:
+        // SQLite's own tables and the pragma functions that read the connection's settings.
+        if (UpperCase(first).rfind("SQLITE_", 0) == 0 || UpperCase(first).rfind("PRAGMA_", 0) == 0) {
+            Deny(u8"不允许读取系统表 " + first);
+            return SQLITE_DENY;
+        }
+        return SQLITE_OK;
+    case SQLITE_FUNCTION:
+        if (IsAllowedFunction(second)) return SQLITE_OK;
+        Deny(u8"不允许调用函数 " + second);
+        return SQLITE_DENY;
+    case SQLITE_INSERT:
+    case SQLITE_UPDATE:
+    case SQLITE_DELETE:
+        if (FMode == TGuardMode::Write)
+            for (const std::string& table : FWritable)
+                if (table == UpperCase(first)) return SQLITE_OK;
+        Deny(u8"不允许修改资料表 " + first);
+        return SQLITE_DENY;
+    case SQLITE_PRAGMA:
+        Deny(u8"不允许执行 PRAGMA " + first);
+        return SQLITE_DENY;
+    case SQLITE_ATTACH:
+    case SQLITE_DETACH:
+        Deny(u8"不允许附加或分离数据库");
+        return SQLITE_DENY;
+    case SQLITE_TRANSACTION:
+    case SQLITE_SAVEPOINT:
+        Deny(u8"不允许控制事务");
+        return SQLITE_DENY;
+    case SQLITE_RECURSIVE:
+        Deny(u8"不允许递归查询");
+        return SQLITE_DENY;
+    default:
+        Deny(u8"不允许更改数据库结构或设定 (操作代码 " + std::to_string(action) + ")");
+        return SQLITE_DENY;
+    }
+}
+
+int TSqlGuard::Progress(void* guard) {
+    TSqlGuard* self = static_cast<TSqlGuard*>(guard);
+    if (self->FStepLimit <= 0) return 0;
+    self->FSteps += ProgressInterval;
+    if (self->FSteps <= self->FStepLimit) return 0;
+    self->FLimitHit = true;
+    return 1;
+}

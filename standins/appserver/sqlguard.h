@@ -1,0 +1,75 @@
+#pragma once
+// The guard over the SQL that clients send: conditions, sort texts and whole statements (SimpleSql,
+// TransactionSQL).
+//
+// A client's text is checked before anything runs: no comment outside string literals, no parameter
+// placeholder, balanced parentheses, and one statement (a trailing ";" is dropped). A condition and a
+// sort text are then embedded only where the server puts them: the condition as WHERE (condition), each
+// sort item as (expression) [ASC|DESC], so that a parenthesis of the client's text can never close the
+// server's and nothing it holds can leave the clause.
+//
+// What runs is decided by SQLite's authorizer on the connection (TSqlGuard): in read-only mode only
+// SELECT, reading tables and the functions of an allowed list pass; in write mode also INSERT, UPDATE
+// and DELETE on the tables named for the statement. Everything else (PRAGMA, ATTACH, schema changes,
+// transactions, recursive queries, load_extension and every function not in the list) is denied. A
+// step limit interrupts a query that runs away.
+//
+// Texts are UTF-8; refusals raise EDbRefused with a UTF-8 message.
+#include <sqlite3.h>
+
+#include <string>
+#include <vector>
+
+#include "classlib/rtl/types.h"
+#include "standins/appserver/sqldialect.h"
+
+// A client's statement checked as above, without its trailing ";". firstWord receives its first
+// keyword upper-cased ("SELECT", "WITH", "DELETE", ...).
+std::string CheckClientStatement(const std::string& text, std::string* firstWord = nullptr);
+// A client's condition ready for "WHERE ": "(" + condition + ")"; empty for none (an empty text or "All").
+std::string ClientCondition(const std::string& text);
+// A client's sort text ready for "ORDER BY ": "(expression) DESC, (expression)"; empty for none.
+std::string ClientSort(const std::string& text);
+
+enum class TGuardMode {
+    Trusted,  // the server's own statements: everything passes
+    ReadOnly, // reads only
+    Write     // reads, and INSERT, UPDATE, DELETE on the writable tables
+};
+
+class TSqlGuard {
+public:
+    // Installs the authorizer and the step counter on the connection, which must outlive the guard.
+    TSqlGuard(sqlite3* db, TGuardMode mode);
+    ~TSqlGuard();
+    TSqlGuard(const TSqlGuard&) = delete;
+    TSqlGuard& operator=(const TSqlGuard&) = delete;
+
+    TGuardMode Mode() const { return FMode; }
+    void SetMode(TGuardMode mode, std::vector<std::string> writableTables = {});
+
+    // Virtual-machine steps the statements that run next may take together; 0: no limit. Setting it
+    // starts the count again.
+    void SetStepLimit(Int64 steps);
+    bool StepLimitHit() const { return FLimitHit; }
+
+    // Why the guard denied the last statement (UTF-8), empty when it denied nothing; clears it.
+    std::string TakeDenial();
+
+    static bool IsAllowedFunction(const std::string& name);
+
+private:
+    static int Authorize(void* guard, int action, const char* arg1, const char* arg2, const char* database,
+                         const char* trigger);
+    static int Progress(void* guard);
+    int Decide(int action, const char* arg1, const char* arg2);
+    void Deny(const std::string& reason);
+
+    sqlite3* FDb;
+    TGuardMode FMode;
+    std::vector<std::string> FWritable; // upper-case table names
+    std::string FDenial;
+    Int64 FStepLimit = 0;
+    Int64 FSteps = 0;
+    bool FLimitHit = false;
+};
