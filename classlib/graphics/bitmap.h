@@ -11,22 +11,23 @@
 #include "classlib/graphics/colors.h"
 #include "classlib/graphics/graphics.h"
 
-enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
-enum TTransparentMode { tmAuto, tmFixed };
+KVR_ENUM(TPixelFormat, pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom);
+KVR_ENUM(TTransparentMode, tmAuto, tmFixed);
 
 // Largest picture a bitmap holds: each side and the pixel count.
 constexpr int MaxBitmapSide = 32768;
 constexpr long long MaxBitmapPixels = 64LL * 1024 * 1024;
 
-class TBitmap {
+class TStream;
+
+class TBitmap : public TPersistent {
+    KVR_CLASS(TBitmap, TPersistent)
 public:
     TBitmap();
-    TBitmap(const TBitmap&) = delete;
-    TBitmap& operator=(const TBitmap&) = delete;
-    virtual ~TBitmap();
+    ~TBitmap() override;
 
     // Copies the picture and its settings; a null source empties the bitmap.
-    void Assign(const TBitmap* source);
+    void Assign(TPersistent* source) override;
 
     int Width() const { return FWidth; }
     void SetWidth(int value) { SetSize(value, FHeight); }
@@ -61,21 +62,36 @@ public:
     // Loads a picture of the resource registry; raises EResNotFound and keeps the picture when the
     // name is not registered.
     void LoadFromResourceName(const AnsiString& name);
-    // Writes the picture as a PNG file (24-bit colour) at a system path (classlib/rtl/files.h). An
-    // empty bitmap or a failed write raises EInvalidGraphicOperation or EInOutError and leaves no file.
+    // Writes the picture as a PNG file (24-bit colour), or as a bitmap file when the name ends in ".bmp",
+    // at a system path (classlib/rtl/files.h). An empty bitmap or a failed write raises
+    // EInvalidGraphicOperation or EInOutError and leaves no file.
     void SaveToFile(const AnsiString& fileName) const;
-    // Reads a PNG file; a missing file raises EInOutError, a malformed one EInvalidGraphic, and the
-    // picture stays as it was.
+    // Reads a PNG or bitmap file, told apart by their first bytes; a missing file raises EInOutError,
+    // a malformed one EInvalidGraphic, and the picture stays as it was.
     void LoadFromFile(const AnsiString& fileName);
 
-    TGraphicsNotify OnChange() const { return FOnChange; }
-    void SetOnChange(TGraphicsNotify value) { FOnChange = value; }
+    // The picture as a device-independent bitmap file (24 bits, or 32 when asked by PixelFormat), the
+    // form of a bitmap's "Data" in form streams. Reading takes 1, 4, 8, 24 and 32-bit uncompressed
+    // pictures; anything else raises EInvalidGraphic and keeps the picture.
+    void SaveToStream(TStream& stream) const;
+    void LoadFromStream(TStream& stream);
+
+    // A change of the picture or of its settings, and every drawing on its canvas.
+    const TNotifyEvent& OnChange() const { return FOnChange; }
+    void SetOnChange(const TNotifyEvent& value) { FOnChange = value; }
+
+    // Streams the picture as "Data": a 4-byte length and the bitmap file.
+    void DefineProperties(TFiler& filer) override;
 
 protected:
     virtual void Changed();
+    // "Data": a 4-byte length and the bitmap file.
+    void ReadData(TStream& stream);
+    void WriteData(TStream& stream) const;
 
 private:
     friend class TCanvas;
+    friend class TPicture;
     class TBitmapCanvas;
 
     void Attach(TCanvas* canvas);
@@ -91,7 +107,7 @@ private:
     TColor FTransparentColor = clDefault;
     std::unique_ptr<TCanvas> FCanvas;
     std::vector<TCanvas*> FBoundCanvases;
-    TGraphicsNotify FOnChange;
+    TNotifyEvent FOnChange;
 };
 
 // The resource registry: named pictures that the project draws itself. Names compare without case; a

@@ -188,6 +188,17 @@ struct TCanvas::TDeviceArea {
     TPoint ToDevice(TPoint p) const { return {p.X + Origin.X, p.Y + Origin.Y}; }
 };
 
+KVR_PUBLISHED(TCanvas, c) {
+    c.Property("Brush", &TCanvas::Brush, &TCanvas::SetBrush);
+    c.Property("CopyMode", &TCanvas::CopyMode, &TCanvas::SetCopyMode).Default(cmSrcCopy);
+    c.Property("Font", &TCanvas::Font, &TCanvas::SetFont);
+    c.Property("Pen", &TCanvas::Pen, &TCanvas::SetPen);
+}
+
+void TCanvas::Changed() {
+    if (FOnChange) FOnChange(this);
+}
+
 TCanvas::TCanvas()
     : FFont(std::make_unique<TFont>()), FBrush(std::make_unique<TBrush>()), FPen(std::make_unique<TPen>()) {}
 

@@ -32,12 +32,11 @@ constexpr TCopyMode cmWhiteness = 0x00FF0062;
 // Background mix of text and styled lines.
 enum : int { TRANSPARENT = 1, OPAQUE = 2 };
 
-class TCanvas {
+class TCanvas : public TPersistent {
+    KVR_CLASS(TCanvas, TPersistent)
 public:
     TCanvas();
-    TCanvas(const TCanvas&) = delete;
-    TCanvas& operator=(const TCanvas&) = delete;
-    virtual ~TCanvas();
+    ~TCanvas() override;
 
     // Binds the canvas: logical (0, 0) is origin in the bitmap, and drawing stays inside deviceClip
     // (bitmap coordinates; the whole bitmap when null). A bitmap that is destroyed unbinds its canvases.
@@ -48,11 +47,11 @@ public:
     bool HandleAllocated() const { return FTarget != nullptr; }
 
     TFont* Font() const { return FFont.get(); }
-    void SetFont(const TFont* value) { FFont->Assign(value); }
+    void SetFont(TFont* value) { FFont->Assign(value); }
     TBrush* Brush() const { return FBrush.get(); }
-    void SetBrush(const TBrush* value) { FBrush->Assign(value); }
+    void SetBrush(TBrush* value) { FBrush->Assign(value); }
     TPen* Pen() const { return FPen.get(); }
-    void SetPen(const TPen* value) { FPen->Assign(value); }
+    void SetPen(TPen* value) { FPen->Assign(value); }
     TPoint PenPos() const { return FPenPos; }
     void SetPenPos(TPoint value) { FPenPos = value; }
     TCopyMode CopyMode() const { return FCopyMode; }
@@ -108,11 +107,15 @@ public:
     // under a clear brush).
     void BrushCopy(const TRect& dest, const TBitmap* bitmap, const TRect& source, TColor color);
 
+    // Fires after every drawing operation.
+    const TNotifyEvent& OnChange() const { return FOnChange; }
+    void SetOnChange(const TNotifyEvent& value) { FOnChange = value; }
+
 protected:
     // Called before drawing when the canvas has no bitmap; a descendant binds one here.
     virtual void CreateHandle() {}
     // After every drawing operation.
-    virtual void Changed() {}
+    virtual void Changed();
 
 private:
     friend class TBitmap;
@@ -149,6 +152,7 @@ private:
     std::unique_ptr<TPen> FPen;
     TPoint FPenPos;
     TCopyMode FCopyMode = cmSrcCopy;
+    TNotifyEvent FOnChange;
     int FBkMode = 0;                 // 0: follow the brush
     unsigned FBkBrushGeneration = 0; // brush generation when SetBkMode was called
 };

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <iterator>
 
+#include "classlib/objects/typeinfo.h"
 #include "classlib/rtl/exceptions.h"
 #include "classlib/rtl/strutils.h"
 
@@ -124,6 +125,16 @@ bool ParseColorNumber(const AnsiString& text, TColor& value) {
     value = static_cast<TColor>(parsed);
     return true;
 }
+
+// The form loader and the property routines read colours by identifier through this table.
+struct TRegisterColorIdents {
+    TRegisterColorIdents() {
+        std::vector<TIdentMapEntry> map;
+        for (const auto& entry : kColorIdents)
+            map.push_back({entry.Value, entry.Name});
+        RegisterIntegerConsts("TColor", std::move(map));
+    }
+} registerColorIdents;
 
 } // namespace
 

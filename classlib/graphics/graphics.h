@@ -1,9 +1,9 @@
 #pragma once
 // The drawing tools of a canvas: font, brush and pen. Each reports its changes through OnChange, once
 // per property write or Assign, so a control can repaint when its font changes.
-#include <initializer_list>
-
 #include "classlib/graphics/colors.h"
+#include "classlib/objects/component.h"
+#include "classlib/objects/delegate.h"
 #include "classlib/rtl/exceptions.h"
 #include "classlib/rtl/types.h"
 
@@ -11,26 +11,15 @@ KVR_DECLARE_EXCEPTION(EInvalidGraphic, Exception)
 KVR_DECLARE_EXCEPTION(EInvalidGraphicOperation, Exception)
 KVR_DECLARE_EXCEPTION(EResNotFound, Exception)
 
-class TGraphicsObject;
-
-// Change notification of a drawing tool: a plain function and its data.
-struct TGraphicsNotify {
-    void (*Proc)(void* data, TGraphicsObject* sender) = nullptr;
-    void* Data = nullptr;
-
-    explicit operator bool() const { return Proc != nullptr; }
-    friend bool operator==(const TGraphicsNotify&, const TGraphicsNotify&) = default;
-};
-
-class TGraphicsObject {
+// The base of the drawing tools: OnChange fires once per property write that changes a value, and once
+// per Assign.
+class TGraphicsObject : public TPersistent {
+    KVR_CLASS(TGraphicsObject, TPersistent)
 public:
     TGraphicsObject() = default;
-    TGraphicsObject(const TGraphicsObject&) = delete;
-    TGraphicsObject& operator=(const TGraphicsObject&) = delete;
-    virtual ~TGraphicsObject() = default;
 
-    TGraphicsNotify OnChange() const { return FOnChange; }
-    void SetOnChange(TGraphicsNotify value) { FOnChange = value; }
+    const TNotifyEvent& OnChange() const { return FOnChange; }
+    void SetOnChange(const TNotifyEvent& value) { FOnChange = value; }
 
     // Grows on every change; a canvas compares it to know that a tool changed since it last looked.
     unsigned Generation() const { return FGeneration; }
@@ -42,46 +31,17 @@ protected:
     void EndUpdate();
 
 private:
-    TGraphicsNotify FOnChange;
+    TNotifyEvent FOnChange;
     unsigned FGeneration = 0;
     int FUpdateCount = 0;
     bool FPending = false;
 };
 
-enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
+KVR_ENUM(TFontStyle, fsBold, fsItalic, fsUnderline, fsStrikeOut);
+// Bit 0 bold, bit 1 italic, bit 2 underline, bit 3 strike-out.
+KVR_SET(TFontStyles, TFontStyle);
 
-// The set of font styles; bit 0 bold, bit 1 italic, bit 2 underline, bit 3 strike-out.
-class TFontStyles {
-public:
-    constexpr TFontStyles() = default;
-    constexpr TFontStyles(std::initializer_list<TFontStyle> styles) {
-        for (TFontStyle s : styles)
-            FBits |= Bit(s);
-    }
-    static constexpr TFontStyles FromInt(unsigned bits) {
-        TFontStyles result;
-        result.FBits = bits & 0x0F;
-        return result;
-    }
-    constexpr unsigned ToInt() const { return FBits; }
-    constexpr bool Contains(TFontStyle style) const { return (FBits & Bit(style)) != 0; }
-    constexpr bool Empty() const { return FBits == 0; }
-    TFontStyles& operator<<(TFontStyle style) {
-        FBits |= Bit(style);
-        return *this;
-    }
-    TFontStyles& operator>>(TFontStyle style) {
-        FBits &= ~Bit(style);
-        return *this;
-    }
-    friend constexpr bool operator==(TFontStyles, TFontStyles) = default;
-
-private:
-    static constexpr unsigned Bit(TFontStyle style) { return 1u << static_cast<unsigned>(style); }
-    unsigned FBits = 0;
-};
-
-enum TFontPitch { fpDefault, fpVariable, fpFixed };
+KVR_ENUM(TFontPitch, fpDefault, fpVariable, fpFixed);
 
 using TFontCharset = Byte;
 using TFontName = AnsiString;
@@ -100,11 +60,16 @@ enum : TFontCharset {
 // The screen the fonts are measured for.
 constexpr int ScreenPixelsPerInch = 96;
 
+// The identifiers of font charsets ("GB2312_CHARSET"), as streams write them.
+bool CharsetToIdent(TFontCharset charset, AnsiString& ident);
+bool IdentToCharset(const AnsiString& ident, TFontCharset& charset);
+
 class TFont : public TGraphicsObject {
+    KVR_CLASS(TFont, TGraphicsObject)
 public:
     TFont();
 
-    void Assign(const TFont* source);
+    void Assign(TPersistent* source) override;
 
     const TFontName& Name() const { return FName; }
     void SetName(const TFontName& value);
@@ -133,22 +98,15 @@ private:
     TFontCharset FCharset;
 };
 
-enum TBrushStyle {
-    bsSolid,
-    bsClear,
-    bsHorizontal,
-    bsVertical,
-    bsFDiagonal,
-    bsBDiagonal,
-    bsCross,
-    bsDiagCross
-};
+KVR_ENUM(TBrushStyle, bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross,
+         bsDiagCross);
 
 class TBrush : public TGraphicsObject {
+    KVR_CLASS(TBrush, TGraphicsObject)
 public:
     TBrush() = default;
 
-    void Assign(const TBrush* source);
+    void Assign(TPersistent* source) override;
 
     TColor Color() const { return FColor; }
     // Choosing a colour on a clear brush makes it solid, as the platform does.
@@ -161,33 +119,18 @@ private:
     TBrushStyle FStyle = bsSolid;
 };
 
-enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
+KVR_ENUM(TPenStyle, psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame);
 
 // How a pen (and the fill of a shape) mixes with the picture, in the platform's order.
-enum TPenMode {
-    pmBlack,
-    pmWhite,
-    pmNop,
-    pmNot,
-    pmCopy,
-    pmNotCopy,
-    pmMergePenNot,
-    pmMaskPenNot,
-    pmMergeNotPen,
-    pmMaskNotPen,
-    pmMerge,
-    pmNotMerge,
-    pmMask,
-    pmNotMask,
-    pmXor,
-    pmNotXor
-};
+KVR_ENUM(TPenMode, pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
+         pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor);
 
 class TPen : public TGraphicsObject {
+    KVR_CLASS(TPen, TGraphicsObject)
 public:
     TPen() = default;
 
-    void Assign(const TPen* source);
+    void Assign(TPersistent* source) override;
 
     TColor Color() const { return FColor; }
     void SetColor(TColor value);

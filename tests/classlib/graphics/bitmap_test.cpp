@@ -9,10 +9,11 @@
 
 namespace {
 
-struct TChangeCount {
+class TChangeCount : public TObject {
+public:
     int Count = 0;
-    static void Bump(void* data, TGraphicsObject*) { ++static_cast<TChangeCount*>(data)->Count; }
-    TGraphicsNotify Handler() { return {&TChangeCount::Bump, this}; }
+    void Bump(TObject*) { ++Count; }
+    TNotifyEvent Handler() { return TNotifyEvent(this, &TChangeCount::Bump); }
 };
 
 bool SamePixels(const TBitmap& a, const TBitmap& b) {
@@ -183,6 +184,14 @@ TEST(Bitmap, PngWrittenAndReadBack) {
     EXPECT_TRUE(SamePixels(loaded, picture));
     EXPECT_EQ(loaded.Pixel(0, 0), ColorToRGB(clBtnHighlight));
     EXPECT_EQ(loaded.Pixel(2, 2), ColorToRGB(clActiveCaption));
+
+    // A name ending in ".bmp" gives a bitmap file; reading tells the two apart by their first bytes.
+    const std::string bmp = dir.File("dialog.bmp");
+    picture.SaveToFile(bmp);
+    EXPECT_EQ(FileBytes(bmp).substr(0, 2), "BM");
+    TBitmap fromBmp;
+    fromBmp.LoadFromFile(bmp);
+    EXPECT_TRUE(SamePixels(fromBmp, picture));
 }
 
 TEST(Bitmap, PngFailuresLeaveNothingHalfDone) {

@@ -7,13 +7,12 @@
 namespace {
 
 // Records every change notification.
-struct TChangeLog {
-    std::vector<TGraphicsObject*> Senders;
+class TChangeLog : public TObject {
+public:
+    std::vector<TObject*> Senders;
 
-    static void Record(void* data, TGraphicsObject* sender) {
-        static_cast<TChangeLog*>(data)->Senders.push_back(sender);
-    }
-    TGraphicsNotify Handler() { return {&TChangeLog::Record, this}; }
+    void Record(TObject* sender) { Senders.push_back(sender); }
+    TNotifyEvent Handler() { return TNotifyEvent(this, &TChangeLog::Record); }
 };
 
 } // namespace
@@ -74,19 +73,22 @@ TEST(Font, OnChangeOncePerWriteAndPerAssign) {
 
     log.Senders.clear();
     font.Assign(&other); // nothing differs
-    font.Assign(nullptr);
     EXPECT_TRUE(log.Senders.empty());
+    // Assigning nothing, or a tool of another kind, is refused as the class library refuses it.
+    EXPECT_THROW(font.Assign(nullptr), EConvertError);
+    TBrush brush;
+    EXPECT_THROW(font.Assign(&brush), EConvertError);
+    EXPECT_EQ(font.Name(), "WingDings");
 }
 
 TEST(Font, StyleSet) {
+    // The bits are those the grid's stored font values use: 0 bold, 1 italic, 2 underline, 3 strike-out.
     TFontStyles styles{fsBold};
-    styles << fsItalic << fsStrikeOut;
-    styles >> fsBold;
+    styles.Include(fsItalic).Include(fsStrikeOut).Exclude(fsBold);
     EXPECT_FALSE(styles.Contains(fsBold));
     EXPECT_TRUE(styles.Contains(fsItalic));
-    EXPECT_EQ(styles.ToInt(), 0b1010u);
-    EXPECT_EQ(TFontStyles::FromInt(0xFF).ToInt(), 0x0Fu);
-    EXPECT_EQ(TFontStyles::FromInt(5), (TFontStyles{fsBold, fsUnderline}));
+    EXPECT_EQ(styles.Bits(), 0b1010u);
+    EXPECT_EQ(TFontStyles::FromBits(5), (TFontStyles{fsBold, fsUnderline}));
 }
 
 TEST(BrushAndPen, DefaultsChangesAndAssign) {
