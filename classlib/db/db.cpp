@@ -1427,6 +1427,13 @@ void TDataSet::MasterChanged() {
     DoAfterScrollEvents();
 }
 
+void TDataSet::RefreshFromMaster() {
+    if (!Active() || !FDataSetField) return;
+    FreeEditBuffer();
+    DetachStore();
+    MasterChanged();
+}
+
 void TDataSet::First() {
     CheckBrowseMode();
     DoEvent(FBeforeScroll);

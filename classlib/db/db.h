@@ -735,6 +735,9 @@ public:
     // A nested data set follows its master's current row.
     void MasterChanged();
     void CloseNested();
+    // Drops the level it shows and takes the master's current one again (after the master's rows were
+    // reverted or merged under it).
+    void RefreshFromMaster();
 
 protected:
     // Hooks of the concrete data set.
