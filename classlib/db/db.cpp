@@ -113,7 +113,8 @@ KVR_PUBLISHED(TFieldDefs, c) {
 // ---- TFields ----
 
 TField* TFields::Fields(int index) const {
-    if (index < 0 || index >= Count()) throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+    if (index < 0 || index >= Count())
+        throw EListError("List index out of bounds (" + std::to_string(index) + ")");
     return FList[index];
 }
 
@@ -422,8 +423,9 @@ void TStringField::SetAsString(const AnsiString& value) {
     // The class library cut longer texts to the size; a cut the user did not ask for loses data, so a
     // text that does not fit is refused (SetFieldText cuts on a character boundary when asked).
     if (FSize > 0 && static_cast<int>(value.size()) > FSize)
-        DatabaseError("Value of field " + Quoted(DisplayName()) + " is too long (" + std::to_string(value.size()) +
-                          " bytes; the field holds " + std::to_string(FSize) + ")",
+        DatabaseError("Value of field " + Quoted(DisplayName()) + " is too long (" +
+                          std::to_string(value.size()) + " bytes; the field holds " + std::to_string(FSize) +
+                          ")",
                       FDataSet);
     WriteString(value);
 }
@@ -513,7 +515,8 @@ void TIntegerField::SetAsString(const AnsiString& value) {
     }
     Int64 v;
     if (!TryStrToInt64(value, v))
-        DatabaseError(Quoted(value) + " is not a valid integer value for field " + Quoted(DisplayName()), FDataSet);
+        DatabaseError(Quoted(value) + " is not a valid integer value for field " + Quoted(DisplayName()),
+                      FDataSet);
     CheckRange(v);
     SetAsInteger(static_cast<int>(v));
 }
@@ -596,7 +599,8 @@ void TLargeintField::SetAsString(const AnsiString& value) {
     }
     Int64 v;
     if (!TryStrToInt64(value, v))
-        DatabaseError(Quoted(value) + " is not a valid integer value for field " + Quoted(DisplayName()), FDataSet);
+        DatabaseError(Quoted(value) + " is not a valid integer value for field " + Quoted(DisplayName()),
+                      FDataSet);
     SetAsLargeInt(v);
 }
 void TLargeintField::GetText(AnsiString& text, bool displayText) const {
@@ -630,7 +634,8 @@ void TFloatField::SetAsString(const AnsiString& value) {
     }
     double v;
     if (!TryStrToFloat(value, v))
-        DatabaseError(Quoted(value) + " is not a valid floating point value for field " + Quoted(DisplayName()),
+        DatabaseError(Quoted(value) + " is not a valid floating point value for field " +
+                          Quoted(DisplayName()),
                       FDataSet);
     SetAsFloat(v);
 }
@@ -684,7 +689,8 @@ void TBCDField::SetAsString(const AnsiString& value) {
     }
     double v;
     if (!TryStrToFloat(value, v))
-        DatabaseError(Quoted(value) + " is not a valid floating point value for field " + Quoted(DisplayName()),
+        DatabaseError(Quoted(value) + " is not a valid floating point value for field " +
+                          Quoted(DisplayName()),
                       FDataSet);
     SetAsFloat(v);
 }
@@ -726,13 +732,16 @@ void TBooleanField::SetAsString(const AnsiString& value) {
         Clear();
         return;
     }
-    auto prefixOf = [&](const AnsiString& text) { return SameText(Copy(text, 1, static_cast<int>(value.size())), value); };
+    auto prefixOf = [&](const AnsiString& text) {
+        return SameText(Copy(text, 1, static_cast<int>(value.size())), value);
+    };
     if (prefixOf(FTextTrue))
         SetAsBoolean(true);
     else if (prefixOf(FTextFalse))
         SetAsBoolean(false);
     else
-        DatabaseError(Quoted(value) + " is not a valid boolean value for field " + Quoted(DisplayName()), FDataSet);
+        DatabaseError(Quoted(value) + " is not a valid boolean value for field " + Quoted(DisplayName()),
+                      FDataSet);
 }
 void TBooleanField::SetDisplayValues(const AnsiString& value) {
     FDisplayValues = value;
@@ -772,7 +781,8 @@ void TDateTimeField::SetAsString(const AnsiString& value) {
     }
     TDateTime v;
     if (!TryStrToDateTime(value, v))
-        DatabaseError(Quoted(value) + " is not a valid date and time for field " + Quoted(DisplayName()), FDataSet);
+        DatabaseError(Quoted(value) + " is not a valid date and time for field " + Quoted(DisplayName()),
+                      FDataSet);
     SetAsDateTime(v);
 }
 void TDateTimeField::GetText(AnsiString& text, bool displayText) const {
@@ -780,7 +790,8 @@ void TDateTimeField::GetText(AnsiString& text, bool displayText) const {
         text.clear();
         return;
     }
-    text = FormatDateTime(displayText && !FDisplayFormat.empty() ? FDisplayFormat : DefaultFormat(), AsDateTime());
+    text = FormatDateTime(displayText && !FDisplayFormat.empty() ? FDisplayFormat : DefaultFormat(),
+                          AsDateTime());
 }
 KVR_PUBLISHED(TDateTimeField, c) {
     c.Property("DisplayFormat", &TDateTimeField::DisplayFormat, &TDateTimeField::SetDisplayFormat);
@@ -958,14 +969,14 @@ KVR_PUBLISHED(TAggregateField, c) {
 
 const std::vector<TClass>& DBFieldClasses() {
     static const std::vector<TClass> classes{
-        TADTField::StaticClass(),     TAggregateField::StaticClass(), TArrayField::StaticClass(),
-        TAutoIncField::StaticClass(), TBCDField::StaticClass(),       TBinaryField::StaticClass(),
-        TBlobField::StaticClass(),    TBooleanField::StaticClass(),   TBytesField::StaticClass(),
-        TCurrencyField::StaticClass(), TDateField::StaticClass(),     TDataSetField::StaticClass(),
-        TDateTimeField::StaticClass(), TFloatField::StaticClass(),    TGraphicField::StaticClass(),
-        TIntegerField::StaticClass(), TLargeintField::StaticClass(),  TMemoField::StaticClass(),
-        TNumericField::StaticClass(), TObjectField::StaticClass(),    TReferenceField::StaticClass(),
-        TSmallintField::StaticClass(), TStringField::StaticClass(),   TTimeField::StaticClass(),
+        TADTField::StaticClass(),      TAggregateField::StaticClass(), TArrayField::StaticClass(),
+        TAutoIncField::StaticClass(),  TBCDField::StaticClass(),       TBinaryField::StaticClass(),
+        TBlobField::StaticClass(),     TBooleanField::StaticClass(),   TBytesField::StaticClass(),
+        TCurrencyField::StaticClass(), TDateField::StaticClass(),      TDataSetField::StaticClass(),
+        TDateTimeField::StaticClass(), TFloatField::StaticClass(),     TGraphicField::StaticClass(),
+        TIntegerField::StaticClass(),  TLargeintField::StaticClass(),  TMemoField::StaticClass(),
+        TNumericField::StaticClass(),  TObjectField::StaticClass(),    TReferenceField::StaticClass(),
+        TSmallintField::StaticClass(), TStringField::StaticClass(),    TTimeField::StaticClass(),
         TVarBytesField::StaticClass(), TWordField::StaticClass()};
     return classes;
 }
@@ -1301,7 +1312,8 @@ void TDataSet::RebuildOrder(int keepRowId) {
 
 void TDataSet::SortOrder() {
     if (HasIndex())
-        std::stable_sort(FOrder.begin(), FOrder.end(), [this](const TRow* a, const TRow* b) { return RowLess(a, b); });
+        std::stable_sort(FOrder.begin(), FOrder.end(),
+                         [this](const TRow* a, const TRow* b) { return RowLess(a, b); });
 }
 
 void TDataSet::PlaceInOrder(TRow* row, int position) {
@@ -1606,7 +1618,8 @@ void TDataSet::Edit() {
 
 void TDataSet::InternalPostStep() {
     for (TField* f : FFields->FList)
-        if (f->Required() && f->FieldKind() == fkData && f->IsNull() && f->DataType() != ftDataSet && !f->ReadOnly())
+        if (f->Required() && f->FieldKind() == fkData && f->IsNull() && f->DataType() != ftDataSet &&
+            !f->ReadOnly())
             DatabaseError("Field '" + f->DisplayName() + "' must have a value", this);
     InternalPost();
 }
@@ -1852,12 +1865,14 @@ void TDataSet::CalculateFields() {
     const TDataSetState saved = FState;
     try {
         for (TField* f : FFields->FList)
-            if (f->FieldKind() == fkLookup && f->LookupDataSet() && f->LookupDataSet()->Active() && f->CalcSlot() >= 0) {
+            if (f->FieldKind() == fkLookup && f->LookupDataSet() && f->LookupDataSet()->Active() &&
+                f->CalcSlot() >= 0) {
                 std::vector<Variant> keys;
                 for (const AnsiString& name : SplitFieldNames(f->KeyFields()))
                     keys.push_back(FieldByName(name)->AsVariant());
                 Variant key = keys.size() == 1 ? keys[0] : VarArrayOf(keys);
-                FCalcValues[f->CalcSlot()] = f->LookupDataSet()->Lookup(f->LookupKeyFields(), key, f->LookupResultField());
+                FCalcValues[f->CalcSlot()] =
+                    f->LookupDataSet()->Lookup(f->LookupKeyFields(), key, f->LookupResultField());
             }
         if (FOnCalcFields) {
             FState = dsCalcFields;
@@ -1964,8 +1979,8 @@ void TDataSet::SetBookmark(const TBookmarkStr& value) {
 
 // ---- searching ----
 
-bool TDataSet::MatchesRow(const Byte* rec, const std::vector<TField*>& fields, const std::vector<Variant>& values,
-                          TLocateOptions options) const {
+bool TDataSet::MatchesRow(const Byte* rec, const std::vector<TField*>& fields,
+                          const std::vector<Variant>& values, TLocateOptions options) const {
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const TField* f = fields[i];
         if (f->Column() < 0) return false;
@@ -2033,7 +2048,8 @@ bool TDataSet::Locate(const AnsiString& keyFields, const Variant& keyValues, TLo
     return false;
 }
 
-Variant TDataSet::Lookup(const AnsiString& keyFields, const Variant& keyValues, const AnsiString& resultFields) {
+Variant TDataSet::Lookup(const AnsiString& keyFields, const Variant& keyValues,
+                         const AnsiString& resultFields) {
     CheckActive();
     std::vector<TField*> fields;
     for (const AnsiString& name : SplitFieldNames(keyFields))

@@ -40,8 +40,8 @@ KVR_ENUM(TDataSetState, dsInactive, dsBrowse, dsEdit, dsInsert, dsSetKey, dsCalc
 KVR_ENUM(TFieldKind, fkData, fkCalculated, fkLookup, fkInternalCalc, fkAggregate);
 KVR_ENUM(TDataAction, daFail, daAbort, daRetry);
 KVR_ENUM(TDataEvent, deFieldChange, deRecordChange, deDataSetChange, deDataSetScroll, deLayoutChange,
-         deUpdateRecord, deUpdateState, deCheckBrowseMode, dePropertyChange, deFieldListChange, deFocusControl,
-         deParentScroll, deConnectChange, deReconcileError, deDisabledStateChange);
+         deUpdateRecord, deUpdateState, deCheckBrowseMode, dePropertyChange, deFieldListChange,
+         deFocusControl, deParentScroll, deConnectChange, deReconcileError, deDisabledStateChange);
 KVR_ENUM(TLocateOption, loCaseInsensitive, loPartialKey);
 KVR_SET(TLocateOptions, TLocateOption);
 
@@ -679,8 +679,12 @@ public:
 
     // Events.
 #define KVR_DATASET_EVENT(Name)                                                                              \
-    const TDataSetNotifyEvent& Name() const { return F##Name; }                                              \
-    void Set##Name(const TDataSetNotifyEvent& value) { F##Name = value; }
+    const TDataSetNotifyEvent& Name() const {                                                                \
+        return F##Name;                                                                                      \
+    }                                                                                                        \
+    void Set##Name(const TDataSetNotifyEvent& value) {                                                       \
+        F##Name = value;                                                                                     \
+    }
     KVR_DATASET_EVENT(BeforeOpen)
     KVR_DATASET_EVENT(AfterOpen)
     KVR_DATASET_EVENT(BeforeClose)
@@ -700,12 +704,24 @@ public:
     KVR_DATASET_EVENT(OnNewRecord)
     KVR_DATASET_EVENT(OnCalcFields)
 #undef KVR_DATASET_EVENT
-    const TDataSetErrorEvent& OnPostError() const { return FOnPostError; }
-    void SetOnPostError(const TDataSetErrorEvent& value) { FOnPostError = value; }
-    const TDataSetErrorEvent& OnDeleteError() const { return FOnDeleteError; }
-    void SetOnDeleteError(const TDataSetErrorEvent& value) { FOnDeleteError = value; }
-    const TDataSetErrorEvent& OnEditError() const { return FOnEditError; }
-    void SetOnEditError(const TDataSetErrorEvent& value) { FOnEditError = value; }
+    const TDataSetErrorEvent& OnPostError() const {
+        return FOnPostError;
+    }
+    void SetOnPostError(const TDataSetErrorEvent& value) {
+        FOnPostError = value;
+    }
+    const TDataSetErrorEvent& OnDeleteError() const {
+        return FOnDeleteError;
+    }
+    void SetOnDeleteError(const TDataSetErrorEvent& value) {
+        FOnDeleteError = value;
+    }
+    const TDataSetErrorEvent& OnEditError() const {
+        return FOnEditError;
+    }
+    void SetOnEditError(const TDataSetErrorEvent& value) {
+        FOnEditError = value;
+    }
 
     // Streaming: fields are written under their data set.
     void GetChildren(const TGetChildProc& proc, TComponent* root) override;
@@ -716,17 +732,25 @@ public:
     // The record the fields read: the edit buffer while editing, the row a grid link asks for, the
     // current row otherwise; nullptr when there is none.
     const Byte* ActiveBuffer() const;
-    TRecordLayout* Layout() const { return FLayout.get(); }
+    TRecordLayout* Layout() const {
+        return FLayout.get();
+    }
     void SetFieldValue(TField* field, const Variant& value);
     void SetFieldString(TField* field, const AnsiString& value);
     Variant CalcValue(const TField* field) const;
     void DataEvent(TDataEvent event, TObject* info = nullptr);
     void AddDataSource(TDataSource* source);
     void RemoveDataSource(TDataSource* source);
-    int RowCount() const { return static_cast<int>(FOrder.size()); }
-    int CurrentIndex() const { return FCurrent; }
+    int RowCount() const {
+        return static_cast<int>(FOrder.size());
+    }
+    int CurrentIndex() const {
+        return FCurrent;
+    }
     void SetDisplayRow(int index); // -1: the current row again (grid links read other rows with it)
-    TRowStore* Store() const { return FStore; }
+    TRowStore* Store() const {
+        return FStore;
+    }
     void AddField(TField* field);
     void RemoveField(TField* field);
     void MoveField(TField* field, int index);
@@ -747,8 +771,12 @@ protected:
     virtual void InternalDelete(); // the current row
     virtual void InternalCancel() {}
     // More rows for a move past the end; the number that came.
-    virtual int FetchMore() { return 0; }
-    virtual bool CanFetchMore() const { return false; }
+    virtual int FetchMore() {
+        return 0;
+    }
+    virtual bool CanFetchMore() const {
+        return false;
+    }
     virtual void AfterRowPosted(TRow*) {}
 
     void CreateFields();
@@ -756,12 +784,18 @@ protected:
     void DestroyDefaultFields();
     void RebuildOrder(int keepRowId = 0);
     // The index of the concrete data set: whether one orders the rows, and its order.
-    virtual bool HasIndex() const { return false; }
-    virtual bool RowLess(const TRow*, const TRow*) const { return false; }
+    virtual bool HasIndex() const {
+        return false;
+    }
+    virtual bool RowLess(const TRow*, const TRow*) const {
+        return false;
+    }
     void SortOrder();
     void PlaceInOrder(TRow* row, int position); // position -1: by the index, or at the end
     void CalculateFields();
-    TRow* CurrentRow() const { return FCurrent >= 0 && FCurrent < RowCount() ? FOrder[FCurrent] : nullptr; }
+    TRow* CurrentRow() const {
+        return FCurrent >= 0 && FCurrent < RowCount() ? FOrder[FCurrent] : nullptr;
+    }
     void SetState(TDataSetState value);
     void SetCurrent(int index);
     void AttachStore(TRowStore* store);
@@ -809,8 +843,8 @@ protected:
     TDataSetField* FDataSetField = nullptr;
 
     TDataSetNotifyEvent FBeforeOpen, FAfterOpen, FBeforeClose, FAfterClose, FBeforeInsert, FAfterInsert,
-        FBeforeEdit, FAfterEdit, FBeforePost, FAfterPost, FBeforeCancel, FAfterCancel, FBeforeDelete, FAfterDelete,
-        FBeforeScroll, FAfterScroll, FOnNewRecord, FOnCalcFields;
+        FBeforeEdit, FAfterEdit, FBeforePost, FAfterPost, FBeforeCancel, FAfterCancel, FBeforeDelete,
+        FAfterDelete, FBeforeScroll, FAfterScroll, FOnNewRecord, FOnCalcFields;
     TDataSetErrorEvent FOnPostError, FOnDeleteError, FOnEditError;
 
 private:

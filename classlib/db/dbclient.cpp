@@ -143,9 +143,10 @@ Variant TCustomClientDataSet::CallGetRecords(int count, int options, Variant& ow
     if (VarIsEmpty(server)) DatabaseError("Remote server has no application server", this);
     Variant recsOut = 0;
     Variant packet = VarCall(server, AS_GetRecords,
-                             {FProviderName, count, ByRef(recsOut), options, FCommandText, FParams->ToVariant(),
-                              FDataRequest, ByRef(ownerData)});
-    if (!IsDataPacket(packet)) DatabaseError("Invalid data packet from provider '" + FProviderName + "'", this);
+                             {FProviderName, count, ByRef(recsOut), options, FCommandText,
+                              FParams->ToVariant(), FDataRequest, ByRef(ownerData)});
+    if (!IsDataPacket(packet))
+        DatabaseError("Invalid data packet from provider '" + FProviderName + "'", this);
     return packet;
 }
 
@@ -154,7 +155,8 @@ void TCustomClientDataSet::LoadPacket(const Variant& packet) {
     std::vector<TPacketField> internalCalc;
     for (int i = 0; i < FieldCount(); ++i) {
         TField* f = Fields()->Fields(i);
-        if (f->FieldKind() == fkInternalCalc) internalCalc.push_back({f->FieldName(), f->DataType(), f->Size(), 0, {}});
+        if (f->FieldKind() == fkInternalCalc)
+            internalCalc.push_back({f->FieldName(), f->DataType(), f->Size(), 0, {}});
     }
     auto layout = TRecordLayout::Build(fields, internalCalc);
     auto* store = new TRowStore(layout);
@@ -423,9 +425,10 @@ int TCustomClientDataSet::ApplyUpdates(int maxErrors) {
     const Variant delta = Delta();
     Variant errorCount = 0;
     Variant ownerData = FDataRequest;
-    Variant result =
-        VarCall(server, AS_ApplyUpdates, {FProviderName, delta, maxErrors, ByRef(errorCount), ByRef(ownerData)});
-    if (VarArrayLength(result) < epSlotCount) DatabaseError("Invalid answer of provider '" + FProviderName + "'", this);
+    Variant result = VarCall(server, AS_ApplyUpdates,
+                             {FProviderName, delta, maxErrors, ByRef(errorCount), ByRef(ownerData)});
+    if (VarArrayLength(result) < epSlotCount)
+        DatabaseError("Invalid answer of provider '" + FProviderName + "'", this);
     bool committed;
     std::vector<Variant> errors;
     {
@@ -448,9 +451,11 @@ int TCustomClientDataSet::ApplyUpdates(int maxErrors) {
             keep.push_back(rowId);
             continue;
         }
-        const TUpdateKind kind = row->Status == usInserted ? ukInsert : row->Status == usDeleted ? ukDelete : ukModify;
-        EReconcileError error(VarToStr(e[reMessage]), e[reErrorCode].AsInteger(), e[rePreviousError].AsInteger(),
-                              VarToStr(e[reContext]));
+        const TUpdateKind kind = row->Status == usInserted  ? ukInsert
+                                 : row->Status == usDeleted ? ukDelete
+                                                            : ukModify;
+        EReconcileError error(VarToStr(e[reMessage]), e[reErrorCode].AsInteger(),
+                              e[rePreviousError].AsInteger(), VarToStr(e[reContext]));
         TReconcileAction action = raSkip;
         TCustomClientDataSet* target = ReconcileTarget(owner);
         if (target->FOnReconcileError) target->FOnReconcileError(target, &error, kind, action);
@@ -490,8 +495,7 @@ int TCustomClientDataSet::ApplyUpdates(int maxErrors) {
             keep.push_back(rowId);
         }
     }
-    if (committed)
-        MergeExcept(FStore, keep);
+    if (committed) MergeExcept(FStore, keep);
     CheckOrder();
     Resync();
     RefreshNested();
@@ -612,7 +616,8 @@ KVR_PUBLISHED(TClientDataSet, c) {
     c.Property("IndexDefs", &TClientDataSet::IndexDefs, nullptr);
     c.Property("IndexFieldNames", &TClientDataSet::IndexFieldNames, &TClientDataSet::SetIndexFieldNames);
     c.Property("IndexName", &TClientDataSet::IndexName, &TClientDataSet::SetIndexName);
-    c.Property("PacketRecords", &TClientDataSet::PacketRecords, &TClientDataSet::SetPacketRecords).Default(-1);
+    c.Property("PacketRecords", &TClientDataSet::PacketRecords, &TClientDataSet::SetPacketRecords)
+        .Default(-1);
     c.Property("Params", &TClientDataSet::Params, nullptr);
     c.Property("ProviderName", &TClientDataSet::ProviderName, &TClientDataSet::SetProviderName);
     c.Property("ReadOnly", &TClientDataSet::ReadOnly, &TClientDataSet::SetReadOnly).Default(0);

@@ -115,7 +115,8 @@ std::shared_ptr<TRecordLayout> TRecordLayout::Build(const std::vector<TPacketFie
         c.Attributes = f.Attributes;
         c.Kind = KindOf(f.DataType);
         c.Stored = stored;
-        if (c.Kind == skInline && c.Size <= 0) c.Size = f.DataType == ftBytes || f.DataType == ftVarBytes ? 16 : 20;
+        if (c.Kind == skInline && c.Size <= 0)
+            c.Size = f.DataType == ftBytes || f.DataType == ftVarBytes ? 16 : 20;
         if (c.Kind == skNested) {
             c.Nested = Build(f.Nested);
             layout->HasNested = true;
@@ -233,8 +234,9 @@ void TRecordLayout::SetString(Byte* rec, int col, const AnsiString& value) const
     Byte* p = rec + c.Offset;
     if (c.Kind == skInline) {
         if (static_cast<int>(value.size()) > c.Size)
-            throw EDatabaseError("Value of field '" + c.Name + "' is too long (" + std::to_string(value.size()) +
-                                 " bytes; the field holds " + std::to_string(c.Size) + ")");
+            throw EDatabaseError("Value of field '" + c.Name + "' is too long (" +
+                                 std::to_string(value.size()) + " bytes; the field holds " +
+                                 std::to_string(c.Size) + ")");
         Store<Word>(p, static_cast<Word>(value.size()));
         std::memcpy(p + 2, value.data(), value.size());
         rec[col >> 3] &= Byte(~(1u << (col & 7)));
@@ -265,7 +267,8 @@ Variant TRecordLayout::GetValue(const Byte* rec, int col) const {
     case skInt64:
         return Variant(static_cast<long long>(Load<Int64>(p)));
     case skDouble:
-        if (c.DataType == ftDate || c.DataType == ftTime || c.DataType == ftDateTime || c.DataType == ftTimeStamp)
+        if (c.DataType == ftDate || c.DataType == ftTime || c.DataType == ftDateTime ||
+            c.DataType == ftTimeStamp)
             return VarFromDateTime(Load<double>(p));
         return Variant(Load<double>(p));
     case skCurrency:
@@ -298,7 +301,8 @@ void TRecordLayout::SetValue(Byte* rec, int col, const Variant& value) const {
     switch (c.Kind) {
     case skInt16: {
         const int v = value.AsInteger();
-        if (v < -32768 || v > 32767) throw EDatabaseError(std::to_string(v) + " is not a valid value for field '" + c.Name + "'");
+        if (v < -32768 || v > 32767)
+            throw EDatabaseError(std::to_string(v) + " is not a valid value for field '" + c.Name + "'");
         Store<short>(p, static_cast<short>(v));
         break;
     }
@@ -345,7 +349,8 @@ bool TRecordLayout::SameValues(const Byte* a, const Byte* b) const {
             if (!VarSameValue(GetValue(a, i), GetValue(b, i))) return false;
         } else if (c.Kind == skInline) {
             const Word n = Load<Word>(a + c.Offset);
-            if (n != Load<Word>(b + c.Offset) || std::memcmp(a + c.Offset + 2, b + c.Offset + 2, n) != 0) return false;
+            if (n != Load<Word>(b + c.Offset) || std::memcmp(a + c.Offset + 2, b + c.Offset + 2, n) != 0)
+                return false;
         } else if (std::memcmp(a + c.Offset, b + c.Offset, WidthOf(c)) != 0) {
             return false;
         }

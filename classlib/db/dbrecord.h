@@ -12,7 +12,18 @@
 
 struct TRowStore;
 
-enum TStorageKind : Byte { skInt16, skInt32, skInt64, skDouble, skCurrency, skBool, skInline, skHeap, skVariant, skNested };
+enum TStorageKind : Byte {
+    skInt16,
+    skInt32,
+    skInt64,
+    skDouble,
+    skCurrency,
+    skBool,
+    skInline,
+    skHeap,
+    skVariant,
+    skNested
+};
 
 struct TColumn {
     AnsiString Name;
@@ -34,7 +45,7 @@ struct TRecordLayout {
 
     static std::shared_ptr<TRecordLayout> Build(const std::vector<TPacketField>& fields,
                                                 const std::vector<TPacketField>& internalCalc = {});
-    int IndexOf(const AnsiString& name) const; // -1 when absent
+    int IndexOf(const AnsiString& name) const;      // -1 when absent
     std::vector<TPacketField> PacketFields() const; // the stored columns, nested ones included
 
     // Values of a record buffer.
