@@ -413,7 +413,7 @@ TStringField::TStringField(TComponent* owner) : TField(owner) {
 }
 
 AnsiString TStringField::AsString() const {
-    if (FCalcSlot >= 0) return VarToStr(AsVariant());
+    if (FCalcSlot >= 0) return VarToStr(TField::AsVariant());
     AnsiString s;
     if (const Byte* buf = ReadBuffer()) FDataSet->Layout()->GetString(buf, FColumn, s);
     return s;
@@ -444,6 +444,7 @@ bool TStringField::AsBoolean() const {
 }
 
 Variant TStringField::AsVariant() const {
+    if (FCalcSlot >= 0) return TField::AsVariant();
     if (IsNull()) return Null();
     return Variant(AsString());
 }
