@@ -1813,11 +1813,12 @@ void TDataSet::SetFieldValue(TField* field, const Variant& value) {
         FLayout->SetValue(row->Data(), field->Column(), value);
         return;
     }
-    if (FState != dsEdit && FState != dsInsert) DatabaseError(SNotEditing, this);
     if (FInCalc) {
+        // Only internal calculated fields take values while fields are calculated.
         if (kind == fkInternalCalc) FLayout->SetValue(rec, field->Column(), value);
         return;
     }
+    if (FState != dsEdit && FState != dsInsert) DatabaseError(SNotEditing, this);
     if (field->ReadOnly()) DatabaseError("Field '" + field->DisplayName() + "' cannot be modified", this);
     if (field->FOnValidate) {
         Variant old = FLayout->GetValue(rec, field->Column());

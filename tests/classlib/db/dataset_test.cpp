@@ -3,6 +3,7 @@
 #include "dbfixture.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/db/varview.h"
 
 namespace {
 
@@ -380,6 +381,63 @@ TEST(DBFieldClasses, TheTwentySixStreamedClassesAreRegistered) {
     }
     EXPECT_EQ(FieldClassOf(ftString), TStringField::StaticClass());
     EXPECT_EQ(FieldClassOf(ftDataSet), TDataSetField::StaticClass());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(TMasterDetailTest, InternalCalculatedAndLookupFields) {
+    // The lines' quantity looked up by document number, and an internal total kept with each row.
+    auto* lookup = new TClientDataSet(FOwner);
+    lookup->FieldDefs()->Add("NO", ftString, 11);
+    lookup->FieldDefs()->Add("NAME", ftString, 20);
+    lookup->CreateDataSet();
+    for (const char* no : {"X1", "X2"}) {
+        lookup->Append();
+        lookup->FieldByName("NO")->SetAsString(no);
+        lookup->FieldByName("NAME")->SetAsString(AnsiString("name of ") + no);
+        lookup->Post();
+    }
+    for (const char* name : {"TA001", "TA002", "TA018"}) {
+        TField* f = std::string(name) == "TA018" ? static_cast<TField*>(new TFloatField(FOwner))
+                                                 : static_cast<TField*>(new TStringField(FOwner));
+        f->SetFieldName(name);
+        f->SetDataSet(cdsMain);
+    }
+    auto* name = new TStringField(FOwner);
+    name->SetFieldName("NAME");
+    name->SetFieldKind(fkLookup);
+    name->SetLookupDataSet(lookup);
+    name->SetKeyFields("TA002");
+    name->SetLookupKeyFields("NO");
+    name->SetLookupResultField("NAME");
+    name->SetDataSet(cdsMain);
+    auto* twice = new TFloatField(FOwner);
+    twice->SetFieldName("TWICE");
+    twice->SetFieldKind(fkInternalCalc);
+    twice->SetDataSet(cdsMain);
+    struct TCalc : TComponent {
+        using TComponent::TComponent;
+        void Calc(TDataSet* ds) {
+            ds->FieldByName("TWICE")->SetAsFloat(ds->FieldByName("TA018")->AsFloat() * 2);
+        }
+    };
+    auto* h = new TCalc(FOwner);
+    cdsMain->SetOnCalcFields(TDataSetNotifyEvent(h, &TCalc::Calc));
+    cdsMain->Open();
+    EXPECT_EQ(name->AsString(), "name of X1");
+    EXPECT_EQ(twice->AsFloat(), 200);
+    cdsMain->Last();
+    EXPECT_TRUE(name->IsNull());
+    EXPECT_EQ(twice->AsFloat(), 600);
+    cdsMain->Edit();
+    cdsMain->FieldByName("TA018")->SetAsFloat(1);
+    EXPECT_EQ(twice->AsFloat(), 2); // recalculated as the value changes
+    cdsMain->Post();
+    // Internal calculated values stay out of the delta and the packet.
+    EXPECT_EQ(ReadPacketFields(cdsMain->Delta()).size(), 5u);
+    EXPECT_EQ(ReadPacketFields(cdsMain->Data()).size(), 5u);
 }
 
 } // namespace
