@@ -14,7 +14,7 @@ namespace {
 }
 
 Variant ArrayOf(std::vector<Variant> values) {
-    return VarArrayOf(values);
+    return VarArrayFromVector(std::move(values));
 }
 } // namespace
 
@@ -25,6 +25,17 @@ int VarArrayLength(const Variant& array) noexcept {
     } catch (...) {
         return 0;
     }
+}
+
+Variant VarArrayFromVector(std::vector<Variant>&& values) {
+    Variant array = VarArrayCreate({0, static_cast<int>(values.size()) - 1}, varVariant);
+    if (!values.empty()) {
+        auto* data = static_cast<Variant*>(VarArrayLock(array));
+        for (std::size_t i = 0; i < values.size(); ++i)
+            data[i] = std::move(values[i]);
+        VarArrayUnlock(array);
+    }
+    return array;
 }
 
 Variant PacketFieldDefs(const std::vector<TPacketField>& fields) {
@@ -39,13 +50,24 @@ Variant PacketFieldDefs(const std::vector<TPacketField>& fields) {
     return ArrayOf(std::move(defs));
 }
 
-Variant MakeDataPacket(const std::vector<TPacketField>& fields, const Variant& rows, int flags) {
-    Variant rowArray = VarIsArray(rows) ? rows : VarArrayOf(std::vector<Variant>{});
-    return ArrayOf({Variant(PacketVersion), PacketFieldDefs(fields), rowArray, Variant(flags)});
+Variant MakeDataPacket(const std::vector<TPacketField>& fields, Variant rows, int flags) {
+    std::vector<Variant> slots;
+    slots.reserve(psSlotCount);
+    slots.push_back(Variant(PacketVersion));
+    slots.push_back(PacketFieldDefs(fields));
+    slots.push_back(VarIsArray(rows) ? std::move(rows) : VarArrayOf(std::vector<Variant>{}));
+    slots.push_back(Variant(flags));
+    return VarArrayFromVector(std::move(slots));
 }
 
-Variant MakeDeltaRow(TUpdateStatus status, int rowId, const Variant& values, const Variant& oldValues) {
-    return ArrayOf({Variant(static_cast<int>(status)), Variant(rowId), values, oldValues});
+Variant MakeDeltaRow(TUpdateStatus status, int rowId, Variant values, Variant oldValues) {
+    std::vector<Variant> slots;
+    slots.reserve(dsSlotCount);
+    slots.push_back(Variant(static_cast<int>(status)));
+    slots.push_back(Variant(rowId));
+    slots.push_back(std::move(values));
+    slots.push_back(std::move(oldValues));
+    return VarArrayFromVector(std::move(slots));
 }
 
 Variant MakeRowError(int rowId, const AnsiString& message, int errorCode, const AnsiString& context,
@@ -56,7 +78,7 @@ Variant MakeRowError(int rowId, const AnsiString& message, int errorCode, const 
 
 Variant MakeErrorPacket(bool committed, const std::vector<Variant>& errors) {
     Variant list;
-    if (!errors.empty()) list = VarArrayOf(errors);
+    if (!errors.empty()) list = VarArrayFromVector(std::vector<Variant>(errors));
     return ArrayOf({Variant(committed), list});
 }
 

@@ -101,8 +101,8 @@ struct TPacketField {
 
 // Building (the provider side, and the client's Data and Delta).
 Variant PacketFieldDefs(const std::vector<TPacketField>& fields);
-Variant MakeDataPacket(const std::vector<TPacketField>& fields, const Variant& rows, int flags);
-Variant MakeDeltaRow(TUpdateStatus status, int rowId, const Variant& values, const Variant& oldValues);
+Variant MakeDataPacket(const std::vector<TPacketField>& fields, Variant rows, int flags);
+Variant MakeDeltaRow(TUpdateStatus status, int rowId, Variant values, Variant oldValues);
 Variant MakeRowError(int rowId, const AnsiString& message, int errorCode = 0, const AnsiString& context = "",
                      int previousError = 0, const Variant& currentValues = Variant());
 Variant MakeErrorPacket(bool committed, const std::vector<Variant>& errors);
@@ -115,6 +115,8 @@ Variant PacketRows(const Variant& packet); // the rows array (checked to be one)
 int PacketFlags(const Variant& packet);
 bool IsDataPacket(const Variant& packet) noexcept; // the shape of [0]..[3], without raising
 int VarArrayLength(const Variant& array) noexcept; // elements of a one-dimensional array, 0 otherwise
+// A varVariant array of the values, moved in (VarArrayOf copies each, nested arrays whole).
+Variant VarArrayFromVector(std::vector<Variant>&& values);
 
 // The Variant type a value of the field type travels as (varNull for types without one).
 TVarType PacketVarType(TFieldType type) noexcept;

@@ -374,7 +374,7 @@ Variant TCustomClientDataSet::Delta() const {
     CheckActive();
     Variant rows = FStore->DeltaRows();
     if (VarIsEmpty(rows)) rows = VarArrayOf(std::vector<Variant>{});
-    return MakeDataPacket(FLayout->PacketFields(), rows, pfDelta);
+    return MakeDataPacket(FLayout->PacketFields(), std::move(rows), pfDelta);
 }
 
 TCustomClientDataSet* TCustomClientDataSet::ReconcileTarget(TRowStore* store) {

@@ -574,7 +574,7 @@ Variant TRowStore::RowValues(const TRow* row, bool current) const {
             values.push_back(Layout->GetValue(data, i));
         }
     }
-    return VarArrayOf(values);
+    return VarArrayFromVector(std::move(values));
 }
 
 Variant TRowStore::PacketRows() const {
@@ -582,12 +582,13 @@ Variant TRowStore::PacketRows() const {
     rows.reserve(Rows.size());
     for (const TRow* row : Rows)
         if (!row->Deleted) rows.push_back(RowValues(row, true));
-    return VarArrayOf(rows);
+    return VarArrayFromVector(std::move(rows));
 }
 
 Variant TRowStore::DeltaRows() const {
     std::vector<Variant> rows;
     for (const TRow* row : Rows) {
+        if (row->Status == usUnmodified && !Layout->HasNested) continue;
         std::vector<Variant> values;
         bool nestedChanged = false;
         for (int i = 0; i < static_cast<int>(Layout->Columns.size()); ++i) {
@@ -612,10 +613,11 @@ Variant TRowStore::DeltaRows() const {
                 if (!c.Stored) continue;
                 o.push_back(c.Kind == skNested ? Variant() : Layout->GetValue(data, i));
             }
-            old = VarArrayOf(o);
+            old = VarArrayFromVector(std::move(o));
         }
-        rows.push_back(MakeDeltaRow(row->Status, row->Id, VarArrayOf(values), old));
+        rows.push_back(
+            MakeDeltaRow(row->Status, row->Id, VarArrayFromVector(std::move(values)), std::move(old)));
     }
     if (rows.empty()) return Variant();
-    return VarArrayOf(rows);
+    return VarArrayFromVector(std::move(rows));
 }

@@ -313,6 +313,8 @@ TEST(ClientDataSet, CreateDataSetFromFieldDefsAndEmptyIt) {
     cds.EmptyDataSet();
     EXPECT_TRUE(cds.IsEmpty());
     EXPECT_EQ(cds.ChangeCount(), 0);
+    EXPECT_EQ(VarArrayLength(PacketRows(cds.Data())), 0);
+    EXPECT_EQ(VarArrayLength(PacketRows(cds.Delta())), 0);
     TClientDataSet nothing(nullptr);
     EXPECT_THROW(nothing.Open(), EDatabaseError);
 }
