@@ -1522,6 +1522,7 @@ void TDataSet::CheckParentState() {
 }
 
 void TDataSet::FreeEditBuffer() {
+    DropNestedSnapshot();
     if (FInsertRow) {
         TRowStore* owner = FStore;
         if (owner)
@@ -1596,6 +1597,18 @@ void TDataSet::InternalEditStart() {
     FEditBuffer = new Byte[FLayout->RecordSize];
     FLayout->InitRecord(FEditBuffer);
     FLayout->CopyRecord(FEditBuffer, row->Data(), true);
+    DropNestedSnapshot();
+    if (FLayout->HasNested)
+        for (int i = 0; i < static_cast<int>(FLayout->Columns.size()); ++i)
+            if (TRowStore* nested =
+                    FLayout->Columns[i].Kind == skNested ? FLayout->NestedStore(row->Data(), i) : nullptr)
+                FNestedSnapshot.emplace_back(i, nested->Clone());
+}
+
+void TDataSet::DropNestedSnapshot() {
+    for (auto& [col, copy] : FNestedSnapshot)
+        delete copy;
+    FNestedSnapshot.clear();
 }
 
 void TDataSet::Edit() {
@@ -1682,6 +1695,7 @@ void TDataSet::Post() {
     DataEvent(deCheckBrowseMode);
     DoEvent(FBeforePost);
     DoCheckOperation(&TDataSet::InternalPostStep, FOnPostError);
+    DropNestedSnapshot();
     SetState(dsBrowse);
     Resync();
     DoEvent(FAfterPost);
@@ -1694,10 +1708,21 @@ void TDataSet::Cancel() {
     const bool scrollEvents = FState == dsInsert;
     if (scrollEvents) DoEvent(FBeforeScroll);
     InternalCancel();
+    // Lines changed under this edit go back to what they were when it began.
+    const bool restoreNested = FState == dsEdit && !FNestedSnapshot.empty();
+    if (restoreNested) {
+        if (TRow* row = CurrentRow())
+            for (auto& [col, copy] : FNestedSnapshot)
+                if (TRowStore* nested = FLayout->NestedStore(row->Data(), col)) nested->TakeRowsFrom(*copy);
+    }
     FreeEditBuffer();
     SetState(dsBrowse);
     Resync();
     if (scrollEvents) NotifyDetails();
+    if (restoreNested)
+        for (TField* f : FFields->FList)
+            if (auto* df = dynamic_cast<TDataSetField*>(f))
+                if (df->NestedDataSet()) df->NestedDataSet()->RefreshFromMaster();
     DoEvent(FAfterCancel);
     if (scrollEvents) DoEvent(FAfterScroll);
 }

@@ -839,6 +839,9 @@ protected:
     bool FAppending = false;
     bool FAppendPending = false;
     std::vector<Variant> FCalcValues;
+    // The nested rows of the edited row as they were at Edit (column, copy): Cancel puts them back.
+    std::vector<std::pair<int, TRowStore*>> FNestedSnapshot;
+    void DropNestedSnapshot();
     std::vector<TDataSource*> FDataSources;
     TDataSetField* FDataSetField = nullptr;
 

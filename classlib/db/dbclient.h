@@ -18,7 +18,10 @@
 //
 // A nested data set (SetDataSetField with the master's TDataSetField) shows the nested rows of the
 // master's current row, follows the master's cursor, puts the master in edit when it changes, and its
-// changes travel in the master's delta. Its own ApplyUpdates applies the master's.
+// changes travel in the master's delta. Its own ApplyUpdates applies the master's. Cancelling the
+// master's edit undoes the line changes made under it. A master's default fields are made anew at
+// each open, so a data set nested in a default data-set field is bound again after the master reopens
+// (persistent fields, as a data module's stream declares them, stay bound).
 //
 // Reconcile actions: raSkip and raCorrect keep the row in the change log; raAbort keeps it and every
 // row after it; raMerge takes the row as applied; raCancel reverts it to its original values;

@@ -621,3 +621,41 @@ Variant TRowStore::DeltaRows() const {
     if (rows.empty()) return Variant();
     return VarArrayFromVector(std::move(rows));
 }
+
+TRowStore* TRowStore::Clone() const {
+    auto* copy = new TRowStore(Layout);
+    copy->Complete = Complete;
+    copy->OwnerData = OwnerData;
+    copy->Rows.reserve(Rows.size());
+    for (const TRow* row : Rows) {
+        void* mem = ::operator new(sizeof(TRow) + Layout->RecordSize);
+        TRow* r = new (mem) TRow();
+        r->Id = row->Id;
+        r->Status = row->Status;
+        r->Deleted = row->Deleted;
+        Layout->InitRecord(r->Data());
+        Layout->CopyRecord(r->Data(), row->Data(), false);
+        if (row->Original) {
+            r->Original = new Byte[Layout->RecordSize];
+            Layout->InitRecord(r->Original);
+            Layout->CopyRecord(r->Original, row->Original, false);
+        }
+        for (const TColumn& c : Layout->Columns)
+            if (c.Kind == skNested) {
+                TRowStore* nested = Load<TRowStore*>(row->Data() + c.Offset);
+                TRowStore* nestedCopy = nested ? nested->Clone() : new TRowStore(c.Nested);
+                nestedCopy->AddRef();
+                Store<TRowStore*>(r->Data() + c.Offset, nestedCopy);
+            }
+        copy->Rows.push_back(r);
+    }
+    return copy;
+}
+
+void TRowStore::TakeRowsFrom(TRowStore& other) {
+    for (TRow* row : Rows)
+        FreeRow(row);
+    Rows = std::move(other.Rows);
+    other.Rows.clear();
+    ++Version;
+}

@@ -107,6 +107,10 @@ struct TRowStore {
     void CancelUpdates();
     void MergeChangeLog();
     void RevertRow(TRow* row);
+    // A deep copy (rows with their ids, states and original values, nested rows too), and taking
+    // another store's rows in place of this one's (cursors over this store stay valid).
+    TRowStore* Clone() const;
+    void TakeRowsFrom(TRowStore& other);
     // Loads packet rows (values by column, nested rows by the nested layout).
     void LoadRows(const Variant& rows);
     Variant RowValues(const TRow* row, bool current) const; // a packet row; nested rows inside

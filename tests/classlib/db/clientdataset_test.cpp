@@ -88,6 +88,29 @@ TEST_F(TMasterDetailTest, LineChangesPutTheMasterInEditAndTravelInItsDelta) {
     EXPECT_EQ(VarArrayLength(Cell(Variant(VarArrayOf(Provider().Rows)), 1, 4)), 2);
 }
 
+TEST_F(TMasterDetailTest, CancellingTheMastersEditUndoesItsLineChanges) {
+    OpenBoth();
+    cdsBody1->Edit();
+    cdsBody1->FieldByName("TB005")->SetAsFloat(99);
+    cdsBody1->Post();
+    cdsBody1->Append();
+    cdsBody1->FieldByName("TB003")->SetAsString("0003");
+    cdsBody1->Post();
+    EXPECT_EQ(cdsBody1->RecordCount(), 3);
+    cdsMain->Cancel();
+    EXPECT_EQ(cdsMain->ChangeCount(), 0);
+    EXPECT_EQ(cdsBody1->RecordCount(), 2);
+    EXPECT_EQ(cdsBody1->FieldByName("TB005")->AsFloat(), 5);
+    // Posted, the changes stay.
+    cdsBody1->Edit();
+    cdsBody1->FieldByName("TB005")->SetAsFloat(99);
+    cdsMain->Post();
+    EXPECT_EQ(cdsMain->ChangeCount(), 1);
+    cdsMain->Next();
+    cdsMain->Prior();
+    EXPECT_EQ(cdsBody1->FieldByName("TB005")->AsFloat(), 99);
+}
+
 TEST_F(TMasterDetailTest, CancelUpdatesRestoresEveryLevel) {
     OpenBoth();
     cdsMain->Edit();
