@@ -536,11 +536,14 @@ void TRowStore::MergeChangeLog() {
 void TRowStore::LoadRows(const Variant& rows) {
     TVarArrayView list(rows);
     const int columns = static_cast<int>(Layout->Columns.size());
-    Rows.reserve(Rows.size() + list.Count());
-    for (int r = 0; r < list.Count(); ++r) {
-        TVarArrayView values(list[r]);
-        TRow* row = NewRow();
-        try {
+    // All the rows or none: a row that does not fit leaves the store as it was.
+    std::vector<TRow*> loaded;
+    loaded.reserve(list.Count());
+    try {
+        for (int r = 0; r < list.Count(); ++r) {
+            TVarArrayView values(list[r]);
+            TRow* row = NewRow();
+            loaded.push_back(row);
             for (int i = 0, v = 0; i < columns; ++i) {
                 const TColumn& c = Layout->Columns[i];
                 if (!c.Stored) continue;
@@ -551,12 +554,13 @@ void TRowStore::LoadRows(const Variant& rows) {
                     Layout->SetValue(row->Data(), i, value);
                 }
             }
-        } catch (...) {
-            FreeRow(row);
-            throw;
         }
-        Rows.push_back(row);
+    } catch (...) {
+        for (TRow* row : loaded)
+            FreeRow(row);
+        throw;
     }
+    Rows.insert(Rows.end(), loaded.begin(), loaded.end());
     ++Version;
 }
 

@@ -311,8 +311,18 @@ TEST_F(TMasterDetailTest, TheDataPacketCrossesTheWireUnchanged) {
     EXPECT_EQ(loaded->RecordCount(), 3);
     std::remove(NativePath(path).c_str());
 
-    // A bad packet is refused and changes nothing.
+    // A bad packet is refused and changes nothing; so is a value that does not fit its field.
     EXPECT_THROW(copy->SetData(VarArrayOf({1, 2})), EDatabaseError);
+    const Variant tooLong =
+        MakeDataPacket({{"CODE", ftString, 4, 0, {}}},
+                       VarArrayOf({VarArrayOf({"ABCD"}), VarArrayOf({"ABCDE"})}), pfComplete);
+    try {
+        copy->SetData(tooLong);
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_STREQ(e.what(), "Value of field 'CODE' is too long (5 bytes; the field holds 4)");
+    }
+    EXPECT_FALSE(copy->Active());
 }
 
 TEST(ClientDataSet, CreateDataSetFromFieldDefsAndEmptyIt) {
