@@ -450,3 +450,31 @@ TEST(RemoteServer, TheClientReachesItsProviderThroughARemoteServer) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TMasterDetailTest, ACloneOfTheLinesWalksTheCurrentHeadersLines) {
+    OpenBoth();
+    auto* lineClone = new TClientDataSet(FOwner);
+    lineClone->CloneCursor(cdsBody1, false);
+    AnsiString seen;
+    for (lineClone->First(); !lineClone->Eof(); lineClone->Next())
+        seen += lineClone->FieldByName("TB003")->AsString() + " ";
+    EXPECT_EQ(seen, "0001 0002 ");
+    // A line added through the lines is seen by the clone; the clone's walk leaves the lines alone.
+    cdsBody1->Append();
+    cdsBody1->FieldByName("TB003")->SetAsString("0003");
+    cdsBody1->Post();
+    lineClone->Last();
+    EXPECT_EQ(lineClone->FieldByName("TB003")->AsString(), "0003");
+    EXPECT_EQ(cdsBody1->FieldByName("TB003")->AsString(), "0003");
+    cdsBody1->First();
+    lineClone->Last();
+    EXPECT_EQ(cdsBody1->RecNo(), 1);
+    // After the header moves, cloning again follows the new header's lines.
+    cdsMain->Next();
+    lineClone->CloneCursor(cdsBody1, false);
+    EXPECT_EQ(lineClone->RecordCount(), 1);
+}
+
+} // namespace
