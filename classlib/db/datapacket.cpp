@@ -182,3 +182,41 @@ TVarType PacketVarType(TFieldType type) noexcept {
         return varNull;
     }
 }
+
+std::vector<TDeltaRow> ReadDeltaRows(const std::vector<TPacketField>& fields, const Variant& rows) {
+    std::vector<TDeltaRow> out;
+    if (!VarIsArray(rows)) return out;
+    TVarArrayView list(rows);
+    out.reserve(list.Count());
+    for (int r = 0; r < list.Count(); ++r) {
+        if (VarArrayLength(list[r]) < dsSlotCount) BadPacket("delta row " + std::to_string(r));
+        TVarArrayView d(list[r]);
+        TDeltaRow row;
+        try {
+            const int status = d[dsStatus].AsInteger();
+            if (status < usUnmodified || status > usDeleted)
+                BadPacket("state of delta row " + std::to_string(r));
+            row.Status = static_cast<TUpdateStatus>(status);
+            row.RowId = d[dsRowId].AsInteger();
+        } catch (const EVariantError&) {
+            BadPacket("delta row " + std::to_string(r));
+        }
+        TVarArrayView values(d[dsValues]);
+        TVarArrayView old(d[dsOldValues]);
+        if (values.Count() != static_cast<int>(fields.size()) ||
+            (row.Status != usInserted && old.Count() != static_cast<int>(fields.size())))
+            BadPacket("values of delta row " + std::to_string(r));
+        row.Nested.resize(fields.size());
+        for (int i = 0; i < static_cast<int>(fields.size()); ++i) {
+            if (fields[i].DataType == ftDataSet) {
+                row.Values.push_back(Variant());
+                row.Nested[i] = ReadDeltaRows(fields[i].Nested, values[i]);
+            } else {
+                row.Values.push_back(values[i]);
+            }
+            if (row.Status != usInserted) row.OldValues.push_back(old[i]);
+        }
+        out.push_back(std::move(row));
+    }
+    return out;
+}

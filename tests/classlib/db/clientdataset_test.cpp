@@ -81,6 +81,18 @@ TEST_F(TMasterDetailTest, LineChangesPutTheMasterInEditAndTravelInItsDelta) {
     EXPECT_EQ(At(inserted, dsStatus).AsInteger(), usInserted);
     EXPECT_TRUE(VarIsEmpty(At(inserted, dsOldValues)));
 
+    // As the provider reads it.
+    const std::vector<TDeltaRow> read = ReadDeltaRows(ReadPacketFields(delta), rows);
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_EQ(read[0].Status, usUnmodified);
+    EXPECT_EQ(VarToStr(read[0].OldValues[1]), "X1");
+    ASSERT_EQ(read[0].Nested[4].size(), 1u);
+    EXPECT_EQ(read[0].Nested[4][0].Values[3].AsFloat(), 70);
+    EXPECT_EQ(read[1].Nested[4][0].Status, usInserted);
+    EXPECT_TRUE(read[1].Nested[4][0].OldValues.empty());
+    EXPECT_THROW(ReadDeltaRows(ReadPacketFields(delta), VarArrayOf({VarArrayOf({9, 1, 2, 3})})),
+                 EDatabaseError);
+
     // The same packet applies on the server.
     EXPECT_EQ(cdsMain->ApplyUpdates(0), 0);
     EXPECT_EQ(cdsMain->ChangeCount(), 0);
