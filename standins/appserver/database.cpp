@@ -310,6 +310,8 @@ TDbResult TDbSession::Run(sqlite3* db, const std::string& sql, const std::functi
     for (int i = 0; i < columns; ++i) {
         const char* name = sqlite3_column_name(stmt.Handle, i);
         result.Columns.push_back(FromUtf8(name ? name : ""));
+        const char* declType = sqlite3_column_decltype(stmt.Handle, i);
+        result.DeclTypes.push_back(UpperCase(declType ? declType : ""));
     }
     for (;;) {
         const int rc = sqlite3_step(stmt.Handle);
@@ -443,6 +445,17 @@ TDbResult TDbSession::SelectWhere(const TSelectSpec& spec, const TDbParams& para
     }
 }
 
+Int64 TDbSession::CountWhere(const TSelectSpec& spec, const TDbParams& params) {
+    const std::string sql = "SELECT COUNT(*) FROM (" + BuildSelect(spec) + ")";
+    const bool clientText = !Trim(spec.Condition).empty() || !Trim(spec.Sort).empty();
+    try {
+        const TDbResult result = Run(FConnections->Read, sql, Binder(params), clientText, nullptr);
+        return result.Rows.empty() || result.Rows[0].empty() ? 0 : result.Rows[0][0].AsInt64();
+    } catch (const EDbError& error) {
+        Fail(error);
+    }
+}
+
 void TDbSession::Transaction(const std::function<void(TDbWriter&)>& body) {
     sqlite3* db = FConnections->Write;
     try {
@@ -530,6 +543,14 @@ Int64 TDbWriter::Exec(const std::string& sql, const TDbNamedParams& params) {
 }
 
 TDbResult TDbWriter::Select(const std::string& sql, const TDbParams& params) {
+    try {
+        return FSession.Run(FSession.FConnections->Write, sql, FSession.Binder(params), false, nullptr);
+    } catch (const EDbError& error) {
+        FSession.Fail(error);
+    }
+}
+
+TDbResult TDbWriter::Select(const std::string& sql, const TDbNamedParams& params) {
     try {
         return FSession.Run(FSession.FConnections->Write, sql, FSession.Binder(params), false, nullptr);
     } catch (const EDbError& error) {
