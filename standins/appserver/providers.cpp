@@ -132,18 +132,22 @@ TProviderRows TDocumentProvider::GetRecords(const AnsiString& condition, const A
     for (const AnsiString& field : FHeadKey)
         spec.DefaultSort += (spec.DefaultSort.empty() ? "" : ",") + FHeadTable + "." + field;
     if (offset < 0) offset = 0;
-    Int64 wanted = count > 0 ? count : -1;
+    Int64 wanted = count >= 0 ? count : -1;
+    bool capped = false; // the query's row limit ends the rows here
     if (limit >= 0) {
         const Int64 left = limit > offset ? limit - offset : 0;
-        wanted = wanted < 0 ? left : std::min(wanted, left);
+        if (wanted < 0 || left <= wanted) {
+            wanted = left;
+            capped = true;
+        }
     }
     // One row more than asked tells whether another packet follows.
-    spec.Limit = wanted < 0 ? -1 : wanted + 1;
+    spec.Limit = wanted < 0 ? -1 : capped ? wanted : wanted + 1;
     spec.Offset = offset;
-    if (wanted == 0) spec.Limit = 0;
     rows.Head = FSession.SelectWhere(spec);
-    rows.Eof = wanted < 0 || static_cast<Int64>(rows.Head.Rows.size()) <= wanted;
-    if (!rows.Eof) rows.Head.Rows.resize(static_cast<size_t>(wanted));
+    rows.Eof = wanted < 0 || capped || static_cast<Int64>(rows.Head.Rows.size()) <= wanted;
+    if (wanted >= 0 && static_cast<Int64>(rows.Head.Rows.size()) > wanted)
+        rows.Head.Rows.resize(static_cast<size_t>(wanted));
     rows.Lines.resize(rows.Head.Rows.size());
     if (FLineTable.empty()) return rows;
 
@@ -219,12 +223,12 @@ void TDocumentProvider::ApplyHead(TDbWriter& writer, const TDeltaRow& row, int i
         result.Errors.push_back(std::move(error));
     };
     // Lines by kind, in the order the save needs: deletes, changes, inserts.
-    auto applyLines = [&](TUpdateKind kind, const std::map<AnsiString, Variant>& headKey) {
+    auto applyLines = [&](TUpdateStatus kind, const std::map<AnsiString, Variant>& headKey) {
         for (size_t i = 0; i < row.Lines.size(); ++i) {
             const TDeltaRow& line = row.Lines[i];
             if (line.Kind != kind) continue;
             std::map<AnsiString, Variant> forced;
-            if (kind == TUpdateKind::Inserted)
+            if (kind == usInserted)
                 for (size_t k = 0; k < FHeadKey.size(); ++k) forced[FLineKey[k]] = headKey.at(FHeadKey[k]);
             TUpdateError error;
             if (!ApplyRow(writer, FLine, FLineKey, line, forced, error)) reject(error, static_cast<int>(i));
@@ -243,20 +247,20 @@ void TDocumentProvider::ApplyHead(TDbWriter& writer, const TDeltaRow& row, int i
     error.Kind = row.Kind;
 
     switch (row.Kind) {
-    case TUpdateKind::Deleted: {
+    case usDeleted: {
         std::map<AnsiString, Variant> key;
         for (const AnsiString& field : FHeadKey) {
             const Variant* value = FindValue(row.Old, field);
             key[field] = value ? *value : Variant();
         }
         if (hasLines) {
-            applyLines(TUpdateKind::Deleted, key);
+            applyLines(usDeleted, key);
             DeleteRemainingLines(writer, key);
         }
         if (!ApplyRow(writer, FHead, FHeadKey, row, {}, error)) reject(error, -1);
         break;
     }
-    case TUpdateKind::Inserted: {
+    case usInserted: {
         std::map<AnsiString, Variant> forced;
         const AnsiString numberField = FHeadKey.back();
         if (context.ServerNumbering && FHeadKey.size() >= 2) {
@@ -283,23 +287,23 @@ void TDocumentProvider::ApplyHead(TDbWriter& writer, const TDeltaRow& row, int i
         const std::map<AnsiString, Variant> key = keyOf(row, forced);
         result.AssignedNumber = Trim(VarToStr(key.at(numberField)));
         if (hasLines) {
-            applyLines(TUpdateKind::Deleted, key);
-            applyLines(TUpdateKind::Modified, key);
-            applyLines(TUpdateKind::Inserted, key);
+            applyLines(usDeleted, key);
+            applyLines(usModified, key);
+            applyLines(usInserted, key);
         }
         break;
     }
-    case TUpdateKind::Modified:
-    case TUpdateKind::Unmodified: {
-        if (row.Kind == TUpdateKind::Modified && !ApplyRow(writer, FHead, FHeadKey, row, {}, error)) {
+    case usModified:
+    case usUnmodified: {
+        if (row.Kind == usModified && !ApplyRow(writer, FHead, FHeadKey, row, {}, error)) {
             reject(error, -1);
             return;
         }
         if (hasLines) {
             const std::map<AnsiString, Variant> key = keyOf(row, {});
-            applyLines(TUpdateKind::Deleted, key);
-            applyLines(TUpdateKind::Modified, key);
-            applyLines(TUpdateKind::Inserted, key);
+            applyLines(usDeleted, key);
+            applyLines(usModified, key);
+            applyLines(usInserted, key);
         }
         break;
     }
@@ -313,7 +317,9 @@ bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table, con
     std::vector<AnsiString> keyCaption;
     TDeltaRow shown = row;
     for (const auto& [field, value] : forced) shown.New[field] = value;
-    const AnsiString keyText = KeyText(row.Kind == TUpdateKind::Inserted ? shown : row, key);
+    const AnsiString keyText = KeyText(row.Kind == usInserted ? shown : row, key);
+    static const char* const kinds[] = {"unmodified", "modify", "insert", "delete"};
+    error.Context = table.Name + " " + kinds[row.Kind] + " " + keyText;
     auto fail = [&](int code, const std::string& utf8) {
         error.ErrorCode = code;
         error.Message = FSession.FromUtf8(utf8) + " [" + table.Name + ": " + keyText + "]";
@@ -324,8 +330,8 @@ bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table, con
     TDbParams keyParams;
     for (const AnsiString& field : key) {
         where += (where.empty() ? "" : " AND ") + Quoted(field) + " = ?";
-        const Variant* value = row.Kind == TUpdateKind::Inserted ? nullptr : FindValue(row.Old, field);
-        if (row.Kind == TUpdateKind::Inserted) {
+        const Variant* value = row.Kind == usInserted ? nullptr : FindValue(row.Old, field);
+        if (row.Kind == usInserted) {
             auto it = forced.find(field);
             keyParams.push_back(it != forced.end() ? it->second : row.Value(field));
         } else {
@@ -338,7 +344,7 @@ bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table, con
     };
 
     try {
-        if (row.Kind == TUpdateKind::Inserted) {
+        if (row.Kind == usInserted) {
             for (const Variant& value : keyParams)
                 if (IsBlankValue(value)) return fail(4, u8"键值栏位不能为空");
             if (exists()) return fail(3, u8"资料已经存在, 不能重复");
@@ -369,7 +375,7 @@ bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table, con
             }
         }
         Int64 changed = 0;
-        if (row.Kind == TUpdateKind::Deleted) {
+        if (row.Kind == usDeleted) {
             TDbParams params = keyParams;
             params.insert(params.end(), flagParams.begin(), flagParams.end());
             changed = writer.Exec("DELETE FROM " + Quoted(table.Name) + " WHERE " + where + flagTerm, params);

@@ -13,15 +13,15 @@
 #include <string>
 #include <vector>
 
+#include "classlib/db/dbconsts.h"
 #include "standins/appserver/catalogue.h"
 #include "standins/appserver/database.h"
 
-enum class TUpdateKind { Unmodified, Modified, Inserted, Deleted };
 
 // One changed row of a packet: its values as read (Old: the key and FLAG at least; for an insert,
 // nothing) and what the client changed or inserted (New), with the changes of its nested lines.
 struct TDeltaRow {
-    TUpdateKind Kind = TUpdateKind::Unmodified;
+    TUpdateStatus Kind = usUnmodified;
     std::map<AnsiString, Variant> Old;
     std::map<AnsiString, Variant> New;
     std::vector<TDeltaRow> Lines;
@@ -35,9 +35,10 @@ struct TDeltaRow {
 struct TUpdateError {
     int HeadIndex = -1;
     int LineIndex = -1;
-    TUpdateKind Kind = TUpdateKind::Unmodified;
+    TUpdateStatus Kind = usUnmodified;
     int ErrorCode = 0; // 1 changed by another user, 2 deleted by another user, 3 key exists, 4 other
     AnsiString Message;
+    AnsiString Context; // the table, the key and what was asked, for the log
 };
 
 // Rows of one packet: the header columns and rows, and for each header row its lines.
@@ -73,7 +74,7 @@ public:
     const AnsiString& LineTable() const { return FLineTable; }
     const std::vector<AnsiString>& LineKey() const { return FLineKey; }
 
-    // count rows of the query from offset (count <= 0: all); limit is the query's row limit (< 0 none).
+    // count rows of the query from offset (count < 0: all); limit is the query's row limit (< 0 none).
     TProviderRows GetRecords(const AnsiString& condition, const AnsiString& sort, Int64 limit, Int64 offset,
                              Int64 count);
     // The number of rows of the query, up to the limit.

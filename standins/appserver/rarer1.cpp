@@ -1,6 +1,7 @@
 #include "standins/appserver/rarer1.h"
 
 #include "classlib/automation/comserv.h"
+#include "classlib/db/provider.h"
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
@@ -45,6 +46,8 @@ const TAutoMembers& TRarer1::Members() const {
         AutoMethod("InsertConTable", &TRarer1::InsertConTable),
         AutoMethod("DeleteConTable", &TRarer1::DeleteConTable),
         AutoMethod("ChangeConName", &TRarer1::ChangeConName),
+        AutoMethod("AS_GetRecords", &TRarer1::AS_GetRecords),
+        AutoMethod("AS_ApplyUpdates", &TRarer1::AS_ApplyUpdates),
     };
     return members;
 }
@@ -198,4 +201,102 @@ TSaveResult TRarer1::ApplyDocuments(const std::vector<TDeltaRow>& delta) {
 
 TDbResult TRarer1::FetchSchemes() {
     return Schemes().GetRecords();
+}
+
+//----------------------------------------------------------------------------------------------------------------
+// Provider calls
+
+namespace {
+
+enum class TProviderKind { Main, Color, Schemes };
+
+TProviderKind ProviderOf(const AnsiString& name) {
+    const AnsiString provider = UpperCase(Trim(name));
+    if (provider == "PVDMAIN") return TProviderKind::Main;
+    if (provider == "PVDCOLOR") return TProviderKind::Color;
+    if (provider == "PVDCONSAVE") return TProviderKind::Schemes;
+    throw EOleError("RAVEZ01A.Rarer1: unknown provider '" + name + "'");
+}
+
+const char* NestedFieldOf(TProviderKind kind) {
+    return kind == TProviderKind::Color ? "qryBodyColor" : "qryBody";
+}
+
+// The data request [condition, sort text]; a plain text is the condition alone.
+std::pair<AnsiString, AnsiString> RequestOf(const Variant& request) {
+    if (VarIsArray(request)) return {Item(request, 0), Item(request, 1)};
+    if (VarIsStr(request)) return {VarToStr(request), AnsiString()};
+    return {};
+}
+
+} // namespace
+
+Variant TRarer1::AS_GetRecords(TDispArgs args) {
+    if (args.size() != 8) throw EOleError("AS_GetRecords: eight arguments expected");
+    const TProviderKind kind = ProviderOf(VarToStr(*args[0].Value));
+    const AnsiString key = UpperCase(Trim(VarToStr(*args[0].Value)));
+    const int count = args[1].Value->AsInteger();
+    const int options = VarIsEmpty(*args[3].Value) ? 0 : args[3].Value->AsInteger();
+    RequireConnected();
+    if ((options & grReset) || !FRequests.count(key)) {
+        FRequests[key] = RequestOf(*args[6].Value);
+        FPositions[key] = 0;
+    }
+    const auto [condition, sort] = FRequests[key];
+    Int64& position = FPositions[key];
+
+    std::vector<TPacketField> fields;
+    std::vector<Variant> rows;
+    bool complete = true;
+    if (kind == TProviderKind::Schemes) {
+        const TDbResult result = FetchSchemes();
+        fields = ResultFields(result, result.Rows, FTypeHints);
+        const size_t from = static_cast<size_t>(std::min<Int64>(position, static_cast<Int64>(result.Rows.size())));
+        size_t to = count < 0 ? result.Rows.size() : std::min(result.Rows.size(), from + static_cast<size_t>(count));
+        for (size_t i = from; i < to; ++i) rows.push_back(PacketRow(result.Rows[i], fields));
+        complete = to >= result.Rows.size();
+    } else {
+        const TProviderRows result = FetchDocuments(condition, sort, position, count);
+        fields = ResultFields(result.Head, result.Head.Rows, FTypeHints);
+        std::vector<TDbRow> allLines;
+        for (const std::vector<TDbRow>& lines : result.Lines) allLines.insert(allLines.end(), lines.begin(), lines.end());
+        TPacketField nested;
+        nested.Name = NestedFieldOf(kind);
+        nested.DataType = ftDataSet;
+        nested.Nested = ResultFields(result.LineColumns, allLines, FTypeHints);
+        fields.push_back(nested);
+        for (size_t i = 0; i < result.Head.Rows.size(); ++i) {
+            TDbRow row = result.Head.Rows[i];
+            std::vector<Variant> lines;
+            for (const TDbRow& line : result.Lines[i]) lines.push_back(PacketRow(line, nested.Nested));
+            Variant packetRow = PacketRow(row, fields);
+            packetRow.PutElement({static_cast<int>(fields.size()) - 1}, VarArrayOf(lines));
+            rows.push_back(std::move(packetRow));
+        }
+        complete = result.Eof;
+    }
+    position += static_cast<Int64>(rows.size());
+    *args[2].Value = Variant(static_cast<int>(rows.size()));
+    *args[7].Value = Variant(position);
+    return MakeDataPacket(fields, VarArrayOf(rows), complete ? pfComplete : 0);
+}
+
+Variant TRarer1::AS_ApplyUpdates(TDispArgs args) {
+    if (args.size() != 5) throw EOleError("AS_ApplyUpdates: five arguments expected");
+    const TProviderKind kind = ProviderOf(VarToStr(*args[0].Value));
+    RequireConnected();
+    if (kind == TProviderKind::Color) throw EOleError("RAVEZ01A.Rarer1: pvdColor cannot be changed");
+    const TDeltaInput input = ReadDelta(*args[1].Value, kind == TProviderKind::Main ? "qryBody" : "");
+    TSaveResult result;
+    if (kind == TProviderKind::Main) {
+        result = ApplyDocuments(input.Rows);
+    } else {
+        if (!FSchemeWriter) {
+            const TProgramSettings settings{{"M11_TABLE", "DOCUS"}, {"M11_KEY", "NCONDITION,CREATOR,PROGRAMME"}};
+            FSchemeWriter = std::make_unique<TDocumentProvider>(*FSession, FCatalogue, settings);
+        }
+        result = FSchemeWriter->ApplyUpdates(input.Rows, TSaveContext{});
+    }
+    *args[3].Value = Variant(static_cast<int>(result.Errors.size()));
+    return SaveErrorPacket(result, input);
 }

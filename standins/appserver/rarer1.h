@@ -15,10 +15,12 @@
 //   program]), ChangeConName([old name, user, program], [new name, user, program])   '' or the reason
 // and its providers pvdMain, pvdColor and pvdConSave (appprovider.h). Calls before a successful
 // Connect raise EOleError-like failures with a clear text.
+#include <map>
 #include <memory>
 #include <vector>
 
 #include "classlib/automation/autoobj.h"
+#include "standins/appserver/packets.h"
 #include "standins/appserver/providers.h"
 
 class TRarer1 : public TAutoObject {
@@ -38,6 +40,10 @@ public:
     AnsiString InsertConTable(const Variant& params);
     AnsiString DeleteConTable(const Variant& params);
     AnsiString ChangeConName(const Variant& oldKey, const Variant& newKey);
+
+    // The provider calls of the data layer (classlib/db/provider.h) on pvdMain, pvdColor, pvdConSave.
+    Variant AS_GetRecords(TDispArgs args);
+    Variant AS_ApplyUpdates(TDispArgs args);
 
     // The providers as C++ objects (the wire calls of appprovider.h go through these).
     // Reads a packet of pvdMain (or pvdColor) and remembers the query for GetRecCount.
@@ -65,6 +71,10 @@ private:
     TProgramSettings FSettings;
     std::unique_ptr<TDocumentProvider> FDocuments;
     std::unique_ptr<TSchemeProvider> FSchemes;
+    std::unique_ptr<TDocumentProvider> FSchemeWriter;
+    std::map<AnsiString, TPacketField> FTypeHints;
+    std::map<AnsiString, Int64> FPositions; // rows delivered per provider since its last reset
+    std::map<AnsiString, std::pair<AnsiString, AnsiString>> FRequests; // condition and sort per provider
     int FTopRow = 0;
     bool FIsSeq = false;
     AnsiString FSeqNo;
