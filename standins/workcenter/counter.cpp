@@ -162,7 +162,7 @@ Variant TCounter::GetUserDefine(const Variant& params) {
         "AND (MU004 = ? OR MU004 = '.' OR substr(MU004, 1, length(?) + 1) = ? || '/') "
         "ORDER BY MU003 = ? DESC, MU004",
         TDbParams{Variant(company), Variant(user), Variant(program), Variant(AllPrograms), Variant(key),
-                  Variant(key), Variant(key), Variant(AllPrograms)});
+                  Variant(key), Variant(key), Variant(program)});
     std::vector<std::pair<AnsiString, AnsiString>> children;
     for (const TDbRow& row : result.Rows) {
         const AnsiString path = Text(row[0]), value = Text(row[1]);
