@@ -1,7 +1,9 @@
 #include "standins/appserver/packets.h"
 
 #include <cstdlib>
+#include <functional>
 
+#include "classlib/db/varview.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
 
@@ -29,16 +31,6 @@ TPacketField FieldOfType(const AnsiString& name, const std::string& type) {
         field.DataType = ftBlob;
     }
     return field;
-}
-
-std::vector<Variant> Elements(const Variant& array) {
-    std::vector<Variant> values;
-    const int length = VarArrayLength(array);
-    if (length == 0) return values;
-    const int low = VarArrayLowBound(array, 1);
-    values.reserve(static_cast<size_t>(length));
-    for (int i = 0; i < length; ++i) values.push_back(array.GetElement({low + i}));
-    return values;
 }
 
 bool SameValue(const Variant& a, const Variant& b) {
@@ -127,44 +119,50 @@ TDeltaInput ReadDelta(const Variant& delta, const AnsiString& nestedField) {
             nested = static_cast<int>(i);
             lineFields = fields[i].Nested;
         }
+    // The rows are read in place: a packet of a document with many lines is not copied.
     auto readRow = [](const Variant& item, const std::vector<TPacketField>& defs, int skip, TDeltaRow& row,
-                      int& id, Variant* nestedRows) {
-        const std::vector<Variant> slots = Elements(item);
-        if (slots.size() < dsSlotCount) throw EDatabaseError("Invalid data packet: a delta row needs four slots");
+                      int& id, const std::function<void(const Variant&)>& nestedRows) {
+        const TVarArrayView slots(item);
+        if (slots.Count() < dsSlotCount) throw EDatabaseError("Invalid data packet: a delta row needs four slots");
         const int status = slots[dsStatus].AsInteger();
         if (status < usUnmodified || status > usDeleted)
             throw EDatabaseError("Invalid data packet: unknown update status");
         row.Kind = static_cast<TUpdateStatus>(status);
         id = slots[dsRowId].AsInteger();
-        const std::vector<Variant> values = Elements(slots[dsValues]);
-        const std::vector<Variant> old = Elements(slots[dsOldValues]);
-        if (values.size() != defs.size() || (row.Kind != usInserted && old.size() != defs.size()))
+        const TVarArrayView values(slots[dsValues]);
+        const TVarArrayView old(slots[dsOldValues]);
+        const int count = static_cast<int>(defs.size());
+        if (values.Count() != count || (row.Kind != usInserted && old.Count() != count))
             throw EDatabaseError("Invalid data packet: a delta row does not match its fields");
-        for (size_t i = 0; i < defs.size(); ++i) {
-            if (static_cast<int>(i) == skip) {
-                if (nestedRows) *nestedRows = values[i];
+        for (int i = 0; i < count; ++i) {
+            if (i == skip) {
+                nestedRows(values[i]);
                 continue;
             }
             if (defs[i].DataType == ftDataSet) continue;
-            if (row.Kind != usInserted) row.Old[defs[i].Name] = old[i];
+            if (row.Kind != usInserted) row.Old.emplace(defs[i].Name, old[i]);
             // A change carries the fields that changed; an insert every field.
             if (row.Kind == usInserted || (row.Kind == usModified && !SameValue(values[i], old[i])))
-                row.New[defs[i].Name] = values[i];
+                row.New.emplace(defs[i].Name, values[i]);
         }
     };
-    for (const Variant& item : Elements(PacketRows(delta))) {
+    const TVarArrayView packet(delta);
+    if (!VarIsArray(packet[psRows])) throw EDatabaseError("Invalid data packet: no rows");
+    const TVarArrayView rows(packet[psRows]);
+    for (int r = 0; r < rows.Count(); ++r) {
         TDeltaRow head;
         int id = 0;
-        Variant lines;
-        readRow(item, fields, nested, head, id, &lines);
         std::vector<int> lineIds;
-        for (const Variant& lineItem : Elements(lines)) {
-            TDeltaRow line;
-            int lineId = 0;
-            readRow(lineItem, lineFields, -1, line, lineId, nullptr);
-            head.Lines.push_back(std::move(line));
-            lineIds.push_back(lineId);
-        }
+        readRow(rows[r], fields, nested, head, id, [&](const Variant& lines) {
+            const TVarArrayView items(lines);
+            for (int l = 0; l < items.Count(); ++l) {
+                TDeltaRow line;
+                int lineId = 0;
+                readRow(items[l], lineFields, -1, line, lineId, [](const Variant&) {});
+                head.Lines.push_back(std::move(line));
+                lineIds.push_back(lineId);
+            }
+        });
         input.Rows.push_back(std::move(head));
         input.Ids.push_back(id);
         input.LineIds.push_back(std::move(lineIds));

@@ -26,25 +26,25 @@ AnsiString Setting(const TProgramSettings& settings, const char* name) {
     return found == settings.end() ? AnsiString() : Trim(found->second);
 }
 
-// The value a field of a row has, found without regard to case.
+// Field names are ASCII identifiers: compared without regard to case, without the code page's rules.
+AnsiString AsciiUpper(AnsiString name) {
+    for (char& c : name)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return name;
+}
+
+// The value a field of a row has, found as written or else without regard to case.
 const Variant* FindValue(const std::map<AnsiString, Variant>& values, const AnsiString& field) {
+    auto exact = values.find(field);
+    if (exact != values.end()) return &exact->second;
+    const AnsiString upper = AsciiUpper(field);
     for (const auto& [name, value] : values)
-        if (SameText(name, field)) return &value;
+        if (AsciiUpper(name) == upper) return &value;
     return nullptr;
 }
 
 bool IsBlankValue(const Variant& value) {
     return VarIsEmpty(value) || VarIsNull(value) || (VarIsStr(value) && Trim(VarToStr(value)).empty());
-}
-
-AnsiString KeyText(const TDeltaRow& row, const std::vector<AnsiString>& key) {
-    AnsiString text;
-    for (const AnsiString& field : key) {
-        if (!text.empty()) text += "-";
-        const Variant value = row.Value(field);
-        text += VarIsEmpty(value) || VarIsNull(value) ? AnsiString() : Trim(VarToStr(value));
-    }
-    return text;
 }
 
 AnsiString KeyOf(const TDbRow& row, const std::vector<int>& positions) {
@@ -80,9 +80,7 @@ Variant TDeltaRow::Value(const AnsiString& field) const {
 }
 
 bool TDocumentProvider::TTableInfo::Has(const AnsiString& column) const {
-    for (const AnsiString& name : Columns)
-        if (SameText(name, column)) return true;
-    return false;
+    return ColumnSet.count(column) != 0 || ColumnSet.count(AsciiUpper(column)) != 0;
 }
 
 TDocumentProvider::TDocumentProvider(TDbSession& session, std::shared_ptr<const TCatalogue> catalogue,
@@ -116,8 +114,9 @@ TDocumentProvider::TTableInfo TDocumentProvider::ReadTable(const AnsiString& nam
     info.Name = name;
     const TDbResult result = FSession.Select("SELECT * FROM " + Quoted(name) + " LIMIT 0");
     for (const AnsiString& column : result.Columns) {
-        info.Columns.push_back(UpperCase(column));
-        if (SameText(column, "FLAG")) info.HasFlag = true;
+        info.Columns.push_back(AsciiUpper(column));
+        info.ColumnSet.insert(AsciiUpper(column));
+        if (AsciiUpper(column) == "FLAG") info.HasFlag = true;
     }
     return info;
 }
@@ -314,15 +313,22 @@ bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table, con
                                  const TDeltaRow& row, const std::map<AnsiString, Variant>& forced,
                                  TUpdateError& error) {
     error.Kind = row.Kind;
-    std::vector<AnsiString> keyCaption;
-    TDeltaRow shown = row;
-    for (const auto& [field, value] : forced) shown.New[field] = value;
-    const AnsiString keyText = KeyText(row.Kind == usInserted ? shown : row, key);
+    // The key as the messages show it, made only when the row is rejected.
+    auto keyText = [&] {
+        AnsiString text;
+        for (const AnsiString& field : key) {
+            auto it = forced.find(field);
+            const Variant value = it != forced.end() ? it->second : row.Value(field);
+            text += (text.empty() ? "" : "-") +
+                    (VarIsEmpty(value) || VarIsNull(value) ? AnsiString() : Trim(VarToStr(value)));
+        }
+        return text;
+    };
     static const char* const kinds[] = {"unmodified", "modify", "insert", "delete"};
-    error.Context = table.Name + " " + kinds[row.Kind] + " " + keyText;
     auto fail = [&](int code, const std::string& utf8) {
         error.ErrorCode = code;
-        error.Message = FSession.FromUtf8(utf8) + " [" + table.Name + ": " + keyText + "]";
+        error.Context = table.Name + " " + kinds[row.Kind] + " " + keyText();
+        error.Message = FSession.FromUtf8(utf8) + " [" + table.Name + ": " + keyText() + "]";
         return false;
     };
     // The key of the row as read, and whether the row is still there.
@@ -347,7 +353,6 @@ bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table, con
         if (row.Kind == usInserted) {
             for (const Variant& value : keyParams)
                 if (IsBlankValue(value)) return fail(4, u8"键值栏位不能为空");
-            if (exists()) return fail(3, u8"资料已经存在, 不能重复");
             std::string columns, marks;
             TDbParams params;
             auto add = [&](const AnsiString& field, const Variant& value) {
@@ -355,14 +360,23 @@ bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table, con
                 marks += marks.empty() ? "?" : ", ?";
                 params.push_back(value);
             };
-            for (const auto& [field, value] : forced) add(UpperCase(field), value);
+            for (const auto& [field, value] : forced) add(AsciiUpper(field), value);
             for (const auto& [field, value] : row.New) {
-                if (!table.Has(field) || SameText(field, "FLAG") || forced.count(UpperCase(field))) continue;
+                if (!table.Has(field)) continue;
+                const AnsiString upper = AsciiUpper(field);
+                if (upper == "FLAG" || forced.count(upper)) continue;
                 if (VarIsEmpty(value)) continue;
-                add(UpperCase(field), value);
+                add(upper, value);
             }
             if (table.HasFlag) add("FLAG", Variant(1));
-            writer.Exec("INSERT INTO " + Quoted(table.Name) + " (" + columns + ") VALUES (" + marks + ")", params);
+            try {
+                writer.Exec("INSERT INTO " + Quoted(table.Name) + " (" + columns + ") VALUES (" + marks + ")",
+                            params);
+            } catch (const EDbError&) {
+                // The key in use is the usual reason; the database's own message otherwise.
+                if (exists()) return fail(3, u8"资料已经存在, 不能重复");
+                throw;
+            }
             return true;
         }
 
@@ -383,8 +397,9 @@ bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table, con
             std::string sets;
             TDbParams params;
             for (const auto& [field, value] : row.New) {
-                if (!table.Has(field) || SameText(field, "FLAG")) continue;
-                sets += (sets.empty() ? "" : ", ") + Quoted(UpperCase(field)) + " = ?";
+                const AnsiString upper = AsciiUpper(field);
+                if (!table.Has(upper) || upper == "FLAG") continue;
+                sets += (sets.empty() ? "" : ", ") + Quoted(upper) + " = ?";
                 params.push_back(VarIsEmpty(value) ? Null() : value);
             }
             if (table.HasFlag)
@@ -402,7 +417,8 @@ bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table, con
         return true;
     } catch (const EDbError& failure) {
         error.ErrorCode = 4;
-        error.Message = failure.Message() + " [" + table.Name + ": " + keyText + "]";
+        error.Context = table.Name + " " + kinds[row.Kind] + " " + keyText();
+        error.Message = failure.Message() + " [" + table.Name + ": " + keyText() + "]";
         return false;
     }
 }

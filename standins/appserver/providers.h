@@ -9,6 +9,7 @@
 // columns, values are bound: nothing a client sends becomes SQL text here but its condition and sort,
 // which the guard confines.
 #include <map>
+#include <unordered_set>
 #include <memory>
 #include <string>
 #include <vector>
@@ -86,6 +87,7 @@ private:
     struct TTableInfo {
         AnsiString Name;
         std::vector<AnsiString> Columns; // upper case
+        std::unordered_set<AnsiString> ColumnSet;
         bool HasFlag = false;
         bool Has(const AnsiString& column) const;
     };
