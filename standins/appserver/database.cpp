@@ -471,7 +471,8 @@ std::string TDbSession::BuildSelect(const TSelectSpec& spec) const {
 
 TDbResult TDbSession::SelectWhere(const TSelectSpec& spec, const TDbParams& params) {
     const std::string sql = BuildSelect(spec);
-    const bool clientText = !Trim(spec.Condition).empty() || !Trim(spec.Sort).empty();
+    // "All" and an empty text are no condition: the statement is then the server's own, and kept prepared.
+    const bool clientText = !ClientCondition(ToUtf8(spec.Condition)).empty() || !Trim(spec.Sort).empty();
     try {
         return Run(FConnections->Read, sql, Binder(params), clientText, nullptr);
     } catch (const EDbError& error) {
@@ -481,7 +482,8 @@ TDbResult TDbSession::SelectWhere(const TSelectSpec& spec, const TDbParams& para
 
 Int64 TDbSession::CountWhere(const TSelectSpec& spec, const TDbParams& params) {
     const std::string sql = "SELECT COUNT(*) FROM (" + BuildSelect(spec) + ")";
-    const bool clientText = !Trim(spec.Condition).empty() || !Trim(spec.Sort).empty();
+    // "All" and an empty text are no condition: the statement is then the server's own, and kept prepared.
+    const bool clientText = !ClientCondition(ToUtf8(spec.Condition)).empty() || !Trim(spec.Sort).empty();
     try {
         const TDbResult result = Run(FConnections->Read, sql, Binder(params), clientText, nullptr);
         return result.Rows.empty() || result.Rows[0].empty() ? 0 : result.Rows[0][0].AsInt64();
