@@ -223,12 +223,12 @@ void TDocumentProvider::ApplyHead(TDbWriter& writer, const TDeltaRow& row, int i
     };
     // Lines by kind, in the order the save needs: deletes, changes, inserts.
     auto applyLines = [&](TUpdateStatus kind, const std::map<AnsiString, Variant>& headKey) {
+        std::map<AnsiString, Variant> forced; // new lines take their header's key
+        if (kind == usInserted)
+            for (size_t k = 0; k < FHeadKey.size(); ++k) forced[FLineKey[k]] = headKey.at(FHeadKey[k]);
         for (size_t i = 0; i < row.Lines.size(); ++i) {
             const TDeltaRow& line = row.Lines[i];
             if (line.Kind != kind) continue;
-            std::map<AnsiString, Variant> forced;
-            if (kind == usInserted)
-                for (size_t k = 0; k < FHeadKey.size(); ++k) forced[FLineKey[k]] = headKey.at(FHeadKey[k]);
             TUpdateError error;
             if (!ApplyRow(writer, FLine, FLineKey, line, forced, error)) reject(error, static_cast<int>(i));
         }
@@ -355,18 +355,29 @@ bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table, con
                 if (IsBlankValue(value)) return fail(4, u8"键值栏位不能为空");
             std::string columns, marks;
             TDbParams params;
+            columns.reserve(16 * (row.New.size() + forced.size() + 1));
+            marks.reserve(3 * (row.New.size() + forced.size() + 1));
+            params.reserve(row.New.size() + forced.size() + 1);
             auto add = [&](const AnsiString& field, const Variant& value) {
-                columns += (columns.empty() ? "" : ", ") + Quoted(field);
-                marks += marks.empty() ? "?" : ", ?";
+                if (!columns.empty()) {
+                    columns += ", ";
+                    marks += ", ";
+                }
+                columns += '"';
+                columns += field;
+                columns += '"';
+                marks += '?';
                 params.push_back(value);
             };
             for (const auto& [field, value] : forced) add(AsciiUpper(field), value);
             for (const auto& [field, value] : row.New) {
-                if (!table.Has(field)) continue;
+                if (VarIsEmpty(value) || !table.Has(field)) continue;
+                if (table.ColumnSet.count(field)) { // as the table spells it, the usual case
+                    if (field != "FLAG" && !forced.count(field)) add(field, value);
+                    continue;
+                }
                 const AnsiString upper = AsciiUpper(field);
-                if (upper == "FLAG" || forced.count(upper)) continue;
-                if (VarIsEmpty(value)) continue;
-                add(upper, value);
+                if (upper != "FLAG" && !forced.count(upper)) add(upper, value);
             }
             if (table.HasFlag) add("FLAG", Variant(1));
             try {
