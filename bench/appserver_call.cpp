@@ -23,14 +23,16 @@ void UseDemoDatabase() {
 }
 
 Variant ConnectParams() {
-    return VarArrayOf({Variant("KVRX58"), Variant("DEMO"), Variant("DEMO"), Variant("DEMO"), Variant("1"), Variant("1")});
+    return VarArrayOf(
+        {Variant("KVRX58"), Variant("DEMO"), Variant("DEMO"), Variant("DEMO"), Variant("1"), Variant("1")});
 }
 
 void CallInProcess(benchmark::State& state) {
     UseDemoDatabase();
     Variant server(new TRarer1);
     VarCall(server, "Connect", {ConnectParams()});
-    for (auto _ : state) benchmark::DoNotOptimize(VarCall(server, "WhatIs", {"SQLTYPE"}));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(VarCall(server, "WhatIs", {"SQLTYPE"}));
 }
 BENCHMARK(CallInProcess);
 
@@ -45,7 +47,8 @@ void CallOverTcp(benchmark::State& state) {
     connection.Open();
     const Variant server = connection.AppServer();
     VarCall(server, "Connect", {ConnectParams()});
-    for (auto _ : state) benchmark::DoNotOptimize(VarCall(server, "WhatIs", {"SQLTYPE"}));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(VarCall(server, "WhatIs", {"SQLTYPE"}));
     connection.Close();
     listener.Close();
 }

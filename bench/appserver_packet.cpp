@@ -32,10 +32,14 @@ std::string Database(int count) {
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     sqlite3_stmt* head = nullptr;
     sqlite3_stmt* line = nullptr;
-    sqlite3_prepare_v2(db, "INSERT INTO KVRTA (TA001, TA002, TA008, TA005, TA006, TA016, TA036, TA018, FLAG) "
-                       "VALUES ('5101', ?, '20261210', 'S0002', 'B001', 'USD', 'F01', 1000, 1)", -1, &head, nullptr);
-    sqlite3_prepare_v2(db, "INSERT INTO KVRTB (TB001, TB002, TB003, TB004, TB005, TB006, TB007, FLAG) "
-                       "VALUES ('5101', ?, ?, '3301', '20261110002', ?, 'W03', 1)", -1, &line, nullptr);
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO KVRTA (TA001, TA002, TA008, TA005, TA006, TA016, TA036, TA018, FLAG) "
+                       "VALUES ('5101', ?, '20261210', 'S0002', 'B001', 'USD', 'F01', 1000, 1)",
+                       -1, &head, nullptr);
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO KVRTB (TB001, TB002, TB003, TB004, TB005, TB006, TB007, FLAG) "
+                       "VALUES ('5101', ?, ?, '3301', '20261110002', ?, 'W03', 1)",
+                       -1, &line, nullptr);
     for (int i = 0; i < count; ++i) {
         const std::string number = std::to_string(40000000000L + i);
         sqlite3_bind_text(head, 1, number.c_str(), -1, SQLITE_TRANSIENT);
@@ -62,12 +66,14 @@ void FirstPacket(benchmark::State& state) {
     SetServerDataDir(std::string(KVR_SOURCE_DIR) + "/data");
     Variant server(new TRarer1);
     VarCall(server, "Connect",
-            {VarArrayOf({Variant("KVRX58"), Variant("DEMO"), Variant("DEMO"), Variant("DEMO"), Variant("1"), Variant("1")})});
+            {VarArrayOf({Variant("KVRX58"), Variant("DEMO"), Variant("DEMO"), Variant("DEMO"), Variant("1"),
+                         Variant("1")})});
     const Variant request = VarArrayOf({Variant("All"), Variant("")});
     for (auto _ : state) {
         Variant recs = 0, owner;
         const Variant packet =
-            VarCall(server, "AS_GetRecords", {"pvdMain", 20, ByRef(recs), grReset | grMetaData, "", Variant(), request, ByRef(owner)});
+            VarCall(server, "AS_GetRecords",
+                    {"pvdMain", 20, ByRef(recs), grReset | grMetaData, "", Variant(), request, ByRef(owner)});
         if (recs.AsInteger() != 20) state.SkipWithError("the packet does not hold 20 documents");
         benchmark::DoNotOptimize(packet);
     }

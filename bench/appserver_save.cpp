@@ -29,16 +29,26 @@ Variant Line(const std::vector<TPacketField>& fields, int i) {
     std::vector<Variant> values;
     for (const TPacketField& field : fields) {
         const AnsiString& n = field.Name;
-        if (n == "TB001") values.push_back("5101");
-        else if (n == "TB002") values.push_back(AnsiString(20, '~'));
-        else if (n == "TB003") values.push_back(seq);
-        else if (n == "TB004") values.push_back("3301");
-        else if (n == "TB005") values.push_back("20261110002");
-        else if (n == "TB006") values.push_back("0001");
-        else if (n == "TB007") values.push_back("W03");
-        else if (n == "TB008") values.push_back(12.5 * i);
-        else if (n == "COMPANY" || n == "CREATOR") values.push_back("DEMO");
-        else values.push_back(Null());
+        if (n == "TB001")
+            values.push_back("5101");
+        else if (n == "TB002")
+            values.push_back(AnsiString(20, '~'));
+        else if (n == "TB003")
+            values.push_back(seq);
+        else if (n == "TB004")
+            values.push_back("3301");
+        else if (n == "TB005")
+            values.push_back("20261110002");
+        else if (n == "TB006")
+            values.push_back("0001");
+        else if (n == "TB007")
+            values.push_back("W03");
+        else if (n == "TB008")
+            values.push_back(12.5 * i);
+        else if (n == "COMPANY" || n == "CREATOR")
+            values.push_back("DEMO");
+        else
+            values.push_back(Null());
     }
     return MakeDeltaRow(usInserted, i + 2, VarArrayOf(values), Variant());
 }
@@ -48,24 +58,34 @@ void ProviderSave(benchmark::State& state) {
     SetServerDataDir(std::string(KVR_SOURCE_DIR) + "/data");
     Variant server(new TRarer1);
     VarCall(server, "Connect",
-            {VarArrayOf({Variant("KVRX58"), Variant("DEMO"), Variant("DEMO"), Variant("DEMO"), Variant("1"), Variant("1")})});
+            {VarArrayOf({Variant("KVRX58"), Variant("DEMO"), Variant("DEMO"), Variant("DEMO"), Variant("1"),
+                         Variant("1")})});
     Variant recs = 0, owner;
-    const Variant layout = VarCall(server, "AS_GetRecords", {"pvdMain", 0, ByRef(recs), 3, "", Variant(),
-                                                             VarArrayOf({Variant("1=0"), Variant("")}), ByRef(owner)});
+    const Variant layout = VarCall(server, "AS_GetRecords",
+                                   {"pvdMain", 0, ByRef(recs), 3, "", Variant(),
+                                    VarArrayOf({Variant("1=0"), Variant("")}), ByRef(owner)});
     const std::vector<TPacketField> fields = ReadPacketFields(layout);
     const std::vector<TPacketField>& lineFields = fields.back().Nested;
     std::vector<Variant> lines;
-    for (int i = 0; i < Lines; ++i) lines.push_back(Line(lineFields, i));
+    for (int i = 0; i < Lines; ++i)
+        lines.push_back(Line(lineFields, i));
     std::vector<Variant> head;
     for (const TPacketField& field : fields) {
-        if (field.DataType == ftDataSet) head.push_back(VarArrayOf(lines));
-        else if (field.Name == "TA001") head.push_back("5101");
-        else if (field.Name == "TA002") head.push_back("");
-        else if (field.Name == "TA008") head.push_back("20261210");
-        else if (field.Name == "TA005") head.push_back("S0002");
-        else head.push_back(Null());
+        if (field.DataType == ftDataSet)
+            head.push_back(VarArrayOf(lines));
+        else if (field.Name == "TA001")
+            head.push_back("5101");
+        else if (field.Name == "TA002")
+            head.push_back("");
+        else if (field.Name == "TA008")
+            head.push_back("20261210");
+        else if (field.Name == "TA005")
+            head.push_back("S0002");
+        else
+            head.push_back(Null());
     }
-    const Variant delta = MakeDataPacket(fields, VarArrayOf({MakeDeltaRow(usInserted, 1, VarArrayOf(head), Variant())}), pfDelta);
+    const Variant delta = MakeDataPacket(
+        fields, VarArrayOf({MakeDeltaRow(usInserted, 1, VarArrayOf(head), Variant())}), pfDelta);
     // Each document on its own date, so the daily numbers never run out.
     int day = 0;
     for (auto _ : state) {
@@ -84,7 +104,8 @@ void ProviderSave(benchmark::State& state) {
         VarCall(server, "SetIsSeq", {true});
         state.ResumeTiming();
         Variant count = 0;
-        const Variant result = VarCall(server, "AS_ApplyUpdates", {"pvdMain", changed, 0, ByRef(count), ByRef(owner)});
+        const Variant result =
+            VarCall(server, "AS_ApplyUpdates", {"pvdMain", changed, 0, ByRef(count), ByRef(owner)});
         if (!result.GetElement({0}).AsBoolean()) state.SkipWithError("the save was rejected");
     }
     state.SetItemsProcessed(state.iterations() * (Lines + 1));
@@ -98,14 +119,15 @@ void RawSqliteInserts(benchmark::State& state) {
     OpenServerSession();
     sqlite3* db = nullptr;
     sqlite3_open(ServerDatabasePath().c_str(), &db);
-    sqlite3_exec(db, "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = ON", nullptr,
-                 nullptr, nullptr);
+    sqlite3_exec(db, "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = ON",
+                 nullptr, nullptr, nullptr);
     // Every column of the lines, as the provider writes them: the set values and NULL for the rest.
     std::vector<std::string> columns;
     {
         sqlite3_stmt* info = nullptr;
         sqlite3_prepare_v2(db, "SELECT name FROM pragma_table_info('KVRTB')", -1, &info, nullptr);
-        while (sqlite3_step(info) == SQLITE_ROW) columns.push_back(reinterpret_cast<const char*>(sqlite3_column_text(info, 0)));
+        while (sqlite3_step(info) == SQLITE_ROW)
+            columns.push_back(reinterpret_cast<const char*>(sqlite3_column_text(info, 0)));
         sqlite3_finalize(info);
     }
     std::string names, marks;
@@ -115,9 +137,11 @@ void RawSqliteInserts(benchmark::State& state) {
     }
     sqlite3_stmt* head = nullptr;
     sqlite3_stmt* line = nullptr;
-    sqlite3_prepare_v2(db, "INSERT INTO KVRTA (TA001, TA002, TA008, TA005, FLAG) VALUES ('5101', ?, '20261210', 'S0002', 1)",
-                       -1, &head, nullptr);
-    sqlite3_prepare_v2(db, ("INSERT INTO KVRTB (" + names + ") VALUES (" + marks + ")").c_str(), -1, &line, nullptr);
+    sqlite3_prepare_v2(
+        db, "INSERT INTO KVRTA (TA001, TA002, TA008, TA005, FLAG) VALUES ('5101', ?, '20261210', 'S0002', 1)",
+        -1, &head, nullptr);
+    sqlite3_prepare_v2(db, ("INSERT INTO KVRTB (" + names + ") VALUES (" + marks + ")").c_str(), -1, &line,
+                       nullptr);
     long n = 0;
     for (auto _ : state) {
         const std::string number = std::to_string(30000000000L + n++);
@@ -131,17 +155,28 @@ void RawSqliteInserts(benchmark::State& state) {
             for (size_t c = 0; c < columns.size(); ++c) {
                 const std::string& column = columns[c];
                 const int k = static_cast<int>(c) + 1;
-                if (column == "TB001") sqlite3_bind_text(line, k, "5101", -1, SQLITE_STATIC);
-                else if (column == "TB002") sqlite3_bind_text(line, k, number.c_str(), -1, SQLITE_TRANSIENT);
-                else if (column == "TB003") sqlite3_bind_text(line, k, seq, -1, SQLITE_TRANSIENT);
-                else if (column == "TB004") sqlite3_bind_text(line, k, "3301", -1, SQLITE_STATIC);
-                else if (column == "TB005") sqlite3_bind_text(line, k, "20261110002", -1, SQLITE_STATIC);
-                else if (column == "TB006") sqlite3_bind_text(line, k, "0001", -1, SQLITE_STATIC);
-                else if (column == "TB007") sqlite3_bind_text(line, k, "W03", -1, SQLITE_STATIC);
-                else if (column == "TB008") sqlite3_bind_double(line, k, 12.5 * i);
-                else if (column == "COMPANY" || column == "CREATOR") sqlite3_bind_text(line, k, "DEMO", -1, SQLITE_STATIC);
-                else if (column == "FLAG") sqlite3_bind_int(line, k, 1);
-                else sqlite3_bind_null(line, k);
+                if (column == "TB001")
+                    sqlite3_bind_text(line, k, "5101", -1, SQLITE_STATIC);
+                else if (column == "TB002")
+                    sqlite3_bind_text(line, k, number.c_str(), -1, SQLITE_TRANSIENT);
+                else if (column == "TB003")
+                    sqlite3_bind_text(line, k, seq, -1, SQLITE_TRANSIENT);
+                else if (column == "TB004")
+                    sqlite3_bind_text(line, k, "3301", -1, SQLITE_STATIC);
+                else if (column == "TB005")
+                    sqlite3_bind_text(line, k, "20261110002", -1, SQLITE_STATIC);
+                else if (column == "TB006")
+                    sqlite3_bind_text(line, k, "0001", -1, SQLITE_STATIC);
+                else if (column == "TB007")
+                    sqlite3_bind_text(line, k, "W03", -1, SQLITE_STATIC);
+                else if (column == "TB008")
+                    sqlite3_bind_double(line, k, 12.5 * i);
+                else if (column == "COMPANY" || column == "CREATOR")
+                    sqlite3_bind_text(line, k, "DEMO", -1, SQLITE_STATIC);
+                else if (column == "FLAG")
+                    sqlite3_bind_int(line, k, 1);
+                else
+                    sqlite3_bind_null(line, k);
             }
             sqlite3_step(line);
             sqlite3_reset(line);

@@ -172,8 +172,10 @@ struct TDbSession::TConnections {
     std::unordered_map<std::string, sqlite3_stmt*> ReadStatements, WriteStatements; // by text
 
     ~TConnections() {
-        for (auto& [key, statement] : ReadStatements) sqlite3_finalize(statement);
-        for (auto& [key, statement] : WriteStatements) sqlite3_finalize(statement);
+        for (auto& [key, statement] : ReadStatements)
+            sqlite3_finalize(statement);
+        for (auto& [key, statement] : WriteStatements)
+            sqlite3_finalize(statement);
         ReadGuard.reset();
         WriteGuard.reset();
         sqlite3_close_v2(Read);
@@ -320,7 +322,8 @@ TDbResult TDbSession::Run(sqlite3* db, const std::string& sql, const std::functi
     }
     if (!stmt.Handle) {
         const char* tail = nullptr;
-        if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt.Handle, &tail) != SQLITE_OK) {
+        if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt.Handle, &tail) !=
+            SQLITE_OK) {
             const std::string denial = guard.TakeDenial();
             if (!denial.empty()) throw EDbRefused(u8"SQL 语句被拒绝: " + denial);
             throw EDbError(u8"SQL 错误: " + ErrorText(db));

@@ -36,17 +36,20 @@ Variant RowsAsVariant(const std::vector<TDbRow>& rows) {
     if (rows.empty()) return Variant();
     std::vector<Variant> items;
     items.reserve(rows.size());
-    for (const TDbRow& row : rows) items.push_back(VarArrayOf(row));
+    for (const TDbRow& row : rows)
+        items.push_back(VarArrayOf(row));
     return VarArrayOf(items);
 }
 
 TLookupData RunLookup(TDbSession& session, const TCatalogue& catalogue, const AnsiString& table,
                       const AnsiString& queryNo, const Variant& keys, const TCatalogueContext& context) {
     TLookupData data;
-    const TCatalogueEntry* entry = catalogue.Find("Lookup", session.ToUtf8(table), session.ToUtf8(Trim(queryNo)));
+    const TCatalogueEntry* entry =
+        catalogue.Find("Lookup", session.ToUtf8(table), session.ToUtf8(Trim(queryNo)));
     if (!entry) return data;
     data.Found = true;
-    for (const std::string& caption : entry->Captions) data.Captions.push_back(session.FromUtf8(caption));
+    for (const std::string& caption : entry->Captions)
+        data.Captions.push_back(session.FromUtf8(caption));
     data.Rows = TCatalogue::Run(session, *entry, KeyValues(keys), context).Rows;
     return data;
 }
@@ -74,12 +77,14 @@ int TF2WindowS::Connect(const Variant& params) {
 
 Variant TF2WindowS::GetLookupData(const AnsiString& table, const AnsiString& queryNo, const Variant& keys,
                                   const AnsiString& current) {
-    if (!FSession && Connect(Variant()) != 0) throw EOleError("F2WindowS.Class1: the database cannot be opened");
+    if (!FSession && Connect(Variant()) != 0)
+        throw EOleError("F2WindowS.Class1: the database cannot be opened");
     TCatalogueContext context = FContext;
     context.Current = current;
     const TLookupData data = RunLookup(*FSession, *FCatalogue, table, queryNo, keys, context);
     std::vector<Variant> captions(data.Captions.begin(), data.Captions.end());
     std::vector<Variant> rows;
-    for (const TDbRow& row : data.Rows) rows.push_back(VarArrayOf(row));
+    for (const TDbRow& row : data.Rows)
+        rows.push_back(VarArrayOf(row));
     return VarArrayOf({VarArrayOf(captions), VarArrayOf(rows)});
 }

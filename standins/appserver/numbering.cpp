@@ -16,8 +16,9 @@ bool IsDate(const AnsiString& text) {
 
 } // namespace
 
-AnsiString NextDocumentNumber(const TCatalogue& catalogue, const TCatalogueRunner& run, const AnsiString& table,
-                              const AnsiString& docType, const AnsiString& dateText) {
+AnsiString NextDocumentNumber(const TCatalogue& catalogue, const TCatalogueRunner& run,
+                              const AnsiString& table, const AnsiString& docType,
+                              const AnsiString& dateText) {
     const TCatalogueEntry* rule = catalogue.Find("Sequence", table, "RULE");
     const TCatalogueEntry* highest = catalogue.Find("Sequence", table, "MAX");
     if (!rule || !highest) return AnsiString();
@@ -28,9 +29,12 @@ AnsiString NextDocumentNumber(const TCatalogue& catalogue, const TCatalogueRunne
     int digits = VarIsNull(kind.Rows[0][1]) ? 0 : kind.Rows[0][1].AsInteger();
     const AnsiString date = IsDate(Trim(dateText)) ? Trim(dateText) : FormatDateTime("yyyymmdd", Now());
     AnsiString prefix;
-    if (method == "1") prefix = date;
-    else if (method == "2") prefix = date.substr(0, 6);
-    else if (method != "3") return AnsiString(); // by hand
+    if (method == "1")
+        prefix = date;
+    else if (method == "2")
+        prefix = date.substr(0, 6);
+    else if (method != "3")
+        return AnsiString(); // by hand
     if (digits <= 0) digits = method == "3" ? 11 : 3;
     if (digits > 18) digits = 18;
     const int length = static_cast<int>(prefix.size()) + digits;

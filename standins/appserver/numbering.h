@@ -9,9 +9,10 @@
 #include "standins/appserver/catalogue.h"
 
 // Runs a catalogue entry with its keys (on the read connection, or inside the save's transaction).
-using TCatalogueRunner = std::function<TDbResult(const TCatalogueEntry& entry, const std::vector<Variant>& keys)>;
+using TCatalogueRunner =
+    std::function<TDbResult(const TCatalogueEntry& entry, const std::vector<Variant>& keys)>;
 
 // The next number of the type for the date (YYYYMMDD; another text takes today); '' when the type is
 // numbered by hand or the table has no rule. EDbError when the type is unknown or its numbers are used up.
-AnsiString NextDocumentNumber(const TCatalogue& catalogue, const TCatalogueRunner& run, const AnsiString& table,
-                              const AnsiString& docType, const AnsiString& dateText);
+AnsiString NextDocumentNumber(const TCatalogue& catalogue, const TCatalogueRunner& run,
+                              const AnsiString& table, const AnsiString& docType, const AnsiString& dateText);

@@ -55,7 +55,8 @@ std::vector<TPacketField> ResultFields(const TDbResult& result, const std::vecto
             bool numeric = false, text = false;
             for (const TDbRow& row : sample) {
                 if (i >= row.size() || VarIsNull(row[i])) continue;
-                if (VarIsNumeric(row[i])) numeric = true;
+                if (VarIsNumeric(row[i]))
+                    numeric = true;
                 else {
                     text = true;
                     if (VarIsStr(row[i])) longest = std::max(longest, VarToStr(row[i]).size());
@@ -95,10 +96,12 @@ Variant PacketRow(const TDbRow& row, const std::vector<TPacketField>& fields) {
             values.push_back(VarIsArray(value) ? value : Variant(VarToStr(value)));
             break;
         case ftFloat:
-            values.push_back(VarIsNumeric(value) ? Variant(value.AsFloat()) : Variant(StrToFloatDef(VarToStr(value), 0)));
+            values.push_back(VarIsNumeric(value) ? Variant(value.AsFloat())
+                                                 : Variant(StrToFloatDef(VarToStr(value), 0)));
             break;
         case ftInteger:
-            values.push_back(VarIsNumeric(value) ? Variant(value.AsInteger()) : Variant(StrToIntDef(VarToStr(value), 0)));
+            values.push_back(VarIsNumeric(value) ? Variant(value.AsInteger())
+                                                 : Variant(StrToIntDef(VarToStr(value), 0)));
             break;
         default:
             values.push_back(value);
@@ -115,7 +118,8 @@ TDeltaInput ReadDelta(const Variant& delta, const AnsiString& nestedField) {
     int nested = -1;
     std::vector<TPacketField> lineFields;
     for (size_t i = 0; i < fields.size(); ++i)
-        if (!nestedField.empty() && SameText(fields[i].Name, nestedField) && fields[i].DataType == ftDataSet) {
+        if (!nestedField.empty() && SameText(fields[i].Name, nestedField) &&
+            fields[i].DataType == ftDataSet) {
             nested = static_cast<int>(i);
             lineFields = fields[i].Nested;
         }
@@ -123,7 +127,8 @@ TDeltaInput ReadDelta(const Variant& delta, const AnsiString& nestedField) {
     auto readRow = [](const Variant& item, const std::vector<TPacketField>& defs, int skip, TDeltaRow& row,
                       int& id, const std::function<void(const Variant&)>& nestedRows) {
         const TVarArrayView slots(item);
-        if (slots.Count() < dsSlotCount) throw EDatabaseError("Invalid data packet: a delta row needs four slots");
+        if (slots.Count() < dsSlotCount)
+            throw EDatabaseError("Invalid data packet: a delta row needs four slots");
         const int status = slots[dsStatus].AsInteger();
         if (status < usUnmodified || status > usDeleted)
             throw EDatabaseError("Invalid data packet: unknown update status");

@@ -19,8 +19,8 @@ Variant PacketRow(const TDbRow& row, const std::vector<TPacketField>& fields);
 // A delta row as read, and its row id (and those of its nested rows, by index).
 struct TDeltaInput {
     std::vector<TDeltaRow> Rows;
-    std::vector<int> Ids;                   // the header rows' ids
-    std::vector<std::vector<int>> LineIds;  // the ids of each header's nested rows
+    std::vector<int> Ids;                  // the header rows' ids
+    std::vector<std::vector<int>> LineIds; // the ids of each header's nested rows
 };
 // Reads a delta; nestedField names the lines' data-set field ('' for none). EDatabaseError for a
 // packet of another shape.

@@ -152,9 +152,11 @@ TProviderRows TDocumentProvider::GetRecords(const AnsiString& condition, const A
 
     // The lines of these headers, a few hundred headers per query.
     std::vector<int> headPositions;
-    for (const AnsiString& field : FHeadKey) headPositions.push_back(rows.Head.ColumnIndex(field));
+    for (const AnsiString& field : FHeadKey)
+        headPositions.push_back(rows.Head.ColumnIndex(field));
     std::map<AnsiString, size_t> headIndex;
-    for (size_t i = 0; i < rows.Head.Rows.size(); ++i) headIndex[KeyOf(rows.Head.Rows[i], headPositions)] = i;
+    for (size_t i = 0; i < rows.Head.Rows.size(); ++i)
+        headIndex[KeyOf(rows.Head.Rows[i], headPositions)] = i;
 
     TSelectSpec lines;
     lines.Select = FLineSelect;
@@ -182,7 +184,8 @@ TProviderRows TDocumentProvider::GetRecords(const AnsiString& condition, const A
             first = false;
         }
         std::vector<int> linePositions;
-        for (size_t k = 0; k < FHeadKey.size(); ++k) linePositions.push_back(result.ColumnIndex(FLineKey[k]));
+        for (size_t k = 0; k < FHeadKey.size(); ++k)
+            linePositions.push_back(result.ColumnIndex(FLineKey[k]));
         for (TDbRow& line : result.Rows) {
             auto head = headIndex.find(KeyOf(line, linePositions));
             if (head != headIndex.end()) rows.Lines[head->second].push_back(std::move(line));
@@ -200,7 +203,8 @@ Int64 TDocumentProvider::RecordCount(const AnsiString& condition, Int64 limit) {
     return FSession.CountWhere(spec);
 }
 
-TSaveResult TDocumentProvider::ApplyUpdates(const std::vector<TDeltaRow>& delta, const TSaveContext& context) {
+TSaveResult TDocumentProvider::ApplyUpdates(const std::vector<TDeltaRow>& delta,
+                                            const TSaveContext& context) {
     TSaveResult result;
     try {
         FSession.Transaction([&](TDbWriter& writer) {
@@ -214,8 +218,8 @@ TSaveResult TDocumentProvider::ApplyUpdates(const std::vector<TDeltaRow>& delta,
     return result;
 }
 
-void TDocumentProvider::ApplyHead(TDbWriter& writer, const TDeltaRow& row, int index, const TSaveContext& context,
-                                  TSaveResult& result) {
+void TDocumentProvider::ApplyHead(TDbWriter& writer, const TDeltaRow& row, int index,
+                                  const TSaveContext& context, TSaveResult& result) {
     auto reject = [&](TUpdateError error, int line) {
         error.HeadIndex = index;
         error.LineIndex = line;
@@ -225,7 +229,8 @@ void TDocumentProvider::ApplyHead(TDbWriter& writer, const TDeltaRow& row, int i
     auto applyLines = [&](TUpdateStatus kind, const std::map<AnsiString, Variant>& headKey) {
         std::map<AnsiString, Variant> forced; // new lines take their header's key
         if (kind == usInserted)
-            for (size_t k = 0; k < FHeadKey.size(); ++k) forced[FLineKey[k]] = headKey.at(FHeadKey[k]);
+            for (size_t k = 0; k < FHeadKey.size(); ++k)
+                forced[FLineKey[k]] = headKey.at(FHeadKey[k]);
         for (size_t i = 0; i < row.Lines.size(); ++i) {
             const TDeltaRow& line = row.Lines[i];
             if (line.Kind != kind) continue;
@@ -309,9 +314,9 @@ void TDocumentProvider::ApplyHead(TDbWriter& writer, const TDeltaRow& row, int i
     }
 }
 
-bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table, const std::vector<AnsiString>& key,
-                                 const TDeltaRow& row, const std::map<AnsiString, Variant>& forced,
-                                 TUpdateError& error) {
+bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table,
+                                 const std::vector<AnsiString>& key, const TDeltaRow& row,
+                                 const std::map<AnsiString, Variant>& forced, TUpdateError& error) {
     error.Kind = row.Kind;
     // The key as the messages show it, made only when the row is rejected.
     auto keyText = [&] {
@@ -346,7 +351,8 @@ bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table, con
         }
     }
     auto exists = [&] {
-        return !writer.Select("SELECT 1 FROM " + Quoted(table.Name) + " WHERE " + where, keyParams).Rows.empty();
+        return !writer.Select("SELECT 1 FROM " + Quoted(table.Name) + " WHERE " + where, keyParams)
+                    .Rows.empty();
     };
 
     try {
@@ -369,7 +375,8 @@ bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table, con
                 marks += '?';
                 params.push_back(value);
             };
-            for (const auto& [field, value] : forced) add(AsciiUpper(field), value);
+            for (const auto& [field, value] : forced)
+                add(AsciiUpper(field), value);
             for (const auto& [field, value] : row.New) {
                 if (VarIsEmpty(value) || !table.Has(field)) continue;
                 if (table.ColumnSet.count(field)) { // as the table spells it, the usual case
@@ -414,12 +421,13 @@ bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table, con
                 params.push_back(VarIsEmpty(value) ? Null() : value);
             }
             if (table.HasFlag)
-                sets += std::string(sets.empty() ? "" : ", ") + "\"FLAG\" = IFNULL(CAST(\"FLAG\" AS INTEGER), 0) % 999 + 1";
+                sets += std::string(sets.empty() ? "" : ", ") +
+                        "\"FLAG\" = IFNULL(CAST(\"FLAG\" AS INTEGER), 0) % 999 + 1";
             if (sets.empty()) return true;
             params.insert(params.end(), keyParams.begin(), keyParams.end());
             params.insert(params.end(), flagParams.begin(), flagParams.end());
-            changed =
-                writer.Exec("UPDATE " + Quoted(table.Name) + " SET " + sets + " WHERE " + where + flagTerm, params);
+            changed = writer.Exec(
+                "UPDATE " + Quoted(table.Name) + " SET " + sets + " WHERE " + where + flagTerm, params);
         }
         if (changed == 0) {
             if (exists()) return fail(1, u8"资料已被其他用户更改, 请重新查询后再保存");
@@ -434,7 +442,8 @@ bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table, con
     }
 }
 
-void TDocumentProvider::DeleteRemainingLines(TDbWriter& writer, const std::map<AnsiString, Variant>& headKey) {
+void TDocumentProvider::DeleteRemainingLines(TDbWriter& writer,
+                                             const std::map<AnsiString, Variant>& headKey) {
     std::string where;
     TDbParams params;
     for (size_t k = 0; k < FHeadKey.size(); ++k) {
@@ -453,13 +462,15 @@ void TSchemeProvider::Select(const AnsiString& user, const AnsiString& program) 
 }
 
 TDbResult TSchemeProvider::GetRecords() {
-    return FSession.Select("SELECT NCONDITION, CREATOR, PROGRAMME, CREATE_DATE, VCONDITION, ActivePage FROM DOCUS "
-                           "WHERE CREATOR = ? AND PROGRAMME = ? ORDER BY NCONDITION",
-                           TDbParams{Variant(FUser), Variant(FProgram)});
+    return FSession.Select(
+        "SELECT NCONDITION, CREATOR, PROGRAMME, CREATE_DATE, VCONDITION, ActivePage FROM DOCUS "
+        "WHERE CREATOR = ? AND PROGRAMME = ? ORDER BY NCONDITION",
+        TDbParams{Variant(FUser), Variant(FProgram)});
 }
 
 AnsiString TSchemeProvider::Insert(const AnsiString& name, const AnsiString& user, const AnsiString& day,
-                                   const AnsiString& program, const AnsiString& text, int page, bool replace) {
+                                   const AnsiString& program, const AnsiString& text, int page,
+                                   bool replace) {
     const AnsiString scheme = Trim(name);
     if (scheme.empty()) return FSession.FromUtf8(u8"方案名称不能为空");
     if (FSession.ToUtf8(scheme).size() > 60 || scheme.size() > 20) return FSession.FromUtf8(u8"方案名称过长");
@@ -468,15 +479,18 @@ AnsiString TSchemeProvider::Insert(const AnsiString& name, const AnsiString& use
         FSession.Transaction([&](TDbWriter& writer) {
             const TDbParams key{Variant(scheme), Variant(Trim(user)), Variant(Trim(program))};
             const bool found =
-                !writer.Select("SELECT 1 FROM DOCUS WHERE NCONDITION = ? AND CREATOR = ? AND PROGRAMME = ?", key)
+                !writer
+                     .Select("SELECT 1 FROM DOCUS WHERE NCONDITION = ? AND CREATOR = ? AND PROGRAMME = ?",
+                             key)
                      .Rows.empty();
             if (found && !replace) {
                 answer = FSession.FromUtf8(u8"方案名称已经存在: ") + scheme;
                 return;
             }
-            writer.Exec("INSERT OR REPLACE INTO DOCUS (NCONDITION, CREATOR, PROGRAMME, CREATE_DATE, VCONDITION, "
-                        "ActivePage) VALUES (?, ?, ?, ?, ?, ?)",
-                        {key[0], key[1], key[2], Variant(Trim(day)), Variant(text), Variant(page)});
+            writer.Exec(
+                "INSERT OR REPLACE INTO DOCUS (NCONDITION, CREATOR, PROGRAMME, CREATE_DATE, VCONDITION, "
+                "ActivePage) VALUES (?, ?, ?, ?, ?, ?)",
+                {key[0], key[1], key[2], Variant(Trim(day)), Variant(text), Variant(page)});
         });
         return answer;
     } catch (const Exception& failure) {
@@ -484,7 +498,8 @@ AnsiString TSchemeProvider::Insert(const AnsiString& name, const AnsiString& use
     }
 }
 
-AnsiString TSchemeProvider::Delete(const AnsiString& name, const AnsiString& user, const AnsiString& program) {
+AnsiString TSchemeProvider::Delete(const AnsiString& name, const AnsiString& user,
+                                   const AnsiString& program) {
     try {
         Int64 changed = 0;
         FSession.Transaction([&](TDbWriter& writer) {
@@ -497,9 +512,9 @@ AnsiString TSchemeProvider::Delete(const AnsiString& name, const AnsiString& use
     }
 }
 
-AnsiString TSchemeProvider::Rename(const AnsiString& oldName, const AnsiString& user, const AnsiString& program,
-                                   const AnsiString& newName, const AnsiString& newUser,
-                                   const AnsiString& newProgram) {
+AnsiString TSchemeProvider::Rename(const AnsiString& oldName, const AnsiString& user,
+                                   const AnsiString& program, const AnsiString& newName,
+                                   const AnsiString& newUser, const AnsiString& newProgram) {
     const AnsiString target = Trim(newName);
     if (target.empty()) return FSession.FromUtf8(u8"方案名称不能为空");
     if (target.size() > 20) return FSession.FromUtf8(u8"方案名称过长");
@@ -507,7 +522,8 @@ AnsiString TSchemeProvider::Rename(const AnsiString& oldName, const AnsiString& 
         AnsiString answer;
         FSession.Transaction([&](TDbWriter& writer) {
             const TDbParams to{Variant(target), Variant(Trim(newUser)), Variant(Trim(newProgram))};
-            if (!writer.Select("SELECT 1 FROM DOCUS WHERE NCONDITION = ? AND CREATOR = ? AND PROGRAMME = ?", to)
+            if (!writer
+                     .Select("SELECT 1 FROM DOCUS WHERE NCONDITION = ? AND CREATOR = ? AND PROGRAMME = ?", to)
                      .Rows.empty()) {
                 answer = FSession.FromUtf8(u8"方案名称已经存在: ") + target;
                 return;

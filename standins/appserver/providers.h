@@ -18,7 +18,6 @@
 #include "standins/appserver/catalogue.h"
 #include "standins/appserver/database.h"
 
-
 // One changed row of a packet: its values as read (Old: the key and FLAG at least; for an insert,
 // nothing) and what the client changed or inserted (New), with the changes of its nested lines.
 struct TDeltaRow {

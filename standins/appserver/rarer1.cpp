@@ -16,7 +16,8 @@ AnsiString Item(const Variant& array, int i) {
     const int low = VarArrayLowBound(array, 1);
     if (low + i > VarArrayHighBound(array, 1)) return AnsiString();
     const Variant value = array.GetElement({low + i});
-    if (VarIsNull(value) || VarIsEmpty(value) || VarIsArray(value) || VarIsDispatch(value)) return AnsiString();
+    if (VarIsNull(value) || VarIsEmpty(value) || VarIsArray(value) || VarIsDispatch(value))
+        return AnsiString();
     return VarToStr(value);
 }
 
@@ -84,7 +85,8 @@ int TRarer1::Connect(const Variant& params) {
     TCatalogueContext context{Trim(Item(params, 2)), Trim(Item(params, 3)), user, program, ""};
     if (TCatalogue::Run(*session, *check, {Variant(user), Variant(program)}, context).Rows.empty()) return 1;
     // The company's database code page, when the company names one the conversions know.
-    const TDbResult company = session->Select("SELECT MB007 FROM QVNMB WHERE MB001 = ?", TDbParams{Variant(context.Company)});
+    const TDbResult company =
+        session->Select("SELECT MB007 FROM QVNMB WHERE MB001 = ?", TDbParams{Variant(context.Company)});
     if (!company.Rows.empty()) {
         const int codePage = StrToIntDef(Trim(VarToStr(company.Rows[0][0])), 936);
         try {
@@ -92,7 +94,8 @@ int TRarer1::Connect(const Variant& params) {
         } catch (const EDbError&) {
         }
     }
-    for (const TDbRow& row : TCatalogue::Run(*session, *settings, {Variant(program), Variant(user)}, context).Rows) {
+    for (const TDbRow& row :
+         TCatalogue::Run(*session, *settings, {Variant(program), Variant(user)}, context).Rows) {
         const AnsiString name = Trim(VarToStr(row[0]));
         const AnsiString value = VarIsNull(row[1]) ? AnsiString() : VarToStr(row[1]);
         if (name.empty()) continue;
@@ -108,7 +111,8 @@ int TRarer1::Connect(const Variant& params) {
 
 AnsiString TRarer1::SvrData() {
     AnsiString text;
-    for (const auto& [name, value] : FSettingLines) text += name + "=" + value + "\r\n";
+    for (const auto& [name, value] : FSettingLines)
+        text += name + "=" + value + "\r\n";
     return text;
 }
 
@@ -140,7 +144,8 @@ int TRarer1::GetRecCount() {
     return static_cast<int>(FDocuments->RecordCount(FLastCondition, FLastLimit));
 }
 
-Variant TRarer1::GetBaseLimitedRecs(const AnsiString& /*prefix*/, const AnsiString& /*condition*/, int count) {
+Variant TRarer1::GetBaseLimitedRecs(const AnsiString& /*prefix*/, const AnsiString& /*condition*/,
+                                    int count) {
     // Base-data rights are not limited in the demo company: every record is permitted.
     auto found = FSettings.find("BaseLimited");
     const bool limited = found != FSettings.end() && UpperCase(Trim(found->second)) == "Y";
@@ -155,8 +160,8 @@ AnsiString TRarer1::InsertConTable(const Variant& params) {
     const int page = StrToIntDef(Item(params, 5), 0);
     const AnsiString replace = UpperCase(Trim(Item(params, 6)));
     const bool replacing = replace == "TRUE" || replace == "-1" || replace == "1" || replace == "Y";
-    return Schemes().Insert(Item(params, 0), Item(params, 1), Item(params, 2), Item(params, 3), Item(params, 4),
-                            page, replacing);
+    return Schemes().Insert(Item(params, 0), Item(params, 1), Item(params, 2), Item(params, 3),
+                            Item(params, 4), page, replacing);
 }
 
 AnsiString TRarer1::DeleteConTable(const Variant& params) {
@@ -164,8 +169,8 @@ AnsiString TRarer1::DeleteConTable(const Variant& params) {
 }
 
 AnsiString TRarer1::ChangeConName(const Variant& oldKey, const Variant& newKey) {
-    return Schemes().Rename(Item(oldKey, 0), Item(oldKey, 1), Item(oldKey, 2), Item(newKey, 0), Item(newKey, 1),
-                            Item(newKey, 2));
+    return Schemes().Rename(Item(oldKey, 0), Item(oldKey, 1), Item(oldKey, 2), Item(newKey, 0),
+                            Item(newKey, 1), Item(newKey, 2));
 }
 
 TDocumentProvider& TRarer1::Documents() {
@@ -251,15 +256,19 @@ Variant TRarer1::AS_GetRecords(TDispArgs args) {
     if (kind == TProviderKind::Schemes) {
         const TDbResult result = FetchSchemes();
         fields = ResultFields(result, result.Rows, FTypeHints);
-        const size_t from = static_cast<size_t>(std::min<Int64>(position, static_cast<Int64>(result.Rows.size())));
-        size_t to = count < 0 ? result.Rows.size() : std::min(result.Rows.size(), from + static_cast<size_t>(count));
-        for (size_t i = from; i < to; ++i) rows.push_back(PacketRow(result.Rows[i], fields));
+        const size_t from =
+            static_cast<size_t>(std::min<Int64>(position, static_cast<Int64>(result.Rows.size())));
+        size_t to =
+            count < 0 ? result.Rows.size() : std::min(result.Rows.size(), from + static_cast<size_t>(count));
+        for (size_t i = from; i < to; ++i)
+            rows.push_back(PacketRow(result.Rows[i], fields));
         complete = to >= result.Rows.size();
     } else {
         const TProviderRows result = FetchDocuments(condition, sort, position, count);
         fields = ResultFields(result.Head, result.Head.Rows, FTypeHints);
         std::vector<TDbRow> allLines;
-        for (const std::vector<TDbRow>& lines : result.Lines) allLines.insert(allLines.end(), lines.begin(), lines.end());
+        for (const std::vector<TDbRow>& lines : result.Lines)
+            allLines.insert(allLines.end(), lines.begin(), lines.end());
         TPacketField nested;
         nested.Name = NestedFieldOf(kind);
         nested.DataType = ftDataSet;
@@ -268,7 +277,8 @@ Variant TRarer1::AS_GetRecords(TDispArgs args) {
         for (size_t i = 0; i < result.Head.Rows.size(); ++i) {
             TDbRow row = result.Head.Rows[i];
             std::vector<Variant> lines;
-            for (const TDbRow& line : result.Lines[i]) lines.push_back(PacketRow(line, nested.Nested));
+            for (const TDbRow& line : result.Lines[i])
+                lines.push_back(PacketRow(line, nested.Nested));
             Variant packetRow = PacketRow(row, fields);
             packetRow.PutElement({static_cast<int>(fields.size()) - 1}, VarArrayOf(lines));
             rows.push_back(std::move(packetRow));
@@ -292,7 +302,8 @@ Variant TRarer1::AS_ApplyUpdates(TDispArgs args) {
         result = ApplyDocuments(input.Rows);
     } else {
         if (!FSchemeWriter) {
-            const TProgramSettings settings{{"M11_TABLE", "DOCUS"}, {"M11_KEY", "NCONDITION,CREATOR,PROGRAMME"}};
+            const TProgramSettings settings{{"M11_TABLE", "DOCUS"},
+                                            {"M11_KEY", "NCONDITION,CREATOR,PROGRAMME"}};
             FSchemeWriter = std::make_unique<TDocumentProvider>(*FSession, FCatalogue, settings);
         }
         result = FSchemeWriter->ApplyUpdates(input.Rows, TSaveContext{});

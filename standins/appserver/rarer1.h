@@ -47,7 +47,8 @@ public:
 
     // The providers as C++ objects (the wire calls of appprovider.h go through these).
     // Reads a packet of pvdMain (or pvdColor) and remembers the query for GetRecCount.
-    TProviderRows FetchDocuments(const AnsiString& condition, const AnsiString& sort, Int64 offset, Int64 count);
+    TProviderRows FetchDocuments(const AnsiString& condition, const AnsiString& sort, Int64 offset,
+                                 Int64 count);
     // Applies a packet of pvdMain; a new document's number becomes SEQNO.
     TSaveResult ApplyDocuments(const std::vector<TDeltaRow>& delta);
     TDbResult FetchSchemes();

@@ -17,7 +17,8 @@ std::vector<Variant> Elements(const Variant& array) {
 }
 
 AnsiString Text(const Variant& value) {
-    if (VarIsNull(value) || VarIsEmpty(value) || VarIsArray(value) || VarIsDispatch(value)) return AnsiString();
+    if (VarIsNull(value) || VarIsEmpty(value) || VarIsArray(value) || VarIsDispatch(value))
+        return AnsiString();
     return VarToStr(value);
 }
 
@@ -31,10 +32,14 @@ const AnsiString AllPrograms(20, '*');
 AnsiString XmlText(const AnsiString& text) {
     AnsiString out;
     for (char c : text) {
-        if (c == '<') out += "&lt;";
-        else if (c == '>') out += "&gt;";
-        else if (c == '&') out += "&amp;";
-        else out += c;
+        if (c == '<')
+            out += "&lt;";
+        else if (c == '>')
+            out += "&gt;";
+        else if (c == '&')
+            out += "&amp;";
+        else
+            out += c;
     }
     return out;
 }
@@ -116,11 +121,13 @@ Variant TCounter::SimpleSql(const Variant& params) {
         start = comma + 1;
     }
     if (positions.empty())
-        for (size_t i = 0; i < result.Columns.size(); ++i) positions.push_back(static_cast<int>(i));
+        for (size_t i = 0; i < result.Columns.size(); ++i)
+            positions.push_back(static_cast<int>(i));
     std::vector<TDbRow> rows;
     for (const TDbRow& row : result.Rows) {
         TDbRow picked;
-        for (int position : positions) picked.push_back(position >= 0 ? row[position] : Variant(AnsiString()));
+        for (int position : positions)
+            picked.push_back(position >= 0 ? row[position] : Variant(AnsiString()));
         rows.push_back(std::move(picked));
     }
     return RowsAsVariant(rows);
@@ -133,7 +140,8 @@ Variant TCounter::QueryUDFData(const Variant& params) {
     // %n becomes the n-th value as a quoted literal; %% a percent sign.
     AnsiString sql;
     for (size_t i = 0; i < formula.size(); ++i) {
-        if (formula[i] == '%' && i + 1 < formula.size() && std::isdigit(static_cast<unsigned char>(formula[i + 1]))) {
+        if (formula[i] == '%' && i + 1 < formula.size() &&
+            std::isdigit(static_cast<unsigned char>(formula[i + 1]))) {
             size_t end = i + 1;
             int n = 0;
             while (end < formula.size() && std::isdigit(static_cast<unsigned char>(formula[end])) && n < 1000)
@@ -178,12 +186,14 @@ Variant TCounter::GetUserDefine(const Variant& params) {
         }
         const AnsiString child = path.substr(key.size() + 1);
         bool seen = false;
-        for (const auto& [name, text] : children) seen = seen || name == child;
+        for (const auto& [name, text] : children)
+            seen = seen || name == child;
         if (!seen && IsXmlName(child)) children.emplace_back(child, value);
     }
     if (children.empty() || !IsXmlName(key)) return Variant(AnsiString());
     AnsiString xml = "<" + key + ">";
-    for (const auto& [name, text] : children) xml += "<" + name + ">" + XmlText(text) + "</" + name + ">";
+    for (const auto& [name, text] : children)
+        xml += "<" + name + ">" + XmlText(text) + "</" + name + ">";
     return Variant(xml + "</" + key + ">");
 }
 
@@ -207,10 +217,11 @@ Variant TCounter::ExchangeRate(const Variant& params, const AnsiString& company)
     if (!entry) return Variant(0);
     TCatalogueContext context;
     context.Company = company;
-    const TDbResult result = TCatalogue::Run(
-        FState->Session(), *entry,
-        {Variant(Trim(TextAt(values, 0))), Variant(Trim(TextAt(values, 1))), Variant(Trim(TextAt(values, 2)))},
-        context);
+    const TDbResult result =
+        TCatalogue::Run(FState->Session(), *entry,
+                        {Variant(Trim(TextAt(values, 0))), Variant(Trim(TextAt(values, 1))),
+                         Variant(Trim(TextAt(values, 2)))},
+                        context);
     if (result.Rows.empty() || VarIsNull(result.Rows[0][0])) return Variant(0);
     return Variant(result.Rows[0][0].AsFloat());
 }
@@ -235,10 +246,11 @@ Variant TCounter::InsertQZJob(const Variant& params) {
             answer = 1;
             return;
         }
-        writer.Exec("INSERT OR REPLACE INTO QZJOBQUE (QZ001, QZ002, QZ003, QZ004, QZ005, QZ006, QZ007, QZ008, QZ009) "
-                    "VALUES (?, ?, ?, ?, ?, 'N', ?, ?, ?)",
-                    TDbParams{id[0], id[1], id[2], Variant(user), Variant(job), Variant(TextAt(row, 10)),
-                              Variant(Text(row.back())), Variant(FormatDateTime("yyyymmddhhnnsszzz", Now()))});
+        writer.Exec(
+            "INSERT OR REPLACE INTO QZJOBQUE (QZ001, QZ002, QZ003, QZ004, QZ005, QZ006, QZ007, QZ008, QZ009) "
+            "VALUES (?, ?, ?, ?, ?, 'N', ?, ?, ?)",
+            TDbParams{id[0], id[1], id[2], Variant(user), Variant(job), Variant(TextAt(row, 10)),
+                      Variant(Text(row.back())), Variant(FormatDateTime("yyyymmddhhnnsszzz", Now()))});
     });
     return Variant(answer);
 }

@@ -15,7 +15,8 @@ Variant Element(const Variant& array, int i) {
 }
 
 AnsiString Text(const Variant& value) {
-    if (VarIsNull(value) || VarIsEmpty(value) || VarIsArray(value) || VarIsDispatch(value)) return AnsiString();
+    if (VarIsNull(value) || VarIsEmpty(value) || VarIsArray(value) || VarIsDispatch(value))
+        return AnsiString();
     return VarToStr(value);
 }
 
@@ -51,7 +52,7 @@ const TAutoMembers& TF2Window::Members() const {
 }
 
 const std::vector<AnsiString>& TF2Window::SpecialCharacters() {
-    static const std::vector<AnsiString> characters{"Φ", "±", "×", "÷", "℃", "≤", "≥", "≠", "°", "‰",
+    static const std::vector<AnsiString> characters{"Φ", "±", "×", "÷", "℃", "≤",  "≥",  "≠",  "°",  "‰",
                                                     "①", "②", "③", "④", "⑤", "㎜", "㎡", "㎏", "￥", "§"};
     return characters;
 }
@@ -74,18 +75,20 @@ Variant TF2Window::F2GetData(const Variant& params) {
     request.MultiSelect = Flag(Element(params, 9));
     TCatalogueContext context{Trim(Text(Element(params, 5))), Trim(Text(Element(params, 6))),
                               Trim(Text(Element(params, 18))), "", request.Current};
-    const TLookupData data =
-        RunLookup(FState->Session(), FState->Catalogue(), request.Table, request.QueryNo, Element(params, 2), context);
+    const TLookupData data = RunLookup(FState->Session(), FState->Catalogue(), request.Table, request.QueryNo,
+                                       Element(params, 2), context);
     request.Captions = data.Captions;
     request.Rows = data.Rows;
     std::vector<TDbRow> rows;
-    for (int index : Choose(request)) rows.push_back(request.Rows[static_cast<size_t>(index)]);
+    for (int index : Choose(request))
+        rows.push_back(request.Rows[static_cast<size_t>(index)]);
     return RowsAsVariant(rows);
 }
 
 AnsiString TF2Window::ShowInputDay(const Variant& params) {
     if (!FState->Chooser) return AnsiString();
-    const AnsiString date = Trim(FState->Chooser->ChooseDate(Trim(Text(Element(params, 1))), Flag(Element(params, 0))));
+    const AnsiString date =
+        Trim(FState->Chooser->ChooseDate(Trim(Text(Element(params, 1))), Flag(Element(params, 0))));
     return IsDate(date) ? date : AnsiString();
 }
 
@@ -97,8 +100,8 @@ int TF2Window::GetPhrase2(const AnsiString& user, const AnsiString& company, con
     request.QueryNo = "01";
     request.Current = Text(text);
     TCatalogueContext context{Trim(company), "", Trim(user), "", ""};
-    const TLookupData data = RunLookup(FState->Session(), FState->Catalogue(), "WOQMP", "01",
-                                       Variant(Trim(user)), context);
+    const TLookupData data =
+        RunLookup(FState->Session(), FState->Catalogue(), "WOQMP", "01", Variant(Trim(user)), context);
     request.Captions = data.Captions;
     request.Rows = data.Rows;
     const std::vector<int> chosen = Choose(request);
@@ -107,15 +110,17 @@ int TF2Window::GetPhrase2(const AnsiString& user, const AnsiString& company, con
     return 0;
 }
 
-AnsiString TF2Window::ShowCharaters(const AnsiString& /*user*/, const AnsiString& /*company*/, Variant& /*kind*/,
-                                    const Variant& /*flag*/, const Variant& /*window*/) {
+AnsiString TF2Window::ShowCharaters(const AnsiString& /*user*/, const AnsiString& /*company*/,
+                                    Variant& /*kind*/, const Variant& /*flag*/, const Variant& /*window*/) {
     TChooseRequest request;
     request.Kind = TChooseKind::Characters;
     request.MultiSelect = true;
     request.Captions = {"字符"};
-    for (const AnsiString& character : SpecialCharacters()) request.Rows.push_back({Variant(character)});
+    for (const AnsiString& character : SpecialCharacters())
+        request.Rows.push_back({Variant(character)});
     AnsiString text;
-    for (int index : Choose(request)) text += SpecialCharacters()[static_cast<size_t>(index)];
+    for (int index : Choose(request))
+        text += SpecialCharacters()[static_cast<size_t>(index)];
     return text;
 }
 

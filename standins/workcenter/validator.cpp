@@ -43,9 +43,9 @@ bool TValidator::QueryData(const AnsiString& table, const AnsiString& checkNo, c
     return true;
 }
 
-bool TValidator::QueryMaxSeq(const AnsiString& table, const AnsiString& /*keyFields*/, const Variant& keyValues,
-                             const AnsiString& dateText, const AnsiString& /*programId*/,
-                             const AnsiString& database, Variant& result) {
+bool TValidator::QueryMaxSeq(const AnsiString& table, const AnsiString& /*keyFields*/,
+                             const Variant& keyValues, const AnsiString& dateText,
+                             const AnsiString& /*programId*/, const AnsiString& database, Variant& result) {
     const std::vector<Variant> keys = KeyValues(keyValues);
     if (keys.empty()) return false;
     TDbSession& session = FState->Session();

@@ -32,8 +32,8 @@ protected:
     const TAutoMembers& Members() const override;
 
 private:
-    bool Run(const AnsiString& table, const AnsiString& checkNo, const AnsiString& database, const Variant& keys,
-             std::vector<TDbRow>& rows);
+    bool Run(const AnsiString& table, const AnsiString& checkNo, const AnsiString& database,
+             const Variant& keys, std::vector<TDbRow>& rows);
 
     std::shared_ptr<TWorkCenterState> FState;
     Variant FProductID;

@@ -14,10 +14,12 @@ namespace {
 std::mutex gLauncherLock;
 TProgramLauncher gLauncher;
 
-TAutoObjectFactory gManagerFactory("VorlanWorkCenter.Manager", [] { return Variant(new TWorkCenterManager); });
+TAutoObjectFactory gManagerFactory("VorlanWorkCenter.Manager",
+                                   [] { return Variant(new TWorkCenterManager); });
 
 AnsiString Text(const Variant& value) {
-    if (VarIsNull(value) || VarIsEmpty(value) || VarIsArray(value) || VarIsDispatch(value)) return AnsiString();
+    if (VarIsNull(value) || VarIsEmpty(value) || VarIsArray(value) || VarIsDispatch(value))
+        return AnsiString();
     return VarToStr(value);
 }
 
@@ -98,7 +100,8 @@ Variant TWorkCenterManager::GetMessage(TDispArgs args) {
         for (size_t i = 2; i < args.size(); ++i) {
             const Variant& value = *args[i].Value;
             if (VarIsArray(value))
-                for (const Variant& item : Elements(value)) values.push_back(Text(item));
+                for (const Variant& item : Elements(value))
+                    values.push_back(Text(item));
             else
                 values.push_back(Text(value));
         }
@@ -118,7 +121,8 @@ int TWorkCenterManager::ExecWork(const Variant& caller, const Variant& param1, c
     request.Param2 = param2;
     if (request.User.empty() || request.Program.empty()) return -6;
     TDbSession& session = FState->Session();
-    if (session.Select("SELECT 1 FROM WOQMB WHERE MB001 = ?", TDbParams{Variant(request.Program)}).Rows.empty())
+    if (session.Select("SELECT 1 FROM WOQMB WHERE MB001 = ?", TDbParams{Variant(request.Program)})
+            .Rows.empty())
         return -1;
     // The user's own rights for the program, else those of the user's main group.
     const TDbResult rights = session.Select(

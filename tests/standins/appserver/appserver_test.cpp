@@ -1,5 +1,8 @@
 // The application server RAVEZ01A.Rarer1 and the lookup-window server against the seeded database, in
 // process and over TCP: the calls of the host contract, the providers and the saving of deltas.
+#include <filesystem>
+
+#include "classlib/automation/comserv.h"
 #include "classlib/rtl/datetime.h"
 #include "tests/standins/appserver/serverfixture.h"
 
@@ -97,7 +100,8 @@ TEST_P(AppServer, PvdMainDeliversHeadersWithTheirLinesAndJoinedColumns) {
     for (const auto& q : queries) {
         const TPacketView packet = GetRecords(server, q.Condition, q.Sort);
         std::vector<AnsiString> numbers;
-        for (int i = 0; i < packet.RowCount(); ++i) numbers.push_back(packet.Value(i, "TA002").AsString());
+        for (int i = 0; i < packet.RowCount(); ++i)
+            numbers.push_back(packet.Value(i, "TA002").AsString());
         EXPECT_EQ(numbers, q.Numbers) << q.Condition;
     }
 }
@@ -129,7 +133,8 @@ TEST_P(AppServer, PvdColorReadsTheSameRowsAndCannotBeChanged) {
     ASSERT_EQ(colors.RowCount(), 1);
     EXPECT_EQ(colors.Value(0, "TA002").AsString(), "20261108001");
     EXPECT_EQ(VarArrayLength(colors.Value(0, "qryBodyColor")), 2);
-    EXPECT_THROW(ApplyUpdates(server, MakeDataPacket(colors.Fields, VarArrayOf(std::vector<Variant>{}), pfDelta),
+    EXPECT_THROW(ApplyUpdates(server,
+                              MakeDataPacket(colors.Fields, VarArrayOf(std::vector<Variant>{}), pfDelta),
                               nullptr, "pvdColor"),
                  EOleError);
     EXPECT_THROW(GetRecords(server, "All", "", -1, true, "pvdNoSuch"), EOleError);
@@ -167,10 +172,12 @@ TEST_P(AppServer, SavedSchemesAreLoadedAddedRenamedAndDeleted) {
     EXPECT_EQ(two.Value(0, "NCONDITION").AsString(), "本月开证");
     EXPECT_EQ(two.Value(1, "NCONDITION").AsString(), "美元开证");
     EXPECT_EQ(two.Value(1, "ActivePage").AsInteger(), 1);
-    EXPECT_EQ(VarCall(server, "DeleteConTable", {VarArrayOf({Variant("美元开证"), Variant("DEMO"), Variant("KVRX58")})})
+    EXPECT_EQ(VarCall(server, "DeleteConTable",
+                      {VarArrayOf({Variant("美元开证"), Variant("DEMO"), Variant("KVRX58")})})
                   .AsString(),
               "");
-    EXPECT_NE(VarCall(server, "DeleteConTable", {VarArrayOf({Variant("美元开证"), Variant("DEMO"), Variant("KVRX58")})})
+    EXPECT_NE(VarCall(server, "DeleteConTable",
+                      {VarArrayOf({Variant("美元开证"), Variant("DEMO"), Variant("KVRX58")})})
                   .AsString(),
               "");
     // Another user's schemes are not his.
@@ -195,7 +202,24 @@ TEST_P(AppServer, LookupServerAnswersTheCatalogueLookups) {
     EXPECT_EQ(captions.GetElement({0}).AsString(), "币种");
     ASSERT_EQ(VarArrayLength(rows), 5);
     EXPECT_EQ(rows.GetElement({0}).GetElement({0}).AsString(), "EUR");
-    EXPECT_EQ(VarArrayLength(VarCall(lookup, "GetLookupData", {"NOSUCH", "01", Variant(), ""}).GetElement({1})), 0);
+    EXPECT_EQ(
+        VarArrayLength(VarCall(lookup, "GetLookupData", {"NOSUCH", "01", Variant(), ""}).GetElement({1})), 0);
+}
+
+} // namespace
+
+namespace {
+
+// The class registry file of the data folder names the library of each server, and the names load.
+TEST(ServerClasses, TheRegistryFileNamesTheLibrariesThatProvideThem) {
+    SetClassRegistryFileName(std::string(KVR_BINARY_DIR) + "/data/classes.ini");
+    for (const char* name : {"RAVEZ01A.Rarer1", "F2WindowS.Class1", "VorlanWorkCenter.Manager"}) {
+        const AnsiString library = ClassLibraryName(name);
+        EXPECT_FALSE(library.empty()) << name;
+        EXPECT_TRUE(std::filesystem::exists(std::string(KVR_BINARY_DIR) + "/bin/" + library)) << name;
+        EXPECT_TRUE(static_cast<bool>(FindOleObjectFactory(name))) << name;
+    }
+    SetClassRegistryFileName("");
 }
 
 } // namespace

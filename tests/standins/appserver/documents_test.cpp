@@ -18,15 +18,16 @@ protected:
     TPacketView Layout = GetRecords(Server, "1 = 0", "", 0);
 
     std::map<AnsiString, Variant> Header(const AnsiString& type, const AnsiString& number) {
-        return {{"COMPANY", "DEMO"}, {"CREATOR", "DEMO"}, {"USR_GROUP", "IMP"}, {"TA001", type}, {"TA002", number},
-                {"TA008", "20261210"}, {"TA005", "S0002"}, {"TA006", "B001"}, {"TA016", "USD"},
-                {"TA017", 7.1114}, {"TA018", 12340.5}, {"TA021", 0.1}, {"TA036", "F01"}, {"TA038", "N"}};
+        return {{"COMPANY", "DEMO"}, {"CREATOR", "DEMO"},   {"USR_GROUP", "IMP"}, {"TA001", type},
+                {"TA002", number},   {"TA008", "20261210"}, {"TA005", "S0002"},   {"TA006", "B001"},
+                {"TA016", "USD"},    {"TA017", 7.1114},     {"TA018", 12340.5},   {"TA021", 0.1},
+                {"TA036", "F01"},    {"TA038", "N"}};
     }
-    std::map<AnsiString, Variant> Line(const AnsiString& type, const AnsiString& number, const AnsiString& seq,
-                                       const AnsiString& orderSeq) {
-        return {{"COMPANY", "DEMO"}, {"TB001", type},        {"TB002", number}, {"TB003", seq},
-                {"TB004", "3301"},   {"TB005", "20261110002"}, {"TB006", orderSeq}, {"TB007", "W03"},
-                {"TB009", "N"}};
+    std::map<AnsiString, Variant> Line(const AnsiString& type, const AnsiString& number,
+                                       const AnsiString& seq, const AnsiString& orderSeq) {
+        return {{"COMPANY", "DEMO"}, {"TB001", type},   {"TB002", number},
+                {"TB003", seq},      {"TB004", "3301"}, {"TB005", "20261110002"},
+                {"TB006", orderSeq}, {"TB007", "W03"},  {"TB009", "N"}};
     }
     Variant LineRow(TUpdateStatus status, int id, const std::map<AnsiString, Variant>& values,
                     const Variant& old = Variant()) {
@@ -86,15 +87,16 @@ TEST_P(Documents, AHeaderWithThreeLinesIsAddedChangedAndDeleted) {
     auto lineOld = [&](int i) { return read.Lines(0).GetElement({i}); };
     std::map<AnsiString, Variant> line2 = TDeltaWriter::Map(read.LineFields(), lineOld(1));
     line2["TB008"] = Variant(1500.25);
-    const Variant delta = Delta({HeadRow(usModified, 1, head,
-                                        {LineRow(usModified, 3, line2, lineOld(1)),
-                                         LineRow(usDeleted, 4, TDeltaWriter::Map(read.LineFields(), lineOld(2)),
-                                                 lineOld(2)),
-                                         LineRow(usInserted, 5, Line("5101", number, "0004", "0002"))},
-                                        headOld)});
+    const Variant delta =
+        Delta({HeadRow(usModified, 1, head,
+                       {LineRow(usModified, 3, line2, lineOld(1)),
+                        LineRow(usDeleted, 4, TDeltaWriter::Map(read.LineFields(), lineOld(2)), lineOld(2)),
+                        LineRow(usInserted, 5, Line("5101", number, "0004", "0002"))},
+                       headOld)});
     int errorCount = -1;
     const Variant result = ApplyUpdates(Server, delta, &errorCount);
-    EXPECT_TRUE(result.GetElement({epCommitted}).AsBoolean()) << testing::PrintToString(ErrorMessages(result));
+    EXPECT_TRUE(result.GetElement({epCommitted}).AsBoolean())
+        << testing::PrintToString(ErrorMessages(result));
     EXPECT_EQ(errorCount, 0);
     EXPECT_EQ(Db.Value("SELECT TA037 FROM KVRTA WHERE TA002 = '20261210001'"), u8"改为分批装运");
     EXPECT_EQ(Db.Value("SELECT FLAG FROM KVRTA WHERE TA002 = '20261210001'"), "2");
@@ -106,11 +108,11 @@ TEST_P(Documents, AHeaderWithThreeLinesIsAddedChangedAndDeleted) {
 
     // Deleting the header takes its lines with it, the deleted ones listed or not.
     const TPacketView again = GetRecords(Server, "KVRTA.TA002 = '" + number + "'");
-    const Variant deleteDelta =
-        Delta({HeadRow(usDeleted, 1, TDeltaWriter::Map(again.Fields, again.Row(0)),
-                       {LineRow(usDeleted, 2, TDeltaWriter::Map(again.LineFields(), again.Lines(0).GetElement({0})),
-                                again.Lines(0).GetElement({0}))},
-                       again.Row(0))});
+    const Variant deleteDelta = Delta(
+        {HeadRow(usDeleted, 1, TDeltaWriter::Map(again.Fields, again.Row(0)),
+                 {LineRow(usDeleted, 2, TDeltaWriter::Map(again.LineFields(), again.Lines(0).GetElement({0})),
+                          again.Lines(0).GetElement({0}))},
+                 again.Row(0))});
     EXPECT_TRUE(ApplyUpdates(Server, deleteDelta).GetElement({epCommitted}).AsBoolean());
     EXPECT_EQ(Count("KVRTA", "TA002 = '20261210001'"), "0");
     EXPECT_EQ(Count("KVRTB", "TB002 = '20261210001'"), "0");
@@ -159,7 +161,8 @@ TEST_P(Documents, ARejectedRowComesBackWithItsReasonAndNothingIsWritten) {
          4},
         {"deleted meanwhile",
          Delta({HeadRow(usDeleted, 1, Header("5101", "20261299999"), {},
-                        TDeltaWriter::Values(Layout.Fields, {{"TA001", "5101"}, {"TA002", "20261299999"}, {"FLAG", 1}}))}),
+                        TDeltaWriter::Values(Layout.Fields,
+                                             {{"TA001", "5101"}, {"TA002", "20261299999"}, {"FLAG", 1}}))}),
          2},
     };
     for (const auto& c : cases) {
@@ -198,7 +201,8 @@ TEST_P(Documents, TheSecondOfTwoConcurrentSavesIsRejectedAndTheFirstStands) {
     EXPECT_EQ(Db.Fingerprint(), afterFirst);
     EXPECT_EQ(Db.Value("SELECT TA037 FROM KVRTA WHERE TA002 = '20261112001'"), "first");
     // Deleting the changed row from the old reading is refused the same way.
-    const Variant remove = Delta({HeadRow(usDeleted, 1, TDeltaWriter::Map(theirs.Fields, theirs.Row(0)), {}, theirs.Row(0))});
+    const Variant remove =
+        Delta({HeadRow(usDeleted, 1, TDeltaWriter::Map(theirs.Fields, theirs.Row(0)), {}, theirs.Row(0))});
     EXPECT_FALSE(ApplyUpdates(other, remove).GetElement({epCommitted}).AsBoolean());
     EXPECT_EQ(Db.Fingerprint(), afterFirst);
 }
@@ -217,7 +221,8 @@ TEST_P(Documents, ConditionsAndSortTextsCannotLeaveTheirPlace) {
     for (const char* condition : conditions)
         EXPECT_THROW(GetRecords(Server, condition), EOleError) << condition;
     const char* sorts[] = {"TA001; DELETE FROM KVRTA", "TA001) --", "(SELECT 1) UNION SELECT 1"};
-    for (const char* sort : sorts) EXPECT_THROW(GetRecords(Server, "All", sort), EOleError) << sort;
+    for (const char* sort : sorts)
+        EXPECT_THROW(GetRecords(Server, "All", sort), EOleError) << sort;
     // A quote that closes the literal stays inside it: no rows, no harm.
     EXPECT_EQ(GetRecords(Server, "TA005 = 'S0001'' OR ''1''=''1'").RowCount(), 0);
     EXPECT_EQ(Db.Fingerprint(), before);
@@ -227,7 +232,8 @@ TEST_P(Documents, ConditionsAndSortTextsCannotLeaveTheirPlace) {
 
 TEST_P(Documents, ManyConnectionsReadAndSaveAtOnce) {
     std::vector<Variant> servers;
-    for (int i = 0; i < 6; ++i) servers.push_back(Reach.AppServer());
+    for (int i = 0; i < 6; ++i)
+        servers.push_back(Reach.AppServer());
     std::vector<std::thread> threads;
     std::vector<int> committed(servers.size(), 0);
     for (size_t i = 0; i < servers.size(); ++i)
@@ -235,14 +241,17 @@ TEST_P(Documents, ManyConnectionsReadAndSaveAtOnce) {
             for (int n = 0; n < 5; ++n) {
                 VarCall(servers[i], "SetIsSeq", {true});
                 const Variant result = ApplyUpdates(
-                    servers[i], Delta({HeadRow(usInserted, 1, Header("5101", ""),
-                                               {LineRow(usInserted, 2, Line("5101", Pending, "0001", "0001"))})}));
+                    servers[i],
+                    Delta({HeadRow(usInserted, 1, Header("5101", ""),
+                                   {LineRow(usInserted, 2, Line("5101", Pending, "0001", "0001"))})}));
                 committed[i] += result.GetElement({epCommitted}).AsBoolean() ? 1 : 0;
                 GetRecords(servers[i], "All", "", 5);
             }
         });
-    for (std::thread& thread : threads) thread.join();
-    for (int count : committed) EXPECT_EQ(count, 5);
+    for (std::thread& thread : threads)
+        thread.join();
+    for (int count : committed)
+        EXPECT_EQ(count, 5);
     EXPECT_EQ(Count("KVRTA", "TA002 LIKE '20261210%'"), "30");
     EXPECT_EQ(Count("KVRTB", "TB002 LIKE '20261210%'"), "30");
     EXPECT_EQ(Db.Value("SELECT max(TA002) FROM KVRTA WHERE TA002 LIKE '20261210%'"), "20261210030");

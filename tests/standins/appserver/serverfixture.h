@@ -106,7 +106,9 @@ struct TPacketView {
     }
     int RowCount() const { return VarArrayLength(PacketRows(Packet)); }
     Variant Row(int i) const { return PacketRows(Packet).GetElement({i}); }
-    Variant Value(int row, const AnsiString& field) const { return Row(row).GetElement({Index(field, Fields)}); }
+    Variant Value(int row, const AnsiString& field) const {
+        return Row(row).GetElement({Index(field, Fields)});
+    }
     const std::vector<TPacketField>& LineFields() const { return Fields[Index("qryBody", Fields)].Nested; }
     Variant Lines(int row) const { return Value(row, "qryBody"); }
     Variant LineValue(int row, int line, const AnsiString& field) const {
@@ -131,8 +133,8 @@ class TDeltaWriter {
 public:
     explicit TDeltaWriter(std::vector<TPacketField> fields) : FFields(std::move(fields)) {}
 
-    static Variant Values(const std::vector<TPacketField>& fields, const std::map<AnsiString, Variant>& values,
-                          const Variant& nested = Variant()) {
+    static Variant Values(const std::vector<TPacketField>& fields,
+                          const std::map<AnsiString, Variant>& values, const Variant& nested = Variant()) {
         std::vector<Variant> row;
         for (const TPacketField& field : fields) {
             if (field.DataType == ftDataSet) {
@@ -148,7 +150,8 @@ public:
     static std::map<AnsiString, Variant> Map(const std::vector<TPacketField>& fields, const Variant& row) {
         std::map<AnsiString, Variant> values;
         for (size_t i = 0; i < fields.size(); ++i)
-            if (fields[i].DataType != ftDataSet) values[fields[i].Name] = row.GetElement({static_cast<int>(i)});
+            if (fields[i].DataType != ftDataSet)
+                values[fields[i].Name] = row.GetElement({static_cast<int>(i)});
         return values;
     }
     Variant Delta(const std::vector<Variant>& rows) const {
@@ -163,7 +166,8 @@ private:
 inline Variant ApplyUpdates(const Variant& server, const Variant& delta, int* errorCount = nullptr,
                             const AnsiString& provider = "pvdMain") {
     Variant count = 0, ownerData;
-    const Variant errors = VarCall(server, "AS_ApplyUpdates", {provider, delta, 0, ByRef(count), ByRef(ownerData)});
+    const Variant errors =
+        VarCall(server, "AS_ApplyUpdates", {provider, delta, 0, ByRef(count), ByRef(ownerData)});
     if (errorCount) *errorCount = count.AsInteger();
     return errors;
 }

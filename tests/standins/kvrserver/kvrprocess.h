@@ -39,7 +39,8 @@ public:
         close(out[1]);
         std::string line;
         char c;
-        while (read(out[0], &c, 1) == 1 && c != '\n') line += c;
+        while (read(out[0], &c, 1) == 1 && c != '\n')
+            line += c;
         close(out[0]);
         const size_t colon = line.rfind(':');
         if (line.find("listening on") == std::string::npos || colon == std::string::npos) {
@@ -130,7 +131,8 @@ public:
     static Cardinal HandleOf(const std::string& body) {
         if (body.size() < 7 || body[0] != 3 || body[1] != 9 || body[2] != 0) return 0;
         Cardinal handle = 0;
-        for (int i = 0; i < 4; ++i) handle |= static_cast<Cardinal>(static_cast<unsigned char>(body[3 + i])) << (8 * i);
+        for (int i = 0; i < 4; ++i)
+            handle |= static_cast<Cardinal>(static_cast<unsigned char>(body[3 + i])) << (8 * i);
         return handle;
     }
 

@@ -13,7 +13,8 @@ int RunKvrServer(const std::string& args, std::string* output = nullptr) {
     if (!pipe) return -1;
     std::string text;
     char buffer[256];
-    while (fgets(buffer, sizeof buffer, pipe)) text += buffer;
+    while (fgets(buffer, sizeof buffer, pipe))
+        text += buffer;
     const int status = pclose(pipe);
     if (output) *output = text;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -86,10 +87,11 @@ TEST_F(KvrServer, SurvivesMalformedFramesAndClientsThatLeaveMidCall) {
         leaving.SendFrame(TRawSocket::OpenBody("RAVEZ01A.Rarer1"));
         const Cardinal handle = TRawSocket::HandleOf(leaving.ReadFrame());
         ASSERT_NE(handle, 0u);
-        leaving.SendFrame(TRawSocket::CallBody(handle, "Connect", {TServerReach::ConnectParams("KVRX58", "DEMO")}));
+        leaving.SendFrame(
+            TRawSocket::CallBody(handle, "Connect", {TServerReach::ConnectParams("KVRX58", "DEMO")}));
         leaving.SendFrame(TRawSocket::CallBody(handle, "AS_GetRecords",
-                                               {Variant("pvdMain"), Variant(-1), Variant(0), Variant(3), Variant(""),
-                                                Variant(), Variant(), Variant()}));
+                                               {Variant("pvdMain"), Variant(-1), Variant(0), Variant(3),
+                                                Variant(""), Variant(), Variant(), Variant()}));
         leaving.Close();
     }
     ASSERT_TRUE(Process.Running());
@@ -123,19 +125,29 @@ TEST_F(KvrServer, EveryDocumentIsWholeAfterKillsMidSave) {
         auto save = [&] {
             auto line = [&](int id, const char* seq) {
                 return MakeDeltaRow(usInserted, id,
-                                    TDeltaWriter::Values(layout.LineFields(),
-                                                         {{"TB001", "5101"}, {"TB002", pending}, {"TB003", seq},
-                                                          {"TB004", "3301"}, {"TB005", "20261110002"}, {"TB006", seq}}),
+                                    TDeltaWriter::Values(layout.LineFields(), {{"TB001", "5101"},
+                                                                               {"TB002", pending},
+                                                                               {"TB003", seq},
+                                                                               {"TB004", "3301"},
+                                                                               {"TB005", "20261110002"},
+                                                                               {"TB006", seq}}),
                                     Variant());
             };
             const Variant head = MakeDeltaRow(
                 usInserted, 1,
-                TDeltaWriter::Values(layout.Fields, {{"TA001", "5101"}, {"TA002", ""}, {"TA008", "20261211"},
-                                                     {"TA005", "S0002"}, {"TA016", "USD"}, {"TA036", "F02"}},
+                TDeltaWriter::Values(layout.Fields,
+                                     {{"TA001", "5101"},
+                                      {"TA002", ""},
+                                      {"TA008", "20261211"},
+                                      {"TA005", "S0002"},
+                                      {"TA016", "USD"},
+                                      {"TA036", "F02"}},
                                      VarArrayOf({line(2, "0001"), line(3, "0002"), line(4, "0003")})),
                 Variant());
             VarCall(server, "SetIsSeq", {true});
-            return ApplyUpdates(server, TDeltaWriter(layout.Fields).Delta({head})).GetElement({epCommitted}).AsBoolean();
+            return ApplyUpdates(server, TDeltaWriter(layout.Fields).Delta({head}))
+                .GetElement({epCommitted})
+                .AsBoolean();
         };
         const int before = static_cast<int>(random() % 4);
         for (int i = 0; i < before; ++i) {
@@ -164,8 +176,8 @@ TEST_F(KvrServer, EveryDocumentIsWholeAfterKillsMidSave) {
                         "(SELECT 1 FROM KVRTA WHERE TA001 = TB001 AND TA002 = TB002)"),
               "0");
     const int stored = std::stoi(raw.Value("SELECT count(*) FROM KVRTA WHERE TA008 = '20261211'"));
-    EXPECT_GE(stored, saves);      // every answered save is there
-    EXPECT_LE(stored, attempts);   // and nothing more than was sent
+    EXPECT_GE(stored, saves);    // every answered save is there
+    EXPECT_LE(stored, attempts); // and nothing more than was sent
     std::printf("crash test: %d kills, %d saves sent, %d answered as committed, %d documents stored\n", kills,
                 attempts, saves, stored);
 }

@@ -82,8 +82,16 @@ TEST_F(WorkCenter, ChecksAnswerTheRowInTheColumnsTheProgramReads) {
         {"TAZMF", "01", Keys({"JPY"}), 2, "0"},
         {"TAZMO", "02", Variant("B002"), 0, "东方商业银行浦东支行"},
         {"KVRTA", "01", Keys({"5101", "20261108001"}), 2, "20261108"},
-        {"KVRTB", "01", Keys({"3301", "20261105001", "0001", "5101" "20261210001"}), 1, "20261108001"},
-        {"KVRTB", "01", Keys({"3301", "20261105001", "0001", "5101" "20261108001"}), 0, ""}, // its own
+        {"KVRTB", "01",
+         Keys({"3301", "20261105001", "0001",
+               "5101"
+               "20261210001"}),
+         1, "20261108001"},
+        {"KVRTB", "01",
+         Keys({"3301", "20261105001", "0001",
+               "5101"
+               "20261108001"}),
+         0, ""}, // its own
         {"BYVTD", "10", Keys({"3301", "20261110002", "0001", "S0002", "F02", "USD"}), 2, "E-2001"},
         {"BYVTD", "10", Keys({"3301", "20261110002", "0001", "S0002", "F01", "USD"}), 0, ""},
         {"NOSUCH", "01", Keys({"x"}), 0, ""},
@@ -126,9 +134,10 @@ TEST_F(WorkCenter, QueryDataAnswersEveryRowAndQueryMaxSeqTheNextNumber) {
     };
     for (const auto& c : cases) {
         Variant result = "unKnow";
-        const bool answer = VarCall(Validator, "QueryMaxSeq",
-                                    {"KVRTA", "TA001,TA002", Keys({c.Type}), c.Date, "KVRX58", "DEMO", ByRef(result)})
-                                .AsBoolean();
+        const bool answer =
+            VarCall(Validator, "QueryMaxSeq",
+                    {"KVRTA", "TA001,TA002", Keys({c.Type}), c.Date, "KVRX58", "DEMO", ByRef(result)})
+                .AsBoolean();
         EXPECT_EQ(answer, *c.Next != 0) << c.Type;
         if (answer) {
             EXPECT_EQ(result.AsString(), c.Next);
@@ -211,16 +220,19 @@ TEST_F(WorkCenter, SystemSettingsAndExchangeRates) {
 }
 
 TEST_F(WorkCenter, SimpleSqlReadsUnderTheGuardAndTransactionSqlWritesAttachmentsOnly) {
-    const Variant rows = Request("SimpleSql", Keys({"select top 1 MF001,MF003,MF004,MF005,MF006 from $$TAZMF TAZMF "
-                                                    "where MF001='USD'",
-                                                    "MF001,MF003,MF004,MF005,MF006", "DEMO", "N"}));
+    const Variant rows =
+        Request("SimpleSql", Keys({"select top 1 MF001,MF003,MF004,MF005,MF006 from $$TAZMF TAZMF "
+                                   "where MF001='USD'",
+                                   "MF001,MF003,MF004,MF005,MF006", "DEMO", "N"}));
     ASSERT_EQ(VarArrayLength(rows), 1);
     EXPECT_EQ(rows.GetElement({0}).GetElement({0}).AsString(), "USD");
     EXPECT_EQ(rows.GetElement({0}).GetElement({2}).AsInteger(), 2);
-    const Variant names = Request("SimpleSQL", Keys({"SELECT MB002,MB011,MB012,MB013 FROM WOQMB WHERE MB001='KVRX58'",
-                                                     "MB002,MB011,MB012,MB013", "DEMO", "N"}));
+    const Variant names =
+        Request("SimpleSQL", Keys({"SELECT MB002,MB011,MB012,MB013 FROM WOQMB WHERE MB001='KVRX58'",
+                                   "MB002,MB011,MB012,MB013", "DEMO", "N"}));
     EXPECT_EQ(names.GetElement({0}).GetElement({1}).AsString(), "Letter of Credit Issuance");
-    EXPECT_TRUE(VarIsEmpty(Request("SimpleSql", Keys({"SELECT MF001 FROM TAZMF WHERE 1=0", "MF001", "DEMO", "N"}))));
+    EXPECT_TRUE(
+        VarIsEmpty(Request("SimpleSql", Keys({"SELECT MF001 FROM TAZMF WHERE 1=0", "MF001", "DEMO", "N"}))));
 
     const std::string before = Db.Fingerprint();
     const char* refused[] = {
@@ -232,38 +244,43 @@ TEST_F(WorkCenter, SimpleSqlReadsUnderTheGuardAndTransactionSqlWritesAttachments
         "ATTACH DATABASE '/tmp/x.db' AS x",
         "SELECT load_extension('libx')",
     };
-    for (const char* sql : refused) EXPECT_THROW(Request("SimpleSql", Keys({sql, "A", "DEMO", "N"})), EOleError) << sql;
+    for (const char* sql : refused)
+        EXPECT_THROW(Request("SimpleSql", Keys({sql, "A", "DEMO", "N"})), EOleError) << sql;
     EXPECT_THROW(Request("TransactionSQL", Keys({"UPDATE KVRTA SET TA037 = 'x'", ""})), EOleError);
     EXPECT_THROW(Request("TransactionSQL", Keys({"DELETE FROM ATTACH; DELETE FROM KVRTA", ""})), EOleError);
     EXPECT_EQ(Db.Fingerprint(), before);
-    Request("TransactionSQL", Keys({" DELETE FROM ATTACH  WHERE Parent = 'KVRX58'        AND CompanyID = 'DEMO' "
-                                    "       AND KeyValues = '5101||20261108001' ",
-                                    ""}));
+    Request("TransactionSQL",
+            Keys({" DELETE FROM ATTACH  WHERE Parent = 'KVRX58'        AND CompanyID = 'DEMO' "
+                  "       AND KeyValues = '5101||20261108001' ",
+                  ""}));
     EXPECT_THROW(Request("NoSuchRequest", Keys({})), EOleError);
 }
 
 TEST_F(WorkCenter, UserSettingsUserDefinedFieldsAndSignOffJobs) {
     EXPECT_EQ(Request("GetUserDefine", Keys({"DEMO", "DEMO", "KVRX58", "InputSettings002"})).AsString(),
               "<InputSettings002><IsKeepOnAdd>True</IsKeepOnAdd></InputSettings002>");
-    EXPECT_EQ(Request("GetUserDefine", Keys({"DEMO", "DEMO", "KVRX58", "InputSettings003"})).AsString(),
-              "<InputSettings003><IsColorManage>False</IsColorManage></InputSettings003>"); // for all programs
+    EXPECT_EQ(
+        Request("GetUserDefine", Keys({"DEMO", "DEMO", "KVRX58", "InputSettings003"})).AsString(),
+        "<InputSettings003><IsColorManage>False</IsColorManage></InputSettings003>"); // for all programs
     EXPECT_EQ(Request("GetUserDefine", Keys({"DEMO", "LIUF", "KVRX58", "InputSettings002"})).AsString(), "");
     Request("SetUserDefine", Keys({"DEMO", "DEMO", "KVRX58", "InputSettings003/IsColorManage", "True"}));
     EXPECT_EQ(Request("GetUserDefine", Keys({"DEMO", "DEMO", "KVRX58", "InputSettings003"})).AsString(),
               "<InputSettings003><IsColorManage>True</IsColorManage></InputSettings003>");
-    const char* number = "<NumberFieldsSetting><MoneyFieldThousand>False</MoneyFieldThousand></NumberFieldsSetting>";
+    const char* number =
+        "<NumberFieldsSetting><MoneyFieldThousand>False</MoneyFieldThousand></NumberFieldsSetting>";
     Request("SetUserDefine", Keys({"DEMO", "DEMO", "********************", ".", number}));
-    EXPECT_EQ(Request("GetUserDefine", Keys({"DEMO", "DEMO", "KVRX58", "NumberFieldsSetting"})).AsString(), number);
+    EXPECT_EQ(Request("GetUserDefine", Keys({"DEMO", "DEMO", "KVRX58", "NumberFieldsSetting"})).AsString(),
+              number);
 
-    const Variant name = Request("QueryUDFData", Keys({"SELECT MA002 FROM BYVMA WHERE MA001 = %1", "", "DEMO", "N",
-                                                       Keys({"S0003"})}));
+    const Variant name = Request(
+        "QueryUDFData", Keys({"SELECT MA002 FROM BYVMA WHERE MA001 = %1", "", "DEMO", "N", Keys({"S0003"})}));
     EXPECT_EQ(name.GetElement({0}).GetElement({0}).AsString(), "樱川精工");
-    EXPECT_TRUE(VarIsEmpty(Request("QueryUDFData", Keys({"SELECT MA002 FROM BYVMA WHERE MA001 = %1", "", "DEMO",
-                                                          "N", Keys({"x' OR '1'='1"})}))));
+    EXPECT_TRUE(VarIsEmpty(Request("QueryUDFData", Keys({"SELECT MA002 FROM BYVMA WHERE MA001 = %1", "",
+                                                         "DEMO", "N", Keys({"x' OR '1'='1"})}))));
 
     Variant job = VarArrayCreate({0, 16}, varVariant);
-    const Variant row = Keys({"DEMO", "KVRX58", "5101||20261108001", "DEMO", job, "N", "", Null(), Null(), "", "936",
-                              "SP7"});
+    const Variant row =
+        Keys({"DEMO", "KVRX58", "5101||20261108001", "DEMO", job, "N", "", Null(), Null(), "", "936", "SP7"});
     EXPECT_EQ(Request("INSERTQZJOB", Keys({row})).AsInteger(), 0);
     EXPECT_EQ(Request("INSERTQZJOB", Keys({row})).AsInteger(), 1); // still waiting
     EXPECT_EQ(Request("INSERTQZJOB", Keys({Keys({"DEMO"})})).AsInteger(), 2);
@@ -303,8 +320,9 @@ TEST_F(WorkCenter, ExecWorkStartsCataloguedProgramsTheUserMayRun) {
     };
     for (const auto& c : cases) {
         Variant mode = 2, result;
-        EXPECT_EQ(VarCall(Host, "ExecWork", {Keys({c.User, "DEMO", c.Program, 0}), Variant(), Keys({0, 4, Variant()}),
-                                             ByRef(mode), ByRef(result)})
+        EXPECT_EQ(VarCall(Host, "ExecWork",
+                          {Keys({c.User, "DEMO", c.Program, 0}), Variant(), Keys({0, 4, Variant()}),
+                           ByRef(mode), ByRef(result)})
                       .AsInteger(),
                   c.Answer)
             << c.User << " " << c.Program;
@@ -312,8 +330,8 @@ TEST_F(WorkCenter, ExecWorkStartsCataloguedProgramsTheUserMayRun) {
     SetWorkCenterLauncher({});
     EXPECT_EQ(started, (std::vector<AnsiString>{"BYVX31", "KVRX58"}));
     Variant mode = 2, result;
-    EXPECT_EQ(VarCall(Host, "ExecWork", {Keys({"DEMO", "DEMO", "KVRX71"}), Variant(), Variant(), ByRef(mode),
-                                         ByRef(result)})
+    EXPECT_EQ(VarCall(Host, "ExecWork",
+                      {Keys({"DEMO", "DEMO", "KVRX71"}), Variant(), Variant(), ByRef(mode), ByRef(result)})
                   .AsInteger(),
               0);
 }
