@@ -45,7 +45,8 @@ bool SameValue(const Variant& a, const Variant& b) {
 } // namespace
 
 std::vector<TPacketField> ResultFields(const TDbResult& result, const std::vector<TDbRow>& sample,
-                                       std::map<AnsiString, TPacketField>& hints) {
+                                       std::map<AnsiString, TPacketField>& hints, bool* guessed) {
+    if (guessed) *guessed = false;
     std::vector<TPacketField> fields;
     for (size_t i = 0; i < result.Columns.size(); ++i) {
         const std::string type = i < result.DeclTypes.size() ? result.DeclTypes[i] : std::string();
@@ -73,6 +74,7 @@ std::vector<TPacketField> ResultFields(const TDbResult& result, const std::vecto
             } else {
                 field.DataType = ftString;
                 field.Size = 255;
+                if (guessed) *guessed = true;
             }
             if (text || numeric) hints[UpperCase(field.Name)] = field;
         }

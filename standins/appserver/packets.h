@@ -11,8 +11,9 @@
 // Field types of the columns of a result: CHAR(n)/VARCHAR(n) ftString of n, TEXT ftMemo, INTEGER
 // ftInteger, NUMERIC and REAL ftFloat, BLOB ftBlob; a computed column takes the type its values show
 // (the hints of earlier packets, by name, when it has none), else ftString of 255.
+// guessed (when given) is set when a computed column had neither values nor a hint.
 std::vector<TPacketField> ResultFields(const TDbResult& result, const std::vector<TDbRow>& sample,
-                                       std::map<AnsiString, TPacketField>& hints);
+                                       std::map<AnsiString, TPacketField>& hints, bool* guessed = nullptr);
 // A row as the packet holds it, each value as its field's type travels.
 Variant PacketRow(const TDbRow& row, const std::vector<TPacketField>& fields);
 

@@ -265,7 +265,17 @@ Variant TRarer1::AS_GetRecords(TDispArgs args) {
         complete = to >= result.Rows.size();
     } else {
         const TProviderRows result = FetchDocuments(condition, sort, position, count);
-        fields = ResultFields(result.Head, result.Head.Rows, FTypeHints);
+        bool guessed = false;
+        fields = ResultFields(result.Head, result.Head.Rows, FTypeHints, &guessed);
+        if (guessed) {
+            // A computed column without values: its type from a document of the whole table, so that
+            // an empty answer describes its fields as a full one does.
+            const TProviderRows probe = Documents().GetRecords("", "", -1, 0, 1);
+            ResultFields(probe.Head, probe.Head.Rows, FTypeHints);
+            std::vector<TDbRow> lines = probe.Lines.empty() ? std::vector<TDbRow>() : probe.Lines[0];
+            ResultFields(probe.LineColumns, lines, FTypeHints);
+            fields = ResultFields(result.Head, result.Head.Rows, FTypeHints);
+        }
         std::vector<TDbRow> allLines;
         for (const std::vector<TDbRow>& lines : result.Lines)
             allLines.insert(allLines.end(), lines.begin(), lines.end());

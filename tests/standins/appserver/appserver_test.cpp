@@ -84,6 +84,12 @@ TEST_P(AppServer, PvdMainDeliversHeadersWithTheirLinesAndJoinedColumns) {
     EXPECT_EQ(ta001.Size, 4);
     EXPECT_EQ(all.Fields[all.Index("TA018", all.Fields)].DataType, ftFloat);
     EXPECT_EQ(all.Fields[all.Index("qryBody", all.Fields)].DataType, ftDataSet);
+    // An empty answer describes the computed columns as a full one does.
+    Variant fresh = Reach.AppServer();
+    const TPacketView none = GetRecords(fresh, "1 = 0");
+    EXPECT_EQ(none.RowCount(), 0);
+    EXPECT_EQ(none.Fields[none.Index("TA019C", none.Fields)].DataType, ftFloat);
+    EXPECT_EQ(none.LineFields()[none.Index("TD015C", none.LineFields())].DataType, ftFloat);
 
     struct {
         const char* Condition;
