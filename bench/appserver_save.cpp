@@ -24,7 +24,7 @@ std::string TempDb(const char* name) {
 }
 
 Variant Line(const std::vector<TPacketField>& fields, int i) {
-    char seq[8];
+    char seq[16];
     std::snprintf(seq, sizeof seq, "%04d", i + 1);
     std::vector<Variant> values;
     for (const TPacketField& field : fields) {
@@ -90,7 +90,7 @@ void ProviderSave(benchmark::State& state) {
     int day = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        char date[16];
+        char date[32];
         std::snprintf(date, sizeof date, "2027%04d", 101 + day++ % 1200);
         Variant changed = delta;
         Variant rows = PacketRows(changed);
@@ -150,7 +150,7 @@ void RawSqliteInserts(benchmark::State& state) {
         sqlite3_step(head);
         sqlite3_reset(head);
         for (int i = 0; i < Lines; ++i) {
-            char seq[8];
+            char seq[16];
             std::snprintf(seq, sizeof seq, "%04d", i + 1);
             for (size_t c = 0; c < columns.size(); ++c) {
                 const std::string& column = columns[c];
