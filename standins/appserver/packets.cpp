@@ -148,8 +148,9 @@ TDeltaInput ReadDelta(const Variant& delta, const AnsiString& nestedField) {
             }
             if (defs[i].DataType == ftDataSet) continue;
             if (row.Kind != usInserted) row.Old.emplace(defs[i].Name, old[i]);
-            // A change carries the fields that changed; an insert every field.
-            if (row.Kind == usInserted || (row.Kind == usModified && !SameValue(values[i], old[i])))
+            // A change carries the fields that changed; an insert the fields that have a value.
+            if ((row.Kind == usInserted && !VarIsNull(values[i])) ||
+                (row.Kind == usModified && !SameValue(values[i], old[i])))
                 row.New.emplace(defs[i].Name, values[i]);
         }
     };

@@ -378,7 +378,8 @@ bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table,
             for (const auto& [field, value] : forced)
                 add(AsciiUpper(field), value);
             for (const auto& [field, value] : row.New) {
-                if (VarIsEmpty(value) || !table.Has(field)) continue;
+                // A null leaves the column to its default, as a new row without that value.
+                if (VarIsEmpty(value) || VarIsNull(value) || !table.Has(field)) continue;
                 if (table.ColumnSet.count(field)) { // as the table spells it, the usual case
                     if (field != "FLAG" && !forced.count(field)) add(field, value);
                     continue;

@@ -73,6 +73,8 @@ TEST_P(Documents, AHeaderWithThreeLinesIsAddedChangedAndDeleted) {
     EXPECT_EQ(Count("KVRTB", "TB001 = '5101' AND TB002 = '20261210001'"), "3");
     EXPECT_EQ(Count("KVRTB", "TB002 LIKE '~%'"), "0");
     EXPECT_EQ(Db.Value("SELECT FLAG FROM KVRTA WHERE TA002 = '20261210001'"), "1");
+    // A field the new row leaves null keeps the column's default.
+    EXPECT_EQ(Db.Value("SELECT TA039 || '/' || TA019 FROM KVRTA WHERE TA002 = '20261210001'"), "N/0");
 
     // Read it back as the client holds it, then change the header, change line 2, delete line 3 and add
     // a fourth.
