@@ -13,8 +13,18 @@
 //   LoadTable([user, program])       the schemes pvdConSave reads next
 //   InsertConTable([name, user, day, program, text, page, replace]), DeleteConTable([name, user,
 //   program]), ChangeConName([old name, user, program], [new name, user, program])   '' or the reason
-// and its providers pvdMain, pvdColor and pvdConSave (appprovider.h). Calls before a successful
-// Connect raise EOleError-like failures with a clear text.
+// and the provider calls of classlib/db/provider.h, AS_GetRecords and AS_ApplyUpdates, on
+//   pvdMain     the program's documents (M11_/D11_ settings): headers with their lines nested in
+//               "qryBody"; the data request [condition, sort]; packets of the asked size, continued
+//               until a reset; the row limit of SetTopRow. A delta is applied in one transaction,
+//               all of it or nothing whatever MaxErrors says; rejected rows come back as errors
+//   pvdColor    the same rows for the colour conditions, lines in "qryBodyColor"; read only
+//   pvdConSave  the schemes LoadTable chose
+// Calls that need the database before a successful Connect raise EOleError.
+//
+// In process the module creates it with CreateOleObject("RAVEZ01A.Rarer1") (this library registers the
+// factory; data/classes.ini names the library); over TCP kvrserver serves it (apps/kvrserver).
+// The database is the one of serverconfig.h.
 #include <map>
 #include <memory>
 #include <vector>
