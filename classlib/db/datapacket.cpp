@@ -50,8 +50,8 @@ Variant MakeDeltaRow(TUpdateStatus status, int rowId, const Variant& values, con
 
 Variant MakeRowError(int rowId, const AnsiString& message, int errorCode, const AnsiString& context,
                      int previousError, const Variant& currentValues) {
-    return ArrayOf({Variant(rowId), Variant(message), Variant(errorCode), Variant(context), Variant(previousError),
-                    currentValues});
+    return ArrayOf({Variant(rowId), Variant(message), Variant(errorCode), Variant(context),
+                    Variant(previousError), currentValues});
 }
 
 Variant MakeErrorPacket(bool committed, const std::vector<Variant>& errors) {
@@ -64,8 +64,8 @@ bool IsDataPacket(const Variant& packet) noexcept {
     if (VarArrayLength(packet) < psSlotCount) return false;
     TVarArrayView p(packet);
     try {
-        return p[psVersion].AsInteger() == PacketVersion && VarIsArray(p[psFields]) && VarIsArray(p[psRows]) &&
-               VarIsNumeric(p[psFlags]);
+        return p[psVersion].AsInteger() == PacketVersion && VarIsArray(p[psFields]) &&
+               VarIsArray(p[psRows]) && VarIsNumeric(p[psFlags]);
     } catch (...) {
         return false;
     }

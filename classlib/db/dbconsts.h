@@ -5,11 +5,11 @@
 #include "classlib/objects/typeinfo.h"
 #include "classlib/rtl/exceptions.h"
 
-KVR_ENUM(TFieldType, ftUnknown, ftString, ftSmallint, ftInteger, ftWord, ftBoolean, ftFloat, ftCurrency, ftBCD,
-         ftDate, ftTime, ftDateTime, ftBytes, ftVarBytes, ftAutoInc, ftBlob, ftMemo, ftGraphic, ftFmtMemo,
-         ftParadoxOle, ftDBaseOle, ftTypedBinary, ftCursor, ftFixedChar, ftWideString, ftLargeint, ftADT,
-         ftArray, ftReference, ftDataSet, ftOraBlob, ftOraClob, ftVariant, ftInterface, ftIDispatch, ftGuid,
-         ftTimeStamp, ftFMTBcd);
+KVR_ENUM(TFieldType, ftUnknown, ftString, ftSmallint, ftInteger, ftWord, ftBoolean, ftFloat, ftCurrency,
+         ftBCD, ftDate, ftTime, ftDateTime, ftBytes, ftVarBytes, ftAutoInc, ftBlob, ftMemo, ftGraphic,
+         ftFmtMemo, ftParadoxOle, ftDBaseOle, ftTypedBinary, ftCursor, ftFixedChar, ftWideString, ftLargeint,
+         ftADT, ftArray, ftReference, ftDataSet, ftOraBlob, ftOraClob, ftVariant, ftInterface, ftIDispatch,
+         ftGuid, ftTimeStamp, ftFMTBcd);
 
 // The state of a row in the change log.
 KVR_ENUM(TUpdateStatus, usUnmodified, usModified, usInserted, usDeleted);
@@ -23,3 +23,5 @@ KVR_DECLARE_EXCEPTION(EDatabaseError, Exception)
 
 class TComponent;
 [[noreturn]] void DatabaseError(const AnsiString& message, TComponent* component = nullptr);
+
+KVR_ENUM(TAlignment, taLeftJustify, taRightJustify, taCenter);

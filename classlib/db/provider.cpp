@@ -129,8 +129,8 @@ Variant StoredRow(TApplyContext& ctx, const std::vector<TPacketField>& fields, c
     TVarArrayView b(base);
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (fields[i].DataType != ftDataSet) continue;
-        std::vector<Variant> nested = VarIsArray(b[static_cast<int>(i)]) ? ToVector(b[static_cast<int>(i)])
-                                                                         : std::vector<Variant>{};
+        std::vector<Variant> nested =
+            VarIsArray(b[static_cast<int>(i)]) ? ToVector(b[static_cast<int>(i)]) : std::vector<Variant>{};
         if (VarIsArray(out[i])) ApplyDelta(ctx, fields[i].Nested, {}, nested, out[i]);
         out[i] = VarArrayOf(nested);
     }
@@ -146,8 +146,7 @@ void ApplyDelta(TApplyContext& ctx, const std::vector<TPacketField>& fields, con
         const int rowId = dr[dsRowId].AsInteger();
         const Variant& values = dr[dsValues];
         const Variant& old = dr[dsOldValues];
-        const TUpdateKind kind =
-            status == usInserted ? ukInsert : status == usDeleted ? ukDelete : ukModify;
+        const TUpdateKind kind = status == usInserted ? ukInsert : status == usDeleted ? ukDelete : ukModify;
         if (status != usUnmodified && ctx.Provider.RejectRow) {
             AnsiString message = ctx.Provider.RejectRow(kind, status == usDeleted ? old : values);
             if (!message.empty()) {

@@ -6,7 +6,8 @@
 class TVarArrayView {
 public:
     explicit TVarArrayView(const Variant& array) : FArray(const_cast<Variant&>(array)) {
-        if (VarIsArray(FArray) && VarArrayDimCount(FArray) == 1 && (VarType(FArray) & varTypeMask) == varVariant) {
+        if (VarIsArray(FArray) && VarArrayDimCount(FArray) == 1 &&
+            (VarType(FArray) & varTypeMask) == varVariant) {
             FCount = VarArrayHighBound(FArray, 1) - VarArrayLowBound(FArray, 1) + 1;
             FData = static_cast<Variant*>(VarArrayLock(FArray));
         }
