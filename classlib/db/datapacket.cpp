@@ -183,15 +183,15 @@ TVarType PacketVarType(TFieldType type) noexcept {
     }
 }
 
-std::vector<TDeltaRow> ReadDeltaRows(const std::vector<TPacketField>& fields, const Variant& rows) {
-    std::vector<TDeltaRow> out;
+std::vector<TPacketDeltaRow> ReadDeltaRows(const std::vector<TPacketField>& fields, const Variant& rows) {
+    std::vector<TPacketDeltaRow> out;
     if (!VarIsArray(rows)) return out;
     TVarArrayView list(rows);
     out.reserve(list.Count());
     for (int r = 0; r < list.Count(); ++r) {
         if (VarArrayLength(list[r]) < dsSlotCount) BadPacket("delta row " + std::to_string(r));
         TVarArrayView d(list[r]);
-        TDeltaRow row;
+        TPacketDeltaRow row;
         try {
             const int status = d[dsStatus].AsInteger();
             if (status < usUnmodified || status > usDeleted)

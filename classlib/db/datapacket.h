@@ -120,16 +120,16 @@ Variant VarArrayFromVector(std::vector<Variant>&& values);
 
 // A delta row as C++ sees it (the provider side): values by field; for a ftDataSet field, Values holds
 // Empty and Nested the nested delta rows (empty when none changed).
-struct TDeltaRow {
+struct TPacketDeltaRow {
     TUpdateStatus Status = usUnmodified;
     int RowId = 0;
-    std::vector<Variant> Values;                // current values (deleted rows: as they were)
-    std::vector<Variant> OldValues;             // original values; empty for an inserted row
-    std::vector<std::vector<TDeltaRow>> Nested; // one list per field; filled for ftDataSet fields only
+    std::vector<Variant> Values;                      // current values (deleted rows: as they were)
+    std::vector<Variant> OldValues;                   // original values; empty for an inserted row
+    std::vector<std::vector<TPacketDeltaRow>> Nested; // one list per field; filled for ftDataSet fields only
 };
 // The delta rows of a delta's rows array, checked against the field definitions (EDatabaseError
 // "Invalid data packet: ..." for a row of another shape).
-std::vector<TDeltaRow> ReadDeltaRows(const std::vector<TPacketField>& fields, const Variant& rows);
+std::vector<TPacketDeltaRow> ReadDeltaRows(const std::vector<TPacketField>& fields, const Variant& rows);
 
 // The Variant type a value of the field type travels as (varNull for types without one).
 TVarType PacketVarType(TFieldType type) noexcept;

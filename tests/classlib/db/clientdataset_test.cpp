@@ -82,7 +82,7 @@ TEST_F(TMasterDetailTest, LineChangesPutTheMasterInEditAndTravelInItsDelta) {
     EXPECT_TRUE(VarIsEmpty(At(inserted, dsOldValues)));
 
     // As the provider reads it.
-    const std::vector<TDeltaRow> read = ReadDeltaRows(ReadPacketFields(delta), rows);
+    const std::vector<TPacketDeltaRow> read = ReadDeltaRows(ReadPacketFields(delta), rows);
     ASSERT_EQ(read.size(), 2u);
     EXPECT_EQ(read[0].Status, usUnmodified);
     EXPECT_EQ(VarToStr(read[0].OldValues[1]), "X1");
