@@ -608,3 +608,23 @@ TEST_F(LangFileTest, ActivationWaitsUntilTheFormStreamHasLoaded) {
     EXPECT_EQ(closed->DesignType(), dtServer);
     EXPECT_EQ(closed->FileName(), LangFile("TfrmLoad")); // the design type of the moment: dtClient
 }
+
+// A request recorded in the stream for a file that is missing fails the load with the controller's
+// message, and what the load created goes with it.
+TEST_F(LangFileTest, AStreamedActivationOfAMissingFileFailsTheLoad) {
+    Install("950", "CHT");
+    TLangTestRoot root(nullptr);
+    try {
+        ReadComponentFromText(&root, "object frmLoad: TLangTestRoot\r\n"
+                                     "  object LangController: TQvLangController\r\n"
+                                     "    Active = True\r\n"
+                                     "    LangPackageName = 'TfrmNone'\r\n"
+                                     "  end\r\n"
+                                     "end\r\n");
+        ADD_FAILURE() << "loaded";
+    } catch (const Exception& e) {
+        EXPECT_NE(e.Message().find("Cannot Find File " + LangFile("TfrmNone") + "!"), AnsiString::npos)
+            << e.ClassName() << ": " << e.Message();
+    }
+    EXPECT_EQ(root.ComponentCount(), 0);
+}
