@@ -8,8 +8,8 @@
 //
 //     <frmBase Caption="浏览">
 //       <cbKind Items_0="全部" Items_1="已确认"/>               line N of a string list
-//       <lvLines Columns_2.Caption="数量" Font.Name="宋体"/>     an owned object or a collection's item
-//       <grdMain Columns.Items_2.Title.Caption="金额"/>
+//       <edtName Caption="名称" Font.Name="宋体"/>              an object a property holds
+//       <grdMain Columns.Items_2.Title.Caption="金额"/>          an item of a collection
 //       <E000123 Msg="找不到单据 %s"/>                           a message (GetLangMessage)
 //     </frmBase>
 //
