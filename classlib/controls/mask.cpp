@@ -1,5 +1,8 @@
 #include "classlib/controls/mask.h"
 
+#include <algorithm>
+
+#include "classlib/controls/dialogs.h"
 #include "classlib/rtl/datetime.h"
 
 const char* const SMaskEditErr = "Invalid input value. Use escape key to abandon changes";
@@ -205,3 +208,138 @@ AnsiString FormatMaskText(const AnsiString& editMask, const AnsiString& value) {
 bool MaskGetMaskSave(const AnsiString& editMask) { return TEditMask(editMask).SaveLiterals(); }
 
 char MaskGetMaskBlank(const AnsiString& editMask) { return TEditMask(editMask).Blank(); }
+
+// TCustomMaskEdit ----------------------------------------------------------------------------------------
+
+TCustomMaskEdit::TCustomMaskEdit(TComponent* owner) : TCustomEdit(owner) {}
+
+void TCustomMaskEdit::SetEditMask(const AnsiString& value) {
+    AnsiString current = Text();
+    FMask = TEditMask(value);
+    SetMaxLength(IsMasked() ? FMask.Length() : 0);
+    SetEditBuffer(IsMasked() ? FMask.EditTextFromText(current) : current);
+}
+
+void TCustomMaskEdit::SetEditText(const AnsiString& value) {
+    if (!IsMasked()) {
+        SetEditBuffer(value);
+        return;
+    }
+    AnsiString edit = FMask.EmptyEditText();
+    for (int i = 0; i < FMask.Length() && i < static_cast<int>(value.size()); ++i)
+        if (!FMask.IsLiteral(i)) edit[static_cast<size_t>(i)] = value[static_cast<size_t>(i)];
+    SetEditBuffer(edit);
+}
+
+AnsiString TCustomMaskEdit::GetText() const {
+    return IsMasked() ? FMask.TextFromEditText(EditBuffer()) : EditBuffer();
+}
+
+void TCustomMaskEdit::SetTextBuf(const AnsiString& value) {
+    TCustomEdit::SetTextBuf(IsMasked() ? FMask.EditTextFromText(value) : value);
+}
+
+void TCustomMaskEdit::ValidateEdit() {
+    if (IsMasked()) FMask.Validate(EditBuffer());
+}
+
+void TCustomMaskEdit::TypeChar(char key) {
+    if (!IsMasked()) {
+        TCustomEdit::TypeChar(key);
+        return;
+    }
+    if (ReadOnly()) return;
+    AnsiString edit = EditBuffer();
+    int pos = FSelStart;
+    // Typing a literal jumps over it.
+    if (FMask.IsLiteral(pos) && FMask.Position(pos).Literal == key) {
+        FSelStart = std::min(pos + 1, FMask.Length());
+        FSelLength = 0;
+        Invalidate();
+        return;
+    }
+    pos = FMask.NextEditable(pos);
+    char accepted = 0;
+    if (pos >= FMask.Length() || !FMask.Accepts(pos, key, &accepted)) {
+        MessageBeep(0);
+        return;
+    }
+    // Typing over a selection blanks the rest of it.
+    for (int i = pos + 1; i < FSelStart + FSelLength && i < FMask.Length(); ++i)
+        if (!FMask.IsLiteral(i)) edit[static_cast<size_t>(i)] = FMask.Blank();
+    edit[static_cast<size_t>(pos)] = accepted;
+    FModified = true;
+    SetEditBuffer(edit);
+    int next = FMask.NextEditable(pos + 1);
+    FSelStart = next;
+    FSelLength = 0;
+}
+
+void TCustomMaskEdit::DeleteKey(bool backwards) {
+    if (!IsMasked()) {
+        TCustomEdit::DeleteKey(backwards);
+        return;
+    }
+    if (ReadOnly()) return;
+    AnsiString edit = EditBuffer();
+    if (FSelLength > 0) {
+        for (int i = FSelStart; i < FSelStart + FSelLength && i < FMask.Length(); ++i)
+            if (!FMask.IsLiteral(i)) edit[static_cast<size_t>(i)] = FMask.Blank();
+    } else {
+        int pos = backwards ? FMask.PreviousEditable(FSelStart - 1) : FMask.NextEditable(FSelStart);
+        if (pos < 0 || pos >= FMask.Length()) return;
+        edit[static_cast<size_t>(pos)] = FMask.Blank();
+        FSelStart = backwards ? pos : FSelStart;
+    }
+    FSelLength = 0;
+    FModified = true;
+    SetEditBuffer(edit);
+}
+
+void TCustomMaskEdit::PasteText(const AnsiString& text) {
+    for (char c : text) {
+        if (FSelStart >= FMask.Length()) break;
+        TypeChar(c);
+    }
+}
+
+void TCustomMaskEdit::WMPaste(TMessage& message) {
+    if (!IsMasked()) {
+        InheritedMessage(message);
+        return;
+    }
+    if (!ReadOnly() && Clipboard()->HasFormat(CF_TEXT)) PasteText(Clipboard()->AsText());
+}
+
+void TCustomMaskEdit::KeyDown(Word& key, TShiftState shift) {
+    if (IsMasked() && key == VK_ESCAPE && FModified) {
+        SetEditBuffer(FEnterText);
+        FModified = false;
+        SelectAll();
+        key = 0;
+        return;
+    }
+    if (IsMasked() && key == 'V' && shift.Contains(ssCtrl)) {
+        if (!ReadOnly() && Clipboard()->HasFormat(CF_TEXT)) PasteText(Clipboard()->AsText());
+        key = 0;
+        return;
+    }
+    TCustomEdit::KeyDown(key, shift);
+}
+
+void TCustomMaskEdit::DoEnter() {
+    FEnterText = EditBuffer();
+    TCustomEdit::DoEnter();
+}
+
+void TCustomMaskEdit::DoExit() {
+    if (IsMasked() && FModified) ValidateEdit();
+    TCustomEdit::DoExit();
+}
+
+KVR_MESSAGE_MAP(TCustomMaskEdit, m) { m.Handle(WM_PASTE, &TCustomMaskEdit::WMPaste); }
+
+KVR_PUBLISHED(TCustomMaskEdit, c) {
+    c.Property("EditMask", &TCustomMaskEdit::EditMask, &TCustomMaskEdit::SetEditMask);
+}
+KVR_PUBLISHED(TMaskEdit, c) { (void)c; }

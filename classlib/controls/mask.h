@@ -14,6 +14,7 @@
 // characters); Text is the value (blank positions as spaces, literals only when saved).
 #include <vector>
 
+#include "classlib/controls/stdctrls.h"
 #include "classlib/rtl/exceptions.h"
 #include "classlib/rtl/types.h"
 
@@ -80,3 +81,45 @@ private:
 AnsiString FormatMaskText(const AnsiString& editMask, const AnsiString& value);
 bool MaskGetMaskSave(const AnsiString& editMask);
 char MaskGetMaskBlank(const AnsiString& editMask);
+
+// An edit whose text follows an edit mask: typing fills the mask's positions, literals are skipped,
+// a character that does not fit is refused with a beep, and leaving a changed entry that is not
+// complete raises EDBEditError. Esc gives back the text the edit had when it was entered.
+class TCustomMaskEdit : public TCustomEdit {
+    KVR_CLASS(TCustomMaskEdit, TCustomEdit)
+public:
+    explicit TCustomMaskEdit(TComponent* owner);
+
+    const AnsiString& EditMask() const { return FMask.EditMask(); }
+    // Reformats the current value into the new mask.
+    void SetEditMask(const AnsiString& value);
+    bool IsMasked() const { return !FMask.Empty(); }
+    const TEditMask& Mask() const { return FMask; }
+    // What the edit shows: literals and blank characters in place.
+    AnsiString EditText() const { return EditBuffer(); }
+    void SetEditText(const AnsiString& value);
+    // Raises EDBEditError when the entry is not complete.
+    virtual void ValidateEdit();
+
+protected:
+    AnsiString GetText() const override;
+    void SetTextBuf(const AnsiString& value) override;
+    void TypeChar(char key) override;
+    void DeleteKey(bool backwards) override;
+    void KeyDown(Word& key, TShiftState shift) override;
+    void DoEnter() override;
+    void DoExit() override;
+    void PasteText(const AnsiString& text);
+    void WMPaste(TMessage& message);
+    KVR_MESSAGES(TCustomMaskEdit)
+
+private:
+    TEditMask FMask;
+    AnsiString FEnterText;
+};
+
+class TMaskEdit : public TCustomMaskEdit {
+    KVR_CLASS(TMaskEdit, TCustomMaskEdit)
+public:
+    explicit TMaskEdit(TComponent* owner) : TCustomMaskEdit(owner) {}
+};

@@ -3,80 +3,15 @@
 #include <algorithm>
 
 #include "classlib/graphics/colors.h"
-#include "classlib/rtl/format.h"
+#include "classlib/controls/comctrls.h"
+#include "classlib/controls/forms.h"
 #include "classlib/rtl/strutils.h"
 
 namespace {
 
-struct TKeyName {
-    Word Key;
-    const char* Name;
-};
-
-// The class library's names of the keys that shortcuts use.
-const TKeyName kKeyNames[] = {
-    {0x08, "BkSp"}, {0x09, "Tab"},  {0x0D, "Enter"}, {0x1B, "Esc"},  {0x20, "Space"}, {0x21, "PgUp"},
-    {0x22, "PgDn"}, {0x23, "End"},  {0x24, "Home"},  {0x25, "Left"}, {0x26, "Up"},    {0x27, "Right"},
-    {0x28, "Down"}, {0x2D, "Ins"},  {0x2E, "Del"},
-};
-
-AnsiString KeyName(Word key) {
-    for (const TKeyName& k : kKeyNames)
-        if (k.Key == key) return k.Name;
-    if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z')) return AnsiString(1, static_cast<char>(key));
-    if (key >= 0x70 && key <= 0x87) return "F" + IntToStr(key - 0x70 + 1);
-    return "";
-}
-
 TPopupHandler GPopupHandler = nullptr;
 
 } // namespace
-
-AnsiString ShortCutToText(TShortCut shortCut) {
-    AnsiString name = KeyName(shortCut & 0xFF);
-    if (name.empty()) return "";
-    AnsiString prefix;
-    if (shortCut & scShift) prefix += "Shift+";
-    if (shortCut & scCtrl) prefix += "Ctrl+";
-    if (shortCut & scAlt) prefix += "Alt+";
-    return prefix + name;
-}
-
-TShortCut TextToShortCut(const AnsiString& text) {
-    TShortCut shift = 0;
-    AnsiString rest = text;
-    for (;;) {
-        if (rest.size() > 6 && SameText(rest.substr(0, 6), "Shift+")) {
-            shift |= scShift;
-            rest.erase(0, 6);
-        } else if (rest.size() > 5 && SameText(rest.substr(0, 5), "Ctrl+")) {
-            shift |= scCtrl;
-            rest.erase(0, 5);
-        } else if (rest.size() > 4 && SameText(rest.substr(0, 4), "Alt+")) {
-            shift |= scAlt;
-            rest.erase(0, 4);
-        } else {
-            break;
-        }
-    }
-    for (Word key = 1; key < 0x100; ++key) {
-        AnsiString name = KeyName(key);
-        if (!name.empty() && SameText(name, rest)) return static_cast<TShortCut>(shift | key);
-    }
-    return 0;
-}
-
-AnsiString StripHotkey(const AnsiString& text) {
-    AnsiString result;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '&') {
-            if (i + 1 < text.size() && text[i + 1] == '&') result += '&', ++i;
-            continue;
-        }
-        result += text[i];
-    }
-    return result;
-}
 
 char GetHotkey(const AnsiString& text) {
     for (size_t i = 0; i + 1 < text.size(); ++i) {
@@ -278,7 +213,7 @@ TMenu::~TMenu() { FItems->Free(); }
 
 void TMenu::SetImages(TImageList* value) {
     FImages = value;
-    if (value) FreeNotification(reinterpret_cast<TComponent*>(value));
+    if (value) FreeNotification(value);
 }
 
 namespace {
@@ -300,6 +235,32 @@ TMenuItem* TMenu::FindItemByShortCut(TShortCut shortCut) const {
     return FindShortCutIn(FItems, shortCut);
 }
 
+bool TMenu::IsShortCut(TMessage& keyMessage) {
+    TShiftState shift = KeyboardShiftState();
+    if (keyMessage.LParam & KF_ALTDOWN_BIT) shift.Include(ssAlt);
+    return IsShortCut(::ShortCut(static_cast<Word>(keyMessage.WParam), shift));
+}
+
+namespace {
+
+// Installed for the controls unit: forms and controls reach their menus' shortcuts through it.
+bool MenuShortCut(TComponent* menu, TMessage& keyMessage) {
+    auto* m = dynamic_cast<TMenu*>(menu);
+    return m && m->IsShortCut(keyMessage);
+}
+
+// A user's click on a menu item (UserClick, kvrhost's "click") runs the item's click.
+bool MenuItemClick(TComponent* component) {
+    auto* item = dynamic_cast<TMenuItem*>(component);
+    if (!item) return false;
+    item->Click();
+    return true;
+}
+
+const bool kMenuHooksInstalled = (SetMenuShortCutHook(&MenuShortCut), RegisterClickHook(&MenuItemClick), true);
+
+} // namespace
+
 bool TMenu::IsShortCut(TShortCut shortCut) {
     TMenuItem* item = FindItemByShortCut(shortCut);
     if (!item) return false;
@@ -320,7 +281,7 @@ void TMenu::GetChildren(const TGetChildProc& proc, TComponent* root) { FItems->G
 
 void TMenu::Notification(TComponent* component, TOperation operation) {
     TComponent::Notification(component, operation);
-    if (operation == opRemove && component == reinterpret_cast<TComponent*>(FImages)) FImages = nullptr;
+    if (operation == opRemove && component == FImages) FImages = nullptr;
 }
 
 // TPopupMenu ---------------------------------------------------------------------------------------------

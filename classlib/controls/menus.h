@@ -2,23 +2,12 @@
 // Menus: TMenuItem trees under TMainMenu and TPopupMenu, shortcuts and their texts.
 #include <vector>
 
+#include "classlib/controls/controls.h"
 #include "classlib/graphics/canvas.h"
 #include "classlib/objects/component.h"
 
 class TMenu;
 class TImageList;
-
-// A shortcut: the virtual key in the low byte, scShift / scCtrl / scAlt above.
-using TShortCut = Word;
-constexpr TShortCut scShift = 0x2000;
-constexpr TShortCut scCtrl = 0x4000;
-constexpr TShortCut scAlt = 0x8000;
-constexpr TShortCut scNone = 0;
-
-// "Ctrl+S", "Shift+F2", "Del": the class library's key names; 0 gives "".
-AnsiString ShortCutToText(TShortCut shortCut);
-// The reverse, without regard to case; 0 for a text it does not know.
-TShortCut TextToShortCut(const AnsiString& text);
 
 KVR_EVENT_TYPE(TMenuDrawItemEvent, void(TObject* sender, TCanvas* canvas, TRect rect, bool selected));
 KVR_EVENT_TYPE(TMenuMeasureItemEvent, void(TObject* sender, TCanvas* canvas, int& width, int& height));
@@ -127,8 +116,11 @@ public:
 
     // The item whose shortcut this is, among items that are enabled and visible with all their parents.
     TMenuItem* FindItemByShortCut(TShortCut shortCut) const;
-    // Clicks the item of the shortcut; true when there was one. The form calls this for its keys.
+    // Clicks the item of the shortcut; true when there was one.
     bool IsShortCut(TShortCut shortCut);
+    // The same for a key message (WM_KEYDOWN / WM_SYSKEYDOWN) with the keyboard's shift state: what
+    // forms and controls call through the menu seam of the controls unit.
+    bool IsShortCut(TMessage& keyMessage);
     // The item of the accelerator character ("&F" in "&File") among the top items, nullptr if none.
     TMenuItem* FindAccelItem(char key) const;
 
@@ -190,7 +182,5 @@ private:
 
 KVR_DECLARE_EXCEPTION(EMenuError, Exception)
 
-// "&File" -> "File"; "&&" stays one "&".
-AnsiString StripHotkey(const AnsiString& text);
 // The accelerator character of a caption, 0 when it has none.
 char GetHotkey(const AnsiString& text);

@@ -30,25 +30,10 @@ struct TRecorder : TObject {
     void Measure(TObject*, TCanvas*, int& w, int& h) { w = 99, h = 33; }
 };
 
-TEST(ShortCuts, TextsBothWays) {
-    const struct {
-        TShortCut shortCut;
-        const char* text;
-    } cases[] = {
-        {scCtrl | 'S', "Ctrl+S"}, {0x71, "F2"}, {scShift | 0x2E, "Shift+Del"}, {scCtrl | scAlt | 'V', "Ctrl+Alt+V"},
-        {0x0D, "Enter"},          {0x7B, "F12"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(ShortCutToText(c.shortCut), c.text);
-        EXPECT_EQ(TextToShortCut(c.text), c.shortCut);
-    }
-    EXPECT_EQ(TextToShortCut("ctrl+s"), scCtrl | 'S');
-    EXPECT_EQ(TextToShortCut("Ctrl+"), 0);
-    EXPECT_EQ(TextToShortCut("Hyper+Q"), 0);
-    EXPECT_EQ(ShortCutToText(0), "");
-    EXPECT_EQ(StripHotkey("&File && Edit"), "File & Edit");
+TEST(MenuItems, HotkeyOfACaption) {
     EXPECT_EQ(GetHotkey("Save &as"), 'A');
     EXPECT_EQ(GetHotkey("A && B"), 0);
+    EXPECT_EQ(GetHotkey(""), 0);
 }
 
 TEST(MenuItems, TreeRadioGroupsAndShortCuts) {
