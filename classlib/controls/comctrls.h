@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "classlib/controls/controls.h"
+#include "classlib/controls/forms.h"
 #include "classlib/graphics/bitmap.h"
 #include "classlib/objects/component.h"
 
@@ -75,7 +76,8 @@ private:
 KVR_ENUM(TTabStyle, tsTabs, tsButtons, tsFlatButtons);
 KVR_ENUM(TTabPosition, tpTop, tpBottom, tpLeft, tpRight);
 KVR_EVENT_TYPE(TDrawTabEvent, void(TCustomControl* control, int tabIndex, const TRect& rect, bool active));
-KVR_EVENT_TYPE(TTabChangingEvent, void(TObject* sender, bool& allowChange));
+// The same signature as a close query, so the same delegate type (one name per signature).
+using TTabChangingEvent = TCloseQueryEvent;
 
 class TTabSheet : public TCustomControl {
     KVR_CLASS(TTabSheet, TCustomControl)

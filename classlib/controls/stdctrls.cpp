@@ -435,6 +435,12 @@ AnsiString TCustomEdit::DisplayText() const {
     return text;
 }
 
+void TCustomEdit::SetEditBuffer(const AnsiString& value) {
+    if (value == Text()) return;
+    TControl::SetTextBuf(value);
+    Perform(CM_TEXTCHANGED);
+}
+
 AnsiString TCustomEdit::DumpText() const {
     return FPasswordChar ? DisplayText() : EditBuffer();
 }
