@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "classlib/controls/forms.h"
+#include "classlib/controls/stdctrls.h"
 #include "classlib/objects/collection.h"
 #include "classlib/objects/rtti.h"
 #include "classlib/rtl/files.h"
@@ -15,8 +17,8 @@ namespace {
 // A language file that asks for line 10 million of a list would otherwise grow it until memory runs out.
 constexpr int kMaxListLine = 65535;
 
-// Forms, data modules and combo boxes are known by the class names of their chain, so that the language
-// files do not tie this unit to the user-interface layer.
+// The data-aware combo box of the commercial library is known by the class names of its chain, so that
+// the language files do not tie this unit to that library.
 bool ClassChainHas(const TObject* object, const char* className) {
     for (TClass cls = object ? object->ClassType() : nullptr; cls; cls = cls->ClassParent())
         if (cls->ClassNameIs(className)) return true;
@@ -24,7 +26,7 @@ bool ClassChainHas(const TObject* object, const char* className) {
 }
 
 bool IsFormOrDataModule(const TComponent* component) {
-    return ClassChainHas(component, "TCustomForm") || ClassChainHas(component, "TDataModule");
+    return dynamic_cast<const TCustomForm*>(component) || dynamic_cast<const TDataModule*>(component);
 }
 
 // A decimal index from 0: digits only.
@@ -73,8 +75,16 @@ bool IsIntegerKey(const Variant& key) {
     }
 }
 
-// The selection of a combo box, read before its items are replaced and set back afterwards.
+// The selection of a combo box, read before its items are replaced and set back afterwards (which also
+// shows the new text of the selected item).
 void ApplyKeepingItemIndex(TComponent* component, TComponentRead& reader) {
+    if (auto* combo = dynamic_cast<TCustomComboBox*>(component)) {
+        const int itemIndex = combo->ItemIndex();
+        reader.TComponentRead::ApplyAllAttributes();
+        combo->SetItemIndex(itemIndex);
+        return;
+    }
+    // Another combo class that publishes its selection.
     const TPropInfo* prop = component ? GetPropInfo(component, "ItemIndex") : nullptr;
     if (!prop || !prop->PropType()->IsOrdinal()) {
         reader.TComponentRead::ApplyAllAttributes();
@@ -83,9 +93,9 @@ void ApplyKeepingItemIndex(TComponent* component, TComponentRead& reader) {
     const Int64 itemIndex = prop->GetOrd(component);
     reader.TComponentRead::ApplyAllAttributes();
     try {
-        if (prop->GetOrd(component) != itemIndex) prop->SetOrd(component, itemIndex);
+        prop->SetOrd(component, itemIndex);
     } catch (const Exception&) {
-        // fewer items than before: the combo keeps what it chose itself
+        // the combo keeps what it chose itself
     }
 }
 
@@ -230,7 +240,7 @@ KVR_PUBLISHED(TReaderFactory, c) {}
 ILangReadPtr TReaderFactory::CreateReader(TComponent* component, const xmldom::NodePtr& element) {
     if (ClassChainHas(component, "TwwDBCustomComboBox"))
         return std::make_shared<TwwDBCustomComboBoxRead>(component, element);
-    if (ClassChainHas(component, "TCustomComboBox"))
+    if (dynamic_cast<TCustomComboBox*>(component))
         return std::make_shared<TCustomComboBoxRead>(component, element);
     return std::make_shared<TComponentRead>(component, element);
 }

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "TempPlatform.h"
+#include "classlib/controls/forms.h"
+#include "classlib/controls/stdctrls.h"
 #include "classlib/objects/collection.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/codepages.h"
@@ -68,8 +70,8 @@ private:
     TCollection* FColumns = new TCollection(TLangTestColumn::StaticClass());
 };
 
-// Forms, data modules and combo boxes are recognised by the names of their class chain. These stand-ins
-// carry those names without entering the class registry, so the real classes can join it later.
+// The commercial library's data-aware combo box is recognised by the name of its class chain. This
+// stand-in carries that name without entering the class registry, so the real class can join it later.
 #define KVR_UNREGISTERED_CLASS(Name, Text)                                                                   \
     TClass Name::StaticClass() {                                                                             \
         static const TClass info = kvr_detail::BuildClass<Name>(Text);                                       \
@@ -77,33 +79,10 @@ private:
     }                                                                                                        \
     void Name::DeclarePublished([[maybe_unused]] TClassBuilder<Name>& c)
 
-class TLangTestDataModule : public TComponent {
-    KVR_CLASS(TLangTestDataModule, TComponent)
+class TLangTestDBComboBox : public TComboBox {
+    KVR_CLASS(TLangTestDBComboBox, TComboBox)
 public:
-    explicit TLangTestDataModule(TComponent* owner) : TComponent(owner) {}
-    AnsiString Caption;
-};
-
-// A combo box that, like the real one, loses its selection when its items change.
-class TLangTestComboBox : public TComponent {
-    KVR_CLASS(TLangTestComboBox, TComponent)
-public:
-    explicit TLangTestComboBox(TComponent* owner) : TComponent(owner) {
-        FItems->SetOnChange(TNotifyEvent(this, &TLangTestComboBox::ItemsChanged));
-    }
-    ~TLangTestComboBox() override { delete FItems; }
-    TStrings* Items() const { return FItems; }
-    int ItemIndex = -1;
-
-private:
-    void ItemsChanged(TObject*) { ItemIndex = -1; }
-    TStringList* FItems = new TStringList();
-};
-
-class TLangTestDBComboBox : public TLangTestComboBox {
-    KVR_CLASS(TLangTestDBComboBox, TLangTestComboBox)
-public:
-    explicit TLangTestDBComboBox(TComponent* owner) : TLangTestComboBox(owner) {}
+    explicit TLangTestDBComboBox(TComponent* owner) : TComboBox(owner) {}
 };
 
 // Reads, while the stream loads, whether the controller it names is open.
@@ -153,13 +132,6 @@ KVR_PUBLISHED(TLangTestWidget, c) {
     c.Property("Items", &TLangTestWidget::Items, nullptr);
     c.Property("Lines", &TLangTestWidget::Lines, nullptr);
     c.Property("Columns", &TLangTestWidget::Columns, nullptr);
-}
-KVR_UNREGISTERED_CLASS(TLangTestDataModule, "TDataModule") {
-    c.Property("Caption", &TLangTestDataModule::Caption);
-}
-KVR_UNREGISTERED_CLASS(TLangTestComboBox, "TCustomComboBox") {
-    c.Property("Items", &TLangTestComboBox::Items, nullptr);
-    c.Property("ItemIndex", &TLangTestComboBox::ItemIndex);
 }
 KVR_UNREGISTERED_CLASS(TLangTestDBComboBox, "TwwDBCustomComboBox") {}
 KVR_PUBLISHED(TLangTestProbe, c) {
@@ -345,30 +317,39 @@ TEST(LangPathTest, AttributesApplyByIndexOrByName) {
 TEST(LangPathTest, ComboBoxesKeepTheirSelectionWhileTheirItemsChange) {
     SetACP(936);
     xmldom::DocumentPtr doc;
-    xmldom::NodePtr element = ElementOf(doc, "<cb Items_0=\"全部\" Items_5=\"第六\"/>");
-    TLangTestComboBox combo(nullptr);
+    xmldom::NodePtr element = ElementOf(doc, "<cb Items_1=\"乙\" Items_5=\"第六\"/>");
+    TComboBox combo(nullptr);
     combo.Items()->SetCommaText("a,b");
-    combo.ItemIndex = 1;
+    combo.SetItemIndex(1);
 
     ILangReadPtr reader = TReaderFactory::CreateReader(&combo, element);
     ASSERT_TRUE(dynamic_cast<TCustomComboBoxRead*>(reader.get()));
     reader->ApplyAllAttributes();
-    EXPECT_EQ(combo.Items()->Count(), 6);
-    EXPECT_EQ(combo.Items()->CommaText(), "全部,b,,,,第六");
-    EXPECT_EQ(combo.ItemIndex, 1);
+    EXPECT_EQ(combo.Items()->CommaText(), "a,乙,,,,第六");
+    EXPECT_EQ(combo.ItemIndex(), 1);
+    EXPECT_EQ(combo.Text(), "乙"); // the selection set back shows the replaced item
 
-    // The plain reader shows what the combo readers prevent.
-    combo.ItemIndex = 1;
-    TComponentRead(&combo, element).ApplyAllAttributes();
-    EXPECT_EQ(combo.ItemIndex, -1);
+    // The plain reader leaves the old text of the selected item showing.
+    TComboBox plain(nullptr);
+    plain.Items()->SetCommaText("a,b");
+    plain.SetItemIndex(1);
+    TComponentRead(&plain, element).ApplyAllAttributes();
+    EXPECT_EQ(plain.Text(), "b");
 
     TLangTestDBComboBox dbCombo(nullptr);
     dbCombo.Items()->SetCommaText("a,b,c");
-    dbCombo.ItemIndex = 2;
+    dbCombo.SetItemIndex(2);
     reader = TReaderFactory::CreateReader(&dbCombo, element);
     ASSERT_TRUE(dynamic_cast<TwwDBCustomComboBoxRead*>(reader.get()));
     reader->ApplyAllAttributes();
-    EXPECT_EQ(dbCombo.ItemIndex, 2);
+    EXPECT_EQ(dbCombo.ItemIndex(), 2);
+    EXPECT_EQ(dbCombo.Items()->CommaText(), "a,乙,c,,,第六");
+
+    // No selection stays no selection.
+    TComboBox none(nullptr);
+    none.Items()->SetCommaText("a");
+    TReaderFactory::CreateReader(&none, element)->ApplyAllAttributes();
+    EXPECT_EQ(none.ItemIndex(), -1);
 
     TLangTestWidget widget(nullptr);
     reader = TReaderFactory::CreateReader(&widget, element);
@@ -395,9 +376,9 @@ public:
     std::vector<AnsiString> Events;
 };
 
-// A data module with a panel holding two controls, a control it owns directly and its controller.
+// A form with a panel holding two controls, a control it owns directly and its controller.
 struct TLangTree {
-    TLangTestDataModule* Module = new TLangTestDataModule(nullptr);
+    TForm* Module = new TForm(nullptr);
     TLangTestWidget* Panel = new TLangTestWidget(Module);
     TLangTestWidget* Edit = new TLangTestWidget(Panel);
     TLangTestWidget* Grid = new TLangTestWidget(Panel);
@@ -440,7 +421,7 @@ TEST_F(LangFileTest, ALanguageFileAppliesToTheRootAndEveryNamedComponent) {
 
     SetACP(950);
     tree.Controller->GetActiveLangReader()->ReadComponent(tree.Module);
-    EXPECT_EQ(tree.Module->Caption, Big5(u8"資料模組"));
+    EXPECT_EQ(tree.Module->Caption(), Big5(u8"資料模組"));
     EXPECT_EQ(tree.Edit->Caption, Big5(u8"名稱")); // the first element only, wherever it stands
     EXPECT_EQ(tree.Edit->Hint, "");
     EXPECT_EQ(tree.Edit->Width, 10); // element names keep their case
@@ -459,13 +440,13 @@ TEST_F(LangFileTest, ALanguageFileAppliesToTheRootAndEveryNamedComponent) {
     tree.Controller->XML()->SetText("<Root Caption=\"一\"><dmLang Caption=\"二\"/></Root>");
     tree.Controller->SetActive(true);
     tree.Controller->GetActiveLangReader()->ReadComponent(tree.Module);
-    EXPECT_EQ(tree.Module->Caption, "二");
+    EXPECT_EQ(tree.Module->Caption(), "二");
     EXPECT_EQ(log.Events[0], "before dmLang@Root");
     EXPECT_EQ(log.Events[2], "before dmLang@dmLang");
 }
 
 TEST_F(LangFileTest, WhatIsNotAFormOrDataModuleTakesOnlyItsOwnElement) {
-    TLangTestWidget root(nullptr);
+    TLangTestWidget root(nullptr); // a component that is neither
     root.SetName("pnlPlain");
     auto* edit = new TLangTestWidget(&root);
     edit->SetName("edtName");
@@ -627,4 +608,22 @@ TEST_F(LangFileTest, AStreamedActivationOfAMissingFileFailsTheLoad) {
             << e.ClassName() << ": " << e.Message();
     }
     EXPECT_EQ(root.ComponentCount(), 0);
+}
+
+// A data module takes the document element as a form does.
+TEST_F(LangFileTest, ADataModuleTakesTheDocumentElement) {
+    TDataModule module(nullptr);
+    module.SetName("dmLang");
+    auto* label = new TLangTestWidget(&module);
+    label->SetName("lblTitle");
+    TLoadLog log;
+    TQvLangController controller(nullptr);
+    controller.SetBeforeLoadComponent(TLoadComponentEvent(&log, &TLoadLog::Before));
+    controller.XML()->SetText("<Root Tag=\"7\"><lblTitle Caption=\"标题\"/></Root>");
+    controller.SetActive(true);
+    controller.GetActiveLangReader()->ReadComponent(&module);
+    EXPECT_EQ(module.Tag(), 7);
+    EXPECT_EQ(label->Caption, "标题");
+    const std::vector<AnsiString> expected{"before dmLang@Root", "before lblTitle@lblTitle"};
+    EXPECT_EQ(log.Events, expected);
 }
