@@ -1068,8 +1068,9 @@ void TCustomCheckBox::Paint() {
     canvas->Font()->Assign(Font());
     if (!IsEnabledInTree()) canvas->Font()->SetColor(clGrayText);
     canvas->Brush()->SetStyle(bsClear);
+    // The caption starts at its side's left edge, whichever side the box is on, as the platform draws it.
     TRect text = FAlignment == taRightJustify ? TRect{17, 0, rect.Right, rect.Bottom} : TRect{0, 0, rect.Right - 17, rect.Bottom};
-    DrawText(canvas, Caption(), text, DT_SINGLELINE | DT_VCENTER | (FAlignment == taRightJustify ? DT_LEFT : DT_RIGHT));
+    DrawText(canvas, Caption(), text, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
     canvas->Brush()->SetStyle(bsSolid);
     if (Focused()) {
         TRect focus = text;
@@ -1133,8 +1134,9 @@ void TRadioButton::Paint() {
     canvas->Font()->Assign(Font());
     if (!IsEnabledInTree()) canvas->Font()->SetColor(clGrayText);
     canvas->Brush()->SetStyle(bsClear);
+    // The caption starts at its side's left edge, whichever side the box is on, as the platform draws it.
     TRect text = FAlignment == taRightJustify ? TRect{17, 0, rect.Right, rect.Bottom} : TRect{0, 0, rect.Right - 17, rect.Bottom};
-    DrawText(canvas, Caption(), text, DT_SINGLELINE | DT_VCENTER | (FAlignment == taRightJustify ? DT_LEFT : DT_RIGHT));
+    DrawText(canvas, Caption(), text, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
     canvas->Brush()->SetStyle(bsSolid);
 }
 
