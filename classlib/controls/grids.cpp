@@ -132,7 +132,7 @@ void TInplaceEdit::KeyDown(Word& key, TShiftState shift) {
     case VK_ESCAPE:
         // Esc gives the cell its text back and leaves the editor.
         FLoading = true;
-        SetText(FGrid->GetEditText(FGrid->Col(), FGrid->Row()));
+        SetText(FOriginal);
         FLoading = false;
         FGrid->SetEditText(FGrid->Col(), FGrid->Row(), Text());
         FGrid->HideEditor();
@@ -399,7 +399,8 @@ void TCustomGrid::ShowEditor() {
     FEditorCell = FCurrent;
     FEditor->FLoading = true;
     FEditor->SetEditMask(GetEditMask(FCurrent.X, FCurrent.Y));
-    FEditor->SetText(GetEditText(FCurrent.X, FCurrent.Y));
+    FEditor->FOriginal = GetEditText(FCurrent.X, FCurrent.Y);
+    FEditor->SetText(FEditor->FOriginal);
     FEditor->FLoading = false;
     FEditor->SetModified(false);
     UpdateEditor();

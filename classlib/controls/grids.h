@@ -120,6 +120,7 @@ private:
     friend class TCustomGrid;
     TCustomGrid* FGrid = nullptr;
     bool FLoading = false;
+    AnsiString FOriginal; // the cell's text when the editor came up, for Esc
 };
 
 class TCustomGrid : public TCustomControl {
