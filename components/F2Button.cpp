@@ -12,7 +12,11 @@ TF2Button::~TF2Button() { Unhook(); }
 void TF2Button::Click() {
     TGSpeedButton::Click();
     if (!FF2Control || !FF2Control->Enabled()) return;
-    if (FF2Control->CanFocus()) FF2Control->SetFocus();
+    // A shown control has its window; focusing one that has not made it yet makes it.
+    if (FF2Control->CanFocus()) {
+        FF2Control->HandleNeeded();
+        FF2Control->SetFocus();
+    }
     if (!FF2Control->Focused()) return;
     auto* form = dynamic_cast<TWinControl*>(FF2Control->Owner());
     if (form) SendMessage(form->Handle(), WM_F2LOOKUP, 0, reinterpret_cast<LPARAM>(FF2Control));

@@ -319,11 +319,6 @@ void TCustomMaskEdit::KeyDown(Word& key, TShiftState shift) {
         key = 0;
         return;
     }
-    if (IsMasked() && key == 'V' && shift.Contains(ssCtrl)) {
-        if (!ReadOnly() && Clipboard()->HasFormat(CF_TEXT)) PasteText(Clipboard()->AsText());
-        key = 0;
-        return;
-    }
     TCustomEdit::KeyDown(key, shift);
 }
 

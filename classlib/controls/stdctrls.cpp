@@ -343,9 +343,9 @@ void TCustomEdit::KeyPress(char& key) {
         return;
     }
     if (c == 3 || c == 22 || c == 24 || c == 1) { // Ctrl+C, Ctrl+V, Ctrl+X, Ctrl+A as characters
-        if (c == 3) CopyToClipboard();
-        if (c == 22) PasteFromClipboard();
-        if (c == 24) CutToClipboard();
+        if (c == 3) Perform(WM_COPY);
+        if (c == 22) Perform(WM_PASTE);
+        if (c == 24) Perform(WM_CUT);
         if (c == 1) SelectAll();
         key = 0;
         return;
@@ -380,23 +380,16 @@ void TCustomEdit::KeyDown(Word& key, TShiftState shift) {
     case VK_HOME: moveTo(0); break;
     case VK_END: moveTo(size); break;
     case VK_DELETE:
-        if (shift.Contains(ssShift)) CutToClipboard();
+        if (shift.Contains(ssShift)) Perform(WM_CUT);
         else DeleteKey(false);
         break;
     case VK_INSERT:
-        if (shift.Contains(ssCtrl)) CopyToClipboard();
-        else if (shift.Contains(ssShift)) PasteFromClipboard();
+        if (shift.Contains(ssCtrl)) Perform(WM_COPY);
+        else if (shift.Contains(ssShift)) Perform(WM_PASTE);
         else return;
         break;
     default:
-        if (shift.Contains(ssCtrl) && !shift.Contains(ssAlt)) {
-            if (key == 'C') CopyToClipboard();
-            else if (key == 'V') PasteFromClipboard();
-            else if (key == 'X') CutToClipboard();
-            else if (key == 'A') SelectAll();
-            else return;
-            break;
-        }
+        // Ctrl+C, Ctrl+V and Ctrl+X arrive as their characters (KeyPress).
         return;
     }
     key = 0;
@@ -788,6 +781,10 @@ void TCustomListBox::DumpDetails(std::vector<AnsiString>& lines, const AnsiStrin
         lines.push_back(indent + (Selected(i) ? "* " : "  ") + Items()->Get(i));
 }
 
+void TCustomListBox::WMGetDlgCode(TMessage& message) { message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS; }
+
+KVR_MESSAGE_MAP(TCustomListBox, m) { m.Handle(WM_GETDLGCODE, &TCustomListBox::WMGetDlgCode); }
+
 // TCustomComboBox ----------------------------------------------------------------------------------------
 
 TCustomComboBox::TCustomComboBox(TComponent* owner) : TCustomControl(owner), FItems(new TListItemsStrings(this)) {
@@ -890,7 +887,8 @@ void TCustomComboBox::KeyPress(char& key) {
     unsigned char c = static_cast<unsigned char>(key);
     if (c < 0x20) return;
     if (EditableText()) {
-        SetTextByUser(Text() + key);
+        SetTextByUser(FTextSelected ? AnsiString(1, key) : Text() + key);
+        FTextSelected = false;
     } else {
         // A list without an edit part moves to the next item that starts with the character.
         int count = Items()->Count();
@@ -971,9 +969,23 @@ void TCustomComboBox::Paint() {
 
 AnsiString TCustomComboBox::DumpText() const { return Text(); }
 
+void TCustomComboBox::WMGetDlgCode(TMessage& message) { message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS; }
+
+// EM_SETSEL 0, -1 selects the edit part's text: the next character typed replaces it.
+void TCustomComboBox::EMSetSel(TMessage& message) {
+    FTextSelected = message.WParam == 0 && message.LParam == -1;
+}
+
+KVR_MESSAGE_MAP(TCustomComboBox, m) {
+    m.Handle(WM_GETDLGCODE, &TCustomComboBox::WMGetDlgCode);
+    m.Handle(EM_SETSEL, &TCustomComboBox::EMSetSel);
+}
+
 // TButtonControl -----------------------------------------------------------------------------------------
 
 TButtonControl::TButtonControl(TComponent* owner) : TCustomControl(owner) {
+    // The state change runs the click; the mouse alone does not.
+    FControlStyle.Exclude(csClickEvents);
     FControlStyle.Include(csSetCaption);
     FControlStyle.Include(csDoubleClicks);
     SetTabStop(true);
@@ -1056,8 +1068,9 @@ void TCustomCheckBox::Paint() {
     canvas->Font()->Assign(Font());
     if (!IsEnabledInTree()) canvas->Font()->SetColor(clGrayText);
     canvas->Brush()->SetStyle(bsClear);
+    // The caption starts at its side's left edge, whichever side the box is on, as the platform draws it.
     TRect text = FAlignment == taRightJustify ? TRect{17, 0, rect.Right, rect.Bottom} : TRect{0, 0, rect.Right - 17, rect.Bottom};
-    DrawText(canvas, Caption(), text, DT_SINGLELINE | DT_VCENTER | (FAlignment == taRightJustify ? DT_LEFT : DT_RIGHT));
+    DrawText(canvas, Caption(), text, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
     canvas->Brush()->SetStyle(bsSolid);
     if (Focused()) {
         TRect focus = text;
@@ -1121,8 +1134,9 @@ void TRadioButton::Paint() {
     canvas->Font()->Assign(Font());
     if (!IsEnabledInTree()) canvas->Font()->SetColor(clGrayText);
     canvas->Brush()->SetStyle(bsClear);
+    // The caption starts at its side's left edge, whichever side the box is on, as the platform draws it.
     TRect text = FAlignment == taRightJustify ? TRect{17, 0, rect.Right, rect.Bottom} : TRect{0, 0, rect.Right - 17, rect.Bottom};
-    DrawText(canvas, Caption(), text, DT_SINGLELINE | DT_VCENTER | (FAlignment == taRightJustify ? DT_LEFT : DT_RIGHT));
+    DrawText(canvas, Caption(), text, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
     canvas->Brush()->SetStyle(bsSolid);
 }
 

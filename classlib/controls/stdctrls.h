@@ -238,6 +238,7 @@ private:
 
 class TCustomListBox : public TCustomControl {
     KVR_CLASS(TCustomListBox, TCustomControl)
+    KVR_MESSAGES(TCustomListBox)
 public:
     explicit TCustomListBox(TComponent* owner);
     ~TCustomListBox() override;
@@ -297,6 +298,7 @@ protected:
     void KeyDown(Word& key, TShiftState shift) override;
     void KeyPress(char& key) override;
     TRect ItemsArea() const;
+    void WMGetDlgCode(TMessage& message);
 
 private:
     std::unique_ptr<TListItemsStrings> FItems;
@@ -325,6 +327,7 @@ public:
 
 class TCustomComboBox : public TCustomControl {
     KVR_CLASS(TCustomComboBox, TCustomControl)
+    KVR_MESSAGES(TCustomComboBox)
 public:
     explicit TCustomComboBox(TComponent* owner);
     ~TCustomComboBox() override;
@@ -375,6 +378,9 @@ protected:
     void KeyPress(char& key) override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     bool EditableText() const { return FStyle == csDropDown || FStyle == csSimple; }
+    void WMGetDlgCode(TMessage& message);
+    void EMSetSel(TMessage& message);
+    bool FTextSelected = false;
 
 private:
     void SetTextByUser(const AnsiString& value);

@@ -165,3 +165,37 @@ TEST(PopupMenus, PopupAsksTheHandlerAndClicksTheAnswer) {
 }
 
 } // namespace
+
+#include "classlib/controls/forms.h"
+#include "classlib/controls/stdctrls.h"
+
+namespace {
+
+TEST(MenuShortCuts, AKeyOnTheFormReachesItsMenuItem) {
+    auto* form = new TForm(Application);
+    auto* menu = new TMainMenu(form);
+    auto* file = new TMenuItem(form);
+    menu->Items()->Add(file);
+    auto* save = new TMenuItem(form);
+    save->SetName("miSave");
+    save->SetShortCut(ShortCut('S', TShiftState{ssCtrl}));
+    file->Add(save);
+    TRecorder rec;
+    save->SetOnClick(TNotifyEvent(&rec, &TRecorder::Hit));
+    form->SetMenuComponent(menu);
+    auto* edit = new TEdit(form);
+    edit->SetParent(form);
+    form->Show();
+    edit->SetFocus();
+    PressKey(edit, 'S', TShiftState{ssCtrl});
+    EXPECT_EQ(rec.clicks, 1);
+    EXPECT_EQ(edit->Text(), ""); // the key went to the menu, not into the edit
+    PressKey(edit, 'S', TShiftState{});
+    EXPECT_EQ(rec.clicks, 1);
+    // A user's click on the item, by name.
+    UserClick(form, "miSave");
+    EXPECT_EQ(rec.clicks, 2);
+    form->Free();
+}
+
+} // namespace
