@@ -10,19 +10,20 @@ void TValidatorService::SetBaseLimited(const Variant& value) const {
     VarSet(FObject, "BaseLimited", value);
 }
 
-bool TValidatorService::CheckValue(const AnsiString& table, const AnsiString& checkNo, const AnsiString& database,
-                                   const Variant& keys, Variant& row) const {
+bool TValidatorService::CheckValue(const AnsiString& table, const AnsiString& checkNo,
+                                   const AnsiString& database, const Variant& keys, Variant& row) const {
     return VarCall(FObject, "CheckValue", {table, checkNo, database, keys, ByRef(row)}).AsBoolean();
 }
 
-bool TValidatorService::QueryData(const AnsiString& table, const AnsiString& checkNo, const AnsiString& database,
-                                  const Variant& keys, Variant& row) const {
+bool TValidatorService::QueryData(const AnsiString& table, const AnsiString& checkNo,
+                                  const AnsiString& database, const Variant& keys, Variant& row) const {
     return VarCall(FObject, "QueryData", {table, checkNo, database, keys, ByRef(row)}).AsBoolean();
 }
 
-bool TValidatorService::QueryMaxSeq(const AnsiString& table, const AnsiString& keyFields, const Variant& keyValues,
-                                    const AnsiString& dateText, const AnsiString& programID,
-                                    const AnsiString& database, Variant& result) const {
+bool TValidatorService::QueryMaxSeq(const AnsiString& table, const AnsiString& keyFields,
+                                    const Variant& keyValues, const AnsiString& dateText,
+                                    const AnsiString& programID, const AnsiString& database,
+                                    Variant& result) const {
     return VarCall(FObject, "QueryMaxSeq",
                    {table, keyFields, keyValues, dateText, programID, database, ByRef(result)})
         .AsBoolean();
@@ -54,7 +55,8 @@ Variant TCounterService::GetSysInfo(const AnsiString& company) const {
     return VarCall(FObject, "GetSysInfo", {company});
 }
 
-Variant TCounterService::GETCOUNTER(const AnsiString& name, const Variant& params, const Variant& companyDb) const {
+Variant TCounterService::GETCOUNTER(const AnsiString& name, const Variant& params,
+                                    const Variant& companyDb) const {
     return VarCall(FObject, "GETCOUNTER", {name, params, companyDb});
 }
 

@@ -47,8 +47,8 @@ public:
     // Negative when cancelled; otherwise Text holds the chosen phrase.
     int GetPhrase2(const AnsiString& user, const AnsiString& company, int window, Variant& text) const;
     // The chosen characters.
-    Variant ShowCharaters(const AnsiString& user, const AnsiString& company, Variant& kind, const Variant& flag,
-                          const AnsiString& windowText) const;
+    Variant ShowCharaters(const AnsiString& user, const AnsiString& company, Variant& kind,
+                          const Variant& flag, const AnsiString& windowText) const;
     // The calculator's result text.
     Variant GetCalcValue(Variant& text, int window) const;
 

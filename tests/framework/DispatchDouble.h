@@ -74,7 +74,8 @@ inline Variant NewWorkCenterDouble(const Variant& version, TDispatchDouble** out
     Variant result = NewDispatchDouble(host);
     if (!VarIsEmpty(version)) host->OnValue("DependencyVersion", version);
     host->OnValue("ProductID", 3);
-    host->On("GetMessage", [](TDispArgs args) { return Variant(args[0].Value->AsString() + args[1].Value->AsString()); });
+    host->On("GetMessage",
+             [](TDispArgs args) { return Variant(args[0].Value->AsString() + args[1].Value->AsString()); });
     for (const char* service : {"Com_Validator", "Com_F2Window", "Com_Counter"}) {
         TDispatchDouble* object = nullptr;
         const Variant value = NewDispatchDouble(object);

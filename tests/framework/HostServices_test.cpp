@@ -33,49 +33,109 @@ bool Same(const Variant& a, const Variant& b) {
 std::vector<TCallCase> Cases() {
     const Variant keys = VarArrayOf({"KV1", "20260101"});
     return {
-        {"DependencyVersion", 8000, [](const Variant& o) { return Variant(TWorkCenter(o).DependencyVersion()); }, {}, 8000},
+        {"DependencyVersion",
+         8000,
+         [](const Variant& o) { return Variant(TWorkCenter(o).DependencyVersion()); },
+         {},
+         8000},
         {"ProductID", "7", [](const Variant& o) { return Variant(TWorkCenter(o).ProductID()); }, {}, 7},
-        {"GetMessage", "资料已存在", [](const Variant& o) { return Variant(TWorkCenter(o).GetMessage("E", "000002")); },
-         {"E", "000002"}, "资料已存在"},
-        {"CallHelp", Variant(), [](const Variant& o) { TWorkCenter(o).CallHelp(VarArrayOf({"KVR", "1158"})); return Variant(); },
-         {VarArrayOf({"KVR", "1158"})}, Variant()},
-        {"GetSysInfo", VarArrayOf({"SYS001"}), [](const Variant& o) { return TCounterService(o).GetSysInfo("DEMO"); },
-         {"DEMO"}, VarArrayOf({"SYS001"})},
-        {"GETCOUNTER", 5, [](const Variant& o) {
-             return TCounterService(o).GETCOUNTER("SimpleSql", VarArrayOf({"select 1", "A", "DEMO", "N"}),
-                                                   VarArrayOf({"DEMO", "DEMO"}));
+        {"GetMessage",
+         "资料已存在",
+         [](const Variant& o) { return Variant(TWorkCenter(o).GetMessage("E", "000002")); },
+         {"E", "000002"},
+         "资料已存在"},
+        {"CallHelp",
+         Variant(),
+         [](const Variant& o) {
+             TWorkCenter(o).CallHelp(VarArrayOf({"KVR", "1158"}));
+             return Variant();
          },
-         {"SimpleSql", VarArrayOf({"select 1", "A", "DEMO", "N"}), VarArrayOf({"DEMO", "DEMO"})}, 5},
-        {"F2GetData", Variant(), [](const Variant& o) { return TF2WindowService(o).F2GetData(VarArrayOf({"TAZMQ"})); },
-         {VarArrayOf({"TAZMQ"})}, Variant()},
-        {"ShowInputDay", "20261210", [](const Variant& o) {
+         {VarArrayOf({"KVR", "1158"})},
+         Variant()},
+        {"GetSysInfo",
+         VarArrayOf({"SYS001"}),
+         [](const Variant& o) { return TCounterService(o).GetSysInfo("DEMO"); },
+         {"DEMO"},
+         VarArrayOf({"SYS001"})},
+        {"GETCOUNTER",
+         5,
+         [](const Variant& o) {
+             return TCounterService(o).GETCOUNTER("SimpleSql", VarArrayOf({"select 1", "A", "DEMO", "N"}),
+                                                  VarArrayOf({"DEMO", "DEMO"}));
+         },
+         {"SimpleSql", VarArrayOf({"select 1", "A", "DEMO", "N"}), VarArrayOf({"DEMO", "DEMO"})},
+         5},
+        {"F2GetData",
+         Variant(),
+         [](const Variant& o) { return TF2WindowService(o).F2GetData(VarArrayOf({"TAZMQ"})); },
+         {VarArrayOf({"TAZMQ"})},
+         Variant()},
+        {"ShowInputDay",
+         "20261210",
+         [](const Variant& o) {
              return Variant(TF2WindowService(o).ShowInputDay(VarArrayOf({false, "20261201", "DEMO"})));
          },
-         {VarArrayOf({false, "20261201", "DEMO"})}, "20261210"},
-        {"WhatIs", "20261210", [](const Variant& o) { return TAppServer(o).WhatIs("TODAY"); }, {"TODAY"}, "20261210"},
-        {"SvrData", "M11_TABLE=KVRTA", [](const Variant& o) { return Variant(TAppServer(o).SvrData()); }, {},
+         {VarArrayOf({false, "20261201", "DEMO"})},
+         "20261210"},
+        {"WhatIs",
+         "20261210",
+         [](const Variant& o) { return TAppServer(o).WhatIs("TODAY"); },
+         {"TODAY"},
+         "20261210"},
+        {"SvrData",
+         "M11_TABLE=KVRTA",
+         [](const Variant& o) { return Variant(TAppServer(o).SvrData()); },
+         {},
          "M11_TABLE=KVRTA"},
-        {"Connect", 0, [](const Variant& o) {
-             return Variant(TAppServer(o).Connect(VarArrayOf({"KVRX58", "DEMO", "DEMO", "DEMO", false, false})));
+        {"Connect",
+         0,
+         [](const Variant& o) {
+             return Variant(
+                 TAppServer(o).Connect(VarArrayOf({"KVRX58", "DEMO", "DEMO", "DEMO", false, false})));
          },
-         {VarArrayOf({"KVRX58", "DEMO", "DEMO", "DEMO", false, false})}, 0},
-        {"SetTopRow", Variant(), [](const Variant& o) { TAppServer(o).SetTopRow(200); return Variant(); }, {200}, Variant()},
-        {"SetIsSeq", Variant(), [](const Variant& o) { TAppServer(o).SetIsSeq(true); return Variant(); }, {true}, Variant()},
-        {"GetFormat", "<xml/>", [](const Variant& o) { return Variant(TAppServer(o).GetFormat("DEMO", "KVRX58")); },
-         {"DEMO", "KVRX58"}, "<xml/>"},
+         {VarArrayOf({"KVRX58", "DEMO", "DEMO", "DEMO", false, false})},
+         0},
+        {"SetTopRow",
+         Variant(),
+         [](const Variant& o) {
+             TAppServer(o).SetTopRow(200);
+             return Variant();
+         },
+         {200},
+         Variant()},
+        {"SetIsSeq",
+         Variant(),
+         [](const Variant& o) {
+             TAppServer(o).SetIsSeq(true);
+             return Variant();
+         },
+         {true},
+         Variant()},
+        {"GetFormat",
+         "<xml/>",
+         [](const Variant& o) { return Variant(TAppServer(o).GetFormat("DEMO", "KVRX58")); },
+         {"DEMO", "KVRX58"},
+         "<xml/>"},
         {"GetRecCount", 12, [](const Variant& o) { return Variant(TAppServer(o).GetRecCount()); }, {}, 12},
-        {"GetBaseLimitedRecs", VarArrayOf({1, "K"}), [](const Variant& o) {
-             return TAppServer(o).GetBaseLimitedRecs("D11_", "TB001='A'", 3);
-         },
-         {"D11_", "TB001='A'", 3}, VarArrayOf({1, "K"})},
-        {"DeleteConTable", "", [](const Variant& o) {
+        {"GetBaseLimitedRecs",
+         VarArrayOf({1, "K"}),
+         [](const Variant& o) { return TAppServer(o).GetBaseLimitedRecs("D11_", "TB001='A'", 3); },
+         {"D11_", "TB001='A'", 3},
+         VarArrayOf({1, "K"})},
+        {"DeleteConTable",
+         "",
+         [](const Variant& o) {
              return Variant(TAppServer(o).DeleteConTable(VarArrayOf({"s1", "DEMO", "KVRX58"})));
          },
-         {VarArrayOf({"s1", "DEMO", "KVRX58"})}, ""},
-        {"ChangeConName", "名称重复", [](const Variant& o) {
+         {VarArrayOf({"s1", "DEMO", "KVRX58"})},
+         ""},
+        {"ChangeConName",
+         "名称重复",
+         [](const Variant& o) {
              return Variant(TAppServer(o).ChangeConName(VarArrayOf({"a"}), VarArrayOf({"b"})));
          },
-         {VarArrayOf({"a"}), VarArrayOf({"b"})}, "名称重复"},
+         {VarArrayOf({"a"}), VarArrayOf({"b"})},
+         "名称重复"},
     };
 }
 
@@ -117,7 +177,8 @@ TEST(HostServices, ByReferenceAnswersReachTheCaller) {
     EXPECT_TRUE(service.CheckValue("TAZMQ", "01", "DEMO", VarArrayOf({"KV1"}), row));
     EXPECT_EQ(row.GetElement({1}).AsString(), "信用证");
     Variant seq;
-    EXPECT_TRUE(service.QueryMaxSeq("KVRTA", "TA001,TA002", VarArrayOf({"KV1"}), "20261210", "KVRX58", "DEMO", seq));
+    EXPECT_TRUE(
+        service.QueryMaxSeq("KVRTA", "TA001,TA002", VarArrayOf({"KV1"}), "20261210", "KVRX58", "DEMO", seq));
     EXPECT_EQ(seq.AsString(), "0003");
     Variant text;
     EXPECT_EQ(TF2WindowService(holder).GetPhrase2("DEMO", "DEMO", 0, text), 0);
@@ -148,7 +209,7 @@ TEST(HostServices, PropertiesAreWrittenAndServicesReadFromTheHost) {
 TEST(HostServices, FailuresReachTheCallerAsOleErrors) {
     TDispatchDouble* host = nullptr;
     const Variant holder = NewWorkCenterDouble(Variant(), &host);
-    EXPECT_THROW(TWorkCenter(holder).DependencyVersion(), EOleError); // member missing
+    EXPECT_THROW(TWorkCenter(holder).DependencyVersion(), EOleError);          // member missing
     EXPECT_THROW(TWorkCenter(Variant()).GetMessage("E", "000001"), EOleError); // no object at all
     EXPECT_FALSE(TWorkCenter(Variant()).Assigned());
     EXPECT_FALSE(TAppServer(Variant(static_cast<IDispatch*>(nullptr))).Assigned());
