@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "classlib/objects/stdidents.h"
 #include "classlib/rtl/strutils.h"
 #include "testclasses.h"
 
@@ -184,39 +183,6 @@ TEST(PropertyAccess, ErrorsNameTheProblem) {
     EXPECT_THROW(GetOrdProp(nullptr, "Left"), EPropertyError);
 }
 
-TEST(Identifiers, ColorsAndCharsets) {
-    struct Case {
-        const char* type;
-        const char* ident;
-        Int64 value;
-    } cases[] = {
-        {"TColor", "clRed", 0x0000FF},
-        {"TColor", "clBlack", 0},
-        {"TColor", "clWindow", static_cast<std::int32_t>(0x80000005u)},
-        {"TColor", "clBtnFace", static_cast<std::int32_t>(0x8000000Fu)},
-        {"TColor", "clInfoBk", static_cast<std::int32_t>(0x80000018u)},
-        {"tcolor", "CLWHITE", 0xFFFFFF},
-        {"TFontCharset", "DEFAULT_CHARSET", 1},
-        {"TFontCharset", "GB2312_CHARSET", 134},
-        {"TFontCharset", "CHINESEBIG5_CHARSET", 136},
-        {"TFontCharset", "ANSI_CHARSET", 0},
-    };
-    for (const Case& c : cases) {
-        Int64 v = -1;
-        EXPECT_TRUE(IdentToIntOfType(c.type, c.ident, v)) << c.ident;
-        EXPECT_EQ(v, c.value) << c.ident;
-        AnsiString back;
-        EXPECT_TRUE(IntToIdentOfType(c.type, c.value, back));
-        EXPECT_TRUE(SameText(back, c.ident)) << back;
-    }
-    Int64 v = 42;
-    EXPECT_FALSE(IdentToIntOfType("TColor", "clNoSuch", v));
-    EXPECT_FALSE(IdentToIntOfType("TNoType", "clRed", v));
-    EXPECT_EQ(v, 42);
-    AnsiString ident = "kept";
-    EXPECT_FALSE(IntToIdentOfType("TColor", 0x123456, ident));
-    EXPECT_EQ(ident, "kept");
-}
 
 TEST(Sets, TextBothWays) {
     const TTypeInfo* t = TypeInfoOf<TTestFontStyles>();
