@@ -126,10 +126,8 @@ void THostSession::EndSession() {
         FController->Free();
         FController = nullptr;
     }
-    if (FModule) {
-        FreeLibrary(FModule);
-        FModule = 0;
-    }
+    // The module stays loaded until the process ends: the class library keeps the class information
+    // of the module's classes for the life of the process, and unloading would strand it.
 }
 
 int THostSession::Run() {

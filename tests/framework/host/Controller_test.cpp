@@ -45,10 +45,8 @@ protected:
         gGetController = reinterpret_cast<TGetControllerProc>(GetProcAddress(gModule, GetControllerName));
         ASSERT_NE(gGetController, nullptr);
     }
-    static void TearDownTestSuite() {
-        FreeLibrary(gModule);
-        gModule = 0;
-    }
+    // The module stays loaded, as in the host: the class library keeps its classes' information for the
+    // life of the process.
 
     void SetUp() override {
         Ui.Install();
