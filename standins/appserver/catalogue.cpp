@@ -131,8 +131,7 @@ const TCatalogueEntry* TCatalogue::Find(const std::string& kind, const std::stri
     return nullptr;
 }
 
-TDbResult TCatalogue::Run(TDbSession& session, const TCatalogueEntry& entry, const std::vector<Variant>& keys,
-                          const TCatalogueContext& context) {
+TDbNamedParams TCatalogue::Params(const std::vector<Variant>& keys, const TCatalogueContext& context) {
     TDbNamedParams params;
     for (int i = 0; i < MaxKeys; ++i) {
         const bool given =
@@ -144,5 +143,15 @@ TDbResult TCatalogue::Run(TDbSession& session, const TCatalogueEntry& entry, con
     params["user"] = Variant(context.User);
     params["program"] = Variant(context.Program);
     params["current"] = Variant(context.Current);
-    return session.Select(entry.Sql, params);
+    return params;
+}
+
+TDbResult TCatalogue::Run(TDbSession& session, const TCatalogueEntry& entry, const std::vector<Variant>& keys,
+                          const TCatalogueContext& context) {
+    return session.Select(entry.Sql, Params(keys, context));
+}
+
+TDbResult TCatalogue::Run(TDbWriter& writer, const TCatalogueEntry& entry, const std::vector<Variant>& keys,
+                          const TCatalogueContext& context) {
+    return writer.Select(entry.Sql, Params(keys, context));
 }

@@ -42,6 +42,10 @@ public:
     // :current. Texts in and out are in the session's code page.
     static TDbResult Run(TDbSession& session, const TCatalogueEntry& entry, const std::vector<Variant>& keys,
                          const TCatalogueContext& context = {});
+    // The same inside a transaction, seeing its changes (document numbering while a save runs).
+    static TDbResult Run(TDbWriter& writer, const TCatalogueEntry& entry, const std::vector<Variant>& keys,
+                         const TCatalogueContext& context = {});
+    static TDbNamedParams Params(const std::vector<Variant>& keys, const TCatalogueContext& context);
 
 private:
     std::vector<TCatalogueEntry> FEntries;

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <unordered_map>
 
 #include "classlib/rtl/codepages.h"
 #include "classlib/rtl/strutils.h"
@@ -133,10 +134,24 @@ TCharColumns LoadCharColumns(sqlite3* db) {
     return columns;
 }
 
+// A statement of one run: finalized afterwards, or, when it belongs to the session's cache, reset
+// for the next run.
 struct TStatement {
     sqlite3_stmt* Handle = nullptr;
-    ~TStatement() { sqlite3_finalize(Handle); }
+    bool Cached = false;
+    ~TStatement() {
+        if (!Cached) {
+            sqlite3_finalize(Handle);
+        } else if (Handle) {
+            sqlite3_reset(Handle);
+            sqlite3_clear_bindings(Handle);
+        }
+    }
 };
+
+// Prepared statements of the server's own texts, by connection and text; a save writes the same few
+// statements for every row.
+constexpr size_t StatementCacheSize = 256;
 
 } // namespace
 
@@ -154,8 +169,13 @@ struct TDbSession::TConnections {
     sqlite3* Read = nullptr;
     std::unique_ptr<TSqlGuard> WriteGuard;
     std::unique_ptr<TSqlGuard> ReadGuard;
+    std::unordered_map<std::string, sqlite3_stmt*> ReadStatements, WriteStatements; // by text
 
     ~TConnections() {
+        for (auto& [key, statement] : ReadStatements)
+            sqlite3_finalize(statement);
+        for (auto& [key, statement] : WriteStatements)
+            sqlite3_finalize(statement);
         ReadGuard.reset();
         WriteGuard.reset();
         sqlite3_close_v2(Read);
@@ -290,16 +310,33 @@ TDbResult TDbSession::Run(sqlite3* db, const std::string& sql, const std::functi
     guard.TakeDenial();
     guard.SetStepLimit(clientText ? FOptions.ClientStepLimit : 0);
     TStatement stmt;
-    const char* tail = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt.Handle, &tail) != SQLITE_OK) {
-        const std::string denial = guard.TakeDenial();
-        if (!denial.empty()) throw EDbRefused(u8"SQL 语句被拒绝: " + denial);
-        throw EDbError(u8"SQL 错误: " + ErrorText(db));
+    // Only the server's own texts are kept: a client's text is prepared, and so authorized, each time.
+    auto& cache = db == FConnections->Read ? FConnections->ReadStatements : FConnections->WriteStatements;
+    const std::string& key = sql;
+    if (!clientText) {
+        auto found = cache.find(key);
+        if (found != cache.end()) {
+            stmt.Handle = found->second;
+            stmt.Cached = true;
+        }
     }
-    if (!stmt.Handle) throw EDbRefused(u8"SQL 语句是空的");
-    if (!IsBlank(tail)) {
-        if (clientText) throw EDbRefused(u8"一次只能执行一条 SQL 语句");
-        throw EDbError(u8"一次只能执行一条 SQL 语句: " + sql.substr(0, 80));
+    if (!stmt.Handle) {
+        const char* tail = nullptr;
+        if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt.Handle, &tail) !=
+            SQLITE_OK) {
+            const std::string denial = guard.TakeDenial();
+            if (!denial.empty()) throw EDbRefused(u8"SQL 语句被拒绝: " + denial);
+            throw EDbError(u8"SQL 错误: " + ErrorText(db));
+        }
+        if (!stmt.Handle) throw EDbRefused(u8"SQL 语句是空的");
+        if (!IsBlank(tail)) {
+            if (clientText) throw EDbRefused(u8"一次只能执行一条 SQL 语句");
+            throw EDbError(u8"一次只能执行一条 SQL 语句: " + sql.substr(0, 80));
+        }
+        if (!clientText && cache.size() < StatementCacheSize) {
+            cache.emplace(key, stmt.Handle);
+            stmt.Cached = true;
+        }
     }
     if (clientText && db == FConnections->Read && !sqlite3_stmt_readonly(stmt.Handle))
         throw EDbRefused(u8"只允许执行查询语句");
@@ -310,6 +347,8 @@ TDbResult TDbSession::Run(sqlite3* db, const std::string& sql, const std::functi
     for (int i = 0; i < columns; ++i) {
         const char* name = sqlite3_column_name(stmt.Handle, i);
         result.Columns.push_back(FromUtf8(name ? name : ""));
+        const char* declType = sqlite3_column_decltype(stmt.Handle, i);
+        result.DeclTypes.push_back(UpperCase(declType ? declType : ""));
     }
     for (;;) {
         const int rc = sqlite3_step(stmt.Handle);
@@ -435,9 +474,22 @@ std::string TDbSession::BuildSelect(const TSelectSpec& spec) const {
 
 TDbResult TDbSession::SelectWhere(const TSelectSpec& spec, const TDbParams& params) {
     const std::string sql = BuildSelect(spec);
-    const bool clientText = !Trim(spec.Condition).empty() || !Trim(spec.Sort).empty();
+    // "All" and an empty text are no condition: the statement is then the server's own, and kept prepared.
+    const bool clientText = !ClientCondition(ToUtf8(spec.Condition)).empty() || !Trim(spec.Sort).empty();
     try {
         return Run(FConnections->Read, sql, Binder(params), clientText, nullptr);
+    } catch (const EDbError& error) {
+        Fail(error);
+    }
+}
+
+Int64 TDbSession::CountWhere(const TSelectSpec& spec, const TDbParams& params) {
+    const std::string sql = "SELECT COUNT(*) FROM (" + BuildSelect(spec) + ")";
+    // "All" and an empty text are no condition: the statement is then the server's own, and kept prepared.
+    const bool clientText = !ClientCondition(ToUtf8(spec.Condition)).empty() || !Trim(spec.Sort).empty();
+    try {
+        const TDbResult result = Run(FConnections->Read, sql, Binder(params), clientText, nullptr);
+        return result.Rows.empty() || result.Rows[0].empty() ? 0 : result.Rows[0][0].AsInt64();
     } catch (const EDbError& error) {
         Fail(error);
     }
@@ -530,6 +582,14 @@ Int64 TDbWriter::Exec(const std::string& sql, const TDbNamedParams& params) {
 }
 
 TDbResult TDbWriter::Select(const std::string& sql, const TDbParams& params) {
+    try {
+        return FSession.Run(FSession.FConnections->Write, sql, FSession.Binder(params), false, nullptr);
+    } catch (const EDbError& error) {
+        FSession.Fail(error);
+    }
+}
+
+TDbResult TDbWriter::Select(const std::string& sql, const TDbNamedParams& params) {
     try {
         return FSession.Run(FSession.FConnections->Write, sql, FSession.Binder(params), false, nullptr);
     } catch (const EDbError& error) {

@@ -36,6 +36,7 @@ using TDbNamedParams = std::map<std::string, Variant>;
 
 struct TDbResult {
     std::vector<AnsiString> Columns;
+    std::vector<std::string> DeclTypes; // the declared type of each column (upper case), '' for expressions
     std::vector<TDbRow> Rows;
 
     // The position of a column (ignoring case), -1 when absent.
@@ -71,6 +72,7 @@ public:
     Int64 Exec(const std::string& sql, const TDbNamedParams& params);
     // Reads inside the transaction, seeing its own changes.
     TDbResult Select(const std::string& sql, const TDbParams& params = {});
+    TDbResult Select(const std::string& sql, const TDbNamedParams& params);
     Int64 LastInsertRowId() const;
 
 private:
@@ -105,6 +107,8 @@ public:
     TDbResult ClientSelect(const AnsiString& text);
     // The provider's query with the client's condition and sort (validated and embedded).
     TDbResult SelectWhere(const TSelectSpec& spec, const TDbParams& params = {});
+    // The number of rows SelectWhere would give (its limit and offset count).
+    Int64 CountWhere(const TSelectSpec& spec, const TDbParams& params = {});
     // The SQLite text SelectWhere runs (UTF-8), for logs and tests.
     std::string BuildSelect(const TSelectSpec& spec) const;
 

@@ -1,0 +1,83 @@
+// The first packet of 20 documents (headers with their lines, joined columns) from a database of 1,000
+// and of 100,000 documents: the packet should cost the same whatever the table holds.
+#include <sqlite3.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include <benchmark/benchmark.h>
+
+#include "classlib/db/datapacket.h"
+#include "classlib/db/provider.h"
+#include "standins/appserver/rarer1.h"
+#include "standins/appserver/serverconfig.h"
+
+namespace {
+
+// A database of the demo with count more documents of two lines each, made once per count.
+std::string Database(int count) {
+    static std::map<int, std::string> made;
+    auto found = made.find(count);
+    if (found != made.end()) return found->second;
+    std::string folder = (std::filesystem::temp_directory_path() / "kvrbench-XXXXXX").string();
+    if (!mkdtemp(folder.data())) std::abort();
+    const std::string path = folder + "/docs.db";
+    SetServerDatabasePath(path);
+    SetServerDataDir(std::string(KVR_SOURCE_DIR) + "/data");
+    OpenServerSession();
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt* head = nullptr;
+    sqlite3_stmt* line = nullptr;
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO KVRTA (TA001, TA002, TA008, TA005, TA006, TA016, TA036, TA018, FLAG) "
+                       "VALUES ('5101', ?, '20261210', 'S0002', 'B001', 'USD', 'F01', 1000, 1)",
+                       -1, &head, nullptr);
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO KVRTB (TB001, TB002, TB003, TB004, TB005, TB006, TB007, FLAG) "
+                       "VALUES ('5101', ?, ?, '3301', '20261110002', ?, 'W03', 1)",
+                       -1, &line, nullptr);
+    for (int i = 0; i < count; ++i) {
+        const std::string number = std::to_string(40000000000L + i);
+        sqlite3_bind_text(head, 1, number.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_step(head);
+        sqlite3_reset(head);
+        for (const char* seq : {"0001", "0002"}) {
+            sqlite3_bind_text(line, 1, number.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(line, 2, seq, -1, SQLITE_STATIC);
+            sqlite3_bind_text(line, 3, seq, -1, SQLITE_STATIC);
+            sqlite3_step(line);
+            sqlite3_reset(line);
+        }
+    }
+    sqlite3_finalize(head);
+    sqlite3_finalize(line);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    made[count] = path;
+    return path;
+}
+
+void FirstPacket(benchmark::State& state) {
+    SetServerDatabasePath(Database(static_cast<int>(state.range(0))));
+    SetServerDataDir(std::string(KVR_SOURCE_DIR) + "/data");
+    Variant server(new TRarer1);
+    VarCall(server, "Connect",
+            {VarArrayOf({Variant("KVRX58"), Variant("DEMO"), Variant("DEMO"), Variant("DEMO"), Variant("1"),
+                         Variant("1")})});
+    const Variant request = VarArrayOf({Variant("All"), Variant("")});
+    for (auto _ : state) {
+        Variant recs = 0, owner;
+        const Variant packet =
+            VarCall(server, "AS_GetRecords",
+                    {"pvdMain", 20, ByRef(recs), grReset | grMetaData, "", Variant(), request, ByRef(owner)});
+        if (recs.AsInteger() != 20) state.SkipWithError("the packet does not hold 20 documents");
+        benchmark::DoNotOptimize(packet);
+    }
+}
+BENCHMARK(FirstPacket)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+} // namespace

@@ -1,0 +1,121 @@
+#pragma once
+// Row storage of the data sets. A row is one allocation: the row header, then a fixed record buffer
+// laid out by the row store's layout (null bits, then each column at its offset: numbers in place,
+// strings and byte fields of a declared size in place with a 2-byte length, memos, blobs and variants
+// out of line, a nested data set as a pointer to its row store). So a row costs its raw bytes plus a
+// small header.
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include "classlib/db/datapacket.h"
+
+struct TRowStore;
+
+enum TStorageKind : Byte {
+    skInt16,
+    skInt32,
+    skInt64,
+    skDouble,
+    skCurrency,
+    skBool,
+    skInline,
+    skHeap,
+    skVariant,
+    skNested
+};
+
+struct TColumn {
+    AnsiString Name;
+    TFieldType DataType = ftUnknown;
+    int Size = 0;
+    int Attributes = 0;
+    TStorageKind Kind = skVariant;
+    int Offset = 0;
+    bool Stored = true; // false: an internal calculated column, kept with the row but not in packets
+    std::shared_ptr<struct TRecordLayout> Nested;
+};
+
+struct TRecordLayout {
+    std::vector<TColumn> Columns;
+    int NullBytes = 0;
+    int RecordSize = 0;
+    bool HasNested = false;
+    bool HasOutOfLine = false;
+
+    static std::shared_ptr<TRecordLayout> Build(const std::vector<TPacketField>& fields,
+                                                const std::vector<TPacketField>& internalCalc = {});
+    int IndexOf(const AnsiString& name) const;      // -1 when absent
+    std::vector<TPacketField> PacketFields() const; // the stored columns, nested ones included
+
+    // Values of a record buffer.
+    bool IsNull(const Byte* rec, int col) const { return rec[col >> 3] & (1u << (col & 7)); }
+    void SetNull(Byte* rec, int col) const; // frees an out-of-line value; a nested store stays
+    Variant GetValue(const Byte* rec, int col) const;
+    // Converts the value to the column's type; EDatabaseError for a string longer than the size, a
+    // value that does not convert raises as the Variant does.
+    void SetValue(Byte* rec, int col, const Variant& value) const;
+    bool GetString(const Byte* rec, int col, AnsiString& value) const; // false when null
+    void SetString(Byte* rec, int col, const AnsiString& value) const;
+    TRowStore* NestedStore(const Byte* rec, int col) const;
+
+    void InitRecord(Byte* rec) const;  // all null, nested slots empty
+    void ClearRecord(Byte* rec) const; // frees out-of-line values; nested slots are left alone
+    // Copies src into an initialised dst (whose values are freed first); nested slots copy the
+    // pointer when shareNested, else become empty.
+    void CopyRecord(Byte* dst, const Byte* src, bool shareNested) const;
+    bool SameValues(const Byte* a, const Byte* b) const; // the stored columns other than nested ones
+    int Compare(const Byte* a, const Byte* b, int col, bool caseInsensitive) const;
+    int RowBytes() const; // a row's allocation
+};
+
+struct TRow {
+    Byte* Original = nullptr; // the values as delivered, for a modified or deleted row
+    int Id = 0;
+    TUpdateStatus Status = usUnmodified;
+    bool Deleted = false;
+    Byte* Data() { return reinterpret_cast<Byte*>(this + 1); }
+    const Byte* Data() const { return reinterpret_cast<const Byte*>(this + 1); }
+};
+
+// The rows of one level: the top data set's, or one row's nested rows. Shared by the cursors over it
+// (clones) and held by its owner row, so it lives while anyone uses it.
+struct TRowStore {
+    explicit TRowStore(std::shared_ptr<TRecordLayout> layout) : Layout(std::move(layout)) {}
+    ~TRowStore();
+    TRowStore(const TRowStore&) = delete;
+    TRowStore& operator=(const TRowStore&) = delete;
+
+    std::shared_ptr<TRecordLayout> Layout;
+    std::vector<TRow*> Rows; // storage order; deleted rows stay until merged
+    int Version = 0;         // bumped on every insert or removal, so cursors know to rebuild
+    bool Complete = true;    // no rows left at the provider
+    Variant OwnerData;
+    int RefCount = 0;
+
+    void AddRef() { ++RefCount; }
+    void Release() {
+        if (--RefCount == 0) delete this;
+    }
+
+    TRow* NewRow(); // initialised, with empty nested stores, not yet in Rows
+    void FreeRow(TRow* row);
+    void Remove(TRow* row); // takes it out of Rows and frees it
+    void Clear();
+    int ChangeCount() const;
+    TRow* FindRow(int id, TRowStore** owner);
+    void CancelUpdates();
+    void MergeChangeLog();
+    void RevertRow(TRow* row);
+    // A deep copy (rows with their ids, states and original values, nested rows too), and taking
+    // another store's rows in place of this one's (cursors over this store stay valid).
+    TRowStore* Clone() const;
+    void TakeRowsFrom(TRowStore& other);
+    // Loads packet rows (values by column, nested rows by the nested layout).
+    void LoadRows(const Variant& rows);
+    Variant RowValues(const TRow* row, bool current) const; // a packet row; nested rows inside
+    Variant PacketRows() const;                             // the current rows, deleted ones left out
+    Variant DeltaRows() const;                              // delta rows (datapacket.h); Empty if none
+};
+
+int NewRowId();

@@ -1,0 +1,90 @@
+#include "standins/appserver/f2windows.h"
+
+#include "classlib/automation/comserv.h"
+#include "classlib/rtl/strutils.h"
+#include "standins/appserver/serverconfig.h"
+
+namespace {
+
+TAutoObjectFactory gF2WindowSFactory("F2WindowS.Class1", [] { return Variant(new TF2WindowS); });
+
+AnsiString Item(const Variant& array, int i) {
+    const std::vector<Variant> values = KeyValues(array);
+    if (!VarIsArray(array) || static_cast<size_t>(i) >= values.size()) return AnsiString();
+    const Variant& value = values[static_cast<size_t>(i)];
+    return VarIsNull(value) || VarIsEmpty(value) || VarIsArray(value) ? AnsiString() : VarToStr(value);
+}
+
+} // namespace
+
+std::vector<Variant> KeyValues(const Variant& keys) {
+    std::vector<Variant> values;
+    if (VarIsArray(keys)) {
+        if (VarArrayDimCount(keys) != 1) return values;
+        for (int i = VarArrayLowBound(keys, 1); i <= VarArrayHighBound(keys, 1); ++i)
+            values.push_back(keys.GetElement({i}));
+    } else if (!VarIsEmpty(keys)) {
+        values.push_back(keys);
+    }
+    // Only simple values can be keys; anything else binds as an empty text.
+    for (Variant& value : values)
+        if (VarIsArray(value) || VarIsDispatch(value)) value = Variant(AnsiString());
+    return values;
+}
+
+Variant RowsAsVariant(const std::vector<TDbRow>& rows) {
+    if (rows.empty()) return Variant();
+    std::vector<Variant> items;
+    items.reserve(rows.size());
+    for (const TDbRow& row : rows)
+        items.push_back(VarArrayOf(row));
+    return VarArrayOf(items);
+}
+
+TLookupData RunLookup(TDbSession& session, const TCatalogue& catalogue, const AnsiString& table,
+                      const AnsiString& queryNo, const Variant& keys, const TCatalogueContext& context) {
+    TLookupData data;
+    const TCatalogueEntry* entry =
+        catalogue.Find("Lookup", session.ToUtf8(table), session.ToUtf8(Trim(queryNo)));
+    if (!entry) return data;
+    data.Found = true;
+    for (const std::string& caption : entry->Captions)
+        data.Captions.push_back(session.FromUtf8(caption));
+    data.Rows = TCatalogue::Run(session, *entry, KeyValues(keys), context).Rows;
+    return data;
+}
+
+const TAutoMembers& TF2WindowS::Members() const {
+    static const TAutoMembers members{
+        AutoMethod("Connect", &TF2WindowS::Connect),
+        AutoMethod("GetLookupData", &TF2WindowS::GetLookupData),
+    };
+    return members;
+}
+
+int TF2WindowS::Connect(const Variant& params) {
+    try {
+        FSession = OpenServerSession(936);
+        FCatalogue = ServerCatalogue();
+    } catch (const Exception&) {
+        FSession.reset();
+        return 2;
+    }
+    FContext = TCatalogueContext{Trim(Item(params, 2)), Trim(Item(params, 3)), Trim(Item(params, 1)),
+                                 UpperCase(Trim(Item(params, 0))), ""};
+    return 0;
+}
+
+Variant TF2WindowS::GetLookupData(const AnsiString& table, const AnsiString& queryNo, const Variant& keys,
+                                  const AnsiString& current) {
+    if (!FSession && Connect(Variant()) != 0)
+        throw EOleError("F2WindowS.Class1: the database cannot be opened");
+    TCatalogueContext context = FContext;
+    context.Current = current;
+    const TLookupData data = RunLookup(*FSession, *FCatalogue, table, queryNo, keys, context);
+    std::vector<Variant> captions(data.Captions.begin(), data.Captions.end());
+    std::vector<Variant> rows;
+    for (const TDbRow& row : data.Rows)
+        rows.push_back(VarArrayOf(row));
+    return VarArrayOf({VarArrayOf(captions), VarArrayOf(rows)});
+}

@@ -1,0 +1,542 @@
+#include "standins/appserver/providers.h"
+
+#include <cctype>
+
+#include "classlib/rtl/strutils.h"
+#include "standins/appserver/numbering.h"
+
+namespace {
+
+// Thrown inside the save's transaction to roll it back once a row was rejected.
+struct TRollback {};
+
+bool IsIdentifier(const AnsiString& name) {
+    if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0]))) return false;
+    for (char c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
+    return true;
+}
+
+std::string Quoted(const AnsiString& name) {
+    return "\"" + name + "\"";
+}
+
+AnsiString Setting(const TProgramSettings& settings, const char* name) {
+    auto found = settings.find(name);
+    return found == settings.end() ? AnsiString() : Trim(found->second);
+}
+
+// Field names are ASCII identifiers: compared without regard to case, without the code page's rules.
+AnsiString AsciiUpper(AnsiString name) {
+    for (char& c : name)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return name;
+}
+
+// The value a field of a row has, found as written or else without regard to case.
+const Variant* FindValue(const std::map<AnsiString, Variant>& values, const AnsiString& field) {
+    auto exact = values.find(field);
+    if (exact != values.end()) return &exact->second;
+    const AnsiString upper = AsciiUpper(field);
+    for (const auto& [name, value] : values)
+        if (AsciiUpper(name) == upper) return &value;
+    return nullptr;
+}
+
+bool IsBlankValue(const Variant& value) {
+    return VarIsEmpty(value) || VarIsNull(value) || (VarIsStr(value) && Trim(VarToStr(value)).empty());
+}
+
+AnsiString KeyOf(const TDbRow& row, const std::vector<int>& positions) {
+    AnsiString text;
+    for (int position : positions) {
+        text += position >= 0 && !VarIsNull(row[position]) ? Trim(VarToStr(row[position])) : AnsiString();
+        text += '\x1f';
+    }
+    return text;
+}
+
+} // namespace
+
+std::vector<AnsiString> SplitKeyList(const AnsiString& list) {
+    std::vector<AnsiString> items;
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t comma = list.find(',', start);
+        if (comma == AnsiString::npos) comma = list.size();
+        AnsiString item = Trim(list.substr(start, comma - start));
+        const size_t blank = item.find(' ');
+        if (blank != AnsiString::npos) item = item.substr(0, blank);
+        if (!item.empty()) items.push_back(UpperCase(item));
+        start = comma + 1;
+    }
+    return items;
+}
+
+Variant TDeltaRow::Value(const AnsiString& field) const {
+    if (const Variant* value = FindValue(New, field)) return *value;
+    if (const Variant* value = FindValue(Old, field)) return *value;
+    return Variant();
+}
+
+bool TDocumentProvider::TTableInfo::Has(const AnsiString& column) const {
+    return ColumnSet.count(column) != 0 || ColumnSet.count(AsciiUpper(column)) != 0;
+}
+
+TDocumentProvider::TDocumentProvider(TDbSession& session, std::shared_ptr<const TCatalogue> catalogue,
+                                     const TProgramSettings& settings)
+    : FSession(session), FCatalogue(std::move(catalogue)) {
+    FHeadTable = UpperCase(Setting(settings, "M11_TABLE"));
+    FHeadKey = SplitKeyList(Setting(settings, "M11_KEY"));
+    FHeadSelect = Setting(settings, "M11_SELECT");
+    FLineTable = UpperCase(Setting(settings, "D11_TABLE"));
+    FLineKey = SplitKeyList(Setting(settings, "D11_KEY"));
+    FLineSelect = Setting(settings, "D11_SELECT");
+    FSeqDateField = UpperCase(Setting(settings, "SEQ_DATE"));
+    if (!IsIdentifier(FHeadTable) || FHeadKey.empty())
+        throw EDbError(FSession.FromUtf8(u8"程序的服务器设定缺少单头表或键值 (M11_TABLE, M11_KEY)"));
+    if (FHeadSelect.empty()) FHeadSelect = "SELECT " + FHeadTable + ".* FROM " + FHeadTable;
+    FHead = ReadTable(FHeadTable);
+    if (!FLineTable.empty()) {
+        if (!IsIdentifier(FLineTable) || FLineKey.size() <= FHeadKey.size())
+            throw EDbError(FSession.FromUtf8(u8"程序的服务器设定的单身表或键值不正确 (D11_TABLE, D11_KEY)"));
+        if (FLineSelect.empty()) FLineSelect = "SELECT " + FLineTable + ".* FROM " + FLineTable;
+        FLine = ReadTable(FLineTable);
+    }
+    for (const AnsiString& field : FHeadKey)
+        if (!FHead.Has(field)) throw EDbError(FSession.FromUtf8(u8"键值栏位不在单头表中: ") + field);
+    for (const AnsiString& field : FLineKey)
+        if (!FLine.Has(field)) throw EDbError(FSession.FromUtf8(u8"键值栏位不在单身表中: ") + field);
+}
+
+TDocumentProvider::TTableInfo TDocumentProvider::ReadTable(const AnsiString& name) {
+    TTableInfo info;
+    info.Name = name;
+    const TDbResult result = FSession.Select("SELECT * FROM " + Quoted(name) + " LIMIT 0");
+    for (const AnsiString& column : result.Columns) {
+        info.Columns.push_back(AsciiUpper(column));
+        info.ColumnSet.insert(AsciiUpper(column));
+        if (AsciiUpper(column) == "FLAG") info.HasFlag = true;
+    }
+    return info;
+}
+
+TProviderRows TDocumentProvider::GetRecords(const AnsiString& condition, const AnsiString& sort, Int64 limit,
+                                            Int64 offset, Int64 count) {
+    TProviderRows rows;
+    TSelectSpec spec;
+    spec.Select = FHeadSelect;
+    spec.Condition = condition;
+    spec.Sort = sort;
+    for (const AnsiString& field : FHeadKey)
+        spec.DefaultSort += (spec.DefaultSort.empty() ? "" : ",") + FHeadTable + "." + field;
+    if (offset < 0) offset = 0;
+    Int64 wanted = count >= 0 ? count : -1;
+    bool capped = false; // the query's row limit ends the rows here
+    if (limit >= 0) {
+        const Int64 left = limit > offset ? limit - offset : 0;
+        if (wanted < 0 || left <= wanted) {
+            wanted = left;
+            capped = true;
+        }
+    }
+    // One row more than asked tells whether another packet follows.
+    spec.Limit = wanted < 0 ? -1 : capped ? wanted : wanted + 1;
+    spec.Offset = offset;
+    rows.Head = FSession.SelectWhere(spec);
+    rows.Eof = wanted < 0 || capped || static_cast<Int64>(rows.Head.Rows.size()) <= wanted;
+    if (wanted >= 0 && static_cast<Int64>(rows.Head.Rows.size()) > wanted)
+        rows.Head.Rows.resize(static_cast<size_t>(wanted));
+    rows.Lines.resize(rows.Head.Rows.size());
+    if (FLineTable.empty()) return rows;
+
+    // The lines of these headers, a few hundred headers per query.
+    std::vector<int> headPositions;
+    for (const AnsiString& field : FHeadKey)
+        headPositions.push_back(rows.Head.ColumnIndex(field));
+    std::map<AnsiString, size_t> headIndex;
+    for (size_t i = 0; i < rows.Head.Rows.size(); ++i)
+        headIndex[KeyOf(rows.Head.Rows[i], headPositions)] = i;
+
+    TSelectSpec lines;
+    lines.Select = FLineSelect;
+    for (const AnsiString& field : FLineKey)
+        lines.DefaultSort += (lines.DefaultSort.empty() ? "" : ",") + FLineTable + "." + field;
+    const size_t chunk = 200;
+    bool first = true;
+    for (size_t start = 0; start < rows.Head.Rows.size() || first; start += chunk) {
+        TDbParams params;
+        AnsiString where;
+        for (size_t i = start; i < rows.Head.Rows.size() && i < start + chunk; ++i) {
+            AnsiString term;
+            for (size_t k = 0; k < FHeadKey.size(); ++k) {
+                term += (k ? " AND " : "") + FLineTable + "." + FLineKey[k] + " = ?";
+                params.push_back(headPositions[k] >= 0 ? rows.Head.Rows[i][headPositions[k]] : Variant());
+            }
+            where += (where.empty() ? "(" : " OR (") + term + ")";
+        }
+        if (where.empty()) where = "0 = 1"; // the columns of the lines all the same
+        lines.Where = where;
+        TDbResult result = FSession.SelectWhere(lines, params);
+        if (first) {
+            rows.LineColumns.Columns = result.Columns;
+            rows.LineColumns.DeclTypes = result.DeclTypes;
+            first = false;
+        }
+        std::vector<int> linePositions;
+        for (size_t k = 0; k < FHeadKey.size(); ++k)
+            linePositions.push_back(result.ColumnIndex(FLineKey[k]));
+        for (TDbRow& line : result.Rows) {
+            auto head = headIndex.find(KeyOf(line, linePositions));
+            if (head != headIndex.end()) rows.Lines[head->second].push_back(std::move(line));
+        }
+        if (rows.Head.Rows.empty()) break;
+    }
+    return rows;
+}
+
+Int64 TDocumentProvider::RecordCount(const AnsiString& condition, Int64 limit) {
+    TSelectSpec spec;
+    spec.Select = FHeadSelect;
+    spec.Condition = condition;
+    spec.Limit = limit;
+    return FSession.CountWhere(spec);
+}
+
+TSaveResult TDocumentProvider::ApplyUpdates(const std::vector<TDeltaRow>& delta,
+                                            const TSaveContext& context) {
+    TSaveResult result;
+    try {
+        FSession.Transaction([&](TDbWriter& writer) {
+            for (size_t i = 0; i < delta.size(); ++i)
+                ApplyHead(writer, delta[i], static_cast<int>(i), context, result);
+            if (!result.Errors.empty()) throw TRollback{};
+        });
+    } catch (const TRollback&) {
+    }
+    if (!result.Errors.empty()) result.AssignedNumber.clear();
+    return result;
+}
+
+void TDocumentProvider::ApplyHead(TDbWriter& writer, const TDeltaRow& row, int index,
+                                  const TSaveContext& context, TSaveResult& result) {
+    auto reject = [&](TUpdateError error, int line) {
+        error.HeadIndex = index;
+        error.LineIndex = line;
+        result.Errors.push_back(std::move(error));
+    };
+    // Lines by kind, in the order the save needs: deletes, changes, inserts.
+    auto applyLines = [&](TUpdateStatus kind, const std::map<AnsiString, Variant>& headKey) {
+        std::map<AnsiString, Variant> forced; // new lines take their header's key
+        if (kind == usInserted)
+            for (size_t k = 0; k < FHeadKey.size(); ++k)
+                forced[FLineKey[k]] = headKey.at(FHeadKey[k]);
+        for (size_t i = 0; i < row.Lines.size(); ++i) {
+            const TDeltaRow& line = row.Lines[i];
+            if (line.Kind != kind) continue;
+            TUpdateError error;
+            if (!ApplyRow(writer, FLine, FLineKey, line, forced, error)) reject(error, static_cast<int>(i));
+        }
+    };
+    auto keyOf = [&](const TDeltaRow& head, const std::map<AnsiString, Variant>& forced) {
+        std::map<AnsiString, Variant> key;
+        for (const AnsiString& field : FHeadKey) {
+            auto it = forced.find(field);
+            key[field] = it != forced.end() ? it->second : head.Value(field);
+        }
+        return key;
+    };
+    const bool hasLines = !FLineTable.empty();
+    TUpdateError error;
+    error.Kind = row.Kind;
+
+    switch (row.Kind) {
+    case usDeleted: {
+        std::map<AnsiString, Variant> key;
+        for (const AnsiString& field : FHeadKey) {
+            const Variant* value = FindValue(row.Old, field);
+            key[field] = value ? *value : Variant();
+        }
+        if (hasLines) {
+            applyLines(usDeleted, key);
+            DeleteRemainingLines(writer, key);
+        }
+        if (!ApplyRow(writer, FHead, FHeadKey, row, {}, error)) reject(error, -1);
+        break;
+    }
+    case usInserted: {
+        std::map<AnsiString, Variant> forced;
+        const AnsiString numberField = FHeadKey.back();
+        if (context.ServerNumbering && FHeadKey.size() >= 2) {
+            try {
+                const Variant date = FSeqDateField.empty() ? Variant() : row.Value(FSeqDateField);
+                const AnsiString number = NextDocumentNumber(
+                    *FCatalogue,
+                    [&](const TCatalogueEntry& entry, const std::vector<Variant>& keys) {
+                        return TCatalogue::Run(writer, entry, keys, context.Catalogue);
+                    },
+                    FHeadTable, VarToStr(row.Value(FHeadKey.front())), VarIsNull(date) ? "" : VarToStr(date));
+                if (!number.empty()) forced[numberField] = Variant(number);
+            } catch (const EDbError& failure) {
+                error.ErrorCode = 4;
+                error.Message = failure.Message();
+                reject(error, -1);
+                return;
+            }
+        }
+        if (!ApplyRow(writer, FHead, FHeadKey, row, forced, error)) {
+            reject(error, -1);
+            return;
+        }
+        const std::map<AnsiString, Variant> key = keyOf(row, forced);
+        result.AssignedNumber = Trim(VarToStr(key.at(numberField)));
+        if (hasLines) {
+            applyLines(usDeleted, key);
+            applyLines(usModified, key);
+            applyLines(usInserted, key);
+        }
+        break;
+    }
+    case usModified:
+    case usUnmodified: {
+        if (row.Kind == usModified && !ApplyRow(writer, FHead, FHeadKey, row, {}, error)) {
+            reject(error, -1);
+            return;
+        }
+        if (hasLines) {
+            const std::map<AnsiString, Variant> key = keyOf(row, {});
+            applyLines(usDeleted, key);
+            applyLines(usModified, key);
+            applyLines(usInserted, key);
+        }
+        break;
+    }
+    }
+}
+
+bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table,
+                                 const std::vector<AnsiString>& key, const TDeltaRow& row,
+                                 const std::map<AnsiString, Variant>& forced, TUpdateError& error) {
+    error.Kind = row.Kind;
+    // The key as the messages show it, made only when the row is rejected.
+    auto keyText = [&] {
+        AnsiString text;
+        for (const AnsiString& field : key) {
+            auto it = forced.find(field);
+            const Variant value = it != forced.end() ? it->second : row.Value(field);
+            text += (text.empty() ? "" : "-") +
+                    (VarIsEmpty(value) || VarIsNull(value) ? AnsiString() : Trim(VarToStr(value)));
+        }
+        return text;
+    };
+    static const char* const kinds[] = {"unmodified", "modify", "insert", "delete"};
+    auto fail = [&](int code, const std::string& utf8) {
+        error.ErrorCode = code;
+        error.Context = table.Name + " " + kinds[row.Kind] + " " + keyText();
+        error.Message = FSession.FromUtf8(utf8) + " [" + table.Name + ": " + keyText() + "]";
+        return false;
+    };
+    // The key of the row as read, and whether the row is still there.
+    std::string where;
+    TDbParams keyParams;
+    for (const AnsiString& field : key) {
+        where += (where.empty() ? "" : " AND ") + Quoted(field) + " = ?";
+        const Variant* value = row.Kind == usInserted ? nullptr : FindValue(row.Old, field);
+        if (row.Kind == usInserted) {
+            auto it = forced.find(field);
+            keyParams.push_back(it != forced.end() ? it->second : row.Value(field));
+        } else {
+            if (!value || IsBlankValue(*value)) return fail(4, u8"缺少原来的键值, 无法保存");
+            keyParams.push_back(*value);
+        }
+    }
+    auto exists = [&] {
+        return !writer.Select("SELECT 1 FROM " + Quoted(table.Name) + " WHERE " + where, keyParams)
+                    .Rows.empty();
+    };
+
+    try {
+        if (row.Kind == usInserted) {
+            for (const Variant& value : keyParams)
+                if (IsBlankValue(value)) return fail(4, u8"键值栏位不能为空");
+            std::string columns, marks;
+            TDbParams params;
+            columns.reserve(16 * (row.New.size() + forced.size() + 1));
+            marks.reserve(3 * (row.New.size() + forced.size() + 1));
+            params.reserve(row.New.size() + forced.size() + 1);
+            auto add = [&](const AnsiString& field, const Variant& value) {
+                if (!columns.empty()) {
+                    columns += ", ";
+                    marks += ", ";
+                }
+                columns += '"';
+                columns += field;
+                columns += '"';
+                marks += '?';
+                params.push_back(value);
+            };
+            for (const auto& [field, value] : forced)
+                add(AsciiUpper(field), value);
+            for (const auto& [field, value] : row.New) {
+                // A null leaves the column to its default, as a new row without that value.
+                if (VarIsEmpty(value) || VarIsNull(value) || !table.Has(field)) continue;
+                if (table.ColumnSet.count(field)) { // as the table spells it, the usual case
+                    if (field != "FLAG" && !forced.count(field)) add(field, value);
+                    continue;
+                }
+                const AnsiString upper = AsciiUpper(field);
+                if (upper != "FLAG" && !forced.count(upper)) add(upper, value);
+            }
+            if (table.HasFlag) add("FLAG", Variant(1));
+            try {
+                writer.Exec("INSERT INTO " + Quoted(table.Name) + " (" + columns + ") VALUES (" + marks + ")",
+                            params);
+            } catch (const EDbError&) {
+                // The key in use is the usual reason; the database's own message otherwise.
+                if (exists()) return fail(3, u8"资料已经存在, 不能重复");
+                throw;
+            }
+            return true;
+        }
+
+        std::string flagTerm;
+        TDbParams flagParams;
+        if (table.HasFlag) {
+            if (const Variant* flag = FindValue(row.Old, "FLAG")) {
+                flagTerm = " AND \"FLAG\" IS ?";
+                flagParams.push_back(VarIsEmpty(*flag) ? Null() : *flag);
+            }
+        }
+        Int64 changed = 0;
+        if (row.Kind == usDeleted) {
+            TDbParams params = keyParams;
+            params.insert(params.end(), flagParams.begin(), flagParams.end());
+            changed = writer.Exec("DELETE FROM " + Quoted(table.Name) + " WHERE " + where + flagTerm, params);
+        } else {
+            std::string sets;
+            TDbParams params;
+            for (const auto& [field, value] : row.New) {
+                const AnsiString upper = AsciiUpper(field);
+                if (!table.Has(upper) || upper == "FLAG") continue;
+                sets += (sets.empty() ? "" : ", ") + Quoted(upper) + " = ?";
+                params.push_back(VarIsEmpty(value) ? Null() : value);
+            }
+            if (table.HasFlag)
+                sets += std::string(sets.empty() ? "" : ", ") +
+                        "\"FLAG\" = IFNULL(CAST(\"FLAG\" AS INTEGER), 0) % 999 + 1";
+            if (sets.empty()) return true;
+            params.insert(params.end(), keyParams.begin(), keyParams.end());
+            params.insert(params.end(), flagParams.begin(), flagParams.end());
+            changed = writer.Exec(
+                "UPDATE " + Quoted(table.Name) + " SET " + sets + " WHERE " + where + flagTerm, params);
+        }
+        if (changed == 0) {
+            if (exists()) return fail(1, u8"资料已被其他用户更改, 请重新查询后再保存");
+            return fail(2, u8"资料已被其他用户删除");
+        }
+        return true;
+    } catch (const EDbError& failure) {
+        error.ErrorCode = 4;
+        error.Context = table.Name + " " + kinds[row.Kind] + " " + keyText();
+        error.Message = failure.Message() + " [" + table.Name + ": " + keyText() + "]";
+        return false;
+    }
+}
+
+void TDocumentProvider::DeleteRemainingLines(TDbWriter& writer,
+                                             const std::map<AnsiString, Variant>& headKey) {
+    std::string where;
+    TDbParams params;
+    for (size_t k = 0; k < FHeadKey.size(); ++k) {
+        where += (where.empty() ? "" : " AND ") + Quoted(FLineKey[k]) + " = ?";
+        params.push_back(headKey.at(FHeadKey[k]));
+    }
+    writer.Exec("DELETE FROM " + Quoted(FLineTable) + " WHERE " + where, params);
+}
+
+//----------------------------------------------------------------------------------------------------------------
+// TSchemeProvider
+
+void TSchemeProvider::Select(const AnsiString& user, const AnsiString& program) {
+    FUser = Trim(user);
+    FProgram = Trim(program);
+}
+
+TDbResult TSchemeProvider::GetRecords() {
+    return FSession.Select(
+        "SELECT NCONDITION, CREATOR, PROGRAMME, CREATE_DATE, VCONDITION, ActivePage FROM DOCUS "
+        "WHERE CREATOR = ? AND PROGRAMME = ? ORDER BY NCONDITION",
+        TDbParams{Variant(FUser), Variant(FProgram)});
+}
+
+AnsiString TSchemeProvider::Insert(const AnsiString& name, const AnsiString& user, const AnsiString& day,
+                                   const AnsiString& program, const AnsiString& text, int page,
+                                   bool replace) {
+    const AnsiString scheme = Trim(name);
+    if (scheme.empty()) return FSession.FromUtf8(u8"方案名称不能为空");
+    if (FSession.ToUtf8(scheme).size() > 60 || scheme.size() > 20) return FSession.FromUtf8(u8"方案名称过长");
+    try {
+        AnsiString answer;
+        FSession.Transaction([&](TDbWriter& writer) {
+            const TDbParams key{Variant(scheme), Variant(Trim(user)), Variant(Trim(program))};
+            const bool found =
+                !writer
+                     .Select("SELECT 1 FROM DOCUS WHERE NCONDITION = ? AND CREATOR = ? AND PROGRAMME = ?",
+                             key)
+                     .Rows.empty();
+            if (found && !replace) {
+                answer = FSession.FromUtf8(u8"方案名称已经存在: ") + scheme;
+                return;
+            }
+            writer.Exec(
+                "INSERT OR REPLACE INTO DOCUS (NCONDITION, CREATOR, PROGRAMME, CREATE_DATE, VCONDITION, "
+                "ActivePage) VALUES (?, ?, ?, ?, ?, ?)",
+                {key[0], key[1], key[2], Variant(Trim(day)), Variant(text), Variant(page)});
+        });
+        return answer;
+    } catch (const Exception& failure) {
+        return failure.Message();
+    }
+}
+
+AnsiString TSchemeProvider::Delete(const AnsiString& name, const AnsiString& user,
+                                   const AnsiString& program) {
+    try {
+        Int64 changed = 0;
+        FSession.Transaction([&](TDbWriter& writer) {
+            changed = writer.Exec("DELETE FROM DOCUS WHERE NCONDITION = ? AND CREATOR = ? AND PROGRAMME = ?",
+                                  {Variant(Trim(name)), Variant(Trim(user)), Variant(Trim(program))});
+        });
+        return changed ? AnsiString() : FSession.FromUtf8(u8"方案不存在: ") + Trim(name);
+    } catch (const Exception& failure) {
+        return failure.Message();
+    }
+}
+
+AnsiString TSchemeProvider::Rename(const AnsiString& oldName, const AnsiString& user,
+                                   const AnsiString& program, const AnsiString& newName,
+                                   const AnsiString& newUser, const AnsiString& newProgram) {
+    const AnsiString target = Trim(newName);
+    if (target.empty()) return FSession.FromUtf8(u8"方案名称不能为空");
+    if (target.size() > 20) return FSession.FromUtf8(u8"方案名称过长");
+    try {
+        AnsiString answer;
+        FSession.Transaction([&](TDbWriter& writer) {
+            const TDbParams to{Variant(target), Variant(Trim(newUser)), Variant(Trim(newProgram))};
+            if (!writer
+                     .Select("SELECT 1 FROM DOCUS WHERE NCONDITION = ? AND CREATOR = ? AND PROGRAMME = ?", to)
+                     .Rows.empty()) {
+                answer = FSession.FromUtf8(u8"方案名称已经存在: ") + target;
+                return;
+            }
+            const Int64 changed = writer.Exec(
+                "UPDATE DOCUS SET NCONDITION = ?, CREATOR = ?, PROGRAMME = ? "
+                "WHERE NCONDITION = ? AND CREATOR = ? AND PROGRAMME = ?",
+                {to[0], to[1], to[2], Variant(Trim(oldName)), Variant(Trim(user)), Variant(Trim(program))});
+            if (changed == 0) answer = FSession.FromUtf8(u8"方案不存在: ") + Trim(oldName);
+        });
+        return answer;
+    } catch (const Exception& failure) {
+        return failure.Message();
+    }
+}

@@ -1,0 +1,27 @@
+#pragma once
+// Where the servers find their database and data files, and what every server object of a process
+// shares: the catalogue of checks and lookups and the message texts, read once.
+//
+// The database file: SetServerDatabasePath (kvrserver's --db), else the environment variable
+// KVR_DATABASE, else demo.db in the folder of the registry store's file (by default $HOME/.kvrx58). It
+// is created from the data folder on first use. The data folder: SetServerDataDir, else KVR_DATA, else
+// FindDataDir() (database.h). Every call is thread-safe.
+#include <memory>
+#include <string>
+
+#include "standins/appserver/catalogue.h"
+#include "standins/appserver/database.h"
+#include "standins/appserver/messages.h"
+
+std::string ServerDatabasePath();
+void SetServerDatabasePath(const std::string& path); // '' returns to the default
+std::string ServerDataDir();
+void SetServerDataDir(const std::string& path); // '' returns to the default
+
+// A new session on the server's database in the client's database code page (raises EDbError).
+std::unique_ptr<TDbSession> OpenServerSession(unsigned codePage = 936);
+
+// The catalogue and the message texts of the data folder; EDbError when the file is missing or
+// malformed. A change of the data folder reads them again.
+std::shared_ptr<const TCatalogue> ServerCatalogue();
+std::shared_ptr<const TMessageFile> ServerMessages();

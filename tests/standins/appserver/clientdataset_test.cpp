@@ -1,0 +1,143 @@
+// Letters of credit kept through client data sets on pvdMain, the header with its lines nested, in
+// process and over TCP: added, changed and deleted through their deltas, and a save that lost the
+// race reaching the reconcile handler with nothing written.
+#include "classlib/db/dbclient.h"
+#include "tests/standins/appserver/serverfixture.h"
+
+namespace {
+
+class TReconcileLog : public TComponent {
+public:
+    using TComponent::TComponent;
+    std::vector<AnsiString> Messages;
+    void ReconcileError(TCustomClientDataSet*, EReconcileError* e, TUpdateKind, TReconcileAction& action) {
+        Messages.push_back(e->Message());
+        action = raSkip;
+    }
+};
+
+// A header data set and its nested lines on one server object.
+struct TDocumentSets {
+    std::unique_ptr<TComponent> Owner = std::make_unique<TComponent>(nullptr);
+    Variant Server;
+    TClientDataSet* cdsMain = new TClientDataSet(Owner.get());
+    TClientDataSet* cdsBody1 = new TClientDataSet(Owner.get());
+    TReconcileLog* Reconcile = new TReconcileLog(Owner.get());
+
+    explicit TDocumentSets(Variant server) : Server(std::move(server)) {
+        cdsMain->SetName("cdsMain");
+        cdsBody1->SetName("cdsBody1");
+        cdsMain->SetAppServer(Server);
+        cdsMain->SetProviderName("pvdMain");
+        cdsMain->SetPacketRecords(20);
+        cdsMain->SetOnReconcileError(TReconcileErrorEvent(Reconcile, &TReconcileLog::ReconcileError));
+    }
+    void Open(const AnsiString& condition) {
+        cdsBody1->Close();
+        cdsMain->Close();
+        cdsMain->SetDataRequest(VarArrayOf({Variant(condition), Variant("")}));
+        cdsMain->Open();
+        cdsBody1->SetDataSetField(static_cast<TDataSetField*>(cdsMain->FieldByName("qryBody")));
+        cdsBody1->Open();
+    }
+    void Set(TClientDataSet* dataSet, const char* field, const Variant& value) {
+        dataSet->FieldByName(field)->SetValue(value);
+    }
+    void AddLine(const AnsiString& number, const char* seq, const char* orderSeq) {
+        cdsBody1->Append();
+        Set(cdsBody1, "TB001", "5101");
+        Set(cdsBody1, "TB002", number);
+        Set(cdsBody1, "TB003", seq);
+        Set(cdsBody1, "TB004", "3301");
+        Set(cdsBody1, "TB005", "20261110002");
+        Set(cdsBody1, "TB006", orderSeq);
+        cdsBody1->Post();
+    }
+};
+
+class ClientDataSets : public testing::TestWithParam<TReach> {
+protected:
+    TServerDatabase Db;
+    TServerReach Reach{GetParam()};
+};
+
+INSTANTIATE_TEST_SUITE_P(Reach, ClientDataSets, testing::Values(TReach::InProcess, TReach::Tcp), ReachName);
+
+TEST_P(ClientDataSets, AHeaderWithThreeLinesIsAddedChangedAndDeleted) {
+    TDocumentSets sets(Reach.AppServer());
+    sets.Open("All");
+    EXPECT_EQ(sets.cdsMain->RecordCount(), 2);
+    EXPECT_EQ(sets.cdsBody1->RecordCount(), 2);
+    EXPECT_EQ(sets.cdsMain->FieldByName("TA005C")->AsString(), "海森机械");
+
+    // Added: the number shown is the one the client guessed; the server numbers it.
+    sets.cdsMain->Append();
+    sets.Set(sets.cdsMain, "TA001", "5101");
+    sets.Set(sets.cdsMain, "TA002", "20261210009");
+    sets.Set(sets.cdsMain, "TA008", "20261210");
+    sets.Set(sets.cdsMain, "TA005", "S0002");
+    sets.Set(sets.cdsMain, "TA016", "USD");
+    sets.Set(sets.cdsMain, "TA018", 5000.0);
+    for (const char* seq : {"0001", "0002", "0003"})
+        sets.AddLine("20261210009", seq, seq);
+    sets.cdsMain->Post();
+    VarCall(sets.Server, "SetIsSeq", {true});
+    ASSERT_EQ(sets.cdsMain->ApplyUpdates(0), 0) << testing::PrintToString(sets.Reconcile->Messages);
+    const AnsiString number = VarCall(sets.Server, "WhatIs", {"SEQNO"}).AsString();
+    EXPECT_EQ(number, "20261210001");
+    EXPECT_EQ(Db.Value("SELECT count(*) FROM KVRTB WHERE TB002 = '20261210001'"), "3");
+
+    // Changed: the header, line 2 changed, line 3 deleted, line 4 added.
+    VarCall(sets.Server, "SetIsSeq", {false});
+    sets.Open("KVRTA.TA002 = '" + number + "'");
+    ASSERT_EQ(sets.cdsMain->RecordCount(), 1);
+    ASSERT_EQ(sets.cdsBody1->RecordCount(), 3);
+    EXPECT_EQ(sets.cdsBody1->FieldByName("TD004C")->AsString(), "E-2001");
+    sets.cdsMain->Edit();
+    sets.Set(sets.cdsMain, "TA037", "分批装运");
+    sets.cdsBody1->Next();
+    sets.cdsBody1->Edit();
+    sets.Set(sets.cdsBody1, "TB008", 321.5);
+    sets.cdsBody1->Post();
+    sets.cdsBody1->Next();
+    sets.cdsBody1->Delete();
+    sets.AddLine(number, "0004", "0002");
+    sets.cdsMain->Post();
+    ASSERT_EQ(sets.cdsMain->ApplyUpdates(0), 0) << testing::PrintToString(sets.Reconcile->Messages);
+    EXPECT_EQ(Db.Value("SELECT TA037 || '/' || FLAG FROM KVRTA WHERE TA002 = '20261210001'"), u8"分批装运/2");
+    EXPECT_EQ(Db.Value("SELECT group_concat(TB003 || '=' || TB008, ',') FROM (SELECT TB003, TB008 FROM KVRTB "
+                       "WHERE TB002 = '20261210001' ORDER BY TB003)"),
+              "0001=0,0002=321.5,0004=0");
+
+    // Deleted, with its lines.
+    sets.Open("KVRTA.TA002 = '" + number + "'");
+    sets.cdsMain->Delete();
+    ASSERT_EQ(sets.cdsMain->ApplyUpdates(0), 0) << testing::PrintToString(sets.Reconcile->Messages);
+    EXPECT_EQ(Db.Value("SELECT count(*) FROM KVRTA WHERE TA002 = '20261210001'"), "0");
+    EXPECT_EQ(Db.Value("SELECT count(*) FROM KVRTB WHERE TB002 = '20261210001'"), "0");
+}
+
+TEST_P(ClientDataSets, TheLateSaveReachesTheReconcileHandlerAndNothingIsWritten) {
+    TDocumentSets first(Reach.AppServer("DEMO")), second(Reach.AppServer("LIUF"));
+    first.Open("KVRTA.TA002 = '20261112001'");
+    second.Open("KVRTA.TA002 = '20261112001'");
+    first.cdsMain->Edit();
+    first.Set(first.cdsMain, "TA037", "first");
+    first.cdsMain->Post();
+    ASSERT_EQ(first.cdsMain->ApplyUpdates(0), 0);
+    const std::string afterFirst = Db.Fingerprint();
+
+    second.cdsMain->Edit();
+    second.Set(second.cdsMain, "TA037", "second");
+    second.cdsBody1->Edit();
+    second.Set(second.cdsBody1, "TB008", 1.0);
+    second.cdsBody1->Post();
+    second.cdsMain->Post();
+    EXPECT_EQ(second.cdsMain->ApplyUpdates(0), 1);
+    ASSERT_EQ(second.Reconcile->Messages.size(), 1u);
+    EXPECT_NE(second.Reconcile->Messages[0].find("资料已被其他用户更改"), AnsiString::npos);
+    EXPECT_EQ(Db.Fingerprint(), afterFirst);
+    EXPECT_GT(second.cdsMain->ChangeCount(), 0); // still waiting in the change log
+}
+
+} // namespace

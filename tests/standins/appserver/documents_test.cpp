@@ -1,0 +1,262 @@
+// Saving letters of credit through pvdMain's deltas: a header with its lines added, changed and
+// deleted, numbering by the server, rejected rows and concurrent saves, and clients' SQL that tries to
+// leave its place. In process and over TCP alike.
+#include <thread>
+
+#include "classlib/rtl/datetime.h"
+#include "tests/standins/appserver/serverfixture.h"
+
+namespace {
+
+const AnsiString Pending(20, '~'); // the key of lines whose header is new
+
+class Documents : public testing::TestWithParam<TReach> {
+protected:
+    TServerDatabase Db;
+    TServerReach Reach{GetParam()};
+    Variant Server = Reach.AppServer();
+    TPacketView Layout = GetRecords(Server, "1 = 0", "", 0);
+
+    std::map<AnsiString, Variant> Header(const AnsiString& type, const AnsiString& number) {
+        return {{"COMPANY", "DEMO"}, {"CREATOR", "DEMO"},   {"USR_GROUP", "IMP"}, {"TA001", type},
+                {"TA002", number},   {"TA008", "20261210"}, {"TA005", "S0002"},   {"TA006", "B001"},
+                {"TA016", "USD"},    {"TA017", 7.1114},     {"TA018", 12340.5},   {"TA021", 0.1},
+                {"TA036", "F01"},    {"TA038", "N"}};
+    }
+    std::map<AnsiString, Variant> Line(const AnsiString& type, const AnsiString& number,
+                                       const AnsiString& seq, const AnsiString& orderSeq) {
+        return {{"COMPANY", "DEMO"}, {"TB001", type},   {"TB002", number},
+                {"TB003", seq},      {"TB004", "3301"}, {"TB005", "20261110002"},
+                {"TB006", orderSeq}, {"TB007", "W03"},  {"TB009", "N"}};
+    }
+    Variant LineRow(TUpdateStatus status, int id, const std::map<AnsiString, Variant>& values,
+                    const Variant& old = Variant()) {
+        return MakeDeltaRow(status, id, TDeltaWriter::Values(Layout.LineFields(), values), old);
+    }
+    Variant HeadRow(TUpdateStatus status, int id, const std::map<AnsiString, Variant>& values,
+                    const std::vector<Variant>& lines, const Variant& old = Variant()) {
+        const Variant nested = lines.empty() ? Variant() : VarArrayOf(lines);
+        return MakeDeltaRow(status, id, TDeltaWriter::Values(Layout.Fields, values, nested), old);
+    }
+    Variant Delta(const std::vector<Variant>& rows) { return TDeltaWriter(Layout.Fields).Delta(rows); }
+
+    // A new document of type 5101 with three lines, numbered by the server.
+    AnsiString AddDocument(const AnsiString& shownNumber = "20261210001") {
+        VarCall(Server, "SetIsSeq", {true});
+        const Variant errors = ApplyUpdates(
+            Server, Delta({HeadRow(usInserted, 1, Header("5101", shownNumber),
+                                   {LineRow(usInserted, 2, Line("5101", Pending, "0001", "0001")),
+                                    LineRow(usInserted, 3, Line("5101", Pending, "0002", "0002")),
+                                    LineRow(usInserted, 4, Line("5101", Pending, "0003", "0001"))})}));
+        EXPECT_TRUE(errors.GetElement({epCommitted}).AsBoolean());
+        return VarCall(Server, "WhatIs", {"SEQNO"}).AsString();
+    }
+    std::string Count(const std::string& table, const std::string& where) {
+        return Db.Value("SELECT count(*) FROM " + table + " WHERE " + where);
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Reach, Documents, testing::Values(TReach::InProcess, TReach::Tcp), ReachName);
+
+// The message of each row error.
+std::vector<AnsiString> ErrorMessages(const Variant& errorPacket) {
+    std::vector<AnsiString> messages;
+    const Variant errors = errorPacket.GetElement({epErrors});
+    for (int i = 0; i < VarArrayLength(errors); ++i)
+        messages.push_back(errors.GetElement({i}).GetElement({reMessage}).AsString());
+    return messages;
+}
+
+TEST_P(Documents, AHeaderWithThreeLinesIsAddedChangedAndDeleted) {
+    const AnsiString number = AddDocument();
+    EXPECT_EQ(number, "20261210001");
+    EXPECT_EQ(Count("KVRTB", "TB001 = '5101' AND TB002 = '20261210001'"), "3");
+    EXPECT_EQ(Count("KVRTB", "TB002 LIKE '~%'"), "0");
+    EXPECT_EQ(Db.Value("SELECT FLAG FROM KVRTA WHERE TA002 = '20261210001'"), "1");
+    // A field the new row leaves null keeps the column's default.
+    EXPECT_EQ(Db.Value("SELECT TA039 || '/' || TA019 FROM KVRTA WHERE TA002 = '20261210001'"), "N/0");
+
+    // Read it back as the client holds it, then change the header, change line 2, delete line 3 and add
+    // a fourth.
+    const TPacketView read = GetRecords(Server, "KVRTA.TA002 = '" + number + "'");
+    ASSERT_EQ(read.RowCount(), 1);
+    ASSERT_EQ(VarArrayLength(read.Lines(0)), 3);
+    EXPECT_EQ(read.LineValue(0, 0, "TD004C").AsString(), "E-2001");
+    const Variant headOld = read.Row(0);
+    std::map<AnsiString, Variant> head = TDeltaWriter::Map(read.Fields, headOld);
+    head["TA037"] = Variant("改为分批装运");
+    head["TA018"] = Variant(15000.0);
+    auto lineOld = [&](int i) { return read.Lines(0).GetElement({i}); };
+    std::map<AnsiString, Variant> line2 = TDeltaWriter::Map(read.LineFields(), lineOld(1));
+    line2["TB008"] = Variant(1500.25);
+    const Variant delta =
+        Delta({HeadRow(usModified, 1, head,
+                       {LineRow(usModified, 3, line2, lineOld(1)),
+                        LineRow(usDeleted, 4, TDeltaWriter::Map(read.LineFields(), lineOld(2)), lineOld(2)),
+                        LineRow(usInserted, 5, Line("5101", number, "0004", "0002"))},
+                       headOld)});
+    int errorCount = -1;
+    const Variant result = ApplyUpdates(Server, delta, &errorCount);
+    EXPECT_TRUE(result.GetElement({epCommitted}).AsBoolean())
+        << testing::PrintToString(ErrorMessages(result));
+    EXPECT_EQ(errorCount, 0);
+    EXPECT_EQ(Db.Value("SELECT TA037 FROM KVRTA WHERE TA002 = '20261210001'"), u8"改为分批装运");
+    EXPECT_EQ(Db.Value("SELECT FLAG FROM KVRTA WHERE TA002 = '20261210001'"), "2");
+    EXPECT_EQ(Db.Value("SELECT group_concat(TB003, ',') FROM (SELECT TB003 FROM KVRTB WHERE TB002 = "
+                       "'20261210001' ORDER BY TB003)"),
+              "0001,0002,0004");
+    EXPECT_EQ(Db.Value("SELECT TB008 FROM KVRTB WHERE TB002 = '20261210001' AND TB003 = '0002'"), "1500.25");
+    EXPECT_EQ(Db.Value("SELECT FLAG FROM KVRTB WHERE TB002 = '20261210001' AND TB003 = '0002'"), "2");
+
+    // Deleting the header takes its lines with it, the deleted ones listed or not.
+    const TPacketView again = GetRecords(Server, "KVRTA.TA002 = '" + number + "'");
+    const Variant deleteDelta = Delta(
+        {HeadRow(usDeleted, 1, TDeltaWriter::Map(again.Fields, again.Row(0)),
+                 {LineRow(usDeleted, 2, TDeltaWriter::Map(again.LineFields(), again.Lines(0).GetElement({0})),
+                          again.Lines(0).GetElement({0}))},
+                 again.Row(0))});
+    EXPECT_TRUE(ApplyUpdates(Server, deleteDelta).GetElement({epCommitted}).AsBoolean());
+    EXPECT_EQ(Count("KVRTA", "TA002 = '20261210001'"), "0");
+    EXPECT_EQ(Count("KVRTB", "TB002 = '20261210001'"), "0");
+}
+
+TEST_P(Documents, TheServerNumbersByTheTypesRuleAndSeqNoTellsTheNumber) {
+    EXPECT_EQ(AddDocument(), "20261210001");
+    EXPECT_EQ(AddDocument(), "20261210002"); // the shown number was taken: the next one
+    // A monthly type: year-month and five digits.
+    VarCall(Server, "SetIsSeq", {true});
+    ASSERT_TRUE(ApplyUpdates(Server, Delta({HeadRow(usInserted, 1, Header("5103", ""), {})}))
+                    .GetElement({epCommitted})
+                    .AsBoolean());
+    EXPECT_EQ(VarCall(Server, "WhatIs", {"SEQNO"}).AsString(), "20261200001");
+    // Numbered by hand, or with the server's numbering off: the client's number stands.
+    ASSERT_TRUE(ApplyUpdates(Server, Delta({HeadRow(usInserted, 1, Header("5102", "LC-HAND-01"), {})}))
+                    .GetElement({epCommitted})
+                    .AsBoolean());
+    EXPECT_EQ(VarCall(Server, "WhatIs", {"SEQNO"}).AsString(), "LC-HAND-01");
+    VarCall(Server, "SetIsSeq", {false});
+    ASSERT_TRUE(ApplyUpdates(Server, Delta({HeadRow(usInserted, 1, Header("5101", "20261210777"), {})}))
+                    .GetElement({epCommitted})
+                    .AsBoolean());
+    EXPECT_EQ(VarCall(Server, "WhatIs", {"SEQNO"}).AsString(), "20261210777");
+    EXPECT_EQ(Count("KVRTA", "TA001 = '5101' AND TA002 LIKE '20261210%'"), "3");
+}
+
+TEST_P(Documents, ARejectedRowComesBackWithItsReasonAndNothingIsWritten) {
+    const std::string before = Db.Fingerprint();
+    VarCall(Server, "SetIsSeq", {false});
+    struct {
+        const char* Name;
+        Variant Delta;
+        int ErrorCode;
+    } cases[] = {
+        // The header is fine, its second line repeats an existing key: the header is not written either.
+        {"existing line key",
+         Delta({HeadRow(usInserted, 1, Header("5101", "20261210900"),
+                        {LineRow(usInserted, 2, Line("5101", Pending, "0001", "0001")),
+                         LineRow(usInserted, 3, Line("5101", Pending, "0001", "0002"))})}),
+         3},
+        {"existing document", Delta({HeadRow(usInserted, 1, Header("5101", "20261108001"), {})}), 3},
+        {"unknown line item",
+         Delta({HeadRow(usInserted, 1, Header("5101", "20261210901"),
+                        {LineRow(usInserted, 7, Line("5101", Pending, "", "0001"))})}),
+         4},
+        {"deleted meanwhile",
+         Delta({HeadRow(usDeleted, 1, Header("5101", "20261299999"), {},
+                        TDeltaWriter::Values(Layout.Fields,
+                                             {{"TA001", "5101"}, {"TA002", "20261299999"}, {"FLAG", 1}}))}),
+         2},
+    };
+    for (const auto& c : cases) {
+        int errorCount = 0;
+        const Variant result = ApplyUpdates(Server, c.Delta, &errorCount);
+        EXPECT_FALSE(result.GetElement({epCommitted}).AsBoolean()) << c.Name;
+        ASSERT_EQ(errorCount, 1) << c.Name;
+        const Variant error = result.GetElement({epErrors}).GetElement({0});
+        EXPECT_EQ(error.GetElement({reErrorCode}).AsInteger(), c.ErrorCode) << c.Name;
+        EXPECT_FALSE(error.GetElement({reMessage}).AsString().empty()) << c.Name;
+        EXPECT_EQ(Db.Fingerprint(), before) << c.Name;
+    }
+    // The error names the row by its id: the line that repeated the key.
+    const Variant lineError = ApplyUpdates(Server, cases[0].Delta).GetElement({epErrors}).GetElement({0});
+    EXPECT_EQ(lineError.GetElement({reRowId}).AsInteger(), 3);
+    EXPECT_NE(lineError.GetElement({reMessage}).AsString().find("资料已经存在"), AnsiString::npos);
+}
+
+TEST_P(Documents, TheSecondOfTwoConcurrentSavesIsRejectedAndTheFirstStands) {
+    Variant other = Reach.AppServer("LIUF");
+    const TPacketView mine = GetRecords(Server, "KVRTA.TA002 = '20261112001'");
+    const TPacketView theirs = GetRecords(other, "KVRTA.TA002 = '20261112001'");
+    auto change = [&](const TPacketView& read, const char* remark) {
+        std::map<AnsiString, Variant> head = TDeltaWriter::Map(read.Fields, read.Row(0));
+        head["TA037"] = Variant(remark);
+        return Delta({HeadRow(usModified, 1, head, {}, read.Row(0))});
+    };
+    EXPECT_TRUE(ApplyUpdates(Server, change(mine, "first")).GetElement({epCommitted}).AsBoolean());
+    const std::string afterFirst = Db.Fingerprint();
+    int errorCount = 0;
+    const Variant second = ApplyUpdates(other, change(theirs, "second"), &errorCount);
+    EXPECT_FALSE(second.GetElement({epCommitted}).AsBoolean());
+    ASSERT_EQ(errorCount, 1);
+    EXPECT_EQ(second.GetElement({epErrors}).GetElement({0}).GetElement({reErrorCode}).AsInteger(), 1);
+    EXPECT_NE(ErrorMessages(second)[0].find("资料已被其他用户更改"), AnsiString::npos);
+    EXPECT_EQ(Db.Fingerprint(), afterFirst);
+    EXPECT_EQ(Db.Value("SELECT TA037 FROM KVRTA WHERE TA002 = '20261112001'"), "first");
+    // Deleting the changed row from the old reading is refused the same way.
+    const Variant remove =
+        Delta({HeadRow(usDeleted, 1, TDeltaWriter::Map(theirs.Fields, theirs.Row(0)), {}, theirs.Row(0))});
+    EXPECT_FALSE(ApplyUpdates(other, remove).GetElement({epCommitted}).AsBoolean());
+    EXPECT_EQ(Db.Fingerprint(), afterFirst);
+}
+
+TEST_P(Documents, ConditionsAndSortTextsCannotLeaveTheirPlace) {
+    const std::string before = Db.Fingerprint();
+    const char* conditions[] = {
+        "1=1; DELETE FROM KVRTA",
+        "1=1) OR (1=1",
+        "1=1 -- ",
+        "1=1 /* */",
+        "TA001 IN (SELECT name FROM sqlite_schema)",
+        "load_extension('x') IS NULL",
+        "TA001 = '5101'); DROP TABLE KVRTB; --",
+    };
+    for (const char* condition : conditions)
+        EXPECT_THROW(GetRecords(Server, condition), EOleError) << condition;
+    const char* sorts[] = {"TA001; DELETE FROM KVRTA", "TA001) --", "(SELECT 1) UNION SELECT 1"};
+    for (const char* sort : sorts)
+        EXPECT_THROW(GetRecords(Server, "All", sort), EOleError) << sort;
+    // A quote that closes the literal stays inside it: no rows, no harm.
+    EXPECT_EQ(GetRecords(Server, "TA005 = 'S0001'' OR ''1''=''1'").RowCount(), 0);
+    EXPECT_EQ(Db.Fingerprint(), before);
+    // The server goes on serving.
+    EXPECT_EQ(GetRecords(Server, "All").RowCount(), 2);
+}
+
+TEST_P(Documents, ManyConnectionsReadAndSaveAtOnce) {
+    std::vector<Variant> servers;
+    for (int i = 0; i < 6; ++i)
+        servers.push_back(Reach.AppServer());
+    std::vector<std::thread> threads;
+    std::vector<int> committed(servers.size(), 0);
+    for (size_t i = 0; i < servers.size(); ++i)
+        threads.emplace_back([&, i] {
+            for (int n = 0; n < 5; ++n) {
+                VarCall(servers[i], "SetIsSeq", {true});
+                const Variant result = ApplyUpdates(
+                    servers[i],
+                    Delta({HeadRow(usInserted, 1, Header("5101", ""),
+                                   {LineRow(usInserted, 2, Line("5101", Pending, "0001", "0001"))})}));
+                committed[i] += result.GetElement({epCommitted}).AsBoolean() ? 1 : 0;
+                GetRecords(servers[i], "All", "", 5);
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    for (int count : committed)
+        EXPECT_EQ(count, 5);
+    EXPECT_EQ(Count("KVRTA", "TA002 LIKE '20261210%'"), "30");
+    EXPECT_EQ(Count("KVRTB", "TB002 LIKE '20261210%'"), "30");
+    EXPECT_EQ(Db.Value("SELECT max(TA002) FROM KVRTA WHERE TA002 LIKE '20261210%'"), "20261210030");
+}
+
+} // namespace
