@@ -4,20 +4,7 @@
 
 #include "apps/kvrhost/Options.h"
 #include "apps/kvrhost/Session.h"
-#include "apps/kvrhost/WorkCenterStandin.h"
-#include "classlib/rtl/files.h"
-
-namespace {
-
-// The demo's message texts, copied into the build's data folder beside bin/.
-std::string MessageFile() {
-    const std::string exe = NativePath(GetModuleFileName());
-    const std::size_t slash = exe.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : exe.substr(0, slash);
-    return folder + "/../data/messages";
-}
-
-} // namespace
+#include "standins/workcenter/workcenter.h"
 
 int main(int argc, char** argv) {
     TOptions options;
@@ -38,12 +25,9 @@ int main(int argc, char** argv) {
             return kvrhostUsage;
         }
     }
-    try {
-        RegisterWorkCenterStandin(MessageFile());
-    } catch (const std::exception& e) {
-        std::cerr << "kvrhost: the message texts cannot be read: " << e.what() << '\n';
-        return kvrhostUsage;
-    }
+    // The work centre (libworkcenter.so, linked in) registers VorlanWorkCenter.Manager for
+    // CreateOleObject. kvrhost starts no other program: ExecWork answers as without a launcher.
+    SetWorkCenterLauncher(TProgramLauncher());
     THostSession session(options, options.Script.empty() ? std::cin : file, std::cout, std::cerr);
     return session.Run();
 }
