@@ -1,10 +1,18 @@
-# Runs one kvrhost session and checks its output: the first line of EXPECT is "status N"; lines starting
+# Runs one kvrhost session and checks its output: the first line of EXPECT is "status N"; a line
+# "options ..." gives kvrhost's options for the session; lines starting
 # with "notify " are the session's notifications, all of them in their order (no more, no fewer); every
 # other non-blank line (not starting with #) is a regular expression that must match a line of the
 # output, each below the line the previous pattern matched.
 file(REMOVE_RECURSE ${WORKDIR})
 file(MAKE_DIRECTORY ${WORKDIR})
-execute_process(COMMAND ${KVRHOST} ${MODULE} ${SCRIPT}
+file(STRINGS ${EXPECT} option_lines REGEX "^options ")
+set(options "")
+foreach(line ${option_lines})
+  string(REGEX REPLACE "^options " "" line "${line}")
+  separate_arguments(words UNIX_COMMAND "${line}")
+  list(APPEND options ${words})
+endforeach()
+execute_process(COMMAND ${KVRHOST} ${options} ${MODULE} ${SCRIPT}
                 WORKING_DIRECTORY ${WORKDIR}
                 RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors
                 TIMEOUT 100)
@@ -14,6 +22,7 @@ if(errors)
 endif()
 
 file(STRINGS ${EXPECT} patterns)
+list(FILTER patterns EXCLUDE REGEX "^options ")
 list(POP_FRONT patterns first)
 if(NOT first MATCHES "^status ([0-9]+)$")
   message(FATAL_ERROR "${EXPECT}: the first line must be 'status N'")
