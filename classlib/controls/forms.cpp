@@ -1180,7 +1180,8 @@ void UserAnswer(TCustomForm* form, const AnsiString& button) {
     for (TButton* b : buttons)
         if (!found && SameText(b->Name(), button)) found = b;
     for (TButton* b : buttons)
-        if (!found && SameText(StripHotkey(b->Caption()), button)) found = b;
+        if (!found && (SameText(b->Caption(), button) || SameText(StripHotkey(b->Caption()), button)))
+            found = b;
     TModalResult result = ModalResultFromName(button);
     for (TButton* b : buttons)
         if (!found && result != mrNone && b->ModalResult() == result) found = b;

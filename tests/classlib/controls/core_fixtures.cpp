@@ -3,7 +3,9 @@
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/format.h"
 
-KVR_PUBLISHED(TTestEdit, c) { c.Property("Text", &TTestEdit::Text, &TTestEdit::SetText); }
+KVR_PUBLISHED(TTestEdit, c) {
+    c.Property("Text", &TTestEdit::Text, &TTestEdit::SetText);
+}
 
 KVR_MESSAGE_MAP(TTestEdit, m) {
     m.Handle(WM_CHAR, &TTestEdit::WMChar);
@@ -51,7 +53,9 @@ void TTestEdit::EMSetSel(TMessage& message) {
     AllSelected = message.WParam == 0 && message.LParam == -1;
 }
 
-void TTestEdit::WMGetDlgCode(TMessage& message) { message.Result = DLGC_WANTCHARS | DLGC_WANTARROWS; }
+void TTestEdit::WMGetDlgCode(TMessage& message) {
+    message.Result = DLGC_WANTCHARS | DLGC_WANTARROWS;
+}
 
 void TTestEdit::WMLButtonDown(TMessage& message) {
     if (CanFocus()) SetFocus();
@@ -149,7 +153,9 @@ KVR_FORM_RESOURCE(TfrmTest, R"(object frmTest: TfrmTest
 end
 )");
 
-TfrmTest::TfrmTest(TComponent* owner) : TForm(owner) { InitInheritedComponent(this); }
+TfrmTest::TfrmTest(TComponent* owner) : TForm(owner) {
+    InitInheritedComponent(this);
+}
 
 void TfrmTest::FormCreate(TObject*) {
     ++CreateCount;
@@ -170,8 +176,12 @@ void TfrmTest::FormCloseQuery(TObject*, bool& canClose) {
     canClose = !RequireName || !edName->Text().empty();
 }
 
-void TfrmTest::FormShow(TObject*) { Events.push_back("show"); }
-void TfrmTest::FormActivate(TObject*) { Events.push_back("activate"); }
+void TfrmTest::FormShow(TObject*) {
+    Events.push_back("show");
+}
+void TfrmTest::FormActivate(TObject*) {
+    Events.push_back("activate");
+}
 
 void TfrmTest::ControlEnter(TObject* sender) {
     Events.push_back("enter " + static_cast<TComponent*>(sender)->Name());
@@ -181,9 +191,13 @@ void TfrmTest::ControlExit(TObject* sender) {
     Events.push_back("exit " + static_cast<TComponent*>(sender)->Name());
 }
 
-void TfrmTest::btnOKClick(TObject*) { Events.push_back("ok click"); }
+void TfrmTest::btnOKClick(TObject*) {
+    Events.push_back("ok click");
+}
 
-void TfrmTest::edKeyDown(TObject*, Word& key, TShiftState) { Events.push_back("edit key " + IntToStr(key)); }
+void TfrmTest::edKeyDown(TObject*, Word& key, TShiftState) {
+    Events.push_back("edit key " + IntToStr(key));
+}
 
 TFormsCleanup::TFormsCleanup() {
     Application->SetModalDriver(nullptr);

@@ -53,8 +53,8 @@ TEST_F(FormsTest, ShowModalIsTypedIntoAndClickedThroughTheDriver) {
     EXPECT_EQ(Form->edCode->Text(), "A1");
     EXPECT_EQ(driver.Pending(), 0);
     EXPECT_FALSE(Form->Visible());
-    std::vector<AnsiString> expected = {"show", "activate", "enter edName", "exit edName", "enter edCode",
-                                        "exit edCode", "enter btnOK", "ok click"};
+    std::vector<AnsiString> expected = {"show",         "activate",    "enter edName", "exit edName",
+                                        "enter edCode", "exit edCode", "enter btnOK",  "ok click"};
     std::vector<AnsiString> seen;
     for (const auto& e : EventsFrom(start))
         if (e.rfind("form key", 0) != 0 && e.rfind("edit key", 0) != 0) seen.push_back(e);
@@ -188,7 +188,8 @@ TEST_F(FormsTest, ShortcutsReachTheFormsHandlerAndTheMenuBeforeTheKeyEvents) {
     struct THandler : TObject {
         std::vector<AnsiString>* Seen = nullptr;
         void ShortCut(TMessage& m, bool& handled) {
-            handled = ::ShortCut(static_cast<Word>(m.WParam), KeyDataToShiftState(m.LParam)) == TextToShortCut("Ctrl+F");
+            handled = ::ShortCut(static_cast<Word>(m.WParam), KeyDataToShiftState(m.LParam)) ==
+                      TextToShortCut("Ctrl+F");
             if (handled) Seen->push_back("form shortcut");
         }
     } handler;
@@ -368,8 +369,9 @@ TEST_F(FormsTest, DataModuleRunsItsEventsAndIsFoundByName) {
     auto* dm = new TDataModule(Application);
     dm->SetOnCreate(TNotifyEvent(&recorder, &TRecorder::Created));
     dm->SetOnDestroy(TNotifyEvent(&recorder, &TRecorder::Destroyed));
-    ReadComponentFromText(dm, "object dmMain: TDataModule\n  OldCreateOrder = False\n  Left = 10\n  Top = 20\n"
-                              "  Height = 150\n  Width = 215\nend\n");
+    ReadComponentFromText(dm,
+                          "object dmMain: TDataModule\n  OldCreateOrder = False\n  Left = 10\n  Top = 20\n"
+                          "  Height = 150\n  Width = 215\nend\n");
     EXPECT_EQ(Screen->FindRoot("dmMain"), dm);
     EXPECT_EQ(Screen->DataModuleCount(), 1);
     dm->Free();
