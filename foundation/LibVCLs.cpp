@@ -40,7 +40,8 @@ std::vector<AnsiString> SplitItems(const AnsiString& list, const AnsiString& del
 }
 
 // The components of owner bound to the field, by their published DataField.
-template <class TAction> void ForFieldControls(TComponent* owner, const AnsiString& fieldName, TAction action) {
+template <class TAction>
+void ForFieldControls(TComponent* owner, const AnsiString& fieldName, TAction action) {
     for (int i = 0; i < owner->ComponentCount(); ++i) {
         TComponent* component = owner->Components(i);
         if (GetPropKind(component, "DataField") == tkUnknown) continue;
@@ -227,8 +228,8 @@ bool SetFieldText(TField* field, const AnsiString& text, bool byEditText) {
         bool ReadOnly;
         ~TRestore() { Field->SetReadOnly(ReadOnly); }
     } restore{field, readOnly};
-    const bool numeric = field->InheritsFrom(TIntegerField::StaticClass()) ||
-                         field->InheritsFrom(TFloatField::StaticClass());
+    const bool numeric =
+        field->InheritsFrom(TIntegerField::StaticClass()) || field->InheritsFrom(TFloatField::StaticClass());
     if (numeric && byEditText) {
         field->SetText(text);
     } else if (field->Size() > 0 && !field->InheritsFrom(TBlobField::StaticClass())) {
@@ -254,10 +255,9 @@ void SetFieldControlsColor(TComponent* owner, const AnsiString& fieldList, const
     for (const AnsiString& item : SplitItems(fieldList, delimiter)) {
         if (item.empty()) break;
         ForFieldControls(owner, item, [&](TComponent* control) {
-            const bool keyColourOnly = InheritsFromName(control, "TwwDBComboBox") ||
-                                       InheritsFromName(control, "TDBRadioGroup") ||
-                                       InheritsFromName(control, "TwwRadioGroup") ||
-                                       InheritsFromName(control, "TFDbCheckBox");
+            const bool keyColourOnly =
+                InheritsFromName(control, "TwwDBComboBox") || InheritsFromName(control, "TDBRadioGroup") ||
+                InheritsFromName(control, "TwwRadioGroup") || InheritsFromName(control, "TFDbCheckBox");
             if (!keyColourOnly || color == KeyFieldColor) SetOrdPropByName(control, "Color", color);
         });
     }

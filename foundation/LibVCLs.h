@@ -36,8 +36,8 @@ inline bool HasProperty(TObject* object, const AnsiString& name) {
 
 // The ten data-set events, in the order they are saved.
 inline constexpr std::array<const char*, 10> DataSetEventNames{
-    "AfterEdit",  "AfterInsert",  "AfterOpen",  "AfterPost",    "BeforeEdit",
-    "BeforeInsert", "BeforeOpen", "BeforePost", "BeforeScroll", "AfterScroll"};
+    "AfterEdit",    "AfterInsert", "AfterOpen",  "AfterPost",    "BeforeEdit",
+    "BeforeInsert", "BeforeOpen",  "BeforePost", "BeforeScroll", "AfterScroll"};
 
 struct TDataSetEvents {
     std::array<TMethod, 10> Methods; // in the order of DataSetEventNames

@@ -24,7 +24,8 @@ struct TFieldListItem {
 // an empty data-set name is passed over.
 std::vector<TFieldListItem> ParseFieldList(const AnsiString& text);
 // The first item whose data-set name is dataSetName (without case); nil when none.
-const TFieldListItem* FindFieldListItem(const std::vector<TFieldListItem>& items, const AnsiString& dataSetName);
+const TFieldListItem* FindFieldListItem(const std::vector<TFieldListItem>& items,
+                                        const AnsiString& dataSetName);
 
 struct TFieldListEntry {
     TDataSet* DataSet = nullptr;

@@ -157,7 +157,8 @@ AnsiString GridViewBasePath() {
     TVeltraneIniC client;
     if (client.ClientPath.empty() || client.IniFileName.empty()) return AnsiString();
     const AnsiString fallback = client.ClientPath + "c_Data\\";
-    const AnsiString path = Trim(TIniFile(client.IniFileName).ReadString("Client Components", "GridViewDataPath", fallback));
+    const AnsiString path =
+        Trim(TIniFile(client.IniFileName).ReadString("Client Components", "GridViewDataPath", fallback));
     return path.empty() ? fallback : path;
 }
 
@@ -205,8 +206,9 @@ void LoadGridViewFile(const AnsiString& path, TDataSet* dataSet, int number) {
         if (!TryStrToInt(value.substr(0, first), index) || index < 0 || index >= dataSet->FieldCount())
             continue;
         if (first == AnsiString::npos ||
-            !TryStrToInt(value.substr(first + 1, second == AnsiString::npos ? AnsiString::npos : second - first - 1),
-                         width) ||
+            !TryStrToInt(
+                value.substr(first + 1, second == AnsiString::npos ? AnsiString::npos : second - first - 1),
+                width) ||
             width < 0)
             continue;
         field->SetDisplayWidth(width);

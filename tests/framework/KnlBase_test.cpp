@@ -22,7 +22,9 @@ TEST_F(KnlBaseTest, DeletingAHeaderTakesItsLinesFirstAndTravelsInOneDelta) {
     struct TRecorder : TComponent {
         using TComponent::TComponent;
         AnsiString* Log = nullptr;
-        void Deleting(TDataSet* dataSet) { *Log += dataSet->Name() + "(" + dataSet->FieldByName("TA002")->AsString() + ") "; }
+        void Deleting(TDataSet* dataSet) {
+            *Log += dataSet->Name() + "(" + dataSet->FieldByName("TA002")->AsString() + ") ";
+        }
         void LineDeleting(TDataSet* dataSet) { *Log += dataSet->Name() + " "; }
     };
     auto* recorder = new TRecorder(FOwner);
@@ -102,8 +104,8 @@ TEST_F(KnlBaseTest, FirstEmptyFieldOfTheDataSetsItem) {
         {"cdsMain:TA002,TA001", "TA001"},
         {"CDSMAIN: TA002 , TA001 ", "TA001"},
         {"cdsBody1:TB003;cdsMain:TA001", "TA001"},
-        {"cdsMain:TA018,TA099,TA002", ""},     // read-only, missing, filled
-        {"cdsMain:TA002;cdsMain:TA001", ""},    // only the first item of the data set counts
+        {"cdsMain:TA018,TA099,TA002", ""},   // read-only, missing, filled
+        {"cdsMain:TA002;cdsMain:TA001", ""}, // only the first item of the data set counts
         {"cdsBody1:TB003", ""},
         {"", ""},
     };
@@ -156,8 +158,9 @@ TEST_F(KnlBaseTest, GridViewRoundTripThroughTheUsersFolder) {
 
 TEST_F(KnlBaseTest, GridViewFallsBackToTheSharedFile) {
     WriteClientIni("C:\\Views");
-    WriteFile("C:\\Views\\KVRX58C.ugs", "[cdsMain]\r\nTA002=0;30\r\nTA001=9;5\r\nFLAG=x;2\r\nTA018=1;12;0.0\r\n"
-                                        "TA099=0;1\r\n");
+    WriteFile("C:\\Views\\KVRX58C.ugs",
+              "[cdsMain]\r\nTA002=0;30\r\nTA001=9;5\r\nFLAG=x;2\r\nTA018=1;12;0.0\r\n"
+              "TA099=0;1\r\n");
     OpenBoth();
     LoadGridView("Nobody", "KVRX58C", cdsMain, -1);
     EXPECT_EQ(cdsMain->FieldByName("TA002")->Index(), 0);

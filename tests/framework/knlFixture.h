@@ -67,7 +67,8 @@ protected:
 
     // The lines of today's alert log of that name, '' when there is none.
     AnsiString AlertLog(const AnsiString& logName) {
-        return ReadFile("C:\\Veltrane\\Log\\Alert_" + logName + "_" + FormatDateTime("yyyymmdd", Now()) + ".log");
+        return ReadFile("C:\\Veltrane\\Log\\Alert_" + logName + "_" + FormatDateTime("yyyymmdd", Now()) +
+                        ".log");
     }
 
     TComponent* FOwner = nullptr;

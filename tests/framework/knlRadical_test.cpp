@@ -20,7 +20,7 @@ TEST_F(KnlRadicalTest, TimeTextsAreStoredAsHHMM) {
     struct {
         const char* text;
         const char* stored;
-    } cases[] = {{"9:5", "0905"}, {"09:05", "0905"}, {"23:59", "2359"}, {" 7: 3", "0703"},
+    } cases[] = {{"9:5", "0905"},   {"09:05", "0905"}, {"23:59", "2359"}, {" 7: 3", "0703"},
                  {"ab:cd", "0000"}, {"  :  ", ""},     {"", ""}};
     for (const auto& c : cases) {
         field->SetAsString("1111");
@@ -41,7 +41,8 @@ TEST_F(KnlRadicalTest, TimeValidationByHoursAndMinutes) {
     struct {
         const char* stored;
         bool valid;
-    } cases[] = {{"0000", true}, {"2359", true}, {"2400", false}, {"1260", false}, {"123", false}, {"", true}};
+    } cases[] = {{"0000", true},  {"2359", true}, {"2400", false},
+                 {"1260", false}, {"123", false}, {"", true}};
     for (const auto& c : cases) {
         field->SetAsString(c.stored);
         EXPECT_EQ(DoTimeValidate(field), c.valid) << c.stored;
@@ -94,7 +95,7 @@ TEST(ComposeYearMonthTest, KindsAndBadParts) {
         const char* separator;
         const char* result;
     } cases[] = {
-        {"113/3", 4, "/", "202403"}, {"113/12", 5, "/", "202412"}, {"2024/3", 1, "/", "202403"},
+        {"113/3", 4, "/", "202403"},  {"113/12", 5, "/", "202412"},  {"2024/3", 1, "/", "202403"},
         {"3/2024", 2, "/", "202403"}, {"03-2024", 3, "-", "202403"}, {"24/3", 1, "/", "002403"},
         {"0/3", 4, "/", "keep"},      {"113/0", 4, "/", "keep"},     {"113", 4, "/", "keep"},
         {"abc/3", 4, "/", "keep"},    {"113/3", 6, "/", "keep"},     {"113/3", 4, "", "keep"},
@@ -131,7 +132,6 @@ TEST_F(KnlRadicalTest, NegativeFlagsOfTheHeaderAndItsLinesBecomePositive) {
     EXPECT_EQ(cdsMain->ChangeCount(), 2); // the header and one line
 }
 
-
 TEST_F(KnlRadicalTest, PostAndApplyIsTrueOnlyWhenTheServerTookEveryRow) {
     OpenBoth();
     cdsBody1->Edit();
@@ -165,7 +165,9 @@ TEST_F(KnlRadicalTest, PostAndApplyLogsAndRaisesAFailure) {
     cdsMain->Edit();
     cdsMain->FieldByName("TA018")->SetAsFloat(1);
     // The server fails as a whole.
-    Provider().RejectRow = [](TUpdateKind, const Variant&) -> AnsiString { throw Exception("connection lost"); };
+    Provider().RejectRow = [](TUpdateKind, const Variant&) -> AnsiString {
+        throw Exception("connection lost");
+    };
     EXPECT_THROW(PostAndApply(nullptr, cdsMain), Exception);
     EXPECT_NE(AlertLog("Class knlRadical-311").find("connection lost"), AnsiString::npos);
     EXPECT_FALSE(PostAndApply(nullptr, nullptr));
