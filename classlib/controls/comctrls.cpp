@@ -1,0 +1,479 @@
+#include "classlib/controls/comctrls.h"
+
+#include <algorithm>
+
+#include "classlib/graphics/textmetric.h"
+#include "classlib/objects/filer.h"
+#include "classlib/objects/streams.h"
+
+// TImageList ---------------------------------------------------------------------------------------------
+
+TImageList::TImageList(TComponent* owner) : TComponent(owner) {}
+
+TImageList::~TImageList() = default;
+
+void TImageList::SetWidth(int value) {
+    if (value < 1 || value == FWidth) return;
+    FWidth = value;
+    Clear();
+}
+
+void TImageList::SetHeight(int value) {
+    if (value < 1 || value == FHeight) return;
+    FHeight = value;
+    Clear();
+}
+
+void TImageList::Change() {
+    if (FOnChange) FOnChange(this);
+}
+
+int TImageList::Add(const TBitmap* image, const TBitmap* mask) {
+    if (!image || image->Empty()) return -1;
+    int first = Count();
+    int pieces = (image->Width() + FWidth - 1) / FWidth;
+    for (int p = 0; p < pieces; ++p) {
+        TImage item;
+        item.Pixels.assign(static_cast<size_t>(FWidth * FHeight), clBlack);
+        item.Mask.assign(static_cast<size_t>(FWidth * FHeight), true);
+        for (int y = 0; y < FHeight && y < image->Height(); ++y) {
+            for (int x = 0; x < FWidth; ++x) {
+                int sx = p * FWidth + x;
+                if (sx >= image->Width()) break;
+                size_t at = static_cast<size_t>(y * FWidth + x);
+                item.Pixels[at] = image->Pixel(sx, y);
+                bool transparent = mask && !mask->Empty() && sx < mask->Width() && y < mask->Height() &&
+                                   ColorToRGB(mask->Pixel(sx, y)) != 0;
+                item.Mask[at] = transparent;
+            }
+        }
+        FImages.push_back(std::move(item));
+    }
+    Change();
+    return first;
+}
+
+int TImageList::AddMasked(const TBitmap* image, TColor maskColor) {
+    if (!image || image->Empty()) return -1;
+    TColor key = maskColor == clDefault ? image->Pixel(0, image->Height() - 1) : ColorToRGB(maskColor);
+    TBitmap mask;
+    mask.SetSize(image->Width(), image->Height());
+    for (int y = 0; y < image->Height(); ++y)
+        for (int x = 0; x < image->Width(); ++x)
+            mask.SetPixel(x, y, ColorToRGB(image->Pixel(x, y)) == ColorToRGB(key) ? clWhite : clBlack);
+    return Add(image, &mask);
+}
+
+void TImageList::Delete(int index) {
+    if (index < 0 || index >= Count()) return;
+    FImages.erase(FImages.begin() + index);
+    Change();
+}
+
+void TImageList::Clear() {
+    if (FImages.empty()) return;
+    FImages.clear();
+    Change();
+}
+
+void TImageList::Draw(TCanvas* canvas, int x, int y, int index, bool enabled) const {
+    if (!canvas || index < 0 || index >= Count()) return;
+    const TImage& image = FImages[static_cast<size_t>(index)];
+    for (int py = 0; py < FHeight; ++py)
+        for (int px = 0; px < FWidth; ++px) {
+            size_t at = static_cast<size_t>(py * FWidth + px);
+            if (FMasked && image.Mask[at]) continue;
+            canvas->SetPixel(x + px, y + py, enabled ? image.Pixels[at] : ColorToRGB(clBtnShadow));
+        }
+}
+
+bool TImageList::GetBitmap(int index, TBitmap* image) const {
+    if (!image || index < 0 || index >= Count()) return false;
+    image->SetSize(FWidth, FHeight);
+    TColor back = ColorToRGB(FBkColor == clNone ? clWindow : FBkColor);
+    const TImage& item = FImages[static_cast<size_t>(index)];
+    for (int py = 0; py < FHeight; ++py)
+        for (int px = 0; px < FWidth; ++px) {
+            size_t at = static_cast<size_t>(py * FWidth + px);
+            image->SetPixel(px, py, item.Mask[at] ? back : item.Pixels[at]);
+        }
+    return true;
+}
+
+bool TImageList::IsTransparent(int index, int x, int y) const {
+    if (index < 0 || index >= Count() || x < 0 || y < 0 || x >= FWidth || y >= FHeight) return true;
+    return FImages[static_cast<size_t>(index)].Mask[static_cast<size_t>(y * FWidth + x)];
+}
+
+// The images are streamed as one strip: a bitmap of the images side by side, transparent pixels in
+// olive, the colour no image of the system uses.
+void TImageList::DefineProperties(TFiler& filer) {
+    TComponent::DefineProperties(filer);
+    filer.DefineBinaryProperty(
+        "Bitmap", [this](TStream& s) { ReadBitmap(s); }, [this](TStream& s) { WriteBitmap(s); }, Count() > 0);
+}
+
+void TImageList::ReadBitmap(TStream& stream) {
+    TBitmap strip;
+    strip.LoadFromStream(stream);
+    FImages.clear();
+    AddMasked(&strip, clOlive);
+}
+
+void TImageList::WriteBitmap(TStream& stream) const {
+    TBitmap strip;
+    strip.SetSize(FWidth * Count(), FHeight);
+    for (int i = 0; i < Count(); ++i)
+        for (int py = 0; py < FHeight; ++py)
+            for (int px = 0; px < FWidth; ++px) {
+                size_t at = static_cast<size_t>(py * FWidth + px);
+                const TImage& item = FImages[static_cast<size_t>(i)];
+                strip.SetPixel(i * FWidth + px, py, item.Mask[at] ? clOlive : item.Pixels[at]);
+            }
+    strip.SaveToStream(stream);
+}
+
+KVR_PUBLISHED(TImageList, c) {
+    c.Property("Width", &TImageList::Width, &TImageList::SetWidth).Default(16);
+    c.Property("Height", &TImageList::Height, &TImageList::SetHeight).Default(16);
+    c.Property("Masked", &TImageList::Masked, &TImageList::SetMasked).Default(true);
+    c.Property("BkColor", &TImageList::BkColor, &TImageList::SetBkColor).Type("TColor").Default(clNone);
+    c.Property("DrawingStyle", &TImageList::DrawingStyle, &TImageList::SetDrawingStyle).Default(dsNormal);
+    c.Property("OnChange", &TImageList::OnChange, &TImageList::SetOnChange);
+}
+
+// TTabSheet ----------------------------------------------------------------------------------------------
+
+TTabSheet::TTabSheet(TComponent* owner) : TCustomControl(owner) {
+    FControlStyle.Include(csAcceptsControls);
+    SetVisible(false);
+}
+
+TTabSheet::~TTabSheet() {
+    if (FPageControl) FPageControl->RemovePage(this);
+}
+
+void TTabSheet::SetParent(TWinControl* value) {
+    TCustomControl::SetParent(value);
+    auto* control = dynamic_cast<TPageControl*>(value);
+    if (control == FPageControl) return;
+    if (FPageControl) FPageControl->RemovePage(this);
+    if (control) control->InsertPage(this);
+}
+
+void TTabSheet::SetPageControl(TPageControl* value) { SetParent(value); }
+
+int TTabSheet::PageIndex() const {
+    if (!FPageControl) return -1;
+    auto& pages = FPageControl->FPages;
+    auto it = std::find(pages.begin(), pages.end(), this);
+    return it == pages.end() ? -1 : static_cast<int>(it - pages.begin());
+}
+
+void TTabSheet::SetPageIndex(int value) {
+    if (!FPageControl) return;
+    auto& pages = FPageControl->FPages;
+    int from = PageIndex();
+    value = std::clamp(value, 0, static_cast<int>(pages.size()) - 1);
+    pages.erase(pages.begin() + from);
+    pages.insert(pages.begin() + value, this);
+    FPageControl->Invalidate();
+}
+
+void TTabSheet::SetTabVisible(bool value) {
+    if (FTabVisible == value) return;
+    FTabVisible = value;
+    if (FPageControl) FPageControl->Invalidate();
+}
+
+int TTabSheet::TabIndex() const {
+    if (!FPageControl || !FTabVisible) return -1;
+    int index = 0;
+    for (TTabSheet* page : FPageControl->FPages) {
+        if (page == this) return index;
+        if (page->FTabVisible) ++index;
+    }
+    return -1;
+}
+
+void TTabSheet::Paint() {
+    Canvas()->Brush()->SetStyle(bsSolid);
+    Canvas()->Brush()->SetColor(Color());
+    Canvas()->FillRect(ClientRect());
+}
+
+// TPageControl -------------------------------------------------------------------------------------------
+
+TPageControl::TPageControl(TComponent* owner) : TCustomControl(owner) {
+    SetBounds(0, 0, 289, 193);
+    SetTabStop(true);
+    FControlStyle.Include(csAcceptsControls);
+}
+
+TPageControl::~TPageControl() {
+    for (TTabSheet* page : FPages) page->FPageControl = nullptr;
+}
+
+TTabSheet* TPageControl::Pages(int index) const {
+    if (index < 0 || index >= PageCount()) return nullptr;
+    return FPages[static_cast<size_t>(index)];
+}
+
+void TPageControl::InsertPage(TTabSheet* page) {
+    FPages.push_back(page);
+    page->FPageControl = this;
+    LayoutPages();
+    if (!FActivePage && !ComponentState().Contains(csLoading)) SetActivePage(page);
+    Invalidate();
+}
+
+void TPageControl::RemovePage(TTabSheet* page) {
+    auto it = std::find(FPages.begin(), FPages.end(), page);
+    if (it == FPages.end()) return;
+    TTabSheet* next = page == FActivePage ? FindNextPage(page, true, true) : FActivePage;
+    FPages.erase(it);
+    page->FPageControl = nullptr;
+    if (page == FActivePage) {
+        FActivePage = nullptr;
+        if (next != page && !ComponentState().Contains(csDestroying)) SetActivePage(next);
+    }
+    Invalidate();
+}
+
+void TPageControl::SetActivePage(TTabSheet* page) {
+    if (page && page->FPageControl != this) return;
+    if (page == FActivePage) return;
+    FActivePage = page;
+    for (TTabSheet* p : FPages) p->SetVisible(p == page);
+    LayoutPages();
+    Invalidate();
+}
+
+void TPageControl::SetTabIndex(int value) {
+    if (TTabSheet* page = PageForTab(value)) SetActivePage(page);
+}
+
+TTabSheet* TPageControl::PageForTab(int tabIndex) const {
+    if (tabIndex < 0) return nullptr;
+    for (TTabSheet* page : FPages) {
+        if (!page->FTabVisible) continue;
+        if (tabIndex-- == 0) return page;
+    }
+    return nullptr;
+}
+
+int TPageControl::VisibleTabCount() const {
+    return static_cast<int>(std::count_if(FPages.begin(), FPages.end(), [](TTabSheet* p) { return p->FTabVisible; }));
+}
+
+void TPageControl::SetOwnerDraw(bool value) {
+    FOwnerDraw = value;
+    if (HandleAllocated()) {
+        DestroyHandle();
+        HandleNeeded();
+    }
+    Invalidate();
+}
+
+void TPageControl::SetTabHeight(int value) {
+    FTabHeight = std::max(0, value);
+    LayoutPages();
+    Invalidate();
+}
+
+void TPageControl::SetTabWidth(int value) {
+    FTabWidth = std::max(0, value);
+    Invalidate();
+}
+
+void TPageControl::SetStyle(TTabStyle value) { FStyle = value, Invalidate(); }
+
+void TPageControl::SetImages(TImageList* value) {
+    FImages = value;
+    if (value) value->FreeNotification(this);
+}
+
+void TPageControl::Notification(TComponent* component, TOperation operation) {
+    TCustomControl::Notification(component, operation);
+    if (operation == opRemove && component == FImages) FImages = nullptr;
+}
+
+void TPageControl::CreateParams(TCreateParams& params) {
+    TCustomControl::CreateParams(params);
+    if (FOwnerDraw) params.Style |= TCS_OWNERDRAWFIXED;
+}
+
+namespace {
+int DefaultTabHeight(const TFont* font) { return FontPixelHeight(font) + 6; }
+} // namespace
+
+int TPageControl::TabExtent(int tabIndex) const {
+    if (FTabWidth > 0) return FTabWidth;
+    TTabSheet* page = PageForTab(tabIndex);
+    if (!page) return 0;
+    return FontTextExtent(Font(), StripHotkey(page->Caption())).cx + 12;
+}
+
+TRect TPageControl::TabRect(int tabIndex) const {
+    if (tabIndex < 0 || tabIndex >= VisibleTabCount()) return {};
+    int height = FTabHeight > 0 ? FTabHeight : DefaultTabHeight(Font());
+    int left = 2;
+    for (int i = 0; i < tabIndex; ++i) left += TabExtent(i);
+    return {left, 2, left + TabExtent(tabIndex), 2 + height};
+}
+
+int TPageControl::IndexOfTabAt(int x, int y) const {
+    for (int i = 0; i < VisibleTabCount(); ++i) {
+        TRect r = TabRect(i);
+        if (x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom) return i;
+    }
+    return -1;
+}
+
+void TPageControl::AdjustClientRect(TRect& rect) {
+    int height = FTabHeight > 0 ? FTabHeight : DefaultTabHeight(Font());
+    rect = {rect.Left + 4, rect.Top + height + 4, rect.Right - 4, rect.Bottom - 4};
+}
+
+void TPageControl::LayoutPages() {
+    TRect rect = ClientRect();
+    AdjustClientRect(rect);
+    for (TTabSheet* page : FPages) page->SetBounds(rect.Left, rect.Top, rect.Width(), rect.Height());
+}
+
+TTabSheet* TPageControl::FindNextPage(TTabSheet* current, bool goForward, bool checkTabVisible) const {
+    int count = PageCount();
+    if (count == 0) return nullptr;
+    auto it = std::find(FPages.begin(), FPages.end(), current);
+    int start = it == FPages.end() ? (goForward ? count - 1 : 0) : static_cast<int>(it - FPages.begin());
+    int i = start;
+    for (int n = 0; n < count; ++n) {
+        i = goForward ? (i + 1) % count : (i + count - 1) % count;
+        TTabSheet* page = FPages[static_cast<size_t>(i)];
+        if (!checkTabVisible || page->FTabVisible) return page;
+    }
+    return nullptr;
+}
+
+void TPageControl::SelectNextPage(bool goForward) {
+    TTabSheet* page = FindNextPage(FActivePage, goForward, true);
+    if (page && page != FActivePage) ChangeActivePage(page);
+}
+
+bool TPageControl::CanChange() {
+    bool allow = true;
+    if (FOnChanging) FOnChanging(this, allow);
+    return allow;
+}
+
+void TPageControl::Change() {
+    if (FOnChange) FOnChange(this);
+}
+
+bool TPageControl::ChangeActivePage(TTabSheet* page) {
+    if (!page || page == FActivePage || page->FPageControl != this) return false;
+    if (!CanChange()) return false;
+    SetActivePage(page);
+    Change();
+    return true;
+}
+
+void TPageControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    TCustomControl::MouseDown(button, shift, x, y);
+    if (button != mbLeft) return;
+    int tab = IndexOfTabAt(x, y);
+    if (tab >= 0) {
+        if (CanFocus() && !Focused()) SetFocus();
+        ChangeActivePage(PageForTab(tab));
+    }
+}
+
+void TPageControl::KeyDown(Word& key, TShiftState shift) {
+    TCustomControl::KeyDown(key, shift);
+    if (key == VK_TAB && shift.Contains(ssCtrl)) {
+        SelectNextPage(!shift.Contains(ssShift));
+        key = 0;
+    } else if ((key == VK_LEFT || key == VK_RIGHT) && Focused()) {
+        SelectNextPage(key == VK_RIGHT);
+        key = 0;
+    }
+}
+
+void TPageControl::DrawTab(int tabIndex, const TRect& rect, bool active) {
+    if (FOwnerDraw && FOnDrawTab) {
+        FOnDrawTab(this, tabIndex, rect, active);
+        return;
+    }
+    TCanvas* canvas = Canvas();
+    TTabSheet* page = PageForTab(tabIndex);
+    TRect r = rect;
+    if (!active) r.Top += 2;
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(clBtnFace);
+    canvas->FillRect(r);
+    if (FStyle == tsTabs || active) {
+        canvas->Pen()->SetColor(clBtnHighlight);
+        canvas->MoveTo(r.Left, r.Bottom - 1);
+        canvas->LineTo(r.Left, r.Top);
+        canvas->LineTo(r.Right - 1, r.Top);
+        canvas->Pen()->SetColor(cl3DDkShadow);
+        canvas->LineTo(r.Right - 1, r.Bottom);
+    }
+    if (page) {
+        canvas->Font()->Assign(Font());
+        canvas->Brush()->SetStyle(bsClear);
+        DrawText(canvas, page->Caption(), r, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+        canvas->Brush()->SetStyle(bsSolid);
+    }
+}
+
+void TPageControl::Paint() {
+    TCanvas* canvas = Canvas();
+    TRect rect = ClientRect();
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(clBtnFace);
+    canvas->FillRect(rect);
+    int height = FTabHeight > 0 ? FTabHeight : DefaultTabHeight(Font());
+    TRect body{0, height + 2, rect.Right, rect.Bottom};
+    Frame3D(canvas, body, clBtnHighlight, cl3DDkShadow, 1);
+    int active = TabIndex();
+    for (int i = 0; i < VisibleTabCount(); ++i) {
+        TRect tab = TabRect(i);
+        canvas->Font()->Assign(Font());
+        canvas->Brush()->SetColor(clBtnFace);
+        DrawTab(i, i == active ? TRect{tab.Left - 2, tab.Top - 2, tab.Right + 2, tab.Bottom + 2} : tab, i == active);
+    }
+}
+
+void TPageControl::GetChildren(const TGetChildProc& proc, TComponent* root) {
+    for (TTabSheet* page : FPages) proc(page);
+    (void)root;
+}
+
+void TPageControl::Loaded() {
+    TCustomControl::Loaded();
+    if (!FActivePage && !FPages.empty()) SetActivePage(FPages.front());
+    LayoutPages();
+}
+
+AnsiString TPageControl::DumpText() const { return FActivePage ? FActivePage->Name() : AnsiString(); }
+
+KVR_PUBLISHED(TTabSheet, c) {
+    c.Property("ImageIndex", &TTabSheet::ImageIndex, &TTabSheet::SetImageIndex).Default(-1);
+    c.Property("PageIndex", &TTabSheet::PageIndex, &TTabSheet::SetPageIndex).Stored(false);
+    c.Property("TabVisible", &TTabSheet::TabVisible, &TTabSheet::SetTabVisible).Default(true);
+}
+
+KVR_PUBLISHED(TPageControl, c) {
+    c.Property("ActivePage", &TPageControl::ActivePage, &TPageControl::SetActivePage);
+    c.Property("Images", &TPageControl::Images, &TPageControl::SetImages);
+    c.Property("MultiLine", &TPageControl::MultiLine, &TPageControl::SetMultiLine).Default(false);
+    c.Property("OwnerDraw", &TPageControl::OwnerDraw, &TPageControl::SetOwnerDraw).Default(false);
+    c.Property("Style", &TPageControl::Style, &TPageControl::SetStyle).Default(tsTabs);
+    c.Property("TabHeight", &TPageControl::TabHeight, &TPageControl::SetTabHeight).Default(0);
+    c.Property("TabPosition", &TPageControl::TabPosition, &TPageControl::SetTabPosition).Default(tpTop);
+    c.Property("TabWidth", &TPageControl::TabWidth, &TPageControl::SetTabWidth).Default(0);
+    c.Property("OnChange", &TPageControl::OnChange, &TPageControl::SetOnChange);
+    c.Property("OnChanging", &TPageControl::OnChanging, &TPageControl::SetOnChanging);
+    c.Property("OnDrawTab", &TPageControl::OnDrawTab, &TPageControl::SetOnDrawTab);
+}

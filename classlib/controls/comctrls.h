@@ -1,0 +1,199 @@
+#pragma once
+// The common controls: image lists, page controls, tool bars, status bars, list views, progress bars.
+#include <vector>
+
+#include "classlib/controls/controls.h"
+#include "classlib/controls/forms.h"
+#include "classlib/graphics/bitmap.h"
+#include "classlib/objects/component.h"
+
+class TPageControl;
+
+KVR_ENUM(TDrawingStyle, dsFocus, dsSelected, dsNormal, dsTransparent);
+KVR_ENUM(TImageType, itImage, itMask);
+
+// Images of one size, each with the mask of its transparent pixels.
+class TImageList : public TComponent {
+    KVR_CLASS(TImageList, TComponent)
+public:
+    explicit TImageList(TComponent* owner);
+    ~TImageList() override;
+
+    int Width() const { return FWidth; }
+    // Changing the size clears the list, as the class library's image lists do.
+    void SetWidth(int value);
+    int Height() const { return FHeight; }
+    void SetHeight(int value);
+    int Count() const { return static_cast<int>(FImages.size()); }
+    bool Masked() const { return FMasked; }
+    void SetMasked(bool value) { FMasked = value; }
+    TColor BkColor() const { return FBkColor; }
+    void SetBkColor(TColor value) { FBkColor = value; }
+    TDrawingStyle DrawingStyle() const { return FDrawingStyle; }
+    void SetDrawingStyle(TDrawingStyle value) { FDrawingStyle = value; }
+    const TNotifyEvent& OnChange() const { return FOnChange; }
+    void SetOnChange(const TNotifyEvent& value) { FOnChange = value; }
+
+    // Adds the image, split into Width-wide pieces when it is wider; a mask pixel that is not black
+    // makes the image pixel transparent. Returns the index of the first image added, -1 for an empty
+    // or missing image.
+    int Add(const TBitmap* image, const TBitmap* mask);
+    // Adds the image with its pixels of maskColor transparent (clDefault: the bottom-left pixel's colour).
+    int AddMasked(const TBitmap* image, TColor maskColor);
+    void Delete(int index);
+    void Clear();
+    // Draws image index with its top-left at (x, y); a disabled image is drawn in the shadow colour.
+    // An index out of range draws nothing.
+    void Draw(TCanvas* canvas, int x, int y, int index, bool enabled = true) const;
+    // The image on a bitmap of the list's size, its transparent pixels in BkColor (clWindow when none).
+    // False for an index out of range or a missing bitmap.
+    bool GetBitmap(int index, TBitmap* image) const;
+    // Whether the pixel of image index is transparent (true out of range).
+    bool IsTransparent(int index, int x, int y) const;
+
+    void DefineProperties(TFiler& filer) override;
+
+private:
+    struct TImage {
+        std::vector<TColor> Pixels;
+        std::vector<bool> Mask; // true: transparent
+    };
+    void Change();
+    void ReadBitmap(TStream& stream);
+    void WriteBitmap(TStream& stream) const;
+
+    int FWidth = 16;
+    int FHeight = 16;
+    bool FMasked = true;
+    TColor FBkColor = clNone;
+    TDrawingStyle FDrawingStyle = dsNormal;
+    std::vector<TImage> FImages;
+    TNotifyEvent FOnChange;
+};
+
+// ---- page controls ----
+
+KVR_ENUM(TTabStyle, tsTabs, tsButtons, tsFlatButtons);
+KVR_ENUM(TTabPosition, tpTop, tpBottom, tpLeft, tpRight);
+KVR_EVENT_TYPE(TDrawTabEvent, void(TCustomControl* control, int tabIndex, const TRect& rect, bool active));
+// The same signature as a close query, so the same delegate type (one name per signature).
+using TTabChangingEvent = TCloseQueryEvent;
+
+class TTabSheet : public TCustomControl {
+    KVR_CLASS(TTabSheet, TCustomControl)
+public:
+    explicit TTabSheet(TComponent* owner);
+    ~TTabSheet() override;
+
+    TPageControl* PageControl() const { return FPageControl; }
+    // Moves the sheet to another page control (nil: none); the sheet's parent follows.
+    void SetPageControl(TPageControl* value);
+    int PageIndex() const;
+    void SetPageIndex(int value);
+    bool TabVisible() const { return FTabVisible; }
+    void SetTabVisible(bool value);
+    // The sheet's index among the visible tabs; -1 when its tab is hidden.
+    int TabIndex() const;
+    int ImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int value) { FImageIndex = value; }
+    void SetParent(TWinControl* value) override;
+
+protected:
+    void Paint() override;
+
+private:
+    friend class TPageControl;
+    TPageControl* FPageControl = nullptr;
+    bool FTabVisible = true;
+    int FImageIndex = -1;
+};
+
+class TPageControl : public TCustomControl {
+    KVR_CLASS(TPageControl, TCustomControl)
+public:
+    explicit TPageControl(TComponent* owner);
+    ~TPageControl() override;
+
+    int PageCount() const { return static_cast<int>(FPages.size()); }
+    TTabSheet* Pages(int index) const; // nil out of range
+    TTabSheet* ActivePage() const { return FActivePage; }
+    // Shows the page and hides the others; a page of another control is refused (nothing changes).
+    void SetActivePage(TTabSheet* page);
+    int ActivePageIndex() const { return FActivePage ? FActivePage->PageIndex() : -1; }
+    void SetActivePageIndex(int value) { SetActivePage(Pages(value)); }
+    // Tab indices count visible tabs only; -1 when the active page's tab is hidden or there is none.
+    int TabIndex() const { return FActivePage ? FActivePage->TabIndex() : -1; }
+    void SetTabIndex(int value);
+    // The page of the tabIndex-th visible tab; nil when there is none.
+    TTabSheet* PageForTab(int tabIndex) const;
+    int VisibleTabCount() const;
+    bool OwnerDraw() const { return FOwnerDraw; }
+    void SetOwnerDraw(bool value);
+    int TabHeight() const { return FTabHeight; }
+    void SetTabHeight(int value);
+    int TabWidth() const { return FTabWidth; }
+    void SetTabWidth(int value);
+    TTabStyle Style() const { return FStyle; }
+    void SetStyle(TTabStyle value);
+    TTabPosition TabPosition() const { return FTabPosition; }
+    void SetTabPosition(TTabPosition value) { FTabPosition = value; }
+    bool MultiLine() const { return FMultiLine; }
+    void SetMultiLine(bool value) { FMultiLine = value; }
+    TImageList* Images() const { return FImages; }
+    void SetImages(TImageList* value);
+    const TDrawTabEvent& OnDrawTab() const { return FOnDrawTab; }
+    void SetOnDrawTab(const TDrawTabEvent& value) { FOnDrawTab = value; }
+    const TNotifyEvent& OnChange() const { return FOnChange; }
+    void SetOnChange(const TNotifyEvent& value) { FOnChange = value; }
+    const TTabChangingEvent& OnChanging() const { return FOnChanging; }
+    void SetOnChanging(const TTabChangingEvent& value) { FOnChanging = value; }
+
+    // The rectangle of a visible tab in the control's client area; empty for a tab that is not there.
+    TRect TabRect(int tabIndex) const;
+    // The visible tab under a client point, -1 when none.
+    int IndexOfTabAt(int x, int y) const;
+    // The next (or previous) page with a visible tab after the current one, wrapping; nil when none.
+    TTabSheet* FindNextPage(TTabSheet* current, bool goForward, bool checkTabVisible) const;
+    void SelectNextPage(bool goForward);
+    // The user's choice of a tab: OnChanging may refuse it, OnChange follows a change.
+    bool ChangeActivePage(TTabSheet* page);
+
+    void AdjustClientRect(TRect& rect) override;
+    void GetChildren(const TGetChildProc& proc, TComponent* root) override;
+    void Notification(TComponent* component, TOperation operation) override;
+    void Loaded() override;
+    AnsiString DumpText() const override;
+
+    // Creation style of the tab window (TCS_OWNERDRAWFIXED when drawing by its owner).
+    static constexpr Cardinal TCS_OWNERDRAWFIXED = 0x2000;
+
+protected:
+    // Draws one tab: OnDrawTab when owner-drawn and assigned, otherwise the default tab.
+    virtual void DrawTab(int tabIndex, const TRect& rect, bool active);
+    virtual bool CanChange();
+    virtual void Change();
+    void CreateParams(TCreateParams& params) override;
+    void Paint() override;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void KeyDown(Word& key, TShiftState shift) override;
+
+private:
+    friend class TTabSheet;
+    void InsertPage(TTabSheet* page);
+    void RemovePage(TTabSheet* page);
+    void LayoutPages();
+    int TabExtent(int tabIndex) const;
+
+    std::vector<TTabSheet*> FPages;
+    TTabSheet* FActivePage = nullptr;
+    bool FOwnerDraw = false;
+    int FTabHeight = 0;
+    int FTabWidth = 0;
+    TTabStyle FStyle = tsTabs;
+    TTabPosition FTabPosition = tpTop;
+    bool FMultiLine = false;
+    TImageList* FImages = nullptr;
+    TDrawTabEvent FOnDrawTab;
+    TNotifyEvent FOnChange;
+    TTabChangingEvent FOnChanging;
+};

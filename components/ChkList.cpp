@@ -1,0 +1,160 @@
+#include "components/ChkList.h"
+
+#include "classlib/graphics/colors.h"
+
+namespace {
+constexpr TColor kCheckRed = 0x0000FF;
+} // namespace
+
+TFCheckListBox::TFCheckListBox(TComponent* owner) : TCustomListBox(owner), FBarColor(clActiveCaption) {
+    SetStyle(lbOwnerDrawFixed);
+    SetParentFont(false);
+    Font()->SetName("宋体");
+    Font()->SetSize(11);
+    SetItemHeight(24);
+}
+
+TFCheckListBox::~TFCheckListBox() {
+    // The items may still point at the checks; clear the slots before the checks go.
+    for (int i = 0; i < Items()->Count(); ++i)
+        if (dynamic_cast<TCheck*>(Items()->GetObject(i))) Items()->PutObject(i, nullptr);
+}
+
+TCheck* TFCheckListBox::GetCheck(int index) {
+    if (index < 0 || index >= Items()->Count()) return nullptr;
+    auto* check = dynamic_cast<TCheck*>(Items()->GetObject(index));
+    if (!check) {
+        FChecks.push_back(std::make_unique<TCheck>());
+        check = FChecks.back().get();
+        Items()->PutObject(index, check);
+    }
+    return check;
+}
+
+bool TFCheckListBox::Checked(int index) {
+    TCheck* check = GetCheck(index);
+    return check && check->Checked;
+}
+
+void TFCheckListBox::SetChecked(int index, bool value) {
+    TCheck* check = GetCheck(index);
+    if (!check) return;
+    if (check->Checked != value) check->Checked = value;
+    RedrawItem(index);
+    DoCheck(index);
+}
+
+void TFCheckListBox::Toggle(int index) { SetChecked(index, !Checked(index)); }
+
+void TFCheckListBox::DoCheck(int index) {
+    if (FOnCheck) FOnCheck(this, index);
+}
+
+void TFCheckListBox::SetBarColor(TColor value) {
+    if (FBarColor == value) return;
+    FBarColor = value;
+    Invalidate();
+}
+
+void TFCheckListBox::SetBoxSize(int value) {
+    if (FBoxSize == value) return;
+    FBoxSize = value < ItemHeight() ? value : ItemHeight();
+    Invalidate();
+}
+
+void TFCheckListBox::SetCheckStyle(int value) {
+    if (FCheckStyle == value) return;
+    FCheckStyle = value;
+    Invalidate();
+}
+
+void TFCheckListBox::CheckGlyph(int checkStyle, bool checked, char& glyph, TColor& color) {
+    glyph = 0;
+    color = clBlack;
+    // Styles 1 and 3 show the filled mark when checked; 2 and 4 swap the two marks.
+    bool swapped = checkStyle == 2 || checkStyle == 4;
+    bool first = checked != swapped;
+    switch (checkStyle) {
+    case 1: case 2:
+        glyph = static_cast<char>(first ? 0xFE : 0xA8);
+        break;
+    case 3: case 4:
+        glyph = static_cast<char>(first ? 0xE9 : 0xEA);
+        break;
+    default:
+        return;
+    }
+    color = first ? kCheckRed : clBlack;
+}
+
+TRect TFCheckListBox::BoxRect(int index) const {
+    TRect item = ItemRect(index);
+    int top = item.Top + (ItemHeight() - FBoxSize) / 2;
+    return {4, top, FBoxSize + 4, top + FBoxSize};
+}
+
+void TFCheckListBox::DrawCheck(const TRect& rect, bool checked, bool selected) {
+    TCanvas* canvas = Canvas();
+    char glyph = 0;
+    TColor color = clBlack;
+    CheckGlyph(FCheckStyle, checked, glyph, color);
+    if (selected && color == clBlack) color = clHighlightText;
+    int top = rect.Top + (ItemHeight() - FBoxSize) / 2;
+    canvas->Font()->SetName("WingDings");
+    canvas->Font()->SetCharset(DEFAULT_CHARSET);
+    canvas->Font()->SetHeight(FBoxSize);
+    canvas->Font()->SetStyle(TFontStyles());
+    canvas->Font()->SetColor(color);
+    if (glyph) canvas->TextOut(4, top, AnsiString(1, glyph));
+    canvas->Font()->Assign(Font());
+}
+
+void TFCheckListBox::DrawItem(int index, TRect rect, TOwnerDrawState state) {
+    TCanvas* canvas = Canvas();
+    bool selected = state.Contains(odSelected);
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(selected ? FBarColor : Color());
+    canvas->FillRect(rect);
+    canvas->Font()->Assign(Font());
+    AnsiString text = index >= 0 && index < Items()->Count() ? Items()->Get(index) : AnsiString();
+    // The font height is negative, so this centres the text in the item.
+    int y = rect.Top + (ItemHeight() + Font()->Height()) / 2;
+    if (FCheckStyle <= 0) {
+        canvas->TextOut(rect.Left + 8, y, text);
+    } else {
+        DrawCheck(rect, Checked(index), selected);
+        if (selected) canvas->Font()->SetColor(clHighlightText);
+        canvas->TextOut(rect.Left + FBoxSize + 8, y, text);
+    }
+    canvas->Brush()->SetColor(Color());
+}
+
+void TFCheckListBox::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    TCustomListBox::MouseDown(button, shift, x, y);
+    if (button != mbLeft) return;
+    int index = ItemAtPos({x, y});
+    if (index < 0) return;
+    TRect box = BoxRect(index);
+    if (x >= box.Left && x < box.Right && y >= box.Top && y < box.Bottom) {
+        Toggle(index);
+        Canvas()->DrawFocusRect(ItemRect(index));
+    }
+}
+
+void TFCheckListBox::KeyDown(Word& key, TShiftState shift) {
+    TCustomListBox::KeyDown(key, shift);
+    if (key == VK_SPACE && ItemIndex() >= 0) {
+        Toggle(ItemIndex());
+        Canvas()->DrawFocusRect(ItemRect(ItemIndex()));
+        key = 0;
+    }
+}
+
+KVR_PUBLISHED(TCheck, c) { (void)c; }
+
+KVR_PUBLISHED(TFCheckListBox, c) {
+    c.Property("BarColor", &TFCheckListBox::BarColor, &TFCheckListBox::SetBarColor).Type("TColor").Default(clActiveCaption);
+    c.Property("BoxSize", &TFCheckListBox::BoxSize, &TFCheckListBox::SetBoxSize).Default(18);
+    c.Property("CheckStyle", &TFCheckListBox::CheckStyle, &TFCheckListBox::SetCheckStyle).Default(1);
+    c.Property("OnCheck", &TFCheckListBox::OnCheck, &TFCheckListBox::SetOnCheck);
+}
