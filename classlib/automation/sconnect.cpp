@@ -308,7 +308,7 @@ void TSocketConnection::SetServerName(const AnsiString& value) {
 }
 
 bool TSocketConnection::Connected() const {
-    return FChannel && FChannel->Connected();
+    return !VarIsEmpty(FAppServer) || (FChannel && FChannel->Connected());
 }
 
 void TSocketConnection::SetConnected(bool value) {
@@ -343,7 +343,7 @@ void TSocketConnection::Open() {
     NoDelay(socket);
     auto channel = std::make_shared<TSocketChannel>(socket, peer);
     try {
-        FAppServer = channel->OpenServer(FServerName);
+        FRemoteServer = channel->OpenServer(FServerName);
     } catch (...) {
         channel->Close();
         throw;
@@ -353,6 +353,7 @@ void TSocketConnection::Open() {
 
 void TSocketConnection::Close() {
     FAppServer.Clear();
+    FRemoteServer.Clear();
     if (FChannel) {
         FChannel->Close();
         FChannel.reset();
@@ -360,7 +361,27 @@ void TSocketConnection::Close() {
 }
 
 Variant TSocketConnection::AppServer() const {
-    return Connected() ? FAppServer : Variant();
+    if (!VarIsEmpty(FAppServer)) return FAppServer;
+    return Connected() ? FRemoteServer : Variant();
+}
+
+void TCustomRemoteServer::SetConnected(bool value) {
+    if (!value) FAppServer.Clear();
+}
+
+Variant TCustomRemoteServer::GetServer() {
+    if (!Connected()) SetConnected(true);
+    return AppServer();
+}
+
+KVR_PUBLISHED(TCustomRemoteServer, c) {
+    c.Property("Connected", &TCustomRemoteServer::Connected, &TCustomRemoteServer::SetConnected).Stored(false);
+}
+
+KVR_PUBLISHED(TSocketConnection, c) {
+    c.Property("Address", &TSocketConnection::Address, &TSocketConnection::SetAddress);
+    c.Property("Port", &TSocketConnection::Port, &TSocketConnection::SetPort).Default(211);
+    c.Property("ServerName", &TSocketConnection::ServerName, &TSocketConnection::SetServerName);
 }
 
 // ---- server ----

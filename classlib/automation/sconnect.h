@@ -32,17 +32,37 @@
 #include <memory>
 
 #include "classlib/automation/comobj.h"
+#include "classlib/objects/component.h"
 
 KVR_DECLARE_EXCEPTION(ESocketConnectionError, EOleError)
 
 class TSocketChannel;
 
-class TSocketConnection {
+// A connection component that hands out an application server object (a client data set's
+// RemoteServer). The base holds an object given in process (SetAppServer); descendants reach a remote one.
+class TCustomRemoteServer : public TComponent {
+    KVR_CLASS(TCustomRemoteServer, TComponent)
 public:
-    TSocketConnection() = default;
-    ~TSocketConnection();
-    TSocketConnection(const TSocketConnection&) = delete;
-    TSocketConnection& operator=(const TSocketConnection&) = delete;
+    explicit TCustomRemoteServer(TComponent* owner = nullptr) : TComponent(owner) {}
+    // The server object; Unassigned when there is none.
+    virtual Variant AppServer() const { return FAppServer; }
+    void SetAppServer(const Variant& value) { FAppServer = value; }
+    virtual bool Connected() const { return !VarIsEmpty(FAppServer); }
+    virtual void SetConnected(bool value);
+    // The server object, connecting first when not connected, as a data set asking for rows needs it.
+    Variant GetServer();
+
+protected:
+    Variant FAppServer;
+};
+
+// The socket connection to a remote application server (kvrserver). An object given with SetAppServer
+// takes the place of the remote one: the framework creates the server in process for 127.0.0.1.
+class TSocketConnection : public TCustomRemoteServer {
+    KVR_CLASS(TSocketConnection, TCustomRemoteServer)
+public:
+    explicit TSocketConnection(TComponent* owner = nullptr) : TCustomRemoteServer(owner) {}
+    ~TSocketConnection() override;
 
     // A dotted IPv4 address or a host name.
     const AnsiString& Address() const { return FAddress; }
@@ -52,15 +72,15 @@ public:
     const AnsiString& ServerName() const { return FServerName; }
     void SetServerName(const AnsiString& value);
 
-    bool Connected() const;
-    void SetConnected(bool value);
+    bool Connected() const override;
+    void SetConnected(bool value) override;
     // Open raises ESocketConnectionError when the server cannot be reached, and the server's own
     // error when it cannot make the object; either way the connection stays closed.
     void Open();
     void Close();
 
     // The server object while connected, Unassigned otherwise.
-    Variant AppServer() const;
+    Variant AppServer() const override;
 
 private:
     void CheckClosed(const char* property) const;
@@ -69,7 +89,7 @@ private:
     int FPort = 211;
     AnsiString FServerName;
     std::shared_ptr<TSocketChannel> FChannel;
-    Variant FAppServer;
+    Variant FRemoteServer;
 };
 
 class TSocketDispatchServer {

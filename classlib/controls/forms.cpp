@@ -407,12 +407,11 @@ void TCustomForm::SetWindowState(TWindowState value) {
 void TCustomForm::SetMenuComponent(TComponent* value) {
     if (FMenu == value) return;
     if (FMenu) FMenu->RemoveFreeNotification(this);
-    TRect client = ClientRect();
     FMenu = value;
     if (value) value->FreeNotification(this);
-    // The menu bar takes its height from the window, not the client area.
-    if (!ComponentState().Contains(csLoading))
-        SetBounds(FLeft, FTop, FWidth, FHeight + (client.Height() - ClientRect().Height()));
+    // The menu bar takes its height from the client area; the window keeps its size.
+    if (!ComponentState().Contains(csLoading)) Realign();
+    Invalidate();
 }
 
 void TCustomForm::Notification(TComponent* component, TOperation operation) {
@@ -1181,7 +1180,8 @@ void UserAnswer(TCustomForm* form, const AnsiString& button) {
     for (TButton* b : buttons)
         if (!found && SameText(b->Name(), button)) found = b;
     for (TButton* b : buttons)
-        if (!found && SameText(StripHotkey(b->Caption()), button)) found = b;
+        if (!found && (SameText(b->Caption(), button) || SameText(StripHotkey(b->Caption()), button)))
+            found = b;
     TModalResult result = ModalResultFromName(button);
     for (TButton* b : buttons)
         if (!found && result != mrNone && b->ModalResult() == result) found = b;

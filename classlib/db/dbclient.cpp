@@ -134,7 +134,7 @@ void TCustomClientDataSet::Notification(TComponent* component, TOperation operat
 }
 
 Variant TCustomClientDataSet::AppServer() const {
-    if (FRemoteServer) return FRemoteServer->AppServer();
+    if (FRemoteServer) return FRemoteServer->GetServer();
     return FAppServer;
 }
 

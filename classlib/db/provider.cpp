@@ -4,48 +4,6 @@
 #include "classlib/db/varview.h"
 #include "classlib/rtl/strutils.h"
 
-Variant TCustomRemoteServer::AppServer() {
-    return FAppServer;
-}
-
-void TCustomRemoteServer::SetConnected(bool value) {
-    if (!value) FAppServer = Variant();
-}
-
-KVR_PUBLISHED(TCustomRemoteServer, c) {
-    (void)c;
-}
-
-TSocketRemoteServer::TSocketRemoteServer(TComponent* owner)
-    : TCustomRemoteServer(owner), FConnection(std::make_unique<TSocketConnection>()) {}
-
-TSocketRemoteServer::~TSocketRemoteServer() = default;
-
-Variant TSocketRemoteServer::AppServer() {
-    if (!VarIsEmpty(FAppServer)) return FAppServer;
-    if (!FConnection->Connected()) FConnection->Open();
-    return FConnection->AppServer();
-}
-
-bool TSocketRemoteServer::Connected() const {
-    return !VarIsEmpty(FAppServer) || FConnection->Connected();
-}
-
-void TSocketRemoteServer::SetConnected(bool value) {
-    if (!value) {
-        FAppServer = Variant();
-        FConnection->Close();
-    } else if (VarIsEmpty(FAppServer)) {
-        FConnection->Open();
-    }
-}
-
-KVR_PUBLISHED(TSocketRemoteServer, c) {
-    c.Property("Address", &TSocketRemoteServer::Address, &TSocketRemoteServer::SetAddress);
-    c.Property("Port", &TSocketRemoteServer::Port, &TSocketRemoteServer::SetPort).Default(211);
-    c.Property("ServerName", &TSocketRemoteServer::ServerName, &TSocketRemoteServer::SetServerName);
-}
-
 // ---- the in-memory server ----
 
 AnsiString TMemoryAppServer::UpperCase(const AnsiString& s) {

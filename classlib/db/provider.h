@@ -31,9 +31,9 @@
 // A provider that fails as a whole (unknown provider name, a broken connection) raises; a row it
 // rejects is an entry of the error packet.
 //
-// The client data set is wired to a server through a TCustomRemoteServer: its AppServer() is the
-// dispatch object above. TCustomRemoteServer holds one given in process (SetAppServer);
-// TSocketRemoteServer asks a socket connection for it.
+// The client data set is wired to a server through a TCustomRemoteServer (classlib/automation/sconnect.h):
+// its AppServer() is the dispatch object above, one given in process (SetAppServer) or the remote one of a
+// TSocketConnection.
 #include <functional>
 #include <map>
 #include <memory>
@@ -51,45 +51,6 @@ constexpr const char* AS_ApplyUpdates = "AS_ApplyUpdates";
 // AS_GetRecords options.
 constexpr int grMetaData = 0x1;
 constexpr int grReset = 0x2;
-
-// A connection that hands out an application server object.
-class TCustomRemoteServer : public TComponent {
-    KVR_CLASS(TCustomRemoteServer, TComponent)
-public:
-    explicit TCustomRemoteServer(TComponent* owner) : TComponent(owner) {}
-    // The server object; Unassigned when there is none. The base holds the one given in process.
-    virtual Variant AppServer();
-    virtual void SetAppServer(const Variant& value) { FAppServer = value; }
-    virtual bool Connected() const { return !VarIsEmpty(FAppServer); }
-    virtual void SetConnected(bool value);
-
-protected:
-    Variant FAppServer;
-};
-
-// A remote server over a socket connection (sconnect.h); an object given with SetAppServer takes the
-// place of the remote one (the framework creates the server in process for the address 127.0.0.1).
-class TSocketRemoteServer : public TCustomRemoteServer {
-    KVR_CLASS(TSocketRemoteServer, TCustomRemoteServer)
-public:
-    explicit TSocketRemoteServer(TComponent* owner);
-    ~TSocketRemoteServer() override;
-
-    AnsiString Address() const { return FConnection->Address(); }
-    void SetAddress(const AnsiString& value) { FConnection->SetAddress(value); }
-    int Port() const { return FConnection->Port(); }
-    void SetPort(int value) { FConnection->SetPort(value); }
-    AnsiString ServerName() const { return FConnection->ServerName(); }
-    void SetServerName(const AnsiString& value) { FConnection->SetServerName(value); }
-    TSocketConnection& Connection() { return *FConnection; }
-
-    Variant AppServer() override;
-    bool Connected() const override;
-    void SetConnected(bool value) override;
-
-private:
-    std::unique_ptr<TSocketConnection> FConnection;
-};
 
 // A provider of the in-memory server: field definitions and rows (rows as in a data packet; a
 // ftDataSet column holds the nested rows). Updates are applied to the rows.

@@ -8,7 +8,7 @@ class TdmStreamTest : public TComponent {
     KVR_CLASS(TdmStreamTest, TComponent)
 public:
     explicit TdmStreamTest(TComponent* owner) : TComponent(owner) {}
-    TCustomRemoteServer* MIDAS = nullptr;
+    TSocketConnection* MIDAS = nullptr;
     TClientDataSet* cdsMain = nullptr;
     TStringField* cdsMainTA002 = nullptr;
     TDataSetField* cdsMainqryBody = nullptr;
@@ -27,7 +27,10 @@ KVR_PUBLISHED(TdmStreamTest, c) {
 }
 
 const char* const Stream = R"(object dmStreamTest: TdmStreamTest
-  object MIDAS: TCustomRemoteServer
+  object MIDAS: TSocketConnection
+    Address = '10.1.2.3'
+    Port = 212
+    ServerName = 'RAVEZ01A.Rarer1'
   end
   object cdsMain: TClientDataSet
     PacketRecords = 2
@@ -59,6 +62,10 @@ TEST(DataModuleStream, PersistentFieldsAndNestingComeFromTheStream) {
     EXPECT_EQ(dm.cdsMainTA002->DisplayLabel(), "单号");
     EXPECT_EQ(dm.cdsBody1->DataSetField(), dm.cdsMainqryBody);
     EXPECT_EQ(dm.cdsMain->RemoteServer(), dm.MIDAS);
+    EXPECT_EQ(dm.MIDAS->Address(), "10.1.2.3");
+    EXPECT_EQ(dm.MIDAS->Port(), 212);
+    EXPECT_EQ(dm.MIDAS->ServerName(), "RAVEZ01A.Rarer1");
+    EXPECT_FALSE(dm.MIDAS->Connected());
 
     auto* server = new TMemoryAppServer();
     Variant ref(static_cast<IDispatch*>(server));

@@ -49,7 +49,7 @@ TEST(RemoteClientDataSet, InProcessAndOverTcpBehaveAlike) {
     FillProvider(remote->Provider("pvdMain"));
     TSocketDispatchServer server([&](const AnsiString&) { return remoteRef; });
     server.Open(0);
-    auto* socket = new TSocketRemoteServer(&owner);
+    auto* socket = new TSocketConnection(&owner);
     socket->SetAddress("127.0.0.1");
     socket->SetPort(server.Port());
     socket->SetServerName("Test.Server");
