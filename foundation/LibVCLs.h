@@ -9,11 +9,17 @@
 #include <utility>
 #include <vector>
 
-#include "classlib/db/db.h"
-#include "classlib/objects/rtti.h"
+#include "classlib/objects/delegate.h"
+#include "classlib/objects/typeinfo.h"
 
 class TComponent;
+class TDataSet;
+class TDataSource;
+class TField;
 class TCustomClientDataSet;
+class TPageControl;
+class TStrings;
+class TWinControl;
 
 // ---- properties by name ----
 
@@ -88,3 +94,21 @@ void SetFieldControlsEnabled(TComponent* owner, const AnsiString& fieldList, con
 // True when the object's class, or one of its ancestors, has that name (classes of layers this unit
 // does not see).
 bool InheritsFromName(const TObject* object, const AnsiString& className);
+
+// ---- controls ----
+
+// Adds every selected item of source to target unless target already holds that text. A template over
+// the list box class (Count, Selected, Items), so that this unit needs no header of the standard
+// controls beside the data sets'.
+template <class TListBox> void CopySelectedItems(TListBox* source, TListBox* target) {
+    if (!source || !target || source == target) return;
+    for (int i = 0; i < source->Count(); ++i) {
+        if (!source->Selected(i)) continue;
+        const AnsiString text = source->Items()->Strings(i);
+        if (target->Items()->IndexOf(text) < 0) target->Items()->Add(text);
+    }
+}
+// For Enter-key navigation: the name of the last control in tab order (visible, enabled, windowed,
+// directly on the page) of each of the first 16 pages, less a last page "TbsBrowse" and a page
+// "TbsUDF" before it; lastControl is the control of the last counted page that has one (else nil).
+void CollectPageLastControls(TPageControl* pageControl, TStrings* names, TWinControl*& lastControl);

@@ -1,5 +1,6 @@
 #include "framework/KnlBase.h"
 
+#include "classlib/controls/forms.h"
 #include "classlib/rtl/files.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/inifiles.h"
@@ -38,13 +39,23 @@ private:
     TDataSet* FDataSet;
 };
 
-// The hourglass while a query runs. The screen cursor belongs to the controls layer; until the
-// screen is there this scope only marks the place.
+// The hourglass while a query runs; the previous cursor comes back in every case.
 class THourGlass {
 public:
-    THourGlass() = default;
+    THourGlass() {
+        if (Screen) {
+            FSaved = Screen->Cursor();
+            Screen->SetCursor(crHourGlass);
+        }
+    }
+    ~THourGlass() {
+        if (Screen) Screen->SetCursor(FSaved);
+    }
     THourGlass(const THourGlass&) = delete;
     THourGlass& operator=(const THourGlass&) = delete;
+
+private:
+    TCursor FSaved = crDefault;
 };
 
 void DeleteOneRecord(TDataSet* dataSet, bool suspendEvents) {

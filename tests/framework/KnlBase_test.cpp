@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "classlib/controls/forms.h"
 #include "classlib/rtl/inifiles.h"
 #include "framework/KnlBase.h"
 #include "knlFixture.h"
@@ -80,6 +81,22 @@ TEST_F(KnlBaseTest, ReopenSendsConditionAndOrderAndFailsVisibly) {
     request = FServer->LastDataRequest();
     EXPECT_EQ(VarType(request[0]), varOleStr);
     EXPECT_EQ(request[0].AsWideString(), u"TA003='采购'");
+
+    // The hourglass while the query runs, the previous cursor afterwards.
+    TCursor during = crDefault;
+    struct TWatcher : TComponent {
+        using TComponent::TComponent;
+        TCursor* Seen = nullptr;
+        void Opening(TDataSet*) { *Seen = Screen->Cursor(); }
+    };
+    auto* watcher = new TWatcher(FOwner);
+    watcher->Seen = &during;
+    cdsMain->SetBeforeOpen(TDataSetNotifyEvent(watcher, &TWatcher::Opening));
+    Screen->SetCursor(crDefault);
+    EXPECT_TRUE(ReopenWithCondition(cdsMain, "", ""));
+    EXPECT_EQ(during, crHourGlass);
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+    cdsMain->SetBeforeOpen(nullptr);
 
     // A query the server refuses: logged, closed, and the caller is told.
     cdsMain->Close();
