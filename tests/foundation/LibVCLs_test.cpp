@@ -54,6 +54,9 @@ protected:
         handlers = new TLibVCLsHandlers(FOwner);
     }
     void TearDown() override {
+        // The data source reports its last state change while the owner frees it.
+        ds->SetOnStateChange(nullptr);
+        ds->SetOnDataChange(nullptr);
         delete FOwner;
         SetACP(FSavedACP);
     }
