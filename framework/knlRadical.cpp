@@ -82,7 +82,7 @@ void DoPercentSetText(TField* field, const AnsiString& text) {
     AnsiString number = integerPart.empty() || integerPart == "-" ? integerPart + "0" : integerPart;
     if (!decimalPart.empty()) number += "." + decimalPart;
     double value = 0;
-    if (!TryStrToFloat(number, value) || (integerPart.empty() && decimalPart.empty())) value = 0;
+    if (!TryStrToFloat(number, value)) value = 0;
     field->SetAsFloat(value / 100);
 }
 

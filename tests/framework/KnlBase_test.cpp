@@ -232,3 +232,54 @@ TEST_F(KnlBaseTest, FetchingPacketsAtTheEnd) {
 }
 
 } // namespace
+
+namespace {
+
+// Headers with lines that have sub-lines of their own.
+class KnlBaseDeepTest : public TKernelFixture {
+protected:
+    void SetUp() override {
+        TKernelFixture::SetUp();
+        TMemoryProviderData& p = Provider();
+        p.Fields = {
+            {"TA001", ftString, 4, 0, {}},
+            {"qryBody",
+             ftDataSet,
+             0,
+             0,
+             {{"TB001", ftString, 4, 0, {}}, {"qrySub", ftDataSet, 0, 0, {{"TC001", ftString, 4, 0, {}}}}}}};
+        p.KeyFields = "TA001";
+        auto sub = [](const char* key) { return VarArrayOf({Variant(key)}); };
+        p.Rows = {VarArrayOf({Variant("H1"),
+                              VarArrayOf({VarArrayOf({Variant("L1"), VarArrayOf({sub("S1"), sub("S2")})}),
+                                          VarArrayOf({Variant("L2"), VarArrayOf({sub("S3")})})})}),
+                  VarArrayOf({Variant("H2"), VarArrayOf({})})};
+        cdsSub = new TClientDataSet(FOwner);
+        cdsSub->SetName("cdsSub");
+    }
+    TClientDataSet* cdsSub = nullptr;
+};
+
+TEST_F(KnlBaseDeepTest, TheDeepestLevelGoesFirst) {
+    OpenBoth();
+    cdsSub->SetDataSetField(static_cast<TDataSetField*>(cdsBody1->FieldByName("qrySub")));
+    cdsSub->Open();
+    AnsiString order;
+    struct TRecorder : TComponent {
+        using TComponent::TComponent;
+        AnsiString* Log = nullptr;
+        void Deleting(TDataSet* dataSet) { *Log += dataSet->Fields()->Fields(0)->AsString() + " "; }
+    };
+    auto* recorder = new TRecorder(FOwner);
+    recorder->Log = &order;
+    for (TDataSet* dataSet :
+         {static_cast<TDataSet*>(cdsMain), static_cast<TDataSet*>(cdsBody1), static_cast<TDataSet*>(cdsSub)})
+        dataSet->SetBeforeDelete(TDataSetNotifyEvent(recorder, &TRecorder::Deleting));
+    EXPECT_TRUE(DeleteRecordCascade(cdsMain, true, false));
+    EXPECT_EQ(order, "S3 L2 S2 S1 L1 H1 ");
+    EXPECT_EQ(cdsMain->ApplyUpdates(0), 0);
+    ASSERT_EQ(Provider().Rows.size(), 1u);
+    EXPECT_EQ(VarToStr(Provider().Rows[0][0]), "H2");
+}
+
+} // namespace
