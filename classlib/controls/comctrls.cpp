@@ -4,6 +4,7 @@
 
 #include "classlib/graphics/textmetric.h"
 #include "classlib/objects/filer.h"
+#include "classlib/rtl/format.h"
 #include "classlib/objects/streams.h"
 
 // TImageList ---------------------------------------------------------------------------------------------
@@ -476,4 +477,196 @@ KVR_PUBLISHED(TPageControl, c) {
     c.Property("OnChange", &TPageControl::OnChange, &TPageControl::SetOnChange);
     c.Property("OnChanging", &TPageControl::OnChanging, &TPageControl::SetOnChanging);
     c.Property("OnDrawTab", &TPageControl::OnDrawTab, &TPageControl::SetOnDrawTab);
+}
+
+// TStatusBar ---------------------------------------------------------------------------------------------
+
+void TStatusPanel::SetText(const AnsiString& value) { FText = value, Changed(false); }
+void TStatusPanel::SetWidth(int value) { FWidth = std::max(0, value), Changed(true); }
+void TStatusPanel::SetAlignment(TAlignment value) { FAlignment = value, Changed(false); }
+void TStatusPanel::SetBevel(TStatusPanelBevel value) { FBevel = value, Changed(false); }
+void TStatusPanel::SetStyle(TStatusPanelStyle value) { FStyle = value, Changed(false); }
+
+TStatusPanels::TStatusPanels(TStatusBar* bar) : TCollection(TStatusPanel::StaticClass()), FBar(bar) {}
+
+TPersistent* TStatusPanels::GetOwner() { return FBar; }
+
+void TStatusPanels::Update(TCollectionItem*) {
+    if (FBar) FBar->Invalidate();
+}
+
+TStatusBar::TStatusBar(TComponent* owner) : TCustomControl(owner), FPanels(new TStatusPanels(this)) {
+    SetBounds(0, 0, 200, 19);
+    SetAlign(alBottom);
+    SetParentColor(false);
+    SetColor(clBtnFace);
+}
+
+TStatusBar::~TStatusBar() = default;
+
+void TStatusBar::SetSimplePanel(bool value) { FSimplePanel = value, Invalidate(); }
+void TStatusBar::SetSimpleText(const AnsiString& value) { FSimpleText = value, Invalidate(); }
+
+TRect TStatusBar::PanelRect(int index) const {
+    if (index < 0 || index >= FPanels->Count()) return {};
+    int left = 0;
+    for (int i = 0; i < index; ++i) left += FPanels->Items(i)->Width() + 2;
+    int right = index == FPanels->Count() - 1 ? Width() : left + FPanels->Items(index)->Width();
+    return {left, 2, std::max(left, right), Height()};
+}
+
+AnsiString TStatusBar::DumpText() const {
+    if (FSimplePanel) return FSimpleText;
+    AnsiString text;
+    for (int i = 0; i < FPanels->Count(); ++i) text += (i ? " | " : "") + FPanels->Items(i)->Text();
+    return text;
+}
+
+void TStatusBar::Paint() {
+    TCanvas* canvas = Canvas();
+    TRect rect = ClientRect();
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(Color());
+    canvas->FillRect(rect);
+    canvas->Font()->Assign(Font());
+    auto drawText = [&](TRect r, const AnsiString& text, TAlignment alignment) {
+        canvas->Brush()->SetStyle(bsClear);
+        r = {r.Left + 2, r.Top, r.Right - 2, r.Bottom};
+        DrawText(canvas, text, r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX |
+                                      (alignment == taCenter ? DT_CENTER : alignment == taRightJustify ? DT_RIGHT : DT_LEFT));
+        canvas->Brush()->SetStyle(bsSolid);
+    };
+    if (FSimplePanel) {
+        TRect r{0, 2, rect.Right, rect.Bottom};
+        Frame3D(canvas, r, clBtnShadow, clBtnHighlight, 1);
+        drawText(r, FSimpleText, taLeftJustify);
+        return;
+    }
+    for (int i = 0; i < FPanels->Count(); ++i) {
+        TStatusPanel* panel = FPanels->Items(i);
+        TRect r = PanelRect(i);
+        if (panel->Bevel() != pbNone) {
+            TRect frame = r;
+            Frame3D(canvas, frame, panel->Bevel() == pbLowered ? clBtnShadow : clBtnHighlight,
+                    panel->Bevel() == pbLowered ? clBtnHighlight : clBtnShadow, 1);
+        }
+        if (panel->Style() == psOwnerDraw && FOnDrawPanel)
+            FOnDrawPanel(this, panel, r);
+        else
+            drawText(r, panel->Text(), panel->Alignment());
+    }
+}
+
+// TProgressBar and TGauge --------------------------------------------------------------------------------
+
+TProgressBar::TProgressBar(TComponent* owner) : TCustomControl(owner) { SetBounds(0, 0, 150, 16); }
+
+void TProgressBar::SetMin(int value) {
+    FMin = value;
+    if (FMax < FMin) FMax = FMin;
+    SetPosition(FPosition);
+}
+
+void TProgressBar::SetMax(int value) {
+    FMax = value;
+    if (FMin > FMax) FMin = FMax;
+    SetPosition(FPosition);
+}
+
+void TProgressBar::SetPosition(int value) {
+    FPosition = std::clamp(value, FMin, FMax);
+    Invalidate();
+}
+
+int TProgressBar::FilledWidth() const {
+    if (FMax == FMin) return 0;
+    return static_cast<int>(static_cast<long long>(Width() - 4) * (FPosition - FMin) / (FMax - FMin));
+}
+
+void TProgressBar::Paint() {
+    TCanvas* canvas = Canvas();
+    TRect rect = ClientRect();
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(clBtnFace);
+    canvas->FillRect(rect);
+    TRect frame = rect;
+    Frame3D(canvas, frame, clBtnShadow, clBtnHighlight, 1);
+    canvas->Brush()->SetColor(clHighlight);
+    canvas->FillRect({2, 2, 2 + FilledWidth(), rect.Bottom - 2});
+}
+
+TGauge::TGauge(TComponent* owner) : TGraphicControl(owner) { SetBounds(0, 0, 100, 100); }
+
+void TGauge::SetMinValue(int value) {
+    FMinValue = value;
+    if (FMaxValue < FMinValue) FMaxValue = FMinValue;
+    SetProgress(FProgress);
+}
+
+void TGauge::SetMaxValue(int value) {
+    FMaxValue = value;
+    if (FMinValue > FMaxValue) FMinValue = FMaxValue;
+    SetProgress(FProgress);
+}
+
+void TGauge::SetProgress(int value) {
+    FProgress = std::clamp(value, FMinValue, FMaxValue);
+    Invalidate();
+}
+
+int TGauge::PercentDone() const {
+    if (FMaxValue == FMinValue) return 0;
+    return static_cast<int>(100LL * (FProgress - FMinValue) / (FMaxValue - FMinValue));
+}
+
+void TGauge::Paint() {
+    TCanvas* canvas = Canvas();
+    TRect rect = ClientRect();
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(FBackColor);
+    canvas->FillRect(rect);
+    canvas->Brush()->SetColor(FForeColor);
+    if (FKind == gkVerticalBar) {
+        int h = rect.Height() * PercentDone() / 100;
+        canvas->FillRect({0, rect.Bottom - h, rect.Right, rect.Bottom});
+    } else if (FKind != gkText) {
+        canvas->FillRect({0, 0, rect.Width() * PercentDone() / 100, rect.Bottom});
+    }
+    if (FShowText) {
+        canvas->Font()->Assign(Font());
+        canvas->Brush()->SetStyle(bsClear);
+        DrawText(canvas, IntToStr(PercentDone()) + "%", rect, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+        canvas->Brush()->SetStyle(bsSolid);
+    }
+}
+
+KVR_PUBLISHED(TStatusPanel, c) {
+    c.Property("Alignment", &TStatusPanel::Alignment, &TStatusPanel::SetAlignment).Default(taLeftJustify);
+    c.Property("Bevel", &TStatusPanel::Bevel, &TStatusPanel::SetBevel).Default(pbLowered);
+    c.Property("Style", &TStatusPanel::Style, &TStatusPanel::SetStyle).Default(psText);
+    c.Property("Text", &TStatusPanel::Text, &TStatusPanel::SetText);
+    c.Property("Width", &TStatusPanel::Width, &TStatusPanel::SetWidth).Default(50);
+}
+KVR_PUBLISHED(TStatusPanels, c) { (void)c; }
+KVR_PUBLISHED(TStatusBar, c) {
+    c.Property("Panels", &TStatusBar::Panels, &TStatusBar::SetPanels);
+    c.Property("SimplePanel", &TStatusBar::SimplePanel, &TStatusBar::SetSimplePanel).Default(false);
+    c.Property("SimpleText", &TStatusBar::SimpleText, &TStatusBar::SetSimpleText);
+    c.Property("SizeGrip", &TStatusBar::SizeGrip, &TStatusBar::SetSizeGrip).Default(true);
+    c.Property("OnDrawPanel", &TStatusBar::OnDrawPanel, &TStatusBar::SetOnDrawPanel);
+}
+KVR_PUBLISHED(TProgressBar, c) {
+    c.Property("Min", &TProgressBar::Min, &TProgressBar::SetMin).Default(0);
+    c.Property("Max", &TProgressBar::Max, &TProgressBar::SetMax).Default(100);
+    c.Property("Position", &TProgressBar::Position, &TProgressBar::SetPosition).Default(0);
+    c.Property("Step", &TProgressBar::Step, &TProgressBar::SetStep).Default(10);
+}
+KVR_PUBLISHED(TGauge, c) {
+    c.Property("BackColor", &TGauge::BackColor, &TGauge::SetBackColor).Type("TColor").Default(clWhite);
+    c.Property("ForeColor", &TGauge::ForeColor, &TGauge::SetForeColor).Type("TColor").Default(clBlack);
+    c.Property("Kind", &TGauge::Kind, &TGauge::SetKind).Default(gkHorizontalBar);
+    c.Property("MaxValue", &TGauge::MaxValue, &TGauge::SetMaxValue).Default(100);
+    c.Property("MinValue", &TGauge::MinValue, &TGauge::SetMinValue).Default(0);
+    c.Property("Progress", &TGauge::Progress, &TGauge::SetProgress).Default(0);
+    c.Property("ShowText", &TGauge::ShowText, &TGauge::SetShowText).Default(true);
 }

@@ -4,7 +4,9 @@
 
 #include "classlib/controls/controls.h"
 #include "classlib/controls/forms.h"
+#include "classlib/controls/stdctrls.h"
 #include "classlib/graphics/bitmap.h"
+#include "classlib/objects/collection.h"
 #include "classlib/objects/component.h"
 
 class TPageControl;
@@ -196,4 +198,149 @@ private:
     TDrawTabEvent FOnDrawTab;
     TNotifyEvent FOnChange;
     TTabChangingEvent FOnChanging;
+};
+
+// ---- status bars ----
+
+KVR_ENUM(TStatusPanelStyle, psText, psOwnerDraw);
+KVR_ENUM(TStatusPanelBevel, pbNone, pbLowered, pbRaised);
+
+class TStatusPanel : public TCollectionItem {
+    KVR_CLASS(TStatusPanel, TCollectionItem)
+public:
+    explicit TStatusPanel(TCollection* collection) : TCollectionItem(collection) {}
+    const AnsiString& Text() const { return FText; }
+    void SetText(const AnsiString& value);
+    int Width() const { return FWidth; }
+    void SetWidth(int value);
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment value);
+    TStatusPanelBevel Bevel() const { return FBevel; }
+    void SetBevel(TStatusPanelBevel value);
+    TStatusPanelStyle Style() const { return FStyle; }
+    void SetStyle(TStatusPanelStyle value);
+
+private:
+    AnsiString FText;
+    int FWidth = 50;
+    TAlignment FAlignment = taLeftJustify;
+    TStatusPanelBevel FBevel = pbLowered;
+    TStatusPanelStyle FStyle = psText;
+};
+
+class TStatusBar;
+class TStatusPanels : public TCollection {
+    KVR_CLASS(TStatusPanels, TCollection)
+public:
+    explicit TStatusPanels(TStatusBar* bar = nullptr);
+    TStatusPanel* Add() { return static_cast<TStatusPanel*>(TCollection::Add()); }
+    TStatusPanel* Items(int index) const { return static_cast<TStatusPanel*>(TCollection::Items(index)); }
+    TPersistent* GetOwner() override;
+
+protected:
+    void Update(TCollectionItem* item) override;
+
+private:
+    TStatusBar* FBar;
+};
+
+KVR_EVENT_TYPE(TDrawPanelEvent, void(TStatusBar* statusBar, TStatusPanel* panel, const TRect& rect));
+
+class TStatusBar : public TCustomControl {
+    KVR_CLASS(TStatusBar, TCustomControl)
+public:
+    explicit TStatusBar(TComponent* owner);
+    ~TStatusBar() override;
+
+    TStatusPanels* Panels() const { return FPanels.get(); }
+    void SetPanels(TStatusPanels* value) { FPanels->Assign(value); }
+    // One panel across the bar showing SimpleText instead of the panels.
+    bool SimplePanel() const { return FSimplePanel; }
+    void SetSimplePanel(bool value);
+    const AnsiString& SimpleText() const { return FSimpleText; }
+    void SetSimpleText(const AnsiString& value);
+    bool SizeGrip() const { return FSizeGrip; }
+    void SetSizeGrip(bool value) { FSizeGrip = value, Invalidate(); }
+    const TDrawPanelEvent& OnDrawPanel() const { return FOnDrawPanel; }
+    void SetOnDrawPanel(const TDrawPanelEvent& value) { FOnDrawPanel = value; }
+    // The rectangle of panel index; the last panel takes the rest of the bar.
+    TRect PanelRect(int index) const;
+    AnsiString DumpText() const override;
+
+protected:
+    void Paint() override;
+
+private:
+    std::unique_ptr<TStatusPanels> FPanels;
+    bool FSimplePanel = false;
+    AnsiString FSimpleText;
+    bool FSizeGrip = true;
+    TDrawPanelEvent FOnDrawPanel;
+};
+
+// ---- progress ----
+
+class TProgressBar : public TCustomControl {
+    KVR_CLASS(TProgressBar, TCustomControl)
+public:
+    explicit TProgressBar(TComponent* owner);
+    int Min() const { return FMin; }
+    void SetMin(int value);
+    int Max() const { return FMax; }
+    void SetMax(int value);
+    // Kept between Min and Max.
+    int Position() const { return FPosition; }
+    void SetPosition(int value);
+    int Step() const { return FStep; }
+    void SetStep(int value) { FStep = value; }
+    void StepIt() { SetPosition(FPosition + FStep); }
+    void StepBy(int delta) { SetPosition(FPosition + delta); }
+    // The filled width for the current position (no division when Min equals Max).
+    int FilledWidth() const;
+
+protected:
+    void Paint() override;
+
+private:
+    int FMin = 0;
+    int FMax = 100;
+    int FPosition = 0;
+    int FStep = 10;
+};
+
+KVR_ENUM(TGaugeKind, gkText, gkHorizontalBar, gkVerticalBar, gkPie, gkNeedle);
+
+class TGauge : public TGraphicControl {
+    KVR_CLASS(TGauge, TGraphicControl)
+public:
+    explicit TGauge(TComponent* owner);
+    int MinValue() const { return FMinValue; }
+    void SetMinValue(int value);
+    int MaxValue() const { return FMaxValue; }
+    void SetMaxValue(int value);
+    int Progress() const { return FProgress; }
+    void SetProgress(int value);
+    void AddProgress(int value) { SetProgress(FProgress + value); }
+    // 0 to 100; 0 when the range is empty.
+    int PercentDone() const;
+    TGaugeKind Kind() const { return FKind; }
+    void SetKind(TGaugeKind value) { FKind = value, Invalidate(); }
+    bool ShowText() const { return FShowText; }
+    void SetShowText(bool value) { FShowText = value, Invalidate(); }
+    TColor ForeColor() const { return FForeColor; }
+    void SetForeColor(TColor value) { FForeColor = value, Invalidate(); }
+    TColor BackColor() const { return FBackColor; }
+    void SetBackColor(TColor value) { FBackColor = value, Invalidate(); }
+
+protected:
+    void Paint() override;
+
+private:
+    int FMinValue = 0;
+    int FMaxValue = 100;
+    int FProgress = 0;
+    TGaugeKind FKind = gkHorizontalBar;
+    bool FShowText = true;
+    TColor FForeColor = clBlack;
+    TColor FBackColor = clWhite;
 };
