@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "classlib/controls/comctrls.h"
 #include "classlib/objects/stringlist.h"
 #include "classlib/db/dbclient.h"
 #include "classlib/objects/component.h"
@@ -278,35 +277,5 @@ void SetFieldControlsEnabled(TComponent* owner, const AnsiString& fieldList, con
         if (item.empty()) continue;
         ForFieldControls(owner, item,
                          [&](TComponent* control) { SetOrdPropByName(control, "Enabled", enabled ? 1 : 0); });
-    }
-}
-
-// ---- controls ----
-
-void CollectPageLastControls(TPageControl* pageControl, TStrings* names, TWinControl*& lastControl) {
-    lastControl = nullptr;
-    if (!pageControl) return;
-    constexpr int kMaxPages = 16;
-    const int pageCount = std::min(pageControl->PageCount(), kMaxPages);
-    std::array<TWinControl*, kMaxPages> last{};
-    if (TComponent* owner = pageControl->Owner()) {
-        for (int i = 0; i < owner->ComponentCount(); ++i) {
-            auto* control = dynamic_cast<TWinControl*>(owner->Components(i));
-            if (!control || !control->Visible() || !control->Enabled()) continue;
-            auto* page = dynamic_cast<TTabSheet*>(control->Parent());
-            if (!page || page->PageControl() != pageControl) continue;
-            const int index = page->PageIndex();
-            if (index < 0 || index >= pageCount) continue;
-            if (!last[index] || control->TabOrder() > last[index]->TabOrder()) last[index] = control;
-        }
-    }
-    int counted = pageControl->PageCount();
-    if (counted > 0 && SameText(pageControl->Pages(counted - 1)->Name(), "TbsBrowse")) --counted;
-    if (counted > 0 && SameText(pageControl->Pages(counted - 1)->Name(), "TbsUDF")) --counted;
-    counted = std::min(counted, pageCount);
-    for (int i = 0; i < counted; ++i) {
-        if (!last[i]) continue;
-        if (names) names->Add(last[i]->Name());
-        lastControl = last[i];
     }
 }

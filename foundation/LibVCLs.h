@@ -9,17 +9,20 @@
 #include <utility>
 #include <vector>
 
+#include <algorithm>
+#include <type_traits>
+
+#include "classlib/controls/controls.h"
 #include "classlib/objects/delegate.h"
+#include "classlib/objects/stringlist.h"
 #include "classlib/objects/typeinfo.h"
+#include "classlib/rtl/strutils.h"
 
 class TComponent;
 class TDataSet;
 class TDataSource;
 class TField;
 class TCustomClientDataSet;
-class TPageControl;
-class TStrings;
-class TWinControl;
 
 // ---- properties by name ----
 
@@ -111,4 +114,35 @@ template <class TListBox> void CopySelectedItems(TListBox* source, TListBox* tar
 // For Enter-key navigation: the name of the last control in tab order (visible, enabled, windowed,
 // directly on the page) of each of the first 16 pages, less a last page "TbsBrowse" and a page
 // "TbsUDF" before it; lastControl is the control of the last counted page that has one (else nil).
-void CollectPageLastControls(TPageControl* pageControl, TStrings* names, TWinControl*& lastControl);
+// A template over the page control class (Owner, PageCount, Pages(i) with PageControl and PageIndex),
+// for the same reason as CopySelectedItems.
+template <class TPageControlT>
+void CollectPageLastControls(TPageControlT* pageControl, TStrings* names, TWinControl*& lastControl) {
+    using TTabSheetT = std::remove_pointer_t<decltype(pageControl->Pages(0))>;
+    lastControl = nullptr;
+    if (!pageControl) return;
+    constexpr int kMaxPages = 16;
+    const int pageCount = std::min(pageControl->PageCount(), kMaxPages);
+    std::array<TWinControl*, kMaxPages> last{};
+    if (TComponent* owner = pageControl->Owner()) {
+        for (int i = 0; i < owner->ComponentCount(); ++i) {
+            auto* control = dynamic_cast<TWinControl*>(owner->Components(i));
+            if (!control || !control->Visible() || !control->Enabled()) continue;
+            auto* page = dynamic_cast<TTabSheetT*>(control->Parent());
+            if (!page || page->PageControl() != pageControl) continue;
+            const int index = page->PageIndex();
+            if (index < 0 || index >= pageCount) continue;
+            // On equal tab order the earlier control stays.
+            if (!last[index] || control->TabOrder() > last[index]->TabOrder()) last[index] = control;
+        }
+    }
+    int counted = pageControl->PageCount();
+    if (counted > 0 && SameText(pageControl->Pages(counted - 1)->Name(), "TbsBrowse")) --counted;
+    if (counted > 0 && SameText(pageControl->Pages(counted - 1)->Name(), "TbsUDF")) --counted;
+    counted = std::min(counted, pageCount);
+    for (int i = 0; i < counted; ++i) {
+        if (!last[i]) continue;
+        if (names) names->Add(last[i]->Name());
+        lastControl = last[i];
+    }
+}

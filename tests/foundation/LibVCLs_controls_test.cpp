@@ -61,7 +61,7 @@ TEST_F(LibVCLsControlsTest, LastControlOfEachCountedPage) {
     names.Clear();
     CollectPageLastControls(Pages, &names, last);
     EXPECT_EQ(names.CommaText(), "edA2,edB1");
-    CollectPageLastControls(nullptr, &names, last);
+    CollectPageLastControls<TPageControl>(nullptr, &names, last);
     EXPECT_EQ(last, nullptr);
 }
 
