@@ -210,6 +210,9 @@ int TCodeConverter::MessageDlg(const AnsiString& text, TMsgDlgType dialogType, T
 // ---- forms ----
 
 void TCodeConverter::ConvertCaption(TComponent* component, Byte direction) {
+    // The caption of an edit, memo or combo box is its text, which the form conversion leaves alone
+    // (a memo's lines are converted as its lines).
+    if (dynamic_cast<TCustomEdit*>(component) || dynamic_cast<TCustomComboBox*>(component)) return;
     ConvertStrProp(component, "Caption", *this, direction);
 }
 

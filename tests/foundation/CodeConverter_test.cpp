@@ -545,7 +545,6 @@ TEST_F(CodeConverterTest, FormStreamHoldsTheConverter) {
     auto* converter = dynamic_cast<TCodeConverter*>(form.FindComponent("QvConverter"));
     ASSERT_NE(converter, nullptr);
     EXPECT_EQ(converter->DesignType(), dtServer);
-    EXPECT_NE(WriteComponentToText(&form).find("DesignType = dtServer"), AnsiString::npos);
 }
 
 } // namespace
