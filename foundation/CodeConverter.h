@@ -29,7 +29,8 @@ class TCodeConverter;
 // views, database navigators, the select panel, the aligned string grid): registered by class name by
 // the unit that declares the class, run for its instances (and those of derived classes) with the
 // direction of the form conversion.
-using TClassConvertProc = std::function<void(TCodeConverter& converter, TComponent* component, Byte direction)>;
+using TClassConvertProc =
+    std::function<void(TCodeConverter& converter, TComponent* component, Byte direction)>;
 void RegisterClassConversion(const AnsiString& className, TClassConvertProc proc);
 void UnRegisterClassConversion(const AnsiString& className);
 

@@ -228,8 +228,11 @@ TEST_F(CodeConverterTest, ModesAndTranslatorFollowTheConfiguration) {
         bool Translator;
     };
     const Case cases[] = {
-        {"936", "936", 936, 0, 0, false}, {"950", "936", 936, 2, 2, true}, {"950", "950", 950, 2, 0, true},
-        {"936", "950", 950, 4, 1, true},  {"936", "936", 950, 4, 0, true},
+        {"936", "936", 936, 0, 0, false},
+        {"950", "936", 936, 2, 2, true},
+        {"950", "950", 950, 2, 0, true},
+        {"936", "950", 950, 4, 1, true},
+        {"936", "936", 950, 4, 0, true},
         // A GB user interface over a BIG5 database converts its values even on a GB system.
         {"936", "950", 936, 0, 1, true},
     };
@@ -314,7 +317,8 @@ TEST_F(CodeConverterTest, VariantsAndArraysAreConvertedElementByElement) {
     EXPECT_EQ(VarType(converter.ConvertVariant(3, Variant(12))), varInteger);
 
     // One dimension with a nested row, a number and a null (which is not turned into '').
-    Variant row = VarArrayOf({Variant("银行"), VarArrayOf({Variant("金额"), Variant(5)}), Variant(7), Null()});
+    Variant row =
+        VarArrayOf({Variant("银行"), VarArrayOf({Variant("金额"), Variant(5)}), Variant(7), Null()});
     Variant shown = converter.ProgramToUI(row);
     ASSERT_EQ(VarArrayDimCount(shown), 1);
     EXPECT_EQ(shown.GetElement({0}).AsString(), Big5(u"銀行"));
@@ -365,9 +369,8 @@ TEST_F(CodeConverterTest, FormForBig5InterfaceIsConvertedControlByControl) {
         const char16_t* Hint;
     };
     const Expect expected[] = {
-        {"lblBank", u"開證銀行", u"銀行名稱"}, {"btnSave", u"保存", u"保存單據"},
-        {"miFile", u"單據", u""},              {"miSave", u"保存", u"保存單據"},
-        {"miDelete", u"刪除", u""},
+        {"lblBank", u"開證銀行", u"銀行名稱"}, {"btnSave", u"保存", u"保存單據"}, {"miFile", u"單據", u""},
+        {"miSave", u"保存", u"保存單據"},      {"miDelete", u"刪除", u""},
     };
     for (const Expect& e : expected) {
         SCOPED_TRACE(e.Name);
@@ -453,8 +456,9 @@ TEST_F(CodeConverterTest, ExceptionListKeepsNamedComponentsAndProperties) {
     TCodeConverter converter(nullptr);
     auto* lblBank = Find<TLabel>("lblBank");
     AnsiString fontName = lblBank->Font()->Name();
-    converter.ConvertFormBy(form, VarArrayOf({Variant("LBLBANK"), VarArrayOf({Variant("btnSave"), Variant("Caption")}),
-                                              VarArrayOf({Variant("lblHintNote"), Variant("Caption")})}));
+    converter.ConvertFormBy(
+        form, VarArrayOf({Variant("LBLBANK"), VarArrayOf({Variant("btnSave"), Variant("Caption")}),
+                          VarArrayOf({Variant("lblHintNote"), Variant("Caption")})}));
     ASSERT_EQ(converter.ExceptList()->Count(), 3);
 
     // A name alone: nothing converted, and the font no longer follows the parent's.
@@ -478,11 +482,12 @@ TEST_F(CodeConverterTest, ExceptionListKeepsNamedComponentsAndProperties) {
 TEST_F(CodeConverterTest, FlattenVariantMakesOneEntryPerComponent) {
     Configure("950", "936");
     TCodeConverter converter(nullptr);
-    converter.FlattenVariant(VarArrayOf({Variant("edA"),
-                                         VarArrayOf({Variant("edB"), Variant("Caption"), Variant("Hint")}),
-                                         Variant("edC")}),
-                             false);
-    EXPECT_EQ(converter.ExceptList()->Text(), "edA\r\nedB\x03" "Caption\x03Hint\r\nedC\r\n");
+    converter.FlattenVariant(
+        VarArrayOf({Variant("edA"), VarArrayOf({Variant("edB"), Variant("Caption"), Variant("Hint")}),
+                    Variant("edC")}),
+        false);
+    EXPECT_EQ(converter.ExceptList()->Text(), "edA\r\nedB\x03"
+                                              "Caption\x03Hint\r\nedC\r\n");
     converter.ExceptList()->Clear();
     converter.FlattenVariant(VarArrayOf({Variant("edD"), Variant("Lines")}), true);
     EXPECT_EQ(converter.ExceptList()->Text(), "edD\x03Lines\r\n");
@@ -498,10 +503,11 @@ TEST_F(CodeConverterTest, RegisteredClassConversionRunsForItsClassInTheChain) {
     listView->SetName("lvLines");
     listView->SetCaption("银行");
     std::vector<std::pair<AnsiString, int>> calls;
-    RegisterClassConversion(ListViewClassName, [&](TCodeConverter& converter, TComponent* component, Byte direction) {
-        calls.emplace_back(component->Name(), direction);
-        EXPECT_EQ(converter.ConvertString(direction, "银行"), Big5(u"銀行"));
-    });
+    RegisterClassConversion(ListViewClassName,
+                            [&](TCodeConverter& converter, TComponent* component, Byte direction) {
+                                calls.emplace_back(component->Name(), direction);
+                                EXPECT_EQ(converter.ConvertString(direction, "银行"), Big5(u"銀行"));
+                            });
     TCodeConverter converter(nullptr);
     converter.ConvertForm(form);
     UnRegisterClassConversion(ListViewClassName);
@@ -520,8 +526,8 @@ TEST_F(CodeConverterTest, SetFontCharsetByMode) {
         const char* Name;
         TFontCharset Charset;
     };
-    const Case cases[] = {{0, "SimSun", GB2312_CHARSET}, {1, "SimSun", GB2312_CHARSET},
-                          {4, "SimSun", GB2312_CHARSET}, {2, "SimSun", CHINESEBIG5_CHARSET},
+    const Case cases[] = {{0, "SimSun", GB2312_CHARSET},      {1, "SimSun", GB2312_CHARSET},
+                          {4, "SimSun", GB2312_CHARSET},      {2, "SimSun", CHINESEBIG5_CHARSET},
                           {3, "SimSun", CHINESEBIG5_CHARSET}, {5, "Arial", ANSI_CHARSET}};
     for (const Case& c : cases) {
         TFont font;
