@@ -286,7 +286,7 @@ public:
 
     AnsiString DumpText() const override;
     void DumpDetails(std::vector<AnsiString>& lines, const AnsiString& indent) const override;
-    void ItemsChanged();
+    virtual void ItemsChanged();
 
 protected:
     // Owner drawing: OnDrawItem when assigned and the style is owner-drawn, else the default look.
