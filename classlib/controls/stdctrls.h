@@ -9,7 +9,6 @@
 #include "classlib/controls/forms.h"
 #include "classlib/objects/stringlist.h"
 
-KVR_ENUM(TAlignment, taLeftJustify, taRightJustify, taCenter);
 // Left or right only, named as the alignment (the class library's subrange).
 using TLeftRight = TAlignment;
 KVR_ENUM(TTextLayout, tlTop, tlCenter, tlBottom);
