@@ -187,6 +187,7 @@ TEST_F(ExtCtrlsTest, FileDialogsAreAnsweredByTheDriver) {
     // Without an answer the dialog raises instead of waiting.
     EXPECT_THROW(open.Execute(), ENoModalAnswer);
     DeleteFile(existing);
+    RemoveDir(folder);
 }
 
 } // namespace
