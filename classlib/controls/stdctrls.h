@@ -9,7 +9,7 @@
 #include "classlib/controls/forms.h"
 #include "classlib/objects/stringlist.h"
 
-KVR_ENUM(TAlignment, taLeftJustify, taRightJustify, taCenter);
+#include "classlib/objects/alignment.h"
 // Left or right only, named as the alignment (the class library's subrange).
 using TLeftRight = TAlignment;
 KVR_ENUM(TTextLayout, tlTop, tlCenter, tlBottom);

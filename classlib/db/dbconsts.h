@@ -24,4 +24,4 @@ KVR_DECLARE_EXCEPTION(EDatabaseError, Exception)
 class TComponent;
 [[noreturn]] void DatabaseError(const AnsiString& message, TComponent* component = nullptr);
 
-KVR_ENUM(TAlignment, taLeftJustify, taRightJustify, taCenter);
+#include "classlib/objects/alignment.h"

@@ -1,0 +1,265 @@
+#include "classlib/dbctrls/wwdbctrls.h"
+
+#include <algorithm>
+
+#include "classlib/rtl/strutils.h"
+
+// ---- TwwClientDataSet ----
+
+TwwClientDataSet::TwwClientDataSet(TComponent* owner)
+    : TClientDataSet(owner), FControlType(new TStringList), FPictureMasks(new TStringList) {}
+
+TwwClientDataSet::~TwwClientDataSet() = default;
+
+AnsiString TwwClientDataSet::FieldControlType(const AnsiString& fieldName) const {
+    for (int i = 0; i < FControlType->Count(); ++i) {
+        AnsiString line = FControlType->Get(i);
+        auto semi = line.find(';');
+        if (semi == AnsiString::npos || !SameText(Trim(line.substr(0, semi)), Trim(fieldName))) continue;
+        AnsiString rest = line.substr(semi + 1);
+        auto next = rest.find(';');
+        return next == AnsiString::npos ? rest : rest.substr(0, next);
+    }
+    return "";
+}
+
+// ---- TwwDBComboBox ----
+
+TwwDBComboBox::TwwDBComboBox(TComponent* owner) : TCustomComboBox(owner), FDataLink(new TFieldDataLink) {
+    FDataLink->SetControl(this);
+    FDataLink->SetOnDataChange(TNotifyEvent(this, &TwwDBComboBox::DataChange));
+    FDataLink->SetOnUpdateData(TNotifyEvent(this, &TwwDBComboBox::UpdateData));
+}
+
+TwwDBComboBox::~TwwDBComboBox() { FDataLink->SetDataSource(nullptr); }
+
+void TwwDBComboBox::SetDataSource(TDataSource* value) {
+    if (FDataLink->DataSource() == value) return;
+    if (FDataLink->DataSource()) FDataLink->DataSource()->RemoveFreeNotification(this);
+    FDataLink->SetDataSource(value);
+    if (value) value->FreeNotification(this);
+}
+
+void TwwDBComboBox::Notification(TComponent* component, TOperation operation) {
+    TCustomComboBox::Notification(component, operation);
+    if (operation == opRemove && FDataLink && component == FDataLink->DataSource())
+        FDataLink->SetDataSource(nullptr);
+}
+
+void TwwDBComboBox::SetMapList(bool value) {
+    FMapList = value;
+    DataChange(nullptr);
+}
+
+void TwwDBComboBox::SplitItem(int index, AnsiString& display, AnsiString& value) const {
+    display.clear();
+    value.clear();
+    if (index < 0 || index >= Items()->Count()) return;
+    AnsiString item = Items()->Get(index);
+    auto tab = item.find('\t');
+    if (tab != AnsiString::npos) {
+        display = item.substr(0, tab);
+        value = FMapList ? item.substr(tab + 1) : display;
+        return;
+    }
+    auto colon = item.find(':');
+    if (FMapList && colon != AnsiString::npos) {
+        value = item.substr(0, colon);
+        display = item.substr(colon + 1);
+        return;
+    }
+    display = value = item;
+}
+
+AnsiString TwwDBComboBox::ItemDisplay(int index) const {
+    AnsiString display, value;
+    SplitItem(index, display, value);
+    return display;
+}
+
+AnsiString TwwDBComboBox::ItemValue(int index) const {
+    AnsiString display, value;
+    SplitItem(index, display, value);
+    return value;
+}
+
+int TwwDBComboBox::IndexOfValue(const AnsiString& value) const {
+    for (int i = 0; i < Items()->Count(); ++i)
+        if (SameText(ItemValue(i), value)) return i;
+    return -1;
+}
+
+AnsiString TwwDBComboBox::Value() const {
+    if (ItemIndex() >= 0) return ItemValue(ItemIndex());
+    // Typed text that is an item's display text stands for its value.
+    AnsiString text = Text();
+    for (int i = 0; i < Items()->Count(); ++i)
+        if (ItemDisplay(i) == text) return ItemValue(i);
+    return EditableText() ? text : AnsiString();
+}
+
+void TwwDBComboBox::DataChange(TObject*) {
+    TField* field = FDataLink->Field();
+    FShowing = true;
+    try {
+        if (!field) {
+            SetItemIndex(-1);
+            SetText("");
+        } else {
+            AnsiString value = field->AsString();
+            int index = field->IsNull() ? -1 : IndexOfValue(value);
+            SetItemIndex(index);
+            if (index >= 0) SetText(ItemDisplay(index));
+            else if (EditableText()) SetText(value);
+        }
+    } catch (...) {
+        FShowing = false;
+        throw;
+    }
+    FShowing = false;
+}
+
+void TwwDBComboBox::UpdateData(TObject*) {
+    TField* field = FDataLink->Field();
+    if (!field) return;
+    AnsiString value = Value();
+    if (value.empty() && !EditableText()) field->Clear();
+    else field->SetText(value);
+}
+
+void TwwDBComboBox::Change() {
+    if (!FShowing) {
+        // A change the data set could not take shows the field again.
+        if (!FDataLink->Editing()) {
+            FDataLink->Reset();
+            return;
+        }
+        FDataLink->SetModified();
+        if (ItemIndex() >= 0 && Text() != ItemDisplay(ItemIndex())) {
+            FShowing = true;
+            SetText(ItemDisplay(ItemIndex()));
+            FShowing = false;
+        }
+    }
+    TCustomComboBox::Change();
+}
+
+void TwwDBComboBox::KeyDown(Word& key, TShiftState shift) {
+    if (key == VK_ESCAPE && !DroppedDown() && FDataLink->Modified()) {
+        FDataLink->Reset();
+        key = 0;
+        return;
+    }
+    if ((key == VK_UP || key == VK_DOWN || key == VK_BACK || key == VK_DELETE) && !shift.Contains(ssAlt)) {
+        if (!FDataLink->Edit()) {
+            key = 0;
+            return;
+        }
+    }
+    TCustomComboBox::KeyDown(key, shift);
+}
+
+void TwwDBComboBox::KeyPress(char& key) {
+    if (key == 27) {
+        FDataLink->Reset();
+        key = 0;
+        return;
+    }
+    if (EditingChar(key, false) && !FDataLink->Edit()) {
+        key = 0;
+        return;
+    }
+    TCustomComboBox::KeyPress(key);
+}
+
+void TwwDBComboBox::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    // A pick from the dropped list changes the value: the data set goes into edit state first.
+    if (DroppedDown()) FDataLink->Edit();
+    TCustomComboBox::MouseDown(button, shift, x, y);
+}
+
+void TwwDBComboBox::DoExit() {
+    try {
+        FDataLink->UpdateRecord();
+    } catch (...) {
+        if (CanFocus()) SetFocus();
+        throw;
+    }
+    TCustomComboBox::DoExit();
+}
+
+// ---- TwwDBComboDlg ----
+
+TwwDBComboDlg::TwwDBComboDlg(TComponent* owner) : TwwDBEdit(owner) {}
+
+void TwwDBComboDlg::SetShowButton(bool value) {
+    FShowButton = value;
+    Invalidate();
+}
+
+void TwwDBComboDlg::SetButtonWidth(int value) {
+    FButtonWidth = value < 0 ? 0 : value;
+    Invalidate();
+}
+
+TRect TwwDBComboDlg::ButtonRect() const {
+    if (!FShowButton) return TRect{0, 0, 0, 0};
+    TRect client = ClientRect();
+    return TRect{std::max(client.Left, client.Right - FButtonWidth), client.Top, client.Right, client.Bottom};
+}
+
+void TwwDBComboDlg::DropDown() {
+    if (FOnCustomDlg) FOnCustomDlg(this);
+}
+
+void TwwDBComboDlg::KeyDown(Word& key, TShiftState shift) {
+    if (key == VK_DOWN && shift.Contains(ssAlt)) {
+        DropDown();
+        key = 0;
+        return;
+    }
+    TwwDBEdit::KeyDown(key, shift);
+}
+
+void TwwDBComboDlg::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    TRect r = ButtonRect();
+    if (button == mbLeft && x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom) {
+        if (CanFocus() && !Focused()) SetFocus();
+        DropDown();
+        return;
+    }
+    TwwDBEdit::MouseDown(button, shift, x, y);
+}
+
+void TwwDBComboDlg::Paint() {
+    TwwDBEdit::Paint();
+    TRect r = ButtonRect();
+    if (r.Width() <= 0) return;
+    Canvas()->Brush()->SetStyle(bsSolid);
+    Canvas()->Brush()->SetColor(clBtnFace);
+    Canvas()->FillRect(r);
+    // The ellipsis of a dialog button.
+    Canvas()->Pen()->SetColor(clBtnText);
+    int cy = r.Top + r.Height() / 2;
+    for (int i = -1; i <= 1; ++i) Canvas()->SetPixel(r.Left + r.Width() / 2 + 3 * i, cy, clBtnText);
+}
+
+KVR_PUBLISHED(TwwClientDataSet, c) {
+    c.Property("ControlType", &TwwClientDataSet::ControlType, &TwwClientDataSet::SetControlType);
+    c.Property("PictureMasks", &TwwClientDataSet::PictureMasks, &TwwClientDataSet::SetPictureMasks);
+    c.Property("ValidateWithMask", &TwwClientDataSet::ValidateWithMask, &TwwClientDataSet::SetValidateWithMask)
+        .Default(false);
+}
+KVR_PUBLISHED(TwwDataSource, c) { (void)c; }
+KVR_PUBLISHED(TwwDBEdit, c) { (void)c; }
+KVR_PUBLISHED(TwwDBComboBox, c) {
+    c.Property("DataField", &TwwDBComboBox::DataField, &TwwDBComboBox::SetDataField);
+    c.Property("DataSource", &TwwDBComboBox::DataSource, &TwwDBComboBox::SetDataSource);
+    c.Property("MapList", &TwwDBComboBox::MapList, &TwwDBComboBox::SetMapList).Default(true);
+    c.Property("ReadOnly", &TwwDBComboBox::ReadOnly, &TwwDBComboBox::SetReadOnly).Default(false);
+}
+KVR_PUBLISHED(TwwDBComboDlg, c) {
+    c.Property("ButtonWidth", &TwwDBComboDlg::ButtonWidth, &TwwDBComboDlg::SetButtonWidth).Default(17);
+    c.Property("ShowButton", &TwwDBComboDlg::ShowButton, &TwwDBComboDlg::SetShowButton).Default(true);
+    c.Property("OnCustomDlg", &TwwDBComboDlg::OnCustomDlg, &TwwDBComboDlg::SetOnCustomDlg);
+}
