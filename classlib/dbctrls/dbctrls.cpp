@@ -209,9 +209,13 @@ TCheckBoxState TDBCheckBox::FieldState() const {
 
 void TDBCheckBox::DataChange(TObject*) {
     // Showing the field is no click.
-    bool saved = FClicksDisabled;
+    // A value that is neither shows grayed whether or not the user may choose grayed.
+    bool saved = FClicksDisabled, allowGrayed = AllowGrayed();
+    TCheckBoxState state = FieldState();
     FClicksDisabled = true;
-    SetState(FieldState());
+    SetAllowGrayed(true);
+    SetState(state);
+    SetAllowGrayed(allowGrayed);
     FClicksDisabled = saved;
 }
 
