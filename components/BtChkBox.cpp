@@ -111,7 +111,10 @@ void TBitCheckBox::Toggle() {
 void TBitCheckBox::Click() {
     Toggle();
     TCustomControl::Click();
-    if (CanFocus() && !Focused()) SetFocus();
+    if (CanFocus() && !Focused()) {
+        HandleNeeded();
+        SetFocus();
+    }
 }
 
 void TBitCheckBox::KeyPress(char& key) {
