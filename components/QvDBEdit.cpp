@@ -114,7 +114,11 @@ void TQvBtnDBEdit::ButtonClick(TObject*) {
         FOnDialog(this);
         return;
     }
-    if (CanFocus()) SetFocus();
+    // A shown edit has its window; focusing one that has not made it yet makes it.
+    if (CanFocus()) {
+        HandleNeeded();
+        SetFocus();
+    }
     if (!Focused()) return;
     if (auto* form = dynamic_cast<TWinControl*>(Owner()))
         SendMessage(form->Handle(), WM_F2LOOKUP, 0, reinterpret_cast<LPARAM>(this));
