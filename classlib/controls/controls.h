@@ -10,6 +10,15 @@
 // its top-left), WM_ERASEBKGND and WM_PAINT (a canvas at its client area, in WParam: see PaintCanvas),
 // then its children paint over it, graphic ones first. A control's look is its PaintWindow (or Paint
 // for TCustomControl and TGraphicControl). Text uses the fixed metric of classlib/graphics.
+//
+// Keys (see PressKey in forms.h): CN_KEYDOWN first checks menu shortcuts (IsMenuKey) and, for Tab,
+// arrows, Enter and Esc that the control does not claim in its WM_GETDLGCODE answer, sends CM_DIALOGKEY
+// to the form (focus moves, default and cancel buttons). WM_KEYDOWN, WM_CHAR and WM_KEYUP then run the
+// form's key preview and the control's OnKeyDown, OnKeyPress and OnKeyUp. A control that takes typed text
+// answers WM_GETDLGCODE with DLGC_WANTCHARS (else a typed letter is offered to the accelerators through
+// CM_DIALOGCHAR) and handles WM_CHAR by calling InheritedMessage first (the key events may zero WParam)
+// and then inserting the byte; double-byte characters arrive as two WM_CHAR bytes. "Typing over" a text
+// starts with EM_SETSEL 0, -1.
 #include <memory>
 #include <vector>
 

@@ -8,6 +8,7 @@
 #include "classlib/controls/dialogs.h"
 #include "classlib/controls/timer.h"
 #include "classlib/objects/formloader.h"
+#include "classlib/rtl/codepages.h"
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
@@ -770,6 +771,11 @@ void TApplication::DeliverMessage(const TMsg& msg) {
             return;
         }
         if (msg.hwnd == 0) return;
+        // Key messages from the queue pass the control's shortcut and dialog-key checks first.
+        if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN || msg.message == WM_CHAR ||
+            msg.message == WM_SYSCHAR)
+            if (TWinControl* control = FindControl(msg.hwnd))
+                if (control->Perform(CN_BASE + msg.message, msg.wParam, msg.lParam) != 0) return;
         DispatchMessage(msg);
     } catch (const ENoModalAnswer&) {
         throw;
@@ -1108,9 +1114,11 @@ void UserKey(TCustomForm* form, const AnsiString& keyText, const AnsiString& con
     if (!form) throw EInvalidOperation("No form to act on");
     Word key = 0;
     TShiftState shift;
+    // A double-byte character is typed, as an input method gives it: its two bytes as WM_CHAR.
+    bool doubleByte = keyText.size() == 2 && IsDBCSLeadByte(static_cast<Byte>(keyText[0]));
     if (TShortCut sc = TextToShortCut(keyText); sc != scNone)
         ShortCutToKey(sc, key, shift);
-    else if (keyText.size() != 1 || !CharToKey(keyText[0], key, shift))
+    else if (!doubleByte && (keyText.size() != 1 || !CharToKey(keyText[0], key, shift)))
         throw EInvalidOperation("Unknown key " + keyText);
     TWinControl* target = nullptr;
     if (!controlName.empty()) {
@@ -1121,7 +1129,15 @@ void UserKey(TCustomForm* form, const AnsiString& keyText, const AnsiString& con
         if (!form->Visible()) throw EInvalidOperation("Form " + FormTitle(form) + " is not showing");
         target = form->FocusedControl() ? form->FocusedControl() : form;
     }
-    Application->RunUserAction([&] { PressKey(target, key, shift); });
+    Application->RunUserAction([&] {
+        if (!doubleByte) {
+            PressKey(target, key, shift);
+            return;
+        }
+        HWND wnd = target->Handle();
+        for (char ch : keyText)
+            if (IsWindow(wnd)) target->Perform(WM_CHAR, static_cast<unsigned char>(ch), 1);
+    });
 }
 
 void UserType(TCustomForm* form, const AnsiString& controlName, const AnsiString& text) {

@@ -1,6 +1,7 @@
 #include "classlib/controls/messages.h"
 
 #include <deque>
+#include <list>
 #include <unordered_map>
 
 #include "classlib/rtl/format.h"
@@ -31,8 +32,9 @@ struct TTableEntry {
     bool Filled = false;
 };
 
-std::vector<TTableEntry>& Tables() {
-    static auto* tables = new std::vector<TTableEntry>;
+// A list: entries stay where they are while handlers run and libraries come and go.
+std::list<TTableEntry>& Tables() {
+    static auto* tables = new std::list<TTableEntry>;
     return *tables;
 }
 
@@ -93,11 +95,24 @@ bool DispatchMessage(const TMsg& msg) {
 
 // ---- message tables ----
 
+namespace {
+// Class to table, rebuilt when tables come or go (libraries loading and unloading).
+std::unordered_map<TClass, const TMessageTable*>& TableIndex() {
+    static auto* index = new std::unordered_map<TClass, const TMessageTable*>;
+    return *index;
+}
+bool& IndexStale() {
+    static bool stale = true;
+    return stale;
+}
+} // namespace
+
 void RegisterMessageTable(TClass (*classFn)(), void (*fill)(TMessageTable& table)) {
     TTableEntry entry;
     entry.ClassFn = classFn;
     entry.Fill = fill;
     Tables().push_back(std::move(entry));
+    IndexStale() = true;
 }
 
 void UnRegisterMessageTable(TClass (*classFn)()) {
@@ -105,28 +120,35 @@ void UnRegisterMessageTable(TClass (*classFn)()) {
     for (auto it = tables.begin(); it != tables.end(); ++it)
         if (it->ClassFn == classFn) {
             tables.erase(it);
+            IndexStale() = true;
             return;
         }
 }
 
 const std::function<void(TObject*, TMessage&)>* FindMessageTableEntry(TClass cls, Cardinal msg,
                                                                       TClass* declaredBy) {
-    auto& tables = Tables();
-    // Tables are filled on first use: class information is built lazily, after static registration.
-    for (auto& t : tables)
-        if (!t.Filled) {
-            t.Class = t.ClassFn();
-            t.Fill(t.Table);
-            t.Filled = true;
-        }
-    for (TClass c = cls; c; c = c->ClassParent()) {
-        for (auto& t : tables) {
-            if (t.Class != c) continue;
-            auto it = t.Table.find(msg);
-            if (it != t.Table.end()) {
-                if (declaredBy) *declaredBy = c;
-                return &it->second;
+    if (IndexStale()) {
+        // Tables are filled on first use: class information is built lazily, after static registration.
+        auto& index = TableIndex();
+        index.clear();
+        for (auto& t : Tables()) {
+            if (!t.Filled) {
+                t.Class = t.ClassFn();
+                t.Fill(t.Table);
+                t.Filled = true;
             }
+            index[t.Class] = &t.Table;
+        }
+        IndexStale() = false;
+    }
+    const auto& index = TableIndex();
+    for (TClass c = cls; c; c = c->ClassParent()) {
+        auto t = index.find(c);
+        if (t == index.end()) continue;
+        auto it = t->second->find(msg);
+        if (it != t->second->end()) {
+            if (declaredBy) *declaredBy = c;
+            return &it->second;
         }
     }
     return nullptr;

@@ -154,6 +154,19 @@ TEST_F(FormsTest, TabAndShiftTabMoveThroughTheTabOrderSkippingDisabledControls) 
     EXPECT_EQ(Form->FindNextControl(Form->edName, true, true, false), Form->btnCancel);
 }
 
+TEST_F(FormsTest, PostedKeysPassTheDialogKeysAndADoubleByteKeyIsTyped) {
+    Form->Show();
+    Form->edName->SetFocus();
+    PostMessage(Form->edName->Handle(), WM_KEYDOWN, VK_TAB, 1);
+    EXPECT_EQ(Form->FocusedControl(), Form->edName);
+    Application->ProcessMessages();
+    EXPECT_EQ(Form->FocusedControl(), Form->edCode);
+    EXPECT_TRUE(Form->edName->KeysSeen.empty()); // Tab went to the dialog, not to the edit
+    UserKey(Form, "张");
+    UserKey(Form, "a");
+    EXPECT_EQ(Form->edCode->Text(), "张a");
+}
+
 TEST_F(FormsTest, ArrowsOnAButtonMoveAmongItsSiblingsButAnEditKeepsThem) {
     Form->Show();
     Form->btnOK->SetFocus();
