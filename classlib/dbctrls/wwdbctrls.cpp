@@ -130,7 +130,7 @@ void TwwDBComboBox::UpdateData(TObject*) {
 void TwwDBComboBox::Change() {
     if (!FShowing) {
         // A change the data set could not take shows the field again.
-        if (!FDataLink->Editing()) {
+        if (FDataLink->Field() && !FDataLink->Editing()) {
             FDataLink->Reset();
             return;
         }
@@ -176,6 +176,28 @@ void TwwDBComboBox::MouseDown(TMouseButton button, TShiftState shift, int x, int
     // A pick from the dropped list changes the value: the data set goes into edit state first.
     if (DroppedDown()) FDataLink->Edit();
     TCustomComboBox::MouseDown(button, shift, x, y);
+}
+
+AnsiString TwwDBComboBox::GetText() const {
+    AnsiString text = TCustomComboBox::GetText();
+    int index = ItemIndex();
+    if (index >= 0 && index < Items()->Count() && text == Items()->Get(index)) return ItemDisplay(index);
+    return text;
+}
+
+void TwwDBComboBox::DrawItem(int index, TRect rect, TOwnerDrawState state) {
+    if ((Style() == csOwnerDrawFixed || Style() == csOwnerDrawVariable) && OnDrawItem()) {
+        TCustomComboBox::DrawItem(index, rect, state);
+        return;
+    }
+    TCanvas* canvas = Canvas();
+    bool selected = state.Contains(odSelected);
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(selected ? clHighlight : Color());
+    canvas->FillRect(rect);
+    canvas->Font()->Assign(Font());
+    if (selected) canvas->Font()->SetColor(clHighlightText);
+    if (index >= 0 && index < Items()->Count()) canvas->TextRect(rect, rect.Left + 2, rect.Top + 1, ItemDisplay(index));
 }
 
 void TwwDBComboBox::DoExit() {

@@ -76,6 +76,10 @@ protected:
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void Change() override;
     void DoExit() override;
+    // The list and the edit part show an item's display text only.
+    void DrawItem(int index, TRect rect, TOwnerDrawState state) override;
+    // A picked item's text reads as its display text.
+    AnsiString GetText() const override;
 
 private:
     void SplitItem(int index, AnsiString& display, AnsiString& value) const;

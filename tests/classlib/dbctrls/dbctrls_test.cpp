@@ -299,3 +299,29 @@ TEST(wwClientDataSet, ControlTypeEntries) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DBCtrlsTest, ComboPaintsTheDisplayTextOnly) {
+    // Two unbound combos: one's item carries a long stored value after the TAB, the other's none; both
+    // must paint alike, and picking an item works without a field.
+    auto* mapped = Add<TwwDBComboBox>("cboMapped", 10, 10);
+    auto* plain = Add<TwwDBComboBox>("cboPlain", 10, 40);
+    for (auto* combo : {mapped, plain}) combo->SetStyle(csDropDownList);
+    mapped->Items()->Add("Banana\tBBBBBBBBBBBBBBBBBBBBBB");
+    plain->Items()->Add("Banana");
+    plain->SetMapList(false);
+    mapped->SetItemIndex(0);
+    plain->SetItemIndex(0);
+    TBitmap a, b;
+    PaintControlPicture(mapped, &a);
+    PaintControlPicture(plain, &b);
+    bool same = true;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x) same = same && a.Pixel(x, y) == b.Pixel(x, y);
+    EXPECT_TRUE(same);
+    EXPECT_EQ(mapped->ItemIndex(), 0);
+    EXPECT_EQ(mapped->Text(), "Banana");
+}
+
+} // namespace
