@@ -24,9 +24,15 @@ void PaintBox(TBitmap* bitmap, int kind) {
         }
 }
 
-void PaintChecked(TBitmap* bitmap) { PaintBox(bitmap, 1); }
-void PaintUnchecked(TBitmap* bitmap) { PaintBox(bitmap, 0); }
-void PaintGrayed(TBitmap* bitmap) { PaintBox(bitmap, 2); }
+void PaintChecked(TBitmap* bitmap) {
+    PaintBox(bitmap, 1);
+}
+void PaintUnchecked(TBitmap* bitmap) {
+    PaintBox(bitmap, 0);
+}
+void PaintGrayed(TBitmap* bitmap) {
+    PaintBox(bitmap, 2);
+}
 
 struct TBoxResources {
     TBoxResources() {
@@ -40,7 +46,8 @@ const TBoxResources boxResources;
 } // namespace
 
 TBitCheckBox::TBitCheckBox(TComponent* owner)
-    : TCustomControl(owner), FCheckedGlyph(new TBitmap), FUncheckedGlyph(new TBitmap), FGrayedGlyph(new TBitmap) {
+    : TCustomControl(owner), FCheckedGlyph(new TBitmap), FUncheckedGlyph(new TBitmap),
+      FGrayedGlyph(new TBitmap) {
     SetBounds(Left(), Top(), 97, 17);
     FControlStyle.Include(csClickEvents);
     FControlStyle.Include(csSetCaption);
@@ -70,14 +77,22 @@ void TBitCheckBox::LoadGlyph(std::unique_ptr<TBitmap>& glyph, int& numGlyphs, TB
     Invalidate();
 }
 
-void TBitCheckBox::SetCheckedGlyph(TBitmap* value) { LoadGlyph(FCheckedGlyph, FCheckedNumGlyphs, value, "CHECKED"); }
-void TBitCheckBox::SetGrayedGlyph(TBitmap* value) { LoadGlyph(FGrayedGlyph, FGrayedNumGlyphs, value, "GRAYED"); }
+void TBitCheckBox::SetCheckedGlyph(TBitmap* value) {
+    LoadGlyph(FCheckedGlyph, FCheckedNumGlyphs, value, "CHECKED");
+}
+void TBitCheckBox::SetGrayedGlyph(TBitmap* value) {
+    LoadGlyph(FGrayedGlyph, FGrayedNumGlyphs, value, "GRAYED");
+}
 void TBitCheckBox::SetUncheckedGlyph(TBitmap* value) {
     LoadGlyph(FUncheckedGlyph, FUncheckedNumGlyphs, value, "UNCHECKED");
 }
 
-void TBitCheckBox::SetCheckedNumGlyphs(int value) { FCheckedNumGlyphs = std::clamp(value, 1, 2), Invalidate(); }
-void TBitCheckBox::SetGrayedNumGlyphs(int value) { FGrayedNumGlyphs = std::clamp(value, 1, 2), Invalidate(); }
+void TBitCheckBox::SetCheckedNumGlyphs(int value) {
+    FCheckedNumGlyphs = std::clamp(value, 1, 2), Invalidate();
+}
+void TBitCheckBox::SetGrayedNumGlyphs(int value) {
+    FGrayedNumGlyphs = std::clamp(value, 1, 2), Invalidate();
+}
 void TBitCheckBox::SetUncheckedNumGlyphs(int value) {
     FUncheckedNumGlyphs = std::clamp(value, 1, 2), Invalidate();
 }
@@ -102,9 +117,15 @@ void TBitCheckBox::SetCtl3D(bool value) {
 
 void TBitCheckBox::Toggle() {
     switch (FState) {
-    case cbUnchecked: SetState(FAllowGrayed ? cbGrayed : cbChecked); break;
-    case cbChecked: SetState(cbUnchecked); break;
-    case cbGrayed: SetState(cbChecked); break;
+    case cbUnchecked:
+        SetState(FAllowGrayed ? cbGrayed : cbChecked);
+        break;
+    case cbChecked:
+        SetState(cbUnchecked);
+        break;
+    case cbGrayed:
+        SetState(cbChecked);
+        break;
     }
 }
 
@@ -127,9 +148,15 @@ void TBitCheckBox::KeyPress(char& key) {
 
 void TBitCheckBox::CurrentGlyph(TBitmap*& glyph, int& numGlyphs) const {
     switch (FState) {
-    case cbChecked: glyph = FCheckedGlyph.get(), numGlyphs = FCheckedNumGlyphs; break;
-    case cbGrayed: glyph = FGrayedGlyph.get(), numGlyphs = FGrayedNumGlyphs; break;
-    default: glyph = FUncheckedGlyph.get(), numGlyphs = FUncheckedNumGlyphs; break;
+    case cbChecked:
+        glyph = FCheckedGlyph.get(), numGlyphs = FCheckedNumGlyphs;
+        break;
+    case cbGrayed:
+        glyph = FGrayedGlyph.get(), numGlyphs = FGrayedNumGlyphs;
+        break;
+    default:
+        glyph = FUncheckedGlyph.get(), numGlyphs = FUncheckedNumGlyphs;
+        break;
     }
 }
 
@@ -241,8 +268,10 @@ KVR_PUBLISHED(TBitCheckBox, c) {
     c.Property("CheckedGlyph", &TBitCheckBox::CheckedGlyph, &TBitCheckBox::SetCheckedGlyph);
     c.Property("GrayedGlyph", &TBitCheckBox::GrayedGlyph, &TBitCheckBox::SetGrayedGlyph);
     c.Property("UncheckedGlyph", &TBitCheckBox::UncheckedGlyph, &TBitCheckBox::SetUncheckedGlyph);
-    c.Property("CheckedNumGlyphs", &TBitCheckBox::CheckedNumGlyphs, &TBitCheckBox::SetCheckedNumGlyphs).Default(1);
-    c.Property("GrayedNumGlyphs", &TBitCheckBox::GrayedNumGlyphs, &TBitCheckBox::SetGrayedNumGlyphs).Default(1);
+    c.Property("CheckedNumGlyphs", &TBitCheckBox::CheckedNumGlyphs, &TBitCheckBox::SetCheckedNumGlyphs)
+        .Default(1);
+    c.Property("GrayedNumGlyphs", &TBitCheckBox::GrayedNumGlyphs, &TBitCheckBox::SetGrayedNumGlyphs)
+        .Default(1);
     c.Property("UncheckedNumGlyphs", &TBitCheckBox::UncheckedNumGlyphs, &TBitCheckBox::SetUncheckedNumGlyphs)
         .Default(1);
 }

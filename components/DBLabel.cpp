@@ -11,7 +11,9 @@ TDBLabel::TDBLabel(TComponent* owner) : TLabel(owner) {
     RefreshLabel();
 }
 
-TDBLabel::~TDBLabel() { Unhook(); }
+TDBLabel::~TDBLabel() {
+    Unhook();
+}
 
 void TDBLabel::SetAutoAlign(bool value) {
     Unhook();

@@ -10,7 +10,9 @@ TFDbCheckBox::TFDbCheckBox(TComponent* owner) : TBitCheckBox(owner), FDataLink(n
     FDataLink->SetOnUpdateData(TNotifyEvent(this, &TFDbCheckBox::UpdateData));
 }
 
-TFDbCheckBox::~TFDbCheckBox() { FDataLink->SetDataSource(nullptr); }
+TFDbCheckBox::~TFDbCheckBox() {
+    FDataLink->SetDataSource(nullptr);
+}
 
 void TFDbCheckBox::SetDataSource(TDataSource* value) {
     if (FDataLink->DataSource() == value) return;
@@ -19,7 +21,9 @@ void TFDbCheckBox::SetDataSource(TDataSource* value) {
     if (value) value->FreeNotification(this);
 }
 
-void TFDbCheckBox::SetDataField(const AnsiString& value) { FDataLink->SetFieldName(value); }
+void TFDbCheckBox::SetDataField(const AnsiString& value) {
+    FDataLink->SetFieldName(value);
+}
 
 void TFDbCheckBox::Notification(TComponent* component, TOperation operation) {
     TBitCheckBox::Notification(component, operation);
@@ -52,14 +56,19 @@ TCheckBoxState TFDbCheckBox::FieldState() const {
     return cbGrayed;
 }
 
-void TFDbCheckBox::DataChange(TObject*) { SetState(FieldState()); }
+void TFDbCheckBox::DataChange(TObject*) {
+    SetState(FieldState());
+}
 
 void TFDbCheckBox::UpdateData(TObject*) {
     TField* field = FDataLink->Field();
     if (!field) return;
-    if (State() == cbGrayed) field->Clear();
-    else if (field->DataType() == ftBoolean) field->SetAsBoolean(Checked());
-    else field->SetText(FirstListValue(Checked() ? FValueChecked : FValueUnchecked));
+    if (State() == cbGrayed)
+        field->Clear();
+    else if (field->DataType() == ftBoolean)
+        field->SetAsBoolean(Checked());
+    else
+        field->SetText(FirstListValue(Checked() ? FValueChecked : FValueUnchecked));
 }
 
 void TFDbCheckBox::Toggle() {
@@ -70,8 +79,10 @@ void TFDbCheckBox::Toggle() {
 
 void TFDbCheckBox::KeyPress(char& key) {
     TBitCheckBox::KeyPress(key);
-    if (key == 8 || key == ' ') FDataLink->Edit();
-    else if (key == 27) FDataLink->Reset();
+    if (key == 8 || key == ' ')
+        FDataLink->Edit();
+    else if (key == 27)
+        FDataLink->Reset();
 }
 
 void TFDbCheckBox::DoExit() {
@@ -84,9 +95,13 @@ void TFDbCheckBox::DoExit() {
     TBitCheckBox::DoExit();
 }
 
-void TFDbCheckBox::CMGetDataLink(TMessage& message) { message.Result = reinterpret_cast<LRESULT>(FDataLink.get()); }
+void TFDbCheckBox::CMGetDataLink(TMessage& message) {
+    message.Result = reinterpret_cast<LRESULT>(FDataLink.get());
+}
 
-KVR_MESSAGE_MAP(TFDbCheckBox, m) { m.Handle(CM_GETDATALINK, &TFDbCheckBox::CMGetDataLink); }
+KVR_MESSAGE_MAP(TFDbCheckBox, m) {
+    m.Handle(CM_GETDATALINK, &TFDbCheckBox::CMGetDataLink);
+}
 
 KVR_PUBLISHED(TFDbCheckBox, c) {
     c.Property("DataField", &TFDbCheckBox::DataField, &TFDbCheckBox::SetDataField);

@@ -1,6 +1,8 @@
 #include "components/QvComboBox.h"
 
-TQvComboBox::TQvComboBox(TComponent* owner) : TComboBox(owner) { FEditLabel = CreateEditLabel(this); }
+TQvComboBox::TQvComboBox(TComponent* owner) : TComboBox(owner) {
+    FEditLabel = CreateEditLabel(this);
+}
 
 void TQvComboBox::SetCaption(const AnsiString& value) {
     if (!FEditLabel) return;
@@ -19,7 +21,6 @@ void TQvComboBox::SetLabelSpacing(int value) {
     FLabelSpacing = value;
     PlaceLabel();
 }
-
 
 void TQvComboBox::SetBounds(int left, int top, int width, int height) {
     TComboBox::SetBounds(left, top, width, height);

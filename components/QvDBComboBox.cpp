@@ -1,6 +1,8 @@
 #include "components/QvDBComboBox.h"
 
-TQvDBComboBox::TQvDBComboBox(TComponent* owner) : TwwDBComboBox(owner) { FEditLabel = CreateEditLabel(this); }
+TQvDBComboBox::TQvDBComboBox(TComponent* owner) : TwwDBComboBox(owner) {
+    FEditLabel = CreateEditLabel(this);
+}
 
 void TQvDBComboBox::SetCaption(const AnsiString& value) {
     if (!FEditLabel) return;
@@ -60,6 +62,7 @@ KVR_MESSAGE_MAP(TQvDBComboBox, m) {
 KVR_PUBLISHED(TQvDBComboBox, c) {
     c.Property("Caption", &TQvDBComboBox::Caption, &TQvDBComboBox::SetCaption);
     c.Property("DataField", &TQvDBComboBox::DataField, &TQvDBComboBox::SetDataField);
-    c.Property("LabelPosition", &TQvDBComboBox::LabelPosition, &TQvDBComboBox::SetLabelPosition).Default(lpLeft);
+    c.Property("LabelPosition", &TQvDBComboBox::LabelPosition, &TQvDBComboBox::SetLabelPosition)
+        .Default(lpLeft);
     c.Property("LabelSpacing", &TQvDBComboBox::LabelSpacing, &TQvDBComboBox::SetLabelSpacing).Default(4);
 }

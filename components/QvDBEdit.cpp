@@ -2,7 +2,9 @@
 
 #include "components/F2Button.h"
 
-TQvDBEdit::TQvDBEdit(TComponent* owner) : TDBEdit(owner) { FEditLabel = CreateEditLabel(this); }
+TQvDBEdit::TQvDBEdit(TComponent* owner) : TDBEdit(owner) {
+    FEditLabel = CreateEditLabel(this);
+}
 
 void TQvDBEdit::SetCaption(const AnsiString& value) {
     if (!FEditLabel) return;
@@ -43,7 +45,9 @@ void TQvDBEdit::Notification(TComponent* component, TOperation operation) {
     if (operation == opRemove && component == FEditLabel) FEditLabel = nullptr;
 }
 
-void TQvDBEdit::PlaceParts() { PlaceEditLabel(this, FEditLabel, FLabelPosition, FLabelSpacing); }
+void TQvDBEdit::PlaceParts() {
+    PlaceEditLabel(this, FEditLabel, FLabelPosition, FLabelSpacing);
+}
 
 void TQvDBEdit::CopyState() {
     if (!FEditLabel) return;

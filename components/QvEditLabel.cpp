@@ -12,8 +12,12 @@ void PlaceEditLabel(const TControl* control, TLabel* label, TLabelPosition posit
     if (!label) return;
     int left = control->Left(), top = control->Top();
     switch (position) {
-    case lpAbove: top = control->Top() - label->Height() - spacing; break;
-    case lpBelow: top = control->Top() + control->Height() + spacing; break;
+    case lpAbove:
+        top = control->Top() - label->Height() - spacing;
+        break;
+    case lpBelow:
+        top = control->Top() + control->Height() + spacing;
+        break;
     case lpLeft:
         left = control->Left() - label->Width() - spacing;
         top = control->Top() + (control->Height() - label->Height()) / 2;

@@ -54,9 +54,13 @@ TDBEdit::TDBEdit(TComponent* owner) : TCustomEdit(owner), FDataLink(NewLink(this
     FDataLink->SetOnUpdateData(TNotifyEvent(this, &TDBEdit::UpdateData));
 }
 
-TDBEdit::~TDBEdit() { FDataLink->SetDataSource(nullptr); }
+TDBEdit::~TDBEdit() {
+    FDataLink->SetDataSource(nullptr);
+}
 
-void TDBEdit::SetDataSource(TDataSource* value) { LinkDataSource(this, FDataLink.get(), value); }
+void TDBEdit::SetDataSource(TDataSource* value) {
+    LinkDataSource(this, FDataLink.get(), value);
+}
 
 void TDBEdit::SetReadOnly(bool value) {
     FDataLink->SetReadOnly(value);
@@ -156,9 +160,13 @@ TDBText::TDBText(TComponent* owner) : TCustomLabel(owner), FDataLink(NewLink(thi
     FDataLink->SetOnDataChange(TNotifyEvent(this, &TDBText::DataChange));
 }
 
-TDBText::~TDBText() { FDataLink->SetDataSource(nullptr); }
+TDBText::~TDBText() {
+    FDataLink->SetDataSource(nullptr);
+}
 
-void TDBText::SetDataSource(TDataSource* value) { LinkDataSource(this, FDataLink.get(), value); }
+void TDBText::SetDataSource(TDataSource* value) {
+    LinkDataSource(this, FDataLink.get(), value);
+}
 
 void TDBText::Notification(TComponent* component, TOperation operation) {
     TCustomLabel::Notification(component, operation);
@@ -167,8 +175,10 @@ void TDBText::Notification(TComponent* component, TOperation operation) {
 
 void TDBText::DataChange(TObject*) {
     TField* field = FDataLink->Field();
-    if (field) SetCaption(field->DisplayText());
-    else SetCaption(ComponentState().Contains(csDesigning) ? Name() : AnsiString());
+    if (field)
+        SetCaption(field->DisplayText());
+    else
+        SetCaption(ComponentState().Contains(csDesigning) ? Name() : AnsiString());
 }
 
 // ---- TDBCheckBox ----
@@ -178,9 +188,13 @@ TDBCheckBox::TDBCheckBox(TComponent* owner) : TCustomCheckBox(owner), FDataLink(
     FDataLink->SetOnUpdateData(TNotifyEvent(this, &TDBCheckBox::UpdateData));
 }
 
-TDBCheckBox::~TDBCheckBox() { FDataLink->SetDataSource(nullptr); }
+TDBCheckBox::~TDBCheckBox() {
+    FDataLink->SetDataSource(nullptr);
+}
 
-void TDBCheckBox::SetDataSource(TDataSource* value) { LinkDataSource(this, FDataLink.get(), value); }
+void TDBCheckBox::SetDataSource(TDataSource* value) {
+    LinkDataSource(this, FDataLink.get(), value);
+}
 
 void TDBCheckBox::Notification(TComponent* component, TOperation operation) {
     TCustomCheckBox::Notification(component, operation);
@@ -222,9 +236,12 @@ void TDBCheckBox::DataChange(TObject*) {
 void TDBCheckBox::UpdateData(TObject*) {
     TField* field = FDataLink->Field();
     if (!field) return;
-    if (State() == cbGrayed) field->Clear();
-    else if (field->DataType() == ftBoolean) field->SetAsBoolean(Checked());
-    else field->SetText(FirstListValue(Checked() ? FValueChecked : FValueUnchecked));
+    if (State() == cbGrayed)
+        field->Clear();
+    else if (field->DataType() == ftBoolean)
+        field->SetAsBoolean(Checked());
+    else
+        field->SetText(FirstListValue(Checked() ? FValueChecked : FValueUnchecked));
 }
 
 void TDBCheckBox::Toggle() {
@@ -261,9 +278,13 @@ TDBMemo::TDBMemo(TComponent* owner) : TCustomMemo(owner), FDataLink(NewLink(this
     FDataLink->SetOnUpdateData(TNotifyEvent(this, &TDBMemo::UpdateData));
 }
 
-TDBMemo::~TDBMemo() { FDataLink->SetDataSource(nullptr); }
+TDBMemo::~TDBMemo() {
+    FDataLink->SetDataSource(nullptr);
+}
 
-void TDBMemo::SetDataSource(TDataSource* value) { LinkDataSource(this, FDataLink.get(), value); }
+void TDBMemo::SetDataSource(TDataSource* value) {
+    LinkDataSource(this, FDataLink.get(), value);
+}
 
 void TDBMemo::Notification(TComponent* component, TOperation operation) {
     TCustomMemo::Notification(component, operation);

@@ -11,47 +11,69 @@ TwwClientDataSet::TwwClientDataSet(TComponent* owner)
 
 TwwClientDataSet::~TwwClientDataSet() = default;
 
-AnsiString TwwClientDataSet::FieldControlType(const AnsiString& fieldName) const {
+bool TwwClientDataSet::FindControlType(const AnsiString& fieldName, AnsiString& controlType,
+                                       AnsiString& parameters) const {
+    controlType.clear();
+    parameters.clear();
     for (int i = 0; i < FControlType->Count(); ++i) {
         AnsiString line = FControlType->Get(i);
         auto semi = line.find(';');
         if (semi == AnsiString::npos || !SameText(Trim(line.substr(0, semi)), Trim(fieldName))) continue;
         AnsiString rest = line.substr(semi + 1);
         auto next = rest.find(';');
-        return next == AnsiString::npos ? rest : rest.substr(0, next);
+        controlType = next == AnsiString::npos ? rest : rest.substr(0, next);
+        if (next != AnsiString::npos) parameters = rest.substr(next + 1);
+        return true;
     }
-    return "";
+    return false;
+}
+
+AnsiString TwwClientDataSet::FieldControlType(const AnsiString& fieldName) const {
+    AnsiString controlType, parameters;
+    FindControlType(fieldName, controlType, parameters);
+    return controlType;
+}
+
+bool wwDataSet_GetControl(TDataSet* dataSet, const AnsiString& fieldName, AnsiString& controlType,
+                          AnsiString& parameters) {
+    controlType.clear();
+    parameters.clear();
+    auto* ww = dynamic_cast<TwwClientDataSet*>(dataSet);
+    return ww && ww->FindControlType(fieldName, controlType, parameters);
 }
 
 // ---- TwwDBComboBox ----
 
-TwwDBComboBox::TwwDBComboBox(TComponent* owner) : TCustomComboBox(owner), FDataLink(new TFieldDataLink) {
+TwwDBCustomComboBox::TwwDBCustomComboBox(TComponent* owner)
+    : TCustomComboBox(owner), FDataLink(new TFieldDataLink) {
     FDataLink->SetControl(this);
-    FDataLink->SetOnDataChange(TNotifyEvent(this, &TwwDBComboBox::DataChange));
-    FDataLink->SetOnUpdateData(TNotifyEvent(this, &TwwDBComboBox::UpdateData));
+    FDataLink->SetOnDataChange(TNotifyEvent(this, &TwwDBCustomComboBox::DataChange));
+    FDataLink->SetOnUpdateData(TNotifyEvent(this, &TwwDBCustomComboBox::UpdateData));
 }
 
-TwwDBComboBox::~TwwDBComboBox() { FDataLink->SetDataSource(nullptr); }
+TwwDBCustomComboBox::~TwwDBCustomComboBox() {
+    FDataLink->SetDataSource(nullptr);
+}
 
-void TwwDBComboBox::SetDataSource(TDataSource* value) {
+void TwwDBCustomComboBox::SetDataSource(TDataSource* value) {
     if (FDataLink->DataSource() == value) return;
     if (FDataLink->DataSource()) FDataLink->DataSource()->RemoveFreeNotification(this);
     FDataLink->SetDataSource(value);
     if (value) value->FreeNotification(this);
 }
 
-void TwwDBComboBox::Notification(TComponent* component, TOperation operation) {
+void TwwDBCustomComboBox::Notification(TComponent* component, TOperation operation) {
     TCustomComboBox::Notification(component, operation);
     if (operation == opRemove && FDataLink && component == FDataLink->DataSource())
         FDataLink->SetDataSource(nullptr);
 }
 
-void TwwDBComboBox::SetMapList(bool value) {
+void TwwDBCustomComboBox::SetMapList(bool value) {
     FMapList = value;
     DataChange(nullptr);
 }
 
-void TwwDBComboBox::SplitItem(int index, AnsiString& display, AnsiString& value) const {
+void TwwDBCustomComboBox::SplitItem(int index, AnsiString& display, AnsiString& value) const {
     display.clear();
     value.clear();
     if (index < 0 || index >= Items()->Count()) return;
@@ -71,25 +93,25 @@ void TwwDBComboBox::SplitItem(int index, AnsiString& display, AnsiString& value)
     display = value = item;
 }
 
-AnsiString TwwDBComboBox::ItemDisplay(int index) const {
+AnsiString TwwDBCustomComboBox::ItemDisplay(int index) const {
     AnsiString display, value;
     SplitItem(index, display, value);
     return display;
 }
 
-AnsiString TwwDBComboBox::ItemValue(int index) const {
+AnsiString TwwDBCustomComboBox::ItemValue(int index) const {
     AnsiString display, value;
     SplitItem(index, display, value);
     return value;
 }
 
-int TwwDBComboBox::IndexOfValue(const AnsiString& value) const {
+int TwwDBCustomComboBox::IndexOfValue(const AnsiString& value) const {
     for (int i = 0; i < Items()->Count(); ++i)
         if (SameText(ItemValue(i), value)) return i;
     return -1;
 }
 
-AnsiString TwwDBComboBox::Value() const {
+AnsiString TwwDBCustomComboBox::Value() const {
     if (ItemIndex() >= 0) return ItemValue(ItemIndex());
     // Typed text that is an item's display text stands for its value.
     AnsiString text = Text();
@@ -98,7 +120,7 @@ AnsiString TwwDBComboBox::Value() const {
     return EditableText() ? text : AnsiString();
 }
 
-void TwwDBComboBox::DataChange(TObject*) {
+void TwwDBCustomComboBox::DataChange(TObject*) {
     TField* field = FDataLink->Field();
     FShowing = true;
     try {
@@ -109,8 +131,10 @@ void TwwDBComboBox::DataChange(TObject*) {
             AnsiString value = field->AsString();
             int index = field->IsNull() ? -1 : IndexOfValue(value);
             SetItemIndex(index);
-            if (index >= 0) SetText(ItemDisplay(index));
-            else if (EditableText()) SetText(value);
+            if (index >= 0)
+                SetText(ItemDisplay(index));
+            else if (EditableText())
+                SetText(value);
         }
     } catch (...) {
         FShowing = false;
@@ -119,15 +143,17 @@ void TwwDBComboBox::DataChange(TObject*) {
     FShowing = false;
 }
 
-void TwwDBComboBox::UpdateData(TObject*) {
+void TwwDBCustomComboBox::UpdateData(TObject*) {
     TField* field = FDataLink->Field();
     if (!field) return;
     AnsiString value = Value();
-    if (value.empty() && !EditableText()) field->Clear();
-    else field->SetText(value);
+    if (value.empty() && !EditableText())
+        field->Clear();
+    else
+        field->SetText(value);
 }
 
-void TwwDBComboBox::Change() {
+void TwwDBCustomComboBox::Change() {
     if (!FShowing) {
         // A change the data set could not take shows the field again.
         if (FDataLink->Field() && !FDataLink->Editing()) {
@@ -144,7 +170,7 @@ void TwwDBComboBox::Change() {
     TCustomComboBox::Change();
 }
 
-void TwwDBComboBox::KeyDown(Word& key, TShiftState shift) {
+void TwwDBCustomComboBox::KeyDown(Word& key, TShiftState shift) {
     if (key == VK_ESCAPE && !DroppedDown() && FDataLink->Modified()) {
         FDataLink->Reset();
         key = 0;
@@ -159,7 +185,7 @@ void TwwDBComboBox::KeyDown(Word& key, TShiftState shift) {
     TCustomComboBox::KeyDown(key, shift);
 }
 
-void TwwDBComboBox::KeyPress(char& key) {
+void TwwDBCustomComboBox::KeyPress(char& key) {
     if (key == 27) {
         FDataLink->Reset();
         key = 0;
@@ -172,20 +198,20 @@ void TwwDBComboBox::KeyPress(char& key) {
     TCustomComboBox::KeyPress(key);
 }
 
-void TwwDBComboBox::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+void TwwDBCustomComboBox::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
     // A pick from the dropped list changes the value: the data set goes into edit state first.
     if (DroppedDown()) FDataLink->Edit();
     TCustomComboBox::MouseDown(button, shift, x, y);
 }
 
-AnsiString TwwDBComboBox::GetText() const {
+AnsiString TwwDBCustomComboBox::GetText() const {
     AnsiString text = TCustomComboBox::GetText();
     int index = ItemIndex();
     if (index >= 0 && index < Items()->Count() && text == Items()->Get(index)) return ItemDisplay(index);
     return text;
 }
 
-void TwwDBComboBox::DrawItem(int index, TRect rect, TOwnerDrawState state) {
+void TwwDBCustomComboBox::DrawItem(int index, TRect rect, TOwnerDrawState state) {
     if ((Style() == csOwnerDrawFixed || Style() == csOwnerDrawVariable) && OnDrawItem()) {
         TCustomComboBox::DrawItem(index, rect, state);
         return;
@@ -197,10 +223,11 @@ void TwwDBComboBox::DrawItem(int index, TRect rect, TOwnerDrawState state) {
     canvas->FillRect(rect);
     canvas->Font()->Assign(Font());
     if (selected) canvas->Font()->SetColor(clHighlightText);
-    if (index >= 0 && index < Items()->Count()) canvas->TextRect(rect, rect.Left + 2, rect.Top + 1, ItemDisplay(index));
+    if (index >= 0 && index < Items()->Count())
+        canvas->TextRect(rect, rect.Left + 2, rect.Top + 1, ItemDisplay(index));
 }
 
-void TwwDBComboBox::DoExit() {
+void TwwDBCustomComboBox::DoExit() {
     try {
         FDataLink->UpdateRecord();
     } catch (...) {
@@ -212,7 +239,7 @@ void TwwDBComboBox::DoExit() {
 
 // ---- TwwDBComboDlg ----
 
-TwwDBComboDlg::TwwDBComboDlg(TComponent* owner) : TwwDBEdit(owner) {}
+TwwDBComboDlg::TwwDBComboDlg(TComponent* owner) : TwwDBCustomEdit(owner) {}
 
 void TwwDBComboDlg::SetShowButton(bool value) {
     FShowButton = value;
@@ -240,7 +267,7 @@ void TwwDBComboDlg::KeyDown(Word& key, TShiftState shift) {
         key = 0;
         return;
     }
-    TwwDBEdit::KeyDown(key, shift);
+    TwwDBCustomEdit::KeyDown(key, shift);
 }
 
 void TwwDBComboDlg::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
@@ -250,11 +277,11 @@ void TwwDBComboDlg::MouseDown(TMouseButton button, TShiftState shift, int x, int
         DropDown();
         return;
     }
-    TwwDBEdit::MouseDown(button, shift, x, y);
+    TwwDBCustomEdit::MouseDown(button, shift, x, y);
 }
 
 void TwwDBComboDlg::Paint() {
-    TwwDBEdit::Paint();
+    TwwDBCustomEdit::Paint();
     TRect r = ButtonRect();
     if (r.Width() <= 0) return;
     Canvas()->Brush()->SetStyle(bsSolid);
@@ -263,22 +290,37 @@ void TwwDBComboDlg::Paint() {
     // The ellipsis of a dialog button.
     Canvas()->Pen()->SetColor(clBtnText);
     int cy = r.Top + r.Height() / 2;
-    for (int i = -1; i <= 1; ++i) Canvas()->SetPixel(r.Left + r.Width() / 2 + 3 * i, cy, clBtnText);
+    for (int i = -1; i <= 1; ++i)
+        Canvas()->SetPixel(r.Left + r.Width() / 2 + 3 * i, cy, clBtnText);
 }
 
 KVR_PUBLISHED(TwwClientDataSet, c) {
     c.Property("ControlType", &TwwClientDataSet::ControlType, &TwwClientDataSet::SetControlType);
     c.Property("PictureMasks", &TwwClientDataSet::PictureMasks, &TwwClientDataSet::SetPictureMasks);
-    c.Property("ValidateWithMask", &TwwClientDataSet::ValidateWithMask, &TwwClientDataSet::SetValidateWithMask)
+    c.Property("ValidateWithMask", &TwwClientDataSet::ValidateWithMask,
+               &TwwClientDataSet::SetValidateWithMask)
         .Default(false);
 }
-KVR_PUBLISHED(TwwDataSource, c) { (void)c; }
-KVR_PUBLISHED(TwwDBEdit, c) { (void)c; }
+KVR_PUBLISHED(TwwDataSource, c) {
+    (void)c;
+}
+KVR_PUBLISHED(TwwDBCustomEdit, c) {
+    (void)c;
+}
+KVR_PUBLISHED(TwwDBEdit, c) {
+    (void)c;
+}
+KVR_PUBLISHED(TwwDBCustomComboBox, c) {
+    c.Property("DataField", &TwwDBCustomComboBox::DataField, &TwwDBCustomComboBox::SetDataField);
+    c.Property("DataSource", &TwwDBCustomComboBox::DataSource, &TwwDBCustomComboBox::SetDataSource);
+    c.Property("MapList", &TwwDBCustomComboBox::MapList, &TwwDBCustomComboBox::SetMapList).Default(true);
+    c.Property("ReadOnly", &TwwDBCustomComboBox::ReadOnly, &TwwDBCustomComboBox::SetReadOnly).Default(false);
+}
 KVR_PUBLISHED(TwwDBComboBox, c) {
-    c.Property("DataField", &TwwDBComboBox::DataField, &TwwDBComboBox::SetDataField);
-    c.Property("DataSource", &TwwDBComboBox::DataSource, &TwwDBComboBox::SetDataSource);
-    c.Property("MapList", &TwwDBComboBox::MapList, &TwwDBComboBox::SetMapList).Default(true);
-    c.Property("ReadOnly", &TwwDBComboBox::ReadOnly, &TwwDBComboBox::SetReadOnly).Default(false);
+    (void)c;
+}
+KVR_PUBLISHED(TwwCustomDialog, c) {
+    (void)c;
 }
 KVR_PUBLISHED(TwwDBComboDlg, c) {
     c.Property("ButtonWidth", &TwwDBComboDlg::ButtonWidth, &TwwDBComboDlg::SetButtonWidth).Default(17);

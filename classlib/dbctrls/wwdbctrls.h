@@ -22,6 +22,8 @@ public:
     void SetValidateWithMask(bool value) { FValidateWithMask = value; }
     // The control type entry of a field ("Combo", "CustomEdit", ...); '' when it has none.
     AnsiString FieldControlType(const AnsiString& fieldName) const;
+    // The field's entry: its type and the rest of the line after it; false when it has none.
+    bool FindControlType(const AnsiString& fieldName, AnsiString& controlType, AnsiString& parameters) const;
 
 private:
     std::unique_ptr<TStringList> FControlType;
@@ -35,19 +37,26 @@ public:
     explicit TwwDataSource(TComponent* owner) : TDataSource(owner) {}
 };
 
-class TwwDBEdit : public TDBEdit {
-    KVR_CLASS(TwwDBEdit, TDBEdit)
+// The base of the library's data-aware edits (the edit, the combo dialog).
+class TwwDBCustomEdit : public TDBEdit {
+    KVR_CLASS(TwwDBCustomEdit, TDBEdit)
 public:
-    explicit TwwDBEdit(TComponent* owner) : TDBEdit(owner) {}
+    explicit TwwDBCustomEdit(TComponent* owner) : TDBEdit(owner) {}
+};
+
+class TwwDBEdit : public TwwDBCustomEdit {
+    KVR_CLASS(TwwDBEdit, TwwDBCustomEdit)
+public:
+    explicit TwwDBEdit(TComponent* owner) : TwwDBCustomEdit(owner) {}
 };
 
 // Items are "display<TAB>stored value"; with MapList an item without a TAB may also read
 // "code:display". The field holds the stored value and the combo shows the display text.
-class TwwDBComboBox : public TCustomComboBox {
-    KVR_CLASS(TwwDBComboBox, TCustomComboBox)
+class TwwDBCustomComboBox : public TCustomComboBox {
+    KVR_CLASS(TwwDBCustomComboBox, TCustomComboBox)
 public:
-    explicit TwwDBComboBox(TComponent* owner);
-    ~TwwDBComboBox() override;
+    explicit TwwDBCustomComboBox(TComponent* owner);
+    ~TwwDBCustomComboBox() override;
 
     TDataSource* DataSource() const { return FDataLink->DataSource(); }
     void SetDataSource(TDataSource* value);
@@ -90,9 +99,15 @@ private:
     bool FShowing = false;
 };
 
+class TwwDBComboBox : public TwwDBCustomComboBox {
+    KVR_CLASS(TwwDBComboBox, TwwDBCustomComboBox)
+public:
+    explicit TwwDBComboBox(TComponent* owner) : TwwDBCustomComboBox(owner) {}
+};
+
 // An edit with a button that runs the form's own dialog (OnCustomDlg) for the field.
-class TwwDBComboDlg : public TwwDBEdit {
-    KVR_CLASS(TwwDBComboDlg, TwwDBEdit)
+class TwwDBComboDlg : public TwwDBCustomEdit {
+    KVR_CLASS(TwwDBComboDlg, TwwDBCustomEdit)
 public:
     explicit TwwDBComboDlg(TComponent* owner);
 
@@ -117,3 +132,17 @@ private:
     bool FShowButton = true;
     int FButtonWidth = 17;
 };
+
+// The base of the library's dialog components: Execute shows the dialog and tells whether it was
+// confirmed.
+class TwwCustomDialog : public TComponent {
+    KVR_CLASS(TwwCustomDialog, TComponent)
+public:
+    explicit TwwCustomDialog(TComponent* owner) : TComponent(owner) {}
+    virtual bool Execute() { return false; }
+};
+
+// The control-type entry of a field of a TwwClientDataSet ("FIELD;Combo;parameters"): the type and the
+// rest of the entry; false (both '') for another data set or a field without an entry.
+bool wwDataSet_GetControl(TDataSet* dataSet, const AnsiString& fieldName, AnsiString& controlType,
+                          AnsiString& parameters);

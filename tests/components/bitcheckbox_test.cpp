@@ -38,8 +38,10 @@ protected:
     }
     void SetText(const char* value) {
         Cds->Edit();
-        if (value) Cds->FieldByName("TA040")->SetAsString(value);
-        else Cds->FieldByName("TA040")->Clear();
+        if (value)
+            Cds->FieldByName("TA040")->SetAsString(value);
+        else
+            Cds->FieldByName("TA040")->Clear();
         Cds->Post();
     }
     // A glyph of two colours, the left half then the right half, over a bottom row of olive (the
@@ -143,7 +145,7 @@ TEST_F(BitCheckBoxTest, FieldTextMapsToStates) {
         const char* checked;
         TCheckBoxState state;
     } cases[] = {
-        {"Y", "Y", cbChecked}, {"y", "Y", cbChecked},   {"N", "Y", cbUnchecked}, {"X", "Y", cbGrayed},
+        {"Y", "Y", cbChecked},       {"y", "Y", cbChecked},   {"N", "Y", cbUnchecked}, {"X", "Y", cbGrayed},
         {nullptr, "Y", cbUnchecked}, {"T", "Y;T", cbChecked}, {"Y", "Y;T", cbChecked},
     };
     auto* box = Bound("TA040");

@@ -24,8 +24,12 @@ public:
 
 } // namespace
 
-KVR_MESSAGE_MAP(TF2Form, m) { m.Handle(WM_F2LOOKUP, &TF2Form::WMF2Lookup); }
-KVR_PUBLISHED(TF2Form, c) { (void)c; }
+KVR_MESSAGE_MAP(TF2Form, m) {
+    m.Handle(WM_F2LOOKUP, &TF2Form::WMF2Lookup);
+}
+KVR_PUBLISHED(TF2Form, c) {
+    (void)c;
+}
 
 namespace {
 
@@ -74,7 +78,10 @@ TEST_F(LabelledTest, LabelPlacedOnEverySide) {
         TLabelPosition position;
         int left, top;
     } cases[] = {
-        {lpLeft, 48, 7}, {lpRight, 76 + 100 + 4, 7}, {lpAbove, 76, 3 - 13 - 4}, {lpBelow, 76, 3 + 21 + 4},
+        {lpLeft, 48, 7},
+        {lpRight, 76 + 100 + 4, 7},
+        {lpAbove, 76, 3 - 13 - 4},
+        {lpBelow, 76, 3 + 21 + 4},
     };
     auto* edit = Add<TQvDBEdit>(76, 3, 100, 21);
     ASSERT_NE(edit->EditLabel(), nullptr);

@@ -141,7 +141,8 @@ TEST_F(DBCtrlsTest, AFailedWriteKeepsTheFocusAndTheText) {
     Cds->FieldByName("CODE")->SetOnValidate(TFieldNotifyEvent(&Rec, &TRecorder::Validate));
     Form->Show();
     edit->SetFocus();
-    for (char ch : AnsiString("BAD")) PressKey(edit, ch, TShiftState());
+    for (char ch : AnsiString("BAD"))
+        PressKey(edit, ch, TShiftState());
     EXPECT_THROW(Next->SetFocus(), Exception);
     EXPECT_TRUE(edit->Focused());
     EXPECT_EQ(edit->Text(), "bad");
@@ -170,7 +171,8 @@ TEST_F(DBCtrlsTest, MemoTypesLinesIntoTheField) {
     Form->Show();
     memo->SetFocus();
     memo->SelectAll();
-    for (char ch : AnsiString("AB")) PressKey(memo, ch, TShiftState());
+    for (char ch : AnsiString("AB"))
+        PressKey(memo, ch, TShiftState());
     PressKey(memo, VK_RETURN, TShiftState());
     PressKey(memo, 'C', TShiftState());
     Next->SetFocus();
@@ -185,8 +187,8 @@ TEST_F(DBCtrlsTest, CheckBoxMapsValuesAndStates) {
         const char* value; // nullptr: null
         TCheckBoxState state;
     } cases[] = {
-        {"FLAG", "Y", cbChecked},  {"FLAG", "y", cbChecked}, {"FLAG", "N", cbUnchecked},
-        {"FLAG", "Q", cbGrayed},   {"FLAG", nullptr, cbUnchecked}, {"DONE", "True", cbChecked},
+        {"FLAG", "Y", cbChecked},       {"FLAG", "y", cbChecked},       {"FLAG", "N", cbUnchecked},
+        {"FLAG", "Q", cbGrayed},        {"FLAG", nullptr, cbUnchecked}, {"DONE", "True", cbChecked},
         {"DONE", "False", cbUnchecked},
     };
     auto* box = Bound<TDBCheckBox>("chkFlag", "FLAG");
@@ -196,8 +198,10 @@ TEST_F(DBCtrlsTest, CheckBoxMapsValuesAndStates) {
         SCOPED_TRACE(AnsiString(c.field) + "=" + (c.value ? c.value : "null"));
         box->SetDataField(c.field);
         Cds->Edit();
-        if (c.value) Cds->FieldByName(c.field)->SetAsString(c.value);
-        else Cds->FieldByName(c.field)->Clear();
+        if (c.value)
+            Cds->FieldByName(c.field)->SetAsString(c.value);
+        else
+            Cds->FieldByName(c.field)->Clear();
         Cds->Post();
         EXPECT_EQ(box->State(), c.state);
     }
@@ -295,6 +299,13 @@ TEST(wwClientDataSet, ControlTypeEntries) {
     EXPECT_EQ(cds.FieldControlType("udf01"), "Combo");
     EXPECT_EQ(cds.FieldControlType("TB004"), "CustomEdit");
     EXPECT_EQ(cds.FieldControlType("TB005"), "");
+    AnsiString type, parameters;
+    EXPECT_TRUE(wwDataSet_GetControl(&cds, "TB004", type, parameters));
+    EXPECT_EQ(type, "CustomEdit");
+    EXPECT_EQ(parameters, "cboTB004G");
+    TClientDataSet plain(nullptr);
+    EXPECT_FALSE(wwDataSet_GetControl(&plain, "TB004", type, parameters));
+    EXPECT_EQ(type, "");
     EXPECT_NE(GetPropInfo(&cds, "ControlType"), nullptr);
 }
 
@@ -307,7 +318,8 @@ TEST_F(DBCtrlsTest, ComboPaintsTheDisplayTextOnly) {
     // must paint alike, and picking an item works without a field.
     auto* mapped = Add<TwwDBComboBox>("cboMapped", 10, 10);
     auto* plain = Add<TwwDBComboBox>("cboPlain", 10, 40);
-    for (auto* combo : {mapped, plain}) combo->SetStyle(csDropDownList);
+    for (auto* combo : {mapped, plain})
+        combo->SetStyle(csDropDownList);
     mapped->Items()->Add("Banana\tBBBBBBBBBBBBBBBBBBBBBB");
     plain->Items()->Add("Banana");
     plain->SetMapList(false);
@@ -318,7 +330,8 @@ TEST_F(DBCtrlsTest, ComboPaintsTheDisplayTextOnly) {
     PaintControlPicture(plain, &b);
     bool same = true;
     for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width(); ++x) same = same && a.Pixel(x, y) == b.Pixel(x, y);
+        for (int x = 0; x < a.Width(); ++x)
+            same = same && a.Pixel(x, y) == b.Pixel(x, y);
     EXPECT_TRUE(same);
     EXPECT_EQ(mapped->ItemIndex(), 0);
     EXPECT_EQ(mapped->Text(), "Banana");
