@@ -50,7 +50,6 @@ std::unique_ptr<TFieldDataLink> NewLink(TComponent* control) {
 
 TDBEdit::TDBEdit(TComponent* owner) : TCustomEdit(owner), FDataLink(NewLink(this)) {
     FDataLink->SetOnDataChange(TNotifyEvent(this, &TDBEdit::DataChange));
-    FDataLink->SetOnEditingChange(TNotifyEvent(this, &TDBEdit::EditingChange));
     FDataLink->SetOnUpdateData(TNotifyEvent(this, &TDBEdit::UpdateData));
 }
 
@@ -94,8 +93,6 @@ void TDBEdit::DataChange(TObject*) {
     ShowText(FFocused && FDataLink->CanModify() ? field->Text() : field->DisplayText());
     FModified = false;
 }
-
-void TDBEdit::EditingChange(TObject*) {}
 
 void TDBEdit::UpdateData(TObject*) {
     if (TField* field = FDataLink->Field()) field->SetText(Text());

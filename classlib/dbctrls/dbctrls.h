@@ -37,7 +37,6 @@ protected:
     void DoExit() override;
     virtual void DataChange(TObject* sender);
     virtual void UpdateData(TObject* sender);
-    void EditingChange(TObject* sender);
     // Sets the shown text without marking the link modified.
     void ShowText(const AnsiString& value);
 

@@ -7,6 +7,7 @@
 #include "classlib/controls/forms.h"
 #include "classlib/dbctrls/dbctrls.h"
 #include "classlib/dbctrls/wwdbctrls.h"
+#include "classlib/objects/formloader.h"
 #include "classlib/objects/rtti.h"
 
 namespace {
@@ -335,6 +336,59 @@ TEST_F(DBCtrlsTest, ComboPaintsTheDisplayTextOnly) {
     EXPECT_TRUE(same);
     EXPECT_EQ(mapped->ItemIndex(), 0);
     EXPECT_EQ(mapped->Text(), "Banana");
+}
+
+} // namespace
+
+namespace {
+
+// The controls as a form stream names them: data sources by name, items with their TABs.
+TEST(DBCtrlsStream, ControlsLoadFromAFormText) {
+    auto* form = new TForm(Application);
+    ReadComponentFromText(form, R"(object frmLoad: TForm
+  Width = 300
+  Height = 200
+  object cdsMain: TwwClientDataSet
+    ControlType.Strings = (
+      'TA010;CheckBox;Y;N')
+  end
+  object dsMain: TwwDataSource
+    DataSet = cdsMain
+  end
+  object edTA001: TwwDBEdit
+    Left = 10
+    Top = 10
+    DataField = 'TA001'
+    DataSource = dsMain
+  end
+  object cboTA002: TwwDBComboBox
+    Left = 10
+    Top = 40
+    DataField = 'TA002'
+    DataSource = dsMain
+    Items.Strings = (
+      #20154#27665#24065#9'RMB'
+      'Dollar'#9'USD')
+  end
+  object chkTA010: TDBCheckBox
+    Left = 10
+    Top = 70
+    DataField = 'TA010'
+    DataSource = dsMain
+    ValueChecked = 'Y'
+    ValueUnchecked = 'N'
+  end
+end)");
+    auto* edit = dynamic_cast<TwwDBEdit*>(form->FindComponent("edTA001"));
+    auto* combo = dynamic_cast<TwwDBComboBox*>(form->FindComponent("cboTA002"));
+    auto* cds = dynamic_cast<TwwClientDataSet*>(form->FindComponent("cdsMain"));
+    ASSERT_TRUE(edit && combo && cds);
+    EXPECT_EQ(edit->DataSource(), form->FindComponent("dsMain"));
+    EXPECT_EQ(edit->DataField(), "TA001");
+    EXPECT_EQ(combo->ItemValue(1), "USD");
+    EXPECT_EQ(cds->FieldControlType("TA010"), "CheckBox");
+    EXPECT_EQ(dynamic_cast<TDBCheckBox*>(form->FindComponent("chkTA010"))->ValueChecked(), "Y");
+    form->Free();
 }
 
 } // namespace
