@@ -486,7 +486,7 @@ void TMemoStrings::Changed() {
     }
 }
 
-TCustomMemo::TCustomMemo(TComponent* owner) : TCustomEdit(owner), FLines(new TMemoStrings(static_cast<TMemo*>(this))) {
+TCustomMemo::TCustomMemo(TComponent* owner) : TCustomEdit(owner), FLines(new TMemoStrings(this)) {
     SetBounds(0, 0, 185, 89);
     SetAutoSelect(false);
 }

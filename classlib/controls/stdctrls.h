@@ -165,18 +165,18 @@ public:
     explicit TEdit(TComponent* owner) : TCustomEdit(owner) {}
 };
 
-class TMemo;
+class TCustomMemo;
 // The lines of a memo: a string list whose changes become the memo's text.
 class TMemoStrings : public TStringList {
     KVR_CLASS(TMemoStrings, TStringList)
 public:
-    explicit TMemoStrings(TMemo* memo = nullptr) : FMemo(memo) {}
+    explicit TMemoStrings(TCustomMemo* memo = nullptr) : FMemo(memo) {}
 
 protected:
     void Changed() override;
 
 private:
-    TMemo* FMemo;
+    TCustomMemo* FMemo;
 };
 
 class TCustomMemo : public TCustomEdit {
