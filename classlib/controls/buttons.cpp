@@ -55,6 +55,7 @@ TSpeedButton::TSpeedButton(TComponent* owner) : TGraphicControl(owner), FGlyph(n
     SetBounds(0, 0, 23, 22);
     FControlStyle.Include(csCaptureMouse);
     FControlStyle.Include(csDoubleClicks);
+    FControlStyle.Exclude(csClickEvents); // MouseUp clicks, once
     FGlyph->SetOnChange(TNotifyEvent(this, &TSpeedButton::GlyphChanged));
 }
 

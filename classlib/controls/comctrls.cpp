@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "classlib/graphics/textmetric.h"
+#include "classlib/controls/menus.h"
 #include "classlib/objects/filer.h"
+#include "classlib/rtl/format.h"
 #include "classlib/objects/streams.h"
 
 // TImageList ---------------------------------------------------------------------------------------------
@@ -476,4 +478,681 @@ KVR_PUBLISHED(TPageControl, c) {
     c.Property("OnChange", &TPageControl::OnChange, &TPageControl::SetOnChange);
     c.Property("OnChanging", &TPageControl::OnChanging, &TPageControl::SetOnChanging);
     c.Property("OnDrawTab", &TPageControl::OnDrawTab, &TPageControl::SetOnDrawTab);
+}
+
+// TStatusBar ---------------------------------------------------------------------------------------------
+
+void TStatusPanel::SetText(const AnsiString& value) { FText = value, Changed(false); }
+void TStatusPanel::SetWidth(int value) { FWidth = std::max(0, value), Changed(true); }
+void TStatusPanel::SetAlignment(TAlignment value) { FAlignment = value, Changed(false); }
+void TStatusPanel::SetBevel(TStatusPanelBevel value) { FBevel = value, Changed(false); }
+void TStatusPanel::SetStyle(TStatusPanelStyle value) { FStyle = value, Changed(false); }
+
+TStatusPanels::TStatusPanels(TStatusBar* bar) : TCollection(TStatusPanel::StaticClass()), FBar(bar) {}
+
+TPersistent* TStatusPanels::GetOwner() { return FBar; }
+
+void TStatusPanels::Update(TCollectionItem*) {
+    if (FBar) FBar->Invalidate();
+}
+
+TStatusBar::TStatusBar(TComponent* owner) : TCustomControl(owner), FPanels(new TStatusPanels(this)) {
+    SetBounds(0, 0, 200, 19);
+    SetAlign(alBottom);
+    SetParentColor(false);
+    SetColor(clBtnFace);
+}
+
+TStatusBar::~TStatusBar() = default;
+
+void TStatusBar::SetSimplePanel(bool value) { FSimplePanel = value, Invalidate(); }
+void TStatusBar::SetSimpleText(const AnsiString& value) { FSimpleText = value, Invalidate(); }
+
+TRect TStatusBar::PanelRect(int index) const {
+    if (index < 0 || index >= FPanels->Count()) return {};
+    int left = 0;
+    for (int i = 0; i < index; ++i) left += FPanels->Items(i)->Width() + 2;
+    int right = index == FPanels->Count() - 1 ? Width() : left + FPanels->Items(index)->Width();
+    return {left, 2, std::max(left, right), Height()};
+}
+
+AnsiString TStatusBar::DumpText() const {
+    if (FSimplePanel) return FSimpleText;
+    AnsiString text;
+    for (int i = 0; i < FPanels->Count(); ++i) text += (i ? " | " : "") + FPanels->Items(i)->Text();
+    return text;
+}
+
+void TStatusBar::Paint() {
+    TCanvas* canvas = Canvas();
+    TRect rect = ClientRect();
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(Color());
+    canvas->FillRect(rect);
+    canvas->Font()->Assign(Font());
+    auto drawText = [&](TRect r, const AnsiString& text, TAlignment alignment) {
+        canvas->Brush()->SetStyle(bsClear);
+        r = {r.Left + 2, r.Top, r.Right - 2, r.Bottom};
+        DrawText(canvas, text, r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX |
+                                      (alignment == taCenter ? DT_CENTER : alignment == taRightJustify ? DT_RIGHT : DT_LEFT));
+        canvas->Brush()->SetStyle(bsSolid);
+    };
+    if (FSimplePanel) {
+        TRect r{0, 2, rect.Right, rect.Bottom};
+        Frame3D(canvas, r, clBtnShadow, clBtnHighlight, 1);
+        drawText(r, FSimpleText, taLeftJustify);
+        return;
+    }
+    for (int i = 0; i < FPanels->Count(); ++i) {
+        TStatusPanel* panel = FPanels->Items(i);
+        TRect r = PanelRect(i);
+        if (panel->Bevel() != pbNone) {
+            TRect frame = r;
+            Frame3D(canvas, frame, panel->Bevel() == pbLowered ? clBtnShadow : clBtnHighlight,
+                    panel->Bevel() == pbLowered ? clBtnHighlight : clBtnShadow, 1);
+        }
+        if (panel->Style() == psOwnerDraw && FOnDrawPanel)
+            FOnDrawPanel(this, panel, r);
+        else
+            drawText(r, panel->Text(), panel->Alignment());
+    }
+}
+
+// TProgressBar and TGauge --------------------------------------------------------------------------------
+
+TProgressBar::TProgressBar(TComponent* owner) : TCustomControl(owner) { SetBounds(0, 0, 150, 16); }
+
+void TProgressBar::SetMin(int value) {
+    FMin = value;
+    if (FMax < FMin) FMax = FMin;
+    SetPosition(FPosition);
+}
+
+void TProgressBar::SetMax(int value) {
+    FMax = value;
+    if (FMin > FMax) FMin = FMax;
+    SetPosition(FPosition);
+}
+
+void TProgressBar::SetPosition(int value) {
+    FPosition = std::clamp(value, FMin, FMax);
+    Invalidate();
+}
+
+int TProgressBar::FilledWidth() const {
+    if (FMax == FMin) return 0;
+    return static_cast<int>(static_cast<long long>(Width() - 4) * (FPosition - FMin) / (FMax - FMin));
+}
+
+void TProgressBar::Paint() {
+    TCanvas* canvas = Canvas();
+    TRect rect = ClientRect();
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(clBtnFace);
+    canvas->FillRect(rect);
+    TRect frame = rect;
+    Frame3D(canvas, frame, clBtnShadow, clBtnHighlight, 1);
+    canvas->Brush()->SetColor(clHighlight);
+    canvas->FillRect({2, 2, 2 + FilledWidth(), rect.Bottom - 2});
+}
+
+TGauge::TGauge(TComponent* owner) : TGraphicControl(owner) { SetBounds(0, 0, 100, 100); }
+
+void TGauge::SetMinValue(int value) {
+    FMinValue = value;
+    if (FMaxValue < FMinValue) FMaxValue = FMinValue;
+    SetProgress(FProgress);
+}
+
+void TGauge::SetMaxValue(int value) {
+    FMaxValue = value;
+    if (FMinValue > FMaxValue) FMinValue = FMaxValue;
+    SetProgress(FProgress);
+}
+
+void TGauge::SetProgress(int value) {
+    FProgress = std::clamp(value, FMinValue, FMaxValue);
+    Invalidate();
+}
+
+int TGauge::PercentDone() const {
+    if (FMaxValue == FMinValue) return 0;
+    return static_cast<int>(100LL * (FProgress - FMinValue) / (FMaxValue - FMinValue));
+}
+
+void TGauge::Paint() {
+    TCanvas* canvas = Canvas();
+    TRect rect = ClientRect();
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(FBackColor);
+    canvas->FillRect(rect);
+    canvas->Brush()->SetColor(FForeColor);
+    if (FKind == gkVerticalBar) {
+        int h = rect.Height() * PercentDone() / 100;
+        canvas->FillRect({0, rect.Bottom - h, rect.Right, rect.Bottom});
+    } else if (FKind != gkText) {
+        canvas->FillRect({0, 0, rect.Width() * PercentDone() / 100, rect.Bottom});
+    }
+    if (FShowText) {
+        canvas->Font()->Assign(Font());
+        canvas->Brush()->SetStyle(bsClear);
+        DrawText(canvas, IntToStr(PercentDone()) + "%", rect, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+        canvas->Brush()->SetStyle(bsSolid);
+    }
+}
+
+KVR_PUBLISHED(TStatusPanel, c) {
+    c.Property("Alignment", &TStatusPanel::Alignment, &TStatusPanel::SetAlignment).Default(taLeftJustify);
+    c.Property("Bevel", &TStatusPanel::Bevel, &TStatusPanel::SetBevel).Default(pbLowered);
+    c.Property("Style", &TStatusPanel::Style, &TStatusPanel::SetStyle).Default(psText);
+    c.Property("Text", &TStatusPanel::Text, &TStatusPanel::SetText);
+    c.Property("Width", &TStatusPanel::Width, &TStatusPanel::SetWidth).Default(50);
+}
+KVR_PUBLISHED(TStatusPanels, c) { (void)c; }
+KVR_PUBLISHED(TStatusBar, c) {
+    c.Property("Panels", &TStatusBar::Panels, &TStatusBar::SetPanels);
+    c.Property("SimplePanel", &TStatusBar::SimplePanel, &TStatusBar::SetSimplePanel).Default(false);
+    c.Property("SimpleText", &TStatusBar::SimpleText, &TStatusBar::SetSimpleText);
+    c.Property("SizeGrip", &TStatusBar::SizeGrip, &TStatusBar::SetSizeGrip).Default(true);
+    c.Property("OnDrawPanel", &TStatusBar::OnDrawPanel, &TStatusBar::SetOnDrawPanel);
+}
+KVR_PUBLISHED(TProgressBar, c) {
+    c.Property("Min", &TProgressBar::Min, &TProgressBar::SetMin).Default(0);
+    c.Property("Max", &TProgressBar::Max, &TProgressBar::SetMax).Default(100);
+    c.Property("Position", &TProgressBar::Position, &TProgressBar::SetPosition).Default(0);
+    c.Property("Step", &TProgressBar::Step, &TProgressBar::SetStep).Default(10);
+}
+KVR_PUBLISHED(TGauge, c) {
+    c.Property("BackColor", &TGauge::BackColor, &TGauge::SetBackColor).Type("TColor").Default(clWhite);
+    c.Property("ForeColor", &TGauge::ForeColor, &TGauge::SetForeColor).Type("TColor").Default(clBlack);
+    c.Property("Kind", &TGauge::Kind, &TGauge::SetKind).Default(gkHorizontalBar);
+    c.Property("MaxValue", &TGauge::MaxValue, &TGauge::SetMaxValue).Default(100);
+    c.Property("MinValue", &TGauge::MinValue, &TGauge::SetMinValue).Default(0);
+    c.Property("Progress", &TGauge::Progress, &TGauge::SetProgress).Default(0);
+    c.Property("ShowText", &TGauge::ShowText, &TGauge::SetShowText).Default(true);
+}
+
+// TToolButton --------------------------------------------------------------------------------------------
+
+TToolButton::TToolButton(TComponent* owner) : TGraphicControl(owner) {
+    SetBounds(0, 0, 23, 22);
+    FControlStyle.Exclude(csClickEvents); // MouseUp clicks once, by kind
+}
+
+TToolButton::~TToolButton() {
+    if (TToolBar* bar = ToolBar()) bar->RemoveButton(this);
+}
+
+TToolBar* TToolButton::ToolBar() const { return dynamic_cast<TToolBar*>(Parent()); }
+
+int TToolButton::Index() const {
+    TToolBar* bar = ToolBar();
+    if (!bar) return -1;
+    auto it = std::find(bar->FButtons.begin(), bar->FButtons.end(), this);
+    return it == bar->FButtons.end() ? -1 : static_cast<int>(it - bar->FButtons.begin());
+}
+
+void TToolButton::SetParent(TWinControl* value) {
+    if (TToolBar* old = ToolBar()) old->RemoveButton(this);
+    TGraphicControl::SetParent(value);
+    if (TToolBar* bar = ToolBar()) bar->InsertButton(this);
+}
+
+void TToolButton::SetStyle(TToolButtonStyle value) {
+    FStyle = value;
+    if (TToolBar* bar = ToolBar()) bar->ArrangeButtons();
+    Invalidate();
+}
+
+void TToolButton::SetWrap(bool value) {
+    FWrap = value;
+    if (TToolBar* bar = ToolBar()) bar->ArrangeButtons();
+}
+
+void TToolButton::SetDropdownMenu(TPopupMenu* value) {
+    FDropdownMenu = value;
+    if (value) value->FreeNotification(this);
+}
+
+void TToolButton::Notification(TComponent* component, TOperation operation) {
+    TGraphicControl::Notification(component, operation);
+    if (operation == opRemove && component == FDropdownMenu) FDropdownMenu = nullptr;
+}
+
+void TToolButton::SetDown(bool value) {
+    if (value == FDown) return;
+    if (!value && FGrouped && !FAllowAllUp) return;
+    FDown = value;
+    if (value && FGrouped) {
+        // The group: the grouped check buttons next to this one, up to a button of another kind.
+        TToolBar* bar = ToolBar();
+        int index = Index();
+        if (bar && index >= 0) {
+            for (int step : {-1, 1})
+                for (int i = index + step; i >= 0 && i < bar->ButtonCount(); i += step) {
+                    TToolButton* other = bar->Buttons(i);
+                    if (other->FStyle != tbsCheck || !other->FGrouped) break;
+                    other->FDown = false;
+                    other->Invalidate();
+                }
+        }
+    }
+    Invalidate();
+}
+
+bool TToolButton::CheckMenuDropdown() {
+    if (!FDropdownMenu) return false;
+    TPoint at = ClientToScreen({0, Height()});
+    FDropdownMenu->SetPopupComponent(this);
+    FDropdownMenu->Popup(at.X, at.Y);
+    return true;
+}
+
+void TToolButton::Click() {
+    if (FStyle == tbsSeparator || FStyle == tbsDivider) return;
+    if (FStyle == tbsCheck) SetDown(!FDown || (FGrouped && !FAllowAllUp));
+    TGraphicControl::Click();
+}
+
+void TToolButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+    TGraphicControl::MouseUp(button, shift, x, y);
+    if (button != mbLeft || x < 0 || y < 0 || x >= Width() || y >= Height() || !IsEnabledInTree()) return;
+    // The arrow part of a drop-down button opens its menu; the rest clicks.
+    if (FStyle == tbsDropDown && x >= Width() - 12 && CheckMenuDropdown()) return;
+    Click();
+}
+
+void TToolButton::Paint() {
+    TCanvas* canvas = Canvas();
+    TRect rect = ClientRect();
+    TToolBar* bar = ToolBar();
+    if (FStyle == tbsSeparator) return;
+    if (FStyle == tbsDivider) {
+        int x = rect.Width() / 2;
+        canvas->Pen()->SetColor(clBtnShadow);
+        canvas->MoveTo(x - 1, 0);
+        canvas->LineTo(x - 1, rect.Bottom);
+        canvas->Pen()->SetColor(clBtnHighlight);
+        canvas->MoveTo(x, 0);
+        canvas->LineTo(x, rect.Bottom);
+        return;
+    }
+    bool flat = bar && bar->Flat();
+    if (FDown) {
+        TRect r = rect;
+        Frame3D(canvas, r, clBtnShadow, clBtnHighlight, 1);
+    } else if (!flat) {
+        TRect r = rect;
+        Frame3D(canvas, r, clBtnHighlight, clBtnShadow, 1);
+    }
+    int right = FStyle == tbsDropDown ? rect.Right - 12 : rect.Right;
+    TImageList* images = bar ? bar->Images() : nullptr;
+    bool captions = bar && bar->ShowCaptions();
+    if (images && FImageIndex >= 0) {
+        int x = (right - images->Width()) / 2;
+        int y = captions ? 3 : (rect.Height() - images->Height()) / 2;
+        images->Draw(canvas, x + (FDown ? 1 : 0), y + (FDown ? 1 : 0), FImageIndex, IsEnabledInTree());
+    }
+    if (captions && !Caption().empty()) {
+        canvas->Font()->Assign(Font());
+        if (!IsEnabledInTree()) canvas->Font()->SetColor(clGrayText);
+        canvas->Brush()->SetStyle(bsClear);
+        TRect text{0, images ? images->Height() + 3 : 0, right, rect.Bottom};
+        DrawText(canvas, Caption(), text, DT_SINGLELINE | DT_CENTER | (images ? DT_TOP : DT_VCENTER));
+        canvas->Brush()->SetStyle(bsSolid);
+    }
+    if (FStyle == tbsDropDown) {
+        canvas->Brush()->SetColor(clBtnText);
+        canvas->Pen()->SetColor(clBtnText);
+        int cx = rect.Right - 6, cy = rect.Height() / 2;
+        canvas->Polygon({TPoint{cx - 3, cy - 1}, TPoint{cx + 3, cy - 1}, TPoint{cx, cy + 2}});
+    }
+}
+
+// TToolBar -----------------------------------------------------------------------------------------------
+
+TToolBar::TToolBar(TComponent* owner) : TCustomControl(owner) {
+    FControlStyle.Include(csAcceptsControls);
+    SetBounds(0, 0, 150, 29);
+    SetAlign(alTop);
+    SetParentColor(false);
+    SetColor(clBtnFace);
+}
+
+// The buttons outlive the bar only as plain controls: they no longer find it as a tool bar.
+TToolBar::~TToolBar() { FButtons.clear(); }
+
+TToolButton* TToolBar::Buttons(int index) const {
+    return index >= 0 && index < ButtonCount() ? FButtons[static_cast<size_t>(index)] : nullptr;
+}
+
+void TToolBar::InsertButton(TToolButton* button) {
+    FButtons.push_back(button);
+    ArrangeButtons();
+}
+
+void TToolBar::RemoveButton(TToolButton* button) {
+    auto it = std::find(FButtons.begin(), FButtons.end(), button);
+    if (it == FButtons.end()) return;
+    FButtons.erase(it);
+    if (!ComponentState().Contains(csDestroying)) ArrangeButtons();
+}
+
+void TToolBar::SetImages(TImageList* value) {
+    FImages = value;
+    if (value) value->FreeNotification(this);
+    Invalidate();
+}
+
+void TToolBar::Notification(TComponent* component, TOperation operation) {
+    TCustomControl::Notification(component, operation);
+    if (operation == opRemove && component == FImages) FImages = nullptr;
+}
+
+void TToolBar::SetButtonWidth(int value) { FButtonWidth = std::max(1, value), ArrangeButtons(); }
+void TToolBar::SetButtonHeight(int value) { FButtonHeight = std::max(1, value), ArrangeButtons(); }
+void TToolBar::SetShowCaptions(bool value) { FShowCaptions = value, ArrangeButtons(); }
+void TToolBar::SetWrapable(bool value) { FWrapable = value, ArrangeButtons(); }
+void TToolBar::SetIndent(int value) { FIndent = std::max(0, value), ArrangeButtons(); }
+
+void TToolBar::Loaded() {
+    TCustomControl::Loaded();
+    ArrangeButtons();
+}
+
+void TToolBar::ArrangeButtons() {
+    if (FArranging || ComponentState().Contains(csLoading)) return;
+    FArranging = true;
+    int x = FIndent, y = 0;
+    for (TToolButton* button : FButtons) {
+        if (!button->Visible()) continue;
+        int width = FButtonWidth;
+        if (button->Style() == tbsSeparator || button->Style() == tbsDivider) width = 8;
+        else if (button->Style() == tbsDropDown) width = FButtonWidth + 12;
+        if (FWrapable && x > FIndent && x + width > ClientWidth()) {
+            x = FIndent;
+            y += FButtonHeight;
+        }
+        button->SetBounds(x, y, width, FButtonHeight);
+        x += width;
+        if (button->Wrap()) {
+            x = FIndent;
+            y += FButtonHeight;
+        }
+    }
+    FArranging = false;
+    Invalidate();
+}
+
+void TToolBar::Resize() {
+    TCustomControl::Resize();
+    ArrangeButtons();
+}
+
+void TToolBar::Paint() {
+    TCanvas* canvas = Canvas();
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(Color());
+    canvas->FillRect(ClientRect());
+}
+
+void TToolBar::DumpDetails(std::vector<AnsiString>&, const AnsiString&) const {}
+
+// TListView ----------------------------------------------------------------------------------------------
+
+TListColumns::TListColumns(TListView* view) : TCollection(TListColumn::StaticClass()), FView(view) {}
+TPersistent* TListColumns::GetOwner() { return FView; }
+void TListColumns::Update(TCollectionItem*) {
+    if (FView) FView->Invalidate();
+}
+
+TListItem::TListItem(TListView* owner) : FOwner(owner), FSubItems(new TStringList) {}
+TListItem::~TListItem() = default;
+
+void TListItem::SetCaption(const AnsiString& value) {
+    FCaption = value;
+    if (FOwner) FOwner->ItemChanged(this, false);
+}
+
+void TListItem::SetSelected(bool value) {
+    if (FSelected == value) return;
+    FSelected = value;
+    if (FOwner) FOwner->ItemChanged(this, true);
+}
+
+int TListItem::Index() const { return FOwner ? FOwner->Items()->IndexOf(this) : -1; }
+
+TListItem* TListItems::Item(int index) const {
+    return index >= 0 && index < Count() ? FItems[static_cast<size_t>(index)] : nullptr;
+}
+
+TListItem* TListItems::Add() { return Insert(Count()); }
+
+TListItem* TListItems::Insert(int index) {
+    index = std::clamp(index, 0, Count());
+    auto* item = new TListItem(FOwner);
+    FItems.insert(FItems.begin() + index, item);
+    if (FOwner) FOwner->Invalidate();
+    return item;
+}
+
+void TListItems::Delete(int index) {
+    TListItem* item = Item(index);
+    if (!item) return;
+    FItems.erase(FItems.begin() + index);
+    delete item;
+    if (FOwner) FOwner->Invalidate();
+}
+
+void TListItems::Clear() {
+    for (TListItem* item : FItems) delete item;
+    FItems.clear();
+    if (FOwner) FOwner->Invalidate();
+}
+
+int TListItems::IndexOf(const TListItem* item) const {
+    auto it = std::find(FItems.begin(), FItems.end(), item);
+    return it == FItems.end() ? -1 : static_cast<int>(it - FItems.begin());
+}
+
+TListView::TListView(TComponent* owner)
+    : TCustomControl(owner), FColumns(new TListColumns(this)), FItems(new TListItems(this)) {
+    SetBounds(0, 0, 250, 150);
+    SetTabStop(true);
+    SetParentColor(false);
+    SetColor(clWindow);
+}
+
+TListView::~TListView() {
+    FSelecting = true;
+    FItems.reset();
+}
+
+void TListView::ItemChanged(TListItem* item, bool selectionChanged) {
+    Invalidate();
+    if (!selectionChanged || FSelecting) return;
+    if (item->FSelected && !FMultiSelect) {
+        FSelecting = true;
+        for (int i = 0; i < FItems->Count(); ++i) {
+            TListItem* other = FItems->Item(i);
+            if (other != item && other->FSelected) {
+                other->FSelected = false;
+                if (FOnSelectItem) FOnSelectItem(this, other, false);
+            }
+        }
+        FSelecting = false;
+    }
+    if (FOnSelectItem) FOnSelectItem(this, item, item->FSelected);
+}
+
+TListItem* TListView::Selected() const {
+    for (int i = 0; i < FItems->Count(); ++i)
+        if (FItems->Item(i)->Selected()) return FItems->Item(i);
+    return nullptr;
+}
+
+void TListView::SetSelected(TListItem* item) {
+    if (!item) {
+        for (int i = 0; i < FItems->Count(); ++i) FItems->Item(i)->SetSelected(false);
+        return;
+    }
+    if (FMultiSelect)
+        for (int i = 0; i < FItems->Count(); ++i)
+            if (FItems->Item(i) != item) FItems->Item(i)->SetSelected(false);
+    item->SetSelected(true);
+}
+
+int TListView::ItemIndex() const {
+    TListItem* item = Selected();
+    return item ? item->Index() : -1;
+}
+
+void TListView::SetItemIndex(int value) { SetSelected(FItems->Item(value)); }
+
+int TListView::SelCount() const {
+    int count = 0;
+    for (int i = 0; i < FItems->Count(); ++i) count += FItems->Item(i)->Selected() ? 1 : 0;
+    return count;
+}
+
+int TListView::RowHeight() const { return FontPixelHeight(Font()) + 4; }
+
+TRect TListView::ItemRect(int index) const {
+    if (index < 0 || index >= FItems->Count()) return {};
+    int top = 2 + (FViewStyle == vsReport ? RowHeight() + 2 : 0) + index * RowHeight();
+    return {2, top, Width() - 2, top + RowHeight()};
+}
+
+int TListView::ItemAtPos(int x, int y) const {
+    for (int i = 0; i < FItems->Count(); ++i) {
+        TRect r = ItemRect(i);
+        if (x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom) return i;
+    }
+    return -1;
+}
+
+void TListView::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    TCustomControl::MouseDown(button, shift, x, y);
+    if (button != mbLeft) return;
+    if (CanFocus() && !Focused()) {
+        HandleNeeded();
+        SetFocus();
+    }
+    int index = ItemAtPos(x, y);
+    if (index < 0) return;
+    if (FMultiSelect && shift.Contains(ssCtrl))
+        FItems->Item(index)->SetSelected(!FItems->Item(index)->Selected());
+    else
+        SetSelected(FItems->Item(index));
+}
+
+void TListView::KeyDown(Word& key, TShiftState shift) {
+    TCustomControl::KeyDown(key, shift);
+    if (FItems->Count() == 0) return;
+    int index = ItemIndex();
+    if (key == VK_DOWN) index = std::min(FItems->Count() - 1, index + 1);
+    else if (key == VK_UP) index = std::max(0, index - 1);
+    else if (key == VK_HOME) index = 0;
+    else if (key == VK_END) index = FItems->Count() - 1;
+    else return;
+    SetItemIndex(index);
+    key = 0;
+}
+
+void TListView::WMGetDlgCode(TMessage& message) { message.Result = DLGC_WANTARROWS; }
+
+KVR_MESSAGE_MAP(TListView, m) { m.Handle(WM_GETDLGCODE, &TListView::WMGetDlgCode); }
+
+void TListView::Paint() {
+    TCanvas* canvas = Canvas();
+    TRect rect = ClientRect();
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(Color());
+    canvas->FillRect(rect);
+    TRect frame = rect;
+    Frame3D(canvas, frame, clBtnShadow, clBtnHighlight, 1);
+    canvas->Font()->Assign(Font());
+    int h = RowHeight();
+    auto columnLeft = [this](int c) {
+        int x = 2;
+        for (int i = 0; i < c; ++i) x += FColumns->Items(i)->Width();
+        return x;
+    };
+    if (FViewStyle == vsReport) {
+        for (int c = 0; c < FColumns->Count(); ++c) {
+            TRect head{columnLeft(c), 2, columnLeft(c) + FColumns->Items(c)->Width(), 2 + h + 2};
+            canvas->Brush()->SetColor(clBtnFace);
+            canvas->FillRect(head);
+            TRect edge = head;
+            Frame3D(canvas, edge, clBtnHighlight, clBtnShadow, 1);
+            canvas->Brush()->SetStyle(bsClear);
+            DrawText(canvas, FColumns->Items(c)->Caption(), edge, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+            canvas->Brush()->SetStyle(bsSolid);
+        }
+    }
+    for (int i = 0; i < FItems->Count(); ++i) {
+        TListItem* item = FItems->Item(i);
+        TRect row = ItemRect(i);
+        if (row.Top >= rect.Bottom) break;
+        int columns = FViewStyle == vsReport ? std::max(1, FColumns->Count()) : 1;
+        for (int c = 0; c < columns; ++c) {
+            int left = FViewStyle == vsReport && FColumns->Count() ? columnLeft(c) : row.Left;
+            int right = FViewStyle == vsReport && FColumns->Count() ? left + FColumns->Items(c)->Width() : row.Right;
+            TRect cell{left, row.Top, right, row.Bottom};
+            bool highlight = item->Selected() && (c == 0 || FRowSelect);
+            canvas->Brush()->SetColor(highlight ? clHighlight : Color());
+            canvas->FillRect(cell);
+            canvas->Font()->SetColor(highlight ? clHighlightText : Font()->Color());
+            AnsiString text = c == 0 ? item->Caption() : c - 1 < item->SubItems()->Count() ? item->SubItems()->Get(c - 1) : AnsiString();
+            canvas->Brush()->SetStyle(bsClear);
+            TRect t{cell.Left + 2, cell.Top, cell.Right - 2, cell.Bottom};
+            TAlignment a = FViewStyle == vsReport && FColumns->Count() ? FColumns->Items(c)->Alignment() : taLeftJustify;
+            DrawText(canvas, text, t, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | (a == taRightJustify ? DT_RIGHT : a == taCenter ? DT_CENTER : DT_LEFT));
+            canvas->Brush()->SetStyle(bsSolid);
+        }
+    }
+}
+
+void TListView::DumpDetails(std::vector<AnsiString>& lines, const AnsiString& indent) const {
+    for (int i = 0; i < FItems->Count(); ++i) {
+        TListItem* item = FItems->Item(i);
+        AnsiString line = indent + (item->Selected() ? "* " : "  ") + item->Caption();
+        for (int s = 0; s < item->SubItems()->Count(); ++s) line += " | " + item->SubItems()->Get(s);
+        lines.push_back(line);
+    }
+}
+
+KVR_PUBLISHED(TToolButton, c) {
+    c.Property("AllowAllUp", &TToolButton::AllowAllUp, &TToolButton::SetAllowAllUp).Default(false);
+    c.Property("Down", &TToolButton::Down, &TToolButton::SetDown).Default(false);
+    c.Property("DropdownMenu", &TToolButton::DropdownMenu, &TToolButton::SetDropdownMenu);
+    c.Property("Grouped", &TToolButton::Grouped, &TToolButton::SetGrouped).Default(false);
+    c.Property("ImageIndex", &TToolButton::ImageIndex, &TToolButton::SetImageIndex).Default(-1);
+    c.Property("Style", &TToolButton::Style, &TToolButton::SetStyle).Default(tbsButton);
+    c.Property("Wrap", &TToolButton::Wrap, &TToolButton::SetWrap).Default(false);
+}
+KVR_PUBLISHED(TToolBar, c) {
+    c.Property("ButtonHeight", &TToolBar::ButtonHeight, &TToolBar::SetButtonHeight).Default(22);
+    c.Property("ButtonWidth", &TToolBar::ButtonWidth, &TToolBar::SetButtonWidth).Default(23);
+    c.Property("Flat", &TToolBar::Flat, &TToolBar::SetFlat).Default(false);
+    c.Property("Images", &TToolBar::Images, &TToolBar::SetImages);
+    c.Property("Indent", &TToolBar::Indent, &TToolBar::SetIndent).Default(0);
+    c.Property("ShowCaptions", &TToolBar::ShowCaptions, &TToolBar::SetShowCaptions).Default(false);
+    c.Property("Wrapable", &TToolBar::Wrapable, &TToolBar::SetWrapable).Default(true);
+}
+KVR_PUBLISHED(TListColumn, c) {
+    c.Property("Alignment", &TListColumn::Alignment, &TListColumn::SetAlignment).Default(taLeftJustify);
+    c.Property("Caption", &TListColumn::Caption, &TListColumn::SetCaption);
+    c.Property("Width", &TListColumn::Width, &TListColumn::SetWidth).Default(50);
+}
+KVR_PUBLISHED(TListColumns, c) { (void)c; }
+KVR_PUBLISHED(TListItem, c) { (void)c; }
+KVR_PUBLISHED(TListView, c) {
+    c.Property("Columns", &TListView::Columns, &TListView::SetColumns);
+    c.Property("GridLines", &TListView::GridLines, &TListView::SetGridLines).Default(false);
+    c.Property("MultiSelect", &TListView::MultiSelect, &TListView::SetMultiSelect).Default(false);
+    c.Property("ReadOnly", &TListView::ReadOnly, &TListView::SetReadOnly).Default(false);
+    c.Property("RowSelect", &TListView::RowSelect, &TListView::SetRowSelect).Default(false);
+    c.Property("ViewStyle", &TListView::ViewStyle, &TListView::SetViewStyle).Default(vsIcon);
+    c.Property("OnSelectItem", &TListView::OnSelectItem, &TListView::SetOnSelectItem);
 }

@@ -4,7 +4,9 @@
 
 #include "classlib/controls/controls.h"
 #include "classlib/controls/forms.h"
+#include "classlib/controls/stdctrls.h"
 #include "classlib/graphics/bitmap.h"
+#include "classlib/objects/collection.h"
 #include "classlib/objects/component.h"
 
 class TPageControl;
@@ -196,4 +198,384 @@ private:
     TDrawTabEvent FOnDrawTab;
     TNotifyEvent FOnChange;
     TTabChangingEvent FOnChanging;
+};
+
+// ---- status bars ----
+
+KVR_ENUM(TStatusPanelStyle, psText, psOwnerDraw);
+KVR_ENUM(TStatusPanelBevel, pbNone, pbLowered, pbRaised);
+
+class TStatusPanel : public TCollectionItem {
+    KVR_CLASS(TStatusPanel, TCollectionItem)
+public:
+    explicit TStatusPanel(TCollection* collection) : TCollectionItem(collection) {}
+    const AnsiString& Text() const { return FText; }
+    void SetText(const AnsiString& value);
+    int Width() const { return FWidth; }
+    void SetWidth(int value);
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment value);
+    TStatusPanelBevel Bevel() const { return FBevel; }
+    void SetBevel(TStatusPanelBevel value);
+    TStatusPanelStyle Style() const { return FStyle; }
+    void SetStyle(TStatusPanelStyle value);
+
+private:
+    AnsiString FText;
+    int FWidth = 50;
+    TAlignment FAlignment = taLeftJustify;
+    TStatusPanelBevel FBevel = pbLowered;
+    TStatusPanelStyle FStyle = psText;
+};
+
+class TStatusBar;
+class TStatusPanels : public TCollection {
+    KVR_CLASS(TStatusPanels, TCollection)
+public:
+    explicit TStatusPanels(TStatusBar* bar = nullptr);
+    TStatusPanel* Add() { return static_cast<TStatusPanel*>(TCollection::Add()); }
+    TStatusPanel* Items(int index) const { return static_cast<TStatusPanel*>(TCollection::Items(index)); }
+    TPersistent* GetOwner() override;
+
+protected:
+    void Update(TCollectionItem* item) override;
+
+private:
+    TStatusBar* FBar;
+};
+
+KVR_EVENT_TYPE(TDrawPanelEvent, void(TStatusBar* statusBar, TStatusPanel* panel, const TRect& rect));
+
+class TStatusBar : public TCustomControl {
+    KVR_CLASS(TStatusBar, TCustomControl)
+public:
+    explicit TStatusBar(TComponent* owner);
+    ~TStatusBar() override;
+
+    TStatusPanels* Panels() const { return FPanels.get(); }
+    void SetPanels(TStatusPanels* value) { FPanels->Assign(value); }
+    // One panel across the bar showing SimpleText instead of the panels.
+    bool SimplePanel() const { return FSimplePanel; }
+    void SetSimplePanel(bool value);
+    const AnsiString& SimpleText() const { return FSimpleText; }
+    void SetSimpleText(const AnsiString& value);
+    bool SizeGrip() const { return FSizeGrip; }
+    void SetSizeGrip(bool value) { FSizeGrip = value, Invalidate(); }
+    const TDrawPanelEvent& OnDrawPanel() const { return FOnDrawPanel; }
+    void SetOnDrawPanel(const TDrawPanelEvent& value) { FOnDrawPanel = value; }
+    // The rectangle of panel index; the last panel takes the rest of the bar.
+    TRect PanelRect(int index) const;
+    AnsiString DumpText() const override;
+
+protected:
+    void Paint() override;
+
+private:
+    std::unique_ptr<TStatusPanels> FPanels;
+    bool FSimplePanel = false;
+    AnsiString FSimpleText;
+    bool FSizeGrip = true;
+    TDrawPanelEvent FOnDrawPanel;
+};
+
+// ---- progress ----
+
+class TProgressBar : public TCustomControl {
+    KVR_CLASS(TProgressBar, TCustomControl)
+public:
+    explicit TProgressBar(TComponent* owner);
+    int Min() const { return FMin; }
+    void SetMin(int value);
+    int Max() const { return FMax; }
+    void SetMax(int value);
+    // Kept between Min and Max.
+    int Position() const { return FPosition; }
+    void SetPosition(int value);
+    int Step() const { return FStep; }
+    void SetStep(int value) { FStep = value; }
+    void StepIt() { SetPosition(FPosition + FStep); }
+    void StepBy(int delta) { SetPosition(FPosition + delta); }
+    // The filled width for the current position (no division when Min equals Max).
+    int FilledWidth() const;
+
+protected:
+    void Paint() override;
+
+private:
+    int FMin = 0;
+    int FMax = 100;
+    int FPosition = 0;
+    int FStep = 10;
+};
+
+KVR_ENUM(TGaugeKind, gkText, gkHorizontalBar, gkVerticalBar, gkPie, gkNeedle);
+
+class TGauge : public TGraphicControl {
+    KVR_CLASS(TGauge, TGraphicControl)
+public:
+    explicit TGauge(TComponent* owner);
+    int MinValue() const { return FMinValue; }
+    void SetMinValue(int value);
+    int MaxValue() const { return FMaxValue; }
+    void SetMaxValue(int value);
+    int Progress() const { return FProgress; }
+    void SetProgress(int value);
+    void AddProgress(int value) { SetProgress(FProgress + value); }
+    // 0 to 100; 0 when the range is empty.
+    int PercentDone() const;
+    TGaugeKind Kind() const { return FKind; }
+    void SetKind(TGaugeKind value) { FKind = value, Invalidate(); }
+    bool ShowText() const { return FShowText; }
+    void SetShowText(bool value) { FShowText = value, Invalidate(); }
+    TColor ForeColor() const { return FForeColor; }
+    void SetForeColor(TColor value) { FForeColor = value, Invalidate(); }
+    TColor BackColor() const { return FBackColor; }
+    void SetBackColor(TColor value) { FBackColor = value, Invalidate(); }
+
+protected:
+    void Paint() override;
+
+private:
+    int FMinValue = 0;
+    int FMaxValue = 100;
+    int FProgress = 0;
+    TGaugeKind FKind = gkHorizontalBar;
+    bool FShowText = true;
+    TColor FForeColor = clBlack;
+    TColor FBackColor = clWhite;
+};
+
+// ---- tool bars ----
+
+class TPopupMenu;
+class TToolBar;
+KVR_ENUM(TToolButtonStyle, tbsButton, tbsCheck, tbsDropDown, tbsSeparator, tbsDivider);
+
+class TToolButton : public TGraphicControl {
+    KVR_CLASS(TToolButton, TGraphicControl)
+public:
+    explicit TToolButton(TComponent* owner);
+    ~TToolButton() override;
+
+    TToolButtonStyle Style() const { return FStyle; }
+    void SetStyle(TToolButtonStyle value);
+    int ImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int value) { FImageIndex = value, Invalidate(); }
+    // A check button stays down; grouped check buttons next to each other are exclusive.
+    bool Down() const { return FDown; }
+    void SetDown(bool value);
+    bool Grouped() const { return FGrouped; }
+    void SetGrouped(bool value) { FGrouped = value; }
+    bool AllowAllUp() const { return FAllowAllUp; }
+    void SetAllowAllUp(bool value) { FAllowAllUp = value; }
+    TPopupMenu* DropdownMenu() const { return FDropdownMenu; }
+    void SetDropdownMenu(TPopupMenu* value);
+    // This button starts a new row of a wrapping tool bar after it.
+    bool Wrap() const { return FWrap; }
+    void SetWrap(bool value);
+    TToolBar* ToolBar() const;
+    int Index() const;
+
+    void Click() override;
+    // The drop-down part's click: the menu pops up below the button.
+    bool CheckMenuDropdown();
+    void SetParent(TWinControl* value) override;
+    void Notification(TComponent* component, TOperation operation) override;
+
+protected:
+    void Paint() override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+
+private:
+    TToolButtonStyle FStyle = tbsButton;
+    int FImageIndex = -1;
+    bool FDown = false;
+    bool FGrouped = false;
+    bool FAllowAllUp = false;
+    TPopupMenu* FDropdownMenu = nullptr;
+    bool FWrap = false;
+};
+
+class TToolBar : public TCustomControl {
+    KVR_CLASS(TToolBar, TCustomControl)
+public:
+    explicit TToolBar(TComponent* owner);
+    ~TToolBar() override;
+
+    int ButtonCount() const { return static_cast<int>(FButtons.size()); }
+    TToolButton* Buttons(int index) const;
+    TImageList* Images() const { return FImages; }
+    void SetImages(TImageList* value);
+    int ButtonWidth() const { return FButtonWidth; }
+    void SetButtonWidth(int value);
+    int ButtonHeight() const { return FButtonHeight; }
+    void SetButtonHeight(int value);
+    bool ShowCaptions() const { return FShowCaptions; }
+    void SetShowCaptions(bool value);
+    bool Flat() const { return FFlat; }
+    void SetFlat(bool value) { FFlat = value, Invalidate(); }
+    bool Wrapable() const { return FWrapable; }
+    void SetWrapable(bool value);
+    int Indent() const { return FIndent; }
+    void SetIndent(int value);
+    // Places the buttons left to right, starting a new row after a wrapping button or, when Wrapable,
+    // where the next button would pass the bar's width.
+    void ArrangeButtons();
+    void Notification(TComponent* component, TOperation operation) override;
+    void Loaded() override;
+    void DumpDetails(std::vector<AnsiString>& lines, const AnsiString& indent) const override;
+
+protected:
+    void Paint() override;
+    void Resize() override;
+
+private:
+    friend class TToolButton;
+    void InsertButton(TToolButton* button);
+    void RemoveButton(TToolButton* button);
+    std::vector<TToolButton*> FButtons;
+    TImageList* FImages = nullptr;
+    int FButtonWidth = 23;
+    int FButtonHeight = 22;
+    bool FShowCaptions = false;
+    bool FFlat = false;
+    bool FWrapable = true;
+    int FIndent = 0;
+    bool FArranging = false;
+};
+
+// ---- list views ----
+
+KVR_ENUM(TViewStyle, vsIcon, vsSmallIcon, vsList, vsReport);
+
+class TListColumn : public TCollectionItem {
+    KVR_CLASS(TListColumn, TCollectionItem)
+public:
+    explicit TListColumn(TCollection* collection) : TCollectionItem(collection) {}
+    const AnsiString& Caption() const { return FCaption; }
+    void SetCaption(const AnsiString& value) { FCaption = value, Changed(false); }
+    int Width() const { return FWidth; }
+    void SetWidth(int value) { FWidth = std::max(0, value), Changed(false); }
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment value) { FAlignment = value, Changed(false); }
+
+private:
+    AnsiString FCaption;
+    int FWidth = 50;
+    TAlignment FAlignment = taLeftJustify;
+};
+
+class TListView;
+class TListColumns : public TCollection {
+    KVR_CLASS(TListColumns, TCollection)
+public:
+    explicit TListColumns(TListView* view = nullptr);
+    TListColumn* Add() { return static_cast<TListColumn*>(TCollection::Add()); }
+    TListColumn* Items(int index) const { return static_cast<TListColumn*>(TCollection::Items(index)); }
+    TPersistent* GetOwner() override;
+
+protected:
+    void Update(TCollectionItem* item) override;
+
+private:
+    TListView* FView;
+};
+
+class TListItem : public TPersistent {
+    KVR_CLASS(TListItem, TPersistent)
+public:
+    explicit TListItem(TListView* owner = nullptr);
+    ~TListItem() override;
+    const AnsiString& Caption() const { return FCaption; }
+    void SetCaption(const AnsiString& value);
+    TStrings* SubItems() const { return FSubItems.get(); }
+    bool Selected() const { return FSelected; }
+    void SetSelected(bool value);
+    int ImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int value) { FImageIndex = value; }
+    void* Data() const { return FData; }
+    void SetData(void* value) { FData = value; }
+    int Index() const;
+    TListView* ListView() const { return FOwner; }
+
+private:
+    friend class TListView;
+    TListView* FOwner;
+    AnsiString FCaption;
+    std::unique_ptr<TStringList> FSubItems;
+    bool FSelected = false;
+    int FImageIndex = -1;
+    void* FData = nullptr;
+};
+
+class TListItems {
+public:
+    explicit TListItems(TListView* owner) : FOwner(owner) {}
+    ~TListItems() { Clear(); }
+    int Count() const { return static_cast<int>(FItems.size()); }
+    TListItem* Item(int index) const; // nullptr out of range
+    TListItem* Add();
+    TListItem* Insert(int index);
+    void Delete(int index);
+    void Clear();
+    int IndexOf(const TListItem* item) const;
+
+private:
+    TListView* FOwner;
+    std::vector<TListItem*> FItems;
+};
+
+KVR_EVENT_TYPE(TLVSelectItemEvent, void(TObject* sender, TListItem* item, bool selected));
+
+class TListView : public TCustomControl {
+    KVR_CLASS(TListView, TCustomControl)
+public:
+    explicit TListView(TComponent* owner);
+    ~TListView() override;
+
+    TListColumns* Columns() const { return FColumns.get(); }
+    void SetColumns(TListColumns* value) { FColumns->Assign(value); }
+    TListItems* Items() const { return FItems.get(); }
+    TViewStyle ViewStyle() const { return FViewStyle; }
+    void SetViewStyle(TViewStyle value) { FViewStyle = value, Invalidate(); }
+    bool MultiSelect() const { return FMultiSelect; }
+    void SetMultiSelect(bool value) { FMultiSelect = value; }
+    bool RowSelect() const { return FRowSelect; }
+    void SetRowSelect(bool value) { FRowSelect = value, Invalidate(); }
+    bool GridLines() const { return FGridLines; }
+    void SetGridLines(bool value) { FGridLines = value, Invalidate(); }
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool value) { FReadOnly = value; }
+    // The first selected item, nullptr when none; setting selects that one alone.
+    TListItem* Selected() const;
+    void SetSelected(TListItem* item);
+    int ItemIndex() const;
+    void SetItemIndex(int value);
+    int SelCount() const;
+    const TLVSelectItemEvent& OnSelectItem() const { return FOnSelectItem; }
+    void SetOnSelectItem(const TLVSelectItemEvent& value) { FOnSelectItem = value; }
+    // The row rectangle of an item in report style, below the header.
+    TRect ItemRect(int index) const;
+    int ItemAtPos(int x, int y) const;
+    int RowHeight() const;
+    void DumpDetails(std::vector<AnsiString>& lines, const AnsiString& indent) const override;
+    void ItemChanged(TListItem* item, bool selectionChanged);
+
+protected:
+    void Paint() override;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void KeyDown(Word& key, TShiftState shift) override;
+    void WMGetDlgCode(TMessage& message);
+    KVR_MESSAGES(TListView)
+
+private:
+    std::unique_ptr<TListColumns> FColumns;
+    std::unique_ptr<TListItems> FItems;
+    TViewStyle FViewStyle = vsIcon;
+    bool FMultiSelect = false;
+    bool FRowSelect = false;
+    bool FGridLines = false;
+    bool FReadOnly = false;
+    bool FSelecting = false;
+    TLVSelectItemEvent FOnSelectItem;
 };

@@ -668,6 +668,10 @@ void TCustomForm::Loaded() {
     if (FPendingClientHeight >= 0) SetClientHeight(FPendingClientHeight);
     FPendingClientWidth = FPendingClientHeight = -1;
     inherited::Loaded();
+}
+
+void TCustomForm::LoadCompleted() {
+    inherited::LoadCompleted();
     if (!FCreated) {
         FCreated = true;
         DoCreate();
@@ -717,8 +721,8 @@ void TDataModule::BeforeDestruction() {
     inherited::BeforeDestruction();
 }
 
-void TDataModule::Loaded() {
-    inherited::Loaded();
+void TDataModule::LoadCompleted() {
+    inherited::LoadCompleted();
     if (!FCreated) {
         FCreated = true;
         DoCreate();

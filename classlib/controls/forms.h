@@ -155,6 +155,7 @@ public:
     void SetOnShortCut(const TShortCutEvent& value) { FOnShortCut = value; }
 
     void Loaded() override;
+    void LoadCompleted() override;
     void Notification(TComponent* component, TOperation operation) override;
     AnsiString DumpLine() const override;
     // How the modal loop's error names the form ("modal form frmX ("Caption")").
@@ -235,7 +236,7 @@ public:
     explicit TDataModule(TComponent* owner);
     ~TDataModule() override;
     void BeforeDestruction() override;
-    void Loaded() override;
+    void LoadCompleted() override;
 
     const TNotifyEvent& OnCreate() const { return FOnCreate; }
     void SetOnCreate(const TNotifyEvent& value) { FOnCreate = value; }

@@ -205,9 +205,17 @@ void TMenuItem::GetChildren(const TGetChildProc& proc, TComponent* root) {
         if (item->Owner() == root) proc(item);
 }
 
+namespace {
+bool MenuShortCut(TComponent* menu, TMessage& keyMessage);
+} // namespace
+
 // TMenu --------------------------------------------------------------------------------------------------
 
-TMenu::TMenu(TComponent* owner) : TComponent(owner), FItems(new TMenuItem(nullptr)) { FItems->FMenu = this; }
+TMenu::TMenu(TComponent* owner) : TComponent(owner), FItems(new TMenuItem(nullptr)) {
+    FItems->FMenu = this;
+    // A menu that exists answers shortcuts, even after someone took the seam down.
+    if (!MenuShortCutHook()) SetMenuShortCutHook(&MenuShortCut);
+}
 
 TMenu::~TMenu() { FItems->Free(); }
 

@@ -9,7 +9,6 @@
 #include "classlib/controls/forms.h"
 #include "classlib/objects/stringlist.h"
 
-#include "classlib/objects/alignment.h"
 // Left or right only, named as the alignment (the class library's subrange).
 using TLeftRight = TAlignment;
 KVR_ENUM(TTextLayout, tlTop, tlCenter, tlBottom);
@@ -286,7 +285,7 @@ public:
 
     AnsiString DumpText() const override;
     void DumpDetails(std::vector<AnsiString>& lines, const AnsiString& indent) const override;
-    void ItemsChanged();
+    virtual void ItemsChanged();
 
 protected:
     // Owner drawing: OnDrawItem when assigned and the style is owner-drawn, else the default look.

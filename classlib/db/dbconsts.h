@@ -24,4 +24,3 @@ KVR_DECLARE_EXCEPTION(EDatabaseError, Exception)
 class TComponent;
 [[noreturn]] void DatabaseError(const AnsiString& message, TComponent* component = nullptr);
 
-#include "classlib/objects/alignment.h"

@@ -94,6 +94,9 @@ public:
 
     // Called once after the stream (and the streams of its ancestor classes) was read.
     virtual void Loaded();
+    // Called on the root of a load once every component it read has had its Loaded: a form's or data
+    // module's OnCreate belongs here, after its data sets were opened by their own Loaded.
+    virtual void LoadCompleted() {}
     virtual void Notification(TComponent* component, TOperation operation);
 
 protected:

@@ -190,6 +190,13 @@ void TReader::FinishLoad(TLoadContext& context) {
         TComponent* c = context.Loaded[i];
         c->Loaded();
     }
+    std::vector<TComponent*> roots;
+    for (TComponent* c : context.Loaded)
+        if (std::find(context.Loaded.begin(), context.Loaded.end(), c->Owner()) == context.Loaded.end())
+            roots.push_back(c);
+    for (TComponent* root : roots)
+        if (std::find(context.Loaded.begin(), context.Loaded.end(), root) != context.Loaded.end())
+            root->LoadCompleted();
     context.Created.clear();
     {
         std::lock_guard<std::mutex> lock(GlobalMutex());

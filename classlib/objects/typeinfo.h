@@ -243,3 +243,6 @@ template <class E> struct TypeInfoTrait<TSet<E>> {
         return #Name;                                                                                        \
     }                                                                                                        \
     static_assert(true)
+
+// Text alignment, shared by controls and data-set fields.
+KVR_ENUM(TAlignment, taLeftJustify, taRightJustify, taCenter);

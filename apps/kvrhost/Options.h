@@ -1,0 +1,22 @@
+#pragma once
+// The command line of kvrhost.
+#include <string>
+
+struct TOptions {
+    std::string ClientIni;
+    std::string User = "DEMO";
+    std::string Company = "DEMO";
+    std::string Database = "DEMO";
+    std::string Param;
+    int Mode = 0;
+    int Rights = 255;
+    bool Modal = false;
+    bool Quiet = false;
+    bool Help = false;
+    std::string Module;
+    std::string Script; // empty: standard input
+};
+
+// False with the reason in error for a usage error.
+bool ParseOptions(int argc, char** argv, TOptions& options, std::string& error);
+const char* UsageText();

@@ -1,0 +1,428 @@
+#include "apps/kvrhost/Session.h"
+
+#include <iostream>
+#include <unistd.h>
+#include <sstream>
+
+#include "classlib/automation/comobj.h"
+#include "classlib/controls/forms.h"
+#include "classlib/controls/dialogs.h"
+#include "classlib/rtl/codepages.h"
+#include "classlib/rtl/strutils.h"
+#include "framework/DLLBaseCtrller.h"
+
+namespace {
+
+// A failure that ends the script: an unanswered dialog raises it out of the module's code.
+class EScriptStop : public Exception {
+public:
+    using Exception::Exception;
+    const char* ClassName() const override { return "EScriptStop"; }
+};
+
+const char* NotificationName(int code) {
+    switch (code) {
+    case DLL_NOTIFY_CREATED:
+        return "created";
+    case DLL_NOTIFY_SHOWN:
+        return "shown";
+    case DLL_NOTIFY_HIDDEN:
+        return "hidden";
+    case DLL_NOTIFY_DESTROYED:
+        return "destroyed";
+    case DLL_NOTIFY_CLOSED:
+        return "closed";
+    default:
+        return "unknown";
+    }
+}
+
+std::string Hex(int code) {
+    std::ostringstream s;
+    s << "0x" << std::hex << code;
+    return s.str();
+}
+
+// Texts of the user interface (its code page) for the terminal, and back.
+std::string ToTerminal(const AnsiString& text) {
+    return AnsiToUtf8(text);
+}
+AnsiString FromScript(const std::string& text) {
+    return Utf8ToAnsi(text);
+}
+
+std::string Quoted(const std::string& text) {
+    std::string result = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') result += '\\';
+        result += c;
+    }
+    return result + "\"";
+}
+
+bool ParseYesNo(const std::string& text, bool& value) {
+    if (SameText(text, "yes")) {
+        value = true;
+        return true;
+    }
+    if (SameText(text, "no")) {
+        value = false;
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+THostSession::THostSession(const TOptions& options, std::istream& script, std::ostream& out,
+                           std::ostream& err)
+    : FOptions(options), FScript(script), FOut(out), FErr(err) {}
+
+THostSession::~THostSession() {
+    EndSession();
+}
+
+void THostSession::Print(const std::string& line) {
+    FOut << line << '\n';
+    FOut.flush();
+}
+
+void THostSession::Notified(int code, TObject*) {
+    if (!FOptions.Quiet) Print("notify " + Hex(code) + " " + NotificationName(code));
+}
+
+bool THostSession::LoadModule() {
+    FModule = LoadLibrary(FOptions.Module);
+    if (!FModule) {
+        FErr << "kvrhost: cannot load " << FOptions.Module << ": " << LastLibraryError() << '\n';
+        return false;
+    }
+    auto getController = reinterpret_cast<TGetControllerProc>(GetProcAddress(FModule, GetControllerName));
+    if (!getController) {
+        FErr << "kvrhost: " << FOptions.Module << " does not export " << GetControllerName << '\n';
+        return false;
+    }
+    try {
+        FController = getController();
+    } catch (const Exception& e) {
+        FErr << "kvrhost: GetController failed: " << ToTerminal(e.Message()) << '\n';
+        return false;
+    }
+    return true;
+}
+
+void THostSession::EndSession() {
+    if (FController) {
+        // The host lets the form go: hidden, closed and freed, then reads what it returned.
+        try {
+            if (FController->GetVisible()) FController->SetVisible(false);
+            FController->CloseForm(false);
+        } catch (const Exception& e) {
+            FErr << "kvrhost: closing the form failed: " << ToTerminal(e.Message()) << '\n';
+            FFailed = true;
+        }
+        Print("result code " + std::to_string(FController->ResultCode) + " value " +
+              Quoted(ToTerminal(VarToStr(FController->ResultValue))));
+        FController->Free();
+        FController = nullptr;
+    }
+    // The module stays loaded until the process ends: the class library keeps the class information
+    // of the module's classes for the life of the process, and unloading would strand it.
+}
+
+int THostSession::Run() {
+    if (!LoadModule()) return kvrhostUsage;
+    FController->OnNotify = TDLLNotifyEvent(this, &THostSession::Notified);
+    TModalDriverScope scope(this);
+    Application->SetDialogListener([this](const TDialogRecord& record) { DialogShown(record); });
+    int status = kvrhostOk;
+    try {
+        FController->HostApp = CreateOleObject("VorlanWorkCenter.Manager");
+        const Variant params = VarArrayOf({FromScript(FOptions.User), FromScript(FOptions.Company),
+                                           FromScript(FOptions.Database), 0, FromScript(FOptions.Param)});
+        // What the module tells the user while it opens (the version check) is acknowledged.
+        FOpening = true;
+        const int opened = FController->Open(params);
+        FOpening = false;
+        if (opened != 0) {
+            FErr << "kvrhost: the module's form did not start up\n";
+            status = kvrhostUsage;
+        } else {
+            FController->SetMode(FOptions.Mode, FOptions.Rights, Variant());
+        }
+    } catch (const Exception& e) {
+        FOpening = false;
+        FErr << "kvrhost: Open failed: " << ToTerminal(e.Message()) << '\n';
+        status = kvrhostUsage;
+    }
+    if (status == kvrhostOk) RunScript();
+    EndSession();
+    Application->SetDialogListener(nullptr);
+    if (status != kvrhostOk) return status;
+    return FFailed ? kvrhostFailed : kvrhostOk;
+}
+
+bool THostSession::NextCommand(TScriptCommand& command) {
+    std::string line;
+    while (!FScriptEnded) {
+        if (&FScript == &std::cin && !FOptions.Quiet && isatty(0)) {
+            FOut << "kvrhost> ";
+            FOut.flush();
+        }
+        if (!std::getline(FScript, line)) {
+            FScriptEnded = true;
+            break;
+        }
+        ++FLine;
+        std::string error;
+        if (!ParseScriptLine(line, FLine, command, error)) {
+            Print("error line " + std::to_string(FLine) + ": " + error);
+            FFailed = true;
+            FScriptEnded = true;
+            break;
+        }
+        if (!command.Name.empty()) return true;
+    }
+    return false;
+}
+
+void THostSession::Fail(const TScriptCommand& command, const std::string& what) {
+    Print("error line " + std::to_string(command.Line) + ": " + command.Name + ": " + what);
+    FFailed = true;
+}
+
+void THostSession::RunScript() {
+    TScriptCommand command;
+    while (!FFailed && NextCommand(command)) {
+        if (Execute(command) == TStep::Failed) break;
+    }
+}
+
+THostSession::TStep THostSession::Execute(const TScriptCommand& command) {
+    using TCommand = TStep (THostSession::*)(const TScriptCommand&);
+    static const struct {
+        const char* Name;
+        TCommand Run;
+        std::size_t MinArgs, MaxArgs;
+    } commands[] = {
+        {"show", &THostSession::Show, 0, 0},     {"key", &THostSession::Key, 1, 2},
+        {"type", &THostSession::Type, 2, 2},     {"click", &THostSession::Click, 1, 1},
+        {"answer", &THostSession::Answer, 1, 1}, {"expect", &THostSession::Expect, 2, 2},
+        {"dump", &THostSession::Dump, 0, 1},     {"picture", &THostSession::Picture, 1, 1},
+        {"wait", &THostSession::Wait, 0, 0},     {"close", &THostSession::Close, 0, 0},
+    };
+    static const char* const later[] = {"cell", "pick", "date", "expect-field", "expect-dialog"};
+    try {
+        if (command.Name == "expect-enabled" || command.Name == "expect-visible") {
+            if (command.Args.size() != 2) {
+                Fail(command, "needs COMPONENT and yes or no");
+                return TStep::Failed;
+            }
+            return ExpectState(command, command.Name == "expect-enabled");
+        }
+        for (const auto& c : commands) {
+            if (command.Name != c.Name) continue;
+            if (command.Args.size() < c.MinArgs || command.Args.size() > c.MaxArgs) {
+                Fail(command, "wrong number of arguments (see kvrhost --help)");
+                return TStep::Failed;
+            }
+            return (this->*c.Run)(command);
+        }
+        for (const char* name : later) {
+            if (command.Name == name) {
+                Fail(command, "not available yet: the layer it drives is not built");
+                return TStep::Failed;
+            }
+        }
+        Fail(command, "unknown command");
+        return TStep::Failed;
+    } catch (const EScriptStop& e) {
+        Fail(command, ToTerminal(e.Message()));
+        return TStep::Failed;
+    } catch (const Exception& e) {
+        Fail(command, std::string(e.ClassName()) + ": " + ToTerminal(e.Message()));
+        return TStep::Failed;
+    }
+}
+
+TCustomForm* THostSession::ProgramForm() const {
+    if (!FController || FController->IsFree()) return nullptr;
+    return dynamic_cast<TCustomForm*>(FindControl(static_cast<HWND>(FController->GetHandle())));
+}
+
+TComponent* THostSession::FindByName(const std::string& name) const {
+    const AnsiString wanted = FromScript(name);
+    for (TCustomForm* root : {TargetForm(), ProgramForm()}) {
+        if (!root) continue;
+        if (SameText(root->Name(), wanted)) return root;
+        if (TComponent* found = FindFormComponent(root, wanted)) return found;
+    }
+    return nullptr;
+}
+
+TComponent* THostSession::Require(const TScriptCommand& command, std::size_t arg) {
+    TComponent* found = FindByName(command.Args[arg]);
+    if (!found) throw EScriptStop("no component named " + command.Args[arg]);
+    return found;
+}
+
+THostSession::TStep THostSession::Show(const TScriptCommand& command) {
+    if (!ProgramForm()) {
+        Fail(command, "no form");
+        return TStep::Failed;
+    }
+    if (!FOptions.Modal) {
+        FController->SetVisible(true);
+        return TStep::Done;
+    }
+    // The rest of the script runs inside the modal loop, asked for by the modal driver.
+    FInModal = true;
+    Variant value;
+    try {
+        FController->ShowModal(value);
+    } catch (...) {
+        FInModal = false;
+        throw;
+    }
+    FInModal = false;
+    return FFailed ? TStep::Failed : TStep::Done;
+}
+
+namespace {
+
+TControl* AsControl(TComponent* component, const std::string& name) {
+    auto* control = dynamic_cast<TControl*>(component);
+    if (!control) throw EScriptStop(name + " is not a control");
+    return control;
+}
+
+} // namespace
+
+// The dialog that is up over the program's form, else the form: where a user's action lands.
+TCustomForm* THostSession::TargetForm() const {
+    TCustomForm* active = Screen->ActiveForm();
+    if (active && active != ProgramForm() && (active->FormState().Contains(fsModal))) return active;
+    return ProgramForm();
+}
+
+THostSession::TStep THostSession::Key(const TScriptCommand& command) {
+    TCustomForm* form = TargetForm();
+    if (!form) throw EScriptStop("no form");
+    AnsiString key = FromScript(command.Args[0]);
+    if (SameText(key, "Delete")) key = "Del";
+    UserKey(form, key, command.Args.size() > 1 ? FromScript(command.Args[1]) : AnsiString());
+    return TStep::Done;
+}
+
+THostSession::TStep THostSession::Type(const TScriptCommand& command) {
+    TCustomForm* form = TargetForm();
+    if (!form) throw EScriptStop("no form");
+    UserType(form, FromScript(command.Args[0]), FromScript(command.Args[1]));
+    return TStep::Done;
+}
+
+THostSession::TStep THostSession::Click(const TScriptCommand& command) {
+    TCustomForm* form = TargetForm();
+    if (!form) throw EScriptStop("no form");
+    UserClick(form, FromScript(command.Args[0]));
+    return TStep::Done;
+}
+
+THostSession::TStep THostSession::Answer(const TScriptCommand& command) {
+    FAnswers.push_back(command.Args[0]);
+    return TStep::Done;
+}
+
+THostSession::TStep THostSession::Expect(const TScriptCommand& command) {
+    TControl* control = AsControl(Require(command, 0), command.Args[0]);
+    const std::string found = ToTerminal(control->Text());
+    if (found != command.Args[1]) {
+        Fail(command, command.Args[0] + " is " + Quoted(found) + ", expected " + Quoted(command.Args[1]));
+        return TStep::Failed;
+    }
+    return TStep::Done;
+}
+
+THostSession::TStep THostSession::ExpectState(const TScriptCommand& command, bool enabled) {
+    bool wanted = false;
+    if (!ParseYesNo(command.Args[1], wanted)) {
+        Fail(command, "needs yes or no, not " + command.Args[1]);
+        return TStep::Failed;
+    }
+    TControl* control = AsControl(Require(command, 0), command.Args[0]);
+    const bool found = enabled ? control->Enabled() : control->Visible();
+    if (found != wanted) {
+        Fail(command, command.Args[0] + (enabled ? " enabled " : " visible ") + (found ? "yes" : "no") +
+                          ", expected " + command.Args[1]);
+        return TStep::Failed;
+    }
+    return TStep::Done;
+}
+
+THostSession::TStep THostSession::Dump(const TScriptCommand& command) {
+    const TControl* root = nullptr;
+    if (command.Args.empty()) {
+        root = ProgramForm();
+        if (!root) throw EScriptStop("no form");
+    } else {
+        root = AsControl(Require(command, 0), command.Args[0]);
+    }
+    std::vector<AnsiString> lines;
+    DumpControl(root, lines);
+    for (const AnsiString& line : lines)
+        Print(ToTerminal(line));
+    return TStep::Done;
+}
+
+THostSession::TStep THostSession::Picture(const TScriptCommand& command) {
+    TCustomForm* form = ProgramForm();
+    if (!form) throw EScriptStop("no form");
+    SaveControlPicture(form, FromScript(command.Args[0]));
+    if (!FOptions.Quiet) Print("picture " + command.Args[0]);
+    return TStep::Done;
+}
+
+THostSession::TStep THostSession::Wait(const TScriptCommand&) {
+    Application->ProcessMessages();
+    return TStep::Done;
+}
+
+THostSession::TStep THostSession::Close(const TScriptCommand&) {
+    TCustomForm* form = ProgramForm();
+    if (!form) throw EScriptStop("no form");
+    Application->RunUserAction([form] { form->Close(); });
+    Application->ProcessMessages();
+    return TStep::Done;
+}
+
+// The modal driver: a dialog over the form takes the next queued answer; the program's form, waiting
+// in its modal loop, runs the next script command.
+bool THostSession::Idle(TCustomForm* form) {
+    if (form != ProgramForm()) {
+        if (FOpening) {
+            UserAnswer(form, "OK");
+            return true;
+        }
+        if (FAnswers.empty()) return false; // the modal loop raises, naming the dialog
+        const std::string answer = FAnswers.front();
+        FAnswers.pop_front();
+        UserAnswer(form, FromScript(answer));
+        return true;
+    }
+    TScriptCommand command;
+    if (FFailed || !NextCommand(command)) {
+        // The script is done (or failed): the user closes the form.
+        form->Close();
+        return true;
+    }
+    if (Execute(command) == TStep::Failed && ProgramForm() == form) form->Close();
+    return true;
+}
+
+void THostSession::DialogShown(const TDialogRecord& record) {
+    std::string buttons;
+    for (const AnsiString& b : record.Buttons)
+        buttons += (buttons.empty() ? "" : " ") + ToTerminal(b);
+    Print("dialog - " + Quoted(ToTerminal(record.Text)) + " [" + buttons + "] -> " +
+          (record.Answer.empty() ? std::string("(none)") : ToTerminal(record.Answer)));
+}

@@ -1,0 +1,81 @@
+#pragma once
+// One kvrhost session: loads the module, hands it the work-centre object, opens and drives its form
+// through the controller, runs the script against the form as a user would, and reports.
+#include <deque>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "apps/kvrhost/Options.h"
+#include "apps/kvrhost/ScriptParser.h"
+#include "classlib/controls/forms.h"
+#include "classlib/objects/object.h"
+#include "classlib/rtl/dynlib.h"
+#include "classlib/rtl/variants.h"
+
+class TDLLBaseController;
+
+// Exit statuses.
+constexpr int kvrhostOk = 0;
+constexpr int kvrhostFailed = 1;
+constexpr int kvrhostUsage = 2;
+
+class THostSession : public TObject, public TModalDriver {
+public:
+    THostSession(const TOptions& options, std::istream& script, std::ostream& out, std::ostream& err);
+    ~THostSession() override;
+
+    int Run();
+
+    // The controller's notification callback.
+    void Notified(int code, TObject* sender);
+
+private:
+    enum class TStep { Done, Failed };
+
+    bool LoadModule();
+    void EndSession();
+    bool NextCommand(TScriptCommand& command);
+    // Runs commands until the script ends or one fails; in a modal session, until the form is gone.
+    void RunScript();
+    TStep Execute(const TScriptCommand& command);
+    void Fail(const TScriptCommand& command, const std::string& what);
+
+    TCustomForm* ProgramForm() const;
+    // The component of that name on the dialog that is up, else on the program's form; nullptr when none.
+    TComponent* FindByName(const std::string& name) const;
+    TComponent* Require(const TScriptCommand& command, std::size_t arg);
+
+    // The commands.
+    TStep Show(const TScriptCommand& command);
+    TStep Key(const TScriptCommand& command);
+    TStep Type(const TScriptCommand& command);
+    TStep Click(const TScriptCommand& command);
+    TStep Answer(const TScriptCommand& command);
+    TStep Expect(const TScriptCommand& command);
+    TStep ExpectState(const TScriptCommand& command, bool enabled);
+    TStep Dump(const TScriptCommand& command);
+    TStep Picture(const TScriptCommand& command);
+    TStep Wait(const TScriptCommand& command);
+    TStep Close(const TScriptCommand& command);
+
+    // The modal driver: the next script step while the modal form waits, the answer of a dialog.
+    bool Idle(TCustomForm* form) override;
+    void DialogShown(const TDialogRecord& record);
+    TCustomForm* TargetForm() const;
+
+    void Print(const std::string& line);
+
+    TOptions FOptions;
+    std::istream& FScript;
+    std::ostream& FOut;
+    std::ostream& FErr;
+    HMODULE FModule = 0;
+    TDLLBaseController* FController = nullptr;
+    int FLine = 0;
+    bool FScriptEnded = false;
+    bool FFailed = false;
+    bool FInModal = false;
+    bool FOpening = false;
+    std::deque<std::string> FAnswers;
+};
