@@ -1,4 +1,6 @@
 // Panels, radio groups, images, status bars, progress, check list boxes and the file dialogs.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -157,10 +159,12 @@ TEST_F(ExtCtrlsTest, CheckListBoxItemsCheckByClickAndSpace) {
 }
 
 TEST_F(ExtCtrlsTest, FileDialogsAreAnsweredByTheDriver) {
-    AnsiString folder = IncludeTrailingPathDelimiter(GetTempPath()) + "kvr_filedlg_test";
-    ForceDirectories(folder);
+    // A folder of this test run's own, so parallel runs and other users never meet.
+    AnsiString folder =
+        IncludeTrailingPathDelimiter(GetTempPath()) + "kvr_filedlg_test_" + std::to_string(::getpid());
+    ASSERT_TRUE(ForceDirectories(folder));
     AnsiString existing = IncludeTrailingPathDelimiter(folder) + "old.xls";
-    std::ofstream(NativePath(existing).c_str()) << "x";
+    ASSERT_TRUE(SaveFileBytes(existing, "x"));
     ASSERT_TRUE(FileExists(existing));
     TSaveDialog save(nullptr);
     save.SetDefaultExt("xls");
@@ -180,8 +184,11 @@ TEST_F(ExtCtrlsTest, FileDialogsAreAnsweredByTheDriver) {
     options = open.Options();
     options.Include(ofFileMustExist);
     open.SetOptions(options);
-    driver.Type("FileName", IncludeTrailingPathDelimiter(folder) + "missing.xls").Click("OK").Answer("OK")
-        .Type("FileName", existing).Click("OK");
+    driver.Type("FileName", IncludeTrailingPathDelimiter(folder) + "missing.xls")
+        .Click("OK")
+        .Answer("OK")
+        .Type("FileName", existing)
+        .Click("OK");
     EXPECT_TRUE(open.Execute());
     EXPECT_EQ(open.FileName(), existing);
     // Without an answer the dialog raises instead of waiting.
