@@ -618,17 +618,11 @@ TFloatField::TFloatField(TComponent* owner) : TNumericField(owner) {
 double TFloatField::AsFloat() const {
     return IsNull() ? 0 : AsVariant().AsFloat();
 }
-void TFloatField::SetAsFloat(double value) {
-    WriteVariant(FDataType == ftCurrency ? VarFromCurrency(value) : Variant(value));
-}
-int TFloatField::AsInteger() const {
+int TNumericField::RoundedAsInteger() const {
     const double v = AsFloat();
     return static_cast<int>(v < 0 ? v - 0.5 : v + 0.5);
 }
-AnsiString TFloatField::AsString() const {
-    return IsNull() ? AnsiString() : FloatToStr(AsFloat());
-}
-void TFloatField::SetAsString(const AnsiString& value) {
+void TNumericField::SetAsFloatText(const AnsiString& value) {
     if (value.empty()) {
         Clear();
         return;
@@ -640,7 +634,8 @@ void TFloatField::SetAsString(const AnsiString& value) {
                       FDataSet);
     SetAsFloat(v);
 }
-void TFloatField::GetText(AnsiString& text, bool displayText) const {
+void TNumericField::GetFloatText(AnsiString& text, bool displayText, bool currency,
+                                 const AnsiString& plain) const {
     if (IsNull()) {
         text.clear();
         return;
@@ -648,10 +643,27 @@ void TFloatField::GetText(AnsiString& text, bool displayText) const {
     const AnsiString& fmt = FormatFor(displayText);
     if (!fmt.empty())
         text = FormatFloat(fmt, AsFloat());
-    else if (FCurrency && displayText)
+    else if (currency && displayText)
         text = FormatFloat("#,##0.00", AsFloat());
     else
-        text = FloatToStrF(AsFloat(), ffGeneral, FPrecision, 0);
+        text = plain;
+}
+
+void TFloatField::SetAsFloat(double value) {
+    WriteVariant(FDataType == ftCurrency ? VarFromCurrency(value) : Variant(value));
+}
+int TFloatField::AsInteger() const {
+    return RoundedAsInteger();
+}
+AnsiString TFloatField::AsString() const {
+    return IsNull() ? AnsiString() : FloatToStr(AsFloat());
+}
+void TFloatField::SetAsString(const AnsiString& value) {
+    SetAsFloatText(value);
+}
+void TFloatField::GetText(AnsiString& text, bool displayText) const {
+    GetFloatText(text, displayText, FCurrency,
+                 IsNull() ? AnsiString() : FloatToStrF(AsFloat(), ffGeneral, FPrecision, 0));
 }
 KVR_PUBLISHED(TFloatField, c) {
     c.Property("Currency", &TFloatField::Currency, &TFloatField::SetCurrency).Default(0);
@@ -677,36 +689,16 @@ void TBCDField::SetAsFloat(double value) {
     WriteVariant(value);
 }
 int TBCDField::AsInteger() const {
-    const double v = AsFloat();
-    return static_cast<int>(v < 0 ? v - 0.5 : v + 0.5);
+    return RoundedAsInteger();
 }
 AnsiString TBCDField::AsString() const {
     return IsNull() ? AnsiString() : FloatToStr(AsFloat());
 }
 void TBCDField::SetAsString(const AnsiString& value) {
-    if (value.empty()) {
-        Clear();
-        return;
-    }
-    double v;
-    if (!TryStrToFloat(value, v))
-        DatabaseError(Quoted(value) + " is not a valid floating point value for field " +
-                          Quoted(DisplayName()),
-                      FDataSet);
-    SetAsFloat(v);
+    SetAsFloatText(value);
 }
 void TBCDField::GetText(AnsiString& text, bool displayText) const {
-    if (IsNull()) {
-        text.clear();
-        return;
-    }
-    const AnsiString& fmt = FormatFor(displayText);
-    if (!fmt.empty())
-        text = FormatFloat(fmt, AsFloat());
-    else if (FCurrency && displayText)
-        text = FormatFloat("#,##0.00", AsFloat());
-    else
-        text = FloatToStr(AsFloat());
+    GetFloatText(text, displayText, FCurrency, AsString());
 }
 KVR_PUBLISHED(TBCDField, c) {
     c.Property("Currency", &TBCDField::Currency, &TBCDField::SetCurrency).Default(0);

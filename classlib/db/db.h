@@ -269,6 +269,12 @@ protected:
     const AnsiString& FormatFor(bool displayText) const {
         return displayText || FEditFormat.empty() ? FDisplayFormat : FEditFormat;
     }
+    // What the floating-point fields share: AsFloat rounded half away from zero, a text read as a
+    // number (empty clears), and the text through the display or edit format (a currency field shows
+    // "#,##0.00" without one; plain is the text with no format at all).
+    int RoundedAsInteger() const;
+    void SetAsFloatText(const AnsiString& value);
+    void GetFloatText(AnsiString& text, bool displayText, bool currency, const AnsiString& plain) const;
     AnsiString FDisplayFormat;
     AnsiString FEditFormat;
 };
