@@ -1,6 +1,9 @@
 #pragma once
 // The benchmarks' GBK text: 10 MB of runs of ASCII, GB2312 characters, characters found only in GBK, and
 // a few from the user-defined areas, the same on every run.
+#include <benchmark/benchmark.h>
+#include <unicode/ucnv.h>
+
 #include <cstdint>
 #include <vector>
 
@@ -61,6 +64,40 @@ inline const AnsiString& MixedGbkText() {
         return t;
     }();
     return text;
+}
+
+// ICU's own conversion of the text from 936 to 950, converters opened once: the yardstick of the
+// project's conversions.
+inline void IcuConvert936To950(benchmark::State& state) {
+    const AnsiString& text = MixedGbkText();
+    UErrorCode err = U_ZERO_ERROR;
+    UConverter* from = ucnv_open("windows-936-2000", &err);
+    UConverter* to = ucnv_open("windows-950-2000", &err);
+    if (U_FAILURE(err)) {
+        state.SkipWithError("cannot open the converters");
+        return;
+    }
+    std::vector<UChar> pivot(1024);
+    AnsiString big5(text.size() * 2, '\0');
+    std::size_t outSize = 0;
+    for (auto _ : state) {
+        err = U_ZERO_ERROR;
+        char* target = big5.data();
+        const char* source = text.data();
+        UChar* pivotSource = pivot.data();
+        UChar* pivotTarget = pivot.data();
+        ucnv_convertEx(to, from, &target, big5.data() + big5.size(), &source, text.data() + text.size(),
+                       pivot.data(), &pivotSource, &pivotTarget, pivot.data() + pivot.size(), true, true,
+                       &err);
+        outSize = static_cast<std::size_t>(target - big5.data());
+        benchmark::DoNotOptimize(big5.data());
+    }
+    if (U_FAILURE(err)) state.SkipWithError(u_errorName(err));
+    ucnv_close(from);
+    ucnv_close(to);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(text.size()));
+    state.counters["out_bytes"] = static_cast<double>(outSize);
 }
 
 } // namespace bench

@@ -68,33 +68,7 @@ void BM_GBToBig5(benchmark::State& state) {
 BENCHMARK(BM_GBToBig5)->Unit(benchmark::kMillisecond);
 
 void BM_Icu936To950(benchmark::State& state) {
-    const AnsiString& text = MixedGbkText();
-    UErrorCode err = U_ZERO_ERROR;
-    UConverter* from = ucnv_open("windows-936-2000", &err);
-    UConverter* to = ucnv_open("windows-950-2000", &err);
-    if (U_FAILURE(err)) {
-        state.SkipWithError("cannot open the converters");
-        return;
-    }
-    std::vector<UChar> pivot(1024);
-    AnsiString big5(text.size() * 2, '\0');
-    std::size_t outSize = 0;
-    for (auto _ : state) {
-        err = U_ZERO_ERROR;
-        char* target = big5.data();
-        const char* source = text.data();
-        UChar* pivotSource = pivot.data();
-        UChar* pivotTarget = pivot.data();
-        ucnv_convertEx(to, from, &target, big5.data() + big5.size(), &source, text.data() + text.size(),
-                       pivot.data(), &pivotSource, &pivotTarget, pivot.data() + pivot.size(), true, true,
-                       &err);
-        outSize = static_cast<std::size_t>(target - big5.data());
-        benchmark::DoNotOptimize(big5.data());
-    }
-    if (U_FAILURE(err)) state.SkipWithError(u_errorName(err));
-    ucnv_close(from);
-    ucnv_close(to);
-    SetBytes(state, text.size(), outSize);
+    bench::IcuConvert936To950(state);
 }
 BENCHMARK(BM_Icu936To950)->Unit(benchmark::kMillisecond);
 
