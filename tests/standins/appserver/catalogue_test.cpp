@@ -79,7 +79,7 @@ TEST_F(CatalogueTest, TheChecksAndLookupsOfTheProgramAnswerInTheirPositions) {
         {"Check", "TAZMQ", "01", {"5109", "A1", "DEMO"}, 0, {}}, // no longer valid
         {"Check", "TAZMQ", "01", {"3301", "A1", "DEMO"}, 0, {}}, // a purchase-order type
         {"Lookup", "TAZMQ", "01", {"A1", "DEMO"}, 3, {{0, "5101"}, {1, "即期信用证开证"}}},
-        // the order line with its seventeen values: warehouse and name, item, name, specification,
+        // the order line with its seventeen values: warehouse and name, item, name, model and size,
         // undelivered, price, amount, delivery date, unit, delivered, quantity, packages, pricing
         {"Check",
          "BYVTD",
