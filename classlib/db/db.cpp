@@ -292,57 +292,40 @@ AnsiString TField::AsString() const {
 void TField::SetAsString(const AnsiString& value) {
     WriteVariant(value.empty() ? Null() : Variant(value));
 }
-int TField::AsInteger() const {
-    if (IsNull()) return 0;
+template <class T> T TField::Converted(T (Variant::*as)() const, const char* typeName, T nullValue) const {
+    if (IsNull()) return nullValue;
     try {
-        return AsVariant().AsInteger();
+        return (AsVariant().*as)();
     } catch (const EVariantError&) {
-        RaiseConvert("Integer");
+        RaiseConvert(typeName);
     }
+}
+int TField::AsInteger() const {
+    return Converted<int>(&Variant::AsInteger, "Integer", 0);
 }
 void TField::SetAsInteger(int value) {
     WriteVariant(value);
 }
 Int64 TField::AsLargeInt() const {
-    if (IsNull()) return 0;
-    try {
-        return AsVariant().AsInt64();
-    } catch (const EVariantError&) {
-        RaiseConvert("Largeint");
-    }
+    return Converted<Int64>(&Variant::AsInt64, "Largeint", 0);
 }
 void TField::SetAsLargeInt(Int64 value) {
     WriteVariant(static_cast<long long>(value));
 }
 double TField::AsFloat() const {
-    if (IsNull()) return 0;
-    try {
-        return AsVariant().AsFloat();
-    } catch (const EVariantError&) {
-        RaiseConvert("Float");
-    }
+    return Converted<double>(&Variant::AsFloat, "Float", 0);
 }
 void TField::SetAsFloat(double value) {
     WriteVariant(value);
 }
 bool TField::AsBoolean() const {
-    if (IsNull()) return false;
-    try {
-        return AsVariant().AsBoolean();
-    } catch (const EVariantError&) {
-        RaiseConvert("Boolean");
-    }
+    return Converted<bool>(&Variant::AsBoolean, "Boolean", false);
 }
 void TField::SetAsBoolean(bool value) {
     WriteVariant(value);
 }
 TDateTime TField::AsDateTime() const {
-    if (IsNull()) return 0;
-    try {
-        return AsVariant().AsDateTime();
-    } catch (const EVariantError&) {
-        RaiseConvert("DateTime");
-    }
+    return Converted<TDateTime>(&Variant::AsDateTime, "DateTime", 0);
 }
 void TField::SetAsDateTime(TDateTime value) {
     WriteVariant(VarFromDateTime(value));

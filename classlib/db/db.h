@@ -209,6 +209,9 @@ protected:
     virtual void GetText(AnsiString& text, bool displayText) const;
     virtual void SetDataType(TFieldType value) { FDataType = value; }
     [[noreturn]] void RaiseConvert(const char* typeName) const;
+    // The value through one of Variant's conversions: nullValue for a null field, the field's
+    // conversion error (naming typeName) where the variant cannot convert.
+    template <class T> T Converted(T (Variant::*as)() const, const char* typeName, T nullValue) const;
     // The store of the active record, or nullptr when there is none.
     const Byte* ReadBuffer() const;
     void WriteVariant(const Variant& value);
