@@ -80,6 +80,31 @@ AnsiString ProfileFolder(const AnsiString& installPath, const AnsiString& profil
     return installPath + "Profile\\" + logonName + "\\";
 }
 
+// What both readers set before anything is read: the defaults, the system's code page and the modes.
+template <class TReader> void ResetDefaults(TReader& reader) {
+    reader.ErrorCode.clear();
+    reader.ProfilePath.clear();
+    reader.ProfileType = "0";
+    reader.ProfileUser = "Default";
+    reader.DBCodePage = "936";
+    reader.SystemCodePage = SystemCodePageText();
+    reader.UICodePage = reader.SystemCodePage;
+    reader.SupportCallBack = false;
+    reader.UIConvertMode = UIConvertModeOf(reader.UICodePage, reader.SystemCodePage);
+    reader.DBConvertMode = DBConvertModeOf(reader.UICodePage, reader.DBCodePage);
+}
+
+// The INI file in the profile folder, or in the install folder when the profile holds none.
+template <class TReader>
+void LocateIniFile(TReader& reader, const AnsiString& installPath, const char* fileName) {
+    reader.ProfilePath = ProfileFolder(installPath, reader.ProfileType, reader.ProfileUser);
+    reader.IniFileName = reader.ProfilePath + fileName;
+    if (!FileExists(reader.IniFileName)) {
+        reader.ProfilePath = installPath;
+        reader.IniFileName = installPath + fileName;
+    }
+}
+
 // The work-library folders of the WorkDLLPath section, absolute; the default folder when it is empty.
 std::vector<AnsiString> WorkFolders(const TIniFile& ini, const AnsiString& base,
                                     const AnsiString& defaultFolder) {
@@ -142,17 +167,8 @@ TVeltraneIniC::TVeltraneIniC() {
 }
 
 bool TVeltraneIniC::Load() {
-    ErrorCode.clear();
     ClientPath.clear();
-    ProfilePath.clear();
-    ProfileType = "0";
-    ProfileUser = "Default";
-    DBCodePage = "936";
-    SystemCodePage = SystemCodePageText();
-    UICodePage = SystemCodePage;
-    SupportCallBack = false;
-    UIConvertMode = UIConvertModeOf(UICodePage, SystemCodePage);
-    DBConvertMode = DBConvertModeOf(UICodePage, DBCodePage);
+    ResetDefaults(*this);
 
     const TRegistryPaths paths = ReadRegistryPaths();
     if (!paths.keyFound) {
@@ -164,12 +180,7 @@ bool TVeltraneIniC::Load() {
     if (ClientPath.empty()) return false;
 
     ClientPath = IncludeTrailingBackslash(ClientPath);
-    ProfilePath = ProfileFolder(ClientPath, ProfileType, ProfileUser);
-    IniFileName = ProfilePath + "VeltraneC.ini";
-    if (!FileExists(IniFileName)) {
-        ProfilePath = ClientPath;
-        IniFileName = ClientPath + "VeltraneC.ini";
-    }
+    LocateIniFile(*this, ClientPath, "VeltraneC.ini");
 
     const TIniFile ini(IniFileName);
     LangType = ini.ReadString("Client Components", "LangType", "ENG");
@@ -212,17 +223,8 @@ TVeltraneIniS::TVeltraneIniS() {
 }
 
 bool TVeltraneIniS::Load() {
-    ErrorCode.clear();
     ServerPath.clear();
-    ProfilePath.clear();
-    ProfileType = "0";
-    ProfileUser = "Default";
-    DBCodePage = "936";
-    SystemCodePage = SystemCodePageText();
-    UICodePage = SystemCodePage;
-    SupportCallBack = false;
-    UIConvertMode = UIConvertModeOf(UICodePage, SystemCodePage);
-    DBConvertMode = DBConvertModeOf(UICodePage, DBCodePage);
+    ResetDefaults(*this);
 
     const TRegistryPaths paths = ReadRegistryPaths();
     if (!paths.keyFound) {
@@ -235,12 +237,7 @@ bool TVeltraneIniS::Load() {
     if (ServerPath.empty()) return false;
 
     ServerPath = IncludeTrailingBackslash(ServerPath);
-    ProfilePath = ProfileFolder(ServerPath, ProfileType, ProfileUser);
-    IniFileName = ProfilePath + "VeltraneS.ini";
-    if (!FileExists(IniFileName)) {
-        ProfilePath = ServerPath;
-        IniFileName = ServerPath + "VeltraneS.ini";
-    }
+    LocateIniFile(*this, ServerPath, "VeltraneS.ini");
 
     const TIniFile ini(IniFileName);
     DBSettings = VarArrayCreate({0, 3, 0, 7}, varVariant);
