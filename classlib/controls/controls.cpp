@@ -1178,6 +1178,19 @@ void BindCanvas(TControlCanvas* own, TCanvas* paint, const TControl* control) {
     own->Pen()->SetStyle(psSolid);
     own->ResetClipRect();
 }
+
+// Runs paint with the control's own canvas bound to the target, and unbinds it whatever happens.
+template <class TPaint>
+void PaintBound(TControlCanvas* own, TCanvas* target, TControl* control, TPaint paint) {
+    BindCanvas(own, target, control);
+    try {
+        paint();
+    } catch (...) {
+        own->ClearTarget();
+        throw;
+    }
+    own->ClearTarget();
+}
 } // namespace
 
 KVR_PUBLISHED(TGraphicControl, c) {}
@@ -1190,14 +1203,7 @@ TGraphicControl::TGraphicControl(TComponent* owner)
 TGraphicControl::~TGraphicControl() = default;
 
 void TGraphicControl::PaintWindow(TCanvas* canvas) {
-    BindCanvas(FCanvas.get(), canvas, this);
-    try {
-        Paint();
-    } catch (...) {
-        FCanvas->ClearTarget();
-        throw;
-    }
-    FCanvas->ClearTarget();
+    PaintBound(FCanvas.get(), canvas, this, [this] { Paint(); });
 }
 
 KVR_PUBLISHED(TCustomControl, c) {}
@@ -1210,14 +1216,7 @@ TCustomControl::TCustomControl(TComponent* owner)
 TCustomControl::~TCustomControl() = default;
 
 void TCustomControl::PaintWindow(TCanvas* canvas) {
-    BindCanvas(FCanvas.get(), canvas, this);
-    try {
-        Paint();
-    } catch (...) {
-        FCanvas->ClearTarget();
-        throw;
-    }
-    FCanvas->ClearTarget();
+    PaintBound(FCanvas.get(), canvas, this, [this] { Paint(); });
 }
 
 // ---- free routines ----
