@@ -644,6 +644,24 @@ CREATE TABLE QZSME (
     PRIMARY KEY (ME001, ME002, ME003, ME004, ME005, ME006)
 );
 
+-- 签核系统的签核记录 (GetQZApprove): 每位收件人一行
+CREATE TABLE QZAPPROVE (
+    AP001 VARCHAR(20)  COLLATE RTRIM NOT NULL,   -- 签核表单编号
+    AP002 VARCHAR(120) NOT NULL,                 -- 单据键值 (以 || 连接)
+    AP003 VARCHAR(10)  NOT NULL DEFAULT '1',     -- 关卡
+    AP004 VARCHAR(10)  NOT NULL DEFAULT '1',     -- 分支
+    AP005 INTEGER      NOT NULL DEFAULT 1,       -- 序号
+    AP006 VARCHAR(40)  DEFAULT '',               -- 流程角色
+    AP007 CHAR(19)     DEFAULT '',               -- 收件时间
+    AP008 CHAR(19)     DEFAULT '',               -- 签核时间
+    AP009 VARCHAR(20)  DEFAULT '',               -- 签核结果
+    AP010 VARCHAR(20)  DEFAULT '',               -- 收件人代号
+    AP011 VARCHAR(40)  DEFAULT '',               -- 收件人名称
+    AP012 VARCHAR(20)  DEFAULT '',               -- 签核人代号
+    AP013 VARCHAR(40)  DEFAULT '',               -- 签核人名称
+    PRIMARY KEY (AP001, AP002, AP003, AP004, AP005)
+);
+
 -- 签核作业队列 (INSERTQZJOB)
 CREATE TABLE QZJOBQUE (
     QZ001 CHAR(10)     COLLATE RTRIM NOT NULL,   -- 公司代号

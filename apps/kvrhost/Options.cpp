@@ -43,6 +43,9 @@ const char* UsageText() {
            "  click COMPONENT           clicks a button, tool button, check box or menu item\n"
            "  answer BUTTON             answers the next message dialog or modal window (OK, Cancel,\n"
            "                            Yes, No, YesToAll, or a button's name)\n"
+           "  pick ROWS                 the rows the next lookup window returns, as its grid counts\n"
+           "                            them (1 the first candidate; 1,3 for several; none)\n"
+           "  date YYYYMMDD             the answer of the next date picker (none for none)\n"
            "  expect CONTROL TEXT       the control's text (or caption) equals TEXT\n"
            "  expect-enabled COMPONENT yes|no\n"
            "  expect-visible COMPONENT yes|no\n"
@@ -50,7 +53,7 @@ const char* UsageText() {
            "  picture FILE              writes the form as a PNG picture\n"
            "  wait                      handles everything posted\n"
            "  close                     closes the form as the user would\n"
-           "  cell, pick, date, expect-field, expect-dialog: not available yet\n"
+           "  cell, expect-field, expect-dialog: not available yet\n"
            "\n"
            "exit status: 0 the script ran and every expectation held; 1 an expectation failed or a\n"
            "dialog came unanswered; 2 a usage error or a module that cannot be loaded.\n";

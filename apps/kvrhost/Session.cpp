@@ -8,8 +8,10 @@
 #include "classlib/controls/forms.h"
 #include "classlib/controls/dialogs.h"
 #include "classlib/rtl/codepages.h"
+#include "classlib/rtl/datetime.h"
 #include "classlib/rtl/strutils.h"
 #include "framework/DLLBaseCtrller.h"
+#include "standins/workcenter/wcdialogs.h"
 
 namespace {
 
@@ -210,8 +212,9 @@ THostSession::TStep THostSession::Execute(const TScriptCommand& command) {
         {"answer", &THostSession::Answer, 1, 1}, {"expect", &THostSession::Expect, 2, 2},
         {"dump", &THostSession::Dump, 0, 1},     {"picture", &THostSession::Picture, 1, 1},
         {"wait", &THostSession::Wait, 0, 0},     {"close", &THostSession::Close, 0, 0},
+        {"pick", &THostSession::Pick, 1, 1},     {"date", &THostSession::PickDate, 1, 1},
     };
-    static const char* const later[] = {"cell", "pick", "date", "expect-field", "expect-dialog"};
+    static const char* const later[] = {"cell", "expect-field", "expect-dialog"};
     try {
         if (command.Name == "expect-enabled" || command.Name == "expect-visible") {
             if (command.Args.size() != 2) {
@@ -333,6 +336,50 @@ THostSession::TStep THostSession::Answer(const TScriptCommand& command) {
     return TStep::Done;
 }
 
+namespace {
+
+// "none", or grid rows from 1 joined by ",".
+bool ParseRows(const std::string& text, std::vector<int>& rows) {
+    rows.clear();
+    if (SameText(text, "none")) return true;
+    std::string part;
+    std::istringstream parts(text);
+    while (std::getline(parts, part, ',')) {
+        if (part.empty() || part.size() > 6 || part.find_first_not_of("0123456789") != std::string::npos)
+            return false;
+        const int row = std::stoi(part);
+        if (row < 1) return false;
+        rows.push_back(row);
+    }
+    return !rows.empty();
+}
+
+} // namespace
+
+THostSession::TStep THostSession::Pick(const TScriptCommand& command) {
+    std::vector<int> rows;
+    if (!ParseRows(command.Args[0], rows)) {
+        Fail(command, "needs grid rows from 1 (1 or 1,3) or none, not " + command.Args[0]);
+        return TStep::Failed;
+    }
+    FPicks.push_back(command);
+    return TStep::Done;
+}
+
+THostSession::TStep THostSession::PickDate(const TScriptCommand& command) {
+    const std::string& text = command.Args[0];
+    TDateTime date = 0;
+    const bool digits = text.size() == 8 && text.find_first_not_of("0123456789") == std::string::npos;
+    if (!SameText(text, "none") &&
+        !(digits && TryEncodeDate(std::stoi(text.substr(0, 4)), std::stoi(text.substr(4, 2)),
+                                  std::stoi(text.substr(6, 2)), date))) {
+        Fail(command, "needs a date as YYYYMMDD or none, not " + text);
+        return TStep::Failed;
+    }
+    FDates.push_back(command);
+    return TStep::Done;
+}
+
 THostSession::TStep THostSession::Expect(const TScriptCommand& command) {
     TControl* control = AsControl(Require(command, 0), command.Args[0]);
     const std::string found = ToTerminal(control->Text());
@@ -403,6 +450,7 @@ bool THostSession::Idle(TCustomForm* form) {
             UserAnswer(form, "OK");
             return true;
         }
+        if (AnswerHostWindow(form)) return true;
         if (FAnswers.empty()) return false; // the modal loop raises, naming the dialog
         const std::string answer = FAnswers.front();
         FAnswers.pop_front();
@@ -416,6 +464,36 @@ bool THostSession::Idle(TCustomForm* form) {
         return true;
     }
     if (Execute(command) == TStep::Failed && ProgramForm() == form) form->Close();
+    return true;
+}
+
+bool THostSession::AnswerHostWindow(TCustomForm* form) {
+    auto* lookup = dynamic_cast<TfrmLookupWindow*>(form);
+    auto* picker = dynamic_cast<TfrmDatePicker*>(form);
+    std::deque<TScriptCommand>* queue = lookup ? &FPicks : picker ? &FDates : nullptr;
+    if (!queue || queue->empty()) return false;
+    const TScriptCommand command = queue->front();
+    queue->pop_front();
+    const std::string& answer = command.Args[0];
+    std::string button = "btnOK";
+    if (SameText(answer, "none")) {
+        button = "btnCancel";
+    } else if (lookup) {
+        std::vector<int> rows;
+        ParseRows(answer, rows);
+        if (!lookup->SelectRows(rows)) {
+            // The window is let go so that the module goes on; the script has failed.
+            Fail(command, "the lookup window offers " + std::to_string(lookup->CandidateCount()) +
+                              (lookup->MultiSelect() || rows.size() == 1 ? " rows" : " rows, one to pick") +
+                              ", not " + answer);
+            button = "btnCancel";
+        }
+    } else {
+        picker->SetDate(FromScript(answer));
+    }
+    if (!FOptions.Quiet)
+        Print("window " + Quoted(ToTerminal(form->Caption())) + " -> " + (button == "btnOK" ? answer : "none"));
+    UserAnswer(form, button);
     return true;
 }
 

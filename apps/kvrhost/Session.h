@@ -52,6 +52,8 @@ private:
     TStep Type(const TScriptCommand& command);
     TStep Click(const TScriptCommand& command);
     TStep Answer(const TScriptCommand& command);
+    TStep Pick(const TScriptCommand& command);
+    TStep PickDate(const TScriptCommand& command);
     TStep Expect(const TScriptCommand& command);
     TStep ExpectState(const TScriptCommand& command, bool enabled);
     TStep Dump(const TScriptCommand& command);
@@ -62,6 +64,9 @@ private:
     // The modal driver: the next script step while the modal form waits, the answer of a dialog.
     bool Idle(TCustomForm* form) override;
     void DialogShown(const TDialogRecord& record);
+    // The host's own windows (lookup window, date picker) with their queued answers; false when the
+    // form is none of them or nothing is queued for it.
+    bool AnswerHostWindow(TCustomForm* form);
     TCustomForm* TargetForm() const;
 
     void Print(const std::string& line);
@@ -78,4 +83,5 @@ private:
     bool FInModal = false;
     bool FOpening = false;
     std::deque<std::string> FAnswers;
+    std::deque<TScriptCommand> FPicks, FDates;
 };

@@ -5,6 +5,7 @@
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/strutils.h"
 #include "standins/appserver/f2windows.h"
+#include "standins/workcenter/signoff.h"
 
 namespace {
 
@@ -27,22 +28,6 @@ AnsiString TextAt(const std::vector<Variant>& values, size_t i) {
 }
 
 const AnsiString AllPrograms(20, '*');
-
-// The text of an XML element: the few characters markup reserves are escaped.
-AnsiString XmlText(const AnsiString& text) {
-    AnsiString out;
-    for (char c : text) {
-        if (c == '<')
-            out += "&lt;";
-        else if (c == '>')
-            out += "&gt;";
-        else if (c == '&')
-            out += "&amp;";
-        else
-            out += c;
-    }
-    return out;
-}
 
 bool IsXmlName(const AnsiString& name) {
     if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0]))) return false;
@@ -94,8 +79,8 @@ Variant TCounter::GETCOUNTER(const AnsiString& name, const Variant& params, cons
     if (request == "SETUSERDEFINE") return SetUserDefine(params);
     if (request == "EXCHANGERATE") return ExchangeRate(params, company);
     if (request == "INSERTQZJOB") return InsertQZJob(params);
-    // There is no sign-off system or web service behind the demo: no information, no response.
-    if (request == "GETQZAPPROVE" || request == "CALLWEBSERVICE") return Variant(AnsiString());
+    if (request == "GETQZAPPROVE") return Variant(SignOffApproveInfo(FState->Session(), params));
+    if (request == "CALLWEBSERVICE") return Variant(SignOffWebService(params));
     throw EOleError("GETCOUNTER: unknown request '" + Trim(name) + "'");
 }
 

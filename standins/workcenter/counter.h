@@ -14,8 +14,8 @@
 //     "ExchangeRate"           [currency, kind (B, C, D, else W), date]: the rate in force on the date
 //     "INSERTQZJOB"            [[company, program, key, user, job array, ...]]: 0 queued, 1 a job of
 //                              the document still waits, 2 a job the queue cannot take
-//     "GetQZApprove"           sign-off request: the sign-off information ('' without a sign-off system)
-//     "CallWebService"         web-service request: the response text ('' without one)
+//     "GetQZApprove"           [user, form ID, key condition, code page]: the sign-off information
+//     "CallWebService"         [address, method, request XML, flag]: the response (signoff.h)
 //   An unknown name raises EOleError.
 #include <memory>
 

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "classlib/rtl/datetime.h"
 #include "classlib/rtl/strutils.h"
 #include "standins/appserver/f2windows.h"
 
@@ -33,9 +34,9 @@ bool IsDate(const AnsiString& text) {
     if (text.size() != 8) return false;
     for (char c : text)
         if (!std::isdigit(static_cast<unsigned char>(c))) return false;
-    const int month = std::stoi(text.substr(4, 2));
-    const int day = std::stoi(text.substr(6, 2));
-    return month >= 1 && month <= 12 && day >= 1 && day <= 31;
+    TDateTime date = 0;
+    return TryEncodeDate(std::stoi(text.substr(0, 4)), std::stoi(text.substr(4, 2)), std::stoi(text.substr(6, 2)),
+                         date);
 }
 
 } // namespace
@@ -110,8 +111,8 @@ int TF2Window::GetPhrase2(const AnsiString& user, const AnsiString& company, con
     return 0;
 }
 
-AnsiString TF2Window::ShowCharaters(const AnsiString& /*user*/, const AnsiString& /*company*/,
-                                    Variant& /*kind*/, const Variant& /*flag*/, const Variant& /*window*/) {
+Variant TF2Window::ShowCharaters(const AnsiString& /*user*/, const AnsiString& /*company*/, Variant& /*kind*/,
+                                 const Variant& /*flag*/, const Variant& /*window*/) {
     TChooseRequest request;
     request.Kind = TChooseKind::Characters;
     request.MultiSelect = true;
@@ -121,7 +122,7 @@ AnsiString TF2Window::ShowCharaters(const AnsiString& /*user*/, const AnsiString
     AnsiString text;
     for (int index : Choose(request))
         text += SpecialCharacters()[static_cast<size_t>(index)];
-    return text;
+    return text.empty() ? Variant() : VarArrayOf({Variant(text)});
 }
 
 AnsiString TF2Window::GetCalcValue(Variant& text, const Variant& /*window*/) {

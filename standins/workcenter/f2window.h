@@ -7,7 +7,7 @@
 //                       nothing was chosen
 //   ShowInputDay([ROC-year flag, YYYYMMDD, database])   the chosen date, or ''
 //   GetPhrase2(user, company, window, var Text)          -1 when cancelled, else 0 with the phrase
-//   ShowCharaters(user, company, var Kind, flag, window) the chosen characters, or ''
+//   ShowCharaters(user, company, var Kind, flag, window) [the chosen characters], Unassigned for none
 //   GetCalcValue(var Text, window)                       the calculator's result, or ''
 #include <memory>
 
@@ -21,8 +21,8 @@ public:
     Variant F2GetData(const Variant& params);
     AnsiString ShowInputDay(const Variant& params);
     int GetPhrase2(const AnsiString& user, const AnsiString& company, const Variant& window, Variant& text);
-    AnsiString ShowCharaters(const AnsiString& user, const AnsiString& company, Variant& kind,
-                             const Variant& flag, const Variant& window);
+    Variant ShowCharaters(const AnsiString& user, const AnsiString& company, Variant& kind, const Variant& flag,
+                          const Variant& window);
     AnsiString GetCalcValue(Variant& text, const Variant& window);
 
     // The characters the character picker offers, one a row.

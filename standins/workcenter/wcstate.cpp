@@ -1,11 +1,12 @@
 #include "standins/workcenter/wcstate.h"
 
 #include "standins/appserver/serverconfig.h"
+#include "standins/workcenter/wcdialogs.h"
 
 namespace {
 
 std::mutex gChooserLock;
-std::shared_ptr<TWorkCenterChooser> gChooser;
+std::shared_ptr<TWorkCenterChooser> gChooser = std::make_shared<THostDialogs>();
 
 } // namespace
 
@@ -32,4 +33,19 @@ const TCatalogue& TWorkCenterState::Catalogue() {
 const TMessageFile& TWorkCenterState::Messages() {
     if (!FMessages) FMessages = ServerMessages();
     return *FMessages;
+}
+
+AnsiString XmlText(const AnsiString& text) {
+    AnsiString out;
+    for (char c : text) {
+        if (c == '<')
+            out += "&lt;";
+        else if (c == '>')
+            out += "&gt;";
+        else if (c == '&')
+            out += "&amp;";
+        else
+            out += c;
+    }
+    return out;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // What the work centre's services share: the session on the database (opened on first use from the
-// server configuration, serverconfig.h), the catalogue, the message texts, and the host's chooser that
-// stands for the modal dialogs (lookup window, date picker, phrase picker, calculator).
+// server configuration, serverconfig.h), the catalogue, the message texts, and the chooser that
+// shows the host's modal dialogs (lookup window, date picker, phrase picker, calculator).
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -22,8 +22,8 @@ struct TChooseRequest {
     std::vector<TDbRow> Rows;
 };
 
-// The host's modal dialogs, answered by the host (or a test): the chosen rows by index, a date as
-// YYYYMMDD, the calculator's result; empty for nothing chosen. Without a chooser nothing is chosen.
+// The host's modal dialogs: the chosen rows by index, a date as YYYYMMDD, the calculator's result;
+// empty for nothing chosen. Without a chooser nothing is chosen.
 class TWorkCenterChooser {
 public:
     virtual ~TWorkCenterChooser() = default;
@@ -32,9 +32,13 @@ public:
     virtual AnsiString Calculate(const AnsiString& text) = 0;
 };
 
-// The chooser of the work-centre objects made from now on (the host sets it before it creates them).
+// The chooser of the work-centre objects made from now on: the host's dialogs (wcdialogs.h) unless
+// another one is set before they are created.
 void SetWorkCenterChooser(std::shared_ptr<TWorkCenterChooser> chooser);
 std::shared_ptr<TWorkCenterChooser> WorkCenterChooser();
+
+// The text of an XML element the services answer: the few characters markup reserves are escaped.
+AnsiString XmlText(const AnsiString& text);
 
 struct TWorkCenterState {
     std::shared_ptr<TWorkCenterChooser> Chooser;

@@ -3,9 +3,10 @@
 # with "notify " are the session's notifications, all of them in their order (no more, no fewer); every
 # other non-blank line (not starting with #) is a regular expression that must match a line of the
 # output, each below the line the previous pattern matched.
+cmake_policy(SET CMP0007 NEW)
 file(REMOVE_RECURSE ${WORKDIR})
 file(MAKE_DIRECTORY ${WORKDIR})
-file(STRINGS ${EXPECT} option_lines REGEX "^options ")
+file(STRINGS ${EXPECT} option_lines ENCODING UTF-8 REGEX "^options ")
 set(options "")
 foreach(line ${option_lines})
   string(REGEX REPLACE "^options " "" line "${line}")
@@ -21,7 +22,7 @@ if(errors)
   message("stderr:\n${errors}")
 endif()
 
-file(STRINGS ${EXPECT} patterns)
+file(STRINGS ${EXPECT} patterns ENCODING UTF-8)
 list(FILTER patterns EXCLUDE REGEX "^options ")
 list(POP_FRONT patterns first)
 if(NOT first MATCHES "^status ([0-9]+)$")

@@ -25,7 +25,7 @@ TEST(DemoDatabase, IsCreatedFromTheDataFilesAndReopenedAsItWas) {
     TRawDb raw(options.Path);
     EXPECT_EQ(raw.Value("PRAGMA user_version"), "1");
     EXPECT_EQ(raw.Value("PRAGMA journal_mode"), "wal");
-    EXPECT_EQ(raw.Value("SELECT count(*) FROM sqlite_schema WHERE type = 'table'"), "42");
+    EXPECT_EQ(raw.Value("SELECT count(*) FROM sqlite_schema WHERE type = 'table'"), "43");
 
     // Reopening neither seeds again nor needs the data folder.
     TDbOptions again = options;

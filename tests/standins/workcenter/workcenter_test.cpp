@@ -2,6 +2,7 @@
 // a scripted chooser in place of the host's dialogs.
 #include "standins/workcenter/counter.h"
 #include "standins/workcenter/f2window.h"
+#include "standins/workcenter/signoff.h"
 #include "standins/workcenter/workcenter.h"
 #include "tests/standins/appserver/serverfixture.h"
 
@@ -182,7 +183,10 @@ TEST_F(WorkCenter, PickersAnswerTheChoiceOrNothing) {
 
     Variant kind = 0;
     Chooser->Rows = {0, 2};
-    EXPECT_EQ(VarCall(F2Window, "ShowCharaters", {"DEMO", "DEMO", ByRef(kind), false, "0"}).AsString(), "Φ×");
+    EXPECT_EQ(VarCall(F2Window, "ShowCharaters", {"DEMO", "DEMO", ByRef(kind), false, "0"})
+                  .GetElement({0})
+                  .AsString(),
+              "Φ×");
 
     Variant sum = "12+30";
     Chooser->Calculated = "42";
@@ -285,7 +289,75 @@ TEST_F(WorkCenter, UserSettingsUserDefinedFieldsAndSignOffJobs) {
     EXPECT_EQ(Request("INSERTQZJOB", Keys({row})).AsInteger(), 1); // still waiting
     EXPECT_EQ(Request("INSERTQZJOB", Keys({Keys({"DEMO"})})).AsInteger(), 2);
     EXPECT_EQ(Db.Value("SELECT QZ008 FROM QZJOBQUE WHERE QZ003 = '5101||20261108001'"), "SP7");
-    EXPECT_EQ(Request("GetQZApprove", Keys({"DEMO", "F1", "x", "936"})).AsString(), "");
+}
+
+TEST_F(WorkCenter, KeyConditionsGiveTheirValuesInOrder) {
+    struct {
+        const char* Condition;
+        const char* Keys;
+    } cases[] = {
+        {"KVRTA.TA001 = '5101' and KVRTA.TA002 = '20261108001'", "5101||20261108001"},
+        {"TA001 = 'O''Neil and = sons' and TA003 = 5", "O'Neil and = sons||5"},
+        {"TA001 = '5101", "5101"}, // unterminated: the rest is the value
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(KeyValuesOfCondition(c.Condition), c.Keys) << c.Condition;
+}
+
+TEST_F(WorkCenter, SignOffInformationAndOpinionPage) {
+    OpenServerSession()->Transaction([](TDbWriter& writer) {
+        const char* insert =
+            "INSERT INTO QZAPPROVE (AP001, AP002, AP003, AP004, AP005, AP006, AP007, AP008, AP009, "
+            "AP010, AP011, AP012, AP013) VALUES (?, '5101||20261108001', ?, ?, ?, ?, ?, '', ?, "
+            "?, ?, '', '')";
+        for (const TDbParams& row : {
+                 TDbParams{"SP7", "1", "1", 1, "经办", "2026-11-08 10:00:00", "同意", "U01", "王 <小> 明"},
+                 TDbParams{"SP7", "1", "1", 2, "经办", "2026-11-08 10:00:00", "", "U02", "李四"},
+                 TDbParams{"SP7", "2", "1", 1, "主管", "2026-11-09 09:00:00", "", "U03", "赵五"},
+                 TDbParams{"SP8", "1", "1", 1, "经办", "2026-11-08 10:00:00", "", "U09", "别的表单"},
+             })
+            writer.Exec(insert, row);
+    });
+    const AnsiString info =
+        Request("GetQZApprove",
+                Keys({"DEMO", "SP7", "KVRTA.TA001 = '5101' and KVRTA.TA002 = '20261108001'", "936"}))
+            .AsString();
+    EXPECT_EQ(info.find("<RetVal><RetInfo><ErrNum>0</ErrNum>"), 0u) << info;
+    // Two passes; the first branch of pass 1 holds both of its people, in order.
+    const AnsiString pass1 =
+        "<PassNoInfo><PassNo>1</PassNo><BranchInfoList><BranchInfo><BranchNo>1</BranchNo>"
+        "<FlowRole>经办</FlowRole><PersonInfo><RecTime>2026-11-08 10:00:00</RecTime>"
+        "<ApproveTime></ApproveTime><ApproveRet>同意</ApproveRet><RecPersonId>U01</RecPersonId>"
+        "<RecPersonName>王 &lt;小&gt; 明</RecPersonName>";
+    EXPECT_NE(info.find(pass1), AnsiString::npos) << info;
+    EXPECT_NE(info.find("<RecPersonId>U02</RecPersonId>"), AnsiString::npos);
+    EXPECT_NE(info.find("<PassNo>2</PassNo>"), AnsiString::npos);
+    EXPECT_EQ(info.find("U09"), AnsiString::npos); // another form's records
+    EXPECT_LT(info.find("U02"), info.find("<PassNo>2</PassNo>"));
+
+    // A document without records has no passes; a request without keys is an error.
+    EXPECT_EQ(Request("GetQZApprove", Keys({"DEMO", "SP7", "TA001 = 'X'", "936"})).AsString(),
+              "<RetVal><RetInfo><ErrNum>0</ErrNum><ErrDis></ErrDis></RetInfo><ApproveInfo><PassNoInfoList>"
+              "</PassNoInfoList></ApproveInfo></RetVal>");
+    EXPECT_NE(Request("GetQZApprove", Keys({"DEMO", "SP7", "", "936"})).AsString().find("<ErrNum>1</ErrNum>"),
+              AnsiString::npos);
+
+    const AnsiString request =
+        "<Request><RequestMethod>GetApproveOpinion</RequestMethod><LogOnInfo><SenderIP>10.0.0.2"
+        "</SenderIP><ReceiverIP>qz.example:8080</ReceiverIP><QZSiteName>QZ</QZSiteName>"
+        "<QZLogonID>DEMO</QZLogonID><SystemID>Norvu</SystemID ></LogOnInfo><RequestContent>"
+        "<ContentText><Form><TargetFormID>SP7</TargetFormID><TargetSheetNo>A&amp;1 2"
+        "</TargetSheetNo></Form></ContentText></RequestContent></Request>";
+    EXPECT_EQ(
+        Request("CallWebService", Keys({"http://qz/ws", "Invoke", request, "N"})).AsString(),
+        "<Response><ResponseContent><ContentText><URL>http://qz.example:8080/QZ/ApproveOpinion.aspx?"
+        "FormID=SP7&amp;SheetNo=A%261%202&amp;LogonID=DEMO</URL></ContentText></ResponseContent></Response>");
+    EXPECT_NE(Request("CallWebService",
+                      Keys({"", "", "<Request><RequestMethod>Drop</RequestMethod></Request>", "N"}))
+                  .AsString()
+                  .find("<ErrNum>1</ErrNum>"),
+              AnsiString::npos);
 }
 
 TEST_F(WorkCenter, MessagesByKindAndCode) {

@@ -1,0 +1,114 @@
+// A plug-in for the host's end-to-end tests: a form whose buttons ask the host's lookup-window
+// service for a supplier, a date, a phrase, characters and a sum, and show the answer, so that a
+// kvrhost script answers the host's own windows as a user would.
+#include "classlib/automation/comobj.h"
+#include "classlib/controls/button.h"
+#include "classlib/controls/stdctrls.h"
+#include "framework/DLLBaseCtrller.h"
+
+namespace {
+
+class TfrmProbe : public TForm {
+public:
+    TfrmProbe(TComponent* owner, OleVariant host) : TForm(owner), FHost(std::move(host)) {
+        SetName("frmProbe");
+        SetCaption("probe");
+        SetClientWidth(400);
+        SetClientHeight(80);
+        edtResult = new TEdit(this);
+        edtResult->SetName("edtResult");
+        edtResult->SetBounds(8, 8, 380, 21);
+        edtResult->SetParent(this);
+        struct {
+            const char* Name;
+            void (TfrmProbe::*Click)(TObject*);
+        } buttons[] = {{"btnSupplier", &TfrmProbe::SupplierClick}, {"btnSuppliers", &TfrmProbe::SuppliersClick},
+                       {"btnDate", &TfrmProbe::DateClick},         {"btnPhrase", &TfrmProbe::PhraseClick},
+                       {"btnCalc", &TfrmProbe::CalcClick}};
+        int left = 8;
+        for (const auto& b : buttons) {
+            auto* button = new TButton(this);
+            button->SetName(b.Name);
+            button->SetBounds(left, 40, 75, 25);
+            button->SetParent(this);
+            button->SetOnClick(TNotifyEvent(this, b.Click));
+            left += 78;
+        }
+    }
+
+    TEdit* edtResult;
+
+private:
+    Variant F2() const { return VarGet(FHost, "Com_F2Window"); }
+
+    void Suppliers(bool several) {
+        Variant params = VarArrayCreate({0, 18}, varVariant);
+        params.PutElement({0}, "BYVMA");
+        params.PutElement({1}, "61");
+        params.PutElement({2}, VarArrayOf({Variant("S000")}));
+        params.PutElement({5}, "DEMO");
+        params.PutElement({9}, several);
+        params.PutElement({18}, "DEMO");
+        const Variant rows = VarCall(F2(), "F2GetData", {params});
+        AnsiString text = VarIsEmpty(rows) ? AnsiString("(none)") : AnsiString();
+        if (VarIsArray(rows))
+            for (int i = VarArrayLowBound(rows, 1); i <= VarArrayHighBound(rows, 1); ++i)
+                text += (text.empty() ? "" : ",") + VarToStr(rows.GetElement({i}).GetElement({0}));
+        edtResult->SetText(text);
+    }
+    void SupplierClick(TObject*) { Suppliers(false); }
+    void SuppliersClick(TObject*) { Suppliers(true); }
+    void DateClick(TObject*) {
+        edtResult->SetText(VarToStr(VarCall(F2(), "ShowInputDay", {VarArrayOf({false, "20261210", "DEMO"})})));
+    }
+    void PhraseClick(TObject*) {
+        Variant text = "";
+        const int answer = VarCall(F2(), "GetPhrase2", {"DEMO", "DEMO", 0, ByRef(text)}).AsInteger();
+        edtResult->SetText(answer < 0 ? AnsiString("(none)") : VarToStr(text));
+    }
+    void CalcClick(TObject*) {
+        Variant text = "12*3.5";
+        edtResult->SetText(VarToStr(VarCall(F2(), "GetCalcValue", {ByRef(text), 0})));
+    }
+
+    OleVariant FHost;
+};
+
+class TProbeController : public TDLLBaseController {
+    KVR_CLASS(TProbeController, TDLLBaseController)
+public:
+    ~TProbeController() override {
+        if (FForm) FForm->Free();
+    }
+
+    void GetVersion(WideString& version) override { version = u"1.0"; }
+    bool GetVisible() override { return FForm && FForm->Visible(); }
+    void SetVisible(bool value) override {
+        if (FForm) FForm->SetVisible(value);
+    }
+    int GetHandle() override { return FForm ? static_cast<int>(FForm->Handle()) : 0; }
+    int Open(const OleVariant&) override {
+        FForm = new TfrmProbe(Application, HostApp);
+        return 0;
+    }
+    int SetParameter(const OleVariant&) override { return 0; }
+    int SetMode(int, int, const OleVariant&) override { return 0; }
+    void ShowModal(OleVariant&) override {
+        if (FForm) FForm->ShowModal();
+    }
+    void CloseForm(bool) override {
+        if (FForm) FForm->Free();
+        FForm = nullptr;
+    }
+    int GetInfo(OleVariant&) override { return 0; }
+    bool IsFree() override { return !FForm; }
+
+private:
+    TfrmProbe* FForm = nullptr;
+};
+
+KVR_PUBLISHED(TProbeController, c) {}
+
+const bool gRegistered = (DLLControllerClass = TProbeController::StaticClass(), true);
+
+} // namespace
