@@ -8,7 +8,6 @@
 #include "classlib/controls/forms.h"
 #include "classlib/controls/dialogs.h"
 #include "classlib/rtl/codepages.h"
-#include "classlib/rtl/datetime.h"
 #include "classlib/rtl/strutils.h"
 #include "framework/DLLBaseCtrller.h"
 #include "standins/workcenter/wcdialogs.h"
@@ -369,10 +368,7 @@ THostSession::TStep THostSession::Pick(const TScriptCommand& command) {
 THostSession::TStep THostSession::PickDate(const TScriptCommand& command) {
     const std::string& text = command.Args[0];
     TDateTime date = 0;
-    const bool digits = text.size() == 8 && text.find_first_not_of("0123456789") == std::string::npos;
-    if (!SameText(text, "none") &&
-        !(digits && TryEncodeDate(std::stoi(text.substr(0, 4)), std::stoi(text.substr(4, 2)),
-                                  std::stoi(text.substr(6, 2)), date))) {
+    if (!SameText(text, "none") && !ReadYYYYMMDD(text, date)) {
         Fail(command, "needs a date as YYYYMMDD or none, not " + text);
         return TStep::Failed;
     }

@@ -1,10 +1,9 @@
 #include "standins/workcenter/f2window.h"
 
-#include <cctype>
 
-#include "classlib/rtl/datetime.h"
 #include "classlib/rtl/strutils.h"
 #include "standins/appserver/f2windows.h"
+#include "standins/workcenter/wcdialogs.h"
 
 namespace {
 
@@ -30,14 +29,6 @@ bool Flag(const Variant& value) {
     }
 }
 
-bool IsDate(const AnsiString& text) {
-    if (text.size() != 8) return false;
-    for (char c : text)
-        if (!std::isdigit(static_cast<unsigned char>(c))) return false;
-    TDateTime date = 0;
-    return TryEncodeDate(std::stoi(text.substr(0, 4)), std::stoi(text.substr(4, 2)), std::stoi(text.substr(6, 2)),
-                         date);
-}
 
 } // namespace
 
@@ -90,7 +81,8 @@ AnsiString TF2Window::ShowInputDay(const Variant& params) {
     if (!FState->Chooser) return AnsiString();
     const AnsiString date =
         Trim(FState->Chooser->ChooseDate(Trim(Text(Element(params, 1))), Flag(Element(params, 0))));
-    return IsDate(date) ? date : AnsiString();
+    TDateTime checked = 0;
+    return ReadYYYYMMDD(date, checked) ? date : AnsiString();
 }
 
 int TF2Window::GetPhrase2(const AnsiString& user, const AnsiString& company, const Variant& /*window*/,

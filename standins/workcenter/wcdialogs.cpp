@@ -84,32 +84,20 @@ bool AllDigits(const AnsiString& text) {
 // from 1912.
 bool ParseDate(const AnsiString& text, bool rocYear, TDateTime& date) {
     const AnsiString trimmed = Trim(text);
-    int year = 0, month = 0, day = 0;
-    if (trimmed.size() == 8 && AllDigits(trimmed)) {
-        year = std::stoi(trimmed.substr(0, 4));
-        month = std::stoi(trimmed.substr(4, 2));
-        day = std::stoi(trimmed.substr(6, 2));
-    } else {
-        std::vector<AnsiString> parts;
-        AnsiString part;
-        for (char c : trimmed) {
-            if (c == '/' || c == '-' || c == '.') {
-                parts.push_back(part);
-                part.clear();
-            } else {
-                part += c;
-            }
-        }
-        parts.push_back(part);
-        if (parts.size() != 3) return false;
-        for (const AnsiString& p : parts)
-            if (!AllDigits(p) || p.size() > 4) return false;
-        year = std::stoi(parts[0]);
-        month = std::stoi(parts[1]);
-        day = std::stoi(parts[2]);
-        if (rocYear && year < 1000) year += 1911;
+    if (ReadYYYYMMDD(trimmed, date)) return true;
+    std::vector<AnsiString> parts(1);
+    for (char c : trimmed) {
+        if (c == '/' || c == '-' || c == '.')
+            parts.emplace_back();
+        else
+            parts.back() += c;
     }
-    return year >= 1 && TryEncodeDate(year, month, day, date);
+    if (parts.size() != 3) return false;
+    for (const AnsiString& p : parts)
+        if (!AllDigits(p) || p.size() > 4) return false;
+    int year = std::stoi(parts[0]);
+    if (rocYear && year < 1000) year += 1911;
+    return year >= 1 && TryEncodeDate(year, std::stoi(parts[1]), std::stoi(parts[2]), date);
 }
 
 // ---- the expression reader: sum := term {(+|-) term}; term := factor {(*|/) factor};
@@ -213,6 +201,12 @@ const TCalcKey kCalcKeys[] = {
 };
 
 } // namespace
+
+bool ReadYYYYMMDD(const AnsiString& text, TDateTime& date) {
+    return text.size() == 8 && AllDigits(text) &&
+           TryEncodeDate(std::stoi(text.substr(0, 4)), std::stoi(text.substr(4, 2)), std::stoi(text.substr(6, 2)),
+                         date);
+}
 
 bool EvaluateExpression(const AnsiString& text, double& value, AnsiString& error) {
     value = 0;

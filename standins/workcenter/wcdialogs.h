@@ -111,6 +111,9 @@ private:
     AnsiString FResult;
 };
 
+// A date written as YYYYMMDD, as the pickers answer it; false for any other text.
+bool ReadYYYYMMDD(const AnsiString& text, TDateTime& date);
+
 // Works out an arithmetic expression; false with the reason for a text that is not one, or for a
 // division by zero. Thousands separators are ignored, so a field's display text can start it.
 bool EvaluateExpression(const AnsiString& text, double& value, AnsiString& error);
