@@ -17,7 +17,9 @@
 
 namespace {
 
-constexpr int CurrentSchemaVersion = 1;
+// The version of data/schema.sql: 1 the first tables, 2 the sign-off system's QZAPPROVE. A database of
+// an earlier version gets what the schema added since (see CreateIfNeeded).
+constexpr int CurrentSchemaVersion = 2;
 
 bool IsAscii(const std::string& text) {
     for (unsigned char c : text)
@@ -87,22 +89,32 @@ sqlite3* OpenConnection(const std::string& path, int flags) {
     return db;
 }
 
-// Creates the tables and the demo data unless the file already holds them. The exclusive transaction
-// makes a second process that opens the new file at the same moment wait and then find it complete;
-// a creation that fails leaves nothing behind but an empty file, which the next open fills.
+// Creates the tables and the demo data unless the file already holds them, and brings a database of an
+// earlier version up to this one. The exclusive transaction makes a second process that opens the file
+// at the same moment wait and then find it complete; a creation that fails leaves nothing behind but
+// an empty file, which the next open fills.
+//
+// An earlier version runs schema.sql again, which creates only the tables and indexes it lacks; the
+// seed is not run again, so the company's rows stay as they are and the new tables start empty. A
+// change to a table that is already there would need a step of its own here.
 void CreateIfNeeded(sqlite3* db, const std::string& dataDir) {
     if (PragmaInteger(db, "PRAGMA user_version") >= CurrentSchemaVersion) return;
-    ExecScript(db, "BEGIN EXCLUSIVE", u8"无法锁定新数据库");
+    ExecScript(db, "BEGIN EXCLUSIVE", u8"无法锁定数据库");
     try {
-        if (PragmaInteger(db, "PRAGMA user_version") < CurrentSchemaVersion) {
+        const int version = PragmaInteger(db, "PRAGMA user_version");
+        if (version < CurrentSchemaVersion) {
             if (dataDir.empty()) throw EDbError(u8"找不到数据文件夹 (data/schema.sql), 无法建立数据库");
             const std::filesystem::path dir(dataDir);
-            ExecScript(db, ReadFile(dir / "schema.sql"), u8"建立数据库结构失败 (schema.sql)");
-            ExecScript(db, ReadFile(dir / "seed.sql"), u8"写入演示资料失败 (seed.sql)");
+            if (version == 0) {
+                ExecScript(db, ReadFile(dir / "schema.sql"), u8"建立数据库结构失败 (schema.sql)");
+                ExecScript(db, ReadFile(dir / "seed.sql"), u8"写入演示资料失败 (seed.sql)");
+            } else {
+                ExecScript(db, ReadFile(dir / "schema.sql"), u8"升级数据库结构失败 (schema.sql)");
+            }
             ExecScript(db, "PRAGMA user_version = " + std::to_string(CurrentSchemaVersion),
                        u8"标记数据库版本失败");
         }
-        ExecScript(db, "COMMIT", u8"保存新数据库失败");
+        ExecScript(db, "COMMIT", u8"保存数据库失败");
     } catch (...) {
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;

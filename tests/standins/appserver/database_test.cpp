@@ -23,7 +23,7 @@ TEST(DemoDatabase, IsCreatedFromTheDataFilesAndReopenedAsItWas) {
         });
     }
     TRawDb raw(options.Path);
-    EXPECT_EQ(raw.Value("PRAGMA user_version"), "1");
+    EXPECT_EQ(raw.Value("PRAGMA user_version"), "2");
     EXPECT_EQ(raw.Value("PRAGMA journal_mode"), "wal");
     EXPECT_EQ(raw.Value("SELECT count(*) FROM sqlite_schema WHERE type = 'table'"), "43");
 
@@ -35,6 +35,35 @@ TEST(DemoDatabase, IsCreatedFromTheDataFilesAndReopenedAsItWas) {
     EXPECT_EQ(
         session.Select("SELECT TA037 FROM KVRTA WHERE TA002 = '20261112001'").Rows.at(0).at(0).AsString(),
         "changed");
+}
+
+// A database made by a build before the sign-off records: reopening adds the table and keeps every
+// row the company had, without seeding again.
+TEST(DemoDatabase, EarlierVersionGetsTheNewTablesAndKeepsItsRows) {
+    TTempFolder folder;
+    const TDbOptions options = DemoOptions(folder);
+    { TDbSession created(options); }
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open_v2(options.Path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+        const char* downgrade = "DROP TABLE QZAPPROVE; PRAGMA user_version = 1;"
+                                "UPDATE KVRTA SET TA037 = 'kept' WHERE TA002 = '20261112001';";
+        ASSERT_EQ(sqlite3_exec(db, downgrade, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+        sqlite3_close_v2(db);
+    }
+    const std::string tables = "SELECT count(*) FROM sqlite_schema WHERE type = 'table'";
+    ASSERT_EQ(TRawDb(options.Path).Value(tables), "42");
+
+    TDbSession session(options);
+    EXPECT_EQ(session.Select("SELECT count(*) FROM QZAPPROVE").Rows.at(0).at(0).AsInteger(), 0);
+    EXPECT_EQ(session.Select("SELECT count(*) FROM KVRTA").Rows.at(0).at(0).AsInteger(), 2);
+    EXPECT_EQ(session.Select("SELECT count(*) FROM TAZMF").Rows.at(0).at(0).AsInteger(), 5);
+    EXPECT_EQ(
+        session.Select("SELECT TA037 FROM KVRTA WHERE TA002 = '20261112001'").Rows.at(0).at(0).AsString(),
+        "kept");
+    TRawDb raw(options.Path);
+    EXPECT_EQ(raw.Value("PRAGMA user_version"), "2");
+    EXPECT_EQ(raw.Value(tables), "43");
 }
 
 TEST(DemoDatabase, SeedHoldsWhatALetterOfCreditNeeds) {
