@@ -2,6 +2,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "apps/kvrhost/ClientConfig.h"
 #include "apps/kvrhost/Options.h"
 #include "apps/kvrhost/Session.h"
 #include "standins/workcenter/workcenter.h"
@@ -24,6 +25,11 @@ int main(int argc, char** argv) {
             std::cerr << "kvrhost: cannot read the script " << options.Script << '\n';
             return kvrhostUsage;
         }
+    }
+    THostClientConfig client;
+    if (!client.Prepare(options.ClientIni, error)) {
+        std::cerr << "kvrhost: " << error << '\n';
+        return kvrhostUsage;
     }
     // The work centre (libworkcenter.so, linked in) registers VorlanWorkCenter.Manager for
     // CreateOleObject. kvrhost starts no other program: ExecWork answers as without a launcher.

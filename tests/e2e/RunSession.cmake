@@ -1,15 +1,22 @@
 # Runs one kvrhost session and checks its output: the first line of EXPECT is "status N"; a line
-# "options ..." gives kvrhost's options for the session; lines starting
-# with "notify " are the session's notifications, all of them in their order (no more, no fewer); every
-# other non-blank line (not starting with #) is a regular expression that must match a line of the
-# output, each below the line the previous pattern matched.
+# "options ..." gives kvrhost's options for the session (@E2E_DIR@ stands for this folder); lines
+# starting with "notify " are the session's notifications, all of them in their order (no more, no
+# fewer); a line "stderr PATTERN" must match a line of the error output, in order; a line
+# "exists FILE" names a file the session must leave in its folder; every other non-blank line (not
+# starting with #) is a regular expression that must match a line of the output, each below the line
+# the previous pattern matched.
+#
+# The session runs in WORKDIR with a registry store of its own there (none at first), so the
+# machine's configuration never reaches it and the demo database is made in WORKDIR.
 cmake_policy(SET CMP0007 NEW)
 file(REMOVE_RECURSE ${WORKDIR})
 file(MAKE_DIRECTORY ${WORKDIR})
+set(ENV{KVR_REGISTRY} ${WORKDIR}/registry.ini)
 file(STRINGS ${EXPECT} option_lines ENCODING UTF-8 REGEX "^options ")
 set(options "")
 foreach(line ${option_lines})
   string(REGEX REPLACE "^options " "" line "${line}")
+  string(REPLACE "@E2E_DIR@" "${CMAKE_CURRENT_LIST_DIR}" line "${line}")
   separate_arguments(words UNIX_COMMAND "${line}")
   list(APPEND options ${words})
 endforeach()
@@ -24,6 +31,11 @@ endif()
 
 file(STRINGS ${EXPECT} patterns ENCODING UTF-8)
 list(FILTER patterns EXCLUDE REGEX "^options ")
+set(error_patterns ${patterns})
+list(FILTER error_patterns INCLUDE REGEX "^stderr ")
+set(files ${patterns})
+list(FILTER files INCLUDE REGEX "^exists ")
+list(FILTER patterns EXCLUDE REGEX "^(stderr|exists) ")
 list(POP_FRONT patterns first)
 if(NOT first MATCHES "^status ([0-9]+)$")
   message(FATAL_ERROR "${EXPECT}: the first line must be 'status N'")
@@ -33,6 +45,7 @@ if(NOT status STREQUAL expected_status)
   message(FATAL_ERROR "kvrhost exited with ${status}, expected ${expected_status}")
 endif()
 
+set(raw_output "${output}")
 string(REPLACE ";" "\\;" output "${output}")
 string(REPLACE "\n" ";" lines "${output}")
 
@@ -55,22 +68,37 @@ endforeach()
 if(NOT notes STREQUAL expected_notes)
   message(FATAL_ERROR "notifications were\n  ${notes}\nexpected\n  ${expected_notes}")
 endif()
-set(index 0)
-list(LENGTH lines count)
-foreach(pattern ${patterns})
-  if(pattern STREQUAL "" OR pattern MATCHES "^#")
-    continue()
-  endif()
-  set(found FALSE)
-  while(index LESS count)
-    list(GET lines ${index} line)
-    math(EXPR index "${index} + 1")
-    if(line MATCHES "${pattern}")
-      set(found TRUE)
-      break()
+# Each pattern must match a line of the text, below the line the previous one matched.
+function(match_in_order text patterns what)
+  string(REPLACE ";" "\\;" text "${text}")
+  string(REPLACE "\n" ";" lines "${text}")
+  set(index 0)
+  list(LENGTH lines count)
+  foreach(pattern ${patterns})
+    if(pattern STREQUAL "" OR pattern MATCHES "^#")
+      continue()
     endif()
-  endwhile()
-  if(NOT found)
-    message(FATAL_ERROR "no output line (in order) matches: ${pattern}")
+    set(found FALSE)
+    while(index LESS count)
+      list(GET lines ${index} line)
+      math(EXPR index "${index} + 1")
+      if(line MATCHES "${pattern}")
+        set(found TRUE)
+        break()
+      endif()
+    endwhile()
+    if(NOT found)
+      message(FATAL_ERROR "no ${what} line (in order) matches: ${pattern}")
+    endif()
+  endforeach()
+endfunction()
+
+match_in_order("${raw_output}" "${patterns}" "output")
+list(TRANSFORM error_patterns REPLACE "^stderr " "")
+match_in_order("${errors}" "${error_patterns}" "error output")
+foreach(line ${files})
+  string(REGEX REPLACE "^exists " "" file "${line}")
+  if(NOT EXISTS ${WORKDIR}/${file})
+    message(FATAL_ERROR "the session left no ${file} in ${WORKDIR}")
   endif()
 endforeach()

@@ -1,9 +1,15 @@
 // A plug-in for the host's end-to-end tests: a form whose buttons ask the host's lookup-window
 // service for a supplier, a date, a phrase, characters and a sum, and show the answer, so that a
-// kvrhost script answers the host's own windows as a user would.
+// kvrhost script answers the host's own windows as a user would; one more shows the client
+// configuration the host gave the process.
 #include "classlib/automation/comobj.h"
 #include "classlib/controls/button.h"
 #include "classlib/controls/stdctrls.h"
+#include "classlib/rtl/files.h"
+#include "classlib/rtl/format.h"
+#include "classlib/rtl/inifiles.h"
+#include "classlib/rtl/registry.h"
+#include "foundation/VeltraneIni.h"
 #include "framework/DLLBaseCtrller.h"
 
 namespace {
@@ -24,7 +30,7 @@ public:
             void (TfrmProbe::*Click)(TObject*);
         } buttons[] = {{"btnSupplier", &TfrmProbe::SupplierClick}, {"btnSuppliers", &TfrmProbe::SuppliersClick},
                        {"btnDate", &TfrmProbe::DateClick},         {"btnPhrase", &TfrmProbe::PhraseClick},
-                       {"btnCalc", &TfrmProbe::CalcClick}};
+                       {"btnCalc", &TfrmProbe::CalcClick},         {"btnClient", &TfrmProbe::ClientClick}};
         int left = 8;
         for (const auto& b : buttons) {
             auto* button = new TButton(this);
@@ -69,6 +75,21 @@ private:
     void CalcClick(TObject*) {
         Variant text = "12*3.5";
         edtResult->SetText(VarToStr(VarCall(F2(), "GetCalcValue", {ByRef(text), 0})));
+    }
+
+    // "<client folder's name>|<first server>:<port>", as the module's configuration reader finds them.
+    void ClientClick(TObject*) {
+        TRegistry registry;
+        registry.SetRootKey(HKEY_LOCAL_MACHINE);
+        if (!registry.OpenKeyReadOnly(VeltraneRegistryKey)) {
+            edtResult->SetText("(no key)");
+            return;
+        }
+        const AnsiString clientPath = registry.ReadString("ClientPath");
+        const TIniFile ini(IncludeTrailingBackslash(clientPath) + "VeltraneC.ini");
+        edtResult->SetText(ExtractFileName(ExcludeTrailingBackslash(clientPath)) + "|" +
+                           ini.ReadString("Server Information", "ComputerName", "(none)") + ":" +
+                           IntToStr(ini.ReadInteger("Server Information", "ServerPort", 0)));
     }
 
     OleVariant FHost;
