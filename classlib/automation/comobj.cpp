@@ -67,6 +67,8 @@ Variant DispatchInvoke(const Variant& object, const AnsiString& name, Word flags
         return target->Invoke(name, flags, args);
     } catch (const EOleError&) {
         throw;
+    } catch (const ENoModalAnswer&) {
+        throw;
     } catch (const Exception& e) {
         throw EOleException(e.Message(), e.ClassName());
     } catch (const std::exception& e) {

@@ -21,7 +21,6 @@
 
 #include "classlib/controls/controls.h"
 
-KVR_DECLARE_EXCEPTION(ENoModalAnswer, EInvalidOperation)
 
 using TModalResult = int;
 constexpr TModalResult mrNone = 0;

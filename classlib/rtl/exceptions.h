@@ -41,6 +41,10 @@ KVR_DECLARE_EXCEPTION(EStringListError, Exception)
 KVR_DECLARE_EXCEPTION(EComponentError, Exception)
 KVR_DECLARE_EXCEPTION(EPropertyError, Exception)
 KVR_DECLARE_EXCEPTION(EInvalidOperation, Exception)
+// A modal window of the headless user interface waits for an answer that no driver gives. It ends the
+// driven session: automation calls and the application's handlers pass it on unchanged, so the
+// session reports the window that waited.
+KVR_DECLARE_EXCEPTION(ENoModalAnswer, EInvalidOperation)
 KVR_DECLARE_EXCEPTION(EInvalidPointer, Exception)
 KVR_DECLARE_EXCEPTION(EIntError, Exception)
 KVR_DECLARE_EXCEPTION(EMathError, Exception)

@@ -36,6 +36,7 @@ public:
         return total;
     }
     void Fail(const AnsiString& text) { throw EConvertError(text); }
+    void Unanswered() { throw ENoModalAnswer("The dialog \"x\" waits for an answer"); }
     // Lets go of the caller's variable, which may hold the last reference to this object.
     int Drop(Variant& holder) {
         holder.Clear();
@@ -59,6 +60,7 @@ protected:
             AutoMethod("Connect", &TSample::Connect),
             AutoMethod("Sum", &TSample::Sum),
             AutoMethod("Fail", &TSample::Fail),
+            AutoMethod("Unanswered", &TSample::Unanswered),
             AutoMethod("Drop", &TSample::Drop),
             AutoMethod("Self", &TSample::Self),
             AutoProperty("Caption", &TSample::Caption, &TSample::SetCaption),
@@ -206,6 +208,9 @@ TEST_F(AutomationTest, ErrorsNameTheMember) {
              VarCall(object, "Add", {"abc", 1});
          },
          "EOleException: Could not convert variant of type (String) into type (Integer)"},
+        // A window nobody answers ends the driven session, whatever call it is behind.
+        {"window left unanswered", [&] { VarCall(object, "Unanswered"); },
+         "ENoModalAnswer: The dialog \"x\" waits for an answer"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(MessageOf(c.call), c.expected) << c.what;
