@@ -8,7 +8,6 @@
 #include "classlib/rtl/files.h"
 #include "classlib/rtl/registry.h"
 #include "foundation/VeltraneIni.h"
-#include "standins/appserver/database.h"
 #include "standins/appserver/serverconfig.h"
 
 namespace fs = std::filesystem;
@@ -95,7 +94,6 @@ bool THostClientConfig::Prepare(const std::string& clientIni, std::string& error
         error = "cannot write the session's registry store: " + e.Message();
         return false;
     }
-    FClientFolder = folder;
     FSessionDir = pattern;
     FMachineStore = machineStore;
     return true;

@@ -25,12 +25,7 @@ public:
     // False with the reason in error; the process's configuration is then as it was.
     bool Prepare(const std::string& clientIni, std::string& error);
 
-    // The client folder chosen for the session (native, without a trailing "/"); '' when the machine's
-    // configuration is used.
-    const std::string& ClientFolder() const { return FClientFolder; }
-
 private:
-    std::string FClientFolder;
     std::string FSessionDir;    // the temporary folder of the session's store
     std::string FMachineStore;  // the store the process used before
 };

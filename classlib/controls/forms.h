@@ -21,7 +21,6 @@
 
 #include "classlib/controls/controls.h"
 
-
 using TModalResult = int;
 constexpr TModalResult mrNone = 0;
 constexpr TModalResult mrOk = 1;
