@@ -105,12 +105,10 @@ void CreateIfNeeded(sqlite3* db, const std::string& dataDir) {
         if (version < CurrentSchemaVersion) {
             if (dataDir.empty()) throw EDbError(u8"找不到数据文件夹 (data/schema.sql), 无法建立数据库");
             const std::filesystem::path dir(dataDir);
-            if (version == 0) {
-                ExecScript(db, ReadFile(dir / "schema.sql"), u8"建立数据库结构失败 (schema.sql)");
-                ExecScript(db, ReadFile(dir / "seed.sql"), u8"写入演示资料失败 (seed.sql)");
-            } else {
-                ExecScript(db, ReadFile(dir / "schema.sql"), u8"升级数据库结构失败 (schema.sql)");
-            }
+            const bool created = version == 0;
+            ExecScript(db, ReadFile(dir / "schema.sql"),
+                       created ? u8"建立数据库结构失败 (schema.sql)" : u8"升级数据库结构失败 (schema.sql)");
+            if (created) ExecScript(db, ReadFile(dir / "seed.sql"), u8"写入演示资料失败 (seed.sql)");
             ExecScript(db, "PRAGMA user_version = " + std::to_string(CurrentSchemaVersion),
                        u8"标记数据库版本失败");
         }
