@@ -44,7 +44,9 @@ void TFCheckListBox::SetChecked(int index, bool value) {
     DoCheck(index);
 }
 
-void TFCheckListBox::Toggle(int index) { SetChecked(index, !Checked(index)); }
+void TFCheckListBox::Toggle(int index) {
+    SetChecked(index, !Checked(index));
+}
 
 void TFCheckListBox::DoCheck(int index) {
     if (FOnCheck) FOnCheck(this, index);
@@ -75,10 +77,12 @@ void TFCheckListBox::CheckGlyph(int checkStyle, bool checked, char& glyph, TColo
     bool swapped = checkStyle == 2 || checkStyle == 4;
     bool first = checked != swapped;
     switch (checkStyle) {
-    case 1: case 2:
+    case 1:
+    case 2:
         glyph = static_cast<char>(first ? 0xFE : 0xA8);
         break;
-    case 3: case 4:
+    case 3:
+    case 4:
         glyph = static_cast<char>(first ? 0xE9 : 0xEA);
         break;
     default:
@@ -150,10 +154,14 @@ void TFCheckListBox::KeyDown(Word& key, TShiftState shift) {
     }
 }
 
-KVR_PUBLISHED(TCheck, c) { (void)c; }
+KVR_PUBLISHED(TCheck, c) {
+    (void)c;
+}
 
 KVR_PUBLISHED(TFCheckListBox, c) {
-    c.Property("BarColor", &TFCheckListBox::BarColor, &TFCheckListBox::SetBarColor).Type("TColor").Default(clActiveCaption);
+    c.Property("BarColor", &TFCheckListBox::BarColor, &TFCheckListBox::SetBarColor)
+        .Type("TColor")
+        .Default(clActiveCaption);
     c.Property("BoxSize", &TFCheckListBox::BoxSize, &TFCheckListBox::SetBoxSize).Default(18);
     c.Property("CheckStyle", &TFCheckListBox::CheckStyle, &TFCheckListBox::SetCheckStyle).Default(1);
     c.Property("OnCheck", &TFCheckListBox::OnCheck, &TFCheckListBox::SetOnCheck);

@@ -35,4 +35,6 @@ void TExtPageControl::DrawTab(int tabIndex, const TRect& rect, bool active) {
     }
 }
 
-KVR_PUBLISHED(TExtPageControl, c) { (void)c; }
+KVR_PUBLISHED(TExtPageControl, c) {
+    (void)c;
+}

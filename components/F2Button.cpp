@@ -7,7 +7,9 @@ TF2Button::TF2Button(TComponent* owner) : TGSpeedButton(owner) {
     SetFlat(true);
 }
 
-TF2Button::~TF2Button() { Unhook(); }
+TF2Button::~TF2Button() {
+    Unhook();
+}
 
 void TF2Button::Click() {
     TGSpeedButton::Click();

@@ -34,7 +34,8 @@ void TQVCheckBox::WMPaint(TMessage& message) {
     FCanvas->FillRect({text.Left - 4, text.Top - 4, text.Right + 4, text.Bottom + 4});
     FCanvas->Font()->Assign(Font());
     FCanvas->Brush()->SetStyle(bsClear);
-    DrawText(FCanvas.get(), Caption(), text, DT_SINGLELINE | (Alignment() == taRightJustify ? DT_LEFT : DT_RIGHT));
+    DrawText(FCanvas.get(), Caption(), text,
+             DT_SINGLELINE | (Alignment() == taRightJustify ? DT_LEFT : DT_RIGHT));
     FCanvas->Brush()->SetStyle(bsSolid);
     FCanvas->ClearTarget();
 }
@@ -49,4 +50,6 @@ KVR_MESSAGE_MAP(TQVCheckBox, m) {
     m.Handle(WM_ENABLE, &TQVCheckBox::WMEnable);
 }
 
-KVR_PUBLISHED(TQVCheckBox, c) { (void)c; }
+KVR_PUBLISHED(TQVCheckBox, c) {
+    (void)c;
+}

@@ -17,7 +17,8 @@ int QvCaptionOffset(int fontSize) {
 // Small fonts (1 to 8 points) are placed as 9 to 11 points are, so their caption stays inside the
 // control.
 int QvLeftCaptionRightAdjust(int fontSize) {
-    if ((fontSize >= 1 && fontSize <= 11) || (fontSize >= 13 && fontSize <= 15) || (fontSize >= 18 && fontSize <= 23))
+    if ((fontSize >= 1 && fontSize <= 11) || (fontSize >= 13 && fontSize <= 15) ||
+        (fontSize >= 18 && fontSize <= 23))
         return 0;
     if (fontSize == 12) return 14;
     if ((fontSize >= 16 && fontSize <= 17) || (fontSize >= 42 && fontSize <= 43)) return -10;
@@ -94,12 +95,16 @@ void TQvRadioButton::CreateWnd() {
     Perform(BM_SETCHECK, FChecked ? 1 : 0);
 }
 
-void TQvRadioButton::BMSetCheck(TMessage& message) { FWindowChecked = message.WParam != 0; }
+void TQvRadioButton::BMSetCheck(TMessage& message) {
+    FWindowChecked = message.WParam != 0;
+}
 
 void TQvRadioButton::CNCommand(TMessage& message) {
     Word code = HiWord(message.WParam);
-    if (code == BN_CLICKED) SetChecked(true);
-    else if (code == BN_DOUBLECLICKED) DblClick();
+    if (code == BN_CLICKED)
+        SetChecked(true);
+    else if (code == BN_DOUBLECLICKED)
+        DblClick();
 }
 
 void TQvRadioButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
@@ -136,11 +141,14 @@ void TQvRadioButton::Paint() {
     int left = FAlignment == taRightJustify ? 0 : rect.Right - 13;
     TRect box{left, top, left + 13, top + 13};
     DrawFrameControl(canvas, box, DFC_BUTTON,
-                     DFCS_BUTTONRADIO | (FChecked ? DFCS_CHECKED : 0) | (IsEnabledInTree() ? 0 : DFCS_INACTIVE));
+                     DFCS_BUTTONRADIO | (FChecked ? DFCS_CHECKED : 0) |
+                         (IsEnabledInTree() ? 0 : DFCS_INACTIVE));
     canvas->Font()->Assign(Font());
     canvas->Brush()->SetStyle(bsClear);
-    TRect text = FAlignment == taRightJustify ? TRect{17, 0, rect.Right, rect.Bottom} : TRect{0, 0, rect.Right - 17, rect.Bottom};
-    DrawText(canvas, Caption(), text, DT_SINGLELINE | DT_VCENTER | (FAlignment == taRightJustify ? DT_LEFT : DT_RIGHT));
+    TRect text = FAlignment == taRightJustify ? TRect{17, 0, rect.Right, rect.Bottom}
+                                              : TRect{0, 0, rect.Right - 17, rect.Bottom};
+    DrawText(canvas, Caption(), text,
+             DT_SINGLELINE | DT_VCENTER | (FAlignment == taRightJustify ? DT_LEFT : DT_RIGHT));
     canvas->Brush()->SetStyle(bsSolid);
 }
 
@@ -176,7 +184,8 @@ KVR_MESSAGE_MAP(TQvRadioButton, m) {
 }
 
 KVR_PUBLISHED(TQvRadioButton, c) {
-    c.Property("Alignment", &TQvRadioButton::Alignment, &TQvRadioButton::SetAlignment).Default(taRightJustify);
+    c.Property("Alignment", &TQvRadioButton::Alignment, &TQvRadioButton::SetAlignment)
+        .Default(taRightJustify);
     c.Property("Checked", &TQvRadioButton::Checked, &TQvRadioButton::SetCheckedValue).Default(false);
     c.Property("TabStop", &TQvRadioButton::TabStop, &TQvRadioButton::SetTabStop).Default(false);
 }

@@ -15,7 +15,8 @@ TUserDefIni::TUserDefIni() : TUserDefIni(TVeltraneIniC().ClientPath) {}
 
 // Without a client folder there is no file: "\UserDef.ini" would land in the root of the machine.
 TUserDefIni::TUserDefIni(const AnsiString& clientPath)
-    : FFileName(Trim(clientPath).empty() ? AnsiString() : IncludeTrailingBackslash(clientPath) + "UserDef.ini"),
+    : FFileName(Trim(clientPath).empty() ? AnsiString()
+                                         : IncludeTrailingBackslash(clientPath) + "UserDef.ini"),
       FLines(std::make_unique<TStringList>()) {
     Load();
 }

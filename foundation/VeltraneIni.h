@@ -36,7 +36,8 @@ public:
     Variant Servers; // two-dimensional: (0, i) host text, (1, i) port
     AnsiString ErrorCode;
     AnsiString LangType;
-    const std::unique_ptr<TStringList> WorkDLLPaths = std::make_unique<TStringList>(); // absolute folders, each ending in "\"
+    const std::unique_ptr<TStringList> WorkDLLPaths =
+        std::make_unique<TStringList>(); // absolute folders, each ending in "\"
     AnsiString Version;
     AnsiString CreateGifBeforeSendQZ;
     AnsiString AutoCheckNewMsg;

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libicu-dev libxml2-dev libsqlite3-dev libxlsxwriter-dev
-          libgtest-dev libgmock-dev libbenchmark-dev libpng-dev)
+          libgtest-dev libgmock-dev libbenchmark-dev libpng-dev clang-format)
 
 missing=()
 for p in "${packages[@]}"; do

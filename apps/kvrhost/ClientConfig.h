@@ -26,6 +26,6 @@ public:
     bool Prepare(const std::string& clientIni, std::string& error);
 
 private:
-    std::string FSessionDir;    // the temporary folder of the session's store
-    std::string FMachineStore;  // the store the process used before
+    std::string FSessionDir;   // the temporary folder of the session's store
+    std::string FMachineStore; // the store the process used before
 };

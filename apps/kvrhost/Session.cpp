@@ -488,7 +488,8 @@ bool THostSession::AnswerHostWindow(TCustomForm* form) {
         picker->SetDate(FromScript(answer));
     }
     if (!FOptions.Quiet)
-        Print("window " + Quoted(ToTerminal(form->Caption())) + " -> " + (button == "btnOK" ? answer : "none"));
+        Print("window " + Quoted(ToTerminal(form->Caption())) + " -> " +
+              (button == "btnOK" ? answer : "none"));
     UserAnswer(form, button);
     return true;
 }

@@ -375,7 +375,8 @@ Variant TCustomRemoteServer::GetServer() {
 }
 
 KVR_PUBLISHED(TCustomRemoteServer, c) {
-    c.Property("Connected", &TCustomRemoteServer::Connected, &TCustomRemoteServer::SetConnected).Stored(false);
+    c.Property("Connected", &TCustomRemoteServer::Connected, &TCustomRemoteServer::SetConnected)
+        .Stored(false);
 }
 
 KVR_PUBLISHED(TSocketConnection, c) {

@@ -82,7 +82,9 @@ void TSpeedButton::SetNumGlyphs(TNumGlyphs value) {
     Invalidate();
 }
 
-void TSpeedButton::SetFlat(bool value) { FFlat = value, Invalidate(); }
+void TSpeedButton::SetFlat(bool value) {
+    FFlat = value, Invalidate();
+}
 
 void TSpeedButton::SetGroupIndex(int value) {
     FGroupIndex = value;
@@ -115,10 +117,18 @@ void TSpeedButton::SetAllowAllUp(bool value) {
                 if (other->FGroupIndex == FGroupIndex && FGroupIndex != 0) other->FAllowAllUp = value;
 }
 
-void TSpeedButton::SetLayout(TButtonLayout value) { FLayout = value, Invalidate(); }
-void TSpeedButton::SetMargin(int value) { FMargin = std::max(-1, value), Invalidate(); }
-void TSpeedButton::SetSpacing(int value) { FSpacing = value, Invalidate(); }
-void TSpeedButton::SetTransparent(bool value) { FTransparent = value, Invalidate(); }
+void TSpeedButton::SetLayout(TButtonLayout value) {
+    FLayout = value, Invalidate();
+}
+void TSpeedButton::SetMargin(int value) {
+    FMargin = std::max(-1, value), Invalidate();
+}
+void TSpeedButton::SetSpacing(int value) {
+    FSpacing = value, Invalidate();
+}
+void TSpeedButton::SetTransparent(bool value) {
+    FTransparent = value, Invalidate();
+}
 
 TButtonState TSpeedButton::State() const {
     if (!IsEnabledInTree()) return bsDisabled;
@@ -173,7 +183,8 @@ void TSpeedButton::Paint() {
     if (!Caption().empty()) {
         canvas->Brush()->SetStyle(bsClear);
         if (state == bsDisabled) canvas->Font()->SetColor(clGrayText);
-        TRect t{textRect.Left + shiftBy, textRect.Top + shiftBy, textRect.Right + shiftBy, textRect.Bottom + shiftBy};
+        TRect t{textRect.Left + shiftBy, textRect.Top + shiftBy, textRect.Right + shiftBy,
+                textRect.Bottom + shiftBy};
         DrawText(canvas, Caption(), t, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
         canvas->Brush()->SetStyle(bsSolid);
     }
@@ -203,9 +214,9 @@ struct TKindInfo {
 
 // The captions and results of the standard kinds, in TBitBtnKind order.
 const TKindInfo kKinds[] = {
-    {"", mrNone},          {"OK", mrOk},        {"Cancel", mrCancel}, {"&Help", mrNone},
-    {"&Yes", mrYes},       {"&No", mrNo},       {"&Close", mrNone},   {"Abort", mrAbort},
-    {"&Retry", mrRetry},   {"&Ignore", mrIgnore}, {"&All", mrAll},
+    {"", mrNone},        {"OK", mrOk},          {"Cancel", mrCancel}, {"&Help", mrNone},
+    {"&Yes", mrYes},     {"&No", mrNo},         {"&Close", mrNone},   {"Abort", mrAbort},
+    {"&Retry", mrRetry}, {"&Ignore", mrIgnore}, {"&All", mrAll},
 };
 
 } // namespace
@@ -237,15 +248,25 @@ void TBitBtn::SetKind(TBitBtnKind value) {
 }
 
 void TBitBtn::SetGlyph(TBitmap* value) {
-    if (value) FGlyph->Assign(value);
-    else FGlyph->SetSize(0, 0);
+    if (value)
+        FGlyph->Assign(value);
+    else
+        FGlyph->SetSize(0, 0);
     Invalidate();
 }
 
-void TBitBtn::SetNumGlyphs(TNumGlyphs value) { FNumGlyphs = std::clamp(value, 1, 4), Invalidate(); }
-void TBitBtn::SetLayout(TButtonLayout value) { FLayout = value, Invalidate(); }
-void TBitBtn::SetMargin(int value) { FMargin = std::max(-1, value), Invalidate(); }
-void TBitBtn::SetSpacing(int value) { FSpacing = value, Invalidate(); }
+void TBitBtn::SetNumGlyphs(TNumGlyphs value) {
+    FNumGlyphs = std::clamp(value, 1, 4), Invalidate();
+}
+void TBitBtn::SetLayout(TButtonLayout value) {
+    FLayout = value, Invalidate();
+}
+void TBitBtn::SetMargin(int value) {
+    FMargin = std::max(-1, value), Invalidate();
+}
+void TBitBtn::SetSpacing(int value) {
+    FSpacing = value, Invalidate();
+}
 
 void TBitBtn::Click() {
     // A Close button closes its form, as the class library's does.
@@ -262,13 +283,15 @@ void TBitBtn::Click() {
 void TBitBtn::PaintWindow(TCanvas* canvas) {
     TRect rect = ClientRect();
     TRect face = rect;
-    DrawFrameControl(canvas, face, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_ADJUSTRECT | (IsEnabledInTree() ? 0 : DFCS_INACTIVE));
+    DrawFrameControl(canvas, face, DFC_BUTTON,
+                     DFCS_BUTTONPUSH | DFCS_ADJUSTRECT | (IsEnabledInTree() ? 0 : DFCS_INACTIVE));
     int gw = FGlyph->Empty() ? 0 : FGlyph->Width() / FNumGlyphs, gh = FGlyph->Empty() ? 0 : FGlyph->Height();
     canvas->Font()->Assign(Font());
     TPoint glyphPos;
     TRect textRect;
     LayoutGlyphAndCaption(canvas, face, gw, gh, Caption(), FLayout, FMargin, FSpacing, glyphPos, textRect);
-    DrawGlyphFrame(canvas, FGlyph.get(), FNumGlyphs, !IsEnabledInTree() && FNumGlyphs > 1 ? 1 : 0, glyphPos.X, glyphPos.Y);
+    DrawGlyphFrame(canvas, FGlyph.get(), FNumGlyphs, !IsEnabledInTree() && FNumGlyphs > 1 ? 1 : 0, glyphPos.X,
+                   glyphPos.Y);
     if (!IsEnabledInTree()) canvas->Font()->SetColor(clGrayText);
     canvas->Brush()->SetStyle(bsClear);
     DrawText(canvas, Caption(), textRect, DT_SINGLELINE | DT_CENTER | DT_VCENTER);

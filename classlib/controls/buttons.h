@@ -71,7 +71,8 @@ private:
     bool FPressed = false;
 };
 
-KVR_ENUM(TBitBtnKind, bkCustom, bkOK, bkCancel, bkHelp, bkYes, bkNo, bkClose, bkAbort, bkRetry, bkIgnore, bkAll);
+KVR_ENUM(TBitBtnKind, bkCustom, bkOK, bkCancel, bkHelp, bkYes, bkNo, bkClose, bkAbort, bkRetry, bkIgnore,
+         bkAll);
 
 // A push button with a glyph beside its caption; a Kind gives it the caption, modal result and
 // default or cancel role of a standard dialog button.

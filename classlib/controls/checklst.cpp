@@ -38,9 +38,15 @@ void TCheckListBox::ToggleItem(int index) {
     if (!ItemEnabled(index)) return;
     TCheckBoxState next = cbChecked;
     switch (State(index)) {
-    case cbUnchecked: next = FAllowGrayed ? cbGrayed : cbChecked; break;
-    case cbGrayed: next = cbChecked; break;
-    case cbChecked: next = cbUnchecked; break;
+    case cbUnchecked:
+        next = FAllowGrayed ? cbGrayed : cbChecked;
+        break;
+    case cbGrayed:
+        next = cbChecked;
+        break;
+    case cbChecked:
+        next = cbUnchecked;
+        break;
     }
     SetState(index, next);
     if (FOnClickCheck) FOnClickCheck(this);
@@ -53,8 +59,9 @@ void TCheckListBox::DrawItem(int index, TRect rect, TOwnerDrawState state) {
     canvas->FillRect({rect.Left, rect.Top, rect.Left + kBoxWidth + 4, rect.Bottom});
     TRect box{rect.Left + 2, rect.Top + (rect.Height() - kBoxWidth) / 2, rect.Left + 2 + kBoxWidth,
               rect.Top + (rect.Height() - kBoxWidth) / 2 + kBoxWidth};
-    unsigned flags = State(index) == cbGrayed ? DFCS_BUTTON3STATE | DFCS_CHECKED
-                                              : DFCS_BUTTONCHECK | (State(index) == cbChecked ? DFCS_CHECKED : 0);
+    unsigned flags = State(index) == cbGrayed
+                         ? DFCS_BUTTON3STATE | DFCS_CHECKED
+                         : DFCS_BUTTONCHECK | (State(index) == cbChecked ? DFCS_CHECKED : 0);
     if (!ItemEnabled(index)) flags |= DFCS_INACTIVE;
     DrawFrameControl(canvas, box, DFC_BUTTON, flags);
     TRect text{rect.Left + kBoxWidth + 4, rect.Top, rect.Right, rect.Bottom};

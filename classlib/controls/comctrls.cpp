@@ -163,7 +163,9 @@ void TTabSheet::SetParent(TWinControl* value) {
     if (control) control->InsertPage(this);
 }
 
-void TTabSheet::SetPageControl(TPageControl* value) { SetParent(value); }
+void TTabSheet::SetPageControl(TPageControl* value) {
+    SetParent(value);
+}
 
 int TTabSheet::PageIndex() const {
     if (!FPageControl) return -1;
@@ -213,7 +215,8 @@ TPageControl::TPageControl(TComponent* owner) : TCustomControl(owner) {
 }
 
 TPageControl::~TPageControl() {
-    for (TTabSheet* page : FPages) page->FPageControl = nullptr;
+    for (TTabSheet* page : FPages)
+        page->FPageControl = nullptr;
 }
 
 TTabSheet* TPageControl::Pages(int index) const {
@@ -246,7 +249,8 @@ void TPageControl::SetActivePage(TTabSheet* page) {
     if (page && page->FPageControl != this) return;
     if (page == FActivePage) return;
     FActivePage = page;
-    for (TTabSheet* p : FPages) p->SetVisible(p == page);
+    for (TTabSheet* p : FPages)
+        p->SetVisible(p == page);
     LayoutPages();
     Invalidate();
 }
@@ -265,7 +269,8 @@ TTabSheet* TPageControl::PageForTab(int tabIndex) const {
 }
 
 int TPageControl::VisibleTabCount() const {
-    return static_cast<int>(std::count_if(FPages.begin(), FPages.end(), [](TTabSheet* p) { return p->FTabVisible; }));
+    return static_cast<int>(
+        std::count_if(FPages.begin(), FPages.end(), [](TTabSheet* p) { return p->FTabVisible; }));
 }
 
 void TPageControl::SetOwnerDraw(bool value) {
@@ -288,7 +293,9 @@ void TPageControl::SetTabWidth(int value) {
     Invalidate();
 }
 
-void TPageControl::SetStyle(TTabStyle value) { FStyle = value, Invalidate(); }
+void TPageControl::SetStyle(TTabStyle value) {
+    FStyle = value, Invalidate();
+}
 
 void TPageControl::SetImages(TImageList* value) {
     FImages = value;
@@ -306,7 +313,9 @@ void TPageControl::CreateParams(TCreateParams& params) {
 }
 
 namespace {
-int DefaultTabHeight(const TFont* font) { return FontPixelHeight(font) + 6; }
+int DefaultTabHeight(const TFont* font) {
+    return FontPixelHeight(font) + 6;
+}
 } // namespace
 
 int TPageControl::TabExtent(int tabIndex) const {
@@ -320,7 +329,8 @@ TRect TPageControl::TabRect(int tabIndex) const {
     if (tabIndex < 0 || tabIndex >= VisibleTabCount()) return {};
     int height = FTabHeight > 0 ? FTabHeight : DefaultTabHeight(Font());
     int left = 2;
-    for (int i = 0; i < tabIndex; ++i) left += TabExtent(i);
+    for (int i = 0; i < tabIndex; ++i)
+        left += TabExtent(i);
     return {left, 2, left + TabExtent(tabIndex), 2 + height};
 }
 
@@ -340,7 +350,8 @@ void TPageControl::AdjustClientRect(TRect& rect) {
 void TPageControl::LayoutPages() {
     TRect rect = ClientRect();
     AdjustClientRect(rect);
-    for (TTabSheet* page : FPages) page->SetBounds(rect.Left, rect.Top, rect.Width(), rect.Height());
+    for (TTabSheet* page : FPages)
+        page->SetBounds(rect.Left, rect.Top, rect.Width(), rect.Height());
 }
 
 TTabSheet* TPageControl::FindNextPage(TTabSheet* current, bool goForward, bool checkTabVisible) const {
@@ -443,12 +454,14 @@ void TPageControl::Paint() {
         TRect tab = TabRect(i);
         canvas->Font()->Assign(Font());
         canvas->Brush()->SetColor(clBtnFace);
-        DrawTab(i, i == active ? TRect{tab.Left - 2, tab.Top - 2, tab.Right + 2, tab.Bottom + 2} : tab, i == active);
+        DrawTab(i, i == active ? TRect{tab.Left - 2, tab.Top - 2, tab.Right + 2, tab.Bottom + 2} : tab,
+                i == active);
     }
 }
 
 void TPageControl::GetChildren(const TGetChildProc& proc, TComponent* root) {
-    for (TTabSheet* page : FPages) proc(page);
+    for (TTabSheet* page : FPages)
+        proc(page);
     (void)root;
 }
 
@@ -458,7 +471,9 @@ void TPageControl::Loaded() {
     LayoutPages();
 }
 
-AnsiString TPageControl::DumpText() const { return FActivePage ? FActivePage->Name() : AnsiString(); }
+AnsiString TPageControl::DumpText() const {
+    return FActivePage ? FActivePage->Name() : AnsiString();
+}
 
 KVR_PUBLISHED(TTabSheet, c) {
     c.Property("ImageIndex", &TTabSheet::ImageIndex, &TTabSheet::SetImageIndex).Default(-1);
@@ -482,15 +497,27 @@ KVR_PUBLISHED(TPageControl, c) {
 
 // TStatusBar ---------------------------------------------------------------------------------------------
 
-void TStatusPanel::SetText(const AnsiString& value) { FText = value, Changed(false); }
-void TStatusPanel::SetWidth(int value) { FWidth = std::max(0, value), Changed(true); }
-void TStatusPanel::SetAlignment(TAlignment value) { FAlignment = value, Changed(false); }
-void TStatusPanel::SetBevel(TStatusPanelBevel value) { FBevel = value, Changed(false); }
-void TStatusPanel::SetStyle(TStatusPanelStyle value) { FStyle = value, Changed(false); }
+void TStatusPanel::SetText(const AnsiString& value) {
+    FText = value, Changed(false);
+}
+void TStatusPanel::SetWidth(int value) {
+    FWidth = std::max(0, value), Changed(true);
+}
+void TStatusPanel::SetAlignment(TAlignment value) {
+    FAlignment = value, Changed(false);
+}
+void TStatusPanel::SetBevel(TStatusPanelBevel value) {
+    FBevel = value, Changed(false);
+}
+void TStatusPanel::SetStyle(TStatusPanelStyle value) {
+    FStyle = value, Changed(false);
+}
 
 TStatusPanels::TStatusPanels(TStatusBar* bar) : TCollection(TStatusPanel::StaticClass()), FBar(bar) {}
 
-TPersistent* TStatusPanels::GetOwner() { return FBar; }
+TPersistent* TStatusPanels::GetOwner() {
+    return FBar;
+}
 
 void TStatusPanels::Update(TCollectionItem*) {
     if (FBar) FBar->Invalidate();
@@ -505,13 +532,18 @@ TStatusBar::TStatusBar(TComponent* owner) : TCustomControl(owner), FPanels(new T
 
 TStatusBar::~TStatusBar() = default;
 
-void TStatusBar::SetSimplePanel(bool value) { FSimplePanel = value, Invalidate(); }
-void TStatusBar::SetSimpleText(const AnsiString& value) { FSimpleText = value, Invalidate(); }
+void TStatusBar::SetSimplePanel(bool value) {
+    FSimplePanel = value, Invalidate();
+}
+void TStatusBar::SetSimpleText(const AnsiString& value) {
+    FSimpleText = value, Invalidate();
+}
 
 TRect TStatusBar::PanelRect(int index) const {
     if (index < 0 || index >= FPanels->Count()) return {};
     int left = 0;
-    for (int i = 0; i < index; ++i) left += FPanels->Items(i)->Width() + 2;
+    for (int i = 0; i < index; ++i)
+        left += FPanels->Items(i)->Width() + 2;
     int right = index == FPanels->Count() - 1 ? Width() : left + FPanels->Items(index)->Width();
     return {left, 2, std::max(left, right), Height()};
 }
@@ -519,7 +551,8 @@ TRect TStatusBar::PanelRect(int index) const {
 AnsiString TStatusBar::DumpText() const {
     if (FSimplePanel) return FSimpleText;
     AnsiString text;
-    for (int i = 0; i < FPanels->Count(); ++i) text += (i ? " | " : "") + FPanels->Items(i)->Text();
+    for (int i = 0; i < FPanels->Count(); ++i)
+        text += (i ? " | " : "") + FPanels->Items(i)->Text();
     return text;
 }
 
@@ -533,8 +566,11 @@ void TStatusBar::Paint() {
     auto drawText = [&](TRect r, const AnsiString& text, TAlignment alignment) {
         canvas->Brush()->SetStyle(bsClear);
         r = {r.Left + 2, r.Top, r.Right - 2, r.Bottom};
-        DrawText(canvas, text, r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX |
-                                      (alignment == taCenter ? DT_CENTER : alignment == taRightJustify ? DT_RIGHT : DT_LEFT));
+        DrawText(canvas, text, r,
+                 DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX |
+                     (alignment == taCenter         ? DT_CENTER
+                      : alignment == taRightJustify ? DT_RIGHT
+                                                    : DT_LEFT));
         canvas->Brush()->SetStyle(bsSolid);
     };
     if (FSimplePanel) {
@@ -560,7 +596,9 @@ void TStatusBar::Paint() {
 
 // TProgressBar and TGauge --------------------------------------------------------------------------------
 
-TProgressBar::TProgressBar(TComponent* owner) : TCustomControl(owner) { SetBounds(0, 0, 150, 16); }
+TProgressBar::TProgressBar(TComponent* owner) : TCustomControl(owner) {
+    SetBounds(0, 0, 150, 16);
+}
 
 void TProgressBar::SetMin(int value) {
     FMin = value;
@@ -596,7 +634,9 @@ void TProgressBar::Paint() {
     canvas->FillRect({2, 2, 2 + FilledWidth(), rect.Bottom - 2});
 }
 
-TGauge::TGauge(TComponent* owner) : TGraphicControl(owner) { SetBounds(0, 0, 100, 100); }
+TGauge::TGauge(TComponent* owner) : TGraphicControl(owner) {
+    SetBounds(0, 0, 100, 100);
+}
 
 void TGauge::SetMinValue(int value) {
     FMinValue = value;
@@ -648,7 +688,9 @@ KVR_PUBLISHED(TStatusPanel, c) {
     c.Property("Text", &TStatusPanel::Text, &TStatusPanel::SetText);
     c.Property("Width", &TStatusPanel::Width, &TStatusPanel::SetWidth).Default(50);
 }
-KVR_PUBLISHED(TStatusPanels, c) { (void)c; }
+KVR_PUBLISHED(TStatusPanels, c) {
+    (void)c;
+}
 KVR_PUBLISHED(TStatusBar, c) {
     c.Property("Panels", &TStatusBar::Panels, &TStatusBar::SetPanels);
     c.Property("SimplePanel", &TStatusBar::SimplePanel, &TStatusBar::SetSimplePanel).Default(false);
@@ -683,7 +725,9 @@ TToolButton::~TToolButton() {
     if (TToolBar* bar = ToolBar()) bar->RemoveButton(this);
 }
 
-TToolBar* TToolButton::ToolBar() const { return dynamic_cast<TToolBar*>(Parent()); }
+TToolBar* TToolButton::ToolBar() const {
+    return dynamic_cast<TToolBar*>(Parent());
+}
 
 int TToolButton::Index() const {
     TToolBar* bar = ToolBar();
@@ -820,7 +864,9 @@ TToolBar::TToolBar(TComponent* owner) : TCustomControl(owner) {
 }
 
 // The buttons outlive the bar only as plain controls: they no longer find it as a tool bar.
-TToolBar::~TToolBar() { FButtons.clear(); }
+TToolBar::~TToolBar() {
+    FButtons.clear();
+}
 
 TToolButton* TToolBar::Buttons(int index) const {
     return index >= 0 && index < ButtonCount() ? FButtons[static_cast<size_t>(index)] : nullptr;
@@ -849,11 +895,21 @@ void TToolBar::Notification(TComponent* component, TOperation operation) {
     if (operation == opRemove && component == FImages) FImages = nullptr;
 }
 
-void TToolBar::SetButtonWidth(int value) { FButtonWidth = std::max(1, value), ArrangeButtons(); }
-void TToolBar::SetButtonHeight(int value) { FButtonHeight = std::max(1, value), ArrangeButtons(); }
-void TToolBar::SetShowCaptions(bool value) { FShowCaptions = value, ArrangeButtons(); }
-void TToolBar::SetWrapable(bool value) { FWrapable = value, ArrangeButtons(); }
-void TToolBar::SetIndent(int value) { FIndent = std::max(0, value), ArrangeButtons(); }
+void TToolBar::SetButtonWidth(int value) {
+    FButtonWidth = std::max(1, value), ArrangeButtons();
+}
+void TToolBar::SetButtonHeight(int value) {
+    FButtonHeight = std::max(1, value), ArrangeButtons();
+}
+void TToolBar::SetShowCaptions(bool value) {
+    FShowCaptions = value, ArrangeButtons();
+}
+void TToolBar::SetWrapable(bool value) {
+    FWrapable = value, ArrangeButtons();
+}
+void TToolBar::SetIndent(int value) {
+    FIndent = std::max(0, value), ArrangeButtons();
+}
 
 void TToolBar::Loaded() {
     TCustomControl::Loaded();
@@ -867,8 +923,10 @@ void TToolBar::ArrangeButtons() {
     for (TToolButton* button : FButtons) {
         if (!button->Visible()) continue;
         int width = FButtonWidth;
-        if (button->Style() == tbsSeparator || button->Style() == tbsDivider) width = 8;
-        else if (button->Style() == tbsDropDown) width = FButtonWidth + 12;
+        if (button->Style() == tbsSeparator || button->Style() == tbsDivider)
+            width = 8;
+        else if (button->Style() == tbsDropDown)
+            width = FButtonWidth + 12;
         if (FWrapable && x > FIndent && x + width > ClientWidth()) {
             x = FIndent;
             y += FButtonHeight;
@@ -901,7 +959,9 @@ void TToolBar::DumpDetails(std::vector<AnsiString>&, const AnsiString&) const {}
 // TListView ----------------------------------------------------------------------------------------------
 
 TListColumns::TListColumns(TListView* view) : TCollection(TListColumn::StaticClass()), FView(view) {}
-TPersistent* TListColumns::GetOwner() { return FView; }
+TPersistent* TListColumns::GetOwner() {
+    return FView;
+}
 void TListColumns::Update(TCollectionItem*) {
     if (FView) FView->Invalidate();
 }
@@ -920,13 +980,17 @@ void TListItem::SetSelected(bool value) {
     if (FOwner) FOwner->ItemChanged(this, true);
 }
 
-int TListItem::Index() const { return FOwner ? FOwner->Items()->IndexOf(this) : -1; }
+int TListItem::Index() const {
+    return FOwner ? FOwner->Items()->IndexOf(this) : -1;
+}
 
 TListItem* TListItems::Item(int index) const {
     return index >= 0 && index < Count() ? FItems[static_cast<size_t>(index)] : nullptr;
 }
 
-TListItem* TListItems::Add() { return Insert(Count()); }
+TListItem* TListItems::Add() {
+    return Insert(Count());
+}
 
 TListItem* TListItems::Insert(int index) {
     index = std::clamp(index, 0, Count());
@@ -945,7 +1009,8 @@ void TListItems::Delete(int index) {
 }
 
 void TListItems::Clear() {
-    for (TListItem* item : FItems) delete item;
+    for (TListItem* item : FItems)
+        delete item;
     FItems.clear();
     if (FOwner) FOwner->Invalidate();
 }
@@ -993,7 +1058,8 @@ TListItem* TListView::Selected() const {
 
 void TListView::SetSelected(TListItem* item) {
     if (!item) {
-        for (int i = 0; i < FItems->Count(); ++i) FItems->Item(i)->SetSelected(false);
+        for (int i = 0; i < FItems->Count(); ++i)
+            FItems->Item(i)->SetSelected(false);
         return;
     }
     if (FMultiSelect)
@@ -1007,15 +1073,20 @@ int TListView::ItemIndex() const {
     return item ? item->Index() : -1;
 }
 
-void TListView::SetItemIndex(int value) { SetSelected(FItems->Item(value)); }
+void TListView::SetItemIndex(int value) {
+    SetSelected(FItems->Item(value));
+}
 
 int TListView::SelCount() const {
     int count = 0;
-    for (int i = 0; i < FItems->Count(); ++i) count += FItems->Item(i)->Selected() ? 1 : 0;
+    for (int i = 0; i < FItems->Count(); ++i)
+        count += FItems->Item(i)->Selected() ? 1 : 0;
     return count;
 }
 
-int TListView::RowHeight() const { return FontPixelHeight(Font()) + 4; }
+int TListView::RowHeight() const {
+    return FontPixelHeight(Font()) + 4;
+}
 
 TRect TListView::ItemRect(int index) const {
     if (index < 0 || index >= FItems->Count()) return {};
@@ -1050,18 +1121,27 @@ void TListView::KeyDown(Word& key, TShiftState shift) {
     TCustomControl::KeyDown(key, shift);
     if (FItems->Count() == 0) return;
     int index = ItemIndex();
-    if (key == VK_DOWN) index = std::min(FItems->Count() - 1, index + 1);
-    else if (key == VK_UP) index = std::max(0, index - 1);
-    else if (key == VK_HOME) index = 0;
-    else if (key == VK_END) index = FItems->Count() - 1;
-    else return;
+    if (key == VK_DOWN)
+        index = std::min(FItems->Count() - 1, index + 1);
+    else if (key == VK_UP)
+        index = std::max(0, index - 1);
+    else if (key == VK_HOME)
+        index = 0;
+    else if (key == VK_END)
+        index = FItems->Count() - 1;
+    else
+        return;
     SetItemIndex(index);
     key = 0;
 }
 
-void TListView::WMGetDlgCode(TMessage& message) { message.Result = DLGC_WANTARROWS; }
+void TListView::WMGetDlgCode(TMessage& message) {
+    message.Result = DLGC_WANTARROWS;
+}
 
-KVR_MESSAGE_MAP(TListView, m) { m.Handle(WM_GETDLGCODE, &TListView::WMGetDlgCode); }
+KVR_MESSAGE_MAP(TListView, m) {
+    m.Handle(WM_GETDLGCODE, &TListView::WMGetDlgCode);
+}
 
 void TListView::Paint() {
     TCanvas* canvas = Canvas();
@@ -1075,7 +1155,8 @@ void TListView::Paint() {
     int h = RowHeight();
     auto columnLeft = [this](int c) {
         int x = 2;
-        for (int i = 0; i < c; ++i) x += FColumns->Items(i)->Width();
+        for (int i = 0; i < c; ++i)
+            x += FColumns->Items(i)->Width();
         return x;
     };
     if (FViewStyle == vsReport) {
@@ -1097,17 +1178,25 @@ void TListView::Paint() {
         int columns = FViewStyle == vsReport ? std::max(1, FColumns->Count()) : 1;
         for (int c = 0; c < columns; ++c) {
             int left = FViewStyle == vsReport && FColumns->Count() ? columnLeft(c) : row.Left;
-            int right = FViewStyle == vsReport && FColumns->Count() ? left + FColumns->Items(c)->Width() : row.Right;
+            int right =
+                FViewStyle == vsReport && FColumns->Count() ? left + FColumns->Items(c)->Width() : row.Right;
             TRect cell{left, row.Top, right, row.Bottom};
             bool highlight = item->Selected() && (c == 0 || FRowSelect);
             canvas->Brush()->SetColor(highlight ? clHighlight : Color());
             canvas->FillRect(cell);
             canvas->Font()->SetColor(highlight ? clHighlightText : Font()->Color());
-            AnsiString text = c == 0 ? item->Caption() : c - 1 < item->SubItems()->Count() ? item->SubItems()->Get(c - 1) : AnsiString();
+            AnsiString text = c == 0                              ? item->Caption()
+                              : c - 1 < item->SubItems()->Count() ? item->SubItems()->Get(c - 1)
+                                                                  : AnsiString();
             canvas->Brush()->SetStyle(bsClear);
             TRect t{cell.Left + 2, cell.Top, cell.Right - 2, cell.Bottom};
-            TAlignment a = FViewStyle == vsReport && FColumns->Count() ? FColumns->Items(c)->Alignment() : taLeftJustify;
-            DrawText(canvas, text, t, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | (a == taRightJustify ? DT_RIGHT : a == taCenter ? DT_CENTER : DT_LEFT));
+            TAlignment a =
+                FViewStyle == vsReport && FColumns->Count() ? FColumns->Items(c)->Alignment() : taLeftJustify;
+            DrawText(canvas, text, t,
+                     DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX |
+                         (a == taRightJustify ? DT_RIGHT
+                          : a == taCenter     ? DT_CENTER
+                                              : DT_LEFT));
             canvas->Brush()->SetStyle(bsSolid);
         }
     }
@@ -1117,7 +1206,8 @@ void TListView::DumpDetails(std::vector<AnsiString>& lines, const AnsiString& in
     for (int i = 0; i < FItems->Count(); ++i) {
         TListItem* item = FItems->Item(i);
         AnsiString line = indent + (item->Selected() ? "* " : "  ") + item->Caption();
-        for (int s = 0; s < item->SubItems()->Count(); ++s) line += " | " + item->SubItems()->Get(s);
+        for (int s = 0; s < item->SubItems()->Count(); ++s)
+            line += " | " + item->SubItems()->Get(s);
         lines.push_back(line);
     }
 }
@@ -1145,8 +1235,12 @@ KVR_PUBLISHED(TListColumn, c) {
     c.Property("Caption", &TListColumn::Caption, &TListColumn::SetCaption);
     c.Property("Width", &TListColumn::Width, &TListColumn::SetWidth).Default(50);
 }
-KVR_PUBLISHED(TListColumns, c) { (void)c; }
-KVR_PUBLISHED(TListItem, c) { (void)c; }
+KVR_PUBLISHED(TListColumns, c) {
+    (void)c;
+}
+KVR_PUBLISHED(TListItem, c) {
+    (void)c;
+}
 KVR_PUBLISHED(TListView, c) {
     c.Property("Columns", &TListView::Columns, &TListView::SetColumns);
     c.Property("GridLines", &TListView::GridLines, &TListView::SetGridLines).Default(false);

@@ -73,4 +73,6 @@ KVR_PUBLISHED(TOpenDialog, c) {
     c.Property("Options", &TOpenDialog::Options, &TOpenDialog::SetOptions);
     c.Property("Title", &TOpenDialog::Title, &TOpenDialog::SetTitle);
 }
-KVR_PUBLISHED(TSaveDialog, c) { (void)c; }
+KVR_PUBLISHED(TSaveDialog, c) {
+    (void)c;
+}

@@ -15,12 +15,24 @@ TCustomPanel::TCustomPanel(TComponent* owner) : TCustomControl(owner) {
     SetColor(clBtnFace);
 }
 
-void TCustomPanel::SetBevelInner(TBevelCut value) { FBevelInner = value, Realign(), Invalidate(); }
-void TCustomPanel::SetBevelOuter(TBevelCut value) { FBevelOuter = value, Realign(), Invalidate(); }
-void TCustomPanel::SetBevelWidth(int value) { FBevelWidth = std::max(1, value), Realign(), Invalidate(); }
-void TCustomPanel::SetBorderWidth(int value) { FBorderWidth = std::max(0, value), Realign(), Invalidate(); }
-void TCustomPanel::SetBorderStyle(TBorderStyle value) { FBorderStyle = value, Realign(), Invalidate(); }
-void TCustomPanel::SetAlignment(TAlignment value) { FAlignment = value, Invalidate(); }
+void TCustomPanel::SetBevelInner(TBevelCut value) {
+    FBevelInner = value, Realign(), Invalidate();
+}
+void TCustomPanel::SetBevelOuter(TBevelCut value) {
+    FBevelOuter = value, Realign(), Invalidate();
+}
+void TCustomPanel::SetBevelWidth(int value) {
+    FBevelWidth = std::max(1, value), Realign(), Invalidate();
+}
+void TCustomPanel::SetBorderWidth(int value) {
+    FBorderWidth = std::max(0, value), Realign(), Invalidate();
+}
+void TCustomPanel::SetBorderStyle(TBorderStyle value) {
+    FBorderStyle = value, Realign(), Invalidate();
+}
+void TCustomPanel::SetAlignment(TAlignment value) {
+    FAlignment = value, Invalidate();
+}
 
 int TCustomPanel::FrameWidth() const {
     int width = FBorderWidth + (FBorderStyle == bsSingle ? 1 : 0);
@@ -49,13 +61,17 @@ void TCustomPanel::Paint() {
         Frame3D(canvas, rect, top, bottom, FBevelWidth);
     };
     bevel(FBevelOuter);
-    rect = {rect.Left + FBorderWidth, rect.Top + FBorderWidth, rect.Right - FBorderWidth, rect.Bottom - FBorderWidth};
+    rect = {rect.Left + FBorderWidth, rect.Top + FBorderWidth, rect.Right - FBorderWidth,
+            rect.Bottom - FBorderWidth};
     bevel(FBevelInner);
     if (!Caption().empty()) {
         canvas->Font()->Assign(Font());
         if (!IsEnabledInTree()) canvas->Font()->SetColor(clGrayText);
         canvas->Brush()->SetStyle(bsClear);
-        unsigned flags = DT_SINGLELINE | DT_VCENTER | (FAlignment == taCenter ? DT_CENTER : FAlignment == taRightJustify ? DT_RIGHT : DT_LEFT);
+        unsigned flags = DT_SINGLELINE | DT_VCENTER |
+                         (FAlignment == taCenter         ? DT_CENTER
+                          : FAlignment == taRightJustify ? DT_RIGHT
+                                                         : DT_LEFT);
         DrawText(canvas, Caption(), rect, flags);
         canvas->Brush()->SetStyle(bsSolid);
     }
@@ -63,7 +79,9 @@ void TCustomPanel::Paint() {
 
 // TBevel -------------------------------------------------------------------------------------------------
 
-TBevel::TBevel(TComponent* owner) : TGraphicControl(owner) { SetBounds(0, 0, 50, 50); }
+TBevel::TBevel(TComponent* owner) : TGraphicControl(owner) {
+    SetBounds(0, 0, 50, 50);
+}
 
 void TBevel::Paint() {
     TCanvas* canvas = Canvas();
@@ -88,11 +106,22 @@ void TBevel::Paint() {
         Frame3D(canvas, inner, b, b, 1);
         break;
     }
-    case bsTopLine: line(r.Left, r.Top, r.Right, r.Top, a), line(r.Left, r.Top + 1, r.Right, r.Top + 1, b); break;
-    case bsBottomLine: line(r.Left, r.Bottom - 2, r.Right, r.Bottom - 2, a), line(r.Left, r.Bottom - 1, r.Right, r.Bottom - 1, b); break;
-    case bsLeftLine: line(r.Left, r.Top, r.Left, r.Bottom, a), line(r.Left + 1, r.Top, r.Left + 1, r.Bottom, b); break;
-    case bsRightLine: line(r.Right - 2, r.Top, r.Right - 2, r.Bottom, a), line(r.Right - 1, r.Top, r.Right - 1, r.Bottom, b); break;
-    case bsSpacer: break;
+    case bsTopLine:
+        line(r.Left, r.Top, r.Right, r.Top, a), line(r.Left, r.Top + 1, r.Right, r.Top + 1, b);
+        break;
+    case bsBottomLine:
+        line(r.Left, r.Bottom - 2, r.Right, r.Bottom - 2, a),
+            line(r.Left, r.Bottom - 1, r.Right, r.Bottom - 1, b);
+        break;
+    case bsLeftLine:
+        line(r.Left, r.Top, r.Left, r.Bottom, a), line(r.Left + 1, r.Top, r.Left + 1, r.Bottom, b);
+        break;
+    case bsRightLine:
+        line(r.Right - 2, r.Top, r.Right - 2, r.Bottom, a),
+            line(r.Right - 1, r.Top, r.Right - 1, r.Bottom, b);
+        break;
+    case bsSpacer:
+        break;
     }
 }
 
@@ -120,7 +149,9 @@ void TShape::Paint() {
 
 // TImage -------------------------------------------------------------------------------------------------
 
-TImage::TImage(TComponent* owner) : TGraphicControl(owner), FPicture(new TPicture) { SetBounds(0, 0, 105, 105); }
+TImage::TImage(TComponent* owner) : TGraphicControl(owner), FPicture(new TPicture) {
+    SetBounds(0, 0, 105, 105);
+}
 
 TImage::~TImage() = default;
 
@@ -130,7 +161,9 @@ void TImage::SetPicture(TPicture* value) {
     Invalidate();
 }
 
-TBitmap* TImage::Bitmap() const { return FPicture->Bitmap(); }
+TBitmap* TImage::Bitmap() const {
+    return FPicture->Bitmap();
+}
 
 void TImage::SetAutoSize(bool value) {
     FAutoSize = value;
@@ -182,11 +215,16 @@ TCustomRadioGroup::~TCustomRadioGroup() {
     FItems.reset();
 }
 
-TStrings* TCustomRadioGroup::Items() const { return FItems.get(); }
-void TCustomRadioGroup::SetItems(TStrings* value) { FItems->Assign(value); }
+TStrings* TCustomRadioGroup::Items() const {
+    return FItems.get();
+}
+void TCustomRadioGroup::SetItems(TStrings* value) {
+    FItems->Assign(value);
+}
 
 TRadioButton* TCustomRadioGroup::Buttons(int index) const {
-    return index >= 0 && index < static_cast<int>(FButtons.size()) ? FButtons[static_cast<size_t>(index)] : nullptr;
+    return index >= 0 && index < static_cast<int>(FButtons.size()) ? FButtons[static_cast<size_t>(index)]
+                                                                   : nullptr;
 }
 
 void TCustomRadioGroup::ItemsChanged() {
@@ -202,7 +240,8 @@ void TCustomRadioGroup::ItemsChanged() {
         button->SetOnClick(TNotifyEvent(this, &TCustomRadioGroup::ButtonClick));
         FButtons.push_back(button);
     }
-    for (int i = 0; i < FItems->Count(); ++i) FButtons[static_cast<size_t>(i)]->SetCaption(FItems->Get(i));
+    for (int i = 0; i < FItems->Count(); ++i)
+        FButtons[static_cast<size_t>(i)]->SetCaption(FItems->Get(i));
     if (FItemIndex >= FItems->Count()) FItemIndex = -1;
     SetItemIndex(FItemIndex);
     ArrangeButtons();
@@ -212,7 +251,8 @@ void TCustomRadioGroup::SetItemIndex(int value) {
     if (value < -1 || value >= static_cast<int>(FButtons.size())) value = -1;
     FItemIndex = value;
     FUpdating = true;
-    for (int i = 0; i < static_cast<int>(FButtons.size()); ++i) FButtons[static_cast<size_t>(i)]->SetCheckedValue(i == value);
+    for (int i = 0; i < static_cast<int>(FButtons.size()); ++i)
+        FButtons[static_cast<size_t>(i)]->SetCheckedValue(i == value);
     FUpdating = false;
 }
 
@@ -237,7 +277,8 @@ void TCustomRadioGroup::ArrangeButtons() {
     int height = std::max(1, (Height() - top - 4) / std::max(1, rows));
     for (int i = 0; i < static_cast<int>(FButtons.size()); ++i) {
         int col = i / rows, row = i % rows;
-        FButtons[static_cast<size_t>(i)]->SetBounds(8 + col * width, top + row * height, width, std::min(height, 17));
+        FButtons[static_cast<size_t>(i)]->SetBounds(8 + col * width, top + row * height, width,
+                                                    std::min(height, 17));
     }
 }
 
@@ -272,7 +313,9 @@ KVR_PUBLISHED(TCustomPanel, c) {
     c.Property("BorderWidth", &TCustomPanel::BorderWidth, &TCustomPanel::SetBorderWidth).Default(0);
     c.Property("BorderStyle", &TCustomPanel::BorderStyle, &TCustomPanel::SetBorderStyle).Default(bsNone);
 }
-KVR_PUBLISHED(TPanel, c) { (void)c; }
+KVR_PUBLISHED(TPanel, c) {
+    (void)c;
+}
 KVR_PUBLISHED(TBevel, c) {
     c.Property("Shape", &TBevel::Shape, &TBevel::SetShape).Default(bsBox);
     c.Property("Style", &TBevel::Style, &TBevel::SetStyle).Default(bsLowered);
@@ -289,13 +332,17 @@ KVR_PUBLISHED(TImage, c) {
     c.Property("Stretch", &TImage::Stretch, &TImage::SetStretch).Default(false);
     c.Property("Transparent", &TImage::Transparent, &TImage::SetTransparent).Default(false);
 }
-KVR_PUBLISHED(TRadioGroupStrings, c) { (void)c; }
+KVR_PUBLISHED(TRadioGroupStrings, c) {
+    (void)c;
+}
 KVR_PUBLISHED(TCustomRadioGroup, c) {
     c.Property("Columns", &TCustomRadioGroup::Columns, &TCustomRadioGroup::SetColumns).Default(1);
     c.Property("Items", &TCustomRadioGroup::Items, &TCustomRadioGroup::SetItems);
     c.Property("ItemIndex", &TCustomRadioGroup::ItemIndex, &TCustomRadioGroup::SetItemIndex).Default(-1);
 }
-KVR_PUBLISHED(TRadioGroup, c) { (void)c; }
+KVR_PUBLISHED(TRadioGroup, c) {
+    (void)c;
+}
 KVR_PUBLISHED(TScrollBox, c) {
     c.Property("BorderStyle", &TScrollBox::BorderStyle, &TScrollBox::SetBorderStyle).Default(bsSingle);
 }

@@ -58,14 +58,16 @@ void TGridAxis::Move(int from, int to) {
 
 int TGridAxis::Offset(int index, int lineWidth) const {
     int result = 0;
-    for (int i = 0; i < index && i < FCount; ++i) result += Size(i) + lineWidth;
+    for (int i = 0; i < index && i < FCount; ++i)
+        result += Size(i) + lineWidth;
     return result;
 }
 
 void TStringGridCells::Resize(int colCount, int rowCount) {
     FColCount = std::max(0, colCount);
     FRows.resize(static_cast<size_t>(std::max(0, rowCount)));
-    for (auto& row : FRows) row.resize(static_cast<size_t>(FColCount));
+    for (auto& row : FRows)
+        row.resize(static_cast<size_t>(FColCount));
 }
 
 AnsiString TStringGridCells::Cell(int col, int row) const {
@@ -84,20 +86,25 @@ void TStringGridCells::SetObject(int col, int row, TObject* value) {
     if (Inside(col, row)) FRows[static_cast<size_t>(row)][static_cast<size_t>(col)].Object = value;
 }
 
-void TStringGridCells::MoveRow(int from, int to) { MoveItem(FRows, from, to); }
+void TStringGridCells::MoveRow(int from, int to) {
+    MoveItem(FRows, from, to);
+}
 
 void TStringGridCells::MoveCol(int from, int to) {
-    for (auto& row : FRows) MoveItem(row, from, to);
+    for (auto& row : FRows)
+        MoveItem(row, from, to);
 }
 
 void TStringGridCells::ClearRow(int row) {
     if (row >= 0 && row < RowCount())
-        for (auto& cell : FRows[static_cast<size_t>(row)]) cell = TCell();
+        for (auto& cell : FRows[static_cast<size_t>(row)])
+            cell = TCell();
 }
 
 void TStringGridCells::ClearCol(int col) {
     if (col >= 0 && col < FColCount)
-        for (auto& row : FRows) row[static_cast<size_t>(col)] = TCell();
+        for (auto& row : FRows)
+            row[static_cast<size_t>(col)] = TCell();
 }
 
 // TInplaceEdit -------------------------------------------------------------------------------------------
@@ -120,7 +127,11 @@ void TInplaceEdit::KeyDown(Word& key, TShiftState shift) {
         return;
     }
     switch (key) {
-    case VK_UP: case VK_DOWN: case VK_PRIOR: case VK_NEXT: case VK_RETURN:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_RETURN:
         FGrid->KeyDown(key, shift);
         return;
     case VK_TAB:
@@ -180,13 +191,15 @@ void TInplaceEdit::DoExit() {
     if (FGrid) FGrid->UpdateText();
 }
 
-KVR_MESSAGE_MAP(TInplaceEdit, m) { m.Handle(WM_GETDLGCODE, &TInplaceEdit::WMGetDlgCode); }
+KVR_MESSAGE_MAP(TInplaceEdit, m) {
+    m.Handle(WM_GETDLGCODE, &TInplaceEdit::WMGetDlgCode);
+}
 
 // TCustomGrid --------------------------------------------------------------------------------------------
 
 TCustomGrid::TCustomGrid(TComponent* owner)
-    : TCustomControl(owner),
-      FOptions{goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect},
+    : TCustomControl(owner), FOptions{goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine,
+                                      goRangeSelect},
       FFixedColor(clBtnFace) {
     SetBounds(0, 0, 320, 120);
     SetTabStop(true);
@@ -214,11 +227,16 @@ void TCustomGrid::ChangeSize(int colCount, int rowCount) {
     Invalidate();
 }
 
-void TCustomGrid::SetColCount(int value) { ChangeSize(value, RowCount()); }
-void TCustomGrid::SetRowCount(int value) { ChangeSize(ColCount(), value); }
+void TCustomGrid::SetColCount(int value) {
+    ChangeSize(value, RowCount());
+}
+void TCustomGrid::SetRowCount(int value) {
+    ChangeSize(ColCount(), value);
+}
 
 void TCustomGrid::SetFixedCols(int value) {
-    if (!FCols.SetFixedCount(value)) throw EInvalidGridOperation("Fixed column count must be less than column count");
+    if (!FCols.SetFixedCount(value))
+        throw EInvalidGridOperation("Fixed column count must be less than column count");
     FCurrent.X = std::max(FCurrent.X, value);
     FAnchor.X = std::max(FAnchor.X, value);
     FTopLeft.X = std::max(FTopLeft.X, value);
@@ -226,19 +244,32 @@ void TCustomGrid::SetFixedCols(int value) {
 }
 
 void TCustomGrid::SetFixedRows(int value) {
-    if (!FRows.SetFixedCount(value)) throw EInvalidGridOperation("Fixed row count must be less than row count");
+    if (!FRows.SetFixedCount(value))
+        throw EInvalidGridOperation("Fixed row count must be less than row count");
     FCurrent.Y = std::max(FCurrent.Y, value);
     FAnchor.Y = std::max(FAnchor.Y, value);
     FTopLeft.Y = std::max(FTopLeft.Y, value);
     Invalidate();
 }
 
-void TCustomGrid::SetDefaultColWidth(int value) { FCols.SetDefaultSize(value), UpdateEditor(), Invalidate(); }
-void TCustomGrid::SetDefaultRowHeight(int value) { FRows.SetDefaultSize(value), UpdateEditor(), Invalidate(); }
-void TCustomGrid::SetColWidths(int index, int value) { FCols.SetSize(index, value), UpdateEditor(), Invalidate(); }
-void TCustomGrid::SetRowHeights(int index, int value) { FRows.SetSize(index, value), UpdateEditor(), Invalidate(); }
-void TCustomGrid::SetGridLineWidth(int value) { FGridLineWidth = std::max(0, value), Invalidate(); }
-void TCustomGrid::SetFixedColor(TColor value) { FFixedColor = value, Invalidate(); }
+void TCustomGrid::SetDefaultColWidth(int value) {
+    FCols.SetDefaultSize(value), UpdateEditor(), Invalidate();
+}
+void TCustomGrid::SetDefaultRowHeight(int value) {
+    FRows.SetDefaultSize(value), UpdateEditor(), Invalidate();
+}
+void TCustomGrid::SetColWidths(int index, int value) {
+    FCols.SetSize(index, value), UpdateEditor(), Invalidate();
+}
+void TCustomGrid::SetRowHeights(int index, int value) {
+    FRows.SetSize(index, value), UpdateEditor(), Invalidate();
+}
+void TCustomGrid::SetGridLineWidth(int value) {
+    FGridLineWidth = std::max(0, value), Invalidate();
+}
+void TCustomGrid::SetFixedColor(TColor value) {
+    FFixedColor = value, Invalidate();
+}
 
 void TCustomGrid::SetOptions(TGridOptions value) {
     FOptions = value;
@@ -256,14 +287,16 @@ TGridRect TCustomGrid::Selection() const {
 int TCustomGrid::VisibleColCount() const {
     int width = ClientWidth() - FCols.Offset(FixedCols(), FGridLineWidth);
     int count = 0;
-    for (int c = FTopLeft.X; c < ColCount() && width >= FCols.Size(c); ++c, ++count) width -= FCols.Size(c) + FGridLineWidth;
+    for (int c = FTopLeft.X; c < ColCount() && width >= FCols.Size(c); ++c, ++count)
+        width -= FCols.Size(c) + FGridLineWidth;
     return std::max(count, ColCount() > FixedCols() ? 1 : 0);
 }
 
 int TCustomGrid::VisibleRowCount() const {
     int height = ClientHeight() - FRows.Offset(FixedRows(), FGridLineWidth);
     int count = 0;
-    for (int r = FTopLeft.Y; r < RowCount() && height >= FRows.Size(r); ++r, ++count) height -= FRows.Size(r) + FGridLineWidth;
+    for (int r = FTopLeft.Y; r < RowCount() && height >= FRows.Size(r); ++r, ++count)
+        height -= FRows.Size(r) + FGridLineWidth;
     return std::max(count, RowCount() > FixedRows() ? 1 : 0);
 }
 
@@ -274,7 +307,8 @@ int AxisStart(const TGridAxis& axis, int index, int first, int line) {
     if (index < axis.FixedCount()) return axis.Offset(index, line);
     if (index < first) return -1;
     int pos = axis.Offset(axis.FixedCount(), line);
-    for (int i = first; i < index; ++i) pos += axis.Size(i) + line;
+    for (int i = first; i < index; ++i)
+        pos += axis.Size(i) + line;
     return pos;
 }
 
@@ -285,7 +319,8 @@ TRect TCustomGrid::CellRect(int col, int row) const {
     int x = AxisStart(FCols, col, FTopLeft.X, FGridLineWidth);
     int y = AxisStart(FRows, row, FTopLeft.Y, FGridLineWidth);
     if (x < 0 || y < 0 || x >= ClientWidth() || y >= ClientHeight()) return {};
-    return {x, y, std::min(x + FCols.Size(col), ClientWidth()), std::min(y + FRows.Size(row), ClientHeight())};
+    return {x, y, std::min(x + FCols.Size(col), ClientWidth()),
+            std::min(y + FRows.Size(row), ClientHeight())};
 }
 
 TGridCoord TCustomGrid::MouseCoord(int x, int y) const {
@@ -335,8 +370,10 @@ void TCustomGrid::ScrollToCurrent() {
     TGridCoord old = FTopLeft;
     if (FCurrent.X < FTopLeft.X) FTopLeft.X = FCurrent.X;
     if (FCurrent.Y < FTopLeft.Y) FTopLeft.Y = FCurrent.Y;
-    while (FCurrent.X >= FTopLeft.X + VisibleColCount() && FTopLeft.X < FCurrent.X) ++FTopLeft.X;
-    while (FCurrent.Y >= FTopLeft.Y + VisibleRowCount() && FTopLeft.Y < FCurrent.Y) ++FTopLeft.Y;
+    while (FCurrent.X >= FTopLeft.X + VisibleColCount() && FTopLeft.X < FCurrent.X)
+        ++FTopLeft.X;
+    while (FCurrent.Y >= FTopLeft.Y + VisibleRowCount() && FTopLeft.Y < FCurrent.Y)
+        ++FTopLeft.Y;
     if (!(old == FTopLeft)) TopLeftChanged();
 }
 
@@ -385,9 +422,13 @@ bool TCustomGrid::CanEditShow() {
            RowCount() > FixedRows();
 }
 
-bool TCustomGrid::CanEditModify() { return true; }
+bool TCustomGrid::CanEditModify() {
+    return true;
+}
 
-TInplaceEdit* TCustomGrid::CreateEditor() { return new TInplaceEdit(this); }
+TInplaceEdit* TCustomGrid::CreateEditor() {
+    return new TInplaceEdit(this);
+}
 
 void TCustomGrid::ShowEditor() {
     if (!CanEditShow()) return;
@@ -422,12 +463,15 @@ void TCustomGrid::HideEditor() {
 }
 
 void TCustomGrid::SetEditorMode(bool value) {
-    if (value) ShowEditor();
-    else HideEditor();
+    if (value)
+        ShowEditor();
+    else
+        HideEditor();
 }
 
 void TCustomGrid::UpdateText() {
-    if (FEditor && FEditorCell.X >= 0 && FEditor->Visible()) SetEditText(FEditorCell.X, FEditorCell.Y, FEditor->Text());
+    if (FEditor && FEditorCell.X >= 0 && FEditor->Visible())
+        SetEditText(FEditorCell.X, FEditorCell.Y, FEditor->Text());
 }
 
 void TCustomGrid::UpdateEditor() {
@@ -479,9 +523,11 @@ void TCustomGrid::Paint() {
             if (r.Width() <= 0 || r.Height() <= 0) continue;
             TGridDrawState state;
             bool fixed = col < FixedCols() || row < FixedRows();
-            if (fixed) state.Include(gdFixed);
+            if (fixed)
+                state.Include(gdFixed);
             else {
-                if (col >= sel.Left && col <= sel.Right && row >= sel.Top && row <= sel.Bottom) state.Include(gdSelected);
+                if (col >= sel.Left && col <= sel.Right && row >= sel.Top && row <= sel.Bottom)
+                    state.Include(gdSelected);
                 if (col == FCurrent.X && row == FCurrent.Y) state.Include(gdFocused);
             }
             canvas->Font()->Assign(Font());
@@ -498,7 +544,8 @@ void TCustomGrid::Paint() {
                 TRect edge = r;
                 Frame3D(canvas, edge, clBtnHighlight, clBtnShadow, 1);
             }
-            if (FDefaultDrawing && state.Contains(gdFocused) && Focused() && !EditorMode()) canvas->DrawFocusRect(r);
+            if (FDefaultDrawing && state.Contains(gdFocused) && Focused() && !EditorMode())
+                canvas->DrawFocusRect(r);
         }
     }
     if (FGridLineWidth > 0) {
@@ -508,13 +555,15 @@ void TCustomGrid::Paint() {
             TRect r = CellRect(col, std::min(FTopLeft.Y, RowCount() - 1));
             TRect f = CellRect(col, 0);
             int right = r.Width() > 0 ? r.Right : f.Right;
-            if (right > 0 && (r.Width() > 0 || f.Width() > 0)) canvas->FillRect({right, 0, right + FGridLineWidth, client.Bottom});
+            if (right > 0 && (r.Width() > 0 || f.Width() > 0))
+                canvas->FillRect({right, 0, right + FGridLineWidth, client.Bottom});
         }
         for (int row = 0; row < RowCount(); ++row) {
             TRect r = CellRect(std::min(FTopLeft.X, ColCount() - 1), row);
             TRect f = CellRect(0, row);
             int bottom = r.Height() > 0 ? r.Bottom : f.Bottom;
-            if (bottom > 0 && (r.Height() > 0 || f.Height() > 0)) canvas->FillRect({0, bottom, client.Right, bottom + FGridLineWidth});
+            if (bottom > 0 && (r.Height() > 0 || f.Height() > 0))
+                canvas->FillRect({0, bottom, client.Right, bottom + FGridLineWidth});
         }
     }
 }
@@ -525,8 +574,12 @@ void TCustomGrid::KeyDown(Word& key, TShiftState shift) {
     int col = FCurrent.X, row = FCurrent.Y;
     int page = std::max(1, VisibleRowCount());
     switch (key) {
-    case VK_UP: row--; break;
-    case VK_DOWN: row++; break;
+    case VK_UP:
+        row--;
+        break;
+    case VK_DOWN:
+        row++;
+        break;
     case VK_LEFT:
         if (FOptions.Contains(goRowSelect)) return;
         col--;
@@ -535,10 +588,20 @@ void TCustomGrid::KeyDown(Word& key, TShiftState shift) {
         if (FOptions.Contains(goRowSelect)) return;
         col++;
         break;
-    case VK_PRIOR: row -= page; break;
-    case VK_NEXT: row += page; break;
-    case VK_HOME: col = FixedCols(); if (shift.Contains(ssCtrl)) row = FixedRows(); break;
-    case VK_END: col = ColCount() - 1; if (shift.Contains(ssCtrl)) row = RowCount() - 1; break;
+    case VK_PRIOR:
+        row -= page;
+        break;
+    case VK_NEXT:
+        row += page;
+        break;
+    case VK_HOME:
+        col = FixedCols();
+        if (shift.Contains(ssCtrl)) row = FixedRows();
+        break;
+    case VK_END:
+        col = ColCount() - 1;
+        if (shift.Contains(ssCtrl)) row = RowCount() - 1;
+        break;
     case VK_TAB:
         if (!FOptions.Contains(goTabs)) return;
         if (shift.Contains(ssShift)) {
@@ -553,8 +616,10 @@ void TCustomGrid::KeyDown(Word& key, TShiftState shift) {
         return;
     case VK_RETURN:
         if (FOptions.Contains(goEditing)) {
-            if (EditorMode()) HideEditor();
-            else ShowEditor();
+            if (EditorMode())
+                HideEditor();
+            else
+                ShowEditor();
         }
         key = 0;
         return;
@@ -614,15 +679,19 @@ KVR_MESSAGE_MAP(TCustomGrid, m) {
 
 // TStringGrid --------------------------------------------------------------------------------------------
 
-int TStringGridStrings::Count() const { return FIsCol ? FGrid->RowCount() : FGrid->ColCount(); }
+int TStringGridStrings::Count() const {
+    return FIsCol ? FGrid->RowCount() : FGrid->ColCount();
+}
 
 AnsiString TStringGridStrings::Get(int index) const {
     return FIsCol ? FGrid->Cells(FIndex, index) : FGrid->Cells(index, FIndex);
 }
 
 void TStringGridStrings::Put(int index, const AnsiString& value) {
-    if (FIsCol) FGrid->SetCells(FIndex, index, value);
-    else FGrid->SetCells(index, FIndex, value);
+    if (FIsCol)
+        FGrid->SetCells(FIndex, index, value);
+    else
+        FGrid->SetCells(index, FIndex, value);
 }
 
 TObject* TStringGridStrings::GetObject(int index) const {
@@ -630,8 +699,10 @@ TObject* TStringGridStrings::GetObject(int index) const {
 }
 
 void TStringGridStrings::PutObject(int index, TObject* object) {
-    if (FIsCol) FGrid->SetObjects(FIndex, index, object);
-    else FGrid->SetObjects(index, FIndex, object);
+    if (FIsCol)
+        FGrid->SetObjects(FIndex, index, object);
+    else
+        FGrid->SetObjects(index, FIndex, object);
 }
 
 int TStringGridStrings::Add(const AnsiString& value) {
@@ -647,7 +718,9 @@ void TStringGridStrings::Insert(int, const AnsiString&) {
     throw EInvalidGridOperation("Grid strings cannot be inserted");
 }
 
-void TStringGridStrings::Delete(int) { throw EInvalidGridOperation("Grid strings cannot be deleted"); }
+void TStringGridStrings::Delete(int) {
+    throw EInvalidGridOperation("Grid strings cannot be deleted");
+}
 
 void TStringGridStrings::Clear() {
     for (int i = 0; i < Count(); ++i) {
@@ -677,12 +750,14 @@ TStrings* TStringGrid::Rows(int index) {
 
 void TStringGrid::SetCols(int index, TStrings* value) {
     if (!value) return;
-    for (int i = 0; i < RowCount(); ++i) SetCells(index, i, i < value->Count() ? value->Get(i) : AnsiString());
+    for (int i = 0; i < RowCount(); ++i)
+        SetCells(index, i, i < value->Count() ? value->Get(i) : AnsiString());
 }
 
 void TStringGrid::SetRows(int index, TStrings* value) {
     if (!value) return;
-    for (int i = 0; i < ColCount(); ++i) SetCells(i, index, i < value->Count() ? value->Get(i) : AnsiString());
+    for (int i = 0; i < ColCount(); ++i)
+        SetCells(i, index, i < value->Count() ? value->Get(i) : AnsiString());
 }
 
 void TStringGrid::SizeChanged(int oldColCount, int oldRowCount) {
@@ -719,20 +794,27 @@ void TStringGrid::RowMoved(int from, int to) {
 void TStringGrid::DumpDetails(std::vector<AnsiString>& lines, const AnsiString& indent) const {
     for (int row = 0; row < RowCount(); ++row) {
         AnsiString line = indent + "|";
-        for (int col = 0; col < ColCount(); ++col) line += " " + Cells(col, row) + " |";
+        for (int col = 0; col < ColCount(); ++col)
+            line += " " + Cells(col, row) + " |";
         lines.push_back(line);
     }
 }
 
-KVR_PUBLISHED(TInplaceEdit, c) { (void)c; }
+KVR_PUBLISHED(TInplaceEdit, c) {
+    (void)c;
+}
 
 KVR_PUBLISHED(TCustomGrid, c) {
     c.Property("ColCount", &TCustomGrid::ColCount, &TCustomGrid::SetColCount).Default(5);
     c.Property("RowCount", &TCustomGrid::RowCount, &TCustomGrid::SetRowCount).Default(5);
-    c.Property("DefaultColWidth", &TCustomGrid::DefaultColWidth, &TCustomGrid::SetDefaultColWidth).Default(64);
-    c.Property("DefaultRowHeight", &TCustomGrid::DefaultRowHeight, &TCustomGrid::SetDefaultRowHeight).Default(24);
+    c.Property("DefaultColWidth", &TCustomGrid::DefaultColWidth, &TCustomGrid::SetDefaultColWidth)
+        .Default(64);
+    c.Property("DefaultRowHeight", &TCustomGrid::DefaultRowHeight, &TCustomGrid::SetDefaultRowHeight)
+        .Default(24);
     c.Property("DefaultDrawing", &TCustomGrid::DefaultDrawing, &TCustomGrid::SetDefaultDrawing).Default(true);
-    c.Property("FixedColor", &TCustomGrid::FixedColor, &TCustomGrid::SetFixedColor).Type("TColor").Default(clBtnFace);
+    c.Property("FixedColor", &TCustomGrid::FixedColor, &TCustomGrid::SetFixedColor)
+        .Type("TColor")
+        .Default(clBtnFace);
     c.Property("FixedCols", &TCustomGrid::FixedCols, &TCustomGrid::SetFixedCols).Default(1);
     c.Property("FixedRows", &TCustomGrid::FixedRows, &TCustomGrid::SetFixedRows).Default(1);
     c.Property("GridLineWidth", &TCustomGrid::GridLineWidth, &TCustomGrid::SetGridLineWidth).Default(1);
@@ -746,6 +828,12 @@ KVR_PUBLISHED(TCustomGrid, c) {
     c.Property("OnRowMoved", &TCustomGrid::OnRowMoved, &TCustomGrid::SetOnRowMoved);
     c.Property("OnTopLeftChanged", &TCustomGrid::OnTopLeftChanged, &TCustomGrid::SetOnTopLeftChanged);
 }
-KVR_PUBLISHED(TDrawGrid, c) { (void)c; }
-KVR_PUBLISHED(TStringGridStrings, c) { (void)c; }
-KVR_PUBLISHED(TStringGrid, c) { (void)c; }
+KVR_PUBLISHED(TDrawGrid, c) {
+    (void)c;
+}
+KVR_PUBLISHED(TStringGridStrings, c) {
+    (void)c;
+}
+KVR_PUBLISHED(TStringGrid, c) {
+    (void)c;
+}

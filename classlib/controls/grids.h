@@ -73,8 +73,8 @@ private:
 // ---- the grid controls ----
 
 KVR_ENUM(TGridOption, goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect,
-         goDrawFocusSelected, goRowSizing, goColSizing, goRowMoving, goColMoving, goEditing, goTabs, goRowSelect,
-         goAlwaysShowEditor, goThumbTracking);
+         goDrawFocusSelected, goRowSizing, goColSizing, goRowMoving, goColMoving, goEditing, goTabs,
+         goRowSelect, goAlwaysShowEditor, goThumbTracking);
 KVR_SET(TGridOptions, TGridOption);
 KVR_ENUM(TGridDrawStateElement, gdSelected, gdFocused, gdFixed);
 KVR_SET(TGridDrawState, TGridDrawStateElement);

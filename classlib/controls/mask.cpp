@@ -9,11 +9,23 @@ const char* const SMaskEditErr = "Invalid input value. Use escape key to abandon
 
 namespace {
 
-bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+bool IsAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 bool IsMaskKind(char c) {
     switch (c) {
-    case 'L': case 'l': case 'A': case 'a': case 'C': case 'c': case '0': case '9': case '#':
+    case 'L':
+    case 'l':
+    case 'A':
+    case 'a':
+    case 'C':
+    case 'c':
+    case '0':
+    case '9':
+    case '#':
         return true;
     default:
         return false;
@@ -96,7 +108,8 @@ bool TEditMask::IsLiteral(int index) const {
 
 AnsiString TEditMask::EmptyEditText() const {
     AnsiString result;
-    for (const TMaskPosition& pos : FPositions) result += pos.IsLiteral() ? pos.Literal : FBlank;
+    for (const TMaskPosition& pos : FPositions)
+        result += pos.IsLiteral() ? pos.Literal : FBlank;
     return result;
 }
 
@@ -105,12 +118,27 @@ bool TEditMask::Accepts(int index, char c, char* result) const {
     const TMaskPosition& pos = FPositions[static_cast<size_t>(index)];
     bool ok = false;
     switch (pos.Kind) {
-    case 'L': case 'l': ok = IsAsciiLetter(c); break;
-    case 'A': case 'a': ok = IsAsciiLetter(c) || IsAsciiDigit(c); break;
-    case 'C': case 'c': ok = static_cast<unsigned char>(c) >= 0x20; break;
-    case '0': case '9': ok = IsAsciiDigit(c); break;
-    case '#': ok = IsAsciiDigit(c) || c == '+' || c == '-'; break;
-    default: ok = false;
+    case 'L':
+    case 'l':
+        ok = IsAsciiLetter(c);
+        break;
+    case 'A':
+    case 'a':
+        ok = IsAsciiLetter(c) || IsAsciiDigit(c);
+        break;
+    case 'C':
+    case 'c':
+        ok = static_cast<unsigned char>(c) >= 0x20;
+        break;
+    case '0':
+    case '9':
+        ok = IsAsciiDigit(c);
+        break;
+    case '#':
+        ok = IsAsciiDigit(c) || c == '+' || c == '-';
+        break;
+    default:
+        ok = false;
     }
     if (ok && result) *result = ApplyCase(c, pos.Case);
     return ok;
@@ -118,13 +146,15 @@ bool TEditMask::Accepts(int index, char c, char* result) const {
 
 int TEditMask::NextEditable(int index) const {
     if (index < 0) index = 0;
-    while (index < Length() && IsLiteral(index)) ++index;
+    while (index < Length() && IsLiteral(index))
+        ++index;
     return index < Length() ? index : Length();
 }
 
 int TEditMask::PreviousEditable(int index) const {
     if (index >= Length()) index = Length() - 1;
-    while (index >= 0 && IsLiteral(index)) --index;
+    while (index >= 0 && IsLiteral(index))
+        --index;
     return index;
 }
 
@@ -201,13 +231,18 @@ AnsiString FormatMaskText(const AnsiString& editMask, const AnsiString& value) {
     TEditMask mask(editMask);
     AnsiString edit = mask.EditTextFromText(value);
     for (int i = 0; i < mask.Length(); ++i)
-        if (!mask.IsLiteral(i) && edit[static_cast<size_t>(i)] == mask.Blank()) edit[static_cast<size_t>(i)] = ' ';
+        if (!mask.IsLiteral(i) && edit[static_cast<size_t>(i)] == mask.Blank())
+            edit[static_cast<size_t>(i)] = ' ';
     return edit;
 }
 
-bool MaskGetMaskSave(const AnsiString& editMask) { return TEditMask(editMask).SaveLiterals(); }
+bool MaskGetMaskSave(const AnsiString& editMask) {
+    return TEditMask(editMask).SaveLiterals();
+}
 
-char MaskGetMaskBlank(const AnsiString& editMask) { return TEditMask(editMask).Blank(); }
+char MaskGetMaskBlank(const AnsiString& editMask) {
+    return TEditMask(editMask).Blank();
+}
 
 // TCustomMaskEdit ----------------------------------------------------------------------------------------
 
@@ -332,9 +367,13 @@ void TCustomMaskEdit::DoExit() {
     TCustomEdit::DoExit();
 }
 
-KVR_MESSAGE_MAP(TCustomMaskEdit, m) { m.Handle(WM_PASTE, &TCustomMaskEdit::WMPaste); }
+KVR_MESSAGE_MAP(TCustomMaskEdit, m) {
+    m.Handle(WM_PASTE, &TCustomMaskEdit::WMPaste);
+}
 
 KVR_PUBLISHED(TCustomMaskEdit, c) {
     c.Property("EditMask", &TCustomMaskEdit::EditMask, &TCustomMaskEdit::SetEditMask);
 }
-KVR_PUBLISHED(TMaskEdit, c) { (void)c; }
+KVR_PUBLISHED(TMaskEdit, c) {
+    (void)c;
+}

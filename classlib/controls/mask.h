@@ -27,8 +27,8 @@ enum class TMaskCase { None, Upper, Lower };
 
 // One position of the edit text.
 struct TMaskPosition {
-    char Kind = 0;       // the mask character (L l A a C c 0 9 #), 0 for a literal
-    char Literal = ' ';  // the literal character shown
+    char Kind = 0;      // the mask character (L l A a C c 0 9 #), 0 for a literal
+    char Literal = ' '; // the literal character shown
     TMaskCase Case = TMaskCase::None;
 
     bool IsLiteral() const { return Kind == 0; }

@@ -26,8 +26,12 @@ char GetHotkey(const AnsiString& text) {
     return 0;
 }
 
-void SetPopupHandler(TPopupHandler handler) { GPopupHandler = handler; }
-TPopupHandler PopupHandler() { return GPopupHandler; }
+void SetPopupHandler(TPopupHandler handler) {
+    GPopupHandler = handler;
+}
+TPopupHandler PopupHandler() {
+    return GPopupHandler;
+}
 
 // TMenuItem ----------------------------------------------------------------------------------------------
 
@@ -43,7 +47,9 @@ TMenuItem::~TMenuItem() {
     }
 }
 
-void TMenuItem::SetCaption(const AnsiString& value) { FCaption = value; }
+void TMenuItem::SetCaption(const AnsiString& value) {
+    FCaption = value;
+}
 
 void TMenuItem::SetChecked(bool value) {
     if (FChecked == value) return;
@@ -75,7 +81,9 @@ TMenuItem* TMenuItem::Items(int index) const {
     return FItems[static_cast<size_t>(index)];
 }
 
-void TMenuItem::Add(TMenuItem* item) { Insert(Count(), item); }
+void TMenuItem::Add(TMenuItem* item) {
+    Insert(Count(), item);
+}
 
 void TMenuItem::Insert(int index, TMenuItem* item) {
     if (!item) return;
@@ -105,7 +113,8 @@ void TMenuItem::Remove(TMenuItem* item) {
 }
 
 void TMenuItem::Clear() {
-    while (!FItems.empty()) Delete(Count() - 1);
+    while (!FItems.empty())
+        Delete(Count() - 1);
 }
 
 int TMenuItem::IndexOf(const TMenuItem* item) const {
@@ -120,7 +129,9 @@ TMenuItem* TMenuItem::Find(const AnsiString& caption) const {
     return nullptr;
 }
 
-int TMenuItem::MenuIndex() const { return FParent ? FParent->IndexOf(this) : -1; }
+int TMenuItem::MenuIndex() const {
+    return FParent ? FParent->IndexOf(this) : -1;
+}
 
 void TMenuItem::SetMenuIndex(int value) {
     if (!FParent) return;
@@ -132,7 +143,8 @@ void TMenuItem::SetMenuIndex(int value) {
 
 TMenu* TMenuItem::GetParentMenu() const {
     const TMenuItem* item = this;
-    while (item->FParent) item = item->FParent;
+    while (item->FParent)
+        item = item->FParent;
     return item->FMenu;
 }
 
@@ -217,7 +229,9 @@ TMenu::TMenu(TComponent* owner) : TComponent(owner), FItems(new TMenuItem(nullpt
     if (!MenuShortCutHook()) SetMenuShortCutHook(&MenuShortCut);
 }
 
-TMenu::~TMenu() { FItems->Free(); }
+TMenu::~TMenu() {
+    FItems->Free();
+}
 
 void TMenu::SetImages(TImageList* value) {
     FImages = value;
@@ -265,7 +279,8 @@ bool MenuItemClick(TComponent* component) {
     return true;
 }
 
-const bool kMenuHooksInstalled = (SetMenuShortCutHook(&MenuShortCut), RegisterClickHook(&MenuItemClick), true);
+const bool kMenuHooksInstalled =
+    (SetMenuShortCutHook(&MenuShortCut), RegisterClickHook(&MenuItemClick), true);
 
 } // namespace
 
@@ -285,7 +300,9 @@ TMenuItem* TMenu::FindAccelItem(char key) const {
     return nullptr;
 }
 
-void TMenu::GetChildren(const TGetChildProc& proc, TComponent* root) { FItems->GetChildren(proc, root); }
+void TMenu::GetChildren(const TGetChildProc& proc, TComponent* root) {
+    FItems->GetChildren(proc, root);
+}
 
 void TMenu::Notification(TComponent* component, TOperation operation) {
     TComponent::Notification(component, operation);

@@ -6,7 +6,9 @@
 #include "classlib/rtl/codepages.h"
 
 namespace {
-bool LeadByte(char c) { return IsDBCSLeadByte(static_cast<Byte>(c)); }
+bool LeadByte(char c) {
+    return IsDBCSLeadByte(static_cast<Byte>(c));
+}
 } // namespace
 
 AnsiString ApplyCharCase(const AnsiString& text, TEditCharCase charCase) {
@@ -37,11 +39,14 @@ int CharStart(const AnsiString& text, int index) {
     return std::min(index, static_cast<int>(text.size()));
 }
 
-int PrevCharStart(const AnsiString& text, int index) { return index <= 0 ? 0 : CharStart(text, index - 1); }
+int PrevCharStart(const AnsiString& text, int index) {
+    return index <= 0 ? 0 : CharStart(text, index - 1);
+}
 
 int NextCharEnd(const AnsiString& text, int index) {
     if (index >= static_cast<int>(text.size())) return static_cast<int>(text.size());
-    return index + (LeadByte(text[static_cast<size_t>(index)]) && index + 1 < static_cast<int>(text.size()) ? 2 : 1);
+    return index +
+           (LeadByte(text[static_cast<size_t>(index)]) && index + 1 < static_cast<int>(text.size()) ? 2 : 1);
 }
 
 // Cuts text to at most maxBytes bytes without splitting a double-byte character.
@@ -83,9 +88,15 @@ void TCustomLabel::SetAutoSize(bool value) {
     AdjustBounds();
 }
 
-void TCustomLabel::SetAlignment(TAlignment value) { FAlignment = value, Invalidate(); }
-void TCustomLabel::SetLayout(TTextLayout value) { FLayout = value, Invalidate(); }
-void TCustomLabel::SetTransparent(bool value) { FTransparent = value, Invalidate(); }
+void TCustomLabel::SetAlignment(TAlignment value) {
+    FAlignment = value, Invalidate();
+}
+void TCustomLabel::SetLayout(TTextLayout value) {
+    FLayout = value, Invalidate();
+}
+void TCustomLabel::SetTransparent(bool value) {
+    FTransparent = value, Invalidate();
+}
 void TCustomLabel::SetWordWrap(bool value) {
     if (FWordWrap == value) return;
     FWordWrap = value;
@@ -162,8 +173,8 @@ void TCustomLabel::CMFontChanged(TMessage& message) {
 }
 
 void TCustomLabel::CMDialogChar(TMessage& message) {
-    if (FFocusControl && Enabled() && FShowAccelChar && IsAccel(static_cast<Word>(message.WParam), Caption()) &&
-        FFocusControl->CanFocus()) {
+    if (FFocusControl && Enabled() && FShowAccelChar &&
+        IsAccel(static_cast<Word>(message.WParam), Caption()) && FFocusControl->CanFocus()) {
         FFocusControl->SetFocus();
         message.Result = 1;
     }
@@ -189,7 +200,8 @@ TCustomEdit::TCustomEdit(TComponent* owner) : TCustomControl(owner) {
 
 void TCustomEdit::SetMaxLength(int value) {
     FMaxLength = std::max(0, value);
-    if (FMaxLength > 0 && static_cast<int>(EditBuffer().size()) > FMaxLength) SetEditBuffer(CutToBytes(EditBuffer(), FMaxLength));
+    if (FMaxLength > 0 && static_cast<int>(EditBuffer().size()) > FMaxLength)
+        SetEditBuffer(CutToBytes(EditBuffer(), FMaxLength));
 }
 
 void TCustomEdit::SetCharCase(TEditCharCase value) {
@@ -229,7 +241,9 @@ AnsiString TCustomEdit::SelText() const {
     return text.substr(static_cast<size_t>(FSelStart), static_cast<size_t>(FSelLength));
 }
 
-void TCustomEdit::SetSelText(const AnsiString& value) { ReplaceSelection(value, false); }
+void TCustomEdit::SetSelText(const AnsiString& value) {
+    ReplaceSelection(value, false);
+}
 
 void TCustomEdit::SelectAll() {
     FSelStart = 0;
@@ -375,18 +389,32 @@ void TCustomEdit::KeyDown(Word& key, TShiftState shift) {
         Invalidate();
     };
     switch (key) {
-    case VK_LEFT: moveTo(shift.Contains(ssShift) ? PrevCharStart(text, caret) : (FSelLength ? FSelStart : PrevCharStart(text, FSelStart))); break;
-    case VK_RIGHT: moveTo(FSelLength && !shift.Contains(ssShift) ? caret : NextCharEnd(text, caret)); break;
-    case VK_HOME: moveTo(0); break;
-    case VK_END: moveTo(size); break;
+    case VK_LEFT:
+        moveTo(shift.Contains(ssShift) ? PrevCharStart(text, caret)
+                                       : (FSelLength ? FSelStart : PrevCharStart(text, FSelStart)));
+        break;
+    case VK_RIGHT:
+        moveTo(FSelLength && !shift.Contains(ssShift) ? caret : NextCharEnd(text, caret));
+        break;
+    case VK_HOME:
+        moveTo(0);
+        break;
+    case VK_END:
+        moveTo(size);
+        break;
     case VK_DELETE:
-        if (shift.Contains(ssShift)) Perform(WM_CUT);
-        else DeleteKey(false);
+        if (shift.Contains(ssShift))
+            Perform(WM_CUT);
+        else
+            DeleteKey(false);
         break;
     case VK_INSERT:
-        if (shift.Contains(ssCtrl)) Perform(WM_COPY);
-        else if (shift.Contains(ssShift)) Perform(WM_PASTE);
-        else return;
+        if (shift.Contains(ssCtrl))
+            Perform(WM_COPY);
+        else if (shift.Contains(ssShift))
+            Perform(WM_PASTE);
+        else
+            return;
         break;
     default:
         // Ctrl+C, Ctrl+V and Ctrl+X arrive as their characters (KeyPress).
@@ -395,13 +423,21 @@ void TCustomEdit::KeyDown(Word& key, TShiftState shift) {
     key = 0;
 }
 
-void TCustomEdit::WMCut(TMessage&) { CutToClipboard(); }
-void TCustomEdit::WMCopy(TMessage&) { CopyToClipboard(); }
-void TCustomEdit::WMPaste(TMessage&) { PasteFromClipboard(); }
+void TCustomEdit::WMCut(TMessage&) {
+    CutToClipboard();
+}
+void TCustomEdit::WMCopy(TMessage&) {
+    CopyToClipboard();
+}
+void TCustomEdit::WMPaste(TMessage&) {
+    PasteFromClipboard();
+}
 void TCustomEdit::WMClear(TMessage&) {
     if (!FReadOnly) ReplaceSelection("", true);
 }
-void TCustomEdit::WMGetDlgCode(TMessage& message) { message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_HASSETSEL; }
+void TCustomEdit::WMGetDlgCode(TMessage& message) {
+    message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_HASSETSEL;
+}
 
 void TCustomEdit::EMSetSel(TMessage& message) {
     int from = static_cast<int>(message.WParam), to = static_cast<int>(message.LParam);
@@ -419,8 +455,12 @@ void TCustomEdit::EMGetSel(TMessage& message) {
     message.Result = MakeLParam(FSelStart, FSelStart + FSelLength);
 }
 
-void TCustomEdit::EMLimitText(TMessage& message) { SetMaxLength(static_cast<int>(message.WParam)); }
-void TCustomEdit::EMSetReadOnly(TMessage& message) { FReadOnly = message.WParam != 0; }
+void TCustomEdit::EMLimitText(TMessage& message) {
+    SetMaxLength(static_cast<int>(message.WParam));
+}
+void TCustomEdit::EMSetReadOnly(TMessage& message) {
+    FReadOnly = message.WParam != 0;
+}
 
 AnsiString TCustomEdit::DisplayText() const {
     AnsiString text = EditBuffer();
@@ -457,7 +497,9 @@ void TCustomEdit::Paint() {
         canvas->Brush()->SetStyle(bsSolid);
         canvas->Brush()->SetColor(clHighlight);
         canvas->Font()->SetColor(clHighlightText);
-        canvas->TextRect({from, 2, std::min<int>(rect.Right - 2, from + canvas->TextWidth(sel)), rect.Bottom - 2}, from, y, sel);
+        canvas->TextRect(
+            {from, 2, std::min<int>(rect.Right - 2, from + canvas->TextWidth(sel)), rect.Bottom - 2}, from, y,
+            sel);
     }
     canvas->Brush()->SetStyle(bsSolid);
 }
@@ -493,11 +535,21 @@ TCustomMemo::TCustomMemo(TComponent* owner) : TCustomEdit(owner), FLines(new TMe
 
 TCustomMemo::~TCustomMemo() = default;
 
-TStrings* TCustomMemo::Lines() const { return FLines.get(); }
-void TCustomMemo::SetLines(TStrings* value) { FLines->Assign(value); }
-void TCustomMemo::SetScrollBars(TScrollStyle value) { FScrollBars = value, Invalidate(); }
-void TCustomMemo::SetWordWrap(bool value) { FWordWrap = value, Invalidate(); }
-void TCustomMemo::SetAlignment(TAlignment value) { FAlignment = value, Invalidate(); }
+TStrings* TCustomMemo::Lines() const {
+    return FLines.get();
+}
+void TCustomMemo::SetLines(TStrings* value) {
+    FLines->Assign(value);
+}
+void TCustomMemo::SetScrollBars(TScrollStyle value) {
+    FScrollBars = value, Invalidate();
+}
+void TCustomMemo::SetWordWrap(bool value) {
+    FWordWrap = value, Invalidate();
+}
+void TCustomMemo::SetAlignment(TAlignment value) {
+    FAlignment = value, Invalidate();
+}
 
 void TCustomMemo::Change() {
     if (!FSyncing) {
@@ -553,13 +605,16 @@ void TCustomMemo::Paint() {
 
 void TListItemsStrings::Changed() {
     TStringList::Changed();
-    if (auto* list = dynamic_cast<TCustomListBox*>(FOwner)) list->ItemsChanged();
-    else if (auto* combo = dynamic_cast<TCustomComboBox*>(FOwner)) combo->ItemsChanged();
+    if (auto* list = dynamic_cast<TCustomListBox*>(FOwner))
+        list->ItemsChanged();
+    else if (auto* combo = dynamic_cast<TCustomComboBox*>(FOwner))
+        combo->ItemsChanged();
 }
 
 // TCustomListBox -----------------------------------------------------------------------------------------
 
-TCustomListBox::TCustomListBox(TComponent* owner) : TCustomControl(owner), FItems(new TListItemsStrings(this)) {
+TCustomListBox::TCustomListBox(TComponent* owner)
+    : TCustomControl(owner), FItems(new TListItemsStrings(this)) {
     SetBounds(0, 0, 121, 97);
     SetTabStop(true);
     SetParentColor(false);
@@ -570,8 +625,12 @@ TCustomListBox::TCustomListBox(TComponent* owner) : TCustomControl(owner), FItem
 
 TCustomListBox::~TCustomListBox() = default;
 
-TStrings* TCustomListBox::Items() const { return FItems.get(); }
-void TCustomListBox::SetItems(TStrings* value) { FItems->Assign(value); }
+TStrings* TCustomListBox::Items() const {
+    return FItems.get();
+}
+void TCustomListBox::SetItems(TStrings* value) {
+    FItems->Assign(value);
+}
 
 void TCustomListBox::ItemsChanged() {
     FSelected.resize(static_cast<size_t>(Count()), false);
@@ -610,8 +669,10 @@ bool TCustomListBox::Selected(int index) const {
 void TCustomListBox::SetSelected(int index, bool value) {
     if (index < 0 || index >= Count()) return;
     if (!FMultiSelect) {
-        if (value) SetItemIndex(index);
-        else if (index == FItemIndex) SetItemIndex(-1);
+        if (value)
+            SetItemIndex(index);
+        else if (index == FItemIndex)
+            SetItemIndex(-1);
         return;
     }
     FSelected[static_cast<size_t>(index)] = value;
@@ -623,7 +684,9 @@ int TCustomListBox::SelCount() const {
     return static_cast<int>(std::count(FSelected.begin(), FSelected.end(), true));
 }
 
-void TCustomListBox::SetStyle(TListBoxStyle value) { FStyle = value, Invalidate(); }
+void TCustomListBox::SetStyle(TListBoxStyle value) {
+    FStyle = value, Invalidate();
+}
 void TCustomListBox::SetItemHeight(int value) {
     if (value > 0) FItemHeight = value, Invalidate();
 }
@@ -631,7 +694,9 @@ void TCustomListBox::SetSorted(bool value) {
     FSorted = value;
     FItems->SetSorted(value);
 }
-void TCustomListBox::SetBorderStyle(TBorderStyle value) { FBorderStyle = value, Invalidate(); }
+void TCustomListBox::SetBorderStyle(TBorderStyle value) {
+    FBorderStyle = value, Invalidate();
+}
 void TCustomListBox::SetTopIndex(int value) {
     FTopIndex = std::clamp(value, 0, std::max(0, Count() - 1));
     Invalidate();
@@ -741,13 +806,26 @@ void TCustomListBox::KeyDown(Word& key, TShiftState shift) {
     int visible = std::max(1, ItemsArea().Height() / std::max(1, FItemHeight));
     int next = FItemIndex;
     switch (key) {
-    case VK_UP: next = std::max(0, FItemIndex - 1); break;
-    case VK_DOWN: next = std::min(Count() - 1, FItemIndex + 1); break;
-    case VK_HOME: next = 0; break;
-    case VK_END: next = Count() - 1; break;
-    case VK_PRIOR: next = std::max(0, FItemIndex - visible); break;
-    case VK_NEXT: next = std::min(Count() - 1, FItemIndex + visible); break;
-    default: return;
+    case VK_UP:
+        next = std::max(0, FItemIndex - 1);
+        break;
+    case VK_DOWN:
+        next = std::min(Count() - 1, FItemIndex + 1);
+        break;
+    case VK_HOME:
+        next = 0;
+        break;
+    case VK_END:
+        next = Count() - 1;
+        break;
+    case VK_PRIOR:
+        next = std::max(0, FItemIndex - visible);
+        break;
+    case VK_NEXT:
+        next = std::min(Count() - 1, FItemIndex + visible);
+        break;
+    default:
+        return;
     }
     if (next != FItemIndex) {
         if (FMultiSelect) std::fill(FSelected.begin(), FSelected.end(), false);
@@ -765,7 +843,8 @@ void TCustomListBox::KeyPress(char& key) {
     for (int n = 1; n <= Count(); ++n) {
         int i = (FItemIndex + n) % Count();
         AnsiString item = Items()->Get(i);
-        if (!item.empty() && ApplyCharCase(item.substr(0, 1), ecUpperCase) == ApplyCharCase(AnsiString(1, key), ecUpperCase)) {
+        if (!item.empty() &&
+            ApplyCharCase(item.substr(0, 1), ecUpperCase) == ApplyCharCase(AnsiString(1, key), ecUpperCase)) {
             SetItemIndex(i);
             Click();
             break;
@@ -774,20 +853,27 @@ void TCustomListBox::KeyPress(char& key) {
     key = 0;
 }
 
-AnsiString TCustomListBox::DumpText() const { return FItemIndex >= 0 ? Items()->Get(FItemIndex) : AnsiString(); }
+AnsiString TCustomListBox::DumpText() const {
+    return FItemIndex >= 0 ? Items()->Get(FItemIndex) : AnsiString();
+}
 
 void TCustomListBox::DumpDetails(std::vector<AnsiString>& lines, const AnsiString& indent) const {
     for (int i = 0; i < Count(); ++i)
         lines.push_back(indent + (Selected(i) ? "* " : "  ") + Items()->Get(i));
 }
 
-void TCustomListBox::WMGetDlgCode(TMessage& message) { message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS; }
+void TCustomListBox::WMGetDlgCode(TMessage& message) {
+    message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
+}
 
-KVR_MESSAGE_MAP(TCustomListBox, m) { m.Handle(WM_GETDLGCODE, &TCustomListBox::WMGetDlgCode); }
+KVR_MESSAGE_MAP(TCustomListBox, m) {
+    m.Handle(WM_GETDLGCODE, &TCustomListBox::WMGetDlgCode);
+}
 
 // TCustomComboBox ----------------------------------------------------------------------------------------
 
-TCustomComboBox::TCustomComboBox(TComponent* owner) : TCustomControl(owner), FItems(new TListItemsStrings(this)) {
+TCustomComboBox::TCustomComboBox(TComponent* owner)
+    : TCustomControl(owner), FItems(new TListItemsStrings(this)) {
     SetBounds(0, 0, 145, 21);
     SetTabStop(true);
     SetParentColor(false);
@@ -797,8 +883,12 @@ TCustomComboBox::TCustomComboBox(TComponent* owner) : TCustomControl(owner), FIt
 
 TCustomComboBox::~TCustomComboBox() = default;
 
-TStrings* TCustomComboBox::Items() const { return FItems.get(); }
-void TCustomComboBox::SetItems(TStrings* value) { FItems->Assign(value); }
+TStrings* TCustomComboBox::Items() const {
+    return FItems.get();
+}
+void TCustomComboBox::SetItems(TStrings* value) {
+    FItems->Assign(value);
+}
 
 void TCustomComboBox::ItemsChanged() {
     if (FItemIndex >= Items()->Count()) FItemIndex = -1;
@@ -840,8 +930,10 @@ void TCustomComboBox::Change() {
 }
 
 void TCustomComboBox::Select() {
-    if (FOnSelect) FOnSelect(this);
-    else Click();
+    if (FOnSelect)
+        FOnSelect(this);
+    else
+        Click();
 }
 
 void TCustomComboBox::SelectItem(int index) {
@@ -875,7 +967,9 @@ void TCustomComboBox::KeyDown(Word& key, TShiftState shift) {
         SetDroppedDown(false);
     } else if (key == VK_BACK && EditableText()) {
         AnsiString text = Text();
-        if (!text.empty()) SetTextByUser(text.substr(0, static_cast<size_t>(PrevCharStart(text, static_cast<int>(text.size())))));
+        if (!text.empty())
+            SetTextByUser(
+                text.substr(0, static_cast<size_t>(PrevCharStart(text, static_cast<int>(text.size())))));
     } else {
         return;
     }
@@ -895,7 +989,8 @@ void TCustomComboBox::KeyPress(char& key) {
         for (int n = 1; n <= count; ++n) {
             int i = (FItemIndex + n) % count;
             AnsiString item = Items()->Get(i);
-            if (!item.empty() && ApplyCharCase(item.substr(0, 1), ecUpperCase) == ApplyCharCase(AnsiString(1, key), ecUpperCase)) {
+            if (!item.empty() && ApplyCharCase(item.substr(0, 1), ecUpperCase) ==
+                                     ApplyCharCase(AnsiString(1, key), ecUpperCase)) {
                 SelectItem(i);
                 break;
             }
@@ -918,7 +1013,8 @@ void TCustomComboBox::MouseDown(TMouseButton button, TShiftState shift, int x, i
             int index = (y - Height()) / std::max(1, FItemHeight);
             SetDroppedDown(false);
             SelectItem(index);
-        } else if (FStyle != csSimple && (x >= Width() - 18 || FStyle == csDropDownList || FStyle == csOwnerDrawFixed)) {
+        } else if (FStyle != csSimple &&
+                   (x >= Width() - 18 || FStyle == csDropDownList || FStyle == csOwnerDrawFixed)) {
             SetDroppedDown(!FDroppedDown);
         }
     }
@@ -937,7 +1033,8 @@ void TCustomComboBox::DrawItem(int index, TRect rect, TOwnerDrawState state) {
     canvas->FillRect(rect);
     canvas->Font()->Assign(Font());
     if (selected) canvas->Font()->SetColor(clHighlightText);
-    if (index >= 0 && index < Items()->Count()) canvas->TextRect(rect, rect.Left + 2, rect.Top + 1, Items()->Get(index));
+    if (index >= 0 && index < Items()->Count())
+        canvas->TextRect(rect, rect.Left + 2, rect.Top + 1, Items()->Get(index));
 }
 
 void TCustomComboBox::Paint() {
@@ -967,9 +1064,13 @@ void TCustomComboBox::Paint() {
     }
 }
 
-AnsiString TCustomComboBox::DumpText() const { return Text(); }
+AnsiString TCustomComboBox::DumpText() const {
+    return Text();
+}
 
-void TCustomComboBox::WMGetDlgCode(TMessage& message) { message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS; }
+void TCustomComboBox::WMGetDlgCode(TMessage& message) {
+    message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
+}
 
 // EM_SETSEL 0, -1 selects the edit part's text: the next character typed replaces it.
 void TCustomComboBox::EMSetSel(TMessage& message) {
@@ -995,14 +1096,18 @@ void TButtonControl::CMDialogChar(TMessage& message) {
     if (IsAccel(static_cast<Word>(message.WParam), Caption()) && CanFocus()) {
         SetFocus();
         if (Focused()) {
-            if (auto* box = dynamic_cast<TCustomCheckBox*>(this)) box->Toggle();
-            else SetChecked(true);
+            if (auto* box = dynamic_cast<TCustomCheckBox*>(this))
+                box->Toggle();
+            else
+                SetChecked(true);
         }
         message.Result = 1;
     }
 }
 
-void TButtonControl::WMGetDlgCode(TMessage& message) { message.Result = DLGC_BUTTON; }
+void TButtonControl::WMGetDlgCode(TMessage& message) {
+    message.Result = DLGC_BUTTON;
+}
 
 KVR_MESSAGE_MAP(TButtonControl, m) {
     m.Handle(CM_DIALOGCHAR, &TButtonControl::CMDialogChar);
@@ -1011,7 +1116,9 @@ KVR_MESSAGE_MAP(TButtonControl, m) {
 
 // TCustomCheckBox ----------------------------------------------------------------------------------------
 
-TCustomCheckBox::TCustomCheckBox(TComponent* owner) : TButtonControl(owner) { SetBounds(0, 0, 97, 17); }
+TCustomCheckBox::TCustomCheckBox(TComponent* owner) : TButtonControl(owner) {
+    SetBounds(0, 0, 97, 17);
+}
 
 void TCustomCheckBox::SetState(TCheckBoxState value) {
     if (value == cbGrayed && !FAllowGrayed && !ComponentState().Contains(csLoading)) value = cbUnchecked;
@@ -1021,13 +1128,21 @@ void TCustomCheckBox::SetState(TCheckBoxState value) {
     if (!FClicksDisabled && !ComponentState().Contains(csLoading)) TControl::Click();
 }
 
-void TCustomCheckBox::SetAlignment(TLeftRight value) { FAlignment = value, Invalidate(); }
+void TCustomCheckBox::SetAlignment(TLeftRight value) {
+    FAlignment = value, Invalidate();
+}
 
 void TCustomCheckBox::Toggle() {
     switch (FState) {
-    case cbUnchecked: SetState(FAllowGrayed ? cbGrayed : cbChecked); break;
-    case cbChecked: SetState(cbUnchecked); break;
-    case cbGrayed: SetState(cbChecked); break;
+    case cbUnchecked:
+        SetState(FAllowGrayed ? cbGrayed : cbChecked);
+        break;
+    case cbChecked:
+        SetState(cbUnchecked);
+        break;
+    case cbGrayed:
+        SetState(cbChecked);
+        break;
     }
 }
 
@@ -1069,7 +1184,8 @@ void TCustomCheckBox::Paint() {
     if (!IsEnabledInTree()) canvas->Font()->SetColor(clGrayText);
     canvas->Brush()->SetStyle(bsClear);
     // The caption starts at its side's left edge, whichever side the box is on, as the platform draws it.
-    TRect text = FAlignment == taRightJustify ? TRect{17, 0, rect.Right, rect.Bottom} : TRect{0, 0, rect.Right - 17, rect.Bottom};
+    TRect text = FAlignment == taRightJustify ? TRect{17, 0, rect.Right, rect.Bottom}
+                                              : TRect{0, 0, rect.Right - 17, rect.Bottom};
     DrawText(canvas, Caption(), text, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
     canvas->Brush()->SetStyle(bsSolid);
     if (Focused()) {
@@ -1102,7 +1218,9 @@ void TRadioButton::SetCheckedValue(bool value) {
     if (!FClicksDisabled && !ComponentState().Contains(csLoading)) TControl::Click();
 }
 
-void TRadioButton::SetAlignment(TLeftRight value) { FAlignment = value, Invalidate(); }
+void TRadioButton::SetAlignment(TLeftRight value) {
+    FAlignment = value, Invalidate();
+}
 
 void TRadioButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     TButtonControl::MouseUp(button, shift, x, y);
@@ -1130,12 +1248,14 @@ void TRadioButton::Paint() {
     int left = FAlignment == taRightJustify ? 0 : rect.Right - 13;
     TRect box{left, top, left + 13, top + 13};
     DrawFrameControl(canvas, box, DFC_BUTTON,
-                     DFCS_BUTTONRADIO | (FChecked ? DFCS_CHECKED : 0) | (IsEnabledInTree() ? 0 : DFCS_INACTIVE));
+                     DFCS_BUTTONRADIO | (FChecked ? DFCS_CHECKED : 0) |
+                         (IsEnabledInTree() ? 0 : DFCS_INACTIVE));
     canvas->Font()->Assign(Font());
     if (!IsEnabledInTree()) canvas->Font()->SetColor(clGrayText);
     canvas->Brush()->SetStyle(bsClear);
     // The caption starts at its side's left edge, whichever side the box is on, as the platform draws it.
-    TRect text = FAlignment == taRightJustify ? TRect{17, 0, rect.Right, rect.Bottom} : TRect{0, 0, rect.Right - 17, rect.Bottom};
+    TRect text = FAlignment == taRightJustify ? TRect{17, 0, rect.Right, rect.Bottom}
+                                              : TRect{0, 0, rect.Right - 17, rect.Bottom};
     DrawText(canvas, Caption(), text, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
     canvas->Brush()->SetStyle(bsSolid);
 }
@@ -1188,7 +1308,9 @@ KVR_PUBLISHED(TCustomLabel, c) {
     c.Property("Transparent", &TCustomLabel::Transparent, &TCustomLabel::SetTransparent).Default(false);
     c.Property("WordWrap", &TCustomLabel::WordWrap, &TCustomLabel::SetWordWrap).Default(false);
 }
-KVR_PUBLISHED(TLabel, c) { (void)c; }
+KVR_PUBLISHED(TLabel, c) {
+    (void)c;
+}
 
 KVR_PUBLISHED(TCustomEdit, c) {
     c.Property("AutoSelect", &TCustomEdit::AutoSelect, &TCustomEdit::SetAutoSelect).Default(true);
@@ -1199,7 +1321,9 @@ KVR_PUBLISHED(TCustomEdit, c) {
     c.Property("ReadOnly", &TCustomEdit::ReadOnly, &TCustomEdit::SetReadOnly).Default(false);
     c.Property("OnChange", &TCustomEdit::OnChange, &TCustomEdit::SetOnChange);
 }
-KVR_PUBLISHED(TEdit, c) { (void)c; }
+KVR_PUBLISHED(TEdit, c) {
+    (void)c;
+}
 
 KVR_PUBLISHED(TCustomMemo, c) {
     c.Property("Alignment", &TCustomMemo::Alignment, &TCustomMemo::SetAlignment).Default(taLeftJustify);
@@ -1209,14 +1333,23 @@ KVR_PUBLISHED(TCustomMemo, c) {
     c.Property("WantTabs", &TCustomMemo::WantTabs, &TCustomMemo::SetWantTabs).Default(false);
     c.Property("WordWrap", &TCustomMemo::WordWrap, &TCustomMemo::SetWordWrap).Default(true);
 }
-KVR_PUBLISHED(TMemo, c) { (void)c; }
-KVR_PUBLISHED(TMemoStrings, c) { (void)c; }
-KVR_PUBLISHED(TListItemsStrings, c) { (void)c; }
+KVR_PUBLISHED(TMemo, c) {
+    (void)c;
+}
+KVR_PUBLISHED(TMemoStrings, c) {
+    (void)c;
+}
+KVR_PUBLISHED(TListItemsStrings, c) {
+    (void)c;
+}
 
 KVR_PUBLISHED(TCustomListBox, c) {
-    c.Property("BorderStyle", &TCustomListBox::BorderStyle, &TCustomListBox::SetBorderStyle).Default(bsSingle);
-    c.Property("ExtendedSelect", &TCustomListBox::ExtendedSelect, &TCustomListBox::SetExtendedSelect).Default(true);
-    c.Property("IntegralHeight", &TCustomListBox::IntegralHeight, &TCustomListBox::SetIntegralHeight).Default(false);
+    c.Property("BorderStyle", &TCustomListBox::BorderStyle, &TCustomListBox::SetBorderStyle)
+        .Default(bsSingle);
+    c.Property("ExtendedSelect", &TCustomListBox::ExtendedSelect, &TCustomListBox::SetExtendedSelect)
+        .Default(true);
+    c.Property("IntegralHeight", &TCustomListBox::IntegralHeight, &TCustomListBox::SetIntegralHeight)
+        .Default(false);
     c.Property("ItemHeight", &TCustomListBox::ItemHeight, &TCustomListBox::SetItemHeight).Default(16);
     c.Property("Items", &TCustomListBox::Items, &TCustomListBox::SetItems);
     c.Property("MultiSelect", &TCustomListBox::MultiSelect, &TCustomListBox::SetMultiSelect).Default(false);
@@ -1226,11 +1359,14 @@ KVR_PUBLISHED(TCustomListBox, c) {
     c.Property("OnDrawItem", &TCustomListBox::OnDrawItem, &TCustomListBox::SetOnDrawItem);
     c.Property("OnMeasureItem", &TCustomListBox::OnMeasureItem, &TCustomListBox::SetOnMeasureItem);
 }
-KVR_PUBLISHED(TListBox, c) { (void)c; }
+KVR_PUBLISHED(TListBox, c) {
+    (void)c;
+}
 
 KVR_PUBLISHED(TCustomComboBox, c) {
     c.Property("CharCase", &TCustomComboBox::CharCase, &TCustomComboBox::SetCharCase).Default(ecNormal);
-    c.Property("DropDownCount", &TCustomComboBox::DropDownCount, &TCustomComboBox::SetDropDownCount).Default(8);
+    c.Property("DropDownCount", &TCustomComboBox::DropDownCount, &TCustomComboBox::SetDropDownCount)
+        .Default(8);
     c.Property("ItemHeight", &TCustomComboBox::ItemHeight, &TCustomComboBox::SetItemHeight).Default(16);
     c.Property("Items", &TCustomComboBox::Items, &TCustomComboBox::SetItems);
     c.Property("MaxLength", &TCustomComboBox::MaxLength, &TCustomComboBox::SetMaxLength).Default(0);
@@ -1243,19 +1379,30 @@ KVR_PUBLISHED(TCustomComboBox, c) {
     c.Property("OnCloseUp", &TCustomComboBox::OnCloseUp, &TCustomComboBox::SetOnCloseUp);
     c.Property("OnDrawItem", &TCustomComboBox::OnDrawItem, &TCustomComboBox::SetOnDrawItem);
 }
-KVR_PUBLISHED(TComboBox, c) { (void)c; }
+KVR_PUBLISHED(TComboBox, c) {
+    (void)c;
+}
 
-KVR_PUBLISHED(TButtonControl, c) { (void)c; }
+KVR_PUBLISHED(TButtonControl, c) {
+    (void)c;
+}
 KVR_PUBLISHED(TCustomCheckBox, c) {
-    c.Property("Alignment", &TCustomCheckBox::Alignment, &TCustomCheckBox::SetAlignment).Default(taRightJustify);
+    c.Property("Alignment", &TCustomCheckBox::Alignment, &TCustomCheckBox::SetAlignment)
+        .Default(taRightJustify);
     c.Property("AllowGrayed", &TCustomCheckBox::AllowGrayed, &TCustomCheckBox::SetAllowGrayed).Default(false);
     c.Property("Checked", &TCustomCheckBox::Checked, &TCustomCheckBox::SetCheckedValue).Default(false);
     c.Property("State", &TCustomCheckBox::State, &TCustomCheckBox::SetState).Default(cbUnchecked);
 }
-KVR_PUBLISHED(TCheckBox, c) { (void)c; }
+KVR_PUBLISHED(TCheckBox, c) {
+    (void)c;
+}
 KVR_PUBLISHED(TRadioButton, c) {
     c.Property("Alignment", &TRadioButton::Alignment, &TRadioButton::SetAlignment).Default(taRightJustify);
     c.Property("Checked", &TRadioButton::Checked, &TRadioButton::SetCheckedValue).Default(false);
 }
-KVR_PUBLISHED(TCustomGroupBox, c) { (void)c; }
-KVR_PUBLISHED(TGroupBox, c) { (void)c; }
+KVR_PUBLISHED(TCustomGroupBox, c) {
+    (void)c;
+}
+KVR_PUBLISHED(TGroupBox, c) {
+    (void)c;
+}

@@ -23,4 +23,3 @@ KVR_DECLARE_EXCEPTION(EDatabaseError, Exception)
 
 class TComponent;
 [[noreturn]] void DatabaseError(const AnsiString& message, TComponent* component = nullptr);
-

@@ -19,7 +19,7 @@ struct TCodePageInfo {
     int MaxBytesPerUnit;  // bytes that one UTF-16 unit can need in this code page
     bool DoubleByte;      // lead bytes 0x81..0xFE, trail bytes 0x40..0x7E and 0x80..0xFE
     bool IbmControls;     // ICU's IBM table rotates 0x1A, 0x1C and 0x7F; the platform mapped them as is
-    char16_t Replacement;  // what a broken or unmapped byte sequence decodes to
+    char16_t Replacement; // what a broken or unmapped byte sequence decodes to
 };
 
 // '?' is the Unicode default character of the platform's tables for these code pages; its UTF-8
@@ -50,8 +50,12 @@ unsigned Resolve(unsigned codePage) {
 }
 
 // ICU's ibm-437 decodes 0x1A, 0x1C and 0x7F as U+001C, U+007F and U+001A (and encodes the reverse).
-char16_t UnrotateIbmControl(char16_t c) { return c == 0x1C ? 0x1A : c == 0x7F ? 0x1C : c == 0x1A ? 0x7F : c; }
-char16_t RotateIbmControl(char16_t c) { return c == 0x1A ? 0x1C : c == 0x1C ? 0x7F : c == 0x7F ? 0x1A : c; }
+char16_t UnrotateIbmControl(char16_t c) {
+    return c == 0x1C ? 0x1A : c == 0x7F ? 0x1C : c == 0x1A ? 0x7F : c;
+}
+char16_t RotateIbmControl(char16_t c) {
+    return c == 0x1A ? 0x1C : c == 0x1C ? 0x7F : c == 0x7F ? 0x1A : c;
+}
 
 // The default character of one encoding call, read by the substitution callback.
 struct TFromUnicodeState {
@@ -62,7 +66,7 @@ struct TFromUnicodeState {
 
 void U_CALLCONV ToUnicodeSubstitute(const void* context, UConverterToUnicodeArgs* args, const char*, int32_t,
                                     UConverterCallbackReason reason, UErrorCode* err) {
-    if (reason > UCNV_IRREGULAR) return;  // reset, close, clone: nothing to write
+    if (reason > UCNV_IRREGULAR) return; // reset, close, clone: nothing to write
     const char16_t* replacement = static_cast<const char16_t*>(context);
     *err = U_ZERO_ERROR;
     ucnv_cbToUWriteUChars(args, replacement, 1, 0, err);
@@ -103,7 +107,7 @@ UConverter* ConverterAt(int index) {
         ucnv_close(c);
         return nullptr;
     }
-    ucnv_setFallback(c, true);  // the platform's best-fit mappings
+    ucnv_setFallback(c, true); // the platform's best-fit mappings
     slot = c;
     return slot;
 }
@@ -135,7 +139,7 @@ int BaseMultiByteToWideChar(unsigned codePage, const char* src, int srcLen, char
     char16_t* target = dst;
     ucnv_toUnicode(c, &target, dst + dstLen, &source, sourceLimit, nullptr, true, &err);
     if (U_FAILURE(err)) {
-        ucnv_resetToUnicode(c);  // drop what did not fit
+        ucnv_resetToUnicode(c); // drop what did not fit
         return 0;
     }
     const int written = static_cast<int>(target - dst);
@@ -240,9 +244,11 @@ int MaxBytesPerUnit(unsigned resolvedCodePage) {
     return index < 0 ? 4 : kCodePages[index].MaxBytesPerUnit;
 }
 
-}  // namespace
+} // namespace
 
-unsigned GetACP() { return gACP.load(std::memory_order_relaxed); }
+unsigned GetACP() {
+    return gACP.load(std::memory_order_relaxed);
+}
 
 bool SetACP(unsigned codePage) {
     if (codePage != 936 && codePage != 950 && codePage != 1252 && codePage != 437) return false;
@@ -255,7 +261,9 @@ unsigned GetOEMCP() {
     return acp == 936 || acp == 950 ? acp : 437;
 }
 
-bool IsValidCodePage(unsigned codePage) { return IndexOf(Resolve(codePage)) >= 0; }
+bool IsValidCodePage(unsigned codePage) {
+    return IndexOf(Resolve(codePage)) >= 0;
+}
 
 bool IsDBCSLeadByteEx(unsigned codePage, Byte value) {
     switch (Resolve(codePage)) {
@@ -267,7 +275,9 @@ bool IsDBCSLeadByteEx(unsigned codePage, Byte value) {
     }
 }
 
-bool IsDBCSLeadByte(Byte value) { return IsDBCSLeadByteEx(GetACP(), value); }
+bool IsDBCSLeadByte(Byte value) {
+    return IsDBCSLeadByteEx(GetACP(), value);
+}
 
 bool IsDBCSTrailByteEx(unsigned codePage, Byte value) {
     switch (Resolve(codePage)) {
@@ -359,16 +369,24 @@ AnsiString ConvertCodePage(const AnsiString& text, unsigned fromCodePage, unsign
     return WideToAnsi(AnsiToWide(text, from), to);
 }
 
-AnsiString Utf8ToAnsi(const AnsiString& text) { return ConvertCodePage(text, CP_UTF8, CP_ACP); }
+AnsiString Utf8ToAnsi(const AnsiString& text) {
+    return ConvertCodePage(text, CP_UTF8, CP_ACP);
+}
 
-AnsiString AnsiToUtf8(const AnsiString& text) { return ConvertCodePage(text, CP_ACP, CP_UTF8); }
+AnsiString AnsiToUtf8(const AnsiString& text) {
+    return ConvertCodePage(text, CP_ACP, CP_UTF8);
+}
 
-WideString Utf8ToWide(const AnsiString& text) { return AnsiToWide(text, CP_UTF8); }
+WideString Utf8ToWide(const AnsiString& text) {
+    return AnsiToWide(text, CP_UTF8);
+}
 
-AnsiString WideToUtf8(const WideString& text) { return WideToAnsi(text, CP_UTF8); }
+AnsiString WideToUtf8(const WideString& text) {
+    return WideToAnsi(text, CP_UTF8);
+}
 
 const TCodePageLayer* SetCodePageLayer(unsigned codePage, const TCodePageLayer* layer) {
-    if (codePage == CP_ACP || codePage == CP_OEMCP) return nullptr;  // layers belong to real code pages
+    if (codePage == CP_ACP || codePage == CP_OEMCP) return nullptr; // layers belong to real code pages
     std::lock_guard<std::mutex> lock(gLayerMutex);
     for (TLayerSlot& slot : gLayers) {
         const unsigned cp = slot.CodePage.load(std::memory_order_relaxed);
@@ -381,5 +399,5 @@ const TCodePageLayer* SetCodePageLayer(unsigned codePage, const TCodePageLayer* 
             return nullptr;
         }
     }
-    return nullptr;  // every slot taken by another code page
+    return nullptr; // every slot taken by another code page
 }

@@ -60,8 +60,8 @@ AnsiString WideToAnsi(const WideString& text, unsigned codePage = GetACP());
 // Bytes of one code page to another through UTF-16; the text is returned unchanged when both are the
 // same code page.
 AnsiString ConvertCodePage(const AnsiString& text, unsigned fromCodePage, unsigned toCodePage);
-AnsiString Utf8ToAnsi(const AnsiString& text);  // UTF-8 to the system code page
-AnsiString AnsiToUtf8(const AnsiString& text);  // the system code page to UTF-8
+AnsiString Utf8ToAnsi(const AnsiString& text); // UTF-8 to the system code page
+AnsiString AnsiToUtf8(const AnsiString& text); // the system code page to UTF-8
 WideString Utf8ToWide(const AnsiString& text);
 AnsiString WideToUtf8(const WideString& text);
 

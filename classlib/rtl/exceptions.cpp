@@ -6,7 +6,9 @@ namespace {
 TShowExceptionHandler gShowException = nullptr;
 }
 
-void Abort() { throw EAbort("Operation aborted"); }
+void Abort() {
+    throw EAbort("Operation aborted");
+}
 
 void ShowException(const Exception& e) {
     if (gShowException) {
@@ -16,4 +18,6 @@ void ShowException(const Exception& e) {
     std::fprintf(stderr, "%s: %s\n", e.ClassName(), e.Message().c_str());
 }
 
-void SetShowExceptionHandler(TShowExceptionHandler handler) { gShowException = handler; }
+void SetShowExceptionHandler(TShowExceptionHandler handler) {
+    gShowException = handler;
+}

@@ -20,11 +20,11 @@ private:
     AnsiString FMessage;
 };
 
-#define KVR_DECLARE_EXCEPTION(Name, Parent)                                                               \
-    class Name : public Parent {                                                                          \
-    public:                                                                                               \
-        using Parent::Parent;                                                                             \
-        const char* ClassName() const override { return #Name; }                                         \
+#define KVR_DECLARE_EXCEPTION(Name, Parent)                                                                  \
+    class Name : public Parent {                                                                             \
+    public:                                                                                                  \
+        using Parent::Parent;                                                                                \
+        const char* ClassName() const override { return #Name; }                                             \
     };
 
 // The silent abort: raised to stop an operation without a message.

@@ -12,10 +12,11 @@
 
 namespace {
 
-bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
+bool IsBlankOrControl(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
 
-template <char From, char To, int Delta>
-AnsiString MapLetters(const AnsiString& s) {
+template <char From, char To, int Delta> AnsiString MapLetters(const AnsiString& s) {
     AnsiString r = s;
     for (std::size_t i = 0; i < r.size();) {
         int len = CharLength(r, i);
@@ -24,7 +25,6 @@ AnsiString MapLetters(const AnsiString& s) {
     }
     return r;
 }
-
 
 // Length of the character at index of a text of size bytes, as CharLength counts it.
 std::size_t CharLengthIn(const char* text, std::size_t size, std::size_t index, unsigned codePage) {
@@ -40,7 +40,8 @@ bool EndsOnBoundary(const char* text, std::size_t size, std::size_t index, std::
                     unsigned codePage) {
     const std::size_t end = index + count;
     std::size_t i = index;
-    while (i < end) i += CharLengthIn(text, size, i, codePage);
+    while (i < end)
+        i += CharLengthIn(text, size, i, codePage);
     return i == end;
 }
 
@@ -125,26 +126,38 @@ AnsiString MapSingleBytes(const AnsiString& s, const std::array<char, 256>& map)
     return r;
 }
 
-}  // namespace
+} // namespace
 
 AnsiString TrimLeft(const AnsiString& s) {
     std::size_t i = 0;
-    while (i < s.size() && IsBlankOrControl(s[i])) ++i;
+    while (i < s.size() && IsBlankOrControl(s[i]))
+        ++i;
     return s.substr(i);
 }
 
 AnsiString TrimRight(const AnsiString& s) {
     std::size_t n = s.size();
-    while (n > 0 && IsBlankOrControl(s[n - 1])) --n;
+    while (n > 0 && IsBlankOrControl(s[n - 1]))
+        --n;
     return s.substr(0, n);
 }
 
-AnsiString Trim(const AnsiString& s) { return TrimRight(TrimLeft(s)); }
+AnsiString Trim(const AnsiString& s) {
+    return TrimRight(TrimLeft(s));
+}
 
-AnsiString UpperCase(const AnsiString& s) { return MapLetters<'a', 'z', -32>(s); }
-AnsiString LowerCase(const AnsiString& s) { return MapLetters<'A', 'Z', 32>(s); }
-AnsiString AnsiUpperCase(const AnsiString& s) { return MapSingleBytes(s, CaseTablesFor(GetACP()).Upper); }
-AnsiString AnsiLowerCase(const AnsiString& s) { return MapSingleBytes(s, CaseTablesFor(GetACP()).Lower); }
+AnsiString UpperCase(const AnsiString& s) {
+    return MapLetters<'a', 'z', -32>(s);
+}
+AnsiString LowerCase(const AnsiString& s) {
+    return MapLetters<'A', 'Z', 32>(s);
+}
+AnsiString AnsiUpperCase(const AnsiString& s) {
+    return MapSingleBytes(s, CaseTablesFor(GetACP()).Upper);
+}
+AnsiString AnsiLowerCase(const AnsiString& s) {
+    return MapSingleBytes(s, CaseTablesFor(GetACP()).Lower);
+}
 
 int CompareText(const AnsiString& a, const AnsiString& b) {
     // Fold only single-byte letters: a trail byte that looks like a letter belongs to its character.
@@ -191,7 +204,9 @@ AnsiString StringReplace(const AnsiString& s, const AnsiString& oldPattern, cons
     return r;
 }
 
-int AnsiPos(const AnsiString& sub, const AnsiString& s) { return AnsiPosEx(sub, s, 1); }
+int AnsiPos(const AnsiString& sub, const AnsiString& s) {
+    return AnsiPosEx(sub, s, 1);
+}
 
 int AnsiPosEx(const AnsiString& sub, const AnsiString& s, int offset) {
     if (offset < 1) return 0;

@@ -4,19 +4,19 @@
 // characters. Character boundaries are those of CharLength (codepages.h).
 #include "classlib/rtl/types.h"
 
-AnsiString Trim(const AnsiString& s);       // blanks and control characters at both ends
+AnsiString Trim(const AnsiString& s); // blanks and control characters at both ends
 AnsiString TrimLeft(const AnsiString& s);
 AnsiString TrimRight(const AnsiString& s);
-AnsiString UpperCase(const AnsiString& s);  // a..z only
-AnsiString LowerCase(const AnsiString& s);  // A..Z only
+AnsiString UpperCase(const AnsiString& s); // a..z only
+AnsiString LowerCase(const AnsiString& s); // A..Z only
 // The letters of the system code page's single-byte characters: in 1252 and 437 the accented letters
 // too (é to É), in 936 and 950 the ASCII letters.
 AnsiString AnsiUpperCase(const AnsiString& s);
 AnsiString AnsiLowerCase(const AnsiString& s);
-int CompareText(const AnsiString& a, const AnsiString& b);   // without regard to the case of letters
+int CompareText(const AnsiString& a, const AnsiString& b); // without regard to the case of letters
 bool SameText(const AnsiString& a, const AnsiString& b);
 int CompareStr(const AnsiString& a, const AnsiString& b);
-AnsiString QuotedStr(const AnsiString& s);  // in single quotes, inner quotes doubled
+AnsiString QuotedStr(const AnsiString& s); // in single quotes, inner quotes doubled
 
 enum TReplaceFlag : unsigned { rfReplaceAll = 1, rfIgnoreCase = 2 };
 using TReplaceFlags = unsigned;
@@ -41,6 +41,6 @@ AnsiString Copy(const AnsiString& s, int index, int count);
 // CharLength counts it. Outside the text: mbSingleByte.
 enum TMbcsByteType { mbSingleByte, mbLeadByte, mbTrailByte };
 TMbcsByteType ByteType(const AnsiString& s, int index);     // 1-based index
-TMbcsByteType StrByteType(const char* str, unsigned index);  // 0-based index into a NUL-terminated text
+TMbcsByteType StrByteType(const char* str, unsigned index); // 0-based index into a NUL-terminated text
 // The last character of s (one or two bytes); '' for an empty text.
 AnsiString AnsiLastChar(const AnsiString& s);

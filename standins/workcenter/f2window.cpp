@@ -1,6 +1,5 @@
 #include "standins/workcenter/f2window.h"
 
-
 #include "classlib/rtl/strutils.h"
 #include "standins/appserver/f2windows.h"
 #include "standins/workcenter/wcdialogs.h"
@@ -28,7 +27,6 @@ bool Flag(const Variant& value) {
         return false;
     }
 }
-
 
 } // namespace
 

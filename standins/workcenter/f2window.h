@@ -21,8 +21,8 @@ public:
     Variant F2GetData(const Variant& params);
     AnsiString ShowInputDay(const Variant& params);
     int GetPhrase2(const AnsiString& user, const AnsiString& company, const Variant& window, Variant& text);
-    Variant ShowCharaters(const AnsiString& user, const AnsiString& company, Variant& kind, const Variant& flag,
-                          const Variant& window);
+    Variant ShowCharaters(const AnsiString& user, const AnsiString& company, Variant& kind,
+                          const Variant& flag, const Variant& window);
     AnsiString GetCalcValue(Variant& text, const Variant& window);
 
     // The characters the character picker offers, one a row.

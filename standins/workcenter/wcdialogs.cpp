@@ -204,8 +204,8 @@ const TCalcKey kCalcKeys[] = {
 
 bool ReadYYYYMMDD(const AnsiString& text, TDateTime& date) {
     return text.size() == 8 && AllDigits(text) &&
-           TryEncodeDate(std::stoi(text.substr(0, 4)), std::stoi(text.substr(4, 2)), std::stoi(text.substr(6, 2)),
-                         date);
+           TryEncodeDate(std::stoi(text.substr(0, 4)), std::stoi(text.substr(4, 2)),
+                         std::stoi(text.substr(6, 2)), date);
 }
 
 bool EvaluateExpression(const AnsiString& text, double& value, AnsiString& error) {

@@ -32,8 +32,12 @@ public:
 
 } // namespace
 
-KVR_MESSAGE_MAP(TLookupForm, m) { m.Handle(WM_F2LOOKUP, &TLookupForm::WMF2Lookup); }
-KVR_PUBLISHED(TLookupForm, c) { (void)c; }
+KVR_MESSAGE_MAP(TLookupForm, m) {
+    m.Handle(WM_F2LOOKUP, &TLookupForm::WMF2Lookup);
+}
+KVR_PUBLISHED(TLookupForm, c) {
+    (void)c;
+}
 
 namespace {
 
@@ -91,8 +95,8 @@ TEST_F(ComponentsTest, CheckListBoxDefaultsAndSetters) {
         bool checked;
         unsigned char glyph;
         TColor colour;
-    } glyphs[] = {{1, true, 0xFE, 0x0000FF}, {1, false, 0xA8, clBlack}, {2, true, 0xA8, clBlack},
-                  {2, false, 0xFE, 0x0000FF}, {3, true, 0xE9, 0x0000FF}, {3, false, 0xEA, clBlack},
+    } glyphs[] = {{1, true, 0xFE, 0x0000FF},  {1, false, 0xA8, clBlack},  {2, true, 0xA8, clBlack},
+                  {2, false, 0xFE, 0x0000FF}, {3, true, 0xE9, 0x0000FF},  {3, false, 0xEA, clBlack},
                   {4, true, 0xEA, clBlack},   {4, false, 0xE9, 0x0000FF}, {0, true, 0, clBlack},
                   {5, true, 0, clBlack}};
     for (const auto& g : glyphs) {
@@ -109,7 +113,8 @@ TEST_F(ComponentsTest, CheckListBoxDefaultsAndSetters) {
 TEST_F(ComponentsTest, CheckListBoxChecksByClickSpaceAndProgram) {
     auto* list = Add<TFCheckListBox>(10, 10);
     list->SetBounds(10, 10, 200, 4 + 24 * 3);
-    for (const char* s : {"one", "two", "three"}) list->Items()->Add(s);
+    for (const char* s : {"one", "two", "three"})
+        list->Items()->Add(s);
     list->SetOnCheck(TCheckEvent(&Rec, &TRecorder::Check));
     Form->Show();
     EXPECT_FALSE(list->Checked(0));
@@ -155,8 +160,9 @@ TEST_F(ComponentsTest, CheckListBoxDrawsGlyphAndTextWhereTheLayoutSays) {
     // The selected item is filled with the bar colour, its text in the highlight text colour.
     TRect item1 = list->ItemRect(1);
     EXPECT_EQ(picture.Pixel(item1.Right - 2, item1.Bottom - 2), ColorToRGB(clActiveCaption));
-    EXPECT_EQ(FirstColumnOf(picture, {item1.Left + 22, item1.Top, item1.Right, item1.Bottom}, clHighlightText),
-              item1.Left + 18 + 8);
+    EXPECT_EQ(
+        FirstColumnOf(picture, {item1.Left + 22, item1.Top, item1.Right, item1.Bottom}, clHighlightText),
+        item1.Left + 18 + 8);
     // Without a box the text moves to left + 8.
     list->SetCheckStyle(0);
     PaintControlPicture(list, &picture);
@@ -233,10 +239,11 @@ TEST_F(ComponentsTest, CaptionOffsetsByFontSize) {
     const struct {
         int size;
         int offset;
-    } cases[] = {{1, 17}, {8, 17}, {9, 19}, {12, 19}, {15, 19}, {16, 20}, {17, 20}, {18, 21}, {23, 21},
-                 {24, 23}, {30, 25}, {36, 27}, {42, 29}, {43, 29}, {44, 31}, {60, 31}, {61, 39}, {80, 39},
-                 {81, 44}, {0, 44}};
-    for (const auto& c : cases) EXPECT_EQ(QvCaptionOffset(c.size), c.offset) << c.size;
+    } cases[] = {{1, 17},  {8, 17},  {9, 19},  {12, 19}, {15, 19}, {16, 20}, {17, 20},
+                 {18, 21}, {23, 21}, {24, 23}, {30, 25}, {36, 27}, {42, 29}, {43, 29},
+                 {44, 31}, {60, 31}, {61, 39}, {80, 39}, {81, 44}, {0, 44}};
+    for (const auto& c : cases)
+        EXPECT_EQ(QvCaptionOffset(c.size), c.offset) << c.size;
     EXPECT_EQ(QvLeftCaptionRightAdjust(12), 14);
     EXPECT_EQ(QvLeftCaptionRightAdjust(16), -10);
     EXPECT_EQ(QvLeftCaptionTopAdjust(12), -2);

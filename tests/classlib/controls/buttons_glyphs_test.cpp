@@ -30,7 +30,8 @@ protected:
 
 TEST_F(ButtonsTest, SpeedButtonGroupsKeepOneDown) {
     TSpeedButton* b[3] = {AddSpeed(0), AddSpeed(30), AddSpeed(60)};
-    for (auto* x : b) x->SetGroupIndex(1);
+    for (auto* x : b)
+        x->SetGroupIndex(1);
     b[2]->SetGroupIndex(2);
     b[0]->SetOnClick(TNotifyEvent(&Rec, &TRecorder::Click));
     Form->Show();
@@ -58,7 +59,8 @@ TEST_F(ButtonsTest, SpeedButtonDrawsTheFrameOfItsState) {
     TBitmap strip;
     strip.SetSize(20, 10); // two frames: red up, blue disabled; the bottom-left pixel is transparent
     for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 20; ++x) strip.SetPixel(x, y, y == 9 ? clOlive : (x < 10 ? clRed : clBlue));
+        for (int x = 0; x < 20; ++x)
+            strip.SetPixel(x, y, y == 9 ? clOlive : (x < 10 ? clRed : clBlue));
     button->SetGlyph(&strip);
     EXPECT_EQ(button->NumGlyphs(), 2);
     TBitmap picture;

@@ -125,7 +125,8 @@ TEST(ImageLists, AddSplitsStripsAndKeepsMasks) {
     TBitmap strip;
     strip.SetSize(8, 4);
     for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 8; ++x) strip.SetPixel(x, y, x < 4 ? clRed : (x == 5 ? clBlue : clOlive));
+        for (int x = 0; x < 8; ++x)
+            strip.SetPixel(x, y, x < 4 ? clRed : (x == 5 ? clBlue : clOlive));
     EXPECT_EQ(images.AddMasked(&strip, clOlive), 0);
     EXPECT_EQ(images.Count(), 2);
     EXPECT_FALSE(images.IsTransparent(1, 1, 0));
@@ -137,7 +138,7 @@ TEST(ImageLists, AddSplitsStripsAndKeepsMasks) {
     images.Draw(target.Canvas(), 2, 2, 1);
     EXPECT_EQ(target.Pixel(3, 3), clBlue);
     EXPECT_EQ(target.Pixel(2, 2), clWhite); // transparent
-    images.Draw(target.Canvas(), 0, 0, 7); // out of range: nothing
+    images.Draw(target.Canvas(), 0, 0, 7);  // out of range: nothing
     TBitmap one;
     EXPECT_TRUE(images.GetBitmap(0, &one));
     EXPECT_EQ(one.Width(), 4);

@@ -18,7 +18,9 @@ public:
         Calls.push_back("set " + std::to_string(col) + "," + std::to_string(row) + "=" + value);
         TStringGrid::SetEditText(col, row, value);
     }
-    bool SelectCell(int col, int row) override { return col != RefuseCol && TStringGrid::SelectCell(col, row); }
+    bool SelectCell(int col, int row) override {
+        return col != RefuseCol && TStringGrid::SelectCell(col, row);
+    }
     AnsiString GetEditMask(int col, int) override { return col == 2 ? MaskOfCol2 : AnsiString(); }
     void TopLeftChanged() override {
         Calls.push_back("topleft " + std::to_string(LeftCol()) + "," + std::to_string(TopRow()));
@@ -32,7 +34,9 @@ public:
 
 } // namespace
 
-KVR_PUBLISHED(TRecordingGrid, c) { (void)c; }
+KVR_PUBLISHED(TRecordingGrid, c) {
+    (void)c;
+}
 
 namespace {
 
@@ -179,7 +183,9 @@ TEST_F(GridTest, DrawCellPaintsTheCellsText) {
     bool inked = false;
     for (int x = cell.Left; x < cell.Right; ++x)
         for (int y = cell.Top; y < cell.Bottom; ++y)
-            if (picture.Pixel(x, y) == ColorToRGB(clWindowText) || picture.Pixel(x, y) == ColorToRGB(clHighlightText)) inked = true;
+            if (picture.Pixel(x, y) == ColorToRGB(clWindowText) ||
+                picture.Pixel(x, y) == ColorToRGB(clHighlightText))
+                inked = true;
     EXPECT_TRUE(inked);
     EXPECT_EQ(picture.Pixel(2, 2), ColorToRGB(clBtnFace)); // the fixed colour
 }

@@ -6,10 +6,10 @@ namespace {
 
 struct MaskCase {
     const char* mask;
-    const char* value;        // formatted into the mask
-    const char* editText;     // what the control shows
-    const char* text;         // Text read back
-    int firstInvalid;         // first required blank, -1 when complete
+    const char* value;    // formatted into the mask
+    const char* editText; // what the control shows
+    const char* text;     // Text read back
+    int firstInvalid;     // first required blank, -1 when complete
 };
 
 const MaskCase kCases[] = {

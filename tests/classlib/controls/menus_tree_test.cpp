@@ -16,7 +16,9 @@ public:
 
 } // namespace
 
-KVR_PUBLISHED(TMenuHost, c) { c.Method("SaveClick", &TMenuHost::SaveClick); }
+KVR_PUBLISHED(TMenuHost, c) {
+    c.Method("SaveClick", &TMenuHost::SaveClick);
+}
 
 namespace {
 

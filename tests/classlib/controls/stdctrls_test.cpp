@@ -113,7 +113,8 @@ TEST_F(StdCtrlsTest, MaskEditFillsPositionsAndValidatesOnExit) {
     Form->Show();
     edit->SetFocus();
     edit->SetSelStart(0);
-    for (char c : std::string("12x052024")) PressKey(edit, static_cast<Word>(c == 'x' ? 'X' : c), TShiftState());
+    for (char c : std::string("12x052024"))
+        PressKey(edit, static_cast<Word>(c == 'x' ? 'X' : c), TShiftState());
     EXPECT_EQ(edit->EditText(), "12/05/2024"); // the letter was refused, literals skipped
     EXPECT_EQ(edit->Text(), "12/05/2024");
     PressKey(edit, VK_BACK, TShiftState());
@@ -132,7 +133,8 @@ TEST_F(StdCtrlsTest, MaskEditFillsPositionsAndValidatesOnExit) {
 TEST_F(StdCtrlsTest, ListBoxSelectionAndOwnerDrawing) {
     auto* list = Add<TListBox>("lbItems", 10, 10);
     list->SetBounds(10, 10, 120, 2 + 16 * 4 + 2);
-    for (const char* s : {"alpha", "beta", "gamma", "delta", "omega"}) list->Items()->Add(s);
+    for (const char* s : {"alpha", "beta", "gamma", "delta", "omega"})
+        list->Items()->Add(s);
     list->SetOnClick(TNotifyEvent(&Rec, &TRecorder::Click));
     Form->Show();
     list->MouseClickAt(20, 2 + 16 + 5);
@@ -169,7 +171,8 @@ TEST_F(StdCtrlsTest, ListBoxSelectionAndOwnerDrawing) {
 
 TEST_F(StdCtrlsTest, ComboBoxStylesSelectAndOwnerDraw) {
     auto* combo = Add<TComboBox>("cbKind", 10, 10);
-    for (const char* s : {"Apple", "Banana", "Cherry"}) combo->Items()->Add(s);
+    for (const char* s : {"Apple", "Banana", "Cherry"})
+        combo->Items()->Add(s);
     combo->SetOnChange(TNotifyEvent(&Rec, &TRecorder::Change));
     combo->SetOnSelect(TNotifyEvent(&Rec, &TRecorder::Select));
     Form->Show();

@@ -417,7 +417,8 @@ TEST(FormStream, ResourcesAndTheirErrors) {
 }
 
 TEST(FormStream, AFrameHoldingItselfFailsCleanly) {
-    RegisterFormResource("TSelfFrame", "object SelfFrame: TSelfFrame\r\n  inline inner: TSelfFrame\r\n  end\r\nend\r\n");
+    RegisterFormResource("TSelfFrame",
+                         "object SelfFrame: TSelfFrame\r\n  inline inner: TSelfFrame\r\n  end\r\nend\r\n");
     TComponent owner(nullptr);
     try {
         new TSelfFrame(&owner);

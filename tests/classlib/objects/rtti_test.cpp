@@ -183,7 +183,6 @@ TEST(PropertyAccess, ErrorsNameTheProblem) {
     EXPECT_THROW(GetOrdProp(nullptr, "Left"), EPropertyError);
 }
 
-
 TEST(Sets, TextBothWays) {
     const TTypeInfo* t = TypeInfoOf<TTestFontStyles>();
     EXPECT_EQ(SetToString(t, TTestFontStyles{tfsItalic, tfsStrikeOut}.Bits()), "[tfsItalic,tfsStrikeOut]");

@@ -55,7 +55,7 @@ struct TIcuStarters {
     }
 };
 
-}  // namespace
+} // namespace
 
 // The lead-byte test must agree byte for byte with the converters' own view, or byte-string routines
 // and conversions would cut texts into different characters.
@@ -119,16 +119,16 @@ TEST_F(CodePages, ChineseTextsRoundTripThroughUtf16AndUtf8) {
     } cases[] = {
         {936, "Ab1 ", u"Ab1 "},
         {936, "\xD6\xD0\xCE\xC4", u"\u4E2D\u6587"},                             // GB2312
-        {936, "\x81\x40\x81\x61\xFE\x4F\xB1\x5C", u"\u4E02\u4E64\uFA29\u76F6"},  // GBK only
+        {936, "\x81\x40\x81\x61\xFE\x4F\xB1\x5C", u"\u4E02\u4E64\uFA29\u76F6"}, // GBK only
         {936, "\xAA\xA1\xAF\xFE", u"\uE000\uE233"},                             // user-defined AAA1..AFFE
         {936, "\xF8\xA1\xFE\xFE", u"\uE234\uE4C5"},                             // user-defined F8A1..FEFE
         {936, "\xA1\x40\xA7\xA0", u"\uE4C6\uE765"},                             // user-defined A140..A7A0
         {936, "\x80", u"\u20AC"},
         {950, "\xA4\xA4\xA4\xE5\xA5\x5C\xB3\x5C", u"\u4E2D\u6587\u529F\u8A31"},
         {950, "\xA1\x45\xF9\xF9\xA3\xE1", u"\u2027\u2550\u20AC"},
-        {950, "\xFA\x40\xFE\xFE", u"\uE000\uE310"},  // user-defined FA40..FEFE
-        {950, "\x8E\x40\xA0\xFE", u"\uE311\uEEB7"},  // user-defined 8E40..A0FE
-        {950, "\x81\x40\xC6\xA1", u"\uEEB8\uF6B1"},  // user-defined 8140.., C6A1..
+        {950, "\xFA\x40\xFE\xFE", u"\uE000\uE310"}, // user-defined FA40..FEFE
+        {950, "\x8E\x40\xA0\xFE", u"\uE311\uEEB7"}, // user-defined 8E40..A0FE
+        {950, "\x81\x40\xC6\xA1", u"\uEEB8\uF6B1"}, // user-defined 8140.., C6A1..
         {1252, "caf\xE9 \x80\x81", u"caf\u00E9 \u20AC\u0081"},
         {437, "\x80\x84\xE1\x1A\x1C\x7F", u"\u00C7\u00E4\u00DF\u001A\u001C\u007F"},
     };
@@ -220,12 +220,12 @@ TEST_F(CodePages, BrokenByteSequencesKeepWhatFollows) {
         std::string Bytes;
         std::u16string Wide;
     } cases[] = {
-        {936, "\xB0", u"?"},  // lone lead byte at the end
+        {936, "\xB0", u"?"}, // lone lead byte at the end
         {936, "A\xB0", u"A?"},
         {936,
          "\xB0"
          "1x",
-         u"?1x"},  // lead byte, then a byte that is no trail byte
+         u"?1x"}, // lead byte, then a byte that is no trail byte
         {936,
          "\xB0\x7F"
          "A",
@@ -244,7 +244,7 @@ TEST_F(CodePages, BrokenByteSequencesKeepWhatFollows) {
         {950,
          "\xA3\xC0"
          "A",
-         u"?A"},  // a pair without a mapping is one character
+         u"?A"}, // a pair without a mapping is one character
         {950,
          "\x81\x80"
          "A",
@@ -284,7 +284,7 @@ TEST_F(CodePages, BrokenByteSequencesKeepWhatFollows) {
 
 TEST_F(CodePages, LengthQueryAndTooSmallBuffers) {
     const char* text = "\xD6\xD0\xCE\xC4"
-                       "A";  // 中文A
+                       "A"; // 中文A
     EXPECT_EQ(MultiByteToWideChar(936, text, -1, nullptr, 0), 4);
     EXPECT_EQ(MultiByteToWideChar(936, text, 5, nullptr, 0), 3);
     char16_t wide[5] = {u'#', u'#', u'#', u'#', u'#'};
@@ -428,7 +428,7 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 // Every conversion of a code page, the whole-string ones included, passes through its layer.
 TEST_F(CodePageLayers, LayerSeesEveryConversionOfItsCodePage) {
@@ -442,7 +442,7 @@ TEST_F(CodePageLayers, LayerSeesEveryConversionOfItsCodePage) {
     EXPECT_EQ(gLayerCodePage.load(), 950u);
     EXPECT_EQ(gLayerSrcLen.load(), 3);
     EXPECT_EQ(MultiByteToWideChar(CP_ACP, "\xA4\xA4", -1, nullptr, 0), 2);
-    EXPECT_EQ(gLayerSrcLen.load(), 3);  // measured, NUL included
+    EXPECT_EQ(gLayerSrcLen.load(), 3); // measured, NUL included
     EXPECT_EQ(ConvertCodePage("\xA4\xA4", 950, 936), "\xD6\xD0");
     EXPECT_EQ(ConvertCodePage("\xD6\xD0", 936, 950), "\xA4\xA4");
     EXPECT_EQ(AnsiToUtf8("\xA4\xA4"), u8"中");
@@ -457,6 +457,6 @@ TEST_F(CodePageLayers, LayerSeesEveryConversionOfItsCodePage) {
                              "A")),
               Hex(std::u16string(u"?A")));
     EXPECT_EQ(gLayerDecodes.load(), 4);
-    EXPECT_EQ(SetCodePageLayer(CP_ACP, &kTestLayer), nullptr);  // only real code pages take a layer
+    EXPECT_EQ(SetCodePageLayer(CP_ACP, &kTestLayer), nullptr); // only real code pages take a layer
     EXPECT_EQ(AnsiToWide("\xA3\xC0", 950), u"?");
 }

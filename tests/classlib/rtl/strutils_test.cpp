@@ -17,14 +17,20 @@ private:
     unsigned FSavedACP = 936;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(StrUtils, CaseTouchesSingleByteLettersOnly) {
     SetACP(936);
-    // "丁" is 0xB6 0xA1 and "乐" 0xC0 0xD6; a GBK trail byte can be an ASCII letter (0x61..0x7A): "猡" 0xE2 0x61.
-    const AnsiString text = "ab\xE2\x61" "cd";
-    EXPECT_EQ(UpperCase(text), "AB\xE2\x61" "CD");
-    EXPECT_EQ(LowerCase("AB\xE2\x41" "CD"), "ab\xE2\x41" "cd");
+    // "丁" is 0xB6 0xA1 and "乐" 0xC0 0xD6; a GBK trail byte can be an ASCII letter (0x61..0x7A): "猡" 0xE2
+    // 0x61.
+    const AnsiString text = "ab\xE2\x61"
+                            "cd";
+    EXPECT_EQ(UpperCase(text), "AB\xE2\x61"
+                               "CD");
+    EXPECT_EQ(LowerCase("AB\xE2\x41"
+                        "CD"),
+              "ab\xE2\x41"
+              "cd");
 }
 
 // The case routines of each code page: trail bytes that look like letters stay, the accented letters
@@ -38,14 +44,37 @@ TEST_F(StrUtils, CaseFollowsTheSystemCodePage) {
         AnsiString AnsiLower;
         AnsiString Upper;
     } cases[] = {
-        {936, "ab\xE2\x61\xE2\x41" "Cd", "AB\xE2\x61\xE2\x41" "CD", "ab\xE2\x61\xE2\x41" "cd",
-         "AB\xE2\x61\xE2\x41" "CD"},
-        {936, "\x81\x7A" "z\x80", "\x81\x7A" "Z\x80", "\x81\x7A" "z\x80", "\x81\x7A" "Z\x80"},
+        {936,
+         "ab\xE2\x61\xE2\x41"
+         "Cd",
+         "AB\xE2\x61\xE2\x41"
+         "CD",
+         "ab\xE2\x61\xE2\x41"
+         "cd",
+         "AB\xE2\x61\xE2\x41"
+         "CD"},
+        {936,
+         "\x81\x7A"
+         "z\x80",
+         "\x81\x7A"
+         "Z\x80",
+         "\x81\x7A"
+         "z\x80",
+         "\x81\x7A"
+         "Z\x80"},
         {950, "a\xA4\x61z\xA4\x5A", "A\xA4\x61Z\xA4\x5A", "a\xA4\x61z\xA4\x5A", "A\xA4\x61Z\xA4\x5A"},
         {1252, "caf\xE9 \xFF\x9A\xC9", "CAF\xC9 \x9F\x8A\xC9", "caf\xE9 \xFF\x9A\xE9",
          "CAF\xE9 \xFF\x9A\xC9"},
-        {1252, "\xB5\xDF", "\xB5\xDF", "\xB5\xDF", "\xB5\xDF"},  // µ and ß have no upper case here
-        {437, "\x84\x82\x98" "a", "\x8E\x90\x98" "A", "\x84\x82\x98" "a", "\x84\x82\x98" "A"},
+        {1252, "\xB5\xDF", "\xB5\xDF", "\xB5\xDF", "\xB5\xDF"}, // µ and ß have no upper case here
+        {437,
+         "\x84\x82\x98"
+         "a",
+         "\x8E\x90\x98"
+         "A",
+         "\x84\x82\x98"
+         "a",
+         "\x84\x82\x98"
+         "A"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.CodePage);
@@ -60,10 +89,12 @@ TEST_F(StrUtils, CaseFollowsTheSystemCodePage) {
 TEST_F(StrUtils, AnsiPosNeverMatchesAtATrailByte) {
     SetACP(936);
     // 0xB1 0x5C is one character whose trail byte is a backslash.
-    const AnsiString text = "\xB1\x5C" "a\\b";
+    const AnsiString text = "\xB1\x5C"
+                            "a\\b";
     EXPECT_EQ(AnsiPos("\\", text), 4);
     EXPECT_EQ(Pos("\\", text), 2);
-    EXPECT_EQ(StringReplace(text, "\\", "/", rfReplaceAll), "\xB1\x5C" "a/b");
+    EXPECT_EQ(StringReplace(text, "\\", "/", rfReplaceAll), "\xB1\x5C"
+                                                            "a/b");
 }
 
 // A match must start and end on character boundaries in the system code page.
@@ -75,16 +106,29 @@ TEST_F(StrUtils, SearchesMatchWholeCharactersOnly) {
         int Expected;
     } cases[] = {
         {936, "\\", "\xB1\x5C\\", 3},
-        {936, "\x5C" "a", "\xB1\x5C" "a", 0},      // would start at a trail byte
-        {936, "a\xB1", "a\xB1\x5C", 0},            // would take half a character
+        {936,
+         "\x5C"
+         "a",
+         "\xB1\x5C"
+         "a",
+         0},                            // would start at a trail byte
+        {936, "a\xB1", "a\xB1\x5C", 0}, // would take half a character
         {936, "\xB0\xB0", "\xB0\xB0\xB0\xB0", 1},
-        {936, "\xB0\xB0", "a\xB0\xB0\xB0", 2},     // the pair at 3..4 is no whole character
-        {936, "1", "\xB0" "1", 2},                 // a lead byte before a non-trail byte stands alone
+        {936, "\xB0\xB0", "a\xB0\xB0\xB0", 2}, // the pair at 3..4 is no whole character
+        {936, "1",
+         "\xB0"
+         "1",
+         2}, // a lead byte before a non-trail byte stands alone
         {936, "\xB0", "x\xB0", 2},
-        {950, "\\", "\xA5\x5C\xB3\x5C\\", 5},      // 功許 end in backslash bytes
+        {950, "\\", "\xA5\x5C\xB3\x5C\\", 5}, // 功許 end in backslash bytes
         {950, "\xA5\x5C", "\xB3\xA5\x5C", 0},
-        {1252, "\\", "\xA5\x5C", 2},               // no double-byte characters in 1252
-        {1252, "\x5C" "a", "\xB1\x5C" "a", 2},
+        {1252, "\\", "\xA5\x5C", 2}, // no double-byte characters in 1252
+        {1252,
+         "\x5C"
+         "a",
+         "\xB1\x5C"
+         "a",
+         2},
         {936, "", "abc", 0},
         {936, "abcd", "abc", 0},
     };
@@ -114,7 +158,11 @@ TEST_F(StrUtils, StringReplaceKeepsDoubleByteCharactersWhole) {
     UseCodePage(936);
     EXPECT_EQ(StringReplace("\xB1\x5C\x5C", "\\", "/", rfReplaceAll), "\xB1\x5C/");
     EXPECT_EQ(StringReplace("\xB1\x5C", "\xB1", "x", rfReplaceAll), "\xB1\x5C");
-    EXPECT_EQ(StringReplace("\xE2\x61" "a", "A", "b", rfReplaceAll | rfIgnoreCase), "\xE2\x61" "b");
+    EXPECT_EQ(StringReplace("\xE2\x61"
+                            "a",
+                            "A", "b", rfReplaceAll | rfIgnoreCase),
+              "\xE2\x61"
+              "b");
     EXPECT_EQ(StringReplace("\xB0\xB0\xB0\xB0", "\xB0\xB0", "-", rfReplaceAll), "--");
     EXPECT_EQ(StringReplace("a\xB0\xB0\xB0", "\xB0\xB0", "-", rfReplaceAll), "a-\xB0");
     UseCodePage(950);
@@ -123,7 +171,8 @@ TEST_F(StrUtils, StringReplaceKeepsDoubleByteCharactersWhole) {
 
 TEST_F(StrUtils, ByteTypeWalksFromTheStart) {
     // a, 0xB0 0xA1, a broken 0x81 before "1", two pairs of 0xB0 and a dangling 0xB0.
-    const AnsiString text = "a\xB0\xA1\x81" "1\xB0\xB0\xB0\xB0\xB0";
+    const AnsiString text = "a\xB0\xA1\x81"
+                            "1\xB0\xB0\xB0\xB0\xB0";
     const TMbcsByteType expected[] = {mbSingleByte, mbLeadByte,  mbTrailByte, mbSingleByte, mbSingleByte,
                                       mbLeadByte,   mbTrailByte, mbLeadByte,  mbTrailByte,  mbSingleByte};
     for (unsigned cp : {936u, 950u}) {
@@ -139,7 +188,8 @@ TEST_F(StrUtils, ByteTypeWalksFromTheStart) {
         EXPECT_EQ(StrByteType(nullptr, 0), mbSingleByte);
     }
     UseCodePage(1252);
-    for (int i = 1; i <= 10; ++i) EXPECT_EQ(ByteType(text, i), mbSingleByte);
+    for (int i = 1; i <= 10; ++i)
+        EXPECT_EQ(ByteType(text, i), mbSingleByte);
 }
 
 TEST_F(StrUtils, AnsiLastCharTakesTheWholeCharacter) {

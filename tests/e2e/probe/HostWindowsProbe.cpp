@@ -28,9 +28,10 @@ public:
         struct {
             const char* Name;
             void (TfrmProbe::*Click)(TObject*);
-        } buttons[] = {{"btnSupplier", &TfrmProbe::SupplierClick}, {"btnSuppliers", &TfrmProbe::SuppliersClick},
-                       {"btnDate", &TfrmProbe::DateClick},         {"btnPhrase", &TfrmProbe::PhraseClick},
-                       {"btnCalc", &TfrmProbe::CalcClick},         {"btnClient", &TfrmProbe::ClientClick}};
+        } buttons[] = {
+            {"btnSupplier", &TfrmProbe::SupplierClick}, {"btnSuppliers", &TfrmProbe::SuppliersClick},
+            {"btnDate", &TfrmProbe::DateClick},         {"btnPhrase", &TfrmProbe::PhraseClick},
+            {"btnCalc", &TfrmProbe::CalcClick},         {"btnClient", &TfrmProbe::ClientClick}};
         int left = 8;
         for (const auto& b : buttons) {
             auto* button = new TButton(this);
@@ -65,7 +66,8 @@ private:
     void SupplierClick(TObject*) { Suppliers(false); }
     void SuppliersClick(TObject*) { Suppliers(true); }
     void DateClick(TObject*) {
-        edtResult->SetText(VarToStr(VarCall(F2(), "ShowInputDay", {VarArrayOf({false, "20261210", "DEMO"})})));
+        edtResult->SetText(
+            VarToStr(VarCall(F2(), "ShowInputDay", {VarArrayOf({false, "20261210", "DEMO"})})));
     }
     void PhraseClick(TObject*) {
         Variant text = "";

@@ -25,8 +25,7 @@ public:
     }
 };
 
-template <typename T>
-T& As(TCustomForm* form) {
+template <typename T> T& As(TCustomForm* form) {
     auto* dialog = dynamic_cast<T*>(form);
     if (!dialog) throw Exception("unexpected dialog " + form->ClassName());
     return *dialog;
@@ -74,7 +73,7 @@ TEST_F(HostDialogs, LookupWindowShowsTheCandidatesAndReturnsThePickedRow) {
         EXPECT_EQ(window.grdRows->Cells(0, 0), "供应商编号");
         EXPECT_EQ(window.grdRows->Cells(0, 1), "S0001");
         EXPECT_EQ(window.CandidateCount(), 4);
-        EXPECT_FALSE(window.SelectRows({5})); // past the candidates
+        EXPECT_FALSE(window.SelectRows({5}));    // past the candidates
         EXPECT_FALSE(window.SelectRows({1, 2})); // one row only
         EXPECT_TRUE(window.SelectRows({2}));
         UserKey(form, "Enter");
@@ -134,7 +133,9 @@ TEST_F(HostDialogs, PhraseAndCharacterPickersUseTheLookupWindow) {
         UserAnswer(form, "btnOK");
     });
     Variant kind = 2;
-    EXPECT_EQ(VarCall(F2Window, "ShowCharaters", {"DEMO", "DEMO", ByRef(kind), false, "0"}).GetElement({0}).AsString(),
+    EXPECT_EQ(VarCall(F2Window, "ShowCharaters", {"DEMO", "DEMO", ByRef(kind), false, "0"})
+                  .GetElement({0})
+                  .AsString(),
               "Φ×");
 }
 
@@ -167,7 +168,7 @@ TEST_F(HostDialogs, DatePickerRefusesATypedTextThatIsNoDate) {
     struct {
         const char* Typed;
         bool Valid;
-    } cases[] = {{"20270315", true}, {"2027/3/15", true}, {"2027-03-15", true}, {"2027/2/29", false},
+    } cases[] = {{"20270315", true},   {"2027/3/15", true},   {"2027-03-15", true}, {"2027/2/29", false},
                  {"2027/13/1", false}, {"15/3/2027x", false}, {"", false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Typed);
@@ -192,8 +193,8 @@ TEST_F(HostDialogs, CalculatorWorksOutTheExpression) {
         double Value; // unused when Error is set
         const char* Error;
     } cases[] = {
-        {"12+30", 42, nullptr},      {"2*(3+4)", 14, nullptr},  {"1,234.5 * 2", 2469, nullptr},
-        {"-3--2", -1, nullptr},      {"7÷2", 3.5, nullptr},     {"2×-1.5", -3, nullptr},
+        {"12+30", 42, nullptr},     {"2*(3+4)", 14, nullptr}, {"1,234.5 * 2", 2469, nullptr},
+        {"-3--2", -1, nullptr},     {"7÷2", 3.5, nullptr},    {"2×-1.5", -3, nullptr},
         {"1/0", 0, "除数不能为零"}, {"2+", 0, "算式有误"},    {"((1)", 0, "算式有误"},
         {"1..2", 0, "算式有误"},    {"", 0, "没有算式"},      {"1;DROP", 0, "算式有误"},
     };
