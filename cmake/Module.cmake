@@ -8,5 +8,5 @@ file(GLOB_RECURSE KVR_MODULE_SOURCES CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/programs/*.cpp)
 if(KVR_MODULE_SOURCES)
   add_library(kvrmodule OBJECT ${KVR_MODULE_SOURCES})
-  target_link_libraries(kvrmodule PUBLIC classlib xmldom LibXml2::LibXml2)
+  target_link_libraries(kvrmodule PUBLIC classlib xmldom vlpkgex LibXml2::LibXml2)
 endif()
