@@ -138,17 +138,6 @@ Variant AsKeyArray(const Variant& keys) {
     return VarIsArray(keys) ? keys : VarArrayOf({keys});
 }
 
-int RowColumns(const Variant& row) {
-    if (!VarIsArray(row) || VarArrayDimCount(row) != 1) return 0;
-    return VarArrayHighBound(row, 1) - VarArrayLowBound(row, 1) + 1;
-}
-
-AnsiString RowColumnText(const Variant& row, int i) {
-    if (i >= RowColumns(row)) return AnsiString();
-    const Variant value = row.GetElement({VarArrayLowBound(row, 1) + i});
-    return VarIsNull(value) || VarIsEmpty(value) ? AnsiString() : VarToStr(value);
-}
-
 } // namespace
 
 bool FieldInEditing(const TField* field) {
@@ -262,12 +251,17 @@ void TdmRadical::LoadServerDate() {
 
 // ---- conversions ----
 
-AnsiString TdmRadical::ToUI(const AnsiString& text) const {
+AnsiString TdmRadical::ThroughForm(void (TfrmRadical::*convert)(const Variant&, Variant&),
+                                   const AnsiString& text) const {
     TfrmRadical* form = Form();
     if (!form) return text;
     Variant result;
-    form->ConvertDbText(text, result);
+    (form->*convert)(text, result);
     return VarToStr(result);
+}
+
+AnsiString TdmRadical::ToUI(const AnsiString& text) const {
+    return ThroughForm(&TfrmRadical::ConvertDbText, text);
 }
 
 AnsiString TdmRadical::FromUI(const AnsiString& text) const {
@@ -277,11 +271,7 @@ AnsiString TdmRadical::FromUI(const AnsiString& text) const {
 }
 
 AnsiString TdmRadical::Unconverted(const AnsiString& text) const {
-    TfrmRadical* form = Form();
-    if (!form) return text;
-    Variant result;
-    form->UnconvertUiText(text, result);
-    return VarToStr(result);
+    return ThroughForm(&TfrmRadical::UnconvertUiText, text);
 }
 
 void TdmRadical::TranslateDataSets() {
@@ -764,7 +754,7 @@ void TdmRadical::GetCodeValues(TField* field, const AnsiString& table, Variant& 
                                const AnsiString& checkNo) {
     Variant row;
     CheckCodeValue(field, table, "N", row, keys, checkNo);
-    const int count = RowColumns(row);
+    const int count = RowColumnCount(row);
     std::vector<Variant> items{Variant(count)};
     for (int i = 0; i < count; ++i)
         items.push_back(row.GetElement({VarArrayLowBound(row, 1) + i}));
@@ -825,7 +815,7 @@ void TdmRadical::LookupCode(TField* field, const AnsiString& text, const Variant
     }
     Variant rows;
     if (Broker) Broker->OpenF2Window(table, queryNo, rows, "", "", "", 0, "", true, false, "", sent);
-    if (RowColumns(rows) > 0) {
+    if (RowColumnCount(rows) > 0) {
         const Variant first = rows.GetElement({VarArrayLowBound(rows, 1)});
         field->SetAsString(RowColumnText(first, 0));
     } else {

@@ -153,6 +153,8 @@ public:
     void DataModuleDestroy(TObject* sender);
 
 private:
+    AnsiString ThroughForm(void (TfrmRadical::*convert)(const Variant&, Variant&),
+                           const AnsiString& text) const;
     AnsiString ToUI(const AnsiString& text) const;        // the form's database-to-interface conversion
     AnsiString FromUI(const AnsiString& text) const;      // and back
     AnsiString Unconverted(const AnsiString& text) const; // the reverse of the interface conversion

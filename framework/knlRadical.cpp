@@ -242,3 +242,16 @@ bool ShowFileProperties(const AnsiString& path) {
     info.File = path;
     return ShellExecuteEx(info);
 }
+
+// ---- answered rows ----
+
+int RowColumnCount(const Variant& row) {
+    if (!VarIsArray(row) || VarArrayDimCount(row) != 1) return 0;
+    return VarArrayHighBound(row, 1) - VarArrayLowBound(row, 1) + 1;
+}
+
+AnsiString RowColumnText(const Variant& row, int column) {
+    if (column < 0 || column >= RowColumnCount(row)) return AnsiString();
+    const Variant value = row.GetElement({VarArrayLowBound(row, 1) + column});
+    return VarIsNull(value) || VarIsEmpty(value) || VarIsArray(value) ? AnsiString() : VarToStr(value);
+}
