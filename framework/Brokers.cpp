@@ -11,24 +11,11 @@
 #include "foundation/libstrs.h"
 #include "framework/RadicalCF.h"
 #include "framework/WorkCenter.h"
+#include "framework/knlRadical.h"
 
 KVR_PUBLISHED(TBrokers, c) {}
 
 namespace {
-
-// Column i of a row the validator or the counter answered, as text; '' outside the row.
-AnsiString RowText(const Variant& row, int i) {
-    if (!VarIsArray(row) || VarArrayDimCount(row) != 1) return AnsiString();
-    const int index = VarArrayLowBound(row, 1) + i;
-    if (index > VarArrayHighBound(row, 1)) return AnsiString();
-    const Variant value = row.GetElement({index});
-    return VarIsNull(value) || VarIsEmpty(value) || VarIsArray(value) ? AnsiString() : VarToStr(value);
-}
-
-int RowLength(const Variant& row) {
-    if (!VarIsArray(row) || VarArrayDimCount(row) != 1) return 0;
-    return VarArrayHighBound(row, 1) - VarArrayLowBound(row, 1) + 1;
-}
 
 // The argument as the host's text of a placeholder.
 AnsiString ArgumentText(const TVarRec& arg) {
@@ -123,16 +110,16 @@ void TBrokers::LoadProgramInfo() {
     ProgramName.clear();
     Variant row;
     if (!CheckValue("WOQMB", "06", row, VarArrayOf({ProgramID, Database})) || !VarIsArray(row)) return;
-    ProgramName = RowText(row, 0);
-    PrintProgram = RowText(row, 1);
-    TxnServer = RowText(row, 2);
-    TxnProgram = RowText(row, 3);
-    ProgramAttr5 = RowText(row, 5);
-    ProgramAttr6 = RowText(row, 6);
-    CatalogFlag = RowText(row, 7) == "Y";
-    const AnsiString kind = RowText(row, 8);
+    ProgramName = RowColumnText(row, 0);
+    PrintProgram = RowColumnText(row, 1);
+    TxnServer = RowColumnText(row, 2);
+    TxnProgram = RowColumnText(row, 3);
+    ProgramAttr5 = RowColumnText(row, 5);
+    ProgramAttr6 = RowColumnText(row, 6);
+    CatalogFlag = RowColumnText(row, 7) == "Y";
+    const AnsiString kind = RowColumnText(row, 8);
     ProgramKind = kind == "W" ? 1 : kind == "E" ? 2 : kind == "Z" ? 3 : 0;
-    if (RowLength(row) > 9 && UICodePage() == "437") ProgramName = RowText(row, 9);
+    if (RowColumnCount(row) > 9 && UICodePage() == "437") ProgramName = RowColumnText(row, 9);
 }
 
 bool TBrokers::LoadSysSettings() {
@@ -162,28 +149,27 @@ void TBrokers::PrepareValidator() {
     }
 }
 
-bool TBrokers::CheckValue(const AnsiString& table, const AnsiString& checkNo, Variant& row,
-                          const Variant& keys) {
+bool TBrokers::AskValidator(bool allRows, const AnsiString& table, const AnsiString& checkNo, Variant& row,
+                            const Variant& keys) {
     const TValidatorService validator(Validator);
     if (!validator.Assigned()) return false;
     try {
         PrepareValidator();
-        return validator.CheckValue(table, checkNo, Database, keys, row);
+        return allRows ? validator.QueryData(table, checkNo, Database, keys, row)
+                       : validator.CheckValue(table, checkNo, Database, keys, row);
     } catch (const Exception&) {
         return false;
     }
 }
 
+bool TBrokers::CheckValue(const AnsiString& table, const AnsiString& checkNo, Variant& row,
+                          const Variant& keys) {
+    return AskValidator(false, table, checkNo, row, keys);
+}
+
 bool TBrokers::QueryData(const AnsiString& table, const AnsiString& checkNo, Variant& row,
                          const Variant& keys) {
-    const TValidatorService validator(Validator);
-    if (!validator.Assigned()) return false;
-    try {
-        PrepareValidator();
-        return validator.QueryData(table, checkNo, Database, keys, row);
-    } catch (const Exception&) {
-        return false;
-    }
+    return AskValidator(true, table, checkNo, row, keys);
 }
 
 void TBrokers::QueryMaxSeq(TDataSet* dataSet, const AnsiString& table, Variant& result,
@@ -341,9 +327,9 @@ AnsiString TBrokers::GetProgramNameOf(const AnsiString& id) {
                     VarArrayOf({"SELECT MB002,MB011,MB012,MB013 FROM WOQMB WHERE MB001=" + QuotedStr(id),
                                 "MB002,MB011,MB012,MB013", Database, "N"}),
                     rows);
-        if (RowLength(rows) > 0) {
+        if (RowColumnCount(rows) > 0) {
             const Variant first = rows.GetElement({VarArrayLowBound(rows, 1)});
-            name = RowText(first, UICodePage() == "437" ? 1 : 0);
+            name = RowColumnText(first, UICodePage() == "437" ? 1 : 0);
         }
     } catch (const Exception&) {
         // A program whose name cannot be read is named by its ID.

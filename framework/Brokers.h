@@ -152,6 +152,9 @@ public:
 
 private:
     void PrepareValidator();
+    // The validator's CheckValue (the first row) or QueryData (all rows); every failure is false.
+    bool AskValidator(bool allRows, const AnsiString& table, const AnsiString& checkNo, Variant& row,
+                      const Variant& keys);
     int WindowHandle() const;
     AnsiString UICodePage() const;
     Byte UIConvertMode() const;
