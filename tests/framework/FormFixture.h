@@ -133,6 +133,9 @@ protected:
     void TearDown() override {
         delete Form;
         Form = nullptr;
+        // The recorded calls hold the host object (the lookup array carries it): let it go.
+        for (TDispatchDouble* object : {HostObject, Validator, Lookup, Counter})
+            object->Calls.clear();
         Host = Variant();
         Application->SetModalDriver(FPrevious);
         Application->SetExeName(FSavedExe);
