@@ -318,7 +318,8 @@ TDbResult TDbSession::Run(sqlite3* db, const std::string& sql, const std::functi
                           bool clientText, Int64* changes) {
     TSqlGuard& guard = db == FConnections->Read ? *FConnections->ReadGuard : *FConnections->WriteGuard;
     guard.TakeDenial();
-    guard.SetStepLimit(clientText ? FOptions.ClientStepLimit : 0);
+    guard.SetLimits(clientText ? FOptions.ClientStepLimit : 0, FOptions.StatementTimeLimitMs,
+                    FOptions.Cancelled);
     TStatement stmt;
     // Only the server's own texts are kept: a client's text is prepared, and so authorized, each time.
     auto& cache = db == FConnections->Read ? FConnections->ReadStatements : FConnections->WriteStatements;
@@ -364,7 +365,17 @@ TDbResult TDbSession::Run(sqlite3* db, const std::string& sql, const std::functi
         const int rc = sqlite3_step(stmt.Handle);
         if (rc == SQLITE_DONE) break;
         if (rc != SQLITE_ROW) {
-            if (guard.StepLimitHit()) throw EDbRefused(u8"查询过于复杂, 超出允许的执行步数, 已中止");
+            switch (guard.Stopped()) {
+            case TSqlGuard::TStop::Steps:
+                throw EDbRefused(u8"查询过于复杂, 超出允许的执行步数, 已中止");
+            case TSqlGuard::TStop::Time:
+                throw EDbRefused(u8"查询超过允许的执行时间 (" +
+                                 std::to_string(FOptions.StatementTimeLimitMs) + u8" 毫秒), 已中止");
+            case TSqlGuard::TStop::Cancelled:
+                throw EDbError(u8"客户端已断开, 查询已中止");
+            case TSqlGuard::TStop::None:
+                break;
+            }
             throw EDbError(u8"SQL 错误: " + ErrorText(db));
         }
         TDbRow row;

@@ -49,6 +49,9 @@ struct TDbOptions {
     unsigned CodePage = 936;           // the client's database code page
     int BusyTimeoutMs = 10000;         // how long a statement waits for another connection's lock
     Int64 ClientStepLimit = 500000000; // virtual-machine steps a statement with client text may take
+    int StatementTimeLimitMs = 10000;  // how long any statement may run (0: no limit)
+    // Asked while a statement runs: true stops it (the client it runs for has gone).
+    std::function<bool()> Cancelled;
 };
 
 // The provider's query: the server's select with the client's condition and sort.

@@ -1,5 +1,7 @@
 #include "standins/appserver/sqlguard.h"
 
+#include <time.h>
+
 #include <set>
 
 #include "classlib/rtl/strutils.h"
@@ -7,6 +9,13 @@
 namespace {
 
 constexpr int ProgressInterval = 1000; // steps between two calls of the step counter
+
+// Milliseconds of a clock that only goes forward (<chrono> does not compile for GBK literals).
+Int64 MonotonicMs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<Int64>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
 
 [[noreturn]] void Refuse(const std::string& message) {
     throw EDbRefused(message);
@@ -129,10 +138,13 @@ void TSqlGuard::SetMode(TGuardMode mode, std::vector<std::string> writableTables
     FDenial.clear();
 }
 
-void TSqlGuard::SetStepLimit(Int64 steps) {
+void TSqlGuard::SetLimits(Int64 steps, int milliseconds, std::function<bool()> cancelled) {
     FStepLimit = steps;
     FSteps = 0;
-    FLimitHit = false;
+    FTimed = milliseconds > 0;
+    FDeadline = MonotonicMs() + milliseconds;
+    FCancelled = std::move(cancelled);
+    FStopped = TStop::None;
 }
 
 std::string TSqlGuard::TakeDenial() {
@@ -211,9 +223,12 @@ int TSqlGuard::Decide(int action, const char* arg1, const char* arg2) {
 
 int TSqlGuard::Progress(void* guard) {
     TSqlGuard* self = static_cast<TSqlGuard*>(guard);
-    if (self->FStepLimit <= 0) return 0;
     self->FSteps += ProgressInterval;
-    if (self->FSteps <= self->FStepLimit) return 0;
-    self->FLimitHit = true;
-    return 1;
+    if (self->FStepLimit > 0 && self->FSteps > self->FStepLimit)
+        self->FStopped = TStop::Steps;
+    else if (self->FTimed && MonotonicMs() > self->FDeadline)
+        self->FStopped = TStop::Time;
+    else if (self->FCancelled && self->FCancelled())
+        self->FStopped = TStop::Cancelled;
+    return self->FStopped == TStop::None ? 0 : 1;
 }

@@ -108,10 +108,11 @@ AnsiString Outcome(const std::function<Variant()>& call) {
     }
 }
 
-// A socket of our own, for what no well-behaved client would send.
+// A socket of our own, for what no well-behaved client would send. It reads the server's greeting
+// (Greeting) unless told not to.
 class TRawClient {
 public:
-    explicit TRawClient(int port) {
+    explicit TRawClient(int port, bool greeted = true) {
         FSocket = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
@@ -120,8 +121,13 @@ public:
         EXPECT_EQ(::connect(FSocket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
         const int on = 1;
         ::setsockopt(FSocket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        if (greeted) {
+            Greeting = Read();
+            EXPECT_EQ(Greeting.Kind, fkHello);
+        }
     }
     ~TRawClient() { Close(); }
+    TMarshalFrame Greeting;
     void Send(const std::string& bytes) {
         ASSERT_EQ(::send(FSocket, bytes.data(), bytes.size(), MSG_NOSIGNAL),
                   static_cast<ssize_t>(bytes.size()));
@@ -345,6 +351,9 @@ TEST_F(SocketTest, APeerThatVanishesMidCall) {
     ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
     std::thread peer([listener] {
         const int socket = ::accept(listener, nullptr, nullptr);
+        const std::string hello =
+            EncodeFrame(TMarshalFrame{fkHello, 0, MarshalProtocolVersion, "", "nonce", Variant(), {}});
+        ::send(socket, hello.data(), hello.size(), MSG_NOSIGNAL);
         char buffer[4096];
         ::recv(socket, buffer, sizeof buffer, 0); // the open frame
         // A result that names object 1, written by hand: type varDispatch, handle 1, no by-ref arguments.

@@ -83,7 +83,9 @@ public:
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         if (connect(FFd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
             throw std::runtime_error("connect failed");
+        Greeting = ReadFrame(); // the server speaks first
     }
+    std::string Greeting;
     ~TRawSocket() { Close(); }
     void Close() {
         if (FFd >= 0) close(FFd);
@@ -112,6 +114,7 @@ public:
         writer.WriteByte(1);
         writer.WriteWord(MarshalProtocolVersion);
         writer.WriteShortString(server);
+        writer.WriteShortString(""); // no proof: the server has no secret
         return writer.TakeBytes();
     }
     static std::string CallBody(Cardinal handle, const AnsiString& member, const std::vector<Variant>& args) {
