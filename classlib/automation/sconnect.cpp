@@ -6,6 +6,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/mman.h>
 #include <sys/random.h>
 #include <time.h>
 #include <sys/socket.h>
@@ -208,14 +209,20 @@ protected:
 };
 
 // Frames off a socket through a buffer: a frame that arrived whole costs one recv, and what came of
-// the next frame waits in the buffer. A body larger than the buffer is read straight into its string,
-// which grows with the bytes that really arrive, so a length that lies costs nothing.
+// the next frame waits in the buffer. A body larger than the buffer is read into pages of its own,
+// which grow with the bytes that really arrive (so a length that lies costs nothing) and go back to
+// the system as soon as the frame is done with.
 class TFrameReader {
 public:
-    // The next frame's body. False when the peer closed, the socket failed or a hook ended the read,
-    // with the reason; EMarshalError for a length that cannot be trusted. The room a large body took
-    // stays reserved until the next read or Release.
-    bool Read(int fd, std::string& body, AnsiString& reason, TReadHooks* hooks = nullptr) {
+    TFrameReader() = default;
+    ~TFrameReader() { Unmap(); }
+    TFrameReader(const TFrameReader&) = delete;
+    TFrameReader& operator=(const TFrameReader&) = delete;
+
+    // The next frame's body, valid until the next read or Release. False when the peer closed, the
+    // socket failed or a hook ended the read, with the reason; EMarshalError for a length that cannot
+    // be trusted.
+    bool Read(int fd, std::string_view& body, AnsiString& reason, TReadHooks* hooks = nullptr) {
         Release(hooks);
         if (FEnd > FBegin && hooks) hooks->Started(); // what came with the last frame began this one
         while (FEnd - FBegin < 4)
@@ -225,35 +232,54 @@ public:
             if (FBegin + 4 + length > FBuffer.size()) Compact();
             while (FEnd - FBegin < 4 + length)
                 if (!Fill(fd, reason, hooks)) return false;
-            body.assign(FBuffer.data() + FBegin + 4, length);
+            body = std::string_view(FBuffer.data() + FBegin + 4, length);
             FBegin += 4 + length;
             if (FBegin == FEnd) FBegin = FEnd = 0;
             return true;
         }
-        body.assign(FBuffer.data() + FBegin + 4, FEnd - FBegin - 4);
+        std::size_t have = FEnd - FBegin - 4;
+        if (!Grow(std::max(have, std::size_t{1} << 20), length, reason, hooks)) return false;
+        std::memcpy(FLarge, FBuffer.data() + FBegin + 4, have);
         FBegin = FEnd = 0;
-        while (body.size() < length) {
-            const std::size_t chunk = std::min(length - body.size(), std::size_t{1} << 20);
-            const std::size_t old = body.size();
-            if (old + chunk > body.capacity()) {
-                const std::size_t capacity = std::min(length, std::max(old + chunk, 2 * body.capacity()));
-                if (hooks && !hooks->Reserve(capacity - FReserved, reason)) return false;
-                body.reserve(capacity);
-                FReserved = capacity;
-            }
-            body.resize(old + chunk);
-            const ssize_t n = Receive(fd, body.data() + old, chunk, reason, hooks, true);
-            body.resize(old + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+        while (have < length) {
+            if (have == FLargeSize && !Grow(2 * FLargeSize, length, reason, hooks)) return false;
+            const ssize_t n =
+                Receive(fd, FLarge + have, std::min(length, FLargeSize) - have, reason, hooks, true);
             if (n < 0) return false;
+            have += static_cast<std::size_t>(n);
         }
+        body = std::string_view(FLarge, length);
         return true;
     }
+    // Gives back the pages of a large body.
     void Release(TReadHooks* hooks) {
-        if (FReserved && hooks) hooks->Release(FReserved);
-        FReserved = 0;
+        if (FLarge && hooks) hooks->Release(FLargeSize);
+        Unmap();
     }
 
 private:
+    // Room for at least `size` bytes of a body of `length` (never more than it needs).
+    bool Grow(std::size_t size, std::size_t length, AnsiString& reason, TReadHooks* hooks) {
+        size = std::min(size, length);
+        if (size <= FLargeSize) return true;
+        if (hooks && !hooks->Reserve(size - FLargeSize, reason)) return false;
+        void* pages = FLarge
+                          ? ::mremap(FLarge, FLargeSize, size, MREMAP_MAYMOVE)
+                          : ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (pages == MAP_FAILED) {
+            if (hooks) hooks->Release(size - FLargeSize);
+            reason = "no memory for a frame of " + std::to_string(length) + " bytes";
+            return false;
+        }
+        FLarge = static_cast<char*>(pages);
+        FLargeSize = size;
+        return true;
+    }
+    void Unmap() {
+        if (FLarge) ::munmap(FLarge, FLargeSize);
+        FLarge = nullptr;
+        FLargeSize = 0;
+    }
     void Compact() {
         std::memmove(FBuffer.data(), FBuffer.data() + FBegin, FEnd - FBegin);
         FEnd -= FBegin;
@@ -299,7 +325,8 @@ private:
 
     std::vector<char> FBuffer = std::vector<char>(std::size_t{64} << 10);
     std::size_t FBegin = 0, FEnd = 0;
-    std::size_t FReserved = 0;
+    char* FLarge = nullptr; // the pages of a large body
+    std::size_t FLargeSize = 0;
 };
 
 void ReceiveTimeout(int fd, int milliseconds) {
@@ -496,7 +523,7 @@ TMarshalFrame TSocketChannel::Exchange(const TMarshalFrame& request) {
 }
 
 TMarshalFrame TSocketChannel::Receive(int socket) {
-    std::string body;
+    std::string_view body;
     AnsiString reason;
     bool read = false;
     try {
@@ -506,6 +533,10 @@ TMarshalFrame TSocketChannel::Receive(int socket) {
     }
     if (!read) Break(reason);
     // A body that does not decode was still read whole, so the connection stays usable.
+    struct TRelease {
+        TFrameReader& Reader;
+        ~TRelease() { Reader.Release(nullptr); }
+    } release{FReader};
     TMarshalFrame reply = DecodeFrame(body, this);
     if (reply.Kind != fkResult && reply.Kind != fkError) Break("unexpected answer");
     // The server's refusals of the connection itself: it ends the connection after them.
@@ -519,7 +550,7 @@ Variant TSocketChannel::OpenServer(const AnsiString& serverName, const AnsiStrin
         std::lock_guard<std::mutex> call(FCallLock);
         // The server speaks first; a server that cannot take the connection now says so instead.
         ReceiveTimeout(FSocket, GreetingTimeoutMs);
-        std::string body;
+        std::string_view body;
         AnsiString reason;
         bool read = false;
         try {
@@ -998,7 +1029,7 @@ void TSocketDispatchServer::TState::Serve(TServerConnection& connection) {
         hello.Message = state.Nonce;
         if (SendAll(socket, EncodeFrame(hello)))
             for (;;) {
-                std::string body;
+                std::string_view body;
                 AnsiString reason;
                 try {
                     if (!reader.Read(socket, body, reason, &state)) {
@@ -1024,7 +1055,6 @@ void TSocketDispatchServer::TState::Serve(TServerConnection& connection) {
                     if (static_cast<Byte>(body[0]) == fkRelease) continue; // a release is never answered
                     reply = ErrorFrame(e);
                 }
-                body = std::string();
                 reader.Release(&state);
                 std::string out;
                 try {

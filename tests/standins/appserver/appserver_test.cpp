@@ -191,6 +191,44 @@ TEST_P(AppServer, SavedSchemesAreLoadedAddedRenamedAndDeleted) {
     EXPECT_EQ(GetRecords(server, "", "", -1, true, "pvdConSave").RowCount(), 0);
 }
 
+TEST_P(AppServer, AnotherUsersSchemesCannotBeTouched) {
+    Variant liuf = Reach.AppServer("LIUF");
+    const Variant mine = VarArrayOf({Variant("刘的方案"), Variant("LIUF"), Variant("20261210"),
+                                     Variant("KVRX58"), Variant("500\x07TA005"), Variant(0), Variant(false)});
+    ASSERT_EQ(VarCall(liuf, "InsertConTable", {mine}).AsString(), "");
+    Variant demo = Reach.AppServer();
+    const std::string before = TRawDb(Db.Path()).Fingerprint();
+    const Variant liufKey = VarArrayOf({Variant("刘的方案"), Variant("LIUF"), Variant("KVRX58")});
+    EXPECT_NE(VarCall(demo, "InsertConTable", {mine}).AsString(), "");
+    EXPECT_NE(VarCall(demo, "DeleteConTable", {liufKey}).AsString(), "");
+    EXPECT_NE(VarCall(demo, "ChangeConName",
+                      {liufKey, VarArrayOf({Variant("我的了"), Variant("DEMO"), Variant("KVRX58")})})
+                  .AsString(),
+              "");
+    // Nor through the provider: the delta of a scheme that is not his is refused whole.
+    VarCall(liuf, "LoadTable", {VarArrayOf({Variant("LIUF"), Variant("KVRX58")})});
+    const TPacketView theirs = GetRecords(liuf, "", "", -1, true, "pvdConSave");
+    ASSERT_EQ(theirs.RowCount(), 1);
+    int errors = 0;
+    const Variant refused =
+        ApplyUpdates(demo,
+                     TDeltaWriter(theirs.Fields)
+                         .Delta({MakeDeltaRow(usDeleted, 1, theirs.Row(0), theirs.Row(0)),
+                                 MakeDeltaRow(usInserted, 2,
+                                              TDeltaWriter::Values(theirs.Fields, {{"NCONDITION", "新的"},
+                                                                                   {"CREATOR", "LIUF"},
+                                                                                   {"PROGRAMME", "KVRX58"}}),
+                                              Variant())}),
+                     &errors, "pvdConSave");
+    EXPECT_FALSE(refused.GetElement({epCommitted}).AsBoolean());
+    EXPECT_EQ(errors, 2);
+    VarCall(demo, "LoadTable", {VarArrayOf({Variant("LIUF"), Variant("KVRX58")})});
+    EXPECT_EQ(GetRecords(demo, "", "", -1, true, "pvdConSave").RowCount(), 0);
+    EXPECT_EQ(TRawDb(Db.Path()).Fingerprint(), before);
+    // His own, he may.
+    EXPECT_EQ(VarCall(liuf, "DeleteConTable", {liufKey}).AsString(), "");
+}
+
 TEST_P(AppServer, FormatsRecordCountsAndBaseDataRights) {
     Variant server = Reach.AppServer();
     EXPECT_EQ(VarCall(server, "GetFormat", {"DEMO", "KVRX58"}).AsString(), "");
