@@ -176,9 +176,16 @@ void TMarshalWriter::WritePayload(const Variant& value, TVarType type, int depth
         WriteInt64(Bits<Int64>(reinterpret_cast<const char*>(&d)));
         return;
     }
-    case varCurrency:
-        WriteInt64(VarToScaledCurrency(value));
+    case varCurrency: {
+        Int64 scaled = 0;
+        try {
+            scaled = VarToScaledCurrency(value);
+        } catch (const EVariantError&) {
+            throw EMarshalError("Currency value out of range: " + VarToStr(value));
+        }
+        WriteInt64(scaled);
         return;
+    }
     case varBoolean:
         WriteByte(value.AsBoolean() ? 1 : 0);
         return;

@@ -66,7 +66,8 @@ protected:
 
 TEST_F(KvrServerLoad, AtTheConnectionLimitAGoodClientIsRefusedAtOnceAndServedOnceIdleOnesGo) {
     const int limit = 40;
-    Process.Start(DbPath, SourceDataDir(), {"--max-connections", std::to_string(limit), "--idle-timeout", "1500"});
+    Process.Start(DbPath, SourceDataDir(),
+                  {"--max-connections", std::to_string(limit), "--idle-timeout", "1500"});
     std::vector<std::unique_ptr<TRawSocket>> idle;
     for (int i = 0; i < limit; ++i)
         idle.push_back(std::make_unique<TRawSocket>(Process.Port()));
@@ -202,12 +203,13 @@ TEST_F(KvrServerLoad, AHeavyQueryStopsWhenItsClientGoes) {
         client.SendFrame(TRawSocket::OpenBody("RAVEZ01A.Rarer1"));
         const Cardinal handle = TRawSocket::HandleOf(client.ReadFrame());
         ASSERT_NE(handle, 0u);
-        client.SendFrame(TRawSocket::CallBody(handle, "Connect", {TServerReach::ConnectParams("KVRX58", "DEMO")}));
+        client.SendFrame(
+            TRawSocket::CallBody(handle, "Connect", {TServerReach::ConnectParams("KVRX58", "DEMO")}));
         client.ReadFrame();
-        client.SendFrame(TRawSocket::CallBody(handle, "AS_GetRecords",
-                                              {Variant("pvdMain"), Variant(-1), Variant(0), Variant(3), Variant(""),
-                                               Variant(), VarArrayOf({Variant(HeavyCondition), Variant("")}),
-                                               Variant()}));
+        client.SendFrame(
+            TRawSocket::CallBody(handle, "AS_GetRecords",
+                                 {Variant("pvdMain"), Variant(-1), Variant(0), Variant(3), Variant(""),
+                                  Variant(), VarArrayOf({Variant(HeavyCondition), Variant("")}), Variant()}));
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
     }
     // Gone: the query stops within moments, and the server's processor time stands still.
