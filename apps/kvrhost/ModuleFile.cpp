@@ -38,7 +38,8 @@ constexpr unsigned char ThisOrder = ELFDATA2MSB;
 bool ReadAt(int fd, void* data, std::size_t size, off_t offset) {
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n = ::pread(fd, static_cast<char*>(data) + done, size - done, offset + static_cast<off_t>(done));
+        const ssize_t n =
+            ::pread(fd, static_cast<char*>(data) + done, size - done, offset + static_cast<off_t>(done));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         done += static_cast<std::size_t>(n);
@@ -78,7 +79,8 @@ bool CheckModuleFile(const std::string& path, std::string& reason) {
         (header.e_shnum && !within(header.e_shoff, header.e_shnum, header.e_shentsize)))
         return Fail(reason, "cut short: shorter than its headers say");
     std::vector<TPhdr> segments(header.e_phnum);
-    if (!segments.empty() && !ReadAt(fd, segments.data(), segments.size() * sizeof(TPhdr), static_cast<off_t>(header.e_phoff)))
+    if (!segments.empty() &&
+        !ReadAt(fd, segments.data(), segments.size() * sizeof(TPhdr), static_cast<off_t>(header.e_phoff)))
         return Fail(reason, "its program headers cannot be read");
     for (const TPhdr& segment : segments)
         if (segment.p_type == PT_LOAD && !within(segment.p_offset, segment.p_filesz, 1))

@@ -124,7 +124,7 @@ TDocumentProvider::TTableInfo TDocumentProvider::ReadTable(const AnsiString& nam
 }
 
 TProviderRows TDocumentProvider::GetRecords(const AnsiString& condition, const AnsiString& sort, Int64 limit,
-                                            Int64 offset, Int64 count) {
+                                            Int64 offset, Int64 count, TSortPosition* position) {
     TProviderRows rows;
     TSelectSpec spec;
     spec.Select = FHeadSelect;
@@ -145,6 +145,12 @@ TProviderRows TDocumentProvider::GetRecords(const AnsiString& condition, const A
     // One row more than asked tells whether another packet follows.
     spec.Limit = wanted < 0 ? -1 : capped ? wanted : wanted + 1;
     spec.Offset = offset;
+    if (position) {
+        if (offset == 0) position->Clear();
+        spec.After = position;
+        spec.Last = position;
+        spec.PositionRow = wanted < 0 ? -1 : wanted - 1;
+    }
     rows.Head = FSession.SelectWhere(spec);
     rows.Eof = wanted < 0 || capped || static_cast<Int64>(rows.Head.Rows.size()) <= wanted;
     if (wanted >= 0 && static_cast<Int64>(rows.Head.Rows.size()) > wanted)

@@ -87,8 +87,10 @@ public:
     const std::vector<AnsiString>& LineKey() const { return FLineKey; }
 
     // count rows of the query from offset (count < 0: all); limit is the query's row limit (< 0 none).
+    // With a position (that of the row before offset, as the last call left it), the rows are found
+    // after it by key rather than counted off (TSelectSpec), and it moves to the last row given.
     TProviderRows GetRecords(const AnsiString& condition, const AnsiString& sort, Int64 limit, Int64 offset,
-                             Int64 count);
+                             Int64 count, TSortPosition* position = nullptr);
     // The number of rows of the query, up to the limit.
     Int64 RecordCount(const AnsiString& condition, Int64 limit);
 

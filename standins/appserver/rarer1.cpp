@@ -212,10 +212,10 @@ TSchemeProvider& TRarer1::Schemes() {
 }
 
 TProviderRows TRarer1::FetchDocuments(const AnsiString& condition, const AnsiString& sort, Int64 offset,
-                                      Int64 count) {
+                                      Int64 count, TSortPosition* position) {
     TDocumentProvider& documents = Documents();
     const Int64 limit = FTopRow > 0 ? FTopRow : -1;
-    TProviderRows rows = documents.GetRecords(condition, sort, limit, offset, count);
+    TProviderRows rows = documents.GetRecords(condition, sort, limit, offset, count, position);
     FLastCondition = condition;
     FLastLimit = limit;
     return rows;
@@ -273,6 +273,7 @@ Variant TRarer1::AS_GetRecords(TDispArgs args) {
     if ((options & grReset) || !FRequests.count(key)) {
         FRequests[key] = RequestOf(*args[6].Value);
         FPositions[key] = 0;
+        FLastRows[key].Clear();
     }
     const auto [condition, sort] = FRequests[key];
     Int64& position = FPositions[key];
@@ -291,7 +292,7 @@ Variant TRarer1::AS_GetRecords(TDispArgs args) {
             rows.push_back(PacketRow(result.Rows[i], fields));
         complete = to >= result.Rows.size();
     } else {
-        const TProviderRows result = FetchDocuments(condition, sort, position, count);
+        const TProviderRows result = FetchDocuments(condition, sort, position, count, &FLastRows[key]);
         bool guessed = false;
         fields = ResultFields(result.Head, result.Head.Rows, FTypeHints, &guessed);
         if (guessed) {

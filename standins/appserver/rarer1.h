@@ -64,7 +64,7 @@ public:
     // The providers as C++ objects (the wire calls of appprovider.h go through these).
     // Reads a packet of pvdMain (or pvdColor) and remembers the query for GetRecCount.
     TProviderRows FetchDocuments(const AnsiString& condition, const AnsiString& sort, Int64 offset,
-                                 Int64 count);
+                                 Int64 count, TSortPosition* position = nullptr);
     // Applies a packet of pvdMain; a new document's number becomes SEQNO.
     TSaveResult ApplyDocuments(const std::vector<TDeltaRow>& delta);
     TDbResult FetchSchemes();
@@ -94,7 +94,8 @@ private:
     std::unique_ptr<TSchemeProvider> FSchemes;
     std::unique_ptr<TDocumentProvider> FSchemeWriter;
     std::map<AnsiString, TPacketField> FTypeHints;
-    std::map<AnsiString, Int64> FPositions; // rows delivered per provider since its last reset
+    std::map<AnsiString, Int64> FPositions;        // rows delivered per provider since its last reset
+    std::map<AnsiString, TSortPosition> FLastRows; // the last row delivered, where the next packet starts
     std::map<AnsiString, std::pair<AnsiString, AnsiString>> FRequests; // condition and sort per provider
     int FTopRow = 0;
     bool FIsSeq = false;

@@ -32,6 +32,15 @@ std::string CheckClientStatement(const std::string& text, std::string* firstWord
 std::string ClientCondition(const std::string& text);
 // A client's sort text ready for "ORDER BY ": "(expression) DESC, (expression)"; empty for none.
 std::string ClientSort(const std::string& text);
+// The same as terms: each expression in its parentheses, its direction and its NULLS word.
+struct TSortTerm {
+    std::string Expression; // "(expression)"
+    std::string Direction;  // "", "ASC" or "DESC", as written
+    std::string Nulls;      // "", "FIRST" or "LAST"
+    bool Descending() const { return Direction == "DESC"; }
+    std::string Text() const;
+};
+std::vector<TSortTerm> ClientSortTerms(const std::string& text);
 
 enum class TGuardMode {
     Trusted,  // the server's own statements: everything passes

@@ -19,9 +19,9 @@ struct TRun {
 };
 
 TRun RunKvrHost(const std::string& args, const TTempFolder& folder) {
-    const std::string command = "cd " + folder.Path().string() + " && KVR_REGISTRY=" +
-                                (folder.Path() / "registry.ini").string() + " " + KVR_BINARY_DIR +
-                                "/bin/kvrhost " + args + " 2>&1 < /dev/null";
+    const std::string command = "cd " + folder.Path().string() +
+                                " && KVR_REGISTRY=" + (folder.Path() / "registry.ini").string() + " " +
+                                KVR_BINARY_DIR + "/bin/kvrhost " + args + " 2>&1 < /dev/null";
     TRun run;
     FILE* pipe = popen(command.c_str(), "r");
     char buffer[512];

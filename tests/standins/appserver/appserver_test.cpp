@@ -133,6 +133,42 @@ TEST_P(AppServer, PacketsOfTheAskedSizeAndTheRowLimit) {
     EXPECT_EQ(GetRecords(server, "All").RowCount(), 2);
 }
 
+TEST_P(AppServer, PacketsPageToTheSameRowsAsOneReadInEveryOrder) {
+    Variant server = Reach.AppServer(); // the database made
+    {
+        // Sixty documents more, with ties in every sorted column and remarks that are null or not.
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(Db.Path().c_str(), &db), SQLITE_OK);
+        std::string sql = "BEGIN;";
+        for (int i = 0; i < 60; ++i)
+            sql += "INSERT INTO KVRTA (TA001, TA002, TA005, TA006, TA008, TA018, TA037, FLAG) VALUES ('" +
+                   std::string(i % 2 ? "5101" : "5102") + "', '2026120" + std::to_string(1000 + i) +
+                   "', 'S000" + std::to_string(1 + i % 3) + "', 'B001', '20261201', " +
+                   std::to_string(100 * (i % 4)) + ", " +
+                   (i % 5 ? "'r" + std::to_string(i % 7) + "'" : std::string("NULL")) + ", 1);";
+        sql += "COMMIT;";
+        ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+        sqlite3_close(db);
+    }
+    auto keys = [](const TPacketView& packet, std::vector<std::string>& into) {
+        for (int i = 0; i < packet.RowCount(); ++i)
+            into.push_back(packet.Value(i, "TA001").AsString() + "-" + packet.Value(i, "TA002").AsString());
+    };
+    for (const char* sort : {"", "TA005 DESC", "TA018, KVRTA.TA005 DESC", "TA037", "TA037 DESC, TA018 DESC",
+                             "TA005C", "TA018 * 1 DESC", "KVRTA.TA002 DESC"}) {
+        std::vector<std::string> whole, paged;
+        keys(GetRecords(server, "All", sort), whole);
+        ASSERT_EQ(whole.size(), 62u) << sort;
+        TPacketView packet = GetRecords(server, "All", sort, 7);
+        for (;;) {
+            keys(packet, paged);
+            if (packet.Complete()) break;
+            packet = GetRecords(server, "All", sort, 7, false);
+        }
+        EXPECT_EQ(paged, whole) << sort;
+    }
+}
+
 TEST_P(AppServer, PvdColorReadsTheSameRowsAndCannotBeChanged) {
     Variant server = Reach.AppServer();
     const TPacketView colors = GetRecords(server, "KVRTA.TA038 = 'Y'", "", -1, true, "pvdColor");
