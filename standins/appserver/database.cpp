@@ -533,13 +533,17 @@ TDbSession::TBuiltSelect TDbSession::Build(const TSelectSpec& spec, size_t first
         if (columns && after && !after->Empty() && after->FOrder == built.Order &&
             after->FValues.size() == terms.size()) {
             built.ByKey = true;
-            std::string seek, equal;
+            std::string seek, equal, row, values;
+            bool ascending = true;
             for (size_t i = 0; i < terms.size(); ++i) {
                 sqlite3_value* value = after->FValues[i].get();
                 const std::string t = terms[i].Expression;
                 const std::string p = "?" + std::to_string(firstParameter + built.Seek.size());
                 built.Seek.push_back(value);
                 const bool null = sqlite3_value_type(value) == SQLITE_NULL;
+                ascending = ascending && !terms[i].Descending() && !null;
+                row += (i ? ", " : "") + t;
+                values += (i ? ", " : "") + p;
                 std::string beyond;
                 if (terms[i].Descending())
                     beyond = null ? "" : "(" + t + " < " + p + " OR " + t + " IS NULL)";
@@ -548,7 +552,20 @@ TDbSession::TBuiltSelect TDbSession::Build(const TSelectSpec& spec, size_t first
                 if (!beyond.empty()) seek += (seek.empty() ? "(" : " OR (") + equal + beyond + ")";
                 equal += t + " IS " + p + " AND ";
             }
-            conditions.push_back(seek.empty() ? "(0 = 1)" : "(" + seek + ")");
+            // All ascending and none null: one comparison of rows, which an index serves. Otherwise the
+            // terms one by one, behind a bound on the first term that an index can serve.
+            if (ascending)
+                conditions.push_back("((" + row + ") > (" + values + "))");
+            else if (seek.empty())
+                conditions.push_back("(0 = 1)");
+            else {
+                const TSortTerm& first = terms.front();
+                const bool firstNull = sqlite3_value_type(after->FValues[0].get()) == SQLITE_NULL;
+                if (!first.Descending() && !firstNull)
+                    conditions.push_back("(" + first.Expression + " >= ?" + std::to_string(firstParameter) +
+                                         ")");
+                conditions.push_back("(" + seek + ")");
+            }
         }
 
         std::string text = Trim(head);
