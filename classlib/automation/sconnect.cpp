@@ -444,7 +444,8 @@ public:
 
 private:
     TMarshalFrame Exchange(const TMarshalFrame& request);
-    TMarshalFrame Receive(int socket);
+    // The next frame: of the kind expected (a result, or the greeting) or an error.
+    TMarshalFrame Receive(int socket, TFrameKind expected = fkResult);
     [[noreturn]] void Break(const AnsiString& reason) {
         CloseSocket();
         throw ESocketConnectionError("Connection to server " + FPeer + " lost: " + reason);
@@ -522,7 +523,7 @@ TMarshalFrame TSocketChannel::Exchange(const TMarshalFrame& request) {
     return Receive(socket);
 }
 
-TMarshalFrame TSocketChannel::Receive(int socket) {
+TMarshalFrame TSocketChannel::Receive(int socket, TFrameKind expected) {
     std::string_view body;
     AnsiString reason;
     bool read = false;
@@ -531,14 +532,15 @@ TMarshalFrame TSocketChannel::Receive(int socket) {
     } catch (const EMarshalError& e) {
         Break(e.Message()); // past a length that cannot be trusted nothing can be read any more
     }
-    if (!read) Break(reason);
+    if (!read) Break(expected == fkHello ? "no greeting: " + reason : reason);
     // A body that does not decode was still read whole, so the connection stays usable.
     struct TRelease {
         TFrameReader& Reader;
         ~TRelease() { Reader.Release(nullptr); }
     } release{FReader};
     TMarshalFrame reply = DecodeFrame(body, this);
-    if (reply.Kind != fkResult && reply.Kind != fkError) Break("unexpected answer");
+    if (reply.Kind != expected && reply.Kind != fkError)
+        Break(expected == fkHello ? "the server did not greet" : "unexpected answer");
     // The server's refusals of the connection itself: it ends the connection after them.
     if (reply.Kind == fkError && reply.Name == "ESocketConnectionError") CloseSocket();
     return reply;
@@ -550,22 +552,12 @@ Variant TSocketChannel::OpenServer(const AnsiString& serverName, const AnsiStrin
         std::lock_guard<std::mutex> call(FCallLock);
         // The server speaks first; a server that cannot take the connection now says so instead.
         ReceiveTimeout(FSocket, GreetingTimeoutMs);
-        std::string_view body;
-        AnsiString reason;
-        bool read = false;
-        try {
-            read = FReader.Read(FSocket, body, reason);
-        } catch (const EMarshalError& e) {
-            Break(e.Message());
-        }
-        if (!read) Break("no greeting: " + reason);
+        hello = Receive(FSocket, fkHello);
         ReceiveTimeout(FSocket, 0);
-        hello = DecodeFrame(body, this);
         if (hello.Kind == fkError) {
             CloseSocket();
             RaiseRemote(hello.Name, hello.Message);
         }
-        if (hello.Kind != fkHello) Break("the server did not greet");
         if (hello.Flags != MarshalProtocolVersion)
             Break("the server speaks protocol " + std::to_string(hello.Flags) + ", this client " +
                   std::to_string(MarshalProtocolVersion));
