@@ -1,24 +1,14 @@
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <random>
-
+#include "SpreadsheetTest.h"
 #include "classlib/automation/comobj.h"
 #include "classlib/automation/comserv.h"
-#include "classlib/rtl/codepages.h"
-#include "readback/ReadBack.h"
 
 namespace {
 
 // The server as the module reaches it: by name, through the class registry file of the data folder.
-class ExcelServerTest : public ::testing::Test {
+class ExcelServerTest : public SpreadsheetTest {
 protected:
     void SetUp() override {
-        std::random_device seed;
-        FFolder = std::filesystem::temp_directory_path() / ("kvr-excel-" + std::to_string(seed()));
-        std::filesystem::create_directories(FFolder);
-        FSavedACP = GetACP();
-        SetACP(936);
+        SpreadsheetTest::SetUp();
         SetClassRegistryFileName(std::string(KVR_BINARY_DIR) + "/data/classes.ini");
         app = CreateOleObject("Excel.Application");
         VarSet(app, "SheetsInNewWorkbook", 1);
@@ -27,16 +17,11 @@ protected:
     }
     void TearDown() override {
         SetClassRegistryFileName("");
-        SetACP(FSavedACP);
-        std::error_code ignored;
-        std::filesystem::remove_all(FFolder, ignored);
+        SpreadsheetTest::TearDown();
     }
-    std::string Path(const char* name) const { return (FFolder / name).string(); }
     Variant Cell(int row, int column) const { return VarGet(sheet, "Cells", {row, column}); }
     Variant FontOf(int row, int column) const { return VarGet(Cell(row, column), "Font"); }
 
-    std::filesystem::path FFolder;
-    unsigned FSavedACP = 936;
     Variant app, book, sheet;
 };
 

@@ -1,11 +1,4 @@
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <random>
-
-#include "classlib/rtl/codepages.h"
-#include "classlib/rtl/files.h"
-#include "readback/ReadBack.h"
+#include "SpreadsheetTest.h"
 #include "standins/outside/xlsfilter/xlsfilter.h"
 
 namespace {
@@ -25,25 +18,7 @@ public:
     int Opened = 0, Closed = 0;
 };
 
-class XlsFilterTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::random_device seed;
-        FFolder = std::filesystem::temp_directory_path() / ("kvr-xls-" + std::to_string(seed()));
-        std::filesystem::create_directories(FFolder);
-        FSavedACP = GetACP();
-        SetACP(936);
-    }
-    void TearDown() override {
-        SetACP(FSavedACP);
-        std::error_code ignored;
-        std::filesystem::remove_all(FFolder, ignored);
-    }
-    std::string Path(const char* name) const { return (FFolder / name).string(); }
-
-    std::filesystem::path FFolder;
-    unsigned FSavedACP = 936;
-};
+using XlsFilterTest = SpreadsheetTest;
 
 TEST_F(XlsFilterTest, NumberAndTextCellsAreWhatAReaderFindsInABinaryWorkbook) {
     const std::string path = Path("KVRX58_20240203090507.xls");
