@@ -8,6 +8,7 @@
 #include <xlsxwriter.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -31,10 +32,10 @@ struct TExportData {
 };
 
 const TExportData& Data(int rows) {
-    static std::vector<std::pair<int, TExportData>> cache;
-    for (const auto& [count, data] : cache)
-        if (count == rows) return data;
-    TExportData data;
+    static std::map<int, TExportData> cache;
+    auto [at, added] = cache.try_emplace(rows);
+    TExportData& data = at->second;
+    if (!added) return data;
     for (int c = 0; c < Columns; ++c)
         data.Labels.push_back("栏位" + IntToStr(c + 1));
     for (int r = 0; r < rows; ++r) {
@@ -52,8 +53,7 @@ const TExportData& Data(int rows) {
         data.Numbers.push_back(std::move(numbers));
         data.NumberTexts.push_back(std::move(numberTexts));
     }
-    cache.emplace_back(rows, std::move(data));
-    return cache.back().second;
+    return data;
 }
 
 std::string OutputFile(const char* name) {

@@ -200,7 +200,8 @@ void TColorComponents::ApplyForDataSet(TDataSet* colorDataSet) {
         try {
             const AnsiString text = colorDataSet->FieldByName(component->Name())->AsString();
             const TColorText colors = ParseColorText(text);
-            font->SetStyle(TFontStyles());
+            // Restored colours already undid the last record's type; a control never saved starts plain.
+            if (!item->ColorsSaved()) font->SetStyle(TFontStyles());
             if (colors.HasBkColor && item->ColorsSaved() && IsWhiteBackground(item->SavedColor))
                 SetOrdPropByName(component, "Color", colors.BkColor);
             if (colors.HasColorX) {

@@ -56,6 +56,7 @@ protected:
         edtAmount = Make<TEdit>("edtAmount");
         edtNote = Make<TEdit>("edtNote");
         edtNote->SetColor(clBtnFace);
+        edtNote->Font()->SetStyle(TFontStyles{fsBold});
         Make<TEdit>("edtOff");
         head = TColorComponents::CreateFromXml(form, "head", kColorXml);
         body = TColorComponents::CreateFromXml(form, "body", kColorXml);
@@ -219,6 +220,7 @@ TEST_F(ColorManageTest, ControlsTakeEachRecordsColoursAndStartAgainFromTheirOwn)
     EXPECT_EQ(edtAmount->Font()->Color(), 255);
     EXPECT_TRUE(edtAmount->Font()->Style().Contains(fsBold));
     EXPECT_EQ(edtNote->Color(), clBtnFace); // its own colour is not white: no background
+    EXPECT_TRUE(edtNote->Font()->Style().Contains(fsBold)); // its own type stays
     EXPECT_EQ(edtBank->Color(), clWindow);
     EXPECT_EQ(gdHead->Color(), clWindow); // a data grid colours its cells, not itself
     EXPECT_EQ(gdHead->Font()->Color(), gridFont);
