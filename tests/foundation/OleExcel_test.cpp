@@ -7,6 +7,8 @@
 #include "TempPlatform.h"
 #include "classlib/automation/autoobj.h"
 #include "classlib/automation/comserv.h"
+#include "classlib/controls/forms.h"
+#include "classlib/objects/formloader.h"
 #include "classlib/rtl/files.h"
 #include "foundation/OleExcel.h"
 #include "readback/ReadBack.h"
@@ -67,6 +69,20 @@ TEST_F(OleExcelTest, DefaultsAndTheUserInterfaceCodePageOfTheClient) {
     WriteFile(client + "VeltraneC.ini",
               "[CodePage]\r\nUICodePage=950\r\n[Server Information]\r\nComputerName=a\r\n");
     EXPECT_EQ(TOLEExcel(nullptr).UICodePage(), "950");
+
+    // As a data module's stream holds it.
+    TDataModule module(nullptr);
+    ReadComponentFromText(&module,
+                          "object dmSingle: TDataModule\r\n"
+                          "  object OLEExcel1: TOLEExcel\r\n"
+                          "    AutoCloseExcel = True\r\n    ExceptRaise = True\r\n    Visible = False\r\n"
+                          "    NumberType = tp_Number2\r\n    Decimals = 3\r\n"
+                          "    ThousandSign = ','\r\n    UICodePage = '950'\r\n"
+                          "  end\r\nend\r\n");
+    auto* streamed = dynamic_cast<TOLEExcel*>(module.FindComponent("OLEExcel1"));
+    ASSERT_NE(streamed, nullptr);
+    EXPECT_EQ(streamed->UICodePage(), "950");
+    EXPECT_EQ(streamed->NumberFormat(), "#,##0.000_);(#,##0.000)");
 }
 
 // Every cell writer formats the cell it writes: a code written as text keeps its zeros, and A1 stays
