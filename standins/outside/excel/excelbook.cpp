@@ -50,8 +50,10 @@ AnsiString Utf8Of(const Variant& text) {
     return text.VType() == varOleStr ? WideToUtf8(text.AsWideString()) : AnsiToUtf8(text.AsString());
 }
 
-std::size_t TextLength(const Variant& text) {
-    return text.VType() == varOleStr ? text.AsWideString().size() : AnsiToWide(text.AsString()).size();
+// In characters; a text of no more bytes than the limit is within it whatever its characters.
+bool TooLong(const Variant& value, const AnsiString& text) {
+    if (value.VType() == varOleStr) return value.AsWideString().size() > MaxTextLength;
+    return text.size() > MaxTextLength && AnsiToWide(text).size() > MaxTextLength;
 }
 
 // What a cell stores for a value written to it.
@@ -64,9 +66,9 @@ Variant CellValue(const Variant& value, const AnsiString& numberFormat) {
         return Variant(value.AsBoolean());
     case varString:
     case varOleStr: {
-        if (TextLength(value) > MaxTextLength) throw EExcelError("A cell holds at most 32767 characters");
-        if (numberFormat == "@") return value;
         const AnsiString text = value.AsString();
+        if (TooLong(value, text)) throw EExcelError("A cell holds at most 32767 characters");
+        if (numberFormat == "@") return value;
         if (!text.empty() && text[0] == '\'')
             return value.VType() == varOleStr ? Variant(value.AsWideString().substr(1))
                                               : Variant(text.substr(1));
@@ -74,18 +76,11 @@ Variant CellValue(const Variant& value, const AnsiString& numberFormat) {
         if (ExcelParseNumber(text, number)) return Variant(number);
         return value;
     }
-    case varSmallint:
-    case varInteger:
-    case varSingle:
-    case varDouble:
-    case varCurrency:
-    case varDate:
-    case varByte:
-    case varInt64:
-        return Variant(value.AsFloat());
     default:
-        throw EExcelError("Type mismatch");
+        if (!VarIsNumeric(value) && value.VType() != varDate) break;
+        return Variant(value.AsFloat());
     }
+    throw EExcelError("Type mismatch");
 }
 
 } // namespace

@@ -139,6 +139,13 @@ TEST_F(ExcelServerTest, WhatTheServerRefusesRaises) {
     };
     for (const auto& r : refused)
         EXPECT_THROW(VarSet(r.Object, r.Property, r.Value), EOleException) << r.Property;
+    // A cell holds 32767 characters, however many bytes they take.
+    EXPECT_THROW(VarSet(Cell(1, 1), "Value", AnsiString(32768, 'x')), EOleException);
+    AnsiString wide;
+    for (int i = 0; i < 16000; ++i)
+        wide += "证";
+    VarSet(Cell(1, 1), "Value", wide);
+    EXPECT_EQ(VarGet(Cell(1, 1), "Value").AsString(), wide);
     EXPECT_THROW(Cell(0, 1), EOleException);
     EXPECT_THROW(Cell(1, 16385), EOleException);
     EXPECT_THROW(Cell(1048577, 1), EOleException);
