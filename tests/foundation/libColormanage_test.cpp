@@ -219,7 +219,7 @@ TEST_F(ColorManageTest, ControlsTakeEachRecordsColoursAndStartAgainFromTheirOwn)
     EXPECT_EQ(edtAmount->Color(), 65280);
     EXPECT_EQ(edtAmount->Font()->Color(), 255);
     EXPECT_TRUE(edtAmount->Font()->Style().Contains(fsBold));
-    EXPECT_EQ(edtNote->Color(), clBtnFace); // its own colour is not white: no background
+    EXPECT_EQ(edtNote->Color(), clBtnFace);                 // its own colour is not white: no background
     EXPECT_TRUE(edtNote->Font()->Style().Contains(fsBold)); // its own type stays
     EXPECT_EQ(edtBank->Color(), clWindow);
     EXPECT_EQ(gdHead->Color(), clWindow); // a data grid colours its cells, not itself
