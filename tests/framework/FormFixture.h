@@ -96,10 +96,9 @@ public:
     TField* LookupField = nullptr;
     int F2Count = 0;
     void FormCreate(TObject* sender) {
-        if (WithDataModule) CreateDataModule();
+        CreateDataModule();
         TfrmRadical::FormCreate(sender);
     }
-    static inline bool WithDataModule = true;
     int AfterSayCount = 0;
 };
 
