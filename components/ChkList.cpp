@@ -71,23 +71,18 @@ void TFCheckListBox::SetCheckStyle(int value) {
 }
 
 void TFCheckListBox::CheckGlyph(int checkStyle, bool checked, char& glyph, TColor& color) {
+    // Check styles 1 to 4: a pair of WingDings marks, the first red and the second black. Styles 1 and 3
+    // show the first when checked; 2 and 4 swap the two. Other styles draw no mark.
+    static const struct {
+        Byte First, Second;
+        bool Swapped;
+    } styles[] = {{0xFE, 0xA8, false}, {0xFE, 0xA8, true}, {0xE9, 0xEA, false}, {0xE9, 0xEA, true}};
     glyph = 0;
     color = clBlack;
-    // Styles 1 and 3 show the filled mark when checked; 2 and 4 swap the two marks.
-    bool swapped = checkStyle == 2 || checkStyle == 4;
-    bool first = checked != swapped;
-    switch (checkStyle) {
-    case 1:
-    case 2:
-        glyph = static_cast<char>(first ? 0xFE : 0xA8);
-        break;
-    case 3:
-    case 4:
-        glyph = static_cast<char>(first ? 0xE9 : 0xEA);
-        break;
-    default:
-        return;
-    }
+    if (checkStyle < 1 || checkStyle > 4) return;
+    const auto& style = styles[checkStyle - 1];
+    const bool first = checked != style.Swapped;
+    glyph = static_cast<char>(first ? style.First : style.Second);
     color = first ? kCheckRed : clBlack;
 }
 

@@ -4,6 +4,7 @@
 // form's show, hide, destroy and close events so that the host hears of them,
 // and starts the form up; the other operations act on that form.
 #include "framework/DLLBaseCtrller.h"
+#include "framework/FormModes.h"
 
 class TfrmRadical;
 
@@ -51,7 +52,7 @@ private:
 };
 
 // The operation-mask bit that a clear bit of the host's rights takes away, for
-// rights bits 0x01..0x80.
+// rights bits DLL_RIGHT_ADD..DLL_RIGHT_VOID.
 Word OperationMaskBitOfRight(int rightsBit);
 // The form's open mode for a host mode, and whether that mode hands its
 // parameter to the form.

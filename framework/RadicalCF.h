@@ -6,6 +6,7 @@
 // start-up is added on this class.
 #include "classlib/controls/forms.h"
 #include "framework/Brokers.h"
+#include "framework/FormModes.h"
 
 class TfrmRadical : public TForm {
     KVR_CLASS(TfrmRadical, TForm)
@@ -16,16 +17,15 @@ public:
     ~TfrmRadical() override;
 
     // Fields, in declaration order.
-    AnsiString VersionText;   // the program's version text (the controller's GetVersion)
-    Word OperationMask = 511; // operations the host allows: 0x01 add, 0x02 change, 0x04 query,
-                              // 0x08 delete, 0x10 print, 0x20 confirm, 0x40, 0x80, 0x100
-    Variant OpenParam;        // start parameter 4
-    AnsiString ParamText;     // the controller's SetParameter
+    AnsiString VersionText;                  // the program's version text (the controller's GetVersion)
+    Word OperationMask = OPERATION_MASK_ALL; // operations the host allows (FormModes.h)
+    Variant OpenParam;                       // start parameter 4
+    AnsiString ParamText;                    // the controller's SetParameter
     OleVariant ParamValue;
-    int OpenMode = 0;           // 0-11, the controller's SetMode
-    int HostWindow = 0;         // start parameter 3
-    TBrokers* Broker = nullptr; // owned by the form
-    Variant ModeParam;          // kept by SetMode for modes 7, 8 and 10
+    int OpenMode = OPEN_MODE_NONE; // FormModes.h, set by the controller's SetMode
+    int HostWindow = 0;            // start parameter 3
+    TBrokers* Broker = nullptr;    // owned by the form
+    Variant ModeParam;             // kept by SetMode for modes 7, 8 and 10
     OleVariant ReturnValue;
     int ReturnCode = 0;
     AnsiString ModuleFileName; // the module's path, set by the controller
