@@ -15,8 +15,12 @@ KVR_PUBLISHED(TDLLMTCtrller, c) {}
 namespace {
 
 // The unit's initialisation: GetController makes document-form controllers.
-[[maybe_unused]] const bool gControllerClassStored =
-    (DLLControllerClass = TDLLMTCtrller::StaticClass(), true);
+void InitializeUnit() {
+    DLLControllerClass = TDLLMTCtrller::StaticClass();
+}
+void FinalizeUnit() {
+    DLLControllerClass = nullptr;
+}
 
 // The full path of the library this code is in (the executable's when linked
 // into one).
@@ -74,6 +78,8 @@ int OpenModeOfHostMode(int mode, bool* keepsParam) {
         }
     return OPEN_MODE_NONE;
 }
+
+const TUnitHooks DLLMTCtrllerUnit{"DLLMTCtrller", &InitializeUnit, &FinalizeUnit};
 
 TDLLMTCtrller::~TDLLMTCtrller() {
     // Deleted without Free: the form still must not outlive its controller, whose

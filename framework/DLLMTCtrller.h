@@ -4,6 +4,7 @@
 // form's show, hide, destroy and close events so that the host hears of them,
 // and starts the form up; the other operations act on that form.
 #include "framework/DLLBaseCtrller.h"
+#include "classlib/rtl/units.h"
 #include "framework/FormModes.h"
 
 class TfrmRadical;
@@ -11,6 +12,9 @@ class TfrmRadical;
 // The class of the program's form (a TfrmRadical descendant); the library's
 // main block stores it.
 extern TClass frmRadicalClass;
+
+// The unit's initialisation stores TDLLMTCtrller in DLLControllerClass (classlib/rtl/units.h).
+extern const TUnitHooks DLLMTCtrllerUnit;
 
 // The host version the module was built against.
 constexpr int DLL_DEPENDENCY_VERSION = 8000;

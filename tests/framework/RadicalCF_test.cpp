@@ -68,10 +68,11 @@ TEST_F(RadicalFormTest, InitializeFormTakesTheStartValues) {
     EXPECT_THROW(Form->InitializeForm(VarArrayOf({"DEMO"})), Exception); // no company
 }
 
-// The controller unit's initialisation has run in this process too (the program's form class is set by
-// its library's main block, which the host tests load).
+// The controller unit stores the controller class (the program's form class is set by its library's
+// main block, which the host tests load).
 TEST(ClassVariables, UnsetOnesRaiseTheInternalErrors) {
-    ASSERT_NE(DLLControllerClass, nullptr);
+    DLLMTCtrllerUnit.Initialization();
+    ASSERT_EQ(DLLControllerClass, TDLLMTCtrller::StaticClass());
 
     const TClass controllerClass = DLLControllerClass;
     DLLControllerClass = nullptr;
