@@ -390,6 +390,10 @@ double RoundFloat(int digits, double value) {
 }
 
 int CompareFloat(double a, double b) {
+    // Beyond the numbers: infinities by their sign, and a NaN after everything, equal to nothing.
+    if (std::isnan(a)) return 1;
+    if (std::isnan(b)) return -1;
+    if (std::isinf(a) || std::isinf(b)) return a == b ? 0 : a < b ? -1 : 1;
     const double x = Normalized(a), y = Normalized(b);
     if (std::fabs(x - y) < 1e-10) return 0;
     return x < y ? -1 : 1;

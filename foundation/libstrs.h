@@ -38,7 +38,9 @@ TDateTime YMDHNSZStrToDateTime(const AnsiString& text);
 // Rounds to digits decimals, a half at the last place away from zero, on the value's decimal text (15
 // significant digits), so that the rounding holds at every magnitude.
 double RoundFloat(int digits, double value);
-// 0 when the values (taken at 15 significant digits) differ by less than 1e-10, -1 when a is smaller.
+// 0 when the values (taken at 15 significant digits) differ by less than 1e-10, -1 when a is smaller,
+// 1 when it is greater. Infinities order by their sign (equal to one of the same sign); a NaN equals
+// nothing, itself included, and comes after every number (a NaN first gives 1, second -1).
 int CompareFloat(double a, double b);
 
 AnsiString SecondsToTimeStr(Int64 seconds); // "hhhh:nn:ss", "-" in front of a negative span

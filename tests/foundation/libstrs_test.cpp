@@ -66,6 +66,23 @@ TEST(LibStrsNumbers, CompareFloatAllowsATenBillionth) {
     EXPECT_EQ(CompareFloat(0, -0.0), 0);
 }
 
+// An overflowed amount is no zero: infinities order by their sign, a NaN equals nothing (itself
+// included) and sorts after every number.
+TEST(LibStrsNumbers, CompareFloatOrdersInfinitiesAndNaN) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const struct {
+        double A, B;
+        int Result;
+    } cases[] = {
+        {inf, 1, 1},     {1, inf, -1},    {-inf, -1e300, -1}, {-1e300, -inf, 1},  {inf, inf, 0},
+        {-inf, -inf, 0}, {-inf, inf, -1}, {inf, -inf, 1},     {nan, 0, 1},        {0, nan, -1},
+        {nan, inf, 1},   {-inf, nan, -1}, {nan, nan, 1},      {1e308 * 10, 1, 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CompareFloat(c.A, c.B), c.Result) << c.A << " vs " << c.B;
+}
+
 TEST(LibStrsTimeSpans, SecondsToTimeStr) {
     EXPECT_EQ(SecondsToTimeStr(0), "0000:00:00");
     EXPECT_EQ(SecondsToTimeStr(2670), "0000:44:30");
