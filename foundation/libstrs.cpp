@@ -95,61 +95,28 @@ AnsiString FetchToken(AnsiString& text, const AnsiString& delimiter) {
 }
 
 AnsiString ReplaceAllText(const AnsiString& text, const AnsiString& oldText, const AnsiString& newText,
-                          bool trim) {
+                          bool trim, bool* finished) {
+    if (finished) *finished = true;
     if (oldText.empty() || SameText(oldText, newText)) return trim ? Trim(text) : text;
-
-    // One scan by characters. What is behind the scan holds no occurrence; after a replacement the scan
-    // steps back over the bytes that could start a new occurrence together with the inserted text, which
-    // gives the result of searching again from the start after each replacement.
-    const bool newHoldsOld = newText.find(oldText) != AnsiString::npos;
-    AnsiString ahead = text; // the text still to scan starts at ahead[pos]
-    std::size_t pos = 0;
-    AnsiString out;
-    std::vector<unsigned char> outChars; // byte length of each character of out, to step back by
-    std::size_t unsearched = 0;          // bytes at pos that were inserted and are not searched again
-    // Some patterns that grow the text go on forming occurrences without end: the replacements stop
-    // before the text passes what a plain pass could make of it, or after (n+1)^2 of them.
+    // When New holds Old, searching again from the start would find the inserted text for ever: the
+    // search goes on after each inserted text instead.
+    const bool newHoldsOld = FindDelimiter(newText, oldText, 0) != AnsiString::npos;
+    // The guard: a pattern that goes on forming occurrences (growing the text, or going round) stops
+    // before the text passes what a single pass could make of it, or after (n+1)^2 replacements.
     const std::size_t n = text.size() + 1;
     const std::size_t lengthLimit = n * (newText.size() + 1);
     std::size_t budget = n * n;
-
-    auto pushFront = [&](const AnsiString& bytes) {
-        if (pos < bytes.size()) {
-            // Room in front for this and later pushes, so that stepping back stays cheap.
-            const std::size_t room = bytes.size() + (ahead.size() - pos);
-            ahead = AnsiString(room, '\0') + ahead.substr(pos);
-            pos = room;
+    AnsiString out = text;
+    std::size_t from = 0;
+    for (std::size_t at = FindDelimiter(out, oldText, 0); at != AnsiString::npos;
+         at = FindDelimiter(out, oldText, from)) {
+        if (budget == 0 || out.size() - oldText.size() + newText.size() > lengthLimit) {
+            if (finished) *finished = false;
+            break;
         }
-        pos -= bytes.size();
-        ahead.replace(pos, bytes.size(), bytes);
-    };
-
-    while (pos < ahead.size()) {
-        if (unsearched == 0 && budget > 0 && MatchesAt(ahead, pos, oldText) &&
-            out.size() + (ahead.size() - pos) - oldText.size() + newText.size() <= lengthLimit) {
-            --budget;
-            pos += oldText.size();
-            AnsiString again = newText;
-            if (newHoldsOld) {
-                unsearched = newText.size();
-            } else {
-                std::size_t back = 0;
-                while (!outChars.empty() && back + outChars.back() < oldText.size()) {
-                    const std::size_t len = outChars.back();
-                    again.insert(0, out, out.size() - len, len);
-                    out.resize(out.size() - len);
-                    outChars.pop_back();
-                    back += len;
-                }
-            }
-            pushFront(again);
-            continue;
-        }
-        const std::size_t len = static_cast<std::size_t>(CharLength(ahead, pos));
-        out.append(ahead, pos, len);
-        pos += len;
-        outChars.push_back(static_cast<unsigned char>(len));
-        unsearched = unsearched > len ? unsearched - len : 0;
+        --budget;
+        out.replace(at, oldText.size(), newText);
+        from = newHoldsOld ? at + newText.size() : 0;
     }
     return trim ? Trim(out) : out;
 }

@@ -19,10 +19,13 @@ int GetTokenCount(const AnsiString& text, const AnsiString& delimiter);
 AnsiString FetchToken(AnsiString& text, const AnsiString& delimiter);
 
 AnsiString FormatZeroPad(int digits, Int64 value); // "%.*d"
-// Replaces Old by New until none is left (occurrences that a replacement forms count too). When New
-// holds Old the search goes on after each inserted text, so the routine always ends.
+// Replaces Old by New until none is left, searching again from the start after each replacement
+// (occurrences that a replacement forms count too). When New holds Old the search goes on after each
+// inserted text instead. A pattern that forms occurrences without end stops at a guard (the text at most
+// as long as a single pass could make it): the text as far as it got comes back, and finished (when
+// given) says whether the replacement was complete.
 AnsiString ReplaceAllText(const AnsiString& text, const AnsiString& oldText, const AnsiString& newText,
-                          bool trim);
+                          bool trim, bool* finished = nullptr);
 bool IsLocalHostAddr(const AnsiString& text);
 
 // Date texts by the suite's date-format kinds: 1 y/m/d, 2 m/d/y, 3 d/m/y, 4 and 5 the year minus 1911
