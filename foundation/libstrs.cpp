@@ -143,28 +143,76 @@ AnsiString FirstCharacter(const AnsiString& text) {
     return text.substr(0, static_cast<std::size_t>(CharLength(text, 0)));
 }
 
+// The suite's date-format kinds 1..5: the order of the year (Y), month (M) and day (D) in a text, and
+// the year's digits and offset. The one table that writing and reading a date text follow. A year is
+// written with at least YearDigits digits; read without a separator, it is what the two-digit month and
+// day leave, YearDigits to four digits.
+struct TDateKind {
+    const char* Order;
+    int YearDigits;
+    int YearOffset;
+};
+
+const TDateKind* DateKind(int kind) {
+    static const TDateKind kinds[] = {
+        {"YMD", 4, 0}, {"MDY", 4, 0}, {"DMY", 4, 0}, {"YMD", 2, 1911}, {"YMD", 3, 1911}};
+    return kind >= 1 && kind <= 5 ? &kinds[kind - 1] : nullptr;
+}
+
 // The date part of a text by kind; '' for a kind outside 1..5.
 AnsiString DatePartByKind(int kind, const AnsiString& separator, int year, int month, int day) {
+    const TDateKind* k = DateKind(kind);
+    if (!k) return AnsiString();
     const AnsiString sep = FirstCharacter(separator);
-    switch (kind) {
-    case 1:
-        return Format("%.4d%s%.2d%s%.2d", {year, sep, month, sep, day});
-    case 2:
-        return Format("%.2d%s%.2d%s%.4d", {month, sep, day, sep, year});
-    case 3:
-        return Format("%.2d%s%.2d%s%.4d", {day, sep, month, sep, year});
-    case 4:
-        return Format("%.2d%s%.2d%s%.2d", {year - 1911, sep, month, sep, day});
-    case 5:
-        return Format("%.3d%s%.2d%s%.2d", {year - 1911, sep, month, sep, day});
-    default:
-        return AnsiString();
+    AnsiString text;
+    for (int i = 0; i < 3; ++i) {
+        if (i > 0) text += sep;
+        switch (k->Order[i]) {
+        case 'Y':
+            text += Format("%.*d", {k->YearDigits, year - k->YearOffset});
+            break;
+        case 'M':
+            text += Format("%.2d", {month});
+            break;
+        default:
+            text += Format("%.2d", {day});
+        }
     }
+    return text;
 }
 
 // A field read as an integer, trimmed; the fallback when it is no number.
 long long FieldValue(const AnsiString& field, int fallback) {
     return StrToIntDef(Trim(field), fallback);
+}
+
+// The year, month and day of a date text of a kind: with a separator the three fields between it,
+// otherwise by the kind's widths. False when a field is missing or not a number above 0; the values are
+// not checked as a calendar date.
+bool ReadDateParts(const AnsiString& text, const TDateKind& kind, const AnsiString& separator,
+                   long long& year, long long& month, long long& day) {
+    long long parts[3];
+    if (!separator.empty()) {
+        AnsiString rest = text;
+        for (long long& part : parts)
+            part = FieldValue(FetchToken(rest, separator), -1);
+    } else {
+        const AnsiString digits = Trim(text);
+        const int yearDigits = static_cast<int>(digits.size()) - 4;
+        if (yearDigits < kind.YearDigits || yearDigits > 4) return false;
+        int at = 1;
+        for (int i = 0; i < 3; ++i) {
+            const int width = kind.Order[i] == 'Y' ? yearDigits : 2;
+            parts[i] = FieldValue(Copy(digits, at, width), -1);
+            at += width;
+        }
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (parts[i] <= 0) return false;
+        (kind.Order[i] == 'Y' ? year : kind.Order[i] == 'M' ? month : day) = parts[i];
+    }
+    year += kind.YearOffset;
+    return true;
 }
 
 // A number of characters at a 1-based position read as an integer, 0 when it is no number.
@@ -199,69 +247,25 @@ AnsiString FormatDateTimeByKind(int kind, const AnsiString& separator, TDateTime
 }
 
 TDateTime StrToDateByKind(const AnsiString& text, int kind, const AnsiString& separator) {
-    if (Trim(text).empty() || kind < 1 || kind > 5) return 0;
-    AnsiString rest = text;
-    const long long part1 = FieldValue(FetchToken(rest, separator), -1);
-    const long long part2 = FieldValue(FetchToken(rest, separator), -1);
-    const long long part3 = FieldValue(FetchToken(rest, separator), -1);
-    if (part1 <= 0 || part2 <= 0 || part3 <= 0) return 0;
+    const TDateKind* k = DateKind(kind);
     long long year, month, day;
-    switch (kind) {
-    case 1:
-        year = part1, month = part2, day = part3;
-        break;
-    case 2:
-        year = part3, month = part1, day = part2;
-        break;
-    case 3:
-        year = part3, month = part2, day = part1;
-        break;
-    default:
-        year = part1 + 1911, month = part2, day = part3;
-        break;
-    }
-    TDateTime first;
-    if (year > 9999 || month > 12 ||
-        !TryEncodeDate(static_cast<int>(year), static_cast<int>(month), 1, first))
+    if (!k || Trim(text).empty() || !ReadDateParts(text, *k, separator, year, month, day)) return 0;
+    // A day past the month's end is no date (it is not rolled into the next month).
+    TDateTime date;
+    if (year > 9999 || month > 12 || day > 31 ||
+        !TryEncodeDate(static_cast<int>(year), static_cast<int>(month), static_cast<int>(day), date))
         return 0;
-    // The day is an offset from the first of the month, so a day past the month's end rolls on.
-    return first + static_cast<double>(day) - 1;
+    return date;
 }
 
 AnsiString DateStrToYMD(const AnsiString& text, int kind, const AnsiString& separator) {
-    if (Trim(text).empty()) return "0";
-    long long part1, part2, part3;
-    if (!separator.empty()) {
-        AnsiString rest = text;
-        part1 = FieldValue(FetchToken(rest, separator), 0);
-        part2 = FieldValue(FetchToken(rest, separator), 0);
-        part3 = FieldValue(FetchToken(rest, separator), 0);
-    } else {
-        part1 = FieldValue(Copy(text, 1, 4), 0);
-        part2 = FieldValue(Copy(text, 5, 2), 0);
-        part3 = FieldValue(Copy(text, 7, 2), 0);
-    }
-    if (part1 <= 0 || part2 <= 0 || part3 <= 0) return "0";
-    long long year = part1, month = part2, day = part3;
-    switch (kind) {
-    case 2:
-        year = part3, month = part1, day = part2;
-        break;
-    case 3:
-        year = part3, month = part2, day = part1;
-        break;
-    case 4:
-    case 5:
-        year = part1 + 1911;
-        break;
-    default:
-        break;
-    }
-    try {
-        return Format("%.4d%.2d%.2d", {year, month, day});
-    } catch (const std::exception&) {
-        return "0";
-    }
+    // Kinds outside 2..5 read as year/month/day.
+    const TDateKind* k = DateKind(kind >= 2 && kind <= 5 ? kind : 1);
+    long long year, month, day;
+    if (Trim(text).empty() || !ReadDateParts(text, *k, separator, year, month, day)) return "0";
+    // Not checked as a calendar date, but always eight digits.
+    if (year > 9999 || month > 99 || day > 99) return "0";
+    return Format("%.4d%.2d%.2d", {year, month, day});
 }
 
 TDateTime YMDStrToDate(const AnsiString& text) {

@@ -29,7 +29,10 @@ AnsiString ReplaceAllText(const AnsiString& text, const AnsiString& oldText, con
 bool IsLocalHostAddr(const AnsiString& text);
 
 // Date texts by the suite's date-format kinds: 1 y/m/d, 2 m/d/y, 3 d/m/y, 4 and 5 the year minus 1911
-// first (two and three digits).
+// first (at least two and three digits). Every text FormatDateByKind writes reads back: the reading
+// takes the fields between the separator, or without one the month and day two digits each and the
+// year what they leave. StrToDateByKind gives 0 for no date (a day past the month's end included);
+// DateStrToYMD gives YYYYMMDD of the fields, not checked as a calendar date, or "0".
 AnsiString FormatDateByKind(int kind, const AnsiString& separator, TDateTime date);
 AnsiString FormatDateTimeByKind(int kind, const AnsiString& separator, TDateTime dateTime);
 TDateTime StrToDateByKind(const AnsiString& text, int kind, const AnsiString& separator);
