@@ -143,20 +143,12 @@ AnsiString FirstCharacter(const AnsiString& text) {
     return text.substr(0, static_cast<std::size_t>(CharLength(text, 0)));
 }
 
-// The suite's date-format kinds 1..5: the order of the year (Y), month (M) and day (D) in a text, and
-// the year's digits and offset. The one table that writing and reading a date text follow. A year is
-// written with at least YearDigits digits; read without a separator, it is what the two-digit month and
-// day leave, YearDigits to four digits.
-struct TDateKind {
-    const char* Order;
-    int YearDigits;
-    int YearOffset;
-};
+// A year is written with at least the kind's YearDigits digits; read without a separator, it is what
+// the two-digit month and day leave, YearDigits to four digits.
+using TDateKind = TDateKindLayout;
 
 const TDateKind* DateKind(int kind) {
-    static const TDateKind kinds[] = {
-        {"YMD", 4, 0}, {"MDY", 4, 0}, {"DMY", 4, 0}, {"YMD", 2, 1911}, {"YMD", 3, 1911}};
-    return kind >= 1 && kind <= 5 ? &kinds[kind - 1] : nullptr;
+    return DateKindLayout(kind);
 }
 
 // The date part of a text by kind; '' for a kind outside 1..5.
@@ -221,6 +213,13 @@ int NumberAt(const AnsiString& text, int index, int count) {
 }
 
 } // namespace
+
+const TDateKindLayout* DateKindLayout(int kind) {
+    // The one table that writing and reading a date text (and a year-month text) follow.
+    static const TDateKindLayout kinds[] = {
+        {"YMD", 4, 0}, {"MDY", 4, 0}, {"DMY", 4, 0}, {"YMD", 2, 1911}, {"YMD", 3, 1911}};
+    return kind >= 1 && kind <= 5 ? &kinds[kind - 1] : nullptr;
+}
 
 AnsiString FormatDateByKind(int kind, const AnsiString& separator, TDateTime date) {
     if (date == 0) return AnsiString();

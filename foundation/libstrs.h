@@ -33,6 +33,14 @@ bool IsLocalHostAddr(const AnsiString& text);
 // takes the fields between the separator, or without one the month and day two digits each and the
 // year what they leave. StrToDateByKind gives 0 for no date (a day past the month's end included);
 // DateStrToYMD gives YYYYMMDD of the fields, not checked as a calendar date, or "0".
+// A kind's layout: the order of the year (Y), month (M) and day (D) in its texts, the year's least
+// digits when written, and what is taken off the year; nil for a kind outside 1..5.
+struct TDateKindLayout {
+    const char* Order;
+    int YearDigits;
+    int YearOffset;
+};
+const TDateKindLayout* DateKindLayout(int kind);
 AnsiString FormatDateByKind(int kind, const AnsiString& separator, TDateTime date);
 AnsiString FormatDateTimeByKind(int kind, const AnsiString& separator, TDateTime dateTime);
 TDateTime StrToDateByKind(const AnsiString& text, int kind, const AnsiString& separator);
