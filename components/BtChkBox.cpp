@@ -1,6 +1,7 @@
 #include "components/BtChkBox.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "classlib/controls/forms.h"
 #include "classlib/rtl/strutils.h"
@@ -35,12 +36,23 @@ void PaintGrayed(TBitmap* bitmap) {
     PaintBox(bitmap, cbGrayed);
 }
 
+// The pictures are the module's code: those it registered go when it unloads.
 struct TBoxResources {
     TBoxResources() {
-        if (!BitmapResourceExists("CHECKED")) RegisterBitmapResource("CHECKED", &PaintChecked);
-        if (!BitmapResourceExists("UNCHECKED")) RegisterBitmapResource("UNCHECKED", &PaintUnchecked);
-        if (!BitmapResourceExists("GRAYED")) RegisterBitmapResource("GRAYED", &PaintGrayed);
+        Register("CHECKED", &PaintChecked);
+        Register("UNCHECKED", &PaintUnchecked);
+        Register("GRAYED", &PaintGrayed);
     }
+    ~TBoxResources() {
+        for (const char* name : FRegistered)
+            UnregisterBitmapResource(name);
+    }
+    void Register(const char* name, TBitmapPainter painter) {
+        if (BitmapResourceExists(name)) return;
+        RegisterBitmapResource(name, painter);
+        FRegistered.push_back(name);
+    }
+    std::vector<const char*> FRegistered;
 };
 const TBoxResources boxResources;
 

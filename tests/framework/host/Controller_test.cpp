@@ -45,8 +45,12 @@ protected:
         gGetController = reinterpret_cast<TGetControllerProc>(GetProcAddress(gModule, GetControllerName));
         ASSERT_NE(gGetController, nullptr);
     }
-    // The module stays loaded, as in the host: the class library keeps its classes' information for the
-    // life of the process.
+    static void TearDownTestSuite() {
+        // As the host does when it is done: every controller freed, then the module unloaded.
+        if (gModule) FreeLibrary(gModule);
+        gModule = 0;
+        gGetController = nullptr;
+    }
 
     void SetUp() override {
         Ui.Install();

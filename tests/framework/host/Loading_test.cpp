@@ -41,7 +41,7 @@ protected:
     unsigned FSavedACP = 936;
 };
 
-TEST_F(ModuleLoadingTest, LoadingRunsTheUnitInitialisations) {
+TEST_F(ModuleLoadingTest, LoadingAndUnloadingRunTheUnits) {
     ASSERT_EQ(dlopen(KVR_MODULE_PATH, RTLD_NOW | RTLD_NOLOAD), nullptr) << "the module is loaded already";
     ASSERT_EQ(GetClass("TMemoField"), nullptr);
     ASSERT_EQ(AnsiToWide("\x81\x80", 950), u"?");
@@ -56,6 +56,24 @@ TEST_F(ModuleLoadingTest, LoadingRunsTheUnitInitialisations) {
     EXPECT_EQ(GetClass("TMemoField"), TMemoField::StaticClass()); // the field-class registration
     EXPECT_EQ(AnsiToWide("\x81\x80", 950), u"\xA001");            // the code-page fix
     EXPECT_EQ(WideToAnsi(u"\xA001", 950), "\x81\x80");
+    EXPECT_EQ(GetClass("TfrmKvrx58") != nullptr, true); // the module's own classes
+
+    // Unloading runs the finalisations in reverse and takes away what the module registered; nothing
+    // keeps the library in the process.
+    ASSERT_EQ(dlclose(FModule), 0) << dlerror();
+    FModule = nullptr;
+    EXPECT_EQ(dlopen(KVR_MODULE_PATH, RTLD_NOW | RTLD_NOLOAD), nullptr) << "the module stayed loaded";
+    EXPECT_TRUE(InitializedUnits().empty());
+    EXPECT_EQ(GetClass("TMemoField"), nullptr);
+    EXPECT_EQ(GetClass("TfrmKvrx58"), nullptr);
+    EXPECT_EQ(AnsiToWide("\x81\x80", 950), u"?");
+
+    // And it loads again as it did the first time.
+    FModule = dlopen(KVR_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(FModule, nullptr) << dlerror();
+    EXPECT_EQ(InitializedUnits(),
+              (std::vector<AnsiString>{"DBFieldReg", "CodePageFix", "DLLMTCtrller", "KVRX58C"}));
+    EXPECT_EQ(GetClass("TMemoField"), TMemoField::StaticClass());
 }
 
 } // namespace
