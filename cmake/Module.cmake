@@ -8,6 +8,9 @@ foreach(layer ${KVR_MODULE_LAYERS})
   kvr_layer_sources(${layer} sources)
   add_library(kvr_${layer} OBJECT ${sources})
   target_link_libraries(kvr_${layer} PUBLIC classlib kvroutside)
+  # No GNU unique symbols (the statics of inline functions and templates): the loader never unloads a
+  # library that defines one, and the host unloads the module when it is done with it.
+  target_compile_options(kvr_${layer} PRIVATE $<$<CXX_COMPILER_ID:GNU>:-fno-gnu-unique>)
   kvr_check_includes(kvr_${layer} ${layer})
   add_library(kvrmodule_${layer} INTERFACE)
   target_link_libraries(kvrmodule_${layer} INTERFACE kvr_${layer})

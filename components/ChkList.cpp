@@ -1,5 +1,8 @@
 #include "components/ChkList.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "classlib/graphics/colors.h"
 
 namespace {
@@ -15,18 +18,44 @@ TFCheckListBox::TFCheckListBox(TComponent* owner) : TCustomListBox(owner), FBarC
 }
 
 TFCheckListBox::~TFCheckListBox() {
-    // The items may still point at the checks; clear the slots before the checks go.
+    // The items must not point at checks that may go now; each check goes with its last holder.
+    FReleasing = true;
     for (int i = 0; i < Items()->Count(); ++i)
         if (dynamic_cast<TCheck*>(Items()->GetObject(i))) Items()->PutObject(i, nullptr);
+    for (TCheck* check : FHeld)
+        if (--check->FHolders == 0) delete check;
+    FHeld.clear();
+}
+
+void TFCheckListBox::ItemsChanged() {
+    TCustomListBox::ItemsChanged();
+    if (!FReleasing) HoldChecks();
+}
+
+void TFCheckListBox::HoldChecks() {
+    std::vector<TCheck*> now;
+    for (int i = 0; i < Items()->Count(); ++i)
+        if (auto* check = dynamic_cast<TCheck*>(Items()->GetObject(i))) now.push_back(check);
+    std::sort(now.begin(), now.end());
+    now.erase(std::unique(now.begin(), now.end()), now.end());
+    // Take the new ones first: a check that only moved within the list is never let go.
+    std::vector<TCheck*> gone;
+    std::set_difference(FHeld.begin(), FHeld.end(), now.begin(), now.end(), std::back_inserter(gone));
+    std::vector<TCheck*> taken;
+    std::set_difference(now.begin(), now.end(), FHeld.begin(), FHeld.end(), std::back_inserter(taken));
+    for (TCheck* check : taken)
+        ++check->FHolders;
+    FHeld = std::move(now);
+    for (TCheck* check : gone)
+        if (--check->FHolders == 0) delete check;
 }
 
 TCheck* TFCheckListBox::GetCheck(int index) {
     if (index < 0 || index >= Items()->Count()) return nullptr;
     auto* check = dynamic_cast<TCheck*>(Items()->GetObject(index));
     if (!check) {
-        FChecks.push_back(std::make_unique<TCheck>());
-        check = FChecks.back().get();
-        Items()->PutObject(index, check);
+        check = new TCheck;
+        Items()->PutObject(index, check); // held from here on (ItemsChanged)
     }
     return check;
 }
@@ -71,23 +100,18 @@ void TFCheckListBox::SetCheckStyle(int value) {
 }
 
 void TFCheckListBox::CheckGlyph(int checkStyle, bool checked, char& glyph, TColor& color) {
+    // Check styles 1 to 4: a pair of WingDings marks, the first red and the second black. Styles 1 and 3
+    // show the first when checked; 2 and 4 swap the two. Other styles draw no mark.
+    static const struct {
+        Byte First, Second;
+        bool Swapped;
+    } styles[] = {{0xFE, 0xA8, false}, {0xFE, 0xA8, true}, {0xE9, 0xEA, false}, {0xE9, 0xEA, true}};
     glyph = 0;
     color = clBlack;
-    // Styles 1 and 3 show the filled mark when checked; 2 and 4 swap the two marks.
-    bool swapped = checkStyle == 2 || checkStyle == 4;
-    bool first = checked != swapped;
-    switch (checkStyle) {
-    case 1:
-    case 2:
-        glyph = static_cast<char>(first ? 0xFE : 0xA8);
-        break;
-    case 3:
-    case 4:
-        glyph = static_cast<char>(first ? 0xE9 : 0xEA);
-        break;
-    default:
-        return;
-    }
+    if (checkStyle < 1 || checkStyle > 4) return;
+    const auto& style = styles[checkStyle - 1];
+    const bool first = checked != style.Swapped;
+    glyph = static_cast<char>(first ? style.First : style.Second);
     color = first ? kCheckRed : clBlack;
 }
 

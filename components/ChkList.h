@@ -1,15 +1,20 @@
 #pragma once
 // TFCheckListBox: an owner-drawn list box whose items carry a check mark drawn with symbol-font glyphs.
-#include <memory>
 #include <vector>
 
 #include "classlib/controls/stdctrls.h"
 
-// The check state of one item, kept in the item's object slot.
+// The check state of one item, kept in the item's object slot. It goes with its item: an item moved to
+// another check list box with its object takes its check along, and a check lives while some check list
+// box holds it in an item and is freed with the last one.
 class TCheck : public TObject {
     KVR_CLASS(TCheck, TObject)
 public:
     bool Checked = false;
+
+private:
+    friend class TFCheckListBox;
+    int FHolders = 0; // the check list boxes holding it
 };
 
 KVR_EVENT_TYPE(TCheckEvent, void(TObject* sender, int index));
@@ -41,6 +46,8 @@ public:
     // The glyph character and colour of a check style and state; character 0 draws nothing.
     static void CheckGlyph(int checkStyle, bool checked, char& glyph, TColor& color);
 
+    void ItemsChanged() override;
+
 protected:
     virtual void DoCheck(int index);
     void DrawItem(int index, TRect rect, TOwnerDrawState state) override;
@@ -51,8 +58,10 @@ private:
     TCheck* GetCheck(int index);
     void DrawCheck(const TRect& rect, bool checked, bool selected);
 
-    // The list owns every check it hands out, so none outlives it or leaks with a deleted item.
-    std::vector<std::unique_ptr<TCheck>> FChecks;
+    // The checks in this list's items now, each held once (sorted).
+    void HoldChecks();
+    std::vector<TCheck*> FHeld;
+    bool FReleasing = false;
     TColor FBarColor;
     int FBoxSize = 18;
     int FCheckStyle = 1;

@@ -9,9 +9,14 @@
 
 namespace {
 
+// Loaded on first use and freed when the module unloads.
 struct TGlyphLibrary {
     using TMaxProc = int (*)();
     using TLoadProc = bool (*)(TBitmap*, int);
+    ~TGlyphLibrary() {
+        if (Module) FreeLibrary(Module);
+    }
+    HMODULE Module = 0;
     TMaxProc Max = nullptr;
     TLoadProc Load = nullptr;
 };
@@ -20,10 +25,11 @@ const TGlyphLibrary& Library() {
     static TGlyphLibrary library;
     static std::once_flag once;
     std::call_once(once, [] {
-        HMODULE module = LoadLibrary(GlyphLibraryName);
-        if (!module) return;
-        library.Max = reinterpret_cast<TGlyphLibrary::TMaxProc>(GetProcAddress(module, "GetMaxBmpID"));
-        library.Load = reinterpret_cast<TGlyphLibrary::TLoadProc>(GetProcAddress(module, "LoadBmp"));
+        library.Module = LoadLibrary(GlyphLibraryName);
+        if (!library.Module) return;
+        library.Max =
+            reinterpret_cast<TGlyphLibrary::TMaxProc>(GetProcAddress(library.Module, "GetMaxBmpID"));
+        library.Load = reinterpret_cast<TGlyphLibrary::TLoadProc>(GetProcAddress(library.Module, "LoadBmp"));
     });
     return library;
 }

@@ -130,26 +130,10 @@ void TQvRadioButton::CMDialogChar(TMessage& message) {
     }
 }
 
-// The system's look of the button: the round box on the caption's other side, and the caption.
+// The system's look of the button; WM_PAINT then draws the caption again at its own offset.
 void TQvRadioButton::Paint() {
-    TCanvas* canvas = Canvas();
-    TRect rect = ClientRect();
-    canvas->Brush()->SetStyle(bsSolid);
-    canvas->Brush()->SetColor(Color());
-    canvas->FillRect(rect);
-    int top = (rect.Height() - 13) / 2;
-    int left = FAlignment == taRightJustify ? 0 : rect.Right - 13;
-    TRect box{left, top, left + 13, top + 13};
-    DrawFrameControl(canvas, box, DFC_BUTTON,
-                     DFCS_BUTTONRADIO | (FChecked ? DFCS_CHECKED : 0) |
-                         (IsEnabledInTree() ? 0 : DFCS_INACTIVE));
-    canvas->Font()->Assign(Font());
-    canvas->Brush()->SetStyle(bsClear);
-    TRect text = FAlignment == taRightJustify ? TRect{17, 0, rect.Right, rect.Bottom}
-                                              : TRect{0, 0, rect.Right - 17, rect.Bottom};
-    DrawText(canvas, Caption(), text,
-             DT_SINGLELINE | DT_VCENTER | (FAlignment == taRightJustify ? DT_LEFT : DT_RIGHT));
-    canvas->Brush()->SetStyle(bsSolid);
+    PaintRadioButton(Canvas(), ClientRect(), Color(), Font(), Caption(), FAlignment, FChecked,
+                     IsEnabledInTree());
 }
 
 void TQvRadioButton::WMPaint(TMessage& message) {

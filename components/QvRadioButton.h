@@ -5,13 +5,6 @@
 
 #include "classlib/controls/stdctrls.h"
 
-constexpr Cardinal BM_GETCHECK = 0x00F0;
-constexpr Cardinal BM_SETCHECK = 0x00F1;
-constexpr Cardinal BS_RADIOBUTTON = 0x0004;
-constexpr Cardinal BS_LEFTTEXT = 0x0020;
-constexpr Word BN_CLICKED = 0;
-constexpr Word BN_DOUBLECLICKED = 5;
-
 // Where the caption starts when it is right of the box, by font size in points.
 int QvCaptionOffset(int fontSize);
 // With the caption left of the box: the corrections of the text's right edge and of its top.

@@ -4,6 +4,7 @@
 #include <mutex>
 #include <vector>
 
+#include "classlib/controls/comctrls.h"
 #include "classlib/controls/grids.h"
 #include "classlib/controls/menus.h"
 #include "classlib/controls/stdctrls.h"
@@ -211,8 +212,12 @@ int TCodeConverter::MessageDlg(const AnsiString& text, TMsgDlgType dialogType, T
 
 void TCodeConverter::ConvertCaption(TComponent* component, Byte direction) {
     // The caption of an edit, memo or combo box is its text, which the form conversion leaves alone
-    // (a memo's lines are converted as its lines).
-    if (dynamic_cast<TCustomEdit*>(component) || dynamic_cast<TCustomComboBox*>(component)) return;
+    // (a memo's lines are converted as its lines). A labelled edit or combo box publishes a caption of
+    // its own, its label's: that one is converted (the label is the control's, out of the form's reach).
+    if (dynamic_cast<TCustomEdit*>(component) || dynamic_cast<TCustomComboBox*>(component)) {
+        const TPropInfo* caption = GetPropInfo(component, "Caption");
+        if (!caption || caption->OwnerClass() == TControl::StaticClass()) return;
+    }
     ConvertStrProp(component, "Caption", *this, direction);
 }
 
@@ -292,8 +297,26 @@ bool TCodeConverter::RunRegistered(const char* className, TComponent* component,
         auto it = Conversions().find(className);
         if (it != Conversions().end()) proc = it->second;
     }
-    if (proc) proc(*this, component, direction);
+    // A class without a conversion is not converted: the chain goes on to what else it is.
+    if (!proc) return false;
+    proc(*this, component, direction);
     return true;
+}
+
+void TCodeConverter::ConvertListView(TComponent* component, Byte direction) {
+    auto* list = dynamic_cast<TListView*>(component);
+    if (!list) return;
+    const int columns = list->Columns()->Count();
+    for (int c = 0; c < columns; ++c)
+        list->Columns()->Items(c)->SetCaption(ConvertString(direction, list->Columns()->Items(c)->Caption()));
+    for (int i = 0; i < list->Items()->Count(); ++i) {
+        TListItem* item = list->Items()->Item(i);
+        item->SetCaption(ConvertString(direction, item->Caption()));
+        // Sub-item k - 1 belongs to column k; those beyond the columns stay.
+        TStrings* subItems = item->SubItems();
+        for (int k = 1; k < columns && k - 1 < subItems->Count(); ++k)
+            subItems->Put(k - 1, ConvertString(direction, subItems->Get(k - 1)));
+    }
 }
 
 void TCodeConverter::ConvertComboBox(TComponent* component) {
@@ -318,7 +341,10 @@ void TCodeConverter::ConvertStringGrid(TComponent* component, Byte direction) {
 }
 
 bool TCodeConverter::FirstClassChain(TComponent* component, Byte mode, bool deep) {
-    if (mode == 1 && RunRegistered(ListViewClassName, component, 1)) return true;
+    if (mode == 1 && dynamic_cast<TListView*>(component)) {
+        ConvertListView(component, 1);
+        return true;
+    }
     if (mode == 2 && RunRegistered(TabSetClassName, component, 2)) return true;
     if (mode == 1 && RunRegistered(TabSetClassName, component, 1)) return true;
     if (mode == 1 && RunRegistered(SelectPanelClassName, component, 1)) return true;
@@ -348,7 +374,10 @@ bool TCodeConverter::FirstClassChain(TComponent* component, Byte mode, bool deep
 
 void TCodeConverter::SecondClassChain(TComponent* component, Byte mode, bool deep) {
     if (mode != 2) return;
-    if (RunRegistered(ListViewClassName, component, 2)) return;
+    if (dynamic_cast<TListView*>(component)) {
+        ConvertListView(component, 2);
+        return;
+    }
     if (RunRegistered(SelectPanelClassName, component, 2)) return;
     if (dynamic_cast<TCustomComboBox*>(component)) {
         ConvertComboBox(component);

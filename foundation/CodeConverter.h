@@ -25,17 +25,16 @@
 
 class TCodeConverter;
 
-// The conversion of a component class the class library does not hold (list views, tab sets, tree
-// views, database navigators, the select panel, the aligned string grid): registered by class name by
-// the unit that declares the class, run for its instances (and those of derived classes) with the
-// direction of the form conversion.
+// The conversion of a component class the class library does not hold (tab sets, tree views, database
+// navigators, the select panel, the aligned string grid): registered by class name by the unit that
+// declares the class, run for its instances (and those of derived classes) with the direction of the
+// form conversion. A class of such a name without a registered conversion is not converted as one.
 using TClassConvertProc =
     std::function<void(TCodeConverter& converter, TComponent* component, Byte direction)>;
 void RegisterClassConversion(const AnsiString& className, TClassConvertProc proc);
 void UnRegisterClassConversion(const AnsiString& className);
 
-// The class names the form conversion knows.
-inline constexpr const char* ListViewClassName = "TListView";
+// The class names the form conversion knows (the list view is the class library's TListView).
 inline constexpr const char* TabSetClassName = "TTabSet";
 inline constexpr const char* TreeViewClassName = "TTreeView";
 inline constexpr const char* DBNavigatorClassName = "TDBNavigator";
@@ -114,6 +113,8 @@ public:
     void ConvertText(TComponent* component, Byte direction);
     void ConvertStyle(TComponent* component, Byte mode);
     void ConvertPanels(TComponent* component, Byte direction);
+    // A list view's column captions, item captions and the sub-items that have a column.
+    void ConvertListView(TComponent* component, Byte direction);
     void ConvertFormCaption(TCustomForm* form);
 
 private:

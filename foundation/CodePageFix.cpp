@@ -165,4 +165,4 @@ bool CodePageFixInstalled() {
     return gInstalled;
 }
 
-const TUnitHooks CodePageFixUnit{&InitializeUnit, &FinalizeUnit};
+const TUnitHooks CodePageFixUnit{"CodePageFix", &InitializeUnit, &FinalizeUnit};

@@ -15,6 +15,7 @@
 //
 // It is active under a condition, tested at installation: the system code page is 950 and the registry
 // value UseKBIG5 of the platform's key is not "0" (a missing key or value counts as not "0").
+#include "classlib/rtl/units.h"
 
 // The condition above.
 bool CodePageFixCondition();
@@ -25,10 +26,6 @@ bool InstallCodePageFix();
 void RemoveCodePageFix();
 bool CodePageFixInstalled();
 
-// The unit's initialisation and finalisation: the module library's main block runs the first when the
-// module loads and the second when it unloads.
-struct TUnitHooks {
-    void (*Initialization)();
-    void (*Finalization)();
-};
+// The unit's initialisation (InstallCodePageFix) and finalisation (RemoveCodePageFix), run when the
+// module loads and unloads (classlib/rtl/units.h).
 extern const TUnitHooks CodePageFixUnit;

@@ -186,26 +186,6 @@ template <bool FromGB> AnsiString ConvertText(const AnsiString& text) {
 
 } // namespace
 
-int GBOrdinal(Byte lead, Byte trail) {
-    const int l = lead;
-    if (((l >= 0xA1 && l <= 0xA9) || (l >= 0xB0 && l <= 0xF7)) && trail >= 0xA1 && trail <= 0xFE)
-        return l * 94 + trail - 15295;
-    const unsigned u = static_cast<unsigned>(trail) - 0x40; // a trail below 0x40 wraps round and fails
-    if (l >= 0x81 && l <= 0xA0 && u <= 190) return l * 191 - 16461 + static_cast<int>(u);
-    if (l >= 0xAA && l <= 0xFE && u <= 96) return l * 97 - 2200 + static_cast<int>(u);
-    if ((l == 0xA8 || l == 0xA9) && u <= 96) return l * 97 + 6239 + static_cast<int>(u);
-    return -1;
-}
-
-int BIG5Ordinal(Byte lead, Byte trail) {
-    int ordinal = -1;
-    if (trail >= 0x40 && trail <= 0x7E)
-        ordinal = lead * 157 + trail - 25341;
-    else if (trail >= 0xA1 && trail <= 0xFE)
-        ordinal = lead * 157 + trail - 25375;
-    return ordinal < 0 ? -1 : ordinal;
-}
-
 bool IsGBLead(const AnsiString& text, std::size_t index) {
     if (index + 1 >= text.size()) return false;
     const Byte lead = static_cast<Byte>(text[index]);

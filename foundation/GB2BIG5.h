@@ -14,11 +14,9 @@
 
 #include "classlib/rtl/dynlib.h"
 #include "classlib/rtl/types.h"
+#include "foundation/GBOrdinals.h"
 
-// Ordinals of a double-byte character (lead byte, trail byte): the indexes of the two tables, -1
-// outside every area. GB: the GB2312 rows A1..A9 and B0..F7, then the GBK areas.
-int GBOrdinal(Byte lead, Byte trail);
-int BIG5Ordinal(Byte lead, Byte trail);
+// GBOrdinal and BIG5Ordinal (GBOrdinals.h) give the indexes of the two tables.
 
 // True when text[index] and text[index + 1] make one double-byte character: a lead byte 0x81..0xFE and
 // a trail byte of the code page (GB 0x40..0x7E and 0x80..0xFE, BIG5 0x40..0x7E and 0xA1..0xFE). Any

@@ -236,7 +236,8 @@ bool SetFieldText(TField* field, const AnsiString& text, bool byEditText) {
         field->InheritsFrom(TIntegerField::StaticClass()) || field->InheritsFrom(TFloatField::StaticClass());
     if (numeric && byEditText) {
         field->SetText(text);
-    } else if (field->Size() > 0 && !field->InheritsFrom(TBlobField::StaticClass())) {
+    } else if (field->InheritsFrom(TStringField::StaticClass()) && field->Size() > 0) {
+        // Only a string's size counts bytes of text; a BCD field's is its scale, a byte field's its bytes.
         field->SetAsString(CutToFieldSize(text, field->Size()));
     } else {
         field->SetAsString(text);

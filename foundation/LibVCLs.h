@@ -74,8 +74,9 @@ bool IsDataSetBrowsingData(TDataSet* dataSet) noexcept;
 
 // Writes text into the field with its read-only flag lifted for the call (and put back in every case).
 // Integer and float fields take it as edit text when byEditText, so their edit format, text handler
-// and validation apply; any other field takes it as its string value, a text longer than the field
-// cut to the field's size in bytes of the system code page, never inside a double-byte character.
+// and validation apply; any other field takes it as its string value, a text longer than a string
+// field cut to the field's size in bytes of the system code page, never inside a double-byte character
+// (the size of any other field is no length of text: a BCD field takes "1234.56" whole).
 // False for no field; what the field's own validation raises passes on.
 bool SetFieldText(TField* field, const AnsiString& text, bool byEditText);
 // The text cut to at most size bytes on a character boundary of the system code page.

@@ -42,14 +42,15 @@ AnsiString TUserDefIni::GetFormat(const AnsiString& program, const AnsiString& n
     return i < 0 ? AnsiString(UserDefNoFormat) : FLines->ValueFromIndex(i);
 }
 
-void TUserDefIni::SetFormat(const AnsiString& program, const AnsiString& name, const AnsiString& format) {
-    if (FFileName.empty()) return;
+bool TUserDefIni::SetFormat(const AnsiString& program, const AnsiString& name, const AnsiString& format) {
+    if (FFileName.empty()) return false;
     TIniFile ini(FFileName);
     if (SameText(format, UserDefNoFormat))
         ini.DeleteKey(UserDefSection, Key(program, name));
     else
         ini.WriteString(UserDefSection, Key(program, name), format);
     Load();
+    return true;
 }
 
 void TUserDefIni::DeleteFormat(const AnsiString& program, const AnsiString& name) {

@@ -27,8 +27,9 @@ public:
     void Load();
     // The stored format, or "<New>" when the list has no such key.
     AnsiString GetFormat(const AnsiString& program, const AnsiString& name) const;
-    // "<New>" (any letter case) deletes the key, any other format is written under it; then Load.
-    void SetFormat(const AnsiString& program, const AnsiString& name, const AnsiString& format);
+    // "<New>" (any letter case) deletes the key, any other format is written under it; then Load. False
+    // when nothing can be stored (no client folder): the caller tells the user. A failed write raises.
+    bool SetFormat(const AnsiString& program, const AnsiString& name, const AnsiString& format);
     // Deletes the key from the file; the list is not reloaded.
     void DeleteFormat(const AnsiString& program, const AnsiString& name);
     const TStrings& Lines() const { return *FLines; }

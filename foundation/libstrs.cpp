@@ -95,61 +95,28 @@ AnsiString FetchToken(AnsiString& text, const AnsiString& delimiter) {
 }
 
 AnsiString ReplaceAllText(const AnsiString& text, const AnsiString& oldText, const AnsiString& newText,
-                          bool trim) {
+                          bool trim, bool* finished) {
+    if (finished) *finished = true;
     if (oldText.empty() || SameText(oldText, newText)) return trim ? Trim(text) : text;
-
-    // One scan by characters. What is behind the scan holds no occurrence; after a replacement the scan
-    // steps back over the bytes that could start a new occurrence together with the inserted text, which
-    // gives the result of searching again from the start after each replacement.
-    const bool newHoldsOld = newText.find(oldText) != AnsiString::npos;
-    AnsiString ahead = text; // the text still to scan starts at ahead[pos]
-    std::size_t pos = 0;
-    AnsiString out;
-    std::vector<unsigned char> outChars; // byte length of each character of out, to step back by
-    std::size_t unsearched = 0;          // bytes at pos that were inserted and are not searched again
-    // Some patterns that grow the text go on forming occurrences without end: the replacements stop
-    // before the text passes what a plain pass could make of it, or after (n+1)^2 of them.
+    // When New holds Old, searching again from the start would find the inserted text for ever: the
+    // search goes on after each inserted text instead.
+    const bool newHoldsOld = FindDelimiter(newText, oldText, 0) != AnsiString::npos;
+    // The guard: a pattern that goes on forming occurrences (growing the text, or going round) stops
+    // before the text passes what a single pass could make of it, or after (n+1)^2 replacements.
     const std::size_t n = text.size() + 1;
     const std::size_t lengthLimit = n * (newText.size() + 1);
     std::size_t budget = n * n;
-
-    auto pushFront = [&](const AnsiString& bytes) {
-        if (pos < bytes.size()) {
-            // Room in front for this and later pushes, so that stepping back stays cheap.
-            const std::size_t room = bytes.size() + (ahead.size() - pos);
-            ahead = AnsiString(room, '\0') + ahead.substr(pos);
-            pos = room;
+    AnsiString out = text;
+    std::size_t from = 0;
+    for (std::size_t at = FindDelimiter(out, oldText, 0); at != AnsiString::npos;
+         at = FindDelimiter(out, oldText, from)) {
+        if (budget == 0 || out.size() - oldText.size() + newText.size() > lengthLimit) {
+            if (finished) *finished = false;
+            break;
         }
-        pos -= bytes.size();
-        ahead.replace(pos, bytes.size(), bytes);
-    };
-
-    while (pos < ahead.size()) {
-        if (unsearched == 0 && budget > 0 && MatchesAt(ahead, pos, oldText) &&
-            out.size() + (ahead.size() - pos) - oldText.size() + newText.size() <= lengthLimit) {
-            --budget;
-            pos += oldText.size();
-            AnsiString again = newText;
-            if (newHoldsOld) {
-                unsearched = newText.size();
-            } else {
-                std::size_t back = 0;
-                while (!outChars.empty() && back + outChars.back() < oldText.size()) {
-                    const std::size_t len = outChars.back();
-                    again.insert(0, out, out.size() - len, len);
-                    out.resize(out.size() - len);
-                    outChars.pop_back();
-                    back += len;
-                }
-            }
-            pushFront(again);
-            continue;
-        }
-        const std::size_t len = static_cast<std::size_t>(CharLength(ahead, pos));
-        out.append(ahead, pos, len);
-        pos += len;
-        outChars.push_back(static_cast<unsigned char>(len));
-        unsearched = unsearched > len ? unsearched - len : 0;
+        --budget;
+        out.replace(at, oldText.size(), newText);
+        from = newHoldsOld ? at + newText.size() : 0;
     }
     return trim ? Trim(out) : out;
 }
@@ -176,28 +143,68 @@ AnsiString FirstCharacter(const AnsiString& text) {
     return text.substr(0, static_cast<std::size_t>(CharLength(text, 0)));
 }
 
+// A year is written with at least the kind's YearDigits digits; read without a separator, it is what
+// the two-digit month and day leave, YearDigits to four digits.
+using TDateKind = TDateKindLayout;
+
+const TDateKind* DateKind(int kind) {
+    return DateKindLayout(kind);
+}
+
 // The date part of a text by kind; '' for a kind outside 1..5.
 AnsiString DatePartByKind(int kind, const AnsiString& separator, int year, int month, int day) {
+    const TDateKind* k = DateKind(kind);
+    if (!k) return AnsiString();
     const AnsiString sep = FirstCharacter(separator);
-    switch (kind) {
-    case 1:
-        return Format("%.4d%s%.2d%s%.2d", {year, sep, month, sep, day});
-    case 2:
-        return Format("%.2d%s%.2d%s%.4d", {month, sep, day, sep, year});
-    case 3:
-        return Format("%.2d%s%.2d%s%.4d", {day, sep, month, sep, year});
-    case 4:
-        return Format("%.2d%s%.2d%s%.2d", {year - 1911, sep, month, sep, day});
-    case 5:
-        return Format("%.3d%s%.2d%s%.2d", {year - 1911, sep, month, sep, day});
-    default:
-        return AnsiString();
+    AnsiString text;
+    for (int i = 0; i < 3; ++i) {
+        if (i > 0) text += sep;
+        switch (k->Order[i]) {
+        case 'Y':
+            text += Format("%.*d", {k->YearDigits, year - k->YearOffset});
+            break;
+        case 'M':
+            text += Format("%.2d", {month});
+            break;
+        default:
+            text += Format("%.2d", {day});
+        }
     }
+    return text;
 }
 
 // A field read as an integer, trimmed; the fallback when it is no number.
 long long FieldValue(const AnsiString& field, int fallback) {
     return StrToIntDef(Trim(field), fallback);
+}
+
+// The year, month and day of a date text of a kind: with a separator the three fields between it,
+// otherwise by the kind's widths. False when a field is missing or not a number above 0; the values are
+// not checked as a calendar date.
+bool ReadDateParts(const AnsiString& text, const TDateKind& kind, const AnsiString& separator,
+                   long long& year, long long& month, long long& day) {
+    long long parts[3];
+    if (!separator.empty()) {
+        AnsiString rest = text;
+        for (long long& part : parts)
+            part = FieldValue(FetchToken(rest, separator), -1);
+    } else {
+        const AnsiString digits = Trim(text);
+        const int yearDigits = static_cast<int>(digits.size()) - 4;
+        if (yearDigits < kind.YearDigits || yearDigits > 4) return false;
+        int at = 1;
+        for (int i = 0; i < 3; ++i) {
+            const int width = kind.Order[i] == 'Y' ? yearDigits : 2;
+            parts[i] = FieldValue(Copy(digits, at, width), -1);
+            at += width;
+        }
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (parts[i] <= 0) return false;
+        (kind.Order[i] == 'Y' ? year : kind.Order[i] == 'M' ? month : day) = parts[i];
+    }
+    year += kind.YearOffset;
+    return true;
 }
 
 // A number of characters at a 1-based position read as an integer, 0 when it is no number.
@@ -206,6 +213,13 @@ int NumberAt(const AnsiString& text, int index, int count) {
 }
 
 } // namespace
+
+const TDateKindLayout* DateKindLayout(int kind) {
+    // The one table that writing and reading a date text (and a year-month text) follow.
+    static const TDateKindLayout kinds[] = {
+        {"YMD", 4, 0}, {"MDY", 4, 0}, {"DMY", 4, 0}, {"YMD", 2, 1911}, {"YMD", 3, 1911}};
+    return kind >= 1 && kind <= 5 ? &kinds[kind - 1] : nullptr;
+}
 
 AnsiString FormatDateByKind(int kind, const AnsiString& separator, TDateTime date) {
     if (date == 0) return AnsiString();
@@ -232,69 +246,25 @@ AnsiString FormatDateTimeByKind(int kind, const AnsiString& separator, TDateTime
 }
 
 TDateTime StrToDateByKind(const AnsiString& text, int kind, const AnsiString& separator) {
-    if (Trim(text).empty() || kind < 1 || kind > 5) return 0;
-    AnsiString rest = text;
-    const long long part1 = FieldValue(FetchToken(rest, separator), -1);
-    const long long part2 = FieldValue(FetchToken(rest, separator), -1);
-    const long long part3 = FieldValue(FetchToken(rest, separator), -1);
-    if (part1 <= 0 || part2 <= 0 || part3 <= 0) return 0;
+    const TDateKind* k = DateKind(kind);
     long long year, month, day;
-    switch (kind) {
-    case 1:
-        year = part1, month = part2, day = part3;
-        break;
-    case 2:
-        year = part3, month = part1, day = part2;
-        break;
-    case 3:
-        year = part3, month = part2, day = part1;
-        break;
-    default:
-        year = part1 + 1911, month = part2, day = part3;
-        break;
-    }
-    TDateTime first;
-    if (year > 9999 || month > 12 ||
-        !TryEncodeDate(static_cast<int>(year), static_cast<int>(month), 1, first))
+    if (!k || Trim(text).empty() || !ReadDateParts(text, *k, separator, year, month, day)) return 0;
+    // A day past the month's end is no date (it is not rolled into the next month).
+    TDateTime date;
+    if (year > 9999 || month > 12 || day > 31 ||
+        !TryEncodeDate(static_cast<int>(year), static_cast<int>(month), static_cast<int>(day), date))
         return 0;
-    // The day is an offset from the first of the month, so a day past the month's end rolls on.
-    return first + static_cast<double>(day) - 1;
+    return date;
 }
 
 AnsiString DateStrToYMD(const AnsiString& text, int kind, const AnsiString& separator) {
-    if (Trim(text).empty()) return "0";
-    long long part1, part2, part3;
-    if (!separator.empty()) {
-        AnsiString rest = text;
-        part1 = FieldValue(FetchToken(rest, separator), 0);
-        part2 = FieldValue(FetchToken(rest, separator), 0);
-        part3 = FieldValue(FetchToken(rest, separator), 0);
-    } else {
-        part1 = FieldValue(Copy(text, 1, 4), 0);
-        part2 = FieldValue(Copy(text, 5, 2), 0);
-        part3 = FieldValue(Copy(text, 7, 2), 0);
-    }
-    if (part1 <= 0 || part2 <= 0 || part3 <= 0) return "0";
-    long long year = part1, month = part2, day = part3;
-    switch (kind) {
-    case 2:
-        year = part3, month = part1, day = part2;
-        break;
-    case 3:
-        year = part3, month = part2, day = part1;
-        break;
-    case 4:
-    case 5:
-        year = part1 + 1911;
-        break;
-    default:
-        break;
-    }
-    try {
-        return Format("%.4d%.2d%.2d", {year, month, day});
-    } catch (const std::exception&) {
-        return "0";
-    }
+    // Kinds outside 2..5 read as year/month/day.
+    const TDateKind* k = DateKind(kind >= 2 && kind <= 5 ? kind : 1);
+    long long year, month, day;
+    if (Trim(text).empty() || !ReadDateParts(text, *k, separator, year, month, day)) return "0";
+    // Not checked as a calendar date, but always eight digits.
+    if (year > 9999 || month > 99 || day > 99) return "0";
+    return Format("%.4d%.2d%.2d", {year, month, day});
 }
 
 TDateTime YMDStrToDate(const AnsiString& text) {
@@ -390,6 +360,10 @@ double RoundFloat(int digits, double value) {
 }
 
 int CompareFloat(double a, double b) {
+    // Beyond the numbers: infinities by their sign, and a NaN after everything, equal to nothing.
+    if (std::isnan(a)) return 1;
+    if (std::isnan(b)) return -1;
+    if (std::isinf(a) || std::isinf(b)) return a == b ? 0 : a < b ? -1 : 1;
     const double x = Normalized(a), y = Normalized(b);
     if (std::fabs(x - y) < 1e-10) return 0;
     return x < y ? -1 : 1;

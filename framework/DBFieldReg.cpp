@@ -40,4 +40,4 @@ int DBFieldClassesRegisteredHere() {
     return static_cast<int>(gRegistered.size());
 }
 
-const TUnitHooks DBFieldRegUnit{&InitializeUnit, &FinalizeUnit};
+const TUnitHooks DBFieldRegUnit{"DBFieldReg", &InitializeUnit, &FinalizeUnit};

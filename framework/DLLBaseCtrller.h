@@ -22,6 +22,28 @@ constexpr int DLL_NOTIFY_HIDDEN = 0x120;
 constexpr int DLL_NOTIFY_DESTROYED = 0x130;
 constexpr int DLL_NOTIFY_CLOSED = 0x140;
 
+// SetMode's rights: one bit per operation; a clear bit withholds it from the user.
+constexpr int DLL_RIGHT_ADD = 0x01;
+constexpr int DLL_RIGHT_DELETE = 0x02;
+constexpr int DLL_RIGHT_QUERY = 0x04;
+constexpr int DLL_RIGHT_CHANGE = 0x08;
+constexpr int DLL_RIGHT_PRINT = 0x10;
+constexpr int DLL_RIGHT_CONFIRM = 0x20;
+constexpr int DLL_RIGHT_UNCONFIRM = 0x40;
+constexpr int DLL_RIGHT_VOID = 0x80;
+constexpr int DLL_RIGHTS_ALL = 0xFF;
+
+// SetMode's modes, as the host numbers them: 1 to 5 open the form in that mode; with a parameter 7 (add)
+// and 8 (edit); 10, 12 and 13 (data import). Any other mode asks for nothing.
+constexpr int DLL_MODE_ADD = 1;
+constexpr int DLL_MODE_EDIT = 3;
+constexpr int DLL_MODE_PRINT = 5;
+constexpr int DLL_MODE_ADD_WITH_PARAM = 7;
+constexpr int DLL_MODE_EDIT_WITH_PARAM = 8;
+constexpr int DLL_MODE_10 = 10;
+constexpr int DLL_MODE_12 = 12;
+constexpr int DLL_MODE_IMPORT = 13;
+
 class TDLLBaseController : public TObject {
     KVR_CLASS(TDLLBaseController, TObject)
 public:

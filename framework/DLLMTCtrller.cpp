@@ -15,8 +15,12 @@ KVR_PUBLISHED(TDLLMTCtrller, c) {}
 namespace {
 
 // The unit's initialisation: GetController makes document-form controllers.
-[[maybe_unused]] const bool gControllerClassStored =
-    (DLLControllerClass = TDLLMTCtrller::StaticClass(), true);
+void InitializeUnit() {
+    DLLControllerClass = TDLLMTCtrller::StaticClass();
+}
+void FinalizeUnit() {
+    DLLControllerClass = nullptr;
+}
 
 // The full path of the library this code is in (the executable's when linked
 // into one).
@@ -35,61 +39,47 @@ void ShowPlainMessage(const AnsiString& text) {
 } // namespace
 
 Word OperationMaskBitOfRight(int rightsBit) {
-    switch (rightsBit) {
-    case 0x01:
-        return 0x01; // add
-    case 0x02:
-        return 0x08; // delete
-    case 0x04:
-        return 0x04; // query
-    case 0x08:
-        return 0x02; // change
-    case 0x10:
-        return 0x10; // print
-    case 0x20:
-        return 0x20; // confirm
-    case 0x40:
-        return 0x40;
-    case 0x80:
-        return 0x80;
-    default:
-        return 0;
-    }
+    static const struct {
+        int Right;
+        Word Mask;
+    } table[] = {{DLL_RIGHT_ADD, OPERATION_ADD},
+                 {DLL_RIGHT_DELETE, OPERATION_DELETE},
+                 {DLL_RIGHT_QUERY, OPERATION_QUERY},
+                 {DLL_RIGHT_CHANGE, OPERATION_CHANGE},
+                 {DLL_RIGHT_PRINT, OPERATION_PRINT},
+                 {DLL_RIGHT_CONFIRM, OPERATION_CONFIRM},
+                 {DLL_RIGHT_UNCONFIRM, OPERATION_UNCONFIRM},
+                 {DLL_RIGHT_VOID, OPERATION_VOID}};
+    for (const auto& row : table)
+        if (row.Right == rightsBit) return row.Mask;
+    return 0;
 }
 
 int OpenModeOfHostMode(int mode, bool* keepsParam) {
-    bool keeps = false;
-    int openMode = 0;
-    switch (mode) {
-    case 1:
-    case 2:
-    case 3:
-    case 4:
-    case 5:
-        openMode = mode;
-        break;
-    case 7:
-    case 8:
-        openMode = mode;
-        keeps = true;
-        break;
-    case 10:
-        openMode = 9;
-        keeps = true;
-        break;
-    case 12:
-        openMode = 10;
-        break;
-    case 13:
-        openMode = 11;
-        break;
-    default:
-        openMode = 0;
-        break;
-    }
-    if (keepsParam) *keepsParam = keeps;
-    return openMode;
+    static const struct {
+        int HostMode;
+        int OpenMode;
+        bool KeepsParam;
+    } table[] = {{DLL_MODE_ADD, OPEN_MODE_ADD, false},
+                 {2, 2, false},
+                 {DLL_MODE_EDIT, OPEN_MODE_EDIT, false},
+                 {4, 4, false},
+                 {DLL_MODE_PRINT, OPEN_MODE_PRINT, false},
+                 {DLL_MODE_ADD_WITH_PARAM, OPEN_MODE_ADD_WITH_PARAM, true},
+                 {DLL_MODE_EDIT_WITH_PARAM, OPEN_MODE_EDIT_WITH_PARAM, true},
+                 {DLL_MODE_10, OPEN_MODE_HOST_10, true},
+                 {DLL_MODE_12, OPEN_MODE_HOST_12, false},
+                 {DLL_MODE_IMPORT, OPEN_MODE_IMPORT, false}};
+    if (keepsParam) *keepsParam = false;
+    for (const auto& row : table)
+        if (row.HostMode == mode) {
+            if (keepsParam) *keepsParam = row.KeepsParam;
+            return row.OpenMode;
+        }
+    return OPEN_MODE_NONE;
 }
+
+const TUnitHooks DLLMTCtrllerUnit{"DLLMTCtrller", &InitializeUnit, &FinalizeUnit};
 
 TDLLMTCtrller::~TDLLMTCtrller() {
     // Deleted without Free: the form still must not outlive its controller, whose
@@ -217,7 +207,7 @@ int TDLLMTCtrller::SetParameter(const OleVariant& value) {
 
 int TDLLMTCtrller::SetMode(int mode, int rights, const OleVariant& param) {
     if (!Form) return -1;
-    for (int bit = 0x01; bit <= 0x80; bit <<= 1)
+    for (int bit = DLL_RIGHT_ADD; bit <= DLL_RIGHT_VOID; bit <<= 1)
         if ((rights & bit) == 0) Form->OperationMask &= static_cast<Word>(~OperationMaskBitOfRight(bit));
     Form->UpdateButtonStates();
     bool keepsParam = false;

@@ -4,12 +4,17 @@
 // form's show, hide, destroy and close events so that the host hears of them,
 // and starts the form up; the other operations act on that form.
 #include "framework/DLLBaseCtrller.h"
+#include "classlib/rtl/units.h"
+#include "framework/FormModes.h"
 
 class TfrmRadical;
 
 // The class of the program's form (a TfrmRadical descendant); the library's
 // main block stores it.
 extern TClass frmRadicalClass;
+
+// The unit's initialisation stores TDLLMTCtrller in DLLControllerClass (classlib/rtl/units.h).
+extern const TUnitHooks DLLMTCtrllerUnit;
 
 // The host version the module was built against.
 constexpr int DLL_DEPENDENCY_VERSION = 8000;
@@ -51,7 +56,7 @@ private:
 };
 
 // The operation-mask bit that a clear bit of the host's rights takes away, for
-// rights bits 0x01..0x80.
+// rights bits DLL_RIGHT_ADD..DLL_RIGHT_VOID.
 Word OperationMaskBitOfRight(int rightsBit);
 // The form's open mode for a host mode, and whether that mode hands its
 // parameter to the form.

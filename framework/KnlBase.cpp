@@ -89,10 +89,21 @@ bool DeleteRecordCascade(TDataSet* dataSet, bool wholeNested, bool suspendEvents
 
 void LastOrNextPacket(TCustomClientDataSet* dataSet) {
     if (!dataSet || !dataSet->Active()) return;
-    if (dataSet->Eof())
+    if (dataSet->Eof()) {
         dataSet->GetNextPacket();
-    else
+        return;
+    }
+    // Last fetches every remaining packet while fetch on demand is on: off for the move, so that it stops
+    // at the last record fetched so far.
+    const bool fetchOnDemand = dataSet->FetchOnDemand();
+    dataSet->SetFetchOnDemand(false);
+    try {
         dataSet->Last();
+    } catch (...) {
+        dataSet->SetFetchOnDemand(fetchOnDemand);
+        throw;
+    }
+    dataSet->SetFetchOnDemand(fetchOnDemand);
 }
 
 void FetchBeforeScroll(TDataSet* dataSet, TDataSource* dataSource) {

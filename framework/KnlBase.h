@@ -17,7 +17,8 @@
 // the records of its nested data sets. With suspendEvents the AfterDelete, AfterScroll, BeforeDelete
 // and BeforeScroll handlers are off meanwhile. Always true.
 bool DeleteRecordCascade(TDataSet* dataSet, bool wholeNested, bool suspendEvents);
-// At the end: the next packet; otherwise the last record fetched.
+// At the end: the next packet; otherwise the last record fetched so far (no packet is fetched, whatever
+// the data set's fetch on demand).
 void LastOrNextPacket(TCustomClientDataSet* dataSet);
 // Only at the end and browsing: the next packet, with the controls and the data source's
 // OnStateChange off meanwhile.

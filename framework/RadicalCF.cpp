@@ -118,9 +118,9 @@ void TfrmRadical::FormCreate(TObject* sender) {
     Broker = new TBrokers(this);
     LoadLanguageOnShow = false;
     Rights = RightsRange(0, 14) | RightsRange(22, 59);
-    OperationMask = 511;
+    OperationMask = OPERATION_MASK_ALL;
     ParamText.clear();
-    OpenMode = 0;
+    OpenMode = OPEN_MODE_NONE;
     if (!IsHosted()) StartStandAlone();
     Application->SetHintPause(100);
     Application->SetHintHidePause(500000);

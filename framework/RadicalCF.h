@@ -22,6 +22,7 @@
 //     };
 #include "classlib/controls/messages.h"
 #include "framework/Brokers.h"
+#include "framework/FormModes.h"
 #include "framework/QVForm.h"
 #include "framework/RadicalCD.h"
 
@@ -58,15 +59,14 @@ public:
     AnsiString DateSeparator; // SYS002
     AnsiString VersionText;   // the program's version text (the controller's GetVersion)
     TRights Rights;           // the user's rights
-    Word OperationMask = 511; // operations the host allows: 0x01 add, 0x02 change, 0x04 query,
-                              // 0x08 delete, 0x10 print, 0x20 confirm, 0x40, 0x80, 0x100
+    Word OperationMask = OPERATION_MASK_ALL; // operations the host allows (FormModes.h)
     TdmRadical* DataModule = nullptr;
     int SQLType = 0;      // the application server's WhatIs "SQLTYPE"
     Variant OpenParam;    // start parameter 4
     int ProductID = 3;    // the host's product identifier; 3 when it cannot be read
     AnsiString ParamText; // the controller's SetParameter
     OleVariant ParamValue;
-    int OpenMode = 0;           // 0-11, the controller's SetMode
+    int OpenMode = OPEN_MODE_NONE; // FormModes.h, set by the controller's SetMode
     AnsiString PrintProgram;    // print-format key of the program
     int HostWindow = 0;         // start parameter 3
     AnsiString GroupList;       // GROUP_LIST of the server settings

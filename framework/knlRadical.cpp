@@ -140,27 +140,17 @@ void ComposeYearMonth(const AnsiString& text, int kind, const AnsiString& separa
         const AnsiString first = Trim(GetToken(text, separator, 1));
         const AnsiString second = Trim(GetToken(text, separator, 2));
         if (!(CompareStr(first, "0") > 0 && CompareStr(second, "0") > 0)) return;
-        AnsiString year, month;
-        switch (kind) {
-        case 1:
-            year = first;
-            month = second;
-            break;
-        case 2:
-        case 3:
-            year = second;
-            month = first;
-            break;
-        case 4:
-        case 5: {
-            int rocYear = 0;
-            if (!TryStrToInt(first, rocYear)) return;
-            year = IntToStr(rocYear + 1911);
-            month = second;
-            break;
-        }
-        default:
-            return;
+        // The kind's order of its date texts, the day left out.
+        const TDateKindLayout* layout = DateKindLayout(kind);
+        if (!layout) return;
+        const AnsiString order = layout->Order;
+        const bool yearFirst = order.find('Y') < order.find('M');
+        AnsiString year = yearFirst ? first : second;
+        const AnsiString month = yearFirst ? second : first;
+        if (layout->YearOffset) {
+            int shownYear = 0;
+            if (!TryStrToInt(year, shownYear)) return;
+            year = IntToStr(shownYear + layout->YearOffset);
         }
         result = PadLeft(year, {4, '0'}) + PadLeft(month, {2, '0'});
     } catch (...) {

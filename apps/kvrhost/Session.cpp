@@ -149,8 +149,12 @@ void THostSession::EndSession() {
         FController->Free();
         FController = nullptr;
     }
-    // The module stays loaded until the process ends: the class library keeps the class information
-    // of the module's classes for the life of the process, and unloading would strand it.
+    // Then the module goes: its units finalise and what it registered leaves the class library.
+    if (FModule) {
+        if (!FreeLibrary(FModule))
+            FErr << "kvrhost: cannot unload " << FOptions.Module << ": " << LastLibraryError() << '\n';
+        FModule = 0;
+    }
 }
 
 int THostSession::Run() {

@@ -101,6 +101,9 @@ constexpr Cardinal WS_EX_DLGMODALFRAME = 0x00000001;
 constexpr Cardinal WS_EX_TOPMOST = 0x00000008;
 constexpr Cardinal WS_EX_TOOLWINDOW = 0x00000080;
 constexpr Cardinal WS_EX_CLIENTEDGE = 0x00000200;
+// Styles of the system's button windows.
+constexpr Cardinal BS_RADIOBUTTON = 0x0004;
+constexpr Cardinal BS_LEFTTEXT = 0x0020;
 
 struct TCreateParams {
     AnsiString Caption;

@@ -119,7 +119,12 @@ constexpr Cardinal EM_GETSEL = 0x00B0;
 constexpr Cardinal EM_SETSEL = 0x00B1;
 constexpr Cardinal EM_LIMITTEXT = 0x00C5;
 constexpr Cardinal EM_SETREADONLY = 0x00CF;
+constexpr Cardinal BM_GETCHECK = 0x00F0;
+constexpr Cardinal BM_SETCHECK = 0x00F1;
 constexpr Cardinal BM_CLICK = 0x00F5;
+// A button's notifications to its parent (the high word of WM_COMMAND's WParam).
+constexpr Word BN_CLICKED = 0;
+constexpr Word BN_DOUBLECLICKED = 5;
 
 // WM_GETDLGCODE answers: the keys a control wants for itself instead of the dialog's navigation.
 constexpr LRESULT DLGC_WANTARROWS = 0x0001;

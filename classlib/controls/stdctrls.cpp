@@ -1239,24 +1239,27 @@ void TRadioButton::KeyPress(char& key) {
 }
 
 void TRadioButton::Paint() {
-    TCanvas* canvas = Canvas();
-    TRect rect = ClientRect();
+    PaintRadioButton(Canvas(), ClientRect(), Color(), Font(), Caption(), FAlignment, FChecked,
+                     IsEnabledInTree());
+}
+
+void PaintRadioButton(TCanvas* canvas, const TRect& client, TColor color, TFont* font,
+                      const AnsiString& caption, TLeftRight alignment, bool checked, bool enabled) {
     canvas->Brush()->SetStyle(bsSolid);
-    canvas->Brush()->SetColor(Color());
-    canvas->FillRect(rect);
-    int top = (rect.Height() - 13) / 2;
-    int left = FAlignment == taRightJustify ? 0 : rect.Right - 13;
+    canvas->Brush()->SetColor(color);
+    canvas->FillRect(client);
+    int top = (client.Height() - 13) / 2;
+    int left = alignment == taRightJustify ? 0 : client.Right - 13;
     TRect box{left, top, left + 13, top + 13};
     DrawFrameControl(canvas, box, DFC_BUTTON,
-                     DFCS_BUTTONRADIO | (FChecked ? DFCS_CHECKED : 0) |
-                         (IsEnabledInTree() ? 0 : DFCS_INACTIVE));
-    canvas->Font()->Assign(Font());
-    if (!IsEnabledInTree()) canvas->Font()->SetColor(clGrayText);
+                     DFCS_BUTTONRADIO | (checked ? DFCS_CHECKED : 0) | (enabled ? 0 : DFCS_INACTIVE));
+    canvas->Font()->Assign(font);
+    if (!enabled) canvas->Font()->SetColor(clGrayText);
     canvas->Brush()->SetStyle(bsClear);
     // The caption starts at its side's left edge, whichever side the box is on, as the platform draws it.
-    TRect text = FAlignment == taRightJustify ? TRect{17, 0, rect.Right, rect.Bottom}
-                                              : TRect{0, 0, rect.Right - 17, rect.Bottom};
-    DrawText(canvas, Caption(), text, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+    TRect text = alignment == taRightJustify ? TRect{17, 0, client.Right, client.Bottom}
+                                             : TRect{0, 0, client.Right - 17, client.Bottom};
+    DrawText(canvas, caption, text, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
     canvas->Brush()->SetStyle(bsSolid);
 }
 

@@ -484,6 +484,12 @@ private:
     TLeftRight FAlignment = taRightJustify;
 };
 
+// The system's look of a radio button over client: the round box on the side the caption leaves free
+// (alignment taRightJustify: the caption right of the box), the caption from its side's left edge, grey
+// when disabled. TRadioButton and the suite's own radio buttons paint with it.
+void PaintRadioButton(TCanvas* canvas, const TRect& client, TColor color, TFont* font,
+                      const AnsiString& caption, TLeftRight alignment, bool checked, bool enabled);
+
 // ---- group boxes ----
 
 class TCustomGroupBox : public TCustomControl {

@@ -6,15 +6,6 @@
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
 
-namespace {
-const char* SNotEditing = "Dataset not in edit or insert mode";
-const char* SDataSetClosed = "Cannot perform this operation on a closed dataset";
-const char* SDataSetOpen = "Cannot perform this operation on an open dataset";
-const char* SDataSetEmpty = "Cannot perform this operation on an empty dataset";
-const char* SDataSetReadOnly = "Cannot modify a read-only dataset";
-const char* SRecordNotFound = "Record not found";
-} // namespace
-
 // ---- TDataSet ----
 
 TDataSet::TDataSet(TComponent* owner)
@@ -348,6 +339,10 @@ void TDataSet::FollowMaster(bool again) {
     if (again) FreeEditBuffer();
     if (!InternalMasterRows(again)) return;
     if (FState != dsBrowse) SetState(dsBrowse);
+    ShowFirstRow();
+}
+
+void TDataSet::ShowFirstRow() {
     SetCurrent(RowCount() == 0 ? -1 : 0);
     FBof = true;
     FEof = RowCount() == 0;
@@ -360,12 +355,7 @@ void TDataSet::First() {
     CheckBrowseMode();
     DoEvent(FBeforeScroll);
     CheckOrder();
-    SetCurrent(RowCount() == 0 ? -1 : 0);
-    FBof = true;
-    FEof = RowCount() == 0;
-    CalculateFields();
-    DataEvent(deDataSetChange);
-    DoAfterScrollEvents();
+    ShowFirstRow();
 }
 
 void TDataSet::Last() {

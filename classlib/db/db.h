@@ -877,6 +877,8 @@ private:
     void InternalPostStep();
     void InternalDeleteStep();
     void FollowMaster(bool again);
+    // The cursor on the first row (none when empty), the controls told, the nested data sets following.
+    void ShowFirstRow();
     friend class TField;
     friend class TDataSetField;
 };

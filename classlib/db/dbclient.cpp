@@ -219,7 +219,7 @@ void TCustomClientDataSet::RebuildOrder(int keepRowId) {
 // ---- rows: insert, edit, post, delete ----
 
 Byte* TCustomClientDataSet::InternalInsert() {
-    if (!Store()) DatabaseError("Cannot perform this operation on a closed dataset", this);
+    if (!Store()) DatabaseError(SDataSetClosed, this);
     FInsertRow = Store()->NewRow();
     return FInsertRow->Data();
 }

@@ -23,3 +23,11 @@ KVR_DECLARE_EXCEPTION(EDatabaseError, Exception)
 
 class TComponent;
 [[noreturn]] void DatabaseError(const AnsiString& message, TComponent* component = nullptr);
+
+// The texts of the data sets' own errors.
+inline constexpr const char* SNotEditing = "Dataset not in edit or insert mode";
+inline constexpr const char* SDataSetClosed = "Cannot perform this operation on a closed dataset";
+inline constexpr const char* SDataSetOpen = "Cannot perform this operation on an open dataset";
+inline constexpr const char* SDataSetEmpty = "Cannot perform this operation on an empty dataset";
+inline constexpr const char* SDataSetReadOnly = "Cannot modify a read-only dataset";
+inline constexpr const char* SRecordNotFound = "Record not found";

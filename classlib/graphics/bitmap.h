@@ -123,11 +123,21 @@ void RegisterBitmapResource(const AnsiString& name, std::initializer_list<const 
 void UnregisterBitmapResource(const AnsiString& name);
 bool BitmapResourceExists(const AnsiString& name);
 
-// Registers at load time: a static object beside the code that owns the picture.
+// Registers at load time, and unregisters when the library holding it unloads: a static object beside
+// the code that owns the picture.
 struct TBitmapResource {
-    TBitmapResource(const char* name, TBitmapPainter painter) { RegisterBitmapResource(name, painter); }
+    TBitmapResource(const char* name, TBitmapPainter painter) : FName(name) {
+        RegisterBitmapResource(name, painter);
+    }
     TBitmapResource(const char* name, std::initializer_list<const char*> rows,
-                    std::initializer_list<std::pair<char, TColor>> key) {
+                    std::initializer_list<std::pair<char, TColor>> key)
+        : FName(name) {
         RegisterBitmapResource(name, rows, key);
     }
+    ~TBitmapResource() { UnregisterBitmapResource(FName); }
+    TBitmapResource(const TBitmapResource&) = delete;
+    TBitmapResource& operator=(const TBitmapResource&) = delete;
+
+private:
+    const char* FName;
 };

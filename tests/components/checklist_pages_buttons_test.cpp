@@ -133,10 +133,49 @@ TEST_F(ComponentsTest, CheckListBoxChecksByClickSpaceAndProgram) {
     PressKey(list, VK_SPACE, TShiftState());
     EXPECT_FALSE(list->Checked(1));
     EXPECT_EQ(Rec.Checked, (std::vector<int>{0, 1, 1}));
-    // A deleted item's check goes with the list, not with the item.
+    // A deleted item takes its check along.
     list->SetChecked(2, true);
     list->Items()->Delete(2);
     EXPECT_EQ(list->Items()->Count(), 2);
+}
+
+// Fields move between the query dialog's two lists with their objects: the check goes with its item,
+// whichever list is freed first.
+TEST_F(ComponentsTest, CheckListBoxChecksFollowTheirItems) {
+    for (bool freeSourceFirst : {true, false}) {
+        SCOPED_TRACE(freeSourceFirst);
+        auto* source = Add<TFCheckListBox>(10, 10);
+        auto* target = Add<TFCheckListBox>(10, 200);
+        for (const char* s : {"TA001", "TA002", "TA003"})
+            source->Items()->Add(s);
+        source->SetChecked(1, true);
+        source->SetChecked(2, false);
+        for (int i : {1, 2})
+            target->Items()->AddObject(source->Items()->Get(i), source->Items()->GetObject(i));
+        source->Items()->Delete(2);
+        source->Items()->Delete(1);
+        if (freeSourceFirst) {
+            delete source;
+            EXPECT_TRUE(target->Checked(0));
+            EXPECT_FALSE(target->Checked(1));
+            target->Toggle(1);
+            EXPECT_TRUE(target->Checked(1));
+            target->Items()->Clear();
+            delete target;
+        } else {
+            EXPECT_TRUE(target->Checked(0));
+            delete target;
+            EXPECT_FALSE(source->Checked(0)); // TA001 kept its own check
+            delete source;
+        }
+    }
+    // A check in two lists lives while either holds it; the form frees what is left.
+    auto* first = Add<TFCheckListBox>(10, 10);
+    auto* second = Add<TFCheckListBox>(10, 200);
+    first->Items()->Add("TA001");
+    first->SetChecked(0, true);
+    second->Items()->AddObject("TA001", first->Items()->GetObject(0));
+    EXPECT_TRUE(second->Checked(0));
 }
 
 TEST_F(ComponentsTest, CheckListBoxDrawsGlyphAndTextWhereTheLayoutSays) {

@@ -83,17 +83,29 @@ KVR_PUBLISHED(TConverterTestNotes, c) {
     c.Property("Lines", &TConverterTestNotes::Lines, &TConverterTestNotes::SetLines);
 }
 
-// A control of the list view's class name, known to the converter by that name alone.
-class TTestListView : public TCustomControl {
-    KVR_CLASS(TTestListView, TCustomControl)
+// A control of the tree view's class name, known to the converter by that name alone.
+class TTestTreeView : public TCustomControl {
+    KVR_CLASS(TTestTreeView, TCustomControl)
 public:
-    explicit TTestListView(TComponent* owner) : TCustomControl(owner) {}
+    explicit TTestTreeView(TComponent* owner) : TCustomControl(owner) {}
 };
-TClass TTestListView::StaticClass() {
-    static const TClass info = kvr_detail::BuildClass<TTestListView>("TListView");
+TClass TTestTreeView::StaticClass() {
+    static const TClass info = kvr_detail::BuildClass<TTestTreeView>("TTreeView");
     return info;
 }
-void TTestListView::DeclarePublished(TClassBuilder<TTestListView>&) {}
+void TTestTreeView::DeclarePublished(TClassBuilder<TTestTreeView>&) {}
+
+// A string grid of the aligned grid's class name, whose conversion nobody registered.
+class TTestAlignGrid : public TStringGrid {
+    KVR_CLASS(TTestAlignGrid, TStringGrid)
+public:
+    explicit TTestAlignGrid(TComponent* owner) : TStringGrid(owner) {}
+};
+TClass TTestAlignGrid::StaticClass() {
+    static const TClass info = kvr_detail::BuildClass<TTestAlignGrid>("TStringAlignGrid");
+    return info;
+}
+void TTestAlignGrid::DeclarePublished(TClassBuilder<TTestAlignGrid>&) {}
 
 void EnsureStatusBarClass() {
     if (!GetClass("TStatusBar")) RegisterClass(TTestStatusBar::StaticClass());
@@ -499,25 +511,38 @@ TEST_F(CodeConverterTest, FlattenVariantMakesOneEntryPerComponent) {
 TEST_F(CodeConverterTest, RegisteredClassConversionRunsForItsClassInTheChain) {
     Configure("950", "936");
     TForm* form = LoadForm();
-    auto* listView = new TTestListView(form);
-    listView->SetName("lvLines");
-    listView->SetCaption("银行");
+    auto* treeView = new TTestTreeView(form);
+    treeView->SetName("tvLines");
+    treeView->SetCaption("银行");
     std::vector<std::pair<AnsiString, int>> calls;
-    RegisterClassConversion(ListViewClassName,
+    RegisterClassConversion(TreeViewClassName,
                             [&](TCodeConverter& converter, TComponent* component, Byte direction) {
                                 calls.emplace_back(component->Name(), direction);
                                 EXPECT_EQ(converter.ConvertString(direction, "银行"), Big5(u"銀行"));
                             });
     TCodeConverter converter(nullptr);
     converter.ConvertForm(form);
-    UnRegisterClassConversion(ListViewClassName);
+    UnRegisterClassConversion(TreeViewClassName);
     ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].first, "lvLines");
+    EXPECT_EQ(calls[0].first, "tvLines");
     EXPECT_EQ(calls[0].second, 2);
     // The common steps ran for it as well.
-    EXPECT_EQ(listView->Caption(), Big5(u"銀行"));
-    EXPECT_TRUE(ClassIsNamed(listView, "TCustomControl"));
+    EXPECT_EQ(treeView->Caption(), Big5(u"銀行"));
+    EXPECT_TRUE(ClassIsNamed(treeView, "TCustomControl"));
     EXPECT_FALSE(ClassIsNamed(Find<TStringGrid>("grdLines"), StringAlignGridClassName));
+}
+
+// Without a registered conversion a class of a known name is not taken as converted: an aligned grid
+// then converts as the string grid it is.
+TEST_F(CodeConverterTest, AClassWithoutItsConversionConvertsAsWhatElseItIs) {
+    Configure("950", "936");
+    TForm* form = LoadForm();
+    auto* grid = new TTestAlignGrid(form);
+    grid->SetName("agLines");
+    grid->SetCells(0, 0, "金额");
+    TCodeConverter converter(nullptr);
+    converter.ConvertForm(form);
+    EXPECT_EQ(grid->Cells(0, 0), Big5(u"金額"));
 }
 
 TEST_F(CodeConverterTest, SetFontCharsetByMode) {

@@ -2,6 +2,7 @@
 
 #include "classlib/db/dbclient.h"
 #include "classlib/rtl/codepages.h"
+#include "classlib/rtl/datetime.h"
 #include "foundation/LibVCLs.h"
 
 namespace {
@@ -183,6 +184,27 @@ TEST_F(LibVCLsTest, FieldTextIsCutInBytesOfTheSystemCodePage) {
     EXPECT_TRUE(SetFieldText(cds->FieldByName("TA004"), longText, false));
     EXPECT_EQ(cds->FieldByName("TA004")->AsString(), longText);
     EXPECT_FALSE(SetFieldText(nullptr, "x", false));
+}
+
+// The cut keeps a double-byte character of a string whole: a field whose size is no length of text
+// (the scale of a BCD field, the bytes of a byte field) takes the text whole.
+TEST_F(LibVCLsTest, OnlyStringFieldsAreCutToTheirSize) {
+    TClientDataSet values(FOwner);
+    values.FieldDefs()->Add("AMOUNT", ftBCD, 2);
+    values.FieldDefs()->Add("STAMP", ftDateTime);
+    values.FieldDefs()->Add("CODE", ftFixedChar, 3);
+    values.CreateDataSet();
+    values.Append();
+    TField* amount = values.FieldByName("AMOUNT");
+    ASSERT_EQ(amount->Size(), 2);
+    EXPECT_TRUE(SetFieldText(amount, "1234.56", false));
+    EXPECT_DOUBLE_EQ(amount->AsFloat(), 1234.56);
+    EXPECT_TRUE(SetFieldText(amount, "1234.56", true));
+    EXPECT_DOUBLE_EQ(amount->AsFloat(), 1234.56);
+    EXPECT_TRUE(SetFieldText(values.FieldByName("STAMP"), "2023/05/07", false));
+    EXPECT_EQ(FormatDateTime("yyyymmdd", values.FieldByName("STAMP")->AsDateTime()), "20230507");
+    EXPECT_TRUE(SetFieldText(values.FieldByName("CODE"), "AB采", false)); // a fixed-size string is cut
+    EXPECT_EQ(values.FieldByName("CODE")->AsString(), "AB");
 }
 
 TEST_F(LibVCLsTest, FieldTextLiftsReadOnlyAndUsesEditTextForNumbers) {

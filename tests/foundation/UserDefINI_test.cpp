@@ -21,7 +21,7 @@ TEST_F(UserDefIniTest, MissingFileAnswersNewAndTheFirstSetCreatesIt) {
     EXPECT_EQ(user.FileName(), FileName());
     EXPECT_EQ(user.GetFormat("KVRX58", "信用证"), "<New>");
     EXPECT_FALSE(FileExists(FileName()));
-    user.SetFormat("KVRX58", "信用证", "格式一");
+    EXPECT_TRUE(user.SetFormat("KVRX58", "信用证", "格式一"));
     EXPECT_TRUE(FileExists(FileName()));
     EXPECT_EQ(user.GetFormat("KVRX58", "信用证"), "格式一");
     EXPECT_EQ(user.GetFormat("kvrx58", "信用证"), "格式一"); // INI keys know no case
@@ -64,11 +64,13 @@ TEST_F(UserDefIniTest, DefaultFolderIsTheClientPath) {
     EXPECT_EQ(user.FileName(), FileName());
 }
 
-// No configured client folder: nothing is written anywhere, least of all the root of the machine.
+// No configured client folder: nothing is written anywhere, least of all the root of the machine, and
+// SetFormat says so, so that the caller can tell the user the choice was not kept.
 TEST_F(UserDefIniTest, NoClientFolderStoresNothing) {
     TUserDefIni user;
     EXPECT_EQ(user.FileName(), "");
-    user.SetFormat("P1", "N", "F1");
+    EXPECT_FALSE(user.SetFormat("P1", "N", "F1"));
+    EXPECT_FALSE(user.SetFormat("P1", "N", "<New>"));
     EXPECT_EQ(user.GetFormat("P1", "N"), "<New>");
     EXPECT_FALSE(FileExists("\\UserDef.ini"));
 }

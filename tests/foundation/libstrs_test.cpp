@@ -66,6 +66,23 @@ TEST(LibStrsNumbers, CompareFloatAllowsATenBillionth) {
     EXPECT_EQ(CompareFloat(0, -0.0), 0);
 }
 
+// An overflowed amount is no zero: infinities order by their sign, a NaN equals nothing (itself
+// included) and sorts after every number.
+TEST(LibStrsNumbers, CompareFloatOrdersInfinitiesAndNaN) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const struct {
+        double A, B;
+        int Result;
+    } cases[] = {
+        {inf, 1, 1},     {1, inf, -1},    {-inf, -1e300, -1}, {-1e300, -inf, 1},  {inf, inf, 0},
+        {-inf, -inf, 0}, {-inf, inf, -1}, {inf, -inf, 1},     {nan, 0, 1},        {0, nan, -1},
+        {nan, inf, 1},   {-inf, nan, -1}, {nan, nan, 1},      {1e308 * 10, 1, 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CompareFloat(c.A, c.B), c.Result) << c.A << " vs " << c.B;
+}
+
 TEST(LibStrsTimeSpans, SecondsToTimeStr) {
     EXPECT_EQ(SecondsToTimeStr(0), "0000:00:00");
     EXPECT_EQ(SecondsToTimeStr(2670), "0000:44:30");
@@ -144,7 +161,7 @@ TEST(LibStrsDates, FormatDateTimeByKindAddsTheTimeWithMilliseconds) {
     EXPECT_EQ(FormatDateTimeByKind(1, "/", 0), "");
 }
 
-TEST(LibStrsDates, StrToDateByKindRollsDaysPastTheMonthEnd) {
+TEST(LibStrsDates, StrToDateByKindRefusesDaysPastTheMonthEnd) {
     const struct {
         AnsiString text;
         int kind;
@@ -157,10 +174,12 @@ TEST(LibStrsDates, StrToDateByKindRollsDaysPastTheMonthEnd) {
         {"7/5/2023", 3, "/", EncodeDate(2023, 5, 7)},
         {"112/5/7", 4, "/", EncodeDate(2023, 5, 7)},
         {"112/5/7", 5, "/", EncodeDate(2023, 5, 7)},
-        {"2023/2/30", 1, "/", EncodeDate(2023, 3, 2)},
-        {"2023/2/31", 1, "/", EncodeDate(2023, 3, 3)},
-        {"2024/2/30", 1, "/", EncodeDate(2024, 3, 1)},
+        {"2024/2/29", 1, "/", EncodeDate(2024, 2, 29)},
         {"2023-5-7", 1, "-", EncodeDate(2023, 5, 7)},
+        {"1120507", 5, "", EncodeDate(2023, 5, 7)},
+        {"880507", 4, "", EncodeDate(1999, 5, 7)},
+        {"05072023", 2, "", EncodeDate(2023, 5, 7)},
+        {"9999/12/31", 1, "/", EncodeDate(9999, 12, 31)},
         // Failures give 0.
         {"", 1, "/", 0},
         {"   ", 1, "/", 0},
@@ -171,7 +190,11 @@ TEST(LibStrsDates, StrToDateByKindRollsDaysPastTheMonthEnd) {
         {"2023/5/7", 0, "/", 0},
         {"2023/5/7", 6, "/", 0},
         {"2023/5/7", 1, "", 0},
+        {"2023/2/29", 1, "/", 0}, // a day past the month's end is no date
+        {"2023/2/31", 1, "/", 0},
+        {"2023/4/31", 1, "/", 0},
         {"10000/1/1", 1, "/", 0},
+        {"9999/12/32", 1, "/", 0},
         {"2147483647/1/1", 4, "/", 0},
     };
     for (const auto& c : cases)
@@ -194,6 +217,16 @@ TEST(LibStrsDates, DateStrToYMD) {
         {"2023/5/7", 9, "/", "20230507"}, // other kinds read as year/month/day
         {"20230507", 1, "", "20230507"},
         {"2023 5 7", 1, "", "20230507"},
+        // Without a separator the parts are read by the kind's widths: the year is what the month and
+        // day leave (kind 4 writes two digits before 2011, three after).
+        {"05072023", 2, "", "20230507"},
+        {"07052023", 3, "", "20230507"},
+        {"880507", 4, "", "19990507"},
+        {"1120507", 4, "", "20230507"},
+        {"1120507", 5, "", "20230507"},
+        {"0390507", 5, "", "19500507"},
+        {"2023057", 1, "", "0"},
+        {"10000/1/1", 1, "/", "0"},        // past 9999
         {"2023/2/31", 1, "/", "20230231"}, // not checked as a calendar date
         {"", 1, "/", "0"},
         {"  ", 1, "/", "0"},
@@ -205,6 +238,20 @@ TEST(LibStrsDates, DateStrToYMD) {
     for (const auto& c : cases)
         EXPECT_EQ(DateStrToYMD(c.text, c.kind, c.separator), c.expected)
             << '"' << c.text << "\" kind " << c.kind;
+}
+
+// Every text FormatDateByKind writes, with a separator and without, reads back.
+TEST(LibStrsDates, DateTextsOfEveryKindReadBack) {
+    const TDateTime dates[] = {EncodeDate(2023, 5, 7),  EncodeDate(1999, 12, 31), EncodeDate(2010, 1, 1),
+                               EncodeDate(2011, 2, 28), EncodeDate(1950, 5, 7),   EncodeDate(9999, 12, 31)};
+    for (TDateTime date : dates)
+        for (int kind = 1; kind <= 5; ++kind)
+            for (const char* separator : {"/", "-", ""}) {
+                const AnsiString text = FormatDateByKind(kind, separator, date);
+                SCOPED_TRACE(text + " kind " + std::to_string(kind));
+                EXPECT_EQ(StrToDateByKind(text, kind, separator), date);
+                EXPECT_EQ(DateStrToYMD(text, kind, separator), FormatDateTime("yyyymmdd", date));
+            }
 }
 
 TEST(LibStrsDates, YMDTexts) {

@@ -9,6 +9,7 @@
 #include "classlib/automation/comobj.h"
 #include "classlib/automation/comserv.h"
 #include "classlib/db/provider.h"
+#include "support/memoryappserver.h"
 #include "classlib/controls/dialogs.h"
 #include "classlib/controls/forms.h"
 #include "classlib/objects/formloader.h"

@@ -231,6 +231,23 @@ TEST_F(KnlBaseTest, FetchingPacketsAtTheEnd) {
     source.SetDataSet(nullptr);
 }
 
+// With the class library's default fetch on demand as well: the last record fetched so far, no packet.
+TEST_F(KnlBaseTest, TheLastFetchedRecordFetchesNothingWhateverTheSetting) {
+    cdsMain->SetPacketRecords(2);
+    ASSERT_TRUE(cdsMain->FetchOnDemand());
+    OpenBoth();
+    const int calls = FServer->GetRecordsCalls();
+    LastOrNextPacket(cdsMain);
+    EXPECT_EQ(FServer->GetRecordsCalls(), calls);
+    EXPECT_EQ(cdsMain->RecordCount(), 2);
+    EXPECT_EQ(cdsMain->FieldByName("TA002")->AsString(), "X2");
+    EXPECT_TRUE(cdsMain->Eof());
+    EXPECT_TRUE(cdsMain->FetchOnDemand());
+    LastOrNextPacket(cdsMain); // at the end now: the next packet
+    EXPECT_EQ(FServer->GetRecordsCalls(), calls + 1);
+    EXPECT_EQ(cdsMain->RecordCount(), 3);
+}
+
 } // namespace
 
 namespace {

@@ -394,10 +394,11 @@ TEST_F(StandAloneTest, AFailedStandAloneStartIsShownAndClosesTheForm) {
     EXPECT_FALSE(Form->Visible()); // closed on its first paint
 }
 
-// The controller unit's initialisation has run in this process too (the program's form class is set by
-// its library's main block, which the host tests load).
+// The controller unit stores the controller class (the program's form class is set by its library's
+// main block, which the host tests load).
 TEST(ClassVariables, UnsetOnesRaiseTheInternalErrors) {
-    ASSERT_NE(DLLControllerClass, nullptr);
+    DLLMTCtrllerUnit.Initialization();
+    ASSERT_EQ(DLLControllerClass, TDLLMTCtrller::StaticClass());
 
     const TClass controllerClass = DLLControllerClass;
     DLLControllerClass = nullptr;

@@ -2,6 +2,7 @@
 // A header data set cdsMain with its lines cdsBody1 nested inside, served by the in-memory provider,
 // on a platform installed in a temporary folder (client folder C:\Veltrane\, alert logs below it).
 #include "classlib/db/dbclient.h"
+#include "support/memoryappserver.h"
 #include "classlib/rtl/datetime.h"
 #include "foundation/TempPlatform.h"
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "classlib/db/dbclient.h"
+#include "support/memoryappserver.h"
 #include "classlib/objects/rtti.h"
 
 // Records every data-set event by name, in order.

@@ -9,21 +9,6 @@
 
 namespace {
 
-class TChangeCount : public TObject {
-public:
-    int Count = 0;
-    void Bump(TObject*) { ++Count; }
-    TNotifyEvent Handler() { return TNotifyEvent(this, &TChangeCount::Bump); }
-};
-
-bool SamePixels(const TBitmap& a, const TBitmap& b) {
-    if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
-    for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width(); ++x)
-            if (a.Pixel(x, y) != b.Pixel(x, y)) return false;
-    return true;
-}
-
 std::string FileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

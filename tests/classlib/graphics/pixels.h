@@ -1,5 +1,6 @@
 #pragma once
-// Test helpers: compare a part of a bitmap with a picture drawn as text, one character per pixel.
+// Test helpers of the graphics: compare bitmaps, or a part of one with a picture drawn as text (one
+// character per pixel); count change notices.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -45,6 +46,22 @@ inline ::testing::AssertionResult PixelsAre(const TBitmap& bitmap, int left, int
         failure << "  " << actual[i] << "   expected " << wanted[i] << "\n";
     return failure;
 }
+
+inline bool SamePixels(const TBitmap& a, const TBitmap& b) {
+    if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x)
+            if (a.Pixel(x, y) != b.Pixel(x, y)) return false;
+    return true;
+}
+
+// Counts the OnChange notices of a font, a brush, a picture...
+class TChangeCount : public TObject {
+public:
+    int Count = 0;
+    void Bump(TObject*) { ++Count; }
+    TNotifyEvent Handler() { return TNotifyEvent(this, &TChangeCount::Bump); }
+};
 
 // A fresh white bitmap.
 inline void WhiteBitmap(TBitmap& bitmap, int width, int height) {

@@ -50,21 +50,6 @@ KVR_PUBLISHED(TImageBox, c) {
     c.Property("Picture", &TImageBox::Picture, &TImageBox::SetPicture);
 }
 
-class TChangeCount : public TObject {
-public:
-    int Count = 0;
-    void Bump(TObject*) { ++Count; }
-    TNotifyEvent Handler() { return TNotifyEvent(this, &TChangeCount::Bump); }
-};
-
-bool SamePixels(const TBitmap& a, const TBitmap& b) {
-    if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
-    for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width(); ++x)
-            if (a.Pixel(x, y) != b.Pixel(x, y)) return false;
-    return true;
-}
-
 } // namespace
 
 TEST(GraphicsStreaming, PublishedPropertiesByName) {

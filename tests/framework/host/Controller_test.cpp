@@ -57,10 +57,11 @@ protected:
         gGetController = reinterpret_cast<TGetControllerProc>(GetProcAddress(gModule, GetControllerName));
         ASSERT_NE(gGetController, nullptr);
     }
-    // The module stays loaded, as in the host: the class library keeps its classes' information for the
-    // life of the process.
-
     static void TearDownTestSuite() {
+        // As the host does when it is done: every controller freed, then the module unloaded.
+        if (gModule) FreeLibrary(gModule);
+        gModule = 0;
+        gGetController = nullptr;
         SetServerDatabasePath("");
         std::error_code ignored;
         std::filesystem::remove_all(gDatabaseDir, ignored);
@@ -217,26 +218,33 @@ TEST_F(ControllerTest, SetModeClearsMaskBitsForMissingRights) {
     EXPECT_EQ(Controller->SetMode(1, 0, Variant()), -1); // no form
     ASSERT_EQ(OpenWith(8000), 0);
     ASSERT_EQ(Controller->SetMode(0, 0xFF, Variant()), 0);
-    EXPECT_EQ(Form()->OperationMask, 511);
+    EXPECT_EQ(Form()->OperationMask, OPERATION_MASK_ALL);
     ASSERT_EQ(Controller->SetMode(0, 0, Variant()), 0);
-    EXPECT_EQ(Form()->OperationMask, 0x100);
+    EXPECT_EQ(Form()->OperationMask, OPERATION_ALWAYS);
     ASSERT_EQ(Controller->SetMode(0, 0xFF, Variant()), 0);
-    EXPECT_EQ(Form()->OperationMask, 0x100); // bits are never set again
+    EXPECT_EQ(Form()->OperationMask, OPERATION_ALWAYS); // bits are never set again
 }
 
 TEST_F(ControllerTest, EachMissingRightClearsItsOwnMaskBit) {
     const struct {
         int Right;
         Word MaskBit;
-    } table[] = {{0x01, 0x01}, {0x02, 0x08}, {0x04, 0x04}, {0x08, 0x02},
-                 {0x10, 0x10}, {0x20, 0x20}, {0x40, 0x40}, {0x80, 0x80}};
+    } table[] = {{DLL_RIGHT_ADD, OPERATION_ADD},
+                 {DLL_RIGHT_DELETE, OPERATION_DELETE},
+                 {DLL_RIGHT_QUERY, OPERATION_QUERY},
+                 {DLL_RIGHT_CHANGE, OPERATION_CHANGE},
+                 {DLL_RIGHT_PRINT, OPERATION_PRINT},
+                 {DLL_RIGHT_CONFIRM, OPERATION_CONFIRM},
+                 {DLL_RIGHT_UNCONFIRM, OPERATION_UNCONFIRM},
+                 {DLL_RIGHT_VOID, OPERATION_VOID}};
     for (const auto& row : table) {
         SCOPED_TRACE(row.Right);
         TDLLBaseController* controller = gGetController();
         controller->HostApp = NewWorkCenterDouble(8000);
         ASSERT_EQ(controller->Open(StartParams()), 0);
         ASSERT_EQ(controller->SetMode(0, 0xFFFFFF00 | (0xFF & ~row.Right), Variant()), 0);
-        EXPECT_EQ(static_cast<TDLLMTCtrller*>(controller)->Form->OperationMask, 511 & ~row.MaskBit);
+        EXPECT_EQ(static_cast<TDLLMTCtrller*>(controller)->Form->OperationMask,
+                  OPERATION_MASK_ALL & ~row.MaskBit);
         controller->Free();
     }
 }

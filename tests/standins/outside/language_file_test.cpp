@@ -7,26 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "foundation/GBOrdinals.h"
+
 #include "classlib/rtl/strutils.h"
 
 namespace {
-
-int GBOrdinal(unsigned lead, unsigned trail) {
-    if (((lead >= 0xA1 && lead <= 0xA9) || (lead >= 0xB0 && lead <= 0xF7)) && trail >= 0xA1 && trail <= 0xFE)
-        return static_cast<int>(lead * 94 + trail) - 15295;
-    const unsigned u = trail - 0x40;
-    if (lead >= 0x81 && lead <= 0xA0 && u <= 190) return static_cast<int>(lead * 191 + u) - 16461;
-    if (lead >= 0xAA && lead <= 0xFE && u <= 96) return static_cast<int>(lead * 97 + u) - 2200;
-    if ((lead == 0xA8 || lead == 0xA9) && u <= 96) return static_cast<int>(lead * 97 + u) + 6239;
-    return -1;
-}
-
-int BIG5Ordinal(unsigned lead, unsigned trail) {
-    int ordinal = -1;
-    if (trail >= 0x40 && trail <= 0x7E) ordinal = static_cast<int>(lead * 157 + trail) - 25341;
-    if (trail >= 0xA1 && trail <= 0xFE) ordinal = static_cast<int>(lead * 157 + trail) - 25375;
-    return ordinal < 0 ? -1 : ordinal;
-}
 
 bool PassesGBLeadTest(unsigned lead, unsigned trail) {
     return lead >= 0x81 && trail != 0x7F;

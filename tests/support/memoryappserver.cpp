@@ -1,4 +1,4 @@
-#include "classlib/db/provider.h"
+#include "support/memoryappserver.h"
 
 #include "classlib/automation/comobj.h"
 #include "classlib/db/varview.h"
