@@ -55,10 +55,10 @@ public:
     ~TfrmRadical() override;
 
     // Fields, in declaration order.
-    int DateKind = 1;         // date display kind 1-5 (SYS001)
-    AnsiString DateSeparator; // SYS002
-    AnsiString VersionText;   // the program's version text (the controller's GetVersion)
-    TRights Rights;           // the user's rights
+    int DateKind = 1;                        // date display kind 1-5 (SYS001)
+    AnsiString DateSeparator;                // SYS002
+    AnsiString VersionText;                  // the program's version text (the controller's GetVersion)
+    TRights Rights;                          // the user's rights
     Word OperationMask = OPERATION_MASK_ALL; // operations the host allows (FormModes.h)
     TdmRadical* DataModule = nullptr;
     int SQLType = 0;      // the application server's WhatIs "SQLTYPE"
@@ -67,11 +67,11 @@ public:
     AnsiString ParamText; // the controller's SetParameter
     OleVariant ParamValue;
     int OpenMode = OPEN_MODE_NONE; // FormModes.h, set by the controller's SetMode
-    AnsiString PrintProgram;    // print-format key of the program
-    int HostWindow = 0;         // start parameter 3
-    AnsiString GroupList;       // GROUP_LIST of the server settings
-    TBrokers* Broker = nullptr; // owned by the form
-    Variant ModeParam;          // kept by SetMode for modes 7, 8 and 10
+    AnsiString PrintProgram;       // print-format key of the program
+    int HostWindow = 0;            // start parameter 3
+    AnsiString GroupList;          // GROUP_LIST of the server settings
+    TBrokers* Broker = nullptr;    // owned by the form
+    Variant ModeParam;             // kept by SetMode for modes 7, 8 and 10
     OleVariant ReturnValue;
     int ReturnCode = 0;
     AnsiString Database;
