@@ -419,15 +419,6 @@ Variant::Variant(const Variant& other) : FVType(other.FVType), FValue(other.FVal
     }
 }
 
-Variant::Variant(Variant&& other) noexcept : FVType(other.FVType), FValue(other.FValue) {
-    other.FVType = varEmpty;
-    other.FValue.VInt64 = 0;
-}
-
-Variant::~Variant() {
-    Release();
-}
-
 Variant& Variant::operator=(const Variant& other) {
     if (this != &other) *this = Variant(other);
     return *this;
@@ -474,58 +465,15 @@ void Variant::Clear() noexcept {
     Release();
 }
 
-Variant::Variant(bool value) noexcept : FVType(varBoolean) {
-    FValue.VInt64 = 0;
-    FValue.VBoolean = value;
-}
-
 Variant::Variant(char value) : Variant(AnsiString(1, value)) {}
 Variant::Variant(char16_t value) : Variant(WideString(1, value)) {}
 
-Variant::Variant(signed char value) noexcept : FVType(varSmallint) {
-    FValue.VInt64 = 0;
-    FValue.VSmallint = value;
-}
-
-Variant::Variant(unsigned char value) noexcept : FVType(varByte) {
-    FValue.VInt64 = 0;
-    FValue.VByte = value;
-}
-
-Variant::Variant(short value) noexcept : FVType(varSmallint) {
-    FValue.VInt64 = 0;
-    FValue.VSmallint = value;
-}
-
-Variant::Variant(unsigned short value) noexcept : Variant(static_cast<int>(value)) {}
-
-Variant::Variant(int value) noexcept : FVType(varInteger) {
-    FValue.VInt64 = 0;
-    FValue.VInteger = value;
-}
-
-Variant::Variant(unsigned value) noexcept : Variant(static_cast<long long>(value)) {}
-Variant::Variant(long value) noexcept : Variant(static_cast<long long>(value)) {}
-
 Variant::Variant(unsigned long value) : Variant(static_cast<unsigned long long>(value)) {}
-
-Variant::Variant(long long value) noexcept : FVType(varInt64) {
-    FValue.VInt64 = value;
-}
 
 Variant::Variant(unsigned long long value) : FVType(varInt64) {
     if (value > 0x7FFFFFFFFFFFFFFFull)
         throw EVariantError("Overflow while converting variant of type (UInt64) into type (Int64)");
     FValue.VInt64 = static_cast<Int64>(value);
-}
-
-Variant::Variant(float value) noexcept : FVType(varSingle) {
-    FValue.VInt64 = 0;
-    FValue.VSingle = value;
-}
-
-Variant::Variant(double value) noexcept : FVType(varDouble) {
-    FValue.VDouble = value;
 }
 
 Variant::Variant(const char* value) : Variant(value ? AnsiString(value) : AnsiString()) {}
@@ -549,7 +497,7 @@ Variant::Variant(IDispatch* value) noexcept : FVType(varDispatch) {
 
 // ---- conversions ----
 
-int Variant::AsInteger() const {
+int Variant::ConvertToInteger() const {
     return static_cast<int>(TVariantAccess::ToIntegral(*this, varInteger, INT32_MIN, INT32_MAX));
 }
 
