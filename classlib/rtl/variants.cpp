@@ -102,28 +102,6 @@ bool IsTextType(TVarType t) {
     return t == varString || t == varOleStr;
 }
 
-bool IsElementType(TVarType t) {
-    switch (t) {
-    case varSmallint:
-    case varInteger:
-    case varSingle:
-    case varDouble:
-    case varCurrency:
-    case varDate:
-    case varOleStr:
-    case varDispatch:
-    case varError:
-    case varBoolean:
-    case varVariant:
-    case varByte:
-    case varInt64:
-    case varString:
-        return true;
-    default:
-        return false;
-    }
-}
-
 [[noreturn]] void RaiseCast(TVarType from, TVarType to) {
     throw EVariantError("Could not convert variant of type (" + VarTypeAsText(from) + ") into type (" +
                         VarTypeAsText(to) + ")");
@@ -257,7 +235,8 @@ struct TVariantAccess {
     }
 
     static Variant CreateArray(const std::vector<int>& bounds, TVarType elementType) {
-        if (bounds.empty() || bounds.size() % 2 != 0 || bounds.size() / 2 > 64 || !IsElementType(elementType))
+        if (bounds.empty() || bounds.size() % 2 != 0 || bounds.size() / 2 > 64 ||
+            !VarTypeIsValidElementType(elementType))
             RaiseCreate();
         auto data = std::make_unique<TVarArrayData>();
         data->ElementType = elementType;
@@ -711,6 +690,29 @@ bool VarIsEmpty(const Variant& value) noexcept {
 bool VarIsNull(const Variant& value) noexcept {
     return value.VType() == varNull;
 }
+
+bool VarTypeIsValidElementType(TVarType varType) noexcept {
+    switch (varType) {
+    case varSmallint:
+    case varInteger:
+    case varSingle:
+    case varDouble:
+    case varCurrency:
+    case varDate:
+    case varOleStr:
+    case varDispatch:
+    case varError:
+    case varBoolean:
+    case varVariant:
+    case varByte:
+    case varInt64:
+    case varString:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool VarIsArray(const Variant& value) noexcept {
     return IsArrayType(value.VType());
 }

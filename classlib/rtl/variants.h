@@ -205,6 +205,8 @@ Variant VarAsType(const Variant& value, TVarType varType);
 // Arrays. Bounds come in pairs, low and high for each dimension from the first: {0, 1, 0, 4} is two
 // rows of five. Element types are the simple types, varOleStr, varString, varDispatch and varVariant.
 Variant VarArrayCreate(const std::vector<int>& bounds, TVarType varType);
+// True for the element types above (the types an array may be created with, and marshalled with).
+bool VarTypeIsValidElementType(TVarType varType) noexcept;
 Variant VarArrayOf(std::initializer_list<Variant> values); // varVariant, bounds 0..n-1
 Variant VarArrayOf(const std::vector<Variant>& values);
 int VarArrayDimCount(const Variant& value) noexcept; // 0 for a value that is no array
