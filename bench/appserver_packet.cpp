@@ -1,5 +1,7 @@
 // The first packet of 20 documents (headers with their lines, joined columns) from a database of 1,000
-// and of 100,000 documents: the packet should cost the same whatever the table holds.
+// and of 100,000 documents: the packet should cost the same whatever the table holds. Then packets of
+// 20 at positions 0, 10,000, 50,000 and 90,000 of the 100,000 (in the key order, and in a client's
+// sort whose values all tie): a later packet should cost what the first does.
 #include <sqlite3.h>
 #include <stdlib.h>
 
@@ -79,5 +81,44 @@ void FirstPacket(benchmark::State& state) {
     }
 }
 BENCHMARK(FirstPacket)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+// Packets of 20 from the position on (the loop's 100 packets move it on by 2,000 rows).
+void PacketAt(benchmark::State& state, const char* sort) {
+    SetServerDatabasePath(Database(100000));
+    SetServerDataDir(std::string(KVR_SOURCE_DIR) + "/data");
+    Variant server(new TRarer1);
+    VarCall(server, "Connect",
+            {VarArrayOf({Variant("KVRX58"), Variant("DEMO"), Variant("DEMO"), Variant("DEMO"), Variant("1"),
+                         Variant("1")})});
+    const Variant request = VarArrayOf({Variant("All"), Variant(sort)});
+    bool reset = true;
+    auto packet = [&](int count) {
+        Variant recs = 0, owner;
+        VarCall(server, "AS_GetRecords",
+                {"pvdMain", count, ByRef(recs), reset ? grReset | grMetaData : 0, "", Variant(), request,
+                 ByRef(owner)});
+        reset = false;
+        return recs.AsInteger();
+    };
+    const int position = static_cast<int>(state.range(0));
+    for (int done = 0; done < position;)
+        done += packet(std::min(5000, position - done));
+    for (auto _ : state)
+        if (packet(20) != 20) state.SkipWithError("the packet does not hold 20 documents");
+}
+BENCHMARK_CAPTURE(PacketAt, KeyOrder, "")
+    ->Arg(0)
+    ->Arg(10000)
+    ->Arg(50000)
+    ->Arg(90000)
+    ->Iterations(100)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(PacketAt, TiedSort, "TA018 DESC")
+    ->Arg(0)
+    ->Arg(10000)
+    ->Arg(50000)
+    ->Arg(90000)
+    ->Iterations(100)
+    ->Unit(benchmark::kMicrosecond);
 
 } // namespace

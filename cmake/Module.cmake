@@ -1,12 +1,23 @@
-# The module's own code (subsystems 1 to 5) is compiled once into an object library; the plug-in
-# and the tests of those layers link the same objects.
-file(GLOB_RECURSE KVR_MODULE_SOURCES CONFIGURE_DEPENDS
-  ${PROJECT_SOURCE_DIR}/components/*.cpp
-  ${PROJECT_SOURCE_DIR}/foundation/*.cpp
-  ${PROJECT_SOURCE_DIR}/framework/*.cpp
-  ${PROJECT_SOURCE_DIR}/dialogs/*.cpp
-  ${PROJECT_SOURCE_DIR}/programs/*.cpp)
-if(KVR_MODULE_SOURCES)
-  add_library(kvrmodule OBJECT ${KVR_MODULE_SOURCES})
-  target_link_libraries(kvrmodule PUBLIC classlib xmldom LibXml2::LibXml2)
-endif()
+# The module's own code (subsystems 1 to 5): an object library per layer (cmake/Layers.cmake), each
+# linked to the class library, the outside libraries and the module layers below it, and checked for
+# its includes. kvrmodule_<layer> gives a target the objects of that layer and of the module layers
+# below it (what the layer's tests link); kvrmodule gives the whole module's, which the plug-in
+# KVRX58C.so (programs/kvrx58) and the benchmarks link.
+set(KVR_MODULE_LAYERS components foundation framework programs)
+foreach(layer ${KVR_MODULE_LAYERS})
+  kvr_layer_sources(${layer} sources)
+  add_library(kvr_${layer} OBJECT ${sources})
+  target_link_libraries(kvr_${layer} PUBLIC classlib kvroutside)
+  kvr_check_includes(kvr_${layer} ${layer})
+  add_library(kvrmodule_${layer} INTERFACE)
+  target_link_libraries(kvrmodule_${layer} INTERFACE kvr_${layer})
+  target_sources(kvrmodule_${layer} INTERFACE $<TARGET_OBJECTS:kvr_${layer}>)
+  kvr_layer_below(${layer} lower)
+  foreach(other ${lower})
+    if(other IN_LIST KVR_MODULE_LAYERS)
+      target_link_libraries(kvr_${layer} PUBLIC kvr_${other})
+      target_sources(kvrmodule_${layer} INTERFACE $<TARGET_OBJECTS:kvr_${other}>)
+    endif()
+  endforeach()
+endforeach()
+add_library(kvrmodule ALIAS kvrmodule_programs)

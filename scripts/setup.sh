@@ -2,8 +2,10 @@
 # Installs the Debian packages the build needs, only those that are missing.
 set -euo pipefail
 
+# The tests read exported spreadsheets back with Debian's readers: xlrd (values of both formats, styles of
+# the binary one) and openpyxl (styles of the XML one, which xlrd does not read).
 packages=(cmake ninja-build g++ pkg-config libicu-dev libxml2-dev libsqlite3-dev libxlsxwriter-dev
-          libgtest-dev libgmock-dev libbenchmark-dev libpng-dev clang-format)
+          libgtest-dev libgmock-dev libbenchmark-dev libpng-dev clang-format python3-xlrd python3-openpyxl)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -7,7 +7,6 @@
 
 #include "classlib/rtl/files.h"
 #include "classlib/rtl/registry.h"
-#include "foundation/VeltraneIni.h"
 #include "standins/appserver/serverconfig.h"
 
 namespace fs = std::filesystem;
@@ -15,6 +14,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* ClientIniName = "VeltraneC.ini";
+// The platform's key, whose ClientPath names the client folder that the module's configuration reads.
+constexpr const char* VeltraneRegistryKey = "Software\\QVN\\Veltrane";
 
 bool MachineHasClientPath() {
     TRegistry registry;

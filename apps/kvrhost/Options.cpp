@@ -30,7 +30,7 @@ const char* UsageText() {
            "  --database D        start parameter 2 (default DEMO)\n"
            "  --param P           start parameter 4, the open parameter (default empty)\n"
            "  --mode N            SetMode's mode before the form is shown (default 0)\n"
-           "  --rights R          SetMode's rights (default 255)\n"
+           "  --rights R          SetMode's rights, 0 to 255 (default 255)\n"
            "  --modal             show the form modally; the script runs inside the modal loop\n"
            "  --quiet             print only what the script asks for and failures\n"
            "  --help              this text\n"
@@ -90,6 +90,11 @@ bool ParseOptions(int argc, char** argv, TOptions& options, std::string& error) 
             if (!value(text)) return false;
             if (!ParseInt(text, arg == "--mode" ? options.Mode : options.Rights)) {
                 error = "option " + arg + " needs a number, not '" + text + "'";
+                return false;
+            }
+            // The rights are SetMode's eight bits.
+            if (arg == "--rights" && (options.Rights < 0 || options.Rights > 255)) {
+                error = "option --rights needs a number from 0 to 255, not '" + text + "'";
                 return false;
             }
         } else if (arg == "--modal") {

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "apps/kvrhost/ClientConfig.h"
+#include "apps/kvrhost/ModuleFile.h"
 #include "apps/kvrhost/Options.h"
 #include "apps/kvrhost/Session.h"
 #include "standins/workcenter/workcenter.h"
@@ -18,13 +19,26 @@ int main(int argc, char** argv) {
         std::cout << UsageText();
         return kvrhostOk;
     }
+    // Refused before the loader sees it: a file that is not a whole library of this machine can
+    // crash the process inside the loader.
+    if (!CheckModuleFile(options.Module, error)) {
+        std::cerr << "kvrhost: cannot load " << options.Module << ": " << error << '\n';
+        return kvrhostUsage;
+    }
     std::ifstream file;
     if (!options.Script.empty()) {
-        file.open(options.Script);
-        if (!file) {
-            std::cerr << "kvrhost: cannot read the script " << options.Script << '\n';
+        if (CheckScriptFile(options.Script, error)) file.open(options.Script, std::ios::binary);
+        if (!file.is_open() || !file) {
+            std::cerr << "kvrhost: cannot read the script " << options.Script << ": "
+                      << (error.empty() ? "cannot be opened" : error) << '\n';
             return kvrhostUsage;
         }
+    }
+    // A byte-order mark that an editor put before the first command.
+    std::istream& script = options.Script.empty() ? std::cin : file;
+    for (const int byte : {0xEF, 0xBB, 0xBF}) {
+        if (script.peek() != byte) break;
+        script.get();
     }
     THostClientConfig client;
     if (!client.Prepare(options.ClientIni, error)) {
@@ -34,6 +48,6 @@ int main(int argc, char** argv) {
     // The work centre (libworkcenter.so, linked in) registers VorlanWorkCenter.Manager for
     // CreateOleObject. kvrhost starts no other program: ExecWork answers as without a launcher.
     SetWorkCenterLauncher(TProgramLauncher());
-    THostSession session(options, options.Script.empty() ? std::cin : file, std::cout, std::cerr);
+    THostSession session(options, script, std::cout, std::cerr);
     return session.Run();
 }

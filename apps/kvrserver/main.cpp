@@ -2,9 +2,14 @@
 // F2WindowS.Class1 over TCP, one server object (and one database session) per client connection.
 #include <signal.h>
 
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <functional>
+#include <map>
 #include <string>
 
 #include "classlib/automation/sconnect.h"
@@ -16,14 +21,27 @@
 namespace {
 
 const char* const Usage =
-    "usage: kvrserver --db FILE [--port N] [--address A] [--data DIR]\n"
+    "usage: kvrserver --db FILE [options]\n"
     "\n"
     "Serves RAVEZ01A.Rarer1 and F2WindowS.Class1 over TCP.\n"
-    "  --db FILE      the database file; created from the data folder when missing\n"
-    "  --port N       the port to listen on (default 211; 0 takes a free one)\n"
-    "  --address A    the address to listen on (default 127.0.0.1, loopback only)\n"
-    "  --data DIR     the folder of schema.sql, seed.sql, catalogue and messages\n"
-    "  --help         this text\n"
+    "  --db FILE                 the database file; created from the data folder when missing\n"
+    "  --port N                  the port to listen on (default 211; 0 takes a free one)\n"
+    "  --address A               the address to listen on (default 127.0.0.1, loopback only); any\n"
+    "                            other address needs --secret-file\n"
+    "  --data DIR                the folder of schema.sql, seed.sql, catalogue and messages\n"
+    "  --secret-file FILE        the connection secret, the first line of FILE: every client must\n"
+    "                            prove it (the client INI's [Server Information] ConnectionSecret)\n"
+    "                            (default none: loopback only)\n"
+    "  --max-connections N       connections served at once; more are refused (default 256)\n"
+    "  --idle-timeout MS         a connection that sends nothing for MS milliseconds is closed\n"
+    "                            (default 3600000, an hour; 0 never)\n"
+    "  --frame-deadline MS       a frame must arrive whole within MS milliseconds of its first byte\n"
+    "                            (default 60000; 0 no deadline)\n"
+    "  --max-pending-mib N       MiB that frames being received may hold, across all connections\n"
+    "                            (default 256; 0 no limit)\n"
+    "  --statement-time-limit MS how long one database statement may run (default 10000; 0 no limit)\n"
+    "  --step-limit N            steps a statement with a client's text may take (default 500000000)\n"
+    "  --help                    this text\n"
     "Once listening it prints \"kvrserver: listening on ADDRESS:PORT\"; SIGINT or SIGTERM stop it.\n";
 
 Variant MakeServer(const AnsiString& name) {
@@ -32,19 +50,46 @@ Variant MakeServer(const AnsiString& name) {
     throw EOleError("Invalid class string '" + name + "'");
 }
 
-bool ParsePort(const char* text, int& port) {
+bool ParseNumber(const char* text, long long high, long long& number) {
     char* end = nullptr;
-    const long value = std::strtol(text, &end, 10);
-    if (!end || *end || value < 0 || value > 65535) return false;
-    port = static_cast<int>(value);
+    errno = 0;
+    const long long value = std::strtoll(text, &end, 10);
+    if (!*text || !end || *end || errno || value < 0 || value > high) return false;
+    number = value;
     return true;
+}
+
+// The secret: the file's first line without the blanks around it.
+bool ReadSecret(const std::string& path, AnsiString& secret) {
+    std::ifstream file(path);
+    std::string line;
+    if (!file || !std::getline(file, line)) return false;
+    secret = Trim(line);
+    return !secret.empty();
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string db, address = "127.0.0.1", data;
+    std::string db, address = "127.0.0.1", data, secretFile;
     int port = 211;
+    TSocketServerLimits limits;
+    Int64 stepLimit = ServerStepLimit();
+    int statementTimeLimit = ServerStatementTimeLimit();
+    struct TNumberOption {
+        long long High;
+        std::function<void(long long)> Set;
+    };
+    std::map<std::string, TNumberOption> numbers = {
+        {"--port", {65535, [&](long long n) { port = static_cast<int>(n); }}},
+        {"--max-connections", {1000000, [&](long long n) { limits.MaxConnections = static_cast<int>(n); }}},
+        {"--idle-timeout", {INT_MAX, [&](long long n) { limits.IdleTimeoutMs = static_cast<int>(n); }}},
+        {"--frame-deadline", {INT_MAX, [&](long long n) { limits.FrameDeadlineMs = static_cast<int>(n); }}},
+        {"--max-pending-mib",
+         {1 << 20, [&](long long n) { limits.MaxPendingBytes = static_cast<std::size_t>(n) << 20; }}},
+        {"--statement-time-limit", {INT_MAX, [&](long long n) { statementTimeLimit = static_cast<int>(n); }}},
+        {"--step-limit", {LLONG_MAX, [&](long long n) { stepLimit = n; }}},
+    };
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto value = [&](const char* option) -> const char* {
@@ -59,15 +104,20 @@ int main(int argc, char** argv) {
             return 0;
         } else if (arg == "--db") {
             db = value("--db");
-        } else if (arg == "--port") {
-            if (!ParsePort(value("--port"), port)) {
-                std::fprintf(stderr, "kvrserver: --port needs a number from 0 to 65535\n");
-                return 2;
-            }
         } else if (arg == "--address") {
             address = value("--address");
         } else if (arg == "--data") {
             data = value("--data");
+        } else if (arg == "--secret-file") {
+            secretFile = value("--secret-file");
+        } else if (const auto found = numbers.find(arg); found != numbers.end()) {
+            long long number = 0;
+            if (!ParseNumber(value(arg.c_str()), found->second.High, number)) {
+                std::fprintf(stderr, "kvrserver: %s needs a number from 0 to %lld\n", arg.c_str(),
+                             found->second.High);
+                return 2;
+            }
+            found->second.Set(number);
         } else {
             std::fprintf(stderr, "kvrserver: unknown option %s\n%s", arg.c_str(), Usage);
             return 2;
@@ -77,8 +127,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kvrserver: --db FILE is required\n%s", Usage);
         return 2;
     }
+    if (!secretFile.empty() && !ReadSecret(secretFile, limits.Secret)) {
+        std::fprintf(stderr, "kvrserver: --secret-file %s: no secret in its first line\n",
+                     secretFile.c_str());
+        return 2;
+    }
     SetServerDatabasePath(db);
     if (!data.empty()) SetServerDataDir(data);
+    SetServerStatementTimeLimit(statementTimeLimit);
+    SetServerStepLimit(stepLimit);
 
     // The signals are taken by sigwait below; the connection threads inherit the mask.
     sigset_t signals;
@@ -93,7 +150,7 @@ int main(int argc, char** argv) {
         OpenServerSession();
         ServerCatalogue();
         ServerMessages();
-        TSocketDispatchServer server(MakeServer);
+        TSocketDispatchServer server(MakeServer, limits);
         server.Open(port, address);
         std::printf("kvrserver: listening on %s:%d\n", address.c_str(), server.Port());
         std::fflush(stdout);

@@ -28,6 +28,24 @@
 // connection. A client that disconnects, even in the middle of a call, ends only its own connection;
 // a malformed frame is answered with an error (and ends the connection when its length cannot be
 // trusted); the server goes on serving the others.
+//
+// Opening a connection: the server speaks first, with a greeting that carries a fresh random nonce
+// (or, when it serves its limit of connections already, an error frame, and closes). The client's
+// open frame names the server object and carries its proof: HMAC-SHA256 of the nonce under the
+// shared secret, or nothing without one. A server with a secret answers nothing but that error to an
+// open without the right proof, and ends the connection; no call reaches an object before. A server
+// refuses to listen on an address other than loopback (127.0.0.0/8) without a secret. The client's
+// secret: SetSecret, else key ConnectionSecret of section [Server Information] of the client INI file
+// (VeltraneC.ini in the client folder that the platform's registry key names).
+//
+// The server's limits (TSocketServerLimits): a connection beyond MaxConnections is refused at once;
+// a connection that starts no frame for IdleTimeoutMs, or does not finish a frame it started within
+// FrameDeadlineMs, is ended (with an error frame); the bodies of frames being received, across all
+// connections, hold at most MaxPendingBytes (the connection whose frame would pass it is ended with an
+// error frame); when accepting fails for want of descriptors or memory the server waits, up to half a
+// second, before it tries again. While a call runs, ClientGone() tells the code it runs whether its
+// client has disconnected, so that long work can stop.
+#include <cstddef>
 #include <functional>
 #include <memory>
 
@@ -71,6 +89,10 @@ public:
     void SetPort(int value);
     const AnsiString& ServerName() const { return FServerName; }
     void SetServerName(const AnsiString& value);
+    // The shared secret that proves the connection may speak to the server; empty: the client
+    // configuration's (ConfiguredConnectionSecret), if any.
+    const AnsiString& Secret() const { return FSecret; }
+    void SetSecret(const AnsiString& value);
 
     bool Connected() const override;
     void SetConnected(bool value) override;
@@ -88,9 +110,28 @@ private:
     AnsiString FAddress;
     int FPort = 211;
     AnsiString FServerName;
+    AnsiString FSecret;
     std::shared_ptr<TSocketChannel> FChannel;
     Variant FRemoteServer;
 };
+
+// The connection secret of the client configuration: key ConnectionSecret of section
+// [Server Information] of VeltraneC.ini, in the user's profile folder or the client folder that the
+// platform's registry key names; '' when there is none.
+AnsiString ConfiguredConnectionSecret();
+
+// The limits of a TSocketDispatchServer; 0 means no limit for the counts and times.
+struct TSocketServerLimits {
+    int MaxConnections = 256;
+    int IdleTimeoutMs = 3600 * 1000;
+    int FrameDeadlineMs = 60 * 1000;
+    std::size_t MaxPendingBytes = std::size_t{256} << 20;
+    AnsiString Secret; // required of every client when not empty
+};
+
+// While this thread serves a socket call: whether the calling client has disconnected (looked at
+// no more often than every few milliseconds). False outside a served call.
+bool ClientGone();
 
 class TSocketDispatchServer {
 public:
@@ -98,13 +139,13 @@ public:
     using TServerFactory = std::function<Variant(const AnsiString& serverName)>;
 
     // An empty factory makes objects through CreateOleObject.
-    explicit TSocketDispatchServer(TServerFactory factory = {});
+    explicit TSocketDispatchServer(TServerFactory factory = {}, TSocketServerLimits limits = {});
     ~TSocketDispatchServer(); // closes
     TSocketDispatchServer(const TSocketDispatchServer&) = delete;
     TSocketDispatchServer& operator=(const TSocketDispatchServer&) = delete;
 
     // Starts listening; port 0 takes a free one (Port() tells which). ESocketConnectionError when the
-    // address cannot be used.
+    // address cannot be used, or is not loopback and the limits hold no secret.
     void Open(int port, const AnsiString& address = "127.0.0.1");
     // Stops listening, ends every connection and waits for their threads.
     void Close();
@@ -114,6 +155,9 @@ public:
     bool Active() const;
     int Port() const;
     int ConnectionCount() const;
+    const TSocketServerLimits& Limits() const;
+    // Bytes held now by the bodies of frames being received.
+    std::size_t PendingBytes() const;
 
 private:
     struct TState;

@@ -154,9 +154,16 @@ void TMarshalWriter::WritePayload(const Variant& value, TVarType type, int depth
         WriteInt64(Bits<Int64>(reinterpret_cast<const char*>(&d)));
         return;
     }
-    case varCurrency:
-        WriteInt64(VarToScaledCurrency(value));
+    case varCurrency: {
+        Int64 scaled = 0;
+        try {
+            scaled = VarToScaledCurrency(value);
+        } catch (const EVariantError&) {
+            throw EMarshalError("Currency value out of range: " + VarToStr(value));
+        }
+        WriteInt64(scaled);
         return;
+    }
     case varBoolean:
         WriteByte(value.AsBoolean() ? 1 : 0);
         return;
@@ -446,6 +453,13 @@ std::string EncodeFrame(const TMarshalFrame& frame, IDispatchHandles* handles) {
     case fkOpen:
         writer.WriteWord(frame.Flags);
         writer.WriteShortString(frame.Name);
+        writer.WriteShortString(frame.Message);
+        break;
+    case fkHello:
+        if (frame.Handle > 255) throw EMarshalError("Bad greeting flags");
+        writer.WriteWord(frame.Flags);
+        writer.WriteByte(static_cast<Byte>(frame.Handle));
+        writer.WriteShortString(frame.Message);
         break;
     case fkCall:
         if (frame.Args.size() > 255)
@@ -505,6 +519,12 @@ TMarshalFrame DecodeFrame(std::string_view body, IDispatchHandles* handles) {
     case fkOpen:
         frame.Flags = reader.ReadWord();
         frame.Name = reader.ReadShortString();
+        frame.Message = reader.ReadShortString();
+        break;
+    case fkHello:
+        frame.Flags = reader.ReadWord();
+        frame.Handle = reader.ReadByte();
+        frame.Message = reader.ReadShortString();
         break;
     case fkCall: {
         frame.Handle = reader.ReadCardinal();

@@ -27,7 +27,8 @@
 // A frame on the wire is u32 n, then n bytes of body (n up to MaxFrameSize). The body is a kind byte
 // and its fields:
 //
-//     1 open     u16 protocol version, str8 server name           answered by result (the server
+//     1 open     u16 protocol version, str8 server name, str8 proof (empty, or the HMAC of the
+//                greeting's nonce under the shared secret)        answered by result (the server
 //                                                                 object) or error
 //     2 call     u32 object handle, u16 invoke flags (dispatch.h), str8 member name,
 //                u8 n, then n times (u8 1 when by reference else 0, value)
@@ -36,6 +37,8 @@
 //                the callee left them
 //     4 error    str8 exception class name, str32 message
 //     5 release  u32 object handle: the client lets go of a handle it was given; no answer
+//     6 hello    u16 protocol version, u8 flags (1: a proof is required), str8 nonce: the server's
+//                first frame on a connection, before which the client sends nothing
 //
 //     str8 is u8 n and n bytes, str32 is u32 n and n bytes.
 //
@@ -62,7 +65,7 @@ constexpr std::size_t MaxFrameSize = std::size_t{64} << 20;
 constexpr std::size_t MaxFrameElements = std::size_t{8} << 20;
 constexpr int MaxNesting = 32;
 constexpr int MaxArrayDims = 64;
-constexpr Word MarshalProtocolVersion = 1;
+constexpr Word MarshalProtocolVersion = 2;
 
 // How dispatch objects cross: one side hands out handles for its objects, the other turns them into
 // stand-ins (proxies). Both raise EMarshalError for an object or a handle they cannot carry.
@@ -131,7 +134,7 @@ private:
 std::string MarshalVariant(const Variant& value, IDispatchHandles* handles = nullptr);
 Variant UnmarshalVariant(std::string_view bytes, IDispatchHandles* handles = nullptr); // all of them
 
-enum TFrameKind : Byte { fkOpen = 1, fkCall = 2, fkResult = 3, fkError = 4, fkRelease = 5 };
+enum TFrameKind : Byte { fkOpen = 1, fkCall = 2, fkResult = 3, fkError = 4, fkRelease = 5, fkHello = 6 };
 
 struct TMarshalArg {
     Variant Value;
@@ -141,10 +144,10 @@ struct TMarshalArg {
 
 struct TMarshalFrame {
     TFrameKind Kind = fkCall;
-    Cardinal Handle = 0;           // call, release
-    Word Flags = 0;                // call: invoke flags; open: protocol version
+    Cardinal Handle = 0;           // call, release; hello: its flags
+    Word Flags = 0;                // call: invoke flags; open, hello: protocol version
     AnsiString Name;               // call: member; open: server name; error: exception class
-    AnsiString Message;            // error
+    AnsiString Message;            // error; open: the proof; hello: the nonce
     Variant Result;                // result
     std::vector<TMarshalArg> Args; // call: every argument; result: the by-reference ones
 };

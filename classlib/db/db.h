@@ -1,5 +1,8 @@
 #pragma once
-// TDataSet with its state machine, the field classes, TDataSource and the data links.
+// TDataSet with its state machine, the field classes, TDataSource and the data links: the map of the
+// data layer. The field classes are in fields.cpp, the data set in dataset.cpp, data sources and links
+// in datalinks.cpp; the rows, their change log and their order are the client data set's storage
+// (dbrecord.h, dbclient.h).
 //
 // The behaviour is the class library's:
 // - Events, in order: Open: BeforeOpen, AfterOpen, AfterScroll (when not empty). Close: BeforeClose,
@@ -581,7 +584,8 @@ private:
 // The 26 field classes of the class library that streams name, in the order they are registered for
 // streaming (the framework's field-class registration registers and unregisters them).
 const std::vector<TClass>& DBFieldClasses();
-// The field class for a field type (TStringField for ftString...); nil when there is none.
+// The field class for a field type (TStringField for ftString...), from one table; nil when there is
+// none.
 TClass FieldClassOf(TFieldType type);
 
 // The fields of a data set, in order.
@@ -751,15 +755,12 @@ public:
     void AddDataSource(TDataSource* source);
     void RemoveDataSource(TDataSource* source);
     int RowCount() const {
-        return static_cast<int>(FOrder.size());
+        return InternalRowCount();
     }
     int CurrentIndex() const {
         return FCurrent;
     }
     void SetDisplayRow(int index); // -1: the current row again (grid links read other rows with it)
-    TRowStore* Store() const {
-        return FStore;
-    }
     void AddField(TField* field);
     void RemoveField(TField* field);
     void MoveField(TField* field, int index);
@@ -773,12 +774,35 @@ public:
     void RefreshFromMaster();
 
 protected:
-    // Hooks of the concrete data set.
-    virtual void InternalOpen() = 0; // fills FStore (and FLayout) and FieldDefs
-    virtual void InternalClose();
-    virtual void InternalPost();   // the row is in FEditRow (insert) or the edit buffer (edit)
-    virtual void InternalDelete(); // the current row
-    virtual void InternalCancel() {}
+    // ---- the storage ----
+    // The concrete data set keeps the rows, their order (its index) and their change log; TDataSet
+    // keeps the state, the cursor (FCurrent, a position in that order) and the edit buffer.
+    virtual void InternalOpen() = 0; // FLayout, FieldDefs and the rows
+    virtual void InternalClose() {}
+    virtual int InternalRowCount() const = 0;          // the rows in order, as last brought up to date
+    virtual Byte* InternalRecord(int index) const = 0; // the record of a row in order
+    virtual int InternalRowId(int index) const = 0;    // what a bookmark keeps of the row
+    // Brings the order up to date when rows came or went behind this cursor's back, and moves current
+    // to where its row is now; false when nothing had changed.
+    virtual bool InternalSync(int& current) const {
+        (void)current;
+        return false;
+    }
+    virtual Byte* InternalInsert() = 0;                // the new row's record, held until posted or freed
+    virtual void InternalFreeInsert(Byte* record) = 0; // an insert that was not posted
+    virtual void InternalEdit() {}                     // FEditBuffer holds a copy of the current row
+    virtual int InternalPost() = 0;                    // FEditBuffer into the rows; the row's position
+    virtual void InternalDelete() = 0;                 // the current row
+    virtual bool InternalCancel() {
+        return false;
+    }                                 // true when rows under the record were put back
+    virtual void InternalEndEdit() {} // the edit is over (posted, cancelled or dropped)
+    // A nested data set takes the rows of its master's current record (again: even when it shows them);
+    // false when it already shows them. The edit buffer is freed (FreeEditBuffer) before they change.
+    virtual bool InternalMasterRows(bool again) {
+        (void)again;
+        return false;
+    }
     // More rows for a move past the end; the number that came.
     virtual int FetchMore() {
         return 0;
@@ -786,29 +810,19 @@ protected:
     virtual bool CanFetchMore() const {
         return false;
     }
-    virtual void AfterRowPosted(TRow*) {}
 
     void CreateFields();
     void BindFields();
     void DestroyDefaultFields();
-    void RebuildOrder(int keepRowId = 0);
-    // The index of the concrete data set: whether one orders the rows, and its order.
-    virtual bool HasIndex() const {
-        return false;
-    }
-    virtual bool RowLess(const TRow*, const TRow*) const {
-        return false;
-    }
-    void SortOrder();
-    void PlaceInOrder(TRow* row, int position); // position -1: by the index, or at the end
     void CalculateFields();
-    TRow* CurrentRow() const {
-        return FCurrent >= 0 && FCurrent < RowCount() ? FOrder[FCurrent] : nullptr;
+    bool HasCurrent() const {
+        return FCurrent >= 0 && FCurrent < RowCount();
     }
     void SetState(TDataSetState value);
     void SetCurrent(int index);
-    void AttachStore(TRowStore* store);
-    void DetachStore();
+    // The storage rebuilt its order: the cursor goes to the row rowId (when it is there; 0: none) and
+    // stays within the rows.
+    void KeepCursorOn(int rowId);
     void CheckOrder() const;
     void PostNested();
     void CancelNested();
@@ -825,10 +839,7 @@ protected:
 
     std::unique_ptr<TFields> FFields;
     TFieldDefs* FFieldDefs;
-    std::shared_ptr<TRecordLayout> FLayout;
-    TRowStore* FStore = nullptr; // held (AddRef) while attached
-    mutable std::vector<TRow*> FOrder;
-    mutable int FOrderVersion = -1;
+    std::shared_ptr<TRecordLayout> FLayout; // the records' layout
     int FCurrent = -1;
     int FDisplayRow = -1;
     TDataSetState FState = dsInactive;
@@ -843,14 +854,11 @@ protected:
     int FDisableCount = 0;
     TDataSetState FDisableState = dsInactive;
     TDataEvent FEnableEvent = deDataSetChange;
-    Byte* FEditBuffer = nullptr; // a copy of the edited row, or the inserted row's data
-    TRow* FInsertRow = nullptr;  // the row being inserted, not yet in the store
+    Byte* FEditBuffer = nullptr; // a copy of the edited row, or the inserted row's record
+    bool FInsertBuffer = false;  // FEditBuffer is the storage's new record (InternalInsert)
     bool FAppending = false;
     bool FAppendPending = false;
     std::vector<Variant> FCalcValues;
-    // The nested rows of the edited row as they were at Edit (column, copy): Cancel puts them back.
-    std::vector<std::pair<int, TRowStore*>> FNestedSnapshot;
-    void DropNestedSnapshot();
     std::vector<TDataSource*> FDataSources;
     TDataSetField* FDataSetField = nullptr;
 
@@ -868,6 +876,7 @@ private:
     void InternalEditStart();
     void InternalPostStep();
     void InternalDeleteStep();
+    void FollowMaster(bool again);
     friend class TField;
     friend class TDataSetField;
 };

@@ -167,8 +167,8 @@ void TCustomClientDataSet::LoadPacket(const Variant& packet) {
         throw;
     }
     store->Complete = PacketFlags(packet) & pfComplete;
-    AttachStore(store);
     FLayout = layout;
+    FOrder.Attach(store);
     FFieldDefs->Assign(fields);
 }
 
@@ -180,10 +180,11 @@ void TCustomClientDataSet::InternalOpen() {
         auto layout = master->Layout()->Columns[FDataSetField->Column()].Nested;
         FLayout = layout;
         TRowStore* store = FDataSetField->NestedStore();
-        AttachStore(store ? store : new TRowStore(layout));
+        FOrder.Attach(store ? store : new TRowStore(layout));
         FFieldDefs->Assign(layout->PacketFields());
     } else if (FCloneStore) {
-        AttachStore(FCloneStore);
+        FLayout = FCloneStore->Layout;
+        FOrder.Attach(FCloneStore);
         FFieldDefs->Assign(FLayout->PacketFields());
     } else if (!VarIsEmpty(FPendingData)) {
         Variant packet = FPendingData;
@@ -193,7 +194,7 @@ void TCustomClientDataSet::InternalOpen() {
         Variant ownerData;
         Variant packet = CallGetRecords(FPacketRecords, grMetaData | grReset, ownerData);
         LoadPacket(packet);
-        FStore->OwnerData = ownerData;
+        Store()->OwnerData = ownerData;
     } else {
         DatabaseError("Missing data provider or data packet", this);
     }
@@ -201,32 +202,107 @@ void TCustomClientDataSet::InternalOpen() {
 }
 
 void TCustomClientDataSet::InternalClose() {
-    TDataSet::InternalClose();
+    InternalEndEdit();
+    FOrder.Detach();
+    FOrder.SetKeys({});
     if (FCloneStore) {
         FCloneStore->Release();
         FCloneStore = nullptr;
     }
-    FSortKeys.clear();
+}
+
+void TCustomClientDataSet::RebuildOrder(int keepRowId) {
+    FOrder.Rebuild();
+    KeepCursorOn(keepRowId);
+}
+
+// ---- rows: insert, edit, post, delete ----
+
+Byte* TCustomClientDataSet::InternalInsert() {
+    if (!Store()) DatabaseError("Cannot perform this operation on a closed dataset", this);
+    FInsertRow = Store()->NewRow();
+    return FInsertRow->Data();
+}
+
+void TCustomClientDataSet::InternalFreeInsert(Byte*) {
+    if (FInsertRow) Store()->FreeRow(FInsertRow);
+    FInsertRow = nullptr;
+}
+
+void TCustomClientDataSet::InternalEdit() {
+    InternalEndEdit();
+    TRow* row = CurrentRow();
+    if (FLayout->HasNested)
+        for (int i = 0; i < static_cast<int>(FLayout->Columns.size()); ++i)
+            if (TRowStore* nested =
+                    FLayout->Columns[i].Kind == skNested ? FLayout->NestedStore(row->Data(), i) : nullptr)
+                FNestedSnapshot.emplace_back(i, nested->Clone());
+}
+
+int TCustomClientDataSet::InternalPost() {
+    if (FState == dsInsert) {
+        TRow* row = FInsertRow;
+        FInsertRow = nullptr;
+        row->Status = usInserted;
+        // Insert puts the row before the current one, Append at the end.
+        TRow* before = FAppendPending ? nullptr : CurrentRow();
+        Store()->Insert(row, before);
+        return FOrder.Place(row, before ? FCurrent : -1);
+    }
+    TRow* row = CurrentRow();
+    return Store()->PostEdit(row, FEditBuffer) ? FOrder.Reposition(FCurrent) : FCurrent;
+}
+
+void TCustomClientDataSet::InternalDelete() {
+    TRow* row = CurrentRow();
+    FOrder.Erase(FCurrent);
+    Store()->DeleteRow(row);
+    FOrder.Stamp();
+}
+
+bool TCustomClientDataSet::InternalCancel() {
+    if (FState != dsEdit || FNestedSnapshot.empty()) return false;
+    if (TRow* row = CurrentRow())
+        for (auto& [col, copy] : FNestedSnapshot)
+            if (TRowStore* nested = FLayout->NestedStore(row->Data(), col)) nested->TakeRowsFrom(*copy);
+    return true;
+}
+
+void TCustomClientDataSet::InternalEndEdit() {
+    for (auto& [col, copy] : FNestedSnapshot)
+        delete copy;
+    FNestedSnapshot.clear();
+}
+
+bool TCustomClientDataSet::InternalMasterRows(bool again) {
+    TRowStore* store = FDataSetField->NestedStore();
+    if (store == Store() && !again) return false;
+    // No master row: an empty level until there is one.
+    if (!store) store = new TRowStore(FLayout);
+    FreeEditBuffer();
+    FOrder.Attach(store);
+    return true;
 }
 
 bool TCustomClientDataSet::CanFetchMore() const {
-    return FFetchOnDemand && FStore && !FStore->Complete && !FDataSetField && !FProviderName.empty();
+    return FFetchOnDemand && Store() && !Store()->Complete && !FDataSetField && !FProviderName.empty();
 }
 
 int TCustomClientDataSet::GetNextPacket() {
     CheckActive();
-    if (!FStore || FStore->Complete || FProviderName.empty() || FDataSetField) return 0;
-    Variant ownerData = FStore->OwnerData;
+    TRowStore* store = Store();
+    if (!store || store->Complete || FProviderName.empty() || FDataSetField) return 0;
+    Variant ownerData = store->OwnerData;
     Variant packet = CallGetRecords(FPacketRecords == 0 ? -1 : FPacketRecords, 0, ownerData);
     const Variant rows = PacketRows(packet);
-    const int before = static_cast<int>(FStore->Rows.size());
+    const int before = static_cast<int>(store->Rows.size());
     CheckOrder();
     TRow* cur = CurrentRow();
     const int keep = cur ? cur->Id : 0;
-    FStore->LoadRows(rows);
-    FStore->Complete = PacketFlags(packet) & pfComplete;
-    FStore->OwnerData = ownerData;
-    const int added = static_cast<int>(FStore->Rows.size()) - before;
+    store->LoadRows(rows);
+    store->Complete = PacketFlags(packet) & pfComplete;
+    store->OwnerData = ownerData;
+    const int added = static_cast<int>(store->Rows.size()) - before;
     RebuildOrder(keep);
     if (added > 0) {
         FEof = false;
@@ -252,11 +328,11 @@ void TCustomClientDataSet::FetchAll() {
 // ---- indexes ----
 
 void TCustomClientDataSet::UpdateIndex() {
-    FSortKeys.clear();
-    if (!FLayout) return;
+    std::vector<TRowOrder::TKey> keys;
     std::vector<AnsiString> names, desc, caseIns;
     bool allDesc = false, allCaseIns = false;
-    if (!FIndexFieldNames.empty()) {
+    if (!FLayout) {
+    } else if (!FIndexFieldNames.empty()) {
         names = SplitFieldNames(FIndexFieldNames);
     } else if (!FIndexName.empty()) {
         TIndexDef* def = FIndexDefs->Find(FIndexName);
@@ -272,17 +348,9 @@ void TCustomClientDataSet::UpdateIndex() {
     for (const AnsiString& name : names) {
         const int col = FLayout->IndexOf(name);
         if (col < 0) DatabaseError("Field '" + name + "' not found", this);
-        FSortKeys.push_back({col, allDesc || in(desc, name), allCaseIns || in(caseIns, name)});
+        keys.push_back({col, allDesc || in(desc, name), allCaseIns || in(caseIns, name)});
     }
-}
-
-bool TCustomClientDataSet::RowLess(const TRow* a, const TRow* b) const {
-    for (const TSortKey& k : FSortKeys) {
-        int r = FLayout->Compare(a->Data(), b->Data(), k.Column, k.CaseInsensitive);
-        if (k.Descending) r = -r;
-        if (r != 0) return r < 0;
-    }
-    return false;
+    FOrder.SetKeys(std::move(keys));
 }
 
 void TCustomClientDataSet::ApplyIndexChange() {
@@ -311,7 +379,7 @@ void TCustomClientDataSet::SetIndexFieldNames(const AnsiString& value) {
 // ---- the change log ----
 
 int TCustomClientDataSet::ChangeCount() const {
-    return Active() && FStore ? FStore->ChangeCount() : 0;
+    return Active() && Store() ? Store()->ChangeCount() : 0;
 }
 
 TUpdateStatus TCustomClientDataSet::UpdateStatus() const {
@@ -336,10 +404,10 @@ void TCustomClientDataSet::CancelUpdates() {
     CheckOrder();
     TRow* cur = CurrentRow();
     const int keep = cur ? cur->Id : 0;
-    FStore->CancelUpdates();
+    Store()->CancelUpdates();
     RebuildOrder(keep);
     FBof = FCurrent <= 0;
-    FEof = FOrder.empty();
+    FEof = RowCount() == 0;
     Resync();
     RefreshNested();
 }
@@ -349,7 +417,7 @@ void TCustomClientDataSet::MergeChangeLog() {
     CheckOrder();
     TRow* cur = CurrentRow();
     const int keep = cur ? cur->Id : 0;
-    FStore->MergeChangeLog();
+    Store()->MergeChangeLog();
     RebuildOrder(keep);
     Resync();
 }
@@ -360,25 +428,27 @@ void TCustomClientDataSet::RevertRecord() {
     CheckOrder();
     TRow* row = CurrentRow();
     if (!row) return;
-    if (row->Status == usInserted)
-        FStore->Remove(row);
+    // An inserted row is freed by its removal: nothing of it is read after.
+    const int keep = row->Status == usInserted ? 0 : row->Id;
+    if (keep)
+        Store()->RevertRow(row);
     else
-        FStore->RevertRow(row);
-    ++FStore->Version;
-    RebuildOrder(row->Status == usInserted ? 0 : row->Id);
+        Store()->Remove(row);
+    ++Store()->Version;
+    RebuildOrder(keep);
     Resync();
     RefreshNested();
 }
 
 Variant TCustomClientDataSet::Delta() const {
     CheckActive();
-    Variant rows = FStore->DeltaRows();
+    Variant rows = Store()->DeltaRows();
     if (VarIsEmpty(rows)) rows = VarArrayOf(std::vector<Variant>{});
     return MakeDataPacket(FLayout->PacketFields(), std::move(rows), pfDelta);
 }
 
 TCustomClientDataSet* TCustomClientDataSet::ReconcileTarget(TRowStore* store) {
-    if (store == FStore) return this;
+    if (store == Store()) return this;
     for (int i = 0; i < FieldCount(); ++i)
         if (auto* df = dynamic_cast<TDataSetField*>(Fields()->Fields(i)))
             if (auto* nested = dynamic_cast<TCustomClientDataSet*>(df->NestedDataSet())) {
@@ -396,12 +466,7 @@ void TCustomClientDataSet::MergeExcept(TRowStore* store, const std::vector<int>&
                 store->FreeRow(row);
                 continue;
             }
-            if (row->Original) {
-                store->Layout->ClearRecord(row->Original);
-                delete[] row->Original;
-                row->Original = nullptr;
-            }
-            row->Status = usUnmodified;
+            store->AcceptRow(row);
         }
         for (int i = 0; i < static_cast<int>(store->Layout->Columns.size()); ++i)
             if (store->Layout->Columns[i].Kind == skNested)
@@ -445,7 +510,7 @@ int TCustomClientDataSet::ApplyUpdates(int maxErrors) {
         TVarArrayView e(entry);
         const int rowId = e[reRowId].AsInteger();
         TRowStore* owner = nullptr;
-        TRow* row = FStore->FindRow(rowId, &owner);
+        TRow* row = Store()->FindRow(rowId, &owner);
         if (!row) continue;
         if (aborted) {
             keep.push_back(rowId);
@@ -473,13 +538,7 @@ int TCustomClientDataSet::ApplyUpdates(int maxErrors) {
                     if (c.Kind != skNested) owner->Layout->SetValue(row->Data(), i, values[col]);
                     ++col;
                 }
-                if (row->Original) {
-                    owner->Layout->ClearRecord(row->Original);
-                    delete[] row->Original;
-                    row->Original = nullptr;
-                }
-                row->Status = usUnmodified;
-                row->Deleted = false;
+                owner->AcceptRow(row);
             } else if (row->Status == usInserted) {
                 owner->Remove(row);
             } else {
@@ -495,7 +554,7 @@ int TCustomClientDataSet::ApplyUpdates(int maxErrors) {
             keep.push_back(rowId);
         }
     }
-    if (committed) MergeExcept(FStore, keep);
+    if (committed) MergeExcept(Store(), keep);
     CheckOrder();
     Resync();
     RefreshNested();
@@ -506,7 +565,7 @@ int TCustomClientDataSet::ApplyUpdates(int maxErrors) {
 
 Variant TCustomClientDataSet::Data() const {
     if (!Active()) return FPendingData;
-    return MakeDataPacket(FLayout->PacketFields(), FStore->PacketRows(), FStore->Complete ? pfComplete : 0);
+    return MakeDataPacket(FLayout->PacketFields(), Store()->PacketRows(), Store()->Complete ? pfComplete : 0);
 }
 
 void TCustomClientDataSet::SetData(const Variant& value) {
@@ -559,8 +618,8 @@ void TCustomClientDataSet::CreateDataSet() {
 void TCustomClientDataSet::EmptyDataSet() {
     CheckActive();
     Cancel();
-    FStore->Clear();
-    RebuildOrder();
+    Store()->Clear();
+    FOrder.Rebuild();
     FCurrent = -1;
     FBof = FEof = true;
     Resync();
@@ -587,7 +646,6 @@ void TCustomClientDataSet::CloneCursor(TCustomClientDataSet* source, bool reset,
     }
     FCloneStore = source->Store();
     FCloneStore->AddRef();
-    FLayout = source->FLayout;
     try {
         Open();
     } catch (...) {

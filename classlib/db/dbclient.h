@@ -159,7 +159,7 @@ public:
     // The next packet from the provider; the number of rows that came (0 when all are here).
     int GetNextPacket();
     void FetchAll();
-    bool AllFetched() const { return !FStore || FStore->Complete; }
+    bool AllFetched() const { return !Store() || Store()->Complete; }
 
     // The change log.
     int ChangeCount() const;
@@ -194,21 +194,31 @@ public:
     void CloneCursor(TCustomClientDataSet* source, bool reset, bool keepSettings = false);
 
     void Notification(TComponent* component, TOperation operation) override;
+    // The rows this cursor shows (shared with its clones); nil while closed.
+    TRowStore* Store() const { return FOrder.Store(); }
 
 protected:
+    // The storage: the rows of one level (FOrder's store) in this cursor's order, with their change log.
     void InternalOpen() override;
     void InternalClose() override;
+    int InternalRowCount() const override { return FOrder.Count(); }
+    Byte* InternalRecord(int index) const override { return FOrder.Row(index)->Data(); }
+    int InternalRowId(int index) const override { return FOrder.Row(index)->Id; }
+    bool InternalSync(int& current) const override { return FOrder.Sync(current); }
+    Byte* InternalInsert() override;
+    void InternalFreeInsert(Byte* record) override;
+    void InternalEdit() override;
+    int InternalPost() override;
+    void InternalDelete() override;
+    bool InternalCancel() override;
+    void InternalEndEdit() override;
+    bool InternalMasterRows(bool again) override;
     int FetchMore() override { return GetNextPacket(); }
     bool CanFetchMore() const override;
-    bool HasIndex() const override { return !FSortKeys.empty(); }
-    bool RowLess(const TRow* a, const TRow* b) const override;
 
 private:
-    struct TSortKey {
-        int Column;
-        bool Descending;
-        bool CaseInsensitive;
-    };
+    TRow* CurrentRow() const { return HasCurrent() ? FOrder.Row(FCurrent) : nullptr; }
+    void RebuildOrder(int keepRowId);
     Variant CallGetRecords(int count, int options, Variant& ownerData);
     void LoadPacket(const Variant& packet);
     void UpdateIndex();
@@ -227,7 +237,10 @@ private:
     TParams* FParams;
     AnsiString FIndexName, FIndexFieldNames;
     TIndexDefs* FIndexDefs;
-    std::vector<TSortKey> FSortKeys;
+    mutable TRowOrder FOrder;
+    TRow* FInsertRow = nullptr; // the row being inserted, not yet among the rows
+    // The nested rows of the edited row as they were at Edit (column, copy): Cancel puts them back.
+    std::vector<std::pair<int, TRowStore*>> FNestedSnapshot;
     Variant FPendingData;
     TRowStore* FCloneStore = nullptr;
     TReconcileErrorEvent FOnReconcileError;

@@ -1,5 +1,6 @@
 #include "classlib/db/dbrecord.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -204,6 +205,24 @@ void TRecordLayout::CopyRecord(Byte* dst, const Byte* src, bool shareNested) con
     }
 }
 
+Byte* TRecordLayout::NewRecord() const {
+    Byte* rec = new Byte[RecordSize];
+    InitRecord(rec);
+    return rec;
+}
+
+Byte* TRecordLayout::NewCopy(const Byte* src, bool shareNested) const {
+    Byte* rec = NewRecord();
+    CopyRecord(rec, src, shareNested);
+    return rec;
+}
+
+void TRecordLayout::FreeRecord(Byte* rec) const {
+    if (!rec) return;
+    ClearRecord(rec);
+    delete[] rec;
+}
+
 TRowStore* TRecordLayout::NestedStore(const Byte* rec, int col) const {
     return Load<TRowStore*>(rec + Columns[col].Offset);
 }
@@ -400,9 +419,13 @@ TRowStore::~TRowStore() {
     Clear();
 }
 
-TRow* TRowStore::NewRow() {
+TRow* TRowStore::AllocRow() const {
     void* mem = ::operator new(sizeof(TRow) + Layout->RecordSize);
-    TRow* row = new (mem) TRow();
+    return new (mem) TRow();
+}
+
+TRow* TRowStore::NewRow() {
+    TRow* row = AllocRow();
     row->Id = NewRowId();
     Layout->InitRecord(row->Data());
     if (Layout->HasNested)
@@ -421,12 +444,15 @@ void TRowStore::FreeRow(TRow* row) {
         for (const TColumn& c : Layout->Columns)
             if (c.Kind == skNested)
                 if (TRowStore* nested = Load<TRowStore*>(row->Data() + c.Offset)) nested->Release();
-    if (row->Original) {
-        Layout->ClearRecord(row->Original);
-        delete[] row->Original;
-    }
+    DropOriginal(row);
     row->~TRow();
     ::operator delete(row);
+}
+
+void TRowStore::Insert(TRow* row, const TRow* before) {
+    auto it = before ? std::find(Rows.begin(), Rows.end(), before) : Rows.end();
+    Rows.insert(it, row);
+    ++Version;
 }
 
 void TRowStore::Remove(TRow* row) {
@@ -473,6 +499,42 @@ TRow* TRowStore::FindRow(int id, TRowStore** owner) {
     return nullptr;
 }
 
+void TRowStore::KeepOriginal(TRow* row, const Byte* values) {
+    if (!row->Original) row->Original = Layout->NewCopy(values ? values : row->Data(), false);
+}
+
+void TRowStore::DropOriginal(TRow* row) {
+    Layout->FreeRecord(row->Original);
+    row->Original = nullptr;
+}
+
+bool TRowStore::PostEdit(TRow* row, const Byte* values) {
+    if (Layout->SameValues(values, row->Data())) return false;
+    if (row->Status == usUnmodified) {
+        KeepOriginal(row);
+        row->Status = usModified;
+    }
+    Layout->CopyRecord(row->Data(), values, true);
+    return true;
+}
+
+void TRowStore::DeleteRow(TRow* row) {
+    if (row->Status == usInserted) {
+        Remove(row);
+        return;
+    }
+    KeepOriginal(row);
+    row->Status = usDeleted;
+    row->Deleted = true;
+    ++Version;
+}
+
+void TRowStore::AcceptRow(TRow* row) {
+    DropOriginal(row);
+    row->Status = usUnmodified;
+    row->Deleted = false;
+}
+
 void TRowStore::RevertRow(TRow* row) {
     if (row->Original) {
         // Keep the nested stores of the current values: they are reverted on their own.
@@ -484,12 +546,8 @@ void TRowStore::RevertRow(TRow* row) {
         std::size_t k = 0;
         for (const TColumn& c : Layout->Columns)
             if (c.Kind == skNested) Store<TRowStore*>(data + c.Offset, nested[k++]);
-        Layout->ClearRecord(row->Original);
-        delete[] row->Original;
-        row->Original = nullptr;
     }
-    row->Status = usUnmodified;
-    row->Deleted = false;
+    AcceptRow(row);
 }
 
 void TRowStore::CancelUpdates() {
@@ -517,12 +575,7 @@ void TRowStore::MergeChangeLog() {
             FreeRow(row);
             continue;
         }
-        if (row->Original) {
-            Layout->ClearRecord(row->Original);
-            delete[] row->Original;
-            row->Original = nullptr;
-        }
-        row->Status = usUnmodified;
+        AcceptRow(row);
         if (Layout->HasNested)
             for (int i = 0; i < static_cast<int>(Layout->Columns.size()); ++i)
                 if (Layout->Columns[i].Kind == skNested)
@@ -632,18 +685,13 @@ TRowStore* TRowStore::Clone() const {
     copy->OwnerData = OwnerData;
     copy->Rows.reserve(Rows.size());
     for (const TRow* row : Rows) {
-        void* mem = ::operator new(sizeof(TRow) + Layout->RecordSize);
-        TRow* r = new (mem) TRow();
+        TRow* r = AllocRow();
         r->Id = row->Id;
         r->Status = row->Status;
         r->Deleted = row->Deleted;
         Layout->InitRecord(r->Data());
         Layout->CopyRecord(r->Data(), row->Data(), false);
-        if (row->Original) {
-            r->Original = new Byte[Layout->RecordSize];
-            Layout->InitRecord(r->Original);
-            Layout->CopyRecord(r->Original, row->Original, false);
-        }
+        if (row->Original) copy->KeepOriginal(r, row->Original);
         for (const TColumn& c : Layout->Columns)
             if (c.Kind == skNested) {
                 TRowStore* nested = Load<TRowStore*>(row->Data() + c.Offset);
@@ -662,4 +710,94 @@ void TRowStore::TakeRowsFrom(TRowStore& other) {
     Rows = std::move(other.Rows);
     other.Rows.clear();
     ++Version;
+}
+
+// ---- the order of a cursor ----
+
+void TRowOrder::Attach(TRowStore* store) {
+    if (store) store->AddRef();
+    Detach();
+    FStore = store;
+    Rebuild();
+}
+
+void TRowOrder::Detach() {
+    TRowStore* s = FStore;
+    FStore = nullptr;
+    FRows.clear();
+    FVersion = -1;
+    if (s) s->Release();
+}
+
+void TRowOrder::SetKeys(std::vector<TKey> keys) {
+    FKeys = std::move(keys);
+    Rebuild();
+}
+
+bool TRowOrder::Less(const TRow* a, const TRow* b) const {
+    for (const TKey& k : FKeys) {
+        int r = FStore->Layout->Compare(a->Data(), b->Data(), k.Column, k.CaseInsensitive);
+        if (k.Descending) r = -r;
+        if (r != 0) return r < 0;
+    }
+    return false;
+}
+
+int TRowOrder::IndexOfId(int rowId) const {
+    for (int i = 0; i < Count(); ++i)
+        if (FRows[i]->Id == rowId) return i;
+    return -1;
+}
+
+void TRowOrder::Rebuild() {
+    FRows.clear();
+    FVersion = -1;
+    if (!FStore) return;
+    FRows.reserve(FStore->Rows.size());
+    for (TRow* row : FStore->Rows)
+        if (!row->Deleted) FRows.push_back(row);
+    if (HasKeys())
+        std::stable_sort(FRows.begin(), FRows.end(),
+                         [this](const TRow* a, const TRow* b) { return Less(a, b); });
+    FVersion = FStore->Version;
+}
+
+bool TRowOrder::Sync(int& index) {
+    if (!FStore || FVersion == FStore->Version) return false;
+    // The row at index may be gone (freed): it is looked for by id only when it is still stored.
+    int keep = 0;
+    if (index >= 0 && index < Count()) {
+        const TRow* cur = FRows[index];
+        if (std::find(FStore->Rows.begin(), FStore->Rows.end(), cur) != FStore->Rows.end()) keep = cur->Id;
+    }
+    Rebuild();
+    if (keep) {
+        const int i = IndexOfId(keep);
+        if (i >= 0) index = i;
+    }
+    return true;
+}
+
+int TRowOrder::Place(TRow* row, int position) {
+    if (HasKeys()) {
+        auto it = std::upper_bound(FRows.begin(), FRows.end(), row,
+                                   [this](const TRow* a, const TRow* b) { return Less(a, b); });
+        position = static_cast<int>(it - FRows.begin());
+    } else if (position < 0 || position > Count()) {
+        position = Count();
+    }
+    FRows.insert(FRows.begin() + position, row);
+    Stamp();
+    return position;
+}
+
+int TRowOrder::Reposition(int index) {
+    if (!HasKeys()) return index;
+    TRow* row = FRows[index];
+    FRows.erase(FRows.begin() + index);
+    return Place(row, -1);
+}
+
+void TRowOrder::Erase(int index) {
+    FRows.erase(FRows.begin() + index);
 }

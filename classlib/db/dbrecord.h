@@ -1,5 +1,6 @@
 #pragma once
-// Row storage of the data sets. A row is one allocation: the row header, then a fixed record buffer
+// Row storage of the client data sets: the record layout, the rows with their change log, and the
+// order a cursor shows them in. A row is one allocation: the row header, then a fixed record buffer
 // laid out by the row store's layout (null bits, then each column at its offset: numbers in place,
 // strings and byte fields of a declared size in place with a 2-byte length, memos, blobs and variants
 // out of line, a nested data set as a pointer to its row store). So a row costs its raw bytes plus a
@@ -64,6 +65,11 @@ struct TRecordLayout {
     // Copies src into an initialised dst (whose values are freed first); nested slots copy the
     // pointer when shareNested, else become empty.
     void CopyRecord(Byte* dst, const Byte* src, bool shareNested) const;
+    // A record buffer of its own (the edit buffer, a row's original values): allocated initialised or
+    // as a copy of src, and freed with its out-of-line values.
+    Byte* NewRecord() const;
+    Byte* NewCopy(const Byte* src, bool shareNested) const;
+    void FreeRecord(Byte* rec) const;
     bool SameValues(const Byte* a, const Byte* b) const; // the stored columns other than nested ones
     int Compare(const Byte* a, const Byte* b, int col, bool caseInsensitive) const;
     int RowBytes() const; // a row's allocation
@@ -100,13 +106,22 @@ struct TRowStore {
 
     TRow* NewRow(); // initialised, with empty nested stores, not yet in Rows
     void FreeRow(TRow* row);
-    void Remove(TRow* row); // takes it out of Rows and frees it
+    void Insert(TRow* row, const TRow* before); // a new row into Rows, before `before` (nil: at the end)
+    void Remove(TRow* row);                     // takes it out of Rows and frees it
     void Clear();
-    int ChangeCount() const;
     TRow* FindRow(int id, TRowStore** owner);
+
+    // The change log. A row keeps its values as delivered (its original) from its first change until
+    // the change is merged or reverted; these are the only places that make or free one.
+    int ChangeCount() const;
+    // Posts an edit: false when values hold what the row holds, which logs nothing.
+    bool PostEdit(TRow* row, const Byte* values);
+    // An inserted row goes; any other stays, marked deleted, with its original, until merged.
+    void DeleteRow(TRow* row);
+    void AcceptRow(TRow* row); // the row as it stands leaves the log (merged)
+    void RevertRow(TRow* row); // back to its original values, nested rows left to their own log
     void CancelUpdates();
     void MergeChangeLog();
-    void RevertRow(TRow* row);
     // A deep copy (rows with their ids, states and original values, nested rows too), and taking
     // another store's rows in place of this one's (cursors over this store stay valid).
     TRowStore* Clone() const;
@@ -116,6 +131,58 @@ struct TRowStore {
     Variant RowValues(const TRow* row, bool current) const; // a packet row; nested rows inside
     Variant PacketRows() const;                             // the current rows, deleted ones left out
     Variant DeltaRows() const;                              // delta rows (datapacket.h); Empty if none
+
+private:
+    TRow* AllocRow() const;                                     // uninitialised values
+    void KeepOriginal(TRow* row, const Byte* values = nullptr); // values: nil for the row's own
+    void DropOriginal(TRow* row);
+};
+
+// The order a cursor shows one level's rows in: the rows not deleted, sorted by the index keys when
+// there are any (stably, so rows of equal keys keep their storage order). Rows added or removed behind
+// its back (by another cursor over the same rows, a packet, a reconcile) show in the store's Version;
+// Sync rebuilds then.
+class TRowOrder {
+public:
+    struct TKey {
+        int Column;
+        bool Descending;
+        bool CaseInsensitive;
+    };
+    TRowOrder() = default;
+    ~TRowOrder() { Detach(); }
+    TRowOrder(const TRowOrder&) = delete;
+    TRowOrder& operator=(const TRowOrder&) = delete;
+
+    void Attach(TRowStore* store); // held (AddRef) while attached; the order is built
+    void Detach();
+    TRowStore* Store() const { return FStore; }
+    void SetKeys(std::vector<TKey> keys); // the order is built again
+    bool HasKeys() const { return !FKeys.empty(); }
+
+    int Count() const { return static_cast<int>(FRows.size()); }
+    TRow* Row(int index) const { return FRows[index]; }
+    int IndexOfId(int rowId) const; // -1 when the row is not in the order
+
+    void Rebuild();
+    // Rebuilds when the rows changed behind the order's back, and moves `index` to where its row is
+    // now (when the row is still stored); false when nothing had changed.
+    bool Sync(int& index);
+    // A row just posted into the store takes its place: by the keys, else at `position` (-1 or past the
+    // end: the end). Answers its position.
+    int Place(TRow* row, int position);
+    // The row at `index` after its values changed: moved to its place by the keys. Answers its position.
+    int Reposition(int index);
+    void Erase(int index);
+    // The order already shows the store's latest change.
+    void Stamp() { FVersion = FStore ? FStore->Version : -1; }
+
+private:
+    bool Less(const TRow* a, const TRow* b) const;
+    TRowStore* FStore = nullptr;
+    std::vector<TRow*> FRows;
+    int FVersion = -1;
+    std::vector<TKey> FKeys;
 };
 
 int NewRowId();

@@ -817,8 +817,12 @@ void TWriter::WriteSingle(float value) {
 }
 
 void TWriter::WriteCurrency(double value) {
+    // Written only when it reads back: the scaled value within the 64-bit range.
+    const double scaled = std::round(value * 10000.0);
+    if (!(scaled >= -9223372036854775808.0 && scaled < 9223372036854775808.0))
+        throw EWriteError("Currency value out of range: " + FloatToStr(value));
     WriteValue(vaCurrency);
-    WriteRaw<std::int64_t>(static_cast<std::int64_t>(std::llround(value * 10000.0)));
+    WriteRaw<std::int64_t>(static_cast<std::int64_t>(scaled));
 }
 
 void TWriter::WriteDate(TDateTime value) {

@@ -387,27 +387,33 @@ private:
         AnsiString digits = FValue;
         if (!digits.empty() && digits[0] == '+') digits.erase(0, 1);
         if (FSuffix == 'c') {
-            // Currency exactly: the scaled integer from the decimal digits.
+            // Currency exactly: the scaled integer from the decimal digits, within the 64-bit range.
             bool negative = !digits.empty() && digits[0] == '-';
             if (negative) digits.erase(0, 1);
+            const std::uint64_t highest = negative ? std::uint64_t{1} << 63 : (std::uint64_t{1} << 63) - 1;
+            std::uint64_t magnitude = 0;
             if (digits.find_first_of("eE") != AnsiString::npos) {
                 auto [p, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), d);
                 if (ec != std::errc()) Error("Invalid number " + FValue);
-                PutByte(vaCurrency);
-                PutRaw<std::int64_t>(static_cast<std::int64_t>(std::llround((negative ? -d : d) * 10000.0)));
+                const double scaled = std::round(d * 10000.0);
+                if (!(scaled >= 0 && scaled < 9223372036854775808.0))
+                    Error("Currency value out of range: " + FValue);
+                magnitude = static_cast<std::uint64_t>(scaled);
             } else {
                 std::size_t dot = digits.find('.');
                 AnsiString whole = digits.substr(0, dot);
                 AnsiString frac = dot == AnsiString::npos ? AnsiString() : digits.substr(dot + 1);
                 if (frac.size() > 4) Error("Invalid currency value " + FValue);
                 frac.append(4 - frac.size(), '0');
-                Int64 scaled = 0;
                 AnsiString all = whole + frac;
-                auto [p, ec] = std::from_chars(all.data(), all.data() + all.size(), scaled);
+                auto [p, ec] = std::from_chars(all.data(), all.data() + all.size(), magnitude);
+                if (ec == std::errc::result_out_of_range) Error("Currency value out of range: " + FValue);
                 if (ec != std::errc() || p != all.data() + all.size()) Error("Invalid number " + FValue);
-                PutByte(vaCurrency);
-                PutRaw<std::int64_t>(negative ? -scaled : scaled);
             }
+            if (magnitude > highest) Error("Currency value out of range: " + FValue);
+            PutByte(vaCurrency);
+            PutRaw<std::int64_t>(negative ? static_cast<std::int64_t>(0 - magnitude)
+                                          : static_cast<std::int64_t>(magnitude));
             Next();
             return;
         }

@@ -315,10 +315,12 @@ std::function<void(sqlite3_stmt*)> TDbSession::Binder(const TDbNamedParams& para
 }
 
 TDbResult TDbSession::Run(sqlite3* db, const std::string& sql, const std::function<void(sqlite3_stmt*)>& bind,
-                          bool clientText, Int64* changes) {
+                          bool clientText, Int64* changes,
+                          const std::function<void(sqlite3_stmt*, size_t)>* onRow) {
     TSqlGuard& guard = db == FConnections->Read ? *FConnections->ReadGuard : *FConnections->WriteGuard;
     guard.TakeDenial();
-    guard.SetStepLimit(clientText ? FOptions.ClientStepLimit : 0);
+    guard.SetLimits(clientText ? FOptions.ClientStepLimit : 0, FOptions.StatementTimeLimitMs,
+                    FOptions.Cancelled);
     TStatement stmt;
     // Only the server's own texts are kept: a client's text is prepared, and so authorized, each time.
     auto& cache = db == FConnections->Read ? FConnections->ReadStatements : FConnections->WriteStatements;
@@ -364,7 +366,17 @@ TDbResult TDbSession::Run(sqlite3* db, const std::string& sql, const std::functi
         const int rc = sqlite3_step(stmt.Handle);
         if (rc == SQLITE_DONE) break;
         if (rc != SQLITE_ROW) {
-            if (guard.StepLimitHit()) throw EDbRefused(u8"查询过于复杂, 超出允许的执行步数, 已中止");
+            switch (guard.Stopped()) {
+            case TSqlGuard::TStop::Steps:
+                throw EDbRefused(u8"查询过于复杂, 超出允许的执行步数, 已中止");
+            case TSqlGuard::TStop::Time:
+                throw EDbRefused(u8"查询超过允许的执行时间 (" +
+                                 std::to_string(FOptions.StatementTimeLimitMs) + u8" 毫秒), 已中止");
+            case TSqlGuard::TStop::Cancelled:
+                throw EDbError(u8"客户端已断开, 查询已中止");
+            case TSqlGuard::TStop::None:
+                break;
+            }
             throw EDbError(u8"SQL 错误: " + ErrorText(db));
         }
         TDbRow row;
@@ -403,6 +415,7 @@ TDbResult TDbSession::Run(sqlite3* db, const std::string& sql, const std::functi
                 break;
             }
         }
+        if (onRow) (*onRow)(stmt.Handle, result.Rows.size());
         result.Rows.push_back(std::move(row));
     }
     if (changes) *changes = sqlite3_changes64(db);
@@ -436,8 +449,37 @@ TDbResult TDbSession::ClientSelect(const AnsiString& text) {
     }
 }
 
-std::string TDbSession::BuildSelect(const TSelectSpec& spec) const {
+namespace {
+
+// The column a sort term names, plain or qualified, upper case; '' for an expression. A column's
+// value is the row's own, the same in every packet, so paging by key finds exactly the rows after a
+// position.
+std::string ColumnOfTerm(const TSortTerm& term) {
+    if (!term.Nulls.empty()) return "";
+    std::vector<TSqlToken> tokens;
+    for (const TSqlToken& token : TokenizeSql(term.Expression))
+        if (token.Kind != TSqlTokenKind::Space && token.Kind != TSqlTokenKind::Comment)
+            tokens.push_back(token);
+    if (tokens.size() < 3 || tokens.front().Text != "(" || tokens.back().Text != ")") return "";
+    auto name = [&](size_t i) {
+        return tokens[i].Kind == TSqlTokenKind::Word ||
+               (tokens[i].Kind == TSqlTokenKind::QuotedName && tokens[i].Text.size() > 2);
+    };
+    auto bare = [&](size_t i) {
+        const std::string& text = tokens[i].Text;
+        return UpperCase(tokens[i].Kind == TSqlTokenKind::QuotedName ? text.substr(1, text.size() - 2)
+                                                                     : text);
+    };
+    if (tokens.size() == 3 && name(1)) return bare(1);
+    if (tokens.size() == 5 && name(1) && tokens[2].Text == "." && name(3)) return bare(3);
+    return "";
+}
+
+} // namespace
+
+TDbSession::TBuiltSelect TDbSession::Build(const TSelectSpec& spec, size_t firstParameter) const {
     try {
+        TBuiltSelect built;
         const std::string select = Trim(ToUtf8(spec.Select));
         if (select.empty()) throw EDbError(u8"没有查询语句");
         // The server's select may end in a WHERE of its own; nothing may follow it.
@@ -454,6 +496,25 @@ std::string TDbSession::BuildSelect(const TSelectSpec& spec) const {
             if (word == "GROUP" || word == "ORDER" || word == "LIMIT" || word == "UNION" || word == "HAVING")
                 throw EDbError(u8"查询语句的末尾只能是 WHERE 条件: " + select.substr(0, 80));
         }
+
+        // The order: the client's terms, then the key's that the client's leave out, so that ties keep
+        // one order from packet to packet.
+        std::vector<TSortTerm> terms = ClientSortTerms(ToUtf8(spec.Sort));
+        for (const TSortTerm& key : ClientSortTerms(ToUtf8(spec.DefaultSort))) {
+            bool named = false;
+            for (const TSortTerm& term : terms)
+                named = named || UpperCase(term.Expression) == UpperCase(key.Expression);
+            if (!named) terms.push_back(key);
+        }
+        for (const TSortTerm& term : terms)
+            built.Order += (built.Order.empty() ? "" : ", ") + term.Text();
+        bool columns = !terms.empty();
+        for (const TSortTerm& term : terms) {
+            built.Terms.push_back(ColumnOfTerm(term));
+            columns = columns && !built.Terms.back().empty();
+        }
+        if (!columns) built.Terms.clear();
+
         std::string head, ownWhere;
         for (size_t i = 0; i < tokens.size(); ++i) {
             const bool comment = tokens[i].Kind == TSqlTokenKind::Comment;
@@ -465,36 +526,120 @@ std::string TDbSession::BuildSelect(const TSelectSpec& spec) const {
         if (!Trim(ToUtf8(spec.Where)).empty()) conditions.push_back("(" + Trim(ToUtf8(spec.Where)) + ")");
         const std::string condition = ClientCondition(ToUtf8(spec.Condition));
         if (!condition.empty()) conditions.push_back(condition);
-        std::string sort = ClientSort(ToUtf8(spec.Sort));
-        if (sort.empty()) sort = ClientSort(ToUtf8(spec.DefaultSort));
+
+        // After the position: an earlier term equal and this one beyond it, for some term. A null sorts
+        // first in ascending order and last in descending order.
+        const TSortPosition* after = spec.After;
+        if (columns && after && !after->Empty() && after->FOrder == built.Order &&
+            after->FValues.size() == terms.size()) {
+            built.ByKey = true;
+            std::string seek, equal, row, values;
+            bool ascending = true;
+            for (size_t i = 0; i < terms.size(); ++i) {
+                sqlite3_value* value = after->FValues[i].get();
+                const std::string t = terms[i].Expression;
+                const std::string p = "?" + std::to_string(firstParameter + built.Seek.size());
+                built.Seek.push_back(value);
+                const bool null = sqlite3_value_type(value) == SQLITE_NULL;
+                ascending = ascending && !terms[i].Descending() && !null;
+                row += (i ? ", " : "") + t;
+                values += (i ? ", " : "") + p;
+                std::string beyond;
+                if (terms[i].Descending())
+                    beyond = null ? "" : "(" + t + " < " + p + " OR " + t + " IS NULL)";
+                else
+                    beyond = null ? t + " IS NOT NULL" : t + " > " + p;
+                if (!beyond.empty()) seek += (seek.empty() ? "(" : " OR (") + equal + beyond + ")";
+                equal += t + " IS " + p + " AND ";
+            }
+            // All ascending and none null: one comparison of rows, which an index serves. Otherwise the
+            // terms one by one, behind a bound on the first term that an index can serve.
+            if (ascending)
+                conditions.push_back("((" + row + ") > (" + values + "))");
+            else if (seek.empty())
+                conditions.push_back("(0 = 1)");
+            else {
+                const TSortTerm& first = terms.front();
+                const bool firstNull = sqlite3_value_type(after->FValues[0].get()) == SQLITE_NULL;
+                if (!first.Descending() && !firstNull)
+                    conditions.push_back("(" + first.Expression + " >= ?" + std::to_string(firstParameter) +
+                                         ")");
+                conditions.push_back("(" + seek + ")");
+            }
+        }
 
         std::string text = Trim(head);
         for (size_t i = 0; i < conditions.size(); ++i)
             text += (i == 0 ? " WHERE " : " AND ") + conditions[i];
-        if (!sort.empty()) text += " ORDER BY " + sort;
+        if (!built.Order.empty()) text += " ORDER BY " + built.Order;
         text = FDialect.Translate(text);
-        if (spec.Limit >= 0 || spec.Offset > 0)
+        const Int64 offset = built.ByKey ? 0 : spec.Offset;
+        if (spec.Limit >= 0 || offset > 0)
             text += " LIMIT " + std::to_string(spec.Limit >= 0 ? spec.Limit : -1) + " OFFSET " +
-                    std::to_string(spec.Offset > 0 ? spec.Offset : 0);
-        return text;
+                    std::to_string(offset > 0 ? offset : 0);
+        built.Sql = std::move(text);
+        return built;
     } catch (const EDbError& error) {
         Fail(error);
     }
 }
 
+std::string TDbSession::BuildSelect(const TSelectSpec& spec) const {
+    return Build(spec, 1).Sql;
+}
+
+bool TDbSession::PagesByKey(const TSelectSpec& spec) const {
+    return Build(spec, 1).ByKey;
+}
+
 TDbResult TDbSession::SelectWhere(const TSelectSpec& spec, const TDbParams& params) {
-    const std::string sql = BuildSelect(spec);
+    const TBuiltSelect built = Build(spec, params.size() + 1);
     // "All" and an empty text are no condition: the statement is then the server's own, and kept prepared.
     const bool clientText = !ClientCondition(ToUtf8(spec.Condition)).empty() || !Trim(spec.Sort).empty();
+    const auto bindParams = Binder(params);
+    auto bind = [&](sqlite3_stmt* stmt) {
+        bindParams(stmt);
+        for (size_t i = 0; i < built.Seek.size(); ++i)
+            sqlite3_bind_value(stmt, static_cast<int>(params.size() + 1 + i), built.Seek[i]);
+    };
+    // The position of the row asked for: the values of the result's columns that the order names (the
+    // first of each name); none when the result lacks one of them.
+    std::vector<int> columns;
+    std::vector<std::shared_ptr<sqlite3_value>> position;
+    const std::function<void(sqlite3_stmt*, size_t)> onRow = [&](sqlite3_stmt* stmt, size_t row) {
+        if (spec.PositionRow >= 0 && static_cast<Int64>(row) > spec.PositionRow) return;
+        if (row == 0)
+            for (const std::string& term : built.Terms) {
+                int found = -1;
+                for (int i = 0; i < sqlite3_column_count(stmt) && found < 0; ++i)
+                    if (UpperCase(sqlite3_column_name(stmt, i)) == term) found = i;
+                columns.push_back(found);
+            }
+        position.clear();
+        for (int column : columns) {
+            if (column < 0) return position.clear();
+            position.emplace_back(sqlite3_value_dup(sqlite3_column_value(stmt, column)), sqlite3_value_free);
+        }
+    };
     try {
-        return Run(FConnections->Read, sql, Binder(params), clientText, nullptr);
+        const bool capture = spec.Last && !built.Terms.empty();
+        TDbResult result =
+            Run(FConnections->Read, built.Sql, bind, clientText, nullptr, capture ? &onRow : nullptr);
+        if (capture && !result.Rows.empty()) {
+            spec.Last->FValues = std::move(position);
+            spec.Last->FOrder = built.Order;
+        }
+        return result;
     } catch (const EDbError& error) {
         Fail(error);
     }
 }
 
 Int64 TDbSession::CountWhere(const TSelectSpec& spec, const TDbParams& params) {
-    const std::string sql = "SELECT COUNT(*) FROM (" + BuildSelect(spec) + ")";
+    TSelectSpec count = spec;
+    count.After = nullptr;
+    count.Last = nullptr;
+    const std::string sql = "SELECT COUNT(*) FROM (" + BuildSelect(count) + ")";
     // "All" and an empty text are no condition: the statement is then the server's own, and kept prepared.
     const bool clientText = !ClientCondition(ToUtf8(spec.Condition)).empty() || !Trim(spec.Sort).empty();
     try {

@@ -49,9 +49,36 @@ struct TDbOptions {
     unsigned CodePage = 936;           // the client's database code page
     int BusyTimeoutMs = 10000;         // how long a statement waits for another connection's lock
     Int64 ClientStepLimit = 500000000; // virtual-machine steps a statement with client text may take
+    int StatementTimeLimitMs = 10000;  // how long any statement may run (0: no limit)
+    // Asked while a statement runs: true stops it (the client it runs for has gone).
+    std::function<bool()> Cancelled;
+};
+
+// A row's place in a query's order: the values of the order's terms for that row, as SQLite holds
+// them, so that the next packet begins exactly after it (paging by key). Empty: the start.
+class TSortPosition {
+public:
+    bool Empty() const { return FValues.empty(); }
+    void Clear() {
+        FValues.clear();
+        FOrder.clear();
+    }
+
+private:
+    friend class TDbSession;
+    std::vector<std::shared_ptr<sqlite3_value>> FValues;
+    std::string FOrder; // the ORDER BY it belongs to: a position of another order is no position
 };
 
 // The provider's query: the server's select with the client's condition and sort.
+//
+// Paging: a query with After (a position of the same order) gives the rows after it, found through
+// the sort's terms and the key (DefaultSort, which follows the client's sort so that ties keep one
+// order); Offset is then not used. This needs every term to be a column of the result (a column, or
+// an alias of the select): a sort by an expression pages by Offset, since an expression's value may
+// change between packets (GETDATE) or cannot stand in a condition (aggregates, window functions).
+// Last receives the position of row PositionRow (or of the last row when there are fewer; unchanged
+// when there are none).
 struct TSelectSpec {
     AnsiString Select;      // "SELECT ... FROM ... [JOIN ...] [WHERE ...]" in the clients' dialect
     AnsiString Where;       // the server's own condition (clients' dialect), or empty
@@ -60,6 +87,9 @@ struct TSelectSpec {
     AnsiString DefaultSort; // the server's sort (the key fields)
     Int64 Limit = -1;       // row limit (SetTopRow); negative: none
     Int64 Offset = 0;
+    const TSortPosition* After = nullptr;
+    TSortPosition* Last = nullptr;
+    Int64 PositionRow = -1; // -1: the last row
 };
 
 class TDbSession;
@@ -111,6 +141,8 @@ public:
     Int64 CountWhere(const TSelectSpec& spec, const TDbParams& params = {});
     // The SQLite text SelectWhere runs (UTF-8), for logs and tests.
     std::string BuildSelect(const TSelectSpec& spec) const;
+    // Whether SelectWhere would page the spec by key from its After.
+    bool PagesByKey(const TSelectSpec& spec) const;
 
     // One transaction of the server on the write connection: committed when the body returns,
     // rolled back when it raises (the exception passes on).
@@ -124,8 +156,17 @@ private:
     struct TConnections;
 
     [[noreturn]] void Fail(const EDbError& error) const; // raises it again in the session's code page
+    struct TBuiltSelect {
+        std::string Sql;
+        std::string Order;                // the ORDER BY terms
+        std::vector<std::string> Terms;   // the result columns that hold the order's values (upper case)
+        std::vector<sqlite3_value*> Seek; // bound after the parameters when paging by key
+        bool ByKey = false;
+    };
+    TBuiltSelect Build(const TSelectSpec& spec, size_t firstParameter) const;
     TDbResult Run(sqlite3* db, const std::string& sql, const std::function<void(sqlite3_stmt*)>& bind,
-                  bool clientText, Int64* changes);
+                  bool clientText, Int64* changes,
+                  const std::function<void(sqlite3_stmt*, size_t)>* onRow = nullptr);
     std::function<void(sqlite3_stmt*)> Binder(const TDbParams& params) const;
     std::function<void(sqlite3_stmt*)> Binder(const TDbNamedParams& params) const;
 

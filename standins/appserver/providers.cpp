@@ -93,6 +93,8 @@ TDocumentProvider::TDocumentProvider(TDbSession& session, std::shared_ptr<const 
     FLineKey = SplitKeyList(Setting(settings, "D11_KEY"));
     FLineSelect = Setting(settings, "D11_SELECT");
     FSeqDateField = UpperCase(Setting(settings, "SEQ_DATE"));
+    FConfirmField = UpperCase(Setting(settings, "M11_CONFIRM"));
+    FLineConfirmField = UpperCase(Setting(settings, "D11_CONFIRM"));
     if (!IsIdentifier(FHeadTable) || FHeadKey.empty())
         throw EDbError(FSession.FromUtf8(u8"程序的服务器设定缺少单头表或键值 (M11_TABLE, M11_KEY)"));
     if (FHeadSelect.empty()) FHeadSelect = "SELECT " + FHeadTable + ".* FROM " + FHeadTable;
@@ -122,7 +124,7 @@ TDocumentProvider::TTableInfo TDocumentProvider::ReadTable(const AnsiString& nam
 }
 
 TProviderRows TDocumentProvider::GetRecords(const AnsiString& condition, const AnsiString& sort, Int64 limit,
-                                            Int64 offset, Int64 count) {
+                                            Int64 offset, Int64 count, TSortPosition* position) {
     TProviderRows rows;
     TSelectSpec spec;
     spec.Select = FHeadSelect;
@@ -143,6 +145,12 @@ TProviderRows TDocumentProvider::GetRecords(const AnsiString& condition, const A
     // One row more than asked tells whether another packet follows.
     spec.Limit = wanted < 0 ? -1 : capped ? wanted : wanted + 1;
     spec.Offset = offset;
+    if (position) {
+        if (offset == 0) position->Clear();
+        spec.After = position;
+        spec.Last = position;
+        spec.PositionRow = wanted < 0 ? -1 : wanted - 1;
+    }
     rows.Head = FSession.SelectWhere(spec);
     rows.Eof = wanted < 0 || capped || static_cast<Int64>(rows.Head.Rows.size()) <= wanted;
     if (wanted >= 0 && static_cast<Int64>(rows.Head.Rows.size()) > wanted)
@@ -208,6 +216,11 @@ TSaveResult TDocumentProvider::ApplyUpdates(const std::vector<TDeltaRow>& delta,
     TSaveResult result;
     try {
         FSession.Transaction([&](TDbWriter& writer) {
+            if (context.Rights) {
+                for (size_t i = 0; i < delta.size(); ++i)
+                    CheckRights(writer, delta[i], static_cast<int>(i), *context.Rights, result);
+                if (!result.Errors.empty()) throw TRollback{};
+            }
             for (size_t i = 0; i < delta.size(); ++i)
                 ApplyHead(writer, delta[i], static_cast<int>(i), context, result);
             if (!result.Errors.empty()) throw TRollback{};
@@ -441,6 +454,104 @@ bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table,
         error.Message = failure.Message() + " [" + table.Name + ": " + keyText() + "]";
         return false;
     }
+}
+
+void TDocumentProvider::CheckRights(TDbWriter& writer, const TDeltaRow& row, int index,
+                                    const TUserRights& rights, TSaveResult& result) {
+    auto code = [](const Variant& value) {
+        return VarIsEmpty(value) || VarIsNull(value) ? AnsiString() : UpperCase(Trim(VarToStr(value)));
+    };
+    // Only the transaction manager confirms: a save may void and un-void, nothing more.
+    auto confirmedCode = [](const AnsiString& value) { return value == "Y" || value == "U"; };
+    auto audit = [](const AnsiString& field) {
+        const AnsiString upper = AsciiUpper(field);
+        return upper == "MODIFIER" || upper == "MODI_DATE" || upper == "FLAG";
+    };
+    AnsiString key;
+    for (const AnsiString& field : FHeadKey) {
+        const Variant value = row.Kind == usInserted ? row.Value(field) : [&] {
+            const Variant* old = FindValue(row.Old, field);
+            return old ? *old : Variant();
+        }();
+        key += (key.empty() ? "" : "-") +
+               (VarIsEmpty(value) || VarIsNull(value) ? AnsiString() : Trim(VarToStr(value)));
+    }
+    auto refuse = [&](const std::string& utf8) {
+        TUpdateError error;
+        error.HeadIndex = index;
+        error.Kind = row.Kind;
+        error.ErrorCode = 4;
+        error.Context = FHeadTable + " refused " + key;
+        error.Message = FSession.FromUtf8(utf8) + " [" + FHeadTable + ": " + key + "]";
+        result.Errors.push_back(std::move(error));
+    };
+    auto lacking = [&](const char* name, int element) {
+        refuse(std::string(u8"没有") + name + u8"的权限 (权限 " + std::to_string(element) + u8"), 不能保存");
+    };
+    const std::string confirmOnly = u8"审核码只能由审核作业更改, 不能保存";
+    // A line's confirm code follows its header's; a line may carry only what its header may.
+    bool lineFieldsChanged = false, lineConfirmed = false, lineVoided = false;
+    for (const TDeltaRow& line : row.Lines) {
+        if (line.Kind == usUnmodified) continue;
+        if (line.Kind != usModified) lineFieldsChanged = true;
+        for (const auto& [field, value] :
+             line.Kind == usDeleted ? std::map<AnsiString, Variant>() : line.New) {
+            if (!FLineConfirmField.empty() && AsciiUpper(field) == FLineConfirmField) {
+                const Variant* old = FindValue(line.Old, field);
+                if (confirmedCode(code(value)) || (old && confirmedCode(code(*old)))) lineConfirmed = true;
+                lineVoided = true;
+            } else if (line.Kind == usModified && FLine.Has(field) && !audit(field)) {
+                lineFieldsChanged = true;
+            }
+        }
+    }
+
+    if (row.Kind == usInserted) {
+        if (!rights.Has(TUserRights::AddRight)) return lacking(u8"新增", TUserRights::AddRight);
+        const AnsiString confirm = FConfirmField.empty() ? AnsiString() : code(row.Value(FConfirmField));
+        if (confirmedCode(confirm) || confirm == "V" || lineConfirmed) refuse(confirmOnly);
+        return;
+    }
+    // The record as stored decides whose it is and what its confirm code is.
+    std::string where, columns = "\"CREATOR\", \"USR_GROUP\"";
+    TDbParams params;
+    for (const AnsiString& field : FHeadKey) {
+        where += (where.empty() ? "" : " AND ") + Quoted(field) + " = ?";
+        const Variant* value = FindValue(row.Old, field);
+        params.push_back(value ? *value : Variant());
+    }
+    if (!FConfirmField.empty()) columns += ", " + Quoted(FConfirmField);
+    const TDbResult stored =
+        writer.Select("SELECT " + columns + " FROM " + Quoted(FHeadTable) + " WHERE " + where, params);
+    if (stored.Rows.empty()) return; // gone: the save itself reports it
+    const TDbRow& record = stored.Rows[0];
+    const AnsiString creator = VarIsNull(record[0]) ? AnsiString() : VarToStr(record[0]);
+    const AnsiString group = VarIsNull(record[1]) ? AnsiString() : VarToStr(record[1]);
+    auto need = [&](TRecordAction action) {
+        if (rights.May(action, creator, group)) return true;
+        lacking(RightName(action), rights.RecordRight(action, creator, group));
+        return false;
+    };
+    if (row.Kind == usDeleted) {
+        need(TRecordAction::Delete);
+        return;
+    }
+    bool fieldsChanged = lineFieldsChanged, voiding = false;
+    const AnsiString storedCode = FConfirmField.empty() ? AnsiString() : code(record[2]);
+    for (const auto& [field, value] : row.Kind == usModified ? row.New : std::map<AnsiString, Variant>()) {
+        if (!FConfirmField.empty() && AsciiUpper(field) == FConfirmField) {
+            const AnsiString wanted = code(value);
+            if (wanted == storedCode) continue;
+            if (confirmedCode(wanted) || confirmedCode(storedCode)) return refuse(confirmOnly);
+            voiding = true;
+        } else if (FHead.Has(field) && !audit(field)) {
+            fieldsChanged = true;
+        }
+    }
+    if (lineConfirmed) return refuse(confirmOnly);
+    if (lineVoided && !voiding) fieldsChanged = true; // the lines' code alone: an ordinary change
+    if (fieldsChanged && !need(TRecordAction::Change)) return;
+    if (voiding) need(TRecordAction::Void);
 }
 
 void TDocumentProvider::DeleteRemainingLines(TDbWriter& writer,

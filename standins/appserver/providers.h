@@ -17,6 +17,7 @@
 #include "classlib/db/dbconsts.h"
 #include "standins/appserver/catalogue.h"
 #include "standins/appserver/database.h"
+#include "standins/appserver/rights.h"
 
 // One changed row of a packet: its values as read (Old: the key and FLAG at least; for an insert,
 // nothing) and what the client changed or inserted (New), with the changes of its nested lines.
@@ -60,12 +61,23 @@ struct TSaveResult {
 struct TSaveContext {
     bool ServerNumbering = false; // SetIsSeq: number new headers by their type's rule
     TCatalogueContext Catalogue;
+    // The user's rights: each row must be permitted, or nothing is written. Null: not checked (the
+    // server's own writes).
+    const TUserRights* Rights = nullptr;
 };
 
 class TDocumentProvider {
 public:
-    // Settings M11_TABLE, M11_KEY, M11_SELECT, D11_TABLE, D11_KEY, D11_SELECT (no D11_TABLE: no lines)
-    // and SEQ_DATE (the field whose date numbering uses). EDbError when the tables or keys are not valid.
+    // Settings M11_TABLE, M11_KEY, M11_SELECT, D11_TABLE, D11_KEY, D11_SELECT (no D11_TABLE: no lines),
+    // SEQ_DATE (the field whose date numbering uses), M11_CONFIRM and D11_CONFIRM (the confirm-code
+    // fields of header and lines, which a save may only void and un-void: confirming is the
+    // transaction manager's). EDbError when the tables or keys are not valid.
+    //
+    // With rights in the save's context, every header is checked inside the save's transaction
+    // against its record as stored: an insert needs the add right; a change of fields the change
+    // right, its lines' changes included; a delete the delete right; the confirm code may go between
+    // "N" (or empty) and "V" with the void right, and to or from "Y" or "U" not at all. A row that is
+    // not permitted is rejected naming the right, and the packet is written not at all.
     TDocumentProvider(TDbSession& session, std::shared_ptr<const TCatalogue> catalogue,
                       const TProgramSettings& settings);
 
@@ -75,8 +87,10 @@ public:
     const std::vector<AnsiString>& LineKey() const { return FLineKey; }
 
     // count rows of the query from offset (count < 0: all); limit is the query's row limit (< 0 none).
+    // With a position (that of the row before offset, as the last call left it), the rows are found
+    // after it by key rather than counted off (TSelectSpec), and it moves to the last row given.
     TProviderRows GetRecords(const AnsiString& condition, const AnsiString& sort, Int64 limit, Int64 offset,
-                             Int64 count);
+                             Int64 count, TSortPosition* position = nullptr);
     // The number of rows of the query, up to the limit.
     Int64 RecordCount(const AnsiString& condition, Int64 limit);
 
@@ -96,10 +110,13 @@ private:
     bool ApplyRow(TDbWriter& writer, const TTableInfo& table, const std::vector<AnsiString>& key,
                   const TDeltaRow& row, const std::map<AnsiString, Variant>& forced, TUpdateError& error);
     void DeleteRemainingLines(TDbWriter& writer, const std::map<AnsiString, Variant>& headKey);
+    void CheckRights(TDbWriter& writer, const TDeltaRow& row, int index, const TUserRights& rights,
+                     TSaveResult& result);
 
     TDbSession& FSession;
     std::shared_ptr<const TCatalogue> FCatalogue;
-    AnsiString FHeadTable, FHeadSelect, FLineTable, FLineSelect, FSeqDateField;
+    AnsiString FHeadTable, FHeadSelect, FLineTable, FLineSelect, FSeqDateField, FConfirmField,
+        FLineConfirmField;
     std::vector<AnsiString> FHeadKey, FLineKey;
     TTableInfo FHead, FLine;
 };

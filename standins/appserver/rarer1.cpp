@@ -71,6 +71,7 @@ int TRarer1::Connect(const Variant& params) {
     FSession.reset();
     FSettings.clear();
     FSettingLines.clear();
+    FRights = TUserRights();
     std::unique_ptr<TDbSession> session;
     std::shared_ptr<const TCatalogue> catalogue;
     try {
@@ -102,6 +103,11 @@ int TRarer1::Connect(const Variant& params) {
         FSettingLines.emplace_back(name, value);
         FSettings[name] = value;
     }
+    auto setting = [&](const char* name) {
+        auto found = FSettings.find(name);
+        return found == FSettings.end() ? AnsiString() : found->second;
+    };
+    FRights = TUserRights(user, setting("POWER_DATA"), setting("GROUP_LIST"));
     FSession = std::move(session);
     FCatalogue = std::move(catalogue);
     FContext = context;
@@ -152,11 +158,26 @@ Variant TRarer1::GetBaseLimitedRecs(const AnsiString& /*prefix*/, const AnsiStri
     return VarArrayOf({Variant(limited ? count : -1), Variant(AnsiString())});
 }
 
+bool TRarer1::IsOwnScheme(const AnsiString& user, const AnsiString& program) const {
+    return Trim(user) == FContext.User && UpperCase(Trim(program)) == FContext.Program;
+}
+
+AnsiString TRarer1::NotOwnScheme() const {
+    return FSession->FromUtf8(u8"只能使用自己在本程序的查询方案");
+}
+
 void TRarer1::LoadTable(const Variant& params) {
-    Schemes().Select(Item(params, 0), Item(params, 1));
+    TSchemeProvider& schemes = Schemes();
+    // Another user's schemes are not his: the next read finds none.
+    if (!IsOwnScheme(Item(params, 0), Item(params, 1)))
+        schemes.Select(AnsiString(), AnsiString());
+    else
+        schemes.Select(Item(params, 0), Item(params, 1));
 }
 
 AnsiString TRarer1::InsertConTable(const Variant& params) {
+    RequireConnected();
+    if (!IsOwnScheme(Item(params, 1), Item(params, 3))) return NotOwnScheme();
     const int page = StrToIntDef(Item(params, 5), 0);
     const AnsiString replace = UpperCase(Trim(Item(params, 6)));
     const bool replacing = replace == "TRUE" || replace == "-1" || replace == "1" || replace == "Y";
@@ -165,10 +186,15 @@ AnsiString TRarer1::InsertConTable(const Variant& params) {
 }
 
 AnsiString TRarer1::DeleteConTable(const Variant& params) {
+    RequireConnected();
+    if (!IsOwnScheme(Item(params, 1), Item(params, 2))) return NotOwnScheme();
     return Schemes().Delete(Item(params, 0), Item(params, 1), Item(params, 2));
 }
 
 AnsiString TRarer1::ChangeConName(const Variant& oldKey, const Variant& newKey) {
+    RequireConnected();
+    if (!IsOwnScheme(Item(oldKey, 1), Item(oldKey, 2)) || !IsOwnScheme(Item(newKey, 1), Item(newKey, 2)))
+        return NotOwnScheme();
     return Schemes().Rename(Item(oldKey, 0), Item(oldKey, 1), Item(oldKey, 2), Item(newKey, 0),
                             Item(newKey, 1), Item(newKey, 2));
 }
@@ -186,10 +212,10 @@ TSchemeProvider& TRarer1::Schemes() {
 }
 
 TProviderRows TRarer1::FetchDocuments(const AnsiString& condition, const AnsiString& sort, Int64 offset,
-                                      Int64 count) {
+                                      Int64 count, TSortPosition* position) {
     TDocumentProvider& documents = Documents();
     const Int64 limit = FTopRow > 0 ? FTopRow : -1;
-    TProviderRows rows = documents.GetRecords(condition, sort, limit, offset, count);
+    TProviderRows rows = documents.GetRecords(condition, sort, limit, offset, count, position);
     FLastCondition = condition;
     FLastLimit = limit;
     return rows;
@@ -199,6 +225,7 @@ TSaveResult TRarer1::ApplyDocuments(const std::vector<TDeltaRow>& delta) {
     TSaveContext context;
     context.ServerNumbering = FIsSeq;
     context.Catalogue = FContext;
+    context.Rights = &FRights;
     TSaveResult result = Documents().ApplyUpdates(delta, context);
     if (result.Errors.empty() && !result.AssignedNumber.empty()) FSeqNo = result.AssignedNumber;
     return result;
@@ -246,6 +273,7 @@ Variant TRarer1::AS_GetRecords(TDispArgs args) {
     if ((options & grReset) || !FRequests.count(key)) {
         FRequests[key] = RequestOf(*args[6].Value);
         FPositions[key] = 0;
+        FLastRows[key].Clear();
     }
     const auto [condition, sort] = FRequests[key];
     Int64& position = FPositions[key];
@@ -264,7 +292,7 @@ Variant TRarer1::AS_GetRecords(TDispArgs args) {
             rows.push_back(PacketRow(result.Rows[i], fields));
         complete = to >= result.Rows.size();
     } else {
-        const TProviderRows result = FetchDocuments(condition, sort, position, count);
+        const TProviderRows result = FetchDocuments(condition, sort, position, count, &FLastRows[key]);
         bool guessed = false;
         fields = ResultFields(result.Head, result.Head.Rows, FTypeHints, &guessed);
         if (guessed) {
@@ -311,6 +339,32 @@ Variant TRarer1::AS_ApplyUpdates(TDispArgs args) {
     if (kind == TProviderKind::Main) {
         result = ApplyDocuments(input.Rows);
     } else {
+        // Every row, as it was and as it is to be, must be one of the user's own schemes.
+        for (size_t i = 0; i < input.Rows.size(); ++i) {
+            const TDeltaRow& row = input.Rows[i];
+            auto value = [&](const std::map<AnsiString, Variant>& values, const char* field) {
+                for (const auto& [name, v] : values)
+                    if (SameText(name, field))
+                        return VarIsNull(v) || VarIsEmpty(v) ? AnsiString() : VarToStr(v);
+                return AnsiString();
+            };
+            const bool own = (row.Kind == usInserted ||
+                              IsOwnScheme(value(row.Old, "CREATOR"), value(row.Old, "PROGRAMME"))) &&
+                             (row.Kind == usDeleted ||
+                              IsOwnScheme(VarToStr(row.Value("CREATOR")), VarToStr(row.Value("PROGRAMME"))));
+            if (own) continue;
+            TUpdateError error;
+            error.HeadIndex = static_cast<int>(i);
+            error.Kind = row.Kind;
+            error.ErrorCode = 4;
+            error.Message = NotOwnScheme();
+            error.Context = "DOCUS refused";
+            result.Errors.push_back(std::move(error));
+        }
+        if (!result.Errors.empty()) {
+            *args[3].Value = Variant(static_cast<int>(result.Errors.size()));
+            return SaveErrorPacket(result, input);
+        }
         if (!FSchemeWriter) {
             const TProgramSettings settings{{"M11_TABLE", "DOCUS"},
                                             {"M11_KEY", "NCONDITION,CREATOR,PROGRAMME"}};

@@ -13,14 +13,20 @@
 //   LoadTable([user, program])       the schemes pvdConSave reads next
 //   InsertConTable([name, user, day, program, text, page, replace]), DeleteConTable([name, user,
 //   program]), ChangeConName([old name, user, program], [new name, user, program])   '' or the reason
+//                            the scheme calls act on the connected user's schemes of the connected
+//                            program only: LoadTable of another selects none, the others refuse
 // and the provider calls of classlib/db/provider.h, AS_GetRecords and AS_ApplyUpdates, on
 //   pvdMain     the program's documents (M11_/D11_ settings): headers with their lines nested in
 //               "qryBody"; the data request [condition, sort]; packets of the asked size, continued
 //               until a reset; the row limit of SetTopRow. A delta is applied in one transaction,
 //               all of it or nothing whatever MaxErrors says; rejected rows come back as errors
 //   pvdColor    the same rows for the colour conditions, lines in "qryBodyColor"; read only
-//   pvdConSave  the schemes LoadTable chose
+//   pvdConSave  the schemes LoadTable chose; changes only to the connected user's own schemes
 // Calls that need the database before a successful Connect raise EOleError.
+//
+// The server keeps, per object, who connected (user, company, program) and the rights it derived for
+// the POWER_DATA it sent (rights.h); every change packet of pvdMain is checked against them row by row
+// and refused whole, each refused row with an error naming the right (providers.h).
 //
 // In process the module creates it with CreateOleObject("RAVEZ01A.Rarer1") (this library registers the
 // factory; data/classes.ini names the library); over TCP kvrserver serves it (apps/kvrserver).
@@ -58,7 +64,7 @@ public:
     // The providers as C++ objects (the wire calls of appprovider.h go through these).
     // Reads a packet of pvdMain (or pvdColor) and remembers the query for GetRecCount.
     TProviderRows FetchDocuments(const AnsiString& condition, const AnsiString& sort, Int64 offset,
-                                 Int64 count);
+                                 Int64 count, TSortPosition* position = nullptr);
     // Applies a packet of pvdMain; a new document's number becomes SEQNO.
     TSaveResult ApplyDocuments(const std::vector<TDeltaRow>& delta);
     TDbResult FetchSchemes();
@@ -66,6 +72,7 @@ public:
     bool IsConnected() const { return static_cast<bool>(FSession); }
     TDbSession& Session();
     const TProgramSettings& Settings() const { return FSettings; }
+    const TUserRights& Rights() const { return FRights; }
 
 protected:
     const TAutoMembers& Members() const override;
@@ -74,17 +81,21 @@ private:
     TDocumentProvider& Documents();
     TSchemeProvider& Schemes();
     void RequireConnected() const;
+    bool IsOwnScheme(const AnsiString& user, const AnsiString& program) const;
+    AnsiString NotOwnScheme() const;
 
     std::unique_ptr<TDbSession> FSession;
     std::shared_ptr<const TCatalogue> FCatalogue;
     TCatalogueContext FContext;
     std::vector<std::pair<AnsiString, AnsiString>> FSettingLines;
     TProgramSettings FSettings;
+    TUserRights FRights;
     std::unique_ptr<TDocumentProvider> FDocuments;
     std::unique_ptr<TSchemeProvider> FSchemes;
     std::unique_ptr<TDocumentProvider> FSchemeWriter;
     std::map<AnsiString, TPacketField> FTypeHints;
-    std::map<AnsiString, Int64> FPositions; // rows delivered per provider since its last reset
+    std::map<AnsiString, Int64> FPositions;        // rows delivered per provider since its last reset
+    std::map<AnsiString, TSortPosition> FLastRows; // the last row delivered, where the next packet starts
     std::map<AnsiString, std::pair<AnsiString, AnsiString>> FRequests; // condition and sort per provider
     int FTopRow = 0;
     bool FIsSeq = false;

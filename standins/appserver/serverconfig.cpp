@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <mutex>
 
+#include "classlib/automation/sconnect.h"
 #include "classlib/rtl/files.h"
 #include "classlib/rtl/registry.h"
 
@@ -17,6 +18,8 @@ struct TServerConfig {
     std::shared_ptr<const TCatalogue> Catalogue;
     std::string MessagesDir;
     std::shared_ptr<const TMessageFile> Messages;
+    int StatementTimeLimitMs = TDbOptions().StatementTimeLimitMs;
+    Int64 StepLimit = TDbOptions().ClientStepLimit;
 };
 
 TServerConfig& Config() {
@@ -65,8 +68,35 @@ void SetServerDataDir(const std::string& path) {
     c.DataDir = path;
 }
 
+int ServerStatementTimeLimit() {
+    TServerConfig& c = Config();
+    std::lock_guard<std::mutex> lock(c.Lock);
+    return c.StatementTimeLimitMs;
+}
+
+void SetServerStatementTimeLimit(int milliseconds) {
+    TServerConfig& c = Config();
+    std::lock_guard<std::mutex> lock(c.Lock);
+    c.StatementTimeLimitMs = milliseconds;
+}
+
+Int64 ServerStepLimit() {
+    TServerConfig& c = Config();
+    std::lock_guard<std::mutex> lock(c.Lock);
+    return c.StepLimit;
+}
+
+void SetServerStepLimit(Int64 steps) {
+    TServerConfig& c = Config();
+    std::lock_guard<std::mutex> lock(c.Lock);
+    c.StepLimit = steps;
+}
+
 std::unique_ptr<TDbSession> OpenServerSession(unsigned codePage) {
     TDbOptions options;
+    options.StatementTimeLimitMs = ServerStatementTimeLimit();
+    options.ClientStepLimit = ServerStepLimit();
+    options.Cancelled = ClientGone;
     options.Path = ServerDatabasePath();
     options.DataDir = ServerDataDir();
     options.CodePage = codePage;

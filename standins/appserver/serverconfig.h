@@ -18,6 +18,14 @@ void SetServerDatabasePath(const std::string& path); // '' returns to the defaul
 std::string ServerDataDir();
 void SetServerDataDir(const std::string& path); // '' returns to the default
 
+// The limits of every statement of the servers' sessions: how long it may run (milliseconds, 0: no
+// limit; default that of TDbOptions) and how many steps one with a client's text may take. A statement
+// also stops when the socket client it runs for has gone (ClientGone, sconnect.h).
+int ServerStatementTimeLimit();
+void SetServerStatementTimeLimit(int milliseconds);
+Int64 ServerStepLimit();
+void SetServerStepLimit(Int64 steps);
+
 // A new session on the server's database in the client's database code page (raises EDbError).
 std::unique_ptr<TDbSession> OpenServerSession(unsigned codePage = 936);
 

@@ -1,5 +1,7 @@
 #include "standins/appserver/sqlguard.h"
 
+#include <time.h>
+
 #include <set>
 
 #include "classlib/rtl/strutils.h"
@@ -7,6 +9,13 @@
 namespace {
 
 constexpr int ProgressInterval = 1000; // steps between two calls of the step counter
+
+// Milliseconds of a clock that only goes forward (<chrono> does not compile for GBK literals).
+Int64 MonotonicMs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<Int64>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
 
 [[noreturn]] void Refuse(const std::string& message) {
     throw EDbRefused(message);
@@ -72,9 +81,9 @@ std::string ClientCondition(const std::string& text) {
     return "(" + Render(tokens, 0, tokens.size()) + ")";
 }
 
-std::string ClientSort(const std::string& text) {
+std::vector<TSortTerm> ClientSortTerms(const std::string& text) {
     const std::vector<TSqlToken> tokens = ClientTokens(Trim(text), false);
-    std::string sort;
+    std::vector<TSortTerm> terms;
     size_t from = 0;
     int depth = 0;
     for (size_t i = 0; i <= tokens.size(); ++i) {
@@ -88,26 +97,37 @@ std::string ClientSort(const std::string& text) {
         for (size_t k = from; k < i; ++k)
             if (IsSignificant(tokens[k])) sig.push_back(k);
         size_t end = sig.size();
-        std::string suffix;
+        TSortTerm term;
         auto word = [&](size_t k) {
             return tokens[sig[k]].Kind == TSqlTokenKind::Word ? Upper(tokens[sig[k]]) : "";
         };
         if (end >= 2 && word(end - 2) == "NULLS" && (word(end - 1) == "FIRST" || word(end - 1) == "LAST")) {
-            suffix = " NULLS " + word(end - 1);
+            term.Nulls = word(end - 1);
             end -= 2;
         }
         if (end >= 1 && (word(end - 1) == "ASC" || word(end - 1) == "DESC")) {
-            suffix = " " + word(end - 1) + suffix;
+            term.Direction = word(end - 1);
             end -= 1;
         }
         if (end == 0) {
-            if (!sig.empty() || i < tokens.size() || !sort.empty()) Refuse(u8"排序字段不能为空");
+            if (!sig.empty() || i < tokens.size() || !terms.empty()) Refuse(u8"排序字段不能为空");
             break;
         }
-        if (!sort.empty()) sort += ", ";
-        sort += "(" + Render(tokens, sig.front(), sig[end - 1] + 1) + ")" + suffix;
+        term.Expression = "(" + Render(tokens, sig.front(), sig[end - 1] + 1) + ")";
+        terms.push_back(std::move(term));
         from = i + 1;
     }
+    return terms;
+}
+
+std::string TSortTerm::Text() const {
+    return Expression + (Direction.empty() ? "" : " " + Direction) + (Nulls.empty() ? "" : " NULLS " + Nulls);
+}
+
+std::string ClientSort(const std::string& text) {
+    std::string sort;
+    for (const TSortTerm& term : ClientSortTerms(text))
+        sort += (sort.empty() ? "" : ", ") + term.Text();
     return sort;
 }
 
@@ -129,10 +149,13 @@ void TSqlGuard::SetMode(TGuardMode mode, std::vector<std::string> writableTables
     FDenial.clear();
 }
 
-void TSqlGuard::SetStepLimit(Int64 steps) {
+void TSqlGuard::SetLimits(Int64 steps, int milliseconds, std::function<bool()> cancelled) {
     FStepLimit = steps;
     FSteps = 0;
-    FLimitHit = false;
+    FTimed = milliseconds > 0;
+    FDeadline = MonotonicMs() + milliseconds;
+    FCancelled = std::move(cancelled);
+    FStopped = TStop::None;
 }
 
 std::string TSqlGuard::TakeDenial() {
@@ -211,9 +234,12 @@ int TSqlGuard::Decide(int action, const char* arg1, const char* arg2) {
 
 int TSqlGuard::Progress(void* guard) {
     TSqlGuard* self = static_cast<TSqlGuard*>(guard);
-    if (self->FStepLimit <= 0) return 0;
     self->FSteps += ProgressInterval;
-    if (self->FSteps <= self->FStepLimit) return 0;
-    self->FLimitHit = true;
-    return 1;
+    if (self->FStepLimit > 0 && self->FSteps > self->FStepLimit)
+        self->FStopped = TStop::Steps;
+    else if (self->FTimed && MonotonicMs() > self->FDeadline)
+        self->FStopped = TStop::Time;
+    else if (self->FCancelled && self->FCancelled())
+        self->FStopped = TStop::Cancelled;
+    return self->FStopped == TStop::None ? 0 : 1;
 }

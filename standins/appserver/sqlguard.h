@@ -12,11 +12,13 @@
 // SELECT, reading tables and the functions of an allowed list pass; in write mode also INSERT, UPDATE
 // and DELETE on the tables named for the statement. Everything else (PRAGMA, ATTACH, schema changes,
 // transactions, recursive queries, load_extension and every function not in the list) is denied. A
-// step limit interrupts a query that runs away.
+// step limit and a time limit interrupt a query that runs away, and a cancel check one whose caller
+// has gone.
 //
 // Texts are UTF-8; refusals raise EDbRefused with a UTF-8 message.
 #include <sqlite3.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,15 @@ std::string CheckClientStatement(const std::string& text, std::string* firstWord
 std::string ClientCondition(const std::string& text);
 // A client's sort text ready for "ORDER BY ": "(expression) DESC, (expression)"; empty for none.
 std::string ClientSort(const std::string& text);
+// The same as terms: each expression in its parentheses, its direction and its NULLS word.
+struct TSortTerm {
+    std::string Expression; // "(expression)"
+    std::string Direction;  // "", "ASC" or "DESC", as written
+    std::string Nulls;      // "", "FIRST" or "LAST"
+    bool Descending() const { return Direction == "DESC"; }
+    std::string Text() const;
+};
+std::vector<TSortTerm> ClientSortTerms(const std::string& text);
 
 enum class TGuardMode {
     Trusted,  // the server's own statements: everything passes
@@ -48,10 +59,12 @@ public:
     TGuardMode Mode() const { return FMode; }
     void SetMode(TGuardMode mode, std::vector<std::string> writableTables = {});
 
-    // Virtual-machine steps the statements that run next may take together; 0: no limit. Setting it
-    // starts the count again.
-    void SetStepLimit(Int64 steps);
-    bool StepLimitHit() const { return FLimitHit; }
+    // Virtual-machine steps the statements that run next may take together (0: no limit), the time
+    // they may run (milliseconds from now, 0: none), and a check that stops them when it answers
+    // true. Setting them starts the count again.
+    void SetLimits(Int64 steps, int milliseconds, std::function<bool()> cancelled);
+    enum class TStop { None, Steps, Time, Cancelled };
+    TStop Stopped() const { return FStopped; }
 
     // Why the guard denied the last statement (UTF-8), empty when it denied nothing; clears it.
     std::string TakeDenial();
@@ -71,5 +84,8 @@ private:
     std::string FDenial;
     Int64 FStepLimit = 0;
     Int64 FSteps = 0;
-    bool FLimitHit = false;
+    Int64 FDeadline = 0; // CLOCK_MONOTONIC milliseconds
+    bool FTimed = false;
+    std::function<bool()> FCancelled;
+    TStop FStopped = TStop::None;
 };

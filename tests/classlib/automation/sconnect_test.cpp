@@ -8,12 +8,16 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <thread>
 
 #include "classlib/automation/autoobj.h"
 #include "classlib/automation/sconnect.h"
 #include "classlib/automation/varmarshal.h"
+#include "classlib/rtl/files.h"
+#include "classlib/rtl/registry.h"
 
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
@@ -108,10 +112,11 @@ AnsiString Outcome(const std::function<Variant()>& call) {
     }
 }
 
-// A socket of our own, for what no well-behaved client would send.
+// A socket of our own, for what no well-behaved client would send. It reads the server's greeting
+// (Greeting) unless told not to.
 class TRawClient {
 public:
-    explicit TRawClient(int port) {
+    explicit TRawClient(int port, bool greeted = true) {
         FSocket = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
@@ -120,8 +125,13 @@ public:
         EXPECT_EQ(::connect(FSocket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
         const int on = 1;
         ::setsockopt(FSocket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        if (greeted) {
+            Greeting = Read();
+            EXPECT_EQ(Greeting.Kind, fkHello);
+        }
     }
     ~TRawClient() { Close(); }
+    TMarshalFrame Greeting;
     void Send(const std::string& bytes) {
         ASSERT_EQ(::send(FSocket, bytes.data(), bytes.size(), MSG_NOSIGNAL),
                   static_cast<ssize_t>(bytes.size()));
@@ -345,6 +355,9 @@ TEST_F(SocketTest, APeerThatVanishesMidCall) {
     ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
     std::thread peer([listener] {
         const int socket = ::accept(listener, nullptr, nullptr);
+        const std::string hello =
+            EncodeFrame(TMarshalFrame{fkHello, 0, MarshalProtocolVersion, "", "nonce", Variant(), {}});
+        ::send(socket, hello.data(), hello.size(), MSG_NOSIGNAL);
         char buffer[4096];
         ::recv(socket, buffer, sizeof buffer, 0); // the open frame
         // A result that names object 1, written by hand: type varDispatch, handle 1, no by-ref arguments.
@@ -444,4 +457,64 @@ TEST_F(SocketTest, ManyCallersAtOnce) {
     for (std::thread& t : threads)
         t.join();
     EXPECT_EQ(wrong, std::vector<int>(6, 0));
+}
+
+TEST(SocketSecret, TheClientProvesTheSecretOfItsConfiguration) {
+    TSocketServerLimits limits;
+    limits.Secret = "s3cr3t";
+    TSocketDispatchServer server(MakeServer, limits);
+    // Off loopback only with a secret.
+    EXPECT_THROW(TSocketDispatchServer(MakeServer).Open(0, "0.0.0.0"), ESocketConnectionError);
+    server.Open(0);
+    auto outcome = [&](const AnsiString& secret) {
+        TSocketConnection connection;
+        connection.SetAddress("127.0.0.1");
+        connection.SetPort(server.Port());
+        connection.SetServerName("KvrTest.AppServer");
+        connection.SetSecret(secret);
+        return Outcome([&] {
+            connection.Open();
+            return VarCall(connection.AppServer(), "WhatIs", {"TODAY"});
+        });
+    };
+    EXPECT_THAT(outcome(""), HasSubstr("requires a connection secret"));
+    EXPECT_THAT(outcome("s3cr3"), HasSubstr("missing or wrong"));
+    EXPECT_EQ(outcome("s3cr3t"), "= " + MarshalVariant(Variant("20240611")));
+
+    // The client INI that the platform's key names holds it too.
+    const std::string folder = testing::TempDir() + "/kvr-secret-" + std::to_string(::getpid());
+    ForceDirectories(folder);
+    const std::string saved = RegistryFileName();
+    SetRegistryFileName(folder + "/registry.ini");
+    {
+        TRegistry registry;
+        registry.SetRootKey(HKEY_LOCAL_MACHINE);
+        ASSERT_TRUE(registry.OpenKey("Software\\QVN\\Veltrane", true));
+        registry.WriteString("ClientPath", IncludeTrailingBackslash(SystemPath(folder)));
+    }
+    EXPECT_EQ(ConfiguredConnectionSecret(), "");
+    std::ofstream(folder + "/VeltraneC.ini") << "[Server Information]\r\nConnectionSecret = s3cr3t \r\n";
+    EXPECT_EQ(ConfiguredConnectionSecret(), "s3cr3t");
+    EXPECT_EQ(outcome(""), "= " + MarshalVariant(Variant("20240611")));
+    SetRegistryFileName(saved);
+    std::filesystem::remove_all(folder);
+}
+
+TEST(SocketLimits, AFrameOfManyPartsAndFramesThatCameTogetherAreReadAlike) {
+    TSocketDispatchServer server(MakeServer);
+    server.Open(0);
+    TRawClient client(server.Port());
+    client.Send(OpenFrame("KvrTest.AppServer"));
+    const Cardinal root = static_cast<Cardinal>(client.Read().Result.AsInteger());
+    // Two calls in one write, then one call a byte at a time, then one larger than the reader's buffer.
+    client.Send(CallFrame(root, "Echo", {{"a", false, 0}}) + CallFrame(root, "Echo", {{"b", false, 0}}));
+    EXPECT_EQ(client.Read().Result.AsString(), "a");
+    EXPECT_EQ(client.Read().Result.AsString(), "b");
+    for (char c : CallFrame(root, "Echo", {{"c", false, 0}}))
+        client.Send(std::string(1, c));
+    EXPECT_EQ(client.Read().Result.AsString(), "c");
+    const AnsiString large(300000, 'x');
+    client.Send(CallFrame(root, "Echo", {{large, false, 0}}));
+    EXPECT_EQ(client.Read().Result.AsString(), large);
+    EXPECT_EQ(server.PendingBytes(), 0u);
 }

@@ -161,6 +161,16 @@ TEST_F(TMasterDetailTest, RevertRecordAndMergeChangeLog) {
     EXPECT_EQ(cdsMain->ChangeCount(), 0);
     cdsMain->First();
     EXPECT_EQ(cdsMain->FieldByName("TA018")->AsFloat(), 1);
+    // Reverting an inserted row removes it and leaves the cursor on a row that is there.
+    const int rows = cdsMain->RecordCount();
+    cdsMain->Append();
+    cdsMain->FieldByName("TA001")->SetAsString("A");
+    cdsMain->FieldByName("TA002")->SetAsString("NEW");
+    cdsMain->Post();
+    cdsMain->RevertRecord();
+    EXPECT_EQ(cdsMain->RecordCount(), rows);
+    EXPECT_EQ(cdsMain->ChangeCount(), 0);
+    EXPECT_NE(cdsMain->FieldByName("TA002")->AsString(), "NEW");
 }
 
 TEST_F(TMasterDetailTest, PacketsAreFetchedOnDemandWhenNextPassesTheEnd) {

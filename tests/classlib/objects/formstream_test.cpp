@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include "classlib/objects/filer.h"
+#include "classlib/objects/streams.h"
+
 #include "classlib/objects/textform.h"
 #include "testclasses.h"
 
@@ -109,6 +114,9 @@ TEST(TextForm, ValuesEncodeAsTheBinaryFormSays) {
         {"1.5s", Bytes({vaSingle, 0, 0, 0xC0, 0x3F})},
         {"1.5c", Bytes({vaCurrency, 0x98, 0x3A, 0, 0, 0, 0, 0, 0})},
         {"-0.0001c", Bytes({vaCurrency, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF})},
+        {"-922337203685477.5808c", Bytes({vaCurrency, 0, 0, 0, 0, 0, 0, 0, 0x80})}, // the range's ends
+        {"922337203685477.5807c", Bytes({vaCurrency, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F})},
+        {"1e3c", Bytes({vaCurrency, 0x80, 0x96, 0x98, 0, 0, 0, 0, 0})},
         {"2.0d", Bytes({vaDate, 0, 0, 0, 0, 0, 0, 0, 0x40})},
         {"'ab'", Bytes({vaString, 2, 'a', 'b'})},
         {"'浏'", Bytes({vaString, 2, 0xE4, 0xAF})},
@@ -282,6 +290,28 @@ TEST(FormStream, BinaryFormLoadsTheSame) {
     TTestForm second(nullptr);
     ReadComponentFromBinary(&second, binary);
     EXPECT_EQ(WriteComponentToBinary(&second), binary);
+}
+
+TEST(TextForm, ACurrencyOutOfRangeIsAnErrorNamingIt) {
+    for (const char* value :
+         {"1e25c", "-1e25c", "922337203685477.5808c", "-922337203685477.5809c", "99999999999999999999c"}) {
+        const AnsiString text = AnsiString("object T\r\n  P = ") + value + "\r\nend\r\n";
+        try {
+            ObjectTextToBinary(text);
+            ADD_FAILURE() << value << " was taken";
+        } catch (const EReadError& e) {
+            EXPECT_NE(e.Message().find(AnsiString("Currency value out of range: ") +
+                                       AnsiString(value, std::strlen(value) - 1)),
+                      AnsiString::npos)
+                << e.Message();
+        }
+    }
+    // Nor is one written that could not be read back.
+    TMemoryStream stream;
+    TWriter writer(stream);
+    EXPECT_THROW(writer.WriteCurrency(1e25), EWriteError);
+    EXPECT_THROW(writer.WriteCurrency(-1e15), EWriteError);
+    EXPECT_NO_THROW(writer.WriteCurrency(-9e14));
 }
 
 TEST(FormStream, ErrorsNameThePropertyAndTheLine) {

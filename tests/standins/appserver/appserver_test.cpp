@@ -133,6 +133,42 @@ TEST_P(AppServer, PacketsOfTheAskedSizeAndTheRowLimit) {
     EXPECT_EQ(GetRecords(server, "All").RowCount(), 2);
 }
 
+TEST_P(AppServer, PacketsPageToTheSameRowsAsOneReadInEveryOrder) {
+    Variant server = Reach.AppServer(); // the database made
+    {
+        // Sixty documents more, with ties in every sorted column and remarks that are null or not.
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(Db.Path().c_str(), &db), SQLITE_OK);
+        std::string sql = "BEGIN;";
+        for (int i = 0; i < 60; ++i)
+            sql += "INSERT INTO KVRTA (TA001, TA002, TA005, TA006, TA008, TA018, TA037, FLAG) VALUES ('" +
+                   std::string(i % 2 ? "5101" : "5102") + "', '2026120" + std::to_string(1000 + i) +
+                   "', 'S000" + std::to_string(1 + i % 3) + "', 'B001', '20261201', " +
+                   std::to_string(100 * (i % 4)) + ", " +
+                   (i % 5 ? "'r" + std::to_string(i % 7) + "'" : std::string("NULL")) + ", 1);";
+        sql += "COMMIT;";
+        ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+        sqlite3_close(db);
+    }
+    auto keys = [](const TPacketView& packet, std::vector<std::string>& into) {
+        for (int i = 0; i < packet.RowCount(); ++i)
+            into.push_back(packet.Value(i, "TA001").AsString() + "-" + packet.Value(i, "TA002").AsString());
+    };
+    for (const char* sort : {"", "TA005 DESC", "TA018, KVRTA.TA005 DESC", "TA037", "TA037 DESC, TA018 DESC",
+                             "TA005C", "TA018 * 1 DESC", "KVRTA.TA002 DESC"}) {
+        std::vector<std::string> whole, paged;
+        keys(GetRecords(server, "All", sort), whole);
+        ASSERT_EQ(whole.size(), 62u) << sort;
+        TPacketView packet = GetRecords(server, "All", sort, 7);
+        for (;;) {
+            keys(packet, paged);
+            if (packet.Complete()) break;
+            packet = GetRecords(server, "All", sort, 7, false);
+        }
+        EXPECT_EQ(paged, whole) << sort;
+    }
+}
+
 TEST_P(AppServer, PvdColorReadsTheSameRowsAndCannotBeChanged) {
     Variant server = Reach.AppServer();
     const TPacketView colors = GetRecords(server, "KVRTA.TA038 = 'Y'", "", -1, true, "pvdColor");
@@ -189,6 +225,44 @@ TEST_P(AppServer, SavedSchemesAreLoadedAddedRenamedAndDeleted) {
     // Another user's schemes are not his.
     VarCall(server, "LoadTable", {VarArrayOf({Variant("LIUF"), Variant("KVRX58")})});
     EXPECT_EQ(GetRecords(server, "", "", -1, true, "pvdConSave").RowCount(), 0);
+}
+
+TEST_P(AppServer, AnotherUsersSchemesCannotBeTouched) {
+    Variant liuf = Reach.AppServer("LIUF");
+    const Variant mine = VarArrayOf({Variant("刘的方案"), Variant("LIUF"), Variant("20261210"),
+                                     Variant("KVRX58"), Variant("500\x07TA005"), Variant(0), Variant(false)});
+    ASSERT_EQ(VarCall(liuf, "InsertConTable", {mine}).AsString(), "");
+    Variant demo = Reach.AppServer();
+    const std::string before = TRawDb(Db.Path()).Fingerprint();
+    const Variant liufKey = VarArrayOf({Variant("刘的方案"), Variant("LIUF"), Variant("KVRX58")});
+    EXPECT_NE(VarCall(demo, "InsertConTable", {mine}).AsString(), "");
+    EXPECT_NE(VarCall(demo, "DeleteConTable", {liufKey}).AsString(), "");
+    EXPECT_NE(VarCall(demo, "ChangeConName",
+                      {liufKey, VarArrayOf({Variant("我的了"), Variant("DEMO"), Variant("KVRX58")})})
+                  .AsString(),
+              "");
+    // Nor through the provider: the delta of a scheme that is not his is refused whole.
+    VarCall(liuf, "LoadTable", {VarArrayOf({Variant("LIUF"), Variant("KVRX58")})});
+    const TPacketView theirs = GetRecords(liuf, "", "", -1, true, "pvdConSave");
+    ASSERT_EQ(theirs.RowCount(), 1);
+    int errors = 0;
+    const Variant refused =
+        ApplyUpdates(demo,
+                     TDeltaWriter(theirs.Fields)
+                         .Delta({MakeDeltaRow(usDeleted, 1, theirs.Row(0), theirs.Row(0)),
+                                 MakeDeltaRow(usInserted, 2,
+                                              TDeltaWriter::Values(theirs.Fields, {{"NCONDITION", "新的"},
+                                                                                   {"CREATOR", "LIUF"},
+                                                                                   {"PROGRAMME", "KVRX58"}}),
+                                              Variant())}),
+                     &errors, "pvdConSave");
+    EXPECT_FALSE(refused.GetElement({epCommitted}).AsBoolean());
+    EXPECT_EQ(errors, 2);
+    VarCall(demo, "LoadTable", {VarArrayOf({Variant("LIUF"), Variant("KVRX58")})});
+    EXPECT_EQ(GetRecords(demo, "", "", -1, true, "pvdConSave").RowCount(), 0);
+    EXPECT_EQ(TRawDb(Db.Path()).Fingerprint(), before);
+    // His own, he may.
+    EXPECT_EQ(VarCall(liuf, "DeleteConTable", {liufKey}).AsString(), "");
 }
 
 TEST_P(AppServer, FormatsRecordCountsAndBaseDataRights) {

@@ -118,7 +118,7 @@ TEST_P(ClientDataSets, AHeaderWithThreeLinesIsAddedChangedAndDeleted) {
 }
 
 TEST_P(ClientDataSets, TheLateSaveReachesTheReconcileHandlerAndNothingIsWritten) {
-    TDocumentSets first(Reach.AppServer("DEMO")), second(Reach.AppServer("LIUF"));
+    TDocumentSets first(Reach.AppServer("DEMO")), second(Reach.AppServer("DEMO"));
     first.Open("KVRTA.TA002 = '20261112001'");
     second.Open("KVRTA.TA002 = '20261112001'");
     first.cdsMain->Edit();

@@ -1,6 +1,8 @@
 // Saving letters of credit through pvdMain's deltas: a header with its lines added, changed and
-// deleted, numbering by the server, rejected rows and concurrent saves, and clients' SQL that tries to
-// leave its place. In process and over TCP alike.
+// deleted, numbering by the server, rejected rows and concurrent saves, clients' SQL that tries to
+// leave its place, and what the user's rights permit. In process and over TCP alike.
+#include <gmock/gmock.h>
+
 #include <thread>
 
 #include "classlib/rtl/datetime.h"
@@ -184,7 +186,7 @@ TEST_P(Documents, ARejectedRowComesBackWithItsReasonAndNothingIsWritten) {
 }
 
 TEST_P(Documents, TheSecondOfTwoConcurrentSavesIsRejectedAndTheFirstStands) {
-    Variant other = Reach.AppServer("LIUF");
+    Variant other = Reach.AppServer("DEMO"); // another session of a user who may change it too
     const TPacketView mine = GetRecords(Server, "KVRTA.TA002 = '20261112001'");
     const TPacketView theirs = GetRecords(other, "KVRTA.TA002 = '20261112001'");
     auto change = [&](const TPacketView& read, const char* remark) {
@@ -260,3 +262,127 @@ TEST_P(Documents, ManyConnectionsReadAndSaveAtOnce) {
 }
 
 } // namespace
+
+// Users beside the demo's, for the rights: WANGH has no rights of his own and takes his group IMP's
+// (rights by record: his own and his groups' records, no others'); SUNM may only change.
+void AddRightsUsers(const std::string& path) {
+    OpenServerSession(); // the database made first
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    const char* sql =
+        "INSERT INTO QVNMA (COMPANY, MA001, MA002, MA003, MA006) VALUES "
+        "('DEMO', 'WANGH', 'W', 'IMP', 'Y'), ('DEMO', 'SUNM', 'S', 'FIN', 'Y');"
+        "INSERT INTO QVNMF (MF001, MF002) VALUES ('WANGH', 'IMP'), ('SUNM', 'FIN');"
+        "INSERT INTO QVNMD (MD001, MD002, MD003) VALUES ('SUNM', 'KVRX58', ',Y,N,NYNNNNNNNNNN,,');";
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+class Rights : public Documents {
+protected:
+    void SetUp() override { AddRightsUsers(Db.Path()); }
+
+    // A change of the stored document's header fields (and, when asked, its lines' confirm code).
+    Variant Change(const Variant& server, const AnsiString& number,
+                   const std::map<AnsiString, Variant>& values, const AnsiString& lineCode = "") {
+        const TPacketView read = GetRecords(server, "KVRTA.TA002 = '" + number + "'");
+        std::map<AnsiString, Variant> head = TDeltaWriter::Map(read.Fields, read.Row(0));
+        for (const auto& [field, value] : values)
+            head[field] = value;
+        std::vector<Variant> lines;
+        if (!lineCode.empty())
+            for (int i = 0; i < VarArrayLength(read.Lines(0)); ++i) {
+                const Variant old = read.Lines(0).GetElement({i});
+                std::map<AnsiString, Variant> line = TDeltaWriter::Map(read.LineFields(), old);
+                line["TB009"] = Variant(lineCode);
+                lines.push_back(LineRow(usModified, 10 + i, line, old));
+            }
+        return HeadRow(usModified, 1, head, lines, read.Row(0));
+    }
+    Variant Remove(const Variant& server, const AnsiString& number) {
+        const TPacketView read = GetRecords(server, "KVRTA.TA002 = '" + number + "'");
+        return HeadRow(usDeleted, 2, TDeltaWriter::Map(read.Fields, read.Row(0)), {}, read.Row(0));
+    }
+    // Applies the rows; '' when written, else the messages of the refused rows.
+    std::string Save(const Variant& server, const std::vector<Variant>& rows) {
+        const Variant result = ApplyUpdates(server, Delta(rows));
+        if (result.GetElement({epCommitted}).AsBoolean()) return "";
+        std::string text;
+        for (const AnsiString& message : ErrorMessages(result))
+            text += message + "\n";
+        return text;
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Reach, Rights, testing::Values(TReach::InProcess, TReach::Tcp), ReachName);
+
+TEST_P(Rights, AQueryOnlyUserCanNeitherAddNorChangeNorDelete) {
+    const Variant liuf = Reach.AppServer("LIUF");
+    const std::string before = Db.Fingerprint();
+    VarCall(liuf, "SetIsSeq", {true});
+    EXPECT_THAT(Save(liuf, {HeadRow(usInserted, 1, Header("5101", ""),
+                                    {LineRow(usInserted, 2, Line("5101", Pending, "0001", "0001"))})}),
+                testing::HasSubstr("没有新增的权限 (权限 36)"));
+    EXPECT_THAT(Save(liuf, {Change(liuf, "20261112001", {{"TA037", "liuf"}})}),
+                testing::HasSubstr("没有更改的权限 (权限 38)"));
+    EXPECT_THAT(Save(liuf, {Remove(liuf, "20261112001")}), testing::HasSubstr("没有删除的权限 (权限 39)"));
+    EXPECT_EQ(Db.Fingerprint(), before);
+    // A packet is refused whole: SUNM's change alone would do, his delete may not.
+    const Variant sunm = Reach.AppServer("SUNM");
+    const std::string refused =
+        Save(sunm, {Change(sunm, "20261112001", {{"TA037", "sunm"}}), Remove(sunm, "20261108001")});
+    EXPECT_THAT(refused, testing::HasSubstr("没有删除的权限"));
+    EXPECT_THAT(refused, testing::Not(testing::HasSubstr("更改")));
+    EXPECT_EQ(Db.Fingerprint(), before);
+    EXPECT_EQ(Save(sunm, {Change(sunm, "20261112001", {{"TA037", "sunm"}})}), "");
+    EXPECT_EQ(Db.Value("SELECT TA037 FROM KVRTA WHERE TA002 = '20261112001'"), "sunm");
+    // The user with every right.
+    EXPECT_EQ(
+        Save(Server, {Change(Server, "20261112001", {{"TA037", "demo"}}), Remove(Server, "20261108001")}),
+        "");
+    EXPECT_EQ(Count("KVRTA", "TA002 = '20261108001'"), "0");
+}
+
+TEST_P(Rights, TheConfirmCodeGoesOnlyBetweenNotConfirmedAndVoid) {
+    const std::string before = Db.Fingerprint();
+    const char* confirmOnly = "审核码只能由审核作业更改";
+    EXPECT_THAT(Save(Server, {Change(Server, "20261112001", {{"TA038", "Y"}})}),
+                testing::HasSubstr(confirmOnly));
+    EXPECT_THAT(Save(Server, {Change(Server, "20261108001", {{"TA038", "N"}})}),
+                testing::HasSubstr(confirmOnly));
+    EXPECT_THAT(Save(Server, {Change(Server, "20261112001", {}, "Y")}), testing::HasSubstr(confirmOnly));
+    std::map<AnsiString, Variant> confirmedNew = Header("5101", "20261210950");
+    confirmedNew["TA038"] = "Y";
+    EXPECT_THAT(Save(Server, {HeadRow(usInserted, 1, confirmedNew, {})}), testing::HasSubstr(confirmOnly));
+    EXPECT_EQ(Db.Fingerprint(), before);
+    // Void and un-void with the void right; a user who may only change may not void.
+    const Variant sunm = Reach.AppServer("SUNM");
+    EXPECT_THAT(Save(sunm, {Change(sunm, "20261112001", {{"TA038", "V"}}, "V")}),
+                testing::HasSubstr("没有作废的权限 (权限 45)"));
+    EXPECT_EQ(Save(Server, {Change(Server, "20261112001", {{"TA038", "V"}}, "V")}), "");
+    EXPECT_EQ(Db.Value("SELECT TA038 || min(TB009) || max(TB009) FROM KVRTA JOIN KVRTB ON TB002 = TA002 "
+                       "WHERE TA002 = '20261112001'"),
+              "VVV");
+    EXPECT_EQ(Save(Server, {Change(Server, "20261112001", {{"TA038", "N"}}, "N")}), "");
+    EXPECT_EQ(Db.Value("SELECT TA038 FROM KVRTA WHERE TA002 = '20261112001'"), "N");
+}
+
+TEST_P(Rights, RightsByRecordFollowItsCreatorAndGroup) {
+    const Variant wangh = Reach.AppServer("WANGH");
+    // DEMO's document of group IMP, WANGH's group: the group's change right.
+    EXPECT_EQ(Save(wangh, {Change(wangh, "20261112001", {{"TA037", "wangh"}})}), "");
+    // A document of another group: the others' right, which IMP has not.
+    OpenServerSession()->Transaction([](TDbWriter& writer) {
+        writer.Exec("UPDATE KVRTA SET USR_GROUP = 'FIN' WHERE TA002 = '20261112001'");
+    });
+    const std::string before = Db.Fingerprint();
+    EXPECT_THAT(Save(wangh, {Change(wangh, "20261112001", {{"TA037", "again"}})}),
+                testing::HasSubstr("没有更改的权限 (权限 54)"));
+    EXPECT_THAT(Save(wangh, {Remove(wangh, "20261112001")}), testing::HasSubstr("没有删除的权限 (权限 55)"));
+    EXPECT_EQ(Db.Fingerprint(), before);
+    // His own document, whatever its group.
+    OpenServerSession()->Transaction([](TDbWriter& writer) {
+        writer.Exec("UPDATE KVRTA SET CREATOR = 'WANGH' WHERE TA002 = '20261112001'");
+    });
+    EXPECT_EQ(Save(wangh, {Change(wangh, "20261112001", {{"TA037", "mine"}})}), "");
+}

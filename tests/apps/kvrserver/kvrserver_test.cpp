@@ -1,10 +1,11 @@
 // kvrserver as a process: its command line, bad frames and clients that go away, and a crash test
 // that kills it at random moments while documents are saved.
+#include <fstream>
 #include <random>
 #include <thread>
 
 #include "tests/standins/appserver/serverfixture.h"
-#include "tests/standins/kvrserver/kvrprocess.h"
+#include "tests/apps/kvrserver/kvrprocess.h"
 
 namespace {
 
@@ -46,6 +47,68 @@ TEST_F(KvrServer, CommandLine) {
     EXPECT_EQ(RunKvrServer("--port 5", &text), 2); // no database
     EXPECT_EQ(RunKvrServer("--db x --port 70000", &text), 2);
     EXPECT_EQ(RunKvrServer("--db x --bogus", &text), 2);
+}
+
+TEST_F(KvrServer, AConnectionMustProveTheSecretWhenOneIsConfigured) {
+    std::string text;
+    // Off loopback a secret is required: the server does not start without one.
+    EXPECT_EQ(RunKvrServer("--db " + DbPath + " --port 0 --address 0.0.0.0", &text), 1);
+    EXPECT_NE(text.find("without a connection secret"), std::string::npos) << text;
+    EXPECT_EQ(RunKvrServer("--db " + DbPath + " --secret-file " + DbPath + ".none", &text), 2);
+
+    const std::string secretFile = (Folder.Path() / "secret").string();
+    std::ofstream(secretFile) << "  open sesame \n";
+    Process.Start(DbPath, SourceDataDir(), {"--secret-file", secretFile});
+    auto attempt = [&](const AnsiString& secret) {
+        TSocketConnection connection;
+        connection.SetAddress("127.0.0.1");
+        connection.SetPort(Process.Port());
+        connection.SetServerName("RAVEZ01A.Rarer1");
+        connection.SetSecret(secret);
+        try {
+            connection.Open();
+            ConnectDemo(connection.AppServer());
+            return std::string("served");
+        } catch (const ESocketConnectionError& e) {
+            return std::string(e.Message());
+        }
+    };
+    EXPECT_NE(attempt("").find("requires a connection secret"), std::string::npos);
+    EXPECT_NE(attempt("open sesame!").find("missing or wrong"), std::string::npos);
+    EXPECT_EQ(attempt("open sesame"), "served");
+    // A client of its own that calls without the open: refused, and nothing is served.
+    TRawSocket raw(Process.Port());
+    ASSERT_EQ(raw.Greeting.substr(0, 4),
+              std::string("\x06\x02\x00\x01", 4)); // hello, protocol 2, proof needed
+    raw.SendFrame(TRawSocket::OpenBody("RAVEZ01A.Rarer1"));
+    const std::string answer = raw.ReadFrame();
+    ASSERT_FALSE(answer.empty());
+    EXPECT_EQ(answer[0], 4);
+    EXPECT_EQ(raw.ReadFrame(), ""); // and the connection ends
+}
+
+TEST_F(KvrServer, AQueryOnlyUserChangesNothingOverTheRealServer) {
+    Process.Start(DbPath, SourceDataDir());
+    auto connection = Connect();
+    const Variant liuf = connection->AppServer();
+    ASSERT_EQ(VarCall(liuf, "Connect", {TServerReach::ConnectParams("KVRX58", "LIUF")}).AsInteger(), 0);
+    const TPacketView read = GetRecords(liuf, "KVRTA.TA002 = '20261112001'");
+    ASSERT_EQ(read.RowCount(), 1);
+    const std::string before = TRawDb(DbPath).Fingerprint();
+    const Variant remove =
+        TDeltaWriter(read.Fields)
+            .Delta({MakeDeltaRow(
+                usDeleted, 1, TDeltaWriter::Values(read.Fields, TDeltaWriter::Map(read.Fields, read.Row(0))),
+                read.Row(0))});
+    int errors = 0;
+    const Variant refused = ApplyUpdates(liuf, remove, &errors);
+    EXPECT_FALSE(refused.GetElement({epCommitted}).AsBoolean());
+    EXPECT_EQ(errors, 1);
+    EXPECT_EQ(TRawDb(DbPath).Fingerprint(), before);
+    auto demo = Connect();
+    ConnectDemo(demo->AppServer());
+    EXPECT_TRUE(ApplyUpdates(demo->AppServer(), remove).GetElement({epCommitted}).AsBoolean());
+    EXPECT_EQ(TRawDb(DbPath).Value("SELECT count(*) FROM KVRTA WHERE TA002 = '20261112001'"), "0");
 }
 
 TEST_F(KvrServer, ServesBothServersAndStopsOnTerm) {

@@ -3,13 +3,18 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "classlib/automation/varmarshal.h"
 
@@ -22,8 +27,10 @@ public:
     TKvrServerProcess() = default;
     ~TKvrServerProcess() { Kill(); }
 
-    // Starts kvrserver with the arguments and waits for its "listening" line.
-    void Start(const std::string& db, const std::string& dataDir) {
+    // Starts kvrserver on the database with the further options and waits for its "listening" line;
+    // openFiles (when not 0) is the limit of its file descriptors.
+    void Start(const std::string& db, const std::string& dataDir, std::vector<std::string> options = {},
+               int openFiles = 0) {
         int out[2];
         if (pipe(out) != 0) throw std::runtime_error("pipe failed");
         FPid = fork();
@@ -31,9 +38,18 @@ public:
             dup2(out[1], 1);
             close(out[0]);
             close(out[1]);
+            if (openFiles > 0) {
+                const rlimit limit{static_cast<rlim_t>(openFiles), static_cast<rlim_t>(openFiles)};
+                setrlimit(RLIMIT_NOFILE, &limit);
+            }
             const std::string path = KvrServerPath();
-            execl(path.c_str(), path.c_str(), "--db", db.c_str(), "--port", "0", "--data", dataDir.c_str(),
-                  static_cast<char*>(nullptr));
+            std::vector<std::string> args = {path, "--db", db, "--port", "0", "--data", dataDir};
+            args.insert(args.end(), options.begin(), options.end());
+            std::vector<char*> argv;
+            for (std::string& arg : args)
+                argv.push_back(arg.data());
+            argv.push_back(nullptr);
+            execv(path.c_str(), argv.data());
             _exit(127);
         }
         close(out[1]);
@@ -66,6 +82,26 @@ public:
     }
     bool Running() const { return FPid > 0 && waitpid(FPid, nullptr, WNOHANG) == 0; }
     int Port() const { return FPort; }
+    pid_t Pid() const { return FPid; }
+    // What the process holds in memory now, in KiB (VmRSS).
+    long ResidentKiB() const {
+        std::ifstream status("/proc/" + std::to_string(FPid) + "/status");
+        std::string line;
+        while (std::getline(status, line))
+            if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+        return -1;
+    }
+    // The processor time it has used, user and system, in milliseconds.
+    long CpuMs() const {
+        std::ifstream stat("/proc/" + std::to_string(FPid) + "/stat");
+        std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+        std::istringstream fields(text.substr(text.rfind(')') + 2));
+        std::string field;
+        long ticks = 0;
+        for (int i = 3; i <= 15 && fields >> field; ++i)
+            if (i == 14 || i == 15) ticks += std::stol(field);
+        return ticks * 1000 / sysconf(_SC_CLK_TCK);
+    }
 
 private:
     pid_t FPid = -1;
@@ -75,7 +111,7 @@ private:
 // A bare TCP connection for writing frames by hand.
 class TRawSocket {
 public:
-    explicit TRawSocket(int port) {
+    explicit TRawSocket(int port, bool greeted = true) {
         FFd = socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
@@ -83,7 +119,10 @@ public:
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         if (connect(FFd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
             throw std::runtime_error("connect failed");
+        if (greeted) Greeting = ReadFrame(); // the server speaks first
     }
+    int Fd() const { return FFd; }
+    std::string Greeting;
     ~TRawSocket() { Close(); }
     void Close() {
         if (FFd >= 0) close(FFd);
@@ -112,6 +151,7 @@ public:
         writer.WriteByte(1);
         writer.WriteWord(MarshalProtocolVersion);
         writer.WriteShortString(server);
+        writer.WriteShortString(""); // no proof: the server has no secret
         return writer.TakeBytes();
     }
     static std::string CallBody(Cardinal handle, const AnsiString& member, const std::vector<Variant>& args) {
