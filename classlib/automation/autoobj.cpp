@@ -1,5 +1,6 @@
 #include "classlib/automation/autoobj.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -7,16 +8,36 @@
 
 namespace {
 
-constexpr std::size_t KeyWord = 8; // the bytes a key is compared by at once
+constexpr std::size_t KeyWord = 8; // the bytes of a name one word holds
 
-std::size_t Padded(std::size_t size) {
-    return (size + KeyWord - 1) / KeyWord * KeyWord;
+std::size_t WordCount(std::size_t size) {
+    return (size + KeyWord - 1) / KeyWord;
 }
 
-std::uint64_t WordAt(const char* padded, std::size_t offset) {
-    std::uint64_t word;
-    std::memcpy(&word, padded + offset, KeyWord);
+std::uint64_t Load32(const char* p) {
+    std::uint32_t word;
+    std::memcpy(&word, p, sizeof word);
     return word;
+}
+
+// The n bytes at p (1 to 8) as a word, byte k in bits 8k, zero above. The bytes are read in loads as
+// wide as the text allows (overlapping for 3, 5, 6 and 7), not one at a time and not past its end.
+std::uint64_t LoadWord(const char* p, std::size_t n) {
+    static_assert(std::endian::native == std::endian::little, "words hold their bytes in memory order");
+    if (n == KeyWord) {
+        std::uint64_t word;
+        std::memcpy(&word, p, KeyWord);
+        return word;
+    }
+    if (n >= 4) return Load32(p) | Load32(p + n - 4) << 8 * (n - 4);
+    const auto byte = [p](std::size_t i) { return std::uint64_t{static_cast<unsigned char>(p[i])}; };
+    return byte(0) | byte(n / 2) << 8 * (n / 2) | byte(n - 1) << 8 * (n - 1);
+}
+
+// The text's words, the last padded with zero bytes.
+void LoadWords(const char* text, std::size_t size, std::uint64_t* words) {
+    for (std::size_t i = 0, k = 0; i < size; i += KeyWord, ++k)
+        words[k] = LoadWord(text + i, std::min(KeyWord, size - i));
 }
 
 constexpr std::uint64_t EachByte(std::uint64_t value) {
@@ -33,24 +54,19 @@ std::uint64_t UpperAscii(std::uint64_t word) {
     return word - (lower >> 2); // 0x80 >> 2 is 'a' - 'A'
 }
 
-// A multiplication per eight bytes; the slot is taken from the top bits, which depend on every bit.
-std::uint64_t HashOf(const char* padded, std::size_t size) {
+// A multiplication per word; the slot is taken from the top bits, which depend on every bit.
+std::uint64_t HashOf(const std::uint64_t* words, std::size_t size) {
     std::uint64_t hash = size;
-    for (std::size_t i = 0; i < size; i += KeyWord)
-        hash = (hash ^ WordAt(padded, i)) * 0x9E3779B97F4A7C15ull;
+    for (std::size_t k = 0; k < WordCount(size); ++k)
+        hash = (hash ^ words[k]) * 0x9E3779B97F4A7C15ull;
     return hash;
 }
 
-bool SameWords(const char* a, const char* b, std::size_t size) {
-    for (std::size_t i = 0; i < size; i += KeyWord)
-        if (WordAt(a, i) != WordAt(b, i)) return false;
+// A word at a time; std::equal would call memcmp, a call longer than the comparison of a short name.
+bool SameWords(const std::uint64_t* a, const std::uint64_t* b, std::size_t size) {
+    for (std::size_t k = 0; k < WordCount(size); ++k)
+        if (a[k] != b[k]) return false;
     return true;
-}
-
-AnsiString PaddedKey(const AnsiString& upper) {
-    AnsiString key = upper;
-    key.resize(Padded(upper.size()), '\0');
-    return key;
 }
 
 } // namespace
@@ -67,28 +83,30 @@ TAutoMembers::TAutoMembers(const TAutoMembers& parent, std::initializer_list<TAu
 }
 
 // Inline, so that Find probes without a call (only this file uses it).
-inline std::size_t TAutoMembers::SlotOf(const char* padded, std::size_t size, std::uint64_t hash) const {
+inline std::size_t TAutoMembers::SlotOf(const std::uint64_t* words, std::size_t size,
+                                        std::uint64_t hash) const {
     const std::size_t mask = FSlots.size() - 1;
     for (std::size_t slot = hash >> FShift;; slot = (slot + 1) & mask) {
         const std::uint32_t index = FSlots[slot];
         if (index == 0) return slot;
         const TEntry& entry = FEntries[index - 1];
-        if (entry.Hash == hash && entry.Size == size && SameWords(entry.Key.data(), padded, size))
+        if (entry.Hash == hash && entry.Size == size && SameWords(entry.Words.data(), words, size))
             return slot;
     }
 }
 
 void TAutoMembers::Index(std::size_t entry) {
     const TEntry& e = FEntries[entry];
-    FSlots[SlotOf(e.Key.data(), e.Size, e.Hash)] = static_cast<std::uint32_t>(entry + 1);
+    FSlots[SlotOf(e.Words.data(), e.Size, e.Hash)] = static_cast<std::uint32_t>(entry + 1);
 }
 
 void TAutoMembers::Add(const TAutoMember& member, bool replace) {
     const AnsiString upper = UpperCase(member.Name);
-    AnsiString key = PaddedKey(upper);
-    const std::uint64_t hash = HashOf(key.data(), upper.size());
+    std::vector<std::uint64_t> words(WordCount(upper.size()));
+    LoadWords(upper.data(), upper.size(), words.data());
+    const std::uint64_t hash = HashOf(words.data(), upper.size());
     if (!FSlots.empty()) {
-        if (const std::uint32_t index = FSlots[SlotOf(key.data(), upper.size(), hash)]) {
+        if (const std::uint32_t index = FSlots[SlotOf(words.data(), upper.size(), hash)]) {
             // Two entries of one name in one table is a slip in the table, not something to settle
             // silently.
             if (!replace) throw EOleError("Member '" + member.Name + "' listed twice");
@@ -96,7 +114,7 @@ void TAutoMembers::Add(const TAutoMember& member, bool replace) {
             return;
         }
     }
-    FEntries.push_back(TEntry{std::move(key), upper.size(), hash, member});
+    FEntries.push_back(TEntry{std::move(words), upper.size(), hash, member});
     // At most half the slots taken, so that a probe ends soon.
     if (FSlots.size() < 2 * FEntries.size()) {
         FSlots.assign(FSlots.empty() ? 8 : 2 * FSlots.size(), 0);
@@ -111,29 +129,30 @@ void TAutoMembers::Add(const TAutoMember& member, bool replace) {
 const TAutoMember* TAutoMembers::Find(const AnsiString& name) const {
     if (FSlots.empty()) return nullptr;
     // A name of ASCII alone (all of them in practice) has no double-byte character, so it folds as
-    // UpperCase folds it, on the stack. Any other goes through UpperCase itself, which leaves the bytes
-    // of double-byte characters as they are.
+    // UpperCase folds it, a word at a time. Any other goes through UpperCase itself, which leaves the
+    // bytes of double-byte characters as they are.
     constexpr std::size_t Longest = 64;
     const std::size_t size = name.size();
     if (size > Longest) return FindUpper(UpperCase(name));
-    alignas(KeyWord) char folded[Longest + KeyWord];
-    std::memcpy(folded, name.data(), size);
-    std::memset(folded + size, 0, KeyWord);
+    // Each word folded as it is read: a second pass over the array would read it in wider loads than
+    // it was written with, which stalls.
+    std::uint64_t words[Longest / KeyWord];
     std::uint64_t bytes = 0; // every byte's bits, to tell a name of ASCII alone
-    for (std::size_t i = 0; i < size; i += KeyWord) {
-        const std::uint64_t word = WordAt(folded, i);
+    for (std::size_t i = 0, k = 0; i < size; i += KeyWord, ++k) {
+        const std::uint64_t word = LoadWord(name.data() + i, std::min(KeyWord, size - i));
         bytes |= word;
-        const std::uint64_t upper = UpperAscii(word);
-        std::memcpy(folded + i, &upper, KeyWord);
+        words[k] = UpperAscii(word);
     }
     if (bytes & EachByte(0x80)) return FindUpper(UpperCase(name));
-    const std::uint32_t index = FSlots[SlotOf(folded, size, HashOf(folded, size))];
+    const std::uint32_t index = FSlots[SlotOf(words, size, HashOf(words, size))];
     return index == 0 ? nullptr : &FEntries[index - 1].Member;
 }
 
 const TAutoMember* TAutoMembers::FindUpper(const AnsiString& upper) const {
-    const AnsiString key = PaddedKey(upper);
-    const std::uint32_t index = FSlots[SlotOf(key.data(), upper.size(), HashOf(key.data(), upper.size()))];
+    std::vector<std::uint64_t> words(WordCount(upper.size()));
+    LoadWords(upper.data(), upper.size(), words.data());
+    const std::uint32_t index =
+        FSlots[SlotOf(words.data(), upper.size(), HashOf(words.data(), upper.size()))];
     return index == 0 ? nullptr : &FEntries[index - 1].Member;
 }
 

@@ -69,18 +69,18 @@ public:
 
 private:
     // Every late-bound call looks its member up here, so the table is a flat one of its own: names
-    // folded once when it is built and kept padded with zero bytes to a multiple of eight, so that a
-    // name hashes and compares eight bytes at a time; open addressing over a power of two.
+    // folded once when it is built and kept as words of eight bytes, so that a name folds, hashes and
+    // compares a word at a time; open addressing over a power of two.
     struct TEntry {
-        AnsiString Key;   // the upper-case name, padded
-        std::size_t Size; // the name's own length
+        std::vector<std::uint64_t> Words; // the upper-case name, the last word padded with zero bytes
+        std::size_t Size;                 // the name's length
         std::uint64_t Hash;
         TAutoMember Member;
     };
     void Add(const TAutoMember& member, bool replace);
     void Index(std::size_t entry);
-    // The slot of a padded key: its entry's, or the free one where it would go.
-    std::size_t SlotOf(const char* padded, std::size_t size, std::uint64_t hash) const;
+    // The slot of a folded name: its entry's, or the free one where it would go.
+    std::size_t SlotOf(const std::uint64_t* words, std::size_t size, std::uint64_t hash) const;
     const TAutoMember* FindUpper(const AnsiString& upper) const;
     std::vector<TEntry> FEntries;
     std::vector<std::uint32_t> FSlots; // an entry's index + 1, 0 for a free slot

@@ -91,8 +91,8 @@ protected:
     }
 };
 
-// Names that show how members are told apart: past the eighth byte, by a double-byte character, and
-// longer than a short name.
+// Names that show how members are told apart: past the eighth byte, by a double-byte character, longer
+// than a short name and of a letter or two.
 class TNames : public TAutoObject {
 public:
     static constexpr const char* LongName =
@@ -101,10 +101,9 @@ public:
 protected:
     const TAutoMembers& Members() const override {
         static const TAutoMembers members{
-            AutoProperty("LongName1", &TNames::One),
-            AutoProperty("LongName2", &TNames::Two),
-            AutoProperty("發票No", &TNames::Three),
-            AutoProperty(LongName, &TNames::Four),
+            AutoProperty("LongName1", &TNames::One), AutoProperty("LongName2", &TNames::Two),
+            AutoProperty("發票No", &TNames::Three),  AutoProperty(LongName, &TNames::Four),
+            AutoProperty("A", &TNames::Five),        AutoProperty("Id", &TNames::Six),
         };
         return members;
     }
@@ -114,6 +113,8 @@ private:
     int Two() const { return 2; }
     int Three() const { return 3; }
     int Four() const { return 4; }
+    int Five() const { return 5; }
+    int Six() const { return 6; }
 };
 
 class AutomationTest : public ::testing::Test {
@@ -202,6 +203,9 @@ TEST_F(AutomationTest, NamesMatchWithoutTheCaseOfTheirLetters) {
         // The second byte of 發 is 'l'; 癓 is the character whose second byte is 'L'.
         {"the second byte of a double-byte character is no letter", "癓票No", 0},
         {"a name longer than a short one", longLower, 4},
+        {"names of one and two letters", "a", 5},
+        {"names of one and two letters", "iD", 6},
+        {"nor an empty name", "", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
