@@ -97,10 +97,10 @@ kvr_layer(dbctrls FOLDERS classlib/dbctrls STANDS_ON db)
 # The stand-ins: the class library and each other, never module code.
 kvr_layer(standins FOLDERS standins STANDS_ON dbctrls)
 # The outside libraries that the module calls as libraries: the XML document object, the translator, the
-# glyph library and the report library's spreadsheet filter. Every other outside server it reaches at run
-# time through CreateOleObject only.
+# glyph library, the report library's spreadsheet filter and the lookup package. Every other outside
+# server it reaches at run time through CreateOleObject only.
 kvr_layer(outside FOLDERS standins/outside/xmldom standins/outside/qvlanguage standins/outside/glyphs
-          standins/outside/xlsfilter STANDS_ON dbctrls)
+          standins/outside/xlsfilter standins/outside/vlpkgex STANDS_ON dbctrls)
 # The module: components and foundation stand on the class library and the outside libraries alone;
 # framework and dialogs use each other (one layer); programs stands on all.
 kvr_layer(components FOLDERS components STANDS_ON outside)

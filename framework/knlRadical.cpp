@@ -50,8 +50,6 @@ bool RestoreNestedFields(TDataSet* dataSet) {
     return result;
 }
 
-TShellExecuteHandler gShellExecute = nullptr;
-
 } // namespace
 
 void SuspendDataSetEvents(TDataSet* dataSet, TDataSetEvents& saved) {
@@ -237,21 +235,23 @@ void FillNullFields(TDataSet* dataSet) {
 
 // ---- the shell ----
 
-TShellExecuteHandler SetShellExecuteHandler(TShellExecuteHandler handler) {
-    TShellExecuteHandler previous = gShellExecute;
-    gShellExecute = handler;
-    return previous;
-}
-
 bool ShowFileProperties(const AnsiString& path) {
-    if (!gShellExecute) return false;
     TShellExecuteInfo info;
-    info.Mask = 0x0C;
+    info.Mask = SEE_MASK_INVOKEIDLIST;
     info.Verb = "properties";
     info.File = path;
-    try {
-        return gShellExecute(info);
-    } catch (...) {
-        return false;
-    }
+    return ShellExecuteEx(info);
+}
+
+// ---- answered rows ----
+
+int RowColumnCount(const Variant& row) {
+    if (!VarIsArray(row) || VarArrayDimCount(row) != 1) return 0;
+    return VarArrayHighBound(row, 1) - VarArrayLowBound(row, 1) + 1;
+}
+
+AnsiString RowColumnText(const Variant& row, int column) {
+    if (column < 0 || column >= RowColumnCount(row)) return AnsiString();
+    const Variant value = row.GetElement({VarArrayLowBound(row, 1) + column});
+    return VarIsNull(value) || VarIsEmpty(value) || VarIsArray(value) ? AnsiString() : VarToStr(value);
 }

@@ -4,6 +4,7 @@
 // handlers, FLAG values made positive again after editing, posting and applying, null fields filled,
 // and a file's property sheet.
 #include "classlib/db/dbclient.h"
+#include "classlib/rtl/shellapi.h"
 #include "foundation/LibVCLs.h"
 
 class TBrokers;
@@ -43,11 +44,10 @@ void FillNullFields(TDataSet* dataSet);
 
 // The shell's property sheet of the file: shell execution with the verb "properties" and the mask
 // SEE_MASK_INVOKEIDLIST (0x0C). The shell is the host's: without one installed nothing happens (false).
-struct TShellExecuteInfo {
-    unsigned Mask = 0;
-    AnsiString Verb;
-    AnsiString File;
-};
-using TShellExecuteHandler = bool (*)(const TShellExecuteInfo& info);
-TShellExecuteHandler SetShellExecuteHandler(TShellExecuteHandler handler); // the previous one
 bool ShowFileProperties(const AnsiString& path);
+
+// A row as the validator, the lookup window and the counter answer it (a one-dimensional array of
+// column values): the number of its columns (0 for no row), and column i (from 0) as text ('' for a
+// null or empty value, an array, or a column the row lacks).
+int RowColumnCount(const Variant& row);
+AnsiString RowColumnText(const Variant& row, int column);

@@ -54,7 +54,9 @@ const char* UsageText() {
            "  picture FILE              writes the form as a PNG picture\n"
            "  wait                      handles everything posted\n"
            "  close                     closes the form as the user would\n"
-           "  cell, expect-field, expect-dialog: not available yet\n"
+           "  expect-field DATASET.FIELD TEXT  the field's display text equals TEXT\n"
+           "  expect-dialog KIND CODE   the last message dialog was of that kind and code (E 000003)\n"
+           "  cell: not available yet\n"
            "\n"
            "exit status: 0 the script ran and every expectation held; 1 an expectation failed or a\n"
            "dialog came unanswered; 2 a usage error or a module that cannot be loaded.\n";

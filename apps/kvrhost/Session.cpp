@@ -9,8 +9,12 @@
 #include "classlib/controls/dialogs.h"
 #include "classlib/rtl/codepages.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/db/db.h"
+#include "classlib/rtl/shellapi.h"
 #include "framework/DLLBaseCtrller.h"
+#include "standins/outside/pager/qvnpager.h"
 #include "standins/workcenter/wcdialogs.h"
+#include "standins/workcenter/workcenter.h"
 
 namespace {
 
@@ -71,6 +75,24 @@ bool ParseYesNo(const std::string& text, bool& value) {
         return true;
     }
     return false;
+}
+
+// A value as the output lines show it: VarToStr, arrays in brackets.
+std::string ValueText(const Variant& value) {
+    if (VarIsArray(value)) {
+        std::string text = "[";
+        if (VarArrayDimCount(value) == 1) {
+            for (int i = VarArrayLowBound(value, 1); i <= VarArrayHighBound(value, 1); ++i)
+                text += (i > VarArrayLowBound(value, 1) ? ", " : "") + ValueText(value.GetElement({i}));
+        }
+        return text + "]";
+    }
+    if (VarIsDispatch(value)) return VarIsEmpty(value) ? std::string() : std::string("(object)");
+    try {
+        return ToTerminal(VarToStr(value));
+    } catch (const Exception&) {
+        return "?";
+    }
 }
 
 } // namespace
@@ -136,6 +158,7 @@ int THostSession::Run() {
     FController->OnNotify = TDLLNotifyEvent(this, &THostSession::Notified);
     TModalDriverScope scope(this);
     Application->SetDialogListener([this](const TDialogRecord& record) { DialogShown(record); });
+    InstallObservers();
     int status = kvrhostOk;
     try {
         FController->HostApp = CreateOleObject("VorlanWorkCenter.Manager");
@@ -158,6 +181,7 @@ int THostSession::Run() {
     }
     if (status == kvrhostOk) RunScript();
     EndSession();
+    RemoveObservers();
     Application->SetDialogListener(nullptr);
     if (status != kvrhostOk) return status;
     return FFailed ? kvrhostFailed : kvrhostOk;
@@ -206,14 +230,22 @@ THostSession::TStep THostSession::Execute(const TScriptCommand& command) {
         TCommand Run;
         std::size_t MinArgs, MaxArgs;
     } commands[] = {
-        {"show", &THostSession::Show, 0, 0},     {"key", &THostSession::Key, 1, 2},
-        {"type", &THostSession::Type, 2, 2},     {"click", &THostSession::Click, 1, 1},
-        {"answer", &THostSession::Answer, 1, 1}, {"expect", &THostSession::Expect, 2, 2},
-        {"dump", &THostSession::Dump, 0, 1},     {"picture", &THostSession::Picture, 1, 1},
-        {"wait", &THostSession::Wait, 0, 0},     {"close", &THostSession::Close, 0, 0},
-        {"pick", &THostSession::Pick, 1, 1},     {"date", &THostSession::PickDate, 1, 1},
+        {"show", &THostSession::Show, 0, 0},
+        {"key", &THostSession::Key, 1, 2},
+        {"type", &THostSession::Type, 2, 2},
+        {"click", &THostSession::Click, 1, 1},
+        {"answer", &THostSession::Answer, 1, 1},
+        {"expect", &THostSession::Expect, 2, 2},
+        {"dump", &THostSession::Dump, 0, 1},
+        {"picture", &THostSession::Picture, 1, 1},
+        {"wait", &THostSession::Wait, 0, 0},
+        {"close", &THostSession::Close, 0, 0},
+        {"pick", &THostSession::Pick, 1, 1},
+        {"date", &THostSession::PickDate, 1, 1},
+        {"expect-field", &THostSession::ExpectField, 2, 2},
+        {"expect-dialog", &THostSession::ExpectDialog, 2, 2},
     };
-    static const char* const later[] = {"cell", "expect-field", "expect-dialog"};
+    static const char* const later[] = {"cell"};
     try {
         if (command.Name == "expect-enabled" || command.Name == "expect-visible") {
             if (command.Args.size() != 2) {
@@ -498,6 +530,91 @@ void THostSession::DialogShown(const TDialogRecord& record) {
     std::string buttons;
     for (const AnsiString& b : record.Buttons)
         buttons += (buttons.empty() ? "" : " ") + ToTerminal(b);
-    Print("dialog - " + Quoted(ToTerminal(record.Text)) + " [" + buttons + "] -> " +
-          (record.Answer.empty() ? std::string("(none)") : ToTerminal(record.Answer)));
+    // A dialog shows the message the module asked for when its text starts with the host's text.
+    const bool fromCode = FAsked.Pending && record.Text.compare(0, FAsked.Text.size(), FAsked.Text) == 0;
+    FLastDialogKind = fromCode ? FAsked.Kind : "-";
+    FLastDialogCode = fromCode ? FAsked.Code : "-";
+    FAsked.Pending = false;
+    FAnyDialog = true;
+    Print("dialog " + FLastDialogKind + " " + FLastDialogCode + " " + Quoted(ToTerminal(record.Text)) + " [" +
+          buttons + "] -> " + (record.Answer.empty() ? std::string("(none)") : ToTerminal(record.Answer)));
+}
+
+void THostSession::InstallObservers() {
+    TWorkCenterObserver observer;
+    observer.MessageGiven = [this](const AnsiString& kind, const AnsiString& code, const AnsiString& text) {
+        FAsked.Kind = ToTerminal(kind);
+        FAsked.Code = ToTerminal(code);
+        FAsked.Text = text;
+        FAsked.Pending = true;
+    };
+    observer.WorkExecuted = [this](const TStartRequest& request, int rc) {
+        Print("execwork " + ToTerminal(request.User) + " " + ToTerminal(request.Company) + " " +
+              ToTerminal(request.Program) + " " + ValueText(request.Param1) + " -> " + std::to_string(rc));
+    };
+    observer.HelpCalled = [this](const Variant& topic) { Print("help " + ValueText(topic)); };
+    SetWorkCenterObserver(observer);
+    SetShellExecuteHandler([this](const TShellExecuteInfo& info) {
+        if (SameText(info.Verb, "properties"))
+            Print("properties " + ToTerminal(info.File));
+        else
+            Print("shell " + ToTerminal(info.Verb) + " " + ToTerminal(info.File));
+        return true;
+    });
+    SetPagerListener([this](const TPagerMessage& message) {
+        Print("pager " + ToTerminal(message.User) + " " + ValueText(message.Target) + " " +
+              Quoted(ValueText(message.Text)));
+    });
+}
+
+void THostSession::RemoveObservers() {
+    SetWorkCenterObserver(TWorkCenterObserver());
+    SetShellExecuteHandler(nullptr);
+    SetPagerListener(nullptr);
+}
+
+namespace {
+
+// The data set of that name among the components the form owns, and those they own (the form's data
+// module); nil when none.
+TDataSet* FindDataSet(TComponent* root, const AnsiString& name, int depth = 0) {
+    if (!root || depth > 3) return nullptr;
+    for (int i = 0; i < root->ComponentCount(); ++i) {
+        TComponent* component = root->Components(i);
+        if (auto* dataSet = dynamic_cast<TDataSet*>(component); dataSet && SameText(dataSet->Name(), name))
+            return dataSet;
+        if (TDataSet* found = FindDataSet(component, name, depth + 1)) return found;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+THostSession::TStep THostSession::ExpectField(const TScriptCommand& command) {
+    const std::string& target = command.Args[0];
+    const std::size_t dot = target.find('.');
+    if (dot == std::string::npos || dot == 0 || dot + 1 == target.size()) {
+        Fail(command, "needs DATASET.FIELD, not " + target);
+        return TStep::Failed;
+    }
+    TDataSet* dataSet = FindDataSet(ProgramForm(), FromScript(target.substr(0, dot)));
+    if (!dataSet) throw EScriptStop("no data set named " + target.substr(0, dot));
+    TField* field = dataSet->FindField(FromScript(target.substr(dot + 1)));
+    if (!field) throw EScriptStop("no field named " + target);
+    const std::string found = dataSet->Active() ? ToTerminal(field->DisplayText()) : std::string();
+    if (found != command.Args[1]) {
+        Fail(command, target + " is " + Quoted(found) + ", expected " + Quoted(command.Args[1]));
+        return TStep::Failed;
+    }
+    return TStep::Done;
+}
+
+THostSession::TStep THostSession::ExpectDialog(const TScriptCommand& command) {
+    const std::string found = FAnyDialog ? FLastDialogKind + " " + FLastDialogCode : std::string("none");
+    if (!FAnyDialog || FLastDialogKind != command.Args[0] || FLastDialogCode != command.Args[1]) {
+        Fail(command,
+             "the last dialog was " + found + ", expected " + command.Args[0] + " " + command.Args[1]);
+        return TStep::Failed;
+    }
+    return TStep::Done;
 }

@@ -56,6 +56,8 @@ private:
     TStep PickDate(const TScriptCommand& command);
     TStep Expect(const TScriptCommand& command);
     TStep ExpectState(const TScriptCommand& command, bool enabled);
+    TStep ExpectField(const TScriptCommand& command);
+    TStep ExpectDialog(const TScriptCommand& command);
     TStep Dump(const TScriptCommand& command);
     TStep Picture(const TScriptCommand& command);
     TStep Wait(const TScriptCommand& command);
@@ -64,6 +66,9 @@ private:
     // The modal driver: the next script step while the modal form waits, the answer of a dialog.
     bool Idle(TCustomForm* form) override;
     void DialogShown(const TDialogRecord& record);
+    // The host's calls that open no window: each printed as one line.
+    void InstallObservers();
+    void RemoveObservers();
     // The host's own windows (lookup window, date picker) with their queued answers; false when the
     // form is none of them or nothing is queued for it.
     bool AnswerHostWindow(TCustomForm* form);
@@ -84,4 +89,13 @@ private:
     bool FOpening = false;
     std::deque<std::string> FAnswers;
     std::deque<TScriptCommand> FPicks, FDates;
+    // The message the module last asked the host for, until a dialog shows it.
+    struct TAskedMessage {
+        std::string Kind, Code;
+        AnsiString Text;
+        bool Pending = false;
+    } FAsked;
+    // Kind and code of the last message dialog ("-" when it did not come from a message code).
+    std::string FLastDialogKind = "-", FLastDialogCode = "-";
+    bool FAnyDialog = false;
 };

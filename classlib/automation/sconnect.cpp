@@ -697,10 +697,28 @@ KVR_PUBLISHED(TCustomRemoteServer, c) {
         .Stored(false);
 }
 
+KVR_PUBLISHED(TSimpleObjectBroker, c) {}
+
 KVR_PUBLISHED(TSocketConnection, c) {
     c.Property("Address", &TSocketConnection::Address, &TSocketConnection::SetAddress);
     c.Property("Port", &TSocketConnection::Port, &TSocketConnection::SetPort).Default(211);
     c.Property("ServerName", &TSocketConnection::ServerName, &TSocketConnection::SetServerName);
+    c.Property("ObjectBroker", &TSocketConnection::ObjectBroker, &TSocketConnection::SetObjectBroker);
+    c.Property("SupportCallbacks", &TSocketConnection::SupportCallbacks,
+               &TSocketConnection::SetSupportCallbacks)
+        .Default(1);
+}
+
+void TSocketConnection::SetObjectBroker(TSimpleObjectBroker* value) {
+    if (value == FObjectBroker) return;
+    if (FObjectBroker) FObjectBroker->RemoveFreeNotification(this);
+    FObjectBroker = value;
+    if (FObjectBroker) FObjectBroker->FreeNotification(this);
+}
+
+void TSocketConnection::Notification(TComponent* component, TOperation operation) {
+    TCustomRemoteServer::Notification(component, operation);
+    if (operation == opRemove && component == FObjectBroker) FObjectBroker = nullptr;
 }
 
 // ---- server ----

@@ -74,6 +74,14 @@ protected:
     Variant FAppServer;
 };
 
+// An object broker that a connection may ask for the server's address. The simple broker of the
+// class library offers none of its own: a connection given it keeps its own address.
+class TSimpleObjectBroker : public TComponent {
+    KVR_CLASS(TSimpleObjectBroker, TComponent)
+public:
+    explicit TSimpleObjectBroker(TComponent* owner = nullptr) : TComponent(owner) {}
+};
+
 // The socket connection to a remote application server (kvrserver). An object given with SetAppServer
 // takes the place of the remote one: the framework creates the server in process for 127.0.0.1.
 class TSocketConnection : public TCustomRemoteServer {
@@ -89,6 +97,12 @@ public:
     void SetPort(int value);
     const AnsiString& ServerName() const { return FServerName; }
     void SetServerName(const AnsiString& value);
+    // The broker to ask for an address (nil: none); callbacks from the server (never made here).
+    TSimpleObjectBroker* ObjectBroker() const { return FObjectBroker; }
+    void SetObjectBroker(TSimpleObjectBroker* value);
+    bool SupportCallbacks() const { return FSupportCallbacks; }
+    void SetSupportCallbacks(bool value) { FSupportCallbacks = value; }
+    void Notification(TComponent* component, TOperation operation) override;
     // The shared secret that proves the connection may speak to the server; empty: the client
     // configuration's (ConfiguredConnectionSecret), if any.
     const AnsiString& Secret() const { return FSecret; }
@@ -110,6 +124,8 @@ private:
     AnsiString FAddress;
     int FPort = 211;
     AnsiString FServerName;
+    TSimpleObjectBroker* FObjectBroker = nullptr;
+    bool FSupportCallbacks = true;
     AnsiString FSecret;
     std::shared_ptr<TSocketChannel> FChannel;
     Variant FRemoteServer;

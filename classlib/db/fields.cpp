@@ -504,8 +504,9 @@ Variant TIntegerField::AsVariant() const {
 }
 
 void TIntegerField::SetAsVariant(const Variant& value) {
+    // Clear writes Null through here: it goes to the data set as it is.
     if (VarIsNull(value) || VarIsEmpty(value))
-        Clear();
+        WriteVariant(Null());
     else if (VarIsStr(value))
         SetAsString(value.AsString());
     else

@@ -13,6 +13,12 @@ namespace {
 
 std::mutex gLauncherLock;
 TProgramLauncher gLauncher;
+TWorkCenterObserver gObserver;
+
+TWorkCenterObserver Observer() {
+    std::lock_guard<std::mutex> lock(gLauncherLock);
+    return gObserver;
+}
 
 TAutoObjectFactory gManagerFactory("VorlanWorkCenter.Manager",
                                    [] { return Variant(new TWorkCenterManager); });
@@ -36,6 +42,11 @@ std::vector<Variant> Elements(const Variant& array) {
 void SetWorkCenterLauncher(TProgramLauncher launcher) {
     std::lock_guard<std::mutex> lock(gLauncherLock);
     gLauncher = std::move(launcher);
+}
+
+void SetWorkCenterObserver(TWorkCenterObserver observer) {
+    std::lock_guard<std::mutex> lock(gLauncherLock);
+    gObserver = std::move(observer);
 }
 
 AnsiString FillMessage(const AnsiString& text, const std::vector<AnsiString>& args) {
@@ -107,6 +118,8 @@ Variant TWorkCenterManager::GetMessage(TDispArgs args) {
         }
         text = FillMessage(text, values);
     }
+    if (const TWorkCenterObserver observer = Observer(); observer.MessageGiven)
+        observer.MessageGiven(kind, code, text);
     return Variant(text);
 }
 
@@ -119,6 +132,13 @@ int TWorkCenterManager::ExecWork(const Variant& caller, const Variant& param1, c
     request.Program = UpperCase(Trim(items.size() > 2 ? Text(items[2]) : AnsiString()));
     request.Param1 = param1;
     request.Param2 = param2;
+    const int rc = StartProgram(request, mode, result);
+    if (const TWorkCenterObserver observer = Observer(); observer.WorkExecuted)
+        observer.WorkExecuted(request, rc);
+    return rc;
+}
+
+int TWorkCenterManager::StartProgram(const TStartRequest& request, Variant& mode, Variant& result) {
     if (request.User.empty() || request.Program.empty()) return -6;
     TDbSession& session = FState->Session();
     if (session.Select("SELECT 1 FROM WOQMB WHERE MB001 = ?", TDbParams{Variant(request.Program)})
@@ -141,4 +161,5 @@ int TWorkCenterManager::ExecWork(const Variant& caller, const Variant& param1, c
 
 void TWorkCenterManager::CallHelp(const Variant& topic) {
     FHelpTopic = topic;
+    if (const TWorkCenterObserver observer = Observer(); observer.HelpCalled) observer.HelpCalled(topic);
 }

@@ -28,6 +28,16 @@ struct TStartRequest {
 using TProgramLauncher = std::function<int(const TStartRequest& request, Variant& mode, Variant& result)>;
 void SetWorkCenterLauncher(TProgramLauncher launcher);
 
+// What the host's own calls did, for a host that reports them (kvrhost prints a line for each); an
+// empty member is not told. Called on the thread of the call.
+struct TWorkCenterObserver {
+    // The kind and code as asked, and the text handed out.
+    std::function<void(const AnsiString& kind, const AnsiString& code, const AnsiString& text)> MessageGiven;
+    std::function<void(const TStartRequest& request, int rc)> WorkExecuted;
+    std::function<void(const Variant& topic)> HelpCalled;
+};
+void SetWorkCenterObserver(TWorkCenterObserver observer);
+
 // Fills "%s" and "%d" of a message text with the arguments in order, missing ones empty; "%%" is "%".
 AnsiString FillMessage(const AnsiString& text, const std::vector<AnsiString>& args);
 
@@ -57,6 +67,8 @@ protected:
     const TAutoMembers& Members() const override;
 
 private:
+    int StartProgram(const TStartRequest& request, Variant& mode, Variant& result);
+
     std::shared_ptr<TWorkCenterState> FState;
     Variant FValidator, FF2Window, FCounter;
     std::vector<TStartRequest> FStarted;

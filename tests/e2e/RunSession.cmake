@@ -7,9 +7,13 @@
 # the previous pattern matched.
 #
 # The session runs in WORKDIR with a registry store of its own there (none at first), so the
-# machine's configuration never reaches it and the demo database is made in WORKDIR.
+# machine's configuration never reaches it and the demo database is made in WORKDIR. KEEP_WORKDIR
+# keeps what a caller prepared there (RunServed.sh: a server's database); CLIENT_INI names the client
+# configuration the session gets (--client-ini).
 cmake_policy(SET CMP0007 NEW)
-file(REMOVE_RECURSE ${WORKDIR})
+if(NOT KEEP_WORKDIR)
+  file(REMOVE_RECURSE ${WORKDIR})
+endif()
 file(MAKE_DIRECTORY ${WORKDIR})
 set(ENV{KVR_REGISTRY} ${WORKDIR}/registry.ini)
 file(STRINGS ${EXPECT} option_lines ENCODING UTF-8 REGEX "^options ")
@@ -20,6 +24,9 @@ foreach(line ${option_lines})
   separate_arguments(words UNIX_COMMAND "${line}")
   list(APPEND options ${words})
 endforeach()
+if(CLIENT_INI)
+  list(APPEND options --client-ini ${CLIENT_INI})
+endif()
 execute_process(COMMAND ${KVRHOST} ${options} ${MODULE} ${SCRIPT}
                 WORKING_DIRECTORY ${WORKDIR}
                 RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors

@@ -68,7 +68,7 @@ inline Variant NewDispatchDouble(TDispatchDouble*& object) {
 }
 
 // A host object as the controller's version check sees it: DependencyVersion (left out when version
-// is Unassigned), ProductID 3, GetMessage "kind+code" and three empty services.
+// is Unassigned), ProductID 3, GetMessage "kind+code" and three services that know nothing.
 inline Variant NewWorkCenterDouble(const Variant& version, TDispatchDouble** out = nullptr) {
     TDispatchDouble* host = nullptr;
     Variant result = NewDispatchDouble(host);
@@ -76,9 +76,12 @@ inline Variant NewWorkCenterDouble(const Variant& version, TDispatchDouble** out
     host->OnValue("ProductID", 3);
     host->On("GetMessage",
              [](TDispArgs args) { return Variant(args[0].Value->AsString() + args[1].Value->AsString()); });
+    // The services answer what the form's start-up asks of them: no catalogue row, no settings.
     for (const char* service : {"Com_Validator", "Com_F2Window", "Com_Counter"}) {
         TDispatchDouble* object = nullptr;
         const Variant value = NewDispatchDouble(object);
+        object->OnValue("CheckValue", false);
+        object->OnValue("GetSysInfo", Variant());
         host->OnValue(service, value);
     }
     if (out) *out = host;

@@ -440,4 +440,19 @@ TEST_F(TMasterDetailTest, InternalCalculatedAndLookupFields) {
     EXPECT_EQ(ReadPacketFields(cdsMain->Data()).size(), 5u);
 }
 
+TEST(IntegerFields, AreClearedLikeEveryOtherField) {
+    TClientDataSet data(nullptr);
+    data.FieldDefs()->Add("QTY", ftInteger);
+    data.CreateDataSet();
+    data.Append();
+    TField* qty = data.FieldByName("QTY");
+    for (int way = 0; way < 3; ++way) {
+        qty->SetAsInteger(5);
+        if (way == 0) qty->Clear();
+        if (way == 1) qty->SetValue(Null());
+        if (way == 2) qty->SetAsString("");
+        EXPECT_TRUE(qty->IsNull()) << way;
+    }
+}
+
 } // namespace

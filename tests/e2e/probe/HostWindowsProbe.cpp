@@ -1,7 +1,8 @@
 // A plug-in for the host's end-to-end tests: a form whose buttons ask the host's lookup-window
 // service for a supplier, a date, a phrase, characters and a sum, and show the answer, so that a
 // kvrhost script answers the host's own windows as a user would; one more shows the client
-// configuration the host gave the process.
+// configuration the host gave the process, and three call the host where no window opens (starting a
+// program, help, the pager) so that a script sees the lines the host prints for them.
 #include "classlib/automation/comobj.h"
 #include "classlib/controls/button.h"
 #include "classlib/controls/stdctrls.h"
@@ -19,7 +20,7 @@ public:
     TfrmProbe(TComponent* owner, OleVariant host) : TForm(owner), FHost(std::move(host)) {
         SetName("frmProbe");
         SetCaption("probe");
-        SetClientWidth(400);
+        SetClientWidth(720);
         SetClientHeight(80);
         edtResult = new TEdit(this);
         edtResult->SetName("edtResult");
@@ -31,7 +32,9 @@ public:
         } buttons[] = {
             {"btnSupplier", &TfrmProbe::SupplierClick}, {"btnSuppliers", &TfrmProbe::SuppliersClick},
             {"btnDate", &TfrmProbe::DateClick},         {"btnPhrase", &TfrmProbe::PhraseClick},
-            {"btnCalc", &TfrmProbe::CalcClick},         {"btnClient", &TfrmProbe::ClientClick}};
+            {"btnCalc", &TfrmProbe::CalcClick},         {"btnClient", &TfrmProbe::ClientClick},
+            {"btnExec", &TfrmProbe::ExecClick},         {"btnHelp", &TfrmProbe::HelpClick},
+            {"btnPager", &TfrmProbe::PagerClick}};
         int left = 8;
         for (const auto& b : buttons) {
             auto* button = new TButton(this);
@@ -77,6 +80,26 @@ private:
     void CalcClick(TObject*) {
         Variant text = "12*3.5";
         edtResult->SetText(VarToStr(VarCall(F2(), "GetCalcValue", {ByRef(text), 0})));
+    }
+
+    // Two programs started: one of the catalogue, one that is not; the answers side by side.
+    void ExecClick(TObject*) {
+        AnsiString text;
+        for (const char* program : {"BYVX31", "ZZZX99"}) {
+            Variant mode = 2, result;
+            const Variant caller = VarArrayOf({"DEMO", "DEMO", program, 0});
+            const int rc = VarCall(FHost, "ExecWork",
+                                   {caller, Variant(" BYVMA.MA001 ='S0001'"), VarArrayOf({0, 4, Variant()}),
+                                    ByRef(mode), ByRef(result)})
+                               .AsInteger();
+            text += (text.empty() ? "" : ",") + IntToStr(rc);
+        }
+        edtResult->SetText(text);
+    }
+    void HelpClick(TObject*) { VarCall(FHost, "CallHelp", {VarArrayOf({"KVR", "14020000"})}); }
+    void PagerClick(TObject*) {
+        const Variant pager = CreateOleObject("QVNPagerC.Class1");
+        VarCall(pager, "ShowSendVorlan", {"DEMO", VarArrayOf({"DEMO", "KVRX58"}), "请审核", Variant()});
     }
 
     // "<client folder's name>|<first server>:<port>", as the module's configuration reader finds them.

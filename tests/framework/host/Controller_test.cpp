@@ -3,18 +3,24 @@
 // not link the module's objects, so the module's classes are the library's own, as in the host.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <vector>
 
 #include "classlib/rtl/dynlib.h"
 #include "classlib/rtl/files.h"
 #include "framework/DLLMTCtrller.h"
 #include "framework/RadicalCF.h"
+#include "standins/appserver/serverconfig.h"
+#include "foundation/TempPlatform.h"
 #include "tests/framework/DispatchDouble.h"
 #include "tests/framework/host/UiDriver.h"
 
 namespace {
 
 HMODULE gModule = 0;
+std::filesystem::path gDatabaseDir;
 TGetControllerProc gGetController = nullptr;
 
 class TNotifications : public TObject {
@@ -37,9 +43,15 @@ Variant StartParams() {
     return VarArrayOf({"DEMO", "DEMO", "DEMO", 0, "P1"});
 }
 
-class ControllerTest : public ::testing::Test {
+// The form starts up against the application server in this process, over a demo database made once
+// for the suite, on a platform whose client configuration names 127.0.0.1.
+class ControllerTest : public TempPlatform {
 protected:
     static void SetUpTestSuite() {
+        gDatabaseDir =
+            std::filesystem::temp_directory_path() / ("kvr-controller-" + std::to_string(getpid()));
+        std::filesystem::create_directories(gDatabaseDir);
+        SetServerDatabasePath((gDatabaseDir / "demo.db").string());
         gModule = LoadLibrary(KVR_MODULE_PATH);
         ASSERT_NE(gModule, 0u) << LastLibraryError();
         gGetController = reinterpret_cast<TGetControllerProc>(GetProcAddress(gModule, GetControllerName));
@@ -48,7 +60,16 @@ protected:
     // The module stays loaded, as in the host: the class library keeps its classes' information for the
     // life of the process.
 
+    static void TearDownTestSuite() {
+        SetServerDatabasePath("");
+        std::error_code ignored;
+        std::filesystem::remove_all(gDatabaseDir, ignored);
+    }
+
     void SetUp() override {
+        TempPlatform::SetUp();
+        SetPlatformKey({{"ClientPath", "C:\\Veltrane\\"}});
+        WriteFile("C:\\Veltrane\\VeltraneC.ini", "[Server Information]\r\nComputerName=127.0.0.1\r\n");
         Ui.Install();
         Controller = gGetController();
         Controller->OnNotify = TDLLNotifyEvent(&Notes, &TNotifications::Notified);
@@ -56,6 +77,7 @@ protected:
     void TearDown() override {
         if (Controller) Controller->Free();
         Ui.Uninstall();
+        TempPlatform::TearDown();
     }
 
     // The controller's own fields beyond the host's, read through the shared declaration.

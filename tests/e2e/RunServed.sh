@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Runs one kvrhost session (RunSession.cmake) against a kvrserver of its own: the server starts on a
+# free loopback port over a fresh demo database in WORKDIR, the session's client configuration names
+# it as "localhost" (anything but 127.0.0.1 is reached over TCP), and the server is stopped afterwards
+# whatever the session did.
+#   RunServed.sh KVRSERVER DATA_DIR KVRHOST MODULE SCRIPT EXPECT WORKDIR
+set -euo pipefail
+server=$1 data=$2 kvrhost=$3 module=$4 script=$5 expect=$6 workdir=$7
+here=$(cd "$(dirname "$0")" && pwd)
+
+rm -rf "$workdir"
+mkdir -p "$workdir/remote"
+"$server" --db "$workdir/demo.db" --port 0 --data "$data" >"$workdir/server.out" 2>"$workdir/server.err" &
+pid=$!
+trap 'kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true' EXIT
+
+port=
+for _ in $(seq 1 400); do
+  port=$(sed -n 's/^kvrserver: listening on .*:\([0-9][0-9]*\)$/\1/p' "$workdir/server.out")
+  [ -n "$port" ] && break
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.05
+done
+if [ -z "$port" ]; then
+  echo "kvrserver did not start:" >&2
+  cat "$workdir/server.err" >&2
+  exit 1
+fi
+printf '[Server Information]\r\nComputerName=localhost\r\nServerPort=%s\r\n' "$port" >"$workdir/remote/VeltraneC.ini"
+
+cmake -DKVRHOST="$kvrhost" -DMODULE="$module" -DSCRIPT="$script" -DEXPECT="$expect" -DWORKDIR="$workdir" \
+      -DKEEP_WORKDIR=1 -DCLIENT_INI="$workdir/remote/VeltraneC.ini" -P "$here/RunSession.cmake"
