@@ -28,8 +28,11 @@ double Seconds() {
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
+// The bytes in use on the heap: the arena's blocks and those glibc maps directly (large ones, such as
+// the row store's arrays), which uordblks leaves out.
 double HeapBytes() {
-    return static_cast<double>(mallinfo2().uordblks);
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<double>(info.uordblks + info.hblkhd);
 }
 
 // The peak resident size since the last ResetPeak, in bytes (Linux: clear_refs 5 resets VmHWM).

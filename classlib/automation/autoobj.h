@@ -34,18 +34,21 @@
 // last Release frees it. So never hand `this` to a Variant that dies inside the constructor.
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <limits>
 #include <type_traits>
-#include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "classlib/automation/comobj.h"
 
 class TAutoObject;
 
-using TAutoInvoker = std::function<Variant(TAutoObject& self, TDispArgs args)>;
+// Calls the member on self; name is the member's as its table lists it, for messages. Binders keep no
+// more than the member function, so that the call needs no allocation of its own.
+using TAutoInvoker = std::function<Variant(TAutoObject& self, const AnsiString& name, TDispArgs args)>;
 
 struct TAutoMember {
     AnsiString Name;
@@ -62,11 +65,26 @@ public:
     TAutoMembers(const TAutoMembers& parent, std::initializer_list<TAutoMember> members);
 
     const TAutoMember* Find(const AnsiString& name) const; // nullptr when there is none
-    std::size_t Count() const { return FMembers.size(); }
+    std::size_t Count() const { return FEntries.size(); }
 
 private:
+    // Every late-bound call looks its member up here, so the table is a flat one of its own: names
+    // folded once when it is built and kept as words of eight bytes, so that a name folds, hashes and
+    // compares a word at a time; open addressing over a power of two.
+    struct TEntry {
+        std::vector<std::uint64_t> Words; // the upper-case name, the last word padded with zero bytes
+        std::size_t Size;                 // the name's length
+        std::uint64_t Hash;
+        TAutoMember Member;
+    };
     void Add(const TAutoMember& member, bool replace);
-    std::unordered_map<AnsiString, TAutoMember> FMembers; // by upper-case name
+    void Index(std::size_t entry);
+    // The slot of a folded name: its entry's, or the free one where it would go.
+    std::size_t SlotOf(const std::uint64_t* words, std::size_t size, std::uint64_t hash) const;
+    const TAutoMember* FindUpper(const AnsiString& upper) const;
+    std::vector<TEntry> FEntries;
+    std::vector<std::uint32_t> FSlots; // an entry's index + 1, 0 for a free slot
+    unsigned FShift = 64;              // a hash's top bits pick its slot: 64 - log2(FSlots.size())
 };
 
 class TAutoObject : public IDispatch {
@@ -98,7 +116,7 @@ namespace AutoDetail {
 
 template <class> constexpr bool Unsupported = false;
 
-[[noreturn]] void RaiseParamCount(const char* name, std::size_t expected, std::size_t given);
+[[noreturn]] void RaiseParamCount(const AnsiString& name, std::size_t expected, std::size_t given);
 [[noreturn]] void RaiseRange(const Variant& value);
 
 template <class P> decltype(auto) ArgAs(const TDispArg& arg) {
@@ -143,14 +161,14 @@ template <class R, class TCall> Variant ResultOf(TCall&& call) {
     }
 }
 
-template <class C, class M, class R, class... A> TAutoInvoker Bind(const char* name, M method) {
+template <class C, class M, class R, class... A> TAutoInvoker Bind(M method) {
     static_assert(std::is_base_of_v<TAutoObject, C>, "a member of a TAutoObject descendant");
     if constexpr (sizeof...(A) == 1 && (std::is_same_v<std::remove_cvref_t<A>, TDispArgs> && ...)) {
-        return [method](TAutoObject& self, TDispArgs args) {
+        return [method](TAutoObject& self, const AnsiString&, TDispArgs args) {
             return ResultOf<R>([&]() -> R { return (static_cast<C&>(self).*method)(args); });
         };
     } else {
-        return [method, name](TAutoObject& self, TDispArgs args) {
+        return [method](TAutoObject& self, const AnsiString& name, TDispArgs args) {
             if (args.size() != sizeof...(A)) RaiseParamCount(name, sizeof...(A), args.size());
             return [&]<std::size_t... I>(std::index_sequence<I...>) {
                 return ResultOf<R>(
@@ -161,25 +179,25 @@ template <class C, class M, class R, class... A> TAutoInvoker Bind(const char* n
     }
 }
 
-template <class C, class R, class... A> TAutoInvoker Bind(const char* name, R (C::*method)(A...)) {
-    return Bind<C, decltype(method), R, A...>(name, method);
+template <class C, class R, class... A> TAutoInvoker Bind(R (C::*method)(A...)) {
+    return Bind<C, decltype(method), R, A...>(method);
 }
-template <class C, class R, class... A> TAutoInvoker Bind(const char* name, R (C::*method)(A...) const) {
-    return Bind<C, decltype(method), R, A...>(name, method);
+template <class C, class R, class... A> TAutoInvoker Bind(R (C::*method)(A...) const) {
+    return Bind<C, decltype(method), R, A...>(method);
 }
 
 } // namespace AutoDetail
 
-// Table entries. The name is kept by the entry, so pass a literal.
+// Table entries.
 template <class M> TAutoMember AutoMethod(const char* name, M method) {
-    return TAutoMember{name, AutoDetail::Bind(name, method), {}, true};
+    return TAutoMember{name, AutoDetail::Bind(method), {}, true};
 }
 template <class G> TAutoMember AutoProperty(const char* name, G getter) {
-    return TAutoMember{name, AutoDetail::Bind(name, getter), {}, false};
+    return TAutoMember{name, AutoDetail::Bind(getter), {}, false};
 }
 template <class G, class S> TAutoMember AutoProperty(const char* name, G getter, S setter) {
-    return TAutoMember{name, AutoDetail::Bind(name, getter), AutoDetail::Bind(name, setter), false};
+    return TAutoMember{name, AutoDetail::Bind(getter), AutoDetail::Bind(setter), false};
 }
 template <class S> TAutoMember AutoWriteOnly(const char* name, S setter) {
-    return TAutoMember{name, {}, AutoDetail::Bind(name, setter), false};
+    return TAutoMember{name, {}, AutoDetail::Bind(setter), false};
 }

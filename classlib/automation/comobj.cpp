@@ -1,5 +1,6 @@
 #include "classlib/automation/comobj.h"
 
+#include <memory>
 #include <mutex>
 
 #include "classlib/automation/comserv.h"
@@ -26,43 +27,21 @@ const char* ActionOf(Word flags) {
                     "')");
 }
 
-bool HoldsObject(const Variant& object) {
-    return object.VType() == varDispatch && object.AsDispatch();
+// The object the Variant holds; raises naming the member when it holds none.
+IDispatch* TargetOf(const Variant& object, const char* action, const AnsiString& name) {
+    IDispatch* target = object.VType() == varDispatch ? object.AsDispatch() : nullptr;
+    if (!target) RaiseNotObject(action, name);
+    return target;
 }
 
-// Small argument lists stay on the stack.
-template <class TArgs>
-Variant InvokeWith(const char* action, const Variant& object, const AnsiString& name, Word flags,
-                   const TArgs& args, const Variant* value = nullptr) {
-    if (!HoldsObject(object)) RaiseNotObject(action, name);
-    constexpr std::size_t Inline = 8;
-    const std::size_t count = args.size() + (value ? 1 : 0);
-    TDispArg inlineArgs[Inline];
-    std::vector<TDispArg> heapArgs;
-    TDispArg* out = inlineArgs;
-    if (count > Inline) {
-        heapArgs.resize(count);
-        out = heapArgs.data();
-    }
-    std::size_t i = 0;
-    for (const TOleArg& arg : args)
-        out[i++] = arg.DispArg();
-    Variant valueCopy;
-    if (value) {
-        valueCopy = *value;
-        out[i++] = TDispArg{&valueCopy, false};
-    }
-    return DispatchInvoke(object, name, flags, TDispArgs(out, count));
-}
-
-constexpr Word LateBound = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
-
-} // namespace
-
-Variant DispatchInvoke(const Variant& object, const AnsiString& name, Word flags, TDispArgs args) {
-    if (!HoldsObject(object)) RaiseNotObject(ActionOf(flags), name);
-    IDispatch* target = object.AsDispatch();
-    const Variant hold(target);
+// Holds the object for the length of the call, and turns what the callee raises into the server's
+// failure (dispatch errors and an unanswered window pass as they are).
+Variant InvokeTarget(IDispatch* target, const AnsiString& name, Word flags, TDispArgs args) {
+    struct THold {
+        IDispatch* Object;
+        explicit THold(IDispatch* object) : Object(object) { Object->AddRef(); }
+        ~THold() { Object->Release(); }
+    } hold(target);
     try {
         return target->Invoke(name, flags, args);
     } catch (const EOleError&) {
@@ -74,6 +53,36 @@ Variant DispatchInvoke(const Variant& object, const AnsiString& name, Word flags
     } catch (const std::exception& e) {
         throw EOleException(e.what(), "Exception");
     }
+}
+
+// Small argument lists stay on the stack. A property write's value comes last, as the caller's own copy
+// (a by-value argument the callee may change).
+template <class TArgs>
+Variant InvokeWith(const char* action, const Variant& object, const AnsiString& name, Word flags,
+                   const TArgs& args, Variant* value = nullptr) {
+    IDispatch* target = TargetOf(object, action, name);
+    constexpr std::size_t Inline = 8;
+    const std::size_t count = args.size() + (value ? 1 : 0);
+    TDispArg inlineArgs[Inline];
+    std::unique_ptr<TDispArg[]> heapArgs;
+    TDispArg* out = inlineArgs;
+    if (count > Inline) {
+        heapArgs = std::make_unique<TDispArg[]>(count);
+        out = heapArgs.get();
+    }
+    std::size_t i = 0;
+    for (const TOleArg& arg : args)
+        out[i++] = arg.DispArg();
+    if (value) out[i++] = TDispArg{value, false};
+    return InvokeTarget(target, name, flags, TDispArgs(out, count));
+}
+
+constexpr Word LateBound = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
+
+} // namespace
+
+Variant DispatchInvoke(const Variant& object, const AnsiString& name, Word flags, TDispArgs args) {
+    return InvokeTarget(TargetOf(object, ActionOf(flags), name), name, flags, args);
 }
 
 Variant VarCall(const Variant& object, const AnsiString& name, std::initializer_list<TOleArg> args) {
@@ -89,12 +98,14 @@ Variant VarGet(const Variant& object, const AnsiString& name, std::initializer_l
 }
 
 void VarSet(const Variant& object, const AnsiString& name, const Variant& value) {
-    InvokeWith("writing", object, name, DISPATCH_PROPERTYPUT, std::initializer_list<TOleArg>{}, &value);
+    Variant copy = value;
+    InvokeWith("writing", object, name, DISPATCH_PROPERTYPUT, std::initializer_list<TOleArg>{}, &copy);
 }
 
 void VarSet(const Variant& object, const AnsiString& name, std::initializer_list<TOleArg> indices,
             const Variant& value) {
-    InvokeWith("writing", object, name, DISPATCH_PROPERTYPUT, indices, &value);
+    Variant copy = value;
+    InvokeWith("writing", object, name, DISPATCH_PROPERTYPUT, indices, &copy);
 }
 
 namespace {

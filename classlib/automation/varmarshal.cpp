@@ -16,30 +16,8 @@ std::string Hex(unsigned value) {
     return text;
 }
 
-bool IsElementType(TVarType t) {
-    switch (t) {
-    case varSmallint:
-    case varInteger:
-    case varSingle:
-    case varDouble:
-    case varCurrency:
-    case varDate:
-    case varOleStr:
-    case varDispatch:
-    case varError:
-    case varBoolean:
-    case varVariant:
-    case varByte:
-    case varInt64:
-    case varString:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool IsSimpleType(TVarType t) {
-    return t == varEmpty || t == varNull || (t != varVariant && IsElementType(t));
+    return t == varEmpty || t == varNull || (t != varVariant && VarTypeIsValidElementType(t));
 }
 
 // The fewest bytes one element of the type takes, which bounds how many elements the bytes left can
@@ -227,7 +205,7 @@ void TMarshalWriter::WriteArray(const Variant& value, int depth) {
         throw EMarshalError("Arrays nested deeper than " + std::to_string(MaxNesting) +
                             " cannot be marshalled");
     const TVarType elementType = value.VType() & varTypeMask;
-    if (!IsElementType(elementType) || (value.VType() & ~(varArray | varTypeMask)))
+    if (!VarTypeIsValidElementType(elementType) || (value.VType() & ~(varArray | varTypeMask)))
         throw EMarshalError("Variant type " + Hex(value.VType()) + " cannot be marshalled");
     const int dims = VarArrayDimCount(value);
     if (dims < 1 || dims > MaxArrayDims)
@@ -326,7 +304,7 @@ Variant TMarshalReader::ReadVariant() {
 Variant TMarshalReader::ReadValue(int depth) {
     const TVarType type = ReadWord();
     if (type & varArray) {
-        if ((type & ~(varArray | varTypeMask)) || !IsElementType(type & varTypeMask))
+        if ((type & ~(varArray | varTypeMask)) || !VarTypeIsValidElementType(type & varTypeMask))
             Malformed("bad variant type " + Hex(type));
         return ReadArray(type & varTypeMask, depth);
     }

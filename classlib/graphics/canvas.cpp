@@ -293,12 +293,20 @@ void TCanvas::FillRectDevice(const TDeviceArea& area, const TRect& rect, bool mi
     TRect r;
     if (!IntersectRect(r, rect, area.Clip)) return;
     const Cardinal color = DeviceColor(FBrush->Color());
-    const TPenMode mode = FPen->Mode();
+    // Copying the pen's colour leaves the brush's colour as it is.
+    const TPenMode mode = mixWithPen ? FPen->Mode() : pmCopy;
+    const std::size_t width = static_cast<std::size_t>(r.Right - r.Left);
     for (int y = r.Top; y < r.Bottom; ++y) {
+        // Most fills are solid copies: a row at once, which the compiler turns into wide stores.
+        Cardinal* row = &area.At(r.Left, y);
+        if (style == bsSolid && mode == pmCopy) {
+            std::fill_n(row, width, color);
+            continue;
+        }
         for (int x = r.Left; x < r.Right; ++x) {
             if (style != bsSolid && !HatchHit(style, x, y)) continue;
-            Cardinal& d = area.At(x, y);
-            d = mixWithPen ? MixPen(mode, color, d) : color;
+            Cardinal& d = row[x - r.Left];
+            d = MixPen(mode, color, d);
         }
     }
 }
@@ -309,8 +317,7 @@ void TCanvas::SolidFill(const TRect& rect, TColor color) {
     if (!IntersectRect(r, area.ToDevice(rect), area.Clip)) return;
     const Cardinal c = DeviceColor(color);
     for (int y = r.Top; y < r.Bottom; ++y)
-        for (int x = r.Left; x < r.Right; ++x)
-            area.At(x, y) = c;
+        std::fill_n(&area.At(r.Left, y), static_cast<std::size_t>(r.Right - r.Left), c);
 }
 
 void TCanvas::EdgeFrame(const TRect& rect, TColor topLeft, TColor bottomRight) {

@@ -102,28 +102,6 @@ bool IsTextType(TVarType t) {
     return t == varString || t == varOleStr;
 }
 
-bool IsElementType(TVarType t) {
-    switch (t) {
-    case varSmallint:
-    case varInteger:
-    case varSingle:
-    case varDouble:
-    case varCurrency:
-    case varDate:
-    case varOleStr:
-    case varDispatch:
-    case varError:
-    case varBoolean:
-    case varVariant:
-    case varByte:
-    case varInt64:
-    case varString:
-        return true;
-    default:
-        return false;
-    }
-}
-
 [[noreturn]] void RaiseCast(TVarType from, TVarType to) {
     throw EVariantError("Could not convert variant of type (" + VarTypeAsText(from) + ") into type (" +
                         VarTypeAsText(to) + ")");
@@ -257,7 +235,8 @@ struct TVariantAccess {
     }
 
     static Variant CreateArray(const std::vector<int>& bounds, TVarType elementType) {
-        if (bounds.empty() || bounds.size() % 2 != 0 || bounds.size() / 2 > 64 || !IsElementType(elementType))
+        if (bounds.empty() || bounds.size() % 2 != 0 || bounds.size() / 2 > 64 ||
+            !VarTypeIsValidElementType(elementType))
             RaiseCreate();
         auto data = std::make_unique<TVarArrayData>();
         data->ElementType = elementType;
@@ -419,15 +398,6 @@ Variant::Variant(const Variant& other) : FVType(other.FVType), FValue(other.FVal
     }
 }
 
-Variant::Variant(Variant&& other) noexcept : FVType(other.FVType), FValue(other.FValue) {
-    other.FVType = varEmpty;
-    other.FValue.VInt64 = 0;
-}
-
-Variant::~Variant() {
-    Release();
-}
-
 Variant& Variant::operator=(const Variant& other) {
     if (this != &other) *this = Variant(other);
     return *this;
@@ -474,58 +444,15 @@ void Variant::Clear() noexcept {
     Release();
 }
 
-Variant::Variant(bool value) noexcept : FVType(varBoolean) {
-    FValue.VInt64 = 0;
-    FValue.VBoolean = value;
-}
-
 Variant::Variant(char value) : Variant(AnsiString(1, value)) {}
 Variant::Variant(char16_t value) : Variant(WideString(1, value)) {}
 
-Variant::Variant(signed char value) noexcept : FVType(varSmallint) {
-    FValue.VInt64 = 0;
-    FValue.VSmallint = value;
-}
-
-Variant::Variant(unsigned char value) noexcept : FVType(varByte) {
-    FValue.VInt64 = 0;
-    FValue.VByte = value;
-}
-
-Variant::Variant(short value) noexcept : FVType(varSmallint) {
-    FValue.VInt64 = 0;
-    FValue.VSmallint = value;
-}
-
-Variant::Variant(unsigned short value) noexcept : Variant(static_cast<int>(value)) {}
-
-Variant::Variant(int value) noexcept : FVType(varInteger) {
-    FValue.VInt64 = 0;
-    FValue.VInteger = value;
-}
-
-Variant::Variant(unsigned value) noexcept : Variant(static_cast<long long>(value)) {}
-Variant::Variant(long value) noexcept : Variant(static_cast<long long>(value)) {}
-
 Variant::Variant(unsigned long value) : Variant(static_cast<unsigned long long>(value)) {}
-
-Variant::Variant(long long value) noexcept : FVType(varInt64) {
-    FValue.VInt64 = value;
-}
 
 Variant::Variant(unsigned long long value) : FVType(varInt64) {
     if (value > 0x7FFFFFFFFFFFFFFFull)
         throw EVariantError("Overflow while converting variant of type (UInt64) into type (Int64)");
     FValue.VInt64 = static_cast<Int64>(value);
-}
-
-Variant::Variant(float value) noexcept : FVType(varSingle) {
-    FValue.VInt64 = 0;
-    FValue.VSingle = value;
-}
-
-Variant::Variant(double value) noexcept : FVType(varDouble) {
-    FValue.VDouble = value;
 }
 
 Variant::Variant(const char* value) : Variant(value ? AnsiString(value) : AnsiString()) {}
@@ -549,7 +476,7 @@ Variant::Variant(IDispatch* value) noexcept : FVType(varDispatch) {
 
 // ---- conversions ----
 
-int Variant::AsInteger() const {
+int Variant::ConvertToInteger() const {
     return static_cast<int>(TVariantAccess::ToIntegral(*this, varInteger, INT32_MIN, INT32_MAX));
 }
 
@@ -763,6 +690,29 @@ bool VarIsEmpty(const Variant& value) noexcept {
 bool VarIsNull(const Variant& value) noexcept {
     return value.VType() == varNull;
 }
+
+bool VarTypeIsValidElementType(TVarType varType) noexcept {
+    switch (varType) {
+    case varSmallint:
+    case varInteger:
+    case varSingle:
+    case varDouble:
+    case varCurrency:
+    case varDate:
+    case varOleStr:
+    case varDispatch:
+    case varError:
+    case varBoolean:
+    case varVariant:
+    case varByte:
+    case varInt64:
+    case varString:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool VarIsArray(const Variant& value) noexcept {
     return IsArrayType(value.VType());
 }

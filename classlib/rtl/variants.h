@@ -62,29 +62,51 @@ public:
         int FIndex;
     };
 
+    // The constructors of simple values and the destructor of a value that holds nothing are inline:
+    // every late-bound call makes and drops a Variant for each argument and its result.
     Variant() noexcept : FVType(varEmpty) { FValue.VInt64 = 0; }
     Variant(const Variant& other);
-    Variant(Variant&& other) noexcept;
+    Variant(Variant&& other) noexcept : FVType(other.FVType), FValue(other.FValue) {
+        other.FVType = varEmpty;
+        other.FValue.VInt64 = 0;
+    }
     Variant(const TElementRef& element) : Variant(element.Value()) {}
-    ~Variant();
+    ~Variant() {
+        if (HoldsReference(FVType)) Release();
+    }
     Variant& operator=(const Variant& other);
     Variant& operator=(Variant&& other) noexcept;
 
-    Variant(bool value) noexcept;
+    Variant(bool value) noexcept : FVType(varBoolean) {
+        FValue.VInt64 = 0;
+        FValue.VBoolean = value;
+    }
     Variant(char value);     // a byte string of one character
     Variant(char16_t value); // a wide string of one character
-    Variant(signed char value) noexcept;
-    Variant(unsigned char value) noexcept;
-    Variant(short value) noexcept;
-    Variant(unsigned short value) noexcept;
-    Variant(int value) noexcept;
-    Variant(unsigned value) noexcept;
-    Variant(long value) noexcept;
+    Variant(signed char value) noexcept : Variant(static_cast<short>(value)) {}
+    Variant(unsigned char value) noexcept : FVType(varByte) {
+        FValue.VInt64 = 0;
+        FValue.VByte = value;
+    }
+    Variant(short value) noexcept : FVType(varSmallint) {
+        FValue.VInt64 = 0;
+        FValue.VSmallint = value;
+    }
+    Variant(unsigned short value) noexcept : Variant(static_cast<int>(value)) {}
+    Variant(int value) noexcept : FVType(varInteger) {
+        FValue.VInt64 = 0;
+        FValue.VInteger = value;
+    }
+    Variant(unsigned value) noexcept : Variant(static_cast<long long>(value)) {}
+    Variant(long value) noexcept : Variant(static_cast<long long>(value)) {}
     Variant(unsigned long value); // raises EVariantError above the Int64 range
-    Variant(long long value) noexcept;
+    Variant(long long value) noexcept : FVType(varInt64) { FValue.VInt64 = value; }
     Variant(unsigned long long value);
-    Variant(float value) noexcept;
-    Variant(double value) noexcept;
+    Variant(float value) noexcept : FVType(varSingle) {
+        FValue.VInt64 = 0;
+        FValue.VSingle = value;
+    }
+    Variant(double value) noexcept : FVType(varDouble) { FValue.VDouble = value; }
     Variant(const char* value); // a null pointer gives an empty byte string
     Variant(const AnsiString& value);
     Variant(const char16_t* value);
@@ -100,7 +122,7 @@ public:
 
     // Conversions by the class library's rules; EVariantError where they fail (null to anything but
     // Null, text that is no number, arrays and dispatch objects to simple values, overflow).
-    int AsInteger() const;
+    int AsInteger() const { return FVType == varInteger ? FValue.VInteger : ConvertToInteger(); }
     Int64 AsInt64() const;
     double AsFloat() const;
     double AsCurrency() const; // rounded to 4 decimals
@@ -125,7 +147,14 @@ private:
     // The free functions below reach the representation through this one friend.
     friend struct TVariantAccess;
 
+    // Text, objects and arrays hold a reference that Release lets go; other values hold none. Two tests:
+    // varOleStr and varDispatch are adjacent, varString and every array type lie above the other types.
+    static constexpr bool HoldsReference(TVarType type) noexcept {
+        static_assert(varDispatch == varOleStr + 1 && varInt64 < varString && varArray > varString);
+        return type >= varString || static_cast<unsigned>(type - varOleStr) <= 1;
+    }
     void Release() noexcept;
+    int ConvertToInteger() const; // AsInteger of a value of another type
 
     TVarType FVType;
     union {
@@ -176,6 +205,8 @@ Variant VarAsType(const Variant& value, TVarType varType);
 // Arrays. Bounds come in pairs, low and high for each dimension from the first: {0, 1, 0, 4} is two
 // rows of five. Element types are the simple types, varOleStr, varString, varDispatch and varVariant.
 Variant VarArrayCreate(const std::vector<int>& bounds, TVarType varType);
+// True for the element types above (the types an array may be created with, and marshalled with).
+bool VarTypeIsValidElementType(TVarType varType) noexcept;
 Variant VarArrayOf(std::initializer_list<Variant> values); // varVariant, bounds 0..n-1
 Variant VarArrayOf(const std::vector<Variant>& values);
 int VarArrayDimCount(const Variant& value) noexcept; // 0 for a value that is no array

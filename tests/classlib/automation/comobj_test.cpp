@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -90,6 +91,32 @@ protected:
     }
 };
 
+// Names that show how members are told apart: past the eighth byte, by a double-byte character, longer
+// than a short name and of a letter or two.
+class TNames : public TAutoObject {
+public:
+    static constexpr const char* LongName =
+        "AVeryLongMemberNameOfMoreThanSixtyFourBytesThatFewTablesWouldHoldButOneMay";
+
+protected:
+    const TAutoMembers& Members() const override {
+        static const TAutoMembers members{
+            AutoProperty("LongName1", &TNames::One), AutoProperty("LongName2", &TNames::Two),
+            AutoProperty("發票No", &TNames::Three),  AutoProperty(LongName, &TNames::Four),
+            AutoProperty("A", &TNames::Five),        AutoProperty("Id", &TNames::Six),
+        };
+        return members;
+    }
+
+private:
+    int One() const { return 1; }
+    int Two() const { return 2; }
+    int Three() const { return 3; }
+    int Four() const { return 4; }
+    int Five() const { return 5; }
+    int Six() const { return 6; }
+};
+
 class AutomationTest : public ::testing::Test {
 protected:
     void TearDown() override { EXPECT_EQ(gLive, 0) << "a dispatch object leaked"; }
@@ -154,6 +181,40 @@ TEST_F(AutomationTest, LateBoundCallsByName) {
     for (int i = 1; i <= 20; ++i)
         many.emplace_back(i);
     EXPECT_EQ(VarCall(object, "Sum", many).AsInteger(), 210);
+}
+
+TEST_F(AutomationTest, NamesMatchWithoutTheCaseOfTheirLetters) {
+    Variant object(new TNames);
+    AnsiString longLower = TNames::LongName;
+    for (char& c : longLower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    struct Case {
+        const char* what;
+        AnsiString name;
+        int expected; // 0: no such member
+    };
+    const Case cases[] = {
+        {"letters in any case", "longNAME1", 1},
+        {"the ninth byte tells two names apart", "LONGNAME2", 2},
+        {"nor a name that differs past the eighth byte", "LongName3", 0},
+        {"a prefix is another name", "LongName", 0},
+        {"a trailing NUL is another name", AnsiString("LongName1\0", 10), 0},
+        {"letters beside a double-byte character", "發票NO", 3},
+        // The second byte of 發 is 'l'; 癓 is the character whose second byte is 'L'.
+        {"the second byte of a double-byte character is no letter", "癓票No", 0},
+        {"a name longer than a short one", longLower, 4},
+        {"names of one and two letters", "a", 5},
+        {"names of one and two letters", "iD", 6},
+        {"nor an empty name", "", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.expected)
+            EXPECT_EQ(VarGet(object, c.name).AsInteger(), c.expected);
+        else
+            EXPECT_EQ(MessageOf([&] { VarGet(object, c.name); }),
+                      "EOleError: Method '" + c.name + "' not supported by automation object");
+    }
 }
 
 TEST_F(AutomationTest, ByReferenceArgumentsReachTheCaller) {
