@@ -9,13 +9,15 @@
 
 namespace {
 
+// Never destroyed: a library's finalisation runs from the loader's fini, which in an executable that
+// links the library's units comes after the static destructors.
 std::mutex& UnitLock() {
-    static std::mutex lock;
-    return lock;
+    static auto* lock = new std::mutex;
+    return *lock;
 }
 std::vector<const TUnitHooks*>& Initialized() {
-    static std::vector<const TUnitHooks*> units;
-    return units;
+    static auto* units = new std::vector<const TUnitHooks*>;
+    return *units;
 }
 
 // Runs one hook; false, reported on the standard error, when it raised.
