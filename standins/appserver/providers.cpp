@@ -1,6 +1,7 @@
 #include "standins/appserver/providers.h"
 
 #include <cctype>
+#include <cstdlib>
 
 #include "classlib/rtl/strutils.h"
 #include "standins/appserver/numbering.h"
@@ -47,6 +48,22 @@ bool IsBlankValue(const Variant& value) {
     return VarIsEmpty(value) || VarIsNull(value) || (VarIsStr(value) && Trim(VarToStr(value)).empty());
 }
 
+AnsiString KeyText(const Variant& value) {
+    return VarIsEmpty(value) || VarIsNull(value) ? AnsiString() : Trim(VarToStr(value));
+}
+
+// The FLAG a client stamped on a changed row (0 to 999, and not the one it read), else -1: the
+// server steps it then.
+int ClientStamp(const TDeltaRow& row) {
+    const Variant* stamp = FindValue(row.New, "FLAG");
+    const Variant* read = FindValue(row.Old, "FLAG");
+    if (!stamp || !VarIsNumeric(*stamp)) return -1;
+    const double value = stamp->AsFloat();
+    if (value < 0 || value > 999 || value != static_cast<int>(value)) return -1;
+    if (read && VarIsNumeric(*read) && read->AsFloat() == value) return -1;
+    return static_cast<int>(value);
+}
+
 AnsiString KeyOf(const TDbRow& row, const std::vector<int>& positions) {
     AnsiString text;
     for (int position : positions) {
@@ -83,6 +100,13 @@ bool TDocumentProvider::TTableInfo::Has(const AnsiString& column) const {
     return ColumnSet.count(column) != 0 || ColumnSet.count(AsciiUpper(column)) != 0;
 }
 
+bool TDocumentProvider::TTableInfo::Fits(const AnsiString& column, const Variant& value) const {
+    if (!VarIsStr(value)) return true;
+    auto size = Sizes.find(column);
+    if (size == Sizes.end()) size = Sizes.find(AsciiUpper(column));
+    return size == Sizes.end() || VarToStr(value).size() <= static_cast<size_t>(size->second);
+}
+
 TDocumentProvider::TDocumentProvider(TDbSession& session, std::shared_ptr<const TCatalogue> catalogue,
                                      const TProgramSettings& settings)
     : FSession(session), FCatalogue(std::move(catalogue)) {
@@ -115,10 +139,17 @@ TDocumentProvider::TTableInfo TDocumentProvider::ReadTable(const AnsiString& nam
     TTableInfo info;
     info.Name = name;
     const TDbResult result = FSession.Select("SELECT * FROM " + Quoted(name) + " LIMIT 0");
-    for (const AnsiString& column : result.Columns) {
-        info.Columns.push_back(AsciiUpper(column));
-        info.ColumnSet.insert(AsciiUpper(column));
-        if (AsciiUpper(column) == "FLAG") info.HasFlag = true;
+    for (size_t i = 0; i < result.Columns.size(); ++i) {
+        const AnsiString column = AsciiUpper(result.Columns[i]);
+        info.Columns.push_back(column);
+        info.ColumnSet.insert(column);
+        if (column == "FLAG") info.HasFlag = true;
+        const std::string type = i < result.DeclTypes.size() ? result.DeclTypes[i] : std::string();
+        const size_t open = type.find('(');
+        if (type.find("CHAR") != std::string::npos && open != std::string::npos) {
+            const int size = std::atoi(type.c_str() + open + 1);
+            if (size > 0) info.Sizes[column] = size;
+        }
     }
     return info;
 }
@@ -248,6 +279,10 @@ void TDocumentProvider::ApplyHead(TDbWriter& writer, const TDeltaRow& row, int i
             const TDeltaRow& line = row.Lines[i];
             if (line.Kind != kind) continue;
             TUpdateError error;
+            if (kind != usInserted && !BelongsToHead(line, headKey, error)) {
+                reject(error, static_cast<int>(i));
+                continue;
+            }
             if (!ApplyRow(writer, FLine, FLineKey, line, forced, error)) reject(error, static_cast<int>(i));
         }
     };
@@ -312,7 +347,22 @@ void TDocumentProvider::ApplyHead(TDbWriter& writer, const TDeltaRow& row, int i
     }
     case usModified:
     case usUnmodified: {
-        if (row.Kind == usModified && !ApplyRow(writer, FHead, FHeadKey, row, {}, error)) {
+        // A document keeps its key: its lines and the documents that refer to it go by it.
+        for (const AnsiString& field : FHeadKey) {
+            const Variant* changed = FindValue(row.New, field);
+            const Variant* read = FindValue(row.Old, field);
+            if (changed && (!read || KeyText(*changed) != KeyText(*read))) {
+                error.ErrorCode = 4;
+                error.Context = FHeadTable + " modify " + field;
+                error.Message = FSession.FromUtf8(u8"单据的键值不能更改: ") + field + " [" + FHeadTable + ": " +
+                                (read ? KeyText(*read) : AnsiString()) + "]";
+                reject(error, -1);
+                return;
+            }
+        }
+        // Lines changed under a header that did not: the header must still be as it was read, so
+        // that lines never land on a document that another user changed or deleted meanwhile.
+        if (!ApplyRow(writer, FHead, FHeadKey, row, {}, error)) {
             reject(error, -1);
             return;
         }
@@ -349,6 +399,11 @@ bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table,
         error.Message = FSession.FromUtf8(utf8) + " [" + table.Name + ": " + keyText() + "]";
         return false;
     };
+    // A text longer than its column is refused rather than stored past the size the clients read.
+    auto tooLong = [&](const AnsiString& field) {
+        return fail(4, std::string(u8"栏位内容超过长度: ") + field + " (" +
+                           std::to_string(table.Sizes.at(AsciiUpper(field))) + ")");
+    };
     // The key of the row as read, and whether the row is still there.
     std::string where;
     TDbParams keyParams;
@@ -377,7 +432,9 @@ bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table,
             columns.reserve(16 * (row.New.size() + forced.size() + 1));
             marks.reserve(3 * (row.New.size() + forced.size() + 1));
             params.reserve(row.New.size() + forced.size() + 1);
+            const AnsiString* overlong = nullptr;
             auto add = [&](const AnsiString& field, const Variant& value) {
+                if (!overlong && !table.Fits(field, value)) overlong = &field;
                 if (!columns.empty()) {
                     columns += ", ";
                     marks += ", ";
@@ -401,6 +458,7 @@ bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table,
                 if (upper != "FLAG" && !forced.count(upper)) add(upper, value);
             }
             if (table.HasFlag) add("FLAG", Variant(1));
+            if (overlong) return tooLong(*overlong);
             try {
                 writer.Exec("INSERT INTO " + Quoted(table.Name) + " (" + columns + ") VALUES (" + marks + ")",
                             params);
@@ -421,7 +479,13 @@ bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table,
             }
         }
         Int64 changed = 0;
-        if (row.Kind == usDeleted) {
+        if (row.Kind == usUnmodified) {
+            TDbParams params = keyParams;
+            params.insert(params.end(), flagParams.begin(), flagParams.end());
+            changed = static_cast<Int64>(
+                writer.Select("SELECT 1 FROM " + Quoted(table.Name) + " WHERE " + where + flagTerm, params)
+                    .Rows.size());
+        } else if (row.Kind == usDeleted) {
             TDbParams params = keyParams;
             params.insert(params.end(), flagParams.begin(), flagParams.end());
             changed = writer.Exec("DELETE FROM " + Quoted(table.Name) + " WHERE " + where + flagTerm, params);
@@ -431,12 +495,17 @@ bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table,
             for (const auto& [field, value] : row.New) {
                 const AnsiString upper = AsciiUpper(field);
                 if (!table.Has(upper) || upper == "FLAG") continue;
+                if (!table.Fits(upper, value)) return tooLong(upper);
                 sets += (sets.empty() ? "" : ", ") + Quoted(upper) + " = ?";
                 params.push_back(VarIsEmpty(value) ? Null() : value);
             }
-            if (table.HasFlag)
+            // The client's own stamp when it made one, so that it holds what the table holds.
+            if (table.HasFlag) {
+                const int stamp = ClientStamp(row);
                 sets += std::string(sets.empty() ? "" : ", ") +
-                        "\"FLAG\" = IFNULL(CAST(\"FLAG\" AS INTEGER), 0) % 999 + 1";
+                        (stamp >= 0 ? "\"FLAG\" = " + std::to_string(stamp)
+                                    : std::string("\"FLAG\" = IFNULL(CAST(\"FLAG\" AS INTEGER), 0) % 999 + 1"));
+            }
             if (sets.empty()) return true;
             params.insert(params.end(), keyParams.begin(), keyParams.end());
             params.insert(params.end(), flagParams.begin(), flagParams.end());
@@ -552,6 +621,23 @@ void TDocumentProvider::CheckRights(TDbWriter& writer, const TDeltaRow& row, int
     if (lineVoided && !voiding) fieldsChanged = true; // the lines' code alone: an ordinary change
     if (fieldsChanged && !need(TRecordAction::Change)) return;
     if (voiding) need(TRecordAction::Void);
+}
+
+bool TDocumentProvider::BelongsToHead(const TDeltaRow& line, const std::map<AnsiString, Variant>& headKey,
+                                      TUpdateError& error) const {
+    for (size_t k = 0; k < FHeadKey.size(); ++k) {
+        const AnsiString head = KeyText(headKey.at(FHeadKey[k]));
+        const Variant* read = FindValue(line.Old, FLineKey[k]);
+        const Variant* changed = FindValue(line.New, FLineKey[k]);
+        if ((read && KeyText(*read) == head) && (!changed || KeyText(*changed) == head)) continue;
+        error.Kind = line.Kind;
+        error.ErrorCode = 4;
+        error.Context = FLineTable + " not of " + FHeadTable + " " + head;
+        error.Message = FSession.FromUtf8(u8"单身不属于此单据, 不能保存") + " [" + FLineTable + ": " +
+                        (read ? KeyText(*read) : AnsiString()) + " / " + FHeadTable + ": " + head + "]";
+        return false;
+    }
+    return true;
 }
 
 void TDocumentProvider::DeleteRemainingLines(TDbWriter& writer,

@@ -8,7 +8,14 @@
 // Texts are in the session's code page. Field names of a change are checked against the table's
 // columns, values are bound: nothing a client sends becomes SQL text here but its condition and sort,
 // which the guard confines.
+//
+// A save is optimistic: every row that was read carries its FLAG as read, and is written only while
+// the table still holds that FLAG; lines changed under an unchanged header need the header as read
+// too. A row another user changed or deleted meanwhile is rejected (error codes 1 and 2), and with it
+// the whole packet. A document's key does not change, its lines belong to it, and texts fit their
+// columns; anything else is rejected the same way.
 #include <map>
+#include <unordered_map>
 #include <unordered_set>
 #include <memory>
 #include <string>
@@ -101,14 +108,21 @@ private:
         AnsiString Name;
         std::vector<AnsiString> Columns; // upper case
         std::unordered_set<AnsiString> ColumnSet;
+        std::unordered_map<AnsiString, int> Sizes; // the declared size of each CHAR and VARCHAR column, in bytes
         bool HasFlag = false;
         bool Has(const AnsiString& column) const;
+        // A text value within its column's declared size (in the client's bytes); other values fit.
+        bool Fits(const AnsiString& column, const Variant& value) const;
     };
     TTableInfo ReadTable(const AnsiString& name);
     void ApplyHead(TDbWriter& writer, const TDeltaRow& row, int index, const TSaveContext& context,
                    TSaveResult& result);
     bool ApplyRow(TDbWriter& writer, const TTableInfo& table, const std::vector<AnsiString>& key,
                   const TDeltaRow& row, const std::map<AnsiString, Variant>& forced, TUpdateError& error);
+    // A line that was read belongs to its header: the header part of its key, as read and as
+    // changed, is the header's key. Else the error says so.
+    bool BelongsToHead(const TDeltaRow& line, const std::map<AnsiString, Variant>& headKey,
+                       TUpdateError& error) const;
     void DeleteRemainingLines(TDbWriter& writer, const std::map<AnsiString, Variant>& headKey);
     void CheckRights(TDbWriter& writer, const TDeltaRow& row, int index, const TUserRights& rights,
                      TSaveResult& result);

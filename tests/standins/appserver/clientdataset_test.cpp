@@ -1,6 +1,8 @@
 // Letters of credit kept through client data sets on pvdMain, the header with its lines nested, in
 // process and over TCP: added, changed and deleted through their deltas, and a save that lost the
 // race reaching the reconcile handler with nothing written.
+#include <functional>
+
 #include "classlib/db/dbclient.h"
 #include "tests/standins/appserver/serverfixture.h"
 
@@ -138,6 +140,95 @@ TEST_P(ClientDataSets, TheLateSaveReachesTheReconcileHandlerAndNothingIsWritten)
     EXPECT_NE(second.Reconcile->Messages[0].find("资料已被其他用户更改"), AnsiString::npos);
     EXPECT_EQ(Db.Fingerprint(), afterFirst);
     EXPECT_GT(second.cdsMain->ChangeCount(), 0); // still waiting in the change log
+}
+
+// What another user did to the document since the second client read it, what the second client
+// then saves, and what it is told: the save is refused whole, the database stays as the first left it,
+// and the second client's changes wait in its change log.
+TEST_P(ClientDataSets, ASaveOverAnotherUsersChangeOrDeleteIsAReconcileErrorWithNothingWritten) {
+    using TAction = std::function<void(TDocumentSets&)>;
+    const TAction changeHead = [](TDocumentSets& s) {
+        s.cdsMain->Edit();
+        s.Set(s.cdsMain, "TA037", "改过");
+        s.cdsMain->Post();
+    };
+    const TAction changeLine = [](TDocumentSets& s) {
+        s.cdsBody1->First();
+        s.cdsBody1->Edit();
+        s.Set(s.cdsBody1, "TB008", 99.0);
+        s.cdsBody1->Post();
+    };
+    const TAction changeHeadAndLine = [&](TDocumentSets& s) {
+        changeHead(s);
+        changeLine(s);
+    };
+    const TAction addLine = [](TDocumentSets& s) { s.AddLine("20261112001", "0003", "0002"); };
+    const TAction deleteLine = [](TDocumentSets& s) {
+        s.cdsBody1->First();
+        s.cdsBody1->Delete();
+    };
+    const TAction deleteDocument = [](TDocumentSets& s) { s.cdsMain->Delete(); };
+    struct {
+        const char* Name;
+        TAction First, Second;
+        const char* Told;
+    } cases[] = {
+        {"header changed, then header and line", changeHead, changeHeadAndLine, "资料已被其他用户更改"},
+        {"header changed, then a line only", changeHead, changeLine, "资料已被其他用户更改"},
+        {"header changed, then a line added", changeHead, addLine, "资料已被其他用户更改"},
+        {"header changed, then deleted", changeHead, deleteDocument, "资料已被其他用户更改"},
+        {"line changed, then the same line", changeLine, changeLine, "资料已被其他用户更改"},
+        {"line deleted, then the same line changed", deleteLine, changeLine, "资料已被其他用户删除"},
+        {"deleted, then header changed", deleteDocument, changeHead, "资料已被其他用户删除"},
+        {"deleted, then a line added", deleteDocument, addLine, "资料已被其他用户删除"},
+    };
+    for (const auto& c : cases) {
+        TServerDatabase db; // each case on a fresh database
+        TDocumentSets first(Reach.AppServer()), second(Reach.AppServer());
+        first.Open("KVRTA.TA002 = '20261112001'");
+        second.Open("KVRTA.TA002 = '20261112001'");
+        c.First(first);
+        ASSERT_EQ(first.cdsMain->ApplyUpdates(0), 0)
+            << c.Name << testing::PrintToString(first.Reconcile->Messages);
+        const std::string afterFirst = db.Fingerprint();
+
+        c.Second(second);
+        EXPECT_GE(second.cdsMain->ApplyUpdates(0), 1) << c.Name;
+        ASSERT_FALSE(second.Reconcile->Messages.empty()) << c.Name;
+        EXPECT_NE(second.Reconcile->Messages[0].find(c.Told), AnsiString::npos)
+            << c.Name << ": " << second.Reconcile->Messages[0];
+        EXPECT_EQ(db.Fingerprint(), afterFirst) << c.Name;
+        EXPECT_GT(second.cdsMain->ChangeCount(), 0) << c.Name;
+    }
+}
+
+// The FLAG the client stamps is the one stored, so that the client can save again from what it holds
+// (999 wraps to 0 as the client's stamp does); a client that stamps nothing gets the server's step.
+TEST_P(ClientDataSets, TheClientsFlagStampIsStoredAndItsNextSaveIsNoConflict) {
+    {
+        TDbSession session(DemoOptions(Db.Folder()));
+        session.Transaction(
+            [](TDbWriter& writer) { writer.Exec("UPDATE KVRTA SET FLAG = 998 WHERE TA002 = '20261112001'"); });
+    }
+    TDocumentSets sets(Reach.AppServer());
+    sets.Open("KVRTA.TA002 = '20261112001'");
+    for (const double stamp : {999.0, 0.0}) {
+        sets.cdsMain->Edit();
+        sets.Set(sets.cdsMain, "TA037", AnsiString("盖章 ") + std::to_string(static_cast<int>(stamp)));
+        sets.Set(sets.cdsMain, "FLAG", stamp);
+        sets.cdsMain->Post();
+        ASSERT_EQ(sets.cdsMain->ApplyUpdates(0), 0) << testing::PrintToString(sets.Reconcile->Messages);
+        EXPECT_EQ(Db.Value("SELECT FLAG FROM KVRTA WHERE TA002 = '20261112001'"),
+                  std::to_string(static_cast<int>(stamp)));
+    }
+    // Unstamped: stepped by the server; the client reads it back before its next save.
+    sets.cdsMain->Edit();
+    sets.Set(sets.cdsMain, "TA037", "未盖章");
+    sets.cdsMain->Post();
+    ASSERT_EQ(sets.cdsMain->ApplyUpdates(0), 0);
+    EXPECT_EQ(Db.Value("SELECT FLAG FROM KVRTA WHERE TA002 = '20261112001'"), "1");
+    sets.Open("KVRTA.TA002 = '20261112001'");
+    EXPECT_EQ(sets.cdsMain->FieldByName("FLAG")->AsInteger(), 1);
 }
 
 } // namespace

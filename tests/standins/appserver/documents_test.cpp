@@ -185,6 +185,72 @@ TEST_P(Documents, ARejectedRowComesBackWithItsReasonAndNothingIsWritten) {
     EXPECT_NE(lineError.GetElement({reMessage}).AsString().find("资料已经存在"), AnsiString::npos);
 }
 
+// Packets no client of the framework sends, each refused whole with its reason: a document's key
+// changed, a line of another document slipped under this header (whose rights were the ones checked),
+// and texts longer than their columns (a line number past 9999 among them).
+TEST_P(Documents, ABadPacketIsRefusedWholeWithItsReason) {
+    const std::string before = Db.Fingerprint();
+    VarCall(Server, "SetIsSeq", {false});
+    const TPacketView mine = GetRecords(Server, "KVRTA.TA002 = '20261112001'");
+    const TPacketView other = GetRecords(Server, "KVRTA.TA002 = '20261108001'");
+    const Variant headOld = mine.Row(0);
+    const std::map<AnsiString, Variant> head = TDeltaWriter::Map(mine.Fields, headOld);
+    auto with = [](std::map<AnsiString, Variant> values, const AnsiString& field, const Variant& value) {
+        values[field] = value;
+        return values;
+    };
+    const Variant otherLine = other.Lines(0).GetElement({0});
+    const std::map<AnsiString, Variant> otherValues = TDeltaWriter::Map(other.LineFields(), otherLine);
+    struct {
+        const char* Name;
+        Variant Delta;
+        const char* Told;
+    } cases[] = {
+        {"key changed", Delta({HeadRow(usModified, 1, with(head, "TA002", "20261112999"), {}, headOld)}),
+         "单据的键值不能更改"},
+        {"another document's line changed",
+         Delta({HeadRow(usModified, 1, with(head, "TA037", "x"),
+                        {LineRow(usModified, 2, with(otherValues, "TB008", 1.0), otherLine)}, headOld)}),
+         "单身不属于此单据"},
+        {"another document's line deleted",
+         Delta({HeadRow(usUnmodified, 1, head, {LineRow(usDeleted, 2, otherValues, otherLine)}, headOld)}),
+         "单身不属于此单据"},
+        {"a line moved to another document",
+         Delta({HeadRow(usUnmodified, 1, head,
+                        {LineRow(usModified, 2,
+                                 with(TDeltaWriter::Map(mine.LineFields(), mine.Lines(0).GetElement({0})), "TB002",
+                                      "20261108001"),
+                                 mine.Lines(0).GetElement({0}))},
+                        headOld)}),
+         "单身不属于此单据"},
+        {"line number past four characters",
+         Delta({HeadRow(usUnmodified, 1, head, {LineRow(usInserted, 2, Line("5101", "20261112001", "10000", "0002"))},
+                        headOld)}),
+         "栏位内容超过长度: TB003 (4)"},
+        {"remark longer than its column",
+         Delta({HeadRow(usModified, 1, with(head, "TA037", AnsiString(256, '\xb0') + AnsiString(1, 'x')), {},
+                        headOld)}),
+         "栏位内容超过长度: TA037 (255)"},
+        {"new document's number too long",
+         Delta({HeadRow(usInserted, 1, Header("5102", "LC-2026-HAND-0001"), {})}), "栏位内容超过长度: TA002 (11)"},
+    };
+    for (const auto& c : cases) {
+        int errorCount = 0;
+        const Variant result = ApplyUpdates(Server, c.Delta, &errorCount);
+        EXPECT_FALSE(result.GetElement({epCommitted}).AsBoolean()) << c.Name;
+        ASSERT_EQ(errorCount, 1) << c.Name << testing::PrintToString(ErrorMessages(result));
+        EXPECT_THAT(ErrorMessages(result)[0], testing::HasSubstr(c.Told)) << c.Name;
+        EXPECT_EQ(Db.Fingerprint(), before) << c.Name;
+    }
+    // Within the sizes all is well: a 255-byte remark of Chinese text and the four-character line 9999.
+    const Variant fine = Delta(
+        {HeadRow(usModified, 1, with(head, "TA037", AnsiString(254, '\xb0').append(1, 'x')),
+                 {LineRow(usInserted, 2, Line("5101", "20261112001", "9999", "0002"))}, headOld)});
+    EXPECT_TRUE(ApplyUpdates(Server, fine).GetElement({epCommitted}).AsBoolean());
+    EXPECT_EQ(Db.Value("SELECT length(CAST(TA037 AS BLOB)) FROM KVRTA WHERE TA002 = '20261112001'"), "382");
+    EXPECT_EQ(Count("KVRTB", "TB002 = '20261112001' AND TB003 = '9999'"), "1");
+}
+
 TEST_P(Documents, TheSecondOfTwoConcurrentSavesIsRejectedAndTheFirstStands) {
     Variant other = Reach.AppServer("DEMO"); // another session of a user who may change it too
     const TPacketView mine = GetRecords(Server, "KVRTA.TA002 = '20261112001'");
