@@ -11,6 +11,12 @@ namespace {
 // Thrown inside the save's transaction to roll it back once a row was rejected.
 struct TRollback {};
 
+// A failure the session raised while numbering, already in the session's code page (the numbering's
+// own messages are UTF-8).
+struct TSessionFailure {
+    AnsiString Message;
+};
+
 bool IsIdentifier(const AnsiString& name) {
     if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0]))) return false;
     for (char c : name)
@@ -321,13 +327,23 @@ void TDocumentProvider::ApplyHead(TDbWriter& writer, const TDeltaRow& row, int i
                 const AnsiString number = NextDocumentNumber(
                     *FCatalogue,
                     [&](const TCatalogueEntry& entry, const std::vector<Variant>& keys) {
-                        return TCatalogue::Run(writer, entry, keys, context.Catalogue);
+                        try {
+                            return TCatalogue::Run(writer, entry, keys, context.Catalogue);
+                        } catch (const EDbError& failure) {
+                            throw TSessionFailure{failure.Message()};
+                        }
                     },
                     FHeadTable, VarToStr(row.Value(FHeadKey.front())), VarIsNull(date) ? "" : VarToStr(date));
                 if (!number.empty()) forced[numberField] = Variant(number);
-            } catch (const EDbError& failure) {
+            } catch (const TSessionFailure& failure) {
                 error.ErrorCode = 4;
-                error.Message = failure.Message();
+                error.Message = failure.Message;
+                reject(error, -1);
+                return;
+            } catch (const EDbError& failure) { // the numbering's own, in UTF-8
+                error.ErrorCode = 4;
+                error.Message = FSession.FromUtf8(failure.Message());
+                error.Context = FHeadTable + " numbering";
                 reject(error, -1);
                 return;
             }

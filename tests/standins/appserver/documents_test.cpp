@@ -144,6 +144,58 @@ TEST_P(Documents, TheServerNumbersByTheTypesRuleAndSeqNoTellsTheNumber) {
     EXPECT_EQ(Count("KVRTA", "TA001 = '5101' AND TA002 LIKE '20261210%'"), "3");
 }
 
+// Each numbering kind in turn, the numbers of a type with one digit running out, an unknown type, and
+// a document without its date (numbered on today's); a refused number writes nothing.
+TEST_P(Documents, EveryNumberingKindAndItsLimits) {
+    {
+        TDbSession session(DemoOptions(Db.Folder()));
+        session.Transaction([](TDbWriter& writer) {
+            writer.Exec("INSERT INTO TAZMQ (MQ001, MQ002, MQ003, MQ004, MQ005, MQ009) VALUES "
+                        "('5104', 'running', 'A1', '3', 4, 'Y'), ('5105', 'one digit', 'A1', '1', 1, 'Y')");
+        });
+    }
+    VarCall(Server, "SetIsSeq", {true});
+    auto save = [&](const AnsiString& type, const AnsiString& date) {
+        std::map<AnsiString, Variant> head = Header(type, "");
+        head["TA008"] = date.empty() ? Null() : Variant(date);
+        const Variant result = ApplyUpdates(
+            Server, Delta({HeadRow(usInserted, 1, head, {LineRow(usInserted, 2, Line(type, Pending, "0001", "0001"))})}));
+        if (!result.GetElement({epCommitted}).AsBoolean()) return "refused: " + ErrorMessages(result)[0];
+        return VarCall(Server, "WhatIs", {"SEQNO"}).AsString();
+    };
+    struct {
+        const char* Type;
+        AnsiString Date;
+        AnsiString Number; // '' : the next of today's
+    } cases[] = {
+        {"5101", "20250310", "20250310001"}, {"5101", "20250310", "20250310002"},
+        {"5101", "20250311", "20250311001"}, {"5103", "20250315", "20250300001"},
+        {"5103", "20250331", "20250300002"}, {"5104", "20250310", "0001"},
+        {"5104", "20250401", "0002"},        {"5101", "", ""},
+        {"5101", "2026-12", ""},
+    };
+    const std::string today = FormatDateTime("yyyymmdd", Now());
+    for (const auto& c : cases) {
+        AnsiString expected = c.Number;
+        if (expected.empty()) {
+            const int used = std::stoi(Count("KVRTA", "TA001 = '5101' AND TA002 LIKE '" + today + "___'"));
+            char running[16];
+            std::snprintf(running, sizeof running, "%03d", used + 1);
+            expected = today + running;
+        }
+        EXPECT_EQ(save(c.Type, c.Date), expected) << c.Type << " " << c.Date;
+    }
+    EXPECT_EQ(Db.Value("SELECT count(*) FROM KVRTB WHERE TB002 = '0002' AND TB001 = '5104'"), "1");
+
+    for (int i = 1; i <= 9; ++i)
+        ASSERT_EQ(save("5105", "20261210"), "20261210" + std::to_string(i));
+    const std::string before = Db.Fingerprint();
+    EXPECT_THAT(save("5105", "20261210"), testing::HasSubstr("的单号已经用完 (20261210)"));
+    EXPECT_THAT(save("5199", "20261210"), testing::HasSubstr("单别 5199 不存在"));
+    EXPECT_EQ(Db.Fingerprint(), before);
+    EXPECT_EQ(VarCall(Server, "WhatIs", {"SEQNO"}).AsString(), "202612109"); // the last that was given
+}
+
 TEST_P(Documents, ARejectedRowComesBackWithItsReasonAndNothingIsWritten) {
     const std::string before = Db.Fingerprint();
     VarCall(Server, "SetIsSeq", {false});
