@@ -127,8 +127,9 @@ TEST_F(CatalogueTest, TheChecksAndLookupsOfTheProgramAnswerInTheirPositions) {
          "BYVTD",
          "06",
          {"S0002", "F01", "USD", "", "", ""},
-         1,
+         4,
          {{0, "3301"}, {1, "20261110001"}, {2, "0002"}}},
+        {"Lookup", "BYVTD", "06", {"S0002", "F01", "USD", "", "3301", "20261203001"}, 3, {{3, "E-2003"}}},
         {"Lookup", "BYVTD", "06", {"S0001", "F01", "EUR", "", "3301", "20261105001"}, 1, {{2, "0003"}}},
         {"Lookup", "BYVTD", "06", {"S0003", "F03", "JPY", "", "", ""}, 2, {{3, "P-3001"}}},
         // default factory through the issue date, factory and bank names, supplier name and currency

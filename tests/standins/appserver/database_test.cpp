@@ -90,6 +90,23 @@ TEST(DemoDatabase, SeedHoldsWhatALetterOfCreditNeeds) {
         count("SELECT count(*) FROM KVRTA WHERE TA040 <> (SELECT sum(TD011) FROM KVRTB JOIN BYVTD ON "
               "TD001 = TB004 AND TD002 = TB005 AND TD003 = TB006 WHERE TB001 = TA001 AND TB002 = TA002)"),
         0);
+    // The system settings the program reads, each once whatever the case of its name.
+    for (const char* name : {"SYS001", "SYS002", "SYS003", "sys068", "Sys011", "SYS024", "SYS025", "Sys042",
+                             "SYS055", "Sys060", "SYS070", "SYS150", "QVN002"})
+        EXPECT_EQ(count(std::string("SELECT count(*) FROM QVNMS WHERE MS001 = 'DEMO' AND upper(MS002) = upper('") +
+                        name + "')"),
+                  1)
+            << name;
+    // The default factory offers a supplier more than one open order line in the supplier's currency.
+    EXPECT_GE(count("SELECT count(*) FROM BYVTD JOIN BYVTC ON TC001 = TD001 AND TC002 = TD002 "
+                    "JOIN BYVMA ON MA001 = TC004 AND MA011 = TC005 "
+                    "WHERE TC014 = 'Y' AND TD016 = 'N' AND TC004 = 'S0002' "
+                    "AND TC010 = (SELECT MB001 FROM TAZMB WHERE MB007 = 'Y')"),
+              3);
+    // Each order's total is the sum of its lines.
+    EXPECT_EQ(count("SELECT count(*) FROM BYVTC WHERE TC015 <> (SELECT sum(TD011) FROM BYVTD WHERE "
+                    "TD001 = TC001 AND TD002 = TC002)"),
+              0);
     EXPECT_EQ(session.Select("SELECT MS003 FROM WOQMS WHERE MS001 = 'KVRX58' AND MS002 = 'D11_KEY'")
                   .Rows.at(0)
                   .at(0)
