@@ -187,6 +187,13 @@ TEST_P(Documents, EveryNumberingKindAndItsLimits) {
     }
     EXPECT_EQ(Db.Value("SELECT count(*) FROM KVRTB WHERE TB002 = '0002' AND TB001 = '5104'"), "1");
 
+    // A number typed by hand in the shape of the type's but not all digits does not count.
+    {
+        TDbSession session(DemoOptions(Db.Folder()));
+        session.Transaction([](TDbWriter& writer) {
+            writer.Exec("INSERT INTO KVRTA (TA001, TA002) VALUES ('5105', '20261210X'), ('5105', '2026121')");
+        });
+    }
     for (int i = 1; i <= 9; ++i)
         ASSERT_EQ(save("5105", "20261210"), "20261210" + std::to_string(i));
     const std::string before = Db.Fingerprint();
