@@ -88,6 +88,11 @@ TEST_P(ClientDataSets, AHeaderWithThreeLinesIsAddedChangedAndDeleted) {
     const AnsiString number = VarCall(sets.Server, "WhatIs", {"SEQNO"}).AsString();
     EXPECT_EQ(number, "20261210001");
     EXPECT_EQ(Db.Value("SELECT count(*) FROM KVRTB WHERE TB002 = '20261210001'"), "3");
+    // The header's key, as the server numbered it, in every line; each row stamped FLAG 1.
+    EXPECT_EQ(Db.Value("SELECT count(*) FROM KVRTB WHERE TB001 = '5101' AND TB002 = '20261210001' AND FLAG = 1"),
+              "3");
+    EXPECT_EQ(Db.Value("SELECT count(*) FROM KVRTB WHERE TB002 = '20261210009'"), "0");
+    EXPECT_EQ(Db.Value("SELECT FLAG FROM KVRTA WHERE TA002 = '20261210001'"), "1");
 
     // Changed: the header, line 2 changed, line 3 deleted, line 4 added.
     VarCall(sets.Server, "SetIsSeq", {false});
