@@ -80,8 +80,8 @@ public:
             FServer = FConnection->AppServer();
         }
         VarCall(FServer, "Connect",
-                {VarArrayOf({Variant("KVRX58"), Variant("DEMO"), Variant("DEMO"), Variant("DEMO"), Variant("1"),
-                             Variant("1")})});
+                {VarArrayOf({Variant("KVRX58"), Variant("DEMO"), Variant("DEMO"), Variant("DEMO"),
+                             Variant("1"), Variant("1")})});
     }
     ~TServed() {
         FServer = Variant();

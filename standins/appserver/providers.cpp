@@ -370,8 +370,8 @@ void TDocumentProvider::ApplyHead(TDbWriter& writer, const TDeltaRow& row, int i
             if (changed && (!read || KeyText(*changed) != KeyText(*read))) {
                 error.ErrorCode = 4;
                 error.Context = FHeadTable + " modify " + field;
-                error.Message = FSession.FromUtf8(u8"单据的键值不能更改: ") + field + " [" + FHeadTable + ": " +
-                                (read ? KeyText(*read) : AnsiString()) + "]";
+                error.Message = FSession.FromUtf8(u8"单据的键值不能更改: ") + field + " [" + FHeadTable +
+                                ": " + (read ? KeyText(*read) : AnsiString()) + "]";
                 reject(error, -1);
                 return;
             }
@@ -518,9 +518,10 @@ bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table,
             // The client's own stamp when it made one, so that it holds what the table holds.
             if (table.HasFlag) {
                 const int stamp = ClientStamp(row);
-                sets += std::string(sets.empty() ? "" : ", ") +
-                        (stamp >= 0 ? "\"FLAG\" = " + std::to_string(stamp)
-                                    : std::string("\"FLAG\" = IFNULL(CAST(\"FLAG\" AS INTEGER), 0) % 999 + 1"));
+                sets +=
+                    std::string(sets.empty() ? "" : ", ") +
+                    (stamp >= 0 ? "\"FLAG\" = " + std::to_string(stamp)
+                                : std::string("\"FLAG\" = IFNULL(CAST(\"FLAG\" AS INTEGER), 0) % 999 + 1"));
             }
             if (sets.empty()) return true;
             params.insert(params.end(), keyParams.begin(), keyParams.end());

@@ -108,7 +108,8 @@ private:
         AnsiString Name;
         std::vector<AnsiString> Columns; // upper case
         std::unordered_set<AnsiString> ColumnSet;
-        std::unordered_map<AnsiString, int> Sizes; // the declared size of each CHAR and VARCHAR column, in bytes
+        std::unordered_map<AnsiString, int>
+            Sizes; // the declared size of each CHAR and VARCHAR column, in bytes
         bool HasFlag = false;
         bool Has(const AnsiString& column) const;
         // A text value within its column's declared size (in the client's bytes); other values fit.

@@ -89,8 +89,9 @@ TEST_P(ClientDataSets, AHeaderWithThreeLinesIsAddedChangedAndDeleted) {
     EXPECT_EQ(number, "20261210001");
     EXPECT_EQ(Db.Value("SELECT count(*) FROM KVRTB WHERE TB002 = '20261210001'"), "3");
     // The header's key, as the server numbered it, in every line; each row stamped FLAG 1.
-    EXPECT_EQ(Db.Value("SELECT count(*) FROM KVRTB WHERE TB001 = '5101' AND TB002 = '20261210001' AND FLAG = 1"),
-              "3");
+    EXPECT_EQ(
+        Db.Value("SELECT count(*) FROM KVRTB WHERE TB001 = '5101' AND TB002 = '20261210001' AND FLAG = 1"),
+        "3");
     EXPECT_EQ(Db.Value("SELECT count(*) FROM KVRTB WHERE TB002 = '20261210009'"), "0");
     EXPECT_EQ(Db.Value("SELECT FLAG FROM KVRTA WHERE TA002 = '20261210001'"), "1");
 
@@ -212,8 +213,9 @@ TEST_P(ClientDataSets, ASaveOverAnotherUsersChangeOrDeleteIsAReconcileErrorWithN
 TEST_P(ClientDataSets, TheClientsFlagStampIsStoredAndItsNextSaveIsNoConflict) {
     {
         TDbSession session(DemoOptions(Db.Folder()));
-        session.Transaction(
-            [](TDbWriter& writer) { writer.Exec("UPDATE KVRTA SET FLAG = 998 WHERE TA002 = '20261112001'"); });
+        session.Transaction([](TDbWriter& writer) {
+            writer.Exec("UPDATE KVRTA SET FLAG = 998 WHERE TA002 = '20261112001'");
+        });
     }
     TDocumentSets sets(Reach.AppServer());
     sets.Open("KVRTA.TA002 = '20261112001'");

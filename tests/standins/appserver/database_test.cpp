@@ -93,9 +93,10 @@ TEST(DemoDatabase, SeedHoldsWhatALetterOfCreditNeeds) {
     // The system settings the program reads, each once whatever the case of its name.
     for (const char* name : {"SYS001", "SYS002", "SYS003", "sys068", "Sys011", "SYS024", "SYS025", "Sys042",
                              "SYS055", "Sys060", "SYS070", "SYS150", "QVN002"})
-        EXPECT_EQ(count(std::string("SELECT count(*) FROM QVNMS WHERE MS001 = 'DEMO' AND upper(MS002) = upper('") +
-                        name + "')"),
-                  1)
+        EXPECT_EQ(
+            count(std::string("SELECT count(*) FROM QVNMS WHERE MS001 = 'DEMO' AND upper(MS002) = upper('") +
+                  name + "')"),
+            1)
             << name;
     // The default factory offers a supplier more than one open order line in the supplier's currency.
     EXPECT_GE(count("SELECT count(*) FROM BYVTD JOIN BYVTC ON TC001 = TD001 AND TC002 = TD002 "

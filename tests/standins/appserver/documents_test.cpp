@@ -159,7 +159,8 @@ TEST_P(Documents, EveryNumberingKindAndItsLimits) {
         std::map<AnsiString, Variant> head = Header(type, "");
         head["TA008"] = date.empty() ? Null() : Variant(date);
         const Variant result = ApplyUpdates(
-            Server, Delta({HeadRow(usInserted, 1, head, {LineRow(usInserted, 2, Line(type, Pending, "0001", "0001"))})}));
+            Server, Delta({HeadRow(usInserted, 1, head,
+                                   {LineRow(usInserted, 2, Line(type, Pending, "0001", "0001"))})}));
         if (!result.GetElement({epCommitted}).AsBoolean()) return "refused: " + ErrorMessages(result)[0];
         return VarCall(Server, "WhatIs", {"SEQNO"}).AsString();
     };
@@ -168,10 +169,14 @@ TEST_P(Documents, EveryNumberingKindAndItsLimits) {
         AnsiString Date;
         AnsiString Number; // '' : the next of today's
     } cases[] = {
-        {"5101", "20250310", "20250310001"}, {"5101", "20250310", "20250310002"},
-        {"5101", "20250311", "20250311001"}, {"5103", "20250315", "20250300001"},
-        {"5103", "20250331", "20250300002"}, {"5104", "20250310", "0001"},
-        {"5104", "20250401", "0002"},        {"5101", "", ""},
+        {"5101", "20250310", "20250310001"},
+        {"5101", "20250310", "20250310002"},
+        {"5101", "20250311", "20250311001"},
+        {"5103", "20250315", "20250300001"},
+        {"5103", "20250331", "20250300002"},
+        {"5104", "20250310", "0001"},
+        {"5104", "20250401", "0002"},
+        {"5101", "", ""},
         {"5101", "2026-12", ""},
     };
     const std::string today = FormatDateTime("yyyymmdd", Now());
@@ -277,21 +282,22 @@ TEST_P(Documents, ABadPacketIsRefusedWholeWithItsReason) {
         {"a line moved to another document",
          Delta({HeadRow(usUnmodified, 1, head,
                         {LineRow(usModified, 2,
-                                 with(TDeltaWriter::Map(mine.LineFields(), mine.Lines(0).GetElement({0})), "TB002",
-                                      "20261108001"),
+                                 with(TDeltaWriter::Map(mine.LineFields(), mine.Lines(0).GetElement({0})),
+                                      "TB002", "20261108001"),
                                  mine.Lines(0).GetElement({0}))},
                         headOld)}),
          "单身不属于此单据"},
         {"line number past four characters",
-         Delta({HeadRow(usUnmodified, 1, head, {LineRow(usInserted, 2, Line("5101", "20261112001", "10000", "0002"))},
-                        headOld)}),
+         Delta({HeadRow(usUnmodified, 1, head,
+                        {LineRow(usInserted, 2, Line("5101", "20261112001", "10000", "0002"))}, headOld)}),
          "栏位内容超过长度: TB003 (4)"},
         {"remark longer than its column",
          Delta({HeadRow(usModified, 1, with(head, "TA037", AnsiString(256, '\xb0') + AnsiString(1, 'x')), {},
                         headOld)}),
          "栏位内容超过长度: TA037 (255)"},
         {"new document's number too long",
-         Delta({HeadRow(usInserted, 1, Header("5102", "LC-2026-HAND-0001"), {})}), "栏位内容超过长度: TA002 (11)"},
+         Delta({HeadRow(usInserted, 1, Header("5102", "LC-2026-HAND-0001"), {})}),
+         "栏位内容超过长度: TA002 (11)"},
     };
     for (const auto& c : cases) {
         int errorCount = 0;
@@ -302,9 +308,9 @@ TEST_P(Documents, ABadPacketIsRefusedWholeWithItsReason) {
         EXPECT_EQ(Db.Fingerprint(), before) << c.Name;
     }
     // Within the sizes all is well: a 255-byte remark of Chinese text and the four-character line 9999.
-    const Variant fine = Delta(
-        {HeadRow(usModified, 1, with(head, "TA037", AnsiString(254, '\xb0').append(1, 'x')),
-                 {LineRow(usInserted, 2, Line("5101", "20261112001", "9999", "0002"))}, headOld)});
+    const Variant fine =
+        Delta({HeadRow(usModified, 1, with(head, "TA037", AnsiString(254, '\xb0').append(1, 'x')),
+                       {LineRow(usInserted, 2, Line("5101", "20261112001", "9999", "0002"))}, headOld)});
     EXPECT_TRUE(ApplyUpdates(Server, fine).GetElement({epCommitted}).AsBoolean());
     EXPECT_EQ(Db.Value("SELECT length(CAST(TA037 AS BLOB)) FROM KVRTA WHERE TA002 = '20261112001'"), "382");
     EXPECT_EQ(Count("KVRTB", "TB002 = '20261112001' AND TB003 = '9999'"), "1");
