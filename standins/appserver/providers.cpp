@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "classlib/rtl/strutils.h"
-#include "standins/appserver/numbering.h"
+#include "standins/shared/numbering.h"
 
 namespace {
 
