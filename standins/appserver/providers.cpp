@@ -448,9 +448,9 @@ bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table,
             columns.reserve(16 * (row.New.size() + forced.size() + 1));
             marks.reserve(3 * (row.New.size() + forced.size() + 1));
             params.reserve(row.New.size() + forced.size() + 1);
-            const AnsiString* overlong = nullptr;
+            AnsiString overlong; // the first column whose text is too long
             auto add = [&](const AnsiString& field, const Variant& value) {
-                if (!overlong && !table.Fits(field, value)) overlong = &field;
+                if (overlong.empty() && !table.Fits(field, value)) overlong = field;
                 if (!columns.empty()) {
                     columns += ", ";
                     marks += ", ";
@@ -474,7 +474,7 @@ bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table,
                 if (upper != "FLAG" && !forced.count(upper)) add(upper, value);
             }
             if (table.HasFlag) add("FLAG", Variant(1));
-            if (overlong) return tooLong(*overlong);
+            if (!overlong.empty()) return tooLong(overlong);
             try {
                 writer.Exec("INSERT INTO " + Quoted(table.Name) + " (" + columns + ") VALUES (" + marks + ")",
                             params);

@@ -151,7 +151,8 @@ TEST_P(Documents, EveryNumberingKindAndItsLimits) {
         TDbSession session(DemoOptions(Db.Folder()));
         session.Transaction([](TDbWriter& writer) {
             writer.Exec("INSERT INTO TAZMQ (MQ001, MQ002, MQ003, MQ004, MQ005, MQ009) VALUES "
-                        "('5104', 'running', 'A1', '3', 4, 'Y'), ('5105', 'one digit', 'A1', '1', 1, 'Y')");
+                        "('5104', 'running', 'A1', '3', 4, 'Y'), ('5105', 'one digit', 'A1', '1', 1, 'Y'), "
+                        "('5106', 'too long', 'A1', '3', 12, 'Y')");
         });
     }
     VarCall(Server, "SetIsSeq", {true});
@@ -204,6 +205,8 @@ TEST_P(Documents, EveryNumberingKindAndItsLimits) {
     const std::string before = Db.Fingerprint();
     EXPECT_THAT(save("5105", "20261210"), testing::HasSubstr("的单号已经用完 (20261210)"));
     EXPECT_THAT(save("5199", "20261210"), testing::HasSubstr("单别 5199 不存在"));
+    // A type whose numbers are longer than the number's column.
+    EXPECT_THAT(save("5106", "20261210"), testing::HasSubstr("栏位内容超过长度: TA002 (11)"));
     EXPECT_EQ(Db.Fingerprint(), before);
     EXPECT_EQ(VarCall(Server, "WhatIs", {"SEQNO"}).AsString(), "202612109"); // the last that was given
 }
