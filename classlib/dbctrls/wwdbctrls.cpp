@@ -45,8 +45,7 @@ bool wwDataSet_GetControl(TDataSet* dataSet, const AnsiString& fieldName, AnsiSt
 // ---- TwwDBComboBox ----
 
 TwwDBCustomComboBox::TwwDBCustomComboBox(TComponent* owner)
-    : TCustomComboBox(owner), FDataLink(new TFieldDataLink) {
-    FDataLink->SetControl(this);
+    : TCustomComboBox(owner), TDataAware(this) {
     FDataLink->SetOnDataChange(TNotifyEvent(this, &TwwDBCustomComboBox::DataChange));
     FDataLink->SetOnUpdateData(TNotifyEvent(this, &TwwDBCustomComboBox::UpdateData));
 }
@@ -55,17 +54,9 @@ TwwDBCustomComboBox::~TwwDBCustomComboBox() {
     FDataLink->SetDataSource(nullptr);
 }
 
-void TwwDBCustomComboBox::SetDataSource(TDataSource* value) {
-    if (FDataLink->DataSource() == value) return;
-    if (FDataLink->DataSource()) FDataLink->DataSource()->RemoveFreeNotification(this);
-    FDataLink->SetDataSource(value);
-    if (value) value->FreeNotification(this);
-}
-
 void TwwDBCustomComboBox::Notification(TComponent* component, TOperation operation) {
     TCustomComboBox::Notification(component, operation);
-    if (operation == opRemove && FDataLink && component == FDataLink->DataSource())
-        FDataLink->SetDataSource(nullptr);
+    DataSourceNotification(component, operation);
 }
 
 void TwwDBCustomComboBox::SetMapList(bool value) {
@@ -228,12 +219,7 @@ void TwwDBCustomComboBox::DrawItem(int index, TRect rect, TOwnerDrawState state)
 }
 
 void TwwDBCustomComboBox::DoExit() {
-    try {
-        FDataLink->UpdateRecord();
-    } catch (...) {
-        if (CanFocus()) SetFocus();
-        throw;
-    }
+    UpdateRecordOnExit(this);
     TCustomComboBox::DoExit();
 }
 

@@ -52,18 +52,15 @@ public:
 
 // Items are "display<TAB>stored value"; with MapList an item without a TAB may also read
 // "code:display". The field holds the stored value and the combo shows the display text.
-class TwwDBCustomComboBox : public TCustomComboBox {
+class TwwDBCustomComboBox : public TCustomComboBox, public TDataAware<TFieldDataLink> {
     KVR_CLASS(TwwDBCustomComboBox, TCustomComboBox)
 public:
     explicit TwwDBCustomComboBox(TComponent* owner);
     ~TwwDBCustomComboBox() override;
 
-    TDataSource* DataSource() const { return FDataLink->DataSource(); }
-    void SetDataSource(TDataSource* value);
     AnsiString DataField() const { return FDataLink->FieldName(); }
     virtual void SetDataField(const AnsiString& value) { FDataLink->SetFieldName(value); }
     TField* Field() const { return FDataLink->Field(); }
-    TFieldDataLink* DataLink() const { return FDataLink.get(); }
     bool ReadOnly() const { return FDataLink->ReadOnly(); }
     void SetReadOnly(bool value) { FDataLink->SetReadOnly(value); }
     bool MapList() const { return FMapList; }
@@ -94,7 +91,6 @@ private:
     void SplitItem(int index, AnsiString& display, AnsiString& value) const;
     void DataChange(TObject* sender);
     void UpdateData(TObject* sender);
-    std::unique_ptr<TFieldDataLink> FDataLink;
     bool FMapList = true;
     bool FShowing = false;
 };
