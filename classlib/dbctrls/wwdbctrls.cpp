@@ -28,6 +28,19 @@ bool TwwClientDataSet::FindControlType(const AnsiString& fieldName, AnsiString& 
     return false;
 }
 
+bool TwwClientDataSet::FindPictureMask(const AnsiString& fieldName, AnsiString& mask) const {
+    mask.clear();
+    for (int i = 0; i < FPictureMasks->Count(); ++i) {
+        AnsiString line = FPictureMasks->Get(i);
+        auto tab = line.find('\t');
+        if (tab == AnsiString::npos || !SameText(Trim(line.substr(0, tab)), Trim(fieldName))) continue;
+        AnsiString rest = line.substr(tab + 1);
+        mask = rest.substr(0, rest.find('\t'));
+        return !mask.empty();
+    }
+    return false;
+}
+
 AnsiString TwwClientDataSet::FieldControlType(const AnsiString& fieldName) const {
     AnsiString controlType, parameters;
     FindControlType(fieldName, controlType, parameters);

@@ -6,8 +6,10 @@
 #include "classlib/db/dbclient.h"
 #include "classlib/dbctrls/dbctrls.h"
 
-// A client data set that also keeps, per field, the control a grid edits it with ("FIELD;Combo;...")
-// and picture masks ("FIELD;mask;...").
+// A client data set that also keeps, per field, the control a grid edits it with
+// ("FIELD;CustomEdit;control", "FIELD;CheckBox;checked;unchecked") and picture masks
+// ("FIELD<TAB>mask<TAB>flags": a picture mask may hold ";" itself); with ValidateWithMask a grid refuses
+// a text that does not match its field's picture.
 class TwwClientDataSet : public TClientDataSet {
     KVR_CLASS(TwwClientDataSet, TClientDataSet)
 public:
@@ -24,6 +26,8 @@ public:
     AnsiString FieldControlType(const AnsiString& fieldName) const;
     // The field's entry: its type and the rest of the line after it; false when it has none.
     bool FindControlType(const AnsiString& fieldName, AnsiString& controlType, AnsiString& parameters) const;
+    // The field's picture mask; false when it has none.
+    bool FindPictureMask(const AnsiString& fieldName, AnsiString& mask) const;
 
 private:
     std::unique_ptr<TStringList> FControlType;
