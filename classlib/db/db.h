@@ -951,6 +951,8 @@ public:
     void SetBufferCount(int value);
     int ActiveRecord() const;
     void SetActiveRecord(int value); // the fields read that row of the window until set back
+    // The window's first row, counted among the rows shown (the inserted record in its place).
+    int FirstRecord() const { return FFirstRecord; }
     int RecordCount() const;
     bool Bof() const;
     bool Eof() const;

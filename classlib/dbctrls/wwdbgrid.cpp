@@ -284,6 +284,11 @@ int TwwDBGrid::RecordIndexOf(int gridRow) const {
     return row;
 }
 
+int TwwDBGrid::RecordNumberOf(int gridRow) const {
+    int row = RecordIndexOf(gridRow);
+    return row < 0 ? 0 : FDataLink->FirstRecord() + row + 1;
+}
+
 void TwwDBGrid::ShowRecordOfRow(int gridRow) const {
     FDataLink->SetActiveRecord(gridRow < 0 ? -1 : gridRow - FixedRows());
 }
@@ -696,6 +701,7 @@ void TwwDBGrid::DrawCell(int col, int row, TRect rect, TGridDrawState state) {
     }
     TField* field = FColumns[static_cast<size_t>(index)].Field;
     ShowRecordOfRow(row);
+    FDrawingRow = row;
     const bool current = row == ActiveRow();
     const bool highlight =
         current && (state.Contains(gdFocused) || FOptions.Contains(dgRowSelect)) &&
@@ -723,6 +729,7 @@ void TwwDBGrid::DrawCell(int col, int row, TRect rect, TGridDrawState state) {
         }
     }
     DrawDataCell(rect, field, state);
+    FDrawingRow = -1;
 }
 
 // ---- picture masks ----

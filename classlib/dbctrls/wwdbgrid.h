@@ -94,6 +94,11 @@ public:
     // The shown record of a grid row: its number in the data set's order from 0 (the inserted record
     // counts in its place), -1 for the title row or below the records.
     int RecordIndexOf(int gridRow) const;
+    // The place of a data row's record among all the records shown, from 1 (an inserted record counts
+    // in its place, so rows keep alternating); 0 for a row without a record.
+    int RecordNumberOf(int gridRow) const;
+    // The grid row of the cell being drawn (-1 outside drawing).
+    int DrawingRow() const { return FDrawingRow; }
     // The text a cell shows ('' for the title and indicator columns of data rows).
     AnsiString CellText(int gridCol, int gridRow) const;
     // The width in pixels a column of that many characters gets in the grid's font.
@@ -168,6 +173,7 @@ private:
     TwwDBGridKeyOptions FKeyOptions;
     bool FReadOnly = false;
     int FIndicatorWidth = 11;
+    int FDrawingRow = -1;
     bool FSyncing = false;
     bool FLayingOut = false;
     // The editor's text not yet written, and the field it is for.
