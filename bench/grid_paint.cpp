@@ -53,7 +53,11 @@ void BM_PaintPage(benchmark::State& state) {
         bench.Grid->PaintTo(&bench.Picture, 0, 0);
     state.counters["visible"] = static_cast<double>(bench.Grid->VisibleRecordCount());
 }
-BENCHMARK(BM_PaintPage)->Args({1000, 40})->Args({100000, 40})->Args({100000, 20})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PaintPage)
+    ->Args({1000, 40})
+    ->Args({100000, 40})
+    ->Args({100000, 20})
+    ->Unit(benchmark::kMicrosecond);
 
 // Page Down through every record, each page painted: per page, so it should stay flat in the size.
 void BM_ScrollAllPages(benchmark::State& state) {
@@ -69,9 +73,13 @@ void BM_ScrollAllPages(benchmark::State& state) {
             ++pages;
         }
     }
-    state.counters["per_page_us"] = benchmark::Counter(static_cast<double>(pages), benchmark::Counter::kIsRate |
-                                                                                       benchmark::Counter::kInvert);
+    state.counters["per_page_us"] = benchmark::Counter(
+        static_cast<double>(pages), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_ScrollAllPages)->Args({10000, 40})->Args({100000, 40})->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_ScrollAllPages)
+    ->Args({10000, 40})
+    ->Args({100000, 40})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 } // namespace

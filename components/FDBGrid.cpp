@@ -142,7 +142,8 @@ bool TCurrencyStyle::FieldDecimals(const AnsiString& fieldName, int& decimals) c
     size_t start = 0;
     while (start <= FCurrencyNames.size()) {
         size_t semi = FCurrencyNames.find(';', start);
-        AnsiString entry = FCurrencyNames.substr(start, semi == AnsiString::npos ? AnsiString::npos : semi - start);
+        AnsiString entry =
+            FCurrencyNames.substr(start, semi == AnsiString::npos ? AnsiString::npos : semi - start);
         size_t eq = entry.find('=');
         AnsiString name = Trim(entry.substr(0, eq));
         if (!name.empty() && SameText(name, Trim(fieldName))) {
@@ -198,7 +199,9 @@ void TCurrencyStyle::DrawCurrencyCell(TCanvas* canvas, const TRect& rect, bool e
         return;
     }
     const int first = rect.Width() - (digits * colWidth + (digits - 1) * line) + colWidth;
-    auto columnLeft = [&](int i) { return i == 0 ? rect.Left : rect.Left + first + (i - 1) * (colWidth + line) + line; };
+    auto columnLeft = [&](int i) {
+        return i == 0 ? rect.Left : rect.Left + first + (i - 1) * (colWidth + line) + line;
+    };
     auto columnRight = [&](int i) { return i == 0 ? rect.Left + first : columnLeft(i) + colWidth; };
     // 3. The lines between the columns: the decimal point's, every third one of the integer part, the rest.
     for (int i = 0; i + 1 < digits; ++i) {
@@ -221,7 +224,8 @@ void TCurrencyStyle::DrawCurrencyCell(TCanvas* canvas, const TRect& rect, bool e
         for (char c : text)
             if (c != '.') chars += c;
         const bool symbol = !FCurrencySymbol.empty();
-        if (static_cast<int>(chars.size()) + (symbol ? 1 : 0) > digits) chars = AnsiString(static_cast<size_t>(digits), '#');
+        if (static_cast<int>(chars.size()) + (symbol ? 1 : 0) > digits)
+            chars = AnsiString(static_cast<size_t>(digits), '#');
         canvas->Brush()->SetStyle(bsClear);
         const int textHeight = canvas->TextHeight("09");
         int y = rect.Top;
@@ -249,7 +253,8 @@ void TCurrencyStyle::DrawCurrencyCell(TCanvas* canvas, const TRect& rect, bool e
 TFDBGrid::TFDBGrid(TComponent* owner)
     : TwwDBGrid(owner), FChecked(new TBitmap), FUnchecked(new TBitmap), FGridColors(new TFDBGridColors(this)),
       FCurrencyFields(new TCurrencyStyle(this)) {
-    for (auto [bitmap, name] : {std::pair{FChecked.get(), "CHECKED"}, std::pair{FUnchecked.get(), "UNCHECKED"}}) {
+    for (auto [bitmap, name] :
+         {std::pair{FChecked.get(), "CHECKED"}, std::pair{FUnchecked.get(), "UNCHECKED"}}) {
         try {
             bitmap->LoadFromResourceName(name);
             bitmap->SetTransparent(true);
@@ -329,8 +334,9 @@ void TFDBGrid::Paint() {
             TRect cell{head.Left, top, head.Right, top + DefaultRowHeight()};
             const bool fixed = col < FixedCols();
             canvas->Brush()->SetStyle(bsSolid);
-            canvas->Brush()->SetColor(fixed ? TitleColor() : odd ? FGridColors->OddRecColor()
-                                                                 : FGridColors->EvenRecColor());
+            canvas->Brush()->SetColor(fixed ? TitleColor()
+                                      : odd ? FGridColors->OddRecColor()
+                                            : FGridColors->EvenRecColor());
             canvas->FillRect(cell);
             // Raised edges where the grid draws its lines.
             const TColor shadow = fixed ? clBlack : clBtnShadow;
@@ -338,8 +344,10 @@ void TFDBGrid::Paint() {
             if (rowLines) canvas->MoveTo(cell.Left, cell.Top), canvas->LineTo(cell.Right, cell.Top);
             if (colLines) canvas->MoveTo(cell.Left, cell.Top), canvas->LineTo(cell.Left, cell.Bottom);
             canvas->Pen()->SetColor(shadow);
-            if (rowLines) canvas->MoveTo(cell.Left, cell.Bottom - 1), canvas->LineTo(cell.Right, cell.Bottom - 1);
-            if (colLines) canvas->MoveTo(cell.Right - 1, cell.Top), canvas->LineTo(cell.Right - 1, cell.Bottom);
+            if (rowLines)
+                canvas->MoveTo(cell.Left, cell.Bottom - 1), canvas->LineTo(cell.Right, cell.Bottom - 1);
+            if (colLines)
+                canvas->MoveTo(cell.Right - 1, cell.Top), canvas->LineTo(cell.Right - 1, cell.Bottom);
         }
     }
     canvas->Brush()->SetColor(savedBrush);
@@ -365,7 +373,8 @@ void TFDBGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
         }
         ds->Cancel();
     }
-    if (!ds->CanModify() || ReadOnly() || !Options().Contains(dgEditing) || !KeyOptions().Contains(dgAllowInsert))
+    if (!ds->CanModify() || ReadOnly() || !Options().Contains(dgEditing) ||
+        !KeyOptions().Contains(dgAllowInsert))
         return;
     HideEditor();
     ds->Append();
@@ -402,7 +411,8 @@ KVR_PUBLISHED(TCurrencyStyle, c) {
                &TCurrencyStyle::SetDecimalSeparatorColor)
         .Type("TColor")
         .Default(255);
-    c.Property("DigitalNumber", &TCurrencyStyle::DigitalNumber, &TCurrencyStyle::SetDigitalNumber).Default(10);
+    c.Property("DigitalNumber", &TCurrencyStyle::DigitalNumber, &TCurrencyStyle::SetDigitalNumber)
+        .Default(10);
     c.Property("GridLineColor", &TCurrencyStyle::GridLineColor, &TCurrencyStyle::SetGridLineColor)
         .Type("TColor")
         .Default(12632256);

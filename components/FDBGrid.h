@@ -66,28 +66,51 @@ private:                                                                        
     KVR_CURRENCY_PROP(bool, ZeroEmpty, false)
 #undef KVR_CURRENCY_PROP
 public:
-    const AnsiString& CurrencySymbol() const { return FCurrencySymbol; }
+    const AnsiString& CurrencySymbol() const {
+        return FCurrencySymbol;
+    }
     void SetCurrencySymbol(const AnsiString& value);
-    const AnsiString& CurrencyNames() const { return FCurrencyNames; }
+    const AnsiString& CurrencyNames() const {
+        return FCurrencyNames;
+    }
     void SetCurrencyNames(const AnsiString& value);
-    Extended Value() const { return FNegative ? -FMagnitude : FMagnitude; }
+    Extended Value() const {
+        return FNegative ? -FMagnitude : FMagnitude;
+    }
     void SetValue(Extended value);
-    TFont* CurrencyFont() const { return FCurrencyFont.get(); }
+    TFont* CurrencyFont() const {
+        return FCurrencyFont.get();
+    }
     void SetCurrencyFont(TFont* value);
-    TFont* NegativeFont() const { return FNegativeFont.get(); }
+    TFont* NegativeFont() const {
+        return FNegativeFont.get();
+    }
     void SetNegativeFont(TFont* value);
-    int CHNWidth() const { return FCHNWidth; }
-    int ENGWidth() const { return FENGWidth; }
-    int CHNHeight() const { return FCHNHeight; }
-    int ENGHeight() const { return FENGHeight; }
-    const TNotifyEvent& OnChange() const { return FOnChange; }
-    void SetOnChange(const TNotifyEvent& value) { FOnChange = value; }
+    int CHNWidth() const {
+        return FCHNWidth;
+    }
+    int ENGWidth() const {
+        return FENGWidth;
+    }
+    int CHNHeight() const {
+        return FCHNHeight;
+    }
+    int ENGHeight() const {
+        return FENGHeight;
+    }
+    const TNotifyEvent& OnChange() const {
+        return FOnChange;
+    }
+    void SetOnChange(const TNotifyEvent& value) {
+        FOnChange = value;
+    }
 
     void Assign(TPersistent* source) override;
     // OnChange, then the grid repaints.
     virtual void Changed();
     // Draws a value in ledger style with d decimals (see the unit's source for the layout).
-    void DrawCurrencyCell(TCanvas* canvas, const TRect& rect, bool empty, int topOffset, int d, Extended value);
+    void DrawCurrencyCell(TCanvas* canvas, const TRect& rect, bool empty, int topOffset, int d,
+                          Extended value);
     // Draws the value when the style is on and the field is one of CurrencyNames ("NAME" or "NAME=D").
     void DrawField(TCanvas* canvas, const TRect& rect, bool empty, int topOffset, Extended value,
                    const AnsiString& fieldName);

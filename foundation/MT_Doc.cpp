@@ -238,7 +238,8 @@ void TMT_Doc::ApplyToGrid(TwwDBGrid* grid, const AnsiString& gridName) {
                     if (TryStrToInt(Trim(setting->text()), index))
                         order.emplace_back(index, field);
                     else
-                        WriteAlertLog("MT_Doc", gridName + "." + field->FieldName() + " Index: " + setting->text());
+                        WriteAlertLog("MT_Doc",
+                                      gridName + "." + field->FieldName() + " Index: " + setting->text());
                     continue;
                 }
                 try {
@@ -268,7 +269,8 @@ void TMT_Doc::GetComponentProperty(const AnsiString& id, const AnsiString& name,
 void TMT_Doc::GetFieldProperty(const AnsiString& gridName, const AnsiString& fieldId, AnsiString& text,
                                const AnsiString& name) const {
     text.clear();
-    xmldom::NodePtr setting = FindChild(FindById(FindChild(FRoot, gridName, false), "Field", fieldId, false), name, false);
+    xmldom::NodePtr setting =
+        FindChild(FindById(FindChild(FRoot, gridName, false), "Field", fieldId, false), name, false);
     if (setting) text = setting->text();
 }
 

@@ -24,8 +24,8 @@ bool EditingChar(char key, bool multiLine) {
     return multiLine && (c == 9 || c == 10 || c == 13);
 }
 
-TCheckBoxState FieldCheckState(TField* field, const AnsiString& valueChecked, const AnsiString& valueUnchecked,
-                               TCheckBoxState nullState) {
+TCheckBoxState FieldCheckState(TField* field, const AnsiString& valueChecked,
+                               const AnsiString& valueUnchecked, TCheckBoxState nullState) {
     if (!field || field->IsNull()) return nullState;
     if (field->DataType() == ftBoolean) return field->AsBoolean() ? cbChecked : cbUnchecked;
     AnsiString text = field->Text();

@@ -21,7 +21,7 @@ public:
 
 protected:
     explicit TDataAware(TComponent* control) : FDataLink(std::make_unique<TLink>()), FLinkControl(control) {
-        if constexpr (requires(TLink& link) { link.SetControl(control); }) FDataLink->SetControl(control);
+        if constexpr (requires(TLink & link) { link.SetControl(control); }) FDataLink->SetControl(control);
     }
     ~TDataAware() { FDataLink->SetDataSource(nullptr); }
     TDataAware(const TDataAware&) = delete;
@@ -52,8 +52,8 @@ private:
 // The state a check box shows for a field: a Boolean field maps to checked and unchecked; any other
 // field's text is looked up (ignoring case) in the ";" lists of checked and unchecked values; a text
 // that is in neither shows grayed, and null shows nullState.
-TCheckBoxState FieldCheckState(TField* field, const AnsiString& valueChecked, const AnsiString& valueUnchecked,
-                               TCheckBoxState nullState);
+TCheckBoxState FieldCheckState(TField* field, const AnsiString& valueChecked,
+                               const AnsiString& valueUnchecked, TCheckBoxState nullState);
 // Writes a check state to the field: grayed clears it; otherwise a Boolean field takes the state and any
 // other field the first value of the list.
 void WriteFieldCheckState(TField* field, TCheckBoxState state, const AnsiString& valueChecked,

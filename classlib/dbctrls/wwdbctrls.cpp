@@ -57,8 +57,7 @@ bool wwDataSet_GetControl(TDataSet* dataSet, const AnsiString& fieldName, AnsiSt
 
 // ---- TwwDBComboBox ----
 
-TwwDBCustomComboBox::TwwDBCustomComboBox(TComponent* owner)
-    : TCustomComboBox(owner), TDataAware(this) {
+TwwDBCustomComboBox::TwwDBCustomComboBox(TComponent* owner) : TCustomComboBox(owner), TDataAware(this) {
     FDataLink->SetOnDataChange(TNotifyEvent(this, &TwwDBCustomComboBox::DataChange));
     FDataLink->SetOnUpdateData(TNotifyEvent(this, &TwwDBCustomComboBox::UpdateData));
 }

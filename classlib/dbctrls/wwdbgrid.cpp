@@ -77,9 +77,9 @@ void TwwGridDataLink::UpdateData() {
 // ---- TwwDBGrid ----
 
 TwwDBGrid::TwwDBGrid(TComponent* owner)
-    : TCustomGrid(owner), TDataAware(this), FSelected(new TStringList),
-      FOptions{dgEditing, dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines, dgTabs, dgConfirmDelete,
-               dgCancelOnExit} {
+    : TCustomGrid(owner), TDataAware(this),
+      FSelected(new TStringList), FOptions{dgEditing,  dgTitles, dgIndicator,     dgColumnResize, dgColLines,
+                                           dgRowLines, dgTabs,   dgConfirmDelete, dgCancelOnExit} {
     FDataLink->SetGrid(this);
     FSelected->SetOnChange(TNotifyEvent(this, &TwwDBGrid::SelectedChanged));
     SetDefaultRowHeight(18);
@@ -146,7 +146,8 @@ void TwwDBGrid::LayoutChanged() {
                 if (active && !column.Field) continue;
                 if (chars < 0) chars = column.Field ? column.Field->DisplayWidth() : 10;
                 column.Width = CharsToPixels(chars);
-                if (column.Title.empty()) column.Title = column.Field ? column.Field->DisplayLabel() : column.FieldName;
+                if (column.Title.empty())
+                    column.Title = column.Field ? column.Field->DisplayLabel() : column.FieldName;
                 columns.push_back(column);
             }
         } else if (active) {
@@ -670,7 +671,8 @@ void TwwDBGrid::DrawTitleCell(int col, const TRect& rect) {
     canvas->Brush()->SetColor(FixedColor());
     canvas->FillRect(rect);
     int index = ColumnIndex(col);
-    if (index >= 0) canvas->TextRect(rect, rect.Left + 2, rect.Top + 2, FColumns[static_cast<size_t>(index)].Title);
+    if (index >= 0)
+        canvas->TextRect(rect, rect.Left + 2, rect.Top + 2, FColumns[static_cast<size_t>(index)].Title);
 }
 
 void TwwDBGrid::DrawCell(int col, int row, TRect rect, TGridDrawState state) {
@@ -703,9 +705,9 @@ void TwwDBGrid::DrawCell(int col, int row, TRect rect, TGridDrawState state) {
     ShowRecordOfRow(row);
     FDrawingRow = row;
     const bool current = row == ActiveRow();
-    const bool highlight =
-        current && (state.Contains(gdFocused) || FOptions.Contains(dgRowSelect)) &&
-        (Focused() || FOptions.Contains(dgAlwaysShowSelection) || (InplaceEditor() && InplaceEditor()->Focused()));
+    const bool highlight = current && (state.Contains(gdFocused) || FOptions.Contains(dgRowSelect)) &&
+                           (Focused() || FOptions.Contains(dgAlwaysShowSelection) ||
+                            (InplaceEditor() && InplaceEditor()->Focused()));
     canvas->Font()->Assign(Font());
     canvas->Brush()->SetColor(highlight ? clHighlight : Color());
     if (highlight) canvas->Font()->SetColor(clHighlightText);
@@ -839,7 +841,8 @@ public:
         const unsigned char c = more ? static_cast<unsigned char>(FText[pos]) : 0;
         switch (node.Kind) {
         case TPictureNode::Literal:
-            return more && std::toupper(c) == std::toupper(static_cast<unsigned char>(node.Char)) && next(pos + 1);
+            return more && std::toupper(c) == std::toupper(static_cast<unsigned char>(node.Char)) &&
+                   next(pos + 1);
         case TPictureNode::Digit:
             return more && std::isdigit(c) && next(pos + 1);
         case TPictureNode::Letter:
@@ -861,15 +864,17 @@ public:
     }
 
 private:
-    bool Sequence(const std::vector<TPictureNode>& items, size_t index, size_t pos, const TContinue& next) const {
+    bool Sequence(const std::vector<TPictureNode>& items, size_t index, size_t pos,
+                  const TContinue& next) const {
         if (index == items.size()) return next(pos);
         return Node(items[index], pos, [&](size_t after) { return Sequence(items, index + 1, after, next); });
     }
     bool Repeat(const TPictureNode& node, int done, size_t pos, const TContinue& next) const {
         if (node.Count >= 0 && done == node.Count) return next(pos);
         // Any number: as many as match first, the rest of the mask after them.
-        if (node.Count < 0 &&
-            Node(node.Items[0], pos, [&](size_t after) { return after > pos && Repeat(node, done + 1, after, next); }))
+        if (node.Count < 0 && Node(node.Items[0], pos, [&](size_t after) {
+                return after > pos && Repeat(node, done + 1, after, next);
+            }))
             return true;
         if (node.Count < 0) return next(pos);
         return Node(node.Items[0], pos, [&](size_t after) { return Repeat(node, done + 1, after, next); });
@@ -898,7 +903,9 @@ KVR_PUBLISHED(TwwDBGrid, c) {
     c.Property("Options", &TwwDBGrid::Options, &TwwDBGrid::SetOptions);
     c.Property("KeyOptions", &TwwDBGrid::KeyOptions, &TwwDBGrid::SetKeyOptions);
     c.Property("ReadOnly", &TwwDBGrid::ReadOnly, &TwwDBGrid::SetReadOnly).Default(false);
-    c.Property("TitleColor", &TwwDBGrid::TitleColor, &TwwDBGrid::SetTitleColor).Type("TColor").Default(clBtnFace);
+    c.Property("TitleColor", &TwwDBGrid::TitleColor, &TwwDBGrid::SetTitleColor)
+        .Type("TColor")
+        .Default(clBtnFace);
     c.Property("OnCalcCellColors", &TwwDBGrid::OnCalcCellColors, &TwwDBGrid::SetOnCalcCellColors);
     c.Property("OnDrawDataCell", &TwwDBGrid::OnDrawDataCell, &TwwDBGrid::SetOnDrawDataCell);
 }

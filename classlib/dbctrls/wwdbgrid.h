@@ -24,11 +24,11 @@ KVR_ENUM(TwwDBGridKeyOption, dgEnterToTab, dgAllowDelete, dgAllowInsert);
 KVR_SET(TwwDBGridKeyOptions, TwwDBGridKeyOption);
 
 // Colours of one data cell before it draws: the handler may change the font and the brush.
-KVR_EVENT_TYPE(TwwCalcCellColorsEvent,
-               void(TObject* sender, TField* field, TGridDrawState state, bool highlight, TFont* font,
-                    TBrush* brush));
+KVR_EVENT_TYPE(TwwCalcCellColorsEvent, void(TObject* sender, TField* field, TGridDrawState state,
+                                            bool highlight, TFont* font, TBrush* brush));
 // After a data cell drew its value.
-KVR_EVENT_TYPE(TwwDrawDataCellEvent, void(TObject* sender, const TRect& rect, TField* field, TGridDrawState state));
+KVR_EVENT_TYPE(TwwDrawDataCellEvent,
+               void(TObject* sender, const TRect& rect, TField* field, TGridDrawState state));
 
 // The grid's link: tells the grid when the data set opens, scrolls, changes its layout or its record.
 class TwwGridDataLink : public TDataLink {

@@ -92,8 +92,9 @@ TEST_F(FDBGridTest, BooleanCellsShowTheBitmapBoxes) {
     checked.LoadFromResourceName("CHECKED");
     for (int row : {2, 3}) {
         TRect r = Grid->CellRect(2, row);
-        int x = r.Left + (r.Width() - checked.Width()) / 2 + 2, y = r.Top + (r.Height() - checked.Height()) / 2 + 1;
-        EXPECT_EQ(picture.Pixel(x + 2, y + 2), clWhite) << row;                     // inside the box
+        int x = r.Left + (r.Width() - checked.Width()) / 2 + 2,
+            y = r.Top + (r.Height() - checked.Height()) / 2 + 1;
+        EXPECT_EQ(picture.Pixel(x + 2, y + 2), clWhite) << row;                      // inside the box
         EXPECT_EQ(picture.Pixel(x + 3, y + 6), row == 2 ? clBlack : clWhite) << row; // the tick
     }
 }
@@ -124,9 +125,9 @@ TEST(CurrencyStyle, DrawsDigitsLinesAndMarks) {
     TCanvas* canvas = bitmap.Canvas();
     // Twelve columns of 10 pixels and 11 lines of 1 in 131 pixels: line i at x = 10 + 11 i.
     style.DrawCurrencyCell(canvas, {0, 0, 131, 20}, false, 0, 2, 12.5);
-    EXPECT_EQ(bitmap.Pixel(109, 5), 255);   // the decimal point: two columns right of it
-    EXPECT_EQ(bitmap.Pixel(76, 5), 32768);  // thousands
-    EXPECT_EQ(bitmap.Pixel(43, 5), 32768);  // millions
+    EXPECT_EQ(bitmap.Pixel(109, 5), 255);  // the decimal point: two columns right of it
+    EXPECT_EQ(bitmap.Pixel(76, 5), 32768); // thousands
+    EXPECT_EQ(bitmap.Pixel(43, 5), 32768); // millions
     EXPECT_EQ(bitmap.Pixel(98, 5), 12632256);
     auto inked = [&](int left) {
         for (int x = left; x < left + 10; ++x)
@@ -134,9 +135,9 @@ TEST(CurrencyStyle, DrawsDigitsLinesAndMarks) {
                 if (bitmap.Pixel(x, y) != 16777215) return true;
         return false;
     };
-    EXPECT_TRUE(inked(121));  // the last decimal, "0"
-    EXPECT_TRUE(inked(88));   // "1" of 12.50
-    EXPECT_FALSE(inked(77));  // left of it: empty
+    EXPECT_TRUE(inked(121)); // the last decimal, "0"
+    EXPECT_TRUE(inked(88));  // "1" of 12.50
+    EXPECT_FALSE(inked(77)); // left of it: empty
     // Too wide for the columns: "#" marks in every column.
     style.DrawCurrencyCell(canvas, {0, 0, 131, 20}, false, 0, 2, 1e15);
     EXPECT_TRUE(inked(11));

@@ -94,8 +94,8 @@ TEST_F(WwDBGridTest, KeysMoveThroughAWindowOfRecords) {
         int recNo, activeRow;
         const char* firstShown;
     } steps[] = {
-        {VK_DOWN, false, 2, 2, "C1"}, {VK_DOWN, false, 3, 3, "C1"},  {VK_DOWN, false, 4, 3, "C2"},
-        {VK_NEXT, false, 7, 3, "C5"}, {VK_UP, false, 6, 2, "C5"},    {VK_END, true, 10, 3, "C8"},
+        {VK_DOWN, false, 2, 2, "C1"},  {VK_DOWN, false, 3, 3, "C1"}, {VK_DOWN, false, 4, 3, "C2"},
+        {VK_NEXT, false, 7, 3, "C5"},  {VK_UP, false, 6, 2, "C5"},   {VK_END, true, 10, 3, "C8"},
         {VK_DOWN, false, 10, 3, "C8"}, // no inserting: the last row stays
         {VK_PRIOR, false, 7, 1, "C7"}, {VK_HOME, true, 1, 1, "C1"},  {VK_UP, false, 1, 1, "C1"},
     };
@@ -143,8 +143,9 @@ TEST_F(WwDBGridTest, AnInsertedRecordStandsBeforeTheCurrentOne) {
 TEST_F(WwDBGridTest, TypingIntoACellChangesTheField) {
     Grid->SetCol(2);
     for (char c : AnsiString("BETA"))
-        PressKey(Grid->InplaceEditor() && Grid->EditorMode() ? static_cast<TWinControl*>(Grid->InplaceEditor())
-                                                              : static_cast<TWinControl*>(Grid),
+        PressKey(Grid->InplaceEditor() && Grid->EditorMode()
+                     ? static_cast<TWinControl*>(Grid->InplaceEditor())
+                     : static_cast<TWinControl*>(Grid),
                  static_cast<Word>(c), {ssShift});
     EXPECT_EQ(Cds->State(), dsEdit);
     EXPECT_EQ(Cds->FieldByName("NAME")->AsString(), "N1"); // not yet: the cell is still being typed
@@ -214,13 +215,31 @@ TEST(PictureMask, Syntax) {
         const char* text;
         bool matches;
     } cases[] = {
-        {"###", "123", true},       {"###", "12", false},       {"###", "12a", false},
-        {"?" "?-#", "ab-1", true},     {"&&", "xY", true},         {"@@", "中", true},
-        {"*#", "", true},           {"*#", "12345", true},      {"*#.##", "12.50", true},
-        {"*3#", "123", true},       {"*3#", "1234", false},     {"#[#]", "1", true},
-        {"#[#]", "12", true},       {"{Y,N}", "n", true},       {"{Y,N}", "X", false},
-        {"#;*#", "1*2", true},      {"#;*#", "112", false},     {"{##,?" "?}-*#", "ab-", true},
-        {"[A]{B,C}", "AC", true},   {"[A]{B,C}", "C", true},    {"[A", "anything", true}, // no mask
+        {"###", "123", true},
+        {"###", "12", false},
+        {"###", "12a", false},
+        {"?"
+         "?-#",
+         "ab-1", true},
+        {"&&", "xY", true},
+        {"@@", "中", true},
+        {"*#", "", true},
+        {"*#", "12345", true},
+        {"*#.##", "12.50", true},
+        {"*3#", "123", true},
+        {"*3#", "1234", false},
+        {"#[#]", "1", true},
+        {"#[#]", "12", true},
+        {"{Y,N}", "n", true},
+        {"{Y,N}", "X", false},
+        {"#;*#", "1*2", true},
+        {"#;*#", "112", false},
+        {"{##,?"
+         "?}-*#",
+         "ab-", true},
+        {"[A]{B,C}", "AC", true},
+        {"[A]{B,C}", "C", true},
+        {"[A", "anything", true}, // no mask
     };
     for (const Case& c : cases)
         EXPECT_EQ(MatchesPictureMask(c.mask, c.text), c.matches) << c.mask << " / " << c.text;
