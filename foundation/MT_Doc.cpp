@@ -90,23 +90,21 @@ AnsiString TMT_Doc::ToUI(const AnsiString& text) const {
     return FCodeConverter ? VarToStr(FCodeConverter->ProgramToUI(Variant(text))) : text;
 }
 
-xmldom::NodePtr TMT_Doc::FindChild(const xmldom::NodePtr& node, const AnsiString& name, bool create) {
+xmldom::NodePtr TMT_Doc::FindChild(const xmldom::NodePtr& node, const AnsiString& name, bool create) const {
     if (!node || !SafeName(name)) return nullptr;
     xmldom::NodePtr child = node->selectSingleNode(name);
     if (!child && create) {
-        auto doc = std::make_shared<xmldom::Document>();
-        child = node->appendChild(doc->createElement(name));
+        child = node->appendChild(FDocument->createElement(name));
     }
     return child;
 }
 
 xmldom::NodePtr TMT_Doc::FindById(const xmldom::NodePtr& node, const AnsiString& elementName,
-                                  const AnsiString& id, bool create) {
+                                  const AnsiString& id, bool create) const {
     if (!node || !SafeName(id)) return nullptr;
     xmldom::NodePtr child = node->selectSingleNode(elementName + "[@ID='" + id + "']");
     if (!child && create && SafeName(elementName)) {
-        auto doc = std::make_shared<xmldom::Document>();
-        child = node->appendChild(doc->createElement(elementName));
+        child = node->appendChild(FDocument->createElement(elementName));
         child->setAttribute("ID", id);
     }
     return child;

@@ -48,9 +48,10 @@ public:
 private:
     void Bind();
     AnsiString ToUI(const AnsiString& text) const;
-    static xmldom::NodePtr FindChild(const xmldom::NodePtr& node, const AnsiString& name, bool create);
-    static xmldom::NodePtr FindById(const xmldom::NodePtr& node, const AnsiString& elementName,
-                                    const AnsiString& id, bool create);
+    // The elements a search creates are the document's own.
+    xmldom::NodePtr FindChild(const xmldom::NodePtr& node, const AnsiString& name, bool create) const;
+    xmldom::NodePtr FindById(const xmldom::NodePtr& node, const AnsiString& elementName, const AnsiString& id,
+                             bool create) const;
     xmldom::DocumentPtr FDocument;
     xmldom::NodePtr FRoot;
     xmldom::NodePtr FComponents;
