@@ -11,6 +11,10 @@ foreach(layer ${KVR_MODULE_LAYERS})
   # No GNU unique symbols (the statics of inline functions and templates): the loader never unloads a
   # library that defines one, and the host unloads the module when it is done with it.
   target_compile_options(kvr_${layer} PRIVATE $<$<CXX_COMPILER_ID:GNU>:-fno-gnu-unique>)
+  # Nor the module's copies of inline functions (the outside libraries' inline members, the standard
+  # templates over their types): an outside library that the host loads too would bind to them, and
+  # that binding keeps the module loaded.
+  target_compile_options(kvr_${layer} PRIVATE -fvisibility-inlines-hidden)
   kvr_check_includes(kvr_${layer} ${layer})
   add_library(kvrmodule_${layer} INTERFACE)
   target_link_libraries(kvrmodule_${layer} INTERFACE kvr_${layer})

@@ -2,10 +2,9 @@
 
 #include "classlib/dbctrls/dbctrls.h"
 
-TFDbCheckBox::TFDbCheckBox(TComponent* owner) : TBitCheckBox(owner), FDataLink(new TFieldDataLink) {
+TFDbCheckBox::TFDbCheckBox(TComponent* owner) : TBitCheckBox(owner), TDataAware(this) {
     FControlStyle.Include(csReplicatable);
     SetState(cbUnchecked);
-    FDataLink->SetControl(this);
     FDataLink->SetOnDataChange(TNotifyEvent(this, &TFDbCheckBox::DataChange));
     FDataLink->SetOnUpdateData(TNotifyEvent(this, &TFDbCheckBox::UpdateData));
 }
@@ -14,21 +13,13 @@ TFDbCheckBox::~TFDbCheckBox() {
     FDataLink->SetDataSource(nullptr);
 }
 
-void TFDbCheckBox::SetDataSource(TDataSource* value) {
-    if (FDataLink->DataSource() == value) return;
-    if (FDataLink->DataSource()) FDataLink->DataSource()->RemoveFreeNotification(this);
-    FDataLink->SetDataSource(value);
-    if (value) value->FreeNotification(this);
-}
-
 void TFDbCheckBox::SetDataField(const AnsiString& value) {
     FDataLink->SetFieldName(value);
 }
 
 void TFDbCheckBox::Notification(TComponent* component, TOperation operation) {
     TBitCheckBox::Notification(component, operation);
-    if (operation == opRemove && FDataLink && component == FDataLink->DataSource())
-        FDataLink->SetDataSource(nullptr);
+    DataSourceNotification(component, operation);
 }
 
 void TFDbCheckBox::SetValueChecked(const AnsiString& value) {
@@ -47,13 +38,7 @@ void TFDbCheckBox::SetAutoCaption(bool value) {
 }
 
 TCheckBoxState TFDbCheckBox::FieldState() const {
-    TField* field = FDataLink->Field();
-    if (!field || field->IsNull()) return cbUnchecked;
-    if (field->DataType() == ftBoolean) return field->AsBoolean() ? cbChecked : cbUnchecked;
-    AnsiString text = field->Text();
-    if (InValueList(text, FValueChecked)) return cbChecked;
-    if (InValueList(text, FValueUnchecked)) return cbUnchecked;
-    return cbGrayed;
+    return FieldCheckState(FDataLink->Field(), FValueChecked, FValueUnchecked, cbUnchecked);
 }
 
 void TFDbCheckBox::DataChange(TObject*) {
@@ -61,14 +46,7 @@ void TFDbCheckBox::DataChange(TObject*) {
 }
 
 void TFDbCheckBox::UpdateData(TObject*) {
-    TField* field = FDataLink->Field();
-    if (!field) return;
-    if (State() == cbGrayed)
-        field->Clear();
-    else if (field->DataType() == ftBoolean)
-        field->SetAsBoolean(Checked());
-    else
-        field->SetText(FirstListValue(Checked() ? FValueChecked : FValueUnchecked));
+    WriteFieldCheckState(FDataLink->Field(), State(), FValueChecked, FValueUnchecked);
 }
 
 void TFDbCheckBox::Toggle() {
@@ -86,12 +64,7 @@ void TFDbCheckBox::KeyPress(char& key) {
 }
 
 void TFDbCheckBox::DoExit() {
-    try {
-        FDataLink->UpdateRecord();
-    } catch (...) {
-        if (CanFocus()) SetFocus();
-        throw;
-    }
+    UpdateRecordOnExit(this);
     TBitCheckBox::DoExit();
 }
 

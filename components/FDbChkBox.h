@@ -5,23 +5,21 @@
 #include <memory>
 
 #include "classlib/db/db.h"
+#include "classlib/dbctrls/dblink.h"
 #include "components/BtChkBox.h"
 
-class TFDbCheckBox : public TBitCheckBox {
+class TFDbCheckBox : public TBitCheckBox, public TDataAware<TFieldDataLink> {
     KVR_CLASS(TFDbCheckBox, TBitCheckBox)
     KVR_MESSAGES(TFDbCheckBox)
 public:
     explicit TFDbCheckBox(TComponent* owner);
     ~TFDbCheckBox() override;
 
-    TDataSource* DataSource() const { return FDataLink->DataSource(); }
-    void SetDataSource(TDataSource* value);
     AnsiString DataField() const { return FDataLink->FieldName(); }
     void SetDataField(const AnsiString& value);
     bool ReadOnly() const { return FDataLink->ReadOnly(); }
     void SetReadOnly(bool value) { FDataLink->SetReadOnly(value); }
     TField* Field() const { return FDataLink->Field(); }
-    TFieldDataLink* DataLink() const { return FDataLink.get(); }
     const AnsiString& ValueChecked() const { return FValueChecked; }
     void SetValueChecked(const AnsiString& value);
     const AnsiString& ValueUnchecked() const { return FValueUnchecked; }
@@ -41,7 +39,6 @@ private:
     TCheckBoxState FieldState() const;
     void DataChange(TObject* sender);
     void UpdateData(TObject* sender);
-    std::unique_ptr<TFieldDataLink> FDataLink;
     AnsiString FValueChecked = "Y";
     AnsiString FValueUnchecked = "N";
     bool FAutoCaption = true;

@@ -1,5 +1,7 @@
 #include "foundation/LibVCLs.h"
 
+#include "classlib/dbctrls/wwdbgrid.h"
+
 #include <algorithm>
 
 #include "classlib/objects/stringlist.h"
@@ -279,4 +281,27 @@ void SetFieldControlsEnabled(TComponent* owner, const AnsiString& fieldList, con
         ForFieldControls(owner, item,
                          [&](TComponent* control) { SetOrdPropByName(control, "Enabled", enabled ? 1 : 0); });
     }
+}
+
+void FitGridColumns(TwwDBGrid* grid) {
+    TDataSet* ds = grid && grid->DataSource() ? grid->DataSource()->DataSet() : nullptr;
+    if (!ds || !ds->Active() || ds->FieldCount() == 0 || grid->ColumnCount() == 0) return;
+    const bool enabled = grid->Enabled();
+    grid->SetEnabled(false);
+    try {
+        int width = HorzScrollBarHeight + 2;
+        for (int col = 0; col < grid->ColCount(); ++col)
+            width += grid->ColWidths(col) + 1;
+        if (width < grid->ClientWidth()) {
+            const int share = (grid->ClientWidth() - width) / grid->ColumnCount();
+            for (int col = grid->FixedCols(); col < grid->ColCount(); ++col)
+                grid->SetColWidths(col, grid->ColWidths(col) + share);
+        } else if (TWinControl* parent = grid->Parent()) {
+            parent->SetClientWidth(width);
+        }
+    } catch (...) {
+        grid->SetEnabled(enabled);
+        throw;
+    }
+    grid->SetEnabled(enabled);
 }

@@ -23,6 +23,7 @@ class TDataSet;
 class TDataSource;
 class TField;
 class TCustomClientDataSet;
+class TwwDBGrid;
 
 // ---- properties by name ----
 
@@ -100,6 +101,13 @@ void SetFieldControlsEnabled(TComponent* owner, const AnsiString& fieldList, con
 bool InheritsFromName(const TObject* object, const AnsiString& className);
 
 // ---- controls ----
+
+// The height the platform gives a horizontal scroll bar.
+inline constexpr int HorzScrollBarHeight = 17;
+// Fits a data grid's columns to its width: nothing without an open data set with fields; the columns
+// (indicator and fields, each with its line) plus a scroll bar's height and 2 narrower than the client
+// width are widened by an equal share of the rest; otherwise the grid's parent takes that width.
+void FitGridColumns(TwwDBGrid* grid);
 
 // Adds every selected item of source to target unless target already holds that text. A template over
 // the list box class (Count, Selected, Items), so that this unit needs no header of the standard

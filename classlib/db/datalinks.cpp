@@ -168,14 +168,29 @@ void TDataLink::SetBufferCount(int value) {
     UpdateWindow();
 }
 
+namespace {
+
+// The rows a grid shows: the data set's rows, and while inserting the new record among them (before
+// the current row, or after the last one when appending).
+int ShownCount(const TDataSet* ds) {
+    return ds->RowCount() + (ds->State() == dsInsert ? 1 : 0);
+}
+
+int ShownCurrent(const TDataSet* ds) {
+    if (ds->State() == dsInsert && ds->Appending()) return ds->RowCount();
+    return std::max(ds->CurrentIndex(), 0);
+}
+
+} // namespace
+
 void TDataLink::UpdateWindow() {
     TDataSet* ds = DataSet();
     if (!FActive || !ds) {
         FFirstRecord = 0;
         return;
     }
-    const int current = std::max(ds->CurrentIndex(), 0);
-    const int count = ds->RowCount();
+    const int current = ShownCurrent(ds);
+    const int count = ShownCount(ds);
     if (current < FFirstRecord) FFirstRecord = current;
     if (current >= FFirstRecord + FBufferCount) FFirstRecord = current - FBufferCount + 1;
     if (FFirstRecord > std::max(0, count - FBufferCount)) FFirstRecord = std::max(0, count - FBufferCount);
@@ -184,21 +199,26 @@ void TDataLink::UpdateWindow() {
 
 int TDataLink::ActiveRecord() const {
     TDataSet* ds = DataSet();
-    if (!FActive || !ds || ds->CurrentIndex() < 0) return 0;
-    return ds->CurrentIndex() - FFirstRecord;
+    if (!FActive || !ds || (ds->CurrentIndex() < 0 && ds->State() != dsInsert)) return 0;
+    return ShownCurrent(ds) - FFirstRecord;
 }
 
 void TDataLink::SetActiveRecord(int value) {
     TDataSet* ds = DataSet();
     if (!FActive || !ds) return;
-    ds->SetDisplayRow(value == ActiveRecord() ? -1 : FFirstRecord + value);
+    const int shown = FFirstRecord + value, current = ShownCurrent(ds);
+    if (shown == current || value < 0) {
+        ds->SetDisplayRow(-1);
+        return;
+    }
+    // Rows after an inserted record stand one place further down.
+    ds->SetDisplayRow(ds->State() == dsInsert && shown > current ? shown - 1 : shown);
 }
 
 int TDataLink::RecordCount() const {
     TDataSet* ds = DataSet();
     if (!FActive || !ds) return 0;
-    if (ds->State() == dsInsert) return std::min(FBufferCount, ds->RowCount() + 1);
-    return std::max(0, std::min(FBufferCount, ds->RowCount() - FFirstRecord));
+    return std::max(0, std::min(FBufferCount, ShownCount(ds) - FFirstRecord));
 }
 
 bool TDataLink::Bof() const {

@@ -265,7 +265,8 @@ void TDataSet::SetCurrent(int index) {
 }
 
 void TDataSet::SetDisplayRow(int index) {
-    if (index == FCurrent) index = -1;
+    // While inserting, the current row is not the record being edited: it can be shown as it stands.
+    if (index == FCurrent && FState != dsInsert) index = -1;
     if (index == FDisplayRow) return;
     FDisplayRow = index;
     CalculateFields();

@@ -114,10 +114,10 @@ public:
     const AnsiString& FieldName() const { return FFieldName; }
     void SetFieldName(const AnsiString& value);
     AnsiString DisplayLabel() const { return FDisplayLabel.empty() ? FFieldName : FDisplayLabel; }
-    void SetDisplayLabel(const AnsiString& value) { FDisplayLabel = value; }
+    void SetDisplayLabel(const AnsiString& value);
     AnsiString DisplayName() const { return DisplayLabel(); }
     int DisplayWidth() const;
-    void SetDisplayWidth(int value) { FDisplayWidth = value; }
+    void SetDisplayWidth(int value);
     bool Visible() const { return FVisible; }
     void SetVisible(bool value);
     bool ReadOnly() const { return FReadOnly; }
@@ -761,6 +761,10 @@ public:
         return FCurrent;
     }
     void SetDisplayRow(int index); // -1: the current row again (grid links read other rows with it)
+    // Inserting a record that goes after the last row (Append) rather than before the current one.
+    bool Appending() const {
+        return FState == dsInsert && FAppendPending;
+    }
     void AddField(TField* field);
     void RemoveField(TField* field);
     void MoveField(TField* field, int index);
@@ -947,6 +951,8 @@ public:
     void SetBufferCount(int value);
     int ActiveRecord() const;
     void SetActiveRecord(int value); // the fields read that row of the window until set back
+    // The window's first row, counted among the rows shown (the inserted record in its place).
+    int FirstRecord() const { return FFirstRecord; }
     int RecordCount() const;
     bool Bof() const;
     bool Eof() const;

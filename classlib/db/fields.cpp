@@ -186,6 +186,19 @@ int TField::DisplayWidth() const {
     }
 }
 
+// Grids lay their columns out again when a title or a width changes.
+void TField::SetDisplayLabel(const AnsiString& value) {
+    if (FDisplayLabel == value) return;
+    FDisplayLabel = value;
+    if (FDataSet) FDataSet->DataEvent(deLayoutChange);
+}
+
+void TField::SetDisplayWidth(int value) {
+    if (FDisplayWidth == value) return;
+    FDisplayWidth = value;
+    if (FDataSet) FDataSet->DataEvent(deLayoutChange);
+}
+
 void TField::SetVisible(bool value) {
     if (FVisible == value) return;
     FVisible = value;

@@ -24,41 +24,36 @@ bool EditingChar(char key, bool multiLine) {
     return multiLine && (c == 9 || c == 10 || c == 13);
 }
 
-namespace {
-
-// Setting a data source asks it for a free notification, so a freed source is dropped.
-void LinkDataSource(TComponent* control, TFieldDataLink* link, TDataSource* value) {
-    if (link->DataSource() == value) return;
-    if (link->DataSource()) link->DataSource()->RemoveFreeNotification(control);
-    link->SetDataSource(value);
-    if (value) value->FreeNotification(control);
+TCheckBoxState FieldCheckState(TField* field, const AnsiString& valueChecked,
+                               const AnsiString& valueUnchecked, TCheckBoxState nullState) {
+    if (!field || field->IsNull()) return nullState;
+    if (field->DataType() == ftBoolean) return field->AsBoolean() ? cbChecked : cbUnchecked;
+    AnsiString text = field->Text();
+    if (InValueList(text, valueChecked)) return cbChecked;
+    if (InValueList(text, valueUnchecked)) return cbUnchecked;
+    return cbGrayed;
 }
 
-void DropFreedSource(TFieldDataLink* link, TComponent* component, TOperation operation) {
-    if (operation == opRemove && link && component == link->DataSource()) link->SetDataSource(nullptr);
+void WriteFieldCheckState(TField* field, TCheckBoxState state, const AnsiString& valueChecked,
+                          const AnsiString& valueUnchecked) {
+    if (!field) return;
+    if (state == cbGrayed)
+        field->Clear();
+    else if (field->DataType() == ftBoolean)
+        field->SetAsBoolean(state == cbChecked);
+    else
+        field->SetText(FirstListValue(state == cbChecked ? valueChecked : valueUnchecked));
 }
-
-std::unique_ptr<TFieldDataLink> NewLink(TComponent* control) {
-    auto link = std::make_unique<TFieldDataLink>();
-    link->SetControl(control);
-    return link;
-}
-
-} // namespace
 
 // ---- TDBEdit ----
 
-TDBEdit::TDBEdit(TComponent* owner) : TCustomEdit(owner), FDataLink(NewLink(this)) {
+TDBEdit::TDBEdit(TComponent* owner) : TCustomEdit(owner), TDataAware(this) {
     FDataLink->SetOnDataChange(TNotifyEvent(this, &TDBEdit::DataChange));
     FDataLink->SetOnUpdateData(TNotifyEvent(this, &TDBEdit::UpdateData));
 }
 
 TDBEdit::~TDBEdit() {
     FDataLink->SetDataSource(nullptr);
-}
-
-void TDBEdit::SetDataSource(TDataSource* value) {
-    LinkDataSource(this, FDataLink.get(), value);
 }
 
 void TDBEdit::SetReadOnly(bool value) {
@@ -68,7 +63,7 @@ void TDBEdit::SetReadOnly(bool value) {
 
 void TDBEdit::Notification(TComponent* component, TOperation operation) {
     TCustomEdit::Notification(component, operation);
-    DropFreedSource(FDataLink.get(), component, operation);
+    DataSourceNotification(component, operation);
 }
 
 void TDBEdit::ShowText(const AnsiString& value) {
@@ -151,7 +146,7 @@ void TDBEdit::DoExit() {
 
 // ---- TDBText ----
 
-TDBText::TDBText(TComponent* owner) : TCustomLabel(owner), FDataLink(NewLink(this)) {
+TDBText::TDBText(TComponent* owner) : TCustomLabel(owner), TDataAware(this) {
     SetAutoSize(false);
     SetShowAccelChar(false);
     FDataLink->SetOnDataChange(TNotifyEvent(this, &TDBText::DataChange));
@@ -161,13 +156,9 @@ TDBText::~TDBText() {
     FDataLink->SetDataSource(nullptr);
 }
 
-void TDBText::SetDataSource(TDataSource* value) {
-    LinkDataSource(this, FDataLink.get(), value);
-}
-
 void TDBText::Notification(TComponent* component, TOperation operation) {
     TCustomLabel::Notification(component, operation);
-    DropFreedSource(FDataLink.get(), component, operation);
+    DataSourceNotification(component, operation);
 }
 
 void TDBText::DataChange(TObject*) {
@@ -180,7 +171,7 @@ void TDBText::DataChange(TObject*) {
 
 // ---- TDBCheckBox ----
 
-TDBCheckBox::TDBCheckBox(TComponent* owner) : TCustomCheckBox(owner), FDataLink(NewLink(this)) {
+TDBCheckBox::TDBCheckBox(TComponent* owner) : TCustomCheckBox(owner), TDataAware(this) {
     FDataLink->SetOnDataChange(TNotifyEvent(this, &TDBCheckBox::DataChange));
     FDataLink->SetOnUpdateData(TNotifyEvent(this, &TDBCheckBox::UpdateData));
 }
@@ -189,13 +180,9 @@ TDBCheckBox::~TDBCheckBox() {
     FDataLink->SetDataSource(nullptr);
 }
 
-void TDBCheckBox::SetDataSource(TDataSource* value) {
-    LinkDataSource(this, FDataLink.get(), value);
-}
-
 void TDBCheckBox::Notification(TComponent* component, TOperation operation) {
     TCustomCheckBox::Notification(component, operation);
-    DropFreedSource(FDataLink.get(), component, operation);
+    DataSourceNotification(component, operation);
 }
 
 void TDBCheckBox::SetValueChecked(const AnsiString& value) {
@@ -209,13 +196,8 @@ void TDBCheckBox::SetValueUnchecked(const AnsiString& value) {
 }
 
 TCheckBoxState TDBCheckBox::FieldState() const {
-    TField* field = FDataLink->Field();
-    if (!field || field->IsNull()) return AllowGrayed() ? cbGrayed : cbUnchecked;
-    if (field->DataType() == ftBoolean) return field->AsBoolean() ? cbChecked : cbUnchecked;
-    AnsiString text = field->Text();
-    if (InValueList(text, FValueChecked)) return cbChecked;
-    if (InValueList(text, FValueUnchecked)) return cbUnchecked;
-    return cbGrayed;
+    return FieldCheckState(FDataLink->Field(), FValueChecked, FValueUnchecked,
+                           AllowGrayed() ? cbGrayed : cbUnchecked);
 }
 
 void TDBCheckBox::DataChange(TObject*) {
@@ -231,14 +213,7 @@ void TDBCheckBox::DataChange(TObject*) {
 }
 
 void TDBCheckBox::UpdateData(TObject*) {
-    TField* field = FDataLink->Field();
-    if (!field) return;
-    if (State() == cbGrayed)
-        field->Clear();
-    else if (field->DataType() == ftBoolean)
-        field->SetAsBoolean(Checked());
-    else
-        field->SetText(FirstListValue(Checked() ? FValueChecked : FValueUnchecked));
+    WriteFieldCheckState(FDataLink->Field(), State(), FValueChecked, FValueUnchecked);
 }
 
 void TDBCheckBox::Toggle() {
@@ -259,18 +234,13 @@ void TDBCheckBox::KeyPress(char& key) {
 }
 
 void TDBCheckBox::DoExit() {
-    try {
-        FDataLink->UpdateRecord();
-    } catch (...) {
-        if (CanFocus()) SetFocus();
-        throw;
-    }
+    UpdateRecordOnExit(this);
     TCustomCheckBox::DoExit();
 }
 
 // ---- TDBMemo ----
 
-TDBMemo::TDBMemo(TComponent* owner) : TCustomMemo(owner), FDataLink(NewLink(this)) {
+TDBMemo::TDBMemo(TComponent* owner) : TCustomMemo(owner), TDataAware(this) {
     FDataLink->SetOnDataChange(TNotifyEvent(this, &TDBMemo::DataChange));
     FDataLink->SetOnUpdateData(TNotifyEvent(this, &TDBMemo::UpdateData));
 }
@@ -279,13 +249,9 @@ TDBMemo::~TDBMemo() {
     FDataLink->SetDataSource(nullptr);
 }
 
-void TDBMemo::SetDataSource(TDataSource* value) {
-    LinkDataSource(this, FDataLink.get(), value);
-}
-
 void TDBMemo::Notification(TComponent* component, TOperation operation) {
     TCustomMemo::Notification(component, operation);
-    DropFreedSource(FDataLink.get(), component, operation);
+    DataSourceNotification(component, operation);
 }
 
 void TDBMemo::DataChange(TObject*) {
@@ -331,12 +297,7 @@ void TDBMemo::KeyPress(char& key) {
 }
 
 void TDBMemo::DoExit() {
-    try {
-        FDataLink->UpdateRecord();
-    } catch (...) {
-        if (CanFocus()) SetFocus();
-        throw;
-    }
+    UpdateRecordOnExit(this);
     TCustomMemo::DoExit();
 }
 

@@ -6,23 +6,21 @@
 
 #include "classlib/controls/stdctrls.h"
 #include "classlib/db/db.h"
+#include "classlib/dbctrls/dblink.h"
 
 // The first value of a ";" list, and whether text equals (ignoring case) one of its values.
 AnsiString FirstListValue(const AnsiString& list);
 bool InValueList(const AnsiString& text, const AnsiString& list);
 
-class TDBEdit : public TCustomEdit {
+class TDBEdit : public TCustomEdit, public TDataAware<TFieldDataLink> {
     KVR_CLASS(TDBEdit, TCustomEdit)
 public:
     explicit TDBEdit(TComponent* owner);
     ~TDBEdit() override;
 
-    TDataSource* DataSource() const { return FDataLink->DataSource(); }
-    void SetDataSource(TDataSource* value);
     AnsiString DataField() const { return FDataLink->FieldName(); }
     virtual void SetDataField(const AnsiString& value) { FDataLink->SetFieldName(value); }
     TField* Field() const { return FDataLink->Field(); }
-    TFieldDataLink* DataLink() const { return FDataLink.get(); }
     // Read-only is the link's: the field cannot be edited through this control.
     bool ReadOnly() const { return FDataLink->ReadOnly(); }
     void SetReadOnly(bool value);
@@ -40,20 +38,17 @@ protected:
     // Sets the shown text without marking the link modified.
     void ShowText(const AnsiString& value);
 
-    std::unique_ptr<TFieldDataLink> FDataLink;
     bool FFocused = false;
     bool FShowing = false;
 };
 
 // A label showing a field's display text.
-class TDBText : public TCustomLabel {
+class TDBText : public TCustomLabel, public TDataAware<TFieldDataLink> {
     KVR_CLASS(TDBText, TCustomLabel)
 public:
     explicit TDBText(TComponent* owner);
     ~TDBText() override;
 
-    TDataSource* DataSource() const { return FDataLink->DataSource(); }
-    void SetDataSource(TDataSource* value);
     AnsiString DataField() const { return FDataLink->FieldName(); }
     void SetDataField(const AnsiString& value) { FDataLink->SetFieldName(value); }
     TField* Field() const { return FDataLink->Field(); }
@@ -61,19 +56,16 @@ public:
 
 private:
     void DataChange(TObject* sender);
-    std::unique_ptr<TFieldDataLink> FDataLink;
 };
 
 // A check box over a Boolean field, or a text field whose values are ValueChecked and ValueUnchecked
 // (each a ";" list; the first is written). Other texts show grayed; null shows unchecked.
-class TDBCheckBox : public TCustomCheckBox {
+class TDBCheckBox : public TCustomCheckBox, public TDataAware<TFieldDataLink> {
     KVR_CLASS(TDBCheckBox, TCustomCheckBox)
 public:
     explicit TDBCheckBox(TComponent* owner);
     ~TDBCheckBox() override;
 
-    TDataSource* DataSource() const { return FDataLink->DataSource(); }
-    void SetDataSource(TDataSource* value);
     AnsiString DataField() const { return FDataLink->FieldName(); }
     void SetDataField(const AnsiString& value) { FDataLink->SetFieldName(value); }
     TField* Field() const { return FDataLink->Field(); }
@@ -95,19 +87,16 @@ private:
     TCheckBoxState FieldState() const;
     void DataChange(TObject* sender);
     void UpdateData(TObject* sender);
-    std::unique_ptr<TFieldDataLink> FDataLink;
     AnsiString FValueChecked = "True";
     AnsiString FValueUnchecked = "False";
 };
 
-class TDBMemo : public TCustomMemo {
+class TDBMemo : public TCustomMemo, public TDataAware<TFieldDataLink> {
     KVR_CLASS(TDBMemo, TCustomMemo)
 public:
     explicit TDBMemo(TComponent* owner);
     ~TDBMemo() override;
 
-    TDataSource* DataSource() const { return FDataLink->DataSource(); }
-    void SetDataSource(TDataSource* value);
     AnsiString DataField() const { return FDataLink->FieldName(); }
     void SetDataField(const AnsiString& value) { FDataLink->SetFieldName(value); }
     TField* Field() const { return FDataLink->Field(); }
@@ -124,7 +113,6 @@ protected:
 private:
     void DataChange(TObject* sender);
     void UpdateData(TObject* sender);
-    std::unique_ptr<TFieldDataLink> FDataLink;
     bool FShowing = false;
 };
 

@@ -28,6 +28,19 @@ bool TwwClientDataSet::FindControlType(const AnsiString& fieldName, AnsiString& 
     return false;
 }
 
+bool TwwClientDataSet::FindPictureMask(const AnsiString& fieldName, AnsiString& mask) const {
+    mask.clear();
+    for (int i = 0; i < FPictureMasks->Count(); ++i) {
+        AnsiString line = FPictureMasks->Get(i);
+        auto tab = line.find('\t');
+        if (tab == AnsiString::npos || !SameText(Trim(line.substr(0, tab)), Trim(fieldName))) continue;
+        AnsiString rest = line.substr(tab + 1);
+        mask = rest.substr(0, rest.find('\t'));
+        return !mask.empty();
+    }
+    return false;
+}
+
 AnsiString TwwClientDataSet::FieldControlType(const AnsiString& fieldName) const {
     AnsiString controlType, parameters;
     FindControlType(fieldName, controlType, parameters);
@@ -44,9 +57,7 @@ bool wwDataSet_GetControl(TDataSet* dataSet, const AnsiString& fieldName, AnsiSt
 
 // ---- TwwDBComboBox ----
 
-TwwDBCustomComboBox::TwwDBCustomComboBox(TComponent* owner)
-    : TCustomComboBox(owner), FDataLink(new TFieldDataLink) {
-    FDataLink->SetControl(this);
+TwwDBCustomComboBox::TwwDBCustomComboBox(TComponent* owner) : TCustomComboBox(owner), TDataAware(this) {
     FDataLink->SetOnDataChange(TNotifyEvent(this, &TwwDBCustomComboBox::DataChange));
     FDataLink->SetOnUpdateData(TNotifyEvent(this, &TwwDBCustomComboBox::UpdateData));
 }
@@ -55,17 +66,9 @@ TwwDBCustomComboBox::~TwwDBCustomComboBox() {
     FDataLink->SetDataSource(nullptr);
 }
 
-void TwwDBCustomComboBox::SetDataSource(TDataSource* value) {
-    if (FDataLink->DataSource() == value) return;
-    if (FDataLink->DataSource()) FDataLink->DataSource()->RemoveFreeNotification(this);
-    FDataLink->SetDataSource(value);
-    if (value) value->FreeNotification(this);
-}
-
 void TwwDBCustomComboBox::Notification(TComponent* component, TOperation operation) {
     TCustomComboBox::Notification(component, operation);
-    if (operation == opRemove && FDataLink && component == FDataLink->DataSource())
-        FDataLink->SetDataSource(nullptr);
+    DataSourceNotification(component, operation);
 }
 
 void TwwDBCustomComboBox::SetMapList(bool value) {
@@ -228,12 +231,7 @@ void TwwDBCustomComboBox::DrawItem(int index, TRect rect, TOwnerDrawState state)
 }
 
 void TwwDBCustomComboBox::DoExit() {
-    try {
-        FDataLink->UpdateRecord();
-    } catch (...) {
-        if (CanFocus()) SetFocus();
-        throw;
-    }
+    UpdateRecordOnExit(this);
     TCustomComboBox::DoExit();
 }
 

@@ -6,8 +6,10 @@
 #include "classlib/db/dbclient.h"
 #include "classlib/dbctrls/dbctrls.h"
 
-// A client data set that also keeps, per field, the control a grid edits it with ("FIELD;Combo;...")
-// and picture masks ("FIELD;mask;...").
+// A client data set that also keeps, per field, the control a grid edits it with
+// ("FIELD;CustomEdit;control", "FIELD;CheckBox;checked;unchecked") and picture masks
+// ("FIELD<TAB>mask<TAB>flags": a picture mask may hold ";" itself); with ValidateWithMask a grid refuses
+// a text that does not match its field's picture.
 class TwwClientDataSet : public TClientDataSet {
     KVR_CLASS(TwwClientDataSet, TClientDataSet)
 public:
@@ -24,6 +26,8 @@ public:
     AnsiString FieldControlType(const AnsiString& fieldName) const;
     // The field's entry: its type and the rest of the line after it; false when it has none.
     bool FindControlType(const AnsiString& fieldName, AnsiString& controlType, AnsiString& parameters) const;
+    // The field's picture mask; false when it has none.
+    bool FindPictureMask(const AnsiString& fieldName, AnsiString& mask) const;
 
 private:
     std::unique_ptr<TStringList> FControlType;
@@ -52,18 +56,15 @@ public:
 
 // Items are "display<TAB>stored value"; with MapList an item without a TAB may also read
 // "code:display". The field holds the stored value and the combo shows the display text.
-class TwwDBCustomComboBox : public TCustomComboBox {
+class TwwDBCustomComboBox : public TCustomComboBox, public TDataAware<TFieldDataLink> {
     KVR_CLASS(TwwDBCustomComboBox, TCustomComboBox)
 public:
     explicit TwwDBCustomComboBox(TComponent* owner);
     ~TwwDBCustomComboBox() override;
 
-    TDataSource* DataSource() const { return FDataLink->DataSource(); }
-    void SetDataSource(TDataSource* value);
     AnsiString DataField() const { return FDataLink->FieldName(); }
     virtual void SetDataField(const AnsiString& value) { FDataLink->SetFieldName(value); }
     TField* Field() const { return FDataLink->Field(); }
-    TFieldDataLink* DataLink() const { return FDataLink.get(); }
     bool ReadOnly() const { return FDataLink->ReadOnly(); }
     void SetReadOnly(bool value) { FDataLink->SetReadOnly(value); }
     bool MapList() const { return FMapList; }
@@ -94,7 +95,6 @@ private:
     void SplitItem(int index, AnsiString& display, AnsiString& value) const;
     void DataChange(TObject* sender);
     void UpdateData(TObject* sender);
-    std::unique_ptr<TFieldDataLink> FDataLink;
     bool FMapList = true;
     bool FShowing = false;
 };
