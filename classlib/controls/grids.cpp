@@ -284,6 +284,16 @@ TGridRect TCustomGrid::Selection() const {
             std::max(FAnchor.Y, FCurrent.Y)};
 }
 
+void TCustomGrid::SetSelection(const TGridRect& range) {
+    auto clampCol = [this](int c) { return std::clamp(c, FixedCols(), std::max(FixedCols(), ColCount() - 1)); };
+    auto clampRow = [this](int r) { return std::clamp(r, FixedRows(), std::max(FixedRows(), RowCount() - 1)); };
+    HideEditor();
+    FAnchor = {clampCol(range.Left), clampRow(range.Top)};
+    FCurrent = {clampCol(range.Right), clampRow(range.Bottom)};
+    ScrollToCurrent();
+    Invalidate();
+}
+
 int TCustomGrid::VisibleColCount() const {
     int width = ClientWidth() - FCols.Offset(FixedCols(), FGridLineWidth);
     int count = 0;
@@ -444,6 +454,7 @@ void TCustomGrid::ShowEditor() {
     FEditor->SetText(FEditor->FOriginal);
     FEditor->FLoading = false;
     FEditor->SetModified(false);
+    FEditor->UpdateContents();
     UpdateEditor();
     FEditor->SetVisible(true);
     if (Focused() || (GetParentForm(this) && GetParentForm(this)->FocusedControl() == this)) {
@@ -549,8 +560,8 @@ void TCustomGrid::Paint() {
         }
     }
     if (FGridLineWidth > 0) {
-        canvas->Pen()->SetColor(clBtnFace);
-        canvas->Brush()->SetColor(clBtnFace);
+        canvas->Pen()->SetColor(GridLinePaintColor());
+        canvas->Brush()->SetColor(GridLinePaintColor());
         for (int col = 0; col < ColCount(); ++col) {
             TRect r = CellRect(col, std::min(FTopLeft.Y, RowCount() - 1));
             TRect f = CellRect(col, 0);
