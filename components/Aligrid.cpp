@@ -824,11 +824,10 @@ TBrush* TStringAlignGrid::GetCellBrush(int col, int row) const {
         if (p && p->Brush()) return p->Brush();
     if (fixed) return FFixedBrush.get();
     // The grid's own brush: its colour.
-    static thread_local TBrush gridBrush;
-    gridBrush.SetOnChange(TNotifyEvent());
-    gridBrush.SetColor(Color());
-    gridBrush.SetStyle(bsSolid);
-    return &gridBrush;
+    if (!FGridBrush) FGridBrush = std::make_unique<TBrush>();
+    FGridBrush->SetColor(Color());
+    FGridBrush->SetStyle(bsSolid);
+    return FGridBrush.get();
 }
 
 TColor TStringAlignGrid::GetCellColor(int col, int row) const {

@@ -532,6 +532,7 @@ private:
     std::unique_ptr<TControlInfo> FDefaultControl;
     std::unique_ptr<TMyFont> FFixedFont;
     std::unique_ptr<TMyBrush> FFixedBrush;
+    mutable std::unique_ptr<TBrush> FGridBrush; // what GetCellBrush answers for the grid's own colour
     std::unique_ptr<TBitmap> FBackground, FCheckBitmap, FUncheckBitmap;
     TGridCoord FHintCell{-1, -1};
     TPoint FMousePos;
