@@ -956,7 +956,6 @@ AnsiString TStringAlignGrid::GetHintCell(int col, int row) const {
 void TStringAlignGrid::InsertCol(int index) {
     index = std::max(index, FixedCols());
     if (index > ColCount()) index = ColCount();
-    TNewInplaceEdit* editor = Editor();
     const bool wasShown = EditorMode() && Col() >= index;
     if (wasShown) HideEditor();
     const int current = Col();
@@ -968,7 +967,6 @@ void TStringAlignGrid::InsertCol(int index) {
     MoveColumn(last, index);
     if (current >= index && current + 1 < ColCount()) SetCol(current + 1);
     if (wasShown) ShowEditor();
-    (void)editor;
     GridChanged();
 }
 

@@ -203,6 +203,7 @@ protected:
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     void DoExit() override;
+    void Paint() override;
     void CMHintShow(TMessage& message);
 
 private:

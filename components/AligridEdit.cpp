@@ -259,18 +259,36 @@ void TNewInplaceEdit::MouseUp(TMouseButton button, TShiftState shift, int x, int
 void TNewInplaceEdit::DoExit() {
     if (FDropped) CloseUp(false);
     TInplaceEdit::DoExit();
-    TStringAlignGrid* g = AlignGrid();
-    if (!g) return;
-    TCustomForm* form = GetParentForm(g);
-    TWinControl* focused = form ? form->FocusedControl() : nullptr;
-    // Leaving the grid altogether validates the cell; refused, the grid takes the focus back.
-    if (focused != g && focused != this && FCol >= 0) {
-        g->FRestoreEditor = true;
-        g->FSavedSelStart = SelStart();
-        g->FSavedSelLength = SelLength();
-        const int col = FCol, row = FRow;
-        g->Validate(col, row);
-        if (g->FEditUnderway && g->CanFocus()) g->SetFocus();
+}
+
+void TNewInplaceEdit::Paint() {
+    TInplaceEdit::Paint();
+    if (FButtonStyle == 0) return;
+    TCanvas* canvas = Canvas();
+    TRect b{Width() - FButtonWidth, 0, Width(), Height()};
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(clBtnFace);
+    canvas->FillRect(b);
+    TRect frame = b;
+    if (FPressed)
+        Frame3D(canvas, frame, clBtnShadow, clBtnShadow, 1);
+    else
+        Frame3D(canvas, frame, clBtnHighlight, cl3DDkShadow, 1);
+    const int shift = FPressed ? 1 : 0;
+    if (FButtonStyle == 1) {
+        // Three black squares, their side an eighth of the button (at least 2), side + 2 apart.
+        const int side = std::max(2, std::min(Height(), FButtonWidth) / 8);
+        const int total = 3 * side + 2 * 2;
+        const int x = b.Left + (FButtonWidth - total) / 2 + shift, y = (Height() - side) / 2;
+        canvas->Brush()->SetColor(clBlack);
+        for (int i = 0; i < 3; ++i)
+            canvas->FillRect({x + i * (side + 2), y, x + i * (side + 2) + side, y + side});
+    } else {
+        const int x = b.Left + (FButtonWidth - 7) / 2 + shift, y = (Height() - 4) / 2 + shift;
+        const bool active = AlignGrid() && AlignGrid()->GetCellPickList(FCol, FRow);
+        canvas->Pen()->SetColor(active ? clBtnText : clBtnShadow);
+        canvas->Brush()->SetColor(active ? clBtnText : clBtnShadow);
+        canvas->Polygon({Point(x, y), Point(x + 6, y), Point(x + 3, y + 3)});
     }
 }
 
@@ -496,6 +514,14 @@ void TStringAlignGrid::DoEnter() {
 
 void TStringAlignGrid::DoExit() {
     TStringGrid::DoExit();
+    // Leaving the grid with the editor shown validates its cell; refused, the grid takes the focus back.
+    TNewInplaceEdit* editor = Editor();
+    if (!editor || !EditorMode() || editor->FCol < 0) return;
+    FRestoreEditor = true;
+    FSavedSelStart = editor->SelStart();
+    FSavedSelLength = editor->SelLength();
+    Validate(editor->FCol, editor->FRow);
+    if (FEditUnderway && CanFocus()) SetFocus();
 }
 
 void TStringAlignGrid::TopLeftChanged() {
@@ -528,14 +554,10 @@ void TStringAlignGrid::KeyDown(Word& key, TShiftState shift) {
         return;
     }
     if (key == VK_TAB && !shift.Contains(ssAlt) && Options().Contains(goTabs)) {
+        // Every column takes the tab: this grid's columns carry no tab stops of their own. At the end
+        // (-1, -1) the current cell stays.
         const T_nextcell dir = shift.Contains(ssShift) ? Reversed(NextCellTab) : NextCellTab;
-        const TGridCoord start{Col(), Row()};
-        TGridCoord at = start;
-        for (;;) {
-            at = NextCell(at.X, at.Y, dir, AfterLastCellTab);
-            if (at.X < 0 || at == start) break;
-            break; // every column takes the tab here: columns carry no tab stops of their own
-        }
+        const TGridCoord at = NextCell(Col(), Row(), dir, AfterLastCellTab);
         if (at.X >= 0) MoveCurrent(at.X, at.Y);
         key = 0;
         return;

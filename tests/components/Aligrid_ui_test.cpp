@@ -289,6 +289,133 @@ TEST_F(AligridUiTest, CopiesAndPastesARangeThroughTheClipboard) {
     EXPECT_EQ(Grid->Cells(3, 1), "c");
 }
 
+TEST_F(AligridUiTest, TabAndShiftEnterFollowTheirDirections) {
+    TGridOptions options = Grid->Options();
+    options.Include(goTabs);
+    Grid->SetOptions(options);
+    Focus();
+    Key(VK_TAB);
+    EXPECT_EQ(Grid->Col(), 2);
+    Grid->SetCol(3);
+    Key(VK_TAB);
+    EXPECT_EQ(Grid->Col(), 1);
+    EXPECT_EQ(Grid->Row(), 2);
+    Key(VK_TAB, TShiftState{ssShift});
+    EXPECT_EQ(Grid->Col(), 3);
+    EXPECT_EQ(Grid->Row(), 1);
+    // At the last cell lc_stop stays; lc_first goes back to the first cell.
+    Grid->SetCol(3);
+    Grid->SetRow(4);
+    Grid->AfterLastCellTab = lc_stop;
+    Key(VK_TAB);
+    EXPECT_EQ(Grid->Col(), 3);
+    EXPECT_EQ(Grid->Row(), 4);
+    Grid->AfterLastCellTab = lc_first;
+    Key(VK_TAB);
+    EXPECT_EQ(Grid->Col(), 1);
+    EXPECT_EQ(Grid->Row(), 1);
+    // Shift+Enter goes the other way: down-right becomes up-left.
+    Grid->AutoEditNextCell = true;
+    Grid->NextCellEdit = nc_downright;
+    Grid->SetCol(2);
+    Grid->SetRow(3);
+    Key(VK_F2);
+    Key(VK_RETURN, TShiftState{ssShift});
+    Application->ProcessMessages();
+    EXPECT_EQ(Grid->Col(), 2);
+    EXPECT_EQ(Grid->Row(), 2);
+    Key(VK_RETURN);
+    Application->ProcessMessages();
+    EXPECT_EQ(Grid->Row(), 3);
+}
+
+TEST_F(AligridUiTest, TheEllipsisButtonAndTheFixedLinesReportClicks) {
+    std::vector<std::string> seen;
+    struct TRecorder : TObject {
+        std::vector<std::string>* Seen;
+        void Button(TObject*) { Seen->push_back("button"); }
+        void FixedCol(TObject*, int c) { Seen->push_back("col " + std::to_string(c)); }
+        void FixedRow(TObject*, int r) { Seen->push_back("row " + std::to_string(r)); }
+    } recorder;
+    recorder.Seen = &seen;
+    Grid->OnEditButtonClick = TNotifyEvent(&recorder, &TRecorder::Button);
+    Grid->OnFixedColClick = TColEvent(&recorder, &TRecorder::FixedCol);
+    Grid->OnFixedRowClick = TRowEvent(&recorder, &TRecorder::FixedRow);
+    SetGridCellControl(Grid, 1, 1, false, "", TCellControlKind::ctButton);
+    Focus();
+    Key(VK_F2);
+    ASSERT_TRUE(Grid->EditorMode());
+    EXPECT_EQ(Grid->Editor()->ButtonStyle(), 1);
+    Key(VK_RETURN, TShiftState{ssAlt});
+    TNewInplaceEdit* editor = Grid->Editor();
+    editor->MouseClickAt(editor->Width() - 5, 5);
+    editor->MouseClickAt(5, 5); // not on the button
+    const TRect header = Grid->CellRect(2, 0), side = Grid->CellRect(0, 3);
+    Grid->MouseClickAt(header.Left + 5, header.Top + 5);
+    Grid->MouseClickAt(side.Left + 5, side.Top + 5);
+    EXPECT_EQ(seen, (std::vector<std::string>{"button", "button", "col 2", "row 3"}));
+    // The button at the right of the cell: the editor's while it shows (black squares of side 16 / 8 =
+    // 2, 2 apart), the grid's own without it (2 x 2 dots from x + 3 at m - 2).
+    TBitmap picture;
+    PaintControlPicture(Grid, &picture);
+    const TRect cell = Grid->CellRect(1, 1);
+    const int m = cell.Top + 20;
+    const int firstSquare = cell.Right - 16 + (16 - (3 * 2 + 4)) / 2;
+    EXPECT_EQ(picture.Pixel(firstSquare + 4, m), ColorToRGB(clBlack));
+    EXPECT_EQ(picture.Pixel(firstSquare + 2, m), ColorToRGB(clBtnFace));
+    EXPECT_EQ(picture.Pixel(cell.Right - 8, cell.Top + 3), ColorToRGB(clBtnFace));
+    Grid->SetEditorMode(false);
+    PaintControlPicture(Grid, &picture);
+    EXPECT_EQ(picture.Pixel(cell.Right - 16 + 3, m - 2), ColorToRGB(clBlack));
+    EXPECT_EQ(picture.Pixel(cell.Right - 16 + 12, m - 1), ColorToRGB(clBlack));
+    EXPECT_NE(picture.Pixel(cell.Right - 16 + 5, m - 2), ColorToRGB(clBlack));
+}
+
+TEST_F(AligridUiTest, LeavingTheGridValidatesAndARefusalTakesTheFocusBack) {
+    auto* other = new TEdit(Form);
+    other->SetParent(Form);
+    other->SetBounds(0, 250, 100, 21);
+    TEditLog log;
+    log.Accept = false;
+    Grid->OnValidateEdit = TCellEventBool(&log, &TEditLog::Validate);
+    Focus();
+    Key(VK_F2);
+    Type("z");
+    other->SetFocus();
+    EXPECT_EQ(log.Events, (std::vector<std::string>{"validate 1,1"}));
+    EXPECT_NE(Focused(), other);
+    EXPECT_TRUE(Grid->EditUnderway());
+    log.Accept = true;
+    other->SetFocus();
+    EXPECT_EQ(Focused(), other);
+    EXPECT_EQ(Grid->Cells(1, 1), "z");
+}
+
+TEST_F(AligridUiTest, CellHintsShowTheCellsTextUnlessVetoed) {
+    Grid->SetShowHint(true);
+    Grid->SetHint("grid");
+    Grid->SetHintCell(2, 1, "cell hint");
+    struct TVeto : TObject {
+        void Show(TObject*, int c, int, AnsiString& text, bool& canShow, THintInfo&) {
+            if (c == 3) canShow = false;
+            text += "!";
+        }
+    } veto;
+    Grid->OnShowHintCell = TShowHintCellProc(&veto, &TVeto::Show);
+    Focus();
+    auto hintAt = [&](int col, int row) {
+        const TRect r = Grid->CellRect(col, row);
+        Grid->Perform(WM_MOUSEMOVE, 0, MakeLParam(r.Left + 3, r.Top + 3));
+        AnsiString shown;
+        return Application->ActivateHint(Grid, &shown) ? shown : AnsiString("(none)");
+    };
+    EXPECT_EQ(hintAt(2, 1), "cell hint!");
+    EXPECT_EQ(hintAt(1, 1), "grid!");
+    EXPECT_EQ(hintAt(3, 1), "(none)");
+    Grid->ShowCellHints = false;
+    EXPECT_EQ(hintAt(2, 1), "grid");
+}
+
 TEST_F(AligridUiTest, TheLastColumnFillsTheWidthAndNeverGoesNegative) {
     Grid->SetAutoAdjustLastCol(true);
     const int lines = Grid->ColCount() * Grid->GridLineWidth();
