@@ -45,7 +45,12 @@ void BM_PaintPage(benchmark::State& state) {
     }
     form->Free();
 }
-BENCHMARK(BM_PaintPage)->Args({1000, 0})->Args({1000, 1000})->Args({1000, 10000})->Args({100, 0})->Args({10000, 0});
+BENCHMARK(BM_PaintPage)
+    ->Args({1000, 0})
+    ->Args({1000, 1000})
+    ->Args({1000, 10000})
+    ->Args({100, 0})
+    ->Args({10000, 0});
 
 void BM_ResolveVisibleCells(benchmark::State& state) {
     const int rows = static_cast<int>(state.range(0));
@@ -59,9 +64,11 @@ void BM_ResolveVisibleCells(benchmark::State& state) {
         int sum = 0;
         for (int r = top; r < bottom; ++r)
             for (int c = 0; c < 20; ++c) {
-                sum += static_cast<int>(grid->GetAlignCell(c, r)) + static_cast<int>(grid->GetWordwrapCell(c, r));
+                sum += static_cast<int>(grid->GetAlignCell(c, r)) +
+                       static_cast<int>(grid->GetWordwrapCell(c, r));
                 sum += grid->GetEditableCell(c, r) + static_cast<int>(grid->GetCellColor(c, r));
-                sum += grid->GetCellFont(c, r)->Height() + static_cast<int>(grid->GetCellEditMask(c, r).size());
+                sum +=
+                    grid->GetCellFont(c, r)->Height() + static_cast<int>(grid->GetCellEditMask(c, r).size());
                 sum += static_cast<int>(grid->GetCellControlInfo(c, r)->Kind());
             }
         benchmark::DoNotOptimize(sum);

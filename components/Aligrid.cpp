@@ -154,7 +154,8 @@ void WriteControlValue(TWriter& writer, const TControlInfo* info) {
 
 void ReadControlValue(TReader& reader, TControlInfo* info) {
     const int kind = reader.ReadInteger();
-    if (kind < 0 || kind > static_cast<int>(TCellControlKind::ctText)) reader.Error("invalid cell control kind");
+    if (kind < 0 || kind > static_cast<int>(TCellControlKind::ctText))
+        reader.Error("invalid cell control kind");
     info->SetKind(static_cast<TCellControlKind>(kind));
     info->SetText(reader.ReadString());
     TGridStrings list;
@@ -316,7 +317,8 @@ TCellProperties::TCellProperties(TStringAlignGrid* owner) : Owner(owner) {}
 TCellProperties::~TCellProperties() = default;
 
 namespace {
-template <class TMy, class TPlain> void CopyInto(std::unique_ptr<TMy>& field, const TPlain* value, TStringAlignGrid* owner) {
+template <class TMy, class TPlain>
+void CopyInto(std::unique_ptr<TMy>& field, const TPlain* value, TStringAlignGrid* owner) {
     if (!value) {
         field.reset();
         return;
@@ -654,7 +656,8 @@ TCellProperties* TStringAlignGrid::FixedRowPropsOf(int row) const {
 
 TCellProperties* TStringAlignGrid::GetCellProps(int col, int row) {
     if (col < 0 || row < 0) return nullptr;
-    if (static_cast<std::size_t>(col) >= FCellProps.size()) FCellProps.resize(static_cast<std::size_t>(col) + 1);
+    if (static_cast<std::size_t>(col) >= FCellProps.size())
+        FCellProps.resize(static_cast<std::size_t>(col) + 1);
     return Need(FCellProps[static_cast<std::size_t>(col)], row);
 }
 TCellProperties* TStringAlignGrid::GetColProps(int col) {
@@ -915,7 +918,8 @@ void TStringAlignGrid::ClearCellControl(int col, int row) {
 
 TControlInfo* TStringAlignGrid::GetCellControlInfo(int col, int row) const {
     for (const TCellProperties* p : {CellPropsOf(col, row), ColPropsOf(col), RowPropsOf(row)})
-        if (p && p->ControlInfo() && p->ControlInfo()->Kind() != TCellControlKind::ctNone) return p->ControlInfo();
+        if (p && p->ControlInfo() && p->ControlInfo()->Kind() != TCellControlKind::ctNone)
+            return p->ControlInfo();
     return FDefaultControl.get();
 }
 
@@ -933,7 +937,8 @@ bool TStringAlignGrid::IsCheckCell(int col, int row) const {
 
 void TStringAlignGrid::SetHintCell(int col, int row, const AnsiString& value) {
     if (col < 0 || row < 0) return;
-    if (static_cast<std::size_t>(col) >= FCellHints.size()) FCellHints.resize(static_cast<std::size_t>(col) + 1);
+    if (static_cast<std::size_t>(col) >= FCellHints.size())
+        FCellHints.resize(static_cast<std::size_t>(col) + 1);
     THintList& list = FCellHints[static_cast<std::size_t>(col)];
     if (static_cast<std::size_t>(row) >= list.size()) list.resize(static_cast<std::size_t>(row) + 1);
     list[static_cast<std::size_t>(row)] = value;
@@ -947,7 +952,8 @@ bool TStringAlignGrid::HasCellHint(int col, int row) const {
 }
 
 AnsiString TStringAlignGrid::GetHintCell(int col, int row) const {
-    if (HasCellHint(col, row)) return *FCellHints[static_cast<std::size_t>(col)][static_cast<std::size_t>(row)];
+    if (HasCellHint(col, row))
+        return *FCellHints[static_cast<std::size_t>(col)][static_cast<std::size_t>(row)];
     return Hint();
 }
 
@@ -1139,7 +1145,8 @@ void TStringAlignGrid::DefaultSort(int colRow, int first, int last, bool byColum
 void TStringAlignGrid::DefineProperties(TFiler& filer) {
     TStringGrid::DefineProperties(filer);
     filer.DefineProperty(
-        "HintCell", [this](TReader& r) { ReadHints(r); }, [this](TWriter& w) { WriteHints(w); }, FHintsStored);
+        "HintCell", [this](TReader& r) { ReadHints(r); }, [this](TWriter& w) { WriteHints(w); },
+        FHintsStored);
     filer.DefineProperty(
         "Cells", [this](TReader& r) { ReadCellTexts(r); }, [this](TWriter& w) { WriteCellTexts(w); },
         FCellsStored);
@@ -1235,8 +1242,8 @@ void TStringAlignGrid::DefineProperties(TFiler& filer) {
     };
     filer.DefineProperty(
         "FontCell",
-        [=, this](TReader& r) { cellList(r, [&](int c, int w) { ReadFontValue(r, FontCell(c, w)); }); }, nullptr,
-        false);
+        [=, this](TReader& r) { cellList(r, [&](int c, int w) { ReadFontValue(r, FontCell(c, w)); }); },
+        nullptr, false);
     using TIndexFont = TFont* (TStringAlignGrid::*)(int);
     const std::pair<const char*, TIndexFont> fonts[] = {{"FontCol", &TStringAlignGrid::FontCol},
                                                         {"FontFixedCol", &TStringAlignGrid::FontFixedCol},
@@ -1253,10 +1260,11 @@ void TStringAlignGrid::DefineProperties(TFiler& filer) {
         [=, this](TReader& r) { cellList(r, [&](int c, int w) { ReadBrushValue(r, BrushCell(c, w)); }); },
         nullptr, false);
     using TIndexBrush = TBrush* (TStringAlignGrid::*)(int);
-    const std::pair<const char*, TIndexBrush> brushes[] = {{"BrushCol", &TStringAlignGrid::BrushCol},
-                                                           {"BrushFixedCol", &TStringAlignGrid::BrushFixedCol},
-                                                           {"BrushRow", &TStringAlignGrid::BrushRow},
-                                                           {"BrushFixedRow", &TStringAlignGrid::BrushFixedRow}};
+    const std::pair<const char*, TIndexBrush> brushes[] = {
+        {"BrushCol", &TStringAlignGrid::BrushCol},
+        {"BrushFixedCol", &TStringAlignGrid::BrushFixedCol},
+        {"BrushRow", &TStringAlignGrid::BrushRow},
+        {"BrushFixedRow", &TStringAlignGrid::BrushFixedRow}};
     for (const auto& [name, get] : brushes) {
         TIndexBrush fn = get;
         filer.DefineProperty(
@@ -1266,13 +1274,15 @@ void TStringAlignGrid::DefineProperties(TFiler& filer) {
     filer.DefineProperty(
         "ColorCell",
         [=, this](TReader& r) {
-            cellList(r, [&](int c, int w) { BrushCell(c, w)->SetColor(static_cast<TColor>(r.ReadInteger())); });
+            cellList(r,
+                     [&](int c, int w) { BrushCell(c, w)->SetColor(static_cast<TColor>(r.ReadInteger())); });
         },
         nullptr, false);
-    const std::pair<const char*, TIndexBrush> colors[] = {{"ColorCol", &TStringAlignGrid::BrushCol},
-                                                          {"ColorFixedCol", &TStringAlignGrid::BrushFixedCol},
-                                                          {"ColorRow", &TStringAlignGrid::BrushRow},
-                                                          {"ColorFixedRow", &TStringAlignGrid::BrushFixedRow}};
+    const std::pair<const char*, TIndexBrush> colors[] = {
+        {"ColorCol", &TStringAlignGrid::BrushCol},
+        {"ColorFixedCol", &TStringAlignGrid::BrushFixedCol},
+        {"ColorRow", &TStringAlignGrid::BrushRow},
+        {"ColorFixedRow", &TStringAlignGrid::BrushFixedRow}};
     for (const auto& [name, get] : colors) {
         TIndexBrush fn = get;
         filer.DefineProperty(
@@ -1285,7 +1295,8 @@ void TStringAlignGrid::DefineProperties(TFiler& filer) {
     filer.DefineProperty(
         "SelectedColorCell",
         [=, this](TReader& r) {
-            cellList(r, [&](int c, int w) { SetSelectedColorCell(c, w, static_cast<TColor>(r.ReadInteger())); });
+            cellList(r,
+                     [&](int c, int w) { SetSelectedColorCell(c, w, static_cast<TColor>(r.ReadInteger())); });
         },
         nullptr, false);
     filer.DefineProperty(
@@ -1309,7 +1320,8 @@ void TStringAlignGrid::ReadPropCell(TReader& reader) {
         const int row = Low16(reader.ReadInteger());
         std::unique_ptr<TCellProperties> record(NewProps());
         record->ReadFromStream(reader, this);
-        if (static_cast<std::size_t>(col) >= FCellProps.size()) FCellProps.resize(static_cast<std::size_t>(col) + 1);
+        if (static_cast<std::size_t>(col) >= FCellProps.size())
+            FCellProps.resize(static_cast<std::size_t>(col) + 1);
         TPropList& list = FCellProps[static_cast<std::size_t>(col)];
         if (static_cast<std::size_t>(row) >= list.size()) list.resize(static_cast<std::size_t>(row) + 1);
         list[static_cast<std::size_t>(row)] = std::move(record);
@@ -1418,8 +1430,11 @@ void TStringAlignGrid::Loaded() {
         const auto& cols = *FLoadedCells;
         for (int col = 0; col < ColCount(); ++col)
             for (int row = 0; row < RowCount(); ++row) {
-                const THintList* list = static_cast<std::size_t>(col) < cols.size() ? &cols[static_cast<std::size_t>(col)] : nullptr;
-                const bool has = list && static_cast<std::size_t>(row) < list->size() && (*list)[static_cast<std::size_t>(row)];
+                const THintList* list = static_cast<std::size_t>(col) < cols.size()
+                                            ? &cols[static_cast<std::size_t>(col)]
+                                            : nullptr;
+                const bool has = list && static_cast<std::size_t>(row) < list->size() &&
+                                 (*list)[static_cast<std::size_t>(row)];
                 SetCells(col, row, has ? *(*list)[static_cast<std::size_t>(row)] : AnsiString());
             }
         if (!ComponentState().Contains(csDesigning)) FLoadedCells.reset();
@@ -1490,10 +1505,12 @@ KVR_PUBLISHED(TStringAlignGrid, c) {
     c.Property("FixedColor", &TStringAlignGrid::FixedColor, &TStringAlignGrid::SetFixedColor)
         .Type("TColor")
         .Default(clBtnFace);
-    c.Property("SelectedCellColor", &TStringAlignGrid::SelectedCellColor, &TStringAlignGrid::SetSelectedCellColor)
+    c.Property("SelectedCellColor", &TStringAlignGrid::SelectedCellColor,
+               &TStringAlignGrid::SetSelectedCellColor)
         .Type("TColor")
         .Default(clActiveCaption);
-    c.Property("SelectedFontColor", &TStringAlignGrid::SelectedFontColor, &TStringAlignGrid::SetSelectedFontColor)
+    c.Property("SelectedFontColor", &TStringAlignGrid::SelectedFontColor,
+               &TStringAlignGrid::SetSelectedFontColor)
         .Type("TColor")
         .Default(clWhite);
     c.Property("ShowCellHints", &TStringAlignGrid::ShowCellHints).Default(true);
@@ -1508,9 +1525,11 @@ KVR_PUBLISHED(TStringAlignGrid, c) {
     c.Property("AfterLastCellTab", &TStringAlignGrid::AfterLastCellTab).Default(lc_first);
     c.Property("DrawSelection", &TStringAlignGrid::DrawSelection, &TStringAlignGrid::SetDrawSelection)
         .Default(true);
-    c.Property("AutoAdjustLastCol", &TStringAlignGrid::AutoAdjustLastCol, &TStringAlignGrid::SetAutoAdjustLastCol)
+    c.Property("AutoAdjustLastCol", &TStringAlignGrid::AutoAdjustLastCol,
+               &TStringAlignGrid::SetAutoAdjustLastCol)
         .Default(false);
-    c.Property("GridLineWidth", &TStringAlignGrid::GridLineWidth, &TStringAlignGrid::SetGridLineWidth).Default(1);
+    c.Property("GridLineWidth", &TStringAlignGrid::GridLineWidth, &TStringAlignGrid::SetGridLineWidth)
+        .Default(1);
     c.Property("RedrawWhileScroll", &TStringAlignGrid::RedrawWhileScroll).Default(false);
     c.Property("GridLineColor", &TStringAlignGrid::GridLineColor, &TStringAlignGrid::SetGridLineColor)
         .Type("TColor")

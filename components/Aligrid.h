@@ -42,11 +42,11 @@ using TCellEvent = TDelegate<void(TObject* sender, int ACol, int ARow)>;
 using TCellEventBool = TDelegate<void(TObject* sender, int ACol, int ARow, bool& Result)>;
 KVR_EVENT_TYPE(TColEvent, void(TObject* sender, int ACol));
 using TRowEvent = TColEvent;
-KVR_EVENT_TYPE(TShowHintCellProc,
-               void(TObject* sender, int ACol, int ARow, AnsiString& HintStr, bool& CanShow, THintInfo& HintInfo));
+KVR_EVENT_TYPE(TShowHintCellProc, void(TObject* sender, int ACol, int ARow, AnsiString& HintStr,
+                                       bool& CanShow, THintInfo& HintInfo));
 KVR_EVENT_TYPE(TCompareFunction, t_relation(TObject* sender, int ColRow, int Compare1, int Compare2));
-KVR_EVENT_TYPE(TCalcCellColorsEvent, void(TObject* sender, int ACol, int ARow, TRect ARect, TGridDrawState AState,
-                                          TFont* AFont, TBrush* ABrush));
+KVR_EVENT_TYPE(TCalcCellColorsEvent, void(TObject* sender, int ACol, int ARow, TRect ARect,
+                                          TGridDrawState AState, TFont* AFont, TBrush* ABrush));
 
 // A font of the grid's records: every change marks it modified and repaints its grid.
 class TMyFont : public TFont {
@@ -258,7 +258,8 @@ constexpr Cardinal WM_ALIGNGRID_SHOWEDITOR = WM_USER + 2004;
 constexpr Cardinal WM_ALIGNGRID_RESERVED = WM_USER + 2005;
 
 // The optional hook that may change a cell's alignment and word wrap before its text is drawn.
-using TTextFormatProc = void (*)(TStringAlignGrid* grid, int col, int row, T_Wordwrap& wordwrap, TMyAlign& align);
+using TTextFormatProc = void (*)(TStringAlignGrid* grid, int col, int row, T_Wordwrap& wordwrap,
+                                 TMyAlign& align);
 extern TTextFormatProc AlignGridTextFormat;
 
 // What a form's code-page conversion is handed for each text and each font the grid holds (the code
@@ -455,7 +456,8 @@ protected:
     virtual void DrawCellCheckBox(int col, int row, TRect rect);
     virtual void DrawComboButton(int col, int row, TGridDrawState state, TRect rect);
     virtual void DrawEllipsisButton(int col, int row, TGridDrawState state, TRect rect);
-    virtual void DoCalcCellColors(int col, int row, TRect rect, TGridDrawState state, TFont* font, TBrush* brush);
+    virtual void DoCalcCellColors(int col, int row, TRect rect, TGridDrawState state, TFont* font,
+                                  TBrush* brush);
     virtual void DoEditButtonClick();
     virtual void DoComboBoxClick();
 
@@ -492,8 +494,12 @@ private:
     TCellProperties* NewProps();
     static TCellProperties* At(const TPropList& list, int index);
     TCellProperties* Need(TPropList& list, int index);
-    TCellProperties* ColSource(int col, bool fixed) const { return fixed ? FixedColPropsOf(col) : ColPropsOf(col); }
-    TCellProperties* RowSource(int row, bool fixed) const { return fixed ? FixedRowPropsOf(row) : RowPropsOf(row); }
+    TCellProperties* ColSource(int col, bool fixed) const {
+        return fixed ? FixedColPropsOf(col) : ColPropsOf(col);
+    }
+    TCellProperties* RowSource(int row, bool fixed) const {
+        return fixed ? FixedRowPropsOf(row) : RowPropsOf(row);
+    }
     TMyFont* NeedFont(TCellProperties* props, bool fixed);
     TMyBrush* NeedBrush(TCellProperties* props, bool fixed);
     TControlInfo* NeedControl(TCellProperties* props);
@@ -527,8 +533,8 @@ private:
     TColor FGridLineColor;
 
     TPropList FColProps, FRowProps, FFixedColProps, FFixedRowProps;
-    std::vector<TPropList> FCellProps;                 // by column, then row
-    std::vector<THintList> FCellHints;                 // by column, then row
+    std::vector<TPropList> FCellProps;                    // by column, then row
+    std::vector<THintList> FCellHints;                    // by column, then row
     std::unique_ptr<std::vector<THintList>> FLoadedCells; // between reading and Loaded
     std::unique_ptr<TControlInfo> FDefaultControl;
     std::unique_ptr<TMyFont> FFixedFont;

@@ -106,7 +106,8 @@ void TNewInplaceEdit::ToggleCheck() {
     TStringAlignGrid* g = AlignGrid();
     const TControlInfo* info = g ? g->GetCellControlInfo(FCol, FRow) : nullptr;
     if (!info || !g->GetEditableCell(FCol, FRow)) return;
-    const AnsiString next = g->Cells(FCol, FRow) == info->CheckedText() ? info->UncheckedText() : info->CheckedText();
+    const AnsiString next =
+        g->Cells(FCol, FRow) == info->CheckedText() ? info->UncheckedText() : info->CheckedText();
     SetGridCellText(g, FCol, FRow, next);
     SetText(next);
 }
@@ -358,7 +359,8 @@ KVR_MESSAGE_MAP(TNewInplaceEdit, m) {
 
 // ---- TPopupListbox -----------------------------------------------------------------------------------
 
-TPopupListbox::TPopupListbox(TComponent* owner) : TCustomListBox(owner), FValues(std::make_unique<TGridStrings>()) {
+TPopupListbox::TPopupListbox(TComponent* owner)
+    : TCustomListBox(owner), FValues(std::make_unique<TGridStrings>()) {
     SetVisible(false);
     SetTabStop(false);
 }
@@ -381,7 +383,8 @@ void TPopupListbox::KeyPress(char& key) {
 
 void TPopupListbox::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     TCustomListBox::MouseUp(button, shift, x, y);
-    if (auto* editor = dynamic_cast<TNewInplaceEdit*>(Owner()); editor && button == mbLeft) editor->CloseUp(true);
+    if (auto* editor = dynamic_cast<TNewInplaceEdit*>(Owner()); editor && button == mbLeft)
+        editor->CloseUp(true);
 }
 
 // ---- the grid: editor and edit cycle -----------------------------------------------------------------
@@ -407,7 +410,8 @@ AnsiString TStringAlignGrid::GetEditText(int col, int row) {
 bool TStringAlignGrid::CanEditShow() {
     bool result = TStringGrid::CanEditShow();
     TNewInplaceEdit* editor = Editor();
-    if (editor && editor->FCol >= 0 && editor->FRow >= 0 && (editor->FCol != Col() || editor->FRow != Row())) {
+    if (editor && editor->FCol >= 0 && editor->FRow >= 0 &&
+        (editor->FCol != Col() || editor->FRow != Row())) {
         PostMessage(Handle(), WM_ALIGNGRID_VALIDATEEDIT, static_cast<WPARAM>(editor->FCol), editor->FRow);
         editor->FBeforeEdit = false;
     }
@@ -509,7 +513,8 @@ void TStringAlignGrid::DoCalcCellColors(int col, int row, TRect rect, TGridDrawS
 
 void TStringAlignGrid::DoEnter() {
     TStringGrid::DoEnter();
-    if (FRestoreEditor && Options().Contains(goAlwaysShowEditor)) PostMessage(Handle(), WM_ALIGNGRID_SHOWEDITOR);
+    if (FRestoreEditor && Options().Contains(goAlwaysShowEditor))
+        PostMessage(Handle(), WM_ALIGNGRID_SHOWEDITOR);
 }
 
 void TStringAlignGrid::DoExit() {
@@ -566,10 +571,12 @@ void TStringAlignGrid::KeyDown(Word& key, TShiftState shift) {
 }
 
 void TStringAlignGrid::KeyPress(char& key) {
-    if (key == ' ' && IsCheckCell(Col(), Row()) && GetEditableCell(Col(), Row()) && Options().Contains(goEditing)) {
+    if (key == ' ' && IsCheckCell(Col(), Row()) && GetEditableCell(Col(), Row()) &&
+        Options().Contains(goEditing)) {
         TControlInfo* info = GetCellControlInfo(Col(), Row());
         SetGridCellText(this, Col(), Row(),
-                        Cells(Col(), Row()) == info->CheckedText() ? info->UncheckedText() : info->CheckedText());
+                        Cells(Col(), Row()) == info->CheckedText() ? info->UncheckedText()
+                                                                   : info->CheckedText());
         key = 0;
         return;
     }
@@ -592,7 +599,8 @@ void TStringAlignGrid::MouseDown(TMouseButton button, TShiftState shift, int x, 
         IsCheckCell(cell.X, cell.Y) && GetEditableCell(cell.X, cell.Y) && Options().Contains(goEditing)) {
         TControlInfo* info = GetCellControlInfo(cell.X, cell.Y);
         SetGridCellText(this, cell.X, cell.Y,
-                        Cells(cell.X, cell.Y) == info->CheckedText() ? info->UncheckedText() : info->CheckedText());
+                        Cells(cell.X, cell.Y) == info->CheckedText() ? info->UncheckedText()
+                                                                     : info->CheckedText());
     }
 }
 
@@ -863,7 +871,8 @@ void TStringAlignGrid::PrepareCellCanvas(int col, int row, TGridDrawState state,
     canvas->Font()->Assign(GetCellFont(col, row));
     canvas->Brush()->Assign(GetCellBrush(col, row));
     if (FDrawSelection && state.Contains(gdSelected) &&
-        (!state.Contains(gdFocused) || Options().Contains(goDrawFocusSelected) || Options().Contains(goRowSelect))) {
+        (!state.Contains(gdFocused) || Options().Contains(goDrawFocusSelected) ||
+         Options().Contains(goRowSelect))) {
         canvas->Brush()->SetColor(GetSelectedCellColor(col, row));
         canvas->Font()->SetColor(GetSelectedFontColorCell(col, row));
     }
@@ -871,8 +880,9 @@ void TStringAlignGrid::PrepareCellCanvas(int col, int row, TGridDrawState state,
     if (!fixed && GridLineWidth() > 0) {
         canvas->Pen()->SetColor(FGridLineColor);
         canvas->Pen()->SetWidth(GridLineWidth());
-        canvas->Polyline({Point(rect.Left, rect.Top), Point(rect.Right, rect.Top), Point(rect.Right, rect.Bottom),
-                          Point(rect.Left, rect.Bottom), Point(rect.Left, rect.Top)});
+        canvas->Polyline({Point(rect.Left, rect.Top), Point(rect.Right, rect.Top),
+                          Point(rect.Right, rect.Bottom), Point(rect.Left, rect.Bottom),
+                          Point(rect.Left, rect.Top)});
     }
     DoCalcCellColors(col, row, rect, state, canvas->Font(), canvas->Brush());
     if (!DefaultDrawing()) return;
@@ -895,7 +905,8 @@ void TStringAlignGrid::PrepareCellCanvas(int col, int row, TGridDrawState state,
                                  {tile.Left - x, tile.Top - y, tile.Right - x, tile.Bottom - y});
             }
         canvas->Brush()->SetStyle(bsClear);
-        if (state.Contains(gdSelected) || state.Contains(gdFocused)) canvas->Font()->SetColor(clHighlightText);
+        if (state.Contains(gdSelected) || state.Contains(gdFocused))
+            canvas->Font()->SetColor(clHighlightText);
     }
 }
 
@@ -955,7 +966,8 @@ void TStringAlignGrid::DrawComboButton(int col, int row, TGridDrawState, TRect r
         canvas->Pen()->SetColor(color);
         canvas->Pen()->SetWidth(1);
         canvas->Brush()->SetColor(color);
-        canvas->Polygon({Point(x + 4 + dx, m - 2 + dy), Point(x + 10 + dx, m - 2 + dy), Point(x + 7 + dx, m + 1 + dy)});
+        canvas->Polygon(
+            {Point(x + 4 + dx, m - 2 + dy), Point(x + 10 + dx, m - 2 + dy), Point(x + 7 + dx, m + 1 + dy)});
     };
     if (Enabled() && GetEditableCell(col, row))
         triangle(0, 0, clBtnText);

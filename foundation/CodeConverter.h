@@ -43,8 +43,9 @@ inline constexpr const char* StringAlignGridClassName = "TStringAlignGrid";
 
 // What the aligned string grid's published method "ConvertResources" takes: the conversion of each text
 // it holds (cell texts as shown, cell hints, pick-list lines) and of each font it holds.
-using TAlignGridConvertResources = TDelegate<void(const std::function<AnsiString(const AnsiString& text)>& text,
-                                                  const std::function<void(TFont* font)>& font)>;
+using TAlignGridConvertResources =
+    TDelegate<void(const std::function<AnsiString(const AnsiString& text)>& text,
+                   const std::function<void(TFont* font)>& font)>;
 
 // True when the object's class or one of its ancestors has that name (ignoring case).
 bool ClassIsNamed(const TObject* object, const AnsiString& className);

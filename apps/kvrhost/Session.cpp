@@ -451,7 +451,8 @@ bool ParseIndex(const std::string& text, int& value) {
 // key by key; the editor stays open on the cell, as a user leaves it after typing.
 void TypeIntoGridCell(TCustomGrid* grid, int row, int col, const AnsiString& text, const std::string& name) {
     const std::string where = "row " + std::to_string(row) + " col " + std::to_string(col) + " of " + name;
-    if (row >= grid->RowCount() || col >= grid->ColCount() || row < grid->FixedRows() || col < grid->FixedCols())
+    if (row >= grid->RowCount() || col >= grid->ColCount() || row < grid->FixedRows() ||
+        col < grid->FixedCols())
         throw EScriptStop(where + " is not a cell the user can reach (the grid has " +
                           std::to_string(grid->RowCount()) + " rows and " + std::to_string(grid->ColCount()) +
                           " columns, " + std::to_string(grid->FixedRows()) + " and " +

@@ -285,8 +285,12 @@ TGridRect TCustomGrid::Selection() const {
 }
 
 void TCustomGrid::SetSelection(const TGridRect& range) {
-    auto clampCol = [this](int c) { return std::clamp(c, FixedCols(), std::max(FixedCols(), ColCount() - 1)); };
-    auto clampRow = [this](int r) { return std::clamp(r, FixedRows(), std::max(FixedRows(), RowCount() - 1)); };
+    auto clampCol = [this](int c) {
+        return std::clamp(c, FixedCols(), std::max(FixedCols(), ColCount() - 1));
+    };
+    auto clampRow = [this](int r) {
+        return std::clamp(r, FixedRows(), std::max(FixedRows(), RowCount() - 1));
+    };
     HideEditor();
     FAnchor = {clampCol(range.Left), clampRow(range.Top)};
     FCurrent = {clampCol(range.Right), clampRow(range.Bottom)};

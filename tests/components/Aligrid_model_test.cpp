@@ -47,21 +47,26 @@ TEST_F(AligridModelTest, PrecedenceOfCellColumnRowAndGrid) {
         int Col, Row;
         TMyAlign Align;
     } cases[] = {
-        {"cell over column", [](auto* g) { g->SetAlignCell(2, 2, TMyAlign::alRight), g->SetAlignCol(2, TMyAlign::alCenter); },
-         2, 2, TMyAlign::alRight},
-        {"column over row", [](auto* g) { g->SetAlignCol(2, TMyAlign::alCenter), g->SetAlignRow(2, TMyAlign::alRight); },
-         2, 2, TMyAlign::alCenter},
-        {"row over grid", [](auto* g) { g->SetAlignRow(2, TMyAlign::alRight), g->SetAlignment(TMyAlign::alCenter); },
-         2, 2, TMyAlign::alRight},
+        {"cell over column",
+         [](auto* g) { g->SetAlignCell(2, 2, TMyAlign::alRight), g->SetAlignCol(2, TMyAlign::alCenter); }, 2,
+         2, TMyAlign::alRight},
+        {"column over row",
+         [](auto* g) { g->SetAlignCol(2, TMyAlign::alCenter), g->SetAlignRow(2, TMyAlign::alRight); }, 2, 2,
+         TMyAlign::alCenter},
+        {"row over grid",
+         [](auto* g) { g->SetAlignRow(2, TMyAlign::alRight), g->SetAlignment(TMyAlign::alCenter); }, 2, 2,
+         TMyAlign::alRight},
         {"column does not reach the fixed cell", [](auto* g) { g->SetAlignCol(2, TMyAlign::alRight); }, 2, 0,
          TMyAlign::alLeft},
         {"fixed column reaches it", [](auto* g) { g->SetFixedAlignCol(2, TMyAlign::alRight); }, 2, 0,
          TMyAlign::alRight},
-        {"fixed column does not reach a normal cell", [](auto* g) { g->SetFixedAlignCol(2, TMyAlign::alRight); }, 2,
-         2, TMyAlign::alLeft},
+        {"fixed column does not reach a normal cell",
+         [](auto* g) { g->SetFixedAlignCol(2, TMyAlign::alRight); }, 2, 2, TMyAlign::alLeft},
         {"fixed row", [](auto* g) { g->SetFixedAlignRow(0, TMyAlign::alCenter); }, 2, 0, TMyAlign::alCenter},
-        {"cleared cell falls through", [](auto* g) {
-             g->SetAlignCell(2, 2, TMyAlign::alRight), g->SetAlignRow(2, TMyAlign::alCenter), g->ClearAlignCell(2, 2);
+        {"cleared cell falls through",
+         [](auto* g) {
+             g->SetAlignCell(2, 2, TMyAlign::alRight), g->SetAlignRow(2, TMyAlign::alCenter),
+                 g->ClearAlignCell(2, 2);
          },
          2, 2, TMyAlign::alCenter},
     };
@@ -297,10 +302,10 @@ TEST_F(AligridModelTest, NextCellDirectionsAndEndRules) {
         T_lastcell Rule;
         int Col, Row, ToCol, ToRow;
     } cases[] = {
-        {nc_rightdown, lc_stop, 1, 1, 2, 1}, {nc_rightdown, lc_stop, 2, 1, 1, 2},
+        {nc_rightdown, lc_stop, 1, 1, 2, 1},   {nc_rightdown, lc_stop, 2, 1, 1, 2},
         {nc_rightdown, lc_stop, 2, 4, -1, -1}, {nc_rightdown, lc_first, 2, 4, 1, 1},
-        {nc_downright, lc_first, 2, 4, 1, 1}, {nc_leftup, lc_first, 1, 1, 2, 4},
-        {nc_upleft, lc_stop, 1, 1, -1, -1},  {nc_rightup, lc_first, 2, 1, 1, 4},
+        {nc_downright, lc_first, 2, 4, 1, 1},  {nc_leftup, lc_first, 1, 1, 2, 4},
+        {nc_upleft, lc_stop, 1, 1, -1, -1},    {nc_rightup, lc_first, 2, 1, 1, 4},
         {nc_downleft, lc_stop, 2, 4, 1, 1},
     };
     for (const Case& c : cases) {

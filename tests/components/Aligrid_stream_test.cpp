@@ -60,7 +60,8 @@ TEST_F(AligridStreamTest, AGridWithoutRecordsWritesFiveEmptyLists) {
     grid->GetCellProps(2, 2);   // nor does an empty record
     const AnsiString expected = Name("PropCell") + Bytes({1, 0}) + Name("PropCol") + Bytes({1, 0}) +
                                 Name("PropRow") + Bytes({1, 0}) + Name("PropFixedCol") + Bytes({1, 0}) +
-                                Name("PropFixedRow") + Bytes({1, 0}) + Bytes({0}); // the grid's properties end
+                                Name("PropFixedRow") + Bytes({1, 0}) +
+                                Bytes({0}); // the grid's properties end
     const AnsiString binary = WriteComponentToBinary(Form);
     EXPECT_EQ(binary.find(Name("HintCell")), AnsiString::npos);
     EXPECT_EQ(binary.find(Name("Cells")), AnsiString::npos); // not read with Cells: texts stay out
@@ -82,8 +83,8 @@ TEST_F(AligridStreamTest, RecordsHintsAndValuesByteForByte) {
         Name("PropCell") +
         Bytes({1, 2, 1, 2, 2, 2, 9, 2, 3, 6, 0, 2, 8, 8, 6, 4, 'a', 13, 10, 'b', 6, 0, 6, 0, 2, 0, 0}) +
         // Column 2: align 2, brush (255 as a 16-bit integer, style 0), end.
-        Name("PropCol") + Bytes({1, 2, 2, 2, 1, 2, 2, 2, 4, 3, 0xFF, 0, 2, 0, 2, 0, 0}) +
-        Name("PropRow") + Bytes({1, 2, 3, 2, 3, 2, 1, 2, 0, 0}) +
+        Name("PropCol") + Bytes({1, 2, 2, 2, 1, 2, 2, 2, 4, 3, 0xFF, 0, 2, 0, 2, 0, 0}) + Name("PropRow") +
+        Bytes({1, 2, 3, 2, 3, 2, 1, 2, 0, 0}) +
         // Fixed column 1: brush clBtnFace as a 32-bit integer.
         Name("PropFixedCol") + Bytes({1, 2, 1, 2, 4, 4, 0x0F, 0, 0, 0x80, 2, 0, 2, 0, 0}) +
         Name("PropFixedRow") + Bytes({1, 2, 0, 2, 1, 2, 2, 2, 0, 0}) + Bytes({0});
@@ -91,15 +92,16 @@ TEST_F(AligridStreamTest, RecordsHintsAndValuesByteForByte) {
     EXPECT_EQ(written.substr(0, expected.size()), expected);
     // In the text form: PropFixedRow = (0 1 2 0).
     const AnsiString text = WriteComponentToText(Form);
-    EXPECT_NE(text.find("PropFixedRow = (\r\n      0\r\n      1\r\n      2\r\n      0)"), AnsiString::npos) << text;
+    EXPECT_NE(text.find("PropFixedRow = (\r\n      0\r\n      1\r\n      2\r\n      0)"), AnsiString::npos)
+        << text;
 }
 
 TEST_F(AligridStreamTest, ALongMaskIsCutTo255AndABareShortString) {
     auto* grid = AddGrid(Form);
     grid->SetCellEditMask(2, 1, AnsiString(300, '0'));
     const AnsiString binary = WriteComponentToBinary(Form);
-    const AnsiString expected = Name("PropCell") + Bytes({1, 2, 2, 2, 1, 2, 8, 0xFF}) + AnsiString(255, '0') +
-                                Bytes({2, 0, 0});
+    const AnsiString expected =
+        Name("PropCell") + Bytes({1, 2, 2, 2, 1, 2, 8, 0xFF}) + AnsiString(255, '0') + Bytes({2, 0, 0});
     EXPECT_NE(binary.find(expected), AnsiString::npos);
     TForm* copy = NewForm();
     ReadComponentFromBinary(copy, binary);
@@ -136,7 +138,8 @@ TEST_F(AligridStreamTest, OlderPropertiesAndOddEntriesRead) {
     const AnsiString text = WriteComponentToText(form);
     EXPECT_EQ(text.find("FixedAlignRow"), AnsiString::npos);
     EXPECT_EQ(text.find("ColorCol"), AnsiString::npos);
-    EXPECT_NE(text.find("PropFixedRow = (\r\n      0\r\n      1\r\n      2\r\n      0)"), AnsiString::npos) << text;
+    EXPECT_NE(text.find("PropFixedRow = (\r\n      0\r\n      1\r\n      2\r\n      0)"), AnsiString::npos)
+        << text;
     EXPECT_NE(text.find("Cells = ("), AnsiString::npos);
     EXPECT_NE(text.find("HintCell = ("), AnsiString::npos);
     form->Free();
@@ -157,15 +160,16 @@ TEST_F(AligridStreamTest, CellsAreWrittenAsShownAndOnlyWhenRead) {
 
 TEST_F(AligridStreamTest, BadStreamsRaiseTheReadError) {
     const char* bad[] = {
-        "    PropCol = (1 'x' 0)\r\n",     // a string where a tag is expected
-        "    PropCol = (1 1 2\r\n",        // a list not closed
+        "    PropCol = (1 'x' 0)\r\n",                        // a string where a tag is expected
+        "    PropCol = (1 1 2\r\n",                           // a list not closed
         "    PropCell = (1 1 9 7 '' 8 False '' '' '' 0)\r\n", // no such control kind
     };
     for (const char* line : bad) {
         SCOPED_TRACE(line);
         TForm* form = NewForm();
-        EXPECT_THROW(ReadComponentFromText(form, AnsiString("object frmOld: TForm\r\n  object grdOld: TStringAlignGrid\r\n") +
-                                                     line + "  end\r\nend\r\n"),
+        EXPECT_THROW(ReadComponentFromText(
+                         form, AnsiString("object frmOld: TForm\r\n  object grdOld: TStringAlignGrid\r\n") +
+                                   line + "  end\r\nend\r\n"),
                      EReadError);
         form->Free();
     }

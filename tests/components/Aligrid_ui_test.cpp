@@ -85,7 +85,8 @@ TEST_F(AligridUiTest, PaintsAlignedWrappedAndMaskedTexts) {
     PaintControlPicture(Grid, &picture);
     const TColor bg = Grid->Color();
     // Left: from 2 in; centred: about as far from both edges; right: ending 2 in from the right edge.
-    auto left = InkColumns(picture, 1, 1, bg), centre = InkColumns(picture, 2, 1, bg), right = InkColumns(picture, 3, 1, bg);
+    auto left = InkColumns(picture, 1, 1, bg), centre = InkColumns(picture, 2, 1, bg),
+         right = InkColumns(picture, 3, 1, bg);
     EXPECT_EQ(left.first, 2);
     EXPECT_NEAR(centre.first, 80 - 1 - centre.second, 2);
     EXPECT_GE(right.second, 80 - 2 - 2);
@@ -201,9 +202,15 @@ TEST_F(AligridUiTest, ACheckCellTogglesBySpaceAndClick) {
 struct TEditLog : TObject {
     std::vector<std::string> Events;
     bool Accept = true;
-    void Before(TObject*, int c, int r) { Events.push_back("before " + std::to_string(c) + "," + std::to_string(r)); }
-    void After(TObject*, int c, int r) { Events.push_back("after " + std::to_string(c) + "," + std::to_string(r)); }
-    void Cancel(TObject*, int c, int r) { Events.push_back("cancel " + std::to_string(c) + "," + std::to_string(r)); }
+    void Before(TObject*, int c, int r) {
+        Events.push_back("before " + std::to_string(c) + "," + std::to_string(r));
+    }
+    void After(TObject*, int c, int r) {
+        Events.push_back("after " + std::to_string(c) + "," + std::to_string(r));
+    }
+    void Cancel(TObject*, int c, int r) {
+        Events.push_back("cancel " + std::to_string(c) + "," + std::to_string(r));
+    }
     void Validate(TObject*, int c, int r, bool& ok) {
         Events.push_back("validate " + std::to_string(c) + "," + std::to_string(r));
         ok = Accept;
