@@ -419,9 +419,12 @@ bool TCellProperties::ReadTag(int tag, TReader& reader, TStringAlignGrid*) {
         Wordwrap = static_cast<T_Wordwrap>(value);
         break;
     }
-    case 3:
-        Editable = static_cast<Byte>(reader.ReadInteger());
+    case 3: {
+        const int value = reader.ReadInteger();
+        if (value < 0 || value > 2) reader.Error("invalid editable setting");
+        Editable = static_cast<Byte>(value);
         break;
+    }
     case 4:
     case 5: {
         TBrush brush;

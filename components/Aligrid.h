@@ -204,6 +204,8 @@ protected:
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     void DoExit() override;
     void Paint() override;
+    // The drop-down list sits on the form, which frees it with its other controls.
+    void Notification(TComponent* component, TOperation operation) override;
     void CMHintShow(TMessage& message);
 
 private:

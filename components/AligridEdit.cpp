@@ -262,6 +262,14 @@ void TNewInplaceEdit::DoExit() {
     TInplaceEdit::DoExit();
 }
 
+void TNewInplaceEdit::Notification(TComponent* component, TOperation operation) {
+    TInplaceEdit::Notification(component, operation);
+    if (operation == opRemove && component == FPickList) {
+        FPickList = FActiveList = nullptr;
+        FDropped = false;
+    }
+}
+
 void TNewInplaceEdit::Paint() {
     TInplaceEdit::Paint();
     if (FButtonStyle == 0) return;

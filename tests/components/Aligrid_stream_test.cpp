@@ -163,6 +163,7 @@ TEST_F(AligridStreamTest, BadStreamsRaiseTheReadError) {
         "    PropCol = (1 'x' 0)\r\n",                        // a string where a tag is expected
         "    PropCol = (1 1 2\r\n",                           // a list not closed
         "    PropCell = (1 1 9 7 '' 8 False '' '' '' 0)\r\n", // no such control kind
+        "    PropRow = (1 3 7 0)\r\n",                        // editable is 1 or 2
     };
     for (const char* line : bad) {
         SCOPED_TRACE(line);
