@@ -1008,6 +1008,23 @@ void TStringAlignGrid::DrawCellCheckBox(int col, int row, TRect rect) {
 
 void TStringAlignGrid::Paint() {
     TStringGrid::Paint();
+    const TGridOptions o = Options();
+    // Without drawn selections the library's focus rectangle (an inversion) leaves out a cell's button
+    // and is taken off a check-box cell.
+    if (!FDrawSelection && DefaultDrawing() && !ComponentState().Contains(csDesigning) && Focused() &&
+        !EditorMode() && !o.Contains(goRowSelect) &&
+        !(o.Contains(goEditing) && o.Contains(goAlwaysShowEditor))) {
+        TRect r = CellRect(Col(), Row());
+        const TCellControlKind kind = GetCellControlInfo(Col(), Row())->Kind();
+        if ((kind == TCellControlKind::ctButton || kind == TCellControlKind::ctPickList) &&
+            o.Contains(goEditing)) {
+            Canvas()->DrawFocusRect(r);
+            r.Right -= 16;
+            Canvas()->DrawFocusRect(r);
+        } else if (kind == TCellControlKind::ctCheckBox) {
+            Canvas()->DrawFocusRect(r);
+        }
+    }
     if (GridLineWidth() <= 0) return;
     // The current cell's right and bottom lines again, over the library's.
     const TRect r = CellRect(Col(), Row());

@@ -28,6 +28,7 @@ protected:
     ~AligridUiTest() override { Form->Free(); }
     void Focus() {
         Form->Show();
+        Grid->HandleNeeded();
         Grid->SetFocus();
     }
     TWinControl* Focused() const { return Form->FocusedControl(); }
@@ -129,6 +130,26 @@ TEST_F(AligridUiTest, PaintsSelectedColoursAndCheckBoxes) {
     EXPECT_GT(dark(a), 5);
     EXPECT_EQ(dark(b), 0);
     EXPECT_EQ(picture.Pixel(a.Left + x, a.Top + y), ColorToRGB(clGray)); // the box's frame
+}
+
+TEST_F(AligridUiTest, WithoutDrawnSelectionsTheFocusFrameLeavesCheckAndButtonCellsAlone) {
+    Grid->SetDrawSelection(false);
+    SetGridCellControl(Grid, 1, 1, false, "Y;N", TCellControlKind::ctCheckBox);
+    SetGridCellControl(Grid, 2, 1, false, "", TCellControlKind::ctButton);
+    Focus();
+    TBitmap picture;
+    const TRect check = Grid->CellRect(1, 1);
+    ASSERT_TRUE(Grid->Focused());
+    PaintControlPicture(Grid, &picture);
+    EXPECT_EQ(picture.Pixel(check.Left + 10, check.Top), ColorToRGB(Grid->Color())); // no frame
+    EXPECT_EQ(picture.Pixel(check.Left + 11, check.Top), ColorToRGB(Grid->Color()));
+    Grid->SetCol(2);
+    PaintControlPicture(Grid, &picture);
+    const TRect button = Grid->CellRect(2, 1);
+    const int x = button.Right - 16 - 1; // on the frame's dotted right edge
+    const bool dotted = picture.Pixel(x, button.Top + 10) != ColorToRGB(Grid->Color()) ||
+                        picture.Pixel(x, button.Top + 11) != ColorToRGB(Grid->Color());
+    EXPECT_TRUE(dotted);
 }
 
 TEST_F(AligridUiTest, AMaskedCellTakesOnlyWhatItsMaskAllows) {
