@@ -464,6 +464,7 @@ protected:
     virtual void DoComboBoxClick();
 
     void Paint() override;
+    void TileBackground(const TRect& rect);
     void KeyDown(Word& key, TShiftState shift) override;
     void KeyPress(char& key) override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;

@@ -904,14 +904,7 @@ void TStringAlignGrid::PrepareCellCanvas(int col, int row, TGridDrawState state,
         if (!o.Contains(goHorzLine)) rect.Right += GridLineWidth();
     }
     if (!fixed && !FBackground->Empty()) {
-        const int w = FBackground->Width(), h = FBackground->Height();
-        for (int y = (rect.Top / h) * h; y < rect.Bottom; y += h)
-            for (int x = (rect.Left / w) * w; x < rect.Right; x += w) {
-                TRect tile{std::max(x, rect.Left), std::max(y, rect.Top), std::min(x + w, rect.Right),
-                           std::min(y + h, rect.Bottom)};
-                canvas->CopyRect(tile, FBackground->Canvas(),
-                                 {tile.Left - x, tile.Top - y, tile.Right - x, tile.Bottom - y});
-            }
+        TileBackground(rect);
         canvas->Brush()->SetStyle(bsClear);
         if (state.Contains(gdSelected) || state.Contains(gdFocused))
             canvas->Font()->SetColor(clHighlightText);
@@ -1006,9 +999,43 @@ void TStringAlignGrid::DrawCellCheckBox(int col, int row, TRect rect) {
     Canvas()->Draw(x, y, bitmap);
 }
 
+// Tiles sit at fixed client positions, multiples of the bitmap's size from the client origin.
+void TStringAlignGrid::TileBackground(const TRect& rect) {
+    if (FBackground->Empty() || rect.Width() <= 0 || rect.Height() <= 0) return;
+    TCanvas* canvas = Canvas();
+    const int w = FBackground->Width(), h = FBackground->Height();
+    for (int y = (std::max(rect.Top, 0) / h) * h; y < rect.Bottom; y += h)
+        for (int x = (std::max(rect.Left, 0) / w) * w; x < rect.Right; x += w) {
+            const TRect tile{std::max(x, rect.Left), std::max(y, rect.Top), std::min(x + w, rect.Right),
+                             std::min(y + h, rect.Bottom)};
+            canvas->CopyRect(tile, FBackground->Canvas(),
+                             {tile.Left - x, tile.Top - y, tile.Right - x, tile.Bottom - y});
+        }
+}
+
 void TStringAlignGrid::Paint() {
     TStringGrid::Paint();
     const TGridOptions o = Options();
+    if (!FBackground->Empty()) {
+        // The client area right of the last column and below the last row.
+        int right = 0, bottom = 0;
+        for (int c = 0; c < ColCount(); ++c) {
+            const TRect r = CellRect(c, std::min(TopRow(), RowCount() - 1));
+            if (r.Width() > 0)
+                right = std::max(right, r.Right + GridLineWidth());
+            else if (c >= LeftCol())
+                break;
+        }
+        for (int r = 0; r < RowCount(); ++r) {
+            const TRect cell = CellRect(std::min(LeftCol(), ColCount() - 1), r);
+            if (cell.Height() > 0)
+                bottom = std::max(bottom, cell.Bottom + GridLineWidth());
+            else if (r >= TopRow())
+                break;
+        }
+        TileBackground({right, 0, ClientWidth(), ClientHeight()});
+        TileBackground({0, bottom, right, ClientHeight()});
+    }
     // Without drawn selections the library's focus rectangle (an inversion) leaves out a cell's button
     // and is taken off a check-box cell.
     if (!FDrawSelection && DefaultDrawing() && !ComponentState().Contains(csDesigning) && Focused() &&

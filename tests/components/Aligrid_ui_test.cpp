@@ -152,6 +152,23 @@ TEST_F(AligridUiTest, WithoutDrawnSelectionsTheFocusFrameLeavesCheckAndButtonCel
     EXPECT_TRUE(dotted);
 }
 
+TEST_F(AligridUiTest, ABackgroundBitmapIsTiledBehindTheCellsAndBeyondThem) {
+    Grid->Background()->SetSize(4, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            Grid->Background()->SetPixel(x, y, x < 2 ? clRed : clBlue);
+    Grid->SetColCount(3); // 3 x 81 wide: the client area goes on to the right
+    TBitmap picture;
+    PaintControlPicture(Grid, &picture);
+    const TRect cell = Grid->CellRect(2, 2);
+    // Tiles at fixed client positions: x mod 4 below 2 is red.
+    EXPECT_EQ(picture.Pixel(cell.Left + (4 - cell.Left % 4) % 4 + 1, cell.Top + 30), ColorToRGB(clRed));
+    EXPECT_EQ(picture.Pixel(cell.Left + (4 - cell.Left % 4) % 4 + 2, cell.Top + 30), ColorToRGB(clBlue));
+    EXPECT_EQ(picture.Pixel(300, 100), ColorToRGB(300 % 4 < 2 ? clRed : clBlue)); // beyond the last column
+    const TRect fixed = Grid->CellRect(0, 2);
+    EXPECT_EQ(picture.Pixel(fixed.Left + 30, fixed.Top + 30), ColorToRGB(clBtnFace));
+}
+
 TEST_F(AligridUiTest, AMaskedCellTakesOnlyWhatItsMaskAllows) {
     Grid->SetCellEditMask(1, 1, "000;0;_");
     Focus();
