@@ -421,7 +421,6 @@ public:
     void PasteFromClipboard(char separator, TGridRect range);
     void CellsToStream(TStream& stream, char separator, TGridRect range);
     void StreamToCells(TStream& stream, char separator, TGridRect range);
-    void SetSelection(const TGridRect& range) { TStringGrid::SetSelection(range); }
 
     // ---- next cell ----
     // The cell after (col, row) in that direction; (-1, -1) at the end, after the end rule applied.
