@@ -340,6 +340,19 @@ void TCodeConverter::ConvertStringGrid(TComponent* component, Byte direction) {
         }
 }
 
+bool TCodeConverter::ConvertAlignGrid(TComponent* component, Byte direction) {
+    if (!ClassIsNamed(component, StringAlignGridClassName)) return false;
+    const TMethod method = component->MethodAddress("ConvertResources");
+    if (!method.Assigned() || !TAlignGridConvertResources::Accepts(method)) return false;
+    // Only what the grid holds is converted: fonts are not made for cells, columns or rows without one,
+    // which would put the grid's font over a column's or a row's.
+    const Byte mode = FUIConvertMode;
+    TAlignGridConvertResources::FromMethod(method)(
+        [this, direction](const AnsiString& text) { return ConvertString(direction, text); },
+        [mode](TFont* font) { SetFontCharset(mode, font); });
+    return true;
+}
+
 bool TCodeConverter::FirstClassChain(TComponent* component, Byte mode, bool deep) {
     if (mode == 1 && dynamic_cast<TListView*>(component)) {
         ConvertListView(component, 1);
@@ -364,6 +377,7 @@ bool TCodeConverter::FirstClassChain(TComponent* component, Byte mode, bool deep
     if (deep && mode == 1) {
         if (RunRegistered(TreeViewClassName, component, 1)) return true;
         if (RunRegistered(StringAlignGridClassName, component, 1)) return true;
+        if (ConvertAlignGrid(component, 1)) return true;
         if (dynamic_cast<TStringGrid*>(component)) {
             ConvertStringGrid(component, 1);
             return true;
@@ -387,6 +401,7 @@ void TCodeConverter::SecondClassChain(TComponent* component, Byte mode, bool dee
     if (deep) {
         if (RunRegistered(TreeViewClassName, component, 2)) return;
         if (RunRegistered(StringAlignGridClassName, component, 2)) return;
+        if (ConvertAlignGrid(component, 2)) return;
         ConvertStringGrid(component, 2);
     }
 }

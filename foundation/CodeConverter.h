@@ -41,6 +41,12 @@ inline constexpr const char* DBNavigatorClassName = "TDBNavigator";
 inline constexpr const char* SelectPanelClassName = "TSelectPanel";
 inline constexpr const char* StringAlignGridClassName = "TStringAlignGrid";
 
+// What the aligned string grid's published method "ConvertResources" takes: the conversion of each text
+// it holds (cell texts as shown, cell hints, pick-list lines) and of each font it holds.
+using TAlignGridConvertResources =
+    TDelegate<void(const std::function<AnsiString(const AnsiString& text)>& text,
+                   const std::function<void(TFont* font)>& font)>;
+
 // True when the object's class or one of its ancestors has that name (ignoring case).
 bool ClassIsNamed(const TObject* object, const AnsiString& className);
 
@@ -125,6 +131,8 @@ private:
     bool RunRegistered(const char* className, TComponent* component, Byte direction);
     void ConvertComboBox(TComponent* component);
     void ConvertStringGrid(TComponent* component, Byte direction);
+    // The aligned string grid, through its published ConvertResources; false for a grid without one.
+    bool ConvertAlignGrid(TComponent* component, Byte direction);
     void ConvertStrings(TComponent* component, const char* propName, Byte direction);
     AnsiString JoinVariant(const Variant& list) const;
 

@@ -56,7 +56,8 @@ const char* UsageText() {
            "  close                     closes the form as the user would\n"
            "  expect-field DATASET.FIELD TEXT  the field's display text equals TEXT\n"
            "  expect-dialog KIND CODE   the last message dialog was of that kind and code (E 000003)\n"
-           "  cell: not available yet\n"
+           "  cell GRID ROW COL TEXT    moves to a grid cell (rows and columns from 0 as the grid counts\n"
+           "                            them) and types TEXT into it\n"
            "\n"
            "exit status: 0 the script ran and every expectation held; 1 an expectation failed or a\n"
            "dialog came unanswered; 2 a usage error or a module that cannot be loaded.\n";

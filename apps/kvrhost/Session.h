@@ -58,6 +58,7 @@ private:
     TStep ExpectState(const TScriptCommand& command, bool enabled);
     TStep ExpectField(const TScriptCommand& command);
     TStep ExpectDialog(const TScriptCommand& command);
+    TStep Cell(const TScriptCommand& command);
     TStep Dump(const TScriptCommand& command);
     TStep Picture(const TScriptCommand& command);
     TStep Wait(const TScriptCommand& command);

@@ -284,6 +284,20 @@ TGridRect TCustomGrid::Selection() const {
             std::max(FAnchor.Y, FCurrent.Y)};
 }
 
+void TCustomGrid::SetSelection(const TGridRect& range) {
+    auto clampCol = [this](int c) {
+        return std::clamp(c, FixedCols(), std::max(FixedCols(), ColCount() - 1));
+    };
+    auto clampRow = [this](int r) {
+        return std::clamp(r, FixedRows(), std::max(FixedRows(), RowCount() - 1));
+    };
+    HideEditor();
+    FAnchor = {clampCol(range.Left), clampRow(range.Top)};
+    FCurrent = {clampCol(range.Right), clampRow(range.Bottom)};
+    ScrollToCurrent();
+    Invalidate();
+}
+
 int TCustomGrid::VisibleColCount() const {
     int width = ClientWidth() - FCols.Offset(FixedCols(), FGridLineWidth);
     int count = 0;
@@ -444,6 +458,7 @@ void TCustomGrid::ShowEditor() {
     FEditor->SetText(FEditor->FOriginal);
     FEditor->FLoading = false;
     FEditor->SetModified(false);
+    FEditor->UpdateContents();
     UpdateEditor();
     FEditor->SetVisible(true);
     if (Focused() || (GetParentForm(this) && GetParentForm(this)->FocusedControl() == this)) {
@@ -515,10 +530,23 @@ void TCustomGrid::Paint() {
     canvas->Brush()->SetColor(Color());
     canvas->FillRect(client);
     TGridRect sel = Selection();
-    for (int row = 0; row < RowCount(); ++row) {
-        if (row >= FixedRows() && row < FTopLeft.Y) continue;
-        for (int col = 0; col < ColCount(); ++col) {
-            if (col >= FixedCols() && col < FTopLeft.X) continue;
+    // Only the lines on screen: the fixed ones, then the scrolled ones from the top-left until the
+    // client area ends, so a page costs the same however long the grid is.
+    auto onScreen = [this](const TGridAxis& axis, int first, int extent) {
+        std::vector<int> items;
+        for (int i = 0; i < axis.FixedCount() && i < axis.Count(); ++i)
+            items.push_back(i);
+        int pos = axis.Offset(axis.FixedCount(), FGridLineWidth);
+        for (int i = std::max(first, axis.FixedCount()); i < axis.Count() && pos < extent; ++i) {
+            items.push_back(i);
+            pos += axis.Size(i) + FGridLineWidth;
+        }
+        return items;
+    };
+    const std::vector<int> rows = onScreen(FRows, FTopLeft.Y, client.Bottom);
+    const std::vector<int> cols = onScreen(FCols, FTopLeft.X, client.Right);
+    for (int row : rows) {
+        for (int col : cols) {
             TRect r = CellRect(col, row);
             if (r.Width() <= 0 || r.Height() <= 0) continue;
             TGridDrawState state;
@@ -549,16 +577,16 @@ void TCustomGrid::Paint() {
         }
     }
     if (FGridLineWidth > 0) {
-        canvas->Pen()->SetColor(clBtnFace);
-        canvas->Brush()->SetColor(clBtnFace);
-        for (int col = 0; col < ColCount(); ++col) {
+        canvas->Pen()->SetColor(GridLinePaintColor());
+        canvas->Brush()->SetColor(GridLinePaintColor());
+        for (int col : cols) {
             TRect r = CellRect(col, std::min(FTopLeft.Y, RowCount() - 1));
             TRect f = CellRect(col, 0);
             int right = r.Width() > 0 ? r.Right : f.Right;
             if (right > 0 && (r.Width() > 0 || f.Width() > 0))
                 canvas->FillRect({right, 0, right + FGridLineWidth, client.Bottom});
         }
-        for (int row = 0; row < RowCount(); ++row) {
+        for (int row : rows) {
             TRect r = CellRect(std::min(FTopLeft.X, ColCount() - 1), row);
             TRect f = CellRect(0, row);
             int bottom = r.Height() > 0 ? r.Bottom : f.Bottom;

@@ -107,6 +107,8 @@ public:
     explicit TInplaceEdit(TComponent* owner);
     TCustomGrid* Grid() const { return FGrid; }
     void SetGrid(TCustomGrid* grid) { FGrid = grid; }
+    // Called each time the editor comes up over a cell, after its mask and text were loaded.
+    virtual void UpdateContents() {}
 
 protected:
     void KeyDown(Word& key, TShiftState shift) override;
@@ -116,11 +118,13 @@ protected:
     void WMGetDlgCode(TMessage& message);
     KVR_MESSAGES(TInplaceEdit)
 
+protected:
+    bool FLoading = false;
+    AnsiString FOriginal; // the cell's text when the editor came up, for Esc
+
 private:
     friend class TCustomGrid;
     TCustomGrid* FGrid = nullptr;
-    bool FLoading = false;
-    AnsiString FOriginal; // the cell's text when the editor came up, for Esc
 };
 
 class TCustomGrid : public TCustomControl {
@@ -167,6 +171,8 @@ public:
     int VisibleRowCount() const;
     int VisibleColCount() const;
     TGridRect Selection() const;
+    // Selects a range: its top-left becomes the anchor and its bottom-right the current cell.
+    void SetSelection(const TGridRect& range);
     bool EditorMode() const { return FEditor && FEditor->Visible(); }
     void SetEditorMode(bool value);
     TInplaceEdit* InplaceEditor() const { return FEditor; }
@@ -213,6 +219,8 @@ public:
     virtual void RowMoved(int from, int to);
     virtual void TopLeftChanged();
     virtual void SizeChanged(int oldColCount, int oldRowCount);
+    // The colour Paint draws the lines between the cells in.
+    virtual TColor GridLinePaintColor() const { return clBtnFace; }
 
 protected:
     friend class TInplaceEdit;
