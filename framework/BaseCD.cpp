@@ -148,7 +148,8 @@ bool IsPermittedKey(const Variant& permitted, const AnsiString& key) {
             if (TrimRight(VarToStr(ElementAt(permitted, i))) == wanted) return true;
         return false;
     }
-    const AnsiString text = VarIsNull(permitted) || VarIsEmpty(permitted) ? AnsiString() : VarToStr(permitted);
+    const AnsiString text =
+        VarIsNull(permitted) || VarIsEmpty(permitted) ? AnsiString() : VarToStr(permitted);
     for (int i = 1; i <= GetTokenCount(text, ";"); ++i)
         if (TrimRight(GetToken(text, ";", i)) == wanted) return true;
     return false;
@@ -377,7 +378,8 @@ void TdmBase::NumberFieldSetText(TField* sender, const AnsiString& text) {
         const AnsiString number = Trim(StringReplace(trimmed, ",", "", rfReplaceAll));
         if (!TryStrToFloat(number, value) || !std::isfinite(value)) {
             // Not a number: said so, and the field keeps what it held.
-            if (Broker) Broker->Say("E", "000032", {sender->DisplayLabel() + ": '" + trimmed + "' 不是有效的数值"});
+            if (Broker)
+                Broker->Say("E", "000032", {sender->DisplayLabel() + ": '" + trimmed + "' 不是有效的数值"});
             Abort();
         }
         try {
@@ -423,16 +425,17 @@ void TdmBase::NumberFieldGetText(TField* sender, AnsiString& text, bool) {
         text = sender->AsString();
         return;
     }
-    text = FormatFloat(NumberPattern(decimals, QuantityFieldThousand, QuantityFieldAutoZero), sender->AsFloat());
+    text =
+        FormatFloat(NumberPattern(decimals, QuantityFieldThousand, QuantityFieldAutoZero), sender->AsFloat());
 }
 
 void TdmBase::ApplyNumberFormat(const AnsiString& fieldList, int places, bool currency) {
     if (Trim(fieldList).empty()) return;
     const AnsiString base = NumberFieldEditFormat();
     const std::size_t point = base.find('.');
-    const AnsiString editFormat =
-        places < 0 ? AnsiString("##0.#######")
-                   : base.substr(0, point) + Copy(".#####################", 1, places + 1);
+    const AnsiString editFormat = places < 0
+                                      ? AnsiString("##0.#######")
+                                      : base.substr(0, point) + Copy(".#####################", 1, places + 1);
     for (const TFieldListEntry& entry : ResolveFieldList(this, fieldList)) {
         TDataSetEventsOff events(entry.DataSet);
         for (TField* field : entry.Fields) {
@@ -441,7 +444,8 @@ void TdmBase::ApplyNumberFormat(const AnsiString& fieldList, int places, bool cu
                 field->SetOnGetText(currency ? TFieldGetTextEvent(this, &TdmBase::CurrencyFieldGetText)
                                              : TFieldGetTextEvent(this, &TdmBase::NumberFieldGetText));
             if (auto* numeric = dynamic_cast<TNumericField*>(field)) numeric->SetEditFormat(editFormat);
-            if (!field->OnSetText()) field->SetOnSetText(TFieldSetTextEvent(this, &TdmBase::NumberFieldSetText));
+            if (!field->OnSetText())
+                field->SetOnSetText(TFieldSetTextEvent(this, &TdmBase::NumberFieldSetText));
         }
     }
 }
@@ -527,7 +531,8 @@ void TdmBase::LoadNumberSettings() {
         Variant result;
         Broker->CallCounter(
             "GetUserDefine",
-            VarArrayOf({Broker->CompanyID, Broker->UserID, Broker->ProgramID, "NumberFieldsSetting"}), result);
+            VarArrayOf({Broker->CompanyID, Broker->UserID, Broker->ProgramID, "NumberFieldsSetting"}),
+            result);
         const AnsiString xml = VarIsNull(result) || VarIsEmpty(result) ? AnsiString() : VarToStr(result);
         if (Trim(xml).empty()) return;
         xmldom::DocumentPtr doc;
@@ -574,7 +579,8 @@ TField* TdmBase::FindModuleField(const AnsiString& fieldName, TDataSet* within) 
     return nullptr;
 }
 
-void TdmBase::SetCurrencyBinding(TField* currencyField, TCurrencyDigitType kind, const AnsiString& fieldList) {
+void TdmBase::SetCurrencyBinding(TField* currencyField, TCurrencyDigitType kind,
+                                 const AnsiString& fieldList) {
     const AnsiString name = currencyField ? currencyField->FieldName() : AnsiString(CompanyCurrency);
     if (TCurrencyBinding* binding = FindBinding(name, kind))
         binding->Fields = fieldList;
@@ -590,7 +596,8 @@ AnsiString TdmBase::GetCurrencyBinding(TField* currencyField, TCurrencyDigitType
 }
 
 void TdmBase::HookCurrencyField(TField* field) {
-    if (field && !field->OnChange()) field->SetOnChange(TFieldNotifyEvent(this, &TdmBase::CurrencyFieldChange));
+    if (field && !field->OnChange())
+        field->SetOnChange(TFieldNotifyEvent(this, &TdmBase::CurrencyFieldChange));
 }
 
 void TdmBase::CurrencyFieldChange(TField* field) {
@@ -605,7 +612,8 @@ void TdmBase::ApplyCurrencyFormats(TDataSet* dataSet, TField* currencyField, con
         for (const TCurrencyBinding& binding : FCurrencyBindings) {
             if (SameText(binding.CurrencyField, CompanyCurrency)) continue;
             TField* field = FindModuleField(binding.CurrencyField, dataSet);
-            if (field && std::find(fields.begin(), fields.end(), field) == fields.end()) fields.push_back(field);
+            if (field && std::find(fields.begin(), fields.end(), field) == fields.end())
+                fields.push_back(field);
         }
     }
     for (TField* field : fields) {
@@ -670,7 +678,8 @@ int TdmBase::GetCurrencyDecimals(const AnsiString& fieldName) {
     for (const TCurrencyBinding& binding : FCurrencyBindings) {
         if (!ContainsWholeWord(binding.Fields, fieldName)) continue;
         if (SameText(binding.CurrencyField, CompanyCurrency))
-            return GetCurrencySetting(Broker ? Broker->GetSysSetting(CompanyCurrency) : AnsiString(), binding.Kind);
+            return GetCurrencySetting(Broker ? Broker->GetSysSetting(CompanyCurrency) : AnsiString(),
+                                      binding.Kind);
         if (TField* field = FindModuleField(binding.CurrencyField))
             return GetCurrencySetting(field->AsString(), binding.Kind);
         return -1;
@@ -685,7 +694,9 @@ bool TdmBase::BuildDataRightCondition(TDataSet* dataSet, const AnsiString& prefi
     if (!dataSet || !dataSet->Active() || dataSet->RecordCount() == 0) return true;
     const int recordCount = dataSet->RecordCount();
     const AnsiString thePrefix = prefix.find('_') == AnsiString::npos ? prefix + "_" : prefix;
-    auto setting = [this](const AnsiString& name) { return Broker ? Broker->GetSvrSetting(name) : AnsiString(); };
+    auto setting = [this](const AnsiString& name) {
+        return Broker ? Broker->GetSvrSetting(name) : AnsiString();
+    };
     const AnsiString keyList = setting(thePrefix + "KEY");
     AnsiString logName;
     if (Broker) logName = Broker->ProgramID;
@@ -699,8 +710,8 @@ bool TdmBase::BuildDataRightCondition(TDataSet* dataSet, const AnsiString& prefi
     try {
         AnsiString base;
         if (!thePrefix.empty() && (thePrefix[0] == 'F' || thePrefix[0] == 'f'))
-            BuildWhereClause(FindModuleDataSet(this, "cdsBody1"), setting("D11_KEY"), base, setting("D11_TABLE"),
-                             keyList);
+            BuildWhereClause(FindModuleDataSet(this, "cdsBody1"), setting("D11_KEY"), base,
+                             setting("D11_TABLE"), keyList);
         else
             BuildWhereClause(cdsMain, KeyFields, base, setting(thePrefix + "TABLE"), keyList);
         answer = TAppServer(AppServer).GetBaseLimitedRecs(thePrefix, base, recordCount);

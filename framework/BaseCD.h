@@ -23,11 +23,11 @@ KVR_ENUM(TCurrencyDigitType, cdtPrice, cdtMoney, cdtUnitCost, cdtCostsAmount);
 class TCurrencySetting : public TPersistent {
     KVR_CLASS(TCurrencySetting, TPersistent)
 public:
-    int UnitCostDigits = 0;     // MF005
-    AnsiString CurrencyCode;    // MF001
-    int MoneyDigits = 0;        // MF004
-    int PriceDigits = 0;        // MF003
-    int CostsAmountDigits = 0;  // MF006
+    int UnitCostDigits = 0;    // MF005
+    AnsiString CurrencyCode;   // MF001
+    int MoneyDigits = 0;       // MF004
+    int PriceDigits = 0;       // MF003
+    int CostsAmountDigits = 0; // MF006
     // The digits of a kind (0-3); -1 for another kind.
     int Digits(int kind) const;
 };
@@ -72,7 +72,8 @@ public:
     virtual void SetDetailSelect(const AnsiString& text);
     virtual void FormLinked();
     virtual void LoadNumberFields(const AnsiString& fieldList);
-    virtual void ApplyCurrencyFormats(TDataSet* dataSet, TField* currencyField, const AnsiString& currencyCode);
+    virtual void ApplyCurrencyFormats(TDataSet* dataSet, TField* currencyField,
+                                      const AnsiString& currencyCode);
     virtual void HookCurrencyField(TField* field);
     // The base-data rights condition of a body table. True: every record is permitted (condition
     // empty). False: condition "ALL" (no record is permitted, also when the rights could not be read)

@@ -338,7 +338,8 @@ void TfrmBase::ConnectDataModule() {
     module->FormLinked();
     ShowState(1);
     RecordChanged(module->cdsMain);
-    if (module->MIDAS) SetPanelText(Status, ServerPanel, module->MIDAS->Address() + " - " + IntToStr(module->MIDAS->Port()));
+    if (module->MIDAS)
+        SetPanelText(Status, ServerPanel, module->MIDAS->Address() + " - " + IntToStr(module->MIDAS->Port()));
 }
 
 void TfrmBase::ApplyInputSettings() {
@@ -360,7 +361,8 @@ void TfrmBase::ApplyInputSettings() {
             TControl* control = Controls(i);
             const AnsiString hint = control->Hint();
             const std::size_t bar = hint.find('|');
-            if (Trim(bar == AnsiString::npos ? hint : hint.substr(0, bar)).empty()) control->SetHint(" " + hint);
+            if (Trim(bar == AnsiString::npos ? hint : hint.substr(0, bar)).empty())
+                control->SetHint(" " + hint);
         }
         if (TdmBase* module = BaseModule()) module->LoadNumberSettings();
     }
@@ -373,7 +375,8 @@ bool TfrmBase::ReadUserDefineFlag(const AnsiString& section, const AnsiString& k
     try {
         Variant answer;
         Broker->CallCounter("GetUserDefine",
-                            VarArrayOf({Broker->CompanyID, Broker->UserID, Broker->ProgramID, section}), answer);
+                            VarArrayOf({Broker->CompanyID, Broker->UserID, Broker->ProgramID, section}),
+                            answer);
         const AnsiString xml = VarIsNull(answer) || VarIsEmpty(answer) ? AnsiString() : VarToStr(answer);
         if (Trim(xml).empty()) return def;
         const AnsiString missing = "\x01";
@@ -451,10 +454,9 @@ bool TfrmBase::HasData() const {
 }
 
 bool TfrmBase::IsStateCommand(const TComponent* component) const {
-    const TComponent* const commands[] = {btnAdd,   miAdd,    btnQuery, miQuery,  btnEdit,   miEdit,
-                                          btnDelete, miDelete, btnPrint, btnFirst, miFirst,   btnPrior,
-                                          miPrior,  btnNext,  miNext,   btnLast,  miLast,    miExit,
-                                          miViewItem};
+    const TComponent* const commands[] = {
+        btnAdd,  miAdd,    btnQuery, miQuery, btnEdit, miEdit,  btnDelete, miDelete, btnPrint,  btnFirst,
+        miFirst, btnPrior, miPrior,  btnNext, miNext,  btnLast, miLast,    miExit,   miViewItem};
     for (const TComponent* command : commands)
         if (command && command == component) return true;
     return false;
@@ -643,7 +645,8 @@ void TfrmBase::MergeRequiredFields(const AnsiString& list) {
             }
         if (at != AnsiString::npos) {
             const std::size_t end = rebuilt.find(';', at);
-            const AnsiString earlier = rebuilt.substr(at, end == AnsiString::npos ? AnsiString::npos : end - at);
+            const AnsiString earlier =
+                rebuilt.substr(at, end == AnsiString::npos ? AnsiString::npos : end - at);
             fields = earlier.substr(earlier.find(':') + 1) + "," + fields;
             rebuilt.erase(at, end == AnsiString::npos ? AnsiString::npos : end - at + 1);
         }
@@ -794,7 +797,8 @@ void TfrmBase::ApplyQBECondition() {}
 
 // ---- queries, grid views and colours ----
 
-void TfrmBase::SetQueryCondition(TCustomClientDataSet* dataSet, const AnsiString& where, const AnsiString& order) {
+void TfrmBase::SetQueryCondition(TCustomClientDataSet* dataSet, const AnsiString& where,
+                                 const AnsiString& order) {
     if (!dataSet) return;
     TdmBase* module = BaseModule();
     if (module && dataSet == module->cdsMain) {

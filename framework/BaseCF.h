@@ -135,7 +135,8 @@ public:
     virtual bool RefreshColorRecord();
     virtual void ColorDataChanged();
     // Dynamic operations.
-    virtual void SetQueryCondition(TCustomClientDataSet* dataSet, const AnsiString& where, const AnsiString& order);
+    virtual void SetQueryCondition(TCustomClientDataSet* dataSet, const AnsiString& where,
+                                   const AnsiString& order);
 
     // Overrides of TfrmRadical.
     void UpdateButtonStates() override;

@@ -7,6 +7,7 @@
 #include "classlib/automation/comobj.h"
 #include "classlib/controls/forms.h"
 #include "classlib/controls/dialogs.h"
+#include "classlib/controls/menus.h"
 #include "classlib/rtl/codepages.h"
 #include "classlib/rtl/strutils.h"
 #include "classlib/db/db.h"
@@ -428,8 +429,15 @@ THostSession::TStep THostSession::ExpectState(const TScriptCommand& command, boo
         Fail(command, "needs yes or no, not " + command.Args[1]);
         return TStep::Failed;
     }
-    TControl* control = AsControl(Require(command, 0), command.Args[0]);
-    const bool found = enabled ? control->Enabled() : control->Visible();
+    TComponent* component = Require(command, 0);
+    bool found = false;
+    // A menu item is no control, but a user sees whether its command can be chosen.
+    if (auto* item = dynamic_cast<TMenuItem*>(component)) {
+        found = enabled ? item->Enabled() : item->Visible();
+    } else {
+        TControl* control = AsControl(component, command.Args[0]);
+        found = enabled ? control->Enabled() : control->Visible();
+    }
     if (found != wanted) {
         Fail(command, command.Args[0] + (enabled ? " enabled " : " visible ") + (found ? "yes" : "no") +
                           ", expected " + command.Args[1]);

@@ -205,11 +205,31 @@ TEST_F(BaseModuleTest, DataRightsConditionFailsClosed) {
         bool Result;
         const char* Condition;
     } cases[] = {
-        {"none permitted", [] { return VarArrayOf({0, ""}); }, false, "ALL"},
-        {"all permitted", [] { return VarArrayOf({3, ""}); }, true, ""},
-        {"not limited", [] { return VarArrayOf({-1, ""}); }, true, ""},
-        {"some, keys as a list", [] { return VarArrayOf({1, VarArrayOf({"A2  "})}); }, false, "A1  ;A3  "},
-        {"some, keys as a text", [] { return VarArrayOf({2, "A1;A3"}); }, false, "A2  "},
+        {"none permitted",
+         [] {
+             return VarArrayOf({0, ""});
+         },
+         false, "ALL"},
+        {"all permitted",
+         [] {
+             return VarArrayOf({3, ""});
+         },
+         true, ""},
+        {"not limited",
+         [] {
+             return VarArrayOf({-1, ""});
+         },
+         true, ""},
+        {"some, keys as a list",
+         [] {
+             return VarArrayOf({1, VarArrayOf({"A2  "})});
+         },
+         false, "A1  ;A3  "},
+        {"some, keys as a text",
+         [] {
+             return VarArrayOf({2, "A1;A3"});
+         },
+         false, "A2  "},
         {"no answer", [] { return Variant(); }, false, "ALL"},
         {"a failed call", []() -> Variant { throw EOleError("server down"); }, false, "ALL"},
     };

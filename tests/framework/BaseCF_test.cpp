@@ -120,11 +120,16 @@ TEST_F(BaseFormTest, CommandsFollowTheRightsAndTheOperationMask) {
         bool Add, Query, Edit, Delete, Print;
     } cases[] = {
         {",Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY", OPERATION_MASK_ALL, true, true, true, true, true},
-        {",Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY", OPERATION_MASK_ALL & ~OPERATION_ADD, false, true, true, true, true},
-        {",Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY", OPERATION_MASK_ALL & ~OPERATION_QUERY, true, false, true, true, true},
-        {",Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY", OPERATION_MASK_ALL & ~OPERATION_CHANGE, true, true, false, true, true},
-        {",Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY", OPERATION_MASK_ALL & ~OPERATION_DELETE, true, true, true, false, true},
-        {",Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY", OPERATION_MASK_ALL & ~OPERATION_PRINT, true, true, true, true, false},
+        {",Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY", OPERATION_MASK_ALL & ~OPERATION_ADD, false, true, true, true,
+         true},
+        {",Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY", OPERATION_MASK_ALL & ~OPERATION_QUERY, true, false, true, true,
+         true},
+        {",Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY", OPERATION_MASK_ALL & ~OPERATION_CHANGE, true, true, false, true,
+         true},
+        {",Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY", OPERATION_MASK_ALL & ~OPERATION_DELETE, true, true, true, false,
+         true},
+        {",Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY", OPERATION_MASK_ALL & ~OPERATION_PRINT, true, true, true, true,
+         false},
         {",Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY", OPERATION_ALWAYS, false, false, false, false, false},
         // Position 2 edit, 3 delete, 6 print, 9 add; the query right always comes.
         {",Y,N,YNYYYYYYNYYY,YYYYYYY,YYYYYYY", OPERATION_MASK_ALL, false, true, false, true, true},
@@ -327,14 +332,13 @@ TEST_F(BaseFormTest, FieldRestrictionsByRightsAndBySys024) {
         const char* Sys024;
         bool ReadOnly002, Hidden002, ReadOnly003, Hidden003;
     } cases[] = {
-        {"YY", "0", false, false, false, false},
-        {"RY", "0", true, false, false, false},  // 34: A read-only
-        {"NY", "0", false, true, false, false},  // no 32: A disabled
-        {"YR", "0", false, false, true, false},  // 35: B read-only
-        {"YN", "0", false, false, false, true},  // no 33: B disabled
-        {"YY", "1", false, true, false, true},   // SYS024 1: both setting lists
-        {"YY", "2", false, false, false, true},  // 2: B
-        {"YY", "3", false, true, false, false},  // 3: A
+        {"YY", "0", false, false, false, false}, {"RY", "0", true, false, false, false}, // 34: A read-only
+        {"NY", "0", false, true, false, false},                                          // no 32: A disabled
+        {"YR", "0", false, false, true, false},                                          // 35: B read-only
+        {"YN", "0", false, false, false, true},                                          // no 33: B disabled
+        {"YY", "1", false, true, false, true},  // SYS024 1: both setting lists
+        {"YY", "2", false, false, false, true}, // 2: B
+        {"YY", "3", false, true, false, false}, // 3: A
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(AnsiString(c.Position78) + " SYS024=" + c.Sys024);
@@ -359,7 +363,8 @@ TEST_F(BaseFormTest, FieldRestrictionsByRightsAndBySys024) {
 }
 
 TEST_F(BaseFormTest, InputSettingsFromTheUsersSettings) {
-    UserDefines["InputSettings001"] = "<InputSettings001><IsFocusPageOne>False</IsFocusPageOne></InputSettings001>";
+    UserDefines["InputSettings001"] =
+        "<InputSettings001><IsFocusPageOne>False</IsFocusPageOne></InputSettings001>";
     UserDefines["InputSettings002"] = "<InputSettings002><IsKeepOnAdd>true</IsKeepOnAdd></InputSettings002>";
     StartForm();
     EXPECT_FALSE(BaseForm->IsFocusPageOne);

@@ -85,8 +85,8 @@ namespace {
 
 Variant Row(const char* key, const char* name, double amount, const char* currency, const char* creator,
             const char* group) {
-    return VarArrayOf({Variant(key), Variant(name), Variant(amount), Variant(currency), Variant(1.0), Variant(2.0),
-                       Variant(creator), Variant(group)});
+    return VarArrayOf({Variant(key), Variant(name), Variant(amount), Variant(currency), Variant(1.0),
+                       Variant(2.0), Variant(creator), Variant(group)});
 }
 
 } // namespace
@@ -116,9 +116,9 @@ TfrmBaseTest* BaseFormFixture::StartForm(const AnsiString& powerData, const Ansi
     TMemoryAppServer* memory = Server->Schemes;
     Server->Server->On("AS_ApplyUpdates", [memory](TDispArgs args) { return memory->ApplyUpdates(args); });
     TMemoryProviderData& main = MainProvider();
-    main.Fields = {{"TA001", ftString, 4, 0, {}},   {"TA002", ftString, 20, 0, {}},
-                   {"TA003", ftFloat, 0, 0, {}},    {"TA004", ftString, 4, 0, {}},
-                   {"TA01", ftFloat, 0, 0, {}},     {"TA011", ftFloat, 0, 0, {}},
+    main.Fields = {{"TA001", ftString, 4, 0, {}},    {"TA002", ftString, 20, 0, {}},
+                   {"TA003", ftFloat, 0, 0, {}},     {"TA004", ftString, 4, 0, {}},
+                   {"TA01", ftFloat, 0, 0, {}},      {"TA011", ftFloat, 0, 0, {}},
                    {"CREATOR", ftString, 10, 0, {}}, {"USR_GROUP", ftString, 10, 0, {}}};
     main.KeyFields = "TA001";
     main.Rows = {Row("A1", "甲", 100, "USD", "DEMO", "IMP"), Row("A2", "乙", 200, "USD", "LIUF", "IMP"),

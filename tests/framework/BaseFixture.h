@@ -88,8 +88,8 @@ protected:
     // The settings list the server hands out; POWER_DATA and EX_POWER are added.
     AnsiString Settings = "M11_TABLE=TESTA\r\nM11_KEY=TA001\r\nMAX_RECORD=20\r\nUSER_GROUP=IMP\r\n"
                           "GROUP_LIST='IMP','FIN'\r\n";
-    std::map<AnsiString, AnsiString> SysSettings{{"SYS001", "1"}, {"SYS002", "/"}, {"SYS003", "RMB"},
-                                                 {"SYS024", "0"}, {"sys068", "3"}};
+    std::map<AnsiString, AnsiString> SysSettings{
+        {"SYS001", "1"}, {"SYS002", "/"}, {"SYS003", "RMB"}, {"SYS024", "0"}, {"sys068", "3"}};
     std::map<AnsiString, AnsiString> UserDefines;
     std::map<AnsiString, Variant> Currencies{
         {"USD", VarArrayOf({VarArrayOf({"USD", 4, 2, 4, 2})})},
