@@ -17,7 +17,7 @@
 #include "classlib/rtl/strutils.h"
 #include "standins/appserver/f2windows.h"
 #include "standins/appserver/rarer1.h"
-#include "standins/appserver/serverconfig.h"
+#include "standins/shared/serverconfig.h"
 #include "standins/workcenter/workcenter.h"
 
 class TBenchPlatform {

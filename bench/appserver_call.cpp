@@ -8,7 +8,7 @@
 
 #include "classlib/automation/sconnect.h"
 #include "standins/appserver/rarer1.h"
-#include "standins/appserver/serverconfig.h"
+#include "standins/shared/serverconfig.h"
 
 namespace {
 

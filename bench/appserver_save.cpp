@@ -11,7 +11,7 @@
 #include "classlib/db/datapacket.h"
 #include "classlib/db/provider.h"
 #include "standins/appserver/rarer1.h"
-#include "standins/appserver/serverconfig.h"
+#include "standins/shared/serverconfig.h"
 
 namespace {
 

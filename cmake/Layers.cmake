@@ -94,7 +94,14 @@ kvr_layer(controls FOLDERS classlib/controls STANDS_ON graphics)
 kvr_layer(automation FOLDERS classlib/automation STANDS_ON controls)
 kvr_layer(db FOLDERS classlib/db STANDS_ON automation)
 kvr_layer(dbctrls FOLDERS classlib/dbctrls STANDS_ON db)
-# The stand-ins: the class library and each other, never module code.
+# The stand-ins: the class library and each other, never module code. The application server and the
+# work centre stand on a layer of their own below both (the session on the database, the catalogue,
+# the message texts, the servers' configuration), never on each other's units.
+kvr_layer(shared FOLDERS standins/shared STANDS_ON dbctrls)
+kvr_layer(appserver FOLDERS standins/appserver STANDS_ON shared)
+kvr_layer(workcenter FOLDERS standins/workcenter STANDS_ON shared)
+# The other outside servers (pager, spreadsheet program) and what the programs of apps/ see: every
+# stand-in.
 kvr_layer(standins FOLDERS standins STANDS_ON dbctrls)
 # The outside libraries that the module calls as libraries: the XML document object, the translator, the
 # glyph library, the report library's spreadsheet filter and the lookup package. Every other outside
@@ -107,6 +114,9 @@ kvr_layer(components FOLDERS components STANDS_ON outside)
 kvr_layer(foundation FOLDERS foundation STANDS_ON outside)
 kvr_layer(framework FOLDERS framework dialogs STANDS_ON components foundation)
 kvr_layer(programs FOLDERS programs STANDS_ON framework)
-# The programs of apps/: the class library and the stand-ins; the host also the controller's one shared
-# declaration, through which it drives a module.
-kvr_layer(apps FOLDERS apps STANDS_ON standins ALLOWS framework/DLLBaseCtrller.h)
+# The programs of apps/: the class library and the stand-ins.
+kvr_layer(apps FOLDERS apps STANDS_ON standins)
+# The host itself: its work centre, the pager it keeps in process and the controller's one shared
+# declaration, through which it drives a module; not the application server's units (it reaches the
+# server by name, as the module does).
+kvr_layer(host FOLDERS apps/kvrhost STANDS_ON workcenter ALLOWS framework/DLLBaseCtrller.h standins/outside/pager)

@@ -7,7 +7,7 @@
 
 #include "classlib/rtl/files.h"
 #include "classlib/rtl/registry.h"
-#include "standins/appserver/serverconfig.h"
+#include "standins/shared/serverconfig.h"
 
 namespace fs = std::filesystem;
 

@@ -281,6 +281,14 @@ TClass FindClass(const AnsiString& name) {
     return c;
 }
 
+namespace kvr_detail {
+void KeepClassInfo(TClassInfo* info) {
+    static auto* kept = new std::vector<TClassInfo*>; // never destroyed, like what it holds
+    std::lock_guard<std::mutex> lock(RegistryMutex());
+    kept->push_back(info);
+}
+} // namespace kvr_detail
+
 TClassRegistration::TClassRegistration(TClass (*classFn)()) : FClass(classFn()) {
     RegisterClass(FClass);
 }

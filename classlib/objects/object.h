@@ -395,8 +395,12 @@ template <class T> void SetFactories(TClassInfo& info) {
     }
 }
 
+// Keeps a class's information for the rest of the process, also after the library that built it unloads.
+void KeepClassInfo(TClassInfo* info);
+
 template <class T> TClass BuildClass(const char* name) {
-    auto* info = new TClassInfo(name, T::inherited::StaticClass()); // lives as long as the program
+    auto* info = new TClassInfo(name, T::inherited::StaticClass());
+    KeepClassInfo(info);
     SetFactories<T>(*info);
     TClassBuilder<T> builder(*info);
     T::DeclarePublished(builder);

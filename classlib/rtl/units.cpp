@@ -1,6 +1,8 @@
 #include "classlib/rtl/units.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdlib>
 #include <cstdio>
 #include <exception>
 #include <mutex>
@@ -9,15 +11,13 @@
 
 namespace {
 
-// Never destroyed: a library's finalisation runs from the loader's fini, which in an executable that
-// links the library's units comes after the static destructors.
 std::mutex& UnitLock() {
-    static auto* lock = new std::mutex;
-    return *lock;
+    static std::mutex lock;
+    return lock;
 }
 std::vector<const TUnitHooks*>& Initialized() {
-    static auto* units = new std::vector<const TUnitHooks*>;
-    return *units;
+    static std::vector<const TUnitHooks*> units;
+    return units;
 }
 
 // Runs one hook; false, reported on the standard error, when it raised.
@@ -36,9 +36,19 @@ bool RunHook(const TUnitHooks* unit, void (*hook)(), const char* what) {
     return false;
 }
 
+// Set by the first of the exit handlers to run. At exit the loader calls a library's finalisation only
+// after every exit handler, the static destructors of the libraries included, so there is nothing left
+// for a finalisation to take away safely; the process's end takes it all.
+std::atomic<bool> gProcessExiting{false};
+void NoteProcessExit() {
+    gProcessExiting = true;
+}
+
 } // namespace
 
 void InitializeUnits(const TUnitHooks* const* units, std::size_t count) {
+    static const bool exitNoted = (std::atexit(&NoteProcessExit), true);
+    (void)exitNoted;
     for (std::size_t i = 0; i < count; ++i) {
         if (!RunHook(units[i], units[i]->Initialization, "initialisation")) continue;
         std::lock_guard<std::mutex> lock(UnitLock());
@@ -47,6 +57,7 @@ void InitializeUnits(const TUnitHooks* const* units, std::size_t count) {
 }
 
 void FinalizeUnits(const TUnitHooks* const* units, std::size_t count) {
+    if (gProcessExiting) return;
     for (std::size_t i = count; i-- > 0;) {
         {
             std::lock_guard<std::mutex> lock(UnitLock());

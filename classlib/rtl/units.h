@@ -3,7 +3,9 @@
 // unloads. A library's main file lists its units in unit order, its main block last, with
 // KVR_LIBRARY_UNITS. When the library loads, the initialisations run in that order before any other
 // code of the library (its static objects included); when it unloads, the finalisations of the units
-// that were initialised run in the reverse order, before its static objects are destroyed. So an
+// that were initialised run in the reverse order, before its static objects are destroyed. When the
+// process exits with the library still loaded, they do not run: the loader would call them after every
+// static destructor of the process. So an
 // initialisation may rely on the class library, on the units before it, on constants and on
 // function-local statics, not on the library's other static objects.
 //

@@ -2,7 +2,7 @@
 
 #include "classlib/automation/comserv.h"
 #include "classlib/rtl/strutils.h"
-#include "standins/appserver/serverconfig.h"
+#include "standins/shared/serverconfig.h"
 
 namespace {
 
@@ -16,43 +16,6 @@ AnsiString Item(const Variant& array, int i) {
 }
 
 } // namespace
-
-std::vector<Variant> KeyValues(const Variant& keys) {
-    std::vector<Variant> values;
-    if (VarIsArray(keys)) {
-        if (VarArrayDimCount(keys) != 1) return values;
-        for (int i = VarArrayLowBound(keys, 1); i <= VarArrayHighBound(keys, 1); ++i)
-            values.push_back(keys.GetElement({i}));
-    } else if (!VarIsEmpty(keys)) {
-        values.push_back(keys);
-    }
-    // Only simple values can be keys; anything else binds as an empty text.
-    for (Variant& value : values)
-        if (VarIsArray(value) || VarIsDispatch(value)) value = Variant(AnsiString());
-    return values;
-}
-
-Variant RowsAsVariant(const std::vector<TDbRow>& rows) {
-    if (rows.empty()) return Variant();
-    std::vector<Variant> items;
-    items.reserve(rows.size());
-    for (const TDbRow& row : rows)
-        items.push_back(VarArrayOf(row));
-    return VarArrayOf(items);
-}
-
-TLookupData RunLookup(TDbSession& session, const TCatalogue& catalogue, const AnsiString& table,
-                      const AnsiString& queryNo, const Variant& keys, const TCatalogueContext& context) {
-    TLookupData data;
-    const TCatalogueEntry* entry =
-        catalogue.Find("Lookup", session.ToUtf8(table), session.ToUtf8(Trim(queryNo)));
-    if (!entry) return data;
-    data.Found = true;
-    for (const std::string& caption : entry->Captions)
-        data.Captions.push_back(session.FromUtf8(caption));
-    data.Rows = TCatalogue::Run(session, *entry, KeyValues(keys), context).Rows;
-    return data;
-}
 
 const TAutoMembers& TF2WindowS::Members() const {
     static const TAutoMembers members{

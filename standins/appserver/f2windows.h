@@ -1,6 +1,6 @@
 #pragma once
-// The lookup-window server F2WindowS.Class1, and the lookups of the catalogue it answers from (the
-// host's lookup window runs the same ones):
+// The lookup-window server F2WindowS.Class1, over the catalogue's lookups (lookups.h), which the host's
+// lookup window runs too:
 //   Connect([program, user, company, database, ...])   0, or 2 when the database cannot be opened
 //   GetLookupData(Table, QueryNo, Keys, Current)       [captions, rows]: the column titles and the
 //                                                      candidate rows (each an array of values); an
@@ -9,21 +9,7 @@
 #include <vector>
 
 #include "classlib/automation/autoobj.h"
-#include "standins/appserver/catalogue.h"
-
-struct TLookupData {
-    std::vector<AnsiString> Captions;
-    std::vector<TDbRow> Rows;
-    bool Found = false; // the catalogue has the lookup
-};
-
-// Keys is a single value or an array of key values (Unassigned: none).
-TLookupData RunLookup(TDbSession& session, const TCatalogue& catalogue, const AnsiString& table,
-                      const AnsiString& queryNo, const Variant& keys, const TCatalogueContext& context);
-// The key values of a single value or an array.
-std::vector<Variant> KeyValues(const Variant& keys);
-// Rows as an array of row arrays; Unassigned for no rows.
-Variant RowsAsVariant(const std::vector<TDbRow>& rows);
+#include "standins/shared/lookups.h"
 
 class TF2WindowS : public TAutoObject {
 public:

@@ -3,7 +3,7 @@
 #include <cctype>
 
 #include "classlib/rtl/strutils.h"
-#include "standins/appserver/numbering.h"
+#include "standins/shared/numbering.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "classlib/db/dbconsts.h"
-#include "standins/appserver/catalogue.h"
-#include "standins/appserver/database.h"
+#include "standins/shared/catalogue.h"
+#include "standins/shared/database.h"
 #include "standins/appserver/rights.h"
 
 // One changed row of a packet: its values as read (Old: the key and FLAG at least; for an insert,

@@ -5,8 +5,8 @@
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
-#include "standins/appserver/serverconfig.h"
-#include "standins/appserver/sqldialect.h"
+#include "standins/shared/serverconfig.h"
+#include "standins/shared/sqldialect.h"
 
 namespace {
 

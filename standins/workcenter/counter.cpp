@@ -4,7 +4,7 @@
 
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/strutils.h"
-#include "standins/appserver/f2windows.h"
+#include "standins/shared/lookups.h"
 #include "standins/workcenter/signoff.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "standins/workcenter/f2window.h"
 
 #include "classlib/rtl/strutils.h"
-#include "standins/appserver/f2windows.h"
+#include "standins/shared/lookups.h"
 #include "standins/workcenter/wcdialogs.h"
 
 namespace {

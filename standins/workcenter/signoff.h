@@ -1,7 +1,7 @@
 #pragma once
 // The sign-off system's side of the counter requests "GetQZApprove" and "CallWebService": what the
 // sign-off system answers, from its approval records (table QZAPPROVE) and its opinion pages.
-#include "standins/appserver/database.h"
+#include "standins/shared/database.h"
 
 // [user, sign-off form ID, key condition, code page]: the sign-off information of the document
 //   <RetVal><RetInfo><ErrNum/><ErrDis/></RetInfo><ApproveInfo><PassNoInfoList>

@@ -1,8 +1,8 @@
 #include "standins/workcenter/validator.h"
 
 #include "classlib/rtl/strutils.h"
-#include "standins/appserver/f2windows.h"
-#include "standins/appserver/numbering.h"
+#include "standins/shared/lookups.h"
+#include "standins/shared/numbering.h"
 
 const TAutoMembers& TValidator::Members() const {
     static const TAutoMembers members{

@@ -1,6 +1,6 @@
 #include "standins/workcenter/wcstate.h"
 
-#include "standins/appserver/serverconfig.h"
+#include "standins/shared/serverconfig.h"
 #include "standins/workcenter/wcdialogs.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <mutex>
 #include <vector>
 
-#include "standins/appserver/catalogue.h"
-#include "standins/appserver/database.h"
-#include "standins/appserver/messages.h"
+#include "standins/shared/catalogue.h"
+#include "standins/shared/database.h"
+#include "standins/shared/messages.h"
 
 enum class TChooseKind { Lookup, Phrase, Characters };
 

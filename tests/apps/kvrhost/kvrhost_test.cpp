@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "tests/standins/appserver/dbfixture.h"
+#include "tests/standins/shared/dbfixture.h"
 
 namespace {
 

@@ -136,7 +136,9 @@ TEST_F(KvrServerLoad, OutOfDescriptorsTheServerDoesNotSpinAndRecovers) {
     const long cpuBefore = Process.CpuMs();
     std::this_thread::sleep_for(std::chrono::milliseconds(2000));
     const long cpu = Process.CpuMs() - cpuBefore;
-    EXPECT_LT(cpu, 400) << "the accept loop spins";
+    // A spinning accept loop takes the whole 2 s; a loaded machine (sanitizers, parallel tests) may
+    // still cost the waiting server some.
+    EXPECT_LT(cpu, 1000) << "the accept loop spins";
     hogs.clear();
     const double start = NowMs();
     const double recovered = UntilServed(5000.0 * Slowdown);

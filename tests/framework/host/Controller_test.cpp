@@ -12,7 +12,7 @@
 #include "classlib/rtl/files.h"
 #include "framework/DLLMTCtrller.h"
 #include "framework/RadicalCF.h"
-#include "standins/appserver/serverconfig.h"
+#include "standins/shared/serverconfig.h"
 #include "foundation/TempPlatform.h"
 #include "tests/framework/DispatchDouble.h"
 #include "tests/framework/host/UiDriver.h"

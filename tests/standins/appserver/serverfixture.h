@@ -12,8 +12,8 @@
 #include "classlib/rtl/strutils.h"
 #include "standins/appserver/f2windows.h"
 #include "standins/appserver/rarer1.h"
-#include "standins/appserver/serverconfig.h"
-#include "tests/standins/appserver/dbfixture.h"
+#include "standins/shared/serverconfig.h"
+#include "tests/standins/shared/dbfixture.h"
 
 // The demo database of one test, as the servers' configuration.
 class TServerDatabase {

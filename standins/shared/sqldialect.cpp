@@ -1,4 +1,4 @@
-#include "standins/appserver/sqldialect.h"
+#include "standins/shared/sqldialect.h"
 
 #include <cstring>
 #include <set>

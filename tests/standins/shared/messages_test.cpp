@@ -1,10 +1,10 @@
 // The message texts of data/messages: every code the program and its framework show, with a place
 // for each argument their callers pass.
-#include "standins/appserver/messages.h"
+#include "standins/shared/messages.h"
 
 #include <gtest/gtest.h>
 
-#include "standins/appserver/dberrors.h"
+#include "standins/shared/dberrors.h"
 
 namespace {
 

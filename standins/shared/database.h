@@ -21,8 +21,8 @@
 
 #include "classlib/rtl/types.h"
 #include "classlib/rtl/variants.h"
-#include "standins/appserver/dberrors.h"
-#include "standins/appserver/sqldialect.h"
+#include "standins/shared/dberrors.h"
+#include "standins/shared/sqldialect.h"
 
 // A row: one Variant per column. NULL is Null; an integer is varInteger, or varInt64 beyond its range;
 // a float varDouble; a text varString in the session's code page; a blob a byte array.

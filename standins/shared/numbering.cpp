@@ -1,4 +1,4 @@
-#include "standins/appserver/numbering.h"
+#include "standins/shared/numbering.h"
 
 #include <cctype>
 

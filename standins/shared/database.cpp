@@ -1,4 +1,4 @@
-#include "standins/appserver/database.h"
+#include "standins/shared/database.h"
 
 #include <unistd.h>
 
@@ -12,8 +12,8 @@
 
 #include "classlib/rtl/codepages.h"
 #include "classlib/rtl/strutils.h"
-#include "standins/appserver/sqlfunctions.h"
-#include "standins/appserver/sqlguard.h"
+#include "standins/shared/sqlfunctions.h"
+#include "standins/shared/sqlguard.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "classlib/rtl/types.h"
-#include "standins/appserver/sqldialect.h"
+#include "standins/shared/sqldialect.h"
 
 // A client's statement checked as above, without its trailing ";". firstWord receives its first
 // keyword upper-cased ("SELECT", "WITH", "DELETE", ...).

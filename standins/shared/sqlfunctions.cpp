@@ -1,4 +1,4 @@
-#include "standins/appserver/sqlfunctions.h"
+#include "standins/shared/sqlfunctions.h"
 
 #include <cerrno>
 #include <cmath>

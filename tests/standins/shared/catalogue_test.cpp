@@ -2,8 +2,8 @@
 // declares, and the entries the letter-of-credit program reads answer in the positions it reads.
 #include <set>
 
-#include "standins/appserver/catalogue.h"
-#include "tests/standins/appserver/dbfixture.h"
+#include "standins/shared/catalogue.h"
+#include "tests/standins/shared/dbfixture.h"
 
 namespace {
 

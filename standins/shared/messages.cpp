@@ -1,10 +1,10 @@
-#include "standins/appserver/messages.h"
+#include "standins/shared/messages.h"
 
 #include <fstream>
 #include <sstream>
 
 #include "classlib/rtl/strutils.h"
-#include "standins/appserver/dberrors.h"
+#include "standins/shared/dberrors.h"
 
 namespace {
 

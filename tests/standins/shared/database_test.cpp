@@ -3,7 +3,7 @@
 #include <fstream>
 
 #include "classlib/rtl/codepages.h"
-#include "tests/standins/appserver/dbfixture.h"
+#include "tests/standins/shared/dbfixture.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // The read-only guard: injection attempts through a condition, a sort text, a SimpleSql text and a
 // TransactionSQL text are refused, and the database stays as it was.
-#include "standins/appserver/sqlguard.h"
+#include "standins/shared/sqlguard.h"
 
-#include "tests/standins/appserver/dbfixture.h"
+#include "tests/standins/shared/dbfixture.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "standins/appserver/serverconfig.h"
+#include "standins/shared/serverconfig.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "classlib/rtl/strutils.h"
-#include "standins/appserver/database.h"
+#include "standins/shared/database.h"
 
 class TTempFolder {
 public:

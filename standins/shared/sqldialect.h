@@ -26,7 +26,7 @@
 #include <string>
 #include <vector>
 
-#include "standins/appserver/dberrors.h"
+#include "standins/shared/dberrors.h"
 
 // The number the application server answers to WhatIs("SQLTYPE"): 0, the dialect above. With 0 the
 // clients send their row limit with SetTopRow before a query and build SUBSTRING and "+" texts.

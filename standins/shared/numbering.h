@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "standins/appserver/catalogue.h"
+#include "standins/shared/catalogue.h"
 
 // Runs a catalogue entry with its keys (on the read connection, or inside the save's transaction).
 using TCatalogueRunner =

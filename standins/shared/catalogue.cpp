@@ -1,4 +1,4 @@
-#include "standins/appserver/catalogue.h"
+#include "standins/shared/catalogue.h"
 
 #include <fstream>
 #include <sstream>

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "standins/appserver/database.h"
+#include "standins/shared/database.h"
 
 struct TCatalogueEntry {
     std::string Kind;   // Check, Lookup, Sequence, Counter, Server

@@ -1,5 +1,5 @@
 #pragma once
-// Failures of the application server's database layer. Inside the layer (dialect, guard, catalogue)
+// Failures of the servers' database layer. Inside the layer (dialect, guard, catalogue)
 // messages are UTF-8; TDbSession hands them out in the session's code page.
 #include "classlib/rtl/exceptions.h"
 

@@ -1,7 +1,7 @@
 // The server's SQL dialect: the texts the clients build, translated to SQLite and run against the seed.
-#include "standins/appserver/sqldialect.h"
+#include "standins/shared/sqldialect.h"
 
-#include "tests/standins/appserver/dbfixture.h"
+#include "tests/standins/shared/dbfixture.h"
 
 namespace {
 

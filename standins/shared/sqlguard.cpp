@@ -1,4 +1,4 @@
-#include "standins/appserver/sqlguard.h"
+#include "standins/shared/sqlguard.h"
 
 #include <time.h>
 

@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "standins/appserver/catalogue.h"
-#include "standins/appserver/database.h"
-#include "standins/appserver/messages.h"
+#include "standins/shared/catalogue.h"
+#include "standins/shared/database.h"
+#include "standins/shared/messages.h"
 
 std::string ServerDatabasePath();
 void SetServerDatabasePath(const std::string& path); // '' returns to the default
