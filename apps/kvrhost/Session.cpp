@@ -8,6 +8,7 @@
 #include "classlib/controls/forms.h"
 #include "classlib/controls/dialogs.h"
 #include "classlib/controls/grids.h"
+#include "classlib/controls/menus.h"
 #include "classlib/rtl/codepages.h"
 #include "classlib/rtl/strutils.h"
 #include "classlib/db/db.h"
@@ -423,8 +424,15 @@ THostSession::TStep THostSession::ExpectState(const TScriptCommand& command, boo
         Fail(command, "needs yes or no, not " + command.Args[1]);
         return TStep::Failed;
     }
-    TControl* control = AsControl(Require(command, 0), command.Args[0]);
-    const bool found = enabled ? control->Enabled() : control->Visible();
+    TComponent* component = Require(command, 0);
+    bool found = false;
+    // A menu item is no control, but a user sees whether its command can be chosen.
+    if (auto* item = dynamic_cast<TMenuItem*>(component)) {
+        found = enabled ? item->Enabled() : item->Visible();
+    } else {
+        TControl* control = AsControl(component, command.Args[0]);
+        found = enabled ? control->Enabled() : control->Visible();
+    }
     if (found != wanted) {
         Fail(command, command.Args[0] + (enabled ? " enabled " : " visible ") + (found ? "yes" : "no") +
                           ", expected " + command.Args[1]);

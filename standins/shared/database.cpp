@@ -109,6 +109,10 @@ void CreateIfNeeded(sqlite3* db, const std::string& dataDir) {
             ExecScript(db, ReadFile(dir / "schema.sql"),
                        created ? u8"建立数据库结构失败 (schema.sql)" : u8"升级数据库结构失败 (schema.sql)");
             if (created) ExecScript(db, ReadFile(dir / "seed.sql"), u8"写入演示资料失败 (seed.sql)");
+            // The framework's own test programs: their statements only add what is missing.
+            if (std::filesystem::exists(dir / "seed_docprograms.sql"))
+                ExecScript(db, ReadFile(dir / "seed_docprograms.sql"),
+                           u8"写入框架测试程序资料失败 (seed_docprograms.sql)");
             ExecScript(db, "PRAGMA user_version = " + std::to_string(CurrentSchemaVersion),
                        u8"标记数据库版本失败");
         }

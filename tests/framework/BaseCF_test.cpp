@@ -1,0 +1,388 @@
+// The base document form: edit states and their status texts, the commands by rights and by the
+// host's operation mask, record-level rights, EX_POWER, the required-field check, delete, cancel and
+// the close query, the required-field lists and the field restrictions.
+#include <gtest/gtest.h>
+
+#include "classlib/dbctrls/dbctrls.h"
+#include "tests/framework/BaseFixture.h"
+
+namespace {
+
+class BaseFormTest : public BaseFormFixture {
+protected:
+    bool Enabled(const char* name) {
+        TComponent* component = BaseForm->FindComponent(name);
+        if (auto* control = dynamic_cast<TControl*>(component)) return control->Enabled();
+        if (auto* item = dynamic_cast<TMenuItem*>(component)) return item->Enabled();
+        ADD_FAILURE() << "no component " << name;
+        return false;
+    }
+    AnsiString Key() const { return Main()->FieldByName("TA001")->AsString(); }
+};
+
+TEST_F(BaseFormTest, StartUpShowsBrowseThePositionAndTheServer) {
+    StartForm();
+    EXPECT_EQ(BaseForm->EditState, esBrowse);
+    EXPECT_EQ(Panel(0), "浏览");
+    EXPECT_EQ(Panel(2), "单据笔数");
+    EXPECT_EQ(Panel(3), "1/3");
+    EXPECT_EQ(Panel(4), "127.0.0.1 - 211");
+    EXPECT_EQ(Module()->KeyFields, "TA001");
+    EXPECT_EQ(Module()->MainTable, "TESTA");
+    EXPECT_EQ(Module()->RecordCount, 3);
+    EXPECT_TRUE(BaseForm->DocLookupByItem);
+    EXPECT_TRUE(Module()->cdsMainColor->Active());
+}
+
+TEST_F(BaseFormTest, AddEditCancelAndNavigationWithTheirStatusTexts) {
+    StartForm();
+    UserClick(BaseForm, "btnNext");
+    EXPECT_EQ(Key(), "A2");
+    EXPECT_EQ(Panel(3), "2/3");
+    UserClick(BaseForm, "miLast");
+    EXPECT_EQ(Panel(3), "3/3");
+    UserClick(BaseForm, "btnPrior");
+    UserClick(BaseForm, "btnFirst");
+    EXPECT_EQ(Key(), "A1");
+    UserClick(BaseForm, "miPrior"); // at the beginning: stays
+    EXPECT_EQ(Key(), "A1");
+
+    // Edit (F7): the state text, the commands that cannot run while editing.
+    UserKey(BaseForm, "F7");
+    EXPECT_EQ(BaseForm->EditState, esEdit);
+    EXPECT_EQ(Panel(0), "更改");
+    EXPECT_EQ(Main()->State(), dsEdit);
+    for (const char* name : {"btnAdd", "miAdd", "btnEdit", "btnDelete", "btnFirst", "miNext", "miExit"})
+        EXPECT_FALSE(Enabled(name)) << name;
+    Main()->FieldByName("TA002")->SetAsString("改");
+    // Esc asks (C 000002); Cancel keeps the change, OK drops it.
+    User.Answers = {"Cancel"};
+    UserKey(BaseForm, "Esc");
+    EXPECT_EQ(DialogTexts(), std::vector<AnsiString>{"C000002 "});
+    EXPECT_EQ(Main()->FieldByName("TA002")->AsString(), "改");
+    User.Answers = {"OK"};
+    UserKey(BaseForm, "Esc");
+    EXPECT_EQ(DialogTexts(), std::vector<AnsiString>{"C000002 "});
+    EXPECT_EQ(BaseForm->EditState, esBrowse);
+    EXPECT_EQ(Panel(0), "浏览");
+    EXPECT_EQ(Main()->FieldByName("TA002")->AsString(), "甲");
+
+    // Add (F5) empties the main data set and appends.
+    UserKey(BaseForm, "F5");
+    EXPECT_EQ(Panel(0), "新增");
+    EXPECT_EQ(Main()->State(), dsInsert);
+    EXPECT_EQ(Server->Schemes->LastDataRequest().GetElement({0}).AsString(), "1=2");
+    EXPECT_EQ(BaseForm->LastWhere, "1=2");
+    EXPECT_EQ(BaseForm->LastOrder, "TA001");
+    Main()->FieldByName("TA001")->SetAsString("A9");
+    User.Answers = {"OK"};
+    UserKey(BaseForm, "Esc");
+    EXPECT_EQ(DialogTexts(), std::vector<AnsiString>{"C000004 "});
+    EXPECT_EQ(Panel(0), "浏览");
+    EXPECT_EQ(Main()->ChangeCount(), 0);
+}
+
+TEST_F(BaseFormTest, NothingToEditOrDeleteWithoutRecords) {
+    StartForm();
+    MainProvider().Rows.clear();
+    BaseForm->SetQueryCondition(Main(), "1=2", "");
+    EXPECT_TRUE(Main()->IsEmpty());
+    EXPECT_FALSE(Enabled("btnEdit"));
+    EXPECT_FALSE(Enabled("btnNext"));
+    EXPECT_FALSE(BaseForm->EditRecord());
+    EXPECT_FALSE(BaseForm->DeleteRecord(true));
+    EXPECT_EQ(BaseForm->EditState, esBrowse);
+    EXPECT_TRUE(DialogTexts().empty());
+}
+
+TEST_F(BaseFormTest, StateTextsInEnglishOutsideTheChineseCodePages) {
+    StartForm();
+    const struct {
+        Byte State;
+        const char* Chinese;
+        const char* English;
+    } cases[] = {{1, "浏览", "Browse"}, {2, "更改", "Edit"}, {3, "新增", "Insert"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(BaseForm->StateText(c.State), c.Chinese);
+    WriteFile("C:\\Veltrane\\VeltraneC.ini",
+              "[Server Information]\r\nComputerName=127.0.0.1\r\n[Client Components]\r\nUICodePage=1252\r\n");
+    if (BaseForm->GetUICodePage() == "1252") {
+        for (const auto& c : cases)
+            EXPECT_EQ(BaseForm->StateText(c.State), c.English);
+    }
+}
+
+// Each command by the rights of POWER_DATA and the host's operation mask, browsing with records.
+TEST_F(BaseFormTest, CommandsFollowTheRightsAndTheOperationMask) {
+    const struct {
+        const char* PowerData;
+        Word Mask;
+        bool Add, Query, Edit, Delete, Print;
+    } cases[] = {
+        {",Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY", OPERATION_MASK_ALL, true, true, true, true, true},
+        {",Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY", OPERATION_MASK_ALL & ~OPERATION_ADD, false, true, true, true,
+         true},
+        {",Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY", OPERATION_MASK_ALL & ~OPERATION_QUERY, true, false, true, true,
+         true},
+        {",Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY", OPERATION_MASK_ALL & ~OPERATION_CHANGE, true, true, false, true,
+         true},
+        {",Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY", OPERATION_MASK_ALL & ~OPERATION_DELETE, true, true, true, false,
+         true},
+        {",Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY", OPERATION_MASK_ALL & ~OPERATION_PRINT, true, true, true, true,
+         false},
+        {",Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY", OPERATION_ALWAYS, false, false, false, false, false},
+        // Position 2 edit, 3 delete, 6 print, 9 add; the query right always comes.
+        {",Y,N,YNYYYYYYNYYY,YYYYYYY,YYYYYYY", OPERATION_MASK_ALL, false, true, false, true, true},
+        {",Y,N,YYNYYNYYYYYY,YYYYYYY,YYYYYYY", OPERATION_MASK_ALL, true, true, true, false, false},
+        {",Y,N,NNNNNNNNNNNN,NNNNNNN,NNNNNNN", OPERATION_MASK_ALL, false, true, false, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(AnsiString(c.PowerData) + " mask " + IntToStr(c.Mask));
+        StartForm(c.PowerData, "", c.Mask);
+        EXPECT_EQ(Enabled("btnAdd"), c.Add);
+        EXPECT_EQ(Enabled("miAdd"), c.Add);
+        EXPECT_EQ(Enabled("btnQuery"), c.Query);
+        EXPECT_EQ(Enabled("miQuery"), c.Query);
+        EXPECT_EQ(Enabled("btnEdit"), c.Edit);
+        EXPECT_EQ(Enabled("miEdit"), c.Edit);
+        EXPECT_EQ(Enabled("btnDelete"), c.Delete);
+        EXPECT_EQ(Enabled("miDelete"), c.Delete);
+        EXPECT_EQ(Enabled("btnPrint"), c.Print);
+        EXPECT_TRUE(Enabled("btnNext"));
+        EXPECT_TRUE(Enabled("miExit"));
+        // A disabled menu command does nothing on its shortcut either.
+        UserKey(BaseForm, "F7");
+        EXPECT_EQ(BaseForm->EditState, c.Edit ? esEdit : esBrowse);
+        delete BaseForm;
+        BaseForm = nullptr;
+    }
+}
+
+// Element 31 on: the record's creator and group choose the rights (own 38-41/45, group 47-50/52,
+// others 54-57/59); print is element 42 whatever the record.
+TEST_F(BaseFormTest, RecordLevelRightsFollowTheCreatorAndTheGroup) {
+    Settings = "M11_TABLE=TESTA\r\nM11_KEY=TA001\r\nMAX_RECORD=20\r\nGROUP_LIST=\"IMP\",'FIN'\r\n";
+    // Own: all; group: edit only; others: delete only.
+    StartForm(",Y,Y,YYYYYYYYYYYY,NYNNNNN,NNYNNNN");
+    const struct {
+        const char* Key;
+        bool Edit, Delete;
+    } cases[] = {{"A1", true, true}, {"A2", true, false}, {"A3", false, true}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(Main()->Locate("TA001", c.Key));
+        EXPECT_EQ(BaseForm->CanEdit, c.Edit) << c.Key;
+        EXPECT_EQ(BaseForm->CanDelete, c.Delete) << c.Key;
+        EXPECT_EQ(Enabled("btnEdit"), c.Edit) << c.Key;
+        EXPECT_TRUE(BaseForm->CanPrint) << c.Key;
+    }
+    // An empty creator counts as the user's own record.
+    Main()->Locate("TA001", "A3");
+    Main()->Edit();
+    Main()->FieldByName("CREATOR")->SetAsString("");
+    Main()->Post();
+    BaseForm->RecordChanged(Main());
+    EXPECT_TRUE(BaseForm->CanEdit);
+}
+
+TEST_F(BaseFormTest, ExtraRightsTakeAwayButNeverGiveACommandItsStateForbids) {
+    StartForm(",Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY", "btnAdd=Y;btnDelete=y;miQuery;;nothing=N;edTA002=N");
+    EXPECT_TRUE(Enabled("btnAdd"));
+    EXPECT_FALSE(Enabled("btnDelete")); // lower-case y
+    EXPECT_FALSE(Enabled("miQuery"));   // a name alone
+    EXPECT_FALSE(Enabled("edTA002"));
+    BaseForm->EditRecord();
+    EXPECT_FALSE(Enabled("btnAdd")); // "Y" does not enable Add while editing
+    EXPECT_FALSE(Enabled("miAdd"));
+    delete BaseForm;
+    BaseForm = nullptr;
+    // "Y" does not give what the rights withhold; on a control the state does not govern, it enables.
+    StartForm(",Y,N,YYYYYYYYNYYY,YYYYYYY,YYYYYYY", "btnAdd=Y;edTA002=Y");
+    EXPECT_FALSE(Enabled("btnAdd"));
+    static_cast<TControl*>(BaseForm->FindComponent("edTA002"))->SetEnabled(false);
+    BaseForm->UpdateButtonStates();
+    EXPECT_TRUE(Enabled("edTA002"));
+}
+
+TEST_F(BaseFormTest, TheRequiredFieldCheckNamesTheFieldAndStopsThePost) {
+    StartForm();
+    BaseForm->MergeRequiredFields("cdsMain:TA002");
+    BaseForm->Show();
+    BaseForm->EditRecord();
+    Main()->FieldByName("TA002")->SetAsString("");
+    EXPECT_FALSE(BaseForm->SaveRecord());
+    EXPECT_EQ(DialogTexts(), std::vector<AnsiString>{"E000003:名称 "});
+    EXPECT_EQ(Main()->State(), dsEdit);
+    EXPECT_EQ(BaseForm->ActiveControl(), BaseForm->FindComponent("edTA002"));
+    Main()->FieldByName("TA002")->SetAsString("新名");
+    EXPECT_TRUE(BaseForm->SaveRecord());
+    EXPECT_EQ(Panel(0), "浏览");
+}
+
+TEST_F(BaseFormTest, ARefusedDeleteIsUndoneAndNotAppliedAtTheNextSave) {
+    StartForm();
+    MainProvider().RejectRow = [](TUpdateKind kind, const Variant&) {
+        return kind == ukDelete ? AnsiString("资料使用中") : AnsiString();
+    };
+    Server->Schemes->Provider("pvdMain").RejectRow = MainProvider().RejectRow;
+    Main()->Locate("TA001", "A2");
+    User.Answers = {"OK"};
+    UserKey(BaseForm, "F8");
+    EXPECT_EQ(DialogTexts(), (std::vector<AnsiString>{"C000001 ", "E000007 "}));
+    EXPECT_EQ(Main()->RecordCount(), 3);
+    EXPECT_EQ(Key(), "A2");
+    EXPECT_EQ(Main()->ChangeCount(), 0);
+    EXPECT_EQ(Panel(0), "浏览");
+    // The next save sends the change alone.
+    MainProvider().RejectRow = nullptr;
+    BaseForm->EditRecord();
+    Main()->FieldByName("TA002")->SetAsString("改");
+    ASSERT_TRUE(BaseForm->SaveRecord());
+    EXPECT_EQ(MainProvider().Rows.size(), 3u);
+    // A delete the server takes: gone, and the count follows.
+    User.Answers = {"OK"};
+    EXPECT_TRUE(BaseForm->DeleteRecord(true));
+    EXPECT_EQ(MainProvider().Rows.size(), 2u);
+    EXPECT_EQ(Module()->RecordCount, 2);
+    // Declined: nothing happens.
+    User.Answers = {"Cancel"};
+    EXPECT_FALSE(BaseForm->DeleteRecord(true));
+    EXPECT_EQ(MainProvider().Rows.size(), 2u);
+}
+
+TEST_F(BaseFormTest, CancelAfterAFailedSaveKeepsWhatTheUserChoseToKeep) {
+    StartForm();
+    MainProvider().RejectRow = [](TUpdateKind kind, const Variant&) {
+        return kind == ukModify ? AnsiString("拒绝") : AnsiString();
+    };
+    BaseForm->EditRecord();
+    Main()->FieldByName("TA002")->SetAsString("改");
+    EXPECT_FALSE(BaseForm->SaveRecord());
+    BaseForm->LastSaveFailed = true;
+    DialogTexts();
+    User.Answers = {"Cancel"};
+    EXPECT_FALSE(BaseForm->CancelEdit(true));
+    EXPECT_EQ(Main()->FieldByName("TA002")->AsString(), "改");
+    EXPECT_EQ(BaseForm->EditState, esEdit);
+}
+
+TEST_F(BaseFormTest, TheCloseQueryWhileEditing) {
+    StartForm();
+    BaseForm->Show();
+    // Edit: D 000002; Cancel keeps the form open and the edit.
+    BaseForm->EditRecord();
+    Main()->FieldByName("TA002")->SetAsString("改");
+    User.Answers = {"Cancel"};
+    bool canClose = true;
+    BaseForm->FormCloseQuery(BaseForm, canClose);
+    EXPECT_FALSE(canClose);
+    EXPECT_EQ(DialogTexts(), std::vector<AnsiString>{"D000002 "});
+    EXPECT_EQ(Main()->State(), dsEdit);
+    // Yes saves.
+    User.Answers = {"Yes"};
+    canClose = false;
+    BaseForm->FormCloseQuery(BaseForm, canClose);
+    EXPECT_TRUE(canClose);
+    EXPECT_EQ(BaseForm->SaveCount, 1);
+    DialogTexts();
+    EXPECT_EQ(VarToStr(MainProvider().Rows[0].GetElement({1})), "改");
+    // Insert: D 000001; No cancels the new record without a further question.
+    BaseForm->AddRecord(true);
+    Main()->FieldByName("TA001")->SetAsString("A9");
+    User.Answers = {"No"};
+    canClose = false;
+    BaseForm->FormCloseQuery(BaseForm, canClose);
+    EXPECT_TRUE(canClose);
+    EXPECT_EQ(DialogTexts(), std::vector<AnsiString>{"D000001 "});
+    EXPECT_EQ(BaseForm->EditState, esBrowse);
+    EXPECT_EQ(MainProvider().Rows.size(), 3u);
+    // Browsing: nothing is asked.
+    canClose = true;
+    BaseForm->FormCloseQuery(BaseForm, canClose);
+    EXPECT_TRUE(canClose);
+    EXPECT_TRUE(DialogTexts().empty());
+}
+
+TEST(RequiredFieldLists, MergeAndDedupe) {
+    const struct {
+        const char* Before;
+        const char* List;
+        const char* After;
+    } cases[] = {
+        {"", "cdsMain:A,B;cdsMain:B,C", "cdsMain:A,B,C"},
+        {"", "CdsMain:A; cdsBody1:X ,X, Y;cdsMain:C", "cdsBody1:X,Y;cdsMain:A,C"},
+        {"", " ;:A;cdsMain:;cdsMain: , ;x", ""},
+        {"", "cdsMain:A,,B, A", "cdsMain:A,B"},
+    };
+    for (const auto& c : cases) {
+        TfrmBase form(nullptr, false);
+        form.RequiredFields = c.Before;
+        form.MergeRequiredFields(c.List);
+        EXPECT_EQ(form.RequiredFields, c.After) << c.List;
+    }
+    TfrmBase form(nullptr, false);
+    form.RequiredFields = "cdsMain:TA001";
+    form.AddRequiredFields("cdsmain:TA005,TA001;cdsBody1:TB004");
+    EXPECT_EQ(form.RequiredFields, "cdsmain:TA001,TA005;cdsBody1:TB004");
+    EXPECT_EQ(TfrmBase::DedupeCommaList(" b, a,b ,,a,c"), "b,a,c");
+}
+
+TEST_F(BaseFormTest, FieldRestrictionsByRightsAndBySys024) {
+    const struct {
+        const char* Position78; // element 3's positions 7 and 8
+        const char* Sys024;
+        bool ReadOnly002, Hidden002, ReadOnly003, Hidden003;
+    } cases[] = {
+        {"YY", "0", false, false, false, false}, {"RY", "0", true, false, false, false}, // 34: A read-only
+        {"NY", "0", false, true, false, false},                                          // no 32: A disabled
+        {"YR", "0", false, false, true, false},                                          // 35: B read-only
+        {"YN", "0", false, false, false, true},                                          // no 33: B disabled
+        {"YY", "1", false, true, false, true},  // SYS024 1: both setting lists
+        {"YY", "2", false, false, false, true}, // 2: B
+        {"YY", "3", false, true, false, false}, // 3: A
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(AnsiString(c.Position78) + " SYS024=" + c.Sys024);
+        SysSettings["SYS024"] = c.Sys024;
+        // The lists are the form's before its input settings apply: a program sets them in FormCreate.
+        StartForm(AnsiString(",Y,N,YYYYYY") + c.Position78 + "YYYY,YYYYYYY,YYYYYYY");
+        BaseForm->RestrictedFieldsA = BaseForm->SettingFieldsA = "cdsMain:TA002";
+        BaseForm->RestrictedFieldsB = BaseForm->SettingFieldsB = "cdsMain:TA003";
+        BaseForm->ApplyInputSettings();
+        auto* ed002 = static_cast<TDBEdit*>(BaseForm->FindComponent("edTA002"));
+        auto* ed003 = static_cast<TDBEdit*>(BaseForm->FindComponent("edTA003"));
+        EXPECT_EQ(ed002->ReadOnly(), c.ReadOnly002);
+        EXPECT_EQ(Main()->FieldByName("TA002")->ReadOnly(), c.ReadOnly002);
+        EXPECT_EQ(!Main()->FieldByName("TA002")->Visible(), c.Hidden002);
+        EXPECT_EQ(ed002->DataField().empty(), c.Hidden002);
+        EXPECT_EQ(ed003->ReadOnly(), c.ReadOnly003);
+        EXPECT_EQ(!Main()->FieldByName("TA003")->Visible(), c.Hidden003);
+        EXPECT_EQ(!ed003->Enabled(), c.Hidden003);
+        delete BaseForm;
+        BaseForm = nullptr;
+    }
+}
+
+TEST_F(BaseFormTest, InputSettingsFromTheUsersSettings) {
+    UserDefines["InputSettings001"] =
+        "<InputSettings001><IsFocusPageOne>False</IsFocusPageOne></InputSettings001>";
+    UserDefines["InputSettings002"] = "<InputSettings002><IsKeepOnAdd>true</IsKeepOnAdd></InputSettings002>";
+    StartForm();
+    EXPECT_FALSE(BaseForm->IsFocusPageOne);
+    EXPECT_FALSE(BaseForm->IsKeepOnAdd); // "true" is not "True"
+    EXPECT_TRUE(BaseForm->ReadUserDefineFlag("InputSettings009", "X", true));
+}
+
+TEST_F(BaseFormTest, ManagedFieldsAndTheToolBarToggle) {
+    StartForm();
+    EXPECT_FALSE(Main()->FieldByName("CREATOR")->Visible());
+    UserKey(BaseForm, "Ctrl+M");
+    EXPECT_TRUE(BaseForm->miManager->Checked());
+    EXPECT_TRUE(Main()->FieldByName("CREATOR")->Visible());
+    UserClick(BaseForm, "miToolBar");
+    EXPECT_FALSE(BaseForm->ToolBar1->Visible());
+    // Quick find outside a grid: nothing happens, fetch on scroll stays.
+    UserKey(BaseForm, "Ctrl+F");
+    EXPECT_TRUE(Module()->FetchOnScroll);
+}
+
+} // namespace
