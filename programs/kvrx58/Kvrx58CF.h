@@ -2,6 +2,7 @@
 // TfrmKvrx58: the letter-of-credit issuance form: the header fields of the documents with their
 // lookups (F2) and date picks over the base form's commands; the program's other pages and rules come
 // with the form levels above the base.
+#include "classlib/controls/stdctrls.h"
 #include "framework/BaseCF.h"
 #include "programs/kvrx58/Kvrx58CD.h"
 
@@ -17,8 +18,17 @@ public:
     bool ConfirmAfterSave = false;
     bool PrintAfterSave = false;
 
+    // Components of the stream.
+    TMemo* memLNG = nullptr;
+    TCustomEdit* edTA006 = nullptr;
+    TCustomEdit* edTA006C = nullptr;
+
     TClass DataModuleClass() override;
     void DoF2Key(Word& key, TWinControl* control) override;
+    // F3 on the issuing bank: a bank account picked from the list.
+    void DoF3Key(Word& key, TWinControl* control) override;
+    // Entering change mode also runs the data module's currency hook.
+    bool EditRecord() override;
 
     // The next number of a document of the current type and issue date; '' when the host has none
     // (E 000033 said), so that no placeholder reaches the number field.
@@ -30,4 +40,9 @@ public:
 
     // Handlers of the stream.
     void FormCreate(TObject* sender);
+    // The usance days take digits and Backspace only.
+    void edTA010KeyPress(TObject* sender, char& key);
+    // Jumps to the supplier query and the purchase-order query of the purchasing system.
+    void miBYVX31Click(TObject* sender);
+    void miBYVX37Click(TObject* sender);
 };
