@@ -981,10 +981,13 @@ void TdmKvrx58::CurrencyChanged() {}
 
 void TdmKvrx58::ApplyLocalCurrencyDecimals() {
     if (!Broker) return;
+    // Looked up through the currency field: only while the record has a currency.
+    if (!cdsMain->Active() || Head("TA016")->AsString().empty()) return;
     Variant row;
     if (!CodeExists(Head("TA016"), "TAZMF", row, VarArrayOf({Broker->GetSysSetting("Sys003")}), "01")) return;
+    if (!VarIsArray(row) || VarArrayHighBound(row, 1) - VarArrayLowBound(row, 1) < 2) return;
     int places = 0;
-    if (!TryStrToInt(Trim(VarToStr(row.GetElement({2}))), places)) places = 0;
+    if (!TryStrToInt(Trim(VarToStr(row.GetElement({VarArrayLowBound(row, 1) + 2}))), places)) places = 0;
     SetDecimalGroupPlaces(0, places);
 }
 

@@ -622,6 +622,61 @@ void TfrmKvrx58::DoF3Key(Word& key, TWinControl* control) {
     if (edTA006C) edTA006C->SetText(VarToStr(first.GetElement({low + 1})));
 }
 
+void TfrmKvrx58::ConfigureProgram() {
+    TfrmBase::ConfigureProgram();
+    TdmKvrx58* module = Module();
+    if (!module) return;
+    MergeRequiredFields("CdsMain:TA006,TA008,TA004,TA005,TA036,TA016;cdsBody1:TB004,TB005,TB006,TB008");
+    module->SetDecimalGroupFields(2, "CdsMain:TA024,TA025,TA026,TA027,TA028,TA029,TA033,TA034,TA035,TA023");
+    module->SetParamDecimalFields("CdsBody1:TD008C,TD015C,TD030C,TD031C,TD039C");
+    module->SetDecimalGroupFields(7, "CdsMain:TA017");
+    TField* currency = module->cdsMain->FieldByName("TA016");
+    module->SetCurrencyBinding(currency, cdtPrice, "CdsBody1:TD010C");
+    module->SetCurrencyBinding(currency, cdtMoney,
+                               "cdsMain:TA018,TA019,TA019C,TA020,TA022,TA023;CdsBody1:TD011C,TB008");
+    RestrictedFieldsB =
+        "CdsMain:TA018,TA019,TA020,TA022,TA023,TA033,TA034,TA024,TA025,TA026,TA027,TA028,TA029,"
+        "TA035,TA040,TA019C;cdsBody1:TD010C,TD011C";
+}
+
+void TfrmKvrx58::ApplyInputSettings() {
+    TdmKvrx58* module = Module();
+    if (!module || !Broker) {
+        TfrmBase::ApplyInputSettings();
+        return;
+    }
+    TClientDataSet* body = module->cdsBody1;
+    const auto setting = [this](const char* name) { return Trim(Broker->GetSysSetting(name)); };
+    const auto show = [body](std::initializer_list<const char*> fields, bool visible) {
+        for (const char* name : fields)
+            if (TField* field = body->FindField(name)) field->SetVisible(visible);
+    };
+    const AnsiString sys024 = setting("SYS024");
+    const bool sys070 = setting("SYS070") == "Y";
+    show({"TD038C", "TD039C"}, sys024 == "1" && sys070);
+    if (setting("Sys060") != "Y") {
+        if (TControl* combo = dynamic_cast<TControl*>(FindComponent("cboTA044"))) combo->SetVisible(false);
+        module->cdsMain->FieldByName("TA044")->SetVisible(false);
+    }
+    if (setting("Sys042") != "Y") {
+        if (TControl* edit = dynamic_cast<TControl*>(FindComponent("edTA045"))) edit->SetVisible(false);
+        module->cdsMain->FieldByName("TA045")->SetVisible(false);
+    }
+    TfrmBase::ApplyInputSettings();
+    const AnsiString dateMask = module->DateFieldEditMask();
+    for (const char* name : {"TA008", "TA009", "TA012", "TA014", "TA015"})
+        module->cdsMain->FieldByName(name)->SetEditMask(dateMask);
+    body->FieldByName("TD012C")->SetEditMask(dateMask);
+    module->cdsMain->FieldByName("TA021")->SetEditMask(module->PercentFieldEditMask());
+    if (sys024 == "1" || sys024 == "2") {
+        show({"TD030C", "TD032C"}, false);
+    } else if (sys024 == "3") {
+        show({"TD030C", "TD032C"}, true);
+        if (sys070) show({"TD038C", "TD039C"}, true);
+    }
+    module->ApplyLocalCurrencyDecimals();
+}
+
 bool TfrmKvrx58::EditRecord() {
     const bool editing = TfrmBase::EditRecord();
     if (editing && Module()) Module()->CurrencyChanged();

@@ -27,6 +27,12 @@ public:
     void DoF2Key(Word& key, TWinControl* control) override;
     // F3 on the issuing bank: a bank account picked from the list.
     void DoF3Key(Word& key, TWinControl* control) override;
+    // The field lists of the framework levels: required fields, decimal groups, currency bindings and
+    // the amounts the user's rights govern.
+    void ConfigureProgram() override;
+    // Columns by system setting (pricing unit, packages, sign-off state, send count), edit masks and
+    // the local currency's decimals.
+    void ApplyInputSettings() override;
     // Entering change mode also runs the data module's currency hook.
     bool EditRecord() override;
 
