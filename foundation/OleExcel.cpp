@@ -119,6 +119,12 @@ void TOLEExcel::WriteNumber(int row, int col, TFont* font, bool withFormat, doub
     VarSet(cell, "Value", value);
 }
 
+void TOLEExcel::WriteError(int row, int col) {
+    const Variant cell = Cell(row, col);
+    VarSet(VarGet(cell, "Font"), "ColorIndex", 3);
+    VarSet(cell, "Value", AnsiString("Error!"));
+}
+
 AnsiString TOLEExcel::NumberFormat() const {
     const AnsiString d = FDecimals == 0 ? AnsiString("0") : "0." + AnsiString(FDecimals, '0');
     const AnsiString t = FThousandSign.empty() ? AnsiString() : "#" + FThousandSign + "##";

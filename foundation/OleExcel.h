@@ -53,6 +53,8 @@ public:
     void WriteInteger(int row, int col, bool withFormat, int value);
     // WithFormat: NumberFormat(). With a font, a negative value is red.
     void WriteNumber(int row, int col, TFont* font, bool withFormat, double value);
+    // A cell whose value could not be written: "Error!" in red (colour index 3).
+    void WriteError(int row, int col);
 
     // The number format that NumberType, Decimals and ThousandSign describe, e.g. "#,##0.00_ ".
     AnsiString NumberFormat() const;

@@ -1,0 +1,729 @@
+#include "framework/SingleCD.h"
+
+#include <mutex>
+
+#include "classlib/controls/forms.h"
+#include "classlib/dbctrls/wwdbctrls.h"
+#include "classlib/objects/formloader.h"
+#include "classlib/rtl/datetime.h"
+#include "classlib/rtl/files.h"
+#include "classlib/rtl/format.h"
+#include "classlib/rtl/shellapi.h"
+#include "classlib/rtl/strutils.h"
+#include "foundation/AlertLog.h"
+#include "foundation/LibVCLs.h"
+#include "foundation/libstrs.h"
+#include "framework/FieldLists.h"
+#include "framework/SingleCF.h"
+
+// ---- the filter ----
+
+void TXLSExport::CreateStream(const AnsiString& fileName) {
+    TQRXLSFilter::CreateStream(fileName);
+}
+
+void TXLSExport::CloseStream() {
+    TQRXLSFilter::CloseStream();
+}
+
+KVR_PUBLISHED(TXLSExport, c) {}
+
+// ---- the progress window ----
+
+namespace {
+
+std::mutex gStatusLock;
+TExportStatusFactory gStatusFactory;
+
+std::unique_ptr<TExportStatus> MakeStatus(TComponent* owner) {
+    TExportStatusFactory factory;
+    {
+        std::lock_guard<std::mutex> lock(gStatusLock);
+        factory = gStatusFactory;
+    }
+    return factory ? factory(owner) : nullptr;
+}
+
+// While an export walks the data set: the controls rest, and the record it started on comes back.
+class TExportWalk {
+public:
+    explicit TExportWalk(TDataSet* dataSet) : FDataSet(dataSet) {
+        FDataSet->DisableControls();
+        FMark = FDataSet->GetBookmark();
+    }
+    ~TExportWalk() {
+        try {
+            if (FMark && FDataSet->BookmarkValid(FMark)) FDataSet->GotoBookmark(FMark);
+        } catch (const Exception&) {
+        }
+        FDataSet->FreeBookmark(FMark);
+        FDataSet->EnableControls();
+    }
+    TExportWalk(const TExportWalk&) = delete;
+    TExportWalk& operator=(const TExportWalk&) = delete;
+
+private:
+    TDataSet* FDataSet;
+    TBookmark FMark = nullptr;
+};
+
+bool IsSortable(const TField* field) {
+    switch (field->DataType()) {
+    case ftDataSet:
+    case ftADT:
+    case ftArray:
+    case ftReference:
+    case ftBlob:
+    case ftMemo:
+    case ftGraphic:
+    case ftFmtMemo:
+    case ftTypedBinary:
+    case ftOraBlob:
+    case ftOraClob:
+    case ftVariant:
+    case ftBytes:
+    case ftVarBytes:
+        return false;
+    default:
+        break;
+    }
+    return field->FieldKind() != fkCalculated && field->FieldKind() != fkAggregate;
+}
+
+bool IsStringType(TFieldType type) {
+    return type == ftString || type == ftWideString || type == ftFixedChar;
+}
+
+} // namespace
+
+TExportStatusFactory SetExportStatusFactory(TExportStatusFactory factory) {
+    std::lock_guard<std::mutex> lock(gStatusLock);
+    TExportStatusFactory previous = std::move(gStatusFactory);
+    gStatusFactory = std::move(factory);
+    return previous;
+}
+
+// ---- the module ----
+
+KVR_PUBLISHED(TdmSingle, c) {
+    c.Field("OLEExcel1", &TdmSingle::OLEExcel1);
+    c.Method("DataModuleCreate", &TdmSingle::DataModuleCreate);
+    c.Method("DataModuleDestroy", &TdmSingle::DataModuleDestroy);
+    c.Method("cdsMainBeforeOpen", &TdmSingle::cdsMainBeforeOpen);
+    c.Method("cdsMainAfterScroll", &TdmSingle::cdsMainAfterScroll);
+    c.Method("cdsMainReconcileError", &TdmSingle::cdsMainReconcileError);
+    c.Method("MultiSelectedGetText", &TdmSingle::MultiSelectedGetText);
+}
+
+KVR_FORM_RESOURCE(TdmSingle, R"(inherited dmSingle: TdmSingle
+  inherited cdsMain: TwwClientDataSet
+    OnReconcileError = cdsMainReconcileError
+  end
+  object OLEExcel1: TOLEExcel
+    AutoCloseExcel = True
+    ExceptRaise = True
+    Visible = False
+    ThousandSign = ','
+    UICodePage = '950'
+  end
+end
+)");
+
+TdmSingle::TdmSingle(TComponent* owner, bool load) : TdmBase(owner, false) {
+    if (load) InitInheritedComponent(this);
+}
+
+TdmSingle::~TdmSingle() {
+    delete KeepList;
+}
+
+void TdmSingle::DataModuleCreate(TObject* sender) {
+    if (!KeepList) KeepList = new TStringList();
+    TdmBase::DataModuleCreate(sender);
+}
+
+void TdmSingle::DataModuleDestroy(TObject* sender) {
+    TdmBase::DataModuleDestroy(sender);
+}
+
+AnsiString TdmSingle::ProgramID() const {
+    if (Broker && !Broker->ProgramID.empty()) return Broker->ProgramID;
+    AnsiString id;
+    if (TfrmRadical* form = Form()) form->GetProgramID(id);
+    return id;
+}
+
+// ---- key ----
+
+void TdmSingle::SetAutoKey(bool on) {
+    if (on != AutoKey) {
+        AutoKey = on;
+        AutoKeyField.clear();
+    }
+    if (on && !Trim(KeyFields).empty()) {
+        AutoKeyField = Trim(GetToken(KeyFields, ",", GetTokenCount(KeyFields, ",")));
+        if (TField* field = cdsMain->FindField(AutoKeyField)) field->SetRequired(false);
+    }
+}
+
+void TdmSingle::SetKeyFields(const AnsiString& list) {
+    TdmBase::SetKeyFields(list);
+    KeyCount = Trim(KeyFields).empty() ? 0 : GetTokenCount(KeyFields, ",");
+    if (AutoKey && AutoKeyField.empty() && KeyCount > 0) {
+        AutoKeyField = Trim(GetToken(KeyFields, ",", KeyCount));
+        if (TField* field = cdsMain->FindField(AutoKeyField)) field->SetRequired(false);
+    }
+}
+
+AnsiString TdmSingle::GetAutoKeyField() {
+    return AutoKeyField;
+}
+
+void TdmSingle::StoreKeyValues() {
+    for (int i = 1; i <= KeyCount && i <= 10; ++i) {
+        TField* field = cdsMain->FindField(Trim(GetToken(KeyFields, ",", i)));
+        KeyValues[i] = field ? Variant(field->AsString()) : Variant(AnsiString());
+    }
+}
+
+bool TdmSingle::KeyCondition(AnsiString& text) {
+    text.clear();
+    if (!cdsMain->Active() || cdsMain->State() != dsBrowse) return false;
+    auto* form = dynamic_cast<TfrmBase*>(Form());
+    const bool adding = form && form->EditState == esInsert;
+    for (int i = 1; i <= GetTokenCount(KeyFields, ","); ++i) {
+        const AnsiString name = Trim(GetToken(KeyFields, ",", i));
+        TField* field = name.empty() ? nullptr : cdsMain->FindField(name);
+        if (!field) continue;
+        AnsiString value;
+        if (AutoKey && adding && SameText(name, AutoKeyField))
+            value = QuotedStr(field->AsString());
+        else if (IsStringType(field->DataType()))
+            value = QuotedStr(field->AsString());
+        else
+            value = field->IsNull() ? AnsiString("NULL") : field->AsString();
+        if (!text.empty()) text += " and ";
+        text += (MainTable.empty() ? AnsiString() : MainTable + ".") + field->FieldName() + " = " + value;
+    }
+    return !text.empty();
+}
+
+// ---- carried-over values ----
+
+void TdmSingle::SetKeepFields(const AnsiString& list) {
+    if (Trim(list).empty()) return;
+    if (!KeepList) KeepList = new TStringList();
+    KeepList->Clear();
+    for (int i = 1; i <= GetTokenCount(list, ","); ++i) {
+        const AnsiString name = Trim(GetToken(list, ",", i));
+        if (!name.empty()) KeepList->Add(name + "= ");
+    }
+}
+
+void TdmSingle::SnapshotKeptValues(TDataSet* dataSet, TStringList* list) {
+    if (!dataSet || !list) return;
+    for (int i = 0; i < list->Count(); ++i) {
+        const AnsiString name = list->Names(i);
+        AnsiString value = " ";
+        try {
+            TField* field = dataSet->FindField(name);
+            if (field && !field->IsNull()) value = field->AsString() + " ";
+        } catch (const Exception&) {
+        }
+        list->SetStrings(i, name + "=" + value);
+    }
+}
+
+void TdmSingle::RestoreKeptValues(TDataSet* dataSet, TStringList* list) {
+    if (!dataSet || !list) return;
+    for (int i = 0; i < list->Count(); ++i) {
+        TField* field = dataSet->FindField(list->Names(i));
+        if (!field) continue;
+        const bool readOnly = field->ReadOnly();
+        try {
+            field->SetReadOnly(false);
+            SetFieldText(field, Trim(list->ValueFromIndex(i)), false);
+        } catch (const Exception&) {
+        }
+        field->SetReadOnly(readOnly);
+    }
+}
+
+void TdmSingle::ClearKeptValues() {
+    if (!KeepList) return;
+    for (int i = 0; i < KeepList->Count(); ++i)
+        KeepList->SetStrings(i, KeepList->Names(i) + "= ");
+}
+
+// ---- defaults ----
+
+void TdmSingle::SetDefaultValues(TDataSet* dataSet) {
+    TdmBase::SetDefaultValues(dataSet);
+    AutoKey = false;
+    RestoreKeptValues(cdsMain, KeepList);
+    ApplyDefaultValues();
+}
+
+void TdmSingle::ApplyDefaultValues() {
+    if (!VarIsArray(DefaultValues) || VarArrayDimCount(DefaultValues) != 2) return;
+    for (int i = VarArrayLowBound(DefaultValues, 2); i <= VarArrayHighBound(DefaultValues, 2); ++i) {
+        TField* field = cdsMain->FindField(VarToStr(DefaultValues.GetElement({0, i})));
+        if (field) field->SetValue(DefaultValues.GetElement({1, i}));
+    }
+}
+
+void TdmSingle::FillUDFDefaults(TDataSet*, TCollection*) {
+    // The user-defined fields of the header come with the form's attachment level.
+}
+
+// ---- rights, numbers ----
+
+bool TdmSingle::CanModify() {
+    bool result = TdmBase::CanModify();
+    if (!result || !Broker || Broker->GetSysSetting("H11_KEY").empty()) return result;
+    for (int i = 0; i < ComponentCount(); ++i) {
+        auto* nested = dynamic_cast<TClientDataSet*>(Components(i));
+        if (!nested || nested == cdsMain || nested->Name() == "cdsBody1" || !nested->DataSetField() ||
+            nested->DataSetField()->DataSet() != cdsMain)
+            continue;
+        AnsiString condition;
+        result = BuildDataRightCondition(nested, "H11", condition);
+        if (!result) {
+            if (condition == "ALL") {
+                Broker->Say("E", "200570");
+            } else {
+                AnsiString lines = condition;
+                for (std::size_t at; (at = lines.find(';')) != AnsiString::npos;)
+                    lines.replace(at, 1, "\r\n");
+                Broker->Say("E", "200571", {"\r\n\r\n" + lines});
+            }
+        }
+        break;
+    }
+    return result;
+}
+
+void TdmSingle::SetupNumberFormats() {
+    if (!Broker) return;
+    const AnsiString currency = Broker->GetSysSetting("SYS003");
+    for (int kind = 0; kind <= 3; ++kind) {
+        const AnsiString list = GetCurrencyBinding(nullptr, static_cast<TCurrencyDigitType>(kind));
+        if (!Trim(list).empty()) ApplyNumberFormat(list, GetCurrencySetting(currency, kind), true);
+    }
+}
+
+int TdmSingle::GetFieldDecimals(const AnsiString& fieldName, int def) {
+    // Whole names: a field list "TA01" does not hold TA011.
+    for (int group = 0; group <= 10; ++group)
+        if (ContainsWholeWord(UpperCase(GetDecimalGroupFields(group)), UpperCase(fieldName)))
+            return GetDecimalGroupPlaces(group);
+    return def;
+}
+
+void TdmSingle::FetchAll(TDataSet* dataSet) {
+    auto* cds = dynamic_cast<TCustomClientDataSet*>(dataSet);
+    if (cds && cds->Active())
+        while (cds->GetNextPacket() > 0) {
+        }
+    if (dataSet && dataSet->Active()) dataSet->First();
+}
+
+// ---- saving ----
+
+bool TdmSingle::SaveDataSet(TCustomClientDataSet* dataSet) {
+    auto* form = dynamic_cast<TfrmSingle*>(Form());
+    const bool adding = form && form->EditState == esInsert;
+    const bool result = TdmBase::SaveDataSet(dataSet);
+    if (result && adding) SnapshotKeptValues(cdsMain, KeepList);
+    if (form && form->IsColorManage && cdsMainColor && cdsMainColor->Active()) {
+        if (adding)
+            form->RefreshColorRecord();
+        else
+            form->ApplyColorCondition(form->LastWhere, form->LastOrder);
+        RefreshColor();
+    }
+    return result;
+}
+
+void TdmSingle::cdsMainReconcileError(TCustomClientDataSet*, EReconcileError* e, TUpdateKind,
+                                      TReconcileAction&) {
+    if (!e) return;
+    if (TfrmRadical* form = Form()) {
+        Variant shown;
+        form->ConvertUiText(e->Message(), shown);
+        form->ShowMessageDlg(VarToStr(shown), mtError, {mbOK});
+    }
+    const AnsiString failed = LangText("sFailedSave", "保存失败");
+    WriteAlertLog(ProgramID(), "Single" + failed + "Context :" + e->Context(), 'D');
+    WriteAlertLog(ProgramID(), "Single" + failed + "PreviousError :" + IntToStr(e->PreviousError()), 'D');
+}
+
+// ---- sorting and the multi-select column ----
+
+void TdmSingle::SortByField(const AnsiString& fieldName) {
+    if (!cdsMain->Active()) return;
+    const int before = cdsMain->RecordCount();
+    try {
+        if (Trim(fieldName).empty()) {
+            if (!SortField) return;
+            SortField = nullptr;
+            cdsMain->SetIndexFieldNames(DefaultOrder);
+        } else {
+            TField* field = cdsMain->FindField(fieldName);
+            if (!field || !IsSortable(field) || cdsMain->State() != dsBrowse) return;
+            TIndexDefs* defs = cdsMain->IndexDefs();
+            const bool descending = field == SortField && cdsMain->IndexName() != field->FieldName() &&
+                                    SameText(cdsMain->IndexFieldNames(), field->FieldName());
+            SortField = field;
+            if (descending) {
+                TIndexDef* def =
+                    defs->IndexOf(field->FieldName()) >= 0 ? defs->Find(field->FieldName()) : defs->AddIndexDef();
+                def->SetName(field->FieldName());
+                def->SetFields(field->FieldName());
+                def->SetDescFields(field->FieldName());
+                def->SetOptions(TIndexOptions{ixDescending});
+                cdsMain->SetIndexName(field->FieldName());
+            } else {
+                cdsMain->SetIndexFieldNames(field->FieldName());
+            }
+        }
+        if (cdsMain->RecordCount() != before) {
+            cdsMain->DisableControls();
+            try {
+                cdsMain->Next();
+                cdsMain->Prior();
+            } catch (...) {
+                cdsMain->EnableControls();
+                throw;
+            }
+            cdsMain->EnableControls();
+        }
+    } catch (const Exception& e) {
+        WriteAlertLog(ProgramID(), "Single-763:" + e.Message(), 'D');
+    }
+}
+
+void TdmSingle::AddMultiSelectField() {
+    if (cdsMain->FindField("MultiSelected")) return;
+    auto* field = new TStringField(this);
+    field->SetFieldName("MultiSelected");
+    field->SetSize(1);
+    field->SetFieldKind(fkInternalCalc);
+    field->SetReadOnly(true);
+    field->SetVisible(MultiSelectVisible);
+    TfrmRadical* form = Form();
+    const AnsiString codePage = form ? form->GetUICodePage() : AnsiString("936");
+    field->SetDisplayLabel(codePage == "950" || codePage == "936" ? "选定" : "Selected");
+    field->SetOnGetText(TFieldGetTextEvent(this, &TdmSingle::MultiSelectedGetText));
+    field->SetDataSet(cdsMain);
+    field->SetIndex(0);
+    cdsMain->ControlType()->Add("MultiSelected;CheckBox;Y;N");
+}
+
+void TdmSingle::MultiSelectedGetText(TField*, AnsiString& text, bool) {
+    auto* form = dynamic_cast<TfrmSingle*>(Form());
+    text = form && form->IsRecordSelected() ? "Y" : "N";
+}
+
+void TdmSingle::SetMultiSelectVisible(bool show) {
+    MultiSelectVisible = show;
+    if (MultiSelectField) MultiSelectField->SetVisible(show);
+}
+
+void TdmSingle::cdsMainBeforeOpen(TDataSet* dataSet) {
+    TdmBase::cdsMainBeforeOpen(dataSet);
+    AddMultiSelectField();
+    MultiSelectField = cdsMain->FindField("MultiSelected");
+}
+
+// ---- colours ----
+
+void TdmSingle::cdsMainAfterScroll(TDataSet* dataSet) {
+    TfrmRadical* form = Form();
+    if (!form || form->ParamText.empty()) RefreshColor();
+    TdmBase::cdsMainAfterScroll(dataSet);
+}
+
+void TdmSingle::RefreshColor() {
+    auto* form = dynamic_cast<TfrmSingle*>(Form());
+    if (!form || !form->IsColorManage) return;
+    try {
+        if (cdsMainColor->Active() && cdsMainColor->RecordCount() < cdsMain->RecordCount())
+            cdsMainColor->GetNextPacket();
+        form->ColorDataChanged();
+    } catch (const Exception&) {
+    }
+}
+
+// ---- export ----
+
+AnsiString TdmSingle::UIText(const AnsiString& text) const {
+    TfrmRadical* form = Form();
+    if (!form) return text;
+    Variant converted;
+    form->ConvertUiText(text, converted);
+    return VarToStr(converted);
+}
+
+AnsiString TdmSingle::LangText(const AnsiString& ident, const AnsiString& def) const {
+    TfrmRadical* form = Form();
+    if (!form) return def;
+    AnsiString text;
+    form->GetLangString("TdmSingle", ident, text, true, def);
+    return text;
+}
+
+void TdmSingle::ExportWarning(const AnsiString& text) {
+    if (TfrmRadical* form = Form())
+        form->ShowMessageDlg(text, mtWarning, {mbOK});
+    else
+        Application->MessageBox(text, "", 0);
+}
+
+bool TdmSingle::AskOpen(const AnsiString& text) {
+    TfrmRadical* form = Form();
+    return form && form->ShowMessageDlg(text, mtConfirmation, {mbYes, mbNo}) == mrYes;
+}
+
+AnsiString TdmSingle::ExportFolder() const {
+    TfrmRadical* form = Form();
+    AnsiString base = form ? ExtractFilePath(form->ClientIniName) : AnsiString();
+    if (base.empty() && form) base = IncludeTrailingBackslash(form->ClientDir);
+    return base + "c_data\\" + (Broker ? Broker->UserID : AnsiString());
+}
+
+AnsiString TdmSingle::ExportFileName() const {
+    return ExportFolder() + "\\" + ProgramID() + "_" + FormatDateTime("yyyymmddhhnnss", Now()) + ".xls";
+}
+
+bool TdmSingle::EnsureExportFolder(const AnsiString& folder, const AnsiString& failureText) {
+    // Every missing level: the user's first export finds neither c_data nor the user's own folder.
+    if (DirectoryExists(folder) || ForceDirectories(folder)) return true;
+    ExportWarning(failureText);
+    return false;
+}
+
+void TdmSingle::GetExportText(TComponent* controlSource, AnsiString& text, const AnsiString& displayText,
+                              const AnsiString& fieldName) {
+    text = displayText;
+    auto* cds = dynamic_cast<TwwClientDataSet*>(cdsMain);
+    if (!controlSource || !cds) return;
+    AnsiString type, parameters;
+    if (!cds->FindControlType(fieldName, type, parameters) || !SameText(type, "CustomEdit")) return;
+    const AnsiString controlName = Trim(GetToken(parameters, ";", 1));
+    TComponent* control = controlName.empty() ? nullptr : controlSource->FindComponent(controlName);
+    auto* combo = control && control->ClassType() == TwwDBComboBox::StaticClass()
+                      ? static_cast<TwwDBComboBox*>(control)
+                      : nullptr;
+    if (!combo) return;
+    for (int i = 0; i < combo->Items()->Count(); ++i) {
+        const AnsiString item = combo->Items()->Strings(i);
+        if (item.find(displayText) == AnsiString::npos) continue;
+        text = item.substr(0, item.find('\t'));
+        return;
+    }
+}
+
+bool TdmSingle::ExportToExcel(TDataSet* dataSet, TComponent* controlSource, bool asNumbers) {
+    return ExportThroughExcel(dataSet, controlSource, asNumbers, false);
+}
+
+bool TdmSingle::ExportToExcelText(TDataSet* dataSet, TComponent* controlSource) {
+    return ExportThroughExcel(dataSet, controlSource, false, true);
+}
+
+bool TdmSingle::ExportThroughExcel(TDataSet* dataSet, TComponent* controlSource, bool asNumbers,
+                                   bool fixedTexts) {
+    if (!dataSet || !dataSet->Active() || dataSet->IsEmpty() || !OLEExcel1) return true;
+    try {
+        OLEExcel1->SetConnected(true);
+        OLEExcel1->NewWorkbook();
+        OLEExcel1->SetSheetName(ProgramID());
+    } catch (const Exception&) {
+        ExportWarning(fixedTexts ? UIText("创建新的 EXCEL 文件")
+                                 : LangText("sFailedCreateExcell", "创建新的 EXCEL 文件"));
+        try {
+            OLEExcel1->SetConnected(false);
+        } catch (const Exception&) {
+        }
+        return true;
+    }
+    const AnsiString folder = ExportFolder();
+    const AnsiString path = ExportFileName();
+    bool result = true;
+    {
+        TExportWalk walk(dataSet);
+        FetchAll(dataSet);
+        std::unique_ptr<TExportStatus> status = MakeStatus(this);
+        if (status)
+            status->ShowStatus(fixedTexts ? AnsiString("查询结果转 Excel 文件进度")
+                                          : LangText("sConvertStat", "查询结果转 Excel 文件进度"),
+                               0, dataSet->RecordCount());
+        TFont font;
+        try {
+            int column = 1;
+            for (int i = 0; i < dataSet->FieldCount(); ++i) {
+                TField* field = dataSet->Fields()->Fields(i);
+                if (field->Visible()) OLEExcel1->WriteText(1, column++, &font, false, field->DisplayLabel());
+            }
+            int row = 2;
+            for (dataSet->First(); !dataSet->Eof(); dataSet->Next(), ++row) {
+                column = 1;
+                for (int i = 0; i < dataSet->FieldCount(); ++i) {
+                    TField* field = dataSet->Fields()->Fields(i);
+                    if (!field->Visible()) continue;
+                    const int col = column++;
+                    try {
+                        switch (field->DataType()) {
+                        case ftString:
+                        case ftWideString: {
+                            AnsiString text;
+                            GetExportText(controlSource, text, field->DisplayText(), field->FieldName());
+                            OLEExcel1->WriteText(row, col, &font, true, text);
+                            break;
+                        }
+                        case ftSmallint:
+                        case ftInteger:
+                            if (fixedTexts)
+                                OLEExcel1->WriteText(row, col, &font, true, field->DisplayText());
+                            else if (!field->IsNull())
+                                OLEExcel1->WriteInteger(row, col, true, field->AsInteger());
+                            break;
+                        case ftBoolean:
+                            OLEExcel1->WriteText(row, col, &font, true, field->AsBoolean() ? "Y" : "N");
+                            break;
+                        case ftFloat:
+                        case ftCurrency:
+                        case ftBCD:
+                            if (fixedTexts || field->EditMask() == PercentFieldEditMask()) {
+                                OLEExcel1->WriteText(row, col, &font, true, field->DisplayText());
+                            } else if (asNumbers) {
+                                if (field->IsNull()) break;
+                                const int places = GetFieldDecimals(field->FieldName(), 7);
+                                OLEExcel1->SetDecimals(static_cast<Word>(places < 0 ? 0 : places));
+                                OLEExcel1->WriteNumber(row, col, &font, places >= 0, field->AsFloat());
+                            } else {
+                                OLEExcel1->WriteText(row, col, &font, true, field->AsString());
+                            }
+                            break;
+                        case ftFixedChar:
+                            OLEExcel1->WriteText(row, col, &font, true, field->DisplayText());
+                            break;
+                        default:
+                            break;
+                        }
+                    } catch (const EOleError&) {
+                        throw;
+                    } catch (const Exception&) {
+                        // One bad value: the cell says so, the rest of the export goes on.
+                        OLEExcel1->WriteError(row, col);
+                    }
+                }
+                if (status) status->StepIt();
+            }
+        } catch (const Exception&) {
+            result = false;
+        }
+        if (status) status->CloseStatus();
+    }
+    // The file is saved also after a failure: what was written is the user's.
+    if (!EnsureExportFolder(folder, fixedTexts ? UIText("创建目录：" + folder + " 失败!")
+                                               : Format(LangText("sCreateDirError", "创建目录%s失败!"),
+                                                        {folder}))) {
+        OLEExcel1->SetConnected(false);
+        return false;
+    }
+    try {
+        OLEExcel1->SaveAs(path);
+    } catch (const Exception&) {
+        ExportWarning(fixedTexts ? UIText("保存为---->  " + path + " 失败!")
+                                 : Format(LangText("sSaveAsError", "保存为----> %s 失败!"), {path}));
+        OLEExcel1->SetConnected(false);
+        return false;
+    }
+    const AnsiString question =
+        fixedTexts ? UIText("转出文档: \r" + path + "\r\r" + "是否打开文档?")
+                   : Format(LangText("sOpenDoc", "转出文档: \r%s\r\r是否打开文档?"), {path});
+    if (AskOpen(question))
+        OLEExcel1->SetVisible(true);
+    else
+        OLEExcel1->SetConnected(false);
+    return result;
+}
+
+bool TdmSingle::ExportToXLSFile(TDataSet* dataSet, TComponent* controlSource) {
+    if (!dataSet || !dataSet->Active() || dataSet->IsEmpty()) return true;
+    const AnsiString folder = ExportFolder();
+    if (!EnsureExportFolder(folder, UIText("创建目录：" + folder + " 失败!"))) return false;
+    const AnsiString path = ExportFileName();
+    std::unique_ptr<TXLSExport> filter;
+    try {
+        filter = std::make_unique<TXLSExport>(path);
+        filter->CreateStream(path);
+    } catch (const Exception&) {
+        Application->MessageBox("create file: " + path + "  failed!", "", 0);
+        return false;
+    }
+    bool result = true;
+    {
+        TExportWalk walk(dataSet);
+        FetchAll(dataSet);
+        std::unique_ptr<TExportStatus> status = MakeStatus(this);
+        if (status) status->ShowStatus("查询结果转 Excel 文件进度", 0, dataSet->RecordCount());
+        try {
+            int column = 0;
+            for (int i = 0; i < dataSet->FieldCount(); ++i) {
+                TField* field = dataSet->Fields()->Fields(i);
+                if (field->Visible()) filter->WriteData(xlsText, 0, field->DisplayLabel(), column++);
+            }
+            int row = 1;
+            for (dataSet->First(); !dataSet->Eof(); dataSet->Next(), ++row) {
+                column = 0;
+                for (int i = 0; i < dataSet->FieldCount(); ++i) {
+                    TField* field = dataSet->Fields()->Fields(i);
+                    if (!field->Visible()) continue;
+                    switch (field->DataType()) {
+                    case ftSmallint:
+                    case ftInteger:
+                    case ftFloat:
+                        filter->WriteData(xlsNumber, row, field->IsNull() ? AnsiString() : field->AsString(),
+                                          column);
+                        break;
+                    case ftBoolean:
+                        filter->WriteData(xlsText, row, field->AsBoolean() ? "Y" : "N", column);
+                        break;
+                    default: {
+                        AnsiString text;
+                        GetExportText(controlSource, text, field->DisplayText(), field->FieldName());
+                        filter->WriteData(xlsText, row, text, column);
+                        break;
+                    }
+                    }
+                    ++column;
+                }
+                if (status) status->StepIt();
+            }
+            filter->StorePage();
+            filter->CloseStream();
+        } catch (const Exception& e) {
+            // The filter deletes a file it could not finish: no half-written workbook is offered.
+            WriteAlertLog(ProgramID(), "Single-XLS:" + e.Message(), 'D');
+            result = false;
+        }
+        if (status) status->CloseStatus();
+    }
+    filter.reset();
+    if (!result) {
+        ExportWarning(UIText("保存为---->  " + path + " 失败!"));
+        return false;
+    }
+    if (AskOpen(UIText("转出文档: \r" + path + "\r\r" + "是否打开文档?"))) {
+        TShellExecuteInfo info;
+        info.Verb = "OPEN";
+        info.File = path;
+        ShellExecuteEx(info);
+    }
+    return true;
+}
+
+void TdmSingle::BeforeSaveDetails() {}

@@ -1,0 +1,127 @@
+#pragma once
+// TdmSingle: the data module of a single-table document, the parent of the header-plus-body module.
+// Over the base module it adds the auto-numbered key, values carried over from the last saved record
+// to the next new one, the host's default values, user-defined-field defaults, the key condition of
+// the current record, sorting by a grid column, the multi-select column, the colour refresh, the save
+// hook with its reconcile report, and the three exports of a data set:
+//
+//     ExportToExcel(ds, source, true)    a new workbook through the spreadsheet program, numbers as numbers
+//     ExportToExcel(ds, source, false)   the same, numbers as their display text
+//     ExportToXLSFile(ds, source)        an ".xls" file written directly (TXLSExport)
+//
+// Every export writes the user's file <client folder>\c_data\<user>\<program>_yyyymmddhhnnss.xls: the
+// labels of the visible fields, then one row a record, and asks at the end whether to open it.
+#include <functional>
+#include <memory>
+
+#include "classlib/objects/stringlist.h"
+#include "foundation/OleExcel.h"
+#include "framework/BaseCD.h"
+#include "standins/outside/xlsfilter/xlsfilter.h"
+
+class TCollection;
+
+// The report library's spreadsheet filter as the exports use it.
+class TXLSExport : public TQRXLSFilter {
+    KVR_CLASS(TXLSExport, TQRXLSFilter)
+public:
+    explicit TXLSExport(const AnsiString& fileName) : TQRXLSFilter(fileName) {}
+    void CreateStream(const AnsiString& fileName) override;
+    void CloseStream() override;
+};
+
+// The progress window of a long export (the dialogs' status window); the module shows none until the
+// dialogs install theirs.
+class TExportStatus {
+public:
+    virtual ~TExportStatus() = default;
+    virtual void ShowStatus(const AnsiString& caption, int min, int max) = 0;
+    virtual void StepIt() = 0;
+    virtual void CloseStatus() = 0;
+};
+using TExportStatusFactory = std::function<std::unique_ptr<TExportStatus>(TComponent* owner)>;
+// Installs the maker of the progress window; returns the one it replaces.
+TExportStatusFactory SetExportStatusFactory(TExportStatusFactory factory);
+
+class TdmSingle : public TdmBase {
+    KVR_CLASS(TdmSingle, TdmBase)
+public:
+    explicit TdmSingle(TComponent* owner, bool load = true);
+    ~TdmSingle() override;
+
+    // Components of the stream.
+    TOLEExcel* OLEExcel1 = nullptr;
+
+    // Fields, in declaration order.
+    bool AutoKey = false;
+    TStringList* KeepList = nullptr; // "FIELD= " lines: a kept field and its value followed by a blank
+    TField* SortField = nullptr;
+    TField* MultiSelectField = nullptr;
+    int KeyCount = 0;
+    Variant DefaultValues; // [0, i] field names, [1, i] values
+    AnsiString DefaultOrder;
+    bool MultiSelectVisible = false;
+
+    // Virtual operations, in slot order (after TdmBase's).
+    virtual void SetAutoKey(bool on);
+    virtual void ApplyDefaultValues();
+    virtual AnsiString GetAutoKeyField();
+    virtual bool ExportToXLSFile(TDataSet* dataSet, TComponent* controlSource);
+    // Called by the form's save before SaveDataSet when a new record is saved.
+    virtual void BeforeSaveDetails();
+    virtual bool ExportToExcel(TDataSet* dataSet, TComponent* controlSource, bool asNumbers);
+    virtual bool ExportToExcelText(TDataSet* dataSet, TComponent* controlSource);
+    virtual void FetchAll(TDataSet* dataSet);
+    // The places of the first decimal group 0-10 whose field list holds the field; def when none.
+    virtual int GetFieldDecimals(const AnsiString& fieldName, int def);
+    using TdmBase::GetFieldDecimals;
+    virtual void GetExportText(TComponent* controlSource, AnsiString& text, const AnsiString& displayText,
+                               const AnsiString& fieldName);
+    virtual void SetupNumberFormats();
+
+    // Overrides.
+    void SetDefaultValues(TDataSet* dataSet) override;
+    void SetKeyFields(const AnsiString& list) override;
+    bool CanModify() override;
+    bool SaveDataSet(TCustomClientDataSet* dataSet) override;
+
+    // ---- carried-over values ----
+    void SetKeepFields(const AnsiString& list);
+    void SnapshotKeptValues(TDataSet* dataSet, TStringList* list);
+    void RestoreKeptValues(TDataSet* dataSet, TStringList* list);
+    void ClearKeptValues();
+
+    void StoreKeyValues();
+    // The current record's key condition ("T.K = 'v' and ..."), only while cdsMain browses.
+    bool KeyCondition(AnsiString& text);
+    // Title-click sort: ascending, then descending, then ascending again; '' drops the sort.
+    void SortByField(const AnsiString& fieldName);
+    void AddMultiSelectField();
+    void SetMultiSelectVisible(bool show);
+    void RefreshColor();
+    void FillUDFDefaults(TDataSet* dataSet, TCollection* udfFields);
+
+    // The export file of now: folder and full name (system paths).
+    AnsiString ExportFolder() const;
+    AnsiString ExportFileName() const;
+
+    // Handlers of the stream.
+    void DataModuleCreate(TObject* sender);
+    void DataModuleDestroy(TObject* sender);
+    void cdsMainBeforeOpen(TDataSet* dataSet);
+    void cdsMainAfterScroll(TDataSet* dataSet);
+    void cdsMainReconcileError(TCustomClientDataSet* dataSet, EReconcileError* e, TUpdateKind updateKind,
+                               TReconcileAction& action);
+    void MultiSelectedGetText(TField* sender, AnsiString& text, bool displayText);
+
+private:
+    // The form's message dialog for an export: a warning with OK, or the open question (true for Yes).
+    void ExportWarning(const AnsiString& text);
+    bool AskOpen(const AnsiString& text);
+    AnsiString UIText(const AnsiString& text) const;
+    AnsiString LangText(const AnsiString& ident, const AnsiString& def) const;
+    // Creates the folder when missing; false (said through the text) when it cannot.
+    bool EnsureExportFolder(const AnsiString& folder, const AnsiString& failureText);
+    bool ExportThroughExcel(TDataSet* dataSet, TComponent* controlSource, bool asNumbers, bool fixedTexts);
+    AnsiString ProgramID() const;
+};

@@ -1,0 +1,654 @@
+#include "framework/SingleCF.h"
+
+#include <mutex>
+
+#include "classlib/controls/extctrls.h"
+#include "classlib/objects/formloader.h"
+#include "classlib/rtl/datetime.h"
+#include "classlib/rtl/format.h"
+#include "classlib/rtl/strutils.h"
+#include "foundation/AlertLog.h"
+#include "foundation/libstrs.h"
+#include "framework/AppServer.h"
+#include "framework/DBFieldReg.h"
+
+namespace {
+
+std::mutex gQueryLock;
+TQueryDialogFactory gQueryFactory;
+
+// The hour-glass for the time of a query; the previous cursor comes back however it ends.
+class TCursorScope {
+public:
+    TCursorScope() : FSaved(Screen ? Screen->Cursor() : crDefault) {
+        if (Screen) Screen->SetCursor(crHourGlass);
+    }
+    ~TCursorScope() {
+        if (Screen) Screen->SetCursor(FSaved);
+    }
+    TCursorScope(const TCursorScope&) = delete;
+    TCursorScope& operator=(const TCursorScope&) = delete;
+
+private:
+    TCursor FSaved;
+};
+
+} // namespace
+
+TQueryDialogFactory SetQueryDialogFactory(TQueryDialogFactory factory) {
+    std::lock_guard<std::mutex> lock(gQueryLock);
+    TQueryDialogFactory previous = std::move(gQueryFactory);
+    gQueryFactory = std::move(factory);
+    return previous;
+}
+
+KVR_PUBLISHED(TfrmSingle, c) {
+    c.Field("btnOK", &TfrmSingle::btnOK);
+    c.Field("btnCancel", &TfrmSingle::btnCancel);
+    c.Field("pnlHead", &TfrmSingle::pnlHead);
+    c.Field("pgHead", &TfrmSingle::pgHead);
+    c.Field("tbsHead1", &TfrmSingle::tbsHead1);
+    c.Field("tbsUDF", &TfrmSingle::tbsUDF);
+    c.Field("tbsBrowse", &TfrmSingle::tbsBrowse);
+    c.Field("gdHead", &TfrmSingle::gdHead);
+    c.Field("imgSingle", &TfrmSingle::imgSingle);
+    c.Field("mnCondition", &TfrmSingle::mnCondition);
+    c.Field("pmColorCondition", &TfrmSingle::pmColorCondition);
+    c.Field("popPrint", &TfrmSingle::popPrint);
+    c.Field("pmMultiSelect", &TfrmSingle::pmMultiSelect);
+    c.Field("miPreview", &TfrmSingle::miPreview);
+    c.Field("miPrint", &TfrmSingle::miPrint);
+    c.Field("miOK", &TfrmSingle::miOK);
+    c.Field("miCancel", &TfrmSingle::miCancel);
+    c.Field("miExport", &TfrmSingle::miExport);
+    c.Field("miTable2Excel", &TfrmSingle::miTable2Excel);
+    c.Field("miTable2Excel2", &TfrmSingle::miTable2Excel2);
+    c.Field("miDirectPrint", &TfrmSingle::miDirectPrint);
+    c.Field("miPriewPrint", &TfrmSingle::miPriewPrint);
+    c.Field("miBBSelectAll", &TfrmSingle::miBBSelectAll);
+    c.Field("miBBUnSelectAll", &TfrmSingle::miBBUnSelectAll);
+    c.Method("FormCreate", &TfrmSingle::FormCreate);
+    c.Method("FormShow", &TfrmSingle::FormShow);
+    c.Method("FormClose", &TfrmSingle::FormClose);
+    c.Method("FormDestroy", &TfrmSingle::FormDestroy);
+    c.Method("FormResize", &TfrmSingle::FormResize);
+    c.Method("pgHeadChange", &TfrmSingle::pgHeadChange);
+    c.Method("miOKClick", &TfrmSingle::miOKClick);
+    c.Method("miCancelClick", &TfrmSingle::miCancelClick);
+    c.Method("miPrintClick", &TfrmSingle::miPrintClick);
+    c.Method("miPreviewClick", &TfrmSingle::miPreviewClick);
+    c.Method("miTable2ExcelClick", &TfrmSingle::miTable2ExcelClick);
+    c.Method("miTable2Excel2Click", &TfrmSingle::miTable2Excel2Click);
+    c.Method("miBBSelectAllClick", &TfrmSingle::miBBSelectAllClick);
+    c.Method("miBBUnSelectAllClick", &TfrmSingle::miBBUnSelectAllClick);
+    c.Method("btnCalcClick", &TfrmSingle::btnCalcClick);
+    c.Method("btnColorQueryClick", &TfrmSingle::btnColorQueryClick);
+    c.Method("RunSavedCondition", &TfrmSingle::RunSavedCondition);
+    c.Method("gdHeadCalcCellColors", &TfrmSingle::gdHeadCalcCellColors);
+}
+
+// Shortcuts: F12 123; Ctrl (16384) with F1 112, F2 113, P 80, N 78.
+KVR_FORM_RESOURCE(TfrmSingle, R"(inherited frmSingle: TfrmSingle
+  OnClose = FormClose
+  OnDestroy = FormDestroy
+  OnResize = FormResize
+  OnShow = FormShow
+  inherited ToolBar1: TToolBar
+    object btnOK: TToolButton
+      Enabled = False
+      Hint = '保存'
+      ImageIndex = 10
+      OnClick = miOKClick
+    end
+    object btnCancel: TToolButton
+      Enabled = False
+      Hint = '取消'
+      ImageIndex = 11
+      OnClick = miCancelClick
+    end
+  end
+  object pnlHead: TPanel
+    Align = alTop
+    Height = 41
+    Visible = False
+  end
+  object pgHead: TExtPageControl
+    Align = alClient
+    TabHeight = 20
+    TabWidth = 80
+    OnChange = pgHeadChange
+    object tbsHead1: TTabSheet
+      Caption = '详细字段'
+    end
+    object tbsUDF: TTabSheet
+      Caption = '自定义信息'
+    end
+    object tbsBrowse: TTabSheet
+      Caption = '信息浏览'
+      object gdHead: TFDBGrid
+        Align = alClient
+        Color = 15532027
+        ReadOnly = True
+        OnCalcCellColors = gdHeadCalcCellColors
+      end
+    end
+  end
+  object imgSingle: TImageList
+    Height = 18
+    Width = 18
+  end
+  object mnCondition: TPopupMenu
+  end
+  object pmColorCondition: TPopupMenu
+    OwnerDraw = True
+  end
+  object popPrint: TPopupMenu
+    object miDirectPrint: TMenuItem
+      Caption = '直接打印'
+      OnClick = miPrintClick
+    end
+    object miPriewPrint: TMenuItem
+      Caption = '打印预览'
+      OnClick = miPreviewClick
+    end
+  end
+  object pmMultiSelect: TPopupMenu
+    object miBBSelectAll: TMenuItem
+      Caption = '全选'
+      OnClick = miBBSelectAllClick
+    end
+    object miBBUnSelectAll: TMenuItem
+      Caption = '全不选'
+      OnClick = miBBUnSelectAllClick
+    end
+  end
+  inherited MainMenu: TMainMenu
+    inherited MenuItem1: TMenuItem
+      object miPreview: TMenuItem
+        Caption = '预览(&B)'
+        OnClick = miPreviewClick
+      end
+      object miPrint: TMenuItem
+        Caption = '打印(&T)'
+        OnClick = miPrintClick
+      end
+      object miOK: TMenuItem
+        Caption = '确定'
+        Enabled = False
+        ShortCut = 123
+        OnClick = miOKClick
+      end
+      object miCancel: TMenuItem
+        Caption = '取消'
+        Enabled = False
+        OnClick = miCancelClick
+      end
+      object miExport: TMenuItem
+        Caption = '汇出(&E)'
+        object miTable2Excel: TMenuItem
+          Caption = '资料转Excel(含格式)'
+          ShortCut = 16496
+          OnClick = miTable2ExcelClick
+        end
+        object miTable2Excel2: TMenuItem
+          Caption = '资料转Excel(不含格式)'
+          ShortCut = 16497
+          OnClick = miTable2Excel2Click
+        end
+      end
+      inherited miPrior: TMenuItem
+        ShortCut = 16464
+      end
+      inherited miNext: TMenuItem
+        ShortCut = 16462
+      end
+    end
+  end
+end
+)");
+
+TfrmSingle::TfrmSingle(TComponent* owner, bool load) : TfrmBase(owner, false) {
+    if (load) InitInheritedComponent(this);
+}
+
+TfrmSingle::~TfrmSingle() {
+    // The dialog's component belongs to the form; only the wrapper goes here.
+    QBEForm = nullptr;
+    FQueryDialog.reset();
+}
+
+// ---- creation and start-up ----
+
+void TfrmSingle::FormCreate(TObject* sender) {
+    const int images = ImageList1 ? ImageList1->Count() : 0;
+    btnColorQuery = new TToolButton(this);
+    btnColorQuery->SetName("btnColorQuery");
+    btnColorQuery->SetStyle(tbsDropDown);
+    btnColorQuery->SetDropdownMenu(pmColorCondition);
+    btnColorQuery->SetImageIndex(images + 1);
+    btnColorQuery->SetOnClick(TNotifyEvent(this, &TfrmSingle::btnColorQueryClick));
+    btnColorQuery->SetVisible(false);
+    btnCalc = new TToolButton(this);
+    btnCalc->SetName("btnCalc");
+    btnCalc->SetImageIndex(images);
+    btnCalc->SetOnClick(TNotifyEvent(this, &TfrmSingle::btnCalcClick));
+    if (ToolBar1) {
+        btnColorQuery->SetParent(ToolBar1);
+        btnCalc->SetParent(ToolBar1);
+    }
+    ArrangeToolBar(ToolBar1);
+    TfrmBase::FormCreate(sender);
+}
+
+void TfrmSingle::ConnectDataModule() {
+    TfrmBase::ConnectDataModule();
+    if (pgHead && pgHead->PageCount() > 0) pgHead->SetActivePageIndex(0);
+    TdmSingle* module = SingleModule();
+    if (gdHead && module) gdHead->SetDataSource(module->dsMain);
+}
+
+void TfrmSingle::ApplyInputSettings() {
+    TfrmBase::ApplyInputSettings();
+    if (!DataModule) return;
+    BindQueryDialog();
+    if (tbsUDF) tbsUDF->SetTabVisible(false);
+    if (TdmSingle* module = SingleModule()) module->SetupNumberFormats();
+    IsColorManage = ReadUserDefineFlag("InputSettings003", "IsColorManage", IsColorManage);
+    FastInputEnabled = ReadUserDefineFlag("InputSettings004", "FastInputEnabled", true);
+}
+
+void TfrmSingle::ConfigureProgram() {
+    TfrmBase::ConfigureProgram();
+    // The browse grid never edits in place: the detail pages do.
+    if (gdHead) gdHead->SetOptions(gdHead->Options() - TwwDBGridOptions{dgEditing});
+}
+
+void TfrmSingle::BindQueryDialog() {
+    TdmSingle* module = SingleModule();
+    if (!module) return;
+    if (!FQueryDialog) {
+        TQueryDialogFactory factory;
+        {
+            std::lock_guard<std::mutex> lock(gQueryLock);
+            factory = gQueryFactory;
+        }
+        if (!factory) return;
+        FQueryDialog = factory(this);
+        if (!FQueryDialog) return;
+        QBEForm = FQueryDialog->Component();
+    }
+    FQueryDialog->SetHeadDataSet(module->cdsMain, module->MainTable, SQLType != 0, module->MainSelect,
+                                 module->KeyFields);
+}
+
+void TfrmSingle::FormShow(TObject* sender) {
+    StartConditionSet = false;
+    if (IsColorManage) {
+        try {
+            BuildHeadColors(ColorManagerText());
+        } catch (const Exception& e) {
+            WriteAlertLog(Broker->ProgramID, "Single-Color:" + e.Message(), 'D');
+        }
+    }
+    if (btnColorQuery)
+        btnColorQuery->SetVisible(IsColorManage && btnQuery && btnQuery->Visible() && HeadColors &&
+                                  HeadColors->Count() > 0);
+    ArrangeToolBar(ToolBar1);
+    TfrmBase::FormShow(sender);
+    LoadSavedConditions();
+    if (StartConditionSet)
+        if (TdmSingle* module = SingleModule()) module->RefreshColor();
+    auto hint = [this](TToolButton* button, const char* text) {
+        if (!button) return;
+        Variant converted;
+        ConvertUiText(AnsiString(text), converted);
+        button->SetHint(VarToStr(converted));
+    };
+    hint(btnColorQuery, "颜色筛选");
+    hint(btnCalc, "计算器");
+    if (FCloseRequested) Close();
+}
+
+AnsiString TfrmSingle::ColorManagerText() {
+    return AnsiString();
+}
+
+void TfrmSingle::BuildHeadColors(const AnsiString& text) {
+    HeadColors.reset();
+    if (Trim(text).empty()) return;
+    HeadColors = TColorComponents::CreateFromXml(this, "head", text);
+}
+
+void TfrmSingle::AfterFormShow() {
+    TfrmBase::AfterFormShow();
+    TdmSingle* module = SingleModule();
+    if (!ParamText.empty() && OpenMode != OPEN_MODE_IMPORT && module) {
+        StartConditionSet = true;
+        try {
+            SetQueryCondition(module->cdsMain, ParamText, AnsiString());
+        } catch (const Exception& e) {
+            WriteAlertLog("Class BaseCF-476", e.Message(), 'D');
+            throw;
+        }
+    }
+    BindQueryDialog();
+    BeforeShowAction();
+    ParamText.clear();
+    const Variant param = VarIsEmpty(ModeParam) ? OpenParam : ModeParam;
+    switch (OpenMode) {
+    case OPEN_MODE_ADD:
+        AddRecord(true);
+        break;
+    case OPEN_MODE_EDIT:
+        EditRecord();
+        break;
+    case OPEN_MODE_PRINT:
+        PreviewMode = false;
+        PrintRecords();
+        break;
+    case OPEN_MODE_ADD_WITH_PARAM:
+        OpenAddWithParam(param);
+        break;
+    case OPEN_MODE_EDIT_WITH_PARAM:
+        OpenEditWithParam(param);
+        break;
+    default:
+        break;
+    }
+}
+
+void TfrmSingle::BeforeShowAction() {}
+
+void TfrmSingle::OpenAddWithParam(const Variant& param) {
+    CloseAfterSave = true;
+    if (TdmSingle* module = SingleModule()) module->DefaultValues = param;
+    AddRecord(true);
+}
+
+void TfrmSingle::OpenEditWithParam(const Variant& param) {
+    CloseAfterSave = true;
+    if (TdmSingle* module = SingleModule()) module->DefaultValues = param;
+    EditRecord();
+}
+
+// ---- record operations ----
+
+bool TfrmSingle::AddRecord(bool keepValues) {
+    TdmSingle* module = SingleModule();
+    if (!module) return false;
+    if (keepValues) module->ClearKeptValues();
+    if (pgHead && pgHead->PageCount() > 0) pgHead->SetActivePageIndex(0);
+    const bool result = TfrmBase::AddRecord(keepValues);
+    if (AddFocusControl && AddFocusControl->CanFocus()) AddFocusControl->SetFocus();
+    return result;
+}
+
+bool TfrmSingle::EditRecord() {
+    if (!DataModule) return false;
+    if (pgHead && pgHead->PageCount() > 0 && (IsFocusPageOne || pgHead->ActivePage() == tbsBrowse))
+        pgHead->SetActivePageIndex(0);
+    const bool result = TfrmBase::EditRecord();
+    if (result && EditFocusControl && EditFocusControl->CanFocus()) EditFocusControl->SetFocus();
+    return result;
+}
+
+bool TfrmSingle::CancelEdit(bool ask) {
+    const bool cancelled = TfrmBase::CancelEdit(ask);
+    if (cancelled) LastWhere = "1=1";
+    if (TdmSingle* module = SingleModule()) module->RefreshColor();
+    return cancelled;
+}
+
+bool TfrmSingle::KeepFailedEdit() {
+    return false;
+}
+
+bool TfrmSingle::SaveRecord() {
+    TdmSingle* module = SingleModule();
+    if (!module) return false;
+    TClientDataSet* main = module->cdsMain;
+    bool saved = false;
+    try {
+        if (main->State() == dsEdit || main->State() == dsInsert) main->Post();
+        if (EditState == esInsert) module->BeforeSaveDetails();
+        saved = module->SaveDataSet(main);
+    } catch (const EAbort&) {
+        // A check that stopped the post has spoken; the record stays as the user has it.
+        LastSaveFailed = true;
+        return false;
+    }
+    LastSaveFailed = !saved;
+    if (!saved) {
+        Broker->Say("E", "000008");
+        // What the user typed stays in the change log and on the screen, in the editing state.
+        if (main->Active() && main->State() != dsEdit && main->State() != dsInsert && !main->IsEmpty())
+            main->Edit();
+        return false;
+    }
+    if (CloseAfterSave) {
+        SetEditState(esBrowse);
+        Close();
+    } else if (IsKeepOnAdd && EditState == esInsert) {
+        AddRecord(false);
+    } else {
+        SetEditState(esBrowse);
+        RecordChanged(main);
+    }
+    return true;
+}
+
+bool TfrmSingle::ValidateRecord(TDataSet* dataSet) {
+    TdmSingle* module = SingleModule();
+    if (module && dataSet == module->cdsMain &&
+        (dataSet->State() == dsEdit || dataSet->State() == dsInsert)) {
+        // The key check in the field-list format: "cdsMain:" then the keys.
+        if (!CheckRequired(dataSet, dataSet->Name() + ":" + module->KeyFields)) return false;
+    }
+    return TfrmBase::ValidateRecord(dataSet);
+}
+
+// ---- query ----
+
+bool TfrmSingle::QueryRecords() {
+    TdmSingle* module = SingleModule();
+    if (!module) return false;
+    const int topRow = StrToInt(Broker->GetSysSetting("SYS151"));
+    if (FQueryDialog) {
+        FQueryDialog->SetDefaultTopRow(topRow);
+        AnsiString where, order;
+        if (FQueryDialog->Execute(where, order)) {
+            if (SQLType == 0) TAppServer(module->AppServer).SetTopRow(FQueryDialog->GetTopRow());
+            RunQuery(where, order);
+            return true;
+        }
+    }
+    if (tbsBrowse && pgHead) pgHead->SetActivePage(tbsBrowse);
+    if (gdHead && gdHead->CanFocus()) gdHead->SetFocus();
+    return true;
+}
+
+void TfrmSingle::RunQuery(const AnsiString& where, const AnsiString& order) {
+    TdmSingle* module = SingleModule();
+    try {
+        TCursorScope cursor;
+        AnsiString adjusted;
+        AdjustCondition(where, adjusted);
+        SetQueryCondition(module->cdsMain, adjusted, order);
+        SetEditState(esBrowse);
+    } catch (const Exception& e) {
+        Variant shown;
+        ConvertUiText(e.Message(), shown);
+        ShowMessageDlg(VarToStr(shown), mtError, {mbOK});
+        Broker->Say("W", "000001", {AnsiString()});
+    }
+    if (tbsBrowse && pgHead) pgHead->SetActivePage(tbsBrowse);
+    if (gdHead && gdHead->CanFocus()) gdHead->SetFocus();
+}
+
+void TfrmSingle::SetQueryCondition(TCustomClientDataSet* dataSet, const AnsiString& where,
+                                   const AnsiString& order) {
+    TfrmBase::SetQueryCondition(dataSet, where, order);
+    TdmSingle* module = SingleModule();
+    if (module && dataSet == module->cdsMain && !module->cdsMain->IndexFieldNames().empty())
+        module->DefaultOrder = module->cdsMain->IndexFieldNames();
+}
+
+void TfrmSingle::LoadSavedConditions() {
+    TdmSingle* module = SingleModule();
+    if (!module || !mnCondition || !btnQuery) return;
+    mnCondition->Items()->Clear();
+    bool any = false;
+    try {
+        TAppServer(module->AppServer).LoadTable(VarArrayOf({Broker->UserID, Broker->ProgramID}));
+        TClientDataSet* saved = module->cdsSaveCondition;
+        saved->Close();
+        saved->Open();
+        int number = 0;
+        for (saved->First(); !saved->Eof(); saved->Next()) {
+            auto* item = new TMenuItem(this);
+            item->SetName("mnu" + IntToStr(number++));
+            Variant caption;
+            ConvertDbText(saved->FieldByName("NCONDITION")->AsString(), caption);
+            item->SetCaption(VarToStr(caption));
+            item->SetOnClick(TNotifyEvent(this, &TfrmSingle::RunSavedCondition));
+            mnCondition->Items()->Add(item);
+            any = true;
+        }
+    } catch (const Exception& e) {
+        WriteAlertLog(Broker->ProgramID, "Single-Condition:" + e.Message(), 'D');
+    }
+    btnQuery->SetStyle(any ? tbsDropDown : tbsButton);
+    btnQuery->SetDropdownMenu(any ? mnCondition : nullptr);
+}
+
+void TfrmSingle::RunSavedCondition(TObject* sender) {
+    auto* item = dynamic_cast<TMenuItem*>(sender);
+    TdmSingle* module = SingleModule();
+    if (!item || !module || !FQueryDialog) return;
+    Variant name;
+    UnconvertUiText(item->Caption(), name);
+    TClientDataSet* saved = module->cdsSaveCondition;
+    if (!saved->Active() ||
+        !saved->Locate("NCONDITION;CREATOR;PROGRAMME", VarArrayOf({name, Broker->UserID, Broker->ProgramID})))
+        return;
+    if (!FQueryDialog->LoadScheme(saved->FieldByName("ActivePage")->Value(),
+                                  saved->FieldByName("VCONDITION")->AsString()))
+        return;
+    AnsiString where, order;
+    FQueryDialog->BuildQuery(where, order);
+    if (SQLType == 0) TAppServer(module->AppServer).SetTopRow(FQueryDialog->GetTopRow());
+    RunQuery(where, order);
+}
+
+// ---- commands ----
+
+void TfrmSingle::miOKClick(TObject*) {
+    if (EditState != esBrowse) SaveRecord();
+}
+
+void TfrmSingle::miCancelClick(TObject*) {
+    if (EditState != esBrowse) CancelEdit(true);
+}
+
+void TfrmSingle::miPrintClick(TObject*) {
+    PreviewMode = false;
+    PrintRecords();
+}
+
+void TfrmSingle::miPreviewClick(TObject*) {
+    PreviewMode = true;
+    PrintRecords();
+    PreviewMode = false;
+}
+
+void TfrmSingle::miTable2ExcelClick(TObject*) {
+    if (TdmSingle* module = SingleModule()) module->ExportToExcel(module->cdsMain, this, true);
+}
+
+void TfrmSingle::miTable2Excel2Click(TObject*) {
+    if (TdmSingle* module = SingleModule()) module->ExportToXLSFile(module->cdsMain, this);
+}
+
+void TfrmSingle::miBBSelectAllClick(TObject*) {
+    if (pgHead && tbsBrowse) pgHead->SetActivePage(tbsBrowse);
+}
+
+void TfrmSingle::miBBUnSelectAllClick(TObject*) {}
+
+void TfrmSingle::btnCalcClick(TObject*) {}
+
+void TfrmSingle::btnColorQueryClick(TObject*) {}
+
+void TfrmSingle::pgHeadChange(TObject*) {}
+
+bool TfrmSingle::IsRecordSelected() const {
+    return false;
+}
+
+void TfrmSingle::gdHeadCalcCellColors(TObject* sender, TField* field, TGridDrawState, bool highlight,
+                                      TFont* font, TBrush* brush) {
+    TdmSingle* module = SingleModule();
+    if (!IsColorManage || !HeadColors || !module || highlight || !module->cdsMainColor->Active()) return;
+    std::vector<Variant> values;
+    for (int i = 1; i <= GetTokenCount(module->KeyFields, ","); ++i)
+        if (TField* key = module->cdsMain->FindField(Trim(GetToken(module->KeyFields, ",", i))))
+            values.push_back(key->Value());
+    if (values.empty()) return;
+    const Variant keys = values.size() == 1 ? values[0] : VarArrayOf(values);
+    HeadColors->ApplyToRecord(dynamic_cast<TComponent*>(sender), field, brush, font, module->cdsMainColor,
+                              keys, module->KeyFields);
+}
+
+void TfrmSingle::ColorDataChanged() {
+    TfrmBase::ColorDataChanged();
+    if (gdHead) gdHead->Invalidate();
+}
+
+// ---- closing ----
+
+int TfrmSingle::CloseResult() const {
+    return OpenMode == OPEN_MODE_ADD_WITH_PARAM || OpenMode == OPEN_MODE_EDIT_WITH_PARAM ? 1 : 2;
+}
+
+void TfrmSingle::FormClose(TObject* sender, TCloseAction& action) {
+    // The base frees the dialog's component: its wrapper goes first.
+    FQueryDialog.reset();
+    TfrmBase::FormClose(sender, action);
+    action = caFree;
+    ReturnCode = CloseResult();
+}
+
+void TfrmSingle::FormDestroy(TObject* sender) {
+    HeadColors.reset();
+    TfrmRadical::FormDestroy(sender);
+}
+
+void TfrmSingle::FormResize(TObject* sender) {
+    TfrmRadical::FormResize(sender);
+    if (Status && Status->Panels()->Count() > 1) Status->Panels()->Items(1)->SetWidth(Width() - 290);
+}
+
+// ---- numbering ----
+
+void TfrmSingle::NextDocumentNo(AnsiString& text) {
+    TdmSingle* module = SingleModule();
+    if (!module) return;
+    try {
+        AnsiString dateText;
+        TField* field = module->DateField.empty() ? nullptr : module->cdsMain->FindField(module->DateField);
+        if (field && (field->DataType() == ftString || field->DataType() == ftFixedChar)) {
+            dateText = FormatDateByKind(DateKind, DateSeparator, YMDStrToDate(Trim(field->AsString())));
+        } else if (field && (field->DataType() == ftDate || field->DataType() == ftDateTime ||
+                             field->DataType() == ftTime)) {
+            dateText = FormatDateTime("yyyymmdd", field->AsDateTime());
+        } else {
+            dateText = FormatDateByKind(DateKind, DateSeparator, Date());
+        }
+        Variant number;
+        Broker->QueryMaxSeq(module->cdsMain, module->MainTable, number, dateText, module->KeyFields);
+        text = VarToStr(number);
+    } catch (const Exception&) {
+        text = "unknown";
+        Broker->Say("E", "000033");
+    }
+}

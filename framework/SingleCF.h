@@ -1,0 +1,147 @@
+#pragma once
+// TfrmSingle: the document form of a single-table document and the base of the header-plus-body form.
+// Over the base form it adds its detail pages (pgHead: the program's pages first, tbsBrowse with the
+// browse grid gdHead last), the open modes the host asks for, the query through the query-by-example
+// dialog and the user's saved query conditions, saving with keep-on-add, print and preview, the two
+// exports and the close result the controller hands to the host.
+//
+// Open modes (FormModes.h): 1 adds, 3 changes, 5 prints, 7 and 8 add or change with the host's
+// parameter and close after a successful save (result code 1; every other close gives 2).
+#include <functional>
+#include <memory>
+
+#include "classlib/controls/extctrls.h"
+#include "classlib/objects/stringlist.h"
+#include "components/ExtPage.h"
+#include "components/FDBGrid.h"
+#include "foundation/libColormanage.h"
+#include "framework/BaseCF.h"
+#include "framework/SingleCD.h"
+
+class TfrmSingle;
+
+// The query-by-example dialog as the form drives it (the dialogs' TQBEForm). The component it wraps
+// is owned by the form.
+class TQueryDialog {
+public:
+    virtual ~TQueryDialog() = default;
+    virtual TComponent* Component() const = 0;
+    virtual void SetHeadDataSet(TDataSet* dataSet, const AnsiString& headTable, bool hideRowLimit,
+                                const AnsiString& selectList, const AnsiString& keyList) = 0;
+    virtual void SetDefaultTopRow(int rows) = 0;
+    // False when the user cancels; the outputs are then untouched.
+    virtual bool Execute(AnsiString& where, AnsiString& orderBy) = 0;
+    virtual int GetTopRow() = 0;
+    virtual bool LoadScheme(const Variant& page, const AnsiString& text) = 0;
+    virtual void BuildQuery(AnsiString& where, AnsiString& orderBy) = 0;
+};
+using TQueryDialogFactory = std::function<std::unique_ptr<TQueryDialog>(TfrmSingle* form)>;
+// Installs the maker of the query dialog (the dialogs do, when they load); returns the one it replaces.
+TQueryDialogFactory SetQueryDialogFactory(TQueryDialogFactory factory);
+
+class TfrmSingle : public TfrmBase {
+    KVR_CLASS(TfrmSingle, TfrmBase)
+public:
+    explicit TfrmSingle(TComponent* owner, bool load = true);
+    ~TfrmSingle() override;
+
+    // Components of the stream.
+    TToolButton* btnOK = nullptr;
+    TToolButton* btnCancel = nullptr;
+    TPanel* pnlHead = nullptr;
+    TExtPageControl* pgHead = nullptr;
+    TTabSheet* tbsHead1 = nullptr;
+    TTabSheet* tbsUDF = nullptr;
+    TTabSheet* tbsBrowse = nullptr;
+    TFDBGrid* gdHead = nullptr;
+    TImageList* imgSingle = nullptr;
+    TPopupMenu* mnCondition = nullptr;
+    TPopupMenu* pmColorCondition = nullptr;
+    TPopupMenu* popPrint = nullptr;
+    TPopupMenu* pmMultiSelect = nullptr;
+    TMenuItem* miPreview = nullptr;
+    TMenuItem* miPrint = nullptr;
+    TMenuItem* miOK = nullptr;
+    TMenuItem* miCancel = nullptr;
+    TMenuItem* miExport = nullptr;
+    TMenuItem* miTable2Excel = nullptr;
+    TMenuItem* miTable2Excel2 = nullptr;
+    TMenuItem* miDirectPrint = nullptr;
+    TMenuItem* miPriewPrint = nullptr;
+    TMenuItem* miBBSelectAll = nullptr;
+    TMenuItem* miBBUnSelectAll = nullptr;
+    TToolButton* btnColorQuery = nullptr; // made at creation
+    TToolButton* btnCalc = nullptr;       // made at creation
+
+    // Fields.
+    AnsiString StartParam; // the host's SetParameter text, used once by AfterFormShow
+    bool IsColorManage = false;
+    bool StartConditionSet = false;
+    TWinControl* AddFocusControl = nullptr;  // focused by AddRecord when it can take the focus
+    TWinControl* EditFocusControl = nullptr; // focused by EditRecord
+    std::unique_ptr<TColorComponents> HeadColors;
+
+    // Virtual operations, in slot order (after TfrmBase's).
+    virtual void pgHeadChange(TObject* sender);
+    virtual void BeforeShowAction();
+    virtual void OpenAddWithParam(const Variant& param);
+    virtual void OpenEditWithParam(const Variant& param);
+    virtual void RunSavedCondition(TObject* sender);
+    // The colour-manager text of the form; '' without one (the user-settings level reads it).
+    virtual AnsiString ColorManagerText();
+    // Dynamic operations.
+    virtual void BuildHeadColors(const AnsiString& text);
+    virtual void NextDocumentNo(AnsiString& text);
+
+    // Overrides.
+    void ConnectDataModule() override;
+    void ApplyInputSettings() override;
+    void ConfigureProgram() override;
+    void AfterFormShow() override;
+    bool AddRecord(bool keepValues) override;
+    bool EditRecord() override;
+    bool QueryRecords() override;
+    bool SaveRecord() override;
+    bool CancelEdit(bool ask) override;
+    bool KeepFailedEdit() override;
+    bool ValidateRecord(TDataSet* dataSet) override;
+    void ColorDataChanged() override;
+    void SetQueryCondition(TCustomClientDataSet* dataSet, const AnsiString& where,
+                           const AnsiString& order) override;
+
+    TdmSingle* SingleModule() const { return dynamic_cast<TdmSingle*>(DataModule); }
+    TQueryDialog* QueryDialog() const { return FQueryDialog.get(); }
+    // Whether the browse grid has the current record among its selected rows.
+    bool IsRecordSelected() const;
+    // The saved query conditions into mnCondition; btnQuery drops them down when there are any.
+    void LoadSavedConditions();
+    // The close result for the controller: 1 after open modes 7 and 8, else 2.
+    int CloseResult() const;
+
+    // Handlers of the stream.
+    void FormCreate(TObject* sender);
+    void FormShow(TObject* sender);
+    void FormClose(TObject* sender, TCloseAction& action);
+    void FormDestroy(TObject* sender);
+    void FormResize(TObject* sender);
+    void miOKClick(TObject* sender);
+    void miCancelClick(TObject* sender);
+    void miPrintClick(TObject* sender);
+    void miPreviewClick(TObject* sender);
+    void miTable2ExcelClick(TObject* sender);
+    void miTable2Excel2Click(TObject* sender);
+    void miBBSelectAllClick(TObject* sender);
+    void miBBUnSelectAllClick(TObject* sender);
+    void btnCalcClick(TObject* sender);
+    void btnColorQueryClick(TObject* sender);
+    void gdHeadTitleButtonClick(TObject* sender, const AnsiString& fieldName);
+    void gdHeadCalcCellColors(TObject* sender, TField* field, TGridDrawState state, bool highlight,
+                              TFont* font, TBrush* brush);
+
+private:
+    void BindQueryDialog();
+    // Steps 4 to 6 of a query: the condition applied, the browse page shown.
+    void RunQuery(const AnsiString& where, const AnsiString& order);
+    std::unique_ptr<TQueryDialog> FQueryDialog;
+    bool FCloseRequested = false;
+};

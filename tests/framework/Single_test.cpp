@@ -1,0 +1,481 @@
+// The single-table level: the data module's kept values, key condition, sorting and exports (read back
+// by the system's spreadsheet readers), and the form's open modes, save with keep-on-add, a refused
+// save, the query through the query dialog and the close result.
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "classlib/automation/comserv.h"
+#include "classlib/rtl/datetime.h"
+#include "classlib/rtl/files.h"
+#include "classlib/rtl/shellapi.h"
+#include "framework/SingleCF.h"
+#include "readback/ReadBack.h"
+#include "tests/framework/FormFixture.h"
+
+class TdmSingleTest : public TdmSingle {
+    KVR_CLASS(TdmSingleTest, TdmSingle)
+public:
+    explicit TdmSingleTest(TComponent* owner, bool load = true) : TdmSingle(owner, false) {
+        if (load) InitInheritedComponent(this);
+    }
+};
+
+class TfrmSingleTest : public TfrmSingle {
+    KVR_CLASS(TfrmSingleTest, TfrmSingle)
+public:
+    explicit TfrmSingleTest(TComponent* owner, bool load = true) : TfrmSingle(owner, false) {
+        if (load) InitInheritedComponent(this);
+    }
+    ~TfrmSingleTest() override { LastReturnCode = ReturnCode; }
+    static inline int LastReturnCode = -1;
+    TClass DataModuleClass() override { return TdmSingleTest::StaticClass(); }
+    TdmSingleTest* Module() const { return static_cast<TdmSingleTest*>(DataModule); }
+    bool PrintRecords() override {
+        Prints.push_back(PreviewMode);
+        return true;
+    }
+    void FormCreate(TObject* sender) {
+        CreateDataModule();
+        TfrmSingle::FormCreate(sender);
+    }
+    std::vector<bool> Prints;
+};
+
+KVR_PUBLISHED(TdmSingleTest, c) {}
+KVR_FORM_RESOURCE(TdmSingleTest, R"(inherited dmSingleTest: TdmSingleTest
+  inherited cdsMain: TwwClientDataSet
+    ProviderName = 'pvdMain'
+    object cdsMainTA001: TStringField
+      DisplayLabel = '代号'
+      FieldName = 'TA001'
+      Size = 6
+    end
+    object cdsMainTA002: TStringField
+      DisplayLabel = '名称'
+      FieldName = 'TA002'
+      Size = 20
+    end
+    object cdsMainTA003: TFloatField
+      DisplayLabel = '金额'
+      FieldName = 'TA003'
+    end
+    object cdsMainTA004: TCurrencyField
+      DisplayLabel = '费用'
+      FieldName = 'TA004'
+    end
+    object cdsMainTA005: TIntegerField
+      DisplayLabel = '件数'
+      FieldName = 'TA005'
+    end
+    object cdsMainTA006: TStringField
+      FieldName = 'TA006'
+      Visible = False
+      Size = 4
+    end
+  end
+end
+)");
+
+KVR_PUBLISHED(TfrmSingleTest, c) {
+    c.Method("FormCreate", &TfrmSingleTest::FormCreate);
+}
+KVR_FORM_RESOURCE(TfrmSingleTest, R"(inherited frmSingleTest: TfrmSingleTest
+  Width = 600
+  Height = 400
+  inherited pgHead: TExtPageControl
+    inherited tbsHead1: TTabSheet
+      object edTA001: TDBEdit
+        Left = 80
+        Top = 20
+        Width = 80
+        Height = 21
+        DataField = 'TA001'
+        DataSource = dmSingleTest.dsMain
+        TabOrder = 0
+      end
+      object edTA002: TDBEdit
+        Left = 80
+        Top = 50
+        Width = 160
+        Height = 21
+        DataField = 'TA002'
+        DataSource = dmSingleTest.dsMain
+        TabOrder = 1
+      end
+    end
+  end
+end
+)");
+
+namespace {
+
+// A query dialog that answers as its user would: OK with a condition, or Cancel.
+class TScriptedQuery : public TQueryDialog {
+public:
+    explicit TScriptedQuery(TComponent* owner) : FComponent(new TComponent(owner)) {}
+    TComponent* Component() const override { return FComponent; }
+    void SetHeadDataSet(TDataSet*, const AnsiString& table, bool hideRowLimit, const AnsiString&,
+                        const AnsiString& keys) override {
+        Bound.push_back(table + "|" + (hideRowLimit ? "hide" : "show") + "|" + keys);
+    }
+    void SetDefaultTopRow(int rows) override { TopRow = rows; }
+    bool Execute(AnsiString& where, AnsiString& order) override {
+        if (Answers.empty()) return false;
+        where = Answers.front();
+        Answers.pop_front();
+        order = "TA001";
+        return true;
+    }
+    int GetTopRow() override { return TopRow; }
+    bool LoadScheme(const Variant&, const AnsiString& text) override {
+        Scheme = text;
+        return true;
+    }
+    void BuildQuery(AnsiString& where, AnsiString& order) override {
+        where = Scheme;
+        order.clear();
+    }
+    static inline std::deque<AnsiString> Answers;
+    static inline std::vector<AnsiString> Bound;
+    int TopRow = 0;
+    AnsiString Scheme;
+
+private:
+    TComponent* FComponent;
+};
+
+Variant Row(const char* key, const char* name, double amount, double fee, int count) {
+    return VarArrayOf({Variant(key), Variant(name), Variant(amount), Variant(fee), Variant(count), Variant("X")});
+}
+
+class SingleTest : public FormFixture {
+protected:
+    void SetUp() override {
+        FormFixture::SetUp();
+        SetClassRegistryFileName(std::string(KVR_BINARY_DIR) + "/data/classes.ini");
+        // The system settings, as the host's counter hands them out.
+        auto sysInfo = [](TDispArgs) {
+            Variant info = VarArrayCreate({0, 1, 0, 1}, varVariant);
+            info.PutElement({0, 0}, "SYS151");
+            info.PutElement({1, 0}, "300");
+            info.PutElement({0, 1}, "SYS001");
+            info.PutElement({1, 1}, "1");
+            return info;
+        };
+        Counter->On("GetSysInfo", sysInfo);
+        Counter->On("GETCOUNTER", [sysInfo](TDispArgs args) {
+            return UpperCase(args[0].Value->AsString()) == "GETSYSINFO" ? sysInfo(args) : Variant();
+        });
+        Validator->On("CheckValue", [](TDispArgs args) {
+            *args[4].Value = VarArrayOf({"单档测试作业", "", "", "", "", "", "", "N", "W", "Single"});
+            return Variant(true);
+        });
+        FPreviousQuery = SetQueryDialogFactory(
+            [](TfrmSingle* form) { return std::make_unique<TScriptedQuery>(form); });
+        TScriptedQuery::Answers.clear();
+        TScriptedQuery::Bound.clear();
+        FPreviousShell = SetShellExecuteHandler([this](const TShellExecuteInfo& info) {
+            Shell.push_back(info.Verb + " " + info.File);
+            return true;
+        });
+    }
+    void TearDown() override {
+        delete Single;
+        Single = nullptr;
+        Server.reset();
+        SetShellExecuteHandler(FPreviousShell);
+        SetQueryDialogFactory(FPreviousQuery);
+        ResetNowForTesting();
+        SetClassRegistryFileName("");
+        FormFixture::TearDown();
+    }
+
+    TfrmSingleTest* Start(int mode = OPEN_MODE_NONE, const Variant& modeParam = Variant()) {
+        Server = std::make_unique<TAppServerDouble>(
+            0, "M11_TABLE=TESTS\r\nM11_KEY=TA001\r\nMAX_RECORD=2\r\nPOWER_DATA=,Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY\r\n");
+        Server->Server->OnValue("GetRecCount", 3);
+        TMemoryAppServer* memory = Server->Schemes;
+        Server->Server->On("AS_ApplyUpdates", [memory](TDispArgs args) { return memory->ApplyUpdates(args); });
+        TMemoryProviderData& main = Server->Schemes->Provider("pvdMain");
+        main.Fields = {{"TA001", ftString, 6, 0, {}},  {"TA002", ftString, 20, 0, {}},
+                       {"TA003", ftFloat, 0, 0, {}},   {"TA004", ftCurrency, 0, 0, {}},
+                       {"TA005", ftInteger, 0, 0, {}}, {"TA006", ftString, 4, 0, {}}};
+        main.KeyFields = "TA001";
+        main.Rows = {Row("00123", "甲", -12.5, 1234.5, 3), Row("00200", "乙", 200, 0.25, 4),
+                     Row("00300", "丙", 300.125, 7, 5)};
+        Server->Schemes->Provider("pvdColor") = main;
+        Server->ServeInProcess();
+        Single = new TfrmSingleTest(nullptr);
+        Single->SetModuleFileName("/opt/VORLAN/FWSING01C.so");
+        Single->Broker->HostApp = Host;
+        Single->InitializeForm(VarArrayOf({"DEMO", "DEMO", "DEMO", 0, ""}));
+        Single->OpenMode = mode;
+        Single->ModeParam = modeParam;
+        Single->Show();
+        return Single;
+    }
+    TClientDataSet* Main() const { return Single->Module()->cdsMain; }
+    TdmSingleTest* Module() const { return Single->Module(); }
+    AnsiString ExportPath(const char* stamp) const {
+        return "C:\\Veltrane\\c_data\\DEMO\\FWSING01_" + AnsiString(stamp) + ".xls";
+    }
+
+    std::unique_ptr<TAppServerDouble> Server;
+    TfrmSingleTest* Single = nullptr;
+    std::vector<AnsiString> Shell;
+
+private:
+    TQueryDialogFactory FPreviousQuery;
+    TShellExecuteHandler FPreviousShell;
+};
+
+// ---- exports ----
+
+TEST_F(SingleTest, XLSFileHoldsTheVisibleFieldsAndItsNameFollowsTheClock) {
+    Start();
+    SetNowForTesting(EncodeDate(2024, 2, 3) + EncodeTime(9, 5, 7, 0));
+    ASSERT_FALSE(DirectoryExists("C:\\Veltrane\\c_data\\DEMO"));
+    User.Answers = {"Yes"};
+    EXPECT_TRUE(Module()->ExportToXLSFile(Main(), Single));
+    const AnsiString path = ExportPath("20240203090507");
+    EXPECT_EQ(Module()->ExportFileName(), path);
+    ASSERT_TRUE(FileExists(path));
+    EXPECT_EQ(Shell, std::vector<AnsiString>{"OPEN " + path});
+    // Every record, though the first packet held two of them; the cursor is back where it was.
+    EXPECT_EQ(Main()->RecNo(), 1);
+    const TReadBook book = ReadBack(NativePath(path));
+    ASSERT_TRUE(book.Error.empty()) << book.Error;
+    EXPECT_EQ(book.Format, "xls");
+    const struct {
+        int Row, Col;
+        const char* Type;
+        const char* Value;
+    } cells[] = {
+        {0, 0, "text", u8"代号"},   {0, 4, "text", u8"件数"}, {1, 0, "text", "00123"},
+        {1, 2, "number", "-12.5"}, {1, 3, "text", "1,234.50"}, // the currency as its display text
+        {1, 4, "number", "3"},     {3, 2, "number", "300.125"}, {3, 1, "text", u8"丙"},
+        {0, 5, "", ""}, // the hidden field is left out
+    };
+    for (const auto& c : cells) {
+        SCOPED_TRACE(std::to_string(c.Row) + "," + std::to_string(c.Col));
+        EXPECT_EQ(book.At(0, c.Row, c.Col).Type, c.Type);
+        if (std::string(c.Type) == "number") {
+            EXPECT_DOUBLE_EQ(book.At(0, c.Row, c.Col).Number(), std::stod(c.Value));
+        } else if (*c.Type) {
+            EXPECT_EQ(book.At(0, c.Row, c.Col).Value, c.Value);
+        }
+    }
+    // A second export a second later finds the folder made and writes a file of its own.
+    SetNowForTesting(EncodeDate(2024, 2, 3) + EncodeTime(9, 5, 8, 0));
+    User.Answers = {"No"};
+    EXPECT_TRUE(Module()->ExportToXLSFile(Main(), Single));
+    EXPECT_TRUE(FileExists(ExportPath("20240203090508")));
+    EXPECT_EQ(Shell.size(), 1u);
+}
+
+TEST_F(SingleTest, ExcelExportWritesNumbersAsNumbersOrAsText) {
+    Start();
+    Module()->SetDecimalGroupFields(2, "cdsMain:TA004");
+    Module()->SetDecimalGroupPlaces(2, 2);
+    for (bool asNumbers : {true, false}) {
+        SCOPED_TRACE(asNumbers);
+        SetNowForTesting(EncodeDate(2024, 2, 3) + EncodeTime(9, 5, asNumbers ? 7 : 9, 0));
+        User.Answers = {"No"};
+        Application->ClearDialogs();
+        EXPECT_TRUE(Module()->ExportToExcel(Main(), Single, asNumbers));
+        const std::vector<TDialogRecord> dialogs = Application->Dialogs();
+        ASSERT_EQ(dialogs.size(), 1u);
+        EXPECT_NE(dialogs[0].Text.find("是否打开文档?"), AnsiString::npos);
+        const TReadBook book = ReadBack(NativePath(ExportPath(asNumbers ? "20240203090507" : "20240203090509")));
+        ASSERT_TRUE(book.Error.empty()) << book.Error;
+        EXPECT_EQ(book.SheetNames, std::vector<std::string>{"FWSING01"});
+        EXPECT_EQ(book.At(0, 0, 3).Value, u8"费用");
+        // A code keeps its leading zeros: its cell is text.
+        EXPECT_EQ(book.At(0, 1, 0).Type, "text");
+        EXPECT_EQ(book.At(0, 1, 0).Value, "00123");
+        EXPECT_EQ(book.At(0, 1, 0).NumberFormat, "@");
+        const TReadCell& fee = book.At(0, 1, 3);
+        const TReadCell& amount = book.At(0, 1, 2);
+        if (asNumbers) {
+            EXPECT_EQ(fee.Type, "number");
+            EXPECT_DOUBLE_EQ(fee.Number(), 1234.5);
+            EXPECT_EQ(fee.NumberFormat, "#,##0.00_ ");
+            EXPECT_EQ(amount.Type, "number");
+            EXPECT_EQ(amount.Color, "FF0000"); // a negative number is red
+            EXPECT_EQ(book.At(0, 1, 4).Type, "number");
+            EXPECT_EQ(book.At(0, 1, 4).NumberFormat, "0_ ");
+        } else {
+            EXPECT_EQ(fee.Type, "text");
+            EXPECT_EQ(fee.Value, "1234.5");
+            EXPECT_EQ(amount.Type, "text");
+        }
+    }
+}
+
+TEST_F(SingleTest, EmptyDataExportsNothingAndAFolderThatCannotBeMadeFails) {
+    Start();
+    SetNowForTesting(EncodeDate(2024, 2, 3) + EncodeTime(9, 5, 7, 0));
+    std::vector<Variant> rows = std::move(Server->Schemes->Provider("pvdMain").Rows);
+    Server->Schemes->Provider("pvdMain").Rows.clear();
+    Single->SetQueryCondition(Main(), "", "");
+    ASSERT_TRUE(Main()->IsEmpty());
+    Application->ClearDialogs();
+    EXPECT_TRUE(Module()->ExportToXLSFile(Main(), Single));
+    EXPECT_TRUE(Module()->ExportToExcel(Main(), Single, true));
+    EXPECT_TRUE(Application->Dialogs().empty());
+    EXPECT_FALSE(DirectoryExists("C:\\Veltrane\\c_data\\DEMO"));
+
+    // A file where the user's folder would be: the folder cannot be made, and the export says so.
+    Server->Schemes->Provider("pvdMain").Rows = rows;
+    Single->SetQueryCondition(Main(), "", "");
+    WriteFile("C:\\Veltrane\\c_data", "in the way");
+    EXPECT_FALSE(Module()->ExportToXLSFile(Main(), Single));
+    const std::vector<TDialogRecord> dialogs = Application->Dialogs();
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_NE(dialogs[0].Text.find("失败"), AnsiString::npos);
+    EXPECT_TRUE(Shell.empty());
+}
+
+// ---- the data module ----
+
+TEST_F(SingleTest, KeptValuesComeBackInTheNextNewRecordAndNullStaysEmpty) {
+    Start();
+    Module()->SetKeepFields("TA002, TA006");
+    Single->IsKeepOnAdd = true;
+    ASSERT_TRUE(Single->AddRecord(true));
+    Main()->FieldByName("TA001")->SetAsString("00400");
+    Main()->FieldByName("TA002")->SetAsString("丁");
+    ASSERT_TRUE(Single->SaveRecord());
+    // Keep-on-add: the next record is there at once, with the kept name and the null amount empty.
+    EXPECT_EQ(Single->EditState, esInsert);
+    EXPECT_EQ(Main()->State(), dsInsert);
+    EXPECT_EQ(Main()->FieldByName("TA002")->AsString(), "丁");
+    EXPECT_EQ(Main()->FieldByName("TA006")->AsString(), "");
+    EXPECT_EQ(Module()->KeepList->Values("TA002"), "丁 ");
+    EXPECT_EQ(Module()->KeepList->Values("TA006"), " ");
+    // A new add from the command empties the kept values.
+    Single->CancelEdit(false);
+    ASSERT_TRUE(Single->AddRecord(true));
+    EXPECT_TRUE(Main()->FieldByName("TA002")->IsNull() || Main()->FieldByName("TA002")->AsString().empty());
+}
+
+TEST_F(SingleTest, KeyConditionQuotesTextAndSortTogglesDirection) {
+    Start();
+    Main()->Locate("TA001", "00200");
+    Main()->FieldByName("TA001");
+    AnsiString condition;
+    ASSERT_TRUE(Module()->KeyCondition(condition));
+    EXPECT_EQ(condition, "TESTS.TA001 = '00200'");
+    Module()->FetchAll(Main());
+    Module()->DefaultOrder = "TA001";
+    auto firstKey = [this] {
+        Main()->First();
+        return Main()->FieldByName("TA001")->AsString();
+    };
+    Module()->SortByField("TA003");
+    EXPECT_EQ(firstKey(), "00123");
+    Module()->SortByField("TA003");
+    EXPECT_EQ(firstKey(), "00300");
+    Module()->SortByField("TA003");
+    EXPECT_EQ(firstKey(), "00123");
+    Module()->SortByField("");
+    EXPECT_EQ(Module()->SortField, nullptr);
+    EXPECT_EQ(Main()->IndexFieldNames(), "TA001");
+    // Whole names: group 2 holds TA004 only, not TA00.
+    Module()->SetDecimalGroupFields(2, "cdsMain:TA004");
+    EXPECT_EQ(Module()->GetFieldDecimals("TA00", 7), 7);
+    EXPECT_EQ(Module()->GetFieldDecimals("TA004", 7), 2);
+}
+
+// ---- the form ----
+
+TEST_F(SingleTest, OpenModesAndTheCloseResult) {
+    const struct {
+        int Mode;
+        Byte State;
+        size_t Prints;
+    } cases[] = {{OPEN_MODE_NONE, esBrowse, 0}, {OPEN_MODE_ADD, esInsert, 0}, {OPEN_MODE_EDIT, esEdit, 0},
+                 {OPEN_MODE_PRINT, esBrowse, 1}, {OPEN_MODE_ADD_WITH_PARAM, esInsert, 0},
+                 {OPEN_MODE_EDIT_WITH_PARAM, esEdit, 0}, {OPEN_MODE_HOST_12, esBrowse, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Mode);
+        Start(c.Mode);
+        EXPECT_EQ(Single->EditState, c.State);
+        EXPECT_EQ(Single->Prints.size(), c.Prints);
+        EXPECT_EQ(Single->CloseAfterSave, c.Mode == 7 || c.Mode == 8);
+        EXPECT_EQ(Single->CloseResult(), c.Mode == 7 || c.Mode == 8 ? 1 : 2);
+        delete Single;
+        Single = nullptr;
+        Server.reset();
+    }
+}
+
+TEST_F(SingleTest, AddWithParameterTakesItsValuesAndASaveCloses) {
+    Variant values = VarArrayCreate({0, 1, 0, 1}, varVariant);
+    values.PutElement({0, 0}, "TA002");
+    values.PutElement({1, 0}, "参数");
+    values.PutElement({0, 1}, "NOFIELD");
+    values.PutElement({1, 1}, "x");
+    Start(OPEN_MODE_ADD_WITH_PARAM, values);
+    EXPECT_EQ(Main()->FieldByName("TA002")->AsString(), "参数");
+    Main()->FieldByName("TA001")->SetAsString("00700");
+    TfrmSingleTest::LastReturnCode = -1;
+    EXPECT_TRUE(Single->SaveRecord());
+    // The save closed the form, which frees itself.
+    Application->ProcessMessages();
+    EXPECT_EQ(TfrmSingleTest::LastReturnCode, 1);
+    if (TfrmSingleTest::LastReturnCode == 1) Single = nullptr;
+}
+
+TEST_F(SingleTest, ARefusedSaveIsShownAndKeepsTheInput) {
+    Start();
+    Server->Schemes->Provider("pvdMain").RejectRow = [](TUpdateKind, const Variant& values) {
+        return VarToStr(values.GetElement({0})) == "00200" ? AnsiString("键值重复") : AnsiString();
+    };
+    ASSERT_TRUE(Single->AddRecord(true));
+    Main()->FieldByName("TA001")->SetAsString("00200");
+    Main()->FieldByName("TA002")->SetAsString("重复的");
+    Application->ClearDialogs();
+    EXPECT_FALSE(Single->SaveRecord());
+    const std::vector<TDialogRecord> dialogs = Application->Dialogs();
+    ASSERT_GE(dialogs.size(), 2u);
+    EXPECT_NE(dialogs[0].Text.find("键值重复"), AnsiString::npos);
+    EXPECT_NE(dialogs.back().Text.find("E000008"), AnsiString::npos);
+    EXPECT_EQ(Single->EditState, esInsert);
+    EXPECT_TRUE(Single->LastSaveFailed);
+    EXPECT_EQ(Main()->FieldByName("TA001")->AsString(), "00200");
+    EXPECT_EQ(Main()->FieldByName("TA002")->AsString(), "重复的");
+    // Corrected, it goes.
+    Main()->FieldByName("TA001")->SetAsString("00201");
+    EXPECT_TRUE(Single->SaveRecord());
+}
+
+TEST_F(SingleTest, TheKeyIsCheckedByItsListBeforeTheSave) {
+    Start();
+    ASSERT_TRUE(Single->AddRecord(true));
+    Main()->FieldByName("TA002")->SetAsString("无代号");
+    Application->ClearDialogs();
+    EXPECT_FALSE(Single->ValidateRecord(Main()));
+    const std::vector<TDialogRecord> dialogs = Application->Dialogs();
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].Text, "E000003:代号 ");
+}
+
+TEST_F(SingleTest, QueryThroughTheDialog) {
+    Start();
+    ASSERT_FALSE(TScriptedQuery::Bound.empty());
+    EXPECT_EQ(TScriptedQuery::Bound.back(), "TESTS|hide|TA001");
+    // Cancelled: nothing is queried, the browse page shows.
+    Single->pgHead->SetActivePage(Single->tbsHead1);
+    EXPECT_TRUE(Single->QueryRecords());
+    EXPECT_EQ(Single->pgHead->ActivePage(), Single->tbsBrowse);
+    EXPECT_EQ(static_cast<TScriptedQuery*>(Single->QueryDialog())->TopRow, 300);
+    TScriptedQuery::Answers = {"TA001 = '00300'"};
+    EXPECT_TRUE(Single->QueryRecords());
+    EXPECT_EQ(Single->LastWhere, "TA001 = '00300'");
+    EXPECT_EQ(Single->LastOrder, "TA001");
+    EXPECT_EQ(Single->pgHead->ActivePage(), Single->tbsBrowse);
+}
+
+} // namespace
