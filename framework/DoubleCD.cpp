@@ -1,5 +1,7 @@
 #include "framework/DoubleCD.h"
 
+#include <vector>
+
 #include "classlib/controls/forms.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/datetime.h"
@@ -53,6 +55,10 @@ AnsiString FirstWord(const AnsiString& item) {
 
 void EnsureEditing(TDataSet* dataSet) {
     if (dataSet->State() == dsBrowse) dataSet->Edit();
+}
+
+bool IsPendingKey(const AnsiString& text) {
+    return !text.empty() && text.find_first_not_of('~') == AnsiString::npos;
 }
 
 double NumberOf(const Variant& value) {
@@ -256,7 +262,9 @@ void TdmDouble::MarkLineKeyPending() {
     const int count = GetTokenCount(BodyKeyFields, ",");
     for (int i = 1; i < count; ++i) {
         TField* field = cdsBody1->FindField(BodyKeyField(i));
-        if (field && IsStringField(field)) field->SetAsString(PendingKey);
+        // Twenty "~", or as many as the field holds.
+        if (field && IsStringField(field))
+            field->SetAsString(AnsiString(field->Size() > 0 && field->Size() < 20 ? field->Size() : 20, '~'));
     }
 }
 
@@ -341,7 +349,10 @@ void TdmDouble::cdsBody1AfterScroll(TDataSet*) {
 }
 
 void TdmDouble::dsBody1DataChange(TObject*, TField*) {
-    if (auto* form = dynamic_cast<TfrmDouble*>(Form())) form->ShowLineSummary();
+    if (auto* form = dynamic_cast<TfrmDouble*>(Form())) {
+        form->ShowLineSummary();
+        form->ShowRecordCounters();
+    }
 }
 
 void TdmDouble::cdsMainAfterPost(TDataSet*) {
@@ -444,7 +455,7 @@ bool TdmDouble::HasPendingLineKey() {
     for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next())
         for (int i = 1; i < count; ++i)
             if (TField* field = cdsBody1->FindField(BodyKeyField(i)))
-                if (field->AsString() == PendingKey) return true;
+                if (IsPendingKey(field->AsString())) return true;
     return false;
 }
 
@@ -463,8 +474,14 @@ void TdmDouble::BeforeSaveDetails() {
             if (cdsBody1->FindField("FLAG")) cdsBody1->SetIndexFieldNames("FLAG");
             // Every line gets the key, or the save stops: a line left with the placeholder would
             // reach the database under a key that belongs to no document.
-            for (cdsBody1->First(); !cdsBody1->Eof() && failure.empty(); cdsBody1->Next()) {
+            // By bookmark: a posted line moves within its equal FLAG values, a walk by Next would
+            // pass some lines by.
+            std::vector<TBookmark> marks;
+            for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next()) marks.push_back(cdsBody1->GetBookmark());
+            for (TBookmark mark : marks) {
+                if (!failure.empty()) break;
                 try {
+                    cdsBody1->GotoBookmark(mark);
                     cdsBody1->Edit();
                     CopyHeadKeyToLine();
                     cdsBody1->Post();
@@ -473,6 +490,7 @@ void TdmDouble::BeforeSaveDetails() {
                     if (cdsBody1->State() != dsBrowse) cdsBody1->Cancel();
                 }
             }
+            for (TBookmark mark : marks) cdsBody1->FreeBookmark(mark);
         } catch (...) {
             BodyChangeReaction = reaction;
             if (!indexName.empty())

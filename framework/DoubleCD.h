@@ -15,9 +15,6 @@
 class TdmDouble : public TdmSingle {
     KVR_CLASS(TdmDouble, TdmSingle)
 public:
-    // The placeholder of a header key a new line gets while its header has no key yet.
-    static constexpr const char* PendingKey = "~~~~~~~~~~~~~~~~~~~~";
-
     explicit TdmDouble(TComponent* owner, bool load = true);
     ~TdmDouble() override;
 

@@ -70,7 +70,6 @@ KVR_FORM_RESOURCE(TfrmDouble, R"(inherited frmDouble: TfrmDouble
       object gdBody1: TFDBGrid
         Align = alClient
         Color = 15532027
-        DataSource = dmDouble.dsBody1
         OnEnter = gdBody1Enter
         OnExit = gdBody1Exit
         OnKeyDown = gdBody1KeyDown
@@ -126,6 +125,12 @@ void TfrmDouble::FormCreate(TObject* sender) {
         gdBody1->SetKeyOptions(TwwDBGridKeyOptions{dgEnterToTab});
         gdBody1->SetReadOnly(true);
     }
+}
+
+void TfrmDouble::ConnectDataModule() {
+    TfrmSingle::ConnectDataModule();
+    TdmDouble* module = DoubleModule();
+    if (gdBody1 && module) gdBody1->SetDataSource(module->dsBody1);
 }
 
 void TfrmDouble::ConfigureProgram() {
@@ -288,6 +293,12 @@ void TfrmDouble::ShowState(Byte state) {
 
 void TfrmDouble::UpdateButtonStates() {
     TfrmSingle::UpdateButtonStates();
+    // Save and cancel while a document is being edited or added.
+    const bool editing = EditState != esBrowse;
+    Enable(btnOK, editing);
+    Enable(miOK, editing);
+    Enable(btnCancel, editing);
+    Enable(miCancel, editing);
     const bool locked = IsConfirmedOrVoid();
     if (locked) {
         Enable(btnEdit, false);

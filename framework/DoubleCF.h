@@ -51,6 +51,7 @@ public:
     virtual void ShowLineSummary();
 
     // Overrides.
+    void ConnectDataModule() override;
     void ConfigureProgram() override;
     void ApplyInputSettings() override;
     bool AddRecord(bool fresh) override;
