@@ -28,6 +28,14 @@ bool Editing(const TDataSet* dataSet) {
     return dataSet && (dataSet->State() == dsEdit || dataSet->State() == dsInsert);
 }
 
+// A line being edited is posted; a new line nobody typed into is no line and goes.
+void PostOrDropLine(TDataSet* body) {
+    if (body->State() == dsInsert && !body->Modified())
+        body->Cancel();
+    else if (Editing(body))
+        body->Post();
+}
+
 } // namespace
 
 KVR_PUBLISHED(TfrmDouble, c) {
@@ -498,7 +506,7 @@ bool TfrmDouble::SaveRecord() {
     TClientDataSet* body = module->cdsBody1;
     LastSaveFailed = true;
     try {
-        if (Editing(body)) body->Post();
+        PostOrDropLine(body);
         if (Editing(main)) main->Post();
     } catch (const EAbort&) {
         return false;
@@ -676,8 +684,7 @@ void TfrmDouble::gdBody1Enter(TObject*) {
 }
 
 void TfrmDouble::gdBody1Exit(TObject*) {
-    TdmDouble* module = DoubleModule();
-    if (module && Editing(module->cdsBody1)) module->cdsBody1->Post();
+    if (TdmDouble* module = DoubleModule()) PostOrDropLine(module->cdsBody1);
 }
 
 void TfrmDouble::gdBody1KeyDown(TObject*, Word& key, TShiftState shift) {
@@ -694,7 +701,8 @@ void TfrmDouble::gdBody1KeyDown(TObject*, Word& key, TShiftState shift) {
         return;
     }
     if (body->State() == dsEdit) body->Cancel();
-    DeleteRecordCascade(body, true, false);
+    // The current line alone, with what is nested in it.
+    DeleteRecordCascade(body, false, false);
 }
 
 void TfrmDouble::gdBody1TitleButtonClick(TObject*, const AnsiString& fieldName) {

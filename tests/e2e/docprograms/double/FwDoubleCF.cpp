@@ -151,7 +151,7 @@ void TfrmFwDouble::btnOtherClick(TObject*) {
     other->ApplyUpdates(0);
 }
 
-// The current document as the server holds it: "headers lines keyed flagged".
+// The current document as the server holds it: "headers lines keyed flagged text".
 void TfrmFwDouble::btnProbeClick(TObject*) {
     auto probe = std::make_unique<TClientDataSet>(nullptr);
     probe->SetRemoteServer(Module()->MIDAS);
@@ -162,8 +162,10 @@ void TfrmFwDouble::btnProbeClick(TObject*) {
     body->SetDataSetField(dynamic_cast<TDataSetField*>(probe->FindField("qryBody")));
     body->Open();
     int heads = 0, lines = 0, keyed = 0, flagged = 0;
+    AnsiString text;
     for (probe->First(); !probe->Eof(); probe->Next()) {
         ++heads;
+        text = Trim(probe->FieldByName("DH004")->AsString());
         for (body->First(); !body->Eof(); body->Next()) {
             ++lines;
             if (body->FieldByName("DL001")->AsString() == probe->FieldByName("DH001")->AsString() &&
@@ -172,5 +174,5 @@ void TfrmFwDouble::btnProbeClick(TObject*) {
             if (body->FieldByName("FLAG")->AsInteger() == 1) ++flagged;
         }
     }
-    lblProbe->SetCaption(IntToStr(heads) + " " + IntToStr(lines) + " " + IntToStr(keyed) + " " + IntToStr(flagged));
+    lblProbe->SetCaption(IntToStr(heads) + " " + IntToStr(lines) + " " + IntToStr(keyed) + " " + IntToStr(flagged) + " " + text);
 }
