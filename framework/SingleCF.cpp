@@ -604,6 +604,21 @@ void TfrmSingle::ColorDataChanged() {
     if (gdHead) gdHead->Invalidate();
 }
 
+void TfrmSingle::UpdateButtonStates() {
+    TfrmBase::UpdateButtonStates();
+    const bool editing = EditState != esBrowse;
+    for (TToolButton* button : {btnOK, btnCancel})
+        if (button) button->SetEnabled(editing);
+    for (TMenuItem* item : {miOK, miCancel})
+        if (item) item->SetEnabled(editing);
+    const bool hasData = DataModule && BaseModule() && BaseModule()->cdsMain->Active() &&
+                         !BaseModule()->cdsMain->IsEmpty();
+    for (TMenuItem* item : {miPrint, miPreview})
+        if (item) item->SetEnabled(hasData && !editing && CanPrint && (OperationMask & OPERATION_PRINT));
+    for (TMenuItem* item : {miTable2Excel, miTable2Excel2})
+        if (item) item->SetEnabled(!editing);
+}
+
 // ---- closing ----
 
 int TfrmSingle::CloseResult() const {

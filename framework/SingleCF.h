@@ -106,6 +106,8 @@ public:
     bool KeepFailedEdit() override;
     bool ValidateRecord(TDataSet* dataSet) override;
     void ColorDataChanged() override;
+    // Save and cancel only while a record is being edited.
+    void UpdateButtonStates() override;
     void SetQueryCondition(TCustomClientDataSet* dataSet, const AnsiString& where,
                            const AnsiString& order) override;
 
