@@ -91,6 +91,23 @@ bool IsSortable(const TField* field) {
     return field->FieldKind() != fkCalculated && field->FieldKind() != fkAggregate;
 }
 
+bool IsNumberType(TFieldType type) {
+    switch (type) {
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftFloat:
+    case ftCurrency:
+    case ftBCD:
+    case ftAutoInc:
+    case ftLargeint:
+    case ftFMTBcd:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool IsStringType(TFieldType type) {
     return type == ftString || type == ftWideString || type == ftFixedChar;
 }
@@ -197,12 +214,12 @@ bool TdmSingle::KeyCondition(AnsiString& text) {
         TField* field = name.empty() ? nullptr : cdsMain->FindField(name);
         if (!field) continue;
         AnsiString value;
-        if (AutoKey && adding && SameText(name, AutoKeyField))
-            value = QuotedStr(field->AsString());
-        else if (IsStringType(field->DataType()))
-            value = QuotedStr(field->AsString());
-        else
+        // Numbers as they are; every other value quoted, its quotes doubled, so that no text of a
+        // record becomes SQL.
+        if (IsNumberType(field->DataType()) && !(AutoKey && adding && SameText(name, AutoKeyField)))
             value = field->IsNull() ? AnsiString("NULL") : field->AsString();
+        else
+            value = QuotedStr(field->AsString());
         if (!text.empty()) text += " and ";
         text += (MainTable.empty() ? AnsiString() : MainTable + ".") + field->FieldName() + " = " + value;
     }
@@ -547,7 +564,8 @@ bool TdmSingle::ExportThroughExcel(TDataSet* dataSet, TComponent* controlSource,
             OLEExcel1->SetConnected(false);
         } catch (const Exception&) {
         }
-        return true;
+        // Nothing was exported: the caller hears so.
+        return false;
     }
     const AnsiString folder = ExportFolder();
     const AnsiString path = ExportFileName();

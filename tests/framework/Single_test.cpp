@@ -335,6 +335,17 @@ TEST_F(SingleTest, EmptyDataExportsNothingAndAFolderThatCannotBeMadeFails) {
     ASSERT_EQ(dialogs.size(), 1u);
     EXPECT_NE(dialogs[0].Text.find("失败"), AnsiString::npos);
     EXPECT_TRUE(Shell.empty());
+
+    // Without the spreadsheet program the export says it could not start one, and fails.
+    Application->ClearDialogs();
+    const int broken = RegisterOleObjectFactory("Excel.Application", []() -> Variant {
+        throw EOleError("the spreadsheet program is not installed");
+    });
+    EXPECT_FALSE(Module()->ExportToExcel(Main(), Single, true));
+    RevokeOleObjectFactory(broken);
+    const std::vector<TDialogRecord> started = Application->Dialogs();
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_NE(started[0].Text.find("EXCEL"), AnsiString::npos);
 }
 
 // ---- the data module ----
@@ -367,6 +378,13 @@ TEST_F(SingleTest, KeyConditionQuotesTextAndSortTogglesDirection) {
     AnsiString condition;
     ASSERT_TRUE(Module()->KeyCondition(condition));
     EXPECT_EQ(condition, "TESTS.TA001 = '00200'");
+    // A quote in a key value stays inside its text.
+    Main()->Edit();
+    Main()->FieldByName("TA001")->SetAsString("0'2");
+    Main()->Post();
+    ASSERT_TRUE(Module()->KeyCondition(condition));
+    EXPECT_EQ(condition, "TESTS.TA001 = '0''2'");
+    Main()->CancelUpdates();
     Module()->FetchAll(Main());
     Module()->DefaultOrder = "TA001";
     auto firstKey = [this] {
