@@ -195,6 +195,14 @@ protected:
         Server = std::make_unique<TAppServerDouble>(
             0, "M11_TABLE=TESTS\r\nM11_KEY=TA001\r\nMAX_RECORD=2\r\nPOWER_DATA=,Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY\r\n");
         Server->Server->OnValue("GetRecCount", 3);
+        Server->Server->OnValue("LoadTable", Variant());
+        Server->Server->On("WhatIs", [this](TDispArgs args) {
+            return UpperCase(args[0].Value->AsString()) == "SQLTYPE" ? Variant(SqlType) : Variant("20260105");
+        });
+        Server->Server->On("SetTopRow", [this](TDispArgs args) {
+            TopRows.push_back(args[0].Value->AsInteger());
+            return Variant();
+        });
         TMemoryAppServer* memory = Server->Schemes;
         Server->Server->On("AS_ApplyUpdates", [memory](TDispArgs args) { return memory->ApplyUpdates(args); });
         TMemoryProviderData& main = Server->Schemes->Provider("pvdMain");
@@ -224,6 +232,8 @@ protected:
     std::unique_ptr<TAppServerDouble> Server;
     TfrmSingleTest* Single = nullptr;
     std::vector<AnsiString> Shell;
+    std::vector<int> TopRows;
+    int SqlType = 1;
 
 private:
     TQueryDialogFactory FPreviousQuery;
@@ -494,6 +504,64 @@ TEST_F(SingleTest, QueryThroughTheDialog) {
     EXPECT_EQ(Single->LastWhere, "TA001 = '00300'");
     EXPECT_EQ(Single->LastOrder, "TA001");
     EXPECT_EQ(Single->pgHead->ActivePage(), Single->tbsBrowse);
+    // This server's database kind takes no row limit.
+    EXPECT_TRUE(TopRows.empty());
+
+    // Kind 0: the dialog shows its row limit, and the limit goes to the server before the query.
+    delete Single;
+    Single = nullptr;
+    SqlType = 0;
+    Start();
+    EXPECT_EQ(TScriptedQuery::Bound.back(), "TESTS|show|TA001");
+    TScriptedQuery::Answers = {"TA001 = '00200'"};
+    EXPECT_TRUE(Single->QueryRecords());
+    EXPECT_EQ(TopRows, std::vector<int>{300});
+}
+
+TEST_F(SingleTest, SavedConditionsFillTheQueryMenuAndRunWithoutTheDialog) {
+    // None saved: a plain query button.
+    Start();
+    EXPECT_EQ(Single->btnQuery->Style(), tbsButton);
+    EXPECT_EQ(Single->mnCondition->Items()->Count(), 0);
+    delete Single;
+    Single = nullptr;
+
+    Server.reset();
+    Server = nullptr;
+    Start();
+    TMemoryProviderData& saved = Server->Schemes->Provider("pvdConSave");
+    saved.Fields = {{"NCONDITION", ftString, 20, 0, {}}, {"CREATOR", ftString, 10, 0, {}},
+                    {"PROGRAMME", ftString, 10, 0, {}},  {"VCONDITION", ftString, 200, 0, {}},
+                    {"ActivePage", ftInteger, 0, 0, {}}};
+    saved.Rows = {VarArrayOf({"大额", "DEMO", "FWSING01", "TA003 > 250", 0}),
+                  VarArrayOf({"乙方", "DEMO", "FWSING01", "TA002 = '乙'", 0})};
+    Single->LoadSavedConditions();
+    EXPECT_EQ(Single->btnQuery->Style(), tbsDropDown);
+    EXPECT_EQ(Single->btnQuery->DropdownMenu(), Single->mnCondition);
+    ASSERT_EQ(Single->mnCondition->Items()->Count(), 2);
+    TMenuItem* item = Single->mnCondition->Items()->Items(1);
+    EXPECT_EQ(item->Name(), "mnu1");
+    EXPECT_EQ(item->Caption(), "乙方");
+    item->Click();
+    EXPECT_EQ(static_cast<TScriptedQuery*>(Single->QueryDialog())->Scheme, "TA002 = '乙'");
+    EXPECT_EQ(Single->LastWhere, "TA002 = '乙'");
+    EXPECT_EQ(Single->pgHead->ActivePage(), Single->tbsBrowse);
+}
+
+TEST_F(SingleTest, TheMultiSelectColumnIsFirstAndHidden) {
+    Start();
+    TField* field = Main()->FindField("MultiSelected");
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(field->Index(), 0);
+    EXPECT_FALSE(field->Visible());
+    EXPECT_EQ(field->DisplayLabel(), "选定");
+    EXPECT_EQ(field->DisplayText(), "N");
+    Module()->SetMultiSelectVisible(true);
+    EXPECT_TRUE(field->Visible());
+    // A cancelled edit forgets the query condition.
+    ASSERT_TRUE(Single->EditRecord());
+    Single->CancelEdit(false);
+    EXPECT_EQ(Single->LastWhere, "1=1");
 }
 
 } // namespace
