@@ -908,7 +908,7 @@ AnsiString ValueAt(const Variant& values, int n) {
 
 } // namespace
 
-TdmKvrx58::TdmKvrx58(TComponent* owner, bool load) : TdmBase(owner, false) {
+TdmKvrx58::TdmKvrx58(TComponent* owner, bool load) : TdmSingle(owner, false) {
     if (load) InitInheritedComponent(this);
 }
 
@@ -919,7 +919,7 @@ TfrmKvrx58* TdmKvrx58::Form() const {
 // ---- new records and lines ----
 
 void TdmKvrx58::SetDefaultValues(TDataSet* dataSet) {
-    TdmBase::SetDefaultValues(dataSet);
+    TdmSingle::SetDefaultValues(dataSet);
     if (dataSet != cdsMain) return;
     const AnsiString closing = Broker ? Broker->GetSysSetting("Sys011") : AnsiString();
     if (FormatDateTime("yyyymm", Now()) >= closing)
@@ -1013,7 +1013,7 @@ void TdmKvrx58::cdsMainTA001Validate(TField* sender) {
     Head("TA001C")->SetAsString(ValueAt(values, 1));
     SetAutoKey(ValueAt(values, 3) != "4");
     TfrmKvrx58* form = Form();
-    if (AutoKey()) {
+    if (AutoKey) {
         NumberDocument();
         if (form) form->FocusFieldControl("TA008");
     }
@@ -1040,7 +1040,7 @@ void TdmKvrx58::cdsMainTA008Validate(TField* sender) {
     }
     DateFieldValidate(sender);
     TfrmKvrx58* form = Form();
-    if (form && form->EditState == esInsert && AutoKey()) NumberDocument();
+    if (form && form->EditState == esInsert && AutoKey) NumberDocument();
     SetFieldText(Head("TA042"), date, false);
 }
 

@@ -4,12 +4,12 @@
 // cdsMainqryBody, with the program's new-record defaults, field checks, calculations and text handlers.
 // Connection, opening and formats are the framework's.
 #include "classlib/db/db.h"
-#include "framework/BaseCD.h"
+#include "framework/SingleCD.h"
 
 class TfrmKvrx58;
 
-class TdmKvrx58 : public TdmBase {
-    KVR_CLASS(TdmKvrx58, TdmBase)
+class TdmKvrx58 : public TdmSingle {
+    KVR_CLASS(TdmKvrx58, TdmSingle)
 public:
     explicit TdmKvrx58(TComponent* owner, bool load = true);
 
@@ -26,10 +26,6 @@ public:
     void BodyChanged();
     // TA040: the lines' total purchase amount.
     void SumBodyToHead();
-
-    // Automatic numbering of the document number (the last key field).
-    bool AutoKey() const { return FAutoKey; }
-    void SetAutoKey(bool value) { FAutoKey = value; }
 
     // TA033: the sum of the six charges.
     void SumCharges();
@@ -64,6 +60,4 @@ private:
     void ComputeSelfFinanced();
     // The form's next document number into TA002.
     void NumberDocument();
-
-    bool FAutoKey = false;
 };

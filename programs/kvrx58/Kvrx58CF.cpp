@@ -194,14 +194,10 @@ KVR_FORM_RESOURCE(TfrmKvrx58, R"(inherited frmKvrx58: TfrmKvrx58
       TabStop = False
     end
   end
-  object pgHead: TPageControl
-    Left = 0
+  inherited pgHead: TExtPageControl
     Top = 136
-    Width = 711
-    Height = 180
-    Align = alTop
-    TabOrder = 1
-    object tbsHead1: TTabSheet
+    Height = 420
+    inherited tbsHead1: TTabSheet
       Caption = '银行信息'
       object edTA006: TQvBtnDBEdit
         Left = 72
@@ -560,7 +556,7 @@ KVR_FORM_RESOURCE(TfrmKvrx58, R"(inherited frmKvrx58: TfrmKvrx58
 end
 )");
 
-TfrmKvrx58::TfrmKvrx58(TComponent* owner, bool load) : TfrmBase(owner, false) {
+TfrmKvrx58::TfrmKvrx58(TComponent* owner, bool load) : TfrmSingle(owner, false) {
     if (load) InitInheritedComponent(this);
 }
 
@@ -570,12 +566,12 @@ TClass TfrmKvrx58::DataModuleClass() {
 
 void TfrmKvrx58::FormCreate(TObject* sender) {
     CreateDataModule();
-    TfrmBase::FormCreate(sender);
+    TfrmSingle::FormCreate(sender);
     VersionText = "890110-1.00.00";
 }
 
 void TfrmKvrx58::DoF2Key(Word& key, TWinControl* control) {
-    TfrmBase::DoF2Key(key, control);
+    TfrmSingle::DoF2Key(key, control);
     if (!control || !Module() || !Module()->cdsMain) return;
     AnsiString dataField;
     GetStrPropByName(control, "DataField", dataField);
@@ -602,7 +598,7 @@ void TfrmKvrx58::DoF2Key(Word& key, TWinControl* control) {
 }
 
 void TfrmKvrx58::DoF3Key(Word& key, TWinControl* control) {
-    TfrmBase::DoF3Key(key, control);
+    TfrmSingle::DoF3Key(key, control);
     if (!control || !edTA006 || !Broker || !Module()) return;
     AnsiString dataField;
     GetStrPropByName(control, "DataField", dataField);
@@ -623,9 +619,14 @@ void TfrmKvrx58::DoF3Key(Word& key, TWinControl* control) {
 }
 
 void TfrmKvrx58::ConfigureProgram() {
-    TfrmBase::ConfigureProgram();
+    TfrmSingle::ConfigureProgram();
     TdmKvrx58* module = Module();
     if (!module) return;
+    AddFocusEdit = dynamic_cast<TWinControl*>(FindComponent("edTA001"));
+    EditFocusEdit = dynamic_cast<TWinControl*>(FindComponent("edTA008"));
+    module->SetKeepFields("TA001,TA036,TA008");
+    module->AutoKeyField = "TA002";
+    module->DateField = "TA008";
     MergeRequiredFields("CdsMain:TA006,TA008,TA004,TA005,TA036,TA016;cdsBody1:TB004,TB005,TB006,TB008");
     module->SetDecimalGroupFields(2, "CdsMain:TA024,TA025,TA026,TA027,TA028,TA029,TA033,TA034,TA035,TA023");
     module->SetParamDecimalFields("CdsBody1:TD008C,TD015C,TD030C,TD031C,TD039C");
@@ -642,7 +643,7 @@ void TfrmKvrx58::ConfigureProgram() {
 void TfrmKvrx58::ApplyInputSettings() {
     TdmKvrx58* module = Module();
     if (!module || !Broker) {
-        TfrmBase::ApplyInputSettings();
+        TfrmSingle::ApplyInputSettings();
         return;
     }
     TClientDataSet* body = module->cdsBody1;
@@ -662,7 +663,7 @@ void TfrmKvrx58::ApplyInputSettings() {
         if (TControl* edit = dynamic_cast<TControl*>(FindComponent("edTA045"))) edit->SetVisible(false);
         module->cdsMain->FieldByName("TA045")->SetVisible(false);
     }
-    TfrmBase::ApplyInputSettings();
+    TfrmSingle::ApplyInputSettings();
     const AnsiString dateMask = module->DateFieldEditMask();
     for (const char* name : {"TA008", "TA009", "TA012", "TA014", "TA015"})
         module->cdsMain->FieldByName(name)->SetEditMask(dateMask);
@@ -678,7 +679,7 @@ void TfrmKvrx58::ApplyInputSettings() {
 }
 
 bool TfrmKvrx58::EditRecord() {
-    const bool editing = TfrmBase::EditRecord();
+    const bool editing = TfrmSingle::EditRecord();
     if (editing && Module()) Module()->CurrencyChanged();
     return editing;
 }
@@ -709,33 +710,6 @@ void TfrmKvrx58::miBYVX37Click(TObject*) {
     }
     RunProgram("BYVX37", " BYVTC.TC001 =" + QuotedStr(type->AsString()) +
                              " AND BYVTC.TC002 =" + QuotedStr(number->AsString()));
-}
-
-AnsiString TfrmKvrx58::NextDocumentNo() {
-    TdmKvrx58* module = Module();
-    if (!module || !Broker) return AnsiString();
-    // The issue date in the form's date kind; today when the document has none.
-    const AnsiString stored = module->cdsMain->FieldByName("TA008")->AsString();
-    TDateTime date = Now();
-    if (stored.size() == 8) {
-        int y = 0, m = 0, d = 0;
-        if (TryStrToInt(stored.substr(0, 4), y) && TryStrToInt(stored.substr(4, 2), m) &&
-            TryStrToInt(stored.substr(6, 2), d))
-            TryEncodeDate(y, m, d, date);
-    }
-    Variant number;
-    try {
-        Broker->QueryMaxSeq(module->cdsMain, module->MainTable, number,
-                            FormatDateByKind(DateKind, DateSeparator, date), module->KeyFields);
-    } catch (const Exception&) {
-        number = Variant();
-    }
-    const AnsiString text = VarToStr(number);
-    if (text.empty() || SameText(text, "unKnow") || SameText(text, "unknown")) {
-        Broker->Say("E", "000033");
-        return AnsiString();
-    }
-    return text;
 }
 
 void TfrmKvrx58::FocusFieldControl(const AnsiString& fieldName) {
