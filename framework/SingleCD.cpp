@@ -122,7 +122,8 @@ void TdmSingle::SnapshotKeptValues(TDataSet* dataSet) {
         const AnsiString name = FKeepList->Names(i);
         AnsiString value = " ";
         try {
-            if (TField* field = dataSet->FindField(name); field && !field->IsNull()) value = field->AsString() + " ";
+            if (TField* field = dataSet->FindField(name); field && !field->IsNull())
+                value = field->AsString() + " ";
         } catch (const Exception&) {
             value = " ";
         }
@@ -157,7 +158,8 @@ bool TdmSingle::SaveDataSet(TCustomClientDataSet* dataSet) {
     return saved;
 }
 
-void TdmSingle::cdsMainReconcileError(TCustomClientDataSet*, EReconcileError* e, TUpdateKind, TReconcileAction& action) {
+void TdmSingle::cdsMainReconcileError(TCustomClientDataSet*, EReconcileError* e, TUpdateKind,
+                                      TReconcileAction& action) {
     // The refused rows stay in the change log: the user's input is kept for another try.
     action = raSkip;
     const AnsiString message = e ? e->Message() : AnsiString();

@@ -11,10 +11,10 @@ public:
     explicit TdmSingle(TComponent* owner, bool load = true);
     ~TdmSingle() override;
 
-    bool AutoKey = false;        // the last key field is numbered by the server
-    int KeyCount = 0;            // number of key fields
-    Variant DefaultValues;       // two rows: field names, values (open modes with a parameter)
-    AnsiString DefaultOrder;     // index field names of the default order
+    bool AutoKey = false;    // the last key field is numbered by the server
+    int KeyCount = 0;        // number of key fields
+    Variant DefaultValues;   // two rows: field names, values (open modes with a parameter)
+    AnsiString DefaultOrder; // index field names of the default order
 
     // Virtual operations, in slot order (after TdmBase's).
     virtual void SetAutoKey(bool on);

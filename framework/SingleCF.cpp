@@ -1,5 +1,6 @@
 #include "framework/SingleCF.h"
 
+#include "classlib/controls/menus.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/strutils.h"
@@ -180,8 +181,8 @@ bool TfrmSingle::QueryRecords() {
 
 bool TfrmSingle::ValidateRecord(TDataSet* dataSet) {
     TdmSingle* module = SingleModule();
-    if (module && dataSet == module->cdsMain && (dataSet->State() == dsEdit || dataSet->State() == dsInsert) &&
-        !module->KeyFields.empty()) {
+    if (module && dataSet == module->cdsMain &&
+        (dataSet->State() == dsEdit || dataSet->State() == dsInsert) && !module->KeyFields.empty()) {
         // The key fields but the one the server numbers.
         AnsiString keys;
         for (int i = 1; i <= GetTokenCount(module->KeyFields, ","); ++i) {
@@ -205,15 +206,15 @@ AnsiString TfrmSingle::NextDocumentNo() {
         } else {
             const AnsiString stored = field->AsString();
             int y = 0, m = 0, d = 0;
-            if (stored.size() == 8 && TryStrToInt(stored.substr(0, 4), y) && TryStrToInt(stored.substr(4, 2), m) &&
-                TryStrToInt(stored.substr(6, 2), d))
+            if (stored.size() == 8 && TryStrToInt(stored.substr(0, 4), y) &&
+                TryStrToInt(stored.substr(4, 2), m) && TryStrToInt(stored.substr(6, 2), d))
                 TryEncodeDate(y, m, d, date);
         }
     }
     Variant number;
     try {
-        Broker->QueryMaxSeq(module->cdsMain, module->MainTable, number, FormatDateByKind(DateKind, DateSeparator, date),
-                            module->KeyFields);
+        Broker->QueryMaxSeq(module->cdsMain, module->MainTable, number,
+                            FormatDateByKind(DateKind, DateSeparator, date), module->KeyFields);
     } catch (const Exception&) {
         number = Variant();
     }
@@ -223,6 +224,15 @@ AnsiString TfrmSingle::NextDocumentNo() {
         return AnsiString();
     }
     return text;
+}
+
+void TfrmSingle::UpdateButtonStates() {
+    TfrmBase::UpdateButtonStates();
+    const bool editing = EditState != esBrowse;
+    for (const char* name : {"btnOK", "btnCancel"})
+        if (auto* button = dynamic_cast<TControl*>(FindComponent(name))) button->SetEnabled(editing);
+    for (const char* name : {"miOK", "miCancel"})
+        if (auto* item = dynamic_cast<TMenuItem*>(FindComponent(name))) item->SetEnabled(editing);
 }
 
 void TfrmSingle::miOKClick(TObject*) {

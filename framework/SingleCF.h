@@ -32,6 +32,8 @@ public:
     bool CancelEdit(bool ask) override;
     bool QueryRecords() override;
     bool KeepFailedEdit() override { return false; }
+    // Save and cancel run while a record is being added or changed.
+    void UpdateButtonStates() override;
     bool ValidateRecord(TDataSet* dataSet) override;
     // The next number of a document of the record's type and date. '' when the host gives none
     // (E 000033 said), so that no placeholder is ever taken for a number.

@@ -1,5 +1,8 @@
 #include "programs/kvrx58/Kvrx58CF.h"
 
+#include <cmath>
+#include <memory>
+
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/strutils.h"
 #include "classlib/rtl/datetime.h"
@@ -544,6 +547,21 @@ KVR_FORM_RESOURCE(TfrmKvrx58, R"(inherited frmKvrx58: TfrmKvrx58
       end
     end
   end
+  inherited pgBody: TExtPageControl
+    inherited tbsBody1: TTabSheet
+      object cboTB004G: TwwDBComboDlg
+        Left = 8
+        Top = 40
+        Width = 60
+        Height = 21
+        DataField = 'TB004'
+        DataSource = dmKvrx58.dsBody1
+        Hint = '[F2]采购信息查询'
+        TabOrder = 1
+        Visible = False
+      end
+    end
+  end
   object memLNG: TMemo
     Left = 8
     Top = 330
@@ -556,7 +574,7 @@ KVR_FORM_RESOURCE(TfrmKvrx58, R"(inherited frmKvrx58: TfrmKvrx58
 end
 )");
 
-TfrmKvrx58::TfrmKvrx58(TComponent* owner, bool load) : TfrmSingle(owner, false) {
+TfrmKvrx58::TfrmKvrx58(TComponent* owner, bool load) : TfrmDouble(owner, false) {
     if (load) InitInheritedComponent(this);
 }
 
@@ -566,13 +584,32 @@ TClass TfrmKvrx58::DataModuleClass() {
 
 void TfrmKvrx58::FormCreate(TObject* sender) {
     CreateDataModule();
-    TfrmSingle::FormCreate(sender);
+    TfrmDouble::FormCreate(sender);
     VersionText = "890110-1.00.00";
 }
 
 void TfrmKvrx58::DoF2Key(Word& key, TWinControl* control) {
-    TfrmSingle::DoF2Key(key, control);
+    TfrmDouble::DoF2Key(key, control);
     if (!control || !Module() || !Module()->cdsMain) return;
+    if (gdBody1 && (control == gdBody1 || control->Parent() == gdBody1)) {
+        TClientDataSet* body = Module()->cdsBody1;
+        if (body->State() == dsBrowse) body->Edit(); // an empty body gets its first line
+        TField* selected = gdBody1->SelectedField();
+        if (!selected || selected->ReadOnly()) {
+            key = 0;
+            return;
+        }
+        if (SameText(selected->FieldName(), "TB004")) {
+            TClientDataSet* main = Module()->cdsMain;
+            OpenLookupFor(
+                selected, "TB004,TB005,TB006", true, false,
+                VarArrayOf({main->FieldByName("TA005")->AsString(), main->FieldByName("TA036")->AsString(),
+                            main->FieldByName("TA016")->AsString(), AnsiString(),
+                            body->FieldByName("TB004")->AsString(), body->FieldByName("TB005")->AsString()}),
+                "06", "BYVTD");
+        }
+        return;
+    }
     AnsiString dataField;
     GetStrPropByName(control, "DataField", dataField);
     TField* field = Module()->cdsMain->FindField(Trim(dataField));
@@ -598,7 +635,7 @@ void TfrmKvrx58::DoF2Key(Word& key, TWinControl* control) {
 }
 
 void TfrmKvrx58::DoF3Key(Word& key, TWinControl* control) {
-    TfrmSingle::DoF3Key(key, control);
+    TfrmDouble::DoF3Key(key, control);
     if (!control || !edTA006 || !Broker || !Module()) return;
     AnsiString dataField;
     GetStrPropByName(control, "DataField", dataField);
@@ -619,7 +656,7 @@ void TfrmKvrx58::DoF3Key(Word& key, TWinControl* control) {
 }
 
 void TfrmKvrx58::ConfigureProgram() {
-    TfrmSingle::ConfigureProgram();
+    TfrmDouble::ConfigureProgram();
     TdmKvrx58* module = Module();
     if (!module) return;
     AddFocusEdit = dynamic_cast<TWinControl*>(FindComponent("edTA001"));
@@ -643,7 +680,7 @@ void TfrmKvrx58::ConfigureProgram() {
 void TfrmKvrx58::ApplyInputSettings() {
     TdmKvrx58* module = Module();
     if (!module || !Broker) {
-        TfrmSingle::ApplyInputSettings();
+        TfrmDouble::ApplyInputSettings();
         return;
     }
     TClientDataSet* body = module->cdsBody1;
@@ -663,7 +700,7 @@ void TfrmKvrx58::ApplyInputSettings() {
         if (TControl* edit = dynamic_cast<TControl*>(FindComponent("edTA045"))) edit->SetVisible(false);
         module->cdsMain->FieldByName("TA045")->SetVisible(false);
     }
-    TfrmSingle::ApplyInputSettings();
+    TfrmDouble::ApplyInputSettings();
     const AnsiString dateMask = module->DateFieldEditMask();
     for (const char* name : {"TA008", "TA009", "TA012", "TA014", "TA015"})
         module->cdsMain->FieldByName(name)->SetEditMask(dateMask);
@@ -678,8 +715,60 @@ void TfrmKvrx58::ApplyInputSettings() {
     module->ApplyLocalCurrencyDecimals();
 }
 
+bool TfrmKvrx58::SaveRecord() {
+    TdmKvrx58* module = Module();
+    if (!module) return false;
+    TClientDataSet* body = module->cdsBody1;
+    TClientDataSet* main = module->cdsMain;
+    if (body->State() == dsEdit || body->State() == dsInsert) body->Post();
+    if (main->State() == dsEdit || main->State() == dsInsert) main->Post();
+    // The line controls come back on every path, the warning's Cancel and a failing line included.
+    body->DisableControls();
+    try {
+        main->Edit();
+        module->ShareSelfFinanced();
+    } catch (...) {
+        body->EnableControls();
+        throw;
+    }
+    body->EnableControls();
+    // Compared at the currency's money decimals: 0.1 + 0.2 is 0.3 for a letter of credit.
+    const long double unit = std::pow(10.0L, module->MoneyDecimals());
+    const auto money = [unit](double value) { return std::llround(value * unit); };
+    if (money(main->FieldByName("TA018")->AsFloat()) != money(main->FieldByName("TA040")->AsFloat()))
+        Broker->Say("W", "100113", {""}, 936, true);
+    if (main->State() != dsEdit && main->State() != dsInsert) main->Edit();
+    return TfrmDouble::SaveRecord();
+}
+
+bool TfrmKvrx58::ValidateRecord(TDataSet* dataSet) {
+    if (!TfrmDouble::ValidateRecord(dataSet)) return false;
+    TdmKvrx58* module = Module();
+    if (!module || dataSet != module->cdsBody1) return true;
+    const AnsiString key = dataSet->FieldByName("TB004")->AsString() + "\x01" +
+                           dataSet->FieldByName("TB005")->AsString() + "\x01" +
+                           dataSet->FieldByName("TB006")->AsString();
+    // The other lines, by their place in a clone (not by RecNo, which moves as lines are inserted).
+    std::unique_ptr<TClientDataSet> clone(new TClientDataSet(nullptr));
+    clone->CloneCursor(module->cdsBody1, false, false);
+    const AnsiString own = dataSet->FieldByName("TB003")->AsString();
+    for (clone->First(); !clone->Eof(); clone->Next()) {
+        if (clone->FieldByName("TB003")->AsString() == own) continue;
+        const AnsiString other = clone->FieldByName("TB004")->AsString() + "\x01" +
+                                 clone->FieldByName("TB005")->AsString() + "\x01" +
+                                 clone->FieldByName("TB006")->AsString();
+        if (other != key) continue;
+        Broker->Say("E", "000002",
+                    {dataSet->FieldByName("TB004")->DisplayLabel() + "+" +
+                     dataSet->FieldByName("TB005")->DisplayLabel() + "+" +
+                     dataSet->FieldByName("TB006")->DisplayLabel()});
+        Abort();
+    }
+    return true;
+}
+
 bool TfrmKvrx58::EditRecord() {
-    const bool editing = TfrmSingle::EditRecord();
+    const bool editing = TfrmDouble::EditRecord();
     if (editing && Module()) Module()->CurrencyChanged();
     return editing;
 }

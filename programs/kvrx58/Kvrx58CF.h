@@ -3,11 +3,11 @@
 // lookups (F2) and date picks over the single-table form's commands; the program's other pages and rules come
 // with the form levels above the base.
 #include "classlib/controls/stdctrls.h"
-#include "framework/SingleCF.h"
+#include "framework/DoubleCF.h"
 #include "programs/kvrx58/Kvrx58CD.h"
 
-class TfrmKvrx58 : public TfrmSingle {
-    KVR_CLASS(TfrmKvrx58, TfrmSingle)
+class TfrmKvrx58 : public TfrmDouble {
+    KVR_CLASS(TfrmKvrx58, TfrmDouble)
 public:
     explicit TfrmKvrx58(TComponent* owner, bool load = true);
 
@@ -33,6 +33,11 @@ public:
     // Columns by system setting (pricing unit, packages, sign-off state, send count), edit masks and
     // the local currency's decimals.
     void ApplyInputSettings() override;
+    // Before the framework's save: each line's self-financed share, and W 100113 when the issued
+    // amount is not the lines' total at the currency's money decimals.
+    bool SaveRecord() override;
+    // A purchase-order line may be on one line of the document only (E 000002).
+    bool ValidateRecord(TDataSet* dataSet) override;
     // Entering change mode also runs the data module's currency hook.
     bool EditRecord() override;
 
