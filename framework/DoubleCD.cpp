@@ -13,6 +13,7 @@ KVR_PUBLISHED(TdmDouble, c) {
     c.Field("dsBody1", &TdmDouble::dsBody1);
     c.Method("cdsBody1NewRecord", &TdmDouble::cdsBody1NewRecord);
     c.Method("cdsBody1BeforePost", &TdmDouble::cdsBody1BeforePost);
+    c.Method("cdsBody1AfterEdit", &TdmDouble::cdsBody1AfterEdit);
     c.Method("cdsBody1AfterPost", &TdmDouble::cdsBody1AfterPost);
     c.Method("cdsBody1AfterDelete", &TdmDouble::cdsBody1AfterDelete);
 }
@@ -21,6 +22,7 @@ KVR_FORM_RESOURCE(TdmDouble, R"(inherited dmDouble: TdmDouble
   object cdsBody1: TwwClientDataSet
     ValidateWithMask = True
     BeforePost = cdsBody1BeforePost
+    AfterEdit = cdsBody1AfterEdit
     AfterPost = cdsBody1AfterPost
     AfterDelete = cdsBody1AfterDelete
     OnNewRecord = cdsBody1NewRecord
@@ -147,7 +149,8 @@ void TdmDouble::cdsBody1NewRecord(TDataSet* dataSet) {
     if (cdsMain->State() == dsInsert) {
         for (int i = 1; i < GetTokenCount(BodyKeyFields, ","); ++i)
             if (auto* field = dynamic_cast<TStringField*>(dataSet->FindField(KeyItem(BodyKeyFields, i))))
-                field->SetAsString(PendingKey.substr(0, field->Size() > 0 ? field->Size() : PendingKey.size()));
+                field->SetAsString(
+                    PendingKey.substr(0, field->Size() > 0 ? field->Size() : PendingKey.size()));
     } else {
         CopyHeadKeyToLine();
     }
@@ -166,6 +169,11 @@ void TdmDouble::cdsBody1NewRecord(TDataSet* dataSet) {
 
 void TdmDouble::cdsBody1BeforePost(TDataSet* dataSet) {
     if (auto* form = dynamic_cast<TfrmBase*>(Owner()); form && !form->ValidateRecord(dataSet)) Abort();
+}
+
+// A changed line carries its own stamp, so that the server knows it from a line changed by another user.
+void TdmDouble::cdsBody1AfterEdit(TDataSet* dataSet) {
+    StampAuditFields(dataSet);
 }
 
 void TdmDouble::cdsBody1AfterPost(TDataSet*) {

@@ -40,6 +40,7 @@ public:
     // Handlers of the stream.
     void cdsBody1NewRecord(TDataSet* dataSet);
     void cdsBody1BeforePost(TDataSet* dataSet);
+    void cdsBody1AfterEdit(TDataSet* dataSet);
     void cdsBody1AfterPost(TDataSet* dataSet);
     void cdsBody1AfterDelete(TDataSet* dataSet);
 };
