@@ -150,6 +150,24 @@ bool TfrmDouble::DeleteRecord(bool confirm) {
     return TfrmSingle::DeleteRecord(confirm);
 }
 
+bool TfrmDouble::PrintRecords() {
+    TdmDouble* module = DoubleModule();
+    if (!module || !TfrmSingle::PrintRecords() || module->cdsMain->IsEmpty()) return false;
+    std::vector<Variant> keys;
+    for (int i = 1; i <= GetTokenCount(module->KeyFields, ","); ++i) {
+        const AnsiString key = Trim(GetToken(module->KeyFields, ",", i));
+        const bool numbered =
+            EditState == esInsert && module->AutoKey && SameText(key, module->GetAutoKeyField());
+        TField* field = module->cdsMain->FindField(key);
+        keys.push_back(Variant(numbered ? ServerNumber : field ? field->AsString() : AnsiString()));
+    }
+    const Variant params =
+        VarArrayOf({Broker->UserID, Broker->CompanyID, PrintProgram, static_cast<int>(Handle())});
+    const Variant data = VarArrayOf({PreviewMode, VarArrayOf(keys)});
+    Broker->ExecWorkCommand(params, data);
+    return true;
+}
+
 bool TfrmDouble::InsertLine() {
     TdmDouble* module = DoubleModule();
     if (!module || EditState == esBrowse) return false;

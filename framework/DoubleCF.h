@@ -26,6 +26,8 @@ public:
     bool SaveRecord() override;
     bool CancelEdit(bool ask) override;
     bool DeleteRecord(bool confirm) override;
+    // The current document printed through the host's command with its print program and keys.
+    bool PrintRecords() override;
 
     // A new line after the current one; the current line deleted after C 000005.
     bool InsertLine();

@@ -15,11 +15,15 @@ KVR_PUBLISHED(TfrmSingle, c) {
     c.Field("gdHead", &TfrmSingle::gdHead);
     c.Method("miOKClick", &TfrmSingle::miOKClick);
     c.Method("miCancelClick", &TfrmSingle::miCancelClick);
+    c.Method("miPrintClick", &TfrmSingle::miPrintClick);
     c.Method("FormClose", &TfrmSingle::FormClose);
 }
 
 KVR_FORM_RESOURCE(TfrmSingle, R"(inherited frmSingle: TfrmSingle
   inherited ToolBar1: TToolBar
+    inherited btnPrint: TToolButton
+      OnClick = miPrintClick
+    end
     object btnOK: TToolButton
       Enabled = False
       Hint = '保存'
@@ -237,6 +241,11 @@ void TfrmSingle::UpdateButtonStates() {
 
 void TfrmSingle::miOKClick(TObject*) {
     if (EditState != esBrowse) SaveRecord();
+}
+
+void TfrmSingle::miPrintClick(TObject*) {
+    PreviewMode = false;
+    PrintRecords();
 }
 
 void TfrmSingle::miCancelClick(TObject*) {

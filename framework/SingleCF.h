@@ -42,6 +42,7 @@ public:
     // Handlers of the stream.
     void miOKClick(TObject* sender);
     void miCancelClick(TObject* sender);
+    void miPrintClick(TObject* sender);
     void FormClose(TObject* sender, TCloseAction& action);
 
 private:

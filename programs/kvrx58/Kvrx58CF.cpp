@@ -547,7 +547,12 @@ KVR_FORM_RESOURCE(TfrmKvrx58, R"(inherited frmKvrx58: TfrmKvrx58
       end
     end
   end
+  inherited Status: TStatusBar
+    Top = 553
+  end
   inherited pgBody: TExtPageControl
+    Top = 336
+    Height = 215
     inherited tbsBody1: TTabSheet
       object cboTB004G: TwwDBComboDlg
         Left = 8
@@ -663,6 +668,7 @@ void TfrmKvrx58::ConfigureProgram() {
     EditFocusEdit = dynamic_cast<TWinControl*>(FindComponent("edTA008"));
     module->SetKeepFields("TA001,TA036,TA008");
     module->AutoKeyField = "TA002";
+    PrintProgram = "KVRX71";
     module->DateField = "TA008";
     MergeRequiredFields("CdsMain:TA006,TA008,TA004,TA005,TA036,TA016;cdsBody1:TB004,TB005,TB006,TB008");
     module->SetDecimalGroupFields(2, "CdsMain:TA024,TA025,TA026,TA027,TA028,TA029,TA033,TA034,TA035,TA023");
