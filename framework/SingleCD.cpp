@@ -216,9 +216,15 @@ bool TdmSingle::KeyCondition(AnsiString& text) {
         AnsiString value;
         // Numbers as they are; every other value quoted, its quotes doubled, so that no text of a
         // record becomes SQL.
-        if (IsNumberType(field->DataType()) && !(AutoKey && adding && SameText(name, AutoKeyField)))
-            value = field->IsNull() ? AnsiString("NULL") : field->AsString();
-        else
+        if (IsNumberType(field->DataType()) && !(AutoKey && adding && SameText(name, AutoKeyField))) {
+            // A number that is not one names no record.
+            double number = 0;
+            if (!TryStrToFloat(field->AsString(), number)) {
+                text.clear();
+                return false;
+            }
+            value = field->AsString();
+        } else
             value = QuotedStr(field->AsString());
         if (!text.empty()) text += " and ";
         text += (MainTable.empty() ? AnsiString() : MainTable + ".") + field->FieldName() + " = " + value;
@@ -364,7 +370,9 @@ bool TdmSingle::SaveDataSet(TCustomClientDataSet* dataSet) {
 }
 
 void TdmSingle::cdsMainReconcileError(TCustomClientDataSet*, EReconcileError* e, TUpdateKind,
-                                      TReconcileAction&) {
+                                      TReconcileAction& action) {
+    // The refused rows stay in the change log: the user's input is kept for another try.
+    action = raSkip;
     if (!e) return;
     if (TfrmRadical* form = Form()) {
         Variant shown;

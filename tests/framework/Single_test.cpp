@@ -27,8 +27,6 @@ public:
     explicit TfrmSingleTest(TComponent* owner, bool load = true) : TfrmSingle(owner, false) {
         if (load) InitInheritedComponent(this);
     }
-    ~TfrmSingleTest() override { LastReturnCode = ReturnCode; }
-    static inline int LastReturnCode = -1;
     TClass DataModuleClass() override { return TdmSingleTest::StaticClass(); }
     TdmSingleTest* Module() const { return static_cast<TdmSingleTest*>(DataModule); }
     bool PrintRecords() override {
@@ -448,12 +446,10 @@ TEST_F(SingleTest, AddWithParameterTakesItsValuesAndASaveCloses) {
     Start(OPEN_MODE_ADD_WITH_PARAM, values);
     EXPECT_EQ(Main()->FieldByName("TA002")->AsString(), "参数");
     Main()->FieldByName("TA001")->SetAsString("00700");
-    TfrmSingleTest::LastReturnCode = -1;
     EXPECT_TRUE(Single->SaveRecord());
-    // The save closed the form, which frees itself.
-    Application->ProcessMessages();
-    EXPECT_EQ(TfrmSingleTest::LastReturnCode, 1);
-    if (TfrmSingleTest::LastReturnCode == 1) Single = nullptr;
+    // The save closed the form with the result code of a parameter's record.
+    EXPECT_FALSE(Single->Visible());
+    EXPECT_EQ(Single->ReturnCode, 1);
 }
 
 TEST_F(SingleTest, ARefusedSaveIsShownAndKeepsTheInput) {
