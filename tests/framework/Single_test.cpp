@@ -423,7 +423,8 @@ TEST_F(SingleTest, OpenModesAndTheCloseResult) {
         size_t Prints;
     } cases[] = {{OPEN_MODE_NONE, esBrowse, 0}, {OPEN_MODE_ADD, esInsert, 0}, {OPEN_MODE_EDIT, esEdit, 0},
                  {OPEN_MODE_PRINT, esBrowse, 1}, {OPEN_MODE_ADD_WITH_PARAM, esInsert, 0},
-                 {OPEN_MODE_EDIT_WITH_PARAM, esEdit, 0}, {OPEN_MODE_HOST_12, esBrowse, 0}};
+                 {OPEN_MODE_EDIT_WITH_PARAM, esEdit, 0}, {OPEN_MODE_HOST_10, esBrowse, 0},
+                 {OPEN_MODE_HOST_12, esBrowse, 0}, {2, esBrowse, 0}, {4, esBrowse, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Mode);
         Start(c.Mode);
