@@ -1,5 +1,6 @@
 #include "framework/SingleCD.h"
 
+#include <charconv>
 #include <mutex>
 #include <vector>
 
@@ -89,6 +90,12 @@ bool IsSortable(const TField* field) {
         break;
     }
     return field->FieldKind() != fkCalculated && field->FieldKind() != fkAggregate;
+}
+
+AnsiString ShortestText(double value) {
+    char buffer[32];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return error == std::errc() ? AnsiString(buffer, end) : FloatToStr(value);
 }
 
 bool IsNumberType(TFieldType type) {
@@ -726,22 +733,25 @@ bool TdmSingle::ExportToXLSFile(TDataSet* dataSet, TComponent* controlSource) {
         std::unique_ptr<TExportStatus> status = MakeStatus(this);
         if (status) status->ShowStatus("查询结果转 Excel 文件进度", 0, dataSet->RecordCount());
         try {
-            int column = 0;
-            for (int i = 0; i < dataSet->FieldCount(); ++i) {
-                TField* field = dataSet->Fields()->Fields(i);
-                if (field->Visible()) filter->WriteData(xlsText, 0, field->DisplayLabel(), column++);
-            }
+            std::vector<TField*> fields;
+            for (int i = 0; i < dataSet->FieldCount(); ++i)
+                if (TField* field = dataSet->Fields()->Fields(i); field->Visible()) fields.push_back(field);
+            for (std::size_t c = 0; c < fields.size(); ++c)
+                filter->WriteData(xlsText, 0, fields[c]->DisplayLabel(), static_cast<int>(c));
             int row = 1;
             for (dataSet->First(); !dataSet->Eof(); dataSet->Next(), ++row) {
-                column = 0;
-                for (int i = 0; i < dataSet->FieldCount(); ++i) {
-                    TField* field = dataSet->Fields()->Fields(i);
-                    if (!field->Visible()) continue;
+                for (std::size_t c = 0; c < fields.size(); ++c) {
+                    TField* field = fields[c];
+                    const int column = static_cast<int>(c);
                     switch (field->DataType()) {
                     case ftSmallint:
                     case ftInteger:
+                        filter->WriteData(xlsNumber, row, field->IsNull() ? AnsiString() : IntToStr(field->AsInteger()),
+                                          column);
+                        break;
                     case ftFloat:
-                        filter->WriteData(xlsNumber, row, field->IsNull() ? AnsiString() : field->AsString(),
+                        // The shortest text that reads back as the field's own value.
+                        filter->WriteData(xlsNumber, row, field->IsNull() ? AnsiString() : ShortestText(field->AsFloat()),
                                           column);
                         break;
                     case ftBoolean:
@@ -754,7 +764,6 @@ bool TdmSingle::ExportToXLSFile(TDataSet* dataSet, TComponent* controlSource) {
                         break;
                     }
                     }
-                    ++column;
                 }
                 if (status) status->StepIt();
             }
