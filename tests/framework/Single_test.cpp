@@ -561,4 +561,41 @@ TEST_F(SingleTest, TheMultiSelectColumnIsFirstAndHidden) {
     EXPECT_EQ(Single->LastWhere, "1=1");
 }
 
+// A progress window that keeps what it was told.
+class TRecordedStatus : public TExportStatus {
+public:
+    explicit TRecordedStatus(std::vector<AnsiString>& log) : FLog(log) {}
+    void ShowStatus(const AnsiString& caption, int min, int max) override {
+        FLog.push_back("show " + caption + " " + IntToStr(min) + ".." + IntToStr(max));
+    }
+    void StepIt() override { ++Steps; }
+    void CloseStatus() override { FLog.push_back("close after " + IntToStr(Steps)); }
+    int Steps = 0;
+
+private:
+    std::vector<AnsiString>& FLog;
+};
+
+TEST_F(SingleTest, ExportsShowTheirProgressAndTakeTheComboBoxText) {
+    Start();
+    std::vector<AnsiString> log;
+    const TExportStatusFactory previous =
+        SetExportStatusFactory([&log](TComponent*) { return std::make_unique<TRecordedStatus>(log); });
+    // The name is edited with a combo box of the form: the export writes its item's text.
+    auto* combo = new TwwDBComboBox(Single);
+    combo->SetName("cboTA002");
+    combo->Items()->Add("乙方\t乙");
+    Module()->cdsMain->ControlType()->Add("TA002;CustomEdit;cboTA002");
+    SetNowForTesting(EncodeDate(2024, 2, 3) + EncodeTime(9, 5, 7, 0));
+    User.Answers = {"No"};
+    EXPECT_TRUE(Module()->ExportToXLSFile(Main(), Single));
+    SetExportStatusFactory(previous);
+    // Every record fetched first, then one step a record.
+    EXPECT_EQ(log, (std::vector<AnsiString>{"show 查询结果转 Excel 文件进度 0..3", "close after 3"}));
+    const TReadBook book = ReadBack(NativePath(ExportPath("20240203090507")));
+    ASSERT_TRUE(book.Error.empty()) << book.Error;
+    EXPECT_EQ(book.At(0, 2, 1).Value, u8"乙方");
+    EXPECT_EQ(book.At(0, 1, 1).Value, u8"甲"); // no item holds it: its own text
+}
+
 } // namespace
