@@ -3,11 +3,16 @@
 //   with libxlsxwriter directly;
 // - through the report library's spreadsheet filter, against the same cells written with the binary
 //   workbook writer directly.
+// - through the single-table data module's exports (TdmSingle: ExportToExcel with numbers, and
+//   ExportToXLSFile) over a client data set of the same cells, against the writers above.
 // Each pair should stay within 2x of each other and grow linearly with the rows.
 #include <benchmark/benchmark.h>
 #include <xlsxwriter.h>
 
+#include <unistd.h>
+
 #include <filesystem>
+#include <memory>
 #include <map>
 #include <string>
 #include <vector>
@@ -15,7 +20,9 @@
 #include "classlib/automation/comserv.h"
 #include "classlib/rtl/codepages.h"
 #include "classlib/rtl/format.h"
+#include "classlib/db/dbclient.h"
 #include "foundation/OleExcel.h"
+#include "framework/SingleCD.h"
 #include "standins/outside/xlsfilter/xlsfilter.h"
 
 namespace {
@@ -156,8 +163,85 @@ void BiffDirect(benchmark::State& state) {
     std::filesystem::remove(file);
 }
 
+// The same cells as a client data set: ten string fields, then ten float fields.
+TClientDataSet& DataSetOf(int rows) {
+    static std::map<int, std::unique_ptr<TClientDataSet>> cache;
+    std::unique_ptr<TClientDataSet>& at = cache[rows];
+    if (at) return *at;
+    const TExportData& data = Data(rows);
+    at = std::make_unique<TClientDataSet>(nullptr);
+    for (int c = 0; c < TextColumns; ++c)
+        at->FieldDefs()->Add("S" + std::to_string(c), ftString, 20);
+    for (int c = TextColumns; c < Columns; ++c)
+        at->FieldDefs()->Add("F" + std::to_string(c), ftFloat);
+    at->CreateDataSet();
+    for (int c = 0; c < Columns; ++c)
+        at->Fields()->Fields(c)->SetDisplayLabel(data.Labels[c]);
+    for (int r = 0; r < rows; ++r) {
+        at->Append();
+        for (int c = 0; c < TextColumns; ++c)
+            at->Fields()->Fields(c)->SetAsString(data.Texts[r][c]);
+        for (int c = TextColumns; c < Columns; ++c)
+            at->Fields()->Fields(c)->SetAsFloat(data.Numbers[r][c - TextColumns]);
+        at->Post();
+    }
+    at->MergeChangeLog();
+    return *at;
+}
+
+// The module's exports write into the user's folder below the working folder when no form is there:
+// the run works in a temporary folder of its own.
+class TExportRun {
+public:
+    TExportRun() : FSaved(std::filesystem::current_path()) {
+        FFolder = std::filesystem::temp_directory_path() / ("kvr-bench-export-" + std::to_string(getpid()));
+        std::filesystem::create_directories(FFolder);
+        std::filesystem::current_path(FFolder);
+        SetClassRegistryFileName(KVR_BINARY_DIR "/data/classes.ini");
+        Module = std::make_unique<TdmSingle>(nullptr);
+    }
+    ~TExportRun() {
+        Module.reset();
+        std::filesystem::current_path(FSaved);
+        std::filesystem::remove_all(FFolder);
+    }
+    // Each export of the same second writes the same file again; a file left over goes first.
+    void Clean() {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(FFolder))
+            if (entry.is_regular_file()) std::filesystem::remove(entry.path());
+    }
+    std::unique_ptr<TdmSingle> Module;
+
+private:
+    std::filesystem::path FSaved, FFolder;
+};
+
+void ModuleExportToExcel(benchmark::State& state) {
+    const int rows = static_cast<int>(state.range(0));
+    TClientDataSet& dataSet = DataSetOf(rows);
+    TExportRun run;
+    for (auto _ : state) {
+        run.Clean();
+        if (!run.Module->ExportToExcel(&dataSet, nullptr, true)) state.SkipWithError("the export failed");
+    }
+    state.SetItemsProcessed(state.iterations() * rows * Columns);
+}
+
+void ModuleExportToXLSFile(benchmark::State& state) {
+    const int rows = static_cast<int>(state.range(0));
+    TClientDataSet& dataSet = DataSetOf(rows);
+    TExportRun run;
+    for (auto _ : state) {
+        run.Clean();
+        if (!run.Module->ExportToXLSFile(&dataSet, nullptr)) state.SkipWithError("the export failed");
+    }
+    state.SetItemsProcessed(state.iterations() * rows * Columns);
+}
+
 } // namespace
 
+BENCHMARK(ModuleExportToExcel)->Arg(2500)->Arg(5000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(ModuleExportToXLSFile)->Arg(2500)->Arg(5000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(OLEExcel)->Arg(2500)->Arg(5000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(XlsxWriterDirect)->Arg(2500)->Arg(5000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(XLSFilter)->Arg(2500)->Arg(5000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();

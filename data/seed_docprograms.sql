@@ -47,6 +47,23 @@ INSERT OR IGNORE INTO NUMFD (FD001, FD002, FD003, FD004) VALUES
  ('FWDOC', 'DC003', 5, 2), ('FWDOC', 'DC004', 13, 7);
 
 ------------------------------------------------------------------------------------------------------
+-- FWSING01: the single-table level (TfrmSingle, TdmSingle) over FWDOC; its colour column gdHead marks
+-- the large amounts
+------------------------------------------------------------------------------------------------------
+
+INSERT OR IGNORE INTO WOQMB (MB001, MB002, MB003, MB004, MB005, MB006, MB007, MB008, MB009, MB010, MB011, MB012, MB013, MB014) VALUES
+ ('FWSING01', '单档单据测试作业', '', '', '', '', '', '', 'N', 'W', 'Single Document Test', '單檔單據測試作業', 'FW', 'FWSING01C');
+
+INSERT OR IGNORE INTO WOQMS (MS001, MS002, MS003) VALUES
+ ('FWSING01', 'M11_TABLE', 'FWDOC'),
+ ('FWSING01', 'M11_KEY', 'DC001'),
+ ('FWSING01', 'M11_SELECT',
+  'SELECT FWDOC.*, CASE WHEN FWDOC.DC003 > 250 THEN ''bkcolor=255;colorx=16777215'' ELSE '''' END AS gdHead FROM $$FWDOC FWDOC'),
+ ('FWSING01', 'MAX_RECORD', '20');
+
+INSERT OR IGNORE INTO QVNMD (MD001, MD002, MD003, MD004, MD005) VALUES
+ ('DEMO', 'FWSING01', ',Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY', '', 'N');
+
 -- FWDBL01: the header-plus-body level (TfrmDouble, TdmDouble) over FWDHD and its lines FWDLN
 ------------------------------------------------------------------------------------------------------
 

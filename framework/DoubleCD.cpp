@@ -206,14 +206,6 @@ AnsiString TdmDouble::HeadKeyField(int index) const {
     return FirstWord(GetToken(KeyFields, ",", index));
 }
 
-AnsiString TdmDouble::GetAutoKeyField() {
-    const AnsiString head = TdmSingle::GetAutoKeyField();
-    if (head.empty()) return head;
-    for (int i = 1; i <= GetTokenCount(KeyFields, ","); ++i)
-        if (SameText(HeadKeyField(i), head)) return head + "," + BodyKeyField(i);
-    return head;
-}
-
 // ---- new lines ----
 
 void TdmDouble::cdsBody1NewRecord(TDataSet* dataSet) {

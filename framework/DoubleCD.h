@@ -51,15 +51,14 @@ public:
     bool OpenMainData() override;
     void ShowManagedFields(bool show) override;
     bool CanModify() override;
-    AnsiString GetAutoKeyField() override;
     void BeforeSaveDetails() override;
 
     void SetBodyKeyFields(const AnsiString& keys);
     void SetAutoLineNumber(bool on);
     bool IsDuplicateLine(TField* field, const AnsiString& keys);
     double SumBodyField(const AnsiString& fieldName, int digits, const AnsiString& condition);
-    bool SumBodyToHead(TField* headField, const AnsiString& bodyFieldName, const AnsiString& condition,
-                       int digits);
+    bool SumBodyToHead(TField* headField, const AnsiString& bodyFieldName, const AnsiString& condition = "",
+                       int digits = -1);
     bool RefreshBodyShadow();
     void SortBodyByField(const AnsiString& fieldName);
     bool ExportBodyToExcel(TDataSet* head, TDataSet* body, bool withFormats, TComponent* form);

@@ -60,20 +60,14 @@ KVR_PUBLISHED(TfrmDouble, c) {
 KVR_FORM_RESOURCE(TfrmDouble, R"(inherited frmDouble: TfrmDouble
   OnKeyDown = FormKeyDown
   OnKeyPress = FormKeyPress
-  inherited pgHead: TExtPageControl
-    Align = alTop
-    Height = 200
-  end
-  object sprBody: TPanel
-    Align = alTop
-    Height = 1
-  end
   object pgBody: TExtPageControl
-    Align = alClient
+    Align = alBottom
+    Height = 200
     TabHeight = 20
     TabWidth = 80
     TabStop = False
     object tbsBody1: TTabSheet
+      Caption = '单身'
       TabVisible = False
       object gdBody1: TFDBGrid
         Align = alClient
@@ -83,6 +77,10 @@ KVR_FORM_RESOURCE(TfrmDouble, R"(inherited frmDouble: TfrmDouble
         OnKeyDown = gdBody1KeyDown
       end
     end
+  end
+  object sprBody: TPanel
+    Align = alBottom
+    Height = 1
   end
   object pnlFoot: TPanel
     Align = alBottom
@@ -139,11 +137,6 @@ void TfrmDouble::ConnectDataModule() {
     TfrmSingle::ConnectDataModule();
     TdmDouble* module = DoubleModule();
     if (gdBody1 && module) gdBody1->SetDataSource(module->dsBody1);
-}
-
-void TfrmDouble::ConfigureProgram() {
-    TfrmSingle::ConfigureProgram();
-    if (TdmDouble* module = DoubleModule()) module->SetMultiSelectVisible(true);
 }
 
 void TfrmDouble::ApplyInputSettings() {
@@ -247,15 +240,8 @@ void TfrmDouble::ShowRecordCounters() {
 void TfrmDouble::pgHeadChange(TObject* sender) {
     TfrmSingle::pgHeadChange(sender);
     if (!pgHead || !pgBody) return;
-    const bool browse = pgHead->ActivePage() == tbsBrowse;
-    if (sprBody) sprBody->SetVisible(!browse);
-    pgBody->SetVisible(!browse);
-    if (browse) {
-        pgHead->SetAlign(alClient);
-    } else {
-        pgHead->SetAlign(alTop);
-        if (SavedHeadHeight > 0) pgHead->SetHeight(SavedHeadHeight);
-    }
+    // The lines stay below every page, the browse page's too: the programs step through a found
+    // document's lines from there.
     ShowRecordCounters();
 }
 
@@ -331,7 +317,6 @@ bool TfrmDouble::AddRecord(bool fresh) {
         SetBodyKeysEnabled(true);
         module->CheckBodyHook();
         ApplyRights();
-        if (pgHead && SavedHeadHeight > 0) pgHead->SetHeight(SavedHeadHeight);
         if (module->cdsBody1->IndexName().empty()) module->RestoreBodyOrder();
     }
     if (!module->RefreshBodyShadow()) throw Exception("Copy Body Clone Error!!");
@@ -424,17 +409,6 @@ bool TfrmDouble::PrintRecords() {
     if (PreviewMode && VarIsArray(data)) data.PutElement({VarArrayLowBound(data, 1)}, Variant(true));
     Broker->ExecWorkCommand(params, data);
     return true;
-}
-
-void TfrmDouble::NextDocumentNo(AnsiString& text) {
-    TfrmSingle::NextDocumentNo(text);
-    // A failed numbering gives no number: a placeholder in the number field would be saved as one.
-    if (SameText(Trim(text), "unknown")) {
-        text.clear();
-    } else if (SameText(Trim(text), "unKnow")) {
-        text.clear();
-        Broker->Say("E", "000033");
-    }
 }
 
 bool TfrmDouble::ValidateRecord(TDataSet* dataSet) {
@@ -661,6 +635,15 @@ void TfrmDouble::FormKeyDown(TObject* sender, Word& key, TShiftState shift) {
         key = 0;
         return;
     }
+    if (key == VK_INSERT && shift.Empty() && gdBody1 && (active == gdBody1 || IsInGrid(active))) {
+        if (InsertLine()) key = 0;
+        return;
+    }
+    if (key == VK_DELETE && shift.Contains(ssCtrl) && gdBody1 && (active == gdBody1 || IsInGrid(active))) {
+        key = 0;
+        DeleteLine();
+        return;
+    }
     if (key == VK_DOWN && shift.Contains(ssCtrl) && gdBody1) {
         if (pgBody && pgBody->PageCount() > 0) pgBody->SetActivePageIndex(0);
         if (gdBody1->CanFocus()) gdBody1->SetFocus();
@@ -684,25 +667,43 @@ void TfrmDouble::gdBody1Enter(TObject*) {
 }
 
 void TfrmDouble::gdBody1Exit(TObject*) {
-    if (TdmDouble* module = DoubleModule()) PostOrDropLine(module->cdsBody1);
+    // A new line nobody typed into goes; a changed line stays for the save, which posts it (a line
+    // the program refuses keeps its message to the one place where it is saved).
+    TdmDouble* module = DoubleModule();
+    if (module && module->cdsBody1->State() == dsInsert && !module->cdsBody1->Modified()) module->cdsBody1->Cancel();
+}
+
+bool TfrmDouble::InsertLine() {
+    TdmDouble* module = DoubleModule();
+    if (!module || EditState == esBrowse || !gdBody1 || gdBody1->ReadOnly()) return false;
+    TClientDataSet* body = module->cdsBody1;
+    PostOrDropLine(body);
+    if (!Editing(module->cdsMain)) module->cdsMain->Edit();
+    body->Append();
+    return body->State() == dsInsert;
+}
+
+bool TfrmDouble::DeleteLine() {
+    TdmDouble* module = DoubleModule();
+    if (!module || EditState == esBrowse || !gdBody1 || gdBody1->ReadOnly() || module->cdsBody1->ReadOnly() ||
+        BodyEmpty())
+        return false;
+    if (Broker->Say("C", "000005") != mrOk) return false;
+    TClientDataSet* body = module->cdsBody1;
+    if (body->State() == dsInsert) {
+        body->Cancel();
+        return true;
+    }
+    if (body->State() == dsEdit) body->Cancel();
+    // The current line alone, with what is nested in it.
+    DeleteRecordCascade(body, false, false);
+    return true;
 }
 
 void TfrmDouble::gdBody1KeyDown(TObject*, Word& key, TShiftState shift) {
     if (key != VK_DELETE || !shift.Contains(ssCtrl)) return;
     key = 0;
-    TdmDouble* module = DoubleModule();
-    if (!module || EditState == esBrowse || !gdBody1 || gdBody1->ReadOnly() || module->cdsBody1->ReadOnly() ||
-        BodyEmpty())
-        return;
-    if (Broker->Say("C", "000005") != mrOk) return;
-    TClientDataSet* body = module->cdsBody1;
-    if (body->State() == dsInsert) {
-        body->Cancel();
-        return;
-    }
-    if (body->State() == dsEdit) body->Cancel();
-    // The current line alone, with what is nested in it.
-    DeleteRecordCascade(body, false, false);
+    DeleteLine();
 }
 
 void TfrmDouble::gdBody1TitleButtonClick(TObject*, const AnsiString& fieldName) {

@@ -52,7 +52,6 @@ public:
 
     // Overrides.
     void ConnectDataModule() override;
-    void ConfigureProgram() override;
     void ApplyInputSettings() override;
     bool AddRecord(bool fresh) override;
     bool EditRecord() override;
@@ -64,7 +63,6 @@ public:
     bool ValidateRecord(TDataSet* dataSet) override;
     void ShowState(Byte state) override;
     void pgHeadChange(TObject* sender) override;
-    void NextDocumentNo(AnsiString& text) override;
     void SetQueryCondition(TCustomClientDataSet* dataSet, const AnsiString& where,
                            const AnsiString& order) override;
     void UpdateButtonStates() override;
@@ -86,6 +84,10 @@ public:
     void HeadPosted();
     // A new line: the body grid's first data column becomes the selected one.
     void FocusFirstBodyColumn();
+    // A new line after the last one; the current line deleted after C 000005. False when the form
+    // does not edit, the grid is read-only or (delete) there is no line.
+    bool InsertLine();
+    bool DeleteLine();
     // The grid's keyboard insert and delete.
     void SetBodyKeysEnabled(bool on);
     bool BodyEmpty() const;

@@ -1,6 +1,8 @@
 #include "framework/SingleCD.h"
 
+#include <charconv>
 #include <mutex>
+#include <vector>
 
 #include "classlib/controls/forms.h"
 #include "classlib/dbctrls/wwdbctrls.h"
@@ -88,6 +90,29 @@ bool IsSortable(const TField* field) {
         break;
     }
     return field->FieldKind() != fkCalculated && field->FieldKind() != fkAggregate;
+}
+
+AnsiString ShortestText(double value) {
+    char buffer[32];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return error == std::errc() ? AnsiString(buffer, end) : FloatToStr(value);
+}
+
+bool IsNumberType(TFieldType type) {
+    switch (type) {
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftFloat:
+    case ftCurrency:
+    case ftBCD:
+    case ftAutoInc:
+    case ftLargeint:
+    case ftFMTBcd:
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool IsStringType(TFieldType type) {
@@ -196,12 +221,18 @@ bool TdmSingle::KeyCondition(AnsiString& text) {
         TField* field = name.empty() ? nullptr : cdsMain->FindField(name);
         if (!field) continue;
         AnsiString value;
-        if (AutoKey && adding && SameText(name, AutoKeyField))
+        // Numbers as they are; every other value quoted, its quotes doubled, so that no text of a
+        // record becomes SQL.
+        if (IsNumberType(field->DataType()) && !(AutoKey && adding && SameText(name, AutoKeyField))) {
+            // A number that is not one names no record.
+            double number = 0;
+            if (!TryStrToFloat(field->AsString(), number)) {
+                text.clear();
+                return false;
+            }
+            value = field->AsString();
+        } else
             value = QuotedStr(field->AsString());
-        else if (IsStringType(field->DataType()))
-            value = QuotedStr(field->AsString());
-        else
-            value = field->IsNull() ? AnsiString("NULL") : field->AsString();
         if (!text.empty()) text += " and ";
         text += (MainTable.empty() ? AnsiString() : MainTable + ".") + field->FieldName() + " = " + value;
     }
@@ -346,7 +377,9 @@ bool TdmSingle::SaveDataSet(TCustomClientDataSet* dataSet) {
 }
 
 void TdmSingle::cdsMainReconcileError(TCustomClientDataSet*, EReconcileError* e, TUpdateKind,
-                                      TReconcileAction&) {
+                                      TReconcileAction& action) {
+    // The refused rows stay in the change log: the user's input is kept for another try.
+    action = raSkip;
     if (!e) return;
     if (TfrmRadical* form = Form()) {
         Variant shown;
@@ -538,7 +571,7 @@ bool TdmSingle::ExportThroughExcel(TDataSet* dataSet, TComponent* controlSource,
     try {
         OLEExcel1->SetConnected(true);
         OLEExcel1->NewWorkbook();
-        OLEExcel1->SetSheetName(ProgramID());
+        if (!ProgramID().empty()) OLEExcel1->SetSheetName(ProgramID());
     } catch (const Exception&) {
         ExportWarning(fixedTexts ? UIText("创建新的 EXCEL 文件")
                                  : LangText("sFailedCreateExcell", "创建新的 EXCEL 文件"));
@@ -546,7 +579,8 @@ bool TdmSingle::ExportThroughExcel(TDataSet* dataSet, TComponent* controlSource,
             OLEExcel1->SetConnected(false);
         } catch (const Exception&) {
         }
-        return true;
+        // Nothing was exported: the caller hears so.
+        return false;
     }
     const AnsiString folder = ExportFolder();
     const AnsiString path = ExportFileName();
@@ -559,57 +593,85 @@ bool TdmSingle::ExportThroughExcel(TDataSet* dataSet, TComponent* controlSource,
             status->ShowStatus(fixedTexts ? AnsiString("查询结果转 Excel 文件进度")
                                           : LangText("sConvertStat", "查询结果转 Excel 文件进度"),
                                0, dataSet->RecordCount());
+        // Decided once per column: how its cells are written, and a number's decimals.
+        enum TCellKind { ckText, ckInteger, ckBoolean, ckNumber, ckDisplay, ckNone };
+        struct TColumn {
+            TField* Field;
+            TCellKind Kind;
+            int Places;
+        };
+        std::vector<TColumn> columns;
+        for (int i = 0; i < dataSet->FieldCount(); ++i) {
+            TField* field = dataSet->Fields()->Fields(i);
+            if (!field->Visible()) continue;
+            TColumn column{field, ckNone, 0};
+            switch (field->DataType()) {
+            case ftString:
+            case ftWideString:
+                column.Kind = ckText;
+                break;
+            case ftSmallint:
+            case ftInteger:
+                column.Kind = fixedTexts ? ckDisplay : ckInteger;
+                break;
+            case ftBoolean:
+                column.Kind = ckBoolean;
+                break;
+            case ftFloat:
+            case ftCurrency:
+            case ftBCD:
+                if (fixedTexts || field->EditMask() == PercentFieldEditMask())
+                    column.Kind = ckDisplay;
+                else if (asNumbers)
+                    column.Kind = ckNumber, column.Places = GetFieldDecimals(field->FieldName(), 7);
+                else
+                    column.Kind = ckText;
+                break;
+            case ftFixedChar:
+                column.Kind = ckDisplay;
+                break;
+            default:
+                break;
+            }
+            columns.push_back(column);
+        }
+        // The font of the number cells, which shows a negative number in red.
         TFont font;
         try {
-            int column = 1;
-            for (int i = 0; i < dataSet->FieldCount(); ++i) {
-                TField* field = dataSet->Fields()->Fields(i);
-                if (field->Visible()) OLEExcel1->WriteText(1, column++, &font, false, field->DisplayLabel());
-            }
+            for (std::size_t c = 0; c < columns.size(); ++c)
+                OLEExcel1->WriteText(1, static_cast<int>(c) + 1, nullptr, false, columns[c].Field->DisplayLabel());
             int row = 2;
             for (dataSet->First(); !dataSet->Eof(); dataSet->Next(), ++row) {
-                column = 1;
-                for (int i = 0; i < dataSet->FieldCount(); ++i) {
-                    TField* field = dataSet->Fields()->Fields(i);
-                    if (!field->Visible()) continue;
-                    const int col = column++;
+                for (std::size_t c = 0; c < columns.size(); ++c) {
+                    const TColumn& column = columns[c];
+                    TField* field = column.Field;
+                    const int col = static_cast<int>(c) + 1;
                     try {
-                        switch (field->DataType()) {
-                        case ftString:
-                        case ftWideString: {
+                        switch (column.Kind) {
+                        case ckText: {
                             AnsiString text;
-                            GetExportText(controlSource, text, field->DisplayText(), field->FieldName());
-                            OLEExcel1->WriteText(row, col, &font, true, text);
+                            if (IsStringType(field->DataType()))
+                                GetExportText(controlSource, text, field->DisplayText(), field->FieldName());
+                            else
+                                text = field->AsString();
+                            OLEExcel1->WriteText(row, col, nullptr, true, text);
                             break;
                         }
-                        case ftSmallint:
-                        case ftInteger:
-                            if (fixedTexts)
-                                OLEExcel1->WriteText(row, col, &font, true, field->DisplayText());
-                            else if (!field->IsNull())
-                                OLEExcel1->WriteInteger(row, col, true, field->AsInteger());
+                        case ckInteger:
+                            if (!field->IsNull()) OLEExcel1->WriteInteger(row, col, true, field->AsInteger());
                             break;
-                        case ftBoolean:
-                            OLEExcel1->WriteText(row, col, &font, true, field->AsBoolean() ? "Y" : "N");
+                        case ckBoolean:
+                            OLEExcel1->WriteText(row, col, nullptr, true, field->AsBoolean() ? "Y" : "N");
                             break;
-                        case ftFloat:
-                        case ftCurrency:
-                        case ftBCD:
-                            if (fixedTexts || field->EditMask() == PercentFieldEditMask()) {
-                                OLEExcel1->WriteText(row, col, &font, true, field->DisplayText());
-                            } else if (asNumbers) {
-                                if (field->IsNull()) break;
-                                const int places = GetFieldDecimals(field->FieldName(), 7);
-                                OLEExcel1->SetDecimals(static_cast<Word>(places < 0 ? 0 : places));
-                                OLEExcel1->WriteNumber(row, col, &font, places >= 0, field->AsFloat());
-                            } else {
-                                OLEExcel1->WriteText(row, col, &font, true, field->AsString());
-                            }
+                        case ckNumber:
+                            if (field->IsNull()) break;
+                            OLEExcel1->SetDecimals(static_cast<Word>(column.Places < 0 ? 0 : column.Places));
+                            OLEExcel1->WriteNumber(row, col, &font, column.Places >= 0, field->AsFloat());
                             break;
-                        case ftFixedChar:
-                            OLEExcel1->WriteText(row, col, &font, true, field->DisplayText());
+                        case ckDisplay:
+                            OLEExcel1->WriteText(row, col, nullptr, true, field->DisplayText());
                             break;
-                        default:
+                        case ckNone:
                             break;
                         }
                     } catch (const EOleError&) {
@@ -671,22 +733,25 @@ bool TdmSingle::ExportToXLSFile(TDataSet* dataSet, TComponent* controlSource) {
         std::unique_ptr<TExportStatus> status = MakeStatus(this);
         if (status) status->ShowStatus("查询结果转 Excel 文件进度", 0, dataSet->RecordCount());
         try {
-            int column = 0;
-            for (int i = 0; i < dataSet->FieldCount(); ++i) {
-                TField* field = dataSet->Fields()->Fields(i);
-                if (field->Visible()) filter->WriteData(xlsText, 0, field->DisplayLabel(), column++);
-            }
+            std::vector<TField*> fields;
+            for (int i = 0; i < dataSet->FieldCount(); ++i)
+                if (TField* field = dataSet->Fields()->Fields(i); field->Visible()) fields.push_back(field);
+            for (std::size_t c = 0; c < fields.size(); ++c)
+                filter->WriteData(xlsText, 0, fields[c]->DisplayLabel(), static_cast<int>(c));
             int row = 1;
             for (dataSet->First(); !dataSet->Eof(); dataSet->Next(), ++row) {
-                column = 0;
-                for (int i = 0; i < dataSet->FieldCount(); ++i) {
-                    TField* field = dataSet->Fields()->Fields(i);
-                    if (!field->Visible()) continue;
+                for (std::size_t c = 0; c < fields.size(); ++c) {
+                    TField* field = fields[c];
+                    const int column = static_cast<int>(c);
                     switch (field->DataType()) {
                     case ftSmallint:
                     case ftInteger:
+                        filter->WriteData(xlsNumber, row, field->IsNull() ? AnsiString() : IntToStr(field->AsInteger()),
+                                          column);
+                        break;
                     case ftFloat:
-                        filter->WriteData(xlsNumber, row, field->IsNull() ? AnsiString() : field->AsString(),
+                        // The shortest text that reads back as the field's own value.
+                        filter->WriteData(xlsNumber, row, field->IsNull() ? AnsiString() : ShortestText(field->AsFloat()),
                                           column);
                         break;
                     case ftBoolean:
@@ -699,7 +764,6 @@ bool TdmSingle::ExportToXLSFile(TDataSet* dataSet, TComponent* controlSource) {
                         break;
                     }
                     }
-                    ++column;
                 }
                 if (status) status->StepIt();
             }

@@ -94,6 +94,9 @@ KVR_FORM_RESOURCE(TfrmSingle, R"(inherited frmSingle: TfrmSingle
   OnResize = FormResize
   OnShow = FormShow
   inherited ToolBar1: TToolBar
+    inherited btnPrint: TToolButton
+      OnClick = miPrintClick
+    end
     object btnOK: TToolButton
       Enabled = False
       Hint = '保存'
@@ -106,11 +109,6 @@ KVR_FORM_RESOURCE(TfrmSingle, R"(inherited frmSingle: TfrmSingle
       ImageIndex = 11
       OnClick = miCancelClick
     end
-  end
-  object pnlHead: TPanel
-    Align = alTop
-    Height = 41
-    Visible = False
   end
   object pgHead: TExtPageControl
     Align = alClient
@@ -242,9 +240,10 @@ void TfrmSingle::FormCreate(TObject* sender) {
 
 void TfrmSingle::ConnectDataModule() {
     TfrmBase::ConnectDataModule();
-    if (pgHead && pgHead->PageCount() > 0) pgHead->SetActivePageIndex(0);
-    TdmSingle* module = SingleModule();
-    if (gdHead && module) gdHead->SetDataSource(module->dsMain);
+    // The program's own pages come before the browse page, which stays the last.
+    if (pgHead && tbsBrowse) tbsBrowse->SetPageIndex(pgHead->PageCount() - 1);
+    ShowFirstPage();
+    if (TdmBase* module = BaseModule(); module && gdHead) gdHead->SetDataSource(module->dsMain);
 }
 
 void TfrmSingle::ApplyInputSettings() {
@@ -373,22 +372,29 @@ void TfrmSingle::OpenEditWithParam(const Variant& param) {
 
 // ---- record operations ----
 
+void TfrmSingle::ShowFirstPage() {
+    if (pgHead && pgHead->PageCount() > 0) pgHead->SetActivePageIndex(0);
+}
+
+void TfrmSingle::FocusIfPossible(TWinControl* control) {
+    if (control && control->CanFocus()) control->SetFocus();
+}
+
 bool TfrmSingle::AddRecord(bool keepValues) {
     TdmSingle* module = SingleModule();
     if (!module) return false;
     if (keepValues) module->ClearKeptValues();
-    if (pgHead && pgHead->PageCount() > 0) pgHead->SetActivePageIndex(0);
+    ShowFirstPage();
     const bool result = TfrmBase::AddRecord(keepValues);
-    if (AddFocusControl && AddFocusControl->CanFocus()) AddFocusControl->SetFocus();
+    FocusIfPossible(AddFocusEdit);
     return result;
 }
 
 bool TfrmSingle::EditRecord() {
     if (!DataModule) return false;
-    if (pgHead && pgHead->PageCount() > 0 && (IsFocusPageOne || pgHead->ActivePage() == tbsBrowse))
-        pgHead->SetActivePageIndex(0);
+    if (IsFocusPageOne || (pgHead && pgHead->ActivePage() == tbsBrowse)) ShowFirstPage();
     const bool result = TfrmBase::EditRecord();
-    if (result && EditFocusControl && EditFocusControl->CanFocus()) EditFocusControl->SetFocus();
+    if (result) FocusIfPossible(EditFocusEdit);
     return result;
 }
 
@@ -415,6 +421,7 @@ bool TfrmSingle::SaveRecord() {
     } catch (const EAbort&) {
         // A check that stopped the post has spoken; the record stays as the user has it.
         LastSaveFailed = true;
+        if (main->State() != dsEdit && main->State() != dsInsert && !main->IsEmpty()) main->Edit();
         return false;
     }
     LastSaveFailed = !saved;
@@ -440,9 +447,16 @@ bool TfrmSingle::SaveRecord() {
 bool TfrmSingle::ValidateRecord(TDataSet* dataSet) {
     TdmSingle* module = SingleModule();
     if (module && dataSet == module->cdsMain &&
-        (dataSet->State() == dsEdit || dataSet->State() == dsInsert)) {
-        // The key check in the field-list format: "cdsMain:" then the keys.
-        if (!CheckRequired(dataSet, dataSet->Name() + ":" + module->KeyFields)) return false;
+        (dataSet->State() == dsEdit || dataSet->State() == dsInsert) && !module->KeyFields.empty()) {
+        // The key check in the field-list format, "cdsMain:" then the keys, but the one the server
+        // numbers.
+        AnsiString keys;
+        for (int i = 1; i <= GetTokenCount(module->KeyFields, ","); ++i) {
+            const AnsiString key = Trim(GetToken(module->KeyFields, ",", i));
+            if (module->AutoKey && SameText(key, module->GetAutoKeyField())) continue;
+            keys += (keys.empty() ? "" : ",") + key;
+        }
+        if (!keys.empty() && !CheckRequired(dataSet, dataSet->Name() + ":" + keys)) return false;
     }
     return TfrmBase::ValidateRecord(dataSet);
 }
@@ -453,17 +467,20 @@ bool TfrmSingle::QueryRecords() {
     TdmSingle* module = SingleModule();
     if (!module) return false;
     const int topRow = StrToInt(Broker->GetSysSetting("SYS151"));
-    if (FQueryDialog) {
-        FQueryDialog->SetDefaultTopRow(topRow);
-        AnsiString where, order;
-        if (FQueryDialog->Execute(where, order)) {
-            if (SQLType == 0) TAppServer(module->AppServer).SetTopRow(FQueryDialog->GetTopRow());
-            RunQuery(where, order);
-            return true;
-        }
+    if (!FQueryDialog) {
+        // Without the query dialog the last condition is fetched again.
+        RunQuery(LastWhere.empty() ? AnsiString("1=1") : LastWhere, LastOrder);
+        return true;
+    }
+    FQueryDialog->SetDefaultTopRow(topRow);
+    AnsiString where, order;
+    if (FQueryDialog->Execute(where, order)) {
+        if (SQLType == 0) TAppServer(module->AppServer).SetTopRow(FQueryDialog->GetTopRow());
+        RunQuery(where, order);
+        return true;
     }
     if (tbsBrowse && pgHead) pgHead->SetActivePage(tbsBrowse);
-    if (gdHead && gdHead->CanFocus()) gdHead->SetFocus();
+    FocusIfPossible(gdHead);
     return true;
 }
 
@@ -482,7 +499,7 @@ void TfrmSingle::RunQuery(const AnsiString& where, const AnsiString& order) {
         Broker->Say("W", "000001", {AnsiString()});
     }
     if (tbsBrowse && pgHead) pgHead->SetActivePage(tbsBrowse);
-    if (gdHead && gdHead->CanFocus()) gdHead->SetFocus();
+    FocusIfPossible(gdHead);
 }
 
 void TfrmSingle::SetQueryCondition(TCustomClientDataSet* dataSet, const AnsiString& where,
@@ -604,6 +621,21 @@ void TfrmSingle::ColorDataChanged() {
     if (gdHead) gdHead->Invalidate();
 }
 
+void TfrmSingle::UpdateButtonStates() {
+    TfrmBase::UpdateButtonStates();
+    const bool editing = EditState != esBrowse;
+    for (TToolButton* button : {btnOK, btnCancel})
+        if (button) button->SetEnabled(editing);
+    for (TMenuItem* item : {miOK, miCancel})
+        if (item) item->SetEnabled(editing);
+    const bool hasData = DataModule && BaseModule() && BaseModule()->cdsMain->Active() &&
+                         !BaseModule()->cdsMain->IsEmpty();
+    for (TMenuItem* item : {miPrint, miPreview})
+        if (item) item->SetEnabled(hasData && !editing && CanPrint && (OperationMask & OPERATION_PRINT));
+    for (TMenuItem* item : {miTable2Excel, miTable2Excel2})
+        if (item) item->SetEnabled(!editing);
+}
+
 // ---- closing ----
 
 int TfrmSingle::CloseResult() const {
@@ -613,8 +645,9 @@ int TfrmSingle::CloseResult() const {
 void TfrmSingle::FormClose(TObject* sender, TCloseAction& action) {
     // The base frees the dialog's component: its wrapper goes first.
     FQueryDialog.reset();
+    // The close action stays the inherited one: the controller frees the form when the host is told
+    // it closed.
     TfrmBase::FormClose(sender, action);
-    action = caFree;
     ReturnCode = CloseResult();
 }
 
@@ -630,25 +663,33 @@ void TfrmSingle::FormResize(TObject* sender) {
 
 // ---- numbering ----
 
-void TfrmSingle::NextDocumentNo(AnsiString& text) {
+AnsiString TfrmSingle::NextDocumentNo() {
     TdmSingle* module = SingleModule();
-    if (!module) return;
-    try {
-        AnsiString dateText;
-        TField* field = module->DateField.empty() ? nullptr : module->cdsMain->FindField(module->DateField);
-        if (field && (field->DataType() == ftString || field->DataType() == ftFixedChar)) {
-            dateText = FormatDateByKind(DateKind, DateSeparator, YMDStrToDate(Trim(field->AsString())));
-        } else if (field && (field->DataType() == ftDate || field->DataType() == ftDateTime ||
-                             field->DataType() == ftTime)) {
-            dateText = FormatDateTime("yyyymmdd", field->AsDateTime());
+    if (!module || !Broker) return AnsiString();
+    // The document date in the form's date kind; today without one.
+    TDateTime date = Now();
+    if (TField* field = module->DateField.empty() ? nullptr : module->cdsMain->FindField(module->DateField)) {
+        if (auto* dateField = dynamic_cast<TDateTimeField*>(field)) {
+            date = dateField->AsDateTime();
         } else {
-            dateText = FormatDateByKind(DateKind, DateSeparator, Date());
+            const AnsiString stored = field->AsString();
+            int y = 0, m = 0, d = 0;
+            if (stored.size() == 8 && TryStrToInt(stored.substr(0, 4), y) &&
+                TryStrToInt(stored.substr(4, 2), m) && TryStrToInt(stored.substr(6, 2), d))
+                TryEncodeDate(y, m, d, date);
         }
-        Variant number;
-        Broker->QueryMaxSeq(module->cdsMain, module->MainTable, number, dateText, module->KeyFields);
-        text = VarToStr(number);
-    } catch (const Exception&) {
-        text = "unknown";
-        Broker->Say("E", "000033");
     }
+    Variant number;
+    try {
+        Broker->QueryMaxSeq(module->cdsMain, module->MainTable, number,
+                            FormatDateByKind(DateKind, DateSeparator, date), module->KeyFields);
+    } catch (const Exception&) {
+        number = Variant();
+    }
+    const AnsiString text = VarToStr(number);
+    if (text.empty() || SameText(text, "unKnow") || SameText(text, "unknown")) {
+        Broker->Say("E", "000033");
+        return AnsiString();
+    }
+    return text;
 }

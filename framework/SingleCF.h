@@ -48,7 +48,7 @@ public:
     // Components of the stream.
     TToolButton* btnOK = nullptr;
     TToolButton* btnCancel = nullptr;
-    TPanel* pnlHead = nullptr;
+    TPanel* pnlHead = nullptr; // the header area above the pages, when the program's stream has one
     TExtPageControl* pgHead = nullptr;
     TTabSheet* tbsHead1 = nullptr;
     TTabSheet* tbsUDF = nullptr;
@@ -74,11 +74,11 @@ public:
     TToolButton* btnCalc = nullptr;       // made at creation
 
     // Fields.
-    AnsiString StartParam; // the host's SetParameter text, used once by AfterFormShow
     bool IsColorManage = false;
     bool StartConditionSet = false;
-    TWinControl* AddFocusControl = nullptr;  // focused by AddRecord when it can take the focus
-    TWinControl* EditFocusControl = nullptr; // focused by EditRecord
+    // Focused after Add and after Change when they can take the focus (the program names them).
+    TWinControl* AddFocusEdit = nullptr;
+    TWinControl* EditFocusEdit = nullptr;
     std::unique_ptr<TColorComponents> HeadColors;
 
     // Virtual operations, in slot order (after TfrmBase's).
@@ -91,7 +91,9 @@ public:
     virtual AnsiString ColorManagerText();
     // Dynamic operations.
     virtual void BuildHeadColors(const AnsiString& text);
-    virtual void NextDocumentNo(AnsiString& text);
+    // The next number of a document of the record's type and date. '' when the host gives none
+    // (E 000033 said), so that no placeholder is ever taken for a number.
+    virtual AnsiString NextDocumentNo();
 
     // Overrides.
     void ConnectDataModule() override;
@@ -106,6 +108,8 @@ public:
     bool KeepFailedEdit() override;
     bool ValidateRecord(TDataSet* dataSet) override;
     void ColorDataChanged() override;
+    // Save and cancel only while a record is being edited.
+    void UpdateButtonStates() override;
     void SetQueryCondition(TCustomClientDataSet* dataSet, const AnsiString& where,
                            const AnsiString& order) override;
 
@@ -140,6 +144,8 @@ public:
 
 private:
     void BindQueryDialog();
+    void ShowFirstPage();
+    static void FocusIfPossible(TWinControl* control);
     // Steps 4 to 6 of a query: the condition applied, the browse page shown.
     void RunQuery(const AnsiString& where, const AnsiString& order);
     std::unique_ptr<TQueryDialog> FQueryDialog;

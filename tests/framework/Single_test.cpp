@@ -27,8 +27,6 @@ public:
     explicit TfrmSingleTest(TComponent* owner, bool load = true) : TfrmSingle(owner, false) {
         if (load) InitInheritedComponent(this);
     }
-    ~TfrmSingleTest() override { LastReturnCode = ReturnCode; }
-    static inline int LastReturnCode = -1;
     TClass DataModuleClass() override { return TdmSingleTest::StaticClass(); }
     TdmSingleTest* Module() const { return static_cast<TdmSingleTest*>(DataModule); }
     bool PrintRecords() override {
@@ -195,6 +193,14 @@ protected:
         Server = std::make_unique<TAppServerDouble>(
             0, "M11_TABLE=TESTS\r\nM11_KEY=TA001\r\nMAX_RECORD=2\r\nPOWER_DATA=,Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY\r\n");
         Server->Server->OnValue("GetRecCount", 3);
+        Server->Server->OnValue("LoadTable", Variant());
+        Server->Server->On("WhatIs", [this](TDispArgs args) {
+            return UpperCase(args[0].Value->AsString()) == "SQLTYPE" ? Variant(SqlType) : Variant("20260105");
+        });
+        Server->Server->On("SetTopRow", [this](TDispArgs args) {
+            TopRows.push_back(args[0].Value->AsInteger());
+            return Variant();
+        });
         TMemoryAppServer* memory = Server->Schemes;
         Server->Server->On("AS_ApplyUpdates", [memory](TDispArgs args) { return memory->ApplyUpdates(args); });
         TMemoryProviderData& main = Server->Schemes->Provider("pvdMain");
@@ -224,6 +230,8 @@ protected:
     std::unique_ptr<TAppServerDouble> Server;
     TfrmSingleTest* Single = nullptr;
     std::vector<AnsiString> Shell;
+    std::vector<int> TopRows;
+    int SqlType = 1;
 
 private:
     TQueryDialogFactory FPreviousQuery;
@@ -335,6 +343,17 @@ TEST_F(SingleTest, EmptyDataExportsNothingAndAFolderThatCannotBeMadeFails) {
     ASSERT_EQ(dialogs.size(), 1u);
     EXPECT_NE(dialogs[0].Text.find("失败"), AnsiString::npos);
     EXPECT_TRUE(Shell.empty());
+
+    // Without the spreadsheet program the export says it could not start one, and fails.
+    Application->ClearDialogs();
+    const int broken = RegisterOleObjectFactory("Excel.Application", []() -> Variant {
+        throw EOleError("the spreadsheet program is not installed");
+    });
+    EXPECT_FALSE(Module()->ExportToExcel(Main(), Single, true));
+    RevokeOleObjectFactory(broken);
+    const std::vector<TDialogRecord> started = Application->Dialogs();
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_NE(started[0].Text.find("EXCEL"), AnsiString::npos);
 }
 
 // ---- the data module ----
@@ -367,6 +386,13 @@ TEST_F(SingleTest, KeyConditionQuotesTextAndSortTogglesDirection) {
     AnsiString condition;
     ASSERT_TRUE(Module()->KeyCondition(condition));
     EXPECT_EQ(condition, "TESTS.TA001 = '00200'");
+    // A quote in a key value stays inside its text.
+    Main()->Edit();
+    Main()->FieldByName("TA001")->SetAsString("0'2");
+    Main()->Post();
+    ASSERT_TRUE(Module()->KeyCondition(condition));
+    EXPECT_EQ(condition, "TESTS.TA001 = '0''2'");
+    Main()->CancelUpdates();
     Module()->FetchAll(Main());
     Module()->DefaultOrder = "TA001";
     auto firstKey = [this] {
@@ -397,7 +423,8 @@ TEST_F(SingleTest, OpenModesAndTheCloseResult) {
         size_t Prints;
     } cases[] = {{OPEN_MODE_NONE, esBrowse, 0}, {OPEN_MODE_ADD, esInsert, 0}, {OPEN_MODE_EDIT, esEdit, 0},
                  {OPEN_MODE_PRINT, esBrowse, 1}, {OPEN_MODE_ADD_WITH_PARAM, esInsert, 0},
-                 {OPEN_MODE_EDIT_WITH_PARAM, esEdit, 0}, {OPEN_MODE_HOST_12, esBrowse, 0}};
+                 {OPEN_MODE_EDIT_WITH_PARAM, esEdit, 0}, {OPEN_MODE_HOST_10, esBrowse, 0},
+                 {OPEN_MODE_HOST_12, esBrowse, 0}, {2, esBrowse, 0}, {4, esBrowse, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Mode);
         Start(c.Mode);
@@ -420,12 +447,10 @@ TEST_F(SingleTest, AddWithParameterTakesItsValuesAndASaveCloses) {
     Start(OPEN_MODE_ADD_WITH_PARAM, values);
     EXPECT_EQ(Main()->FieldByName("TA002")->AsString(), "参数");
     Main()->FieldByName("TA001")->SetAsString("00700");
-    TfrmSingleTest::LastReturnCode = -1;
     EXPECT_TRUE(Single->SaveRecord());
-    // The save closed the form, which frees itself.
-    Application->ProcessMessages();
-    EXPECT_EQ(TfrmSingleTest::LastReturnCode, 1);
-    if (TfrmSingleTest::LastReturnCode == 1) Single = nullptr;
+    // The save closed the form with the result code of a parameter's record.
+    EXPECT_FALSE(Single->Visible());
+    EXPECT_EQ(Single->ReturnCode, 1);
 }
 
 TEST_F(SingleTest, ARefusedSaveIsShownAndKeepsTheInput) {
@@ -476,6 +501,101 @@ TEST_F(SingleTest, QueryThroughTheDialog) {
     EXPECT_EQ(Single->LastWhere, "TA001 = '00300'");
     EXPECT_EQ(Single->LastOrder, "TA001");
     EXPECT_EQ(Single->pgHead->ActivePage(), Single->tbsBrowse);
+    // This server's database kind takes no row limit.
+    EXPECT_TRUE(TopRows.empty());
+
+    // Kind 0: the dialog shows its row limit, and the limit goes to the server before the query.
+    delete Single;
+    Single = nullptr;
+    SqlType = 0;
+    Start();
+    EXPECT_EQ(TScriptedQuery::Bound.back(), "TESTS|show|TA001");
+    TScriptedQuery::Answers = {"TA001 = '00200'"};
+    EXPECT_TRUE(Single->QueryRecords());
+    EXPECT_EQ(TopRows, std::vector<int>{300});
+}
+
+TEST_F(SingleTest, SavedConditionsFillTheQueryMenuAndRunWithoutTheDialog) {
+    // None saved: a plain query button.
+    Start();
+    EXPECT_EQ(Single->btnQuery->Style(), tbsButton);
+    EXPECT_EQ(Single->mnCondition->Items()->Count(), 0);
+    delete Single;
+    Single = nullptr;
+
+    Server.reset();
+    Server = nullptr;
+    Start();
+    TMemoryProviderData& saved = Server->Schemes->Provider("pvdConSave");
+    saved.Fields = {{"NCONDITION", ftString, 20, 0, {}}, {"CREATOR", ftString, 10, 0, {}},
+                    {"PROGRAMME", ftString, 10, 0, {}},  {"VCONDITION", ftString, 200, 0, {}},
+                    {"ActivePage", ftInteger, 0, 0, {}}};
+    saved.Rows = {VarArrayOf({"大额", "DEMO", "FWSING01", "TA003 > 250", 0}),
+                  VarArrayOf({"乙方", "DEMO", "FWSING01", "TA002 = '乙'", 0})};
+    Single->LoadSavedConditions();
+    EXPECT_EQ(Single->btnQuery->Style(), tbsDropDown);
+    EXPECT_EQ(Single->btnQuery->DropdownMenu(), Single->mnCondition);
+    ASSERT_EQ(Single->mnCondition->Items()->Count(), 2);
+    TMenuItem* item = Single->mnCondition->Items()->Items(1);
+    EXPECT_EQ(item->Name(), "mnu1");
+    EXPECT_EQ(item->Caption(), "乙方");
+    item->Click();
+    EXPECT_EQ(static_cast<TScriptedQuery*>(Single->QueryDialog())->Scheme, "TA002 = '乙'");
+    EXPECT_EQ(Single->LastWhere, "TA002 = '乙'");
+    EXPECT_EQ(Single->pgHead->ActivePage(), Single->tbsBrowse);
+}
+
+TEST_F(SingleTest, TheMultiSelectColumnIsFirstAndHidden) {
+    Start();
+    TField* field = Main()->FindField("MultiSelected");
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(field->Index(), 0);
+    EXPECT_FALSE(field->Visible());
+    EXPECT_EQ(field->DisplayLabel(), "选定");
+    EXPECT_EQ(field->DisplayText(), "N");
+    Module()->SetMultiSelectVisible(true);
+    EXPECT_TRUE(field->Visible());
+    // A cancelled edit forgets the query condition.
+    ASSERT_TRUE(Single->EditRecord());
+    Single->CancelEdit(false);
+    EXPECT_EQ(Single->LastWhere, "1=1");
+}
+
+// A progress window that keeps what it was told.
+class TRecordedStatus : public TExportStatus {
+public:
+    explicit TRecordedStatus(std::vector<AnsiString>& log) : FLog(log) {}
+    void ShowStatus(const AnsiString& caption, int min, int max) override {
+        FLog.push_back("show " + caption + " " + IntToStr(min) + ".." + IntToStr(max));
+    }
+    void StepIt() override { ++Steps; }
+    void CloseStatus() override { FLog.push_back("close after " + IntToStr(Steps)); }
+    int Steps = 0;
+
+private:
+    std::vector<AnsiString>& FLog;
+};
+
+TEST_F(SingleTest, ExportsShowTheirProgressAndTakeTheComboBoxText) {
+    Start();
+    std::vector<AnsiString> log;
+    const TExportStatusFactory previous =
+        SetExportStatusFactory([&log](TComponent*) { return std::make_unique<TRecordedStatus>(log); });
+    // The name is edited with a combo box of the form: the export writes its item's text.
+    auto* combo = new TwwDBComboBox(Single);
+    combo->SetName("cboTA002");
+    combo->Items()->Add("乙方\t乙");
+    Module()->cdsMain->ControlType()->Add("TA002;CustomEdit;cboTA002");
+    SetNowForTesting(EncodeDate(2024, 2, 3) + EncodeTime(9, 5, 7, 0));
+    User.Answers = {"No"};
+    EXPECT_TRUE(Module()->ExportToXLSFile(Main(), Single));
+    SetExportStatusFactory(previous);
+    // Every record fetched first, then one step a record.
+    EXPECT_EQ(log, (std::vector<AnsiString>{"show 查询结果转 Excel 文件进度 0..3", "close after 3"}));
+    const TReadBook book = ReadBack(NativePath(ExportPath("20240203090507")));
+    ASSERT_TRUE(book.Error.empty()) << book.Error;
+    EXPECT_EQ(book.At(0, 2, 1).Value, u8"乙方");
+    EXPECT_EQ(book.At(0, 1, 1).Value, u8"甲"); // no item holds it: its own text
 }
 
 } // namespace

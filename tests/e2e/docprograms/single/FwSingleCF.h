@@ -1,0 +1,21 @@
+#pragma once
+// TfrmFwSingle: the form of the framework's own single-table document program FWSING01: the detail
+// page over FWDOC, printing through the host's print program FWPRT01, and a colour condition on the
+// browse grid (large amounts in red).
+#include "framework/SingleCF.h"
+#include "tests/e2e/docprograms/single/FwSingleCD.h"
+
+class TfrmFwSingle : public TfrmSingle {
+    KVR_CLASS(TfrmFwSingle, TfrmSingle)
+public:
+    explicit TfrmFwSingle(TComponent* owner, bool load = true);
+
+    TClass DataModuleClass() override;
+    bool PrintRecords() override;
+    AnsiString ColorManagerText() override;
+    // The program manages colours whatever the user's setting says.
+    void ApplyInputSettings() override;
+
+    // Handlers of the stream.
+    void FormCreate(TObject* sender);
+};
