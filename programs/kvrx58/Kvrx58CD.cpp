@@ -1,5 +1,7 @@
 #include "programs/kvrx58/Kvrx58CD.h"
 
+#include <cmath>
+
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/format.h"
@@ -10,8 +12,6 @@
 
 KVR_PUBLISHED(TdmKvrx58, c) {
     c.Field("cdsMainqryBody", &TdmKvrx58::cdsMainqryBody);
-    c.Field("cdsBody1", &TdmKvrx58::cdsBody1);
-    c.Field("dsBody1", &TdmKvrx58::dsBody1);
     c.Method("cdsMainTA001Validate", &TdmKvrx58::cdsMainTA001Validate);
     c.Method("cdsMainTA002Validate", &TdmKvrx58::cdsMainTA002Validate);
     c.Method("cdsMainTA008Validate", &TdmKvrx58::cdsMainTA008Validate);
@@ -552,7 +552,7 @@ KVR_FORM_RESOURCE(TdmKvrx58, R"(inherited dmKvrx58: TdmKvrx58
       Visible = False
     end
   end
-  object cdsBody1: TwwClientDataSet
+  inherited cdsBody1: TwwClientDataSet
     ControlType.Strings = (
       'TB004;CustomEdit;cboTB004G')
     DataSetField = cdsMainqryBody
@@ -889,9 +889,6 @@ KVR_FORM_RESOURCE(TdmKvrx58, R"(inherited dmKvrx58: TdmKvrx58
       Visible = False
     end
   end
-  object dsBody1: TwwDataSource
-    DataSet = cdsBody1
-  end
 end
 )");
 
@@ -908,7 +905,7 @@ AnsiString ValueAt(const Variant& values, int n) {
 
 } // namespace
 
-TdmKvrx58::TdmKvrx58(TComponent* owner, bool load) : TdmBase(owner, false) {
+TdmKvrx58::TdmKvrx58(TComponent* owner, bool load) : TdmDouble(owner, false) {
     if (load) InitInheritedComponent(this);
 }
 
@@ -919,7 +916,7 @@ TfrmKvrx58* TdmKvrx58::Form() const {
 // ---- new records and lines ----
 
 void TdmKvrx58::SetDefaultValues(TDataSet* dataSet) {
-    TdmBase::SetDefaultValues(dataSet);
+    TdmDouble::SetDefaultValues(dataSet);
     if (dataSet != cdsMain) return;
     const AnsiString closing = Broker ? Broker->GetSysSetting("Sys011") : AnsiString();
     if (FormatDateTime("yyyymm", Now()) >= closing)
@@ -934,30 +931,43 @@ void TdmKvrx58::SetDefaultValues(TDataSet* dataSet) {
 }
 
 void TdmKvrx58::InitBodyLine() {
+    TdmDouble::InitBodyLine();
     SetFieldText(Line("TB009"), "N", false);
 }
 
 void TdmKvrx58::BodyChanged() {
-    SumBodyToHead();
+    TdmDouble::BodyChanged();
+    SumBodyToHead(Head("TA040"), "TD011C");
 }
 
-void TdmKvrx58::SumBodyToHead() {
-    if (!cdsBody1->Active()) return;
-    long double total = 0;
-    TBookmark mark = cdsBody1->GetBookmark();
-    cdsBody1->DisableControls();
-    try {
-        for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next())
-            total += cdsBody1->FieldByName("TD011C")->AsFloat();
-        cdsBody1->GotoBookmark(mark);
-    } catch (...) {
-        cdsBody1->FreeBookmark(mark);
-        cdsBody1->EnableControls();
-        throw;
+int TdmKvrx58::MoneyDecimals() {
+    const int digits = GetCurrencySetting(Head("TA016")->AsString(), cdtMoney);
+    return digits < 0 ? 2 : digits;
+}
+
+void TdmKvrx58::ShareSelfFinanced() {
+    if (cdsBody1->IsEmpty()) return;
+    const long double total = Head("TA040")->AsFloat();
+    const long double financed = Head("TA023")->AsFloat();
+    const int decimals = MoneyDecimals();
+    const long double unit = std::pow(10.0L, decimals);
+    const auto money = [unit](long double value) { return std::round(value * unit) / unit; };
+    long double given = 0;
+    int lines = 0;
+    for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next())
+        ++lines;
+    int line = 0;
+    for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next()) {
+        ++line;
+        const long double amount = Line("TD011C")->AsFloat();
+        long double share = 0;
+        if (amount != 0 && total != 0)
+            share = line == lines ? money(financed) - given : money(amount / total * financed);
+        given += share;
+        cdsBody1->Edit();
+        SetFieldText(Line("TB008"), FloatToStr(static_cast<double>(share)), true);
+        cdsBody1->Post();
     }
-    cdsBody1->FreeBookmark(mark);
-    cdsBody1->EnableControls();
-    if (cdsMain->State() == dsEdit || cdsMain->State() == dsInsert) SetNumber(Head("TA040"), total);
 }
 
 // ---- calculations ----
@@ -1013,7 +1023,7 @@ void TdmKvrx58::cdsMainTA001Validate(TField* sender) {
     Head("TA001C")->SetAsString(ValueAt(values, 1));
     SetAutoKey(ValueAt(values, 3) != "4");
     TfrmKvrx58* form = Form();
-    if (AutoKey()) {
+    if (AutoKey) {
         NumberDocument();
         if (form) form->FocusFieldControl("TA008");
     }
@@ -1040,7 +1050,7 @@ void TdmKvrx58::cdsMainTA008Validate(TField* sender) {
     }
     DateFieldValidate(sender);
     TfrmKvrx58* form = Form();
-    if (form && form->EditState == esInsert && AutoKey()) NumberDocument();
+    if (form && form->EditState == esInsert && AutoKey) NumberDocument();
     SetFieldText(Head("TA042"), date, false);
 }
 

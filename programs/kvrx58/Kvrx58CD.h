@@ -4,32 +4,29 @@
 // cdsMainqryBody, with the program's new-record defaults, field checks, calculations and text handlers.
 // Connection, opening and formats are the framework's.
 #include "classlib/db/db.h"
-#include "framework/BaseCD.h"
+#include "framework/DoubleCD.h"
 
 class TfrmKvrx58;
 
-class TdmKvrx58 : public TdmBase {
-    KVR_CLASS(TdmKvrx58, TdmBase)
+class TdmKvrx58 : public TdmDouble {
+    KVR_CLASS(TdmKvrx58, TdmDouble)
 public:
     explicit TdmKvrx58(TComponent* owner, bool load = true);
 
     // Components of the stream.
     TDataSetField* cdsMainqryBody = nullptr;
-    TwwClientDataSet* cdsBody1 = nullptr;
-    TwwDataSource* dsBody1 = nullptr;
 
     // A new header record: after the framework's defaults, the issue date, the default factory and the
     // program's start values.
     void SetDefaultValues(TDataSet* dataSet) override;
-    // A new line, and the lines' effect on the header.
-    void InitBodyLine();
-    void BodyChanged();
-    // TA040: the lines' total purchase amount.
-    void SumBodyToHead();
-
-    // Automatic numbering of the document number (the last key field).
-    bool AutoKey() const { return FAutoKey; }
-    void SetAutoKey(bool value) { FAutoKey = value; }
+    // A new line is not confirmed; TA040 is the lines' total purchase amount.
+    void InitBodyLine() override;
+    void BodyChanged() override;
+    // Each line's share TB008 of the self-financed amount TA023, by its purchase amount; the shares
+    // add up to TA023 at the money decimals (the last line takes what rounding left over).
+    void ShareSelfFinanced();
+    // The money decimals of the document's currency; 2 when the currency table does not say.
+    int MoneyDecimals();
 
     // TA033: the sum of the six charges.
     void SumCharges();
@@ -64,6 +61,4 @@ private:
     void ComputeSelfFinanced();
     // The form's next document number into TA002.
     void NumberDocument();
-
-    bool FAutoKey = false;
 };

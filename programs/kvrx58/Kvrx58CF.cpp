@@ -1,5 +1,8 @@
 #include "programs/kvrx58/Kvrx58CF.h"
 
+#include <cmath>
+#include <memory>
+
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/strutils.h"
 #include "classlib/rtl/datetime.h"
@@ -194,14 +197,10 @@ KVR_FORM_RESOURCE(TfrmKvrx58, R"(inherited frmKvrx58: TfrmKvrx58
       TabStop = False
     end
   end
-  object pgHead: TPageControl
-    Left = 0
+  inherited pgHead: TExtPageControl
     Top = 136
-    Width = 711
-    Height = 180
-    Align = alTop
-    TabOrder = 1
-    object tbsHead1: TTabSheet
+    Height = 420
+    inherited tbsHead1: TTabSheet
       Caption = '银行信息'
       object edTA006: TQvBtnDBEdit
         Left = 72
@@ -548,6 +547,26 @@ KVR_FORM_RESOURCE(TfrmKvrx58, R"(inherited frmKvrx58: TfrmKvrx58
       end
     end
   end
+  inherited Status: TStatusBar
+    Top = 553
+  end
+  inherited pgBody: TExtPageControl
+    Top = 336
+    Height = 215
+    inherited tbsBody1: TTabSheet
+      object cboTB004G: TwwDBComboDlg
+        Left = 8
+        Top = 40
+        Width = 60
+        Height = 21
+        DataField = 'TB004'
+        DataSource = dmKvrx58.dsBody1
+        Hint = '[F2]采购信息查询'
+        TabOrder = 1
+        Visible = False
+      end
+    end
+  end
   object memLNG: TMemo
     Left = 8
     Top = 330
@@ -560,7 +579,7 @@ KVR_FORM_RESOURCE(TfrmKvrx58, R"(inherited frmKvrx58: TfrmKvrx58
 end
 )");
 
-TfrmKvrx58::TfrmKvrx58(TComponent* owner, bool load) : TfrmBase(owner, false) {
+TfrmKvrx58::TfrmKvrx58(TComponent* owner, bool load) : TfrmDouble(owner, false) {
     if (load) InitInheritedComponent(this);
 }
 
@@ -570,13 +589,32 @@ TClass TfrmKvrx58::DataModuleClass() {
 
 void TfrmKvrx58::FormCreate(TObject* sender) {
     CreateDataModule();
-    TfrmBase::FormCreate(sender);
+    TfrmDouble::FormCreate(sender);
     VersionText = "890110-1.00.00";
 }
 
 void TfrmKvrx58::DoF2Key(Word& key, TWinControl* control) {
-    TfrmBase::DoF2Key(key, control);
+    TfrmDouble::DoF2Key(key, control);
     if (!control || !Module() || !Module()->cdsMain) return;
+    if (gdBody1 && (control == gdBody1 || control->Parent() == gdBody1)) {
+        TClientDataSet* body = Module()->cdsBody1;
+        if (body->State() == dsBrowse) body->Edit(); // an empty body gets its first line
+        TField* selected = gdBody1->SelectedField();
+        if (!selected || selected->ReadOnly()) {
+            key = 0;
+            return;
+        }
+        if (SameText(selected->FieldName(), "TB004")) {
+            TClientDataSet* main = Module()->cdsMain;
+            OpenLookupFor(
+                selected, "TB004,TB005,TB006", true, false,
+                VarArrayOf({main->FieldByName("TA005")->AsString(), main->FieldByName("TA036")->AsString(),
+                            main->FieldByName("TA016")->AsString(), AnsiString(),
+                            body->FieldByName("TB004")->AsString(), body->FieldByName("TB005")->AsString()}),
+                "06", "BYVTD");
+        }
+        return;
+    }
     AnsiString dataField;
     GetStrPropByName(control, "DataField", dataField);
     TField* field = Module()->cdsMain->FindField(Trim(dataField));
@@ -602,7 +640,7 @@ void TfrmKvrx58::DoF2Key(Word& key, TWinControl* control) {
 }
 
 void TfrmKvrx58::DoF3Key(Word& key, TWinControl* control) {
-    TfrmBase::DoF3Key(key, control);
+    TfrmDouble::DoF3Key(key, control);
     if (!control || !edTA006 || !Broker || !Module()) return;
     AnsiString dataField;
     GetStrPropByName(control, "DataField", dataField);
@@ -623,9 +661,15 @@ void TfrmKvrx58::DoF3Key(Word& key, TWinControl* control) {
 }
 
 void TfrmKvrx58::ConfigureProgram() {
-    TfrmBase::ConfigureProgram();
+    TfrmDouble::ConfigureProgram();
     TdmKvrx58* module = Module();
     if (!module) return;
+    AddFocusEdit = dynamic_cast<TWinControl*>(FindComponent("edTA001"));
+    EditFocusEdit = dynamic_cast<TWinControl*>(FindComponent("edTA008"));
+    module->SetKeepFields("TA001,TA036,TA008");
+    module->AutoKeyField = "TA002";
+    PrintProgram = "KVRX71";
+    module->DateField = "TA008";
     MergeRequiredFields("CdsMain:TA006,TA008,TA004,TA005,TA036,TA016;cdsBody1:TB004,TB005,TB006,TB008");
     module->SetDecimalGroupFields(2, "CdsMain:TA024,TA025,TA026,TA027,TA028,TA029,TA033,TA034,TA035,TA023");
     module->SetParamDecimalFields("CdsBody1:TD008C,TD015C,TD030C,TD031C,TD039C");
@@ -642,7 +686,7 @@ void TfrmKvrx58::ConfigureProgram() {
 void TfrmKvrx58::ApplyInputSettings() {
     TdmKvrx58* module = Module();
     if (!module || !Broker) {
-        TfrmBase::ApplyInputSettings();
+        TfrmDouble::ApplyInputSettings();
         return;
     }
     TClientDataSet* body = module->cdsBody1;
@@ -662,7 +706,7 @@ void TfrmKvrx58::ApplyInputSettings() {
         if (TControl* edit = dynamic_cast<TControl*>(FindComponent("edTA045"))) edit->SetVisible(false);
         module->cdsMain->FieldByName("TA045")->SetVisible(false);
     }
-    TfrmBase::ApplyInputSettings();
+    TfrmDouble::ApplyInputSettings();
     const AnsiString dateMask = module->DateFieldEditMask();
     for (const char* name : {"TA008", "TA009", "TA012", "TA014", "TA015"})
         module->cdsMain->FieldByName(name)->SetEditMask(dateMask);
@@ -677,8 +721,60 @@ void TfrmKvrx58::ApplyInputSettings() {
     module->ApplyLocalCurrencyDecimals();
 }
 
+bool TfrmKvrx58::SaveRecord() {
+    TdmKvrx58* module = Module();
+    if (!module) return false;
+    TClientDataSet* body = module->cdsBody1;
+    TClientDataSet* main = module->cdsMain;
+    if (body->State() == dsEdit || body->State() == dsInsert) body->Post();
+    if (main->State() == dsEdit || main->State() == dsInsert) main->Post();
+    // The line controls come back on every path, the warning's Cancel and a failing line included.
+    body->DisableControls();
+    try {
+        main->Edit();
+        module->ShareSelfFinanced();
+    } catch (...) {
+        body->EnableControls();
+        throw;
+    }
+    body->EnableControls();
+    // Compared at the currency's money decimals: 0.1 + 0.2 is 0.3 for a letter of credit.
+    const long double unit = std::pow(10.0L, module->MoneyDecimals());
+    const auto money = [unit](double value) { return std::llround(value * unit); };
+    if (money(main->FieldByName("TA018")->AsFloat()) != money(main->FieldByName("TA040")->AsFloat()))
+        Broker->Say("W", "100113", {""}, 936, true);
+    if (main->State() != dsEdit && main->State() != dsInsert) main->Edit();
+    return TfrmDouble::SaveRecord();
+}
+
+bool TfrmKvrx58::ValidateRecord(TDataSet* dataSet) {
+    if (!TfrmDouble::ValidateRecord(dataSet)) return false;
+    TdmKvrx58* module = Module();
+    if (!module || dataSet != module->cdsBody1) return true;
+    const AnsiString key = dataSet->FieldByName("TB004")->AsString() + "\x01" +
+                           dataSet->FieldByName("TB005")->AsString() + "\x01" +
+                           dataSet->FieldByName("TB006")->AsString();
+    // The other lines, by their place in a clone (not by RecNo, which moves as lines are inserted).
+    std::unique_ptr<TClientDataSet> clone(new TClientDataSet(nullptr));
+    clone->CloneCursor(module->cdsBody1, false, false);
+    const AnsiString own = dataSet->FieldByName("TB003")->AsString();
+    for (clone->First(); !clone->Eof(); clone->Next()) {
+        if (clone->FieldByName("TB003")->AsString() == own) continue;
+        const AnsiString other = clone->FieldByName("TB004")->AsString() + "\x01" +
+                                 clone->FieldByName("TB005")->AsString() + "\x01" +
+                                 clone->FieldByName("TB006")->AsString();
+        if (other != key) continue;
+        Broker->Say("E", "000002",
+                    {dataSet->FieldByName("TB004")->DisplayLabel() + "+" +
+                     dataSet->FieldByName("TB005")->DisplayLabel() + "+" +
+                     dataSet->FieldByName("TB006")->DisplayLabel()});
+        Abort();
+    }
+    return true;
+}
+
 bool TfrmKvrx58::EditRecord() {
-    const bool editing = TfrmBase::EditRecord();
+    const bool editing = TfrmDouble::EditRecord();
     if (editing && Module()) Module()->CurrencyChanged();
     return editing;
 }
@@ -709,33 +805,6 @@ void TfrmKvrx58::miBYVX37Click(TObject*) {
     }
     RunProgram("BYVX37", " BYVTC.TC001 =" + QuotedStr(type->AsString()) +
                              " AND BYVTC.TC002 =" + QuotedStr(number->AsString()));
-}
-
-AnsiString TfrmKvrx58::NextDocumentNo() {
-    TdmKvrx58* module = Module();
-    if (!module || !Broker) return AnsiString();
-    // The issue date in the form's date kind; today when the document has none.
-    const AnsiString stored = module->cdsMain->FieldByName("TA008")->AsString();
-    TDateTime date = Now();
-    if (stored.size() == 8) {
-        int y = 0, m = 0, d = 0;
-        if (TryStrToInt(stored.substr(0, 4), y) && TryStrToInt(stored.substr(4, 2), m) &&
-            TryStrToInt(stored.substr(6, 2), d))
-            TryEncodeDate(y, m, d, date);
-    }
-    Variant number;
-    try {
-        Broker->QueryMaxSeq(module->cdsMain, module->MainTable, number,
-                            FormatDateByKind(DateKind, DateSeparator, date), module->KeyFields);
-    } catch (const Exception&) {
-        number = Variant();
-    }
-    const AnsiString text = VarToStr(number);
-    if (text.empty() || SameText(text, "unKnow") || SameText(text, "unknown")) {
-        Broker->Say("E", "000033");
-        return AnsiString();
-    }
-    return text;
 }
 
 void TfrmKvrx58::FocusFieldControl(const AnsiString& fieldName) {

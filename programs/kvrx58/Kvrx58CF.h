@@ -1,13 +1,13 @@
 #pragma once
 // TfrmKvrx58: the letter-of-credit issuance form: the header fields of the documents with their
-// lookups (F2) and date picks over the base form's commands; the program's other pages and rules come
+// lookups (F2) and date picks over the single-table form's commands; the program's other pages and rules come
 // with the form levels above the base.
 #include "classlib/controls/stdctrls.h"
-#include "framework/BaseCF.h"
+#include "framework/DoubleCF.h"
 #include "programs/kvrx58/Kvrx58CD.h"
 
-class TfrmKvrx58 : public TfrmBase {
-    KVR_CLASS(TfrmKvrx58, TfrmBase)
+class TfrmKvrx58 : public TfrmDouble {
+    KVR_CLASS(TfrmKvrx58, TfrmDouble)
 public:
     explicit TfrmKvrx58(TComponent* owner, bool load = true);
 
@@ -33,12 +33,14 @@ public:
     // Columns by system setting (pricing unit, packages, sign-off state, send count), edit masks and
     // the local currency's decimals.
     void ApplyInputSettings() override;
+    // Before the framework's save: each line's self-financed share, and W 100113 when the issued
+    // amount is not the lines' total at the currency's money decimals.
+    bool SaveRecord() override;
+    // A purchase-order line may be on one line of the document only (E 000002).
+    bool ValidateRecord(TDataSet* dataSet) override;
     // Entering change mode also runs the data module's currency hook.
     bool EditRecord() override;
 
-    // The next number of a document of the current type and issue date; '' when the host has none
-    // (E 000033 said), so that no placeholder reaches the number field.
-    AnsiString NextDocumentNo();
     // Focus to the control bound to a header field, when there is one that can take it.
     void FocusFieldControl(const AnsiString& fieldName);
 
