@@ -208,10 +208,10 @@ AnsiString TdmDouble::HeadKeyField(int index) const {
 
 // ---- new lines ----
 
-void TdmDouble::cdsBody1NewRecord(TDataSet* dataSet) {
+void TdmDouble::cdsBody1NewRecord(TDataSet*) {
     if (cdsMain->State() != dsEdit && cdsMain->State() != dsInsert) {
-        dataSet->Cancel();
-        return;
+        // No line without a header being added or changed: the insert ends here, quietly.
+        Abort();
     }
     InitBodyLine();
 }
@@ -223,6 +223,8 @@ void TdmDouble::InitBodyLine() {
     else
         CopyHeadKeyToLine();
     if (AutoLineNumber && !LineNumberField.empty()) {
+        // The clone follows the lines of the header now current (a new header has lines of its own).
+        RefreshBodyShadow();
         AnsiString number;
         if (!NextLineNumber(LineClone, LineNumberField, number)) {
             // No number is left for the line: it is not added, rather than repeat an existing one.
@@ -454,6 +456,7 @@ bool TdmDouble::HasPendingLineKey() {
 void TdmDouble::BeforeSaveDetails() {
     if (!cdsBody1 || !cdsBody1->Active() || cdsBody1->IsEmpty()) return;
     AnsiString failure;
+    bool failed = false;
     {
         cdsBody1->DisableControls();
         const AnsiString indexFields = cdsBody1->IndexFieldNames();
@@ -471,13 +474,14 @@ void TdmDouble::BeforeSaveDetails() {
             std::vector<TBookmark> marks;
             for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next()) marks.push_back(cdsBody1->GetBookmark());
             for (TBookmark mark : marks) {
-                if (!failure.empty()) break;
+                if (failed) break;
                 try {
                     cdsBody1->GotoBookmark(mark);
                     cdsBody1->Edit();
                     CopyHeadKeyToLine();
                     cdsBody1->Post();
                 } catch (const Exception& e) {
+                    failed = true;
                     failure = e.Message();
                     if (cdsBody1->State() != dsBrowse) cdsBody1->Cancel();
                 }
@@ -501,7 +505,7 @@ void TdmDouble::BeforeSaveDetails() {
         RestoreDataSourceEvents(dsBody1, events);
         cdsBody1->EnableControls();
     }
-    if (failure.empty() && !HasPendingLineKey()) return;
+    if (!failed && !HasPendingLineKey()) return;
     if (Broker) {
         AnsiString text = LangText("TdmDouble", "sLineKeyError", "单身资料无法写入单头键值，单据未保存！");
         if (!failure.empty()) text += "\r\n" + failure;
