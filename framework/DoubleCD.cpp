@@ -169,8 +169,9 @@ void TdmDouble::DataModuleCreate(TObject* sender) {
 }
 
 void TdmDouble::DataModuleDestroy(TObject* sender) {
-    // The clone shares the lines' rows: it goes before the data set it clones.
+    // The clones share the lines' rows: they go before the data set they clone.
     if (LineClone) LineClone->Close();
+    if (FScanClone) FScanClone->Close();
     TdmSingle::DataModuleDestroy(sender);
 }
 
@@ -223,10 +224,8 @@ void TdmDouble::InitBodyLine() {
     else
         CopyHeadKeyToLine();
     if (AutoLineNumber && !LineNumberField.empty()) {
-        // The clone follows the lines of the header now current (a new header has lines of its own).
-        RefreshBodyShadow();
         AnsiString number;
-        if (!NextLineNumber(LineClone, LineNumberField, number)) {
+        if (!NextNumberOfLine(number)) {
             // No number is left for the line: it is not added, rather than repeat an existing one.
             cdsBody1->Cancel();
             Abort();
@@ -287,6 +286,48 @@ void TdmDouble::CarryOverLineValues() {
     }
 }
 
+void TdmDouble::EnsureBodyShadow() {
+    // The clone follows the lines of the header now current (a new header has lines of its own).
+    if (!LineClone->Active() || LineClone->Store() != cdsBody1->Store()) {
+        RefreshBodyShadow();
+        FNumberCached = false;
+    }
+    // The walks that need no order go over a clone without one: an ordered clone sorts its rows
+    // again after every line added.
+    if (!FScanClone) {
+        FScanClone = new TClientDataSet(this);
+        FScanClone->SetName("cdsBody1Scan");
+    }
+    if (!FScanClone->Active() || FScanClone->Store() != cdsBody1->Store()) {
+        try {
+            FScanClone->CloneCursor(cdsBody1, true, false);
+        } catch (const Exception&) {
+            FScanClone->Close();
+        }
+    }
+}
+
+bool TdmDouble::NextNumberOfLine(AnsiString& text) {
+    EnsureBodyShadow();
+    TField* field = cdsBody1->FindField(LineNumberField);
+    // The walk over the lines once; then each number given is the highest, until a line is changed,
+    // deleted or read anew (a number typed by hand may be any).
+    if (FNumberCached && field && field->Size() > 0) {
+        const AnsiString next = Format("%.*d", {field->Size(), FHighestLine + 1});
+        if (static_cast<int>(next.size()) <= field->Size()) {
+            text = next;
+            FLastGivenNumber = text;
+            return true;
+        }
+    }
+    if (!NextLineNumber(FScanClone->Active() ? static_cast<TDataSet*>(FScanClone) : LineClone, LineNumberField, text))
+        return false;
+    FHighestLine = StrToIntDef(text, 0) - 1;
+    FLastGivenNumber = text;
+    FNumberCached = FHighestLine >= 0;
+    return true;
+}
+
 bool TdmDouble::NextLineNumber(TDataSet* dataSet, const AnsiString& fieldName, AnsiString& text) {
     if (NextSequenceNo(dataSet, fieldName, text)) return true;
     if (dataSet && dataSet->FindField(fieldName) && Broker) {
@@ -326,11 +367,19 @@ void TdmDouble::cdsBody1AfterEdit(TDataSet* dataSet) {
     StampAuditFields(dataSet);
 }
 
-void TdmDouble::cdsBody1AfterPost(TDataSet*) {
+void TdmDouble::cdsBody1AfterPost(TDataSet* dataSet) {
+    // The line given the next number is in: it is the highest now. Any other change is walked anew.
+    TField* number = LineNumberField.empty() ? nullptr : dataSet->FindField(LineNumberField);
+    if (number && !FLastGivenNumber.empty() && number->AsString() == FLastGivenNumber)
+        FHighestLine = StrToIntDef(FLastGivenNumber, FHighestLine);
+    else
+        FNumberCached = false;
+    FLastGivenNumber.clear();
     if (BodyChangeReaction) BodyChanged();
 }
 
 void TdmDouble::cdsBody1AfterDelete(TDataSet*) {
+    FNumberCached = false;
     if (BodyChangeReaction) BodyChanged();
 }
 
@@ -338,14 +387,16 @@ void TdmDouble::cdsBody1AfterOpen(TDataSet*) {
     RefreshBodyShadow();
 }
 
-void TdmDouble::cdsBody1AfterScroll(TDataSet*) {
-    UpdateCounters(true);
+void TdmDouble::cdsBody1AfterScroll(TDataSet* dataSet) {
+    // A walk over the lines (controls disabled) is no move of the user's.
+    if (!dataSet->ControlsDisabled()) UpdateCounters(true);
 }
 
-void TdmDouble::dsBody1DataChange(TObject*, TField*) {
+void TdmDouble::dsBody1DataChange(TObject*, TField* field) {
     if (auto* form = dynamic_cast<TfrmDouble*>(Form())) {
         form->ShowLineSummary();
-        form->ShowRecordCounters();
+        // A field's change keeps the line where it is.
+        if (!field) form->ShowRecordCounters();
     }
 }
 
@@ -551,10 +602,12 @@ bool TdmDouble::SumBodyToHead(TField* headField, const AnsiString& bodyFieldName
 }
 
 bool TdmDouble::IsDuplicateLine(TField* field, const AnsiString& keys) {
-    return HasDuplicateKey(LineClone, field, keys);
+    EnsureBodyShadow();
+    return HasDuplicateKey(FScanClone->Active() ? FScanClone : LineClone, field, keys);
 }
 
 bool TdmDouble::RefreshBodyShadow() {
+    FNumberCached = false;
     if (!cdsBody1 || !cdsBody1->Active()) return false;
     return CloneCursorSafe(cdsBody1, LineClone);
 }

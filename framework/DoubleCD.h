@@ -93,6 +93,14 @@ public:
 
 private:
     AnsiString HeadKeyField(int index) const;
+    // The line clone over the lines of the current header.
+    void EnsureBodyShadow();
+    // The next line number: the lines walked once, then counted on while lines are only added.
+    bool NextNumberOfLine(AnsiString& text);
+    TClientDataSet* FScanClone = nullptr; // the lines without an order, for the walks that need none
+    bool FNumberCached = false;
+    int FHighestLine = 0;
+    AnsiString FLastGivenNumber;
     AnsiString LangText(const AnsiString& section, const AnsiString& ident, const AnsiString& def) const;
     // The rows of an export: (header bookmark row, line row) walked in order, at most MaxExportRows.
     bool WriteBodyExport(TDataSet* head, TDataSet* body, TComponent* form, bool throughExcel, bool withFormats);

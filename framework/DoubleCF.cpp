@@ -225,13 +225,15 @@ void TfrmDouble::ShowRecordCounters() {
         TClientDataSet* main = module->cdsMain;
         const int recNo = main->Active() ? main->RecNo() : 0;
         const int count = module->RecordCount;
-        PanelText(Status, 2, LangText("sHeadRecCount", "单头笔数"));
+        if (FHeadCountText.empty()) FHeadCountText = LangText("sHeadRecCount", "单头笔数");
+        PanelText(Status, 2, FHeadCountText);
         ConvertUiText(recNo > 0 && count > 0 ? IntToStr(recNo) + "/" + IntToStr(count) : AnsiString("0/0"), shown);
     } else {
         TClientDataSet* body = module->cdsBody1;
         const int count = body->Active() ? body->RecordCount() : 0;
         const int line = count > 0 ? body->RecNo() : 0;
-        PanelText(Status, 2, LangText("sBodyRecCount", "单身笔数"));
+        if (FBodyCountText.empty()) FBodyCountText = LangText("sBodyRecCount", "单身笔数");
+        PanelText(Status, 2, FBodyCountText);
         ConvertUiText(line > 0 && count > 0 ? IntToStr(line) + "/" + IntToStr(count) : AnsiString("0/0"), shown);
     }
     PanelText(Status, 3, VarToStr(shown));

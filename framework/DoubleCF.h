@@ -109,4 +109,5 @@ private:
     void Requery(const AnsiString& numberOverride);
     void BackToEdit();
     std::vector<TField*> FSummary;
+    AnsiString FHeadCountText, FBodyCountText; // the counters' captions, read once
 };

@@ -1,6 +1,7 @@
 #include "framework/KnlDouble.h"
 
 #include <cmath>
+#include <vector>
 
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
@@ -13,6 +14,15 @@ double GetFieldRounded(TField* field, int places) {
     if (places == -2) return std::trunc(value);
     if (places == -1) return value;
     if (places < 0) return 0;
+    // The text formatter's rounding, without the text where the value is clearly off a half: the
+    // scaled value's fraction decides; near a half the formatter's exact decimal expansion does.
+    if (places <= 15) {
+        const double scale = std::pow(10.0, places);
+        const double scaled = value * scale;
+        const double fraction = std::fabs(scaled - std::trunc(scaled));
+        if (std::fabs(scaled) < 1e15 && std::fabs(fraction - 0.5) > 1e-6)
+            return (scaled < 0 ? -std::floor(-scaled + 0.5) : std::floor(scaled + 0.5)) / scale;
+    }
     try {
         return StrToFloat(Trim(Format("%10.*f", {places, value})));
     } catch (const Exception&) {
@@ -54,12 +64,17 @@ bool NextSequenceNo(TDataSet* dataSet, const AnsiString& fieldName, AnsiString& 
 
 namespace {
 
-AnsiString KeyText(TDataSet* dataSet, const AnsiString& keys) {
+std::vector<TField*> KeyFieldsOf(TDataSet* dataSet, const AnsiString& keys) {
+    std::vector<TField*> fields;
+    for (int i = 1; i <= GetTokenCount(keys, "+"); ++i) fields.push_back(dataSet->FindField(Trim(GetToken(keys, "+", i))));
+    return fields;
+}
+
+AnsiString KeyText(const std::vector<TField*>& fields) {
     AnsiString text;
-    for (int i = 1; i <= GetTokenCount(keys, "+"); ++i) {
-        TField* field = dataSet->FindField(Trim(GetToken(keys, "+", i)));
-        if (i > 1) text += '\t';
-        if (field) text += field->AsString();
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) text += '\t';
+        if (fields[i]) text += fields[i]->AsString();
     }
     return text;
 }
@@ -79,10 +94,11 @@ bool HasDuplicateKey(TCustomClientDataSet* cds, TField* field, const AnsiString&
     if (!cds || !field || !field->DataSet() || !cds->Active()) return false;
     const AnsiString list = Trim(keys).empty() ? field->FieldName() : keys;
     TDataSet* own = field->DataSet();
-    const AnsiString wanted = KeyText(own, list);
+    const AnsiString wanted = KeyText(KeyFieldsOf(own, list));
     const int self = RowIdentity(own);
+    const std::vector<TField*> fields = KeyFieldsOf(cds, list);
     for (cds->First(); !cds->Eof(); cds->Next())
-        if (KeyText(cds, list) == wanted && RowIdentity(cds) != self) return true;
+        if (KeyText(fields) == wanted && RowIdentity(cds) != self) return true;
     return false;
 }
 
