@@ -1,7 +1,9 @@
 // Saving a header-plus-body document of 500 lines through the document form (the framework's test
 // program FWDBL01 over FWDHD and FWDLN: the lines appended through the data set, each one filled,
 // numbered and totalled by the data module as typing would, then SaveRecord with its lines check,
-// key walk, apply and re-query) against the same document saved through the provider alone (a
+// key walk, apply and re-query; with and without the program's own check of each line, an item
+// once a document and the header's total, each a walk over the lines so far) against the same
+// document saved through the provider alone (a
 // client data set with its nested lines, appended and applied: what bench_appserver_save measures
 // for the letter of credit), in process and over TCP.
 #include <benchmark/benchmark.h>
@@ -59,6 +61,7 @@ struct THost {
 void FormSave(benchmark::State& state) {
     static TBenchPlatform platform;
     THost host(platform, state.range(0) != 0);
+    const bool checks = state.range(1) != 0;
     TAnswerOk answers;
     TModalDriver* previous = Application->SetModalDriver(&answers);
     std::unique_ptr<TfrmFwDouble> form(new TfrmFwDouble(nullptr));
@@ -68,6 +71,7 @@ void FormSave(benchmark::State& state) {
     form->Show();
     form->IsKeepOnAdd = false;
     TdmFwDouble* module = form->Module();
+    module->LineChecks = checks;
     TClientDataSet* main = module->cdsMain;
     TClientDataSet* body = module->cdsBody1;
     for (auto _ : state) {
@@ -98,7 +102,14 @@ void FormSave(benchmark::State& state) {
     form.reset();
     Application->SetModalDriver(previous);
 }
-BENCHMARK(FormSave)->ArgName("tcp")->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(FormSave)
+    ->ArgNames({"tcp", "checks"})
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 void ProviderSave(benchmark::State& state) {
     static TBenchPlatform platform;

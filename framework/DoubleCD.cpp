@@ -1,5 +1,6 @@
 #include "framework/DoubleCD.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "classlib/controls/forms.h"
@@ -394,8 +395,9 @@ void TdmDouble::cdsBody1AfterScroll(TDataSet* dataSet) {
 
 void TdmDouble::dsBody1DataChange(TObject*, TField* field) {
     if (auto* form = dynamic_cast<TfrmDouble*>(Form())) {
-        form->ShowLineSummary();
-        // A field's change keeps the line where it is.
+        // A field's change keeps the line where it is, and shows anew only a field of the summary.
+        const std::vector<TField*>& shown = form->LineSummaryFields();
+        if (!field || std::find(shown.begin(), shown.end(), field) != shown.end()) form->ShowLineSummary();
         if (!field) form->ShowRecordCounters();
     }
 }
@@ -580,6 +582,14 @@ double TdmDouble::SumBodyField(const AnsiString& fieldName, int digits, const An
     TField* filter = conditionField.empty() ? nullptr : cdsBody1->FindField(conditionField);
     double sum = 0;
     TLineWalk walk(cdsBody1, dsBody1);
+    // The walk is no scrolling of the user's: the lines' own scroll handlers rest meanwhile.
+    TDataSetEvents events;
+    SaveDataSetEvents(cdsBody1, events);
+    struct TRestore {
+        TDataSet* DataSet;
+        TDataSetEvents& Events;
+        ~TRestore() { RestoreDataSetEvents(DataSet, Events); }
+    } restore{cdsBody1, events};
     for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next()) {
         Variant value;
         const int kind = TotalLineFilter(fieldName, Variant(conditionValue), value);

@@ -153,11 +153,11 @@ void TdmFwDouble::SetDefaultValues(TDataSet* dataSet) {
 
 void TdmFwDouble::BodyChanged() {
     TdmDouble::BodyChanged();
-    SumBodyToHead(cdsMain->FieldByName("DH005"), "DL006", AnsiString(), 2);
+    if (LineChecks) SumBodyToHead(cdsMain->FieldByName("DH005"), "DL006", AnsiString(), 2);
 }
 
 void TdmFwDouble::cdsBody1DL004Validate(TField* sender) {
-    if (Trim(sender->AsString()).empty() || !IsDuplicateLine(sender, "DL004")) return;
+    if (!LineChecks || Trim(sender->AsString()).empty() || !IsDuplicateLine(sender, "DL004")) return;
     Broker->Say("E", "000032", {sender->DisplayLabel() + " " + Trim(sender->AsString()) + " 重复"});
     Abort();
 }

@@ -11,6 +11,8 @@ public:
     explicit TdmFwDouble(TComponent* owner, bool load = true);
 
     TDataSetField* cdsMainqryBody = nullptr;
+    // The program's checks of each line: an item once a document, the header's total.
+    bool LineChecks = true;
 
     void SetDefaultValues(TDataSet* dataSet) override;
     void BodyChanged() override;
