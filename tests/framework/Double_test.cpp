@@ -4,10 +4,16 @@
 // save, which never leaves a placeholder key behind.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <memory>
 
 #include "classlib/objects/formloader.h"
+#include "classlib/rtl/datetime.h"
+#include "classlib/rtl/files.h"
 #include "framework/DoubleCD.h"
+#include "readback/ReadBack.h"
 
 class TdmDoubleTest : public TdmDouble {
     KVR_CLASS(TdmDoubleTest, TdmDouble)
@@ -295,6 +301,68 @@ TEST_F(DoubleModuleTest, TotalsIntoTheHeaderOnlyWhileItIsEdited) {
     Main()->Post();
     EXPECT_TRUE(Module->SumBodyToHead(Main()->FieldByName("TA010"), "TB006", "", 2));
     EXPECT_DOUBLE_EQ(Main()->FieldByName("TA010")->AsFloat(), 7.75); // browsing: unchanged
+}
+
+TEST_F(DoubleModuleTest, ANewLineLeftUntouchedTakesNoNumberAndADeletedLastNumberComesBack) {
+    Main()->Append();
+    Main()->FieldByName("TA001")->SetAsString("5102");
+    Main()->FieldByName("TA002")->SetAsString("H3");
+    AddLine("A", 1);
+    AddLine("B", 1);
+    Body()->Append();
+    EXPECT_EQ(Body()->FieldByName("TB003")->AsString(), "0003");
+    Body()->Cancel();
+    AddLine("C", 1);
+    EXPECT_EQ(Body()->FieldByName("TB003")->AsString(), "0003");
+    Body()->Delete(); // line 0003, the last
+    AddLine("D", 1);
+    EXPECT_EQ(Body()->FieldByName("TB003")->AsString(), "0003");
+    // A number typed over counts from then on.
+    Body()->Edit();
+    Body()->FieldByName("TB003")->SetAsString("0010");
+    Body()->Post();
+    AddLine("E", 1);
+    EXPECT_EQ(Body()->FieldByName("TB003")->AsString(), "0011");
+}
+
+TEST_F(DoubleModuleTest, PlainBodyExportHoldsTheHeaderKeysAndEveryLine) {
+    const std::filesystem::path before = std::filesystem::current_path();
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("kvr-double-export-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    std::filesystem::current_path(folder);
+    for (const char* number : {"H1", "H2"}) {
+        Main()->Append();
+        Main()->FieldByName("TA001")->SetAsString("5102");
+        Main()->FieldByName("TA002")->SetAsString(number);
+        AddLine("A", 1.5);
+        AddLine("B", 2);
+        Main()->Post();
+    }
+    for (const char* name : {"TB001", "TB002", "TB006", "FLAG"}) Body()->FieldByName(name)->SetVisible(false);
+    Main()->First();
+    SetNowForTesting(EncodeDate(2024, 2, 3) + EncodeTime(9, 5, 7, 0));
+    const AnsiString path = Module->ExportFileName();
+    EXPECT_TRUE(Module->ExportBodyToExcelPlain(Main(), Body(), nullptr));
+    ResetNowForTesting();
+    EXPECT_EQ(Main()->RecNo(), 1); // the header it stood on
+    const TReadBook book = ReadBack(NativePath(path));
+    std::filesystem::current_path(before);
+    std::filesystem::remove_all(folder);
+    ASSERT_TRUE(book.Error.empty()) << book.Error;
+    const struct {
+        int Row, Col;
+        const char* Value;
+    } cells[] = {{0, 0, "TA001"}, {0, 1, "TA002"}, {0, 2, "TB003"}, {0, 3, "TB004"}, {0, 4, "TB005"},
+                 {1, 1, "H1"},    {1, 2, "0001"},  {2, 3, "B"},     {3, 1, "H2"},    {4, 2, "0002"},
+                 {5, 0, ""}};
+    for (const auto& c : cells) {
+        SCOPED_TRACE(std::to_string(c.Row) + "," + std::to_string(c.Col));
+        EXPECT_EQ(book.At(0, c.Row, c.Col).Value, c.Value);
+    }
+    EXPECT_EQ(book.At(0, 1, 4).Type, "number");
+    EXPECT_DOUBLE_EQ(book.At(0, 1, 4).Number(), 1.5);
+    EXPECT_DOUBLE_EQ(book.At(0, 4, 4).Number(), 2);
 }
 
 } // namespace
