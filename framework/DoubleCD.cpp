@@ -713,7 +713,7 @@ bool TdmDouble::WriteBodyExport(TDataSet* head, TDataSet* body, TComponent* cont
         try {
             OLEExcel1->SetConnected(true);
             OLEExcel1->NewWorkbook();
-            OLEExcel1->SetSheetName(Broker ? Broker->ProgramID : AnsiString());
+            if (Broker && !Broker->ProgramID.empty()) OLEExcel1->SetSheetName(Broker->ProgramID);
         } catch (const Exception&) {
             warn(LangText("TdmSingle", "sFailedCreateExcell", "创建新的 EXCEL 文件"));
             try {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "classlib/automation/comserv.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/files.h"
@@ -325,44 +326,71 @@ TEST_F(DoubleModuleTest, ANewLineLeftUntouchedTakesNoNumberAndADeletedLastNumber
     EXPECT_EQ(Body()->FieldByName("TB003")->AsString(), "0011");
 }
 
-TEST_F(DoubleModuleTest, PlainBodyExportHoldsTheHeaderKeysAndEveryLine) {
-    const std::filesystem::path before = std::filesystem::current_path();
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("kvr-double-export-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
-    std::filesystem::current_path(folder);
-    for (const char* number : {"H1", "H2"}) {
-        Main()->Append();
-        Main()->FieldByName("TA001")->SetAsString("5102");
-        Main()->FieldByName("TA002")->SetAsString(number);
-        AddLine("A", 1.5);
-        AddLine("B", 2);
-        Main()->Post();
+// Two documents of two lines each, in a folder of the test's own; the export's file read back.
+class DoubleExportTest : public DoubleModuleTest {
+protected:
+    void SetUp() override {
+        DoubleModuleTest::SetUp();
+        FBefore = std::filesystem::current_path();
+        FFolder = std::filesystem::temp_directory_path() / ("kvr-double-export-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(FFolder);
+        std::filesystem::current_path(FFolder);
+        for (const char* number : {"H1", "H2"}) {
+            Main()->Append();
+            Main()->FieldByName("TA001")->SetAsString("5102");
+            Main()->FieldByName("TA002")->SetAsString(number);
+            AddLine("A", 1.5);
+            AddLine("B", 2);
+            Main()->Post();
+        }
+        for (const char* name : {"TB001", "TB002", "TB006", "FLAG"}) Body()->FieldByName(name)->SetVisible(false);
+        Main()->First();
+        SetNowForTesting(EncodeDate(2024, 2, 3) + EncodeTime(9, 5, 7, 0));
+        Path = Module->ExportFileName();
     }
-    for (const char* name : {"TB001", "TB002", "TB006", "FLAG"}) Body()->FieldByName(name)->SetVisible(false);
-    Main()->First();
-    SetNowForTesting(EncodeDate(2024, 2, 3) + EncodeTime(9, 5, 7, 0));
-    const AnsiString path = Module->ExportFileName();
+    void TearDown() override {
+        ResetNowForTesting();
+        SetClassRegistryFileName("");
+        std::filesystem::current_path(FBefore);
+        std::filesystem::remove_all(FFolder);
+        DoubleModuleTest::TearDown();
+    }
+    void ExpectRows(const TReadBook& book) {
+        const struct {
+            int Row, Col;
+            const char* Value;
+        } cells[] = {{0, 0, "TA001"}, {0, 1, "TA002"}, {0, 2, "TB003"}, {0, 3, "TB004"}, {0, 4, "TB005"},
+                     {1, 1, "H1"},    {1, 2, "0001"},  {2, 3, "B"},     {3, 1, "H2"},    {4, 2, "0002"},
+                     {5, 0, ""}};
+        for (const auto& c : cells) {
+            SCOPED_TRACE(std::to_string(c.Row) + "," + std::to_string(c.Col));
+            EXPECT_EQ(book.At(0, c.Row, c.Col).Value, c.Value);
+        }
+        EXPECT_EQ(book.At(0, 1, 4).Type, "number");
+        EXPECT_DOUBLE_EQ(book.At(0, 1, 4).Number(), 1.5);
+        EXPECT_DOUBLE_EQ(book.At(0, 4, 4).Number(), 2);
+    }
+    AnsiString Path;
+
+private:
+    std::filesystem::path FBefore, FFolder;
+};
+
+TEST_F(DoubleExportTest, PlainBodyExportHoldsTheHeaderKeysAndEveryLine) {
     EXPECT_TRUE(Module->ExportBodyToExcelPlain(Main(), Body(), nullptr));
-    ResetNowForTesting();
     EXPECT_EQ(Main()->RecNo(), 1); // the header it stood on
-    const TReadBook book = ReadBack(NativePath(path));
-    std::filesystem::current_path(before);
-    std::filesystem::remove_all(folder);
+    const TReadBook book = ReadBack(NativePath(Path));
     ASSERT_TRUE(book.Error.empty()) << book.Error;
-    const struct {
-        int Row, Col;
-        const char* Value;
-    } cells[] = {{0, 0, "TA001"}, {0, 1, "TA002"}, {0, 2, "TB003"}, {0, 3, "TB004"}, {0, 4, "TB005"},
-                 {1, 1, "H1"},    {1, 2, "0001"},  {2, 3, "B"},     {3, 1, "H2"},    {4, 2, "0002"},
-                 {5, 0, ""}};
-    for (const auto& c : cells) {
-        SCOPED_TRACE(std::to_string(c.Row) + "," + std::to_string(c.Col));
-        EXPECT_EQ(book.At(0, c.Row, c.Col).Value, c.Value);
-    }
-    EXPECT_EQ(book.At(0, 1, 4).Type, "number");
-    EXPECT_DOUBLE_EQ(book.At(0, 1, 4).Number(), 1.5);
-    EXPECT_DOUBLE_EQ(book.At(0, 4, 4).Number(), 2);
+    ExpectRows(book);
+}
+
+TEST_F(DoubleExportTest, BodyExportThroughTheSpreadsheetProgram) {
+    SetClassRegistryFileName(std::string(KVR_BINARY_DIR) + "/data/classes.ini");
+    EXPECT_TRUE(Module->ExportBodyToExcel(Main(), Body(), true, nullptr));
+    EXPECT_EQ(Main()->RecNo(), 1);
+    const TReadBook book = ReadBack(NativePath(Path));
+    ASSERT_TRUE(book.Error.empty()) << book.Error;
+    ExpectRows(book);
 }
 
 } // namespace
