@@ -409,8 +409,8 @@ void TdmSingle::SortByField(const AnsiString& fieldName) {
                                     SameText(cdsMain->IndexFieldNames(), field->FieldName());
             SortField = field;
             if (descending) {
-                TIndexDef* def =
-                    defs->IndexOf(field->FieldName()) >= 0 ? defs->Find(field->FieldName()) : defs->AddIndexDef();
+                TIndexDef* def = defs->IndexOf(field->FieldName()) >= 0 ? defs->Find(field->FieldName())
+                                                                        : defs->AddIndexDef();
                 def->SetName(field->FieldName());
                 def->SetFields(field->FieldName());
                 def->SetDescFields(field->FieldName());
@@ -639,7 +639,8 @@ bool TdmSingle::ExportThroughExcel(TDataSet* dataSet, TComponent* controlSource,
         TFont font;
         try {
             for (std::size_t c = 0; c < columns.size(); ++c)
-                OLEExcel1->WriteText(1, static_cast<int>(c) + 1, nullptr, false, columns[c].Field->DisplayLabel());
+                OLEExcel1->WriteText(1, static_cast<int>(c) + 1, nullptr, false,
+                                     columns[c].Field->DisplayLabel());
             int row = 2;
             for (dataSet->First(); !dataSet->Eof(); dataSet->Next(), ++row) {
                 for (std::size_t c = 0; c < columns.size(); ++c) {
@@ -689,9 +690,9 @@ bool TdmSingle::ExportThroughExcel(TDataSet* dataSet, TComponent* controlSource,
         if (status) status->CloseStatus();
     }
     // The file is saved also after a failure: what was written is the user's.
-    if (!EnsureExportFolder(folder, fixedTexts ? UIText("创建目录：" + folder + " 失败!")
-                                               : Format(LangText("sCreateDirError", "创建目录%s失败!"),
-                                                        {folder}))) {
+    if (!EnsureExportFolder(folder, fixedTexts
+                                        ? UIText("创建目录：" + folder + " 失败!")
+                                        : Format(LangText("sCreateDirError", "创建目录%s失败!"), {folder}))) {
         OLEExcel1->SetConnected(false);
         return false;
     }
@@ -703,9 +704,9 @@ bool TdmSingle::ExportThroughExcel(TDataSet* dataSet, TComponent* controlSource,
         OLEExcel1->SetConnected(false);
         return false;
     }
-    const AnsiString question =
-        fixedTexts ? UIText("转出文档: \r" + path + "\r\r" + "是否打开文档?")
-                   : Format(LangText("sOpenDoc", "转出文档: \r%s\r\r是否打开文档?"), {path});
+    const AnsiString question = fixedTexts
+                                    ? UIText("转出文档: \r" + path + "\r\r" + "是否打开文档?")
+                                    : Format(LangText("sOpenDoc", "转出文档: \r%s\r\r是否打开文档?"), {path});
     if (AskOpen(question))
         OLEExcel1->SetVisible(true);
     else
@@ -746,12 +747,14 @@ bool TdmSingle::ExportToXLSFile(TDataSet* dataSet, TComponent* controlSource) {
                     switch (field->DataType()) {
                     case ftSmallint:
                     case ftInteger:
-                        filter->WriteData(xlsNumber, row, field->IsNull() ? AnsiString() : IntToStr(field->AsInteger()),
+                        filter->WriteData(xlsNumber, row,
+                                          field->IsNull() ? AnsiString() : IntToStr(field->AsInteger()),
                                           column);
                         break;
                     case ftFloat:
                         // The shortest text that reads back as the field's own value.
-                        filter->WriteData(xlsNumber, row, field->IsNull() ? AnsiString() : ShortestText(field->AsFloat()),
+                        filter->WriteData(xlsNumber, row,
+                                          field->IsNull() ? AnsiString() : ShortestText(field->AsFloat()),
                                           column);
                         break;
                     case ftBoolean:

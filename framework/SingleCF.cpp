@@ -628,8 +628,8 @@ void TfrmSingle::UpdateButtonStates() {
         if (button) button->SetEnabled(editing);
     for (TMenuItem* item : {miOK, miCancel})
         if (item) item->SetEnabled(editing);
-    const bool hasData = DataModule && BaseModule() && BaseModule()->cdsMain->Active() &&
-                         !BaseModule()->cdsMain->IsEmpty();
+    const bool hasData =
+        DataModule && BaseModule() && BaseModule()->cdsMain->Active() && !BaseModule()->cdsMain->IsEmpty();
     for (TMenuItem* item : {miPrint, miPreview})
         if (item) item->SetEnabled(hasData && !editing && CanPrint && (OperationMask & OPERATION_PRINT));
     for (TMenuItem* item : {miTable2Excel, miTable2Excel2})

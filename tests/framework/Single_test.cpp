@@ -144,7 +144,8 @@ private:
 };
 
 Variant Row(const char* key, const char* name, double amount, double fee, int count) {
-    return VarArrayOf({Variant(key), Variant(name), Variant(amount), Variant(fee), Variant(count), Variant("X")});
+    return VarArrayOf(
+        {Variant(key), Variant(name), Variant(amount), Variant(fee), Variant(count), Variant("X")});
 }
 
 class SingleTest : public FormFixture {
@@ -169,8 +170,8 @@ protected:
             *args[4].Value = VarArrayOf({"单档测试作业", "", "", "", "", "", "", "N", "W", "Single"});
             return Variant(true);
         });
-        FPreviousQuery = SetQueryDialogFactory(
-            [](TfrmSingle* form) { return std::make_unique<TScriptedQuery>(form); });
+        FPreviousQuery =
+            SetQueryDialogFactory([](TfrmSingle* form) { return std::make_unique<TScriptedQuery>(form); });
         TScriptedQuery::Answers.clear();
         TScriptedQuery::Bound.clear();
         FPreviousShell = SetShellExecuteHandler([this](const TShellExecuteInfo& info) {
@@ -190,8 +191,9 @@ protected:
     }
 
     TfrmSingleTest* Start(int mode = OPEN_MODE_NONE, const Variant& modeParam = Variant()) {
-        Server = std::make_unique<TAppServerDouble>(
-            0, "M11_TABLE=TESTS\r\nM11_KEY=TA001\r\nMAX_RECORD=2\r\nPOWER_DATA=,Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY\r\n");
+        Server =
+            std::make_unique<TAppServerDouble>(0, "M11_TABLE=TESTS\r\nM11_KEY=TA001\r\nMAX_RECORD=2\r\nPOWER_"
+                                                  "DATA=,Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY\r\n");
         Server->Server->OnValue("GetRecCount", 3);
         Server->Server->OnValue("LoadTable", Variant());
         Server->Server->On("WhatIs", [this](TDispArgs args) {
@@ -202,7 +204,8 @@ protected:
             return Variant();
         });
         TMemoryAppServer* memory = Server->Schemes;
-        Server->Server->On("AS_ApplyUpdates", [memory](TDispArgs args) { return memory->ApplyUpdates(args); });
+        Server->Server->On("AS_ApplyUpdates",
+                           [memory](TDispArgs args) { return memory->ApplyUpdates(args); });
         TMemoryProviderData& main = Server->Schemes->Provider("pvdMain");
         main.Fields = {{"TA001", ftString, 6, 0, {}},  {"TA002", ftString, 20, 0, {}},
                        {"TA003", ftFloat, 0, 0, {}},   {"TA004", ftCurrency, 0, 0, {}},
@@ -260,10 +263,11 @@ TEST_F(SingleTest, XLSFileHoldsTheVisibleFieldsAndItsNameFollowsTheClock) {
         const char* Type;
         const char* Value;
     } cells[] = {
-        {0, 0, "text", u8"代号"},   {0, 4, "text", u8"件数"}, {1, 0, "text", "00123"},
-        {1, 2, "number", "-12.5"}, {1, 3, "text", "1,234.50"}, // the currency as its display text
-        {1, 4, "number", "3"},     {3, 2, "number", "300.125"}, {3, 1, "text", u8"丙"},
-        {0, 5, "", ""}, // the hidden field is left out
+        {0, 0, "text", u8"代号"},   {0, 4, "text", u8"件数"},
+        {1, 0, "text", "00123"},    {1, 2, "number", "-12.5"},
+        {1, 3, "text", "1,234.50"}, // the currency as its display text
+        {1, 4, "number", "3"},      {3, 2, "number", "300.125"},
+        {3, 1, "text", u8"丙"},     {0, 5, "", ""}, // the hidden field is left out
     };
     for (const auto& c : cells) {
         SCOPED_TRACE(std::to_string(c.Row) + "," + std::to_string(c.Col));
@@ -295,7 +299,8 @@ TEST_F(SingleTest, ExcelExportWritesNumbersAsNumbersOrAsText) {
         const std::vector<TDialogRecord> dialogs = Application->Dialogs();
         ASSERT_EQ(dialogs.size(), 1u);
         EXPECT_NE(dialogs[0].Text.find("是否打开文档?"), AnsiString::npos);
-        const TReadBook book = ReadBack(NativePath(ExportPath(asNumbers ? "20240203090507" : "20240203090509")));
+        const TReadBook book =
+            ReadBack(NativePath(ExportPath(asNumbers ? "20240203090507" : "20240203090509")));
         ASSERT_TRUE(book.Error.empty()) << book.Error;
         EXPECT_EQ(book.SheetNames, std::vector<std::string>{"FWSING01"});
         EXPECT_EQ(book.At(0, 0, 3).Value, u8"费用");
@@ -421,10 +426,16 @@ TEST_F(SingleTest, OpenModesAndTheCloseResult) {
         int Mode;
         Byte State;
         size_t Prints;
-    } cases[] = {{OPEN_MODE_NONE, esBrowse, 0}, {OPEN_MODE_ADD, esInsert, 0}, {OPEN_MODE_EDIT, esEdit, 0},
-                 {OPEN_MODE_PRINT, esBrowse, 1}, {OPEN_MODE_ADD_WITH_PARAM, esInsert, 0},
-                 {OPEN_MODE_EDIT_WITH_PARAM, esEdit, 0}, {OPEN_MODE_HOST_10, esBrowse, 0},
-                 {OPEN_MODE_HOST_12, esBrowse, 0}, {2, esBrowse, 0}, {4, esBrowse, 0}};
+    } cases[] = {{OPEN_MODE_NONE, esBrowse, 0},
+                 {OPEN_MODE_ADD, esInsert, 0},
+                 {OPEN_MODE_EDIT, esEdit, 0},
+                 {OPEN_MODE_PRINT, esBrowse, 1},
+                 {OPEN_MODE_ADD_WITH_PARAM, esInsert, 0},
+                 {OPEN_MODE_EDIT_WITH_PARAM, esEdit, 0},
+                 {OPEN_MODE_HOST_10, esBrowse, 0},
+                 {OPEN_MODE_HOST_12, esBrowse, 0},
+                 {2, esBrowse, 0},
+                 {4, esBrowse, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Mode);
         Start(c.Mode);
@@ -527,8 +538,10 @@ TEST_F(SingleTest, SavedConditionsFillTheQueryMenuAndRunWithoutTheDialog) {
     Server = nullptr;
     Start();
     TMemoryProviderData& saved = Server->Schemes->Provider("pvdConSave");
-    saved.Fields = {{"NCONDITION", ftString, 20, 0, {}}, {"CREATOR", ftString, 10, 0, {}},
-                    {"PROGRAMME", ftString, 10, 0, {}},  {"VCONDITION", ftString, 200, 0, {}},
+    saved.Fields = {{"NCONDITION", ftString, 20, 0, {}},
+                    {"CREATOR", ftString, 10, 0, {}},
+                    {"PROGRAMME", ftString, 10, 0, {}},
+                    {"VCONDITION", ftString, 200, 0, {}},
                     {"ActivePage", ftInteger, 0, 0, {}}};
     saved.Rows = {VarArrayOf({"大额", "DEMO", "FWSING01", "TA003 > 250", 0}),
                   VarArrayOf({"乙方", "DEMO", "FWSING01", "TA002 = '乙'", 0})};
