@@ -484,6 +484,19 @@ void TdmSingle::RefreshColor() {
         if (cdsMainColor->Active() && cdsMainColor->RecordCount() < cdsMain->RecordCount())
             cdsMainColor->GetNextPacket();
         form->ColorDataChanged();
+        // The plain controls take the colours of the current record.
+        if (!form->HeadColors || !cdsMainColor->Active() || !cdsMain->Active() || cdsMain->IsEmpty()) return;
+        AnsiString keyFields;
+        std::vector<Variant> values;
+        for (int i = 1; i <= GetTokenCount(KeyFields, ","); ++i) {
+            TField* field = cdsMain->FindField(Trim(GetToken(KeyFields, ",", i)));
+            if (!field) return;
+            keyFields += (keyFields.empty() ? "" : ";") + field->FieldName();
+            values.push_back(field->Value());
+        }
+        if (values.empty()) return;
+        if (cdsMainColor->Locate(keyFields, values.size() == 1 ? values[0] : VarArrayOf(values)))
+            form->HeadColors->ApplyForDataSet(cdsMainColor);
     } catch (const Exception&) {
     }
 }

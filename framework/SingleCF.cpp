@@ -316,6 +316,8 @@ void TfrmSingle::BuildHeadColors(const AnsiString& text) {
     HeadColors.reset();
     if (Trim(text).empty()) return;
     HeadColors = TColorComponents::CreateFromXml(this, "head", text);
+    // The controls' own colours, which every record starts again from.
+    HeadColors->SaveOriginalColors();
 }
 
 void TfrmSingle::AfterFormShow() {

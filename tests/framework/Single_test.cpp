@@ -35,8 +35,11 @@ public:
     }
     void FormCreate(TObject* sender) {
         CreateDataModule();
+        IsColorManage = !ColorXml.empty();
         TfrmSingle::FormCreate(sender);
     }
+    AnsiString ColorManagerText() override { return ColorXml; }
+    static inline AnsiString ColorXml;
     std::vector<bool> Prints;
 };
 
@@ -186,6 +189,7 @@ protected:
         SetShellExecuteHandler(FPreviousShell);
         SetQueryDialogFactory(FPreviousQuery);
         ResetNowForTesting();
+        TfrmSingleTest::ColorXml.clear();
         SetClassRegistryFileName("");
         FormFixture::TearDown();
     }
@@ -214,6 +218,18 @@ protected:
         main.Rows = {Row("00123", "甲", -12.5, 1234.5, 3), Row("00200", "乙", 200, 0.25, 4),
                      Row("00300", "丙", 300.125, 7, 5)};
         Server->Schemes->Provider("pvdColor") = main;
+        if (ColorColumn) {
+            // The colour column of the edit: the negative amount's record is marked.
+            TMemoryProviderData& colors = Server->Schemes->Provider("pvdColor");
+            colors.Fields.push_back({"edTA002", ftString, 40, 0, {}});
+            for (Variant& row : colors.Rows) {
+                std::vector<Variant> items;
+                for (int i = 0; i <= VarArrayHighBound(row, 1); ++i)
+                    items.push_back(row.GetElement({i}));
+                items.push_back(items[2].AsFloat() < 0 ? "bkcolor=65535;colorx=255" : "");
+                row = VarArrayOf(items);
+            }
+        }
         Server->ServeInProcess();
         Single = new TfrmSingleTest(nullptr);
         Single->SetModuleFileName("/opt/VORLAN/FWSING01C.so");
@@ -235,6 +251,7 @@ protected:
     std::vector<AnsiString> Shell;
     std::vector<int> TopRows;
     int SqlType = 1;
+    bool ColorColumn = false;
 
 private:
     TQueryDialogFactory FPreviousQuery;
@@ -609,6 +626,23 @@ TEST_F(SingleTest, ExportsShowTheirProgressAndTakeTheComboBoxText) {
     ASSERT_TRUE(book.Error.empty()) << book.Error;
     EXPECT_EQ(book.At(0, 2, 1).Value, u8"乙方");
     EXPECT_EQ(book.At(0, 1, 1).Value, u8"甲"); // no item holds it: its own text
+}
+
+TEST_F(SingleTest, ColoursFollowTheCurrentRecord) {
+    TfrmSingleTest::ColorXml =
+        "<colormanager><head><component name=\"edTA002\" enable=\"Y\">"
+        "<condition value=\"TA003 &lt; 0\" colorx=\"255\" bkcolor=\"65535\" msg=\"负数\"/>"
+        "</component><component name=\"edNone\" enable=\"Y\"/></head></colormanager>";
+    ColorColumn = true;
+    Start();
+    ASSERT_NE(Single->HeadColors, nullptr);
+    EXPECT_EQ(Single->HeadColors->Count(), 1); // a name the form lacks is passed over
+    auto* edit = static_cast<TControl*>(Single->FindComponent("edTA002"));
+    const TColor own = edit->Color();
+    Main()->First();
+    EXPECT_EQ(edit->Color(), 65535); // the negative amount's record
+    Main()->Next();
+    EXPECT_EQ(edit->Color(), own); // the next one starts again from the edit's own colour
 }
 
 } // namespace
