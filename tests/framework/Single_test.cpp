@@ -303,8 +303,19 @@ TEST_F(SingleTest, XLSFileHoldsTheVisibleFieldsAndItsNameFollowsTheClock) {
     EXPECT_EQ(Shell.size(), 1u);
 }
 
+// A name that cannot be shown: its cell in the workbook says so.
+class TBrokenName : public TObject {
+public:
+    void GetText(TField* field, AnsiString& text, bool) {
+        if (field->AsString() == "乙") throw EConvertError("cannot show");
+        text = field->AsString();
+    }
+};
+
 TEST_F(SingleTest, ExcelExportWritesNumbersAsNumbersOrAsText) {
     Start();
+    TBrokenName broken;
+    Main()->FieldByName("TA002")->SetOnGetText(TFieldGetTextEvent(&broken, &TBrokenName::GetText));
     Module()->SetDecimalGroupFields(2, "cdsMain:TA004");
     Module()->SetDecimalGroupPlaces(2, 2);
     for (bool asNumbers : {true, false}) {
@@ -325,6 +336,11 @@ TEST_F(SingleTest, ExcelExportWritesNumbersAsNumbersOrAsText) {
         EXPECT_EQ(book.At(0, 1, 0).Type, "text");
         EXPECT_EQ(book.At(0, 1, 0).Value, "00123");
         EXPECT_EQ(book.At(0, 1, 0).NumberFormat, "@");
+        // The cell that failed, in red; the row's other cells and the next rows are written.
+        EXPECT_EQ(book.At(0, 2, 1).Value, "Error!");
+        EXPECT_EQ(book.At(0, 2, 1).Color, "FF0000");
+        EXPECT_EQ(book.At(0, 2, 0).Value, "00200");
+        EXPECT_EQ(book.At(0, 3, 1).Value, u8"丙");
         const TReadCell& fee = book.At(0, 1, 3);
         const TReadCell& amount = book.At(0, 1, 2);
         if (asNumbers) {
@@ -341,6 +357,7 @@ TEST_F(SingleTest, ExcelExportWritesNumbersAsNumbersOrAsText) {
             EXPECT_EQ(amount.Type, "text");
         }
     }
+    Main()->FieldByName("TA002")->SetOnGetText(TFieldGetTextEvent());
 }
 
 TEST_F(SingleTest, EmptyDataExportsNothingAndAFolderThatCannotBeMadeFails) {
