@@ -14,6 +14,7 @@
 #include "classlib/rtl/strutils.h"
 #include "foundation/AlertLog.h"
 #include "foundation/LibVCLs.h"
+#include "foundation/libUDF.h"
 #include "foundation/libstrs.h"
 #include "framework/FieldLists.h"
 #include "framework/SingleCF.h"
@@ -303,8 +304,51 @@ void TdmSingle::ApplyDefaultValues() {
     }
 }
 
-void TdmSingle::FillUDFDefaults(TDataSet*, TCollection*) {
-    // The user-defined fields of the header come with the form's attachment level.
+void TdmSingle::FillUDFDefaults(TDataSet* dataSet, TUDFFields* udfFields) {
+    if (!dataSet || !udfFields || !Broker) return;
+    bool said = false;
+    for (int i = 0; i < udfFields->Count(); ++i) {
+        TUDFField* udf = udfFields->Items(i);
+        std::vector<Variant> texts;
+        for (int r = 0; udf->RelatedFields && r < udf->RelatedFields->Count(); ++r) {
+            TUDFRelatedField* related = udf->RelatedFields->Items(r);
+            TField* field =
+                related->LinkedField ? related->LinkedField : dataSet->FindField(related->LinkedFieldName);
+            texts.push_back(field ? field->AsString() : AnsiString());
+        }
+        TField* target = dataSet->FindField(udf->UDFFieldName);
+        bool failed = false;
+        try {
+            Variant answer;
+            Broker->CallCounter(
+                "QueryUDFData",
+                VarArrayOf({udf->QueryText, AnsiString(), Broker->Database, "N",
+                            texts.empty() ? VarArrayCreate({0, -1}, varVariant) : VarArrayOf(texts)}),
+                answer);
+            if (!target || !VarIsArray(answer)) continue;
+            const Variant first = answer.GetElement({VarArrayLowBound(answer, 1)});
+            if (!VarIsArray(first)) continue;
+            const bool readOnly = target->ReadOnly();
+            target->SetReadOnly(false);
+            try {
+                failed =
+                    !SetFieldText(target, VarToStr(first.GetElement({VarArrayLowBound(first, 1)})), false);
+            } catch (const Exception&) {
+                failed = true;
+            }
+            target->SetReadOnly(readOnly);
+        } catch (const Exception& e) {
+            // The server gave no default: the field keeps what it has.
+            WriteAlertLog(ProgramID(), "Single-UDF:" + e.Message(), 'D');
+            continue;
+        }
+        if (failed && !said) {
+            said = true;
+            AnsiString text = "自定义栏位(%s)赋值错误，可能是类型不匹配！！";
+            if (TfrmRadical* form = Form()) form->GetLangString("TfrmSingle", "sUDFError", text, true, text);
+            Broker->Say("E", "000032", {Format(text, {target->DisplayLabel()})});
+        }
+    }
 }
 
 // ---- rights, numbers ----

@@ -9,6 +9,7 @@
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/files.h"
 #include "classlib/rtl/shellapi.h"
+#include "foundation/libUDF.h"
 #include "framework/SingleCF.h"
 #include "readback/ReadBack.h"
 #include "tests/framework/FormFixture.h"
@@ -660,6 +661,45 @@ TEST_F(SingleTest, ColoursFollowTheCurrentRecord) {
     EXPECT_EQ(edit->Color(), 65535); // the negative amount's record
     Main()->Next();
     EXPECT_EQ(edit->Color(), own); // the next one starts again from the edit's own colour
+}
+
+TEST_F(SingleTest, UserDefinedDefaultsComeFromTheServerAndOneFailureIsSaid) {
+    Start();
+    std::vector<AnsiString> asked;
+    Counter->On("GETCOUNTER", [&asked](TDispArgs args) {
+        if (UpperCase(args[0].Value->AsString()) != "QUERYUDFDATA") return Variant();
+        const Variant params = *args[1].Value;
+        const AnsiString query = VarToStr(params.GetElement({0}));
+        const Variant texts = params.GetElement({4});
+        asked.push_back(query + "(" +
+                        (VarArrayHighBound(texts, 1) >= 0 ? VarToStr(texts.GetElement({0})) : AnsiString()) +
+                        ")");
+        const char* value = query == "Q1" ? "默认" : query == "Q2" ? "abc" : "xyz";
+        return Variant(VarArrayOf({VarArrayOf({value})}));
+    });
+    TUDFFields fields;
+    const struct {
+        const char* Field;
+        const char* Query;
+        const char* Related;
+    } defs[] = {{"TA002", "Q1", "TA001"}, {"TA005", "Q2", "TA001"}, {"TA003", "Q3", ""}};
+    for (const auto& d : defs) {
+        TUDFField* udf = fields.Add();
+        udf->UDFFieldName = d.Field;
+        udf->QueryText = d.Query;
+        if (*d.Related) udf->RelatedFields->Add()->LinkedFieldName = d.Related;
+    }
+    ASSERT_TRUE(Single->AddRecord(true));
+    Main()->FieldByName("TA001")->SetAsString("00900");
+    Application->ClearDialogs();
+    Module()->FillUDFDefaults(Main(), &fields);
+    EXPECT_EQ(asked, (std::vector<AnsiString>{"Q1(00900)", "Q2(00900)", "Q3()"}));
+    EXPECT_EQ(Main()->FieldByName("TA002")->AsString(), "默认");
+    // Two values that do not fit their fields: the first is said, the second is not.
+    const std::vector<TDialogRecord> dialogs = Application->Dialogs();
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_NE(dialogs[0].Text.find("E000032"), AnsiString::npos);
+    EXPECT_NE(dialogs[0].Text.find("件数"), AnsiString::npos);
 }
 
 } // namespace
