@@ -359,6 +359,20 @@ TEST_F(SingleTest, ExcelExportWritesNumbersAsNumbersOrAsText) {
         }
     }
     Main()->FieldByName("TA002")->SetOnGetText(TFieldGetTextEvent());
+
+    // The text export: every number as its display text.
+    SetNowForTesting(EncodeDate(2024, 2, 3) + EncodeTime(9, 5, 11, 0));
+    User.Answers = {"No"};
+    EXPECT_TRUE(Module()->ExportToExcelText(Main(), Single));
+    const TReadBook book = ReadBack(NativePath(ExportPath("20240203090511")));
+    ASSERT_TRUE(book.Error.empty()) << book.Error;
+    for (int col : {2, 3, 4}) {
+        SCOPED_TRACE(col);
+        EXPECT_EQ(book.At(0, 1, col).Type, "text");
+    }
+    EXPECT_EQ(book.At(0, 1, 3).Value, "1,234.50");
+    EXPECT_EQ(book.At(0, 1, 4).Value, "3");
+    EXPECT_EQ(book.At(0, 2, 1).Value, u8"乙");
 }
 
 TEST_F(SingleTest, EmptyDataExportsNothingAndAFolderThatCannotBeMadeFails) {
