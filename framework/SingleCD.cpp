@@ -14,6 +14,7 @@
 #include "classlib/rtl/strutils.h"
 #include "foundation/AlertLog.h"
 #include "foundation/LibVCLs.h"
+#include "foundation/libUDF.h"
 #include "foundation/libstrs.h"
 #include "framework/FieldLists.h"
 #include "framework/SingleCF.h"
@@ -303,8 +304,51 @@ void TdmSingle::ApplyDefaultValues() {
     }
 }
 
-void TdmSingle::FillUDFDefaults(TDataSet*, TCollection*) {
-    // The user-defined fields of the header come with the form's attachment level.
+void TdmSingle::FillUDFDefaults(TDataSet* dataSet, TUDFFields* udfFields) {
+    if (!dataSet || !udfFields || !Broker) return;
+    bool said = false;
+    for (int i = 0; i < udfFields->Count(); ++i) {
+        TUDFField* udf = udfFields->Items(i);
+        std::vector<Variant> texts;
+        for (int r = 0; udf->RelatedFields && r < udf->RelatedFields->Count(); ++r) {
+            TUDFRelatedField* related = udf->RelatedFields->Items(r);
+            TField* field =
+                related->LinkedField ? related->LinkedField : dataSet->FindField(related->LinkedFieldName);
+            texts.push_back(field ? field->AsString() : AnsiString());
+        }
+        TField* target = dataSet->FindField(udf->UDFFieldName);
+        bool failed = false;
+        try {
+            Variant answer;
+            Broker->CallCounter(
+                "QueryUDFData",
+                VarArrayOf({udf->QueryText, AnsiString(), Broker->Database, "N",
+                            texts.empty() ? VarArrayCreate({0, -1}, varVariant) : VarArrayOf(texts)}),
+                answer);
+            if (!target || !VarIsArray(answer)) continue;
+            const Variant first = answer.GetElement({VarArrayLowBound(answer, 1)});
+            if (!VarIsArray(first)) continue;
+            const bool readOnly = target->ReadOnly();
+            target->SetReadOnly(false);
+            try {
+                failed =
+                    !SetFieldText(target, VarToStr(first.GetElement({VarArrayLowBound(first, 1)})), false);
+            } catch (const Exception&) {
+                failed = true;
+            }
+            target->SetReadOnly(readOnly);
+        } catch (const Exception& e) {
+            // The server gave no default: the field keeps what it has.
+            WriteAlertLog(ProgramID(), "Single-UDF:" + e.Message(), 'D');
+            continue;
+        }
+        if (failed && !said) {
+            said = true;
+            AnsiString text = "自定义栏位(%s)赋值错误，可能是类型不匹配！！";
+            if (TfrmRadical* form = Form()) form->GetLangString("TfrmSingle", "sUDFError", text, true, text);
+            Broker->Say("E", "000032", {Format(text, {target->DisplayLabel()})});
+        }
+    }
 }
 
 // ---- rights, numbers ----
@@ -409,8 +453,8 @@ void TdmSingle::SortByField(const AnsiString& fieldName) {
                                     SameText(cdsMain->IndexFieldNames(), field->FieldName());
             SortField = field;
             if (descending) {
-                TIndexDef* def =
-                    defs->IndexOf(field->FieldName()) >= 0 ? defs->Find(field->FieldName()) : defs->AddIndexDef();
+                TIndexDef* def = defs->IndexOf(field->FieldName()) >= 0 ? defs->Find(field->FieldName())
+                                                                        : defs->AddIndexDef();
                 def->SetName(field->FieldName());
                 def->SetFields(field->FieldName());
                 def->SetDescFields(field->FieldName());
@@ -484,6 +528,19 @@ void TdmSingle::RefreshColor() {
         if (cdsMainColor->Active() && cdsMainColor->RecordCount() < cdsMain->RecordCount())
             cdsMainColor->GetNextPacket();
         form->ColorDataChanged();
+        // The plain controls take the colours of the current record.
+        if (!form->HeadColors || !cdsMainColor->Active() || !cdsMain->Active() || cdsMain->IsEmpty()) return;
+        AnsiString keyFields;
+        std::vector<Variant> values;
+        for (int i = 1; i <= GetTokenCount(KeyFields, ","); ++i) {
+            TField* field = cdsMain->FindField(Trim(GetToken(KeyFields, ",", i)));
+            if (!field) return;
+            keyFields += (keyFields.empty() ? "" : ";") + field->FieldName();
+            values.push_back(field->Value());
+        }
+        if (values.empty()) return;
+        if (cdsMainColor->Locate(keyFields, values.size() == 1 ? values[0] : VarArrayOf(values)))
+            form->HeadColors->ApplyForDataSet(cdsMainColor);
     } catch (const Exception&) {
     }
 }
@@ -639,7 +696,8 @@ bool TdmSingle::ExportThroughExcel(TDataSet* dataSet, TComponent* controlSource,
         TFont font;
         try {
             for (std::size_t c = 0; c < columns.size(); ++c)
-                OLEExcel1->WriteText(1, static_cast<int>(c) + 1, nullptr, false, columns[c].Field->DisplayLabel());
+                OLEExcel1->WriteText(1, static_cast<int>(c) + 1, nullptr, false,
+                                     columns[c].Field->DisplayLabel());
             int row = 2;
             for (dataSet->First(); !dataSet->Eof(); dataSet->Next(), ++row) {
                 for (std::size_t c = 0; c < columns.size(); ++c) {
@@ -689,9 +747,9 @@ bool TdmSingle::ExportThroughExcel(TDataSet* dataSet, TComponent* controlSource,
         if (status) status->CloseStatus();
     }
     // The file is saved also after a failure: what was written is the user's.
-    if (!EnsureExportFolder(folder, fixedTexts ? UIText("创建目录：" + folder + " 失败!")
-                                               : Format(LangText("sCreateDirError", "创建目录%s失败!"),
-                                                        {folder}))) {
+    if (!EnsureExportFolder(folder, fixedTexts
+                                        ? UIText("创建目录：" + folder + " 失败!")
+                                        : Format(LangText("sCreateDirError", "创建目录%s失败!"), {folder}))) {
         OLEExcel1->SetConnected(false);
         return false;
     }
@@ -703,9 +761,9 @@ bool TdmSingle::ExportThroughExcel(TDataSet* dataSet, TComponent* controlSource,
         OLEExcel1->SetConnected(false);
         return false;
     }
-    const AnsiString question =
-        fixedTexts ? UIText("转出文档: \r" + path + "\r\r" + "是否打开文档?")
-                   : Format(LangText("sOpenDoc", "转出文档: \r%s\r\r是否打开文档?"), {path});
+    const AnsiString question = fixedTexts
+                                    ? UIText("转出文档: \r" + path + "\r\r" + "是否打开文档?")
+                                    : Format(LangText("sOpenDoc", "转出文档: \r%s\r\r是否打开文档?"), {path});
     if (AskOpen(question))
         OLEExcel1->SetVisible(true);
     else
@@ -746,12 +804,14 @@ bool TdmSingle::ExportToXLSFile(TDataSet* dataSet, TComponent* controlSource) {
                     switch (field->DataType()) {
                     case ftSmallint:
                     case ftInteger:
-                        filter->WriteData(xlsNumber, row, field->IsNull() ? AnsiString() : IntToStr(field->AsInteger()),
+                        filter->WriteData(xlsNumber, row,
+                                          field->IsNull() ? AnsiString() : IntToStr(field->AsInteger()),
                                           column);
                         break;
                     case ftFloat:
                         // The shortest text that reads back as the field's own value.
-                        filter->WriteData(xlsNumber, row, field->IsNull() ? AnsiString() : ShortestText(field->AsFloat()),
+                        filter->WriteData(xlsNumber, row,
+                                          field->IsNull() ? AnsiString() : ShortestText(field->AsFloat()),
                                           column);
                         break;
                     case ftBoolean:

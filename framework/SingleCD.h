@@ -19,7 +19,7 @@
 #include "framework/BaseCD.h"
 #include "standins/outside/xlsfilter/xlsfilter.h"
 
-class TCollection;
+class TUDFFields;
 
 // The report library's spreadsheet filter as the exports use it.
 class TXLSExport : public TQRXLSFilter {
@@ -99,7 +99,9 @@ public:
     void AddMultiSelectField();
     void SetMultiSelectVisible(bool show);
     void RefreshColor();
-    void FillUDFDefaults(TDataSet* dataSet, TCollection* udfFields);
+    // Each user-defined field takes the server's default for the texts of its related fields; the
+    // first assignment that fails is said (E 000032), the others of the call are not.
+    void FillUDFDefaults(TDataSet* dataSet, TUDFFields* udfFields);
 
     // The export file of now: folder and full name (system paths).
     AnsiString ExportFolder() const;

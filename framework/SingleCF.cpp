@@ -316,6 +316,8 @@ void TfrmSingle::BuildHeadColors(const AnsiString& text) {
     HeadColors.reset();
     if (Trim(text).empty()) return;
     HeadColors = TColorComponents::CreateFromXml(this, "head", text);
+    // The controls' own colours, which every record starts again from.
+    HeadColors->SaveOriginalColors();
 }
 
 void TfrmSingle::AfterFormShow() {
@@ -628,8 +630,8 @@ void TfrmSingle::UpdateButtonStates() {
         if (button) button->SetEnabled(editing);
     for (TMenuItem* item : {miOK, miCancel})
         if (item) item->SetEnabled(editing);
-    const bool hasData = DataModule && BaseModule() && BaseModule()->cdsMain->Active() &&
-                         !BaseModule()->cdsMain->IsEmpty();
+    const bool hasData =
+        DataModule && BaseModule() && BaseModule()->cdsMain->Active() && !BaseModule()->cdsMain->IsEmpty();
     for (TMenuItem* item : {miPrint, miPreview})
         if (item) item->SetEnabled(hasData && !editing && CanPrint && (OperationMask & OPERATION_PRINT));
     for (TMenuItem* item : {miTable2Excel, miTable2Excel2})

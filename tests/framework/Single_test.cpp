@@ -9,6 +9,7 @@
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/files.h"
 #include "classlib/rtl/shellapi.h"
+#include "foundation/libUDF.h"
 #include "framework/SingleCF.h"
 #include "readback/ReadBack.h"
 #include "tests/framework/FormFixture.h"
@@ -35,8 +36,11 @@ public:
     }
     void FormCreate(TObject* sender) {
         CreateDataModule();
+        IsColorManage = !ColorXml.empty();
         TfrmSingle::FormCreate(sender);
     }
+    AnsiString ColorManagerText() override { return ColorXml; }
+    static inline AnsiString ColorXml;
     std::vector<bool> Prints;
 };
 
@@ -144,7 +148,8 @@ private:
 };
 
 Variant Row(const char* key, const char* name, double amount, double fee, int count) {
-    return VarArrayOf({Variant(key), Variant(name), Variant(amount), Variant(fee), Variant(count), Variant("X")});
+    return VarArrayOf(
+        {Variant(key), Variant(name), Variant(amount), Variant(fee), Variant(count), Variant("X")});
 }
 
 class SingleTest : public FormFixture {
@@ -169,8 +174,8 @@ protected:
             *args[4].Value = VarArrayOf({"单档测试作业", "", "", "", "", "", "", "N", "W", "Single"});
             return Variant(true);
         });
-        FPreviousQuery = SetQueryDialogFactory(
-            [](TfrmSingle* form) { return std::make_unique<TScriptedQuery>(form); });
+        FPreviousQuery =
+            SetQueryDialogFactory([](TfrmSingle* form) { return std::make_unique<TScriptedQuery>(form); });
         TScriptedQuery::Answers.clear();
         TScriptedQuery::Bound.clear();
         FPreviousShell = SetShellExecuteHandler([this](const TShellExecuteInfo& info) {
@@ -185,13 +190,15 @@ protected:
         SetShellExecuteHandler(FPreviousShell);
         SetQueryDialogFactory(FPreviousQuery);
         ResetNowForTesting();
+        TfrmSingleTest::ColorXml.clear();
         SetClassRegistryFileName("");
         FormFixture::TearDown();
     }
 
     TfrmSingleTest* Start(int mode = OPEN_MODE_NONE, const Variant& modeParam = Variant()) {
-        Server = std::make_unique<TAppServerDouble>(
-            0, "M11_TABLE=TESTS\r\nM11_KEY=TA001\r\nMAX_RECORD=2\r\nPOWER_DATA=,Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY\r\n");
+        Server =
+            std::make_unique<TAppServerDouble>(0, "M11_TABLE=TESTS\r\nM11_KEY=TA001\r\nMAX_RECORD=2\r\nPOWER_"
+                                                  "DATA=,Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY\r\n");
         Server->Server->OnValue("GetRecCount", 3);
         Server->Server->OnValue("LoadTable", Variant());
         Server->Server->On("WhatIs", [this](TDispArgs args) {
@@ -202,7 +209,8 @@ protected:
             return Variant();
         });
         TMemoryAppServer* memory = Server->Schemes;
-        Server->Server->On("AS_ApplyUpdates", [memory](TDispArgs args) { return memory->ApplyUpdates(args); });
+        Server->Server->On("AS_ApplyUpdates",
+                           [memory](TDispArgs args) { return memory->ApplyUpdates(args); });
         TMemoryProviderData& main = Server->Schemes->Provider("pvdMain");
         main.Fields = {{"TA001", ftString, 6, 0, {}},  {"TA002", ftString, 20, 0, {}},
                        {"TA003", ftFloat, 0, 0, {}},   {"TA004", ftCurrency, 0, 0, {}},
@@ -211,6 +219,18 @@ protected:
         main.Rows = {Row("00123", "甲", -12.5, 1234.5, 3), Row("00200", "乙", 200, 0.25, 4),
                      Row("00300", "丙", 300.125, 7, 5)};
         Server->Schemes->Provider("pvdColor") = main;
+        if (ColorColumn) {
+            // The colour column of the edit: the negative amount's record is marked.
+            TMemoryProviderData& colors = Server->Schemes->Provider("pvdColor");
+            colors.Fields.push_back({"edTA002", ftString, 40, 0, {}});
+            for (Variant& row : colors.Rows) {
+                std::vector<Variant> items;
+                for (int i = 0; i <= VarArrayHighBound(row, 1); ++i)
+                    items.push_back(row.GetElement({i}));
+                items.push_back(items[2].AsFloat() < 0 ? "bkcolor=65535;colorx=255" : "");
+                row = VarArrayOf(items);
+            }
+        }
         Server->ServeInProcess();
         Single = new TfrmSingleTest(nullptr);
         Single->SetModuleFileName("/opt/VORLAN/FWSING01C.so");
@@ -232,6 +252,7 @@ protected:
     std::vector<AnsiString> Shell;
     std::vector<int> TopRows;
     int SqlType = 1;
+    bool ColorColumn = false;
 
 private:
     TQueryDialogFactory FPreviousQuery;
@@ -260,10 +281,11 @@ TEST_F(SingleTest, XLSFileHoldsTheVisibleFieldsAndItsNameFollowsTheClock) {
         const char* Type;
         const char* Value;
     } cells[] = {
-        {0, 0, "text", u8"代号"},   {0, 4, "text", u8"件数"}, {1, 0, "text", "00123"},
-        {1, 2, "number", "-12.5"}, {1, 3, "text", "1,234.50"}, // the currency as its display text
-        {1, 4, "number", "3"},     {3, 2, "number", "300.125"}, {3, 1, "text", u8"丙"},
-        {0, 5, "", ""}, // the hidden field is left out
+        {0, 0, "text", u8"代号"},   {0, 4, "text", u8"件数"},
+        {1, 0, "text", "00123"},    {1, 2, "number", "-12.5"},
+        {1, 3, "text", "1,234.50"}, // the currency as its display text
+        {1, 4, "number", "3"},      {3, 2, "number", "300.125"},
+        {3, 1, "text", u8"丙"},     {0, 5, "", ""}, // the hidden field is left out
     };
     for (const auto& c : cells) {
         SCOPED_TRACE(std::to_string(c.Row) + "," + std::to_string(c.Col));
@@ -282,8 +304,19 @@ TEST_F(SingleTest, XLSFileHoldsTheVisibleFieldsAndItsNameFollowsTheClock) {
     EXPECT_EQ(Shell.size(), 1u);
 }
 
+// A name that cannot be shown: its cell in the workbook says so.
+class TBrokenName : public TObject {
+public:
+    void GetText(TField* field, AnsiString& text, bool) {
+        if (field->AsString() == "乙") throw EConvertError("cannot show");
+        text = field->AsString();
+    }
+};
+
 TEST_F(SingleTest, ExcelExportWritesNumbersAsNumbersOrAsText) {
     Start();
+    TBrokenName broken;
+    Main()->FieldByName("TA002")->SetOnGetText(TFieldGetTextEvent(&broken, &TBrokenName::GetText));
     Module()->SetDecimalGroupFields(2, "cdsMain:TA004");
     Module()->SetDecimalGroupPlaces(2, 2);
     for (bool asNumbers : {true, false}) {
@@ -295,7 +328,8 @@ TEST_F(SingleTest, ExcelExportWritesNumbersAsNumbersOrAsText) {
         const std::vector<TDialogRecord> dialogs = Application->Dialogs();
         ASSERT_EQ(dialogs.size(), 1u);
         EXPECT_NE(dialogs[0].Text.find("是否打开文档?"), AnsiString::npos);
-        const TReadBook book = ReadBack(NativePath(ExportPath(asNumbers ? "20240203090507" : "20240203090509")));
+        const TReadBook book =
+            ReadBack(NativePath(ExportPath(asNumbers ? "20240203090507" : "20240203090509")));
         ASSERT_TRUE(book.Error.empty()) << book.Error;
         EXPECT_EQ(book.SheetNames, std::vector<std::string>{"FWSING01"});
         EXPECT_EQ(book.At(0, 0, 3).Value, u8"费用");
@@ -303,6 +337,11 @@ TEST_F(SingleTest, ExcelExportWritesNumbersAsNumbersOrAsText) {
         EXPECT_EQ(book.At(0, 1, 0).Type, "text");
         EXPECT_EQ(book.At(0, 1, 0).Value, "00123");
         EXPECT_EQ(book.At(0, 1, 0).NumberFormat, "@");
+        // The cell that failed, in red; the row's other cells and the next rows are written.
+        EXPECT_EQ(book.At(0, 2, 1).Value, "Error!");
+        EXPECT_EQ(book.At(0, 2, 1).Color, "FF0000");
+        EXPECT_EQ(book.At(0, 2, 0).Value, "00200");
+        EXPECT_EQ(book.At(0, 3, 1).Value, u8"丙");
         const TReadCell& fee = book.At(0, 1, 3);
         const TReadCell& amount = book.At(0, 1, 2);
         if (asNumbers) {
@@ -319,6 +358,21 @@ TEST_F(SingleTest, ExcelExportWritesNumbersAsNumbersOrAsText) {
             EXPECT_EQ(amount.Type, "text");
         }
     }
+    Main()->FieldByName("TA002")->SetOnGetText(TFieldGetTextEvent());
+
+    // The text export: every number as its display text.
+    SetNowForTesting(EncodeDate(2024, 2, 3) + EncodeTime(9, 5, 11, 0));
+    User.Answers = {"No"};
+    EXPECT_TRUE(Module()->ExportToExcelText(Main(), Single));
+    const TReadBook book = ReadBack(NativePath(ExportPath("20240203090511")));
+    ASSERT_TRUE(book.Error.empty()) << book.Error;
+    for (int col : {2, 3, 4}) {
+        SCOPED_TRACE(col);
+        EXPECT_EQ(book.At(0, 1, col).Type, "text");
+    }
+    EXPECT_EQ(book.At(0, 1, 3).Value, "1,234.50");
+    EXPECT_EQ(book.At(0, 1, 4).Value, "3");
+    EXPECT_EQ(book.At(0, 2, 1).Value, u8"乙");
 }
 
 TEST_F(SingleTest, EmptyDataExportsNothingAndAFolderThatCannotBeMadeFails) {
@@ -421,10 +475,16 @@ TEST_F(SingleTest, OpenModesAndTheCloseResult) {
         int Mode;
         Byte State;
         size_t Prints;
-    } cases[] = {{OPEN_MODE_NONE, esBrowse, 0}, {OPEN_MODE_ADD, esInsert, 0}, {OPEN_MODE_EDIT, esEdit, 0},
-                 {OPEN_MODE_PRINT, esBrowse, 1}, {OPEN_MODE_ADD_WITH_PARAM, esInsert, 0},
-                 {OPEN_MODE_EDIT_WITH_PARAM, esEdit, 0}, {OPEN_MODE_HOST_10, esBrowse, 0},
-                 {OPEN_MODE_HOST_12, esBrowse, 0}, {2, esBrowse, 0}, {4, esBrowse, 0}};
+    } cases[] = {{OPEN_MODE_NONE, esBrowse, 0},
+                 {OPEN_MODE_ADD, esInsert, 0},
+                 {OPEN_MODE_EDIT, esEdit, 0},
+                 {OPEN_MODE_PRINT, esBrowse, 1},
+                 {OPEN_MODE_ADD_WITH_PARAM, esInsert, 0},
+                 {OPEN_MODE_EDIT_WITH_PARAM, esEdit, 0},
+                 {OPEN_MODE_HOST_10, esBrowse, 0},
+                 {OPEN_MODE_HOST_12, esBrowse, 0},
+                 {2, esBrowse, 0},
+                 {4, esBrowse, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Mode);
         Start(c.Mode);
@@ -527,8 +587,10 @@ TEST_F(SingleTest, SavedConditionsFillTheQueryMenuAndRunWithoutTheDialog) {
     Server = nullptr;
     Start();
     TMemoryProviderData& saved = Server->Schemes->Provider("pvdConSave");
-    saved.Fields = {{"NCONDITION", ftString, 20, 0, {}}, {"CREATOR", ftString, 10, 0, {}},
-                    {"PROGRAMME", ftString, 10, 0, {}},  {"VCONDITION", ftString, 200, 0, {}},
+    saved.Fields = {{"NCONDITION", ftString, 20, 0, {}},
+                    {"CREATOR", ftString, 10, 0, {}},
+                    {"PROGRAMME", ftString, 10, 0, {}},
+                    {"VCONDITION", ftString, 200, 0, {}},
                     {"ActivePage", ftInteger, 0, 0, {}}};
     saved.Rows = {VarArrayOf({"大额", "DEMO", "FWSING01", "TA003 > 250", 0}),
                   VarArrayOf({"乙方", "DEMO", "FWSING01", "TA002 = '乙'", 0})};
@@ -596,6 +658,62 @@ TEST_F(SingleTest, ExportsShowTheirProgressAndTakeTheComboBoxText) {
     ASSERT_TRUE(book.Error.empty()) << book.Error;
     EXPECT_EQ(book.At(0, 2, 1).Value, u8"乙方");
     EXPECT_EQ(book.At(0, 1, 1).Value, u8"甲"); // no item holds it: its own text
+}
+
+TEST_F(SingleTest, ColoursFollowTheCurrentRecord) {
+    TfrmSingleTest::ColorXml =
+        "<colormanager><head><component name=\"edTA002\" enable=\"Y\">"
+        "<condition value=\"TA003 &lt; 0\" colorx=\"255\" bkcolor=\"65535\" msg=\"负数\"/>"
+        "</component><component name=\"edNone\" enable=\"Y\"/></head></colormanager>";
+    ColorColumn = true;
+    Start();
+    ASSERT_NE(Single->HeadColors, nullptr);
+    EXPECT_EQ(Single->HeadColors->Count(), 1); // a name the form lacks is passed over
+    auto* edit = static_cast<TControl*>(Single->FindComponent("edTA002"));
+    const TColor own = edit->Color();
+    Main()->First();
+    EXPECT_EQ(edit->Color(), 65535); // the negative amount's record
+    Main()->Next();
+    EXPECT_EQ(edit->Color(), own); // the next one starts again from the edit's own colour
+}
+
+TEST_F(SingleTest, UserDefinedDefaultsComeFromTheServerAndOneFailureIsSaid) {
+    Start();
+    std::vector<AnsiString> asked;
+    Counter->On("GETCOUNTER", [&asked](TDispArgs args) {
+        if (UpperCase(args[0].Value->AsString()) != "QUERYUDFDATA") return Variant();
+        const Variant params = *args[1].Value;
+        const AnsiString query = VarToStr(params.GetElement({0}));
+        const Variant texts = params.GetElement({4});
+        asked.push_back(query + "(" +
+                        (VarArrayHighBound(texts, 1) >= 0 ? VarToStr(texts.GetElement({0})) : AnsiString()) +
+                        ")");
+        const char* value = query == "Q1" ? "默认" : query == "Q2" ? "abc" : "xyz";
+        return Variant(VarArrayOf({VarArrayOf({value})}));
+    });
+    TUDFFields fields;
+    const struct {
+        const char* Field;
+        const char* Query;
+        const char* Related;
+    } defs[] = {{"TA002", "Q1", "TA001"}, {"TA005", "Q2", "TA001"}, {"TA003", "Q3", ""}};
+    for (const auto& d : defs) {
+        TUDFField* udf = fields.Add();
+        udf->UDFFieldName = d.Field;
+        udf->QueryText = d.Query;
+        if (*d.Related) udf->RelatedFields->Add()->LinkedFieldName = d.Related;
+    }
+    ASSERT_TRUE(Single->AddRecord(true));
+    Main()->FieldByName("TA001")->SetAsString("00900");
+    Application->ClearDialogs();
+    Module()->FillUDFDefaults(Main(), &fields);
+    EXPECT_EQ(asked, (std::vector<AnsiString>{"Q1(00900)", "Q2(00900)", "Q3()"}));
+    EXPECT_EQ(Main()->FieldByName("TA002")->AsString(), "默认");
+    // Two values that do not fit their fields: the first is said, the second is not.
+    const std::vector<TDialogRecord> dialogs = Application->Dialogs();
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_NE(dialogs[0].Text.find("E000032"), AnsiString::npos);
+    EXPECT_NE(dialogs[0].Text.find("件数"), AnsiString::npos);
 }
 
 } // namespace

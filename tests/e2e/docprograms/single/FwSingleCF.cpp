@@ -69,10 +69,12 @@ void TfrmFwSingle::ApplyInputSettings() {
 bool TfrmFwSingle::PrintRecords() {
     if (!TfrmSingle::PrintRecords()) return false;
     TdmSingle* module = SingleModule();
-    const AnsiString key = module && module->cdsMain->Active() ? module->cdsMain->FieldByName("DC001")->AsString()
-                                                               : AnsiString();
+    const AnsiString key = module && module->cdsMain->Active()
+                               ? module->cdsMain->FieldByName("DC001")->AsString()
+                               : AnsiString();
     Variant result;
-    return Broker->ExecWork("FWPRT01", VarArrayOf({PreviewMode ? "preview" : "print", key}), false, result) >= 0;
+    return Broker->ExecWork("FWPRT01", VarArrayOf({PreviewMode ? "preview" : "print", key}), false, result) >=
+           0;
 }
 
 AnsiString TfrmFwSingle::ColorManagerText() {
