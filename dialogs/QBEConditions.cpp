@@ -66,10 +66,14 @@ int FindKeyword(const AnsiString& text, const AnsiString& keyword) {
             if (ch == quote) quote = 0;
             continue;
         }
-        if (ch == '\'' || ch == '"') quote = ch;
-        else if (ch == '(') ++depth;
-        else if (ch == ')') --depth;
-        else if (depth == 0 && upper.compare(i, keyword.size(), keyword) == 0 && (i == 0 || !IsWordChar(upper[i - 1])) &&
+        if (ch == '\'' || ch == '"')
+            quote = ch;
+        else if (ch == '(')
+            ++depth;
+        else if (ch == ')')
+            --depth;
+        else if (depth == 0 && upper.compare(i, keyword.size(), keyword) == 0 &&
+                 (i == 0 || !IsWordChar(upper[i - 1])) &&
                  (i + keyword.size() == upper.size() || !IsWordChar(upper[i + keyword.size()])))
             return static_cast<int>(i) + 1;
     }
@@ -95,7 +99,8 @@ std::vector<AnsiString> CommaPieces(const AnsiString& text) {
     size_t start = 0;
     for (;;) {
         const size_t comma = text.find(',', start);
-        pieces.push_back(Trim(text.substr(start, comma == AnsiString::npos ? AnsiString::npos : comma - start)));
+        pieces.push_back(
+            Trim(text.substr(start, comma == AnsiString::npos ? AnsiString::npos : comma - start)));
         if (comma == AnsiString::npos) break;
         start = comma + 1;
     }
@@ -221,18 +226,27 @@ AnsiString DateToSQL(const AnsiString& text, int dateKind, const AnsiString& sep
     }
     int year = 0, month = 0, day = 0;
     switch (dateKind) {
-    case 1: year = parts[0], month = parts[1], day = parts[2]; break;
-    case 2: month = parts[0], day = parts[1], year = parts[2]; break;
-    case 3: day = parts[0], month = parts[1], year = parts[2]; break;
+    case 1:
+        year = parts[0], month = parts[1], day = parts[2];
+        break;
+    case 2:
+        month = parts[0], day = parts[1], year = parts[2];
+        break;
+    case 3:
+        day = parts[0], month = parts[1], year = parts[2];
+        break;
     case 4:
-    case 5: year = parts[0] + 1911, month = parts[1], day = parts[2]; break;
-    default: return "";
+    case 5:
+        year = parts[0] + 1911, month = parts[1], day = parts[2];
+        break;
+    default:
+        return "";
     }
     return Format("%d%.2d%.2d", {year, month, day});
 }
 
-AnsiString RowCondition(const TConditionRow& row, const TRecordInfoList& records, const TStrings& operatorLines,
-                        const TQBEDateSettings& dates) {
+AnsiString RowCondition(const TConditionRow& row, const TRecordInfoList& records,
+                        const TStrings& operatorLines, const TQBEDateSettings& dates) {
     const AnsiString label = Trim(row.Field);
     const AnsiString op = QBEOperator(row.Operator, operatorLines);
     const AnsiString connective = QBEConnective(row.Connective);
@@ -269,8 +283,10 @@ AnsiString RowCondition(const TConditionRow& row, const TRecordInfoList& records
         text = record->ColumnExpr + " IN (" + list + ")";
     } else {
         if (fieldClass == 0 && !QBENumber(value, value)) return "";
-        if (IsLikeWord(op)) text = record->ColumnExpr + " like " + LikePattern(op, value);
-        else text = record->ColumnExpr + " " + op + " " + (fieldClass == 0 ? value : QuotedStr(value));
+        if (IsLikeWord(op))
+            text = record->ColumnExpr + " like " + LikePattern(op, value);
+        else
+            text = record->ColumnExpr + " " + op + " " + (fieldClass == 0 ? value : QuotedStr(value));
     }
     return Trim(text) + " " + connective;
 }
@@ -347,8 +363,8 @@ bool IsColumnName(const AnsiString& name) {
     return true;
 }
 
-AnsiString SelectExpression(const AnsiString& fieldName, const AnsiString& table, const AnsiString& selectList,
-                            bool& found) {
+AnsiString SelectExpression(const AnsiString& fieldName, const AnsiString& table,
+                            const AnsiString& selectList, bool& found) {
     found = false;
     for (const AnsiString& entry : SelectListEntries(selectList)) {
         AnsiString expr, alias;
@@ -364,12 +380,13 @@ AnsiString SelectExpression(const AnsiString& fieldName, const AnsiString& table
     return "";
 }
 
-AnsiString GridColumnExpression(const AnsiString& fieldName, const AnsiString& table, const AnsiString& selectList) {
+AnsiString GridColumnExpression(const AnsiString& fieldName, const AnsiString& table,
+                                const AnsiString& selectList) {
     if (!IsColumnName(fieldName)) return "";
     int suffix = 0;
-    const bool numbered = fieldName.size() >= 2 && TryStrToInt(fieldName.substr(fieldName.size() - 2), suffix) &&
-                          suffix >= 1 && fieldName.substr(fieldName.size() - 2).find_first_not_of("0123456789") ==
-                                             AnsiString::npos;
+    const bool numbered =
+        fieldName.size() >= 2 && TryStrToInt(fieldName.substr(fieldName.size() - 2), suffix) && suffix >= 1 &&
+        fieldName.substr(fieldName.size() - 2).find_first_not_of("0123456789") == AnsiString::npos;
     if (SameText(table, "ATTACH") || numbered) return QualifiedColumn(table, fieldName);
     bool found = false;
     const AnsiString expr = SelectExpression(fieldName, table, selectList, found);
@@ -383,17 +400,21 @@ AnsiString DbQualifiedTable(const AnsiString& database, const AnsiString& table,
     return Trim(database) + ".." + table;
 }
 
-AnsiString AdvancedCondition(int opIndex, const AnsiString& value, const AnsiString& expr, const AnsiString& field,
-                             const AnsiString& table, const AnsiString& selectList, int dataType, int databaseKind) {
+AnsiString AdvancedCondition(int opIndex, const AnsiString& value, const AnsiString& expr,
+                             const AnsiString& field, const AnsiString& table, const AnsiString& selectList,
+                             int dataType, int databaseKind) {
     static const char* const operators[] = {"=", ">=", "<=", ">", "<", "<>", "like", "like", "like"};
     if (opIndex < 0 || opIndex > 8 || !IsColumnName(field)) return "";
     const bool like = opIndex >= 6;
     const bool numeric = QBEAdvancedNumeric(dataType);
     AnsiString v = value;
     if (numeric && !QBENumber(v, v)) return "";
-    if (opIndex == 6) v = v + "%";
-    else if (opIndex == 7) v = "%" + v;
-    else if (opIndex == 8) v = "%" + v + "%";
+    if (opIndex == 6)
+        v = v + "%";
+    else if (opIndex == 7)
+        v = "%" + v;
+    else if (opIndex == 8)
+        v = "%" + v + "%";
     // A pattern is always text; a number compared as a number is written back from its value.
     const AnsiString shown = numeric && !like ? v : QuotedStr(v);
     const AnsiString op = operators[opIndex];
@@ -408,7 +429,8 @@ AnsiString AdvancedCondition(int opIndex, const AnsiString& value, const AnsiStr
     return "(" + t + p + field + " " + op + " " + shown + ")";
 }
 
-AnsiString SortCondition(const std::vector<TSortItem>& items, const AnsiString& table, const AnsiString& selectList) {
+AnsiString SortCondition(const std::vector<TSortItem>& items, const AnsiString& table,
+                         const AnsiString& selectList) {
     AnsiString order;
     for (const TSortItem& item : items) {
         const size_t tab = item.Text.find('\t');
@@ -432,8 +454,8 @@ AnsiString DetailCondition(const AnsiString& where, const AnsiString& detail, co
     AnsiString link;
     for (size_t i = 0; i < keys.size() && i < links.size(); ++i)
         link += " (" + hp + keys[i] + "=" + bp + links[i] + ")" + " and ";
-    const AnsiString sub = " select count(*) FROM " + DbQualifiedTable(database, bodyTable, skipDbQualifier) + " " +
-                           bodyTable + extraFrom + " where " + link + " ( " + Trim(detail) + " ) ";
+    const AnsiString sub = " select count(*) FROM " + DbQualifiedTable(database, bodyTable, skipDbQualifier) +
+                           " " + bodyTable + extraFrom + " where " + link + " ( " + Trim(detail) + " ) ";
     return (where.empty() ? AnsiString() : "(" + where + ")" + " and ") + " (" + sub + ") > 0 ";
 }
 

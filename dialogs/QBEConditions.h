@@ -76,8 +76,8 @@ struct TConditionRow {
 };
 
 // The condition of one row followed by a blank and its connective; empty when the row gives none.
-AnsiString RowCondition(const TConditionRow& row, const TRecordInfoList& records, const TStrings& operatorLines,
-                        const TQBEDateSettings& dates);
+AnsiString RowCondition(const TConditionRow& row, const TRecordInfoList& records,
+                        const TStrings& operatorLines, const TQBEDateSettings& dates);
 // The WHERE text of the rows (without the word WHERE): each row in parentheses, joined by the
 // connective of the row before it; the last row's connective is dropped.
 AnsiString GridCondition(const std::vector<TConditionRow>& rows, const TRecordInfoList& records,
@@ -99,8 +99,8 @@ std::vector<AnsiString> SelectListEntries(const AnsiString& selectList);
 // The expression that a select list gives a field: the expression of the entry whose alias is the field
 // (ignoring case), or qualified table.field when the list names it as a plain column; found false when
 // no entry names it.
-AnsiString SelectExpression(const AnsiString& fieldName, const AnsiString& table, const AnsiString& selectList,
-                            bool& found);
+AnsiString SelectExpression(const AnsiString& fieldName, const AnsiString& table,
+                            const AnsiString& selectList, bool& found);
 // table.field, or field alone when table is blank.
 AnsiString QualifiedColumn(const AnsiString& table, const AnsiString& field);
 // A plain column name (letters, digits and underscores, not starting with a digit).
@@ -108,7 +108,8 @@ bool IsColumnName(const AnsiString& name);
 // The column expression of a field of the general grid: table.field for ATTACH and for fields named
 // like TA001, else what the select list gives it (table.field when the list does not name it, none
 // when the list is empty).
-AnsiString GridColumnExpression(const AnsiString& fieldName, const AnsiString& table, const AnsiString& selectList);
+AnsiString GridColumnExpression(const AnsiString& fieldName, const AnsiString& table,
+                                const AnsiString& selectList);
 
 // A table of another database in the texts the dialogs send: DATABASE..TABLE, or $$TABLE (the company
 // database) when there is no database name or the form skips the qualifier.
@@ -119,14 +120,16 @@ AnsiString DbQualifiedTable(const AnsiString& database, const AnsiString& table,
 // the stored text of the value field. Numbers of the numeric set are checked and written back;
 // everything else is quoted. Empty when there is nothing to add (no operator, a value that is no
 // number, a date column on a database kind without SUBSTRING).
-AnsiString AdvancedCondition(int opIndex, const AnsiString& value, const AnsiString& expr, const AnsiString& field,
-                             const AnsiString& table, const AnsiString& selectList, int dataType, int databaseKind);
+AnsiString AdvancedCondition(int opIndex, const AnsiString& value, const AnsiString& expr,
+                             const AnsiString& field, const AnsiString& table, const AnsiString& selectList,
+                             int dataType, int databaseKind);
 // The sort text of sort items (label, TAB, expression; descending when checked).
 struct TSortItem {
     AnsiString Text;
     bool Descending = false;
 };
-AnsiString SortCondition(const std::vector<TSortItem>& items, const AnsiString& table, const AnsiString& selectList);
+AnsiString SortCondition(const std::vector<TSortItem>& items, const AnsiString& table,
+                         const AnsiString& selectList);
 // WHERE with the detail sub-query: the head keys linked to the body's link fields position by position
 // (pairs beyond the shorter list are left out).
 AnsiString DetailCondition(const AnsiString& where, const AnsiString& detail, const AnsiString& headTable,

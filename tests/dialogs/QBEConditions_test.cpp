@@ -125,8 +125,8 @@ TEST(QBEDateToSQL, DatesByKind) {
         const char* Expected;
     } cases[] = {
         {"2026/1/5", 1, "/", "20260105"}, {"1/5/2026", 2, "/", "20260105"}, {"5-1-2026", 3, "-", "20260105"},
-        {"115/1/5", 4, "/", "20260105"},  {"115/1/5", 5, "/", "20260105"}, {"2026/1/5", 6, "/", ""},
-        {"2026/x/5", 1, "/", ""},         {"2026/1", 1, "/", ""},          {"  ", 1, "/", ""},
+        {"115/1/5", 4, "/", "20260105"},  {"115/1/5", 5, "/", "20260105"},  {"2026/1/5", 6, "/", ""},
+        {"2026/x/5", 1, "/", ""},         {"2026/1", 1, "/", ""},           {"  ", 1, "/", ""},
         {"2026/1/5/7", 1, "/", ""},
     };
     for (const auto& c : cases)
@@ -153,14 +153,16 @@ TEST(QBESelectList, WholeWordsAndEntries) {
     const std::vector<AnsiString> entries =
         SelectListEntries("SELECT KVRTA.*, SUPPNAME=WOQMB.MB002, KVRTA.TA018 + KVRTA.TA019 AS TA019C, "
                           "SUBSTRING(KVRTA.TA008, 1, 6) TA008M, TA005 FROM $$KVRTA KVRTA LEFT JOIN X ON 1=1");
-    const std::vector<AnsiString> expected = {" KVRTA.*", "WOQMB.MB002 SUPPNAME", "KVRTA.TA018 + KVRTA.TA019 TA019C",
+    const std::vector<AnsiString> expected = {" KVRTA.*", "WOQMB.MB002 SUPPNAME",
+                                              "KVRTA.TA018 + KVRTA.TA019 TA019C",
                                               "SUBSTRING(KVRTA.TA008, 1, 6) TA008M", " TA005"};
     EXPECT_EQ(entries, expected);
     EXPECT_TRUE(SelectListEntries("  ").empty());
 }
 
 TEST(QBESelectList, ColumnExpressionsComeFromTheFieldsAndTheSelectList) {
-    const char* select = "KVRTA.*, SUPPNAME=WOQMB.MB002, KVRTA.TA018 + KVRTA.TA019 AS TA019C, BYVMA.MA002 SUPPX";
+    const char* select =
+        "KVRTA.*, SUPPNAME=WOQMB.MB002, KVRTA.TA018 + KVRTA.TA019 AS TA019C, BYVMA.MA002 SUPPX";
     struct {
         const char* Field;
         const char* Table;
@@ -203,13 +205,16 @@ TEST(QBEAdvancedPage, LinesQuoteTextAndCheckNumbers) {
         {8, "5", "TA010", "TA010", ftInteger, 0, "(KVRTA.TA010 like '%5%')"},
         {0, "1 OR 1=1", "TA010", "TA010", ftInteger, 0, ""},
         {0, "x", "WOQMB.MB002", "SUPPNAME", ftString, 0, "(WOQMB.MB002 = 'x')"},
-        {1, "20260101", "CREATE_DATE", "CREATE_DATE", ftString, 0, "(SUBSTRING(KVRTA.CREATE_DATE ,1,8 ) >= '20260101')"},
-        {1, "20260101", "CREATE_DATE", "CREATE_DATE", ftString, 1, "(SUBSTR(KVRTA.CREATE_DATE, 1, 8) >= '20260101')"},
+        {1, "20260101", "CREATE_DATE", "CREATE_DATE", ftString, 0,
+         "(SUBSTRING(KVRTA.CREATE_DATE ,1,8 ) >= '20260101')"},
+        {1, "20260101", "CREATE_DATE", "CREATE_DATE", ftString, 1,
+         "(SUBSTR(KVRTA.CREATE_DATE, 1, 8) >= '20260101')"},
         {9, "A", "TA004", "TA004", ftString, 0, ""},
         {-1, "A", "TA004", "TA004", ftString, 0, ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(AdvancedCondition(c.Op, c.Value, c.Expr, c.Field, "KVRTA", select, c.Type, c.Kind), c.Expected)
+        EXPECT_EQ(AdvancedCondition(c.Op, c.Value, c.Expr, c.Field, "KVRTA", select, c.Type, c.Kind),
+                  c.Expected)
             << c.Field << " " << c.Value;
 }
 
@@ -218,10 +223,11 @@ TEST(QBEAdvancedPage, SortAndDetailTexts) {
                             "KVRTA.*, WOQMB.MB002 SUPPNAME"),
               "KVRTA.TA002 desc,WOQMB.MB002 asc");
     EXPECT_EQ(SortCondition({}, "KVRTA", ""), "");
-    EXPECT_EQ(DetailCondition("(KVRTA.TA009 = 'Y')", "(KVRTB.TB004 like 'A%')", "KVRTA", "TA001", "KVRTB", "TB001", "",
-                              "DB", false),
-              "((KVRTA.TA009 = 'Y')) and  ( select count(*) FROM DB..KVRTB KVRTB where  (KVRTA.TA001=KVRTB.TB001) "
-              "and  ( (KVRTB.TB004 like 'A%') ) ) > 0 ");
+    EXPECT_EQ(
+        DetailCondition("(KVRTA.TA009 = 'Y')", "(KVRTB.TB004 like 'A%')", "KVRTA", "TA001", "KVRTB", "TB001",
+                        "", "DB", false),
+        "((KVRTA.TA009 = 'Y')) and  ( select count(*) FROM DB..KVRTB KVRTB where  (KVRTA.TA001=KVRTB.TB001) "
+        "and  ( (KVRTB.TB004 like 'A%') ) ) > 0 ");
     // A link list shorter than the keys links the pairs it has; no database name or a skipped qualifier
     // names the company database.
     EXPECT_EQ(DetailCondition("", "X", "KVRTA", "TA001,TA002", "KVRTB", "TB001", "", "DB", true),

@@ -74,7 +74,8 @@ TEST_P(QBEServer, AttacksInTheGridStayValues) {
     for (const char* attack : kAttacks)
         for (const char* label : labels)
             for (const char* op : operators) {
-                const AnsiString where = Where({{label, op, attack, "AND"}, {"单号", "等于", "20261108001", "AND"}});
+                const AnsiString where =
+                    Where({{label, op, attack, "AND"}, {"单号", "等于", "20261108001", "AND"}});
                 SCOPED_TRACE(where);
                 int rows = -1;
                 ASSERT_NO_THROW(rows = GetRecords(server, where).RowCount());
