@@ -99,12 +99,13 @@ void TfrmDocuCondition::btnOkClick(TObject*) {
     }
     TBrokers* broker = DocumentBroker();
     Variant row;
-    const bool exists = broker && broker->CheckValue("DOCUS", "01", row,
-                                                     VarArrayOf({Variant(name), Variant(broker->UserID),
-                                                                 Variant(broker->ProgramID)}));
+    const bool exists =
+        broker &&
+        broker->CheckValue("DOCUS", "01", row,
+                           VarArrayOf({Variant(name), Variant(broker->UserID), Variant(broker->ProgramID)}));
     if (exists) {
-        if (ShowMessageDlg(Text("sReplaceProj", "此方案名已存在！是否将原来的方案替换为此方案?"), mtConfirmation,
-                           {mbOK, mbCancel}) != mrOk) {
+        if (ShowMessageDlg(Text("sReplaceProj", "此方案名已存在！是否将原来的方案替换为此方案?"),
+                           mtConfirmation, {mbOK, mbCancel}) != mrOk) {
             edConName->SetFocus();
             return;
         }

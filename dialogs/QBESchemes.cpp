@@ -43,7 +43,8 @@ AnsiString GridSchemeText(const AnsiString& topRow, const std::vector<TCondition
     AnsiString text = topRow + kTopRowEnd;
     for (const TConditionRow& row : rows)
         if (!row.Field.empty() || !row.Value.empty())
-            text += row.Field + "\r\n" + row.Operator + "\r\n" + row.Value + "\r\n" + row.Connective + kRowEnd;
+            text +=
+                row.Field + "\r\n" + row.Operator + "\r\n" + row.Value + "\r\n" + row.Connective + kRowEnd;
     return text;
 }
 
@@ -70,8 +71,8 @@ AnsiString AdvancedSchemeText(const TAdvancedScheme& scheme) {
     AnsiString sort;
     for (const TSortItem& item : scheme.Sort)
         sort += item.Text + kRowEnd + (item.Descending ? "1" : "0") + kFlagEnd;
-    return scheme.TopRow + kTopRowEnd + scheme.Conditions + kPart + sort + kPart + (scheme.Body ? "1" : "0") + kPart +
-           scheme.BodyConditions;
+    return scheme.TopRow + kTopRowEnd + scheme.Conditions + kPart + sort + kPart + (scheme.Body ? "1" : "0") +
+           kPart + scheme.BodyConditions;
 }
 
 bool ParseAdvancedScheme(const AnsiString& text, TAdvancedScheme& scheme) {
@@ -90,8 +91,8 @@ bool ParseAdvancedScheme(const AnsiString& text, TAdvancedScheme& scheme) {
             if (itemEnd == AnsiString::npos) break;
             const size_t flagEnd = sort.find(kFlagEnd, itemEnd + 1);
             const AnsiString item = Trim(sort.substr(at, itemEnd - at));
-            const AnsiString flag =
-                Trim(sort.substr(itemEnd + 1, flagEnd == AnsiString::npos ? AnsiString::npos : flagEnd - itemEnd - 1));
+            const AnsiString flag = Trim(sort.substr(
+                itemEnd + 1, flagEnd == AnsiString::npos ? AnsiString::npos : flagEnd - itemEnd - 1));
             if (!item.empty()) scheme.Sort.push_back({item, flag == "1"});
             if (flagEnd == AnsiString::npos) break;
             at = flagEnd + 1;

@@ -10,8 +10,8 @@
 
 class TDialogScript : public TModalDriver {
 public:
-    std::deque<AnsiString> Answers;                          // message dialogs: button names, OK when none
-    std::deque<std::function<void(TCustomForm*)>> Steps;     // other modal windows, one step each wait
+    std::deque<AnsiString> Answers;                      // message dialogs: button names, OK when none
+    std::deque<std::function<void(TCustomForm*)>> Steps; // other modal windows, one step each wait
     bool Idle(TCustomForm* form) override {
         if (dynamic_cast<TMessageForm*>(form)) {
             AnsiString answer = "OK";

@@ -30,7 +30,8 @@ TEST_F(SchemeDialogs, SchemeNameDialogChecksTheNameAndAsksBeforeReplacing) {
     Validator->On("CheckValue", [](TDispArgs args) {
         const Variant keys = *args[3].Value;
         return Variant(args[0].Value->AsString() == "DOCUS" && args[1].Value->AsString() == "01" &&
-                       VarToStr(keys.GetElement({0})) == "本月开证" && VarToStr(keys.GetElement({1})) == "DEMO" &&
+                       VarToStr(keys.GetElement({0})) == "本月开证" &&
+                       VarToStr(keys.GetElement({1})) == "DEMO" &&
                        VarToStr(keys.GetElement({2})) == "FWTEST01");
     });
     TForm* qbe = new TForm(BaseForm);
