@@ -488,8 +488,9 @@ end
 
 namespace {
 
-const char* const kAuditFields[] = {"COMPANY", "CREATOR", "USR_GROUP", "CREATE_DATE", "MODIFIER", "MODI_DATE", "FLAG"};
-const char* const kAttachFields[] = {"Parent", "SeqNo",   "KeyValues", "CompanyID", "UserID",  "Type",
+const char* const kAuditFields[] = {"COMPANY",  "CREATOR",   "USR_GROUP", "CREATE_DATE",
+                                    "MODIFIER", "MODI_DATE", "FLAG"};
+const char* const kAttachFields[] = {"Parent",   "SeqNo", "KeyValues", "CompanyID", "UserID",  "Type",
                                      "FileName", "DocID", "Revision",  "AddDate",   "AddTime", "KeyFields"};
 
 bool IsAudit(const AnsiString& name) {
@@ -531,8 +532,8 @@ void PrepareValueField(TClientDataSet* cds) {
 } // namespace
 
 TQBEForm::TQBEForm(TComponent* owner, bool load)
-    : TQVForm(owner, false), FRecords(std::make_unique<TRecordInfoList>()), FOperators(std::make_unique<TStringList>()),
-      FMessages(std::make_unique<TStringList>()) {
+    : TQVForm(owner, false), FRecords(std::make_unique<TRecordInfoList>()),
+      FOperators(std::make_unique<TStringList>()), FMessages(std::make_unique<TStringList>()) {
     if (load) InitInheritedComponent(this);
 }
 
@@ -694,8 +695,9 @@ void TQBEForm::SetHeadDataSet(TDataSet* dataSet, const AnsiString& headTable, bo
     FKeyList = keyList;
     FHeadSelect = Trim(selectList);
     if (SameText(headTable, "ATTACH"))
-        FHeadSelect = "QVNMA.MA002 UserName, WOQ.MB002 ProgName, QVN.MB002 CompanyName, DMS.Status, DMS.DocName, "
-                      "DMS.DocType, DMS.Description";
+        FHeadSelect =
+            "QVNMA.MA002 UserName, WOQ.MB002 ProgName, QVN.MB002 CompanyName, DMS.Status, DMS.DocName, "
+            "DMS.DocType, DMS.Description";
     BuildFieldLists();
     // The height follows the row limit's panel from the designed height, however often the head is bound.
     Panel2->SetVisible(!hideRowLimit);
@@ -749,7 +751,8 @@ void TQBEForm::BuildFieldLists() {
         if (field->FieldKind() != fkData) continue;
         const AnsiString name = field->FieldName();
         if (!IsColumnName(name)) continue;
-        AnsiString label = PadRight(Converted ? field->DisplayLabel() : ToDB(field->DisplayLabel()), FLabelWidth);
+        AnsiString label =
+            PadRight(Converted ? field->DisplayLabel() : ToDB(field->DisplayLabel()), FLabelWidth);
         if (IsAudit(name)) {
             tail.push_back(label + "\t" + name);
             tailNames.push_back(name);
@@ -877,8 +880,9 @@ void TQBEForm::DoCondition(TObject*) {
         FWhere = Trim(Memo1->Lines()->Text());
         FDetail = Trim(Memo2->Lines()->Text());
         TfrmRadical* form = DocumentForm();
-        FWhere2 = DetailCondition(FWhere, FDetail, FHeadTable, FKeyList, FBodyTable, FBodyLinkList, FBodyExtraFrom,
-                                  form ? form->Database : AnsiString(), form ? form->SkipDbQualifier : false);
+        FWhere2 =
+            DetailCondition(FWhere, FDetail, FHeadTable, FKeyList, FBodyTable, FBodyLinkList, FBodyExtraFrom,
+                            form ? form->Database : AnsiString(), form ? form->SkipDbQualifier : false);
     } else {
         FWhere = Memo1->Lines()->Text();
         FWhere2 = FWhere;
@@ -914,20 +918,23 @@ void TQBEForm::BuildColumnList() {
     TStringList lines;
     for (int i = 0; i < FHeadDataSet->FieldCount(); ++i) {
         TField* field = FHeadDataSet->Fields()->Fields(i);
-        if (!field->Visible() || field->FieldKind() != fkData || QBEFieldClass(field->DataType()) < 0) continue;
+        if (!field->Visible() || field->FieldKind() != fkData || QBEFieldClass(field->DataType()) < 0)
+            continue;
         const AnsiString expr = GridColumnExpression(field->FieldName(), FHeadTable, FHeadSelect);
         if (expr.empty()) continue;
         auto* record = new TRecordInfo;
         record->DisplayLabel = Trim(field->DisplayLabel());
         record->DataType = field->DataType();
         record->ColumnExpr = expr;
-        const bool dateField = Pos(UpperCase(field->FieldName()), "CREATE_DATE,MODI_DATE") > 0 ||
-                               (module && field->OnGetText() == PublishedMethod<TFieldGetTextEvent>(module, "DateFieldGetText"));
+        const bool dateField =
+            Pos(UpperCase(field->FieldName()), "CREATE_DATE,MODI_DATE") > 0 ||
+            (module && field->OnGetText() == PublishedMethod<TFieldGetTextEvent>(module, "DateFieldGetText"));
         const bool ymField =
             module && field->OnGetText() == PublishedMethod<TFieldGetTextEvent>(module, "YMFieldGetText");
         record->EditMask = dateField ? dateMask : ymField ? ymMask : AnsiString();
         FRecords->AddRecord(field->FieldName(), record);
-        lines.Add((Converted ? record->DisplayLabel : FromUI(record->DisplayLabel)) + "\t" + field->FieldName());
+        lines.Add((Converted ? record->DisplayLabel : FromUI(record->DisplayLabel)) + "\t" +
+                  field->FieldName());
     }
     sg1->GetColControl(0)->SetPickList(&lines);
 }
@@ -942,9 +949,10 @@ void TQBEForm::FillKeyRows() {
         const int row = placed + 1;
         if (row >= sg1->RowCount()) {
             sg1->SetRowCount(row + 1);
-            sg1->SetCells(1, row, FOperators->Count() > 0 ? AnsiString(FOperators->Strings(0).substr(
-                                                                0, FOperators->Strings(0).find('\t')))
-                                                          : AnsiString());
+            sg1->SetCells(1, row,
+                          FOperators->Count() > 0 ? AnsiString(FOperators->Strings(0).substr(
+                                                        0, FOperators->Strings(0).find('\t')))
+                                                  : AnsiString());
             sg1->SetCells(3, row, "AND");
         }
         sg1->SetCells(0, row, Trim(field->DisplayLabel()));
@@ -1022,8 +1030,9 @@ void TQBEForm::sg1ValidateEdit(TObject*, int col, int row, bool& result) {
         const AnsiString day = DateToSQL(text, dates.DateKind, dates.DateSeparator);
         TDateTime date;
         if (Trim(StringReplace(text, dates.DateSeparator, "", rfReplaceAll)).empty()) return;
-        if (day.size() != 8 || !TryEncodeDate(StrToIntDef(day.substr(0, 4), 0), StrToIntDef(day.substr(4, 2), 0),
-                                              StrToIntDef(day.substr(6, 2), 0), date)) {
+        if (day.size() != 8 ||
+            !TryEncodeDate(StrToIntDef(day.substr(0, 4), 0), StrToIntDef(day.substr(4, 2), 0),
+                           StrToIntDef(day.substr(6, 2), 0), date)) {
             ShowError(6);
             result = false;
         }
@@ -1156,7 +1165,8 @@ void TQBEForm::AddAdvanced(bool body) {
         if (combo->Focused()) cds->UpdateRecord();
         if (cds->State() == dsEdit || cds->State() == dsInsert) cds->UpdateRecord();
     }
-    const AnsiString value = cds->Active() && cds->FieldCount() > 0 ? cds->Fields()->Fields(0)->AsString() : AnsiString();
+    const AnsiString value =
+        cds->Active() && cds->FieldCount() > 0 ? cds->Fields()->Fields(0)->AsString() : AnsiString();
     if (value.empty()) {
         ShowError(0);
         if (combo->CanFocus()) combo->SetFocus();
@@ -1175,7 +1185,8 @@ void TQBEForm::AddAdvanced(bool body) {
     if (memo->Lines()->Count() == 0)
         memo->Lines()->Add(condition);
     else
-        memo->Lines()->Add("  " + (logic->ItemIndex() == 1 ? AnsiString("OR") : AnsiString("AND")) + " " + condition);
+        memo->Lines()->Add("  " + (logic->ItemIndex() == 1 ? AnsiString("OR") : AnsiString("AND")) + " " +
+                           condition);
     logic->SetEnabled(memo->Lines()->Count() > 0);
 }
 
@@ -1267,11 +1278,11 @@ bool TQBEForm::SaveScheme(const AnsiString& name, bool replace) {
     if (!form || !module || !form->Broker) return false;
     try {
         if (sg1->EditorMode()) sg1->SetEditorMode(false);
-        const Variant params =
-            WideArray({Variant(ToDB(name)), Variant(form->Broker->UserID), Variant(FormatDateTime("yyyymmdd", Date())),
-                       Variant(form->Broker->ProgramID), Variant(ToDB(SchemeText())),
-                       Variant(ExtPageControl1->ActivePageIndex() < 0 ? 0 : ExtPageControl1->ActivePageIndex()),
-                       Variant(replace)});
+        const Variant params = WideArray(
+            {Variant(ToDB(name)), Variant(form->Broker->UserID), Variant(FormatDateTime("yyyymmdd", Date())),
+             Variant(form->Broker->ProgramID), Variant(ToDB(SchemeText())),
+             Variant(ExtPageControl1->ActivePageIndex() < 0 ? 0 : ExtPageControl1->ActivePageIndex()),
+             Variant(replace)});
         const AnsiString answer = TAppServer(module->AppServer).InsertConTable(params);
         if (!answer.empty()) throw Exception(answer);
         return true;
@@ -1288,7 +1299,8 @@ bool TQBEForm::LoadSchemeList() {
     lstCondition->SetViewStyle(vsList);
     lstCondition->Items()->Clear();
     try {
-        TAppServer(module->AppServer).LoadTable(WideArray({Variant(form->Broker->UserID), Variant(form->Broker->ProgramID)}));
+        TAppServer(module->AppServer)
+            .LoadTable(WideArray({Variant(form->Broker->UserID), Variant(form->Broker->ProgramID)}));
         TClientDataSet* schemes = module->cdsSaveCondition;
         schemes->Close();
         schemes->Open();
@@ -1300,8 +1312,9 @@ bool TQBEForm::LoadSchemeList() {
             const AnsiString day = Trim(schemes->FieldByName("CREATE_DATE")->AsString());
             TDateTime date;
             AnsiString shown = day;
-            if (day.size() == 8 && TryEncodeDate(StrToIntDef(day.substr(0, 4), 0), StrToIntDef(day.substr(4, 2), 0),
-                                                 StrToIntDef(day.substr(6, 2), 0), date))
+            if (day.size() == 8 &&
+                TryEncodeDate(StrToIntDef(day.substr(0, 4), 0), StrToIntDef(day.substr(4, 2), 0),
+                              StrToIntDef(day.substr(6, 2), 0), date))
                 shown = DateToStr(date);
             item->SubItems()->Add(shown);
             schemes->Next();
@@ -1401,7 +1414,8 @@ void TQBEForm::btnOpenClick(TObject*) {
                                      Variant(form->Broker->ProgramID)}),
                          {}))
         return;
-    if (!LoadScheme(schemes->FieldByName("ActivePage")->AsInteger(), schemes->FieldByName("VCONDITION")->AsString()))
+    if (!LoadScheme(schemes->FieldByName("ActivePage")->AsInteger(),
+                    schemes->FieldByName("VCONDITION")->AsString()))
         ShowError(4);
 }
 
@@ -1411,9 +1425,10 @@ void TQBEForm::btnDeleteClick(TObject*) {
     TdmRadical* module = DataModule();
     if (!item || !form || !module) return;
     if (ShowMessageDlg(Message(5) + item->Caption(), mtConfirmation, {mbYes, mbNo}) != mrYes) return;
-    const AnsiString answer = TAppServer(module->AppServer)
-                                  .DeleteConTable(WideArray({Variant(ToDB(item->Caption())), Variant(form->Broker->UserID),
-                                                             Variant(form->Broker->ProgramID)}));
+    const AnsiString answer =
+        TAppServer(module->AppServer)
+            .DeleteConTable(WideArray({Variant(ToDB(item->Caption())), Variant(form->Broker->UserID),
+                                       Variant(form->Broker->ProgramID)}));
     if (!answer.empty()) throw Exception(answer);
     LoadSchemeList();
     ReloadOwnerMenu();
@@ -1457,8 +1472,9 @@ void TQBEForm::lstConditionEdited(TObject*, TListItem* item, AnsiString& newName
     }
     item->SetCaption(newName);
     if (TClientDataSet* schemes = module->cdsSaveCondition;
-        schemes && schemes->Locate("NCONDITION;CREATOR;PROGRAMME",
-                                   VarArrayOf({Variant(ToDB(oldName)), Variant(user), Variant(program)}), {})) {
+        schemes &&
+        schemes->Locate("NCONDITION;CREATOR;PROGRAMME",
+                        VarArrayOf({Variant(ToDB(oldName)), Variant(user), Variant(program)}), {})) {
         schemes->Edit();
         schemes->FieldByName("NCONDITION")->SetAsString(ToDB(newName));
         schemes->Post();
@@ -1511,7 +1527,8 @@ void TQBEForm::SetView(TViewStyle style, TMenuItem* item) {
 void TQBEForm::ToolButton1Click(TObject*) {
     ToolButton1->SetTag((ToolButton1->Tag() + 1) % 4);
     static const char* const names[] = {"ViewIcon", "ViewSmallIcon", "ViewList", "ViewReport"};
-    const TNotifyEvent action = PublishedMethod<TNotifyEvent>(this, AnsiString(names[ToolButton1->Tag()]) + "Execute");
+    const TNotifyEvent action =
+        PublishedMethod<TNotifyEvent>(this, AnsiString(names[ToolButton1->Tag()]) + "Execute");
     if (action) action(this);
 }
 

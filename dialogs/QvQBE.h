@@ -121,7 +121,9 @@ public:
     // The value cell of the row prepared for the field in its field cell, as after a pick.
     void PrepareValueCell(int row);
 
-    static int FindWholeWord(const AnsiString& word, const AnsiString& list) { return QBEFindWholeWord(word, list); }
+    static int FindWholeWord(const AnsiString& word, const AnsiString& list) {
+        return QBEFindWholeWord(word, list);
+    }
 
     const AnsiString& Where() const { return FWhere; }
     const AnsiString& Where2() const { return FWhere2; }

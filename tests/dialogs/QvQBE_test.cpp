@@ -26,8 +26,8 @@ protected:
             const Variant p = *args[0].Value;
             Calls.push_back("InsertConTable " + VarToStr(p.GetElement({0})));
             if (!RefuseText.empty()) return Variant(RefuseText);
-            Rows().push_back(VarArrayOf({p.GetElement({0}), p.GetElement({1}), p.GetElement({3}), p.GetElement({2}),
-                                         p.GetElement({4}), p.GetElement({5})}));
+            Rows().push_back(VarArrayOf({p.GetElement({0}), p.GetElement({1}), p.GetElement({3}),
+                                         p.GetElement({2}), p.GetElement({4}), p.GetElement({5})}));
             return Variant(AnsiString());
         });
         Server->Server->On("DeleteConTable", [this](TDispArgs args) {
@@ -46,7 +46,8 @@ protected:
             return Variant(AnsiString());
         });
         // No scheme of the name exists unless a test says so.
-        Validator->On("CheckValue", [](TDispArgs args) { return Variant(args[0].Value->AsString() != "DOCUS"); });
+        Validator->On("CheckValue",
+                      [](TDispArgs args) { return Variant(args[0].Value->AsString() != "DOCUS"); });
         Dialog = new TQBEForm(BaseForm);
         Dialog->SetHeadDataSet(Main(), "TESTA", false, "", "TA001");
     }
@@ -223,8 +224,8 @@ TEST_F(QBEForm, SchemesSaveListOpenRenameAndDelete) {
     EXPECT_EQ(Items(), std::vector<AnsiString>{"大额"});
     ASSERT_EQ(Rows().size(), 1u);
     // The empty middle row is not stored.
-    EXPECT_EQ(VarToStr(Rows()[0].GetElement({4})),
-              "500\x07" + Label("TA001") + "\r\n等于\r\nA1\r\nAND\x08" + Label("TA003") + "\r\n大于\r\n150\r\nAND\x08");
+    EXPECT_EQ(VarToStr(Rows()[0].GetElement({4})), "500\x07" + Label("TA001") + "\r\n等于\r\nA1\r\nAND\x08" +
+                                                       Label("TA003") + "\r\n大于\r\n150\r\nAND\x08");
 
     // Cancelling the name dialog saves nothing and shows nothing.
     Calls.clear();
@@ -249,7 +250,10 @@ TEST_F(QBEForm, SchemesSaveListOpenRenameAndDelete) {
         AnsiString Name;
         bool Sent;
         int Shown;
-    } renames[] = {{"  ", false, 1}, {AnsiString(21, 'N'), false, 1}, {"大额", false, 0}, {AnsiString(20, 'N'), true, 0}};
+    } renames[] = {{"  ", false, 1},
+                   {AnsiString(21, 'N'), false, 1},
+                   {"大额", false, 0},
+                   {AnsiString(20, 'N'), true, 0}};
     for (const auto& r : renames) {
         Calls.clear();
         AnsiString name = r.Name;
