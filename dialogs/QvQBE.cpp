@@ -615,8 +615,6 @@ void TQBEForm::FormCreate(TObject* sender) {
     TStringList connectives;
     connectives.SetText("AND\r\nOR\r\n");
     sg1->GetColControl(3)->SetPickList(&connectives);
-    sg1->GetColControl(3)->PickList()->ListOnly = true;
-    sg1->GetColControl(1)->PickList()->ListOnly = true;
     sg1->GetColControl(0)->SetKind(TCellControlKind::ctPickList);
     sg1->SetCells(3, 1, "AND");
     sg1->OnComboBoxClick = TNotifyEvent(this, &TQBEForm::sg1PickListClick);
@@ -1001,8 +999,11 @@ void TQBEForm::sg1SelectCell(TObject*, int col, int row, bool&) {
 }
 
 void TQBEForm::sg1PickListClick(TObject*) {
-    const int row = sg1->Row();
-    if (sg1->Col() != 0 || row < 1) return;
+    if (sg1->Col() == 0) PickField(sg1->Row());
+}
+
+void TQBEForm::PickField(int row) {
+    if (row < 1) return;
     const AnsiString label = Trim(sg1->Cells(0, row));
     if (label == FLastFieldCell) return;
     PrepareValueCell(row);
@@ -1014,7 +1015,7 @@ void TQBEForm::sg1ValidateEdit(TObject*, int col, int row, bool& result) {
     if (row < 1) return;
     // A field typed rather than picked prepares its value cell too.
     if (col == 0) {
-        if (Trim(sg1->Cells(0, row)) != FLastFieldCell) sg1PickListClick(sg1);
+        PickField(row);
         return;
     }
     if (col != 2 || sg1->Cells(2, row).empty()) return;

@@ -120,6 +120,8 @@ public:
     AnsiString GridCondition() const;
     // The value cell of the row prepared for the field in its field cell, as after a pick.
     void PrepareValueCell(int row);
+    // A field picked or typed into the row's field cell: its value cell prepared when the field changed.
+    void PickField(int row);
 
     static int FindWholeWord(const AnsiString& word, const AnsiString& list) {
         return QBEFindWholeWord(word, list);

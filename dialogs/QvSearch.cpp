@@ -225,7 +225,8 @@ void TQvUserDialogInfo::Assign(TPersistent* source) {
 }
 
 TQvUserIntl::TQvUserIntl(TComponent* owner)
-    : TComponent(owner), FDialogFont(std::make_unique<TFont>()), FUserMessages(std::make_unique<TQvUserMessages>()),
+    : TComponent(owner), FDialogFont(std::make_unique<TFont>()),
+      FUserMessages(std::make_unique<TQvUserMessages>()),
       FUserDialogInfo(std::make_unique<TQvUserDialogInfo>()) {
     FDialogFont->SetName("MS Sans Serif");
     FDialogFont->SetSize(9);
@@ -316,10 +317,11 @@ bool TqvSearchDialog::Execute() {
     return result == mrOk;
 }
 
-bool TqvSearchDialog::Search(const AnsiString& fieldName, const AnsiString& text, bool fromBeginning, bool backward,
-                             bool wholeWords, bool caseSensitive) {
+bool TqvSearchDialog::Search(const AnsiString& fieldName, const AnsiString& text, bool fromBeginning,
+                             bool backward, bool wholeWords, bool caseSensitive) {
     TDataSet* dataSet = GetSearchDataSet();
-    if (!dataSet || !dataSet->Active() || dataSet->State() == dsEdit || dataSet->State() == dsInsert) return false;
+    if (!dataSet || !dataSet->Active() || dataSet->State() == dsEdit || dataSet->State() == dsInsert)
+        return false;
     TField* field = dataSet->FindField(fieldName);
     const AnsiString wanted = caseSensitive ? text : AnsiUpperCase(text);
     dataSet->DisableControls();
@@ -348,7 +350,8 @@ bool TqvSearchDialog::Search(const AnsiString& fieldName, const AnsiString& text
         while (column >= 0 && !atEnd()) {
             AnsiString cell = TrimRight(field->DisplayText());
             if (!caseSensitive) cell = AnsiUpperCase(cell);
-            const bool match = wholeWords ? cell == wanted : !wanted.empty() && cell.find(wanted) != AnsiString::npos;
+            const bool match =
+                wholeWords ? cell == wanted : !wanted.empty() && cell.find(wanted) != AnsiString::npos;
             if (match) {
                 dataSet->FreeBookmark(start);
                 dataSet->EnableControls();
@@ -366,7 +369,8 @@ bool TqvSearchDialog::Search(const AnsiString& fieldName, const AnsiString& text
 
 // ---- the form ----
 
-TfrmSearchDlg::TfrmSearchDlg(TComponent* owner, bool load) : TForm(owner), FFieldNames(std::make_unique<TStringList>()) {
+TfrmSearchDlg::TfrmSearchDlg(TComponent* owner, bool load)
+    : TForm(owner), FFieldNames(std::make_unique<TStringList>()) {
     if (load) InitInheritedComponent(this);
 }
 
@@ -442,7 +446,8 @@ void TfrmSearchDlg::btnNextClick(TObject*) {
     }
     SearchDialog->CheckDataSetActive();
     const int index = cbbFields->ItemIndex();
-    const AnsiString field = index >= 0 && index < FFieldNames->Count() ? FFieldNames->Strings(index) : AnsiString();
+    const AnsiString field =
+        index >= 0 && index < FFieldNames->Count() ? FFieldNames->Strings(index) : AnsiString();
     const bool backward = !rbForward->Checked();
     if (rbBeginning->Checked()) {
         const bool found =
@@ -451,7 +456,8 @@ void TfrmSearchDlg::btnNextClick(TObject*) {
         rbCursor->SetCheckedValue(true);
         if (found) return;
     }
-    bool found = SearchDialog->Search(field, text, false, backward, chkWholeWords->Checked(), chkCase->Checked());
+    bool found =
+        SearchDialog->Search(field, text, false, backward, chkWholeWords->Checked(), chkCase->Checked());
     if (SearchDialog->AfterSearch) SearchDialog->AfterSearch(this, found);
     if (!found && SearchDialog->ShowMessages)
         MessageDlg(Format(messages->SearchedTextNotFound, {text}), mtInformation, {mbOK}, 0);
@@ -504,7 +510,8 @@ public:
     }
     void SelectField(TObject* sender, const AnsiString& fieldName, const AnsiString&) {
         auto* dialog = dynamic_cast<TfrmSearchDlg*>(sender);
-        TDataSet* dataSet = dialog && dialog->SearchDialog ? dialog->SearchDialog->GetSearchDataSet() : nullptr;
+        TDataSet* dataSet =
+            dialog && dialog->SearchDialog ? dialog->SearchDialog->GetSearchDataSet() : nullptr;
         if (!dataSet || !dialog->Grid) return;
         if (TField* field = dataSet->FindField(fieldName)) dialog->Grid->SetSelectedField(field);
     }
