@@ -20,46 +20,6 @@
 
 namespace {
 
-// The module's check-box pictures, 13 x 13: a sunken white box, ticked for "CHECK".
-void PaintGridBox(TBitmap* bitmap, bool checked) {
-    bitmap->SetSize(13, 13);
-    for (int y = 0; y < 13; ++y)
-        for (int x = 0; x < 13; ++x) {
-            bool edge = x == 0 || y == 0 || x == 12 || y == 12;
-            bitmap->SetPixel(x, y, edge ? clGray : clWhite);
-        }
-    if (checked)
-        for (int i = 0; i < 7; ++i) {
-            int y = i < 3 ? 6 + i : 8 - (i - 2);
-            bitmap->SetPixel(3 + i, y, clBlack);
-            bitmap->SetPixel(3 + i, y - 1, clBlack);
-        }
-}
-void PaintCheck(TBitmap* bitmap) {
-    PaintGridBox(bitmap, true);
-}
-void PaintUncheck(TBitmap* bitmap) {
-    PaintGridBox(bitmap, false);
-}
-
-struct TGridBoxResources {
-    TGridBoxResources() {
-        Register("CHECK", &PaintCheck);
-        Register("UNCHECK", &PaintUncheck);
-    }
-    ~TGridBoxResources() {
-        for (const char* name : FRegistered)
-            UnregisterBitmapResource(name);
-    }
-    void Register(const char* name, TBitmapPainter painter) {
-        if (BitmapResourceExists(name)) return;
-        RegisterBitmapResource(name, painter);
-        FRegistered.push_back(name);
-    }
-    std::vector<const char*> FRegistered;
-};
-const TGridBoxResources gridBoxResources;
-
 TCellProperties* NewCellProperties(TStringAlignGrid* owner) {
     return new TCellProperties(owner);
 }

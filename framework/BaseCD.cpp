@@ -34,6 +34,7 @@ KVR_PUBLISHED(TdmBase, c) {
     c.Method("cdsMainBeforePost", &TdmBase::cdsMainBeforePost);
     c.Method("cdsMainBeforeOpen", &TdmBase::cdsMainBeforeOpen);
     c.Method("cdsMainAfterOpen", &TdmBase::cdsMainAfterOpen);
+    c.Method("cdsMainColorAfterOpen", &TdmBase::cdsMainColorAfterOpen);
 }
 
 KVR_FORM_RESOURCE(TdmBase, R"(inherited dmBase: TdmBase
@@ -58,6 +59,7 @@ KVR_FORM_RESOURCE(TdmBase, R"(inherited dmBase: TdmBase
     PacketRecords = 20
     RemoteServer = MIDAS
     ValidateWithMask = True
+    AfterOpen = cdsMainColorAfterOpen
   end
   object dsMainColor: TwwDataSource
   end
@@ -155,6 +157,14 @@ bool IsPermittedKey(const Variant& permitted, const AnsiString& key) {
     return false;
 }
 
+// A packet size of 0 opens a data set with its metadata only; every open of the module's queries
+// still shows rows, so they follow in one packet (0 asks for all of them).
+void FetchRowsAfterMetadata(TCustomClientDataSet* dataSet) {
+    if (dataSet && dataSet->Active() && dataSet->PacketRecords() == 0 && dataSet->IsEmpty() &&
+        !dataSet->AllFetched())
+        dataSet->GetNextPacket();
+}
+
 } // namespace
 
 int TCurrencySetting::Digits(int kind) const {
@@ -232,8 +242,8 @@ bool TdmBase::IsLocalServer() {
 // ---- opening ----
 
 bool TdmBase::OpenMainData() {
-    const int packets = Broker ? Broker->MaxRecord() : 0;
-    cdsMain->SetPacketRecords(packets > 0 ? packets : DefaultPacketRecords);
+    // MAX_RECORD missing gives 0: the open brings the metadata only and the rows follow it.
+    cdsMain->SetPacketRecords(Broker ? Broker->MaxRecord() : 0);
     MainTable = Broker ? Broker->GetSvrSetting("M11_TABLE") : AnsiString();
     SetKeyFields(Broker ? Broker->GetSvrSetting("M11_KEY") : AnsiString());
     const AnsiString sys150 = Broker ? Broker->GetSysSetting("SYS150") : AnsiString();
@@ -313,7 +323,12 @@ void TdmBase::cdsMainBeforePost(TDataSet* dataSet) {
 
 void TdmBase::cdsMainBeforeOpen(TDataSet*) {}
 
+void TdmBase::cdsMainColorAfterOpen(TDataSet*) {
+    FetchRowsAfterMetadata(cdsMainColor);
+}
+
 void TdmBase::cdsMainAfterOpen(TDataSet*) {
+    FetchRowsAfterMetadata(cdsMain);
     ApplyAllCurrencyFormats();
     try {
         RecordCount = TAppServer(AppServer).GetRecCount();

@@ -38,10 +38,6 @@ public:
     explicit TdmBase(TComponent* owner, bool load = true);
     ~TdmBase() override;
 
-    // The packet size of cdsMain when the settings list gives none: MAX_RECORD 0 would ask the
-    // provider for its metadata only, and the query would show no rows.
-    static constexpr int DefaultPacketRecords = 20;
-
     // Components of the stream.
     TwwClientDataSet* cdsMain = nullptr;
     TwwDataSource* dsMain = nullptr;
@@ -133,6 +129,7 @@ public:
     void cdsMainBeforePost(TDataSet* dataSet);
     void cdsMainBeforeOpen(TDataSet* dataSet);
     void cdsMainAfterOpen(TDataSet* dataSet);
+    void cdsMainColorAfterOpen(TDataSet* dataSet);
 
 private:
     struct TDecimalGroup {

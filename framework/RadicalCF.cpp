@@ -601,7 +601,8 @@ void TfrmRadical::OpenLookupFor(TField* field, const AnsiString& targets, bool f
                     }
                 }
             }
-            if (high > low && dataSet) {
+            // Each further row gets a line of its own; none is left empty after the last.
+            if (r < high && dataSet) {
                 dataSet->Post();
                 dataSet->Append();
             }

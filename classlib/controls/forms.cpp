@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "classlib/controls/button.h"
+#include "classlib/controls/comctrls.h"
 #include "classlib/controls/dialogs.h"
 #include "classlib/controls/timer.h"
 #include "classlib/objects/formloader.h"
@@ -1174,6 +1175,14 @@ void UserClick(TCustomForm* form, const AnsiString& componentName) {
     if (!form) throw EInvalidOperation("No form to act on");
     TComponent* component = FindFormComponent(form, componentName);
     if (!component) NoSuchComponent(form, componentName);
+    // A page is clicked on its tab: the page control must be usable, the page need not show yet.
+    if (auto* page = dynamic_cast<TTabSheet*>(component); page && page->PageControl()) {
+        RequireUsableControl(form, page->PageControl()->Name());
+        if (!page->TabVisible() || !page->Enabled())
+            throw EInvalidOperation(componentName + " of " + FormTitle(form) + " cannot be clicked");
+        Application->RunUserAction([&] { page->PageControl()->ChangeActivePage(page); });
+        return;
+    }
     if (dynamic_cast<TControl*>(component)) {
         ClickControl(form, RequireUsableControl(form, componentName));
         return;

@@ -153,6 +153,9 @@ bool TDataLink::Edit() {
 }
 
 void TDataLink::UpdateRecord() {
+    // A write that moves the focus (a field check sending the user to the next field) leaves the
+    // control again while its value is being written: that second leaving has nothing to write.
+    if (FUpdating) return;
     FUpdating = true;
     try {
         UpdateData();

@@ -142,6 +142,10 @@ void TDataSet::SetActive(bool value) {
         FState = dsInactive;
         SetState(dsBrowse);
         CalculateFields();
+        // Nested data sets open with their master, as they closed with it.
+        for (TField* f : FFields->FList)
+            if (auto* df = dynamic_cast<TDataSetField*>(f))
+                if (df->NestedDataSet() && !df->NestedDataSet()->Active()) df->NestedDataSet()->Open();
         DataEvent(deDataSetChange);
         DoEvent(FAfterOpen);
         if (!IsEmpty()) DoEvent(FAfterScroll);

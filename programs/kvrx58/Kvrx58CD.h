@@ -1,22 +1,64 @@
 #pragma once
-// TdmKvrx58: the letter-of-credit issuance data module. For now the least over the root data module
-// that connects and opens the program's documents: the header data set cdsMain over the server table
-// KVRTA (provider pvdMain) with the fields the form shows, and their checks.
+// TdmKvrx58: the letter-of-credit issuance data module: the header data set cdsMain over the server
+// table KVRTA (provider pvdMain) and the lines cdsBody1 over KVRTB, nested in each header row through
+// cdsMainqryBody, with the program's new-record defaults, field checks, calculations and text handlers.
+// Connection, opening and formats are the framework's.
 #include "classlib/db/db.h"
-#include "framework/RadicalCD.h"
+#include "framework/DoubleCD.h"
 
-class TdmKvrx58 : public TdmRadical {
-    KVR_CLASS(TdmKvrx58, TdmRadical)
+class TfrmKvrx58;
+
+class TdmKvrx58 : public TdmDouble {
+    KVR_CLASS(TdmKvrx58, TdmDouble)
 public:
     explicit TdmKvrx58(TComponent* owner, bool load = true);
 
     // Components of the stream.
-    TClientDataSet* cdsMain = nullptr;
-    TDataSource* dsMain = nullptr;
+    TDataSetField* cdsMainqryBody = nullptr;
 
-    bool IsLocalServer() override;
+    // A new header record: after the framework's defaults, the issue date, the default factory and the
+    // program's start values.
+    void SetDefaultValues(TDataSet* dataSet) override;
+    // A new line is not confirmed; TA040 is the lines' total purchase amount.
+    void InitBodyLine() override;
+    void BodyChanged() override;
+    // Each line's share TB008 of the self-financed amount TA023, by its purchase amount; the shares
+    // add up to TA023 at the money decimals (the last line takes what rounding left over).
+    void ShareSelfFinanced();
+    // The money decimals of the document's currency; 2 when the currency table does not say.
+    int MoneyDecimals();
 
-    // Field handlers of the stream.
+    // TA033: the sum of the six charges.
+    void SumCharges();
+    // Called after a currency change and after the form entered change mode; nothing of its own.
+    virtual void CurrencyChanged();
+    // Decimal group 0 takes the money decimals of the local currency (SYS003).
+    void ApplyLocalCurrencyDecimals();
+
+    // Handlers of the stream.
+    void cdsMainTA001Validate(TField* sender);
+    void cdsMainTA002Validate(TField* sender);
+    void cdsMainTA008Validate(TField* sender);
     void cdsMainTA005Validate(TField* sender);
+    void cdsMainTA006Validate(TField* sender);
     void cdsMainTA036Validate(TField* sender);
+    void cdsMainTA016Validate(TField* sender);
+    void cdsMainTA017Validate(TField* sender);
+    void cdsMainTA018Validate(TField* sender);
+    void cdsMainTA021Validate(TField* sender);
+    void cdsMainTA024Validate(TField* sender);
+    void cdsBody1TB004Validate(TField* sender);
+    void cdsBody1TB005Validate(TField* sender);
+    void cdsBody1TB006Validate(TField* sender);
+    void cdsMainTA023CGetText(TField* sender, AnsiString& text, bool displayText);
+    void cdsMainTA005SetText(TField* sender, const AnsiString& text);
+
+private:
+    TfrmKvrx58* Form() const;
+    TField* Head(const char* name) const { return cdsMain->FieldByName(name); }
+    TField* Line(const char* name) const { return cdsBody1->FieldByName(name); }
+    // TA022 and TA023 from the issued amount, the ratio and the rate.
+    void ComputeSelfFinanced();
+    // The form's next document number into TA002.
+    void NumberDocument();
 };

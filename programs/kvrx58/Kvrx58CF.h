@@ -1,20 +1,56 @@
 #pragma once
-// TfrmKvrx58: the letter-of-credit issuance form. For now the document form root with the header
-// fields that the data module opens, their lookups (F2) and date picks; the program's other fields
-// and rules are added here as the form levels above the root come.
-#include "framework/RadicalCF.h"
+// TfrmKvrx58: the letter-of-credit issuance form: the header fields of the documents with their
+// lookups (F2) and date picks over the single-table form's commands; the program's other pages and rules come
+// with the form levels above the base.
+#include "classlib/controls/stdctrls.h"
+#include "framework/DoubleCF.h"
 #include "programs/kvrx58/Kvrx58CD.h"
 
-class TfrmKvrx58 : public TfrmRadical {
-    KVR_CLASS(TfrmKvrx58, TfrmRadical)
+class TfrmKvrx58 : public TfrmDouble {
+    KVR_CLASS(TfrmKvrx58, TfrmDouble)
 public:
     explicit TfrmKvrx58(TComponent* owner, bool load = true);
 
+    // Set by a bank account picked from the list (it needs no check of its own), cleared by the next
+    // check of the issuing bank.
+    bool BankAccountPicked = false;
+    // From the document type: confirm and print right after a save.
+    bool ConfirmAfterSave = false;
+    bool PrintAfterSave = false;
+
+    // Components of the stream.
+    TMemo* memLNG = nullptr;
+    TCustomEdit* edTA006 = nullptr;
+    TCustomEdit* edTA006C = nullptr;
+
     TClass DataModuleClass() override;
     void DoF2Key(Word& key, TWinControl* control) override;
+    // F3 on the issuing bank: a bank account picked from the list.
+    void DoF3Key(Word& key, TWinControl* control) override;
+    // The field lists of the framework levels: required fields, decimal groups, currency bindings and
+    // the amounts the user's rights govern.
+    void ConfigureProgram() override;
+    // Columns by system setting (pricing unit, packages, sign-off state, send count), edit masks and
+    // the local currency's decimals.
+    void ApplyInputSettings() override;
+    // Before the framework's save: each line's self-financed share, and W 100113 when the issued
+    // amount is not the lines' total at the currency's money decimals.
+    bool SaveRecord() override;
+    // A purchase-order line may be on one line of the document only (E 000002).
+    bool ValidateRecord(TDataSet* dataSet) override;
+    // Entering change mode also runs the data module's currency hook.
+    bool EditRecord() override;
+
+    // Focus to the control bound to a header field, when there is one that can take it.
+    void FocusFieldControl(const AnsiString& fieldName);
 
     TdmKvrx58* Module() const { return static_cast<TdmKvrx58*>(DataModule); }
 
     // Handlers of the stream.
     void FormCreate(TObject* sender);
+    // The usance days take digits and Backspace only.
+    void edTA010KeyPress(TObject* sender, char& key);
+    // Jumps to the supplier query and the purchase-order query of the purchasing system.
+    void miBYVX31Click(TObject* sender);
+    void miBYVX37Click(TObject* sender);
 };

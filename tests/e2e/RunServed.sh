@@ -16,7 +16,8 @@ trap 'kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true' EXIT
 
 port=
 for _ in $(seq 1 400); do
-  port=$(sed -n 's/^kvrserver: listening on .*:\([0-9][0-9]*\)$/\1/p' "$workdir/server.out")
+  # The server opens its output after the fork: the file may not be there yet.
+  port=$(sed -n 's/^kvrserver: listening on .*:\([0-9][0-9]*\)$/\1/p' "$workdir/server.out" 2>/dev/null || true)
   [ -n "$port" ] && break
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.05

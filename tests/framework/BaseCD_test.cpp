@@ -3,6 +3,8 @@
 // base-data rights condition.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "framework/FieldLists.h"
 #include "tests/framework/BaseFixture.h"
 
@@ -17,15 +19,23 @@ TEST_F(BaseModuleTest, PacketSizeFromMaxRecord) {
     const struct {
         const char* Line;
         int Packets;
-    } cases[] = {{"MAX_RECORD=100\r\n", 40}, {"MAX_RECORD=2\r\n", 2}, {"", 20}, {"MAX_RECORD=abc\r\n", 20}};
+    } cases[] = {{"MAX_RECORD=100\r\n", 40}, {"MAX_RECORD=2\r\n", 2}, {"", 0}, {"MAX_RECORD=abc\r\n", 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Line);
         Settings = AnsiString("M11_TABLE=TESTA\r\nM11_KEY=TA001\r\n") + c.Line;
         StartForm();
         EXPECT_EQ(Main()->PacketRecords(), c.Packets);
         EXPECT_EQ(Module()->cdsMainColor->PacketRecords(), c.Packets);
-        // Whatever the setting, the query shows its rows (0 would fetch the metadata only).
+        // Whatever the setting, the query shows its rows, from the first (0 opens with the metadata only).
         EXPECT_FALSE(Main()->IsEmpty());
+        EXPECT_EQ(Main()->FieldByName("TA001")->AsString(), "A1");
+        EXPECT_EQ(Panel(3), "1/3");
+        EXPECT_FALSE(Module()->cdsMainColor->IsEmpty());
+        // And so does the next query.
+        BaseForm->SetQueryCondition(Main(), "All", "TA001");
+        EXPECT_EQ(Main()->FieldByName("TA001")->AsString(), "A1");
+        EXPECT_FALSE(Module()->cdsMainColor->IsEmpty());
+        EXPECT_EQ(Main()->RecordCount(), c.Packets == 0 ? 3 : std::min(c.Packets, 3));
         delete BaseForm;
         BaseForm = nullptr;
     }

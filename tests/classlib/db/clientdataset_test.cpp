@@ -205,6 +205,18 @@ TEST_F(TMasterDetailTest, PacketsAreFetchedOnDemandWhenNextPassesTheEnd) {
     EXPECT_EQ(cdsMain->FieldByName("TA002")->AsString(), "X3");
 }
 
+TEST_F(TMasterDetailTest, PacketSizeZeroOpensWithTheMetadataOnly) {
+    FillProvider(Provider(), 3);
+    cdsMain->SetPacketRecords(0);
+    cdsMain->Open();
+    EXPECT_TRUE(cdsMain->IsEmpty());
+    EXPECT_NE(cdsMain->FindField("TA002"), nullptr);
+    EXPECT_FALSE(cdsMain->AllFetched());
+    // The next packet brings every row.
+    EXPECT_EQ(cdsMain->GetNextPacket(), 3);
+    EXPECT_TRUE(cdsMain->AllFetched());
+}
+
 class TReconciler : public TComponent {
 public:
     using TComponent::TComponent;

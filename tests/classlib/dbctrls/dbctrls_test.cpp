@@ -150,6 +150,28 @@ TEST_F(DBCtrlsTest, AFailedWriteKeepsTheFocusAndTheText) {
     EXPECT_EQ(Cds->FieldByName("CODE")->AsString(), "A01");
 }
 
+TEST_F(DBCtrlsTest, ACheckThatMovesTheFocusWritesTheFieldOnce) {
+    auto* edit = Bound<TDBEdit>("edCode", "CODE");
+    struct TMover : TObject {
+        TWinControl* Target = nullptr;
+        int Checks = 0;
+        void Validate(TField*) {
+            ++Checks;
+            Target->SetFocus();
+        }
+    } mover;
+    mover.Target = Next;
+    Cds->FieldByName("CODE")->SetOnValidate(TFieldNotifyEvent(&mover, &TMover::Validate));
+    Form->Show();
+    edit->SetFocus();
+    for (char ch : AnsiString("B07"))
+        PressKey(edit, ch, TShiftState());
+    Add<TEdit>("edOther", 300, 40)->SetFocus();
+    EXPECT_EQ(mover.Checks, 1);
+    EXPECT_EQ(Cds->FieldByName("CODE")->AsString(), "b07");
+    EXPECT_TRUE(Next->Focused());
+}
+
 TEST_F(DBCtrlsTest, ControlsFollowTheCursor) {
     auto* text = Bound<TDBText>("lbName", "NAME", 40);
     auto* memo = Bound<TDBMemo>("meNote", "NOTE", 70);

@@ -2,7 +2,7 @@
 // column, a masked one, a pick-list one and a check-box one) that a kvrhost script edits cell by cell
 // and dumps.
 #include "components/Aligrid.h"
-#include "framework/DLLBaseCtrller.h"
+#include "tests/e2e/ProbeController.h"
 
 namespace {
 
@@ -34,40 +34,8 @@ public:
     TStringAlignGrid* agLines;
 };
 
-class TGridProbeController : public TDLLBaseController {
-    KVR_CLASS(TGridProbeController, TDLLBaseController)
-public:
-    ~TGridProbeController() override {
-        if (FForm) FForm->Free();
-    }
-    void GetVersion(WideString& version) override { version = u"1.0"; }
-    bool GetVisible() override { return FForm && FForm->Visible(); }
-    void SetVisible(bool value) override {
-        if (FForm) FForm->SetVisible(value);
-    }
-    int GetHandle() override { return FForm ? static_cast<int>(FForm->Handle()) : 0; }
-    int Open(const OleVariant&) override {
-        FForm = new TfrmGridProbe(Application);
-        return 0;
-    }
-    int SetParameter(const OleVariant&) override { return 0; }
-    int SetMode(int, int, const OleVariant&) override { return 0; }
-    void ShowModal(OleVariant&) override {
-        if (FForm) FForm->ShowModal();
-    }
-    void CloseForm(bool) override {
-        if (FForm) FForm->Free();
-        FForm = nullptr;
-    }
-    int GetInfo(OleVariant&) override { return 0; }
-    bool IsFree() override { return !FForm; }
-
-private:
-    TfrmGridProbe* FForm = nullptr;
-};
-
-KVR_PUBLISHED(TGridProbeController, c) {}
-
-const bool gRegistered = (DLLControllerClass = TGridProbeController::StaticClass(), true);
-
 } // namespace
+
+TForm* CreateProbeForm(TComponent* owner, [[maybe_unused]] const OleVariant& host) {
+    return new TfrmGridProbe(owner);
+}

@@ -11,7 +11,7 @@
 #include "classlib/rtl/inifiles.h"
 #include "classlib/rtl/registry.h"
 #include "foundation/VeltraneIni.h"
-#include "framework/DLLBaseCtrller.h"
+#include "tests/e2e/ProbeController.h"
 
 namespace {
 
@@ -120,41 +120,8 @@ private:
     OleVariant FHost;
 };
 
-class TProbeController : public TDLLBaseController {
-    KVR_CLASS(TProbeController, TDLLBaseController)
-public:
-    ~TProbeController() override {
-        if (FForm) FForm->Free();
-    }
-
-    void GetVersion(WideString& version) override { version = u"1.0"; }
-    bool GetVisible() override { return FForm && FForm->Visible(); }
-    void SetVisible(bool value) override {
-        if (FForm) FForm->SetVisible(value);
-    }
-    int GetHandle() override { return FForm ? static_cast<int>(FForm->Handle()) : 0; }
-    int Open(const OleVariant&) override {
-        FForm = new TfrmProbe(Application, HostApp);
-        return 0;
-    }
-    int SetParameter(const OleVariant&) override { return 0; }
-    int SetMode(int, int, const OleVariant&) override { return 0; }
-    void ShowModal(OleVariant&) override {
-        if (FForm) FForm->ShowModal();
-    }
-    void CloseForm(bool) override {
-        if (FForm) FForm->Free();
-        FForm = nullptr;
-    }
-    int GetInfo(OleVariant&) override { return 0; }
-    bool IsFree() override { return !FForm; }
-
-private:
-    TfrmProbe* FForm = nullptr;
-};
-
-KVR_PUBLISHED(TProbeController, c) {}
-
-const bool gRegistered = (DLLControllerClass = TProbeController::StaticClass(), true);
-
 } // namespace
+
+TForm* CreateProbeForm(TComponent* owner, const OleVariant& host) {
+    return new TfrmProbe(owner, host);
+}

@@ -316,14 +316,14 @@ TEST_F(ControllerTest, ShowModalRunsTheModalLoopAndEndsWithoutAForm) {
     TfrmRadical* form = Form();
     Ui.OnModalIdle(form, [form] {
         form->ReturnValue = "返回值";
-        form->ReturnCode = 1;
         form->SetModalResult(mrOk);
     });
     Variant value;
     Controller->ShowModal(value);
     EXPECT_EQ(value.AsString(), "返回值");
     EXPECT_TRUE(Controller->IsFree());
-    EXPECT_EQ(Controller->ResultCode, 1);
+    // The document form's close result: 2 when it was not opened with a parameter.
+    EXPECT_EQ(Controller->ResultCode, 2);
     ASSERT_GE(Notes.Codes.size(), 3u);
     EXPECT_EQ(Notes.Codes.front(), DLL_NOTIFY_SHOWN);
     EXPECT_EQ(Notes.Codes[Notes.Codes.size() - 2], DLL_NOTIFY_CLOSED);

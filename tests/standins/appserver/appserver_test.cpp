@@ -67,7 +67,7 @@ TEST_P(AppServer, PvdMainDeliversHeadersWithTheirLinesAndJoinedColumns) {
     ASSERT_EQ(all.RowCount(), 2);
     EXPECT_TRUE(all.Complete());
     EXPECT_EQ(all.Value(0, "TA002").AsString(), "20261108001");
-    EXPECT_EQ(all.Value(0, "TA001C").AsString(), "即期信用证开证");
+    EXPECT_EQ(all.Value(0, "TA001C").AsString(), "即期信用证");
     EXPECT_EQ(all.Value(0, "TA005C").AsString(), "海森机械");
     EXPECT_EQ(all.Value(0, "TA006C").AsString(), "东方商业银行浦东支行");
     EXPECT_EQ(all.Value(1, "TA006C").AsString(), "华信银行美元户"); // a bank account, not a bank

@@ -239,7 +239,7 @@ TEST_F(DialectOnSeed, QueryConditionsAndSortsOfTheQueryDialog) {
     spec.Condition = "KVRTA.TA002 = '20261112001'";
     const TDbResult header = Session.SelectWhere(spec);
     ASSERT_EQ(header.Rows.size(), 1u);
-    EXPECT_EQ(header.Rows[0].at(header.ColumnIndex("TA001C")).AsString(), "即期信用证开证");
+    EXPECT_EQ(header.Rows[0].at(header.ColumnIndex("TA001C")).AsString(), "即期信用证");
     EXPECT_EQ(header.Rows[0].at(header.ColumnIndex("TA005C")).AsString(), "奥兰电子");
     EXPECT_EQ(header.Rows[0].at(header.ColumnIndex("TA006C")).AsString(), "华信银行美元户"); // an account
     EXPECT_DOUBLE_EQ(header.Rows[0].at(header.ColumnIndex("TA019C")).AsFloat(), 66450);

@@ -71,7 +71,7 @@ TEST_F(WorkCenter, ChecksAnswerTheRowInTheColumnsTheProgramReads) {
         int Column;
         const char* Value; // '' for not found
     } cases[] = {
-        {"TAZMQ", "01", Keys({"5101", "A1", "DEMO"}), 0, "即期信用证开证"},
+        {"TAZMQ", "01", Keys({"5101", "A1", "DEMO"}), 0, "即期信用证"},
         {"TAZMQ", "01", Keys({"5102", "A1", "DEMO"}), 2, "4"}, // numbered by hand
         {"TAZMQ", "01", Keys({"5109", "A1", "DEMO"}), 0, ""},  // not valid
         {"TAZMQ", "01", Keys({"3301", "A1", "DEMO"}), 0, ""},  // another category
