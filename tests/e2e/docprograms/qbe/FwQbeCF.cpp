@@ -74,7 +74,8 @@ void TfrmFwQbe::LoadSavedConditions(TObject*) {
     while (mnCondition->Items()->Count() > 0)
         delete mnCondition->Items()->Items(0);
     TClientDataSet* schemes = Module()->cdsSaveCondition;
-    TAppServer(Module()->AppServer).LoadTable(VarArrayOf({Variant(Broker->UserID), Variant(Broker->ProgramID)}));
+    TAppServer(Module()->AppServer)
+        .LoadTable(VarArrayOf({Variant(Broker->UserID), Variant(Broker->ProgramID)}));
     schemes->Close();
     schemes->Open();
     int number = 0;
