@@ -654,13 +654,14 @@ void TQBEForm::FormActivate(TObject*) {
         if (!Panel2->Visible() || !FBodyBound) Memo1->SetHeight(Memo1->Height() + 10);
     }
     // A reopened dialog starts without its detail filter; within one run it is kept.
-    if (FFirstActivation && chkBody->Visible()) {
+    if (FNewRun && chkBody->Visible()) {
         if (ExtPageControl1->ActivePage() == TabSheet3) ExtPageControl1->SetActivePage(TabSheet2);
         TabSheet3->SetTabVisible(false);
         chkBody->SetChecked(false);
     }
     UpdateDefaultButton();
     FFirstActivation = false;
+    FNewRun = false;
 }
 
 void TQBEForm::UpdateDefaultButton() {
@@ -838,7 +839,7 @@ int TQBEForm::GetTopRow() const {
 // ---- running ----
 
 bool TQBEForm::Execute(AnsiString& where, AnsiString& orderBy) {
-    FFirstActivation = true;
+    FNewRun = true;
     if (ShowModal() != mrOk) return false;
     orderBy = Trim(FOrderBy).empty() ? FKeyList : FOrderBy;
     GetCondition(where);

@@ -208,6 +208,7 @@ private:
     std::vector<AnsiString> FBodyFieldNames;
     std::vector<int> FBodyFieldTypes;
     bool FFirstActivation = true;
+    bool FNewRun = true; // the first activation of a run of Execute
     bool FBodyBound = false;
     bool FColumnsSet = false;
     int FLeftPage = 0;

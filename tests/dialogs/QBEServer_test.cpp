@@ -84,6 +84,16 @@ TEST_P(QBEServer, AttacksInTheGridStayValues) {
                 const bool numeric = label == labels[2] || label == labels[3];
                 EXPECT_EQ(rows, numeric || std::string(op) == "不等于" ? 1 : 0);
             }
+    // The lines of the advanced page likewise: a text value quoted, a number value checked.
+    for (const char* attack : kAttacks)
+        for (int op : {0, 5, 6, 8}) {
+            const AnsiString line = AdvancedCondition(op, attack, "TA004", "TA004", "KVRTA", "", ftString, 0);
+            SCOPED_TRACE(line);
+            int rows = -1;
+            ASSERT_NO_THROW(rows = GetRecords(server, line).RowCount());
+            EXPECT_EQ(rows, op == 5 ? 2 : 0);
+            EXPECT_EQ(AdvancedCondition(op, attack, "TA010", "TA010", "KVRTA", "", ftInteger, 0), "");
+        }
     // The cells that name operators and connectives take nothing but their lists.
     for (const char* attack : kAttacks) {
         EXPECT_EQ(Where({{"单号", attack, "A", "AND"}}), "");

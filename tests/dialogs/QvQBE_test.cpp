@@ -303,3 +303,37 @@ TEST_F(QBEForm, AdvancedSchemesRestoreTheDetailPageAndSortFlags) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(QBEForm, TheDetailBoxHoldsWithinARunAndStartsUncheckedWhenReopened) {
+    StartWithSchemes();
+    Dialog->SetBodyDataSet(Main(), "TESTB", "", "", "TB001");
+    SetRow(1, Label("TA001"), "等于", "A1");
+    AnsiString where, order;
+    Script.Steps.push_back([](TCustomForm* form) {
+        auto* dialog = static_cast<TQBEForm*>(form);
+        dialog->ExtPageControl1->SetActivePage(dialog->TabSheet2);
+        dialog->chkBody->SetChecked(true);
+        dialog->chkBodyClick(dialog->chkBody);
+        dialog->Memo2->Lines()->Add("(TESTB.TB002 = 'y')");
+        // Activated again within the run: the detail filter stays.
+        dialog->FormActivate(dialog);
+        EXPECT_TRUE(dialog->chkBody->Checked());
+        EXPECT_TRUE(dialog->TabSheet3->TabVisible());
+        // OK from page 0 gives the grid's WHERE even with the box checked.
+        dialog->ExtPageControl1->SetActivePage(dialog->TabSheet1);
+        dialog->BBOK->Click();
+    });
+    ASSERT_TRUE(Dialog->Execute(where, order));
+    EXPECT_EQ(where, " (TESTA.TA001 = 'A1' ) ");
+    Script.Steps.push_back([](TCustomForm* form) {
+        auto* dialog = static_cast<TQBEForm*>(form);
+        EXPECT_FALSE(dialog->chkBody->Checked());
+        EXPECT_FALSE(dialog->TabSheet3->TabVisible());
+        dialog->BBCancel->Click();
+    });
+    EXPECT_FALSE(Dialog->Execute(where, order));
+}
+
+} // namespace
