@@ -80,6 +80,7 @@ KVR_PUBLISHED(TQBEForm, c) {
     c.Method("sg1KeyDown", &TQBEForm::sg1KeyDown);
     c.Method("sg1KeyPress", &TQBEForm::sg1KeyPress);
     c.Method("sg1CalcCellColors", &TQBEForm::sg1CalcCellColors);
+    c.Method("sg1MouseDown", &TQBEForm::sg1MouseDown);
     c.Method("cboFieldChange", &TQBEForm::cboFieldChange);
     c.Method("cboField2Change", &TQBEForm::cboField2Change);
     c.Method("ForFloatKeyPress", &TQBEForm::ForFloatKeyPress);
@@ -219,6 +220,7 @@ KVR_FORM_RESOURCE(TQBEForm, R"(inherited QBEForm: TQBEForm
         Color = 15532027
         OnKeyDown = sg1KeyDown
         OnKeyPress = sg1KeyPress
+        OnMouseDown = sg1MouseDown
         OnSelectCell = sg1SelectCell
       end
       object moMsgLNG: TMemo
@@ -930,7 +932,20 @@ void TQBEForm::BuildColumnList() {
             (module && field->OnGetText() == PublishedMethod<TFieldGetTextEvent>(module, "DateFieldGetText"));
         const bool ymField =
             module && field->OnGetText() == PublishedMethod<TFieldGetTextEvent>(module, "YMFieldGetText");
-        record->EditMask = dateField ? dateMask : ymField ? ymMask : AnsiString();
+        AnsiString controlType, parameters;
+        if (wwDataSet_GetControl(FHeadDataSet, field->FieldName(), controlType, parameters) &&
+            SameText(controlType, "CheckBox"))
+            record->CheckBox = true;
+        else
+            record->EditMask = dateField ? dateMask : ymField ? ymMask : AnsiString();
+        // The combo boxes of the form's head grid give the field its pick list (the last one wins).
+        if (TfrmRadical* form = DocumentForm())
+            if (TComponent* grid = form->FindComponent("gdHead"))
+                for (int c = 0; c < form->ComponentCount(); ++c) {
+                    auto* combo = dynamic_cast<TwwDBComboBox*>(form->Components(c));
+                    if (combo && combo->Parent() == grid && SameText(combo->DataField(), field->FieldName()))
+                        record->PickList->Assign(combo->Items());
+                }
         FRecords->AddRecord(field->FieldName(), record);
         lines.Add((Converted ? record->DisplayLabel : FromUI(record->DisplayLabel)) + "\t" +
                   field->FieldName());
@@ -1119,6 +1134,12 @@ void TQBEForm::sg1KeyDown(TObject*, Word& key, TShiftState shift) {
             sg1->MoveCurrent(0, at);
         }
     }
+}
+
+void TQBEForm::sg1MouseDown(TObject*, TMouseButton, TShiftState, int x, int y) {
+    int col = 0, row = 0;
+    sg1->MouseToCell(x, y, col, row);
+    if (col > 0 && row > 0 && row < sg1->RowCount() && !Trim(sg1->Cells(0, row)).empty()) RemoveEmptyRows();
 }
 
 void TQBEForm::sg1CalcCellColors(TObject*, int, int row, TRect, TGridDrawState, TFont* font, TBrush* brush) {

@@ -147,6 +147,7 @@ public:
     void sg1ValidateEdit(TObject* sender, int col, int row, bool& result);
     void sg1KeyDown(TObject* sender, Word& key, TShiftState shift);
     void sg1KeyPress(TObject* sender, char& key);
+    void sg1MouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
     void sg1CalcCellColors(TObject* sender, int col, int row, TRect rect, TGridDrawState state, TFont* font,
                            TBrush* brush);
     void cboFieldChange(TObject* sender);

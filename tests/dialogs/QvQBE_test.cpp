@@ -89,6 +89,15 @@ TEST_F(QBEForm, BindingTheHeadOffersItsFieldsAndPutsTheKeysInTheGrid) {
     ASSERT_GE(count, 2);
     EXPECT_NE(Dialog->cboField->Items()->Strings(count - 1).find("\tUSR_GROUP"), AnsiString::npos);
     EXPECT_TRUE(Dialog->Panel2->Visible());
+
+    // A check-box field gets a check-box value cell holding N.
+    auto* main = dynamic_cast<TwwClientDataSet*>(Main());
+    ASSERT_NE(main, nullptr);
+    main->ControlType()->Add("TA004;CheckBox;Y;N");
+    Dialog->SetHeadDataSet(Main(), "TESTA", false, "", "TA001");
+    ASSERT_TRUE(Dialog->RecordList()->FindRecord(Label("TA004"))->CheckBox);
+    SetRow(1, Label("TA004"), "等于", "N");
+    EXPECT_TRUE(Dialog->sg1->IsCheckCell(2, 1));
 }
 
 TEST_F(QBEForm, RowLimitItemsAndTheHiddenRowLimitPanel) {
