@@ -121,3 +121,18 @@ INSERT OR IGNORE INTO QVNMU (MU001, MU002, MU003, MU004, MU005) VALUES
 
 INSERT OR IGNORE INTO NUMFD (FD001, FD002, FD003, FD004) VALUES
  ('FWDHD', 'DH005', 12, 2), ('FWDLN', 'DL005', 10, 2), ('FWDLN', 'DL006', 12, 2);
+
+------------------------------------------------------------------------------------------------------
+-- FWQBE01: the query dialog, its saved schemes and quick find over FWDOC
+------------------------------------------------------------------------------------------------------
+
+INSERT OR IGNORE INTO WOQMB (MB001, MB002, MB003, MB004, MB005, MB006, MB007, MB008, MB009, MB010, MB011, MB012, MB013, MB014) VALUES
+ ('FWQBE01', '查询条件测试作业', '', '', '', '', '', '', 'N', 'W', 'Query Test', '查詢條件測試作業', 'FW', 'FWQBE01C');
+
+INSERT OR IGNORE INTO WOQMS (MS001, MS002, MS003) VALUES
+ ('FWQBE01', 'M11_TABLE', 'FWDOC'),
+ ('FWQBE01', 'M11_KEY', 'DC001'),
+ ('FWQBE01', 'MAX_RECORD', '20');
+
+INSERT OR IGNORE INTO QVNMD (MD001, MD002, MD003, MD004, MD005) VALUES
+ ('DEMO', 'FWQBE01', ',Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY', '', 'N');
