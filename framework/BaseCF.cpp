@@ -4,6 +4,7 @@
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
+#include "dialogs/QvSearch.h"
 #include "foundation/AlertLog.h"
 #include "foundation/LibVCLs.h"
 #include "foundation/LibXml.h"
@@ -951,7 +952,9 @@ void TfrmBase::mnSearchClick(TObject*) {
     if (module) module->FetchOnScroll = fetchOnScroll;
 }
 
-void TfrmBase::RunQuickFind(TWinControl*) {}
+void TfrmBase::RunQuickFind(TWinControl* grid) {
+    RunBaseFormQuickFind(this, dynamic_cast<TwwDBGrid*>(grid));
+}
 
 void TfrmBase::miExitClick(TObject*) {
     Close();

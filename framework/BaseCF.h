@@ -189,7 +189,7 @@ public:
     void DateFieldDBComboDlgExit(TObject* sender);
 
 protected:
-    // Quick find over the grid: the dialog comes with the dialogs; until then nothing is shown.
+    // Quick find over the grid (dialogs/QvSearch.h).
     virtual void RunQuickFind(TWinControl* grid);
 
 private:

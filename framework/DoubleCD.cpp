@@ -1,185 +1,879 @@
 #include "framework/DoubleCD.h"
 
+#include <algorithm>
+#include <vector>
+
+#include "classlib/controls/forms.h"
 #include "classlib/objects/formloader.h"
+#include "classlib/rtl/datetime.h"
+#include "classlib/rtl/files.h"
 #include "classlib/rtl/format.h"
+#include "classlib/rtl/shellapi.h"
 #include "classlib/rtl/strutils.h"
+#include "foundation/AlertLog.h"
 #include "foundation/LibVCLs.h"
 #include "foundation/libstrs.h"
-#include "framework/BaseCF.h"
-#include "framework/Brokers.h"
+#include "framework/DoubleCF.h"
+#include "framework/FieldLists.h"
+#include "framework/knlRadical.h"
+
+namespace {
+
+// While the lines are walked: the controls rest, the data source's events are off, and the line it
+// started on comes back however the walk ends.
+class TLineWalk {
+public:
+    TLineWalk(TDataSet* dataSet, TDataSource* source) : FDataSet(dataSet), FSource(source) {
+        FDataSet->DisableControls();
+        if (FSource) SaveDataSourceEvents(FSource, FEvents);
+        if (!FDataSet->IsEmpty() && FDataSet->State() == dsBrowse) FMark = FDataSet->GetBookmark();
+    }
+    ~TLineWalk() {
+        try {
+            if (FMark && FDataSet->State() == dsBrowse && FDataSet->BookmarkValid(FMark))
+                FDataSet->GotoBookmark(FMark);
+        } catch (const Exception&) {
+        }
+        FDataSet->FreeBookmark(FMark);
+        if (FSource) RestoreDataSourceEvents(FSource, FEvents);
+        FDataSet->EnableControls();
+    }
+    TLineWalk(const TLineWalk&) = delete;
+    TLineWalk& operator=(const TLineWalk&) = delete;
+
+private:
+    TDataSet* FDataSet;
+    TDataSource* FSource;
+    TDataSourceEvents FEvents;
+    TBookmark FMark = nullptr;
+};
+
+AnsiString FirstWord(const AnsiString& item) {
+    const AnsiString text = Trim(item);
+    const std::size_t blank = text.find(' ');
+    return blank == AnsiString::npos ? text : Trim(text.substr(0, blank));
+}
+
+void EnsureEditing(TDataSet* dataSet) {
+    if (dataSet->State() == dsBrowse) dataSet->Edit();
+}
+
+bool IsPendingKey(const AnsiString& text) {
+    return !text.empty() && text.find_first_not_of('~') == AnsiString::npos;
+}
+
+double NumberOf(const Variant& value) {
+    try {
+        return StrToFloat(Trim(VarToStr(value)));
+    } catch (const Exception&) {
+        return 0;
+    }
+}
+
+bool IsStringField(const TField* field) {
+    return field->DataType() == ftString || field->DataType() == ftWideString || field->DataType() == ftFixedChar;
+}
+
+bool IsSortableBodyField(const TField* field) {
+    switch (field->DataType()) {
+    case ftDataSet:
+    case ftADT:
+    case ftArray:
+    case ftReference:
+    case ftBlob:
+    case ftMemo:
+    case ftGraphic:
+    case ftFmtMemo:
+    case ftTypedBinary:
+    case ftOraBlob:
+    case ftOraClob:
+    case ftVariant:
+    case ftBytes:
+    case ftVarBytes:
+        return false;
+    default:
+        break;
+    }
+    return field->FieldKind() != fkCalculated && field->FieldKind() != fkAggregate;
+}
+
+} // namespace
 
 KVR_PUBLISHED(TdmDouble, c) {
     c.Field("cdsBody1", &TdmDouble::cdsBody1);
     c.Field("dsBody1", &TdmDouble::dsBody1);
-    c.Method("cdsBody1NewRecord", &TdmDouble::cdsBody1NewRecord);
-    c.Method("cdsBody1BeforePost", &TdmDouble::cdsBody1BeforePost);
+    c.Field("cdsBodyColor", &TdmDouble::cdsBodyColor);
+    c.Field("dsBodyColor", &TdmDouble::dsBodyColor);
+    c.Method("DataModuleCreate", &TdmDouble::DataModuleCreate);
+    c.Method("DataModuleDestroy", &TdmDouble::DataModuleDestroy);
+    c.Method("cdsMainAfterPost", &TdmDouble::cdsMainAfterPost);
+    c.Method("cdsMainAfterScroll", &TdmDouble::cdsMainAfterScroll);
+    c.Method("cdsBody1AfterOpen", &TdmDouble::cdsBody1AfterOpen);
     c.Method("cdsBody1AfterEdit", &TdmDouble::cdsBody1AfterEdit);
+    c.Method("cdsBody1BeforePost", &TdmDouble::cdsBody1BeforePost);
     c.Method("cdsBody1AfterPost", &TdmDouble::cdsBody1AfterPost);
     c.Method("cdsBody1AfterDelete", &TdmDouble::cdsBody1AfterDelete);
+    c.Method("cdsBody1AfterScroll", &TdmDouble::cdsBody1AfterScroll);
+    c.Method("cdsBody1NewRecord", &TdmDouble::cdsBody1NewRecord);
+    c.Method("cdsBody1ReconcileError", &TdmDouble::cdsBody1ReconcileError);
+    c.Method("dsBody1DataChange", &TdmDouble::dsBody1DataChange);
 }
 
 KVR_FORM_RESOURCE(TdmDouble, R"(inherited dmDouble: TdmDouble
+  inherited cdsMain: TwwClientDataSet
+    AfterPost = cdsMainAfterPost
+  end
   object cdsBody1: TwwClientDataSet
     ValidateWithMask = True
-    BeforePost = cdsBody1BeforePost
+    AfterOpen = cdsBody1AfterOpen
     AfterEdit = cdsBody1AfterEdit
+    BeforePost = cdsBody1BeforePost
     AfterPost = cdsBody1AfterPost
     AfterDelete = cdsBody1AfterDelete
+    AfterScroll = cdsBody1AfterScroll
     OnNewRecord = cdsBody1NewRecord
+    OnReconcileError = cdsBody1ReconcileError
   end
   object dsBody1: TwwDataSource
     DataSet = cdsBody1
+    OnDataChange = dsBody1DataChange
+  end
+  object cdsBodyColor: TwwClientDataSet
+    ValidateWithMask = True
+  end
+  object dsBodyColor: TwwDataSource
+    DataSet = cdsBodyColor
   end
 end
 )");
-
-namespace {
-
-// Twenty "~": a line's header key while the header has none yet.
-const AnsiString PendingKey(20, '~');
-
-AnsiString KeyItem(const AnsiString& list, int index) {
-    AnsiString item = Trim(GetToken(list, ",", index));
-    const auto blank = item.find(' ');
-    return blank == AnsiString::npos ? item : item.substr(0, blank);
-}
-
-bool Editing(TDataSet* dataSet) {
-    return dataSet->State() == dsEdit || dataSet->State() == dsInsert;
-}
-
-} // namespace
 
 TdmDouble::TdmDouble(TComponent* owner, bool load) : TdmSingle(owner, false) {
     if (load) InitInheritedComponent(this);
 }
 
-void TdmDouble::SetBodyKeyFields(const AnsiString& keys) {
-    if (keys == BodyKeyFields) return;
-    BodyKeyFields = keys;
-    if (AutoLineNumber && LineNumberField.empty() && !keys.empty())
-        LineNumberField = KeyItem(keys, GetTokenCount(keys, ","));
+TdmDouble::~TdmDouble() = default;
+
+void TdmDouble::DataModuleCreate(TObject* sender) {
+    if (!LineClone) {
+        LineClone = new TwwClientDataSet(this);
+        LineClone->SetName("cdsBody1Clone");
+    }
+    BodyChangeReaction = true;
+    SetAutoLineNumber(true);
+    if (cdsBody1) {
+        if (!cdsBody1->IndexName().empty())
+            InitialBodyOrder = "IndexName=" + cdsBody1->IndexName();
+        else if (!cdsBody1->IndexFieldNames().empty())
+            InitialBodyOrder = "IndexFieldNames=" + cdsBody1->IndexFieldNames();
+    }
+    TdmSingle::DataModuleCreate(sender);
 }
+
+void TdmDouble::DataModuleDestroy(TObject* sender) {
+    // The clones share the lines' rows: they go before the data set they clone.
+    if (LineClone) LineClone->Close();
+    if (FScanClone) FScanClone->Close();
+    TdmSingle::DataModuleDestroy(sender);
+}
+
+AnsiString TdmDouble::LangText(const AnsiString& section, const AnsiString& ident, const AnsiString& def) const {
+    TfrmRadical* form = Form();
+    if (!form) return def;
+    AnsiString text;
+    form->GetLangString(section, ident, text, true, def);
+    return text;
+}
+
+// ---- keys ----
+
+void TdmDouble::SetBodyKeyFields(const AnsiString& keys) {
+    if (keys != BodyKeyFields) BodyKeyFields = keys;
+    if (AutoLineNumber && LineNumberField.empty() && !Trim(BodyKeyFields).empty())
+        LineNumberField = BodyKeyField(GetTokenCount(BodyKeyFields, ","));
+}
+
+void TdmDouble::SetAutoLineNumber(bool on) {
+    if (on == AutoLineNumber) return;
+    AutoLineNumber = on;
+    if (on && !Trim(BodyKeyFields).empty()) LineNumberField = BodyKeyField(GetTokenCount(BodyKeyFields, ","));
+}
+
+AnsiString TdmDouble::BodyKeyField(int index) const {
+    if (index < 1 || index > GetTokenCount(BodyKeyFields, ",")) return AnsiString();
+    return FirstWord(GetToken(BodyKeyFields, ",", index));
+}
+
+AnsiString TdmDouble::HeadKeyField(int index) const {
+    if (index < 1 || index > GetTokenCount(KeyFields, ",")) return AnsiString();
+    return FirstWord(GetToken(KeyFields, ",", index));
+}
+
+// ---- new lines ----
+
+void TdmDouble::cdsBody1NewRecord(TDataSet*) {
+    if (cdsMain->State() != dsEdit && cdsMain->State() != dsInsert) {
+        // No line without a header being added or changed: the insert ends here, quietly.
+        Abort();
+    }
+    InitBodyLine();
+}
+
+void TdmDouble::InitBodyLine() {
+    StampAuditFields(cdsBody1);
+    if (cdsMain->State() == dsInsert)
+        MarkLineKeyPending();
+    else
+        CopyHeadKeyToLine();
+    if (AutoLineNumber && !LineNumberField.empty()) {
+        AnsiString number;
+        if (!NextNumberOfLine(number)) {
+            // No number is left for the line: it is not added, rather than repeat an existing one.
+            cdsBody1->Cancel();
+            Abort();
+        }
+        if (TField* field = cdsBody1->FindField(LineNumberField)) SetFieldText(field, number, true);
+    }
+    CopyMappedHeadFields();
+    CarryOverLineValues();
+    InitNullFields(cdsBody1);
+    if (auto* form = dynamic_cast<TfrmDouble*>(Form())) form->FocusFirstBodyColumn();
+}
+
+void TdmDouble::CopyHeadKeyToLine() {
+    for (int i = 1;; ++i) {
+        const AnsiString head = HeadKeyField(i), body = BodyKeyField(i);
+        if (head.empty() || body.empty()) break;
+        TField* headField = cdsMain->FindField(head);
+        TField* bodyField = cdsBody1->FindField(body);
+        if (!headField || !bodyField) continue;
+        if (bodyField->AsString() == headField->AsString()) continue;
+        EnsureEditing(cdsBody1);
+        bodyField->SetAsString(headField->AsString());
+    }
+}
+
+void TdmDouble::MarkLineKeyPending() {
+    const int count = GetTokenCount(BodyKeyFields, ",");
+    for (int i = 1; i < count; ++i) {
+        TField* field = cdsBody1->FindField(BodyKeyField(i));
+        // Twenty "~", or as many as the field holds.
+        if (field && IsStringField(field))
+            field->SetAsString(AnsiString(field->Size() > 0 && field->Size() < 20 ? field->Size() : 20, '~'));
+    }
+}
+
+void TdmDouble::CopyMappedHeadFields() {
+    for (int i = 1; i <= GetTokenCount(HeadToBodyMap, ","); ++i) {
+        const AnsiString pair = GetToken(HeadToBodyMap, ",", i);
+        const std::size_t arrow = pair.find("->");
+        if (arrow == AnsiString::npos) continue;
+        TField* head = cdsMain->FindField(Trim(pair.substr(0, arrow)));
+        TField* body = cdsBody1->FindField(Trim(pair.substr(arrow + 2)));
+        if (!head || !body || head->AsString() == body->AsString()) continue;
+        EnsureEditing(cdsBody1);
+        body->SetAsString(head->AsString());
+    }
+}
+
+void TdmDouble::CarryOverLineValues() {
+    auto* form = dynamic_cast<TfrmDouble*>(Form());
+    if (!form || Trim(form->CarryOverFields).empty() || !LineClone->Active() || LineClone->IsEmpty()) return;
+    LineClone->Last();
+    for (int i = 1; i <= GetTokenCount(form->CarryOverFields, ","); ++i) {
+        const AnsiString name = Trim(GetToken(form->CarryOverFields, ",", i));
+        TField* field = cdsBody1->FindField(name);
+        TField* last = LineClone->FindField(name);
+        if (field && last && field->IsNull()) field->SetAsString(last->AsString());
+    }
+}
+
+void TdmDouble::EnsureBodyShadow() {
+    // The clone follows the lines of the header now current (a new header has lines of its own).
+    if (!LineClone->Active() || LineClone->Store() != cdsBody1->Store()) {
+        RefreshBodyShadow();
+        FNumberCached = false;
+    }
+    // The walks that need no order go over a clone without one: an ordered clone sorts its rows
+    // again after every line added.
+    if (!FScanClone) {
+        FScanClone = new TClientDataSet(this);
+        FScanClone->SetName("cdsBody1Scan");
+    }
+    if (!FScanClone->Active() || FScanClone->Store() != cdsBody1->Store()) {
+        try {
+            FScanClone->CloneCursor(cdsBody1, true, false);
+        } catch (const Exception&) {
+            FScanClone->Close();
+        }
+    }
+}
+
+bool TdmDouble::NextNumberOfLine(AnsiString& text) {
+    EnsureBodyShadow();
+    TField* field = cdsBody1->FindField(LineNumberField);
+    // The walk over the lines once; then each number given is the highest, until a line is changed,
+    // deleted or read anew (a number typed by hand may be any).
+    if (FNumberCached && field && field->Size() > 0) {
+        const AnsiString next = Format("%.*d", {field->Size(), FHighestLine + 1});
+        if (static_cast<int>(next.size()) <= field->Size()) {
+            text = next;
+            FLastGivenNumber = text;
+            return true;
+        }
+    }
+    if (!NextLineNumber(FScanClone->Active() ? static_cast<TDataSet*>(FScanClone) : LineClone, LineNumberField, text))
+        return false;
+    FHighestLine = StrToIntDef(text, 0) - 1;
+    FLastGivenNumber = text;
+    FNumberCached = FHighestLine >= 0;
+    return true;
+}
+
+bool TdmDouble::NextLineNumber(TDataSet* dataSet, const AnsiString& fieldName, AnsiString& text) {
+    if (NextSequenceNo(dataSet, fieldName, text)) return true;
+    if (dataSet && dataSet->FindField(fieldName) && Broker) {
+        TField* field = dataSet->FindField(fieldName);
+        Broker->Say("E", "000032",
+                    {Format(LangText("TdmDouble", "sLineNoFull", "单身序号已达上限（%d位），不能再增加单身！"),
+                            {field->Size()})});
+    }
+    return false;
+}
+
+bool TdmDouble::BodyLineRejected() {
+    return false;
+}
+
+int TdmDouble::TotalLineFilter(const AnsiString&, const Variant&, Variant&) {
+    return 0;
+}
+
+void TdmDouble::InitLineFlags(int count, Variant& flags) {
+    flags = VarArrayCreate({0, count}, varByte);
+    for (int i = 0; i <= count; ++i) flags.PutElement({i}, Variant(Byte(0)));
+}
+
+void TdmDouble::CheckBodyHook() {}
+
+// ---- line events ----
+
+void TdmDouble::cdsBody1BeforePost(TDataSet* dataSet) {
+    auto* form = dynamic_cast<TfrmDouble*>(Form());
+    if (form && !form->ValidateRecord(dataSet)) Abort();
+    CheckBodyHook();
+    if (BodyLineRejected()) Abort();
+}
+
+void TdmDouble::cdsBody1AfterEdit(TDataSet* dataSet) {
+    StampAuditFields(dataSet);
+}
+
+void TdmDouble::cdsBody1AfterPost(TDataSet* dataSet) {
+    // The line given the next number is in: it is the highest now. Any other change is walked anew.
+    TField* number = LineNumberField.empty() ? nullptr : dataSet->FindField(LineNumberField);
+    if (number && !FLastGivenNumber.empty() && number->AsString() == FLastGivenNumber)
+        FHighestLine = StrToIntDef(FLastGivenNumber, FHighestLine);
+    else
+        FNumberCached = false;
+    FLastGivenNumber.clear();
+    if (BodyChangeReaction) BodyChanged();
+}
+
+void TdmDouble::cdsBody1AfterDelete(TDataSet*) {
+    FNumberCached = false;
+    if (BodyChangeReaction) BodyChanged();
+}
+
+void TdmDouble::cdsBody1AfterOpen(TDataSet*) {
+    RefreshBodyShadow();
+}
+
+void TdmDouble::cdsBody1AfterScroll(TDataSet* dataSet) {
+    // A walk over the lines (controls disabled) is no move of the user's.
+    if (!dataSet->ControlsDisabled()) UpdateCounters(true);
+}
+
+void TdmDouble::dsBody1DataChange(TObject*, TField* field) {
+    if (auto* form = dynamic_cast<TfrmDouble*>(Form())) {
+        // A field's change keeps the line where it is, and shows anew only a field of the summary.
+        const std::vector<TField*>& shown = form->LineSummaryFields();
+        if (!field || std::find(shown.begin(), shown.end(), field) != shown.end()) form->ShowLineSummary();
+        if (!field) form->ShowRecordCounters();
+    }
+}
+
+void TdmDouble::cdsMainAfterPost(TDataSet*) {
+    if (auto* form = dynamic_cast<TfrmDouble*>(Form())) form->HeadPosted();
+}
+
+void TdmDouble::cdsMainAfterScroll(TDataSet* dataSet) {
+    TdmSingle::cdsMainAfterScroll(dataSet);
+    UpdateCounters(false);
+}
+
+void TdmDouble::UpdateCounters(bool) {
+    if (auto* form = dynamic_cast<TfrmDouble*>(Form())) form->ShowRecordCounters();
+}
+
+void TdmDouble::BodyChanged() {
+    if (cdsMain->State() == dsBrowse && cdsMain->Active() && !cdsMain->IsEmpty()) cdsMain->Edit();
+}
+
+void TdmDouble::cdsBody1ReconcileError(TCustomClientDataSet*, EReconcileError* e, TUpdateKind, TReconcileAction&) {
+    if (!e) return;
+    if (TfrmRadical* form = Form()) {
+        Variant shown;
+        form->ConvertUiText(e->Message(), shown);
+        form->ShowMessageDlg(VarToStr(shown), mtError, {mbOK});
+    }
+    try {
+        const AnsiString id = Broker ? Broker->ProgramID : AnsiString();
+        WriteAlertLog(id, AnsiString("保存失败") + "Context :" + e->Context(), 'D');
+        WriteAlertLog(id, AnsiString("保存失败") + "PreviousError :" + IntToStr(e->PreviousError()), 'D');
+    } catch (...) {
+    }
+}
+
+// ---- open, rights ----
 
 bool TdmDouble::OpenMainData() {
     const bool opened = TdmSingle::OpenMainData();
     if (!opened) return false;
     if (Broker) SetBodyKeyFields(Broker->GetSvrSetting("D11_KEY"));
     if (cdsBody1 && !cdsBody1->Active()) cdsBody1->Open();
+    if (cdsBodyColor && cdsMainColor && cdsMainColor->Active()) {
+        try {
+            if (auto* field = dynamic_cast<TDataSetField*>(cdsMainColor->FindField("qryBodyColor"))) {
+                cdsBodyColor->SetDataSetField(field);
+                cdsBodyColor->Open();
+            }
+        } catch (const Exception&) {
+        }
+    }
+    if (cdsBody1) LabelAuditFields(cdsBody1);
     return cdsBody1 && cdsBody1->Active();
 }
 
-AnsiString TdmDouble::GetAutoKeyField() {
-    return TdmSingle::GetAutoKeyField();
+void TdmDouble::ShowManagedFields(bool show) {
+    TdmSingle::ShowManagedFields(show);
+    if (cdsBody1) ShowAuditFields(cdsBody1, show);
 }
 
-AnsiString TdmDouble::NextLineNumber() const {
-    TField* field = LineNumberField.empty() ? nullptr : cdsBody1->FindField(LineNumberField);
-    if (!field) return AnsiString();
-    Int64 highest = 0;
-    // A clone walks the lines without moving the user's line.
-    std::unique_ptr<TClientDataSet> clone(new TClientDataSet(nullptr));
-    clone->CloneCursor(cdsBody1, false, false);
-    for (clone->First(); !clone->Eof(); clone->Next()) {
-        Int64 value = 0;
-        if (TryStrToInt64(Trim(clone->FieldByName(LineNumberField)->AsString()), value) && value > highest)
-            highest = value;
+bool TdmDouble::CanModify() {
+    if (!TdmSingle::CanModify()) return false;
+    if (!Broker) return true;
+    auto say = [this](const AnsiString& condition, const char* all, const char* list) {
+        if (condition == "ALL") {
+            Broker->Say("E", all, {AnsiString()});
+        } else {
+            AnsiString lines = condition;
+            for (std::size_t at; (at = lines.find(';')) != AnsiString::npos;) lines.replace(at, 1, "\r\n");
+            Broker->Say("E", list, {"\r\n\r\n" + lines});
+        }
+    };
+    AnsiString condition;
+    if (!BuildDataRightCondition(cdsBody1, "D11", condition)) {
+        say(condition, "200572", "200573");
+        return false;
     }
-    AnsiString text = IntToStr(highest + 1);
-    const int size = field->Size();
-    if (size > 0 && static_cast<int>(text.size()) > size) return AnsiString();
-    if (size > 0) text = AnsiString(size - text.size(), '0') + text;
-    return text;
-}
-
-void TdmDouble::CopyHeadKeyToLine() {
-    for (int i = 1; i <= GetTokenCount(KeyFields, ",") && i <= GetTokenCount(BodyKeyFields, ","); ++i) {
-        TField* head = cdsMain->FindField(KeyItem(KeyFields, i));
-        TField* line = cdsBody1->FindField(KeyItem(BodyKeyFields, i));
-        if (!head || !line) continue;
-        if (cdsBody1->State() == dsBrowse) cdsBody1->Edit();
-        line->SetAsString(head->AsString());
+    if (Broker->GetSvrSetting("F11_KEY").empty()) return true;
+    TClientDataSet* third = nullptr;
+    for (int i = 0; i < ComponentCount() && !third; ++i) {
+        auto* nested = dynamic_cast<TClientDataSet*>(Components(i));
+        if (nested && nested->DataSetField() && nested->DataSetField()->DataSet() == cdsBody1) third = nested;
     }
+    if (!third || cdsBody1->IsEmpty()) return true;
+    TLineWalk walk(cdsBody1, nullptr);
+    for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next()) {
+        if (!BuildDataRightCondition(third, "F11", condition)) {
+            say(condition, "200574", "200575");
+            return false;
+        }
+    }
+    return true;
 }
 
-void TdmDouble::SumBodyToHead(TField* totalField, const AnsiString& sourceField) {
-    if (!totalField || !cdsBody1->Active()) return;
-    long double total = 0;
-    std::unique_ptr<TClientDataSet> clone(new TClientDataSet(nullptr));
-    clone->CloneCursor(cdsBody1, false, false);
-    for (clone->First(); !clone->Eof(); clone->Next())
-        if (TField* source = clone->FindField(sourceField)) total += source->AsFloat();
-    if (Editing(cdsMain)) SetFieldText(totalField, FloatToStr(static_cast<double>(total)), true);
+// ---- saving a new document ----
+
+bool TdmDouble::HasPendingLineKey() {
+    if (!cdsBody1->Active() || cdsBody1->IsEmpty()) return false;
+    const int count = GetTokenCount(BodyKeyFields, ",");
+    TLineWalk walk(cdsBody1, nullptr);
+    for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next())
+        for (int i = 1; i < count; ++i)
+            if (TField* field = cdsBody1->FindField(BodyKeyField(i)))
+                if (IsPendingKey(field->AsString())) return true;
+    return false;
 }
-
-void TdmDouble::InitBodyLine() {}
-
-void TdmDouble::BodyChanged() {}
 
 void TdmDouble::BeforeSaveDetails() {
     if (!cdsBody1 || !cdsBody1->Active() || cdsBody1->IsEmpty()) return;
-    cdsBody1->DisableControls();
-    const bool reaction = BodyChangeReaction;
-    BodyChangeReaction = false;
-    try {
-        for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next()) {
-            cdsBody1->Edit();
-            CopyHeadKeyToLine();
-            // A line that cannot take the key stops the save: no "~" may reach the server.
-            cdsBody1->Post();
+    AnsiString failure;
+    bool failed = false;
+    {
+        cdsBody1->DisableControls();
+        const AnsiString indexFields = cdsBody1->IndexFieldNames();
+        const AnsiString indexName = cdsBody1->IndexName();
+        TDataSourceEvents events;
+        SaveDataSourceEvents(dsBody1, events);
+        const bool reaction = BodyChangeReaction;
+        BodyChangeReaction = false;
+        try {
+            if (cdsBody1->FindField("FLAG")) cdsBody1->SetIndexFieldNames("FLAG");
+            // Every line gets the key, or the save stops: a line left with the placeholder would
+            // reach the database under a key that belongs to no document.
+            // By bookmark: a posted line moves within its equal FLAG values, a walk by Next would
+            // pass some lines by.
+            std::vector<TBookmark> marks;
+            for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next()) marks.push_back(cdsBody1->GetBookmark());
+            for (TBookmark mark : marks) {
+                if (failed) break;
+                try {
+                    cdsBody1->GotoBookmark(mark);
+                    cdsBody1->Edit();
+                    CopyHeadKeyToLine();
+                    cdsBody1->Post();
+                } catch (const Exception& e) {
+                    failed = true;
+                    failure = e.Message();
+                    if (cdsBody1->State() != dsBrowse) cdsBody1->Cancel();
+                }
+            }
+            for (TBookmark mark : marks) cdsBody1->FreeBookmark(mark);
+        } catch (...) {
+            BodyChangeReaction = reaction;
+            if (!indexName.empty())
+                cdsBody1->SetIndexName(indexName);
+            else
+                cdsBody1->SetIndexFieldNames(indexFields);
+            RestoreDataSourceEvents(dsBody1, events);
+            cdsBody1->EnableControls();
+            throw;
         }
-    } catch (...) {
-        if (Editing(cdsBody1)) cdsBody1->Cancel();
         BodyChangeReaction = reaction;
+        if (!indexName.empty())
+            cdsBody1->SetIndexName(indexName);
+        else
+            cdsBody1->SetIndexFieldNames(indexFields);
+        RestoreDataSourceEvents(dsBody1, events);
         cdsBody1->EnableControls();
-        throw;
     }
-    BodyChangeReaction = reaction;
-    cdsBody1->EnableControls();
+    if (!failed && !HasPendingLineKey()) return;
+    if (Broker) {
+        AnsiString text = LangText("TdmDouble", "sLineKeyError", "单身资料无法写入单头键值，单据未保存！");
+        if (!failure.empty()) text += "\r\n" + failure;
+        Broker->Say("E", "000032", {text});
+    }
+    Abort();
 }
 
-// ---- lines ----
+// ---- totals ----
 
-void TdmDouble::cdsBody1NewRecord(TDataSet* dataSet) {
-    if (!Editing(cdsMain)) {
-        dataSet->Cancel();
-        return;
+double TdmDouble::SumBodyField(const AnsiString& fieldName, int digits, const AnsiString& condition) {
+    if (!cdsBody1 || !cdsBody1->Active() || cdsBody1->IsEmpty()) return 0;
+    TField* field = cdsBody1->FindField(fieldName);
+    if (!field) return 0;
+    AnsiString conditionField, conditionValue;
+    const std::size_t equals = condition.find('=');
+    if (equals != AnsiString::npos) {
+        conditionField = Trim(condition.substr(0, equals));
+        conditionValue = Trim(condition.substr(equals + 1));
     }
-    StampAuditFields(dataSet);
-    if (cdsMain->State() == dsInsert) {
-        for (int i = 1; i < GetTokenCount(BodyKeyFields, ","); ++i)
-            if (auto* field = dynamic_cast<TStringField*>(dataSet->FindField(KeyItem(BodyKeyFields, i))))
-                field->SetAsString(
-                    PendingKey.substr(0, field->Size() > 0 ? field->Size() : PendingKey.size()));
+    TField* filter = conditionField.empty() ? nullptr : cdsBody1->FindField(conditionField);
+    double sum = 0;
+    TLineWalk walk(cdsBody1, dsBody1);
+    // The walk is no scrolling of the user's: the lines' own scroll handlers rest meanwhile.
+    TDataSetEvents events;
+    SaveDataSetEvents(cdsBody1, events);
+    struct TRestore {
+        TDataSet* DataSet;
+        TDataSetEvents& Events;
+        ~TRestore() { RestoreDataSetEvents(DataSet, Events); }
+    } restore{cdsBody1, events};
+    for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next()) {
+        Variant value;
+        const int kind = TotalLineFilter(fieldName, Variant(conditionValue), value);
+        if (kind == 1) continue;
+        const double line = kind == 2 ? NumberOf(value) : GetFieldRounded(field, digits);
+        if (conditionField.empty() || (filter && filter->AsString() == conditionValue)) sum += line;
+    }
+    return sum;
+}
+
+bool TdmDouble::SumBodyToHead(TField* headField, const AnsiString& bodyFieldName, const AnsiString& condition,
+                              int digits) {
+    if (!headField || !headField->DataSet()) return true;
+    const TDataSetState state = headField->DataSet()->State();
+    if (state != dsEdit && state != dsInsert) return true;
+    const double sum = SumBodyField(bodyFieldName, digits, condition);
+    const double current = headField->IsNull() ? 0 : headField->AsFloat();
+    if (CompareFloat(current, sum) != 0) SetFieldRounded(headField, digits, sum);
+    return true;
+}
+
+bool TdmDouble::IsDuplicateLine(TField* field, const AnsiString& keys) {
+    EnsureBodyShadow();
+    return HasDuplicateKey(FScanClone->Active() ? FScanClone : LineClone, field, keys);
+}
+
+bool TdmDouble::RefreshBodyShadow() {
+    FNumberCached = false;
+    if (!cdsBody1 || !cdsBody1->Active()) return false;
+    return CloneCursorSafe(cdsBody1, LineClone);
+}
+
+// ---- order ----
+
+bool TdmDouble::RestoreBodyOrder() {
+    if (InitialBodyOrder.rfind("IndexName=", 0) == 0) {
+        cdsBody1->SetIndexName(InitialBodyOrder.substr(10));
+    } else if (InitialBodyOrder.rfind("IndexFieldNames=", 0) == 0) {
+        cdsBody1->SetIndexFieldNames(InitialBodyOrder.substr(16));
     } else {
-        CopyHeadKeyToLine();
+        cdsBody1->SetIndexName(AnsiString());
+        cdsBody1->SetIndexFieldNames(BodyKeyField(GetTokenCount(KeyFields, ",") + 1));
     }
-    if (AutoLineNumber && !LineNumberField.empty()) {
-        const AnsiString number = NextLineNumber();
-        if (number.empty()) {
-            if (Broker) Broker->Say("E", "000032", {"line number"});
-            dataSet->Cancel();
-            Abort();
+    SortedBodyField = nullptr;
+    return true;
+}
+
+void TdmDouble::SortBodyByField(const AnsiString& fieldName) {
+    if (!cdsBody1 || !cdsBody1->Active()) return;
+    const int before = cdsBody1->RecordCount();
+    try {
+        if (Trim(fieldName).empty()) {
+            if (!SortedBodyField) return;
+            SortedBodyField = nullptr;
+            cdsBody1->SetIndexName(AnsiString());
+            cdsBody1->SetIndexFieldNames(DefaultBodyOrder);
+        } else {
+            TField* field = cdsBody1->FindField(fieldName);
+            if (!field || !IsSortableBodyField(field) || cdsMain->State() != dsBrowse) return;
+            const bool descending = field == SortedBodyField && cdsBody1->IndexName() != field->FieldName() &&
+                                    SameText(cdsBody1->IndexFieldNames(), field->FieldName());
+            SortedBodyField = field;
+            if (descending) {
+                TIndexDefs* defs = cdsBody1->IndexDefs();
+                TIndexDef* def =
+                    defs->IndexOf(field->FieldName()) >= 0 ? defs->Find(field->FieldName()) : defs->AddIndexDef();
+                def->SetName(field->FieldName());
+                def->SetFields(field->FieldName());
+                def->SetDescFields(field->FieldName());
+                def->SetOptions(TIndexOptions{ixDescending});
+                cdsBody1->SetIndexName(field->FieldName());
+            } else {
+                cdsBody1->SetIndexFieldNames(field->FieldName());
+            }
         }
-        SetFieldText(dataSet->FieldByName(LineNumberField), number, true);
+        if (cdsBody1->RecordCount() != before) {
+            TLineWalk heads(cdsMain, dsMain);
+            TDataSourceEvents events;
+            SaveDataSourceEvents(dsBody1, events);
+            cdsMain->Next();
+            cdsMain->Prior();
+            RestoreDataSourceEvents(dsBody1, events);
+            if (auto* form = dynamic_cast<TfrmDouble*>(Form())) form->ShowLineSummary();
+        }
+    } catch (const Exception& e) {
+        WriteAlertLog(Broker ? Broker->ProgramID : AnsiString(), "DoubleCD-1025:" + e.Message(), 'D');
     }
-    InitBodyLine();
-    InitNullFields(dataSet);
 }
 
-void TdmDouble::cdsBody1BeforePost(TDataSet* dataSet) {
-    if (auto* form = dynamic_cast<TfrmBase*>(Owner()); form && !form->ValidateRecord(dataSet)) Abort();
+// ---- exports ----
+
+bool TdmDouble::ExportBodyToExcel(TDataSet* head, TDataSet* body, bool withFormats, TComponent* form) {
+    return WriteBodyExport(head, body, form, true, withFormats);
 }
 
-// A changed line carries its own stamp, so that the server knows it from a line changed by another user.
-void TdmDouble::cdsBody1AfterEdit(TDataSet* dataSet) {
-    StampAuditFields(dataSet);
+bool TdmDouble::ExportBodyToExcelPlain(TDataSet* head, TDataSet* body, TComponent* form) {
+    return WriteBodyExport(head, body, form, false, false);
 }
 
-void TdmDouble::cdsBody1AfterPost(TDataSet*) {
-    if (BodyChangeReaction) BodyChanged();
-}
+bool TdmDouble::WriteBodyExport(TDataSet* head, TDataSet* body, TComponent* controlSource, bool throughExcel,
+                                bool withFormats) {
+    if (!head || !body || !head->Active() || head->IsEmpty()) return true;
+    TfrmRadical* form = Form();
+    auto warn = [form](const AnsiString& text) {
+        if (form)
+            form->ShowMessageDlg(text, mtWarning, {mbOK});
+        else
+            Application->MessageBox(text, "", 0);
+    };
+    auto ui = [form](const AnsiString& text) {
+        if (!form) return text;
+        Variant converted;
+        form->ConvertUiText(text, converted);
+        return VarToStr(converted);
+    };
+    std::unique_ptr<TXLSExport> filter;
+    const AnsiString folder = ExportFolder();
+    const AnsiString path = ExportFileName();
+    if (throughExcel) {
+        if (!OLEExcel1) return true;
+        try {
+            OLEExcel1->SetConnected(true);
+            OLEExcel1->NewWorkbook();
+            if (Broker && !Broker->ProgramID.empty()) OLEExcel1->SetSheetName(Broker->ProgramID);
+        } catch (const Exception&) {
+            warn(LangText("TdmSingle", "sFailedCreateExcell", "创建新的 EXCEL 文件"));
+            try {
+                OLEExcel1->SetConnected(false);
+            } catch (const Exception&) {
+            }
+            return true;
+        }
+    } else {
+        if (!DirectoryExists(folder) && !ForceDirectories(folder)) {
+            warn(ui("创建目录：" + folder + " 失败!"));
+            return false;
+        }
+        try {
+            filter = std::make_unique<TXLSExport>(path);
+            filter->CreateStream(path);
+        } catch (const Exception&) {
+            Application->MessageBox("create file: " + path + "  failed!", "", 0);
+            return false;
+        }
+    }
 
-void TdmDouble::cdsBody1AfterDelete(TDataSet*) {
-    if (BodyChangeReaction) BodyChanged();
+    // The columns: the header's key fields, then the visible line fields.
+    std::vector<TField*> columns;
+    for (int i = 0; i < head->FieldCount(); ++i) {
+        TField* field = head->Fields()->Fields(i);
+        if (ContainsWholeWord(UpperCase(KeyFields), UpperCase(field->FieldName()))) columns.push_back(field);
+    }
+    const std::size_t headColumns = columns.size();
+    for (int i = 0; i < body->FieldCount(); ++i)
+        if (body->Fields()->Fields(i)->Visible()) columns.push_back(body->Fields()->Fields(i));
+
+    TFont font;
+    auto writeCell = [&](int row, int col, TField* field) {
+        if (!throughExcel) {
+            switch (field->DataType()) {
+            case ftSmallint:
+            case ftInteger:
+            case ftFloat:
+            case ftCurrency:
+            case ftBCD:
+                filter->WriteData(xlsNumber, row - 1, field->IsNull() ? AnsiString() : field->AsString(), col - 1);
+                break;
+            case ftBoolean:
+                filter->WriteData(xlsText, row - 1, field->AsBoolean() ? "Y" : "N", col - 1);
+                break;
+            default: {
+                AnsiString text;
+                GetExportText(controlSource, text, field->DisplayText(), field->FieldName());
+                filter->WriteData(xlsText, row - 1, text, col - 1);
+                break;
+            }
+            }
+            return;
+        }
+        try {
+            switch (field->DataType()) {
+            case ftSmallint:
+            case ftInteger:
+                if (!field->IsNull()) OLEExcel1->WriteInteger(row, col, false, field->AsInteger());
+                break;
+            case ftWideString:
+                OLEExcel1->WriteText(row, col, &font, true, field->DisplayText());
+                break;
+            case ftString:
+            case ftFixedChar: {
+                AnsiString text;
+                GetExportText(controlSource, text, field->DisplayText(), field->FieldName());
+                OLEExcel1->WriteText(row, col, &font, true, text);
+                break;
+            }
+            case ftBoolean:
+                OLEExcel1->WriteText(row, col, &font, true, field->AsBoolean() ? "Y" : "N");
+                break;
+            case ftFloat:
+            case ftCurrency:
+            case ftBCD:
+                if (field->EditMask() == PercentFieldEditMask()) {
+                    OLEExcel1->WriteText(row, col, &font, true, field->DisplayText());
+                } else if (withFormats) {
+                    if (field->IsNull()) break;
+                    const int places = GetFieldDecimals(field->FieldName(), 7);
+                    if (places >= 0) OLEExcel1->SetDecimals(static_cast<Word>(places));
+                    OLEExcel1->WriteNumber(row, col, &font, places >= 0, field->AsFloat());
+                } else {
+                    OLEExcel1->WriteText(row, col, &font, true, field->DisplayText());
+                }
+                break;
+            default:
+                break;
+            }
+        } catch (const EOleError&) {
+            throw;
+        } catch (const Exception&) {
+            OLEExcel1->WriteError(row, col);
+        }
+    };
+
+    bool result = true;
+    {
+        TLineWalk heads(head, nullptr);
+        TLineWalk lines(body, nullptr);
+        FetchAll(head);
+        int total = 0;
+        for (head->First(); !head->Eof(); head->Next()) total += body->RecordCount();
+        if (total > MaxExportRows)
+            warn(ui("记录数超出" + IntToStr(MaxExportRows) + "条(共：" + IntToStr(total) + "条),系统将只输出前" +
+                    IntToStr(MaxExportRows) + "条记录！"));
+        try {
+            for (std::size_t c = 0; c < columns.size(); ++c) {
+                if (throughExcel)
+                    OLEExcel1->WriteText(1, static_cast<int>(c) + 1, &font, false, columns[c]->DisplayLabel());
+                else
+                    filter->WriteData(xlsText, 0, columns[c]->DisplayLabel(), static_cast<int>(c));
+            }
+            int row = 2;
+            for (head->First(); !head->Eof() && row <= MaxExportRows + 1; head->Next())
+                for (body->First(); !body->Eof() && row <= MaxExportRows + 1; body->Next(), ++row)
+                    for (std::size_t c = 0; c < columns.size(); ++c) writeCell(row, static_cast<int>(c) + 1, columns[c]);
+            (void)headColumns;
+            if (filter) {
+                filter->StorePage();
+                filter->CloseStream();
+            }
+        } catch (const Exception& e) {
+            WriteAlertLog(Broker ? Broker->ProgramID : AnsiString(), "DoubleCD-Export:" + e.Message(), 'D');
+            result = false;
+        }
+    }
+    if (!throughExcel) {
+        filter.reset();
+        if (!result) {
+            warn(ui("保存为---->  " + path + " 失败!"));
+            return false;
+        }
+        if (form && form->ShowMessageDlg(ui("转出文档: \r" + path + "\r\r" + "是否打开文档?"), mtConfirmation,
+                                         {mbYes, mbNo}) == mrYes) {
+            TShellExecuteInfo info;
+            info.Verb = "OPEN";
+            info.File = path;
+            ShellExecuteEx(info);
+        }
+        return true;
+    }
+    if (!DirectoryExists(folder) && !ForceDirectories(folder)) {
+        warn(Format(LangText("TdmSingle", "sCreateDirError", "创建目录%s失败!"), {folder}));
+        OLEExcel1->SetConnected(false);
+        return false;
+    }
+    try {
+        OLEExcel1->SaveAs(path);
+    } catch (const Exception&) {
+        warn(Format(LangText("TdmSingle", "sSaveAsError", "保存为----> %s 失败!"), {path}));
+        OLEExcel1->SetConnected(false);
+        return false;
+    }
+    if (form && form->ShowMessageDlg(Format(LangText("TdmSingle", "sOpenDoc", "转出文档: \r%s\r\r是否打开文档?"), {path}),
+                                     mtConfirmation, {mbYes, mbNo}) == mrYes)
+        OLEExcel1->SetVisible(true);
+    else
+        OLEExcel1->SetConnected(false);
+    return result;
 }

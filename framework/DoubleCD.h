@@ -1,46 +1,108 @@
 #pragma once
-// TdmDouble: the data module of a header-plus-body document: the header in cdsMain and its lines in
-// cdsBody1, nested through a data-set field, so that one change packet carries both. It fills new lines
-// (header keys, line number), totals body fields into header fields, writes the header key into the
-// lines before an added document is saved, and refuses a line number its field cannot hold.
+// TdmDouble: the data module of a header-plus-body document. The header is cdsMain's record, its lines
+// are cdsBody1, nested in cdsMain through the program's data-set field "qryBody", so that one change
+// packet carries a header and its lines. The module fills new lines (header keys, line number, mapped
+// header values, values carried over from the last line, user-defined-field defaults), keeps a clone
+// cursor over the lines for numbering and duplicate checks, totals line fields into header fields,
+// writes the header key into the lines before a new document is saved, checks the user's data rights
+// on lines, sorts the line grid and exports header and lines to a workbook.
+//
+// Key lists correspond item by item: header key k (M11_KEY) matches body key k (D11_KEY); the body
+// list has one item more, the line number.
+#include "framework/KnlDouble.h"
 #include "framework/SingleCD.h"
 
 class TdmDouble : public TdmSingle {
     KVR_CLASS(TdmDouble, TdmSingle)
 public:
     explicit TdmDouble(TComponent* owner, bool load = true);
+    ~TdmDouble() override;
 
-    // Components of the stream (the program's stream nests cdsBody1 in its header's data-set field).
+    // Components of the stream.
     TwwClientDataSet* cdsBody1 = nullptr;
     TwwDataSource* dsBody1 = nullptr;
+    TwwClientDataSet* cdsBodyColor = nullptr;
+    TwwDataSource* dsBodyColor = nullptr;
 
-    AnsiString BodyKeyFields;   // D11_KEY: the header's keys position by position, then the line number
-    AnsiString LineNumberField; // the last body key, numbered by the module
-    bool AutoLineNumber = true;
-    bool BodyChangeReaction = true;
+    // Fields, in declaration order.
+    TwwClientDataSet* LineClone = nullptr;
+    bool BodyChangeReaction = false;
+    bool AutoLineNumber = false;
+    AnsiString BodyKeyFields;
+    AnsiString LineNumberField;
+    AnsiString HeadToBodyMap;     // "HEAD->BODY,HEAD2->BODY2"
+    AnsiString InitialBodyOrder;  // "IndexName=..." or "IndexFieldNames=..." or ''
+    AnsiString DefaultBodyOrder;  // index field names after the form's last query
+    TField* SortedBodyField = nullptr;
 
     // Virtual operations, in slot order (after TdmSingle's).
-    // A new line after the framework's filling; the program adds its own values.
     virtual void InitBodyLine();
-    // After a line was posted or deleted.
     virtual void BodyChanged();
+    virtual bool RestoreBodyOrder();
+    // Dynamic operations.
+    virtual bool BodyLineRejected();
+    // False when no next number fits the field (the message has been shown).
+    virtual bool NextLineNumber(TDataSet* dataSet, const AnsiString& fieldName, AnsiString& text);
+    virtual int TotalLineFilter(const AnsiString& fieldName, const Variant& condition, Variant& value);
+    virtual void InitLineFlags(int count, Variant& flags);
+    virtual void CheckBodyHook();
 
-    void SetBodyKeyFields(const AnsiString& keys);
-    // The highest numeric line number plus one, zero-padded to the field's size; '' when the field
-    // cannot hold it (a number past 9999 in four characters must not wrap into a duplicate).
-    AnsiString NextLineNumber() const;
-    // TotalField := the sum of the lines' SourceField.
-    void SumBodyToHead(TField* totalField, const AnsiString& sourceField);
-    void CopyHeadKeyToLine();
-
+    // Overrides.
     bool OpenMainData() override;
-    AnsiString GetAutoKeyField() override;
+    void ShowManagedFields(bool show) override;
+    bool CanModify() override;
     void BeforeSaveDetails() override;
 
+    void SetBodyKeyFields(const AnsiString& keys);
+    void SetAutoLineNumber(bool on);
+    bool IsDuplicateLine(TField* field, const AnsiString& keys);
+    double SumBodyField(const AnsiString& fieldName, int digits, const AnsiString& condition);
+    bool SumBodyToHead(TField* headField, const AnsiString& bodyFieldName, const AnsiString& condition = "",
+                       int digits = -1);
+    bool RefreshBodyShadow();
+    void SortBodyByField(const AnsiString& fieldName);
+    bool ExportBodyToExcel(TDataSet* head, TDataSet* body, bool withFormats, TComponent* form);
+    bool ExportBodyToExcelPlain(TDataSet* head, TDataSet* body, TComponent* form);
+    // Steps of InitBodyLine.
+    void CopyHeadKeyToLine();
+    void MarkLineKeyPending();
+    void CopyMappedHeadFields();
+    void CarryOverLineValues();
+    // The body key field at item i (1-based), alias cut off; '' past the list.
+    AnsiString BodyKeyField(int index) const;
+    // Whether any line still carries the pending-key placeholder.
+    bool HasPendingLineKey();
+    // The most lines an export writes.
+    static constexpr int MaxExportRows = 65535;
+
     // Handlers of the stream.
-    void cdsBody1NewRecord(TDataSet* dataSet);
-    void cdsBody1BeforePost(TDataSet* dataSet);
+    void DataModuleCreate(TObject* sender);
+    void DataModuleDestroy(TObject* sender);
+    void cdsMainAfterPost(TDataSet* dataSet);
+    void cdsMainAfterScroll(TDataSet* dataSet);
+    void cdsBody1AfterOpen(TDataSet* dataSet);
     void cdsBody1AfterEdit(TDataSet* dataSet);
+    void cdsBody1BeforePost(TDataSet* dataSet);
     void cdsBody1AfterPost(TDataSet* dataSet);
     void cdsBody1AfterDelete(TDataSet* dataSet);
+    void cdsBody1AfterScroll(TDataSet* dataSet);
+    void cdsBody1NewRecord(TDataSet* dataSet);
+    void cdsBody1ReconcileError(TCustomClientDataSet* dataSet, EReconcileError* e, TUpdateKind updateKind,
+                                TReconcileAction& action);
+    void dsBody1DataChange(TObject* sender, TField* field);
+
+private:
+    AnsiString HeadKeyField(int index) const;
+    // The line clone over the lines of the current header.
+    void EnsureBodyShadow();
+    // The next line number: the lines walked once, then counted on while lines are only added.
+    bool NextNumberOfLine(AnsiString& text);
+    TClientDataSet* FScanClone = nullptr; // the lines without an order, for the walks that need none
+    bool FNumberCached = false;
+    int FHighestLine = 0;
+    AnsiString FLastGivenNumber;
+    AnsiString LangText(const AnsiString& section, const AnsiString& ident, const AnsiString& def) const;
+    // The rows of an export: (header bookmark row, line row) walked in order, at most MaxExportRows.
+    bool WriteBodyExport(TDataSet* head, TDataSet* body, TComponent* form, bool throughExcel, bool withFormats);
+    void UpdateCounters(bool body);
 };

@@ -1,37 +1,107 @@
 #include "framework/DoubleCF.h"
 
-#include "classlib/controls/messages.h"
+#include "classlib/controls/stdctrls.h"
 #include "classlib/objects/formloader.h"
+#include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
 #include "foundation/AlertLog.h"
+#include "foundation/LibVCLs.h"
 #include "foundation/libstrs.h"
 #include "framework/AppServer.h"
-#include "framework/Brokers.h"
+#include "framework/KnlBase.h"
+
+namespace {
+
+void PanelText(TStatusBar* status, int panel, const AnsiString& text) {
+    if (status && status->Panels()->Count() > panel) status->Panels()->Items(panel)->SetText(text);
+}
+
+void Enable(TControl* control, bool on) {
+    if (control) control->SetEnabled(on);
+}
+
+void Enable(TMenuItem* item, bool on) {
+    if (item) item->SetEnabled(on);
+}
+
+bool Editing(const TDataSet* dataSet) {
+    return dataSet && (dataSet->State() == dsEdit || dataSet->State() == dsInsert);
+}
+
+// A line being edited is posted; a new line nobody typed into is no line and goes.
+void PostOrDropLine(TDataSet* body) {
+    if (body->State() == dsInsert && !body->Modified())
+        body->Cancel();
+    else if (Editing(body))
+        body->Post();
+}
+
+} // namespace
 
 KVR_PUBLISHED(TfrmDouble, c) {
+    c.Field("sprBody", &TfrmDouble::sprBody);
     c.Field("pgBody", &TfrmDouble::pgBody);
     c.Field("tbsBody1", &TfrmDouble::tbsBody1);
     c.Field("gdBody1", &TfrmDouble::gdBody1);
+    c.Field("pnlFoot", &TfrmDouble::pnlFoot);
+    c.Field("miBodyToExcel", &TfrmDouble::miBodyToExcel);
+    c.Field("miBodyToExcel2", &TfrmDouble::miBodyToExcel2);
+    c.Method("FormCreate", &TfrmDouble::FormCreate);
     c.Method("FormKeyDown", &TfrmDouble::FormKeyDown);
+    c.Method("FormKeyPress", &TfrmDouble::FormKeyPress);
+    c.Method("gdBody1Enter", &TfrmDouble::gdBody1Enter);
+    c.Method("gdBody1Exit", &TfrmDouble::gdBody1Exit);
+    c.Method("gdBody1KeyDown", &TfrmDouble::gdBody1KeyDown);
+    c.Method("miBodyToExcelClick", &TfrmDouble::miBodyToExcelClick);
+    c.Method("miBodyToExcel2Click", &TfrmDouble::miBodyToExcel2Click);
 }
 
+// Shortcuts: Ctrl (16384) with F3 114 and F4 115.
 KVR_FORM_RESOURCE(TfrmDouble, R"(inherited frmDouble: TfrmDouble
+  OnKeyDown = FormKeyDown
+  OnKeyPress = FormKeyPress
   object pgBody: TExtPageControl
-    Left = 0
-    Top = 330
-    Width = 700
-    Height = 200
     Align = alBottom
-    TabOrder = 2
+    Height = 200
+    TabHeight = 20
+    TabWidth = 80
+    TabStop = False
     object tbsBody1: TTabSheet
       Caption = '单身'
+      TabVisible = False
       object gdBody1: TFDBGrid
-        Left = 0
-        Top = 0
-        Width = 692
-        Height = 172
         Align = alClient
-        TabOrder = 0
+        Color = 15532027
+        OnEnter = gdBody1Enter
+        OnExit = gdBody1Exit
+        OnKeyDown = gdBody1KeyDown
+      end
+    end
+  end
+  object sprBody: TPanel
+    Align = alBottom
+    Height = 1
+  end
+  object pnlFoot: TPanel
+    Align = alBottom
+    Height = 25
+    Visible = False
+  end
+  inherited MainMenu: TMainMenu
+    inherited MenuItem1: TMenuItem
+      inherited miExport: TMenuItem
+        object miBodyToExcel: TMenuItem
+          Caption = '单身资料转Excel（含格式）'
+          ShortCut = 16498
+          Visible = False
+          OnClick = miBodyToExcelClick
+        end
+        object miBodyToExcel2: TMenuItem
+          Caption = '单身资料转Excel（不含格式）'
+          ShortCut = 16499
+          Visible = False
+          OnClick = miBodyToExcel2Click
+        end
       end
     end
   end
@@ -42,20 +112,367 @@ TfrmDouble::TfrmDouble(TComponent* owner, bool load) : TfrmSingle(owner, false) 
     if (load) InitInheritedComponent(this);
 }
 
-void TfrmDouble::ConnectDataModule() {
-    TfrmSingle::ConnectDataModule();
-    if (TdmDouble* module = DoubleModule(); module && gdBody1) gdBody1->SetDataSource(module->dsBody1);
+TfrmDouble::~TfrmDouble() = default;
+
+AnsiString TfrmDouble::LangText(const AnsiString& ident, const AnsiString& def) {
+    AnsiString text;
+    GetLangString("TfrmDouble", ident, text, true, def);
+    return text;
 }
 
-bool TfrmDouble::LinesCheck() {
+// ---- start-up ----
+
+void TfrmDouble::FormCreate(TObject* sender) {
+    AutoConfirmMode = 2;
+    TfrmSingle::FormCreate(sender);
+    if (pgHead) SavedHeadHeight = pgHead->Height();
+    if (gdBody1) {
+        gdBody1->SetOptions(gdBody1->Options() | TwwDBGridOptions{dgEditing});
+        gdBody1->SetKeyOptions(TwwDBGridKeyOptions{dgEnterToTab});
+        gdBody1->SetReadOnly(true);
+    }
+}
+
+void TfrmDouble::ConnectDataModule() {
+    TfrmSingle::ConnectDataModule();
     TdmDouble* module = DoubleModule();
-    if (!module->cdsBody1->IsEmpty() || EditState != esInsert) return true;
+    if (gdBody1 && module) gdBody1->SetDataSource(module->dsBody1);
+}
+
+void TfrmDouble::ApplyInputSettings() {
+    TfrmSingle::ApplyInputSettings();
+    RangeRequery = true;
+    BindLineSummary();
+    if (Broker) LinesOption = Broker->ProgramKind;
+}
+
+// ---- confirm fields ----
+
+void TfrmDouble::SetConfirmField(const AnsiString& name) {
+    if (name != ConfirmFieldName) ConfirmFieldName = name;
+    TdmDouble* module = DoubleModule();
+    ConfirmField = module && !name.empty() ? module->cdsMain->FindField(name) : nullptr;
+}
+
+void TfrmDouble::SetSignOffStatusField(const AnsiString& name) {
+    if (name != SignOffStatusField) SignOffStatusField = name;
+    TdmDouble* module = DoubleModule();
+    SignOffField = module && !name.empty() ? module->cdsMain->FindField(name) : nullptr;
+}
+
+bool TfrmDouble::IsConfirmedOrVoid() const {
+    if (!ConfirmField || ConfirmField->IsNull()) return false;
+    const AnsiString code = Trim(ConfirmField->AsString());
+    return code == "Y" || code == "U" || code == "V";
+}
+
+void TfrmDouble::CopyConfirmToBody() {
+    TdmDouble* module = DoubleModule();
+    if (!module || Trim(module->HeadToBodyMap).empty() || !module->cdsBody1->Active() || module->cdsBody1->IsEmpty())
+        return;
+    TClientDataSet* body = module->cdsBody1;
+    TDataSourceEvents events;
+    SaveDataSourceEvents(module->dsBody1, events);
+    body->DisableControls();
+    TBookmark mark = body->State() == dsBrowse ? body->GetBookmark() : nullptr;
+    try {
+        for (body->First(); !body->Eof(); body->Next()) {
+            module->CopyMappedHeadFields();
+            if (Editing(body)) body->Post();
+        }
+    } catch (...) {
+        body->FreeBookmark(mark);
+        RestoreDataSourceEvents(module->dsBody1, events);
+        body->EnableControls();
+        throw;
+    }
+    if (mark && body->BookmarkValid(mark)) body->GotoBookmark(mark);
+    body->FreeBookmark(mark);
+    RestoreDataSourceEvents(module->dsBody1, events);
+    body->EnableControls();
+}
+
+// ---- the line summary and counters ----
+
+void TfrmDouble::BindLineSummary() {
+    FSummary.clear();
+    TdmDouble* module = DoubleModule();
+    if (!module) return;
+    for (int i = 1; i <= GetTokenCount(LineSummaryList, ",") && static_cast<int>(FSummary.size()) < LineSummaryMax;
+         ++i) {
+        const AnsiString name = Trim(GetToken(LineSummaryList, ",", i));
+        if (name.empty()) continue;
+        if (TField* field = module->cdsBody1->FindField(name)) FSummary.push_back(field);
+    }
+}
+
+void TfrmDouble::ShowLineSummary() {
+    AnsiString text;
+    for (TField* field : FSummary) {
+        const AnsiString part = Trim(field->DataSet() && field->DataSet()->Active() ? field->Text() : AnsiString());
+        if (part.empty()) continue;
+        if (!text.empty()) text += " ";
+        text += part;
+    }
+    PanelText(Status, 1, text);
+}
+
+void TfrmDouble::ShowRecordCounters() {
+    TdmDouble* module = DoubleModule();
+    if (!module || !Status || !pgHead) return;
+    Variant shown;
+    if (pgHead->ActivePage() == tbsBrowse) {
+        TClientDataSet* main = module->cdsMain;
+        const int recNo = main->Active() ? main->RecNo() : 0;
+        const int count = module->RecordCount;
+        if (FHeadCountText.empty()) FHeadCountText = LangText("sHeadRecCount", "单头笔数");
+        PanelText(Status, 2, FHeadCountText);
+        ConvertUiText(recNo > 0 && count > 0 ? IntToStr(recNo) + "/" + IntToStr(count) : AnsiString("0/0"), shown);
+    } else {
+        TClientDataSet* body = module->cdsBody1;
+        const int count = body->Active() ? body->RecordCount() : 0;
+        const int line = count > 0 ? body->RecNo() : 0;
+        if (FBodyCountText.empty()) FBodyCountText = LangText("sBodyRecCount", "单身笔数");
+        PanelText(Status, 2, FBodyCountText);
+        ConvertUiText(line > 0 && count > 0 ? IntToStr(line) + "/" + IntToStr(count) : AnsiString("0/0"), shown);
+    }
+    PanelText(Status, 3, VarToStr(shown));
+}
+
+void TfrmDouble::pgHeadChange(TObject* sender) {
+    TfrmSingle::pgHeadChange(sender);
+    if (!pgHead || !pgBody) return;
+    // The lines stay below every page, the browse page's too: the programs step through a found
+    // document's lines from there.
+    ShowRecordCounters();
+}
+
+void TfrmDouble::HeadPosted() {}
+
+void TfrmDouble::FocusFirstBodyColumn() {
+    if (!gdBody1) return;
+    for (const TwwGridColumn& column : gdBody1->Columns()) {
+        TDataSet* dataSet = gdBody1->DataSource() ? gdBody1->DataSource()->DataSet() : nullptr;
+        TField* field = dataSet ? dataSet->FindField(column.FieldName) : nullptr;
+        if (field) {
+            gdBody1->SetSelectedField(field);
+            return;
+        }
+    }
+}
+
+// ---- states ----
+
+void TfrmDouble::SetBodyKeysEnabled(bool on) {
+    if (!gdBody1) return;
+    TwwDBGridKeyOptions options = gdBody1->KeyOptions();
+    if (on)
+        options = options | TwwDBGridKeyOptions{dgAllowInsert, dgAllowDelete};
+    else
+        options = options - TwwDBGridKeyOptions{dgAllowInsert, dgAllowDelete};
+    gdBody1->SetKeyOptions(options);
+}
+
+bool TfrmDouble::BodyEmpty() const {
+    TdmDouble* module = DoubleModule();
+    return !module || !module->cdsBody1->Active() || module->cdsBody1->IsEmpty();
+}
+
+void TfrmDouble::ShowState(Byte state) {
+    TfrmSingle::ShowState(state);
+    if (gdBody1) gdBody1->SetReadOnly(state == 1);
+    if (pnlFoot) {
+        pnlFoot->SetEnabled(state != 1);
+        for (int i = 0; i < pnlFoot->ControlCount(); ++i) pnlFoot->Controls(i)->SetEnabled(state != 1);
+    }
+}
+
+void TfrmDouble::UpdateButtonStates() {
+    TfrmSingle::UpdateButtonStates();
+    // Save and cancel while a document is being edited or added.
+    const bool editing = EditState != esBrowse;
+    Enable(btnOK, editing);
+    Enable(miOK, editing);
+    Enable(btnCancel, editing);
+    Enable(miCancel, editing);
+    const bool locked = IsConfirmedOrVoid();
+    if (locked) {
+        Enable(btnEdit, false);
+        Enable(miEdit, false);
+        Enable(btnDelete, false);
+        Enable(miDelete, false);
+    }
+    if (miBodyToExcel && miTable2Excel) miBodyToExcel->SetEnabled(miTable2Excel->Enabled());
+    if (miBodyToExcel2 && miTable2Excel) miBodyToExcel2->SetEnabled(miTable2Excel->Enabled());
+}
+
+// ---- record operations ----
+
+bool TfrmDouble::AddRecord(bool fresh) {
+    TdmDouble* module = DoubleModule();
+    if (!module) return false;
+    if (fresh) module->ClearKeptValues();
+    const bool started = TfrmSingle::AddRecord(fresh);
+    pgHeadChange(this);
+    if (!module->cdsBody1->Active()) module->cdsBody1->Open();
+    if (started) {
+        SetBodyKeysEnabled(true);
+        module->CheckBodyHook();
+        ApplyRights();
+        if (module->cdsBody1->IndexName().empty()) module->RestoreBodyOrder();
+    }
+    if (!module->RefreshBodyShadow()) throw Exception("Copy Body Clone Error!!");
+    return started;
+}
+
+bool TfrmDouble::EditRecord() {
+    TdmDouble* module = DoubleModule();
+    if (!module || IsConfirmedOrVoid()) return false;
+    const bool started = TfrmSingle::EditRecord();
+    pgHeadChange(this);
+    if (started) {
+        SetBodyKeysEnabled(true);
+        module->CheckBodyHook();
+        ApplyRights();
+        if (module->cdsBody1->IndexName().empty() && module->cdsBody1->IndexFieldNames().empty())
+            module->RestoreBodyOrder();
+        if (!module->RefreshBodyShadow()) throw Exception("Copy Body Clone Error!!");
+    }
+    TClientDataSet* body = module->cdsBody1;
+    if (body->Active() && !body->IsEmpty() && body->State() == dsBrowse) {
+        body->DisableControls();
+        TBookmark mark = body->GetBookmark();
+        body->First();
+        if (body->BookmarkValid(mark)) body->GotoBookmark(mark);
+        body->FreeBookmark(mark);
+        body->EnableControls();
+    }
+    return started;
+}
+
+bool TfrmDouble::DeleteRecord(bool confirm) {
+    if (IsConfirmedOrVoid()) return false;
+    bool result = false;
+    try {
+        result = TfrmSingle::DeleteRecord(confirm);
+        if (result) SetEditState(esBrowse);
+    } catch (const EAbort&) {
+        throw;
+    } catch (const Exception& e) {
+        WriteAlertLog("Radical", "DoubleCF-Delete :" + e.Message(), 'D');
+        Broker->Say("E", "000007");
+        result = false;
+    }
+    ApplyRights();
+    return result;
+}
+
+bool TfrmDouble::QueryRecords() {
+    const bool ran = TfrmSingle::QueryRecords();
+    pgHeadChange(this);
+    return ran;
+}
+
+void TfrmDouble::SetQueryCondition(TCustomClientDataSet* dataSet, const AnsiString& where, const AnsiString& order) {
+    TfrmSingle::SetQueryCondition(dataSet, where, order);
+    TdmDouble* module = DoubleModule();
+    if (!module || dataSet != module->cdsMain || !dataSet->Active()) return;
+    TClientDataSet* body = module->cdsBody1;
+    if (!body->Active()) body->Open();
+    if (body->IndexFieldNames().empty() && body->IndexName().empty()) {
+        const AnsiString line = module->BodyKeyField(module->KeyCount + 1);
+        body->SetIndexFieldNames(line);
+        module->LineClone->SetIndexFieldNames(line);
+    }
+    module->DefaultBodyOrder = body->IndexFieldNames();
+    module->RefreshBodyShadow();
+}
+
+bool TfrmDouble::GetPrintParams(Variant& params, Variant& data) {
+    TdmDouble* module = DoubleModule();
+    params = VarArrayOf({Variant(Broker->UserID), Variant(Broker->CompanyID), Variant(PrintProgram), Variant(0)});
+    std::vector<Variant> keys;
+    if (module)
+        for (int i = 1; i <= GetTokenCount(module->KeyFields, ","); ++i) {
+            const AnsiString name = Trim(GetToken(module->KeyFields, ",", i));
+            TField* field = module->cdsMain->FindField(name);
+            AnsiString value = field ? field->AsString() : AnsiString();
+            if (EditState == esInsert && module->AutoKey && SameText(name, module->AutoKeyField)) value = ServerNumber;
+            keys.push_back(Variant(value));
+        }
+    data = VarArrayOf({Variant(false), VarArrayOf(keys)});
+    return true;
+}
+
+bool TfrmDouble::PrintRecords() {
+    if (!TfrmSingle::PrintRecords()) return false;
+    Variant params, data;
+    if (!GetPrintParams(params, data)) return false;
+    if (PreviewMode && VarIsArray(data)) data.PutElement({VarArrayLowBound(data, 1)}, Variant(true));
+    Broker->ExecWorkCommand(params, data);
+    return true;
+}
+
+bool TfrmDouble::ValidateRecord(TDataSet* dataSet) {
+    TdmDouble* module = DoubleModule();
+    if (module && dataSet == module->cdsBody1) {
+        if (gdBody1 && gdBody1->CanFocus()) gdBody1->SetFocus();
+        if (Editing(dataSet)) {
+            AnsiString own;
+            for (int i = module->KeyCount + 1; i <= GetTokenCount(module->BodyKeyFields, ","); ++i) {
+                const AnsiString name = module->BodyKeyField(i);
+                // The line number is the module's when it numbers the lines.
+                if (name.empty() || (module->AutoLineNumber && SameText(name, module->LineNumberField) &&
+                                     !Trim(dataSet->FieldByName(name)->AsString()).empty()))
+                    continue;
+                own += (own.empty() ? "" : ",") + name;
+            }
+            if (!own.empty() && !CheckRequired(dataSet, dataSet->Name() + ":" + own)) return false;
+        }
+        return TfrmBase::ValidateRecord(dataSet);
+    }
+    return TfrmSingle::ValidateRecord(dataSet);
+}
+
+// ---- saving ----
+
+void TfrmDouble::BackToEdit() {
+    TdmDouble* module = DoubleModule();
+    if (!module) return;
+    TClientDataSet* main = module->cdsMain;
+    if (main->Active() && !Editing(main) && !main->IsEmpty()) main->Edit();
+}
+
+bool TfrmDouble::CheckLines() {
+    if (!pgBody || !gdBody1 || !pgBody->Visible() || !gdBody1->Visible() || pgBody->Height() <= 5) return true;
+    if (!BodyEmpty()) return true;
+    const AnsiString text = LangText("sNoBodyRec", "单身没有资料");
     if (LinesOption == 2) {
-        Broker->Say("E", "000032", {"单身没有资料"});
+        Broker->Say("E", "000032", {text});
         return false;
     }
-    if (LinesOption == 1) return Broker->Say("W", "100079", {"单身没有资料"}) == mrOk;
+    if (LinesOption == 1) return Broker->Say("W", "100079", {text}) == mrOk;
     return true;
+}
+
+void TfrmDouble::Requery(const AnsiString& number) {
+    TdmDouble* module = DoubleModule();
+    if (!module) return;
+    AnsiString where;
+    for (int i = 1; i <= GetTokenCount(module->KeyFields, ","); ++i) {
+        const AnsiString name = Trim(GetToken(module->KeyFields, ",", i));
+        TField* field = module->cdsMain->FindField(name);
+        if (!field) continue;
+        AnsiString value;
+        if (!number.empty() && SameText(name, module->AutoKeyField))
+            value = QuotedStr(number);
+        else if (field->DataType() == ftString || field->DataType() == ftFixedChar || field->DataType() == ftWideString)
+            value = QuotedStr(Trim(field->AsString()));
+        else
+            value = field->AsString();
+        where += (where.empty() ? "" : " and ") + module->MainTable + "." + name + "=" + value;
+    }
+    if (!where.empty()) SetQueryCondition(module->cdsMain, where, AnsiString());
 }
 
 bool TfrmDouble::SaveRecord() {
@@ -63,130 +480,242 @@ bool TfrmDouble::SaveRecord() {
     if (!module) return false;
     TClientDataSet* main = module->cdsMain;
     TClientDataSet* body = module->cdsBody1;
-    const auto backToEdit = [main] {
-        if (main->State() != dsEdit && main->State() != dsInsert && !main->IsEmpty()) main->Edit();
-    };
+    LastSaveFailed = true;
+    try {
+        PostOrDropLine(body);
+        if (Editing(main)) main->Post();
+    } catch (const EAbort&) {
+        return false;
+    }
     const bool adding = EditState == esInsert;
+    TField* numberField = module->AutoKeyField.empty() ? nullptr : main->FindField(module->AutoKeyField);
+    NumberBeforeSave = numberField ? Trim(numberField->AsString()) : AnsiString();
+    // A number that failed to come must not reach the server as the document's number.
+    if (adding && numberField && (SameText(NumberBeforeSave, "unknown") || SameText(NumberBeforeSave, "unKnow"))) {
+        Broker->Say("E", "000033");
+        BackToEdit();
+        return false;
+    }
+    if (!CheckLines()) {
+        Enable(btnOK, true);
+        Enable(miOK, true);
+        BackToEdit();
+        return false;
+    }
+    module->StoreKeyValues();
     bool saved = false;
     try {
-        if (body->State() == dsEdit || body->State() == dsInsert) body->Post();
-        if (main->State() == dsEdit || main->State() == dsInsert) main->Post();
-        AnsiString shownNumber;
-        if (module->AutoKey && !module->GetAutoKeyField().empty())
-            shownNumber = main->FieldByName(module->GetAutoKeyField())->AsString();
-        if (!LinesCheck()) {
-            LastSaveFailed = true;
-            backToEdit();
-            return false;
-        }
-        module->StoreKeyValues();
-        main->Edit();
-        if (adding) module->BeforeSaveDetails();
-        main->Post();
-        TAppServer(module->AppServer).SetIsSeq(module->AutoKey);
-        saved = module->SaveDataSet(main);
-        if (saved && adding) {
-            ServerNumber = VarToStr(TAppServer(module->AppServer).WhatIs("SEQNO"));
-            if (module->AutoKey && !ServerNumber.empty() && ServerNumber != shownNumber)
-                Broker->Say("I", "000006",
-                            {main->FieldByName(module->GetAutoKeyField())->DisplayLabel(), ServerNumber});
-        }
-        if (saved) {
-            LastSaveFailed = false;
-            if (CloseAfterSave) {
-                SetEditState(esBrowse);
-                Close();
-            } else if (IsKeepOnAdd && adding) {
-                AddRecord(false);
-            } else {
-                SetEditState(esBrowse);
-                if (adding) RequeryByKey(ServerNumber.empty() ? shownNumber : ServerNumber);
-                RecordChanged(main);
+        {
+            TDataSourceEvents events;
+            SaveDataSourceEvents(module->dsMain, events);
+            try {
+                if (!Editing(main)) main->Edit();
+                CopyConfirmToBody();
+                if (adding) module->BeforeSaveDetails();
+                if (Editing(main)) main->Post();
+            } catch (...) {
+                RestoreDataSourceEvents(module->dsMain, events);
+                throw;
             }
-            ApplyRights();
-            return true;
+            RestoreDataSourceEvents(module->dsMain, events);
         }
+        TAppServer(module->AppServer).SetIsSeq(module->AutoKey);
+        Enable(btnOK, false);
+        Enable(miOK, false);
+        saved = module->SaveDataSet(main);
     } catch (const EAbort&) {
-        LastSaveFailed = true;
-        backToEdit();
+        // A check stopped the save and has spoken; nothing was sent.
+        Enable(btnOK, true);
+        Enable(miOK, true);
+        BackToEdit();
         return false;
     } catch (const Exception& e) {
         WriteAlertLog("Radical", "DoubleCF-876 :" + e.Message(), 'D');
-        LastSaveFailed = true;
-        backToEdit();
+        Enable(btnOK, true);
+        Enable(miOK, true);
+        BackToEdit();
         throw;
     }
-    LastSaveFailed = true;
-    Broker->Say("E", "000008");
-    backToEdit();
-    return false;
+    if (!saved) {
+        if (KeepFailedEdit()) {
+            Enable(btnOK, true);
+            Enable(miOK, true);
+        } else {
+            Broker->Say("E", "000008");
+        }
+        BackToEdit();
+        return false;
+    }
+    LastSaveFailed = false;
+    bool renumbered = false;
+    try {
+        SetBodyKeysEnabled(false);
+        AfterSave();
+        if (adding) {
+            ServerNumber = Trim(VarToStr(TAppServer(module->AppServer).WhatIs("SEQNO")));
+            renumbered = module->AutoKey && !ServerNumber.empty() && ServerNumber != NumberBeforeSave;
+            if (renumbered) Broker->Say("I", "000006", {numberField->DisplayLabel(), ServerNumber});
+            if (AutoPrintAfterSave) {
+                PreviewMode = false;
+                PrintRecords();
+            }
+        }
+    } catch (...) {
+        SetEditState(esBrowse);
+        throw;
+    }
+    if (CloseAfterSave) {
+        SetEditState(esBrowse);
+        Close();
+    } else if (IsKeepOnAdd) {
+        RangeRequery = true;
+        if (adding) {
+            if (renumbered) Requery(ServerNumber);
+            AddRecord(false);
+        } else {
+            SetEditState(esBrowse);
+        }
+    } else {
+        RangeRequery = false;
+        SetEditState(esBrowse);
+        if (renumbered) Requery(ServerNumber);
+    }
+    ApplyRights();
+    return true;
 }
 
-void TfrmDouble::RequeryByKey(const AnsiString& number) {
-    TdmDouble* module = DoubleModule();
-    AnsiString where;
-    for (int i = 1; i <= GetTokenCount(module->KeyFields, ","); ++i) {
-        const AnsiString key = Trim(GetToken(module->KeyFields, ",", i));
-        TField* field = module->cdsMain->FindField(key);
-        if (!field) return;
-        const AnsiString value =
-            (!number.empty() && SameText(key, module->GetAutoKeyField())) ? number : field->AsString();
-        where += (where.empty() ? "" : " AND ") + module->MainTable + "." + key + " = " + QuotedStr(value);
-    }
-    if (!where.empty()) SetQueryCondition(module->cdsMain, where, module->KeyFields);
-}
+void TfrmDouble::AfterSave() {}
 
 bool TfrmDouble::CancelEdit(bool ask) {
     TdmDouble* module = DoubleModule();
-    if (module && (module->cdsBody1->State() == dsEdit || module->cdsBody1->State() == dsInsert))
-        module->cdsBody1->Cancel();
+    if (module && Editing(module->cdsBody1)) module->cdsBody1->Cancel();
     const bool cancelled = TfrmSingle::CancelEdit(ask);
+    if (cancelled) {
+        if (CloseAfterSave) {
+            ReturnValue = Variant();
+            Close();
+        }
+        SetBodyKeysEnabled(false);
+        pgHeadChange(this);
+    }
     ApplyRights();
     return cancelled;
 }
 
-bool TfrmDouble::DeleteRecord(bool confirm) {
-    // The lines go with their header in the same packet: the server deletes them with it.
-    return TfrmSingle::DeleteRecord(confirm);
+// ---- keys ----
+
+void TfrmDouble::FormKeyPress(TObject* sender, char& key) {
+    TdmDouble* module = DoubleModule();
+    TWinControl* active = ActiveControl();
+    if (key == '\r' && active && (dynamic_cast<TCustomGrid*>(active) || IsInGrid(active))) {
+        key = 0;
+        return;
+    }
+    if (key == '\r' && module && active && module->cdsMain->State() != dsBrowse && !dynamic_cast<TCustomMemo*>(active) &&
+        pgHead && pgHead->ActivePage()) {
+        // The header's last input control: Enter goes on into the first column of the lines.
+        TWinControl* last = nullptr;
+        std::vector<TWinControl*> list;
+        pgHead->ActivePage()->GetTabOrderList(list);
+        for (TWinControl* control : list)
+            if (control->CanFocus() && control->TabStop()) last = control;
+        if (last == active && gdBody1) {
+            key = 0;
+            if (pgBody && pgBody->PageCount() > 0) pgBody->SetActivePageIndex(0);
+            pgHeadChange(this);
+            if (gdBody1->CanFocus()) gdBody1->SetFocus();
+            FocusFirstBodyColumn();
+            return;
+        }
+    }
+    TfrmSingle::FormKeyPress(sender, key);
 }
 
-bool TfrmDouble::PrintRecords() {
-    TdmDouble* module = DoubleModule();
-    if (!module || !TfrmSingle::PrintRecords() || module->cdsMain->IsEmpty()) return false;
-    std::vector<Variant> keys;
-    for (int i = 1; i <= GetTokenCount(module->KeyFields, ","); ++i) {
-        const AnsiString key = Trim(GetToken(module->KeyFields, ",", i));
-        const bool numbered =
-            EditState == esInsert && module->AutoKey && SameText(key, module->GetAutoKeyField());
-        TField* field = module->cdsMain->FindField(key);
-        keys.push_back(Variant(numbered ? ServerNumber : field ? field->AsString() : AnsiString()));
+void TfrmDouble::FormKeyDown(TObject* sender, Word& key, TShiftState shift) {
+    TWinControl* active = ActiveControl();
+    if ((key == VK_F2 || key == VK_F3 || key == VK_F4) && gdBody1 && active == gdBody1 && gdBody1->ReadOnly()) {
+        key = 0;
+        return;
     }
-    const Variant params =
-        VarArrayOf({Broker->UserID, Broker->CompanyID, PrintProgram, static_cast<int>(Handle())});
-    const Variant data = VarArrayOf({PreviewMode, VarArrayOf(keys)});
-    Broker->ExecWorkCommand(params, data);
-    return true;
+    if (key == VK_INSERT && shift.Empty() && gdBody1 && (active == gdBody1 || IsInGrid(active))) {
+        if (InsertLine()) key = 0;
+        return;
+    }
+    if (key == VK_DELETE && shift.Contains(ssCtrl) && gdBody1 && (active == gdBody1 || IsInGrid(active))) {
+        key = 0;
+        DeleteLine();
+        return;
+    }
+    if (key == VK_DOWN && shift.Contains(ssCtrl) && gdBody1) {
+        if (pgBody && pgBody->PageCount() > 0) pgBody->SetActivePageIndex(0);
+        if (gdBody1->CanFocus()) gdBody1->SetFocus();
+        key = 0;
+        return;
+    }
+    TfrmSingle::FormKeyDown(sender, key, shift);
+}
+
+void TfrmDouble::gdBody1Enter(TObject*) {
+    TdmDouble* module = DoubleModule();
+    if (!module || (EditState != esEdit && EditState != esInsert) || gdBody1->ReadOnly()) return;
+    TClientDataSet* body = module->cdsBody1;
+    if (Editing(body)) return;
+    TClientDataSet* main = module->cdsMain;
+    const int line = body->Active() ? body->RecNo() : 0;
+    if (main->State() == dsEdit) main->Post();
+    if (main->State() == dsBrowse && !main->IsEmpty()) main->Edit();
+    if (line > 0 && line <= body->RecordCount()) body->SetRecNo(line);
+    if (body->Active() && body->IsEmpty() && Editing(main)) body->Insert();
+}
+
+void TfrmDouble::gdBody1Exit(TObject*) {
+    // A new line nobody typed into goes; a changed line stays for the save, which posts it (a line
+    // the program refuses keeps its message to the one place where it is saved).
+    TdmDouble* module = DoubleModule();
+    if (module && module->cdsBody1->State() == dsInsert && !module->cdsBody1->Modified()) module->cdsBody1->Cancel();
 }
 
 bool TfrmDouble::InsertLine() {
     TdmDouble* module = DoubleModule();
-    if (!module || EditState == esBrowse) return false;
+    if (!module || EditState == esBrowse || !gdBody1 || gdBody1->ReadOnly()) return false;
     TClientDataSet* body = module->cdsBody1;
-    if (body->State() == dsEdit || body->State() == dsInsert) body->Post();
+    PostOrDropLine(body);
+    if (!Editing(module->cdsMain)) module->cdsMain->Edit();
     body->Append();
     return body->State() == dsInsert;
 }
 
 bool TfrmDouble::DeleteLine() {
     TdmDouble* module = DoubleModule();
-    if (!module || EditState == esBrowse || module->cdsBody1->IsEmpty()) return false;
+    if (!module || EditState == esBrowse || !gdBody1 || gdBody1->ReadOnly() || module->cdsBody1->ReadOnly() ||
+        BodyEmpty())
+        return false;
     if (Broker->Say("C", "000005") != mrOk) return false;
-    module->cdsBody1->Delete();
+    TClientDataSet* body = module->cdsBody1;
+    if (body->State() == dsInsert) {
+        body->Cancel();
+        return true;
+    }
+    if (body->State() == dsEdit) body->Cancel();
+    // The current line alone, with what is nested in it.
+    DeleteRecordCascade(body, false, false);
     return true;
 }
 
-void TfrmDouble::FormKeyDown(TObject* sender, Word& key, TShiftState shift) {
-    TfrmSingle::FormKeyDown(sender, key, shift);
-    if (key == VK_DELETE && shift.Contains(ssCtrl) && DeleteLine()) key = 0;
-    if (key == VK_INSERT && shift.Empty() && ActiveControl() == gdBody1 && InsertLine()) key = 0;
+void TfrmDouble::gdBody1KeyDown(TObject*, Word& key, TShiftState shift) {
+    if (key != VK_DELETE || !shift.Contains(ssCtrl)) return;
+    key = 0;
+    DeleteLine();
+}
+
+void TfrmDouble::gdBody1TitleButtonClick(TObject*, const AnsiString& fieldName) {
+    if (TdmDouble* module = DoubleModule()) module->SortBodyByField(fieldName);
+}
+
+void TfrmDouble::miBodyToExcelClick(TObject*) {
+    if (TdmDouble* module = DoubleModule()) module->ExportBodyToExcel(module->cdsMain, module->cdsBody1, true, this);
+}
+
+void TfrmDouble::miBodyToExcel2Click(TObject*) {
+    if (TdmDouble* module = DoubleModule()) module->ExportBodyToExcelPlain(module->cdsMain, module->cdsBody1, this);
 }

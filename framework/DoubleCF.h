@@ -1,42 +1,113 @@
 #pragma once
-// TfrmDouble: the document form of a header-plus-body document: the single-table form's header above
-// the line pages pgBody with the line grid gdBody1, the line commands, and the save sequence of a
-// header with its lines in one change packet (the lines check, the server's number, the re-query).
+// TfrmDouble: the document form of a header-plus-body document: the header pages of the single-table
+// form above the body page control pgBody with the line grid gdBody1. Its data module is a TdmDouble,
+// whose lines travel in the header's change packet. Over the single form it adds the body-line
+// commands and keys, the save sequence with its lines check and the server's number, re-query after
+// an add, the record counters and the line summary.
+//
+// Lines option (the program's kind, element 8 of its catalogue row): what a save does with a document
+// that has no lines: 2 ("E") refuses with E 000032, 1 ("W") asks W 100079, 0 and 3 save.
 #include "framework/DoubleCD.h"
 #include "framework/SingleCF.h"
 
 class TfrmDouble : public TfrmSingle {
     KVR_CLASS(TfrmDouble, TfrmSingle)
 public:
+    static constexpr int LineSummaryMax = 5;
+
     explicit TfrmDouble(TComponent* owner, bool load = true);
+    ~TfrmDouble() override;
 
     // Components of the stream.
-    TPageControl* pgBody = nullptr;
+    TPanel* sprBody = nullptr;
+    TExtPageControl* pgBody = nullptr;
     TTabSheet* tbsBody1 = nullptr;
     TFDBGrid* gdBody1 = nullptr;
+    TPanel* pnlFoot = nullptr;
+    TMenuItem* miBodyToExcel = nullptr;
+    TMenuItem* miBodyToExcel2 = nullptr;
 
-    // What a save of a new document without lines does: 0 and 3 save, 1 asks W 100079, 2 refuses
-    // with E 000032.
-    int LinesOption = 0;
-    AnsiString ServerNumber; // the number the server gave the last added document
+    // Fields.
+    Byte AutoConfirmMode = 2;
+    bool AutoPrintAfterSave = false;
+    Byte LinesOption = 0;
+    AnsiString ConfirmFieldName;
+    TField* ConfirmField = nullptr;
+    AnsiString BodyConfirmField;
+    AnsiString ConfirmDateField;
+    AnsiString SignOffStatusField;
+    TField* SignOffField = nullptr;
+    int SavedHeadHeight = 0;
+    bool RangeRequery = true;
+    AnsiString LineSummaryList; // comma list of body field names
+    AnsiString CarryOverFields; // comma list of line fields a new line takes from the last one
+    AnsiString NumberBeforeSave;
+    AnsiString ServerNumber;
+
+    // Virtual operations (the ones this level acts on).
+    virtual bool GetPrintParams(Variant& params, Variant& data);
+    virtual void AfterSave();
+    // Dynamic operations.
+    virtual void ShowLineSummary();
+
+    // Overrides.
+    void ConnectDataModule() override;
+    void ApplyInputSettings() override;
+    bool AddRecord(bool fresh) override;
+    bool EditRecord() override;
+    bool DeleteRecord(bool confirm) override;
+    bool QueryRecords() override;
+    bool PrintRecords() override;
+    bool SaveRecord() override;
+    bool CancelEdit(bool ask) override;
+    bool ValidateRecord(TDataSet* dataSet) override;
+    void ShowState(Byte state) override;
+    void pgHeadChange(TObject* sender) override;
+    void SetQueryCondition(TCustomClientDataSet* dataSet, const AnsiString& where,
+                           const AnsiString& order) override;
+    void UpdateButtonStates() override;
 
     TdmDouble* DoubleModule() const { return dynamic_cast<TdmDouble*>(DataModule); }
 
-    void ConnectDataModule() override;
-    bool SaveRecord() override;
-    bool CancelEdit(bool ask) override;
-    bool DeleteRecord(bool confirm) override;
-    // The current document printed through the host's command with its print program and keys.
-    bool PrintRecords() override;
-
-    // A new line after the current one; the current line deleted after C 000005.
+    void SetConfirmField(const AnsiString& name);
+    void SetSignOffStatusField(const AnsiString& name);
+    void SetBodyConfirmField(const AnsiString& name) { BodyConfirmField = name; }
+    void SetConfirmDateField(const AnsiString& name) { ConfirmDateField = name; }
+    bool IsConfirmedOrVoid() const;
+    void CopyConfirmToBody();
+    void BindLineSummary();
+    // The fields the line summary shows (at most five).
+    const std::vector<TField*>& LineSummaryFields() const { return FSummary; }
+    // Status panels 2 and 3: header counters on the browse page, line counters on a detail page.
+    void ShowRecordCounters();
+    // The header was posted (cdsMain's AfterPost).
+    void HeadPosted();
+    // A new line: the body grid's first data column becomes the selected one.
+    void FocusFirstBodyColumn();
+    // A new line after the last one; the current line deleted after C 000005. False when the form
+    // does not edit, the grid is read-only or (delete) there is no line.
     bool InsertLine();
     bool DeleteLine();
+    // The grid's keyboard insert and delete.
+    void SetBodyKeysEnabled(bool on);
+    bool BodyEmpty() const;
 
     // Handlers of the stream.
+    void FormCreate(TObject* sender);
     void FormKeyDown(TObject* sender, Word& key, TShiftState shift);
+    void FormKeyPress(TObject* sender, char& key);
+    void gdBody1Enter(TObject* sender);
+    void gdBody1Exit(TObject* sender);
+    void gdBody1KeyDown(TObject* sender, Word& key, TShiftState shift);
+    void gdBody1TitleButtonClick(TObject* sender, const AnsiString& fieldName);
+    void miBodyToExcelClick(TObject* sender);
+    void miBodyToExcel2Click(TObject* sender);
 
 private:
-    bool LinesCheck();
-    void RequeryByKey(const AnsiString& number);
+    AnsiString LangText(const AnsiString& ident, const AnsiString& def);
+    bool CheckLines();
+    void Requery(const AnsiString& numberOverride);
+    void BackToEdit();
+    std::vector<TField*> FSummary;
+    AnsiString FHeadCountText, FBodyCountText; // the counters' captions, read once
 };

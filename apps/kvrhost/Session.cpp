@@ -1,5 +1,6 @@
 #include "apps/kvrhost/Session.h"
 
+#include <algorithm>
 #include <iostream>
 #include <unistd.h>
 #include <sstream>
@@ -548,7 +549,30 @@ bool THostSession::Idle(TCustomForm* form) {
             return true;
         }
         if (AnswerHostWindow(form)) return true;
-        if (FAnswers.empty()) return false; // the modal loop raises, naming the dialog
+        // Windows that are gone leave the list (a window lives in Screen's list while it exists).
+        std::erase_if(FScriptedWindows, [](TCustomForm* window) {
+            for (int i = 0; i < Screen->FormCount(); ++i)
+                if (Screen->Forms(i) == window) return false;
+            return true;
+        });
+        const bool scripted =
+            std::find(FScriptedWindows.begin(), FScriptedWindows.end(), form) != FScriptedWindows.end();
+        if (FAnswers.empty() || scripted) {
+            // A window of the module's own (not a message, not a host window) with no answer queued for
+            // it: the next script commands act on it, as on the program's form in its modal loop.
+            const bool answered = dynamic_cast<TMessageForm*>(form) ||
+                                  dynamic_cast<TfrmLookupWindow*>(form) ||
+                                  dynamic_cast<TfrmDatePicker*>(form) || dynamic_cast<TfrmCalculator*>(form);
+            if (answered) return false; // the modal loop raises, naming the dialog
+            if (!scripted) FScriptedWindows.push_back(form);
+            TScriptCommand command;
+            if (FFailed || !NextCommand(command)) {
+                form->Close();
+                return true;
+            }
+            if (Execute(command) == TStep::Failed) form->Close();
+            return true;
+        }
         const std::string answer = FAnswers.front();
         FAnswers.pop_front();
         UserAnswer(form, FromScript(answer));

@@ -89,6 +89,9 @@ private:
     bool FInModal = false;
     bool FOpening = false;
     std::deque<std::string> FAnswers;
+    // The module's own modal windows that the script drives: their waits run script commands, and the
+    // answers queued meanwhile are for the message dialogs they raise.
+    std::vector<TCustomForm*> FScriptedWindows;
     std::deque<TScriptCommand> FPicks, FDates;
     // The message the module last asked the host for, until a dialog shows it.
     struct TAskedMessage {

@@ -20,7 +20,7 @@ TEST(MessageTexts, EveryCodeThatIsShownHasItsText) {
     messages.LoadFromFile(std::string(KVR_SOURCE_DIR) + "/data/messages");
     // code -> the arguments its callers pass (one empty argument counts as none worth a place)
     const std::pair<const char*, size_t> codes[] = {
-        {"C000001", 0}, {"C000002", 0}, {"C000004", 0}, {"C200002", 0}, {"D000001", 0}, {"D000002", 0},
+        {"C000001", 0}, {"C000002", 0}, {"C000004", 0}, {"C000005", 0}, {"C200002", 0}, {"D000001", 0}, {"D000002", 0},
         {"E000001", 1}, {"E000002", 1}, {"E000003", 1}, {"E000004", 0}, {"E000005", 0}, {"E000007", 0},
         {"E000008", 0}, {"E000032", 1}, {"E000033", 0}, {"E000038", 0}, {"E100002", 0}, {"E100006", 1},
         {"E100007", 0}, {"E100013", 0}, {"E100061", 0}, {"E100187", 0}, {"E100280", 2}, {"E100288", 2},

@@ -1,0 +1,175 @@
+// Saving a header-plus-body document of 500 lines through the document form (the framework's test
+// program FWDBL01 over FWDHD and FWDLN: the lines appended through the data set, each one filled,
+// numbered and totalled by the data module as typing would, then SaveRecord with its lines check,
+// key walk, apply and re-query; with and without the program's own check of each line, an item
+// once a document and the header's total, each a walk over the lines so far) against the same
+// document saved through the provider alone (a
+// client data set with its nested lines, appended and applied: what bench_appserver_save measures
+// for the letter of credit), in process and over TCP.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "bench/BenchPlatform.h"
+#include "classlib/automation/comobj.h"
+#include "classlib/controls/dialogs.h"
+#include "classlib/controls/forms.h"
+#include "framework/Brokers.h"
+#include "tests/e2e/docprograms/double/FwDoubleCF.h"
+
+namespace {
+
+constexpr int Lines = 500;
+
+// Whatever the form asks is answered OK, so that no question stops a run.
+class TAnswerOk : public TModalDriver {
+public:
+    bool Idle(TCustomForm* form) override {
+        if (!dynamic_cast<TMessageForm*>(form)) return false;
+        UserAnswer(form, "OK");
+        return true;
+    }
+};
+
+// A day of its own for each document, so that the daily numbers never run out.
+AnsiString NextDate() {
+    static int day = 0;
+    char text[16];
+    std::snprintf(text, sizeof text, "2028%04d", 101 + day++ % 1200);
+    return text;
+}
+
+struct THost {
+    explicit THost(TBenchPlatform& platform, bool remote) {
+        platform.UseServers(remote);
+        Application->SetExeName("/opt/VORLAN/bench"); // a hosted form: no stand-alone start
+        if (remote) {
+            Connection.SetAddress("localhost");
+            Connection.SetPort(platform.Port());
+            Connection.SetServerName("VorlanWorkCenter.Manager");
+            Connection.Open();
+            App = Connection.AppServer();
+        } else {
+            App = CreateOleObject("VorlanWorkCenter.Manager");
+        }
+    }
+    TSocketConnection Connection;
+    Variant App;
+};
+
+void FormSave(benchmark::State& state) {
+    static TBenchPlatform platform;
+    THost host(platform, state.range(0) != 0);
+    const bool checks = state.range(1) != 0;
+    TAnswerOk answers;
+    TModalDriver* previous = Application->SetModalDriver(&answers);
+    std::unique_ptr<TfrmFwDouble> form(new TfrmFwDouble(nullptr));
+    form->SetModuleFileName("FWDBL01C.so");
+    form->Broker->HostApp = host.App;
+    form->InitializeForm(VarArrayOf({"DEMO", "DEMO", "DEMO", 0, ""}));
+    form->Show();
+    form->IsKeepOnAdd = false;
+    TdmFwDouble* module = form->Module();
+    module->LineChecks = checks;
+    TClientDataSet* main = module->cdsMain;
+    TClientDataSet* body = module->cdsBody1;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const AnsiString date = NextDate();
+        state.ResumeTiming();
+
+        form->AddRecord(true);
+        main->FieldByName("DH003")->SetAsString(date);
+        // The number the server will give: no message about a changed number.
+        main->FieldByName("DH002")->SetAsString(date + "001");
+        main->FieldByName("DH004")->SetAsString("bench");
+        TField* item = body->FieldByName("DL004");
+        TField* qty = body->FieldByName("DL005");
+        TField* amount = body->FieldByName("DL006");
+        for (int i = 0; i < Lines; ++i) {
+            char text[16];
+            std::snprintf(text, sizeof text, "I%05d", i);
+            body->Append();
+            item->SetAsString(text);
+            qty->SetAsFloat(1);
+            amount->SetAsFloat(12.5 * i);
+            body->Post();
+        }
+        if (!form->SaveRecord()) state.SkipWithError("the save was refused");
+    }
+    state.SetItemsProcessed(state.iterations() * (Lines + 1));
+    form.reset();
+    Application->SetModalDriver(previous);
+}
+BENCHMARK(FormSave)
+    ->ArgNames({"tcp", "checks"})
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+void ProviderSave(benchmark::State& state) {
+    static TBenchPlatform platform;
+    platform.UseServers(state.range(0) != 0);
+    TSocketConnection connection;
+    Variant server;
+    if (state.range(0) != 0) {
+        connection.SetAddress("localhost");
+        connection.SetPort(platform.Port());
+        connection.SetServerName("RAVEZ01A.Rarer1");
+        connection.Open();
+        server = connection.AppServer();
+    } else {
+        server = CreateOleObject("RAVEZ01A.Rarer1");
+    }
+    VarCall(server, "Connect",
+            {VarArrayOf({Variant("FWDBL01"), Variant("DEMO"), Variant("DEMO"), Variant("DEMO"), Variant("1"),
+                         Variant("1")})});
+    TComponent owner(nullptr);
+    auto* head = new TClientDataSet(&owner);
+    auto* lines = new TClientDataSet(&owner);
+    head->SetAppServer(server);
+    head->SetProviderName("pvdMain");
+    head->SetDataRequest(VarArrayOf({Variant("1 = 0"), Variant("")}));
+    for (auto _ : state) {
+        state.PauseTiming();
+        lines->Close();
+        head->Close();
+        head->Open();
+        lines->SetDataSetField(static_cast<TDataSetField*>(head->FieldByName("qryBody")));
+        lines->Open();
+        const AnsiString date = NextDate();
+        VarCall(server, "SetIsSeq", {true});
+        state.ResumeTiming();
+
+        head->Append();
+        head->FieldByName("DH001")->SetAsString("5101");
+        head->FieldByName("DH002")->SetAsString(date + "001");
+        head->FieldByName("DH003")->SetAsString(date);
+        head->FieldByName("DH004")->SetAsString("bench");
+        head->FieldByName("FLAG")->SetAsInteger(1);
+        for (int i = 0; i < Lines; ++i) {
+            char seq[16], text[16];
+            std::snprintf(seq, sizeof seq, "%04d", i + 1);
+            std::snprintf(text, sizeof text, "I%05d", i);
+            lines->Append();
+            lines->FieldByName("DL001")->SetAsString("5101");
+            lines->FieldByName("DL002")->SetAsString(date + "001");
+            lines->FieldByName("DL003")->SetAsString(seq);
+            lines->FieldByName("DL004")->SetAsString(text);
+            lines->FieldByName("DL005")->SetAsFloat(1);
+            lines->FieldByName("DL006")->SetAsFloat(12.5 * i);
+            lines->FieldByName("FLAG")->SetAsInteger(1);
+            lines->Post();
+        }
+        head->Post();
+        if (head->ApplyUpdates(0) != 0) state.SkipWithError("the save was rejected");
+    }
+    state.SetItemsProcessed(state.iterations() * (Lines + 1));
+}
+BENCHMARK(ProviderSave)->ArgName("tcp")->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,1572 @@
+#include "dialogs/QvQBE.h"
+
+#include "classlib/objects/formloader.h"
+#include "classlib/rtl/datetime.h"
+#include "classlib/rtl/format.h"
+#include "classlib/rtl/strutils.h"
+#include "dialogs/DocuConditionCF.h"
+#include "dialogs/QBESchemes.h"
+#include "dialogs/QBESortList.h"
+#include "foundation/libstrs.h"
+#include "framework/AppServer.h"
+#include "framework/Brokers.h"
+#include "framework/RadicalCD.h"
+#include "framework/RadicalCF.h"
+#include "framework/knlRadical.h"
+
+KVR_PUBLISHED(TQBEForm, c) {
+    c.Field("Panel2", &TQBEForm::Panel2);
+    c.Field("cbTopRow", &TQBEForm::cbTopRow);
+    c.Field("pnlCondition", &TQBEForm::pnlCondition);
+    c.Field("lblCondition", &TQBEForm::lblCondition);
+    c.Field("ToolBar1", &TQBEForm::ToolBar1);
+    c.Field("btnInsert", &TQBEForm::btnInsert);
+    c.Field("btnOpen", &TQBEForm::btnOpen);
+    c.Field("btnDelete", &TQBEForm::btnDelete);
+    c.Field("ToolButton1", &TQBEForm::ToolButton1);
+    c.Field("lstCondition", &TQBEForm::lstCondition);
+    c.Field("edRename", &TQBEForm::edRename);
+    c.Field("mnList", &TQBEForm::mnList);
+    c.Field("ViewIcon", &TQBEForm::ViewIcon);
+    c.Field("ViewSmallIcon", &TQBEForm::ViewSmallIcon);
+    c.Field("ViewList", &TQBEForm::ViewList);
+    c.Field("ViewReport", &TQBEForm::ViewReport);
+    c.Field("ExtPageControl1", &TQBEForm::ExtPageControl1);
+    c.Field("TabSheet1", &TQBEForm::TabSheet1);
+    c.Field("sg1", &TQBEForm::sg1);
+    c.Field("moMsgLNG", &TQBEForm::moMsgLNG);
+    c.Field("TabSheet2", &TQBEForm::TabSheet2);
+    c.Field("cboField", &TQBEForm::cboField);
+    c.Field("CbOperator", &TQBEForm::CbOperator);
+    c.Field("cboValue", &TQBEForm::cboValue);
+    c.Field("ckbValue", &TQBEForm::ckbValue);
+    c.Field("rgLogic", &TQBEForm::rgLogic);
+    c.Field("BBClear", &TQBEForm::BBClear);
+    c.Field("BbAssign", &TQBEForm::BbAssign);
+    c.Field("Memo1", &TQBEForm::Memo1);
+    c.Field("chkBody", &TQBEForm::chkBody);
+    c.Field("Label1", &TQBEForm::Label1);
+    c.Field("ListBox1", &TQBEForm::ListBox1);
+    c.Field("ListBox2", &TQBEForm::ListBox2);
+    c.Field("btnSortAdd", &TQBEForm::btnSortAdd);
+    c.Field("btnSortRemove", &TQBEForm::btnSortRemove);
+    c.Field("TabSheet3", &TQBEForm::TabSheet3);
+    c.Field("cboField2", &TQBEForm::cboField2);
+    c.Field("CbOperator2", &TQBEForm::CbOperator2);
+    c.Field("cboValue2", &TQBEForm::cboValue2);
+    c.Field("ckbValue2", &TQBEForm::ckbValue2);
+    c.Field("rgLogic2", &TQBEForm::rgLogic2);
+    c.Field("BBClear2", &TQBEForm::BBClear2);
+    c.Field("BbAssign2", &TQBEForm::BbAssign2);
+    c.Field("Memo2", &TQBEForm::Memo2);
+    c.Field("Panel1", &TQBEForm::Panel1);
+    c.Field("BBOK", &TQBEForm::BBOK);
+    c.Field("BBCancel", &TQBEForm::BBCancel);
+    c.Field("cdsTemp", &TQBEForm::cdsTemp);
+    c.Field("cdsTemp2", &TQBEForm::cdsTemp2);
+    c.Field("dsTemp", &TQBEForm::dsTemp);
+    c.Field("dsTemp2", &TQBEForm::dsTemp2);
+    c.Method("FormCreate", &TQBEForm::FormCreate);
+    c.Method("FormActivate", &TQBEForm::FormActivate);
+    c.Method("FormShow", &TQBEForm::FormShow);
+    c.Method("FormClose", &TQBEForm::FormClose);
+    c.Method("FormDestroy", &TQBEForm::FormDestroy);
+    c.Method("FormKeyPress", &TQBEForm::FormKeyPress);
+    c.Method("ExtPageControl1Change", &TQBEForm::ExtPageControl1Change);
+    c.Method("cbTopRowKeyPress", &TQBEForm::cbTopRowKeyPress);
+    c.Method("sg1SelectCell", &TQBEForm::sg1SelectCell);
+    c.Method("sg1PickListClick", &TQBEForm::sg1PickListClick);
+    c.Method("sg1ValidateEdit", &TQBEForm::sg1ValidateEdit);
+    c.Method("sg1KeyDown", &TQBEForm::sg1KeyDown);
+    c.Method("sg1KeyPress", &TQBEForm::sg1KeyPress);
+    c.Method("sg1CalcCellColors", &TQBEForm::sg1CalcCellColors);
+    c.Method("sg1MouseDown", &TQBEForm::sg1MouseDown);
+    c.Method("cboFieldChange", &TQBEForm::cboFieldChange);
+    c.Method("cboField2Change", &TQBEForm::cboField2Change);
+    c.Method("ForFloatKeyPress", &TQBEForm::ForFloatKeyPress);
+    c.Method("cboValueExit", &TQBEForm::cboValueExit);
+    c.Method("BbAssignClick", &TQBEForm::BbAssignClick);
+    c.Method("BbAssign2Click", &TQBEForm::BbAssign2Click);
+    c.Method("BBClearClick", &TQBEForm::BBClearClick);
+    c.Method("BBClear2Click", &TQBEForm::BBClear2Click);
+    c.Method("Memo1Change", &TQBEForm::Memo1Change);
+    c.Method("Memo2Change", &TQBEForm::Memo2Change);
+    c.Method("chkBodyClick", &TQBEForm::chkBodyClick);
+    c.Method("ListBox1DblClick", &TQBEForm::ListBox1DblClick);
+    c.Method("ListBox2DblClick", &TQBEForm::ListBox2DblClick);
+    c.Method("BBOKClick", &TQBEForm::BBOKClick);
+    c.Method("DoCondition", &TQBEForm::DoCondition);
+    c.Method("btnInsertClick", &TQBEForm::btnInsertClick);
+    c.Method("btnOpenClick", &TQBEForm::btnOpenClick);
+    c.Method("btnDeleteClick", &TQBEForm::btnDeleteClick);
+    c.Method("lstConditionKeyDown", &TQBEForm::lstConditionKeyDown);
+    c.Method("edRenameKeyPress", &TQBEForm::edRenameKeyPress);
+    c.Method("edRenameExit", &TQBEForm::edRenameExit);
+    c.Method("ToolButton1Click", &TQBEForm::ToolButton1Click);
+    c.Method("ViewIconExecute", &TQBEForm::ViewIconExecute);
+    c.Method("ViewSmallIconExecute", &TQBEForm::ViewSmallIconExecute);
+    c.Method("ViewListExecute", &TQBEForm::ViewListExecute);
+    c.Method("ViewReportExecute", &TQBEForm::ViewReportExecute);
+}
+
+KVR_FORM_RESOURCE(TQBEForm, R"(inherited QBEForm: TQBEForm
+  BorderStyle = bsDialog
+  Caption = '设置查询条件'
+  ClientHeight = 443
+  ClientWidth = 618
+  KeyPreview = True
+  Position = poScreenCenter
+  OnActivate = FormActivate
+  OnClose = FormClose
+  OnCreate = FormCreate
+  OnDestroy = FormDestroy
+  OnKeyPress = FormKeyPress
+  OnShow = FormShow
+  object Panel2: TPanel
+    Left = 0
+    Top = 0
+    Width = 618
+    Height = 33
+    Align = alTop
+    object cbTopRow: TQvComboBox
+      Left = 120
+      Top = 6
+      Width = 80
+      Height = 21
+      Caption = '总信息笔数限制'
+      Items.Strings = (
+        '500'
+        '0'
+        '100'
+        '200'
+        '1000'
+        '1500')
+      OnKeyPress = cbTopRowKeyPress
+    end
+  end
+  object pnlCondition: TPanel
+    Left = 0
+    Top = 33
+    Width = 160
+    Height = 370
+    Align = alLeft
+    object lblCondition: TLabel
+      Left = 4
+      Top = 4
+      Caption = ' 查询方案'
+    end
+    object ToolBar1: TToolBar
+      Left = 0
+      Top = 20
+      Width = 160
+      Height = 25
+      ShowCaptions = True
+      object btnInsert: TToolButton
+        Caption = '保存(&N)'
+        OnClick = btnInsertClick
+      end
+      object btnOpen: TToolButton
+        Caption = '开启(&O)'
+        OnClick = btnOpenClick
+      end
+      object btnDelete: TToolButton
+        Caption = '删除(&D)'
+        OnClick = btnDeleteClick
+      end
+      object ToolButton1: TToolButton
+        Caption = 'ViewIcon'
+        DropdownMenu = mnList
+        Style = tbsDropDown
+        OnClick = ToolButton1Click
+      end
+    end
+    object lstCondition: TListView
+      Left = 0
+      Top = 48
+      Width = 160
+      Height = 320
+      OnDblClick = btnOpenClick
+      OnKeyDown = lstConditionKeyDown
+    end
+    object edRename: TEdit
+      Left = 0
+      Top = 48
+      Width = 160
+      Height = 21
+      Visible = False
+      OnExit = edRenameExit
+      OnKeyPress = edRenameKeyPress
+    end
+  end
+  object ExtPageControl1: TExtPageControl
+    Left = 160
+    Top = 33
+    Width = 458
+    Height = 370
+    TabHeight = 24
+    OnChange = ExtPageControl1Change
+    object TabSheet1: TTabSheet
+      Caption = '一般选项'
+      object sg1: TStringAlignGrid
+        Left = 0
+        Top = 0
+        Width = 450
+        Height = 330
+        ColCount = 4
+        RowCount = 2
+        FixedCols = 0
+        FixedRows = 1
+        DefaultRowHeight = 20
+        Color = 15532027
+        OnKeyDown = sg1KeyDown
+        OnKeyPress = sg1KeyPress
+        OnMouseDown = sg1MouseDown
+        OnSelectCell = sg1SelectCell
+      end
+      object moMsgLNG: TMemo
+        Visible = False
+        Lines.Strings = (
+          '请输入条件值!'
+          '查询方案保存失败!'
+          '方案名'
+          '日期'
+          '查询方案开启失败!'
+          '是否删除查询方案 '
+          '日期格式不正确!'
+          '年月格式不正确!'
+          '方案名不可空白!'
+          '方案名不可超过20个字符!'
+          '方案名已存在!'
+          '方案名更改失败: ')
+      end
+    end
+    object TabSheet2: TTabSheet
+      Caption = '高级设置'
+      object cboField: TComboBox
+        Left = 4
+        Top = 4
+        Width = 140
+        Height = 21
+        Style = csDropDownList
+        OnChange = cboFieldChange
+      end
+      object CbOperator: TComboBox
+        Left = 148
+        Top = 4
+        Width = 90
+        Height = 21
+        Style = csDropDownList
+        Items.Strings = (
+          '等于'
+          '大于或等于'
+          '小于或等于'
+          '大于'
+          '小于'
+          '不等于'
+          '起始于'
+          '终止于'
+          '包含')
+      end
+      object cboValue: TwwDBComboBox
+        Left = 242
+        Top = 4
+        Width = 120
+        Height = 21
+        DataSource = dsTemp
+        DataField = 'QBE'
+        OnExit = cboValueExit
+      end
+      object ckbValue: TFDbCheckBox
+        Left = 242
+        Top = 4
+        DataSource = dsTemp
+        DataField = 'QBE'
+        ValueChecked = 'Y'
+        ValueUnchecked = 'N'
+        Visible = False
+      end
+      object rgLogic: TRadioGroup
+        Left = 4
+        Top = 30
+        Width = 140
+        Height = 40
+        Caption = '条件关系'
+        Enabled = False
+        Items.Strings = (
+          'AND'
+          'OR')
+      end
+      object BBClear: TButton
+        Left = 150
+        Top = 40
+        Caption = '清除(&L)'
+        OnClick = BBClearClick
+      end
+      object BbAssign: TButton
+        Left = 230
+        Top = 40
+        Caption = '添加(&A)'
+        OnClick = BbAssignClick
+      end
+      object Memo1: TMemo
+        Left = 4
+        Top = 74
+        Width = 440
+        Height = 120
+        ReadOnly = True
+        OnChange = Memo1Change
+      end
+      object chkBody: TBitCheckBox
+        Left = 4
+        Top = 198
+        Caption = '含单身筛选条件'
+        Visible = False
+        OnClick = chkBodyClick
+      end
+      object Label1: TLabel
+        Left = 4
+        Top = 220
+        Caption = '设置排序字段'
+      end
+      object ListBox1: TFCheckListBox
+        Left = 4
+        Top = 236
+        Width = 190
+        Height = 96
+        CheckStyle = 0
+        OnDblClick = ListBox1DblClick
+      end
+      object btnSortAdd: TSpeedButton
+        Left = 200
+        Top = 250
+        Caption = '>'
+        OnClick = ListBox1DblClick
+      end
+      object btnSortRemove: TSpeedButton
+        Left = 200
+        Top = 290
+        Caption = '<'
+        OnClick = ListBox2DblClick
+      end
+      object ListBox2: TFCheckListBox
+        Left = 230
+        Top = 236
+        Width = 190
+        Height = 96
+        CheckStyle = 4
+        OnDblClick = ListBox2DblClick
+      end
+    end
+    object TabSheet3: TTabSheet
+      Caption = '单身设置'
+      object cboField2: TComboBox
+        Left = 4
+        Top = 4
+        Width = 140
+        Height = 21
+        Style = csDropDownList
+        OnChange = cboField2Change
+      end
+      object CbOperator2: TComboBox
+        Left = 148
+        Top = 4
+        Width = 90
+        Height = 21
+        Style = csDropDownList
+        Items.Strings = (
+          '等于'
+          '大于或等于'
+          '小于或等于'
+          '大于'
+          '小于'
+          '不等于'
+          '起始于'
+          '终止于'
+          '包含')
+      end
+      object cboValue2: TwwDBComboBox
+        Left = 242
+        Top = 4
+        Width = 120
+        Height = 21
+        DataSource = dsTemp2
+        DataField = 'QBE'
+        OnExit = cboValueExit
+      end
+      object ckbValue2: TFDbCheckBox
+        Left = 242
+        Top = 4
+        DataSource = dsTemp2
+        DataField = 'QBE'
+        ValueChecked = 'Y'
+        ValueUnchecked = 'N'
+        Visible = False
+      end
+      object rgLogic2: TRadioGroup
+        Left = 4
+        Top = 30
+        Width = 140
+        Height = 40
+        Caption = '条件关系'
+        Enabled = False
+        Items.Strings = (
+          'AND'
+          'OR')
+      end
+      object BBClear2: TButton
+        Left = 150
+        Top = 40
+        Caption = '清除(&L)'
+        OnClick = BBClear2Click
+      end
+      object BbAssign2: TButton
+        Left = 230
+        Top = 40
+        Caption = '添加(&A)'
+        OnClick = BbAssign2Click
+      end
+      object Memo2: TMemo
+        Left = 4
+        Top = 74
+        Width = 440
+        Height = 250
+        ReadOnly = True
+        OnChange = Memo2Change
+      end
+    end
+  end
+  object Panel1: TPanel
+    Left = 0
+    Top = 403
+    Width = 618
+    Height = 40
+    Align = alBottom
+    object BBOK: TButton
+      Left = 420
+      Top = 8
+      Caption = '确定(&O)'
+      Default = True
+      ModalResult = 1
+      OnClick = BBOKClick
+    end
+    object BBCancel: TButton
+      Left = 510
+      Top = 8
+      Cancel = True
+      Caption = '取消(&C)'
+      ModalResult = 2
+    end
+  end
+  object mnList: TPopupMenu
+    object ViewIcon: TMenuItem
+      Caption = '大型图标(&G)'
+      OnClick = ViewIconExecute
+    end
+    object ViewSmallIcon: TMenuItem
+      Caption = '小型图标(&M)'
+      OnClick = ViewSmallIconExecute
+    end
+    object ViewList: TMenuItem
+      Caption = '清单(&L)'
+      OnClick = ViewListExecute
+    end
+    object ViewReport: TMenuItem
+      Caption = '详细信息(&D)'
+      OnClick = ViewReportExecute
+    end
+  end
+  object cdsTemp: TClientDataSet
+  end
+  object cdsTemp2: TClientDataSet
+  end
+  object dsTemp: TDataSource
+    DataSet = cdsTemp
+  end
+  object dsTemp2: TDataSource
+    DataSet = cdsTemp2
+  end
+end
+)");
+
+namespace {
+
+const char* const kAuditFields[] = {"COMPANY",  "CREATOR",   "USR_GROUP", "CREATE_DATE",
+                                    "MODIFIER", "MODI_DATE", "FLAG"};
+const char* const kAttachFields[] = {"Parent",   "SeqNo", "KeyValues", "CompanyID", "UserID",  "Type",
+                                     "FileName", "DocID", "Revision",  "AddDate",   "AddTime", "KeyFields"};
+
+bool IsAudit(const AnsiString& name) {
+    for (const char* audit : kAuditFields)
+        if (SameText(name, audit)) return true;
+    return false;
+}
+
+bool IsAttachField(const AnsiString& name) {
+    for (const char* field : kAttachFields)
+        if (SameText(name, field)) return true;
+    return false;
+}
+
+// The last count characters of a name read as a number of at least 1.
+bool NumberedName(const AnsiString& name, int count) {
+    if (static_cast<int>(name.size()) < count) return false;
+    const AnsiString tail = name.substr(name.size() - count);
+    if (tail.find_first_not_of("0123456789") != AnsiString::npos) return false;
+    return StrToIntDef(tail, 0) >= 1;
+}
+
+AnsiString PadRight(const AnsiString& text, int width) {
+    return static_cast<int>(text.size()) >= width ? text : text + AnsiString(width - text.size(), ' ');
+}
+
+AnsiString AfterTab(const AnsiString& text) {
+    const size_t tab = text.find('\t');
+    return tab == AnsiString::npos ? text : text.substr(tab + 1);
+}
+
+void PrepareValueField(TClientDataSet* cds) {
+    if (cds->Active()) return;
+    cds->FieldDefs()->Add("QBE", ftString, 255);
+    cds->CreateDataSet();
+    cds->Append();
+}
+
+} // namespace
+
+TQBEForm::TQBEForm(TComponent* owner, bool load)
+    : TQVForm(owner, false), FRecords(std::make_unique<TRecordInfoList>()),
+      FOperators(std::make_unique<TStringList>()), FMessages(std::make_unique<TStringList>()) {
+    if (load) InitInheritedComponent(this);
+}
+
+TQBEForm::~TQBEForm() = default;
+
+// ---- what the dialog reaches through its form ----
+
+TfrmRadical* TQBEForm::DocumentForm() const {
+    return dynamic_cast<TfrmRadical*>(Owner());
+}
+
+TdmRadical* TQBEForm::DataModule() const {
+    TfrmRadical* form = DocumentForm();
+    return form ? form->DataModule : nullptr;
+}
+
+AnsiString TQBEForm::Message(int line) const {
+    return line >= 0 && line < FMessages->Count() ? FMessages->Strings(line) : AnsiString();
+}
+
+void TQBEForm::ShowError(int line) {
+    ShowMessageDlg(Message(line), mtError, {mbOK});
+}
+
+AnsiString TQBEForm::ToUI(const AnsiString& text) const {
+    return QvConverter ? VarToStr(QvConverter->DBToUI(text)) : text;
+}
+
+AnsiString TQBEForm::ToDB(const AnsiString& text) const {
+    return QvConverter ? VarToStr(QvConverter->UIToDB(text)) : text;
+}
+
+AnsiString TQBEForm::FromUI(const AnsiString& text) const {
+    return QvConverter ? VarToStr(QvConverter->UIToProgram(text)) : text;
+}
+
+TQBEDateSettings TQBEForm::DateSettings() const {
+    TQBEDateSettings settings;
+    if (TdmRadical* module = DataModule()) {
+        settings.DateMask = module->DateFieldEditMask();
+        settings.YMMask = module->YMFieldEditMask();
+        settings.DateKind = module->DateKind;
+        settings.DateSeparator = module->DateSeparator.empty() ? AnsiString("/") : module->DateSeparator;
+    }
+    return settings;
+}
+
+// ---- creation ----
+
+void TQBEForm::FormCreate(TObject* sender) {
+    TQVForm::FormCreate(sender);
+    cbTopRow->SetText("500");
+    PrepareValueField(cdsTemp);
+    PrepareValueField(cdsTemp2);
+    CbOperator->SetItemIndex(0);
+    CbOperator2->SetItemIndex(0);
+    rgLogic->SetItemIndex(0);
+    rgLogic2->SetItemIndex(0);
+    FFirstActivation = true;
+    FBodyBound = false;
+    Converted = false;
+    ExtPageControl1->SetActivePage(TabSheet1);
+    TabSheet3->SetTabVisible(false);
+    LoadLanguageTexts();
+    FLabelWidth = GetUICodePage() == "936" || GetUICodePage() == "950" ? 14 : 22;
+    FDesignHeight = Height();
+
+    sg1->SetOptions(sg1->Options() | TGridOptions{goEditing, goAlwaysShowEditor});
+    sg1->AutoEditNextCell = true;
+    sg1->SetColWidths(0, 131);
+    sg1->SetColWidths(1, 88);
+    sg1->SetColWidths(2, 187);
+    sg1->SetColWidths(3, 32);
+    for (int col = 0; col < 4; ++col)
+        sg1->SetFixedAlignCol(col, TMyAlign::alCenter);
+    sg1->GetColControl(1)->SetKind(TCellControlKind::ctPickList);
+    sg1->GetColControl(1)->SetPickList(FOperators.get());
+    sg1->GetColControl(3)->SetKind(TCellControlKind::ctPickList);
+    TStringList connectives;
+    connectives.SetText("AND\r\nOR\r\n");
+    sg1->GetColControl(3)->SetPickList(&connectives);
+    sg1->GetColControl(0)->SetKind(TCellControlKind::ctPickList);
+    sg1->SetCells(3, 1, "AND");
+    sg1->OnComboBoxClick = TNotifyEvent(this, &TQBEForm::sg1PickListClick);
+    sg1->OnValidateEdit = TCellEventBool(this, &TQBEForm::sg1ValidateEdit);
+    sg1->OnCalcCellColors = TCalcCellColorsEvent(this, &TQBEForm::sg1CalcCellColors);
+}
+
+void TQBEForm::LoadLanguageTexts() {
+    AnsiString text;
+    GetLangString("TQBEForm", "C_Operators", text, false, DefaultOperatorLines());
+    FOperators->SetText(text);
+    GetLangString("TQBEForm", "Cells00", text, false, "查询字段");
+    sg1->SetCells(0, 0, text);
+    GetLangString("TQBEForm", "Cells10", text, false, "操作符");
+    sg1->SetCells(1, 0, text);
+    GetLangString("TQBEForm", "Cells20", text, false, "条件");
+    sg1->SetCells(2, 0, text);
+    GetLangString("TQBEForm", "moMsgLngLines", text, false, moMsgLNG->Lines()->Text());
+    FMessages->SetText(text);
+}
+
+void TQBEForm::FormDestroy(TObject*) {
+    FRecords->Clear();
+}
+
+void TQBEForm::FormClose(TObject*, TCloseAction&) {
+    FinishRename(false);
+}
+
+void TQBEForm::FormShow(TObject* sender) {
+    TQVForm::FormShow(sender);
+}
+
+void TQBEForm::FormActivate(TObject*) {
+    if (FFirstActivation) {
+        ExtPageControl1->SetActivePage(TabSheet1);
+        if (!Panel2->Visible() || !FBodyBound) Memo1->SetHeight(Memo1->Height() + 10);
+    }
+    // A reopened dialog starts without its detail filter; within one run it is kept.
+    if (FNewRun && chkBody->Visible()) {
+        if (ExtPageControl1->ActivePage() == TabSheet3) ExtPageControl1->SetActivePage(TabSheet2);
+        TabSheet3->SetTabVisible(false);
+        chkBody->SetChecked(false);
+    }
+    UpdateDefaultButton();
+    FFirstActivation = false;
+    FNewRun = false;
+}
+
+void TQBEForm::UpdateDefaultButton() {
+    BBOK->SetDefault(ExtPageControl1->ActivePageIndex() != 0);
+}
+
+void TQBEForm::ExtPageControl1Change(TObject*) {
+    UpdateDefaultButton();
+}
+
+void TQBEForm::FormKeyPress(TObject*, char& key) {
+    if (key == '\r' && ActiveControl() == sg1 && sg1->Col() == sg1->ColCount() - 1)
+        sg1->AfterLastCellEdit = NextNewRow(VK_RETURN) <= 0 ? lc_first : lc_newcolrow;
+    if (key == 27) {
+        key = 0;
+        SetModalResult(mrCancel);
+    }
+}
+
+void TQBEForm::cbTopRowKeyPress(TObject*, char& key) {
+    if (!(key >= '0' && key <= '9') && key != 8) key = 0;
+}
+
+// ---- binding ----
+
+void TQBEForm::SetHeadDataSet(TDataSet* dataSet, const AnsiString& headTable, bool hideRowLimit,
+                              const AnsiString& selectList, const AnsiString& keyList) {
+    FHeadDataSet = dataSet;
+    FHeadTable = headTable;
+    FKeyList = keyList;
+    FHeadSelect = Trim(selectList);
+    if (SameText(headTable, "ATTACH"))
+        FHeadSelect =
+            "QVNMA.MA002 UserName, WOQ.MB002 ProgName, QVN.MB002 CompanyName, DMS.Status, DMS.DocName, "
+            "DMS.DocType, DMS.Description";
+    BuildFieldLists();
+    // The height follows the row limit's panel from the designed height, however often the head is bound.
+    Panel2->SetVisible(!hideRowLimit);
+    SetHeight(hideRowLimit ? FDesignHeight - Panel2->Height() : FDesignHeight);
+    ExtPageControl1->SetActivePage(TabSheet1);
+    FRecords->Clear();
+    if (!FColumnsSet) {
+        lstCondition->Columns()->Clear();
+        TListColumn* name = lstCondition->Columns()->Add();
+        name->SetCaption(Message(2));
+        name->SetAlignment(taRightJustify);
+        TListColumn* date = lstCondition->Columns()->Add();
+        date->SetCaption(Message(3));
+        FColumnsSet = true;
+    }
+    try {
+        LoadSchemeList();
+    } catch (const Exception&) {
+        // No scheme list (no server yet): the dialog works without one.
+    }
+    BuildColumnList();
+    ConvertCodePage();
+    FillKeyRows();
+}
+
+void TQBEForm::SetBodyDataSet(TDataSet* dataSet, const AnsiString& bodyTable, const AnsiString& extraFrom,
+                              const AnsiString& bodySelectList, const AnsiString& bodyLinkList) {
+    FBodyDataSet = dataSet;
+    FBodyTable = bodyTable;
+    if (!Trim(extraFrom).empty()) FBodyExtraFrom = extraFrom;
+    FBodySelect = Trim(bodySelectList);
+    FBodyLinkList = bodyLinkList;
+    FBodyBound = true;
+    chkBody->SetVisible(Panel2->Visible());
+    BuildBodyFieldLists();
+}
+
+void TQBEForm::BuildFieldLists() {
+    cboField->Items()->Clear();
+    ListBox1->Items()->Clear();
+    FFieldNames.clear();
+    FFieldTypes.clear();
+    if (!FHeadDataSet || !FHeadDataSet->Active()) return;
+    std::vector<AnsiString> main, tail;
+    std::vector<AnsiString> mainNames, tailNames;
+    std::vector<int> mainTypes, tailTypes;
+    const bool attach = SameText(FHeadTable, "ATTACH");
+    const std::vector<AnsiString> entries = SelectListEntries(FHeadSelect);
+    for (int i = 0; i < FHeadDataSet->FieldCount(); ++i) {
+        TField* field = FHeadDataSet->Fields()->Fields(i);
+        if (field->FieldKind() != fkData) continue;
+        const AnsiString name = field->FieldName();
+        if (!IsColumnName(name)) continue;
+        AnsiString label =
+            PadRight(Converted ? field->DisplayLabel() : ToDB(field->DisplayLabel()), FLabelWidth);
+        if (IsAudit(name)) {
+            tail.push_back(label + "\t" + name);
+            tailNames.push_back(name);
+            tailTypes.push_back(field->DataType());
+            continue;
+        }
+        AnsiString expr;
+        if ((field->Visible() && NumberedName(name, 2)) || (attach && IsAttachField(name))) {
+            expr = name;
+        } else if (field->Visible()) {
+            bool found = false;
+            expr = SelectExpression(name, FHeadTable, FHeadSelect, found);
+            if (!found) expr = entries.empty() ? AnsiString() : name;
+        }
+        if (expr.empty()) continue;
+        main.push_back(label + "\t" + expr);
+        mainNames.push_back(name);
+        mainTypes.push_back(field->DataType());
+    }
+    for (size_t i = 0; i < main.size(); ++i) {
+        cboField->Items()->Add(main[i]);
+        ListBox1->Items()->Add(main[i]);
+        FFieldNames.push_back(mainNames[i]);
+        FFieldTypes.push_back(mainTypes[i]);
+    }
+    for (size_t i = 0; i < tail.size(); ++i) {
+        cboField->Items()->Add(tail[i]);
+        ListBox1->Items()->Add(tail[i]);
+        FFieldNames.push_back(tailNames[i]);
+        FFieldTypes.push_back(tailTypes[i]);
+    }
+    if (cboField->Items()->Count() > 0) {
+        cboField->SetItemIndex(0);
+        cboFieldChange(cboField);
+    }
+}
+
+void TQBEForm::BuildBodyFieldLists() {
+    cboField2->Items()->Clear();
+    FBodyFieldNames.clear();
+    FBodyFieldTypes.clear();
+    if (!FBodyDataSet || !FBodyDataSet->Active()) return;
+    const bool attach = SameText(FBodyTable, "ATTACH");
+    for (int i = 0; i < FBodyDataSet->FieldCount(); ++i) {
+        TField* field = FBodyDataSet->Fields()->Fields(i);
+        if (field->FieldKind() != fkData) continue;
+        const AnsiString name = field->FieldName();
+        if (!IsColumnName(name)) continue;
+        const AnsiString label = PadRight(ToDB(field->DisplayLabel()), FLabelWidth);
+        AnsiString expr;
+        if (attach || (field->Visible() && (NumberedName(name, 2) || NumberedName(name, 3)))) {
+            expr = name;
+        } else if (field->Visible()) {
+            bool found = false;
+            expr = SelectExpression(name, FBodyTable, FBodySelect, found);
+            if (found && UpperCase(expr).find("SELECT") != AnsiString::npos) continue;
+            if (!found) expr = FBodySelect.empty() ? AnsiString() : name;
+        }
+        if (expr.empty()) continue;
+        cboField2->Items()->Add(label + "\t" + expr);
+        FBodyFieldNames.push_back(name);
+        FBodyFieldTypes.push_back(field->DataType());
+    }
+    if (cboField2->Items()->Count() > 0) {
+        cboField2->SetItemIndex(0);
+        cboField2Change(cboField2);
+    }
+}
+
+void TQBEForm::SetDefaultTopRow(int rows) {
+    const AnsiString text = IntToStr(rows);
+    int index = cbTopRow->Items()->IndexOf(text);
+    if (index < 0) {
+        cbTopRow->Items()->Insert(0, text);
+        index = 0;
+    }
+    cbTopRow->SetItemIndex(index);
+    cbTopRow->SetText(text);
+}
+
+int TQBEForm::GetTopRow() const {
+    return StrToIntDef(Trim(cbTopRow->Text()), 500);
+}
+
+// ---- running ----
+
+bool TQBEForm::Execute(AnsiString& where, AnsiString& orderBy) {
+    FNewRun = true;
+    if (ShowModal() != mrOk) return false;
+    orderBy = Trim(FOrderBy).empty() ? FKeyList : FOrderBy;
+    GetCondition(where);
+    where = FromUI(where);
+    return true;
+}
+
+void TQBEForm::GetCondition(AnsiString& where) const {
+    where = FLeftPage != 0 && chkBody->Checked() ? FWhere2 : FWhere;
+}
+
+void TQBEForm::BuildQuery(AnsiString& where, AnsiString& orderBy) {
+    DoCondition(this);
+    GetCondition(where);
+    where = FromUI(where);
+    orderBy = FOrderBy;
+}
+
+void TQBEForm::BBOKClick(TObject* sender) {
+    DoCondition(sender);
+}
+
+AnsiString TQBEForm::GridCondition() const {
+    return ::GridCondition(GridRows(sg1), *FRecords, *FOperators, DateSettings());
+}
+
+void TQBEForm::DoCondition(TObject*) {
+    FLeftPage = ExtPageControl1->ActivePageIndex();
+    if (FLeftPage <= 0) {
+        if (sg1->EditorMode()) sg1->SetEditorMode(false);
+        FWhere = GridCondition();
+        FWhere2 = FWhere;
+        FOrderBy = "";
+        return;
+    }
+    if (chkBody->Checked()) {
+        FWhere = Trim(Memo1->Lines()->Text());
+        FDetail = Trim(Memo2->Lines()->Text());
+        TfrmRadical* form = DocumentForm();
+        FWhere2 =
+            DetailCondition(FWhere, FDetail, FHeadTable, FKeyList, FBodyTable, FBodyLinkList, FBodyExtraFrom,
+                            form ? form->Database : AnsiString(), form ? form->SkipDbQualifier : false);
+    } else {
+        FWhere = Memo1->Lines()->Text();
+        FWhere2 = FWhere;
+    }
+    std::vector<TSortItem> items;
+    for (int i = 0; i < ListBox2->Items()->Count(); ++i)
+        items.push_back({ListBox2->Items()->Strings(i), SortItemChecked(ListBox2, i)});
+    FOrderBy = SortCondition(items, FHeadTable, FHeadSelect);
+}
+
+// ---- the condition grid ----
+
+void TQBEForm::ClearGrid() {
+    if (sg1->EditorMode()) sg1->SetEditorMode(false);
+    while (sg1->RowCount() > 2)
+        sg1->RemoveRow(sg1->RowCount() - 1);
+    for (int col = 0; col < sg1->ColCount(); ++col) {
+        sg1->SetCells(col, 1, "");
+        sg1->ResetCellProps(col, 1);
+    }
+    FLastFieldCell = "";
+}
+
+void TQBEForm::BuildColumnList() {
+    FRecords->Clear();
+    ClearGrid();
+    TGridStrings* fields = sg1->GetColControl(0)->PickList();
+    if (fields) fields->Clear();
+    if (!FHeadDataSet) return;
+    TdmRadical* module = DataModule();
+    const AnsiString dateMask = module ? module->DateFieldEditMask() : AnsiString();
+    const AnsiString ymMask = module ? module->YMFieldEditMask() : AnsiString();
+    TStringList lines;
+    for (int i = 0; i < FHeadDataSet->FieldCount(); ++i) {
+        TField* field = FHeadDataSet->Fields()->Fields(i);
+        if (!field->Visible() || field->FieldKind() != fkData || QBEFieldClass(field->DataType()) < 0)
+            continue;
+        const AnsiString expr = GridColumnExpression(field->FieldName(), FHeadTable, FHeadSelect);
+        if (expr.empty()) continue;
+        auto* record = new TRecordInfo;
+        record->DisplayLabel = Trim(field->DisplayLabel());
+        record->DataType = field->DataType();
+        record->ColumnExpr = expr;
+        const bool dateField =
+            Pos(UpperCase(field->FieldName()), "CREATE_DATE,MODI_DATE") > 0 ||
+            (module && field->OnGetText() == PublishedMethod<TFieldGetTextEvent>(module, "DateFieldGetText"));
+        const bool ymField =
+            module && field->OnGetText() == PublishedMethod<TFieldGetTextEvent>(module, "YMFieldGetText");
+        AnsiString controlType, parameters;
+        if (wwDataSet_GetControl(FHeadDataSet, field->FieldName(), controlType, parameters) &&
+            SameText(controlType, "CheckBox"))
+            record->CheckBox = true;
+        else
+            record->EditMask = dateField ? dateMask : ymField ? ymMask : AnsiString();
+        // The combo boxes of the form's head grid give the field its pick list (the last one wins).
+        if (TfrmRadical* form = DocumentForm())
+            if (TComponent* grid = form->FindComponent("gdHead"))
+                for (int c = 0; c < form->ComponentCount(); ++c) {
+                    auto* combo = dynamic_cast<TwwDBComboBox*>(form->Components(c));
+                    if (combo && combo->Parent() == grid && SameText(combo->DataField(), field->FieldName()))
+                        record->PickList->Assign(combo->Items());
+                }
+        FRecords->AddRecord(field->FieldName(), record);
+        lines.Add((Converted ? record->DisplayLabel : FromUI(record->DisplayLabel)) + "\t" +
+                  field->FieldName());
+    }
+    sg1->GetColControl(0)->SetPickList(&lines);
+}
+
+void TQBEForm::FillKeyRows() {
+    if (!FHeadDataSet) return;
+    int placed = 0;
+    for (const AnsiString& key : SelectListEntries(FKeyList)) {
+        const AnsiString name = Trim(key);
+        TField* field = FHeadDataSet->FindField(name);
+        if (!field || !field->Visible()) continue;
+        const int row = placed + 1;
+        if (row >= sg1->RowCount()) {
+            sg1->SetRowCount(row + 1);
+            sg1->SetCells(1, row,
+                          FOperators->Count() > 0 ? AnsiString(FOperators->Strings(0).substr(
+                                                        0, FOperators->Strings(0).find('\t')))
+                                                  : AnsiString());
+            sg1->SetCells(3, row, "AND");
+        }
+        sg1->SetCells(0, row, Trim(field->DisplayLabel()));
+        PrepareValueCell(row);
+        ++placed;
+    }
+    if (placed > 0) sg1->MoveCurrent(2, 1);
+}
+
+void TQBEForm::PrepareValueCell(int row) {
+    const AnsiString label = Trim(sg1->Cells(0, row));
+    FLastFieldCell = label;
+    sg1->SetCells(2, row, "");
+    sg1->ResetCellProps(2, row);
+    const TRecordInfo* record = FRecords->FindRecord(label);
+    if (!record) return;
+    if (record->CheckBox) {
+        TControlInfo* control = sg1->GetCellControl(2, row);
+        control->SetKind(TCellControlKind::ctCheckBox);
+        control->SetCheckedText("Y");
+        control->SetUncheckedText("N");
+        sg1->SetCells(2, row, "N");
+    } else if (QBEFieldClass(record->DataType) == 0 && record->PickList->Count() == 0) {
+        sg1->SetAlignCell(2, row, TMyAlign::alRight);
+    } else {
+        if (!record->EditMask.empty()) sg1->SetCellEditMask(2, row, record->EditMask);
+        if (record->PickList->Count() > 0) {
+            TControlInfo* control = sg1->GetCellControl(2, row);
+            control->SetKind(TCellControlKind::ctPickList);
+            control->SetPickList(record->PickList.get());
+        }
+    }
+}
+
+void TQBEForm::sg1SelectCell(TObject*, int col, int row, bool&) {
+    if (row < 1) return;
+    if (Trim(sg1->Cells(1, row)).empty() && FOperators->Count() > 0) {
+        const AnsiString first = FOperators->Strings(0);
+        sg1->SetCells(1, row, first.substr(0, first.find('\t')));
+    }
+    if (Trim(sg1->Cells(3, row)).empty()) sg1->SetCells(3, row, "AND");
+    // The numeric-entry mode follows the row the cursor goes to, whatever its column.
+    const TRecordInfo* record = FRecords->FindRecord(Trim(sg1->Cells(0, row)));
+    sg1->SetTag(record && QBEFieldClass(record->DataType) == 0 ? 1 : 0);
+    if (col == 0) FLastFieldCell = Trim(sg1->Cells(0, row));
+}
+
+void TQBEForm::sg1PickListClick(TObject*) {
+    if (sg1->Col() == 0) PickField(sg1->Row());
+}
+
+void TQBEForm::PickField(int row) {
+    if (row < 1) return;
+    const AnsiString label = Trim(sg1->Cells(0, row));
+    if (label == FLastFieldCell) return;
+    PrepareValueCell(row);
+    const TRecordInfo* record = FRecords->FindRecord(label);
+    sg1->SetTag(record && QBEFieldClass(record->DataType) == 0 ? 1 : 0);
+}
+
+void TQBEForm::sg1ValidateEdit(TObject*, int col, int row, bool& result) {
+    if (row < 1) return;
+    // A field typed rather than picked prepares its value cell too.
+    if (col == 0) {
+        PickField(row);
+        return;
+    }
+    if (col != 2 || sg1->Cells(2, row).empty()) return;
+    const AnsiString text = sg1->Cells(2, row);
+    if (sg1->GetAlignCell(2, row) == TMyAlign::alRight) {
+        AnsiString number;
+        if (!QBENumber(text, number)) sg1->SetCells(2, row, "");
+        return;
+    }
+    const TQBEDateSettings dates = DateSettings();
+    const AnsiString mask = sg1->GetCellEditMask(2, row);
+    if (!mask.empty() && mask == dates.DateMask) {
+        const AnsiString day = DateToSQL(text, dates.DateKind, dates.DateSeparator);
+        TDateTime date;
+        if (Trim(StringReplace(text, dates.DateSeparator, "", rfReplaceAll)).empty()) return;
+        if (day.size() != 8 ||
+            !TryEncodeDate(StrToIntDef(day.substr(0, 4), 0), StrToIntDef(day.substr(4, 2), 0),
+                           StrToIntDef(day.substr(6, 2), 0), date)) {
+            ShowError(6);
+            result = false;
+        }
+    } else if (!mask.empty() && mask == dates.YMMask) {
+        AnsiString month;
+        ComposeYearMonth(text, dates.DateKind, dates.DateSeparator, month);
+        const int m = month.size() >= 6 ? StrToIntDef(month.substr(4, 2), 0) : 0;
+        if (month.size() < 6 || m < 1 || m > 12) {
+            ShowError(7);
+            result = false;
+        }
+    }
+}
+
+void TQBEForm::sg1KeyPress(TObject*, char& key) {
+    // Numbers take their digits, the decimal point, a sign and the commas of a list.
+    if (sg1->Tag() == 1 && sg1->Col() == 2 && !(key >= '0' && key <= '9') && key != '.' && key != '-' &&
+        key != ',' && key != ' ' && key != 8 && key != '\r' && key != 27)
+        key = 0;
+}
+
+int TQBEForm::RemoveEmptyRows() {
+    int removed = 0;
+    if (sg1->EditorMode()) sg1->SetEditorMode(false);
+    for (int row = sg1->RowCount() - 1; row >= 1; --row) {
+        if (!Trim(sg1->Cells(0, row)).empty()) continue;
+        if (sg1->RowCount() > 2) {
+            sg1->RemoveRow(row);
+        } else {
+            for (int col = 0; col < sg1->ColCount(); ++col)
+                sg1->SetCells(col, row, "");
+            sg1->ResetCellProps(2, row);
+        }
+        ++removed;
+    }
+    return removed;
+}
+
+int TQBEForm::NextNewRow(Word key) const {
+    const TGridStrings* fields = sg1->GetColControl(0)->PickList();
+    if (!fields || fields->Count() == 0) return -1;
+    int result = -1;
+    if ((key == VK_RETURN || key == VK_DOWN) && sg1->Row() == sg1->RowCount() - 1) {
+        if (sg1->RowCount() == 2)
+            result = !Trim(sg1->Cells(1, 1)).empty() && !Trim(sg1->Cells(3, 1)).empty() ? 2 : -1;
+        else
+            result = sg1->RowCount();
+    } else if (key == VK_INSERT) {
+        result = sg1->Row();
+    }
+    for (int row = 1; row < sg1->RowCount(); ++row)
+        if (Trim(sg1->Cells(0, row)).empty()) return -1;
+    return result;
+}
+
+void TQBEForm::sg1KeyDown(TObject*, Word& key, TShiftState shift) {
+    if (key == VK_UP || key == VK_DOWN) {
+        if (RemoveEmptyRows() > 0) {
+            key = 0;
+            return;
+        }
+    }
+    if (key == VK_DELETE && shift.Contains(ssCtrl)) {
+        if (sg1->EditorMode()) sg1->SetEditorMode(false);
+        if (sg1->RowCount() > 2) {
+            sg1->RemoveRow(sg1->Row());
+        } else {
+            for (int col = 0; col < sg1->ColCount(); ++col)
+                sg1->SetCells(col, 1, "");
+        }
+        key = 0;
+        return;
+    }
+    if (key == VK_DOWN) {
+        const int at = NextNewRow(VK_DOWN);
+        if (at > 0) {
+            key = 0;
+            sg1->InsertRow(at);
+            const AnsiString first = FOperators->Count() > 0 ? FOperators->Strings(0) : AnsiString();
+            sg1->SetCells(1, at, first.substr(0, first.find('\t')));
+            sg1->SetCells(3, at, "AND");
+            sg1->MoveCurrent(0, at);
+        }
+    }
+}
+
+void TQBEForm::sg1MouseDown(TObject*, TMouseButton, TShiftState, int x, int y) {
+    int col = 0, row = 0;
+    sg1->MouseToCell(x, y, col, row);
+    if (col > 0 && row > 0 && row < sg1->RowCount() && !Trim(sg1->Cells(0, row)).empty()) RemoveEmptyRows();
+}
+
+void TQBEForm::sg1CalcCellColors(TObject*, int, int row, TRect, TGridDrawState, TFont* font, TBrush* brush) {
+    if (row < 1) return;
+    brush->SetColor(row % 2 == 1 ? TColor(15532027) : TColor(15202766));
+    font->SetColor(clBlack);
+}
+
+// ---- the advanced and detail pages ----
+
+void TQBEForm::cboFieldChange(TObject*) {
+    if (cdsTemp->Active() && cdsTemp->FieldCount() > 0) {
+        if (cdsTemp->State() == dsBrowse) cdsTemp->Edit();
+        cdsTemp->Fields()->Fields(0)->Clear();
+    }
+    cboValue->SetText("");
+}
+
+void TQBEForm::cboField2Change(TObject*) {
+    if (cdsTemp2->Active() && cdsTemp2->FieldCount() > 0) {
+        if (cdsTemp2->State() == dsBrowse) cdsTemp2->Edit();
+        cdsTemp2->Fields()->Fields(0)->Clear();
+    }
+    cboValue2->SetText("");
+}
+
+void TQBEForm::ForFloatKeyPress(TObject* sender, char& key) {
+    const auto* combo = dynamic_cast<TComboBox*>(sender);
+    if (key == 8 || (key >= '0' && key <= '9') || key == '-') return;
+    if (key == '.' && (!combo || combo->Text().find('.') == AnsiString::npos)) return;
+    key = 0;
+}
+
+void TQBEForm::cboValueExit(TObject*) {}
+
+void TQBEForm::AddAdvanced(bool body) {
+    TClientDataSet* cds = body ? cdsTemp2 : cdsTemp;
+    TwwDBComboBox* combo = body ? cboValue2 : cboValue;
+    TComboBox* fields = body ? cboField2 : cboField;
+    TComboBox* operators = body ? CbOperator2 : CbOperator;
+    TRadioGroup* logic = body ? rgLogic2 : rgLogic;
+    TMemo* memo = body ? Memo2 : Memo1;
+    const std::vector<AnsiString>& names = body ? FBodyFieldNames : FFieldNames;
+    const std::vector<int>& types = body ? FBodyFieldTypes : FFieldTypes;
+    if (cds->Active()) {
+        if (combo->Focused()) cds->UpdateRecord();
+        if (cds->State() == dsEdit || cds->State() == dsInsert) cds->UpdateRecord();
+    }
+    const AnsiString value =
+        cds->Active() && cds->FieldCount() > 0 ? cds->Fields()->Fields(0)->AsString() : AnsiString();
+    if (value.empty()) {
+        ShowError(0);
+        if (combo->CanFocus()) combo->SetFocus();
+        return;
+    }
+    const int index = fields->ItemIndex();
+    if (index < 0 || index >= static_cast<int>(names.size())) return;
+    const AnsiString expr = Trim(AfterTab(fields->Items()->Strings(index)));
+    const AnsiString condition =
+        AdvancedCondition(operators->ItemIndex(), value, expr, names[index], body ? FBodyTable : FHeadTable,
+                          body ? FBodySelect : FHeadSelect, types[index], 0);
+    if (condition.empty()) {
+        ShowError(0);
+        return;
+    }
+    if (memo->Lines()->Count() == 0)
+        memo->Lines()->Add(condition);
+    else
+        memo->Lines()->Add("  " + (logic->ItemIndex() == 1 ? AnsiString("OR") : AnsiString("AND")) + " " +
+                           condition);
+    logic->SetEnabled(memo->Lines()->Count() > 0);
+}
+
+void TQBEForm::BbAssignClick(TObject*) {
+    AddAdvanced(false);
+}
+
+void TQBEForm::BbAssign2Click(TObject*) {
+    AddAdvanced(true);
+}
+
+void TQBEForm::BBClearClick(TObject*) {
+    Memo1->Lines()->Clear();
+    rgLogic->SetEnabled(false);
+}
+
+void TQBEForm::BBClear2Click(TObject*) {
+    Memo2->Lines()->Clear();
+    rgLogic2->SetEnabled(false);
+}
+
+void TQBEForm::Memo1Change(TObject*) {
+    rgLogic->SetEnabled(Memo1->Lines()->Count() > 0);
+}
+
+void TQBEForm::Memo2Change(TObject*) {
+    rgLogic2->SetEnabled(Memo2->Lines()->Count() > 0);
+}
+
+void TQBEForm::chkBodyClick(TObject*) {
+    TabSheet3->SetTabVisible(chkBody->Checked());
+    ExtPageControl1->SetActivePage(chkBody->Checked() ? TabSheet3 : TabSheet2);
+    UpdateDefaultButton();
+}
+
+void TQBEForm::ListBox1DblClick(TObject*) {
+    CopySortItems();
+}
+
+void TQBEForm::CopySortItems() {
+    for (int i = 0; i < ListBox1->Items()->Count(); ++i) {
+        if (!ListBox1->Selected(i) && i != ListBox1->ItemIndex()) continue;
+        const AnsiString item = ListBox1->Items()->Strings(i);
+        if (ListBox2->Items()->IndexOf(item) < 0) ListBox2->Items()->Add(item);
+    }
+}
+
+void TQBEForm::ListBox2DblClick(TObject*) {
+    const int index = ListBox2->ItemIndex();
+    if (index >= 0) ListBox2->Items()->Delete(index);
+}
+
+bool TQBEForm::SortItemOffered(const AnsiString& text) const {
+    const AnsiString wanted = Trim(AfterTab(text));
+    for (int i = 0; i < ListBox1->Items()->Count(); ++i)
+        if (Trim(AfterTab(ListBox1->Items()->Strings(i))) == wanted) return true;
+    return false;
+}
+
+// ---- saved schemes ----
+
+namespace {
+
+Variant WideArray(const std::vector<Variant>& values) {
+    std::vector<Variant> wide;
+    for (const Variant& value : values)
+        wide.push_back(VarIsStr(value) ? Variant(AnsiToWideCP(value.AsString(), 936)) : value);
+    return VarArrayOf(wide);
+}
+
+} // namespace
+
+AnsiString TQBEForm::SchemeText() const {
+    const AnsiString topRow = cbTopRow->Text();
+    if (ExtPageControl1->ActivePageIndex() <= 0) return GridSchemeText(topRow, GridRows(sg1));
+    TAdvancedScheme scheme;
+    scheme.TopRow = topRow;
+    scheme.Conditions = Memo1->Lines()->Text();
+    for (int i = 0; i < ListBox2->Items()->Count(); ++i)
+        scheme.Sort.push_back({ListBox2->Items()->Strings(i), SortItemChecked(ListBox2, i)});
+    scheme.Body = chkBody->Checked();
+    scheme.BodyConditions = Memo2->Lines()->Text();
+    return AdvancedSchemeText(scheme);
+}
+
+bool TQBEForm::SaveScheme(const AnsiString& name, bool replace) {
+    TfrmRadical* form = DocumentForm();
+    TdmRadical* module = DataModule();
+    if (!form || !module || !form->Broker) return false;
+    try {
+        if (sg1->EditorMode()) sg1->SetEditorMode(false);
+        const Variant params = WideArray(
+            {Variant(ToDB(name)), Variant(form->Broker->UserID), Variant(FormatDateTime("yyyymmdd", Date())),
+             Variant(form->Broker->ProgramID), Variant(ToDB(SchemeText())),
+             Variant(ExtPageControl1->ActivePageIndex() < 0 ? 0 : ExtPageControl1->ActivePageIndex()),
+             Variant(replace)});
+        const AnsiString answer = TAppServer(module->AppServer).InsertConTable(params);
+        if (!answer.empty()) throw Exception(answer);
+        return true;
+    } catch (const Exception&) {
+        return false;
+    }
+}
+
+bool TQBEForm::LoadSchemeList() {
+    TfrmRadical* form = DocumentForm();
+    TdmRadical* module = DataModule();
+    if (!form || !module || !form->Broker || !module->cdsSaveCondition) return false;
+    const TViewStyle style = lstCondition->ViewStyle();
+    lstCondition->SetViewStyle(vsList);
+    lstCondition->Items()->Clear();
+    try {
+        TAppServer(module->AppServer)
+            .LoadTable(WideArray({Variant(form->Broker->UserID), Variant(form->Broker->ProgramID)}));
+        TClientDataSet* schemes = module->cdsSaveCondition;
+        schemes->Close();
+        schemes->Open();
+        schemes->First();
+        while (!schemes->Eof()) {
+            TListItem* item = lstCondition->Items()->Add();
+            item->SetImageIndex(0);
+            item->SetCaption(ToUI(schemes->FieldByName("NCONDITION")->AsString()));
+            const AnsiString day = Trim(schemes->FieldByName("CREATE_DATE")->AsString());
+            TDateTime date;
+            AnsiString shown = day;
+            if (day.size() == 8 &&
+                TryEncodeDate(StrToIntDef(day.substr(0, 4), 0), StrToIntDef(day.substr(4, 2), 0),
+                              StrToIntDef(day.substr(6, 2), 0), date))
+                shown = DateToStr(date);
+            item->SubItems()->Add(shown);
+            schemes->Next();
+        }
+    } catch (const Exception& failure) {
+        lstCondition->SetViewStyle(style);
+        throw Exception(failure.Message());
+    }
+    lstCondition->SetViewStyle(style);
+    return true;
+}
+
+bool TQBEForm::LoadScheme(int page, const AnsiString& text) {
+    try {
+        if (page < 0 || page > 2) return false;
+        if (page == 2) TabSheet3->SetTabVisible(true);
+        ExtPageControl1->SetActivePageIndex(page);
+        if (page == 0) {
+            AnsiString topRow;
+            std::vector<TConditionRow> rows;
+            ClearGrid();
+            if (!ParseGridScheme(text, topRow, rows)) return false;
+            cbTopRow->SetText(topRow);
+            for (size_t i = 0; i < rows.size(); ++i) {
+                const int row = static_cast<int>(i) + 1;
+                if (row >= sg1->RowCount()) sg1->SetRowCount(row + 1);
+                sg1->SetCells(0, row, ToUI(rows[i].Field));
+                PrepareValueCell(row);
+                sg1->SetCells(1, row, ToUI(rows[i].Operator));
+                sg1->SetCells(2, row, Trim(rows[i].Value).empty() ? AnsiString() : ToUI(rows[i].Value));
+                sg1->SetCells(3, row, ToUI(rows[i].Connective));
+            }
+            // The cursor goes to the last row once its cells are set: an editor opened on a cell before
+            // would write its old text back when the cursor leaves it.
+            if (!rows.empty()) sg1->MoveCurrent(0, static_cast<int>(rows.size()));
+            return true;
+        }
+        TAdvancedScheme scheme;
+        if (!ParseAdvancedScheme(text, scheme)) return false;
+        ListBox2->Items()->Clear();
+        cbTopRow->SetText(scheme.TopRow);
+        Memo1->Lines()->SetText(ToUI(scheme.Conditions));
+        for (const TSortItem& item : scheme.Sort) {
+            const AnsiString shown = ToUI(item.Text);
+            // Only the columns the sort list offers come back; anything else in a stored text is dropped.
+            if (!SortItemOffered(shown)) continue;
+            const int index = ListBox2->Items()->Add(shown);
+            SetSortItemChecked(ListBox2, index, item.Descending);
+        }
+        chkBody->SetChecked(scheme.Body);
+        TabSheet3->SetTabVisible(scheme.Body);
+        if (scheme.Body && page == 2) ExtPageControl1->SetActivePage(TabSheet3);
+        Memo2->Lines()->SetText(ToUI(scheme.BodyConditions));
+        return true;
+    } catch (const Exception&) {
+        return false;
+    }
+}
+
+void TQBEForm::ReloadOwnerMenu() {
+    TfrmRadical* form = DocumentForm();
+    if (!form) return;
+    try {
+        const TNotifyEvent reload = PublishedMethod<TNotifyEvent>(form, "LoadSavedConditions");
+        if (reload) reload(this);
+    } catch (const EInvalidOperation&) {
+    }
+}
+
+void TQBEForm::btnInsertClick(TObject*) {
+    if (pnlCondition->CanFocus()) lstCondition->SetFocus();
+    if (sg1->Focused() && sg1->EditorMode()) {
+        bool valid = true;
+        sg1ValidateEdit(sg1, sg1->Col(), sg1->Row(), valid);
+        if (!valid) return;
+    }
+    Variant result;
+    ShowDocuConditionDialog(this, result);
+    const AnsiString name = VarToStr(result.GetElement({0}));
+    if (Trim(name).empty()) return;
+    if (SaveScheme(Trim(name), result.GetElement({1}).AsBoolean())) {
+        LoadSchemeList();
+        ReloadOwnerMenu();
+    } else {
+        ShowError(1);
+    }
+}
+
+void TQBEForm::btnOpenClick(TObject*) {
+    TListItem* item = lstCondition->Selected();
+    TfrmRadical* form = DocumentForm();
+    TdmRadical* module = DataModule();
+    if (!item || !form || !module || !module->cdsSaveCondition) return;
+    TClientDataSet* schemes = module->cdsSaveCondition;
+    if (!schemes->Locate("NCONDITION;CREATOR;PROGRAMME",
+                         VarArrayOf({Variant(ToDB(item->Caption())), Variant(form->Broker->UserID),
+                                     Variant(form->Broker->ProgramID)}),
+                         {}))
+        return;
+    if (!LoadScheme(schemes->FieldByName("ActivePage")->AsInteger(),
+                    schemes->FieldByName("VCONDITION")->AsString()))
+        ShowError(4);
+}
+
+void TQBEForm::btnDeleteClick(TObject*) {
+    TListItem* item = lstCondition->Selected();
+    TfrmRadical* form = DocumentForm();
+    TdmRadical* module = DataModule();
+    if (!item || !form || !module) return;
+    if (ShowMessageDlg(Message(5) + item->Caption(), mtConfirmation, {mbYes, mbNo}) != mrYes) return;
+    const AnsiString answer =
+        TAppServer(module->AppServer)
+            .DeleteConTable(WideArray({Variant(ToDB(item->Caption())), Variant(form->Broker->UserID),
+                                       Variant(form->Broker->ProgramID)}));
+    if (!answer.empty()) throw Exception(answer);
+    LoadSchemeList();
+    ReloadOwnerMenu();
+}
+
+void TQBEForm::lstConditionEdited(TObject*, TListItem* item, AnsiString& newName) {
+    if (!item) return;
+    const AnsiString oldName = item->Caption();
+    if (Trim(newName).empty()) {
+        ShowError(8);
+        newName = oldName;
+        return;
+    }
+    if (newName.size() >= 21) {
+        ShowError(9);
+        newName = oldName;
+        return;
+    }
+    for (int i = 0; i < lstCondition->Items()->Count(); ++i) {
+        TListItem* other = lstCondition->Items()->Item(i);
+        if (other != item && other->Caption() == newName) {
+            ShowError(10);
+            newName = oldName;
+            return;
+        }
+    }
+    if (newName == oldName) return;
+    TfrmRadical* form = DocumentForm();
+    TdmRadical* module = DataModule();
+    if (!form || !module) return;
+    const AnsiString user = form->Broker->UserID, program = form->Broker->ProgramID;
+    const AnsiString answer =
+        TAppServer(module->AppServer)
+            .ChangeConName(VarArrayOf({Variant(ToDB(oldName)), Variant(user), Variant(program)}),
+                           VarArrayOf({Variant(ToDB(newName)), Variant(user), Variant(program)}));
+    if (!answer.empty()) {
+        // Shown once, here; the name stays as it was.
+        ShowMessageDlg(Message(11) + answer, mtError, {mbOK});
+        newName = oldName;
+        return;
+    }
+    item->SetCaption(newName);
+    if (TClientDataSet* schemes = module->cdsSaveCondition;
+        schemes &&
+        schemes->Locate("NCONDITION;CREATOR;PROGRAMME",
+                        VarArrayOf({Variant(ToDB(oldName)), Variant(user), Variant(program)}), {})) {
+        schemes->Edit();
+        schemes->FieldByName("NCONDITION")->SetAsString(ToDB(newName));
+        schemes->Post();
+    }
+    if (auto* menu = dynamic_cast<TPopupMenu*>(form->FindComponent("mnCondition")))
+        for (int i = 0; i < menu->Items()->Count(); ++i)
+            if (menu->Items()->Items(i)->Caption() == oldName) menu->Items()->Items(i)->SetCaption(newName);
+}
+
+// The platform's list view has no label editing of its own: F2 puts an edit over the selected item.
+void TQBEForm::lstConditionKeyDown(TObject*, Word& key, TShiftState) {
+    if (key != VK_F2 || !lstCondition->Selected()) return;
+    key = 0;
+    FRenaming = lstCondition->Selected();
+    edRename->SetText(FRenaming->Caption());
+    edRename->SetVisible(true);
+    edRename->SetFocus();
+}
+
+void TQBEForm::edRenameKeyPress(TObject*, char& key) {
+    if (key == '\r') {
+        key = 0;
+        FinishRename(true);
+    } else if (key == 27) {
+        key = 0;
+        FinishRename(false);
+    }
+}
+
+void TQBEForm::edRenameExit(TObject*) {
+    FinishRename(true);
+}
+
+void TQBEForm::FinishRename(bool accept) {
+    TListItem* item = FRenaming;
+    FRenaming = nullptr;
+    if (!item || !edRename) return;
+    edRename->SetVisible(false);
+    if (!accept) return;
+    AnsiString name = edRename->Text();
+    lstConditionEdited(lstCondition, item, name);
+}
+
+void TQBEForm::SetView(TViewStyle style, TMenuItem* item) {
+    lstCondition->SetViewStyle(style);
+    for (TMenuItem* each : {ViewIcon, ViewSmallIcon, ViewList, ViewReport})
+        each->SetChecked(each == item);
+}
+
+void TQBEForm::ToolButton1Click(TObject*) {
+    ToolButton1->SetTag((ToolButton1->Tag() + 1) % 4);
+    static const char* const names[] = {"ViewIcon", "ViewSmallIcon", "ViewList", "ViewReport"};
+    const TNotifyEvent action =
+        PublishedMethod<TNotifyEvent>(this, AnsiString(names[ToolButton1->Tag()]) + "Execute");
+    if (action) action(this);
+}
+
+void TQBEForm::ViewIconExecute(TObject*) {
+    SetView(vsIcon, ViewIcon);
+}
+
+void TQBEForm::ViewSmallIconExecute(TObject*) {
+    SetView(vsSmallIcon, ViewSmallIcon);
+}
+
+void TQBEForm::ViewListExecute(TObject*) {
+    SetView(vsList, ViewList);
+}
+
+void TQBEForm::ViewReportExecute(TObject*) {
+    SetView(vsReport, ViewReport);
+}
