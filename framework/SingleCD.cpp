@@ -355,7 +355,7 @@ void TdmSingle::FillUDFDefaults(TDataSet* dataSet, TUDFFields* udfFields) {
 
 bool TdmSingle::CanModify() {
     bool result = TdmBase::CanModify();
-    if (!result || !Broker || Broker->GetSysSetting("H11_KEY").empty()) return result;
+    if (!result || !Broker || Broker->GetSvrSetting("H11_KEY").empty()) return result;
     for (int i = 0; i < ComponentCount(); ++i) {
         auto* nested = dynamic_cast<TClientDataSet*>(Components(i));
         if (!nested || nested == cdsMain || nested->Name() == "cdsBody1" || !nested->DataSetField() ||
