@@ -15,7 +15,12 @@
 namespace {
 
 std::mutex gQueryLock;
-TQueryDialogFactory gQueryFactory;
+// Made on first use: the query dialog installs itself from another unit's static initialisation, in
+// an order the build does not fix.
+TQueryDialogFactory& QueryFactory() {
+    static TQueryDialogFactory factory;
+    return factory;
+}
 
 // The hour-glass for the time of a query; the previous cursor comes back however it ends.
 class TCursorScope {
@@ -37,8 +42,8 @@ private:
 
 TQueryDialogFactory SetQueryDialogFactory(TQueryDialogFactory factory) {
     std::lock_guard<std::mutex> lock(gQueryLock);
-    TQueryDialogFactory previous = std::move(gQueryFactory);
-    gQueryFactory = std::move(factory);
+    TQueryDialogFactory previous = std::move(QueryFactory());
+    QueryFactory() = std::move(factory);
     return previous;
 }
 
@@ -269,7 +274,7 @@ void TfrmSingle::BindQueryDialog() {
         TQueryDialogFactory factory;
         {
             std::lock_guard<std::mutex> lock(gQueryLock);
-            factory = gQueryFactory;
+            factory = QueryFactory();
         }
         if (!factory) return;
         FQueryDialog = factory(this);
