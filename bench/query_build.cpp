@@ -61,8 +61,9 @@ const std::string& Database() {
         sqlite3_open(file.c_str(), &db);
         sqlite3_exec(db, "BEGIN; DELETE FROM FWDOC", nullptr, nullptr, nullptr);
         sqlite3_stmt* insert = nullptr;
-        sqlite3_prepare_v2(db, "INSERT INTO FWDOC (COMPANY, DC001, DC002, DC003, DC004) VALUES ('DEMO', ?, ?, ?, 1)",
-                           -1, &insert, nullptr);
+        sqlite3_prepare_v2(
+            db, "INSERT INTO FWDOC (COMPANY, DC001, DC002, DC003, DC004) VALUES ('DEMO', ?, ?, ?, 1)", -1,
+            &insert, nullptr);
         for (int i = 0; i < 100000; ++i) {
             char key[8];
             snprintf(key, sizeof key, "D%05d", i);

@@ -71,7 +71,8 @@ double NumberOf(const Variant& value) {
 }
 
 bool IsStringField(const TField* field) {
-    return field->DataType() == ftString || field->DataType() == ftWideString || field->DataType() == ftFixedChar;
+    return field->DataType() == ftString || field->DataType() == ftWideString ||
+           field->DataType() == ftFixedChar;
 }
 
 bool IsSortableBodyField(const TField* field) {
@@ -176,7 +177,8 @@ void TdmDouble::DataModuleDestroy(TObject* sender) {
     TdmSingle::DataModuleDestroy(sender);
 }
 
-AnsiString TdmDouble::LangText(const AnsiString& section, const AnsiString& ident, const AnsiString& def) const {
+AnsiString TdmDouble::LangText(const AnsiString& section, const AnsiString& ident,
+                               const AnsiString& def) const {
     TfrmRadical* form = Form();
     if (!form) return def;
     AnsiString text;
@@ -321,7 +323,8 @@ bool TdmDouble::NextNumberOfLine(AnsiString& text) {
             return true;
         }
     }
-    if (!NextLineNumber(FScanClone->Active() ? static_cast<TDataSet*>(FScanClone) : LineClone, LineNumberField, text))
+    if (!NextLineNumber(FScanClone->Active() ? static_cast<TDataSet*>(FScanClone) : LineClone,
+                        LineNumberField, text))
         return false;
     FHighestLine = StrToIntDef(text, 0) - 1;
     FLastGivenNumber = text;
@@ -333,9 +336,10 @@ bool TdmDouble::NextLineNumber(TDataSet* dataSet, const AnsiString& fieldName, A
     if (NextSequenceNo(dataSet, fieldName, text)) return true;
     if (dataSet && dataSet->FindField(fieldName) && Broker) {
         TField* field = dataSet->FindField(fieldName);
-        Broker->Say("E", "000032",
-                    {Format(LangText("TdmDouble", "sLineNoFull", "单身序号已达上限（%d位），不能再增加单身！"),
-                            {field->Size()})});
+        Broker->Say(
+            "E", "000032",
+            {Format(LangText("TdmDouble", "sLineNoFull", "单身序号已达上限（%d位），不能再增加单身！"),
+                    {field->Size()})});
     }
     return false;
 }
@@ -350,7 +354,8 @@ int TdmDouble::TotalLineFilter(const AnsiString&, const Variant&, Variant&) {
 
 void TdmDouble::InitLineFlags(int count, Variant& flags) {
     flags = VarArrayCreate({0, count}, varByte);
-    for (int i = 0; i <= count; ++i) flags.PutElement({i}, Variant(Byte(0)));
+    for (int i = 0; i <= count; ++i)
+        flags.PutElement({i}, Variant(Byte(0)));
 }
 
 void TdmDouble::CheckBodyHook() {}
@@ -419,7 +424,8 @@ void TdmDouble::BodyChanged() {
     if (cdsMain->State() == dsBrowse && cdsMain->Active() && !cdsMain->IsEmpty()) cdsMain->Edit();
 }
 
-void TdmDouble::cdsBody1ReconcileError(TCustomClientDataSet*, EReconcileError* e, TUpdateKind, TReconcileAction&) {
+void TdmDouble::cdsBody1ReconcileError(TCustomClientDataSet*, EReconcileError* e, TUpdateKind,
+                                       TReconcileAction&) {
     if (!e) return;
     if (TfrmRadical* form = Form()) {
         Variant shown;
@@ -467,7 +473,8 @@ bool TdmDouble::CanModify() {
             Broker->Say("E", all, {AnsiString()});
         } else {
             AnsiString lines = condition;
-            for (std::size_t at; (at = lines.find(';')) != AnsiString::npos;) lines.replace(at, 1, "\r\n");
+            for (std::size_t at; (at = lines.find(';')) != AnsiString::npos;)
+                lines.replace(at, 1, "\r\n");
             Broker->Say("E", list, {"\r\n\r\n" + lines});
         }
     };
@@ -525,7 +532,8 @@ void TdmDouble::BeforeSaveDetails() {
             // By bookmark: a posted line moves within its equal FLAG values, a walk by Next would
             // pass some lines by.
             std::vector<TBookmark> marks;
-            for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next()) marks.push_back(cdsBody1->GetBookmark());
+            for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next())
+                marks.push_back(cdsBody1->GetBookmark());
             for (TBookmark mark : marks) {
                 if (failed) break;
                 try {
@@ -539,7 +547,8 @@ void TdmDouble::BeforeSaveDetails() {
                     if (cdsBody1->State() != dsBrowse) cdsBody1->Cancel();
                 }
             }
-            for (TBookmark mark : marks) cdsBody1->FreeBookmark(mark);
+            for (TBookmark mark : marks)
+                cdsBody1->FreeBookmark(mark);
         } catch (...) {
             BodyChangeReaction = reaction;
             if (!indexName.empty())
@@ -654,8 +663,8 @@ void TdmDouble::SortBodyByField(const AnsiString& fieldName) {
             SortedBodyField = field;
             if (descending) {
                 TIndexDefs* defs = cdsBody1->IndexDefs();
-                TIndexDef* def =
-                    defs->IndexOf(field->FieldName()) >= 0 ? defs->Find(field->FieldName()) : defs->AddIndexDef();
+                TIndexDef* def = defs->IndexOf(field->FieldName()) >= 0 ? defs->Find(field->FieldName())
+                                                                        : defs->AddIndexDef();
                 def->SetName(field->FieldName());
                 def->SetFields(field->FieldName());
                 def->SetDescFields(field->FieldName());
@@ -755,7 +764,8 @@ bool TdmDouble::WriteBodyExport(TDataSet* head, TDataSet* body, TComponent* cont
             case ftFloat:
             case ftCurrency:
             case ftBCD:
-                filter->WriteData(xlsNumber, row - 1, field->IsNull() ? AnsiString() : field->AsString(), col - 1);
+                filter->WriteData(xlsNumber, row - 1, field->IsNull() ? AnsiString() : field->AsString(),
+                                  col - 1);
                 break;
             case ftBoolean:
                 filter->WriteData(xlsText, row - 1, field->AsBoolean() ? "Y" : "N", col - 1);
@@ -818,21 +828,24 @@ bool TdmDouble::WriteBodyExport(TDataSet* head, TDataSet* body, TComponent* cont
         TLineWalk lines(body, nullptr);
         FetchAll(head);
         int total = 0;
-        for (head->First(); !head->Eof(); head->Next()) total += body->RecordCount();
+        for (head->First(); !head->Eof(); head->Next())
+            total += body->RecordCount();
         if (total > MaxExportRows)
-            warn(ui("记录数超出" + IntToStr(MaxExportRows) + "条(共：" + IntToStr(total) + "条),系统将只输出前" +
-                    IntToStr(MaxExportRows) + "条记录！"));
+            warn(ui("记录数超出" + IntToStr(MaxExportRows) + "条(共：" + IntToStr(total) +
+                    "条),系统将只输出前" + IntToStr(MaxExportRows) + "条记录！"));
         try {
             for (std::size_t c = 0; c < columns.size(); ++c) {
                 if (throughExcel)
-                    OLEExcel1->WriteText(1, static_cast<int>(c) + 1, &font, false, columns[c]->DisplayLabel());
+                    OLEExcel1->WriteText(1, static_cast<int>(c) + 1, &font, false,
+                                         columns[c]->DisplayLabel());
                 else
                     filter->WriteData(xlsText, 0, columns[c]->DisplayLabel(), static_cast<int>(c));
             }
             int row = 2;
             for (head->First(); !head->Eof() && row <= MaxExportRows + 1; head->Next())
                 for (body->First(); !body->Eof() && row <= MaxExportRows + 1; body->Next(), ++row)
-                    for (std::size_t c = 0; c < columns.size(); ++c) writeCell(row, static_cast<int>(c) + 1, columns[c]);
+                    for (std::size_t c = 0; c < columns.size(); ++c)
+                        writeCell(row, static_cast<int>(c) + 1, columns[c]);
             (void)headColumns;
             if (filter) {
                 filter->StorePage();
@@ -870,8 +883,9 @@ bool TdmDouble::WriteBodyExport(TDataSet* head, TDataSet* body, TComponent* cont
         OLEExcel1->SetConnected(false);
         return false;
     }
-    if (form && form->ShowMessageDlg(Format(LangText("TdmSingle", "sOpenDoc", "转出文档: \r%s\r\r是否打开文档?"), {path}),
-                                     mtConfirmation, {mbYes, mbNo}) == mrYes)
+    if (form && form->ShowMessageDlg(
+                    Format(LangText("TdmSingle", "sOpenDoc", "转出文档: \r%s\r\r是否打开文档?"), {path}),
+                    mtConfirmation, {mbYes, mbNo}) == mrYes)
         OLEExcel1->SetVisible(true);
     else
         OLEExcel1->SetConnected(false);

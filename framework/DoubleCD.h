@@ -30,9 +30,9 @@ public:
     bool AutoLineNumber = false;
     AnsiString BodyKeyFields;
     AnsiString LineNumberField;
-    AnsiString HeadToBodyMap;     // "HEAD->BODY,HEAD2->BODY2"
-    AnsiString InitialBodyOrder;  // "IndexName=..." or "IndexFieldNames=..." or ''
-    AnsiString DefaultBodyOrder;  // index field names after the form's last query
+    AnsiString HeadToBodyMap;    // "HEAD->BODY,HEAD2->BODY2"
+    AnsiString InitialBodyOrder; // "IndexName=..." or "IndexFieldNames=..." or ''
+    AnsiString DefaultBodyOrder; // index field names after the form's last query
     TField* SortedBodyField = nullptr;
 
     // Virtual operations, in slot order (after TdmSingle's).
@@ -103,6 +103,7 @@ private:
     AnsiString FLastGivenNumber;
     AnsiString LangText(const AnsiString& section, const AnsiString& ident, const AnsiString& def) const;
     // The rows of an export: (header bookmark row, line row) walked in order, at most MaxExportRows.
-    bool WriteBodyExport(TDataSet* head, TDataSet* body, TComponent* form, bool throughExcel, bool withFormats);
+    bool WriteBodyExport(TDataSet* head, TDataSet* body, TComponent* form, bool throughExcel,
+                         bool withFormats);
     void UpdateCounters(bool body);
 };

@@ -168,7 +168,8 @@ bool TfrmDouble::IsConfirmedOrVoid() const {
 
 void TfrmDouble::CopyConfirmToBody() {
     TdmDouble* module = DoubleModule();
-    if (!module || Trim(module->HeadToBodyMap).empty() || !module->cdsBody1->Active() || module->cdsBody1->IsEmpty())
+    if (!module || Trim(module->HeadToBodyMap).empty() || !module->cdsBody1->Active() ||
+        module->cdsBody1->IsEmpty())
         return;
     TClientDataSet* body = module->cdsBody1;
     TDataSourceEvents events;
@@ -198,7 +199,8 @@ void TfrmDouble::BindLineSummary() {
     FSummary.clear();
     TdmDouble* module = DoubleModule();
     if (!module) return;
-    for (int i = 1; i <= GetTokenCount(LineSummaryList, ",") && static_cast<int>(FSummary.size()) < LineSummaryMax;
+    for (int i = 1;
+         i <= GetTokenCount(LineSummaryList, ",") && static_cast<int>(FSummary.size()) < LineSummaryMax;
          ++i) {
         const AnsiString name = Trim(GetToken(LineSummaryList, ",", i));
         if (name.empty()) continue;
@@ -209,7 +211,8 @@ void TfrmDouble::BindLineSummary() {
 void TfrmDouble::ShowLineSummary() {
     AnsiString text;
     for (TField* field : FSummary) {
-        const AnsiString part = Trim(field->DataSet() && field->DataSet()->Active() ? field->Text() : AnsiString());
+        const AnsiString part =
+            Trim(field->DataSet() && field->DataSet()->Active() ? field->Text() : AnsiString());
         if (part.empty()) continue;
         if (!text.empty()) text += " ";
         text += part;
@@ -227,14 +230,16 @@ void TfrmDouble::ShowRecordCounters() {
         const int count = module->RecordCount;
         if (FHeadCountText.empty()) FHeadCountText = LangText("sHeadRecCount", "单头笔数");
         PanelText(Status, 2, FHeadCountText);
-        ConvertUiText(recNo > 0 && count > 0 ? IntToStr(recNo) + "/" + IntToStr(count) : AnsiString("0/0"), shown);
+        ConvertUiText(recNo > 0 && count > 0 ? IntToStr(recNo) + "/" + IntToStr(count) : AnsiString("0/0"),
+                      shown);
     } else {
         TClientDataSet* body = module->cdsBody1;
         const int count = body->Active() ? body->RecordCount() : 0;
         const int line = count > 0 ? body->RecNo() : 0;
         if (FBodyCountText.empty()) FBodyCountText = LangText("sBodyRecCount", "单身笔数");
         PanelText(Status, 2, FBodyCountText);
-        ConvertUiText(line > 0 && count > 0 ? IntToStr(line) + "/" + IntToStr(count) : AnsiString("0/0"), shown);
+        ConvertUiText(line > 0 && count > 0 ? IntToStr(line) + "/" + IntToStr(count) : AnsiString("0/0"),
+                      shown);
     }
     PanelText(Status, 3, VarToStr(shown));
 }
@@ -283,7 +288,8 @@ void TfrmDouble::ShowState(Byte state) {
     if (gdBody1) gdBody1->SetReadOnly(state == 1);
     if (pnlFoot) {
         pnlFoot->SetEnabled(state != 1);
-        for (int i = 0; i < pnlFoot->ControlCount(); ++i) pnlFoot->Controls(i)->SetEnabled(state != 1);
+        for (int i = 0; i < pnlFoot->ControlCount(); ++i)
+            pnlFoot->Controls(i)->SetEnabled(state != 1);
     }
 }
 
@@ -373,7 +379,8 @@ bool TfrmDouble::QueryRecords() {
     return ran;
 }
 
-void TfrmDouble::SetQueryCondition(TCustomClientDataSet* dataSet, const AnsiString& where, const AnsiString& order) {
+void TfrmDouble::SetQueryCondition(TCustomClientDataSet* dataSet, const AnsiString& where,
+                                   const AnsiString& order) {
     TfrmSingle::SetQueryCondition(dataSet, where, order);
     TdmDouble* module = DoubleModule();
     if (!module || dataSet != module->cdsMain || !dataSet->Active()) return;
@@ -390,14 +397,16 @@ void TfrmDouble::SetQueryCondition(TCustomClientDataSet* dataSet, const AnsiStri
 
 bool TfrmDouble::GetPrintParams(Variant& params, Variant& data) {
     TdmDouble* module = DoubleModule();
-    params = VarArrayOf({Variant(Broker->UserID), Variant(Broker->CompanyID), Variant(PrintProgram), Variant(0)});
+    params =
+        VarArrayOf({Variant(Broker->UserID), Variant(Broker->CompanyID), Variant(PrintProgram), Variant(0)});
     std::vector<Variant> keys;
     if (module)
         for (int i = 1; i <= GetTokenCount(module->KeyFields, ","); ++i) {
             const AnsiString name = Trim(GetToken(module->KeyFields, ",", i));
             TField* field = module->cdsMain->FindField(name);
             AnsiString value = field ? field->AsString() : AnsiString();
-            if (EditState == esInsert && module->AutoKey && SameText(name, module->AutoKeyField)) value = ServerNumber;
+            if (EditState == esInsert && module->AutoKey && SameText(name, module->AutoKeyField))
+                value = ServerNumber;
             keys.push_back(Variant(value));
         }
     data = VarArrayOf({Variant(false), VarArrayOf(keys)});
@@ -444,7 +453,8 @@ void TfrmDouble::BackToEdit() {
 }
 
 bool TfrmDouble::CheckLines() {
-    if (!pgBody || !gdBody1 || !pgBody->Visible() || !gdBody1->Visible() || pgBody->Height() <= 5) return true;
+    if (!pgBody || !gdBody1 || !pgBody->Visible() || !gdBody1->Visible() || pgBody->Height() <= 5)
+        return true;
     if (!BodyEmpty()) return true;
     const AnsiString text = LangText("sNoBodyRec", "单身没有资料");
     if (LinesOption == 2) {
@@ -466,7 +476,8 @@ void TfrmDouble::Requery(const AnsiString& number) {
         AnsiString value;
         if (!number.empty() && SameText(name, module->AutoKeyField))
             value = QuotedStr(number);
-        else if (field->DataType() == ftString || field->DataType() == ftFixedChar || field->DataType() == ftWideString)
+        else if (field->DataType() == ftString || field->DataType() == ftFixedChar ||
+                 field->DataType() == ftWideString)
             value = QuotedStr(Trim(field->AsString()));
         else
             value = field->AsString();
@@ -491,7 +502,8 @@ bool TfrmDouble::SaveRecord() {
     TField* numberField = module->AutoKeyField.empty() ? nullptr : main->FindField(module->AutoKeyField);
     NumberBeforeSave = numberField ? Trim(numberField->AsString()) : AnsiString();
     // A number that failed to come must not reach the server as the document's number.
-    if (adding && numberField && (SameText(NumberBeforeSave, "unknown") || SameText(NumberBeforeSave, "unKnow"))) {
+    if (adding && numberField &&
+        (SameText(NumberBeforeSave, "unknown") || SameText(NumberBeforeSave, "unKnow"))) {
         Broker->Say("E", "000033");
         BackToEdit();
         return false;
@@ -611,8 +623,8 @@ void TfrmDouble::FormKeyPress(TObject* sender, char& key) {
         key = 0;
         return;
     }
-    if (key == '\r' && module && active && module->cdsMain->State() != dsBrowse && !dynamic_cast<TCustomMemo*>(active) &&
-        pgHead && pgHead->ActivePage()) {
+    if (key == '\r' && module && active && module->cdsMain->State() != dsBrowse &&
+        !dynamic_cast<TCustomMemo*>(active) && pgHead && pgHead->ActivePage()) {
         // The header's last input control: Enter goes on into the first column of the lines.
         TWinControl* last = nullptr;
         std::vector<TWinControl*> list;
@@ -633,7 +645,8 @@ void TfrmDouble::FormKeyPress(TObject* sender, char& key) {
 
 void TfrmDouble::FormKeyDown(TObject* sender, Word& key, TShiftState shift) {
     TWinControl* active = ActiveControl();
-    if ((key == VK_F2 || key == VK_F3 || key == VK_F4) && gdBody1 && active == gdBody1 && gdBody1->ReadOnly()) {
+    if ((key == VK_F2 || key == VK_F3 || key == VK_F4) && gdBody1 && active == gdBody1 &&
+        gdBody1->ReadOnly()) {
         key = 0;
         return;
     }
@@ -672,7 +685,8 @@ void TfrmDouble::gdBody1Exit(TObject*) {
     // A new line nobody typed into goes; a changed line stays for the save, which posts it (a line
     // the program refuses keeps its message to the one place where it is saved).
     TdmDouble* module = DoubleModule();
-    if (module && module->cdsBody1->State() == dsInsert && !module->cdsBody1->Modified()) module->cdsBody1->Cancel();
+    if (module && module->cdsBody1->State() == dsInsert && !module->cdsBody1->Modified())
+        module->cdsBody1->Cancel();
 }
 
 bool TfrmDouble::InsertLine() {
@@ -713,9 +727,11 @@ void TfrmDouble::gdBody1TitleButtonClick(TObject*, const AnsiString& fieldName) 
 }
 
 void TfrmDouble::miBodyToExcelClick(TObject*) {
-    if (TdmDouble* module = DoubleModule()) module->ExportBodyToExcel(module->cdsMain, module->cdsBody1, true, this);
+    if (TdmDouble* module = DoubleModule())
+        module->ExportBodyToExcel(module->cdsMain, module->cdsBody1, true, this);
 }
 
 void TfrmDouble::miBodyToExcel2Click(TObject*) {
-    if (TdmDouble* module = DoubleModule()) module->ExportBodyToExcelPlain(module->cdsMain, module->cdsBody1, this);
+    if (TdmDouble* module = DoubleModule())
+        module->ExportBodyToExcelPlain(module->cdsMain, module->cdsBody1, this);
 }

@@ -66,7 +66,8 @@ namespace {
 
 std::vector<TField*> KeyFieldsOf(TDataSet* dataSet, const AnsiString& keys) {
     std::vector<TField*> fields;
-    for (int i = 1; i <= GetTokenCount(keys, "+"); ++i) fields.push_back(dataSet->FindField(Trim(GetToken(keys, "+", i))));
+    for (int i = 1; i <= GetTokenCount(keys, "+"); ++i)
+        fields.push_back(dataSet->FindField(Trim(GetToken(keys, "+", i))));
     return fields;
 }
 

@@ -12,6 +12,7 @@
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/shellapi.h"
 #include "classlib/rtl/strutils.h"
+#include "dialogs/ShowStatusCF.h"
 #include "foundation/AlertLog.h"
 #include "foundation/LibVCLs.h"
 #include "foundation/libUDF.h"
@@ -35,14 +36,22 @@ KVR_PUBLISHED(TXLSExport, c) {}
 
 namespace {
 
-std::mutex gStatusLock;
-TExportStatusFactory gStatusFactory;
+// Function statics: a program's main block installs its makers while the library loads, before the
+// unit's own statics would be made.
+std::mutex& StatusLock() {
+    static std::mutex lock;
+    return lock;
+}
+TExportStatusFactory& StatusFactory() {
+    static TExportStatusFactory factory;
+    return factory;
+}
 
 std::unique_ptr<TExportStatus> MakeStatus(TComponent* owner) {
     TExportStatusFactory factory;
     {
-        std::lock_guard<std::mutex> lock(gStatusLock);
-        factory = gStatusFactory;
+        std::lock_guard<std::mutex> lock(StatusLock());
+        factory = StatusFactory();
     }
     return factory ? factory(owner) : nullptr;
 }
@@ -122,10 +131,35 @@ bool IsStringType(TFieldType type) {
 
 } // namespace
 
+namespace {
+
+// The status window, freed with the export.
+class TStatusWindow : public TExportStatus {
+public:
+    explicit TStatusWindow(TComponent* owner) : FWindow(new TfrmShowStatus(owner)) {}
+    ~TStatusWindow() override { delete FWindow; }
+    TStatusWindow(const TStatusWindow&) = delete;
+    TStatusWindow& operator=(const TStatusWindow&) = delete;
+    void ShowStatus(const AnsiString& caption, int min, int max) override {
+        FWindow->ShowStatus(caption, min, max);
+    }
+    void StepIt() override { FWindow->StepIt(); }
+    void CloseStatus() override { FWindow->CloseStatus(); }
+
+private:
+    TfrmShowStatus* FWindow;
+};
+
+} // namespace
+
+TExportStatusFactory ShowStatusFactory() {
+    return [](TComponent* owner) { return std::make_unique<TStatusWindow>(owner); };
+}
+
 TExportStatusFactory SetExportStatusFactory(TExportStatusFactory factory) {
-    std::lock_guard<std::mutex> lock(gStatusLock);
-    TExportStatusFactory previous = std::move(gStatusFactory);
-    gStatusFactory = std::move(factory);
+    std::lock_guard<std::mutex> lock(StatusLock());
+    TExportStatusFactory previous = std::move(StatusFactory());
+    StatusFactory() = std::move(factory);
     return previous;
 }
 
@@ -355,7 +389,7 @@ void TdmSingle::FillUDFDefaults(TDataSet* dataSet, TUDFFields* udfFields) {
 
 bool TdmSingle::CanModify() {
     bool result = TdmBase::CanModify();
-    if (!result || !Broker || Broker->GetSysSetting("H11_KEY").empty()) return result;
+    if (!result || !Broker || Broker->GetSvrSetting("H11_KEY").empty()) return result;
     for (int i = 0; i < ComponentCount(); ++i) {
         auto* nested = dynamic_cast<TClientDataSet*>(Components(i));
         if (!nested || nested == cdsMain || nested->Name() == "cdsBody1" || !nested->DataSetField() ||

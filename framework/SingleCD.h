@@ -42,6 +42,8 @@ public:
 using TExportStatusFactory = std::function<std::unique_ptr<TExportStatus>(TComponent* owner)>;
 // Installs the maker of the progress window; returns the one it replaces.
 TExportStatusFactory SetExportStatusFactory(TExportStatusFactory factory);
+// The dialogs' status window (TfrmShowStatus) behind that interface, owned by the exporting module.
+TExportStatusFactory ShowStatusFactory();
 
 class TdmSingle : public TdmBase {
     KVR_CLASS(TdmSingle, TdmBase)

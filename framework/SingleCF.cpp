@@ -10,12 +10,21 @@
 #include "foundation/AlertLog.h"
 #include "foundation/libstrs.h"
 #include "framework/AppServer.h"
+#include "dialogs/QvQBE.h"
 #include "framework/DBFieldReg.h"
 
 namespace {
 
-std::mutex gQueryLock;
-TQueryDialogFactory gQueryFactory;
+// Function statics: a program's main block installs its makers while the library loads, before the
+// unit's own statics would be made.
+std::mutex& QueryLock() {
+    static std::mutex lock;
+    return lock;
+}
+TQueryDialogFactory& QueryFactory() {
+    static TQueryDialogFactory factory;
+    return factory;
+}
 
 // The hour-glass for the time of a query; the previous cursor comes back however it ends.
 class TCursorScope {
@@ -33,12 +42,37 @@ private:
     TCursor FSaved;
 };
 
+// The query-by-example form, owned by the document form.
+class TQBEDialog : public TQueryDialog {
+public:
+    explicit TQBEDialog(TfrmSingle* form) : FDialog(new TQBEForm(form)) {}
+    TComponent* Component() const override { return FDialog; }
+    void SetHeadDataSet(TDataSet* dataSet, const AnsiString& headTable, bool hideRowLimit,
+                        const AnsiString& selectList, const AnsiString& keyList) override {
+        FDialog->SetHeadDataSet(dataSet, headTable, hideRowLimit, selectList, keyList);
+    }
+    void SetDefaultTopRow(int rows) override { FDialog->SetDefaultTopRow(rows); }
+    bool Execute(AnsiString& where, AnsiString& orderBy) override { return FDialog->Execute(where, orderBy); }
+    int GetTopRow() override { return FDialog->GetTopRow(); }
+    bool LoadScheme(const Variant& page, const AnsiString& text) override {
+        return FDialog->LoadScheme(VarIsEmpty(page) || VarIsNull(page) ? 0 : page.AsInteger(), text);
+    }
+    void BuildQuery(AnsiString& where, AnsiString& orderBy) override { FDialog->BuildQuery(where, orderBy); }
+
+private:
+    TQBEForm* FDialog;
+};
+
 } // namespace
 
+TQueryDialogFactory QBEDialogFactory() {
+    return [](TfrmSingle* form) { return std::make_unique<TQBEDialog>(form); };
+}
+
 TQueryDialogFactory SetQueryDialogFactory(TQueryDialogFactory factory) {
-    std::lock_guard<std::mutex> lock(gQueryLock);
-    TQueryDialogFactory previous = std::move(gQueryFactory);
-    gQueryFactory = std::move(factory);
+    std::lock_guard<std::mutex> lock(QueryLock());
+    TQueryDialogFactory previous = std::move(QueryFactory());
+    QueryFactory() = std::move(factory);
     return previous;
 }
 
@@ -268,14 +302,19 @@ void TfrmSingle::BindQueryDialog() {
     if (!FQueryDialog) {
         TQueryDialogFactory factory;
         {
-            std::lock_guard<std::mutex> lock(gQueryLock);
-            factory = gQueryFactory;
+            std::lock_guard<std::mutex> lock(QueryLock());
+            factory = QueryFactory();
         }
         if (!factory) return;
         FQueryDialog = factory(this);
         if (!FQueryDialog) return;
         QBEForm = FQueryDialog->Component();
     }
+    // Bound again only when the binding changed: the dialog rebuilds its grid on every binding.
+    const AnsiString binding = module->MainTable + "\t" + IntToStr(SQLType != 0) + "\t" + module->MainSelect +
+                               "\t" + module->KeyFields;
+    if (binding == FQueryBinding) return;
+    FQueryBinding = binding;
     FQueryDialog->SetHeadDataSet(module->cdsMain, module->MainTable, SQLType != 0, module->MainSelect,
                                  module->KeyFields);
 }
@@ -647,6 +686,7 @@ int TfrmSingle::CloseResult() const {
 void TfrmSingle::FormClose(TObject* sender, TCloseAction& action) {
     // The base frees the dialog's component: its wrapper goes first.
     FQueryDialog.reset();
+    FQueryBinding.clear();
     // The close action stays the inherited one: the controller frees the form when the host is told
     // it closed.
     TfrmBase::FormClose(sender, action);

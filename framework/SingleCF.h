@@ -36,8 +36,12 @@ public:
     virtual void BuildQuery(AnsiString& where, AnsiString& orderBy) = 0;
 };
 using TQueryDialogFactory = std::function<std::unique_ptr<TQueryDialog>(TfrmSingle* form)>;
-// Installs the maker of the query dialog (the dialogs do, when they load); returns the one it replaces.
+// Installs the maker of the query dialog; returns the one it replaces. Without one the query command
+// fetches the last condition again.
 TQueryDialogFactory SetQueryDialogFactory(TQueryDialogFactory factory);
+// The dialogs' query-by-example form (TQBEForm) behind that interface, for a program's main block:
+//     SetQueryDialogFactory(QBEDialogFactory());
+TQueryDialogFactory QBEDialogFactory();
 
 class TfrmSingle : public TfrmBase {
     KVR_CLASS(TfrmSingle, TfrmBase)
@@ -149,5 +153,6 @@ private:
     // Steps 4 to 6 of a query: the condition applied, the browse page shown.
     void RunQuery(const AnsiString& where, const AnsiString& order);
     std::unique_ptr<TQueryDialog> FQueryDialog;
+    AnsiString FQueryBinding;
     bool FCloseRequested = false;
 };

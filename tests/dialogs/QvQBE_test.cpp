@@ -4,6 +4,7 @@
 
 #include "dialogs/DocuConditionCF.h"
 #include "dialogs/QBESortList.h"
+#include "framework/SingleCF.h"
 #include "tests/dialogs/DialogFixture.h"
 
 namespace {
@@ -343,6 +344,16 @@ TEST_F(QBEForm, TheDetailBoxHoldsWithinARunAndStartsUncheckedWhenReopened) {
         dialog->BBCancel->Click();
     });
     EXPECT_FALSE(Dialog->Execute(where, order));
+}
+
+} // namespace
+
+namespace {
+
+TEST(QBEQueryDialog, TheSingleTableFormGetsTheDialogWhenTheModuleLoads) {
+    TQueryDialogFactory installed = SetQueryDialogFactory(nullptr);
+    EXPECT_TRUE(static_cast<bool>(installed));
+    SetQueryDialogFactory(installed);
 }
 
 } // namespace

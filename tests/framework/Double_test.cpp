@@ -106,8 +106,8 @@ TEST(KnlDouble, FieldRoundedByPlaces) {
         double Value;
         int Places;
         double Expected;
-    } cases[] = {{-3.7, -2, -3}, {3.7, -2, 3}, {3.5, 0, 4}, {-3.5, 0, -4}, {1.23456, 2, 1.23},
-                 {1.23456, -1, 1.23456}, {1.5, -3, 0}};
+    } cases[] = {{-3.7, -2, -3},     {3.7, -2, 3},           {3.5, 0, 4}, {-3.5, 0, -4},
+                 {1.23456, 2, 1.23}, {1.23456, -1, 1.23456}, {1.5, -3, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.Value) + " " + std::to_string(c.Places));
         cds->Edit();
@@ -118,7 +118,8 @@ TEST(KnlDouble, FieldRoundedByPlaces) {
     cds->Edit();
     qty->Clear();
     cds->Post();
-    for (int places : {-2, -1, 0, 3}) EXPECT_EQ(GetFieldRounded(qty, places), 0) << places;
+    for (int places : {-2, -1, 0, 3})
+        EXPECT_EQ(GetFieldRounded(qty, places), 0) << places;
     cds->Edit();
     SetFieldRounded(qty, 1, 2.26);
     EXPECT_DOUBLE_EQ(qty->AsFloat(), 2.3);
@@ -204,7 +205,10 @@ protected:
         lines->SetDataType(ftDataSet);
         TFieldDefs* child = lines->ChildDefs();
         for (const char* name : {"TB001", "TB002", "TB003", "TB004"})
-            child->Add(name, ftString, std::string(name) == "TB002" ? 11 : std::string(name) == "TB004" ? 10 : 4);
+            child->Add(name, ftString,
+                       std::string(name) == "TB002"   ? 11
+                       : std::string(name) == "TB004" ? 10
+                                                      : 4);
         child->Add("TB005", ftFloat);
         child->Add("TB006", ftString, 1);
         child->Add("FLAG", ftFloat);
@@ -332,7 +336,8 @@ protected:
     void SetUp() override {
         DoubleModuleTest::SetUp();
         FBefore = std::filesystem::current_path();
-        FFolder = std::filesystem::temp_directory_path() / ("kvr-double-export-" + std::to_string(::getpid()));
+        FFolder =
+            std::filesystem::temp_directory_path() / ("kvr-double-export-" + std::to_string(::getpid()));
         std::filesystem::create_directories(FFolder);
         std::filesystem::current_path(FFolder);
         for (const char* number : {"H1", "H2"}) {
@@ -343,7 +348,8 @@ protected:
             AddLine("B", 2);
             Main()->Post();
         }
-        for (const char* name : {"TB001", "TB002", "TB006", "FLAG"}) Body()->FieldByName(name)->SetVisible(false);
+        for (const char* name : {"TB001", "TB002", "TB006", "FLAG"})
+            Body()->FieldByName(name)->SetVisible(false);
         Main()->First();
         SetNowForTesting(EncodeDate(2024, 2, 3) + EncodeTime(9, 5, 7, 0));
         Path = Module->ExportFileName();
@@ -359,9 +365,9 @@ protected:
         const struct {
             int Row, Col;
             const char* Value;
-        } cells[] = {{0, 0, "TA001"}, {0, 1, "TA002"}, {0, 2, "TB003"}, {0, 3, "TB004"}, {0, 4, "TB005"},
-                     {1, 1, "H1"},    {1, 2, "0001"},  {2, 3, "B"},     {3, 1, "H2"},    {4, 2, "0002"},
-                     {5, 0, ""}};
+        } cells[] = {{0, 0, "TA001"}, {0, 1, "TA002"}, {0, 2, "TB003"}, {0, 3, "TB004"},
+                     {0, 4, "TB005"}, {1, 1, "H1"},    {1, 2, "0001"},  {2, 3, "B"},
+                     {3, 1, "H2"},    {4, 2, "0002"},  {5, 0, ""}};
         for (const auto& c : cells) {
             SCOPED_TRACE(std::to_string(c.Row) + "," + std::to_string(c.Col));
             EXPECT_EQ(book.At(0, c.Row, c.Col).Value, c.Value);

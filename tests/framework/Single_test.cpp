@@ -459,6 +459,13 @@ TEST_F(SingleTest, KeyConditionQuotesTextAndSortTogglesDirection) {
     EXPECT_EQ(firstKey(), "00300");
     Module()->SortByField("TA003");
     EXPECT_EQ(firstKey(), "00123");
+    // An unknown name and a record being edited leave the order as it is.
+    Module()->SortByField("NOSUCH");
+    EXPECT_EQ(Module()->SortField, Main()->FieldByName("TA003"));
+    Main()->Edit();
+    Module()->SortByField("TA002");
+    Main()->Cancel();
+    EXPECT_EQ(Module()->SortField, Main()->FieldByName("TA003"));
     Module()->SortByField("");
     EXPECT_EQ(Module()->SortField, nullptr);
     EXPECT_EQ(Main()->IndexFieldNames(), "TA001");

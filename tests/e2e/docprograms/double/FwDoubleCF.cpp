@@ -174,5 +174,6 @@ void TfrmFwDouble::btnProbeClick(TObject*) {
             if (body->FieldByName("FLAG")->AsInteger() == 1) ++flagged;
         }
     }
-    lblProbe->SetCaption(IntToStr(heads) + " " + IntToStr(lines) + " " + IntToStr(keyed) + " " + IntToStr(flagged) + " " + text);
+    lblProbe->SetCaption(IntToStr(heads) + " " + IntToStr(lines) + " " + IntToStr(keyed) + " " +
+                         IntToStr(flagged) + " " + text);
 }

@@ -8,10 +8,15 @@
 
 namespace {
 
+// The program queries through the query-by-example dialog and shows the exports' progress.
 void MainBlock() {
     frmRadicalClass = TfrmFwSingle::StaticClass();
+    SetQueryDialogFactory(QBEDialogFactory());
+    SetExportStatusFactory(ShowStatusFactory());
 }
 void MainBlockEnd() {
+    SetExportStatusFactory(nullptr);
+    SetQueryDialogFactory(nullptr);
     frmRadicalClass = nullptr;
 }
 const TUnitHooks FWSING01CMainBlock{"FWSING01C", &MainBlock, &MainBlockEnd};
