@@ -396,7 +396,8 @@ AnsiString GridColumnExpression(const AnsiString& fieldName, const AnsiString& t
 }
 
 AnsiString DbQualifiedTable(const AnsiString& database, const AnsiString& table, bool skipDbQualifier) {
-    if (skipDbQualifier || Trim(database).empty()) return "$$" + table;
+    // The name comes from the host's start parameters: anything but a plain name is never pasted.
+    if (skipDbQualifier || !IsColumnName(Trim(database))) return "$$" + table;
     return Trim(database) + ".." + table;
 }
 

@@ -112,7 +112,7 @@ AnsiString GridColumnExpression(const AnsiString& fieldName, const AnsiString& t
                                 const AnsiString& selectList);
 
 // A table of another database in the texts the dialogs send: DATABASE..TABLE, or $$TABLE (the company
-// database) when there is no database name or the form skips the qualifier.
+// database) when the database name is not a plain name (none included) or the form skips the qualifier.
 AnsiString DbQualifiedTable(const AnsiString& database, const AnsiString& table, bool skipDbQualifier);
 
 // One line of the advanced or detail page. opIndex is the index in the operator list (0 = .. 8
