@@ -24,7 +24,8 @@ TEST_P(JoinedColumns, TakeTheirExpressionsFromTheSelectList) {
     // The select list as the data module hands it over.
     const AnsiString select = MainSelectFields(
         "SELECT KVRTA.*, TAZMQ.MQ002 AS TA001C, CASE WHEN TAZMO.MO001 IS NULL THEN GIMMA.MA002 ELSE "
-        "TAZMO.MO002 END AS TA006C, KVRTA.TA018 + KVRTA.TA019 AS TA019C, ISNULL(BYVMA.MA002, KVRTA.TA005) TA005C "
+        "TAZMO.MO002 END AS TA006C, KVRTA.TA018 + KVRTA.TA019 AS TA019C, ISNULL(BYVMA.MA002, KVRTA.TA005) "
+        "TA005C "
         "FROM $$KVRTA KVRTA");
     TRecordInfoList records;
     for (auto [name, label, type] :
@@ -37,7 +38,8 @@ TEST_P(JoinedColumns, TakeTheirExpressionsFromTheSelectList) {
         records.AddRecord(name, record);
     }
     EXPECT_EQ(records.FindRecord("信用证金额")->ColumnExpr, "KVRTA.TA018 + KVRTA.TA019");
-    EXPECT_EQ(records.FindRecord("供应商")->ColumnExpr, "ISNULL(BYVMA.MA002, KVRTA.TA005)"); // its comma inside
+    EXPECT_EQ(records.FindRecord("供应商")->ColumnExpr,
+              "ISNULL(BYVMA.MA002, KVRTA.TA005)"); // its comma inside
     TStringList operators;
     operators.SetText(DefaultOperatorLines());
     struct {
