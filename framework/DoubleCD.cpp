@@ -75,29 +75,6 @@ bool IsStringField(const TField* field) {
            field->DataType() == ftFixedChar;
 }
 
-bool IsSortableBodyField(const TField* field) {
-    switch (field->DataType()) {
-    case ftDataSet:
-    case ftADT:
-    case ftArray:
-    case ftReference:
-    case ftBlob:
-    case ftMemo:
-    case ftGraphic:
-    case ftFmtMemo:
-    case ftTypedBinary:
-    case ftOraBlob:
-    case ftOraClob:
-    case ftVariant:
-    case ftBytes:
-    case ftVarBytes:
-        return false;
-    default:
-        break;
-    }
-    return field->FieldKind() != fkCalculated && field->FieldKind() != fkAggregate;
-}
-
 } // namespace
 
 KVR_PUBLISHED(TdmDouble, c) {
@@ -657,7 +634,7 @@ void TdmDouble::SortBodyByField(const AnsiString& fieldName) {
             cdsBody1->SetIndexFieldNames(DefaultBodyOrder);
         } else {
             TField* field = cdsBody1->FindField(fieldName);
-            if (!field || !IsSortableBodyField(field) || cdsMain->State() != dsBrowse) return;
+            if (!field || !IsSortableField(field) || cdsMain->State() != dsBrowse) return;
             const bool descending = field == SortedBodyField && cdsBody1->IndexName() != field->FieldName() &&
                                     SameText(cdsBody1->IndexFieldNames(), field->FieldName());
             SortedBodyField = field;

@@ -79,29 +79,6 @@ private:
     TBookmark FMark = nullptr;
 };
 
-bool IsSortable(const TField* field) {
-    switch (field->DataType()) {
-    case ftDataSet:
-    case ftADT:
-    case ftArray:
-    case ftReference:
-    case ftBlob:
-    case ftMemo:
-    case ftGraphic:
-    case ftFmtMemo:
-    case ftTypedBinary:
-    case ftOraBlob:
-    case ftOraClob:
-    case ftVariant:
-    case ftBytes:
-    case ftVarBytes:
-        return false;
-    default:
-        break;
-    }
-    return field->FieldKind() != fkCalculated && field->FieldKind() != fkAggregate;
-}
-
 AnsiString ShortestText(double value) {
     char buffer[32];
     const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
@@ -481,7 +458,7 @@ void TdmSingle::SortByField(const AnsiString& fieldName) {
             cdsMain->SetIndexFieldNames(DefaultOrder);
         } else {
             TField* field = cdsMain->FindField(fieldName);
-            if (!field || !IsSortable(field) || cdsMain->State() != dsBrowse) return;
+            if (!field || !IsSortableField(field) || cdsMain->State() != dsBrowse) return;
             TIndexDefs* defs = cdsMain->IndexDefs();
             const bool descending = field == SortField && cdsMain->IndexName() != field->FieldName() &&
                                     SameText(cdsMain->IndexFieldNames(), field->FieldName());
@@ -885,3 +862,26 @@ bool TdmSingle::ExportToXLSFile(TDataSet* dataSet, TComponent* controlSource) {
 }
 
 void TdmSingle::BeforeSaveDetails() {}
+
+bool IsSortableField(const TField* field) {
+    switch (field->DataType()) {
+    case ftDataSet:
+    case ftADT:
+    case ftArray:
+    case ftReference:
+    case ftBlob:
+    case ftMemo:
+    case ftGraphic:
+    case ftFmtMemo:
+    case ftTypedBinary:
+    case ftOraBlob:
+    case ftOraClob:
+    case ftVariant:
+    case ftBytes:
+    case ftVarBytes:
+        return false;
+    default:
+        break;
+    }
+    return field->FieldKind() != fkCalculated && field->FieldKind() != fkAggregate;
+}

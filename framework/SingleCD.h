@@ -129,3 +129,7 @@ private:
     bool ExportThroughExcel(TDataSet* dataSet, TComponent* controlSource, bool asNumbers, bool fixedTexts);
     AnsiString ProgramID() const;
 };
+
+// Whether a data set can be sorted by the field: not a nested, object, blob, variant or raw-bytes field,
+// nor a calculated or aggregate one.
+bool IsSortableField(const TField* field);

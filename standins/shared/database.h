@@ -141,7 +141,7 @@ public:
     Int64 CountWhere(const TSelectSpec& spec, const TDbParams& params = {});
     // The SQLite text SelectWhere runs (UTF-8), for logs and tests.
     std::string BuildSelect(const TSelectSpec& spec) const;
-    // Whether SelectWhere would page the spec by key from its After.
+    // Whether SelectWhere would page the select by key from its After.
     bool PagesByKey(const TSelectSpec& spec) const;
 
     // One transaction of the server on the write connection: committed when the body returns,
