@@ -177,14 +177,26 @@ void TdmDouble::SetAutoLineNumber(bool on) {
     if (on && !Trim(BodyKeyFields).empty()) LineNumberField = BodyKeyField(GetTokenCount(BodyKeyFields, ","));
 }
 
+const std::vector<AnsiString>& TdmDouble::KeyNames(TKeyNames& cache, const AnsiString& text) {
+    if (!cache.Read || cache.Text != text) {
+        cache.Names.clear();
+        const int count = GetTokenCount(text, ",");
+        for (int i = 1; i <= count; ++i)
+            cache.Names.push_back(FirstWord(GetToken(text, ",", i)));
+        cache.Text = text;
+        cache.Read = true;
+    }
+    return cache.Names;
+}
+
 AnsiString TdmDouble::BodyKeyField(int index) const {
-    if (index < 1 || index > GetTokenCount(BodyKeyFields, ",")) return AnsiString();
-    return FirstWord(GetToken(BodyKeyFields, ",", index));
+    const std::vector<AnsiString>& names = KeyNames(FBodyKeys, BodyKeyFields);
+    return index < 1 || index > static_cast<int>(names.size()) ? AnsiString() : names[index - 1];
 }
 
 AnsiString TdmDouble::HeadKeyField(int index) const {
-    if (index < 1 || index > GetTokenCount(KeyFields, ",")) return AnsiString();
-    return FirstWord(GetToken(KeyFields, ",", index));
+    const std::vector<AnsiString>& names = KeyNames(FHeadKeys, KeyFields);
+    return index < 1 || index > static_cast<int>(names.size()) ? AnsiString() : names[index - 1];
 }
 
 // ---- new lines ----
@@ -215,7 +227,7 @@ void TdmDouble::InitBodyLine() {
     CopyMappedHeadFields();
     CarryOverLineValues();
     InitNullFields(cdsBody1);
-    if (auto* form = dynamic_cast<TfrmDouble*>(Form())) form->FocusFirstBodyColumn();
+    if (auto* form = ObjectAs<TfrmDouble>(Form())) form->FocusFirstBodyColumn();
 }
 
 void TdmDouble::CopyHeadKeyToLine() {
@@ -232,7 +244,7 @@ void TdmDouble::CopyHeadKeyToLine() {
 }
 
 void TdmDouble::MarkLineKeyPending() {
-    const int count = GetTokenCount(BodyKeyFields, ",");
+    const int count = BodyKeyCount();
     for (int i = 1; i < count; ++i) {
         TField* field = cdsBody1->FindField(BodyKeyField(i));
         // Twenty "~", or as many as the field holds.
@@ -255,7 +267,7 @@ void TdmDouble::CopyMappedHeadFields() {
 }
 
 void TdmDouble::CarryOverLineValues() {
-    auto* form = dynamic_cast<TfrmDouble*>(Form());
+    auto* form = ObjectAs<TfrmDouble>(Form());
     if (!form || Trim(form->CarryOverFields).empty() || !LineClone->Active() || LineClone->IsEmpty()) return;
     LineClone->Last();
     for (int i = 1; i <= GetTokenCount(form->CarryOverFields, ","); ++i) {
@@ -340,7 +352,7 @@ void TdmDouble::CheckBodyHook() {}
 // ---- line events ----
 
 void TdmDouble::cdsBody1BeforePost(TDataSet* dataSet) {
-    auto* form = dynamic_cast<TfrmDouble*>(Form());
+    auto* form = ObjectAs<TfrmDouble>(Form());
     if (form && !form->ValidateRecord(dataSet)) Abort();
     CheckBodyHook();
     if (BodyLineRejected()) Abort();
@@ -376,7 +388,7 @@ void TdmDouble::cdsBody1AfterScroll(TDataSet* dataSet) {
 }
 
 void TdmDouble::dsBody1DataChange(TObject*, TField* field) {
-    if (auto* form = dynamic_cast<TfrmDouble*>(Form())) {
+    if (auto* form = ObjectAs<TfrmDouble>(Form())) {
         // A field's change keeps the line where it is, and shows anew only a field of the summary.
         const std::vector<TField*>& shown = form->LineSummaryFields();
         if (!field || std::find(shown.begin(), shown.end(), field) != shown.end()) form->ShowLineSummary();
@@ -385,7 +397,7 @@ void TdmDouble::dsBody1DataChange(TObject*, TField* field) {
 }
 
 void TdmDouble::cdsMainAfterPost(TDataSet*) {
-    if (auto* form = dynamic_cast<TfrmDouble*>(Form())) form->HeadPosted();
+    if (auto* form = ObjectAs<TfrmDouble>(Form())) form->HeadPosted();
 }
 
 void TdmDouble::cdsMainAfterScroll(TDataSet* dataSet) {
@@ -394,7 +406,7 @@ void TdmDouble::cdsMainAfterScroll(TDataSet* dataSet) {
 }
 
 void TdmDouble::UpdateCounters(bool) {
-    if (auto* form = dynamic_cast<TfrmDouble*>(Form())) form->ShowRecordCounters();
+    if (auto* form = ObjectAs<TfrmDouble>(Form())) form->ShowRecordCounters();
 }
 
 void TdmDouble::BodyChanged() {
@@ -481,7 +493,7 @@ bool TdmDouble::CanModify() {
 
 bool TdmDouble::HasPendingLineKey() {
     if (!cdsBody1->Active() || cdsBody1->IsEmpty()) return false;
-    const int count = GetTokenCount(BodyKeyFields, ",");
+    const int count = BodyKeyCount();
     TLineWalk walk(cdsBody1, nullptr);
     for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next())
         for (int i = 1; i < count; ++i)
@@ -658,7 +670,7 @@ void TdmDouble::SortBodyByField(const AnsiString& fieldName) {
             cdsMain->Next();
             cdsMain->Prior();
             RestoreDataSourceEvents(dsBody1, events);
-            if (auto* form = dynamic_cast<TfrmDouble*>(Form())) form->ShowLineSummary();
+            if (auto* form = ObjectAs<TfrmDouble>(Form())) form->ShowLineSummary();
         }
     } catch (const Exception& e) {
         WriteAlertLog(Broker ? Broker->ProgramID : AnsiString(), "DoubleCD-1025:" + e.Message(), 'D');

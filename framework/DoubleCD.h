@@ -70,6 +70,7 @@ public:
     void CarryOverLineValues();
     // The body key field at item i (1-based), alias cut off; '' past the list.
     AnsiString BodyKeyField(int index) const;
+    int BodyKeyCount() const { return static_cast<int>(KeyNames(FBodyKeys, BodyKeyFields).size()); }
     // Whether any line still carries the pending-key placeholder.
     bool HasPendingLineKey();
     // The most lines an export writes.
@@ -93,6 +94,15 @@ public:
 
 private:
     AnsiString HeadKeyField(int index) const;
+    // A key list's names, read again only when its text changes: every new line and every line of
+    // a save asks for them.
+    struct TKeyNames {
+        AnsiString Text;
+        bool Read = false;
+        std::vector<AnsiString> Names;
+    };
+    static const std::vector<AnsiString>& KeyNames(TKeyNames& cache, const AnsiString& text);
+    mutable TKeyNames FBodyKeys, FHeadKeys;
     // The line clone over the lines of the current header.
     void EnsureBodyShadow();
     // The next line number: the lines walked once, then counted on while lines are only added.

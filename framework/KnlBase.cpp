@@ -60,7 +60,7 @@ private:
 
 void DeleteOneRecord(TDataSet* dataSet, bool suspendEvents) {
     for (int i = 0; i < dataSet->FieldCount(); ++i) {
-        auto* field = dynamic_cast<TDataSetField*>(dataSet->Fields()->Fields(i));
+        auto* field = AsDataSetField(dataSet->Fields()->Fields(i));
         if (field && field->NestedDataSet() && field->NestedDataSet()->Active())
             DeleteRecordCascade(field->NestedDataSet(), true, suspendEvents);
     }

@@ -150,7 +150,7 @@ TdmRadical::TdmRadical(TComponent* owner, bool load) : TDataModule(owner) {
 }
 
 TfrmRadical* TdmRadical::Form() const {
-    return dynamic_cast<TfrmRadical*>(Owner());
+    return ObjectAs<TfrmRadical>(Owner());
 }
 
 void TdmRadical::DataModuleCreate(TObject*) {

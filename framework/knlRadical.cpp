@@ -43,7 +43,7 @@ void MakeFlagPositive(TDataSet* dataSet) {
 bool RestoreNestedFields(TDataSet* dataSet) {
     bool result = true;
     for (int i = 0; i < dataSet->FieldCount(); ++i) {
-        auto* field = dynamic_cast<TDataSetField*>(dataSet->Fields()->Fields(i));
+        auto* field = AsDataSetField(dataSet->Fields()->Fields(i));
         if (field && field->NestedDataSet() && field->NestedDataSet()->Active())
             result = RestoreNegativeFlags(field->NestedDataSet(), true);
     }

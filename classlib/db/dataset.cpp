@@ -144,7 +144,7 @@ void TDataSet::SetActive(bool value) {
         CalculateFields();
         // Nested data sets open with their master, as they closed with it.
         for (TField* f : FFields->FList)
-            if (auto* df = dynamic_cast<TDataSetField*>(f))
+            if (auto* df = AsDataSetField(f))
                 if (df->NestedDataSet() && !df->NestedDataSet()->Active()) df->NestedDataSet()->Open();
         DataEvent(deDataSetChange);
         DoEvent(FAfterOpen);
@@ -181,7 +181,7 @@ void TDataSet::CloseCursor() {
 
 void TDataSet::CloseNested() {
     for (TField* f : FFields->FList)
-        if (auto* df = dynamic_cast<TDataSetField*>(f))
+        if (auto* df = AsDataSetField(f))
             if (df->NestedDataSet() && df->NestedDataSet()->Active()) df->NestedDataSet()->Close();
     if (FDataSetField && Active() && !FDataSetField->DataSet()) Close();
 }
@@ -327,7 +327,7 @@ void TDataSet::DoAfterScrollEvents() {
 
 void TDataSet::NotifyDetails() {
     for (TField* f : FFields->FList)
-        if (auto* df = dynamic_cast<TDataSetField*>(f))
+        if (auto* df = AsDataSetField(f))
             if (df->NestedDataSet() && df->NestedDataSet()->Active()) df->NestedDataSet()->MasterChanged();
 }
 
@@ -529,7 +529,7 @@ void TDataSet::InternalPostStep() {
 
 void TDataSet::PostNested() {
     for (TField* f : FFields->FList)
-        if (auto* df = dynamic_cast<TDataSetField*>(f))
+        if (auto* df = AsDataSetField(f))
             if (TDataSet* nested = df->NestedDataSet())
                 if (nested->Active()) nested->CheckBrowseMode();
 }
@@ -560,7 +560,7 @@ void TDataSet::Cancel() {
     if (scrollEvents) NotifyDetails();
     if (restoreNested)
         for (TField* f : FFields->FList)
-            if (auto* df = dynamic_cast<TDataSetField*>(f))
+            if (auto* df = AsDataSetField(f))
                 if (df->NestedDataSet()) df->NestedDataSet()->RefreshFromMaster();
     DoEvent(FAfterCancel);
     if (scrollEvents) DoEvent(FAfterScroll);

@@ -564,6 +564,13 @@ private:
     TDataSet* FNestedDataSet = nullptr;
 };
 
+// The field as a data-set field, or nullptr. By its data type, which only TDataSetField takes: the
+// data set asks this of every field on each post and scroll, where a dynamic_cast costs a walk of
+// type names.
+inline TDataSetField* AsDataSetField(TField* field) {
+    return field && field->DataType() == ftDataSet ? static_cast<TDataSetField*>(field) : nullptr;
+}
+
 class TAggregateField : public TField {
     KVR_CLASS(TAggregateField, TField)
 public:

@@ -391,14 +391,14 @@ TUpdateStatus TCustomClientDataSet::UpdateStatus() const {
 
 void TCustomClientDataSet::RefreshNested() {
     for (int i = 0; i < FieldCount(); ++i)
-        if (auto* df = dynamic_cast<TDataSetField*>(Fields()->Fields(i)))
+        if (auto* df = AsDataSetField(Fields()->Fields(i)))
             if (df->NestedDataSet()) df->NestedDataSet()->RefreshFromMaster();
 }
 
 void TCustomClientDataSet::CancelUpdates() {
     CheckActive();
     for (int i = 0; i < FieldCount(); ++i)
-        if (auto* df = dynamic_cast<TDataSetField*>(Fields()->Fields(i)))
+        if (auto* df = AsDataSetField(Fields()->Fields(i)))
             if (df->NestedDataSet() && df->NestedDataSet()->Active()) df->NestedDataSet()->Cancel();
     Cancel();
     CheckOrder();
@@ -450,7 +450,7 @@ Variant TCustomClientDataSet::Delta() const {
 TCustomClientDataSet* TCustomClientDataSet::ReconcileTarget(TRowStore* store) {
     if (store == Store()) return this;
     for (int i = 0; i < FieldCount(); ++i)
-        if (auto* df = dynamic_cast<TDataSetField*>(Fields()->Fields(i)))
+        if (auto* df = AsDataSetField(Fields()->Fields(i)))
             if (auto* nested = dynamic_cast<TCustomClientDataSet*>(df->NestedDataSet())) {
                 if (nested->FOnReconcileError) return nested;
             }

@@ -215,6 +215,15 @@ template <class T> void FreeAndNil(T*& object) {
     if (o) o->Free();
 }
 
+// The object as a T, or nullptr: a walk up the class chain, where a dynamic_cast compares type
+// names across libraries (the hot paths of the data modules ask it on every field change). T must
+// declare its own class (KVR_CLASS), or its parent's class would answer for it.
+template <class T> T* ObjectAs(TObject* object) {
+    static_assert(std::is_same_v<decltype(&T::DeclarePublished), void (*)(TClassBuilder<T>&)>,
+                  "ObjectAs needs a class that declares KVR_CLASS");
+    return object && object->InheritsFrom(T::StaticClass()) ? static_cast<T*>(object) : nullptr;
+}
+
 // The class registry, by name without regard to case.
 void RegisterClass(TClass cls); // a different class of the same name raises EFilerError
 void RegisterClasses(std::initializer_list<TClass> classes);
