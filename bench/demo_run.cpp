@@ -66,7 +66,8 @@ struct THost {
     Variant App;
 };
 
-const char* const Steps[] = {"1_open", "2_add_pick2", "3_save", "4_query", "5_change_save", "6_print", "7_delete"};
+const char* const Steps[] = {"1_open",        "2_add_pick2", "3_save",  "4_query",
+                             "5_change_save", "6_print",     "7_delete"};
 
 void DemoRun(benchmark::State& state) {
     static TBenchPlatform platform;

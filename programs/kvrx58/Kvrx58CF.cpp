@@ -657,7 +657,8 @@ void TfrmKvrx58::DoF3Key(Word& key, TWinControl* control) {
     const Variant first = rows.GetElement({VarArrayLowBound(rows, 1)});
     const int low = VarArrayLowBound(first, 1);
     const AnsiString account = VarToStr(first.GetElement({low}));
-    const AnsiString name = low + 1 <= VarArrayHighBound(first, 1) ? VarToStr(first.GetElement({low + 1})) : "";
+    const AnsiString name =
+        low + 1 <= VarArrayHighBound(first, 1) ? VarToStr(first.GetElement({low + 1})) : "";
     // Written to the record at once, so that the issuing bank's check skips itself for this account only;
     // the flag never outlives the pick (an equal value, a cancelled edit), so the next typed bank is checked.
     BankAccountPicked = true;

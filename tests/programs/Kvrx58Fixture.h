@@ -122,7 +122,8 @@ protected:
     void F2OnColumn(const char* field, std::vector<int> picks) {
         Chooser->Picks.push_back(std::move(picks));
         Application->RunUserAction([this] { Form->gdBody1->SetFocus(); });
-        Application->RunUserAction([this, field] { Form->gdBody1->SetSelectedField(Body()->FieldByName(field)); });
+        Application->RunUserAction(
+            [this, field] { Form->gdBody1->SetSelectedField(Body()->FieldByName(field)); });
         UserKey(Form, "F2");
     }
 

@@ -104,7 +104,8 @@ TEST_F(Kvrx58Work, F2OnTheOrderTypeGivesOneLinePerPickedRowAndNoEmptyLine) {
     for (const AnsiString& message : said)
         EXPECT_NE(message.substr(0, 1), "E") << message; // no refused line, no required field missing
     EXPECT_EQ(Sql("SELECT COUNT(*) FROM KVRTB WHERE TB001 = '5102' AND TB002 = 'T-PICK'"), "3");
-    EXPECT_EQ(Sql("SELECT COUNT(*) FROM KVRTB WHERE TB002 = 'T-PICK' AND (TB005 = '' OR TB005 IS NULL)"), "0");
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM KVRTB WHERE TB002 = 'T-PICK' AND (TB005 = '' OR TB005 IS NULL)"),
+              "0");
 }
 
 TEST_F(Kvrx58Work, F3OnTheIssuingBankTakesABankAccountOrChangesNothing) {
@@ -162,11 +163,12 @@ TEST_F(Kvrx58Work, PricingAndPackageColumnsFollowTheUnitSettings) {
         const char* Sys024;
         const char* Sys070;
         bool Pricing, Package;
-    } cases[] = {
-        {"1", "Y", true, false},  {"1", "N", false, false}, {"2", "Y", false, false},
-        {"2", "N", false, false}, {"3", "Y", true, true},   {"3", "N", false, true},
-        {"0", "Y", false, true}, // no unit kind: the package columns keep what they had
-    };
+    } cases[] =
+        {
+            {"1", "Y", true, false},  {"1", "N", false, false}, {"2", "Y", false, false},
+            {"2", "N", false, false}, {"3", "Y", true, true},   {"3", "N", false, true},
+            {"0", "Y", false, true}, // no unit kind: the package columns keep what they had
+        };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.Sys024) + "/" + c.Sys070);
         for (const char* name : {"TD038C", "TD039C", "TD030C", "TD032C"})
