@@ -45,6 +45,25 @@ TEST_F(Kvrx58Work, ASaveWithoutLinesWarnsOfAnIssuedAmountAndCancelStoresNothing)
     EXPECT_EQ(Sql("SELECT COUNT(*) FROM KVRTB WHERE TB002 = 'T-NOLINE'"), "0");
 }
 
+TEST_F(Kvrx58Work, LinesWithoutAPurchaseTotalAllShareNothing) {
+    Open();
+    AddHeader("5102", "T-ZERO", "1000");
+    F2OnColumn("TB004", {0, 1});
+    Body()->Post();
+    ASSERT_EQ(Body()->RecordCount(), 2);
+    // Order lines of no amount: the lines' total TA040 is 0, and no share is divided by it.
+    for (Body()->First(); !Body()->Eof(); Body()->Next()) {
+        Body()->Edit();
+        SetFieldText(Body()->FieldByName("TD011C"), "0", true);
+        Body()->Post();
+    }
+    ASSERT_EQ(Main()->FieldByName("TA040")->AsFloat(), 0);
+    ASSERT_GT(Main()->FieldByName("TA023")->AsFloat(), 0) << "10 % of the issued amount in local currency";
+    UserKey(Form, "F12");
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM KVRTB WHERE TB002 = 'T-ZERO'"), "2");
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM KVRTB WHERE TB002 = 'T-ZERO' AND TB008 = 0"), "2");
+}
+
 TEST_F(Kvrx58Work, F2OnAReadOnlyLineColumnOpensNothing) {
     Open();
     AddHeader("5102", "T-RO", "0");
@@ -145,16 +164,22 @@ TEST_F(Kvrx58Work, F3OnTheIssuingBankTakesABankAccountOrChangesNothing) {
     Chooser->Picks.push_back({0});
     TakeMessages();
     UserKey(Form, "F3", "edTA006");
-    const TDbRow& account = Chooser->Requests.back().Rows.at(0);
+    const TDbRow account = Chooser->Requests.back().Rows.at(0);
     UserKey(Form, "Tab", "edTA006");
     EXPECT_EQ(Head("TA006"), Trim(account[0].AsString()));
     EXPECT_EQ(Head("TA006C"), Trim(account[1].AsString()));
     EXPECT_EQ(Form->edTA006C->Text(), Trim(account[1].AsString()));
     EXPECT_FALSE(Asked(TakeMessages(), "W 000004"));
     EXPECT_FALSE(Form->BankAccountPicked);
+    // The same account picked again changes nothing, and leaves nothing unchecked behind it.
+    Chooser->Picks.push_back({0});
+    UserKey(Form, "F3", "edTA006");
+    EXPECT_EQ(Head("TA006"), Trim(account[0].AsString()));
+    EXPECT_FALSE(Form->BankAccountPicked);
     User.Answers = {"Cancel"};
     UserType(Form, "edTA006", "NOBANK");
     EXPECT_TRUE(Asked(TakeMessages(), "W 000004"));
+    EXPECT_EQ(Head("TA006"), Trim(account[0].AsString())); // the unknown bank refused
 }
 
 TEST_F(Kvrx58Work, PricingAndPackageColumnsFollowTheUnitSettings) {
