@@ -37,11 +37,15 @@ TEST_F(Kvrx58Work, ASaveWithoutLinesWarnsOfAnIssuedAmountAndCancelStoresNothing)
     EXPECT_FALSE(Body()->ControlsDisabled()); // the lines' grid still answers
     EXPECT_TRUE(Body()->IsEmpty());
 
-    // Nothing issued, nothing to warn of: the lines' own check decides.
+    // Nothing issued, nothing to warn of: only the framework's question about a body without lines,
+    // answered OK, and the header is stored alone.
     UserType(Form, "edTA018", "0");
     UserKey(Form, "F12");
-    EXPECT_FALSE(Asked(TakeMessages(), "W 100113"));
+    const std::vector<AnsiString> said = TakeMessages();
+    EXPECT_FALSE(Asked(said, "W 100113"));
+    EXPECT_TRUE(Asked(said, "W 100079"));
     EXPECT_FALSE(Body()->ControlsDisabled());
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM KVRTA WHERE TA001 = '5102' AND TA002 = 'T-NOLINE'"), "1");
     EXPECT_EQ(Sql("SELECT COUNT(*) FROM KVRTB WHERE TB002 = 'T-NOLINE'"), "0");
 }
 
