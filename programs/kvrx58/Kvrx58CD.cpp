@@ -1021,11 +1021,16 @@ void TdmKvrx58::cdsMainTA001Validate(TField* sender) {
         Abort();
     }
     Head("TA001C")->SetAsString(ValueAt(values, 1));
+    const bool numbered = AutoKey;
     SetAutoKey(ValueAt(values, 3) != "4");
     TfrmKvrx58* form = Form();
     if (AutoKey) {
         NumberDocument();
         if (form) form->FocusFieldControl("TA008");
+    } else if (numbered && form && form->EditState == esInsert) {
+        // The number that the other type's numbering gave is not the user's: a hand-numbered type
+        // starts from an empty number.
+        Head("TA002")->Clear();
     }
     if (form) {
         form->ConfirmAfterSave = ValueAt(values, 11) == "Y";

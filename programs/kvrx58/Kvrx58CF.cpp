@@ -645,6 +645,10 @@ void TfrmKvrx58::DoF3Key(Word& key, TWinControl* control) {
     AnsiString dataField;
     GetStrPropByName(control, "DataField", dataField);
     if (!SameText(Trim(dataField), "TA006")) return;
+    // Only a document being added or changed takes an account: a browsed one would show an account that
+    // its record never gets.
+    TClientDataSet* main = Module()->cdsMain;
+    if (edTA006->ReadOnly() || (main->State() != dsEdit && main->State() != dsInsert)) return;
     // The bank accounts, seeded with what the issuing bank's edit holds.
     Variant rows;
     Broker->OpenF2Window("GIMMA", "01", rows, "", "", "", 0, "", false, false, edTA006->Text(),
@@ -653,11 +657,22 @@ void TfrmKvrx58::DoF3Key(Word& key, TWinControl* control) {
     const Variant first = rows.GetElement({VarArrayLowBound(rows, 1)});
     const int low = VarArrayLowBound(first, 1);
     const AnsiString account = VarToStr(first.GetElement({low}));
-    // The issuing bank's check skips itself once for the picked account; an account that the field holds
-    // already is written without a check, and nothing would clear the flag for the next typed bank.
-    BankAccountPicked = account != Module()->cdsMain->FieldByName("TA006")->AsString();
+    const AnsiString name =
+        low + 1 <= VarArrayHighBound(first, 1) ? VarToStr(first.GetElement({low + 1})) : "";
+    // Written to the record at once, so that the issuing bank's check skips itself for this account only;
+    // the flag never outlives the pick (an equal value, a cancelled edit), so the next typed bank is checked.
+    BankAccountPicked = true;
+    try {
+        SetFieldText(main->FieldByName("TA006"), account, false);
+    } catch (...) {
+        BankAccountPicked = false;
+        throw;
+    }
+    BankAccountPicked = false;
+    // The account's name, which the bank's name would otherwise show again at the next repaint.
+    SetFieldText(main->FieldByName("TA006C"), name, false);
     edTA006->SetText(account);
-    if (edTA006C) edTA006C->SetText(VarToStr(first.GetElement({low + 1})));
+    if (edTA006C) edTA006C->SetText(name);
 }
 
 void TfrmKvrx58::ConfigureProgram() {

@@ -11,8 +11,8 @@ class TfrmKvrx58 : public TfrmDouble {
 public:
     explicit TfrmKvrx58(TComponent* owner, bool load = true);
 
-    // Set by a bank account picked from the list (it needs no check of its own), cleared by the next
-    // check of the issuing bank.
+    // Set while a bank account picked from the list is written to the issuing bank (it needs no check of
+    // its own); the bank's check clears it, and the pick clears it in any case afterwards.
     bool BankAccountPicked = false;
     // From the document type: confirm and print right after a save.
     bool ConfirmAfterSave = false;

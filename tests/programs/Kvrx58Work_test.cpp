@@ -1,0 +1,310 @@
+// The letter-of-credit form at a user's work against the demo database: saves without lines, the
+// lookups of the lines and the issuing bank, the columns that the unit settings show, the closing
+// month, the order line's fields emptied by a new order type, and the two kinds of numbering. What a
+// save left behind is read from the database file itself.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "classlib/rtl/datetime.h"
+#include "foundation/LibVCLs.h"
+#include "tests/programs/Kvrx58Fixture.h"
+
+namespace {
+
+bool Asked(const std::vector<AnsiString>& messages, const char* message) {
+    return std::find(messages.begin(), messages.end(), AnsiString(message)) != messages.end();
+}
+
+std::string Count(const char* table) {
+    return std::string("SELECT COUNT(*) FROM ") + table;
+}
+
+class Kvrx58Work : public Kvrx58Fixture {};
+
+TEST_F(Kvrx58Work, ASaveWithoutLinesWarnsOfAnIssuedAmountAndCancelStoresNothing) {
+    Open();
+    const std::string heads = Sql(Count("KVRTA")), lines = Sql(Count("KVRTB"));
+    AddHeader("5102", "T-NOLINE", "100");
+    ASSERT_EQ(Main()->FieldByName("TA040")->AsFloat(), 0);
+    User.Answers = {"Cancel"};
+    TakeMessages();
+    UserKey(Form, "F12");
+    EXPECT_TRUE(Asked(TakeMessages(), "W 100113")); // 100 issued against no lines at all
+    EXPECT_EQ(Sql(Count("KVRTA")), heads);
+    EXPECT_EQ(Sql(Count("KVRTB")), lines);
+    EXPECT_EQ(Form->EditState, esInsert);
+    EXPECT_FALSE(Body()->ControlsDisabled()); // the lines' grid still answers
+    EXPECT_TRUE(Body()->IsEmpty());
+
+    // Nothing issued, nothing to warn of: only the framework's question about a body without lines,
+    // answered OK, and the header is stored alone.
+    UserType(Form, "edTA018", "0");
+    UserKey(Form, "F12");
+    const std::vector<AnsiString> said = TakeMessages();
+    EXPECT_FALSE(Asked(said, "W 100113"));
+    EXPECT_TRUE(Asked(said, "W 100079"));
+    EXPECT_FALSE(Body()->ControlsDisabled());
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM KVRTA WHERE TA001 = '5102' AND TA002 = 'T-NOLINE'"), "1");
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM KVRTB WHERE TB002 = 'T-NOLINE'"), "0");
+}
+
+TEST_F(Kvrx58Work, LinesWithoutAPurchaseTotalAllShareNothing) {
+    Open();
+    AddHeader("5102", "T-ZERO", "1000");
+    F2OnColumn("TB004", {0, 1});
+    Body()->Post();
+    ASSERT_EQ(Body()->RecordCount(), 2);
+    // Order lines of no amount: the lines' total TA040 is 0, and no share is divided by it.
+    for (Body()->First(); !Body()->Eof(); Body()->Next()) {
+        Body()->Edit();
+        SetFieldText(Body()->FieldByName("TD011C"), "0", true);
+        Body()->Post();
+    }
+    ASSERT_EQ(Main()->FieldByName("TA040")->AsFloat(), 0);
+    ASSERT_GT(Main()->FieldByName("TA023")->AsFloat(), 0) << "10 % of the issued amount in local currency";
+    UserKey(Form, "F12");
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM KVRTB WHERE TB002 = 'T-ZERO'"), "2");
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM KVRTB WHERE TB002 = 'T-ZERO' AND TB008 = 0"), "2");
+}
+
+TEST_F(Kvrx58Work, F2OnAReadOnlyLineColumnOpensNothing) {
+    Open();
+    AddHeader("5102", "T-RO", "0");
+    F2OnColumn("TB004", {0});
+    Body()->Post();
+    ASSERT_EQ(Body()->RecordCount(), 1);
+    const AnsiString item = Line("TD004C");
+    ASSERT_FALSE(item.empty());
+    for (const char* column : {"TB007", "TD004C", "TD011C", "TD012C"}) {
+        SCOPED_TRACE(column);
+        const size_t lookups = Chooser->Requests.size();
+        Form->gdBody1->SetSelectedField(Body()->FieldByName(column));
+        Word key = VK_F2;
+        Form->DoF2Key(key, Form->gdBody1);
+        EXPECT_EQ(key, 0);
+        UserKey(Form, "F2", "gdBody1");
+        EXPECT_EQ(Chooser->Requests.size(), lookups);
+        EXPECT_EQ(Body()->RecordCount(), 1);
+        EXPECT_EQ(Line("TD004C"), item);
+    }
+}
+
+TEST_F(Kvrx58Work, F2OnTheOrderTypeGivesOneLinePerPickedRowAndNoEmptyLine) {
+    Open();
+    AddHeader("5102", "T-PICK", "0");
+    F2OnColumn("TB004", {0, 1, 2});
+    ASSERT_EQ(Chooser->Requests.size(), 1u);
+    const TChooseRequest& request = Chooser->Requests[0];
+    EXPECT_EQ(request.Table, "BYVTD");
+    EXPECT_EQ(request.QueryNo, "06");
+    EXPECT_TRUE(request.MultiSelect);
+    ASSERT_GE(request.Rows.size(), 3u) << "the demo's supplier S0002 has open lines of factory F01 in USD";
+
+    // The last picked line is still being edited, as a user leaves it; nothing else stands after it.
+    EXPECT_EQ(Body()->State(), dsInsert);
+    Body()->Post();
+    ASSERT_EQ(Body()->RecordCount(), 3);
+    double total = 0;
+    int n = 0;
+    for (Body()->First(); !Body()->Eof(); Body()->Next(), ++n) {
+        SCOPED_TRACE(n);
+        EXPECT_EQ(Line("TB004"), Trim(request.Rows[n][0].AsString()));
+        EXPECT_EQ(Line("TB005"), Trim(request.Rows[n][1].AsString()));
+        EXPECT_EQ(Line("TB006"), Trim(request.Rows[n][2].AsString()));
+        EXPECT_FALSE(Line("TD004C").empty()); // the order line's check filled its columns
+        total += Body()->FieldByName("TD011C")->AsFloat();
+    }
+    EXPECT_DOUBLE_EQ(Main()->FieldByName("TA040")->AsFloat(), total);
+
+    // Saved as it stands: the issued amount is the lines' total, so no warning and no refused line.
+    UserClick(Form, "TabSheet1");
+    UserType(Form, "edTA018", FloatToStr(total));
+    TakeMessages();
+    UserKey(Form, "F12");
+    const std::vector<AnsiString> said = TakeMessages();
+    EXPECT_FALSE(Asked(said, "W 100113"));
+    for (const AnsiString& message : said)
+        EXPECT_NE(message.substr(0, 1), "E") << message; // no refused line, no required field missing
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM KVRTB WHERE TB001 = '5102' AND TB002 = 'T-PICK'"), "3");
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM KVRTB WHERE TB002 = 'T-PICK' AND (TB005 = '' OR TB005 IS NULL)"),
+              "0");
+}
+
+TEST_F(Kvrx58Work, F3OnTheIssuingBankTakesABankAccountOrChangesNothing) {
+    Open();
+    // A browsed document takes no account: nothing opens, the record and the flag stay.
+    UserClick(Form, "tbsHead1");
+    ASSERT_FALSE(Main()->IsEmpty());
+    const AnsiString browsed = Head("TA006");
+    for (bool picked : {false, true}) {
+        Form->BankAccountPicked = picked;
+        Chooser->Picks.push_back({0});
+        UserKey(Form, "F3", "edTA006");
+        EXPECT_TRUE(Chooser->Requests.empty());
+        EXPECT_EQ(Form->edTA006->Text(), browsed);
+        EXPECT_EQ(Form->BankAccountPicked, picked);
+    }
+    Chooser->Picks.clear();
+
+    AddHeader("5102", "T-F3", "0");
+    UserClick(Form, "tbsHead1");
+    ASSERT_EQ(Head("TA006"), "B001");
+    const AnsiString bankName = Head("TA006C");
+    // Nothing picked: the field, its name and the flag stay as they were, whatever the flag was.
+    for (bool picked : {false, true}) {
+        SCOPED_TRACE(picked);
+        Form->BankAccountPicked = picked;
+        Chooser->Picks.push_back({});
+        UserKey(Form, "F3", "edTA006");
+        EXPECT_EQ(Chooser->Requests.back().Table, "GIMMA");
+        EXPECT_EQ(Head("TA006"), "B001");
+        EXPECT_EQ(Head("TA006C"), bankName);
+        EXPECT_EQ(Form->BankAccountPicked, picked);
+    }
+    Form->BankAccountPicked = false;
+
+    // A picked account needs no check of its own; the next bank typed is checked again.
+    Chooser->Picks.push_back({0});
+    TakeMessages();
+    UserKey(Form, "F3", "edTA006");
+    const TDbRow account = Chooser->Requests.back().Rows.at(0);
+    UserKey(Form, "Tab", "edTA006");
+    EXPECT_EQ(Head("TA006"), Trim(account[0].AsString()));
+    EXPECT_EQ(Head("TA006C"), Trim(account[1].AsString()));
+    EXPECT_EQ(Form->edTA006C->Text(), Trim(account[1].AsString()));
+    EXPECT_FALSE(Asked(TakeMessages(), "W 000004"));
+    EXPECT_FALSE(Form->BankAccountPicked);
+    // The same account picked again changes nothing, and leaves nothing unchecked behind it.
+    Chooser->Picks.push_back({0});
+    UserKey(Form, "F3", "edTA006");
+    EXPECT_EQ(Head("TA006"), Trim(account[0].AsString()));
+    EXPECT_FALSE(Form->BankAccountPicked);
+    User.Answers = {"Cancel"};
+    UserType(Form, "edTA006", "NOBANK");
+    EXPECT_TRUE(Asked(TakeMessages(), "W 000004"));
+    EXPECT_EQ(Head("TA006"), Trim(account[0].AsString())); // the unknown bank refused
+}
+
+TEST_F(Kvrx58Work, PricingAndPackageColumnsFollowTheUnitSettings) {
+    Open();
+    const struct {
+        const char* Sys024;
+        const char* Sys070;
+        bool Pricing, Package;
+    } cases[] =
+        {
+            {"1", "Y", true, false},  {"1", "N", false, false}, {"2", "Y", false, false},
+            {"2", "N", false, false}, {"3", "Y", true, true},   {"3", "N", false, true},
+            {"0", "Y", false, true}, // no unit kind: the package columns keep what they had
+        };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.Sys024) + "/" + c.Sys070);
+        for (const char* name : {"TD038C", "TD039C", "TD030C", "TD032C"})
+            Body()->FieldByName(name)->SetVisible(true);
+        Form->Broker->SetSysSetting("SYS024", c.Sys024);
+        Form->Broker->SetSysSetting("SYS070", c.Sys070);
+        Form->ApplyInputSettings();
+        for (const char* name : {"TD038C", "TD039C"})
+            EXPECT_EQ(Body()->FieldByName(name)->Visible(), c.Pricing) << name;
+        for (const char* name : {"TD030C", "TD032C"})
+            EXPECT_EQ(Body()->FieldByName(name)->Visible(), c.Package) << name;
+    }
+}
+
+TEST_F(Kvrx58Work, AClosingMonthAfterTodayLeavesTheIssueDateAndTheDefaultFactoryEmpty) {
+    const AnsiString today = FormatDateTime("yyyymmdd", Now());
+    const struct {
+        const char* Closing;
+        AnsiString Date;
+        bool Factory;
+    } cases[] = {{"202601", today, true}, {"209901", "", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Closing);
+        Open();
+        Form->Broker->SetSysSetting("Sys011", c.Closing);
+        UserKey(Form, "F5");
+        EXPECT_EQ(Head("TA008"), c.Date);
+        EXPECT_EQ(Head("TA042"), c.Date);
+        EXPECT_EQ(Head("TA036").empty(), !c.Factory);
+        TakeMessages();
+        if (!c.Factory) {
+            // A date of a closed month is refused and the field keeps what it had.
+            Main()->FieldByName("TA008")->SetAsString("");
+            EXPECT_THROW(Main()->FieldByName("TA008")->SetAsString(today), EAbort);
+            EXPECT_TRUE(Asked(TakeMessages(), "E 100013"));
+            EXPECT_EQ(Head("TA008"), "");
+        }
+        UserKey(Form, "Esc");
+        delete Form;
+        Form = nullptr;
+    }
+}
+
+TEST_F(Kvrx58Work, ANewOrderTypeOrNumberEmptiesWhatFollowsItOnTheLine) {
+    Open();
+    AddHeader("5102", "T-TYPE", "0");
+    F2OnColumn("TB004", {0});
+    Body()->Post();
+    ASSERT_FALSE(Line("TB006").empty());
+    const AnsiString item = Line("TD004C"), amount = Line("TD011C");
+    const struct {
+        const char* Field;
+        std::vector<const char*> Emptied, Kept;
+    } cases[] = {
+        {"TB005", {"TB006"}, {"TB004"}},
+        {"TB004", {"TB005", "TB006"}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Field);
+        const AnsiString before = Line("TB004");
+        ASSERT_FALSE(Line("TB006").empty());
+        Body()->Edit();
+        Body()->FieldByName(c.Field)->SetAsString("3302");
+        for (const char* name : c.Emptied)
+            EXPECT_EQ(Line(name), "") << name;
+        for (const char* name : c.Kept)
+            EXPECT_EQ(Line(name), before) << name;
+        // The purchase-order columns stay until another order line is checked.
+        EXPECT_EQ(Line("TD004C"), item);
+        EXPECT_EQ(Line("TD011C"), amount);
+        Body()->Cancel();
+    }
+}
+
+TEST_F(Kvrx58Work, AHandNumberedTypeLeavesTheNumberToTheUserAndANumberedOneTakesTheServers) {
+    Open();
+    // 5102 is numbered by hand (its numbering kind is "4"): the number is the user's, and it is stored.
+    AddHeader("5102");
+    EXPECT_FALSE(Form->Module()->AutoKey);
+    EXPECT_EQ(Head("TA002"), "");
+    UserType(Form, "edTA002", "HAND-0001");
+    F2OnColumn("TB004", {0});
+    UserKey(Form, "F12"); // the issued amount 0 against the line: W 100113 answered OK
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM KVRTA WHERE TA001 = '5102' AND TA002 = 'HAND-0001'"), "1");
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM KVRTB WHERE TB001 = '5102' AND TB002 = 'HAND-0001'"), "1");
+    // The next document (kept on add) keeps the type, and its number is again the user's to type.
+    EXPECT_EQ(Form->EditState, esInsert);
+    EXPECT_EQ(Head("TA001"), "5102");
+    EXPECT_EQ(Head("TA002"), "");
+    UserKey(Form, "Esc");
+
+    // 5101 is numbered from the issue date, and the server's number is the stored one.
+    AddHeader("5101");
+    EXPECT_TRUE(Form->Module()->AutoKey);
+    const AnsiString given = Head("TA002");
+    EXPECT_EQ(given.substr(0, 8), Head("TA008"));
+    F2OnColumn("TB004", {0});
+    UserKey(Form, "F12");
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM KVRTA WHERE TA001 = '5101' AND TA002 = '" + given + "'"), "1");
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM KVRTB WHERE TB001 = '5101' AND TB002 = '" + given + "'"), "1");
+
+    // A numbered type changed to a hand-numbered one while adding leaves no number of the other type.
+    AddHeader("5101");
+    ASSERT_FALSE(Head("TA002").empty());
+    UserType(Form, "edTA001", "5102");
+    EXPECT_FALSE(Form->Module()->AutoKey);
+    EXPECT_EQ(Head("TA002"), "");
+}
+
+} // namespace
