@@ -77,6 +77,8 @@ CREATE TABLE IF NOT EXISTS FWDHD (
     DH003 CHAR(8)       COLLATE RTRIM DEFAULT '',  -- 单据日期
     DH004 VARCHAR(20)   DEFAULT '',                -- 说明
     DH005 NUMERIC(12,2) DEFAULT 0,                 -- 总金额
+    DH006 CHAR(1)       COLLATE RTRIM DEFAULT 'N', -- 审核码 Y/N/V/U
+    DH007 CHAR(8)       DEFAULT '',                -- 审核日期
     PRIMARY KEY (DH001, DH002)
 );
 
@@ -91,6 +93,7 @@ CREATE TABLE IF NOT EXISTS FWDLN (
     DL004 VARCHAR(20)   DEFAULT '',                -- 品名
     DL005 NUMERIC(10,2) DEFAULT 0,                 -- 数量
     DL006 NUMERIC(12,2) DEFAULT 0,                 -- 金额
+    DL007 CHAR(1)       COLLATE RTRIM DEFAULT 'N', -- 审核码
     PRIMARY KEY (DL001, DL002, DL003)
 );
 
@@ -136,3 +139,21 @@ INSERT OR IGNORE INTO WOQMS (MS001, MS002, MS003) VALUES
 
 INSERT OR IGNORE INTO QVNMD (MD001, MD002, MD003, MD004, MD005) VALUES
  ('DEMO', 'FWQBE01', ',Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY', '', 'N');
+
+------------------------------------------------------------------------------------------------------
+-- FWDBL01's confirmation: the confirm-code fields the transaction manager and the saves know, and two
+-- more documents, one confirmed and one open, beside H0001
+------------------------------------------------------------------------------------------------------
+
+INSERT OR IGNORE INTO WOQMS (MS001, MS002, MS003) VALUES
+ ('FWDBL01', 'M11_CONFIRM', 'DH006'),
+ ('FWDBL01', 'M11_CONFIRM_DATE', 'DH007'),
+ ('FWDBL01', 'D11_CONFIRM', 'DL007');
+
+INSERT OR IGNORE INTO FWDHD (COMPANY, CREATOR, USR_GROUP, CREATE_DATE, DH001, DH002, DH003, DH004, DH005, DH006, DH007) VALUES
+ ('DEMO', 'DEMO', 'IMP', '20260106090000000', '5102', 'H0002', '20260106', '已审单', 5, 'Y', '20260107'),
+ ('DEMO', 'DEMO', 'IMP', '20260108090000000', '5102', 'H0003', '20260108', '待审单', 8, 'N', '');
+
+INSERT OR IGNORE INTO FWDLN (COMPANY, CREATOR, USR_GROUP, CREATE_DATE, DL001, DL002, DL003, DL004, DL005, DL006, DL007) VALUES
+ ('DEMO', 'DEMO', 'IMP', '20260106090000000', '5102', 'H0002', '0001', '垫片', 5, 5, 'Y'),
+ ('DEMO', 'DEMO', 'IMP', '20260108090000000', '5102', 'H0003', '0001', '弹簧', 8, 8, 'N');

@@ -54,6 +54,7 @@ KVR_PUBLISHED(TfrmDouble, c) {
     c.Method("gdBody1KeyDown", &TfrmDouble::gdBody1KeyDown);
     c.Method("miBodyToExcelClick", &TfrmDouble::miBodyToExcelClick);
     c.Method("miBodyToExcel2Click", &TfrmDouble::miBodyToExcel2Click);
+    PublishConfirm(c);
 }
 
 // Shortcuts: Ctrl (16384) with F3 114 and F4 115.
@@ -87,6 +88,48 @@ KVR_FORM_RESOURCE(TfrmDouble, R"(inherited frmDouble: TfrmDouble
     Height = 25
     Visible = False
   end
+  inherited ToolBar1: TToolBar
+    object btnConfirm: TToolButton
+      Enabled = False
+      Hint = '审核'
+      ImageIndex = 12
+      OnClick = miConfirmClick
+    end
+    object btnUnConfirm: TToolButton
+      Enabled = False
+      Hint = '撤销审核'
+      ImageIndex = 13
+      OnClick = miUnConfirmClick
+    end
+    object btnInvalid: TToolButton
+      Enabled = False
+      Hint = '作废'
+      ImageIndex = 14
+      OnClick = miInvalidClick
+    end
+  end
+  inherited pgHead: TExtPageControl
+    inherited tbsHead1: TTabSheet
+      object ImgConfirm: TImage
+        Width = 49
+        Height = 48
+        Transparent = True
+        Visible = False
+      end
+    end
+  end
+  inherited pmMultiSelect: TPopupMenu
+    object miBBConfirm: TMenuItem
+      Caption = '整批审核'
+      Enabled = False
+      OnClick = miBBConfirmClick
+    end
+    object miBBCancelConfirm: TMenuItem
+      Caption = '整批撤销审核'
+      Enabled = False
+      OnClick = miBBCancelConfirmClick
+    end
+  end
   inherited MainMenu: TMainMenu
     inherited MenuItem1: TMenuItem
       inherited miExport: TMenuItem
@@ -102,6 +145,24 @@ KVR_FORM_RESOURCE(TfrmDouble, R"(inherited frmDouble: TfrmDouble
           Visible = False
           OnClick = miBodyToExcel2Click
         end
+      end
+      object N2: TMenuItem
+        Caption = '-'
+      end
+      object miConfirm: TMenuItem
+        Caption = '单据审核'
+        Enabled = False
+        OnClick = miConfirmClick
+      end
+      object miUnConfirm: TMenuItem
+        Caption = '撤销审核'
+        Enabled = False
+        OnClick = miUnConfirmClick
+      end
+      object miInvalid: TMenuItem
+        Caption = '单据作废'
+        Enabled = False
+        OnClick = miInvalidClick
       end
     end
   end
@@ -308,6 +369,7 @@ void TfrmDouble::UpdateButtonStates() {
         Enable(btnDelete, false);
         Enable(miDelete, false);
     }
+    UpdateConfirmImage();
     if (miBodyToExcel && miTable2Excel) miBodyToExcel->SetEnabled(miTable2Excel->Enabled());
     if (miBodyToExcel2 && miTable2Excel) miBodyToExcel2->SetEnabled(miTable2Excel->Enabled());
 }
@@ -567,6 +629,7 @@ bool TfrmDouble::SaveRecord() {
             ServerNumber = Trim(VarToStr(TAppServer(module->AppServer).WhatIs("SEQNO")));
             renumbered = module->AutoKey && !ServerNumber.empty() && ServerNumber != NumberBeforeSave;
             if (renumbered) Broker->Say("I", "000006", {numberField->DisplayLabel(), ServerNumber});
+            if (AutoConfirmMode == 1 && CanConfirm) ConfirmDocument(3, false);
             if (AutoPrintAfterSave) {
                 PreviewMode = false;
                 PrintRecords();
@@ -587,6 +650,11 @@ bool TfrmDouble::SaveRecord() {
         } else {
             SetEditState(esBrowse);
         }
+    } else if (adding && AutoConfirmMode == 1 && CanConfirm) {
+        // Confirmed right after its first save: the document is read again as the server left it.
+        SetEditState(esBrowse);
+        Requery(renumbered ? ServerNumber : AnsiString());
+        RangeRequery = true;
     } else {
         RangeRequery = false;
         SetEditState(esBrowse);

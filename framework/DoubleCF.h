@@ -7,8 +7,26 @@
 //
 // Lines option (the program's kind, element 8 of its catalogue row): what a save does with a document
 // that has no lines: 2 ("E") refuses with E 000032, 1 ("W") asks W 100079, 0 and 3 save.
+#include <functional>
+#include <memory>
+
 #include "framework/DoubleCD.h"
 #include "framework/SingleCF.h"
+
+class TfrmDouble;
+
+// The confirm-date dialog as the form drives it (the dialogs' TQVConfirmDateForm): prepared with the
+// SYS025 value, the stored date (YYYYMMDD) and the date field's label, then shown modally.
+class TConfirmDateDialog {
+public:
+    virtual ~TConfirmDateDialog() = default;
+    virtual void Prepare(const AnsiString& kind, const AnsiString& dateText, const AnsiString& caption) = 0;
+    // False unless the user answered OK; then date is the chosen date, YYYYMMDD.
+    virtual bool Execute(AnsiString& date) = 0;
+};
+using TConfirmDateDialogFactory = std::function<std::unique_ptr<TConfirmDateDialog>(TfrmDouble* form)>;
+// Installs the maker of the confirm-date dialog; returns the one it replaces.
+TConfirmDateDialogFactory SetConfirmDateDialogFactory(TConfirmDateDialogFactory factory);
 
 class TfrmDouble : public TfrmSingle {
     KVR_CLASS(TfrmDouble, TfrmSingle)
@@ -102,6 +120,59 @@ public:
     void gdBody1TitleButtonClick(TObject* sender, const AnsiString& fieldName);
     void miBodyToExcelClick(TObject* sender);
     void miBodyToExcel2Click(TObject* sender);
+
+    // ---- confirmation, void and the transaction manager (DoubleConfirm.cpp) ----
+    // Confirm codes: "Y" confirmed, "N" or empty not, "V" void, "U" confirmation failed. Kinds: 0 un-void,
+    // 1 void (both saved here as an edit), 2 unconfirm, 3 confirm (both run by the transaction manager
+    // TransManagerC.Class1 on the server).
+    TImage* ImgConfirm = nullptr;
+    TToolButton* btnConfirm = nullptr;
+    TToolButton* btnUnConfirm = nullptr;
+    TToolButton* btnInvalid = nullptr;
+    TMenuItem* miConfirm = nullptr;
+    TMenuItem* miUnConfirm = nullptr;
+    TMenuItem* miInvalid = nullptr;
+    TMenuItem* miBBConfirm = nullptr;
+    TMenuItem* miBBCancelConfirm = nullptr;
+    Byte ConfirmKind = 0;     // the kind under way, read when the request is built
+    bool BatchRunning = false; // a batch confirm or unconfirm runs
+    AnsiString ConfirmStamp;  // "CONFIRM", "INVALID", "NOGOOD" or '' as ImgConfirm shows it
+
+    // Runs one action on the current document: the save's result for kinds 0 and 1, True for 2 and 3.
+    virtual bool ConfirmDocument(Byte kind, bool askDate);
+    virtual void ConfirmSucceeded(Byte kind, const Variant& request, const Variant& result);
+    virtual void ConfirmFailed(Byte kind, const Variant& request, const Variant& result);
+    virtual bool RunConfirmTransaction(const Variant& request, Variant& result, bool askDate);
+    // Builds the request and calls the manager; result: [ErrorCode, ResultDesc, ErrorDescript] on
+    // failure, [.., .., ReturnSeq] on success.
+    virtual bool CallTransactionManager(const Variant& ignored, Variant& result, bool askDate);
+    // [automation identifier, program code]: the defaults, or the catalogue's when it names them.
+    virtual bool GetTransactionServer(Variant& pair);
+    virtual bool AcceptConfirmDate(const AnsiString& dateText);
+    // False when no confirm date could be had (the manager is then not called).
+    virtual bool BuildConfirmRequest(Byte kind, bool askDate, Variant& pair, Variant& request);
+    virtual bool MayConfirm(Byte kind);
+    virtual void GetTransactionProgID(AnsiString& text);
+    virtual void GetTransactionProgram(AnsiString& text);
+    void ShowTransactionResult(const Variant& result, bool success);
+    // The selected rows of gdHead, one transaction each; a summary at the end.
+    void ConfirmBatch(Byte kind);
+    bool ConfirmOne(Byte kind, int& answer, bool ask);
+    // The stamp and the enabled state of the confirm, unconfirm and void commands.
+    void UpdateConfirmImage();
+    void PlaceConfirmImage();
+    void miConfirmClick(TObject* sender);
+    void miUnConfirmClick(TObject* sender);
+    void miInvalidClick(TObject* sender);
+    void miBBConfirmClick(TObject* sender);
+    void miBBCancelConfirmClick(TObject* sender);
+    static void PublishConfirm(TClassBuilder<TfrmDouble>& c);
+
+private:
+    AnsiString ConfirmLangText(const AnsiString& ident, const AnsiString& def);
+    std::unique_ptr<TConfirmDateDialog> FConfirmDateDialog;
+    Variant FConfirmRequest; // the request of the transaction under way, for the hooks
+    // ---- end of confirmation ----
 
 private:
     AnsiString LangText(const AnsiString& ident, const AnsiString& def);

@@ -1,5 +1,6 @@
-// kvrserver: serves the application server RAVEZ01A.Rarer1 and the lookup-window server
-// F2WindowS.Class1 over TCP, one server object (and one database session) per client connection.
+// kvrserver: serves the application server RAVEZ01A.Rarer1, the lookup-window server F2WindowS.Class1
+// and the transaction manager's server object TransManager.TxnManager over TCP, one server object (and
+// one database session) per client connection.
 #include <signal.h>
 
 #include <cerrno>
@@ -16,6 +17,7 @@
 #include "classlib/rtl/strutils.h"
 #include "standins/appserver/f2windows.h"
 #include "standins/appserver/rarer1.h"
+#include "standins/appserver/txnmanager.h"
 #include "standins/shared/serverconfig.h"
 
 namespace {
@@ -23,7 +25,7 @@ namespace {
 const char* const Usage =
     "usage: kvrserver --db FILE [options]\n"
     "\n"
-    "Serves RAVEZ01A.Rarer1 and F2WindowS.Class1 over TCP.\n"
+    "Serves RAVEZ01A.Rarer1, F2WindowS.Class1 and TransManager.TxnManager over TCP.\n"
     "  --db FILE                 the database file; created from the data folder when missing\n"
     "  --port N                  the port to listen on (default 211; 0 takes a free one)\n"
     "  --address A               the address to listen on (default 127.0.0.1, loopback only); any\n"
@@ -47,6 +49,7 @@ const char* const Usage =
 Variant MakeServer(const AnsiString& name) {
     if (SameText(Trim(name), "RAVEZ01A.Rarer1")) return Variant(new TRarer1);
     if (SameText(Trim(name), "F2WindowS.Class1")) return Variant(new TF2WindowS);
+    if (SameText(Trim(name), "TransManager.TxnManager")) return Variant(new TTxnManager);
     throw EOleError("Invalid class string '" + name + "'");
 }
 

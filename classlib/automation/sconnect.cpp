@@ -26,6 +26,7 @@
 
 #include "classlib/automation/varmarshal.h"
 #include "classlib/rtl/files.h"
+#include "classlib/rtl/format.h"
 #include "classlib/rtl/inifiles.h"
 #include "classlib/rtl/registry.h"
 #include "classlib/rtl/strutils.h"
@@ -389,7 +390,10 @@ bool ResolveAddress(const AnsiString& address, int port, sockaddr_in& out, AnsiS
 
 // ---- client ----
 
-AnsiString ConfiguredConnectionSecret() {
+namespace {
+
+// The client configuration file, as the platform's key names it; '' when there is none.
+AnsiString ClientIniFile() {
     // The platform's key and files, as the client configuration's reader finds them.
     TRegistry registry;
     registry.SetRootKey(HKEY_LOCAL_MACHINE);
@@ -404,7 +408,24 @@ AnsiString ConfiguredConnectionSecret() {
         const AnsiString profile = folder + "Profile\\" + GetUserName() + "\\VeltraneC.ini";
         if (FileExists(profile)) file = profile;
     }
+    return file;
+}
+
+} // namespace
+
+AnsiString ConfiguredConnectionSecret() {
+    const AnsiString file = ClientIniFile();
+    if (file.empty()) return AnsiString();
     return Trim(TIniFile(file).ReadString("Server Information", "ConnectionSecret", ""));
+}
+
+bool ConfiguredServer(AnsiString& address, int& port) {
+    const AnsiString file = ClientIniFile();
+    if (file.empty()) return false;
+    TIniFile ini(file);
+    address = Trim(ini.ReadString("Server Information", "ComputerName", ""));
+    port = StrToIntDef(Trim(ini.ReadString("Server Information", "ServerPort", "")), port);
+    return !address.empty();
 }
 
 class TRemoteDispatch;

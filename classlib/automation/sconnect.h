@@ -135,6 +135,9 @@ private:
 // [Server Information] of VeltraneC.ini, in the user's profile folder or the client folder that the
 // platform's registry key names; '' when there is none.
 AnsiString ConfiguredConnectionSecret();
+// The first server of the same file: key ComputerName (address) and ServerPort (port, left as it is
+// when the file has none) of [Server Information]; False when there is no address.
+bool ConfiguredServer(AnsiString& address, int& port);
 
 // The limits of a TSocketDispatchServer; 0 means no limit for the counts and times.
 struct TSocketServerLimits {

@@ -129,6 +129,45 @@ int TwwDBGrid::CharsToPixels(int chars) const {
     return std::max(0, chars) * measure.TextWidth("0") + 4;
 }
 
+bool TwwDBGrid::IsSelectedRecord() const {
+    TDataSet* dataSet = DataSet();
+    if (!dataSet || !dataSet->Active() || dataSet->IsEmpty()) return false;
+    const TBookmarkStr mark = dataSet->Bookmark();
+    return std::find(FSelectedRows.begin(), FSelectedRows.end(), mark) != FSelectedRows.end();
+}
+
+void TwwDBGrid::SelectRecord() {
+    TDataSet* dataSet = DataSet();
+    if (!dataSet || !dataSet->Active() || dataSet->IsEmpty() || IsSelectedRecord()) return;
+    FSelectedRows.push_back(dataSet->Bookmark());
+    Invalidate();
+}
+
+void TwwDBGrid::UnselectRecord() {
+    TDataSet* dataSet = DataSet();
+    if (!dataSet || !dataSet->Active() || dataSet->IsEmpty()) return;
+    const TBookmarkStr mark = dataSet->Bookmark();
+    FSelectedRows.erase(std::remove(FSelectedRows.begin(), FSelectedRows.end(), mark), FSelectedRows.end());
+    Invalidate();
+}
+
+void TwwDBGrid::SelectAll() {
+    TDataSet* dataSet = DataSet();
+    if (!dataSet || !dataSet->Active() || dataSet->IsEmpty()) return;
+    const TBookmarkStr here = dataSet->Bookmark();
+    dataSet->DisableControls();
+    for (dataSet->First(); !dataSet->Eof(); dataSet->Next())
+        if (!IsSelectedRecord()) FSelectedRows.push_back(dataSet->Bookmark());
+    dataSet->SetBookmark(here);
+    dataSet->EnableControls();
+    Invalidate();
+}
+
+void TwwDBGrid::UnselectAll() {
+    FSelectedRows.clear();
+    Invalidate();
+}
+
 void TwwDBGrid::LayoutChanged() {
     if (FLayingOut) return;
     FLayingOut = true;
@@ -227,6 +266,8 @@ void TwwDBGrid::SyncCurrentRow() {
 
 void TwwDBGrid::LinkActiveChanged() {
     FEditPending = false;
+    // Bookmarks of rows that were closed mean nothing in what opens next.
+    FSelectedRows.clear();
     LayoutChanged();
 }
 

@@ -106,6 +106,16 @@ public:
     // Lays the columns out again from Selected or the fields.
     void LayoutChanged();
 
+    // Rows picked for a batch command (dgMultiSelect): bookmarks of the data set, in the order they
+    // were picked; the current record is added once at most.
+    const std::vector<TBookmarkStr>& SelectedList() const { return FSelectedRows; }
+    bool IsSelectedRecord() const;
+    void SelectRecord();
+    void UnselectRecord();
+    // Every record the data set holds now, in its order; the position stays.
+    void SelectAll();
+    void UnselectAll();
+
     const TwwCalcCellColorsEvent& OnCalcCellColors() const { return FOnCalcCellColors; }
     void SetOnCalcCellColors(const TwwCalcCellColorsEvent& value) { FOnCalcCellColors = value; }
     const TwwDrawDataCellEvent& OnDrawDataCell() const { return FOnDrawDataCell; }
@@ -168,6 +178,7 @@ private:
     void ValidatePicture(TField* field, const AnsiString& text) const;
 
     std::unique_ptr<TStringList> FSelected;
+    std::vector<TBookmarkStr> FSelectedRows;
     std::vector<TwwGridColumn> FColumns;
     TwwDBGridOptions FOptions;
     TwwDBGridKeyOptions FKeyOptions;

@@ -66,6 +66,16 @@ KVR_FORM_RESOURCE(TdmFwDouble, R"(inherited dmFwDouble: TdmFwDouble
       DisplayLabel = '总金额'
       FieldName = 'DH005'
     end
+    object cdsMainDH006: TStringField
+      DisplayLabel = '审核码'
+      FieldName = 'DH006'
+      Size = 1
+    end
+    object cdsMainDH007: TStringField
+      DisplayLabel = '审核日期'
+      FieldName = 'DH007'
+      Size = 8
+    end
     object cdsMainqryBody: TDataSetField
       FieldName = 'qryBody'
       Visible = False
@@ -135,6 +145,11 @@ KVR_FORM_RESOURCE(TdmFwDouble, R"(inherited dmFwDouble: TdmFwDouble
     object cdsBody1DL006: TFloatField
       DisplayLabel = '金额'
       FieldName = 'DL006'
+    end
+    object cdsBody1DL007: TStringField
+      FieldName = 'DL007'
+      Size = 1
+      Visible = False
     end
   end
 end

@@ -14,6 +14,9 @@ KVR_PUBLISHED(TfrmFwDouble, c) {
     c.Method("edLinesOptionExit", &TfrmFwDouble::edLinesOptionExit);
     c.Method("btnOtherClick", &TfrmFwDouble::btnOtherClick);
     c.Method("btnProbeClick", &TfrmFwDouble::btnProbeClick);
+    c.Field("lblConfirmProbe", &TfrmFwDouble::lblConfirmProbe);
+    c.Method("btnPickAllClick", &TfrmFwDouble::btnPickAllClick);
+    c.Method("btnConfirmProbeClick", &TfrmFwDouble::btnConfirmProbeClick);
 }
 
 KVR_FORM_RESOURCE(TfrmFwDouble, R"(inherited frmFwDouble: TfrmFwDouble
@@ -108,6 +111,33 @@ KVR_FORM_RESOURCE(TfrmFwDouble, R"(inherited frmFwDouble: TfrmFwDouble
       Caption = ''
     end
   end
+  object pnlConfirmProbe: TPanel
+    Align = alBottom
+    Height = 25
+    object btnPickAll: TButton
+      Left = 4
+      Top = 0
+      Width = 90
+      Height = 25
+      Caption = '全部选取'
+      TabStop = False
+      OnClick = btnPickAllClick
+    end
+    object btnConfirmProbe: TButton
+      Left = 100
+      Top = 0
+      Width = 90
+      Height = 25
+      Caption = '审核读回'
+      TabStop = False
+      OnClick = btnConfirmProbeClick
+    end
+    object lblConfirmProbe: TLabel
+      Left = 200
+      Top = 4
+      Caption = ''
+    end
+  end
 end
 )");
 
@@ -125,6 +155,9 @@ void TfrmFwDouble::FormCreate(TObject* sender) {
     RequiredFields = "cdsMain:DH001,DH002,DH003;cdsBody1:DL004";
     LineSummaryList = "DL003,DL004";
     VersionText = "1.00.00";
+    SetConfirmField("DH006");
+    SetBodyConfirmField("DL007");
+    SetConfirmDateField("DH007");
 }
 
 void TfrmFwDouble::edLinesOptionExit(TObject*) {
@@ -176,4 +209,35 @@ void TfrmFwDouble::btnProbeClick(TObject*) {
     }
     lblProbe->SetCaption(IntToStr(heads) + " " + IntToStr(lines) + " " + IntToStr(keyed) + " " +
                          IntToStr(flagged) + " " + text);
+}
+
+// The user picks every row of the browse grid for a batch command.
+void TfrmFwDouble::btnPickAllClick(TObject*) {
+    if (pgHead && tbsBrowse) pgHead->SetActivePage(tbsBrowse);
+    gdHead->SelectAll();
+    UpdateButtonStates();
+}
+
+// The confirmation of every document as the server holds it, in key order:
+// "KEY:code/date/FLAG/line codes" joined by blanks.
+void TfrmFwDouble::btnConfirmProbeClick(TObject*) {
+    auto probe = std::make_unique<TClientDataSet>(nullptr);
+    probe->SetRemoteServer(Module()->MIDAS);
+    probe->SetProviderName("pvdMain");
+    probe->SetPacketRecords(-1);
+    ReopenWithCondition(probe.get(), AnsiString(), "FWDHD.DH001,FWDHD.DH002");
+    auto body = std::make_unique<TClientDataSet>(nullptr);
+    body->SetDataSetField(dynamic_cast<TDataSetField*>(probe->FindField("qryBody")));
+    body->Open();
+    AnsiString text;
+    for (probe->First(); !probe->Eof(); probe->Next()) {
+        AnsiString lines;
+        for (body->First(); !body->Eof(); body->Next())
+            lines += Trim(body->FieldByName("DL007")->AsString()).empty() ? AnsiString("-")
+                                                                          : Trim(body->FieldByName("DL007")->AsString());
+        text += (text.empty() ? "" : " ") + Trim(probe->FieldByName("DH002")->AsString()) + ":" +
+                Trim(probe->FieldByName("DH006")->AsString()) + "/" + Trim(probe->FieldByName("DH007")->AsString()) +
+                "/" + probe->FieldByName("FLAG")->AsString() + "/" + lines;
+    }
+    lblConfirmProbe->SetCaption(text);
 }

@@ -3,7 +3,9 @@
 // edits it carries what a session needs to look behind the form: the lines option to use (typed into
 // edLinesOption), a second client that changes the current document on the server (btnOther), and a
 // probe that reads the current document back from the server with a data set of its own (btnProbe:
-// lblProbe shows headers, lines, lines with the header's key and lines with FLAG 1).
+// lblProbe shows headers, lines, lines with the header's key and lines with FLAG 1), and for the
+// confirmation a pick of every browse row (btnPickAll) and a read-back of every document's confirm
+// code, date, FLAG and line codes (btnConfirmProbe, lblConfirmProbe).
 #include "classlib/controls/stdctrls.h"
 #include "framework/DoubleCF.h"
 #include "tests/e2e/docprograms/double/FwDoubleCD.h"
@@ -15,6 +17,7 @@ public:
 
     TEdit* edLinesOption = nullptr;
     TLabel* lblProbe = nullptr;
+    TLabel* lblConfirmProbe = nullptr;
 
     TClass DataModuleClass() override;
     TdmFwDouble* Module() const { return static_cast<TdmFwDouble*>(DataModule); }
@@ -24,6 +27,8 @@ public:
     void edLinesOptionExit(TObject* sender);
     void btnOtherClick(TObject* sender);
     void btnProbeClick(TObject* sender);
+    void btnPickAllClick(TObject* sender);
+    void btnConfirmProbeClick(TObject* sender);
 
 private:
     AnsiString CurrentKeyCondition() const;

@@ -1,0 +1,100 @@
+#include "standins/outside/transmanager/transmanagerc.h"
+
+#include "classlib/automation/comserv.h"
+#include "classlib/automation/sconnect.h"
+#include "classlib/rtl/strutils.h"
+
+namespace {
+
+TAutoObjectFactory gTransManagerFactory("TransManagerC.Class1", [] { return Variant(new TTransManagerC); });
+
+constexpr const char* DefaultServer = "TransManager.TxnManager";
+
+} // namespace
+
+TTransManagerC::TTransManagerC() = default;
+
+TTransManagerC::~TTransManagerC() {
+    FServer = Variant();
+}
+
+const TAutoMembers& TTransManagerC::Members() const {
+    static const TAutoMembers members{
+        AutoMethod("DoIt2", &TTransManagerC::DoIt2),
+        AutoMethod("DoCheck", &TTransManagerC::DoCheck),
+        AutoProperty("ReturnSeq", &TTransManagerC::ReturnSeq),
+        AutoProperty("ErrorCode", &TTransManagerC::ErrorCode),
+        AutoProperty("ResultDesc", &TTransManagerC::ResultDesc),
+        AutoProperty("ErrorDescript", &TTransManagerC::ErrorDescript),
+        AutoMethod("CloseCOM", &TTransManagerC::CloseCOM),
+    };
+    return members;
+}
+
+bool TTransManagerC::DoIt2(const Variant& request, const Variant& pair) {
+    return Call("DoIt2", request, pair);
+}
+
+bool TTransManagerC::DoCheck(const Variant& request, const Variant& pair) {
+    return Call("DoCheck", request, pair);
+}
+
+void TTransManagerC::CloseCOM() {
+    if (!VarIsEmpty(FServer)) {
+        try {
+            VarCall(FServer, "CloseCOM", {});
+        } catch (const Exception&) {
+            // a server that went away has nothing left to release
+        }
+    }
+    FServer = Variant();
+    FServerName.clear();
+    FConnection.reset();
+}
+
+Variant TTransManagerC::Server(const AnsiString& name) {
+    if (!VarIsEmpty(FServer) && SameText(name, FServerName)) return FServer;
+    CloseCOM();
+    AnsiString address;
+    int port = 211;
+    ConfiguredServer(address, port);
+    if (address.empty() || address == "127.0.0.1") {
+        FServer = CreateOleObject(name);
+    } else {
+        FConnection = std::make_unique<TSocketConnection>();
+        FConnection->SetAddress(address);
+        FConnection->SetPort(port);
+        FConnection->SetServerName(name);
+        FConnection->Open();
+        FServer = FConnection->AppServer();
+    }
+    FServerName = name;
+    return FServer;
+}
+
+bool TTransManagerC::Call(const char* member, const Variant& request, const Variant& pair) {
+    FReturnSeq.clear();
+    FErrorCode.clear();
+    FErrorDescript.clear();
+    FResultDesc = Variant();
+    AnsiString name;
+    if (VarIsArray(pair) && VarArrayHighBound(pair, 1) >= VarArrayLowBound(pair, 1)) {
+        const Variant first = pair.GetElement({VarArrayLowBound(pair, 1)});
+        if (!VarIsArray(first) && !VarIsNull(first)) name = Trim(VarToStr(first));
+    }
+    if (name.empty()) name = DefaultServer;
+    try {
+        const Variant server = Server(name);
+        const bool done = VarCall(server, member, {request, pair}).AsBoolean();
+        FReturnSeq = VarToStr(VarGet(server, "ReturnSeq"));
+        FErrorCode = VarToStr(VarGet(server, "ErrorCode"));
+        FResultDesc = VarGet(server, "ResultDesc");
+        FErrorDescript = VarToStr(VarGet(server, "ErrorDescript"));
+        return done;
+    } catch (const Exception& failure) {
+        CloseCOM();
+        FErrorCode = "-1";
+        FErrorDescript = failure.Message();
+        return false;
+    }
+}
