@@ -25,7 +25,8 @@ public:
     virtual bool Execute(AnsiString& date) = 0;
 };
 using TConfirmDateDialogFactory = std::function<std::unique_ptr<TConfirmDateDialog>(TfrmDouble* form)>;
-// Installs the maker of the confirm-date dialog; returns the one it replaces.
+// Installs the maker of the confirm-date dialog (none: the dialogs' TQVConfirmDateForm); returns the one
+// it replaces.
 TConfirmDateDialogFactory SetConfirmDateDialogFactory(TConfirmDateDialogFactory factory);
 
 class TfrmDouble : public TfrmSingle {
@@ -170,6 +171,7 @@ public:
 
 private:
     AnsiString ConfirmLangText(const AnsiString& ident, const AnsiString& def);
+    void StampLinesForCode();
     std::unique_ptr<TConfirmDateDialog> FConfirmDateDialog;
     Variant FConfirmRequest; // the request of the transaction under way, for the hooks
     // ---- end of confirmation ----

@@ -10,6 +10,7 @@
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
+#include "dialogs/QVConfirmDate.h"
 #include "foundation/AlertLog.h"
 #include "foundation/LibVCLs.h"
 #include "foundation/libstrs.h"
@@ -30,6 +31,23 @@ TConfirmDateDialogFactory& DialogFactory() {
     static TConfirmDateDialogFactory factory;
     return factory;
 }
+
+// The dialogs' confirm-date form, owned by the document form, behind the form's interface.
+class TQVConfirmDateDialog : public TConfirmDateDialog {
+public:
+    explicit TQVConfirmDateDialog(TfrmDouble* form) : FForm(new TQVConfirmDateForm(form)) {}
+    void Prepare(const AnsiString& kind, const AnsiString& dateText, const AnsiString& caption) override {
+        FForm->Prepare(kind, dateText, caption);
+    }
+    bool Execute(AnsiString& date) override {
+        if (FForm->ShowModal() != mrOk) return false;
+        date = FForm->ConfirmDate;
+        return true;
+    }
+
+private:
+    TQVConfirmDateForm* FForm; // freed with its owner
+};
 
 // The stamps: a frame and a bar in the stamp's colour, drawn here rather than read from a file.
 void PaintStamp(TBitmap* bitmap, TColor color, int bars) {
@@ -208,10 +226,14 @@ bool TfrmDouble::ConfirmDocument(Byte kind, bool askDate) {
                 }
                 RestoreDataSourceEvents(module->dsMain, events);
             }
+            // Out of the edit state before the lines take the code: the header they touch again is
+            // stamped once, with the step above.
+            SetEditState(esBrowse);
             if (!Trim(BodyConfirmField).empty() && !ConfirmFieldName.empty()) {
                 const AnsiString mapping = module->HeadToBodyMap;
                 module->HeadToBodyMap = ConfirmFieldName + "->" + BodyConfirmField;
                 try {
+                    StampLinesForCode();
                     CopyConfirmToBody();
                 } catch (...) {
                     module->HeadToBodyMap = mapping;
@@ -258,6 +280,31 @@ bool TfrmDouble::ConfirmDocument(Byte kind, bool askDate) {
     }
     ApplyRights();
     return true;
+}
+
+// The walk that writes the code into the lines runs without the lines' events, so each line that
+// takes a new code is given its edit stamp here: a line saved unstamped keeps the FLAG it was read
+// with, and its next save would be taken for another user's change.
+void TfrmDouble::StampLinesForCode() {
+    TdmDouble* module = DoubleModule();
+    TClientDataSet* body = module ? module->cdsBody1 : nullptr;
+    TField* code = body && body->Active() ? body->FindField(BodyConfirmField) : nullptr;
+    if (!code || !ConfirmField || body->IsEmpty()) return;
+    const TBookmarkStr here = body->Bookmark();
+    body->DisableControls();
+    try {
+        for (body->First(); !body->Eof(); body->Next()) {
+            if (code->AsString() == ConfirmField->AsString()) continue;
+            if (body->State() == dsBrowse) body->Edit(); // its AfterEdit stamps it
+            module->StampAuditFields(body);            // (already stamped: left as it is)
+            body->Post();
+        }
+    } catch (...) {
+        body->EnableControls();
+        throw;
+    }
+    body->SetBookmark(here);
+    body->EnableControls();
 }
 
 bool TfrmDouble::RunConfirmTransaction(const Variant& request, Variant& result, bool askDate) {
@@ -324,7 +371,7 @@ bool TfrmDouble::BuildConfirmRequest(Byte kind, bool askDate, Variant& pair, Var
                     std::lock_guard<std::mutex> lock(DialogLock());
                     factory = DialogFactory();
                 }
-                if (factory) dialog = factory(this);
+                dialog = factory ? factory(this) : std::make_unique<TQVConfirmDateDialog>(this);
                 if (!dialog) throw Exception("no confirm-date dialog");
             }
             dialog->Prepare(setting, dateField ? Trim(dateField->AsString()) : AnsiString(),

@@ -7,11 +7,19 @@
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
 #include "standins/appserver/rarer1.h"
-#include "standins/shared/lookups.h"
 
 namespace {
 
 TAutoObjectFactory gTxnManagerFactory("TransManager.TxnManager", [] { return Variant(new TTxnManager); });
+
+// The elements of a one-dimensional array, nested arrays kept; none for anything else.
+std::vector<Variant> Elements(const Variant& array) {
+    std::vector<Variant> values;
+    if (!VarIsArray(array) || VarArrayDimCount(array) != 1) return values;
+    for (int i = VarArrayLowBound(array, 1); i <= VarArrayHighBound(array, 1); ++i)
+        values.push_back(array.GetElement({i}));
+    return values;
+}
 
 AnsiString Text(const Variant& value) {
     return VarIsEmpty(value) || VarIsNull(value) || VarIsArray(value) ? AnsiString() : VarToStr(value);
@@ -86,12 +94,12 @@ bool TTxnManager::Run(const Variant& request, bool write) {
     FErrorCode.clear();
     FErrorDescript.clear();
     FResultDesc = Variant();
-    const std::vector<Variant> items = KeyValues(request);
+    const std::vector<Variant> items = Elements(request);
     if (!VarIsArray(request) || items.size() < 6 || !VarIsArray(items[5]))
         return Refuse("1", "TransManager.TxnManager: the request is no transaction request");
     const AnsiString company = Trim(Text(items[1]));
     const AnsiString user = Trim(Text(items[3]));
-    const std::vector<Variant> params = KeyValues(items[5]);
+    const std::vector<Variant> params = Elements(items[5]);
     if (params.size() < 7) return Refuse("1", "TransManager.TxnManager: the request has too few parameters");
     const AnsiString program = UpperCase(Trim(Text(params.back())));
     const AnsiString action = UpperCase(Trim(Text(params[2])));
