@@ -135,9 +135,9 @@ public:
     TMenuItem* miInvalid = nullptr;
     TMenuItem* miBBConfirm = nullptr;
     TMenuItem* miBBCancelConfirm = nullptr;
-    Byte ConfirmKind = 0;     // the kind under way, read when the request is built
+    Byte ConfirmKind = 0;      // the kind under way, read when the request is built
     bool BatchRunning = false; // a batch confirm or unconfirm runs
-    AnsiString ConfirmStamp;  // "CONFIRM", "INVALID", "NOGOOD" or '' as ImgConfirm shows it
+    AnsiString ConfirmStamp;   // "CONFIRM", "INVALID", "NOGOOD" or '' as ImgConfirm shows it
 
     // Runs one action on the current document: the save's result for kinds 0 and 1, True for 2 and 3.
     virtual bool ConfirmDocument(Byte kind, bool askDate);

@@ -296,7 +296,7 @@ void TfrmDouble::StampLinesForCode() {
         for (body->First(); !body->Eof(); body->Next()) {
             if (code->AsString() == ConfirmField->AsString()) continue;
             if (body->State() == dsBrowse) body->Edit(); // its AfterEdit stamps it
-            module->StampAuditFields(body);            // (already stamped: left as it is)
+            module->StampAuditFields(body);              // (already stamped: left as it is)
             body->Post();
         }
     } catch (...) {
@@ -328,8 +328,8 @@ bool TfrmDouble::CallTransactionManager(const Variant&, Variant& result, bool as
         if (done)
             result = VarArrayOf({Variant(), Variant(), VarGet(manager, "ReturnSeq")});
         else
-            result = VarArrayOf(
-                {VarGet(manager, "ErrorCode"), VarGet(manager, "ResultDesc"), VarGet(manager, "ErrorDescript")});
+            result = VarArrayOf({VarGet(manager, "ErrorCode"), VarGet(manager, "ResultDesc"),
+                                 VarGet(manager, "ErrorDescript")});
         VarCall(manager, "CloseCOM");
     } catch (const EAbort&) {
         throw;
@@ -347,7 +347,9 @@ bool TfrmDouble::BuildConfirmRequest(Byte kind, bool askDate, Variant& pair, Var
     if (!module) return false;
     TClientDataSet* main = module->cdsMain;
     std::vector<Variant> params{Variant(AnsiString()), Variant(AnsiString("N"))};
-    params.push_back(kind == 3 ? Variant(AnsiString("DO")) : kind == 2 ? Variant(AnsiString("UNDO")) : Variant());
+    params.push_back(kind == 3   ? Variant(AnsiString("DO"))
+                     : kind == 2 ? Variant(AnsiString("UNDO"))
+                                 : Variant());
     const int keys = GetTokenCount(module->KeyFields, ",");
     for (int i = 1; i <= keys; ++i) {
         const AnsiString name = Trim(GetToken(module->KeyFields, ",", i));
@@ -385,7 +387,8 @@ bool TfrmDouble::BuildConfirmRequest(Byte kind, bool askDate, Variant& pair, Var
         AnsiString chosen;
         if (!dialog->Execute(chosen)) return false;
         chosen = Trim(chosen);
-        if (chosen.empty() || chosen == "0" || YMDStrToDate(chosen) == 0 || !AcceptConfirmDate(chosen)) return false;
+        if (chosen.empty() || chosen == "0" || YMDStrToDate(chosen) == 0 || !AcceptConfirmDate(chosen))
+            return false;
         date = Variant(chosen);
     } else if (ConfirmKind == 3) {
         TDateTime day = 0;
@@ -394,9 +397,9 @@ bool TfrmDouble::BuildConfirmRequest(Byte kind, bool askDate, Variant& pair, Var
         else if (dateField)
             day = YMDStrToDate(Trim(dateField->AsString()));
         // A date that is none goes nowhere: the manager would book the document on a day of nothing.
-        const AnsiString text = day == 0 ? AnsiString()
-                                         : DateStrToYMD(FormatDateByKind(DateKind, DateSeparator, day), DateKind,
-                                                        DateSeparator);
+        const AnsiString text =
+            day == 0 ? AnsiString()
+                     : DateStrToYMD(FormatDateByKind(DateKind, DateSeparator, day), DateKind, DateSeparator);
         if (text.empty() || text == "0") {
             Application->MessageBox(NoConfirmDate, "", MB_OK);
             return false;
@@ -411,8 +414,8 @@ bool TfrmDouble::BuildConfirmRequest(Byte kind, bool askDate, Variant& pair, Var
     GetTransactionServer(pair);
     request = VarArrayOf({Variant("TXN" + Element(pair, VarArrayLowBound(pair, 1) + 1)),
                           Variant(Broker ? Broker->CompanyID : AnsiString()), Variant(AnsiString("S")),
-                          Variant(Broker ? Broker->UserID : AnsiString()), Variant(AnsiString()), VarArrayOf(params),
-                          Variant(GetUICodePage()), Variant(GetSystemCodePage()),
+                          Variant(Broker ? Broker->UserID : AnsiString()), Variant(AnsiString()),
+                          VarArrayOf(params), Variant(GetUICodePage()), Variant(GetSystemCodePage()),
                           Variant(Broker ? Broker->CatalogFlag : false), Variant()});
     return true;
 }
@@ -469,7 +472,8 @@ bool TfrmDouble::ConfirmOne(Byte kind, int& answer, bool ask) {
     const bool done = RunConfirmTransaction(Variant(), result, false);
     if (done) {
         ConfirmSucceeded(kind, FConfirmRequest, result);
-        const AnsiString text = VarIsArray(result) ? Element(result, VarArrayLowBound(result, 1) + 2) : AnsiString();
+        const AnsiString text =
+            VarIsArray(result) ? Element(result, VarArrayLowBound(result, 1) + 2) : AnsiString();
         if (ask && kind == 3 && !text.empty()) Application->MessageBox(text, "", MB_OK);
     } else {
         ConfirmFailed(kind, FConfirmRequest, result);
@@ -478,8 +482,8 @@ bool TfrmDouble::ConfirmOne(Byte kind, int& answer, bool ask) {
             const Variant desc = ElementVariant(result, low + 1);
             if (IsStructured(desc) && Element(desc, VarArrayLowBound(desc, 1)).substr(0, 1) == "E") {
                 if (Broker)
-                    answer = Broker->Say("T", Element(desc, VarArrayLowBound(desc, 1) + 1), TenArguments(desc), 936,
-                                         false, sayDefaultOK);
+                    answer = Broker->Say("T", Element(desc, VarArrayLowBound(desc, 1) + 1),
+                                         TenArguments(desc), 936, false, sayDefaultOK);
             } else if (!Element(result, low + 2).empty()) {
                 Application->MessageBox(Element(result, low + 2), "", MB_OK);
             }
@@ -540,9 +544,9 @@ void TfrmDouble::ConfirmBatch(Byte kind) {
     if (!failed.empty() && failed.back() == ',') failed.pop_back();
     AnsiString text;
     if (failures > 0)
-        text = Format(ConfirmLangText("sConfirmInfo",
-                                      "共有%d笔资料,成功%d笔.异常%d笔.失败%d笔.失败的单据有:%s"),
-                      {total, successes, exceptions, failures, " " + failed});
+        text =
+            Format(ConfirmLangText("sConfirmInfo", "共有%d笔资料,成功%d笔.异常%d笔.失败%d笔.失败的单据有:%s"),
+                   {total, successes, exceptions, failures, " " + failed});
     else
         text = Format(ConfirmLangText("sConfirmInfo2", "共有%d笔资料,成功%d笔.异常%d笔.失败%d笔."),
                       {total, successes, exceptions, failures});
@@ -613,7 +617,8 @@ void TfrmDouble::UpdateConfirmImage() {
             Enable(updateConfirm, false);
             if (confirmErp) {
                 Variant caption;
-                ConvertUiText(Variant(AnsiString(code == "Y" ? "取消审核'未处理'单据" : "审核'已核准'单据")), caption);
+                ConvertUiText(Variant(AnsiString(code == "Y" ? "取消审核'未处理'单据" : "审核'已核准'单据")),
+                              caption);
                 confirmErp->SetCaption(VarToStr(caption));
             }
         }

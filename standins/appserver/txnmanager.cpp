@@ -46,8 +46,8 @@ bool IsDateText(const AnsiString& text) {
     for (char c : text)
         if (!std::isdigit(static_cast<unsigned char>(c))) return false;
     TDateTime date;
-    return TryEncodeDate(std::stoi(text.substr(0, 4)), std::stoi(text.substr(4, 2)), std::stoi(text.substr(6, 2)),
-                         date);
+    return TryEncodeDate(std::stoi(text.substr(0, 4)), std::stoi(text.substr(4, 2)),
+                         std::stoi(text.substr(6, 2)), date);
 }
 
 } // namespace
@@ -85,7 +85,8 @@ void TTxnManager::CloseCOM() {
 bool TTxnManager::Refuse(const AnsiString& code, const AnsiString& reason) {
     FErrorCode = code;
     FErrorDescript = reason;
-    FResultDesc = VarArrayOf({Variant(AnsiString("E")), Variant(AnsiString("000032")), VarArrayOf({Variant(reason)})});
+    FResultDesc =
+        VarArrayOf({Variant(AnsiString("E")), Variant(AnsiString("000032")), VarArrayOf({Variant(reason)})});
     return false;
 }
 
@@ -111,8 +112,8 @@ bool TTxnManager::Run(const Variant& request, bool write) {
     if (!FServer || FConnectedAs != who) {
         FServer = std::make_unique<TRarer1>();
         FConnectedAs.clear();
-        const int answer = FServer->Connect(VarArrayOf(
-            {Variant(program), Variant(user), Variant(company), Variant(AnsiString())}));
+        const int answer = FServer->Connect(
+            VarArrayOf({Variant(program), Variant(user), Variant(company), Variant(AnsiString())}));
         if (answer != 0) {
             FServer.reset();
             return Refuse("2", "TransManager.TxnManager: the server refused " + user + " in " + program +
@@ -121,7 +122,8 @@ bool TTxnManager::Run(const Variant& request, bool write) {
         FConnectedAs = who;
     }
     TDbSession& session = FServer->Session();
-    auto refuse = [&](const AnsiString& code, const std::string& utf8, const AnsiString& tail = AnsiString()) {
+    auto refuse = [&](const AnsiString& code, const std::string& utf8,
+                      const AnsiString& tail = AnsiString()) {
         return Refuse(code, session.FromUtf8(utf8) + tail);
     };
     const TProgramSettings& settings = FServer->Settings();
@@ -170,15 +172,17 @@ bool TTxnManager::Run(const Variant& request, bool write) {
             bool audit = false;
             for (const std::string& column : columns.Columns)
                 if (UpperCase(column) == "MODI_DATE") audit = true;
-            const TDbResult stored = writer.Select("SELECT \"CREATOR\", \"USR_GROUP\", \"FLAG\", " +
-                                                       Quoted(confirm) + " FROM " + Quoted(head) + " WHERE " +
-                                                       where,
-                                                   key);
+            const TDbResult stored =
+                writer.Select("SELECT \"CREATOR\", \"USR_GROUP\", \"FLAG\", " + Quoted(confirm) + " FROM " +
+                                  Quoted(head) + " WHERE " + where,
+                              key);
             if (stored.Rows.empty()) return fail("5", u8"单据不存在");
             const TDbRow& row = stored.Rows[0];
             const AnsiString code = UpperCase(Trim(Text(row[3])));
-            if (!VarIsEmpty(readFlag) && !VarIsNull(readFlag) &&
-                StrToIntDef(Trim(Text(row[2])), 0) != StrToIntDef(Trim(Text(readFlag)), -1))
+            // A negative FLAG is the client's own stamp of a document it has not read back: nothing to
+            // compare with.
+            const int read = StrToIntDef(Trim(Text(readFlag)), -1);
+            if (read >= 0 && StrToIntDef(Trim(Text(row[2])), 0) != read)
                 return fail("6", u8"单据已被他人修改, 请重新查询后再执行");
             if (doing && code == "Y") return fail("7", u8"单据已审核, 不能再审核");
             if (doing && code == "V") return fail("7", u8"单据已作废, 不能审核");
@@ -190,7 +194,8 @@ bool TTxnManager::Run(const Variant& request, bool write) {
                 return fail("8", std::string(u8"没有") + RightName(right) + u8"的权限 (权限 " +
                                      std::to_string(rights.RecordRight(right, creator, group)) + ")");
             if (!write) return;
-            std::string set = Quoted(confirm) + " = ?, \"FLAG\" = IFNULL(CAST(\"FLAG\" AS INTEGER), 0) % 999 + 1";
+            std::string set =
+                Quoted(confirm) + " = ?, \"FLAG\" = IFNULL(CAST(\"FLAG\" AS INTEGER), 0) % 999 + 1";
             TDbParams values{Variant(AnsiString(doing ? "Y" : "N"))};
             if (!confirmDate.empty()) {
                 set += ", " + Quoted(confirmDate) + " = ?";
@@ -211,7 +216,8 @@ bool TTxnManager::Run(const Variant& request, bool write) {
                 TDbParams lineValues{Variant(AnsiString(doing ? "Y" : "N"))};
                 for (const Variant& value : key)
                     lineValues.push_back(value);
-                writer.Exec("UPDATE " + Quoted(lines) + " SET " + Quoted(lineConfirm) + " = ? WHERE " + lineWhere,
+                writer.Exec("UPDATE " + Quoted(lines) + " SET " + Quoted(lineConfirm) + " = ? WHERE " +
+                                lineWhere,
                             lineValues);
             }
         });

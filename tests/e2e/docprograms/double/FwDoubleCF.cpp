@@ -233,11 +233,13 @@ void TfrmFwDouble::btnConfirmProbeClick(TObject*) {
     for (probe->First(); !probe->Eof(); probe->Next()) {
         AnsiString lines;
         for (body->First(); !body->Eof(); body->Next())
-            lines += Trim(body->FieldByName("DL007")->AsString()).empty() ? AnsiString("-")
-                                                                          : Trim(body->FieldByName("DL007")->AsString());
+            lines += Trim(body->FieldByName("DL007")->AsString()).empty()
+                         ? AnsiString("-")
+                         : Trim(body->FieldByName("DL007")->AsString());
         text += (text.empty() ? "" : " ") + Trim(probe->FieldByName("DH002")->AsString()) + ":" +
-                Trim(probe->FieldByName("DH006")->AsString()) + "/" + Trim(probe->FieldByName("DH007")->AsString()) +
-                "/" + probe->FieldByName("FLAG")->AsString() + "/" + lines;
+                Trim(probe->FieldByName("DH006")->AsString()) + "/" +
+                Trim(probe->FieldByName("DH007")->AsString()) + "/" + probe->FieldByName("FLAG")->AsString() +
+                "/" + lines;
     }
     lblConfirmProbe->SetCaption(text);
 }
