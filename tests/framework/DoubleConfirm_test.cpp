@@ -1,0 +1,349 @@
+// The header-plus-body form's confirmation over a document in memory: the request it hands the
+// transaction manager (a double, by name), the confirm date from the setting or the dialog, the void
+// and un-void with their FLAG step, and what a refusal of the manager shows.
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "classlib/rtl/datetime.h"
+#include "framework/DoubleCF.h"
+#include "tests/framework/FormFixture.h"
+
+class TdmConfirmTest : public TdmDouble {
+    KVR_CLASS(TdmConfirmTest, TdmDouble)
+public:
+    explicit TdmConfirmTest(TComponent* owner, bool load = true) : TdmDouble(owner, false) {
+        if (load) InitInheritedComponent(this);
+    }
+    // The save keeps the change log as the server would have taken it.
+    bool SaveDataSet(TCustomClientDataSet* dataSet) override {
+        ++Saves;
+        if (!SaveAnswer) return false;
+        dataSet->MergeChangeLog();
+        return true;
+    }
+    int Saves = 0;
+    bool SaveAnswer = true;
+    TDataSetField* cdsMainqryBody = nullptr;
+};
+
+KVR_PUBLISHED(TdmConfirmTest, c) {
+    c.Field("cdsMainqryBody", &TdmConfirmTest::cdsMainqryBody);
+}
+
+KVR_FORM_RESOURCE(TdmConfirmTest, R"(inherited dmConfirmTest: TdmConfirmTest
+  inherited cdsMain: TwwClientDataSet
+    object cdsMainTA001: TStringField
+      FieldName = 'TA001'
+      Size = 4
+    end
+    object cdsMainTA002: TStringField
+      FieldName = 'TA002'
+      Size = 11
+    end
+    object cdsMainTA038: TStringField
+      FieldName = 'TA038'
+      Size = 1
+    end
+    object cdsMainTA042: TStringField
+      FieldName = 'TA042'
+      Size = 8
+    end
+    object cdsMainFLAG: TFloatField
+      FieldName = 'FLAG'
+    end
+    object cdsMainqryBody: TDataSetField
+      FieldName = 'qryBody'
+    end
+  end
+  inherited cdsBody1: TwwClientDataSet
+    DataSetField = cdsMainqryBody
+    object cdsBody1TB001: TStringField
+      FieldName = 'TB001'
+      Size = 4
+    end
+    object cdsBody1TB002: TStringField
+      FieldName = 'TB002'
+      Size = 11
+    end
+    object cdsBody1TB003: TStringField
+      FieldName = 'TB003'
+      Size = 4
+    end
+    object cdsBody1TB009: TStringField
+      FieldName = 'TB009'
+      Size = 1
+    end
+    object cdsBody1FLAG: TFloatField
+      FieldName = 'FLAG'
+    end
+  end
+end
+)");
+
+class TfrmConfirmTest : public TfrmDouble {
+    KVR_CLASS(TfrmConfirmTest, TfrmDouble)
+public:
+    explicit TfrmConfirmTest(TComponent* owner, bool load = true) : TfrmDouble(owner, false) {
+        if (load) InitInheritedComponent(this);
+    }
+    TClass DataModuleClass() override { return TdmConfirmTest::StaticClass(); }
+    void FormCreate(TObject* sender) {
+        CreateDataModule();
+        TfrmDouble::FormCreate(sender);
+    }
+    void ApplyQBECondition() override { ++Requeries; }
+    int Requeries = 0;
+};
+
+KVR_PUBLISHED(TfrmConfirmTest, c) {
+    c.Method("FormCreate", &TfrmConfirmTest::FormCreate);
+}
+
+KVR_FORM_RESOURCE(TfrmConfirmTest, R"(inherited frmConfirmTest: TfrmConfirmTest
+end
+)");
+
+namespace {
+
+// The confirm-date dialog of these tests: answers from a queue ('' cancels) and records how it was
+// prepared.
+class TScriptedConfirmDate : public TConfirmDateDialog {
+public:
+    static inline std::deque<AnsiString> Answers;
+    static inline std::vector<AnsiString> Prepared;
+    void Prepare(const AnsiString& kind, const AnsiString& dateText, const AnsiString& caption) override {
+        Prepared.push_back(kind + "|" + dateText + "|" + caption);
+    }
+    bool Execute(AnsiString& date) override {
+        const AnsiString answer = Answers.empty() ? AnsiString() : Answers.front();
+        if (!Answers.empty()) Answers.pop_front();
+        date = answer;
+        return !answer.empty();
+    }
+};
+
+class DoubleConfirmTest : public FormFixture {
+protected:
+    void SetUp() override {
+        FormFixture::SetUp();
+        FPreviousDialog = SetConfirmDateDialogFactory(
+            [](TfrmDouble*) { return std::make_unique<TScriptedConfirmDate>(); });
+        TScriptedConfirmDate::Answers.clear();
+        TScriptedConfirmDate::Prepared.clear();
+        ManagerObject = NewDispatchDouble(Manager);
+        Manager->OnValue("DoIt2", true);
+        Manager->OnValue("ReturnSeq", AnsiString("SEQ-1"));
+        Manager->OnValue("ErrorCode", AnsiString());
+        Manager->OnValue("ResultDesc", Variant());
+        Manager->OnValue("ErrorDescript", AnsiString());
+        Manager->OnValue("CloseCOM", Variant());
+        FManager = RegisterOleObjectFactory("TransManagerC.Class1", [this] { return ManagerObject; });
+
+        Double = new TfrmConfirmTest(nullptr);
+        Double->SetModuleFileName("/opt/VORLAN/FWDBL01C.so");
+        Double->Broker->HostApp = Host;
+        Double->Broker->UserID = "DEMO";
+        Double->Broker->CompanyID = "DEMO";
+        Double->Broker->ProgramID = "FWDBL01";
+        Double->Broker->SetSysSetting("SYS025", "1");
+        Double->CanConfirm = Double->CanUnconfirm = Double->CanVoid = true;
+        TdmDouble* module = Double->DoubleModule();
+        module->cdsMain->SetRemoteServer(nullptr);
+        module->SetKeyFields("TA001,TA002");
+        module->SetBodyKeyFields("TB001,TB002,TB003 line");
+        TFieldDefs* defs = module->cdsMain->FieldDefs();
+        defs->Clear();
+        defs->Add("TA001", ftString, 4);
+        defs->Add("TA002", ftString, 11);
+        defs->Add("TA038", ftString, 1);
+        defs->Add("TA042", ftString, 8);
+        defs->Add("FLAG", ftFloat);
+        TFieldDef* lines = defs->AddFieldDef();
+        lines->SetName("qryBody");
+        lines->SetDataType(ftDataSet);
+        TFieldDefs* child = lines->ChildDefs();
+        child->Add("TB001", ftString, 4);
+        child->Add("TB002", ftString, 11);
+        child->Add("TB003", ftString, 4);
+        child->Add("TB009", ftString, 1);
+        child->Add("FLAG", ftFloat);
+        module->cdsMain->CreateDataSet();
+        if (!module->cdsBody1->Active()) module->cdsBody1->Open();
+        Main()->Append();
+        Main()->FieldByName("TA001")->SetAsString("5101");
+        Main()->FieldByName("TA002")->SetAsString("20261201001");
+        Main()->FieldByName("TA038")->SetAsString("N");
+        Main()->FieldByName("TA042")->SetAsString("20261130");
+        Main()->FieldByName("FLAG")->SetAsFloat(4);
+        for (const char* line : {"0001", "0002"}) {
+            Body()->Append();
+            Body()->FieldByName("TB001")->SetAsString("5101");
+            Body()->FieldByName("TB002")->SetAsString("20261201001");
+            Body()->FieldByName("TB003")->SetAsString(line);
+            Body()->FieldByName("TB009")->SetAsString("N");
+            Body()->FieldByName("FLAG")->SetAsFloat(1);
+            Body()->Post();
+        }
+        Main()->Post();
+        Main()->MergeChangeLog();
+        Double->SetConfirmField("TA038");
+        Double->SetBodyConfirmField("TB009");
+        Double->SetConfirmDateField("TA042");
+    }
+    void TearDown() override {
+        delete Double;
+        Double = nullptr;
+        RevokeOleObjectFactory(FManager);
+        Manager->Calls.clear();
+        ManagerObject = Variant();
+        SetConfirmDateDialogFactory(FPreviousDialog);
+        FormFixture::TearDown();
+    }
+    TClientDataSet* Main() const { return Double->DoubleModule()->cdsMain; }
+    TClientDataSet* Body() const { return Double->DoubleModule()->cdsBody1; }
+    int ManagerCalls(const char* member) const {
+        int count = 0;
+        for (const auto& call : Manager->Calls)
+            if (call.Member == member) ++count;
+        return count;
+    }
+    // The request of the last DoIt2 as texts, the parameter array flattened into it in brackets.
+    std::vector<AnsiString> LastRequest() const {
+        std::vector<AnsiString> texts;
+        for (auto call = Manager->Calls.rbegin(); call != Manager->Calls.rend(); ++call) {
+            if (call->Member != "DoIt2") continue;
+            const Variant& request = call->Args.at(0);
+            for (int i = 0; i <= VarArrayHighBound(request, 1); ++i) {
+                const Variant item = request.GetElement({i});
+                if (!VarIsArray(item)) {
+                    texts.push_back(VarIsEmpty(item) ? AnsiString("<none>") : VarToStr(item));
+                    continue;
+                }
+                AnsiString inner = "[";
+                for (int j = 0; j <= VarArrayHighBound(item, 1); ++j) {
+                    const Variant value = item.GetElement({j});
+                    inner += (j ? "," : "") + (VarIsEmpty(value) ? AnsiString("<none>") : VarToStr(value));
+                }
+                texts.push_back(inner + "]");
+            }
+            break;
+        }
+        return texts;
+    }
+
+    TfrmConfirmTest* Double = nullptr;
+    Variant ManagerObject;
+    TDispatchDouble* Manager = nullptr;
+
+private:
+    int FManager = 0;
+    TConfirmDateDialogFactory FPreviousDialog;
+};
+
+TEST_F(DoubleConfirmTest, TheRequestCarriesTheKeysTheFlagAndTheDate) {
+    const AnsiString today = FormatDateTime("yyyymmdd", Date());
+    ASSERT_TRUE(Double->ConfirmDocument(3, false));
+    EXPECT_EQ(LastRequest(), (std::vector<AnsiString>{"TXNFWDBL01", "DEMO", "S", "DEMO", "",
+                                                      "[,N,DO,5101,20261201001,4,," + today + ",FWDBL01]", "936",
+                                                      "936", "False", "<none>"}));
+    const Variant pair = Manager->Calls.back().Member == "CloseCOM" ? Manager->Calls[0].Args.at(1) : Variant();
+    EXPECT_EQ(VarToStr(pair.GetElement({0})), "TransManager.TxnManager");
+    EXPECT_EQ(VarToStr(pair.GetElement({1})), "FWDBL01");
+    EXPECT_EQ(ManagerCalls("CloseCOM"), 1);
+    EXPECT_EQ(Double->Requeries, 1);
+    // The sequence text of the confirmation is shown.
+    const std::vector<TDialogRecord> dialogs = TakeDialogs();
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].Text, "SEQ-1");
+
+    // Unconfirm sends no date; a setting other than "1" takes the document's date.
+    ASSERT_TRUE(Double->ConfirmDocument(2, false));
+    EXPECT_EQ(LastRequest().at(5), "[,N,UNDO,5101,20261201001,4,,<none>,FWDBL01]");
+    EXPECT_TRUE(TakeDialogs().empty());
+    Double->Broker->SetSysSetting("SYS025", "2");
+    Double->ConfirmDocument(3, false);
+    EXPECT_EQ(LastRequest().at(5), "[,N,DO,5101,20261201001,4,,20261130,FWDBL01]");
+    // The catalogue's transaction server and program take the defaults' place.
+    Double->Broker->TxnServer = " Other.Server ";
+    Double->Broker->TxnProgram = "OTHER";
+    Double->ConfirmDocument(3, false);
+    EXPECT_EQ(LastRequest().at(0), "TXNOTHER");
+}
+
+TEST_F(DoubleConfirmTest, NoDateNoTransaction) {
+    // Asked: a cancelled dialog ends silently; a chosen date goes into the request.
+    TScriptedConfirmDate::Answers = {"", "20261203", "20260230"};
+    Double->ConfirmDocument(3, true);
+    EXPECT_EQ(ManagerCalls("DoIt2"), 0);
+    EXPECT_TRUE(TakeDialogs().empty());
+    Double->ConfirmDocument(3, true);
+    EXPECT_EQ(LastRequest().at(5), "[,N,DO,5101,20261201001,4,,20261203,FWDBL01]");
+    EXPECT_EQ(TScriptedConfirmDate::Prepared.front(), "1|20261130|TA042");
+    TakeDialogs();
+    // A date of no calendar is none.
+    Double->ConfirmDocument(3, true);
+    EXPECT_EQ(ManagerCalls("DoIt2"), 1);
+    // Not asked, and the document has no date to take: the manager is not called.
+    Double->Broker->SetSysSetting("SYS025", "2");
+    Main()->Edit();
+    Main()->FieldByName("TA042")->SetAsString("");
+    Main()->Post();
+    Double->ConfirmDocument(3, false);
+    EXPECT_EQ(ManagerCalls("DoIt2"), 1);
+    const std::vector<TDialogRecord> dialogs = TakeDialogs();
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].Text, "There is no ConfirmDate !");
+}
+
+TEST_F(DoubleConfirmTest, ARefusalIsShownAsTheManagersMessage) {
+    Manager->OnValue("DoIt2", false);
+    Manager->OnValue("ErrorCode", AnsiString("7"));
+    Manager->OnValue("ErrorDescript", AnsiString("plain"));
+    // Structured, of kind "E": the framework message, then the silent abort.
+    Manager->OnValue("ResultDesc", VarArrayOf({Variant(AnsiString("E")), Variant(AnsiString("000032")),
+                                               VarArrayOf({Variant(AnsiString("no"))})}));
+    EXPECT_THROW(Double->ConfirmDocument(3, false), EAbort);
+    std::vector<TDialogRecord> dialogs = TakeDialogs();
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(Trim(dialogs[0].Text), "E000032:no:::::::::");
+    EXPECT_EQ(Double->Requeries, 1);
+    // Without the structure: the error description in a plain box.
+    Manager->OnValue("ResultDesc", Variant());
+    EXPECT_TRUE(Double->ConfirmDocument(2, false));
+    dialogs = TakeDialogs();
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].Text, "plain");
+    EXPECT_EQ(Main()->FieldByName("TA038")->AsString(), "N");
+}
+
+TEST_F(DoubleConfirmTest, VoidAndUnvoidStepTheFlagAndReachEveryLine) {
+    const struct {
+        double Flag;
+        Byte Kind;
+        const char* Code;
+        double Stored;
+    } cases[] = {{4, 1, "V", 5}, {999, 1, "V", 1}, {-1, 0, "N", 0}, {998, 0, "N", 999}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.Flag));
+        Main()->Edit();
+        Main()->FieldByName("FLAG")->SetAsFloat(c.Flag);
+        Main()->Post();
+        Main()->MergeChangeLog();
+        ASSERT_TRUE(Double->ConfirmDocument(c.Kind, false));
+        EXPECT_EQ(Main()->FieldByName("TA038")->AsString(), c.Code);
+        EXPECT_EQ(Main()->FieldByName("FLAG")->AsFloat(), c.Stored);
+        for (Body()->First(); !Body()->Eof(); Body()->Next())
+            EXPECT_EQ(Body()->FieldByName("TB009")->AsString(), c.Code);
+        EXPECT_EQ(Double->EditState, esBrowse);
+    }
+    EXPECT_EQ(ManagerCalls("DoIt2"), 0);
+    // A save that fails leaves nothing of the void behind.
+    Double->DoubleModule()->SaveDataSet(Main());
+    static_cast<TdmConfirmTest*>(Double->DataModule)->SaveAnswer = false;
+    EXPECT_FALSE(Double->ConfirmDocument(1, false));
+    EXPECT_EQ(Main()->FieldByName("TA038")->AsString(), "N");
+    EXPECT_EQ(Main()->ChangeCount(), 0);
+}
+
+} // namespace
