@@ -127,8 +127,8 @@ class DoubleConfirmTest : public FormFixture {
 protected:
     void SetUp() override {
         FormFixture::SetUp();
-        FPreviousDialog = SetConfirmDateDialogFactory(
-            [](TfrmDouble*) { return std::make_unique<TScriptedConfirmDate>(); });
+        FPreviousDialog =
+            SetConfirmDateDialogFactory([](TfrmDouble*) { return std::make_unique<TScriptedConfirmDate>(); });
         TScriptedConfirmDate::Answers.clear();
         TScriptedConfirmDate::Prepared.clear();
         ManagerObject = NewDispatchDouble(Manager);
@@ -245,9 +245,10 @@ TEST_F(DoubleConfirmTest, TheRequestCarriesTheKeysTheFlagAndTheDate) {
     const AnsiString today = FormatDateTime("yyyymmdd", Date());
     ASSERT_TRUE(Double->ConfirmDocument(3, false));
     EXPECT_EQ(LastRequest(), (std::vector<AnsiString>{"TXNFWDBL01", "DEMO", "S", "DEMO", "",
-                                                      "[,N,DO,5101,20261201001,4,," + today + ",FWDBL01]", "936",
-                                                      "936", "False", "<none>"}));
-    const Variant pair = Manager->Calls.back().Member == "CloseCOM" ? Manager->Calls[0].Args.at(1) : Variant();
+                                                      "[,N,DO,5101,20261201001,4,," + today + ",FWDBL01]",
+                                                      "936", "936", "False", "<none>"}));
+    const Variant pair =
+        Manager->Calls.back().Member == "CloseCOM" ? Manager->Calls[0].Args.at(1) : Variant();
     EXPECT_EQ(VarToStr(pair.GetElement({0})), "TransManager.TxnManager");
     EXPECT_EQ(VarToStr(pair.GetElement({1})), "FWDBL01");
     EXPECT_EQ(ManagerCalls("CloseCOM"), 1);

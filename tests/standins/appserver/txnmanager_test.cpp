@@ -15,12 +15,13 @@ namespace {
 // A request of the document form for FWDBL01's document 5102-<number>.
 Variant Request(const char* action, const char* number, const Variant& flag, const Variant& date,
                 const char* user = "DEMO", const char* program = "FWDBL01") {
-    const Variant params = VarArrayOf({Variant(AnsiString()), Variant(AnsiString("N")), Variant(AnsiString(action)),
-                                       Variant(AnsiString("5102")), Variant(AnsiString(number)), flag,
-                                       Variant(AnsiString()), date, Variant(AnsiString(program))});
-    return VarArrayOf({Variant(AnsiString("TXN") + program), Variant(AnsiString("DEMO")), Variant(AnsiString("S")),
-                       Variant(AnsiString(user)), Variant(AnsiString()), params, Variant(AnsiString("936")),
-                       Variant(AnsiString("936")), Variant(false), Variant()});
+    const Variant params =
+        VarArrayOf({Variant(AnsiString()), Variant(AnsiString("N")), Variant(AnsiString(action)),
+                    Variant(AnsiString("5102")), Variant(AnsiString(number)), flag, Variant(AnsiString()),
+                    date, Variant(AnsiString(program))});
+    return VarArrayOf({Variant(AnsiString("TXN") + program), Variant(AnsiString("DEMO")),
+                       Variant(AnsiString("S")), Variant(AnsiString(user)), Variant(AnsiString()), params,
+                       Variant(AnsiString("936")), Variant(AnsiString("936")), Variant(false), Variant()});
 }
 
 Variant Pair() {
@@ -32,18 +33,20 @@ protected:
     void SetUp() override { OpenServerSession(936); } // the demo database, made on first use
     TServerDatabase Database;
     std::string Head(const char* number) const {
-        return Database.Value(std::string("SELECT DH006 || '/' || DH007 || '/' || FLAG FROM FWDHD WHERE DH002 = '") +
-                              number + "'");
+        return Database.Value(
+            std::string("SELECT DH006 || '/' || DH007 || '/' || FLAG FROM FWDHD WHERE DH002 = '") + number +
+            "'");
     }
     std::string Lines(const char* number) const {
-        return Database.Value(std::string("SELECT group_concat(DL007, '') FROM FWDLN WHERE DL002 = '") + number +
-                              "'");
+        return Database.Value(std::string("SELECT group_concat(DL007, '') FROM FWDLN WHERE DL002 = '") +
+                              number + "'");
     }
 };
 
 TEST_F(TxnManager, ConfirmAndUnconfirmStampTheDocumentAndItsLines) {
     Variant manager(new TTxnManager);
-    EXPECT_TRUE(VarCall(manager, "DoIt2", {Request("DO", "H0001", Variant(1), Variant(AnsiString("20261211"))), Pair()})
+    EXPECT_TRUE(VarCall(manager, "DoIt2",
+                        {Request("DO", "H0001", Variant(1), Variant(AnsiString("20261211"))), Pair()})
                     .AsBoolean());
     EXPECT_EQ(VarToStr(VarGet(manager, "ReturnSeq")), "5102-H0001");
     EXPECT_EQ(Head("H0001"), "Y/20261211/2");
@@ -51,13 +54,15 @@ TEST_F(TxnManager, ConfirmAndUnconfirmStampTheDocumentAndItsLines) {
     EXPECT_EQ(Database.Value("SELECT MODIFIER FROM FWDHD WHERE DH002 = 'H0001'"), "DEMO");
 
     // Unconfirm takes no date and clears the one stored.
-    EXPECT_TRUE(VarCall(manager, "DoIt2", {Request("UNDO", "H0001", Variant(2), Variant()), Pair()}).AsBoolean());
+    EXPECT_TRUE(
+        VarCall(manager, "DoIt2", {Request("UNDO", "H0001", Variant(2), Variant()), Pair()}).AsBoolean());
     EXPECT_EQ(Head("H0001"), "N//3");
     EXPECT_EQ(Lines("H0001"), "NN");
     EXPECT_EQ(VarToStr(VarGet(manager, "ErrorCode")), "");
 
     // A FLAG the client stamped itself (negative: it has not read the stored one) is not compared.
-    EXPECT_TRUE(VarCall(manager, "DoIt2", {Request("DO", "H0003", Variant(-1), Variant(AnsiString("20261201"))), Pair()})
+    EXPECT_TRUE(VarCall(manager, "DoIt2",
+                        {Request("DO", "H0003", Variant(-1), Variant(AnsiString("20261201"))), Pair()})
                     .AsBoolean());
     EXPECT_EQ(Head("H0003"), "Y/20261201/2");
 }
@@ -68,16 +73,22 @@ TEST_F(TxnManager, RefusalsChangeNothingAndSayWhy) {
         Variant Request;
         const char* Reason; // UTF-8, the start of the reason
     } cases[] = {
-        {"already confirmed", Request("DO", "H0002", Variant(1), Variant(AnsiString("20261211"))), u8"单据已审核"},
+        {"already confirmed", Request("DO", "H0002", Variant(1), Variant(AnsiString("20261211"))),
+         u8"单据已审核"},
         {"not confirmed", Request("UNDO", "H0001", Variant(1), Variant()), u8"单据未审核"},
         {"changed since read", Request("DO", "H0001", Variant(7), Variant(AnsiString("20261211"))),
          u8"单据已被他人修改"},
-        {"no such document", Request("DO", "H9999", Variant(1), Variant(AnsiString("20261211"))), u8"单据不存在"},
-        {"a day of no calendar", Request("DO", "H0001", Variant(1), Variant(AnsiString("20260230"))), u8"审核日期不正确"},
+        {"no such document", Request("DO", "H9999", Variant(1), Variant(AnsiString("20261211"))),
+         u8"单据不存在"},
+        {"a day of no calendar", Request("DO", "H0001", Variant(1), Variant(AnsiString("20260230"))),
+         u8"审核日期不正确"},
         {"no date", Request("DO", "H0001", Variant(1), Variant()), u8"审核日期不正确"},
-        {"no confirm right", Request("DO", "H0001", Variant(1), Variant(AnsiString("20261211")), "LIUF"), u8"没有审核的权限"},
-        {"unknown action", Request("REDO", "H0001", Variant(1), Variant()), "TransManager.TxnManager: unknown action"},
-        {"no request", Variant(AnsiString("DO")), "TransManager.TxnManager: the request is no transaction request"},
+        {"no confirm right", Request("DO", "H0001", Variant(1), Variant(AnsiString("20261211")), "LIUF"),
+         u8"没有审核的权限"},
+        {"unknown action", Request("REDO", "H0001", Variant(1), Variant()),
+         "TransManager.TxnManager: unknown action"},
+        {"no request", Variant(AnsiString("DO")),
+         "TransManager.TxnManager: the request is no transaction request"},
     };
     const std::string before = Database.Fingerprint();
     Variant manager(new TTxnManager);
@@ -100,9 +111,11 @@ TEST_F(TxnManager, RefusalsChangeNothingAndSayWhy) {
 TEST_F(TxnManager, CheckRunsTheChecksAndWritesNothing) {
     const std::string before = Database.Fingerprint();
     Variant manager(new TTxnManager);
-    EXPECT_TRUE(VarCall(manager, "DoCheck", {Request("DO", "H0001", Variant(1), Variant(AnsiString("20261211"))), Pair()})
+    EXPECT_TRUE(VarCall(manager, "DoCheck",
+                        {Request("DO", "H0001", Variant(1), Variant(AnsiString("20261211"))), Pair()})
                     .AsBoolean());
-    EXPECT_FALSE(VarCall(manager, "DoCheck", {Request("DO", "H0002", Variant(1), Variant(AnsiString("20261211"))), Pair()})
+    EXPECT_FALSE(VarCall(manager, "DoCheck",
+                         {Request("DO", "H0002", Variant(1), Variant(AnsiString("20261211"))), Pair()})
                      .AsBoolean());
     EXPECT_EQ(Database.Fingerprint(), before);
 }
@@ -110,16 +123,17 @@ TEST_F(TxnManager, CheckRunsTheChecksAndWritesNothing) {
 TEST_F(TxnManager, TheLetterOfCreditTakesItsConfirmDate) {
     Variant manager(new TTxnManager);
     const Variant params =
-        VarArrayOf({Variant(AnsiString()), Variant(AnsiString("N")), Variant(AnsiString("DO")), Variant(AnsiString("5101")),
-                    Variant(AnsiString("20261112001")), Variant(1), Variant(AnsiString()),
-                    Variant(AnsiString("20261115")), Variant(AnsiString("KVRX58"))});
+        VarArrayOf({Variant(AnsiString()), Variant(AnsiString("N")), Variant(AnsiString("DO")),
+                    Variant(AnsiString("5101")), Variant(AnsiString("20261112001")), Variant(1),
+                    Variant(AnsiString()), Variant(AnsiString("20261115")), Variant(AnsiString("KVRX58"))});
     const Variant request =
         VarArrayOf({Variant(AnsiString("TXNKVRX58")), Variant(AnsiString("DEMO")), Variant(AnsiString("S")),
                     Variant(AnsiString("DEMO")), Variant(AnsiString()), params, Variant(AnsiString("936")),
                     Variant(AnsiString("936")), Variant(false), Variant()});
     ASSERT_TRUE(VarCall(manager, "DoIt2", {request, Pair()}).AsBoolean())
         << AnsiToUtf8(VarToStr(VarGet(manager, "ErrorDescript")));
-    EXPECT_EQ(Database.Value("SELECT TA038 || '/' || TA042 FROM KVRTA WHERE TA002 = '20261112001'"), "Y/20261115");
+    EXPECT_EQ(Database.Value("SELECT TA038 || '/' || TA042 FROM KVRTA WHERE TA002 = '20261112001'"),
+              "Y/20261115");
     EXPECT_EQ(Database.Value("SELECT group_concat(TB009, '') FROM KVRTB WHERE TB002 = '20261112001'"), "YY");
 }
 
@@ -128,18 +142,22 @@ TEST_F(TxnManager, TheLetterOfCreditTakesItsConfirmDate) {
 TEST_F(TxnManager, TheClientObjectHandsOnTheServersOutcome) {
     const Variant linked(new TTransManagerC); // the library registers the identifier when it is loaded
     Variant client = CreateOleObject("TransManagerC.Class1");
-    EXPECT_FALSE(VarCall(client, "DoIt2", {Request("DO", "H0002", Variant(1), Variant(AnsiString("20261211"))), Pair()})
+    EXPECT_FALSE(VarCall(client, "DoIt2",
+                         {Request("DO", "H0002", Variant(1), Variant(AnsiString("20261211"))), Pair()})
                      .AsBoolean());
     EXPECT_TRUE(VarIsArray(VarGet(client, "ResultDesc")));
-    EXPECT_EQ(AnsiToUtf8(VarToStr(VarGet(client, "ErrorDescript"))).substr(0, std::string(u8"单据已审核").size()),
-              u8"单据已审核");
-    EXPECT_TRUE(VarCall(client, "DoIt2", {Request("DO", "H0001", Variant(1), Variant(AnsiString("20261211"))), Pair()})
+    EXPECT_EQ(
+        AnsiToUtf8(VarToStr(VarGet(client, "ErrorDescript"))).substr(0, std::string(u8"单据已审核").size()),
+        u8"单据已审核");
+    EXPECT_TRUE(VarCall(client, "DoIt2",
+                        {Request("DO", "H0001", Variant(1), Variant(AnsiString("20261211"))), Pair()})
                     .AsBoolean());
     EXPECT_EQ(VarToStr(VarGet(client, "ReturnSeq")), "5102-H0001");
     EXPECT_EQ(Head("H0001"), "Y/20261211/2");
     VarCall(client, "CloseCOM");
 
-    const Variant nowhere = VarArrayOf({Variant(AnsiString("No.SuchServer")), Variant(AnsiString("FWDBL01"))});
+    const Variant nowhere =
+        VarArrayOf({Variant(AnsiString("No.SuchServer")), Variant(AnsiString("FWDBL01"))});
     EXPECT_FALSE(
         VarCall(client, "DoIt2", {Request("UNDO", "H0001", Variant(2), Variant()), nowhere}).AsBoolean());
     EXPECT_EQ(VarToStr(VarGet(client, "ErrorCode")), "-1");

@@ -17,6 +17,8 @@ KVR_PUBLISHED(TfrmFwDouble, c) {
     c.Field("lblConfirmProbe", &TfrmFwDouble::lblConfirmProbe);
     c.Method("btnPickAllClick", &TfrmFwDouble::btnPickAllClick);
     c.Method("btnConfirmProbeClick", &TfrmFwDouble::btnConfirmProbeClick);
+    c.Field("chkAutoConfirm", &TfrmFwDouble::chkAutoConfirm);
+    c.Method("chkAutoConfirmClick", &TfrmFwDouble::chkAutoConfirmClick);
 }
 
 KVR_FORM_RESOURCE(TfrmFwDouble, R"(inherited frmFwDouble: TfrmFwDouble
@@ -132,8 +134,16 @@ KVR_FORM_RESOURCE(TfrmFwDouble, R"(inherited frmFwDouble: TfrmFwDouble
       TabStop = False
       OnClick = btnConfirmProbeClick
     end
-    object lblConfirmProbe: TLabel
+    object chkAutoConfirm: TCheckBox
       Left = 200
+      Top = 4
+      Width = 90
+      Caption = '存后审核'
+      TabStop = False
+      OnClick = chkAutoConfirmClick
+    end
+    object lblConfirmProbe: TLabel
+      Left = 300
       Top = 4
       Caption = ''
     end
@@ -242,4 +252,9 @@ void TfrmFwDouble::btnConfirmProbeClick(TObject*) {
                 "/" + lines;
     }
     lblConfirmProbe->SetCaption(text);
+}
+
+// The document type's confirm-after-save switch, as a program's type check sets it.
+void TfrmFwDouble::chkAutoConfirmClick(TObject*) {
+    AutoConfirmMode = chkAutoConfirm->Checked() ? 1 : 0;
 }

@@ -5,7 +5,8 @@
 // probe that reads the current document back from the server with a data set of its own (btnProbe:
 // lblProbe shows headers, lines, lines with the header's key and lines with FLAG 1), and for the
 // confirmation a pick of every browse row (btnPickAll) and a read-back of every document's confirm
-// code, date, FLAG and line codes (btnConfirmProbe, lblConfirmProbe).
+// code, date, FLAG and line codes (btnConfirmProbe, lblConfirmProbe); chkAutoConfirm is the document
+// type's confirm-after-save switch.
 #include "classlib/controls/stdctrls.h"
 #include "framework/DoubleCF.h"
 #include "tests/e2e/docprograms/double/FwDoubleCD.h"
@@ -18,6 +19,7 @@ public:
     TEdit* edLinesOption = nullptr;
     TLabel* lblProbe = nullptr;
     TLabel* lblConfirmProbe = nullptr;
+    TCheckBox* chkAutoConfirm = nullptr;
 
     TClass DataModuleClass() override;
     TdmFwDouble* Module() const { return static_cast<TdmFwDouble*>(DataModule); }
@@ -29,6 +31,7 @@ public:
     void btnProbeClick(TObject* sender);
     void btnPickAllClick(TObject* sender);
     void btnConfirmProbeClick(TObject* sender);
+    void chkAutoConfirmClick(TObject* sender);
 
 private:
     AnsiString CurrentKeyCondition() const;
