@@ -204,6 +204,7 @@ void TfrmDouble::ApplyInputSettings() {
     TfrmSingle::ApplyInputSettings();
     RangeRequery = true;
     BindLineSummary();
+    PlaceConfirmImage();
     if (Broker) LinesOption = Broker->ProgramKind;
 }
 

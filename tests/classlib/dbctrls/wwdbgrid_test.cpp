@@ -319,3 +319,41 @@ end)");
 }
 
 } // namespace
+
+// Rows picked for a batch: each once, in the order picked, back by bookmark; picking all keeps the
+// position; closing the data set forgets them.
+TEST_F(WwDBGridTest, PickedRowsKeepTheirOrderAndGoWithTheData) {
+    auto codes = [this] {
+        std::vector<AnsiString> texts;
+        const TBookmarkStr here = Cds->Bookmark();
+        for (const TBookmarkStr& mark : Grid->SelectedList()) {
+            Cds->SetBookmark(mark);
+            texts.push_back(Cds->FieldByName("CODE")->AsString());
+        }
+        Cds->SetBookmark(here);
+        return texts;
+    };
+    Cds->Locate("CODE", Variant("C3"));
+    Grid->SelectRecord();
+    Grid->SelectRecord();
+    Cds->First();
+    Grid->SelectRecord();
+    EXPECT_TRUE(Grid->IsSelectedRecord());
+    EXPECT_EQ(codes(), (std::vector<AnsiString>{"C3", "C1"}));
+    Grid->UnselectRecord();
+    EXPECT_FALSE(Grid->IsSelectedRecord());
+    EXPECT_EQ(codes(), (std::vector<AnsiString>{"C3"}));
+
+    Cds->Locate("CODE", Variant("C5"));
+    Grid->SelectAll();
+    EXPECT_EQ(Cds->FieldByName("CODE")->AsString(), "C5");
+    ASSERT_EQ(Grid->SelectedList().size(), 10u);
+    EXPECT_EQ(codes().front(), "C3");
+    EXPECT_EQ(codes().back(), "C10");
+    Grid->UnselectAll();
+    EXPECT_TRUE(Grid->SelectedList().empty());
+
+    Grid->SelectAll();
+    Cds->Close();
+    EXPECT_TRUE(Grid->SelectedList().empty());
+}
