@@ -204,6 +204,7 @@ bool TfrmDouble::ConfirmDocument(Byte kind, bool askDate) {
     if (!module || !module->CanModify() || !MayConfirm(kind)) return false;
     TClientDataSet* main = module->cdsMain;
     if (kind <= 1) {
+        if (!ConfirmField) return false; // no code to write: nothing to save
         bool saved = false;
         try {
             const int flag = main->FindField("FLAG") ? main->FieldByName("FLAG")->AsInteger() : 0;
