@@ -180,9 +180,12 @@ bool TfrmDouble::ReadCopySource(const Variant& keyValues, Variant& head, Variant
     if (where.empty()) return false;
     AnsiString dialogWhere, order;
     if (TQueryDialog* dialog = QueryDialog()) dialog->BuildQuery(dialogWhere, order);
+    const AnsiString browseWhere = LastWhere, browseOrder = LastOrder;
     SetQueryCondition(main, where, order);
     if (!main->Active() || main->IsEmpty()) {
         ShowMessageDlg(LangText("sNoOriginInfo", "来源信息不存在!!"), mtError, {mbOK});
+        // The user goes on from the documents they were browsing, not from an empty list.
+        SetQueryCondition(main, browseWhere.empty() ? AnsiString("1=1") : browseWhere, browseOrder);
         return false;
     }
     if (!body->Active()) body->Open();
@@ -241,9 +244,12 @@ void TfrmDouble::CopyDocument() {
     Variant extras, lines, head;
     CopySourceKeys.clear();
     CopySourceLineKeys.clear();
+    const AnsiString browseWhere = LastWhere, browseOrder = LastOrder;
     if (!RunCopyDialog(this, main, 0, extras, lines, head, module->KeyFields, module->dsMain)) {
-        // A source already read had started the new document: the user left it, so it goes.
-        if (EditState == esInsert) CancelEdit(false);
+        // A source already read had started the new document: the user left it, so it goes, and the
+        // documents browsed before come back.
+        if (EditState == esInsert && CancelEdit(false))
+            SetQueryCondition(main, browseWhere.empty() ? AnsiString("1=1") : browseWhere, browseOrder);
         return;
     }
     if (!Inserting(main)) {
