@@ -460,13 +460,14 @@ bool TfrmCopy::SetUp(TDataSet* dataSet, TDataSource* dataSource, const AnsiStrin
     for (int i = 1; i <= count; ++i) {
         const AnsiString name = Trim(GetToken(fieldList, ",", i));
         TDBEdit* dest = DestEdit(i);
-        dest->SetDataSource(dataSource);
-        dest->SetDataField(name);
         TField* field = dataSet ? dataSet->FindField(name) : nullptr;
+        // Bound only to a field that is there: the edit's link refuses any other.
         if (!field) {
             MessageDlg("Error happend in QvCopy", mtError, {mbOK}, 0);
             return false;
         }
+        dest->SetDataSource(dataSource);
+        dest->SetDataField(name);
         SourceLabel(i)->SetCaption(field->DisplayLabel());
         DestLabel(i)->SetCaption(field->DisplayLabel());
         SourceEdit(i)->SetText(ToUI(field->AsString()));
