@@ -542,12 +542,11 @@ void TfrmCopy::FormKeyPress(TObject*, char& key) {
 
 void TfrmCopy::WMKeyF2(TMessage& message) {
     Word key = VK_F2;
-    if (TfrmDouble* owner = OwnerForm())
-        owner->DoF2Key(key, reinterpret_cast<TWinControl*>(message.LParam));
+    if (TfrmDouble* owner = OwnerForm()) owner->DoF2Key(key, reinterpret_cast<TWinControl*>(message.LParam));
 }
 
-bool ShowCopyDialog(TfrmDouble* owner, TDataSet* dataSet, TDataSource* dataSource, Byte kind, Variant& result1,
-                    Variant& result2, Variant& result3, const AnsiString& fieldList) {
+bool ShowCopyDialog(TfrmDouble* owner, TDataSet* dataSet, TDataSource* dataSource, Byte kind,
+                    Variant& result1, Variant& result2, Variant& result3, const AnsiString& fieldList) {
     std::unique_ptr<TfrmCopy> dialog(new TfrmCopy(owner));
     if (dialog->WindowState() == wsMinimized) dialog->SetWindowState(wsNormal);
     dialog->SetBorderStyle(bsDialog);

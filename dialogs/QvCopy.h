@@ -63,5 +63,5 @@ private:
 
 // Creates, runs and frees the copy dialog over the owner's header data set: Result1 the line extras,
 // Result2 the lines, Result3 the head values; true on OK.
-bool ShowCopyDialog(TfrmDouble* owner, TDataSet* dataSet, TDataSource* dataSource, Byte kind, Variant& result1,
-                    Variant& result2, Variant& result3, const AnsiString& fieldList);
+bool ShowCopyDialog(TfrmDouble* owner, TDataSet* dataSet, TDataSource* dataSource, Byte kind,
+                    Variant& result1, Variant& result2, Variant& result3, const AnsiString& fieldList);

@@ -424,9 +424,8 @@ void TfrmDouble::SetQueryCondition(TCustomClientDataSet* dataSet, const AnsiStri
 
 bool TfrmDouble::GetPrintParams(Variant& params, Variant& data) {
     TdmDouble* module = DoubleModule();
-    params =
-        VarArrayOf({Variant(Broker->UserID), Variant(Broker->CompanyID), Variant(PrintProgram),
-                    Variant(static_cast<int>(Handle()))});
+    params = VarArrayOf({Variant(Broker->UserID), Variant(Broker->CompanyID), Variant(PrintProgram),
+                         Variant(static_cast<int>(Handle()))});
     std::vector<Variant> keys;
     if (module)
         for (int i = 1; i <= GetTokenCount(module->KeyFields, ","); ++i) {

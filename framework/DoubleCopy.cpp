@@ -138,18 +138,24 @@ void TfrmDouble::UpdateCopyCommand() {
 
 // ---- copy ----
 
+// A new document is not confirmed, nor on its way through sign-off, because its source was (the
+// server refuses a confirmation code that no confirmation set): the confirmation and sign-off
+// columns, the form's and those of the program's settings, keep the new document's own values.
 void TfrmDouble::GetCopyHeadValue(TField* field, Variant& value) {
     TdmDouble* module = DoubleModule();
-    value = CopyValueOf(field, module ? module->KeyFields : AnsiString());
+    value = CopyValueOf(field, (module ? module->KeyFields : AnsiString()) + "," + ConfirmFieldName + "," +
+                                   ConfirmDateField + "," + SignOffStatusField + "," +
+                                   Broker->GetSvrSetting("M11_CONFIRM"));
 }
 
 void TfrmDouble::GetCopyBodyValue(TField* field, Variant& value) {
     TdmDouble* module = DoubleModule();
-    value = CopyValueOf(field, module ? module->BodyKeyFields : AnsiString());
+    value = CopyValueOf(field, (module ? module->BodyKeyFields : AnsiString()) + "," + BodyConfirmField +
+                                   "," + Broker->GetSvrSetting("D11_CONFIRM"));
 }
 
-void TfrmDouble::CopyUserAttributes(TDataSet*, const AnsiString&, const AnsiString&, const std::vector<Variant>&) {
-}
+void TfrmDouble::CopyUserAttributes(TDataSet*, const AnsiString&, const AnsiString&,
+                                    const std::vector<Variant>&) {}
 
 bool TfrmDouble::RunCopyDialog(TComponent*, TDataSet* dataSet, Byte kind, Variant& extras, Variant& lines,
                                Variant& head, const AnsiString& keyFields, TDataSource* dataSource) {
@@ -257,7 +263,8 @@ void TfrmDouble::CopyDocument() {
         return;
     }
     if (VarIsArray(head))
-        for (int i = 0; i < main->FieldCount() && VarArrayLowBound(head, 1) + i <= VarArrayHighBound(head, 1); ++i)
+        for (int i = 0; i < main->FieldCount() && VarArrayLowBound(head, 1) + i <= VarArrayHighBound(head, 1);
+             ++i)
             AssignCopied(main->Fields()->Fields(i), head.GetElement({VarArrayLowBound(head, 1) + i}));
     try {
         CopyUserAttributes(main, "F01", UpperCase(Broker->ProgramID), CopySourceKeys);
