@@ -45,8 +45,9 @@ protected:
     void SetUp() override {
         Kvrx58Fixture::SetUp();
         FPreviousCopy = SetCopyDialogFactory(nullptr);
-        FPreviousQuery = SetQueryDialogFactory(
-            [](TfrmSingle* form) -> std::unique_ptr<TQueryDialog> { return std::make_unique<TFixedQuery>(form); });
+        FPreviousQuery = SetQueryDialogFactory([](TfrmSingle* form) -> std::unique_ptr<TQueryDialog> {
+            return std::make_unique<TFixedQuery>(form);
+        });
         TFixedQuery::Where.clear();
     }
     void TearDown() override {
@@ -56,8 +57,9 @@ protected:
     }
     // The copy dialog answered: the source key typed on its first page, the new key on its second.
     void CopyWith(const AnsiString& sourceNo, const AnsiString& newType, const AnsiString& newNo) {
-        SetCopyDialogFactory([=, this](TfrmDouble* owner, TDataSet* dataSet, TDataSource*, Byte kind, Variant& extras,
-                                       Variant& lines, Variant& head, const AnsiString& keys) {
+        SetCopyDialogFactory([=, this](TfrmDouble* owner, TDataSet* dataSet, TDataSource*, Byte kind,
+                                       Variant& extras, Variant& lines, Variant& head,
+                                       const AnsiString& keys) {
             DialogKeys = keys;
             DialogKind = kind;
             Variant h, e, l;
@@ -114,8 +116,9 @@ TEST_F(DocumentServices, ACopyTakesTheSourcesValuesAndLinesButNotItsKeysAuditOrS
     EXPECT_EQ(Column("TA001", "T-COPY"), "5102");
     EXPECT_NE(Column("CREATE_DATE", "T-COPY"), "20261108103000000");
     EXPECT_EQ(Sql("SELECT COUNT(*) FROM KVRTB WHERE TB001 = '5102' AND TB002 = 'T-COPY'"), sourceLines);
-    EXPECT_EQ(Sql("SELECT GROUP_CONCAT(TB004 || TB005 || TB006, ',') FROM KVRTB WHERE TB002 = 'T-COPY'"),
-              Sql("SELECT GROUP_CONCAT(TB004 || TB005 || TB006, ',') FROM KVRTB WHERE TB002 = '20261108001'"));
+    EXPECT_EQ(
+        Sql("SELECT GROUP_CONCAT(TB004 || TB005 || TB006, ',') FROM KVRTB WHERE TB002 = 'T-COPY'"),
+        Sql("SELECT GROUP_CONCAT(TB004 || TB005 || TB006, ',') FROM KVRTB WHERE TB002 = '20261108001'"));
     // The source as it was.
     EXPECT_EQ(Sql("SELECT COUNT(*) FROM KVRTB WHERE TB002 = '20261108001'"), sourceLines);
     EXPECT_EQ(Column("MODI_DATE", "20261108001"), "20261109091500000");
@@ -151,9 +154,10 @@ TEST_F(DocumentServices, TheLinkGoesToTheMainMenuWindowOrSaysItIsNotThere) {
     ASSERT_EQ(window.Links().size(), 1u);
     const AnsiString& link = window.Links()[0];
     EXPECT_EQ(link.rfind("KTRW:", 0), 0u);
-    EXPECT_NE(link.find("$$<font size=\"2\"><p>&nbsp</p> <A href=\"ktrw://Norvu/DEMO/KVRX58/query/KVRTA.TA001 = "
-                        "'5101' and KVRTA.TA002 = '20261108001'\">"),
-              AnsiString::npos)
+    EXPECT_NE(
+        link.find("$$<font size=\"2\"><p>&nbsp</p> <A href=\"ktrw://Norvu/DEMO/KVRX58/query/KVRTA.TA001 = "
+                  "'5101' and KVRTA.TA002 = '20261108001'\">"),
+        AnsiString::npos)
         << link;
     const AnsiString tail = " : 20261108001</p></font></A>";
     EXPECT_TRUE(link.size() > tail.size() && link.compare(link.size() - tail.size(), tail.size(), tail) == 0)
@@ -178,4 +182,51 @@ TEST_F(DocumentServices, TheRefreshKeepsTheKeyRangeWhateverTheQueryDialogsCondit
     Form->ApplyQBECondition();
     EXPECT_EQ(Main()->RecordCount(), 1);
     EXPECT_TRUE(Form->RangeRequery);
+}
+
+TEST_F(DocumentServices, PrintingHandsTheHostTheDocumentsKeyAndTellsWhatItAnswered) {
+    Open();
+    std::vector<TStartRequest> requests;
+    std::vector<int> answers;
+    TWorkCenterObserver observer;
+    observer.WorkExecuted = [&](const TStartRequest& request, int rc) {
+        requests.push_back(request);
+        answers.push_back(rc);
+    };
+    SetWorkCenterObserver(observer);
+    // The print program answers 0, then refuses (-5, no right to run it).
+    int answer = 0;
+    SetWorkCenterLauncher([&](const TStartRequest&, Variant&, Variant&) { return answer; });
+    EXPECT_TRUE(Form->PrintRecords());
+    Form->PreviewMode = true;
+    answer = -5;
+    EXPECT_FALSE(Form->PrintRecords());
+    Form->PreviewMode = false;
+    SetWorkCenterLauncher(nullptr);
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(answers, (std::vector<int>{0, -5}));
+    EXPECT_EQ(requests[0].Program, "KVRX71");
+    for (std::size_t i = 0; i < 2; ++i) {
+        const Variant data = requests[i].Param2.GetElement({2});
+        EXPECT_EQ(data.GetElement({0}).AsBoolean(), i == 1);
+        const Variant keys = data.GetElement({1});
+        EXPECT_EQ(VarToStr(keys.GetElement({0})) + " " + VarToStr(keys.GetElement({1})), "5101 20261108001");
+    }
+}
+
+TEST_F(DocumentServices, ADialogThatStartedNoNewDocumentCopiesNothing) {
+    Open();
+    SetCopyDialogFactory(
+        [](TfrmDouble*, TDataSet*, TDataSource*, Byte, Variant&, Variant&, Variant& head, const AnsiString&) {
+            head = VarArrayOf({Variant("X")});
+            return true;
+        });
+    const AnsiString current = Head("TA001");
+    Application->ClearDialogs();
+    Form->CopyDocument();
+    ASSERT_NE(Application->LastDialog(), nullptr);
+    EXPECT_EQ(TrimRight(Application->LastDialog()->Text), "cdsMain.State 不正常, 复制行动因此取消!!");
+    EXPECT_EQ(Form->EditState, esBrowse);
+    EXPECT_EQ(Head("TA001"), current);
+    EXPECT_EQ(Main()->State(), dsBrowse);
 }
