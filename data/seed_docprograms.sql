@@ -157,3 +157,18 @@ INSERT OR IGNORE INTO FWDHD (COMPANY, CREATOR, USR_GROUP, CREATE_DATE, DH001, DH
 INSERT OR IGNORE INTO FWDLN (COMPANY, CREATOR, USR_GROUP, CREATE_DATE, DL001, DL002, DL003, DL004, DL005, DL006, DL007) VALUES
  ('DEMO', 'DEMO', 'IMP', '20260106090000000', '5102', 'H0002', '0001', '垫片', 5, 5, 'Y'),
  ('DEMO', 'DEMO', 'IMP', '20260108090000000', '5102', 'H0003', '0001', '弹簧', 8, 8, 'N');
+
+------------------------------------------------------------------------------------------------------
+-- FWDLG01: the options, confirm-date and colour-filter dialogs over FWDOC
+------------------------------------------------------------------------------------------------------
+
+INSERT OR IGNORE INTO WOQMB (MB001, MB002, MB003, MB004, MB005, MB006, MB007, MB008, MB009, MB010, MB011, MB012, MB013, MB014) VALUES
+ ('FWDLG01', '对话框测试作业', '', '', '', '', '', '', 'N', 'W', 'Dialog Test', '對話框測試作業', 'FW', 'FWDLG01C');
+
+INSERT OR IGNORE INTO WOQMS (MS001, MS002, MS003) VALUES
+ ('FWDLG01', 'M11_TABLE', 'FWDOC'),
+ ('FWDLG01', 'M11_KEY', 'DC001'),
+ ('FWDLG01', 'MAX_RECORD', '20');
+
+INSERT OR IGNORE INTO QVNMD (MD001, MD002, MD003, MD004, MD005) VALUES
+ ('DEMO', 'FWDLG01', ',Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY', '', 'N');

@@ -55,6 +55,7 @@ KVR_PUBLISHED(TfrmDouble, c) {
     c.Method("miBodyToExcelClick", &TfrmDouble::miBodyToExcelClick);
     c.Method("miBodyToExcel2Click", &TfrmDouble::miBodyToExcel2Click);
     PublishConfirm(c);
+    DeclareCopyPublished(c);
 }
 
 // Shortcuts: Ctrl (16384) with F3 114 and F4 115.
@@ -88,7 +89,26 @@ KVR_FORM_RESOURCE(TfrmDouble, R"(inherited frmDouble: TfrmDouble
     Height = 25
     Visible = False
   end
+  object DropDownPopupMenu: TPopupMenu
+    object QVPager: TMenuItem
+      Caption = '消息中心'
+      OnClick = QVPagerClick
+    end
+    object Attach: TMenuItem
+      Caption = '附件'
+      Visible = False
+      OnClick = AttachClick
+    end
+    object mnuCopy: TMenuItem
+      Caption = '复制单据'
+      Visible = False
+      OnClick = mnuCopyClick
+    end
+  end
   inherited ToolBar1: TToolBar
+    inherited btnReFresh: TToolButton
+      OnClick = btnReFreshClick
+    end
     object btnConfirm: TToolButton
       Enabled = False
       Hint = '审核'
@@ -106,6 +126,10 @@ KVR_FORM_RESOURCE(TfrmDouble, R"(inherited frmDouble: TfrmDouble
       Hint = '作废'
       ImageIndex = 14
       OnClick = miInvalidClick
+    end
+    object btnFlow: TToolButton
+      DropdownMenu = DropDownPopupMenu
+      Style = tbsDropDown
     end
   end
   inherited pgHead: TExtPageControl
@@ -373,6 +397,7 @@ void TfrmDouble::UpdateButtonStates() {
     UpdateConfirmImage();
     if (miBodyToExcel && miTable2Excel) miBodyToExcel->SetEnabled(miTable2Excel->Enabled());
     if (miBodyToExcel2 && miTable2Excel) miBodyToExcel2->SetEnabled(miTable2Excel->Enabled());
+    UpdateCopyCommand();
 }
 
 // ---- record operations ----
@@ -460,8 +485,8 @@ void TfrmDouble::SetQueryCondition(TCustomClientDataSet* dataSet, const AnsiStri
 
 bool TfrmDouble::GetPrintParams(Variant& params, Variant& data) {
     TdmDouble* module = DoubleModule();
-    params =
-        VarArrayOf({Variant(Broker->UserID), Variant(Broker->CompanyID), Variant(PrintProgram), Variant(0)});
+    params = VarArrayOf({Variant(Broker->UserID), Variant(Broker->CompanyID), Variant(PrintProgram),
+                         Variant(static_cast<int>(Handle()))});
     std::vector<Variant> keys;
     if (module)
         for (int i = 1; i <= GetTokenCount(module->KeyFields, ","); ++i) {
@@ -480,9 +505,10 @@ bool TfrmDouble::PrintRecords() {
     if (!TfrmSingle::PrintRecords()) return false;
     Variant params, data;
     if (!GetPrintParams(params, data)) return false;
-    if (PreviewMode && VarIsArray(data)) data.PutElement({VarArrayLowBound(data, 1)}, Variant(true));
-    Broker->ExecWorkCommand(params, data);
-    return true;
+    if (PreviewMode && VarIsArray(data) && VarArrayHighBound(data, 1) >= VarArrayLowBound(data, 1))
+        data.PutElement({VarArrayLowBound(data, 1)}, Variant(true));
+    // The host's failure codes are negative: a print it refused is no print.
+    return Broker->ExecWorkCommand(params, data) >= 0;
 }
 
 bool TfrmDouble::ValidateRecord(TDataSet* dataSet) {

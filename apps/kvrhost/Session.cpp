@@ -16,6 +16,7 @@
 #include "classlib/rtl/shellapi.h"
 #include "framework/DLLBaseCtrller.h"
 #include "standins/outside/pager/qvnpager.h"
+#include "standins/workcenter/mainmenu.h"
 #include "standins/workcenter/wcdialogs.h"
 #include "standins/workcenter/workcenter.h"
 
@@ -658,12 +659,15 @@ void THostSession::InstallObservers() {
         Print("pager " + ToTerminal(message.User) + " " + ValueText(message.Target) + " " +
               Quoted(ValueText(message.Text)));
     });
+    FMainMenu = std::make_unique<TMainMenuWindow>(
+        [this](const AnsiString& text, HWND) { Print("link " + ToTerminal(text)); });
 }
 
 void THostSession::RemoveObservers() {
     SetWorkCenterObserver(TWorkCenterObserver());
     SetShellExecuteHandler(nullptr);
     SetPagerListener(nullptr);
+    FMainMenu.reset();
 }
 
 namespace {
