@@ -551,13 +551,14 @@ bool THostSession::Idle(TCustomForm* form) {
         }
         if (AnswerHostWindow(form)) return true;
         // Windows that are gone leave the list (a window lives in Screen's list while it exists).
-        std::erase_if(FScriptedWindows, [](TCustomForm* window) {
+        std::erase_if(FScriptedWindows, [](const std::pair<TCustomForm*, TClass>& window) {
             for (int i = 0; i < Screen->FormCount(); ++i)
-                if (Screen->Forms(i) == window) return false;
+                if (Screen->Forms(i) == window.first) return window.first->ClassType() != window.second;
             return true;
         });
+        const std::pair<TCustomForm*, TClass> self(form, form->ClassType());
         const bool scripted =
-            std::find(FScriptedWindows.begin(), FScriptedWindows.end(), form) != FScriptedWindows.end();
+            std::find(FScriptedWindows.begin(), FScriptedWindows.end(), self) != FScriptedWindows.end();
         if (FAnswers.empty() || scripted) {
             // A window of the module's own (not a message, not a host window) with no answer queued for
             // it: the next script commands act on it, as on the program's form in its modal loop.
@@ -565,7 +566,7 @@ bool THostSession::Idle(TCustomForm* form) {
                                   dynamic_cast<TfrmLookupWindow*>(form) ||
                                   dynamic_cast<TfrmDatePicker*>(form) || dynamic_cast<TfrmCalculator*>(form);
             if (answered) return false; // the modal loop raises, naming the dialog
-            if (!scripted) FScriptedWindows.push_back(form);
+            if (!scripted) FScriptedWindows.push_back(self);
             TScriptCommand command;
             if (FFailed || !NextCommand(command)) {
                 form->Close();
