@@ -375,7 +375,8 @@ void TfrmSingle::FormShow(TObject* sender) {
     };
     hint(btnColorQuery, "颜色筛选");
     hint(btnCalc, "计算器");
-    if (FCloseRequested) Close();
+    // Closed once the show is over: a close inside the show would be undone by it.
+    if (FCloseRequested) PostMessage(Handle(), WM_CLOSE);
     LoadLinkFields();
 }
 

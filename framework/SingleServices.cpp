@@ -508,9 +508,15 @@ void TfrmSingle::gdHeadMouseMove(TObject*, TShiftState shift, int x, int y) {
     gdHead->SetHint(AnsiString());
 }
 
-void TfrmSingle::gdHeadMouseDown(TObject*, TMouseButton button, TShiftState, int, int) {
-    if (button != mbLeft || !LinkHover) return;
+void TfrmSingle::gdHeadMouseDown(TObject*, TMouseButton button, TShiftState, int x, int y) {
+    if (button != mbLeft || !LinkHover || !gdHead) return;
     TdmSingle* module = SingleModule();
+    // The grid moves to the clicked cell after its handlers ran: the link is the clicked cell's.
+    const TGridCoord cell = gdHead->MouseCoord(x, y);
+    if (cell.X >= gdHead->FixedCols() && cell.Y >= gdHead->FixedRows()) {
+        gdHead->SetRow(cell.Y);
+        gdHead->SetCol(cell.X);
+    }
     if (module) FollowGridLink(gdHead, module->cdsMain);
     LinkHover = false;
 }
@@ -641,7 +647,7 @@ AnsiString TfrmSingle::GetLinkKeyValue() {
 
 void TfrmSingle::LoadVoucherFormats(TMenuItem* menu, bool force) {
     if (!menu) return;
-    const AnsiString program = UpperCase(Broker->GetPrintProgram());
+    const AnsiString program = UpperCase(PrintProgram);
     if (force || menu->Count() == 0) {
         menu->Clear();
         Variant answer;
@@ -659,6 +665,7 @@ void TfrmSingle::LoadVoucherFormats(TMenuItem* menu, bool force) {
         const std::vector<Variant> rows = RowsOf(answer);
         for (size_t i = 0; i < rows.size(); ++i) {
             auto* item = new TMenuItem(this);
+            item->SetName(menu->Name() + IntToStr(static_cast<int>(i)));
             Variant caption;
             ConvertUiText(Column(rows[i], 0), caption);
             item->SetCaption(VarToStr(caption));
@@ -707,7 +714,7 @@ void TfrmSingle::MenuItemVoucherFormatClick(TObject* sender) {
     bool stored = false;
     try {
         TUserDefIni formats;
-        stored = formats.SetFormat(UpperCase(Broker->GetPrintProgram()), GetLinkKeyValue(),
+        stored = formats.SetFormat(UpperCase(PrintProgram), GetLinkKeyValue(),
                                    marked ? AnsiString(UserDefNoFormat) : item->Caption());
     } catch (const Exception& e) {
         WriteAlertLog(Broker->ProgramID, "Single-Voucher:" + e.Message(), 'D');

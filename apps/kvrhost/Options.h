@@ -8,6 +8,7 @@ struct TOptions {
     std::string Company = "DEMO";
     std::string Database = "DEMO";
     std::string Param;
+    std::string ParameterFile; // SetParameter's text; empty: SetParameter is not called
     int Mode = 0;
     int Rights = 255;
     bool Modal = false;

@@ -70,8 +70,17 @@ Variant TCounter::GETCOUNTER(const AnsiString& name, const Variant& params, cons
     if (request == "SIMPLESQL") return SimpleSql(params);
     if (request == "TRANSACTIONSQL") {
         const std::vector<Variant> values = Elements(params);
-        const AnsiString sql = values.empty() ? Text(params) : TextAt(values, 0);
-        FState->Session().ClientWrite(sql, WritableTables());
+        // [SQL] or, as the document forms send it, [[SQL, ...], ''].
+        std::vector<AnsiString> statements;
+        if (values.empty())
+            statements.push_back(Text(params));
+        else if (VarIsArray(values[0]))
+            for (const Variant& statement : Elements(values[0]))
+                statements.push_back(Text(statement));
+        else
+            statements.push_back(TextAt(values, 0));
+        for (const AnsiString& sql : statements)
+            FState->Session().ClientWrite(sql, WritableTables());
         return Variant();
     }
     if (request == "QUERYUDFDATA") return QueryUDFData(params);
