@@ -105,12 +105,13 @@ AnsiString BuildGridLinkCondition(const TGridLink& link, const AnsiString& value
     if (!link.Separator.empty()) {
         const size_t at = value1.find(link.Separator);
         const AnsiString part1 = at == AnsiString::npos ? value1 : value1.substr(0, at);
-        const AnsiString part2 = at == AnsiString::npos ? AnsiString() : value1.substr(at + link.Separator.size());
+        const AnsiString part2 =
+            at == AnsiString::npos ? AnsiString() : value1.substr(at + link.Separator.size());
         if (part1.empty() && part2.empty()) return AnsiString();
         const AnsiString whole = QuotedStr(part1 + link.Separator + part2);
         if (sqlType == 0)
-            return "SUBSTRING(" + link.Target1 + ",1," + IntToStr(static_cast<int>(part1.size())) + ")" + "+" +
-                   QuotedStr(link.Separator) + "+SUBSTRING(" + link.Target2 + ",1," +
+            return "SUBSTRING(" + link.Target1 + ",1," + IntToStr(static_cast<int>(part1.size())) + ")" +
+                   "+" + QuotedStr(link.Separator) + "+SUBSTRING(" + link.Target2 + ",1," +
                    IntToStr(static_cast<int>(part2.size())) + ")=" + whole;
         return link.Target1 + "||" + QuotedStr(link.Separator) + "||" + link.Target2 + "=" + whole;
     }
@@ -153,12 +154,12 @@ void TfrmSingle::LoadAttachmentKeys() {
     AttachmentKeys->SetSorted(false);
     AttachmentKeys->Clear();
     Variant rows;
-    Broker->CallCounter("SimpleSql",
-                        VarArrayOf({" SELECT DISTINCT KeyValues FROM ATTACH WHERE Parent = " +
-                                        QuotedStr(Broker->ProgramID) + " AND CompanyID = " +
-                                        QuotedStr(Broker->CompanyID),
-                                    "KeyValues", Broker->Database, "N"}),
-                        rows);
+    Broker->CallCounter(
+        "SimpleSql",
+        VarArrayOf({" SELECT DISTINCT KeyValues FROM ATTACH WHERE Parent = " + QuotedStr(Broker->ProgramID) +
+                        " AND CompanyID = " + QuotedStr(Broker->CompanyID),
+                    "KeyValues", Broker->Database, "N"}),
+        rows);
     for (const Variant& row : RowsOf(rows))
         AttachmentKeys->Add(Column(row, 0));
     if (AttachmentKeys->Count() > 0) AttachmentKeys->SetSorted(true);
@@ -197,13 +198,13 @@ bool TfrmSingle::DeleteRecord(bool confirm) {
     if (!deleted) return deleted;
     try {
         Variant result;
-        Broker->CallCounter("TransactionSQL",
-                            VarArrayOf({VarArrayOf({" DELETE FROM ATTACH  WHERE Parent = " +
-                                                    QuotedStr(Broker->ProgramID) + " " +
-                                                    "       AND CompanyID = " + QuotedStr(Broker->CompanyID) +
-                                                    " " + "       AND KeyValues = " + QuotedStr(key) + " "}),
-                                        AnsiString()}),
-                            result);
+        Broker->CallCounter(
+            "TransactionSQL",
+            VarArrayOf({VarArrayOf({" DELETE FROM ATTACH  WHERE Parent = " + QuotedStr(Broker->ProgramID) +
+                                    " " + "       AND CompanyID = " + QuotedStr(Broker->CompanyID) + " " +
+                                    "       AND KeyValues = " + QuotedStr(key) + " "}),
+                        AnsiString()}),
+            result);
     } catch (const Exception& e) {
         // The record is gone; attachments left behind are only clutter.
         WriteAlertLog(Broker->ProgramID, "Single-Attach:" + e.Message(), 'D');
@@ -299,7 +300,8 @@ void TfrmSingle::DoF2Key(Word& key, TWinControl* control) {
     TField* field = edit->Field();
     const AnsiString picked = Broker->PickPhrase(field->AsString());
     if (picked.empty() || picked == field->AsString()) return;
-    if (field->DataSet()->State() != dsEdit && field->DataSet()->State() != dsInsert) field->DataSet()->Edit();
+    if (field->DataSet()->State() != dsEdit && field->DataSet()->State() != dsInsert)
+        field->DataSet()->Edit();
     SetFieldText(field, picked, true);
 }
 
@@ -308,28 +310,31 @@ std::unique_ptr<TUDFFields> TfrmSingle::LoadUDFFields(const AnsiString& program,
     auto fields = std::make_unique<TUDFFields>();
     const AnsiString condition = scope == "Y" ? " TL012 <> '' " : scope == "N" ? " TL012 = '' " : " 1=1 ";
     Variant rows;
-    Broker->CallCounter("SimpleSql",
-                        VarArrayOf({" SELECT TL006,TL013,TL012 FROM $$WOQTK WOQTK  LEFT JOIN $$WOQTL WOQTL ON "
-                                    "TK001 = TL001 AND TL010 = 'Y'  WHERE " +
-                                        condition + " AND TK003 = 'Y' AND TL005 = " + QuotedStr(tag) +
-                                        " AND TL003 = " + QuotedStr(program) + " ORDER BY TL011 ",
-                                    "TL006,TL013,TL012", Broker->Database, "N"}),
-                        rows);
+    Broker->CallCounter(
+        "SimpleSql",
+        VarArrayOf({" SELECT TL006,TL013,TL012 FROM $$WOQTK WOQTK  LEFT JOIN $$WOQTL WOQTL ON "
+                    "TK001 = TL001 AND TL010 = 'Y'  WHERE " +
+                        condition + " AND TK003 = 'Y' AND TL005 = " + QuotedStr(tag) +
+                        " AND TL003 = " + QuotedStr(program) + " ORDER BY TL011 ",
+                    "TL006,TL013,TL012", Broker->Database, "N"}),
+        rows);
     for (const Variant& row : RowsOf(rows)) {
         TUDFField* item = fields->Add();
         item->UDFFieldName = Trim(Column(row, 0));
         item->QueryText = Column(row, 1);
+        // Each reference is "table.field" and one closing character, which the field name leaves out.
         for (const AnsiString& reference : SplitList(Column(row, 2), ";")) {
             if (Trim(reference).empty()) continue;
             TUDFRelatedField* related = item->RelatedFields->Add();
-            related->LinkedFieldName = Trim(reference);
-            related->LinkedField = FindQualifiedField(Trim(reference));
+            related->LinkedFieldName = reference;
+            related->LinkedField = FindQualifiedField(reference);
         }
     }
     return fields;
 }
 
-std::unique_ptr<TUDFFields> TfrmSingle::LoadHeaderUDFFields(const AnsiString& program, const AnsiString& tag) {
+std::unique_ptr<TUDFFields> TfrmSingle::LoadHeaderUDFFields(const AnsiString& program,
+                                                            const AnsiString& tag) {
     std::unique_ptr<TUDFFields> fields = LoadUDFFields(program, tag, "Y");
     for (int i = 0; i < fields->Count(); ++i)
         for (int r = 0; r < fields->Items(i)->RelatedFields->Count(); ++r) {
@@ -462,10 +467,11 @@ void TfrmSingle::CollectEditableFields() {
 void TfrmSingle::LoadLinkFields() {
     Variant rows;
     try {
-        Broker->CallCounter("SimpleSql",
-                            VarArrayOf({"SELECT MR004,MR005 FROM WOQMR WHERE MR001= " + QuotedStr(Broker->ProgramID),
-                                        "MR004,MR005", Broker->Database, "N"}),
-                            rows);
+        Broker->CallCounter(
+            "SimpleSql",
+            VarArrayOf({"SELECT MR004,MR005 FROM WOQMR WHERE MR001= " + QuotedStr(Broker->ProgramID),
+                        "MR004,MR005", Broker->Database, "N"}),
+            rows);
     } catch (const Exception& e) {
         WriteAlertLog(Broker->ProgramID, "Single-Link:" + e.Message(), 'D');
         return;
@@ -534,13 +540,13 @@ void TfrmSingle::FollowGridLink(TFDBGrid* grid, TDataSet* dataSet) {
     const AnsiString name = selected->FieldName();
     if (Trim(selected->AsString()).empty()) return;
     Variant answer;
-    Broker->CallCounter("SimpleSql",
-                        VarArrayOf({"SELECT * FROM WOQMR AS WOQMR  WHERE MR001=" + QuotedStr(Broker->ProgramID) +
-                                        " and (MR004=" + QuotedStr(name) + " or MR005=" + QuotedStr(name) +
-                                        ")  order by MR011",
-                                    "MR002,MR003,MR004,MR005,MR006,MR007,MR008,MR009,MR010,MR011", Broker->Database,
-                                    "N"}),
-                        answer);
+    Broker->CallCounter(
+        "SimpleSql",
+        VarArrayOf({"SELECT * FROM WOQMR AS WOQMR  WHERE MR001=" + QuotedStr(Broker->ProgramID) +
+                        " and (MR004=" + QuotedStr(name) + " or MR005=" + QuotedStr(name) +
+                        ")  order by MR011",
+                    "MR002,MR003,MR004,MR005,MR006,MR007,MR008,MR009,MR010,MR011", Broker->Database, "N"}),
+        answer);
     const std::vector<Variant> rows = RowsOf(answer);
     if (rows.empty()) return;
     Variant chosen = rows[0];
@@ -563,13 +569,15 @@ void TfrmSingle::FollowGridLink(TFDBGrid* grid, TDataSet* dataSet) {
         TField* field = fieldName.empty() ? nullptr : dataSet->FindField(fieldName);
         return field ? Trim(field->AsString()) : AnsiString();
     };
-    const AnsiString condition = BuildGridLinkCondition(link, text(link.Source1), text(link.Source2), SQLType);
+    const AnsiString condition =
+        BuildGridLinkCondition(link, text(link.Source1), text(link.Source2), SQLType);
     if (condition.empty()) return;
     RunProgram(Trim(Column(chosen, 4)), condition);
 }
 
 void TfrmSingle::BuildLinkQuery(const AnsiString& program, const AnsiString& table, AnsiString& result,
-                                const AnsiString& where, const AnsiString& linkNo, const AnsiString& otherTable) {
+                                const AnsiString& where, const AnsiString& linkNo,
+                                const AnsiString& otherTable) {
     Variant answer;
     Broker->CallCounter("SimpleSql",
                         VarArrayOf({"  SELECT  MR005,MR004,MR007 \r  FROM $$WOQMR \r  WHERE  MR001=" +
@@ -581,8 +589,8 @@ void TfrmSingle::BuildLinkQuery(const AnsiString& program, const AnsiString& tab
         const AnsiString t = SameText(table, source) ? table : otherTable;
         Variant values;
         Broker->CallCounter("SimpleSql",
-                            VarArrayOf({" SELECT   " + Trim(Column(row, 2)) + " FROM  " + Broker->Database + ".." +
-                                            t + " " + t + "  WHERE " + where,
+                            VarArrayOf({" SELECT   " + Trim(Column(row, 2)) + " FROM  " + Broker->Database +
+                                            ".." + t + " " + t + "  WHERE " + where,
                                         Trim(Column(row, 2)), Broker->Database, "N"}),
                             values);
         const std::vector<Variant> found = RowsOf(values);
@@ -595,7 +603,8 @@ void TfrmSingle::BuildLinkQuery(const AnsiString& program, const AnsiString& tab
 
 // ---- sign-off settings ----
 
-void TfrmSingle::GetSignOffSetting(const AnsiString& docType, const AnsiString& key, AnsiString (&result)[2]) {
+void TfrmSingle::GetSignOffSetting(const AnsiString& docType, const AnsiString& key,
+                                   AnsiString (&result)[2]) {
     const bool qz = Broker->GetSysSetting("SYS174") == "Y";
     const AnsiString sql =
         qz ? " SELECT MC001,MC002,MC006 \r FROM $$QZSMC AS QZSMC    \r WHERE MC001=" + QuotedStr(docType) +
@@ -603,7 +612,8 @@ void TfrmSingle::GetSignOffSetting(const AnsiString& docType, const AnsiString& 
            : " SELECT MQ001,MQ002,MQ003 \r FROM $$WOQMQ AS WOQMQ   \r WHERE MQ001=" + QuotedStr(docType) +
                  " AND (MQ002=" + QuotedStr(key) + " OR MQ002='****') ";
     Variant answer;
-    Broker->CallCounter("SimpleSql", VarArrayOf({sql, qz ? "MC006" : "MQ003", Broker->Database, "N"}), answer);
+    Broker->CallCounter("SimpleSql", VarArrayOf({sql, qz ? "MC006" : "MQ003", Broker->Database, "N"}),
+                        answer);
     const std::vector<Variant> rows = RowsOf(answer);
     result[0] = rows.empty() ? "N" : "0";
     result[1] = rows.empty() ? AnsiString() : Column(rows[0], 0);
@@ -616,13 +626,14 @@ void TfrmSingle::GetSignOffSettingTop(const AnsiString& docType, const AnsiStrin
     if (Broker->GetSysSetting("SYS060") != "Y") return;
     const bool qz = Broker->GetSysSetting("SYS174") == "Y";
     const AnsiString sql =
-        qz ? " SELECT top  1  MC006,MC009 \r FROM  $$QZSMC \r WHERE MC001=" + QuotedStr(docType) + " AND (MC002=" +
-                 QuotedStr(key) + " OR MC002='****') " + "\r" + " ORDER  BY  MC002 DESC  "
-           : " SELECT top  1  MQ003,MQ004 \r FROM  $$WOQMQ \r WHERE MQ001=" + QuotedStr(docType) + " AND (MQ002=" +
-                 QuotedStr(key) + " OR MQ002='****') " + "\r" + " ORDER  BY  MQ002 DESC  ";
+        qz ? " SELECT top  1  MC006,MC009 \r FROM  $$QZSMC \r WHERE MC001=" + QuotedStr(docType) +
+                 " AND (MC002=" + QuotedStr(key) + " OR MC002='****') " + "\r" + " ORDER  BY  MC002 DESC  "
+           : " SELECT top  1  MQ003,MQ004 \r FROM  $$WOQMQ \r WHERE MQ001=" + QuotedStr(docType) +
+                 " AND (MQ002=" + QuotedStr(key) + " OR MQ002='****') " + "\r" + " ORDER  BY  MQ002 DESC  ";
     try {
         Variant answer;
-        Broker->CallCounter("SimpleSql", VarArrayOf({sql, qz ? "MC006,MC009" : "MQ003,MQ004", Broker->Database, "N"}),
+        Broker->CallCounter("SimpleSql",
+                            VarArrayOf({sql, qz ? "MC006,MC009" : "MQ003,MQ004", Broker->Database, "N"}),
                             answer);
         const std::vector<Variant> rows = RowsOf(answer);
         if (rows.empty()) return;
@@ -654,11 +665,11 @@ void TfrmSingle::LoadVoucherFormats(TMenuItem* menu, bool force) {
         try {
             // The print program is the catalogue's, never typed: still quoted as a literal.
             AnsiString pattern = QuotedStr("%" + program + "%");
-            Broker->CallCounter(
-                "SimpleSql",
-                VarArrayOf({"select NT001,NT002 from WARRANT where UPPER(NT001) like " + pattern + " order by NT002",
-                            "NT002"}),
-                answer);
+            Broker->CallCounter("SimpleSql",
+                                VarArrayOf({"select NT001,NT002 from WARRANT where UPPER(NT001) like " +
+                                                pattern + " order by NT002",
+                                            "NT002"}),
+                                answer);
         } catch (const Exception& e) {
             WriteAlertLog(Broker->ProgramID, "Single-Voucher:" + e.Message(), 'D');
         }
@@ -731,11 +742,11 @@ void TfrmSingle::MenuItemVoucherFormatClick(TObject* sender) {
 
 AnsiString TfrmSingle::LoadColorXml() {
     Variant answer;
-    Broker->CallCounter("SimpleSql",
-                        VarArrayOf({"SELECT NH003 FROM $$WOQNH WHERE NH001 = " +
-                                        QuotedStr(UpperCase(Broker->ProgramID)),
-                                    "NH003", Broker->Database, "N"}),
-                        answer);
+    Broker->CallCounter(
+        "SimpleSql",
+        VarArrayOf({"SELECT NH003 FROM $$WOQNH WHERE NH001 = " + QuotedStr(UpperCase(Broker->ProgramID)),
+                    "NH003", Broker->Database, "N"}),
+        answer);
     const std::vector<Variant> rows = RowsOf(answer);
     return rows.empty() ? AnsiString() : Column(rows[0], 0);
 }
@@ -786,7 +797,8 @@ void TfrmSingle::DrawColorMenuItem(TObject* sender, TCanvas* canvas, TRect rect,
     canvas->FillRect(rect);
     const int width = canvas->TextWidth(item->Caption());
     canvas->TextOut(rect.Left + (rect.Right - rect.Left - width) / 2,
-                    rect.Top + (rect.Bottom - rect.Top - canvas->TextHeight(item->Caption())) / 2, item->Caption());
+                    rect.Top + (rect.Bottom - rect.Top - canvas->TextHeight(item->Caption())) / 2,
+                    item->Caption());
 }
 
 void TfrmSingle::ColorMenuClick(TObject* sender) {
@@ -827,6 +839,8 @@ void TfrmSingle::ApplyColorFilter() {
         bool failed = false;
         try {
             SetQueryCondition(module->cdsMain, filter, LastOrder);
+            // The re-query keeps its failure to the log and leaves the data set closed.
+            failed = !module->cdsMain->Active();
         } catch (const Exception& e) {
             WriteAlertLog(Broker->ProgramID, "Single-ColorFilter:" + e.Message(), 'D');
             failed = true;
@@ -861,18 +875,22 @@ void TfrmSingle::ImportXml(const AnsiString& text) {
         LoadXmlDocument(text, doc);
         const xmldom::NodePtr root = doc ? doc->selectSingleNode("//dataimport") : nullptr;
         if (!root) throw Exception("资料汇入: 找不到 dataimport");
-        const std::vector<AnsiString> headFields = SplitList(root->getAttribute("headfields").value_or(""), "|");
-        const std::vector<AnsiString> bodyFields = SplitList(root->getAttribute("bodyfields").value_or(""), "|");
+        const std::vector<AnsiString> headFields =
+            SplitList(root->getAttribute("headfields").value_or(""), "|");
+        const std::vector<AnsiString> bodyFields =
+            SplitList(root->getAttribute("bodyfields").value_or(""), "|");
         auto* body = dynamic_cast<TDataSet*>(module->FindComponent("cdsBody1"));
         // Each value must fit its field whole: an import never cuts what it was given.
-        auto assign = [](TDataSet* dataSet, const xmldom::NodePtr& node, const AnsiString& name, int document) {
+        auto assign = [](TDataSet* dataSet, const xmldom::NodePtr& node, const AnsiString& name,
+                         int document) {
             const AnsiString fieldName = Trim(name);
             if (fieldName.empty()) return;
             const std::optional<AnsiString> value = node ? node->getAttribute(fieldName) : std::nullopt;
             if (!value) throw Exception(Format("资料汇入: 第 %d 笔缺少栏位 %s", {document, fieldName}));
             TField* field = dataSet->FindField(fieldName);
             if (!field) throw Exception(Format("资料汇入: 没有栏位 %s", {fieldName}));
-            if (field->DataType() == ftString && field->Size() > 0 && static_cast<int>(value->size()) > field->Size())
+            if (field->DataType() == ftString && field->Size() > 0 &&
+                static_cast<int>(value->size()) > field->Size())
                 throw Exception(Format("资料汇入: 第 %d 笔栏位 %s 的值太长", {document, fieldName}));
             SetFieldText(field, *value, true);
         };

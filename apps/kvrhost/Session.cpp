@@ -728,7 +728,8 @@ void THostSession::InstallObservers() {
         Print("pager " + ToTerminal(message.User) + " " + ValueText(message.Target) + " " +
               Quoted(ValueText(message.Text)));
     });
-    SetAttachmentListener([this](const TAttachmentShow& show) { Print("attach " + ValueText(show.Parameters)); });
+    SetAttachmentListener(
+        [this](const TAttachmentShow& show) { Print("attach " + ValueText(show.Parameters)); });
 }
 
 void THostSession::RemoveObservers() {

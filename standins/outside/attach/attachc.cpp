@@ -32,7 +32,8 @@ void SetAttachmentListener(std::function<void(const TAttachmentShow&)> listener)
 
 void TAttachDialog::Init(const Variant& parameters) {
     // Company, user, program, key text, key fields, mode: the dialog cannot file anything with less.
-    if (!VarIsArray(parameters) || VarArrayHighBound(parameters, 1) - VarArrayLowBound(parameters, 1) + 1 != 6)
+    if (!VarIsArray(parameters) ||
+        VarArrayHighBound(parameters, 1) - VarArrayLowBound(parameters, 1) + 1 != 6)
         throw EOleError("AttachC.Init: six parameters expected");
     FParameters = parameters;
     FInitialised = true;
