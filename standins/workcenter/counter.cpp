@@ -70,17 +70,19 @@ Variant TCounter::GETCOUNTER(const AnsiString& name, const Variant& params, cons
     if (request == "SIMPLESQL") return SimpleSql(params);
     if (request == "TRANSACTIONSQL") {
         const std::vector<Variant> values = Elements(params);
-        // [SQL] or, as the document forms send it, [[SQL, ...], ''].
-        std::vector<AnsiString> statements;
-        if (values.empty())
-            statements.push_back(Text(params));
-        else if (VarIsArray(values[0]))
-            for (const Variant& statement : Elements(values[0]))
-                statements.push_back(Text(statement));
-        else
-            statements.push_back(TextAt(values, 0));
-        for (const AnsiString& sql : statements)
-            FState->Session().ClientWrite(sql, WritableTables());
+        // [SQL] or, as the document forms send it, [[SQL], '']. Statements are written one at a time,
+        // each in its own transaction: a list of more is refused whole rather than written in part.
+        AnsiString sql;
+        if (values.empty()) {
+            sql = Text(params);
+        } else if (VarIsArray(values[0])) {
+            const std::vector<Variant> statements = Elements(values[0]);
+            if (statements.size() != 1) throw EOleError("TransactionSQL: one statement at a time");
+            sql = Text(statements[0]);
+        } else {
+            sql = TextAt(values, 0);
+        }
+        FState->Session().ClientWrite(sql, WritableTables());
         return Variant();
     }
     if (request == "QUERYUDFDATA") return QueryUDFData(params);

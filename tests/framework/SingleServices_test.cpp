@@ -213,10 +213,12 @@ protected:
             return packet;
         });
         TMemoryProviderData& main = Server->Schemes->Provider("pvdMain");
-        main.Fields = {{"TA001", ftString, 6, 0, {}}, {"TA002", ftString, 8, 0, {}}, {"TA003", ftFloat, 0, 0, {}},
-                       {"TA006", ftString, 4, 0, {}}, {"UDF01", ftString, 20, 0, {}}, {"UDF51", ftFloat, 0, 0, {}}};
+        main.Fields = {{"TA001", ftString, 6, 0, {}},  {"TA002", ftString, 8, 0, {}},
+                       {"TA003", ftFloat, 0, 0, {}},   {"TA006", ftString, 4, 0, {}},
+                       {"UDF01", ftString, 20, 0, {}}, {"UDF51", ftFloat, 0, 0, {}}};
         main.KeyFields = "TA001;TA006";
-        main.Rows = {VarArrayOf({"A", "甲", 100.0, "001", "", 0.0}), VarArrayOf({"B", "乙", 300.0, "002", "", 0.0}),
+        main.Rows = {VarArrayOf({"A", "甲", 100.0, "001", "", 0.0}),
+                     VarArrayOf({"B", "乙", 300.0, "002", "", 0.0}),
                      VarArrayOf({"C", "丙", -5.0, "003", "", 0.0})};
         Server->ServeInProcess();
         Single = new TfrmServicesTest(nullptr);
@@ -233,7 +235,8 @@ protected:
     std::vector<AnsiString> RequestsOf(const AnsiString& name) const {
         std::vector<AnsiString> found;
         for (const AnsiString& request : Requests)
-            if (request.substr(0, name.size() + 1) == name + "|") found.push_back(request.substr(name.size() + 1));
+            if (request.substr(0, name.size() + 1) == name + "|")
+                found.push_back(request.substr(name.size() + 1));
         return found;
     }
     std::vector<AnsiString> Keys() const {
@@ -273,11 +276,18 @@ TEST(GridLinkCondition, EachShapeOfLinkGivesItsConditionAndEmptyValuesGiveNone) 
         {{"TA001", "TA002", "TC001", "TC002", ""}, "", "", 0, ""},
         {{"TA001", "TA002", "TC001", "TC001", "-"}, "A1", "0001", 0, "TC001='A1-0001'"},
         {{"TA001", "TA002", "TC001", "TC001", ""}, "A1", "", 1, "TC001='A1'"},
-        {{"TA001", "TA001", "TC001", "TC002", "-"}, "A1-0001", "", 0,
+        {{"TA001", "TA001", "TC001", "TC002", "-"},
+         "A1-0001",
+         "",
+         0,
          "SUBSTRING(TC001,1,2)+'-'+SUBSTRING(TC002,1,4)='A1-0001'"},
         {{"TA001", "TA001", "TC001", "TC002", "-"}, "A1-0001", "", 1, "TC001||'-'||TC002='A1-0001'"},
         // Without a separator only the first fifteen characters enter the condition.
-        {{"TA001", "TA001", "TC001", "TC002", ""}, "ABCDEFGHIJKLMNOPQ", "", 0, "TC001+TC002='ABCDEFGHIJKLMNO'"},
+        {{"TA001", "TA001", "TC001", "TC002", ""},
+         "ABCDEFGHIJKLMNOPQ",
+         "",
+         0,
+         "TC001+TC002='ABCDEFGHIJKLMNO'"},
         {{"TA001", "TA001", "TC001", "TC002", ""}, "AB", "", 1, "TC001||TC002='AB'"},
         // A value is a literal, whatever it holds.
         {{"MA001", "MA001", "TC001", "TC001", ""}, "x' or '1'='1", "", 0, "TC001='x'' or ''1''=''1'"},
@@ -322,8 +332,9 @@ TEST_F(SingleServicesTest, AttachmentKeysJoinTheKeyValuesAndADeleteTakesTheRecor
     Main()->Last();
     FailTransaction = true;
     ASSERT_TRUE(Single->DeleteRecord(false));
-    EXPECT_EQ(RequestsOf("TRANSACTIONSQL").back(), " DELETE FROM ATTACH  WHERE Parent = 'TSTSRV01'        AND "
-                                                   "CompanyID = 'DEMO'        AND KeyValues = 'C||003' ");
+    EXPECT_EQ(RequestsOf("TRANSACTIONSQL").back(),
+              " DELETE FROM ATTACH  WHERE Parent = 'TSTSRV01'        AND "
+              "CompanyID = 'DEMO'        AND KeyValues = 'C||003' ");
     EXPECT_EQ(Keys(), (std::vector<AnsiString>{"A", "B"}));
     EXPECT_EQ(Single->AttachmentKeys->Count(), 1);
 }
@@ -430,14 +441,16 @@ TEST_F(SingleServicesTest, TheColourDialogTicksConditionsAndCanSwitchColourManag
 // ---- user-defined fields ----
 
 TEST_F(SingleServicesTest, UserFieldsTakeTheirLabelsAndComputedValuesFollowTheirRelatedField) {
-    Answers = {{"FROM $$WOQTK WOQTK", Rows({{"UDF01", "NAME", "TESTS.TA001 ;"}, {"UDF51", "BAD", "TESTS.TA001 "}})}};
+    Answers = {
+        {"FROM $$WOQTK WOQTK", Rows({{"UDF01", "NAME", "TESTS.TA001 ;"}, {"UDF51", "BAD", "TESTS.TA001 "}})}};
     Start();
     EXPECT_EQ(Main()->FieldByName("UDF51")->DisplayLabel(), "保证金");
     EXPECT_EQ(Main()->FieldByName("UDF01")->DisplayLabel(), "自定义项1");
     EXPECT_FALSE(Main()->FieldByName("UDF01")->Visible());
     ASSERT_TRUE(Single->HeadUDFFields);
     ASSERT_EQ(Single->HeadUDFFields->Count(), 2);
-    EXPECT_EQ(Single->HeadUDFFields->Items(0)->RelatedFields->Items(0)->LinkedField, Main()->FieldByName("TA001"));
+    EXPECT_EQ(Single->HeadUDFFields->Items(0)->RelatedFields->Items(0)->LinkedField,
+              Main()->FieldByName("TA001"));
 
     ASSERT_TRUE(Single->AddRecord(true));
     Application->ClearDialogs();
@@ -516,9 +529,10 @@ TEST_F(SingleServicesTest, AFaultyImportKeepsWhatWasSavedDropsTheRestAndSaysWhy)
     };
     for (const auto& c : cases) {
         Saves = 0;
-        const AnsiString text = AnsiString(R"(<dataimport headfields="TA001|TA006|TA002|TA003">)") +
-                                R"(<d><head><row TA001="D1" TA006="010" TA002="一号" TA003="1"/></head></d>)" +
-                                "<d><head>" + c.Second + "</head></d></dataimport>";
+        const AnsiString text =
+            AnsiString(R"(<dataimport headfields="TA001|TA006|TA002|TA003">)") +
+            R"(<d><head><row TA001="D1" TA006="010" TA002="一号" TA003="1"/></head></d>)" + "<d><head>" +
+            c.Second + "</head></d></dataimport>";
         Application->ClearDialogs();
         Start(OPEN_MODE_IMPORT, text);
         EXPECT_EQ(Saves, 1) << c.Said;
