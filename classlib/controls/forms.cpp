@@ -344,6 +344,12 @@ void TCustomForm::SetFocusedControl(TWinControl* control) {
         std::vector<TWinControl*> exits;
         for (TWinControl* c = old; c && c != this && !c->ContainsControl(control); c = c->Parent())
             exits.push_back(c);
+        struct TFocusingScope {
+            TWinControl*& Slot;
+            TWinControl* Saved;
+            ~TFocusingScope() { Slot = Saved; }
+        } focusing{FFocusingControl, FFocusingControl};
+        FFocusingControl = control;
         for (TWinControl* c : exits) {
             if (FFocusedControl != old) return; // a handler moved the focus itself
             c->Perform(CM_EXIT);

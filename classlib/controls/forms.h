@@ -88,6 +88,9 @@ public:
     void SetActiveControl(TWinControl* value);
     // The control that has the focus while the form is active.
     TWinControl* FocusedControl() const { return FFocusedControl; }
+    // While the exit handlers of the focused control run: the control the focus is going to (nil
+    // otherwise), so that an OnExit check can let the user leave for a Cancel button.
+    TWinControl* FocusingControl() const { return FFocusingControl; }
     // Focuses a control of the form (activating the form when it is showing); raises EInvalidOperation
     // for a disabled or invisible control. On a form not yet showing it only becomes ActiveControl.
     void FocusControl(TWinControl* control);
@@ -189,6 +192,7 @@ private:
 
     TWinControl* FActiveControl = nullptr;
     TWinControl* FFocusedControl = nullptr;
+    TWinControl* FFocusingControl = nullptr;
     bool FKeyPreview = false;
     TModalResult FModalResult = mrNone;
     TFormState FFormState;

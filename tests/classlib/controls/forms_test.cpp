@@ -248,6 +248,25 @@ TEST_F(FormsTest, EnterInKeyPressMovesThroughNextDialogControl) {
     EXPECT_EQ(Form->FocusedControl(), Form->edCode);
 }
 
+TEST_F(FormsTest, OnExitKnowsWhereTheFocusIsGoing) {
+    struct TWatcher : TObject {
+        TCustomForm* Form = nullptr;
+        std::vector<TWinControl*> Seen;
+        void Exit(TObject*) { Seen.push_back(Form->FocusingControl()); }
+    } watcher;
+    watcher.Form = Form;
+    Form->Show();
+    Form->edName->SetFocus();
+    Form->edName->SetOnExit(TNotifyEvent(&watcher, &TWatcher::Exit));
+    UserClick(Form, "btnOK");
+    Form->edName->SetFocus();
+    UserKey(Form, "Shift+Tab");
+    ASSERT_EQ(watcher.Seen.size(), 2u);
+    EXPECT_EQ(watcher.Seen[0], Form->btnOK);
+    EXPECT_EQ(watcher.Seen[1], Form->FocusedControl());
+    EXPECT_EQ(Form->FocusingControl(), nullptr); // only while the exits run
+}
+
 TEST_F(FormsTest, OnExitThatRaisesKeepsTheFocusAndStopsTheClick) {
     struct TValidator : TObject {
         void Exit(TObject*) { throw EConvertError("'x' is not a valid date"); }
