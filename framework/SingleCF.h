@@ -15,6 +15,7 @@
 #include "components/ExtPage.h"
 #include "components/FDBGrid.h"
 #include "foundation/libColormanage.h"
+#include "foundation/MT_Doc.h"
 #include "foundation/libUDF.h"
 #include "framework/BaseCF.h"
 #include "framework/SingleCD.h"
@@ -227,6 +228,11 @@ public:
     void FillLinkedUDFValues(const AnsiString& program, const AnsiString& tag, TDataSet* dataSet,
                              const std::vector<AnsiString>& values);
     void SetUDFLookupHints();
+    // F2 on a user-defined field: the lookup its settings name (DataSource, RefFileID, F2Field,
+    // F2FieldID, RefFieldID, RefCondID of the form's format document), else the phrase picker.
+    void OpenUDFLookup(TDataSet* dataSet, TDBEdit* edit);
+    // An attribute of the component in the form's format document; '' without one.
+    AnsiString FormatSetting(const AnsiString& componentName, const AnsiString& name);
     void LoadLinkFields();
     // The program's colour-manager text (WOQNH); '' without one.
     AnsiString LoadColorXml();
@@ -247,6 +253,8 @@ private:
     int FUDFLabelCount = 0;
     bool FUDFLabelsRead = false;
     Variant FUDFLabels;
+    std::unique_ptr<TMT_Doc> FFormatDoc;
+    bool FFormatDocRead = false;
     // ---- end of services ----
 
 private:

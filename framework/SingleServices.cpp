@@ -276,17 +276,42 @@ void TfrmSingle::SetupUserFields() {
     }
 }
 
+AnsiString TfrmSingle::FormatSetting(const AnsiString& componentName, const AnsiString& name) {
+    TdmSingle* module = SingleModule();
+    if (!FFormatDocRead && module) {
+        FFormatDocRead = true;
+        try {
+            const AnsiString xml =
+                TAppServer(module->AppServer).GetFormat(Broker->CompanyID, Broker->ProgramID);
+            if (!Trim(xml).empty()) FFormatDoc.reset(TMT_Doc::CreateFromXml(xml));
+        } catch (const Exception& e) {
+            WriteAlertLog(Broker->ProgramID, "Single-Format:" + e.Message(), 'D');
+        }
+    }
+    AnsiString text;
+    if (FFormatDoc) FFormatDoc->GetComponentProperty(componentName, name, text);
+    return text;
+}
+
 void TfrmSingle::SetUDFLookupHints() {
     TdmSingle* module = SingleModule();
     if (!module) return;
-    AnsiString phrase = "常用语查询";
-    GetLangString("TfrmSingle", "sHINT_PHRASE", phrase, true, phrase);
     for (int i = 0; i < module->cdsMain->FieldCount(); ++i) {
         TField* field = module->cdsMain->Fields()->Fields(i);
         if (!SameText(field->FieldName().substr(0, 3), "UDF")) continue;
-        auto* edit = dynamic_cast<TControl*>(FindComponent("ed" + field->FieldName()));
+        auto* edit = dynamic_cast<TDBEdit*>(FindComponent("ed" + field->FieldName()));
         if (!edit) continue;
-        edit->SetHint("[F2]" + phrase);
+        const AnsiString source = FormatSetting(edit->Name(), "DataSource");
+        AnsiString hint;
+        if (!source.empty() && !SameText(source, "Custom")) {
+            AnsiString text = "%s查询";
+            GetLangString("TfrmSingle", "sQuery", text, true, text);
+            hint = Format(text, {field->DisplayLabel()});
+        } else {
+            hint = "常用语查询";
+            GetLangString("TfrmSingle", "sHINT_PHRASE", hint, true, hint);
+        }
+        edit->SetHint("[F2]" + hint);
         edit->SetShowHint(true);
     }
 }
@@ -295,14 +320,50 @@ void TfrmSingle::DoF2Key(Word& key, TWinControl* control) {
     TfrmBase::DoF2Key(key, control);
     TdmSingle* module = SingleModule();
     auto* edit = dynamic_cast<TDBEdit*>(control);
-    if (!module || !edit || !SameText(edit->Name().substr(0, 5), "edUDF") || !edit->Field()) return;
-    // Without a lookup source in the form's settings the phrase picker answers.
-    TField* field = edit->Field();
-    const AnsiString picked = Broker->PickPhrase(field->AsString());
-    if (picked.empty() || picked == field->AsString()) return;
-    if (field->DataSet()->State() != dsEdit && field->DataSet()->State() != dsInsert)
-        field->DataSet()->Edit();
-    SetFieldText(field, picked, true);
+    if (module && edit && SameText(edit->Name().substr(0, 5), "edUDF")) OpenUDFLookup(module->cdsMain, edit);
+}
+
+void TfrmSingle::OpenUDFLookup(TDataSet* dataSet, TDBEdit* edit) {
+    TField* field = edit ? edit->Field() : nullptr;
+    if (!dataSet || !field) return;
+    auto write = [field](const AnsiString& text) {
+        TDataSet* owner = field->DataSet();
+        if (owner->State() != dsEdit && owner->State() != dsInsert) owner->Edit();
+        SetFieldText(field, text, true);
+    };
+    const AnsiString name = edit->Name();
+    const AnsiString source = FormatSetting(name, "DataSource");
+    if (source.empty() || SameText(source, "Custom")) {
+        const AnsiString picked = Broker->PickPhrase(field->AsString());
+        if (!picked.empty() && picked != field->AsString()) write(picked);
+        return;
+    }
+    const AnsiString refFile = FormatSetting(name, "RefFileID");
+    const size_t dash = refFile.find('-');
+    Variant link;
+    if (!Broker->CheckValue(
+            "F2LINK", "01", link,
+            VarArrayOf({"1", refFile.substr(0, dash),
+                        dash == AnsiString::npos ? AnsiString() : refFile.substr(dash + 1)})) ||
+        RowColumnCount(link) < 2)
+        return;
+    // Ten condition values, from the record's fields that RefCondID lists.
+    std::vector<Variant> conditions(10, Variant(AnsiString()));
+    const std::vector<AnsiString> condFields = SplitList(FormatSetting(name, "RefCondID"), ",");
+    for (size_t i = 0; i < condFields.size() && i < conditions.size(); ++i)
+        if (TField* condition = dataSet->FindField(Trim(condFields[i])))
+            conditions[i] = condition->AsString();
+    Variant rows;
+    Broker->OpenF2Window(Column(link, 0), Column(link, 1), rows, FormatSetting(name, "F2Field"),
+                         FormatSetting(name, "F2FieldID"), FormatSetting(name, "RefFieldID"),
+                         static_cast<int>(Handle()), "", false, false, field->AsString(),
+                         VarArrayOf(conditions));
+    const std::vector<Variant> picked = RowsOf(rows);
+    if (picked.empty()) return;
+    AnsiString text;
+    for (int c = 0; c < RowColumnCount(picked[0]); ++c)
+        text += (c ? "," : "") + Column(picked[0], c);
+    write(text);
 }
 
 std::unique_ptr<TUDFFields> TfrmSingle::LoadUDFFields(const AnsiString& program, const AnsiString& tag,

@@ -153,6 +153,13 @@ protected:
             return Variant();
         });
         Validator->On("CheckValue", [](TDispArgs args) {
+            if (args[0].Value->AsString() == "F2LINK") {
+                const Variant keys = *args[3].Value;
+                if (VarToStr(keys.GetElement({1})) != "KVRTA" || VarToStr(keys.GetElement({2})) != "UDF01")
+                    return Variant(false);
+                *args[4].Value = VarArrayOf({"BYVMA", "01"});
+                return Variant(true);
+            }
             *args[4].Value = VarArrayOf({"服务测试作业", "", "", "", "", "", "", "N", "W", "Services"});
             return Variant(true);
         });
@@ -198,6 +205,7 @@ protected:
             return UpperCase(args[0].Value->AsString()) == "SQLTYPE" ? Variant(1) : Variant("20260105");
         });
         Server->Server->On("SetTopRow", [](TDispArgs) { return Variant(); });
+        Server->Server->OnValue("GetFormat", FormatXml);
         TMemoryAppServer* memory = Server->Schemes;
         Server->Server->On("AS_ApplyUpdates", [this, memory](TDispArgs args) {
             ++Saves;
@@ -254,6 +262,7 @@ protected:
     std::vector<AnsiString> Conditions;
     std::vector<std::pair<AnsiString, Variant>> Answers;
     bool FailTransaction = false;
+    AnsiString FormatXml;
     int Saves = 0;
 
 private:
@@ -462,6 +471,36 @@ TEST_F(SingleServicesTest, UserFieldsTakeTheirLabelsAndComputedValuesFollowTheir
     ASSERT_EQ(dialogs.size(), 1u);
     EXPECT_NE(dialogs[0].Text.find("E000032"), AnsiString::npos);
     EXPECT_TRUE(Main()->FieldByName("UDF51")->IsNull() || Main()->FieldByName("UDF51")->AsFloat() == 0);
+    Single->CancelEdit(false);
+}
+
+TEST_F(SingleServicesTest, F2OnAUserFieldOpensTheLookupItsSettingsNameWithTheRecordsConditions) {
+    FormatXml =
+        "<MT_User CompanyID=\"DEMO\" ProgID=\"TSTSRV01\"><Components><Component ID=\"edUDF01\">"
+        "<DataSource>BYVMA</DataSource><RefFileID>KVRTA-UDF01</RefFileID><F2Field>MA001,MA002</F2Field>"
+        "<RefCondID>TA001,TA006</RefCondID></Component></Components></MT_User>";
+    Variant sent;
+    Lookup->On("F2GetData", [&sent](TDispArgs args) {
+        sent = *args[0].Value;
+        return VarArrayOf({VarArrayOf({"S0002", "奥兰电子"})});
+    });
+    Start();
+    auto* udf01 = static_cast<TDBEdit*>(Single->FindComponent("edUDF01"));
+    auto* udf51 = static_cast<TDBEdit*>(Single->FindComponent("edUDF51"));
+    EXPECT_EQ(udf01->Hint(), "[F2]自定义项1查询");
+    EXPECT_EQ(udf51->Hint(), "[F2]常用语查询");
+
+    Main()->First();
+    Word key = VK_F2;
+    Single->DoF2Key(key, udf01);
+    ASSERT_TRUE(VarIsArray(sent));
+    EXPECT_EQ(VarToStr(sent.GetElement({0})), "BYVMA");
+    EXPECT_EQ(VarToStr(sent.GetElement({1})), "01");
+    const Variant conditions = sent.GetElement({2});
+    ASSERT_EQ(VarArrayHighBound(conditions, 1) - VarArrayLowBound(conditions, 1) + 1, 10);
+    EXPECT_EQ(VarToStr(conditions.GetElement({0})), "A");
+    EXPECT_EQ(VarToStr(conditions.GetElement({1})), "001");
+    EXPECT_EQ(Main()->FieldByName("UDF01")->AsString(), "S0002,奥兰电子");
     Single->CancelEdit(false);
 }
 
