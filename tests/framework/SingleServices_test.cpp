@@ -504,6 +504,53 @@ TEST_F(SingleServicesTest, F2OnAUserFieldOpensTheLookupItsSettingsNameWithTheRec
     Single->CancelEdit(false);
 }
 
+// ---- sign-off settings and link queries ----
+
+TEST_F(SingleServicesTest, SignOffSettingsReadTheTableTheSystemSettingNames) {
+    Start();
+    Answers = {{"$$QZSMC AS QZSMC", Rows({{"QZ01"}})}, {"$$WOQMQ", Rows({{"Y", "3"}})}};
+    AnsiString result[2];
+    Single->Broker->SetSysSetting("SYS174", "Y");
+    Single->GetSignOffSetting("5101", "x'y", result);
+    EXPECT_EQ(RequestsOf("SIMPLESQL").back(),
+              " SELECT MC001,MC002,MC006 \r FROM $$QZSMC AS QZSMC    \r WHERE "
+              "MC001='5101' AND (MC002='x''y' OR MC002='****') ");
+    EXPECT_EQ(result[0], "0");
+    EXPECT_EQ(result[1], "QZ01");
+    Single->Broker->SetSysSetting("SYS174", "N");
+    Single->GetSignOffSetting("5101", "A", result);
+    EXPECT_EQ(result[0], "0");
+    EXPECT_EQ(result[1], "Y");
+    EXPECT_NE(RequestsOf("SIMPLESQL").back().find("FROM $$WOQMQ AS WOQMQ"), AnsiString::npos);
+    const auto answers = Answers;
+    Answers.clear();
+    Single->GetSignOffSetting("5101", "A", result);
+    EXPECT_EQ(result[0], "N");
+    EXPECT_EQ(result[1], "");
+    Answers = answers;
+
+    // The top setting only with SYS060, and ["N", ''] whenever it has none.
+    Single->GetSignOffSettingTop("5101", "A", result);
+    EXPECT_EQ(result[0], "N");
+    Single->Broker->SetSysSetting("SYS060", "Y");
+    Single->GetSignOffSettingTop("5101", "A", result);
+    EXPECT_EQ(result[0], "Y");
+    EXPECT_EQ(result[1], "3");
+    EXPECT_NE(RequestsOf("SIMPLESQL").back().find(" ORDER  BY  MQ002 DESC  "), AnsiString::npos);
+}
+
+TEST_F(SingleServicesTest, ALinkQueryCollectsTheTargetValuesWithTheirKinds) {
+    Start();
+    Answers = {{"FROM $$WOQMR", Rows({{"TESTS", "TC001", "TA001"}, {"OTHER", "TC003", "TB009"}})},
+               {"SELECT   TA001", Rows({{"A01"}})},
+               {"SELECT   TB009", Rows({{12.5}})}};
+    AnsiString result;
+    Single->BuildLinkQuery("TSTSRV01", "TESTS", result, "TA001 = 'A01'", "0001", "OTHERS");
+    EXPECT_EQ(result, "TC001,C,A01;TC003,N,12.5;");
+    const std::vector<AnsiString> asked = RequestsOf("SIMPLESQL");
+    EXPECT_EQ(asked.back(), " SELECT   TB009 FROM  DEMO..OTHERS OTHERS  WHERE TA001 = 'A01'");
+}
+
 // ---- print formats ----
 
 TEST_F(SingleServicesTest, PrintFormatsFillTheMenuAndTheChosenDefaultIsKeptPerRecord) {
