@@ -1,7 +1,6 @@
 #include "apps/kvrhost/Session.h"
 
 #include <algorithm>
-#include <fstream>
 #include <iostream>
 #include <unistd.h>
 #include <sstream>
@@ -181,13 +180,9 @@ int THostSession::Run() {
             FErr << "kvrhost: the module's form did not start up\n";
             status = kvrhostUsage;
         } else {
-            if (!FOptions.ParameterFile.empty()) {
-                std::ifstream file(FOptions.ParameterFile, std::ios::binary);
-                if (!file) throw Exception("cannot read the parameter file " + FOptions.ParameterFile);
-                std::ostringstream text;
-                text << file.rdbuf();
-                FController->SetParameter(VarArrayOf({Variant(0), Variant(FromScript(text.str()))}));
-            }
+            if (!FOptions.ParameterFile.empty())
+                FController->SetParameter(
+                    VarArrayOf({Variant(0), Variant(FromScript(FOptions.ParameterText))}));
             FController->SetMode(FOptions.Mode, FOptions.Rights, Variant());
         }
     } catch (const Exception& e) {
