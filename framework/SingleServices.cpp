@@ -6,6 +6,8 @@
 #include "classlib/automation/comobj.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
+#include "components/QvDBComboBox.h"
+#include "components/QvDBEdit.h"
 #include "foundation/AlertLog.h"
 #include "foundation/LibVCLs.h"
 #include "foundation/LibXml.h"
@@ -271,8 +273,8 @@ void TfrmSingle::SetupUserFields() {
             label = Format(text, {FUDFLabelCount});
         }
         field->SetDisplayLabel(label);
-        edit->SetHint(label);
-        if (combo) combo->SetHint(label);
+        if (auto* captioned = dynamic_cast<TQvDBEdit*>(edit)) captioned->SetCaption(label);
+        if (auto* captioned = dynamic_cast<TQvDBComboBox*>(combo)) captioned->SetCaption(label);
     }
 }
 
@@ -311,6 +313,7 @@ void TfrmSingle::SetUDFLookupHints() {
             hint = "常用语查询";
             GetLangString("TfrmSingle", "sHINT_PHRASE", hint, true, hint);
         }
+        if (auto* button = dynamic_cast<TQvBtnDBEdit*>(edit)) button->SetButtonHint(hint);
         edit->SetHint("[F2]" + hint);
         edit->SetShowHint(true);
     }

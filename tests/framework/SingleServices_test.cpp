@@ -8,6 +8,8 @@
 
 #include "classlib/automation/comserv.h"
 #include "classlib/rtl/files.h"
+#include "components/QvDBComboBox.h"
+#include "components/QvDBEdit.h"
 #include "foundation/UserDefINI.h"
 #include "framework/SingleCF.h"
 #include "standins/outside/attach/attachc.h"
@@ -99,9 +101,12 @@ KVR_FORM_RESOURCE(TfrmServicesTest, R"(inherited frmServicesTest: TfrmServicesTe
       end
     end
     inherited tbsUDF: TTabSheet
-      object edUDF01: TDBEdit
+      object edUDF01: TQvBtnDBEdit
       end
-      object edUDF51: TDBEdit
+      object cboUDF01: TQvDBComboBox
+        Left = 100
+      end
+      object edUDF51: TQvBtnDBEdit
       end
     end
   end
@@ -456,6 +461,13 @@ TEST_F(SingleServicesTest, UserFieldsTakeTheirLabelsAndComputedValuesFollowTheir
     EXPECT_EQ(Main()->FieldByName("UDF51")->DisplayLabel(), "保证金");
     EXPECT_EQ(Main()->FieldByName("UDF01")->DisplayLabel(), "自定义项1");
     EXPECT_FALSE(Main()->FieldByName("UDF01")->Visible());
+    auto* edit = static_cast<TQvBtnDBEdit*>(Single->FindComponent("edUDF51"));
+    EXPECT_EQ(edit->Caption(), "保证金");
+    EXPECT_EQ(edit->Field(), Main()->FieldByName("UDF51"));
+    auto* combo = static_cast<TQvDBComboBox*>(Single->FindComponent("cboUDF01"));
+    EXPECT_EQ(combo->Caption(), "自定义项1");
+    EXPECT_EQ(combo->Left(), -1000);
+    EXPECT_EQ(combo->Field(), Main()->FieldByName("UDF01"));
     ASSERT_TRUE(Single->HeadUDFFields);
     ASSERT_EQ(Single->HeadUDFFields->Count(), 2);
     EXPECT_EQ(Single->HeadUDFFields->Items(0)->RelatedFields->Items(0)->LinkedField,
@@ -489,6 +501,7 @@ TEST_F(SingleServicesTest, F2OnAUserFieldOpensTheLookupItsSettingsNameWithTheRec
     auto* udf51 = static_cast<TDBEdit*>(Single->FindComponent("edUDF51"));
     EXPECT_EQ(udf01->Hint(), "[F2]自定义项1查询");
     EXPECT_EQ(udf51->Hint(), "[F2]常用语查询");
+    EXPECT_EQ(static_cast<TQvBtnDBEdit*>(udf01)->ButtonHint(), "自定义项1查询");
 
     Main()->First();
     Word key = VK_F2;
