@@ -188,6 +188,7 @@ KVR_FORM_RESOURCE(TfrmSingle, R"(inherited frmSingle: TfrmSingle
     OwnerDraw = True
   end
   object popPrint: TPopupMenu
+    OnPopup = popPrintPopup
     object miDirectPrint: TMenuItem
       Caption = '直接打印'
       OnClick = miPrintClick

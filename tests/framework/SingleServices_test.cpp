@@ -598,6 +598,10 @@ TEST_F(SingleServicesTest, PrintFormatsFillTheMenuAndTheChosenDefaultIsKeptPerRe
     Single->MenuItemVoucherFormatClick(second);
     EXPECT_FALSE(second->Checked());
     EXPECT_EQ(TUserDefIni().GetFormat("TSTPRT", "A"), UserDefNoFormat);
+    // The print choices' menu fills its own list when it pops up.
+    Single->popPrint->Popup(0, 0);
+    ASSERT_EQ(Single->miVoucherFormatsPrint->Count(), 2);
+    EXPECT_EQ(Single->miVoucherFormatsPrint->Items(0)->Name(), "miVoucherFormatsPrint0");
 }
 
 // ---- data import ----
