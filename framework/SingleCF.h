@@ -249,7 +249,6 @@ private:
     // The colour query dialog over the header grid's conditions, when the dialogs installed its maker.
     void CreateColorQueryForm();
     void RestoreUDFHandlers();
-    bool FUDFFailureSaid = false;
     int FUDFLabelCount = 0;
     bool FUDFLabelsRead = false;
     Variant FUDFLabels;
