@@ -248,6 +248,8 @@ public:
 private:
     // The colour query dialog over the header grid's conditions, when the dialogs installed its maker.
     void CreateColorQueryForm();
+    // The "msg" of the colour record of a grid row ('' for none): the grid's hint off a link.
+    AnsiString RowColorMsg(int gridRow);
     void RestoreUDFHandlers();
     int FUDFLabelCount = 0;
     bool FUDFLabelsRead = false;

@@ -72,6 +72,16 @@ std::vector<AnsiString> SplitList(const AnsiString& list, const AnsiString& sepa
 
 const char LinkSeparator = '\x03';
 
+// The value of key in a colour text ("key=value;..."): after the key and "=", up to the next ";".
+AnsiString GetColorMsg(const AnsiString& text, const AnsiString& key) {
+    for (const AnsiString& pair : SplitList(text, ";")) {
+        const size_t equals = pair.find('=');
+        if (equals != AnsiString::npos && SameText(Trim(pair.substr(0, equals)), key))
+            return pair.substr(equals + 1);
+    }
+    return AnsiString();
+}
+
 bool InLinkList(const AnsiString& list, const AnsiString& name) {
     for (const AnsiString& item : SplitList(list, AnsiString(1, LinkSeparator)))
         if (!item.empty() && SameText(item, name)) return true;
@@ -575,7 +585,36 @@ void TfrmSingle::gdHeadMouseMove(TObject*, TShiftState shift, int x, int y) {
         return;
     }
     LinkHover = false;
-    gdHead->SetHint(AnsiString());
+    const AnsiString msg = RowColorMsg(cell.Y);
+    gdHead->SetHint(msg);
+    if (!msg.empty()) gdHead->SetShowHint(true);
+}
+
+AnsiString TfrmSingle::RowColorMsg(int gridRow) {
+    TdmSingle* module = SingleModule();
+    if (!IsColorManage || !HeadColors || !module || !module->cdsMainColor->Active() || !gdHead)
+        return AnsiString();
+    const int index = gdHead->RecordIndexOf(gridRow);
+    if (index < 0 || module->KeyFields.empty()) return AnsiString();
+    try {
+        // Clones: the hovered row is read without moving either data set's record.
+        TClientDataSet row(nullptr);
+        row.CloneCursor(module->cdsMain, false);
+        row.SetRecNo(index + 1);
+        std::vector<Variant> keys;
+        for (int i = 1; i <= GetTokenCount(module->KeyFields, ","); ++i)
+            keys.push_back(row.FieldByName(Trim(GetToken(module->KeyFields, ",", i)))->Value());
+        TClientDataSet colors(nullptr);
+        colors.CloneCursor(module->cdsMainColor, false);
+        if (!colors.Locate(StringReplace(module->KeyFields, ",", ";", rfReplaceAll),
+                           keys.size() == 1 ? keys[0] : VarArrayOf(keys)))
+            return AnsiString();
+        TField* text = colors.FindField("gdHead");
+        return text ? GetColorMsg(text->AsString(), "msg") : AnsiString();
+    } catch (const Exception& e) {
+        WriteAlertLog(Broker->ProgramID, "Single-ColorMsg:" + e.Message(), 'D');
+        return AnsiString();
+    }
 }
 
 void TfrmSingle::gdHeadMouseDown(TObject*, TMouseButton button, TShiftState, int x, int y) {

@@ -233,6 +233,18 @@ protected:
         main.Rows = {VarArrayOf({"A", "甲", 100.0, "001", "", 0.0}),
                      VarArrayOf({"B", "乙", 300.0, "002", "", 0.0}),
                      VarArrayOf({"C", "丙", -5.0, "003", "", 0.0})};
+        // The colour record of each row: the negative amount's carries a message.
+        TMemoryProviderData& colors = Server->Schemes->Provider("pvdColor");
+        colors = main;
+        colors.Fields.push_back({"gdHead", ftString, 60, 0, {}});
+        const char* texts[] = {"", "colorx=255", "bkcolor=65535;msg=负数;bold=Y"};
+        for (size_t i = 0; i < colors.Rows.size(); ++i) {
+            std::vector<Variant> items;
+            for (int c = 0; c <= VarArrayHighBound(colors.Rows[i], 1); ++c)
+                items.push_back(colors.Rows[i].GetElement({c}));
+            items.push_back(texts[i]);
+            colors.Rows[i] = VarArrayOf(items);
+        }
         Server->ServeInProcess();
         Single = new TfrmServicesTest(nullptr);
         Single->SetModuleFileName("/opt/VORLAN/TSTSRV01C.so");
@@ -392,6 +404,19 @@ TEST_F(SingleServicesTest, FollowingALinkOpensTheTargetWithTheRowTheSelectorChoo
     EXPECT_EQ(Single->Started, (std::vector<AnsiString>{"TSTX01 TC001='A'", "TSTX02 TD001='B'"}));
     EXPECT_EQ(RequestsOf("SIMPLESQL").back(), "SELECT * FROM WOQMR AS WOQMR  WHERE MR001='TSTSRV01' and "
                                               "(MR004='TA001' or MR005='TA001')  order by MR011");
+    // Off a link, the grid's hint is the message of the hovered row's colour record.
+    Single->pgHead->SetActivePage(Single->tbsBrowse);
+    const int column = Single->gdHead->GridColumnOf("TA002");
+    ASSERT_GE(column, 0);
+    const auto hover = [this, column](int row) {
+        const TRect rect = Single->gdHead->CellRect(column, row);
+        Single->gdHead->Perform(WM_MOUSEMOVE, 0,
+                                MakeLParam((rect.Left + rect.Right) / 2, (rect.Top + rect.Bottom) / 2));
+        return Single->gdHead->Hint();
+    };
+    const int first = Single->gdHead->FixedRows();
+    EXPECT_EQ(hover(first + 2), "负数");
+    EXPECT_EQ(hover(first + 1), "");
     // An empty cell starts nothing, not even the lookup of its links.
     const size_t asked = Requests.size();
     Main()->Edit();
