@@ -138,6 +138,21 @@ INSERT OR IGNORE INTO QVNMD (MD001, MD002, MD003, MD004, MD005) VALUES
  ('DEMO', 'FWQBE01', ',Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY', '', 'N');
 
 ------------------------------------------------------------------------------------------------------
+-- FWDLG01: the options, confirm-date and colour-filter dialogs over FWDOC
+------------------------------------------------------------------------------------------------------
+
+INSERT OR IGNORE INTO WOQMB (MB001, MB002, MB003, MB004, MB005, MB006, MB007, MB008, MB009, MB010, MB011, MB012, MB013, MB014) VALUES
+ ('FWDLG01', '对话框测试作业', '', '', '', '', '', '', 'N', 'W', 'Dialog Test', '對話框測試作業', 'FW', 'FWDLG01C');
+
+INSERT OR IGNORE INTO WOQMS (MS001, MS002, MS003) VALUES
+ ('FWDLG01', 'M11_TABLE', 'FWDOC'),
+ ('FWDLG01', 'M11_KEY', 'DC001'),
+ ('FWDLG01', 'MAX_RECORD', '20');
+
+INSERT OR IGNORE INTO QVNMD (MD001, MD002, MD003, MD004, MD005) VALUES
+ ('DEMO', 'FWDLG01', ',Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY', '', 'N');
+
+------------------------------------------------------------------------------------------------------
 -- FWSING01's services: attachments of two records, a drill-down link from the code to FWBASE01 and
 -- two print formats of its print program FWPRT01
 ------------------------------------------------------------------------------------------------------

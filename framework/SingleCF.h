@@ -61,6 +61,9 @@ using TColorQueryDialogFactory =
 // Installs the maker of the colour query dialog; returns the one it replaces. Without one the colour
 // filter runs from its menu alone.
 TColorQueryDialogFactory SetColorQueryDialogFactory(TColorQueryDialogFactory factory);
+// The dialogs' colour-condition form (TColorQBEForm) behind that interface, for a program's main block:
+//     SetColorQueryDialogFactory(ColorQBEDialogFactory());
+TColorQueryDialogFactory ColorQBEDialogFactory();
 
 // A drill-down link row (WOQMR) as its condition needs it: the source fields, the target fields and
 // their separator.

@@ -8,6 +8,7 @@
 #include "classlib/rtl/strutils.h"
 #include "components/QvDBComboBox.h"
 #include "components/QvDBEdit.h"
+#include "dialogs/QvColorQBE.h"
 #include "foundation/AlertLog.h"
 #include "foundation/LibVCLs.h"
 #include "foundation/LibXml.h"
@@ -88,7 +89,30 @@ bool InLinkList(const AnsiString& list, const AnsiString& name) {
     return false;
 }
 
+// The colour-condition form, owned by the document form; the wrapper frees it when replaced.
+class TColorQBEDialog : public TColorQueryDialog {
+public:
+    TColorQBEDialog(TfrmSingle* form, TColorConditions* conditions)
+        : FDialog(CreateColorQBEForm(form, conditions)) {}
+    ~TColorQBEDialog() override { delete FDialog; }
+    TColorQBEDialog(const TColorQBEDialog&) = delete;
+    TColorQBEDialog& operator=(const TColorQBEDialog&) = delete;
+    bool Execute(bool colorManage, TColorConditions* conditions) override {
+        return FDialog->Execute(colorManage, conditions);
+    }
+    bool IsColorManage() const override { return FDialog->IsColorManage(); }
+
+private:
+    TColorQBEForm* FDialog;
+};
+
 } // namespace
+
+TColorQueryDialogFactory ColorQBEDialogFactory() {
+    return [](TfrmSingle* form, TColorConditions* conditions) {
+        return std::make_unique<TColorQBEDialog>(form, conditions);
+    };
+}
 
 TColorQueryDialogFactory SetColorQueryDialogFactory(TColorQueryDialogFactory factory) {
     std::lock_guard<std::mutex> lock(ColorQueryLock());

@@ -10,6 +10,7 @@
 #include "classlib/rtl/files.h"
 #include "components/QvDBComboBox.h"
 #include "components/QvDBEdit.h"
+#include "dialogs/QvColorQBE.h"
 #include "foundation/UserDefINI.h"
 #include "framework/SingleCF.h"
 #include "standins/outside/attach/attachc.h"
@@ -475,6 +476,33 @@ TEST_F(SingleServicesTest, TheColourDialogTicksConditionsAndCanSwitchColourManag
     EXPECT_FALSE(Single->IsColorManage);
     EXPECT_FALSE(Single->btnColorQuery->Visible());
     EXPECT_EQ(TScriptedColorQuery::Runs, (std::vector<bool>{true, true, true}));
+}
+
+// The dialogs' colour form behind the seam: OK with colour management switched off there.
+class TColorFormUser : public TModalDriver {
+public:
+    bool Idle(TCustomForm* form) override {
+        auto* dialog = dynamic_cast<TColorQBEForm*>(form);
+        if (!dialog) return false;
+        ++Shown;
+        dialog->chkColorManage->SetChecked(false);
+        UserAnswer(form, "BBOK");
+        return true;
+    }
+    int Shown = 0;
+};
+
+TEST_F(SingleServicesTest, TheDialogsColourFormServesTheFilter) {
+    SetColorQueryDialogFactory(ColorQBEDialogFactory());
+    Start();
+    ASSERT_TRUE(Single->ColorQueryForm);
+    TColorFormUser user;
+    TModalDriver* previous = Application->SetModalDriver(&user);
+    Single->btnColorQueryClick(nullptr);
+    Application->SetModalDriver(previous);
+    EXPECT_EQ(user.Shown, 1);
+    EXPECT_FALSE(Single->IsColorManage);
+    EXPECT_FALSE(Single->btnColorQuery->Visible());
 }
 
 // ---- user-defined fields ----
