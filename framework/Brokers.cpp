@@ -462,10 +462,11 @@ int TBrokers::ExecWork(const AnsiString& programID, const Variant& param1, bool 
     return rc;
 }
 
-void TBrokers::ExecWorkCommand(const Variant& target, const Variant& data) {
+int TBrokers::ExecWorkCommand(const Variant& target, const Variant& data) {
+    if (VarIsEmpty(HostApp) || VarIsNull(HostApp)) return -1;
     Variant mode(0);
     Variant result;
-    TWorkCenter(HostApp).ExecWork(target, Variant(), VarArrayOf({6, 0, data}), mode, result);
+    return TWorkCenter(HostApp).ExecWork(target, Variant(), VarArrayOf({6, 0, data}), mode, result);
 }
 
 bool TBrokers::SendQZJob(int kind, const Variant& data) {

@@ -142,7 +142,8 @@ public:
     // with the text of the code); the answer is returned either way.
     int ExecWork(const AnsiString& programID, const Variant& param1, bool showErrors, Variant& result,
                  const Variant& param2 = Variant());
-    void ExecWorkCommand(const Variant& target, const Variant& data);
+    // The host's ExecWork of a command (printing); its answer, -1 without a host.
+    int ExecWorkCommand(const Variant& target, const Variant& data);
     // 1 a sign-off job through the counter, 2 a message through the pager, 3 a task message through the
     // host.
     bool SendQZJob(int kind, const Variant& data);

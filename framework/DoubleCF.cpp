@@ -54,6 +54,7 @@ KVR_PUBLISHED(TfrmDouble, c) {
     c.Method("gdBody1KeyDown", &TfrmDouble::gdBody1KeyDown);
     c.Method("miBodyToExcelClick", &TfrmDouble::miBodyToExcelClick);
     c.Method("miBodyToExcel2Click", &TfrmDouble::miBodyToExcel2Click);
+    DeclareCopyPublished(c);
 }
 
 // Shortcuts: Ctrl (16384) with F3 114 and F4 115.
@@ -86,6 +87,31 @@ KVR_FORM_RESOURCE(TfrmDouble, R"(inherited frmDouble: TfrmDouble
     Align = alBottom
     Height = 25
     Visible = False
+  end
+  object DropDownPopupMenu: TPopupMenu
+    object QVPager: TMenuItem
+      Caption = '消息中心'
+      OnClick = QVPagerClick
+    end
+    object Attach: TMenuItem
+      Caption = '附件'
+      Visible = False
+      OnClick = AttachClick
+    end
+    object mnuCopy: TMenuItem
+      Caption = '复制单据'
+      Visible = False
+      OnClick = mnuCopyClick
+    end
+  end
+  inherited ToolBar1: TToolBar
+    inherited btnReFresh: TToolButton
+      OnClick = btnReFreshClick
+    end
+    object btnFlow: TToolButton
+      DropdownMenu = DropDownPopupMenu
+      Style = tbsDropDown
+    end
   end
   inherited MainMenu: TMainMenu
     inherited MenuItem1: TMenuItem
@@ -310,6 +336,7 @@ void TfrmDouble::UpdateButtonStates() {
     }
     if (miBodyToExcel && miTable2Excel) miBodyToExcel->SetEnabled(miTable2Excel->Enabled());
     if (miBodyToExcel2 && miTable2Excel) miBodyToExcel2->SetEnabled(miTable2Excel->Enabled());
+    UpdateCopyCommand();
 }
 
 // ---- record operations ----
@@ -397,8 +424,8 @@ void TfrmDouble::SetQueryCondition(TCustomClientDataSet* dataSet, const AnsiStri
 
 bool TfrmDouble::GetPrintParams(Variant& params, Variant& data) {
     TdmDouble* module = DoubleModule();
-    params =
-        VarArrayOf({Variant(Broker->UserID), Variant(Broker->CompanyID), Variant(PrintProgram), Variant(0)});
+    params = VarArrayOf({Variant(Broker->UserID), Variant(Broker->CompanyID), Variant(PrintProgram),
+                         Variant(static_cast<int>(Handle()))});
     std::vector<Variant> keys;
     if (module)
         for (int i = 1; i <= GetTokenCount(module->KeyFields, ","); ++i) {
@@ -417,9 +444,10 @@ bool TfrmDouble::PrintRecords() {
     if (!TfrmSingle::PrintRecords()) return false;
     Variant params, data;
     if (!GetPrintParams(params, data)) return false;
-    if (PreviewMode && VarIsArray(data)) data.PutElement({VarArrayLowBound(data, 1)}, Variant(true));
-    Broker->ExecWorkCommand(params, data);
-    return true;
+    if (PreviewMode && VarIsArray(data) && VarArrayHighBound(data, 1) >= VarArrayLowBound(data, 1))
+        data.PutElement({VarArrayLowBound(data, 1)}, Variant(true));
+    // The host's failure codes are negative: a print it refused is no print.
+    return Broker->ExecWorkCommand(params, data) >= 0;
 }
 
 bool TfrmDouble::ValidateRecord(TDataSet* dataSet) {

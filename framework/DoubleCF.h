@@ -7,8 +7,44 @@
 //
 // Lines option (the program's kind, element 8 of its catalogue row): what a save does with a document
 // that has no lines: 2 ("E") refuses with E 000032, 1 ("W") asks W 100079, 0 and 3 save.
+#include <functional>
+#include <vector>
+
 #include "framework/DoubleCD.h"
 #include "framework/SingleCF.h"
+
+class TfrmDouble;
+
+// ---- document copy, re-query and host links (DoubleCopy.cpp) ----
+// The copy dialog as the form runs it (the dialogs' ShowCopyDialog): owner, header data set, its data
+// source, kind, out extras, out lines, out head, the comma list of key fields; true on OK.
+using TCopyDialogFactory =
+    std::function<bool(TfrmDouble* owner, TDataSet* dataSet, TDataSource* dataSource, Byte kind,
+                       Variant& extras, Variant& lines, Variant& head, const AnsiString& keyFields)>;
+// Installs the copy dialog; returns the one it replaces. Without one the copy command does nothing.
+TCopyDialogFactory SetCopyDialogFactory(TCopyDialogFactory factory);
+// The copy dialog's call when its source page is confirmed: reads the source document of the key
+// values (one text per header key field) and starts the new document; false when it did not.
+bool ReadCopySource(TfrmDouble* form, const Variant& keyValues, Variant& head, Variant& extras,
+                    Variant& lines);
+// "RPAD(expr,size,' ')".
+AnsiString KeyRangeExpr(const AnsiString& expr, int size);
+// qualifier.name, or name when the trimmed qualifier is empty.
+AnsiString JoinQualified(const AnsiString& qualifier, const AnsiString& name);
+// Key types that conditions compare unquoted.
+bool IsNumericKeyType(TFieldType type);
+// One header key field of a re-query condition.
+struct TRequeryKey {
+    AnsiString Qualified; // the qualified column name
+    AnsiString Value;     // the field's text
+    bool Numeric = false;
+    int Size = 0;
+};
+// The condition of a range re-query (the current document and the ones after it by key) before the
+// query dialog's condition; sqlType 1 pads with RPAD and joins with "||", 0 joins with "+". Ends in
+// " and " unless empty.
+AnsiString RangeRequeryCondition(const std::vector<TRequeryKey>& keys, int sqlType);
+// ---- end of document copy ----
 
 class TfrmDouble : public TfrmSingle {
     KVR_CLASS(TfrmDouble, TfrmSingle)
@@ -68,6 +104,48 @@ public:
     void UpdateButtonStates() override;
 
     TdmDouble* DoubleModule() const { return dynamic_cast<TdmDouble*>(DataModule); }
+
+    // ---- document copy, re-query, printing and host links (DoubleCopy.cpp) ----
+    TToolButton* btnFlow = nullptr;
+    TPopupMenu* DropDownPopupMenu = nullptr;
+    TMenuItem* QVPager = nullptr;
+    TMenuItem* Attach = nullptr;
+    TMenuItem* mnuCopy = nullptr;
+    // The copied document's source: its header key values, and each line's body key values.
+    std::vector<Variant> CopySourceKeys;
+    std::vector<std::vector<Variant>> CopySourceLineKeys;
+    virtual void CopyDocument();
+    virtual void CopySourceRead() {}
+    virtual void AfterCopyHead() {}
+    virtual void AfterCopyLine() {}
+    // The value a source field gives the copy: Unassigned for keys, audit columns and nested data.
+    virtual void GetCopyHeadValue(TField* field, Variant& value);
+    virtual void GetCopyBodyValue(TField* field, Variant& value);
+    virtual bool RunCopyDialog(TComponent* owner, TDataSet* dataSet, Byte kind, Variant& extras,
+                               Variant& lines, Variant& head, const AnsiString& keyFields,
+                               TDataSource* dataSource);
+    virtual void AfterCopyLineExtra(const Variant& extra) { (void)extra; }
+    virtual void GetCopyLineExtra(Variant& extra) { extra = Variant(); }
+    // The user-defined attributes of a copied record from its source's keys; the program's attribute
+    // store does the copying, here there is none.
+    virtual void CopyUserAttributes(TDataSet* dataSet, const AnsiString& tag, const AnsiString& programID,
+                                    const std::vector<Variant>& sourceKeys);
+    bool ReadCopySource(const Variant& keyValues, Variant& head, Variant& extras, Variant& lines);
+    void ApplyQBECondition() override;
+    // The header re-queried by the current document's key, range re-query left as it is.
+    void RequeryCurrentKey();
+    // The link text of the current document for the host's main-menu window; '' without a key.
+    AnsiString BuildDocumentLink();
+    // The link sent to the host's main-menu window; false when there is no document or no window.
+    bool SendLinkToMessageCentre();
+    void mnuCopyClick(TObject* sender);
+    void QVPagerClick(TObject* sender);
+    void AttachClick(TObject* sender);
+    void btnReFreshClick(TObject* sender);
+    // mnuCopy hidden, enabled like btnFirst; a program that copies documents shows it after this.
+    virtual void UpdateCopyCommand();
+    static void DeclareCopyPublished(TClassBuilder<TfrmDouble>& c);
+    // ---- end of document copy ----
 
     void SetConfirmField(const AnsiString& name);
     void SetSignOffStatusField(const AnsiString& name);

@@ -17,6 +17,7 @@
 #include "framework/DLLBaseCtrller.h"
 #include "standins/outside/attach/attachc.h"
 #include "standins/outside/pager/qvnpager.h"
+#include "standins/workcenter/mainmenu.h"
 #include "standins/workcenter/wcdialogs.h"
 #include "standins/workcenter/workcenter.h"
 
@@ -725,6 +726,8 @@ void THostSession::InstallObservers() {
     });
     SetAttachmentListener(
         [this](const TAttachmentShow& show) { Print("attach " + ValueText(show.Parameters)); });
+    FMainMenu = std::make_unique<TMainMenuWindow>(
+        [this](const AnsiString& text, HWND) { Print("link " + ToTerminal(text)); });
 }
 
 void THostSession::RemoveObservers() {
@@ -732,6 +735,7 @@ void THostSession::RemoveObservers() {
     SetShellExecuteHandler(nullptr);
     SetPagerListener(nullptr);
     SetAttachmentListener(nullptr);
+    FMainMenu.reset();
 }
 
 namespace {

@@ -3,6 +3,7 @@
 // through the controller, runs the script against the form as a user would, and reports.
 #include <deque>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "classlib/rtl/variants.h"
 
 class TDLLBaseController;
+class TMainMenuWindow;
 
 // Exit statuses.
 constexpr int kvrhostOk = 0;
@@ -104,4 +106,6 @@ private:
     // Kind and code of the last message dialog ("-" when it did not come from a message code).
     std::string FLastDialogKind = "-", FLastDialogCode = "-";
     bool FAnyDialog = false;
+    // The host's main-menu window, which the programs send their document links to.
+    std::unique_ptr<TMainMenuWindow> FMainMenu;
 };

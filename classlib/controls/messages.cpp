@@ -11,6 +11,7 @@ namespace {
 
 struct TWindowTable {
     std::unordered_map<HWND, TWndMethod> Procs;
+    std::map<HWND, AnsiString> ClassNames; // by handle: the oldest window of a class comes first
     HWND Next = 0x00010010;
 };
 
@@ -55,6 +56,20 @@ HWND AllocateHWnd(const TWndMethod& method) {
 
 void DeallocateHWnd(HWND wnd) {
     Windows().Procs.erase(wnd);
+    Windows().ClassNames.erase(wnd);
+}
+
+HWND AllocateClassHWnd(const AnsiString& className, const TWndMethod& method) {
+    const HWND wnd = AllocateHWnd(method);
+    Windows().ClassNames[wnd] = className;
+    return wnd;
+}
+
+HWND FindWindow(const AnsiString& className) {
+    if (className.empty()) return 0;
+    for (const auto& [wnd, name] : Windows().ClassNames)
+        if (SameText(name, className)) return wnd;
+    return 0;
 }
 
 bool IsWindow(HWND wnd) {

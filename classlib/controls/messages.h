@@ -234,6 +234,20 @@ HWND AllocateHWnd(const TWndMethod& method);
 void DeallocateHWnd(HWND wnd);
 bool IsWindow(HWND wnd);
 
+// A handle for a window of a named window class, which others find by that name (FindWindow); the
+// class name goes with DeallocateHWnd.
+HWND AllocateClassHWnd(const AnsiString& className, const TWndMethod& method);
+// The first window (in the order they were made) of that class, the name compared without regard to
+// case; 0 when there is none.
+HWND FindWindow(const AnsiString& className);
+
+// WM_COPYDATA's LParam: cbData bytes at lpData, valid for the time of the (synchronous) send.
+struct TCopyDataStruct {
+    std::uintptr_t dwData = 0;
+    Cardinal cbData = 0;
+    const void* lpData = nullptr;
+};
+
 // Synchronous: 0 when the handle is not a window.
 LRESULT SendMessage(HWND wnd, Cardinal msg, WPARAM wParam = 0, LPARAM lParam = 0);
 // Queued: false when the handle is not a window. A zero handle queues a message for the application.

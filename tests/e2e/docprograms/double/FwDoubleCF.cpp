@@ -14,6 +14,8 @@ KVR_PUBLISHED(TfrmFwDouble, c) {
     c.Method("edLinesOptionExit", &TfrmFwDouble::edLinesOptionExit);
     c.Method("btnOtherClick", &TfrmFwDouble::btnOtherClick);
     c.Method("btnProbeClick", &TfrmFwDouble::btnProbeClick);
+    c.Field("edProbeKey", &TfrmFwDouble::edProbeKey);
+    c.Method("btnProbeKeyClick", &TfrmFwDouble::btnProbeKeyClick);
 }
 
 KVR_FORM_RESOURCE(TfrmFwDouble, R"(inherited frmFwDouble: TfrmFwDouble
@@ -108,6 +110,26 @@ KVR_FORM_RESOURCE(TfrmFwDouble, R"(inherited frmFwDouble: TfrmFwDouble
       Caption = ''
     end
   end
+  object pnlProbeKey: TPanel
+    Align = alBottom
+    Height = 25
+    object edProbeKey: TEdit
+      Left = 4
+      Top = 2
+      Width = 120
+      Height = 21
+      TabStop = False
+    end
+    object btnProbeKey: TButton
+      Left = 130
+      Top = 0
+      Width = 90
+      Height = 25
+      Caption = '读回单据'
+      TabStop = False
+      OnClick = btnProbeKeyClick
+    end
+  end
 end
 )");
 
@@ -153,11 +175,28 @@ void TfrmFwDouble::btnOtherClick(TObject*) {
 
 // The current document as the server holds it: "headers lines keyed flagged text".
 void TfrmFwDouble::btnProbeClick(TObject*) {
+    Probe(CurrentKeyCondition());
+}
+
+void TfrmFwDouble::UpdateCopyCommand() {
+    TfrmDouble::UpdateCopyCommand();
+    if (mnuCopy) mnuCopy->SetVisible(true);
+}
+
+void TfrmFwDouble::btnProbeKeyClick(TObject*) {
+    const AnsiString text = Trim(edProbeKey->Text());
+    const std::size_t blank = text.find(' ');
+    if (blank == AnsiString::npos) return;
+    Probe("FWDHD.DH001 = " + QuotedStr(text.substr(0, blank)) +
+          " and FWDHD.DH002 = " + QuotedStr(Trim(text.substr(blank + 1))));
+}
+
+void TfrmFwDouble::Probe(const AnsiString& condition) {
     auto probe = std::make_unique<TClientDataSet>(nullptr);
     probe->SetRemoteServer(Module()->MIDAS);
     probe->SetProviderName("pvdMain");
     probe->SetPacketRecords(-1);
-    ReopenWithCondition(probe.get(), CurrentKeyCondition(), AnsiString());
+    ReopenWithCondition(probe.get(), condition, AnsiString());
     auto body = std::make_unique<TClientDataSet>(nullptr);
     body->SetDataSetField(dynamic_cast<TDataSetField*>(probe->FindField("qryBody")));
     body->Open();

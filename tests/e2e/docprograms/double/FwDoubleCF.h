@@ -25,6 +25,13 @@ public:
     void btnOtherClick(TObject* sender);
     void btnProbeClick(TObject* sender);
 
+    // The copy command is this program's; btnProbeKey reads back the document whose type and number
+    // are typed into edProbeKey ("5102 H0001") the way btnProbe reads the current one.
+    TEdit* edProbeKey = nullptr;
+    void UpdateCopyCommand() override;
+    void btnProbeKeyClick(TObject* sender);
+
 private:
     AnsiString CurrentKeyCondition() const;
+    void Probe(const AnsiString& condition);
 };

@@ -1,0 +1,232 @@
+// The framework's document services on the letter-of-credit form against the demo database: a
+// document copied into a new one (the copy dialog scripted as its user would fill it), the link sent
+// to the host's main-menu window, printing through the host, and the refresh with the query
+// dialog's condition.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "classlib/controls/forms.h"
+#include "standins/workcenter/mainmenu.h"
+#include "tests/programs/Kvrx58Fixture.h"
+
+namespace {
+
+bool Asked(const std::vector<AnsiString>& messages, const char* message) {
+    return std::find(messages.begin(), messages.end(), AnsiString(message)) != messages.end();
+}
+
+// The query dialog as a user left it: the condition it builds.
+class TFixedQuery : public TQueryDialog {
+public:
+    explicit TFixedQuery(TComponent* owner) : FComponent(new TComponent(owner)) {}
+    static AnsiString Where;
+    TComponent* Component() const override { return FComponent; }
+    void SetHeadDataSet(TDataSet*, const AnsiString&, bool, const AnsiString&, const AnsiString&) override {}
+    void SetDefaultTopRow(int) override {}
+    bool Execute(AnsiString& where, AnsiString& order) override {
+        BuildQuery(where, order);
+        return true;
+    }
+    int GetTopRow() override { return 0; }
+    bool LoadScheme(const Variant&, const AnsiString&) override { return false; }
+    void BuildQuery(AnsiString& where, AnsiString& order) override {
+        where = Where;
+        order.clear();
+    }
+
+private:
+    TComponent* FComponent;
+};
+AnsiString TFixedQuery::Where;
+
+class DocumentServices : public Kvrx58Fixture {
+protected:
+    void SetUp() override {
+        Kvrx58Fixture::SetUp();
+        FPreviousCopy = SetCopyDialogFactory(nullptr);
+        FPreviousQuery = SetQueryDialogFactory([](TfrmSingle* form) -> std::unique_ptr<TQueryDialog> {
+            return std::make_unique<TFixedQuery>(form);
+        });
+        TFixedQuery::Where.clear();
+    }
+    void TearDown() override {
+        Kvrx58Fixture::TearDown();
+        SetQueryDialogFactory(FPreviousQuery);
+        SetCopyDialogFactory(FPreviousCopy);
+    }
+    // The copy dialog answered: the source key typed on its first page, the new key on its second.
+    void CopyWith(const AnsiString& sourceNo, const AnsiString& newType, const AnsiString& newNo) {
+        SetCopyDialogFactory([=, this](TfrmDouble* owner, TDataSet* dataSet, TDataSource*, Byte kind,
+                                       Variant& extras, Variant& lines, Variant& head,
+                                       const AnsiString& keys) {
+            DialogKeys = keys;
+            DialogKind = kind;
+            Variant h, e, l;
+            if (!ReadCopySource(owner, VarArrayOf({"5101", sourceNo}), h, e, l)) return false;
+            dataSet->FieldByName("TA001")->SetAsString(newType);
+            dataSet->FieldByName("TA002")->SetAsString(newNo);
+            head = h;
+            extras = e;
+            lines = l;
+            return true;
+        });
+    }
+    std::string Column(const char* column, const char* no) const {
+        return Sql(std::string("SELECT ") + column + " FROM KVRTA WHERE TA002 = '" + no + "'");
+    }
+    AnsiString DialogKeys;
+    int DialogKind = -1;
+
+private:
+    TCopyDialogFactory FPreviousCopy;
+    TQueryDialogFactory FPreviousQuery;
+};
+
+} // namespace
+
+TEST_F(DocumentServices, ACopyTakesTheSourcesValuesAndLinesButNotItsKeysAuditOrState) {
+    Open();
+    const std::string sourceLines = Sql("SELECT COUNT(*) FROM KVRTB WHERE TB002 = '20261108001'");
+    ASSERT_NE(sourceLines, "0");
+    CopyWith("20261108001", "5102", "T-COPY");
+    Form->CopyDocument();
+    EXPECT_EQ(DialogKeys, "TA001,TA002");
+    EXPECT_EQ(DialogKind, 0);
+    ASSERT_EQ(Form->EditState, esInsert);
+    EXPECT_EQ(Head("TA002"), "T-COPY");
+    EXPECT_EQ(Head("TA004"), "LC88026110801");
+    EXPECT_EQ(Head("TA005"), "S0001");
+    // The source is confirmed; the copy is not, nor are its lines.
+    EXPECT_EQ(Column("TA038", "20261108001"), "Y");
+    EXPECT_NE(Head("TA038"), "Y");
+    EXPECT_NE(Head("CREATE_DATE"), "20261108103000000");
+    EXPECT_EQ(std::to_string(Body()->RecordCount()), sourceLines);
+    EXPECT_TRUE(Form->DoubleModule()->BodyChangeReaction);
+    for (Body()->First(); !Body()->Eof(); Body()->Next()) {
+        EXPECT_NE(Line("TB002"), "20261108001");
+        EXPECT_NE(Line("TB009"), "Y");
+    }
+
+    TakeMessages();
+    UserKey(Form, "F12");
+    EXPECT_FALSE(Asked(TakeMessages(), "E 000008"));
+    ASSERT_FALSE(Form->LastSaveFailed);
+    EXPECT_EQ(Column("TA004", "T-COPY"), "LC88026110801");
+    EXPECT_EQ(Column("TA001", "T-COPY"), "5102");
+    EXPECT_NE(Column("CREATE_DATE", "T-COPY"), "20261108103000000");
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM KVRTB WHERE TB001 = '5102' AND TB002 = 'T-COPY'"), sourceLines);
+    EXPECT_EQ(
+        Sql("SELECT GROUP_CONCAT(TB004 || TB005 || TB006, ',') FROM KVRTB WHERE TB002 = 'T-COPY'"),
+        Sql("SELECT GROUP_CONCAT(TB004 || TB005 || TB006, ',') FROM KVRTB WHERE TB002 = '20261108001'"));
+    // The source as it was.
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM KVRTB WHERE TB002 = '20261108001'"), sourceLines);
+    EXPECT_EQ(Column("MODI_DATE", "20261108001"), "20261109091500000");
+}
+
+TEST_F(DocumentServices, ASourceThatIsNotThereCopiesNothingAndKeepsTheBrowseList) {
+    Open();
+    const AnsiString current = Head("TA002");
+    const int rows = Main()->RecordCount();
+    CopyWith("NOPE", "5102", "T-COPY");
+    Application->ClearDialogs();
+    Form->CopyDocument();
+    ASSERT_NE(Application->LastDialog(), nullptr);
+    EXPECT_EQ(TrimRight(Application->LastDialog()->Text), "来源信息不存在!!");
+    EXPECT_EQ(Form->EditState, esBrowse);
+    EXPECT_EQ(Main()->RecordCount(), rows);
+    EXPECT_EQ(Head("TA002"), current);
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM KVRTA WHERE TA002 = 'T-COPY'"), "0");
+}
+
+TEST_F(DocumentServices, TheLinkGoesToTheMainMenuWindowOrSaysItIsNotThere) {
+    Open();
+    Application->ClearDialogs();
+    EXPECT_FALSE(Form->SendLinkToMessageCentre());
+    ASSERT_NE(Application->LastDialog(), nullptr);
+    EXPECT_EQ(TrimRight(Application->LastDialog()->Text), "目标窗口没找到！");
+    EXPECT_EQ(Form->WindowState(), wsMinimized);
+
+    Form->SetWindowState(wsNormal);
+    std::vector<HWND> senders;
+    TMainMenuWindow window([&](const AnsiString&, HWND sender) { senders.push_back(sender); });
+    EXPECT_TRUE(Form->SendLinkToMessageCentre());
+    ASSERT_EQ(window.Links().size(), 1u);
+    const AnsiString& link = window.Links()[0];
+    EXPECT_EQ(link.rfind("KTRW:", 0), 0u);
+    EXPECT_NE(
+        link.find("$$<font size=\"2\"><p>&nbsp</p> <A href=\"ktrw://Norvu/DEMO/KVRX58/query/KVRTA.TA001 = "
+                  "'5101' and KVRTA.TA002 = '20261108001'\">"),
+        AnsiString::npos)
+        << link;
+    const AnsiString tail = " : 20261108001</p></font></A>";
+    EXPECT_TRUE(link.size() > tail.size() && link.compare(link.size() - tail.size(), tail.size(), tail) == 0)
+        << link;
+    EXPECT_EQ(senders, std::vector<HWND>{Form->Handle()});
+    EXPECT_EQ(Form->WindowState(), wsMinimized);
+}
+
+TEST_F(DocumentServices, TheRefreshKeepsTheKeyRangeWhateverTheQueryDialogsConditionSays) {
+    Open();
+    UserKey(Form, "Ctrl+E"); // the last document
+    const AnsiString last = Head("TA002");
+    TFixedQuery::Where = "KVRTA.TA005='S0001' or KVRTA.TA005='S0002'";
+    Form->RangeRequery = true;
+    Form->ApplyQBECondition();
+    const std::string expected = Sql("SELECT COUNT(*) FROM KVRTA WHERE TA001 || TA002 >= '5101" +
+                                     std::string(last) + "' AND TA005 IN ('S0001','S0002')");
+    EXPECT_EQ(std::to_string(Main()->RecordCount()), expected);
+    EXPECT_EQ(Head("TA002"), last);
+    // The range off: the current document alone, and the range on again.
+    Form->RangeRequery = false;
+    Form->ApplyQBECondition();
+    EXPECT_EQ(Main()->RecordCount(), 1);
+    EXPECT_TRUE(Form->RangeRequery);
+}
+
+TEST_F(DocumentServices, PrintingHandsTheHostTheDocumentsKeyAndTellsWhatItAnswered) {
+    Open();
+    std::vector<TStartRequest> requests;
+    std::vector<int> answers;
+    TWorkCenterObserver observer;
+    observer.WorkExecuted = [&](const TStartRequest& request, int rc) {
+        requests.push_back(request);
+        answers.push_back(rc);
+    };
+    SetWorkCenterObserver(observer);
+    // The print program answers 0, then refuses (-5, no right to run it).
+    int answer = 0;
+    SetWorkCenterLauncher([&](const TStartRequest&, Variant&, Variant&) { return answer; });
+    EXPECT_TRUE(Form->PrintRecords());
+    Form->PreviewMode = true;
+    answer = -5;
+    EXPECT_FALSE(Form->PrintRecords());
+    Form->PreviewMode = false;
+    SetWorkCenterLauncher(nullptr);
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(answers, (std::vector<int>{0, -5}));
+    EXPECT_EQ(requests[0].Program, "KVRX71");
+    for (std::size_t i = 0; i < 2; ++i) {
+        const Variant data = requests[i].Param2.GetElement({2});
+        EXPECT_EQ(data.GetElement({0}).AsBoolean(), i == 1);
+        const Variant keys = data.GetElement({1});
+        EXPECT_EQ(VarToStr(keys.GetElement({0})) + " " + VarToStr(keys.GetElement({1})), "5101 20261108001");
+    }
+}
+
+TEST_F(DocumentServices, ADialogThatStartedNoNewDocumentCopiesNothing) {
+    Open();
+    SetCopyDialogFactory(
+        [](TfrmDouble*, TDataSet*, TDataSource*, Byte, Variant&, Variant&, Variant& head, const AnsiString&) {
+            head = VarArrayOf({Variant("X")});
+            return true;
+        });
+    const AnsiString current = Head("TA001");
+    Application->ClearDialogs();
+    Form->CopyDocument();
+    ASSERT_NE(Application->LastDialog(), nullptr);
+    EXPECT_EQ(TrimRight(Application->LastDialog()->Text), "cdsMain.State 不正常, 复制行动因此取消!!");
+    EXPECT_EQ(Form->EditState, esBrowse);
+    EXPECT_EQ(Head("TA001"), current);
+    EXPECT_EQ(Main()->State(), dsBrowse);
+}
