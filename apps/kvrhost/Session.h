@@ -61,6 +61,8 @@ private:
     TStep ExpectField(const TScriptCommand& command);
     TStep ExpectDialog(const TScriptCommand& command);
     TStep Cell(const TScriptCommand& command);
+    TStep Mouse(const TScriptCommand& command);
+    TStep ExpectChecked(const TScriptCommand& command);
     TStep Dump(const TScriptCommand& command);
     TStep Picture(const TScriptCommand& command);
     TStep Wait(const TScriptCommand& command);
