@@ -172,3 +172,19 @@ INSERT OR IGNORE INTO WOQMS (MS001, MS002, MS003) VALUES
 
 INSERT OR IGNORE INTO QVNMD (MD001, MD002, MD003, MD004, MD005) VALUES
  ('DEMO', 'FWDLG01', ',Y,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY', '', 'N');
+
+------------------------------------------------------------------------------------------------------
+-- FWSING01's services: attachments of two records, a drill-down link from the code to FWBASE01 and
+-- two print formats of its print program FWPRT01
+------------------------------------------------------------------------------------------------------
+
+INSERT OR IGNORE INTO ATTACH (Parent, KeyValues, CompanyID, UserID, Type, SeqNo, FileName, AddDate, KeyFields) VALUES
+ ('FWSING01', 'D001', 'DEMO', 'DEMO', 'FILE', 1, 'D001合同.pdf', '20260105', 'DC001'),
+ ('FWSING01', 'D003', 'DEMO', 'DEMO', 'FILE', 1, 'D003报价.xls', '20260105', 'DC001');
+
+INSERT OR IGNORE INTO WOQMR (MR001, MR002, MR003, MR004, MR005, MR006, MR007, MR008, MR009, MR010, MR011) VALUES
+ ('FWSING01', '0001', '', 'DC001', 'DC001', 'FWBASE01', 'FWDOC.DC001', 'FWDOC.DC001', '', '', 1);
+
+INSERT OR IGNORE INTO WARRANT (NT001, NT002) VALUES
+ ('FWPRT01-01', '单档格式一'),
+ ('FWPRT01-02', '单档格式二');

@@ -119,6 +119,16 @@ KVR_PUBLISHED(TfrmSingle, c) {
     c.Method("btnColorQueryClick", &TfrmSingle::btnColorQueryClick);
     c.Method("RunSavedCondition", &TfrmSingle::RunSavedCondition);
     c.Method("gdHeadCalcCellColors", &TfrmSingle::gdHeadCalcCellColors);
+    // Services.
+    c.Field("miVoucherFormats", &TfrmSingle::miVoucherFormats);
+    c.Field("miVoucherFormatsPrint", &TfrmSingle::miVoucherFormatsPrint);
+    c.Method("gdHeadMouseMove", &TfrmSingle::gdHeadMouseMove);
+    c.Method("gdHeadMouseDown", &TfrmSingle::gdHeadMouseDown);
+    c.Method("gdHeadKeyUp", &TfrmSingle::gdHeadKeyUp);
+    c.Method("MenuItem1Click", &TfrmSingle::MenuItem1Click);
+    c.Method("popPrintPopup", &TfrmSingle::popPrintPopup);
+    c.Method("MenuItemVoucherFormatClick", &TfrmSingle::MenuItemVoucherFormatClick);
+    c.Method("ColorMenuClick", &TfrmSingle::ColorMenuClick);
 }
 
 // Shortcuts: F12 123; Ctrl (16384) with F1 112, F2 113, P 80, N 78.
@@ -162,6 +172,9 @@ KVR_FORM_RESOURCE(TfrmSingle, R"(inherited frmSingle: TfrmSingle
         Color = 15532027
         ReadOnly = True
         OnCalcCellColors = gdHeadCalcCellColors
+        OnKeyUp = gdHeadKeyUp
+        OnMouseDown = gdHeadMouseDown
+        OnMouseMove = gdHeadMouseMove
       end
     end
   end
@@ -175,6 +188,7 @@ KVR_FORM_RESOURCE(TfrmSingle, R"(inherited frmSingle: TfrmSingle
     OwnerDraw = True
   end
   object popPrint: TPopupMenu
+    OnPopup = popPrintPopup
     object miDirectPrint: TMenuItem
       Caption = '直接打印'
       OnClick = miPrintClick
@@ -182,6 +196,9 @@ KVR_FORM_RESOURCE(TfrmSingle, R"(inherited frmSingle: TfrmSingle
     object miPriewPrint: TMenuItem
       Caption = '打印预览'
       OnClick = miPreviewClick
+    end
+    object miVoucherFormatsPrint: TMenuItem
+      Caption = '凭证格式'
     end
   end
   object pmMultiSelect: TPopupMenu
@@ -196,6 +213,7 @@ KVR_FORM_RESOURCE(TfrmSingle, R"(inherited frmSingle: TfrmSingle
   end
   inherited MainMenu: TMainMenu
     inherited MenuItem1: TMenuItem
+      OnClick = MenuItem1Click
       object miPreview: TMenuItem
         Caption = '预览(&B)'
         OnClick = miPreviewClick
@@ -203,6 +221,9 @@ KVR_FORM_RESOURCE(TfrmSingle, R"(inherited frmSingle: TfrmSingle
       object miPrint: TMenuItem
         Caption = '打印(&T)'
         OnClick = miPrintClick
+      end
+      object miVoucherFormats: TMenuItem
+        Caption = '凭证格式'
       end
       object miOK: TMenuItem
         Caption = '确定'
@@ -278,6 +299,14 @@ void TfrmSingle::ConnectDataModule() {
     if (pgHead && tbsBrowse) tbsBrowse->SetPageIndex(pgHead->PageCount() - 1);
     ShowFirstPage();
     if (TdmBase* module = BaseModule(); module && gdHead) gdHead->SetDataSource(module->dsMain);
+    if (DataModule) {
+        try {
+            HeadUDFFields = LoadHeaderUDFFields(Broker->ProgramID, "Z01");
+        } catch (const Exception& e) {
+            WriteAlertLog(Broker->ProgramID, "Single-UDF:" + e.Message(), 'D');
+        }
+        SetupUserFields();
+    }
 }
 
 void TfrmSingle::ApplyInputSettings() {
@@ -294,6 +323,7 @@ void TfrmSingle::ConfigureProgram() {
     TfrmBase::ConfigureProgram();
     // The browse grid never edits in place: the detail pages do.
     if (gdHead) gdHead->SetOptions(gdHead->Options() - TwwDBGridOptions{dgEditing});
+    AttachmentsEnabled = false;
 }
 
 void TfrmSingle::BindQueryDialog() {
@@ -324,6 +354,8 @@ void TfrmSingle::FormShow(TObject* sender) {
     if (IsColorManage) {
         try {
             BuildHeadColors(ColorManagerText());
+            FillColorMenu();
+            CreateColorQueryForm();
         } catch (const Exception& e) {
             WriteAlertLog(Broker->ProgramID, "Single-Color:" + e.Message(), 'D');
         }
@@ -344,11 +376,13 @@ void TfrmSingle::FormShow(TObject* sender) {
     };
     hint(btnColorQuery, "颜色筛选");
     hint(btnCalc, "计算器");
-    if (FCloseRequested) Close();
+    // Closed once the show is over: a close inside the show would be undone by it.
+    if (FCloseRequested) PostMessage(Handle(), WM_CLOSE);
+    LoadLinkFields();
 }
 
 AnsiString TfrmSingle::ColorManagerText() {
-    return AnsiString();
+    return LoadColorXml();
 }
 
 void TfrmSingle::BuildHeadColors(const AnsiString& text) {
@@ -373,6 +407,7 @@ void TfrmSingle::AfterFormShow() {
     }
     BindQueryDialog();
     BeforeShowAction();
+    const AnsiString importText = ParamText;
     ParamText.clear();
     const Variant param = VarIsEmpty(ModeParam) ? OpenParam : ModeParam;
     switch (OpenMode) {
@@ -395,6 +430,8 @@ void TfrmSingle::AfterFormShow() {
     default:
         break;
     }
+    if (OpenMode != OPEN_MODE_HOST_12) SetUDFLookupHints();
+    if (OpenMode == OPEN_MODE_IMPORT) ImportXml(importText);
 }
 
 void TfrmSingle::BeforeShowAction() {}
@@ -635,8 +672,6 @@ void TfrmSingle::miBBUnSelectAllClick(TObject*) {}
 
 void TfrmSingle::btnCalcClick(TObject*) {}
 
-void TfrmSingle::btnColorQueryClick(TObject*) {}
-
 void TfrmSingle::pgHeadChange(TObject*) {}
 
 bool TfrmSingle::IsRecordSelected() const {
@@ -694,6 +729,9 @@ void TfrmSingle::FormClose(TObject* sender, TCloseAction& action) {
 }
 
 void TfrmSingle::FormDestroy(TObject* sender) {
+    RestoreUDFHandlers();
+    HeadUDFFields.reset();
+    ColorQueryForm.reset();
     HeadColors.reset();
     TfrmRadical::FormDestroy(sender);
 }

@@ -15,6 +15,8 @@
 #include "components/ExtPage.h"
 #include "components/FDBGrid.h"
 #include "foundation/libColormanage.h"
+#include "foundation/MT_Doc.h"
+#include "foundation/libUDF.h"
 #include "framework/BaseCF.h"
 #include "framework/SingleCD.h"
 
@@ -42,6 +44,41 @@ TQueryDialogFactory SetQueryDialogFactory(TQueryDialogFactory factory);
 // The dialogs' query-by-example form (TQBEForm) behind that interface, for a program's main block:
 //     SetQueryDialogFactory(QBEDialogFactory());
 TQueryDialogFactory QBEDialogFactory();
+
+// ---- services (SingleServices.cpp) ----
+// The colour-condition query dialog as the form drives it (the dialogs' TColorQBEForm), made once
+// over the header grid's conditions; the component it wraps is owned by the form.
+class TColorQueryDialog {
+public:
+    virtual ~TColorQueryDialog() = default;
+    // Runs the dialog; true on OK, with the conditions' ticks taken back.
+    virtual bool Execute(bool colorManage, TColorConditions* conditions) = 0;
+    // The colour-management switch as the user left it.
+    virtual bool IsColorManage() const = 0;
+};
+using TColorQueryDialogFactory =
+    std::function<std::unique_ptr<TColorQueryDialog>(TfrmSingle* form, TColorConditions* conditions)>;
+// Installs the maker of the colour query dialog; returns the one it replaces. Without one the colour
+// filter runs from its menu alone.
+TColorQueryDialogFactory SetColorQueryDialogFactory(TColorQueryDialogFactory factory);
+// The dialogs' colour-condition form (TColorQBEForm) behind that interface, for a program's main block:
+//     SetColorQueryDialogFactory(ColorQBEDialogFactory());
+TColorQueryDialogFactory ColorQBEDialogFactory();
+
+// A drill-down link row (WOQMR) as its condition needs it: the source fields, the target fields and
+// their separator.
+struct TGridLink {
+    AnsiString Source1, Source2, Target1, Target2, Separator;
+};
+// The condition that opens the target program for the record's texts of the two source fields; ''
+// when the values give none. The values enter as quoted literals.
+AnsiString BuildGridLinkCondition(const TGridLink& link, const AnsiString& value1, const AnsiString& value2,
+                                  int sqlType);
+// The colour filter's condition: the ticked conditions or-ed, within the remembered condition unless
+// that holds them already; every "$$" becomes database + "..".
+AnsiString BuildColorFilter(const std::vector<AnsiString>& ticked, const AnsiString& remembered,
+                            const AnsiString& database);
+// ---- end of services ----
 
 class TfrmSingle : public TfrmBase {
     KVR_CLASS(TfrmSingle, TfrmBase)
@@ -145,6 +182,84 @@ public:
     void gdHeadTitleButtonClick(TObject* sender, const AnsiString& fieldName);
     void gdHeadCalcCellColors(TObject* sender, TField* field, TGridDrawState state, bool highlight,
                               TFont* font, TBrush* brush);
+
+    // ---- services (SingleServices.cpp): attachments, user-defined fields, drill-down links, print
+    // formats, sign-off settings, the colour filter and the data import of open mode 11 ----
+    TMenuItem* miVoucherFormats = nullptr;      // in MenuItem1, filled when it opens
+    TMenuItem* miVoucherFormatsPrint = nullptr; // in popPrint
+    bool AttachmentsEnabled = false;            // the header-plus-body form offers attachments
+    std::unique_ptr<TStringList> AttachmentKeys;
+    std::unique_ptr<TUDFFields> HeadUDFFields; // tag "Z01"
+    AnsiString LinkFields;                     // the fields with drill-down links, joined by #3
+    bool LinkHover = false;
+    AnsiString FormatKeyField; // keys the default print format; '' for the first key field
+    std::unique_ptr<TColorQueryDialog> ColorQueryForm;
+
+    virtual TField* FindMainField(const AnsiString& table, const AnsiString& field);
+    virtual void ShowAttachments();
+    virtual bool HasAttachment();
+    virtual void LoadAttachmentKeys();
+    virtual void CollectEditableFields();
+    // The server's value of a computed field; false when the server gives none (or fails).
+    virtual bool QueryUDFData(TUDFField* item, const TStrings* values, AnsiString& text);
+    virtual void UDFFieldChanged(TField* field);
+    virtual TField* FindQualifiedField(const AnsiString& reference);
+    virtual void ApplyColorFilter();
+    virtual void ColorMenuClick(TObject* sender);
+    virtual void FollowGridLink(TFDBGrid* grid, TDataSet* dataSet);
+    virtual void GetSignOffSetting(const AnsiString& docType, const AnsiString& key, AnsiString (&result)[2]);
+    virtual void GetSignOffSettingTop(const AnsiString& docType, const AnsiString& key,
+                                      AnsiString (&result)[2]);
+    virtual void BuildLinkQuery(const AnsiString& program, const AnsiString& table, AnsiString& result,
+                                const AnsiString& where, const AnsiString& linkNo,
+                                const AnsiString& otherTable);
+    virtual AnsiString GetLinkKeyValue();
+    virtual void LoadVoucherFormats(TMenuItem* menu, bool force);
+    virtual void ImportXml(const AnsiString& text);
+
+    void SetupUserFields() override;
+    void DoF2Key(Word& key, TWinControl* control) override;
+    bool DeleteRecord(bool confirm) override;
+
+    // The key values of the current record in key-field order, joined by separator.
+    AnsiString BuildAttachmentKey(const AnsiString& separator);
+    // Scope "Y": the items with related fields, "N": those without, anything else all.
+    std::unique_ptr<TUDFFields> LoadUDFFields(const AnsiString& program, const AnsiString& tag,
+                                              const AnsiString& scope);
+    // The items with related fields, each related field hooked to UDFFieldChanged.
+    std::unique_ptr<TUDFFields> LoadHeaderUDFFields(const AnsiString& program, const AnsiString& tag);
+    void FillLinkedUDFValues(const AnsiString& program, const AnsiString& tag, TDataSet* dataSet,
+                             const std::vector<AnsiString>& values);
+    void SetUDFLookupHints();
+    // F2 on a user-defined field: the lookup its settings name (DataSource, RefFileID, F2Field,
+    // F2FieldID, RefFieldID, RefCondID of the form's format document), else the phrase picker.
+    void OpenUDFLookup(TDataSet* dataSet, TDBEdit* edit);
+    // An attribute of the component in the form's format document; '' without one.
+    AnsiString FormatSetting(const AnsiString& componentName, const AnsiString& name);
+    void LoadLinkFields();
+    // The program's colour-manager text (WOQNH); '' without one.
+    AnsiString LoadColorXml();
+    void FillColorMenu();
+    void DrawColorMenuItem(TObject* sender, TCanvas* canvas, TRect rect, bool selected);
+    void gdHeadMouseMove(TObject* sender, TShiftState shift, int x, int y);
+    void gdHeadMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+    void gdHeadKeyUp(TObject* sender, Word& key, TShiftState shift);
+    void MenuItem1Click(TObject* sender);
+    void popPrintPopup(TObject* sender);
+    void MenuItemVoucherFormatClick(TObject* sender);
+
+private:
+    // The colour query dialog over the header grid's conditions, when the dialogs installed its maker.
+    void CreateColorQueryForm();
+    // The "msg" of the colour record of a grid row ('' for none): the grid's hint off a link.
+    AnsiString RowColorMsg(int gridRow);
+    void RestoreUDFHandlers();
+    int FUDFLabelCount = 0;
+    bool FUDFLabelsRead = false;
+    Variant FUDFLabels;
+    std::unique_ptr<TMT_Doc> FFormatDoc;
+    bool FFormatDocRead = false;
+    // ---- end of services ----
 
 private:
     void BindQueryDialog();

@@ -29,6 +29,7 @@ const char* UsageText() {
            "  --company C         start parameter 1 (default DEMO)\n"
            "  --database D        start parameter 2 (default DEMO)\n"
            "  --param P           start parameter 4, the open parameter (default empty)\n"
+           "  --parameter-file PATH  SetParameter's text, read from the file (UTF-8), before SetMode\n"
            "  --mode N            SetMode's mode before the form is shown (default 0)\n"
            "  --rights R          SetMode's rights, 0 to 255 (default 255)\n"
            "  --modal             show the form modally; the script runs inside the modal loop\n"
@@ -47,9 +48,10 @@ const char* UsageText() {
            "  pick ROWS                 the rows the next lookup window returns, as its grid counts\n"
            "                            them (1 the first candidate; 1,3 for several; none)\n"
            "  date YYYYMMDD             the answer of the next date picker (none for none)\n"
-           "  expect CONTROL TEXT       the control's text (or caption) equals TEXT\n"
+           "  expect CONTROL TEXT       the control's text (or caption, or a menu item's) equals TEXT\n"
            "  expect-enabled COMPONENT yes|no\n"
            "  expect-visible COMPONENT yes|no\n"
+           "  expect-checked MENUITEM yes|no\n"
            "  dump [CONTROL]            prints the form, or one control, as text\n"
            "  picture FILE              writes the form as a PNG picture\n"
            "  wait                      handles everything posted\n"
@@ -58,6 +60,8 @@ const char* UsageText() {
            "  expect-dialog KIND CODE   the last message dialog was of that kind and code (E 000003)\n"
            "  cell GRID ROW COL TEXT    moves to a grid cell (rows and columns from 0 as the grid counts\n"
            "                            them) and types TEXT into it\n"
+           "  mouse GRID ROW COL [ctrl] moves the mouse over a grid cell and clicks it, with Ctrl held\n"
+           "                            when ctrl is given\n"
            "\n"
            "exit status: 0 the script ran and every expectation held; 1 an expectation failed or a\n"
            "dialog came unanswered; 2 a usage error or a module that cannot be loaded.\n";
@@ -89,6 +93,8 @@ bool ParseOptions(int argc, char** argv, TOptions& options, std::string& error) 
             if (!value(options.Database)) return false;
         } else if (arg == "--param") {
             if (!value(options.Param)) return false;
+        } else if (arg == "--parameter-file") {
+            if (!value(options.ParameterFile)) return false;
         } else if (arg == "--mode" || arg == "--rights") {
             if (!value(text)) return false;
             if (!ParseInt(text, arg == "--mode" ? options.Mode : options.Rights)) {

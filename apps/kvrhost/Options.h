@@ -8,6 +8,8 @@ struct TOptions {
     std::string Company = "DEMO";
     std::string Database = "DEMO";
     std::string Param;
+    std::string ParameterFile; // the file of SetParameter's text; empty: SetParameter is not called
+    std::string ParameterText; // its contents, read by main before the session starts
     int Mode = 0;
     int Rights = 255;
     bool Modal = false;

@@ -15,6 +15,7 @@
 #include "classlib/db/db.h"
 #include "classlib/rtl/shellapi.h"
 #include "framework/DLLBaseCtrller.h"
+#include "standins/outside/attach/attachc.h"
 #include "standins/outside/pager/qvnpager.h"
 #include "standins/workcenter/mainmenu.h"
 #include "standins/workcenter/wcdialogs.h"
@@ -180,6 +181,9 @@ int THostSession::Run() {
             FErr << "kvrhost: the module's form did not start up\n";
             status = kvrhostUsage;
         } else {
+            if (!FOptions.ParameterFile.empty())
+                FController->SetParameter(
+                    VarArrayOf({Variant(0), Variant(FromScript(FOptions.ParameterText))}));
             FController->SetMode(FOptions.Mode, FOptions.Rights, Variant());
         }
     } catch (const Exception& e) {
@@ -253,6 +257,7 @@ THostSession::TStep THostSession::Execute(const TScriptCommand& command) {
         {"expect-field", &THostSession::ExpectField, 2, 2},
         {"expect-dialog", &THostSession::ExpectDialog, 2, 2},
         {"cell", &THostSession::Cell, 4, 4},
+        {"mouse", &THostSession::Mouse, 3, 4},
     };
     try {
         if (command.Name == "expect-enabled" || command.Name == "expect-visible") {
@@ -261,6 +266,13 @@ THostSession::TStep THostSession::Execute(const TScriptCommand& command) {
                 return TStep::Failed;
             }
             return ExpectState(command, command.Name == "expect-enabled");
+        }
+        if (command.Name == "expect-checked") {
+            if (command.Args.size() != 2) {
+                Fail(command, "needs a menu item and yes or no");
+                return TStep::Failed;
+            }
+            return ExpectChecked(command);
         }
         for (const auto& c : commands) {
             if (command.Name != c.Name) continue;
@@ -411,8 +423,11 @@ THostSession::TStep THostSession::PickDate(const TScriptCommand& command) {
 }
 
 THostSession::TStep THostSession::Expect(const TScriptCommand& command) {
-    TControl* control = AsControl(Require(command, 0), command.Args[0]);
-    const std::string found = ToTerminal(control->Text());
+    TComponent* component = Require(command, 0);
+    // A menu item shows its caption.
+    auto* item = dynamic_cast<TMenuItem*>(component);
+    const std::string found =
+        ToTerminal(item ? item->Caption() : AsControl(component, command.Args[0])->Text());
     if (found != command.Args[1]) {
         Fail(command, command.Args[0] + " is " + Quoted(found) + ", expected " + Quoted(command.Args[1]));
         return TStep::Failed;
@@ -438,6 +453,22 @@ THostSession::TStep THostSession::ExpectState(const TScriptCommand& command, boo
     if (found != wanted) {
         Fail(command, command.Args[0] + (enabled ? " enabled " : " visible ") + (found ? "yes" : "no") +
                           ", expected " + command.Args[1]);
+        return TStep::Failed;
+    }
+    return TStep::Done;
+}
+
+THostSession::TStep THostSession::ExpectChecked(const TScriptCommand& command) {
+    bool wanted = false;
+    if (!ParseYesNo(command.Args[1], wanted)) {
+        Fail(command, "needs yes or no, not " + command.Args[1]);
+        return TStep::Failed;
+    }
+    auto* item = dynamic_cast<TMenuItem*>(Require(command, 0));
+    if (!item) throw EScriptStop(command.Args[0] + " is not a menu item");
+    if (item->Checked() != wanted) {
+        Fail(command, command.Args[0] + " checked " + (item->Checked() ? "yes" : "no") + ", expected " +
+                          command.Args[1]);
         return TStep::Failed;
     }
     return TStep::Done;
@@ -505,6 +536,40 @@ THostSession::TStep THostSession::Cell(const TScriptCommand& command) {
     return TStep::Done;
 }
 
+THostSession::TStep THostSession::Mouse(const TScriptCommand& command) {
+    auto* grid = dynamic_cast<TCustomGrid*>(Require(command, 0));
+    if (!grid) throw EScriptStop(command.Args[0] + " is not a grid");
+    int row = 0, col = 0;
+    if (!ParseIndex(command.Args[1], row) || !ParseIndex(command.Args[2], col)) {
+        Fail(command, "needs ROW and COL as numbers from 0, not " + command.Args[1] + " " + command.Args[2]);
+        return TStep::Failed;
+    }
+    const bool ctrl = command.Args.size() > 3;
+    if (ctrl && command.Args[3] != "ctrl") {
+        Fail(command, "the fourth argument can only be ctrl, not " + command.Args[3]);
+        return TStep::Failed;
+    }
+    const TRect rect = grid->CellRect(col, row);
+    if (rect.Right <= rect.Left || rect.Bottom <= rect.Top)
+        throw EScriptStop(command.Args[0] + " does not show cell " + command.Args[1] + " " + command.Args[2]);
+    const int x = (rect.Left + rect.Right) / 2, y = (rect.Top + rect.Bottom) / 2;
+    const TShiftState held = KeyboardShiftState();
+    if (ctrl) {
+        TShiftState withCtrl = held;
+        withCtrl.Include(ssCtrl);
+        SetKeyboardShiftState(withCtrl);
+    }
+    try {
+        grid->Perform(WM_MOUSEMOVE, ctrl ? 0x0008 : 0, MakeLParam(x, y));
+        grid->MouseClickAt(x, y);
+    } catch (...) {
+        SetKeyboardShiftState(held);
+        throw;
+    }
+    SetKeyboardShiftState(held);
+    return TStep::Done;
+}
+
 THostSession::TStep THostSession::Dump(const TScriptCommand& command) {
     const TControl* root = nullptr;
     if (command.Args.empty()) {
@@ -551,13 +616,14 @@ bool THostSession::Idle(TCustomForm* form) {
         }
         if (AnswerHostWindow(form)) return true;
         // Windows that are gone leave the list (a window lives in Screen's list while it exists).
-        std::erase_if(FScriptedWindows, [](TCustomForm* window) {
+        std::erase_if(FScriptedWindows, [](const std::pair<TCustomForm*, TClass>& window) {
             for (int i = 0; i < Screen->FormCount(); ++i)
-                if (Screen->Forms(i) == window) return false;
+                if (Screen->Forms(i) == window.first) return window.first->ClassType() != window.second;
             return true;
         });
+        const std::pair<TCustomForm*, TClass> self(form, form->ClassType());
         const bool scripted =
-            std::find(FScriptedWindows.begin(), FScriptedWindows.end(), form) != FScriptedWindows.end();
+            std::find(FScriptedWindows.begin(), FScriptedWindows.end(), self) != FScriptedWindows.end();
         if (FAnswers.empty() || scripted) {
             // A window of the module's own (not a message, not a host window) with no answer queued for
             // it: the next script commands act on it, as on the program's form in its modal loop.
@@ -565,7 +631,7 @@ bool THostSession::Idle(TCustomForm* form) {
                                   dynamic_cast<TfrmLookupWindow*>(form) ||
                                   dynamic_cast<TfrmDatePicker*>(form) || dynamic_cast<TfrmCalculator*>(form);
             if (answered) return false; // the modal loop raises, naming the dialog
-            if (!scripted) FScriptedWindows.push_back(form);
+            if (!scripted) FScriptedWindows.push_back(self);
             TScriptCommand command;
             if (FFailed || !NextCommand(command)) {
                 form->Close();
@@ -659,6 +725,8 @@ void THostSession::InstallObservers() {
         Print("pager " + ToTerminal(message.User) + " " + ValueText(message.Target) + " " +
               Quoted(ValueText(message.Text)));
     });
+    SetAttachmentListener(
+        [this](const TAttachmentShow& show) { Print("attach " + ValueText(show.Parameters)); });
     FMainMenu = std::make_unique<TMainMenuWindow>(
         [this](const AnsiString& text, HWND) { Print("link " + ToTerminal(text)); });
 }
@@ -667,6 +735,7 @@ void THostSession::RemoveObservers() {
     SetWorkCenterObserver(TWorkCenterObserver());
     SetShellExecuteHandler(nullptr);
     SetPagerListener(nullptr);
+    SetAttachmentListener(nullptr);
     FMainMenu.reset();
 }
 

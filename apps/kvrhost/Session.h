@@ -61,6 +61,8 @@ private:
     TStep ExpectField(const TScriptCommand& command);
     TStep ExpectDialog(const TScriptCommand& command);
     TStep Cell(const TScriptCommand& command);
+    TStep Mouse(const TScriptCommand& command);
+    TStep ExpectChecked(const TScriptCommand& command);
     TStep Dump(const TScriptCommand& command);
     TStep Picture(const TScriptCommand& command);
     TStep Wait(const TScriptCommand& command);
@@ -93,7 +95,9 @@ private:
     std::deque<std::string> FAnswers;
     // The module's own modal windows that the script drives: their waits run script commands, and the
     // answers queued meanwhile are for the message dialogs they raise.
-    std::vector<TCustomForm*> FScriptedWindows;
+    // With each window its class: a window freed between two idle calls leaves its address to the
+    // next one (a message dialog after a closed module window), which must not inherit the script.
+    std::vector<std::pair<TCustomForm*, TClass>> FScriptedWindows;
     std::deque<TScriptCommand> FPicks, FDates;
     // The message the module last asked the host for, until a dialog shows it.
     struct TAskedMessage {

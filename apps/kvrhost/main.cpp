@@ -1,6 +1,7 @@
 // kvrhost: the host program of the module (see the command line and script language in --help).
 #include <fstream>
 #include <iostream>
+#include <sstream>
 
 #include "apps/kvrhost/ClientConfig.h"
 #include "apps/kvrhost/ModuleFile.h"
@@ -30,6 +31,19 @@ int main(int argc, char** argv) {
         if (CheckScriptFile(options.Script, error)) file.open(options.Script, std::ios::binary);
         if (!file.is_open() || !file) {
             std::cerr << "kvrhost: cannot read the script " << options.Script << ": "
+                      << (error.empty() ? "cannot be opened" : error) << '\n';
+            return kvrhostUsage;
+        }
+    }
+    // SetParameter's text, read whole before anything is loaded.
+    if (!options.ParameterFile.empty()) {
+        std::ifstream parameter(options.ParameterFile, std::ios::binary);
+        if (CheckScriptFile(options.ParameterFile, error) && parameter) {
+            std::ostringstream text;
+            text << parameter.rdbuf();
+            options.ParameterText = text.str();
+        } else {
+            std::cerr << "kvrhost: cannot read the parameter file " << options.ParameterFile << ": "
                       << (error.empty() ? "cannot be opened" : error) << '\n';
             return kvrhostUsage;
         }

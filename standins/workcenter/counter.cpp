@@ -70,7 +70,18 @@ Variant TCounter::GETCOUNTER(const AnsiString& name, const Variant& params, cons
     if (request == "SIMPLESQL") return SimpleSql(params);
     if (request == "TRANSACTIONSQL") {
         const std::vector<Variant> values = Elements(params);
-        const AnsiString sql = values.empty() ? Text(params) : TextAt(values, 0);
+        // [SQL] or, as the document forms send it, [[SQL], '']. Statements are written one at a time,
+        // each in its own transaction: a list of more is refused whole rather than written in part.
+        AnsiString sql;
+        if (values.empty()) {
+            sql = Text(params);
+        } else if (VarIsArray(values[0])) {
+            const std::vector<Variant> statements = Elements(values[0]);
+            if (statements.size() != 1) throw EOleError("TransactionSQL: one statement at a time");
+            sql = Text(statements[0]);
+        } else {
+            sql = TextAt(values, 0);
+        }
         FState->Session().ClientWrite(sql, WritableTables());
         return Variant();
     }

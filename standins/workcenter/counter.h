@@ -5,7 +5,8 @@
 //     "SimpleSQL"/"SimpleSql"  [SQL, result columns, database, "N"]: one read-only SELECT in the
 //                              server's dialect, under the read-only guard; rows of the listed columns,
 //                              Unassigned when nothing matched; a refused text raises its reason
-//     "TransactionSQL"         [SQL]: one INSERT, UPDATE or DELETE on ATTACH, in its own transaction
+//     "TransactionSQL"         [SQL] or [[SQL], '']: one INSERT, UPDATE or DELETE on ATTACH, in its own
+//                              transaction
 //     "QueryUDFData"           [formula, '', database, "N", values]: the formula is a SELECT in which %1,
 //                              %2, ... stand for the values (written as quoted literals); its rows
 //     "GetUserDefine"          [company, user, program, key]: the stored value; for a section with

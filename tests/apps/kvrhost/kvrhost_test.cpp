@@ -1,6 +1,7 @@
 // kvrhost's checks of what it is given, each a usage error (exit 2) before anything is loaded: a
-// module that is not a whole shared library of this machine, a script that is not a readable file,
-// rights outside 0-255; and a script that starts with a byte-order mark runs as one without it.
+// module that is not a whole shared library of this machine, a script or parameter file that is not a
+// readable file, rights outside 0-255; and a script that starts with a byte-order mark runs as one without
+// it.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -59,6 +60,8 @@ TEST(KvrHost, WhatIsNotAModuleOrAScriptIsAUsageError) {
         {module + " none.kvs", "cannot read the script none.kvs"},
         {"--rights -1 " + module + " ok.kvs", "from 0 to 255"},
         {"--rights 256 " + module + " ok.kvs", "from 0 to 255"},
+        {"--parameter-file none.xml " + module + " ok.kvs", "cannot read the parameter file none.xml"},
+        {"--parameter-file scripts " + module + " ok.kvs", "cannot read the parameter file scripts"},
     };
     for (const auto& c : cases) {
         const TRun run = RunKvrHost(c.Args, folder);

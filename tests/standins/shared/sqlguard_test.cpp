@@ -189,7 +189,9 @@ TEST(GuardWrites, AGuardedWriteChangesItsTableInItsOwnTransaction) {
         session.ClientWrite(
             "DELETE FROM $$ATTACH WHERE Parent = 'KVRX58' AND KeyValues = '5101||20261108001'", {"ATTACH"}),
         1);
-    EXPECT_EQ(session.Select("SELECT count(*) FROM ATTACH").Rows.at(0).at(0).AsInteger(), 0);
+    EXPECT_EQ(
+        session.Select("SELECT count(*) FROM ATTACH WHERE Parent = 'KVRX58'").Rows.at(0).at(0).AsInteger(),
+        0);
     // After a guarded write the write connection is the server's again.
     session.Transaction([](TDbWriter& writer) { writer.Exec("UPDATE KVRTA SET TA041 = TA041 + 1"); });
     EXPECT_EQ(session.Select("SELECT sum(TA041) FROM KVRTA").Rows.at(0).at(0).AsInteger(), 2);

@@ -257,6 +257,20 @@ TEST_F(WorkCenter, SimpleSqlReadsUnderTheGuardAndTransactionSqlWritesAttachments
             Keys({" DELETE FROM ATTACH  WHERE Parent = 'KVRX58'        AND CompanyID = 'DEMO' "
                   "       AND KeyValues = '5101||20261108001' ",
                   ""}));
+    // The document forms' form: the statement in a list of its own; a list of two is refused whole.
+    const auto attachments = [this] {
+        return VarArrayLength(Request(
+            "SimpleSql",
+            Keys({"SELECT KeyValues FROM ATTACH WHERE Parent = 'FWSING01'", "KeyValues", "DEMO", "N"})));
+    };
+    const int stored = attachments();
+    ASSERT_GT(stored, 0);
+    const char* removeOne = "DELETE FROM ATTACH WHERE Parent = 'FWSING01' AND KeyValues = 'D001'";
+    EXPECT_THROW(Request("TransactionSQL", Keys({Keys({removeOne, "UPDATE KVRTA SET TA037 = 'x'"}), ""})),
+                 EOleError);
+    EXPECT_EQ(attachments(), stored);
+    Request("TransactionSQL", Keys({Keys({removeOne}), ""}));
+    EXPECT_EQ(attachments(), stored - 1);
     EXPECT_THROW(Request("NoSuchRequest", Keys({})), EOleError);
 }
 

@@ -4,6 +4,7 @@
 
 KVR_PUBLISHED(TfrmFwSingle, c) {
     c.Method("FormCreate", &TfrmFwSingle::FormCreate);
+    c.Method("miAttachClick", &TfrmFwSingle::miAttachClick);
 }
 
 KVR_FORM_RESOURCE(TfrmFwSingle, R"(inherited frmFwSingle: TfrmFwSingle
@@ -12,6 +13,14 @@ KVR_FORM_RESOURCE(TfrmFwSingle, R"(inherited frmFwSingle: TfrmFwSingle
   Width = 560
   Height = 320
   Caption = 'frmFwSingle'
+  inherited MainMenu: TMainMenu
+    inherited MenuItem1: TMenuItem
+      object miAttach: TMenuItem
+        Caption = '附件'
+        OnClick = miAttachClick
+      end
+    end
+  end
   inherited pgHead: TExtPageControl
     inherited tbsHead1: TTabSheet
       object edDC001: TDBEdit
@@ -59,6 +68,16 @@ void TfrmFwSingle::FormCreate(TObject* sender) {
     TfrmSingle::FormCreate(sender);
     RequiredFields = "cdsMain:DC002";
     VersionText = "1.00.00";
+    PrintProgram = "FWPRT01";
+}
+
+void TfrmFwSingle::ConfigureProgram() {
+    TfrmSingle::ConfigureProgram();
+    AttachmentsEnabled = true;
+}
+
+void TfrmFwSingle::miAttachClick(TObject*) {
+    ShowAttachments();
 }
 
 void TfrmFwSingle::ApplyInputSettings() {
@@ -80,5 +99,6 @@ bool TfrmFwSingle::PrintRecords() {
 AnsiString TfrmFwSingle::ColorManagerText() {
     return "<colormanager><head><component name=\"gdHead\" enable=\"Y\">"
            "<condition value=\"DC003 &gt; 250\" colorx=\"16777215\" bkcolor=\"255\" msg=\"大额\"/>"
+           "<condition value=\"DC003 &lt; 150\" colorx=\"16711680\" msg=\"小额\"/>"
            "</component></head></colormanager>";
 }
