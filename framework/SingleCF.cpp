@@ -13,6 +13,7 @@
 #include "dialogs/QvQBE.h"
 #include "dialogs/ShowStatusCF.h"
 #include "framework/DBFieldReg.h"
+#include "framework/SingleAttachments.h"
 
 namespace {
 
@@ -278,7 +279,8 @@ KVR_FORM_RESOURCE(TfrmSingle, R"(inherited frmSingle: TfrmSingle
 end
 )");
 
-TfrmSingle::TfrmSingle(TComponent* owner, bool load) : TfrmBase(owner, false) {
+TfrmSingle::TfrmSingle(TComponent* owner, bool load)
+    : TfrmBase(owner, false), FAttachments(std::make_unique<TSingleAttachments>(*this)) {
     if (load) InitInheritedComponent(this);
 }
 
@@ -770,6 +772,33 @@ void TfrmSingle::UpdateButtonStates() {
         if (item) item->SetEnabled(hasData && !editing && CanPrint && (OperationMask & OPERATION_PRINT));
     for (TMenuItem* item : {miTable2Excel, miTable2Excel2})
         if (item) item->SetEnabled(!editing);
+}
+
+// ---- services ----
+
+AnsiString TfrmSingle::BuildAttachmentKey(const AnsiString& separator) {
+    return FAttachments->BuildKey(separator);
+}
+
+void TfrmSingle::LoadAttachmentKeys() {
+    FAttachments->LoadKeys();
+}
+
+bool TfrmSingle::HasAttachment() {
+    return FAttachments->HasAttachment();
+}
+
+void TfrmSingle::ShowAttachments() {
+    FAttachments->Show();
+}
+
+bool TfrmSingle::DeleteRecord(bool confirm) {
+    const AnsiString key = BuildAttachmentKey("||");
+    const bool deleted = TfrmBase::DeleteRecord(confirm);
+    if (!deleted) return deleted;
+    FAttachments->RecordDeleted(key);
+    if (TdmSingle* module = SingleModule()) RecordChanged(module->cdsMain);
+    return deleted;
 }
 
 // ---- closing ----

@@ -21,6 +21,7 @@
 #include "framework/SingleCD.h"
 
 class TfrmSingle;
+class TSingleAttachments;
 
 // The query-by-example dialog as the form drives it (the dialogs' TQBEForm). The component it wraps
 // is owned by the form.
@@ -199,7 +200,6 @@ public:
     TMenuItem* miVoucherFormats = nullptr;      // in MenuItem1, filled when it opens
     TMenuItem* miVoucherFormatsPrint = nullptr; // in popPrint
     bool AttachmentsEnabled = false;            // the header-plus-body form offers attachments
-    std::unique_ptr<TStringList> AttachmentKeys;
     std::unique_ptr<TUDFFields> HeadUDFFields; // tag "Z01"
     AnsiString LinkFields;                     // the fields with drill-down links, joined by #3
     bool LinkHover = false;
@@ -234,6 +234,8 @@ public:
 
     // The key values of the current record in key-field order, joined by separator.
     AnsiString BuildAttachmentKey(const AnsiString& separator);
+    // The helpers of the services, owned by the form.
+    TSingleAttachments& Attachments() const { return *FAttachments; }
     // Scope "Y": the items with related fields, "N": those without, anything else all.
     std::unique_ptr<TUDFFields> LoadUDFFields(const AnsiString& program, const AnsiString& tag,
                                               const AnsiString& scope);
@@ -273,6 +275,7 @@ private:
     // ---- end of services ----
 
 private:
+    std::unique_ptr<TSingleAttachments> FAttachments;
     void BindQueryDialog();
     void ShowFirstPage();
     static void FocusIfPossible(TWinControl* control);

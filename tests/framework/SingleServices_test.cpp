@@ -12,6 +12,7 @@
 #include "components/QvDBEdit.h"
 #include "dialogs/QvColorQBE.h"
 #include "foundation/UserDefINI.h"
+#include "framework/SingleAttachments.h"
 #include "framework/SingleCF.h"
 #include "standins/outside/attach/attachc.h"
 #include "tests/framework/FormFixture.h"
@@ -370,7 +371,7 @@ TEST_F(SingleServicesTest, AttachmentKeysJoinTheKeyValuesAndADeleteTakesTheRecor
               " DELETE FROM ATTACH  WHERE Parent = 'TSTSRV01'        AND "
               "CompanyID = 'DEMO'        AND KeyValues = 'C||003' ");
     EXPECT_EQ(Keys(), (std::vector<AnsiString>{"A", "B"}));
-    EXPECT_EQ(Single->AttachmentKeys->Count(), 1);
+    EXPECT_EQ(Single->Attachments().Keys()->Count(), 1);
 }
 
 TEST_F(SingleServicesTest, TheAttachmentDialogGetsTheRecordAndNeverOpensWhileAdding) {
