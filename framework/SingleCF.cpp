@@ -14,6 +14,7 @@
 #include "dialogs/ShowStatusCF.h"
 #include "framework/DBFieldReg.h"
 #include "framework/SingleAttachments.h"
+#include "framework/SinglePrintFormats.h"
 
 namespace {
 
@@ -280,7 +281,8 @@ end
 )");
 
 TfrmSingle::TfrmSingle(TComponent* owner, bool load)
-    : TfrmBase(owner, false), FAttachments(std::make_unique<TSingleAttachments>(*this)) {
+    : TfrmBase(owner, false), FAttachments(std::make_unique<TSingleAttachments>(*this)),
+      FPrintFormats(std::make_unique<TSinglePrintFormats>(*this)) {
     if (load) InitInheritedComponent(this);
 }
 
@@ -799,6 +801,18 @@ bool TfrmSingle::DeleteRecord(bool confirm) {
     FAttachments->RecordDeleted(key);
     if (TdmSingle* module = SingleModule()) RecordChanged(module->cdsMain);
     return deleted;
+}
+
+AnsiString TfrmSingle::GetLinkKeyValue() {
+    return FPrintFormats->GetLinkKeyValue();
+}
+
+void TfrmSingle::LoadVoucherFormats(TMenuItem* menu, bool force) {
+    FPrintFormats->LoadVoucherFormats(menu, force);
+}
+
+void TfrmSingle::MenuItemVoucherFormatClick(TObject* sender) {
+    FPrintFormats->MenuItemVoucherFormatClick(sender);
 }
 
 // ---- closing ----

@@ -22,6 +22,7 @@
 
 class TfrmSingle;
 class TSingleAttachments;
+class TSinglePrintFormats;
 
 // The query-by-example dialog as the form drives it (the dialogs' TQBEForm). The component it wraps
 // is owned by the form.
@@ -200,8 +201,8 @@ public:
     TMenuItem* miVoucherFormats = nullptr;      // in MenuItem1, filled when it opens
     TMenuItem* miVoucherFormatsPrint = nullptr; // in popPrint
     bool AttachmentsEnabled = false;            // the header-plus-body form offers attachments
-    std::unique_ptr<TUDFFields> HeadUDFFields; // tag "Z01"
-    AnsiString LinkFields;                     // the fields with drill-down links, joined by #3
+    std::unique_ptr<TUDFFields> HeadUDFFields;  // tag "Z01"
+    AnsiString LinkFields;                      // the fields with drill-down links, joined by #3
     bool LinkHover = false;
     AnsiString FormatKeyField; // keys the default print format; '' for the first key field
     std::unique_ptr<TColorQueryDialog> ColorQueryForm;
@@ -236,6 +237,7 @@ public:
     AnsiString BuildAttachmentKey(const AnsiString& separator);
     // The helpers of the services, owned by the form.
     TSingleAttachments& Attachments() const { return *FAttachments; }
+    TSinglePrintFormats& PrintFormats() const { return *FPrintFormats; }
     // Scope "Y": the items with related fields, "N": those without, anything else all.
     std::unique_ptr<TUDFFields> LoadUDFFields(const AnsiString& program, const AnsiString& tag,
                                               const AnsiString& scope);
@@ -276,6 +278,8 @@ private:
 
 private:
     std::unique_ptr<TSingleAttachments> FAttachments;
+    std::unique_ptr<TSinglePrintFormats> FPrintFormats;
+    friend class TSinglePrintFormats;
     void BindQueryDialog();
     void ShowFirstPage();
     static void FocusIfPossible(TWinControl* control);

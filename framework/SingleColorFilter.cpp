@@ -36,7 +36,6 @@ std::unique_ptr<TColorQueryDialog> TfrmSingle::MakeColorQueryDialog(TColorCondit
     return std::make_unique<TColorQBEDialog>(this, conditions);
 }
 
-
 AnsiString BuildColorFilter(const std::vector<AnsiString>& ticked, const AnsiString& remembered,
                             const AnsiString& database) {
     AnsiString conditions;
@@ -52,7 +51,6 @@ AnsiString BuildColorFilter(const std::vector<AnsiString>& ticked, const AnsiStr
         filter = conditions;
     return StringReplace(filter, "$$", database + "..", rfReplaceAll);
 }
-
 
 AnsiString TfrmSingle::LoadColorXml() {
     Variant answer;

@@ -65,7 +65,6 @@ AnsiString BuildGridLinkCondition(const TGridLink& link, const AnsiString& value
     return link.Target1 + (sqlType == 0 ? "+" : "||") + link.Target2 + "=" + QuotedStr(value1.substr(0, 15));
 }
 
-
 void TfrmSingle::LoadLinkFields() {
     Variant rows;
     try {
