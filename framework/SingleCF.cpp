@@ -14,6 +14,8 @@
 #include "dialogs/ShowStatusCF.h"
 #include "framework/DBFieldReg.h"
 #include "framework/SingleAttachments.h"
+#include "framework/SingleLinks.h"
+#include "framework/SingleImport.h"
 #include "framework/SinglePrintFormats.h"
 
 namespace {
@@ -282,6 +284,7 @@ end
 
 TfrmSingle::TfrmSingle(TComponent* owner, bool load)
     : TfrmBase(owner, false), FAttachments(std::make_unique<TSingleAttachments>(*this)),
+      FLinks(std::make_unique<TSingleLinks>(*this)), FImport(std::make_unique<TSingleImport>(*this)),
       FPrintFormats(std::make_unique<TSinglePrintFormats>(*this)) {
     if (load) InitInheritedComponent(this);
 }
@@ -813,6 +816,36 @@ void TfrmSingle::LoadVoucherFormats(TMenuItem* menu, bool force) {
 
 void TfrmSingle::MenuItemVoucherFormatClick(TObject* sender) {
     FPrintFormats->MenuItemVoucherFormatClick(sender);
+}
+
+void TfrmSingle::ImportXml(const AnsiString& text) {
+    FImport->ImportXml(text);
+}
+
+void TfrmSingle::LoadLinkFields() {
+    FLinks->LoadLinkFields();
+}
+
+void TfrmSingle::gdHeadMouseMove(TObject* a0, TShiftState shift, int x, int y) {
+    FLinks->gdHeadMouseMove(a0, shift, x, y);
+}
+
+void TfrmSingle::gdHeadMouseDown(TObject* a0, TMouseButton button, TShiftState a2, int x, int y) {
+    FLinks->gdHeadMouseDown(a0, button, a2, x, y);
+}
+
+void TfrmSingle::gdHeadKeyUp(TObject* a0, Word& a1, TShiftState a2) {
+    FLinks->gdHeadKeyUp(a0, a1, a2);
+}
+
+void TfrmSingle::FollowGridLink(TFDBGrid* grid, TDataSet* dataSet) {
+    FLinks->FollowGridLink(grid, dataSet);
+}
+
+void TfrmSingle::BuildLinkQuery(const AnsiString& program, const AnsiString& table, AnsiString& result,
+                                const AnsiString& where, const AnsiString& linkNo,
+                                const AnsiString& otherTable) {
+    FLinks->BuildLinkQuery(program, table, result, where, linkNo, otherTable);
 }
 
 // ---- closing ----

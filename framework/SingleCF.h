@@ -22,6 +22,8 @@
 
 class TfrmSingle;
 class TSingleAttachments;
+class TSingleLinks;
+class TSingleImport;
 class TSinglePrintFormats;
 
 // The query-by-example dialog as the form drives it (the dialogs' TQBEForm). The component it wraps
@@ -202,9 +204,7 @@ public:
     TMenuItem* miVoucherFormatsPrint = nullptr; // in popPrint
     bool AttachmentsEnabled = false;            // the header-plus-body form offers attachments
     std::unique_ptr<TUDFFields> HeadUDFFields;  // tag "Z01"
-    AnsiString LinkFields;                      // the fields with drill-down links, joined by #3
-    bool LinkHover = false;
-    AnsiString FormatKeyField; // keys the default print format; '' for the first key field
+    AnsiString FormatKeyField;                  // keys the default print format; '' for the first key field
     std::unique_ptr<TColorQueryDialog> ColorQueryForm;
 
     virtual TField* FindMainField(const AnsiString& table, const AnsiString& field);
@@ -237,6 +237,8 @@ public:
     AnsiString BuildAttachmentKey(const AnsiString& separator);
     // The helpers of the services, owned by the form.
     TSingleAttachments& Attachments() const { return *FAttachments; }
+    TSingleLinks& Links() const { return *FLinks; }
+    TSingleImport& Import() const { return *FImport; }
     TSinglePrintFormats& PrintFormats() const { return *FPrintFormats; }
     // Scope "Y": the items with related fields, "N": those without, anything else all.
     std::unique_ptr<TUDFFields> LoadUDFFields(const AnsiString& program, const AnsiString& tag,
@@ -266,8 +268,6 @@ public:
 private:
     // The colour query dialog over the header grid's conditions, when the dialogs installed its maker.
     void CreateColorQueryForm();
-    // The "msg" of the colour record of a grid row ('' for none): the grid's hint off a link.
-    AnsiString RowColorMsg(int gridRow);
     void RestoreUDFHandlers();
     int FUDFLabelCount = 0;
     bool FUDFLabelsRead = false;
@@ -278,6 +278,10 @@ private:
 
 private:
     std::unique_ptr<TSingleAttachments> FAttachments;
+    std::unique_ptr<TSingleLinks> FLinks;
+    friend class TSingleLinks;
+    std::unique_ptr<TSingleImport> FImport;
+    friend class TSingleImport;
     std::unique_ptr<TSinglePrintFormats> FPrintFormats;
     friend class TSinglePrintFormats;
     void BindQueryDialog();
