@@ -14,6 +14,7 @@
 #include "dialogs/ShowStatusCF.h"
 #include "framework/DBFieldReg.h"
 #include "framework/SingleAttachments.h"
+#include "framework/SingleColorFilter.h"
 #include "framework/SingleLinks.h"
 #include "framework/SingleImport.h"
 #include "framework/SinglePrintFormats.h"
@@ -284,6 +285,7 @@ end
 
 TfrmSingle::TfrmSingle(TComponent* owner, bool load)
     : TfrmBase(owner, false), FAttachments(std::make_unique<TSingleAttachments>(*this)),
+      FColorFilter(std::make_unique<TSingleColorFilter>(*this)),
       FLinks(std::make_unique<TSingleLinks>(*this)), FImport(std::make_unique<TSingleImport>(*this)),
       FPrintFormats(std::make_unique<TSinglePrintFormats>(*this)) {
     if (load) InitInheritedComponent(this);
@@ -374,7 +376,7 @@ void TfrmSingle::FormShow(TObject* sender) {
         try {
             BuildHeadColors(ColorManagerText());
             FillColorMenu();
-            CreateColorQueryForm();
+            FColorFilter->CreateColorQueryForm();
         } catch (const Exception& e) {
             WriteAlertLog(Broker->ProgramID, "Single-Color:" + e.Message(), 'D');
         }
@@ -848,6 +850,30 @@ void TfrmSingle::BuildLinkQuery(const AnsiString& program, const AnsiString& tab
     FLinks->BuildLinkQuery(program, table, result, where, linkNo, otherTable);
 }
 
+AnsiString TfrmSingle::LoadColorXml() {
+    return FColorFilter->LoadColorXml();
+}
+
+void TfrmSingle::FillColorMenu() {
+    FColorFilter->FillColorMenu();
+}
+
+void TfrmSingle::DrawColorMenuItem(TObject* sender, TCanvas* canvas, TRect rect, bool selected) {
+    FColorFilter->DrawColorMenuItem(sender, canvas, rect, selected);
+}
+
+void TfrmSingle::ColorMenuClick(TObject* sender) {
+    FColorFilter->ColorMenuClick(sender);
+}
+
+void TfrmSingle::btnColorQueryClick(TObject* a0) {
+    FColorFilter->btnColorQueryClick(a0);
+}
+
+void TfrmSingle::ApplyColorFilter() {
+    FColorFilter->ApplyColorFilter();
+}
+
 // ---- closing ----
 
 int TfrmSingle::CloseResult() const {
@@ -867,7 +893,7 @@ void TfrmSingle::FormClose(TObject* sender, TCloseAction& action) {
 void TfrmSingle::FormDestroy(TObject* sender) {
     RestoreUDFHandlers();
     HeadUDFFields.reset();
-    ColorQueryForm.reset();
+    FColorFilter->DropQueryDialog();
     HeadColors.reset();
     TfrmRadical::FormDestroy(sender);
 }

@@ -22,6 +22,7 @@
 
 class TfrmSingle;
 class TSingleAttachments;
+class TSingleColorFilter;
 class TSingleLinks;
 class TSingleImport;
 class TSinglePrintFormats;
@@ -205,7 +206,6 @@ public:
     bool AttachmentsEnabled = false;            // the header-plus-body form offers attachments
     std::unique_ptr<TUDFFields> HeadUDFFields;  // tag "Z01"
     AnsiString FormatKeyField;                  // keys the default print format; '' for the first key field
-    std::unique_ptr<TColorQueryDialog> ColorQueryForm;
 
     virtual TField* FindMainField(const AnsiString& table, const AnsiString& field);
     virtual void ShowAttachments();
@@ -237,6 +237,7 @@ public:
     AnsiString BuildAttachmentKey(const AnsiString& separator);
     // The helpers of the services, owned by the form.
     TSingleAttachments& Attachments() const { return *FAttachments; }
+    TSingleColorFilter& ColorFilter() const { return *FColorFilter; }
     TSingleLinks& Links() const { return *FLinks; }
     TSingleImport& Import() const { return *FImport; }
     TSinglePrintFormats& PrintFormats() const { return *FPrintFormats; }
@@ -266,8 +267,6 @@ public:
     void MenuItemVoucherFormatClick(TObject* sender);
 
 private:
-    // The colour query dialog over the header grid's conditions, when the dialogs installed its maker.
-    void CreateColorQueryForm();
     void RestoreUDFHandlers();
     int FUDFLabelCount = 0;
     bool FUDFLabelsRead = false;
@@ -278,6 +277,8 @@ private:
 
 private:
     std::unique_ptr<TSingleAttachments> FAttachments;
+    std::unique_ptr<TSingleColorFilter> FColorFilter;
+    friend class TSingleColorFilter;
     std::unique_ptr<TSingleLinks> FLinks;
     friend class TSingleLinks;
     std::unique_ptr<TSingleImport> FImport;

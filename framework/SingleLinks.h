@@ -17,7 +17,8 @@ public:
     void gdHeadMouseDown(TObject*, TMouseButton button, TShiftState, int x, int y);
     void gdHeadKeyUp(TObject*, Word&, TShiftState);
     void FollowGridLink(TFDBGrid* grid, TDataSet* dataSet);
-    void BuildLinkQuery(const AnsiString& program, const AnsiString& table, AnsiString& result, const AnsiString& where, const AnsiString& linkNo, const AnsiString& otherTable);
+    void BuildLinkQuery(const AnsiString& program, const AnsiString& table, AnsiString& result,
+                        const AnsiString& where, const AnsiString& linkNo, const AnsiString& otherTable);
 
 private:
     TfrmSingle& F;

@@ -13,6 +13,7 @@
 #include "dialogs/QvColorQBE.h"
 #include "foundation/UserDefINI.h"
 #include "framework/SingleAttachments.h"
+#include "framework/SingleColorFilter.h"
 #include "framework/SingleCF.h"
 #include "standins/outside/attach/attachc.h"
 #include "tests/framework/FormFixture.h"
@@ -466,7 +467,7 @@ TEST_F(SingleServicesTest, AColourConditionOfTheMenuFiltersAndAFailedFilterQueri
 
 TEST_F(SingleServicesTest, TheColourDialogTicksConditionsAndCanSwitchColourManagementOff) {
     Start();
-    ASSERT_TRUE(Single->ColorQueryForm);
+    ASSERT_TRUE(Single->ColorFilter().QueryDialog());
     EXPECT_TRUE(Single->btnColorQuery->Visible());
     const size_t fetched = Conditions.size();
     TScriptedColorQuery::AnswerOK = false;
@@ -503,7 +504,7 @@ public:
 TEST_F(SingleServicesTest, TheDialogsColourFormServesTheFilter) {
     TfrmServicesTest::DialogsColorForm = true;
     Start();
-    ASSERT_TRUE(Single->ColorQueryForm);
+    ASSERT_TRUE(Single->ColorFilter().QueryDialog());
     TColorFormUser user;
     TModalDriver* previous = Application->SetModalDriver(&user);
     Single->btnColorQueryClick(nullptr);
