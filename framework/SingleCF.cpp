@@ -14,6 +14,7 @@
 #include "dialogs/ShowStatusCF.h"
 #include "framework/DBFieldReg.h"
 #include "framework/SingleAttachments.h"
+#include "framework/SingleUserFields.h"
 #include "framework/SingleColorFilter.h"
 #include "framework/SingleLinks.h"
 #include "framework/SingleImport.h"
@@ -285,6 +286,7 @@ end
 
 TfrmSingle::TfrmSingle(TComponent* owner, bool load)
     : TfrmBase(owner, false), FAttachments(std::make_unique<TSingleAttachments>(*this)),
+      FUserFields(std::make_unique<TSingleUserFields>(*this)),
       FColorFilter(std::make_unique<TSingleColorFilter>(*this)),
       FLinks(std::make_unique<TSingleLinks>(*this)), FImport(std::make_unique<TSingleImport>(*this)),
       FPrintFormats(std::make_unique<TSinglePrintFormats>(*this)) {
@@ -872,6 +874,65 @@ void TfrmSingle::btnColorQueryClick(TObject* a0) {
 
 void TfrmSingle::ApplyColorFilter() {
     FColorFilter->ApplyColorFilter();
+}
+
+TField* TfrmSingle::FindMainField(const AnsiString& table, const AnsiString& field) {
+    return FUserFields->FindMainField(table, field);
+}
+
+TField* TfrmSingle::FindQualifiedField(const AnsiString& reference) {
+    return FUserFields->FindQualifiedField(reference);
+}
+
+void TfrmSingle::SetupUserFields() {
+    FUserFields->SetupUserFields();
+}
+
+AnsiString TfrmSingle::FormatSetting(const AnsiString& componentName, const AnsiString& name) {
+    return FUserFields->FormatSetting(componentName, name);
+}
+
+void TfrmSingle::SetUDFLookupHints() {
+    FUserFields->SetUDFLookupHints();
+}
+
+void TfrmSingle::DoF2Key(Word& key, TWinControl* control) {
+    FUserFields->DoF2Key(key, control);
+}
+
+void TfrmSingle::OpenUDFLookup(TDataSet* dataSet, TDBEdit* edit) {
+    FUserFields->OpenUDFLookup(dataSet, edit);
+}
+
+std::unique_ptr<TUDFFields> TfrmSingle::LoadUDFFields(const AnsiString& program, const AnsiString& tag,
+                                                      const AnsiString& scope) {
+    return FUserFields->LoadUDFFields(program, tag, scope);
+}
+
+std::unique_ptr<TUDFFields> TfrmSingle::LoadHeaderUDFFields(const AnsiString& program,
+                                                            const AnsiString& tag) {
+    return FUserFields->LoadHeaderUDFFields(program, tag);
+}
+
+void TfrmSingle::RestoreUDFHandlers() {
+    FUserFields->RestoreUDFHandlers();
+}
+
+bool TfrmSingle::QueryUDFData(TUDFField* item, const TStrings* values, AnsiString& text) {
+    return FUserFields->QueryUDFData(item, values, text);
+}
+
+void TfrmSingle::UDFFieldChanged(TField* field) {
+    FUserFields->UDFFieldChanged(field);
+}
+
+void TfrmSingle::FillLinkedUDFValues(const AnsiString& program, const AnsiString& tag, TDataSet* dataSet,
+                                     const std::vector<AnsiString>& values) {
+    FUserFields->FillLinkedUDFValues(program, tag, dataSet, values);
+}
+
+void TfrmSingle::CollectEditableFields() {
+    FUserFields->CollectEditableFields();
 }
 
 // ---- closing ----

@@ -22,6 +22,7 @@
 
 class TfrmSingle;
 class TSingleAttachments;
+class TSingleUserFields;
 class TSingleColorFilter;
 class TSingleLinks;
 class TSingleImport;
@@ -237,6 +238,7 @@ public:
     AnsiString BuildAttachmentKey(const AnsiString& separator);
     // The helpers of the services, owned by the form.
     TSingleAttachments& Attachments() const { return *FAttachments; }
+    TSingleUserFields& UserFields() const { return *FUserFields; }
     TSingleColorFilter& ColorFilter() const { return *FColorFilter; }
     TSingleLinks& Links() const { return *FLinks; }
     TSingleImport& Import() const { return *FImport; }
@@ -268,15 +270,12 @@ public:
 
 private:
     void RestoreUDFHandlers();
-    int FUDFLabelCount = 0;
-    bool FUDFLabelsRead = false;
-    Variant FUDFLabels;
-    std::unique_ptr<TMT_Doc> FFormatDoc;
-    bool FFormatDocRead = false;
     // ---- end of services ----
 
 private:
     std::unique_ptr<TSingleAttachments> FAttachments;
+    std::unique_ptr<TSingleUserFields> FUserFields;
+    friend class TSingleUserFields;
     std::unique_ptr<TSingleColorFilter> FColorFilter;
     friend class TSingleColorFilter;
     std::unique_ptr<TSingleLinks> FLinks;
