@@ -44,7 +44,9 @@ public:
     virtual void BuildQuery(AnsiString& where, AnsiString& orderBy) = 0;
 };
 
-// ---- services (SingleServices.cpp) ----
+// ---- services: each a helper the form owns, in a unit of its own (SingleAttachments, SingleUserFields,
+// SingleLinks, SinglePrintFormats, SingleColorFilter, SingleImport; sign-off settings in SingleSignOff)
+// ----
 // The colour-condition query dialog as the form drives it (the dialogs' TColorQBEForm), made once
 // over the header grid's conditions; the component it wraps is owned by the form.
 class TColorQueryDialog {
@@ -200,8 +202,10 @@ public:
     void gdHeadCalcCellColors(TObject* sender, TField* field, TGridDrawState state, bool highlight,
                               TFont* font, TBrush* brush);
 
-    // ---- services (SingleServices.cpp): attachments, user-defined fields, drill-down links, print
-    // formats, sign-off settings, the colour filter and the data import of open mode 11 ----
+    // ---- services: attachments, user-defined fields, drill-down links, print formats, sign-off
+    // settings, the colour filter and the data import of open mode 11. The operations below are the
+    // form's (a descendant overrides them); the helpers behind them hold the services' work and state.
+    // ----
     TMenuItem* miVoucherFormats = nullptr;      // in MenuItem1, filled when it opens
     TMenuItem* miVoucherFormatsPrint = nullptr; // in popPrint
     bool AttachmentsEnabled = false;            // the header-plus-body form offers attachments
@@ -273,16 +277,17 @@ private:
     // ---- end of services ----
 
 private:
+    // The services' helpers, made with the form; parts of it, so they see its private members.
     std::unique_ptr<TSingleAttachments> FAttachments;
     std::unique_ptr<TSingleUserFields> FUserFields;
-    friend class TSingleUserFields;
     std::unique_ptr<TSingleColorFilter> FColorFilter;
-    friend class TSingleColorFilter;
     std::unique_ptr<TSingleLinks> FLinks;
-    friend class TSingleLinks;
     std::unique_ptr<TSingleImport> FImport;
-    friend class TSingleImport;
     std::unique_ptr<TSinglePrintFormats> FPrintFormats;
+    friend class TSingleUserFields;
+    friend class TSingleColorFilter;
+    friend class TSingleLinks;
+    friend class TSingleImport;
     friend class TSinglePrintFormats;
     void BindQueryDialog();
     void ShowFirstPage();

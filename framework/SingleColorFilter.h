@@ -12,6 +12,7 @@ class TSingleColorFilter {
 public:
     explicit TSingleColorFilter(TfrmSingle& form) : F(form) {}
 
+    // The form\'s operations of the same names come here (TfrmSingle documents them).
     AnsiString LoadColorXml();
     // The colour query dialog over the header grid's conditions, made by the form; none without them.
     void CreateColorQueryForm();

@@ -10,6 +10,7 @@ class TSingleImport {
 public:
     explicit TSingleImport(TfrmSingle& form) : F(form) {}
 
+    // The form\'s operations of the same names come here (TfrmSingle documents them).
     void ImportXml(const AnsiString& text);
 
 private:

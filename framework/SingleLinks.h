@@ -11,6 +11,7 @@ class TSingleLinks {
 public:
     explicit TSingleLinks(TfrmSingle& form) : F(form) {}
 
+    // The form\'s operations of the same names come here (TfrmSingle documents them).
     void LoadLinkFields();
     void gdHeadMouseMove(TObject*, TShiftState shift, int x, int y);
     AnsiString RowColorMsg(int gridRow);

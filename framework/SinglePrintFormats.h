@@ -10,6 +10,7 @@ class TSinglePrintFormats {
 public:
     explicit TSinglePrintFormats(TfrmSingle& form) : F(form) {}
 
+    // The form\'s operations of the same names come here (TfrmSingle documents them).
     AnsiString GetLinkKeyValue();
     void LoadVoucherFormats(TMenuItem* menu, bool force);
     void MenuItemVoucherFormatClick(TObject* sender);

@@ -12,6 +12,7 @@ class TSingleUserFields {
 public:
     explicit TSingleUserFields(TfrmSingle& form) : F(form) {}
 
+    // The form\'s operations of the same names come here (TfrmSingle documents them).
     TField* FindMainField(const AnsiString& table, const AnsiString& field);
     TField* FindQualifiedField(const AnsiString& reference);
     void SetupUserFields();
@@ -19,12 +20,14 @@ public:
     void SetUDFLookupHints();
     void DoF2Key(Word& key, TWinControl* control);
     void OpenUDFLookup(TDataSet* dataSet, TDBEdit* edit);
-    std::unique_ptr<TUDFFields> LoadUDFFields(const AnsiString& program, const AnsiString& tag, const AnsiString& scope);
+    std::unique_ptr<TUDFFields> LoadUDFFields(const AnsiString& program, const AnsiString& tag,
+                                              const AnsiString& scope);
     std::unique_ptr<TUDFFields> LoadHeaderUDFFields(const AnsiString& program, const AnsiString& tag);
     void RestoreUDFHandlers();
     bool QueryUDFData(TUDFField* item, const TStrings* values, AnsiString& text);
     void UDFFieldChanged(TField* field);
-    void FillLinkedUDFValues(const AnsiString& program, const AnsiString& tag, TDataSet* dataSet, const std::vector<AnsiString>& values);
+    void FillLinkedUDFValues(const AnsiString& program, const AnsiString& tag, TDataSet* dataSet,
+                             const std::vector<AnsiString>& values);
     void CollectEditableFields();
 
 private:
