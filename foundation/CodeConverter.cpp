@@ -64,6 +64,8 @@ bool ClassIsNamed(const TObject* object, const AnsiString& className) {
 
 KVR_PUBLISHED(TCodeConverter, c) {
     c.Property("DesignType", &TCodeConverter::DesignType, &TCodeConverter::SetDesignType).Default(dtClient);
+    // Read only: what a host asks to speak to the user in the form's code page.
+    c.Property("UICodePage", &TCodeConverter::UICodePage, nullptr);
 }
 
 TCodeConverter::TCodeConverter(TComponent* owner)
