@@ -3,9 +3,10 @@
 # free loopback port over a fresh demo database in WORKDIR, the session's client configuration names
 # it as "localhost" (anything but 127.0.0.1 is reached over TCP), and the server is stopped afterwards
 # whatever the session did.
-#   RunServed.sh KVRSERVER DATA_DIR KVRHOST MODULE SCRIPT EXPECT WORKDIR
+#   RunServed.sh KVRSERVER DATA_DIR KVRHOST MODULE SCRIPT EXPECT WORKDIR [CLIENT_EXTRA]
+# CLIENT_EXTRA: settings added to the session's client configuration (RunSession.cmake).
 set -euo pipefail
-server=$1 data=$2 kvrhost=$3 module=$4 script=$5 expect=$6 workdir=$7
+server=$1 data=$2 kvrhost=$3 module=$4 script=$5 expect=$6 workdir=$7 extra=${8:-}
 here=$(cd "$(dirname "$0")" && pwd)
 
 rm -rf "$workdir"
@@ -30,4 +31,5 @@ fi
 printf '[Server Information]\r\nComputerName=localhost\r\nServerPort=%s\r\n' "$port" >"$workdir/remote/VeltraneC.ini"
 
 cmake -DKVRHOST="$kvrhost" -DMODULE="$module" -DSCRIPT="$script" -DEXPECT="$expect" -DWORKDIR="$workdir" \
-      -DKEEP_WORKDIR=1 -DCLIENT_INI="$workdir/remote/VeltraneC.ini" -P "$here/RunSession.cmake"
+      -DKEEP_WORKDIR=1 -DCLIENT_INI="$workdir/remote/VeltraneC.ini" -DCLIENT_EXTRA="$extra" -DDATA_DIR="$data" \
+      -P "$here/RunSession.cmake"
