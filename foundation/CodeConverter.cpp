@@ -287,8 +287,14 @@ void TCodeConverter::ConvertPanels(TComponent* component, Byte direction) {
         ConvertStrProp(panels->Items(i), "Text", *this, direction);
 }
 
+// A user interface in the other code page shows the caption converted like every other text (GB bytes
+// in a BIG5 interface read as other characters); otherwise a BIG5 system shows it in BIG5.
 void TCodeConverter::ConvertFormCaption(TCustomForm* form) {
-    if (form && FSystemCodePage == "950") form->SetCaption(GBToBig5(form->Caption()));
+    if (!form) return;
+    if (FUIConvertMode == 1 || FUIConvertMode == 2)
+        form->SetCaption(ConvertString(FUIConvertMode, form->Caption()));
+    else if (FSystemCodePage == "950")
+        form->SetCaption(GBToBig5(form->Caption()));
 }
 
 bool TCodeConverter::RunRegistered(const char* className, TComponent* component, Byte direction) {

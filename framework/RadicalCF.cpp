@@ -198,13 +198,9 @@ bool TfrmRadical::InitializeForm(const Variant& params) {
     ApplyFonts();
     PrepareDataModule();
     // The form's texts were converted once already (ApplyFonts); only the new caption is, built of the
-    // catalogue's name and the company's text, both in the program's code page: for a BIG5 user
-    // interface by its mode, else for a BIG5 system as every form caption is.
-    Variant caption;
-    ConvertUiText(Broker->ProgramName + "[" + Broker->GetSysSetting("QVN002") + "]", caption);
-    SetCaption(VarToStr(caption));
-    const Byte uiMode = GetUIConvertMode();
-    if (QvConverter && uiMode != 1 && uiMode != 2) QvConverter->ConvertFormCaption(this);
+    // catalogue's name and the company's text, both in the program's code page.
+    SetCaption(Broker->ProgramName + "[" + Broker->GetSysSetting("QVN002") + "]");
+    if (QvConverter) QvConverter->ConvertFormCaption(this);
     ApplyInputSettings();
     const Variant window = params.GetElement({3});
     HostWindow = VarIsNumeric(window) ? window.AsInteger() : StrToIntDef(VarToStr(window), 0);
