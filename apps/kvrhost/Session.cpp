@@ -104,11 +104,6 @@ std::string THostSession::ToTerminal(const AnsiString& text) const {
     return ConvertCodePage(text, InterfaceCodePage(), CP_UTF8);
 }
 
-// The host's own windows speak the work centre's code page, whatever the module's interface.
-std::string THostSession::HostText(const AnsiString& text) const {
-    return ConvertCodePage(text, 936, CP_UTF8);
-}
-
 AnsiString THostSession::FromScript(const std::string& text) const {
     return ConvertCodePage(text, CP_UTF8, InterfaceCodePage());
 }
@@ -709,7 +704,8 @@ bool THostSession::AnswerHostWindow(TCustomForm* form) {
         picker->SetDate(FromScript(answer));
     }
     if (!FOptions.Quiet)
-        Print("window " + Quoted(HostText(form->Caption())) + " -> " + (button == "btnOK" ? answer : "none"));
+        Print("window " + Quoted(ToTerminal(form->Caption())) + " -> " +
+              (button == "btnOK" ? answer : "none"));
     UserAnswer(form, button);
     return true;
 }

@@ -86,7 +86,6 @@ private:
     unsigned InterfaceCodePage() const;
     std::string ToTerminal(const AnsiString& text) const;
     AnsiString FromScript(const std::string& text) const;
-    std::string HostText(const AnsiString& text) const;
     // A value as the output lines show it: VarToStr, arrays in brackets.
     std::string ValueText(const Variant& value) const;
 
