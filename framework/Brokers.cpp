@@ -30,7 +30,8 @@ AnsiString ArgumentText(const TVarRec& arg) {
 AnsiString FillArguments(const AnsiString& text, const std::vector<TVarRec>& args) {
     try {
         return Format(text, args);
-    } catch (const EConvertError&) {
+    } catch (const Exception&) {
+        // Filled below, as the placeholders come.
     }
     AnsiString out;
     std::size_t next = 0;
@@ -40,7 +41,11 @@ AnsiString FillArguments(const AnsiString& text, const std::vector<TVarRec>& arg
             out += '%';
             ++i;
         } else if (directive == 's' || directive == 'S' || directive == 'd' || directive == 'D') {
-            if (next < args.size()) out += ArgumentText(args[next]);
+            try {
+                if (next < args.size()) out += ArgumentText(args[next]);
+            } catch (const Exception&) {
+                // An argument that has no text (an object) puts in nothing.
+            }
             ++next;
             ++i;
         } else {
