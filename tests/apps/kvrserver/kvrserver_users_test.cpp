@@ -41,16 +41,17 @@ std::string Outcome(const std::function<std::string()>& call) {
 // A transaction-manager request of KVRX58 for credit 5101-<number>.
 Variant TxnRequest(const char* action, const char* number, int flag, const AnsiString& user) {
     const Variant params = VarArrayOf(
-        {Variant(AnsiString()), Variant(AnsiString("N")), Variant(AnsiString(action)), Variant(AnsiString("5101")),
-         Variant(AnsiString(number)), Variant(flag), Variant(AnsiString()),
+        {Variant(AnsiString()), Variant(AnsiString("N")), Variant(AnsiString(action)),
+         Variant(AnsiString("5101")), Variant(AnsiString(number)), Variant(flag), Variant(AnsiString()),
          Variant(AnsiString(std::string(action) == "DO" ? "20261211" : "")), Variant(AnsiString("KVRX58"))});
-    return VarArrayOf({Variant(AnsiString("TXNKVRX58")), Variant(AnsiString("DEMO")), Variant(AnsiString("S")),
-                       Variant(user), Variant(AnsiString()), params, Variant(AnsiString("936")),
-                       Variant(AnsiString("936")), Variant(false), Variant()});
+    return VarArrayOf({Variant(AnsiString("TXNKVRX58")), Variant(AnsiString("DEMO")),
+                       Variant(AnsiString("S")), Variant(user), Variant(AnsiString()), params,
+                       Variant(AnsiString("936")), Variant(AnsiString("936")), Variant(false), Variant()});
 }
 
 std::string TxnOutcome(const Variant& manager, const Variant& request) {
-    const Variant pair = VarArrayOf({Variant(AnsiString("TransManager.TxnManager")), Variant(AnsiString("KVRX58"))});
+    const Variant pair =
+        VarArrayOf({Variant(AnsiString("TransManager.TxnManager")), Variant(AnsiString("KVRX58"))});
     if (VarCall(manager, "DoIt2", {request, pair}).AsBoolean()) return "done";
     return "refused " + std::string(VarToStr(VarGet(manager, "ErrorCode"))) + ": " +
            std::string(VarToStr(VarGet(manager, "ErrorDescript")));
@@ -92,7 +93,8 @@ protected:
         Process.Start(DbPath, SourceDataDir(), options);
     }
     // A connection to the named server object that speaks for the user with that secret.
-    Variant Open(const AnsiString& user, const AnsiString& secret, const AnsiString& server = "RAVEZ01A.Rarer1") {
+    Variant Open(const AnsiString& user, const AnsiString& secret,
+                 const AnsiString& server = "RAVEZ01A.Rarer1") {
         auto connection = std::make_unique<TSocketConnection>();
         connection->SetAddress("127.0.0.1");
         connection->SetPort(Process.Port());
@@ -133,15 +135,18 @@ TEST_F(KvrServerUsers, EachForbiddenCallIsRefusedAndChangesNothing) {
         values[field] = value;
         return values;
     };
-    const Variant stampsOnly = modify({{"MODIFIER", "HACKLI"}, {"MODI_DATE", "20991231235959000"}, {"FLAG", 777}});
+    const Variant stampsOnly =
+        modify({{"MODIFIER", "HACKLI"}, {"MODI_DATE", "20991231235959000"}, {"FLAG", 777}});
     const Variant nothing = modify({});
     const Variant voiding = modify({{"TA038", "V"}});
-    const Variant insert = TDeltaWriter(read.Fields)
-                               .Delta({MakeDeltaRow(usInserted, 1,
-                                                    TDeltaWriter::Values(read.Fields, with(open, "TA002", "20261299001")),
-                                                    Variant())});
-    const Variant remove = TDeltaWriter(read.Fields)
-                               .Delta({MakeDeltaRow(usDeleted, 1, TDeltaWriter::Values(read.Fields, open), read.Row(1))});
+    const Variant insert =
+        TDeltaWriter(read.Fields)
+            .Delta({MakeDeltaRow(usInserted, 1,
+                                 TDeltaWriter::Values(read.Fields, with(open, "TA002", "20261299001")),
+                                 Variant())});
+    const Variant remove =
+        TDeltaWriter(read.Fields)
+            .Delta({MakeDeltaRow(usDeleted, 1, TDeltaWriter::Values(read.Fields, open), read.Row(1))});
     auto save = [&](const AnsiString& user, const Variant& delta) {
         return [=, this] {
             int count = 0;
@@ -158,7 +163,10 @@ TEST_F(KvrServerUsers, EachForbiddenCallIsRefusedAndChangesNothing) {
     };
     auto txn = [&](const AnsiString& user, const char* action, const char* number, int flag,
                    const AnsiString& named) {
-        return [=, this] { return TxnOutcome(Proven(user, "TransManager.TxnManager"), TxnRequest(action, number, flag, named)); };
+        return [=, this] {
+            return TxnOutcome(Proven(user, "TransManager.TxnManager"),
+                              TxnRequest(action, number, flag, named));
+        };
     };
 
     const struct {
@@ -168,20 +176,40 @@ TEST_F(KvrServerUsers, EachForbiddenCallIsRefusedAndChangesNothing) {
         const char* Says; // a part of the refusal
     } cases[] = {
         // Who the connection speaks for
-        {"proof or user", "open as DEMO with LIUF's secret", [&] { return Outcome([&] { Open("DEMO", Secrets.at("LIUF")); return std::string("opened"); }); },
+        {"proof or user", "open as DEMO with LIUF's secret",
+         [&] {
+             return Outcome([&] {
+                 Open("DEMO", Secrets.at("LIUF"));
+                 return std::string("opened");
+             });
+         },
          "not proved"},
-        {"proof or user", "open as DEMO with no secret", [&] { return Outcome([&] { Open("DEMO", ""); return std::string("opened"); }); },
+        {"proof or user", "open as DEMO with no secret",
+         [&] {
+             return Outcome([&] {
+                 Open("DEMO", "");
+                 return std::string("opened");
+             });
+         },
          "not proved"},
-        {"proof or user", "open naming no user", [&] { return Outcome([&] { Open("", Secrets.at("DEMO")); return std::string("opened"); }); },
+        {"proof or user", "open naming no user",
+         [&] {
+             return Outcome([&] {
+                 Open("", Secrets.at("DEMO"));
+                 return std::string("opened");
+             });
+         },
          "not proved"},
         {"proof or user", "LIUF's connection connects as DEMO",
          [&] {
              const Variant app = App("LIUF");
              const std::string first = Outcome([&] {
-                 return std::to_string(VarCall(app, "Connect", {TServerReach::ConnectParams("KVRX58", "DEMO")}).AsInteger());
+                 return std::to_string(
+                     VarCall(app, "Connect", {TServerReach::ConnectParams("KVRX58", "DEMO")}).AsInteger());
              });
              // The connection is closed after the refusal.
-             const std::string then = Outcome([&] { return std::string(VarToStr(VarCall(app, "WhatIs", {"TODAY"}))); });
+             const std::string then =
+                 Outcome([&] { return std::string(VarToStr(VarCall(app, "WhatIs", {"TODAY"}))); });
              const bool closed = then.rfind("raised: ", 0) == 0;
              return (closed ? "refused, then closed: " : "not closed: ") + first;
          },
@@ -196,28 +224,37 @@ TEST_F(KvrServerUsers, EachForbiddenCallIsRefusedAndChangesNothing) {
          },
          "speaks for LIUF"},
         // The transaction manager acts as the connection's user
-        {"transaction manager", "LIUF unconfirms DEMO's credit naming DEMO", txn("LIUF", "UNDO", "20261108001", 2, "DEMO"), "speaks for LIUF"},
-        {"transaction manager", "ZHAOL unconfirms DEMO's credit naming DEMO", txn("ZHAOL", "UNDO", "20261108001", 2, "DEMO"), "speaks for ZHAOL"},
-        {"transaction manager", "LIUF unconfirms as LIUF", txn("LIUF", "UNDO", "20261108001", 2, "LIUF"), "refused 8"},
-        {"transaction manager", "ZHAOL confirms as ZHAOL", txn("ZHAOL", "DO", "20261112001", 1, "ZHAOL"), "refused "},
+        {"transaction manager", "LIUF unconfirms DEMO's credit naming DEMO",
+         txn("LIUF", "UNDO", "20261108001", 2, "DEMO"), "speaks for LIUF"},
+        {"transaction manager", "ZHAOL unconfirms DEMO's credit naming DEMO",
+         txn("ZHAOL", "UNDO", "20261108001", 2, "DEMO"), "speaks for ZHAOL"},
+        {"transaction manager", "LIUF unconfirms as LIUF", txn("LIUF", "UNDO", "20261108001", 2, "LIUF"),
+         "refused 8"},
+        {"transaction manager", "ZHAOL confirms as ZHAOL", txn("ZHAOL", "DO", "20261112001", 1, "ZHAOL"),
+         "refused "},
         // Reads need the query right
         {"read", "ZHAOL reads the credits", query("ZHAOL", "All"), " 37)"},
         {"read", "ZHAOL reads the credits in an order", query("ZHAOL", "", "KVRTA.TA002"), " 37)"},
-        {"read", "ZHAOL reads the colour rows", query("ZHAOL", "KVRTA.TA001 = '5101'", "", "pvdColor"), " 37)"},
+        {"read", "ZHAOL reads the colour rows", query("ZHAOL", "KVRTA.TA001 = '5101'", "", "pvdColor"),
+         " 37)"},
         {"read", "ZHAOL counts the credits",
-         [&] { return Outcome([&] { return std::to_string(VarCall(App("ZHAOL"), "GetRecCount", {}).AsInteger()); }); },
+         [&] {
+             return Outcome(
+                 [&] { return std::to_string(VarCall(App("ZHAOL"), "GetRecCount", {}).AsInteger()); });
+         },
          " 37)"},
         // Conditions stay inside the provider
         {"condition", "a sub-query on the saved schemes",
          query("LIUF", "(SELECT substr(VCONDITION,1,3) FROM DOCUS WHERE CREATOR='DEMO') = '500'"), "DOCUS"},
-        {"condition", "a sub-query on the rights", query("LIUF", "EXISTS (SELECT 1 FROM QVNMD WHERE MD003 LIKE ',Y%')"),
-         "QVNMD"},
+        {"condition", "a sub-query on the rights",
+         query("LIUF", "EXISTS (SELECT 1 FROM QVNMD WHERE MD003 LIKE ',Y%')"), "QVNMD"},
         {"condition", "a table in place of a list", query("LIUF", "KVRTA.TA043 IN QVNMA"), "QVNMA"},
-        {"condition", "a common table expression", query("LIUF", "1 IN (WITH x AS (SELECT MA005 FROM QVNMA) SELECT * FROM x)"),
-         "QVNMA"},
-        {"condition", "a column of a table outside the select", query("LIUF", "QVNMD.MD003 LIKE ',Y%'"), "QVNMD.MD003"},
-        {"condition", "a sub-query in the sort", query("LIUF", "All", "(SELECT MA005 FROM QVNMA WHERE MA001 = 'DEMO')"),
-         "QVNMA"},
+        {"condition", "a common table expression",
+         query("LIUF", "1 IN (WITH x AS (SELECT MA005 FROM QVNMA) SELECT * FROM x)"), "QVNMA"},
+        {"condition", "a column of a table outside the select", query("LIUF", "QVNMD.MD003 LIKE ',Y%'"),
+         "QVNMD.MD003"},
+        {"condition", "a sub-query in the sort",
+         query("LIUF", "All", "(SELECT MA005 FROM QVNMA WHERE MA001 = 'DEMO')"), "QVNMA"},
         {"condition", "a sub-query on a table the header joins",
          query("LIUF", "(SELECT MA005 FROM QVNMA WHERE MA001 = 'LIUF') LIKE 'l%'"), "QVNMA"},
         {"condition", "a sub-query that joins another table to the lines",
@@ -264,16 +301,20 @@ TEST_F(KvrServerUsers, TheProvenUserDoesWhatTheModuleDoesAndTheServerStampsItsWo
     // Reads, counts, conditions on the provider's tables and joins.
     EXPECT_EQ(GetRecords(demo, "All").RowCount(), 2);
     EXPECT_EQ(VarCall(demo, "GetRecCount", {}).AsInteger(), 2);
-    EXPECT_EQ(GetRecords(demo, "KVRTA.TA016 = 'USD' AND QVNMA.MA002 IS NULL", "KVRTA.TA002 DESC").RowCount(), 1);
-    EXPECT_EQ(GetRecords(demo, "TA002 IN ('20261108001', '20261112001')", "", -1, true, "pvdColor").RowCount(), 2);
+    EXPECT_EQ(GetRecords(demo, "KVRTA.TA016 = 'USD' AND QVNMA.MA002 IS NULL", "KVRTA.TA002 DESC").RowCount(),
+              1);
+    EXPECT_EQ(
+        GetRecords(demo, "TA002 IN ('20261108001', '20261112001')", "", -1, true, "pvdColor").RowCount(), 2);
     // The query dialog's condition on lines: a sub-query on the lines and their joins.
-    EXPECT_EQ(GetRecords(demo, "( select count(*) FROM DEMO..KVRTB KVRTB LEFT JOIN $$BYVTD BYVTD ON BYVTD.TD001 = "
-                               "KVRTB.TB004 AND BYVTD.TD002 = KVRTB.TB005 AND BYVTD.TD003 = KVRTB.TB006 where "
-                               "(KVRTA.TA001=KVRTB.TB001) and (KVRTA.TA002=KVRTB.TB002) and ((BYVTD.TD004 like "
-                               "'C-%')) ) > 0")
+    EXPECT_EQ(GetRecords(demo,
+                         "( select count(*) FROM DEMO..KVRTB KVRTB LEFT JOIN $$BYVTD BYVTD ON BYVTD.TD001 = "
+                         "KVRTB.TB004 AND BYVTD.TD002 = KVRTB.TB005 AND BYVTD.TD003 = KVRTB.TB006 where "
+                         "(KVRTA.TA001=KVRTB.TB001) and (KVRTA.TA002=KVRTB.TB002) and ((BYVTD.TD004 like "
+                         "'C-%')) ) > 0")
                   .RowCount(),
               1);
-    EXPECT_EQ(VarCall(Proven("DEMO", "F2WindowS.Class1"), "Connect", {TServerReach::ConnectParams("KVRX58", "DEMO")})
+    EXPECT_EQ(VarCall(Proven("DEMO", "F2WindowS.Class1"), "Connect",
+                      {TServerReach::ConnectParams("KVRX58", "DEMO")})
                   .AsInteger(),
               0);
 
@@ -292,10 +333,12 @@ TEST_F(KvrServerUsers, TheProvenUserDoesWhatTheModuleDoesAndTheServerStampsItsWo
     forged["CREATE_DATE"] = "19990101";
     forged["MODIFIER"] = "HACKLI";
     forged["FLAG"] = 777;
-    EXPECT_EQ(save(MakeDeltaRow(usInserted, 1, TDeltaWriter::Values(read.Fields, forged), Variant())), "committed");
-    EXPECT_EQ(Value("SELECT CREATOR || '/' || USR_GROUP || '/' || CREATE_DATE || '/' || MODIFIER || '/' || FLAG "
-                    "FROM KVRTA WHERE TA002 = '20261299001'"),
-              "DEMO/IMP/" + today + "//1");
+    EXPECT_EQ(save(MakeDeltaRow(usInserted, 1, TDeltaWriter::Values(read.Fields, forged), Variant())),
+              "committed");
+    EXPECT_EQ(
+        Value("SELECT CREATOR || '/' || USR_GROUP || '/' || CREATE_DATE || '/' || MODIFIER || '/' || FLAG "
+              "FROM KVRTA WHERE TA002 = '20261299001'"),
+        "DEMO/IMP/" + today + "//1");
     // A change stamps the modifier, the date and the next FLAG, whatever the packet says.
     EXPECT_EQ(save(Changed(read, 0,
                            {{"TA037", "by DEMO"},
@@ -326,9 +369,11 @@ TEST_F(KvrServerUsers, TheProvenUserDoesWhatTheModuleDoesAndTheServerStampsItsWo
     const TPacketView voided = GetRecords(demo, "KVRTA.TA002 = '20261112001'");
     EXPECT_EQ(save(Changed(voided, 0, {{"TA038", "N"}})), "committed");
     const TPacketView last = GetRecords(demo, "KVRTA.TA002 = '20261112001'");
-    EXPECT_EQ(save(MakeDeltaRow(usDeleted, 1, TDeltaWriter::Values(last.Fields, TDeltaWriter::Map(last.Fields, last.Row(0))),
-                                last.Row(0))),
-              "committed");
+    EXPECT_EQ(
+        save(MakeDeltaRow(usDeleted, 1,
+                          TDeltaWriter::Values(last.Fields, TDeltaWriter::Map(last.Fields, last.Row(0))),
+                          last.Row(0))),
+        "committed");
     EXPECT_EQ(Value("SELECT count(*) FROM KVRTA WHERE TA002 = '20261112001'"), "0");
 }
 
@@ -356,7 +401,8 @@ TEST_F(KvrServerUsers, WithoutSecretsAConnectionKeepsTheUserItFirstNamed) {
     named.SetServerName("TransManager.TxnManager");
     named.SetUser("LIUF");
     named.Open();
-    EXPECT_THAT(TxnOutcome(named.AppServer(), TxnRequest("UNDO", "20261108001", 2, "DEMO")), HasSubstr("speaks for LIUF"));
+    EXPECT_THAT(TxnOutcome(named.AppServer(), TxnRequest("UNDO", "20261108001", 2, "DEMO")),
+                HasSubstr("speaks for LIUF"));
     EXPECT_EQ(Value("SELECT TA038 FROM KVRTA WHERE TA002 = '20261108001'"), "Y");
 }
 
@@ -393,6 +439,63 @@ TEST_F(KvrServerUsers, IdleSocketsDoNotKeepANewClientOut) {
     std::printf("256 idle sockets from one address: a new client served after %.0f ms\n", served);
 }
 
+// The limits are settings: a connection beyond the per-address limit is refused at once, naming it,
+// and one that does not open its object within the deadline is closed, told why.
+TEST_F(KvrServerUsers, ThePerAddressLimitAndTheOpenDeadlineAreSettings) {
+    Process.Start(DbPath, SourceDataDir(), {"--max-per-address", "2", "--open-deadline", "600"});
+    TRawSocket first(Process.Port()), second(Process.Port());
+    TRawSocket third(Process.Port(), false);
+    const std::string refusal = third.ReadFrame();
+    ASSERT_FALSE(refusal.empty());
+    EXPECT_EQ(refusal[0], 4);
+    EXPECT_THAT(refusal, HasSubstr("limit of 2 connections from this address"));
+    const double start = NowMs();
+    for (TRawSocket* idle : {&first, &second}) {
+        const std::string told = idle->ReadFrame();
+        ASSERT_FALSE(told.empty());
+        EXPECT_THAT(told, HasSubstr("did not open its server object within 600 ms"));
+        EXPECT_EQ(idle->ReadFrame(), ""); // and closed
+    }
+    EXPECT_LT(NowMs() - start, 3000.0);
+    // Then a client is served.
+    TRawSocket good(Process.Port());
+    good.SendFrame(TRawSocket::OpenBody("RAVEZ01A.Rarer1", "DEMO"));
+    EXPECT_NE(TRawSocket::HandleOf(good.ReadFrame()), 0u);
+}
+
+// The command line refuses a secret file that is no list of users' secrets, and an address off
+// loopback without users' secrets.
+TEST_F(KvrServerUsers, TheSecretFileIsCheckedWhenTheServerStarts) {
+    const struct {
+        const char* Content;
+        const char* Address;
+        int Status;
+        const char* Says;
+    } cases[] = {
+        {"machine\nDEMO\n", "127.0.0.1", 2, "line 2 is no USER=SECRET"},
+        {"machine\nDEMO=a\n\nDEMO=b\n", "127.0.0.1", 2, "line 4 is no USER=SECRET"},
+        {"machine\n=a\n", "127.0.0.1", 2, "line 2"},
+        {"\nDEMO=a\n", "127.0.0.1", 2, "no secret in its first line"},
+        {"machine\n", "0.0.0.0", 1, "without users' secrets"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Content);
+        const std::string file = (Folder.Path() / "secrets").string();
+        std::ofstream(file) << c.Content;
+        const std::string command = KvrServerPath() + " --db " + DbPath + " --port 0 --address " + c.Address +
+                                    " --secret-file " + file + " 2>&1";
+        FILE* pipe = popen(command.c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::string text;
+        char buffer[256];
+        while (fgets(buffer, sizeof buffer, pipe))
+            text += buffer;
+        const int status = pclose(pipe);
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, c.Status) << text;
+        EXPECT_THAT(text, HasSubstr(c.Says));
+    }
+}
+
 // Wrong proofs from one address: after a few, the address waits longer and longer.
 TEST_F(KvrServerUsers, FailedProofsAreThrottledPerAddress) {
     StartWithSecrets();
@@ -414,8 +517,8 @@ TEST_F(KvrServerUsers, FailedProofsAreThrottledPerAddress) {
     const double seconds = (NowMs() - start) / 1000;
     EXPECT_LE(checked, 12) << "proofs checked in " << seconds << " s";
     EXPECT_GT(throttled, 0);
-    std::printf("wrong proofs: %d checked and %d refused unchecked in %.1f s (%.1f checked a second)\n", checked,
-                throttled, seconds, checked / seconds);
+    std::printf("wrong proofs: %d checked and %d refused unchecked in %.1f s (%.1f checked a second)\n",
+                checked, throttled, seconds, checked / seconds);
 }
 
 } // namespace
