@@ -74,19 +74,8 @@ void TSingleUserFields::SetupUserFields() {
 }
 
 AnsiString TSingleUserFields::FormatSetting(const AnsiString& componentName, const AnsiString& name) {
-    TdmSingle* module = F.SingleModule();
-    if (!FFormatDocRead && module) {
-        FFormatDocRead = true;
-        try {
-            const AnsiString xml =
-                TAppServer(module->AppServer).GetFormat(F.Broker->CompanyID, F.Broker->ProgramID);
-            if (!Trim(xml).empty()) FFormatDoc.reset(TMT_Doc::CreateFromXml(xml));
-        } catch (const Exception& e) {
-            WriteAlertLog(F.Broker->ProgramID, "Single-Format:" + e.Message(), 'D');
-        }
-    }
     AnsiString text;
-    if (FFormatDoc) FFormatDoc->GetComponentProperty(componentName, name, text);
+    if (F.DataModule) F.GetFormatDoc()->GetComponentProperty(componentName, name, text);
     return text;
 }
 
