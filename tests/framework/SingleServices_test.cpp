@@ -567,6 +567,11 @@ TEST_F(SingleServicesTest, F2OnAUserFieldOpensTheLookupItsSettingsNameWithTheRec
 
     Main()->First();
     Word key = VK_F2;
+    // A browsed record takes no lookup; the record being changed does.
+    EXPECT_THROW(Single->DoF2Key(key, udf01), EAbort);
+    EXPECT_TRUE(VarIsEmpty(sent));
+    ASSERT_TRUE(Single->EditRecord());
+    key = VK_F2;
     Single->DoF2Key(key, udf01);
     ASSERT_TRUE(VarIsArray(sent));
     EXPECT_EQ(VarToStr(sent.GetElement({0})), "BYVMA");
