@@ -85,6 +85,10 @@ void TSingleLinks::LoadLinkFields() {
         }
 }
 
+bool TSingleLinks::IsLinkField(const AnsiString& fieldName) const {
+    return InLinkList(LinkFields, UpperCase(fieldName));
+}
+
 void TSingleLinks::gdHeadMouseMove(TObject*, TShiftState shift, int x, int y) {
     if (F.EditState != esBrowse || !F.gdHead) return;
     const bool ctrl = shift.Contains(ssCtrl);

@@ -13,6 +13,7 @@ public:
 
     // The form\'s operations of the same names come here (TfrmSingle documents them).
     void LoadLinkFields();
+    bool IsLinkField(const AnsiString& fieldName) const;
     void gdHeadMouseMove(TObject*, TShiftState shift, int x, int y);
     AnsiString RowColorMsg(int gridRow);
     void gdHeadMouseDown(TObject*, TMouseButton button, TShiftState, int x, int y);
