@@ -1,0 +1,118 @@
+// The letter-of-credit form after it shows: the company's user settings of the header and the line
+// grid, the browse page without the lines, and a query that brings the lines of its first document.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include "foundation/libstrs.h"
+#include "tests/programs/Kvrx58Fixture.h"
+
+namespace {
+
+// The query dialog as a user left it, and how the form bound it to the lines.
+class TRecordingQuery : public TQueryDialog {
+public:
+    explicit TRecordingQuery(TComponent* owner) : FComponent(new TComponent(owner)) {}
+    static inline AnsiString Where;
+    static inline bool Cancel = false;
+    static inline std::vector<AnsiString> BodyBindings;
+    TComponent* Component() const override { return FComponent; }
+    void SetHeadDataSet(TDataSet*, const AnsiString&, bool, const AnsiString&, const AnsiString&) override {}
+    void SetBodyDataSet(TDataSet* dataSet, const AnsiString& table, const AnsiString&, const AnsiString&,
+                        const AnsiString& links) override {
+        BodyBindings.push_back((dataSet ? dataSet->Name() : AnsiString("nil")) + " " + table + " " + links);
+    }
+    void SetDefaultTopRow(int) override {}
+    bool Execute(AnsiString& where, AnsiString& order) override {
+        if (Cancel) return false;
+        BuildQuery(where, order);
+        return true;
+    }
+    int GetTopRow() override { return 0; }
+    bool LoadScheme(const Variant&, const AnsiString&) override { return false; }
+    void BuildQuery(AnsiString& where, AnsiString& order) override {
+        where = Where;
+        order.clear();
+    }
+
+private:
+    TComponent* FComponent;
+};
+
+class Kvrx58Settings : public Kvrx58Fixture {
+protected:
+    void SetUp() override {
+        Kvrx58Fixture::SetUp();
+        TRecordingQuery::Where = "1=1";
+        TRecordingQuery::Cancel = false;
+        TRecordingQuery::BodyBindings.clear();
+        TfrmKvrx58Scripted::QueryDialogMaker = [](TfrmSingle* form) {
+            return std::make_unique<TRecordingQuery>(form);
+        };
+    }
+    // The user-settings document the server keeps for the company's program.
+    void StoreSettings(const std::string& xml) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open_v2(Db->Path().c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+        const std::string sql = "INSERT INTO WOQMF (MF001, MF002, MF003) VALUES ('DEMO', 'KVRX58', '" + xml + "')";
+        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close_v2(db);
+        ASSERT_EQ(Sql("SELECT COUNT(*) FROM WOQMF WHERE MF001 = 'DEMO' AND MF002 = 'KVRX58'"), "1");
+    }
+    // The item of the data set in the form's required-field list.
+    AnsiString RequiredOf(const AnsiString& dataSet) const {
+        for (int i = 1; i <= GetTokenCount(Form->RequiredFields, ";"); ++i) {
+            const AnsiString item = GetToken(Form->RequiredFields, ";", i);
+            if (SameText(Trim(GetToken(item, ":", 1)), dataSet)) return Trim(GetToken(item, ":", 2));
+        }
+        return AnsiString();
+    }
+};
+
+TEST_F(Kvrx58Settings, TheCompanysSettingsOfTheHeaderAndTheLineGridApplyWhenTheFormShows) {
+    // A first start makes the database; the settings are stored before the second.
+    Open();
+    EXPECT_EQ(RequiredOf("cdsBody1"), "TB004,TB005,TB006,TB008");
+    delete Form;
+    Form = nullptr;
+    StoreSettings("<MT_User CompanyID=\"DEMO\" ProgID=\"KVRX58\"><Components>"
+                  "<Component ID=\"edTA013\"><Required>-1</Required></Component></Components>"
+                  "<gdBody1><Field ID=\"TB007\"><Required>-1</Required><DisplayWidth>31</DisplayWidth></Field>"
+                  "</gdBody1></MT_User>");
+    Open();
+    EXPECT_EQ(RequiredOf("cdsMain"), "TA006,TA008,TA004,TA005,TA036,TA016,TA013");
+    EXPECT_EQ(RequiredOf("cdsBody1"), "TB004,TB005,TB006,TB008,TB007");
+    EXPECT_EQ(Body()->FieldByName("TB007")->DisplayWidth(), 31);
+}
+
+TEST_F(Kvrx58Settings, TheBrowsePageShowsNoLinesAndADetailPageShowsThem) {
+    Open();
+    struct Case {
+        const char* Page;
+        bool Lines;
+    };
+    for (const Case& c : {Case{"tbsBrowse", false}, Case{"TabSheet1", true}, Case{"tbsBrowse", false}}) {
+        SCOPED_TRACE(c.Page);
+        UserClick(Form, c.Page);
+        EXPECT_EQ(Form->pgBody->Visible(), c.Lines);
+        EXPECT_EQ(Form->sprBody->Visible(), c.Lines);
+        EXPECT_EQ(Form->Status->Panels()->Items(2)->Text(), c.Lines ? "单身笔数" : "单头笔数");
+    }
+}
+
+TEST_F(Kvrx58Settings, AQueryBindsTheLinesAndBringsTheFirstDocumentsLinesACancelledOneKeepsThePlace) {
+    Open();
+    ASSERT_FALSE(TRecordingQuery::BodyBindings.empty());
+    EXPECT_EQ(TRecordingQuery::BodyBindings.back(), "cdsBody1 KVRTB TB001,TB002,TB003");
+    UserKey(Form, "F6");
+    ASSERT_GE(Main()->RecordCount(), 2);
+    EXPECT_EQ(Main()->RecNo(), 1);
+    EXPECT_TRUE(Body()->Active());
+    EXPECT_EQ(Line("TB002"), Head("TA002"));
+    Main()->Last();
+    const AnsiString last = Head("TA002");
+    TRecordingQuery::Cancel = true;
+    UserKey(Form, "F6");
+    EXPECT_EQ(Head("TA002"), last);
+}
+
+} // namespace
