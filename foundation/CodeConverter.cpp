@@ -197,7 +197,8 @@ void TCodeConverter::SetFontCharset(Byte mode, TFont* font) {
     }
 }
 
-int TCodeConverter::MessageDlg(const AnsiString& text, TMsgDlgType dialogType, TMsgDlgButtons buttons) {
+int TCodeConverter::MessageDlg(const AnsiString& text, TMsgDlgType dialogType, TMsgDlgButtons buttons,
+                               const AnsiString& caption) {
     if (text.empty()) return 0;
     AnsiString shown = text;
     // Room after the text, which the GB dialog font measures short.
@@ -205,7 +206,10 @@ int TCodeConverter::MessageDlg(const AnsiString& text, TMsgDlgType dialogType, T
     auto* ownerForm = dynamic_cast<TCustomForm*>(Owner());
     if (ownerForm && ownerForm->WindowState() == wsMinimized) ownerForm->SetWindowState(wsNormal);
     std::unique_ptr<TMessageForm> dialog(CreateMessageDialog(shown, dialogType, buttons));
-    if (ownerForm) dialog->SetCaption(ownerForm->Caption());
+    if (!caption.empty())
+        dialog->SetCaption(caption);
+    else if (ownerForm)
+        dialog->SetCaption(ownerForm->Caption());
     SetFontCharset(FUIConvertMode, dialog->Font());
     return dialog->ShowModal();
 }

@@ -96,7 +96,9 @@ public:
 
     // The standard message dialog over the owner form, with its caption and a font for the user
     // interface; 0 for an empty text, which shows nothing.
-    int MessageDlg(const AnsiString& text, TMsgDlgType dialogType, TMsgDlgButtons buttons);
+    // The dialog takes the owner form's caption, or caption when one is given.
+    int MessageDlg(const AnsiString& text, TMsgDlgType dialogType, TMsgDlgButtons buttons,
+                   const AnsiString& caption = AnsiString());
 
     // ---- forms ----
     // Converts the form's texts and fonts by UIConvertMode (nothing without a form conversion). With a

@@ -409,7 +409,9 @@ void TdmDouble::BodyChanged() {
 void TdmDouble::cdsBody1ReconcileError(TCustomClientDataSet*, EReconcileError* e, TUpdateKind,
                                        TReconcileAction&) {
     if (!e) return;
-    if (TRadicalView* view = View()) view->ViewMessage(view->ViewToUI(e->Message()), mtError, {mbOK});
+    if (TRadicalView* view = View())
+        view->ViewCaptionedMessage(LangText("TdmDouble", "sSaveError", "保存错误"),
+                                   view->ViewToUI(e->Message()), mtError, {mbOK});
     try {
         const AnsiString id = Broker ? Broker->ProgramID : AnsiString();
         WriteAlertLog(id, AnsiString("保存失败") + "Context :" + e->Context(), 'D');

@@ -40,7 +40,8 @@ public:
     virtual void LoadModuleLanguage(TComponent* target);
 
     void ConvertCodePage();
-    int ShowMessageDlg(const AnsiString& text, TMsgDlgType dialogType, TMsgDlgButtons buttons);
+    int ShowMessageDlg(const AnsiString& text, TMsgDlgType dialogType, TMsgDlgButtons buttons,
+                       const AnsiString& caption = AnsiString());
     AnsiString GetSystemCodePage() const;
     AnsiString GetDBCodePage() const;
     AnsiString GetUICodePage() const;

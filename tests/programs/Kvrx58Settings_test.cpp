@@ -49,13 +49,16 @@ protected:
             return std::make_unique<TRecordingQuery>(form);
         };
     }
-    // The user-settings document the server keeps for the company's program.
-    void StoreSettings(const std::string& xml) {
+    // A statement on the demo database as its administrator would run it.
+    void Exec(const std::string& sql) {
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open_v2(Db->Path().c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-        const std::string sql = "INSERT INTO WOQMF (MF001, MF002, MF003) VALUES ('DEMO', 'KVRX58', '" + xml + "')";
-        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
         sqlite3_close_v2(db);
+    }
+    // The user-settings document the server keeps for the company's program.
+    void StoreSettings(const std::string& xml) {
+        Exec("INSERT INTO WOQMF (MF001, MF002, MF003) VALUES ('DEMO', 'KVRX58', '" + xml + "')");
         ASSERT_EQ(Sql("SELECT COUNT(*) FROM WOQMF WHERE MF001 = 'DEMO' AND MF002 = 'KVRX58'"), "1");
     }
     // The item of the data set in the form's required-field list.
@@ -74,10 +77,11 @@ TEST_F(Kvrx58Settings, TheCompanysSettingsOfTheHeaderAndTheLineGridApplyWhenTheF
     EXPECT_EQ(RequiredOf("cdsBody1"), "TB004,TB005,TB006,TB008");
     delete Form;
     Form = nullptr;
-    StoreSettings("<MT_User CompanyID=\"DEMO\" ProgID=\"KVRX58\"><Components>"
-                  "<Component ID=\"edTA013\"><Required>-1</Required></Component></Components>"
-                  "<gdBody1><Field ID=\"TB007\"><Required>-1</Required><DisplayWidth>31</DisplayWidth></Field>"
-                  "</gdBody1></MT_User>");
+    StoreSettings(
+        "<MT_User CompanyID=\"DEMO\" ProgID=\"KVRX58\"><Components>"
+        "<Component ID=\"edTA013\"><Required>-1</Required></Component></Components>"
+        "<gdBody1><Field ID=\"TB007\"><Required>-1</Required><DisplayWidth>31</DisplayWidth></Field>"
+        "</gdBody1></MT_User>");
     Open();
     EXPECT_EQ(RequiredOf("cdsMain"), "TA006,TA008,TA004,TA005,TA036,TA016,TA013");
     EXPECT_EQ(RequiredOf("cdsBody1"), "TB004,TB005,TB006,TB008,TB007");
@@ -113,6 +117,62 @@ TEST_F(Kvrx58Settings, AQueryBindsTheLinesAndBringsTheFirstDocumentsLinesACancel
     TRecordingQuery::Cancel = true;
     UserKey(Form, "F6");
     EXPECT_EQ(Head("TA002"), last);
+}
+
+} // namespace
+
+namespace {
+
+// A line the server refuses: its message under the caption of a save error, over the form.
+TEST_F(Kvrx58Settings, ARefusedLineIsSaidUnderTheSaveErrorCaption) {
+    Open();
+    Application->ClearDialogs();
+    EReconcileError refused("line 0002 was changed by another user", 1, 0, "KVRTB");
+    TReconcileAction action = raSkip;
+    Form->Module()->cdsBody1ReconcileError(Body(), &refused, ukModify, action);
+    const std::vector<TDialogRecord> dialogs = Application->Dialogs();
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].Caption, "保存错误");
+    EXPECT_EQ(dialogs[0].Kind, "Error");
+    EXPECT_NE(dialogs[0].Text.find("line 0002 was changed by another user"), AnsiString::npos);
+}
+
+} // namespace
+
+namespace {
+
+// A line column that opens another program: blue and underlined while browsing, with the link hint and,
+// with Ctrl held, the hand cursor; black while the document is changed.
+TEST_F(Kvrx58Settings, LinkColumnsOfTheLinesShowAsLinksWhileBrowsing) {
+    Open();
+    delete Form;
+    Form = nullptr;
+    Exec(
+        "INSERT INTO WOQMR (MR001, MR002, MR003, MR004, MR005, MR006, MR007, MR008, MR009, MR010, MR011) "
+        "VALUES ('KVRX58', '0001', '', 'TB004', 'TB004', 'BYVX31', 'PURTC.TC001', 'PURTC.TC001', '', '', 1)");
+    Open();
+    UserKey(Form, "F6");
+    UserClick(Form, "TabSheet1");
+    ASSERT_FALSE(Body()->IsEmpty());
+    auto colours = [this](const char* field) {
+        TFont font;
+        TBrush brush;
+        Form->gdBody1CalcCellColors(Form->gdBody1, Body()->FieldByName(field), TGridDrawState{}, false, &font,
+                                    &brush);
+        return std::pair{font.Color(), font.Style().Contains(fsUnderline)};
+    };
+    EXPECT_EQ(colours("TB004"), std::pair(clBlue, true));
+    EXPECT_EQ(colours("TB003"), std::pair(clBlack, false));
+    const TRect cell =
+        Form->gdBody1->CellRect(Form->gdBody1->GridColumnOf("TB004"), Form->gdBody1->FixedRows());
+    Form->gdBody1MouseMove(Form->gdBody1, TShiftState{ssCtrl}, cell.Left + 2, cell.Top + 2);
+    EXPECT_EQ(Form->gdBody1->Hint(), "按住CTRL并单击鼠标以跟踪链接");
+    EXPECT_EQ(Form->gdBody1->Cursor(), crHandPoint);
+    Word released = VK_CONTROL;
+    Form->gdBody1KeyUp(Form->gdBody1, released, TShiftState{});
+    EXPECT_EQ(Form->gdBody1->Cursor(), crDefault);
+    UserKey(Form, "F7");
+    EXPECT_EQ(colours("TB004"), std::pair(clBlack, false));
 }
 
 } // namespace
