@@ -11,6 +11,7 @@
 #include "foundation/libstrs.h"
 #include "framework/FieldLists.h"
 #include "framework/KnlBase.h"
+#include "classlib/db/fieldtypes.h"
 
 KVR_PUBLISHED(TfrmBase, c) {
     c.Field("MainMenu", &TfrmBase::MainMenu);
@@ -853,17 +854,9 @@ bool TfrmBase::RefreshColorRecord() {
             const AnsiString name = Trim(module->MainTable).empty()
                                         ? field->FieldName()
                                         : module->MainTable + "." + field->FieldName();
-            switch (field->DataType()) {
-            case ftSmallint:
-            case ftInteger:
-            case ftWord:
-            case ftFloat:
-            case ftBytes:
-                where += (where.empty() ? "" : " and ") + name + "=" + field->AsString();
-                break;
-            default:
-                where += (where.empty() ? "" : " and ") + name + "=" + QuotedStr(field->AsString());
-            }
+            const AnsiString value =
+                IsNumberField(field->DataType()) ? field->AsString() : QuotedStr(field->AsString());
+            where += (where.empty() ? "" : " and ") + name + "=" + value;
         }
         LastWhere = where;
         ReopenWithCondition(module->cdsMainColor, where, "");

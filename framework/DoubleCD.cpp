@@ -16,37 +16,9 @@
 #include "framework/DoubleCF.h"
 #include "framework/FieldLists.h"
 #include "framework/knlRadical.h"
+#include "classlib/db/dsguard.h"
 
 namespace {
-
-// While the lines are walked: the controls rest, the data source's events are off, and the line it
-// started on comes back however the walk ends.
-class TLineWalk {
-public:
-    TLineWalk(TDataSet* dataSet, TDataSource* source) : FDataSet(dataSet), FSource(source) {
-        FDataSet->DisableControls();
-        if (FSource) SaveDataSourceEvents(FSource, FEvents);
-        if (!FDataSet->IsEmpty() && FDataSet->State() == dsBrowse) FMark = FDataSet->GetBookmark();
-    }
-    ~TLineWalk() {
-        try {
-            if (FMark && FDataSet->State() == dsBrowse && FDataSet->BookmarkValid(FMark))
-                FDataSet->GotoBookmark(FMark);
-        } catch (const Exception&) {
-        }
-        FDataSet->FreeBookmark(FMark);
-        if (FSource) RestoreDataSourceEvents(FSource, FEvents);
-        FDataSet->EnableControls();
-    }
-    TLineWalk(const TLineWalk&) = delete;
-    TLineWalk& operator=(const TLineWalk&) = delete;
-
-private:
-    TDataSet* FDataSet;
-    TDataSource* FSource;
-    TDataSourceEvents FEvents;
-    TBookmark FMark = nullptr;
-};
 
 AnsiString FirstWord(const AnsiString& item) {
     const AnsiString text = Trim(item);
@@ -479,7 +451,7 @@ bool TdmDouble::CanModify() {
         if (nested && nested->DataSetField() && nested->DataSetField()->DataSet() == cdsBody1) third = nested;
     }
     if (!third || cdsBody1->IsEmpty()) return true;
-    TLineWalk walk(cdsBody1, nullptr);
+    TDataSetGuard walk(cdsBody1, TDataSetGuard::dgControls | TDataSetGuard::dgPosition);
     for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next()) {
         if (!BuildDataRightCondition(third, "F11", condition)) {
             say(condition, "200574", "200575");
@@ -494,7 +466,7 @@ bool TdmDouble::CanModify() {
 bool TdmDouble::HasPendingLineKey() {
     if (!cdsBody1->Active() || cdsBody1->IsEmpty()) return false;
     const int count = BodyKeyCount();
-    TLineWalk walk(cdsBody1, nullptr);
+    TDataSetGuard walk(cdsBody1, TDataSetGuard::dgControls | TDataSetGuard::dgPosition);
     for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next())
         for (int i = 1; i < count; ++i)
             if (TField* field = cdsBody1->FindField(BodyKeyField(i)))
@@ -579,7 +551,8 @@ double TdmDouble::SumBodyField(const AnsiString& fieldName, int digits, const An
     }
     TField* filter = conditionField.empty() ? nullptr : cdsBody1->FindField(conditionField);
     double sum = 0;
-    TLineWalk walk(cdsBody1, dsBody1);
+    TDataSetGuard walk(
+        cdsBody1, TDataSetGuard::dgControls | TDataSetGuard::dgPosition | TDataSetGuard::dgEvents, dsBody1);
     // The walk is no scrolling of the user's: the lines' own scroll handlers rest meanwhile.
     TDataSetEvents events;
     SaveDataSetEvents(cdsBody1, events);
@@ -664,7 +637,9 @@ void TdmDouble::SortBodyByField(const AnsiString& fieldName) {
             }
         }
         if (cdsBody1->RecordCount() != before) {
-            TLineWalk heads(cdsMain, dsMain);
+            TDataSetGuard heads(
+                cdsMain, TDataSetGuard::dgControls | TDataSetGuard::dgPosition | TDataSetGuard::dgEvents,
+                dsMain);
             TDataSourceEvents events;
             SaveDataSourceEvents(dsBody1, events);
             cdsMain->Next();
@@ -740,7 +715,6 @@ bool TdmDouble::WriteBodyExport(TDataSet* head, TDataSet* body, TComponent* cont
         TField* field = head->Fields()->Fields(i);
         if (ContainsWholeWord(UpperCase(KeyFields), UpperCase(field->FieldName()))) columns.push_back(field);
     }
-    const std::size_t headColumns = columns.size();
     for (int i = 0; i < body->FieldCount(); ++i)
         if (body->Fields()->Fields(i)->Visible()) columns.push_back(body->Fields()->Fields(i));
 
@@ -813,8 +787,8 @@ bool TdmDouble::WriteBodyExport(TDataSet* head, TDataSet* body, TComponent* cont
 
     bool result = true;
     {
-        TLineWalk heads(head, nullptr);
-        TLineWalk lines(body, nullptr);
+        TDataSetGuard heads(head, TDataSetGuard::dgControls | TDataSetGuard::dgPosition);
+        TDataSetGuard lines(body, TDataSetGuard::dgControls | TDataSetGuard::dgPosition);
         FetchAll(head);
         int total = 0;
         for (head->First(); !head->Eof(); head->Next())
@@ -835,7 +809,6 @@ bool TdmDouble::WriteBodyExport(TDataSet* head, TDataSet* body, TComponent* cont
                 for (body->First(); !body->Eof() && row <= MaxExportRows + 1; body->Next(), ++row)
                     for (std::size_t c = 0; c < columns.size(); ++c)
                         writeCell(row, static_cast<int>(c) + 1, columns[c]);
-            (void)headColumns;
             if (filter) {
                 filter->StorePage();
                 filter->CloseStream();

@@ -45,8 +45,6 @@ bool ReadCopySource(TfrmDouble* form, const Variant& keyValues, Variant& head, V
 AnsiString KeyRangeExpr(const AnsiString& expr, int size);
 // qualifier.name, or name when the trimmed qualifier is empty.
 AnsiString JoinQualified(const AnsiString& qualifier, const AnsiString& name);
-// Key types that conditions compare unquoted.
-bool IsNumericKeyType(TFieldType type);
 // One header key field of a re-query condition.
 struct TRequeryKey {
     AnsiString Qualified; // the qualified column name

@@ -8,6 +8,7 @@
 #include "classlib/rtl/strutils.h"
 #include "foundation/libstrs.h"
 #include "framework/DoubleCF.h"
+#include "classlib/db/fieldtypes.h"
 
 namespace {
 
@@ -89,10 +90,6 @@ AnsiString KeyRangeExpr(const AnsiString& expr, int size) {
 
 AnsiString JoinQualified(const AnsiString& qualifier, const AnsiString& name) {
     return Trim(qualifier).empty() ? name : qualifier + "." + name;
-}
-
-bool IsNumericKeyType(TFieldType type) {
-    return type == ftSmallint || type == ftInteger || type == ftWord || type == ftFloat || type == ftBytes;
 }
 
 AnsiString RangeRequeryCondition(const std::vector<TRequeryKey>& keys, int sqlType) {
@@ -324,7 +321,7 @@ void TfrmDouble::RequeryCurrentKey() {
         TField* field = main->FindField(name);
         if (!field) continue;
         const AnsiString value =
-            IsNumericKeyType(field->DataType()) ? field->AsString() : QuotedStr(field->AsString());
+            IsNumberField(field->DataType()) ? field->AsString() : QuotedStr(field->AsString());
         where += JoinQualified(table, field->FieldName()) + "=" + value + " and ";
     }
     if (where.empty()) return;
@@ -347,7 +344,7 @@ void TfrmDouble::ApplyQBECondition() {
         TField* field = main->FindField(name);
         if (!field) continue;
         keys.push_back(TRequeryKey{JoinQualified(table, field->FieldName()), field->AsString(),
-                                   IsNumericKeyType(field->DataType()), field->Size()});
+                                   IsNumberField(field->DataType()), field->Size()});
     }
     AnsiString where = RangeRequeryCondition(keys, SQLType);
     AnsiString dialogWhere, order;

@@ -19,6 +19,8 @@
 #include "foundation/libstrs.h"
 #include "framework/FieldLists.h"
 #include "framework/SingleCF.h"
+#include "classlib/db/dsguard.h"
+#include "classlib/db/fieldtypes.h"
 
 // ---- the filter ----
 
@@ -56,54 +58,10 @@ std::unique_ptr<TExportStatus> MakeStatus(TComponent* owner) {
     return factory ? factory(owner) : nullptr;
 }
 
-// While an export walks the data set: the controls rest, and the record it started on comes back.
-class TExportWalk {
-public:
-    explicit TExportWalk(TDataSet* dataSet) : FDataSet(dataSet) {
-        FDataSet->DisableControls();
-        FMark = FDataSet->GetBookmark();
-    }
-    ~TExportWalk() {
-        try {
-            if (FMark && FDataSet->BookmarkValid(FMark)) FDataSet->GotoBookmark(FMark);
-        } catch (const Exception&) {
-        }
-        FDataSet->FreeBookmark(FMark);
-        FDataSet->EnableControls();
-    }
-    TExportWalk(const TExportWalk&) = delete;
-    TExportWalk& operator=(const TExportWalk&) = delete;
-
-private:
-    TDataSet* FDataSet;
-    TBookmark FMark = nullptr;
-};
-
 AnsiString ShortestText(double value) {
     char buffer[32];
     const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
     return error == std::errc() ? AnsiString(buffer, end) : FloatToStr(value);
-}
-
-bool IsNumberType(TFieldType type) {
-    switch (type) {
-    case ftSmallint:
-    case ftInteger:
-    case ftWord:
-    case ftFloat:
-    case ftCurrency:
-    case ftBCD:
-    case ftAutoInc:
-    case ftLargeint:
-    case ftFMTBcd:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool IsStringType(TFieldType type) {
-    return type == ftString || type == ftWideString || type == ftFixedChar;
 }
 
 } // namespace
@@ -235,7 +193,7 @@ bool TdmSingle::KeyCondition(AnsiString& text) {
         AnsiString value;
         // Numbers as they are; every other value quoted, its quotes doubled, so that no text of a
         // record becomes SQL.
-        if (IsNumberType(field->DataType()) && !(AutoKey && adding && SameText(name, AutoKeyField))) {
+        if (IsNumberField(field->DataType()) && !(AutoKey && adding && SameText(name, AutoKeyField))) {
             // A number that is not one names no record.
             double number = 0;
             if (!TryStrToFloat(field->AsString(), number)) {
@@ -654,7 +612,7 @@ bool TdmSingle::ExportThroughExcel(TDataSet* dataSet, TComponent* controlSource,
     const AnsiString path = ExportFileName();
     bool result = true;
     {
-        TExportWalk walk(dataSet);
+        TDataSetGuard walk(dataSet, TDataSetGuard::dgControls | TDataSetGuard::dgPosition);
         FetchAll(dataSet);
         std::unique_ptr<TExportStatus> status = MakeStatus(this);
         if (status)
@@ -719,7 +677,7 @@ bool TdmSingle::ExportThroughExcel(TDataSet* dataSet, TComponent* controlSource,
                         switch (column.Kind) {
                         case ckText: {
                             AnsiString text;
-                            if (IsStringType(field->DataType()))
+                            if (IsTextField(field->DataType()))
                                 GetExportText(controlSource, text, field->DisplayText(), field->FieldName());
                             else
                                 text = field->AsString();
@@ -797,7 +755,7 @@ bool TdmSingle::ExportToXLSFile(TDataSet* dataSet, TComponent* controlSource) {
     }
     bool result = true;
     {
-        TExportWalk walk(dataSet);
+        TDataSetGuard walk(dataSet, TDataSetGuard::dgControls | TDataSetGuard::dgPosition);
         FetchAll(dataSet);
         std::unique_ptr<TExportStatus> status = MakeStatus(this);
         if (status) status->ShowStatus("查询结果转 Excel 文件进度", 0, dataSet->RecordCount());

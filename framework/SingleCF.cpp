@@ -12,6 +12,7 @@
 #include "framework/AppServer.h"
 #include "dialogs/QvQBE.h"
 #include "framework/DBFieldReg.h"
+#include "classlib/controls/hourglass.h"
 
 namespace {
 
@@ -25,22 +26,6 @@ TQueryDialogFactory& QueryFactory() {
     static TQueryDialogFactory factory;
     return factory;
 }
-
-// The hour-glass for the time of a query; the previous cursor comes back however it ends.
-class TCursorScope {
-public:
-    TCursorScope() : FSaved(Screen ? Screen->Cursor() : crDefault) {
-        if (Screen) Screen->SetCursor(crHourGlass);
-    }
-    ~TCursorScope() {
-        if (Screen) Screen->SetCursor(FSaved);
-    }
-    TCursorScope(const TCursorScope&) = delete;
-    TCursorScope& operator=(const TCursorScope&) = delete;
-
-private:
-    TCursor FSaved;
-};
 
 // The query-by-example form, owned by the document form.
 class TQBEDialog : public TQueryDialog {
@@ -565,7 +550,7 @@ bool TfrmSingle::QueryRecords() {
 void TfrmSingle::RunQuery(const AnsiString& where, const AnsiString& order) {
     TdmSingle* module = SingleModule();
     try {
-        TCursorScope cursor;
+        THourGlass hourGlass;
         AnsiString adjusted;
         AdjustCondition(where, adjusted);
         SetQueryCondition(module->cdsMain, adjusted, order);

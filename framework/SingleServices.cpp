@@ -18,6 +18,7 @@
 #include "framework/AppServer.h"
 #include "framework/SingleCF.h"
 #include "framework/knlRadical.h"
+#include "classlib/controls/hourglass.h"
 
 namespace {
 
@@ -28,34 +29,6 @@ std::mutex& ColorQueryLock() {
 TColorQueryDialogFactory& ColorQueryFactory() {
     static TColorQueryDialogFactory factory;
     return factory;
-}
-
-class TCursorScope {
-public:
-    TCursorScope() : FSaved(Screen ? Screen->Cursor() : crDefault) {
-        if (Screen) Screen->SetCursor(crHourGlass);
-    }
-    ~TCursorScope() {
-        if (Screen) Screen->SetCursor(FSaved);
-    }
-    TCursorScope(const TCursorScope&) = delete;
-    TCursorScope& operator=(const TCursorScope&) = delete;
-
-private:
-    TCursor FSaved;
-};
-
-// The rows of a counter answer (an array of row arrays); none for anything else.
-std::vector<Variant> RowsOf(const Variant& answer) {
-    std::vector<Variant> rows;
-    if (!VarIsArray(answer)) return rows;
-    for (int i = VarArrayLowBound(answer, 1); i <= VarArrayHighBound(answer, 1); ++i)
-        rows.push_back(answer.GetElement({i}));
-    return rows;
-}
-
-AnsiString Column(const Variant& row, int column) {
-    return RowColumnText(row, column);
 }
 
 std::vector<AnsiString> SplitList(const AnsiString& list, const AnsiString& separator) {
@@ -196,8 +169,8 @@ void TfrmSingle::LoadAttachmentKeys() {
                         " AND CompanyID = " + QuotedStr(Broker->CompanyID),
                     "KeyValues", Broker->Database, "N"}),
         rows);
-    for (const Variant& row : RowsOf(rows))
-        AttachmentKeys->Add(Column(row, 0));
+    for (const Variant& row : VarArrayItems(rows))
+        AttachmentKeys->Add(VarArrayItemText(row, 0));
     if (AttachmentKeys->Count() > 0) AttachmentKeys->SetSorted(true);
 }
 
@@ -295,10 +268,10 @@ void TfrmSingle::SetupUserFields() {
         }
         ++FUDFLabelCount;
         AnsiString label;
-        for (const Variant& row : RowsOf(FUDFLabels))
-            if (SameText(Trim(Column(row, 0)), name)) {
+        for (const Variant& row : VarArrayItems(FUDFLabels))
+            if (SameText(Trim(VarArrayItemText(row, 0)), name)) {
                 const AnsiString codePage = GetUICodePage();
-                label = Column(row, codePage == "950" || codePage == "936" ? 1 : 2);
+                label = VarArrayItemText(row, codePage == "950" || codePage == "936" ? 1 : 2);
                 break;
             }
         if (label.empty()) {
@@ -382,7 +355,7 @@ void TfrmSingle::OpenUDFLookup(TDataSet* dataSet, TDBEdit* edit) {
             "F2LINK", "01", link,
             VarArrayOf({"1", refFile.substr(0, dash),
                         dash == AnsiString::npos ? AnsiString() : refFile.substr(dash + 1)})) ||
-        RowColumnCount(link) < 2)
+        VarArrayLength(link) < 2)
         return;
     // Ten condition values, from the record's fields that RefCondID lists.
     std::vector<Variant> conditions(10, Variant(AnsiString()));
@@ -391,15 +364,15 @@ void TfrmSingle::OpenUDFLookup(TDataSet* dataSet, TDBEdit* edit) {
         if (TField* condition = dataSet->FindField(Trim(condFields[i])))
             conditions[i] = condition->AsString();
     Variant rows;
-    Broker->OpenF2Window(Column(link, 0), Column(link, 1), rows, FormatSetting(name, "F2Field"),
-                         FormatSetting(name, "F2FieldID"), FormatSetting(name, "RefFieldID"),
-                         static_cast<int>(Handle()), "", false, false, field->AsString(),
-                         VarArrayOf(conditions));
-    const std::vector<Variant> picked = RowsOf(rows);
+    Broker->OpenF2Window(VarArrayItemText(link, 0), VarArrayItemText(link, 1), rows,
+                         FormatSetting(name, "F2Field"), FormatSetting(name, "F2FieldID"),
+                         FormatSetting(name, "RefFieldID"), static_cast<int>(Handle()), "", false, false,
+                         field->AsString(), VarArrayOf(conditions));
+    const std::vector<Variant> picked = VarArrayItems(rows);
     if (picked.empty()) return;
     AnsiString text;
-    for (int c = 0; c < RowColumnCount(picked[0]); ++c)
-        text += (c ? "," : "") + Column(picked[0], c);
+    for (int c = 0; c < VarArrayLength(picked[0]); ++c)
+        text += (c ? "," : "") + VarArrayItemText(picked[0], c);
     write(text);
 }
 
@@ -416,12 +389,12 @@ std::unique_ptr<TUDFFields> TfrmSingle::LoadUDFFields(const AnsiString& program,
                         " AND TL003 = " + QuotedStr(program) + " ORDER BY TL011 ",
                     "TL006,TL013,TL012", Broker->Database, "N"}),
         rows);
-    for (const Variant& row : RowsOf(rows)) {
+    for (const Variant& row : VarArrayItems(rows)) {
         TUDFField* item = fields->Add();
-        item->UDFFieldName = Trim(Column(row, 0));
-        item->QueryText = Column(row, 1);
+        item->UDFFieldName = Trim(VarArrayItemText(row, 0));
+        item->QueryText = VarArrayItemText(row, 1);
         // Each reference is "table.field" and one closing character, which the field name leaves out.
-        for (const AnsiString& reference : SplitList(Column(row, 2), ";")) {
+        for (const AnsiString& reference : SplitList(VarArrayItemText(row, 2), ";")) {
             if (Trim(reference).empty()) continue;
             TUDFRelatedField* related = item->RelatedFields->Add();
             related->LinkedFieldName = reference;
@@ -472,9 +445,9 @@ bool TfrmSingle::QueryUDFData(TUDFField* item, const TStrings* values, AnsiStrin
                         VarArrayOf({item->QueryText, AnsiString(), Broker->Database, "N",
                                     texts.empty() ? VarArrayCreate({0, -1}, varVariant) : VarArrayOf(texts)}),
                         answer);
-    const std::vector<Variant> rows = RowsOf(answer);
-    if (rows.empty() || RowColumnCount(rows[0]) == 0) return false;
-    text = Column(rows[0], 0);
+    const std::vector<Variant> rows = VarArrayItems(answer);
+    if (rows.empty() || VarArrayLength(rows[0]) == 0) return false;
+    text = VarArrayItemText(rows[0], 0);
     return true;
 }
 
@@ -516,9 +489,10 @@ void TfrmSingle::FillLinkedUDFValues(const AnsiString& program, const AnsiString
                                     "TJ003,TJ005", Broker->Database, "N"}),
                         rows);
     TStringList named;
-    const std::vector<Variant> links = RowsOf(rows);
+    const std::vector<Variant> links = VarArrayItems(rows);
     for (size_t i = 0; i < links.size() && i < values.size(); ++i)
-        named.Add("other." + Trim(Column(links[i], 0)) + Trim(Column(links[i], 1)) + "=" + values[i]);
+        named.Add("other." + Trim(VarArrayItemText(links[i], 0)) + Trim(VarArrayItemText(links[i], 1)) + "=" +
+                  values[i]);
     std::unique_ptr<TUDFFields> items = LoadUDFFields(program, tag, "All");
     bool said = false;
     for (int i = 0; i < items->Count(); ++i) {
@@ -574,9 +548,9 @@ void TfrmSingle::LoadLinkFields() {
         WriteAlertLog(Broker->ProgramID, "Single-Link:" + e.Message(), 'D');
         return;
     }
-    for (const Variant& row : RowsOf(rows))
+    for (const Variant& row : VarArrayItems(rows))
         for (int c = 0; c < 2; ++c) {
-            const AnsiString name = UpperCase(Trim(Column(row, c)));
+            const AnsiString name = UpperCase(Trim(VarArrayItemText(row, c)));
             if (name.empty() || InLinkList(LinkFields, name)) continue;
             LinkFields += (LinkFields.empty() ? AnsiString() : AnsiString(1, LinkSeparator)) + name;
         }
@@ -661,7 +635,7 @@ void TfrmSingle::gdHeadKeyUp(TObject*, Word&, TShiftState) {
 
 void TfrmSingle::FollowGridLink(TFDBGrid* grid, TDataSet* dataSet) {
     if (!grid || !dataSet) return;
-    TCursorScope cursor;
+    THourGlass hourGlass;
     TField* selected = grid->SelectedField();
     if (!selected) return;
     const AnsiString name = selected->FieldName();
@@ -674,24 +648,25 @@ void TfrmSingle::FollowGridLink(TFDBGrid* grid, TDataSet* dataSet) {
                         ")  order by MR011",
                     "MR002,MR003,MR004,MR005,MR006,MR007,MR008,MR009,MR010,MR011", Broker->Database, "N"}),
         answer);
-    const std::vector<Variant> rows = RowsOf(answer);
+    const std::vector<Variant> rows = VarArrayItems(answer);
     if (rows.empty()) return;
     Variant chosen = rows[0];
-    const AnsiString selector = Trim(Column(rows[0], 1));
+    const AnsiString selector = Trim(VarArrayItemText(rows[0], 1));
     if (!selector.empty()) {
         TField* field = dataSet->FindField(selector);
         const AnsiString value = field ? Trim(field->AsString()) : AnsiString();
         bool found = false;
         for (const Variant& row : rows)
-            if (Trim(Column(row, 8)) == value) {
+            if (Trim(VarArrayItemText(row, 8)) == value) {
                 chosen = row;
                 found = true;
                 break;
             }
         if (!found) return;
     }
-    TGridLink link{Trim(Column(chosen, 2)), Trim(Column(chosen, 3)), Trim(Column(chosen, 5)),
-                   Trim(Column(chosen, 6)), Trim(Column(chosen, 7))};
+    TGridLink link{Trim(VarArrayItemText(chosen, 2)), Trim(VarArrayItemText(chosen, 3)),
+                   Trim(VarArrayItemText(chosen, 5)), Trim(VarArrayItemText(chosen, 6)),
+                   Trim(VarArrayItemText(chosen, 7))};
     auto text = [dataSet](const AnsiString& fieldName) {
         TField* field = fieldName.empty() ? nullptr : dataSet->FindField(fieldName);
         return field ? Trim(field->AsString()) : AnsiString();
@@ -699,7 +674,7 @@ void TfrmSingle::FollowGridLink(TFDBGrid* grid, TDataSet* dataSet) {
     const AnsiString condition =
         BuildGridLinkCondition(link, text(link.Source1), text(link.Source2), SQLType);
     if (condition.empty()) return;
-    RunProgram(Trim(Column(chosen, 4)), condition);
+    RunProgram(Trim(VarArrayItemText(chosen, 4)), condition);
 }
 
 void TfrmSingle::BuildLinkQuery(const AnsiString& program, const AnsiString& table, AnsiString& result,
@@ -711,20 +686,20 @@ void TfrmSingle::BuildLinkQuery(const AnsiString& program, const AnsiString& tab
                                         QuotedStr(program) + " AND MR002=" + QuotedStr(linkNo),
                                     "MR005,MR004,MR007", Broker->Database, "N"}),
                         answer);
-    for (const Variant& row : RowsOf(answer)) {
-        const AnsiString source = Trim(Column(row, 0));
+    for (const Variant& row : VarArrayItems(answer)) {
+        const AnsiString source = Trim(VarArrayItemText(row, 0));
         const AnsiString t = SameText(table, source) ? table : otherTable;
         Variant values;
         Broker->CallCounter("SimpleSql",
-                            VarArrayOf({" SELECT   " + Trim(Column(row, 2)) + " FROM  " + Broker->Database +
-                                            ".." + t + " " + t + "  WHERE " + where,
-                                        Trim(Column(row, 2)), Broker->Database, "N"}),
+                            VarArrayOf({" SELECT   " + Trim(VarArrayItemText(row, 2)) + " FROM  " +
+                                            Broker->Database + ".." + t + " " + t + "  WHERE " + where,
+                                        Trim(VarArrayItemText(row, 2)), Broker->Database, "N"}),
                             values);
-        const std::vector<Variant> found = RowsOf(values);
-        if (found.empty() || RowColumnCount(found[0]) == 0) continue;
+        const std::vector<Variant> found = VarArrayItems(values);
+        if (found.empty() || VarArrayLength(found[0]) == 0) continue;
         const Variant value = found[0].GetElement({VarArrayLowBound(found[0], 1)});
         const bool isText = VarType(value) == varString || VarType(value) == varOleStr;
-        result += Trim(Column(row, 1)) + "," + (isText ? "C," : "N,") + VarToStr(value) + ";";
+        result += Trim(VarArrayItemText(row, 1)) + "," + (isText ? "C," : "N,") + VarToStr(value) + ";";
     }
 }
 
@@ -741,9 +716,9 @@ void TfrmSingle::GetSignOffSetting(const AnsiString& docType, const AnsiString& 
     Variant answer;
     Broker->CallCounter("SimpleSql", VarArrayOf({sql, qz ? "MC006" : "MQ003", Broker->Database, "N"}),
                         answer);
-    const std::vector<Variant> rows = RowsOf(answer);
+    const std::vector<Variant> rows = VarArrayItems(answer);
     result[0] = rows.empty() ? "N" : "0";
-    result[1] = rows.empty() ? AnsiString() : Column(rows[0], 0);
+    result[1] = rows.empty() ? AnsiString() : VarArrayItemText(rows[0], 0);
 }
 
 void TfrmSingle::GetSignOffSettingTop(const AnsiString& docType, const AnsiString& key,
@@ -762,10 +737,10 @@ void TfrmSingle::GetSignOffSettingTop(const AnsiString& docType, const AnsiStrin
         Broker->CallCounter("SimpleSql",
                             VarArrayOf({sql, qz ? "MC006,MC009" : "MQ003,MQ004", Broker->Database, "N"}),
                             answer);
-        const std::vector<Variant> rows = RowsOf(answer);
+        const std::vector<Variant> rows = VarArrayItems(answer);
         if (rows.empty()) return;
-        result[0] = Column(rows[0], 0);
-        result[1] = Column(rows[0], 1);
+        result[0] = VarArrayItemText(rows[0], 0);
+        result[1] = VarArrayItemText(rows[0], 1);
     } catch (const Exception&) {
         result[0] = "N";
         result[1].clear();
@@ -800,12 +775,12 @@ void TfrmSingle::LoadVoucherFormats(TMenuItem* menu, bool force) {
         } catch (const Exception& e) {
             WriteAlertLog(Broker->ProgramID, "Single-Voucher:" + e.Message(), 'D');
         }
-        const std::vector<Variant> rows = RowsOf(answer);
+        const std::vector<Variant> rows = VarArrayItems(answer);
         for (size_t i = 0; i < rows.size(); ++i) {
             auto* item = new TMenuItem(this);
             item->SetName(menu->Name() + IntToStr(static_cast<int>(i)));
             Variant caption;
-            ConvertUiText(Column(rows[i], 0), caption);
+            ConvertUiText(VarArrayItemText(rows[i], 0), caption);
             item->SetCaption(VarToStr(caption));
             item->SetRadioItem(true);
             item->SetOnClick(TNotifyEvent(this, &TfrmSingle::MenuItemVoucherFormatClick));
@@ -874,8 +849,8 @@ AnsiString TfrmSingle::LoadColorXml() {
         VarArrayOf({"SELECT NH003 FROM $$WOQNH WHERE NH001 = " + QuotedStr(UpperCase(Broker->ProgramID)),
                     "NH003", Broker->Database, "N"}),
         answer);
-    const std::vector<Variant> rows = RowsOf(answer);
-    return rows.empty() ? AnsiString() : Column(rows[0], 0);
+    const std::vector<Variant> rows = VarArrayItems(answer);
+    return rows.empty() ? AnsiString() : VarArrayItemText(rows[0], 0);
 }
 
 void TfrmSingle::CreateColorQueryForm() {
@@ -961,7 +936,7 @@ void TfrmSingle::ApplyColorFilter() {
     const AnsiString remembered = LastWhere;
     const AnsiString filter = BuildColorFilter(ticked, remembered, Broker->Database);
     try {
-        TCursorScope cursor;
+        THourGlass hourGlass;
         if (SQLType == 0 && FQueryDialog) TAppServer(module->AppServer).SetTopRow(FQueryDialog->GetTopRow());
         bool failed = false;
         try {

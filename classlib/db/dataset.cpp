@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "classlib/db/varview.h"
+#include "classlib/rtl/varview.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "classlib/db/varview.h"
+#include "classlib/rtl/varview.h"
 #include "classlib/objects/typeinfo.h"
 #include "classlib/rtl/strutils.h"
 

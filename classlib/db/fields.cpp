@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "classlib/db/varview.h"
+#include "classlib/rtl/varview.h"
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"

@@ -3,17 +3,11 @@
 #include "classlib/automation/comserv.h"
 #include "classlib/rtl/strutils.h"
 #include "standins/shared/serverconfig.h"
+#include "classlib/rtl/varview.h"
 
 namespace {
 
 TAutoObjectFactory gF2WindowSFactory("F2WindowS.Class1", [] { return Variant(new TF2WindowS); });
-
-AnsiString Item(const Variant& array, int i) {
-    const std::vector<Variant> values = KeyValues(array);
-    if (!VarIsArray(array) || static_cast<size_t>(i) >= values.size()) return AnsiString();
-    const Variant& value = values[static_cast<size_t>(i)];
-    return VarIsNull(value) || VarIsEmpty(value) || VarIsArray(value) ? AnsiString() : VarToStr(value);
-}
 
 } // namespace
 
@@ -33,8 +27,9 @@ int TF2WindowS::Connect(const Variant& params) {
         FSession.reset();
         return 2;
     }
-    FContext = TCatalogueContext{Trim(Item(params, 2)), Trim(Item(params, 3)), Trim(Item(params, 1)),
-                                 UpperCase(Trim(Item(params, 0))), ""};
+    FContext = TCatalogueContext{Trim(VarArrayItemText(params, 2)), Trim(VarArrayItemText(params, 3)),
+                                 Trim(VarArrayItemText(params, 1)),
+                                 UpperCase(Trim(VarArrayItemText(params, 0))), ""};
     return 0;
 }
 

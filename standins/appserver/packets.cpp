@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <functional>
 
-#include "classlib/db/varview.h"
+#include "classlib/rtl/varview.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
 

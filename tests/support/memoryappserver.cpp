@@ -1,7 +1,7 @@
 #include "support/memoryappserver.h"
 
 #include "classlib/automation/comobj.h"
-#include "classlib/db/varview.h"
+#include "classlib/rtl/varview.h"
 #include "classlib/rtl/strutils.h"
 
 // ---- the in-memory server ----

@@ -2,7 +2,7 @@
 
 #include "dbfixture.h"
 #include "classlib/automation/varmarshal.h"
-#include "classlib/db/varview.h"
+#include "classlib/rtl/varview.h"
 #include "classlib/rtl/files.h"
 
 namespace {
