@@ -218,7 +218,7 @@ void TdmRadical::OpenDataSets() {
 }
 
 bool TdmRadical::SaveDataSet(TCustomClientDataSet* dataSet) {
-    return PostAndApply(Broker, dataSet);
+    return PostAndApply(dataSet);
 }
 
 void TdmRadical::LoadServerDate() {
