@@ -14,6 +14,7 @@
 #include "foundation/LibVCLs.h"
 #include "foundation/libstrs.h"
 #include "framework/DoubleCF.h"
+#include "framework/ExportSheet.h"
 #include "framework/FieldLists.h"
 #include "framework/knlRadical.h"
 #include "classlib/db/dsguard.h"
@@ -710,80 +711,16 @@ bool TdmDouble::WriteBodyExport(TDataSet* head, TDataSet* body, TComponent* cont
     }
 
     // The columns: the header's key fields, then the visible line fields.
-    std::vector<TField*> columns;
+    TExportSheet::THooks hooks = ExportHooks(controlSource);
+    std::unique_ptr<TExportSheet> sheet =
+        throughExcel ? std::make_unique<TExportSheet>(OLEExcel1, withFormats ? emNumbers : emShown, hooks)
+                     : std::make_unique<TExportSheet>(filter.get(), hooks);
     for (int i = 0; i < head->FieldCount(); ++i) {
         TField* field = head->Fields()->Fields(i);
-        if (ContainsWholeWord(UpperCase(KeyFields), UpperCase(field->FieldName()))) columns.push_back(field);
+        if (ContainsWholeWord(UpperCase(KeyFields), UpperCase(field->FieldName()))) sheet->AddColumn(field);
     }
     for (int i = 0; i < body->FieldCount(); ++i)
-        if (body->Fields()->Fields(i)->Visible()) columns.push_back(body->Fields()->Fields(i));
-
-    TFont font;
-    auto writeCell = [&](int row, int col, TField* field) {
-        if (!throughExcel) {
-            switch (field->DataType()) {
-            case ftSmallint:
-            case ftInteger:
-            case ftFloat:
-            case ftCurrency:
-            case ftBCD:
-                filter->WriteData(xlsNumber, row - 1, field->IsNull() ? AnsiString() : field->AsString(),
-                                  col - 1);
-                break;
-            case ftBoolean:
-                filter->WriteData(xlsText, row - 1, field->AsBoolean() ? "Y" : "N", col - 1);
-                break;
-            default: {
-                AnsiString text;
-                GetExportText(controlSource, text, field->DisplayText(), field->FieldName());
-                filter->WriteData(xlsText, row - 1, text, col - 1);
-                break;
-            }
-            }
-            return;
-        }
-        try {
-            switch (field->DataType()) {
-            case ftSmallint:
-            case ftInteger:
-                if (!field->IsNull()) OLEExcel1->WriteInteger(row, col, false, field->AsInteger());
-                break;
-            case ftWideString:
-                OLEExcel1->WriteText(row, col, &font, true, field->DisplayText());
-                break;
-            case ftString:
-            case ftFixedChar: {
-                AnsiString text;
-                GetExportText(controlSource, text, field->DisplayText(), field->FieldName());
-                OLEExcel1->WriteText(row, col, &font, true, text);
-                break;
-            }
-            case ftBoolean:
-                OLEExcel1->WriteText(row, col, &font, true, field->AsBoolean() ? "Y" : "N");
-                break;
-            case ftFloat:
-            case ftCurrency:
-            case ftBCD:
-                if (field->EditMask() == PercentFieldEditMask()) {
-                    OLEExcel1->WriteText(row, col, &font, true, field->DisplayText());
-                } else if (withFormats) {
-                    if (field->IsNull()) break;
-                    const int places = GetFieldDecimals(field->FieldName(), 7);
-                    if (places >= 0) OLEExcel1->SetDecimals(static_cast<Word>(places));
-                    OLEExcel1->WriteNumber(row, col, &font, places >= 0, field->AsFloat());
-                } else {
-                    OLEExcel1->WriteText(row, col, &font, true, field->DisplayText());
-                }
-                break;
-            default:
-                break;
-            }
-        } catch (const EOleError&) {
-            throw;
-        } catch (const Exception&) {
-            OLEExcel1->WriteError(row, col);
-        }
-    };
+        if (body->Fields()->Fields(i)->Visible()) sheet->AddColumn(body->Fields()->Fields(i));
 
     bool result = true;
     {
@@ -797,18 +734,11 @@ bool TdmDouble::WriteBodyExport(TDataSet* head, TDataSet* body, TComponent* cont
             warn(ui("记录数超出" + IntToStr(MaxExportRows) + "条(共：" + IntToStr(total) +
                     "条),系统将只输出前" + IntToStr(MaxExportRows) + "条记录！"));
         try {
-            for (std::size_t c = 0; c < columns.size(); ++c) {
-                if (throughExcel)
-                    OLEExcel1->WriteText(1, static_cast<int>(c) + 1, &font, false,
-                                         columns[c]->DisplayLabel());
-                else
-                    filter->WriteData(xlsText, 0, columns[c]->DisplayLabel(), static_cast<int>(c));
-            }
-            int row = 2;
-            for (head->First(); !head->Eof() && row <= MaxExportRows + 1; head->Next())
-                for (body->First(); !body->Eof() && row <= MaxExportRows + 1; body->Next(), ++row)
-                    for (std::size_t c = 0; c < columns.size(); ++c)
-                        writeCell(row, static_cast<int>(c) + 1, columns[c]);
+            sheet->WriteHeader();
+            int row = 1;
+            for (head->First(); !head->Eof() && row <= MaxExportRows; head->Next())
+                for (body->First(); !body->Eof() && row <= MaxExportRows; body->Next(), ++row)
+                    sheet->WriteRow(row);
             if (filter) {
                 filter->StorePage();
                 filter->CloseStream();

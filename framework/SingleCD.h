@@ -17,6 +17,7 @@
 #include "classlib/objects/stringlist.h"
 #include "foundation/OleExcel.h"
 #include "framework/BaseCD.h"
+#include "framework/ExportSheet.h"
 #include "standins/outside/xlsfilter/xlsfilter.h"
 
 class TUDFFields;
@@ -112,6 +113,11 @@ public:
     void cdsMainReconcileError(TCustomClientDataSet* dataSet, EReconcileError* e, TUpdateKind updateKind,
                                TReconcileAction& action);
     void MultiSelectedGetText(TField* sender, AnsiString& text, bool displayText);
+
+protected:
+    // What the export writer asks of the module: a field's text as the control source shows it, a
+    // number's decimals, the percentage mask.
+    TExportSheet::THooks ExportHooks(TComponent* controlSource);
 
 private:
     // The form's progress window for an export; none without a form.
