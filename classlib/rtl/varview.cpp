@@ -37,23 +37,10 @@ Variant VarArrayFromVector(std::vector<Variant>&& values) {
 }
 
 AnsiString VarText(const Variant& value) {
-    if (VarIsArray(value)) return AnsiString();
-    switch (VarType(value)) {
-    case varSmallint:
-    case varInteger:
-    case varSingle:
-    case varDouble:
-    case varCurrency:
-    case varDate:
-    case varOleStr:
-    case varBoolean:
-    case varByte:
-    case varInt64:
-    case varString:
-        return VarToStr(value);
-    default: // Unassigned, Null, an object, an error code
-        return AnsiString();
-    }
+    // Texts, numbers, dates and booleans have a text; an array, an object, an error code or no value none.
+    const TVarType type = VarType(value);
+    const bool hasText = VarIsStr(value) || VarIsNumeric(value) || type == varBoolean || type == varDate;
+    return hasText ? VarToStr(value) : AnsiString();
 }
 
 bool VarIsBlank(const Variant& value) {
