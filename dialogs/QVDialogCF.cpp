@@ -4,10 +4,10 @@
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 #include "foundation/LibVCLs.h"
 #include "foundation/libstrs.h"
 #include "framework/RadicalCF.h"
-#include "classlib/rtl/varview.h"
 
 KVR_PUBLISHED(TfrmQVDialog, c) {
     c.Method("FormCreate", &TfrmQVDialog::FormCreate);

@@ -2,9 +2,12 @@
 
 #include <cmath>
 
+#include "classlib/db/dsguard.h"
+#include "classlib/db/fieldtypes.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 #include "foundation/AlertLog.h"
 #include "foundation/LibVCLs.h"
 #include "foundation/LibXml.h"
@@ -14,9 +17,6 @@
 #include "framework/Brokers.h"
 #include "framework/FieldLists.h"
 #include "framework/KnlBase.h"
-#include "classlib/db/dsguard.h"
-#include "classlib/db/fieldtypes.h"
-#include "classlib/rtl/varview.h"
 
 KVR_PUBLISHED(TCurrencySetting, c) {}
 

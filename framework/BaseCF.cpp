@@ -1,6 +1,7 @@
 #include "framework/BaseCF.h"
 
 #include "classlib/db/db.h"
+#include "classlib/db/fieldtypes.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
@@ -11,7 +12,6 @@
 #include "foundation/libstrs.h"
 #include "framework/FieldLists.h"
 #include "framework/KnlBase.h"
-#include "classlib/db/fieldtypes.h"
 
 KVR_PUBLISHED(TfrmBase, c) {
     c.Field("MainMenu", &TfrmBase::MainMenu);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "classlib/controls/forms.h"
+#include "classlib/db/dsguard.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/files.h"
@@ -17,7 +18,6 @@
 #include "framework/ExportSheet.h"
 #include "framework/FieldLists.h"
 #include "framework/knlRadical.h"
-#include "classlib/db/dsguard.h"
 
 namespace {
 

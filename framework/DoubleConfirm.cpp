@@ -4,18 +4,18 @@
 #include "classlib/automation/comobj.h"
 #include "classlib/controls/extctrls.h"
 #include "classlib/controls/forms.h"
+#include "classlib/controls/hourglass.h"
 #include "classlib/graphics/bitmap.h"
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 #include "dialogs/QVConfirmDate.h"
 #include "foundation/AlertLog.h"
 #include "foundation/LibVCLs.h"
 #include "foundation/libstrs.h"
 #include "framework/DoubleCF.h"
 #include "framework/FormModes.h"
-#include "classlib/controls/hourglass.h"
-#include "classlib/rtl/varview.h"
 
 namespace {
 

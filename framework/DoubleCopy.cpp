@@ -1,13 +1,13 @@
 // TfrmDouble: copying a document into a new one, re-querying the browse list, printing with the
 // document's key and the link to the current document for the host's main-menu window.
 #include "classlib/controls/dialogs.h"
+#include "classlib/db/fieldtypes.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
 #include "dialogs/QvCopy.h"
 #include "foundation/libstrs.h"
 #include "framework/DoubleCF.h"
-#include "classlib/db/fieldtypes.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
-#include "classlib/rtl/exceptions.h"
 #include "classlib/db/fieldtypes.h"
+#include "classlib/rtl/exceptions.h"
 #include "classlib/rtl/format.h"
 
 namespace {

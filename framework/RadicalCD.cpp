@@ -1,10 +1,12 @@
 #include "framework/RadicalCD.h"
 
 #include "classlib/automation/comobj.h"
+#include "classlib/db/fieldtypes.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 #include "foundation/LibVCLs.h"
 #include "foundation/VeltraneIni.h"
 #include "foundation/libstrs.h"
@@ -12,8 +14,6 @@
 #include "framework/Brokers.h"
 #include "framework/RadicalCF.h"
 #include "framework/knlRadical.h"
-#include "classlib/db/fieldtypes.h"
-#include "classlib/rtl/varview.h"
 
 KVR_PUBLISHED(TdmRadical, c) {
     c.Field("SOB", &TdmRadical::SOB);

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "classlib/controls/forms.h"
+#include "classlib/db/dsguard.h"
+#include "classlib/db/fieldtypes.h"
 #include "classlib/dbctrls/wwdbctrls.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/datetime.h"
@@ -18,8 +20,6 @@
 #include "framework/ExportSheet.h"
 #include "framework/FieldLists.h"
 #include "framework/SingleCF.h"
-#include "classlib/db/dsguard.h"
-#include "classlib/db/fieldtypes.h"
 
 // ---- the filter ----
 

@@ -3,17 +3,17 @@
 #include <exception>
 
 #include "classlib/controls/extctrls.h"
+#include "classlib/controls/hourglass.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
+#include "dialogs/QvQBE.h"
+#include "dialogs/ShowStatusCF.h"
 #include "foundation/AlertLog.h"
 #include "foundation/libstrs.h"
 #include "framework/AppServer.h"
-#include "dialogs/QvQBE.h"
-#include "dialogs/ShowStatusCF.h"
 #include "framework/DBFieldReg.h"
-#include "classlib/controls/hourglass.h"
 
 namespace {
 

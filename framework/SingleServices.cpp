@@ -2,6 +2,7 @@
 // to other programs, print formats with a per-workstation default, sign-off setting lookups, the
 // colour filter of the browse grid and the data import of open mode 11.
 #include "classlib/automation/comobj.h"
+#include "classlib/controls/hourglass.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
 #include "components/QvDBComboBox.h"
@@ -12,11 +13,10 @@
 #include "foundation/LibXml.h"
 #include "foundation/UserDefINI.h"
 #include "foundation/libstrs.h"
-#include "framework/FieldLists.h"
 #include "framework/AppServer.h"
+#include "framework/FieldLists.h"
 #include "framework/SingleCF.h"
 #include "framework/knlRadical.h"
-#include "classlib/controls/hourglass.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 
 #include <cmath>
 
+#include "classlib/db/dsguard.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
 #include "foundation/AlertLog.h"
 #include "foundation/libstrs.h"
-#include "classlib/db/dsguard.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 // and a file's property sheet.
 #include "classlib/db/dbclient.h"
 #include "classlib/rtl/shellapi.h"
-#include "foundation/LibVCLs.h"
 #include "classlib/rtl/varview.h"
+#include "foundation/LibVCLs.h"
 
 // The ten events of DataSetEventNames, saved in that order and cleared; and put back.
 void SuspendDataSetEvents(TDataSet* dataSet, TDataSetEvents& saved);

@@ -1,7 +1,7 @@
 #include "classlib/db/datapacket.h"
 
-#include "classlib/rtl/varview.h"
 #include "classlib/objects/component.h"
+#include "classlib/rtl/varview.h"
 
 void DatabaseError(const AnsiString& message, TComponent* component) {
     if (component && !component->Name().empty()) throw EDatabaseError(component->Name() + ": " + message);

@@ -2,8 +2,8 @@
 
 #include "classlib/automation/comserv.h"
 #include "classlib/rtl/strutils.h"
-#include "standins/shared/serverconfig.h"
 #include "classlib/rtl/varview.h"
+#include "standins/shared/serverconfig.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cstdlib>
 
 #include "classlib/rtl/strutils.h"
-#include "standins/shared/numbering.h"
 #include "classlib/rtl/varview.h"
+#include "standins/shared/numbering.h"
 
 namespace {
 

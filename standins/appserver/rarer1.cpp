@@ -5,9 +5,9 @@
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 #include "standins/shared/serverconfig.h"
 #include "standins/shared/sqldialect.h"
-#include "classlib/rtl/varview.h"
 
 namespace {
 

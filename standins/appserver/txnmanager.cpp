@@ -6,8 +6,8 @@
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
-#include "standins/appserver/rarer1.h"
 #include "classlib/rtl/varview.h"
+#include "standins/appserver/rarer1.h"
 
 namespace {
 

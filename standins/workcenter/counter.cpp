@@ -4,9 +4,9 @@
 
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 #include "standins/shared/lookups.h"
 #include "standins/workcenter/signoff.h"
-#include "classlib/rtl/varview.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "standins/workcenter/f2window.h"
 
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 #include "standins/shared/lookups.h"
 #include "standins/workcenter/wcdialogs.h"
-#include "classlib/rtl/varview.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "classlib/rtl/strutils.h"
-#include "standins/workcenter/wcstate.h"
 #include "classlib/rtl/varview.h"
+#include "standins/workcenter/wcstate.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include "classlib/automation/comserv.h"
 #include "classlib/rtl/codepages.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 #include "standins/workcenter/counter.h"
 #include "standins/workcenter/f2window.h"
 #include "standins/workcenter/validator.h"
-#include "classlib/rtl/varview.h"
 
 namespace {
 

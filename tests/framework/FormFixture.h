@@ -8,13 +8,13 @@
 
 #include "classlib/automation/comobj.h"
 #include "classlib/automation/comserv.h"
-#include "classlib/db/provider.h"
-#include "support/memoryappserver.h"
 #include "classlib/controls/dialogs.h"
 #include "classlib/controls/forms.h"
+#include "classlib/db/provider.h"
 #include "classlib/objects/formloader.h"
 #include "foundation/TempPlatform.h"
 #include "framework/RadicalCF.h"
+#include "support/memoryappserver.h"
 #include "tests/framework/DispatchDouble.h"
 #include "tests/support/dialoguser.h"
 

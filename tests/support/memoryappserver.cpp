@@ -1,8 +1,8 @@
 #include "support/memoryappserver.h"
 
 #include "classlib/automation/comobj.h"
-#include "classlib/rtl/varview.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 
 // ---- the in-memory server ----
 
@@ -78,8 +78,9 @@ Variant StoredRow(TApplyContext& ctx, const std::vector<TPacketField>& fields, c
     TVarArrayView b(base);
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (fields[i].DataType != ftDataSet) continue;
-        std::vector<Variant> nested =
-            VarIsArray(b[static_cast<int>(i)]) ? VarArrayItems(b[static_cast<int>(i)]) : std::vector<Variant>{};
+        std::vector<Variant> nested = VarIsArray(b[static_cast<int>(i)])
+                                          ? VarArrayItems(b[static_cast<int>(i)])
+                                          : std::vector<Variant>{};
         if (VarIsArray(out[i])) ApplyDelta(ctx, fields[i].Nested, {}, nested, out[i]);
         out[i] = VarArrayOf(nested);
     }

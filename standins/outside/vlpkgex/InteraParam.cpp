@@ -1,5 +1,5 @@
-#include "standins/outside/vlpkgex/InteraParam.h"
 #include "classlib/rtl/varview.h"
+#include "standins/outside/vlpkgex/InteraParam.h"
 
 KVR_PUBLISHED(TInteraParam, c) {}
 

@@ -1,10 +1,10 @@
 #include <functional>
 
-#include "dbfixture.h"
+#include "classlib/db/dsguard.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
-#include "classlib/db/dsguard.h"
 #include "classlib/rtl/varview.h"
+#include "dbfixture.h"
 
 namespace {
 
