@@ -47,7 +47,7 @@ struct TRequeryKey {
 AnsiString RangeRequeryCondition(const std::vector<TRequeryKey>& keys, int sqlType);
 // ---- end of document copy ----
 
-class TfrmDouble : public TfrmSingle {
+class TfrmDouble : public TfrmSingle, public TDoubleView {
     KVR_CLASS(TfrmDouble, TfrmSingle)
 public:
     static constexpr int LineSummaryMax = 5;
@@ -168,6 +168,13 @@ public:
     void BindLineSummary();
     // The fields the line summary shows (at most five).
     const std::vector<TField*>& LineSummaryFields() const { return FSummary; }
+    // What the data module asks of the form.
+    void ViewLineStarted() override { FocusFirstBodyColumn(); }
+    AnsiString ViewCarryOverFields() override { return CarryOverFields; }
+    void ViewLineChanged(TField* field) override;
+    void ViewShowLineSummary() override { ShowLineSummary(); }
+    void ViewShowRecordCounters() override { ShowRecordCounters(); }
+    void ViewHeadPosted() override { HeadPosted(); }
     // Status panels 2 and 3: header counters on the browse page, line counters on a detail page.
     void ShowRecordCounters();
     // The header was posted (cdsMain's AfterPost).

@@ -64,6 +64,17 @@ std::unique_ptr<TQueryDialog> TfrmSingle::MakeQueryDialog() {
     return std::make_unique<TQBEDialog>(this);
 }
 
+void TfrmSingle::ViewColorsAfterSave(bool adding) {
+    if (adding)
+        RefreshColorRecord();
+    else
+        ApplyColorCondition(LastWhere, LastOrder);
+}
+
+void TfrmSingle::ViewApplyHeadColors(TDataSet* colorRow) {
+    if (HeadColors) HeadColors->ApplyForDataSet(colorRow);
+}
+
 std::unique_ptr<TExportStatus> TfrmSingle::MakeExportStatusDialog() {
     return std::make_unique<TStatusWindow>(this);
 }
@@ -494,6 +505,7 @@ bool TfrmSingle::SaveRecord() {
         }
     } catch (const EAbort&) {
         // A check that stopped the save has spoken; the record stays as the user has it.
+        ApplyPendingFocus();
         SaveStopped();
         return false;
     }
@@ -517,7 +529,7 @@ bool TfrmSingle::SaveRecord() {
 bool TfrmSingle::PrepareSave(bool adding) {
     TdmSingle* module = SingleModule();
     TClientDataSet* main = module->cdsMain;
-    if (main->State() == dsEdit || main->State() == dsInsert) main->Post();
+    if (main->State() == dsEdit || main->State() == dsInsert) PostRecord(main);
     if (adding) module->BeforeSaveDetails();
     return true;
 }

@@ -65,7 +65,7 @@ AnsiString BuildColorFilter(const std::vector<AnsiString>& ticked, const AnsiStr
                             const AnsiString& database);
 // ---- end of services ----
 
-class TfrmSingle : public TfrmBase {
+class TfrmSingle : public TfrmBase, public TSingleView {
     KVR_CLASS(TfrmSingle, TfrmBase)
 public:
     explicit TfrmSingle(TComponent* owner, bool load = true);
@@ -125,7 +125,7 @@ public:
     // runs from its menu alone, an export shows no progress.
     virtual std::unique_ptr<TQueryDialog> MakeQueryDialog();
     virtual std::unique_ptr<TColorQueryDialog> MakeColorQueryDialog(TColorConditions* conditions);
-    virtual std::unique_ptr<TExportStatus> MakeExportStatusDialog();
+    std::unique_ptr<TExportStatus> MakeExportStatusDialog() override;
     // The steps of SaveRecord, which the header-plus-body form extends. PrepareSave posts the record
     // once, with what goes with it, and checks it; false or EAbort stops the save (SaveStopped) with
     // the record still being edited. ApplySave sends the change packet: its result is the save's.
@@ -156,6 +156,14 @@ public:
     void UpdateButtonStates() override;
     void SetQueryCondition(TCustomClientDataSet* dataSet, const AnsiString& where,
                            const AnsiString& order) override;
+
+    // What the data module asks of the form.
+    bool ViewColorManaged() override { return IsColorManage; }
+    void ViewColorsAfterSave(bool adding) override;
+    void ViewColorDataChanged() override { ColorDataChanged(); }
+    bool ViewHasHeadColors() override { return static_cast<bool>(HeadColors); }
+    void ViewApplyHeadColors(TDataSet* colorRow) override;
+    bool ViewIsRecordSelected() override { return IsRecordSelected(); }
 
     TdmSingle* SingleModule() const { return dynamic_cast<TdmSingle*>(DataModule); }
     TQueryDialog* QueryDialog() const { return FQueryDialog.get(); }
