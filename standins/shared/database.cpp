@@ -652,12 +652,14 @@ void TDbSession::Transaction(const std::function<void(TDbWriter&)>& body) {
         throw;
     }
     FInTransaction = false;
-    try {
-        ExecScript(db, "COMMIT", u8"提交事务失败");
-    } catch (const EDbError& error) {
-        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-        Fail(error);
-    }
+    Guarded([&] {
+        try {
+            ExecScript(db, "COMMIT", u8"提交事务失败");
+        } catch (const EDbError&) {
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+            throw;
+        }
+    });
 }
 
 Int64 TDbSession::ClientWrite(const AnsiString& text, const std::vector<std::string>& writableTables) {
