@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "dialogs/QvCopy.h"
 #include "framework/DoubleCD.h"
 #include "framework/SingleCF.h"
 
@@ -34,8 +35,6 @@ bool ReadCopySource(TfrmDouble* form, const Variant& keyValues, Variant& head, V
 AnsiString KeyRangeExpr(const AnsiString& expr, int size);
 // qualifier.name, or name when the trimmed qualifier is empty.
 AnsiString JoinQualified(const AnsiString& qualifier, const AnsiString& name);
-// Key types that conditions compare unquoted.
-bool IsNumericKeyType(TFieldType type);
 // One header key field of a re-query condition.
 struct TRequeryKey {
     AnsiString Qualified; // the qualified column name
@@ -49,7 +48,7 @@ struct TRequeryKey {
 AnsiString RangeRequeryCondition(const std::vector<TRequeryKey>& keys, int sqlType);
 // ---- end of document copy ----
 
-class TfrmDouble : public TfrmSingle, public TDoubleView {
+class TfrmDouble : public TfrmSingle, public TDoubleView, public TCopySource {
     KVR_CLASS(TfrmDouble, TfrmSingle)
 public:
     static constexpr int LineSummaryMax = 5;
@@ -144,7 +143,7 @@ public:
     // store does the copying, here there is none.
     virtual void CopyUserAttributes(TDataSet* dataSet, const AnsiString& tag, const AnsiString& programID,
                                     const std::vector<Variant>& sourceKeys);
-    bool ReadCopySource(const Variant& keyValues, Variant& head, Variant& extras, Variant& lines);
+    bool ReadCopySource(const Variant& keyValues, Variant& head, Variant& extras, Variant& lines) override;
     void ApplyQBECondition() override;
     // The header re-queried by the current document's key, range re-query left as it is.
     void RequeryCurrentKey();

@@ -3,15 +3,16 @@
 #include <exception>
 
 #include "classlib/controls/extctrls.h"
+#include "classlib/controls/hourglass.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
+#include "dialogs/QvQBE.h"
+#include "dialogs/ShowStatusCF.h"
 #include "foundation/AlertLog.h"
 #include "foundation/libstrs.h"
 #include "framework/AppServer.h"
-#include "dialogs/QvQBE.h"
-#include "dialogs/ShowStatusCF.h"
 #include "framework/DBFieldReg.h"
 #include "framework/SingleAttachments.h"
 #include "framework/SingleUserFields.h"
@@ -21,22 +22,6 @@
 #include "framework/SinglePrintFormats.h"
 
 namespace {
-
-// The hour-glass for the time of a query; the previous cursor comes back however it ends.
-class TCursorScope {
-public:
-    TCursorScope() : FSaved(Screen ? Screen->Cursor() : crDefault) {
-        if (Screen) Screen->SetCursor(crHourGlass);
-    }
-    ~TCursorScope() {
-        if (Screen) Screen->SetCursor(FSaved);
-    }
-    TCursorScope(const TCursorScope&) = delete;
-    TCursorScope& operator=(const TCursorScope&) = delete;
-
-private:
-    TCursor FSaved;
-};
 
 // The query-by-example form, owned by the document form.
 class TQBEDialog : public TQueryDialog {
@@ -636,7 +621,7 @@ bool TfrmSingle::QueryRecords() {
 void TfrmSingle::RunQuery(const AnsiString& where, const AnsiString& order) {
     TdmSingle* module = SingleModule();
     try {
-        TCursorScope cursor;
+        THourGlass hourGlass;
         AnsiString adjusted;
         AdjustCondition(where, adjusted);
         SetQueryCondition(module->cdsMain, adjusted, order);
