@@ -11,6 +11,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/BenchDatabase.h"
 #include "classlib/db/datapacket.h"
 #include "classlib/db/provider.h"
 #include "standins/appserver/rarer1.h"
@@ -18,7 +19,7 @@
 
 namespace {
 
-// A database of the demo with count more documents of two lines each, made once per count.
+// A copy of the demo database with count more documents of two lines each, made once per count.
 std::string Database(int count) {
     static std::map<int, std::string> made;
     auto found = made.find(count);
@@ -26,39 +27,7 @@ std::string Database(int count) {
     std::string folder = (std::filesystem::temp_directory_path() / "kvrbench-XXXXXX").string();
     if (!mkdtemp(folder.data())) std::abort();
     const std::string path = folder + "/docs.db";
-    SetServerDatabasePath(path);
-    SetServerDataDir(std::string(KVR_SOURCE_DIR) + "/data");
-    OpenServerSession();
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt* head = nullptr;
-    sqlite3_stmt* line = nullptr;
-    sqlite3_prepare_v2(db,
-                       "INSERT INTO KVRTA (TA001, TA002, TA008, TA005, TA006, TA016, TA036, TA018, FLAG) "
-                       "VALUES ('5101', ?, '20261210', 'S0002', 'B001', 'USD', 'F01', 1000, 1)",
-                       -1, &head, nullptr);
-    sqlite3_prepare_v2(db,
-                       "INSERT INTO KVRTB (TB001, TB002, TB003, TB004, TB005, TB006, TB007, FLAG) "
-                       "VALUES ('5101', ?, ?, '3301', '20261110002', ?, 'W03', 1)",
-                       -1, &line, nullptr);
-    for (int i = 0; i < count; ++i) {
-        const std::string number = std::to_string(40000000000L + i);
-        sqlite3_bind_text(head, 1, number.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_step(head);
-        sqlite3_reset(head);
-        for (const char* seq : {"0001", "0002"}) {
-            sqlite3_bind_text(line, 1, number.c_str(), -1, SQLITE_TRANSIENT);
-            sqlite3_bind_text(line, 2, seq, -1, SQLITE_STATIC);
-            sqlite3_bind_text(line, 3, seq, -1, SQLITE_STATIC);
-            sqlite3_step(line);
-            sqlite3_reset(line);
-        }
-    }
-    sqlite3_finalize(head);
-    sqlite3_finalize(line);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    benchdb::CopyCachedDatabase(count, path);
     made[count] = path;
     return path;
 }
