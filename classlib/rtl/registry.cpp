@@ -190,8 +190,11 @@ public:
     }
 
     TRegKey* Find(const AnsiString& path) {
+        return const_cast<TRegKey*>(static_cast<const TRegStore*>(this)->Find(path));
+    }
+    const TRegKey* Find(const AnsiString& path) const {
         AnsiString folded = Fold(path);
-        for (TRegKey& k : FKeys)
+        for (const TRegKey& k : FKeys)
             if (Fold(k.Path) == folded) return &k;
         return nullptr;
     }
@@ -239,8 +242,11 @@ public:
     }
 
     static TRegValue* FindValue(TRegKey& key, const AnsiString& name) {
+        return const_cast<TRegValue*>(FindValue(static_cast<const TRegKey&>(key), name));
+    }
+    static const TRegValue* FindValue(const TRegKey& key, const AnsiString& name) {
         AnsiString folded = Fold(name);
-        for (TRegValue& v : key.Values)
+        for (const TRegValue& v : key.Values)
             if (Fold(v.Name) == folded) return &v;
         return nullptr;
     }
@@ -284,10 +290,14 @@ private:
     bool FLoaded = false;
 };
 
-TRegStore ReadStore() {
-    TRegStore store;
-    store.Load(RegistryFileName());
-    return store;
+// The store as last read: a read of a value costs a look at the file's stamp, not a read and a parse.
+std::shared_ptr<const TRegStore> ReadStore() {
+    static TFileCache<TRegStore> cache;
+    return cache.Get(RegistryFileName(), [](const AnsiString& name) {
+        TRegStore store;
+        store.Load(name);
+        return store;
+    });
 }
 
 AnsiString HomeFolder() {
@@ -350,7 +360,7 @@ bool TRegistry::OpenKey(const AnsiString& key, bool canCreate) {
     AnsiString relative;
     AnsiString path = StorePath(key, &relative);
     if (path.empty()) return false;
-    if (!ReadStore().Exists(path)) {
+    if (!ReadStore()->Exists(path)) {
         if (!canCreate) return false;
         TStoreWrite write;
         if (!write.Loaded()) return false;
@@ -368,7 +378,7 @@ bool TRegistry::OpenKey(const AnsiString& key, bool canCreate) {
 bool TRegistry::OpenKeyReadOnly(const AnsiString& key) {
     AnsiString relative;
     AnsiString path = StorePath(key, &relative);
-    if (path.empty() || !ReadStore().Exists(path)) return false;
+    if (path.empty() || !ReadStore()->Exists(path)) return false;
     FOpen = true;
     FReadOnly = true;
     FCurrentPath = relative;
@@ -383,7 +393,7 @@ void TRegistry::CloseKey() {
 
 bool TRegistry::KeyExists(const AnsiString& key) const {
     AnsiString path = StorePath(key);
-    return !path.empty() && ReadStore().Exists(path);
+    return !path.empty() && ReadStore()->Exists(path);
 }
 
 bool TRegistry::DeleteKey(const AnsiString& key) {
@@ -398,17 +408,17 @@ bool TRegistry::DeleteKey(const AnsiString& key) {
 bool TRegistry::ValueExists(const AnsiString& name) const {
     AnsiString path = CurrentStorePath();
     if (path.empty()) return false;
-    TRegStore store = ReadStore();
-    TRegKey* key = store.Find(path);
+    const auto store = ReadStore();
+    const TRegKey* key = store->Find(path);
     return key && TRegStore::FindValue(*key, name);
 }
 
 AnsiString TRegistry::ReadString(const AnsiString& name) const {
     AnsiString path = CurrentStorePath();
     if (path.empty()) return AnsiString();
-    TRegStore store = ReadStore();
-    TRegKey* key = store.Find(path);
-    TRegValue* value = key ? TRegStore::FindValue(*key, name) : nullptr;
+    const auto store = ReadStore();
+    const TRegKey* key = store->Find(path);
+    const TRegValue* value = key ? TRegStore::FindValue(*key, name) : nullptr;
     return value ? value->Data : AnsiString();
 }
 
@@ -442,8 +452,8 @@ void TRegistry::GetValueNames(std::vector<AnsiString>& names) const {
     names.clear();
     AnsiString path = CurrentStorePath();
     if (path.empty()) return;
-    TRegStore store = ReadStore();
-    if (TRegKey* key = store.Find(path))
+    const auto store = ReadStore();
+    if (const TRegKey* key = store->Find(path))
         for (const TRegValue& v : key->Values)
             names.push_back(v.Name);
 }
@@ -452,5 +462,5 @@ void TRegistry::GetKeyNames(std::vector<AnsiString>& names) const {
     names.clear();
     AnsiString path = CurrentStorePath();
     if (path.empty()) return;
-    names = ReadStore().Children(path);
+    names = ReadStore()->Children(path);
 }
