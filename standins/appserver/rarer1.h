@@ -38,6 +38,7 @@
 #include "classlib/automation/autoobj.h"
 #include "standins/appserver/packets.h"
 #include "standins/appserver/providers.h"
+#include "standins/shared/serverconfig.h"
 
 class TRarer1 : public TAutoObject {
 public:
@@ -84,7 +85,7 @@ private:
     bool IsOwnScheme(const AnsiString& user, const AnsiString& program) const;
     AnsiString NotOwnScheme() const;
 
-    std::unique_ptr<TDbSession> FSession;
+    TServerSession FSession;
     std::shared_ptr<const TCatalogue> FCatalogue;
     TCatalogueContext FContext;
     std::vector<std::pair<AnsiString, AnsiString>> FSettingLines;
