@@ -21,6 +21,10 @@ namespace {
 // an earlier version gets what the schema added since (see CreateIfNeeded).
 constexpr int CurrentSchemaVersion = 2;
 
+// Where a page's LIMIT goes when it belongs inside the select (a page chosen before the joins): the
+// same as none, so that the text stands as it is until the limit replaces it.
+constexpr const char* PageLimitMark = " LIMIT -1 OFFSET 0";
+
 bool IsAscii(const std::string& text) {
     for (unsigned char c : text)
         if (c >= 0x80) return false;
@@ -492,7 +496,7 @@ TDbSession::TBuiltSelect TDbSession::Build(const TSelectSpec& spec, size_t first
     const TSortPosition* after = spec.After;
     std::string key = spec.Select + '\x1f' + spec.Where + '\x1f' + spec.Condition + '\x1f' + spec.Sort +
                       '\x1f' + spec.DefaultSort + '\x1f' + std::to_string(firstParameter) +
-                      (shapes ? "C" : "S");
+                      (shapes ? "C" : "S") + (spec.Limit >= 0 ? "L" : "");
     if (after && !after->Empty()) {
         key += '\x1f' + after->FOrder + '\x1f';
         for (const auto& value : after->FValues)
@@ -511,9 +515,14 @@ TDbSession::TBuiltSelect TDbSession::Build(const TSelectSpec& spec, size_t first
         for (const auto& value : after->FValues)
             built.Seek.push_back(value.get());
     const Int64 offset = built.ByKey ? 0 : spec.Offset;
+    std::string limit;
     if (spec.Limit >= 0 || offset > 0)
-        built.Sql += " LIMIT " + std::to_string(spec.Limit >= 0 ? spec.Limit : -1) + " OFFSET " +
-                     std::to_string(offset > 0 ? offset : 0);
+        limit = " LIMIT " + std::to_string(spec.Limit >= 0 ? spec.Limit : -1) + " OFFSET " +
+                std::to_string(offset > 0 ? offset : 0);
+    if (built.LimitAt != std::string::npos)
+        built.Sql.replace(built.LimitAt, std::strlen(PageLimitMark), limit);
+    else
+        built.Sql += limit;
     return built;
 }
 
@@ -618,9 +627,34 @@ TDbSession::TBuiltSelect TDbSession::Compose(const TSelectSpec& spec, size_t fir
             }
         }
 
+        // A page of a client's sort that no index serves reads and sorts every row: the page's rows are
+        // then chosen on the tables that the sort and the conditions need, and only they are joined to
+        // the rest.
+        std::string lean, base;
+        int dropped = 0;
+        if (!shapes && columns && spec.Limit >= 0 && !Trim(ToUtf8(spec.Sort)).empty()) {
+            std::string named = built.Order;
+            for (const std::string& text : conditions)
+                named += " " + text;
+            const TTableShapes lookup = [this](const std::string& table) -> const TTableShape& {
+                return const_cast<TDbSession*>(this)->Shape(table); // the shapes are a cache of the schema
+            };
+            lean = CountingHead(
+                std::vector<TSqlToken>(tokens.begin(), tokens.begin() + static_cast<long>(where)), named,
+                lookup, &base, &dropped);
+        }
         std::string text = Trim(head);
+        std::string filter;
         for (size_t i = 0; i < conditions.size(); ++i)
-            text += (i == 0 ? " WHERE " : " AND ") + conditions[i];
+            filter += (i == 0 ? " WHERE " : " AND ") + conditions[i];
+        if (!lean.empty() && !base.empty() && dropped > 0) {
+            text += " WHERE " + base + ".rowid IN (SELECT " + base + ".rowid " + Trim(lean.substr(9)) +
+                    filter + " ORDER BY " + built.Order + PageLimitMark + ") ORDER BY " + built.Order;
+            built.Sql = FDialect.Translate(text);
+            built.LimitAt = built.Sql.rfind(PageLimitMark);
+            return built;
+        }
+        text += filter;
         if (!built.Order.empty()) text += " ORDER BY " + built.Order;
         built.Sql = FDialect.Translate(text);
         return built;
@@ -705,6 +739,10 @@ const TTableShape& TDbSession::Shape(const std::string& table) {
                 shape.UniqueKeys.push_back({{name, "BINARY"}});
         }
         shape.Known = !shape.Columns.empty();
+        const TDbResult kind =
+            Run(db, "SELECT 1 FROM pragma_table_list WHERE name = ?1 AND type = 'table' AND wr = 0", named,
+                false, nullptr);
+        shape.Rowid = !kind.Rows.empty();
         if (primary.size() != 1 || shape.UniqueKeys.empty()) shape.UniqueKeys.clear();
         const TDbResult indexes =
             Run(db, "SELECT name FROM pragma_index_list(?1) WHERE \"unique\" = 1 AND partial = 0", named,

@@ -167,6 +167,7 @@ private:
         std::vector<std::string> Terms;   // the result columns that hold the order's values (upper case)
         std::vector<sqlite3_value*> Seek; // bound after the parameters when paging by key
         bool ByKey = false;
+        size_t LimitAt = std::string::npos; // where the LIMIT goes when not at the end (PageLimitMark)
     };
     // With shapes, the select that counts the rows: no order, and only the joins that can change how
     // many rows there are (CountingHead).

@@ -69,7 +69,7 @@ bool ReadTable(const std::vector<TSqlToken>& tokens, const std::vector<size_t>& 
 } // namespace
 
 std::string CountingHead(const std::vector<TSqlToken>& head, const std::string& conditions,
-                         const TTableShapes& shapes) {
+                         const TTableShapes& shapes, std::string* baseAlias, int* dropped) {
     std::vector<size_t> items; // the head's tokens other than blanks and comments
     for (size_t i = 0; i < head.size(); ++i)
         if (head[i].Kind != TSqlTokenKind::Space && head[i].Kind != TSqlTokenKind::Comment)
@@ -120,12 +120,14 @@ std::string CountingHead(const std::vector<TSqlToken>& head, const std::string& 
 
     // The tables before each join, by alias.
     std::map<std::string, std::string> known;
+    bool plainBase = false; // the first table is a name and an alias, nothing more
     for (size_t s = 0; s < segments.size(); ++s) {
         TSegment& segment = segments[s];
         const std::vector<size_t>& its = segment.Items;
         size_t at = 0;
         if (s == 0) {
             if (ReadTable(head, its, at, segment)) known[segment.Alias] = segment.Table;
+            plainBase = !segment.Table.empty() && at == its.size();
             continue;
         }
         // LEFT [OUTER] JOIN table [[AS] alias] ON a = b [AND c = d ...]
@@ -218,6 +220,11 @@ std::string CountingHead(const std::vector<TSqlToken>& head, const std::string& 
             collect(head, segment.First, segment.Last);
         }
     }
+    if (baseAlias)
+        *baseAlias = plainBase && shapes(segments.front().Table).Rowid ? segments.front().Alias : "";
+    if (dropped) *dropped = 0;
+    for (const TSegment& segment : segments)
+        if (dropped && segment.Droppable) ++*dropped;
     std::string text = "SELECT 1 ";
     auto copy = [&](size_t first, size_t last) {
         for (size_t i = first; i < last; ++i)

@@ -21,6 +21,7 @@ struct TTableShape {
         std::string Collation;
     };
     bool Known = false; // false: no such table (or not readable)
+    bool Rowid = false; // a table with a rowid (not a view, not WITHOUT ROWID)
     std::map<std::string, TColumn> Columns;
     std::vector<std::vector<TKeyColumn>> UniqueKeys; // the primary key and every whole unique index
 };
@@ -36,5 +37,8 @@ std::string ColumnAffinity(const std::string& declaredType);
 // column of a table before it or to a literal, compared as the key compares) and that nothing left
 // names. Empty when the head is no plain select of columns (DISTINCT, TOP, a function or a sub-select
 // in its list), so that the caller counts the whole select.
+// baseAlias receives the first table's name in the query when it is a plain table, dropped how many
+// joins went.
 std::string CountingHead(const std::vector<TSqlToken>& head, const std::string& conditions,
-                         const TTableShapes& shapes);
+                         const TTableShapes& shapes, std::string* baseAlias = nullptr,
+                         int* dropped = nullptr);

@@ -131,4 +131,41 @@ TEST_F(CountOnSeed, CountsWhatTheSelectGivesWithOrWithoutItsJoins) {
     }
 }
 
+// A page of a client's sort is chosen on the header table (and what the sort and the conditions
+// name), then joined; the page holds the rows the whole select gives at that place.
+TEST_F(CountOnSeed, APageOfAClientsSortIsChosenBeforeTheJoins) {
+    struct TCase {
+        const char* Sort;
+        const char* Condition;
+        const char* Inner; // the start of the choosing select, "" where the select stays whole
+    } const cases[] = {
+        {"TA018 DESC", "", "rowid IN (SELECT KVRTA.rowid FROM KVRTA KVRTA ORDER BY"},
+        {"KVRTA.TA008", "BYVMA.MA002 LIKE '%'",
+         "rowid IN (SELECT KVRTA.rowid FROM KVRTA KVRTA LEFT JOIN BYVMA BYVMA ON BYVMA.MA001 = KVRTA.TA005 "},
+        {"BYVMA.MA002", "", "rowid IN (SELECT KVRTA.rowid FROM KVRTA KVRTA LEFT JOIN BYVMA"},
+        {"TA005C", "", ""},
+        {"TA018 * 2", "", ""},
+        {"", "", ""},
+    };
+    for (const TCase& c : cases) {
+        TSelectSpec spec;
+        spec.Select = Setting("M11_SELECT");
+        spec.Sort = c.Sort;
+        spec.Condition = c.Condition;
+        spec.DefaultSort = "KVRTA.TA001,KVRTA.TA002";
+        const TDbResult whole = Session.SelectWhere(spec);
+        ASSERT_GE(whole.Rows.size(), 2u);
+        spec.Limit = 1;
+        spec.Offset = 1;
+        const std::string sql = Session.BuildSelect(spec);
+        if (*c.Inner)
+            EXPECT_NE(sql.find(c.Inner), std::string::npos) << sql;
+        else
+            EXPECT_EQ(sql.find("rowid IN"), std::string::npos) << sql;
+        const TDbResult page = Session.SelectWhere(spec);
+        ASSERT_EQ(page.Rows.size(), 1u) << sql;
+        EXPECT_EQ(page.Rows[0], whole.Rows[1]) << sql;
+    }
+}
+
 } // namespace
