@@ -139,6 +139,7 @@ struct TRegValue {
 struct TRegKey {
     AnsiString Path; // root name, "\", the key's path
     std::vector<TRegValue> Values;
+    AnsiString Folded; // Fold(Path), made once: every read looks keys up
 };
 
 class TRegStore {
@@ -195,14 +196,17 @@ public:
     const TRegKey* Find(const AnsiString& path) const {
         AnsiString folded = Fold(path);
         for (const TRegKey& k : FKeys)
-            if (Fold(k.Path) == folded) return &k;
+            if (k.Folded == folded) return &k;
         return nullptr;
     }
 
     bool Exists(const AnsiString& path) const {
         if (SplitKeyPath(path).size() == 1) return true; // a root key always exists
+        const AnsiString folded = Fold(path);
         for (const TRegKey& k : FKeys)
-            if (IsSameOrBelow(k.Path, path)) return true;
+            if (k.Folded.compare(0, folded.size(), folded) == 0 &&
+                (k.Folded.size() == folded.size() || k.Folded[folded.size()] == '\\'))
+                return true;
         return false;
     }
 
@@ -254,7 +258,7 @@ public:
 private:
     TRegKey& Ensure(const AnsiString& path) {
         if (TRegKey* k = Find(path)) return *k;
-        FKeys.push_back({path, {}});
+        FKeys.push_back({path, {}, Fold(path)});
         return FKeys.back();
     }
 
