@@ -199,7 +199,8 @@ void RawInsert(benchmark::State& state) {
     const char* stamp = "COMPANY, CREATOR, USR_GROUP, CREATE_DATE, MODIFIER, MODI_DATE, FLAG, ";
     const char* stampValues = "'DEMO', 'DEMO', 'DEMO', '20280101120000000', '', '', 1, ";
     bool ok = sqlite3_open((platform.Root() + "/demo.db").c_str(), &db) == SQLITE_OK &&
-              sqlite3_exec(db, "PRAGMA busy_timeout = 10000", nullptr, nullptr, nullptr) == SQLITE_OK;
+              sqlite3_exec(db, "PRAGMA busy_timeout = 10000; PRAGMA synchronous = NORMAL", nullptr, nullptr,
+                           nullptr) == SQLITE_OK; // as the server's connections
     ok = ok &&
          sqlite3_prepare_v2(db,
                             (std::string("INSERT INTO FWDHD (") + stamp +
