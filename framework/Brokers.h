@@ -14,8 +14,8 @@
 //   W warning, OK Cancel; not OK with abortOnCancel raises the silent abort
 //   T the error text of the code, then "是否继续?", with Yes No Cancel and Yes to all
 //   any other letter: no icon, OK
-// The arguments go to the host with the code, which fills the text's placeholders: the text is never
-// formatted a second time here, so an argument holding "%" shows as it is.
+// The host gives the text of the code; it is converted for the user interface, then its placeholders
+// are filled with the arguments (which the callers give in the user interface's code page already).
 #include <initializer_list>
 #include <vector>
 
@@ -25,8 +25,34 @@
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/variants.h"
 
-class TfrmRadical;
 class TDataSet;
+
+// What the broker asks of the document form that owns it, and all it asks; the form implements it. A
+// broker whose owner is no such form answers with the defaults (code page 936, product 3, no rights,
+// no recorded lookups).
+class TBrokerView {
+public:
+    virtual int BrokerWindowHandle() = 0;
+    virtual AnsiString BrokerCaption() = 0;
+    virtual AnsiString BrokerUICodePage() = 0;
+    virtual AnsiString BrokerSystemCodePage() = 0;
+    // 0 none, 1 traditional to simplified, 2 simplified to traditional.
+    virtual Byte BrokerUIConvertMode() = 0;
+    // The text between the two scripts by the given mode; as it is without a converter.
+    virtual AnsiString BrokerConvertScript(const AnsiString& text, Byte mode) = 0;
+    virtual int BrokerProductID() = 0;
+    // Whether the user holds either of the two rights.
+    virtual bool BrokerHasRight(int right, int other) = 0;
+    // lmNormal, lmRecording (the lookup is recorded, not shown) or lmReplaying (the host's rows answer).
+    virtual Byte BrokerLookupMode() = 0;
+    virtual void BrokerRecordLookup(const Variant& record) = 0;
+    virtual Variant BrokerLookupReturn() = 0;
+    // After every message shown.
+    virtual void BrokerAfterSay() = 0;
+
+protected:
+    ~TBrokerView() = default;
+};
 
 // Bits of ServiceMask: which of the host's services AttachServices takes.
 constexpr Byte smValidator = 0x02;
@@ -67,8 +93,8 @@ public:
     bool CatalogFlag = false; // column 7 of the catalogue row is "Y"
     Byte ProgramKind = 0;     // column 8: "W" 1, "E" 2, "Z" 3, else 0
 
-    // The owner as a document form; nil when the owner is something else.
-    TfrmRadical* Form() const;
+    // The owner as the form the broker serves; nil when the owner is something else.
+    TBrokerView* View() const;
 
     // ---- settings ----
     void SetSysSetting(const AnsiString& name, const AnsiString& value);
@@ -125,9 +151,8 @@ public:
     AnsiString GetProgramNameOf(const AnsiString& id);
 
     // ---- messages ----
-    // The host's text of a kind and code, its placeholders filled with args; '' without a host.
-    AnsiString GetMessageText(const AnsiString& kind, const AnsiString& code,
-                              const std::vector<TVarRec>& args = {});
+    // The host's text of a kind and code, with its placeholders; '' without a host.
+    AnsiString GetMessageText(const AnsiString& kind, const AnsiString& code);
     // The message dialog of a kind and code; its modal result (1 OK, 2 Cancel, 6 Yes, 7 No, 10 Yes to
     // all). codePage is not used (every caller passes 936); defaultButton indexes SayButtonNames.
     int Say(const AnsiString& kind, const AnsiString& code, std::initializer_list<TVarRec> args = {},
