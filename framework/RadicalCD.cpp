@@ -236,7 +236,7 @@ void TdmRadical::OpenDataSets() {
 }
 
 bool TdmRadical::SaveDataSet(TCustomClientDataSet* dataSet) {
-    return PostAndApply(Broker, dataSet);
+    return PostAndApply(dataSet);
 }
 
 void TdmRadical::LoadServerDate() {

@@ -1,7 +1,6 @@
 #include "framework/SingleCD.h"
 
 #include <charconv>
-#include <mutex>
 #include <vector>
 
 #include "classlib/controls/forms.h"
@@ -12,7 +11,6 @@
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/shellapi.h"
 #include "classlib/rtl/strutils.h"
-#include "dialogs/ShowStatusCF.h"
 #include "foundation/AlertLog.h"
 #include "foundation/LibVCLs.h"
 #include "foundation/libUDF.h"
@@ -35,26 +33,6 @@ KVR_PUBLISHED(TXLSExport, c) {}
 // ---- the progress window ----
 
 namespace {
-
-// Function statics: a program's main block installs its makers while the library loads, before the
-// unit's own statics would be made.
-std::mutex& StatusLock() {
-    static std::mutex lock;
-    return lock;
-}
-TExportStatusFactory& StatusFactory() {
-    static TExportStatusFactory factory;
-    return factory;
-}
-
-std::unique_ptr<TExportStatus> MakeStatus(TComponent* owner) {
-    TExportStatusFactory factory;
-    {
-        std::lock_guard<std::mutex> lock(StatusLock());
-        factory = StatusFactory();
-    }
-    return factory ? factory(owner) : nullptr;
-}
 
 // While an export walks the data set: the controls rest, and the record it started on comes back.
 class TExportWalk {
@@ -107,38 +85,6 @@ bool IsStringType(TFieldType type) {
 }
 
 } // namespace
-
-namespace {
-
-// The status window, freed with the export.
-class TStatusWindow : public TExportStatus {
-public:
-    explicit TStatusWindow(TComponent* owner) : FWindow(new TfrmShowStatus(owner)) {}
-    ~TStatusWindow() override { delete FWindow; }
-    TStatusWindow(const TStatusWindow&) = delete;
-    TStatusWindow& operator=(const TStatusWindow&) = delete;
-    void ShowStatus(const AnsiString& caption, int min, int max) override {
-        FWindow->ShowStatus(caption, min, max);
-    }
-    void StepIt() override { FWindow->StepIt(); }
-    void CloseStatus() override { FWindow->CloseStatus(); }
-
-private:
-    TfrmShowStatus* FWindow;
-};
-
-} // namespace
-
-TExportStatusFactory ShowStatusFactory() {
-    return [](TComponent* owner) { return std::make_unique<TStatusWindow>(owner); };
-}
-
-TExportStatusFactory SetExportStatusFactory(TExportStatusFactory factory) {
-    std::lock_guard<std::mutex> lock(StatusLock());
-    TExportStatusFactory previous = std::move(StatusFactory());
-    StatusFactory() = std::move(factory);
-    return previous;
-}
 
 // ---- the module ----
 
@@ -558,6 +504,11 @@ void TdmSingle::RefreshColor() {
 
 // ---- export ----
 
+std::unique_ptr<TExportStatus> TdmSingle::MakeExportStatus() {
+    auto* form = dynamic_cast<TfrmSingle*>(Form());
+    return form ? form->MakeExportStatusDialog() : nullptr;
+}
+
 AnsiString TdmSingle::UIText(const AnsiString& text) const {
     TfrmRadical* form = Form();
     if (!form) return text;
@@ -656,7 +607,7 @@ bool TdmSingle::ExportThroughExcel(TDataSet* dataSet, TComponent* controlSource,
     {
         TExportWalk walk(dataSet);
         FetchAll(dataSet);
-        std::unique_ptr<TExportStatus> status = MakeStatus(this);
+        std::unique_ptr<TExportStatus> status = MakeExportStatus();
         if (status)
             status->ShowStatus(fixedTexts ? AnsiString("查询结果转 Excel 文件进度")
                                           : LangText("sConvertStat", "查询结果转 Excel 文件进度"),
@@ -799,7 +750,7 @@ bool TdmSingle::ExportToXLSFile(TDataSet* dataSet, TComponent* controlSource) {
     {
         TExportWalk walk(dataSet);
         FetchAll(dataSet);
-        std::unique_ptr<TExportStatus> status = MakeStatus(this);
+        std::unique_ptr<TExportStatus> status = MakeExportStatus();
         if (status) status->ShowStatus("查询结果转 Excel 文件进度", 0, dataSet->RecordCount());
         try {
             std::vector<TField*> fields;

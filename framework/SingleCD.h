@@ -30,8 +30,8 @@ public:
     void CloseStream() override;
 };
 
-// The progress window of a long export (the dialogs' status window); the module shows none until the
-// dialogs install theirs.
+// The progress window of a long export (the dialogs' status window); the form makes it
+// (TfrmSingle::MakeExportStatusDialog) and the exporting module frees it.
 class TExportStatus {
 public:
     virtual ~TExportStatus() = default;
@@ -39,11 +39,6 @@ public:
     virtual void StepIt() = 0;
     virtual void CloseStatus() = 0;
 };
-using TExportStatusFactory = std::function<std::unique_ptr<TExportStatus>(TComponent* owner)>;
-// Installs the maker of the progress window; returns the one it replaces.
-TExportStatusFactory SetExportStatusFactory(TExportStatusFactory factory);
-// The dialogs' status window (TfrmShowStatus) behind that interface, owned by the exporting module.
-TExportStatusFactory ShowStatusFactory();
 
 class TdmSingle : public TdmBase {
     KVR_CLASS(TdmSingle, TdmBase)
@@ -119,6 +114,8 @@ public:
     void MultiSelectedGetText(TField* sender, AnsiString& text, bool displayText);
 
 private:
+    // The form's progress window for an export; none without a form.
+    std::unique_ptr<TExportStatus> MakeExportStatus();
     // The form's message dialog for an export: a warning with OK, or the open question (true for Yes).
     void ExportWarning(const AnsiString& text);
     bool AskOpen(const AnsiString& text);

@@ -1,6 +1,6 @@
 #include "framework/SingleCF.h"
 
-#include <mutex>
+#include <exception>
 
 #include "classlib/controls/extctrls.h"
 #include "classlib/objects/formloader.h"
@@ -11,20 +11,10 @@
 #include "foundation/libstrs.h"
 #include "framework/AppServer.h"
 #include "dialogs/QvQBE.h"
+#include "dialogs/ShowStatusCF.h"
 #include "framework/DBFieldReg.h"
 
 namespace {
-
-// Function statics: a program's main block installs its makers while the library loads, before the
-// unit's own statics would be made.
-std::mutex& QueryLock() {
-    static std::mutex lock;
-    return lock;
-}
-TQueryDialogFactory& QueryFactory() {
-    static TQueryDialogFactory factory;
-    return factory;
-}
 
 // The hour-glass for the time of a query; the previous cursor comes back however it ends.
 class TCursorScope {
@@ -54,8 +44,11 @@ public:
     void SetDefaultTopRow(int rows) override { FDialog->SetDefaultTopRow(rows); }
     bool Execute(AnsiString& where, AnsiString& orderBy) override { return FDialog->Execute(where, orderBy); }
     int GetTopRow() override { return FDialog->GetTopRow(); }
+    // A saved scheme whose page is not a number is not loaded.
     bool LoadScheme(const Variant& page, const AnsiString& text) override {
-        return FDialog->LoadScheme(VarIsEmpty(page) || VarIsNull(page) ? 0 : page.AsInteger(), text);
+        int number = 0;
+        if (!TryStrToInt(VarToStr(page), number)) return false;
+        return FDialog->LoadScheme(number, text);
     }
     void BuildQuery(AnsiString& where, AnsiString& orderBy) override { FDialog->BuildQuery(where, orderBy); }
 
@@ -63,17 +56,31 @@ private:
     TQBEForm* FDialog;
 };
 
+// The status window, freed with the export.
+class TStatusWindow : public TExportStatus {
+public:
+    explicit TStatusWindow(TComponent* owner) : FWindow(new TfrmShowStatus(owner)) {}
+    ~TStatusWindow() override { delete FWindow; }
+    TStatusWindow(const TStatusWindow&) = delete;
+    TStatusWindow& operator=(const TStatusWindow&) = delete;
+    void ShowStatus(const AnsiString& caption, int min, int max) override {
+        FWindow->ShowStatus(caption, min, max);
+    }
+    void StepIt() override { FWindow->StepIt(); }
+    void CloseStatus() override { FWindow->CloseStatus(); }
+
+private:
+    TfrmShowStatus* FWindow;
+};
+
 } // namespace
 
-TQueryDialogFactory QBEDialogFactory() {
-    return [](TfrmSingle* form) { return std::make_unique<TQBEDialog>(form); };
+std::unique_ptr<TQueryDialog> TfrmSingle::MakeQueryDialog() {
+    return std::make_unique<TQBEDialog>(this);
 }
 
-TQueryDialogFactory SetQueryDialogFactory(TQueryDialogFactory factory) {
-    std::lock_guard<std::mutex> lock(QueryLock());
-    TQueryDialogFactory previous = std::move(QueryFactory());
-    QueryFactory() = std::move(factory);
-    return previous;
+std::unique_ptr<TExportStatus> TfrmSingle::MakeExportStatusDialog() {
+    return std::make_unique<TStatusWindow>(this);
 }
 
 KVR_PUBLISHED(TfrmSingle, c) {
@@ -330,13 +337,7 @@ void TfrmSingle::BindQueryDialog() {
     TdmSingle* module = SingleModule();
     if (!module) return;
     if (!FQueryDialog) {
-        TQueryDialogFactory factory;
-        {
-            std::lock_guard<std::mutex> lock(QueryLock());
-            factory = QueryFactory();
-        }
-        if (!factory) return;
-        FQueryDialog = factory(this);
+        FQueryDialog = MakeQueryDialog();
         if (!FQueryDialog) return;
         QBEForm = FQueryDialog->Component();
     }
@@ -487,40 +488,87 @@ bool TfrmSingle::KeepFailedEdit() {
     return false;
 }
 
+// The save is one sequence for every document form; the header-plus-body form extends its steps.
 bool TfrmSingle::SaveRecord() {
-    TdmSingle* module = SingleModule();
-    if (!module) return false;
-    TClientDataSet* main = module->cdsMain;
+    if (!SingleModule()) return false;
+    const bool adding = EditState == esInsert;
+    LastSaveFailed = true;
     bool saved = false;
     try {
-        if (main->State() == dsEdit || main->State() == dsInsert) main->Post();
-        if (EditState == esInsert) module->BeforeSaveDetails();
-        saved = module->SaveDataSet(main);
+        try {
+            if (!PrepareSave(adding)) {
+                SaveStopped();
+                return false;
+            }
+            saved = ApplySave(adding);
+        } catch (const EAbort&) {
+            throw;
+        } catch (const Exception& e) {
+            SaveRaised(e);
+            throw;
+        }
     } catch (const EAbort&) {
-        // A check that stopped the post has spoken; the record stays as the user has it.
-        LastSaveFailed = true;
-        if (main->State() != dsEdit && main->State() != dsInsert && !main->IsEmpty()) main->Edit();
+        // A check that stopped the save has spoken; the record stays as the user has it.
+        SaveStopped();
         return false;
     }
-    LastSaveFailed = !saved;
     if (!saved) {
-        Broker->Say("E", "000008");
-        // What the user typed stays in the change log and on the screen, in the editing state.
-        if (main->Active() && main->State() != dsEdit && main->State() != dsInsert && !main->IsEmpty())
-            main->Edit();
+        SaveFailed();
         return false;
     }
+    LastSaveFailed = false;
+    // The form leaves the edit whether or not what follows a save raised; then it is raised again.
+    std::exception_ptr raised;
+    try {
+        FinishSave(adding);
+    } catch (...) {
+        raised = std::current_exception();
+    }
+    LeaveEditAfterSave(adding);
+    if (raised) std::rethrow_exception(raised);
+    return true;
+}
+
+bool TfrmSingle::PrepareSave(bool adding) {
+    TdmSingle* module = SingleModule();
+    TClientDataSet* main = module->cdsMain;
+    if (main->State() == dsEdit || main->State() == dsInsert) main->Post();
+    if (adding) module->BeforeSaveDetails();
+    return true;
+}
+
+bool TfrmSingle::ApplySave(bool) {
+    TdmSingle* module = SingleModule();
+    return module->SaveDataSet(module->cdsMain);
+}
+
+void TfrmSingle::FinishSave(bool) {}
+
+void TfrmSingle::LeaveEditAfterSave(bool adding) {
     if (CloseAfterSave) {
         SetEditState(esBrowse);
         Close();
-    } else if (IsKeepOnAdd && EditState == esInsert) {
+    } else if (IsKeepOnAdd && adding) {
         AddRecord(false);
     } else {
         SetEditState(esBrowse);
-        RecordChanged(main);
+        RecordChanged(SingleModule()->cdsMain);
     }
-    return true;
 }
+
+void TfrmSingle::SaveStopped() {
+    TClientDataSet* main = SingleModule()->cdsMain;
+    if (main->Active() && main->State() != dsEdit && main->State() != dsInsert && !main->IsEmpty())
+        main->Edit();
+}
+
+void TfrmSingle::SaveFailed() {
+    Broker->Say("E", "000008");
+    // What the user typed stays in the change log and on the screen, in the editing state.
+    SaveStopped();
+}
+
+void TfrmSingle::SaveRaised(const Exception&) {}
 
 bool TfrmSingle::ValidateRecord(TDataSet* dataSet) {
     TdmSingle* module = SingleModule();

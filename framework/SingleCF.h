@@ -37,13 +37,6 @@ public:
     virtual bool LoadScheme(const Variant& page, const AnsiString& text) = 0;
     virtual void BuildQuery(AnsiString& where, AnsiString& orderBy) = 0;
 };
-using TQueryDialogFactory = std::function<std::unique_ptr<TQueryDialog>(TfrmSingle* form)>;
-// Installs the maker of the query dialog; returns the one it replaces. Without one the query command
-// fetches the last condition again.
-TQueryDialogFactory SetQueryDialogFactory(TQueryDialogFactory factory);
-// The dialogs' query-by-example form (TQBEForm) behind that interface, for a program's main block:
-//     SetQueryDialogFactory(QBEDialogFactory());
-TQueryDialogFactory QBEDialogFactory();
 
 // ---- services (SingleServices.cpp) ----
 // The colour-condition query dialog as the form drives it (the dialogs' TColorQBEForm), made once
@@ -56,14 +49,6 @@ public:
     // The colour-management switch as the user left it.
     virtual bool IsColorManage() const = 0;
 };
-using TColorQueryDialogFactory =
-    std::function<std::unique_ptr<TColorQueryDialog>(TfrmSingle* form, TColorConditions* conditions)>;
-// Installs the maker of the colour query dialog; returns the one it replaces. Without one the colour
-// filter runs from its menu alone.
-TColorQueryDialogFactory SetColorQueryDialogFactory(TColorQueryDialogFactory factory);
-// The dialogs' colour-condition form (TColorQBEForm) behind that interface, for a program's main block:
-//     SetColorQueryDialogFactory(ColorQBEDialogFactory());
-TColorQueryDialogFactory ColorQBEDialogFactory();
 
 // A drill-down link row (WOQMR) as its condition needs it: the source fields, the target fields and
 // their separator.
@@ -135,6 +120,24 @@ public:
     // The next number of a document of the record's type and date. '' when the host gives none
     // (E 000033 said), so that no placeholder is ever taken for a number.
     virtual AnsiString NextDocumentNo();
+    // The form makes its own dialogs: by default the dialogs' forms; a program or a test overrides
+    // these. None (nullptr): the query command fetches the last condition again, the colour filter
+    // runs from its menu alone, an export shows no progress.
+    virtual std::unique_ptr<TQueryDialog> MakeQueryDialog();
+    virtual std::unique_ptr<TColorQueryDialog> MakeColorQueryDialog(TColorConditions* conditions);
+    virtual std::unique_ptr<TExportStatus> MakeExportStatusDialog();
+    // The steps of SaveRecord, which the header-plus-body form extends. PrepareSave posts the record
+    // once, with what goes with it, and checks it; false or EAbort stops the save (SaveStopped) with
+    // the record still being edited. ApplySave sends the change packet: its result is the save's.
+    // SaveFailed answers a refused packet, SaveRaised an exception of either step before it goes on.
+    // After a successful apply FinishSave runs, then LeaveEditAfterSave even when FinishSave raised.
+    virtual bool PrepareSave(bool adding);
+    virtual bool ApplySave(bool adding);
+    virtual void SaveStopped();
+    virtual void SaveFailed();
+    virtual void SaveRaised(const Exception& e);
+    virtual void FinishSave(bool adding);
+    virtual void LeaveEditAfterSave(bool adding);
 
     // Overrides.
     void ConnectDataModule() override;

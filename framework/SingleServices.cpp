@@ -1,8 +1,6 @@
 // TfrmSingle's services beside browsing and saving: attachments, user-defined fields, drill-down links
 // to other programs, print formats with a per-workstation default, sign-off setting lookups, the
 // colour filter of the browse grid and the data import of open mode 11.
-#include <mutex>
-
 #include "classlib/automation/comobj.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
@@ -20,15 +18,6 @@
 #include "framework/knlRadical.h"
 
 namespace {
-
-std::mutex& ColorQueryLock() {
-    static std::mutex lock;
-    return lock;
-}
-TColorQueryDialogFactory& ColorQueryFactory() {
-    static TColorQueryDialogFactory factory;
-    return factory;
-}
 
 class TCursorScope {
 public:
@@ -108,17 +97,8 @@ private:
 
 } // namespace
 
-TColorQueryDialogFactory ColorQBEDialogFactory() {
-    return [](TfrmSingle* form, TColorConditions* conditions) {
-        return std::make_unique<TColorQBEDialog>(form, conditions);
-    };
-}
-
-TColorQueryDialogFactory SetColorQueryDialogFactory(TColorQueryDialogFactory factory) {
-    std::lock_guard<std::mutex> lock(ColorQueryLock());
-    TColorQueryDialogFactory previous = std::move(ColorQueryFactory());
-    ColorQueryFactory() = std::move(factory);
-    return previous;
+std::unique_ptr<TColorQueryDialog> TfrmSingle::MakeColorQueryDialog(TColorConditions* conditions) {
+    return std::make_unique<TColorQBEDialog>(this, conditions);
 }
 
 AnsiString BuildGridLinkCondition(const TGridLink& link, const AnsiString& value1, const AnsiString& value2,
@@ -882,12 +862,7 @@ void TfrmSingle::CreateColorQueryForm() {
     ColorQueryForm.reset();
     TColorComponent* head = HeadColors ? HeadColors->FindComponent("gdHead", AnsiString()) : nullptr;
     if (!head) return;
-    TColorQueryDialogFactory factory;
-    {
-        std::lock_guard<std::mutex> lock(ColorQueryLock());
-        factory = ColorQueryFactory();
-    }
-    if (factory) ColorQueryForm = factory(this, head->Conditions());
+    ColorQueryForm = MakeColorQueryDialog(head->Conditions());
 }
 
 void TfrmSingle::FillColorMenu() {

@@ -35,7 +35,7 @@ public:
     void ApplyInputSettings() override;
     // Before the framework's save: each line's self-financed share, and W 100113 when the issued
     // amount is not the lines' total at the currency's money decimals.
-    bool SaveRecord() override;
+    bool PrepareSave(bool adding) override;
     // A purchase-order line may be on one line of the document only (E 000002).
     bool ValidateRecord(TDataSet* dataSet) override;
     // Entering change mode also runs the data module's currency hook.

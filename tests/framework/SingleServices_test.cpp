@@ -31,6 +31,9 @@ public:
         if (load) InitInheritedComponent(this);
     }
     TClass DataModuleClass() override { return TdmServicesTest::StaticClass(); }
+    // The scripted colour dialog, or the dialogs' own form when a test asks for it.
+    std::unique_ptr<TColorQueryDialog> MakeColorQueryDialog(TColorConditions* conditions) override;
+    static inline bool DialogsColorForm = false;
     void FormCreate(TObject* sender) {
         CreateDataModule();
         IsColorManage = true;
@@ -133,6 +136,15 @@ public:
     static inline std::vector<bool> Runs;
 };
 
+} // namespace
+
+std::unique_ptr<TColorQueryDialog> TfrmServicesTest::MakeColorQueryDialog(TColorConditions* conditions) {
+    if (DialogsColorForm) return TfrmSingle::MakeColorQueryDialog(conditions);
+    return std::make_unique<TScriptedColorQuery>();
+}
+
+namespace {
+
 Variant Rows(std::initializer_list<std::vector<Variant>> rows) {
     std::vector<Variant> items;
     for (const std::vector<Variant>& row : rows)
@@ -174,8 +186,7 @@ protected:
             *args[4].Value = Rows({{"UDF51", "保证金", "Margin"}});
             return Variant(true);
         });
-        FPreviousColor = SetColorQueryDialogFactory(
-            [](TfrmSingle*, TColorConditions*) { return std::make_unique<TScriptedColorQuery>(); });
+        TfrmServicesTest::DialogsColorForm = false;
         TScriptedColorQuery::AnswerOK = true;
         TScriptedColorQuery::KeepColorManage = true;
         TScriptedColorQuery::Ticks.clear();
@@ -186,7 +197,6 @@ protected:
         delete Single;
         Single = nullptr;
         Server.reset();
-        SetColorQueryDialogFactory(FPreviousColor);
         SetClassRegistryFileName("");
         FormFixture::TearDown();
     }
@@ -282,9 +292,6 @@ protected:
     bool FailTransaction = false;
     AnsiString FormatXml;
     int Saves = 0;
-
-private:
-    TColorQueryDialogFactory FPreviousColor;
 };
 
 // ---- pure condition builders ----
@@ -493,7 +500,7 @@ public:
 };
 
 TEST_F(SingleServicesTest, TheDialogsColourFormServesTheFilter) {
-    SetColorQueryDialogFactory(ColorQBEDialogFactory());
+    TfrmServicesTest::DialogsColorForm = true;
     Start();
     ASSERT_TRUE(Single->ColorQueryForm);
     TColorFormUser user;
