@@ -21,9 +21,9 @@ namespace {
 constexpr int PickSize = 24;
 constexpr int SmallButton = 23;
 
-const char* const DefaultHints[] = {"用户自定输入方式",      "区间选择-起始信息",   "区间选择-起始信息开窗",
-                                    "区间选择-截止信息",     "区间选择-截止信息开窗", "多选-己选择的信息",
-                                    "多选-信息开窗",         "多选-删除一笔信息",   "多选-删除己选信息"};
+const char* const DefaultHints[] = {"用户自定输入方式",  "区间选择-起始信息",     "区间选择-起始信息开窗",
+                                    "区间选择-截止信息", "区间选择-截止信息开窗", "多选-己选择的信息",
+                                    "多选-信息开窗",     "多选-删除一笔信息",     "多选-删除己选信息"};
 
 bool Loading(const TComponent* component) {
     return component->ComponentState().Contains(csLoading) || component->ComponentState().Contains(csReading);
@@ -44,11 +44,11 @@ AnsiString FloatText(const AnsiString& text) {
     return result;
 }
 
-
 AnsiString ColumnText(const TSelectItemCopy& item, int column) {
     if (column <= 0) return item.Caption;
-    return column - 1 < static_cast<int>(item.SubItems.size()) ? item.SubItems[static_cast<size_t>(column - 1)]
-                                                                : AnsiString();
+    return column - 1 < static_cast<int>(item.SubItems.size())
+               ? item.SubItems[static_cast<size_t>(column - 1)]
+               : AnsiString();
 }
 
 } // namespace
@@ -80,7 +80,8 @@ void TOruListView::MouseDown(TMouseButton button, TShiftState shift, int x, int 
 }
 
 TSelectPanel::TSelectPanel(TComponent* owner)
-    : TGroupBox(owner), FBeginWords(new TStringList), FFinalWords(new TStringList), FChildHints(new TStringList) {
+    : TGroupBox(owner), FBeginWords(new TStringList), FFinalWords(new TStringList),
+      FChildHints(new TStringList) {
     FHintWord = "区间选择";
     SetBounds(Left(), Top(), 353, 45);
 
@@ -143,8 +144,8 @@ TSelectPanel::TSelectPanel(TComponent* owner)
     SetGlyphIndex(8);
 
     // The children's mouse and key events become the panel's own.
-    for (TControl* child : std::initializer_list<TControl*>{FSwitch, FRangePanel, FBeginLabel, FBeginEdit, FEndLabel,
-                                                            FEndEdit, FListPanel, FListView}) {
+    for (TControl* child : std::initializer_list<TControl*>{FSwitch, FRangePanel, FBeginLabel, FBeginEdit,
+                                                            FEndLabel, FEndEdit, FListPanel, FListView}) {
         if (child != FSwitch) child->SetOnClick(TNotifyEvent(this, &TSelectPanel::ChildClick));
         child->SetOnDblClick(TNotifyEvent(this, &TSelectPanel::ChildDblClick));
         child->SetOnMouseDown(TMouseEvent(this, &TSelectPanel::ChildMouseDown));
@@ -318,7 +319,7 @@ void TSelectPanel::SetFinalWords(TStrings* value) {
 }
 
 void TSelectPanel::AssignHints() {
-    TControl* controls[] = {FSwitch,  FBeginEdit, FBeginButton, FEndEdit,    FEndButton,
+    TControl* controls[] = {FSwitch,   FBeginEdit,  FBeginButton,  FEndEdit,    FEndButton,
                             FListView, FListButton, FDeleteButton, FClearButton};
     for (int i = 0; i < 9; ++i) {
         controls[i]->SetHint(i < FChildHints->Count() ? FChildHints->Get(i) : AnsiString());
@@ -439,7 +440,8 @@ void TSelectPanel::ColumnClick(int column) {
     });
 }
 
-void TSelectPanel::ReorderItems(const std::function<int(const TSelectItemCopy&, const TSelectItemCopy&)>& compare) {
+void TSelectPanel::ReorderItems(
+    const std::function<int(const TSelectItemCopy&, const TSelectItemCopy&)>& compare) {
     TListItems* items = FListView->Items();
     std::vector<TSelectItemCopy> copies;
     for (int i = 0; i < items->Count(); ++i) {
@@ -449,8 +451,9 @@ void TSelectPanel::ReorderItems(const std::function<int(const TSelectItemCopy&, 
             copy.SubItems.push_back(item->SubItems()->Get(k));
         copies.push_back(std::move(copy));
     }
-    std::stable_sort(copies.begin(), copies.end(),
-                     [&compare](const TSelectItemCopy& a, const TSelectItemCopy& b) { return compare(a, b) < 0; });
+    std::stable_sort(
+        copies.begin(), copies.end(),
+        [&compare](const TSelectItemCopy& a, const TSelectItemCopy& b) { return compare(a, b) < 0; });
     // The list view has no moves of its own: the items are laid out again, selection and all, without
     // reporting the selection as new.
     FReordering = true;
@@ -468,7 +471,8 @@ void TSelectPanel::ReorderItems(const std::function<int(const TSelectItemCopy&, 
 }
 
 void TSelectPanel::SortByText() {
-    ReorderItems([](const TSelectItemCopy& a, const TSelectItemCopy& b) { return CompareText(a.Caption, b.Caption); });
+    ReorderItems(
+        [](const TSelectItemCopy& a, const TSelectItemCopy& b) { return CompareText(a.Caption, b.Caption); });
 }
 
 void TSelectPanel::PickClick(TObject* sender) {
@@ -540,9 +544,15 @@ TDateTime TSelectPanel::ReadDate(const AnsiString& text) const {
     // whatever the width of the other parts.
     if (parts.size() == 2) {
         switch (FDateType) {
-        case dt_MMDDYYYY: parts.insert(parts.begin() + 1, "01"); break;
-        case dt_DDMMYYYY: parts.insert(parts.begin(), "01"); break;
-        default: parts.push_back("01"); break;
+        case dt_MMDDYYYY:
+            parts.insert(parts.begin() + 1, "01");
+            break;
+        case dt_DDMMYYYY:
+            parts.insert(parts.begin(), "01");
+            break;
+        default:
+            parts.push_back("01");
+            break;
         }
     }
     if (parts.size() != 3) return 0;
@@ -551,11 +561,18 @@ TDateTime TSelectPanel::ReadDate(const AnsiString& text) const {
         if (!TryStrToInt(Trim(parts[static_cast<size_t>(i)]), n[i])) return 0;
     int year = n[0], month = n[1], day = n[2];
     switch (FDateType) {
-    case dt_MMDDYYYY: month = n[0], day = n[1], year = n[2]; break;
-    case dt_DDMMYYYY: day = n[0], month = n[1], year = n[2]; break;
+    case dt_MMDDYYYY:
+        month = n[0], day = n[1], year = n[2];
+        break;
+    case dt_DDMMYYYY:
+        day = n[0], month = n[1], year = n[2];
+        break;
     case dt_YYMMDD:
-    case dt_YYYMMDD: year = n[0] + 1911; break;
-    default: break;
+    case dt_YYYMMDD:
+        year = n[0] + 1911;
+        break;
+    default:
+        break;
     }
     TDateTime date = 0;
     return TryEncodeDate(year, month, day, date) ? date : TDateTime(0);
@@ -564,7 +581,8 @@ TDateTime TSelectPanel::ReadDate(const AnsiString& text) const {
 bool TSelectPanel::ShouldSwap() {
     const AnsiString b = FBeginEdit->Text(), e = FEndEdit->Text();
     switch (FValueType) {
-    case SelectPnl::vt_Number: return StrToIntDef(Trim(e), 0) < StrToIntDef(Trim(b), 0);
+    case SelectPnl::vt_Number:
+        return StrToIntDef(Trim(e), 0) < StrToIntDef(Trim(b), 0);
     case SelectPnl::vt_Date:
         if (!FAutoChangeDateSite || IsBlankMask(b) || IsBlankMask(e)) return false;
         if (IsDiscarded(b) || IsDiscarded(e)) return false;
@@ -579,7 +597,8 @@ bool TSelectPanel::ShouldSwap() {
     case SelectPnl::vt_Time:
         if (IsBlankMask(b) || IsBlankMask(e) || IsDiscarded(b) || IsDiscarded(e)) return false;
         return CompareStr(b, e) > 0;
-    case SelectPnl::vt_OtherMask: return false;
+    case SelectPnl::vt_OtherMask:
+        return false;
     }
     return false;
 }
@@ -678,7 +697,8 @@ KVR_PUBLISHED(TSelectPanel, c) {
     c.Property("BeginWords", &TSelectPanel::BeginWords, &TSelectPanel::SetBeginWords);
     c.Property("FinalWords", &TSelectPanel::FinalWords, &TSelectPanel::SetFinalWords);
     c.Property("EditMask", &TSelectPanel::EditMask, &TSelectPanel::SetEditMask);
-    c.Property("ValueType", &TSelectPanel::ValueType, &TSelectPanel::SetValueType).Default(SelectPnl::vt_String);
+    c.Property("ValueType", &TSelectPanel::ValueType, &TSelectPanel::SetValueType)
+        .Default(SelectPnl::vt_String);
     c.Property("DateType", &TSelectPanel::DateType, &TSelectPanel::SetDateType).Default(dt_NoneCare);
     c.Property("DateSign", &TSelectPanel::DateSign, &TSelectPanel::SetDateSign);
     c.Property("AutoChangeDateSite", &TSelectPanel::AutoChangeDateSite, &TSelectPanel::SetAutoChangeDateSite)
@@ -690,14 +710,16 @@ KVR_PUBLISHED(TSelectPanel, c) {
     c.Property("UseVertical", &TSelectPanel::UseVertical, &TSelectPanel::SetUseVertical).Default(false);
     c.Property("OtherWidth", &TSelectPanel::OtherWidth, &TSelectPanel::SetOtherWidth).Default(200);
     c.Property("OtherHeight", &TSelectPanel::OtherHeight, &TSelectPanel::SetOtherHeight).Default(105);
-    c.Property("CheckDuplicate", &TSelectPanel::CheckDuplicate, &TSelectPanel::SetCheckDuplicate).Default(cd_None);
+    c.Property("CheckDuplicate", &TSelectPanel::CheckDuplicate, &TSelectPanel::SetCheckDuplicate)
+        .Default(cd_None);
     c.Property("SortListBox", &TSelectPanel::SortListBox, &TSelectPanel::SetSortListBox).Default(false);
     c.Property("ChildHints", &TSelectPanel::ChildHints, &TSelectPanel::SetChildHints);
     c.Property("Columns", &TSelectPanel::Columns, &TSelectPanel::SetColumns);
     c.Property("ColumnCaptions", &TSelectPanel::ColumnCaptions, &TSelectPanel::SetColumnCaptions);
     c.Property("ShowColumnHeader", &TSelectPanel::ShowColumnHeader, &TSelectPanel::SetShowColumnHeader)
         .Default(false);
-    c.Property("ColumnsAutoSize", &TSelectPanel::ColumnsAutoSize, &TSelectPanel::SetColumnsAutoSize).Default(true);
+    c.Property("ColumnsAutoSize", &TSelectPanel::ColumnsAutoSize, &TSelectPanel::SetColumnsAutoSize)
+        .Default(true);
     c.Property("HideSelection", &TSelectPanel::HideSelection, &TSelectPanel::SetHideSelection).Default(false);
     c.Property("OnOpenWinClick", &TSelectPanel::OnOpenWinClick);
     c.Property("OnClearClick", &TSelectPanel::OnClearClick);

@@ -16,8 +16,8 @@ struct TColumnHead {
     int Width;
 };
 
-const TColumnHead Columns[] = {{"序号", 37},     {"关号", 37},     {"支号", 37},       {"流程角色", 69},
-                               {"要求时间", 69}, {"签核时间", 69}, {"签核状态", 69},   {"收件者编号", 85},
+const TColumnHead Columns[] = {{"序号", 37},     {"关号", 37},       {"支号", 37},     {"流程角色", 69},
+                               {"要求时间", 69}, {"签核时间", 69},   {"签核状态", 69}, {"收件者编号", 85},
                                {"收件者", 53},   {"签核者编号", 85}, {"签核者", 53}};
 
 TfrmQZInfo* frmQZInfo = nullptr;
@@ -149,7 +149,8 @@ AnsiString TfrmQZInfo::GridText() const {
         for (int c = 0; c < StringGrid1->ColCount(); ++c) {
             const int size = static_cast<int>(std::lround((StringGrid1->ColWidths(c) - 5) / 8.0)) + 5;
             AnsiString cell = StringGrid1->Cells(c, r);
-            if (static_cast<int>(cell.size()) < size) cell.append(static_cast<size_t>(size) - cell.size(), ' ');
+            if (static_cast<int>(cell.size()) < size)
+                cell.append(static_cast<size_t>(size) - cell.size(), ' ');
             line += cell;
         }
         text += line + "\r\n";
@@ -165,8 +166,9 @@ void TfrmQZInfo::N1Click(TObject*) {
         lines.SetText(GridText());
         lines.SaveToFile(path);
     } catch (const Exception&) {
-        const AnsiString text = QvConverter ? VarToStr(QvConverter->ProgramToUI(Variant(AnsiString("文档保存失败 !"))))
-                                            : AnsiString("文档保存失败 !");
+        const AnsiString text =
+            QvConverter ? VarToStr(QvConverter->ProgramToUI(Variant(AnsiString("文档保存失败 !"))))
+                        : AnsiString("文档保存失败 !");
         Application->MessageBox(text, "Information", MB_ICONERROR);
         // Nothing was written: there is no file to open.
         return;

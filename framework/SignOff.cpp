@@ -52,8 +52,8 @@ std::vector<Variant> Rows(const Variant& answer) {
 }
 
 bool NumericType(TFieldType type) {
-    return type == ftSmallint || type == ftInteger || type == ftFloat || type == ftWord || type == ftLargeint ||
-           type == ftCurrency || type == ftBCD;
+    return type == ftSmallint || type == ftInteger || type == ftFloat || type == ftWord ||
+           type == ftLargeint || type == ftCurrency || type == ftBCD;
 }
 
 // The status "occurs in" a set of codes, as the settings read it: a non-empty text found in it.
@@ -70,13 +70,15 @@ AnsiString SenderAddress(TBrokers& broker) {
 
 // The files of a folder (a system path ending in "\\") whose names begin with prefix and end in
 // extension (without regard to case), in name order.
-std::vector<AnsiString> PictureFiles(const AnsiString& folder, const AnsiString& prefix, const AnsiString& extension) {
+std::vector<AnsiString> PictureFiles(const AnsiString& folder, const AnsiString& prefix,
+                                     const AnsiString& extension) {
     std::vector<AnsiString> names;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(NativePath(folder).c_str(), error)) {
         if (!entry.is_regular_file(error)) continue;
         const AnsiString name = entry.path().filename().string();
-        if (name.size() < prefix.size() + extension.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
+        if (name.size() < prefix.size() + extension.size() || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
         if (!SameText(name.substr(name.size() - extension.size()), extension)) continue;
         names.push_back(name);
     }
@@ -140,10 +142,11 @@ void TSignOff::LoadTypes() {
     try {
         F.Broker->CallCounter(
             "SimpleSql",
-            VarArrayOf({" SELECT MQ002,MQ003,MQ004,MR003,MR004,MR005,MR007,MQ006,MQ007,MQ008  FROM $$WOQMQ AS WOQMQ "
-                        " LEFT JOIN $$WOQMR AS WOQMR ON (MQ001=MR001 AND MQ002=MR002)  WHERE MQ001= " +
-                            QuotedStr(F.Broker->ProgramID) + " order by MQ002",
-                        "MQ002,MQ003,MQ004,MR003,MR004,MR005,MR007,MQ006,MQ007,MQ008", F.Broker->Database, "N"}),
+            VarArrayOf(
+                {" SELECT MQ002,MQ003,MQ004,MR003,MR004,MR005,MR007,MQ006,MQ007,MQ008  FROM $$WOQMQ AS WOQMQ "
+                 " LEFT JOIN $$WOQMR AS WOQMR ON (MQ001=MR001 AND MQ002=MR002)  WHERE MQ001= " +
+                     QuotedStr(F.Broker->ProgramID) + " order by MQ002",
+                 "MQ002,MQ003,MQ004,MR003,MR004,MR005,MR007,MQ006,MQ007,MQ008", F.Broker->Database, "N"}),
             answer);
     } catch (const Exception& e) {
         WriteAlertLog(F.Broker->ProgramID, "SignOff-Types:" + e.Message(), 'D');
@@ -162,13 +165,13 @@ void TSignOff::LoadTypesQz() {
     TypeRows.Clear();
     Variant answer;
     try {
-        F.Broker->CallCounter("SimpleSql",
-                              VarArrayOf({" SELECT MC002, MC006, '' AAA, '' MD003, '' MD005, '' MD004,'' BBB, MC007, "
-                                          "MC008, 'N' CCC  FROM $$QZSMC  WHERE MC001 = " +
-                                              QuotedStr(F.Broker->ProgramID) + " ORDER BY MC002 ",
-                                          "MC002,MC006,AAA,MD003,MD005,MD004,BBB,MC007,MC008,CCC",
-                                          F.Broker->Database, "N"}),
-                              answer);
+        F.Broker->CallCounter(
+            "SimpleSql",
+            VarArrayOf({" SELECT MC002, MC006, '' AAA, '' MD003, '' MD005, '' MD004,'' BBB, MC007, "
+                        "MC008, 'N' CCC  FROM $$QZSMC  WHERE MC001 = " +
+                            QuotedStr(F.Broker->ProgramID) + " ORDER BY MC002 ",
+                        "MC002,MC006,AAA,MD003,MD005,MD004,BBB,MC007,MC008,CCC", F.Broker->Database, "N"}),
+            answer);
     } catch (const Exception& e) {
         WriteAlertLog(F.Broker->ProgramID, "SignOff-Types:" + e.Message(), 'D');
     }
@@ -230,10 +233,14 @@ bool TSignOff::Required(Byte kind) {
             return true;
         }
         return false;
-    case 2: return row[6] == "Y" && StatusIn(status, "03N") && code == "Y";
-    case 1: return row[7] == "Y" && StatusIn(status, "02N") && code == "N";
-    case 0: return row[8] == "Y" && StatusIn(status, "0N") && code == "V";
-    default: return false;
+    case 2:
+        return row[6] == "Y" && StatusIn(status, "03N") && code == "Y";
+    case 1:
+        return row[7] == "Y" && StatusIn(status, "02N") && code == "N";
+    case 0:
+        return row[8] == "Y" && StatusIn(status, "0N") && code == "V";
+    default:
+        return false;
     }
 }
 
@@ -269,7 +276,8 @@ bool TSignOff::Pending() {
     AnsiString keys;
     if (!KeyText(keys)) return false;
     Variant row;
-    return F.Broker->CheckValue("QZJOBQUE", "02", row, VarArrayOf({F.Broker->CompanyID, F.Broker->ProgramID, keys}));
+    return F.Broker->CheckValue("QZJOBQUE", "02", row,
+                                VarArrayOf({F.Broker->CompanyID, F.Broker->ProgramID, keys}));
 }
 
 void TSignOff::Send(bool, Byte kind, bool) {
@@ -283,7 +291,8 @@ void TSignOff::Send(bool, Byte kind, bool) {
             broker->Say("E", "200130");
             return;
         }
-        const bool configured = sys174 == "Y" || (!broker->ProgramAttr5.empty() && !broker->ProgramAttr6.empty());
+        const bool configured =
+            sys174 == "Y" || (!broker->ProgramAttr5.empty() && !broker->ProgramAttr6.empty());
         if (!configured || !Required(kind) || !module->CanModify()) return;
     }
     if (!F.MayConfirm(kind)) return;
@@ -308,7 +317,8 @@ void TSignOff::Send(bool, Byte kind, bool) {
     const AnsiString bodyTable = Trim(broker->GetSvrSetting("D11_TABLE"));
     const bool adding = F.EditState == esInsert && module->AutoKey;
     AnsiString valueList, fieldList;
-    Variant returned = VarArrayCreate({0, 1, 0, std::max<int>(0, static_cast<int>(rows.size()) - 1)}, varVariant);
+    Variant returned =
+        VarArrayCreate({0, 1, 0, std::max<int>(0, static_cast<int>(rows.size()) - 1)}, varVariant);
     for (size_t r = 0; r < rows.size(); ++r) {
         const AnsiString name = Trim(Text(ElementOf(rows[r], 3)));
         const AnsiString table = Trim(Text(ElementOf(rows[r], 4)));
@@ -347,13 +357,14 @@ void TSignOff::Send(bool, Byte kind, bool) {
         {
             THourGlass hourGlass;
             checked =
-                VarCall(manager, "DoCheck", {request, VarArrayOf({ElementOf(pair, 0), ElementOf(pair, 1)})}).AsBoolean();
+                VarCall(manager, "DoCheck", {request, VarArrayOf({ElementOf(pair, 0), ElementOf(pair, 1)})})
+                    .AsBoolean();
         }
         if (checked)
             result = VarArrayOf({Variant(), Variant(), VarGet(manager, "ReturnSeq")});
         else
-            result = VarArrayOf(
-                {VarGet(manager, "ErrorCode"), VarGet(manager, "ResultDesc"), VarGet(manager, "ErrorDescript")});
+            result = VarArrayOf({VarGet(manager, "ErrorCode"), VarGet(manager, "ResultDesc"),
+                                 VarGet(manager, "ErrorDescript")});
         VarCall(manager, "CloseCOM");
         F.ShowTransactionResult(result, checked);
     } catch (const EAbort&) {
@@ -378,12 +389,21 @@ void TSignOff::Send(bool, Byte kind, bool) {
         printFormat.clear();
     }
     const Variant server = ElementOf(pair, 0), program = ElementOf(pair, 1);
-    const AnsiString tables = broker->GetSvrSetting("M11_TABLE") + ";" + broker->GetSvrSetting("M11_KEY") + "||" +
-                              broker->GetSvrSetting("D11_TABLE") + ";" + broker->GetSvrSetting("D11_KEY");
-    std::vector<Variant> job{Variant(formID),        Variant(condition), Variant(valueList),
-                             Variant(action),        Variant(F.PrintProgram), Variant(Status()),
-                             Variant(keys),          server,             program,
-                             ElementOf(info, 0),     ElementOf(info, 1), Variant(printFormat)};
+    const AnsiString tables = broker->GetSvrSetting("M11_TABLE") + ";" + broker->GetSvrSetting("M11_KEY") +
+                              "||" + broker->GetSvrSetting("D11_TABLE") + ";" +
+                              broker->GetSvrSetting("D11_KEY");
+    std::vector<Variant> job{Variant(formID),
+                             Variant(condition),
+                             Variant(valueList),
+                             Variant(action),
+                             Variant(F.PrintProgram),
+                             Variant(Status()),
+                             Variant(keys),
+                             server,
+                             program,
+                             ElementOf(info, 0),
+                             ElementOf(info, 1),
+                             Variant(printFormat)};
     const bool pictures = F.CreateGifBeforeSendQZ != "N" && sys174 != "Y";
     if (pictures) {
         Variant files;
@@ -398,9 +418,11 @@ void TSignOff::Send(bool, Byte kind, bool) {
             }
         }
         if (!made) {
-            WriteAlertLog(broker->ProgramID, FormatDateTime("yyyy-mm-dd hh:nn:ss", Now()) + " " + failure, 'D');
+            WriteAlertLog(broker->ProgramID, FormatDateTime("yyyy-mm-dd hh:nn:ss", Now()) + " " + failure,
+                          'D');
             Variant text;
-            F.ConvertUiText(Variant(AnsiString("送签生成图片失败，请检查相关设置，\r并把log文件发给研发相关人员进行分析！")),
+            F.ConvertUiText(Variant(AnsiString(
+                                "送签生成图片失败，请检查相关设置，\r并把log文件发给研发相关人员进行分析！")),
                             text);
             Application->MessageBox(VarToStr(text), "Information", MB_ICONERROR);
             Abort();
@@ -425,12 +447,13 @@ void TSignOff::Send(bool, Byte kind, bool) {
     // Once the queue holds the job the document shows it as being sent.
     Variant queued;
     try {
-        broker->CallCounter("SimpleSql",
-                            VarArrayOf({"select TOP 1 1 AS REC from QZJOBQUE(nolock) where QZ001=" +
-                                            QuotedStr(broker->CompanyID) + " and QZ002=" +
-                                            QuotedStr(broker->ProgramID) + " and QZ003=" + QuotedStr(keys) + " ",
-                                        "REC", AnsiString(), "N"}),
-                            queued);
+        broker->CallCounter(
+            "SimpleSql",
+            VarArrayOf(
+                {"select TOP 1 1 AS REC from QZJOBQUE(nolock) where QZ001=" + QuotedStr(broker->CompanyID) +
+                     " and QZ002=" + QuotedStr(broker->ProgramID) + " and QZ003=" + QuotedStr(keys) + " ",
+                 "REC", AnsiString(), "N"}),
+            queued);
     } catch (const Exception& e) {
         WriteAlertLog(broker->ProgramID, "SignOff-Queue:" + e.Message(), 'D');
     }
@@ -464,15 +487,17 @@ void TSignOff::CreateImages(const AnsiString& user, const AnsiString& company, V
     size_t start = 0;
     for (;;) {
         const size_t at = keyValues.find("||", start);
-        keyArray.push_back(Variant(keyValues.substr(start, at == AnsiString::npos ? AnsiString::npos : at - start)));
+        keyArray.push_back(
+            Variant(keyValues.substr(start, at == AnsiString::npos ? AnsiString::npos : at - start)));
         if (at == AnsiString::npos) break;
         start = at + 2;
     }
     Variant result;
-    const Variant command =
-        VarArrayOf({11, 0, VarArrayOf({VarArrayOf(keyArray), jpeg ? 1 : 2, folder + prefix, 96, printFormat})});
+    const Variant command = VarArrayOf(
+        {11, 0, VarArrayOf({VarArrayOf(keyArray), jpeg ? 1 : 2, folder + prefix, 96, printFormat})});
     Variant mode;
-    TWorkCenter(F.Broker->HostApp).ExecWork(VarArrayOf({user, company, printProgram}), Variant(), command, mode, result);
+    TWorkCenter(F.Broker->HostApp)
+        .ExecWork(VarArrayOf({user, company, printProgram}), Variant(), command, mode, result);
     if (VarIsDispatch(result)) VarCall(result, "Quit", {});
     files = VarArrayOf({prefix, folder});
 }
@@ -509,7 +534,7 @@ void TSignOff::UpdateActions() {
     const AnsiString status = Status();
     if (status == "1" || status == "4" || status == "5" || status == "6" || status == "S") {
         for (TControl* control : std::initializer_list<TControl*>{F.btnEdit, F.btnDelete, F.btnConfirm,
-                                                                   F.btnUnConfirm, F.btnInvalid})
+                                                                  F.btnUnConfirm, F.btnInvalid})
             enable(control, false);
         for (TMenuItem* item : {F.miEdit, F.miDelete, F.miConfirm, F.miUnConfirm, F.miInvalid, F.miGoConfirm,
                                 F.miGoUnConfirm, F.miGoInvalid})
@@ -551,12 +576,14 @@ void TSignOff::ViewInfo() {
     }
     const AnsiString firstKey = Trim(GetToken(module->KeyFields, ",", 1));
     Variant row;
-    if (!F.Broker->CheckValue("WOQMQ", "02", row, VarArrayOf({F.Broker->ProgramID, FieldValue(firstKey)}))) return;
+    if (!F.Broker->CheckValue("WOQMQ", "02", row, VarArrayOf({F.Broker->ProgramID, FieldValue(firstKey)})))
+        return;
     AnsiString condition;
     if (!module->KeyCondition(condition)) return;
     Variant answer;
     F.Broker->CallCounter("GetQZApprove",
-                          VarArrayOf({F.Broker->UserID, ElementOf(row, 1), condition, AnsiString("936")}), answer);
+                          VarArrayOf({F.Broker->UserID, ElementOf(row, 1), condition, AnsiString("936")}),
+                          answer);
     const AnsiString response = Text(answer);
     if (response.empty()) return;
     Variant rows;
@@ -573,7 +600,8 @@ bool TSignOff::ParseApproveInfo(const AnsiString& response, Variant& rows) {
     const AnsiString errDis = TakeTagValue(retInfo, "ErrDis");
     if (errNum != "0") {
         const AnsiString text =
-            Format(LangText("sSorvaneErrorInfo", "取签核信息失败 !\n\r错误代号: %s\n\r错误消息: %s"), {errNum, errDis});
+            Format(LangText("sSorvaneErrorInfo", "取签核信息失败 !\n\r错误代号: %s\n\r错误消息: %s"),
+                   {errNum, errDis});
         Variant shown;
         F.ConvertUiText(Variant(text), shown);
         F.Broker->ShowMessageDialog(VarToStr(shown), mtError, TMsgDlgButtons{mbOK}, 0);
@@ -600,8 +628,8 @@ bool TSignOff::ParseApproveInfo(const AnsiString& response, Variant& rows) {
                 const AnsiString recName = TakeTagValue(branch, "RecPersonName");
                 const AnsiString approveId = TakeTagValue(branch, "ApprovePersonId");
                 const AnsiString approveName = TakeTagValue(branch, "ApprovePersonName");
-                found.push_back(VarArrayOf(
-                    {passNo, branchNo, role, recTime, approveTime, approveRet, recId, recName, approveId, approveName}));
+                found.push_back(VarArrayOf({passNo, branchNo, role, recTime, approveTime, approveRet, recId,
+                                            recName, approveId, approveName}));
             }
         }
     }
@@ -625,13 +653,14 @@ void TSignOff::ShowOpinion() {
             key[4] += "||" + FieldValue(Trim(GetToken(module->KeyFields, ",", i)));
     }
     Variant stored;
-    broker->CallCounter("SimpleSql",
-                        VarArrayOf({" SELECT ME007 FROM $$QZSME WHERE ME001 = " + QuotedStr(broker->ProgramID) +
-                                        " AND ME002 = " + QuotedStr(key[0]) + " AND ME003 = " + QuotedStr(key[1]) +
-                                        " AND ME004 = " + QuotedStr(key[2]) + " AND ME005 = " + QuotedStr(key[3]) +
-                                        " AND ME006 = " + QuotedStr(key[4]),
-                                    "ME007", broker->Database, "N"}),
-                        stored);
+    broker->CallCounter(
+        "SimpleSql",
+        VarArrayOf({" SELECT ME007 FROM $$QZSME WHERE ME001 = " + QuotedStr(broker->ProgramID) +
+                        " AND ME002 = " + QuotedStr(key[0]) + " AND ME003 = " + QuotedStr(key[1]) +
+                        " AND ME004 = " + QuotedStr(key[2]) + " AND ME005 = " + QuotedStr(key[3]) +
+                        " AND ME006 = " + QuotedStr(key[4]),
+                    "ME007", broker->Database, "N"}),
+        stored);
     std::vector<Variant> rows = Rows(stored);
     const AnsiString xml = rows.empty() ? AnsiString() : Text(ElementOf(rows[0], 0));
     AnsiString formID, sheetNo;
@@ -646,12 +675,12 @@ void TSignOff::ShowOpinion() {
     std::vector<Variant> site = Rows(company);
     const Variant mb = site.empty() ? Variant() : site[0];
     const AnsiString request =
-        "<Request><RequestMethod>GetApproveOpinion</RequestMethod><LogOnInfo><SenderIP>" + SenderAddress(*broker) +
-        "</SenderIP><ReceiverIP>" + Text(ElementOf(mb, 3)) + "</ReceiverIP>" + "<QZSiteName>" +
-        Text(ElementOf(mb, 2)) + "</QZSiteName>" + "<QZLogonID>" + broker->UserID + "</QZLogonID>" +
-        "<SystemID>Norvu</SystemID >" + "</LogOnInfo>" + "<RequestContent>" + "<ContentText>" + "<Form>" +
-        "<TargetFormID>" + formID + "</TargetFormID>" + "<TargetSheetNo>" + sheetNo + "</TargetSheetNo>" +
-        "</Form>" + "</ContentText>" + "</RequestContent>" + "</Request>";
+        "<Request><RequestMethod>GetApproveOpinion</RequestMethod><LogOnInfo><SenderIP>" +
+        SenderAddress(*broker) + "</SenderIP><ReceiverIP>" + Text(ElementOf(mb, 3)) + "</ReceiverIP>" +
+        "<QZSiteName>" + Text(ElementOf(mb, 2)) + "</QZSiteName>" + "<QZLogonID>" + broker->UserID +
+        "</QZLogonID>" + "<SystemID>Norvu</SystemID >" + "</LogOnInfo>" + "<RequestContent>" +
+        "<ContentText>" + "<Form>" + "<TargetFormID>" + formID + "</TargetFormID>" + "<TargetSheetNo>" +
+        sheetNo + "</TargetSheetNo>" + "</Form>" + "</ContentText>" + "</RequestContent>" + "</Request>";
     Variant answer;
     broker->CallCounter("CallWebService",
                         VarArrayOf({ElementOf(mb, 0), ElementOf(mb, 1), request, AnsiString("N")}), answer);

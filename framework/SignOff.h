@@ -53,7 +53,8 @@ public:
     bool ParseApproveInfo(const AnsiString& response, Variant& rows);
     // The printed document as picture files in c_temp\<company>\: files := [prefix, folder].
     void CreateImages(const AnsiString& user, const AnsiString& company, Variant& files,
-                      const AnsiString& printFormat, const AnsiString& keyValues, const AnsiString& printProgram);
+                      const AnsiString& printFormat, const AnsiString& keyValues,
+                      const AnsiString& printProgram);
     // Every picture file of files appended to stream, their sizes joined by ";"; with remove they go.
     void CollectImages(const Variant& files, AnsiString& sizes, bool remove, TStream* stream);
     // The header's key values joined by "||" (in add state the auto-key field gives the server's number

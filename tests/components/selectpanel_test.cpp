@@ -40,7 +40,9 @@ struct TEvents : TObject {
         accept = AcceptStyle;
         if (Redirecting) newStyle = Redirect;
     }
-    void Change(TObject*, TSelectStyle oldStyle, TSelectStyle newStyle) { Changes.emplace_back(oldStyle, newStyle); }
+    void Change(TObject*, TSelectStyle oldStyle, TSelectStyle newStyle) {
+        Changes.emplace_back(oldStyle, newStyle);
+    }
 };
 
 class SelectPanelTest : public ::testing::Test {
@@ -146,13 +148,13 @@ TEST_F(SelectPanelTest, ReadsDatesByKind) {
         int year, month, day; // 0: no date
     };
     const Case cases[] = {
-        {dt_YYYYMMDD, "/", "2024/05", 2024, 5, 1},      {dt_YYYYMMDD, "/", " 2024/5/7 ", 2024, 5, 7},
-        {dt_MMDDYYYY, "/", "5/2024", 2024, 5, 1},       {dt_MMDDYYYY, "/", "12/2024", 2024, 12, 1},
-        {dt_MMDDYYYY, "/", "5/7/2024", 2024, 5, 7},     {dt_DDMMYYYY, "/", "5/2024", 2024, 5, 1},
-        {dt_DDMMYYYY, "-", "7-5-2024", 2024, 5, 7},     {dt_YYMMDD, "/", "113/05/07", 2024, 5, 7},
-        {dt_YYYMMDD, ".", "113.05", 2024, 5, 1},        {dt_YYYYMMDD, "/", "2024-05-07", 0, 0, 0},
-        {dt_YYYYMMDD, "/", "2024/13/01", 0, 0, 0},      {dt_MMDDYYYY, "/", "ab/01/2024", 0, 0, 0},
-        {dt_YYYYMMDD, "/", "2024/01/01/01", 0, 0, 0},   {dt_YYYYMMDD, "/", "", 0, 0, 0},
+        {dt_YYYYMMDD, "/", "2024/05", 2024, 5, 1},    {dt_YYYYMMDD, "/", " 2024/5/7 ", 2024, 5, 7},
+        {dt_MMDDYYYY, "/", "5/2024", 2024, 5, 1},     {dt_MMDDYYYY, "/", "12/2024", 2024, 12, 1},
+        {dt_MMDDYYYY, "/", "5/7/2024", 2024, 5, 7},   {dt_DDMMYYYY, "/", "5/2024", 2024, 5, 1},
+        {dt_DDMMYYYY, "-", "7-5-2024", 2024, 5, 7},   {dt_YYMMDD, "/", "113/05/07", 2024, 5, 7},
+        {dt_YYYMMDD, ".", "113.05", 2024, 5, 1},      {dt_YYYYMMDD, "/", "2024-05-07", 0, 0, 0},
+        {dt_YYYYMMDD, "/", "2024/13/01", 0, 0, 0},    {dt_MMDDYYYY, "/", "ab/01/2024", 0, 0, 0},
+        {dt_YYYYMMDD, "/", "2024/01/01/01", 0, 0, 0}, {dt_YYYYMMDD, "/", "", 0, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);

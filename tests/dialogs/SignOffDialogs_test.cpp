@@ -62,8 +62,13 @@ TEST_F(SignOffDialogs, EveryStepGetsItsRowWithOrWithoutTheTrailingElement) {
     } cases[] = {
         {"only the trailing element", VarArrayOf({Variant()}), 2, {""}},
         {"one step and the trailing element", VarArrayOf({Step("1", "DEMO"), Variant()}), 2, {"DEMO"}},
-        {"two steps, no trailing element", VarArrayOf({Step("1", "DEMO"), Step("2", "LIUF")}), 3, {"DEMO", "LIUF"}},
-        {"two steps and the trailing element", VarArrayOf({Step("1", "DEMO"), Step("2", "LIUF"), Variant()}), 3,
+        {"two steps, no trailing element",
+         VarArrayOf({Step("1", "DEMO"), Step("2", "LIUF")}),
+         3,
+         {"DEMO", "LIUF"}},
+        {"two steps and the trailing element",
+         VarArrayOf({Step("1", "DEMO"), Step("2", "LIUF"), Variant()}),
+         3,
          {"DEMO", "LIUF"}},
     };
     for (const Case& c : cases) {
