@@ -458,6 +458,8 @@ void TSignOff::Send(bool, Byte kind, bool) {
         WriteAlertLog(broker->ProgramID, "SignOff-Queue:" + e.Message(), 'D');
     }
     if (!VarIsArray(queued) || !F.SignOffField) return;
+    // A new document is saved by now: its status is a change of a stored document, never numbered again.
+    if (F.EditState == esInsert) F.SetEditState(esBrowse);
     TClientDataSet* main = module->cdsMain;
     if (main->State() == dsBrowse) main->Edit();
     F.SignOffField->SetAsString("S");
