@@ -163,7 +163,7 @@ TEST_F(DialectOnSeed, FrameworkQueriesAnswerFromTheSeed) {
         {" SELECT MC002, MC006, '' AAA, '' MD003, '' MD005, '' MD004,'' BBB, MC007, MC008, 'N' CCC  FROM "
          "$$QZSMC  "
          "WHERE MC001 = 'KVRX58' ORDER BY MC002 ",
-         0, ""},
+         1, "5103"},
         {"SELECT * FROM WOQMR AS WOQMR  WHERE MR001='KVRX58' and (MR004='TA005' or MR005='TA005')  order by "
          "MR011",
          0, ""},
