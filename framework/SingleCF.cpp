@@ -114,6 +114,11 @@ KVR_PUBLISHED(TfrmSingle, c) {
     c.Method("FormDestroy", &TfrmSingle::FormDestroy);
     c.Method("FormResize", &TfrmSingle::FormResize);
     c.Method("pgHeadChange", &TfrmSingle::pgHeadChange);
+    c.Method("pgHeadChanging", &TfrmSingle::pgHeadChanging);
+    c.Method("FormKeyDown", &TfrmSingle::FormKeyDown);
+    c.Method("miBBPrintClick", &TfrmSingle::miBBPrintClick);
+    c.Method("P1Click", &TfrmSingle::P1Click);
+    c.Field("miBBPrint", &TfrmSingle::miBBPrint);
     c.Method("miOKClick", &TfrmSingle::miOKClick);
     c.Method("miCancelClick", &TfrmSingle::miCancelClick);
     c.Method("miPrintClick", &TfrmSingle::miPrintClick);
@@ -166,6 +171,7 @@ KVR_FORM_RESOURCE(TfrmSingle, R"(inherited frmSingle: TfrmSingle
     TabHeight = 20
     TabWidth = 80
     OnChange = pgHeadChange
+    OnChanging = pgHeadChanging
     object tbsHead1: TTabSheet
       Caption = '详细字段'
     end
@@ -209,6 +215,7 @@ KVR_FORM_RESOURCE(TfrmSingle, R"(inherited frmSingle: TfrmSingle
     end
   end
   object pmMultiSelect: TPopupMenu
+    OnPopup = P1Click
     object miBBSelectAll: TMenuItem
       Caption = '全选'
       OnClick = miBBSelectAllClick
@@ -216,6 +223,10 @@ KVR_FORM_RESOURCE(TfrmSingle, R"(inherited frmSingle: TfrmSingle
     object miBBUnSelectAll: TMenuItem
       Caption = '全不选'
       OnClick = miBBUnSelectAllClick
+    end
+    object miBBPrint: TMenuItem
+      Caption = '整批打印'
+      OnClick = miBBPrintClick
     end
   end
   inherited MainMenu: TMainMenu
@@ -712,15 +723,7 @@ void TfrmSingle::miTable2Excel2Click(TObject*) {
     if (TdmSingle* module = SingleModule()) module->ExportToXLSFile(module->cdsMain, this);
 }
 
-void TfrmSingle::miBBSelectAllClick(TObject*) {
-    if (pgHead && tbsBrowse) pgHead->SetActivePage(tbsBrowse);
-}
-
-void TfrmSingle::miBBUnSelectAllClick(TObject*) {}
-
 void TfrmSingle::btnCalcClick(TObject*) {}
-
-void TfrmSingle::pgHeadChange(TObject*) {}
 
 bool TfrmSingle::IsRecordSelected() const {
     return false;
@@ -754,10 +757,16 @@ void TfrmSingle::UpdateButtonStates() {
         if (item) item->SetEnabled(editing);
     const bool hasData =
         DataModule && BaseModule() && BaseModule()->cdsMain->Active() && !BaseModule()->cdsMain->IsEmpty();
+    const bool printing = CanPrint && (OperationMask & OPERATION_PRINT);
     for (TMenuItem* item : {miPrint, miPreview})
-        if (item) item->SetEnabled(hasData && !editing && CanPrint && (OperationMask & OPERATION_PRINT));
+        if (item) item->SetEnabled(hasData && !editing && printing);
+    if (miVoucherFormats && btnPrint) miVoucherFormats->SetEnabled(btnPrint->Enabled());
+    // The exports hand the records out as printing does: they follow the print right.
     for (TMenuItem* item : {miTable2Excel, miTable2Excel2})
-        if (item) item->SetEnabled(!editing);
+        if (item) item->SetEnabled(hasData && !editing && printing);
+    UpdateBatchMenu();
+    if (tbsBrowse) tbsBrowse->SetTabVisible(!editing);
+    if (btnColorQuery && btnQuery) btnColorQuery->SetEnabled(btnQuery->Enabled() && btnQuery->Visible());
 }
 
 // ---- closing ----

@@ -181,6 +181,20 @@ public:
     void miBBSelectAllClick(TObject* sender);
     void miBBUnSelectAllClick(TObject* sender);
     void btnCalcClick(TObject* sender);
+
+    // ---- keyboard, page rights and command states (SingleKeys.cpp) ----
+    TMenuItem* miBBPrint = nullptr;
+    // Ctrl+Tab / Ctrl+PgDn and Ctrl+Shift+Tab / Ctrl+PgUp turn the header pages; while a record is
+    // edited they never land on the browse page.
+    void FormKeyDown(TObject* sender, Word& key, TShiftState shift);
+    void pgHeadChanging(TObject* sender, bool& allowChange);
+    // Pages 0..14 by the rights 0..14 while editing; the browse page only while not.
+    void EnableHeadPages(bool editing);
+    void ShowState(Byte state) override;
+    virtual void UpdateBatchMenu();
+    void miBBPrintClick(TObject* sender);
+    void P1Click(TObject* sender);
+    int FPageBeforeChange = 0; // the active page before the user changed it
     void btnColorQueryClick(TObject* sender);
     void gdHeadTitleButtonClick(TObject* sender, const AnsiString& fieldName);
     void gdHeadCalcCellColors(TObject* sender, TField* field, TGridDrawState state, bool highlight,

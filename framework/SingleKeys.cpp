@@ -1,0 +1,165 @@
+// The single-table form's keyboard, page rights and command states: turning the header pages with
+// the keys, which pages take input in which state, the batch commands of the browse grid.
+#include "classlib/controls/buttons.h"
+#include "classlib/controls/messages.h"
+#include "foundation/LibVCLs.h"
+#include "framework/FormModes.h"
+#include "framework/SingleCF.h"
+
+namespace {
+
+int PageIndexOf(TPageControl* pages, TTabSheet* page) {
+    for (int i = 0; i < pages->PageCount(); ++i)
+        if (pages->Pages(i) == page) return i;
+    return -1;
+}
+
+} // namespace
+
+void TfrmSingle::FormKeyDown(TObject* sender, Word& key, TShiftState shift) {
+    if (DataModule && pgHead && pgHead->PageCount() > 0) {
+        TdmBase* module = BaseModule();
+        const bool editing = module && (module->cdsMain->State() == dsEdit || module->cdsMain->State() == dsInsert);
+        const int count = pgHead->PageCount();
+        const int current = pgHead->ActivePageIndex();
+        const bool ctrl = shift.Contains(ssCtrl);
+        const bool back = ctrl && ((key == VK_TAB && shift.Contains(ssShift)) || key == VK_PRIOR);
+        const bool ahead = ctrl && !back && (key == VK_TAB || key == VK_NEXT);
+        if (key == VK_RETURN && tbsBrowse && pgHead->ActivePage() == tbsBrowse && ActiveControl() &&
+            IsInGrid(ActiveControl())) {
+            pgHead->ChangeActivePage(pgHead->Pages(0));
+            key = 0;
+            return;
+        }
+        if (back) {
+            int target = current > 0 ? current - 1 : count - 1;
+            // While editing, the way back from page 0 skips the browse page.
+            if (editing && current == 0) {
+                target = count - 1;
+                while (target > 0 && (pgHead->Pages(target) == tbsBrowse || !pgHead->Pages(target)->TabVisible()))
+                    --target;
+            }
+            pgHead->ChangeActivePage(pgHead->Pages(target));
+            key = 0;
+        } else if (ahead) {
+            int target = (current + 1) % count;
+            if (editing && pgHead->Pages(target) == tbsBrowse) target = 0;
+            pgHead->ChangeActivePage(pgHead->Pages(target));
+            key = 0;
+        }
+    }
+    TfrmBase::FormKeyDown(sender, key, shift);
+}
+
+void TfrmSingle::pgHeadChanging(TObject*, bool&) {
+    FPageBeforeChange = pgHead ? pgHead->ActivePageIndex() : 0;
+}
+
+void TfrmSingle::pgHeadChange(TObject*) {
+    if (!DataModule || !pgHead) return;
+    TTabSheet* before =
+        FPageBeforeChange >= 0 && FPageBeforeChange < pgHead->PageCount() ? pgHead->Pages(FPageBeforeChange) : nullptr;
+    // The browse page moves the record: never while one is being edited or added.
+    if (EditState != esBrowse && tbsBrowse && pgHead->ActivePage() == tbsBrowse && before) {
+        pgHead->SetActivePage(before);
+        return;
+    }
+    // A detail page the rights withhold is not shown.
+    const int index = PageIndexOf(pgHead, pgHead->ActivePage());
+    if (index >= 1 && index <= 14 && Rights.Contains(15 + index) && before) pgHead->SetActivePage(before);
+}
+
+void TfrmSingle::EnableHeadPages(bool editing) {
+    if (!pgHead) return;
+    const int count = pgHead->PageCount();
+    for (int i = 0; i < count; ++i) {
+        TTabSheet* page = pgHead->Pages(i);
+        if (i == count - 1)
+            page->SetEnabled(!editing);
+        else if (i <= 14)
+            page->SetEnabled(editing && Rights.Contains(i));
+    }
+    if (pnlHead) pnlHead->SetEnabled(editing && Rights.Contains(0));
+}
+
+void TfrmSingle::ShowState(Byte state) {
+    // The buttons on the detail pages and the head panel act on the record being edited only.
+    std::vector<TWinControl*> parents;
+    if (pgHead)
+        for (int i = 0; i + 1 < pgHead->PageCount(); ++i)
+            parents.push_back(pgHead->Pages(i));
+    if (pnlHead) parents.push_back(pnlHead);
+    while (!parents.empty()) {
+        TWinControl* parent = parents.back();
+        parents.pop_back();
+        for (int i = 0; i < parent->ControlCount(); ++i) {
+            TControl* control = parent->Controls(i);
+            if (dynamic_cast<TSpeedButton*>(control) || dynamic_cast<TBitBtn*>(control))
+                control->SetEnabled(state != 1);
+            else if (auto* inner = dynamic_cast<TWinControl*>(control))
+                parents.push_back(inner);
+        }
+    }
+    // A stored record keeps its key: its key edits open only for a new one.
+    if (TdmBase* module = BaseModule()) SetFieldControlsEnabled(this, module->KeyFields, ",", state != 2);
+    EnableHeadPages(state != 1);
+    TfrmBase::ShowState(state);
+}
+
+void TfrmSingle::UpdateBatchMenu() {
+    const bool print = miDirectPrint && miDirectPrint->Enabled() && btnPrint && btnPrint->Enabled() &&
+                       !Trim(PrintProgram).empty();
+    if (miBBPrint) miBBPrint->SetEnabled(print);
+    const bool select = EditState == esBrowse && print;
+    if (miBBSelectAll) miBBSelectAll->SetEnabled(select);
+    if (miBBUnSelectAll) miBBUnSelectAll->SetEnabled(select);
+    if (TdmSingle* module = SingleModule(); module && module->MultiSelectField)
+        module->SetMultiSelectVisible(select);
+}
+
+void TfrmSingle::P1Click(TObject*) {
+    UpdateBatchMenu();
+}
+
+void TfrmSingle::miBBPrintClick(TObject*) {
+    if (!gdHead || gdHead->SelectedList().empty() || !gdHead->DataSource() || !gdHead->DataSource()->DataSet())
+        return;
+    TDataSet* dataSet = gdHead->DataSource()->DataSet();
+    const std::vector<TBookmarkStr> rows = gdHead->SelectedList();
+    dataSet->DisableControls();
+    try {
+        for (const TBookmarkStr& row : rows) {
+            dataSet->SetBookmark(row);
+            PrintRecords();
+        }
+    } catch (...) {
+        gdHead->UnselectAll();
+        dataSet->EnableControls();
+        throw;
+    }
+    gdHead->UnselectAll();
+    dataSet->EnableControls();
+}
+
+void TfrmSingle::miBBSelectAllClick(TObject*) {
+    if (!gdHead || !pgHead || !tbsBrowse) return;
+    pgHead->SetActivePage(tbsBrowse);
+    pgHead->SetAlign(alClient);
+    // Only the rows already fetched: selecting must not read the rest of the list.
+    TdmBase* module = BaseModule();
+    const bool fetch = module ? module->FetchOnScroll : false;
+    if (module) module->FetchOnScroll = false;
+    try {
+        gdHead->SelectAll();
+    } catch (...) {
+        if (module) module->FetchOnScroll = fetch;
+        throw;
+    }
+    if (module) module->FetchOnScroll = fetch;
+    UpdateButtonStates();
+}
+
+void TfrmSingle::miBBUnSelectAllClick(TObject*) {
+    if (gdHead) gdHead->UnselectAll();
+    UpdateButtonStates();
+}
