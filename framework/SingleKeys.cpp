@@ -19,7 +19,8 @@ int PageIndexOf(TPageControl* pages, TTabSheet* page) {
 void TfrmSingle::FormKeyDown(TObject* sender, Word& key, TShiftState shift) {
     if (DataModule && pgHead && pgHead->PageCount() > 0) {
         TdmBase* module = BaseModule();
-        const bool editing = module && (module->cdsMain->State() == dsEdit || module->cdsMain->State() == dsInsert);
+        const bool editing =
+            module && (module->cdsMain->State() == dsEdit || module->cdsMain->State() == dsInsert);
         const int count = pgHead->PageCount();
         const int current = pgHead->ActivePageIndex();
         const bool ctrl = shift.Contains(ssCtrl);
@@ -31,19 +32,30 @@ void TfrmSingle::FormKeyDown(TObject* sender, Word& key, TShiftState shift) {
             key = 0;
             return;
         }
+        // Pages whose tabs are hidden are passed over, as the page control's own keys do.
+        auto shown = [pages = pgHead](int i) { return pages->Pages(i)->TabVisible(); };
         if (back) {
-            int target = current > 0 ? current - 1 : count - 1;
-            // While editing, the way back from page 0 skips the browse page.
+            int target = current;
             if (editing && current == 0) {
+                // While editing, the way back from page 0 goes to the last page before the browse page.
                 target = count - 1;
-                while (target > 0 && (pgHead->Pages(target) == tbsBrowse || !pgHead->Pages(target)->TabVisible()))
+                while (target > 0 && (pgHead->Pages(target) == tbsBrowse || !shown(target)))
                     --target;
+            } else {
+                for (int n = 0; n < count; ++n) {
+                    target = (target + count - 1) % count;
+                    if (shown(target)) break;
+                }
             }
             pgHead->ChangeActivePage(pgHead->Pages(target));
             key = 0;
         } else if (ahead) {
-            int target = (current + 1) % count;
-            if (editing && pgHead->Pages(target) == tbsBrowse) target = 0;
+            int target = current;
+            for (int n = 0; n < count; ++n) {
+                target = (target + 1) % count;
+                if (editing && pgHead->Pages(target) == tbsBrowse) target = 0;
+                if (shown(target)) break;
+            }
             pgHead->ChangeActivePage(pgHead->Pages(target));
             key = 0;
         }
@@ -57,8 +69,9 @@ void TfrmSingle::pgHeadChanging(TObject*, bool&) {
 
 void TfrmSingle::pgHeadChange(TObject*) {
     if (!DataModule || !pgHead) return;
-    TTabSheet* before =
-        FPageBeforeChange >= 0 && FPageBeforeChange < pgHead->PageCount() ? pgHead->Pages(FPageBeforeChange) : nullptr;
+    TTabSheet* before = FPageBeforeChange >= 0 && FPageBeforeChange < pgHead->PageCount()
+                            ? pgHead->Pages(FPageBeforeChange)
+                            : nullptr;
     // The browse page moves the record: never while one is being edited or added.
     if (EditState != esBrowse && tbsBrowse && pgHead->ActivePage() == tbsBrowse && before) {
         pgHead->SetActivePage(before);
@@ -122,7 +135,8 @@ void TfrmSingle::P1Click(TObject*) {
 }
 
 void TfrmSingle::miBBPrintClick(TObject*) {
-    if (!gdHead || gdHead->SelectedList().empty() || !gdHead->DataSource() || !gdHead->DataSource()->DataSet())
+    if (!gdHead || gdHead->SelectedList().empty() || !gdHead->DataSource() ||
+        !gdHead->DataSource()->DataSet())
         return;
     TDataSet* dataSet = gdHead->DataSource()->DataSet();
     const std::vector<TBookmarkStr> rows = gdHead->SelectedList();

@@ -754,3 +754,107 @@ TEST_F(SingleTest, UserDefinedDefaultsComeFromTheServerAndOneFailureIsSaid) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SingleTest, PageKeysTurnThePagesAndNeverEnterTheBrowsePageWhileEditing) {
+    Start();
+    TExtPageControl* pages = Single->pgHead;
+    auto active = [pages] { return pages->ActivePage()->Name(); };
+    Single->tbsUDF->SetTabVisible(true);
+    pages->SetActivePageIndex(0);
+    struct Step {
+        const char* Key;
+        const char* Page;
+    };
+    // In browse every page comes in turn, the browse page too.
+    for (const Step& step : {Step{"Ctrl+PgDn", "tbsUDF"}, Step{"Ctrl+Tab", "tbsBrowse"},
+                             Step{"Ctrl+Tab", "tbsHead1"}, Step{"Ctrl+PgUp", "tbsBrowse"}}) {
+        SCOPED_TRACE(step.Key);
+        UserKey(Single, step.Key);
+        EXPECT_EQ(active(), step.Page);
+    }
+    ASSERT_TRUE(Single->EditRecord());
+    pages->SetActivePageIndex(1);
+    for (const Step& step : {Step{"Ctrl+Tab", "tbsHead1"}, Step{"Shift+Ctrl+Tab", "tbsUDF"},
+                             Step{"Ctrl+PgDn", "tbsHead1"}, Step{"Ctrl+PgUp", "tbsUDF"}}) {
+        SCOPED_TRACE(step.Key);
+        UserKey(Single, step.Key);
+        EXPECT_EQ(active(), step.Page);
+    }
+    // The browse page's tab is gone while editing, and a change to it comes back.
+    EXPECT_FALSE(Single->tbsBrowse->TabVisible());
+    EXPECT_ANY_THROW(UserClick(Single, "tbsBrowse"));
+    pages->ChangeActivePage(Single->tbsBrowse);
+    EXPECT_EQ(active(), "tbsUDF");
+    // A hidden page is passed over.
+    Single->tbsUDF->SetTabVisible(false);
+    pages->SetActivePageIndex(0);
+    UserKey(Single, "Ctrl+PgDn");
+    EXPECT_EQ(active(), "tbsHead1");
+}
+
+TEST_F(SingleTest, EditStatesOpenThePagesAndTheKeyEdits) {
+    Start();
+    auto* key = static_cast<TControl*>(Single->FindComponent("edTA001"));
+    auto* name = static_cast<TControl*>(Single->FindComponent("edTA002"));
+    struct Case {
+        const char* State;
+        std::function<void()> Enter;
+        bool Pages, Key, Browse;
+    } cases[] = {
+        {"browse", [] {}, false, true, true},
+        {"edit", [this] { Single->EditRecord(); }, true, false, false},
+        {"add", [this] { Single->AddRecord(false); }, true, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.State);
+        Single->CancelEdit(false);
+        c.Enter();
+        EXPECT_EQ(Single->tbsHead1->Enabled(), c.Pages);
+        EXPECT_EQ(Single->tbsBrowse->Enabled(), c.Browse);
+        EXPECT_EQ(Single->tbsBrowse->TabVisible(), c.Browse);
+        EXPECT_EQ(key->Enabled(), c.Key);
+        EXPECT_TRUE(name->Enabled());
+    }
+    // A page the rights withhold is refused.
+    Single->CancelEdit(false);
+    Single->Rights.Include(16);
+    Single->pgHead->SetActivePageIndex(0);
+    Single->pgHead->ChangeActivePage(Single->tbsUDF);
+    EXPECT_EQ(Single->pgHead->ActivePage(), Single->tbsHead1);
+}
+
+TEST_F(SingleTest, ExportsAndBatchPrintFollowThePrintRight) {
+    Start();
+    Single->PrintProgram = "FWSING71";
+    struct Case {
+        bool Print;
+        bool Editing;
+        bool Exports;
+    } cases[] = {{true, false, true}, {false, false, false}, {true, true, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.Print) + std::to_string(c.Editing));
+        Single->CanPrint = c.Print;
+        if (c.Editing) Single->EditRecord();
+        Single->UpdateButtonStates();
+        EXPECT_EQ(Single->miTable2Excel->Enabled(), c.Exports);
+        EXPECT_EQ(Single->miTable2Excel2->Enabled(), c.Exports);
+        EXPECT_EQ(Single->miBBPrint->Enabled(), c.Exports);
+        EXPECT_EQ(Single->miBBSelectAll->Enabled(), c.Exports);
+        Single->CancelEdit(false);
+    }
+    // Nothing selected: nothing printed. Every fetched row selected: one print each, then none picked.
+    Single->CanPrint = true;
+    Single->UpdateButtonStates();
+    Single->miBBPrintClick(nullptr);
+    EXPECT_TRUE(Single->Prints.empty());
+    Single->miBBSelectAllClick(nullptr);
+    EXPECT_EQ(Single->pgHead->ActivePage(), Single->tbsBrowse);
+    EXPECT_EQ(Single->gdHead->SelectedList().size(), static_cast<size_t>(Main()->RecordCount()));
+    Single->miBBPrintClick(nullptr);
+    EXPECT_EQ(Single->Prints.size(), static_cast<size_t>(Main()->RecordCount()));
+    EXPECT_TRUE(Single->gdHead->SelectedList().empty());
+}
+
+} // namespace
