@@ -118,6 +118,7 @@ KVR_PUBLISHED(TfrmSingle, c) {
     c.Method("FormKeyDown", &TfrmSingle::FormKeyDown);
     c.Method("miBBPrintClick", &TfrmSingle::miBBPrintClick);
     c.Method("P1Click", &TfrmSingle::P1Click);
+    c.Method("FormKeyPress", &TfrmSingle::FormKeyPress);
     c.Field("miBBPrint", &TfrmSingle::miBBPrint);
     c.Method("miOKClick", &TfrmSingle::miOKClick);
     c.Method("miCancelClick", &TfrmSingle::miCancelClick);
@@ -722,8 +723,6 @@ void TfrmSingle::miTable2ExcelClick(TObject*) {
 void TfrmSingle::miTable2Excel2Click(TObject*) {
     if (TdmSingle* module = SingleModule()) module->ExportToXLSFile(module->cdsMain, this);
 }
-
-void TfrmSingle::btnCalcClick(TObject*) {}
 
 bool TfrmSingle::IsRecordSelected() const {
     return false;

@@ -194,6 +194,12 @@ public:
     virtual void UpdateBatchMenu();
     void miBBPrintClick(TObject* sender);
     void P1Click(TObject* sender);
+    // "+", "*", "/" in a number field run the calculator on it; Enter in a memo stays in it.
+    void FormKeyPress(TObject* sender, char& key);
+    // The calculator on a control's value (a field's shown text); its result goes back when the
+    // control takes input.
+    void CalculateIntoControl(TWinControl* control);
+    TField* ControlField(TWinControl* control) const;
     int FPageBeforeChange = 0; // the active page before the user changed it
     void btnColorQueryClick(TObject* sender);
     void gdHeadTitleButtonClick(TObject* sender, const AnsiString& fieldName);

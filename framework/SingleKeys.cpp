@@ -4,6 +4,9 @@
 #include "classlib/controls/messages.h"
 #include "foundation/LibVCLs.h"
 #include "framework/FormModes.h"
+#include "classlib/dbctrls/dbctrls.h"
+#include "classlib/rtl/format.h"
+#include "framework/Brokers.h"
 #include "framework/SingleCF.h"
 
 namespace {
@@ -176,4 +179,87 @@ void TfrmSingle::miBBSelectAllClick(TObject*) {
 void TfrmSingle::miBBUnSelectAllClick(TObject*) {
     if (gdHead) gdHead->UnselectAll();
     UpdateButtonStates();
+}
+
+// ---- typing and the calculator ----
+
+namespace {
+
+bool IsNumberField(const TField* field) {
+    if (!field) return false;
+    switch (field->DataType()) {
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftFloat:
+    case ftCurrency:
+    case ftLargeint:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+TField* TfrmSingle::ControlField(TWinControl* control) const {
+    if (auto* edit = dynamic_cast<TDBEdit*>(control)) return edit->Field();
+    if (control && control == gdHead) return gdHead->SelectedField();
+    return nullptr;
+}
+
+void TfrmSingle::FormKeyPress(TObject* sender, char& key) {
+    TWinControl* active = ActiveControl();
+    if (!active || !DataModule) {
+        TfrmRadical::FormKeyPress(sender, key);
+        return;
+    }
+    // "+", "*" and "/" in a number field open the calculator on it instead of being typed.
+    if ((key == '+' || key == '*' || key == '/') && IsNumberField(ControlField(active))) {
+        key = 0;
+        CalculateIntoControl(active);
+        return;
+    }
+    // Enter in a memo is a new line of its text.
+    if (key == '\r' && dynamic_cast<TCustomMemo*>(active)) return;
+    TfrmRadical::FormKeyPress(sender, key);
+}
+
+void TfrmSingle::CalculateIntoControl(TWinControl* control) {
+    try {
+        TField* field = ControlField(control);
+        AnsiString text;
+        if (field) {
+            try {
+                text = field->DisplayText();
+            } catch (const Exception&) {
+                text = control ? control->Text() : AnsiString();
+            }
+        } else if (auto* edit = dynamic_cast<TCustomEdit*>(control)) {
+            text = edit->Text();
+        }
+        const AnsiString result = Broker ? Broker->GetCalcValue(text) : AnsiString();
+        if (result.empty() || !control || !control->Enabled()) return;
+        if (auto* edit = dynamic_cast<TDBEdit*>(control); edit && edit->ReadOnly()) return;
+        if (field) {
+            if (field->ReadOnly()) return;
+            AnsiString value = result;
+            // A percentage shows as "12%" but is stored as 0.12: the calculator's figure is the shown one.
+            const AnsiString editText = field->Text();
+            const size_t percent = editText.find('%');
+            if (editText != field->DisplayText() && percent != AnsiString::npos &&
+                percent + 1 == editText.size())
+                value = FloatToStr(StrToFloatDef(result, 0) * 100);
+            SetFieldText(field, value, true);
+        } else if (dynamic_cast<TCustomComboBox*>(control)) {
+            return;
+        } else if (auto* edit = dynamic_cast<TCustomEdit*>(control)) {
+            edit->SetText(result);
+        }
+    } catch (const Exception&) {
+    }
+}
+
+void TfrmSingle::btnCalcClick(TObject*) {
+    CalculateIntoControl(ActiveControl());
 }

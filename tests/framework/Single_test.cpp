@@ -858,3 +858,35 @@ TEST_F(SingleTest, ExportsAndBatchPrintFollowThePrintRight) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SingleTest, CalculatorKeysWorkOnNumberFieldsOnly) {
+    Start();
+    std::vector<AnsiString> asked;
+    Lookup->On("GetCalcValue", [&](TDispArgs args) {
+        asked.push_back(VarToStr(*args[0].Value));
+        return Variant("42");
+    });
+    auto* amount = new TDBEdit(Single);
+    amount->SetName("edTA003");
+    amount->SetParent(Single->tbsHead1);
+    amount->SetBounds(80, 80, 80, 21);
+    amount->SetDataSource(Module()->dsMain);
+    amount->SetDataField("TA003");
+    ASSERT_TRUE(Single->EditRecord());
+    Single->pgHead->SetActivePage(Single->tbsHead1);
+    UserKey(Single, "+", "edTA003");
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(Main()->FieldByName("TA003")->AsFloat(), 42);
+    // In a text field the key is typed as it is.
+    UserKey(Single, "+", "edTA002");
+    EXPECT_EQ(asked.size(), 1u);
+    EXPECT_NE(static_cast<TDBEdit*>(Single->FindComponent("edTA002"))->Text().find('+'), AnsiString::npos);
+    // A read-only page takes nothing back.
+    Single->CancelEdit(false);
+    Single->CalculateIntoControl(amount);
+    EXPECT_NE(Main()->FieldByName("TA003")->AsFloat(), 42);
+}
+
+} // namespace
