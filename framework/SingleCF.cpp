@@ -119,6 +119,8 @@ KVR_PUBLISHED(TfrmSingle, c) {
     c.Method("miBBPrintClick", &TfrmSingle::miBBPrintClick);
     c.Method("P1Click", &TfrmSingle::P1Click);
     c.Method("FormKeyPress", &TfrmSingle::FormKeyPress);
+    c.Method("gdHeadDblClick", &TfrmSingle::gdHeadDblClick);
+    c.Method("gdHeadKeyDown", &TfrmSingle::gdHeadKeyDown);
     c.Field("miBBPrint", &TfrmSingle::miBBPrint);
     c.Method("miOKClick", &TfrmSingle::miOKClick);
     c.Method("miCancelClick", &TfrmSingle::miCancelClick);
@@ -186,6 +188,8 @@ KVR_FORM_RESOURCE(TfrmSingle, R"(inherited frmSingle: TfrmSingle
         Color = 15532027
         ReadOnly = True
         OnCalcCellColors = gdHeadCalcCellColors
+        OnDblClick = gdHeadDblClick
+        OnKeyDown = gdHeadKeyDown
         OnKeyUp = gdHeadKeyUp
         OnMouseDown = gdHeadMouseDown
         OnMouseMove = gdHeadMouseMove
@@ -730,6 +734,13 @@ bool TfrmSingle::IsRecordSelected() const {
 
 void TfrmSingle::gdHeadCalcCellColors(TObject* sender, TField* field, TGridDrawState, bool highlight,
                                       TFont* font, TBrush* brush) {
+    font->SetColor(clBlack);
+    font->SetStyle(TFontStyles{});
+    // Link cells read as links while browsing.
+    if (EditState == esBrowse && field && IsLinkField(field->FieldName())) {
+        font->SetColor(clBlue);
+        font->SetStyle(TFontStyles{fsUnderline});
+    }
     TdmSingle* module = SingleModule();
     if (!IsColorManage || !HeadColors || !module || highlight || !module->cdsMainColor->Active()) return;
     std::vector<Variant> values;

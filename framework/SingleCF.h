@@ -200,6 +200,12 @@ public:
     // control takes input.
     void CalculateIntoControl(TWinControl* control);
     TField* ControlField(TWinControl* control) const;
+    // The browse grid: the selection column picks rows by double click or Space.
+    void gdHeadDblClick(TObject* sender);
+    void gdHeadKeyDown(TObject* sender, Word& key, TShiftState shift);
+    void ToggleHeadSelection();
+    // The field has a drill-down link (its cells are drawn as links while browsing).
+    bool IsLinkField(const AnsiString& name) const;
     int FPageBeforeChange = 0; // the active page before the user changed it
     void btnColorQueryClick(TObject* sender);
     void gdHeadTitleButtonClick(TObject* sender, const AnsiString& fieldName);

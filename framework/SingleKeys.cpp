@@ -263,3 +263,37 @@ void TfrmSingle::CalculateIntoControl(TWinControl* control) {
 void TfrmSingle::btnCalcClick(TObject*) {
     CalculateIntoControl(ActiveControl());
 }
+
+// ---- the browse grid ----
+
+void TfrmSingle::ToggleHeadSelection() {
+    if (!gdHead) return;
+    if (gdHead->IsSelectedRecord())
+        gdHead->UnselectRecord();
+    else
+        gdHead->SelectRecord();
+}
+
+void TfrmSingle::gdHeadDblClick(TObject*) {
+    TdmSingle* module = SingleModule();
+    if (!gdHead || !module) return;
+    // On the selection column a double click picks or drops the row; elsewhere it opens the record.
+    if (module->MultiSelectField && gdHead->SelectedField() == module->MultiSelectField) {
+        if (!module->cdsMain->IsEmpty()) ToggleHeadSelection();
+        UpdateButtonStates();
+        return;
+    }
+    if (pgHead && pgHead->PageCount() > 0) {
+        pgHead->ChangeActivePage(pgHead->Pages(0));
+        pgHeadChange(this);
+    }
+}
+
+void TfrmSingle::gdHeadKeyDown(TObject*, Word& key, TShiftState) {
+    TdmSingle* module = SingleModule();
+    if (key != VK_SPACE || !gdHead || !module || !module->MultiSelectField) return;
+    if (gdHead->SelectedField() != module->MultiSelectField) return;
+    if (!module->cdsMain->IsEmpty()) ToggleHeadSelection();
+    key = 0;
+    UpdateButtonStates();
+}

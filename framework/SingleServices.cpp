@@ -542,6 +542,10 @@ void TfrmSingle::CollectEditableFields() {
 
 // ---- drill-down links ----
 
+bool TfrmSingle::IsLinkField(const AnsiString& name) const {
+    return InLinkList(LinkFields, name);
+}
+
 void TfrmSingle::LoadLinkFields() {
     Variant rows;
     try {

@@ -890,3 +890,45 @@ TEST_F(SingleTest, CalculatorKeysWorkOnNumberFieldsOnly) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SingleTest, TheSelectionColumnPicksRowsAndLinkCellsReadAsLinks) {
+    Start();
+    Single->PrintProgram = "FWSING71";
+    Single->UpdateButtonStates();
+    TField* pick = Main()->FindField("MultiSelected");
+    ASSERT_TRUE(pick && pick->Visible());
+    Single->pgHead->SetActivePage(Single->tbsBrowse);
+    Single->gdHead->SetSelectedField(pick);
+    Single->gdHeadDblClick(nullptr);
+    EXPECT_EQ(Single->gdHead->SelectedList().size(), 1u);
+    Word space = VK_SPACE;
+    Single->gdHeadKeyDown(nullptr, space, TShiftState());
+    EXPECT_TRUE(Single->gdHead->SelectedList().empty());
+    EXPECT_EQ(space, 0);
+    // Elsewhere a double click opens the record's first page.
+    Single->gdHead->SetSelectedField(Main()->FieldByName("TA002"));
+    Single->gdHeadDblClick(nullptr);
+    EXPECT_EQ(Single->pgHead->ActivePage(), Single->tbsHead1);
+    EXPECT_TRUE(Single->gdHead->SelectedList().empty());
+
+    Single->LinkFields = AnsiString("TA002") + "\x03" + "TA009";
+    TFont font;
+    TBrush brush;
+    font.SetColor(clRed);
+    struct Case {
+        const char* Field;
+        TColor Color;
+        bool Underline;
+    } cases[] = {{"TA002", clBlue, true}, {"ta002", clBlue, true}, {"TA001", clBlack, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Field);
+        Single->gdHeadCalcCellColors(Single->gdHead, Main()->FieldByName(c.Field), TGridDrawState(), false,
+                                     &font, &brush);
+        EXPECT_EQ(font.Color(), c.Color);
+        EXPECT_EQ(font.Style().Contains(fsUnderline), c.Underline);
+    }
+}
+
+} // namespace
