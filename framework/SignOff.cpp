@@ -298,7 +298,12 @@ void TSignOff::Send(bool, Byte kind, bool) {
     if (!F.MayConfirm(kind)) return;
     module->StoreKeyValues();
     AnsiString keys;
-    if (!KeyText(keys)) return;
+    if (!KeyText(keys)) {
+        Variant text;
+        F.ConvertUiText(Variant(AnsiString("单据键值不是有效的数字，不能送签！")), text);
+        broker->Say("E", "000032", {VarToStr(text)});
+        return;
+    }
 
     // The fields the sign-off system is told of, by the type's mapping rows.
     Variant mapping;

@@ -610,6 +610,35 @@ TEST_F(SignOffTest, ASendQueuesTheJobAndMarksTheDocumentAsSent) {
     EXPECT_EQ(dialogs[0].Text.substr(0, 7), "E200130");
 }
 
+TEST_F(SignOffTest, ANumberKeyWhoseTextIsNoNumberNamesNoDocument) {
+    TdmDouble* module = Double->DoubleModule();
+    module->SetKeyFields("TA001,FLAG");
+    module->AutoKey = true;
+    module->AutoKeyField = "FLAG";
+    Double->SetEditState(esInsert);
+    struct Case {
+        const char* ServerNumber;
+        bool Named;
+        const char* Text;
+    } cases[] = {{"12", true, "5101||12"}, {"12' or '1'='1", false, ""}, {"", true, "5101||4"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ServerNumber);
+        Double->ServerNumber = c.ServerNumber;
+        AnsiString text;
+        EXPECT_EQ(Double->SignOff->KeyText(text), c.Named);
+        EXPECT_EQ(text, c.Text);
+    }
+    // Such a document is never asked after in the queue nor sent, and the user is told why.
+    Double->ServerNumber = "12' or '1'='1";
+    TakeDialogs();
+    Double->SendForSignOff(true, 3, true);
+    EXPECT_TRUE(Checks.empty());
+    EXPECT_TRUE(Jobs.empty());
+    const std::vector<TDialogRecord> dialogs = TakeDialogs();
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].Text.substr(0, 7), "E000032");
+}
+
 TEST_F(SignOffTest, ACancelledSettingsDialogSendsNothing) {
     TScriptedConfirmDate::Answers = {"20261203"};
     Double->SendForSignOff(true, 3, true);
