@@ -1,5 +1,7 @@
 // The single-table form's keyboard, page rights and command states: turning the header pages with
 // the keys, which pages take input in which state, the batch commands of the browse grid.
+#include <vector>
+
 #include "classlib/controls/buttons.h"
 #include "classlib/controls/messages.h"
 #include "foundation/LibVCLs.h"
@@ -222,6 +224,29 @@ void TfrmSingle::FormKeyPress(TObject* sender, char& key) {
     }
     // Enter in a memo is a new line of its text.
     if (key == '\r' && dynamic_cast<TCustomMemo*>(active)) return;
+    TdmBase* module = BaseModule();
+    if (key == '\r' && module && module->cdsMain->State() != dsBrowse && pgHead && pgHead->ActivePage() &&
+        !IsInGrid(active)) {
+        TTabSheet* page = pgHead->ActivePage();
+        std::vector<TWinControl*> order;
+        page->GetTabOrderList(order);
+        TWinControl* last = nullptr;
+        for (TWinControl* control : order)
+            if (control->CanFocus() && control->TabStop()) last = control;
+        if (last && last == active) {
+            // The last input of a page goes on to the next page, and on the last page saves.
+            key = 0;
+            const int index = PageIndexOf(pgHead, page);
+            for (int i = index + 1; i < pgHead->PageCount(); ++i) {
+                TTabSheet* next = pgHead->Pages(i);
+                if (next == tbsBrowse || !next->TabVisible()) continue;
+                pgHead->ChangeActivePage(next);
+                return;
+            }
+            SaveRecord();
+            return;
+        }
+    }
     TfrmRadical::FormKeyPress(sender, key);
 }
 

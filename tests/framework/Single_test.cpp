@@ -932,3 +932,26 @@ TEST_F(SingleTest, TheSelectionColumnPicksRowsAndLinkCellsReadAsLinks) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SingleTest, EnterGoesOnThroughThePagesAndSavesOnTheLastInput) {
+    Start();
+    Single->tbsUDF->SetTabVisible(true);
+    ASSERT_TRUE(Single->EditRecord());
+    Single->pgHead->SetActivePage(Single->tbsHead1);
+    // The last input of a page goes on to the next page.
+    UserKey(Single, "Enter", "edTA002");
+    EXPECT_EQ(Single->pgHead->ActivePage(), Single->tbsUDF);
+    EXPECT_EQ(Single->EditState, esEdit);
+    // With no page after it, the last input saves.
+    Single->tbsUDF->SetTabVisible(false);
+    Single->pgHead->SetActivePage(Single->tbsHead1);
+    UserType(Single, "edTA002", "改名");
+    UserKey(Single, "Enter", "edTA002");
+    EXPECT_EQ(Single->EditState, esBrowse);
+    EXPECT_EQ(Main()->FieldByName("TA002")->AsString(), "改名");
+    EXPECT_EQ(Main()->ChangeCount(), 0);
+}
+
+} // namespace
