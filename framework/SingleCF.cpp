@@ -412,6 +412,7 @@ void TfrmSingle::BuildHeadColors(const AnsiString& text) {
 
 void TfrmSingle::AfterFormShow() {
     TfrmBase::AfterFormShow();
+    ColorGridColumns();
     TdmSingle* module = SingleModule();
     if (!ParamText.empty() && OpenMode != OPEN_MODE_IMPORT && module) {
         StartConditionSet = true;

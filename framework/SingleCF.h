@@ -204,6 +204,8 @@ public:
     void gdHeadDblClick(TObject* sender);
     void gdHeadKeyDown(TObject* sender, Word& key, TShiftState shift);
     void ToggleHeadSelection();
+    // Required and key inputs take their colours; the browse grid's columns fill its width.
+    void ColorGridColumns() override;
     // The field has a drill-down link (its cells are drawn as links while browsing).
     bool IsLinkField(const AnsiString& name) const;
     int FPageBeforeChange = 0; // the active page before the user changed it

@@ -9,6 +9,7 @@
 #include "classlib/dbctrls/dbctrls.h"
 #include "classlib/rtl/format.h"
 #include "framework/Brokers.h"
+#include "framework/FieldLists.h"
 #include "framework/SingleCF.h"
 
 namespace {
@@ -321,4 +322,22 @@ void TfrmSingle::gdHeadKeyDown(TObject*, Word& key, TShiftState) {
     if (!module->cdsMain->IsEmpty()) ToggleHeadSelection();
     key = 0;
     UpdateButtonStates();
+}
+
+// ---- colours of the input controls ----
+
+void TfrmSingle::ColorGridColumns() {
+    TfrmBase::ColorGridColumns();
+    TdmSingle* module = SingleModule();
+    if (!module) return;
+    // Required inputs show pale yellow, key inputs the key colour.
+    const std::vector<TFieldListItem> items = ParseFieldList(RequiredFields);
+    if (const TFieldListItem* required = FindFieldListItem(items, "cdsMain")) {
+        AnsiString list;
+        for (const AnsiString& name : required->FieldNames)
+            list += (list.empty() ? "" : ",") + name;
+        SetFieldControlsColor(this, list, ",", 0x00AFFFFF); // RGB(255, 255, 175)
+    }
+    SetFieldControlsColor(this, module->KeyFields, ",", KeyFieldColor);
+    if (gdHead) FitGridColumns(gdHead);
 }

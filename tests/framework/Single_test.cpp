@@ -12,6 +12,7 @@
 #include "classlib/rtl/shellapi.h"
 #include "dialogs/QvQBE.h"
 #include "foundation/libUDF.h"
+#include "foundation/LibVCLs.h"
 #include "framework/SingleCF.h"
 #include "readback/ReadBack.h"
 #include "tests/framework/FormFixture.h"
@@ -952,6 +953,21 @@ TEST_F(SingleTest, EnterGoesOnThroughThePagesAndSavesOnTheLastInput) {
     EXPECT_EQ(Single->EditState, esBrowse);
     EXPECT_EQ(Main()->FieldByName("TA002")->AsString(), "改名");
     EXPECT_EQ(Main()->ChangeCount(), 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SingleTest, RequiredAndKeyInputsTakeTheirColours) {
+    Start();
+    auto* key = static_cast<TDBEdit*>(Single->FindComponent("edTA001"));
+    auto* name = static_cast<TDBEdit*>(Single->FindComponent("edTA002"));
+    EXPECT_EQ(key->Color(), KeyFieldColor);
+    Single->MergeRequiredFields("cdsMain:TA002;cdsOther:TA001");
+    Single->ColorGridColumns();
+    EXPECT_EQ(name->Color(), 0x00AFFFFF);
+    EXPECT_EQ(key->Color(), KeyFieldColor);
 }
 
 } // namespace
