@@ -120,6 +120,7 @@ KVR_PUBLISHED(TfrmSingle, c) {
     c.Method("P1Click", &TfrmSingle::P1Click);
     c.Method("FormKeyPress", &TfrmSingle::FormKeyPress);
     c.Method("gdHeadDblClick", &TfrmSingle::gdHeadDblClick);
+    c.Method("miOptionsClick", &TfrmSingle::miOptionsClick);
     c.Method("gdHeadKeyDown", &TfrmSingle::gdHeadKeyDown);
     c.Field("miBBPrint", &TfrmSingle::miBBPrint);
     c.Method("miOKClick", &TfrmSingle::miOKClick);
@@ -270,6 +271,17 @@ KVR_FORM_RESOURCE(TfrmSingle, R"(inherited frmSingle: TfrmSingle
           Caption = '资料转Excel(不含格式)'
           ShortCut = 16497
           OnClick = miTable2Excel2Click
+        end
+      end
+      object miTools: TMenuItem
+        Caption = '工具(&T)'
+        object miCacl: TMenuItem
+          Caption = '计算器'
+          OnClick = btnCalcClick
+        end
+        object miOptions: TMenuItem
+          Caption = '选项(&O)'
+          OnClick = miOptionsClick
         end
       end
       inherited miPrior: TMenuItem

@@ -204,6 +204,9 @@ public:
     void gdHeadDblClick(TObject* sender);
     void gdHeadKeyDown(TObject* sender, Word& key, TShiftState shift);
     void ToggleHeadSelection();
+    // The options dialog: keep-on-add, focus-page-one and the colour management as the user left them;
+    // the grids redraw with the number formats.
+    void miOptionsClick(TObject* sender);
     // Required and key inputs take their colours; the browse grid's columns fill its width.
     void ColorGridColumns() override;
     // The field has a drill-down link (its cells are drawn as links while browsing).

@@ -1,9 +1,11 @@
 // The single-table form's keyboard, page rights and command states: turning the header pages with
 // the keys, which pages take input in which state, the batch commands of the browse grid.
+#include <memory>
 #include <vector>
 
 #include "classlib/controls/buttons.h"
 #include "classlib/controls/messages.h"
+#include "dialogs/OptionsCF.h"
 #include "foundation/LibVCLs.h"
 #include "framework/FormModes.h"
 #include "classlib/dbctrls/dbctrls.h"
@@ -340,4 +342,26 @@ void TfrmSingle::ColorGridColumns() {
     }
     SetFieldControlsColor(this, module->KeyFields, ",", KeyFieldColor);
     if (gdHead) FitGridColumns(gdHead);
+}
+
+// ---- options ----
+
+void TfrmSingle::miOptionsClick(TObject*) {
+    std::unique_ptr<TfrmOptions> dialog(new TfrmOptions(this));
+    if (dialog->ShowModal() != mrOk) return;
+    IsKeepOnAdd = dialog->IsKeepOnAdd();
+    IsFocusPageOne = dialog->IsFocusPageOne();
+    if (IsColorManage && !dialog->IsColorManage()) {
+        IsColorManage = false;
+        if (btnColorQuery) btnColorQuery->SetVisible(false);
+        if (ToolBar1) ToolBar1->Realign();
+    }
+    // Every data source of the module takes its data set again, so that the grids redraw.
+    if (TdmBase* module = BaseModule())
+        for (int i = 0; i < module->ComponentCount(); ++i)
+            if (auto* source = dynamic_cast<TDataSource*>(module->Components(i))) {
+                TDataSet* dataSet = source->DataSet();
+                source->SetDataSet(nullptr);
+                source->SetDataSet(dataSet);
+            }
 }

@@ -12,6 +12,7 @@
 #include "classlib/rtl/shellapi.h"
 #include "dialogs/QvQBE.h"
 #include "foundation/libUDF.h"
+#include "components/BtChkBox.h"
 #include "foundation/LibVCLs.h"
 #include "framework/SingleCF.h"
 #include "readback/ReadBack.h"
@@ -968,6 +969,43 @@ TEST_F(SingleTest, RequiredAndKeyInputsTakeTheirColours) {
     Single->ColorGridColumns();
     EXPECT_EQ(name->Color(), 0x00AFFFFF);
     EXPECT_EQ(key->Color(), KeyFieldColor);
+}
+
+} // namespace
+
+namespace {
+
+// The user of the options dialog: turns keep-on-add off, or cancels.
+class TOptionsUser : public TModalDriver {
+public:
+    bool Cancel = false;
+    bool Idle(TCustomForm* form) override {
+        if (dynamic_cast<TMessageForm*>(form)) {
+            UserAnswer(form, "OK");
+            return true;
+        }
+        if (form->ClassName() != AnsiString("TfrmOptions")) return false;
+        if (!Cancel) {
+            auto* keep = static_cast<TControl*>(form->FindComponent("chkKeepOnAdd"));
+            if (keep && static_cast<TBitCheckBox*>(keep)->Checked()) keep->Click();
+        }
+        UserAnswer(form, Cancel ? "Cancel" : "OK");
+        return true;
+    }
+};
+
+TEST_F(SingleTest, TheOptionsDialogSetsKeepOnAdd) {
+    Start();
+    TOptionsUser user;
+    TModalDriver* previous = Application->SetModalDriver(&user);
+    ASSERT_TRUE(Single->IsKeepOnAdd);
+    user.Cancel = true;
+    Single->miOptionsClick(nullptr);
+    EXPECT_TRUE(Single->IsKeepOnAdd);
+    user.Cancel = false;
+    Single->miOptionsClick(nullptr);
+    EXPECT_FALSE(Single->IsKeepOnAdd);
+    Application->SetModalDriver(previous);
 }
 
 } // namespace
