@@ -1,5 +1,7 @@
 #include "framework/DoubleCF.h"
 
+#include <algorithm>
+
 #include "classlib/controls/stdctrls.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/format.h"
@@ -29,11 +31,11 @@ bool Editing(const TDataSet* dataSet) {
 }
 
 // A line being edited is posted; a new line nobody typed into is no line and goes.
-void PostOrDropLine(TDataSet* body) {
+void PostOrDropLine(TfrmBase* form, TDataSet* body) {
     if (body->State() == dsInsert && !body->Modified())
         body->Cancel();
     else if (Editing(body))
-        body->Post();
+        form->PostRecord(body);
 }
 
 } // namespace
@@ -400,6 +402,12 @@ void TfrmDouble::pgHeadChange(TObject* sender) {
 
 void TfrmDouble::HeadPosted() {}
 
+void TfrmDouble::ViewLineChanged(TField* field) {
+    // A field's change keeps the line where it is, and shows anew only a field of the summary.
+    if (!field || std::find(FSummary.begin(), FSummary.end(), field) != FSummary.end()) ShowLineSummary();
+    if (!field) ShowRecordCounters();
+}
+
 void TfrmDouble::FocusFirstBodyColumn() {
     if (!gdBody1) return;
     for (const TwwGridColumn& column : gdBody1->Columns()) {
@@ -575,7 +583,7 @@ bool TfrmDouble::PrintRecords() {
 bool TfrmDouble::ValidateRecord(TDataSet* dataSet) {
     TdmDouble* module = DoubleModule();
     if (module && dataSet == module->cdsBody1) {
-        if (gdBody1 && gdBody1->CanFocus()) gdBody1->SetFocus();
+        FocusControl(gdBody1);
         if (Editing(dataSet)) {
             AnsiString own;
             for (int i = module->KeyCount + 1; i <= GetTokenCount(module->BodyKeyFields, ","); ++i) {
@@ -642,7 +650,7 @@ void TfrmDouble::Requery(const AnsiString& number) {
 bool TfrmDouble::PrepareSave(bool adding) {
     TdmDouble* module = DoubleModule();
     TClientDataSet* main = module->cdsMain;
-    PostOrDropLine(module->cdsBody1);
+    PostOrDropLine(this, module->cdsBody1);
     // The header is posted once, after its lines took what they copy from it (and, when it is new, its
     // key); the walk over the lines stays out of the header's data source.
     {
@@ -658,7 +666,7 @@ bool TfrmDouble::PrepareSave(bool adding) {
         }
         RestoreDataSourceEvents(module->dsMain, events);
     }
-    if (Editing(main)) main->Post();
+    if (Editing(main)) PostRecord(main);
     TField* numberField = module->AutoKeyField.empty() ? nullptr : main->FindField(module->AutoKeyField);
     NumberBeforeSave = numberField ? Trim(numberField->AsString()) : AnsiString();
     // A number that failed to come must not reach the server as the document's number.
@@ -831,7 +839,7 @@ void TfrmDouble::gdBody1Enter(TObject*) {
     if (Editing(body)) return;
     TClientDataSet* main = module->cdsMain;
     const int line = body->Active() ? body->RecNo() : 0;
-    if (main->State() == dsEdit) main->Post();
+    if (main->State() == dsEdit) PostRecord(main);
     if (main->State() == dsBrowse && !main->IsEmpty()) main->Edit();
     if (line > 0 && line <= body->RecordCount()) body->SetRecNo(line);
     if (body->Active() && body->IsEmpty() && Editing(main)) body->Insert();
@@ -849,7 +857,7 @@ bool TfrmDouble::InsertLine() {
     TdmDouble* module = DoubleModule();
     if (!module || EditState == esBrowse || !gdBody1 || gdBody1->ReadOnly()) return false;
     TClientDataSet* body = module->cdsBody1;
-    PostOrDropLine(body);
+    PostOrDropLine(this, body);
     if (!Editing(module->cdsMain)) module->cdsMain->Edit();
     body->Append();
     return body->State() == dsInsert;

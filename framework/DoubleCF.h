@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "dialogs/QvCopy.h"
 #include "framework/DoubleCD.h"
 #include "framework/SignOff.h"
 #include "framework/SingleCF.h"
@@ -35,8 +36,6 @@ bool ReadCopySource(TfrmDouble* form, const Variant& keyValues, Variant& head, V
 AnsiString KeyRangeExpr(const AnsiString& expr, int size);
 // qualifier.name, or name when the trimmed qualifier is empty.
 AnsiString JoinQualified(const AnsiString& qualifier, const AnsiString& name);
-// Key types that conditions compare unquoted.
-bool IsNumericKeyType(TFieldType type);
 // One header key field of a re-query condition.
 struct TRequeryKey {
     AnsiString Qualified; // the qualified column name
@@ -50,7 +49,7 @@ struct TRequeryKey {
 AnsiString RangeRequeryCondition(const std::vector<TRequeryKey>& keys, int sqlType);
 // ---- end of document copy ----
 
-class TfrmDouble : public TfrmSingle {
+class TfrmDouble : public TfrmSingle, public TDoubleView, public TCopySource {
     KVR_CLASS(TfrmDouble, TfrmSingle)
 public:
     static constexpr int LineSummaryMax = 5;
@@ -146,7 +145,7 @@ public:
     // store does the copying, here there is none.
     virtual void CopyUserAttributes(TDataSet* dataSet, const AnsiString& tag, const AnsiString& programID,
                                     const std::vector<Variant>& sourceKeys);
-    bool ReadCopySource(const Variant& keyValues, Variant& head, Variant& extras, Variant& lines);
+    bool ReadCopySource(const Variant& keyValues, Variant& head, Variant& extras, Variant& lines) override;
     void ApplyQBECondition() override;
     // The header re-queried by the current document's key, range re-query left as it is.
     void RequeryCurrentKey();
@@ -172,6 +171,13 @@ public:
     void BindLineSummary();
     // The fields the line summary shows (at most five).
     const std::vector<TField*>& LineSummaryFields() const { return FSummary; }
+    // What the data module asks of the form.
+    void ViewLineStarted() override { FocusFirstBodyColumn(); }
+    AnsiString ViewCarryOverFields() override { return CarryOverFields; }
+    void ViewLineChanged(TField* field) override;
+    void ViewShowLineSummary() override { ShowLineSummary(); }
+    void ViewShowRecordCounters() override { ShowRecordCounters(); }
+    void ViewHeadPosted() override { HeadPosted(); }
     // Status panels 2 and 3: header counters on the browse page, line counters on a detail page.
     void ShowRecordCounters();
     // The header was posted (cdsMain's AfterPost).

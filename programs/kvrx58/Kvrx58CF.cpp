@@ -740,7 +740,7 @@ bool TfrmKvrx58::PrepareSave(bool adding) {
     TdmKvrx58* module = Module();
     TClientDataSet* body = module->cdsBody1;
     TClientDataSet* main = module->cdsMain;
-    if (body->State() == dsEdit || body->State() == dsInsert) body->Post();
+    if (body->State() == dsEdit || body->State() == dsInsert) PostRecord(body);
     // The header's checks come before the shares and the amount warning; its one post runs them again.
     if (main->State() != dsEdit && main->State() != dsInsert) main->Edit();
     if (!ValidateRecord(main)) Abort();

@@ -15,6 +15,7 @@
 #include "components/BtChkBox.h"
 #include "foundation/LibVCLs.h"
 #include "framework/SingleCF.h"
+#include "framework/SingleLinks.h"
 #include "readback/ReadBack.h"
 #include "tests/framework/FormFixture.h"
 
@@ -915,7 +916,7 @@ TEST_F(SingleTest, TheSelectionColumnPicksRowsAndLinkCellsReadAsLinks) {
     EXPECT_EQ(Single->pgHead->ActivePage(), Single->tbsHead1);
     EXPECT_TRUE(Single->gdHead->SelectedList().empty());
 
-    Single->LinkFields = AnsiString("TA002") + "\x03" + "TA009";
+    Single->Links().LinkFields = AnsiString("TA002") + "\x03" + "TA009";
     TFont font;
     TBrush brush;
     font.SetColor(clRed);
