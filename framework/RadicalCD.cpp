@@ -179,6 +179,7 @@ bool TdmRadical::ConnectServer() {
     MIDAS->SetAddress(address);
     MIDAS->SetObjectBroker(nullptr);
     MIDAS->SetPort(port);
+    MIDAS->SetUser(Broker ? Broker->UserID : AnsiString()); // the user the connection speaks for
     if (!MIDAS->Connected()) {
         if (address == LocalServerAddress) {
             // In process: the server object itself, no socket.
@@ -214,6 +215,7 @@ bool TdmRadical::ConnectLookupServer() {
     scLookUpData->SetAddress(MIDAS->Address());
     scLookUpData->SetObjectBroker(nullptr);
     scLookUpData->SetPort(MIDAS->Port());
+    scLookUpData->SetUser(MIDAS->User());
     if (!scLookUpData->Connected()) {
         if (scLookUpData->Address() == LocalServerAddress)
             scLookUpData->SetAppServer(CreateOleObject(TAppServer::LookupProgID));
@@ -270,7 +272,9 @@ void TdmRadical::TranslateDataSets() {
         try {
             for (int f = 0; f < dataSet->FieldCount(); ++f) {
                 TField* field = dataSet->Fields()->Fields(f);
-                if (view) field->SetDisplayLabel(view->ViewToUI(field->DisplayLabel()));
+                // The audit fields were labelled for the user interface when their data set opened.
+                if (view && !IsAuditField(field->FieldName()))
+                    field->SetDisplayLabel(view->ViewToUI(field->DisplayLabel()));
                 if (field->DataType() == ftString || field->DataType() == ftMemo ||
                     field->DataType() == ftWideString || field->DataType() == ftFixedChar) {
                     if (!field->OnGetText())
