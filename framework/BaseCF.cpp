@@ -1,6 +1,7 @@
 #include "framework/BaseCF.h"
 
 #include "classlib/db/db.h"
+#include "classlib/db/fieldtypes.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
@@ -634,6 +635,7 @@ void TfrmBase::FocusControl(TWinControl* control) {
     if (!control) return;
     if (FFocusHeld) {
         FPendingFocus = control;
+        control->FreeNotification(this);
         return;
     }
     for (TControl* parent = control->Parent(); parent && parent != this; parent = parent->Parent()) {
@@ -681,6 +683,11 @@ void TfrmBase::ApplyPendingFocus() {
 
 void TfrmBase::WMPendingFocus(TMessage&) {
     ApplyPendingFocus();
+}
+
+void TfrmBase::Notification(TComponent* component, TOperation operation) {
+    TfrmRadical::Notification(component, operation);
+    if (operation == opRemove && component == FPendingFocus) FPendingFocus = nullptr;
 }
 
 void TfrmBase::SetFieldsState(const AnsiString& list, const AnsiString& mode) {
@@ -994,17 +1001,9 @@ bool TfrmBase::RefreshColorRecord() {
             TField* field = module->cdsMain->FindField(Trim(GetToken(module->KeyFields, ",", i)));
             if (!field) continue;
             const AnsiString name = QualifyFieldName(module->MainTable, field->FieldName());
-            switch (field->DataType()) {
-            case ftSmallint:
-            case ftInteger:
-            case ftWord:
-            case ftFloat:
-            case ftBytes:
-                where += (where.empty() ? "" : " and ") + name + "=" + field->AsString();
-                break;
-            default:
-                where += (where.empty() ? "" : " and ") + name + "=" + QuotedStr(field->AsString());
-            }
+            const AnsiString value =
+                IsNumberField(field->DataType()) ? field->AsString() : QuotedStr(field->AsString());
+            where += (where.empty() ? "" : " and ") + name + "=" + value;
         }
         LastWhere = where;
         ReopenWithCondition(module->cdsMainColor, where, "");
@@ -1098,7 +1097,7 @@ void TfrmBase::mnSearchClick(TObject*) {
 }
 
 void TfrmBase::RunQuickFind(TWinControl* grid) {
-    RunBaseFormQuickFind(this, dynamic_cast<TwwDBGrid*>(grid));
+    RunBaseFormQuickFind(this, dynamic_cast<TwwDBGrid*>(grid), ToolBar1 ? ToolBar1->Font() : nullptr);
 }
 
 void TfrmBase::miExitClick(TObject*) {

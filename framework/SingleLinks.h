@@ -13,7 +13,6 @@ public:
 
     // The form\'s operations of the same names come here (TfrmSingle documents them).
     void LoadLinkFields();
-    bool IsLinkField(const AnsiString& fieldName) const;
     void gdHeadMouseMove(TObject*, TShiftState shift, int x, int y);
     AnsiString RowColorMsg(int gridRow);
     void gdHeadMouseDown(TObject*, TMouseButton button, TShiftState, int x, int y);
@@ -21,9 +20,12 @@ public:
     void FollowGridLink(TFDBGrid* grid, TDataSet* dataSet);
     void BuildLinkQuery(const AnsiString& program, const AnsiString& table, AnsiString& result,
                         const AnsiString& where, const AnsiString& linkNo, const AnsiString& otherTable);
+    // The field has a drill-down link (without regard to case).
+    bool IsLinkField(const AnsiString& name) const;
+
+    AnsiString LinkFields; // the fields with drill-down links, joined by #3
 
 private:
     TfrmSingle& F;
-    AnsiString LinkFields; // the fields with drill-down links, joined by #3
     bool LinkHover = false;
 };
