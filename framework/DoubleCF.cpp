@@ -56,6 +56,8 @@ KVR_PUBLISHED(TfrmDouble, c) {
     c.Method("gdBody1KeyDown", &TfrmDouble::gdBody1KeyDown);
     c.Method("FormShow", &TfrmDouble::FormShow);
     c.Method("gdBody1CalcCellColors", &TfrmDouble::gdBody1CalcCellColors);
+    c.Method("gdBody1TitleButtonClick", &TfrmDouble::gdBody1TitleButtonClick);
+    c.Method("gdBody1CalcTitleAttributes", &TfrmDouble::gdBody1CalcTitleAttributes);
     c.Method("gdBody1MouseMove", &TfrmDouble::gdBody1MouseMove);
     c.Method("gdBody1MouseDown", &TfrmDouble::gdBody1MouseDown);
     c.Method("gdBody1KeyUp", &TfrmDouble::gdBody1KeyUp);
@@ -85,6 +87,9 @@ KVR_FORM_RESOURCE(TfrmDouble, R"(inherited frmDouble: TfrmDouble
         OnEnter = gdBody1Enter
         OnExit = gdBody1Exit
         OnKeyDown = gdBody1KeyDown
+        TitleButtons = True
+        OnTitleButtonClick = gdBody1TitleButtonClick
+        OnCalcTitleAttributes = gdBody1CalcTitleAttributes
         OnCalcCellColors = gdBody1CalcCellColors
         OnMouseMove = gdBody1MouseMove
         OnMouseDown = gdBody1MouseDown
@@ -448,6 +453,16 @@ void TfrmDouble::gdBody1CalcCellColors(TObject* sender, TField* field, TGridDraw
     } catch (const Exception&) {
         // A colour that cannot be worked out leaves the cell as it is.
     }
+}
+
+void TfrmDouble::gdBody1CalcTitleAttributes(TObject*, const AnsiString& fieldName, TFont*, TBrush* brush) {
+    TdmDouble* module = DoubleModule();
+    if (!module || !brush) return;
+    for (int i = 1; i <= module->BodyKeyCount(); ++i)
+        if (SameText(module->BodyKeyField(i), fieldName)) {
+            brush->SetColor(static_cast<TColor>(KeyFieldColor));
+            return;
+        }
 }
 
 void TfrmDouble::gdBody1MouseMove(TObject*, TShiftState shift, int x, int y) {

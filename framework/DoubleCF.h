@@ -217,6 +217,8 @@ public:
     void FormShow(TObject* sender);
     void gdBody1CalcCellColors(TObject* sender, TField* field, TGridDrawState state, bool highlight,
                                TFont* font, TBrush* brush);
+    // The titles of the line's key columns take the key colour.
+    void gdBody1CalcTitleAttributes(TObject* sender, const AnsiString& fieldName, TFont* font, TBrush* brush);
     void gdBody1MouseMove(TObject* sender, TShiftState shift, int x, int y);
     void gdBody1MouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
     void gdBody1KeyUp(TObject* sender, Word& key, TShiftState shift);

@@ -650,6 +650,13 @@ void TwwDBGrid::KeyPress(char& key) {
 void TwwDBGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
     TGridCoord cell = MouseCoord(x, y);
     const bool wasCurrent = cell.X == Col() && cell.Y == Row();
+    if (button == mbLeft && FTitleButtons && cell.Y >= 0 && cell.Y < FixedRows() &&
+        ColumnIndex(cell.X) >= 0) {
+        TCustomGrid::MouseDown(button, shift, x, y);
+        if (FOnTitleButtonClick)
+            FOnTitleButtonClick(this, FColumns[static_cast<size_t>(ColumnIndex(cell.X))].FieldName);
+        return;
+    }
     TCustomGrid::MouseDown(button, shift, x, y);
     if (button != mbLeft || cell.X < FixedCols() || cell.Y < FixedRows()) return;
     if (cell.X != Col() || cell.Y != Row()) return;
@@ -710,10 +717,18 @@ void TwwDBGrid::DrawDataCell(const TRect& rect, TField* field, TGridDrawState st
 void TwwDBGrid::DrawTitleCell(int col, const TRect& rect) {
     TCanvas* canvas = Canvas();
     canvas->Brush()->SetColor(FixedColor());
-    canvas->FillRect(rect);
     int index = ColumnIndex(col);
+    // What a title's handler changes of the font stays with that title.
+    const TColor fontColor = canvas->Font()->Color();
+    const TFontStyles fontStyle = canvas->Font()->Style();
+    if (index >= 0 && FOnCalcTitleAttributes)
+        FOnCalcTitleAttributes(this, FColumns[static_cast<size_t>(index)].FieldName, canvas->Font(),
+                               canvas->Brush());
+    canvas->FillRect(rect);
     if (index >= 0)
         canvas->TextRect(rect, rect.Left + 2, rect.Top + 2, FColumns[static_cast<size_t>(index)].Title);
+    canvas->Font()->SetColor(fontColor);
+    canvas->Font()->SetStyle(fontStyle);
 }
 
 void TwwDBGrid::DrawCell(int col, int row, TRect rect, TGridDrawState state) {
@@ -949,4 +964,8 @@ KVR_PUBLISHED(TwwDBGrid, c) {
         .Default(clBtnFace);
     c.Property("OnCalcCellColors", &TwwDBGrid::OnCalcCellColors, &TwwDBGrid::SetOnCalcCellColors);
     c.Property("OnDrawDataCell", &TwwDBGrid::OnDrawDataCell, &TwwDBGrid::SetOnDrawDataCell);
+    c.Property("TitleButtons", &TwwDBGrid::TitleButtons, &TwwDBGrid::SetTitleButtons).Default(false);
+    c.Property("OnTitleButtonClick", &TwwDBGrid::OnTitleButtonClick, &TwwDBGrid::SetOnTitleButtonClick);
+    c.Property("OnCalcTitleAttributes", &TwwDBGrid::OnCalcTitleAttributes,
+               &TwwDBGrid::SetOnCalcTitleAttributes);
 }

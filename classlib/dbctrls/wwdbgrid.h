@@ -30,6 +30,11 @@ KVR_EVENT_TYPE(TwwCalcCellColorsEvent, void(TObject* sender, TField* field, TGri
 KVR_EVENT_TYPE(TwwDrawDataCellEvent,
                void(TObject* sender, const TRect& rect, TField* field, TGridDrawState state));
 
+// A click on a column's title while the titles are buttons.
+KVR_EVENT_TYPE(TwwTitleButtonClickEvent, void(TObject* sender, const AnsiString& fieldName));
+// The font and brush of a column's title before it draws.
+KVR_EVENT_TYPE(TwwCalcTitleAttributesEvent,
+               void(TObject* sender, const AnsiString& fieldName, TFont* font, TBrush* brush));
 // The grid's link: tells the grid when the data set opens, scrolls, changes its layout or its record.
 class TwwGridDataLink : public TDataLink {
     KVR_CLASS(TwwGridDataLink, TDataLink)
@@ -120,6 +125,15 @@ public:
     void SetOnCalcCellColors(const TwwCalcCellColorsEvent& value) { FOnCalcCellColors = value; }
     const TwwDrawDataCellEvent& OnDrawDataCell() const { return FOnDrawDataCell; }
     void SetOnDrawDataCell(const TwwDrawDataCellEvent& value) { FOnDrawDataCell = value; }
+    // The titles as buttons: a left click on one tells OnTitleButtonClick its column's field.
+    bool TitleButtons() const { return FTitleButtons; }
+    void SetTitleButtons(bool value) { FTitleButtons = value; }
+    const TwwTitleButtonClickEvent& OnTitleButtonClick() const { return FOnTitleButtonClick; }
+    void SetOnTitleButtonClick(const TwwTitleButtonClickEvent& value) { FOnTitleButtonClick = value; }
+    const TwwCalcTitleAttributesEvent& OnCalcTitleAttributes() const { return FOnCalcTitleAttributes; }
+    void SetOnCalcTitleAttributes(const TwwCalcTitleAttributesEvent& value) {
+        FOnCalcTitleAttributes = value;
+    }
 
     // TCustomGrid's editing virtuals over the current record's fields.
     AnsiString GetEditText(int col, int row) override;
@@ -194,6 +208,9 @@ private:
     TWinControl* FCustomEditor = nullptr;
     TwwCalcCellColorsEvent FOnCalcCellColors;
     TwwDrawDataCellEvent FOnDrawDataCell;
+    bool FTitleButtons = false;
+    TwwTitleButtonClickEvent FOnTitleButtonClick;
+    TwwCalcTitleAttributesEvent FOnCalcTitleAttributes;
 };
 
 // Whether text matches a picture mask of the library's picture syntax: # a digit, ? a letter, & a letter

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include "foundation/LibVCLs.h"
 #include "foundation/libstrs.h"
 #include "tests/programs/Kvrx58Fixture.h"
 
@@ -173,6 +174,41 @@ TEST_F(Kvrx58Settings, LinkColumnsOfTheLinesShowAsLinksWhileBrowsing) {
     EXPECT_EQ(Form->gdBody1->Cursor(), crDefault);
     UserKey(Form, "F7");
     EXPECT_EQ(colours("TB004"), std::pair(clBlack, false));
+}
+
+} // namespace
+
+namespace {
+
+// A click on a line column's title sorts the lines by it, a second click the other way; the titles of
+// the line's key columns take the key colour.
+TEST_F(Kvrx58Settings, ALineTitleClickSortsTheLinesAndKeyTitlesTakeTheKeyColour) {
+    Open();
+    UserKey(Form, "F6");
+    UserClick(Form, "TabSheet1");
+    ASSERT_GE(Body()->RecordCount(), 2);
+    auto clickTitle = [this](const char* field) {
+        const TRect cell = Form->gdBody1->CellRect(Form->gdBody1->GridColumnOf(field), 0);
+        const LPARAM at = MakeLParam(cell.Left + 3, cell.Top + 3);
+        Form->gdBody1->Perform(WM_LBUTTONDOWN, 0x0001, at);
+        Form->gdBody1->Perform(WM_LBUTTONUP, 0, at);
+    };
+    clickTitle("TB003");
+    Body()->First();
+    EXPECT_EQ(Line("TB003"), "0001");
+    clickTitle("TB003");
+    Body()->First();
+    EXPECT_EQ(Line("TB003"), "0002");
+    struct Case {
+        const char* Field;
+        bool Key;
+    };
+    for (const Case& c : {Case{"TB003", true}, Case{"TB004", false}}) {
+        TBrush brush;
+        brush.SetColor(clBtnFace);
+        Form->gdBody1CalcTitleAttributes(Form->gdBody1, c.Field, nullptr, &brush);
+        EXPECT_EQ(brush.Color(), c.Key ? static_cast<TColor>(KeyFieldColor) : clBtnFace) << c.Field;
+    }
 }
 
 } // namespace
