@@ -410,6 +410,14 @@ void TfrmDouble::ColorDataChanged() {
     if (gdBody1) gdBody1->Invalidate();
 }
 
+TField* TfrmDouble::FindMainField(const AnsiString& table, const AnsiString& field) {
+    if (TField* found = TfrmSingle::FindMainField(table, field)) return found;
+    TdmDouble* module = DoubleModule();
+    if (!module || !Broker || !SameText(Trim(table), Trim(Broker->GetSvrSetting("D11_TABLE"))))
+        return nullptr;
+    return module->cdsBody1->FindField(field);
+}
+
 void TfrmDouble::BuildHeadColors(const AnsiString& text) {
     TfrmSingle::BuildHeadColors(text);
     BodyColors.reset();

@@ -108,6 +108,8 @@ public:
     void BeforeShowAction() override;
     void ColorDataChanged() override;
     void BuildHeadColors(const AnsiString& text) override;
+    // A field of the header's table, else of the lines' table (D11_TABLE).
+    TField* FindMainField(const AnsiString& table, const AnsiString& field) override;
     bool AddRecord(bool fresh) override;
     bool EditRecord() override;
     bool DeleteRecord(bool confirm) override;

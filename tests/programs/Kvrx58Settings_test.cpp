@@ -212,3 +212,33 @@ TEST_F(Kvrx58Settings, ALineTitleClickSortsTheLinesAndKeyTitlesTakeTheKeyColour)
 }
 
 } // namespace
+
+namespace {
+
+// A colour condition's or a user field's "TABLE.FIELD)" reference finds the header's and the lines'
+// fields by their tables.
+TEST_F(Kvrx58Settings, QualifiedReferencesFindHeaderAndLineFields) {
+    Open();
+    struct Case {
+        const char* Reference;
+        TDataSet* DataSet;
+        const char* Field;
+    };
+    const Case cases[] = {{"KVRTA.TA005)", Main(), "TA005"},
+                          {"KVRTB.TB004)", Body(), "TB004"},
+                          {"PURTC.TB004)", nullptr, ""},
+                          {"KVRTB.TA005)", nullptr, ""}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Reference);
+        TField* found = Form->FindQualifiedField(c.Reference);
+        if (!c.DataSet) {
+            EXPECT_EQ(found, nullptr);
+            continue;
+        }
+        ASSERT_NE(found, nullptr);
+        EXPECT_EQ(found->DataSet(), c.DataSet);
+        EXPECT_EQ(found->FieldName(), c.Field);
+    }
+}
+
+} // namespace
