@@ -85,6 +85,7 @@ KVR_PUBLISHED(TQBEForm, c) {
     c.Method("cboField2Change", &TQBEForm::cboField2Change);
     c.Method("ForFloatKeyPress", &TQBEForm::ForFloatKeyPress);
     c.Method("cboValueExit", &TQBEForm::cboValueExit);
+    c.Method("DateFieldDBComboDlgExit", &TQBEForm::DateFieldDBComboDlgExit);
     c.Method("BbAssignClick", &TQBEForm::BbAssignClick);
     c.Method("BbAssign2Click", &TQBEForm::BbAssign2Click);
     c.Method("BBClearClick", &TQBEForm::BBClearClick);
@@ -237,7 +238,8 @@ KVR_FORM_RESOURCE(TQBEForm, R"(inherited QBEForm: TQBEForm
           '方案名不可空白!'
           '方案名不可超过20个字符!'
           '方案名已存在!'
-          '方案名更改失败: ')
+          '方案名更改失败: '
+          '不是有效的数值: ')
       end
     end
     object TabSheet2: TTabSheet
@@ -553,11 +555,27 @@ TdmRadical* TQBEForm::DataModule() const {
 }
 
 AnsiString TQBEForm::Message(int line) const {
-    return line >= 0 && line < FMessages->Count() ? FMessages->Strings(line) : AnsiString();
+    if (line >= 0 && line < FMessages->Count()) return FMessages->Strings(line);
+    // A language text written before a line was added still says it, in the built-in words.
+    const TStrings* own = moMsgLNG ? moMsgLNG->Lines() : nullptr;
+    return own && line >= 0 && line < own->Count() ? own->Strings(line) : AnsiString();
 }
 
-void TQBEForm::ShowError(int line) {
-    ShowMessageDlg(Message(line), mtError, {mbOK});
+void TQBEForm::ShowError(int line, const AnsiString& what) {
+    ShowMessageDlg(Message(line) + what, mtError, {mbOK});
+}
+
+TQBEForm::TValueKind TQBEForm::FieldValueKind(TField* field) const {
+    TdmRadical* module = DataModule();
+    if (!field) return TValueKind::Plain;
+    if (Pos(UpperCase(field->FieldName()), "CREATE_DATE,MODI_DATE") > 0) return TValueKind::Date;
+    if (!module) return TValueKind::Plain;
+    const TFieldGetTextEvent& getText = field->OnGetText();
+    if (getText == PublishedMethod<TFieldGetTextEvent>(module, "DateFieldGetText")) return TValueKind::Date;
+    if (getText == PublishedMethod<TFieldGetTextEvent>(module, "YMFieldGetText"))
+        return TValueKind::YearMonth;
+    if (getText == PublishedMethod<TFieldGetTextEvent>(module, "YearFieldGetText")) return TValueKind::Year;
+    return TValueKind::Plain;
 }
 
 AnsiString TQBEForm::ToUI(const AnsiString& text) const {
@@ -862,6 +880,7 @@ void TQBEForm::BuildQuery(AnsiString& where, AnsiString& orderBy) {
 
 void TQBEForm::BBOKClick(TObject* sender) {
     DoCondition(sender);
+    if (FConditionFault) SetModalResult(mrNone);
 }
 
 AnsiString TQBEForm::GridCondition() const {
@@ -870,11 +889,21 @@ AnsiString TQBEForm::GridCondition() const {
 
 void TQBEForm::DoCondition(TObject*) {
     FLeftPage = ExtPageControl1->ActivePageIndex();
+    FConditionFault = false;
     if (FLeftPage <= 0) {
         if (sg1->EditorMode()) sg1->SetEditorMode(false);
         FWhere = GridCondition();
         FWhere2 = FWhere;
         FOrderBy = "";
+        // The first row whose value its field cannot take is said and gets the cursor; OK then leaves
+        // the dialog open rather than fetch without that row.
+        for (int row = 1; row < sg1->RowCount(); ++row) {
+            if (SayRowFault(row)) continue;
+            FConditionFault = true;
+            sg1->MoveCurrent(2, row);
+            if (sg1->CanFocus()) sg1->SetFocus();
+            break;
+        }
         return;
     }
     if (chkBody->Checked()) {
@@ -927,11 +956,9 @@ void TQBEForm::BuildColumnList() {
         record->DisplayLabel = Trim(field->DisplayLabel());
         record->DataType = field->DataType();
         record->ColumnExpr = expr;
-        const bool dateField =
-            Pos(UpperCase(field->FieldName()), "CREATE_DATE,MODI_DATE") > 0 ||
-            (module && field->OnGetText() == PublishedMethod<TFieldGetTextEvent>(module, "DateFieldGetText"));
-        const bool ymField =
-            module && field->OnGetText() == PublishedMethod<TFieldGetTextEvent>(module, "YMFieldGetText");
+        const TValueKind kind = FieldValueKind(field);
+        const bool dateField = kind == TValueKind::Date;
+        const bool ymField = kind == TValueKind::YearMonth;
         AnsiString controlType, parameters;
         if (wwDataSet_GetControl(FHeadDataSet, field->FieldName(), controlType, parameters) &&
             SameText(controlType, "CheckBox"))
@@ -1035,33 +1062,27 @@ void TQBEForm::sg1ValidateEdit(TObject*, int col, int row, bool& result) {
         return;
     }
     if (col != 2 || sg1->Cells(2, row).empty()) return;
-    const AnsiString text = sg1->Cells(2, row);
-    if (sg1->GetAlignCell(2, row) == TMyAlign::alRight) {
-        AnsiString number;
-        if (!QBENumber(text, number)) sg1->SetCells(2, row, "");
-        return;
+    // A value that is not what its field takes is said, and the cell keeps it for the user to mend.
+    if (!SayRowFault(row)) result = false;
+}
+
+bool TQBEForm::SayRowFault(int row) {
+    const TConditionRow cells{sg1->Cells(0, row), sg1->Cells(1, row), sg1->Cells(2, row), sg1->Cells(3, row)};
+    const TQBERowCheck check = CheckRowValue(cells, *FRecords, *FOperators, DateSettings());
+    switch (check.Fault) {
+    case TQBEValueFault::None:
+        return true;
+    case TQBEValueFault::Number:
+        ShowError(12, check.Piece);
+        break;
+    case TQBEValueFault::Date:
+        ShowError(6);
+        break;
+    case TQBEValueFault::Month:
+        ShowError(7);
+        break;
     }
-    const TQBEDateSettings dates = DateSettings();
-    const AnsiString mask = sg1->GetCellEditMask(2, row);
-    if (!mask.empty() && mask == dates.DateMask) {
-        const AnsiString day = DateToSQL(text, dates.DateKind, dates.DateSeparator);
-        TDateTime date;
-        if (Trim(StringReplace(text, dates.DateSeparator, "", rfReplaceAll)).empty()) return;
-        if (day.size() != 8 ||
-            !TryEncodeDate(StrToIntDef(day.substr(0, 4), 0), StrToIntDef(day.substr(4, 2), 0),
-                           StrToIntDef(day.substr(6, 2), 0), date)) {
-            ShowError(6);
-            result = false;
-        }
-    } else if (!mask.empty() && mask == dates.YMMask) {
-        AnsiString month;
-        ComposeYearMonth(text, dates.DateKind, dates.DateSeparator, month);
-        const int m = month.size() >= 6 ? StrToIntDef(month.substr(4, 2), 0) : 0;
-        if (month.size() < 6 || m < 1 || m > 12) {
-            ShowError(7);
-            result = false;
-        }
-    }
+    return false;
 }
 
 void TQBEForm::sg1KeyPress(TObject*, char& key) {
@@ -1151,23 +1172,147 @@ void TQBEForm::sg1CalcCellColors(TObject*, int, int row, TRect, TGridDrawState, 
 // ---- the advanced and detail pages ----
 
 void TQBEForm::cboFieldChange(TObject*) {
-    if (cdsTemp->Active() && cdsTemp->FieldCount() > 0) {
-        if (cdsTemp->State() == dsBrowse) cdsTemp->Edit();
-        cdsTemp->Fields()->Fields(0)->Clear();
-    }
-    cboValue->SetText("");
+    PrepareValueEditor(false);
 }
 
 void TQBEForm::cboField2Change(TObject*) {
-    if (cdsTemp2->Active() && cdsTemp2->FieldCount() > 0) {
-        if (cdsTemp2->State() == dsBrowse) cdsTemp2->Edit();
-        cdsTemp2->Fields()->Fields(0)->Clear();
+    PrepareValueEditor(true);
+}
+
+void TQBEForm::PrepareValueEditor(bool body) {
+    TClientDataSet* cds = body ? cdsTemp2 : cdsTemp;
+    TwwDBComboBox* combo = body ? cboValue2 : cboValue;
+    TFDbCheckBox* check = body ? ckbValue2 : ckbValue;
+    TComboBox* fields = body ? cboField2 : cboField;
+    TDataSet* dataSet = body ? FBodyDataSet : FHeadDataSet;
+    const std::vector<AnsiString>& names = body ? FBodyFieldNames : FFieldNames;
+    const int index = fields->ItemIndex();
+    TField* field = dataSet && index >= 0 && index < static_cast<int>(names.size())
+                        ? dataSet->FindField(names[index])
+                        : nullptr;
+    TField* value = cds->Active() && cds->FieldCount() > 0 ? cds->Fields()->Fields(0) : nullptr;
+
+    // The value field is emptied under its old handlers, then takes the new field's.
+    if (value) {
+        if (cds->State() == dsBrowse) cds->Edit();
+        value->Clear();
     }
-    cboValue2->SetText("");
+    combo->SetOnKeyPress(field && IsNumberField(field->DataType())
+                             ? TKeyPressEvent(this, &TQBEForm::ForFloatKeyPress)
+                             : TKeyPressEvent());
+    // The control the form edits the field with: a combo's items, or a check box's two values.
+    AnsiString controlType, parameters;
+    if (field) wwDataSet_GetControl(dataSet, field->FieldName(), controlType, parameters);
+    const bool checkBox = SameText(controlType, "CheckBox");
+    // A check box's values are taken as they are, whatever the field shows otherwise.
+    const TValueKind kind = checkBox ? TValueKind::Plain : FieldValueKind(field);
+    (body ? FValueKind2 : FValueKind) = kind;
+    TdmRadical* module = DataModule();
+    if (value) {
+        AnsiString mask;
+        TFieldGetTextEvent getText;
+        TFieldNotifyEvent validate;
+        TFieldSetTextEvent setText;
+        if (module && kind == TValueKind::Date) {
+            mask = module->DateFieldEditMask();
+            getText = PublishedMethod<TFieldGetTextEvent>(module, "DateFieldGetText");
+            validate = PublishedMethod<TFieldNotifyEvent>(module, "DateFieldValidate");
+        } else if (module && kind == TValueKind::YearMonth) {
+            mask = module->YMFieldEditMask();
+            getText = PublishedMethod<TFieldGetTextEvent>(module, "YMFieldGetText");
+            validate = PublishedMethod<TFieldNotifyEvent>(module, "YMFieldValidate");
+        } else if (module && kind == TValueKind::Year) {
+            getText = PublishedMethod<TFieldGetTextEvent>(module, "YearFieldGetText");
+        }
+        // The module's text handlers, through one that says a text they cannot read.
+        if (module && kind != TValueKind::Plain) setText = TFieldSetTextEvent(this, &TQBEForm::ValueSetText);
+        value->SetEditMask(mask);
+        value->SetOnGetText(getText);
+        value->SetOnSetText(setText);
+        value->SetOnValidate(validate);
+    }
+    combo->SetOnExit(kind == TValueKind::Date ? TNotifyEvent(this, &TQBEForm::DateFieldDBComboDlgExit)
+                                              : TNotifyEvent(this, &TQBEForm::cboValueExit));
+
+    combo->Items()->Clear();
+    if (checkBox) {
+        const AnsiString checked = Trim(Copy(parameters, 1, Pos(";", parameters + ";") - 1));
+        const AnsiString unchecked =
+            Trim(Copy(parameters, Pos(";", parameters + ";") + 1, parameters.size()));
+        check->SetValueChecked(checked);
+        check->SetValueUnchecked(unchecked);
+        // The box shows a state: Add sends the one it shows.
+        if (value) value->SetAsString(unchecked);
+        combo->SetVisible(false);
+        check->SetVisible(true);
+        return;
+    }
+    check->SetVisible(false);
+    combo->SetVisible(true);
+    auto* source = SameText(controlType, "CustomEdit") && DocumentForm()
+                       ? dynamic_cast<TwwDBCustomComboBox*>(DocumentForm()->FindComponent(Trim(parameters)))
+                       : nullptr;
+    if (source && source->Items()->Count() > 0) {
+        combo->SetStyle(source->Style());
+        combo->SetMapList(source->MapList());
+        combo->Items()->Assign(source->Items());
+    } else {
+        combo->SetStyle(csSimple);
+        combo->SetMapList(false);
+    }
+    combo->SetText("");
+}
+
+void TQBEForm::ValueSetText(TField* sender, const AnsiString& text) {
+    TdmRadical* module = DataModule();
+    if (!sender || !module) return;
+    const TValueKind kind = sender->DataSet() == cdsTemp2 ? FValueKind2 : FValueKind;
+    // A mask left blank is no value.
+    if (Trim(StringReplace(text, module->DateSeparator, "", rfReplaceAll)).empty()) {
+        sender->Clear();
+        return;
+    }
+    switch (kind) {
+    case TValueKind::Date:
+        module->DateFieldSetText(sender, text);
+        break;
+    case TValueKind::YearMonth:
+        module->YMFieldSetText(sender, text);
+        break;
+    case TValueKind::Year: {
+        int year = 0;
+        if (!TryStrToInt(Trim(text), year)) {
+            ShowError(12, Trim(text));
+            Abort();
+        }
+        module->YearFieldSetText(sender, text);
+        break;
+    }
+    case TValueKind::Plain:
+        sender->SetAsString(text);
+        return;
+    }
+    // What the module's handler could not read it leaves empty: said, and the text stays typed.
+    if (sender->AsString().empty()) {
+        ShowError(kind == TValueKind::YearMonth ? 7 : 6);
+        Abort();
+    }
+}
+
+void TQBEForm::DateFieldDBComboDlgExit(TObject* sender) {
+    auto* combo = dynamic_cast<TwwDBComboBox*>(sender);
+    TClientDataSet* cds = combo == cboValue2 ? cdsTemp2 : cdsTemp;
+    TdmRadical* module = DataModule();
+    if (!combo || !module || !cds->Active() || cds->FieldCount() == 0) return;
+    TField* value = cds->Fields()->Fields(0);
+    // A date mask with nothing typed into it leaves no date behind.
+    if (Trim(StringReplace(combo->Text(), module->DateSeparator, "", rfReplaceAll)).empty() &&
+        !value->AsString().empty() && value->EditMask() == module->DateFieldEditMask())
+        value->Clear();
 }
 
 void TQBEForm::ForFloatKeyPress(TObject* sender, char& key) {
-    const auto* combo = dynamic_cast<TComboBox*>(sender);
+    const auto* combo = dynamic_cast<TCustomComboBox*>(sender);
     if (key == 8 || (key >= '0' && key <= '9') || key == '-') return;
     if (key == '.' && (!combo || combo->Text().find('.') == AnsiString::npos)) return;
     key = 0;
@@ -1184,9 +1329,14 @@ void TQBEForm::AddAdvanced(bool body) {
     TMemo* memo = body ? Memo2 : Memo1;
     const std::vector<AnsiString>& names = body ? FBodyFieldNames : FFieldNames;
     const std::vector<int>& types = body ? FBodyFieldTypes : FFieldTypes;
-    if (cds->Active()) {
-        if (combo->Focused()) cds->UpdateRecord();
-        if (cds->State() == dsEdit || cds->State() == dsInsert) cds->UpdateRecord();
+    // A pending edit is posted first; a value its field refused keeps the focus and adds nothing.
+    if (cds->Active() && (cds->State() == dsEdit || cds->State() == dsInsert)) {
+        try {
+            cds->UpdateRecord();
+        } catch (const EAbort&) {
+            if (combo->CanFocus()) combo->SetFocus();
+            return;
+        }
     }
     const AnsiString value =
         cds->Active() && cds->FieldCount() > 0 ? cds->Fields()->Fields(0)->AsString() : AnsiString();
@@ -1198,9 +1348,17 @@ void TQBEForm::AddAdvanced(bool body) {
     const int index = fields->ItemIndex();
     if (index < 0 || index >= static_cast<int>(names.size())) return;
     const AnsiString expr = Trim(AfterTab(fields->Items()->Strings(index)));
+    // A number field takes a number only: anything else is said and nothing added.
+    AnsiString number;
+    if (IsNumberField(static_cast<TFieldType>(types[index])) && !QBENumber(value, number)) {
+        ShowError(12, Trim(value));
+        if (combo->CanFocus()) combo->SetFocus();
+        return;
+    }
+    TfrmRadical* form = DocumentForm();
     const AnsiString condition =
         AdvancedCondition(operators->ItemIndex(), value, expr, names[index], body ? FBodyTable : FHeadTable,
-                          body ? FBodySelect : FHeadSelect, types[index], 0);
+                          body ? FBodySelect : FHeadSelect, types[index], form ? form->SQLType : 0);
     if (condition.empty()) {
         ShowError(0);
         return;

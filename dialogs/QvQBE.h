@@ -154,6 +154,9 @@ public:
     void cboField2Change(TObject* sender);
     void ForFloatKeyPress(TObject* sender, char& key);
     void cboValueExit(TObject* sender);
+    void DateFieldDBComboDlgExit(TObject* sender);
+    // The value field's text through the module's date, year-month or year handler.
+    void ValueSetText(TField* sender, const AnsiString& text);
     void BbAssignClick(TObject* sender);
     void BbAssign2Click(TObject* sender);
     void BBClearClick(TObject* sender);
@@ -182,7 +185,15 @@ private:
     TfrmRadical* DocumentForm() const;
     TdmRadical* DataModule() const;
     AnsiString Message(int line) const;
-    void ShowError(int line);
+    // Message line, followed by what it is about.
+    void ShowError(int line, const AnsiString& what = AnsiString());
+    // How a field's value is typed: by its text handlers (dates, year-months, years) or as it stands.
+    enum class TValueKind { Plain, Date, YearMonth, Year };
+    TValueKind FieldValueKind(TField* field) const;
+    // The value combo, its key filter and the value field of page 1 or 2 made ready for the picked field.
+    void PrepareValueEditor(bool body);
+    // Says the fault of a grid row's value; false when there is one.
+    bool SayRowFault(int row);
     AnsiString ToUI(const AnsiString& text) const;
     AnsiString ToDB(const AnsiString& text) const;
     AnsiString FromUI(const AnsiString& text) const;
@@ -220,4 +231,6 @@ private:
     std::unique_ptr<TStringList> FMessages;
     int FDesignHeight = 0;
     TListItem* FRenaming = nullptr;
+    bool FConditionFault = false; // the last DoCondition found a grid value its field cannot take
+    TValueKind FValueKind = TValueKind::Plain, FValueKind2 = TValueKind::Plain;
 };
