@@ -86,6 +86,11 @@ KVR_PUBLISHED(TQBEForm, c) {
     c.Method("ForFloatKeyPress", &TQBEForm::ForFloatKeyPress);
     c.Method("cboValueExit", &TQBEForm::cboValueExit);
     c.Method("DateFieldDBComboDlgExit", &TQBEForm::DateFieldDBComboDlgExit);
+    c.Method("cboFieldDrawItem", &TQBEForm::cboFieldDrawItem);
+    c.Method("ListBox1MouseMove", &TQBEForm::ListBox1MouseMove);
+    c.Method("ListBox2MouseDown", &TQBEForm::ListBox2MouseDown);
+    c.Method("ListBox2MouseUp", &TQBEForm::ListBox2MouseUp);
+    c.Method("TabSheet2MouseMove", &TQBEForm::TabSheet2MouseMove);
     c.Method("BbAssignClick", &TQBEForm::BbAssignClick);
     c.Method("BbAssign2Click", &TQBEForm::BbAssign2Click);
     c.Method("BBClearClick", &TQBEForm::BBClearClick);
@@ -244,13 +249,15 @@ KVR_FORM_RESOURCE(TQBEForm, R"(inherited QBEForm: TQBEForm
     end
     object TabSheet2: TTabSheet
       Caption = '高级设置'
+      OnMouseMove = TabSheet2MouseMove
       object cboField: TComboBox
         Left = 4
         Top = 4
         Width = 140
         Height = 21
-        Style = csDropDownList
+        Style = csOwnerDrawFixed
         OnChange = cboFieldChange
+        OnDrawItem = cboFieldDrawItem
       end
       object CbOperator: TComboBox
         Left = 148
@@ -337,6 +344,7 @@ KVR_FORM_RESOURCE(TQBEForm, R"(inherited QBEForm: TQBEForm
         Height = 96
         CheckStyle = 0
         OnDblClick = ListBox1DblClick
+        OnMouseMove = ListBox1MouseMove
       end
       object btnSortAdd: TSpeedButton
         Left = 200
@@ -357,6 +365,9 @@ KVR_FORM_RESOURCE(TQBEForm, R"(inherited QBEForm: TQBEForm
         Height = 96
         CheckStyle = 4
         OnDblClick = ListBox2DblClick
+        OnMouseDown = ListBox2MouseDown
+        OnMouseMove = ListBox1MouseMove
+        OnMouseUp = ListBox2MouseUp
       end
     end
     object TabSheet3: TTabSheet
@@ -366,8 +377,9 @@ KVR_FORM_RESOURCE(TQBEForm, R"(inherited QBEForm: TQBEForm
         Top = 4
         Width = 140
         Height = 21
-        Style = csDropDownList
+        Style = csOwnerDrawFixed
         OnChange = cboField2Change
+        OnDrawItem = cboFieldDrawItem
       end
       object CbOperator2: TComboBox
         Left = 148
@@ -618,8 +630,19 @@ void TQBEForm::FormCreate(TObject* sender) {
     ExtPageControl1->SetActivePage(TabSheet1);
     TabSheet3->SetTabVisible(false);
     LoadLanguageTexts();
-    FLabelWidth = GetUICodePage() == "936" || GetUICodePage() == "950" ? 14 : 22;
+    const bool chinese = GetUICodePage() == "936" || GetUICodePage() == "950";
+    FLabelWidth = chinese ? 14 : 22;
+    // Label and field name in two columns: tab stops of 6 characters, 10 on an English interface.
+    FTabFormat = chinese ? 0x6C0 : 0xAC0;
+    Canvas()->Font()->Assign(cboField->Font());
+    const int itemHeight = chinese ? Canvas()->TextHeight("测试") + 2 : Canvas()->TextHeight("Test") + 5;
+    cboField->SetItemHeight(itemHeight);
+    cboField2->SetItemHeight(itemHeight);
+    FHintedItem = -1;
     FDesignHeight = Height();
+    // The wheel over the grid first takes its empty rows away.
+    FGridWndProc = sg1->WindowProc();
+    sg1->SetWindowProc(TWndMethod(this, &TQBEForm::sg1WndProc));
 
     sg1->SetOptions(sg1->Options() | TGridOptions{goEditing, goAlwaysShowEditor});
     sg1->AutoEditNextCell = true;
@@ -657,15 +680,39 @@ void TQBEForm::LoadLanguageTexts() {
 }
 
 void TQBEForm::FormDestroy(TObject*) {
+    if (sg1 && FGridWndProc) sg1->SetWindowProc(FGridWndProc);
+    FreeHint();
     FRecords->Clear();
 }
 
 void TQBEForm::FormClose(TObject*, TCloseAction&) {
     FinishRename(false);
+    FreeHint();
 }
+
+namespace {
+
+// The widest item of a combo in its own font, TABs expanded as the field lists draw them.
+int WidestItem(TCanvas* canvas, TCustomComboBox* combo) {
+    canvas->Font()->Assign(combo->Font());
+    int widest = 0;
+    for (int i = 0; i < combo->Items()->Count(); ++i)
+        widest = std::max(widest, canvas->TextWidth(StringReplace(combo->Items()->Strings(i), "\t", "      ",
+                                                                  rfReplaceAll)));
+    return widest;
+}
+
+} // namespace
 
 void TQBEForm::FormShow(TObject* sender) {
     TQVForm::FormShow(sender);
+    // The lists drop wide enough for label and field name side by side.
+    for (TComboBox* fields : {cboField, cboField2})
+        fields->SetDropDownWidth(std::max(fields->Width(), WidestItem(Canvas(), fields) + 60));
+    for (TComboBox* operators : {CbOperator, CbOperator2})
+        operators->SetDropDownWidth(WidestItem(Canvas(), operators) + 5);
+    // The converter turns combos into lists on a traditional-Chinese interface; the row limit is typed.
+    if (GetUICodePage() == "950") cbTopRow->SetStyle(csDropDown);
 }
 
 void TQBEForm::FormActivate(TObject*) {
@@ -1425,4 +1472,130 @@ bool TQBEForm::SortItemOffered(const AnsiString& text) const {
     for (int i = 0; i < ListBox1->Items()->Count(); ++i)
         if (Trim(AfterTab(ListBox1->Items()->Strings(i))) == wanted) return true;
     return false;
+}
+
+// ---- drawing, the sort list's drag and hints, the grid's wheel ----
+
+void TQBEForm::cboFieldDrawItem(TWinControl* control, int index, TRect rect, TOwnerDrawState state) {
+    auto* combo = dynamic_cast<TCustomComboBox*>(control);
+    if (!combo) return;
+    TCanvas* canvas = combo->Canvas();
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(state.Contains(odSelected) ? clHighlight : combo->Color());
+    canvas->FillRect(rect);
+    canvas->Font()->Assign(combo->Font());
+    if (state.Contains(odSelected)) canvas->Font()->SetColor(clHighlightText);
+    if (index < 0 || index >= combo->Items()->Count()) return;
+    // Tab stops every (format >> 8) average characters: the label, then the field name in its column.
+    const int tabWidth = std::max(1, static_cast<int>(FTabFormat >> 8) * canvas->TextWidth("0"));
+    const AnsiString item = combo->Items()->Strings(index);
+    int x = rect.Left + 3;
+    size_t start = 0;
+    for (;;) {
+        const size_t tab = item.find('\t', start);
+        const AnsiString piece = item.substr(start, tab == AnsiString::npos ? AnsiString::npos : tab - start);
+        canvas->TextRect(rect, x, rect.Top + 1, piece);
+        if (tab == AnsiString::npos) break;
+        x += canvas->TextWidth(piece);
+        x = rect.Left + 3 + ((x - rect.Left - 3) / tabWidth + 1) * tabWidth;
+        start = tab + 1;
+    }
+}
+
+void TQBEForm::ListBox2MouseDown(TObject*, TMouseButton button, TShiftState, int x, int y) {
+    FDragItem = button == mbLeft ? ListBox2->ItemAtPos(TPoint{x, y}, true) : -1;
+}
+
+void TQBEForm::ListBox2MouseUp(TObject*, TMouseButton button, TShiftState, int x, int y) {
+    const int dragged = FDragItem;
+    FDragItem = -1;
+    if (button != mbLeft || dragged < 0) return;
+    const int over = ListBox2->ItemAtPos(TPoint{x, y}, true);
+    if (over == dragged) return;
+    bool accept = false;
+    ListBox2DragOver(ListBox2, ListBox2, x, y, accept);
+    if (accept) ListBox2DragDrop(ListBox2, ListBox2, x, y);
+}
+
+void TQBEForm::ListBox2DragOver(TObject*, TObject* source, int, int, bool& accept) {
+    accept = source == ListBox2;
+}
+
+void TQBEForm::ListBox2DragDrop(TObject*, TObject* source, int x, int y) {
+    if (source != ListBox2) return;
+    const int from = ListBox2->ItemIndex();
+    const int count = ListBox2->Items()->Count();
+    if (from < 0 || from >= count) return;
+    // Below the last item the dragged one goes to the end.
+    int to = ListBox2->ItemAtPos(TPoint{x, y}, true);
+    if (to < 0) to = count - 1;
+    if (to == from) return;
+    ListBox2->Items()->Move(from, to);
+    ListBox2->SetItemIndex(to);
+}
+
+void TQBEForm::ListBox1MouseMove(TObject* sender, TShiftState, int x, int y) {
+    auto* list = dynamic_cast<TCustomListBox*>(sender);
+    if (!list) return;
+    const int index = list->ItemAtPos(TPoint{x, y}, true);
+    if (index == FHintedItem && FHintList == list) return;
+    FreeHint();
+    if (index < 0) return;
+    const AnsiString text = StringReplace(list->Items()->Strings(index), "\t", " ", rfReplaceAll);
+    TCanvas* canvas = list->Canvas();
+    canvas->Font()->Assign(list->Font());
+    const TRect item = list->ItemRect(index);
+    const int width = canvas->TextWidth(text) + 6;
+    if (width <= item.Width()) return;
+    // Over the item, moved left as far as needed to stay on the desktop.
+    TPoint at = list->ClientToScreen(TPoint{item.Left, item.Top});
+    at.X = std::max(0, std::min(at.X, Screen->Width() - width));
+    at = ScreenToClient(at);
+    const bool english = GetUICodePage() != "936" && GetUICodePage() != "950";
+    FHint = new TPanel(this);
+    FHint->SetParent(this);
+    FHint->SetColor(TColor(14548991));
+    FHint->Font()->Assign(list->Font());
+    FHint->SetCaption(text);
+    FHint->SetBounds(at.X, at.Y, width, item.Height() + (english ? 4 : 0));
+    FHint->BringToFront();
+    FHintList = list;
+    FHintedItem = index;
+}
+
+void TQBEForm::TabSheet2MouseMove(TObject*, TShiftState, int, int) {
+    FreeHint();
+}
+
+void TQBEForm::FreeHint() {
+    delete FHint;
+    FHint = nullptr;
+    FHintList = nullptr;
+    FHintedItem = -1;
+}
+
+void TQBEForm::sg1MouseWheelDown(TObject*, TShiftState, TPoint, bool& handled) {
+    handled = RemoveEmptyRows() > 0;
+}
+
+void TQBEForm::sg1MouseWheelUp(TObject*, TShiftState, TPoint, bool& handled) {
+    handled = RemoveEmptyRows() > 0;
+}
+
+void TQBEForm::sg1WndProc(TMessage& message) {
+    if (message.Msg == WM_MOUSEWHEEL) {
+        const auto delta = static_cast<short>((message.WParam >> 16) & 0xFFFF);
+        const TPoint at{static_cast<short>(message.LParam & 0xFFFF),
+                        static_cast<short>((message.LParam >> 16) & 0xFFFF)};
+        bool handled = false;
+        if (delta < 0)
+            sg1MouseWheelDown(sg1, KeyboardShiftState(), at, handled);
+        else
+            sg1MouseWheelUp(sg1, KeyboardShiftState(), at, handled);
+        if (handled) {
+            message.Result = 1;
+            return;
+        }
+    }
+    if (FGridWndProc) FGridWndProc(message);
 }

@@ -432,6 +432,110 @@ TEST_F(QBEAdvanced, CreationDatesComparedByTheServersDatabaseKind) {
     }
 }
 
+TEST_F(QBEForm, TheWheelOverTheGridFirstTakesItsEmptyRowsAway) {
+    StartWithSchemes();
+    SetRow(1, Label("TA001"), "等于", "A1");
+    SetRow(2, "", "等于", "");
+    SetRow(3, Label("TA002"), "等于", "x");
+    struct {
+        short Delta;
+        int Rows;
+        LRESULT Handled;
+    } steps[] = {{-120, 3, 1}, {120, 3, 0}};
+    for (const auto& step : steps) {
+        const LRESULT handled =
+            Dialog->sg1->Perform(WM_MOUSEWHEEL, static_cast<WPARAM>(static_cast<Word>(step.Delta)) << 16, 0);
+        EXPECT_EQ(handled, step.Handled) << step.Delta;
+        EXPECT_EQ(Dialog->sg1->RowCount(), step.Rows) << step.Delta;
+    }
+    EXPECT_EQ(Dialog->sg1->Cells(0, 2), Label("TA002"));
+    SetRow(3, "", "等于", "");
+    EXPECT_EQ(Dialog->sg1->Perform(WM_MOUSEWHEEL, static_cast<WPARAM>(120) << 16, 0), 1);
+    EXPECT_EQ(Dialog->sg1->RowCount(), 3);
+}
+
+TEST_F(QBEForm, SortItemsAreDraggedWithinTheirListAndLongOnesShownWhole) {
+    StartWithSchemes();
+    TCustomListBox* sort = Dialog->ListBox2;
+    for (int i = 0; i < 3; ++i)
+        sort->Items()->Add(Dialog->ListBox1->Items()->Strings(i));
+    SetSortItemChecked(sort, 0, true);
+    const AnsiString first = sort->Items()->Strings(0), second = sort->Items()->Strings(1),
+                     third = sort->Items()->Strings(2);
+    // Pressed on an item (right of its check box), let go over another item or below the last.
+    auto drag = [&](int from, int toY) {
+        const TRect item = sort->ItemRect(from);
+        const int x = item.Right - 10;
+        sort->Perform(WM_LBUTTONDOWN, 0x0001, MakeLParam(x, (item.Top + item.Bottom) / 2));
+        sort->Perform(WM_LBUTTONUP, 0, MakeLParam(x, toY));
+    };
+    const auto middle = [&](int index) {
+        return (sort->ItemRect(index).Top + sort->ItemRect(index).Bottom) / 2;
+    };
+    drag(0, middle(2));
+    EXPECT_EQ(sort->Items()->Text(), second + "\r\n" + third + "\r\n" + first + "\r\n");
+    EXPECT_TRUE(SortItemChecked(sort, 2)); // the check goes with its item
+    drag(0, sort->ClientHeight() - 2);
+    EXPECT_EQ(sort->Items()->Text(), third + "\r\n" + first + "\r\n" + second + "\r\n");
+    drag(1, middle(1)); // let go where it was pressed: nothing moves
+    EXPECT_EQ(sort->Items()->Text(), third + "\r\n" + first + "\r\n" + second + "\r\n");
+
+    // A sort column wider than its list is shown whole over its item, TABs as blanks; short ones not.
+    TCustomListBox* offered = Dialog->ListBox1;
+    offered->Items()->Insert(
+        0, "很长的栏位名称\tCASE WHEN TESTA.TA003 > 100 THEN TESTA.TA002 ELSE TESTA.TA004 END");
+    const TRect longItem = offered->ItemRect(0), shortItem = offered->ItemRect(1);
+    offered->Perform(WM_MOUSEMOVE, 0, MakeLParam(10, (longItem.Top + longItem.Bottom) / 2));
+    ASSERT_NE(Dialog->HintWindow(), nullptr);
+    EXPECT_EQ(Dialog->HintWindow()->Caption(),
+              "很长的栏位名称 CASE WHEN TESTA.TA003 > 100 THEN TESTA.TA002 ELSE TESTA.TA004 END");
+    EXPECT_EQ(Dialog->HintWindow()->Color(), TColor(14548991));
+    EXPECT_LE(Dialog->HintWindow()->ClientToScreen(TPoint{Dialog->HintWindow()->Width(), 0}).X,
+              Screen->Width());
+    offered->Perform(WM_MOUSEMOVE, 0, MakeLParam(10, (shortItem.Top + shortItem.Bottom) / 2));
+    EXPECT_EQ(Dialog->HintWindow(), nullptr);
+    offered->Perform(WM_MOUSEMOVE, 0, MakeLParam(10, (longItem.Top + longItem.Bottom) / 2));
+    ASSERT_NE(Dialog->HintWindow(), nullptr);
+    Dialog->TabSheet2->Perform(WM_MOUSEMOVE, 0, MakeLParam(300, 5));
+    EXPECT_EQ(Dialog->HintWindow(), nullptr);
+}
+
+TEST_F(QBEForm, FieldListsDrawTwoColumnsAndDropWideEnoughForThem) {
+    StartWithSchemes();
+    Dialog->FormShow(Dialog);
+    TCanvas* canvas = Dialog->Canvas();
+    canvas->Font()->Assign(Dialog->cboField->Font());
+    EXPECT_EQ(Dialog->cboField->ItemHeight(), canvas->TextHeight("测试") + 2);
+    EXPECT_EQ(Dialog->cboField2->ItemHeight(), Dialog->cboField->ItemHeight());
+    int widest = 0;
+    for (int i = 0; i < Dialog->cboField->Items()->Count(); ++i)
+        widest = std::max(widest, canvas->TextWidth(StringReplace(Dialog->cboField->Items()->Strings(i), "\t",
+                                                                  "      ", rfReplaceAll)));
+    EXPECT_EQ(Dialog->cboField->DropDownWidth(), std::max(Dialog->cboField->Width(), widest + 60));
+    EXPECT_GE(Dialog->CbOperator->DropDownWidth(), Dialog->CbOperator->Width());
+
+    // The field names of two items stand in one column, whatever their labels.
+    auto nameColumn = [&](int index) {
+        Dialog->cboField->SetItemIndex(index);
+        TBitmap bitmap;
+        bitmap.SetSize(Dialog->cboField->Width(), Dialog->cboField->Height());
+        Dialog->cboField->PaintTo(&bitmap, 0, 0);
+        // The label ends, blanks follow, then the name: the first dark column after a run of 12 blank ones.
+        int blank = 0;
+        for (int x = 3; x < bitmap.Width() - 20; ++x) {
+            bool dark = false;
+            for (int y = 3; y < bitmap.Height() - 3; ++y)
+                dark = dark || bitmap.Pixel(x, y) == clBlack || bitmap.Pixel(x, y) == clHighlightText;
+            if (dark && blank >= 12) return x;
+            blank = dark ? 0 : blank + 1;
+        }
+        return -1;
+    };
+    const int a = nameColumn(0), b = nameColumn(2);
+    EXPECT_GT(a, 0);
+    EXPECT_EQ(a, b);
+}
+
 TEST_F(QBEForm, SchemesSaveListOpenRenameAndDelete) {
     StartWithSchemes();
     SetRow(1, Label("TA001"), "等于", "A1");
