@@ -536,6 +536,23 @@ TEST_F(QBEForm, FieldListsDrawTwoColumnsAndDropWideEnoughForThem) {
     EXPECT_EQ(a, b);
 }
 
+TEST_F(QBEForm, TheRowLimitIsTypedAgainOnATraditionalChineseInterface) {
+    for (const char* codePage : {"936", "950"}) {
+        SCOPED_TRACE(codePage);
+        WriteFile("C:\\Veltrane\\VeltraneC.ini",
+                  AnsiString("[Server Information]\r\nComputerName=127.0.0.1\r\n"
+                             "ServerPort=211\r\n[CodePage]\r\nUICodePage=") +
+                      codePage + "\r\nDBCodePage=936\r\n");
+        StartWithSchemes();
+        Dialog->cbTopRow->SetStyle(csDropDownList); // as the converter leaves a combo
+        Dialog->FormShow(Dialog);
+        EXPECT_EQ(Dialog->cbTopRow->Style(), AnsiString(codePage) == "950" ? csDropDown : csDropDownList);
+        delete Dialog;
+        delete BaseForm;
+        BaseForm = nullptr;
+    }
+}
+
 TEST_F(QBEForm, SchemesSaveListOpenRenameAndDelete) {
     StartWithSchemes();
     SetRow(1, Label("TA001"), "等于", "A1");
