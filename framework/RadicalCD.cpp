@@ -161,6 +161,7 @@ bool TdmRadical::ConnectServer() {
     MIDAS->SetAddress(address);
     MIDAS->SetObjectBroker(nullptr);
     MIDAS->SetPort(port);
+    MIDAS->SetUser(Broker ? Broker->UserID : AnsiString()); // the user the connection speaks for
     if (!MIDAS->Connected()) {
         if (address == LocalServerAddress) {
             // In process: the server object itself, no socket.
@@ -196,6 +197,7 @@ bool TdmRadical::ConnectLookupServer() {
     scLookUpData->SetAddress(MIDAS->Address());
     scLookUpData->SetObjectBroker(nullptr);
     scLookUpData->SetPort(MIDAS->Port());
+    scLookUpData->SetUser(MIDAS->User());
     if (!scLookUpData->Connected()) {
         if (scLookUpData->Address() == LocalServerAddress)
             scLookUpData->SetAppServer(CreateOleObject(TAppServer::LookupProgID));
