@@ -254,7 +254,9 @@ void TdmRadical::TranslateDataSets() {
         try {
             for (int f = 0; f < dataSet->FieldCount(); ++f) {
                 TField* field = dataSet->Fields()->Fields(f);
-                if (view) field->SetDisplayLabel(view->ViewToUI(field->DisplayLabel()));
+                // The audit fields were labelled for the user interface when their data set opened.
+                if (view && !IsAuditField(field->FieldName()))
+                    field->SetDisplayLabel(view->ViewToUI(field->DisplayLabel()));
                 if (field->DataType() == ftString || field->DataType() == ftMemo ||
                     field->DataType() == ftWideString || field->DataType() == ftFixedChar) {
                     if (!field->OnGetText())

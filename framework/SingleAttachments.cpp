@@ -1,5 +1,5 @@
-// TfrmSingle's attachments: the keys of the records that have any, the host's attachment dialog, and
-// a deleted record's attachments deleted with it.
+#include "framework/SingleAttachments.h"
+
 #include "classlib/automation/comobj.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
@@ -10,8 +10,8 @@
 
 using namespace single_services;
 
-AnsiString TfrmSingle::BuildAttachmentKey(const AnsiString& separator) {
-    TdmSingle* module = SingleModule();
+AnsiString TSingleAttachments::BuildKey(const AnsiString& separator) const {
+    TdmSingle* module = F.SingleModule();
     if (!module) return AnsiString();
     AnsiString key;
     const int count = GetTokenCount(module->KeyFields, ",");
@@ -22,70 +22,68 @@ AnsiString TfrmSingle::BuildAttachmentKey(const AnsiString& separator) {
     return key;
 }
 
-void TfrmSingle::LoadAttachmentKeys() {
-    if (!AttachmentKeys) AttachmentKeys = std::make_unique<TStringList>();
-    AttachmentKeys->SetSorted(false);
-    AttachmentKeys->Clear();
+void TSingleAttachments::LoadKeys() {
+    if (!FKeys) FKeys = std::make_unique<TStringList>();
+    FKeys->SetSorted(false);
+    FKeys->Clear();
+    TBrokers* broker = F.Broker;
     Variant rows;
-    Broker->CallCounter(
+    broker->CallCounter(
         "SimpleSql",
-        VarArrayOf({" SELECT DISTINCT KeyValues FROM ATTACH WHERE Parent = " + QuotedStr(Broker->ProgramID) +
-                        " AND CompanyID = " + QuotedStr(Broker->CompanyID),
-                    "KeyValues", Broker->Database, "N"}),
+        VarArrayOf({" SELECT DISTINCT KeyValues FROM ATTACH WHERE Parent = " + QuotedStr(broker->ProgramID) +
+                        " AND CompanyID = " + QuotedStr(broker->CompanyID),
+                    "KeyValues", broker->Database, "N"}),
         rows);
     for (const Variant& row : VarArrayItems(rows))
-        AttachmentKeys->Add(VarArrayItemText(row, 0));
-    if (AttachmentKeys->Count() > 0) AttachmentKeys->SetSorted(true);
+        FKeys->Add(VarArrayItemText(row, 0));
+    if (FKeys->Count() > 0) FKeys->SetSorted(true);
 }
 
-bool TfrmSingle::HasAttachment() {
-    if (!AttachmentKeys || AttachmentKeys->Count() == 0) return false;
+bool TSingleAttachments::HasAttachment() const {
+    if (!FKeys || FKeys->Count() == 0) return false;
     int index = 0;
-    return AttachmentKeys->Find(BuildAttachmentKey("||"), index);
+    return FKeys->Find(BuildKey("||"), index);
 }
 
-void TfrmSingle::ShowAttachments() {
-    if (!AttachmentsEnabled || EditState == esInsert) return;
-    if (EditState != esEdit && !(EditState == esBrowse && miLast && miLast->Enabled())) return;
-    TdmSingle* module = SingleModule();
+void TSingleAttachments::Show() {
+    if (!F.AttachmentsEnabled || F.EditState == esInsert) return;
+    if (F.EditState != esEdit && !(F.EditState == esBrowse && F.miLast && F.miLast->Enabled())) return;
+    TdmSingle* module = F.SingleModule();
     if (!module) return;
-    const AnsiString key = BuildAttachmentKey("||");
+    TBrokers* broker = F.Broker;
+    const AnsiString key = BuildKey("||");
     Variant dialog = CreateOleObject("AttachC.Class1");
     VarCall(dialog, "Init",
-            {VarArrayOf({Broker->CompanyID, Broker->UserID, Broker->ProgramID, key,
+            {VarArrayOf({broker->CompanyID, broker->UserID, broker->ProgramID, key,
                          StringReplace(module->KeyFields, ",", "||", rfReplaceAll), "1"})});
-    VarSet(dialog, "ParentHandle", Variant(static_cast<int>(Handle())));
+    VarSet(dialog, "ParentHandle", Variant(static_cast<int>(F.Handle())));
     VarCall(dialog, "ShowModal");
     dialog = Variant();
     // What the dialog stored shows on the record at once.
     try {
-        LoadAttachmentKeys();
+        F.LoadAttachmentKeys();
     } catch (const Exception& e) {
-        WriteAlertLog(Broker->ProgramID, "Single-Attach:" + e.Message(), 'D');
+        WriteAlertLog(broker->ProgramID, "Single-Attach:" + e.Message(), 'D');
     }
 }
 
-bool TfrmSingle::DeleteRecord(bool confirm) {
-    const AnsiString key = BuildAttachmentKey("||");
-    const bool deleted = TfrmBase::DeleteRecord(confirm);
-    if (!deleted) return deleted;
+void TSingleAttachments::RecordDeleted(const AnsiString& key) {
+    TBrokers* broker = F.Broker;
     try {
         Variant result;
-        Broker->CallCounter(
+        broker->CallCounter(
             "TransactionSQL",
-            VarArrayOf({VarArrayOf({" DELETE FROM ATTACH  WHERE Parent = " + QuotedStr(Broker->ProgramID) +
-                                    " " + "       AND CompanyID = " + QuotedStr(Broker->CompanyID) + " " +
+            VarArrayOf({VarArrayOf({" DELETE FROM ATTACH  WHERE Parent = " + QuotedStr(broker->ProgramID) +
+                                    " " + "       AND CompanyID = " + QuotedStr(broker->CompanyID) + " " +
                                     "       AND KeyValues = " + QuotedStr(key) + " "}),
                         AnsiString()}),
             result);
     } catch (const Exception& e) {
         // The record is gone; attachments left behind are only clutter.
-        WriteAlertLog(Broker->ProgramID, "Single-Attach:" + e.Message(), 'D');
+        WriteAlertLog(broker->ProgramID, "Single-Attach:" + e.Message(), 'D');
     }
-    if (AttachmentKeys) {
+    if (FKeys) {
         int index = 0;
-        if (AttachmentKeys->Find(key, index)) AttachmentKeys->Delete(index);
+        if (FKeys->Find(key, index)) FKeys->Delete(index);
     }
-    if (TdmSingle* module = SingleModule()) RecordChanged(module->cdsMain);
-    return deleted;
 }

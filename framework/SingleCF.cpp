@@ -14,6 +14,12 @@
 #include "foundation/libstrs.h"
 #include "framework/AppServer.h"
 #include "framework/DBFieldReg.h"
+#include "framework/SingleAttachments.h"
+#include "framework/SingleUserFields.h"
+#include "framework/SingleColorFilter.h"
+#include "framework/SingleLinks.h"
+#include "framework/SingleImport.h"
+#include "framework/SinglePrintFormats.h"
 
 namespace {
 
@@ -263,7 +269,12 @@ KVR_FORM_RESOURCE(TfrmSingle, R"(inherited frmSingle: TfrmSingle
 end
 )");
 
-TfrmSingle::TfrmSingle(TComponent* owner, bool load) : TfrmBase(owner, false) {
+TfrmSingle::TfrmSingle(TComponent* owner, bool load)
+    : TfrmBase(owner, false), FAttachments(std::make_unique<TSingleAttachments>(*this)),
+      FUserFields(std::make_unique<TSingleUserFields>(*this)),
+      FColorFilter(std::make_unique<TSingleColorFilter>(*this)),
+      FLinks(std::make_unique<TSingleLinks>(*this)), FImport(std::make_unique<TSingleImport>(*this)),
+      FPrintFormats(std::make_unique<TSinglePrintFormats>(*this)) {
     if (load) InitInheritedComponent(this);
 }
 
@@ -352,7 +363,7 @@ void TfrmSingle::FormShow(TObject* sender) {
         try {
             BuildHeadColors(ColorManagerText());
             FillColorMenu();
-            CreateColorQueryForm();
+            FColorFilter->CreateColorQueryForm();
         } catch (const Exception& e) {
             WriteAlertLog(Broker->ProgramID, "Single-Color:" + e.Message(), 'D');
         }
@@ -757,6 +768,158 @@ void TfrmSingle::UpdateButtonStates() {
         if (item) item->SetEnabled(!editing);
 }
 
+// ---- services ----
+
+AnsiString TfrmSingle::BuildAttachmentKey(const AnsiString& separator) {
+    return FAttachments->BuildKey(separator);
+}
+
+void TfrmSingle::LoadAttachmentKeys() {
+    FAttachments->LoadKeys();
+}
+
+bool TfrmSingle::HasAttachment() {
+    return FAttachments->HasAttachment();
+}
+
+void TfrmSingle::ShowAttachments() {
+    FAttachments->Show();
+}
+
+bool TfrmSingle::DeleteRecord(bool confirm) {
+    const AnsiString key = BuildAttachmentKey("||");
+    const bool deleted = TfrmBase::DeleteRecord(confirm);
+    if (!deleted) return deleted;
+    FAttachments->RecordDeleted(key);
+    if (TdmSingle* module = SingleModule()) RecordChanged(module->cdsMain);
+    return deleted;
+}
+
+AnsiString TfrmSingle::GetLinkKeyValue() {
+    return FPrintFormats->GetLinkKeyValue();
+}
+
+void TfrmSingle::LoadVoucherFormats(TMenuItem* menu, bool force) {
+    FPrintFormats->LoadVoucherFormats(menu, force);
+}
+
+void TfrmSingle::MenuItemVoucherFormatClick(TObject* sender) {
+    FPrintFormats->MenuItemVoucherFormatClick(sender);
+}
+
+void TfrmSingle::ImportXml(const AnsiString& text) {
+    FImport->ImportXml(text);
+}
+
+void TfrmSingle::LoadLinkFields() {
+    FLinks->LoadLinkFields();
+}
+
+void TfrmSingle::gdHeadMouseMove(TObject* a0, TShiftState shift, int x, int y) {
+    FLinks->gdHeadMouseMove(a0, shift, x, y);
+}
+
+void TfrmSingle::gdHeadMouseDown(TObject* a0, TMouseButton button, TShiftState a2, int x, int y) {
+    FLinks->gdHeadMouseDown(a0, button, a2, x, y);
+}
+
+void TfrmSingle::gdHeadKeyUp(TObject* a0, Word& a1, TShiftState a2) {
+    FLinks->gdHeadKeyUp(a0, a1, a2);
+}
+
+void TfrmSingle::FollowGridLink(TFDBGrid* grid, TDataSet* dataSet) {
+    FLinks->FollowGridLink(grid, dataSet);
+}
+
+void TfrmSingle::BuildLinkQuery(const AnsiString& program, const AnsiString& table, AnsiString& result,
+                                const AnsiString& where, const AnsiString& linkNo,
+                                const AnsiString& otherTable) {
+    FLinks->BuildLinkQuery(program, table, result, where, linkNo, otherTable);
+}
+
+AnsiString TfrmSingle::LoadColorXml() {
+    return FColorFilter->LoadColorXml();
+}
+
+void TfrmSingle::FillColorMenu() {
+    FColorFilter->FillColorMenu();
+}
+
+void TfrmSingle::DrawColorMenuItem(TObject* sender, TCanvas* canvas, TRect rect, bool selected) {
+    FColorFilter->DrawColorMenuItem(sender, canvas, rect, selected);
+}
+
+void TfrmSingle::ColorMenuClick(TObject* sender) {
+    FColorFilter->ColorMenuClick(sender);
+}
+
+void TfrmSingle::btnColorQueryClick(TObject* a0) {
+    FColorFilter->btnColorQueryClick(a0);
+}
+
+void TfrmSingle::ApplyColorFilter() {
+    FColorFilter->ApplyColorFilter();
+}
+
+TField* TfrmSingle::FindMainField(const AnsiString& table, const AnsiString& field) {
+    return FUserFields->FindMainField(table, field);
+}
+
+TField* TfrmSingle::FindQualifiedField(const AnsiString& reference) {
+    return FUserFields->FindQualifiedField(reference);
+}
+
+void TfrmSingle::SetupUserFields() {
+    FUserFields->SetupUserFields();
+}
+
+AnsiString TfrmSingle::FormatSetting(const AnsiString& componentName, const AnsiString& name) {
+    return FUserFields->FormatSetting(componentName, name);
+}
+
+void TfrmSingle::SetUDFLookupHints() {
+    FUserFields->SetUDFLookupHints();
+}
+
+void TfrmSingle::DoF2Key(Word& key, TWinControl* control) {
+    FUserFields->DoF2Key(key, control);
+}
+
+void TfrmSingle::OpenUDFLookup(TDataSet* dataSet, TDBEdit* edit) {
+    FUserFields->OpenUDFLookup(dataSet, edit);
+}
+
+std::unique_ptr<TUDFFields> TfrmSingle::LoadUDFFields(const AnsiString& program, const AnsiString& tag,
+                                                      const AnsiString& scope) {
+    return FUserFields->LoadUDFFields(program, tag, scope);
+}
+
+std::unique_ptr<TUDFFields> TfrmSingle::LoadHeaderUDFFields(const AnsiString& program,
+                                                            const AnsiString& tag) {
+    return FUserFields->LoadHeaderUDFFields(program, tag);
+}
+
+void TfrmSingle::RestoreUDFHandlers() {
+    FUserFields->RestoreUDFHandlers();
+}
+
+bool TfrmSingle::QueryUDFData(TUDFField* item, const TStrings* values, AnsiString& text) {
+    return FUserFields->QueryUDFData(item, values, text);
+}
+
+void TfrmSingle::UDFFieldChanged(TField* field) {
+    FUserFields->UDFFieldChanged(field);
+}
+
+void TfrmSingle::FillLinkedUDFValues(const AnsiString& program, const AnsiString& tag, TDataSet* dataSet,
+                                     const std::vector<AnsiString>& values) {
+    FUserFields->FillLinkedUDFValues(program, tag, dataSet, values);
+}
+
+void TfrmSingle::CollectEditableFields() {
+    FUserFields->CollectEditableFields();
+}
+
 // ---- closing ----
 
 int TfrmSingle::CloseResult() const {
@@ -776,7 +939,7 @@ void TfrmSingle::FormClose(TObject* sender, TCloseAction& action) {
 void TfrmSingle::FormDestroy(TObject* sender) {
     RestoreUDFHandlers();
     HeadUDFFields.reset();
-    ColorQueryForm.reset();
+    FColorFilter->DropQueryDialog();
     HeadColors.reset();
     TfrmRadical::FormDestroy(sender);
 }

@@ -21,6 +21,12 @@
 #include "framework/SingleCD.h"
 
 class TfrmSingle;
+class TSingleAttachments;
+class TSingleUserFields;
+class TSingleColorFilter;
+class TSingleLinks;
+class TSingleImport;
+class TSinglePrintFormats;
 
 // The query-by-example dialog as the form drives it (the dialogs' TQBEForm). The component it wraps
 // is owned by the form.
@@ -38,7 +44,9 @@ public:
     virtual void BuildQuery(AnsiString& where, AnsiString& orderBy) = 0;
 };
 
-// ---- services (SingleServices.cpp) ----
+// ---- services: each a helper the form owns, in a unit of its own (SingleAttachments, SingleUserFields,
+// SingleLinks, SinglePrintFormats, SingleColorFilter, SingleImport; sign-off settings in SingleSignOff)
+// ----
 // The colour-condition query dialog as the form drives it (the dialogs' TColorQBEForm), made once
 // over the header grid's conditions; the component it wraps is owned by the form.
 class TColorQueryDialog {
@@ -194,17 +202,15 @@ public:
     void gdHeadCalcCellColors(TObject* sender, TField* field, TGridDrawState state, bool highlight,
                               TFont* font, TBrush* brush);
 
-    // ---- services (SingleServices.cpp): attachments, user-defined fields, drill-down links, print
-    // formats, sign-off settings, the colour filter and the data import of open mode 11 ----
+    // ---- services: attachments, user-defined fields, drill-down links, print formats, sign-off
+    // settings, the colour filter and the data import of open mode 11. The operations below are the
+    // form's (a descendant overrides them); the helpers behind them hold the services' work and state.
+    // ----
     TMenuItem* miVoucherFormats = nullptr;      // in MenuItem1, filled when it opens
     TMenuItem* miVoucherFormatsPrint = nullptr; // in popPrint
     bool AttachmentsEnabled = false;            // the header-plus-body form offers attachments
-    std::unique_ptr<TStringList> AttachmentKeys;
-    std::unique_ptr<TUDFFields> HeadUDFFields; // tag "Z01"
-    AnsiString LinkFields;                     // the fields with drill-down links, joined by #3
-    bool LinkHover = false;
-    AnsiString FormatKeyField; // keys the default print format; '' for the first key field
-    std::unique_ptr<TColorQueryDialog> ColorQueryForm;
+    std::unique_ptr<TUDFFields> HeadUDFFields;  // tag "Z01"
+    AnsiString FormatKeyField;                  // keys the default print format; '' for the first key field
 
     virtual TField* FindMainField(const AnsiString& table, const AnsiString& field);
     virtual void ShowAttachments();
@@ -234,6 +240,13 @@ public:
 
     // The key values of the current record in key-field order, joined by separator.
     AnsiString BuildAttachmentKey(const AnsiString& separator);
+    // The helpers of the services, owned by the form.
+    TSingleAttachments& Attachments() const { return *FAttachments; }
+    TSingleUserFields& UserFields() const { return *FUserFields; }
+    TSingleColorFilter& ColorFilter() const { return *FColorFilter; }
+    TSingleLinks& Links() const { return *FLinks; }
+    TSingleImport& Import() const { return *FImport; }
+    TSinglePrintFormats& PrintFormats() const { return *FPrintFormats; }
     // Scope "Y": the items with related fields, "N": those without, anything else all.
     std::unique_ptr<TUDFFields> LoadUDFFields(const AnsiString& program, const AnsiString& tag,
                                               const AnsiString& scope);
@@ -260,19 +273,22 @@ public:
     void MenuItemVoucherFormatClick(TObject* sender);
 
 private:
-    // The colour query dialog over the header grid's conditions, when the dialogs installed its maker.
-    void CreateColorQueryForm();
-    // The "msg" of the colour record of a grid row ('' for none): the grid's hint off a link.
-    AnsiString RowColorMsg(int gridRow);
     void RestoreUDFHandlers();
-    int FUDFLabelCount = 0;
-    bool FUDFLabelsRead = false;
-    Variant FUDFLabels;
-    std::unique_ptr<TMT_Doc> FFormatDoc;
-    bool FFormatDocRead = false;
     // ---- end of services ----
 
 private:
+    // The services' helpers, made with the form; parts of it, so they see its private members.
+    std::unique_ptr<TSingleAttachments> FAttachments;
+    std::unique_ptr<TSingleUserFields> FUserFields;
+    std::unique_ptr<TSingleColorFilter> FColorFilter;
+    std::unique_ptr<TSingleLinks> FLinks;
+    std::unique_ptr<TSingleImport> FImport;
+    std::unique_ptr<TSinglePrintFormats> FPrintFormats;
+    friend class TSingleUserFields;
+    friend class TSingleColorFilter;
+    friend class TSingleLinks;
+    friend class TSingleImport;
+    friend class TSinglePrintFormats;
     void BindQueryDialog();
     void ShowFirstPage();
     static void FocusIfPossible(TWinControl* control);

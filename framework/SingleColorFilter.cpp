@@ -1,5 +1,5 @@
-// TfrmSingle's colour filter: the colour conditions of the browse grid in a menu and the colour query
-// dialog, and the filter they put within the remembered condition.
+#include "framework/SingleColorFilter.h"
+
 #include "dialogs/QvColorQBE.h"
 #include "framework/AppServer.h"
 #include "classlib/rtl/format.h"
@@ -52,46 +52,46 @@ AnsiString BuildColorFilter(const std::vector<AnsiString>& ticked, const AnsiStr
     return StringReplace(filter, "$$", database + "..", rfReplaceAll);
 }
 
-AnsiString TfrmSingle::LoadColorXml() {
+AnsiString TSingleColorFilter::LoadColorXml() {
     Variant answer;
-    Broker->CallCounter(
+    F.Broker->CallCounter(
         "SimpleSql",
-        VarArrayOf({"SELECT NH003 FROM $$WOQNH WHERE NH001 = " + QuotedStr(UpperCase(Broker->ProgramID)),
-                    "NH003", Broker->Database, "N"}),
+        VarArrayOf({"SELECT NH003 FROM $$WOQNH WHERE NH001 = " + QuotedStr(UpperCase(F.Broker->ProgramID)),
+                    "NH003", F.Broker->Database, "N"}),
         answer);
     const std::vector<Variant> rows = VarArrayItems(answer);
     return rows.empty() ? AnsiString() : VarArrayItemText(rows[0], 0);
 }
 
-void TfrmSingle::CreateColorQueryForm() {
+void TSingleColorFilter::CreateColorQueryForm() {
     ColorQueryForm.reset();
-    TColorComponent* head = HeadColors ? HeadColors->FindComponent("gdHead", AnsiString()) : nullptr;
+    TColorComponent* head = F.HeadColors ? F.HeadColors->FindComponent("gdHead", AnsiString()) : nullptr;
     if (!head) return;
-    ColorQueryForm = MakeColorQueryDialog(head->Conditions());
+    ColorQueryForm = F.MakeColorQueryDialog(head->Conditions());
 }
 
-void TfrmSingle::FillColorMenu() {
-    if (!pmColorCondition) return;
-    pmColorCondition->Items()->Clear();
-    TColorComponent* head = HeadColors ? HeadColors->FindComponent("gdHead", AnsiString()) : nullptr;
+void TSingleColorFilter::FillColorMenu() {
+    if (!F.pmColorCondition) return;
+    F.pmColorCondition->Items()->Clear();
+    TColorComponent* head = F.HeadColors ? F.HeadColors->FindComponent("gdHead", AnsiString()) : nullptr;
     if (!head) return;
-    pmColorCondition->SetOwnerDraw(true);
+    F.pmColorCondition->SetOwnerDraw(true);
     for (int i = 0; i < head->Conditions()->Count(); ++i) {
-        auto* item = new TMenuItem(this);
+        auto* item = new TMenuItem(&F);
         item->SetName("mnuColor" + IntToStr(i));
         Variant caption;
-        ConvertUiText(head->Conditions()->Items(i)->Msg, caption);
+        F.ConvertUiText(head->Conditions()->Items(i)->Msg, caption);
         item->SetCaption(VarToStr(caption));
         item->SetTag(i);
-        item->SetOnClick(TNotifyEvent(this, &TfrmSingle::ColorMenuClick));
-        item->SetOnDrawItem(TMenuDrawItemEvent(this, &TfrmSingle::DrawColorMenuItem));
-        pmColorCondition->Items()->Add(item);
+        item->SetOnClick(TNotifyEvent(&F, &TfrmSingle::ColorMenuClick));
+        item->SetOnDrawItem(TMenuDrawItemEvent(&F, &TfrmSingle::DrawColorMenuItem));
+        F.pmColorCondition->Items()->Add(item);
     }
 }
 
-void TfrmSingle::DrawColorMenuItem(TObject* sender, TCanvas* canvas, TRect rect, bool selected) {
+void TSingleColorFilter::DrawColorMenuItem(TObject* sender, TCanvas* canvas, TRect rect, bool selected) {
     auto* item = dynamic_cast<TMenuItem*>(sender);
-    TColorComponent* head = HeadColors ? HeadColors->FindComponent("gdHead", AnsiString()) : nullptr;
+    TColorComponent* head = F.HeadColors ? F.HeadColors->FindComponent("gdHead", AnsiString()) : nullptr;
     if (!item || !canvas || !head || item->Tag() < 0 || item->Tag() >= head->Conditions()->Count()) return;
     TColorCondition* condition = head->Conditions()->Items(static_cast<int>(item->Tag()));
     int font = 0;
@@ -108,64 +108,65 @@ void TfrmSingle::DrawColorMenuItem(TObject* sender, TCanvas* canvas, TRect rect,
                     item->Caption());
 }
 
-void TfrmSingle::ColorMenuClick(TObject* sender) {
+void TSingleColorFilter::ColorMenuClick(TObject* sender) {
     auto* clicked = dynamic_cast<TMenuItem*>(sender);
-    TColorComponent* head = HeadColors ? HeadColors->FindComponent("gdHead", AnsiString()) : nullptr;
+    TColorComponent* head = F.HeadColors ? F.HeadColors->FindComponent("gdHead", AnsiString()) : nullptr;
     if (!clicked || !head) return;
     for (int i = 0; i < head->Conditions()->Count(); ++i)
         head->Conditions()->Items(i)->Checked = i == clicked->Tag();
-    ApplyColorFilter();
+    F.ApplyColorFilter();
 }
 
-void TfrmSingle::btnColorQueryClick(TObject*) {
-    TColorComponent* head = HeadColors ? HeadColors->FindComponent("gdHead", AnsiString()) : nullptr;
+void TSingleColorFilter::btnColorQueryClick(TObject*) {
+    TColorComponent* head = F.HeadColors ? F.HeadColors->FindComponent("gdHead", AnsiString()) : nullptr;
     if (ColorQueryForm && head) {
-        if (!ColorQueryForm->Execute(IsColorManage, head->Conditions())) return;
+        if (!ColorQueryForm->Execute(F.IsColorManage, head->Conditions())) return;
         if (!ColorQueryForm->IsColorManage()) {
-            HeadColors->RestoreOriginalColors();
-            if (btnColorQuery) btnColorQuery->SetVisible(false);
-            IsColorManage = false;
-            ArrangeToolBar(ToolBar1);
+            F.HeadColors->RestoreOriginalColors();
+            if (F.btnColorQuery) F.btnColorQuery->SetVisible(false);
+            F.IsColorManage = false;
+            F.ArrangeToolBar(F.ToolBar1);
         }
     }
-    ApplyColorFilter();
+    F.ApplyColorFilter();
 }
 
-void TfrmSingle::ApplyColorFilter() {
-    TdmSingle* module = SingleModule();
+void TSingleColorFilter::ApplyColorFilter() {
+    TdmSingle* module = F.SingleModule();
     if (!module) return;
     std::vector<AnsiString> ticked;
-    if (TColorComponent* head = HeadColors ? HeadColors->FindComponent("gdHead", AnsiString()) : nullptr)
+    if (TColorComponent* head = F.HeadColors ? F.HeadColors->FindComponent("gdHead", AnsiString()) : nullptr)
         for (int i = 0; i < head->Conditions()->Count(); ++i)
             if (head->Conditions()->Items(i)->Checked) ticked.push_back(head->Conditions()->Items(i)->Value);
-    const AnsiString remembered = LastWhere;
-    const AnsiString filter = BuildColorFilter(ticked, remembered, Broker->Database);
+    const AnsiString remembered = F.LastWhere;
+    const AnsiString filter = BuildColorFilter(ticked, remembered, F.Broker->Database);
     try {
         THourGlass hourGlass;
-        if (SQLType == 0 && FQueryDialog) TAppServer(module->AppServer).SetTopRow(FQueryDialog->GetTopRow());
+        if (F.SQLType == 0 && F.FQueryDialog)
+            TAppServer(module->AppServer).SetTopRow(F.FQueryDialog->GetTopRow());
         bool failed = false;
         try {
-            SetQueryCondition(module->cdsMain, filter, LastOrder);
+            F.SetQueryCondition(module->cdsMain, filter, F.LastOrder);
             // The re-query keeps its failure to the log and leaves the data set closed.
             failed = !module->cdsMain->Active();
         } catch (const Exception& e) {
-            WriteAlertLog(Broker->ProgramID, "Single-ColorFilter:" + e.Message(), 'D');
+            WriteAlertLog(F.Broker->ProgramID, "Single-ColorFilter:" + e.Message(), 'D');
             failed = true;
         }
         // The filter narrows what was asked for; it never replaces it.
-        LastWhere = remembered;
+        F.LastWhere = remembered;
         if (failed) {
-            Broker->Say("E", "000032", {AnsiString("颜色筛选出错！！")});
-            SetQueryCondition(module->cdsMain, remembered, LastOrder);
-            LastWhere = remembered;
+            F.Broker->Say("E", "000032", {AnsiString("颜色筛选出错！！")});
+            F.SetQueryCondition(module->cdsMain, remembered, F.LastOrder);
+            F.LastWhere = remembered;
         }
-        SetEditState(esBrowse);
+        F.SetEditState(esBrowse);
     } catch (const Exception& e) {
         Variant shown;
-        ConvertUiText(e.Message(), shown);
-        ShowMessageDlg(VarToStr(shown), mtError, {mbOK});
-        Broker->Say("W", "000001", {AnsiString()});
+        F.ConvertUiText(e.Message(), shown);
+        F.ShowMessageDlg(VarToStr(shown), mtError, {mbOK});
+        F.Broker->Say("W", "000001", {AnsiString()});
     }
-    if (tbsBrowse && pgHead) pgHead->SetActivePage(tbsBrowse);
-    if (gdHead && gdHead->CanFocus()) gdHead->SetFocus();
+    if (F.tbsBrowse && F.pgHead) F.pgHead->SetActivePage(F.tbsBrowse);
+    if (F.gdHead && F.gdHead->CanFocus()) F.gdHead->SetFocus();
 }

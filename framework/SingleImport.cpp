@@ -1,4 +1,5 @@
-// TfrmSingle's data import of open mode 11: documents of an XML text added and saved one by one.
+#include "framework/SingleImport.h"
+
 #include "foundation/LibVCLs.h"
 #include "foundation/LibXml.h"
 #include "classlib/rtl/format.h"
@@ -10,10 +11,10 @@
 
 using namespace single_services;
 
-void TfrmSingle::ImportXml(const AnsiString& text) {
+void TSingleImport::ImportXml(const AnsiString& text) {
     if (Trim(text).empty()) return;
-    TdmSingle* module = SingleModule();
-    IsKeepOnAdd = false;
+    TdmSingle* module = F.SingleModule();
+    F.IsKeepOnAdd = false;
     try {
         if (!module) throw Exception("资料汇入: 没有资料模块");
         xmldom::DocumentPtr doc;
@@ -43,7 +44,7 @@ void TfrmSingle::ImportXml(const AnsiString& text) {
         for (long d = 0; documents && d < documents->length(); ++d) {
             const xmldom::NodePtr document = documents->item(d);
             const int number = static_cast<int>(d + 1);
-            if (!AddRecord(true)) throw Exception(Format("资料汇入: 第 %d 笔无法新增", {number}));
+            if (!F.AddRecord(true)) throw Exception(Format("资料汇入: 第 %d 笔无法新增", {number}));
             try {
                 const xmldom::NodePtr head = document->selectSingleNode("head/row");
                 for (const AnsiString& name : headFields)
@@ -57,22 +58,22 @@ void TfrmSingle::ImportXml(const AnsiString& text) {
                         assign(body, lines->item(l), name, number);
                     body->Post();
                 }
-                if (!SaveRecord()) throw Exception(Format("资料汇入: 第 %d 笔存档失败", {number}));
+                if (!F.SaveRecord()) throw Exception(Format("资料汇入: 第 %d 笔存档失败", {number}));
             } catch (...) {
                 // The failing document is dropped whole; the documents saved before it stay.
                 if (body && (body->State() == dsInsert || body->State() == dsEdit)) body->Cancel();
-                CancelEdit(false);
+                F.CancelEdit(false);
                 throw;
             }
         }
     } catch (const Exception& e) {
         // The import ends at its first fault, which the user is shown; the form closes all the same.
-        FCloseRequested = true;
-        WriteAlertLog(Broker->ProgramID, "Single-Import:" + e.Message(), 'D');
+        F.FCloseRequested = true;
+        WriteAlertLog(F.Broker->ProgramID, "Single-Import:" + e.Message(), 'D');
         Variant shown;
-        ConvertUiText(e.Message(), shown);
-        ShowMessageDlg(VarToStr(shown), mtError, {mbOK});
+        F.ConvertUiText(e.Message(), shown);
+        F.ShowMessageDlg(VarToStr(shown), mtError, {mbOK});
         return;
     }
-    FCloseRequested = true;
+    F.FCloseRequested = true;
 }

@@ -1,5 +1,5 @@
-// TfrmSingle's drill-down links: the fields that open another program for the clicked value (WOQMR),
-// the browse grid's hover, hint and click, and the link query of a program's print.
+#include "framework/SingleLinks.h"
+
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
 #include "foundation/AlertLog.h"
@@ -65,16 +65,16 @@ AnsiString BuildGridLinkCondition(const TGridLink& link, const AnsiString& value
     return link.Target1 + (sqlType == 0 ? "+" : "||") + link.Target2 + "=" + QuotedStr(value1.substr(0, 15));
 }
 
-void TfrmSingle::LoadLinkFields() {
+void TSingleLinks::LoadLinkFields() {
     Variant rows;
     try {
-        Broker->CallCounter(
+        F.Broker->CallCounter(
             "SimpleSql",
-            VarArrayOf({"SELECT MR004,MR005 FROM WOQMR WHERE MR001= " + QuotedStr(Broker->ProgramID),
-                        "MR004,MR005", Broker->Database, "N"}),
+            VarArrayOf({"SELECT MR004,MR005 FROM WOQMR WHERE MR001= " + QuotedStr(F.Broker->ProgramID),
+                        "MR004,MR005", F.Broker->Database, "N"}),
             rows);
     } catch (const Exception& e) {
-        WriteAlertLog(Broker->ProgramID, "Single-Link:" + e.Message(), 'D');
+        WriteAlertLog(F.Broker->ProgramID, "Single-Link:" + e.Message(), 'D');
         return;
     }
     for (const Variant& row : VarArrayItems(rows))
@@ -85,43 +85,43 @@ void TfrmSingle::LoadLinkFields() {
         }
 }
 
-void TfrmSingle::gdHeadMouseMove(TObject*, TShiftState shift, int x, int y) {
-    if (EditState != esBrowse || !gdHead) return;
+void TSingleLinks::gdHeadMouseMove(TObject*, TShiftState shift, int x, int y) {
+    if (F.EditState != esBrowse || !F.gdHead) return;
     const bool ctrl = shift.Contains(ssCtrl);
     if (!ctrl) {
-        gdHead->SetCursor(crDefault);
+        F.gdHead->SetCursor(crDefault);
         LinkHover = false;
     }
-    const TGridCoord cell = gdHead->MouseCoord(x, y);
-    const int column = gdHead->ColumnIndex(cell.X);
+    const TGridCoord cell = F.gdHead->MouseCoord(x, y);
+    const int column = F.gdHead->ColumnIndex(cell.X);
     bool onLink = false;
-    if (column >= 0 && cell.Y >= gdHead->FixedRows()) {
-        const AnsiString text = gdHead->CellText(cell.X, cell.Y);
-        const AnsiString field = gdHead->Columns()[column].FieldName;
+    if (column >= 0 && cell.Y >= F.gdHead->FixedRows()) {
+        const AnsiString text = F.gdHead->CellText(cell.X, cell.Y);
+        const AnsiString field = F.gdHead->Columns()[column].FieldName;
         onLink = !Trim(text).empty() && InLinkList(LinkFields, UpperCase(field));
     }
     if (onLink) {
         AnsiString hint = "按住CTRL并单击鼠标以跟踪链接";
-        GetLangString("TfrmSingle", "sGridHint", hint, true, hint);
-        gdHead->SetHint(hint);
-        gdHead->SetShowHint(true);
+        F.GetLangString("TfrmSingle", "sGridHint", hint, true, hint);
+        F.gdHead->SetHint(hint);
+        F.gdHead->SetShowHint(true);
         if (ctrl) {
-            gdHead->SetCursor(crHandPoint);
+            F.gdHead->SetCursor(crHandPoint);
             LinkHover = true;
         }
         return;
     }
     LinkHover = false;
     const AnsiString msg = RowColorMsg(cell.Y);
-    gdHead->SetHint(msg);
-    if (!msg.empty()) gdHead->SetShowHint(true);
+    F.gdHead->SetHint(msg);
+    if (!msg.empty()) F.gdHead->SetShowHint(true);
 }
 
-AnsiString TfrmSingle::RowColorMsg(int gridRow) {
-    TdmSingle* module = SingleModule();
-    if (!IsColorManage || !HeadColors || !module || !module->cdsMainColor->Active() || !gdHead)
+AnsiString TSingleLinks::RowColorMsg(int gridRow) {
+    TdmSingle* module = F.SingleModule();
+    if (!F.IsColorManage || !F.HeadColors || !module || !module->cdsMainColor->Active() || !F.gdHead)
         return AnsiString();
-    const int index = gdHead->RecordIndexOf(gridRow);
+    const int index = F.gdHead->RecordIndexOf(gridRow);
     if (index < 0 || module->KeyFields.empty()) return AnsiString();
     try {
         // Clones: the hovered row is read without moving either data set's record.
@@ -139,30 +139,30 @@ AnsiString TfrmSingle::RowColorMsg(int gridRow) {
         TField* text = colors.FindField("gdHead");
         return text ? GetColorMsg(text->AsString(), "msg") : AnsiString();
     } catch (const Exception& e) {
-        WriteAlertLog(Broker->ProgramID, "Single-ColorMsg:" + e.Message(), 'D');
+        WriteAlertLog(F.Broker->ProgramID, "Single-ColorMsg:" + e.Message(), 'D');
         return AnsiString();
     }
 }
 
-void TfrmSingle::gdHeadMouseDown(TObject*, TMouseButton button, TShiftState, int x, int y) {
-    if (button != mbLeft || !LinkHover || !gdHead) return;
-    TdmSingle* module = SingleModule();
+void TSingleLinks::gdHeadMouseDown(TObject*, TMouseButton button, TShiftState, int x, int y) {
+    if (button != mbLeft || !LinkHover || !F.gdHead) return;
+    TdmSingle* module = F.SingleModule();
     // The grid moves to the clicked cell after its handlers ran: the link is the clicked cell's.
-    const TGridCoord cell = gdHead->MouseCoord(x, y);
-    if (cell.X >= gdHead->FixedCols() && cell.Y >= gdHead->FixedRows()) {
-        gdHead->SetRow(cell.Y);
-        gdHead->SetCol(cell.X);
+    const TGridCoord cell = F.gdHead->MouseCoord(x, y);
+    if (cell.X >= F.gdHead->FixedCols() && cell.Y >= F.gdHead->FixedRows()) {
+        F.gdHead->SetRow(cell.Y);
+        F.gdHead->SetCol(cell.X);
     }
-    if (module) FollowGridLink(gdHead, module->cdsMain);
+    if (module) F.FollowGridLink(F.gdHead, module->cdsMain);
     LinkHover = false;
 }
 
-void TfrmSingle::gdHeadKeyUp(TObject*, Word&, TShiftState) {
+void TSingleLinks::gdHeadKeyUp(TObject*, Word&, TShiftState) {
     LinkHover = false;
-    if (gdHead) gdHead->SetCursor(crDefault);
+    if (F.gdHead) F.gdHead->SetCursor(crDefault);
 }
 
-void TfrmSingle::FollowGridLink(TFDBGrid* grid, TDataSet* dataSet) {
+void TSingleLinks::FollowGridLink(TFDBGrid* grid, TDataSet* dataSet) {
     if (!grid || !dataSet) return;
     THourGlass hourGlass;
     TField* selected = grid->SelectedField();
@@ -170,12 +170,12 @@ void TfrmSingle::FollowGridLink(TFDBGrid* grid, TDataSet* dataSet) {
     const AnsiString name = selected->FieldName();
     if (Trim(selected->AsString()).empty()) return;
     Variant answer;
-    Broker->CallCounter(
+    F.Broker->CallCounter(
         "SimpleSql",
-        VarArrayOf({"SELECT * FROM WOQMR AS WOQMR  WHERE MR001=" + QuotedStr(Broker->ProgramID) +
+        VarArrayOf({"SELECT * FROM WOQMR AS WOQMR  WHERE MR001=" + QuotedStr(F.Broker->ProgramID) +
                         " and (MR004=" + QuotedStr(name) + " or MR005=" + QuotedStr(name) +
                         ")  order by MR011",
-                    "MR002,MR003,MR004,MR005,MR006,MR007,MR008,MR009,MR010,MR011", Broker->Database, "N"}),
+                    "MR002,MR003,MR004,MR005,MR006,MR007,MR008,MR009,MR010,MR011", F.Broker->Database, "N"}),
         answer);
     const std::vector<Variant> rows = VarArrayItems(answer);
     if (rows.empty()) return;
@@ -201,29 +201,29 @@ void TfrmSingle::FollowGridLink(TFDBGrid* grid, TDataSet* dataSet) {
         return field ? Trim(field->AsString()) : AnsiString();
     };
     const AnsiString condition =
-        BuildGridLinkCondition(link, text(link.Source1), text(link.Source2), SQLType);
+        BuildGridLinkCondition(link, text(link.Source1), text(link.Source2), F.SQLType);
     if (condition.empty()) return;
-    RunProgram(Trim(VarArrayItemText(chosen, 4)), condition);
+    F.RunProgram(Trim(VarArrayItemText(chosen, 4)), condition);
 }
 
-void TfrmSingle::BuildLinkQuery(const AnsiString& program, const AnsiString& table, AnsiString& result,
-                                const AnsiString& where, const AnsiString& linkNo,
-                                const AnsiString& otherTable) {
+void TSingleLinks::BuildLinkQuery(const AnsiString& program, const AnsiString& table, AnsiString& result,
+                                  const AnsiString& where, const AnsiString& linkNo,
+                                  const AnsiString& otherTable) {
     Variant answer;
-    Broker->CallCounter("SimpleSql",
-                        VarArrayOf({"  SELECT  MR005,MR004,MR007 \r  FROM $$WOQMR \r  WHERE  MR001=" +
-                                        QuotedStr(program) + " AND MR002=" + QuotedStr(linkNo),
-                                    "MR005,MR004,MR007", Broker->Database, "N"}),
-                        answer);
+    F.Broker->CallCounter("SimpleSql",
+                          VarArrayOf({"  SELECT  MR005,MR004,MR007 \r  FROM $$WOQMR \r  WHERE  MR001=" +
+                                          QuotedStr(program) + " AND MR002=" + QuotedStr(linkNo),
+                                      "MR005,MR004,MR007", F.Broker->Database, "N"}),
+                          answer);
     for (const Variant& row : VarArrayItems(answer)) {
         const AnsiString source = Trim(VarArrayItemText(row, 0));
         const AnsiString t = SameText(table, source) ? table : otherTable;
         Variant values;
-        Broker->CallCounter("SimpleSql",
-                            VarArrayOf({" SELECT   " + Trim(VarArrayItemText(row, 2)) + " FROM  " +
-                                            Broker->Database + ".." + t + " " + t + "  WHERE " + where,
-                                        Trim(VarArrayItemText(row, 2)), Broker->Database, "N"}),
-                            values);
+        F.Broker->CallCounter("SimpleSql",
+                              VarArrayOf({" SELECT   " + Trim(VarArrayItemText(row, 2)) + " FROM  " +
+                                              F.Broker->Database + ".." + t + " " + t + "  WHERE " + where,
+                                          Trim(VarArrayItemText(row, 2)), F.Broker->Database, "N"}),
+                              values);
         const std::vector<Variant> found = VarArrayItems(values);
         if (found.empty() || VarArrayLength(found[0]) == 0) continue;
         const Variant value = found[0].GetElement({VarArrayLowBound(found[0], 1)});

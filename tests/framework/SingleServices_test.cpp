@@ -12,6 +12,8 @@
 #include "components/QvDBEdit.h"
 #include "dialogs/QvColorQBE.h"
 #include "foundation/UserDefINI.h"
+#include "framework/SingleAttachments.h"
+#include "framework/SingleColorFilter.h"
 #include "framework/SingleCF.h"
 #include "standins/outside/attach/attachc.h"
 #include "tests/framework/FormFixture.h"
@@ -370,7 +372,7 @@ TEST_F(SingleServicesTest, AttachmentKeysJoinTheKeyValuesAndADeleteTakesTheRecor
               " DELETE FROM ATTACH  WHERE Parent = 'TSTSRV01'        AND "
               "CompanyID = 'DEMO'        AND KeyValues = 'C||003' ");
     EXPECT_EQ(Keys(), (std::vector<AnsiString>{"A", "B"}));
-    EXPECT_EQ(Single->AttachmentKeys->Count(), 1);
+    EXPECT_EQ(Single->Attachments().Keys()->Count(), 1);
 }
 
 TEST_F(SingleServicesTest, TheAttachmentDialogGetsTheRecordAndNeverOpensWhileAdding) {
@@ -465,7 +467,7 @@ TEST_F(SingleServicesTest, AColourConditionOfTheMenuFiltersAndAFailedFilterQueri
 
 TEST_F(SingleServicesTest, TheColourDialogTicksConditionsAndCanSwitchColourManagementOff) {
     Start();
-    ASSERT_TRUE(Single->ColorQueryForm);
+    ASSERT_TRUE(Single->ColorFilter().QueryDialog());
     EXPECT_TRUE(Single->btnColorQuery->Visible());
     const size_t fetched = Conditions.size();
     TScriptedColorQuery::AnswerOK = false;
@@ -502,7 +504,7 @@ public:
 TEST_F(SingleServicesTest, TheDialogsColourFormServesTheFilter) {
     TfrmServicesTest::DialogsColorForm = true;
     Start();
-    ASSERT_TRUE(Single->ColorQueryForm);
+    ASSERT_TRUE(Single->ColorFilter().QueryDialog());
     TColorFormUser user;
     TModalDriver* previous = Application->SetModalDriver(&user);
     Single->btnColorQueryClick(nullptr);
