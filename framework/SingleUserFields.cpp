@@ -153,10 +153,10 @@ void TSingleUserFields::OpenUDFLookup(TDataSet* dataSet, TDBEdit* edit) {
         if (TField* condition = dataSet->FindField(Trim(condFields[i])))
             conditions[i] = condition->AsString();
     Variant rows;
-    F.Broker->OpenF2Window(VarArrayItemText(link, 0), VarArrayItemText(link, 1), rows, F.FormatSetting(name, "F2Field"),
-                           F.FormatSetting(name, "F2FieldID"), F.FormatSetting(name, "RefFieldID"),
-                           static_cast<int>(F.Handle()), "", false, false, field->AsString(),
-                           VarArrayOf(conditions));
+    F.Broker->OpenF2Window(VarArrayItemText(link, 0), VarArrayItemText(link, 1), rows,
+                           F.FormatSetting(name, "F2Field"), F.FormatSetting(name, "F2FieldID"),
+                           F.FormatSetting(name, "RefFieldID"), static_cast<int>(F.Handle()), "", false,
+                           false, field->AsString(), VarArrayOf(conditions));
     const std::vector<Variant> picked = VarArrayItems(rows);
     if (picked.empty()) return;
     AnsiString text;
@@ -281,7 +281,8 @@ void TSingleUserFields::FillLinkedUDFValues(const AnsiString& program, const Ans
     TStringList named;
     const std::vector<Variant> links = VarArrayItems(rows);
     for (size_t i = 0; i < links.size() && i < values.size(); ++i)
-        named.Add("other." + Trim(VarArrayItemText(links[i], 0)) + Trim(VarArrayItemText(links[i], 1)) + "=" + values[i]);
+        named.Add("other." + Trim(VarArrayItemText(links[i], 0)) + Trim(VarArrayItemText(links[i], 1)) + "=" +
+                  values[i]);
     std::unique_ptr<TUDFFields> items = F.LoadUDFFields(program, tag, "All");
     bool said = false;
     for (int i = 0; i < items->Count(); ++i) {
