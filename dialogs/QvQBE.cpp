@@ -1114,6 +1114,14 @@ void TQBEForm::sg1ValidateEdit(TObject*, int col, int row, bool& result) {
         return;
     }
     if (col != 2 || sg1->Cells(2, row).empty()) return;
+    // Only a value typed for the field in its row is checked here: a field typed over since then empties
+    // the cell when it is left, and OK checks every row as it finally stands.
+    const TRecordInfo* record = FRecords->FindRecord(Trim(sg1->Cells(0, row)));
+    if (!record) return;
+    if (!record->EditMask.empty() && sg1->GetCellEditMask(2, row) != record->EditMask) return;
+    if (QBEFieldClass(record->DataType) == 0 && record->PickList->Count() == 0 &&
+        sg1->GetAlignCell(2, row) != TMyAlign::alRight)
+        return;
     // A value that is not what its field takes is said, and the cell keeps it for the user to mend.
     if (!SayRowFault(row)) result = false;
 }

@@ -336,7 +336,11 @@ TEST_F(QBEAdvanced, ValuesGoOutInTheirStoredFormOrAreSaid) {
         std::vector<AnsiString> said;
         for (const TDialogRecord& record : TakeDialogs())
             said.push_back(TrimRight(record.Text));
-        EXPECT_EQ(said, *c.Said ? std::vector<AnsiString>{c.Said} : std::vector<AnsiString>{});
+        // A message of the catalogue is recorded by its kind and code (and what follows them).
+        ASSERT_EQ(said.size(), *c.Said ? 1u : 0u);
+        if (*c.Said) {
+            EXPECT_EQ(said[0].substr(0, strlen(c.Said)), c.Said);
+        }
         if (*c.Line)
             EXPECT_EQ(LastLine(), c.Line);
         else
