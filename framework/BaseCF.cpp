@@ -585,6 +585,7 @@ void TfrmBase::FocusControl(TWinControl* control) {
     if (!control) return;
     if (FFocusHeld) {
         FPendingFocus = control;
+        control->FreeNotification(this);
         return;
     }
     for (TControl* parent = control->Parent(); parent && parent != this; parent = parent->Parent()) {
@@ -632,6 +633,11 @@ void TfrmBase::ApplyPendingFocus() {
 
 void TfrmBase::WMPendingFocus(TMessage&) {
     ApplyPendingFocus();
+}
+
+void TfrmBase::Notification(TComponent* component, TOperation operation) {
+    TfrmRadical::Notification(component, operation);
+    if (operation == opRemove && component == FPendingFocus) FPendingFocus = nullptr;
 }
 
 void TfrmBase::SetFieldsState(const AnsiString& list, const AnsiString& mode) {
@@ -995,7 +1001,7 @@ void TfrmBase::mnSearchClick(TObject*) {
 }
 
 void TfrmBase::RunQuickFind(TWinControl* grid) {
-    RunBaseFormQuickFind(this, dynamic_cast<TwwDBGrid*>(grid));
+    RunBaseFormQuickFind(this, dynamic_cast<TwwDBGrid*>(grid), ToolBar1 ? ToolBar1->Font() : nullptr);
 }
 
 void TfrmBase::miExitClick(TObject*) {

@@ -5,7 +5,6 @@
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
-#include "dialogs/QvCopy.h"
 #include "foundation/libstrs.h"
 #include "framework/DoubleCF.h"
 

@@ -70,6 +70,10 @@ void TSingleColorFilter::CreateColorQueryForm() {
     ColorQueryForm = F.MakeColorQueryDialog(head->Conditions());
 }
 
+void TSingleColorFilter::DropQueryDialog() {
+    ColorQueryForm.reset();
+}
+
 void TSingleColorFilter::FillColorMenu() {
     if (!F.pmColorCondition) return;
     F.pmColorCondition->Items()->Clear();
