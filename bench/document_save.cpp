@@ -23,7 +23,6 @@
 
 namespace {
 
-
 // A day of its own for each document, so that the daily numbers never run out.
 AnsiString NextDate() {
     static int day = 0;
