@@ -553,7 +553,11 @@ TQBEForm::TQBEForm(TComponent* owner, bool load)
     if (load) InitInheritedComponent(this);
 }
 
-TQBEForm::~TQBEForm() = default;
+TQBEForm::~TQBEForm() {
+    // A form freed without its OnDestroy still gives the grid its own window procedure back: the grid's
+    // editor talks to it while the controls die, after this object is gone.
+    if (sg1 && FGridWndProc) sg1->SetWindowProc(FGridWndProc);
+}
 
 // ---- what the dialog reaches through its form ----
 
