@@ -14,9 +14,6 @@ public:
     // Set while a bank account picked from the list is written to the issuing bank (it needs no check of
     // its own); the bank's check clears it, and the pick clears it in any case afterwards.
     bool BankAccountPicked = false;
-    // From the document type: confirm and print right after a save.
-    bool ConfirmAfterSave = false;
-    bool PrintAfterSave = false;
 
     // Components of the stream.
     TMemo* memLNG = nullptr;

@@ -11,6 +11,8 @@ KVR_PUBLISHED(TfrmKvrx58Probe, c) {
     c.Method("btnOtherClick", &TfrmKvrx58Probe::btnOtherClick);
     c.Method("btnOtherDeleteClick", &TfrmKvrx58Probe::btnOtherDeleteClick);
     c.Method("btnProbeClick", &TfrmKvrx58Probe::btnProbeClick);
+    c.Field("lblConfirmProbe", &TfrmKvrx58Probe::lblConfirmProbe);
+    c.Method("btnConfirmProbeClick", &TfrmKvrx58Probe::btnConfirmProbeClick);
 }
 
 KVR_FORM_RESOURCE(TfrmKvrx58Probe, R"(inherited frmKvrx58Probe: TfrmKvrx58Probe
@@ -46,6 +48,20 @@ KVR_FORM_RESOURCE(TfrmKvrx58Probe, R"(inherited frmKvrx58Probe: TfrmKvrx58Probe
     end
     object lblProbe: TLabel
       Left = 340
+      Top = 4
+      Caption = ''
+    end
+    object btnConfirmProbe: TButton
+      Left = 440
+      Top = 0
+      Width = 90
+      Height = 25
+      Caption = '读回审核'
+      TabStop = False
+      OnClick = btnConfirmProbeClick
+    end
+    object lblConfirmProbe: TLabel
+      Left = 540
       Top = 4
       Caption = ''
     end
@@ -114,4 +130,26 @@ void TfrmKvrx58Probe::btnProbeClick(TObject*) {
         }
     }
     lblProbe->SetCaption(IntToStr(heads) + " " + IntToStr(lines) + " " + IntToStr(keyed) + " " + text);
+}
+
+// The current document's confirmation as the server holds it: "TA001-TA002 TA038/TA042/FLAG/lines' TB009
+// TB008 ...", or "-" when the server has no such document.
+void TfrmKvrx58Probe::btnConfirmProbeClick(TObject*) {
+    auto probe = OpenOwn(Module(), CurrentKeyCondition());
+    auto body = std::make_unique<TClientDataSet>(nullptr);
+    body->SetDataSetField(dynamic_cast<TDataSetField*>(probe->FindField("qryBody")));
+    body->Open();
+    AnsiString text = "-";
+    if (!probe->IsEmpty()) {
+        AnsiString codes, shares;
+        for (body->First(); !body->Eof(); body->Next()) {
+            codes += body->FieldByName("TB009")->AsString();
+            shares += " " + FloatToStr(body->FieldByName("TB008")->AsFloat());
+        }
+        text = Trim(probe->FieldByName("TA001")->AsString()) + "-" +
+               Trim(probe->FieldByName("TA002")->AsString()) + " " + probe->FieldByName("TA038")->AsString() +
+               "/" + probe->FieldByName("TA042")->AsString() + "/" + probe->FieldByName("FLAG")->AsString() +
+               "/" + codes + shares + " " + Trim(probe->FieldByName("TA004")->AsString());
+    }
+    lblConfirmProbe->SetCaption(text);
 }

@@ -2,7 +2,8 @@
 // TfrmKvrx58Probe: the letter-of-credit form with what a session needs to look behind it: a second
 // client that changes (btnOther) or deletes (btnOtherDelete) the current document on the server through
 // data sets of its own, and a probe that reads the current document back from the server (btnProbe:
-// lblProbe shows headers, lines, lines with the header's key, and the header's L/C number).
+// lblProbe shows headers, lines, lines with the header's key, and the header's L/C number; btnConfirmProbe:
+// lblConfirmProbe shows the confirm code, date, FLAG, the lines' codes and shares, and the L/C number).
 #include "classlib/controls/stdctrls.h"
 #include "programs/kvrx58/Kvrx58CF.h"
 
@@ -12,11 +13,13 @@ public:
     explicit TfrmKvrx58Probe(TComponent* owner, bool load = true);
 
     TLabel* lblProbe = nullptr;
+    TLabel* lblConfirmProbe = nullptr;
 
     // Handlers of the stream.
     void btnOtherClick(TObject* sender);
     void btnOtherDeleteClick(TObject* sender);
     void btnProbeClick(TObject* sender);
+    void btnConfirmProbeClick(TObject* sender);
 
 private:
     AnsiString CurrentKeyCondition() const;
