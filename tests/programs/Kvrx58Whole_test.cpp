@@ -133,9 +133,9 @@ TEST_F(Kvrx58Whole, F2OnADateTakesThePickedDateAndOnATextItsPhrase) {
         EXPECT_EQ(request.Kind, TChooseKind::Phrase);
         ASSERT_GE(request.Rows.size(), 2u);
         const TDbRow& row = request.Rows[1];
-        EXPECT_TRUE(std::any_of(row.begin(), row.end(),
-                                [&](const Variant& v) { return Trim(VarToStr(v)) == Head(c.Field); }))
-            << Head(c.Field);
+        EXPECT_TRUE(std::any_of(row.begin(), row.end(), [&](const Variant& v) {
+            return Trim(VarToStr(v)) == Head(c.Field);
+        })) << Head(c.Field);
         EXPECT_FALSE(Head(c.Field).empty());
     }
 }
@@ -150,8 +150,10 @@ TEST_F(Kvrx58Whole, ARefusedValueIsSaidAndTheFieldKeepsWhatItHad) {
         const char* Field;
         const char* Message;
     } cases[] = {
-        {"edTA017", "TabSheet1", "-1", "TA017", "E 100006"},  {"edTA018", "TabSheet1", "-5", "TA018", "E 100006"},
-        {"edTA016", "TabSheet1", "XYZ", "TA016", "E 000001"}, {"edTA036", "tbsHead1", "X99", "TA036", "E 000001"},
+        {"edTA017", "TabSheet1", "-1", "TA017", "E 100006"},
+        {"edTA018", "TabSheet1", "-5", "TA018", "E 100006"},
+        {"edTA016", "TabSheet1", "XYZ", "TA016", "E 000001"},
+        {"edTA036", "tbsHead1", "X99", "TA036", "E 000001"},
         {"edTA008", "", "20261340", "TA008", "E 000005"},
         {"edTA002", "", "T-DUP", "TA002", "E 000002"}, // the number of the credit saved below
     };
@@ -202,7 +204,9 @@ TEST_F(Kvrx58Whole, TheAmountsFollowTheIssuedAmountTheRatioAndTheRate) {
         const char* Typed;
         double Issued, Ratio;
     } steps[] = {
-        {"edTA018", "1000", 1000, 0.10}, {"edTA021", "20", 1000, 0.20}, {"edTA018", "2500", 2500, 0.20},
+        {"edTA018", "1000", 1000, 0.10},
+        {"edTA021", "20", 1000, 0.20},
+        {"edTA018", "2500", 2500, 0.20},
         {"edTA021", "0", 2500, 0}, // 0 % finances nothing
     };
     for (const auto& s : steps) {
@@ -210,8 +214,8 @@ TEST_F(Kvrx58Whole, TheAmountsFollowTheIssuedAmountTheRatioAndTheRate) {
         UserType(Form, s.Control, s.Typed);
         EXPECT_DOUBLE_EQ(Main()->FieldByName("TA019C")->AsFloat(), s.Issued); // nothing amended yet
         EXPECT_NEAR(Main()->FieldByName("TA022")->AsFloat(), s.Issued * s.Ratio, 1e-9);
-        EXPECT_NEAR(Main()->FieldByName("TA023")->AsFloat(), std::round(s.Issued * s.Ratio * rate * 100) / 100,
-                    1e-9);
+        EXPECT_NEAR(Main()->FieldByName("TA023")->AsFloat(),
+                    std::round(s.Issued * s.Ratio * rate * 100) / 100, 1e-9);
     }
     // The local currency's code beside the self-financed amount, whatever the record holds.
     for (const char* local : {"RMB", "HKD"}) {
@@ -248,7 +252,8 @@ TEST_F(Kvrx58Whole, TheSharesAreLocalMoneyThatAddsUpToTheSelfFinancedAmount) {
         F2OnColumn("TB004", c.Picks);
         Body()->Post();
         const std::vector<AnsiString> said = TakeMessages();
-        ASSERT_EQ(Body()->RecordCount(), static_cast<int>(c.Picks.size())) << (said.empty() ? AnsiString() : said[0]);
+        ASSERT_EQ(Body()->RecordCount(), static_cast<int>(c.Picks.size()))
+            << (said.empty() ? AnsiString() : said[0]);
         User.Answers = {"OK"}; // the issued amount need not be the lines' total
         UserKey(Form, "F12");
         const std::string where = " WHERE TB001 = '5102' AND TB002 = '" + number + "'";
@@ -259,8 +264,8 @@ TEST_F(Kvrx58Whole, TheSharesAreLocalMoneyThatAddsUpToTheSelfFinancedAmount) {
         EXPECT_DOUBLE_EQ(std::round(financed * unit) / unit, financed); // itself at the local decimals
         EXPECT_NEAR(std::stod(Sql("SELECT SUM(TB008) FROM KVRTB" + where)), financed, 1e-6);
         for (size_t line = 0; line < c.Picks.size(); ++line) {
-            const double share = std::stod(Sql("SELECT TB008 FROM KVRTB" + where + " ORDER BY TB003 LIMIT 1 OFFSET " +
-                                               std::to_string(line)));
+            const double share = std::stod(Sql("SELECT TB008 FROM KVRTB" + where +
+                                               " ORDER BY TB003 LIMIT 1 OFFSET " + std::to_string(line)));
             EXPECT_NEAR(std::round(share * unit) / unit, share, 1e-9) << line;
             if (!c.Shares.empty()) {
                 EXPECT_NEAR(share, c.Shares[line], 1e-9) << line;
@@ -280,8 +285,10 @@ TEST_F(Kvrx58Whole, TheUnitSettingsAndTheAmountRightsShowOrLockTheirFields) {
         const char* Field;
         bool Visible;
     } settings[] = {
-        {"Sys060", "Y", "cboTA044", "TA044", true}, {"Sys060", "N", "cboTA044", "TA044", false},
-        {"Sys042", "Y", "edTA045", "TA045", true},  {"Sys042", "", "edTA045", "TA045", false},
+        {"Sys060", "Y", "cboTA044", "TA044", true},
+        {"Sys060", "N", "cboTA044", "TA044", false},
+        {"Sys042", "Y", "edTA045", "TA045", true},
+        {"Sys042", "", "edTA045", "TA045", false},
     };
     for (const auto& s : settings) {
         SCOPED_TRACE(std::string(s.Setting) + "=" + s.Value);
@@ -337,8 +344,8 @@ TEST_F(Kvrx58Whole, TheNextCreditKeepsTypeFactoryAndAnIssueDateThatTodayDoesNotR
     const struct {
         AnsiString Closing, Typed, Kept;
     } cases[] = {
-        {"202601", today, today},                           // an open month: the next credit is dated today
-        {nextMonth, nextMonth + "05", nextMonth + "05"},  // today is closed: the last date is kept
+        {"202601", today, today},                        // an open month: the next credit is dated today
+        {nextMonth, nextMonth + "05", nextMonth + "05"}, // today is closed: the last date is kept
     };
     int n = 0;
     for (const auto& c : cases) {
@@ -378,7 +385,8 @@ TEST_F(Kvrx58Whole, TheSupplierQueryNeedsASupplierAndTheSupplierCodeEntryFollows
         const char* Typed;
         const char* Stored;
         bool Lookup;
-    } entries[] = {{"1", "S0004", "S0004", false}, {"3", "奥兰", "S0002", true}, {"3", "S0003", "S0003", true}};
+    } entries[] = {
+        {"1", "S0004", "S0004", false}, {"3", "奥兰", "S0002", true}, {"3", "S0003", "S0003", true}};
     for (const auto& e : entries) {
         SCOPED_TRACE(std::string(e.Sys055) + " " + e.Typed);
         Form->Broker->SetSysSetting("SYS055", e.Sys055);
@@ -398,13 +406,15 @@ TEST_F(Kvrx58Whole, TheSupplierQueryNeedsASupplierAndTheSupplierCodeEntryFollows
 TEST_F(Kvrx58Whole, TheDocumentTypeDecidesConfirmPrintAndSignOff) {
     Open();
     // The type 5103 is sent for sign-off by this program's settings; the others are not.
-    Exec("INSERT INTO WOQMQ (COMPANY, MQ001, MQ002, MQ003, MQ004) VALUES ('DEMO', 'KVRX58', '5103', 'N', 'QZ01')");
+    Exec("INSERT INTO WOQMQ (COMPANY, MQ001, MQ002, MQ003, MQ004) VALUES ('DEMO', 'KVRX58', '5103', 'N', "
+         "'QZ01')");
     const struct {
         const char* Type;
         Byte AutoConfirm;
         bool AutoPrint;
         const char* SignOff;
-    } cases[] = {{"5101", 0, false, "N"}, {"5107", 1, true, "N"}, {"5103", 0, false, "0"}, {"5102", 0, false, "N"}};
+    } cases[] = {
+        {"5101", 0, false, "N"}, {"5107", 1, true, "N"}, {"5103", 0, false, "0"}, {"5102", 0, false, "N"}};
     UserKey(Form, "F5");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Type);
@@ -425,11 +435,11 @@ TEST_F(Kvrx58Whole, AnOrderLineIsCheckedAgainstOtherCreditsAndTheHeader) {
         const char* Message;
         const char* Item; // filled when taken
     } cases[] = {
-        {"20261110001", "0001", "Cancel", "W 000005", ""},     // on the demo's second credit
-        {"20261110001", "0001", "OK", "W 000005", "E-2001"},   // taken all the same
-        {"20261105001", "0003", "OK", "E 100061", ""},         // another supplier's order
-        {"20261110002", "0001", "OK", "E 100061", ""},         // this supplier's, another factory's
-        {"20261110001", "0002", "OK", "", "E-2002"},           // free and of this header
+        {"20261110001", "0001", "Cancel", "W 000005", ""},   // on the demo's second credit
+        {"20261110001", "0001", "OK", "W 000005", "E-2001"}, // taken all the same
+        {"20261105001", "0003", "OK", "E 100061", ""},       // another supplier's order
+        {"20261110002", "0001", "OK", "E 100061", ""},       // this supplier's, another factory's
+        {"20261110001", "0002", "OK", "", "E-2002"},         // free and of this header
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.Number) + "-" + c.Line + " " + c.Answer);
