@@ -518,8 +518,8 @@ void TypeIntoGridCell(TCustomGrid* grid, int row, int col, const AnsiString& tex
         editor = dataGrid->ActiveCustomEditor();
         if (!editor || !editor->Visible() || !editor->Focused())
             throw EScriptStop(where + " cannot be edited (its editor " +
-                              (editor ? std::string(editor->Name().c_str()) : std::string("does not show")) +
-                              " does not take the text)");
+                              std::string(dataGrid->CustomEditorOf(dataGrid->SelectedField())->Name().c_str()) +
+                              " does not show)");
     } else {
         if (!grid->EditorMode()) Application->RunUserAction([&] { PressKey(grid, VK_F2, TShiftState()); });
         editor = grid->InplaceEditor();
