@@ -517,9 +517,10 @@ void TypeIntoGridCell(TCustomGrid* grid, int row, int col, const AnsiString& tex
         }
         editor = dataGrid->ActiveCustomEditor();
         if (!editor || !editor->Visible() || !editor->Focused())
-            throw EScriptStop(where + " cannot be edited (its editor " +
-                              std::string(dataGrid->CustomEditorOf(dataGrid->SelectedField())->Name().c_str()) +
-                              " does not show)");
+            throw EScriptStop(
+                where + " cannot be edited (its editor " +
+                std::string(dataGrid->CustomEditorOf(dataGrid->SelectedField())->Name().c_str()) +
+                " does not show)");
     } else {
         if (!grid->EditorMode()) Application->RunUserAction([&] { PressKey(grid, VK_F2, TShiftState()); });
         editor = grid->InplaceEditor();
