@@ -488,4 +488,36 @@ TEST_F(Kvrx58Whole, F2OnAFieldOfABrowsedCreditOpensNothing) {
     EXPECT_EQ(Head("TA004"), Trim(Sql("SELECT TA004 FROM KVRTA WHERE TA002 = '" + Head("TA002") + "'")));
 }
 
+TEST_F(Kvrx58Whole, TheOrderTypeEditorsButtonOpensTheOrderLookupOnlyWhileTheCreditIsEdited) {
+    Open();
+    auto* editor = dynamic_cast<TwwDBComboDlg*>(Form->FindComponent("cboTB004G"));
+    ASSERT_NE(editor, nullptr);
+    // Browsing: the button's dialog opens nothing.
+    Form->BodyCustomDlg(editor);
+    EXPECT_TRUE(Chooser->Requests.empty());
+
+    AddCredit("T-BUTTON", "S0002", "B001", "F01", "0");
+    F2OnColumn("TB004", {0});
+    const AnsiString first = Line("TB005") + Line("TB006");
+    // A new line: its order type's editor shows over the cell, and its button asks for an order.
+    UserKey(Form, "Down", "gdBody1");
+    ASSERT_EQ(Body()->State(), dsInsert);
+    Application->RunUserAction([&] { Form->gdBody1->SetSelectedField(Body()->FieldByName("TB004")); });
+    const TRect cell = Form->gdBody1->CellRect(Form->gdBody1->Col(), Form->gdBody1->Row());
+    Application->RunUserAction(
+        [&] { Form->gdBody1->MouseClickAt((cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2); });
+    ASSERT_EQ(Form->gdBody1->ActiveCustomEditor(), editor);
+    EXPECT_EQ(editor->BoundsRect(), cell);
+    Chooser->Picks.push_back({1});
+    Application->RunUserAction([&] { PressKey(editor, VK_DOWN, TShiftState{ssAlt}); });
+    ASSERT_EQ(Chooser->Requests.size(), 2u);
+    EXPECT_EQ(Chooser->Requests.back().Table, "BYVTD");
+    EXPECT_EQ(Chooser->Requests.back().QueryNo, "06");
+    const TDbRow& row = Chooser->Requests.back().Rows.at(1);
+    EXPECT_EQ(Line("TB005"), Trim(row[1].AsString()));
+    EXPECT_EQ(Line("TB006"), Trim(row[2].AsString()));
+    EXPECT_NE(Line("TB005") + Line("TB006"), first);
+    EXPECT_FALSE(Line("TD004C").empty()); // checked and filled like a line picked from the grid
+}
+
 } // namespace
