@@ -186,6 +186,7 @@ bool TdmRadical::ConnectServer() {
     MIDAS->SetAddress(address);
     MIDAS->SetObjectBroker(nullptr);
     MIDAS->SetPort(port);
+    MIDAS->SetUser(Broker ? Broker->UserID : AnsiString()); // the user the connection speaks for
     if (!MIDAS->Connected()) {
         if (address == LocalServerAddress) {
             // In process: the server object itself, no socket.
@@ -221,6 +222,7 @@ bool TdmRadical::ConnectLookupServer() {
     scLookUpData->SetAddress(MIDAS->Address());
     scLookUpData->SetObjectBroker(nullptr);
     scLookUpData->SetPort(MIDAS->Port());
+    scLookUpData->SetUser(MIDAS->User());
     if (!scLookUpData->Connected()) {
         if (scLookUpData->Address() == LocalServerAddress)
             scLookUpData->SetAppServer(CreateOleObject(TAppServer::LookupProgID));
