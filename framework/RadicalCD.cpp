@@ -287,7 +287,8 @@ void TdmRadical::TranslateDataSets() {
         try {
             for (int f = 0; f < dataSet->FieldCount(); ++f) {
                 TField* field = dataSet->Fields()->Fields(f);
-                if (form) {
+                // The audit fields were labelled for the user interface when their data set opened.
+                if (form && !IsAuditField(field->FieldName())) {
                     Variant label;
                     form->ConvertUiText(field->DisplayLabel(), label);
                     field->SetDisplayLabel(VarToStr(label));

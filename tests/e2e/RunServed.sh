@@ -5,9 +5,11 @@
 # whatever the session did. The server asks every connection to prove the connection secret and the
 # user it speaks for; the client configuration holds both (each demo user's own secret, and one for
 # NOBODY, a user the database does not know, whom Connect refuses).
-#   RunServed.sh KVRSERVER DATA_DIR KVRHOST MODULE SCRIPT EXPECT WORKDIR
+#   RunServed.sh KVRSERVER DATA_DIR KVRHOST MODULE SCRIPT EXPECT WORKDIR [CLIENT_EXTRA]
+# CLIENT_EXTRA: INI sections that take the place of those of the session's client configuration
+# (RunSession.cmake).
 set -euo pipefail
-server=$1 data=$2 kvrhost=$3 module=$4 script=$5 expect=$6 workdir=$7
+server=$1 data=$2 kvrhost=$3 module=$4 script=$5 expect=$6 workdir=$7 extra=${8:-}
 here=$(cd "$(dirname "$0")" && pwd)
 
 rm -rf "$workdir"
@@ -42,4 +44,5 @@ fi
 } >"$workdir/remote/VeltraneC.ini"
 
 cmake -DKVRHOST="$kvrhost" -DMODULE="$module" -DSCRIPT="$script" -DEXPECT="$expect" -DWORKDIR="$workdir" \
-      -DKEEP_WORKDIR=1 -DCLIENT_INI="$workdir/remote/VeltraneC.ini" -P "$here/RunSession.cmake"
+      -DKEEP_WORKDIR=1 -DCLIENT_INI="$workdir/remote/VeltraneC.ini" -DCLIENT_EXTRA="$extra" -DDATA_DIR="$data" \
+      -P "$here/RunSession.cmake"
