@@ -16,20 +16,11 @@
 #include "classlib/controls/forms.h"
 #include "framework/Brokers.h"
 #include "tests/e2e/docprograms/double/FwDoubleCF.h"
+#include "tests/support/dialoguser.h"
 
 namespace {
 
 constexpr int Lines = 500;
-
-// Whatever the form asks is answered OK, so that no question stops a run.
-class TAnswerOk : public TModalDriver {
-public:
-    bool Idle(TCustomForm* form) override {
-        if (!dynamic_cast<TMessageForm*>(form)) return false;
-        UserAnswer(form, "OK");
-        return true;
-    }
-};
 
 // A day of its own for each document, so that the daily numbers never run out.
 AnsiString NextDate() {
@@ -61,7 +52,7 @@ void FormSave(benchmark::State& state) {
     static TBenchPlatform platform;
     THost host(platform, state.range(0) != 0);
     const bool checks = state.range(1) != 0;
-    TAnswerOk answers;
+    TDialogUser answers;
     TModalDriver* previous = Application->SetModalDriver(&answers);
     std::unique_ptr<TfrmFwDouble> form(new TfrmFwDouble(nullptr));
     form->SetModuleFileName("FWDBL01C.so");

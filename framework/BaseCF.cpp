@@ -1,6 +1,7 @@
 #include "framework/BaseCF.h"
 
 #include "classlib/db/db.h"
+#include "classlib/db/fieldtypes.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/objects/rtti.h"
 #include "classlib/rtl/format.h"
@@ -75,6 +76,10 @@ KVR_PUBLISHED(TfrmBase, c) {
 }
 
 // Shortcuts: F5 116, F6 117, F7 118, F8 119, F10 121; Ctrl (16384) with H, E, S, M, F.
+KVR_MESSAGE_MAP(TfrmBase, m) {
+    m.Handle(WM_PENDINGFOCUS, &TfrmBase::WMPendingFocus);
+}
+
 KVR_FORM_RESOURCE(TfrmBase, R"(inherited frmBase: TfrmBase
   Menu = MainMenu
   OnActivate = FormActivate
@@ -615,16 +620,67 @@ bool TfrmBase::CheckRequired(TDataSet* dataSet, const AnsiString& list) {
         GetStrPropByName(control, "DataField", dataField);
         if (SameText(Trim(dataField), field->FieldName())) target = control;
     }
-    if (!target) return false;
-    for (TControl* parent = target->Parent(); parent && parent != this; parent = parent->Parent()) {
+    if (target) FocusControl(target);
+    return false;
+}
+
+void TfrmBase::FocusControl(TWinControl* control) {
+    if (!control) return;
+    if (FFocusHeld) {
+        FPendingFocus = control;
+        control->FreeNotification(this);
+        return;
+    }
+    for (TControl* parent = control->Parent(); parent && parent != this; parent = parent->Parent()) {
         auto* sheet = dynamic_cast<TTabSheet*>(parent);
         if (!sheet || !sheet->TabVisible()) continue;
         TPageControl* pages = sheet->PageControl();
         if (!pages || !pages->Visible() || !pages->Enabled()) break;
         pages->SetActivePage(sheet);
     }
-    if (target->CanFocus()) target->SetFocus();
-    return false;
+    if (control->CanFocus()) control->SetFocus();
+}
+
+bool TfrmBase::ViewCheckRecord(TDataSet* dataSet) {
+    // A post never moves the focus from inside: the move waits for the form.
+    const bool held = FFocusHeld;
+    FFocusHeld = true;
+    bool passed = false;
+    try {
+        passed = ValidateRecord(dataSet);
+    } catch (...) {
+        FFocusHeld = held;
+        if (FPendingFocus && !held) PostMessage(Handle(), WM_PENDINGFOCUS);
+        throw;
+    }
+    FFocusHeld = held;
+    if (FPendingFocus && !held) PostMessage(Handle(), WM_PENDINGFOCUS);
+    return passed;
+}
+
+void TfrmBase::PostRecord(TDataSet* dataSet) {
+    try {
+        dataSet->Post();
+    } catch (...) {
+        ApplyPendingFocus();
+        throw;
+    }
+    ApplyPendingFocus();
+}
+
+void TfrmBase::ApplyPendingFocus() {
+    TWinControl* control = FPendingFocus;
+    FPendingFocus = nullptr;
+    if (control) FocusControl(control);
+}
+
+void TfrmBase::WMPendingFocus(TMessage&) {
+    ApplyPendingFocus();
+}
+
+void TfrmBase::Notification(TComponent* component, TOperation operation) {
+    TfrmRadical::Notification(component, operation);
+    if (operation == opRemove && component == FPendingFocus) FPendingFocus = nullptr;
 }
 
 void TfrmBase::SetFieldsState(const AnsiString& list, const AnsiString& mode) {
@@ -896,17 +952,9 @@ bool TfrmBase::RefreshColorRecord() {
             const AnsiString name = Trim(module->MainTable).empty()
                                         ? field->FieldName()
                                         : module->MainTable + "." + field->FieldName();
-            switch (field->DataType()) {
-            case ftSmallint:
-            case ftInteger:
-            case ftWord:
-            case ftFloat:
-            case ftBytes:
-                where += (where.empty() ? "" : " and ") + name + "=" + field->AsString();
-                break;
-            default:
-                where += (where.empty() ? "" : " and ") + name + "=" + QuotedStr(field->AsString());
-            }
+            const AnsiString value =
+                IsNumberField(field->DataType()) ? field->AsString() : QuotedStr(field->AsString());
+            where += (where.empty() ? "" : " and ") + name + "=" + value;
         }
         LastWhere = where;
         ReopenWithCondition(module->cdsMainColor, where, "");
@@ -996,7 +1044,7 @@ void TfrmBase::mnSearchClick(TObject*) {
 }
 
 void TfrmBase::RunQuickFind(TWinControl* grid) {
-    RunBaseFormQuickFind(this, dynamic_cast<TwwDBGrid*>(grid));
+    RunBaseFormQuickFind(this, dynamic_cast<TwwDBGrid*>(grid), ToolBar1 ? ToolBar1->Font() : nullptr);
 }
 
 void TfrmBase::miExitClick(TObject*) {

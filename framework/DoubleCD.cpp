@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "classlib/controls/forms.h"
+#include "classlib/db/dsguard.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/files.h"
@@ -13,40 +14,12 @@
 #include "foundation/AlertLog.h"
 #include "foundation/LibVCLs.h"
 #include "foundation/libstrs.h"
-#include "framework/DoubleCF.h"
+#include "framework/Brokers.h"
+#include "framework/ExportSheet.h"
 #include "framework/FieldLists.h"
 #include "framework/knlRadical.h"
 
 namespace {
-
-// While the lines are walked: the controls rest, the data source's events are off, and the line it
-// started on comes back however the walk ends.
-class TLineWalk {
-public:
-    TLineWalk(TDataSet* dataSet, TDataSource* source) : FDataSet(dataSet), FSource(source) {
-        FDataSet->DisableControls();
-        if (FSource) SaveDataSourceEvents(FSource, FEvents);
-        if (!FDataSet->IsEmpty() && FDataSet->State() == dsBrowse) FMark = FDataSet->GetBookmark();
-    }
-    ~TLineWalk() {
-        try {
-            if (FMark && FDataSet->State() == dsBrowse && FDataSet->BookmarkValid(FMark))
-                FDataSet->GotoBookmark(FMark);
-        } catch (const Exception&) {
-        }
-        FDataSet->FreeBookmark(FMark);
-        if (FSource) RestoreDataSourceEvents(FSource, FEvents);
-        FDataSet->EnableControls();
-    }
-    TLineWalk(const TLineWalk&) = delete;
-    TLineWalk& operator=(const TLineWalk&) = delete;
-
-private:
-    TDataSet* FDataSet;
-    TDataSource* FSource;
-    TDataSourceEvents FEvents;
-    TBookmark FMark = nullptr;
-};
 
 AnsiString FirstWord(const AnsiString& item) {
     const AnsiString text = Trim(item);
@@ -156,11 +129,8 @@ void TdmDouble::DataModuleDestroy(TObject* sender) {
 
 AnsiString TdmDouble::LangText(const AnsiString& section, const AnsiString& ident,
                                const AnsiString& def) const {
-    TfrmRadical* form = Form();
-    if (!form) return def;
-    AnsiString text;
-    form->GetLangString(section, ident, text, true, def);
-    return text;
+    TRadicalView* view = View();
+    return view ? view->ViewLangText(section, ident, def) : def;
 }
 
 // ---- keys ----
@@ -227,7 +197,7 @@ void TdmDouble::InitBodyLine() {
     CopyMappedHeadFields();
     CarryOverLineValues();
     InitNullFields(cdsBody1);
-    if (auto* form = ObjectAs<TfrmDouble>(Form())) form->FocusFirstBodyColumn();
+    if (TDoubleView* view = DoubleView()) view->ViewLineStarted();
 }
 
 void TdmDouble::CopyHeadKeyToLine() {
@@ -267,11 +237,12 @@ void TdmDouble::CopyMappedHeadFields() {
 }
 
 void TdmDouble::CarryOverLineValues() {
-    auto* form = ObjectAs<TfrmDouble>(Form());
-    if (!form || Trim(form->CarryOverFields).empty() || !LineClone->Active() || LineClone->IsEmpty()) return;
+    TDoubleView* view = DoubleView();
+    const AnsiString carried = view ? view->ViewCarryOverFields() : AnsiString();
+    if (Trim(carried).empty() || !LineClone->Active() || LineClone->IsEmpty()) return;
     LineClone->Last();
-    for (int i = 1; i <= GetTokenCount(form->CarryOverFields, ","); ++i) {
-        const AnsiString name = Trim(GetToken(form->CarryOverFields, ",", i));
+    for (int i = 1; i <= GetTokenCount(carried, ","); ++i) {
+        const AnsiString name = Trim(GetToken(carried, ",", i));
         TField* field = cdsBody1->FindField(name);
         TField* last = LineClone->FindField(name);
         if (field && last && field->IsNull()) field->SetAsString(last->AsString());
@@ -352,8 +323,8 @@ void TdmDouble::CheckBodyHook() {}
 // ---- line events ----
 
 void TdmDouble::cdsBody1BeforePost(TDataSet* dataSet) {
-    auto* form = ObjectAs<TfrmDouble>(Form());
-    if (form && !form->ValidateRecord(dataSet)) Abort();
+    TBaseView* view = BaseView();
+    if (view && !view->ViewCheckRecord(dataSet)) Abort();
     CheckBodyHook();
     if (BodyLineRejected()) Abort();
 }
@@ -388,16 +359,11 @@ void TdmDouble::cdsBody1AfterScroll(TDataSet* dataSet) {
 }
 
 void TdmDouble::dsBody1DataChange(TObject*, TField* field) {
-    if (auto* form = ObjectAs<TfrmDouble>(Form())) {
-        // A field's change keeps the line where it is, and shows anew only a field of the summary.
-        const std::vector<TField*>& shown = form->LineSummaryFields();
-        if (!field || std::find(shown.begin(), shown.end(), field) != shown.end()) form->ShowLineSummary();
-        if (!field) form->ShowRecordCounters();
-    }
+    if (TDoubleView* view = DoubleView()) view->ViewLineChanged(field);
 }
 
 void TdmDouble::cdsMainAfterPost(TDataSet*) {
-    if (auto* form = ObjectAs<TfrmDouble>(Form())) form->HeadPosted();
+    if (TDoubleView* view = DoubleView()) view->ViewHeadPosted();
 }
 
 void TdmDouble::cdsMainAfterScroll(TDataSet* dataSet) {
@@ -406,7 +372,7 @@ void TdmDouble::cdsMainAfterScroll(TDataSet* dataSet) {
 }
 
 void TdmDouble::UpdateCounters(bool) {
-    if (auto* form = ObjectAs<TfrmDouble>(Form())) form->ShowRecordCounters();
+    if (TDoubleView* view = DoubleView()) view->ViewShowRecordCounters();
 }
 
 void TdmDouble::BodyChanged() {
@@ -416,11 +382,7 @@ void TdmDouble::BodyChanged() {
 void TdmDouble::cdsBody1ReconcileError(TCustomClientDataSet*, EReconcileError* e, TUpdateKind,
                                        TReconcileAction&) {
     if (!e) return;
-    if (TfrmRadical* form = Form()) {
-        Variant shown;
-        form->ConvertUiText(e->Message(), shown);
-        form->ShowMessageDlg(VarToStr(shown), mtError, {mbOK});
-    }
+    if (TRadicalView* view = View()) view->ViewMessage(view->ViewToUI(e->Message()), mtError, {mbOK});
     try {
         const AnsiString id = Broker ? Broker->ProgramID : AnsiString();
         WriteAlertLog(id, AnsiString("保存失败") + "Context :" + e->Context(), 'D');
@@ -479,7 +441,7 @@ bool TdmDouble::CanModify() {
         if (nested && nested->DataSetField() && nested->DataSetField()->DataSet() == cdsBody1) third = nested;
     }
     if (!third || cdsBody1->IsEmpty()) return true;
-    TLineWalk walk(cdsBody1, nullptr);
+    TDataSetGuard walk(cdsBody1, TDataSetGuard::dgControls | TDataSetGuard::dgPosition);
     for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next()) {
         if (!BuildDataRightCondition(third, "F11", condition)) {
             say(condition, "200574", "200575");
@@ -494,7 +456,7 @@ bool TdmDouble::CanModify() {
 bool TdmDouble::HasPendingLineKey() {
     if (!cdsBody1->Active() || cdsBody1->IsEmpty()) return false;
     const int count = BodyKeyCount();
-    TLineWalk walk(cdsBody1, nullptr);
+    TDataSetGuard walk(cdsBody1, TDataSetGuard::dgControls | TDataSetGuard::dgPosition);
     for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next())
         for (int i = 1; i < count; ++i)
             if (TField* field = cdsBody1->FindField(BodyKeyField(i)))
@@ -579,7 +541,8 @@ double TdmDouble::SumBodyField(const AnsiString& fieldName, int digits, const An
     }
     TField* filter = conditionField.empty() ? nullptr : cdsBody1->FindField(conditionField);
     double sum = 0;
-    TLineWalk walk(cdsBody1, dsBody1);
+    TDataSetGuard walk(
+        cdsBody1, TDataSetGuard::dgControls | TDataSetGuard::dgPosition | TDataSetGuard::dgEvents, dsBody1);
     // The walk is no scrolling of the user's: the lines' own scroll handlers rest meanwhile.
     TDataSetEvents events;
     SaveDataSetEvents(cdsBody1, events);
@@ -664,13 +627,15 @@ void TdmDouble::SortBodyByField(const AnsiString& fieldName) {
             }
         }
         if (cdsBody1->RecordCount() != before) {
-            TLineWalk heads(cdsMain, dsMain);
+            TDataSetGuard heads(
+                cdsMain, TDataSetGuard::dgControls | TDataSetGuard::dgPosition | TDataSetGuard::dgEvents,
+                dsMain);
             TDataSourceEvents events;
             SaveDataSourceEvents(dsBody1, events);
             cdsMain->Next();
             cdsMain->Prior();
             RestoreDataSourceEvents(dsBody1, events);
-            if (auto* form = ObjectAs<TfrmDouble>(Form())) form->ShowLineSummary();
+            if (TDoubleView* view = DoubleView()) view->ViewShowLineSummary();
         }
     } catch (const Exception& e) {
         WriteAlertLog(Broker ? Broker->ProgramID : AnsiString(), "DoubleCD-1025:" + e.Message(), 'D');
@@ -690,19 +655,14 @@ bool TdmDouble::ExportBodyToExcelPlain(TDataSet* head, TDataSet* body, TComponen
 bool TdmDouble::WriteBodyExport(TDataSet* head, TDataSet* body, TComponent* controlSource, bool throughExcel,
                                 bool withFormats) {
     if (!head || !body || !head->Active() || head->IsEmpty()) return true;
-    TfrmRadical* form = Form();
-    auto warn = [form](const AnsiString& text) {
-        if (form)
-            form->ShowMessageDlg(text, mtWarning, {mbOK});
+    TRadicalView* view = View();
+    auto warn = [view](const AnsiString& text) {
+        if (view)
+            view->ViewMessage(text, mtWarning, {mbOK});
         else
             Application->MessageBox(text, "", 0);
     };
-    auto ui = [form](const AnsiString& text) {
-        if (!form) return text;
-        Variant converted;
-        form->ConvertUiText(text, converted);
-        return VarToStr(converted);
-    };
+    auto ui = [view](const AnsiString& text) { return view ? view->ViewToUI(text) : text; };
     std::unique_ptr<TXLSExport> filter;
     const AnsiString folder = ExportFolder();
     const AnsiString path = ExportFileName();
@@ -735,86 +695,21 @@ bool TdmDouble::WriteBodyExport(TDataSet* head, TDataSet* body, TComponent* cont
     }
 
     // The columns: the header's key fields, then the visible line fields.
-    std::vector<TField*> columns;
+    TExportSheet::THooks hooks = ExportHooks(controlSource);
+    std::unique_ptr<TExportSheet> sheet =
+        throughExcel ? std::make_unique<TExportSheet>(OLEExcel1, withFormats ? emNumbers : emShown, hooks)
+                     : std::make_unique<TExportSheet>(filter.get(), hooks);
     for (int i = 0; i < head->FieldCount(); ++i) {
         TField* field = head->Fields()->Fields(i);
-        if (ContainsWholeWord(UpperCase(KeyFields), UpperCase(field->FieldName()))) columns.push_back(field);
+        if (ContainsWholeWord(UpperCase(KeyFields), UpperCase(field->FieldName()))) sheet->AddColumn(field);
     }
-    const std::size_t headColumns = columns.size();
     for (int i = 0; i < body->FieldCount(); ++i)
-        if (body->Fields()->Fields(i)->Visible()) columns.push_back(body->Fields()->Fields(i));
-
-    TFont font;
-    auto writeCell = [&](int row, int col, TField* field) {
-        if (!throughExcel) {
-            switch (field->DataType()) {
-            case ftSmallint:
-            case ftInteger:
-            case ftFloat:
-            case ftCurrency:
-            case ftBCD:
-                filter->WriteData(xlsNumber, row - 1, field->IsNull() ? AnsiString() : field->AsString(),
-                                  col - 1);
-                break;
-            case ftBoolean:
-                filter->WriteData(xlsText, row - 1, field->AsBoolean() ? "Y" : "N", col - 1);
-                break;
-            default: {
-                AnsiString text;
-                GetExportText(controlSource, text, field->DisplayText(), field->FieldName());
-                filter->WriteData(xlsText, row - 1, text, col - 1);
-                break;
-            }
-            }
-            return;
-        }
-        try {
-            switch (field->DataType()) {
-            case ftSmallint:
-            case ftInteger:
-                if (!field->IsNull()) OLEExcel1->WriteInteger(row, col, false, field->AsInteger());
-                break;
-            case ftWideString:
-                OLEExcel1->WriteText(row, col, &font, true, field->DisplayText());
-                break;
-            case ftString:
-            case ftFixedChar: {
-                AnsiString text;
-                GetExportText(controlSource, text, field->DisplayText(), field->FieldName());
-                OLEExcel1->WriteText(row, col, &font, true, text);
-                break;
-            }
-            case ftBoolean:
-                OLEExcel1->WriteText(row, col, &font, true, field->AsBoolean() ? "Y" : "N");
-                break;
-            case ftFloat:
-            case ftCurrency:
-            case ftBCD:
-                if (field->EditMask() == PercentFieldEditMask()) {
-                    OLEExcel1->WriteText(row, col, &font, true, field->DisplayText());
-                } else if (withFormats) {
-                    if (field->IsNull()) break;
-                    const int places = GetFieldDecimals(field->FieldName(), 7);
-                    if (places >= 0) OLEExcel1->SetDecimals(static_cast<Word>(places));
-                    OLEExcel1->WriteNumber(row, col, &font, places >= 0, field->AsFloat());
-                } else {
-                    OLEExcel1->WriteText(row, col, &font, true, field->DisplayText());
-                }
-                break;
-            default:
-                break;
-            }
-        } catch (const EOleError&) {
-            throw;
-        } catch (const Exception&) {
-            OLEExcel1->WriteError(row, col);
-        }
-    };
+        if (body->Fields()->Fields(i)->Visible()) sheet->AddColumn(body->Fields()->Fields(i));
 
     bool result = true;
     {
-        TLineWalk heads(head, nullptr);
-        TLineWalk lines(body, nullptr);
+        TDataSetGuard heads(head, TDataSetGuard::dgControls | TDataSetGuard::dgPosition);
+        TDataSetGuard lines(body, TDataSetGuard::dgControls | TDataSetGuard::dgPosition);
         FetchAll(head);
         int total = 0;
         for (head->First(); !head->Eof(); head->Next())
@@ -823,19 +718,11 @@ bool TdmDouble::WriteBodyExport(TDataSet* head, TDataSet* body, TComponent* cont
             warn(ui("记录数超出" + IntToStr(MaxExportRows) + "条(共：" + IntToStr(total) +
                     "条),系统将只输出前" + IntToStr(MaxExportRows) + "条记录！"));
         try {
-            for (std::size_t c = 0; c < columns.size(); ++c) {
-                if (throughExcel)
-                    OLEExcel1->WriteText(1, static_cast<int>(c) + 1, &font, false,
-                                         columns[c]->DisplayLabel());
-                else
-                    filter->WriteData(xlsText, 0, columns[c]->DisplayLabel(), static_cast<int>(c));
-            }
-            int row = 2;
-            for (head->First(); !head->Eof() && row <= MaxExportRows + 1; head->Next())
-                for (body->First(); !body->Eof() && row <= MaxExportRows + 1; body->Next(), ++row)
-                    for (std::size_t c = 0; c < columns.size(); ++c)
-                        writeCell(row, static_cast<int>(c) + 1, columns[c]);
-            (void)headColumns;
+            sheet->WriteHeader();
+            int row = 1;
+            for (head->First(); !head->Eof() && row <= MaxExportRows; head->Next())
+                for (body->First(); !body->Eof() && row <= MaxExportRows; body->Next(), ++row)
+                    sheet->WriteRow(row);
             if (filter) {
                 filter->StorePage();
                 filter->CloseStream();
@@ -851,8 +738,8 @@ bool TdmDouble::WriteBodyExport(TDataSet* head, TDataSet* body, TComponent* cont
             warn(ui("保存为---->  " + path + " 失败!"));
             return false;
         }
-        if (form && form->ShowMessageDlg(ui("转出文档: \r" + path + "\r\r" + "是否打开文档?"), mtConfirmation,
-                                         {mbYes, mbNo}) == mrYes) {
+        if (view && view->ViewMessage(ui("转出文档: \r" + path + "\r\r" + "是否打开文档?"), mtConfirmation,
+                                      {mbYes, mbNo}) == mrYes) {
             TShellExecuteInfo info;
             info.Verb = "OPEN";
             info.File = path;
@@ -872,7 +759,7 @@ bool TdmDouble::WriteBodyExport(TDataSet* head, TDataSet* body, TComponent* cont
         OLEExcel1->SetConnected(false);
         return false;
     }
-    if (form && form->ShowMessageDlg(
+    if (view && view->ViewMessage(
                     Format(LangText("TdmSingle", "sOpenDoc", "转出文档: \r%s\r\r是否打开文档?"), {path}),
                     mtConfirmation, {mbYes, mbNo}) == mrYes)
         OLEExcel1->SetVisible(true);

@@ -1,15 +1,15 @@
 // TfrmDouble's confirmation: void and un-void saved as an edit of the header, confirm and unconfirm
 // through the suite's transaction manager, the batch over the browse grid's selected rows, and the
 // stamp and command states that follow the confirm code.
-#include <mutex>
-
 #include "classlib/automation/comobj.h"
 #include "classlib/controls/extctrls.h"
 #include "classlib/controls/forms.h"
+#include "classlib/controls/hourglass.h"
 #include "classlib/graphics/bitmap.h"
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 #include "dialogs/QVConfirmDate.h"
 #include "foundation/AlertLog.h"
 #include "foundation/LibVCLs.h"
@@ -21,16 +21,6 @@ namespace {
 
 constexpr const char* TransactionManagerProgID = "TransManagerC.Class1";
 constexpr const char* NoConfirmDate = "There is no ConfirmDate !";
-
-std::mutex& DialogLock() {
-    static std::mutex lock;
-    return lock;
-}
-
-TConfirmDateDialogFactory& DialogFactory() {
-    static TConfirmDateDialogFactory factory;
-    return factory;
-}
 
 // The dialogs' confirm-date form, owned by the document form, behind the form's interface.
 class TQVConfirmDateDialog : public TConfirmDateDialog {
@@ -87,35 +77,6 @@ void Enable(TMenuItem* item, bool on) {
     if (item) item->SetEnabled(on);
 }
 
-AnsiString Element(const Variant& array, int index) {
-    if (!VarIsArray(array) || index < VarArrayLowBound(array, 1) || index > VarArrayHighBound(array, 1))
-        return AnsiString();
-    const Variant value = array.GetElement({index});
-    return VarIsEmpty(value) || VarIsNull(value) || VarIsArray(value) ? AnsiString() : VarToStr(value);
-}
-
-Variant ElementVariant(const Variant& array, int index) {
-    if (!VarIsArray(array) || index < VarArrayLowBound(array, 1) || index > VarArrayHighBound(array, 1))
-        return Variant();
-    return array.GetElement({index});
-}
-
-// The hour-glass while the manager works; the previous cursor comes back however the call ends.
-class THourGlass {
-public:
-    THourGlass() : FSaved(Screen ? Screen->Cursor() : crDefault) {
-        if (Screen) Screen->SetCursor(crHourGlass);
-    }
-    ~THourGlass() {
-        if (Screen) Screen->SetCursor(FSaved);
-    }
-    THourGlass(const THourGlass&) = delete;
-    THourGlass& operator=(const THourGlass&) = delete;
-
-private:
-    TCursor FSaved;
-};
-
 // A structured ResultDesc: [kind letter, code, [arguments]].
 bool IsStructured(const Variant& desc) {
     return VarIsArray(desc) && VarArrayHighBound(desc, 1) - VarArrayLowBound(desc, 1) >= 1;
@@ -123,20 +84,17 @@ bool IsStructured(const Variant& desc) {
 
 std::vector<TVarRec> TenArguments(const Variant& desc) {
     std::vector<AnsiString> texts(10);
-    const Variant args = ElementVariant(desc, VarArrayLowBound(desc, 1) + 2);
+    const Variant args = VarArrayItem(desc, 2);
     if (VarIsArray(args))
-        for (int i = 0; i < 10 && VarArrayLowBound(args, 1) + i <= VarArrayHighBound(args, 1); ++i)
-            texts[static_cast<size_t>(i)] = Element(args, VarArrayLowBound(args, 1) + i);
+        for (int i = 0; i < 10 && i < VarArrayLength(args); ++i)
+            texts[static_cast<size_t>(i)] = VarArrayItemText(args, i);
     return std::vector<TVarRec>(texts.begin(), texts.end());
 }
 
 } // namespace
 
-TConfirmDateDialogFactory SetConfirmDateDialogFactory(TConfirmDateDialogFactory factory) {
-    std::lock_guard<std::mutex> lock(DialogLock());
-    TConfirmDateDialogFactory previous = std::move(DialogFactory());
-    DialogFactory() = std::move(factory);
-    return previous;
+std::unique_ptr<TConfirmDateDialog> TfrmDouble::MakeConfirmDateDialog() {
+    return std::make_unique<TQVConfirmDateDialog>(this);
 }
 
 void TfrmDouble::PublishConfirm(TClassBuilder<TfrmDouble>& c) {
@@ -323,7 +281,7 @@ bool TfrmDouble::CallTransactionManager(const Variant&, Variant& result, bool as
         {
             THourGlass hourGlass;
             done = VarCall(manager, "DoIt2",
-                           {request, VarArrayOf({ElementVariant(pair, 0), ElementVariant(pair, 1)})})
+                           {request, VarArrayOf({VarArrayItem(pair, 0), VarArrayItem(pair, 1)})})
                        .AsBoolean();
         }
         if (done)
@@ -369,12 +327,7 @@ bool TfrmDouble::BuildConfirmRequest(Byte kind, bool askDate, Variant& pair, Var
         std::unique_ptr<TConfirmDateDialog>& dialog = FConfirmDateDialog;
         try {
             if (!dialog) {
-                TConfirmDateDialogFactory factory;
-                {
-                    std::lock_guard<std::mutex> lock(DialogLock());
-                    factory = DialogFactory();
-                }
-                dialog = factory ? factory(this) : std::make_unique<TQVConfirmDateDialog>(this);
+                dialog = MakeConfirmDateDialog();
                 if (!dialog) throw Exception("no confirm-date dialog");
             }
             dialog->Prepare(setting, dateField ? Trim(dateField->AsString()) : AnsiString(),
@@ -413,7 +366,7 @@ bool TfrmDouble::BuildConfirmRequest(Byte kind, bool askDate, Variant& pair, Var
     params.push_back(Variant(programID));
 
     GetTransactionServer(pair);
-    request = VarArrayOf({Variant("TXN" + Element(pair, VarArrayLowBound(pair, 1) + 1)),
+    request = VarArrayOf({Variant("TXN" + VarArrayItemText(pair, 1)),
                           Variant(Broker ? Broker->CompanyID : AnsiString()), Variant(AnsiString("S")),
                           Variant(Broker ? Broker->UserID : AnsiString()), Variant(AnsiString()),
                           VarArrayOf(params), Variant(GetUICodePage()), Variant(GetSystemCodePage()),
@@ -423,17 +376,15 @@ bool TfrmDouble::BuildConfirmRequest(Byte kind, bool askDate, Variant& pair, Var
 
 void TfrmDouble::ShowTransactionResult(const Variant& result, bool success) {
     if (!VarIsArray(result)) return;
-    const int low = VarArrayLowBound(result, 1);
-    const AnsiString text = Element(result, low + 2);
+    const AnsiString text = VarArrayItemText(result, 2);
     if (success) {
         if (!text.empty()) Application->MessageBox(text, "", MB_OK);
         return;
     }
-    const Variant desc = ElementVariant(result, low + 1);
+    const Variant desc = VarArrayItem(result, 1);
     if (IsStructured(desc)) {
-        const int first = VarArrayLowBound(desc, 1);
-        const AnsiString kind = Element(desc, first).substr(0, 1);
-        if (Broker) Broker->Say(kind, Element(desc, first + 1), TenArguments(desc), 936, true, sayDefaultOK);
+        const AnsiString kind = VarArrayItemText(desc, 0).substr(0, 1);
+        if (Broker) Broker->Say(kind, VarArrayItemText(desc, 1), TenArguments(desc), 936, true, sayDefaultOK);
         if (kind == "E") Abort();
         return;
     }
@@ -473,20 +424,18 @@ bool TfrmDouble::ConfirmOne(Byte kind, int& answer, bool ask) {
     const bool done = RunConfirmTransaction(Variant(), result, false);
     if (done) {
         ConfirmSucceeded(kind, FConfirmRequest, result);
-        const AnsiString text =
-            VarIsArray(result) ? Element(result, VarArrayLowBound(result, 1) + 2) : AnsiString();
+        const AnsiString text = VarArrayItemText(result, 2);
         if (ask && kind == 3 && !text.empty()) Application->MessageBox(text, "", MB_OK);
     } else {
         ConfirmFailed(kind, FConfirmRequest, result);
         if (ask && VarIsArray(result)) {
-            const int low = VarArrayLowBound(result, 1);
-            const Variant desc = ElementVariant(result, low + 1);
-            if (IsStructured(desc) && Element(desc, VarArrayLowBound(desc, 1)).substr(0, 1) == "E") {
+            const Variant desc = VarArrayItem(result, 1);
+            if (IsStructured(desc) && VarArrayItemText(desc, 0).substr(0, 1) == "E") {
                 if (Broker)
-                    answer = Broker->Say("T", Element(desc, VarArrayLowBound(desc, 1) + 1),
-                                         TenArguments(desc), 936, false, sayDefaultOK);
-            } else if (!Element(result, low + 2).empty()) {
-                Application->MessageBox(Element(result, low + 2), "", MB_OK);
+                    answer = Broker->Say("T", VarArrayItemText(desc, 1), TenArguments(desc), 936, false,
+                                         sayDefaultOK);
+            } else if (!VarArrayItemText(result, 2).empty()) {
+                Application->MessageBox(VarArrayItemText(result, 2), "", MB_OK);
             }
         }
     }

@@ -1,8 +1,7 @@
 // TfrmDouble: copying a document into a new one, re-querying the browse list, printing with the
 // document's key and the link to the current document for the host's main-menu window.
-#include <mutex>
-
 #include "classlib/controls/dialogs.h"
+#include "classlib/db/fieldtypes.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
@@ -10,16 +9,6 @@
 #include "framework/DoubleCF.h"
 
 namespace {
-
-std::mutex& CopyLock() {
-    static std::mutex lock;
-    return lock;
-}
-// A function static: the dialogs' unit installs its maker while the module loads.
-TCopyDialogFactory& CopyFactory() {
-    static TCopyDialogFactory factory;
-    return factory;
-}
 
 // The host's main-menu window and the text shown when it is not there.
 constexpr const char* MainMenuWindowClass = "QVN_Veltrane_MainMenu";
@@ -71,13 +60,6 @@ AnsiString PaddedRight(const AnsiString& text, int size) {
 
 } // namespace
 
-TCopyDialogFactory SetCopyDialogFactory(TCopyDialogFactory factory) {
-    std::lock_guard<std::mutex> lock(CopyLock());
-    TCopyDialogFactory previous = std::move(CopyFactory());
-    CopyFactory() = std::move(factory);
-    return previous;
-}
-
 bool ReadCopySource(TfrmDouble* form, const Variant& keyValues, Variant& head, Variant& extras,
                     Variant& lines) {
     return form && form->ReadCopySource(keyValues, head, extras, lines);
@@ -89,10 +71,6 @@ AnsiString KeyRangeExpr(const AnsiString& expr, int size) {
 
 AnsiString JoinQualified(const AnsiString& qualifier, const AnsiString& name) {
     return Trim(qualifier).empty() ? name : qualifier + "." + name;
-}
-
-bool IsNumericKeyType(TFieldType type) {
-    return type == ftSmallint || type == ftInteger || type == ftWord || type == ftFloat || type == ftBytes;
 }
 
 AnsiString RangeRequeryCondition(const std::vector<TRequeryKey>& keys, int sqlType) {
@@ -159,13 +137,7 @@ void TfrmDouble::CopyUserAttributes(TDataSet*, const AnsiString&, const AnsiStri
 
 bool TfrmDouble::RunCopyDialog(TComponent*, TDataSet* dataSet, Byte kind, Variant& extras, Variant& lines,
                                Variant& head, const AnsiString& keyFields, TDataSource* dataSource) {
-    TCopyDialogFactory factory;
-    {
-        std::lock_guard<std::mutex> lock(CopyLock());
-        factory = CopyFactory();
-    }
-    if (!factory) return false;
-    return factory(this, dataSet, dataSource, kind, extras, lines, head, keyFields);
+    return ShowCopyDialog(this, dataSet, dataSource, kind, extras, lines, head, keyFields);
 }
 
 bool TfrmDouble::ReadCopySource(const Variant& keyValues, Variant& head, Variant& extras, Variant& lines) {
@@ -324,7 +296,7 @@ void TfrmDouble::RequeryCurrentKey() {
         TField* field = main->FindField(name);
         if (!field) continue;
         const AnsiString value =
-            IsNumericKeyType(field->DataType()) ? field->AsString() : QuotedStr(field->AsString());
+            IsNumberField(field->DataType()) ? field->AsString() : QuotedStr(field->AsString());
         where += JoinQualified(table, field->FieldName()) + "=" + value + " and ";
     }
     if (where.empty()) return;
@@ -347,7 +319,7 @@ void TfrmDouble::ApplyQBECondition() {
         TField* field = main->FindField(name);
         if (!field) continue;
         keys.push_back(TRequeryKey{JoinQualified(table, field->FieldName()), field->AsString(),
-                                   IsNumericKeyType(field->DataType()), field->Size()});
+                                   IsNumberField(field->DataType()), field->Size()});
     }
     AnsiString where = RangeRequeryCondition(keys, SQLType);
     AnsiString dialogWhere, order;

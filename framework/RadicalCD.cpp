@@ -3,16 +3,17 @@
 #include <algorithm>
 
 #include "classlib/automation/comobj.h"
+#include "classlib/db/fieldtypes.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 #include "foundation/LibVCLs.h"
 #include "foundation/VeltraneIni.h"
 #include "foundation/libstrs.h"
 #include "framework/AppServer.h"
 #include "framework/Brokers.h"
-#include "framework/RadicalCF.h"
 #include "framework/knlRadical.h"
 
 KVR_PUBLISHED(TdmRadical, c) {
@@ -116,26 +117,6 @@ AnsiString AfterAlias(const AnsiString& item, AnsiString* alias = nullptr) {
     return dot == AnsiString::npos ? item : item.substr(dot + 1);
 }
 
-bool IsNumericType(TFieldType type) {
-    switch (type) {
-    case ftSmallint:
-    case ftInteger:
-    case ftWord:
-    case ftFloat:
-    case ftCurrency:
-    case ftBCD:
-    case ftAutoInc:
-    case ftLargeint:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool IsBlankVariant(const Variant& value) {
-    return VarIsEmpty(value) || VarIsNull(value) || (VarIsStr(value) && Trim(VarToStr(value)).empty());
-}
-
 Variant AsKeyArray(const Variant& keys) {
     return VarIsArray(keys) ? keys : VarArrayOf({keys});
 }
@@ -149,10 +130,6 @@ bool FieldInEditing(const TField* field) {
 
 TdmRadical::TdmRadical(TComponent* owner, bool load) : TDataModule(owner) {
     if (load) InitInheritedComponent(this);
-}
-
-TfrmRadical* TdmRadical::Form() const {
-    return ObjectAs<TfrmRadical>(Owner());
 }
 
 void TdmRadical::DataModuleCreate(TObject*) {
@@ -240,7 +217,7 @@ void TdmRadical::OpenDataSets() {
 }
 
 bool TdmRadical::SaveDataSet(TCustomClientDataSet* dataSet) {
-    return PostAndApply(Broker, dataSet);
+    return PostAndApply(dataSet);
 }
 
 void TdmRadical::LoadServerDate() {
@@ -255,31 +232,23 @@ void TdmRadical::LoadServerDate() {
 
 // ---- conversions ----
 
-AnsiString TdmRadical::ThroughForm(void (TfrmRadical::*convert)(const Variant&, Variant&),
-                                   const AnsiString& text) const {
-    TfrmRadical* form = Form();
-    if (!form) return text;
-    Variant result;
-    (form->*convert)(text, result);
-    return VarToStr(result);
-}
-
 AnsiString TdmRadical::ToUI(const AnsiString& text) const {
-    return ThroughForm(&TfrmRadical::ConvertDbText, text);
+    TRadicalView* view = View();
+    return view ? view->ViewDbToUI(text) : text;
 }
 
 AnsiString TdmRadical::FromUI(const AnsiString& text) const {
-    TfrmRadical* form = Form();
-    if (!form || !form->QvConverter) return text;
-    return VarToStr(form->QvConverter->UIToDB(text));
+    TRadicalView* view = View();
+    return view ? view->ViewUIToDb(text) : text;
 }
 
 AnsiString TdmRadical::Unconverted(const AnsiString& text) const {
-    return ThroughForm(&TfrmRadical::UnconvertUiText, text);
+    TRadicalView* view = View();
+    return view ? view->ViewFromUI(text) : text;
 }
 
 void TdmRadical::TranslateDataSets() {
-    TfrmRadical* form = Form();
+    TRadicalView* view = View();
     for (int i = 0; i < ComponentCount(); ++i) {
         auto* dataSet = dynamic_cast<TCustomClientDataSet*>(Components(i));
         if (!dataSet) continue;
@@ -288,11 +257,8 @@ void TdmRadical::TranslateDataSets() {
             for (int f = 0; f < dataSet->FieldCount(); ++f) {
                 TField* field = dataSet->Fields()->Fields(f);
                 // The audit fields were labelled for the user interface when their data set opened.
-                if (form && !IsAuditField(field->FieldName())) {
-                    Variant label;
-                    form->ConvertUiText(field->DisplayLabel(), label);
-                    field->SetDisplayLabel(VarToStr(label));
-                }
+                if (view && !IsAuditField(field->FieldName()))
+                    field->SetDisplayLabel(view->ViewToUI(field->DisplayLabel()));
                 if (field->DataType() == ftString || field->DataType() == ftMemo ||
                     field->DataType() == ftWideString || field->DataType() == ftFixedChar) {
                     if (!field->OnGetText())
@@ -325,7 +291,7 @@ void TdmRadical::BuildWhereClause(TDataSet* dataSet, const AnsiString& fields, A
         const AnsiString name = AfterAlias(column, &alias);
         if (alias.empty()) alias = defaultAlias;
         AnsiString value;
-        if (IsNumericType(field->DataType())) {
+        if (IsNumberField(field->DataType())) {
             // A number is written as it is; anything else there would be pasted into the statement.
             value = Trim(field->AsString());
             double number = 0;
@@ -361,11 +327,8 @@ void TdmRadical::ShowAuditFields(TDataSet* dataSet, bool flag) {
 }
 
 AnsiString TdmRadical::AuditLabel(const AnsiString& ident, const AnsiString& defaultText) {
-    TfrmRadical* form = Form();
-    if (!form) return defaultText;
-    AnsiString text;
-    form->GetLangString("TdmRadical", ident, text, true, defaultText);
-    return text;
+    TRadicalView* view = View();
+    return view ? view->ViewLangText("TdmRadical", ident, defaultText) : defaultText;
 }
 
 void TdmRadical::LabelAuditFields(TDataSet* dataSet) {
@@ -748,7 +711,7 @@ void TdmRadical::DateTimeFieldGetText(TField* sender, AnsiString& text, bool) {
 bool TdmRadical::CheckCodeValue(TField* field, const AnsiString& table, const AnsiString& level, Variant& row,
                                 const Variant& keys, const AnsiString& checkNo) {
     if (!field || Trim(field->AsString()).empty()) return true;
-    const Variant sent = AsKeyArray(IsBlankVariant(keys) ? Variant(field->AsString()) : keys);
+    const Variant sent = AsKeyArray(VarIsBlank(keys) ? Variant(field->AsString()) : keys);
     if (Broker && Broker->CheckValue(table, checkNo, row, sent)) return true;
     const AnsiString letter = UpperCase(level);
     if (letter == "E") {
@@ -777,7 +740,7 @@ bool TdmRadical::CheckCodeByKeys(TField* field, const AnsiString& table, const A
     for (std::size_t i = 0; i < names.size(); ++i) {
         TField* target = dataSet->FindField(names[i]);
         if (!target) continue;
-        SetFieldText(target, empty ? AnsiString() : RowColumnText(row, static_cast<int>(i)), false);
+        SetFieldText(target, empty ? AnsiString() : VarArrayItemText(row, static_cast<int>(i)), false);
     }
     return found;
 }
@@ -791,7 +754,7 @@ void TdmRadical::GetCodeValues(TField* field, const AnsiString& table, Variant& 
                                const AnsiString& checkNo) {
     Variant row;
     CheckCodeValue(field, table, "N", row, keys, checkNo);
-    const int count = RowColumnCount(row);
+    const int count = VarArrayLength(row);
     std::vector<Variant> items{Variant(count)};
     for (int i = 0; i < count; ++i)
         items.push_back(row.GetElement({VarArrayLowBound(row, 1) + i}));
@@ -840,7 +803,7 @@ void TdmRadical::LookupCode(TField* field, const AnsiString& text, const Variant
     }
     const AnsiString typed = Unconverted(text);
     Variant sent;
-    if (IsBlankVariant(keys)) {
+    if (VarIsBlank(keys)) {
         sent = typed;
     } else if (VarIsArray(keys)) {
         std::vector<Variant> items;
@@ -852,9 +815,9 @@ void TdmRadical::LookupCode(TField* field, const AnsiString& text, const Variant
     }
     Variant rows;
     if (Broker) Broker->OpenF2Window(table, queryNo, rows, "", "", "", 0, "", true, false, "", sent);
-    if (RowColumnCount(rows) > 0) {
+    if (VarArrayLength(rows) > 0) {
         const Variant first = rows.GetElement({VarArrayLowBound(rows, 1)});
-        field->SetAsString(RowColumnText(first, 0));
+        field->SetAsString(VarArrayItemText(first, 0));
     } else {
         field->SetAsString(typed);
     }
@@ -869,7 +832,7 @@ void TdmRadical::BarCodeFieldSetText(TField* field, const AnsiString& text, cons
     if (BarCodeSetting && BarCodeSetting->AsString() == "2" && Broker) {
         Variant row;
         if (Broker->CheckValue("RUXMH", "01", row, VarArrayOf({Unconverted(text)}))) {
-            field->SetAsString(RowColumnText(row, 0));
+            field->SetAsString(VarArrayItemText(row, 0));
             return;
         }
     }

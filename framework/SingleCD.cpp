@@ -1,10 +1,11 @@
 #include "framework/SingleCD.h"
 
 #include <charconv>
-#include <mutex>
 #include <vector>
 
 #include "classlib/controls/forms.h"
+#include "classlib/db/dsguard.h"
+#include "classlib/db/fieldtypes.h"
 #include "classlib/dbctrls/wwdbctrls.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/datetime.h"
@@ -12,13 +13,13 @@
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/shellapi.h"
 #include "classlib/rtl/strutils.h"
-#include "dialogs/ShowStatusCF.h"
 #include "foundation/AlertLog.h"
 #include "foundation/LibVCLs.h"
 #include "foundation/libUDF.h"
 #include "foundation/libstrs.h"
+#include "framework/Brokers.h"
+#include "framework/ExportSheet.h"
 #include "framework/FieldLists.h"
-#include "framework/SingleCF.h"
 
 // ---- the filter ----
 
@@ -31,114 +32,6 @@ void TXLSExport::CloseStream() {
 }
 
 KVR_PUBLISHED(TXLSExport, c) {}
-
-// ---- the progress window ----
-
-namespace {
-
-// Function statics: a program's main block installs its makers while the library loads, before the
-// unit's own statics would be made.
-std::mutex& StatusLock() {
-    static std::mutex lock;
-    return lock;
-}
-TExportStatusFactory& StatusFactory() {
-    static TExportStatusFactory factory;
-    return factory;
-}
-
-std::unique_ptr<TExportStatus> MakeStatus(TComponent* owner) {
-    TExportStatusFactory factory;
-    {
-        std::lock_guard<std::mutex> lock(StatusLock());
-        factory = StatusFactory();
-    }
-    return factory ? factory(owner) : nullptr;
-}
-
-// While an export walks the data set: the controls rest, and the record it started on comes back.
-class TExportWalk {
-public:
-    explicit TExportWalk(TDataSet* dataSet) : FDataSet(dataSet) {
-        FDataSet->DisableControls();
-        FMark = FDataSet->GetBookmark();
-    }
-    ~TExportWalk() {
-        try {
-            if (FMark && FDataSet->BookmarkValid(FMark)) FDataSet->GotoBookmark(FMark);
-        } catch (const Exception&) {
-        }
-        FDataSet->FreeBookmark(FMark);
-        FDataSet->EnableControls();
-    }
-    TExportWalk(const TExportWalk&) = delete;
-    TExportWalk& operator=(const TExportWalk&) = delete;
-
-private:
-    TDataSet* FDataSet;
-    TBookmark FMark = nullptr;
-};
-
-AnsiString ShortestText(double value) {
-    char buffer[32];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return error == std::errc() ? AnsiString(buffer, end) : FloatToStr(value);
-}
-
-bool IsNumberType(TFieldType type) {
-    switch (type) {
-    case ftSmallint:
-    case ftInteger:
-    case ftWord:
-    case ftFloat:
-    case ftCurrency:
-    case ftBCD:
-    case ftAutoInc:
-    case ftLargeint:
-    case ftFMTBcd:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool IsStringType(TFieldType type) {
-    return type == ftString || type == ftWideString || type == ftFixedChar;
-}
-
-} // namespace
-
-namespace {
-
-// The status window, freed with the export.
-class TStatusWindow : public TExportStatus {
-public:
-    explicit TStatusWindow(TComponent* owner) : FWindow(new TfrmShowStatus(owner)) {}
-    ~TStatusWindow() override { delete FWindow; }
-    TStatusWindow(const TStatusWindow&) = delete;
-    TStatusWindow& operator=(const TStatusWindow&) = delete;
-    void ShowStatus(const AnsiString& caption, int min, int max) override {
-        FWindow->ShowStatus(caption, min, max);
-    }
-    void StepIt() override { FWindow->StepIt(); }
-    void CloseStatus() override { FWindow->CloseStatus(); }
-
-private:
-    TfrmShowStatus* FWindow;
-};
-
-} // namespace
-
-TExportStatusFactory ShowStatusFactory() {
-    return [](TComponent* owner) { return std::make_unique<TStatusWindow>(owner); };
-}
-
-TExportStatusFactory SetExportStatusFactory(TExportStatusFactory factory) {
-    std::lock_guard<std::mutex> lock(StatusLock());
-    TExportStatusFactory previous = std::move(StatusFactory());
-    StatusFactory() = std::move(factory);
-    return previous;
-}
 
 // ---- the module ----
 
@@ -186,7 +79,7 @@ void TdmSingle::DataModuleDestroy(TObject* sender) {
 AnsiString TdmSingle::ProgramID() const {
     if (Broker && !Broker->ProgramID.empty()) return Broker->ProgramID;
     AnsiString id;
-    if (TfrmRadical* form = Form()) form->GetProgramID(id);
+    if (TRadicalView* view = View()) id = view->ViewProgramID();
     return id;
 }
 
@@ -226,8 +119,8 @@ void TdmSingle::StoreKeyValues() {
 bool TdmSingle::KeyCondition(AnsiString& text) {
     text.clear();
     if (!cdsMain->Active() || cdsMain->State() != dsBrowse) return false;
-    auto* form = dynamic_cast<TfrmBase*>(Form());
-    const bool adding = form && form->EditState == esInsert;
+    TBaseView* view = BaseView();
+    const bool adding = view && view->ViewEditState() == esInsert;
     for (int i = 1; i <= GetTokenCount(KeyFields, ","); ++i) {
         const AnsiString name = Trim(GetToken(KeyFields, ",", i));
         TField* field = name.empty() ? nullptr : cdsMain->FindField(name);
@@ -235,7 +128,7 @@ bool TdmSingle::KeyCondition(AnsiString& text) {
         AnsiString value;
         // Numbers as they are; every other value quoted, its quotes doubled, so that no text of a
         // record becomes SQL.
-        if (IsNumberType(field->DataType()) && !(AutoKey && adding && SameText(name, AutoKeyField))) {
+        if (IsNumberField(field->DataType()) && !(AutoKey && adding && SameText(name, AutoKeyField))) {
             // A number that is not one names no record.
             double number = 0;
             if (!TryStrToFloat(field->AsString(), number)) {
@@ -356,7 +249,7 @@ void TdmSingle::FillUDFDefaults(TDataSet* dataSet, TUDFFields* udfFields) {
         if (failed && !said) {
             said = true;
             AnsiString text = "自定义栏位(%s)赋值错误，可能是类型不匹配！！";
-            if (TfrmRadical* form = Form()) form->GetLangString("TfrmSingle", "sUDFError", text, true, text);
+            if (TRadicalView* view = View()) text = view->ViewLangText("TfrmSingle", "sUDFError", text);
             Broker->Say("E", "000032", {Format(text, {target->DisplayLabel()})});
         }
     }
@@ -417,15 +310,13 @@ void TdmSingle::FetchAll(TDataSet* dataSet) {
 // ---- saving ----
 
 bool TdmSingle::SaveDataSet(TCustomClientDataSet* dataSet) {
-    auto* form = dynamic_cast<TfrmSingle*>(Form());
-    const bool adding = form && form->EditState == esInsert;
+    TBaseView* base = BaseView();
+    TSingleView* view = SingleView();
+    const bool adding = base && base->ViewEditState() == esInsert;
     const bool result = TdmBase::SaveDataSet(dataSet);
     if (result && adding) SnapshotKeptValues(cdsMain, KeepList);
-    if (form && form->IsColorManage && cdsMainColor && cdsMainColor->Active()) {
-        if (adding)
-            form->RefreshColorRecord();
-        else
-            form->ApplyColorCondition(form->LastWhere, form->LastOrder);
+    if (view && view->ViewColorManaged() && cdsMainColor && cdsMainColor->Active()) {
+        view->ViewColorsAfterSave(adding);
         RefreshColor();
     }
     return result;
@@ -436,11 +327,7 @@ void TdmSingle::cdsMainReconcileError(TCustomClientDataSet*, EReconcileError* e,
     // The refused rows stay in the change log: the user's input is kept for another try.
     action = raSkip;
     if (!e) return;
-    if (TfrmRadical* form = Form()) {
-        Variant shown;
-        form->ConvertUiText(e->Message(), shown);
-        form->ShowMessageDlg(VarToStr(shown), mtError, {mbOK});
-    }
+    if (TRadicalView* view = View()) view->ViewMessage(view->ViewToUI(e->Message()), mtError, {mbOK});
     const AnsiString failed = LangText("sFailedSave", "保存失败");
     WriteAlertLog(ProgramID(), "Single" + failed + "Context :" + e->Context(), 'D');
     WriteAlertLog(ProgramID(), "Single" + failed + "PreviousError :" + IntToStr(e->PreviousError()), 'D');
@@ -499,8 +386,8 @@ void TdmSingle::AddMultiSelectField() {
     field->SetFieldKind(fkInternalCalc);
     field->SetReadOnly(true);
     field->SetVisible(MultiSelectVisible);
-    TfrmRadical* form = Form();
-    const AnsiString codePage = form ? form->GetUICodePage() : AnsiString("936");
+    TRadicalView* view = View();
+    const AnsiString codePage = view ? view->ViewUICodePage() : AnsiString("936");
     field->SetDisplayLabel(codePage == "950" || codePage == "936" ? "选定" : "Selected");
     field->SetOnGetText(TFieldGetTextEvent(this, &TdmSingle::MultiSelectedGetText));
     field->SetDataSet(cdsMain);
@@ -509,8 +396,8 @@ void TdmSingle::AddMultiSelectField() {
 }
 
 void TdmSingle::MultiSelectedGetText(TField*, AnsiString& text, bool) {
-    auto* form = dynamic_cast<TfrmSingle*>(Form());
-    text = form && form->IsRecordSelected() ? "Y" : "N";
+    TSingleView* view = SingleView();
+    text = view && view->ViewIsRecordSelected() ? "Y" : "N";
 }
 
 void TdmSingle::SetMultiSelectVisible(bool show) {
@@ -527,20 +414,21 @@ void TdmSingle::cdsMainBeforeOpen(TDataSet* dataSet) {
 // ---- colours ----
 
 void TdmSingle::cdsMainAfterScroll(TDataSet* dataSet) {
-    TfrmRadical* form = Form();
-    if (!form || form->ParamText.empty()) RefreshColor();
+    TRadicalView* view = View();
+    if (!view || !view->ViewHasParamText()) RefreshColor();
     TdmBase::cdsMainAfterScroll(dataSet);
 }
 
 void TdmSingle::RefreshColor() {
-    auto* form = dynamic_cast<TfrmSingle*>(Form());
-    if (!form || !form->IsColorManage) return;
+    TSingleView* view = SingleView();
+    if (!view || !view->ViewColorManaged()) return;
     try {
         if (cdsMainColor->Active() && cdsMainColor->RecordCount() < cdsMain->RecordCount())
             cdsMainColor->GetNextPacket();
-        form->ColorDataChanged();
+        view->ViewColorDataChanged();
         // The plain controls take the colours of the current record.
-        if (!form->HeadColors || !cdsMainColor->Active() || !cdsMain->Active() || cdsMain->IsEmpty()) return;
+        if (!view->ViewHasHeadColors() || !cdsMainColor->Active() || !cdsMain->Active() || cdsMain->IsEmpty())
+            return;
         AnsiString keyFields;
         std::vector<Variant> values;
         for (int i = 1; i <= GetTokenCount(KeyFields, ","); ++i) {
@@ -551,45 +439,43 @@ void TdmSingle::RefreshColor() {
         }
         if (values.empty()) return;
         if (cdsMainColor->Locate(keyFields, values.size() == 1 ? values[0] : VarArrayOf(values)))
-            form->HeadColors->ApplyForDataSet(cdsMainColor);
+            view->ViewApplyHeadColors(cdsMainColor);
     } catch (const Exception&) {
     }
 }
 
 // ---- export ----
 
+std::unique_ptr<TExportStatus> TdmSingle::MakeExportStatus() {
+    TSingleView* view = SingleView();
+    return view ? view->MakeExportStatusDialog() : nullptr;
+}
+
 AnsiString TdmSingle::UIText(const AnsiString& text) const {
-    TfrmRadical* form = Form();
-    if (!form) return text;
-    Variant converted;
-    form->ConvertUiText(text, converted);
-    return VarToStr(converted);
+    TRadicalView* view = View();
+    return view ? view->ViewToUI(text) : text;
 }
 
 AnsiString TdmSingle::LangText(const AnsiString& ident, const AnsiString& def) const {
-    TfrmRadical* form = Form();
-    if (!form) return def;
-    AnsiString text;
-    form->GetLangString("TdmSingle", ident, text, true, def);
-    return text;
+    TRadicalView* view = View();
+    return view ? view->ViewLangText("TdmSingle", ident, def) : def;
 }
 
 void TdmSingle::ExportWarning(const AnsiString& text) {
-    if (TfrmRadical* form = Form())
-        form->ShowMessageDlg(text, mtWarning, {mbOK});
+    if (TRadicalView* view = View())
+        view->ViewMessage(text, mtWarning, {mbOK});
     else
         Application->MessageBox(text, "", 0);
 }
 
 bool TdmSingle::AskOpen(const AnsiString& text) {
-    TfrmRadical* form = Form();
-    return form && form->ShowMessageDlg(text, mtConfirmation, {mbYes, mbNo}) == mrYes;
+    TRadicalView* view = View();
+    return view && view->ViewMessage(text, mtConfirmation, {mbYes, mbNo}) == mrYes;
 }
 
 AnsiString TdmSingle::ExportFolder() const {
-    TfrmRadical* form = Form();
-    AnsiString base = form ? ExtractFilePath(form->ClientIniName) : AnsiString();
-    if (base.empty() && form) base = IncludeTrailingBackslash(form->ClientDir);
+    TRadicalView* view = View();
+    const AnsiString base = view ? view->ViewClientFolder() : AnsiString();
     return base + "c_data\\" + (Broker ? Broker->UserID : AnsiString());
 }
 
@@ -625,6 +511,18 @@ void TdmSingle::GetExportText(TComponent* controlSource, AnsiString& text, const
     }
 }
 
+TExportSheet::THooks TdmSingle::ExportHooks(TComponent* controlSource) {
+    TExportSheet::THooks hooks;
+    hooks.ControlText = [this, controlSource](TField* field) {
+        AnsiString text;
+        GetExportText(controlSource, text, field->DisplayText(), field->FieldName());
+        return text;
+    };
+    hooks.Places = [this](TField* field) { return GetFieldDecimals(field->FieldName(), 7); };
+    hooks.PercentMask = PercentFieldEditMask();
+    return hooks;
+}
+
 bool TdmSingle::ExportToExcel(TDataSet* dataSet, TComponent* controlSource, bool asNumbers) {
     return ExportThroughExcel(dataSet, controlSource, asNumbers, false);
 }
@@ -654,102 +552,25 @@ bool TdmSingle::ExportThroughExcel(TDataSet* dataSet, TComponent* controlSource,
     const AnsiString path = ExportFileName();
     bool result = true;
     {
-        TExportWalk walk(dataSet);
+        TDataSetGuard walk(dataSet, TDataSetGuard::dgControls | TDataSetGuard::dgPosition);
         FetchAll(dataSet);
-        std::unique_ptr<TExportStatus> status = MakeStatus(this);
+        std::unique_ptr<TExportStatus> status = MakeExportStatus();
         if (status)
             status->ShowStatus(fixedTexts ? AnsiString("查询结果转 Excel 文件进度")
                                           : LangText("sConvertStat", "查询结果转 Excel 文件进度"),
                                0, dataSet->RecordCount());
-        // Decided once per column: how its cells are written, and a number's decimals.
-        enum TCellKind { ckText, ckInteger, ckBoolean, ckNumber, ckDisplay, ckNone };
-        struct TColumn {
-            TField* Field;
-            TCellKind Kind;
-            int Places;
-        };
-        std::vector<TColumn> columns;
-        for (int i = 0; i < dataSet->FieldCount(); ++i) {
-            TField* field = dataSet->Fields()->Fields(i);
-            if (!field->Visible()) continue;
-            TColumn column{field, ckNone, 0};
-            switch (field->DataType()) {
-            case ftString:
-            case ftWideString:
-                column.Kind = ckText;
-                break;
-            case ftSmallint:
-            case ftInteger:
-                column.Kind = fixedTexts ? ckDisplay : ckInteger;
-                break;
-            case ftBoolean:
-                column.Kind = ckBoolean;
-                break;
-            case ftFloat:
-            case ftCurrency:
-            case ftBCD:
-                if (fixedTexts || field->EditMask() == PercentFieldEditMask())
-                    column.Kind = ckDisplay;
-                else if (asNumbers)
-                    column.Kind = ckNumber, column.Places = GetFieldDecimals(field->FieldName(), 7);
-                else
-                    column.Kind = ckText;
-                break;
-            case ftFixedChar:
-                column.Kind = ckDisplay;
-                break;
-            default:
-                break;
-            }
-            columns.push_back(column);
-        }
-        // The font of the number cells, which shows a negative number in red.
-        TFont font;
+        TExportSheet sheet(OLEExcel1,
+                           fixedTexts  ? emShown
+                           : asNumbers ? emNumbers
+                                       : emTexts,
+                           ExportHooks(controlSource));
+        for (int i = 0; i < dataSet->FieldCount(); ++i)
+            if (TField* field = dataSet->Fields()->Fields(i); field->Visible()) sheet.AddColumn(field);
         try {
-            for (std::size_t c = 0; c < columns.size(); ++c)
-                OLEExcel1->WriteText(1, static_cast<int>(c) + 1, nullptr, false,
-                                     columns[c].Field->DisplayLabel());
-            int row = 2;
+            sheet.WriteHeader();
+            int row = 1;
             for (dataSet->First(); !dataSet->Eof(); dataSet->Next(), ++row) {
-                for (std::size_t c = 0; c < columns.size(); ++c) {
-                    const TColumn& column = columns[c];
-                    TField* field = column.Field;
-                    const int col = static_cast<int>(c) + 1;
-                    try {
-                        switch (column.Kind) {
-                        case ckText: {
-                            AnsiString text;
-                            if (IsStringType(field->DataType()))
-                                GetExportText(controlSource, text, field->DisplayText(), field->FieldName());
-                            else
-                                text = field->AsString();
-                            OLEExcel1->WriteText(row, col, nullptr, true, text);
-                            break;
-                        }
-                        case ckInteger:
-                            if (!field->IsNull()) OLEExcel1->WriteInteger(row, col, true, field->AsInteger());
-                            break;
-                        case ckBoolean:
-                            OLEExcel1->WriteText(row, col, nullptr, true, field->AsBoolean() ? "Y" : "N");
-                            break;
-                        case ckNumber:
-                            if (field->IsNull()) break;
-                            OLEExcel1->SetDecimals(static_cast<Word>(column.Places < 0 ? 0 : column.Places));
-                            OLEExcel1->WriteNumber(row, col, &font, column.Places >= 0, field->AsFloat());
-                            break;
-                        case ckDisplay:
-                            OLEExcel1->WriteText(row, col, nullptr, true, field->DisplayText());
-                            break;
-                        case ckNone:
-                            break;
-                        }
-                    } catch (const EOleError&) {
-                        throw;
-                    } catch (const Exception&) {
-                        // One bad value: the cell says so, the rest of the export goes on.
-                        OLEExcel1->WriteError(row, col);
-                    }
-                }
+                sheet.WriteRow(row);
                 if (status) status->StepIt();
             }
         } catch (const Exception&) {
@@ -797,45 +618,18 @@ bool TdmSingle::ExportToXLSFile(TDataSet* dataSet, TComponent* controlSource) {
     }
     bool result = true;
     {
-        TExportWalk walk(dataSet);
+        TDataSetGuard walk(dataSet, TDataSetGuard::dgControls | TDataSetGuard::dgPosition);
         FetchAll(dataSet);
-        std::unique_ptr<TExportStatus> status = MakeStatus(this);
+        std::unique_ptr<TExportStatus> status = MakeExportStatus();
         if (status) status->ShowStatus("查询结果转 Excel 文件进度", 0, dataSet->RecordCount());
+        TExportSheet sheet(filter.get(), ExportHooks(controlSource));
+        for (int i = 0; i < dataSet->FieldCount(); ++i)
+            if (TField* field = dataSet->Fields()->Fields(i); field->Visible()) sheet.AddColumn(field);
         try {
-            std::vector<TField*> fields;
-            for (int i = 0; i < dataSet->FieldCount(); ++i)
-                if (TField* field = dataSet->Fields()->Fields(i); field->Visible()) fields.push_back(field);
-            for (std::size_t c = 0; c < fields.size(); ++c)
-                filter->WriteData(xlsText, 0, fields[c]->DisplayLabel(), static_cast<int>(c));
+            sheet.WriteHeader();
             int row = 1;
             for (dataSet->First(); !dataSet->Eof(); dataSet->Next(), ++row) {
-                for (std::size_t c = 0; c < fields.size(); ++c) {
-                    TField* field = fields[c];
-                    const int column = static_cast<int>(c);
-                    switch (field->DataType()) {
-                    case ftSmallint:
-                    case ftInteger:
-                        filter->WriteData(xlsNumber, row,
-                                          field->IsNull() ? AnsiString() : IntToStr(field->AsInteger()),
-                                          column);
-                        break;
-                    case ftFloat:
-                        // The shortest text that reads back as the field's own value.
-                        filter->WriteData(xlsNumber, row,
-                                          field->IsNull() ? AnsiString() : ShortestText(field->AsFloat()),
-                                          column);
-                        break;
-                    case ftBoolean:
-                        filter->WriteData(xlsText, row, field->AsBoolean() ? "Y" : "N", column);
-                        break;
-                    default: {
-                        AnsiString text;
-                        GetExportText(controlSource, text, field->DisplayText(), field->FieldName());
-                        filter->WriteData(xlsText, row, text, column);
-                        break;
-                    }
-                    }
-                }
+                sheet.WriteRow(row);
                 if (status) status->StepIt();
             }
             filter->StorePage();

@@ -5,9 +5,8 @@
 // and a file's property sheet.
 #include "classlib/db/dbclient.h"
 #include "classlib/rtl/shellapi.h"
+#include "classlib/rtl/varview.h"
 #include "foundation/LibVCLs.h"
-
-class TBrokers;
 
 // The ten events of DataSetEventNames, saved in that order and cleared; and put back.
 void SuspendDataSetEvents(TDataSet* dataSet, TDataSetEvents& saved);
@@ -36,7 +35,7 @@ void ComposeYearMonth(const AnsiString& text, int kind, const AnsiString& separa
 bool RestoreNegativeFlags(TDataSet* dataSet, bool nested);
 // RestoreNegativeFlags, posts a pending edit, applies with no error allowed: true only when the server
 // accepted every row. An exception is written to the alert log "Class knlRadical-311" and raised again.
-bool PostAndApply(TBrokers* broker, TCustomClientDataSet* dataSet);
+bool PostAndApply(TCustomClientDataSet* dataSet);
 
 // Null string fields become '', null integer and float fields 0, without their validate and change
 // handlers; other fields stay null. Nothing unless the data set is being edited or inserted.
@@ -45,9 +44,3 @@ void FillNullFields(TDataSet* dataSet);
 // The shell's property sheet of the file: shell execution with the verb "properties" and the mask
 // SEE_MASK_INVOKEIDLIST (0x0C). The shell is the host's: without one installed nothing happens (false).
 bool ShowFileProperties(const AnsiString& path);
-
-// A row as the validator, the lookup window and the counter answer it (a one-dimensional array of
-// column values): the number of its columns (0 for no row), and column i (from 0) as text ('' for a
-// null or empty value, an array, or a column the row lacks).
-int RowColumnCount(const Variant& row);
-AnsiString RowColumnText(const Variant& row, int column);

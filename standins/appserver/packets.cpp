@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <functional>
 
-#include "classlib/db/varview.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 
 namespace {
 

@@ -199,7 +199,7 @@ struct TDbSession::TConnections {
 
 TDbSession::TDbSession(const TDbOptions& options)
     : FOptions(options), FConnections(std::make_unique<TConnections>()) {
-    try {
+    Guarded([&] {
         if (!IsValidCodePage(FOptions.CodePage))
             throw EDbError(u8"不支持的数据库代码页 " + std::to_string(FOptions.CodePage));
         if (FOptions.Path.empty()) throw EDbError(u8"没有指定数据库文件");
@@ -221,9 +221,7 @@ TDbSession::TDbSession(const TDbOptions& options)
 
         c.WriteGuard = std::make_unique<TSqlGuard>(c.Write, TGuardMode::Trusted);
         c.ReadGuard = std::make_unique<TSqlGuard>(c.Read, TGuardMode::ReadOnly);
-    } catch (const EDbError& error) {
-        Fail(error);
-    }
+    });
 }
 
 TDbSession::~TDbSession() = default;
@@ -427,30 +425,20 @@ TDbResult TDbSession::Run(sqlite3* db, const std::string& sql, const std::functi
 }
 
 TDbResult TDbSession::Select(const std::string& sql, const TDbParams& params) {
-    try {
-        return Run(FConnections->Read, sql, Binder(params), false, nullptr);
-    } catch (const EDbError& error) {
-        Fail(error);
-    }
+    return Guarded([&] { return Run(FConnections->Read, sql, Binder(params), false, nullptr); });
 }
 
 TDbResult TDbSession::Select(const std::string& sql, const TDbNamedParams& params) {
-    try {
-        return Run(FConnections->Read, sql, Binder(params), false, nullptr);
-    } catch (const EDbError& error) {
-        Fail(error);
-    }
+    return Guarded([&] { return Run(FConnections->Read, sql, Binder(params), false, nullptr); });
 }
 
 TDbResult TDbSession::ClientSelect(const AnsiString& text) {
-    try {
+    return Guarded([&] {
         std::string first;
         const std::string statement = CheckClientStatement(ToUtf8(text), &first);
         if (first != "SELECT" && first != "WITH") throw EDbRefused(u8"只允许执行查询语句 (SELECT)");
         return Run(FConnections->Read, FDialect.Translate(statement), Binder(TDbParams()), true, nullptr);
-    } catch (const EDbError& error) {
-        Fail(error);
-    }
+    });
 }
 
 namespace {
@@ -482,7 +470,7 @@ std::string ColumnOfTerm(const TSortTerm& term) {
 } // namespace
 
 TDbSession::TBuiltSelect TDbSession::Build(const TSelectSpec& spec, size_t firstParameter) const {
-    try {
+    return Guarded([&] {
         TBuiltSelect built;
         const std::string select = Trim(ToUtf8(spec.Select));
         if (select.empty()) throw EDbError(u8"没有查询语句");
@@ -583,9 +571,7 @@ TDbSession::TBuiltSelect TDbSession::Build(const TSelectSpec& spec, size_t first
                     std::to_string(offset > 0 ? offset : 0);
         built.Sql = std::move(text);
         return built;
-    } catch (const EDbError& error) {
-        Fail(error);
-    }
+    });
 }
 
 std::string TDbSession::BuildSelect(const TSelectSpec& spec) const {
@@ -641,7 +627,7 @@ TDbResult TDbSession::SelectWhere(const TSelectSpec& spec, const TDbParams& para
             position.emplace_back(sqlite3_value_dup(sqlite3_column_value(stmt, column)), sqlite3_value_free);
         }
     };
-    try {
+    return Guarded([&] {
         const bool capture = spec.Last && !built.Terms.empty();
         const TReadableScope readable(*FConnections->ReadGuard, spec.Tables);
         TDbResult result =
@@ -651,9 +637,7 @@ TDbResult TDbSession::SelectWhere(const TSelectSpec& spec, const TDbParams& para
             spec.Last->FOrder = built.Order;
         }
         return result;
-    } catch (const EDbError& error) {
-        Fail(error);
-    }
+    });
 }
 
 Int64 TDbSession::CountWhere(const TSelectSpec& spec, const TDbParams& params) {
@@ -663,23 +647,19 @@ Int64 TDbSession::CountWhere(const TSelectSpec& spec, const TDbParams& params) {
     const std::string sql = "SELECT COUNT(*) FROM (" + BuildSelect(count) + ")";
     // "All" and an empty text are no condition: the statement is then the server's own, and kept prepared.
     const bool clientText = !ClientCondition(ToUtf8(spec.Condition)).empty() || !Trim(spec.Sort).empty();
-    try {
+    return Guarded([&] {
         const TReadableScope readable(*FConnections->ReadGuard, spec.Tables);
         const TDbResult result = Run(FConnections->Read, sql, Binder(params), clientText, nullptr);
         return result.Rows.empty() || result.Rows[0].empty() ? 0 : result.Rows[0][0].AsInt64();
-    } catch (const EDbError& error) {
-        Fail(error);
-    }
+    });
 }
 
 void TDbSession::Transaction(const std::function<void(TDbWriter&)>& body) {
     sqlite3* db = FConnections->Write;
-    try {
+    Guarded([&] {
         if (FInTransaction) throw EDbError(u8"事务不能嵌套");
         ExecScript(db, "BEGIN IMMEDIATE", u8"无法开始事务");
-    } catch (const EDbError& error) {
-        Fail(error);
-    }
+    });
     FInTransaction = true;
     TDbWriter writer(*this);
     try {
@@ -690,17 +670,19 @@ void TDbSession::Transaction(const std::function<void(TDbWriter&)>& body) {
         throw;
     }
     FInTransaction = false;
-    try {
-        ExecScript(db, "COMMIT", u8"提交事务失败");
-    } catch (const EDbError& error) {
-        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-        Fail(error);
-    }
+    Guarded([&] {
+        try {
+            ExecScript(db, "COMMIT", u8"提交事务失败");
+        } catch (const EDbError&) {
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+            throw;
+        }
+    });
 }
 
 Int64 TDbSession::ClientWrite(const AnsiString& text, const std::vector<std::string>& writableTables) {
     TSqlGuard& guard = *FConnections->WriteGuard;
-    try {
+    return Guarded([&] {
         std::string first;
         const std::string statement = CheckClientStatement(ToUtf8(text), &first);
         if (first != "INSERT" && first != "UPDATE" && first != "DELETE" && first != "REPLACE")
@@ -730,48 +712,38 @@ Int64 TDbSession::ClientWrite(const AnsiString& text, const std::vector<std::str
             }
         }
         return changes;
-    } catch (const EDbError& error) {
-        Fail(error);
-    }
+    });
 }
 
 //----------------------------------------------------------------------------------------------------------------
 // TDbWriter
 
 Int64 TDbWriter::Exec(const std::string& sql, const TDbParams& params) {
-    try {
+    return FSession.Guarded([&] {
         Int64 changes = 0;
         FSession.Run(FSession.FConnections->Write, sql, FSession.Binder(params), false, &changes);
         return changes;
-    } catch (const EDbError& error) {
-        FSession.Fail(error);
-    }
+    });
 }
 
 Int64 TDbWriter::Exec(const std::string& sql, const TDbNamedParams& params) {
-    try {
+    return FSession.Guarded([&] {
         Int64 changes = 0;
         FSession.Run(FSession.FConnections->Write, sql, FSession.Binder(params), false, &changes);
         return changes;
-    } catch (const EDbError& error) {
-        FSession.Fail(error);
-    }
+    });
 }
 
 TDbResult TDbWriter::Select(const std::string& sql, const TDbParams& params) {
-    try {
+    return FSession.Guarded([&] {
         return FSession.Run(FSession.FConnections->Write, sql, FSession.Binder(params), false, nullptr);
-    } catch (const EDbError& error) {
-        FSession.Fail(error);
-    }
+    });
 }
 
 TDbResult TDbWriter::Select(const std::string& sql, const TDbNamedParams& params) {
-    try {
+    return FSession.Guarded([&] {
         return FSession.Run(FSession.FConnections->Write, sql, FSession.Binder(params), false, nullptr);
-    } catch (const EDbError& error) {
-        FSession.Fail(error);
-    }
+    });
 }
 
 Int64 TDbWriter::LastInsertRowId() const {

@@ -159,6 +159,15 @@ private:
     struct TConnections;
 
     [[noreturn]] void Fail(const EDbError& error) const; // raises it again in the session's code page
+    // Runs the body; a database failure out of it is raised again through Fail. Every public entry
+    // runs its work here, so no failure leaves in SQLite's own encoding.
+    template <class TBody> auto Guarded(TBody&& body) const -> decltype(body()) {
+        try {
+            return body();
+        } catch (const EDbError& error) {
+            Fail(error);
+        }
+    }
     struct TBuiltSelect {
         std::string Sql;
         std::string Order;                // the ORDER BY terms
