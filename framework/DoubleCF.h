@@ -13,6 +13,7 @@
 
 #include "dialogs/QvCopy.h"
 #include "framework/DoubleCD.h"
+#include "framework/SignOff.h"
 #include "framework/SingleCF.h"
 
 class TfrmDouble;
@@ -91,6 +92,7 @@ public:
     // Overrides.
     void ConnectDataModule() override;
     void ApplyInputSettings() override;
+    void ConfigureProgram() override;
     bool AddRecord(bool fresh) override;
     bool EditRecord() override;
     bool DeleteRecord(bool confirm) override;
@@ -249,6 +251,41 @@ public:
     void miBBConfirmClick(TObject* sender);
     void miBBCancelConfirmClick(TObject* sender);
     static void PublishConfirm(TClassBuilder<TfrmDouble>& c);
+
+    // ---- sign-off (SignOff.cpp holds the work, the form its commands) ----
+    TToolButton* btnSepSorvane = nullptr;
+    TToolButton* btnSorvane = nullptr;
+    TPopupMenu* popSorvane = nullptr;
+    TMenuItem* miGoConfirm = nullptr;
+    TMenuItem* miGoUnConfirm = nullptr;
+    TMenuItem* miGoInvalid = nullptr;
+    TMenuItem* miViewSorvane = nullptr;
+    TMenuItem* mConfirmErp = nullptr;
+    TMenuItem* mUpdateConfirm = nullptr;
+    std::unique_ptr<TSignOff> SignOff;
+    virtual void LoadSignOffTypes();
+    virtual void LoadSignOffTypesQz();
+    virtual void ShowSignOffOpinion();
+    virtual bool AskSignOffInfo();
+    virtual void UpdateSignOffActions();
+    // The settings asked before a send ([form type, person]); by default the dialogs' sign-off settings
+    // dialog. True on OK.
+    virtual bool RunSignOffSettings(Variant& result);
+    // The flow window over the rows of the sign-off information; by default the dialogs' one.
+    virtual void ShowSignOffSteps(const Variant& rows);
+    bool SignOffRequired(Byte kind) { return SignOff->Required(kind); }
+    void SendForSignOff(bool fromCommand, Byte kind, bool showErrors) {
+        SignOff->Send(fromCommand, kind, showErrors);
+    }
+    bool SignOffPending() { return SignOff->Pending(); }
+    void btnSorvaneClick(TObject* sender);
+    void miGoConfirmClick(TObject* sender);
+    void miGoUnConfirmClick(TObject* sender);
+    void miGoInvalidClick(TObject* sender);
+    void miViewSorvaneClick(TObject* sender);
+    void mConfirmErpClick(TObject* sender);
+    void mUpdateConfirmClick(TObject* sender);
+    static void PublishSignOff(TClassBuilder<TfrmDouble>& c);
 
 private:
     AnsiString ConfirmLangText(const AnsiString& ident, const AnsiString& def);

@@ -525,12 +525,11 @@ void TfrmDouble::PlaceConfirmImage() {
 }
 
 void TfrmDouble::UpdateConfirmImage() {
-    auto item = [this](const char* name) { return dynamic_cast<TMenuItem*>(FindComponent(name)); };
-    TMenuItem* goConfirm = item("miGoConfirm");
-    TMenuItem* goUnConfirm = item("miGoUnConfirm");
-    TMenuItem* goInvalid = item("miGoInvalid");
-    TMenuItem* confirmErp = item("mConfirmErp");
-    TMenuItem* updateConfirm = item("mUpdateConfirm");
+    TMenuItem* goConfirm = miGoConfirm;
+    TMenuItem* goUnConfirm = miGoUnConfirm;
+    TMenuItem* goInvalid = miGoInvalid;
+    TMenuItem* confirmErp = mConfirmErp;
+    TMenuItem* updateConfirm = mUpdateConfirm;
     auto confirm = [&](bool on) {
         Enable(btnConfirm, on);
         Enable(miConfirm, on);

@@ -65,6 +65,10 @@ AnsiString BuildGridLinkCondition(const TGridLink& link, const AnsiString& value
     return link.Target1 + (sqlType == 0 ? "+" : "||") + link.Target2 + "=" + QuotedStr(value1.substr(0, 15));
 }
 
+bool TSingleLinks::IsLinkField(const AnsiString& name) const {
+    return InLinkList(LinkFields, name);
+}
+
 void TSingleLinks::LoadLinkFields() {
     Variant rows;
     try {

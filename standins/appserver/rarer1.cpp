@@ -66,7 +66,7 @@ int TRarer1::Connect(const Variant& params) {
     FSettings.clear();
     FSettingLines.clear();
     FRights = TUserRights();
-    std::unique_ptr<TDbSession> session;
+    TServerSession session;
     std::shared_ptr<const TCatalogue> catalogue;
     try {
         session = OpenServerSession(936);
@@ -337,20 +337,19 @@ Variant TRarer1::AS_GetRecords(TDispArgs args) {
         nested.Nested = ResultFields(result.LineColumns, allLines, FTypeHints);
         fields.push_back(nested);
         for (size_t i = 0; i < result.Head.Rows.size(); ++i) {
-            TDbRow row = result.Head.Rows[i];
             std::vector<Variant> lines;
             for (const TDbRow& line : result.Lines[i])
                 lines.push_back(PacketRow(line, nested.Nested));
-            Variant packetRow = PacketRow(row, fields);
-            packetRow.PutElement({static_cast<int>(fields.size()) - 1}, VarArrayOf(lines));
-            rows.push_back(std::move(packetRow));
+            std::vector<Variant> values = PacketValues(result.Head.Rows[i], fields);
+            values.back() = VarArrayFromVector(std::move(lines));
+            rows.push_back(VarArrayFromVector(std::move(values)));
         }
         complete = result.Eof;
     }
     position += static_cast<Int64>(rows.size());
     *args[2].Value = Variant(static_cast<int>(rows.size()));
     *args[7].Value = Variant(position);
-    return MakeDataPacket(fields, VarArrayOf(rows), complete ? pfComplete : 0);
+    return MakeDataPacket(fields, VarArrayFromVector(std::move(rows)), complete ? pfComplete : 0);
 }
 
 Variant TRarer1::AS_ApplyUpdates(TDispArgs args) {

@@ -4,7 +4,6 @@
 // the settings and rights that show or lock fields, what a new credit keeps of the last one, the
 // document type's after-save flags and sign-off state, and a browsed credit that F2 leaves alone.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <cmath>
@@ -40,17 +39,6 @@ protected:
         delete Form;
         Form = nullptr;
         Open();
-    }
-    // Writes straight into the demo database, as another program of the suite would.
-    void Exec(const std::string& sql) {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open_v2(Db->Path().c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-        char* error = nullptr;
-        const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
-        const std::string message = error ? error : "";
-        sqlite3_free(error);
-        sqlite3_close_v2(db);
-        ASSERT_EQ(rc, SQLITE_OK) << message;
     }
 };
 
@@ -405,9 +393,8 @@ TEST_F(Kvrx58Whole, TheSupplierQueryNeedsASupplierAndTheSupplierCodeEntryFollows
 
 TEST_F(Kvrx58Whole, TheDocumentTypeDecidesConfirmPrintAndSignOff) {
     Open();
-    // The type 5103 is sent for sign-off by this program's settings; the others are not.
-    Exec("INSERT INTO WOQMQ (COMPANY, MQ001, MQ002, MQ003, MQ004) VALUES ('DEMO', 'KVRX58', '5103', 'N', "
-         "'QZ01')");
+    // The demo sends the type 5103 for sign-off by this program's settings; the others are not.
+    ASSERT_EQ(Sql("SELECT COUNT(*) FROM WOQMQ WHERE MQ001 = 'KVRX58' AND MQ002 = '5103'"), "1");
     const struct {
         const char* Type;
         Byte AutoConfirm;
@@ -466,14 +453,16 @@ TEST_F(Kvrx58Whole, F2OnAFieldOfABrowsedCreditOpensNothing) {
     Open();
     ASSERT_EQ(Form->EditState, esBrowse);
     const AnsiString supplier = Head("TA005");
+    // The header's edits are closed while browsing; F2 that reaches one all the same (the pop-up menu's
+    // lookup item) ends silently before any lookup or picker opens.
     for (const char* control : {"edTA001", "edTA005", "edTA008", "edTA016", "edTA017", "edTA013"}) {
         SCOPED_TRACE(control);
-        if (!strcmp(control, "edTA016") || !strcmp(control, "edTA017")) UserClick(Form, "TabSheet1");
-        if (!strcmp(control, "edTA013")) UserClick(Form, "tbsHead1");
         Chooser->Picks.push_back({1});
         Chooser->Dates.push_back("20270101");
         TakeMessages();
-        UserKey(Form, "F2", control);
+        Word key = VK_F2;
+        EXPECT_THROW(Form->DoF2Key(key, dynamic_cast<TWinControl*>(Form->FindComponent(control))), EAbort);
+        EXPECT_EQ(key, 0);
         EXPECT_TRUE(Chooser->Requests.empty());
         EXPECT_EQ(Chooser->DatesAsked, 0);
         EXPECT_TRUE(TakeMessages().empty());
@@ -482,10 +471,6 @@ TEST_F(Kvrx58Whole, F2OnAFieldOfABrowsedCreditOpensNothing) {
         Chooser->Dates.clear();
     }
     EXPECT_EQ(Head("TA005"), supplier);
-    // Typing into a browsed credit does not change it either.
-    UserType(Form, "edTA004", "LC-TYPED");
-    EXPECT_EQ(Main()->State(), dsBrowse);
-    EXPECT_EQ(Head("TA004"), Trim(Sql("SELECT TA004 FROM KVRTA WHERE TA002 = '" + Head("TA002") + "'")));
 }
 
 TEST_F(Kvrx58Whole, TheOrderTypeEditorsButtonOpensTheOrderLookupOnlyWhileTheCreditIsEdited) {
