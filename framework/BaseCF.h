@@ -143,6 +143,12 @@ public:
                                    const AnsiString& order);
 
     // Overrides of TfrmRadical.
+    // F2, F3 and F4 write into the control's field: on a read-only control, and on a field of a
+    // document that is only browsed, they end silently (key cleared, silent abort), before a program's
+    // own lookup can open (its write lifts read-only).
+    void DoF2Key(Word& key, TWinControl* control) override;
+    void DoF3Key(Word& key, TWinControl* control) override;
+    void DoF4Key(Word& key, TWinControl* control) override;
     void UpdateButtonStates() override;
     void ConnectDataModule() override;
     void ApplyInputSettings() override;
@@ -155,11 +161,6 @@ public:
     void ApplyUserSettings() override;
     // In browse state the page's topic (topic + "0000"); else the control's.
     void GetHelpContext(const AnsiString& topic, AnsiString& context) override;
-    // A read-only control, or a control of this form while it browses, opens nothing: the key ends
-    // silently (EAbort), before a descendant's lookup could write into the field.
-    void DoF2Key(Word& key, TWinControl* control) override;
-    void DoF3Key(Word& key, TWinControl* control) override;
-    void DoF4Key(Word& key, TWinControl* control) override;
     // The special-character picker into the control's field (LinkedDocFields lists the fields).
     void DoF11Key(Word& key, TWinControl* control) override;
 
@@ -176,6 +177,11 @@ public:
     TdmBase* BaseModule() const { return dynamic_cast<TdmBase*>(DataModule); }
 
     void SetEditState(Byte state);
+    // The header's data source edits on typing only while the form edits or adds.
+    void FollowEditState();
+    // Key := 0 and the silent abort when the control is read-only, or when the form browses and the
+    // control edits a browsed data set.
+    void RefuseFunctionKeyWhileBrowsing(Word& key, TWinControl* control);
     // The state text of panel 0 for ShowState's state (1 browse, 2 edit, 3 insert).
     AnsiString StateText(Byte state) const;
     bool CheckRequired(TDataSet* dataSet, const AnsiString& list);
@@ -237,8 +243,6 @@ protected:
     void Notification(TComponent* component, TOperation operation) override;
 
 private:
-    // The F2, F3 and F4 guard.
-    void EndKeyOnClosedControl(Word& key, TWinControl* control);
     bool FFocusHeld = false;
     TWinControl* FPendingFocus = nullptr;
     bool IsEditing() const;

@@ -172,7 +172,10 @@ TEST_F(Kvrx58Settings, LinkColumnsOfTheLinesShowAsLinksWhileBrowsing) {
     Word released = VK_CONTROL;
     Form->gdBody1KeyUp(Form->gdBody1, released, TShiftState{});
     EXPECT_EQ(Form->gdBody1->Cursor(), crDefault);
+    // The demo's second credit is not confirmed: it can be changed.
+    Main()->Last();
     UserKey(Form, "F7");
+    ASSERT_EQ(Form->EditState, esEdit);
     EXPECT_EQ(colours("TB004"), std::pair(clBlack, false));
 }
 
