@@ -11,6 +11,7 @@
 #include "foundation/libstrs.h"
 #include "framework/AppServer.h"
 #include "framework/KnlBase.h"
+#include "framework/SingleUserFields.h"
 
 namespace {
 
@@ -275,6 +276,18 @@ void TfrmDouble::ConnectDataModule() {
     TfrmSingle::ConnectDataModule();
     TdmDouble* module = DoubleModule();
     if (gdBody1 && module) gdBody1->SetDataSource(module->dsBody1);
+    if (!module) return;
+    try {
+        BodyUDFFields = LoadUDFFields(Broker->ProgramID, "Z01D", "ALL");
+    } catch (const Exception& e) {
+        // Without the definitions new lines take no server defaults; the form works on.
+        WriteAlertLog(Broker->ProgramID, "DoubleCF-UDF:" + e.Message(), 'D');
+    }
+}
+
+void TfrmDouble::ViewApplyBodyDefaultTexts() {
+    if (!gdBody1) return;
+    if (TMT_Doc* doc = UserFields().FormatDocument()) doc->ApplyGridDefaultTexts(gdBody1);
 }
 
 void TfrmDouble::ApplyInputSettings() {
