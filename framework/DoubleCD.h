@@ -110,6 +110,7 @@ public:
     void cdsBody1AfterDelete(TDataSet* dataSet);
     void cdsBody1AfterScroll(TDataSet* dataSet);
     void cdsBody1NewRecord(TDataSet* dataSet);
+    // The server's refusal of a line: shown in a box captioned as a failed save, then logged.
     void cdsBody1ReconcileError(TCustomClientDataSet* dataSet, EReconcileError* e, TUpdateKind updateKind,
                                 TReconcileAction& action);
     void dsBody1DataChange(TObject* sender, TField* field);
