@@ -55,6 +55,9 @@ KVR_PUBLISHED(TfrmDouble, c) {
     c.Method("gdBody1Enter", &TfrmDouble::gdBody1Enter);
     c.Method("gdBody1Exit", &TfrmDouble::gdBody1Exit);
     c.Method("gdBody1KeyDown", &TfrmDouble::gdBody1KeyDown);
+    c.Method("gdBody1TitleButtonClick", &TfrmDouble::gdBody1TitleButtonClick);
+    c.Field("btnAttach", &TfrmDouble::btnAttach);
+    c.Method("btnAttachClick", &TfrmDouble::btnAttachClick);
     c.Method("miBodyToExcelClick", &TfrmDouble::miBodyToExcelClick);
     c.Method("miBodyToExcel2Click", &TfrmDouble::miBodyToExcel2Click);
     PublishConfirm(c);
@@ -78,9 +81,12 @@ KVR_FORM_RESOURCE(TfrmDouble, R"(inherited frmDouble: TfrmDouble
       object gdBody1: TFDBGrid
         Align = alClient
         Color = 15532027
+        TitleButtons = True
+        TitleImageList = SortMapList
         OnEnter = gdBody1Enter
         OnExit = gdBody1Exit
         OnKeyDown = gdBody1KeyDown
+        OnTitleButtonClick = gdBody1TitleButtonClick
       end
     end
   end
@@ -172,6 +178,12 @@ KVR_FORM_RESOURCE(TfrmDouble, R"(inherited frmDouble: TfrmDouble
     object btnFlow: TToolButton
       DropdownMenu = DropDownPopupMenu
       Style = tbsDropDown
+    end
+    object btnAttach: TToolButton
+      Enabled = False
+      Hint = '附件'
+      ImageIndex = 16
+      OnClick = btnAttachClick
     end
     object btnSepSorvane: TToolButton
       Style = tbsSeparator
@@ -304,6 +316,7 @@ void TfrmDouble::ApplyInputSettings() {
 
 void TfrmDouble::ConfigureProgram() {
     TfrmSingle::ConfigureProgram();
+    AttachmentsEnabled = true;
     SignOff->AutoSend = "N";
 }
 
@@ -477,9 +490,25 @@ void TfrmDouble::UpdateButtonStates() {
     }
     UpdateConfirmImage();
     UpdateSignOffActions();
+    UpdateAttachButton();
     if (miBodyToExcel && miTable2Excel) miBodyToExcel->SetEnabled(miTable2Excel->Enabled());
     if (miBodyToExcel2 && miTable2Excel) miBodyToExcel2->SetEnabled(miTable2Excel->Enabled());
     UpdateCopyCommand();
+}
+
+// ---- attachments ----
+
+void TfrmDouble::UpdateAttachButton() {
+    if (!btnAttach) return;
+    btnAttach->SetEnabled(AttachmentsEnabled && ((miLast && miLast->Enabled()) || EditState == esEdit));
+    btnAttach->SetImageIndex(AttachmentsEnabled && DoubleModule() && HasAttachment() ? 17 : 16);
+}
+
+void TfrmDouble::btnAttachClick(TObject*) {
+    if (!AttachmentsEnabled) return;
+    // The dialog's work shows on the button at once (ShowAttachments reads the keys again).
+    ShowAttachments();
+    UpdateAttachButton();
 }
 
 // ---- record operations ----

@@ -254,6 +254,10 @@ public:
     static void PublishConfirm(TClassBuilder<TfrmDouble>& c);
 
     // ---- sign-off (SignOff.cpp holds the work, the form its commands) ----
+    TToolButton* btnAttach = nullptr; // the document's attachments: image 17 when it has some, else 16
+    // Enabled while attachments are on and a stored document is shown or edited.
+    void UpdateAttachButton();
+    void btnAttachClick(TObject* sender);
     TToolButton* btnSepSorvane = nullptr;
     TToolButton* btnSorvane = nullptr;
     TPopupMenu* popSorvane = nullptr;
