@@ -12,6 +12,7 @@
 #include "components/QvDBEdit.h"
 #include "dialogs/QvColorQBE.h"
 #include "foundation/UserDefINI.h"
+#include "framework/FieldLists.h"
 #include "framework/SingleAttachments.h"
 #include "framework/SingleColorFilter.h"
 #include "framework/SingleCF.h"
@@ -103,6 +104,10 @@ KVR_FORM_RESOURCE(TfrmServicesTest, R"(inherited frmServicesTest: TfrmServicesTe
     inherited tbsHead1: TTabSheet
       object edTA001: TDBEdit
         DataField = 'TA001'
+        DataSource = dmServicesTest.dsMain
+      end
+      object cboTA002: TwwDBComboBox
+        DataField = 'TA002'
         DataSource = dmServicesTest.dsMain
       end
     end
@@ -548,6 +553,23 @@ TEST_F(SingleServicesTest, UserFieldsTakeTheirLabelsAndComputedValuesFollowTheir
     EXPECT_NE(dialogs[0].Text.find("E000032"), AnsiString::npos);
     EXPECT_TRUE(Main()->FieldByName("UDF51")->IsNull() || Main()->FieldByName("UDF51")->AsFloat() == 0);
     Single->CancelEdit(false);
+}
+
+// Outside a simplified-Chinese system and interface, a changeable combo box of the record must be
+// filled (its items are in the other code page); the user-defined combos never are.
+TEST_F(SingleServicesTest, EditableComboBoxesBecomeRequiredOutsideASimplifiedChineseSystem) {
+    for (const char* interfacePage : {"936", "1252"}) {
+        SCOPED_TRACE(interfacePage);
+        WriteFile("C:\\Veltrane\\VeltraneC.ini",
+                  AnsiString("[CodePage]\r\nUICodePage=") + interfacePage + "\r\n");
+        Start();
+        ASSERT_EQ(Single->GetUICodePage(), interfacePage);
+        const bool simplified = Single->GetSystemCodePage() == "936" && Single->GetUICodePage() == "936";
+        EXPECT_EQ(ContainsWholeWord(Single->RequiredFields, "TA002"), !simplified) << Single->RequiredFields;
+        EXPECT_FALSE(ContainsWholeWord(Single->RequiredFields, "UDF01")) << Single->RequiredFields;
+        delete Single;
+        Single = nullptr;
+    }
 }
 
 // A new record takes the user-settings document's default text into a user-defined combo shown on
