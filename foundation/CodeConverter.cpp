@@ -197,8 +197,7 @@ void TCodeConverter::SetFontCharset(Byte mode, TFont* font) {
     }
 }
 
-int TCodeConverter::MessageDlg(const AnsiString& text, TMsgDlgType dialogType, TMsgDlgButtons buttons,
-                               const AnsiString& caption) {
+int TCodeConverter::MessageDlg(const AnsiString& text, TMsgDlgType dialogType, TMsgDlgButtons buttons) {
     if (text.empty()) return 0;
     AnsiString shown = text;
     // Room after the text, which the GB dialog font measures short.
@@ -206,10 +205,7 @@ int TCodeConverter::MessageDlg(const AnsiString& text, TMsgDlgType dialogType, T
     auto* ownerForm = dynamic_cast<TCustomForm*>(Owner());
     if (ownerForm && ownerForm->WindowState() == wsMinimized) ownerForm->SetWindowState(wsNormal);
     std::unique_ptr<TMessageForm> dialog(CreateMessageDialog(shown, dialogType, buttons));
-    if (!caption.empty())
-        dialog->SetCaption(caption);
-    else if (ownerForm)
-        dialog->SetCaption(ownerForm->Caption());
+    if (ownerForm) dialog->SetCaption(ownerForm->Caption());
     SetFontCharset(FUIConvertMode, dialog->Font());
     return dialog->ShowModal();
 }

@@ -96,9 +96,7 @@ public:
 
     // The standard message dialog over the owner form, with its caption and a font for the user
     // interface; 0 for an empty text, which shows nothing.
-    // The dialog takes the owner form's caption, or caption when one is given.
-    int MessageDlg(const AnsiString& text, TMsgDlgType dialogType, TMsgDlgButtons buttons,
-                   const AnsiString& caption = AnsiString());
+    int MessageDlg(const AnsiString& text, TMsgDlgType dialogType, TMsgDlgButtons buttons);
 
     // ---- forms ----
     // Converts the form's texts and fonts by UIConvertMode (nothing without a form conversion). With a

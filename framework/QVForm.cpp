@@ -71,9 +71,8 @@ void TQVForm::ConvertCodePage() {
     Converted = true;
 }
 
-int TQVForm::ShowMessageDlg(const AnsiString& text, TMsgDlgType dialogType, TMsgDlgButtons buttons,
-                            const AnsiString& caption) {
-    return QvConverter ? QvConverter->MessageDlg(text, dialogType, buttons, caption) : 0;
+int TQVForm::ShowMessageDlg(const AnsiString& text, TMsgDlgType dialogType, TMsgDlgButtons buttons) {
+    return QvConverter ? QvConverter->MessageDlg(text, dialogType, buttons) : 0;
 }
 
 AnsiString TQVForm::GetSystemCodePage() const {

@@ -40,8 +40,7 @@ public:
     virtual void LoadModuleLanguage(TComponent* target);
 
     void ConvertCodePage();
-    int ShowMessageDlg(const AnsiString& text, TMsgDlgType dialogType, TMsgDlgButtons buttons,
-                       const AnsiString& caption = AnsiString());
+    int ShowMessageDlg(const AnsiString& text, TMsgDlgType dialogType, TMsgDlgButtons buttons);
     AnsiString GetSystemCodePage() const;
     AnsiString GetDBCodePage() const;
     AnsiString GetUICodePage() const;

@@ -47,12 +47,6 @@ public:
     virtual bool ViewHasParamText() = 0;
     // A message box over the form; the button pressed.
     virtual int ViewMessage(const AnsiString& text, TMsgDlgType type, TMsgDlgButtons buttons) = 0;
-    // The same under a caption of its own (UI code page) in place of the form's.
-    virtual int ViewCaptionedMessage(const AnsiString& caption, const AnsiString& text, TMsgDlgType type,
-                                     TMsgDlgButtons buttons) {
-        (void)caption;
-        return ViewMessage(text, type, buttons);
-    }
 
 protected:
     ~TRadicalView() = default;

@@ -174,10 +174,6 @@ public:
     int ViewMessage(const AnsiString& text, TMsgDlgType type, TMsgDlgButtons buttons) override {
         return ShowMessageDlg(text, type, buttons);
     }
-    int ViewCaptionedMessage(const AnsiString& caption, const AnsiString& text, TMsgDlgType type,
-                             TMsgDlgButtons buttons) override {
-        return ShowMessageDlg(text, type, buttons, caption);
-    }
     int BrokerWindowHandle() override { return static_cast<int>(Handle()); }
     AnsiString BrokerCaption() override { return Caption(); }
     AnsiString BrokerUICodePage() override { return GetUICodePage(); }

@@ -75,8 +75,13 @@ void TSingleUserFields::SetupUserFields() {
 
 AnsiString TSingleUserFields::FormatSetting(const AnsiString& componentName, const AnsiString& name) {
     AnsiString text;
-    if (F.DataModule) F.GetFormatDoc()->GetComponentProperty(componentName, name, text);
+    if (TMT_Doc* doc = FormatDocument()) doc->GetComponentProperty(componentName, name, text);
     return text;
+}
+
+TMT_Doc* TSingleUserFields::FormatDocument() {
+    // The form's one user-settings document, read once for every level.
+    return F.DataModule ? F.GetFormatDoc() : nullptr;
 }
 
 void TSingleUserFields::SetUDFLookupHints() {
