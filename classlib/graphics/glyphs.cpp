@@ -53,12 +53,13 @@ public:
 
     const AnsiString& File() const { return FFile; }
 
-    const TGlyphCell* Glyph(unsigned codePage, const char* bytes, int length, int width, int height, bool bold,
-                            bool italic) {
+    const TGlyphCell* Glyph(unsigned codePage, const char* bytes, int length, int width, int height,
+                            bool bold, bool italic) {
         if (!FFace || length < 1 || length > 2 || width < 1 || height < 1 || width > 0xFFF || height > 0xFFF)
             return nullptr;
-        const std::uint64_t code = length == 2 ? (static_cast<Byte>(bytes[0]) << 8) | static_cast<Byte>(bytes[1])
-                                               : static_cast<Byte>(bytes[0]);
+        const std::uint64_t code = length == 2
+                                       ? (static_cast<Byte>(bytes[0]) << 8) | static_cast<Byte>(bytes[1])
+                                       : static_cast<Byte>(bytes[0]);
         const std::uint64_t key = code | (static_cast<std::uint64_t>(codePage & 0xFFFF) << 16) |
                                   (static_cast<std::uint64_t>(width) << 32) |
                                   (static_cast<std::uint64_t>(height) << 44) | (std::uint64_t{bold} << 56) |
@@ -118,7 +119,8 @@ private:
         const bool wide = width >= height;
         const double em = wide ? height : height * FFace->units_per_EM / units;
         const int baseline = static_cast<int>(std::lround(height * FFace->ascender / units));
-        if (FT_Set_Char_Size(FFace, 0, static_cast<FT_F26Dot6>(std::lround(em * 64)), 72, 72) != 0) return entry;
+        if (FT_Set_Char_Size(FFace, 0, static_cast<FT_F26Dot6>(std::lround(em * 64)), 72, 72) != 0)
+            return entry;
         if (FT_Load_Glyph(FFace, index, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_LIGHT) != 0) return entry;
         FT_GlyphSlot slot = FFace->glyph;
         if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return entry;
@@ -131,7 +133,8 @@ private:
         }
         // Squeezed across when wider than its cell, centred in it.
         const double scale = advance > width * 64 ? width * 64.0 / advance : 1.0;
-        FT_Matrix matrix{static_cast<FT_Fixed>(std::lround(scale * 0x10000)), italic ? ItalicShear : 0, 0, 0x10000};
+        FT_Matrix matrix{static_cast<FT_Fixed>(std::lround(scale * 0x10000)), italic ? ItalicShear : 0, 0,
+                         0x10000};
         FT_Outline_Transform(&slot->outline, &matrix);
         FT_Pos shift = static_cast<FT_Pos>(std::lround((width * 64 - advance * scale) / 2));
         if (italic) shift -= static_cast<FT_Pos>(std::lround(em * 64 * 0.2 * 0.4)); // the slant leans right
@@ -180,8 +183,8 @@ void SetTextLook(TTextLook look) {
     gTextLook.store(look, std::memory_order_relaxed);
 }
 
-const TGlyphCell* CellGlyph(unsigned codePage, const char* bytes, int length, int width, int height, bool bold,
-                            bool italic) {
+const TGlyphCell* CellGlyph(unsigned codePage, const char* bytes, int length, int width, int height,
+                            bool bold, bool italic) {
     return Source().Glyph(codePage, bytes, length, width, height, bold, italic);
 }
 

@@ -25,8 +25,8 @@ struct TGlyphCell {
 // The glyph of the character (its bytes in the code page; code page 0, a symbol font, has none) in a cell
 // of width x height pixels, bold and italic as asked; null when the font lacks the character, when the
 // bytes are no character of the code page, or when no font was found: the caller draws a box then.
-const TGlyphCell* CellGlyph(unsigned codePage, const char* bytes, int length, int width, int height, bool bold,
-                            bool italic);
+const TGlyphCell* CellGlyph(unsigned codePage, const char* bytes, int length, int width, int height,
+                            bool bold, bool italic);
 
 // The font file the glyphs come from; empty when none was found.
 AnsiString GlyphFontFile();
