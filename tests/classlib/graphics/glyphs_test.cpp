@@ -15,7 +15,8 @@ protected:
     void SetUp() override {
         SetACP(936);
         SetTextLook(tlGlyphs);
-        ASSERT_FALSE(GlyphFontFile().empty()) << "no font found through fontconfig (scripts/setup.sh installs one)";
+        ASSERT_FALSE(GlyphFontFile().empty())
+            << "no font found through fontconfig (scripts/setup.sh installs one)";
     }
     void TearDown() override {
         SetACP(936);
@@ -23,8 +24,8 @@ protected:
     }
 
     // The text drawn at (2, 3) with a clear brush, in black unless told, on a white bitmap.
-    static void Draw(TBitmap& bitmap, const AnsiString& text, int height, TFontCharset charset = DEFAULT_CHARSET,
-                     TFontStyles style = {}, TColor color = clBlack) {
+    static void Draw(TBitmap& bitmap, const AnsiString& text, int height,
+                     TFontCharset charset = DEFAULT_CHARSET, TFontStyles style = {}, TColor color = clBlack) {
         WhiteBitmap(bitmap, 80, 40);
         TCanvas* c = bitmap.Canvas();
         c->Font()->SetHeight(-height);
