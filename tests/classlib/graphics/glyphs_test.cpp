@@ -207,6 +207,8 @@ TEST_F(GlyphTest, StylesChangeTheGlyphInsideItsCell) {
 
 TEST_F(GlyphTest, OneGlyphAsTheInstalledFontDrawsIt) {
     // "中" at 12 pixels, black on white: X where the glyph covers more than half of the pixel.
+    ASSERT_NE(GlyphFontFile().find("wqy-microhei"), AnsiString::npos)
+        << GlyphFontFile() << " is not the font scripts/setup.sh installs";
     TBitmap bitmap;
     Draw(bitmap, "中", 12);
     std::vector<std::string> rows;
