@@ -715,13 +715,18 @@ void TQBEForm::SetHeadDataSet(TDataSet* dataSet, const AnsiString& headTable, bo
         date->SetCaption(Message(3));
         FColumnsSet = true;
     }
+    BuildColumnList();
+    ConvertCodePage();
+    // The operators as the user interface shows them (the converted pick list), so that a row's
+    // operator is found again among them when the condition is built.
+    FOperators->Assign(sg1->GetColControl(1)->PickList());
+    // The schemes' names come from the database, converted for the user interface as they are listed:
+    // listed after the form's conversion, which would convert them again.
     try {
         LoadSchemeList();
     } catch (const Exception&) {
         // No scheme list (no server yet): the dialog works without one.
     }
-    BuildColumnList();
-    ConvertCodePage();
     FillKeyRows();
 }
 

@@ -64,6 +64,8 @@ bool ClassIsNamed(const TObject* object, const AnsiString& className) {
 
 KVR_PUBLISHED(TCodeConverter, c) {
     c.Property("DesignType", &TCodeConverter::DesignType, &TCodeConverter::SetDesignType).Default(dtClient);
+    // Read only: what a host asks to speak to the user in the form's code page.
+    c.Property("UICodePage", &TCodeConverter::UICodePage, nullptr);
 }
 
 TCodeConverter::TCodeConverter(TComponent* owner)
@@ -285,8 +287,14 @@ void TCodeConverter::ConvertPanels(TComponent* component, Byte direction) {
         ConvertStrProp(panels->Items(i), "Text", *this, direction);
 }
 
+// A user interface in the other code page shows the caption converted like every other text (GB bytes
+// in a BIG5 interface read as other characters); otherwise a BIG5 system shows it in BIG5.
 void TCodeConverter::ConvertFormCaption(TCustomForm* form) {
-    if (form && FSystemCodePage == "950") form->SetCaption(GBToBig5(form->Caption()));
+    if (!form) return;
+    if (FUIConvertMode == 1 || FUIConvertMode == 2)
+        form->SetCaption(ConvertString(FUIConvertMode, form->Caption()));
+    else if (FSystemCodePage == "950")
+        form->SetCaption(GBToBig5(form->Caption()));
 }
 
 bool TCodeConverter::RunRegistered(const char* className, TComponent* component, Byte direction) {

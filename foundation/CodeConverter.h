@@ -121,6 +121,8 @@ public:
     void ConvertPanels(TComponent* component, Byte direction);
     // A list view's column captions, item captions and the sub-items that have a column.
     void ConvertListView(TComponent* component, Byte direction);
+    // The form's caption by the user-interface mode when it converts texts, else GB to BIG5 on a BIG5
+    // system.
     void ConvertFormCaption(TCustomForm* form);
 
 private:

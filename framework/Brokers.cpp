@@ -24,6 +24,37 @@ AnsiString ArgumentText(const TVarRec& arg) {
     return VarToStr(arg.Value());
 }
 
+// The message text with its placeholders filled by the class library's format routine; a text that
+// does not fit its arguments (a placeholder more than there are arguments, a number for "%s") still
+// shows: each "%s" and "%d" takes the next argument's text, missing ones empty.
+AnsiString FillArguments(const AnsiString& text, const std::vector<TVarRec>& args) {
+    try {
+        return Format(text, args);
+    } catch (const Exception&) {
+        // Filled below, as the placeholders come.
+    }
+    AnsiString out;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char directive = i + 1 < text.size() && text[i] == '%' ? text[i + 1] : '\0';
+        if (directive == '%') {
+            out += '%';
+            ++i;
+        } else if (directive == 's' || directive == 'S' || directive == 'd' || directive == 'D') {
+            try {
+                if (next < args.size()) out += ArgumentText(args[next]);
+            } catch (const Exception&) {
+                // An argument that has no text (an object) puts in nothing.
+            }
+            ++next;
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 bool IsAssignedDispatch(const Variant& value) {
     return VarIsDispatch(value) && !VarIsEmpty(value);
 }
@@ -339,14 +370,10 @@ AnsiString TBrokers::GetProgramNameOf(const AnsiString& id) {
 
 // ---- messages ----
 
-AnsiString TBrokers::GetMessageText(const AnsiString& kind, const AnsiString& code,
-                                    const std::vector<TVarRec>& args) {
+AnsiString TBrokers::GetMessageText(const AnsiString& kind, const AnsiString& code) {
     if (!IsAssignedDispatch(HostApp)) return AnsiString();
-    std::vector<AnsiString> texts;
-    for (const TVarRec& arg : args)
-        texts.push_back(ArgumentText(arg));
     try {
-        return TWorkCenter(HostApp).GetMessage(kind, code, texts);
+        return TWorkCenter(HostApp).GetMessage(kind, code);
     } catch (const Exception&) {
         // The dialog still shows, with its kind's buttons, when the host cannot give the text.
         return AnsiString();
@@ -361,12 +388,13 @@ int TBrokers::Say(const AnsiString& kind, const AnsiString& code, std::initializ
 int TBrokers::Say(const AnsiString& kind, const AnsiString& code, const std::vector<TVarRec>& args, int,
                   bool abortOnCancel, int defaultButton) {
     const AnsiString letter = UpperCase(kind);
-    AnsiString text = GetMessageText(letter == "T" ? AnsiString("E") : kind, code, args);
-    text = ConvertForUI(text);
+    // The text is converted before the arguments go in: an argument is already in the user interface's
+    // code page (a field's label, a converted text), and converting it again garbles it.
+    AnsiString text = ConvertForUI(GetMessageText(letter == "T" ? AnsiString("E") : kind, code));
     TfrmRadical* form = Form();
     const AnsiString systemCodePage = form ? form->GetSystemCodePage() : AnsiString("936");
     if (UICodePage() == "950" || systemCodePage == "950") text += "    ";
-    text += " ";
+    text = FillArguments(text + " ", args);
     if (letter == "T") text += "\r\n" + ConvertForUI("是否继续?");
 
     const Byte mode = UIConvertMode();

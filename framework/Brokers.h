@@ -14,8 +14,8 @@
 //   W warning, OK Cancel; not OK with abortOnCancel raises the silent abort
 //   T the error text of the code, then "是否继续?", with Yes No Cancel and Yes to all
 //   any other letter: no icon, OK
-// The arguments go to the host with the code, which fills the text's placeholders: the text is never
-// formatted a second time here, so an argument holding "%" shows as it is.
+// The host gives the text of the code; it is converted for the user interface, then its placeholders
+// are filled with the arguments (which the callers give in the user interface's code page already).
 #include <initializer_list>
 #include <vector>
 
@@ -125,9 +125,8 @@ public:
     AnsiString GetProgramNameOf(const AnsiString& id);
 
     // ---- messages ----
-    // The host's text of a kind and code, its placeholders filled with args; '' without a host.
-    AnsiString GetMessageText(const AnsiString& kind, const AnsiString& code,
-                              const std::vector<TVarRec>& args = {});
+    // The host's text of a kind and code, with its placeholders; '' without a host.
+    AnsiString GetMessageText(const AnsiString& kind, const AnsiString& code);
     // The message dialog of a kind and code; its modal result (1 OK, 2 Cancel, 6 Yes, 7 No, 10 Yes to
     // all). codePage is not used (every caller passes 936); defaultButton indexes SayButtonNames.
     int Say(const AnsiString& kind, const AnsiString& code, std::initializer_list<TVarRec> args = {},

@@ -184,6 +184,7 @@ bool TdmRadical::ConnectServer() {
     MIDAS->SetAddress(address);
     MIDAS->SetObjectBroker(nullptr);
     MIDAS->SetPort(port);
+    MIDAS->SetUser(Broker ? Broker->UserID : AnsiString()); // the user the connection speaks for
     if (!MIDAS->Connected()) {
         if (address == LocalServerAddress) {
             // In process: the server object itself, no socket.
@@ -219,6 +220,7 @@ bool TdmRadical::ConnectLookupServer() {
     scLookUpData->SetAddress(MIDAS->Address());
     scLookUpData->SetObjectBroker(nullptr);
     scLookUpData->SetPort(MIDAS->Port());
+    scLookUpData->SetUser(MIDAS->User());
     if (!scLookUpData->Connected()) {
         if (scLookUpData->Address() == LocalServerAddress)
             scLookUpData->SetAppServer(CreateOleObject(TAppServer::LookupProgID));
@@ -283,7 +285,8 @@ void TdmRadical::TranslateDataSets() {
         try {
             for (int f = 0; f < dataSet->FieldCount(); ++f) {
                 TField* field = dataSet->Fields()->Fields(f);
-                if (form) {
+                // The audit fields were labelled for the user interface when their data set opened.
+                if (form && !IsAuditField(field->FieldName())) {
                     Variant label;
                     form->ConvertUiText(field->DisplayLabel(), label);
                     field->SetDisplayLabel(VarToStr(label));

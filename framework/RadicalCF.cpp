@@ -197,8 +197,9 @@ bool TfrmRadical::InitializeForm(const Variant& params) {
     ConnectDataModule();
     ApplyFonts();
     PrepareDataModule();
+    // The form's texts were converted once already (ApplyFonts); only the new caption is, built of the
+    // catalogue's name and the company's text, both in the program's code page.
     SetCaption(Broker->ProgramName + "[" + Broker->GetSysSetting("QVN002") + "]");
-    // The form's texts were converted once already (ApplyFonts); only the new caption is.
     if (QvConverter) QvConverter->ConvertFormCaption(this);
     ApplyInputSettings();
     const Variant window = params.GetElement({3});

@@ -88,13 +88,6 @@ AnsiString TWorkCenter::GetMessage(const AnsiString& kind, const AnsiString& cod
     return VarToStr(VarCall(FObject, "GetMessage", {kind, code}));
 }
 
-AnsiString TWorkCenter::GetMessage(const AnsiString& kind, const AnsiString& code,
-                                   const std::vector<AnsiString>& args) const {
-    if (args.empty()) return GetMessage(kind, code);
-    std::vector<Variant> values(args.begin(), args.end());
-    return VarToStr(VarCall(FObject, "GetMessage", {kind, code, VarArrayOf(values)}));
-}
-
 int TWorkCenter::ExecWork(const Variant& caller, const Variant& param1, const Variant& param2, Variant& mode,
                           Variant& result) const {
     return VarCall(FObject, "ExecWork", {caller, param1, param2, ByRef(mode), ByRef(result)}).AsInteger();

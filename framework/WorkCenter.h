@@ -92,10 +92,6 @@ public:
     int ProductID() const; // raises when it cannot be read; readers use 3 then
     // The text of a kind letter and a six-digit code; it may hold placeholders that Say fills.
     AnsiString GetMessage(const AnsiString& kind, const AnsiString& code) const;
-    // The same with the caller's arguments, handed to the host as an array of texts for it to fill in
-    // the placeholders (none are sent when there are none).
-    AnsiString GetMessage(const AnsiString& kind, const AnsiString& code,
-                          const std::vector<AnsiString>& args) const;
     // Starts another program. Caller is [user, company, program ID, window handle] (or without the
     // handle); 0 or more on success, -1 to -7 for the errors the broker reports.
     int ExecWork(const Variant& caller, const Variant& param1, const Variant& param2, Variant& mode,

@@ -1,6 +1,7 @@
 #include "apps/kvrhost/Session.h"
 
 #include <algorithm>
+#include <cctype>
 #include <iostream>
 #include <unistd.h>
 #include <sstream>
@@ -11,8 +12,10 @@
 #include "classlib/controls/grids.h"
 #include "classlib/controls/menus.h"
 #include "classlib/rtl/codepages.h"
+#include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
 #include "classlib/db/db.h"
+#include "classlib/objects/rtti.h"
 #include "classlib/rtl/shellapi.h"
 #include "framework/DLLBaseCtrller.h"
 #include "apps/kvrhost/ModuleFile.h"
@@ -25,7 +28,8 @@
 
 namespace {
 
-// A failure that ends the script: an unanswered dialog raises it out of the module's code.
+// A failure that ends the script: an unanswered dialog raises it out of the module's code. Its text is
+// UTF-8, as the script's words it names.
 class EScriptStop : public Exception {
 public:
     using Exception::Exception;
@@ -55,14 +59,6 @@ std::string Hex(int code) {
     return s.str();
 }
 
-// Texts of the user interface (its code page) for the terminal, and back.
-std::string ToTerminal(const AnsiString& text) {
-    return AnsiToUtf8(text);
-}
-AnsiString FromScript(const std::string& text) {
-    return Utf8ToAnsi(text);
-}
-
 std::string Quoted(const std::string& text) {
     std::string result = "\"";
     for (char c : text) {
@@ -84,8 +80,38 @@ bool ParseYesNo(const std::string& text, bool& value) {
     return false;
 }
 
+} // namespace
+
+// The user interface's code page: that of the code converter the module's form carries (the client
+// configuration's UICodePage, read by the module), not the machine's; the machine's until the form is
+// there.
+unsigned THostSession::InterfaceCodePage() const {
+    if (FInterfaceCodePage) return FInterfaceCodePage;
+    TCustomForm* form = ProgramForm();
+    TComponent* converter = form ? form->FindComponent("QvConverter") : nullptr;
+    if (!converter) return GetACP();
+    unsigned codePage = GetACP();
+    try {
+        const int asked = StrToIntDef(VarToStr(GetPropValue(converter, "UICodePage")), 0);
+        if (asked > 0 && IsValidCodePage(static_cast<unsigned>(asked)))
+            codePage = static_cast<unsigned>(asked);
+    } catch (const Exception&) {
+        // A converter without the property: the machine's code page.
+    }
+    FInterfaceCodePage = codePage;
+    return codePage;
+}
+
+std::string THostSession::ToTerminal(const AnsiString& text) const {
+    return ConvertCodePage(text, InterfaceCodePage(), CP_UTF8);
+}
+
+AnsiString THostSession::FromScript(const std::string& text) const {
+    return ConvertCodePage(text, CP_UTF8, InterfaceCodePage());
+}
+
 // A value as the output lines show it: VarToStr, arrays in brackets.
-std::string ValueText(const Variant& value) {
+std::string THostSession::ValueText(const Variant& value) const {
     if (VarIsArray(value)) {
         std::string text = "[";
         if (VarArrayDimCount(value) == 1) {
@@ -101,8 +127,6 @@ std::string ValueText(const Variant& value) {
         return "?";
     }
 }
-
-} // namespace
 
 THostSession::THostSession(const TOptions& options, std::istream& script, std::ostream& out,
                            std::ostream& err)
@@ -287,7 +311,7 @@ THostSession::TStep THostSession::Execute(const TScriptCommand& command) {
         Fail(command, "unknown command");
         return TStep::Failed;
     } catch (const EScriptStop& e) {
-        Fail(command, ToTerminal(e.Message()));
+        Fail(command, e.Message()); // made of the script's own (UTF-8) words
         return TStep::Failed;
     } catch (const Exception& e) {
         Fail(command, std::string(e.ClassName()) + ": " + ToTerminal(e.Message()));
@@ -688,12 +712,43 @@ bool THostSession::AnswerHostWindow(TCustomForm* form) {
     return true;
 }
 
+// Whether a dialog's text is the host's message text with its arguments put in: the text's pieces
+// between the placeholders in order, the first at the start. A BIG5 interface shows the text converted
+// by the module, which the host cannot redo: there the dialog that follows the question shows it.
+bool THostSession::ShowsMessage(const AnsiString& shown, const AnsiString& message) const {
+    if (InterfaceCodePage() == 950) return true;
+    std::vector<AnsiString> pieces(1);
+    for (std::size_t i = 0; i < message.size(); ++i) {
+        if (message[i] == '%' && i + 1 < message.size()) {
+            if (message[i + 1] == '%') {
+                pieces.back() += '%';
+                ++i;
+                continue;
+            }
+            // "%" [index ":"] ["-"] [width] ["." precision] type
+            while (i + 1 < message.size() && !std::isalpha(static_cast<unsigned char>(message[i + 1])))
+                ++i;
+            ++i;
+            pieces.emplace_back();
+            continue;
+        }
+        pieces.back() += message[i];
+    }
+    if (shown.compare(0, pieces[0].size(), pieces[0]) != 0) return false;
+    std::size_t at = pieces[0].size();
+    for (std::size_t i = 1; i < pieces.size(); ++i) {
+        const std::size_t found = shown.find(pieces[i], at);
+        if (found == AnsiString::npos) return false;
+        at = found + pieces[i].size();
+    }
+    return true;
+}
+
 void THostSession::DialogShown(const TDialogRecord& record) {
     std::string buttons;
     for (const AnsiString& b : record.Buttons)
         buttons += (buttons.empty() ? "" : " ") + ToTerminal(b);
-    // A dialog shows the message the module asked for when its text starts with the host's text.
-    const bool fromCode = FAsked.Pending && record.Text.compare(0, FAsked.Text.size(), FAsked.Text) == 0;
+    const bool fromCode = FAsked.Pending && ShowsMessage(record.Text, FAsked.Text);
     FLastDialogKind = fromCode ? FAsked.Kind : "-";
     FLastDialogCode = fromCode ? FAsked.Code : "-";
     FAsked.Pending = false;

@@ -71,6 +71,7 @@ private:
     // The modal driver: the next script step while the modal form waits, the answer of a dialog.
     bool Idle(TCustomForm* form) override;
     void DialogShown(const TDialogRecord& record);
+    bool ShowsMessage(const AnsiString& shown, const AnsiString& message) const;
     // The host's calls that open no window: each printed as one line.
     void InstallObservers();
     void RemoveObservers();
@@ -80,12 +81,20 @@ private:
     TCustomForm* TargetForm() const;
 
     void Print(const std::string& line);
+    // Texts of the user interface for the terminal (UTF-8), and the script's texts for the user
+    // interface, through the interface's code page of the module (InterfaceCodePage).
+    unsigned InterfaceCodePage() const;
+    std::string ToTerminal(const AnsiString& text) const;
+    AnsiString FromScript(const std::string& text) const;
+    // A value as the output lines show it: VarToStr, arrays in brackets.
+    std::string ValueText(const Variant& value) const;
 
     TOptions FOptions;
     std::istream& FScript;
     std::ostream& FOut;
     std::ostream& FErr;
     HMODULE FModule = 0;
+    mutable unsigned FInterfaceCodePage = 0; // 0 until the module's form tells it
     TDLLBaseController* FController = nullptr;
     int FLine = 0;
     bool FScriptEnded = false;

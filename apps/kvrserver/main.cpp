@@ -29,12 +29,18 @@ const char* const Usage =
     "  --db FILE                 the database file; created from the data folder when missing\n"
     "  --port N                  the port to listen on (default 211; 0 takes a free one)\n"
     "  --address A               the address to listen on (default 127.0.0.1, loopback only); any\n"
-    "                            other address needs --secret-file\n"
+    "                            other address needs --secret-file with users' secrets\n"
     "  --data DIR                the folder of schema.sql, seed.sql, catalogue and messages\n"
     "  --secret-file FILE        the connection secret, the first line of FILE: every client must\n"
     "                            prove it (the client INI's [Server Information] ConnectionSecret)\n"
-    "                            (default none: loopback only)\n"
+    "                            (default none: loopback only). Each further line USER=SECRET gives\n"
+    "                            a user's own secret: with any, every connection proves the user it\n"
+    "                            speaks for (the client INI's [User Secrets] USER=SECRET); without,\n"
+    "                            a connection speaks for the user it first names\n"
     "  --max-connections N       connections served at once; more are refused (default 256)\n"
+    "  --max-per-address N       connections served at once from one address (default 64; 0 no limit)\n"
+    "  --open-deadline MS        a connection that has not proved itself and opened its server object\n"
+    "                            within MS milliseconds is closed (default 10000; 0 never)\n"
     "  --idle-timeout MS         a connection that sends nothing for MS milliseconds is closed\n"
     "                            (default 3600000, an hour; 0 never)\n"
     "  --frame-deadline MS       a frame must arrive whole within MS milliseconds of its first byte\n"
@@ -62,13 +68,30 @@ bool ParseNumber(const char* text, long long high, long long& number) {
     return true;
 }
 
-// The secret: the file's first line without the blanks around it.
-bool ReadSecret(const std::string& path, AnsiString& secret) {
+// The secret: the file's first line without the blanks around it; then the users' own secrets, a
+// line USER=SECRET each (blank lines skipped). False with the reason when the file is no such list.
+bool ReadSecrets(const std::string& path, AnsiString& secret, std::map<AnsiString, AnsiString>& users,
+                 std::string& reason) {
     std::ifstream file(path);
     std::string line;
-    if (!file || !std::getline(file, line)) return false;
+    if (!file || !std::getline(file, line) || Trim(line).empty()) {
+        reason = "no secret in its first line";
+        return false;
+    }
     secret = Trim(line);
-    return !secret.empty();
+    for (int number = 2; std::getline(file, line); ++number) {
+        if (Trim(line).empty()) continue;
+        const size_t equals = line.find('=');
+        const AnsiString user = equals == std::string::npos ? AnsiString() : Trim(line.substr(0, equals));
+        const AnsiString userSecret =
+            equals == std::string::npos ? AnsiString() : Trim(line.substr(equals + 1));
+        if (user.empty() || userSecret.empty() || users.count(user)) {
+            reason = "line " + std::to_string(number) + " is no USER=SECRET of a user named once";
+            return false;
+        }
+        users[user] = userSecret;
+    }
+    return true;
 }
 
 } // namespace
@@ -86,6 +109,8 @@ int main(int argc, char** argv) {
     std::map<std::string, TNumberOption> numbers = {
         {"--port", {65535, [&](long long n) { port = static_cast<int>(n); }}},
         {"--max-connections", {1000000, [&](long long n) { limits.MaxConnections = static_cast<int>(n); }}},
+        {"--max-per-address", {1000000, [&](long long n) { limits.MaxPerAddress = static_cast<int>(n); }}},
+        {"--open-deadline", {INT_MAX, [&](long long n) { limits.OpenDeadlineMs = static_cast<int>(n); }}},
         {"--idle-timeout", {INT_MAX, [&](long long n) { limits.IdleTimeoutMs = static_cast<int>(n); }}},
         {"--frame-deadline", {INT_MAX, [&](long long n) { limits.FrameDeadlineMs = static_cast<int>(n); }}},
         {"--max-pending-mib",
@@ -130,9 +155,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kvrserver: --db FILE is required\n%s", Usage);
         return 2;
     }
-    if (!secretFile.empty() && !ReadSecret(secretFile, limits.Secret)) {
-        std::fprintf(stderr, "kvrserver: --secret-file %s: no secret in its first line\n",
-                     secretFile.c_str());
+    std::string reason;
+    if (!secretFile.empty() && !ReadSecrets(secretFile, limits.Secret, limits.UserSecrets, reason)) {
+        std::fprintf(stderr, "kvrserver: --secret-file %s: %s\n", secretFile.c_str(), reason.c_str());
         return 2;
     }
     SetServerDatabasePath(db);

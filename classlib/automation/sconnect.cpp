@@ -169,6 +169,11 @@ std::string ProofOf(const AnsiString& secret, const std::string& nonce) {
     return secret.empty() ? std::string() : HmacSha256(secret, "kvr-open\n" + nonce);
 }
 
+// The proof of a user's secret for a greeting's nonce; empty without a secret.
+std::string UserProofOf(const AnsiString& secret, const std::string& nonce, const AnsiString& user) {
+    return secret.empty() ? std::string() : HmacSha256(secret, "kvr-user\n" + nonce + "\n" + user);
+}
+
 // Compares in time that does not depend on where the texts differ.
 bool SameProof(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
@@ -419,6 +424,12 @@ AnsiString ConfiguredConnectionSecret() {
     return Trim(TIniFile(file).ReadString("Server Information", "ConnectionSecret", ""));
 }
 
+AnsiString ConfiguredUserSecret(const AnsiString& user) {
+    const AnsiString file = ClientIniFile();
+    if (file.empty() || Trim(user).empty()) return AnsiString();
+    return Trim(TIniFile(file).ReadString("User Secrets", Trim(user), ""));
+}
+
 bool ConfiguredServer(AnsiString& address, int& port) {
     const AnsiString file = ClientIniFile();
     if (file.empty()) return false;
@@ -437,8 +448,10 @@ public:
     TSocketChannel(int socket, AnsiString peer) : FSocket(socket), FPeer(std::move(peer)) {}
     virtual ~TSocketChannel() { CloseSocket(); }
 
-    // Reads the server's greeting and opens the named object with the secret's proof.
-    Variant OpenServer(const AnsiString& serverName, const AnsiString& secret);
+    // Reads the server's greeting and opens the named object with the secret's proof, speaking for
+    // the user with the proof of the user's secret.
+    Variant OpenServer(const AnsiString& serverName, const AnsiString& secret, const AnsiString& user,
+                       const AnsiString& userSecret);
     Variant Call(Cardinal handle, const AnsiString& name, Word flags, TDispArgs args);
     // A proxy that goes tells the server with the next frame that is sent anyway; sending from a
     // destructor could block, or run inside a call that holds the connection.
@@ -532,7 +545,7 @@ TMarshalFrame TSocketChannel::Exchange(const TMarshalFrame& request) {
     std::string out;
     try {
         for (Cardinal handle : releases)
-            out += EncodeFrame(TMarshalFrame{fkRelease, handle, 0, "", "", Variant(), {}});
+            out += EncodeFrame(TMarshalFrame{fkRelease, handle, 0, "", "", Variant(), {}, "", ""});
         out += EncodeFrame(request, this);
     } catch (...) {
         // Nothing went out: the releases wait for the next frame.
@@ -567,7 +580,8 @@ TMarshalFrame TSocketChannel::Receive(int socket, TFrameKind expected) {
     return reply;
 }
 
-Variant TSocketChannel::OpenServer(const AnsiString& serverName, const AnsiString& secret) {
+Variant TSocketChannel::OpenServer(const AnsiString& serverName, const AnsiString& secret,
+                                   const AnsiString& user, const AnsiString& userSecret) {
     TMarshalFrame hello;
     {
         std::lock_guard<std::mutex> call(FCallLock);
@@ -593,6 +607,8 @@ Variant TSocketChannel::OpenServer(const AnsiString& serverName, const AnsiStrin
     request.Flags = MarshalProtocolVersion;
     request.Name = serverName;
     request.Message = ProofOf(secret, hello.Message);
+    request.User = user;
+    request.UserProof = UserProofOf(userSecret, hello.Message, user);
     TMarshalFrame reply = Exchange(request);
     if (reply.Kind == fkError) RaiseRemote(reply.Name, reply.Message);
     if (reply.Result.VType() != varDispatch || !reply.Result.AsDispatch())
@@ -639,6 +655,18 @@ void TSocketConnection::SetSecret(const AnsiString& value) {
     FSecret = value;
 }
 
+void TSocketConnection::SetUser(const AnsiString& value) {
+    if (Trim(value) == FUser) return;
+    Close();
+    FUser = Trim(value);
+}
+
+void TSocketConnection::SetUserSecret(const AnsiString& value) {
+    if (value == FUserSecret) return;
+    Close();
+    FUserSecret = value;
+}
+
 void TSocketConnection::SetServerName(const AnsiString& value) {
     if (value == FServerName) return;
     Close();
@@ -682,7 +710,8 @@ void TSocketConnection::Open() {
     auto channel = std::make_shared<TSocketChannel>(socket, peer);
     try {
         FRemoteServer =
-            channel->OpenServer(FServerName, FSecret.empty() ? ConfiguredConnectionSecret() : FSecret);
+            channel->OpenServer(FServerName, FSecret.empty() ? ConfiguredConnectionSecret() : FSecret, FUser,
+                                FUserSecret.empty() ? ConfiguredUserSecret(FUser) : FUserSecret);
     } catch (...) {
         channel->Close();
         throw;
@@ -790,9 +819,16 @@ private:
 };
 
 struct TServerConnection {
-    int Socket = -1; // closed by its own thread, under the server's lock
+    int Socket = -1;           // closed by its own thread, under the server's lock
+    std::uint32_t Address = 0; // the client's IPv4 address, host order
     std::thread Thread;
     std::atomic<bool> Done{false};
+};
+
+// The user a connection speaks for, and whether a claim of another ends it after the answer.
+struct TConnectionUser {
+    AnsiString Name;
+    bool End = false;
 };
 
 // The call this thread serves: its client's socket, looked at now and then for a hang-up.
@@ -800,13 +836,15 @@ struct TServedCall {
     int Socket = -1;
     Int64 Looked = 0;
     bool Gone = false;
+    TConnectionUser* User = nullptr;
 };
 thread_local TServedCall* gServedCall = nullptr;
 
 class TServedCallScope {
 public:
-    explicit TServedCallScope(int socket) : FPrevious(gServedCall) {
+    TServedCallScope(int socket, TConnectionUser& user) : FPrevious(gServedCall) {
         FCall.Socket = socket;
+        FCall.User = &user;
         gServedCall = &FCall;
     }
     ~TServedCallScope() { gServedCall = FPrevious; }
@@ -825,6 +863,24 @@ Int64 MonotonicMs() {
 }
 
 } // namespace
+
+bool InServedCall() {
+    return gServedCall != nullptr;
+}
+
+AnsiString ServedUser() {
+    return gServedCall ? gServedCall->User->Name : AnsiString();
+}
+
+bool ClaimServedUser(const AnsiString& user) {
+    if (!gServedCall) return true;
+    TConnectionUser& connection = *gServedCall->User;
+    const AnsiString name = Trim(user);
+    if (connection.Name.empty() && !name.empty()) connection.Name = name;
+    if (connection.Name == name) return true;
+    connection.End = true;
+    return false;
+}
 
 bool ClientGone() {
     TServedCall* call = gServedCall;
@@ -849,12 +905,22 @@ struct TSocketDispatchServer::TState {
     std::thread AcceptThread;
     std::list<std::unique_ptr<TServerConnection>> Connections;
     std::atomic<std::size_t> Pending{0}; // bytes of the bodies of frames being received
+    // Failed proofs by address: how many lately, when the last was, and until when that address is
+    // refused.
+    struct TFailures {
+        int Count = 0;
+        Int64 Last = 0;
+        Int64 BlockedUntil = 0;
+    };
+    std::map<std::uint32_t, TFailures> Failures;
 
     void AcceptLoop();
     bool Refuse(int socket, const AnsiString& message);
     void Serve(TServerConnection& connection);
     void Reap();
-    int Active();
+    int Active(std::uint32_t* address = nullptr);
+    void FailedProof(std::uint32_t address);
+    Int64 BlockedFor(std::uint32_t address);
 };
 
 namespace {
@@ -864,12 +930,14 @@ namespace {
 class TConnectionState : public TReadHooks {
 public:
     TConnectionState(std::atomic<std::size_t>& pending, const TSocketServerLimits& limits)
-        : FPending(pending), FLimits(limits), FIdleSince(MonotonicMs()) {}
+        : FPending(pending), FLimits(limits), FIdleSince(MonotonicMs()), FConnectedSince(FIdleSince) {}
 
     std::string Nonce;
     bool Opened = false;
     bool EndAfterReply = false;
+    bool ProofFailed = false;
     bool Refused = false; // the read ended by a limit: the reason goes to the client
+    TConnectionUser User;
 
     void Answered() { FIdleSince = MonotonicMs(); }
 
@@ -877,6 +945,10 @@ public:
     bool Check(bool started, bool timedOut, AnsiString& reason) override {
         if (!timedOut && !started) return true;
         const Int64 now = MonotonicMs();
+        // A connection that has not proved itself holds a place of the limits: not for long.
+        if (!Opened && FLimits.OpenDeadlineMs > 0 && now - FConnectedSince > FLimits.OpenDeadlineMs)
+            return End(reason, "The connection did not open its server object within " +
+                                   std::to_string(FLimits.OpenDeadlineMs) + " ms: it is closed");
         if (started && FLimits.FrameDeadlineMs > 0 && now - FFrameSince > FLimits.FrameDeadlineMs)
             return End(reason, "A frame was not received within " + std::to_string(FLimits.FrameDeadlineMs) +
                                    " ms: the connection is closed");
@@ -898,9 +970,10 @@ private:
     std::atomic<std::size_t>& FPending; // the server's, across its connections
     const TSocketServerLimits& FLimits;
     Int64 FIdleSince, FFrameSince = 0;
+    Int64 FConnectedSince;
 };
 
-TMarshalFrame Answer(const TSocketDispatchServer::TServerFactory& factory, const AnsiString& secret,
+TMarshalFrame Answer(const TSocketDispatchServer::TServerFactory& factory, const TSocketServerLimits& limits,
                      TMarshalFrame& request, TServerHandles& handles, TConnectionState& state) {
     TMarshalFrame reply;
     reply.Kind = fkResult;
@@ -908,10 +981,25 @@ TMarshalFrame Answer(const TSocketDispatchServer::TServerFactory& factory, const
         if (state.Opened) throw EMarshalError("The server object is already open");
         if (request.Flags != MarshalProtocolVersion)
             throw EMarshalError("Unsupported protocol version " + std::to_string(request.Flags));
-        if (!secret.empty() && !SameProof(request.Message, ProofOf(secret, state.Nonce))) {
+        if (!limits.Secret.empty() && !SameProof(request.Message, ProofOf(limits.Secret, state.Nonce))) {
             state.EndAfterReply = true;
+            state.ProofFailed = true;
             return ErrorFrame("ESocketConnectionError", "The connection secret is missing or wrong");
         }
+        const AnsiString user = Trim(request.User);
+        if (!limits.UserSecrets.empty()) {
+            // Whether the user is unknown or the proof wrong, the answer is the same.
+            const auto found = limits.UserSecrets.find(user);
+            const AnsiString& userSecret = found == limits.UserSecrets.end() ? AnsiString() : found->second;
+            if (user.empty() || userSecret.empty() ||
+                !SameProof(request.UserProof, UserProofOf(userSecret, state.Nonce, user))) {
+                state.EndAfterReply = true;
+                state.ProofFailed = true;
+                return ErrorFrame("ESocketConnectionError",
+                                  "The user '" + user + "' is not proved: its secret is missing or wrong");
+            }
+        }
+        state.User.Name = user;
         try {
             reply.Result = factory ? factory(request.Name) : CreateOleObject(request.Name);
         } catch (const Exception& e) {
@@ -945,7 +1033,7 @@ TMarshalFrame Answer(const TSocketDispatchServer::TServerFactory& factory, const
 // How long a connection's thread waits on its socket before it looks at its limits again.
 int ReceiveTick(const TSocketServerLimits& limits) {
     int shortest = 0;
-    for (int limit : {limits.IdleTimeoutMs, limits.FrameDeadlineMs})
+    for (int limit : {limits.IdleTimeoutMs, limits.FrameDeadlineMs, limits.OpenDeadlineMs})
         if (limit > 0 && (shortest == 0 || limit < shortest)) shortest = limit;
     return shortest == 0 ? 0 : std::clamp(shortest / 4, 20, 1000);
 }
@@ -985,12 +1073,37 @@ void TSocketDispatchServer::TState::Reap() {
         connection->Thread.join();
 }
 
-int TSocketDispatchServer::TState::Active() {
+int TSocketDispatchServer::TState::Active(std::uint32_t* address) {
     std::lock_guard<std::mutex> lock(Lock);
     int count = 0;
     for (const auto& connection : Connections)
-        if (!connection->Done) ++count;
+        if (!connection->Done && (!address || connection->Address == *address)) ++count;
     return count;
+}
+
+void TSocketDispatchServer::TState::FailedProof(std::uint32_t address) {
+    constexpr int Free = 3;               // failures forgiven before the address waits
+    constexpr Int64 ForgetMs = 60 * 1000; // a quiet minute forgets them
+    const Int64 now = MonotonicMs();
+    std::lock_guard<std::mutex> lock(Lock);
+    TFailures& failures = Failures[address];
+    if (now - failures.Last > ForgetMs) failures.Count = 0;
+    failures.Last = now;
+    ++failures.Count;
+    if (failures.Count > Free)
+        failures.BlockedUntil =
+            now + std::min<Int64>(Int64{250} << std::min(failures.Count - Free - 1, 7), 30000);
+    // Addresses long quiet are dropped, so that the map stays small.
+    for (auto it = Failures.begin(); it != Failures.end();)
+        it = now - it->second.Last > ForgetMs && now > it->second.BlockedUntil ? Failures.erase(it)
+                                                                               : std::next(it);
+}
+
+Int64 TSocketDispatchServer::TState::BlockedFor(std::uint32_t address) {
+    std::lock_guard<std::mutex> lock(Lock);
+    const auto found = Failures.find(address);
+    if (found == Failures.end()) return 0;
+    return std::max<Int64>(0, found->second.BlockedUntil - MonotonicMs());
 }
 
 bool TSocketDispatchServer::TState::Refuse(int socket, const AnsiString& message) {
@@ -1013,7 +1126,9 @@ void TSocketDispatchServer::TState::AcceptLoop() {
         }
         if (fds[0].revents) return;
         if (backoff == 0 && !(fds[1].revents & POLLIN)) continue;
-        const int socket = ::accept4(Listener, nullptr, nullptr, SOCK_CLOEXEC);
+        sockaddr_in peer{};
+        socklen_t peerSize = sizeof peer;
+        const int socket = ::accept4(Listener, reinterpret_cast<sockaddr*>(&peer), &peerSize, SOCK_CLOEXEC);
         if (socket < 0) {
             // Out of descriptors or memory the listener stays readable: wait instead of spinning.
             if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
@@ -1030,8 +1145,20 @@ void TSocketDispatchServer::TState::AcceptLoop() {
                                " connections: try again later");
             continue;
         }
+        std::uint32_t address = ntohl(peer.sin_addr.s_addr);
+        if (const Int64 wait = BlockedFor(address); wait > 0) {
+            Refuse(socket,
+                   "Too many failed proofs from this address: try again in " + std::to_string(wait) + " ms");
+            continue;
+        }
+        if (Limits.MaxPerAddress > 0 && Active(&address) >= Limits.MaxPerAddress) {
+            Refuse(socket, "The server is serving its limit of " + std::to_string(Limits.MaxPerAddress) +
+                               " connections from this address: try again later");
+            continue;
+        }
         auto connection = std::make_unique<TServerConnection>();
         connection->Socket = socket;
+        connection->Address = address;
         TServerConnection& ref = *connection;
         std::lock_guard<std::mutex> lock(Lock);
         try {
@@ -1080,8 +1207,10 @@ void TSocketDispatchServer::TState::Serve(TServerConnection& connection) {
                         reader.Release(&state);
                         continue;
                     }
-                    TServedCallScope call(socket);
-                    reply = Answer(Factory, Limits.Secret, request, handles, state);
+                    TServedCallScope call(socket, state.User);
+                    reply = Answer(Factory, Limits, request, handles, state);
+                    if (state.ProofFailed) FailedProof(connection.Address);
+                    if (state.User.End) state.EndAfterReply = true;
                 } catch (const EMarshalError& e) {
                     if (static_cast<Byte>(body[0]) == fkRelease) continue; // a release is never answered
                     reply = ErrorFrame(e);
@@ -1135,6 +1264,9 @@ void TSocketDispatchServer::Open(int port, const AnsiString& address) {
         throw ESocketConnectionError(
             "Cannot listen on " + where +
             " without a connection secret: only loopback addresses may go without one");
+    if (!IsLoopback(local) && FState->Limits.UserSecrets.empty())
+        throw ESocketConnectionError("Cannot listen on " + where +
+                                     " without users' secrets: only loopback addresses may go without them");
     const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     int wake[2] = {-1, -1};
     auto fail = [&](int code) {

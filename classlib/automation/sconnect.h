@@ -38,15 +38,25 @@
 // secret: SetSecret, else key ConnectionSecret of section [Server Information] of the client INI file
 // (VeltraneC.ini in the client folder that the platform's registry key names).
 //
-// The server's limits (TSocketServerLimits): a connection beyond MaxConnections is refused at once;
-// a connection that starts no frame for IdleTimeoutMs, or does not finish a frame it started within
-// FrameDeadlineMs, is ended (with an error frame); the bodies of frames being received, across all
-// connections, hold at most MaxPendingBytes (the connection whose frame would pass it is ended with an
-// error frame); when accepting fails for want of descriptors or memory the server waits, up to half a
-// second, before it tries again. While a call runs, ClientGone() tells the code it runs whether its
-// client has disconnected, so that long work can stop.
+// The user a connection speaks for: the client names it when it opens (SetUser) with the proof of the
+// user's own secret (HMAC-SHA256 of the nonce and the name; SetUserSecret, else key USER of section
+// [User Secrets] of the client INI file). A server given users' secrets (UserSecrets) opens nothing
+// without that proof. A server without them (loopback development) takes the named user on trust, or
+// the one its object first claims (ClaimServedUser). Either way the connection speaks for one user from
+// then on: a claim of another ends it. Failed proofs are throttled per address: after a few, further
+// connections from that address are refused for a while that grows with each failure.
+//
+// The server's limits (TSocketServerLimits): a connection that has not opened its object (and proved
+// itself) within OpenDeadlineMs is ended; an address holds at most MaxPerAddress connections; a connection
+// beyond MaxConnections is refused at once; a connection that starts no frame for IdleTimeoutMs, or does not
+// finish a frame it started within FrameDeadlineMs, is ended (with an error frame); the bodies of frames
+// being received, across all connections, hold at most MaxPendingBytes (the connection whose frame would pass
+// it is ended with an error frame); when accepting fails for want of descriptors or memory the server waits,
+// up to half a second, before it tries again. While a call runs, ClientGone() tells the code it runs whether
+// its client has disconnected, so that long work can stop.
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "classlib/automation/comobj.h"
@@ -107,6 +117,10 @@ public:
     // configuration's (ConfiguredConnectionSecret), if any.
     const AnsiString& Secret() const { return FSecret; }
     void SetSecret(const AnsiString& value);
+    // The user the connection speaks for, and that user's secret (empty: ConfiguredUserSecret).
+    const AnsiString& User() const { return FUser; }
+    void SetUser(const AnsiString& value);
+    void SetUserSecret(const AnsiString& value);
 
     bool Connected() const override;
     void SetConnected(bool value) override;
@@ -127,6 +141,8 @@ private:
     TSimpleObjectBroker* FObjectBroker = nullptr;
     bool FSupportCallbacks = true;
     AnsiString FSecret;
+    AnsiString FUser;
+    AnsiString FUserSecret;
     std::shared_ptr<TSocketChannel> FChannel;
     Variant FRemoteServer;
 };
@@ -135,6 +151,8 @@ private:
 // [Server Information] of VeltraneC.ini, in the user's profile folder or the client folder that the
 // platform's registry key names; '' when there is none.
 AnsiString ConfiguredConnectionSecret();
+// A user's secret in the same file: key USER of section [User Secrets]; '' when there is none.
+AnsiString ConfiguredUserSecret(const AnsiString& user);
 // The first server of the same file: key ComputerName (address) and ServerPort (port, left as it is
 // when the file has none) of [Server Information]; False when there is no address.
 bool ConfiguredServer(AnsiString& address, int& port);
@@ -142,15 +160,27 @@ bool ConfiguredServer(AnsiString& address, int& port);
 // The limits of a TSocketDispatchServer; 0 means no limit for the counts and times.
 struct TSocketServerLimits {
     int MaxConnections = 256;
+    int MaxPerAddress = 64;
+    int OpenDeadlineMs = 10 * 1000;
     int IdleTimeoutMs = 3600 * 1000;
     int FrameDeadlineMs = 60 * 1000;
     std::size_t MaxPendingBytes = std::size_t{256} << 20;
     AnsiString Secret; // required of every client when not empty
+    // user -> that user's secret; when not empty every client proves the user it speaks for
+    std::map<AnsiString, AnsiString> UserSecrets;
 };
 
 // While this thread serves a socket call: whether the calling client has disconnected (looked at
 // no more often than every few milliseconds). False outside a served call.
 bool ClientGone();
+// Whether this thread serves a socket call; then ServedUser() is the user its connection speaks for
+// ('' while it names none).
+bool InServedCall();
+AnsiString ServedUser();
+// True when the served connection speaks for that user, which it then does from now on if it named
+// none yet; False when it speaks for another user: the connection ends after this call's answer.
+// Outside a served call: True.
+bool ClaimServedUser(const AnsiString& user);
 
 class TSocketDispatchServer {
 public:

@@ -454,6 +454,10 @@ std::string EncodeFrame(const TMarshalFrame& frame, IDispatchHandles* handles) {
         writer.WriteWord(frame.Flags);
         writer.WriteShortString(frame.Name);
         writer.WriteShortString(frame.Message);
+        if (frame.Flags >= 3) {
+            writer.WriteShortString(frame.User);
+            writer.WriteShortString(frame.UserProof);
+        }
         break;
     case fkHello:
         if (frame.Handle > 255) throw EMarshalError("Bad greeting flags");
@@ -520,6 +524,10 @@ TMarshalFrame DecodeFrame(std::string_view body, IDispatchHandles* handles) {
         frame.Flags = reader.ReadWord();
         frame.Name = reader.ReadShortString();
         frame.Message = reader.ReadShortString();
+        if (frame.Flags >= 3) { // an older client's open is refused by its version, not as malformed
+            frame.User = reader.ReadShortString();
+            frame.UserProof = reader.ReadShortString();
+        }
         break;
     case fkHello:
         frame.Flags = reader.ReadWord();

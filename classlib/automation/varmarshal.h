@@ -65,7 +65,7 @@ constexpr std::size_t MaxFrameSize = std::size_t{64} << 20;
 constexpr std::size_t MaxFrameElements = std::size_t{8} << 20;
 constexpr int MaxNesting = 32;
 constexpr int MaxArrayDims = 64;
-constexpr Word MarshalProtocolVersion = 2;
+constexpr Word MarshalProtocolVersion = 3;
 
 // How dispatch objects cross: one side hands out handles for its objects, the other turns them into
 // stand-ins (proxies). Both raise EMarshalError for an object or a handle they cannot carry.
@@ -150,6 +150,8 @@ struct TMarshalFrame {
     AnsiString Message;            // error; open: the proof; hello: the nonce
     Variant Result;                // result
     std::vector<TMarshalArg> Args; // call: every argument; result: the by-reference ones
+    AnsiString User;               // open: the user the connection speaks for ('' none named)
+    AnsiString UserProof;          // open: the proof of that user's secret ('' none)
 };
 
 // The frame as it goes on the wire, with its length first.

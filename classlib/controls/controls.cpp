@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "classlib/controls/forms.h"
+#include "classlib/rtl/codepages.h"
 #include "classlib/rtl/format.h"
 
 namespace {
@@ -52,9 +53,17 @@ int MouseY(LPARAM l) {
     return static_cast<short>(HiWord(static_cast<std::uintptr_t>(l)));
 }
 
+// A double-byte character passes whole: its trail byte may be the byte of "\\" (GBK and BIG5 alike).
 AnsiString QuoteDump(const AnsiString& text) {
     AnsiString out = "\"";
-    for (char c : text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const int length = CharLength(text, i);
+        if (length > 1) {
+            out += text.substr(i, static_cast<std::size_t>(length));
+            i += static_cast<std::size_t>(length);
+            continue;
+        }
+        const char c = text[i++];
         if (c == '"' || c == '\\') out += '\\';
         if (c == '\r') continue;
         out += c == '\n' ? ' ' : c;

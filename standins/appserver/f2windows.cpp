@@ -1,6 +1,7 @@
 #include "standins/appserver/f2windows.h"
 
 #include "classlib/automation/comserv.h"
+#include "classlib/automation/sconnect.h"
 #include "classlib/rtl/strutils.h"
 #include "standins/shared/serverconfig.h"
 
@@ -26,6 +27,12 @@ const TAutoMembers& TF2WindowS::Members() const {
 }
 
 int TF2WindowS::Connect(const Variant& params) {
+    // The lookups run for the user the connection speaks for; naming another ends the connection.
+    AnsiString user = Trim(Item(params, 1));
+    if (user.empty()) user = ServedUser();
+    if (!ClaimServedUser(user))
+        throw EOleError("F2WindowS.Class1: the connection speaks for " + ServedUser() + "; Connect as " +
+                        user + " is refused");
     try {
         FSession = OpenServerSession(936);
         FCatalogue = ServerCatalogue();
@@ -33,7 +40,7 @@ int TF2WindowS::Connect(const Variant& params) {
         FSession.reset();
         return 2;
     }
-    FContext = TCatalogueContext{Trim(Item(params, 2)), Trim(Item(params, 3)), Trim(Item(params, 1)),
+    FContext = TCatalogueContext{Trim(Item(params, 2)), Trim(Item(params, 3)), user,
                                  UpperCase(Trim(Item(params, 0))), ""};
     return 0;
 }

@@ -5,6 +5,7 @@
 
 #include "classlib/rtl/strutils.h"
 #include "standins/shared/numbering.h"
+#include "standins/shared/sqlguard.h"
 
 namespace {
 
@@ -79,6 +80,16 @@ AnsiString KeyOf(const TDbRow& row, const std::vector<int>& positions) {
     return text;
 }
 
+// The audit columns whose values a save takes from the server's connection, not from the packet.
+bool IsAuditStamp(const AnsiString& field) {
+    static const char* const names[] = {"CREATOR",  "USR_GROUP", "CREATE_DATE",
+                                        "MODIFIER", "MODI_DATE", "FLAG"};
+    const AnsiString upper = AsciiUpper(field);
+    for (const char* name : names)
+        if (upper == name) return true;
+    return false;
+}
+
 } // namespace
 
 std::vector<AnsiString> SplitKeyList(const AnsiString& list) {
@@ -135,6 +146,15 @@ TDocumentProvider::TDocumentProvider(TDbSession& session, std::shared_ptr<const 
         if (FLineSelect.empty()) FLineSelect = "SELECT " + FLineTable + ".* FROM " + FLineTable;
         FLine = ReadTable(FLineTable);
     }
+    // A client's condition may read the tables of the documents' selects, the lines' included (a
+    // condition on lines is a sub-query on them), and no other.
+    FTables = TablesOfSelect(FHeadSelect);
+    FSubqueryTables = {FHeadTable};
+    if (!FLineTable.empty())
+        for (const std::string& table : TablesOfSelect(FLineSelect)) {
+            FTables.push_back(table);
+            FSubqueryTables.push_back(table);
+        }
     for (const AnsiString& field : FHeadKey)
         if (!FHead.Has(field)) throw EDbError(FSession.FromUtf8(u8"键值栏位不在单头表中: ") + field);
     for (const AnsiString& field : FLineKey)
@@ -167,6 +187,8 @@ TProviderRows TDocumentProvider::GetRecords(const AnsiString& condition, const A
     spec.Select = FHeadSelect;
     spec.Condition = condition;
     spec.Sort = sort;
+    spec.Tables = FTables;
+    CheckClientText(condition, sort);
     for (const AnsiString& field : FHeadKey)
         spec.DefaultSort += (spec.DefaultSort.empty() ? "" : ",") + FHeadTable + "." + field;
     if (offset < 0) offset = 0;
@@ -240,10 +262,21 @@ TProviderRows TDocumentProvider::GetRecords(const AnsiString& condition, const A
     return rows;
 }
 
+void TDocumentProvider::CheckClientText(const AnsiString& condition, const AnsiString& sort) const {
+    try {
+        CheckClientTables(FSession.ToUtf8(condition), FSubqueryTables);
+        CheckClientTables(FSession.ToUtf8(sort), FSubqueryTables);
+    } catch (const EDbError& refusal) { // UTF-8, as the guard's refusals are
+        throw EDbRefused(FSession.FromUtf8(refusal.Message()));
+    }
+}
+
 Int64 TDocumentProvider::RecordCount(const AnsiString& condition, Int64 limit) {
     TSelectSpec spec;
     spec.Select = FHeadSelect;
     spec.Condition = condition;
+    spec.Tables = FTables;
+    CheckClientText(condition, AnsiString());
     spec.Limit = limit;
     return FSession.CountWhere(spec);
 }
@@ -289,7 +322,8 @@ void TDocumentProvider::ApplyHead(TDbWriter& writer, const TDeltaRow& row, int i
                 reject(error, static_cast<int>(i));
                 continue;
             }
-            if (!ApplyRow(writer, FLine, FLineKey, line, forced, error)) reject(error, static_cast<int>(i));
+            if (!ApplyRow(writer, FLine, FLineKey, line, forced, error, context))
+                reject(error, static_cast<int>(i));
         }
     };
     auto keyOf = [&](const TDeltaRow& head, const std::map<AnsiString, Variant>& forced) {
@@ -315,7 +349,7 @@ void TDocumentProvider::ApplyHead(TDbWriter& writer, const TDeltaRow& row, int i
             applyLines(usDeleted, key);
             DeleteRemainingLines(writer, key);
         }
-        if (!ApplyRow(writer, FHead, FHeadKey, row, {}, error)) reject(error, -1);
+        if (!ApplyRow(writer, FHead, FHeadKey, row, {}, error, context)) reject(error, -1);
         break;
     }
     case usInserted: {
@@ -348,7 +382,7 @@ void TDocumentProvider::ApplyHead(TDbWriter& writer, const TDeltaRow& row, int i
                 return;
             }
         }
-        if (!ApplyRow(writer, FHead, FHeadKey, row, forced, error)) {
+        if (!ApplyRow(writer, FHead, FHeadKey, row, forced, error, context)) {
             reject(error, -1);
             return;
         }
@@ -378,7 +412,7 @@ void TDocumentProvider::ApplyHead(TDbWriter& writer, const TDeltaRow& row, int i
         }
         // Lines changed under a header that did not: the header must still be as it was read, so
         // that lines never land on a document that another user changed or deleted meanwhile.
-        if (!ApplyRow(writer, FHead, FHeadKey, row, {}, error)) {
+        if (!ApplyRow(writer, FHead, FHeadKey, row, {}, error, context)) {
             reject(error, -1);
             return;
         }
@@ -395,7 +429,17 @@ void TDocumentProvider::ApplyHead(TDbWriter& writer, const TDeltaRow& row, int i
 
 bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table,
                                  const std::vector<AnsiString>& key, const TDeltaRow& row,
-                                 const std::map<AnsiString, Variant>& forced, TUpdateError& error) {
+                                 const std::map<AnsiString, Variant>& forcedValues, TUpdateError& error,
+                                 const TSaveContext& context) {
+    // A new row's creation stamps are the server's; the packet's audit columns are not written.
+    std::map<AnsiString, Variant> forced = forcedValues;
+    const bool stamps = context.Stamps;
+    if (stamps && row.Kind == usInserted)
+        for (const auto& [field, value] :
+             {std::pair<const char*, const AnsiString&>{"CREATOR", context.StampUser},
+              {"USR_GROUP", context.StampGroup},
+              {"CREATE_DATE", context.StampDate}})
+            if (table.Has(field)) forced[field] = Variant(value);
     error.Kind = row.Kind;
     // The key as the messages show it, made only when the row is rejected.
     auto keyText = [&] {
@@ -466,6 +510,7 @@ bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table,
             for (const auto& [field, value] : row.New) {
                 // A null leaves the column to its default, as a new row without that value.
                 if (VarIsEmpty(value) || VarIsNull(value) || !table.Has(field)) continue;
+                if (stamps && IsAuditStamp(field)) continue;
                 if (table.ColumnSet.count(field)) { // as the table spells it, the usual case
                     if (field != "FLAG" && !forced.count(field)) add(field, value);
                     continue;
@@ -510,14 +555,51 @@ bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table,
             TDbParams params;
             for (const auto& [field, value] : row.New) {
                 const AnsiString upper = AsciiUpper(field);
-                if (!table.Has(upper) || upper == "FLAG") continue;
+                if (!table.Has(upper) || upper == "FLAG" || (stamps && IsAuditStamp(upper))) continue;
                 if (!table.Fits(upper, value)) return tooLong(upper);
                 sets += (sets.empty() ? "" : ", ") + Quoted(upper) + " = ?";
                 params.push_back(VarIsEmpty(value) ? Null() : value);
             }
-            // The client's own stamp when it made one, so that it holds what the table holds.
+            // With the server's stamps the client may still ask for the step it counts on: a FLAG stamp
+            // (as the client makes it, negative while not read back) that follows the FLAG read.
+            int nextFlag = -1;
+            if (stamps && table.HasFlag) {
+                const Variant* stamp = FindValue(row.New, "FLAG");
+                const Variant* read = FindValue(row.Old, "FLAG");
+                if (stamp && read && VarIsNumeric(*stamp) && VarIsNumeric(*read)) {
+                    const int next = (static_cast<int>(read->AsFloat()) + 1) % 1000;
+                    if (std::abs(stamp->AsFloat()) == next) nextFlag = next;
+                }
+            }
+            if (stamps) {
+                // Nothing but stamps, no step asked and no line changed under it: nothing to write, only
+                // the row as read to find.
+                bool linesChanged = false;
+                for (const TDeltaRow& line : row.Lines)
+                    linesChanged = linesChanged || line.Kind != usUnmodified;
+                if (sets.empty() && !linesChanged && nextFlag < 0) {
+                    TDbParams present = keyParams;
+                    present.insert(present.end(), flagParams.begin(), flagParams.end());
+                    if (!writer
+                             .Select("SELECT 1 FROM " + Quoted(table.Name) + " WHERE " + where + flagTerm,
+                                     present)
+                             .Rows.empty())
+                        return true;
+                    if (exists()) return fail(1, u8"资料已被其他用户更改, 请重新查询后再保存");
+                    return fail(2, u8"资料已被其他用户删除");
+                }
+                for (const auto& [field, value] :
+                     {std::pair<const char*, const AnsiString&>{"MODIFIER", context.StampUser},
+                      {"MODI_DATE", context.StampDate}})
+                    if (table.Has(field)) {
+                        sets += (sets.empty() ? "" : ", ") + Quoted(field) + " = ?";
+                        params.push_back(Variant(value));
+                    }
+            }
+            // The client's own stamp when it made one, so that it holds what the table holds; when the
+            // server stamps, the next FLAG (the client's count, 999 wrapping to 0, when it asked for it).
             if (table.HasFlag) {
-                const int stamp = ClientStamp(row);
+                const int stamp = stamps ? nextFlag : ClientStamp(row);
                 sets +=
                     std::string(sets.empty() ? "" : ", ") +
                     (stamp >= 0 ? "\"FLAG\" = " + std::to_string(stamp)
@@ -549,10 +631,7 @@ void TDocumentProvider::CheckRights(TDbWriter& writer, const TDeltaRow& row, int
     };
     // Only the transaction manager confirms: a save may void and un-void, nothing more.
     auto confirmedCode = [](const AnsiString& value) { return value == "Y" || value == "U"; };
-    auto audit = [](const AnsiString& field) {
-        const AnsiString upper = AsciiUpper(field);
-        return upper == "MODIFIER" || upper == "MODI_DATE" || upper == "FLAG";
-    };
+    auto audit = [](const AnsiString& field) { return IsAuditStamp(field); };
     AnsiString key;
     for (const AnsiString& field : FHeadKey) {
         const Variant value = row.Kind == usInserted ? row.Value(field) : [&] {
@@ -636,7 +715,8 @@ void TDocumentProvider::CheckRights(TDbWriter& writer, const TDeltaRow& row, int
     }
     if (lineConfirmed) return refuse(confirmOnly);
     if (lineVoided && !voiding) fieldsChanged = true; // the lines' code alone: an ordinary change
-    if (fieldsChanged && !need(TRecordAction::Change)) return;
+    // A change of nothing (or of stamps alone) is still a change: it needs the right like any other.
+    if ((fieldsChanged || !voiding) && !need(TRecordAction::Change)) return;
     if (voiding) need(TRecordAction::Void);
 }
 

@@ -71,6 +71,11 @@ struct TSaveContext {
     // The user's rights: each row must be permitted, or nothing is written. Null: not checked (the
     // server's own writes).
     const TUserRights* Rights = nullptr;
+    // The audit stamps of the connection: with Stamps, a new row gets CREATOR, USR_GROUP and
+    // CREATE_DATE, a changed one MODIFIER, MODI_DATE and the next FLAG from here, whatever the packet
+    // holds; a change of nothing but these is written not at all.
+    bool Stamps = false;
+    AnsiString StampUser, StampGroup, StampDate;
 };
 
 class TDocumentProvider {
@@ -83,7 +88,8 @@ public:
     // With rights in the save's context, every header is checked inside the save's transaction
     // against its record as stored: an insert needs the add right; a change of fields the change
     // right, its lines' changes included; a delete the delete right; the confirm code may go between
-    // "N" (or empty) and "V" with the void right, and to or from "Y" or "U" not at all. A row that is
+    // "N" (or empty) and "V" with the void right, and to or from "Y" or "U" not at all; a change of
+    // nothing but the audit stamps needs the change right too. A row that is
     // not permitted is rejected naming the right, and the packet is written not at all.
     TDocumentProvider(TDbSession& session, std::shared_ptr<const TCatalogue> catalogue,
                       const TProgramSettings& settings);
@@ -119,12 +125,15 @@ private:
     void ApplyHead(TDbWriter& writer, const TDeltaRow& row, int index, const TSaveContext& context,
                    TSaveResult& result);
     bool ApplyRow(TDbWriter& writer, const TTableInfo& table, const std::vector<AnsiString>& key,
-                  const TDeltaRow& row, const std::map<AnsiString, Variant>& forced, TUpdateError& error);
+                  const TDeltaRow& row, const std::map<AnsiString, Variant>& forced, TUpdateError& error,
+                  const TSaveContext& context);
     // A line that was read belongs to its header: the header part of its key, as read and as
     // changed, is the header's key. Else the error says so.
     bool BelongsToHead(const TDeltaRow& line, const std::map<AnsiString, Variant>& headKey,
                        TUpdateError& error) const;
     void DeleteRemainingLines(TDbWriter& writer, const std::map<AnsiString, Variant>& headKey);
+    // A client's condition and sort: their sub-queries name only FSubqueryTables (EDbRefused).
+    void CheckClientText(const AnsiString& condition, const AnsiString& sort) const;
     void CheckRights(TDbWriter& writer, const TDeltaRow& row, int index, const TUserRights& rights,
                      TSaveResult& result);
 
@@ -133,6 +142,8 @@ private:
     AnsiString FHeadTable, FHeadSelect, FLineTable, FLineSelect, FSeqDateField, FConfirmField,
         FLineConfirmField;
     std::vector<AnsiString> FHeadKey, FLineKey;
+    std::vector<std::string> FTables;        // what a client's condition may read
+    std::vector<AnsiString> FSubqueryTables; // what its sub-queries may name: documents and lines
     TTableInfo FHead, FLine;
 };
 

@@ -1,6 +1,7 @@
 #include "standins/appserver/rarer1.h"
 
 #include "classlib/automation/comserv.h"
+#include "classlib/automation/sconnect.h"
 #include "classlib/db/provider.h"
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/format.h"
@@ -66,6 +67,14 @@ int TRarer1::Connect(const Variant& params) {
     const AnsiString program = UpperCase(Trim(Item(params, 0)));
     const AnsiString user = Trim(Item(params, 1));
     if (ItemCount(params) < 4 || program.empty() || user.empty()) return 3;
+    // One user per object and connection: the first successful Connect fixes it (over TCP the
+    // connection may have proved it already); naming another is refused and ends the connection.
+    const AnsiString speaksFor = FFixedUser.empty() ? ServedUser() : FFixedUser;
+    if (!speaksFor.empty() && speaksFor != user) {
+        ClaimServedUser(user);
+        throw EOleError("RAVEZ01A.Rarer1: the connection speaks for " + speaksFor + "; Connect as " + user +
+                        " is refused");
+    }
     FDocuments.reset();
     FSchemes.reset();
     FSession.reset();
@@ -108,6 +117,9 @@ int TRarer1::Connect(const Variant& params) {
         return found == FSettings.end() ? AnsiString() : found->second;
     };
     FRights = TUserRights(user, setting("POWER_DATA"), setting("GROUP_LIST"));
+    FGroup = Trim(setting("USER_GROUP"));
+    ClaimServedUser(user);
+    FFixedUser = user;
     FSession = std::move(session);
     FCatalogue = std::move(catalogue);
     FContext = context;
@@ -145,8 +157,17 @@ AnsiString TRarer1::GetFormat(const AnsiString& company, const AnsiString& progr
     return result.Rows.empty() || VarIsNull(result.Rows[0][0]) ? AnsiString() : VarToStr(result.Rows[0][0]);
 }
 
+void TRarer1::RequireQueryRight() const {
+    RequireConnected();
+    if (!FRights.Has(TUserRights::QueryRight))
+        throw EOleError(FSession->FromUtf8(u8"没有查询的权限 (权限 37): ") + FContext.User + " / " +
+                        FContext.Program);
+}
+
 int TRarer1::GetRecCount() {
-    if (!FSession || !FDocuments) return 0;
+    if (!FSession) return 0;
+    RequireQueryRight();
+    if (!FDocuments) return 0;
     return static_cast<int>(FDocuments->RecordCount(FLastCondition, FLastLimit));
 }
 
@@ -214,6 +235,14 @@ TSchemeProvider& TRarer1::Schemes() {
 TProviderRows TRarer1::FetchDocuments(const AnsiString& condition, const AnsiString& sort, Int64 offset,
                                       Int64 count, TSortPosition* position) {
     TDocumentProvider& documents = Documents();
+    if (!FRights.Has(TUserRights::QueryRight)) {
+        // The form opens its data sets (no condition) before it tells the user that the program is
+        // not his: that opening gets the fields and no rows; a query is refused.
+        if (!Trim(condition).empty() || !Trim(sort).empty()) RequireQueryRight();
+        FLastCondition = "0 = 1";
+        FLastLimit = -1;
+        return documents.GetRecords(FLastCondition, "", -1, 0, 0, position);
+    }
     const Int64 limit = FTopRow > 0 ? FTopRow : -1;
     TProviderRows rows = documents.GetRecords(condition, sort, limit, offset, count, position);
     FLastCondition = condition;
@@ -226,6 +255,11 @@ TSaveResult TRarer1::ApplyDocuments(const std::vector<TDeltaRow>& delta) {
     context.ServerNumbering = FIsSeq;
     context.Catalogue = FContext;
     context.Rights = &FRights;
+    // The audit stamps are the server's, from the connection, whatever the packet holds.
+    context.Stamps = true;
+    context.StampUser = FContext.User;
+    context.StampGroup = FGroup;
+    context.StampDate = FormatDateTime("yyyymmdd", Now());
     TSaveResult result = Documents().ApplyUpdates(delta, context);
     if (result.Errors.empty() && !result.AssignedNumber.empty()) FSeqNo = result.AssignedNumber;
     return result;

@@ -26,7 +26,11 @@
 //
 // The server keeps, per object, who connected (user, company, program) and the rights it derived for
 // the POWER_DATA it sent (rights.h); every change packet of pvdMain is checked against them row by row
-// and refused whole, each refused row with an error naming the right (providers.h).
+// and refused whole, each refused row with an error naming the right (providers.h). The first
+// successful Connect fixes the user (over TCP the connection may have proved one when it opened,
+// sconnect.h): a Connect naming another raises EOleError and ends the connection. Reading documents
+// (pvdMain, pvdColor, GetRecCount) needs the query right; the audit stamps of a save (creator, group
+// and date of new records, modifier, date and FLAG of changed ones) are the server's.
 //
 // In process the module creates it with CreateOleObject("RAVEZ01A.Rarer1") (this library registers the
 // factory; data/classes.ini names the library); over TCP kvrserver serves it (apps/kvrserver).
@@ -81,6 +85,8 @@ private:
     TDocumentProvider& Documents();
     TSchemeProvider& Schemes();
     void RequireConnected() const;
+    // Reads of documents need the query right of the connected program.
+    void RequireQueryRight() const;
     bool IsOwnScheme(const AnsiString& user, const AnsiString& program) const;
     AnsiString NotOwnScheme() const;
 
@@ -90,6 +96,8 @@ private:
     std::vector<std::pair<AnsiString, AnsiString>> FSettingLines;
     TProgramSettings FSettings;
     TUserRights FRights;
+    AnsiString FGroup;     // the user's group (USER_GROUP), stamped on new records
+    AnsiString FFixedUser; // the user of the first successful Connect
     std::unique_ptr<TDocumentProvider> FDocuments;
     std::unique_ptr<TSchemeProvider> FSchemes;
     std::unique_ptr<TDocumentProvider> FSchemeWriter;

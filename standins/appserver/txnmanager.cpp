@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "classlib/automation/comserv.h"
+#include "classlib/automation/sconnect.h"
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
@@ -100,6 +101,12 @@ bool TTxnManager::Run(const Variant& request, bool write) {
         return Refuse("1", "TransManager.TxnManager: the request is no transaction request");
     const AnsiString company = Trim(Text(items[1]));
     const AnsiString user = Trim(Text(items[3]));
+    // Over TCP the manager acts as the user its connection speaks for: a request for another is refused.
+    const AnsiString served = ServedUser();
+    if (!served.empty() && user != served)
+        return Refuse("2",
+                      "TransManager.TxnManager: the connection speaks for " + served + ", not for " + user);
+    ClaimServedUser(user);
     const std::vector<Variant> params = Elements(items[5]);
     if (params.size() < 7) return Refuse("1", "TransManager.TxnManager: the request has too few parameters");
     const AnsiString program = UpperCase(Trim(Text(params.back())));

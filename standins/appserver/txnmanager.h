@@ -19,7 +19,9 @@
 // optional). DO takes a document of code "N", empty or "U" to "Y" with its date; UNDO takes "Y" back
 // to "N" and clears the date. Both step FLAG as a save does, stamp MODIFIER and MODI_DATE, and need
 // the user's confirm or unconfirm right on that record (rights.h). A document whose FLAG is not the
-// one the client read was changed since: refused.
+// one the client read was changed since: refused. Over TCP the request's user must be the one the
+// connection speaks for (sconnect.h); the rights are that user's in the request's program, as the
+// server derives them.
 #include <memory>
 
 #include "classlib/automation/autoobj.h"

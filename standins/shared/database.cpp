@@ -596,6 +596,22 @@ bool TDbSession::PagesByKey(const TSelectSpec& spec) const {
     return Build(spec, 1).ByKey;
 }
 
+namespace {
+
+// Confines the reads of one statement to the tables given (none: any).
+class TReadableScope {
+public:
+    TReadableScope(TSqlGuard& guard, const std::vector<std::string>& tables) : FGuard(guard) {
+        FGuard.SetReadableTables(tables);
+    }
+    ~TReadableScope() { FGuard.SetReadableTables({}); }
+
+private:
+    TSqlGuard& FGuard;
+};
+
+} // namespace
+
 TDbResult TDbSession::SelectWhere(const TSelectSpec& spec, const TDbParams& params) {
     const TBuiltSelect built = Build(spec, params.size() + 1);
     // "All" and an empty text are no condition: the statement is then the server's own, and kept prepared.
@@ -627,6 +643,7 @@ TDbResult TDbSession::SelectWhere(const TSelectSpec& spec, const TDbParams& para
     };
     try {
         const bool capture = spec.Last && !built.Terms.empty();
+        const TReadableScope readable(*FConnections->ReadGuard, spec.Tables);
         TDbResult result =
             Run(FConnections->Read, built.Sql, bind, clientText, nullptr, capture ? &onRow : nullptr);
         if (capture && !result.Rows.empty()) {
@@ -647,6 +664,7 @@ Int64 TDbSession::CountWhere(const TSelectSpec& spec, const TDbParams& params) {
     // "All" and an empty text are no condition: the statement is then the server's own, and kept prepared.
     const bool clientText = !ClientCondition(ToUtf8(spec.Condition)).empty() || !Trim(spec.Sort).empty();
     try {
+        const TReadableScope readable(*FConnections->ReadGuard, spec.Tables);
         const TDbResult result = Run(FConnections->Read, sql, Binder(params), clientText, nullptr);
         return result.Rows.empty() || result.Rows[0].empty() ? 0 : result.Rows[0][0].AsInt64();
     } catch (const EDbError& error) {

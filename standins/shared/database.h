@@ -90,6 +90,9 @@ struct TSelectSpec {
     const TSortPosition* After = nullptr;
     TSortPosition* Last = nullptr;
     Int64 PositionRow = -1; // -1: the last row
+    // The tables the client's condition and sort may read (the select's own: TablesOfSelect); empty:
+    // any. Another one refuses the statement before it runs.
+    std::vector<std::string> Tables;
 };
 
 class TDbSession;

@@ -2,6 +2,7 @@
 
 #include <time.h>
 
+#include <algorithm>
 #include <set>
 
 #include "classlib/rtl/strutils.h"
@@ -120,6 +121,63 @@ std::vector<TSortTerm> ClientSortTerms(const std::string& text) {
     return terms;
 }
 
+std::vector<std::string> TablesOfSelect(const std::string& select) {
+    std::vector<TSqlToken> tokens;
+    for (TSqlToken& token : TokenizeSql(select))
+        if (IsSignificant(token)) tokens.push_back(std::move(token));
+    auto isName = [&](size_t i) {
+        return i < tokens.size() &&
+               (tokens[i].Kind == TSqlTokenKind::Word || tokens[i].Kind == TSqlTokenKind::QuotedName);
+    };
+    auto word = [&](size_t i) { return isName(i) ? Upper(tokens[i]) : std::string(); };
+    // The words that end a FROM list at its level of parentheses.
+    static const std::set<std::string> ends = {"WHERE", "GROUP",  "ORDER",     "HAVING", "LIMIT",
+                                               "UNION", "EXCEPT", "INTERSECT", "WINDOW"};
+    std::vector<std::string> tables;
+    // The name at k (DATABASE..TABLE and SCHEMA.TABLE: the last one) as a table.
+    auto take = [&](size_t k) {
+        while (k + 2 < tokens.size() && IsOperator(tokens[k + 1], ".") &&
+               (isName(k + 2) || (IsOperator(tokens[k + 2], ".") && isName(k + 3))))
+            k += isName(k + 2) ? 2 : 3;
+        std::string name = Upper(tokens[k]);
+        if (tokens[k].Kind == TSqlTokenKind::QuotedName && name.size() >= 2)
+            name = name.substr(1, name.size() - 2);
+        tables.push_back(name);
+    };
+    std::vector<bool> inFrom{false}; // per level of parentheses: within a FROM list
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        if (IsOperator(tokens[i], "(")) {
+            inFrom.push_back(false);
+            continue;
+        }
+        if (IsOperator(tokens[i], ")")) {
+            if (inFrom.size() > 1) inFrom.pop_back();
+            continue;
+        }
+        const std::string current = word(i);
+        if (current == "FROM") inFrom.back() = true;
+        if (ends.count(current)) inFrom.back() = false;
+        const bool listed = IsOperator(tokens[i], ",") && inFrom.back();
+        if ((current == "FROM" || current == "JOIN" || listed) && isName(i + 1)) take(i + 1);
+    }
+    return tables;
+}
+
+void CheckClientTables(const std::string& text, const std::vector<std::string>& tables) {
+    for (const std::string& table : TablesOfSelect(text))
+        if (std::find_if(tables.begin(), tables.end(), [&](const std::string& allowed) {
+                return UpperCase(allowed) == table;
+            }) == tables.end())
+            Refuse(u8"查询条件的子查询只能读取本程序的单据和单身资料表, 不能读取 " + table);
+    std::vector<TSqlToken> tokens;
+    for (TSqlToken& token : TokenizeSql(text))
+        if (IsSignificant(token)) tokens.push_back(std::move(token));
+    for (size_t i = 0; i + 1 < tokens.size(); ++i)
+        if (tokens[i].Kind == TSqlTokenKind::Word && Upper(tokens[i]) == "IN" &&
+            !IsOperator(tokens[i + 1], "("))
+            Refuse(u8"查询条件的 IN 之后只能是值的列表或子查询, 不能是 " + tokens[i + 1].Text);
+}
+
 std::string TSortTerm::Text() const {
     return Expression + (Direction.empty() ? "" : " " + Direction) + (Nulls.empty() ? "" : " NULLS " + Nulls);
 }
@@ -147,6 +205,12 @@ void TSqlGuard::SetMode(TGuardMode mode, std::vector<std::string> writableTables
     for (const std::string& table : writableTables)
         FWritable.push_back(UpperCase(Trim(table)));
     FDenial.clear();
+}
+
+void TSqlGuard::SetReadableTables(std::vector<std::string> tables) {
+    FReadable.clear();
+    for (const std::string& table : tables)
+        FReadable.push_back(UpperCase(Trim(table)));
 }
 
 void TSqlGuard::SetLimits(Int64 steps, int milliseconds, std::function<bool()> cancelled) {
@@ -197,6 +261,12 @@ int TSqlGuard::Decide(int action, const char* arg1, const char* arg2) {
         // SQLite's own tables and the pragma functions that read the connection's settings.
         if (UpperCase(first).rfind("SQLITE_", 0) == 0 || UpperCase(first).rfind("PRAGMA_", 0) == 0) {
             Deny(u8"不允许读取系统表 " + first);
+            return SQLITE_DENY;
+        }
+        if (!FReadable.empty() &&
+            std::find(FReadable.begin(), FReadable.end(), UpperCase(first)) == FReadable.end()) {
+            Deny(u8"查询条件只能使用本程序资料表的栏位, 不能读取 " + first +
+                 (second.empty() ? "" : "." + second));
             return SQLITE_DENY;
         }
         return SQLITE_OK;

@@ -8,6 +8,12 @@
 // sort item as (expression) [ASC|DESC], so that a parenthesis of the client's text can never close the
 // server's and nothing it holds can leave the clause.
 //
+// A condition and a sort of a provider read no more than the provider's own select: while the guard
+// holds that select's tables (TablesOfSelect), SQLite's parser reports every table the statement reads
+// and any other one, in a sub-query or anywhere, refuses the statement before it runs, naming it.
+// A sub-query of the client's own is narrower still (CheckClientTables): it may name only the tables
+// given (a provider's documents and lines, where a condition on lines looks), and IN takes a list.
+//
 // What runs is decided by SQLite's authorizer on the connection (TSqlGuard): in read-only mode only
 // SELECT, reading tables and the functions of an allowed list pass; in write mode also INSERT, UPDATE
 // and DELETE on the tables named for the statement. Everything else (PRAGMA, ATTACH, schema changes,
@@ -42,6 +48,14 @@ struct TSortTerm {
 };
 std::vector<TSortTerm> ClientSortTerms(const std::string& text);
 
+// The tables a select of the server reads, as it names them after FROM and JOIN (upper case, without
+// a company or database prefix).
+std::vector<std::string> TablesOfSelect(const std::string& select);
+
+// Refuses (EDbRefused, naming it) a client's condition or sort whose sub-queries name a table after
+// FROM or JOIN that is not one of these (any case), or that reads a table with "IN table".
+void CheckClientTables(const std::string& text, const std::vector<std::string>& tables);
+
 enum class TGuardMode {
     Trusted,  // the server's own statements: everything passes
     ReadOnly, // reads only
@@ -58,6 +72,8 @@ public:
 
     TGuardMode Mode() const { return FMode; }
     void SetMode(TGuardMode mode, std::vector<std::string> writableTables = {});
+    // While not empty, only these tables (any case) may be read.
+    void SetReadableTables(std::vector<std::string> tables);
 
     // Virtual-machine steps the statements that run next may take together (0: no limit), the time
     // they may run (milliseconds from now, 0: none), and a check that stops them when it answers
@@ -81,6 +97,7 @@ private:
     sqlite3* FDb;
     TGuardMode FMode;
     std::vector<std::string> FWritable; // upper-case table names
+    std::vector<std::string> FReadable; // upper-case table names; empty: any
     std::string FDenial;
     Int64 FStepLimit = 0;
     Int64 FSteps = 0;

@@ -4,8 +4,14 @@
 #include <cctype>
 #include <cmath>
 
+#include <mutex>
+
 #include "classlib/rtl/datetime.h"
+#include "classlib/rtl/dynlib.h"
+#include "classlib/rtl/files.h"
 #include "classlib/rtl/format.h"
+#include "classlib/rtl/inifiles.h"
+#include "classlib/rtl/registry.h"
 #include "classlib/rtl/strutils.h"
 
 namespace {
@@ -200,7 +206,61 @@ const TCalcKey kCalcKeys[] = {
     {"btnDot", ".", "."},  {"btnEqual", "=", ""}, {"btnAdd", "+", "+"},  {"btnRight", ")", ")"},
 };
 
+// The host's conversion of its own texts (GB) for a BIG5 user interface: the translator library the
+// modules use, loaded by name once; nil when it cannot be had (the texts then stay).
+using TGBToBIG5Proc = const char* (*)(const char*);
+TGBToBIG5Proc GBToBIG5Proc() {
+    static std::once_flag once;
+    static TGBToBIG5Proc proc = nullptr;
+    std::call_once(once, [] {
+        if (HMODULE library = LoadLibrary("Qvlanguage.so"))
+            proc = reinterpret_cast<TGBToBIG5Proc>(GetProcAddress(library, "GBtoBIG5"));
+    });
+    return proc;
+}
+
+// Whether the client on this machine shows its user interface in BIG5: its configuration's
+// [CodePage] UICodePage (the platform's key names the client folder).
+bool ClientInterfaceIsBig5() {
+    TRegistry registry;
+    registry.SetRootKey(HKEY_LOCAL_MACHINE);
+    if (!registry.OpenKeyReadOnly("Software\\QVN\\Veltrane")) return false;
+    const AnsiString folder = registry.ReadString("ClientPath");
+    if (folder.empty()) return false;
+    const TIniFile ini(IncludeTrailingBackslash(folder) + "VeltraneC.ini");
+    return Trim(ini.ReadString("CodePage", "UICodePage", "")) == "950";
+}
+
+AnsiString ToBig5(TGBToBIG5Proc proc, const AnsiString& text) {
+    if (!proc || text.empty()) return text;
+    const char* converted = proc(text.c_str());
+    return converted ? AnsiString(converted) : text;
+}
+
 } // namespace
+
+AnsiString HostWindowText(const AnsiString& text) {
+    return ClientInterfaceIsBig5() ? ToBig5(GBToBIG5Proc(), text) : text;
+}
+
+void SpeakClientInterface(TForm* form) {
+    if (!form || !ClientInterfaceIsBig5()) return;
+    const TGBToBIG5Proc proc = GBToBIG5Proc();
+    if (!proc) return;
+    form->SetCaption(ToBig5(proc, form->Caption()));
+    for (int i = 0; i < form->ComponentCount(); ++i) {
+        TComponent* component = form->Components(i);
+        if (auto* grid = dynamic_cast<TStringGrid*>(component)) {
+            for (int row = 0; row < grid->RowCount(); ++row)
+                for (int col = 0; col < grid->ColCount(); ++col)
+                    grid->SetCells(col, row, ToBig5(proc, grid->Cells(col, row)));
+        } else if (auto* button = dynamic_cast<TButton*>(component)) {
+            button->SetCaption(ToBig5(proc, button->Caption()));
+        } else if (auto* label = dynamic_cast<TLabel*>(component)) {
+            label->SetCaption(ToBig5(proc, label->Caption()));
+        }
+    }
+}
 
 bool ReadYYYYMMDD(const AnsiString& text, TDateTime& date) {
     return text.size() == 8 && AllDigits(text) &&
@@ -376,7 +436,7 @@ void TfrmDatePicker::Show(TDateTime date) {
     Word year = 0, month = 0, day = 0;
     DecodeDate(FDate, year, month, day);
     const int shownYear = FRocYear ? year - 1911 : year;
-    lblMonth->SetCaption(Format("%d年%d月", {shownYear, static_cast<int>(month)}));
+    lblMonth->SetCaption(HostWindowText(Format("%d年%d月", {shownYear, static_cast<int>(month)})));
     edtDate->SetText(Format("%d/%.2d/%.2d", {shownYear, static_cast<int>(month), static_cast<int>(day)}));
     lblError->SetCaption("");
     for (int r = 1; r < 7; ++r)
@@ -425,14 +485,14 @@ void TfrmDatePicker::EditExit(TObject*) {
     if (ReadEdit(typed))
         Show(typed);
     else
-        lblError->SetCaption("日期格式错误");
+        lblError->SetCaption(HostWindowText("日期格式错误"));
 }
 
 bool TfrmDatePicker::CloseQuery() {
     if (ModalResult() == mrOk) {
         TDateTime typed = 0;
         if (!ReadEdit(typed)) {
-            lblError->SetCaption("日期格式错误");
+            lblError->SetCaption(HostWindowText("日期格式错误"));
             return false;
         }
         Show(typed);
@@ -509,7 +569,7 @@ bool TfrmCalculator::Work() {
     double value = 0;
     AnsiString error;
     if (!EvaluateExpression(edtDisplay->Text(), value, error)) {
-        lblError->SetCaption(error);
+        lblError->SetCaption(HostWindowText(error));
         FResult.clear();
         return false;
     }
@@ -533,6 +593,7 @@ auto RunModal(TPrepare prepare, TAnswer answer) -> decltype(answer(std::declval<
     auto* dialog = new TDialog(Application);
     try {
         prepare(*dialog);
+        SpeakClientInterface(dialog);
         const bool ok = dialog->ShowModal() == mrOk;
         auto result = ok ? answer(*dialog) : decltype(answer(*dialog))();
         dialog->Free();

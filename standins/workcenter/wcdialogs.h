@@ -118,6 +118,12 @@ bool ReadYYYYMMDD(const AnsiString& text, TDateTime& date);
 // division by zero. Thousands separators are ignored, so a field's display text can start it.
 bool EvaluateExpression(const AnsiString& text, double& value, AnsiString& error);
 
+// The host's own windows speak the user interface of the client on this machine (its configuration's
+// UICodePage): under BIG5 their texts, written in GB, are shown converted. HostWindowText converts one
+// text, SpeakClientInterface a whole window (its caption, buttons, labels and grid cells).
+AnsiString HostWindowText(const AnsiString& text);
+void SpeakClientInterface(TForm* form);
+
 // The chooser of a host with a screen: each request shows its dialog modally.
 class THostDialogs : public TWorkCenterChooser {
 public:

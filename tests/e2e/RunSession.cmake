@@ -9,12 +9,41 @@
 # The session runs in WORKDIR with a registry store of its own there (none at first), so the
 # machine's configuration never reaches it and the demo database is made in WORKDIR. KEEP_WORKDIR
 # keeps what a caller prepared there (RunServed.sh: a server's database); CLIENT_INI names the client
-# configuration the session gets (--client-ini).
+# configuration the session gets (--client-ini). CLIENT_EXTRA names INI sections (such as the code pages)
+# that take the place of those sections in that configuration, or in the demo's in DATA_DIR when there
+# is none: the session then gets a client folder of its own in WORKDIR/client, with the demo's GB/BIG5
+# mapping file.
 cmake_policy(SET CMP0007 NEW)
 if(NOT KEEP_WORKDIR)
   file(REMOVE_RECURSE ${WORKDIR})
 endif()
 file(MAKE_DIRECTORY ${WORKDIR})
+if(CLIENT_EXTRA)
+  if(NOT CLIENT_INI)
+    set(CLIENT_INI ${DATA_DIR}/VeltraneC.ini)
+  endif()
+  file(STRINGS ${CLIENT_EXTRA} extra_sections REGEX "^\\[")
+  file(STRINGS ${CLIENT_INI} client_lines)
+  file(READ ${CLIENT_EXTRA} client_text)
+  set(skipping FALSE)
+  foreach(line ${client_lines})
+    string(STRIP "${line}" line)
+    if(line MATCHES "^\\[")
+      list(FIND extra_sections "${line}" found)
+      if(found EQUAL -1)
+        set(skipping FALSE)
+      else()
+        set(skipping TRUE)
+      endif()
+    endif()
+    if(NOT skipping)
+      string(APPEND client_text "\r\n${line}")
+    endif()
+  endforeach()
+  file(WRITE ${WORKDIR}/client/VeltraneC.ini "${client_text}\r\n")
+  file(COPY ${DATA_DIR}/Language DESTINATION ${WORKDIR}/client)
+  set(CLIENT_INI ${WORKDIR}/client/VeltraneC.ini)
+endif()
 set(ENV{KVR_REGISTRY} ${WORKDIR}/registry.ini)
 file(STRINGS ${EXPECT} option_lines ENCODING UTF-8 REGEX "^options ")
 set(options "")

@@ -372,8 +372,9 @@ TEST_F(CodeConverterTest, FormForBig5InterfaceIsConvertedControlByControl) {
     ASSERT_EQ(cbKind->ItemIndex(), 1);
     converter->ConvertForm(form);
 
-    // On a GB system the form's caption stays; its hint is converted.
-    EXPECT_EQ(form->Caption(), "信用证开立");
+    // The form's caption and hint are converted (a GB caption in a BIG5 interface reads as other
+    // characters).
+    EXPECT_EQ(form->Caption(), Big5(u"信用證開立"));
     EXPECT_EQ(form->Hint(), Big5(u"開立信用證"));
     struct Expect {
         const char* Name;

@@ -120,6 +120,10 @@ TEST_F(BaseModuleTest, FieldNamesInListsAreWholeNames) {
 
 TEST_F(BaseModuleTest, NumberEntryRoundsChecksTheRangeAndRefusesText) {
     NumberFieldRows = VarArrayOf({VarArrayOf({"TA003", 5, 2})});
+    // The range messages name the field and the limit.
+    HostObject->On("GetMessage", [](TDispArgs args) {
+        return Variant(args[0].Value->AsString() + args[1].Value->AsString() + ":%s:%s");
+    });
     StartForm();
     Module()->LoadNumberFields("TESTA");
     Module()->SetDecimalGroupFields(2, "cdsMain:TA003");

@@ -58,11 +58,11 @@ TEST_F(BaseFormTest, AddEditCancelAndNavigationWithTheirStatusTexts) {
     // Esc asks (C 000002); Cancel keeps the change, OK drops it.
     User.Answers = {"Cancel"};
     UserKey(BaseForm, "Esc");
-    EXPECT_EQ(DialogTexts(), std::vector<AnsiString>{"C000002 "});
+    EXPECT_EQ(DialogTexts(), std::vector<AnsiString>{"C000002: "});
     EXPECT_EQ(Main()->FieldByName("TA002")->AsString(), "改");
     User.Answers = {"OK"};
     UserKey(BaseForm, "Esc");
-    EXPECT_EQ(DialogTexts(), std::vector<AnsiString>{"C000002 "});
+    EXPECT_EQ(DialogTexts(), std::vector<AnsiString>{"C000002: "});
     EXPECT_EQ(BaseForm->EditState, esBrowse);
     EXPECT_EQ(Panel(0), "浏览");
     EXPECT_EQ(Main()->FieldByName("TA002")->AsString(), "甲");
@@ -77,7 +77,7 @@ TEST_F(BaseFormTest, AddEditCancelAndNavigationWithTheirStatusTexts) {
     Main()->FieldByName("TA001")->SetAsString("A9");
     User.Answers = {"OK"};
     UserKey(BaseForm, "Esc");
-    EXPECT_EQ(DialogTexts(), std::vector<AnsiString>{"C000004 "});
+    EXPECT_EQ(DialogTexts(), std::vector<AnsiString>{"C000004: "});
     EXPECT_EQ(Panel(0), "浏览");
     EXPECT_EQ(Main()->ChangeCount(), 0);
 }
@@ -227,7 +227,7 @@ TEST_F(BaseFormTest, ARefusedDeleteIsUndoneAndNotAppliedAtTheNextSave) {
     Main()->Locate("TA001", "A2");
     User.Answers = {"OK"};
     UserKey(BaseForm, "F8");
-    EXPECT_EQ(DialogTexts(), (std::vector<AnsiString>{"C000001 ", "E000007 "}));
+    EXPECT_EQ(DialogTexts(), (std::vector<AnsiString>{"C000001: ", "E000007: "}));
     EXPECT_EQ(Main()->RecordCount(), 3);
     EXPECT_EQ(Key(), "A2");
     EXPECT_EQ(Main()->ChangeCount(), 0);
@@ -275,7 +275,7 @@ TEST_F(BaseFormTest, TheCloseQueryWhileEditing) {
     bool canClose = true;
     BaseForm->FormCloseQuery(BaseForm, canClose);
     EXPECT_FALSE(canClose);
-    EXPECT_EQ(DialogTexts(), std::vector<AnsiString>{"D000002 "});
+    EXPECT_EQ(DialogTexts(), std::vector<AnsiString>{"D000002: "});
     EXPECT_EQ(Main()->State(), dsEdit);
     // Yes saves.
     User.Answers = {"Yes"};
@@ -292,7 +292,7 @@ TEST_F(BaseFormTest, TheCloseQueryWhileEditing) {
     canClose = false;
     BaseForm->FormCloseQuery(BaseForm, canClose);
     EXPECT_TRUE(canClose);
-    EXPECT_EQ(DialogTexts(), std::vector<AnsiString>{"D000001 "});
+    EXPECT_EQ(DialogTexts(), std::vector<AnsiString>{"D000001: "});
     EXPECT_EQ(BaseForm->EditState, esBrowse);
     EXPECT_EQ(MainProvider().Rows.size(), 3u);
     // Browsing: nothing is asked.

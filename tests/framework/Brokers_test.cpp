@@ -219,12 +219,67 @@ TEST_F(BrokerTest, SixBlanksOnASystemWhoseCodePageIsNot936) {
     SetACP(1252);
     Broker()->Say("E", "000005");
     SetACP(936);
-    EXPECT_EQ(TakeDialogs().at(0).Text, "E000005       "); // the one blank, then six
+    EXPECT_EQ(TakeDialogs().at(0).Text, "E000005:       "); // the one blank, then six
 }
 
-TEST_F(BrokerTest, ArgumentsGoToTheHostAndAreNotFormattedAgain) {
-    Broker()->Say("E", "000032", {"100% [%s]", 42});
-    EXPECT_EQ(TakeDialogs().at(0).Text, "E000032:100% [%s]:42 ");
+// The host's text is converted for the user interface before the arguments go in: an argument is in
+// the interface's code page already (a field's label) and is neither converted nor formatted again.
+TEST_F(BrokerTest, TheTextIsConvertedBeforeItsArgumentsGoIn) {
+    const AnsiString tail = "     " + AnsiString(6, ' '); // four for BIG5, the one, six for a conversion
+    const struct {
+        const char* UICodePage;
+        AnsiString Label, Shown;
+    } cases[] = {
+        {"936", "供应商", "供应商 与 100% [%s] 不符 "},
+        {"950", WideToAnsi(u"供應商", 950), WideToAnsi(u"供應商 與 100% [%s] 不符", 950) + tail},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.UICodePage);
+        delete Form;
+        WriteFile("C:\\Veltrane\\VeltraneC.ini", "[Server Information]\r\nComputerName=127.0.0.1\r\n"
+                                                 "[CodePage]\r\nUICodePage=" +
+                                                     AnsiString(c.UICodePage) + "\r\nDBCodePage=936\r\n");
+        MakeForm();
+        HostObject->OnValue("GetMessage", AnsiString("%s 与 %s 不符"));
+        Broker()->Say("E", "000001", {c.Label, "100% [%s]"});
+        EXPECT_EQ(TakeDialogs().at(0).Text, c.Shown);
+    }
+}
+
+// Under a BIG5 user interface the texts the broker converts itself before handing them to E 000032
+// (ExecWork's error with the program's name, the calculator's failure) show converted once.
+TEST_F(BrokerTest, UnderBig5TheBrokersOwnArgumentsAreConvertedOnce) {
+    delete Form;
+    WriteFile("C:\\Veltrane\\VeltraneC.ini",
+              "[Server Information]\r\nComputerName=127.0.0.1\r\n[CodePage]\r\nUICodePage=950\r\n");
+    MakeForm();
+    HostObject->OnValue("GetMessage", AnsiString("%s"));
+    HostObject->OnValue("ExecWork", -5);
+    Counter->OnValue("GETCOUNTER", VarArrayOf({VarArrayOf({"供应商信息查询", "Supplier Inquiry"})}));
+    Lookup->On("GetCalcValue", [](TDispArgs) -> Variant { throw Exception("old library"); });
+    const AnsiString tail = "     " + AnsiString(6, ' ');
+    Variant result;
+    Broker()->ExecWork("BYVX31", Variant("x"), true, result);
+    EXPECT_EQ(TakeDialogs().at(0).Text, WideToAnsi(u"[供應商信息查詢]作業程序無運行作業權限!", 950) + tail);
+    EXPECT_EQ(Broker()->GetCalcValue("1+"), "");
+    EXPECT_EQ(TakeDialogs().at(0).Text, WideToAnsi(u"請更新F2WindowC.dll", 950) + tail);
+}
+
+// A text that does not fit its arguments still shows: each placeholder takes the next argument's text.
+TEST_F(BrokerTest, ATextThatDoesNotFitItsArgumentsStillShows) {
+    const struct {
+        const char* Text;
+        std::vector<TVarRec> Args;
+        const char* Shown;
+    } cases[] = {
+        {"%s 与 %s", {"A"}, "A 与  "}, {"[%s]", {42}, "[42] "},      {"%d%%", {7}, "7% "},
+        {"%.1f", {2.25}, "2.3 "},      {"无参数", {"A"}, "无参数 "}, {"%s", {}, " "},
+    };
+    for (const auto& c : cases) {
+        HostObject->OnValue("GetMessage", AnsiString(c.Text));
+        Broker()->Say("E", "000001", c.Args, 936, false, sayDefaultOK);
+        EXPECT_EQ(TakeDialogs().at(0).Text, c.Shown) << c.Text;
+    }
     // Without a host there is no text: the dialog shows the blank alone.
     Broker()->HostApp = Variant();
     Broker()->Say("I", "000006");
@@ -277,7 +332,7 @@ TEST_F(BrokerTest, SignOffJobsThroughTheCounter) {
     for (int i = 0; i <= 13; ++i)
         data.push_back(Variant("d" + IntToStr(i)));
     EXPECT_TRUE(Broker()->SendQZJob(1, VarArrayOf(data)));
-    EXPECT_EQ(TakeDialogs().at(0).Text, "I200007 ");
+    EXPECT_EQ(TakeDialogs().at(0).Text, "I200007: ");
     const Variant row = sent.GetElement({0});
     ASSERT_EQ(VarArrayHighBound(row, 1), 11);
     EXPECT_EQ(row.GetElement({2}).AsString(), "d6");
@@ -293,7 +348,7 @@ TEST_F(BrokerTest, SignOffJobsThroughTheCounter) {
     Broker()->ProgramAttr5 = "x§";
     answer = 1;
     EXPECT_FALSE(Broker()->SendQZJob(1, VarArrayOf(data)));
-    EXPECT_EQ(TakeDialogs().at(0).Text, "E200128 ");
+    EXPECT_EQ(TakeDialogs().at(0).Text, "E200128: ");
     EXPECT_EQ(sent.GetElement({0}).GetElement({13}).AsString(), "SP8");
     EXPECT_EQ(sent.GetElement({0}).GetElement({4}).GetElement({15}).AsString(), "d14");
     data.pop_back();

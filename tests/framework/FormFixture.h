@@ -115,12 +115,9 @@ protected:
         FPrevious = Application->SetModalDriver(&User);
         Host = NewDispatchDouble(HostObject);
         HostObject->OnValue("ProductID", 3);
+        // "kind+code:%s": the broker puts the first argument in, so a dialog shows what it was given.
         HostObject->On("GetMessage", [](TDispArgs args) {
-            AnsiString text = args[0].Value->AsString() + args[1].Value->AsString();
-            if (args.size() > 2 && VarIsArray(*args[2].Value))
-                for (int i = 0; i <= VarArrayHighBound(*args[2].Value, 1); ++i)
-                    text += ":" + VarToStr(args[2].Value->GetElement({i}));
-            return Variant(text);
+            return Variant(args[0].Value->AsString() + args[1].Value->AsString() + ":%s");
         });
         for (auto [name, object] : {std::pair{"Com_Validator", &Validator},
                                     std::pair{"Com_F2Window", &Lookup}, std::pair{"Com_Counter", &Counter}}) {

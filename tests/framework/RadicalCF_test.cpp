@@ -126,7 +126,7 @@ TEST_F(StartUpTest, AUserTheServerRefusesHasNoRightsOfTheProgram) {
     Prepare(1, ",Y,Y,YYYYYYYYYYYY,YYYYYYY,YYYYYYY");
     EXPECT_TRUE(Form->InitializeForm(VarArrayOf({"NOBODY", "DEMO", "DEMO", 0, ""})));
     EXPECT_EQ(Form->Rights, NoProgramRights());
-    EXPECT_EQ(TakeDialogs().at(0).Text, "E000004 ");
+    EXPECT_EQ(TakeDialogs().at(0).Text, "E000004: ");
     EXPECT_EQ(Form->GroupList, "");
 }
 
@@ -145,7 +145,7 @@ TEST_F(StartUpTest, FewerThanFiveParametersAreReportedAndCloseTheForm) {
     } spy;
     Form->SetOnClose(TCloseEvent(&spy, &TCloseSpy::Closed));
     EXPECT_TRUE(Form->InitializeForm(VarArrayOf({"DEMO", "DEMO", "DEMO", 0})));
-    EXPECT_EQ(TakeDialogs().at(0).Text, "E000038 ");
+    EXPECT_EQ(TakeDialogs().at(0).Text, "E000038: ");
     Application->ProcessMessages();
     EXPECT_EQ(spy.Closes, 1);
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 
 #include "classlib/rtl/codepages.h"
 
@@ -46,11 +47,24 @@ TTransform& TraditionalToSimplified() {
     return transform;
 }
 
+// Traditional forms the transform gives that BIG5 does not hold, with the form BIG5 holds for them (the
+// Taiwanese standard form): without it "开启" would come out as "開?".
+void UseBig5Forms(icu::UnicodeString& text) {
+    static const std::pair<char16_t, char16_t> forms[] = {
+        {u'啓', u'啟'}, {u'鈎', u'鉤'}, {u'竪', u'豎'}, {u'叄', u'參'}, {u'鰐', u'鱷'}, {u'鉢', u'缽'},
+        {u'醖', u'醞'}, {u'贋', u'贗'}, {u'縧', u'絛'}, {u'繮', u'韁'}, {u'飈', u'飆'}, {u'壠', u'壟'},
+    };
+    for (int32_t i = 0; i < text.length(); ++i)
+        for (const auto& [from, to] : forms)
+            if (text.charAt(i) == from) text.setCharAt(i, to);
+}
+
 std::string Convert(const char* text, unsigned fromCodePage, unsigned toCodePage, TTransform& transform) {
     if (text == nullptr || *text == '\0') return {};
     const WideString wide = AnsiToWide(AnsiString(text, std::strlen(text)), fromCodePage);
     icu::UnicodeString unicode(wide.data(), static_cast<int32_t>(wide.size()));
     transform.Apply(unicode);
+    if (toCodePage == 950) UseBig5Forms(unicode);
     const WideString converted(unicode.getBuffer(), static_cast<std::size_t>(unicode.length()));
     return WideToAnsi(converted, toCodePage);
 }

@@ -49,11 +49,12 @@ void TTransManagerC::CloseCOM() {
     }
     FServer = Variant();
     FServerName.clear();
+    FUser.clear();
     FConnection.reset();
 }
 
-Variant TTransManagerC::Server(const AnsiString& name) {
-    if (!VarIsEmpty(FServer) && SameText(name, FServerName)) return FServer;
+Variant TTransManagerC::Server(const AnsiString& name, const AnsiString& user) {
+    if (!VarIsEmpty(FServer) && SameText(name, FServerName) && user == FUser) return FServer;
     CloseCOM();
     AnsiString address;
     int port = 211;
@@ -65,10 +66,12 @@ Variant TTransManagerC::Server(const AnsiString& name) {
         FConnection->SetAddress(address);
         FConnection->SetPort(port);
         FConnection->SetServerName(name);
+        FConnection->SetUser(user);
         FConnection->Open();
         FServer = FConnection->AppServer();
     }
     FServerName = name;
+    FUser = user;
     return FServer;
 }
 
@@ -84,7 +87,15 @@ bool TTransManagerC::Call(const char* member, const Variant& request, const Vari
     }
     if (name.empty()) name = DefaultServer;
     try {
-        const Variant server = Server(name);
+        // The request's user (element 3) is the one the connection speaks for.
+        AnsiString user;
+        if (VarIsArray(request) && VarArrayDimCount(request) == 1 &&
+            VarArrayHighBound(request, 1) >= VarArrayLowBound(request, 1) + 3) {
+            const Variant element = request.GetElement({VarArrayLowBound(request, 1) + 3});
+            if (!VarIsArray(element) && !VarIsNull(element) && !VarIsEmpty(element))
+                user = Trim(VarToStr(element));
+        }
+        const Variant server = Server(name, user);
         const bool done = VarCall(server, member, {request, pair}).AsBoolean();
         FReturnSeq = VarToStr(VarGet(server, "ReturnSeq"));
         FErrorCode = VarToStr(VarGet(server, "ErrorCode"));

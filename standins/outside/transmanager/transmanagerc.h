@@ -33,11 +33,13 @@ protected:
 
 private:
     bool Call(const char* member, const Variant& request, const Variant& pair);
-    Variant Server(const AnsiString& name);
+    // The server object of that name, over a connection that speaks for the user.
+    Variant Server(const AnsiString& name, const AnsiString& user);
 
     std::unique_ptr<TSocketConnection> FConnection;
     Variant FServer;
     AnsiString FServerName;
+    AnsiString FUser; // the user FServer's connection speaks for
     AnsiString FReturnSeq, FErrorCode, FErrorDescript;
     Variant FResultDesc;
 };

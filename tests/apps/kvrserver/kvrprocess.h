@@ -146,12 +146,14 @@ public:
         return body;
     }
 
-    static std::string OpenBody(const AnsiString& server) {
+    static std::string OpenBody(const AnsiString& server, const AnsiString& user = "") {
         TMarshalWriter writer;
         writer.WriteByte(1);
         writer.WriteWord(MarshalProtocolVersion);
         writer.WriteShortString(server);
         writer.WriteShortString(""); // no proof: the server has no secret
+        writer.WriteShortString(user);
+        writer.WriteShortString(""); // no user's proof: the server has no users' secrets
         return writer.TakeBytes();
     }
     static std::string CallBody(Cardinal handle, const AnsiString& member, const std::vector<Variant>& args) {

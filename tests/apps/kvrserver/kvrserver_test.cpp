@@ -79,7 +79,7 @@ TEST_F(KvrServer, AConnectionMustProveTheSecretWhenOneIsConfigured) {
     // A client of its own that calls without the open: refused, and nothing is served.
     TRawSocket raw(Process.Port());
     ASSERT_EQ(raw.Greeting.substr(0, 4),
-              std::string("\x06\x02\x00\x01", 4)); // hello, protocol 2, proof needed
+              std::string("\x06\x03\x00\x01", 4)); // hello, protocol 3, proof needed
     raw.SendFrame(TRawSocket::OpenBody("RAVEZ01A.Rarer1"));
     const std::string answer = raw.ReadFrame();
     ASSERT_FALSE(answer.empty());

@@ -140,10 +140,10 @@ public:
     TMarshalFrame Read() {
         char header[4];
         if (!ReadAll(header, 4))
-            return TMarshalFrame{static_cast<TFrameKind>(0), 0, 0, "", "", Variant(), {}};
+            return TMarshalFrame{static_cast<TFrameKind>(0), 0, 0, "", "", Variant(), {}, "", ""};
         std::string body(DecodeFrameLength(header), '\0');
         if (!ReadAll(body.data(), body.size()))
-            return TMarshalFrame{static_cast<TFrameKind>(0), 0, 0, "", "", Variant(), {}};
+            return TMarshalFrame{static_cast<TFrameKind>(0), 0, 0, "", "", Variant(), {}, "", ""};
         return DecodeFrame(body, &FHandles);
     }
     void Close() {
@@ -171,12 +171,12 @@ private:
 };
 
 std::string OpenFrame(const AnsiString& name) {
-    return EncodeFrame(TMarshalFrame{fkOpen, 0, MarshalProtocolVersion, name, "", Variant(), {}});
+    return EncodeFrame(TMarshalFrame{fkOpen, 0, MarshalProtocolVersion, name, "", Variant(), {}, "", ""});
 }
 
 std::string CallFrame(Cardinal handle, const AnsiString& name, std::vector<TMarshalArg> args = {}) {
     return EncodeFrame(TMarshalFrame{fkCall, handle, DISPATCH_METHOD | DISPATCH_PROPERTYGET, name, "",
-                                     Variant(), std::move(args)});
+                                     Variant(), std::move(args), "", ""});
 }
 
 class SocketTest : public ::testing::Test {
@@ -355,8 +355,8 @@ TEST_F(SocketTest, APeerThatVanishesMidCall) {
     ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
     std::thread peer([listener] {
         const int socket = ::accept(listener, nullptr, nullptr);
-        const std::string hello =
-            EncodeFrame(TMarshalFrame{fkHello, 0, MarshalProtocolVersion, "", "nonce", Variant(), {}});
+        const std::string hello = EncodeFrame(
+            TMarshalFrame{fkHello, 0, MarshalProtocolVersion, "", "nonce", Variant(), {}, "", ""});
         ::send(socket, hello.data(), hello.size(), MSG_NOSIGNAL);
         char buffer[4096];
         ::recv(socket, buffer, sizeof buffer, 0); // the open frame
@@ -398,7 +398,8 @@ TEST_F(SocketTest, TheServerSurvivesBadClients) {
         reply = client.Read();
         EXPECT_EQ(reply.Kind, fkError);
         EXPECT_EQ(reply.Message, "Unknown object handle 1");
-        client.Send(EncodeFrame(TMarshalFrame{fkOpen, 0, 99, "KvrTest.AppServer", "", Variant(), {}}));
+        client.Send(
+            EncodeFrame(TMarshalFrame{fkOpen, 0, 99, "KvrTest.AppServer", "", Variant(), {}, "", ""}));
         EXPECT_EQ(client.Read().Message, "Unsupported protocol version 99");
         client.Send(OpenFrame("KvrTest.AppServer"));
         reply = client.Read();
@@ -407,7 +408,7 @@ TEST_F(SocketTest, TheServerSurvivesBadClients) {
         client.Send(OpenFrame("KvrTest.AppServer"));
         EXPECT_EQ(client.Read().Message, "The server object is already open");
         // A release of a handle never given, and a malformed release, are not answered.
-        client.Send(EncodeFrame(TMarshalFrame{fkRelease, 999, 0, "", "", Variant(), {}}));
+        client.Send(EncodeFrame(TMarshalFrame{fkRelease, 999, 0, "", "", Variant(), {}, "", ""}));
         client.Send(std::string("\x02\x00\x00\x00\x05\x01", 6));
         client.Send(CallFrame(root, "WhatIs", {{"TODAY", false, 0}}));
         reply = client.Read();

@@ -300,7 +300,7 @@ TEST(VarMarshal, FramesRoundTrip) {
     EXPECT_EQ(back.Name, open.Name);
     EXPECT_EQ(back.Flags, MarshalProtocolVersion);
 
-    const std::string release = EncodeFrame(TMarshalFrame{fkRelease, 9, 0, "", "", Variant(), {}});
+    const std::string release = EncodeFrame(TMarshalFrame{fkRelease, 9, 0, "", "", Variant(), {}, "", ""});
     EXPECT_EQ(DecodeFrameLength(release.data()), release.size() - 4);
     EXPECT_EQ(DecodeFrame(Body(release)).Handle, 9u);
 }

@@ -1,5 +1,7 @@
 // The application server RAVEZ01A.Rarer1 and the lookup-window server against the seeded database, in
 // process and over TCP: the calls of the host contract, the providers and the saving of deltas.
+#include <gmock/gmock.h>
+
 #include <filesystem>
 
 #include "classlib/automation/comserv.h"
@@ -36,6 +38,29 @@ TEST_P(AppServer, ConnectRefusesUnknownUsersAndProgramsAndMissingParameters) {
     for (const auto& c : cases) {
         Variant server = Reach.Create("RAVEZ01A.Rarer1");
         EXPECT_EQ(VarCall(server, "Connect", {c.Params}).AsInteger(), c.Answer);
+    }
+}
+
+// The first successful Connect fixes the user of the object: in process too, another user is refused
+// (over TCP the connection ends with it), the same user may connect again, and a failed Connect of
+// another user before it fixes nothing.
+TEST_P(AppServer, OneObjectSpeaksForOneUser) {
+    Variant server = Reach.Create("RAVEZ01A.Rarer1");
+    EXPECT_EQ(VarCall(server, "Connect", {TServerReach::ConnectParams("KVRX58", "NOBODY")}).AsInteger(), 1);
+    ASSERT_EQ(VarCall(server, "Connect", {TServerReach::ConnectParams("KVRX58", "LIUF")}).AsInteger(), 0);
+    EXPECT_EQ(VarCall(server, "Connect", {TServerReach::ConnectParams("KVRX58", "LIUF")}).AsInteger(), 0);
+    try {
+        VarCall(server, "Connect", {TServerReach::ConnectParams("KVRX58", "DEMO")});
+        ADD_FAILURE() << "Connect as another user was not refused";
+    } catch (const EOleError& refusal) {
+        EXPECT_TRUE(Contains(refusal.Message(), "speaks for LIUF")) << refusal.Message();
+    }
+    if (GetParam() == TReach::Tcp) {
+        EXPECT_THROW(VarCall(server, "WhatIs", {"TODAY"}), ESocketConnectionError);
+    } else {
+        // Still LIUF's: the query-only user reads, and its rights are the ones the server derived.
+        EXPECT_EQ(GetRecords(server, "All").RowCount(), 2);
+        EXPECT_THAT(VarToStr(VarCall(server, "SvrData", {})), testing::HasSubstr("POWER_DATA=,Y,N,NNNNNY"));
     }
 }
 

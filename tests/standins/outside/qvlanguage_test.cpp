@@ -69,6 +69,8 @@ const TPair kPairs[] = {
     {"plain ASCII, (punctuation) 1.5%", "plain ASCII, (punctuation) 1.5%"},
     {"", ""},
     {"中文，", kZhong + kWen + "\xA1\x41"}, // the full-width comma
+    // Forms BIG5 holds where the transform's own are not in BIG5: 啟 (not 啓), 鉤 (not 鈎), 豎 (not 竪).
+    {"开启钩竖", "\xB6\x7D\xB1\xD2\xB9\x5F\xBD\xDD"},
 };
 
 } // namespace

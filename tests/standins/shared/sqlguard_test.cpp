@@ -79,6 +79,50 @@ TEST_F(GuardTest, ConditionsCannotLeaveTheirWhere) {
     EXPECT_THROW(Session.SelectWhere(HeaderQuery("1=1 UNION SELECT 1", "")), EDbError);
 }
 
+// A provider's select holds the tables its condition may read: any other is refused by name, wherever
+// the text reaches for it, and the select's own tables stay open to sub-queries.
+TEST_F(GuardTest, AConditionReadsOnlyTheTablesOfItsSelect) {
+    const std::vector<std::string> tables =
+        TablesOfSelect("SELECT KVRTA.*, QVNMA.MA002 FROM $$KVRTA KVRTA LEFT JOIN DEMO..QVNMA QVNMA ON "
+                       "QVNMA.MA001 = KVRTA.TA043, "
+                       "\"KVRTB\" AS b, main.BYVTD d JOIN (SELECT 1 FROM RUXMC) r ON 1 = 1 WHERE 1 = 1");
+    EXPECT_EQ(tables, (std::vector<std::string>{"KVRTA", "QVNMA", "KVRTB", "BYVTD", "RUXMC"}));
+    const struct {
+        const char* Condition;
+        const char* Sort;
+        const char* Refused; // the table named in the refusal, '' when permitted
+    } cases[] = {
+        {"EXISTS (SELECT 1 FROM QVNMD WHERE MD003 LIKE ',Y%')", "", "QVNMD"},
+        {"KVRTA.TA043 IN QVNMA", "", "QVNMA"},
+        {"1 IN (WITH x AS (SELECT MA001 FROM QVNMA) SELECT * FROM x)", "", "QVNMA"},
+        {"", "(SELECT VCONDITION FROM DOCUS LIMIT 1)", "DOCUS"},
+        {"(SELECT count(*) FROM KVRTB WHERE KVRTB.TB002 = KVRTA.TA002) > 1", "", ""},
+        {"KVRTA.TA002 IN (SELECT TB002 FROM KVRTB)", "KVRTA.TA002 DESC", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Condition + std::string(" / ") + c.Sort);
+        TSelectSpec spec = HeaderQuery(c.Condition, c.Sort);
+        spec.Tables = {"KVRTA", "KVRTB"};
+        if (!*c.Refused) {
+            EXPECT_NO_THROW(Session.SelectWhere(spec));
+            continue;
+        }
+        try {
+            Session.SelectWhere(spec);
+            ADD_FAILURE() << "not refused";
+        } catch (const EDbRefused& refusal) {
+            EXPECT_NE(Session.ToUtf8(refusal.Message()).find(c.Refused), std::string::npos)
+                << Session.ToUtf8(refusal.Message());
+        }
+        // The sub-query check of a provider's client text names it before SQLite sees it.
+        EXPECT_THROW(CheckClientTables(std::string(c.Condition) + " " + c.Sort, {"KVRTA", "KVRTB"}),
+                     EDbRefused);
+    }
+    EXPECT_NO_THROW(
+        CheckClientTables("(select count(*) FROM DEMO..KVRTB KVRTB LEFT JOIN $$BYVTD BYVTD ON 1=1) > 0",
+                          {"KVRTA", "KVRTB", "BYVTD"}));
+}
+
 TEST_F(GuardTest, SortTextsStayAnOrderList) {
     const std::string sorts[] = {
         "TA001; DROP TABLE KVRTA",      "TA001) --",   "TA001 /*", "TA001)",

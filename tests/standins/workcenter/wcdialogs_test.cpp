@@ -1,8 +1,13 @@
 // The host's dialogs behind the lookup-window service, answered by a modal driver as a user would.
 #include <deque>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 
+#include "classlib/rtl/codepages.h"
 #include "classlib/rtl/datetime.h"
+#include "classlib/rtl/files.h"
+#include "classlib/rtl/registry.h"
 #include "standins/workcenter/wcdialogs.h"
 #include "standins/workcenter/workcenter.h"
 #include "tests/standins/appserver/serverfixture.h"
@@ -85,6 +90,42 @@ TEST_F(HostDialogs, LookupWindowShowsTheCandidatesAndReturnsThePickedRow) {
     // Esc is nothing chosen.
     Driver.Steps.push_back([](TCustomForm* form) { UserKey(form, "Esc"); });
     EXPECT_TRUE(VarIsEmpty(Suppliers(false)));
+}
+
+// A client whose user interface is BIG5: the host's window shows its texts in BIG5, and the rows it
+// hands back are the data as they stand.
+TEST_F(HostDialogs, UnderABig5ClientTheLookupWindowSpeaksBig5) {
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "wcdialogs_big5";
+    std::filesystem::create_directories(folder);
+    {
+        std::ofstream ini(folder / "VeltraneC.ini", std::ios::binary);
+        ini << "[CodePage]\r\nUICodePage=950\r\nDBCodePage=936\r\n";
+    }
+    const AnsiString machineStore = RegistryFileName();
+    SetRegistryFileName((folder / "registry.ini").string());
+    {
+        TRegistry registry;
+        registry.SetRootKey(HKEY_LOCAL_MACHINE);
+        ASSERT_TRUE(registry.OpenKey("Software\\QVN\\Veltrane", true));
+        registry.WriteString("ClientPath", IncludeTrailingBackslash(SystemPath(folder.string())));
+    }
+    AnsiString caption, heading, name;
+    Driver.Steps.push_back([&](TCustomForm* form) {
+        auto& window = As<TfrmLookupWindow>(form);
+        caption = window.Caption();
+        heading = window.grdRows->Cells(0, 0);
+        name = window.grdRows->Cells(1, 2);
+        window.SelectRows({2});
+        UserKey(form, "Enter");
+    });
+    const Variant chosen = Suppliers(false);
+    SetRegistryFileName(machineStore);
+    std::filesystem::remove_all(folder);
+    EXPECT_EQ(caption, WideToAnsi(u"開窗查詢 - BYVMA", 950));
+    EXPECT_EQ(heading, WideToAnsi(u"供應商編號", 950));
+    EXPECT_EQ(name, WideToAnsi(u"奧蘭電子", 950));
+    ASSERT_EQ(VarArrayLength(chosen), 1);
+    EXPECT_EQ(chosen.GetElement({0}).GetElement({1}).AsString(), "奥兰电子"); // the data, in GB
 }
 
 TEST_F(HostDialogs, SeveralRowsAreMarkedWithSpaceOrPicked) {
