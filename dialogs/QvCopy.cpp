@@ -402,17 +402,6 @@ KVR_FORM_RESOURCE(TfrmCopy, R"(inherited frmCopy: TfrmCopy
 end
 )");
 
-namespace {
-
-// The dialog's maker for the framework's copy command, installed when the module's objects
-// initialise (the holder in DoubleCopy.cpp is a function static, made at first use).
-const bool kCopyDialogInstalled = [] {
-    SetCopyDialogFactory(&ShowCopyDialog);
-    return true;
-}();
-
-} // namespace
-
 TfrmCopy::TfrmCopy(TComponent* owner, bool load) : TQVForm(owner, false) {
     if (load) InitInheritedComponent(this);
 }

@@ -12,7 +12,6 @@
 #include "framework/Brokers.h"
 #include "framework/RadicalCD.h"
 #include "framework/RadicalCF.h"
-#include "framework/SingleCF.h"
 #include "framework/knlRadical.h"
 
 KVR_PUBLISHED(TQBEForm, c) {
@@ -1576,41 +1575,3 @@ void TQBEForm::ViewListExecute(TObject*) {
 void TQBEForm::ViewReportExecute(TObject*) {
     SetView(vsReport, ViewReport);
 }
-
-// ---- the single-table form's query dialog ----
-
-namespace {
-
-// The dialog as the single-table form drives it; the form owns the dialog.
-class TQBEQueryDialog : public TQueryDialog {
-public:
-    explicit TQBEQueryDialog(TfrmSingle* form) : FDialog(new TQBEForm(form)) {}
-    TComponent* Component() const override { return FDialog; }
-    void SetHeadDataSet(TDataSet* dataSet, const AnsiString& headTable, bool hideRowLimit,
-                        const AnsiString& selectList, const AnsiString& keyList) override {
-        FDialog->SetHeadDataSet(dataSet, headTable, hideRowLimit, selectList, keyList);
-    }
-    void SetDefaultTopRow(int rows) override { FDialog->SetDefaultTopRow(rows); }
-    bool Execute(AnsiString& where, AnsiString& orderBy) override { return FDialog->Execute(where, orderBy); }
-    int GetTopRow() override { return FDialog->GetTopRow(); }
-    bool LoadScheme(const Variant& page, const AnsiString& text) override {
-        int number = 0;
-        if (!TryStrToInt(VarToStr(page), number)) return false;
-        return FDialog->LoadScheme(number, text);
-    }
-    void BuildQuery(AnsiString& where, AnsiString& orderBy) override { FDialog->BuildQuery(where, orderBy); }
-
-private:
-    TQBEForm* FDialog;
-};
-
-// Installed when the module's objects initialise. The factory's holder in SingleCF.cpp is initialised
-// before this (the framework folder's objects come first in the module), so the installation stays.
-const bool kQueryDialogInstalled = [] {
-    SetQueryDialogFactory([](TfrmSingle* form) -> std::unique_ptr<TQueryDialog> {
-        return std::make_unique<TQBEQueryDialog>(form);
-    });
-    return true;
-}();
-
-} // namespace

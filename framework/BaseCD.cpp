@@ -10,7 +10,6 @@
 #include "foundation/LibXml.h"
 #include "foundation/libstrs.h"
 #include "framework/AppServer.h"
-#include "framework/BaseCF.h"
 #include "framework/Brokers.h"
 #include "framework/FieldLists.h"
 #include "framework/KnlBase.h"
@@ -298,8 +297,8 @@ void TdmBase::cdsMainNewRecord(TDataSet* dataSet) {
 }
 
 void TdmBase::cdsMainAfterEdit(TDataSet* dataSet) {
-    auto* form = dynamic_cast<TfrmBase*>(Owner());
-    if (form && form->EditState == 1) StampAuditFields(dataSet);
+    TBaseView* view = BaseView();
+    if (view && view->ViewEditState() == esEdit) StampAuditFields(dataSet);
 }
 
 void TdmBase::cdsMainBeforeScroll(TDataSet* dataSet) {
@@ -307,18 +306,18 @@ void TdmBase::cdsMainBeforeScroll(TDataSet* dataSet) {
 }
 
 void TdmBase::cdsMainAfterScroll(TDataSet* dataSet) {
-    auto* form = dynamic_cast<TfrmBase*>(Owner());
-    if (!form) return;
+    TBaseView* view = BaseView();
+    if (!view) return;
     try {
-        form->RecordChanged(dataSet);
+        view->ViewRecordChanged(dataSet);
     } catch (const Exception&) {
         // A scroll never fails for the rights and the status bar.
     }
 }
 
 void TdmBase::cdsMainBeforePost(TDataSet* dataSet) {
-    auto* form = dynamic_cast<TfrmBase*>(Owner());
-    if (form && !form->ValidateRecord(dataSet)) Abort();
+    TBaseView* view = BaseView();
+    if (view && !view->ViewCheckRecord(dataSet)) Abort();
 }
 
 void TdmBase::cdsMainBeforeOpen(TDataSet*) {}

@@ -32,6 +32,26 @@ public:
     int Digits(int kind) const;
 };
 
+// The form's edit states.
+constexpr Byte esBrowse = 0;
+constexpr Byte esEdit = 1;
+constexpr Byte esInsert = 2;
+
+// What the base data module adds to what it asks of its form (TRadicalView).
+class TBaseView {
+public:
+    // esBrowse, esEdit or esInsert.
+    virtual Byte ViewEditState() = 0;
+    // The current record changed: rights and status bar follow it.
+    virtual void ViewRecordChanged(TDataSet* dataSet) = 0;
+    // The record's checks before it is posted, said to the user; false stops the post. The focus stays
+    // where it is: the form moves it to the failing control once its own command has stopped.
+    virtual bool ViewCheckRecord(TDataSet* dataSet) = 0;
+
+protected:
+    ~TBaseView() = default;
+};
+
 class TdmBase : public TdmRadical {
     KVR_CLASS(TdmBase, TdmRadical)
 public:
@@ -131,7 +151,11 @@ public:
     void cdsMainAfterOpen(TDataSet* dataSet);
     void cdsMainColorAfterOpen(TDataSet* dataSet);
 
+    // The form that shows the module; nil when the owner is something else.
+    TBaseView* BaseView() const { return OwnerView(Owner(), FBaseView); }
+
 private:
+    mutable TBaseView* FBaseView = nullptr;
     struct TDecimalGroup {
         int Number = 0;
         AnsiString Fields;

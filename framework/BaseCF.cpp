@@ -74,6 +74,10 @@ KVR_PUBLISHED(TfrmBase, c) {
 }
 
 // Shortcuts: F5 116, F6 117, F7 118, F8 119, F10 121; Ctrl (16384) with H, E, S, M, F.
+KVR_MESSAGE_MAP(TfrmBase, m) {
+    m.Handle(WM_PENDINGFOCUS, &TfrmBase::WMPendingFocus);
+}
+
 KVR_FORM_RESOURCE(TfrmBase, R"(inherited frmBase: TfrmBase
   Menu = MainMenu
   OnActivate = FormActivate
@@ -572,16 +576,61 @@ bool TfrmBase::CheckRequired(TDataSet* dataSet, const AnsiString& list) {
         GetStrPropByName(control, "DataField", dataField);
         if (SameText(Trim(dataField), field->FieldName())) target = control;
     }
-    if (!target) return false;
-    for (TControl* parent = target->Parent(); parent && parent != this; parent = parent->Parent()) {
+    if (target) FocusControl(target);
+    return false;
+}
+
+void TfrmBase::FocusControl(TWinControl* control) {
+    if (!control) return;
+    if (FFocusHeld) {
+        FPendingFocus = control;
+        return;
+    }
+    for (TControl* parent = control->Parent(); parent && parent != this; parent = parent->Parent()) {
         auto* sheet = dynamic_cast<TTabSheet*>(parent);
         if (!sheet || !sheet->TabVisible()) continue;
         TPageControl* pages = sheet->PageControl();
         if (!pages || !pages->Visible() || !pages->Enabled()) break;
         pages->SetActivePage(sheet);
     }
-    if (target->CanFocus()) target->SetFocus();
-    return false;
+    if (control->CanFocus()) control->SetFocus();
+}
+
+bool TfrmBase::ViewCheckRecord(TDataSet* dataSet) {
+    // A post never moves the focus from inside: the move waits for the form.
+    const bool held = FFocusHeld;
+    FFocusHeld = true;
+    bool passed = false;
+    try {
+        passed = ValidateRecord(dataSet);
+    } catch (...) {
+        FFocusHeld = held;
+        if (FPendingFocus && !held) PostMessage(Handle(), WM_PENDINGFOCUS);
+        throw;
+    }
+    FFocusHeld = held;
+    if (FPendingFocus && !held) PostMessage(Handle(), WM_PENDINGFOCUS);
+    return passed;
+}
+
+void TfrmBase::PostRecord(TDataSet* dataSet) {
+    try {
+        dataSet->Post();
+    } catch (...) {
+        ApplyPendingFocus();
+        throw;
+    }
+    ApplyPendingFocus();
+}
+
+void TfrmBase::ApplyPendingFocus() {
+    TWinControl* control = FPendingFocus;
+    FPendingFocus = nullptr;
+    if (control) FocusControl(control);
+}
+
+void TfrmBase::WMPendingFocus(TMessage&) {
+    ApplyPendingFocus();
 }
 
 void TfrmBase::SetFieldsState(const AnsiString& list, const AnsiString& mode) {

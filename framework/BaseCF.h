@@ -27,13 +27,12 @@
 #include "framework/BaseCD.h"
 #include "framework/RadicalCF.h"
 
-// The form's edit states.
-constexpr Byte esBrowse = 0;
-constexpr Byte esEdit = 1;
-constexpr Byte esInsert = 2;
+// Posted to the form: a focus move that a data module's check left pending (ViewCheckRecord).
+constexpr Cardinal WM_PENDINGFOCUS = 0x40E;
 
-class TfrmBase : public TfrmRadical {
+class TfrmBase : public TfrmRadical, public TBaseView {
     KVR_CLASS(TfrmBase, TfrmRadical)
+    KVR_MESSAGES(TfrmBase)
 public:
     explicit TfrmBase(TComponent* owner, bool load = true);
     ~TfrmBase() override;
@@ -152,6 +151,19 @@ public:
     // The state text of panel 0 for ShowState's state (1 browse, 2 edit, 3 insert).
     AnsiString StateText(Byte state) const;
     bool CheckRequired(TDataSet* dataSet, const AnsiString& list);
+    // The control takes the focus, the pages it lies on brought forward first. While a data module's
+    // check runs, the move waits: the form's command makes it once its post is over (PostRecord), else
+    // the message queue does.
+    void FocusControl(TWinControl* control);
+    // Posts the data set for one of the form's own commands: a focus move its checks left pending is
+    // made when the post is over, whether it passed or not.
+    void PostRecord(TDataSet* dataSet);
+    void ApplyPendingFocus();
+
+    // What the data module asks of the form.
+    Byte ViewEditState() override { return EditState; }
+    void ViewRecordChanged(TDataSet* dataSet) override { RecordChanged(dataSet); }
+    bool ViewCheckRecord(TDataSet* dataSet) override;
     // mode "ReadOnly" or "Disabled".
     void SetFieldsState(const AnsiString& list, const AnsiString& mode);
     void AddRequiredFields(const AnsiString& list);
@@ -192,7 +204,11 @@ protected:
     // Quick find over the grid (dialogs/QvSearch.h).
     virtual void RunQuickFind(TWinControl* grid);
 
+    void WMPendingFocus(TMessage& message);
+
 private:
+    bool FFocusHeld = false;
+    TWinControl* FPendingFocus = nullptr;
     bool IsEditing() const;
     bool HasData() const;
     void ApplyExtraRights();

@@ -9,7 +9,6 @@
 #include "classlib/rtl/strutils.h"
 #include "foundation/CodeConverter.h"
 #include "foundation/libstrs.h"
-#include "framework/RadicalCF.h"
 #include "framework/WorkCenter.h"
 #include "framework/knlRadical.h"
 
@@ -74,32 +73,28 @@ TBrokers::~TBrokers() {
     VarClear(HostApp);
 }
 
-TfrmRadical* TBrokers::Form() const {
-    return dynamic_cast<TfrmRadical*>(Owner());
+TBrokerView* TBrokers::View() const {
+    return dynamic_cast<TBrokerView*>(Owner());
 }
 
 int TBrokers::WindowHandle() const {
-    TfrmRadical* form = Form();
-    return form ? static_cast<int>(form->Handle()) : 0;
+    TBrokerView* view = View();
+    return view ? view->BrokerWindowHandle() : 0;
 }
 
 AnsiString TBrokers::UICodePage() const {
-    TfrmRadical* form = Form();
-    return form ? form->GetUICodePage() : AnsiString("936");
+    TBrokerView* view = View();
+    return view ? view->BrokerUICodePage() : AnsiString("936");
 }
 
 Byte TBrokers::UIConvertMode() const {
-    TfrmRadical* form = Form();
-    return form ? form->GetUIConvertMode() : 0;
+    TBrokerView* view = View();
+    return view ? view->BrokerUIConvertMode() : 0;
 }
 
 AnsiString TBrokers::ConvertForUI(const AnsiString& text) const {
-    TfrmRadical* form = Form();
-    if (!form || !form->QvConverter) return text;
-    const Byte mode = form->GetUIConvertMode();
-    if (mode == 1) return form->QvConverter->Big5ToGB(text);
-    if (mode == 2) return form->QvConverter->GBToBig5(text);
-    return text;
+    TBrokerView* view = View();
+    return view ? view->BrokerConvertScript(text, view->BrokerUIConvertMode()) : text;
 }
 
 // ---- settings ----
@@ -169,9 +164,9 @@ bool TBrokers::LoadSysSettings() {
 
 void TBrokers::PrepareValidator() {
     const TValidatorService validator(Validator);
-    TfrmRadical* form = Form();
+    TBrokerView* view = View();
     try {
-        validator.SetProductID(form ? form->ProductID : 3);
+        validator.SetProductID(view ? view->BrokerProductID() : 3);
     } catch (const Exception&) {
     }
     try {
@@ -231,8 +226,7 @@ void TBrokers::QueryMaxSeq(TDataSet* dataSet, const AnsiString& table, Variant& 
 Variant TBrokers::LookupParams(const Variant& table, const Variant& queryNo, const AnsiString& text1,
                                const AnsiString& text2, const AnsiString& text3, int window, bool flag1,
                                bool flag2, const AnsiString& current, const Variant& keys) const {
-    TfrmRadical* form = Form();
-    const TRights rights = form ? form->Rights : TRights();
+    TBrokerView* view = View();
     Variant params = VarArrayCreate({0, 18}, varVariant);
     params.PutElement({0}, table);
     params.PutElement({1}, queryNo);
@@ -244,13 +238,13 @@ Variant TBrokers::LookupParams(const Variant& table, const Variant& queryNo, con
     params.PutElement({7}, window != 0 ? window : WindowHandle());
     params.PutElement({8}, 1);
     params.PutElement({9}, flag1);
-    params.PutElement({10}, form ? form->ProductID : 3);
+    params.PutElement({10}, view ? view->BrokerProductID() : 3);
     params.PutElement({11}, text3);
     params.PutElement({12}, text2);
     params.PutElement({13}, text1);
     params.PutElement({14}, SvrSettings->Values("BaseLimited"));
-    params.PutElement({15}, rights.Contains(33) || rights.Contains(35));
-    params.PutElement({16}, rights.Contains(32) || rights.Contains(34));
+    params.PutElement({15}, view && view->BrokerHasRight(33, 35));
+    params.PutElement({16}, view && view->BrokerHasRight(32, 34));
     params.PutElement({17}, HostApp);
     params.PutElement({18}, UserID);
     return params;
@@ -260,8 +254,8 @@ void TBrokers::OpenF2Window(const Variant& table, const Variant& queryNo, Varian
                             const AnsiString& text1, const AnsiString& text2, const AnsiString& text3,
                             int window, const AnsiString&, bool flag1, bool flag2, const AnsiString& current,
                             const Variant& keys) {
-    TfrmRadical* form = Form();
-    if (form && form->LookupMode != 0) {
+    TBrokerView* view = View();
+    if (view && view->BrokerLookupMode() != 0) {
         RecordLookup(table, queryNo, rows, text1, text2, text3, current, keys);
         return;
     }
@@ -274,9 +268,9 @@ void TBrokers::OpenF2Window(const Variant& table, const Variant& queryNo, Varian
 void TBrokers::RecordLookup(const Variant& table, const Variant& queryNo, Variant& rows,
                             const AnsiString& text1, const AnsiString& text2, const AnsiString& text3,
                             const AnsiString& current, const Variant& keys) {
-    TfrmRadical* form = Form();
-    if (!form) return;
-    if (form->LookupMode == 1) {
+    TBrokerView* view = View();
+    if (!view) return;
+    if (view->BrokerLookupMode() == 1) {
         const bool texts = !text3.empty();
         Variant record = VarArrayCreate({0, 13}, varVariant);
         record.PutElement({0}, table);
@@ -293,9 +287,9 @@ void TBrokers::RecordLookup(const Variant& table, const Variant& queryNo, Varian
         record.PutElement({11}, AnsiString());
         record.PutElement({12}, AnsiString());
         record.PutElement({13}, AnsiString("9"));
-        form->LookupRecord = record;
-    } else if (form->LookupMode == 2) {
-        rows = form->LookupReturn;
+        view->BrokerRecordLookup(record);
+    } else if (view->BrokerLookupMode() == 2) {
+        rows = view->BrokerLookupReturn();
     }
 }
 
@@ -391,8 +385,8 @@ int TBrokers::Say(const AnsiString& kind, const AnsiString& code, const std::vec
     // The text is converted before the arguments go in: an argument is already in the user interface's
     // code page (a field's label, a converted text), and converting it again garbles it.
     AnsiString text = ConvertForUI(GetMessageText(letter == "T" ? AnsiString("E") : kind, code));
-    TfrmRadical* form = Form();
-    const AnsiString systemCodePage = form ? form->GetSystemCodePage() : AnsiString("936");
+    TBrokerView* view = View();
+    const AnsiString systemCodePage = view ? view->BrokerSystemCodePage() : AnsiString("936");
     if (UICodePage() == "950" || systemCodePage == "950") text += "    ";
     text = FillArguments(text + " ", args);
     if (letter == "T") text += "\r\n" + ConvertForUI("是否继续?");
@@ -417,7 +411,7 @@ int TBrokers::Say(const AnsiString& kind, const AnsiString& code, const std::vec
     } else {
         result = ShowMessageDialog(text, mtCustom, {mbOK}, mode, defaultButton);
     }
-    if (form) form->AfterSay();
+    if (view) view->BrokerAfterSay();
     return result;
 }
 
@@ -427,8 +421,8 @@ int TBrokers::ShowMessageDialog(const AnsiString& text, TMsgDlgType dialogType, 
     if (convertMode != 0 || GetACP() != 936) shown += "      ";
     std::unique_ptr<TMessageForm, void (*)(TMessageForm*)> dialog(
         CreateMessageDialog(shown, dialogType, buttons), [](TMessageForm* f) { f->Free(); });
-    TfrmRadical* form = Form();
-    if (form) dialog->SetCaption(form->Caption());
+    TBrokerView* view = View();
+    if (view) dialog->SetCaption(view->BrokerCaption());
     const bool english = UICodePage() == "437";
     const AnsiString defaultName =
         defaultButton >= 0 && defaultButton <= 10 ? SayButtonNames[defaultButton] : "";
@@ -437,7 +431,7 @@ int TBrokers::ShowMessageDialog(const AnsiString& text, TMsgDlgType dialogType, 
         if (!button) continue;
         if (!english) {
             AnsiString caption = LocalizeButtonCaption(button->Name());
-            if (convertMode == 2 && form && form->QvConverter) caption = form->QvConverter->GBToBig5(caption);
+            if (convertMode == 2 && view) caption = view->BrokerConvertScript(caption, 2);
             button->SetCaption(caption);
         }
         if (button->Name() == defaultName) {

@@ -25,8 +25,34 @@
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/variants.h"
 
-class TfrmRadical;
 class TDataSet;
+
+// What the broker asks of the document form that owns it, and all it asks; the form implements it. A
+// broker whose owner is no such form answers with the defaults (code page 936, product 3, no rights,
+// no recorded lookups).
+class TBrokerView {
+public:
+    virtual int BrokerWindowHandle() = 0;
+    virtual AnsiString BrokerCaption() = 0;
+    virtual AnsiString BrokerUICodePage() = 0;
+    virtual AnsiString BrokerSystemCodePage() = 0;
+    // 0 none, 1 traditional to simplified, 2 simplified to traditional.
+    virtual Byte BrokerUIConvertMode() = 0;
+    // The text between the two scripts by the given mode; as it is without a converter.
+    virtual AnsiString BrokerConvertScript(const AnsiString& text, Byte mode) = 0;
+    virtual int BrokerProductID() = 0;
+    // Whether the user holds either of the two rights.
+    virtual bool BrokerHasRight(int right, int other) = 0;
+    // lmNormal, lmRecording (the lookup is recorded, not shown) or lmReplaying (the host's rows answer).
+    virtual Byte BrokerLookupMode() = 0;
+    virtual void BrokerRecordLookup(const Variant& record) = 0;
+    virtual Variant BrokerLookupReturn() = 0;
+    // After every message shown.
+    virtual void BrokerAfterSay() = 0;
+
+protected:
+    ~TBrokerView() = default;
+};
 
 // Bits of ServiceMask: which of the host's services AttachServices takes.
 constexpr Byte smValidator = 0x02;
@@ -67,8 +93,8 @@ public:
     bool CatalogFlag = false; // column 7 of the catalogue row is "Y"
     Byte ProgramKind = 0;     // column 8: "W" 1, "E" 2, "Z" 3, else 0
 
-    // The owner as a document form; nil when the owner is something else.
-    TfrmRadical* Form() const;
+    // The owner as the form the broker serves; nil when the owner is something else.
+    TBrokerView* View() const;
 
     // ---- settings ----
     void SetSysSetting(const AnsiString& name, const AnsiString& value);

@@ -1,14 +1,14 @@
 #include "framework/DBFieldReg.h"
 
-#include <mutex>
 #include <vector>
 
 #include "classlib/db/db.h"
 
 namespace {
 
-std::mutex gLock;
-std::vector<TClass> gRegistered; // registered by this unit, not found in the registry before
+// Registered by this unit, not found in the registry before. Touched only by the unit's initialisation
+// and finalisation, which the loader runs one library at a time.
+std::vector<TClass> gRegistered;
 
 void InitializeUnit() {
     RegisterDBFieldClasses();
@@ -20,7 +20,6 @@ void FinalizeUnit() {
 } // namespace
 
 void RegisterDBFieldClasses() {
-    std::lock_guard<std::mutex> lock(gLock);
     for (TClass cls : DBFieldClasses()) {
         if (GetClass(cls->ClassName()) == cls) continue;
         RegisterClass(cls); // a different class of that name raises: two field classes of one name
@@ -29,14 +28,12 @@ void RegisterDBFieldClasses() {
 }
 
 void UnRegisterDBFieldClasses() {
-    std::lock_guard<std::mutex> lock(gLock);
     for (auto it = gRegistered.rbegin(); it != gRegistered.rend(); ++it)
         UnRegisterClass(*it);
     gRegistered.clear();
 }
 
 int DBFieldClassesRegisteredHere() {
-    std::lock_guard<std::mutex> lock(gLock);
     return static_cast<int>(gRegistered.size());
 }
 

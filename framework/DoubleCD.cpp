@@ -13,7 +13,7 @@
 #include "foundation/AlertLog.h"
 #include "foundation/LibVCLs.h"
 #include "foundation/libstrs.h"
-#include "framework/DoubleCF.h"
+#include "framework/Brokers.h"
 #include "framework/FieldLists.h"
 #include "framework/knlRadical.h"
 
@@ -156,11 +156,8 @@ void TdmDouble::DataModuleDestroy(TObject* sender) {
 
 AnsiString TdmDouble::LangText(const AnsiString& section, const AnsiString& ident,
                                const AnsiString& def) const {
-    TfrmRadical* form = Form();
-    if (!form) return def;
-    AnsiString text;
-    form->GetLangString(section, ident, text, true, def);
-    return text;
+    TRadicalView* view = View();
+    return view ? view->ViewLangText(section, ident, def) : def;
 }
 
 // ---- keys ----
@@ -227,7 +224,7 @@ void TdmDouble::InitBodyLine() {
     CopyMappedHeadFields();
     CarryOverLineValues();
     InitNullFields(cdsBody1);
-    if (auto* form = ObjectAs<TfrmDouble>(Form())) form->FocusFirstBodyColumn();
+    if (TDoubleView* view = DoubleView()) view->ViewLineStarted();
 }
 
 void TdmDouble::CopyHeadKeyToLine() {
@@ -267,11 +264,12 @@ void TdmDouble::CopyMappedHeadFields() {
 }
 
 void TdmDouble::CarryOverLineValues() {
-    auto* form = ObjectAs<TfrmDouble>(Form());
-    if (!form || Trim(form->CarryOverFields).empty() || !LineClone->Active() || LineClone->IsEmpty()) return;
+    TDoubleView* view = DoubleView();
+    const AnsiString carried = view ? view->ViewCarryOverFields() : AnsiString();
+    if (Trim(carried).empty() || !LineClone->Active() || LineClone->IsEmpty()) return;
     LineClone->Last();
-    for (int i = 1; i <= GetTokenCount(form->CarryOverFields, ","); ++i) {
-        const AnsiString name = Trim(GetToken(form->CarryOverFields, ",", i));
+    for (int i = 1; i <= GetTokenCount(carried, ","); ++i) {
+        const AnsiString name = Trim(GetToken(carried, ",", i));
         TField* field = cdsBody1->FindField(name);
         TField* last = LineClone->FindField(name);
         if (field && last && field->IsNull()) field->SetAsString(last->AsString());
@@ -352,8 +350,8 @@ void TdmDouble::CheckBodyHook() {}
 // ---- line events ----
 
 void TdmDouble::cdsBody1BeforePost(TDataSet* dataSet) {
-    auto* form = ObjectAs<TfrmDouble>(Form());
-    if (form && !form->ValidateRecord(dataSet)) Abort();
+    TBaseView* view = BaseView();
+    if (view && !view->ViewCheckRecord(dataSet)) Abort();
     CheckBodyHook();
     if (BodyLineRejected()) Abort();
 }
@@ -388,16 +386,11 @@ void TdmDouble::cdsBody1AfterScroll(TDataSet* dataSet) {
 }
 
 void TdmDouble::dsBody1DataChange(TObject*, TField* field) {
-    if (auto* form = ObjectAs<TfrmDouble>(Form())) {
-        // A field's change keeps the line where it is, and shows anew only a field of the summary.
-        const std::vector<TField*>& shown = form->LineSummaryFields();
-        if (!field || std::find(shown.begin(), shown.end(), field) != shown.end()) form->ShowLineSummary();
-        if (!field) form->ShowRecordCounters();
-    }
+    if (TDoubleView* view = DoubleView()) view->ViewLineChanged(field);
 }
 
 void TdmDouble::cdsMainAfterPost(TDataSet*) {
-    if (auto* form = ObjectAs<TfrmDouble>(Form())) form->HeadPosted();
+    if (TDoubleView* view = DoubleView()) view->ViewHeadPosted();
 }
 
 void TdmDouble::cdsMainAfterScroll(TDataSet* dataSet) {
@@ -406,7 +399,7 @@ void TdmDouble::cdsMainAfterScroll(TDataSet* dataSet) {
 }
 
 void TdmDouble::UpdateCounters(bool) {
-    if (auto* form = ObjectAs<TfrmDouble>(Form())) form->ShowRecordCounters();
+    if (TDoubleView* view = DoubleView()) view->ViewShowRecordCounters();
 }
 
 void TdmDouble::BodyChanged() {
@@ -416,11 +409,7 @@ void TdmDouble::BodyChanged() {
 void TdmDouble::cdsBody1ReconcileError(TCustomClientDataSet*, EReconcileError* e, TUpdateKind,
                                        TReconcileAction&) {
     if (!e) return;
-    if (TfrmRadical* form = Form()) {
-        Variant shown;
-        form->ConvertUiText(e->Message(), shown);
-        form->ShowMessageDlg(VarToStr(shown), mtError, {mbOK});
-    }
+    if (TRadicalView* view = View()) view->ViewMessage(view->ViewToUI(e->Message()), mtError, {mbOK});
     try {
         const AnsiString id = Broker ? Broker->ProgramID : AnsiString();
         WriteAlertLog(id, AnsiString("保存失败") + "Context :" + e->Context(), 'D');
@@ -670,7 +659,7 @@ void TdmDouble::SortBodyByField(const AnsiString& fieldName) {
             cdsMain->Next();
             cdsMain->Prior();
             RestoreDataSourceEvents(dsBody1, events);
-            if (auto* form = ObjectAs<TfrmDouble>(Form())) form->ShowLineSummary();
+            if (TDoubleView* view = DoubleView()) view->ViewShowLineSummary();
         }
     } catch (const Exception& e) {
         WriteAlertLog(Broker ? Broker->ProgramID : AnsiString(), "DoubleCD-1025:" + e.Message(), 'D');
@@ -690,19 +679,14 @@ bool TdmDouble::ExportBodyToExcelPlain(TDataSet* head, TDataSet* body, TComponen
 bool TdmDouble::WriteBodyExport(TDataSet* head, TDataSet* body, TComponent* controlSource, bool throughExcel,
                                 bool withFormats) {
     if (!head || !body || !head->Active() || head->IsEmpty()) return true;
-    TfrmRadical* form = Form();
-    auto warn = [form](const AnsiString& text) {
-        if (form)
-            form->ShowMessageDlg(text, mtWarning, {mbOK});
+    TRadicalView* view = View();
+    auto warn = [view](const AnsiString& text) {
+        if (view)
+            view->ViewMessage(text, mtWarning, {mbOK});
         else
             Application->MessageBox(text, "", 0);
     };
-    auto ui = [form](const AnsiString& text) {
-        if (!form) return text;
-        Variant converted;
-        form->ConvertUiText(text, converted);
-        return VarToStr(converted);
-    };
+    auto ui = [view](const AnsiString& text) { return view ? view->ViewToUI(text) : text; };
     std::unique_ptr<TXLSExport> filter;
     const AnsiString folder = ExportFolder();
     const AnsiString path = ExportFileName();
@@ -851,8 +835,8 @@ bool TdmDouble::WriteBodyExport(TDataSet* head, TDataSet* body, TComponent* cont
             warn(ui("保存为---->  " + path + " 失败!"));
             return false;
         }
-        if (form && form->ShowMessageDlg(ui("转出文档: \r" + path + "\r\r" + "是否打开文档?"), mtConfirmation,
-                                         {mbYes, mbNo}) == mrYes) {
+        if (view && view->ViewMessage(ui("转出文档: \r" + path + "\r\r" + "是否打开文档?"), mtConfirmation,
+                                      {mbYes, mbNo}) == mrYes) {
             TShellExecuteInfo info;
             info.Verb = "OPEN";
             info.File = path;
@@ -872,7 +856,7 @@ bool TdmDouble::WriteBodyExport(TDataSet* head, TDataSet* body, TComponent* cont
         OLEExcel1->SetConnected(false);
         return false;
     }
-    if (form && form->ShowMessageDlg(
+    if (view && view->ViewMessage(
                     Format(LangText("TdmSingle", "sOpenDoc", "转出文档: \r%s\r\r是否打开文档?"), {path}),
                     mtConfirmation, {mbYes, mbNo}) == mrYes)
         OLEExcel1->SetVisible(true);

@@ -12,6 +12,24 @@
 #include "framework/KnlDouble.h"
 #include "framework/SingleCD.h"
 
+// What the header-plus-body data module adds to what it asks of its form (TRadicalView, TBaseView,
+// TSingleView).
+class TDoubleView {
+public:
+    // A new line started: the body grid's first column is selected.
+    virtual void ViewLineStarted() = 0;
+    // The comma list of line fields a new line takes from the last one.
+    virtual AnsiString ViewCarryOverFields() = 0;
+    // A line's field changed (nil: the line as a whole): the line summary and counters follow.
+    virtual void ViewLineChanged(TField* field) = 0;
+    virtual void ViewShowLineSummary() = 0;
+    virtual void ViewShowRecordCounters() = 0;
+    virtual void ViewHeadPosted() = 0;
+
+protected:
+    ~TDoubleView() = default;
+};
+
 class TdmDouble : public TdmSingle {
     KVR_CLASS(TdmDouble, TdmSingle)
 public:
@@ -92,7 +110,11 @@ public:
                                 TReconcileAction& action);
     void dsBody1DataChange(TObject* sender, TField* field);
 
+    // The form that shows the module; nil when the owner is something else.
+    TDoubleView* DoubleView() const { return OwnerView(Owner(), FDoubleView); }
+
 private:
+    mutable TDoubleView* FDoubleView = nullptr;
     AnsiString HeadKeyField(int index) const;
     // A key list's names, read again only when its text changes: every new line and every line of
     // a save asks for them.

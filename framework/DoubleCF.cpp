@@ -1,5 +1,7 @@
 #include "framework/DoubleCF.h"
 
+#include <algorithm>
+
 #include "classlib/controls/stdctrls.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/format.h"
@@ -29,11 +31,11 @@ bool Editing(const TDataSet* dataSet) {
 }
 
 // A line being edited is posted; a new line nobody typed into is no line and goes.
-void PostOrDropLine(TDataSet* body) {
+void PostOrDropLine(TfrmBase* form, TDataSet* body) {
     if (body->State() == dsInsert && !body->Modified())
         body->Cancel();
     else if (Editing(body))
-        body->Post();
+        form->PostRecord(body);
 }
 
 } // namespace
@@ -340,6 +342,12 @@ void TfrmDouble::pgHeadChange(TObject* sender) {
 
 void TfrmDouble::HeadPosted() {}
 
+void TfrmDouble::ViewLineChanged(TField* field) {
+    // A field's change keeps the line where it is, and shows anew only a field of the summary.
+    if (!field || std::find(FSummary.begin(), FSummary.end(), field) != FSummary.end()) ShowLineSummary();
+    if (!field) ShowRecordCounters();
+}
+
 void TfrmDouble::FocusFirstBodyColumn() {
     if (!gdBody1) return;
     for (const TwwGridColumn& column : gdBody1->Columns()) {
@@ -514,7 +522,7 @@ bool TfrmDouble::PrintRecords() {
 bool TfrmDouble::ValidateRecord(TDataSet* dataSet) {
     TdmDouble* module = DoubleModule();
     if (module && dataSet == module->cdsBody1) {
-        if (gdBody1 && gdBody1->CanFocus()) gdBody1->SetFocus();
+        FocusControl(gdBody1);
         if (Editing(dataSet)) {
             AnsiString own;
             for (int i = module->KeyCount + 1; i <= GetTokenCount(module->BodyKeyFields, ","); ++i) {
@@ -575,104 +583,99 @@ void TfrmDouble::Requery(const AnsiString& number) {
     if (!where.empty()) SetQueryCondition(module->cdsMain, where, AnsiString());
 }
 
-bool TfrmDouble::SaveRecord() {
+// The save's steps over the single form's: the lines posted with the header, the number and lines
+// checks, the server's numbering, and after the save the number, confirmation and print of a new
+// document.
+bool TfrmDouble::PrepareSave(bool adding) {
     TdmDouble* module = DoubleModule();
-    if (!module) return false;
     TClientDataSet* main = module->cdsMain;
-    TClientDataSet* body = module->cdsBody1;
-    LastSaveFailed = true;
-    try {
-        PostOrDropLine(body);
-        if (Editing(main)) main->Post();
-    } catch (const EAbort&) {
-        return false;
+    PostOrDropLine(this, module->cdsBody1);
+    // The header is posted once, after its lines took what they copy from it (and, when it is new, its
+    // key); the walk over the lines stays out of the header's data source.
+    {
+        TDataSourceEvents events;
+        SaveDataSourceEvents(module->dsMain, events);
+        try {
+            if (!Editing(main)) main->Edit();
+            CopyConfirmToBody();
+            if (adding) module->BeforeSaveDetails();
+        } catch (...) {
+            RestoreDataSourceEvents(module->dsMain, events);
+            throw;
+        }
+        RestoreDataSourceEvents(module->dsMain, events);
     }
-    const bool adding = EditState == esInsert;
+    if (Editing(main)) PostRecord(main);
     TField* numberField = module->AutoKeyField.empty() ? nullptr : main->FindField(module->AutoKeyField);
     NumberBeforeSave = numberField ? Trim(numberField->AsString()) : AnsiString();
     // A number that failed to come must not reach the server as the document's number.
     if (adding && numberField &&
         (SameText(NumberBeforeSave, "unknown") || SameText(NumberBeforeSave, "unKnow"))) {
         Broker->Say("E", "000033");
-        BackToEdit();
         return false;
     }
-    if (!CheckLines()) {
-        Enable(btnOK, true);
-        Enable(miOK, true);
-        BackToEdit();
-        return false;
-    }
+    if (!CheckLines()) return false;
     module->StoreKeyValues();
-    bool saved = false;
-    try {
-        {
-            TDataSourceEvents events;
-            SaveDataSourceEvents(module->dsMain, events);
-            try {
-                if (!Editing(main)) main->Edit();
-                CopyConfirmToBody();
-                if (adding) module->BeforeSaveDetails();
-                if (Editing(main)) main->Post();
-            } catch (...) {
-                RestoreDataSourceEvents(module->dsMain, events);
-                throw;
-            }
-            RestoreDataSourceEvents(module->dsMain, events);
-        }
-        TAppServer(module->AppServer).SetIsSeq(module->AutoKey);
-        Enable(btnOK, false);
-        Enable(miOK, false);
-        saved = module->SaveDataSet(main);
-    } catch (const EAbort&) {
-        // A check stopped the save and has spoken; nothing was sent.
+    return true;
+}
+
+bool TfrmDouble::ApplySave(bool adding) {
+    TdmDouble* module = DoubleModule();
+    TAppServer(module->AppServer).SetIsSeq(module->AutoKey);
+    Enable(btnOK, false);
+    Enable(miOK, false);
+    return TfrmSingle::ApplySave(adding);
+}
+
+void TfrmDouble::SaveStopped() {
+    Enable(btnOK, true);
+    Enable(miOK, true);
+    BackToEdit();
+}
+
+void TfrmDouble::SaveRaised(const Exception& e) {
+    WriteAlertLog("Radical", "DoubleCF-876 :" + e.Message(), 'D');
+    SaveStopped();
+}
+
+void TfrmDouble::SaveFailed() {
+    if (KeepFailedEdit()) {
         Enable(btnOK, true);
         Enable(miOK, true);
-        BackToEdit();
-        return false;
-    } catch (const Exception& e) {
-        WriteAlertLog("Radical", "DoubleCF-876 :" + e.Message(), 'D');
-        Enable(btnOK, true);
-        Enable(miOK, true);
-        BackToEdit();
-        throw;
+    } else {
+        Broker->Say("E", "000008");
     }
-    if (!saved) {
-        if (KeepFailedEdit()) {
-            Enable(btnOK, true);
-            Enable(miOK, true);
-        } else {
-            Broker->Say("E", "000008");
-        }
-        BackToEdit();
-        return false;
+    BackToEdit();
+}
+
+void TfrmDouble::FinishSave(bool adding) {
+    TdmDouble* module = DoubleModule();
+    FRenumbered = false;
+    SetBodyKeysEnabled(false);
+    AfterSave();
+    if (!adding) return;
+    ServerNumber = Trim(VarToStr(TAppServer(module->AppServer).WhatIs("SEQNO")));
+    FRenumbered = module->AutoKey && !ServerNumber.empty() && ServerNumber != NumberBeforeSave;
+    if (FRenumbered) {
+        TField* numberField = module->cdsMain->FindField(module->AutoKeyField);
+        Broker->Say("I", "000006",
+                    {numberField ? numberField->DisplayLabel() : module->AutoKeyField, ServerNumber});
     }
-    LastSaveFailed = false;
-    bool renumbered = false;
-    try {
-        SetBodyKeysEnabled(false);
-        AfterSave();
-        if (adding) {
-            ServerNumber = Trim(VarToStr(TAppServer(module->AppServer).WhatIs("SEQNO")));
-            renumbered = module->AutoKey && !ServerNumber.empty() && ServerNumber != NumberBeforeSave;
-            if (renumbered) Broker->Say("I", "000006", {numberField->DisplayLabel(), ServerNumber});
-            if (AutoConfirmMode == 1 && CanConfirm) ConfirmDocument(3, false);
-            if (AutoPrintAfterSave) {
-                PreviewMode = false;
-                PrintRecords();
-            }
-        }
-    } catch (...) {
-        SetEditState(esBrowse);
-        throw;
+    if (AutoConfirmMode == 1 && CanConfirm) ConfirmDocument(3, false);
+    if (AutoPrintAfterSave) {
+        PreviewMode = false;
+        PrintRecords();
     }
+}
+
+void TfrmDouble::LeaveEditAfterSave(bool adding) {
     if (CloseAfterSave) {
         SetEditState(esBrowse);
         Close();
     } else if (IsKeepOnAdd) {
         RangeRequery = true;
         if (adding) {
-            if (renumbered) Requery(ServerNumber);
+            if (FRenumbered) Requery(ServerNumber);
             AddRecord(false);
         } else {
             SetEditState(esBrowse);
@@ -680,15 +683,14 @@ bool TfrmDouble::SaveRecord() {
     } else if (adding && AutoConfirmMode == 1 && CanConfirm) {
         // Confirmed right after its first save: the document is read again as the server left it.
         SetEditState(esBrowse);
-        Requery(renumbered ? ServerNumber : AnsiString());
+        Requery(FRenumbered ? ServerNumber : AnsiString());
         RangeRequery = true;
     } else {
         RangeRequery = false;
         SetEditState(esBrowse);
-        if (renumbered) Requery(ServerNumber);
+        if (FRenumbered) Requery(ServerNumber);
     }
     ApplyRights();
-    return true;
 }
 
 void TfrmDouble::AfterSave() {}
@@ -770,7 +772,7 @@ void TfrmDouble::gdBody1Enter(TObject*) {
     if (Editing(body)) return;
     TClientDataSet* main = module->cdsMain;
     const int line = body->Active() ? body->RecNo() : 0;
-    if (main->State() == dsEdit) main->Post();
+    if (main->State() == dsEdit) PostRecord(main);
     if (main->State() == dsBrowse && !main->IsEmpty()) main->Edit();
     if (line > 0 && line <= body->RecordCount()) body->SetRecNo(line);
     if (body->Active() && body->IsEmpty() && Editing(main)) body->Insert();
@@ -788,7 +790,7 @@ bool TfrmDouble::InsertLine() {
     TdmDouble* module = DoubleModule();
     if (!module || EditState == esBrowse || !gdBody1 || gdBody1->ReadOnly()) return false;
     TClientDataSet* body = module->cdsBody1;
-    PostOrDropLine(body);
+    PostOrDropLine(this, body);
     if (!Editing(module->cdsMain)) module->cdsMain->Edit();
     body->Append();
     return body->State() == dsInsert;

@@ -25,18 +25,7 @@ public:
     // False unless the user answered OK; then date is the chosen date, YYYYMMDD.
     virtual bool Execute(AnsiString& date) = 0;
 };
-using TConfirmDateDialogFactory = std::function<std::unique_ptr<TConfirmDateDialog>(TfrmDouble* form)>;
-// Installs the maker of the confirm-date dialog (none: the dialogs' TQVConfirmDateForm); returns the one
-// it replaces.
-TConfirmDateDialogFactory SetConfirmDateDialogFactory(TConfirmDateDialogFactory factory);
 // ---- document copy, re-query and host links (DoubleCopy.cpp) ----
-// The copy dialog as the form runs it (the dialogs' ShowCopyDialog): owner, header data set, its data
-// source, kind, out extras, out lines, out head, the comma list of key fields; true on OK.
-using TCopyDialogFactory =
-    std::function<bool(TfrmDouble* owner, TDataSet* dataSet, TDataSource* dataSource, Byte kind,
-                       Variant& extras, Variant& lines, Variant& head, const AnsiString& keyFields)>;
-// Installs the copy dialog; returns the one it replaces. Without one the copy command does nothing.
-TCopyDialogFactory SetCopyDialogFactory(TCopyDialogFactory factory);
 // The copy dialog's call when its source page is confirmed: reads the source document of the key
 // values (one text per header key field) and starts the new document; false when it did not.
 bool ReadCopySource(TfrmDouble* form, const Variant& keyValues, Variant& head, Variant& extras,
@@ -60,7 +49,7 @@ struct TRequeryKey {
 AnsiString RangeRequeryCondition(const std::vector<TRequeryKey>& keys, int sqlType);
 // ---- end of document copy ----
 
-class TfrmDouble : public TfrmSingle {
+class TfrmDouble : public TfrmSingle, public TDoubleView {
     KVR_CLASS(TfrmDouble, TfrmSingle)
 public:
     static constexpr int LineSummaryMax = 5;
@@ -108,7 +97,13 @@ public:
     bool DeleteRecord(bool confirm) override;
     bool QueryRecords() override;
     bool PrintRecords() override;
-    bool SaveRecord() override;
+    bool PrepareSave(bool adding) override;
+    bool ApplySave(bool adding) override;
+    void SaveStopped() override;
+    void SaveFailed() override;
+    void SaveRaised(const Exception& e) override;
+    void FinishSave(bool adding) override;
+    void LeaveEditAfterSave(bool adding) override;
     bool CancelEdit(bool ask) override;
     bool ValidateRecord(TDataSet* dataSet) override;
     void ShowState(Byte state) override;
@@ -135,6 +130,11 @@ public:
     // The value a source field gives the copy: Unassigned for keys, audit columns and nested data.
     virtual void GetCopyHeadValue(TField* field, Variant& value);
     virtual void GetCopyBodyValue(TField* field, Variant& value);
+    // The confirm-date dialog, made at the first confirmation that asks for a date: by default the
+    // dialogs' confirm-date form; a program or a test overrides it.
+    virtual std::unique_ptr<TConfirmDateDialog> MakeConfirmDateDialog();
+    // The copy dialog run modally: by default the dialogs' copy form (ShowCopyDialog); a program or a
+    // test overrides it. True on OK.
     virtual bool RunCopyDialog(TComponent* owner, TDataSet* dataSet, Byte kind, Variant& extras,
                                Variant& lines, Variant& head, const AnsiString& keyFields,
                                TDataSource* dataSource);
@@ -170,6 +170,13 @@ public:
     void BindLineSummary();
     // The fields the line summary shows (at most five).
     const std::vector<TField*>& LineSummaryFields() const { return FSummary; }
+    // What the data module asks of the form.
+    void ViewLineStarted() override { FocusFirstBodyColumn(); }
+    AnsiString ViewCarryOverFields() override { return CarryOverFields; }
+    void ViewLineChanged(TField* field) override;
+    void ViewShowLineSummary() override { ShowLineSummary(); }
+    void ViewShowRecordCounters() override { ShowRecordCounters(); }
+    void ViewHeadPosted() override { HeadPosted(); }
     // Status panels 2 and 3: header counters on the browse page, line counters on a detail page.
     void ShowRecordCounters();
     // The header was posted (cdsMain's AfterPost).
@@ -254,6 +261,7 @@ private:
     bool CheckLines();
     void Requery(const AnsiString& numberOverride);
     void BackToEdit();
+    bool FRenumbered = false; // the save of a new document gave it another number than it showed
     std::vector<TField*> FSummary;
     AnsiString FHeadCountText, FBodyCountText; // the counters' captions, read once
 };

@@ -1,8 +1,6 @@
 // TfrmDouble's confirmation: void and un-void saved as an edit of the header, confirm and unconfirm
 // through the suite's transaction manager, the batch over the browse grid's selected rows, and the
 // stamp and command states that follow the confirm code.
-#include <mutex>
-
 #include "classlib/automation/comobj.h"
 #include "classlib/controls/extctrls.h"
 #include "classlib/controls/forms.h"
@@ -21,16 +19,6 @@ namespace {
 
 constexpr const char* TransactionManagerProgID = "TransManagerC.Class1";
 constexpr const char* NoConfirmDate = "There is no ConfirmDate !";
-
-std::mutex& DialogLock() {
-    static std::mutex lock;
-    return lock;
-}
-
-TConfirmDateDialogFactory& DialogFactory() {
-    static TConfirmDateDialogFactory factory;
-    return factory;
-}
 
 // The dialogs' confirm-date form, owned by the document form, behind the form's interface.
 class TQVConfirmDateDialog : public TConfirmDateDialog {
@@ -132,11 +120,8 @@ std::vector<TVarRec> TenArguments(const Variant& desc) {
 
 } // namespace
 
-TConfirmDateDialogFactory SetConfirmDateDialogFactory(TConfirmDateDialogFactory factory) {
-    std::lock_guard<std::mutex> lock(DialogLock());
-    TConfirmDateDialogFactory previous = std::move(DialogFactory());
-    DialogFactory() = std::move(factory);
-    return previous;
+std::unique_ptr<TConfirmDateDialog> TfrmDouble::MakeConfirmDateDialog() {
+    return std::make_unique<TQVConfirmDateDialog>(this);
 }
 
 void TfrmDouble::PublishConfirm(TClassBuilder<TfrmDouble>& c) {
@@ -369,12 +354,7 @@ bool TfrmDouble::BuildConfirmRequest(Byte kind, bool askDate, Variant& pair, Var
         std::unique_ptr<TConfirmDateDialog>& dialog = FConfirmDateDialog;
         try {
             if (!dialog) {
-                TConfirmDateDialogFactory factory;
-                {
-                    std::lock_guard<std::mutex> lock(DialogLock());
-                    factory = DialogFactory();
-                }
-                dialog = factory ? factory(this) : std::make_unique<TQVConfirmDateDialog>(this);
+                dialog = MakeConfirmDateDialog();
                 if (!dialog) throw Exception("no confirm-date dialog");
             }
             dialog->Prepare(setting, dateField ? Trim(dateField->AsString()) : AnsiString(),

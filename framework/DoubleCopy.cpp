@@ -1,25 +1,14 @@
 // TfrmDouble: copying a document into a new one, re-querying the browse list, printing with the
 // document's key and the link to the current document for the host's main-menu window.
-#include <mutex>
-
 #include "classlib/controls/dialogs.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
+#include "dialogs/QvCopy.h"
 #include "foundation/libstrs.h"
 #include "framework/DoubleCF.h"
 
 namespace {
-
-std::mutex& CopyLock() {
-    static std::mutex lock;
-    return lock;
-}
-// A function static: the dialogs' unit installs its maker while the module loads.
-TCopyDialogFactory& CopyFactory() {
-    static TCopyDialogFactory factory;
-    return factory;
-}
 
 // The host's main-menu window and the text shown when it is not there.
 constexpr const char* MainMenuWindowClass = "QVN_Veltrane_MainMenu";
@@ -70,13 +59,6 @@ AnsiString PaddedRight(const AnsiString& text, int size) {
 }
 
 } // namespace
-
-TCopyDialogFactory SetCopyDialogFactory(TCopyDialogFactory factory) {
-    std::lock_guard<std::mutex> lock(CopyLock());
-    TCopyDialogFactory previous = std::move(CopyFactory());
-    CopyFactory() = std::move(factory);
-    return previous;
-}
 
 bool ReadCopySource(TfrmDouble* form, const Variant& keyValues, Variant& head, Variant& extras,
                     Variant& lines) {
@@ -159,13 +141,7 @@ void TfrmDouble::CopyUserAttributes(TDataSet*, const AnsiString&, const AnsiStri
 
 bool TfrmDouble::RunCopyDialog(TComponent*, TDataSet* dataSet, Byte kind, Variant& extras, Variant& lines,
                                Variant& head, const AnsiString& keyFields, TDataSource* dataSource) {
-    TCopyDialogFactory factory;
-    {
-        std::lock_guard<std::mutex> lock(CopyLock());
-        factory = CopyFactory();
-    }
-    if (!factory) return false;
-    return factory(this, dataSet, dataSource, kind, extras, lines, head, keyFields);
+    return ShowCopyDialog(this, dataSet, dataSource, kind, extras, lines, head, keyFields);
 }
 
 bool TfrmDouble::ReadCopySource(const Variant& keyValues, Variant& head, Variant& extras, Variant& lines) {

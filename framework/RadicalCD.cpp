@@ -10,7 +10,6 @@
 #include "foundation/libstrs.h"
 #include "framework/AppServer.h"
 #include "framework/Brokers.h"
-#include "framework/RadicalCF.h"
 #include "framework/knlRadical.h"
 
 KVR_PUBLISHED(TdmRadical, c) {
@@ -149,10 +148,6 @@ TdmRadical::TdmRadical(TComponent* owner, bool load) : TDataModule(owner) {
     if (load) InitInheritedComponent(this);
 }
 
-TfrmRadical* TdmRadical::Form() const {
-    return ObjectAs<TfrmRadical>(Owner());
-}
-
 void TdmRadical::DataModuleCreate(TObject*) {
     CreateFlag = true;
 }
@@ -238,7 +233,7 @@ void TdmRadical::OpenDataSets() {
 }
 
 bool TdmRadical::SaveDataSet(TCustomClientDataSet* dataSet) {
-    return PostAndApply(Broker, dataSet);
+    return PostAndApply(dataSet);
 }
 
 void TdmRadical::LoadServerDate() {
@@ -253,31 +248,23 @@ void TdmRadical::LoadServerDate() {
 
 // ---- conversions ----
 
-AnsiString TdmRadical::ThroughForm(void (TfrmRadical::*convert)(const Variant&, Variant&),
-                                   const AnsiString& text) const {
-    TfrmRadical* form = Form();
-    if (!form) return text;
-    Variant result;
-    (form->*convert)(text, result);
-    return VarToStr(result);
-}
-
 AnsiString TdmRadical::ToUI(const AnsiString& text) const {
-    return ThroughForm(&TfrmRadical::ConvertDbText, text);
+    TRadicalView* view = View();
+    return view ? view->ViewDbToUI(text) : text;
 }
 
 AnsiString TdmRadical::FromUI(const AnsiString& text) const {
-    TfrmRadical* form = Form();
-    if (!form || !form->QvConverter) return text;
-    return VarToStr(form->QvConverter->UIToDB(text));
+    TRadicalView* view = View();
+    return view ? view->ViewUIToDb(text) : text;
 }
 
 AnsiString TdmRadical::Unconverted(const AnsiString& text) const {
-    return ThroughForm(&TfrmRadical::UnconvertUiText, text);
+    TRadicalView* view = View();
+    return view ? view->ViewFromUI(text) : text;
 }
 
 void TdmRadical::TranslateDataSets() {
-    TfrmRadical* form = Form();
+    TRadicalView* view = View();
     for (int i = 0; i < ComponentCount(); ++i) {
         auto* dataSet = dynamic_cast<TCustomClientDataSet*>(Components(i));
         if (!dataSet) continue;
@@ -286,11 +273,8 @@ void TdmRadical::TranslateDataSets() {
             for (int f = 0; f < dataSet->FieldCount(); ++f) {
                 TField* field = dataSet->Fields()->Fields(f);
                 // The audit fields were labelled for the user interface when their data set opened.
-                if (form && !IsAuditField(field->FieldName())) {
-                    Variant label;
-                    form->ConvertUiText(field->DisplayLabel(), label);
-                    field->SetDisplayLabel(VarToStr(label));
-                }
+                if (view && !IsAuditField(field->FieldName()))
+                    field->SetDisplayLabel(view->ViewToUI(field->DisplayLabel()));
                 if (field->DataType() == ftString || field->DataType() == ftMemo ||
                     field->DataType() == ftWideString || field->DataType() == ftFixedChar) {
                     if (!field->OnGetText())
@@ -359,11 +343,8 @@ void TdmRadical::ShowAuditFields(TDataSet* dataSet, bool flag) {
 }
 
 AnsiString TdmRadical::AuditLabel(const AnsiString& ident, const AnsiString& defaultText) {
-    TfrmRadical* form = Form();
-    if (!form) return defaultText;
-    AnsiString text;
-    form->GetLangString("TdmRadical", ident, text, true, defaultText);
-    return text;
+    TRadicalView* view = View();
+    return view ? view->ViewLangText("TdmRadical", ident, defaultText) : defaultText;
 }
 
 void TdmRadical::LabelAuditFields(TDataSet* dataSet) {

@@ -18,11 +18,45 @@
 // are COMPANY, CREATOR, USR_GROUP, CREATE_DATE, MODIFIER, MODI_DATE and FLAG; FLAG is negative while a
 // row is new or changed and not yet saved.
 #include "classlib/automation/sconnect.h"
+#include "classlib/controls/dialogs.h"
 #include "classlib/controls/forms.h"
 #include "classlib/db/dbclient.h"
 
 class TBrokers;
-class TfrmRadical;
+
+// What a data module asks of the form that shows it, and all it asks: the form implements it, and each
+// data-module level that needs more adds a view of its own (TBaseView, TSingleView, TDoubleView). A
+// module whose owner is no such form works alone: texts stay as they are, language texts take their
+// defaults and messages go to the application.
+class TRadicalView {
+public:
+    // The form's code converter: database to interface, program to interface, interface to program,
+    // interface to database.
+    virtual AnsiString ViewDbToUI(const AnsiString& text) = 0;
+    virtual AnsiString ViewToUI(const AnsiString& text) = 0;
+    virtual AnsiString ViewFromUI(const AnsiString& text) = 0;
+    virtual AnsiString ViewUIToDb(const AnsiString& text) = 0;
+    // The language text of the section and ident, def when there is none.
+    virtual AnsiString ViewLangText(const AnsiString& section, const AnsiString& ident,
+                                    const AnsiString& def) = 0;
+    virtual AnsiString ViewProgramID() = 0;
+    virtual AnsiString ViewUICodePage() = 0;
+    // The client folder, with its backslash: the client INI's folder, else the configured one.
+    virtual AnsiString ViewClientFolder() = 0;
+    // Whether the controller handed the form a parameter text.
+    virtual bool ViewHasParamText() = 0;
+    // A message box over the form; the button pressed.
+    virtual int ViewMessage(const AnsiString& text, TMsgDlgType type, TMsgDlgButtons buttons) = 0;
+
+protected:
+    ~TRadicalView() = default;
+};
+
+// The owner as a level's view, looked up once it is one (a cross cast is slow on the hot paths).
+template <class TView> TView* OwnerView(TComponent* owner, TView*& cache) {
+    if (!cache) cache = dynamic_cast<TView*>(owner);
+    return cache;
+}
 
 class TdmRadical : public TDataModule {
     KVR_CLASS(TdmRadical, TDataModule)
@@ -57,8 +91,8 @@ public:
     virtual bool SaveDataSet(TCustomClientDataSet* dataSet);
     virtual void OpenDataSets();
 
-    // The owner as a document form; nil when the owner is something else.
-    TfrmRadical* Form() const;
+    // The form that shows the module; nil when the owner is something else.
+    TRadicalView* View() const { return OwnerView(Owner(), FView); }
 
     void LoadServerDate();
     void TranslateDataSets();
@@ -153,8 +187,7 @@ public:
     void DataModuleDestroy(TObject* sender);
 
 private:
-    AnsiString ThroughForm(void (TfrmRadical::*convert)(const Variant&, Variant&),
-                           const AnsiString& text) const;
+    mutable TRadicalView* FView = nullptr;
     AnsiString ToUI(const AnsiString& text) const;        // the form's database-to-interface conversion
     AnsiString FromUI(const AnsiString& text) const;      // and back
     AnsiString Unconverted(const AnsiString& text) const; // the reverse of the interface conversion

@@ -638,6 +638,53 @@ void TfrmRadical::UnconvertUiText(const Variant& value, Variant& result) {
     result = QvConverter ? QvConverter->UIToProgram(value) : value;
 }
 
+AnsiString TfrmRadical::ViewDbToUI(const AnsiString& text) {
+    Variant result;
+    ConvertDbText(text, result);
+    return VarToStr(result);
+}
+
+AnsiString TfrmRadical::ViewToUI(const AnsiString& text) {
+    Variant result;
+    ConvertUiText(text, result);
+    return VarToStr(result);
+}
+
+AnsiString TfrmRadical::ViewFromUI(const AnsiString& text) {
+    Variant result;
+    UnconvertUiText(text, result);
+    return VarToStr(result);
+}
+
+AnsiString TfrmRadical::ViewUIToDb(const AnsiString& text) {
+    return QvConverter ? VarToStr(QvConverter->UIToDB(text)) : text;
+}
+
+AnsiString TfrmRadical::ViewLangText(const AnsiString& section, const AnsiString& ident,
+                                     const AnsiString& def) {
+    AnsiString text;
+    GetLangString(section, ident, text, true, def);
+    return text;
+}
+
+AnsiString TfrmRadical::ViewProgramID() {
+    AnsiString id;
+    GetProgramID(id);
+    return id;
+}
+
+AnsiString TfrmRadical::ViewClientFolder() {
+    const AnsiString folder = ExtractFilePath(ClientIniName);
+    return folder.empty() ? IncludeTrailingBackslash(ClientDir) : folder;
+}
+
+AnsiString TfrmRadical::BrokerConvertScript(const AnsiString& text, Byte mode) {
+    if (!QvConverter) return text;
+    if (mode == 1) return QvConverter->Big5ToGB(text);
+    if (mode == 2) return QvConverter->GBToBig5(text);
+    return text;
+}
+
 void TfrmRadical::DbTextCallback(Variant& value) {
     ConvertDbText(Variant(value), value);
 }

@@ -45,7 +45,7 @@ constexpr Byte lmNormal = 0;
 constexpr Byte lmRecording = 1;
 constexpr Byte lmReplaying = 2;
 
-class TfrmRadical : public TQVForm {
+class TfrmRadical : public TQVForm, public TRadicalView, public TBrokerView {
     KVR_CLASS(TfrmRadical, TQVForm)
     KVR_MESSAGES(TfrmRadical)
 public:
@@ -159,6 +159,35 @@ public:
     void FormPaint(TObject* sender);
     void FormResize(TObject* sender);
     void FormShow(TObject* sender);
+
+    // What the data module and the broker ask of the form.
+    AnsiString ViewDbToUI(const AnsiString& text) override;
+    AnsiString ViewToUI(const AnsiString& text) override;
+    AnsiString ViewFromUI(const AnsiString& text) override;
+    AnsiString ViewUIToDb(const AnsiString& text) override;
+    AnsiString ViewLangText(const AnsiString& section, const AnsiString& ident,
+                            const AnsiString& def) override;
+    AnsiString ViewProgramID() override;
+    AnsiString ViewUICodePage() override { return GetUICodePage(); }
+    AnsiString ViewClientFolder() override;
+    bool ViewHasParamText() override { return !ParamText.empty(); }
+    int ViewMessage(const AnsiString& text, TMsgDlgType type, TMsgDlgButtons buttons) override {
+        return ShowMessageDlg(text, type, buttons);
+    }
+    int BrokerWindowHandle() override { return static_cast<int>(Handle()); }
+    AnsiString BrokerCaption() override { return Caption(); }
+    AnsiString BrokerUICodePage() override { return GetUICodePage(); }
+    AnsiString BrokerSystemCodePage() override { return GetSystemCodePage(); }
+    Byte BrokerUIConvertMode() override { return GetUIConvertMode(); }
+    AnsiString BrokerConvertScript(const AnsiString& text, Byte mode) override;
+    int BrokerProductID() override { return ProductID; }
+    bool BrokerHasRight(int right, int other) override {
+        return Rights.Contains(right) || Rights.Contains(other);
+    }
+    Byte BrokerLookupMode() override { return LookupMode; }
+    void BrokerRecordLookup(const Variant& record) override { LookupRecord = record; }
+    Variant BrokerLookupReturn() override { return LookupReturn; }
+    void BrokerAfterSay() override { AfterSay(); }
 
 protected:
     void CreateParams(TCreateParams& params) override;

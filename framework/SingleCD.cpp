@@ -1,7 +1,6 @@
 #include "framework/SingleCD.h"
 
 #include <charconv>
-#include <mutex>
 #include <vector>
 
 #include "classlib/controls/forms.h"
@@ -12,13 +11,12 @@
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/shellapi.h"
 #include "classlib/rtl/strutils.h"
-#include "dialogs/ShowStatusCF.h"
 #include "foundation/AlertLog.h"
 #include "foundation/LibVCLs.h"
 #include "foundation/libUDF.h"
 #include "foundation/libstrs.h"
+#include "framework/Brokers.h"
 #include "framework/FieldLists.h"
-#include "framework/SingleCF.h"
 
 // ---- the filter ----
 
@@ -35,26 +33,6 @@ KVR_PUBLISHED(TXLSExport, c) {}
 // ---- the progress window ----
 
 namespace {
-
-// Function statics: a program's main block installs its makers while the library loads, before the
-// unit's own statics would be made.
-std::mutex& StatusLock() {
-    static std::mutex lock;
-    return lock;
-}
-TExportStatusFactory& StatusFactory() {
-    static TExportStatusFactory factory;
-    return factory;
-}
-
-std::unique_ptr<TExportStatus> MakeStatus(TComponent* owner) {
-    TExportStatusFactory factory;
-    {
-        std::lock_guard<std::mutex> lock(StatusLock());
-        factory = StatusFactory();
-    }
-    return factory ? factory(owner) : nullptr;
-}
 
 // While an export walks the data set: the controls rest, and the record it started on comes back.
 class TExportWalk {
@@ -108,38 +86,6 @@ bool IsStringType(TFieldType type) {
 
 } // namespace
 
-namespace {
-
-// The status window, freed with the export.
-class TStatusWindow : public TExportStatus {
-public:
-    explicit TStatusWindow(TComponent* owner) : FWindow(new TfrmShowStatus(owner)) {}
-    ~TStatusWindow() override { delete FWindow; }
-    TStatusWindow(const TStatusWindow&) = delete;
-    TStatusWindow& operator=(const TStatusWindow&) = delete;
-    void ShowStatus(const AnsiString& caption, int min, int max) override {
-        FWindow->ShowStatus(caption, min, max);
-    }
-    void StepIt() override { FWindow->StepIt(); }
-    void CloseStatus() override { FWindow->CloseStatus(); }
-
-private:
-    TfrmShowStatus* FWindow;
-};
-
-} // namespace
-
-TExportStatusFactory ShowStatusFactory() {
-    return [](TComponent* owner) { return std::make_unique<TStatusWindow>(owner); };
-}
-
-TExportStatusFactory SetExportStatusFactory(TExportStatusFactory factory) {
-    std::lock_guard<std::mutex> lock(StatusLock());
-    TExportStatusFactory previous = std::move(StatusFactory());
-    StatusFactory() = std::move(factory);
-    return previous;
-}
-
 // ---- the module ----
 
 KVR_PUBLISHED(TdmSingle, c) {
@@ -186,7 +132,7 @@ void TdmSingle::DataModuleDestroy(TObject* sender) {
 AnsiString TdmSingle::ProgramID() const {
     if (Broker && !Broker->ProgramID.empty()) return Broker->ProgramID;
     AnsiString id;
-    if (TfrmRadical* form = Form()) form->GetProgramID(id);
+    if (TRadicalView* view = View()) id = view->ViewProgramID();
     return id;
 }
 
@@ -226,8 +172,8 @@ void TdmSingle::StoreKeyValues() {
 bool TdmSingle::KeyCondition(AnsiString& text) {
     text.clear();
     if (!cdsMain->Active() || cdsMain->State() != dsBrowse) return false;
-    auto* form = dynamic_cast<TfrmBase*>(Form());
-    const bool adding = form && form->EditState == esInsert;
+    TBaseView* view = BaseView();
+    const bool adding = view && view->ViewEditState() == esInsert;
     for (int i = 1; i <= GetTokenCount(KeyFields, ","); ++i) {
         const AnsiString name = Trim(GetToken(KeyFields, ",", i));
         TField* field = name.empty() ? nullptr : cdsMain->FindField(name);
@@ -356,7 +302,7 @@ void TdmSingle::FillUDFDefaults(TDataSet* dataSet, TUDFFields* udfFields) {
         if (failed && !said) {
             said = true;
             AnsiString text = "自定义栏位(%s)赋值错误，可能是类型不匹配！！";
-            if (TfrmRadical* form = Form()) form->GetLangString("TfrmSingle", "sUDFError", text, true, text);
+            if (TRadicalView* view = View()) text = view->ViewLangText("TfrmSingle", "sUDFError", text);
             Broker->Say("E", "000032", {Format(text, {target->DisplayLabel()})});
         }
     }
@@ -417,15 +363,13 @@ void TdmSingle::FetchAll(TDataSet* dataSet) {
 // ---- saving ----
 
 bool TdmSingle::SaveDataSet(TCustomClientDataSet* dataSet) {
-    auto* form = dynamic_cast<TfrmSingle*>(Form());
-    const bool adding = form && form->EditState == esInsert;
+    TBaseView* base = BaseView();
+    TSingleView* view = SingleView();
+    const bool adding = base && base->ViewEditState() == esInsert;
     const bool result = TdmBase::SaveDataSet(dataSet);
     if (result && adding) SnapshotKeptValues(cdsMain, KeepList);
-    if (form && form->IsColorManage && cdsMainColor && cdsMainColor->Active()) {
-        if (adding)
-            form->RefreshColorRecord();
-        else
-            form->ApplyColorCondition(form->LastWhere, form->LastOrder);
+    if (view && view->ViewColorManaged() && cdsMainColor && cdsMainColor->Active()) {
+        view->ViewColorsAfterSave(adding);
         RefreshColor();
     }
     return result;
@@ -436,11 +380,7 @@ void TdmSingle::cdsMainReconcileError(TCustomClientDataSet*, EReconcileError* e,
     // The refused rows stay in the change log: the user's input is kept for another try.
     action = raSkip;
     if (!e) return;
-    if (TfrmRadical* form = Form()) {
-        Variant shown;
-        form->ConvertUiText(e->Message(), shown);
-        form->ShowMessageDlg(VarToStr(shown), mtError, {mbOK});
-    }
+    if (TRadicalView* view = View()) view->ViewMessage(view->ViewToUI(e->Message()), mtError, {mbOK});
     const AnsiString failed = LangText("sFailedSave", "保存失败");
     WriteAlertLog(ProgramID(), "Single" + failed + "Context :" + e->Context(), 'D');
     WriteAlertLog(ProgramID(), "Single" + failed + "PreviousError :" + IntToStr(e->PreviousError()), 'D');
@@ -499,8 +439,8 @@ void TdmSingle::AddMultiSelectField() {
     field->SetFieldKind(fkInternalCalc);
     field->SetReadOnly(true);
     field->SetVisible(MultiSelectVisible);
-    TfrmRadical* form = Form();
-    const AnsiString codePage = form ? form->GetUICodePage() : AnsiString("936");
+    TRadicalView* view = View();
+    const AnsiString codePage = view ? view->ViewUICodePage() : AnsiString("936");
     field->SetDisplayLabel(codePage == "950" || codePage == "936" ? "选定" : "Selected");
     field->SetOnGetText(TFieldGetTextEvent(this, &TdmSingle::MultiSelectedGetText));
     field->SetDataSet(cdsMain);
@@ -509,8 +449,8 @@ void TdmSingle::AddMultiSelectField() {
 }
 
 void TdmSingle::MultiSelectedGetText(TField*, AnsiString& text, bool) {
-    auto* form = dynamic_cast<TfrmSingle*>(Form());
-    text = form && form->IsRecordSelected() ? "Y" : "N";
+    TSingleView* view = SingleView();
+    text = view && view->ViewIsRecordSelected() ? "Y" : "N";
 }
 
 void TdmSingle::SetMultiSelectVisible(bool show) {
@@ -527,20 +467,21 @@ void TdmSingle::cdsMainBeforeOpen(TDataSet* dataSet) {
 // ---- colours ----
 
 void TdmSingle::cdsMainAfterScroll(TDataSet* dataSet) {
-    TfrmRadical* form = Form();
-    if (!form || form->ParamText.empty()) RefreshColor();
+    TRadicalView* view = View();
+    if (!view || !view->ViewHasParamText()) RefreshColor();
     TdmBase::cdsMainAfterScroll(dataSet);
 }
 
 void TdmSingle::RefreshColor() {
-    auto* form = dynamic_cast<TfrmSingle*>(Form());
-    if (!form || !form->IsColorManage) return;
+    TSingleView* view = SingleView();
+    if (!view || !view->ViewColorManaged()) return;
     try {
         if (cdsMainColor->Active() && cdsMainColor->RecordCount() < cdsMain->RecordCount())
             cdsMainColor->GetNextPacket();
-        form->ColorDataChanged();
+        view->ViewColorDataChanged();
         // The plain controls take the colours of the current record.
-        if (!form->HeadColors || !cdsMainColor->Active() || !cdsMain->Active() || cdsMain->IsEmpty()) return;
+        if (!view->ViewHasHeadColors() || !cdsMainColor->Active() || !cdsMain->Active() || cdsMain->IsEmpty())
+            return;
         AnsiString keyFields;
         std::vector<Variant> values;
         for (int i = 1; i <= GetTokenCount(KeyFields, ","); ++i) {
@@ -551,45 +492,43 @@ void TdmSingle::RefreshColor() {
         }
         if (values.empty()) return;
         if (cdsMainColor->Locate(keyFields, values.size() == 1 ? values[0] : VarArrayOf(values)))
-            form->HeadColors->ApplyForDataSet(cdsMainColor);
+            view->ViewApplyHeadColors(cdsMainColor);
     } catch (const Exception&) {
     }
 }
 
 // ---- export ----
 
+std::unique_ptr<TExportStatus> TdmSingle::MakeExportStatus() {
+    TSingleView* view = SingleView();
+    return view ? view->MakeExportStatusDialog() : nullptr;
+}
+
 AnsiString TdmSingle::UIText(const AnsiString& text) const {
-    TfrmRadical* form = Form();
-    if (!form) return text;
-    Variant converted;
-    form->ConvertUiText(text, converted);
-    return VarToStr(converted);
+    TRadicalView* view = View();
+    return view ? view->ViewToUI(text) : text;
 }
 
 AnsiString TdmSingle::LangText(const AnsiString& ident, const AnsiString& def) const {
-    TfrmRadical* form = Form();
-    if (!form) return def;
-    AnsiString text;
-    form->GetLangString("TdmSingle", ident, text, true, def);
-    return text;
+    TRadicalView* view = View();
+    return view ? view->ViewLangText("TdmSingle", ident, def) : def;
 }
 
 void TdmSingle::ExportWarning(const AnsiString& text) {
-    if (TfrmRadical* form = Form())
-        form->ShowMessageDlg(text, mtWarning, {mbOK});
+    if (TRadicalView* view = View())
+        view->ViewMessage(text, mtWarning, {mbOK});
     else
         Application->MessageBox(text, "", 0);
 }
 
 bool TdmSingle::AskOpen(const AnsiString& text) {
-    TfrmRadical* form = Form();
-    return form && form->ShowMessageDlg(text, mtConfirmation, {mbYes, mbNo}) == mrYes;
+    TRadicalView* view = View();
+    return view && view->ViewMessage(text, mtConfirmation, {mbYes, mbNo}) == mrYes;
 }
 
 AnsiString TdmSingle::ExportFolder() const {
-    TfrmRadical* form = Form();
-    AnsiString base = form ? ExtractFilePath(form->ClientIniName) : AnsiString();
-    if (base.empty() && form) base = IncludeTrailingBackslash(form->ClientDir);
+    TRadicalView* view = View();
+    const AnsiString base = view ? view->ViewClientFolder() : AnsiString();
     return base + "c_data\\" + (Broker ? Broker->UserID : AnsiString());
 }
 
@@ -662,7 +601,7 @@ bool TdmSingle::ExportThroughExcel(TDataSet* dataSet, TComponent* controlSource,
     {
         TExportWalk walk(dataSet);
         FetchAll(dataSet);
-        std::unique_ptr<TExportStatus> status = MakeStatus(this);
+        std::unique_ptr<TExportStatus> status = MakeExportStatus();
         if (status)
             status->ShowStatus(fixedTexts ? AnsiString("查询结果转 Excel 文件进度")
                                           : LangText("sConvertStat", "查询结果转 Excel 文件进度"),
@@ -805,7 +744,7 @@ bool TdmSingle::ExportToXLSFile(TDataSet* dataSet, TComponent* controlSource) {
     {
         TExportWalk walk(dataSet);
         FetchAll(dataSet);
-        std::unique_ptr<TExportStatus> status = MakeStatus(this);
+        std::unique_ptr<TExportStatus> status = MakeExportStatus();
         if (status) status->ShowStatus("查询结果转 Excel 文件进度", 0, dataSet->RecordCount());
         try {
             std::vector<TField*> fields;

@@ -30,8 +30,8 @@ public:
     void CloseStream() override;
 };
 
-// The progress window of a long export (the dialogs' status window); the module shows none until the
-// dialogs install theirs.
+// The progress window of a long export (the dialogs' status window); the form makes it
+// (TfrmSingle::MakeExportStatusDialog) and the exporting module frees it.
 class TExportStatus {
 public:
     virtual ~TExportStatus() = default;
@@ -39,11 +39,26 @@ public:
     virtual void StepIt() = 0;
     virtual void CloseStatus() = 0;
 };
-using TExportStatusFactory = std::function<std::unique_ptr<TExportStatus>(TComponent* owner)>;
-// Installs the maker of the progress window; returns the one it replaces.
-TExportStatusFactory SetExportStatusFactory(TExportStatusFactory factory);
-// The dialogs' status window (TfrmShowStatus) behind that interface, owned by the exporting module.
-TExportStatusFactory ShowStatusFactory();
+
+// What the single-table data module adds to what it asks of its form (TRadicalView, TBaseView).
+class TSingleView {
+public:
+    virtual bool ViewColorManaged() = 0;
+    // After a save with colour management: a new record's colour row fetched, else the colours of the
+    // last condition queried again.
+    virtual void ViewColorsAfterSave(bool adding) = 0;
+    virtual void ViewColorDataChanged() = 0;
+    // The header's colour components: whether there are any, and applied for the located colour row.
+    virtual bool ViewHasHeadColors() = 0;
+    virtual void ViewApplyHeadColors(TDataSet* colorRow) = 0;
+    // Whether the browse grid has the current record among its selected rows.
+    virtual bool ViewIsRecordSelected() = 0;
+    // The progress window of an export; none (nullptr) shows none.
+    virtual std::unique_ptr<TExportStatus> MakeExportStatusDialog() = 0;
+
+protected:
+    ~TSingleView() = default;
+};
 
 class TdmSingle : public TdmBase {
     KVR_CLASS(TdmSingle, TdmBase)
@@ -118,7 +133,13 @@ public:
                                TReconcileAction& action);
     void MultiSelectedGetText(TField* sender, AnsiString& text, bool displayText);
 
+    // The form that shows the module; nil when the owner is something else.
+    TSingleView* SingleView() const { return OwnerView(Owner(), FSingleView); }
+
 private:
+    mutable TSingleView* FSingleView = nullptr;
+    // The form's progress window for an export; none without a form.
+    std::unique_ptr<TExportStatus> MakeExportStatus();
     // The form's message dialog for an export: a warning with OK, or the open question (true for Yes).
     void ExportWarning(const AnsiString& text);
     bool AskOpen(const AnsiString& text);

@@ -1,6 +1,6 @@
 #include "framework/SingleCF.h"
 
-#include <mutex>
+#include <exception>
 
 #include "classlib/controls/extctrls.h"
 #include "classlib/objects/formloader.h"
@@ -11,20 +11,16 @@
 #include "foundation/libstrs.h"
 #include "framework/AppServer.h"
 #include "dialogs/QvQBE.h"
+#include "dialogs/ShowStatusCF.h"
 #include "framework/DBFieldReg.h"
+#include "framework/SingleAttachments.h"
+#include "framework/SingleUserFields.h"
+#include "framework/SingleColorFilter.h"
+#include "framework/SingleLinks.h"
+#include "framework/SingleImport.h"
+#include "framework/SinglePrintFormats.h"
 
 namespace {
-
-// Function statics: a program's main block installs its makers while the library loads, before the
-// unit's own statics would be made.
-std::mutex& QueryLock() {
-    static std::mutex lock;
-    return lock;
-}
-TQueryDialogFactory& QueryFactory() {
-    static TQueryDialogFactory factory;
-    return factory;
-}
 
 // The hour-glass for the time of a query; the previous cursor comes back however it ends.
 class TCursorScope {
@@ -54,8 +50,11 @@ public:
     void SetDefaultTopRow(int rows) override { FDialog->SetDefaultTopRow(rows); }
     bool Execute(AnsiString& where, AnsiString& orderBy) override { return FDialog->Execute(where, orderBy); }
     int GetTopRow() override { return FDialog->GetTopRow(); }
+    // A saved scheme whose page is not a number is not loaded.
     bool LoadScheme(const Variant& page, const AnsiString& text) override {
-        return FDialog->LoadScheme(VarIsEmpty(page) || VarIsNull(page) ? 0 : page.AsInteger(), text);
+        int number = 0;
+        if (!TryStrToInt(VarToStr(page), number)) return false;
+        return FDialog->LoadScheme(number, text);
     }
     void BuildQuery(AnsiString& where, AnsiString& orderBy) override { FDialog->BuildQuery(where, orderBy); }
 
@@ -63,17 +62,42 @@ private:
     TQBEForm* FDialog;
 };
 
+// The status window, freed with the export.
+class TStatusWindow : public TExportStatus {
+public:
+    explicit TStatusWindow(TComponent* owner) : FWindow(new TfrmShowStatus(owner)) {}
+    ~TStatusWindow() override { delete FWindow; }
+    TStatusWindow(const TStatusWindow&) = delete;
+    TStatusWindow& operator=(const TStatusWindow&) = delete;
+    void ShowStatus(const AnsiString& caption, int min, int max) override {
+        FWindow->ShowStatus(caption, min, max);
+    }
+    void StepIt() override { FWindow->StepIt(); }
+    void CloseStatus() override { FWindow->CloseStatus(); }
+
+private:
+    TfrmShowStatus* FWindow;
+};
+
 } // namespace
 
-TQueryDialogFactory QBEDialogFactory() {
-    return [](TfrmSingle* form) { return std::make_unique<TQBEDialog>(form); };
+std::unique_ptr<TQueryDialog> TfrmSingle::MakeQueryDialog() {
+    return std::make_unique<TQBEDialog>(this);
 }
 
-TQueryDialogFactory SetQueryDialogFactory(TQueryDialogFactory factory) {
-    std::lock_guard<std::mutex> lock(QueryLock());
-    TQueryDialogFactory previous = std::move(QueryFactory());
-    QueryFactory() = std::move(factory);
-    return previous;
+void TfrmSingle::ViewColorsAfterSave(bool adding) {
+    if (adding)
+        RefreshColorRecord();
+    else
+        ApplyColorCondition(LastWhere, LastOrder);
+}
+
+void TfrmSingle::ViewApplyHeadColors(TDataSet* colorRow) {
+    if (HeadColors) HeadColors->ApplyForDataSet(colorRow);
+}
+
+std::unique_ptr<TExportStatus> TfrmSingle::MakeExportStatusDialog() {
+    return std::make_unique<TStatusWindow>(this);
 }
 
 KVR_PUBLISHED(TfrmSingle, c) {
@@ -260,7 +284,12 @@ KVR_FORM_RESOURCE(TfrmSingle, R"(inherited frmSingle: TfrmSingle
 end
 )");
 
-TfrmSingle::TfrmSingle(TComponent* owner, bool load) : TfrmBase(owner, false) {
+TfrmSingle::TfrmSingle(TComponent* owner, bool load)
+    : TfrmBase(owner, false), FAttachments(std::make_unique<TSingleAttachments>(*this)),
+      FUserFields(std::make_unique<TSingleUserFields>(*this)),
+      FColorFilter(std::make_unique<TSingleColorFilter>(*this)),
+      FLinks(std::make_unique<TSingleLinks>(*this)), FImport(std::make_unique<TSingleImport>(*this)),
+      FPrintFormats(std::make_unique<TSinglePrintFormats>(*this)) {
     if (load) InitInheritedComponent(this);
 }
 
@@ -330,13 +359,7 @@ void TfrmSingle::BindQueryDialog() {
     TdmSingle* module = SingleModule();
     if (!module) return;
     if (!FQueryDialog) {
-        TQueryDialogFactory factory;
-        {
-            std::lock_guard<std::mutex> lock(QueryLock());
-            factory = QueryFactory();
-        }
-        if (!factory) return;
-        FQueryDialog = factory(this);
+        FQueryDialog = MakeQueryDialog();
         if (!FQueryDialog) return;
         QBEForm = FQueryDialog->Component();
     }
@@ -355,7 +378,7 @@ void TfrmSingle::FormShow(TObject* sender) {
         try {
             BuildHeadColors(ColorManagerText());
             FillColorMenu();
-            CreateColorQueryForm();
+            FColorFilter->CreateColorQueryForm();
         } catch (const Exception& e) {
             WriteAlertLog(Broker->ProgramID, "Single-Color:" + e.Message(), 'D');
         }
@@ -487,40 +510,88 @@ bool TfrmSingle::KeepFailedEdit() {
     return false;
 }
 
+// The save is one sequence for every document form; the header-plus-body form extends its steps.
 bool TfrmSingle::SaveRecord() {
-    TdmSingle* module = SingleModule();
-    if (!module) return false;
-    TClientDataSet* main = module->cdsMain;
+    if (!SingleModule()) return false;
+    const bool adding = EditState == esInsert;
+    LastSaveFailed = true;
     bool saved = false;
     try {
-        if (main->State() == dsEdit || main->State() == dsInsert) main->Post();
-        if (EditState == esInsert) module->BeforeSaveDetails();
-        saved = module->SaveDataSet(main);
+        try {
+            if (!PrepareSave(adding)) {
+                SaveStopped();
+                return false;
+            }
+            saved = ApplySave(adding);
+        } catch (const EAbort&) {
+            throw;
+        } catch (const Exception& e) {
+            SaveRaised(e);
+            throw;
+        }
     } catch (const EAbort&) {
-        // A check that stopped the post has spoken; the record stays as the user has it.
-        LastSaveFailed = true;
-        if (main->State() != dsEdit && main->State() != dsInsert && !main->IsEmpty()) main->Edit();
+        // A check that stopped the save has spoken; the record stays as the user has it.
+        ApplyPendingFocus();
+        SaveStopped();
         return false;
     }
-    LastSaveFailed = !saved;
     if (!saved) {
-        Broker->Say("E", "000008");
-        // What the user typed stays in the change log and on the screen, in the editing state.
-        if (main->Active() && main->State() != dsEdit && main->State() != dsInsert && !main->IsEmpty())
-            main->Edit();
+        SaveFailed();
         return false;
     }
+    LastSaveFailed = false;
+    // The form leaves the edit whether or not what follows a save raised; then it is raised again.
+    std::exception_ptr raised;
+    try {
+        FinishSave(adding);
+    } catch (...) {
+        raised = std::current_exception();
+    }
+    LeaveEditAfterSave(adding);
+    if (raised) std::rethrow_exception(raised);
+    return true;
+}
+
+bool TfrmSingle::PrepareSave(bool adding) {
+    TdmSingle* module = SingleModule();
+    TClientDataSet* main = module->cdsMain;
+    if (main->State() == dsEdit || main->State() == dsInsert) PostRecord(main);
+    if (adding) module->BeforeSaveDetails();
+    return true;
+}
+
+bool TfrmSingle::ApplySave(bool) {
+    TdmSingle* module = SingleModule();
+    return module->SaveDataSet(module->cdsMain);
+}
+
+void TfrmSingle::FinishSave(bool) {}
+
+void TfrmSingle::LeaveEditAfterSave(bool adding) {
     if (CloseAfterSave) {
         SetEditState(esBrowse);
         Close();
-    } else if (IsKeepOnAdd && EditState == esInsert) {
+    } else if (IsKeepOnAdd && adding) {
         AddRecord(false);
     } else {
         SetEditState(esBrowse);
-        RecordChanged(main);
+        RecordChanged(SingleModule()->cdsMain);
     }
-    return true;
 }
+
+void TfrmSingle::SaveStopped() {
+    TClientDataSet* main = SingleModule()->cdsMain;
+    if (main->Active() && main->State() != dsEdit && main->State() != dsInsert && !main->IsEmpty())
+        main->Edit();
+}
+
+void TfrmSingle::SaveFailed() {
+    Broker->Say("E", "000008");
+    // What the user typed stays in the change log and on the screen, in the editing state.
+    SaveStopped();
+}
+
+void TfrmSingle::SaveRaised(const Exception&) {}
 
 bool TfrmSingle::ValidateRecord(TDataSet* dataSet) {
     TdmSingle* module = SingleModule();
@@ -712,6 +783,158 @@ void TfrmSingle::UpdateButtonStates() {
         if (item) item->SetEnabled(!editing);
 }
 
+// ---- services ----
+
+AnsiString TfrmSingle::BuildAttachmentKey(const AnsiString& separator) {
+    return FAttachments->BuildKey(separator);
+}
+
+void TfrmSingle::LoadAttachmentKeys() {
+    FAttachments->LoadKeys();
+}
+
+bool TfrmSingle::HasAttachment() {
+    return FAttachments->HasAttachment();
+}
+
+void TfrmSingle::ShowAttachments() {
+    FAttachments->Show();
+}
+
+bool TfrmSingle::DeleteRecord(bool confirm) {
+    const AnsiString key = BuildAttachmentKey("||");
+    const bool deleted = TfrmBase::DeleteRecord(confirm);
+    if (!deleted) return deleted;
+    FAttachments->RecordDeleted(key);
+    if (TdmSingle* module = SingleModule()) RecordChanged(module->cdsMain);
+    return deleted;
+}
+
+AnsiString TfrmSingle::GetLinkKeyValue() {
+    return FPrintFormats->GetLinkKeyValue();
+}
+
+void TfrmSingle::LoadVoucherFormats(TMenuItem* menu, bool force) {
+    FPrintFormats->LoadVoucherFormats(menu, force);
+}
+
+void TfrmSingle::MenuItemVoucherFormatClick(TObject* sender) {
+    FPrintFormats->MenuItemVoucherFormatClick(sender);
+}
+
+void TfrmSingle::ImportXml(const AnsiString& text) {
+    FImport->ImportXml(text);
+}
+
+void TfrmSingle::LoadLinkFields() {
+    FLinks->LoadLinkFields();
+}
+
+void TfrmSingle::gdHeadMouseMove(TObject* a0, TShiftState shift, int x, int y) {
+    FLinks->gdHeadMouseMove(a0, shift, x, y);
+}
+
+void TfrmSingle::gdHeadMouseDown(TObject* a0, TMouseButton button, TShiftState a2, int x, int y) {
+    FLinks->gdHeadMouseDown(a0, button, a2, x, y);
+}
+
+void TfrmSingle::gdHeadKeyUp(TObject* a0, Word& a1, TShiftState a2) {
+    FLinks->gdHeadKeyUp(a0, a1, a2);
+}
+
+void TfrmSingle::FollowGridLink(TFDBGrid* grid, TDataSet* dataSet) {
+    FLinks->FollowGridLink(grid, dataSet);
+}
+
+void TfrmSingle::BuildLinkQuery(const AnsiString& program, const AnsiString& table, AnsiString& result,
+                                const AnsiString& where, const AnsiString& linkNo,
+                                const AnsiString& otherTable) {
+    FLinks->BuildLinkQuery(program, table, result, where, linkNo, otherTable);
+}
+
+AnsiString TfrmSingle::LoadColorXml() {
+    return FColorFilter->LoadColorXml();
+}
+
+void TfrmSingle::FillColorMenu() {
+    FColorFilter->FillColorMenu();
+}
+
+void TfrmSingle::DrawColorMenuItem(TObject* sender, TCanvas* canvas, TRect rect, bool selected) {
+    FColorFilter->DrawColorMenuItem(sender, canvas, rect, selected);
+}
+
+void TfrmSingle::ColorMenuClick(TObject* sender) {
+    FColorFilter->ColorMenuClick(sender);
+}
+
+void TfrmSingle::btnColorQueryClick(TObject* a0) {
+    FColorFilter->btnColorQueryClick(a0);
+}
+
+void TfrmSingle::ApplyColorFilter() {
+    FColorFilter->ApplyColorFilter();
+}
+
+TField* TfrmSingle::FindMainField(const AnsiString& table, const AnsiString& field) {
+    return FUserFields->FindMainField(table, field);
+}
+
+TField* TfrmSingle::FindQualifiedField(const AnsiString& reference) {
+    return FUserFields->FindQualifiedField(reference);
+}
+
+void TfrmSingle::SetupUserFields() {
+    FUserFields->SetupUserFields();
+}
+
+AnsiString TfrmSingle::FormatSetting(const AnsiString& componentName, const AnsiString& name) {
+    return FUserFields->FormatSetting(componentName, name);
+}
+
+void TfrmSingle::SetUDFLookupHints() {
+    FUserFields->SetUDFLookupHints();
+}
+
+void TfrmSingle::DoF2Key(Word& key, TWinControl* control) {
+    FUserFields->DoF2Key(key, control);
+}
+
+void TfrmSingle::OpenUDFLookup(TDataSet* dataSet, TDBEdit* edit) {
+    FUserFields->OpenUDFLookup(dataSet, edit);
+}
+
+std::unique_ptr<TUDFFields> TfrmSingle::LoadUDFFields(const AnsiString& program, const AnsiString& tag,
+                                                      const AnsiString& scope) {
+    return FUserFields->LoadUDFFields(program, tag, scope);
+}
+
+std::unique_ptr<TUDFFields> TfrmSingle::LoadHeaderUDFFields(const AnsiString& program,
+                                                            const AnsiString& tag) {
+    return FUserFields->LoadHeaderUDFFields(program, tag);
+}
+
+void TfrmSingle::RestoreUDFHandlers() {
+    FUserFields->RestoreUDFHandlers();
+}
+
+bool TfrmSingle::QueryUDFData(TUDFField* item, const TStrings* values, AnsiString& text) {
+    return FUserFields->QueryUDFData(item, values, text);
+}
+
+void TfrmSingle::UDFFieldChanged(TField* field) {
+    FUserFields->UDFFieldChanged(field);
+}
+
+void TfrmSingle::FillLinkedUDFValues(const AnsiString& program, const AnsiString& tag, TDataSet* dataSet,
+                                     const std::vector<AnsiString>& values) {
+    FUserFields->FillLinkedUDFValues(program, tag, dataSet, values);
+}
+
+void TfrmSingle::CollectEditableFields() {
+    FUserFields->CollectEditableFields();
+}
+
 // ---- closing ----
 
 int TfrmSingle::CloseResult() const {
@@ -731,7 +954,7 @@ void TfrmSingle::FormClose(TObject* sender, TCloseAction& action) {
 void TfrmSingle::FormDestroy(TObject* sender) {
     RestoreUDFHandlers();
     HeadUDFFields.reset();
-    ColorQueryForm.reset();
+    FColorFilter->DropQueryDialog();
     HeadColors.reset();
     TfrmRadical::FormDestroy(sender);
 }

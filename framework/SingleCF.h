@@ -21,6 +21,12 @@
 #include "framework/SingleCD.h"
 
 class TfrmSingle;
+class TSingleAttachments;
+class TSingleUserFields;
+class TSingleColorFilter;
+class TSingleLinks;
+class TSingleImport;
+class TSinglePrintFormats;
 
 // The query-by-example dialog as the form drives it (the dialogs' TQBEForm). The component it wraps
 // is owned by the form.
@@ -37,15 +43,10 @@ public:
     virtual bool LoadScheme(const Variant& page, const AnsiString& text) = 0;
     virtual void BuildQuery(AnsiString& where, AnsiString& orderBy) = 0;
 };
-using TQueryDialogFactory = std::function<std::unique_ptr<TQueryDialog>(TfrmSingle* form)>;
-// Installs the maker of the query dialog; returns the one it replaces. Without one the query command
-// fetches the last condition again.
-TQueryDialogFactory SetQueryDialogFactory(TQueryDialogFactory factory);
-// The dialogs' query-by-example form (TQBEForm) behind that interface, for a program's main block:
-//     SetQueryDialogFactory(QBEDialogFactory());
-TQueryDialogFactory QBEDialogFactory();
 
-// ---- services (SingleServices.cpp) ----
+// ---- services: each a helper the form owns, in a unit of its own (SingleAttachments, SingleUserFields,
+// SingleLinks, SinglePrintFormats, SingleColorFilter, SingleImport; sign-off settings in SingleSignOff)
+// ----
 // The colour-condition query dialog as the form drives it (the dialogs' TColorQBEForm), made once
 // over the header grid's conditions; the component it wraps is owned by the form.
 class TColorQueryDialog {
@@ -56,14 +57,6 @@ public:
     // The colour-management switch as the user left it.
     virtual bool IsColorManage() const = 0;
 };
-using TColorQueryDialogFactory =
-    std::function<std::unique_ptr<TColorQueryDialog>(TfrmSingle* form, TColorConditions* conditions)>;
-// Installs the maker of the colour query dialog; returns the one it replaces. Without one the colour
-// filter runs from its menu alone.
-TColorQueryDialogFactory SetColorQueryDialogFactory(TColorQueryDialogFactory factory);
-// The dialogs' colour-condition form (TColorQBEForm) behind that interface, for a program's main block:
-//     SetColorQueryDialogFactory(ColorQBEDialogFactory());
-TColorQueryDialogFactory ColorQBEDialogFactory();
 
 // A drill-down link row (WOQMR) as its condition needs it: the source fields, the target fields and
 // their separator.
@@ -80,7 +73,7 @@ AnsiString BuildColorFilter(const std::vector<AnsiString>& ticked, const AnsiStr
                             const AnsiString& database);
 // ---- end of services ----
 
-class TfrmSingle : public TfrmBase {
+class TfrmSingle : public TfrmBase, public TSingleView {
     KVR_CLASS(TfrmSingle, TfrmBase)
 public:
     explicit TfrmSingle(TComponent* owner, bool load = true);
@@ -135,6 +128,24 @@ public:
     // The next number of a document of the record's type and date. '' when the host gives none
     // (E 000033 said), so that no placeholder is ever taken for a number.
     virtual AnsiString NextDocumentNo();
+    // The form makes its own dialogs: by default the dialogs' forms; a program or a test overrides
+    // these. None (nullptr): the query command fetches the last condition again, the colour filter
+    // runs from its menu alone, an export shows no progress.
+    virtual std::unique_ptr<TQueryDialog> MakeQueryDialog();
+    virtual std::unique_ptr<TColorQueryDialog> MakeColorQueryDialog(TColorConditions* conditions);
+    std::unique_ptr<TExportStatus> MakeExportStatusDialog() override;
+    // The steps of SaveRecord, which the header-plus-body form extends. PrepareSave posts the record
+    // once, with what goes with it, and checks it; false or EAbort stops the save (SaveStopped) with
+    // the record still being edited. ApplySave sends the change packet: its result is the save's.
+    // SaveFailed answers a refused packet, SaveRaised an exception of either step before it goes on.
+    // After a successful apply FinishSave runs, then LeaveEditAfterSave even when FinishSave raised.
+    virtual bool PrepareSave(bool adding);
+    virtual bool ApplySave(bool adding);
+    virtual void SaveStopped();
+    virtual void SaveFailed();
+    virtual void SaveRaised(const Exception& e);
+    virtual void FinishSave(bool adding);
+    virtual void LeaveEditAfterSave(bool adding);
 
     // Overrides.
     void ConnectDataModule() override;
@@ -153,6 +164,14 @@ public:
     void UpdateButtonStates() override;
     void SetQueryCondition(TCustomClientDataSet* dataSet, const AnsiString& where,
                            const AnsiString& order) override;
+
+    // What the data module asks of the form.
+    bool ViewColorManaged() override { return IsColorManage; }
+    void ViewColorsAfterSave(bool adding) override;
+    void ViewColorDataChanged() override { ColorDataChanged(); }
+    bool ViewHasHeadColors() override { return static_cast<bool>(HeadColors); }
+    void ViewApplyHeadColors(TDataSet* colorRow) override;
+    bool ViewIsRecordSelected() override { return IsRecordSelected(); }
 
     TdmSingle* SingleModule() const { return dynamic_cast<TdmSingle*>(DataModule); }
     TQueryDialog* QueryDialog() const { return FQueryDialog.get(); }
@@ -183,17 +202,15 @@ public:
     void gdHeadCalcCellColors(TObject* sender, TField* field, TGridDrawState state, bool highlight,
                               TFont* font, TBrush* brush);
 
-    // ---- services (SingleServices.cpp): attachments, user-defined fields, drill-down links, print
-    // formats, sign-off settings, the colour filter and the data import of open mode 11 ----
+    // ---- services: attachments, user-defined fields, drill-down links, print formats, sign-off
+    // settings, the colour filter and the data import of open mode 11. The operations below are the
+    // form's (a descendant overrides them); the helpers behind them hold the services' work and state.
+    // ----
     TMenuItem* miVoucherFormats = nullptr;      // in MenuItem1, filled when it opens
     TMenuItem* miVoucherFormatsPrint = nullptr; // in popPrint
     bool AttachmentsEnabled = false;            // the header-plus-body form offers attachments
-    std::unique_ptr<TStringList> AttachmentKeys;
-    std::unique_ptr<TUDFFields> HeadUDFFields; // tag "Z01"
-    AnsiString LinkFields;                     // the fields with drill-down links, joined by #3
-    bool LinkHover = false;
-    AnsiString FormatKeyField; // keys the default print format; '' for the first key field
-    std::unique_ptr<TColorQueryDialog> ColorQueryForm;
+    std::unique_ptr<TUDFFields> HeadUDFFields;  // tag "Z01"
+    AnsiString FormatKeyField;                  // keys the default print format; '' for the first key field
 
     virtual TField* FindMainField(const AnsiString& table, const AnsiString& field);
     virtual void ShowAttachments();
@@ -223,6 +240,13 @@ public:
 
     // The key values of the current record in key-field order, joined by separator.
     AnsiString BuildAttachmentKey(const AnsiString& separator);
+    // The helpers of the services, owned by the form.
+    TSingleAttachments& Attachments() const { return *FAttachments; }
+    TSingleUserFields& UserFields() const { return *FUserFields; }
+    TSingleColorFilter& ColorFilter() const { return *FColorFilter; }
+    TSingleLinks& Links() const { return *FLinks; }
+    TSingleImport& Import() const { return *FImport; }
+    TSinglePrintFormats& PrintFormats() const { return *FPrintFormats; }
     // Scope "Y": the items with related fields, "N": those without, anything else all.
     std::unique_ptr<TUDFFields> LoadUDFFields(const AnsiString& program, const AnsiString& tag,
                                               const AnsiString& scope);
@@ -249,19 +273,22 @@ public:
     void MenuItemVoucherFormatClick(TObject* sender);
 
 private:
-    // The colour query dialog over the header grid's conditions, when the dialogs installed its maker.
-    void CreateColorQueryForm();
-    // The "msg" of the colour record of a grid row ('' for none): the grid's hint off a link.
-    AnsiString RowColorMsg(int gridRow);
     void RestoreUDFHandlers();
-    int FUDFLabelCount = 0;
-    bool FUDFLabelsRead = false;
-    Variant FUDFLabels;
-    std::unique_ptr<TMT_Doc> FFormatDoc;
-    bool FFormatDocRead = false;
     // ---- end of services ----
 
 private:
+    // The services' helpers, made with the form; parts of it, so they see its private members.
+    std::unique_ptr<TSingleAttachments> FAttachments;
+    std::unique_ptr<TSingleUserFields> FUserFields;
+    std::unique_ptr<TSingleColorFilter> FColorFilter;
+    std::unique_ptr<TSingleLinks> FLinks;
+    std::unique_ptr<TSingleImport> FImport;
+    std::unique_ptr<TSinglePrintFormats> FPrintFormats;
+    friend class TSingleUserFields;
+    friend class TSingleColorFilter;
+    friend class TSingleLinks;
+    friend class TSingleImport;
+    friend class TSinglePrintFormats;
     void BindQueryDialog();
     void ShowFirstPage();
     static void FocusIfPossible(TWinControl* control);

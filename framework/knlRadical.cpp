@@ -181,7 +181,7 @@ bool RestoreNegativeFlags(TDataSet* dataSet, bool nested) {
     return result;
 }
 
-bool PostAndApply(TBrokers*, TCustomClientDataSet* dataSet) {
+bool PostAndApply(TCustomClientDataSet* dataSet) {
     if (!dataSet) return false;
     try {
         RestoreNegativeFlags(dataSet, true);

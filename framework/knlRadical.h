@@ -7,8 +7,6 @@
 #include "classlib/rtl/shellapi.h"
 #include "foundation/LibVCLs.h"
 
-class TBrokers;
-
 // The ten events of DataSetEventNames, saved in that order and cleared; and put back.
 void SuspendDataSetEvents(TDataSet* dataSet, TDataSetEvents& saved);
 void ResumeDataSetEvents(TDataSet* dataSet, const TDataSetEvents& saved);
@@ -36,7 +34,7 @@ void ComposeYearMonth(const AnsiString& text, int kind, const AnsiString& separa
 bool RestoreNegativeFlags(TDataSet* dataSet, bool nested);
 // RestoreNegativeFlags, posts a pending edit, applies with no error allowed: true only when the server
 // accepted every row. An exception is written to the alert log "Class knlRadical-311" and raised again.
-bool PostAndApply(TBrokers* broker, TCustomClientDataSet* dataSet);
+bool PostAndApply(TCustomClientDataSet* dataSet);
 
 // Null string fields become '', null integer and float fields 0, without their validate and change
 // handlers; other fields stay null. Nothing unless the data set is being edited or inserted.

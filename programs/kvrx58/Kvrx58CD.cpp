@@ -8,7 +8,6 @@
 #include "classlib/rtl/strutils.h"
 #include "foundation/LibVCLs.h"
 #include "framework/Brokers.h"
-#include "programs/kvrx58/Kvrx58CF.h"
 
 KVR_PUBLISHED(TdmKvrx58, c) {
     c.Field("cdsMainqryBody", &TdmKvrx58::cdsMainqryBody);
@@ -909,10 +908,6 @@ TdmKvrx58::TdmKvrx58(TComponent* owner, bool load) : TdmDouble(owner, false) {
     if (load) InitInheritedComponent(this);
 }
 
-TfrmKvrx58* TdmKvrx58::Form() const {
-    return dynamic_cast<TfrmKvrx58*>(Owner());
-}
-
 // ---- new records and lines ----
 
 void TdmKvrx58::SetDefaultValues(TDataSet* dataSet) {
@@ -1002,7 +997,7 @@ void TdmKvrx58::ApplyLocalCurrencyDecimals() {
 }
 
 void TdmKvrx58::NumberDocument() {
-    if (TfrmKvrx58* form = Form()) SetFieldText(Head("TA002"), form->NextDocumentNo(), false);
+    if (TKvrx58View* view = ProgramView()) SetFieldText(Head("TA002"), view->ViewNextDocumentNo(), false);
 }
 
 // ---- header fields ----
@@ -1023,19 +1018,17 @@ void TdmKvrx58::cdsMainTA001Validate(TField* sender) {
     Head("TA001C")->SetAsString(ValueAt(values, 1));
     const bool numbered = AutoKey;
     SetAutoKey(ValueAt(values, 3) != "4");
-    TfrmKvrx58* form = Form();
+    TKvrx58View* view = ProgramView();
+    TBaseView* base = BaseView();
     if (AutoKey) {
         NumberDocument();
-        if (form) form->FocusFieldControl("TA008");
-    } else if (numbered && form && form->EditState == esInsert) {
+        if (view) view->ViewFocusField("TA008");
+    } else if (numbered && base && base->ViewEditState() == esInsert) {
         // The number that the other type's numbering gave is not the user's: a hand-numbered type
         // starts from an empty number.
         Head("TA002")->Clear();
     }
-    if (form) {
-        form->ConfirmAfterSave = ValueAt(values, 11) == "Y";
-        form->PrintAfterSave = ValueAt(values, 12) == "Y";
-    }
+    if (view) view->ViewTypeFlags(ValueAt(values, 11) == "Y", ValueAt(values, 12) == "Y");
     const AnsiString programID = Broker ? Broker->ProgramID : AnsiString();
     const bool signOff =
         CheckCodeByKeys(sender, "WOQMQ", "N", VarArrayOf({programID, sender->AsString()}), "", "02");
@@ -1054,8 +1047,8 @@ void TdmKvrx58::cdsMainTA008Validate(TField* sender) {
         Abort();
     }
     DateFieldValidate(sender);
-    TfrmKvrx58* form = Form();
-    if (form && form->EditState == esInsert && AutoKey) NumberDocument();
+    TBaseView* base = BaseView();
+    if (base && base->ViewEditState() == esInsert && AutoKey) NumberDocument();
     SetFieldText(Head("TA042"), date, false);
 }
 
@@ -1069,10 +1062,7 @@ void TdmKvrx58::cdsMainTA005SetText(TField* sender, const AnsiString& text) {
 
 void TdmKvrx58::cdsMainTA006Validate(TField* sender) {
     // A bank account picked from the list is checked already; whatever is typed next is checked again.
-    if (TfrmKvrx58* form = Form(); form && form->BankAccountPicked) {
-        form->BankAccountPicked = false;
-        return;
-    }
+    if (TKvrx58View* view = ProgramView(); view && view->ViewTakeBankAccountPicked()) return;
     CheckCode(sender, "TAZMO", "W", "TA006C", "02");
 }
 

@@ -6,7 +6,22 @@
 #include "classlib/db/db.h"
 #include "framework/DoubleCD.h"
 
-class TfrmKvrx58;
+// What the letter-of-credit data module adds to what it asks of its form.
+class TKvrx58View {
+public:
+    // The next number of a document of the record's type and date; '' when the host gives none.
+    virtual AnsiString ViewNextDocumentNo() = 0;
+    // The focus to the control bound to a header field, when one can take it.
+    virtual void ViewFocusField(const AnsiString& fieldName) = 0;
+    // The document type's flags: confirm and print right after a save.
+    virtual void ViewTypeFlags(bool confirmAfterSave, bool printAfterSave) = 0;
+    // Whether the issuing bank was just picked from the list (its check then has nothing to do);
+    // asking clears it.
+    virtual bool ViewTakeBankAccountPicked() = 0;
+
+protected:
+    ~TKvrx58View() = default;
+};
 
 class TdmKvrx58 : public TdmDouble {
     KVR_CLASS(TdmKvrx58, TdmDouble)
@@ -54,7 +69,8 @@ public:
     void cdsMainTA005SetText(TField* sender, const AnsiString& text);
 
 private:
-    TfrmKvrx58* Form() const;
+    TKvrx58View* ProgramView() const { return OwnerView(Owner(), FProgramView); }
+    mutable TKvrx58View* FProgramView = nullptr;
     TField* Head(const char* name) const { return cdsMain->FieldByName(name); }
     TField* Line(const char* name) const { return cdsBody1->FieldByName(name); }
     // TA022 and TA023 from the issued amount, the ratio and the rate.

@@ -736,17 +736,17 @@ void TfrmKvrx58::ApplyInputSettings() {
     module->ApplyLocalCurrencyDecimals();
 }
 
-bool TfrmKvrx58::SaveRecord() {
+bool TfrmKvrx58::PrepareSave(bool adding) {
     TdmKvrx58* module = Module();
-    if (!module) return false;
     TClientDataSet* body = module->cdsBody1;
     TClientDataSet* main = module->cdsMain;
-    if (body->State() == dsEdit || body->State() == dsInsert) body->Post();
-    if (main->State() == dsEdit || main->State() == dsInsert) main->Post();
+    if (body->State() == dsEdit || body->State() == dsInsert) PostRecord(body);
+    // The header's checks come before the shares and the amount warning; its one post runs them again.
+    if (main->State() != dsEdit && main->State() != dsInsert) main->Edit();
+    if (!ValidateRecord(main)) Abort();
     // The line controls come back on every path, the warning's Cancel and a failing line included.
     body->DisableControls();
     try {
-        main->Edit();
         module->ShareSelfFinanced();
     } catch (...) {
         body->EnableControls();
@@ -758,8 +758,7 @@ bool TfrmKvrx58::SaveRecord() {
     const auto money = [unit](double value) { return std::llround(value * unit); };
     if (money(main->FieldByName("TA018")->AsFloat()) != money(main->FieldByName("TA040")->AsFloat()))
         Broker->Say("W", "100113", {""}, 936, true);
-    if (main->State() != dsEdit && main->State() != dsInsert) main->Edit();
-    return TfrmDouble::SaveRecord();
+    return TfrmDouble::PrepareSave(adding);
 }
 
 bool TfrmKvrx58::ValidateRecord(TDataSet* dataSet) {

@@ -6,7 +6,7 @@
 #include "framework/DoubleCF.h"
 #include "programs/kvrx58/Kvrx58CD.h"
 
-class TfrmKvrx58 : public TfrmDouble {
+class TfrmKvrx58 : public TfrmDouble, public TKvrx58View {
     KVR_CLASS(TfrmKvrx58, TfrmDouble)
 public:
     explicit TfrmKvrx58(TComponent* owner, bool load = true);
@@ -33,9 +33,9 @@ public:
     // Columns by system setting (pricing unit, packages, sign-off state, send count), edit masks and
     // the local currency's decimals.
     void ApplyInputSettings() override;
-    // Before the framework's save: each line's self-financed share, and W 100113 when the issued
-    // amount is not the lines' total at the currency's money decimals.
-    bool SaveRecord() override;
+    // Before the framework's save: the header's checks, each line's self-financed share, and W 100113
+    // when the issued amount is not the lines' total at the currency's money decimals.
+    bool PrepareSave(bool adding) override;
     // A purchase-order line may be on one line of the document only (E 000002).
     bool ValidateRecord(TDataSet* dataSet) override;
     // Entering change mode also runs the data module's currency hook.
@@ -45,6 +45,19 @@ public:
     void FocusFieldControl(const AnsiString& fieldName);
 
     TdmKvrx58* Module() const { return static_cast<TdmKvrx58*>(DataModule); }
+
+    // What the data module asks of the form.
+    AnsiString ViewNextDocumentNo() override { return NextDocumentNo(); }
+    void ViewFocusField(const AnsiString& fieldName) override { FocusFieldControl(fieldName); }
+    void ViewTypeFlags(bool confirmAfterSave, bool printAfterSave) override {
+        ConfirmAfterSave = confirmAfterSave;
+        PrintAfterSave = printAfterSave;
+    }
+    bool ViewTakeBankAccountPicked() override {
+        const bool picked = BankAccountPicked;
+        BankAccountPicked = false;
+        return picked;
+    }
 
     // Handlers of the stream.
     void FormCreate(TObject* sender);

@@ -347,13 +347,3 @@ TEST_F(QBEForm, TheDetailBoxHoldsWithinARunAndStartsUncheckedWhenReopened) {
 }
 
 } // namespace
-
-namespace {
-
-TEST(QBEQueryDialog, TheSingleTableFormGetsTheDialogWhenTheModuleLoads) {
-    TQueryDialogFactory installed = SetQueryDialogFactory(nullptr);
-    EXPECT_TRUE(static_cast<bool>(installed));
-    SetQueryDialogFactory(installed);
-}
-
-} // namespace

@@ -203,6 +203,24 @@ TEST_F(BaseFormTest, ExtraRightsTakeAwayButNeverGiveACommandItsStateForbids) {
     EXPECT_TRUE(Enabled("edTA002"));
 }
 
+// A post the form did not start (a grid's, a program's) runs the same check from the data module: the
+// focus stays where it is while the post fails, and moves to the field once the form's queue is worked.
+TEST_F(BaseFormTest, ACheckInsideAPostLeavesTheFocusMoveToTheForm) {
+    StartForm();
+    BaseForm->MergeRequiredFields("cdsMain:TA002");
+    BaseForm->Show();
+    BaseForm->EditRecord();
+    auto* other = static_cast<TWinControl*>(BaseForm->FindComponent("edTA003"));
+    ASSERT_NE(other, nullptr);
+    other->SetFocus();
+    Main()->FieldByName("TA002")->SetAsString("");
+    EXPECT_THROW(Main()->Post(), EAbort);
+    EXPECT_EQ(DialogTexts(), std::vector<AnsiString>{"E000003:名称 "});
+    EXPECT_EQ(BaseForm->ActiveControl(), other);
+    Application->ProcessMessages();
+    EXPECT_EQ(BaseForm->ActiveControl(), BaseForm->FindComponent("edTA002"));
+}
+
 TEST_F(BaseFormTest, TheRequiredFieldCheckNamesTheFieldAndStopsThePost) {
     StartForm();
     BaseForm->MergeRequiredFields("cdsMain:TA002");

@@ -33,7 +33,7 @@ public:
         ++SaveCount;
         TClientDataSet* main = Module()->cdsMain;
         try {
-            if (main->State() == dsEdit || main->State() == dsInsert) main->Post();
+            if (main->State() == dsEdit || main->State() == dsInsert) PostRecord(main);
             if (Module()->SaveDataSet(main)) {
                 SetEditState(esBrowse);
                 return true;

@@ -3,6 +3,7 @@
 // and un-void with their FLAG step, and what a refusal of the manager shows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 
 #include "classlib/rtl/datetime.h"
@@ -93,7 +94,19 @@ public:
         TfrmDouble::FormCreate(sender);
     }
     void ApplyQBECondition() override { ++Requeries; }
+    std::unique_ptr<TConfirmDateDialog> MakeConfirmDateDialog() override;
+    // A re-query by key is recorded, not run: these documents live in memory.
+    void SetQueryCondition(TCustomClientDataSet*, const AnsiString& where, const AnsiString&) override {
+        KeyQueries.push_back(where);
+    }
+    bool AddRecord(bool) override {
+        ++Adds;
+        SetEditState(esInsert);
+        return true;
+    }
     int Requeries = 0;
+    int Adds = 0;
+    std::vector<AnsiString> KeyQueries;
 };
 
 KVR_PUBLISHED(TfrmConfirmTest, c) {
@@ -123,12 +136,18 @@ public:
     }
 };
 
+} // namespace
+
+std::unique_ptr<TConfirmDateDialog> TfrmConfirmTest::MakeConfirmDateDialog() {
+    return std::make_unique<TScriptedConfirmDate>();
+}
+
+namespace {
+
 class DoubleConfirmTest : public FormFixture {
 protected:
     void SetUp() override {
         FormFixture::SetUp();
-        FPreviousDialog =
-            SetConfirmDateDialogFactory([](TfrmDouble*) { return std::make_unique<TScriptedConfirmDate>(); });
         TScriptedConfirmDate::Answers.clear();
         TScriptedConfirmDate::Prepared.clear();
         ManagerObject = NewDispatchDouble(Manager);
@@ -197,7 +216,6 @@ protected:
         RevokeOleObjectFactory(FManager);
         Manager->Calls.clear();
         ManagerObject = Variant();
-        SetConfirmDateDialogFactory(FPreviousDialog);
         FormFixture::TearDown();
     }
     TClientDataSet* Main() const { return Double->DoubleModule()->cdsMain; }
@@ -238,7 +256,6 @@ protected:
 
 private:
     int FManager = 0;
-    TConfirmDateDialogFactory FPreviousDialog;
 };
 
 TEST_F(DoubleConfirmTest, TheRequestCarriesTheKeysTheFlagAndTheDate) {
@@ -316,6 +333,66 @@ TEST_F(DoubleConfirmTest, ARefusalIsShownAsTheManagersMessage) {
     ASSERT_EQ(dialogs.size(), 1u);
     EXPECT_EQ(dialogs[0].Text, "plain");
     EXPECT_EQ(Main()->FieldByName("TA038")->AsString(), "N");
+}
+
+// A new document confirmed right after its save, the confirmation refused ("E": the silent abort): the
+// save stands, and the form still leaves the edit as it would after an accepted confirmation, then the
+// abort goes on to the caller.
+TEST_F(DoubleConfirmTest, ARefusedConfirmAfterSaveStillEndsTheSave) {
+    TDispatchDouble* server = nullptr;
+    const Variant serverObject = NewDispatchDouble(server);
+    server->OnValue("SetIsSeq", Variant());
+    server->OnValue("WhatIs", AnsiString("20261201009"));
+    auto* module = static_cast<TdmConfirmTest*>(Double->DoubleModule());
+    module->AppServer = serverObject;
+    Manager->OnValue("DoIt2", false);
+    Manager->OnValue("ResultDesc", VarArrayOf({Variant(AnsiString("E")), Variant(AnsiString("000032")),
+                                               VarArrayOf({Variant(AnsiString("no"))})}));
+    const struct {
+        const char* Name;
+        bool CloseAfterSave, KeepOnAdd;
+        Byte State;   // the edit state after the save
+        int Adds;     // the next document started
+        bool Closed;  // the form closed with the result of open mode 7
+        bool Requery; // the document read again under the server's number
+    } cases[] = {
+        {"browse", false, false, esBrowse, 0, false, true},
+        {"keep on add", false, true, esInsert, 1, false, true},
+        {"open mode 7", true, false, esBrowse, 0, true, false},
+    };
+    int number = 2;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Double->CloseAfterSave = c.CloseAfterSave;
+        Double->IsKeepOnAdd = c.KeepOnAdd;
+        Double->OpenMode = c.CloseAfterSave ? 7 : 0;
+        Double->ReturnCode = 0;
+        Double->Adds = 0;
+        Double->KeyQueries.clear();
+        Double->AutoConfirmMode = 1;
+        const AnsiString shown = "2026120100" + IntToStr(number++);
+        Main()->Append();
+        Main()->FieldByName("TA001")->SetAsString("5101");
+        Main()->FieldByName("TA002")->SetAsString(shown);
+        Main()->FieldByName("TA038")->SetAsString("N");
+        Main()->FieldByName("FLAG")->SetAsFloat(1);
+        module->SetAutoKey(true); // as the document type's check does: the server numbers it
+        Double->SetEditState(esInsert);
+        const int saves = module->Saves;
+        EXPECT_THROW(Double->SaveRecord(), EAbort);
+        TakeDialogs();
+        EXPECT_EQ(module->Saves, saves + 1);
+        EXPECT_FALSE(Double->LastSaveFailed);
+        EXPECT_EQ(Double->EditState, c.State);
+        EXPECT_EQ(Double->Adds, c.Adds);
+        EXPECT_EQ(Double->ReturnCode, c.Closed ? 1 : 0);
+        const bool requeried =
+            std::any_of(Double->KeyQueries.begin(), Double->KeyQueries.end(), [](const AnsiString& where) {
+                return where.find("20261201009") != AnsiString::npos;
+            });
+        EXPECT_EQ(requeried, c.Requery);
+        if (Main()->State() != dsBrowse) Main()->Cancel();
+    }
 }
 
 TEST_F(DoubleConfirmTest, VoidAndUnvoidStepTheFlagAndReachEveryLine) {

@@ -12,6 +12,8 @@
 #include "components/QvDBEdit.h"
 #include "dialogs/QvColorQBE.h"
 #include "foundation/UserDefINI.h"
+#include "framework/SingleAttachments.h"
+#include "framework/SingleColorFilter.h"
 #include "framework/SingleCF.h"
 #include "standins/outside/attach/attachc.h"
 #include "tests/framework/FormFixture.h"
@@ -31,6 +33,9 @@ public:
         if (load) InitInheritedComponent(this);
     }
     TClass DataModuleClass() override { return TdmServicesTest::StaticClass(); }
+    // The scripted colour dialog, or the dialogs' own form when a test asks for it.
+    std::unique_ptr<TColorQueryDialog> MakeColorQueryDialog(TColorConditions* conditions) override;
+    static inline bool DialogsColorForm = false;
     void FormCreate(TObject* sender) {
         CreateDataModule();
         IsColorManage = true;
@@ -133,6 +138,15 @@ public:
     static inline std::vector<bool> Runs;
 };
 
+} // namespace
+
+std::unique_ptr<TColorQueryDialog> TfrmServicesTest::MakeColorQueryDialog(TColorConditions* conditions) {
+    if (DialogsColorForm) return TfrmSingle::MakeColorQueryDialog(conditions);
+    return std::make_unique<TScriptedColorQuery>();
+}
+
+namespace {
+
 Variant Rows(std::initializer_list<std::vector<Variant>> rows) {
     std::vector<Variant> items;
     for (const std::vector<Variant>& row : rows)
@@ -174,8 +188,7 @@ protected:
             *args[4].Value = Rows({{"UDF51", "保证金", "Margin"}});
             return Variant(true);
         });
-        FPreviousColor = SetColorQueryDialogFactory(
-            [](TfrmSingle*, TColorConditions*) { return std::make_unique<TScriptedColorQuery>(); });
+        TfrmServicesTest::DialogsColorForm = false;
         TScriptedColorQuery::AnswerOK = true;
         TScriptedColorQuery::KeepColorManage = true;
         TScriptedColorQuery::Ticks.clear();
@@ -186,7 +199,6 @@ protected:
         delete Single;
         Single = nullptr;
         Server.reset();
-        SetColorQueryDialogFactory(FPreviousColor);
         SetClassRegistryFileName("");
         FormFixture::TearDown();
     }
@@ -282,9 +294,6 @@ protected:
     bool FailTransaction = false;
     AnsiString FormatXml;
     int Saves = 0;
-
-private:
-    TColorQueryDialogFactory FPreviousColor;
 };
 
 // ---- pure condition builders ----
@@ -363,7 +372,7 @@ TEST_F(SingleServicesTest, AttachmentKeysJoinTheKeyValuesAndADeleteTakesTheRecor
               " DELETE FROM ATTACH  WHERE Parent = 'TSTSRV01'        AND "
               "CompanyID = 'DEMO'        AND KeyValues = 'C||003' ");
     EXPECT_EQ(Keys(), (std::vector<AnsiString>{"A", "B"}));
-    EXPECT_EQ(Single->AttachmentKeys->Count(), 1);
+    EXPECT_EQ(Single->Attachments().Keys()->Count(), 1);
 }
 
 TEST_F(SingleServicesTest, TheAttachmentDialogGetsTheRecordAndNeverOpensWhileAdding) {
@@ -458,7 +467,7 @@ TEST_F(SingleServicesTest, AColourConditionOfTheMenuFiltersAndAFailedFilterQueri
 
 TEST_F(SingleServicesTest, TheColourDialogTicksConditionsAndCanSwitchColourManagementOff) {
     Start();
-    ASSERT_TRUE(Single->ColorQueryForm);
+    ASSERT_TRUE(Single->ColorFilter().QueryDialog());
     EXPECT_TRUE(Single->btnColorQuery->Visible());
     const size_t fetched = Conditions.size();
     TScriptedColorQuery::AnswerOK = false;
@@ -493,9 +502,9 @@ public:
 };
 
 TEST_F(SingleServicesTest, TheDialogsColourFormServesTheFilter) {
-    SetColorQueryDialogFactory(ColorQBEDialogFactory());
+    TfrmServicesTest::DialogsColorForm = true;
     Start();
-    ASSERT_TRUE(Single->ColorQueryForm);
+    ASSERT_TRUE(Single->ColorFilter().QueryDialog());
     TColorFormUser user;
     TModalDriver* previous = Application->SetModalDriver(&user);
     Single->btnColorQueryClick(nullptr);

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 
 #include "classlib/automation/comserv.h"
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/files.h"
 #include "classlib/rtl/shellapi.h"
+#include "dialogs/QvQBE.h"
 #include "foundation/libUDF.h"
 #include "framework/SingleCF.h"
 #include "readback/ReadBack.h"
@@ -40,7 +42,15 @@ public:
         TfrmSingle::FormCreate(sender);
     }
     AnsiString ColorManagerText() override { return ColorXml; }
+    // The scripted query dialog unless a test asks for the dialogs' own form; the progress window a
+    // test installs, else the dialogs' own.
+    std::unique_ptr<TQueryDialog> MakeQueryDialog() override;
+    std::unique_ptr<TExportStatus> MakeExportStatusDialog() override {
+        return StatusMaker ? StatusMaker() : TfrmSingle::MakeExportStatusDialog();
+    }
     static inline AnsiString ColorXml;
+    static inline bool DialogsQueryForm = false;
+    std::function<std::unique_ptr<TExportStatus>()> StatusMaker;
     std::vector<bool> Prints;
 };
 
@@ -147,6 +157,15 @@ private:
     TComponent* FComponent;
 };
 
+} // namespace
+
+std::unique_ptr<TQueryDialog> TfrmSingleTest::MakeQueryDialog() {
+    if (DialogsQueryForm) return TfrmSingle::MakeQueryDialog();
+    return std::make_unique<TScriptedQuery>(this);
+}
+
+namespace {
+
 Variant Row(const char* key, const char* name, double amount, double fee, int count) {
     return VarArrayOf(
         {Variant(key), Variant(name), Variant(amount), Variant(fee), Variant(count), Variant("X")});
@@ -174,8 +193,7 @@ protected:
             *args[4].Value = VarArrayOf({"单档测试作业", "", "", "", "", "", "", "N", "W", "Single"});
             return Variant(true);
         });
-        FPreviousQuery =
-            SetQueryDialogFactory([](TfrmSingle* form) { return std::make_unique<TScriptedQuery>(form); });
+        TfrmSingleTest::DialogsQueryForm = false;
         TScriptedQuery::Answers.clear();
         TScriptedQuery::Bound.clear();
         FPreviousShell = SetShellExecuteHandler([this](const TShellExecuteInfo& info) {
@@ -188,7 +206,6 @@ protected:
         Single = nullptr;
         Server.reset();
         SetShellExecuteHandler(FPreviousShell);
-        SetQueryDialogFactory(FPreviousQuery);
         ResetNowForTesting();
         TfrmSingleTest::ColorXml.clear();
         SetClassRegistryFileName("");
@@ -255,7 +272,6 @@ protected:
     bool ColorColumn = false;
 
 private:
-    TQueryDialogFactory FPreviousQuery;
     TShellExecuteHandler FPreviousShell;
 };
 
@@ -647,11 +663,25 @@ private:
     std::vector<AnsiString>& FLog;
 };
 
+TEST_F(SingleTest, WithoutOverridesTheFormMakesTheDialogsOwnWindows) {
+    TfrmSingleTest::DialogsQueryForm = true;
+    Start();
+    ASSERT_NE(Single->QueryDialog(), nullptr);
+    EXPECT_NE(dynamic_cast<TQBEForm*>(Single->QueryDialog()->Component()), nullptr);
+    // A saved scheme whose page is no number is not loaded.
+    for (const Variant& page : {Variant(), Variant("A")})
+        EXPECT_FALSE(Single->QueryDialog()->LoadScheme(page, "TA001;=;1")) << VarToStr(page);
+    std::unique_ptr<TExportStatus> status = Single->MakeExportStatusDialog();
+    ASSERT_NE(status, nullptr);
+    status->ShowStatus("export", 0, 2);
+    status->StepIt();
+    status->CloseStatus();
+}
+
 TEST_F(SingleTest, ExportsShowTheirProgressAndTakeTheComboBoxText) {
     Start();
     std::vector<AnsiString> log;
-    const TExportStatusFactory previous =
-        SetExportStatusFactory([&log](TComponent*) { return std::make_unique<TRecordedStatus>(log); });
+    Single->StatusMaker = [&log] { return std::make_unique<TRecordedStatus>(log); };
     // The name is edited with a combo box of the form: the export writes its item's text.
     auto* combo = new TwwDBComboBox(Single);
     combo->SetName("cboTA002");
@@ -660,7 +690,7 @@ TEST_F(SingleTest, ExportsShowTheirProgressAndTakeTheComboBoxText) {
     SetNowForTesting(EncodeDate(2024, 2, 3) + EncodeTime(9, 5, 7, 0));
     User.Answers = {"No"};
     EXPECT_TRUE(Module()->ExportToXLSFile(Main(), Single));
-    SetExportStatusFactory(previous);
+    Single->StatusMaker = nullptr;
     // Every record fetched first, then one step a record.
     EXPECT_EQ(log, (std::vector<AnsiString>{"show 查询结果转 Excel 文件进度 0..3", "close after 3"}));
     const TReadBook book = ReadBack(NativePath(ExportPath("20240203090507")));

@@ -137,7 +137,7 @@ TEST_F(KnlRadicalTest, PostAndApplyIsTrueOnlyWhenTheServerTookEveryRow) {
     cdsBody1->Edit();
     cdsBody1->FieldByName("TB005")->SetAsFloat(50);
     // Pending edit: posted by PostAndApply.
-    EXPECT_TRUE(PostAndApply(nullptr, cdsMain));
+    EXPECT_TRUE(PostAndApply(cdsMain));
     EXPECT_EQ(cdsMain->ChangeCount(), 0);
 
     Provider().RejectRow = [](TUpdateKind, const Variant&) { return AnsiString("locked by another user"); };
@@ -155,7 +155,7 @@ TEST_F(KnlRadicalTest, PostAndApplyIsTrueOnlyWhenTheServerTookEveryRow) {
     auto* handler = new THandler(FOwner);
     handler->Count = &reconciled;
     cdsMain->SetOnReconcileError(TReconcileErrorEvent(handler, &THandler::Reconcile));
-    EXPECT_FALSE(PostAndApply(nullptr, cdsMain));
+    EXPECT_FALSE(PostAndApply(cdsMain));
     EXPECT_EQ(reconciled, 1);
     EXPECT_EQ(AlertLog("Class knlRadical-311"), "");
 }
@@ -168,9 +168,9 @@ TEST_F(KnlRadicalTest, PostAndApplyLogsAndRaisesAFailure) {
     Provider().RejectRow = [](TUpdateKind, const Variant&) -> AnsiString {
         throw Exception("connection lost");
     };
-    EXPECT_THROW(PostAndApply(nullptr, cdsMain), Exception);
+    EXPECT_THROW(PostAndApply(cdsMain), Exception);
     EXPECT_NE(AlertLog("Class knlRadical-311").find("connection lost"), AnsiString::npos);
-    EXPECT_FALSE(PostAndApply(nullptr, nullptr));
+    EXPECT_FALSE(PostAndApply(nullptr));
 }
 
 TEST_F(KnlRadicalTest, FillNullFieldsWithoutTheirHandlers) {

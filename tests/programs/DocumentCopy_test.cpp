@@ -44,22 +44,16 @@ class DocumentServices : public Kvrx58Fixture {
 protected:
     void SetUp() override {
         Kvrx58Fixture::SetUp();
-        FPreviousCopy = SetCopyDialogFactory(nullptr);
-        FPreviousQuery = SetQueryDialogFactory([](TfrmSingle* form) -> std::unique_ptr<TQueryDialog> {
+        TfrmKvrx58Scripted::QueryDialogMaker = [](TfrmSingle* form) {
             return std::make_unique<TFixedQuery>(form);
-        });
+        };
         TFixedQuery::Where.clear();
-    }
-    void TearDown() override {
-        Kvrx58Fixture::TearDown();
-        SetQueryDialogFactory(FPreviousQuery);
-        SetCopyDialogFactory(FPreviousCopy);
     }
     // The copy dialog answered: the source key typed on its first page, the new key on its second.
     void CopyWith(const AnsiString& sourceNo, const AnsiString& newType, const AnsiString& newNo) {
-        SetCopyDialogFactory([=, this](TfrmDouble* owner, TDataSet* dataSet, TDataSource*, Byte kind,
-                                       Variant& extras, Variant& lines, Variant& head,
-                                       const AnsiString& keys) {
+        TfrmKvrx58Scripted::CopyDialog = [=, this](TfrmDouble* owner, TDataSet* dataSet, Byte kind,
+                                                   Variant& extras, Variant& lines, Variant& head,
+                                                   const AnsiString& keys) {
             DialogKeys = keys;
             DialogKind = kind;
             Variant h, e, l;
@@ -70,17 +64,13 @@ protected:
             extras = e;
             lines = l;
             return true;
-        });
+        };
     }
     std::string Column(const char* column, const char* no) const {
         return Sql(std::string("SELECT ") + column + " FROM KVRTA WHERE TA002 = '" + no + "'");
     }
     AnsiString DialogKeys;
     int DialogKind = -1;
-
-private:
-    TCopyDialogFactory FPreviousCopy;
-    TQueryDialogFactory FPreviousQuery;
 };
 
 } // namespace
@@ -216,11 +206,11 @@ TEST_F(DocumentServices, PrintingHandsTheHostTheDocumentsKeyAndTellsWhatItAnswer
 
 TEST_F(DocumentServices, ADialogThatStartedNoNewDocumentCopiesNothing) {
     Open();
-    SetCopyDialogFactory(
-        [](TfrmDouble*, TDataSet*, TDataSource*, Byte, Variant&, Variant&, Variant& head, const AnsiString&) {
-            head = VarArrayOf({Variant("X")});
-            return true;
-        });
+    TfrmKvrx58Scripted::CopyDialog = [](TfrmDouble*, TDataSet*, Byte, Variant&, Variant&, Variant& head,
+                                        const AnsiString&) {
+        head = VarArrayOf({Variant("X")});
+        return true;
+    };
     const AnsiString current = Head("TA001");
     Application->ClearDialogs();
     Form->CopyDocument();

@@ -4,6 +4,7 @@
 // who answers the message dialogs and the lookup windows from queues (OK and nothing picked when a
 // queue is empty) and keeps what they were shown.
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -49,10 +50,32 @@ public:
     }
 };
 
+// The letter-of-credit form with the dialogs a test may script in place of the dialogs' own; every other
+// dialog is the form's own.
+class TfrmKvrx58Scripted : public TfrmKvrx58 {
+public:
+    using TCopyDialog = std::function<bool(TfrmDouble* owner, TDataSet* dataSet, Byte kind, Variant& extras,
+                                           Variant& lines, Variant& head, const AnsiString& keyFields)>;
+    using TfrmKvrx58::TfrmKvrx58;
+    // Set before the form is made (it makes its query dialog when shown); the fixture clears both.
+    static inline std::function<std::unique_ptr<TQueryDialog>(TfrmSingle* form)> QueryDialogMaker;
+    // Unset: the copy command shows no dialog and copies nothing.
+    static inline TCopyDialog CopyDialog;
+    std::unique_ptr<TQueryDialog> MakeQueryDialog() override {
+        return QueryDialogMaker ? QueryDialogMaker(this) : TfrmKvrx58::MakeQueryDialog();
+    }
+    bool RunCopyDialog(TComponent*, TDataSet* dataSet, Byte kind, Variant& extras, Variant& lines,
+                       Variant& head, const AnsiString& keyFields, TDataSource*) override {
+        return CopyDialog && CopyDialog(this, dataSet, kind, extras, lines, head, keyFields);
+    }
+};
+
 class Kvrx58Fixture : public TempPlatform {
 protected:
     void SetUp() override {
         TempPlatform::SetUp();
+        TfrmKvrx58Scripted::QueryDialogMaker = nullptr;
+        TfrmKvrx58Scripted::CopyDialog = nullptr;
         Db = std::make_unique<TServerDatabase>();
         SetPlatformKey({{"ClientPath", "C:\\Veltrane\\"}});
         WriteFile("C:\\Veltrane\\VeltraneC.ini", "[Server Information]\r\nComputerName=127.0.0.1\r\n");
@@ -71,6 +94,8 @@ protected:
     void TearDown() override {
         delete Form;
         Form = nullptr;
+        TfrmKvrx58Scripted::QueryDialogMaker = nullptr;
+        TfrmKvrx58Scripted::CopyDialog = nullptr;
         Host = Variant();
         SetWorkCenterObserver(TWorkCenterObserver());
         SetWorkCenterChooser(FSavedChooser);
@@ -84,7 +109,7 @@ protected:
     // The form started for user DEMO and shown, as the host's Open and SetVisible do.
     TfrmKvrx58* Open() {
         Host = CreateOleObject("VorlanWorkCenter.Manager");
-        Form = new TfrmKvrx58(nullptr);
+        Form = new TfrmKvrx58Scripted(nullptr);
         Form->SetModuleFileName("/opt/VORLAN/KVRX58C.so");
         Form->Broker->HostApp = Host;
         EXPECT_TRUE(Form->InitializeForm(VarArrayOf({"DEMO", "DEMO", "DEMO", 0, ""})));
@@ -132,7 +157,7 @@ protected:
     TQueuedAnswers User;
     std::vector<AnsiString> Messages;
     Variant Host;
-    TfrmKvrx58* Form = nullptr;
+    TfrmKvrx58Scripted* Form = nullptr;
 
 private:
     AnsiString FSavedExe;

@@ -8,18 +8,10 @@
 
 namespace {
 
-// The program queries through the query-by-example dialog, filters colours through the colour
-// condition dialog and shows the exports' progress.
 void MainBlock() {
     frmRadicalClass = TfrmFwSingle::StaticClass();
-    SetQueryDialogFactory(QBEDialogFactory());
-    SetColorQueryDialogFactory(ColorQBEDialogFactory());
-    SetExportStatusFactory(ShowStatusFactory());
 }
 void MainBlockEnd() {
-    SetExportStatusFactory(nullptr);
-    SetColorQueryDialogFactory(nullptr);
-    SetQueryDialogFactory(nullptr);
     frmRadicalClass = nullptr;
 }
 const TUnitHooks FWSING01CMainBlock{"FWSING01C", &MainBlock, &MainBlockEnd};

@@ -1,0 +1,40 @@
+#pragma once
+// TSingleUserFields: the single-table form's user-defined fields of the header, a helper the form
+// owns: their labels (WOQMD), their lookups (F2) as the form's format document sets them, the values
+// the server computes for them when a related field changes, and the converted-field list.
+#include "classlib/dbctrls/dbctrls.h"
+#include "foundation/MT_Doc.h"
+#include "foundation/libUDF.h"
+
+class TfrmSingle;
+
+class TSingleUserFields {
+public:
+    explicit TSingleUserFields(TfrmSingle& form) : F(form) {}
+
+    // The form\'s operations of the same names come here (TfrmSingle documents them).
+    TField* FindMainField(const AnsiString& table, const AnsiString& field);
+    TField* FindQualifiedField(const AnsiString& reference);
+    void SetupUserFields();
+    AnsiString FormatSetting(const AnsiString& componentName, const AnsiString& name);
+    void SetUDFLookupHints();
+    void DoF2Key(Word& key, TWinControl* control);
+    void OpenUDFLookup(TDataSet* dataSet, TDBEdit* edit);
+    std::unique_ptr<TUDFFields> LoadUDFFields(const AnsiString& program, const AnsiString& tag,
+                                              const AnsiString& scope);
+    std::unique_ptr<TUDFFields> LoadHeaderUDFFields(const AnsiString& program, const AnsiString& tag);
+    void RestoreUDFHandlers();
+    bool QueryUDFData(TUDFField* item, const TStrings* values, AnsiString& text);
+    void UDFFieldChanged(TField* field);
+    void FillLinkedUDFValues(const AnsiString& program, const AnsiString& tag, TDataSet* dataSet,
+                             const std::vector<AnsiString>& values);
+    void CollectEditableFields();
+
+private:
+    TfrmSingle& F;
+    int FUDFLabelCount = 0;
+    bool FUDFLabelsRead = false;
+    Variant FUDFLabels;
+    std::unique_ptr<TMT_Doc> FFormatDoc;
+    bool FFormatDocRead = false;
+};
