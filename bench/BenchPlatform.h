@@ -54,6 +54,9 @@ public:
             << "\r\nServerPort=" << FServer->Port() << "\r\n";
     }
     int Port() const { return FServer->Port(); }
+    // The run's folder, and a return to its demo database after a run that named another.
+    std::string Root() const { return FRoot.string(); }
+    void UseDatabase() { SetServerDatabasePath((FRoot / "demo.db").string()); }
 
 private:
     std::filesystem::path FRoot;

@@ -11,14 +11,16 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/BenchDatabase.h"
 #include "classlib/db/datapacket.h"
 #include "classlib/db/provider.h"
 #include "standins/appserver/rarer1.h"
 #include "standins/shared/serverconfig.h"
+#include "standins/shared/sqlfunctions.h"
 
 namespace {
 
-// A database of the demo with count more documents of two lines each, made once per count.
+// A copy of the demo database with count more documents of two lines each, made once per count.
 std::string Database(int count) {
     static std::map<int, std::string> made;
     auto found = made.find(count);
@@ -26,39 +28,7 @@ std::string Database(int count) {
     std::string folder = (std::filesystem::temp_directory_path() / "kvrbench-XXXXXX").string();
     if (!mkdtemp(folder.data())) std::abort();
     const std::string path = folder + "/docs.db";
-    SetServerDatabasePath(path);
-    SetServerDataDir(std::string(KVR_SOURCE_DIR) + "/data");
-    OpenServerSession();
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt* head = nullptr;
-    sqlite3_stmt* line = nullptr;
-    sqlite3_prepare_v2(db,
-                       "INSERT INTO KVRTA (TA001, TA002, TA008, TA005, TA006, TA016, TA036, TA018, FLAG) "
-                       "VALUES ('5101', ?, '20261210', 'S0002', 'B001', 'USD', 'F01', 1000, 1)",
-                       -1, &head, nullptr);
-    sqlite3_prepare_v2(db,
-                       "INSERT INTO KVRTB (TB001, TB002, TB003, TB004, TB005, TB006, TB007, FLAG) "
-                       "VALUES ('5101', ?, ?, '3301', '20261110002', ?, 'W03', 1)",
-                       -1, &line, nullptr);
-    for (int i = 0; i < count; ++i) {
-        const std::string number = std::to_string(40000000000L + i);
-        sqlite3_bind_text(head, 1, number.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_step(head);
-        sqlite3_reset(head);
-        for (const char* seq : {"0001", "0002"}) {
-            sqlite3_bind_text(line, 1, number.c_str(), -1, SQLITE_TRANSIENT);
-            sqlite3_bind_text(line, 2, seq, -1, SQLITE_STATIC);
-            sqlite3_bind_text(line, 3, seq, -1, SQLITE_STATIC);
-            sqlite3_step(line);
-            sqlite3_reset(line);
-        }
-    }
-    sqlite3_finalize(head);
-    sqlite3_finalize(line);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    benchdb::CopyCachedDatabase(count, path);
     made[count] = path;
     return path;
 }
@@ -81,6 +51,79 @@ void FirstPacket(benchmark::State& state) {
     }
 }
 BENCHMARK(FirstPacket)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+// The floor of the first packet: the provider's two SELECTs (20 headers and one more, then their
+// lines), as the server writes them, run on SQLite alone with every value read.
+void RawSelects(benchmark::State& state) {
+    const std::string path = Database(static_cast<int>(state.range(0)));
+    TDbOptions options;
+    options.Path = path;
+    options.DataDir = std::string(KVR_SOURCE_DIR) + "/data";
+    TDbSession session(options);
+    auto setting = [&](const char* name) {
+        return session
+            .Select("SELECT MS003 FROM WOQMS WHERE MS001 = 'KVRX58' AND MS002 = ?",
+                    {Variant(AnsiString(name))})
+            .Rows.at(0)
+            .at(0)
+            .AsString();
+    };
+    TSelectSpec heads;
+    heads.Select = setting("M11_SELECT");
+    heads.DefaultSort = "KVRTA.TA001,KVRTA.TA002";
+    heads.Limit = 21;
+    TSelectSpec lines;
+    lines.Select = setting("D11_SELECT");
+    lines.DefaultSort = "KVRTB.TB001,KVRTB.TB002,KVRTB.TB003";
+    for (int i = 0; i < 20; ++i)
+        lines.Where += std::string(i ? " OR " : "") + "(KVRTB.TB001 = ? AND KVRTB.TB002 = ?)";
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    RegisterServerFunctions(db);
+    sqlite3_stmt* head = nullptr;
+    sqlite3_stmt* line = nullptr;
+    const std::string headSql = session.BuildSelect(heads), lineSql = session.BuildSelect(lines);
+    if (sqlite3_prepare_v2(db, headSql.c_str(), -1, &head, nullptr) != SQLITE_OK ||
+        sqlite3_prepare_v2(db, lineSql.c_str(), -1, &line, nullptr) != SQLITE_OK) {
+        state.SkipWithError(sqlite3_errmsg(db));
+        sqlite3_close(db);
+        return;
+    }
+    int keyColumns[2] = {-1, -1};
+    for (int i = 0; i < sqlite3_column_count(head); ++i)
+        for (int k : {0, 1})
+            if (std::string(sqlite3_column_name(head, i)) == (k ? "TA002" : "TA001") && keyColumns[k] < 0)
+                keyColumns[k] = i;
+    auto readRow = [](sqlite3_stmt* stmt) {
+        for (int i = 0; i < sqlite3_column_count(stmt); ++i)
+            if (sqlite3_column_type(stmt, i) == SQLITE_TEXT)
+                benchmark::DoNotOptimize(sqlite3_column_text(stmt, i));
+            else
+                benchmark::DoNotOptimize(sqlite3_column_double(stmt, i));
+    };
+    for (auto _ : state) {
+        std::vector<std::string> keys;
+        int rows = 0;
+        while (sqlite3_step(head) == SQLITE_ROW) {
+            readRow(head);
+            if (++rows <= 20)
+                for (int column : keyColumns)
+                    keys.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(head, column)));
+        }
+        sqlite3_reset(head);
+        for (size_t i = 0; i < 40; ++i)
+            sqlite3_bind_text(line, static_cast<int>(i + 1), i < keys.size() ? keys[i].c_str() : "", -1,
+                              SQLITE_TRANSIENT);
+        while (sqlite3_step(line) == SQLITE_ROW)
+            readRow(line);
+        sqlite3_reset(line);
+        if (rows != 21) state.SkipWithError("the SELECT does not give 21 headers");
+    }
+    sqlite3_finalize(head);
+    sqlite3_finalize(line);
+    sqlite3_close(db);
+}
+BENCHMARK(RawSelects)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 // Packets of 20 from the position on (the loop's 100 packets move it on by 2,000 rows).
 void PacketAt(benchmark::State& state, const char* sort) {

@@ -22,6 +22,7 @@
 #include "programs/kvrx58/Kvrx58CF.h"
 #include "standins/workcenter/wcstate.h"
 #include "standins/workcenter/workcenter.h"
+#include "tests/support/dialoguser.h"
 
 namespace {
 
@@ -30,15 +31,6 @@ double Now() {
     clock_gettime(CLOCK_MONOTONIC, &now);
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
-
-// The user: OK to every message, the dialogs of the form (query, print) left with OK.
-class TUser : public TModalDriver {
-public:
-    bool Idle(TCustomForm* form) override {
-        UserAnswer(form, FindFormComponent(form, "BBOK") ? "BBOK" : "OK");
-        return true;
-    }
-};
 
 // The lookup windows of the host: the first two rows.
 class TPickTwo : public TWorkCenterChooser {
@@ -74,7 +66,11 @@ void DemoRun(benchmark::State& state) {
     const std::shared_ptr<TWorkCenterChooser> previousChooser = WorkCenterChooser();
     SetWorkCenterChooser(std::make_shared<TPickTwo>());
     THost host(platform, state.range(0) != 0);
-    TUser user;
+    // OK to every message; the dialogs of the form (query, print) left with OK.
+    TDialogUser user;
+    user.Others = [](TCustomForm* form) {
+        UserAnswer(form, FindFormComponent(form, "BBOK") ? "BBOK" : "OK");
+    };
     TModalDriver* previous = Application->SetModalDriver(&user);
     std::map<std::string, double> spent;
     int printed = 0;

@@ -1,7 +1,8 @@
 // The host's cost of a document form: from loading KVRX58C.so to its form shown, connected to the
 // application server and holding the first documents, with the servers in process (127.0.0.1) and
-// over TCP (localhost), loaded again after an unload and cold in a fresh process. The host object is
-// the work centre in this process.
+// over TCP (localhost), loaded again after an unload and cold in a fresh process; and the letter of
+// credit opened over databases of 1,000 and 100,000 documents, which should cost the same. The host
+// object is the work centre in this process.
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
 #include <sys/wait.h>
@@ -10,6 +11,7 @@
 #include <ctime>
 #include <string>
 
+#include "bench/BenchDatabase.h"
 #include "bench/BenchPlatform.h"
 #include "classlib/automation/comobj.h"
 #include "classlib/rtl/dynlib.h"
@@ -111,6 +113,71 @@ BENCHMARK(BM_DlopenToConnectedFormShown)
     ->ArgName("tcp")
     ->Arg(0)
     ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// One open of the letter of credit in process with the module loaded: the controller's Open (the form
+// made and InitializeForm) until the form shows, in seconds; -1 with the reason in error.
+double OpenForm(TGetControllerProc getController, std::string& error) {
+    TDLLBaseController* controller = getController();
+    controller->HostApp = CreateOleObject("VorlanWorkCenter.Manager");
+    const double start = Now();
+    try {
+        controller->Open(VarArrayOf({"DEMO", "DEMO", "DEMO", 0, ""}));
+    } catch (const Exception& e) {
+        error = e.Message();
+        controller->Free();
+        return -1;
+    }
+    controller->SetVisible(true);
+    benchmark::DoNotOptimize(controller->GetVisible());
+    const double took = Now() - start;
+    controller->CloseForm(true);
+    controller->Free();
+    return took;
+}
+
+// Opening over a database of docs documents (two lines each), alternating with an open over 1,000
+// documents so that a busy machine slows both alike; ratio is the one against the other.
+void BM_OpenAtSize(benchmark::State& state) {
+    static TBenchPlatform platform;
+    static HMODULE module = LoadLibrary(KVR_MODULE_PATH);
+    if (!module) {
+        state.SkipWithError(LastLibraryError().c_str());
+        return;
+    }
+    platform.UseServers(false);
+    const int docs = static_cast<int>(state.range(0));
+    const std::string large = platform.Root() + "/docs-large.db";
+    const std::string reference = platform.Root() + "/docs-1000.db";
+    benchdb::CopyCachedDatabase(docs, large);
+    benchdb::CopyCachedDatabase(1000, reference);
+    auto getController = reinterpret_cast<TGetControllerProc>(GetProcAddress(module, GetControllerName));
+    std::string error;
+    double atSize = 0, atReference = 0;
+    for (auto _ : state) {
+        SetServerDatabasePath(large);
+        const double seconds = OpenForm(getController, error);
+        state.PauseTiming();
+        SetServerDatabasePath(reference);
+        const double referenceSeconds = OpenForm(getController, error);
+        state.ResumeTiming();
+        if (seconds < 0 || referenceSeconds < 0) {
+            state.SkipWithError(error.c_str());
+            break;
+        }
+        atSize += seconds;
+        atReference += referenceSeconds;
+        state.SetIterationTime(seconds);
+    }
+    platform.UseDatabase();
+    state.counters["open_ms"] = state.iterations() ? atSize * 1e3 / state.iterations() : 0;
+    state.counters["ratio"] = atReference > 0 ? atSize / atReference : 0;
+}
+BENCHMARK(BM_OpenAtSize)
+    ->ArgName("docs")
+    ->Arg(1000)
+    ->Arg(100000)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 

@@ -1,11 +1,14 @@
-// Saving a header-plus-body document of 500 lines through the document form (the framework's test
+// Saving a header-plus-body document of 10 to 2,000 lines through the document form (the framework's test
 // program FWDBL01 over FWDHD and FWDLN: the lines appended through the data set, each one filled,
 // numbered and totalled by the data module as typing would, then SaveRecord with its lines check,
 // key walk, apply and re-query; with and without the program's own check of each line, an item
 // once a document and the header's total, each a walk over the lines so far) against the same
 // document saved through the provider alone (a client data set with its nested lines, the same
-// rows with the same audit values appended and applied), in process and over TCP.
+// rows with the same audit values appended and applied), in process and over TCP, and against the
+// same rows inserted into SQLite directly (prepared statements, one transaction): time should grow
+// with the lines, not with their square.
 #include <benchmark/benchmark.h>
+#include <sqlite3.h>
 
 #include <cstdio>
 #include <memory>
@@ -16,20 +19,9 @@
 #include "classlib/controls/forms.h"
 #include "framework/Brokers.h"
 #include "tests/e2e/docprograms/double/FwDoubleCF.h"
+#include "tests/support/dialoguser.h"
 
 namespace {
-
-constexpr int Lines = 500;
-
-// Whatever the form asks is answered OK, so that no question stops a run.
-class TAnswerOk : public TModalDriver {
-public:
-    bool Idle(TCustomForm* form) override {
-        if (!dynamic_cast<TMessageForm*>(form)) return false;
-        UserAnswer(form, "OK");
-        return true;
-    }
-};
 
 // A day of its own for each document, so that the daily numbers never run out.
 AnsiString NextDate() {
@@ -61,7 +53,8 @@ void FormSave(benchmark::State& state) {
     static TBenchPlatform platform;
     THost host(platform, state.range(0) != 0);
     const bool checks = state.range(1) != 0;
-    TAnswerOk answers;
+    const int lineCount = static_cast<int>(state.range(2));
+    TDialogUser answers;
     TModalDriver* previous = Application->SetModalDriver(&answers);
     std::unique_ptr<TfrmFwDouble> form(new TfrmFwDouble(nullptr));
     form->SetModuleFileName("FWDBL01C.so");
@@ -86,7 +79,7 @@ void FormSave(benchmark::State& state) {
         TField* item = body->FieldByName("DL004");
         TField* qty = body->FieldByName("DL005");
         TField* amount = body->FieldByName("DL006");
-        for (int i = 0; i < Lines; ++i) {
+        for (int i = 0; i < lineCount; ++i) {
             char text[16];
             std::snprintf(text, sizeof text, "I%05d", i);
             body->Append();
@@ -97,16 +90,13 @@ void FormSave(benchmark::State& state) {
         }
         if (!form->SaveRecord()) state.SkipWithError("the save was refused");
     }
-    state.SetItemsProcessed(state.iterations() * (Lines + 1));
+    state.SetItemsProcessed(state.iterations() * (lineCount + 1));
     form.reset();
     Application->SetModalDriver(previous);
 }
 BENCHMARK(FormSave)
-    ->ArgNames({"tcp", "checks"})
-    ->Args({0, 0})
-    ->Args({1, 0})
-    ->Args({0, 1})
-    ->Args({1, 1})
+    ->ArgNames({"tcp", "checks", "lines"})
+    ->ArgsProduct({{0, 1}, {0, 1}, {10, 100, 500, 2000}})
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 
@@ -125,6 +115,7 @@ void Stamp(TDataSet* dataSet) {
 void ProviderSave(benchmark::State& state) {
     static TBenchPlatform platform;
     platform.UseServers(state.range(0) != 0);
+    const int lineCount = static_cast<int>(state.range(1));
     TSocketConnection connection;
     Variant server;
     if (state.range(0) != 0) {
@@ -163,7 +154,7 @@ void ProviderSave(benchmark::State& state) {
         head->FieldByName("DH003")->SetAsString(date);
         head->FieldByName("DH004")->SetAsString("bench");
         head->FieldByName("FLAG")->SetAsInteger(1);
-        for (int i = 0; i < Lines; ++i) {
+        for (int i = 0; i < lineCount; ++i) {
             char seq[16], text[16];
             std::snprintf(seq, sizeof seq, "%04d", i + 1);
             std::snprintf(text, sizeof text, "I%05d", i);
@@ -181,8 +172,69 @@ void ProviderSave(benchmark::State& state) {
         head->Post();
         if (head->ApplyUpdates(0) != 0) state.SkipWithError("the save was rejected");
     }
-    state.SetItemsProcessed(state.iterations() * (Lines + 1));
+    state.SetItemsProcessed(state.iterations() * (lineCount + 1));
 }
-BENCHMARK(ProviderSave)->ArgName("tcp")->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(ProviderSave)
+    ->ArgNames({"tcp", "lines"})
+    ->ArgsProduct({{0, 1}, {10, 100, 500, 2000}})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+// The floor: the same header and lines inserted into the database by SQLite alone.
+void RawInsert(benchmark::State& state) {
+    static TBenchPlatform platform;
+    const int lines = static_cast<int>(state.range(0));
+    sqlite3* db = nullptr;
+    sqlite3_stmt* head = nullptr;
+    sqlite3_stmt* line = nullptr;
+    const char* stamp = "COMPANY, CREATOR, USR_GROUP, CREATE_DATE, MODIFIER, MODI_DATE, FLAG, ";
+    const char* stampValues = "'DEMO', 'DEMO', 'DEMO', '20280101120000000', '', '', 1, ";
+    bool ok = sqlite3_open((platform.Root() + "/demo.db").c_str(), &db) == SQLITE_OK &&
+              sqlite3_exec(db, "PRAGMA busy_timeout = 10000; PRAGMA synchronous = NORMAL", nullptr, nullptr,
+                           nullptr) == SQLITE_OK; // as the server's connections
+    ok = ok &&
+         sqlite3_prepare_v2(db,
+                            (std::string("INSERT INTO FWDHD (") + stamp +
+                             "DH001, DH002, DH003, DH004) VALUES (" + stampValues + "'5199', ?, ?, 'bench')")
+                                .c_str(),
+                            -1, &head, nullptr) == SQLITE_OK;
+    ok = ok && sqlite3_prepare_v2(db,
+                                  (std::string("INSERT INTO FWDLN (") + stamp +
+                                   "DL001, DL002, DL003, DL004, DL005, DL006) VALUES (" + stampValues +
+                                   "'5199', ?, ?, ?, 1, ?)")
+                                      .c_str(),
+                                  -1, &line, nullptr) == SQLITE_OK;
+    static int document = 0;
+    for (auto _ : state) {
+        if (!ok) break;
+        char number[16], date[16];
+        std::snprintf(number, sizeof number, "R%08d", ++document);
+        std::snprintf(date, sizeof date, "2028%04d", 101 + document % 1200);
+        ok = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+        sqlite3_bind_text(head, 1, number, -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(head, 2, date, -1, SQLITE_TRANSIENT);
+        ok = ok && sqlite3_step(head) == SQLITE_DONE;
+        sqlite3_reset(head);
+        for (int i = 0; ok && i < lines; ++i) {
+            char seq[16], text[16];
+            std::snprintf(seq, sizeof seq, "%04d", i + 1);
+            std::snprintf(text, sizeof text, "I%05d", i);
+            sqlite3_bind_text(line, 1, number, -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(line, 2, seq, -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(line, 3, text, -1, SQLITE_TRANSIENT);
+            sqlite3_bind_double(line, 4, 12.5 * i);
+            ok = sqlite3_step(line) == SQLITE_DONE;
+            sqlite3_reset(line);
+        }
+        ok = ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    if (!ok) state.SkipWithError(sqlite3_errmsg(db));
+    sqlite3_finalize(head);
+    sqlite3_finalize(line);
+    sqlite3_close(db);
+    state.SetItemsProcessed(state.iterations() * (lines + 1));
+}
+BENCHMARK(RawInsert)->ArgName("lines")->Arg(10)->Arg(100)->Arg(500)->Arg(2000)->UseRealTime()->Unit(
+    benchmark::kMillisecond);
 
 } // namespace

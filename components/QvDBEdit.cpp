@@ -2,67 +2,10 @@
 
 #include "components/F2Button.h"
 
-TQvDBEdit::TQvDBEdit(TComponent* owner) : TDBEdit(owner) {
-    FEditLabel = CreateEditLabel(this);
-}
-
-void TQvDBEdit::SetCaption(const AnsiString& value) {
-    if (!FEditLabel) return;
-    FEditLabel->SetCaption(value);
-    PlaceParts();
-}
-
-void TQvDBEdit::SetLabelPosition(TLabelPosition value) {
-    if (!FEditLabel) return;
-    FLabelPosition = value;
-    PlaceParts();
-}
-
-void TQvDBEdit::SetLabelSpacing(int value) {
-    if (value < 0) return;
-    FLabelSpacing = value;
-    PlaceParts();
-}
-
 void TQvDBEdit::SetDataField(const AnsiString& value) {
     TDBEdit::SetDataField(value);
     if (!ComponentState().Contains(csDesigning) || !DataSource() || !DataSource()->DataSet()) return;
     if (TField* field = DataSource()->DataSet()->FindField(value)) SetCaption(field->DisplayLabel());
-}
-
-void TQvDBEdit::SetBounds(int left, int top, int width, int height) {
-    TDBEdit::SetBounds(left, top, width, height);
-    PlaceParts();
-}
-
-void TQvDBEdit::SetParent(TWinControl* value) {
-    TDBEdit::SetParent(value);
-    if (FEditLabel) FEditLabel->SetParent(value);
-}
-
-void TQvDBEdit::Notification(TComponent* component, TOperation operation) {
-    TDBEdit::Notification(component, operation);
-    if (operation == opRemove && component == FEditLabel) FEditLabel = nullptr;
-}
-
-void TQvDBEdit::PlaceParts() {
-    PlaceEditLabel(this, FEditLabel, FLabelPosition, FLabelSpacing);
-}
-
-void TQvDBEdit::CopyState() {
-    if (!FEditLabel) return;
-    FEditLabel->SetEnabled(Enabled());
-    FEditLabel->SetVisible(Visible());
-}
-
-void TQvDBEdit::CMEnabledChanged(TMessage& message) {
-    InheritedMessage(message);
-    CopyState();
-}
-
-void TQvDBEdit::CMVisibleChanged(TMessage& message) {
-    InheritedMessage(message);
-    CopyState();
 }
 
 // ---- TQvBtnDBEdit ----

@@ -5,37 +5,14 @@
 #include "components/GSpeedButton.h"
 #include "components/QvEditLabel.h"
 
-class TQvDBEdit : public TDBEdit {
+class TQvDBEdit : public TLabelledControl<TDBEdit> {
     KVR_CLASS(TQvDBEdit, TDBEdit)
     KVR_MESSAGES(TQvDBEdit)
 public:
-    explicit TQvDBEdit(TComponent* owner);
+    explicit TQvDBEdit(TComponent* owner) : TLabelledControl(owner) {}
 
-    TLabel* EditLabel() const { return FEditLabel; }
-    // The label's caption; '' when the label is gone.
-    AnsiString Caption() const { return FEditLabel ? FEditLabel->Caption() : AnsiString(); }
-    void SetCaption(const AnsiString& value);
-    TLabelPosition LabelPosition() const { return FLabelPosition; }
-    void SetLabelPosition(TLabelPosition value);
-    int LabelSpacing() const { return FLabelSpacing; }
-    // A negative spacing is ignored.
-    void SetLabelSpacing(int value);
     // At design time a field that is found gives its display label as the caption.
     void SetDataField(const AnsiString& value) override;
-
-    void SetBounds(int left, int top, int width, int height) override;
-    void SetParent(TWinControl* value) override;
-    void Notification(TComponent* component, TOperation operation) override;
-
-protected:
-    virtual void PlaceParts();
-    virtual void CopyState();
-    void CMEnabledChanged(TMessage& message);
-    void CMVisibleChanged(TMessage& message);
-
-    TLabel* FEditLabel = nullptr;
-    TLabelPosition FLabelPosition = lpLeft;
-    int FLabelSpacing = 4;
 };
 
 class TQvBtnDBEdit : public TQvDBEdit {

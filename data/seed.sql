@@ -313,3 +313,37 @@ INSERT INTO KVRTB (COMPANY, CREATOR, USR_GROUP, CREATE_DATE, FLAG, TB001, TB002,
 -- The confirm date the transaction manager stamps on a confirmed letter of credit.
 INSERT INTO WOQMS (MS001, MS002, MS003) VALUES
  ('KVRX58', 'M11_CONFIRM_DATE', 'TA042');
+
+------------------------------------------------------------------------------------------------------
+-- Electronic sign-off: a second company whose settings switch it on with the outside sign-off system
+-- (SYS060, SYS174), the sign-off service of its company row, the program's sign-off attributes, and
+-- the type that is sent for sign-off.
+------------------------------------------------------------------------------------------------------
+
+INSERT INTO QVNMB (MB001, MB002, MB003, MB004, MB005, MB006, MB007, MB008, MB009, MB010, MB011) VALUES
+ ('QZ01', '上海瑞禾进出口有限公司 (电子签核)', 'DEMO', '上海市浦东新区张杨路500号华润时代广场18楼', '021-5550-8888',
+  '91310115MA1K4R7X2D', '936', 'http://127.0.0.1/QZService/Service.asmx', 'CallService', 'QZSITE', '127.0.0.1');
+
+INSERT INTO QVNMS (MS001, MS002, MS003, MS004)
+ SELECT 'QZ01', MS002, CASE WHEN MS002 IN ('SYS060', 'SYS174') THEN 'Y' ELSE MS003 END, MS004 FROM QVNMS WHERE MS001 = 'DEMO';
+
+UPDATE WOQMB SET MB007 = 'QZ', MB008 = 'QZ' WHERE MB001 = 'KVRX58';
+
+-- Forward letters of credit are confirmed through sign-off, sent at once after their first save.
+INSERT INTO WOQMQ (COMPANY, MQ001, MQ002, MQ003, MQ004, MQ005, MQ006, MQ007, MQ008) VALUES
+ ('DEMO', 'KVRX58', '5103', 'Y', 'LC03', '远期信用证送签', 'Y', 'Y', 'N');
+
+INSERT INTO WOQMT (COMPANY, MT001, MT002, MT003, MT004, MT005, MT006) VALUES
+ ('DEMO', 'KVRX58', '5103', '0001', 'TA001', 'KVRTA', 'DocType'),
+ ('DEMO', 'KVRX58', '5103', '0002', 'TA002', 'KVRTA', 'DocNo'),
+ ('DEMO', 'KVRX58', '5103', '0003', 'TA016', 'KVRTA', 'Currency'),
+ ('DEMO', 'KVRX58', '5103', '0004', 'TA019', 'KVRTA', 'Amount');
+
+INSERT INTO QZSMC (MC001, MC002, MC006, MC007, MC008, MC009) VALUES
+ ('KVRX58', '5103', 'Y', 'N', 'N', 'LC03');
+
+-- What the sign-off system wrote back when it took the forward credit 5103-20261200001 into its flow.
+INSERT INTO QZSME (ME001, ME002, ME003, ME004, ME005, ME006, ME007) VALUES
+ ('KVRX58', '5103', '20261200001', '', '', '',
+  '<Response><ResponseContent><ContentText><Form><TargetFormID>LC03</TargetFormID>'
+  || '<TargetSheetNo>QZ-2026-0001</TargetSheetNo></Form></ContentText></ResponseContent></Response>');

@@ -122,29 +122,14 @@ bool InSelectList(const AnsiString& expr, const AnsiString& selectList);
 } // namespace
 
 int QBEFieldClass(int dataType) {
-    switch (dataType) {
-    case ftString:
-    case ftFixedChar:
-    case ftWideString:
+    switch (FieldTypeClass(static_cast<TFieldType>(dataType))) {
+    case fcText:
         return 1;
-    case ftSmallint:
-    case ftInteger:
-    case ftWord:
-    case ftFloat:
-    case ftCurrency:
-    case ftBCD:
-    case ftBytes:
-    case ftVarBytes:
-    case ftLargeint:
+    case fcNumber:
         return 0;
     default:
         return -1;
     }
-}
-
-bool QBEAdvancedNumeric(int dataType) {
-    return dataType == ftSmallint || dataType == ftInteger || dataType == ftWord || dataType == ftFloat ||
-           dataType == ftBytes;
 }
 
 TRecordInfo::TRecordInfo() : PickList(std::make_unique<TGridStrings>()) {}
@@ -407,7 +392,7 @@ AnsiString AdvancedCondition(int opIndex, const AnsiString& value, const AnsiStr
     static const char* const operators[] = {"=", ">=", "<=", ">", "<", "<>", "like", "like", "like"};
     if (opIndex < 0 || opIndex > 8 || !IsColumnName(field)) return "";
     const bool like = opIndex >= 6;
-    const bool numeric = QBEAdvancedNumeric(dataType);
+    const bool numeric = IsNumberField(static_cast<TFieldType>(dataType));
     AnsiString v = value;
     if (numeric && !QBENumber(v, v)) return "";
     if (opIndex == 6)

@@ -12,13 +12,13 @@
 #include <vector>
 
 #include "classlib/db/dbconsts.h"
+#include "classlib/db/fieldtypes.h"
 #include "classlib/objects/stringlist.h"
 #include "components/Aligrid.h"
 
-// Field-type classes of the general grid: -1 not offered, 0 numeric, 1 quoted.
+// Field-type classes of the general grid (from the one field-class table): -1 not offered, 0 numeric,
+// 1 quoted. The advanced page takes the same numbers.
 int QBEFieldClass(int dataType);
-// The narrower numeric set of the advanced and detail pages (smallint, integer, word, float, bytes).
-bool QBEAdvancedNumeric(int dataType);
 
 // One queryable column of the general grid.
 class TRecordInfo : public TObject {

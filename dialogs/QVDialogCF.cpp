@@ -4,6 +4,7 @@
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 #include "foundation/LibVCLs.h"
 #include "foundation/libstrs.h"
 #include "framework/RadicalCF.h"
@@ -41,25 +42,12 @@ end
 
 namespace {
 
-int ElementCount(const Variant& array) {
-    if (!VarIsArray(array)) return 0;
-    return VarArrayHighBound(array, 1) - VarArrayLowBound(array, 1) + 1;
-}
-
-Variant ElementAt(const Variant& array, int index) {
-    return array.GetElement({VarArrayLowBound(array, 1) + index});
-}
-
-AnsiString ValueText(const Variant& value) {
-    return VarIsNull(value) || VarIsEmpty(value) ? AnsiString() : VarToStr(value);
-}
-
 // Edits and labels take a value as their text; other controls are passed over.
 void PutText(TControl* control, const Variant& value) {
     if (auto* edit = dynamic_cast<TCustomEdit*>(control))
-        edit->SetText(ValueText(value));
+        edit->SetText(VarText(value));
     else if (auto* label = dynamic_cast<TCustomLabel*>(control))
-        label->SetCaption(ValueText(value));
+        label->SetCaption(VarText(value));
 }
 
 } // namespace
@@ -203,12 +191,12 @@ void TfrmQVDialog::LookupFill(const std::vector<TControl*>& controls, const Vari
     Brokers->OpenF2Window(Variant(table), queryNo, rows, "", "", "", 0, "", false, false,
                           controls.front()->Caption(), keys);
     rows = DBToUI(rows);
-    if (ElementCount(rows) > 0) {
-        const Variant row = ElementAt(rows, 0);
+    if (VarArrayLength(rows) > 0) {
+        const Variant row = VarArrayItem(rows, 0);
         if (VarIsArray(row)) {
-            const int count = std::min<int>(ElementCount(row), static_cast<int>(controls.size()));
+            const int count = std::min<int>(VarArrayLength(row), static_cast<int>(controls.size()));
             for (int i = 0; i < count; ++i)
-                PutText(controls[i], ElementAt(row, i));
+                PutText(controls[i], VarArrayItem(row, i));
         }
     }
     BringToFront();
@@ -237,9 +225,9 @@ bool TfrmQVDialog::ValidateCode(const std::vector<TControl*>& controls, const An
     }
     row = DBToUI(row);
     if (VarIsArray(row)) {
-        const int count = std::min<int>(ElementCount(row), static_cast<int>(controls.size()) - 1);
+        const int count = std::min<int>(VarArrayLength(row), static_cast<int>(controls.size()) - 1);
         for (int i = 0; i < count; ++i)
-            PutText(controls[i + 1], ElementAt(row, i));
+            PutText(controls[i + 1], VarArrayItem(row, i));
     }
     return true;
 }

@@ -483,9 +483,9 @@ void TfrmCopy::BBOKClick(TObject*) {
         }
         collected.push_back(Variant(edit->Text()));
     }
-    TfrmDouble* owner = OwnerForm();
+    auto* source = dynamic_cast<TCopySource*>(Owner());
     const Variant keys = collected.empty() ? Variant() : VarArrayOf(collected);
-    if (!owner || !ReadCopySource(owner, keys, CopyResult1, CopyResult2, CopyResult3)) return;
+    if (!source || !source->ReadCopySource(keys, CopyResult1, CopyResult2, CopyResult3)) return;
     const int next = PageControl1->ActivePageIndex() + 1;
     if (next >= PageControl1->PageCount()) return;
     PageControl1->SetActivePageIndex(next);
@@ -519,7 +519,7 @@ void TfrmCopy::FormKeyDown(TObject*, Word& key, TShiftState) {
         SendMessage(Handle(), WM_NEXTDLGCTL, key == VK_UP ? 1 : 0, 0);
         key = 0;
     } else if (key == VK_F2) {
-        if (TfrmDouble* owner = OwnerForm()) owner->DoF2Key(key, ActiveControl());
+        if (TfrmRadical* owner = OwnerForm()) owner->DoF2Key(key, ActiveControl());
     }
 }
 
@@ -531,10 +531,10 @@ void TfrmCopy::FormKeyPress(TObject*, char& key) {
 
 void TfrmCopy::WMKeyF2(TMessage& message) {
     Word key = VK_F2;
-    if (TfrmDouble* owner = OwnerForm()) owner->DoF2Key(key, reinterpret_cast<TWinControl*>(message.LParam));
+    if (TfrmRadical* owner = OwnerForm()) owner->DoF2Key(key, reinterpret_cast<TWinControl*>(message.LParam));
 }
 
-bool ShowCopyDialog(TfrmDouble* owner, TDataSet* dataSet, TDataSource* dataSource, Byte kind,
+bool ShowCopyDialog(TfrmRadical* owner, TDataSet* dataSet, TDataSource* dataSource, Byte kind,
                     Variant& result1, Variant& result2, Variant& result3, const AnsiString& fieldList) {
     std::unique_ptr<TfrmCopy> dialog(new TfrmCopy(owner));
     if (dialog->WindowState() == wsMinimized) dialog->SetWindowState(wsNormal);

@@ -9,8 +9,19 @@
 #include "classlib/controls/stdctrls.h"
 #include "classlib/dbctrls/dbctrls.h"
 #include "components/F2Button.h"
-#include "framework/DoubleCF.h"
 #include "framework/QVForm.h"
+#include "framework/RadicalCF.h"
+
+// What the copy dialog asks of the form that runs it: the source document of the key values (one text
+// per header key field) read and the new document started; false when it was not. The header-plus-body
+// form implements it.
+class TCopySource {
+public:
+    virtual bool ReadCopySource(const Variant& keyValues, Variant& head, Variant& extras, Variant& lines) = 0;
+
+protected:
+    ~TCopySource() = default;
+};
 
 class TfrmCopy : public TQVForm {
     KVR_CLASS(TfrmCopy, TQVForm)
@@ -53,7 +64,7 @@ protected:
     void WMKeyF2(TMessage& message);
 
 private:
-    TfrmDouble* OwnerForm() const { return dynamic_cast<TfrmDouble*>(Owner()); }
+    TfrmRadical* OwnerForm() const { return dynamic_cast<TfrmRadical*>(Owner()); }
     TComponent* Numbered(const char* prefix, int i) const;
     // "<label> 不可空白 !" through the converter, as an error.
     void SayEmpty(int i);
@@ -63,5 +74,5 @@ private:
 
 // Creates, runs and frees the copy dialog over the owner's header data set: Result1 the line extras,
 // Result2 the lines, Result3 the head values; true on OK.
-bool ShowCopyDialog(TfrmDouble* owner, TDataSet* dataSet, TDataSource* dataSource, Byte kind,
+bool ShowCopyDialog(TfrmRadical* owner, TDataSet* dataSet, TDataSource* dataSource, Byte kind,
                     Variant& result1, Variant& result2, Variant& result3, const AnsiString& fieldList);

@@ -5,7 +5,7 @@
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
-#include "framework/BaseCF.h"
+#include "framework/RadicalCF.h"
 #include "framework/Brokers.h"
 
 KVR_PUBLISHED(TQvUserMessages, c) {
@@ -471,12 +471,12 @@ namespace {
 class TBaseFormSearch : public TComponent {
     KVR_CLASS(TBaseFormSearch, TComponent)
 public:
-    explicit TBaseFormSearch(TfrmBase* form) : TComponent(form), FForm(form) {}
+    TBaseFormSearch(TfrmRadical* form, TFont* font) : TComponent(form), FForm(form), FFont(font) {}
 
     void InitDialog(TObject* sender) {
         auto* dialog = dynamic_cast<TfrmSearchDlg*>(sender);
         if (!dialog) return;
-        if (FForm->ToolBar1) dialog->Font()->Assign(FForm->ToolBar1->Font());
+        if (FFont) dialog->Font()->Assign(FFont);
         if (FForm->QvConverter) {
             dialog->SetCaption(VarToStr(FForm->QvConverter->ProgramToUI(dialog->SearchDialog->Caption)));
             for (int i = 0; i < dialog->ComponentCount(); ++i)
@@ -520,14 +520,15 @@ private:
     AnsiString Converted(const AnsiString& text) const {
         return FForm->QvConverter ? VarToStr(FForm->QvConverter->ProgramToUI(text)) : text;
     }
-    TfrmBase* FForm;
+    TfrmRadical* FForm;
+    TFont* FFont;
 };
 
 } // namespace
 
 KVR_PUBLISHED(TBaseFormSearch, c) {}
 
-void RunBaseFormQuickFind(TfrmBase* form, TwwDBGrid* grid) {
+void RunBaseFormQuickFind(TfrmRadical* form, TwwDBGrid* grid, TFont* dialogFont) {
     if (!form || !grid) return;
     auto* dialog = dynamic_cast<TqvSearchDialog*>(form->FindComponent("qvSearchDialog1"));
     if (!dialog) {
@@ -557,7 +558,7 @@ void RunBaseFormQuickFind(TfrmBase* form, TwwDBGrid* grid) {
         dialog->Caption = "快速定位";
         dialog->ShowMessages = false;
         dialog->SetUserIntl(intl);
-        auto* handlers = new TBaseFormSearch(form);
+        auto* handlers = new TBaseFormSearch(form, dialogFont);
         dialog->OnInitDialog = TNotifyEvent(handlers, &TBaseFormSearch::InitDialog);
         dialog->BeforeSearch = TNotifyEvent(handlers, &TBaseFormSearch::BeforeSearch);
         dialog->AfterSearch = TQvAfterExecuteEvent(handlers, &TBaseFormSearch::AfterSearch);

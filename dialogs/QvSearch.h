@@ -170,8 +170,8 @@ private:
     std::unique_ptr<TStringList> FFieldNames;
 };
 
-// The base document form's quick find over grid: its dialog (made once, named qvSearchDialog1, with
-// the texts of QvUserIntl1) bound to the grid and run; the form's messages report a blank text and a
-// miss.
-class TfrmBase;
-void RunBaseFormQuickFind(TfrmBase* form, TwwDBGrid* grid);
+// A document form's quick find over grid: its dialog (made once, named qvSearchDialog1, with the texts
+// of QvUserIntl1, in dialogFont when given) bound to the grid and run; the form's messages report a
+// blank text and a miss.
+class TfrmRadical;
+void RunBaseFormQuickFind(TfrmRadical* form, TwwDBGrid* grid, TFont* dialogFont);

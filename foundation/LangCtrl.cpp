@@ -118,9 +118,7 @@ AnsiString GetLangDir(TDesignType designType) {
         installPath = ini.ServerPath;
         codePage = ini.UICodePage;
     } else {
-        const TVeltraneIniC ini;
-        installPath = ini.ClientPath;
-        codePage = ini.UICodePage;
+        ReadClientLanguageSettings(installPath, codePage);
     }
     const AnsiString langDir = CodePageLangDir(codePage);
     if (installPath.empty() || langDir.empty()) return "";

@@ -162,6 +162,19 @@ AnsiString MakeAbsolutePath(const AnsiString& path, const AnsiString& base) {
 
 // ---------------------------------------------------------------------------------------------------
 
+void ReadClientLanguageSettings(AnsiString& clientPath, AnsiString& uiCodePage) {
+    clientPath.clear();
+    uiCodePage = SystemCodePageText();
+    const TRegistryPaths paths = ReadRegistryPaths();
+    if (!paths.keyFound || paths.clientPath.empty()) return;
+    struct {
+        AnsiString ProfilePath, IniFileName, ProfileType, ProfileUser;
+    } location{"", "", paths.profileType, "Default"};
+    clientPath = IncludeTrailingBackslash(paths.clientPath);
+    LocateIniFile(location, clientPath, "VeltraneC.ini");
+    uiCodePage = TIniFile(location.IniFileName).ReadString("CodePage", "UICodePage", uiCodePage);
+}
+
 TVeltraneIniC::TVeltraneIniC() {
     Load();
 }

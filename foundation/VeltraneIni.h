@@ -11,6 +11,10 @@
 // The registry key of the platform, under the local machine.
 inline constexpr const char* VeltraneRegistryKey = "Software\\QVN\\Veltrane";
 
+// The client's install folder (with its trailing "\") and the UI code page of its VeltraneC.ini, as
+// TVeltraneIniC reads them, without reading the rest: every language text asks for them.
+void ReadClientLanguageSettings(AnsiString& clientPath, AnsiString& uiCodePage);
+
 class TVeltraneIniC : public TObject {
     KVR_CLASS(TVeltraneIniC, TObject)
 public:

@@ -2,9 +2,12 @@
 
 #include <cmath>
 
+#include "classlib/db/dsguard.h"
+#include "classlib/db/fieldtypes.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 #include "foundation/AlertLog.h"
 #include "foundation/LibVCLs.h"
 #include "foundation/LibXml.h"
@@ -72,34 +75,6 @@ constexpr const char* CompanyCurrency = "SYS003";
 
 const char* const DigitKindNames[] = {"cdtPrice", "cdtMoney", "cdtUnitCost", "cdtCostsAmount"};
 
-bool IsNumericField(const TField* field) {
-    switch (field->DataType()) {
-    case ftSmallint:
-    case ftInteger:
-    case ftWord:
-    case ftFloat:
-    case ftCurrency:
-    case ftBCD:
-    case ftLargeint:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// The events of a data set off for the time of a scope, back also after an exception.
-class TDataSetEventsOff {
-public:
-    explicit TDataSetEventsOff(TDataSet* dataSet) : FDataSet(dataSet) { SaveDataSetEvents(dataSet, FSaved); }
-    ~TDataSetEventsOff() { RestoreDataSetEvents(FDataSet, FSaved); }
-    TDataSetEventsOff(const TDataSetEventsOff&) = delete;
-    TDataSetEventsOff& operator=(const TDataSetEventsOff&) = delete;
-
-private:
-    TDataSet* FDataSet;
-    TDataSetEvents FSaved;
-};
-
 // The first "FROM" of an upper-cased select outside parentheses; the first anywhere when every one
 // is inside; npos when none.
 std::size_t TopLevelFrom(const AnsiString& upper) {
@@ -123,18 +98,6 @@ AnsiString WithoutAs(const AnsiString& text) {
     return StringReplace(text, " AS ", " ", rfReplaceAll);
 }
 
-// Element i of a one-dimensional array, Unassigned when it has none.
-Variant ElementAt(const Variant& array, int i) {
-    if (!VarIsArray(array) || VarArrayDimCount(array) != 1) return Variant();
-    const int index = VarArrayLowBound(array, 1) + i;
-    return index <= VarArrayHighBound(array, 1) ? array.GetElement({index}) : Variant();
-}
-
-int ElementCount(const Variant& array) {
-    if (!VarIsArray(array) || VarArrayDimCount(array) != 1) return 0;
-    return VarArrayHighBound(array, 1) - VarArrayLowBound(array, 1) + 1;
-}
-
 int VariantToInt(const Variant& value) {
     if (VarIsNumeric(value)) return value.AsInteger();
     return StrToIntDef(Trim(VarToStr(value)), 0);
@@ -145,8 +108,8 @@ int VariantToInt(const Variant& value) {
 bool IsPermittedKey(const Variant& permitted, const AnsiString& key) {
     const AnsiString wanted = TrimRight(key);
     if (VarIsArray(permitted)) {
-        for (int i = 0; i < ElementCount(permitted); ++i)
-            if (TrimRight(VarToStr(ElementAt(permitted, i))) == wanted) return true;
+        for (int i = 0; i < VarArrayLength(permitted); ++i)
+            if (TrimRight(VarToStr(VarArrayItem(permitted, i))) == wanted) return true;
         return false;
     }
     const AnsiString text =
@@ -345,11 +308,12 @@ void TdmBase::LoadNumberFields(const AnsiString& fieldList) {
     if (Trim(fieldList).empty() || !Broker) return;
     Variant rows;
     if (!Broker->QueryData("NUMFD", "01", rows, VarArrayOf({fieldList}))) return;
-    for (int i = 0; i < ElementCount(rows); ++i) {
-        const Variant row = ElementAt(rows, i);
-        const AnsiString name = UpperCase(Trim(VarToStr(ElementAt(row, 0))));
+    for (int i = 0; i < VarArrayLength(rows); ++i) {
+        const Variant row = VarArrayItem(rows, i);
+        const AnsiString name = UpperCase(Trim(VarToStr(VarArrayItem(row, 0))));
         if (name.empty() || FNumberFields.count(name)) continue;
-        FNumberFields[name] = TNumberField{VariantToInt(ElementAt(row, 1)), VariantToInt(ElementAt(row, 2))};
+        FNumberFields[name] =
+            TNumberField{VariantToInt(VarArrayItem(row, 1)), VariantToInt(VarArrayItem(row, 2))};
     }
 }
 
@@ -385,7 +349,7 @@ double TdmBase::CheckNumberRange(const AnsiString& fieldName, int decimals, bool
 }
 
 void TdmBase::NumberFieldSetText(TField* sender, const AnsiString& text) {
-    if (!sender || !IsNumericField(sender)) return;
+    if (!sender || !IsNumberField(sender->DataType())) return;
     const AnsiString trimmed = Trim(text);
     double value = 0;
     if (!trimmed.empty()) {
@@ -451,9 +415,9 @@ void TdmBase::ApplyNumberFormat(const AnsiString& fieldList, int places, bool cu
                                       ? AnsiString("##0.#######")
                                       : base.substr(0, point) + Copy(".#####################", 1, places + 1);
     for (const TFieldListEntry& entry : ResolveFieldList(this, fieldList)) {
-        TDataSetEventsOff events(entry.DataSet);
+        TDataSetGuard events(entry.DataSet, TDataSetGuard::dgEvents);
         for (TField* field : entry.Fields) {
-            if (!IsNumericField(field) || !field->DataSet()) continue;
+            if (!IsNumberField(field->DataType()) || !field->DataSet()) continue;
             if (!field->OnGetText())
                 field->SetOnGetText(currency ? TFieldGetTextEvent(this, &TdmBase::CurrencyFieldGetText)
                                              : TFieldGetTextEvent(this, &TdmBase::NumberFieldGetText));
@@ -670,14 +634,14 @@ int TdmBase::GetCurrencySetting(const AnsiString& code, int kind) {
             WriteAlertLog("Class BaseCD-TAZMF", e.Message(), 'D');
             return -1;
         }
-        for (int i = 0; i < ElementCount(rows); ++i) {
-            const Variant row = ElementAt(rows, i);
+        for (int i = 0; i < VarArrayLength(rows); ++i) {
+            const Variant row = VarArrayItem(rows, i);
             auto setting = std::make_unique<TCurrencySetting>();
-            setting->CurrencyCode = Trim(VarToStr(ElementAt(row, 0)));
-            setting->PriceDigits = VariantToInt(ElementAt(row, 1));
-            setting->MoneyDigits = VariantToInt(ElementAt(row, 2));
-            setting->UnitCostDigits = VariantToInt(ElementAt(row, 3));
-            setting->CostsAmountDigits = VariantToInt(ElementAt(row, 4));
+            setting->CurrencyCode = Trim(VarToStr(VarArrayItem(row, 0)));
+            setting->PriceDigits = VariantToInt(VarArrayItem(row, 1));
+            setting->MoneyDigits = VariantToInt(VarArrayItem(row, 2));
+            setting->UnitCostDigits = VariantToInt(VarArrayItem(row, 3));
+            setting->CostsAmountDigits = VariantToInt(VarArrayItem(row, 4));
             if (!setting->CurrencyCode.empty()) FCurrencyCache[setting->CurrencyCode] = std::move(setting);
         }
         // A currency the table does not know is not remembered: it may be added while the form is open.
@@ -735,12 +699,12 @@ bool TdmBase::BuildDataRightCondition(TDataSet* dataSet, const AnsiString& prefi
     int permitted = 0;
     Variant keys;
     try {
-        if (ElementCount(answer) < 2) throw Exception("no [permitted count, permitted keys]");
-        const Variant count = ElementAt(answer, 0);
+        if (VarArrayLength(answer) < 2) throw Exception("no [permitted count, permitted keys]");
+        const Variant count = VarArrayItem(answer, 0);
         if (!VarIsNumeric(count) && !TryStrToInt(Trim(VarToStr(count)), permitted))
             throw Exception("permitted count '" + VarToStr(count) + "'");
         if (VarIsNumeric(count)) permitted = count.AsInteger();
-        keys = ElementAt(answer, 1);
+        keys = VarArrayItem(answer, 1);
     } catch (const Exception& e) {
         return refuse("BaseCD-876(解读对单身或子单身加基础数据权限的结果时出错):", e.Message());
     }

@@ -1,6 +1,7 @@
 #include "framework/BaseCF.h"
 
 #include "classlib/db/db.h"
+#include "classlib/db/fieldtypes.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
@@ -584,6 +585,7 @@ void TfrmBase::FocusControl(TWinControl* control) {
     if (!control) return;
     if (FFocusHeld) {
         FPendingFocus = control;
+        control->FreeNotification(this);
         return;
     }
     for (TControl* parent = control->Parent(); parent && parent != this; parent = parent->Parent()) {
@@ -631,6 +633,11 @@ void TfrmBase::ApplyPendingFocus() {
 
 void TfrmBase::WMPendingFocus(TMessage&) {
     ApplyPendingFocus();
+}
+
+void TfrmBase::Notification(TComponent* component, TOperation operation) {
+    TfrmRadical::Notification(component, operation);
+    if (operation == opRemove && component == FPendingFocus) FPendingFocus = nullptr;
 }
 
 void TfrmBase::SetFieldsState(const AnsiString& list, const AnsiString& mode) {
@@ -902,17 +909,9 @@ bool TfrmBase::RefreshColorRecord() {
             const AnsiString name = Trim(module->MainTable).empty()
                                         ? field->FieldName()
                                         : module->MainTable + "." + field->FieldName();
-            switch (field->DataType()) {
-            case ftSmallint:
-            case ftInteger:
-            case ftWord:
-            case ftFloat:
-            case ftBytes:
-                where += (where.empty() ? "" : " and ") + name + "=" + field->AsString();
-                break;
-            default:
-                where += (where.empty() ? "" : " and ") + name + "=" + QuotedStr(field->AsString());
-            }
+            const AnsiString value =
+                IsNumberField(field->DataType()) ? field->AsString() : QuotedStr(field->AsString());
+            where += (where.empty() ? "" : " and ") + name + "=" + value;
         }
         LastWhere = where;
         ReopenWithCondition(module->cdsMainColor, where, "");
@@ -1002,7 +1001,7 @@ void TfrmBase::mnSearchClick(TObject*) {
 }
 
 void TfrmBase::RunQuickFind(TWinControl* grid) {
-    RunBaseFormQuickFind(this, dynamic_cast<TwwDBGrid*>(grid));
+    RunBaseFormQuickFind(this, dynamic_cast<TwwDBGrid*>(grid), ToolBar1 ? ToolBar1->Font() : nullptr);
 }
 
 void TfrmBase::miExitClick(TObject*) {

@@ -205,6 +205,8 @@ protected:
     virtual void RunQuickFind(TWinControl* grid);
 
     void WMPendingFocus(TMessage& message);
+    // A pending focus move forgets its control when the control goes.
+    void Notification(TComponent* component, TOperation operation) override;
 
 private:
     bool FFocusHeld = false;

@@ -136,16 +136,16 @@ void TBrokers::LoadProgramInfo() {
     ProgramName.clear();
     Variant row;
     if (!CheckValue("WOQMB", "06", row, VarArrayOf({ProgramID, Database})) || !VarIsArray(row)) return;
-    ProgramName = RowColumnText(row, 0);
-    PrintProgram = RowColumnText(row, 1);
-    TxnServer = RowColumnText(row, 2);
-    TxnProgram = RowColumnText(row, 3);
-    ProgramAttr5 = RowColumnText(row, 5);
-    ProgramAttr6 = RowColumnText(row, 6);
-    CatalogFlag = RowColumnText(row, 7) == "Y";
-    const AnsiString kind = RowColumnText(row, 8);
+    ProgramName = VarArrayItemText(row, 0);
+    PrintProgram = VarArrayItemText(row, 1);
+    TxnServer = VarArrayItemText(row, 2);
+    TxnProgram = VarArrayItemText(row, 3);
+    ProgramAttr5 = VarArrayItemText(row, 5);
+    ProgramAttr6 = VarArrayItemText(row, 6);
+    CatalogFlag = VarArrayItemText(row, 7) == "Y";
+    const AnsiString kind = VarArrayItemText(row, 8);
     ProgramKind = kind == "W" ? 1 : kind == "E" ? 2 : kind == "Z" ? 3 : 0;
-    if (RowColumnCount(row) > 9 && UICodePage() == "437") ProgramName = RowColumnText(row, 9);
+    if (VarArrayLength(row) > 9 && UICodePage() == "437") ProgramName = VarArrayItemText(row, 9);
 }
 
 bool TBrokers::LoadSysSettings() {
@@ -352,9 +352,9 @@ AnsiString TBrokers::GetProgramNameOf(const AnsiString& id) {
                     VarArrayOf({"SELECT MB002,MB011,MB012,MB013 FROM WOQMB WHERE MB001=" + QuotedStr(id),
                                 "MB002,MB011,MB012,MB013", Database, "N"}),
                     rows);
-        if (RowColumnCount(rows) > 0) {
+        if (VarArrayLength(rows) > 0) {
             const Variant first = rows.GetElement({VarArrayLowBound(rows, 1)});
-            name = RowColumnText(first, UICodePage() == "437" ? 1 : 0);
+            name = VarArrayItemText(first, UICodePage() == "437" ? 1 : 0);
         }
     } catch (const Exception&) {
         // A program whose name cannot be read is named by its ID.

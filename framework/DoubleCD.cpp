@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "classlib/controls/forms.h"
+#include "classlib/db/dsguard.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/files.h"
@@ -14,39 +15,11 @@
 #include "foundation/LibVCLs.h"
 #include "foundation/libstrs.h"
 #include "framework/Brokers.h"
+#include "framework/ExportSheet.h"
 #include "framework/FieldLists.h"
 #include "framework/knlRadical.h"
 
 namespace {
-
-// While the lines are walked: the controls rest, the data source's events are off, and the line it
-// started on comes back however the walk ends.
-class TLineWalk {
-public:
-    TLineWalk(TDataSet* dataSet, TDataSource* source) : FDataSet(dataSet), FSource(source) {
-        FDataSet->DisableControls();
-        if (FSource) SaveDataSourceEvents(FSource, FEvents);
-        if (!FDataSet->IsEmpty() && FDataSet->State() == dsBrowse) FMark = FDataSet->GetBookmark();
-    }
-    ~TLineWalk() {
-        try {
-            if (FMark && FDataSet->State() == dsBrowse && FDataSet->BookmarkValid(FMark))
-                FDataSet->GotoBookmark(FMark);
-        } catch (const Exception&) {
-        }
-        FDataSet->FreeBookmark(FMark);
-        if (FSource) RestoreDataSourceEvents(FSource, FEvents);
-        FDataSet->EnableControls();
-    }
-    TLineWalk(const TLineWalk&) = delete;
-    TLineWalk& operator=(const TLineWalk&) = delete;
-
-private:
-    TDataSet* FDataSet;
-    TDataSource* FSource;
-    TDataSourceEvents FEvents;
-    TBookmark FMark = nullptr;
-};
 
 AnsiString FirstWord(const AnsiString& item) {
     const AnsiString text = Trim(item);
@@ -468,7 +441,7 @@ bool TdmDouble::CanModify() {
         if (nested && nested->DataSetField() && nested->DataSetField()->DataSet() == cdsBody1) third = nested;
     }
     if (!third || cdsBody1->IsEmpty()) return true;
-    TLineWalk walk(cdsBody1, nullptr);
+    TDataSetGuard walk(cdsBody1, TDataSetGuard::dgControls | TDataSetGuard::dgPosition);
     for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next()) {
         if (!BuildDataRightCondition(third, "F11", condition)) {
             say(condition, "200574", "200575");
@@ -483,7 +456,7 @@ bool TdmDouble::CanModify() {
 bool TdmDouble::HasPendingLineKey() {
     if (!cdsBody1->Active() || cdsBody1->IsEmpty()) return false;
     const int count = BodyKeyCount();
-    TLineWalk walk(cdsBody1, nullptr);
+    TDataSetGuard walk(cdsBody1, TDataSetGuard::dgControls | TDataSetGuard::dgPosition);
     for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next())
         for (int i = 1; i < count; ++i)
             if (TField* field = cdsBody1->FindField(BodyKeyField(i)))
@@ -568,7 +541,8 @@ double TdmDouble::SumBodyField(const AnsiString& fieldName, int digits, const An
     }
     TField* filter = conditionField.empty() ? nullptr : cdsBody1->FindField(conditionField);
     double sum = 0;
-    TLineWalk walk(cdsBody1, dsBody1);
+    TDataSetGuard walk(
+        cdsBody1, TDataSetGuard::dgControls | TDataSetGuard::dgPosition | TDataSetGuard::dgEvents, dsBody1);
     // The walk is no scrolling of the user's: the lines' own scroll handlers rest meanwhile.
     TDataSetEvents events;
     SaveDataSetEvents(cdsBody1, events);
@@ -653,7 +627,9 @@ void TdmDouble::SortBodyByField(const AnsiString& fieldName) {
             }
         }
         if (cdsBody1->RecordCount() != before) {
-            TLineWalk heads(cdsMain, dsMain);
+            TDataSetGuard heads(
+                cdsMain, TDataSetGuard::dgControls | TDataSetGuard::dgPosition | TDataSetGuard::dgEvents,
+                dsMain);
             TDataSourceEvents events;
             SaveDataSourceEvents(dsBody1, events);
             cdsMain->Next();
@@ -719,86 +695,21 @@ bool TdmDouble::WriteBodyExport(TDataSet* head, TDataSet* body, TComponent* cont
     }
 
     // The columns: the header's key fields, then the visible line fields.
-    std::vector<TField*> columns;
+    TExportSheet::THooks hooks = ExportHooks(controlSource);
+    std::unique_ptr<TExportSheet> sheet =
+        throughExcel ? std::make_unique<TExportSheet>(OLEExcel1, withFormats ? emNumbers : emShown, hooks)
+                     : std::make_unique<TExportSheet>(filter.get(), hooks);
     for (int i = 0; i < head->FieldCount(); ++i) {
         TField* field = head->Fields()->Fields(i);
-        if (ContainsWholeWord(UpperCase(KeyFields), UpperCase(field->FieldName()))) columns.push_back(field);
+        if (ContainsWholeWord(UpperCase(KeyFields), UpperCase(field->FieldName()))) sheet->AddColumn(field);
     }
-    const std::size_t headColumns = columns.size();
     for (int i = 0; i < body->FieldCount(); ++i)
-        if (body->Fields()->Fields(i)->Visible()) columns.push_back(body->Fields()->Fields(i));
-
-    TFont font;
-    auto writeCell = [&](int row, int col, TField* field) {
-        if (!throughExcel) {
-            switch (field->DataType()) {
-            case ftSmallint:
-            case ftInteger:
-            case ftFloat:
-            case ftCurrency:
-            case ftBCD:
-                filter->WriteData(xlsNumber, row - 1, field->IsNull() ? AnsiString() : field->AsString(),
-                                  col - 1);
-                break;
-            case ftBoolean:
-                filter->WriteData(xlsText, row - 1, field->AsBoolean() ? "Y" : "N", col - 1);
-                break;
-            default: {
-                AnsiString text;
-                GetExportText(controlSource, text, field->DisplayText(), field->FieldName());
-                filter->WriteData(xlsText, row - 1, text, col - 1);
-                break;
-            }
-            }
-            return;
-        }
-        try {
-            switch (field->DataType()) {
-            case ftSmallint:
-            case ftInteger:
-                if (!field->IsNull()) OLEExcel1->WriteInteger(row, col, false, field->AsInteger());
-                break;
-            case ftWideString:
-                OLEExcel1->WriteText(row, col, &font, true, field->DisplayText());
-                break;
-            case ftString:
-            case ftFixedChar: {
-                AnsiString text;
-                GetExportText(controlSource, text, field->DisplayText(), field->FieldName());
-                OLEExcel1->WriteText(row, col, &font, true, text);
-                break;
-            }
-            case ftBoolean:
-                OLEExcel1->WriteText(row, col, &font, true, field->AsBoolean() ? "Y" : "N");
-                break;
-            case ftFloat:
-            case ftCurrency:
-            case ftBCD:
-                if (field->EditMask() == PercentFieldEditMask()) {
-                    OLEExcel1->WriteText(row, col, &font, true, field->DisplayText());
-                } else if (withFormats) {
-                    if (field->IsNull()) break;
-                    const int places = GetFieldDecimals(field->FieldName(), 7);
-                    if (places >= 0) OLEExcel1->SetDecimals(static_cast<Word>(places));
-                    OLEExcel1->WriteNumber(row, col, &font, places >= 0, field->AsFloat());
-                } else {
-                    OLEExcel1->WriteText(row, col, &font, true, field->DisplayText());
-                }
-                break;
-            default:
-                break;
-            }
-        } catch (const EOleError&) {
-            throw;
-        } catch (const Exception&) {
-            OLEExcel1->WriteError(row, col);
-        }
-    };
+        if (body->Fields()->Fields(i)->Visible()) sheet->AddColumn(body->Fields()->Fields(i));
 
     bool result = true;
     {
-        TLineWalk heads(head, nullptr);
-        TLineWalk lines(body, nullptr);
+        TDataSetGuard heads(head, TDataSetGuard::dgControls | TDataSetGuard::dgPosition);
+        TDataSetGuard lines(body, TDataSetGuard::dgControls | TDataSetGuard::dgPosition);
         FetchAll(head);
         int total = 0;
         for (head->First(); !head->Eof(); head->Next())
@@ -807,19 +718,11 @@ bool TdmDouble::WriteBodyExport(TDataSet* head, TDataSet* body, TComponent* cont
             warn(ui("记录数超出" + IntToStr(MaxExportRows) + "条(共：" + IntToStr(total) +
                     "条),系统将只输出前" + IntToStr(MaxExportRows) + "条记录！"));
         try {
-            for (std::size_t c = 0; c < columns.size(); ++c) {
-                if (throughExcel)
-                    OLEExcel1->WriteText(1, static_cast<int>(c) + 1, &font, false,
-                                         columns[c]->DisplayLabel());
-                else
-                    filter->WriteData(xlsText, 0, columns[c]->DisplayLabel(), static_cast<int>(c));
-            }
-            int row = 2;
-            for (head->First(); !head->Eof() && row <= MaxExportRows + 1; head->Next())
-                for (body->First(); !body->Eof() && row <= MaxExportRows + 1; body->Next(), ++row)
-                    for (std::size_t c = 0; c < columns.size(); ++c)
-                        writeCell(row, static_cast<int>(c) + 1, columns[c]);
-            (void)headColumns;
+            sheet->WriteHeader();
+            int row = 1;
+            for (head->First(); !head->Eof() && row <= MaxExportRows; head->Next())
+                for (body->First(); !body->Eof() && row <= MaxExportRows; body->Next(), ++row)
+                    sheet->WriteRow(row);
             if (filter) {
                 filter->StorePage();
                 filter->CloseStream();

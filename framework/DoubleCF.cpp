@@ -58,6 +58,7 @@ KVR_PUBLISHED(TfrmDouble, c) {
     c.Method("miBodyToExcel2Click", &TfrmDouble::miBodyToExcel2Click);
     PublishConfirm(c);
     DeclareCopyPublished(c);
+    PublishSignOff(c);
 }
 
 // Shortcuts: Ctrl (16384) with F3 114 and F4 115.
@@ -90,6 +91,44 @@ KVR_FORM_RESOURCE(TfrmDouble, R"(inherited frmDouble: TfrmDouble
     Align = alBottom
     Height = 25
     Visible = False
+  end
+  object popSorvane: TPopupMenu
+    object miGoConfirm: TMenuItem
+      Caption = '送签-审核'
+      Enabled = False
+      OnClick = miGoConfirmClick
+    end
+    object miGoUnConfirm: TMenuItem
+      Caption = '送签-取消审核'
+      Enabled = False
+      OnClick = miGoUnConfirmClick
+    end
+    object miGoInvalid: TMenuItem
+      Caption = '送签-作废'
+      Enabled = False
+      OnClick = miGoInvalidClick
+    end
+    object N4: TMenuItem
+      Caption = '-'
+    end
+    object miViewSorvane: TMenuItem
+      Caption = '查看Sorvane签核状况'
+      Enabled = False
+      OnClick = miViewSorvaneClick
+    end
+    object N5: TMenuItem
+      Caption = '-'
+    end
+    object mConfirmErp: TMenuItem
+      Caption = '审核''已核准''单据'
+      Enabled = False
+      OnClick = mConfirmErpClick
+    end
+    object mUpdateConfirm: TMenuItem
+      Caption = '修改''已核准''单据'
+      Enabled = False
+      OnClick = mUpdateConfirmClick
+    end
   end
   object DropDownPopupMenu: TPopupMenu
     object QVPager: TMenuItem
@@ -132,6 +171,17 @@ KVR_FORM_RESOURCE(TfrmDouble, R"(inherited frmDouble: TfrmDouble
     object btnFlow: TToolButton
       DropdownMenu = DropDownPopupMenu
       Style = tbsDropDown
+    end
+    object btnSepSorvane: TToolButton
+      Style = tbsSeparator
+      Visible = False
+    end
+    object btnSorvane: TToolButton
+      DropdownMenu = popSorvane
+      Hint = '电子签核'
+      Style = tbsDropDown
+      Visible = False
+      OnClick = btnSorvaneClick
     end
   end
   inherited pgHead: TExtPageControl
@@ -195,7 +245,8 @@ KVR_FORM_RESOURCE(TfrmDouble, R"(inherited frmDouble: TfrmDouble
 end
 )");
 
-TfrmDouble::TfrmDouble(TComponent* owner, bool load) : TfrmSingle(owner, false) {
+TfrmDouble::TfrmDouble(TComponent* owner, bool load)
+    : TfrmSingle(owner, false), SignOff(new TSignOff(*this)) {
     if (load) InitInheritedComponent(this);
 }
 
@@ -232,6 +283,15 @@ void TfrmDouble::ApplyInputSettings() {
     BindLineSummary();
     PlaceConfirmImage();
     if (Broker) LinesOption = Broker->ProgramKind;
+    LoadSignOffTypes();
+    const bool signOff = SignOff->ButtonWanted();
+    if (btnSorvane) btnSorvane->SetVisible(signOff);
+    if (btnSepSorvane) btnSepSorvane->SetVisible(signOff);
+}
+
+void TfrmDouble::ConfigureProgram() {
+    TfrmSingle::ConfigureProgram();
+    SignOff->AutoSend = "N";
 }
 
 // ---- confirm fields ----
@@ -403,6 +463,7 @@ void TfrmDouble::UpdateButtonStates() {
         Enable(miDelete, false);
     }
     UpdateConfirmImage();
+    UpdateSignOffActions();
     if (miBodyToExcel && miTable2Excel) miBodyToExcel->SetEnabled(miTable2Excel->Enabled());
     if (miBodyToExcel2 && miTable2Excel) miBodyToExcel2->SetEnabled(miTable2Excel->Enabled());
     UpdateCopyCommand();
@@ -661,7 +722,13 @@ void TfrmDouble::FinishSave(bool adding) {
         Broker->Say("I", "000006",
                     {numberField ? numberField->DisplayLabel() : module->AutoKeyField, ServerNumber});
     }
-    if (AutoConfirmMode == 1 && CanConfirm) ConfirmDocument(3, false);
+    // A type that confirms through sign-off sends the new document there instead of confirming it.
+    if (SignOffRequired(3) && (SignOff->AutoSend == "Y" || SignOff->AutoSend == "C")) {
+        if (FRenumbered) Requery(ServerNumber);
+        SendForSignOff(true, 3, true);
+    } else if (AutoConfirmMode == 1 && CanConfirm) {
+        ConfirmDocument(3, false);
+    }
     if (AutoPrintAfterSave) {
         PreviewMode = false;
         PrintRecords();

@@ -11,7 +11,9 @@
 #include <memory>
 #include <vector>
 
+#include "dialogs/QvCopy.h"
 #include "framework/DoubleCD.h"
+#include "framework/SignOff.h"
 #include "framework/SingleCF.h"
 
 class TfrmDouble;
@@ -34,8 +36,6 @@ bool ReadCopySource(TfrmDouble* form, const Variant& keyValues, Variant& head, V
 AnsiString KeyRangeExpr(const AnsiString& expr, int size);
 // qualifier.name, or name when the trimmed qualifier is empty.
 AnsiString JoinQualified(const AnsiString& qualifier, const AnsiString& name);
-// Key types that conditions compare unquoted.
-bool IsNumericKeyType(TFieldType type);
 // One header key field of a re-query condition.
 struct TRequeryKey {
     AnsiString Qualified; // the qualified column name
@@ -49,7 +49,7 @@ struct TRequeryKey {
 AnsiString RangeRequeryCondition(const std::vector<TRequeryKey>& keys, int sqlType);
 // ---- end of document copy ----
 
-class TfrmDouble : public TfrmSingle, public TDoubleView {
+class TfrmDouble : public TfrmSingle, public TDoubleView, public TCopySource {
     KVR_CLASS(TfrmDouble, TfrmSingle)
 public:
     static constexpr int LineSummaryMax = 5;
@@ -92,6 +92,7 @@ public:
     // Overrides.
     void ConnectDataModule() override;
     void ApplyInputSettings() override;
+    void ConfigureProgram() override;
     bool AddRecord(bool fresh) override;
     bool EditRecord() override;
     bool DeleteRecord(bool confirm) override;
@@ -144,7 +145,7 @@ public:
     // store does the copying, here there is none.
     virtual void CopyUserAttributes(TDataSet* dataSet, const AnsiString& tag, const AnsiString& programID,
                                     const std::vector<Variant>& sourceKeys);
-    bool ReadCopySource(const Variant& keyValues, Variant& head, Variant& extras, Variant& lines);
+    bool ReadCopySource(const Variant& keyValues, Variant& head, Variant& extras, Variant& lines) override;
     void ApplyQBECondition() override;
     // The header re-queried by the current document's key, range re-query left as it is.
     void RequeryCurrentKey();
@@ -248,6 +249,41 @@ public:
     void miBBConfirmClick(TObject* sender);
     void miBBCancelConfirmClick(TObject* sender);
     static void PublishConfirm(TClassBuilder<TfrmDouble>& c);
+
+    // ---- sign-off (SignOff.cpp holds the work, the form its commands) ----
+    TToolButton* btnSepSorvane = nullptr;
+    TToolButton* btnSorvane = nullptr;
+    TPopupMenu* popSorvane = nullptr;
+    TMenuItem* miGoConfirm = nullptr;
+    TMenuItem* miGoUnConfirm = nullptr;
+    TMenuItem* miGoInvalid = nullptr;
+    TMenuItem* miViewSorvane = nullptr;
+    TMenuItem* mConfirmErp = nullptr;
+    TMenuItem* mUpdateConfirm = nullptr;
+    std::unique_ptr<TSignOff> SignOff;
+    virtual void LoadSignOffTypes();
+    virtual void LoadSignOffTypesQz();
+    virtual void ShowSignOffOpinion();
+    virtual bool AskSignOffInfo();
+    virtual void UpdateSignOffActions();
+    // The settings asked before a send ([form type, person]); by default the dialogs' sign-off settings
+    // dialog. True on OK.
+    virtual bool RunSignOffSettings(Variant& result);
+    // The flow window over the rows of the sign-off information; by default the dialogs' one.
+    virtual void ShowSignOffSteps(const Variant& rows);
+    bool SignOffRequired(Byte kind) { return SignOff->Required(kind); }
+    void SendForSignOff(bool fromCommand, Byte kind, bool showErrors) {
+        SignOff->Send(fromCommand, kind, showErrors);
+    }
+    bool SignOffPending() { return SignOff->Pending(); }
+    void btnSorvaneClick(TObject* sender);
+    void miGoConfirmClick(TObject* sender);
+    void miGoUnConfirmClick(TObject* sender);
+    void miGoInvalidClick(TObject* sender);
+    void miViewSorvaneClick(TObject* sender);
+    void mConfirmErpClick(TObject* sender);
+    void mUpdateConfirmClick(TObject* sender);
+    static void PublishSignOff(TClassBuilder<TfrmDouble>& c);
 
 private:
     AnsiString ConfirmLangText(const AnsiString& ident, const AnsiString& def);

@@ -4,10 +4,12 @@
 #include "classlib/automation/comobj.h"
 #include "classlib/controls/extctrls.h"
 #include "classlib/controls/forms.h"
+#include "classlib/controls/hourglass.h"
 #include "classlib/graphics/bitmap.h"
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 #include "dialogs/QVConfirmDate.h"
 #include "foundation/AlertLog.h"
 #include "foundation/LibVCLs.h"
@@ -75,35 +77,6 @@ void Enable(TMenuItem* item, bool on) {
     if (item) item->SetEnabled(on);
 }
 
-AnsiString Element(const Variant& array, int index) {
-    if (!VarIsArray(array) || index < VarArrayLowBound(array, 1) || index > VarArrayHighBound(array, 1))
-        return AnsiString();
-    const Variant value = array.GetElement({index});
-    return VarIsEmpty(value) || VarIsNull(value) || VarIsArray(value) ? AnsiString() : VarToStr(value);
-}
-
-Variant ElementVariant(const Variant& array, int index) {
-    if (!VarIsArray(array) || index < VarArrayLowBound(array, 1) || index > VarArrayHighBound(array, 1))
-        return Variant();
-    return array.GetElement({index});
-}
-
-// The hour-glass while the manager works; the previous cursor comes back however the call ends.
-class THourGlass {
-public:
-    THourGlass() : FSaved(Screen ? Screen->Cursor() : crDefault) {
-        if (Screen) Screen->SetCursor(crHourGlass);
-    }
-    ~THourGlass() {
-        if (Screen) Screen->SetCursor(FSaved);
-    }
-    THourGlass(const THourGlass&) = delete;
-    THourGlass& operator=(const THourGlass&) = delete;
-
-private:
-    TCursor FSaved;
-};
-
 // A structured ResultDesc: [kind letter, code, [arguments]].
 bool IsStructured(const Variant& desc) {
     return VarIsArray(desc) && VarArrayHighBound(desc, 1) - VarArrayLowBound(desc, 1) >= 1;
@@ -111,10 +84,10 @@ bool IsStructured(const Variant& desc) {
 
 std::vector<TVarRec> TenArguments(const Variant& desc) {
     std::vector<AnsiString> texts(10);
-    const Variant args = ElementVariant(desc, VarArrayLowBound(desc, 1) + 2);
+    const Variant args = VarArrayItem(desc, 2);
     if (VarIsArray(args))
-        for (int i = 0; i < 10 && VarArrayLowBound(args, 1) + i <= VarArrayHighBound(args, 1); ++i)
-            texts[static_cast<size_t>(i)] = Element(args, VarArrayLowBound(args, 1) + i);
+        for (int i = 0; i < 10 && i < VarArrayLength(args); ++i)
+            texts[static_cast<size_t>(i)] = VarArrayItemText(args, i);
     return std::vector<TVarRec>(texts.begin(), texts.end());
 }
 
@@ -308,7 +281,7 @@ bool TfrmDouble::CallTransactionManager(const Variant&, Variant& result, bool as
         {
             THourGlass hourGlass;
             done = VarCall(manager, "DoIt2",
-                           {request, VarArrayOf({ElementVariant(pair, 0), ElementVariant(pair, 1)})})
+                           {request, VarArrayOf({VarArrayItem(pair, 0), VarArrayItem(pair, 1)})})
                        .AsBoolean();
         }
         if (done)
@@ -393,7 +366,7 @@ bool TfrmDouble::BuildConfirmRequest(Byte kind, bool askDate, Variant& pair, Var
     params.push_back(Variant(programID));
 
     GetTransactionServer(pair);
-    request = VarArrayOf({Variant("TXN" + Element(pair, VarArrayLowBound(pair, 1) + 1)),
+    request = VarArrayOf({Variant("TXN" + VarArrayItemText(pair, 1)),
                           Variant(Broker ? Broker->CompanyID : AnsiString()), Variant(AnsiString("S")),
                           Variant(Broker ? Broker->UserID : AnsiString()), Variant(AnsiString()),
                           VarArrayOf(params), Variant(GetUICodePage()), Variant(GetSystemCodePage()),
@@ -403,17 +376,15 @@ bool TfrmDouble::BuildConfirmRequest(Byte kind, bool askDate, Variant& pair, Var
 
 void TfrmDouble::ShowTransactionResult(const Variant& result, bool success) {
     if (!VarIsArray(result)) return;
-    const int low = VarArrayLowBound(result, 1);
-    const AnsiString text = Element(result, low + 2);
+    const AnsiString text = VarArrayItemText(result, 2);
     if (success) {
         if (!text.empty()) Application->MessageBox(text, "", MB_OK);
         return;
     }
-    const Variant desc = ElementVariant(result, low + 1);
+    const Variant desc = VarArrayItem(result, 1);
     if (IsStructured(desc)) {
-        const int first = VarArrayLowBound(desc, 1);
-        const AnsiString kind = Element(desc, first).substr(0, 1);
-        if (Broker) Broker->Say(kind, Element(desc, first + 1), TenArguments(desc), 936, true, sayDefaultOK);
+        const AnsiString kind = VarArrayItemText(desc, 0).substr(0, 1);
+        if (Broker) Broker->Say(kind, VarArrayItemText(desc, 1), TenArguments(desc), 936, true, sayDefaultOK);
         if (kind == "E") Abort();
         return;
     }
@@ -453,20 +424,18 @@ bool TfrmDouble::ConfirmOne(Byte kind, int& answer, bool ask) {
     const bool done = RunConfirmTransaction(Variant(), result, false);
     if (done) {
         ConfirmSucceeded(kind, FConfirmRequest, result);
-        const AnsiString text =
-            VarIsArray(result) ? Element(result, VarArrayLowBound(result, 1) + 2) : AnsiString();
+        const AnsiString text = VarArrayItemText(result, 2);
         if (ask && kind == 3 && !text.empty()) Application->MessageBox(text, "", MB_OK);
     } else {
         ConfirmFailed(kind, FConfirmRequest, result);
         if (ask && VarIsArray(result)) {
-            const int low = VarArrayLowBound(result, 1);
-            const Variant desc = ElementVariant(result, low + 1);
-            if (IsStructured(desc) && Element(desc, VarArrayLowBound(desc, 1)).substr(0, 1) == "E") {
+            const Variant desc = VarArrayItem(result, 1);
+            if (IsStructured(desc) && VarArrayItemText(desc, 0).substr(0, 1) == "E") {
                 if (Broker)
-                    answer = Broker->Say("T", Element(desc, VarArrayLowBound(desc, 1) + 1),
-                                         TenArguments(desc), 936, false, sayDefaultOK);
-            } else if (!Element(result, low + 2).empty()) {
-                Application->MessageBox(Element(result, low + 2), "", MB_OK);
+                    answer = Broker->Say("T", VarArrayItemText(desc, 1), TenArguments(desc), 936, false,
+                                         sayDefaultOK);
+            } else if (!VarArrayItemText(result, 2).empty()) {
+                Application->MessageBox(VarArrayItemText(result, 2), "", MB_OK);
             }
         }
     }
@@ -556,12 +525,11 @@ void TfrmDouble::PlaceConfirmImage() {
 }
 
 void TfrmDouble::UpdateConfirmImage() {
-    auto item = [this](const char* name) { return dynamic_cast<TMenuItem*>(FindComponent(name)); };
-    TMenuItem* goConfirm = item("miGoConfirm");
-    TMenuItem* goUnConfirm = item("miGoUnConfirm");
-    TMenuItem* goInvalid = item("miGoInvalid");
-    TMenuItem* confirmErp = item("mConfirmErp");
-    TMenuItem* updateConfirm = item("mUpdateConfirm");
+    TMenuItem* goConfirm = miGoConfirm;
+    TMenuItem* goUnConfirm = miGoUnConfirm;
+    TMenuItem* goInvalid = miGoInvalid;
+    TMenuItem* confirmErp = mConfirmErp;
+    TMenuItem* updateConfirm = mUpdateConfirm;
     auto confirm = [&](bool on) {
         Enable(btnConfirm, on);
         Enable(miConfirm, on);

@@ -1,10 +1,10 @@
 // TfrmDouble: copying a document into a new one, re-querying the browse list, printing with the
 // document's key and the link to the current document for the host's main-menu window.
 #include "classlib/controls/dialogs.h"
+#include "classlib/db/fieldtypes.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
-#include "dialogs/QvCopy.h"
 #include "foundation/libstrs.h"
 #include "framework/DoubleCF.h"
 
@@ -71,10 +71,6 @@ AnsiString KeyRangeExpr(const AnsiString& expr, int size) {
 
 AnsiString JoinQualified(const AnsiString& qualifier, const AnsiString& name) {
     return Trim(qualifier).empty() ? name : qualifier + "." + name;
-}
-
-bool IsNumericKeyType(TFieldType type) {
-    return type == ftSmallint || type == ftInteger || type == ftWord || type == ftFloat || type == ftBytes;
 }
 
 AnsiString RangeRequeryCondition(const std::vector<TRequeryKey>& keys, int sqlType) {
@@ -300,7 +296,7 @@ void TfrmDouble::RequeryCurrentKey() {
         TField* field = main->FindField(name);
         if (!field) continue;
         const AnsiString value =
-            IsNumericKeyType(field->DataType()) ? field->AsString() : QuotedStr(field->AsString());
+            IsNumberField(field->DataType()) ? field->AsString() : QuotedStr(field->AsString());
         where += JoinQualified(table, field->FieldName()) + "=" + value + " and ";
     }
     if (where.empty()) return;
@@ -323,7 +319,7 @@ void TfrmDouble::ApplyQBECondition() {
         TField* field = main->FindField(name);
         if (!field) continue;
         keys.push_back(TRequeryKey{JoinQualified(table, field->FieldName()), field->AsString(),
-                                   IsNumericKeyType(field->DataType()), field->Size()});
+                                   IsNumberField(field->DataType()), field->Size()});
     }
     AnsiString where = RangeRequeryCondition(keys, SQLType);
     AnsiString dialogWhere, order;

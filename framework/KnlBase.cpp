@@ -1,6 +1,10 @@
 #include "framework/KnlBase.h"
 
+#include <optional>
+
 #include "classlib/controls/forms.h"
+#include "classlib/controls/hourglass.h"
+#include "classlib/db/dsguard.h"
 #include "classlib/rtl/files.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/inifiles.h"
@@ -12,51 +16,6 @@
 #include "framework/FieldLists.h"
 
 namespace {
-
-// Events saved by name for the time of a scope, put back also after an exception.
-class TEventsOff {
-public:
-    TEventsOff(TDataSet* dataSet, bool active, std::initializer_list<const char*> names) : FDataSet(dataSet) {
-        if (active) SaveEventsByName(dataSet, names, FSaved);
-    }
-    ~TEventsOff() { RestoreEventsByName(FDataSet, FSaved); }
-    TEventsOff(const TEventsOff&) = delete;
-    TEventsOff& operator=(const TEventsOff&) = delete;
-
-private:
-    TDataSet* FDataSet;
-    TSavedEvents FSaved;
-};
-
-class TControlsOff {
-public:
-    explicit TControlsOff(TDataSet* dataSet) : FDataSet(dataSet) { FDataSet->DisableControls(); }
-    ~TControlsOff() { FDataSet->EnableControls(); }
-    TControlsOff(const TControlsOff&) = delete;
-    TControlsOff& operator=(const TControlsOff&) = delete;
-
-private:
-    TDataSet* FDataSet;
-};
-
-// The hourglass while a query runs; the previous cursor comes back in every case.
-class THourGlass {
-public:
-    THourGlass() {
-        if (Screen) {
-            FSaved = Screen->Cursor();
-            Screen->SetCursor(crHourGlass);
-        }
-    }
-    ~THourGlass() {
-        if (Screen) Screen->SetCursor(FSaved);
-    }
-    THourGlass(const THourGlass&) = delete;
-    THourGlass& operator=(const THourGlass&) = delete;
-
-private:
-    TCursor FSaved = crDefault;
-};
 
 void DeleteOneRecord(TDataSet* dataSet, bool suspendEvents) {
     for (int i = 0; i < dataSet->FieldCount(); ++i) {
@@ -71,9 +30,12 @@ void DeleteOneRecord(TDataSet* dataSet, bool suspendEvents) {
 
 bool DeleteRecordCascade(TDataSet* dataSet, bool wholeNested, bool suspendEvents) {
     if (!dataSet || !dataSet->Active()) return true;
-    TEventsOff events(dataSet, suspendEvents, {"AfterDelete", "AfterScroll", "BeforeDelete", "BeforeScroll"});
+    std::optional<TDataSetGuard> events;
+    if (suspendEvents)
+        events.emplace(dataSet, std::initializer_list<const char*>{"AfterDelete", "AfterScroll",
+                                                                   "BeforeDelete", "BeforeScroll"});
     if (dataSet->DataSetField() && wholeNested) {
-        TControlsOff controls(dataSet);
+        TDataSetGuard controls(dataSet, TDataSetGuard::dgControls);
         dataSet->Last();
         while (!dataSet->Bof()) {
             const int before = dataSet->RecordCount();
@@ -111,7 +73,7 @@ void FetchBeforeScroll(TDataSet* dataSet, TDataSource* dataSource) {
     if (!clientDataSet || !clientDataSet->Active() || !clientDataSet->Eof() ||
         clientDataSet->State() != dsBrowse)
         return;
-    TControlsOff controls(clientDataSet);
+    TDataSetGuard controls(clientDataSet, TDataSetGuard::dgControls);
     TNotifyEvent onStateChange;
     if (dataSource) {
         onStateChange = dataSource->OnStateChange();

@@ -1,5 +1,6 @@
 #include "framework/KnlDouble.h"
 
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -17,7 +18,14 @@ double GetFieldRounded(TField* field, int places) {
     // The text formatter's rounding, without the text where the value is clearly off a half: the
     // scaled value's fraction decides; near a half the formatter's exact decimal expansion does.
     if (places <= 15) {
-        const double scale = std::pow(10.0, places);
+        // The powers of ten a double holds exactly, as std::pow gives them, without its cost per value.
+        static const auto powers = [] {
+            std::array<double, 16> table{};
+            for (int i = 0; i < 16; ++i)
+                table[static_cast<std::size_t>(i)] = std::pow(10.0, i);
+            return table;
+        }();
+        const double scale = powers[static_cast<std::size_t>(places)];
         const double scaled = value * scale;
         const double fraction = std::fabs(scaled - std::trunc(scaled));
         if (std::fabs(scaled) < 1e15 && std::fabs(fraction - 0.5) > 1e-6)

@@ -7,8 +7,31 @@
 #include "classlib/controls/buttons.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/files.h"
+#include "components/SelectPnl.h"
 #include "foundation/LibVCLs.h"
 #include "foundation/proputils.h"
+
+namespace {
+
+// The select panel's texts: its value list, its words (rebuilt as new lists) and its hint word.
+void ConvertSelectPanel(TCodeConverter& converter, TComponent* component, Byte direction) {
+    auto* panel = dynamic_cast<TSelectPanel*>(component);
+    if (!panel) return;
+    converter.ConvertListView(panel->ListView(), direction);
+    for (auto [words, set] : {std::pair{panel->BeginWords(), &TSelectPanel::SetBeginWords},
+                              std::pair{panel->FinalWords(), &TSelectPanel::SetFinalWords}}) {
+        TStringList converted;
+        for (int i = 0; i < words->Count(); ++i)
+            converted.Add(converter.ConvertString(direction, words->Get(i)));
+        (panel->*set)(&converted);
+    }
+    panel->SetHintWord(converter.ConvertString(direction, panel->HintWord()));
+}
+
+[[maybe_unused]] const bool SelectPanelConversion =
+    (RegisterClassConversion(SelectPanelClassName, ConvertSelectPanel), true);
+
+} // namespace
 
 KVR_PUBLISHED(TQVForm, c) {
     c.Field("QvConverter", &TQVForm::QvConverter);

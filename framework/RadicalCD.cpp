@@ -1,10 +1,12 @@
 #include "framework/RadicalCD.h"
 
 #include "classlib/automation/comobj.h"
+#include "classlib/db/fieldtypes.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 #include "foundation/LibVCLs.h"
 #include "foundation/VeltraneIni.h"
 #include "foundation/libstrs.h"
@@ -111,26 +113,6 @@ AnsiString AfterAlias(const AnsiString& item, AnsiString* alias = nullptr) {
     const std::size_t dot = item.find('.');
     if (alias) *alias = dot == AnsiString::npos ? AnsiString() : item.substr(0, dot);
     return dot == AnsiString::npos ? item : item.substr(dot + 1);
-}
-
-bool IsNumericType(TFieldType type) {
-    switch (type) {
-    case ftSmallint:
-    case ftInteger:
-    case ftWord:
-    case ftFloat:
-    case ftCurrency:
-    case ftBCD:
-    case ftAutoInc:
-    case ftLargeint:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool IsBlankVariant(const Variant& value) {
-    return VarIsEmpty(value) || VarIsNull(value) || (VarIsStr(value) && Trim(VarToStr(value)).empty());
 }
 
 Variant AsKeyArray(const Variant& keys) {
@@ -307,7 +289,7 @@ void TdmRadical::BuildWhereClause(TDataSet* dataSet, const AnsiString& fields, A
         const AnsiString name = AfterAlias(column, &alias);
         if (alias.empty()) alias = defaultAlias;
         AnsiString value;
-        if (IsNumericType(field->DataType())) {
+        if (IsNumberField(field->DataType())) {
             // A number is written as it is; anything else there would be pasted into the statement.
             value = Trim(field->AsString());
             double number = 0;
@@ -695,7 +677,7 @@ void TdmRadical::DateTimeFieldGetText(TField* sender, AnsiString& text, bool) {
 bool TdmRadical::CheckCodeValue(TField* field, const AnsiString& table, const AnsiString& level, Variant& row,
                                 const Variant& keys, const AnsiString& checkNo) {
     if (!field || Trim(field->AsString()).empty()) return true;
-    const Variant sent = AsKeyArray(IsBlankVariant(keys) ? Variant(field->AsString()) : keys);
+    const Variant sent = AsKeyArray(VarIsBlank(keys) ? Variant(field->AsString()) : keys);
     if (Broker && Broker->CheckValue(table, checkNo, row, sent)) return true;
     const AnsiString letter = UpperCase(level);
     if (letter == "E") {
@@ -724,7 +706,7 @@ bool TdmRadical::CheckCodeByKeys(TField* field, const AnsiString& table, const A
     for (std::size_t i = 0; i < names.size(); ++i) {
         TField* target = dataSet->FindField(names[i]);
         if (!target) continue;
-        SetFieldText(target, empty ? AnsiString() : RowColumnText(row, static_cast<int>(i)), false);
+        SetFieldText(target, empty ? AnsiString() : VarArrayItemText(row, static_cast<int>(i)), false);
     }
     return found;
 }
@@ -738,7 +720,7 @@ void TdmRadical::GetCodeValues(TField* field, const AnsiString& table, Variant& 
                                const AnsiString& checkNo) {
     Variant row;
     CheckCodeValue(field, table, "N", row, keys, checkNo);
-    const int count = RowColumnCount(row);
+    const int count = VarArrayLength(row);
     std::vector<Variant> items{Variant(count)};
     for (int i = 0; i < count; ++i)
         items.push_back(row.GetElement({VarArrayLowBound(row, 1) + i}));
@@ -787,7 +769,7 @@ void TdmRadical::LookupCode(TField* field, const AnsiString& text, const Variant
     }
     const AnsiString typed = Unconverted(text);
     Variant sent;
-    if (IsBlankVariant(keys)) {
+    if (VarIsBlank(keys)) {
         sent = typed;
     } else if (VarIsArray(keys)) {
         std::vector<Variant> items;
@@ -799,9 +781,9 @@ void TdmRadical::LookupCode(TField* field, const AnsiString& text, const Variant
     }
     Variant rows;
     if (Broker) Broker->OpenF2Window(table, queryNo, rows, "", "", "", 0, "", true, false, "", sent);
-    if (RowColumnCount(rows) > 0) {
+    if (VarArrayLength(rows) > 0) {
         const Variant first = rows.GetElement({VarArrayLowBound(rows, 1)});
-        field->SetAsString(RowColumnText(first, 0));
+        field->SetAsString(VarArrayItemText(first, 0));
     } else {
         field->SetAsString(typed);
     }
@@ -816,7 +798,7 @@ void TdmRadical::BarCodeFieldSetText(TField* field, const AnsiString& text, cons
     if (BarCodeSetting && BarCodeSetting->AsString() == "2" && Broker) {
         Variant row;
         if (Broker->CheckValue("RUXMH", "01", row, VarArrayOf({Unconverted(text)}))) {
-            field->SetAsString(RowColumnText(row, 0));
+            field->SetAsString(VarArrayItemText(row, 0));
             return;
         }
     }

@@ -34,8 +34,8 @@ void TSingleAttachments::LoadKeys() {
                         " AND CompanyID = " + QuotedStr(broker->CompanyID),
                     "KeyValues", broker->Database, "N"}),
         rows);
-    for (const Variant& row : RowsOf(rows))
-        FKeys->Add(Column(row, 0));
+    for (const Variant& row : VarArrayItems(rows))
+        FKeys->Add(VarArrayItemText(row, 0));
     if (FKeys->Count() > 0) FKeys->SetSorted(true);
 }
 

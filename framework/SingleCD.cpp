@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "classlib/controls/forms.h"
+#include "classlib/db/dsguard.h"
+#include "classlib/db/fieldtypes.h"
 #include "classlib/dbctrls/wwdbctrls.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/datetime.h"
@@ -16,6 +18,7 @@
 #include "foundation/libUDF.h"
 #include "foundation/libstrs.h"
 #include "framework/Brokers.h"
+#include "framework/ExportSheet.h"
 #include "framework/FieldLists.h"
 
 // ---- the filter ----
@@ -29,62 +32,6 @@ void TXLSExport::CloseStream() {
 }
 
 KVR_PUBLISHED(TXLSExport, c) {}
-
-// ---- the progress window ----
-
-namespace {
-
-// While an export walks the data set: the controls rest, and the record it started on comes back.
-class TExportWalk {
-public:
-    explicit TExportWalk(TDataSet* dataSet) : FDataSet(dataSet) {
-        FDataSet->DisableControls();
-        FMark = FDataSet->GetBookmark();
-    }
-    ~TExportWalk() {
-        try {
-            if (FMark && FDataSet->BookmarkValid(FMark)) FDataSet->GotoBookmark(FMark);
-        } catch (const Exception&) {
-        }
-        FDataSet->FreeBookmark(FMark);
-        FDataSet->EnableControls();
-    }
-    TExportWalk(const TExportWalk&) = delete;
-    TExportWalk& operator=(const TExportWalk&) = delete;
-
-private:
-    TDataSet* FDataSet;
-    TBookmark FMark = nullptr;
-};
-
-AnsiString ShortestText(double value) {
-    char buffer[32];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return error == std::errc() ? AnsiString(buffer, end) : FloatToStr(value);
-}
-
-bool IsNumberType(TFieldType type) {
-    switch (type) {
-    case ftSmallint:
-    case ftInteger:
-    case ftWord:
-    case ftFloat:
-    case ftCurrency:
-    case ftBCD:
-    case ftAutoInc:
-    case ftLargeint:
-    case ftFMTBcd:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool IsStringType(TFieldType type) {
-    return type == ftString || type == ftWideString || type == ftFixedChar;
-}
-
-} // namespace
 
 // ---- the module ----
 
@@ -181,7 +128,7 @@ bool TdmSingle::KeyCondition(AnsiString& text) {
         AnsiString value;
         // Numbers as they are; every other value quoted, its quotes doubled, so that no text of a
         // record becomes SQL.
-        if (IsNumberType(field->DataType()) && !(AutoKey && adding && SameText(name, AutoKeyField))) {
+        if (IsNumberField(field->DataType()) && !(AutoKey && adding && SameText(name, AutoKeyField))) {
             // A number that is not one names no record.
             double number = 0;
             if (!TryStrToFloat(field->AsString(), number)) {
@@ -570,6 +517,18 @@ void TdmSingle::GetExportText(TComponent* controlSource, AnsiString& text, const
     }
 }
 
+TExportSheet::THooks TdmSingle::ExportHooks(TComponent* controlSource) {
+    TExportSheet::THooks hooks;
+    hooks.ControlText = [this, controlSource](TField* field) {
+        AnsiString text;
+        GetExportText(controlSource, text, field->DisplayText(), field->FieldName());
+        return text;
+    };
+    hooks.Places = [this](TField* field) { return GetFieldDecimals(field->FieldName(), 7); };
+    hooks.PercentMask = PercentFieldEditMask();
+    return hooks;
+}
+
 bool TdmSingle::ExportToExcel(TDataSet* dataSet, TComponent* controlSource, bool asNumbers) {
     return ExportThroughExcel(dataSet, controlSource, asNumbers, false);
 }
@@ -599,102 +558,25 @@ bool TdmSingle::ExportThroughExcel(TDataSet* dataSet, TComponent* controlSource,
     const AnsiString path = ExportFileName();
     bool result = true;
     {
-        TExportWalk walk(dataSet);
+        TDataSetGuard walk(dataSet, TDataSetGuard::dgControls | TDataSetGuard::dgPosition);
         FetchAll(dataSet);
         std::unique_ptr<TExportStatus> status = MakeExportStatus();
         if (status)
             status->ShowStatus(fixedTexts ? AnsiString("查询结果转 Excel 文件进度")
                                           : LangText("sConvertStat", "查询结果转 Excel 文件进度"),
                                0, dataSet->RecordCount());
-        // Decided once per column: how its cells are written, and a number's decimals.
-        enum TCellKind { ckText, ckInteger, ckBoolean, ckNumber, ckDisplay, ckNone };
-        struct TColumn {
-            TField* Field;
-            TCellKind Kind;
-            int Places;
-        };
-        std::vector<TColumn> columns;
-        for (int i = 0; i < dataSet->FieldCount(); ++i) {
-            TField* field = dataSet->Fields()->Fields(i);
-            if (!field->Visible()) continue;
-            TColumn column{field, ckNone, 0};
-            switch (field->DataType()) {
-            case ftString:
-            case ftWideString:
-                column.Kind = ckText;
-                break;
-            case ftSmallint:
-            case ftInteger:
-                column.Kind = fixedTexts ? ckDisplay : ckInteger;
-                break;
-            case ftBoolean:
-                column.Kind = ckBoolean;
-                break;
-            case ftFloat:
-            case ftCurrency:
-            case ftBCD:
-                if (fixedTexts || field->EditMask() == PercentFieldEditMask())
-                    column.Kind = ckDisplay;
-                else if (asNumbers)
-                    column.Kind = ckNumber, column.Places = GetFieldDecimals(field->FieldName(), 7);
-                else
-                    column.Kind = ckText;
-                break;
-            case ftFixedChar:
-                column.Kind = ckDisplay;
-                break;
-            default:
-                break;
-            }
-            columns.push_back(column);
-        }
-        // The font of the number cells, which shows a negative number in red.
-        TFont font;
+        TExportSheet sheet(OLEExcel1,
+                           fixedTexts  ? emShown
+                           : asNumbers ? emNumbers
+                                       : emTexts,
+                           ExportHooks(controlSource));
+        for (int i = 0; i < dataSet->FieldCount(); ++i)
+            if (TField* field = dataSet->Fields()->Fields(i); field->Visible()) sheet.AddColumn(field);
         try {
-            for (std::size_t c = 0; c < columns.size(); ++c)
-                OLEExcel1->WriteText(1, static_cast<int>(c) + 1, nullptr, false,
-                                     columns[c].Field->DisplayLabel());
-            int row = 2;
+            sheet.WriteHeader();
+            int row = 1;
             for (dataSet->First(); !dataSet->Eof(); dataSet->Next(), ++row) {
-                for (std::size_t c = 0; c < columns.size(); ++c) {
-                    const TColumn& column = columns[c];
-                    TField* field = column.Field;
-                    const int col = static_cast<int>(c) + 1;
-                    try {
-                        switch (column.Kind) {
-                        case ckText: {
-                            AnsiString text;
-                            if (IsStringType(field->DataType()))
-                                GetExportText(controlSource, text, field->DisplayText(), field->FieldName());
-                            else
-                                text = field->AsString();
-                            OLEExcel1->WriteText(row, col, nullptr, true, text);
-                            break;
-                        }
-                        case ckInteger:
-                            if (!field->IsNull()) OLEExcel1->WriteInteger(row, col, true, field->AsInteger());
-                            break;
-                        case ckBoolean:
-                            OLEExcel1->WriteText(row, col, nullptr, true, field->AsBoolean() ? "Y" : "N");
-                            break;
-                        case ckNumber:
-                            if (field->IsNull()) break;
-                            OLEExcel1->SetDecimals(static_cast<Word>(column.Places < 0 ? 0 : column.Places));
-                            OLEExcel1->WriteNumber(row, col, &font, column.Places >= 0, field->AsFloat());
-                            break;
-                        case ckDisplay:
-                            OLEExcel1->WriteText(row, col, nullptr, true, field->DisplayText());
-                            break;
-                        case ckNone:
-                            break;
-                        }
-                    } catch (const EOleError&) {
-                        throw;
-                    } catch (const Exception&) {
-                        // One bad value: the cell says so, the rest of the export goes on.
-                        OLEExcel1->WriteError(row, col);
-                    }
-                }
+                sheet.WriteRow(row);
                 if (status) status->StepIt();
             }
         } catch (const Exception&) {
@@ -742,45 +624,18 @@ bool TdmSingle::ExportToXLSFile(TDataSet* dataSet, TComponent* controlSource) {
     }
     bool result = true;
     {
-        TExportWalk walk(dataSet);
+        TDataSetGuard walk(dataSet, TDataSetGuard::dgControls | TDataSetGuard::dgPosition);
         FetchAll(dataSet);
         std::unique_ptr<TExportStatus> status = MakeExportStatus();
         if (status) status->ShowStatus("查询结果转 Excel 文件进度", 0, dataSet->RecordCount());
+        TExportSheet sheet(filter.get(), ExportHooks(controlSource));
+        for (int i = 0; i < dataSet->FieldCount(); ++i)
+            if (TField* field = dataSet->Fields()->Fields(i); field->Visible()) sheet.AddColumn(field);
         try {
-            std::vector<TField*> fields;
-            for (int i = 0; i < dataSet->FieldCount(); ++i)
-                if (TField* field = dataSet->Fields()->Fields(i); field->Visible()) fields.push_back(field);
-            for (std::size_t c = 0; c < fields.size(); ++c)
-                filter->WriteData(xlsText, 0, fields[c]->DisplayLabel(), static_cast<int>(c));
+            sheet.WriteHeader();
             int row = 1;
             for (dataSet->First(); !dataSet->Eof(); dataSet->Next(), ++row) {
-                for (std::size_t c = 0; c < fields.size(); ++c) {
-                    TField* field = fields[c];
-                    const int column = static_cast<int>(c);
-                    switch (field->DataType()) {
-                    case ftSmallint:
-                    case ftInteger:
-                        filter->WriteData(xlsNumber, row,
-                                          field->IsNull() ? AnsiString() : IntToStr(field->AsInteger()),
-                                          column);
-                        break;
-                    case ftFloat:
-                        // The shortest text that reads back as the field's own value.
-                        filter->WriteData(xlsNumber, row,
-                                          field->IsNull() ? AnsiString() : ShortestText(field->AsFloat()),
-                                          column);
-                        break;
-                    case ftBoolean:
-                        filter->WriteData(xlsText, row, field->AsBoolean() ? "Y" : "N", column);
-                        break;
-                    default: {
-                        AnsiString text;
-                        GetExportText(controlSource, text, field->DisplayText(), field->FieldName());
-                        filter->WriteData(xlsText, row, text, column);
-                        break;
-                    }
-                    }
-                }
+                sheet.WriteRow(row);
                 if (status) status->StepIt();
             }
             filter->StorePage();

@@ -17,6 +17,7 @@
 #include "classlib/objects/stringlist.h"
 #include "foundation/OleExcel.h"
 #include "framework/BaseCD.h"
+#include "framework/ExportSheet.h"
 #include "standins/outside/xlsfilter/xlsfilter.h"
 
 class TUDFFields;
@@ -135,6 +136,11 @@ public:
 
     // The form that shows the module; nil when the owner is something else.
     TSingleView* SingleView() const { return OwnerView(Owner(), FSingleView); }
+
+protected:
+    // What the export writer asks of the module: a field's text as the control source shows it, a
+    // number's decimals, the percentage mask.
+    TExportSheet::THooks ExportHooks(TComponent* controlSource);
 
 private:
     mutable TSingleView* FSingleView = nullptr;

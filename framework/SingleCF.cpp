@@ -3,15 +3,16 @@
 #include <exception>
 
 #include "classlib/controls/extctrls.h"
+#include "classlib/controls/hourglass.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
+#include "dialogs/QvQBE.h"
+#include "dialogs/ShowStatusCF.h"
 #include "foundation/AlertLog.h"
 #include "foundation/libstrs.h"
 #include "framework/AppServer.h"
-#include "dialogs/QvQBE.h"
-#include "dialogs/ShowStatusCF.h"
 #include "framework/DBFieldReg.h"
 #include "framework/SingleAttachments.h"
 #include "framework/SingleUserFields.h"
@@ -21,22 +22,6 @@
 #include "framework/SinglePrintFormats.h"
 
 namespace {
-
-// The hour-glass for the time of a query; the previous cursor comes back however it ends.
-class TCursorScope {
-public:
-    TCursorScope() : FSaved(Screen ? Screen->Cursor() : crDefault) {
-        if (Screen) Screen->SetCursor(crHourGlass);
-    }
-    ~TCursorScope() {
-        if (Screen) Screen->SetCursor(FSaved);
-    }
-    TCursorScope(const TCursorScope&) = delete;
-    TCursorScope& operator=(const TCursorScope&) = delete;
-
-private:
-    TCursor FSaved;
-};
 
 // The query-by-example form, owned by the document form.
 class TQBEDialog : public TQueryDialog {
@@ -131,6 +116,15 @@ KVR_PUBLISHED(TfrmSingle, c) {
     c.Method("FormDestroy", &TfrmSingle::FormDestroy);
     c.Method("FormResize", &TfrmSingle::FormResize);
     c.Method("pgHeadChange", &TfrmSingle::pgHeadChange);
+    c.Method("pgHeadChanging", &TfrmSingle::pgHeadChanging);
+    c.Method("FormKeyDown", &TfrmSingle::FormKeyDown);
+    c.Method("miBBPrintClick", &TfrmSingle::miBBPrintClick);
+    c.Method("P1Click", &TfrmSingle::P1Click);
+    c.Method("FormKeyPress", &TfrmSingle::FormKeyPress);
+    c.Method("gdHeadDblClick", &TfrmSingle::gdHeadDblClick);
+    c.Method("miOptionsClick", &TfrmSingle::miOptionsClick);
+    c.Method("gdHeadKeyDown", &TfrmSingle::gdHeadKeyDown);
+    c.Field("miBBPrint", &TfrmSingle::miBBPrint);
     c.Method("miOKClick", &TfrmSingle::miOKClick);
     c.Method("miCancelClick", &TfrmSingle::miCancelClick);
     c.Method("miPrintClick", &TfrmSingle::miPrintClick);
@@ -183,6 +177,7 @@ KVR_FORM_RESOURCE(TfrmSingle, R"(inherited frmSingle: TfrmSingle
     TabHeight = 20
     TabWidth = 80
     OnChange = pgHeadChange
+    OnChanging = pgHeadChanging
     object tbsHead1: TTabSheet
       Caption = '详细字段'
     end
@@ -196,6 +191,8 @@ KVR_FORM_RESOURCE(TfrmSingle, R"(inherited frmSingle: TfrmSingle
         Color = 15532027
         ReadOnly = True
         OnCalcCellColors = gdHeadCalcCellColors
+        OnDblClick = gdHeadDblClick
+        OnKeyDown = gdHeadKeyDown
         OnKeyUp = gdHeadKeyUp
         OnMouseDown = gdHeadMouseDown
         OnMouseMove = gdHeadMouseMove
@@ -226,6 +223,7 @@ KVR_FORM_RESOURCE(TfrmSingle, R"(inherited frmSingle: TfrmSingle
     end
   end
   object pmMultiSelect: TPopupMenu
+    OnPopup = P1Click
     object miBBSelectAll: TMenuItem
       Caption = '全选'
       OnClick = miBBSelectAllClick
@@ -233,6 +231,10 @@ KVR_FORM_RESOURCE(TfrmSingle, R"(inherited frmSingle: TfrmSingle
     object miBBUnSelectAll: TMenuItem
       Caption = '全不选'
       OnClick = miBBUnSelectAllClick
+    end
+    object miBBPrint: TMenuItem
+      Caption = '整批打印'
+      OnClick = miBBPrintClick
     end
   end
   inherited MainMenu: TMainMenu
@@ -271,6 +273,17 @@ KVR_FORM_RESOURCE(TfrmSingle, R"(inherited frmSingle: TfrmSingle
           Caption = '资料转Excel(不含格式)'
           ShortCut = 16497
           OnClick = miTable2Excel2Click
+        end
+      end
+      object miTools: TMenuItem
+        Caption = '工具(&T)'
+        object miCacl: TMenuItem
+          Caption = '计算器'
+          OnClick = btnCalcClick
+        end
+        object miOptions: TMenuItem
+          Caption = '选项(&O)'
+          OnClick = miOptionsClick
         end
       end
       inherited miPrior: TMenuItem
@@ -418,6 +431,7 @@ void TfrmSingle::BuildHeadColors(const AnsiString& text) {
 
 void TfrmSingle::AfterFormShow() {
     TfrmBase::AfterFormShow();
+    ColorGridColumns();
     TdmSingle* module = SingleModule();
     if (!ParamText.empty() && OpenMode != OPEN_MODE_IMPORT && module) {
         StartConditionSet = true;
@@ -636,7 +650,7 @@ bool TfrmSingle::QueryRecords() {
 void TfrmSingle::RunQuery(const AnsiString& where, const AnsiString& order) {
     TdmSingle* module = SingleModule();
     try {
-        TCursorScope cursor;
+        THourGlass hourGlass;
         AnsiString adjusted;
         AdjustCondition(where, adjusted);
         SetQueryCondition(module->cdsMain, adjusted, order);
@@ -735,22 +749,19 @@ void TfrmSingle::miTable2Excel2Click(TObject*) {
     if (TdmSingle* module = SingleModule()) module->ExportToXLSFile(module->cdsMain, this);
 }
 
-void TfrmSingle::miBBSelectAllClick(TObject*) {
-    if (pgHead && tbsBrowse) pgHead->SetActivePage(tbsBrowse);
-}
-
-void TfrmSingle::miBBUnSelectAllClick(TObject*) {}
-
-void TfrmSingle::btnCalcClick(TObject*) {}
-
-void TfrmSingle::pgHeadChange(TObject*) {}
-
 bool TfrmSingle::IsRecordSelected() const {
     return false;
 }
 
 void TfrmSingle::gdHeadCalcCellColors(TObject* sender, TField* field, TGridDrawState, bool highlight,
                                       TFont* font, TBrush* brush) {
+    font->SetColor(clBlack);
+    font->SetStyle(TFontStyles{});
+    // Link cells read as links while browsing.
+    if (EditState == esBrowse && field && IsLinkField(field->FieldName())) {
+        font->SetColor(clBlue);
+        font->SetStyle(TFontStyles{fsUnderline});
+    }
     TdmSingle* module = SingleModule();
     if (!IsColorManage || !HeadColors || !module || highlight || !module->cdsMainColor->Active()) return;
     std::vector<Variant> values;
@@ -777,10 +788,16 @@ void TfrmSingle::UpdateButtonStates() {
         if (item) item->SetEnabled(editing);
     const bool hasData =
         DataModule && BaseModule() && BaseModule()->cdsMain->Active() && !BaseModule()->cdsMain->IsEmpty();
+    const bool printing = CanPrint && (OperationMask & OPERATION_PRINT);
     for (TMenuItem* item : {miPrint, miPreview})
-        if (item) item->SetEnabled(hasData && !editing && CanPrint && (OperationMask & OPERATION_PRINT));
+        if (item) item->SetEnabled(hasData && !editing && printing);
+    if (miVoucherFormats && btnPrint) miVoucherFormats->SetEnabled(btnPrint->Enabled());
+    // The exports hand the records out as printing does: they follow the print right.
     for (TMenuItem* item : {miTable2Excel, miTable2Excel2})
-        if (item) item->SetEnabled(!editing);
+        if (item) item->SetEnabled(hasData && !editing && printing);
+    UpdateBatchMenu();
+    if (tbsBrowse) tbsBrowse->SetTabVisible(!editing);
+    if (btnColorQuery && btnQuery) btnColorQuery->SetEnabled(btnQuery->Enabled() && btnQuery->Visible());
 }
 
 // ---- services ----
@@ -824,6 +841,10 @@ void TfrmSingle::MenuItemVoucherFormatClick(TObject* sender) {
 
 void TfrmSingle::ImportXml(const AnsiString& text) {
     FImport->ImportXml(text);
+}
+
+bool TfrmSingle::IsLinkField(const AnsiString& name) const {
+    return FLinks->IsLinkField(name);
 }
 
 void TfrmSingle::LoadLinkFields() {

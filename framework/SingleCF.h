@@ -197,6 +197,37 @@ public:
     void miBBSelectAllClick(TObject* sender);
     void miBBUnSelectAllClick(TObject* sender);
     void btnCalcClick(TObject* sender);
+
+    // ---- keyboard, page rights and command states (SingleKeys.cpp) ----
+    TMenuItem* miBBPrint = nullptr;
+    // Ctrl+Tab / Ctrl+PgDn and Ctrl+Shift+Tab / Ctrl+PgUp turn the header pages; while a record is
+    // edited they never land on the browse page.
+    void FormKeyDown(TObject* sender, Word& key, TShiftState shift);
+    void pgHeadChanging(TObject* sender, bool& allowChange);
+    // Pages 0..14 by the rights 0..14 while editing; the browse page only while not.
+    void EnableHeadPages(bool editing);
+    void ShowState(Byte state) override;
+    virtual void UpdateBatchMenu();
+    void miBBPrintClick(TObject* sender);
+    void P1Click(TObject* sender);
+    // "+", "*", "/" in a number field run the calculator on it; Enter in a memo stays in it.
+    void FormKeyPress(TObject* sender, char& key);
+    // The calculator on a control's value (a field's shown text); its result goes back when the
+    // control takes input.
+    void CalculateIntoControl(TWinControl* control);
+    TField* ControlField(TWinControl* control) const;
+    // The browse grid: the selection column picks rows by double click or Space.
+    void gdHeadDblClick(TObject* sender);
+    void gdHeadKeyDown(TObject* sender, Word& key, TShiftState shift);
+    void ToggleHeadSelection();
+    // The options dialog: keep-on-add, focus-page-one and the colour management as the user left them;
+    // the grids redraw with the number formats.
+    void miOptionsClick(TObject* sender);
+    // Required and key inputs take their colours; the browse grid's columns fill its width.
+    void ColorGridColumns() override;
+    // The field has a drill-down link (its cells are drawn as links while browsing).
+    bool IsLinkField(const AnsiString& name) const;
+    int FPageBeforeChange = 0; // the active page before the user changed it
     void btnColorQueryClick(TObject* sender);
     void gdHeadTitleButtonClick(TObject* sender, const AnsiString& fieldName);
     void gdHeadCalcCellColors(TObject* sender, TField* field, TGridDrawState state, bool highlight,

@@ -59,8 +59,8 @@ AnsiString TSingleColorFilter::LoadColorXml() {
         VarArrayOf({"SELECT NH003 FROM $$WOQNH WHERE NH001 = " + QuotedStr(UpperCase(F.Broker->ProgramID)),
                     "NH003", F.Broker->Database, "N"}),
         answer);
-    const std::vector<Variant> rows = RowsOf(answer);
-    return rows.empty() ? AnsiString() : Column(rows[0], 0);
+    const std::vector<Variant> rows = VarArrayItems(answer);
+    return rows.empty() ? AnsiString() : VarArrayItemText(rows[0], 0);
 }
 
 void TSingleColorFilter::CreateColorQueryForm() {
@@ -68,6 +68,10 @@ void TSingleColorFilter::CreateColorQueryForm() {
     TColorComponent* head = F.HeadColors ? F.HeadColors->FindComponent("gdHead", AnsiString()) : nullptr;
     if (!head) return;
     ColorQueryForm = F.MakeColorQueryDialog(head->Conditions());
+}
+
+void TSingleColorFilter::DropQueryDialog() {
+    ColorQueryForm.reset();
 }
 
 void TSingleColorFilter::FillColorMenu() {
@@ -141,7 +145,7 @@ void TSingleColorFilter::ApplyColorFilter() {
     const AnsiString remembered = F.LastWhere;
     const AnsiString filter = BuildColorFilter(ticked, remembered, F.Broker->Database);
     try {
-        TCursorScope cursor;
+        THourGlass hourGlass;
         if (F.SQLType == 0 && F.FQueryDialog)
             TAppServer(module->AppServer).SetTopRow(F.FQueryDialog->GetTopRow());
         bool failed = false;

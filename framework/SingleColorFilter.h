@@ -4,9 +4,11 @@
 // (MakeColorQueryDialog), and the filter of the ticked conditions within the remembered condition.
 #include "classlib/graphics/graphics.h"
 #include "classlib/controls/menus.h"
-#include "framework/SingleCF.h"
+#include <memory>
 
 class TfrmSingle;
+class TColorQueryDialog;
+class TColorConditions;
 
 class TSingleColorFilter {
 public:
@@ -17,7 +19,7 @@ public:
     // The colour query dialog over the header grid's conditions, made by the form; none without them.
     void CreateColorQueryForm();
     TColorQueryDialog* QueryDialog() const { return ColorQueryForm.get(); }
-    void DropQueryDialog() { ColorQueryForm.reset(); }
+    void DropQueryDialog();
     void FillColorMenu();
     void DrawColorMenuItem(TObject* sender, TCanvas* canvas, TRect rect, bool selected);
     void ColorMenuClick(TObject* sender);

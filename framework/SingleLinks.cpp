@@ -65,6 +65,10 @@ AnsiString BuildGridLinkCondition(const TGridLink& link, const AnsiString& value
     return link.Target1 + (sqlType == 0 ? "+" : "||") + link.Target2 + "=" + QuotedStr(value1.substr(0, 15));
 }
 
+bool TSingleLinks::IsLinkField(const AnsiString& name) const {
+    return InLinkList(LinkFields, name);
+}
+
 void TSingleLinks::LoadLinkFields() {
     Variant rows;
     try {
@@ -77,9 +81,9 @@ void TSingleLinks::LoadLinkFields() {
         WriteAlertLog(F.Broker->ProgramID, "Single-Link:" + e.Message(), 'D');
         return;
     }
-    for (const Variant& row : RowsOf(rows))
+    for (const Variant& row : VarArrayItems(rows))
         for (int c = 0; c < 2; ++c) {
-            const AnsiString name = UpperCase(Trim(Column(row, c)));
+            const AnsiString name = UpperCase(Trim(VarArrayItemText(row, c)));
             if (name.empty() || InLinkList(LinkFields, name)) continue;
             LinkFields += (LinkFields.empty() ? AnsiString() : AnsiString(1, LinkSeparator)) + name;
         }
@@ -164,7 +168,7 @@ void TSingleLinks::gdHeadKeyUp(TObject*, Word&, TShiftState) {
 
 void TSingleLinks::FollowGridLink(TFDBGrid* grid, TDataSet* dataSet) {
     if (!grid || !dataSet) return;
-    TCursorScope cursor;
+    THourGlass hourGlass;
     TField* selected = grid->SelectedField();
     if (!selected) return;
     const AnsiString name = selected->FieldName();
@@ -177,24 +181,25 @@ void TSingleLinks::FollowGridLink(TFDBGrid* grid, TDataSet* dataSet) {
                         ")  order by MR011",
                     "MR002,MR003,MR004,MR005,MR006,MR007,MR008,MR009,MR010,MR011", F.Broker->Database, "N"}),
         answer);
-    const std::vector<Variant> rows = RowsOf(answer);
+    const std::vector<Variant> rows = VarArrayItems(answer);
     if (rows.empty()) return;
     Variant chosen = rows[0];
-    const AnsiString selector = Trim(Column(rows[0], 1));
+    const AnsiString selector = Trim(VarArrayItemText(rows[0], 1));
     if (!selector.empty()) {
         TField* field = dataSet->FindField(selector);
         const AnsiString value = field ? Trim(field->AsString()) : AnsiString();
         bool found = false;
         for (const Variant& row : rows)
-            if (Trim(Column(row, 8)) == value) {
+            if (Trim(VarArrayItemText(row, 8)) == value) {
                 chosen = row;
                 found = true;
                 break;
             }
         if (!found) return;
     }
-    TGridLink link{Trim(Column(chosen, 2)), Trim(Column(chosen, 3)), Trim(Column(chosen, 5)),
-                   Trim(Column(chosen, 6)), Trim(Column(chosen, 7))};
+    TGridLink link{Trim(VarArrayItemText(chosen, 2)), Trim(VarArrayItemText(chosen, 3)),
+                   Trim(VarArrayItemText(chosen, 5)), Trim(VarArrayItemText(chosen, 6)),
+                   Trim(VarArrayItemText(chosen, 7))};
     auto text = [dataSet](const AnsiString& fieldName) {
         TField* field = fieldName.empty() ? nullptr : dataSet->FindField(fieldName);
         return field ? Trim(field->AsString()) : AnsiString();
@@ -202,7 +207,7 @@ void TSingleLinks::FollowGridLink(TFDBGrid* grid, TDataSet* dataSet) {
     const AnsiString condition =
         BuildGridLinkCondition(link, text(link.Source1), text(link.Source2), F.SQLType);
     if (condition.empty()) return;
-    F.RunProgram(Trim(Column(chosen, 4)), condition);
+    F.RunProgram(Trim(VarArrayItemText(chosen, 4)), condition);
 }
 
 void TSingleLinks::BuildLinkQuery(const AnsiString& program, const AnsiString& table, AnsiString& result,
@@ -214,19 +219,19 @@ void TSingleLinks::BuildLinkQuery(const AnsiString& program, const AnsiString& t
                                           QuotedStr(program) + " AND MR002=" + QuotedStr(linkNo),
                                       "MR005,MR004,MR007", F.Broker->Database, "N"}),
                           answer);
-    for (const Variant& row : RowsOf(answer)) {
-        const AnsiString source = Trim(Column(row, 0));
+    for (const Variant& row : VarArrayItems(answer)) {
+        const AnsiString source = Trim(VarArrayItemText(row, 0));
         const AnsiString t = SameText(table, source) ? table : otherTable;
         Variant values;
         F.Broker->CallCounter("SimpleSql",
-                              VarArrayOf({" SELECT   " + Trim(Column(row, 2)) + " FROM  " +
+                              VarArrayOf({" SELECT   " + Trim(VarArrayItemText(row, 2)) + " FROM  " +
                                               F.Broker->Database + ".." + t + " " + t + "  WHERE " + where,
-                                          Trim(Column(row, 2)), F.Broker->Database, "N"}),
+                                          Trim(VarArrayItemText(row, 2)), F.Broker->Database, "N"}),
                               values);
-        const std::vector<Variant> found = RowsOf(values);
-        if (found.empty() || RowColumnCount(found[0]) == 0) continue;
+        const std::vector<Variant> found = VarArrayItems(values);
+        if (found.empty() || VarArrayLength(found[0]) == 0) continue;
         const Variant value = found[0].GetElement({VarArrayLowBound(found[0], 1)});
         const bool isText = VarType(value) == varString || VarType(value) == varOleStr;
-        result += Trim(Column(row, 1)) + "," + (isText ? "C," : "N,") + VarToStr(value) + ";";
+        result += Trim(VarArrayItemText(row, 1)) + "," + (isText ? "C," : "N,") + VarToStr(value) + ";";
     }
 }

@@ -20,9 +20,12 @@ public:
     void FollowGridLink(TFDBGrid* grid, TDataSet* dataSet);
     void BuildLinkQuery(const AnsiString& program, const AnsiString& table, AnsiString& result,
                         const AnsiString& where, const AnsiString& linkNo, const AnsiString& otherTable);
+    // The field has a drill-down link (without regard to case).
+    bool IsLinkField(const AnsiString& name) const;
+
+    AnsiString LinkFields; // the fields with drill-down links, joined by #3
 
 private:
     TfrmSingle& F;
-    AnsiString LinkFields; // the fields with drill-down links, joined by #3
     bool LinkHover = false;
 };

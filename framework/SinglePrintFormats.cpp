@@ -36,12 +36,12 @@ void TSinglePrintFormats::LoadVoucherFormats(TMenuItem* menu, bool force) {
         } catch (const Exception& e) {
             WriteAlertLog(F.Broker->ProgramID, "Single-Voucher:" + e.Message(), 'D');
         }
-        const std::vector<Variant> rows = RowsOf(answer);
+        const std::vector<Variant> rows = VarArrayItems(answer);
         for (size_t i = 0; i < rows.size(); ++i) {
             auto* item = new TMenuItem(&F);
             item->SetName(menu->Name() + IntToStr(static_cast<int>(i)));
             Variant caption;
-            F.ConvertUiText(Column(rows[i], 0), caption);
+            F.ConvertUiText(VarArrayItemText(rows[i], 0), caption);
             item->SetCaption(VarToStr(caption));
             item->SetRadioItem(true);
             item->SetOnClick(TNotifyEvent(&F, &TfrmSingle::MenuItemVoucherFormatClick));

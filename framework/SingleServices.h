@@ -1,43 +1,13 @@
 #pragma once
 // What the units of the single-table form's services share (SingleAttachments, SingleUserFields,
-// SingleLinks, SingleSignOff, SinglePrintFormats, SingleColorFilter, SingleImport): the hour-glass for
-// the time of a server call, the rows of a counter answer and lists split by a separator. Included by
-// those units only.
+// SingleLinks, SingleSignOff, SinglePrintFormats, SingleColorFilter, SingleImport) besides the class
+// library's hour-glass and array readers: lists split by a separator. Included by those units only.
 #include <vector>
 
-#include "classlib/controls/forms.h"
-#include "classlib/rtl/variants.h"
-#include "framework/knlRadical.h"
+#include "classlib/controls/hourglass.h"
+#include "classlib/rtl/varview.h"
 
 namespace single_services {
-
-class TCursorScope {
-public:
-    TCursorScope() : FSaved(Screen ? Screen->Cursor() : crDefault) {
-        if (Screen) Screen->SetCursor(crHourGlass);
-    }
-    ~TCursorScope() {
-        if (Screen) Screen->SetCursor(FSaved);
-    }
-    TCursorScope(const TCursorScope&) = delete;
-    TCursorScope& operator=(const TCursorScope&) = delete;
-
-private:
-    TCursor FSaved;
-};
-
-// The rows of a counter answer (an array of row arrays); none for anything else.
-inline std::vector<Variant> RowsOf(const Variant& answer) {
-    std::vector<Variant> rows;
-    if (!VarIsArray(answer)) return rows;
-    for (int i = VarArrayLowBound(answer, 1); i <= VarArrayHighBound(answer, 1); ++i)
-        rows.push_back(answer.GetElement({i}));
-    return rows;
-}
-
-inline AnsiString Column(const Variant& row, int column) {
-    return RowColumnText(row, column);
-}
 
 inline std::vector<AnsiString> SplitList(const AnsiString& list, const AnsiString& separator) {
     std::vector<AnsiString> items;

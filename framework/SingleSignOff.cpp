@@ -19,9 +19,9 @@ void TfrmSingle::GetSignOffSetting(const AnsiString& docType, const AnsiString& 
     Variant answer;
     Broker->CallCounter("SimpleSql", VarArrayOf({sql, qz ? "MC006" : "MQ003", Broker->Database, "N"}),
                         answer);
-    const std::vector<Variant> rows = RowsOf(answer);
+    const std::vector<Variant> rows = VarArrayItems(answer);
     result[0] = rows.empty() ? "N" : "0";
-    result[1] = rows.empty() ? AnsiString() : Column(rows[0], 0);
+    result[1] = rows.empty() ? AnsiString() : VarArrayItemText(rows[0], 0);
 }
 
 void TfrmSingle::GetSignOffSettingTop(const AnsiString& docType, const AnsiString& key,
@@ -40,10 +40,10 @@ void TfrmSingle::GetSignOffSettingTop(const AnsiString& docType, const AnsiStrin
         Broker->CallCounter("SimpleSql",
                             VarArrayOf({sql, qz ? "MC006,MC009" : "MQ003,MQ004", Broker->Database, "N"}),
                             answer);
-        const std::vector<Variant> rows = RowsOf(answer);
+        const std::vector<Variant> rows = VarArrayItems(answer);
         if (rows.empty()) return;
-        result[0] = Column(rows[0], 0);
-        result[1] = Column(rows[0], 1);
+        result[0] = VarArrayItemText(rows[0], 0);
+        result[1] = VarArrayItemText(rows[0], 1);
     } catch (const Exception&) {
         result[0] = "N";
         result[1].clear();

@@ -56,10 +56,10 @@ void TSingleUserFields::SetupUserFields() {
         }
         ++FUDFLabelCount;
         AnsiString label;
-        for (const Variant& row : RowsOf(FUDFLabels))
-            if (SameText(Trim(Column(row, 0)), name)) {
+        for (const Variant& row : VarArrayItems(FUDFLabels))
+            if (SameText(Trim(VarArrayItemText(row, 0)), name)) {
                 const AnsiString codePage = F.GetUICodePage();
-                label = Column(row, codePage == "950" || codePage == "936" ? 1 : 2);
+                label = VarArrayItemText(row, codePage == "950" || codePage == "936" ? 1 : 2);
                 break;
             }
         if (label.empty()) {
@@ -144,7 +144,7 @@ void TSingleUserFields::OpenUDFLookup(TDataSet* dataSet, TDBEdit* edit) {
             "F2LINK", "01", link,
             VarArrayOf({"1", refFile.substr(0, dash),
                         dash == AnsiString::npos ? AnsiString() : refFile.substr(dash + 1)})) ||
-        RowColumnCount(link) < 2)
+        VarArrayLength(link) < 2)
         return;
     // Ten condition values, from the record's fields that RefCondID lists.
     std::vector<Variant> conditions(10, Variant(AnsiString()));
@@ -153,15 +153,15 @@ void TSingleUserFields::OpenUDFLookup(TDataSet* dataSet, TDBEdit* edit) {
         if (TField* condition = dataSet->FindField(Trim(condFields[i])))
             conditions[i] = condition->AsString();
     Variant rows;
-    F.Broker->OpenF2Window(Column(link, 0), Column(link, 1), rows, F.FormatSetting(name, "F2Field"),
-                           F.FormatSetting(name, "F2FieldID"), F.FormatSetting(name, "RefFieldID"),
-                           static_cast<int>(F.Handle()), "", false, false, field->AsString(),
-                           VarArrayOf(conditions));
-    const std::vector<Variant> picked = RowsOf(rows);
+    F.Broker->OpenF2Window(VarArrayItemText(link, 0), VarArrayItemText(link, 1), rows,
+                           F.FormatSetting(name, "F2Field"), F.FormatSetting(name, "F2FieldID"),
+                           F.FormatSetting(name, "RefFieldID"), static_cast<int>(F.Handle()), "", false,
+                           false, field->AsString(), VarArrayOf(conditions));
+    const std::vector<Variant> picked = VarArrayItems(rows);
     if (picked.empty()) return;
     AnsiString text;
-    for (int c = 0; c < RowColumnCount(picked[0]); ++c)
-        text += (c ? "," : "") + Column(picked[0], c);
+    for (int c = 0; c < VarArrayLength(picked[0]); ++c)
+        text += (c ? "," : "") + VarArrayItemText(picked[0], c);
     write(text);
 }
 
@@ -178,12 +178,12 @@ std::unique_ptr<TUDFFields> TSingleUserFields::LoadUDFFields(const AnsiString& p
                         " AND TL003 = " + QuotedStr(program) + " ORDER BY TL011 ",
                     "TL006,TL013,TL012", F.Broker->Database, "N"}),
         rows);
-    for (const Variant& row : RowsOf(rows)) {
+    for (const Variant& row : VarArrayItems(rows)) {
         TUDFField* item = fields->Add();
-        item->UDFFieldName = Trim(Column(row, 0));
-        item->QueryText = Column(row, 1);
+        item->UDFFieldName = Trim(VarArrayItemText(row, 0));
+        item->QueryText = VarArrayItemText(row, 1);
         // Each reference is "table.field" and one closing character, which the field name leaves out.
-        for (const AnsiString& reference : SplitList(Column(row, 2), ";")) {
+        for (const AnsiString& reference : SplitList(VarArrayItemText(row, 2), ";")) {
             if (Trim(reference).empty()) continue;
             TUDFRelatedField* related = item->RelatedFields->Add();
             related->LinkedFieldName = reference;
@@ -235,9 +235,9 @@ bool TSingleUserFields::QueryUDFData(TUDFField* item, const TStrings* values, An
         VarArrayOf({item->QueryText, AnsiString(), F.Broker->Database, "N",
                     texts.empty() ? VarArrayCreate({0, -1}, varVariant) : VarArrayOf(texts)}),
         answer);
-    const std::vector<Variant> rows = RowsOf(answer);
-    if (rows.empty() || RowColumnCount(rows[0]) == 0) return false;
-    text = Column(rows[0], 0);
+    const std::vector<Variant> rows = VarArrayItems(answer);
+    if (rows.empty() || VarArrayLength(rows[0]) == 0) return false;
+    text = VarArrayItemText(rows[0], 0);
     return true;
 }
 
@@ -279,9 +279,10 @@ void TSingleUserFields::FillLinkedUDFValues(const AnsiString& program, const Ans
                                       "TJ003,TJ005", F.Broker->Database, "N"}),
                           rows);
     TStringList named;
-    const std::vector<Variant> links = RowsOf(rows);
+    const std::vector<Variant> links = VarArrayItems(rows);
     for (size_t i = 0; i < links.size() && i < values.size(); ++i)
-        named.Add("other." + Trim(Column(links[i], 0)) + Trim(Column(links[i], 1)) + "=" + values[i]);
+        named.Add("other." + Trim(VarArrayItemText(links[i], 0)) + Trim(VarArrayItemText(links[i], 1)) + "=" +
+                  values[i]);
     std::unique_ptr<TUDFFields> items = F.LoadUDFFields(program, tag, "All");
     bool said = false;
     for (int i = 0; i < items->Count(); ++i) {

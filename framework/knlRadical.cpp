@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "classlib/db/dsguard.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
 #include "foundation/AlertLog.h"
@@ -12,25 +13,6 @@ namespace {
 bool IsEditing(const TDataSet* dataSet) {
     return dataSet && (dataSet->State() == dsEdit || dataSet->State() == dsInsert);
 }
-
-// Disabled controls and suspended events for the time of a walk, put back also after an exception.
-class TQuietScope {
-public:
-    explicit TQuietScope(TDataSet* dataSet) : FDataSet(dataSet) {
-        FDataSet->DisableControls();
-        SuspendDataSetEvents(FDataSet, FSaved);
-    }
-    ~TQuietScope() {
-        ResumeDataSetEvents(FDataSet, FSaved);
-        FDataSet->EnableControls();
-    }
-    TQuietScope(const TQuietScope&) = delete;
-    TQuietScope& operator=(const TQuietScope&) = delete;
-
-private:
-    TDataSet* FDataSet;
-    TDataSetEvents FSaved;
-};
 
 void MakeFlagPositive(TDataSet* dataSet) {
     TField* flag = dataSet->FindField("FLAG");
@@ -163,7 +145,7 @@ bool RestoreNegativeFlags(TDataSet* dataSet, bool nested) {
     if (!dataSet || !dataSet->Active()) return true;
     bool result = true;
     if (nested && dataSet->DataSetField()) {
-        TQuietScope quiet(dataSet);
+        TDataSetGuard quiet(dataSet, TDataSetGuard::dgControls | TDataSetGuard::dgEvents);
         dataSet->Last();
         while (!dataSet->Bof()) {
             result = RestoreNestedFields(dataSet);
@@ -175,7 +157,7 @@ bool RestoreNegativeFlags(TDataSet* dataSet, bool nested) {
     result = RestoreNestedFields(dataSet);
     TField* flag = dataSet->FindField("FLAG");
     if (flag && !flag->IsNull() && flag->AsFloat() < 0 && !dataSet->IsEmpty()) {
-        TQuietScope quiet(dataSet);
+        TDataSetGuard quiet(dataSet, TDataSetGuard::dgControls | TDataSetGuard::dgEvents);
         MakeFlagPositive(dataSet);
     }
     return result;
@@ -231,17 +213,4 @@ bool ShowFileProperties(const AnsiString& path) {
     info.Verb = "properties";
     info.File = path;
     return ShellExecuteEx(info);
-}
-
-// ---- answered rows ----
-
-int RowColumnCount(const Variant& row) {
-    if (!VarIsArray(row) || VarArrayDimCount(row) != 1) return 0;
-    return VarArrayHighBound(row, 1) - VarArrayLowBound(row, 1) + 1;
-}
-
-AnsiString RowColumnText(const Variant& row, int column) {
-    if (column < 0 || column >= RowColumnCount(row)) return AnsiString();
-    const Variant value = row.GetElement({VarArrayLowBound(row, 1) + column});
-    return VarIsNull(value) || VarIsEmpty(value) || VarIsArray(value) ? AnsiString() : VarToStr(value);
 }

@@ -5,6 +5,7 @@
 // and a file's property sheet.
 #include "classlib/db/dbclient.h"
 #include "classlib/rtl/shellapi.h"
+#include "classlib/rtl/varview.h"
 #include "foundation/LibVCLs.h"
 
 // The ten events of DataSetEventNames, saved in that order and cleared; and put back.
@@ -43,9 +44,3 @@ void FillNullFields(TDataSet* dataSet);
 // The shell's property sheet of the file: shell execution with the verb "properties" and the mask
 // SEE_MASK_INVOKEIDLIST (0x0C). The shell is the host's: without one installed nothing happens (false).
 bool ShowFileProperties(const AnsiString& path);
-
-// A row as the validator, the lookup window and the counter answer it (a one-dimensional array of
-// column values): the number of its columns (0 for no row), and column i (from 0) as text ('' for a
-// null or empty value, an array, or a column the row lacks).
-int RowColumnCount(const Variant& row);
-AnsiString RowColumnText(const Variant& row, int column);

@@ -117,6 +117,15 @@ std::string THostSession::ValueText(const Variant& value) const {
         if (VarArrayDimCount(value) == 1) {
             for (int i = VarArrayLowBound(value, 1); i <= VarArrayHighBound(value, 1); ++i)
                 text += (i > VarArrayLowBound(value, 1) ? ", " : "") + ValueText(value.GetElement({i}));
+        } else if (VarArrayDimCount(value) == 2) {
+            // Row by row: [[row 0], [row 1], ...].
+            for (int i = VarArrayLowBound(value, 1); i <= VarArrayHighBound(value, 1); ++i) {
+                text += i > VarArrayLowBound(value, 1) ? ", [" : "[";
+                for (int j = VarArrayLowBound(value, 2); j <= VarArrayHighBound(value, 2); ++j)
+                    text +=
+                        (j > VarArrayLowBound(value, 2) ? ", " : "") + ValueText(value.GetElement({i, j}));
+                text += "]";
+            }
         }
         return text + "]";
     }
@@ -176,7 +185,7 @@ void THostSession::EndSession() {
             FFailed = true;
         }
         Print("result code " + std::to_string(FController->ResultCode) + " value " +
-              Quoted(ToTerminal(VarToStr(FController->ResultValue))));
+              Quoted(ValueText(FController->ResultValue)));
         FController->Free();
         FController = nullptr;
     }
@@ -778,7 +787,8 @@ void THostSession::InstallObservers() {
         if (SameText(info.Verb, "properties"))
             Print("properties " + ToTerminal(info.File));
         else
-            Print("shell " + ToTerminal(info.Verb) + " " + ToTerminal(info.File));
+            Print("shell " + ToTerminal(info.Verb) + " " + ToTerminal(info.File) +
+                  (info.Parameters.empty() ? std::string() : " " + ToTerminal(info.Parameters)));
         return true;
     });
     SetPagerListener([this](const TPagerMessage& message) {

@@ -1181,10 +1181,11 @@ void UserClick(TCustomForm* form, const AnsiString& componentName) {
     if (!form) throw EInvalidOperation("No form to act on");
     TComponent* component = FindFormComponent(form, componentName);
     if (!component) NoSuchComponent(form, componentName);
-    // A page is clicked on its tab: the page control must be usable, the page need not show yet.
+    // A page is clicked on its tab: the page control must be usable, the page need not show yet. A
+    // disabled page still shows when its tab is clicked; only its controls take no input.
     if (auto* page = dynamic_cast<TTabSheet*>(component); page && page->PageControl()) {
         RequireUsableControl(form, page->PageControl()->Name());
-        if (!page->TabVisible() || !page->Enabled())
+        if (!page->TabVisible())
             throw EInvalidOperation(componentName + " of " + FormTitle(form) + " cannot be clicked");
         Application->RunUserAction([&] { page->PageControl()->ChangeActivePage(page); });
         return;

@@ -1,7 +1,7 @@
 #include "classlib/db/datapacket.h"
 
-#include "classlib/db/varview.h"
 #include "classlib/objects/component.h"
+#include "classlib/rtl/varview.h"
 
 void DatabaseError(const AnsiString& message, TComponent* component) {
     if (component && !component->Name().empty()) throw EDatabaseError(component->Name() + ": " + message);
@@ -17,26 +17,6 @@ Variant ArrayOf(std::vector<Variant> values) {
     return VarArrayFromVector(std::move(values));
 }
 } // namespace
-
-int VarArrayLength(const Variant& array) noexcept {
-    if (!VarIsArray(array) || VarArrayDimCount(array) != 1) return 0;
-    try {
-        return VarArrayHighBound(array, 1) - VarArrayLowBound(array, 1) + 1;
-    } catch (...) {
-        return 0;
-    }
-}
-
-Variant VarArrayFromVector(std::vector<Variant>&& values) {
-    Variant array = VarArrayCreate({0, static_cast<int>(values.size()) - 1}, varVariant);
-    if (!values.empty()) {
-        auto* data = static_cast<Variant*>(VarArrayLock(array));
-        for (std::size_t i = 0; i < values.size(); ++i)
-            data[i] = std::move(values[i]);
-        VarArrayUnlock(array);
-    }
-    return array;
-}
 
 Variant PacketFieldDefs(const std::vector<TPacketField>& fields) {
     std::vector<Variant> defs;

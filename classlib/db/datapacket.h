@@ -63,6 +63,7 @@
 
 #include "classlib/db/dbconsts.h"
 #include "classlib/rtl/variants.h"
+#include "classlib/rtl/varview.h"
 
 constexpr int PacketVersion = 1;
 
@@ -114,9 +115,6 @@ std::vector<TPacketField> ReadFieldDefs(const Variant& fieldDefs);
 Variant PacketRows(const Variant& packet); // the rows array (checked to be one)
 int PacketFlags(const Variant& packet);
 bool IsDataPacket(const Variant& packet) noexcept; // the shape of [0]..[3], without raising
-int VarArrayLength(const Variant& array) noexcept; // elements of a one-dimensional array, 0 otherwise
-// A varVariant array of the values, moved in (VarArrayOf copies each, nested arrays whole).
-Variant VarArrayFromVector(std::vector<Variant>&& values);
 
 // A delta row as C++ sees it (the provider side): values by field; for a ftDataSet field, Values holds
 // Empty and Nested the nested delta rows (empty when none changed).

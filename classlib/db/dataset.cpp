@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "classlib/db/varview.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 
 // ---- TDataSet ----
 

@@ -6,9 +6,9 @@
 
 #include "classlib/automation/comobj.h"
 #include "classlib/automation/varmarshal.h"
-#include "classlib/db/varview.h"
 #include "classlib/rtl/files.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 
 // ---- index definitions and parameters ----
 

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <new>
 
-#include "classlib/db/varview.h"
 #include "classlib/objects/typeinfo.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 
 namespace {
 std::atomic<int> GNextRowId{0};

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "classlib/db/varview.h"
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 
 namespace {
 AnsiString Quoted(const AnsiString& s) {

@@ -1,6 +1,8 @@
 #include "classlib/rtl/files.h"
 
+#include <algorithm>
 #include <atomic>
+#include <ctime>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -303,6 +305,30 @@ AnsiString SystemPath(const AnsiString& nativePath) {
         }
     }
     return JoinSystemPath(p);
+}
+
+TFileStamp FileStamp(const AnsiString& fileName) {
+    TFileStamp stamp;
+    struct stat st;
+    if (!NativeStat(fileName, st) || S_ISDIR(st.st_mode)) return stamp;
+    stamp.Exists = true;
+    stamp.Device = st.st_dev;
+    stamp.Inode = st.st_ino;
+    stamp.Size = st.st_size;
+    stamp.Modified = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    stamp.Changed = static_cast<long long>(st.st_ctim.tv_sec) * 1000000000LL + st.st_ctim.tv_nsec;
+    return stamp;
+}
+
+bool StampIsRecent(const TFileStamp& stamp) {
+    if (!stamp.Exists) return false;
+    // File times come from a clock that moves in ticks of a few milliseconds; a tenth of a second
+    // is well past any tick.
+    constexpr long long Settle = 100000000LL;
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    const long long nanoseconds = static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+    return nanoseconds - std::max(stamp.Modified, stamp.Changed) < Settle;
 }
 
 bool FileExists(const AnsiString& fileName) {

@@ -16,6 +16,11 @@
 // The drive root is a process setting, so that the fallback "C:\Temp" of the configuration never
 // writes to the real root: SetDriveRoot, else the environment variable KVR_DRIVE_ROOT, else the
 // temporary folder + "/kvr-drives". The drive folders are created on demand, by ForceDirectories.
+#include <sys/types.h>
+
+#include <map>
+#include <memory>
+#include <mutex>
 #include <vector>
 
 #include "classlib/rtl/types.h"
@@ -44,6 +49,56 @@ bool AppendFileBytes(const AnsiString& fileName, const AnsiString& bytes);
 // Replaces the file's content through a temporary file in the same folder and a rename, so that a
 // crash leaves either the old or the new content, never half of it.
 bool SaveFileBytes(const AnsiString& fileName, const AnsiString& content);
+
+// What a file looks like from outside (identity, size, times in nanoseconds): a changed file has
+// another stamp. Exists is false for a missing file or a folder.
+struct TFileStamp {
+    bool Exists = false;
+    dev_t Device = 0;
+    ino_t Inode = 0;
+    off_t Size = 0;
+    long long Modified = 0;
+    long long Changed = 0;
+    bool operator==(const TFileStamp&) const = default;
+};
+TFileStamp FileStamp(const AnsiString& fileName);
+// Whether a file of this stamp, looked at now, can change without its stamp changing: written so
+// recently that another write in the same tick of the file system's clock would keep its times.
+bool StampIsRecent(const TFileStamp& stamp);
+
+// The parsed form of files, kept while a file's stamp stays the same, so that a setting read a
+// hundred times reads its file once. A file written by anyone (another process, a test) is parsed
+// again at the next Get; one written just before it was parsed is parsed again every time until it
+// has settled, since its stamp cannot tell a second write in the same tick.
+template <class T> class TFileCache {
+public:
+    template <class TParse> std::shared_ptr<const T> Get(const AnsiString& fileName, TParse parse) {
+        const TFileStamp stamp = FileStamp(fileName);
+        {
+            std::lock_guard<std::mutex> lock(FLock);
+            auto found = FEntries.find(fileName);
+            if (found != FEntries.end() && found->second.Stamp == stamp && found->second.Settled)
+                return found->second.Parsed;
+        }
+        auto parsed = std::make_shared<const T>(parse(fileName));
+        std::lock_guard<std::mutex> lock(FLock);
+        FEntries[fileName] = TEntry{stamp, !StampIsRecent(stamp), parsed};
+        return parsed;
+    }
+    void Forget(const AnsiString& fileName) {
+        std::lock_guard<std::mutex> lock(FLock);
+        FEntries.erase(fileName);
+    }
+
+private:
+    struct TEntry {
+        TFileStamp Stamp;
+        bool Settled = false;
+        std::shared_ptr<const T> Parsed;
+    };
+    std::mutex FLock;
+    std::map<AnsiString, TEntry> FEntries;
+};
 
 // Path texts. A separator is "\" or "/" at the start of a character; ":" ends a drive.
 bool IsPathDelimiter(const AnsiString& s, int index);    // 1-based

@@ -18,6 +18,7 @@ enum class TLineKind { Blank, Other, Comment, Section, Key };
 struct TLineInfo {
     TLineKind Kind = TLineKind::Blank;
     AnsiString Name;  // section or key name, trimmed
+    AnsiString Key;   // the name as compared (NameKey)
     AnsiString Value; // key value, trimmed, quotes kept
 };
 
@@ -43,6 +44,7 @@ TLineInfo Classify(const AnsiString& line) {
         if (close != AnsiString::npos) {
             info.Kind = TLineKind::Section;
             info.Name = Trim(text.substr(1, close - 1));
+            info.Key = NameKey(info.Name);
         }
         return info;
     }
@@ -51,6 +53,7 @@ TLineInfo Classify(const AnsiString& line) {
     info.Name = Trim(text.substr(0, eq));
     if (info.Name.empty()) return info;
     info.Kind = TLineKind::Key;
+    info.Key = NameKey(info.Name);
     info.Value = Trim(text.substr(eq + 1));
     return info;
 }
@@ -92,7 +95,7 @@ public:
                      std::size_t from = 0) const {
         AnsiString key = NameKey(section);
         for (std::size_t i = from; i < FLines.size(); ++i) {
-            if (FInfo[i].Kind == TLineKind::Section && NameKey(FInfo[i].Name) == key) {
+            if (FInfo[i].Kind == TLineKind::Section && FInfo[i].Key == key) {
                 first = i + 1;
                 last = first;
                 while (last < FLines.size() && FInfo[last].Kind != TLineKind::Section)
@@ -106,7 +109,7 @@ public:
     std::size_t FindKey(std::size_t first, std::size_t last, const AnsiString& ident) const {
         AnsiString key = NameKey(ident);
         for (std::size_t i = first; i < last; ++i)
-            if (FInfo[i].Kind == TLineKind::Key && NameKey(FInfo[i].Name) == key) return i;
+            if (FInfo[i].Kind == TLineKind::Key && FInfo[i].Key == key) return i;
         return AnsiString::npos;
     }
 
@@ -185,11 +188,18 @@ bool ParseInteger(const AnsiString& text, int& value) {
     return true;
 }
 
+// The files as last read: reading a setting costs a look at the file's stamp, not a read and a parse.
+std::shared_ptr<const TIniDocument> Parsed(const AnsiString& fileName) {
+    static TFileCache<TIniDocument> cache;
+    return cache.Get(fileName, [](const AnsiString& name) { return TIniDocument(name); });
+}
+
 } // namespace
 
 AnsiString TIniFile::ReadString(const AnsiString& section, const AnsiString& ident,
                                 const AnsiString& defaultValue) const {
-    TIniDocument doc(FFileName);
+    const auto parsed = Parsed(FFileName);
+    const TIniDocument& doc = *parsed;
     std::size_t first, last;
     if (doc.FindSection(section, first, last)) {
         std::size_t at = doc.FindKey(first, last, ident);
@@ -212,7 +222,8 @@ bool TIniFile::ReadBool(const AnsiString& section, const AnsiString& ident, bool
 
 void TIniFile::ReadSection(const AnsiString& section, std::vector<AnsiString>& keyNames) const {
     keyNames.clear();
-    TIniDocument doc(FFileName);
+    const auto parsed = Parsed(FFileName);
+    const TIniDocument& doc = *parsed;
     std::size_t first, last;
     if (!doc.FindSection(section, first, last)) return;
     for (std::size_t i = first; i < last; ++i) {
@@ -224,7 +235,8 @@ void TIniFile::ReadSection(const AnsiString& section, std::vector<AnsiString>& k
 
 void TIniFile::ReadSections(std::vector<AnsiString>& sectionNames) const {
     sectionNames.clear();
-    TIniDocument doc(FFileName);
+    const auto parsed = Parsed(FFileName);
+    const TIniDocument& doc = *parsed;
     std::vector<AnsiString> seen;
     for (std::size_t i = 0; i < doc.Count(); ++i) {
         const TLineInfo& info = doc.Info(i);
@@ -241,7 +253,8 @@ void TIniFile::ReadSections(std::vector<AnsiString>& sectionNames) const {
 
 void TIniFile::ReadSectionValues(const AnsiString& section, std::vector<AnsiString>& lines) const {
     lines.clear();
-    TIniDocument doc(FFileName);
+    const auto parsed = Parsed(FFileName);
+    const TIniDocument& doc = *parsed;
     std::size_t first, last;
     if (!doc.FindSection(section, first, last)) return;
     for (std::size_t i = first; i < last; ++i) {
@@ -258,7 +271,8 @@ bool TIniFile::SectionExists(const AnsiString& section) const {
 }
 
 bool TIniFile::ValueExists(const AnsiString& section, const AnsiString& ident) const {
-    TIniDocument doc(FFileName);
+    const auto parsed = Parsed(FFileName);
+    const TIniDocument& doc = *parsed;
     std::size_t first, last;
     return doc.FindSection(section, first, last) && doc.FindKey(first, last, ident) != AnsiString::npos;
 }

@@ -139,6 +139,7 @@ struct TRegValue {
 struct TRegKey {
     AnsiString Path; // root name, "\", the key's path
     std::vector<TRegValue> Values;
+    AnsiString Folded; // Fold(Path), made once: every read looks keys up
 };
 
 class TRegStore {
@@ -190,16 +191,22 @@ public:
     }
 
     TRegKey* Find(const AnsiString& path) {
+        return const_cast<TRegKey*>(static_cast<const TRegStore*>(this)->Find(path));
+    }
+    const TRegKey* Find(const AnsiString& path) const {
         AnsiString folded = Fold(path);
-        for (TRegKey& k : FKeys)
-            if (Fold(k.Path) == folded) return &k;
+        for (const TRegKey& k : FKeys)
+            if (k.Folded == folded) return &k;
         return nullptr;
     }
 
     bool Exists(const AnsiString& path) const {
         if (SplitKeyPath(path).size() == 1) return true; // a root key always exists
+        const AnsiString folded = Fold(path);
         for (const TRegKey& k : FKeys)
-            if (IsSameOrBelow(k.Path, path)) return true;
+            if (k.Folded.compare(0, folded.size(), folded) == 0 &&
+                (k.Folded.size() == folded.size() || k.Folded[folded.size()] == '\\'))
+                return true;
         return false;
     }
 
@@ -239,8 +246,11 @@ public:
     }
 
     static TRegValue* FindValue(TRegKey& key, const AnsiString& name) {
+        return const_cast<TRegValue*>(FindValue(static_cast<const TRegKey&>(key), name));
+    }
+    static const TRegValue* FindValue(const TRegKey& key, const AnsiString& name) {
         AnsiString folded = Fold(name);
-        for (TRegValue& v : key.Values)
+        for (const TRegValue& v : key.Values)
             if (Fold(v.Name) == folded) return &v;
         return nullptr;
     }
@@ -248,7 +258,7 @@ public:
 private:
     TRegKey& Ensure(const AnsiString& path) {
         if (TRegKey* k = Find(path)) return *k;
-        FKeys.push_back({path, {}});
+        FKeys.push_back({path, {}, Fold(path)});
         return FKeys.back();
     }
 
@@ -284,10 +294,14 @@ private:
     bool FLoaded = false;
 };
 
-TRegStore ReadStore() {
-    TRegStore store;
-    store.Load(RegistryFileName());
-    return store;
+// The store as last read: a read of a value costs a look at the file's stamp, not a read and a parse.
+std::shared_ptr<const TRegStore> ReadStore() {
+    static TFileCache<TRegStore> cache;
+    return cache.Get(RegistryFileName(), [](const AnsiString& name) {
+        TRegStore store;
+        store.Load(name);
+        return store;
+    });
 }
 
 AnsiString HomeFolder() {
@@ -350,7 +364,7 @@ bool TRegistry::OpenKey(const AnsiString& key, bool canCreate) {
     AnsiString relative;
     AnsiString path = StorePath(key, &relative);
     if (path.empty()) return false;
-    if (!ReadStore().Exists(path)) {
+    if (!ReadStore()->Exists(path)) {
         if (!canCreate) return false;
         TStoreWrite write;
         if (!write.Loaded()) return false;
@@ -368,7 +382,7 @@ bool TRegistry::OpenKey(const AnsiString& key, bool canCreate) {
 bool TRegistry::OpenKeyReadOnly(const AnsiString& key) {
     AnsiString relative;
     AnsiString path = StorePath(key, &relative);
-    if (path.empty() || !ReadStore().Exists(path)) return false;
+    if (path.empty() || !ReadStore()->Exists(path)) return false;
     FOpen = true;
     FReadOnly = true;
     FCurrentPath = relative;
@@ -383,7 +397,7 @@ void TRegistry::CloseKey() {
 
 bool TRegistry::KeyExists(const AnsiString& key) const {
     AnsiString path = StorePath(key);
-    return !path.empty() && ReadStore().Exists(path);
+    return !path.empty() && ReadStore()->Exists(path);
 }
 
 bool TRegistry::DeleteKey(const AnsiString& key) {
@@ -398,17 +412,17 @@ bool TRegistry::DeleteKey(const AnsiString& key) {
 bool TRegistry::ValueExists(const AnsiString& name) const {
     AnsiString path = CurrentStorePath();
     if (path.empty()) return false;
-    TRegStore store = ReadStore();
-    TRegKey* key = store.Find(path);
+    const auto store = ReadStore();
+    const TRegKey* key = store->Find(path);
     return key && TRegStore::FindValue(*key, name);
 }
 
 AnsiString TRegistry::ReadString(const AnsiString& name) const {
     AnsiString path = CurrentStorePath();
     if (path.empty()) return AnsiString();
-    TRegStore store = ReadStore();
-    TRegKey* key = store.Find(path);
-    TRegValue* value = key ? TRegStore::FindValue(*key, name) : nullptr;
+    const auto store = ReadStore();
+    const TRegKey* key = store->Find(path);
+    const TRegValue* value = key ? TRegStore::FindValue(*key, name) : nullptr;
     return value ? value->Data : AnsiString();
 }
 
@@ -442,8 +456,8 @@ void TRegistry::GetValueNames(std::vector<AnsiString>& names) const {
     names.clear();
     AnsiString path = CurrentStorePath();
     if (path.empty()) return;
-    TRegStore store = ReadStore();
-    if (TRegKey* key = store.Find(path))
+    const auto store = ReadStore();
+    if (const TRegKey* key = store->Find(path))
         for (const TRegValue& v : key->Values)
             names.push_back(v.Name);
 }
@@ -452,5 +466,5 @@ void TRegistry::GetKeyNames(std::vector<AnsiString>& names) const {
     names.clear();
     AnsiString path = CurrentStorePath();
     if (path.empty()) return;
-    names = ReadStore().Children(path);
+    names = ReadStore()->Children(path);
 }

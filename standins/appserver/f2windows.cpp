@@ -3,18 +3,12 @@
 #include "classlib/automation/comserv.h"
 #include "classlib/automation/sconnect.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 #include "standins/shared/serverconfig.h"
 
 namespace {
 
 TAutoObjectFactory gF2WindowSFactory("F2WindowS.Class1", [] { return Variant(new TF2WindowS); });
-
-AnsiString Item(const Variant& array, int i) {
-    const std::vector<Variant> values = KeyValues(array);
-    if (!VarIsArray(array) || static_cast<size_t>(i) >= values.size()) return AnsiString();
-    const Variant& value = values[static_cast<size_t>(i)];
-    return VarIsNull(value) || VarIsEmpty(value) || VarIsArray(value) ? AnsiString() : VarToStr(value);
-}
 
 } // namespace
 
@@ -28,7 +22,7 @@ const TAutoMembers& TF2WindowS::Members() const {
 
 int TF2WindowS::Connect(const Variant& params) {
     // The lookups run for the user the connection speaks for; naming another ends the connection.
-    AnsiString user = Trim(Item(params, 1));
+    AnsiString user = Trim(VarArrayItemText(params, 1));
     if (user.empty()) user = ServedUser();
     if (!ClaimServedUser(user))
         throw EOleError("F2WindowS.Class1: the connection speaks for " + ServedUser() + "; Connect as " +
@@ -40,8 +34,8 @@ int TF2WindowS::Connect(const Variant& params) {
         FSession.reset();
         return 2;
     }
-    FContext = TCatalogueContext{Trim(Item(params, 2)), Trim(Item(params, 3)), user,
-                                 UpperCase(Trim(Item(params, 0))), ""};
+    FContext = TCatalogueContext{Trim(VarArrayItemText(params, 2)), Trim(VarArrayItemText(params, 3)), user,
+                                 UpperCase(Trim(VarArrayItemText(params, 0))), ""};
     return 0;
 }
 

@@ -10,6 +10,7 @@
 
 #include "classlib/automation/autoobj.h"
 #include "standins/shared/lookups.h"
+#include "standins/shared/serverconfig.h"
 
 class TF2WindowS : public TAutoObject {
 public:
@@ -21,7 +22,7 @@ protected:
     const TAutoMembers& Members() const override;
 
 private:
-    std::unique_ptr<TDbSession> FSession;
+    TServerSession FSession;
     std::shared_ptr<const TCatalogue> FCatalogue;
     TCatalogueContext FContext;
 };

@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <functional>
 
-#include "classlib/db/varview.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 
 namespace {
 
@@ -83,19 +83,21 @@ std::vector<TPacketField> ResultFields(const TDbResult& result, const std::vecto
     return fields;
 }
 
-Variant PacketRow(const TDbRow& row, const std::vector<TPacketField>& fields) {
+std::vector<Variant> PacketValues(const TDbRow& row, const std::vector<TPacketField>& fields) {
     std::vector<Variant> values;
     values.reserve(fields.size());
     for (size_t i = 0; i < fields.size(); ++i) {
-        const Variant value = i < row.size() ? row[i] : Null();
-        if (VarIsNull(value) || VarIsEmpty(value)) {
+        if (i >= row.size() || VarIsNull(row[i]) || VarIsEmpty(row[i])) {
             values.push_back(Null());
             continue;
         }
+        const Variant& value = row[i];
         switch (fields[i].DataType) {
         case ftString:
         case ftMemo:
-            values.push_back(VarIsArray(value) ? value : Variant(VarToStr(value)));
+            // A text is shared as it is, not copied.
+            values.push_back(VarIsArray(value) || VarType(value) == varString ? value
+                                                                              : Variant(VarToStr(value)));
             break;
         case ftFloat:
             values.push_back(VarIsNumeric(value) ? Variant(value.AsFloat())
@@ -110,7 +112,11 @@ Variant PacketRow(const TDbRow& row, const std::vector<TPacketField>& fields) {
             break;
         }
     }
-    return VarArrayOf(values);
+    return values;
+}
+
+Variant PacketRow(const TDbRow& row, const std::vector<TPacketField>& fields) {
+    return VarArrayFromVector(PacketValues(row, fields));
 }
 
 TDeltaInput ReadDelta(const Variant& delta, const AnsiString& nestedField) {

@@ -16,6 +16,8 @@ std::vector<TPacketField> ResultFields(const TDbResult& result, const std::vecto
                                        std::map<AnsiString, TPacketField>& hints, bool* guessed = nullptr);
 // A row as the packet holds it, each value as its field's type travels.
 Variant PacketRow(const TDbRow& row, const std::vector<TPacketField>& fields);
+// The same values before they become an array, for a caller that adds to them.
+std::vector<Variant> PacketValues(const TDbRow& row, const std::vector<TPacketField>& fields);
 
 // A delta row as read, and its row id (and those of its nested rows, by index).
 struct TDeltaInput {

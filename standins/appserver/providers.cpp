@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 #include "standins/shared/numbering.h"
 #include "standins/shared/sqlguard.h"
 
@@ -49,10 +50,6 @@ const Variant* FindValue(const std::map<AnsiString, Variant>& values, const Ansi
     for (const auto& [name, value] : values)
         if (AsciiUpper(name) == upper) return &value;
     return nullptr;
-}
-
-bool IsBlankValue(const Variant& value) {
-    return VarIsEmpty(value) || VarIsNull(value) || (VarIsStr(value) && Trim(VarToStr(value)).empty());
 }
 
 AnsiString KeyText(const Variant& value) {
@@ -474,7 +471,7 @@ bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table,
             auto it = forced.find(field);
             keyParams.push_back(it != forced.end() ? it->second : row.Value(field));
         } else {
-            if (!value || IsBlankValue(*value)) return fail(4, u8"缺少原来的键值, 无法保存");
+            if (!value || VarIsBlank(*value)) return fail(4, u8"缺少原来的键值, 无法保存");
             keyParams.push_back(*value);
         }
     }
@@ -486,7 +483,7 @@ bool TDocumentProvider::ApplyRow(TDbWriter& writer, const TTableInfo& table,
     try {
         if (row.Kind == usInserted) {
             for (const Variant& value : keyParams)
-                if (IsBlankValue(value)) return fail(4, u8"键值栏位不能为空");
+                if (VarIsBlank(value)) return fail(4, u8"键值栏位不能为空");
             std::string columns, marks;
             TDbParams params;
             columns.reserve(16 * (row.New.size() + forced.size() + 1));

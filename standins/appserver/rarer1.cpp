@@ -6,26 +6,11 @@
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 #include "standins/shared/serverconfig.h"
 #include "standins/shared/sqldialect.h"
 
 namespace {
-
-// Element i of an array argument as text; '' when the argument is no array or too short.
-AnsiString Item(const Variant& array, int i) {
-    if (!VarIsArray(array) || VarArrayDimCount(array) != 1) return AnsiString();
-    const int low = VarArrayLowBound(array, 1);
-    if (low + i > VarArrayHighBound(array, 1)) return AnsiString();
-    const Variant value = array.GetElement({low + i});
-    if (VarIsNull(value) || VarIsEmpty(value) || VarIsArray(value) || VarIsDispatch(value))
-        return AnsiString();
-    return VarToStr(value);
-}
-
-int ItemCount(const Variant& array) {
-    if (!VarIsArray(array) || VarArrayDimCount(array) != 1) return 0;
-    return VarArrayHighBound(array, 1) - VarArrayLowBound(array, 1) + 1;
-}
 
 TAutoObjectFactory gRarer1Factory("RAVEZ01A.Rarer1", [] { return Variant(new TRarer1); });
 
@@ -64,9 +49,9 @@ TDbSession& TRarer1::Session() {
 }
 
 int TRarer1::Connect(const Variant& params) {
-    const AnsiString program = UpperCase(Trim(Item(params, 0)));
-    const AnsiString user = Trim(Item(params, 1));
-    if (ItemCount(params) < 4 || program.empty() || user.empty()) return 3;
+    const AnsiString program = UpperCase(Trim(VarArrayItemText(params, 0)));
+    const AnsiString user = Trim(VarArrayItemText(params, 1));
+    if (VarArrayLength(params) < 4 || program.empty() || user.empty()) return 3;
     // One user per object and connection: the first successful Connect fixes it (over TCP the
     // connection may have proved it already); naming another is refused and ends the connection.
     const AnsiString speaksFor = FFixedUser.empty() ? ServedUser() : FFixedUser;
@@ -81,7 +66,7 @@ int TRarer1::Connect(const Variant& params) {
     FSettings.clear();
     FSettingLines.clear();
     FRights = TUserRights();
-    std::unique_ptr<TDbSession> session;
+    TServerSession session;
     std::shared_ptr<const TCatalogue> catalogue;
     try {
         session = OpenServerSession(936);
@@ -92,7 +77,8 @@ int TRarer1::Connect(const Variant& params) {
     const TCatalogueEntry* check = catalogue->Find("Server", "QVNMA", "Connect");
     const TCatalogueEntry* settings = catalogue->Find("Server", "WOQMS", "SvrData");
     if (!check || !settings) return 2;
-    TCatalogueContext context{Trim(Item(params, 2)), Trim(Item(params, 3)), user, program, ""};
+    TCatalogueContext context{Trim(VarArrayItemText(params, 2)), Trim(VarArrayItemText(params, 3)), user,
+                              program, ""};
     if (TCatalogue::Run(*session, *check, {Variant(user), Variant(program)}, context).Rows.empty()) return 1;
     // The company's database code page, when the company names one the conversions know.
     const TDbResult company =
@@ -190,34 +176,38 @@ AnsiString TRarer1::NotOwnScheme() const {
 void TRarer1::LoadTable(const Variant& params) {
     TSchemeProvider& schemes = Schemes();
     // Another user's schemes are not his: the next read finds none.
-    if (!IsOwnScheme(Item(params, 0), Item(params, 1)))
+    if (!IsOwnScheme(VarArrayItemText(params, 0), VarArrayItemText(params, 1)))
         schemes.Select(AnsiString(), AnsiString());
     else
-        schemes.Select(Item(params, 0), Item(params, 1));
+        schemes.Select(VarArrayItemText(params, 0), VarArrayItemText(params, 1));
 }
 
 AnsiString TRarer1::InsertConTable(const Variant& params) {
     RequireConnected();
-    if (!IsOwnScheme(Item(params, 1), Item(params, 3))) return NotOwnScheme();
-    const int page = StrToIntDef(Item(params, 5), 0);
-    const AnsiString replace = UpperCase(Trim(Item(params, 6)));
+    if (!IsOwnScheme(VarArrayItemText(params, 1), VarArrayItemText(params, 3))) return NotOwnScheme();
+    const int page = StrToIntDef(VarArrayItemText(params, 5), 0);
+    const AnsiString replace = UpperCase(Trim(VarArrayItemText(params, 6)));
     const bool replacing = replace == "TRUE" || replace == "-1" || replace == "1" || replace == "Y";
-    return Schemes().Insert(Item(params, 0), Item(params, 1), Item(params, 2), Item(params, 3),
-                            Item(params, 4), page, replacing);
+    return Schemes().Insert(VarArrayItemText(params, 0), VarArrayItemText(params, 1),
+                            VarArrayItemText(params, 2), VarArrayItemText(params, 3),
+                            VarArrayItemText(params, 4), page, replacing);
 }
 
 AnsiString TRarer1::DeleteConTable(const Variant& params) {
     RequireConnected();
-    if (!IsOwnScheme(Item(params, 1), Item(params, 2))) return NotOwnScheme();
-    return Schemes().Delete(Item(params, 0), Item(params, 1), Item(params, 2));
+    if (!IsOwnScheme(VarArrayItemText(params, 1), VarArrayItemText(params, 2))) return NotOwnScheme();
+    return Schemes().Delete(VarArrayItemText(params, 0), VarArrayItemText(params, 1),
+                            VarArrayItemText(params, 2));
 }
 
 AnsiString TRarer1::ChangeConName(const Variant& oldKey, const Variant& newKey) {
     RequireConnected();
-    if (!IsOwnScheme(Item(oldKey, 1), Item(oldKey, 2)) || !IsOwnScheme(Item(newKey, 1), Item(newKey, 2)))
+    if (!IsOwnScheme(VarArrayItemText(oldKey, 1), VarArrayItemText(oldKey, 2)) ||
+        !IsOwnScheme(VarArrayItemText(newKey, 1), VarArrayItemText(newKey, 2)))
         return NotOwnScheme();
-    return Schemes().Rename(Item(oldKey, 0), Item(oldKey, 1), Item(oldKey, 2), Item(newKey, 0),
-                            Item(newKey, 1), Item(newKey, 2));
+    return Schemes().Rename(VarArrayItemText(oldKey, 0), VarArrayItemText(oldKey, 1),
+                            VarArrayItemText(oldKey, 2), VarArrayItemText(newKey, 0),
+                            VarArrayItemText(newKey, 1), VarArrayItemText(newKey, 2));
 }
 
 TDocumentProvider& TRarer1::Documents() {
@@ -290,7 +280,7 @@ const char* NestedFieldOf(TProviderKind kind) {
 
 // The data request [condition, sort text]; a plain text is the condition alone.
 std::pair<AnsiString, AnsiString> RequestOf(const Variant& request) {
-    if (VarIsArray(request)) return {Item(request, 0), Item(request, 1)};
+    if (VarIsArray(request)) return {VarArrayItemText(request, 0), VarArrayItemText(request, 1)};
     if (VarIsStr(request)) return {VarToStr(request), AnsiString()};
     return {};
 }
@@ -347,20 +337,19 @@ Variant TRarer1::AS_GetRecords(TDispArgs args) {
         nested.Nested = ResultFields(result.LineColumns, allLines, FTypeHints);
         fields.push_back(nested);
         for (size_t i = 0; i < result.Head.Rows.size(); ++i) {
-            TDbRow row = result.Head.Rows[i];
             std::vector<Variant> lines;
             for (const TDbRow& line : result.Lines[i])
                 lines.push_back(PacketRow(line, nested.Nested));
-            Variant packetRow = PacketRow(row, fields);
-            packetRow.PutElement({static_cast<int>(fields.size()) - 1}, VarArrayOf(lines));
-            rows.push_back(std::move(packetRow));
+            std::vector<Variant> values = PacketValues(result.Head.Rows[i], fields);
+            values.back() = VarArrayFromVector(std::move(lines));
+            rows.push_back(VarArrayFromVector(std::move(values)));
         }
         complete = result.Eof;
     }
     position += static_cast<Int64>(rows.size());
     *args[2].Value = Variant(static_cast<int>(rows.size()));
     *args[7].Value = Variant(position);
-    return MakeDataPacket(fields, VarArrayOf(rows), complete ? pfComplete : 0);
+    return MakeDataPacket(fields, VarArrayFromVector(std::move(rows)), complete ? pfComplete : 0);
 }
 
 Variant TRarer1::AS_ApplyUpdates(TDispArgs args) {

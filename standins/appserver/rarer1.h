@@ -42,6 +42,7 @@
 #include "classlib/automation/autoobj.h"
 #include "standins/appserver/packets.h"
 #include "standins/appserver/providers.h"
+#include "standins/shared/serverconfig.h"
 
 class TRarer1 : public TAutoObject {
 public:
@@ -90,7 +91,7 @@ private:
     bool IsOwnScheme(const AnsiString& user, const AnsiString& program) const;
     AnsiString NotOwnScheme() const;
 
-    std::unique_ptr<TDbSession> FSession;
+    TServerSession FSession;
     std::shared_ptr<const TCatalogue> FCatalogue;
     TCatalogueContext FContext;
     std::vector<std::pair<AnsiString, AnsiString>> FSettingLines;

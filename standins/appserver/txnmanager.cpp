@@ -7,24 +7,12 @@
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 #include "standins/appserver/rarer1.h"
 
 namespace {
 
 TAutoObjectFactory gTxnManagerFactory("TransManager.TxnManager", [] { return Variant(new TTxnManager); });
-
-// The elements of a one-dimensional array, nested arrays kept; none for anything else.
-std::vector<Variant> Elements(const Variant& array) {
-    std::vector<Variant> values;
-    if (!VarIsArray(array) || VarArrayDimCount(array) != 1) return values;
-    for (int i = VarArrayLowBound(array, 1); i <= VarArrayHighBound(array, 1); ++i)
-        values.push_back(array.GetElement({i}));
-    return values;
-}
-
-AnsiString Text(const Variant& value) {
-    return VarIsEmpty(value) || VarIsNull(value) || VarIsArray(value) ? AnsiString() : VarToStr(value);
-}
 
 AnsiString Setting(const TProgramSettings& settings, const char* name) {
     auto found = settings.find(name);
@@ -96,23 +84,23 @@ bool TTxnManager::Run(const Variant& request, bool write) {
     FErrorCode.clear();
     FErrorDescript.clear();
     FResultDesc = Variant();
-    const std::vector<Variant> items = Elements(request);
+    const std::vector<Variant> items = VarArrayItems(request);
     if (!VarIsArray(request) || items.size() < 6 || !VarIsArray(items[5]))
         return Refuse("1", "TransManager.TxnManager: the request is no transaction request");
-    const AnsiString company = Trim(Text(items[1]));
-    const AnsiString user = Trim(Text(items[3]));
+    const AnsiString company = Trim(VarText(items[1]));
+    const AnsiString user = Trim(VarText(items[3]));
     // Over TCP the manager acts as the user its connection speaks for: a request for another is refused.
     const AnsiString served = ServedUser();
     if (!served.empty() && user != served)
         return Refuse("2",
                       "TransManager.TxnManager: the connection speaks for " + served + ", not for " + user);
     ClaimServedUser(user);
-    const std::vector<Variant> params = Elements(items[5]);
+    const std::vector<Variant> params = VarArrayItems(items[5]);
     if (params.size() < 7) return Refuse("1", "TransManager.TxnManager: the request has too few parameters");
-    const AnsiString program = UpperCase(Trim(Text(params.back())));
-    const AnsiString action = UpperCase(Trim(Text(params[2])));
+    const AnsiString program = UpperCase(Trim(VarText(params.back())));
+    const AnsiString action = UpperCase(Trim(VarText(params[2])));
     if (action != "DO" && action != "UNDO")
-        return Refuse("1", "TransManager.TxnManager: unknown action '" + Text(params[2]) + "'");
+        return Refuse("1", "TransManager.TxnManager: unknown action '" + VarText(params[2]) + "'");
 
     // The program's settings and the user's rights, as the application server has them.
     const AnsiString who = program + "\n" + user + "\n" + company;
@@ -158,13 +146,13 @@ bool TTxnManager::Run(const Variant& request, bool write) {
     AnsiString keyText;
     std::string where;
     for (size_t i = 0; i < n; ++i) {
-        const AnsiString value = Trim(Text(params[3 + i]));
+        const AnsiString value = Trim(VarText(params[3 + i]));
         key.push_back(Variant(value));
         keyText += (keyText.empty() ? "" : "-") + value;
         where += (where.empty() ? "" : " AND ") + Quoted(headKey[i]) + " = ?";
     }
     const Variant readFlag = params[n + 3];
-    const AnsiString date = Trim(Text(params[n + 5]));
+    const AnsiString date = Trim(VarText(params[n + 5]));
     const bool doing = action == "DO";
     if (doing && !IsDateText(date)) return refuse("4", u8"审核日期不正确: ", date);
 
@@ -185,18 +173,18 @@ bool TTxnManager::Run(const Variant& request, bool write) {
                               key);
             if (stored.Rows.empty()) return fail("5", u8"单据不存在");
             const TDbRow& row = stored.Rows[0];
-            const AnsiString code = UpperCase(Trim(Text(row[3])));
+            const AnsiString code = UpperCase(Trim(VarText(row[3])));
             // A negative FLAG is the client's own stamp of a document it has not read back: nothing to
             // compare with.
-            const int read = StrToIntDef(Trim(Text(readFlag)), -1);
-            if (read >= 0 && StrToIntDef(Trim(Text(row[2])), 0) != read)
+            const int read = StrToIntDef(Trim(VarText(readFlag)), -1);
+            if (read >= 0 && StrToIntDef(Trim(VarText(row[2])), 0) != read)
                 return fail("6", u8"单据已被他人修改, 请重新查询后再执行");
             if (doing && code == "Y") return fail("7", u8"单据已审核, 不能再审核");
             if (doing && code == "V") return fail("7", u8"单据已作废, 不能审核");
             if (!doing && code != "Y") return fail("7", u8"单据未审核, 不能撤销审核");
             const TRecordAction right = doing ? TRecordAction::Confirm : TRecordAction::Unconfirm;
             const TUserRights& rights = FServer->Rights();
-            const AnsiString creator = Text(row[0]), group = Text(row[1]);
+            const AnsiString creator = VarText(row[0]), group = VarText(row[1]);
             if (!rights.May(right, creator, group))
                 return fail("8", std::string(u8"没有") + RightName(right) + u8"的权限 (权限 " +
                                      std::to_string(rights.RecordRight(right, creator, group)) + ")");

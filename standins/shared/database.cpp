@@ -21,6 +21,10 @@ namespace {
 // an earlier version gets what the schema added since (see CreateIfNeeded).
 constexpr int CurrentSchemaVersion = 2;
 
+// Where a page's LIMIT goes when it belongs inside the select (a page chosen before the joins): the
+// same as none, so that the text stands as it is until the limit replaces it.
+constexpr const char* PageLimitMark = " LIMIT -1 OFFSET 0";
+
 bool IsAscii(const std::string& text) {
     for (unsigned char c : text)
         if (c >= 0x80) return false;
@@ -184,6 +188,9 @@ struct TDbSession::TConnections {
     std::unique_ptr<TSqlGuard> WriteGuard;
     std::unique_ptr<TSqlGuard> ReadGuard;
     std::unordered_map<std::string, sqlite3_stmt*> ReadStatements, WriteStatements; // by text
+    std::map<std::string, TTableShape> Shapes;
+    std::unordered_map<std::string, TDbSession::TBuiltSelect> Built; // Build's texts, by what they are made
+                                                                     // of // by table name
 
     ~TConnections() {
         for (auto& [key, statement] : ReadStatements)
@@ -199,7 +206,7 @@ struct TDbSession::TConnections {
 
 TDbSession::TDbSession(const TDbOptions& options)
     : FOptions(options), FConnections(std::make_unique<TConnections>()) {
-    try {
+    Guarded([&] {
         if (!IsValidCodePage(FOptions.CodePage))
             throw EDbError(u8"不支持的数据库代码页 " + std::to_string(FOptions.CodePage));
         if (FOptions.Path.empty()) throw EDbError(u8"没有指定数据库文件");
@@ -221,9 +228,7 @@ TDbSession::TDbSession(const TDbOptions& options)
 
         c.WriteGuard = std::make_unique<TSqlGuard>(c.Write, TGuardMode::Trusted);
         c.ReadGuard = std::make_unique<TSqlGuard>(c.Read, TGuardMode::ReadOnly);
-    } catch (const EDbError& error) {
-        Fail(error);
-    }
+    });
 }
 
 TDbSession::~TDbSession() = default;
@@ -427,30 +432,20 @@ TDbResult TDbSession::Run(sqlite3* db, const std::string& sql, const std::functi
 }
 
 TDbResult TDbSession::Select(const std::string& sql, const TDbParams& params) {
-    try {
-        return Run(FConnections->Read, sql, Binder(params), false, nullptr);
-    } catch (const EDbError& error) {
-        Fail(error);
-    }
+    return Guarded([&] { return Run(FConnections->Read, sql, Binder(params), false, nullptr); });
 }
 
 TDbResult TDbSession::Select(const std::string& sql, const TDbNamedParams& params) {
-    try {
-        return Run(FConnections->Read, sql, Binder(params), false, nullptr);
-    } catch (const EDbError& error) {
-        Fail(error);
-    }
+    return Guarded([&] { return Run(FConnections->Read, sql, Binder(params), false, nullptr); });
 }
 
 TDbResult TDbSession::ClientSelect(const AnsiString& text) {
-    try {
+    return Guarded([&] {
         std::string first;
         const std::string statement = CheckClientStatement(ToUtf8(text), &first);
         if (first != "SELECT" && first != "WITH") throw EDbRefused(u8"只允许执行查询语句 (SELECT)");
         return Run(FConnections->Read, FDialect.Translate(statement), Binder(TDbParams()), true, nullptr);
-    } catch (const EDbError& error) {
-        Fail(error);
-    }
+    });
 }
 
 namespace {
@@ -481,8 +476,47 @@ std::string ColumnOfTerm(const TSortTerm& term) {
 
 } // namespace
 
-TDbSession::TBuiltSelect TDbSession::Build(const TSelectSpec& spec, size_t firstParameter) const {
-    try {
+TDbSession::TBuiltSelect TDbSession::Build(const TSelectSpec& spec, size_t firstParameter,
+                                           const TTableShapes* shapes) const {
+    // A provider asks the same query packet after packet: its text is made once (tokens, checks,
+    // translation) and kept by what it is made of. A position's values only go into the text as NULL
+    // or not.
+    const TSortPosition* after = spec.After;
+    std::string key = spec.Select + '\x1f' + spec.Where + '\x1f' + spec.Condition + '\x1f' + spec.Sort +
+                      '\x1f' + spec.DefaultSort + '\x1f' + std::to_string(firstParameter) +
+                      (shapes ? "C" : "S") + (spec.Limit >= 0 ? "L" : "");
+    if (after && !after->Empty()) {
+        key += '\x1f' + after->FOrder + '\x1f';
+        for (const auto& value : after->FValues)
+            key += sqlite3_value_type(value.get()) == SQLITE_NULL ? 'N' : 'V';
+    }
+    auto& cache = FConnections->Built;
+    auto found = cache.find(key);
+    if (found == cache.end()) {
+        TBuiltSelect composed = Compose(spec, firstParameter, shapes);
+        if (cache.size() >= 64) cache.clear(); // a few queries at a time; never grows without bound
+        found = cache.emplace(std::move(key), std::move(composed)).first;
+    }
+    TBuiltSelect built = found->second;
+    built.Seek.clear();
+    if (built.ByKey)
+        for (const auto& value : after->FValues)
+            built.Seek.push_back(value.get());
+    const Int64 offset = built.ByKey ? 0 : spec.Offset;
+    std::string limit;
+    if (spec.Limit >= 0 || offset > 0)
+        limit = " LIMIT " + std::to_string(spec.Limit >= 0 ? spec.Limit : -1) + " OFFSET " +
+                std::to_string(offset > 0 ? offset : 0);
+    if (built.LimitAt != std::string::npos)
+        built.Sql.replace(built.LimitAt, std::strlen(PageLimitMark), limit);
+    else
+        built.Sql += limit;
+    return built;
+}
+
+TDbSession::TBuiltSelect TDbSession::Compose(const TSelectSpec& spec, size_t firstParameter,
+                                             const TTableShapes* shapes) const {
+    return Guarded([&] {
         TBuiltSelect built;
         const std::string select = Trim(ToUtf8(spec.Select));
         if (select.empty()) throw EDbError(u8"没有查询语句");
@@ -503,8 +537,8 @@ TDbSession::TBuiltSelect TDbSession::Build(const TSelectSpec& spec, size_t first
 
         // The order: the client's terms, then the key's that the client's leave out, so that ties keep
         // one order from packet to packet.
-        std::vector<TSortTerm> terms = ClientSortTerms(ToUtf8(spec.Sort));
-        for (const TSortTerm& key : ClientSortTerms(ToUtf8(spec.DefaultSort))) {
+        std::vector<TSortTerm> terms = shapes ? std::vector<TSortTerm>() : ClientSortTerms(ToUtf8(spec.Sort));
+        for (const TSortTerm& key : ClientSortTerms(ToUtf8(shapes ? std::string() : spec.DefaultSort))) {
             bool named = false;
             for (const TSortTerm& term : terms)
                 named = named || UpperCase(term.Expression) == UpperCase(key.Expression);
@@ -530,6 +564,15 @@ TDbSession::TBuiltSelect TDbSession::Build(const TSelectSpec& spec, size_t first
         if (!Trim(ToUtf8(spec.Where)).empty()) conditions.push_back("(" + Trim(ToUtf8(spec.Where)) + ")");
         const std::string condition = ClientCondition(ToUtf8(spec.Condition));
         if (!condition.empty()) conditions.push_back(condition);
+        if (shapes) {
+            std::string named;
+            for (const std::string& text : conditions)
+                named += text + " ";
+            const std::string counting = CountingHead(
+                std::vector<TSqlToken>(tokens.begin(), tokens.begin() + static_cast<long>(where)), named,
+                *shapes);
+            if (!counting.empty()) head = counting;
+        }
 
         // After the position: an earlier term equal and this one beyond it, for some term. A null sorts
         // first in ascending order and last in descending order.
@@ -572,20 +615,38 @@ TDbSession::TBuiltSelect TDbSession::Build(const TSelectSpec& spec, size_t first
             }
         }
 
+        // A page of a client's sort that no index serves reads and sorts every row: the page's rows are
+        // then chosen on the tables that the sort and the conditions need, and only they are joined to
+        // the rest.
+        std::string lean, base;
+        int dropped = 0;
+        if (!shapes && columns && spec.Limit >= 0 && !Trim(ToUtf8(spec.Sort)).empty()) {
+            std::string named = built.Order;
+            for (const std::string& text : conditions)
+                named += " " + text;
+            const TTableShapes lookup = [this](const std::string& table) -> const TTableShape& {
+                return const_cast<TDbSession*>(this)->Shape(table); // the shapes are a cache of the schema
+            };
+            lean = CountingHead(
+                std::vector<TSqlToken>(tokens.begin(), tokens.begin() + static_cast<long>(where)), named,
+                lookup, &base, &dropped);
+        }
         std::string text = Trim(head);
+        std::string filter;
         for (size_t i = 0; i < conditions.size(); ++i)
-            text += (i == 0 ? " WHERE " : " AND ") + conditions[i];
+            filter += (i == 0 ? " WHERE " : " AND ") + conditions[i];
+        if (!lean.empty() && !base.empty() && dropped > 0) {
+            text += " WHERE " + base + ".rowid IN (SELECT " + base + ".rowid " + Trim(lean.substr(9)) +
+                    filter + " ORDER BY " + built.Order + PageLimitMark + ") ORDER BY " + built.Order;
+            built.Sql = FDialect.Translate(text);
+            built.LimitAt = built.Sql.rfind(PageLimitMark);
+            return built;
+        }
+        text += filter;
         if (!built.Order.empty()) text += " ORDER BY " + built.Order;
-        text = FDialect.Translate(text);
-        const Int64 offset = built.ByKey ? 0 : spec.Offset;
-        if (spec.Limit >= 0 || offset > 0)
-            text += " LIMIT " + std::to_string(spec.Limit >= 0 ? spec.Limit : -1) + " OFFSET " +
-                    std::to_string(offset > 0 ? offset : 0);
-        built.Sql = std::move(text);
+        built.Sql = FDialect.Translate(text);
         return built;
-    } catch (const EDbError& error) {
-        Fail(error);
-    }
+    });
 }
 
 std::string TDbSession::BuildSelect(const TSelectSpec& spec) const {
@@ -641,7 +702,7 @@ TDbResult TDbSession::SelectWhere(const TSelectSpec& spec, const TDbParams& para
             position.emplace_back(sqlite3_value_dup(sqlite3_column_value(stmt, column)), sqlite3_value_free);
         }
     };
-    try {
+    return Guarded([&] {
         const bool capture = spec.Last && !built.Terms.empty();
         const TReadableScope readable(*FConnections->ReadGuard, spec.Tables);
         TDbResult result =
@@ -651,35 +712,88 @@ TDbResult TDbSession::SelectWhere(const TSelectSpec& spec, const TDbParams& para
             spec.Last->FOrder = built.Order;
         }
         return result;
-    } catch (const EDbError& error) {
-        Fail(error);
-    }
+    });
 }
 
-Int64 TDbSession::CountWhere(const TSelectSpec& spec, const TDbParams& params) {
+const TTableShape& TDbSession::Shape(const std::string& table) {
+    auto found = FConnections->Shapes.find(table);
+    if (found != FConnections->Shapes.end()) return found->second;
+    TTableShape shape;
+    // The schema's pragmas are refused on the guarded read connection; the write connection reads them.
+    sqlite3* db = FConnections->Write;
+    try {
+        const TDbParams name{Variant(FromUtf8(table))};
+        const auto named = Binder(name); // binds by reference: name outlives it
+        const TDbResult columns =
+            Run(db, "SELECT name, type, pk FROM pragma_table_info(?1)", named, false, nullptr);
+        std::vector<std::string> primary;
+        for (const TDbRow& row : columns.Rows) {
+            const std::string name = UpperCase(ToUtf8(VarToStr(row[0])));
+            const char* collation = nullptr;
+            sqlite3_table_column_metadata(db, "main", table.c_str(), name.c_str(), nullptr, &collation,
+                                          nullptr, nullptr, nullptr);
+            shape.Columns[name] = {ColumnAffinity(ToUtf8(VarToStr(row[1]))),
+                                   UpperCase(collation ? collation : "BINARY")};
+            if (row[2].AsInteger() > 0) primary.push_back(name);
+            // The rowid's own column: unique, compared as numbers.
+            if (row[2].AsInteger() > 0 && UpperCase(ToUtf8(VarToStr(row[1]))) == "INTEGER")
+                shape.UniqueKeys.push_back({{name, "BINARY"}});
+        }
+        shape.Known = !shape.Columns.empty();
+        const TDbResult kind =
+            Run(db, "SELECT 1 FROM pragma_table_list WHERE name = ?1 AND type = 'table' AND wr = 0", named,
+                false, nullptr);
+        shape.Rowid = !kind.Rows.empty();
+        if (primary.size() != 1 || shape.UniqueKeys.empty()) shape.UniqueKeys.clear();
+        const TDbResult indexes =
+            Run(db, "SELECT name FROM pragma_index_list(?1) WHERE \"unique\" = 1 AND partial = 0", named,
+                false, nullptr);
+        for (const TDbRow& index : indexes.Rows) {
+            const TDbResult keys =
+                Run(db, "SELECT name, coll FROM pragma_index_xinfo(?1) WHERE key = 1 ORDER BY seqno",
+                    Binder(TDbParams{index[0]}), false, nullptr);
+            std::vector<TTableShape::TKeyColumn> key;
+            bool plain = true; // an index on an expression has no column name
+            for (const TDbRow& row : keys.Rows) {
+                plain = plain && !VarIsNull(row[0]);
+                if (plain)
+                    key.push_back({UpperCase(ToUtf8(VarToStr(row[0]))), UpperCase(ToUtf8(VarToStr(row[1])))});
+            }
+            if (plain && !key.empty()) shape.UniqueKeys.push_back(std::move(key));
+        }
+    } catch (const EDbError&) {
+        shape = TTableShape(); // unknown: its joins stay in the count
+    }
+    return FConnections->Shapes[table] = std::move(shape);
+}
+
+std::string TDbSession::BuildCount(const TSelectSpec& spec) {
     TSelectSpec count = spec;
     count.After = nullptr;
     count.Last = nullptr;
-    const std::string sql = "SELECT COUNT(*) FROM (" + BuildSelect(count) + ")";
+    const TTableShapes shapes = [this](const std::string& table) -> const TTableShape& {
+        return Shape(table);
+    };
+    return "SELECT COUNT(*) FROM (" + Build(count, 1, &shapes).Sql + ")";
+}
+
+Int64 TDbSession::CountWhere(const TSelectSpec& spec, const TDbParams& params) {
+    const std::string sql = BuildCount(spec);
     // "All" and an empty text are no condition: the statement is then the server's own, and kept prepared.
     const bool clientText = !ClientCondition(ToUtf8(spec.Condition)).empty() || !Trim(spec.Sort).empty();
-    try {
+    return Guarded([&] {
         const TReadableScope readable(*FConnections->ReadGuard, spec.Tables);
         const TDbResult result = Run(FConnections->Read, sql, Binder(params), clientText, nullptr);
         return result.Rows.empty() || result.Rows[0].empty() ? 0 : result.Rows[0][0].AsInt64();
-    } catch (const EDbError& error) {
-        Fail(error);
-    }
+    });
 }
 
 void TDbSession::Transaction(const std::function<void(TDbWriter&)>& body) {
     sqlite3* db = FConnections->Write;
-    try {
+    Guarded([&] {
         if (FInTransaction) throw EDbError(u8"事务不能嵌套");
         ExecScript(db, "BEGIN IMMEDIATE", u8"无法开始事务");
-    } catch (const EDbError& error) {
-        Fail(error);
-    }
+    });
     FInTransaction = true;
     TDbWriter writer(*this);
     try {
@@ -690,17 +804,19 @@ void TDbSession::Transaction(const std::function<void(TDbWriter&)>& body) {
         throw;
     }
     FInTransaction = false;
-    try {
-        ExecScript(db, "COMMIT", u8"提交事务失败");
-    } catch (const EDbError& error) {
-        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-        Fail(error);
-    }
+    Guarded([&] {
+        try {
+            ExecScript(db, "COMMIT", u8"提交事务失败");
+        } catch (const EDbError&) {
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+            throw;
+        }
+    });
 }
 
 Int64 TDbSession::ClientWrite(const AnsiString& text, const std::vector<std::string>& writableTables) {
     TSqlGuard& guard = *FConnections->WriteGuard;
-    try {
+    return Guarded([&] {
         std::string first;
         const std::string statement = CheckClientStatement(ToUtf8(text), &first);
         if (first != "INSERT" && first != "UPDATE" && first != "DELETE" && first != "REPLACE")
@@ -730,48 +846,38 @@ Int64 TDbSession::ClientWrite(const AnsiString& text, const std::vector<std::str
             }
         }
         return changes;
-    } catch (const EDbError& error) {
-        Fail(error);
-    }
+    });
 }
 
 //----------------------------------------------------------------------------------------------------------------
 // TDbWriter
 
 Int64 TDbWriter::Exec(const std::string& sql, const TDbParams& params) {
-    try {
+    return FSession.Guarded([&] {
         Int64 changes = 0;
         FSession.Run(FSession.FConnections->Write, sql, FSession.Binder(params), false, &changes);
         return changes;
-    } catch (const EDbError& error) {
-        FSession.Fail(error);
-    }
+    });
 }
 
 Int64 TDbWriter::Exec(const std::string& sql, const TDbNamedParams& params) {
-    try {
+    return FSession.Guarded([&] {
         Int64 changes = 0;
         FSession.Run(FSession.FConnections->Write, sql, FSession.Binder(params), false, &changes);
         return changes;
-    } catch (const EDbError& error) {
-        FSession.Fail(error);
-    }
+    });
 }
 
 TDbResult TDbWriter::Select(const std::string& sql, const TDbParams& params) {
-    try {
+    return FSession.Guarded([&] {
         return FSession.Run(FSession.FConnections->Write, sql, FSession.Binder(params), false, nullptr);
-    } catch (const EDbError& error) {
-        FSession.Fail(error);
-    }
+    });
 }
 
 TDbResult TDbWriter::Select(const std::string& sql, const TDbNamedParams& params) {
-    try {
+    return FSession.Guarded([&] {
         return FSession.Run(FSession.FConnections->Write, sql, FSession.Binder(params), false, nullptr);
-    } catch (const EDbError& error) {
-        FSession.Fail(error);
-    }
+    });
 }
 
 Int64 TDbWriter::LastInsertRowId() const {

@@ -22,6 +22,7 @@
 #include "classlib/rtl/types.h"
 #include "classlib/rtl/variants.h"
 #include "standins/shared/dberrors.h"
+#include "standins/shared/selectcount.h"
 #include "standins/shared/sqldialect.h"
 
 // A row: one Variant per column. NULL is Null; an integer is varInteger, or varInt64 beyond its range;
@@ -124,6 +125,7 @@ public:
     TDbSession& operator=(const TDbSession&) = delete;
 
     const std::string& Path() const { return FOptions.Path; }
+    const TDbOptions& Options() const { return FOptions; }
     unsigned CodePage() const { return FOptions.CodePage; }
     void SetCodePage(unsigned codePage); // EDbError for a code page the conversions do not know
     const TSqlDialect& Dialect() const { return FDialect; }
@@ -144,6 +146,9 @@ public:
     Int64 CountWhere(const TSelectSpec& spec, const TDbParams& params = {});
     // The SQLite text SelectWhere runs (UTF-8), for logs and tests.
     std::string BuildSelect(const TSelectSpec& spec) const;
+    // The SQLite text CountWhere runs: the select without its order, its list and the joins that cannot
+    // change how many rows there are.
+    std::string BuildCount(const TSelectSpec& spec);
     // Whether SelectWhere would page the select by key from its After.
     bool PagesByKey(const TSelectSpec& spec) const;
 
@@ -159,14 +164,29 @@ private:
     struct TConnections;
 
     [[noreturn]] void Fail(const EDbError& error) const; // raises it again in the session's code page
+    // Runs the body; a database failure out of it is raised again through Fail. Every public entry
+    // runs its work here, so no failure leaves in SQLite's own encoding.
+    template <class TBody> auto Guarded(TBody&& body) const -> decltype(body()) {
+        try {
+            return body();
+        } catch (const EDbError& error) {
+            Fail(error);
+        }
+    }
     struct TBuiltSelect {
         std::string Sql;
         std::string Order;                // the ORDER BY terms
         std::vector<std::string> Terms;   // the result columns that hold the order's values (upper case)
         std::vector<sqlite3_value*> Seek; // bound after the parameters when paging by key
         bool ByKey = false;
+        size_t LimitAt = std::string::npos; // where the LIMIT goes when not at the end (PageLimitMark)
     };
-    TBuiltSelect Build(const TSelectSpec& spec, size_t firstParameter) const;
+    // With shapes, the select that counts the rows: no order, and only the joins that can change how
+    // many rows there are (CountingHead).
+    TBuiltSelect Build(const TSelectSpec& spec, size_t firstParameter,
+                       const TTableShapes* shapes = nullptr) const;
+    TBuiltSelect Compose(const TSelectSpec& spec, size_t firstParameter, const TTableShapes* shapes) const;
+    const TTableShape& Shape(const std::string& table);
     TDbResult Run(sqlite3* db, const std::string& sql, const std::function<void(sqlite3_stmt*)>& bind,
                   bool clientText, Int64* changes,
                   const std::function<void(sqlite3_stmt*, size_t)>* onRow = nullptr);

@@ -1,16 +1,14 @@
 #include "standins/shared/lookups.h"
 
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 
 std::vector<Variant> KeyValues(const Variant& keys) {
     std::vector<Variant> values;
-    if (VarIsArray(keys)) {
-        if (VarArrayDimCount(keys) != 1) return values;
-        for (int i = VarArrayLowBound(keys, 1); i <= VarArrayHighBound(keys, 1); ++i)
-            values.push_back(keys.GetElement({i}));
-    } else if (!VarIsEmpty(keys)) {
+    if (VarIsArray(keys))
+        values = VarArrayItems(keys);
+    else if (!VarIsEmpty(keys))
         values.push_back(keys);
-    }
     // Only simple values can be keys; anything else binds as an empty text.
     for (Variant& value : values)
         if (VarIsArray(value) || VarIsDispatch(value)) value = Variant(AnsiString());

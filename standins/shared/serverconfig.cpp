@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
+#include <vector>
 
 #include "classlib/automation/sconnect.h"
 #include "classlib/rtl/files.h"
@@ -92,7 +93,49 @@ void SetServerStepLimit(Int64 steps) {
     c.StepLimit = steps;
 }
 
-std::unique_ptr<TDbSession> OpenServerSession(unsigned codePage) {
+namespace {
+
+// The sessions given back, the oldest first.
+struct TIdleSession {
+    std::string Key; // what the session was opened with
+    TFileStamp File; // the database file it has open
+    std::unique_ptr<TDbSession> Session;
+};
+std::mutex gIdleLock;
+std::vector<TIdleSession>& IdleSessions() {
+    static auto* idle = new std::vector<TIdleSession>; // outlives the server objects of static factories
+    return *idle;
+}
+constexpr size_t MaxIdleSessions = 4;
+
+std::string SessionKey(const TDbOptions& options) {
+    return options.Path + '\x1f' + options.DataDir + '\x1f' + std::to_string(options.StatementTimeLimitMs) +
+           '\x1f' + std::to_string(options.ClientStepLimit);
+}
+
+bool SameFile(const TFileStamp& a, const TFileStamp& b) {
+    return a.Exists && b.Exists && a.Device == b.Device && a.Inode == b.Inode;
+}
+
+} // namespace
+
+void TServerSessionReturn::operator()(TDbSession* session) const {
+    if (!session) return;
+    std::unique_ptr<TDbSession> owned(session);
+    TIdleSession idle{SessionKey(session->Options()), FileStamp(session->Path()), nullptr};
+    if (!idle.File.Exists) return;
+    idle.Session = std::move(owned);
+    std::unique_ptr<TDbSession> oldest; // closed outside the lock
+    std::lock_guard<std::mutex> lock(gIdleLock);
+    std::vector<TIdleSession>& sessions = IdleSessions();
+    if (sessions.size() >= MaxIdleSessions) {
+        oldest = std::move(sessions.front().Session);
+        sessions.erase(sessions.begin());
+    }
+    sessions.push_back(std::move(idle));
+}
+
+TServerSession OpenServerSession(unsigned codePage) {
     TDbOptions options;
     options.StatementTimeLimitMs = ServerStatementTimeLimit();
     options.ClientStepLimit = ServerStepLimit();
@@ -100,8 +143,26 @@ std::unique_ptr<TDbSession> OpenServerSession(unsigned codePage) {
     options.Path = ServerDatabasePath();
     options.DataDir = ServerDataDir();
     options.CodePage = codePage;
+    const std::string key = SessionKey(options);
+    std::unique_ptr<TDbSession> reused;
+    {
+        std::lock_guard<std::mutex> lock(gIdleLock);
+        std::vector<TIdleSession>& sessions = IdleSessions();
+        for (size_t i = sessions.size(); i-- > 0;)
+            if (sessions[i].Key == key) {
+                reused = std::move(sessions[i].Session);
+                const TFileStamp file = sessions[i].File;
+                sessions.erase(sessions.begin() + static_cast<long>(i));
+                if (!SameFile(file, FileStamp(options.Path))) reused.reset(); // the file was replaced
+                break;
+            }
+    }
+    if (reused) {
+        reused->SetCodePage(codePage);
+        return TServerSession(reused.release());
+    }
     if (!FolderOf(options.Path).empty()) ForceDirectories(FolderOf(options.Path));
-    return std::make_unique<TDbSession>(options);
+    return TServerSession(new TDbSession(options));
 }
 
 std::shared_ptr<const TCatalogue> ServerCatalogue() {

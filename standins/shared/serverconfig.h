@@ -26,8 +26,15 @@ void SetServerStatementTimeLimit(int milliseconds);
 Int64 ServerStepLimit();
 void SetServerStepLimit(Int64 steps);
 
-// A new session on the server's database in the client's database code page (raises EDbError).
-std::unique_ptr<TDbSession> OpenServerSession(unsigned codePage = 936);
+// A session on the server's database in the client's database code page (raises EDbError). When the
+// holder lets it go, the session waits for the next one in this process (a few at most), with its
+// connections, schema and prepared statements: opening a form then costs no new connection. A session
+// is only ever one holder's at a time; one whose file was replaced or whose settings changed goes.
+struct TServerSessionReturn {
+    void operator()(TDbSession* session) const;
+};
+using TServerSession = std::unique_ptr<TDbSession, TServerSessionReturn>;
+TServerSession OpenServerSession(unsigned codePage = 936);
 
 // The catalogue and the message texts of the data folder; EDbError when the file is missing or
 // malformed. A change of the data folder reads them again.

@@ -4,27 +4,14 @@
 
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 #include "standins/shared/lookups.h"
 #include "standins/workcenter/signoff.h"
 
 namespace {
 
-std::vector<Variant> Elements(const Variant& array) {
-    std::vector<Variant> values;
-    if (!VarIsArray(array) || VarArrayDimCount(array) != 1) return values;
-    for (int i = VarArrayLowBound(array, 1); i <= VarArrayHighBound(array, 1); ++i)
-        values.push_back(array.GetElement({i}));
-    return values;
-}
-
-AnsiString Text(const Variant& value) {
-    if (VarIsNull(value) || VarIsEmpty(value) || VarIsArray(value) || VarIsDispatch(value))
-        return AnsiString();
-    return VarToStr(value);
-}
-
 AnsiString TextAt(const std::vector<Variant>& values, size_t i) {
-    return i < values.size() ? Text(values[i]) : AnsiString();
+    return i < values.size() ? VarText(values[i]) : AnsiString();
 }
 
 const AnsiString AllPrograms(20, '*');
@@ -58,27 +45,27 @@ Variant TCounter::GetSysInfo(const AnsiString& company) {
     if (result.Rows.empty()) return Variant();
     Variant settings = VarArrayCreate({0, 1, 0, static_cast<int>(result.Rows.size()) - 1}, varVariant);
     for (size_t i = 0; i < result.Rows.size(); ++i) {
-        settings.PutElement({0, static_cast<int>(i)}, Variant(Text(result.Rows[i][0])));
-        settings.PutElement({1, static_cast<int>(i)}, Variant(Text(result.Rows[i][1])));
+        settings.PutElement({0, static_cast<int>(i)}, Variant(VarText(result.Rows[i][0])));
+        settings.PutElement({1, static_cast<int>(i)}, Variant(VarText(result.Rows[i][1])));
     }
     return settings;
 }
 
 Variant TCounter::GETCOUNTER(const AnsiString& name, const Variant& params, const Variant& companyDatabase) {
     const AnsiString request = UpperCase(Trim(name));
-    const AnsiString company = TextAt(Elements(companyDatabase), 0);
+    const AnsiString company = TextAt(VarArrayItems(companyDatabase), 0);
     if (request == "SIMPLESQL") return SimpleSql(params);
     if (request == "TRANSACTIONSQL") {
-        const std::vector<Variant> values = Elements(params);
+        const std::vector<Variant> values = VarArrayItems(params);
         // [SQL] or, as the document forms send it, [[SQL], '']. Statements are written one at a time,
         // each in its own transaction: a list of more is refused whole rather than written in part.
         AnsiString sql;
         if (values.empty()) {
-            sql = Text(params);
+            sql = VarText(params);
         } else if (VarIsArray(values[0])) {
-            const std::vector<Variant> statements = Elements(values[0]);
+            const std::vector<Variant> statements = VarArrayItems(values[0]);
             if (statements.size() != 1) throw EOleError("TransactionSQL: one statement at a time");
-            sql = Text(statements[0]);
+            sql = VarText(statements[0]);
         } else {
             sql = TextAt(values, 0);
         }
@@ -96,7 +83,7 @@ Variant TCounter::GETCOUNTER(const AnsiString& name, const Variant& params, cons
 }
 
 Variant TCounter::SimpleSql(const Variant& params) {
-    const std::vector<Variant> values = Elements(params);
+    const std::vector<Variant> values = VarArrayItems(params);
     const TDbResult result = FState->Session().ClientSelect(TextAt(values, 0));
     if (result.Rows.empty()) return Variant();
     // The listed columns by name (the position when the name is none of the result's).
@@ -130,9 +117,10 @@ Variant TCounter::SimpleSql(const Variant& params) {
 }
 
 Variant TCounter::QueryUDFData(const Variant& params) {
-    const std::vector<Variant> values = Elements(params);
+    const std::vector<Variant> values = VarArrayItems(params);
     const AnsiString formula = TextAt(values, 0);
-    const std::vector<Variant> related = values.size() > 4 ? Elements(values[4]) : std::vector<Variant>();
+    const std::vector<Variant> related =
+        values.size() > 4 ? VarArrayItems(values[4]) : std::vector<Variant>();
     // %n becomes the n-th value as a quoted literal; %% a percent sign.
     AnsiString sql;
     for (size_t i = 0; i < formula.size(); ++i) {
@@ -142,7 +130,8 @@ Variant TCounter::QueryUDFData(const Variant& params) {
             int n = 0;
             while (end < formula.size() && std::isdigit(static_cast<unsigned char>(formula[end])) && n < 1000)
                 n = n * 10 + (formula[end++] - '0');
-            sql += QuotedStr(n >= 1 && static_cast<size_t>(n) <= related.size() ? Text(related[n - 1]) : "");
+            sql +=
+                QuotedStr(n >= 1 && static_cast<size_t>(n) <= related.size() ? VarText(related[n - 1]) : "");
             i = end - 1;
         } else if (formula[i] == '%' && i + 1 < formula.size() && formula[i + 1] == '%') {
             sql += '%';
@@ -156,7 +145,7 @@ Variant TCounter::QueryUDFData(const Variant& params) {
 }
 
 Variant TCounter::GetUserDefine(const Variant& params) {
-    const std::vector<Variant> values = Elements(params);
+    const std::vector<Variant> values = VarArrayItems(params);
     const AnsiString company = Trim(TextAt(values, 0)), user = Trim(TextAt(values, 1));
     const AnsiString program = Trim(TextAt(values, 2)), key = Trim(TextAt(values, 3));
     if (key.empty()) return Variant(AnsiString());
@@ -169,7 +158,7 @@ Variant TCounter::GetUserDefine(const Variant& params) {
                   Variant(key), Variant(key), Variant(program)});
     std::vector<std::pair<AnsiString, AnsiString>> children;
     for (const TDbRow& row : result.Rows) {
-        const AnsiString path = Text(row[0]), value = Text(row[1]);
+        const AnsiString path = VarText(row[0]), value = VarText(row[1]);
         if (path == key) return Variant(value);
         if (path == ".") {
             // A whole document kept under ".": the one whose element is the key.
@@ -194,7 +183,7 @@ Variant TCounter::GetUserDefine(const Variant& params) {
 }
 
 Variant TCounter::SetUserDefine(const Variant& params) {
-    const std::vector<Variant> values = Elements(params);
+    const std::vector<Variant> values = VarArrayItems(params);
     const AnsiString company = Trim(TextAt(values, 0)), user = Trim(TextAt(values, 1));
     const AnsiString program = Trim(TextAt(values, 2)), key = Trim(TextAt(values, 3));
     if (company.empty() || user.empty() || program.empty() || key.empty())
@@ -208,7 +197,7 @@ Variant TCounter::SetUserDefine(const Variant& params) {
 }
 
 Variant TCounter::ExchangeRate(const Variant& params, const AnsiString& company) {
-    const std::vector<Variant> values = Elements(params);
+    const std::vector<Variant> values = VarArrayItems(params);
     const TCatalogueEntry* entry = FState->Catalogue().Find("Counter", "TAZMG", "ExchangeRate");
     if (!entry) return Variant(0);
     TCatalogueContext context;
@@ -223,22 +212,22 @@ Variant TCounter::ExchangeRate(const Variant& params, const AnsiString& company)
 }
 
 Variant TCounter::InsertQZJob(const Variant& params) {
-    std::vector<Variant> rows = Elements(params);
-    const std::vector<Variant> row = rows.empty() ? std::vector<Variant>() : Elements(rows[0]);
+    std::vector<Variant> rows = VarArrayItems(params);
+    const std::vector<Variant> row = rows.empty() ? std::vector<Variant>() : VarArrayItems(rows[0]);
     const AnsiString company = Trim(TextAt(row, 0)), program = Trim(TextAt(row, 1));
     const AnsiString key = Trim(TextAt(row, 2)), user = Trim(TextAt(row, 3));
     if (row.size() < 12 || company.empty() || program.empty() || key.empty()) return Variant(2);
     AnsiString job;
-    for (const Variant& value : row.size() > 4 ? Elements(row[4]) : std::vector<Variant>()) {
+    for (const Variant& value : row.size() > 4 ? VarArrayItems(row[4]) : std::vector<Variant>()) {
         if (!job.empty()) job += '\t';
-        job += Text(value);
+        job += VarText(value);
     }
     int answer = 0;
     FState->Session().Transaction([&](TDbWriter& writer) {
         const TDbParams id{Variant(company), Variant(program), Variant(key)};
         const TDbResult waiting =
             writer.Select("SELECT QZ006 FROM QZJOBQUE WHERE QZ001 = ? AND QZ002 = ? AND QZ003 = ?", id);
-        if (!waiting.Rows.empty() && Trim(Text(waiting.Rows[0][0])) == "N") {
+        if (!waiting.Rows.empty() && Trim(VarText(waiting.Rows[0][0])) == "N") {
             answer = 1;
             return;
         }
@@ -246,7 +235,7 @@ Variant TCounter::InsertQZJob(const Variant& params) {
             "INSERT OR REPLACE INTO QZJOBQUE (QZ001, QZ002, QZ003, QZ004, QZ005, QZ006, QZ007, QZ008, QZ009) "
             "VALUES (?, ?, ?, ?, ?, 'N', ?, ?, ?)",
             TDbParams{id[0], id[1], id[2], Variant(user), Variant(job), Variant(TextAt(row, 10)),
-                      Variant(Text(row.back())), Variant(FormatDateTime("yyyymmddhhnnsszzz", Now()))});
+                      Variant(VarText(row.back())), Variant(FormatDateTime("yyyymmddhhnnsszzz", Now()))});
     });
     return Variant(answer);
 }

@@ -1,23 +1,11 @@
 #include "standins/workcenter/f2window.h"
 
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 #include "standins/shared/lookups.h"
 #include "standins/workcenter/wcdialogs.h"
 
 namespace {
-
-Variant Element(const Variant& array, int i) {
-    if (!VarIsArray(array) || VarArrayDimCount(array) != 1) return Variant();
-    const int index = VarArrayLowBound(array, 1) + i;
-    if (index > VarArrayHighBound(array, 1)) return Variant();
-    return array.GetElement({index});
-}
-
-AnsiString Text(const Variant& value) {
-    if (VarIsNull(value) || VarIsEmpty(value) || VarIsArray(value) || VarIsDispatch(value))
-        return AnsiString();
-    return VarToStr(value);
-}
 
 bool Flag(const Variant& value) {
     if (VarIsNull(value) || VarIsEmpty(value) || VarIsArray(value) || VarIsDispatch(value)) return false;
@@ -59,14 +47,14 @@ std::vector<int> TF2Window::Choose(const TChooseRequest& request) {
 Variant TF2Window::F2GetData(const Variant& params) {
     TChooseRequest request;
     request.Kind = TChooseKind::Lookup;
-    request.Table = Trim(Text(Element(params, 0)));
-    request.QueryNo = Trim(Text(Element(params, 1)));
-    request.Current = Text(Element(params, 4));
-    request.MultiSelect = Flag(Element(params, 9));
-    TCatalogueContext context{Trim(Text(Element(params, 5))), Trim(Text(Element(params, 6))),
-                              Trim(Text(Element(params, 18))), "", request.Current};
+    request.Table = Trim(VarArrayItemText(params, 0));
+    request.QueryNo = Trim(VarArrayItemText(params, 1));
+    request.Current = VarArrayItemText(params, 4);
+    request.MultiSelect = Flag(VarArrayItem(params, 9));
+    TCatalogueContext context{Trim(VarArrayItemText(params, 5)), Trim(VarArrayItemText(params, 6)),
+                              Trim(VarArrayItemText(params, 18)), "", request.Current};
     const TLookupData data = RunLookup(FState->Session(), FState->Catalogue(), request.Table, request.QueryNo,
-                                       Element(params, 2), context);
+                                       VarArrayItem(params, 2), context);
     request.Captions = data.Captions;
     request.Rows = data.Rows;
     std::vector<TDbRow> rows;
@@ -78,7 +66,7 @@ Variant TF2Window::F2GetData(const Variant& params) {
 AnsiString TF2Window::ShowInputDay(const Variant& params) {
     if (!FState->Chooser) return AnsiString();
     const AnsiString date =
-        Trim(FState->Chooser->ChooseDate(Trim(Text(Element(params, 1))), Flag(Element(params, 0))));
+        Trim(FState->Chooser->ChooseDate(Trim(VarArrayItemText(params, 1)), Flag(VarArrayItem(params, 0))));
     TDateTime checked = 0;
     return ReadYYYYMMDD(date, checked) ? date : AnsiString();
 }
@@ -89,7 +77,7 @@ int TF2Window::GetPhrase2(const AnsiString& user, const AnsiString& company, con
     request.Kind = TChooseKind::Phrase;
     request.Table = "WOQMP";
     request.QueryNo = "01";
-    request.Current = Text(text);
+    request.Current = VarText(text);
     TCatalogueContext context{Trim(company), "", Trim(user), "", ""};
     const TLookupData data =
         RunLookup(FState->Session(), FState->Catalogue(), "WOQMP", "01", Variant(Trim(user)), context);
@@ -97,7 +85,7 @@ int TF2Window::GetPhrase2(const AnsiString& user, const AnsiString& company, con
     request.Rows = data.Rows;
     const std::vector<int> chosen = Choose(request);
     if (chosen.empty()) return -1;
-    text = Variant(Text(request.Rows[static_cast<size_t>(chosen.front())][0]));
+    text = Variant(VarText(request.Rows[static_cast<size_t>(chosen.front())][0]));
     return 0;
 }
 
@@ -117,7 +105,7 @@ Variant TF2Window::ShowCharaters(const AnsiString& /*user*/, const AnsiString& /
 
 AnsiString TF2Window::GetCalcValue(Variant& text, const Variant& /*window*/) {
     if (!FState->Chooser) return AnsiString();
-    const AnsiString result = FState->Chooser->Calculate(Text(text));
+    const AnsiString result = FState->Chooser->Calculate(VarText(text));
     if (!result.empty()) text = Variant(result);
     return result;
 }

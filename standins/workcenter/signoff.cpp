@@ -4,22 +4,10 @@
 #include <cstring>
 
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 #include "standins/workcenter/wcstate.h"
 
 namespace {
-
-AnsiString Text(const Variant& value) {
-    if (VarIsNull(value) || VarIsEmpty(value) || VarIsArray(value) || VarIsDispatch(value))
-        return AnsiString();
-    return VarToStr(value);
-}
-
-AnsiString Element(const Variant& array, int i) {
-    if (!VarIsArray(array) || VarArrayDimCount(array) != 1) return AnsiString();
-    const int index = VarArrayLowBound(array, 1) + i;
-    if (index > VarArrayHighBound(array, 1)) return AnsiString();
-    return Text(array.GetElement({index}));
-}
 
 AnsiString Tag(const char* name, const AnsiString& text) {
     return AnsiString("<") + name + ">" + text + "</" + name + ">";
@@ -112,8 +100,8 @@ AnsiString KeyValuesOfCondition(const AnsiString& condition) {
 }
 
 AnsiString SignOffApproveInfo(TDbSession& session, const Variant& params) {
-    const AnsiString form = Trim(Element(params, 1));
-    const AnsiString keys = KeyValuesOfCondition(Element(params, 2));
+    const AnsiString form = Trim(VarArrayItemText(params, 1));
+    const AnsiString keys = KeyValuesOfCondition(VarArrayItemText(params, 2));
     if (form.empty() || keys.empty())
         return Tag("RetVal", RetInfo("1", "签核请求缺少表单编号或单据键值") + Tag("ApproveInfo", ""));
     const TDbResult records = session.Select(
@@ -135,27 +123,27 @@ AnsiString SignOffApproveInfo(TDbSession& session, const Variant& params) {
         branches.clear();
     };
     for (const TDbRow& row : records.Rows) {
-        const AnsiString rowPass = Trim(Text(row[0])), rowBranch = Trim(Text(row[1]));
+        const AnsiString rowPass = Trim(VarText(row[0])), rowBranch = Trim(VarText(row[1]));
         if (any && rowPass != pass) closePass();
         if (any && rowBranch != branch) closeBranch();
         pass = rowPass;
         branch = rowBranch;
-        role = Trim(Text(row[2]));
+        role = Trim(VarText(row[2]));
         any = true;
-        people +=
-            Tag("PersonInfo",
-                Escaped("RecTime", Trim(Text(row[3]))) + Escaped("ApproveTime", Trim(Text(row[4]))) +
-                    Escaped("ApproveRet", Trim(Text(row[5]))) + Escaped("RecPersonId", Trim(Text(row[6]))) +
-                    Escaped("RecPersonName", Trim(Text(row[7]))) +
-                    Escaped("ApprovePersonId", Trim(Text(row[8]))) +
-                    Escaped("ApprovePersonName", Trim(Text(row[9]))));
+        people += Tag("PersonInfo", Escaped("RecTime", Trim(VarText(row[3]))) +
+                                        Escaped("ApproveTime", Trim(VarText(row[4]))) +
+                                        Escaped("ApproveRet", Trim(VarText(row[5]))) +
+                                        Escaped("RecPersonId", Trim(VarText(row[6]))) +
+                                        Escaped("RecPersonName", Trim(VarText(row[7]))) +
+                                        Escaped("ApprovePersonId", Trim(VarText(row[8]))) +
+                                        Escaped("ApprovePersonName", Trim(VarText(row[9]))));
     }
     closePass();
     return Tag("RetVal", RetInfo("0", "") + Tag("ApproveInfo", Tag("PassNoInfoList", passes)));
 }
 
 AnsiString SignOffWebService(const Variant& params) {
-    const AnsiString request = Element(params, 2);
+    const AnsiString request = VarArrayItemText(params, 2);
     const AnsiString method = Trim(RequestValue(request, "RequestMethod"));
     auto error = [](const AnsiString& reason) {
         return Tag("Response", Tag("ResponseContent", Tag("ErrNum", "1") + Escaped("ErrDis", reason)));

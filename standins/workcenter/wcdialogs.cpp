@@ -13,6 +13,7 @@
 #include "classlib/rtl/inifiles.h"
 #include "classlib/rtl/registry.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 
 namespace {
 
@@ -54,16 +55,6 @@ void SetUpDialog(TForm* form, const char* caption, int width, int height) {
     form->SetCaption(caption);
     form->SetClientWidth(width);
     form->SetClientHeight(height);
-}
-
-AnsiString CellText(const Variant& value) {
-    if (VarIsNull(value) || VarIsEmpty(value) || VarIsArray(value) || VarIsDispatch(value))
-        return AnsiString();
-    try {
-        return VarToStr(value);
-    } catch (const Exception&) {
-        return AnsiString();
-    }
 }
 
 // Wide enough for the longest text of the column, within reason (single-byte characters are half as
@@ -320,7 +311,7 @@ void TfrmLookupWindow::Offer(const TChooseRequest& request) {
         grdRows->SetCells(first + static_cast<int>(c), 0, caption);
         texts.push_back(caption);
         for (std::size_t r = 0; r < request.Rows.size(); ++r) {
-            const AnsiString text = c < request.Rows[r].size() ? CellText(request.Rows[r][c]) : AnsiString();
+            const AnsiString text = c < request.Rows[r].size() ? VarText(request.Rows[r][c]) : AnsiString();
             grdRows->SetCells(first + static_cast<int>(c), static_cast<int>(r) + 1, text);
             texts.push_back(text);
         }

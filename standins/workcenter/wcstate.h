@@ -9,6 +9,7 @@
 #include "standins/shared/catalogue.h"
 #include "standins/shared/database.h"
 #include "standins/shared/messages.h"
+#include "standins/shared/serverconfig.h"
 
 enum class TChooseKind { Lookup, Phrase, Characters };
 
@@ -49,7 +50,7 @@ struct TWorkCenterState {
     const TMessageFile& Messages();
 
 private:
-    std::unique_ptr<TDbSession> FSession;
+    TServerSession FSession;
     std::shared_ptr<const TCatalogue> FCatalogue;
     std::shared_ptr<const TMessageFile> FMessages;
 };

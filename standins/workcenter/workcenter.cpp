@@ -5,6 +5,7 @@
 #include "classlib/automation/comserv.h"
 #include "classlib/rtl/codepages.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 #include "standins/workcenter/counter.h"
 #include "standins/workcenter/f2window.h"
 #include "standins/workcenter/validator.h"
@@ -22,20 +23,6 @@ TWorkCenterObserver Observer() {
 
 TAutoObjectFactory gManagerFactory("VorlanWorkCenter.Manager",
                                    [] { return Variant(new TWorkCenterManager); });
-
-AnsiString Text(const Variant& value) {
-    if (VarIsNull(value) || VarIsEmpty(value) || VarIsArray(value) || VarIsDispatch(value))
-        return AnsiString();
-    return VarToStr(value);
-}
-
-std::vector<Variant> Elements(const Variant& array) {
-    std::vector<Variant> values;
-    if (!VarIsArray(array) || VarArrayDimCount(array) != 1) return values;
-    for (int i = VarArrayLowBound(array, 1); i <= VarArrayHighBound(array, 1); ++i)
-        values.push_back(array.GetElement({i}));
-    return values;
-}
 
 } // namespace
 
@@ -102,8 +89,8 @@ int TWorkCenterManager::Connect() {
 
 Variant TWorkCenterManager::GetMessage(TDispArgs args) {
     if (args.size() < 2) throw EOleError("GetMessage: a kind letter and a code are required");
-    const AnsiString kind = UpperCase(Trim(Text(*args[0].Value)));
-    const AnsiString code = Trim(Text(*args[1].Value));
+    const AnsiString kind = UpperCase(Trim(VarText(*args[0].Value)));
+    const AnsiString code = Trim(VarText(*args[1].Value));
     const std::string utf8 = FState->Messages().Text(kind, code);
     AnsiString text = utf8.empty() ? AnsiString() : ConvertCodePage(utf8, CP_UTF8, 936);
     if (args.size() > 2) {
@@ -111,10 +98,10 @@ Variant TWorkCenterManager::GetMessage(TDispArgs args) {
         for (size_t i = 2; i < args.size(); ++i) {
             const Variant& value = *args[i].Value;
             if (VarIsArray(value))
-                for (const Variant& item : Elements(value))
-                    values.push_back(Text(item));
+                for (const Variant& item : VarArrayItems(value))
+                    values.push_back(VarText(item));
             else
-                values.push_back(Text(value));
+                values.push_back(VarText(value));
         }
         text = FillMessage(text, values);
     }
@@ -125,11 +112,11 @@ Variant TWorkCenterManager::GetMessage(TDispArgs args) {
 
 int TWorkCenterManager::ExecWork(const Variant& caller, const Variant& param1, const Variant& param2,
                                  Variant& mode, Variant& result) {
-    const std::vector<Variant> items = Elements(caller);
+    const std::vector<Variant> items = VarArrayItems(caller);
     TStartRequest request;
-    request.User = Trim(items.size() > 0 ? Text(items[0]) : AnsiString());
-    request.Company = Trim(items.size() > 1 ? Text(items[1]) : AnsiString());
-    request.Program = UpperCase(Trim(items.size() > 2 ? Text(items[2]) : AnsiString()));
+    request.User = Trim(items.size() > 0 ? VarText(items[0]) : AnsiString());
+    request.Company = Trim(items.size() > 1 ? VarText(items[1]) : AnsiString());
+    request.Program = UpperCase(Trim(items.size() > 2 ? VarText(items[2]) : AnsiString()));
     request.Param1 = param1;
     request.Param2 = param2;
     const int rc = StartProgram(request, mode, result);

@@ -7,28 +7,7 @@
 #include "classlib/controls/dialogs.h"
 #include "classlib/rtl/strutils.h"
 #include "tests/framework/BaseFixture.h"
-
-class TDialogScript : public TModalDriver {
-public:
-    std::deque<AnsiString> Answers;                      // message dialogs: button names, OK when none
-    std::deque<std::function<void(TCustomForm*)>> Steps; // other modal windows, one step each wait
-    bool Idle(TCustomForm* form) override {
-        if (dynamic_cast<TMessageForm*>(form)) {
-            AnsiString answer = "OK";
-            if (!Answers.empty()) {
-                answer = Answers.front();
-                Answers.pop_front();
-            }
-            UserAnswer(form, answer);
-            return true;
-        }
-        if (Steps.empty()) return false;
-        auto step = std::move(Steps.front());
-        Steps.pop_front();
-        step(form);
-        return true;
-    }
-};
+#include "tests/support/dialoguser.h"
 
 class DialogFixture : public BaseFormFixture {
 protected:
@@ -47,7 +26,7 @@ protected:
             texts.push_back(TrimRight(record.Text)); // the message box pads its text
         return texts;
     }
-    TDialogScript Script;
+    TDialogUser Script;
 
 private:
     TModalDriver* FPrevious = nullptr;

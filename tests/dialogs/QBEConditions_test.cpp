@@ -204,6 +204,10 @@ TEST(QBEAdvancedPage, LinesQuoteTextAndCheckNumbers) {
         {6, "5", "TA010", "TA010", ftInteger, 0, "(KVRTA.TA010 like '5%')"},
         {8, "5", "TA010", "TA010", ftInteger, 0, "(KVRTA.TA010 like '%5%')"},
         {0, "1 OR 1=1", "TA010", "TA010", ftInteger, 0, ""},
+        // Currency and decimal fields are numbers too; byte fields are no numbers.
+        {0, "12.50", "TA011", "TA011", ftCurrency, 0, "(KVRTA.TA011 = 12.5)"},
+        {0, "abc", "TA011", "TA011", ftBCD, 0, ""},
+        {0, "A1", "TA012", "TA012", ftBytes, 0, "(KVRTA.TA012 = 'A1')"},
         {0, "x", "WOQMB.MB002", "SUPPNAME", ftString, 0, "(WOQMB.MB002 = 'x')"},
         {1, "20260101", "CREATE_DATE", "CREATE_DATE", ftString, 0,
          "(SUBSTRING(KVRTA.CREATE_DATE ,1,8 ) >= '20260101')"},

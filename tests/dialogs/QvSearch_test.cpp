@@ -57,7 +57,7 @@ protected:
     TwwDataSource* Ds;
     TwwDBGrid* Grid;
     TqvSearchDialog* Dialog;
-    TDialogScript Script;
+    TDialogUser Script;
     TModalDriver* Previous = nullptr;
 };
 

@@ -9,6 +9,7 @@
 #include "components/QvComboBox.h"
 #include "components/QvDBComboBox.h"
 #include "components/QvDBEdit.h"
+#include "components/SelectPnl.h"
 #include "foundation/CodeConverter.h"
 #include "foundation/TempPlatform.h"
 
@@ -81,6 +82,20 @@ TEST_F(CodeConverterFormsTest, ListViewColumnsItemsAndSubItemsAreConverted) {
     EXPECT_EQ(item->SubItems()->Get(1), "备注");
     const AnsiString dump = DumpControl(FForm.get());
     EXPECT_NE(dump.find(Big5(u"鋼材") + " | " + Big5(u"美元")), AnsiString::npos) << dump;
+}
+
+TEST_F(CodeConverterFormsTest, SelectPanelWordsHintWordAndValuesAreConverted) {
+    auto* panel = new TSelectPanel(FForm.get());
+    panel->SetName("spDate");
+    panel->SetParent(FForm.get());
+    panel->Items()->Add()->SetCaption("钢材");
+    TCodeConverter converter(nullptr);
+    converter.ConvertForm(FForm.get());
+    EXPECT_EQ(panel->BeginWords()->Get(0), Big5(u"起"));
+    EXPECT_EQ(panel->FinalWords()->Get(1), Big5(u"止"));
+    EXPECT_EQ(panel->HintWord(), Big5(u"區間選擇"));
+    EXPECT_EQ(panel->Items()->Item(0)->Caption(), Big5(u"鋼材"));
+    EXPECT_EQ(panel->BeginLabel()->Caption(), Big5(u"起")); // the labels follow their words
 }
 
 } // namespace

@@ -7,6 +7,9 @@
 #include <deque>
 
 #include "classlib/rtl/datetime.h"
+#include "classlib/objects/streams.h"
+#include "classlib/rtl/files.h"
+#include "framework/Brokers.h"
 #include "framework/DoubleCF.h"
 #include "tests/framework/FormFixture.h"
 
@@ -49,6 +52,10 @@ KVR_FORM_RESOURCE(TdmConfirmTest, R"(inherited dmConfirmTest: TdmConfirmTest
     object cdsMainTA042: TStringField
       FieldName = 'TA042'
       Size = 8
+    end
+    object cdsMainTA044: TStringField
+      FieldName = 'TA044'
+      Size = 1
     end
     object cdsMainFLAG: TFloatField
       FieldName = 'FLAG'
@@ -104,9 +111,19 @@ public:
         SetEditState(esInsert);
         return true;
     }
+    // The sign-off settings answer from SettingsAnswer (Unassigned: cancelled); the flow window records.
+    bool RunSignOffSettings(Variant& result) override {
+        ++SettingsAsked;
+        result = SettingsAnswer;
+        return !VarIsEmpty(SettingsAnswer);
+    }
+    void ShowSignOffSteps(const Variant& rows) override { ShownSteps.push_back(rows); }
     int Requeries = 0;
     int Adds = 0;
     std::vector<AnsiString> KeyQueries;
+    int SettingsAsked = 0;
+    Variant SettingsAnswer;
+    std::vector<Variant> ShownSteps;
 };
 
 KVR_PUBLISHED(TfrmConfirmTest, c) {
@@ -177,6 +194,7 @@ protected:
         defs->Add("TA002", ftString, 11);
         defs->Add("TA038", ftString, 1);
         defs->Add("TA042", ftString, 8);
+        defs->Add("TA044", ftString, 1);
         defs->Add("FLAG", ftFloat);
         TFieldDef* lines = defs->AddFieldDef();
         lines->SetName("qryBody");
@@ -422,6 +440,268 @@ TEST_F(DoubleConfirmTest, VoidAndUnvoidStepTheFlagAndReachEveryLine) {
     EXPECT_FALSE(Double->ConfirmDocument(1, false));
     EXPECT_EQ(Main()->FieldByName("TA038")->AsString(), "N");
     EXPECT_EQ(Main()->ChangeCount(), 0);
+}
+
+// ---- sign-off ----
+
+class SignOffTest : public DoubleConfirmTest {
+protected:
+    void SetUp() override {
+        DoubleConfirmTest::SetUp();
+        TBrokers* broker = Double->Broker;
+        broker->Validator = VarGet(Host, "Com_Validator");
+        broker->Counter = VarGet(Host, "Com_Counter");
+        broker->SetSysSetting("SYS060", "Y");
+        broker->ProgramAttr5 = "QZ";
+        broker->ProgramAttr6 = "QZ";
+        broker->SvrSettings->SetText(
+            "M11_TABLE=FWDHD\r\nM11_KEY=TA001,TA002\r\nD11_TABLE=FWDLN\r\nD11_KEY=TB001");
+        Double->CreateGifBeforeSendQZ = "N";
+        Double->CanBatch = true;
+        Double->SetSignOffStatusField("TA044");
+        Double->btnSorvane->SetVisible(true);
+        SetTypes({{"5101", "Y"}});
+        SetHead("TA044", "0");
+        Manager->OnValue("DoCheck", true);
+        Validator->On("QueryData", [](TDispArgs args) {
+            if (args[0].Value->AsString() != "WOQMQ") return Variant(false);
+            *args[4].Value = VarArrayOf({VarArrayOf({"5101", "LC01", "Y", "TA002", "FWDHD", "DocNo"}),
+                                         VarArrayOf({"5101", "LC01", "Y", "TB003", "FWDLN", "Line"}),
+                                         VarArrayOf({"5101", "LC01", "Y", "TA099", "FWDHD", "Missing"})});
+            return Variant(true);
+        });
+        Validator->On("CheckValue", [this](TDispArgs args) {
+            Checks.push_back(args[0].Value->AsString() + " " + VarToStr(args[3].Value->GetElement({2})));
+            return Variant(Queued);
+        });
+        Counter->On("GETCOUNTER", [this](TDispArgs args) {
+            const AnsiString name = UpperCase(args[0].Value->AsString());
+            if (name == "INSERTQZJOB") {
+                Jobs.push_back(args[1].Value->GetElement({0}));
+                return Variant(0);
+            }
+            if (name == "SIMPLESQL") {
+                const AnsiString sql = VarToStr(args[1].Value->GetElement({0}));
+                Sqls.push_back(sql);
+                if (sql.find("QZJOBQUE") != AnsiString::npos) return VarArrayOf({VarArrayOf({1})});
+            }
+            return Variant();
+        });
+    }
+    // Types and the confirm setting (row element 0) of each; the other settings "Y".
+    void SetTypes(const std::vector<std::pair<const char*, const char*>>& types) {
+        Double->SignOff->Types.Clear();
+        Double->SignOff->TypeRows.Clear();
+        for (const auto& [type, confirm] : types) {
+            Double->SignOff->Types.Add(type);
+            Double->SignOff->TypeRows.Add(AnsiString(confirm) + "\x03\x03\x03\x03\x03\x03Y\x03Y\x03Y");
+        }
+    }
+    void SetHead(const char* field, const char* value) {
+        Main()->Edit();
+        Main()->FieldByName(field)->SetAsString(value);
+        Main()->Post();
+        Main()->MergeChangeLog();
+    }
+    // Element i of the last job that reached the queue, as text.
+    AnsiString JobElement(int i) const { return VarToStr(Jobs.back().GetElement({4}).GetElement({i})); }
+    bool Queued = false;
+    std::vector<AnsiString> Checks, Sqls;
+    std::vector<Variant> Jobs;
+};
+
+TEST_F(SignOffTest, TheTypeRowDecidesWhatGoesThroughSignOff) {
+    struct Case {
+        const char* Sys174;
+        std::vector<std::pair<const char*, const char*>> Types;
+        bool Confirm;
+    } cases[] = {
+        // Both switches on: "****" decides even beside the type's own row.
+        {"Y", {{"****", "N"}, {"5101", "Y"}}, false},
+        {"Y", {{"****", "Y"}, {"5101", "N"}}, true},
+        // Otherwise the type's own row, and "****" only without one.
+        {"N", {{"****", "N"}, {"5101", "Y"}}, true},
+        {"N", {{"****", "Y"}, {"5101", "N"}}, false},
+        {"N", {{"****", "C"}}, true},
+        {"N", {{"5102", "Y"}}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(AnsiString(c.Sys174) + " " + c.Types[0].second);
+        Double->Broker->SetSysSetting("SYS174", c.Sys174);
+        SetTypes(c.Types);
+        EXPECT_EQ(Double->SignOffRequired(3), c.Confirm);
+    }
+    // Without its button nothing goes through sign-off.
+    Double->btnSorvane->SetVisible(false);
+    EXPECT_FALSE(Double->SignOffRequired(3));
+}
+
+TEST_F(SignOffTest, TheStatusOpensAndClosesTheSendItems) {
+    struct Case {
+        const char* Status;
+        const char* Code;
+        bool Confirm, Unconfirm, View, Direct;
+    } cases[] = {
+        {"0", "N", true, false, true, false},  {"2", "N", true, false, true, false},
+        {"3", "Y", false, true, true, false},  {"", "N", false, false, false, true},
+        {"1", "N", false, false, true, false}, {"S", "N", false, false, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Status);
+        SetHead("TA044", c.Status);
+        SetHead("TA038", c.Code);
+        EXPECT_EQ(Double->SignOffRequired(3), c.Confirm);
+        EXPECT_EQ(Double->SignOffRequired(2), c.Unconfirm);
+        Double->UpdateButtonStates();
+        EXPECT_EQ(Double->miGoConfirm->Enabled(), c.Confirm);
+        EXPECT_EQ(Double->miGoUnConfirm->Enabled(), c.Unconfirm);
+        EXPECT_EQ(Double->miViewSorvane->Enabled(), c.View);
+        // A confirmation that goes through sign-off is not run directly, nor while one is open.
+        EXPECT_EQ(Double->btnConfirm->Enabled(), c.Direct);
+        EXPECT_EQ(Double->miConfirm->Enabled(), c.Direct);
+    }
+    // A type without sign-off confirms directly.
+    SetHead("TA044", "N");
+    SetHead("TA038", "N");
+    SetTypes({{"5101", "N"}});
+    Double->UpdateButtonStates();
+    EXPECT_TRUE(Double->btnConfirm->Enabled());
+    EXPECT_FALSE(Double->miGoConfirm->Enabled());
+}
+
+TEST_F(SignOffTest, ASendQueuesTheJobAndMarksTheDocumentAsSent) {
+    SetHead("TA002", "2026'12");
+    TScriptedConfirmDate::Answers = {"20261203"};
+    Double->SettingsAnswer = VarArrayOf({2, "LIUF"});
+    Double->miGoConfirm->SetEnabled(true);
+    Double->btnSorvaneClick(nullptr);
+    ASSERT_EQ(Jobs.size(), 1u);
+    // The key values joined by "||", quoted with their quotes doubled wherever SQL is built of them.
+    EXPECT_EQ(VarToStr(Jobs[0].GetElement({2})), "5101||2026'12");
+    EXPECT_EQ(JobElement(0), "DEMO");
+    EXPECT_EQ(JobElement(3), "TA001 = '5101' and TA002 = '2026''12'");
+    EXPECT_EQ(JobElement(4), "DocNo,C,2026'12;Line,C,0002;"); // the current line
+    EXPECT_EQ(JobElement(5), "LC01");
+    EXPECT_EQ(JobElement(6), "0");
+    EXPECT_EQ(JobElement(8), "0"); // the status when sent
+    EXPECT_EQ(JobElement(12), "2");
+    EXPECT_EQ(JobElement(13), "LIUF");
+    EXPECT_EQ(JobElement(15), "FWDHD;TA001,TA002||FWDLN;TB001");
+    EXPECT_EQ(JobElement(16), "M;TA002,C,DocNo||D;TB003,C,Line||M;TA099");
+    ASSERT_FALSE(Sqls.empty());
+    EXPECT_NE(Sqls.back().find("QZ003='5101||2026''12'"), AnsiString::npos);
+    EXPECT_EQ(Checks, std::vector<AnsiString>{"QZJOBQUE 5101||2026'12"});
+    EXPECT_EQ(ManagerCalls("DoCheck"), 1);
+    EXPECT_EQ(ManagerCalls("DoIt2"), 0);
+    EXPECT_EQ(Main()->FieldByName("TA044")->AsString(), "S");
+    EXPECT_EQ(static_cast<TdmConfirmTest*>(Double->DataModule)->Saves, 1);
+    Double->UpdateButtonStates();
+    EXPECT_FALSE(Double->btnEdit->Enabled());
+    EXPECT_FALSE(Double->miGoConfirm->Enabled());
+
+    // A job already waiting: E 200130 and nothing sent.
+    SetHead("TA044", "0");
+    TakeDialogs();
+    Queued = true;
+    Double->SendForSignOff(true, 3, true);
+    EXPECT_EQ(Jobs.size(), 1u);
+    const std::vector<TDialogRecord> dialogs = TakeDialogs();
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].Text.substr(0, 7), "E200130");
+}
+
+TEST_F(SignOffTest, ANumberKeyWhoseTextIsNoNumberNamesNoDocument) {
+    TdmDouble* module = Double->DoubleModule();
+    module->SetKeyFields("TA001,FLAG");
+    module->AutoKey = true;
+    module->AutoKeyField = "FLAG";
+    Double->SetEditState(esInsert);
+    struct Case {
+        const char* ServerNumber;
+        bool Named;
+        const char* Text;
+    } cases[] = {{"12", true, "5101||12"}, {"12' or '1'='1", false, ""}, {"", true, "5101||4"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ServerNumber);
+        Double->ServerNumber = c.ServerNumber;
+        AnsiString text;
+        EXPECT_EQ(Double->SignOff->KeyText(text), c.Named);
+        EXPECT_EQ(text, c.Text);
+    }
+    // Such a document is never asked after in the queue nor sent, and the user is told why.
+    Double->ServerNumber = "12' or '1'='1";
+    TakeDialogs();
+    Double->SendForSignOff(true, 3, true);
+    EXPECT_TRUE(Checks.empty());
+    EXPECT_TRUE(Jobs.empty());
+    const std::vector<TDialogRecord> dialogs = TakeDialogs();
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].Text.substr(0, 7), "E000032");
+}
+
+TEST_F(SignOffTest, ACancelledSettingsDialogSendsNothing) {
+    TScriptedConfirmDate::Answers = {"20261203"};
+    Double->SendForSignOff(true, 3, true);
+    EXPECT_EQ(Double->SettingsAsked, 1);
+    EXPECT_TRUE(Jobs.empty());
+    EXPECT_EQ(Main()->FieldByName("TA044")->AsString(), "0");
+}
+
+TEST_F(SignOffTest, PicturesAreNamedByTheKeysAndCollectedInOrder) {
+    Double->ClientDir = "C:\\Veltrane";
+    std::vector<Variant> commands;
+    HostObject->On("ExecWork", [&](TDispArgs args) {
+        commands.push_back(*args[2].Value);
+        const AnsiString base = VarToStr(args[2].Value->GetElement({2}).GetElement({2}));
+        WriteFile(base + "_1.GIF", "one");
+        WriteFile(base + "_2.GIF", "second");
+        return Variant(0);
+    });
+    WriteFile("C:\\Veltrane\\c_temp\\DEMO\\5101-77_old.GIF", "stale");
+    Variant files;
+    Double->SignOff->CreateImages("DEMO", "DEMO", files, "F1", "5101||77", "FWDBL02");
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(VarToStr(commands[0].GetElement({2}).GetElement({2})), "C:\\Veltrane\\c_temp\\DEMO\\5101-77");
+    EXPECT_EQ(VarToStr(commands[0].GetElement({2}).GetElement({0}).GetElement({1})), "77");
+    EXPECT_EQ(VarToStr(files.GetElement({0})), "5101-77");
+    TMemoryStream stream;
+    AnsiString sizes;
+    Double->SignOff->CollectImages(files, sizes, true, &stream);
+    EXPECT_EQ(sizes, "3;6"); // the stale picture was deleted before the new ones were made
+    EXPECT_EQ(stream.Size(), 9);
+    EXPECT_FALSE(FileExists("C:\\Veltrane\\c_temp\\DEMO\\5101-77_1.GIF"));
+}
+
+TEST_F(SignOffTest, TheApprovalAnswerBecomesRows) {
+    const AnsiString person =
+        "<PersonInfo><RecTime>t1</RecTime><ApproveTime>t2</ApproveTime><ApproveRet>同意</ApproveRet>"
+        "<RecPersonId>LIUF</RecPersonId><RecPersonName>刘芳</RecPersonName>"
+        "<ApprovePersonId>LIUF</ApprovePersonId><ApprovePersonName>刘芳</ApprovePersonName>"
+        "</PersonInfo>";
+    const AnsiString ok =
+        "<RetVal><RetInfo><ErrNum>0</ErrNum><ErrDis></ErrDis></RetInfo><ApproveInfo><PassNoInfoList>";
+    Variant rows;
+    EXPECT_TRUE(Double->SignOff->ParseApproveInfo(
+        ok +
+            "<PassNoInfo><PassNo>1</PassNo><BranchInfoList><BranchInfo><BranchNo>1</BranchNo><FlowRole>经办</"
+            "FlowRole>" +
+            person + person +
+            "</BranchInfo></BranchInfoList></PassNoInfo></PassNoInfoList></ApproveInfo></RetVal>",
+        rows));
+    ASSERT_EQ(VarArrayHighBound(rows, 1), 2); // two people and the trailing element
+    EXPECT_EQ(VarToStr(rows.GetElement({1}).GetElement({2})), "经办");
+    EXPECT_EQ(VarToStr(rows.GetElement({1}).GetElement({6})), "LIUF");
+    EXPECT_TRUE(VarIsEmpty(rows.GetElement({2})));
+    EXPECT_TRUE(TakeDialogs().empty());
+    // No step: no rows and no window.
+    EXPECT_FALSE(Double->SignOff->ParseApproveInfo(ok + "</PassNoInfoList></ApproveInfo></RetVal>", rows));
+    EXPECT_TRUE(VarIsEmpty(rows));
+    // An error answer is said.
+    EXPECT_FALSE(Double->SignOff->ParseApproveInfo(
+        "<RetVal><RetInfo><ErrNum>1</ErrNum><ErrDis>无此表单</ErrDis></RetInfo></RetVal>", rows));
+    const std::vector<TDialogRecord> dialogs = TakeDialogs();
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_NE(dialogs[0].Text.find("无此表单"), AnsiString::npos);
 }
 
 } // namespace

@@ -8,30 +8,15 @@
 
 #include "classlib/automation/comobj.h"
 #include "classlib/automation/comserv.h"
-#include "classlib/db/provider.h"
-#include "support/memoryappserver.h"
 #include "classlib/controls/dialogs.h"
 #include "classlib/controls/forms.h"
+#include "classlib/db/provider.h"
 #include "classlib/objects/formloader.h"
 #include "foundation/TempPlatform.h"
 #include "framework/RadicalCF.h"
+#include "support/memoryappserver.h"
 #include "tests/framework/DispatchDouble.h"
-
-// Answers the message dialogs and records what they showed.
-class TDialogUser : public TModalDriver {
-public:
-    std::deque<AnsiString> Answers; // button names; OK when none is queued
-    bool Idle(TCustomForm* form) override {
-        if (!dynamic_cast<TMessageForm*>(form)) return false;
-        AnsiString answer = "OK";
-        if (!Answers.empty()) {
-            answer = Answers.front();
-            Answers.pop_front();
-        }
-        UserAnswer(form, answer);
-        return true;
-    }
-};
+#include "tests/support/dialoguser.h"
 
 // The application server of these tests: answers Connect with the given code, gives a settings list
 // and serves an empty pvdConSave.

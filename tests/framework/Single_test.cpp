@@ -12,7 +12,10 @@
 #include "classlib/rtl/shellapi.h"
 #include "dialogs/QvQBE.h"
 #include "foundation/libUDF.h"
+#include "components/BtChkBox.h"
+#include "foundation/LibVCLs.h"
 #include "framework/SingleCF.h"
+#include "framework/SingleLinks.h"
 #include "readback/ReadBack.h"
 #include "tests/framework/FormFixture.h"
 
@@ -753,6 +756,259 @@ TEST_F(SingleTest, UserDefinedDefaultsComeFromTheServerAndOneFailureIsSaid) {
     ASSERT_EQ(dialogs.size(), 1u);
     EXPECT_NE(dialogs[0].Text.find("E000032"), AnsiString::npos);
     EXPECT_NE(dialogs[0].Text.find("件数"), AnsiString::npos);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SingleTest, PageKeysTurnThePagesAndNeverEnterTheBrowsePageWhileEditing) {
+    Start();
+    TExtPageControl* pages = Single->pgHead;
+    auto active = [pages] { return pages->ActivePage()->Name(); };
+    Single->tbsUDF->SetTabVisible(true);
+    pages->SetActivePageIndex(0);
+    struct Step {
+        const char* Key;
+        const char* Page;
+    };
+    // In browse every page comes in turn, the browse page too.
+    for (const Step& step : {Step{"Ctrl+PgDn", "tbsUDF"}, Step{"Ctrl+Tab", "tbsBrowse"},
+                             Step{"Ctrl+Tab", "tbsHead1"}, Step{"Ctrl+PgUp", "tbsBrowse"}}) {
+        SCOPED_TRACE(step.Key);
+        UserKey(Single, step.Key);
+        EXPECT_EQ(active(), step.Page);
+    }
+    ASSERT_TRUE(Single->EditRecord());
+    pages->SetActivePageIndex(1);
+    for (const Step& step : {Step{"Ctrl+Tab", "tbsHead1"}, Step{"Shift+Ctrl+Tab", "tbsUDF"},
+                             Step{"Ctrl+PgDn", "tbsHead1"}, Step{"Ctrl+PgUp", "tbsUDF"}}) {
+        SCOPED_TRACE(step.Key);
+        UserKey(Single, step.Key);
+        EXPECT_EQ(active(), step.Page);
+    }
+    // The browse page's tab is gone while editing, and a change to it comes back.
+    EXPECT_FALSE(Single->tbsBrowse->TabVisible());
+    EXPECT_ANY_THROW(UserClick(Single, "tbsBrowse"));
+    pages->ChangeActivePage(Single->tbsBrowse);
+    EXPECT_EQ(active(), "tbsUDF");
+    // A hidden page is passed over.
+    Single->tbsUDF->SetTabVisible(false);
+    pages->SetActivePageIndex(0);
+    UserKey(Single, "Ctrl+PgDn");
+    EXPECT_EQ(active(), "tbsHead1");
+}
+
+TEST_F(SingleTest, EditStatesOpenThePagesAndTheKeyEdits) {
+    Start();
+    auto* key = static_cast<TControl*>(Single->FindComponent("edTA001"));
+    auto* name = static_cast<TControl*>(Single->FindComponent("edTA002"));
+    struct Case {
+        const char* State;
+        std::function<void()> Enter;
+        bool Pages, Key, Browse;
+    } cases[] = {
+        {"browse", [] {}, false, true, true},
+        {"edit", [this] { Single->EditRecord(); }, true, false, false},
+        {"add", [this] { Single->AddRecord(false); }, true, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.State);
+        Single->CancelEdit(false);
+        c.Enter();
+        EXPECT_EQ(Single->tbsHead1->Enabled(), c.Pages);
+        EXPECT_EQ(Single->tbsBrowse->Enabled(), c.Browse);
+        EXPECT_EQ(Single->tbsBrowse->TabVisible(), c.Browse);
+        EXPECT_EQ(key->Enabled(), c.Key);
+        EXPECT_TRUE(name->Enabled());
+    }
+    // A page the rights withhold is refused.
+    Single->CancelEdit(false);
+    Single->Rights.Include(16);
+    Single->pgHead->SetActivePageIndex(0);
+    Single->pgHead->ChangeActivePage(Single->tbsUDF);
+    EXPECT_EQ(Single->pgHead->ActivePage(), Single->tbsHead1);
+}
+
+TEST_F(SingleTest, ExportsAndBatchPrintFollowThePrintRight) {
+    Start();
+    Single->PrintProgram = "FWSING71";
+    struct Case {
+        bool Print;
+        bool Editing;
+        bool Exports;
+    } cases[] = {{true, false, true}, {false, false, false}, {true, true, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.Print) + std::to_string(c.Editing));
+        Single->CanPrint = c.Print;
+        if (c.Editing) Single->EditRecord();
+        Single->UpdateButtonStates();
+        EXPECT_EQ(Single->miTable2Excel->Enabled(), c.Exports);
+        EXPECT_EQ(Single->miTable2Excel2->Enabled(), c.Exports);
+        EXPECT_EQ(Single->miBBPrint->Enabled(), c.Exports);
+        EXPECT_EQ(Single->miBBSelectAll->Enabled(), c.Exports);
+        Single->CancelEdit(false);
+    }
+    // Nothing selected: nothing printed. Every fetched row selected: one print each, then none picked.
+    Single->CanPrint = true;
+    Single->UpdateButtonStates();
+    Single->miBBPrintClick(nullptr);
+    EXPECT_TRUE(Single->Prints.empty());
+    Single->miBBSelectAllClick(nullptr);
+    EXPECT_EQ(Single->pgHead->ActivePage(), Single->tbsBrowse);
+    EXPECT_EQ(Single->gdHead->SelectedList().size(), static_cast<size_t>(Main()->RecordCount()));
+    Single->miBBPrintClick(nullptr);
+    EXPECT_EQ(Single->Prints.size(), static_cast<size_t>(Main()->RecordCount()));
+    EXPECT_TRUE(Single->gdHead->SelectedList().empty());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SingleTest, CalculatorKeysWorkOnNumberFieldsOnly) {
+    Start();
+    std::vector<AnsiString> asked;
+    Lookup->On("GetCalcValue", [&](TDispArgs args) {
+        asked.push_back(VarToStr(*args[0].Value));
+        return Variant("42");
+    });
+    auto* amount = new TDBEdit(Single);
+    amount->SetName("edTA003");
+    amount->SetParent(Single->tbsHead1);
+    amount->SetBounds(80, 80, 80, 21);
+    amount->SetDataSource(Module()->dsMain);
+    amount->SetDataField("TA003");
+    ASSERT_TRUE(Single->EditRecord());
+    Single->pgHead->SetActivePage(Single->tbsHead1);
+    UserKey(Single, "+", "edTA003");
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(Main()->FieldByName("TA003")->AsFloat(), 42);
+    // In a text field the key is typed as it is.
+    UserKey(Single, "+", "edTA002");
+    EXPECT_EQ(asked.size(), 1u);
+    EXPECT_NE(static_cast<TDBEdit*>(Single->FindComponent("edTA002"))->Text().find('+'), AnsiString::npos);
+    // A read-only page takes nothing back.
+    Single->CancelEdit(false);
+    Single->CalculateIntoControl(amount);
+    EXPECT_NE(Main()->FieldByName("TA003")->AsFloat(), 42);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SingleTest, TheSelectionColumnPicksRowsAndLinkCellsReadAsLinks) {
+    Start();
+    Single->PrintProgram = "FWSING71";
+    Single->UpdateButtonStates();
+    TField* pick = Main()->FindField("MultiSelected");
+    ASSERT_TRUE(pick && pick->Visible());
+    Single->pgHead->SetActivePage(Single->tbsBrowse);
+    Single->gdHead->SetSelectedField(pick);
+    Single->gdHeadDblClick(nullptr);
+    EXPECT_EQ(Single->gdHead->SelectedList().size(), 1u);
+    Word space = VK_SPACE;
+    Single->gdHeadKeyDown(nullptr, space, TShiftState());
+    EXPECT_TRUE(Single->gdHead->SelectedList().empty());
+    EXPECT_EQ(space, 0);
+    // Elsewhere a double click opens the record's first page.
+    Single->gdHead->SetSelectedField(Main()->FieldByName("TA002"));
+    Single->gdHeadDblClick(nullptr);
+    EXPECT_EQ(Single->pgHead->ActivePage(), Single->tbsHead1);
+    EXPECT_TRUE(Single->gdHead->SelectedList().empty());
+
+    Single->Links().LinkFields = AnsiString("TA002") + "\x03" + "TA009";
+    TFont font;
+    TBrush brush;
+    font.SetColor(clRed);
+    struct Case {
+        const char* Field;
+        TColor Color;
+        bool Underline;
+    } cases[] = {{"TA002", clBlue, true}, {"ta002", clBlue, true}, {"TA001", clBlack, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Field);
+        Single->gdHeadCalcCellColors(Single->gdHead, Main()->FieldByName(c.Field), TGridDrawState(), false,
+                                     &font, &brush);
+        EXPECT_EQ(font.Color(), c.Color);
+        EXPECT_EQ(font.Style().Contains(fsUnderline), c.Underline);
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SingleTest, EnterGoesOnThroughThePagesAndSavesOnTheLastInput) {
+    Start();
+    Single->tbsUDF->SetTabVisible(true);
+    ASSERT_TRUE(Single->EditRecord());
+    Single->pgHead->SetActivePage(Single->tbsHead1);
+    // The last input of a page goes on to the next page.
+    UserKey(Single, "Enter", "edTA002");
+    EXPECT_EQ(Single->pgHead->ActivePage(), Single->tbsUDF);
+    EXPECT_EQ(Single->EditState, esEdit);
+    // With no page after it, the last input saves.
+    Single->tbsUDF->SetTabVisible(false);
+    Single->pgHead->SetActivePage(Single->tbsHead1);
+    UserType(Single, "edTA002", "改名");
+    UserKey(Single, "Enter", "edTA002");
+    EXPECT_EQ(Single->EditState, esBrowse);
+    EXPECT_EQ(Main()->FieldByName("TA002")->AsString(), "改名");
+    EXPECT_EQ(Main()->ChangeCount(), 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SingleTest, RequiredAndKeyInputsTakeTheirColours) {
+    Start();
+    auto* key = static_cast<TDBEdit*>(Single->FindComponent("edTA001"));
+    auto* name = static_cast<TDBEdit*>(Single->FindComponent("edTA002"));
+    EXPECT_EQ(key->Color(), KeyFieldColor);
+    Single->MergeRequiredFields("cdsMain:TA002;cdsOther:TA001");
+    Single->ColorGridColumns();
+    EXPECT_EQ(name->Color(), 0x00AFFFFF);
+    EXPECT_EQ(key->Color(), KeyFieldColor);
+}
+
+} // namespace
+
+namespace {
+
+// The user of the options dialog: turns keep-on-add off, or cancels.
+class TOptionsUser : public TModalDriver {
+public:
+    bool Cancel = false;
+    bool Idle(TCustomForm* form) override {
+        if (dynamic_cast<TMessageForm*>(form)) {
+            UserAnswer(form, "OK");
+            return true;
+        }
+        if (form->ClassName() != AnsiString("TfrmOptions")) return false;
+        if (!Cancel) {
+            auto* keep = static_cast<TControl*>(form->FindComponent("chkKeepOnAdd"));
+            if (keep && static_cast<TBitCheckBox*>(keep)->Checked()) keep->Click();
+        }
+        UserAnswer(form, Cancel ? "Cancel" : "OK");
+        return true;
+    }
+};
+
+TEST_F(SingleTest, TheOptionsDialogSetsKeepOnAdd) {
+    Start();
+    TOptionsUser user;
+    TModalDriver* previous = Application->SetModalDriver(&user);
+    ASSERT_TRUE(Single->IsKeepOnAdd);
+    user.Cancel = true;
+    Single->miOptionsClick(nullptr);
+    EXPECT_TRUE(Single->IsKeepOnAdd);
+    user.Cancel = false;
+    Single->miOptionsClick(nullptr);
+    EXPECT_FALSE(Single->IsKeepOnAdd);
+    Application->SetModalDriver(previous);
 }
 
 } // namespace

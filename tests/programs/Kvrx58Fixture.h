@@ -17,6 +17,7 @@
 #include "standins/workcenter/wcstate.h"
 #include "standins/workcenter/workcenter.h"
 #include "tests/standins/appserver/serverfixture.h"
+#include "tests/support/dialoguser.h"
 
 // The rows the next lookup windows return (indexes into what each offers), and what they offered.
 class TQueuedChooser : public TWorkCenterChooser {
@@ -32,22 +33,6 @@ public:
     }
     AnsiString ChooseDate(const AnsiString&, bool) override { return AnsiString(); }
     AnsiString Calculate(const AnsiString&) override { return AnsiString(); }
-};
-
-// Answers the message dialogs from a queue of button names.
-class TQueuedAnswers : public TModalDriver {
-public:
-    std::deque<AnsiString> Answers;
-    bool Idle(TCustomForm* form) override {
-        if (!dynamic_cast<TMessageForm*>(form)) return false;
-        AnsiString answer = "OK";
-        if (!Answers.empty()) {
-            answer = Answers.front();
-            Answers.pop_front();
-        }
-        UserAnswer(form, answer);
-        return true;
-    }
 };
 
 // The letter-of-credit form with the dialogs a test may script in place of the dialogs' own; every other
@@ -154,7 +139,7 @@ protected:
 
     std::unique_ptr<TServerDatabase> Db;
     std::shared_ptr<TQueuedChooser> Chooser = std::make_shared<TQueuedChooser>();
-    TQueuedAnswers User;
+    TDialogUser User;
     std::vector<AnsiString> Messages;
     Variant Host;
     TfrmKvrx58Scripted* Form = nullptr;

@@ -1,8 +1,8 @@
 #include "support/memoryappserver.h"
 
 #include "classlib/automation/comobj.h"
-#include "classlib/db/varview.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 
 // ---- the in-memory server ----
 
@@ -67,28 +67,20 @@ bool RowMatches(const Variant& row, const Variant& old, const std::vector<TPacke
     return true;
 }
 
-std::vector<Variant> ToVector(const Variant& array) {
-    TVarArrayView v(array);
-    std::vector<Variant> out;
-    out.reserve(v.Count());
-    for (int i = 0; i < v.Count(); ++i)
-        out.push_back(v[i]);
-    return out;
-}
-
 void ApplyDelta(TApplyContext& ctx, const std::vector<TPacketField>& fields, const std::vector<int>& keys,
                 std::vector<Variant>& rows, const Variant& deltaRows);
 
 // The values of a delta row as a stored row: nested delta rows become the nested rows.
 Variant StoredRow(TApplyContext& ctx, const std::vector<TPacketField>& fields, const Variant& values,
                   const Variant& base) {
-    std::vector<Variant> out = ToVector(values);
+    std::vector<Variant> out = VarArrayItems(values);
     out.resize(fields.size());
     TVarArrayView b(base);
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (fields[i].DataType != ftDataSet) continue;
-        std::vector<Variant> nested =
-            VarIsArray(b[static_cast<int>(i)]) ? ToVector(b[static_cast<int>(i)]) : std::vector<Variant>{};
+        std::vector<Variant> nested = VarIsArray(b[static_cast<int>(i)])
+                                          ? VarArrayItems(b[static_cast<int>(i)])
+                                          : std::vector<Variant>{};
         if (VarIsArray(out[i])) ApplyDelta(ctx, fields[i].Nested, {}, nested, out[i]);
         out[i] = VarArrayOf(nested);
     }
@@ -129,7 +121,7 @@ void ApplyDelta(TApplyContext& ctx, const std::vector<TPacketField>& fields, con
             *it = StoredRow(ctx, fields, values, *it);
         else {
             // Only its nested rows changed: keep the row's own values.
-            std::vector<Variant> own = ToVector(*it);
+            std::vector<Variant> own = VarArrayItems(*it);
             TVarArrayView v(values);
             for (std::size_t i = 0; i < fields.size(); ++i)
                 if (fields[i].DataType == ftDataSet) own[i] = v[static_cast<int>(i)];

@@ -4,6 +4,7 @@
 
 #include "classlib/automation/comserv.h"
 #include "classlib/automation/comobj.h"
+#include "classlib/rtl/varview.h"
 
 namespace {
 
@@ -32,9 +33,7 @@ void SetAttachmentListener(std::function<void(const TAttachmentShow&)> listener)
 
 void TAttachDialog::Init(const Variant& parameters) {
     // Company, user, program, key text, key fields, mode: the dialog cannot file anything with less.
-    if (!VarIsArray(parameters) ||
-        VarArrayHighBound(parameters, 1) - VarArrayLowBound(parameters, 1) + 1 != 6)
-        throw EOleError("AttachC.Init: six parameters expected");
+    if (VarArrayLength(parameters) != 6) throw EOleError("AttachC.Init: six parameters expected");
     FParameters = parameters;
     FInitialised = true;
 }

@@ -3,6 +3,7 @@
 #include "classlib/automation/comserv.h"
 #include "classlib/automation/sconnect.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/rtl/varview.h"
 
 namespace {
 
@@ -80,11 +81,7 @@ bool TTransManagerC::Call(const char* member, const Variant& request, const Vari
     FErrorCode.clear();
     FErrorDescript.clear();
     FResultDesc = Variant();
-    AnsiString name;
-    if (VarIsArray(pair) && VarArrayHighBound(pair, 1) >= VarArrayLowBound(pair, 1)) {
-        const Variant first = pair.GetElement({VarArrayLowBound(pair, 1)});
-        if (!VarIsArray(first) && !VarIsNull(first)) name = Trim(VarToStr(first));
-    }
+    AnsiString name = Trim(VarArrayItemText(pair, 0));
     if (name.empty()) name = DefaultServer;
     try {
         // The request's user (element 3) is the one the connection speaks for.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "classlib/controls/dialogs.h"
+#include "classlib/controls/hourglass.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/format.h"
 #include "core_fixtures.h"
@@ -412,3 +413,18 @@ TEST_F(FormsTest, DataModuleRunsItsEventsAndIsFoundByName) {
 }
 
 } // namespace
+
+TEST(HourGlass, NestedScopesPutBackTheCursorTheyFoundAlsoAfterAnException) {
+    Screen->SetCursor(crDefault);
+    {
+        THourGlass outer;
+        EXPECT_EQ(Screen->Cursor(), crHourGlass);
+        try {
+            THourGlass inner;
+            throw Exception("stop");
+        } catch (const Exception&) {
+        }
+        EXPECT_EQ(Screen->Cursor(), crHourGlass); // the inner one found the hour-glass already
+    }
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+}

@@ -1,9 +1,9 @@
 #include <cstdio>
 
-#include "dbfixture.h"
 #include "classlib/automation/varmarshal.h"
-#include "classlib/db/varview.h"
 #include "classlib/rtl/files.h"
+#include "classlib/rtl/varview.h"
+#include "dbfixture.h"
 
 namespace {
 

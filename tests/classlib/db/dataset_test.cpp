@@ -1,9 +1,10 @@
 #include <functional>
 
-#include "dbfixture.h"
+#include "classlib/db/dsguard.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
-#include "classlib/db/varview.h"
+#include "classlib/rtl/varview.h"
+#include "dbfixture.h"
 
 namespace {
 
@@ -456,3 +457,39 @@ TEST(IntegerFields, AreClearedLikeEveryOtherField) {
 }
 
 } // namespace
+
+TEST_F(TMasterDetailTest, AGuardPutsBackPositionHandlersAndControlsAfterAnException) {
+    FEvents->Hook(cdsMain);
+    cdsMain->Open();
+    cdsMain->Next();
+    FEvents->Log.clear();
+    try {
+        TDataSetGuard guard(cdsMain,
+                            TDataSetGuard::dgControls | TDataSetGuard::dgPosition | TDataSetGuard::dgEvents);
+        EXPECT_TRUE(cdsMain->ControlsDisabled());
+        cdsMain->Last();
+        EXPECT_EQ(FEvents->Log, ""); // the scroll handlers are off
+        throw Exception("walk failed");
+    } catch (const Exception&) {
+    }
+    EXPECT_FALSE(cdsMain->ControlsDisabled());
+    EXPECT_EQ(cdsMain->RecNo(), 2);
+    cdsMain->Next();
+    EXPECT_EQ(FEvents->Log, "BeforeScroll AfterScroll"); // handlers back
+}
+
+TEST_F(TMasterDetailTest, AGuardOfNamedHandlersLeavesTheOthersAndMovesNothing) {
+    FEvents->Hook(cdsMain);
+    cdsMain->Open();
+    FEvents->Log.clear();
+    {
+        TDataSetGuard guard(cdsMain, {"BeforeScroll", "NoSuchEvent", "FieldDefs"});
+        cdsMain->Next();
+        EXPECT_EQ(FEvents->Log, "AfterScroll");
+        EXPECT_FALSE(cdsMain->ControlsDisabled());
+    }
+    EXPECT_EQ(cdsMain->RecNo(), 2); // no position kept: it stays where the work left it
+    FEvents->Log.clear();
+    cdsMain->Next();
+    EXPECT_EQ(FEvents->Log, "BeforeScroll AfterScroll");
+}

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
@@ -214,3 +215,37 @@ TEST_F(IniFileTest, BadWritesRaiseAndChangeNothing) {
         EXPECT_EQ(Content(), "[A]\r\nx=1\r\n");
     }
 }
+
+namespace {
+
+// Reads are kept between calls; every way a file can change must still show at the next read: a
+// write through another TIniFile, a rewrite of the same size at once (the file's times may not move),
+// a rewrite after the file has settled, a replacement by another file, and the file going away.
+TEST_F(IniFileTest, KeptReadsSeeEveryChangeOfTheFile) {
+    const TIniFile ini(FileName);
+    Put("[S]\r\nK=1\r\n");
+    EXPECT_EQ(ini.ReadString("S", "K", "none"), "1");
+    TIniFile(FileName).WriteString("S", "K", "2");
+    EXPECT_EQ(ini.ReadString("S", "K", "none"), "2");
+    Put("[S]\r\nK=3\r\n");
+    EXPECT_EQ(ini.ReadString("S", "K", "none"), "3");
+    ::usleep(150000); // settled: the next read keeps the parsed file
+    EXPECT_EQ(ini.ReadInteger("S", "K", 0), 3);
+    Put("[S]\r\nK=4\r\n");
+    EXPECT_EQ(ini.ReadString("S", "K", "none"), "4");
+    ::usleep(150000);
+    EXPECT_EQ(ini.ReadString("S", "K", "none"), "4");
+    {
+        const std::string native = NativePath(FileName);
+        std::FILE* file = std::fopen(native.c_str(), "r+b"); // in place: same file, same size
+        ASSERT_NE(file, nullptr);
+        std::fseek(file, 7, SEEK_SET);
+        std::fputc('5', file);
+        std::fclose(file);
+    }
+    EXPECT_EQ(ini.ReadString("S", "K", "none"), "5");
+    ASSERT_TRUE(DeleteFile(FileName));
+    EXPECT_EQ(ini.ReadString("S", "K", "none"), "none");
+}
+
+} // namespace

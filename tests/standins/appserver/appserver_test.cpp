@@ -328,3 +328,33 @@ TEST(ServerClasses, TheRegistryFileNamesTheLibrariesThatProvideThem) {
 }
 
 } // namespace
+
+namespace {
+
+// A session given back serves the next holder as a new one would: its own code page, never two
+// holders at once, and never a database file that has been replaced since.
+TEST(ServerSessions, AGivenBackSessionServesTheNextHolderAsANewOne) {
+    TServerDatabase database;
+    TDbSession* given = nullptr;
+    {
+        TServerSession session = OpenServerSession(950);
+        given = session.get();
+        EXPECT_EQ(session->CodePage(), 950u);
+    }
+    TServerSession again = OpenServerSession(936);
+    EXPECT_EQ(again.get(), given);
+    EXPECT_EQ(again->CodePage(), 936u);
+    TServerSession other = OpenServerSession(936);
+    EXPECT_NE(other.get(), again.get());
+    EXPECT_EQ(other->Select("SELECT COUNT(*) FROM KVRTA").Rows.at(0).at(0).AsInteger(),
+              again->Select("SELECT COUNT(*) FROM KVRTA").Rows.at(0).at(0).AsInteger());
+    again.reset();
+    other.reset();
+    for (const char* suffix : {"", "-wal", "-shm"})
+        std::filesystem::remove(database.Path() + suffix);
+    TServerSession fresh = OpenServerSession(936);
+    EXPECT_TRUE(std::filesystem::exists(database.Path())); // made anew, not an old file's session
+    EXPECT_FALSE(fresh->Select("SELECT MS003 FROM WOQMS WHERE MS001 = 'KVRX58'").Rows.empty());
+}
+
+} // namespace

@@ -159,11 +159,11 @@ TEST_F(DialectOnSeed, FrameworkQueriesAnswerFromTheSeed) {
         {" SELECT MQ002,MQ003,MQ004,MR003,MR004,MR005,MR007,MQ006,MQ007,MQ008  FROM $$WOQMQ AS WOQMQ  LEFT "
          "JOIN "
          "$$WOQMR AS WOQMR ON (MQ001=MR001 AND MQ002=MR002)  WHERE MQ001= 'KVRX58' order by MQ002",
-         0, ""},
+         1, "5103"},
         {" SELECT MC002, MC006, '' AAA, '' MD003, '' MD005, '' MD004,'' BBB, MC007, MC008, 'N' CCC  FROM "
          "$$QZSMC  "
          "WHERE MC001 = 'KVRX58' ORDER BY MC002 ",
-         0, ""},
+         1, "5103"},
         {"SELECT * FROM WOQMR AS WOQMR  WHERE MR001='KVRX58' and (MR004='TA005' or MR005='TA005')  order by "
          "MR011",
          0, ""},

@@ -4,6 +4,7 @@
 
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/strutils.h"
+#include "framework/Brokers.h"
 #include "framework/KnlBase.h"
 
 KVR_PUBLISHED(TfrmKvrx58Probe, c) {
@@ -11,6 +12,8 @@ KVR_PUBLISHED(TfrmKvrx58Probe, c) {
     c.Method("btnOtherClick", &TfrmKvrx58Probe::btnOtherClick);
     c.Method("btnOtherDeleteClick", &TfrmKvrx58Probe::btnOtherDeleteClick);
     c.Method("btnProbeClick", &TfrmKvrx58Probe::btnProbeClick);
+    c.Method("btnProbeSignOffClick", &TfrmKvrx58Probe::btnProbeSignOffClick);
+    c.Method("btnSignOffTakeClick", &TfrmKvrx58Probe::btnSignOffTakeClick);
 }
 
 KVR_FORM_RESOURCE(TfrmKvrx58Probe, R"(inherited frmKvrx58Probe: TfrmKvrx58Probe
@@ -44,8 +47,26 @@ KVR_FORM_RESOURCE(TfrmKvrx58Probe, R"(inherited frmKvrx58Probe: TfrmKvrx58Probe
       TabStop = False
       OnClick = btnProbeClick
     end
-    object lblProbe: TLabel
+    object btnProbeSignOff: TButton
       Left = 340
+      Top = 0
+      Width = 90
+      Height = 25
+      Caption = '读回签核'
+      TabStop = False
+      OnClick = btnProbeSignOffClick
+    end
+    object btnSignOffTake: TButton
+      Left = 440
+      Top = 0
+      Width = 90
+      Height = 25
+      Caption = '签核受理'
+      TabStop = False
+      OnClick = btnSignOffTakeClick
+    end
+    object lblProbe: TLabel
+      Left = 540
       Top = 4
       Caption = ''
     end
@@ -114,4 +135,49 @@ void TfrmKvrx58Probe::btnProbeClick(TObject*) {
         }
     }
     lblProbe->SetCaption(IntToStr(heads) + " " + IntToStr(lines) + " " + IntToStr(keyed) + " " + text);
+}
+
+// Where the company signs documents off, the letter of credit runs with its confirmation and sign-off
+// fields named; elsewhere as the program stands, so that the other sessions keep their documents open.
+void TfrmKvrx58Probe::ApplyInputSettings() {
+    if (Broker && Broker->GetSysSetting("SYS060") == "Y") {
+        SetConfirmField("TA038");
+        SetBodyConfirmField("TB009");
+        SetConfirmDateField("TA042");
+        SetSignOffStatusField("TA044");
+    }
+    TfrmKvrx58::ApplyInputSettings();
+}
+
+// "status queued": the document's sign-off status and its jobs waiting in the queue.
+void TfrmKvrx58Probe::btnProbeSignOffClick(TObject*) {
+    auto probe = OpenOwn(Module(), CurrentKeyCondition());
+    const AnsiString status =
+        probe->IsEmpty() ? AnsiString("-") : Trim(probe->FieldByName("TA044")->AsString());
+    TClientDataSet* main = Module()->cdsMain;
+    const AnsiString keys =
+        Trim(main->FieldByName("TA001")->AsString()) + "||" + Trim(main->FieldByName("TA002")->AsString());
+    Variant rows;
+    Broker->CallCounter(
+        "SimpleSql",
+        VarArrayOf({"SELECT COUNT(*) AS N FROM QZJOBQUE WHERE QZ002 = 'KVRX58' AND QZ006 = 'N' AND QZ003 = " +
+                        QuotedStr(keys),
+                    "N", Broker->Database, "N"}),
+        rows);
+    AnsiString queued = "0";
+    if (VarIsArray(rows)) {
+        Variant row = rows.GetElement({VarArrayLowBound(rows, 1)});
+        queued = VarToStr(VarIsArray(row) ? row.GetElement({VarArrayLowBound(row, 1)}) : row);
+    }
+    lblProbe->SetCaption(status + " " + queued);
+}
+
+// The sign-off system takes the document into its flow: its status becomes "1" on the server.
+void TfrmKvrx58Probe::btnSignOffTakeClick(TObject*) {
+    auto other = OpenOwn(Module(), CurrentKeyCondition());
+    if (other->IsEmpty()) return;
+    other->Edit();
+    other->FieldByName("TA044")->SetAsString("1");
+    other->Post();
+    other->ApplyUpdates(0);
 }

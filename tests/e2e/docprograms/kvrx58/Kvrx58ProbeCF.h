@@ -2,7 +2,9 @@
 // TfrmKvrx58Probe: the letter-of-credit form with what a session needs to look behind it: a second
 // client that changes (btnOther) or deletes (btnOtherDelete) the current document on the server through
 // data sets of its own, and a probe that reads the current document back from the server (btnProbe:
-// lblProbe shows headers, lines, lines with the header's key, and the header's L/C number).
+// lblProbe shows headers, lines, lines with the header's key, and the header's L/C number), the
+// sign-off status and queue of the current document as the server holds them (btnProbeSignOff), and
+// the sign-off system taking a queued document into its flow (btnSignOffTake).
 #include "classlib/controls/stdctrls.h"
 #include "programs/kvrx58/Kvrx58CF.h"
 
@@ -17,6 +19,9 @@ public:
     void btnOtherClick(TObject* sender);
     void btnOtherDeleteClick(TObject* sender);
     void btnProbeClick(TObject* sender);
+    void btnProbeSignOffClick(TObject* sender);
+    void btnSignOffTakeClick(TObject* sender);
+    void ApplyInputSettings() override;
 
 private:
     AnsiString CurrentKeyCondition() const;
