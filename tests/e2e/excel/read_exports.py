@@ -13,7 +13,7 @@ from pathlib import Path
 import openpyxl
 
 HEAD_TITLES = [
-    "单别", "单别名称", "单号", "开证日期", "L/C单号", "供应商", "供应商名称", "结束", "审核日", "审核者",
+    "选定", "单别", "单别名称", "单号", "开证日期", "L/C单号", "供应商", "供应商名称", "结束", "审核日", "审核者",
     "审核者名称", "开证银行", "银行名称", "额度别", "远期天数", "有效日期", "许可证号", "工厂", "工厂名称",
     "装船期限", "运送方式", "E.T.D", "E.T.A", "开证币种", "开证汇率", "开证金额", "更改金额", "总金额",
     "已到货额", "自筹比率 ", "原币自筹金额", "自筹金额", "手续费", "保险费", "签证费", "邮电费", "杂项费用",
@@ -46,7 +46,9 @@ def main():
             sys.exit("%s is empty" % path.name)
         by_titles[tuple(rows[0])] = (path, rows[1:])
     failures = []
-    for titles, keys, expected in ((HEAD_TITLES, (0, 2), credits), (BODY_TITLES, (0, 1, 2), lines)):
+    for titles, key_titles, expected in ((HEAD_TITLES, ("单别", "单号"), credits),
+                                         (BODY_TITLES, ("单别", "单号", "序号"), lines)):
+        keys = [titles.index(title) for title in key_titles]
         if tuple(titles) not in by_titles:
             failures.append("no workbook has the titles %s; first rows: %s" % (titles, list(by_titles)))
             continue
