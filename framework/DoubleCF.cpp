@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "classlib/controls/stdctrls.h"
+#include "classlib/db/dsguard.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
@@ -11,6 +12,7 @@
 #include "foundation/libstrs.h"
 #include "framework/AppServer.h"
 #include "framework/KnlBase.h"
+#include "framework/SingleServices.h"
 #include "framework/SingleUserFields.h"
 
 namespace {
@@ -308,6 +310,109 @@ void TfrmDouble::ConnectDataModule() {
         // Without the definitions new lines take no server defaults; the form works on.
         WriteAlertLog(Broker->ProgramID, "DoubleCF-UDF:" + e.Message(), 'D');
     }
+    if (!BodyUDFFields) return;
+    const TFieldNotifyEvent changed(static_cast<TfrmSingle*>(this), &TfrmSingle::UDFFieldChanged);
+    for (int i = 0; i < BodyUDFFields->Count(); ++i)
+        for (int r = 0; r < BodyUDFFields->Items(i)->RelatedFields->Count(); ++r) {
+            TUDFRelatedField* related = BodyUDFFields->Items(i)->RelatedFields->Items(r);
+            // A field the header's items hooked already keeps its own handler with them.
+            if (!related->LinkedField || related->LinkedField->OnChange() == changed) continue;
+            related->SavedOnChange = related->LinkedField->OnChange();
+            related->LinkedField->SetOnChange(changed);
+        }
+}
+
+void TfrmDouble::RestoreUDFHandlers() {
+    TfrmSingle::RestoreUDFHandlers();
+    if (!BodyUDFFields) return;
+    const TFieldNotifyEvent changed(static_cast<TfrmSingle*>(this), &TfrmSingle::UDFFieldChanged);
+    for (int i = 0; i < BodyUDFFields->Count(); ++i)
+        for (int r = 0; r < BodyUDFFields->Items(i)->RelatedFields->Count(); ++r) {
+            TUDFRelatedField* related = BodyUDFFields->Items(i)->RelatedFields->Items(r);
+            if (related->LinkedField && related->LinkedField->OnChange() == changed)
+                related->LinkedField->SetOnChange(related->SavedOnChange);
+        }
+}
+
+bool TfrmDouble::WriteBodyUDF(TUDFField* item, bool& said) {
+    TdmDouble* module = DoubleModule();
+    TField* target = module ? module->cdsBody1->FindField(item->UDFFieldName) : nullptr;
+    if (!target) return false;
+    bool failed = false;
+    try {
+        AnsiString text;
+        if (!QueryUDFData(item, nullptr, text) || text == target->AsString()) return false;
+        if (!Editing(module->cdsBody1)) module->cdsBody1->Edit();
+        failed = !SetFieldText(target, text, true);
+    } catch (const Exception& e) {
+        WriteAlertLog(Broker->ProgramID, "DoubleCF-UDF:" + e.Message(), 'D');
+        failed = true;
+    }
+    if (failed && !said) {
+        said = true;
+        AnsiString text = "自定义栏位(%s)赋值错误，可能是类型不匹配！！";
+        GetLangString("TfrmSingle", "sUDFError", text, true, text);
+        Broker->Say("E", "000032", {Format(text, {target->DisplayLabel()})});
+    }
+    return !failed;
+}
+
+void TfrmDouble::UDFFieldChanged(TField* field) {
+    TfrmSingle::UDFFieldChanged(field);
+    TdmDouble* module = DoubleModule();
+    if (!module || !field || !BodyUDFFields) return;
+    bool said = false;
+    for (int i = 0; i < BodyUDFFields->Count(); ++i) {
+        TUDFField* item = BodyUDFFields->Items(i);
+        TUDFRelatedField* related = item->RelatedFields->FindByField(field);
+        if (!related) continue;
+        if (related->SavedOnChange) related->SavedOnChange(field);
+        if (field->DataSet() == module->cdsBody1) {
+            WriteBodyUDF(item, said);
+        } else if (field->DataSet() == module->cdsMain) {
+            BodyRecalcPending = true;
+            if (Pos(";" + UpperCase(field->FieldName()) + ";", ";" + UpperCase(BodyRecalcNames) + ";") == 0)
+                BodyRecalcNames += (BodyRecalcNames.empty() ? "" : ";") + field->FieldName();
+        }
+    }
+}
+
+void TfrmDouble::RecalculateBodyUDF() {
+    TdmDouble* module = DoubleModule();
+    if (!module || !BodyRecalcPending || !BodyUDFFields || BodyUDFFields->Count() == 0) return;
+    TClientDataSet* body = module->cdsBody1;
+    if (!body->Active() || body->IsEmpty()) {
+        BodyRecalcPending = false;
+        BodyRecalcNames.clear();
+        return;
+    }
+    // Any answer but OK aborts the header's post (a save stops there); the work stays pending.
+    Broker->Say("W", "200399", {}, 936, true);
+    std::vector<TUDFField*> items;
+    const std::vector<AnsiString> names = single_services::SplitList(BodyRecalcNames, ";");
+    for (int i = 0; i < BodyUDFFields->Count(); ++i) {
+        TUDFField* item = BodyUDFFields->Items(i);
+        for (int r = 0; r < item->RelatedFields->Count(); ++r) {
+            const TField* linked = item->RelatedFields->Items(r)->LinkedField;
+            if (linked && std::any_of(names.begin(), names.end(), [linked](const AnsiString& name) {
+                    return SameText(name, linked->FieldName());
+                })) {
+                items.push_back(item);
+                break;
+            }
+        }
+    }
+    {
+        TDataSetGuard guard(body, TDataSetGuard::dgControls | TDataSetGuard::dgPosition);
+        bool said = false;
+        for (body->First(); !body->Eof(); body->Next()) {
+            for (TUDFField* item : items)
+                WriteBodyUDF(item, said);
+            if (Editing(body)) body->Post();
+        }
+    }
+    BodyRecalcPending = false;
+    BodyRecalcNames.clear();
 }
 
 void TfrmDouble::ViewApplyBodyDefaultTexts() {
@@ -647,7 +752,9 @@ void TfrmDouble::pgHeadChange(TObject* sender) {
     ShowRecordCounters();
 }
 
-void TfrmDouble::HeadPosted() {}
+void TfrmDouble::HeadPosted() {
+    RecalculateBodyUDF();
+}
 
 void TfrmDouble::ViewLineChanged(TField* field) {
     // A field's change keeps the line where it is, and shows anew only a field of the summary.

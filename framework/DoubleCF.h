@@ -81,6 +81,10 @@ public:
     AnsiString LineSummaryList;                // comma list of body field names
     AnsiString CarryOverFields;                // comma list of line fields a new line takes from the last one
     std::unique_ptr<TUDFFields> BodyUDFFields; // the lines' user-defined fields (tag "Z01D")
+    // A header field that feeds a line user-defined field changed: the lines are computed anew after
+    // the header's post; the names of those header fields, ";"-joined.
+    bool BodyRecalcPending = false;
+    AnsiString BodyRecalcNames;
     AnsiString NumberBeforeSave;
     AnsiString ServerNumber;
 
@@ -200,8 +204,16 @@ public:
     void ViewHeadPosted() override { HeadPosted(); }
     // Status panels 2 and 3: header counters on the browse page, line counters on a detail page.
     void ShowRecordCounters();
-    // The header was posted (cdsMain's AfterPost).
+    // The header was posted (cdsMain's AfterPost): the pending line user-defined fields computed anew.
     void HeadPosted();
+    // After W 200399 answered OK, every line's user-defined fields that the changed header fields feed;
+    // any other answer aborts the post and leaves the work pending.
+    void RecalculateBodyUDF();
+    void UDFFieldChanged(TField* field) override;
+    void RestoreUDFHandlers() override;
+    // One line user-defined field computed by the server and written when its text differs; the first
+    // failure of a walk (said) is shown. False when nothing was written.
+    bool WriteBodyUDF(TUDFField* item, bool& said);
     // A new line: the body grid's first data column becomes the selected one.
     void FocusFirstBodyColumn();
     // A new line after the last one; the current line deleted after C 000005. False when the form

@@ -330,8 +330,9 @@ public:
     void popPrintPopup(TObject* sender);
     void MenuItemVoucherFormatClick(TObject* sender);
 
-private:
-    void RestoreUDFHandlers();
+protected:
+    // The related fields' own change handlers given back (the form goes).
+    virtual void RestoreUDFHandlers();
     // ---- end of services ----
 
 private:

@@ -332,4 +332,51 @@ TEST_F(Kvrx58Work, NewDocumentsAndLinesTakeTheServersUserFieldDefaults) {
     EXPECT_EQ(Sql("SELECT UDF03 FROM KVRTB WHERE TB002 = 'T-UDF'"), "BOX");
 }
 
+// A line user-defined field fed by a header field is computed anew for every line once the changed
+// header is posted, after W 200399; Cancel stops the save with the lines as they were and the work
+// still pending, so the next save asks again.
+TEST_F(Kvrx58Work, AChangedHeaderFieldRecomputesTheLinesUserFieldsAfterAsking) {
+    Open();
+    Administer("INSERT INTO WOQTK (TK001, TK002, TK003) VALUES ('TREC', 'recalc', 'Y');"
+               "INSERT INTO WOQTL (TL001, TL002, TL003, TL005, TL006, TL010, TL011, TL012, TL013) VALUES "
+               "('TREC', '0001', 'KVRX58', 'Z01D', 'UDF03', 'Y', 1, 'KVRTA.TA004]', "
+               "'SELECT ''for '' || %1');");
+    // The definitions are read as the form starts; the query command fetches without a dialog.
+    delete Form;
+    Form = nullptr;
+    TfrmKvrx58Scripted::QueryDialogMaker = [](TfrmSingle*) { return std::unique_ptr<TQueryDialog>(); };
+    Open();
+    AddHeader("5102", "T-REC", "0");
+    F2OnColumn("TB004", {0, 1});
+    Body()->Post();
+    ASSERT_EQ(Body()->RecordCount(), 2);
+    UserKey(Form, "F12");
+    ASSERT_FALSE(Form->LastSaveFailed);
+    UserKey(Form, "Esc");
+    const std::string lines = "SELECT GROUP_CONCAT(UDF03, '|') FROM KVRTB WHERE TB002 = 'T-REC'";
+    const std::string before = Sql(lines);
+
+    UserKey(Form, "F6");
+    ASSERT_TRUE(Main()->Locate("TA002", Variant(AnsiString("T-REC"))));
+    UserKey(Form, "F7");
+    ASSERT_EQ(Form->EditState, esEdit);
+    UserType(Form, "edTA004", "LC-NEW");
+    TakeMessages();
+    // The issued amount 0 against the lines (W 100113) is let stand; the lines' question is cancelled.
+    User.Answers = {"OK", "Cancel"};
+    UserKey(Form, "F12");
+    EXPECT_EQ(TakeMessages(), (std::vector<AnsiString>{"W 100113", "W 200399"}));
+    EXPECT_TRUE(Form->LastSaveFailed);
+    EXPECT_EQ(Form->EditState, esEdit);
+    EXPECT_EQ(Sql("SELECT TA004 FROM KVRTA WHERE TA002 = 'T-REC'"), "LC-T-001");
+    EXPECT_EQ(Sql(lines), before);
+
+    User.Answers = {"OK", "OK"};
+    UserKey(Form, "F12");
+    EXPECT_EQ(TakeMessages(), (std::vector<AnsiString>{"W 100113", "W 200399"}));
+    ASSERT_FALSE(Form->LastSaveFailed);
+    EXPECT_EQ(Sql("SELECT TA004 FROM KVRTA WHERE TA002 = 'T-REC'"), "LC-NEW");
+    EXPECT_EQ(Sql(lines), "for LC-NEW|for LC-NEW");
+}
+
 } // namespace
