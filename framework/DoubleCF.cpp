@@ -62,6 +62,7 @@ KVR_PUBLISHED(TfrmDouble, c) {
     c.Method("gdBody1CalcCellColors", &TfrmDouble::gdBody1CalcCellColors);
     c.Method("gdBody1TitleButtonClick", &TfrmDouble::gdBody1TitleButtonClick);
     c.Method("gdBody1CalcTitleAttributes", &TfrmDouble::gdBody1CalcTitleAttributes);
+    c.Method("gdBody1CalcTitleImage", &TfrmDouble::gdBody1CalcTitleImage);
     c.Method("gdBody1MouseMove", &TfrmDouble::gdBody1MouseMove);
     c.Method("gdBody1MouseDown", &TfrmDouble::gdBody1MouseDown);
     c.Method("gdBody1KeyUp", &TfrmDouble::gdBody1KeyUp);
@@ -98,6 +99,7 @@ KVR_FORM_RESOURCE(TfrmDouble, R"(inherited frmDouble: TfrmDouble
         TitleButtons = True
         OnTitleButtonClick = gdBody1TitleButtonClick
         OnCalcTitleAttributes = gdBody1CalcTitleAttributes
+        OnCalcTitleImage = gdBody1CalcTitleImage
         OnCalcCellColors = gdBody1CalcCellColors
         OnMouseMove = gdBody1MouseMove
         OnMouseDown = gdBody1MouseDown
@@ -1303,6 +1305,14 @@ void TfrmDouble::gdBody1KeyDown(TObject*, Word& key, TShiftState shift) {
     if (key != VK_DELETE || !shift.Contains(ssCtrl)) return;
     key = 0;
     DeleteLine();
+}
+
+void TfrmDouble::gdBody1CalcTitleImage(TObject*, TField* field, int& titleImageIndex) {
+    TdmDouble* module = DoubleModule();
+    titleImageIndex = -1;
+    if (!module || !field || field != module->SortedBodyField) return;
+    // Sorted by its index of the field's name: descending; by the field's name alone: ascending.
+    titleImageIndex = SameText(module->cdsBody1->IndexName(), field->FieldName()) ? 1 : 0;
 }
 
 void TfrmDouble::gdBody1TitleButtonClick(TObject*, const AnsiString& fieldName) {

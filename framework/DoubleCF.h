@@ -236,6 +236,8 @@ public:
                                TFont* font, TBrush* brush);
     // The titles of the line's key columns take the key colour.
     void gdBody1CalcTitleAttributes(TObject* sender, const AnsiString& fieldName, TFont* font, TBrush* brush);
+    // The sorted line column's title shows image 0 ascending, 1 descending.
+    void gdBody1CalcTitleImage(TObject* sender, TField* field, int& titleImageIndex);
     void gdBody1MouseMove(TObject* sender, TShiftState shift, int x, int y);
     void gdBody1MouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
     void gdBody1KeyUp(TObject* sender, Word& key, TShiftState shift);

@@ -196,12 +196,19 @@ TEST_F(Kvrx58Settings, ALineTitleClickSortsTheLinesAndKeyTitlesTakeTheKeyColour)
         Form->gdBody1->Perform(WM_LBUTTONDOWN, 0x0001, at);
         Form->gdBody1->Perform(WM_LBUTTONUP, 0, at);
     };
+    auto titleImage = [this](const char* field) {
+        return Form->gdBody1->TitleImageOf(Form->gdBody1->GridColumnOf(field));
+    };
+    EXPECT_EQ(titleImage("TB003"), -1);
     clickTitle("TB003");
     Body()->First();
     EXPECT_EQ(Line("TB003"), "0001");
+    EXPECT_EQ(titleImage("TB003"), 0);
     clickTitle("TB003");
     Body()->First();
     EXPECT_EQ(Line("TB003"), "0002");
+    EXPECT_EQ(titleImage("TB003"), 1);
+    EXPECT_EQ(titleImage("TB004"), -1);
     struct Case {
         const char* Field;
         bool Key;
