@@ -93,6 +93,7 @@ KVR_FORM_RESOURCE(TfrmDouble, R"(inherited frmDouble: TfrmDouble
         Color = 15532027
         TitleButtons = True
         TitleImageList = SortMapList
+        PopupMenu = popOpenF2Window
         OnEnter = gdBody1Enter
         OnExit = gdBody1Exit
         OnKeyDown = gdBody1KeyDown

@@ -379,4 +379,23 @@ TEST_F(Kvrx58Work, AChangedHeaderFieldRecomputesTheLinesUserFieldsAfterAsking) {
     EXPECT_EQ(Sql(lines), "for LC-NEW|for LC-NEW");
 }
 
+// The lines' grid opens the F2/F3/F4 pop-up: its F2 item runs the lookup of the selected column, as the
+// key does, and the picked purchase-order line fills the line.
+TEST_F(Kvrx58Work, TheLinesPopUpRunsTheSelectedColumnsLookup) {
+    Open();
+    ASSERT_EQ(Form->gdBody1->PopupMenuComponent(), Form->popOpenF2Window);
+    AddHeader("5102", "T-POP", "0");
+    Application->RunUserAction([this] { Form->gdBody1->SetFocus(); });
+    Application->RunUserAction([this] { Form->gdBody1->SetSelectedField(Body()->FieldByName("TB004")); });
+    Chooser->Picks.push_back({0});
+    const size_t asked = Chooser->Requests.size();
+    Application->RunUserAction([this] {
+        Form->popOpenF2Window->SetPopupComponent(Form->gdBody1);
+        Form->miOpenF2Window->Click();
+    });
+    EXPECT_EQ(Chooser->Requests.size(), asked + 1);
+    ASSERT_FALSE(Body()->IsEmpty());
+    EXPECT_FALSE(Line("TB004").empty());
+}
+
 } // namespace
