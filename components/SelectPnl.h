@@ -227,17 +227,18 @@ private:
     bool FSortDescending = false;
     bool FReordering = false;
 
-    TOruCheckBox* FSwitch;
-    TPanel* FRangePanel;
-    TLabel* FBeginLabel;
-    TOruMaskEdit* FBeginEdit;
-    TF2Button* FBeginButton;
-    TLabel* FEndLabel;
-    TOruMaskEdit* FEndEdit;
-    TF2Button* FEndButton;
-    TPanel* FListPanel;
-    TOruListView* FListView;
-    TF2Button* FListButton;
-    TGSpeedButton* FDeleteButton;
-    TGSpeedButton* FClearButton;
+    // Made in the constructor in this order; a resize while they are made finds the later ones nil.
+    TOruCheckBox* FSwitch = nullptr;
+    TPanel* FRangePanel = nullptr;
+    TLabel* FBeginLabel = nullptr;
+    TOruMaskEdit* FBeginEdit = nullptr;
+    TF2Button* FBeginButton = nullptr;
+    TLabel* FEndLabel = nullptr;
+    TOruMaskEdit* FEndEdit = nullptr;
+    TF2Button* FEndButton = nullptr;
+    TPanel* FListPanel = nullptr;
+    TOruListView* FListView = nullptr;
+    TF2Button* FListButton = nullptr;
+    TGSpeedButton* FDeleteButton = nullptr;
+    TGSpeedButton* FClearButton = nullptr;
 };
