@@ -42,12 +42,6 @@ void ReadIndexList(TReader& reader, const std::function<void(int)>& apply) {
     reader.ReadListEnd();
 }
 
-// The slot at index, the list grown to hold it.
-template <class T> T& SlotAt(std::vector<T>& list, int index) {
-    if (static_cast<std::size_t>(index) >= list.size()) list.resize(static_cast<std::size_t>(index) + 1);
-    return list[static_cast<std::size_t>(index)];
-}
-
 void WriteBrushValue(TWriter& writer, const TBrush* brush) {
     writer.WriteInteger(static_cast<Int64>(brush->Color()));
     writer.WriteInteger(static_cast<int>(brush->Style()) & 0x7F);
@@ -314,7 +308,7 @@ void TStringAlignGrid::ReadPropCell(TReader& reader) {
     ReadCellList(reader, [&](int col, int row) {
         std::unique_ptr<TCellProperties> record(NewProps());
         record->ReadFromStream(reader, this);
-        SlotAt(SlotAt(FCellProps, col), row) = std::move(record);
+        Slot(Slot(FCellProps, col), row) = std::move(record);
     });
 }
 
@@ -322,7 +316,7 @@ void TStringAlignGrid::ReadPropList(TReader& reader, TPropList& list) {
     ReadIndexList(reader, [&](int index) {
         std::unique_ptr<TCellProperties> record(NewProps());
         record->ReadFromStream(reader, this);
-        SlotAt(list, index) = std::move(record);
+        Slot(list, index) = std::move(record);
     });
 }
 
@@ -376,7 +370,7 @@ void TStringAlignGrid::ReadCellTexts(TReader& reader) {
     if (!FLoadedCells) FLoadedCells = std::make_unique<std::vector<THintList>>();
     ReadCellList(reader, [&](int col, int row) {
         const AnsiString text = reader.ReadString();
-        SlotAt(SlotAt(*FLoadedCells, col), row) = text;
+        Slot(Slot(*FLoadedCells, col), row) = text;
     });
     FCellsStored = true;
 }
