@@ -35,6 +35,10 @@ public:
         FDialog->SetHeadDataSet(dataSet, headTable, hideRowLimit, selectList, keyList);
     }
     void SetDefaultTopRow(int rows) override { FDialog->SetDefaultTopRow(rows); }
+    void SetBodyDataSet(TDataSet* dataSet, const AnsiString& bodyTable, const AnsiString& extraFrom,
+                        const AnsiString& selectList, const AnsiString& linkList) override {
+        FDialog->SetBodyDataSet(dataSet, bodyTable, extraFrom, selectList, linkList);
+    }
     bool Execute(AnsiString& where, AnsiString& orderBy) override { return FDialog->Execute(where, orderBy); }
     int GetTopRow() override { return FDialog->GetTopRow(); }
     // A saved scheme whose page is not a number is not loaded.
@@ -1055,6 +1059,7 @@ bool TfrmSingle::ValidateRecord(TDataSet* dataSet) {
 
 bool TfrmSingle::QueryRecords() {
     TdmSingle* module = SingleModule();
+    QueryRan = false;
     if (!module) return false;
     const int topRow = StrToInt(Broker->GetSysSetting("SYS151"));
     if (!FQueryDialog) {
@@ -1076,6 +1081,7 @@ bool TfrmSingle::QueryRecords() {
 
 void TfrmSingle::RunQuery(const AnsiString& where, const AnsiString& order) {
     TdmSingle* module = SingleModule();
+    QueryRan = true;
     try {
         THourGlass hourGlass;
         AnsiString adjusted;
