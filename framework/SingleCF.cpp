@@ -143,6 +143,7 @@ KVR_PUBLISHED(TfrmSingle, c) {
     c.Method("gdHeadMouseMove", &TfrmSingle::gdHeadMouseMove);
     c.Method("gdHeadMouseDown", &TfrmSingle::gdHeadMouseDown);
     c.Method("gdHeadKeyUp", &TfrmSingle::gdHeadKeyUp);
+    c.Method("gdHeadColEnter", &TfrmSingle::gdHeadColEnter);
     c.Method("MenuItem1Click", &TfrmSingle::MenuItem1Click);
     c.Method("popPrintPopup", &TfrmSingle::popPrintPopup);
     c.Method("MenuItemVoucherFormatClick", &TfrmSingle::MenuItemVoucherFormatClick);
@@ -196,6 +197,7 @@ KVR_FORM_RESOURCE(TfrmSingle, R"(inherited frmSingle: TfrmSingle
         OnKeyUp = gdHeadKeyUp
         OnMouseDown = gdHeadMouseDown
         OnMouseMove = gdHeadMouseMove
+        OnColEnter = gdHeadColEnter
       end
     end
   end

@@ -120,6 +120,9 @@ public:
     void SetOnCalcCellColors(const TwwCalcCellColorsEvent& value) { FOnCalcCellColors = value; }
     const TwwDrawDataCellEvent& OnDrawDataCell() const { return FOnDrawDataCell; }
     void SetOnDrawDataCell(const TwwDrawDataCellEvent& value) { FOnDrawDataCell = value; }
+    // After the user (or the program) moved the current cell into another column.
+    const TNotifyEvent& OnColEnter() const { return FOnColEnter; }
+    void SetOnColEnter(const TNotifyEvent& value) { FOnColEnter = value; }
 
     // TCustomGrid's editing virtuals over the current record's fields.
     AnsiString GetEditText(int col, int row) override;
@@ -152,6 +155,7 @@ protected:
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void DoExit() override;
     void Resize() override;
+    void CurrentMoved(int oldCol, int oldRow) override;
 
     // The drawing hooks: the colours of a data cell, a check box, and a data cell after it drew.
     virtual void DoCalcCellColors(TField* field, TGridDrawState state, bool highlight, TFont* font,
@@ -192,6 +196,7 @@ private:
     TField* FEditField = nullptr;
     bool FEditPending = false;
     TWinControl* FCustomEditor = nullptr;
+    TNotifyEvent FOnColEnter;
     TwwCalcCellColorsEvent FOnCalcCellColors;
     TwwDrawDataCellEvent FOnDrawDataCell;
 };
