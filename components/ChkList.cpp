@@ -29,7 +29,9 @@ TFCheckListBox::~TFCheckListBox() {
 
 void TFCheckListBox::ItemsChanged() {
     TCustomListBox::ItemsChanged();
-    if (!FReleasing) HoldChecks();
+    // Within an update (a Move deletes the item before it inserts it again) a check is briefly in no
+    // item: it is counted again when the update ends, not let go halfway.
+    if (!FReleasing && Items()->UpdateCount() == 0) HoldChecks();
 }
 
 void TFCheckListBox::HoldChecks() {

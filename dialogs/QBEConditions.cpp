@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "classlib/rtl/datetime.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
 #include "framework/knlRadical.h"
@@ -230,6 +231,57 @@ AnsiString DateToSQL(const AnsiString& text, int dateKind, const AnsiString& sep
     return Format("%d%.2d%.2d", {year, month, day});
 }
 
+namespace {
+
+// YYYYMMDD of a date text when it is a day of the calendar; empty otherwise.
+AnsiString CalendarDay(const AnsiString& text, const TQBEDateSettings& dates) {
+    const AnsiString day = DateToSQL(text, dates.DateKind, dates.DateSeparator);
+    TDateTime date;
+    if (day.size() != 8 || !TryEncodeDate(StrToIntDef(day.substr(0, 4), 0), StrToIntDef(day.substr(4, 2), 0),
+                                          StrToIntDef(day.substr(6, 2), 0), date))
+        return "";
+    return day;
+}
+
+// YYYYMM of a year-month text when its month is 1 to 12; empty otherwise.
+AnsiString CalendarMonth(const AnsiString& text, const TQBEDateSettings& dates) {
+    AnsiString month;
+    ComposeYearMonth(text, dates.DateKind, dates.DateSeparator, month);
+    const int m = month.size() >= 6 ? StrToIntDef(month.substr(4, 2), 0) : 0;
+    return month.size() >= 6 && m >= 1 && m <= 12 ? month : AnsiString();
+}
+
+} // namespace
+
+TQBERowCheck CheckRowValue(const TConditionRow& row, const TRecordInfoList& records,
+                           const TStrings& operatorLines, const TQBEDateSettings& dates) {
+    TQBERowCheck check;
+    const AnsiString op = QBEOperator(row.Operator, operatorLines);
+    if (Trim(row.Field).empty() || op.empty() || Trim(row.Value).empty()) return check;
+    const TRecordInfo* record = records.FindRecord(Trim(row.Field));
+    if (!record || QBEFieldClass(record->DataType) < 0) return check;
+    AnsiString value = row.Value;
+    if (op != "IN") value = PickValue(record->PickList.get(), value);
+    const bool dateMask = !record->EditMask.empty() && record->EditMask == dates.DateMask;
+    const bool monthMask = !record->EditMask.empty() && record->EditMask == dates.YMMask;
+    if (dateMask || monthMask) {
+        // A mask left blank (only its separators) is no value at all.
+        if (Trim(StringReplace(value, dates.DateSeparator, "", rfReplaceAll)).empty()) return check;
+        if ((dateMask ? CalendarDay(value, dates) : CalendarMonth(value, dates)).empty())
+            check = {dateMask ? TQBEValueFault::Date : TQBEValueFault::Month, Trim(value)};
+        return check;
+    }
+    if (QBEFieldClass(record->DataType) != 0) return check;
+    AnsiString number;
+    if (op != "IN") {
+        if (!QBENumber(value, number)) check = {TQBEValueFault::Number, Trim(value)};
+        return check;
+    }
+    for (const AnsiString& piece : CommaPieces(value))
+        if (!piece.empty() && !QBENumber(piece, number)) return {TQBEValueFault::Number, piece};
+    return check;
+}
+
 AnsiString RowCondition(const TConditionRow& row, const TRecordInfoList& records,
                         const TStrings& operatorLines, const TQBEDateSettings& dates) {
     const AnsiString label = Trim(row.Field);
@@ -257,7 +309,9 @@ AnsiString RowCondition(const TConditionRow& row, const TRecordInfoList& records
         for (const AnsiString& piece : CommaPieces(value)) {
             AnsiString item;
             if (fieldClass == 0) {
-                // Every piece of a number field's list is a number, or the row says nothing.
+                // Every piece of a number field's list is a number, or the row says nothing; a piece
+                // left empty between two commas stands for nothing.
+                if (piece.empty()) continue;
                 if (!QBENumber(piece, item)) return "";
             } else {
                 item = QuotedStr(piece.empty() ? piece : PickValue(record->PickList.get(), piece));

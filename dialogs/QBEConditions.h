@@ -75,6 +75,18 @@ struct TConditionRow {
     AnsiString Field, Operator, Value, Connective;
 };
 
+// What is wrong with the value of a row that names a field: a number field's value (or a piece of its IN
+// list) that is no number, a date or a year-month that is not one. Piece is the text at fault.
+enum class TQBEValueFault { None, Number, Date, Month };
+struct TQBERowCheck {
+    TQBEValueFault Fault = TQBEValueFault::None;
+    AnsiString Piece;
+};
+// The check of one row's value; None for a row that gives nothing anyway (no field, no operator, a blank
+// value, a field that is not offered).
+TQBERowCheck CheckRowValue(const TConditionRow& row, const TRecordInfoList& records,
+                           const TStrings& operatorLines, const TQBEDateSettings& dates);
+
 // The condition of one row followed by a blank and its connective; empty when the row gives none.
 AnsiString RowCondition(const TConditionRow& row, const TRecordInfoList& records,
                         const TStrings& operatorLines, const TQBEDateSettings& dates);

@@ -85,6 +85,12 @@ KVR_PUBLISHED(TQBEForm, c) {
     c.Method("cboField2Change", &TQBEForm::cboField2Change);
     c.Method("ForFloatKeyPress", &TQBEForm::ForFloatKeyPress);
     c.Method("cboValueExit", &TQBEForm::cboValueExit);
+    c.Method("DateFieldDBComboDlgExit", &TQBEForm::DateFieldDBComboDlgExit);
+    c.Method("cboFieldDrawItem", &TQBEForm::cboFieldDrawItem);
+    c.Method("ListBox1MouseMove", &TQBEForm::ListBox1MouseMove);
+    c.Method("ListBox2MouseDown", &TQBEForm::ListBox2MouseDown);
+    c.Method("ListBox2MouseUp", &TQBEForm::ListBox2MouseUp);
+    c.Method("TabSheet2MouseMove", &TQBEForm::TabSheet2MouseMove);
     c.Method("BbAssignClick", &TQBEForm::BbAssignClick);
     c.Method("BbAssign2Click", &TQBEForm::BbAssign2Click);
     c.Method("BBClearClick", &TQBEForm::BBClearClick);
@@ -237,18 +243,21 @@ KVR_FORM_RESOURCE(TQBEForm, R"(inherited QBEForm: TQBEForm
           '方案名不可空白!'
           '方案名不可超过20个字符!'
           '方案名已存在!'
-          '方案名更改失败: ')
+          '方案名更改失败: '
+          '不是有效的数值: ')
       end
     end
     object TabSheet2: TTabSheet
       Caption = '高级设置'
+      OnMouseMove = TabSheet2MouseMove
       object cboField: TComboBox
         Left = 4
         Top = 4
         Width = 140
         Height = 21
-        Style = csDropDownList
+        Style = csOwnerDrawFixed
         OnChange = cboFieldChange
+        OnDrawItem = cboFieldDrawItem
       end
       object CbOperator: TComboBox
         Left = 148
@@ -335,6 +344,7 @@ KVR_FORM_RESOURCE(TQBEForm, R"(inherited QBEForm: TQBEForm
         Height = 96
         CheckStyle = 0
         OnDblClick = ListBox1DblClick
+        OnMouseMove = ListBox1MouseMove
       end
       object btnSortAdd: TSpeedButton
         Left = 200
@@ -355,6 +365,9 @@ KVR_FORM_RESOURCE(TQBEForm, R"(inherited QBEForm: TQBEForm
         Height = 96
         CheckStyle = 4
         OnDblClick = ListBox2DblClick
+        OnMouseDown = ListBox2MouseDown
+        OnMouseMove = ListBox1MouseMove
+        OnMouseUp = ListBox2MouseUp
       end
     end
     object TabSheet3: TTabSheet
@@ -364,8 +377,9 @@ KVR_FORM_RESOURCE(TQBEForm, R"(inherited QBEForm: TQBEForm
         Top = 4
         Width = 140
         Height = 21
-        Style = csDropDownList
+        Style = csOwnerDrawFixed
         OnChange = cboField2Change
+        OnDrawItem = cboFieldDrawItem
       end
       object CbOperator2: TComboBox
         Left = 148
@@ -553,11 +567,27 @@ TdmRadical* TQBEForm::DataModule() const {
 }
 
 AnsiString TQBEForm::Message(int line) const {
-    return line >= 0 && line < FMessages->Count() ? FMessages->Strings(line) : AnsiString();
+    if (line >= 0 && line < FMessages->Count()) return FMessages->Strings(line);
+    // A language text written before a line was added still says it, in the built-in words.
+    const TStrings* own = moMsgLNG ? moMsgLNG->Lines() : nullptr;
+    return own && line >= 0 && line < own->Count() ? own->Strings(line) : AnsiString();
 }
 
-void TQBEForm::ShowError(int line) {
-    ShowMessageDlg(Message(line), mtError, {mbOK});
+void TQBEForm::ShowError(int line, const AnsiString& what) {
+    ShowMessageDlg(Message(line) + what, mtError, {mbOK});
+}
+
+TQBEForm::TValueKind TQBEForm::FieldValueKind(TField* field) const {
+    TdmRadical* module = DataModule();
+    if (!field) return TValueKind::Plain;
+    if (Pos(UpperCase(field->FieldName()), "CREATE_DATE,MODI_DATE") > 0) return TValueKind::Date;
+    if (!module) return TValueKind::Plain;
+    const TFieldGetTextEvent& getText = field->OnGetText();
+    if (getText == PublishedMethod<TFieldGetTextEvent>(module, "DateFieldGetText")) return TValueKind::Date;
+    if (getText == PublishedMethod<TFieldGetTextEvent>(module, "YMFieldGetText"))
+        return TValueKind::YearMonth;
+    if (getText == PublishedMethod<TFieldGetTextEvent>(module, "YearFieldGetText")) return TValueKind::Year;
+    return TValueKind::Plain;
 }
 
 AnsiString TQBEForm::ToUI(const AnsiString& text) const {
@@ -600,8 +630,19 @@ void TQBEForm::FormCreate(TObject* sender) {
     ExtPageControl1->SetActivePage(TabSheet1);
     TabSheet3->SetTabVisible(false);
     LoadLanguageTexts();
-    FLabelWidth = GetUICodePage() == "936" || GetUICodePage() == "950" ? 14 : 22;
+    const bool chinese = GetUICodePage() == "936" || GetUICodePage() == "950";
+    FLabelWidth = chinese ? 14 : 22;
+    // Label and field name in two columns: tab stops of 6 characters, 10 on an English interface.
+    FTabFormat = chinese ? 0x6C0 : 0xAC0;
+    Canvas()->Font()->Assign(cboField->Font());
+    const int itemHeight = chinese ? Canvas()->TextHeight("测试") + 2 : Canvas()->TextHeight("Test") + 5;
+    cboField->SetItemHeight(itemHeight);
+    cboField2->SetItemHeight(itemHeight);
+    FHintedItem = -1;
     FDesignHeight = Height();
+    // The wheel over the grid first takes its empty rows away.
+    FGridWndProc = sg1->WindowProc();
+    sg1->SetWindowProc(TWndMethod(this, &TQBEForm::sg1WndProc));
 
     sg1->SetOptions(sg1->Options() | TGridOptions{goEditing, goAlwaysShowEditor});
     sg1->AutoEditNextCell = true;
@@ -639,15 +680,39 @@ void TQBEForm::LoadLanguageTexts() {
 }
 
 void TQBEForm::FormDestroy(TObject*) {
+    if (sg1 && FGridWndProc) sg1->SetWindowProc(FGridWndProc);
+    FreeHint();
     FRecords->Clear();
 }
 
 void TQBEForm::FormClose(TObject*, TCloseAction&) {
     FinishRename(false);
+    FreeHint();
 }
+
+namespace {
+
+// The widest item of a combo in its own font, TABs expanded as the field lists draw them.
+int WidestItem(TCanvas* canvas, TCustomComboBox* combo) {
+    canvas->Font()->Assign(combo->Font());
+    int widest = 0;
+    for (int i = 0; i < combo->Items()->Count(); ++i)
+        widest = std::max(widest, canvas->TextWidth(StringReplace(combo->Items()->Strings(i), "\t", "      ",
+                                                                  rfReplaceAll)));
+    return widest;
+}
+
+} // namespace
 
 void TQBEForm::FormShow(TObject* sender) {
     TQVForm::FormShow(sender);
+    // The lists drop wide enough for label and field name side by side.
+    for (TComboBox* fields : {cboField, cboField2})
+        fields->SetDropDownWidth(std::max(fields->Width(), WidestItem(Canvas(), fields) + 60));
+    for (TComboBox* operators : {CbOperator, CbOperator2})
+        operators->SetDropDownWidth(WidestItem(Canvas(), operators) + 5);
+    // The converter turns combos into lists on a traditional-Chinese interface; the row limit is typed.
+    if (GetUICodePage() == "950") cbTopRow->SetStyle(csDropDown);
 }
 
 void TQBEForm::FormActivate(TObject*) {
@@ -867,6 +932,7 @@ void TQBEForm::BuildQuery(AnsiString& where, AnsiString& orderBy) {
 
 void TQBEForm::BBOKClick(TObject* sender) {
     DoCondition(sender);
+    if (FConditionFault) SetModalResult(mrNone);
 }
 
 AnsiString TQBEForm::GridCondition() const {
@@ -875,11 +941,21 @@ AnsiString TQBEForm::GridCondition() const {
 
 void TQBEForm::DoCondition(TObject*) {
     FLeftPage = ExtPageControl1->ActivePageIndex();
+    FConditionFault = false;
     if (FLeftPage <= 0) {
         if (sg1->EditorMode()) sg1->SetEditorMode(false);
         FWhere = GridCondition();
         FWhere2 = FWhere;
         FOrderBy = "";
+        // The first row whose value its field cannot take is said and gets the cursor; OK then leaves
+        // the dialog open rather than fetch without that row.
+        for (int row = 1; row < sg1->RowCount(); ++row) {
+            if (SayRowFault(row)) continue;
+            FConditionFault = true;
+            sg1->MoveCurrent(2, row);
+            if (sg1->CanFocus()) sg1->SetFocus();
+            break;
+        }
         return;
     }
     if (chkBody->Checked()) {
@@ -932,11 +1008,9 @@ void TQBEForm::BuildColumnList() {
         record->DisplayLabel = Trim(field->DisplayLabel());
         record->DataType = field->DataType();
         record->ColumnExpr = expr;
-        const bool dateField =
-            Pos(UpperCase(field->FieldName()), "CREATE_DATE,MODI_DATE") > 0 ||
-            (module && field->OnGetText() == PublishedMethod<TFieldGetTextEvent>(module, "DateFieldGetText"));
-        const bool ymField =
-            module && field->OnGetText() == PublishedMethod<TFieldGetTextEvent>(module, "YMFieldGetText");
+        const TValueKind kind = FieldValueKind(field);
+        const bool dateField = kind == TValueKind::Date;
+        const bool ymField = kind == TValueKind::YearMonth;
         AnsiString controlType, parameters;
         if (wwDataSet_GetControl(FHeadDataSet, field->FieldName(), controlType, parameters) &&
             SameText(controlType, "CheckBox"))
@@ -1040,33 +1114,35 @@ void TQBEForm::sg1ValidateEdit(TObject*, int col, int row, bool& result) {
         return;
     }
     if (col != 2 || sg1->Cells(2, row).empty()) return;
-    const AnsiString text = sg1->Cells(2, row);
-    if (sg1->GetAlignCell(2, row) == TMyAlign::alRight) {
-        AnsiString number;
-        if (!QBENumber(text, number)) sg1->SetCells(2, row, "");
+    // Only a value typed for the field in its row is checked here: a field typed over since then empties
+    // the cell when it is left, and OK checks every row as it finally stands.
+    const TRecordInfo* record = FRecords->FindRecord(Trim(sg1->Cells(0, row)));
+    if (!record) return;
+    if (!record->EditMask.empty() && sg1->GetCellEditMask(2, row) != record->EditMask) return;
+    if (QBEFieldClass(record->DataType) == 0 && record->PickList->Count() == 0 &&
+        sg1->GetAlignCell(2, row) != TMyAlign::alRight)
         return;
+    // A value that is not what its field takes is said, and the cell keeps it for the user to mend.
+    if (!SayRowFault(row)) result = false;
+}
+
+bool TQBEForm::SayRowFault(int row) {
+    const TConditionRow cells{sg1->Cells(0, row), sg1->Cells(1, row), sg1->Cells(2, row), sg1->Cells(3, row)};
+    const TQBERowCheck check = CheckRowValue(cells, *FRecords, *FOperators, DateSettings());
+    switch (check.Fault) {
+    case TQBEValueFault::None:
+        return true;
+    case TQBEValueFault::Number:
+        ShowError(12, check.Piece);
+        break;
+    case TQBEValueFault::Date:
+        ShowError(6);
+        break;
+    case TQBEValueFault::Month:
+        ShowError(7);
+        break;
     }
-    const TQBEDateSettings dates = DateSettings();
-    const AnsiString mask = sg1->GetCellEditMask(2, row);
-    if (!mask.empty() && mask == dates.DateMask) {
-        const AnsiString day = DateToSQL(text, dates.DateKind, dates.DateSeparator);
-        TDateTime date;
-        if (Trim(StringReplace(text, dates.DateSeparator, "", rfReplaceAll)).empty()) return;
-        if (day.size() != 8 ||
-            !TryEncodeDate(StrToIntDef(day.substr(0, 4), 0), StrToIntDef(day.substr(4, 2), 0),
-                           StrToIntDef(day.substr(6, 2), 0), date)) {
-            ShowError(6);
-            result = false;
-        }
-    } else if (!mask.empty() && mask == dates.YMMask) {
-        AnsiString month;
-        ComposeYearMonth(text, dates.DateKind, dates.DateSeparator, month);
-        const int m = month.size() >= 6 ? StrToIntDef(month.substr(4, 2), 0) : 0;
-        if (month.size() < 6 || m < 1 || m > 12) {
-            ShowError(7);
-            result = false;
-        }
-    }
+    return false;
 }
 
 void TQBEForm::sg1KeyPress(TObject*, char& key) {
@@ -1156,23 +1232,147 @@ void TQBEForm::sg1CalcCellColors(TObject*, int, int row, TRect, TGridDrawState, 
 // ---- the advanced and detail pages ----
 
 void TQBEForm::cboFieldChange(TObject*) {
-    if (cdsTemp->Active() && cdsTemp->FieldCount() > 0) {
-        if (cdsTemp->State() == dsBrowse) cdsTemp->Edit();
-        cdsTemp->Fields()->Fields(0)->Clear();
-    }
-    cboValue->SetText("");
+    PrepareValueEditor(false);
 }
 
 void TQBEForm::cboField2Change(TObject*) {
-    if (cdsTemp2->Active() && cdsTemp2->FieldCount() > 0) {
-        if (cdsTemp2->State() == dsBrowse) cdsTemp2->Edit();
-        cdsTemp2->Fields()->Fields(0)->Clear();
+    PrepareValueEditor(true);
+}
+
+void TQBEForm::PrepareValueEditor(bool body) {
+    TClientDataSet* cds = body ? cdsTemp2 : cdsTemp;
+    TwwDBComboBox* combo = body ? cboValue2 : cboValue;
+    TFDbCheckBox* check = body ? ckbValue2 : ckbValue;
+    TComboBox* fields = body ? cboField2 : cboField;
+    TDataSet* dataSet = body ? FBodyDataSet : FHeadDataSet;
+    const std::vector<AnsiString>& names = body ? FBodyFieldNames : FFieldNames;
+    const int index = fields->ItemIndex();
+    TField* field = dataSet && index >= 0 && index < static_cast<int>(names.size())
+                        ? dataSet->FindField(names[index])
+                        : nullptr;
+    TField* value = cds->Active() && cds->FieldCount() > 0 ? cds->Fields()->Fields(0) : nullptr;
+
+    // The value field is emptied under its old handlers, then takes the new field's.
+    if (value) {
+        if (cds->State() == dsBrowse) cds->Edit();
+        value->Clear();
     }
-    cboValue2->SetText("");
+    combo->SetOnKeyPress(field && IsNumberField(field->DataType())
+                             ? TKeyPressEvent(this, &TQBEForm::ForFloatKeyPress)
+                             : TKeyPressEvent());
+    // The control the form edits the field with: a combo's items, or a check box's two values.
+    AnsiString controlType, parameters;
+    if (field) wwDataSet_GetControl(dataSet, field->FieldName(), controlType, parameters);
+    const bool checkBox = SameText(controlType, "CheckBox");
+    // A check box's values are taken as they are, whatever the field shows otherwise.
+    const TValueKind kind = checkBox ? TValueKind::Plain : FieldValueKind(field);
+    (body ? FValueKind2 : FValueKind) = kind;
+    TdmRadical* module = DataModule();
+    if (value) {
+        AnsiString mask;
+        TFieldGetTextEvent getText;
+        TFieldNotifyEvent validate;
+        TFieldSetTextEvent setText;
+        if (module && kind == TValueKind::Date) {
+            mask = module->DateFieldEditMask();
+            getText = PublishedMethod<TFieldGetTextEvent>(module, "DateFieldGetText");
+            validate = PublishedMethod<TFieldNotifyEvent>(module, "DateFieldValidate");
+        } else if (module && kind == TValueKind::YearMonth) {
+            mask = module->YMFieldEditMask();
+            getText = PublishedMethod<TFieldGetTextEvent>(module, "YMFieldGetText");
+            validate = PublishedMethod<TFieldNotifyEvent>(module, "YMFieldValidate");
+        } else if (module && kind == TValueKind::Year) {
+            getText = PublishedMethod<TFieldGetTextEvent>(module, "YearFieldGetText");
+        }
+        // The module's text handlers, through one that says a text they cannot read.
+        if (module && kind != TValueKind::Plain) setText = TFieldSetTextEvent(this, &TQBEForm::ValueSetText);
+        value->SetEditMask(mask);
+        value->SetOnGetText(getText);
+        value->SetOnSetText(setText);
+        value->SetOnValidate(validate);
+    }
+    combo->SetOnExit(kind == TValueKind::Date ? TNotifyEvent(this, &TQBEForm::DateFieldDBComboDlgExit)
+                                              : TNotifyEvent(this, &TQBEForm::cboValueExit));
+
+    combo->Items()->Clear();
+    if (checkBox) {
+        const AnsiString checked = Trim(Copy(parameters, 1, Pos(";", parameters + ";") - 1));
+        const AnsiString unchecked =
+            Trim(Copy(parameters, Pos(";", parameters + ";") + 1, parameters.size()));
+        check->SetValueChecked(checked);
+        check->SetValueUnchecked(unchecked);
+        // The box shows a state: Add sends the one it shows.
+        if (value) value->SetAsString(unchecked);
+        combo->SetVisible(false);
+        check->SetVisible(true);
+        return;
+    }
+    check->SetVisible(false);
+    combo->SetVisible(true);
+    auto* source = SameText(controlType, "CustomEdit") && DocumentForm()
+                       ? dynamic_cast<TwwDBCustomComboBox*>(DocumentForm()->FindComponent(Trim(parameters)))
+                       : nullptr;
+    if (source && source->Items()->Count() > 0) {
+        combo->SetStyle(source->Style());
+        combo->SetMapList(source->MapList());
+        combo->Items()->Assign(source->Items());
+    } else {
+        combo->SetStyle(csSimple);
+        combo->SetMapList(false);
+    }
+    combo->SetText("");
+}
+
+void TQBEForm::ValueSetText(TField* sender, const AnsiString& text) {
+    TdmRadical* module = DataModule();
+    if (!sender || !module) return;
+    const TValueKind kind = sender->DataSet() == cdsTemp2 ? FValueKind2 : FValueKind;
+    // A mask left blank is no value.
+    if (Trim(StringReplace(text, module->DateSeparator, "", rfReplaceAll)).empty()) {
+        sender->Clear();
+        return;
+    }
+    switch (kind) {
+    case TValueKind::Date:
+        module->DateFieldSetText(sender, text);
+        break;
+    case TValueKind::YearMonth:
+        module->YMFieldSetText(sender, text);
+        break;
+    case TValueKind::Year: {
+        int year = 0;
+        if (!TryStrToInt(Trim(text), year)) {
+            ShowError(12, Trim(text));
+            Abort();
+        }
+        module->YearFieldSetText(sender, text);
+        break;
+    }
+    case TValueKind::Plain:
+        sender->SetAsString(text);
+        return;
+    }
+    // What the module's handler could not read it leaves empty: said, and the text stays typed.
+    if (sender->AsString().empty()) {
+        ShowError(kind == TValueKind::YearMonth ? 7 : 6);
+        Abort();
+    }
+}
+
+void TQBEForm::DateFieldDBComboDlgExit(TObject* sender) {
+    auto* combo = dynamic_cast<TwwDBComboBox*>(sender);
+    TClientDataSet* cds = combo == cboValue2 ? cdsTemp2 : cdsTemp;
+    TdmRadical* module = DataModule();
+    if (!combo || !module || !cds->Active() || cds->FieldCount() == 0) return;
+    TField* value = cds->Fields()->Fields(0);
+    // A date mask with nothing typed into it leaves no date behind.
+    if (Trim(StringReplace(combo->Text(), module->DateSeparator, "", rfReplaceAll)).empty() &&
+        !value->AsString().empty() && value->EditMask() == module->DateFieldEditMask())
+        value->Clear();
 }
 
 void TQBEForm::ForFloatKeyPress(TObject* sender, char& key) {
-    const auto* combo = dynamic_cast<TComboBox*>(sender);
+    const auto* combo = dynamic_cast<TCustomComboBox*>(sender);
     if (key == 8 || (key >= '0' && key <= '9') || key == '-') return;
     if (key == '.' && (!combo || combo->Text().find('.') == AnsiString::npos)) return;
     key = 0;
@@ -1189,9 +1389,14 @@ void TQBEForm::AddAdvanced(bool body) {
     TMemo* memo = body ? Memo2 : Memo1;
     const std::vector<AnsiString>& names = body ? FBodyFieldNames : FFieldNames;
     const std::vector<int>& types = body ? FBodyFieldTypes : FFieldTypes;
-    if (cds->Active()) {
-        if (combo->Focused()) cds->UpdateRecord();
-        if (cds->State() == dsEdit || cds->State() == dsInsert) cds->UpdateRecord();
+    // A pending edit is posted first; a value its field refused keeps the focus and adds nothing.
+    if (cds->Active() && (cds->State() == dsEdit || cds->State() == dsInsert)) {
+        try {
+            cds->UpdateRecord();
+        } catch (const EAbort&) {
+            if (combo->CanFocus()) combo->SetFocus();
+            return;
+        }
     }
     const AnsiString value =
         cds->Active() && cds->FieldCount() > 0 ? cds->Fields()->Fields(0)->AsString() : AnsiString();
@@ -1203,9 +1408,17 @@ void TQBEForm::AddAdvanced(bool body) {
     const int index = fields->ItemIndex();
     if (index < 0 || index >= static_cast<int>(names.size())) return;
     const AnsiString expr = Trim(AfterTab(fields->Items()->Strings(index)));
+    // A number field takes a number only: anything else is said and nothing added.
+    AnsiString number;
+    if (IsNumberField(static_cast<TFieldType>(types[index])) && !QBENumber(value, number)) {
+        ShowError(12, Trim(value));
+        if (combo->CanFocus()) combo->SetFocus();
+        return;
+    }
+    TfrmRadical* form = DocumentForm();
     const AnsiString condition =
         AdvancedCondition(operators->ItemIndex(), value, expr, names[index], body ? FBodyTable : FHeadTable,
-                          body ? FBodySelect : FHeadSelect, types[index], 0);
+                          body ? FBodySelect : FHeadSelect, types[index], form ? form->SQLType : 0);
     if (condition.empty()) {
         ShowError(0);
         return;
@@ -1272,4 +1485,130 @@ bool TQBEForm::SortItemOffered(const AnsiString& text) const {
     for (int i = 0; i < ListBox1->Items()->Count(); ++i)
         if (Trim(AfterTab(ListBox1->Items()->Strings(i))) == wanted) return true;
     return false;
+}
+
+// ---- drawing, the sort list's drag and hints, the grid's wheel ----
+
+void TQBEForm::cboFieldDrawItem(TWinControl* control, int index, TRect rect, TOwnerDrawState state) {
+    auto* combo = dynamic_cast<TCustomComboBox*>(control);
+    if (!combo) return;
+    TCanvas* canvas = combo->Canvas();
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(state.Contains(odSelected) ? clHighlight : combo->Color());
+    canvas->FillRect(rect);
+    canvas->Font()->Assign(combo->Font());
+    if (state.Contains(odSelected)) canvas->Font()->SetColor(clHighlightText);
+    if (index < 0 || index >= combo->Items()->Count()) return;
+    // Tab stops every (format >> 8) average characters: the label, then the field name in its column.
+    const int tabWidth = std::max(1, static_cast<int>(FTabFormat >> 8) * canvas->TextWidth("0"));
+    const AnsiString item = combo->Items()->Strings(index);
+    int x = rect.Left + 3;
+    size_t start = 0;
+    for (;;) {
+        const size_t tab = item.find('\t', start);
+        const AnsiString piece = item.substr(start, tab == AnsiString::npos ? AnsiString::npos : tab - start);
+        canvas->TextRect(rect, x, rect.Top + 1, piece);
+        if (tab == AnsiString::npos) break;
+        x += canvas->TextWidth(piece);
+        x = rect.Left + 3 + ((x - rect.Left - 3) / tabWidth + 1) * tabWidth;
+        start = tab + 1;
+    }
+}
+
+void TQBEForm::ListBox2MouseDown(TObject*, TMouseButton button, TShiftState, int x, int y) {
+    FDragItem = button == mbLeft ? ListBox2->ItemAtPos(TPoint{x, y}, true) : -1;
+}
+
+void TQBEForm::ListBox2MouseUp(TObject*, TMouseButton button, TShiftState, int x, int y) {
+    const int dragged = FDragItem;
+    FDragItem = -1;
+    if (button != mbLeft || dragged < 0) return;
+    const int over = ListBox2->ItemAtPos(TPoint{x, y}, true);
+    if (over == dragged) return;
+    bool accept = false;
+    ListBox2DragOver(ListBox2, ListBox2, x, y, accept);
+    if (accept) ListBox2DragDrop(ListBox2, ListBox2, x, y);
+}
+
+void TQBEForm::ListBox2DragOver(TObject*, TObject* source, int, int, bool& accept) {
+    accept = source == ListBox2;
+}
+
+void TQBEForm::ListBox2DragDrop(TObject*, TObject* source, int x, int y) {
+    if (source != ListBox2) return;
+    const int from = ListBox2->ItemIndex();
+    const int count = ListBox2->Items()->Count();
+    if (from < 0 || from >= count) return;
+    // Below the last item the dragged one goes to the end.
+    int to = ListBox2->ItemAtPos(TPoint{x, y}, true);
+    if (to < 0) to = count - 1;
+    if (to == from) return;
+    ListBox2->Items()->Move(from, to);
+    ListBox2->SetItemIndex(to);
+}
+
+void TQBEForm::ListBox1MouseMove(TObject* sender, TShiftState, int x, int y) {
+    auto* list = dynamic_cast<TCustomListBox*>(sender);
+    if (!list) return;
+    const int index = list->ItemAtPos(TPoint{x, y}, true);
+    if (index == FHintedItem && FHintList == list) return;
+    FreeHint();
+    if (index < 0) return;
+    const AnsiString text = StringReplace(list->Items()->Strings(index), "\t", " ", rfReplaceAll);
+    TCanvas* canvas = list->Canvas();
+    canvas->Font()->Assign(list->Font());
+    const TRect item = list->ItemRect(index);
+    const int width = canvas->TextWidth(text) + 6;
+    if (width <= item.Width()) return;
+    // Over the item, moved left as far as needed to stay on the desktop.
+    TPoint at = list->ClientToScreen(TPoint{item.Left, item.Top});
+    at.X = std::max(0, std::min(at.X, Screen->Width() - width));
+    at = ScreenToClient(at);
+    const bool english = GetUICodePage() != "936" && GetUICodePage() != "950";
+    FHint = new TPanel(this);
+    FHint->SetParent(this);
+    FHint->SetColor(TColor(14548991));
+    FHint->Font()->Assign(list->Font());
+    FHint->SetCaption(text);
+    FHint->SetBounds(at.X, at.Y, width, item.Height() + (english ? 4 : 0));
+    FHint->BringToFront();
+    FHintList = list;
+    FHintedItem = index;
+}
+
+void TQBEForm::TabSheet2MouseMove(TObject*, TShiftState, int, int) {
+    FreeHint();
+}
+
+void TQBEForm::FreeHint() {
+    delete FHint;
+    FHint = nullptr;
+    FHintList = nullptr;
+    FHintedItem = -1;
+}
+
+void TQBEForm::sg1MouseWheelDown(TObject*, TShiftState, TPoint, bool& handled) {
+    handled = RemoveEmptyRows() > 0;
+}
+
+void TQBEForm::sg1MouseWheelUp(TObject*, TShiftState, TPoint, bool& handled) {
+    handled = RemoveEmptyRows() > 0;
+}
+
+void TQBEForm::sg1WndProc(TMessage& message) {
+    if (message.Msg == WM_MOUSEWHEEL) {
+        const auto delta = static_cast<short>((message.WParam >> 16) & 0xFFFF);
+        const TPoint at{static_cast<short>(message.LParam & 0xFFFF),
+                        static_cast<short>((message.LParam >> 16) & 0xFFFF)};
+        bool handled = false;
+        if (delta < 0)
+            sg1MouseWheelDown(sg1, KeyboardShiftState(), at, handled);
+        else
+            sg1MouseWheelUp(sg1, KeyboardShiftState(), at, handled);
+        if (handled) {
+            message.Result = 1;
+            return;
+        }
+    }
+    if (FGridWndProc) FGridWndProc(message);
 }

@@ -154,6 +154,24 @@ public:
     void cboField2Change(TObject* sender);
     void ForFloatKeyPress(TObject* sender, char& key);
     void cboValueExit(TObject* sender);
+    void DateFieldDBComboDlgExit(TObject* sender);
+    // Label and field name of a field list's item in two columns.
+    void cboFieldDrawItem(TWinControl* control, int index, TRect rect, TOwnerDrawState state);
+    // The sort list's items are dragged within it: pressed on one item, let go over another (or below
+    // the last, which moves it to the end).
+    void ListBox2MouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+    void ListBox2MouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+    void ListBox2DragOver(TObject* sender, TObject* source, int x, int y, bool& accept);
+    void ListBox2DragDrop(TObject* sender, TObject* source, int x, int y);
+    // A sort item wider than its list shows whole in a hint over it while the mouse is on it.
+    void ListBox1MouseMove(TObject* sender, TShiftState shift, int x, int y);
+    void TabSheet2MouseMove(TObject* sender, TShiftState shift, int x, int y);
+    void sg1MouseWheelDown(TObject* sender, TShiftState shift, TPoint mousePos, bool& handled);
+    void sg1MouseWheelUp(TObject* sender, TShiftState shift, TPoint mousePos, bool& handled);
+    // The long-item hint now showing; nil when none.
+    TPanel* HintWindow() const { return FHint; }
+    // The value field's text through the module's date, year-month or year handler.
+    void ValueSetText(TField* sender, const AnsiString& text);
     void BbAssignClick(TObject* sender);
     void BbAssign2Click(TObject* sender);
     void BBClearClick(TObject* sender);
@@ -182,7 +200,15 @@ private:
     TfrmRadical* DocumentForm() const;
     TdmRadical* DataModule() const;
     AnsiString Message(int line) const;
-    void ShowError(int line);
+    // Message line, followed by what it is about.
+    void ShowError(int line, const AnsiString& what = AnsiString());
+    // How a field's value is typed: by its text handlers (dates, year-months, years) or as it stands.
+    enum class TValueKind { Plain, Date, YearMonth, Year };
+    TValueKind FieldValueKind(TField* field) const;
+    // The value combo, its key filter and the value field of page 1 or 2 made ready for the picked field.
+    void PrepareValueEditor(bool body);
+    // Says the fault of a grid row's value; false when there is one.
+    bool SayRowFault(int row);
     AnsiString ToUI(const AnsiString& text) const;
     AnsiString ToDB(const AnsiString& text) const;
     AnsiString FromUI(const AnsiString& text) const;
@@ -220,4 +246,14 @@ private:
     std::unique_ptr<TStringList> FMessages;
     int FDesignHeight = 0;
     TListItem* FRenaming = nullptr;
+    void sg1WndProc(TMessage& message);
+    void FreeHint();
+    bool FConditionFault = false; // the last DoCondition found a grid value its field cannot take
+    unsigned FTabFormat = 0x6C0;
+    TWndMethod FGridWndProc;
+    int FDragItem = -1;
+    TPanel* FHint = nullptr;
+    TCustomListBox* FHintList = nullptr;
+    int FHintedItem = -1;
+    TValueKind FValueKind = TValueKind::Plain, FValueKind2 = TValueKind::Plain;
 };

@@ -1003,7 +1003,7 @@ TRect TCustomComboBox::DropDownItemRect(int index) const {
     int shown = std::min(FDropDownCount, Items()->Count());
     if (index < 0 || index >= shown) return {};
     int top = Height() + index * FItemHeight;
-    return {0, top, Width(), top + FItemHeight};
+    return {0, top, DropDownWidth(), top + FItemHeight};
 }
 
 void TCustomComboBox::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {

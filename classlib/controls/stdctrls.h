@@ -1,6 +1,7 @@
 #pragma once
 // The standard controls: labels, edits, memos, list and combo boxes, check boxes, radio buttons, group
 // boxes.
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -344,6 +345,9 @@ public:
     void SetDroppedDown(bool value);
     int ItemHeight() const { return FItemHeight; }
     void SetItemHeight(int value);
+    // The width of the dropped list (CB_SETDROPPEDWIDTH): never narrower than the combo itself.
+    int DropDownWidth() const { return std::max(FDropDownWidth, Width()); }
+    void SetDropDownWidth(int value) { FDropDownWidth = value; }
     int MaxLength() const { return FMaxLength; }
     void SetMaxLength(int value) { FMaxLength = value; }
     bool Sorted() const { return FSorted; }
@@ -390,6 +394,7 @@ private:
     int FDropDownCount = 8;
     bool FDroppedDown = false;
     int FItemHeight = 16;
+    int FDropDownWidth = 0;
     int FMaxLength = 0;
     bool FSorted = false;
     TEditCharCase FCharCase = ecNormal;

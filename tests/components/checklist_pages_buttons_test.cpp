@@ -176,6 +176,15 @@ TEST_F(ComponentsTest, CheckListBoxChecksFollowTheirItems) {
     first->SetChecked(0, true);
     second->Items()->AddObject("TA001", first->Items()->GetObject(0));
     EXPECT_TRUE(second->Checked(0));
+    // Moved or exchanged within its list, a check goes along and stays alive.
+    first->Items()->Add("TA002");
+    first->Items()->Add("TA003");
+    first->Items()->Move(0, 2);
+    EXPECT_TRUE(first->Checked(2));
+    first->Items()->Exchange(2, 0);
+    EXPECT_TRUE(first->Checked(0));
+    EXPECT_FALSE(first->Checked(2));
+    EXPECT_TRUE(second->Checked(0));
 }
 
 TEST_F(ComponentsTest, CheckListBoxDrawsGlyphAndTextWhereTheLayoutSays) {

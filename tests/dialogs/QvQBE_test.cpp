@@ -141,9 +141,64 @@ TEST_F(QBEForm, ExecuteReturnsTheGridsWhereAndTheKeysAsSortOnOk) {
     SetRow(1, Label("TA001"), "等于", "A'1", "OR");
     SetRow(2, Label("TA003"), "大于", "1.50");
     SetRow(3, Label("TA003"), "等于", "abc");
+    // The row that is no number is said and OK leaves the dialog open on it; mended, OK runs.
+    TakeDialogs();
     Script.Steps.push_back([](TCustomForm* form) { static_cast<TQBEForm*>(form)->BBOK->Click(); });
+    Script.Steps.push_back([this](TCustomForm* form) {
+        auto* dialog = static_cast<TQBEForm*>(form);
+        EXPECT_EQ(Shown(), std::vector<AnsiString>{"不是有效的数值: abc"});
+        EXPECT_EQ(dialog->sg1->Row(), 3);
+        EXPECT_EQ(dialog->sg1->Col(), 2);
+        EXPECT_EQ(dialog->sg1->Cells(2, 3), "abc");
+        SetRow(3, Label("TA003"), "等于", "7");
+        dialog->BBOK->Click();
+    });
     EXPECT_TRUE(Dialog->Execute(where, order));
-    EXPECT_EQ(where, " (TESTA.TA001 = 'A''1')  OR (TESTA.TA003 > 1.5 ) ");
+    EXPECT_EQ(where, " (TESTA.TA001 = 'A''1')  OR (TESTA.TA003 > 1.5 ) AND (TESTA.TA003 = 7 ) ");
+}
+
+TEST_F(QBEForm, ValuesTheirFieldCannotTakeAreSaidWhenTheCellIsLeft) {
+    StartWithSchemes();
+    // TA002 shown as a date, TA004 as a year-month, by the module's handlers.
+    Main()->FieldByName("TA002")->SetOnGetText(
+        PublishedMethod<TFieldGetTextEvent>(Module(), "DateFieldGetText"));
+    Main()->FieldByName("TA004")->SetOnGetText(
+        PublishedMethod<TFieldGetTextEvent>(Module(), "YMFieldGetText"));
+    Dialog->SetHeadDataSet(Main(), "TESTA", false, "", "TA001");
+    struct {
+        const char* Field;
+        const char* Operator;
+        AnsiString Value;
+        const char* Said; // "" when the value is taken
+    } cases[] = {
+        {"TA003", "存在于", "90,30", ""},
+        {"TA003", "存在于", "90, 30,", ""},
+        {"TA003", "存在于", "90,3x,30", "不是有效的数值: 3x"},
+        {"TA003", "存在于", "1) OR (1=1", "不是有效的数值: 1) OR (1=1"},
+        {"TA003", "大于", "-1.5", ""},
+        {"TA003", "大于", "90,30", "不是有效的数值: 90,30"},
+        {"TA002", "等于", "2026/11/08", ""},
+        {"TA002", "等于", "2026/02/30", "日期格式不正确!"},
+        {"TA004", "等于", "2026/11", ""},
+        {"TA004", "等于", "2026/13", "年月格式不正确!"},
+        {"TA001", "存在于", "A,3x", ""},
+    };
+    TakeDialogs();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(AnsiString(c.Field) + " " + c.Operator + " " + c.Value);
+        SetRow(1, Label(c.Field), c.Operator, c.Value);
+        bool accepted = true;
+        Dialog->sg1ValidateEdit(Dialog->sg1, 2, 1, accepted);
+        const std::vector<AnsiString> said = Shown();
+        EXPECT_EQ(accepted, *c.Said == 0);
+        EXPECT_EQ(said, *c.Said ? std::vector<AnsiString>{c.Said} : std::vector<AnsiString>{});
+        // The text stays in its cell for the user to mend.
+        EXPECT_EQ(Dialog->sg1->Cells(2, 1), c.Value);
+    }
+    // The list reaches the server as typed, piece by piece read as numbers.
+    SetRow(1, Label("TA003"), "存在于", "90, 30,");
+    Dialog->DoCondition(nullptr);
+    EXPECT_EQ(Dialog->Where(), " (TESTA.TA003 IN (90,30) ) ");
 }
 
 TEST_F(QBEForm, NumericEntryFollowsTheRowAndAcceptsSignsAndLists) {
@@ -218,6 +273,288 @@ TEST_F(QBEForm, AdvancedPageAddsQuotedLinesAndSortsByTheChosenColumns) {
     Dialog->DoCondition(nullptr);
     EXPECT_EQ(Dialog->OrderBy(), "TESTA.TA001 desc");
     EXPECT_EQ(Dialog->Where(), Dialog->Memo1->Lines()->Text());
+}
+
+// The advanced page's value as a user leaves it: the combo's text posted to the value field.
+class QBEAdvanced : public QBEForm {
+protected:
+    void Start() {
+        StartWithSchemes();
+        Main()->FieldByName("TA002")->SetOnGetText(
+            PublishedMethod<TFieldGetTextEvent>(Module(), "DateFieldGetText"));
+        Main()->FieldByName("TA004")->SetOnGetText(
+            PublishedMethod<TFieldGetTextEvent>(Module(), "YMFieldGetText"));
+        Dialog->SetHeadDataSet(Main(), "TESTA", false, "", "TA001");
+        Dialog->ExtPageControl1->SetActivePage(Dialog->TabSheet2);
+        TakeDialogs();
+    }
+    void Pick(const char* field) {
+        for (int i = 0; i < Dialog->cboField->Items()->Count(); ++i)
+            if (Dialog->cboField->Items()->Strings(i).find(AnsiString("\t") + field) != AnsiString::npos)
+                Dialog->cboField->SetItemIndex(i);
+        Dialog->cboFieldChange(Dialog->cboField);
+    }
+    // Typed over the combo's text key by key, as its key filter sees it.
+    void Type(const AnsiString& typed) {
+        Dialog->cboValue->Perform(EM_SETSEL, 0, -1);
+        for (char ch : typed)
+            Dialog->cboValue->Perform(WM_CHAR, static_cast<unsigned char>(ch), 1);
+    }
+    void Add(const char* field, const AnsiString& typed) {
+        Pick(field);
+        Type(typed);
+        Dialog->BbAssignClick(Dialog->BbAssign);
+    }
+    AnsiString LastLine() const {
+        TStrings* lines = Dialog->Memo1->Lines();
+        return lines->Count() > 0 ? lines->Strings(lines->Count() - 1) : AnsiString();
+    }
+};
+
+TEST_F(QBEAdvanced, ValuesGoOutInTheirStoredFormOrAreSaid) {
+    Start();
+    struct {
+        const char* Field;
+        AnsiString Typed;
+        const char* Line; // the memo's new line; "" when nothing is added
+        const char* Said; // the message, "" for none
+    } cases[] = {
+        {"TA002", "2026/11/08", "(TESTA.TA002 = '20261108')", ""},
+        {"TA002", "2026/02/30", "", "E000005"},
+        {"TA002", "abc", "", "日期格式不正确!"},
+        {"TA002", "    /  /  ", "", "请输入条件值!"},
+        {"TA004", "2026/11", "  AND (TESTA.TA004 = '202611')", ""},
+        {"TA004", "2026/13", "", "E100002"},
+        {"TA003", "-1.50", "  AND (TESTA.TA003 = -1.5)", ""},
+        {"TA003", "1-2", "", "不是有效的数值: 1-2"},
+        {"TA001", "A'1", "  AND (TESTA.TA001 = 'A''1')", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(AnsiString(c.Field) + " " + c.Typed);
+        const int before = Dialog->Memo1->Lines()->Count();
+        Add(c.Field, c.Typed);
+        std::vector<AnsiString> said;
+        for (const TDialogRecord& record : TakeDialogs())
+            said.push_back(TrimRight(record.Text));
+        // A message of the catalogue is recorded by its kind and code (and what follows them).
+        ASSERT_EQ(said.size(), *c.Said ? 1u : 0u);
+        if (*c.Said) {
+            EXPECT_EQ(said[0].substr(0, strlen(c.Said)), c.Said);
+        }
+        if (*c.Line)
+            EXPECT_EQ(LastLine(), c.Line);
+        else
+            EXPECT_EQ(Dialog->Memo1->Lines()->Count(), before);
+    }
+}
+
+TEST_F(QBEAdvanced, TheValueEditorFollowsTheFieldsControl) {
+    Start();
+    auto* main = dynamic_cast<TwwClientDataSet*>(Main());
+    ASSERT_NE(main, nullptr);
+    main->ControlType()->Add("TA001;CustomEdit;cboKind");
+    main->ControlType()->Add("TA004;CheckBox;T;F");
+    auto* kinds = new TwwDBComboBox(BaseForm);
+    kinds->SetName("cboKind");
+    kinds->SetStyle(csDropDownList);
+    kinds->Items()->SetText("甲种\tA1\r\n乙种\tA2\r\n");
+
+    // A combo of the form lends its items: the label picked, its stored value added.
+    Pick("TA001");
+    EXPECT_EQ(Dialog->cboValue->Items()->Count(), 2);
+    EXPECT_EQ(Dialog->cboValue->Style(), csDropDownList);
+    EXPECT_TRUE(Dialog->cboValue->Visible());
+    Dialog->cboValue->SelectItem(1);
+    Dialog->BbAssignClick(Dialog->BbAssign);
+    EXPECT_EQ(LastLine(), "(TESTA.TA001 = 'A2')");
+
+    // A check box field shows the check box with its own values, and Add sends the state shown.
+    Pick("TA004");
+    EXPECT_FALSE(Dialog->cboValue->Visible());
+    EXPECT_TRUE(Dialog->ckbValue->Visible());
+    EXPECT_EQ(Dialog->ckbValue->ValueChecked(), "T");
+    Dialog->BbAssignClick(Dialog->BbAssign);
+    EXPECT_EQ(LastLine(), "  AND (TESTA.TA004 = 'F')");
+    Dialog->ckbValue->Click();
+    Dialog->BbAssignClick(Dialog->BbAssign);
+    EXPECT_EQ(LastLine(), "  AND (TESTA.TA004 = 'T')");
+
+    // Back to a plain field: the combo is simple and empty again, without items.
+    Pick("TA002");
+    EXPECT_TRUE(Dialog->cboValue->Visible());
+    EXPECT_FALSE(Dialog->ckbValue->Visible());
+    EXPECT_EQ(Dialog->cboValue->Items()->Count(), 0);
+    EXPECT_EQ(Dialog->cboValue->Style(), csSimple);
+    EXPECT_TRUE(Dialog->cdsTemp->FieldByName("QBE")->IsNull());
+}
+
+TEST_F(QBEAdvanced, NumberFieldsTakeNumberKeysAndDateMasksLeftBlankAreEmpty) {
+    Start();
+    struct {
+        const char* Field;
+        const char* Keys;
+        const char* Kept;
+    } cases[] = {
+        {"TA003", "-1.5.x2", "-1.52"}, // a second point and letters are refused
+        {"TA001", "-1.5.x2", "-1.5.x2"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Field);
+        Pick(c.Field);
+        Type(c.Keys);
+        EXPECT_EQ(Dialog->cboValue->Text(), c.Kept);
+    }
+    // The date field's value field takes the module's mask; a mask left blank on exit empties it.
+    Pick("TA002");
+    TField* value = Dialog->cdsTemp->FieldByName("QBE");
+    EXPECT_EQ(value->EditMask(), Module()->DateFieldEditMask());
+    value->SetAsString("20261108");
+    Dialog->cboValue->SetText("    /  /  ");
+    Dialog->DateFieldDBComboDlgExit(Dialog->cboValue);
+    EXPECT_TRUE(value->AsString().empty());
+    Pick("TA003");
+    EXPECT_EQ(value->EditMask(), "");
+}
+
+TEST_F(QBEAdvanced, CreationDatesComparedByTheServersDatabaseKind) {
+    Start();
+    TClientDataSet audit(nullptr);
+    audit.FieldDefs()->Add("TA001", ftString, 4);
+    audit.FieldDefs()->Add("CREATE_DATE", ftString, 17);
+    audit.CreateDataSet();
+    struct {
+        int Kind;
+        const char* Line;
+    } cases[] = {{0, "(SUBSTRING(TESTA.CREATE_DATE ,1,8 ) = '20261108')"},
+                 {2, "(SUBSTR(TESTA.CREATE_DATE, 1, 8) = '20261108')"}};
+    for (const auto& c : cases) {
+        BaseForm->SQLType = c.Kind;
+        Dialog->SetHeadDataSet(&audit, "TESTA", false, "", "TA001");
+        Dialog->BBClearClick(nullptr);
+        Add("CREATE_DATE", "2026/11/08");
+        EXPECT_EQ(LastLine(), c.Line) << c.Kind;
+    }
+}
+
+TEST_F(QBEForm, TheWheelOverTheGridFirstTakesItsEmptyRowsAway) {
+    StartWithSchemes();
+    SetRow(1, Label("TA001"), "等于", "A1");
+    SetRow(2, "", "等于", "");
+    SetRow(3, Label("TA002"), "等于", "x");
+    struct {
+        short Delta;
+        int Rows;
+        LRESULT Handled;
+    } steps[] = {{-120, 3, 1}, {120, 3, 0}};
+    for (const auto& step : steps) {
+        const LRESULT handled =
+            Dialog->sg1->Perform(WM_MOUSEWHEEL, static_cast<WPARAM>(static_cast<Word>(step.Delta)) << 16, 0);
+        EXPECT_EQ(handled, step.Handled) << step.Delta;
+        EXPECT_EQ(Dialog->sg1->RowCount(), step.Rows) << step.Delta;
+    }
+    EXPECT_EQ(Dialog->sg1->Cells(0, 2), Label("TA002"));
+    SetRow(3, "", "等于", "");
+    EXPECT_EQ(Dialog->sg1->Perform(WM_MOUSEWHEEL, static_cast<WPARAM>(120) << 16, 0), 1);
+    EXPECT_EQ(Dialog->sg1->RowCount(), 3);
+}
+
+TEST_F(QBEForm, SortItemsAreDraggedWithinTheirListAndLongOnesShownWhole) {
+    StartWithSchemes();
+    TCustomListBox* sort = Dialog->ListBox2;
+    for (int i = 0; i < 3; ++i)
+        sort->Items()->Add(Dialog->ListBox1->Items()->Strings(i));
+    SetSortItemChecked(sort, 0, true);
+    const AnsiString first = sort->Items()->Strings(0), second = sort->Items()->Strings(1),
+                     third = sort->Items()->Strings(2);
+    // Pressed on an item (right of its check box), let go over another item or below the last.
+    auto drag = [&](int from, int toY) {
+        const TRect item = sort->ItemRect(from);
+        const int x = item.Right - 10;
+        sort->Perform(WM_LBUTTONDOWN, 0x0001, MakeLParam(x, (item.Top + item.Bottom) / 2));
+        sort->Perform(WM_LBUTTONUP, 0, MakeLParam(x, toY));
+    };
+    const auto middle = [&](int index) {
+        return (sort->ItemRect(index).Top + sort->ItemRect(index).Bottom) / 2;
+    };
+    drag(0, middle(2));
+    EXPECT_EQ(sort->Items()->Text(), second + "\r\n" + third + "\r\n" + first + "\r\n");
+    EXPECT_TRUE(SortItemChecked(sort, 2)); // the check goes with its item
+    drag(0, sort->ClientHeight() - 2);
+    EXPECT_EQ(sort->Items()->Text(), third + "\r\n" + first + "\r\n" + second + "\r\n");
+    drag(1, middle(1)); // let go where it was pressed: nothing moves
+    EXPECT_EQ(sort->Items()->Text(), third + "\r\n" + first + "\r\n" + second + "\r\n");
+
+    // A sort column wider than its list is shown whole over its item, TABs as blanks; short ones not.
+    TCustomListBox* offered = Dialog->ListBox1;
+    offered->Items()->Insert(
+        0, "很长的栏位名称\tCASE WHEN TESTA.TA003 > 100 THEN TESTA.TA002 ELSE TESTA.TA004 END");
+    const TRect longItem = offered->ItemRect(0), shortItem = offered->ItemRect(1);
+    offered->Perform(WM_MOUSEMOVE, 0, MakeLParam(10, (longItem.Top + longItem.Bottom) / 2));
+    ASSERT_NE(Dialog->HintWindow(), nullptr);
+    EXPECT_EQ(Dialog->HintWindow()->Caption(),
+              "很长的栏位名称 CASE WHEN TESTA.TA003 > 100 THEN TESTA.TA002 ELSE TESTA.TA004 END");
+    EXPECT_EQ(Dialog->HintWindow()->Color(), TColor(14548991));
+    EXPECT_LE(Dialog->HintWindow()->ClientToScreen(TPoint{Dialog->HintWindow()->Width(), 0}).X,
+              Screen->Width());
+    offered->Perform(WM_MOUSEMOVE, 0, MakeLParam(10, (shortItem.Top + shortItem.Bottom) / 2));
+    EXPECT_EQ(Dialog->HintWindow(), nullptr);
+    offered->Perform(WM_MOUSEMOVE, 0, MakeLParam(10, (longItem.Top + longItem.Bottom) / 2));
+    ASSERT_NE(Dialog->HintWindow(), nullptr);
+    Dialog->TabSheet2->Perform(WM_MOUSEMOVE, 0, MakeLParam(300, 5));
+    EXPECT_EQ(Dialog->HintWindow(), nullptr);
+}
+
+TEST_F(QBEForm, FieldListsDrawTwoColumnsAndDropWideEnoughForThem) {
+    StartWithSchemes();
+    Dialog->FormShow(Dialog);
+    TCanvas* canvas = Dialog->Canvas();
+    canvas->Font()->Assign(Dialog->cboField->Font());
+    EXPECT_EQ(Dialog->cboField->ItemHeight(), canvas->TextHeight("测试") + 2);
+    EXPECT_EQ(Dialog->cboField2->ItemHeight(), Dialog->cboField->ItemHeight());
+    int widest = 0;
+    for (int i = 0; i < Dialog->cboField->Items()->Count(); ++i)
+        widest = std::max(widest, canvas->TextWidth(StringReplace(Dialog->cboField->Items()->Strings(i), "\t",
+                                                                  "      ", rfReplaceAll)));
+    EXPECT_EQ(Dialog->cboField->DropDownWidth(), std::max(Dialog->cboField->Width(), widest + 60));
+    EXPECT_GE(Dialog->CbOperator->DropDownWidth(), Dialog->CbOperator->Width());
+
+    // The field names of two items stand in one column, whatever their labels.
+    auto nameColumn = [&](int index) {
+        Dialog->cboField->SetItemIndex(index);
+        TBitmap bitmap;
+        bitmap.SetSize(Dialog->cboField->Width(), Dialog->cboField->Height());
+        Dialog->cboField->PaintTo(&bitmap, 0, 0);
+        // The label ends, blanks follow, then the name: the first dark column after a run of 12 blank ones.
+        int blank = 0;
+        for (int x = 3; x < bitmap.Width() - 20; ++x) {
+            bool dark = false;
+            for (int y = 3; y < bitmap.Height() - 3; ++y)
+                dark = dark || bitmap.Pixel(x, y) == clBlack || bitmap.Pixel(x, y) == clHighlightText;
+            if (dark && blank >= 12) return x;
+            blank = dark ? 0 : blank + 1;
+        }
+        return -1;
+    };
+    const int a = nameColumn(0), b = nameColumn(2);
+    EXPECT_GT(a, 0);
+    EXPECT_EQ(a, b);
+}
+
+TEST_F(QBEForm, TheRowLimitIsTypedAgainOnATraditionalChineseInterface) {
+    for (const char* codePage : {"936", "950"}) {
+        SCOPED_TRACE(codePage);
+        WriteFile("C:\\Veltrane\\VeltraneC.ini",
+                  AnsiString("[Server Information]\r\nComputerName=127.0.0.1\r\n"
+                             "ServerPort=211\r\n[CodePage]\r\nUICodePage=") +
+                      codePage + "\r\nDBCodePage=936\r\n");
+        StartWithSchemes();
+        Dialog->cbTopRow->SetStyle(csDropDownList); // as the converter leaves a combo
+        Dialog->FormShow(Dialog);
+        EXPECT_EQ(Dialog->cbTopRow->Style(), AnsiString(codePage) == "950" ? csDropDown : csDropDownList);
+        delete Dialog;
+        delete BaseForm;
+        BaseForm = nullptr;
+    }
 }
 
 TEST_F(QBEForm, SchemesSaveListOpenRenameAndDelete) {
