@@ -993,13 +993,16 @@ TEST_F(SingleTest, EnterLeavesARadioGroupAsOneInput) {
     group->Items()->Add("乙");
     group->Items()->Add("丙");
     ASSERT_TRUE(Single->EditRecord());
+    // The group's checked button is its tab stop; Enter on another one still leaves the group.
     struct Case {
         int GroupTabOrder;
+        int Checked;
         const char* FocusAfter; // "" for the next page
-    } cases[] = {{1, "edTA002"}, {2, ""}};
+    } cases[] = {{1, -1, "edTA002"}, {2, -1, ""}, {1, 2, "edTA002"}, {2, 2, ""}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.GroupTabOrder);
+        SCOPED_TRACE(std::to_string(c.GroupTabOrder) + "/" + std::to_string(c.Checked));
         group->SetTabOrder(c.GroupTabOrder);
+        group->SetItemIndex(c.Checked);
         Single->pgHead->SetActivePage(Single->tbsHead1);
         Application->RunUserAction([&] { group->Buttons(0)->SetFocus(); });
         ASSERT_EQ(Single->FocusedControl(), group->Buttons(0));
