@@ -328,15 +328,6 @@ void TfrmSingle::gdHeadDblClick(TObject*) {
     }
 }
 
-void TfrmSingle::gdHeadKeyDown(TObject*, Word& key, TShiftState) {
-    TdmSingle* module = SingleModule();
-    if (key != VK_SPACE || !gdHead || !module || !module->MultiSelectField) return;
-    if (gdHead->SelectedField() != module->MultiSelectField) return;
-    if (!module->cdsMain->IsEmpty()) ToggleHeadSelection();
-    key = 0;
-    UpdateButtonStates();
-}
-
 void TfrmSingle::gdHeadColEnter(TObject*) {
     if (!gdHead || ComponentState().Contains(csLoading) || ComponentState().Contains(csDestroying)) return;
     TdmSingle* module = SingleModule();
@@ -345,6 +336,15 @@ void TfrmSingle::gdHeadColEnter(TObject*) {
     gdHead->SetReadOnly(!pick);
     gdHead->SetOptions(pick ? gdHead->Options() | TwwDBGridOptions{dgEditing}
                             : gdHead->Options() - TwwDBGridOptions{dgEditing});
+}
+
+void TfrmSingle::gdHeadKeyDown(TObject*, Word& key, TShiftState) {
+    TdmSingle* module = SingleModule();
+    if (key != VK_SPACE || !gdHead || !module || !module->MultiSelectField) return;
+    if (gdHead->SelectedField() != module->MultiSelectField) return;
+    if (!module->cdsMain->IsEmpty()) ToggleHeadSelection();
+    key = 0;
+    UpdateButtonStates();
 }
 
 // ---- colours of the input controls ----

@@ -74,6 +74,9 @@ public:
     void SetKeyOptions(TwwDBGridKeyOptions value) { FKeyOptions = value; }
     bool ReadOnly() const { return FReadOnly; }
     void SetReadOnly(bool value);
+    // After the user (or the program) moved the current cell into another column.
+    const TNotifyEvent& OnColEnter() const { return FOnColEnter; }
+    void SetOnColEnter(const TNotifyEvent& value) { FOnColEnter = value; }
     TColor TitleColor() const { return FixedColor(); }
     void SetTitleColor(TColor value) { SetFixedColor(value); }
     int IndicatorWidth() const { return FIndicatorWidth; }
@@ -120,9 +123,6 @@ public:
     void SetOnCalcCellColors(const TwwCalcCellColorsEvent& value) { FOnCalcCellColors = value; }
     const TwwDrawDataCellEvent& OnDrawDataCell() const { return FOnDrawDataCell; }
     void SetOnDrawDataCell(const TwwDrawDataCellEvent& value) { FOnDrawDataCell = value; }
-    // After the user (or the program) moved the current cell into another column.
-    const TNotifyEvent& OnColEnter() const { return FOnColEnter; }
-    void SetOnColEnter(const TNotifyEvent& value) { FOnColEnter = value; }
 
     // TCustomGrid's editing virtuals over the current record's fields.
     AnsiString GetEditText(int col, int row) override;
