@@ -9,7 +9,8 @@
 # is never one, as its objects hold KVRX58C's own main block. Every <folder>/<name>.kvs becomes a session
 # test run twice against the demo database, in process and over TCP to a kvrserver of its own, and
 # checked against <folder>/<name>.expect (tests/e2e/RunSession.cmake): e2e.<module>.<name>.inprocess
-# and e2e.<module>.<name>.tcp.
+# and e2e.<module>.<name>.tcp; a <folder>/<name>.readback reads the database each left back
+# (tests/e2e/readback.py): e2e.<module>.<name>.readback.inprocess and .tcp.
 set(KVR_E2E_DIR ${CMAKE_CURRENT_LIST_DIR}/../tests/e2e)
 
 function(kvr_doc_program name)
@@ -46,5 +47,16 @@ function(kvr_doc_program name)
              COMMAND ${KVR_E2E_DIR}/RunServed.sh $<TARGET_FILE:kvrserver> ${PROJECT_BINARY_DIR}/data
                      $<TARGET_FILE:kvrhost> $<TARGET_FILE:${name}> ${script} ${expect} ${work}_tcp)
     set_tests_properties(e2e.${name}.${session}.inprocess e2e.${name}.${session}.tcp PROPERTIES TIMEOUT 120)
+    # A session with a <name>.readback reads the database file it left back afterwards.
+    if(EXISTS ${folder}/${session}.readback)
+      foreach(run inprocess tcp)
+        set(db ${work}$<$<STREQUAL:${run},tcp>:_tcp>/demo.db)
+        add_test(NAME e2e.${name}.${session}.readback.${run}
+                 COMMAND /usr/bin/python3 ${KVR_E2E_DIR}/readback.py ${db} ${folder}/${session}.readback)
+        set_tests_properties(e2e.${name}.${session}.${run} PROPERTIES FIXTURES_SETUP ${name}_${session}_${run})
+        set_tests_properties(e2e.${name}.${session}.readback.${run} PROPERTIES
+                             FIXTURES_REQUIRED ${name}_${session}_${run})
+      endforeach()
+    endif()
   endforeach()
 endfunction()

@@ -553,7 +553,11 @@ TQBEForm::TQBEForm(TComponent* owner, bool load)
     if (load) InitInheritedComponent(this);
 }
 
-TQBEForm::~TQBEForm() = default;
+TQBEForm::~TQBEForm() {
+    // A form freed without its OnDestroy still gives the grid its own window procedure back: the grid's
+    // editor talks to it while the controls die, after this object is gone.
+    if (sg1 && FGridWndProc) sg1->SetWindowProc(FGridWndProc);
+}
 
 // ---- what the dialog reaches through its form ----
 
@@ -1017,14 +1021,20 @@ void TQBEForm::BuildColumnList() {
             record->CheckBox = true;
         else
             record->EditMask = dateField ? dateMask : ymField ? ymMask : AnsiString();
-        // The combo boxes of the form's head grid give the field its pick list (the last one wins).
-        if (TfrmRadical* form = DocumentForm())
+        // The combo boxes of the form's head grid give the field its pick list (the last one wins),
+        // and so does the combo that the data set names as the field's grid editor.
+        if (TfrmRadical* form = DocumentForm()) {
             if (TComponent* grid = form->FindComponent("gdHead"))
                 for (int c = 0; c < form->ComponentCount(); ++c) {
                     auto* combo = dynamic_cast<TwwDBComboBox*>(form->Components(c));
                     if (combo && combo->Parent() == grid && SameText(combo->DataField(), field->FieldName()))
                         record->PickList->Assign(combo->Items());
                 }
+            if (record->PickList->Count() == 0 && SameText(controlType, "CustomEdit"))
+                if (auto* combo = dynamic_cast<TwwDBComboBox*>(
+                        form->FindComponent(Trim(parameters.substr(0, parameters.find(';'))))))
+                    record->PickList->Assign(combo->Items());
+        }
         FRecords->AddRecord(field->FieldName(), record);
         lines.Add((Converted ? record->DisplayLabel : FromUI(record->DisplayLabel)) + "\t" +
                   field->FieldName());

@@ -3,6 +3,7 @@
 #include "classlib/db/db.h"
 #include "classlib/db/fieldtypes.h"
 #include "classlib/objects/formloader.h"
+#include "classlib/objects/rtti.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
 #include "dialogs/QvSearch.h"
@@ -342,6 +343,7 @@ void TfrmBase::ConnectDataModule() {
         if (auto* source = dynamic_cast<TDataSource*>(DataModule->Components(i))) RebindDataSource(source);
     if (!module) return;
     module->FormLinked();
+    FollowEditState();
     ShowState(1);
     RecordChanged(module->cdsMain);
     if (module->MIDAS)
@@ -468,6 +470,39 @@ bool TfrmBase::IsStateCommand(const TComponent* component) const {
     return false;
 }
 
+namespace {
+
+// The control edits a field of a data set that is neither being edited nor inserted.
+bool BrowsedDataControl(TWinControl* control) {
+    if (!control || !IsPublishedProp(control, "DataSource")) return false;
+    auto* source = dynamic_cast<TDataSource*>(GetObjectProp(control, "DataSource"));
+    TDataSet* dataSet = source ? source->DataSet() : nullptr;
+    return dataSet && dataSet->Active() && dataSet->State() != dsEdit && dataSet->State() != dsInsert;
+}
+
+} // namespace
+
+void TfrmBase::RefuseFunctionKeyWhileBrowsing(Word& key, TWinControl* control) {
+    if (!DataModule || EditState != esBrowse || !BrowsedDataControl(control)) return;
+    key = 0;
+    Abort();
+}
+
+void TfrmBase::DoF2Key(Word& key, TWinControl* control) {
+    TfrmRadical::DoF2Key(key, control);
+    RefuseFunctionKeyWhileBrowsing(key, control);
+}
+
+void TfrmBase::DoF3Key(Word& key, TWinControl* control) {
+    TfrmRadical::DoF3Key(key, control);
+    RefuseFunctionKeyWhileBrowsing(key, control);
+}
+
+void TfrmBase::DoF4Key(Word& key, TWinControl* control) {
+    TfrmRadical::DoF4Key(key, control);
+    RefuseFunctionKeyWhileBrowsing(key, control);
+}
+
 void TfrmBase::UpdateButtonStates() {
     if (!DataModule) return;
     const bool editing = IsEditing();
@@ -514,7 +549,15 @@ void TfrmBase::ApplyExtraRights() {
 
 void TfrmBase::SetEditState(Byte state) {
     EditState = state;
+    FollowEditState();
     if (state <= esInsert) ShowState(static_cast<Byte>(state + 1));
+}
+
+void TfrmBase::FollowEditState() {
+    // Typing into a field of a browsed document must not change it: the change would stay in the
+    // change log and go to the server with the next document saved (a confirmed one included).
+    if (TdmBase* module = BaseModule(); module && module->dsMain)
+        module->dsMain->SetAutoEdit(EditState != esBrowse);
 }
 
 AnsiString TfrmBase::StateText(Byte state) const {

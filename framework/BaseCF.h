@@ -138,6 +138,11 @@ public:
                                    const AnsiString& order);
 
     // Overrides of TfrmRadical.
+    // F2, F3 and F4 write into the control's field: on a field of a document that is only browsed
+    // they end silently (key cleared, silent abort), before a program's own lookup can open.
+    void DoF2Key(Word& key, TWinControl* control) override;
+    void DoF3Key(Word& key, TWinControl* control) override;
+    void DoF4Key(Word& key, TWinControl* control) override;
     void UpdateButtonStates() override;
     void ConnectDataModule() override;
     void ApplyInputSettings() override;
@@ -148,6 +153,10 @@ public:
     TdmBase* BaseModule() const { return dynamic_cast<TdmBase*>(DataModule); }
 
     void SetEditState(Byte state);
+    // The header's data source edits on typing only while the form edits or adds.
+    void FollowEditState();
+    // Key := 0 and the silent abort when the form browses and the control edits a browsed data set.
+    void RefuseFunctionKeyWhileBrowsing(Word& key, TWinControl* control);
     // The state text of panel 0 for ShowState's state (1 browse, 2 edit, 3 insert).
     AnsiString StateText(Byte state) const;
     bool CheckRequired(TDataSet* dataSet, const AnsiString& list);

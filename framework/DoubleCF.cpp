@@ -51,6 +51,7 @@ KVR_PUBLISHED(TfrmDouble, c) {
     c.Method("FormCreate", &TfrmDouble::FormCreate);
     c.Method("FormKeyDown", &TfrmDouble::FormKeyDown);
     c.Method("FormKeyPress", &TfrmDouble::FormKeyPress);
+    c.Method("BodyCustomDlg", &TfrmDouble::BodyCustomDlg);
     c.Method("gdBody1Enter", &TfrmDouble::gdBody1Enter);
     c.Method("gdBody1Exit", &TfrmDouble::gdBody1Exit);
     c.Method("gdBody1KeyDown", &TfrmDouble::gdBody1KeyDown);
@@ -830,6 +831,15 @@ void TfrmDouble::FormKeyDown(TObject* sender, Word& key, TShiftState shift) {
         return;
     }
     TfrmSingle::FormKeyDown(sender, key, shift);
+}
+
+void TfrmDouble::BodyCustomDlg(TObject* sender) {
+    TdmDouble* module = DoubleModule();
+    auto* editor = dynamic_cast<TWinControl*>(sender);
+    if (!module || !editor || !Editing(module->cdsMain)) return;
+    Word key = VK_F2;
+    LookupMode = lmNormal;
+    DoF2Key(key, editor);
 }
 
 void TfrmDouble::gdBody1Enter(TObject*) {

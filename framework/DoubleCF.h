@@ -196,6 +196,8 @@ public:
     void FormCreate(TObject* sender);
     void FormKeyDown(TObject* sender, Word& key, TShiftState shift);
     void FormKeyPress(TObject* sender, char& key);
+    // The dialog button of a body column's editor: F2 for that editor while the document is edited.
+    void BodyCustomDlg(TObject* sender);
     void gdBody1Enter(TObject* sender);
     void gdBody1Exit(TObject* sender);
     void gdBody1KeyDown(TObject* sender, Word& key, TShiftState shift);

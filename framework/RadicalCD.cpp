@@ -1,5 +1,7 @@
 #include "framework/RadicalCD.h"
 
+#include <algorithm>
+
 #include "classlib/automation/comobj.h"
 #include "classlib/db/fieldtypes.h"
 #include "classlib/objects/formloader.h"
@@ -400,18 +402,50 @@ void TdmRadical::DateFieldGetText(TField* sender, AnsiString& text, bool) {
         text = FormatDateByKind(DateKind, DateSeparator, YMDStrToDate(sender->AsString()));
 }
 
+namespace {
+
+bool HasDigit(const AnsiString& text) {
+    return std::any_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Digits typed without the separators (an edit that does not show the mask) take the mask's shape:
+// "20261210" under "9999/99/99" reads "2026/12/10". Any other text is left as it is.
+AnsiString ShapeByMask(const AnsiString& text, const AnsiString& editMask) {
+    const AnsiString trimmed = Trim(text);
+    const AnsiString mask = editMask.substr(0, editMask.find(';'));
+    const auto digits = static_cast<size_t>(std::count(mask.begin(), mask.end(), '9'));
+    if (trimmed.size() != digits ||
+        !std::all_of(trimmed.begin(), trimmed.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return text;
+    AnsiString shaped;
+    size_t next = 0;
+    for (char m : mask)
+        shaped += m == '9' ? trimmed[next++] : m;
+    return shaped;
+}
+
+} // namespace
+
 void TdmRadical::DateFieldSetText(TField* sender, const AnsiString& text) {
     if (!sender) return;
+    const AnsiString shaped = ShapeByMask(text, DateFieldEditMask());
     if (IsDateField(sender)) {
-        const TDateTime date = StrToDateByKind(text, DateKind, DateSeparator);
+        const TDateTime date = StrToDateByKind(shaped, DateKind, DateSeparator);
         if (date > 0)
             sender->SetAsDateTime(date);
+        else if (HasDigit(text))
+            Refuse(Broker, "000005"); // a typed text that is no date: said, and the field keeps its date
         else
             sender->Clear();
         return;
     }
-    const AnsiString ymd = DateStrToYMD(text, DateKind, DateSeparator);
-    sender->SetAsString(ymd != "0" && !ymd.empty() ? ymd : AnsiString());
+    const AnsiString ymd = DateStrToYMD(shaped, DateKind, DateSeparator);
+    if (ymd != "0" && !ymd.empty())
+        sender->SetAsString(ymd);
+    else if (HasDigit(text))
+        Refuse(Broker, "000005");
+    else
+        sender->SetAsString(AnsiString());
 }
 
 void TdmRadical::DateFieldValidate(TField* sender) {

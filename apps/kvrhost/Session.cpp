@@ -11,6 +11,7 @@
 #include "classlib/controls/dialogs.h"
 #include "classlib/controls/grids.h"
 #include "classlib/controls/menus.h"
+#include "classlib/dbctrls/wwdbgrid.h"
 #include "classlib/rtl/codepages.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
@@ -537,9 +538,27 @@ void TypeIntoGridCell(TCustomGrid* grid, int row, int col, const AnsiString& tex
         if (grid->Col() != col || grid->Row() != row) grid->MoveCurrent(col, row);
     });
     if (grid->Col() != col || grid->Row() != row) throw EScriptStop("the grid refused to move to " + where);
-    if (!grid->EditorMode()) Application->RunUserAction([&] { PressKey(grid, VK_F2, TShiftState()); });
-    TInplaceEdit* editor = grid->InplaceEditor();
-    if (!grid->EditorMode() || !editor) throw EScriptStop(where + " cannot be edited");
+    // A column whose editor is a control of the form: a click on the current cell shows it over the
+    // cell, and the text is typed into that control.
+    TWinControl* editor = nullptr;
+    if (auto* dataGrid = dynamic_cast<TwwDBGrid*>(grid);
+        dataGrid && !grid->EditorMode() && dataGrid->CustomEditorOf(dataGrid->SelectedField())) {
+        if (!dataGrid->ActiveCustomEditor()) {
+            const TRect rect = grid->CellRect(col, row);
+            Application->RunUserAction(
+                [&] { grid->MouseClickAt((rect.Left + rect.Right) / 2, (rect.Top + rect.Bottom) / 2); });
+        }
+        editor = dataGrid->ActiveCustomEditor();
+        if (!editor || !editor->Visible() || !editor->Focused())
+            throw EScriptStop(
+                where + " cannot be edited (its editor " +
+                std::string(dataGrid->CustomEditorOf(dataGrid->SelectedField())->Name().c_str()) +
+                " does not show)");
+    } else {
+        if (!grid->EditorMode()) Application->RunUserAction([&] { PressKey(grid, VK_F2, TShiftState()); });
+        editor = grid->InplaceEditor();
+        if (!grid->EditorMode() || !editor) throw EScriptStop(where + " cannot be edited");
+    }
     const HWND wnd = editor->Handle();
     Application->RunUserAction([&] {
         editor->Perform(EM_SETSEL, 0, -1);

@@ -367,6 +367,16 @@ TWinControl* TwwDBGrid::CustomEditorOf(TField* field) const {
     return control;
 }
 
+AnsiString TwwDBGrid::ShownText(TField* field) const {
+    // A field whose editor is a mapped combo shows the item's text, as the combo itself does.
+    auto* combo = dynamic_cast<TwwDBCustomComboBox*>(CustomEditorOf(field));
+    if (combo && combo->MapList()) {
+        const int index = combo->IndexOfValue(field->AsString());
+        if (index >= 0) return combo->ItemDisplay(index);
+    }
+    return field->DisplayText();
+}
+
 AnsiString TwwDBGrid::CellText(int gridCol, int gridRow) const {
     if (gridRow < FixedRows()) {
         int index = ColumnIndex(gridCol);
@@ -380,7 +390,7 @@ AnsiString TwwDBGrid::CellText(int gridCol, int gridRow) const {
     ShowRecordOfRow(gridRow);
     AnsiString text;
     try {
-        text = field->DisplayText();
+        text = ShownText(field);
     } catch (...) {
         ShowRecordOfRow(-1);
         throw;
@@ -537,9 +547,11 @@ void TwwDBGrid::MoveRecord(int distance) {
     HideCustomEditor();
     if (distance > 0 && ds->State() == dsInsert && !ds->Modified()) return; // an empty new row stays
     const bool atEnd = ds->State() != dsInsert ? ds->CurrentIndex() >= ds->RowCount() - 1 : ds->Appending();
+    // Down on a typed new last line stores it and starts the next one, whatever lines stand before it.
+    const bool appendingLast = distance > 0 && atEnd && ds->State() == dsInsert;
     int moved = 0;
-    if (!(distance > 0 && atEnd && ds->State() == dsInsert)) moved = ds->MoveBy(distance);
-    if (distance > 0 && moved == 0 && ds->Eof() && CanAppend()) ds->Append();
+    if (!appendingLast) moved = ds->MoveBy(distance);
+    if (distance > 0 && moved == 0 && (appendingLast || ds->Eof()) && CanAppend()) ds->Append();
     if (wasEditing) ShowEditor();
 }
 
@@ -764,7 +776,7 @@ void TwwDBGrid::DrawCell(int col, int row, TRect rect, TGridDrawState state) {
     } else {
         canvas->FillRect(rect);
         if (field) {
-            AnsiString text = field->DisplayText();
+            AnsiString text = ShownText(field);
             int width = canvas->TextWidth(text);
             int x = rect.Left + 2;
             if (field->Alignment() == taRightJustify)

@@ -180,6 +180,8 @@ private:
     void ShowCustomEditor();
     void HideCustomEditor();
     void ValidatePicture(TField* field, const AnsiString& text) const;
+    // The text a cell of the field shows: a mapped combo editor's item text, else the display text.
+    AnsiString ShownText(TField* field) const;
 
     std::unique_ptr<TStringList> FSelected;
     std::vector<TBookmarkStr> FSelectedRows;

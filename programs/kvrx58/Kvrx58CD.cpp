@@ -940,24 +940,32 @@ int TdmKvrx58::MoneyDecimals() {
     return digits < 0 ? 2 : digits;
 }
 
+int TdmKvrx58::LocalMoneyDecimals() {
+    const int digits = GetCurrencySetting(Broker ? Broker->GetSysSetting("SYS003") : AnsiString(), cdtMoney);
+    return digits < 0 ? 2 : digits;
+}
+
 void TdmKvrx58::ShareSelfFinanced() {
     if (cdsBody1->IsEmpty()) return;
     const long double total = Head("TA040")->AsFloat();
     const long double financed = Head("TA023")->AsFloat();
-    const int decimals = MoneyDecimals();
-    const long double unit = std::pow(10.0L, decimals);
+    // The shares are amounts of the local currency, whatever the credit's currency is.
+    const long double unit = std::pow(10.0L, LocalMoneyDecimals());
     const auto money = [unit](long double value) { return std::round(value * unit) / unit; };
+    // The last line that has a share takes what the others left, so that the shares add up to TA023.
+    int last = 0, line = 0;
+    for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next()) {
+        ++line;
+        if (Line("TD011C")->AsFloat() != 0) last = line;
+    }
     long double given = 0;
-    int lines = 0;
-    for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next())
-        ++lines;
-    int line = 0;
+    line = 0;
     for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next()) {
         ++line;
         const long double amount = Line("TD011C")->AsFloat();
         long double share = 0;
         if (amount != 0 && total != 0)
-            share = line == lines ? money(financed) - given : money(amount / total * financed);
+            share = line == last ? money(financed - given) : money(amount / total * financed);
         given += share;
         cdsBody1->Edit();
         SetFieldText(Line("TB008"), FloatToStr(static_cast<double>(share)), true);
@@ -979,7 +987,9 @@ void TdmKvrx58::ComputeSelfFinanced() {
     const long double ratio = Head("TA021")->AsFloat();
     const long double rate = Head("TA017")->AsFloat();
     SetNumber(Head("TA022"), amount * ratio);
-    SetNumber(Head("TA023"), amount * ratio * rate);
+    // An amount of the local currency: at its decimals, so that the lines' shares can add up to it.
+    const long double unit = std::pow(10.0L, LocalMoneyDecimals());
+    SetNumber(Head("TA023"), std::round(amount * ratio * rate * unit) / unit);
 }
 
 void TdmKvrx58::CurrencyChanged() {}

@@ -38,8 +38,11 @@ public:
     void InitBodyLine() override;
     void BodyChanged() override;
     // Each line's share TB008 of the self-financed amount TA023, by its purchase amount; the shares
-    // add up to TA023 at the money decimals (the last line takes what rounding left over).
+    // are rounded at the local currency's money decimals and add up to TA023 (the last line with an
+    // amount takes what rounding left over).
     void ShareSelfFinanced();
+    // The money decimals of the local currency (SYS003); 2 when the currency table does not say.
+    int LocalMoneyDecimals();
     // The money decimals of the document's currency; 2 when the currency table does not say.
     int MoneyDecimals();
 

@@ -546,6 +546,43 @@ KVR_FORM_RESOURCE(TfrmKvrx58, R"(inherited frmKvrx58: TfrmKvrx58
         TabStop = False
       end
     end
+    inherited tbsBrowse: TTabSheet
+      object cboTA038G: TwwDBComboBox
+        Left = 8
+        Top = 40
+        Width = 80
+        Height = 21
+        DataField = 'TA038'
+        DataSource = dmKvrx58.dsMain
+        Items.Strings = (
+          '已审核'#9'Y'
+          '未审核'#9'N'
+          '作废'#9'V'
+          '审核失败'#9'U')
+        Style = csDropDown
+        Visible = False
+      end
+      object cboTA044G: TwwDBComboBox
+        Left = 96
+        Top = 40
+        Width = 110
+        Height = 21
+        DataField = 'TA044'
+        DataSource = dmKvrx58.dsMain
+        Items.Strings = (
+          '待处理'#9'0'
+          '传送中'#9'S'
+          '签核中'#9'1'
+          '退件'#9'2'
+          '已核准'#9'3'
+          '撤销审核中'#9'4'
+          '作废中'#9'5'
+          '取消作废中'#9'6'
+          '不运行电子签核'#9'N')
+        Style = csDropDownList
+        Visible = False
+      end
+    end
   end
   inherited Status: TStatusBar
     Top = 553
@@ -564,6 +601,7 @@ KVR_FORM_RESOURCE(TfrmKvrx58, R"(inherited frmKvrx58: TfrmKvrx58
         Hint = '[F2]采购信息查询'
         TabOrder = 1
         Visible = False
+        OnCustomDlg = BodyCustomDlg
       end
     end
   end
@@ -682,6 +720,7 @@ void TfrmKvrx58::ConfigureProgram() {
     AddFocusEdit = dynamic_cast<TWinControl*>(FindComponent("edTA001"));
     EditFocusEdit = dynamic_cast<TWinControl*>(FindComponent("edTA008"));
     module->SetKeepFields("TA001,TA036,TA008");
+    LineSummaryList = "TD004C,TD005C";
     module->AutoKeyField = "TA002";
     PrintProgram = "KVRX71";
     module->DateField = "TA008";
@@ -692,10 +731,18 @@ void TfrmKvrx58::ConfigureProgram() {
     TField* currency = module->cdsMain->FieldByName("TA016");
     module->SetCurrencyBinding(currency, cdtPrice, "CdsBody1:TD010C");
     module->SetCurrencyBinding(currency, cdtMoney,
-                               "cdsMain:TA018,TA019,TA019C,TA020,TA022,TA023;CdsBody1:TD011C,TB008");
+                               "cdsMain:TA018,TA019,TA019C,TA020,TA022,TA023;CdsBody1:TD011C");
+    // A line's share of the self-financed amount is local money: written at the local currency's
+    // decimals, not at those of the credit's currency (a yen credit would lose the fen of its shares).
+    module->SetCurrencyBinding(nullptr, cdtMoney, "CdsBody1:TB008");
     RestrictedFieldsB =
         "CdsMain:TA018,TA019,TA020,TA022,TA023,TA033,TA034,TA024,TA025,TA026,TA027,TA028,TA029,"
         "TA035,TA040,TA019C;cdsBody1:TD010C,TD011C";
+    SetConfirmField("TA038");
+    SetBodyConfirmField("TB009");
+    SetConfirmDateField("TA042");
+    LinkedDocFields = "cdsBody1:TD004C";
+    SetSignOffStatusField("TA044");
 }
 
 void TfrmKvrx58::ApplyInputSettings() {

@@ -14,9 +14,6 @@ public:
     // Set while a bank account picked from the list is written to the issuing bank (it needs no check of
     // its own); the bank's check clears it, and the pick clears it in any case afterwards.
     bool BankAccountPicked = false;
-    // From the document type: confirm and print right after a save.
-    bool ConfirmAfterSave = false;
-    bool PrintAfterSave = false;
 
     // Components of the stream.
     TMemo* memLNG = nullptr;
@@ -49,9 +46,10 @@ public:
     // What the data module asks of the form.
     AnsiString ViewNextDocumentNo() override { return NextDocumentNo(); }
     void ViewFocusField(const AnsiString& fieldName) override { FocusFieldControl(fieldName); }
+    // The type decides what the framework's save does after a new document is stored.
     void ViewTypeFlags(bool confirmAfterSave, bool printAfterSave) override {
-        ConfirmAfterSave = confirmAfterSave;
-        PrintAfterSave = printAfterSave;
+        AutoConfirmMode = confirmAfterSave ? 1 : 0;
+        AutoPrintAfterSave = printAfterSave;
     }
     bool ViewTakeBankAccountPicked() override {
         const bool picked = BankAccountPicked;

@@ -82,6 +82,37 @@ TEST_F(BaseFormTest, AddEditCancelAndNavigationWithTheirStatusTexts) {
     EXPECT_EQ(Main()->ChangeCount(), 0);
 }
 
+TEST_F(BaseFormTest, ABrowsedRecordTakesNoTypingAndNoFunctionKey) {
+    StartForm();
+    auto* edit = dynamic_cast<TDBEdit*>(BaseForm->FindComponent("edTA002"));
+    ASSERT_NE(edit, nullptr);
+    const AnsiString before = Main()->FieldByName("TA002")->AsString();
+    // Typed into while browsing: the record is not put into edit, so nothing can be saved with it
+    // later.
+    UserType(BaseForm, "edTA002", "X");
+    EXPECT_EQ(Main()->State(), dsBrowse);
+    EXPECT_EQ(Main()->FieldByName("TA002")->AsString(), before);
+    EXPECT_EQ(Main()->ChangeCount(), 0);
+    // F2, F3 and F4 end silently before a program's own handling.
+    using THandler = void (TfrmBase::*)(Word&, TWinControl*);
+    for (THandler handler : {&TfrmBase::DoF2Key, &TfrmBase::DoF3Key, &TfrmBase::DoF4Key}) {
+        Word key = VK_F2;
+        EXPECT_THROW((BaseForm->*handler)(key, edit), EAbort);
+        EXPECT_EQ(key, 0);
+    }
+    // While editing the same keys and typing reach the field.
+    UserKey(BaseForm, "F7");
+    for (THandler handler : {&TfrmBase::DoF2Key, &TfrmBase::DoF3Key, &TfrmBase::DoF4Key}) {
+        Word key = VK_F2;
+        EXPECT_NO_THROW((BaseForm->*handler)(key, edit));
+    }
+    UserType(BaseForm, "edTA002", "X");
+    EXPECT_EQ(Main()->FieldByName("TA002")->AsString(), "X");
+    User.Answers = {"OK"};
+    UserKey(BaseForm, "Esc");
+    EXPECT_EQ(Main()->FieldByName("TA002")->AsString(), before);
+}
+
 TEST_F(BaseFormTest, NothingToEditOrDeleteWithoutRecords) {
     StartForm();
     MainProvider().Rows.clear();

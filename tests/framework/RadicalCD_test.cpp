@@ -89,6 +89,22 @@ TEST_F(DataModuleTest, DatesByKindIncludingRocYears) {
     EXPECT_EQ(Shown(&TdmRadical::DateFieldGetText, "2024031"), "");             // no date
     EXPECT_EQ(Stored(&TdmRadical::DateFieldSetText, "    /  /  "), "");         // the empty mask
     EXPECT_EQ(Stored(&TdmRadical::DateFieldSetText, "2024/13/01"), "20241301"); // the validation refuses it
+    // Digits typed without the separators read through the mask; a text that is no date is refused
+    // and the field keeps what it held.
+    EXPECT_EQ(Stored(&TdmRadical::DateFieldSetText, "20240315"), "20240315");
+    EXPECT_EQ(Stored(&TdmRadical::DateFieldSetText, "20241340"), "20241340"); // the validation refuses it
+    for (const char* typed : {"2024/0", "202403", "15.0x"}) {
+        Field("TEXT")->SetAsString("20240101");
+        TakeDialogs();
+        EXPECT_THROW(Module->DateFieldSetText(Field("TEXT"), typed), EAbort) << typed;
+        EXPECT_EQ(Field("TEXT")->AsString(), "20240101") << typed;
+        const std::vector<TDialogRecord> shown = TakeDialogs();
+        ASSERT_FALSE(shown.empty()) << typed;
+        EXPECT_EQ(shown[0].Text.substr(1, 6), "000005") << typed;
+    }
+    Module->DateKind = 2;
+    EXPECT_EQ(Stored(&TdmRadical::DateFieldSetText, "03152024"), "20240315");
+    Module->DateKind = 1;
     EXPECT_EQ(Refusal(&TdmRadical::DateFieldValidate, "20241301"), "000005");
     EXPECT_EQ(Refusal(&TdmRadical::DateFieldValidate, "20240229"), "");
     EXPECT_EQ(Refusal(&TdmRadical::DateFieldValidate, ""), "");

@@ -566,7 +566,13 @@ TEST_F(SingleServicesTest, F2OnAUserFieldOpensTheLookupItsSettingsNameWithTheRec
     EXPECT_EQ(static_cast<TQvBtnDBEdit*>(udf01)->ButtonHint(), "自定义项1查询");
 
     Main()->First();
+    // A record that is only browsed takes nothing: the key ends silently before any lookup opens.
     Word key = VK_F2;
+    EXPECT_THROW(Single->DoF2Key(key, udf01), EAbort);
+    EXPECT_EQ(key, 0);
+    EXPECT_FALSE(VarIsArray(sent));
+    ASSERT_TRUE(Single->EditRecord());
+    key = VK_F2;
     Single->DoF2Key(key, udf01);
     ASSERT_TRUE(VarIsArray(sent));
     EXPECT_EQ(VarToStr(sent.GetElement({0})), "BYVMA");

@@ -31,7 +31,16 @@ public:
         Picks.pop_front();
         return rows;
     }
-    AnsiString ChooseDate(const AnsiString&, bool) override { return AnsiString(); }
+    // The dates the next date pickers return (none picked when empty), and how many were asked.
+    std::deque<AnsiString> Dates;
+    int DatesAsked = 0;
+    AnsiString ChooseDate(const AnsiString&, bool) override {
+        ++DatesAsked;
+        if (Dates.empty()) return AnsiString();
+        AnsiString date = Dates.front();
+        Dates.pop_front();
+        return date;
+    }
     AnsiString Calculate(const AnsiString&) override { return AnsiString(); }
 };
 

@@ -127,6 +127,19 @@ TEST_F(WwDBGridTest, DownOnTheLastRowAppendsWhenInsertingIsAllowed) {
     Key(VK_UP);
     EXPECT_EQ(Cds->State(), dsBrowse);
     EXPECT_EQ(Cds->RecordCount(), 10);
+    // A new last row that was typed into is stored by Down, and the next new row follows it.
+    for (const char* code : {"C11", "C12"}) {
+        SCOPED_TRACE(code);
+        Key(VK_END, {ssCtrl});
+        Key(VK_DOWN);
+        ASSERT_EQ(Cds->State(), dsInsert);
+        Cds->FieldByName("CODE")->SetAsString(code);
+        Key(VK_DOWN);
+        EXPECT_EQ(Cds->State(), dsInsert);
+        EXPECT_TRUE(Cds->FieldByName("CODE")->AsString().empty());
+        Cds->Cancel();
+    }
+    EXPECT_EQ(Cds->RecordCount(), 12);
 }
 
 TEST_F(WwDBGridTest, AnInsertedRecordStandsBeforeTheCurrentOne) {
@@ -267,6 +280,13 @@ TEST_F(WwDBGridTest, TheFormsEditorEditsItsField) {
     Grid->SetCol(1);
     EXPECT_FALSE(combo->Visible());
     EXPECT_EQ(Cds->FieldByName("NAME")->AsString(), "N2");
+    // The cells of a field whose editor maps its items show the item's text; a value that no item
+    // stores shows as it is.
+    EXPECT_EQ(Grid->CellText(2, 1), "Second");
+    EXPECT_EQ(Grid->CellText(2, 2), "Second"); // C2 held N2 already
+    EXPECT_EQ(Grid->CellText(2, 3), "N3");
+    combo->SetMapList(false);
+    EXPECT_EQ(Grid->CellText(2, 1), "N2");
 }
 
 TEST_F(WwDBGridTest, PaintingCostsTheVisibleRowsAndChangesNothing) {

@@ -76,9 +76,10 @@ TEST_F(CatalogueTest, TheChecksAndLookupsOfTheProgramAnswerInTheirPositions) {
          1,
          {{0, "即期信用证"}, {2, "1"}, {10, "N"}, {11, "N"}}},
         {"Check", "TAZMQ", "01", {"5102", "A1", "DEMO"}, 1, {{2, "4"}}},
-        {"Check", "TAZMQ", "01", {"5109", "A1", "DEMO"}, 0, {}}, // no longer valid
-        {"Check", "TAZMQ", "01", {"3301", "A1", "DEMO"}, 0, {}}, // a purchase-order type
-        {"Lookup", "TAZMQ", "01", {"A1", "DEMO"}, 3, {{0, "5101"}, {1, "即期信用证"}}},
+        {"Check", "TAZMQ", "01", {"5109", "A1", "DEMO"}, 0, {}},                     // no longer valid
+        {"Check", "TAZMQ", "01", {"3301", "A1", "DEMO"}, 0, {}},                     // a purchase-order type
+        {"Check", "TAZMQ", "01", {"5107", "A1", "DEMO"}, 1, {{10, "Y"}, {11, "Y"}}}, // confirm and print
+        {"Lookup", "TAZMQ", "01", {"A1", "DEMO"}, 4, {{0, "5101"}, {1, "即期信用证"}}},
         // the order line with its seventeen values: warehouse and name, item, name, model and size,
         // undelivered, price, amount, delivery date, unit, delivered, quantity, packages, pricing
         {"Check",

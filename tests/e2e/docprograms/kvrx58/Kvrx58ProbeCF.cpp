@@ -12,6 +12,8 @@ KVR_PUBLISHED(TfrmKvrx58Probe, c) {
     c.Method("btnOtherClick", &TfrmKvrx58Probe::btnOtherClick);
     c.Method("btnOtherDeleteClick", &TfrmKvrx58Probe::btnOtherDeleteClick);
     c.Method("btnProbeClick", &TfrmKvrx58Probe::btnProbeClick);
+    c.Field("lblConfirmProbe", &TfrmKvrx58Probe::lblConfirmProbe);
+    c.Method("btnConfirmProbeClick", &TfrmKvrx58Probe::btnConfirmProbeClick);
     c.Method("btnProbeSignOffClick", &TfrmKvrx58Probe::btnProbeSignOffClick);
     c.Method("btnSignOffTakeClick", &TfrmKvrx58Probe::btnSignOffTakeClick);
 }
@@ -67,6 +69,20 @@ KVR_FORM_RESOURCE(TfrmKvrx58Probe, R"(inherited frmKvrx58Probe: TfrmKvrx58Probe
     end
     object lblProbe: TLabel
       Left = 540
+      Top = 4
+      Caption = ''
+    end
+    object btnConfirmProbe: TButton
+      Left = 640
+      Top = 0
+      Width = 90
+      Height = 25
+      Caption = '读回审核'
+      TabStop = False
+      OnClick = btnConfirmProbeClick
+    end
+    object lblConfirmProbe: TLabel
+      Left = 740
       Top = 4
       Caption = ''
     end
@@ -137,16 +153,26 @@ void TfrmKvrx58Probe::btnProbeClick(TObject*) {
     lblProbe->SetCaption(IntToStr(heads) + " " + IntToStr(lines) + " " + IntToStr(keyed) + " " + text);
 }
 
-// Where the company signs documents off, the letter of credit runs with its confirmation and sign-off
-// fields named; elsewhere as the program stands, so that the other sessions keep their documents open.
-void TfrmKvrx58Probe::ApplyInputSettings() {
-    if (Broker && Broker->GetSysSetting("SYS060") == "Y") {
-        SetConfirmField("TA038");
-        SetBodyConfirmField("TB009");
-        SetConfirmDateField("TA042");
-        SetSignOffStatusField("TA044");
+// The current document's confirmation as the server holds it: "TA001-TA002 TA038/TA042/FLAG/lines' TB009
+// TB008 ...", or "-" when the server has no such document.
+void TfrmKvrx58Probe::btnConfirmProbeClick(TObject*) {
+    auto probe = OpenOwn(Module(), CurrentKeyCondition());
+    auto body = std::make_unique<TClientDataSet>(nullptr);
+    body->SetDataSetField(dynamic_cast<TDataSetField*>(probe->FindField("qryBody")));
+    body->Open();
+    AnsiString text = "-";
+    if (!probe->IsEmpty()) {
+        AnsiString codes, shares;
+        for (body->First(); !body->Eof(); body->Next()) {
+            codes += body->FieldByName("TB009")->AsString();
+            shares += " " + FloatToStr(body->FieldByName("TB008")->AsFloat());
+        }
+        text = Trim(probe->FieldByName("TA001")->AsString()) + "-" +
+               Trim(probe->FieldByName("TA002")->AsString()) + " " + probe->FieldByName("TA038")->AsString() +
+               "/" + probe->FieldByName("TA042")->AsString() + "/" + probe->FieldByName("FLAG")->AsString() +
+               "/" + codes + shares + " " + Trim(probe->FieldByName("TA004")->AsString());
     }
-    TfrmKvrx58::ApplyInputSettings();
+    lblConfirmProbe->SetCaption(text);
 }
 
 // "status queued": the document's sign-off status and its jobs waiting in the queue.
