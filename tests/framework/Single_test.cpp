@@ -980,6 +980,19 @@ TEST_F(SingleTest, EnterGoesOnThroughThePagesAndSavesOnTheLastInput) {
     EXPECT_EQ(Single->EditState, esBrowse);
     EXPECT_EQ(Main()->FieldByName("TA002")->AsString(), "改名");
     EXPECT_EQ(Main()->ChangeCount(), 0);
+    // In a memo, even the page's last input, Enter is a new line of its text.
+    auto* memo = new TMemo(Single);
+    memo->SetName("mmRemark");
+    memo->SetParent(Single->tbsHead1);
+    memo->SetBounds(80, 80, 160, 60);
+    ASSERT_TRUE(Single->EditRecord());
+    Single->pgHead->SetActivePage(Single->tbsHead1);
+    UserType(Single, "mmRemark", "ab");
+    UserKey(Single, "Enter", "mmRemark");
+    UserKey(Single, "c");
+    EXPECT_EQ(Single->pgHead->ActivePage(), Single->tbsHead1);
+    EXPECT_EQ(Single->EditState, esEdit);
+    EXPECT_EQ(memo->Lines()->Count(), 2);
 }
 
 TEST_F(SingleTest, EnterLeavesARadioGroupAsOneInput) {
