@@ -102,6 +102,12 @@ void TOLEExcel::WriteText(int row, int col, TFont* font, bool asText, const Ansi
     VarSet(cell, "Value", text);
 }
 
+void TOLEExcel::WriteGeneral(int row, int col, const AnsiString& text) {
+    const Variant cell = Cell(row, col);
+    VarSet(cell, "NumberFormatLocal", "G/通用格式");
+    VarSet(cell, "Value", text);
+}
+
 void TOLEExcel::WriteInteger(int row, int col, bool withFormat, int value) {
     const Variant cell = Cell(row, col);
     if (withFormat) VarSet(cell, "NumberFormatLocal", "0_ ");

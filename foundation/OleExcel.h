@@ -53,6 +53,8 @@ public:
     void WriteInteger(int row, int col, bool withFormat, int value);
     // WithFormat: NumberFormat(). With a font, a negative value is red.
     void WriteNumber(int row, int col, TFont* font, bool withFormat, double value);
+    // The text in a cell of the general format ("G/通用格式"), which reads a figure as a number.
+    void WriteGeneral(int row, int col, const AnsiString& text);
     // A cell whose value could not be written: "Error!" in red (colour index 3).
     void WriteError(int row, int col);
 

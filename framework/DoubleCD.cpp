@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "classlib/controls/dialogs.h"
 #include "classlib/controls/forms.h"
 #include "classlib/db/dsguard.h"
 #include "classlib/objects/formloader.h"
@@ -196,6 +197,10 @@ void TdmDouble::InitBodyLine() {
     }
     CopyMappedHeadFields();
     CarryOverLineValues();
+    if (TDoubleView* view = DoubleView()) {
+        view->ViewApplyBodyDefaultTexts();
+        FillUDFDefaults(cdsBody1, view->ViewBodyUDFDefaults());
+    }
     InitNullFields(cdsBody1);
     if (TDoubleView* view = DoubleView()) view->ViewLineStarted();
 }
@@ -382,7 +387,10 @@ void TdmDouble::BodyChanged() {
 void TdmDouble::cdsBody1ReconcileError(TCustomClientDataSet*, EReconcileError* e, TUpdateKind,
                                        TReconcileAction&) {
     if (!e) return;
-    if (TRadicalView* view = View()) view->ViewMessage(view->ViewToUI(e->Message()), mtError, {mbOK});
+    if (TRadicalView* view = View())
+        Application->MessageBox(view->ViewToUI(e->Message()),
+                                view->ViewToUI(LangText("TdmDouble", "sSaveError", "保存错误")),
+                                MB_OK | MB_ICONERROR);
     try {
         const AnsiString id = Broker ? Broker->ProgramID : AnsiString();
         WriteAlertLog(id, AnsiString("保存失败") + "Context :" + e->Context(), 'D');
@@ -697,7 +705,7 @@ bool TdmDouble::WriteBodyExport(TDataSet* head, TDataSet* body, TComponent* cont
     // The columns: the header's key fields, then the visible line fields.
     TExportSheet::THooks hooks = ExportHooks(controlSource);
     std::unique_ptr<TExportSheet> sheet =
-        throughExcel ? std::make_unique<TExportSheet>(OLEExcel1, withFormats ? emNumbers : emShown, hooks)
+        throughExcel ? std::make_unique<TExportSheet>(OLEExcel1, withFormats ? emNumbers : emGeneral, hooks)
                      : std::make_unique<TExportSheet>(filter.get(), hooks);
     for (int i = 0; i < head->FieldCount(); ++i) {
         TField* field = head->Fields()->Fields(i);
@@ -711,6 +719,10 @@ bool TdmDouble::WriteBodyExport(TDataSet* head, TDataSet* body, TComponent* cont
         TDataSetGuard heads(head, TDataSetGuard::dgControls | TDataSetGuard::dgPosition);
         TDataSetGuard lines(body, TDataSetGuard::dgControls | TDataSetGuard::dgPosition);
         FetchAll(head);
+        std::unique_ptr<TExportStatus> status = MakeExportStatus();
+        if (status)
+            status->ShowStatus(LangText("TdmSingle", "sConvertStat", "查询结果转 Excel 文件进度"), 0,
+                               head->RecordCount());
         int total = 0;
         for (head->First(); !head->Eof(); head->Next())
             total += body->RecordCount();
@@ -720,9 +732,11 @@ bool TdmDouble::WriteBodyExport(TDataSet* head, TDataSet* body, TComponent* cont
         try {
             sheet->WriteHeader();
             int row = 1;
-            for (head->First(); !head->Eof() && row <= MaxExportRows; head->Next())
+            for (head->First(); !head->Eof() && row <= MaxExportRows; head->Next()) {
                 for (body->First(); !body->Eof() && row <= MaxExportRows; body->Next(), ++row)
                     sheet->WriteRow(row);
+                if (status) status->StepIt();
+            }
             if (filter) {
                 filter->StorePage();
                 filter->CloseStream();
@@ -731,6 +745,7 @@ bool TdmDouble::WriteBodyExport(TDataSet* head, TDataSet* body, TComponent* cont
             WriteAlertLog(Broker ? Broker->ProgramID : AnsiString(), "DoubleCD-Export:" + e.Message(), 'D');
             result = false;
         }
+        if (status) status->CloseStatus();
     }
     if (!throughExcel) {
         filter.reset();

@@ -25,6 +25,10 @@ public:
     virtual void ViewShowLineSummary() = 0;
     virtual void ViewShowRecordCounters() = 0;
     virtual void ViewHeadPosted() = 0;
+    // A new line: the body grid's user-defined combo columns take their default texts.
+    virtual void ViewApplyBodyDefaultTexts() = 0;
+    // The lines' user-defined fields (tag "Z01D") whose defaults the server computes; nil for none.
+    virtual TUDFFields* ViewBodyUDFDefaults() = 0;
 
 protected:
     ~TDoubleView() = default;
@@ -106,6 +110,7 @@ public:
     void cdsBody1AfterDelete(TDataSet* dataSet);
     void cdsBody1AfterScroll(TDataSet* dataSet);
     void cdsBody1NewRecord(TDataSet* dataSet);
+    // The server's refusal of a line: shown in a box captioned as a failed save, then logged.
     void cdsBody1ReconcileError(TCustomClientDataSet* dataSet, EReconcileError* e, TUpdateKind updateKind,
                                 TReconcileAction& action);
     void dsBody1DataChange(TObject* sender, TField* field);

@@ -11,6 +11,7 @@
 #include "foundation/libstrs.h"
 #include "framework/AppServer.h"
 #include "framework/KnlBase.h"
+#include "framework/SingleUserFields.h"
 
 namespace {
 
@@ -55,6 +56,9 @@ KVR_PUBLISHED(TfrmDouble, c) {
     c.Method("gdBody1Enter", &TfrmDouble::gdBody1Enter);
     c.Method("gdBody1Exit", &TfrmDouble::gdBody1Exit);
     c.Method("gdBody1KeyDown", &TfrmDouble::gdBody1KeyDown);
+    c.Method("gdBody1TitleButtonClick", &TfrmDouble::gdBody1TitleButtonClick);
+    c.Field("btnAttach", &TfrmDouble::btnAttach);
+    c.Method("btnAttachClick", &TfrmDouble::btnAttachClick);
     c.Method("miBodyToExcelClick", &TfrmDouble::miBodyToExcelClick);
     c.Method("miBodyToExcel2Click", &TfrmDouble::miBodyToExcel2Click);
     PublishConfirm(c);
@@ -78,9 +82,12 @@ KVR_FORM_RESOURCE(TfrmDouble, R"(inherited frmDouble: TfrmDouble
       object gdBody1: TFDBGrid
         Align = alClient
         Color = 15532027
+        TitleButtons = True
+        TitleImageList = SortMapList
         OnEnter = gdBody1Enter
         OnExit = gdBody1Exit
         OnKeyDown = gdBody1KeyDown
+        OnTitleButtonClick = gdBody1TitleButtonClick
       end
     end
   end
@@ -172,6 +179,12 @@ KVR_FORM_RESOURCE(TfrmDouble, R"(inherited frmDouble: TfrmDouble
     object btnFlow: TToolButton
       DropdownMenu = DropDownPopupMenu
       Style = tbsDropDown
+    end
+    object btnAttach: TToolButton
+      Enabled = False
+      Hint = '附件'
+      ImageIndex = 16
+      OnClick = btnAttachClick
     end
     object btnSepSorvane: TToolButton
       Style = tbsSeparator
@@ -276,6 +289,18 @@ void TfrmDouble::ConnectDataModule() {
     TfrmSingle::ConnectDataModule();
     TdmDouble* module = DoubleModule();
     if (gdBody1 && module) gdBody1->SetDataSource(module->dsBody1);
+    if (!module) return;
+    try {
+        BodyUDFFields = LoadUDFFields(Broker->ProgramID, "Z01D", "ALL");
+    } catch (const Exception& e) {
+        // Without the definitions new lines take no server defaults; the form works on.
+        WriteAlertLog(Broker->ProgramID, "DoubleCF-UDF:" + e.Message(), 'D');
+    }
+}
+
+void TfrmDouble::ViewApplyBodyDefaultTexts() {
+    if (!gdBody1) return;
+    if (TMT_Doc* doc = UserFields().FormatDocument()) doc->ApplyGridDefaultTexts(gdBody1);
 }
 
 void TfrmDouble::ApplyInputSettings() {
@@ -292,6 +317,7 @@ void TfrmDouble::ApplyInputSettings() {
 
 void TfrmDouble::ConfigureProgram() {
     TfrmSingle::ConfigureProgram();
+    AttachmentsEnabled = true;
     SignOff->AutoSend = "N";
 }
 
@@ -465,9 +491,25 @@ void TfrmDouble::UpdateButtonStates() {
     }
     UpdateConfirmImage();
     UpdateSignOffActions();
+    UpdateAttachButton();
     if (miBodyToExcel && miTable2Excel) miBodyToExcel->SetEnabled(miTable2Excel->Enabled());
     if (miBodyToExcel2 && miTable2Excel) miBodyToExcel2->SetEnabled(miTable2Excel->Enabled());
     UpdateCopyCommand();
+}
+
+// ---- attachments ----
+
+void TfrmDouble::UpdateAttachButton() {
+    if (!btnAttach) return;
+    btnAttach->SetEnabled(AttachmentsEnabled && ((miLast && miLast->Enabled()) || EditState == esEdit));
+    btnAttach->SetImageIndex(AttachmentsEnabled && DoubleModule() && HasAttachment() ? 17 : 16);
+}
+
+void TfrmDouble::btnAttachClick(TObject*) {
+    if (!AttachmentsEnabled) return;
+    // The dialog's work shows on the button at once (ShowAttachments reads the keys again).
+    ShowAttachments();
+    UpdateAttachButton();
 }
 
 // ---- record operations ----

@@ -78,8 +78,9 @@ public:
     TField* SignOffField = nullptr;
     int SavedHeadHeight = 0;
     bool RangeRequery = true;
-    AnsiString LineSummaryList; // comma list of body field names
-    AnsiString CarryOverFields; // comma list of line fields a new line takes from the last one
+    AnsiString LineSummaryList;                // comma list of body field names
+    AnsiString CarryOverFields;                // comma list of line fields a new line takes from the last one
+    std::unique_ptr<TUDFFields> BodyUDFFields; // the lines' user-defined fields (tag "Z01D")
     AnsiString NumberBeforeSave;
     AnsiString ServerNumber;
 
@@ -141,8 +142,8 @@ public:
                                TDataSource* dataSource);
     virtual void AfterCopyLineExtra(const Variant& extra) { (void)extra; }
     virtual void GetCopyLineExtra(Variant& extra) { extra = Variant(); }
-    // The user-defined attributes of a copied record from its source's keys; the program's attribute
-    // store does the copying, here there is none.
+    // The user-defined fields of a copied record that the tag links to its source, computed from the
+    // source's keys.
     virtual void CopyUserAttributes(TDataSet* dataSet, const AnsiString& tag, const AnsiString& programID,
                                     const std::vector<Variant>& sourceKeys);
     bool ReadCopySource(const Variant& keyValues, Variant& head, Variant& extras, Variant& lines) override;
@@ -174,6 +175,8 @@ public:
     // What the data module asks of the form.
     void ViewLineStarted() override { FocusFirstBodyColumn(); }
     AnsiString ViewCarryOverFields() override { return CarryOverFields; }
+    void ViewApplyBodyDefaultTexts() override;
+    TUDFFields* ViewBodyUDFDefaults() override { return BodyUDFFields.get(); }
     void ViewLineChanged(TField* field) override;
     void ViewShowLineSummary() override { ShowLineSummary(); }
     void ViewShowRecordCounters() override { ShowRecordCounters(); }
@@ -253,6 +256,10 @@ public:
     static void PublishConfirm(TClassBuilder<TfrmDouble>& c);
 
     // ---- sign-off (SignOff.cpp holds the work, the form its commands) ----
+    TToolButton* btnAttach = nullptr; // the document's attachments: image 17 when it has some, else 16
+    // Enabled while attachments are on and a stored document is shown or edited.
+    void UpdateAttachButton();
+    void btnAttachClick(TObject* sender);
     TToolButton* btnSepSorvane = nullptr;
     TToolButton* btnSorvane = nullptr;
     TPopupMenu* popSorvane = nullptr;

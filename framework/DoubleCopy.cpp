@@ -132,8 +132,16 @@ void TfrmDouble::GetCopyBodyValue(TField* field, Variant& value) {
                                    "," + Broker->GetSvrSetting("D11_CONFIRM"));
 }
 
-void TfrmDouble::CopyUserAttributes(TDataSet*, const AnsiString&, const AnsiString&,
-                                    const std::vector<Variant>&) {}
+// The source's keys feed the user-defined fields the tag links to the other document (WOQTJ), and
+// the server computes their values for the copy.
+void TfrmDouble::CopyUserAttributes(TDataSet* dataSet, const AnsiString& tag, const AnsiString& program,
+                                    const std::vector<Variant>& sourceKeys) {
+    if (!dataSet || sourceKeys.empty()) return;
+    std::vector<AnsiString> values;
+    for (const Variant& key : sourceKeys)
+        values.push_back(VarToStr(key));
+    FillLinkedUDFValues(program, tag, dataSet, values);
+}
 
 bool TfrmDouble::RunCopyDialog(TComponent*, TDataSet* dataSet, Byte kind, Variant& extras, Variant& lines,
                                Variant& head, const AnsiString& keyFields, TDataSource* dataSource) {

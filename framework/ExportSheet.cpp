@@ -32,6 +32,7 @@ TExportCellKind ExportCellKind(TFieldType type, bool percentage, TExportMode mod
         if (IsIntegerType(type)) return mode == emShown ? ekShown : ekInteger;
         if (mode == emFile) return type == ftFloat ? ekNumber : ekControlText;
         if (mode == emShown || percentage) return ekShown;
+        if (mode == emGeneral) return ekGeneral;
         return mode == emNumbers ? ekNumber : ekPlainText;
     default:
         return mode == emFile ? ekControlText : ekNone;
@@ -81,6 +82,9 @@ void TExportSheet::WriteProgramCell(int row, int col, const TColumn& column) {
             break;
         case ekShown:
             FExcel->WriteText(row, col, nullptr, true, field->DisplayText());
+            break;
+        case ekGeneral:
+            FExcel->WriteGeneral(row, col, field->DisplayText());
             break;
         case ekBoolean:
             FExcel->WriteText(row, col, nullptr, true, field->AsBoolean() ? "Y" : "N");

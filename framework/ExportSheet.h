@@ -10,7 +10,8 @@
 //   integer        an integer ("0_ "); as shown when all is text     a number
 //   float          a number in the field's decimals ("as numbers"),  a number (the shortest text that
 //                  else its plain text; as shown when all is text    reads back as the value)
-//                  or when it is a percentage
+//                  or when it is a percentage; as shown in the
+//                  general format ("G/通用格式") for the lines
 //   other numbers  as a float                                        as shown
 //   anything else  left empty                                        as shown
 #include <functional>
@@ -25,10 +26,20 @@ enum TExportMode {
     emNumbers, // the spreadsheet program, numbers as numbers in the field's decimals
     emTexts,   // the spreadsheet program, fractional numbers as their plain text
     emShown,   // the spreadsheet program, every number as the text it shows
+    emGeneral, // the spreadsheet program, integers as integers, other numbers as shown in the general format
     emFile,    // the ".xls" file
 };
 
-enum TExportCellKind { ekNone, ekControlText, ekPlainText, ekShown, ekBoolean, ekInteger, ekNumber };
+enum TExportCellKind {
+    ekNone,
+    ekControlText,
+    ekPlainText,
+    ekShown,
+    ekGeneral,
+    ekBoolean,
+    ekInteger,
+    ekNumber
+};
 
 // How the cells of a field of the type are written (percentage: the field has the percentage edit mask).
 TExportCellKind ExportCellKind(TFieldType type, bool percentage, TExportMode mode);

@@ -198,6 +198,10 @@ void TdmSingle::SetDefaultValues(TDataSet* dataSet) {
     AutoKey = false;
     RestoreKeptValues(cdsMain, KeepList);
     ApplyDefaultValues();
+    if (TSingleView* view = SingleView()) {
+        view->ViewApplyDefaultTexts();
+        FillUDFDefaults(cdsMain, view->ViewHeadUDFDefaults());
+    }
 }
 
 void TdmSingle::ApplyDefaultValues() {

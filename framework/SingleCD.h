@@ -54,6 +54,11 @@ public:
     virtual void ViewApplyHeadColors(TDataSet* colorRow) = 0;
     // Whether the browse grid has the current record among its selected rows.
     virtual bool ViewIsRecordSelected() = 0;
+    // A new record: the user-settings document's default texts into the user-defined combo fields.
+    virtual void ViewApplyDefaultTexts() = 0;
+    // The header's user-defined fields whose defaults the server computes (tag "Z01" without related
+    // fields); nil for none.
+    virtual TUDFFields* ViewHeadUDFDefaults() = 0;
     // The progress window of an export; none (nullptr) shows none.
     virtual std::unique_ptr<TExportStatus> MakeExportStatusDialog() = 0;
 
@@ -141,11 +146,11 @@ protected:
     // What the export writer asks of the module: a field's text as the control source shows it, a
     // number's decimals, the percentage mask.
     TExportSheet::THooks ExportHooks(TComponent* controlSource);
+    // The form's progress window for an export; none without a form.
+    std::unique_ptr<TExportStatus> MakeExportStatus();
 
 private:
     mutable TSingleView* FSingleView = nullptr;
-    // The form's progress window for an export; none without a form.
-    std::unique_ptr<TExportStatus> MakeExportStatus();
     // The form's message dialog for an export: a warning with OK, or the open question (true for Yes).
     void ExportWarning(const AnsiString& text);
     bool AskOpen(const AnsiString& text);

@@ -1,9 +1,11 @@
 #include "framework/SingleCF.h"
 
 #include <exception>
+#include <functional>
 
 #include "classlib/controls/extctrls.h"
 #include "classlib/controls/hourglass.h"
+#include "classlib/graphics/bitmap.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/format.h"
@@ -77,6 +79,10 @@ void TfrmSingle::ViewColorsAfterSave(bool adding) {
         ApplyColorCondition(LastWhere, LastOrder);
 }
 
+void TfrmSingle::ViewApplyDefaultTexts() {
+    if (TMT_Doc* doc = FUserFields->FormatDocument()) doc->ApplyDefaultTexts(this);
+}
+
 void TfrmSingle::ViewApplyHeadColors(TDataSet* colorRow) {
     if (HeadColors) HeadColors->ApplyForDataSet(colorRow);
 }
@@ -125,6 +131,22 @@ KVR_PUBLISHED(TfrmSingle, c) {
     c.Method("miOptionsClick", &TfrmSingle::miOptionsClick);
     c.Method("gdHeadKeyDown", &TfrmSingle::gdHeadKeyDown);
     c.Field("miBBPrint", &TfrmSingle::miBBPrint);
+    c.Field("P1", &TfrmSingle::P1);
+    c.Field("miTools", &TfrmSingle::miTools);
+    c.Field("miCacl", &TfrmSingle::miCacl);
+    c.Field("miOptions", &TfrmSingle::miOptions);
+    c.Field("SortMapList", &TfrmSingle::SortMapList);
+    c.Field("popOpenF2Window", &TfrmSingle::popOpenF2Window);
+    c.Field("miOpenF2Window", &TfrmSingle::miOpenF2Window);
+    c.Field("miOpenF3Window", &TfrmSingle::miOpenF3Window);
+    c.Field("miOpenF4Window", &TfrmSingle::miOpenF4Window);
+    c.Method("miCaclClick", &TfrmSingle::miCaclClick);
+    c.Method("miOpenF2WindowClick", &TfrmSingle::miOpenF2WindowClick);
+    c.Method("miOpenF3WindowClick", &TfrmSingle::miOpenF3WindowClick);
+    c.Method("miOpenF4WindowClick", &TfrmSingle::miOpenF4WindowClick);
+    c.Method("gdHeadTitleButtonClick", &TfrmSingle::gdHeadTitleButtonClick);
+    c.Method("gdHeadCalcTitleImage", &TfrmSingle::gdHeadCalcTitleImage);
+    c.Method("gdHeadCalcTitleAttributes", &TfrmSingle::gdHeadCalcTitleAttributes);
     c.Method("miOKClick", &TfrmSingle::miOKClick);
     c.Method("miCancelClick", &TfrmSingle::miCancelClick);
     c.Method("miPrintClick", &TfrmSingle::miPrintClick);
@@ -184,14 +206,333 @@ KVR_FORM_RESOURCE(TfrmSingle, R"(inherited frmSingle: TfrmSingle
     end
     object tbsUDF: TTabSheet
       Caption = '自定义信息'
+      object edUDF01: TQvBtnDBEdit
+        Left = 90
+        Top = 12
+        Width = 90
+        Height = 21
+        Caption = '自定义项1'
+        PopupMenu = popOpenF2Window
+        TabOrder = 0
+      end
+      object edUDF02: TQvBtnDBEdit
+        Left = 90
+        Top = 42
+        Width = 90
+        Height = 21
+        Caption = '自定义项2'
+        PopupMenu = popOpenF2Window
+        TabOrder = 1
+      end
+      object edUDF03: TQvBtnDBEdit
+        Left = 90
+        Top = 72
+        Width = 90
+        Height = 21
+        Caption = '自定义项3'
+        PopupMenu = popOpenF2Window
+        TabOrder = 2
+      end
+      object edUDF04: TQvBtnDBEdit
+        Left = 90
+        Top = 102
+        Width = 90
+        Height = 21
+        Caption = '自定义项4'
+        PopupMenu = popOpenF2Window
+        TabOrder = 3
+      end
+      object edUDF05: TQvBtnDBEdit
+        Left = 90
+        Top = 132
+        Width = 90
+        Height = 21
+        Caption = '自定义项5'
+        PopupMenu = popOpenF2Window
+        TabOrder = 4
+      end
+      object edUDF06: TQvBtnDBEdit
+        Left = 90
+        Top = 162
+        Width = 90
+        Height = 21
+        Caption = '自定义项6'
+        PopupMenu = popOpenF2Window
+        TabOrder = 5
+      end
+      object edUDF51: TQvBtnDBEdit
+        Left = 270
+        Top = 12
+        Width = 90
+        Height = 21
+        Caption = '自定义项7'
+        PopupMenu = popOpenF2Window
+        TabOrder = 6
+      end
+      object edUDF52: TQvBtnDBEdit
+        Left = 270
+        Top = 42
+        Width = 90
+        Height = 21
+        Caption = '自定义项8'
+        PopupMenu = popOpenF2Window
+        TabOrder = 7
+      end
+      object edUDF53: TQvBtnDBEdit
+        Left = 270
+        Top = 72
+        Width = 90
+        Height = 21
+        Caption = '自定义项9'
+        PopupMenu = popOpenF2Window
+        TabOrder = 8
+      end
+      object edUDF54: TQvBtnDBEdit
+        Left = 270
+        Top = 102
+        Width = 90
+        Height = 21
+        Caption = '自定义项10'
+        PopupMenu = popOpenF2Window
+        TabOrder = 9
+      end
+      object edUDF55: TQvBtnDBEdit
+        Left = 270
+        Top = 132
+        Width = 90
+        Height = 21
+        Caption = '自定义项11'
+        PopupMenu = popOpenF2Window
+        TabOrder = 10
+      end
+      object edUDF56: TQvBtnDBEdit
+        Left = 270
+        Top = 162
+        Width = 90
+        Height = 21
+        Caption = '自定义项12'
+        PopupMenu = popOpenF2Window
+        TabOrder = 11
+      end
+      object edUDF07: TQvBtnDBEdit
+        Left = 450
+        Top = 12
+        Width = 90
+        Height = 21
+        Caption = '自定义项13'
+        PopupMenu = popOpenF2Window
+        TabOrder = 12
+      end
+      object edUDF08: TQvBtnDBEdit
+        Left = 450
+        Top = 42
+        Width = 90
+        Height = 21
+        Caption = '自定义项14'
+        PopupMenu = popOpenF2Window
+        TabOrder = 13
+      end
+      object edUDF09: TQvBtnDBEdit
+        Left = 450
+        Top = 72
+        Width = 90
+        Height = 21
+        Caption = '自定义项15'
+        PopupMenu = popOpenF2Window
+        TabOrder = 14
+      end
+      object edUDF10: TQvBtnDBEdit
+        Left = 450
+        Top = 102
+        Width = 90
+        Height = 21
+        Caption = '自定义项16'
+        PopupMenu = popOpenF2Window
+        TabOrder = 15
+      end
+      object edUDF11: TQvBtnDBEdit
+        Left = 450
+        Top = 132
+        Width = 90
+        Height = 21
+        Caption = '自定义项17'
+        PopupMenu = popOpenF2Window
+        TabOrder = 16
+      end
+      object edUDF12: TQvBtnDBEdit
+        Left = 450
+        Top = 162
+        Width = 90
+        Height = 21
+        Caption = '自定义项18'
+        PopupMenu = popOpenF2Window
+        TabOrder = 17
+      end
+      object edUDF57: TQvBtnDBEdit
+        Left = 630
+        Top = 12
+        Width = 90
+        Height = 21
+        Caption = '自定义项19'
+        PopupMenu = popOpenF2Window
+        TabOrder = 18
+      end
+      object edUDF58: TQvBtnDBEdit
+        Left = 630
+        Top = 42
+        Width = 90
+        Height = 21
+        Caption = '自定义项20'
+        PopupMenu = popOpenF2Window
+        TabOrder = 19
+      end
+      object edUDF59: TQvBtnDBEdit
+        Left = 630
+        Top = 72
+        Width = 90
+        Height = 21
+        Caption = '自定义项21'
+        PopupMenu = popOpenF2Window
+        TabOrder = 20
+      end
+      object edUDF60: TQvBtnDBEdit
+        Left = 630
+        Top = 102
+        Width = 90
+        Height = 21
+        Caption = '自定义项22'
+        PopupMenu = popOpenF2Window
+        TabOrder = 21
+      end
+      object edUDF61: TQvBtnDBEdit
+        Left = 630
+        Top = 132
+        Width = 90
+        Height = 21
+        Caption = '自定义项23'
+        PopupMenu = popOpenF2Window
+        TabOrder = 22
+      end
+      object edUDF62: TQvBtnDBEdit
+        Left = 630
+        Top = 162
+        Width = 90
+        Height = 21
+        Caption = '自定义项24'
+        PopupMenu = popOpenF2Window
+        TabOrder = 23
+      end
+      object cboUDF01: TQvDBComboBox
+        Left = 90
+        Top = 12
+        Width = 90
+        Height = 21
+        Caption = '自定义项1'
+        Visible = False
+      end
+      object cboUDF02: TQvDBComboBox
+        Left = 90
+        Top = 42
+        Width = 90
+        Height = 21
+        Caption = '自定义项2'
+        Visible = False
+      end
+      object cboUDF03: TQvDBComboBox
+        Left = 90
+        Top = 72
+        Width = 90
+        Height = 21
+        Caption = '自定义项3'
+        Visible = False
+      end
+      object cboUDF04: TQvDBComboBox
+        Left = 90
+        Top = 102
+        Width = 90
+        Height = 21
+        Caption = '自定义项4'
+        Visible = False
+      end
+      object cboUDF05: TQvDBComboBox
+        Left = 90
+        Top = 132
+        Width = 90
+        Height = 21
+        Caption = '自定义项5'
+        Visible = False
+      end
+      object cboUDF06: TQvDBComboBox
+        Left = 90
+        Top = 162
+        Width = 90
+        Height = 21
+        Caption = '自定义项6'
+        Visible = False
+      end
+      object cboUDF07: TQvDBComboBox
+        Left = 450
+        Top = 12
+        Width = 90
+        Height = 21
+        Caption = '自定义项13'
+        Visible = False
+      end
+      object cboUDF08: TQvDBComboBox
+        Left = 450
+        Top = 42
+        Width = 90
+        Height = 21
+        Caption = '自定义项14'
+        Visible = False
+      end
+      object cboUDF09: TQvDBComboBox
+        Left = 450
+        Top = 72
+        Width = 90
+        Height = 21
+        Caption = '自定义项15'
+        Visible = False
+      end
+      object cboUDF10: TQvDBComboBox
+        Left = 450
+        Top = 102
+        Width = 90
+        Height = 21
+        Caption = '自定义项16'
+        Visible = False
+      end
+      object cboUDF11: TQvDBComboBox
+        Left = 450
+        Top = 132
+        Width = 90
+        Height = 21
+        Caption = '自定义项17'
+        Visible = False
+      end
+      object cboUDF12: TQvDBComboBox
+        Left = 450
+        Top = 162
+        Width = 90
+        Height = 21
+        Caption = '自定义项18'
+        Visible = False
+      end
     end
     object tbsBrowse: TTabSheet
       Caption = '信息浏览'
       object gdHead: TFDBGrid
         Align = alClient
         Color = 15532027
+        Options = [dgEditing, dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines, dgTabs, dgConfirmDelete, dgCancelOnExit, dgMultiSelect]
+        PopupMenu = pmMultiSelect
         ReadOnly = True
+        TitleButtons = True
+        TitleImageList = SortMapList
         OnCalcCellColors = gdHeadCalcCellColors
+        OnCalcTitleAttributes = gdHeadCalcTitleAttributes
+        OnCalcTitleImage = gdHeadCalcTitleImage
+        OnTitleButtonClick = gdHeadTitleButtonClick
         OnDblClick = gdHeadDblClick
         OnKeyDown = gdHeadKeyDown
         OnKeyUp = gdHeadKeyUp
@@ -204,6 +545,24 @@ KVR_FORM_RESOURCE(TfrmSingle, R"(inherited frmSingle: TfrmSingle
   object imgSingle: TImageList
     Height = 18
     Width = 18
+  end
+  object SortMapList: TImageList
+    Height = 10
+    Width = 10
+  end
+  object popOpenF2Window: TPopupMenu
+    object miOpenF2Window: TMenuItem
+      Caption = 'F2 查询窗口'
+      OnClick = miOpenF2WindowClick
+    end
+    object miOpenF3Window: TMenuItem
+      Caption = 'F3 查询窗口'
+      OnClick = miOpenF3WindowClick
+    end
+    object miOpenF4Window: TMenuItem
+      Caption = 'F4 查询窗口'
+      OnClick = miOpenF4WindowClick
+    end
   end
   object mnCondition: TPopupMenu
   end
@@ -233,10 +592,6 @@ KVR_FORM_RESOURCE(TfrmSingle, R"(inherited frmSingle: TfrmSingle
     object miBBUnSelectAll: TMenuItem
       Caption = '全不选'
       OnClick = miBBUnSelectAllClick
-    end
-    object miBBPrint: TMenuItem
-      Caption = '整批打印'
-      OnClick = miBBPrintClick
     end
   end
   inherited MainMenu: TMainMenu
@@ -277,11 +632,19 @@ KVR_FORM_RESOURCE(TfrmSingle, R"(inherited frmSingle: TfrmSingle
           OnClick = miTable2Excel2Click
         end
       end
+      object P1: TMenuItem
+        Caption = '整批处理(&P)'
+        OnClick = P1Click
+        object miBBPrint: TMenuItem
+          Caption = '整批打印'
+          OnClick = miBBPrintClick
+        end
+      end
       object miTools: TMenuItem
         Caption = '工具(&T)'
         object miCacl: TMenuItem
           Caption = '计算器'
-          OnClick = btnCalcClick
+          OnClick = miCaclClick
         end
         object miOptions: TMenuItem
           Caption = '选项(&O)'
@@ -316,8 +679,70 @@ TfrmSingle::~TfrmSingle() {
 
 // ---- creation and start-up ----
 
+namespace {
+
+// An image list's image drawn by a painter on a bitmap of the list's size; white is transparent.
+void AddDrawnImage(TImageList* list, const std::function<void(TBitmap&, int, int)>& paint) {
+    TBitmap image;
+    image.SetSize(list->Width(), list->Height());
+    for (int y = 0; y < list->Height(); ++y)
+        for (int x = 0; x < list->Width(); ++x)
+            image.SetPixel(x, y, clWhite);
+    paint(image, list->Width(), list->Height());
+    list->AddMasked(&image, clWhite);
+}
+
+// The form's own glyphs when its stream brings none: the calculator (0) and the colour filter (1),
+// and the sort marks of the titles (0 ascending, 1 descending).
+void DrawSingleGlyphs(TImageList* glyphs, TImageList* sortMarks) {
+    if (glyphs && glyphs->Count() == 0) {
+        AddDrawnImage(glyphs, [](TBitmap& b, int w, int h) {
+            for (int y = 2; y < h - 2; ++y)
+                for (int x = 3; x < w - 3; ++x) {
+                    const bool frame = y == 2 || y == h - 3 || x == 3 || x == w - 4;
+                    const bool display = y >= 4 && y <= 6 && x >= 5 && x <= w - 6;
+                    const bool key =
+                        y >= 8 && (x - 5) % 3 != 2 && (y - 8) % 3 != 2 && x >= 5 && x <= w - 6 && y <= h - 5;
+                    if (frame || display || key) b.SetPixel(x, y, frame || key ? clBlack : clGreen);
+                }
+        });
+        AddDrawnImage(glyphs, [](TBitmap& b, int w, int h) {
+            const TColor bands[] = {clRed, clYellow, clLime, clBlue};
+            for (int y = 2; y < h - 2; ++y) {
+                // A funnel: narrowing towards its stem.
+                const int inset = y < h / 2 ? (y - 2) / 2 : w / 2 - 3;
+                for (int x = 2 + inset; x < w - 2 - inset; ++x)
+                    b.SetPixel(x, y, bands[(y - 2) * 4 / (h - 4)]);
+            }
+        });
+    }
+    if (sortMarks && sortMarks->Count() == 0) {
+        for (const bool down : {false, true})
+            AddDrawnImage(sortMarks, [down](TBitmap& b, int w, int h) {
+                for (int row = 0; row < h / 2; ++row) {
+                    const int y = down ? h / 4 + row : h * 3 / 4 - row;
+                    for (int x = row; x < w - row; ++x)
+                        b.SetPixel(x, y, clGray);
+                }
+            });
+    }
+}
+
+} // namespace
+
 void TfrmSingle::FormCreate(TObject* sender) {
+    DrawSingleGlyphs(imgSingle, SortMapList);
     const int images = ImageList1 ? ImageList1->Count() : 0;
+    if (ImageList1 && imgSingle)
+        for (int i = 0; i < imgSingle->Count(); ++i) {
+            TBitmap glyph, mask;
+            if (!imgSingle->GetBitmap(i, &glyph)) continue;
+            mask.SetSize(glyph.Width(), glyph.Height());
+            for (int y = 0; y < glyph.Height(); ++y)
+                for (int x = 0; x < glyph.Width(); ++x)
+                    mask.SetPixel(x, y, imgSingle->IsTransparent(i, x, y) ? clWhite : clBlack);
+            ImageList1->Add(&glyph, &mask);
+        }
     btnColorQuery = new TToolButton(this);
     btnColorQuery->SetName("btnColorQuery");
     btnColorQuery->SetStyle(tbsDropDown);
@@ -346,6 +771,7 @@ void TfrmSingle::ConnectDataModule() {
     if (DataModule) {
         try {
             HeadUDFFields = LoadHeaderUDFFields(Broker->ProgramID, "Z01");
+            HeadUDFDefaults = LoadUDFFields(Broker->ProgramID, "Z01", "N");
         } catch (const Exception& e) {
             WriteAlertLog(Broker->ProgramID, "Single-UDF:" + e.Message(), 'D');
         }
@@ -356,6 +782,7 @@ void TfrmSingle::ConnectDataModule() {
 void TfrmSingle::ApplyInputSettings() {
     TfrmBase::ApplyInputSettings();
     if (!DataModule) return;
+    CollectEditableFields();
     BindQueryDialog();
     if (tbsUDF) tbsUDF->SetTabVisible(false);
     if (TdmSingle* module = SingleModule()) module->SetupNumberFormats();
@@ -752,7 +1179,7 @@ void TfrmSingle::miTable2Excel2Click(TObject*) {
 }
 
 bool TfrmSingle::IsRecordSelected() const {
-    return false;
+    return gdHead && gdHead->IsSelectedRecord();
 }
 
 void TfrmSingle::gdHeadCalcCellColors(TObject* sender, TField* field, TGridDrawState, bool highlight,
@@ -977,6 +1404,7 @@ void TfrmSingle::FormClose(TObject* sender, TCloseAction& action) {
 void TfrmSingle::FormDestroy(TObject* sender) {
     RestoreUDFHandlers();
     HeadUDFFields.reset();
+    HeadUDFDefaults.reset();
     FColorFilter->DropQueryDialog();
     HeadColors.reset();
     TfrmRadical::FormDestroy(sender);

@@ -172,6 +172,8 @@ public:
     bool ViewHasHeadColors() override { return static_cast<bool>(HeadColors); }
     void ViewApplyHeadColors(TDataSet* colorRow) override;
     bool ViewIsRecordSelected() override { return IsRecordSelected(); }
+    void ViewApplyDefaultTexts() override;
+    TUDFFields* ViewHeadUDFDefaults() override { return HeadUDFDefaults.get(); }
 
     TdmSingle* SingleModule() const { return dynamic_cast<TdmSingle*>(DataModule); }
     TQueryDialog* QueryDialog() const { return FQueryDialog.get(); }
@@ -200,6 +202,20 @@ public:
 
     // ---- keyboard, page rights and command states (SingleKeys.cpp) ----
     TMenuItem* miBBPrint = nullptr;
+    TMenuItem* P1 = nullptr; // the batch menu
+    TMenuItem* miTools = nullptr;
+    TMenuItem* miCacl = nullptr;
+    TMenuItem* miOptions = nullptr;
+    TImageList* SortMapList = nullptr; // the title images of the sorted column: 0 ascending, 1 descending
+    // The pop-up menu of the lookup edits: their F2, F3 and F4 lookups by mouse.
+    TPopupMenu* popOpenF2Window = nullptr;
+    TMenuItem* miOpenF2Window = nullptr;
+    TMenuItem* miOpenF3Window = nullptr;
+    TMenuItem* miOpenF4Window = nullptr;
+    void miCaclClick(TObject* sender);
+    void miOpenF2WindowClick(TObject* sender);
+    void miOpenF3WindowClick(TObject* sender);
+    void miOpenF4WindowClick(TObject* sender);
     // Ctrl+Tab / Ctrl+PgDn and Ctrl+Shift+Tab / Ctrl+PgUp turn the header pages; while a record is
     // edited they never land on the browse page.
     void FormKeyDown(TObject* sender, Word& key, TShiftState shift);
@@ -231,7 +247,11 @@ public:
     bool IsLinkField(const AnsiString& name) const;
     int FPageBeforeChange = 0; // the active page before the user changed it
     void btnColorQueryClick(TObject* sender);
+    // A title click sorts by its column (again: the other way round), but the selection column's.
     void gdHeadTitleButtonClick(TObject* sender, const AnsiString& fieldName);
+    void gdHeadCalcTitleImage(TObject* sender, TField* field, int& titleImageIndex);
+    // Key columns' titles take the key colour.
+    void gdHeadCalcTitleAttributes(TObject* sender, const AnsiString& fieldName, TFont* font, TBrush* brush);
     void gdHeadCalcCellColors(TObject* sender, TField* field, TGridDrawState state, bool highlight,
                               TFont* font, TBrush* brush);
 
@@ -239,11 +259,12 @@ public:
     // settings, the colour filter and the data import of open mode 11. The operations below are the
     // form's (a descendant overrides them); the helpers behind them hold the services' work and state.
     // ----
-    TMenuItem* miVoucherFormats = nullptr;      // in MenuItem1, filled when it opens
-    TMenuItem* miVoucherFormatsPrint = nullptr; // in popPrint
-    bool AttachmentsEnabled = false;            // the header-plus-body form offers attachments
-    std::unique_ptr<TUDFFields> HeadUDFFields;  // tag "Z01"
-    AnsiString FormatKeyField;                  // keys the default print format; '' for the first key field
+    TMenuItem* miVoucherFormats = nullptr;       // in MenuItem1, filled when it opens
+    TMenuItem* miVoucherFormatsPrint = nullptr;  // in popPrint
+    bool AttachmentsEnabled = false;             // the header-plus-body form offers attachments
+    std::unique_ptr<TUDFFields> HeadUDFFields;   // tag "Z01"
+    std::unique_ptr<TUDFFields> HeadUDFDefaults; // tag "Z01" without related fields: the server's defaults
+    AnsiString FormatKeyField;                   // keys the default print format; '' for the first key field
 
     virtual TField* FindMainField(const AnsiString& table, const AnsiString& field);
     virtual void ShowAttachments();

@@ -9,6 +9,7 @@
 #include "classlib/controls/messages.h"
 #include "dialogs/OptionsCF.h"
 #include "foundation/LibVCLs.h"
+#include "foundation/libstrs.h"
 #include "framework/FormModes.h"
 #include "classlib/dbctrls/dbctrls.h"
 #include "classlib/rtl/format.h"
@@ -303,6 +304,24 @@ void TfrmSingle::btnCalcClick(TObject*) {
     CalculateIntoControl(ActiveControl());
 }
 
+void TfrmSingle::miCaclClick(TObject*) {
+    CalculateIntoControl(ActiveControl());
+}
+
+// ---- the lookups by mouse: the control the pop-up menu opened on asks for them ----
+
+void TfrmSingle::miOpenF2WindowClick(TObject*) {
+    if (popOpenF2Window) Perform(WM_KEYF2, 0, reinterpret_cast<LPARAM>(popOpenF2Window->PopupComponent()));
+}
+
+void TfrmSingle::miOpenF3WindowClick(TObject*) {
+    if (popOpenF2Window) Perform(WM_KEYF3, 0, reinterpret_cast<LPARAM>(popOpenF2Window->PopupComponent()));
+}
+
+void TfrmSingle::miOpenF4WindowClick(TObject*) {
+    if (popOpenF2Window) Perform(WM_KEYF4, 0, reinterpret_cast<LPARAM>(popOpenF2Window->PopupComponent()));
+}
+
 // ---- the browse grid ----
 
 void TfrmSingle::ToggleHeadSelection() {
@@ -345,6 +364,32 @@ void TfrmSingle::gdHeadKeyDown(TObject*, Word& key, TShiftState) {
     if (!module->cdsMain->IsEmpty()) ToggleHeadSelection();
     key = 0;
     UpdateButtonStates();
+}
+
+void TfrmSingle::gdHeadTitleButtonClick(TObject*, const AnsiString& fieldName) {
+    TdmSingle* module = SingleModule();
+    if (!module) return;
+    if (module->MultiSelectField && SameText(fieldName, module->MultiSelectField->FieldName())) return;
+    module->SortByField(fieldName);
+    if (gdHead) gdHead->Invalidate();
+}
+
+void TfrmSingle::gdHeadCalcTitleImage(TObject*, TField* field, int& titleImageIndex) {
+    TdmSingle* module = SingleModule();
+    titleImageIndex = -1;
+    if (!module || !field || field != module->SortField) return;
+    // Sorted by its index of the field's name: descending; by the field's name alone: ascending.
+    titleImageIndex = SameText(module->cdsMain->IndexName(), field->FieldName()) ? 1 : 0;
+}
+
+void TfrmSingle::gdHeadCalcTitleAttributes(TObject*, const AnsiString& fieldName, TFont*, TBrush* brush) {
+    TdmSingle* module = SingleModule();
+    if (!module) return;
+    for (int i = 1; i <= GetTokenCount(module->KeyFields, ","); ++i)
+        if (SameText(Trim(GetToken(module->KeyFields, ",", i)), fieldName)) {
+            brush->SetColor(static_cast<TColor>(KeyFieldColor));
+            return;
+        }
 }
 
 // ---- colours of the input controls ----

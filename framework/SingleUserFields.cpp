@@ -74,6 +74,12 @@ void TSingleUserFields::SetupUserFields() {
 }
 
 AnsiString TSingleUserFields::FormatSetting(const AnsiString& componentName, const AnsiString& name) {
+    AnsiString text;
+    if (TMT_Doc* doc = FormatDocument()) doc->GetComponentProperty(componentName, name, text);
+    return text;
+}
+
+TMT_Doc* TSingleUserFields::FormatDocument() {
     TdmSingle* module = F.SingleModule();
     if (!FFormatDocRead && module) {
         FFormatDocRead = true;
@@ -85,9 +91,7 @@ AnsiString TSingleUserFields::FormatSetting(const AnsiString& componentName, con
             WriteAlertLog(F.Broker->ProgramID, "Single-Format:" + e.Message(), 'D');
         }
     }
-    AnsiString text;
-    if (FFormatDoc) FFormatDoc->GetComponentProperty(componentName, name, text);
-    return text;
+    return FFormatDoc.get();
 }
 
 void TSingleUserFields::SetUDFLookupHints() {

@@ -17,6 +17,8 @@ public:
     TField* FindQualifiedField(const AnsiString& reference);
     void SetupUserFields();
     AnsiString FormatSetting(const AnsiString& componentName, const AnsiString& name);
+    // The form's format document, read from the server at the first call; nil without one.
+    TMT_Doc* FormatDocument();
     void SetUDFLookupHints();
     void DoF2Key(Word& key, TWinControl* control);
     void OpenUDFLookup(TDataSet* dataSet, TDBEdit* edit);

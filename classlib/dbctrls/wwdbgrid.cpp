@@ -4,6 +4,7 @@
 #include <cctype>
 #include <functional>
 
+#include "classlib/controls/comctrls.h"
 #include "classlib/controls/forms.h"
 #include "classlib/objects/rtti.h"
 #include "classlib/rtl/format.h"
@@ -101,6 +102,21 @@ void TwwDBGrid::Notification(TComponent* component, TOperation operation) {
     TCustomGrid::Notification(component, operation);
     DataSourceNotification(component, operation);
     if (operation == opRemove && component == FCustomEditor) FCustomEditor = nullptr;
+    if (operation == opRemove && component == FTitleImageList) FTitleImageList = nullptr;
+}
+
+void TwwDBGrid::SetTitleImageList(TImageList* value) {
+    FTitleImageList = value;
+    if (value) value->FreeNotification(this);
+    Invalidate();
+}
+
+int TwwDBGrid::TitleImageOf(int gridCol) {
+    const int index = ColumnIndex(gridCol);
+    if (index < 0 || !FOnCalcTitleImage) return -1;
+    int image = -1;
+    FOnCalcTitleImage(this, FColumns[static_cast<size_t>(index)].Field, image);
+    return image;
 }
 
 void TwwDBGrid::SetOptions(TwwDBGridOptions value) {
@@ -138,7 +154,9 @@ bool TwwDBGrid::IsSelectedRecord() const {
 
 void TwwDBGrid::SelectRecord() {
     TDataSet* dataSet = DataSet();
-    if (!dataSet || !dataSet->Active() || dataSet->IsEmpty() || IsSelectedRecord()) return;
+    if (!FOptions.Contains(dgMultiSelect) || !dataSet || !dataSet->Active() || dataSet->IsEmpty() ||
+        IsSelectedRecord())
+        return;
     FSelectedRows.push_back(dataSet->Bookmark());
     Invalidate();
 }
@@ -153,7 +171,7 @@ void TwwDBGrid::UnselectRecord() {
 
 void TwwDBGrid::SelectAll() {
     TDataSet* dataSet = DataSet();
-    if (!dataSet || !dataSet->Active() || dataSet->IsEmpty()) return;
+    if (!FOptions.Contains(dgMultiSelect) || !dataSet || !dataSet->Active() || dataSet->IsEmpty()) return;
     const TBookmarkStr here = dataSet->Bookmark();
     dataSet->DisableControls();
     for (dataSet->First(); !dataSet->Eof(); dataSet->Next())
@@ -668,6 +686,11 @@ void TwwDBGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y) 
     TGridCoord cell = MouseCoord(x, y);
     const bool wasCurrent = cell.X == Col() && cell.Y == Row();
     TCustomGrid::MouseDown(button, shift, x, y);
+    if (button == mbLeft && FTitleButtons && cell.Y >= 0 && cell.Y < FixedRows() && FOnTitleButtonClick) {
+        const int index = ColumnIndex(cell.X);
+        if (index >= 0) FOnTitleButtonClick(this, FColumns[static_cast<size_t>(index)].FieldName);
+        return;
+    }
     if (button != mbLeft || cell.X < FixedCols() || cell.Y < FixedRows()) return;
     if (cell.X != Col() || cell.Y != Row()) return;
     AnsiString checked, unchecked;
@@ -727,10 +750,17 @@ void TwwDBGrid::DrawDataCell(const TRect& rect, TField* field, TGridDrawState st
 void TwwDBGrid::DrawTitleCell(int col, const TRect& rect) {
     TCanvas* canvas = Canvas();
     canvas->Brush()->SetColor(FixedColor());
+    const int index = ColumnIndex(col);
+    if (index >= 0 && FOnCalcTitleAttributes)
+        FOnCalcTitleAttributes(this, FColumns[static_cast<size_t>(index)].FieldName, canvas->Font(),
+                               canvas->Brush());
     canvas->FillRect(rect);
-    int index = ColumnIndex(col);
-    if (index >= 0)
-        canvas->TextRect(rect, rect.Left + 2, rect.Top + 2, FColumns[static_cast<size_t>(index)].Title);
+    if (index < 0) return;
+    canvas->TextRect(rect, rect.Left + 2, rect.Top + 2, FColumns[static_cast<size_t>(index)].Title);
+    const int image = FTitleImageList ? TitleImageOf(col) : -1;
+    if (image >= 0)
+        FTitleImageList->Draw(canvas, rect.Right - FTitleImageList->Width() - 2,
+                              rect.Top + (rect.Height() - FTitleImageList->Height()) / 2, image);
 }
 
 void TwwDBGrid::DrawCell(int col, int row, TRect rect, TGridDrawState state) {
@@ -967,4 +997,10 @@ KVR_PUBLISHED(TwwDBGrid, c) {
         .Default(clBtnFace);
     c.Property("OnCalcCellColors", &TwwDBGrid::OnCalcCellColors, &TwwDBGrid::SetOnCalcCellColors);
     c.Property("OnDrawDataCell", &TwwDBGrid::OnDrawDataCell, &TwwDBGrid::SetOnDrawDataCell);
+    c.Property("TitleButtons", &TwwDBGrid::TitleButtons, &TwwDBGrid::SetTitleButtons).Default(false);
+    c.Property("TitleImageList", &TwwDBGrid::TitleImageList, &TwwDBGrid::SetTitleImageList);
+    c.Property("OnTitleButtonClick", &TwwDBGrid::OnTitleButtonClick, &TwwDBGrid::SetOnTitleButtonClick);
+    c.Property("OnCalcTitleImage", &TwwDBGrid::OnCalcTitleImage, &TwwDBGrid::SetOnCalcTitleImage);
+    c.Property("OnCalcTitleAttributes", &TwwDBGrid::OnCalcTitleAttributes,
+               &TwwDBGrid::SetOnCalcTitleAttributes);
 }

@@ -15,6 +15,7 @@
 #include "classlib/dbctrls/wwdbctrls.h"
 
 class TwwDBGrid;
+class TImageList;
 
 KVR_ENUM(TwwDBGridOption, dgEditing, dgAlwaysShowEditor, dgTitles, dgIndicator, dgColumnResize, dgColLines,
          dgRowLines, dgTabs, dgRowSelect, dgAlwaysShowSelection, dgConfirmDelete, dgCancelOnExit, dgWordWrap,
@@ -26,6 +27,13 @@ KVR_SET(TwwDBGridKeyOptions, TwwDBGridKeyOption);
 // Colours of one data cell before it draws: the handler may change the font and the brush.
 KVR_EVENT_TYPE(TwwCalcCellColorsEvent, void(TObject* sender, TField* field, TGridDrawState state,
                                             bool highlight, TFont* font, TBrush* brush));
+// A click on a column's title button (the column's field name).
+KVR_EVENT_TYPE(TwwTitleButtonClickEvent, void(TObject* sender, const AnsiString& fieldName));
+// The image of a column's title from the title image list; -1 for none.
+KVR_EVENT_TYPE(TwwCalcTitleImageEvent, void(TObject* sender, TField* field, int& titleImageIndex));
+// Colours of a column's title before it draws.
+KVR_EVENT_TYPE(TwwCalcTitleAttributesEvent,
+               void(TObject* sender, const AnsiString& fieldName, TFont* font, TBrush* brush));
 // After a data cell drew its value.
 KVR_EVENT_TYPE(TwwDrawDataCellEvent,
                void(TObject* sender, const TRect& rect, TField* field, TGridDrawState state));
@@ -109,8 +117,8 @@ public:
     // Lays the columns out again from Selected or the fields.
     void LayoutChanged();
 
-    // Rows picked for a batch command (dgMultiSelect): bookmarks of the data set, in the order they
-    // were picked; the current record is added once at most.
+    // Rows picked for a batch command: bookmarks of the data set, in the order they were picked; the
+    // current record is added once at most. Without dgMultiSelect no row is picked.
     const std::vector<TBookmarkStr>& SelectedList() const { return FSelectedRows; }
     bool IsSelectedRecord() const;
     void SelectRecord();
@@ -123,6 +131,22 @@ public:
     void SetOnCalcCellColors(const TwwCalcCellColorsEvent& value) { FOnCalcCellColors = value; }
     const TwwDrawDataCellEvent& OnDrawDataCell() const { return FOnDrawDataCell; }
     void SetOnDrawDataCell(const TwwDrawDataCellEvent& value) { FOnDrawDataCell = value; }
+    // Titles that act as buttons: a left click on a data column's title runs OnTitleButtonClick.
+    bool TitleButtons() const { return FTitleButtons; }
+    void SetTitleButtons(bool value) { FTitleButtons = value; }
+    const TwwTitleButtonClickEvent& OnTitleButtonClick() const { return FOnTitleButtonClick; }
+    void SetOnTitleButtonClick(const TwwTitleButtonClickEvent& value) { FOnTitleButtonClick = value; }
+    // The images a title may show at its right (OnCalcTitleImage chooses one per column).
+    TImageList* TitleImageList() const { return FTitleImageList; }
+    void SetTitleImageList(TImageList* value);
+    const TwwCalcTitleImageEvent& OnCalcTitleImage() const { return FOnCalcTitleImage; }
+    void SetOnCalcTitleImage(const TwwCalcTitleImageEvent& value) { FOnCalcTitleImage = value; }
+    const TwwCalcTitleAttributesEvent& OnCalcTitleAttributes() const { return FOnCalcTitleAttributes; }
+    void SetOnCalcTitleAttributes(const TwwCalcTitleAttributesEvent& value) {
+        FOnCalcTitleAttributes = value;
+    }
+    // The title image the column's title shows now; -1 for none.
+    int TitleImageOf(int gridCol);
 
     // TCustomGrid's editing virtuals over the current record's fields.
     AnsiString GetEditText(int col, int row) override;
@@ -201,6 +225,11 @@ private:
     TNotifyEvent FOnColEnter;
     TwwCalcCellColorsEvent FOnCalcCellColors;
     TwwDrawDataCellEvent FOnDrawDataCell;
+    bool FTitleButtons = false;
+    TwwTitleButtonClickEvent FOnTitleButtonClick;
+    TImageList* FTitleImageList = nullptr;
+    TwwCalcTitleImageEvent FOnCalcTitleImage;
+    TwwCalcTitleAttributesEvent FOnCalcTitleAttributes;
 };
 
 // Whether text matches a picture mask of the library's picture syntax: # a digit, ? a letter, & a letter

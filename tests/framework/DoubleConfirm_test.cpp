@@ -2,9 +2,11 @@
 // transaction manager (a double, by name), the confirm date from the setting or the dialog, the void
 // and un-void with their FLAG step, and what a refusal of the manager shows.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <deque>
+#include <filesystem>
 
 #include "classlib/rtl/datetime.h"
 #include "classlib/objects/streams.h"
@@ -118,6 +120,21 @@ public:
         return !VarIsEmpty(SettingsAnswer);
     }
     void ShowSignOffSteps(const Variant& rows) override { ShownSteps.push_back(rows); }
+    // The export's progress window keeps what it was told.
+    std::unique_ptr<TExportStatus> MakeExportStatusDialog() override {
+        struct TRecorded : TExportStatus {
+            std::vector<AnsiString>* Log;
+            void ShowStatus(const AnsiString& caption, int min, int max) override {
+                Log->push_back("show " + caption + " " + IntToStr(min) + ".." + IntToStr(max));
+            }
+            void StepIt() override { Log->push_back("step"); }
+            void CloseStatus() override { Log->push_back("close"); }
+        };
+        auto status = std::make_unique<TRecorded>();
+        status->Log = &StatusLog;
+        return status;
+    }
+    std::vector<AnsiString> StatusLog;
     int Requeries = 0;
     int Adds = 0;
     std::vector<AnsiString> KeyQueries;
@@ -702,6 +719,33 @@ TEST_F(SignOffTest, TheApprovalAnswerBecomesRows) {
     const std::vector<TDialogRecord> dialogs = TakeDialogs();
     ASSERT_EQ(dialogs.size(), 1u);
     EXPECT_NE(dialogs[0].Text.find("无此表单"), AnsiString::npos);
+}
+
+// The lines' export shows its progress over the documents and closes it; a line the server refused
+// is shown in a box captioned as a failed save.
+TEST_F(DoubleConfirmTest, TheLinesExportShowsItsProgressAndARefusedLineItsCaption) {
+    const std::filesystem::path before = std::filesystem::current_path();
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("kvr-double-status-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    std::filesystem::current_path(folder);
+    Application->ClearDialogs();
+    EXPECT_TRUE(Double->DoubleModule()->ExportBodyToExcelPlain(Main(), Body(), Double));
+    std::filesystem::current_path(before);
+    std::filesystem::remove_all(folder);
+    EXPECT_EQ(Double->StatusLog,
+              (std::vector<AnsiString>{
+                  "show " + Double->ViewLangText("TdmSingle", "sConvertStat", "查询结果转 Excel 文件进度") +
+                      " 0..1",
+                  "step", "close"}));
+
+    Application->ClearDialogs();
+    EReconcileError refused("duplicate line", 2627, 0, "KVRTB");
+    TReconcileAction action = raAbort;
+    Double->DoubleModule()->cdsBody1ReconcileError(Body(), &refused, ukInsert, action);
+    ASSERT_NE(Application->LastDialog(), nullptr);
+    EXPECT_EQ(Application->LastDialog()->Caption, Double->ViewToUI("保存错误"));
+    EXPECT_EQ(Application->LastDialog()->Text, Double->ViewToUI("duplicate line"));
 }
 
 } // namespace

@@ -399,4 +399,14 @@ TEST_F(DoubleExportTest, BodyExportThroughTheSpreadsheetProgram) {
     ExpectRows(book);
 }
 
+// Without formats the lines' numbers go out in the general format, so the spreadsheet still reads
+// them as numbers rather than as texts.
+TEST_F(DoubleExportTest, BodyExportWithoutFormatsKeepsNumbersInTheGeneralFormat) {
+    SetClassRegistryFileName(std::string(KVR_BINARY_DIR) + "/data/classes.ini");
+    EXPECT_TRUE(Module->ExportBodyToExcel(Main(), Body(), false, nullptr));
+    const TReadBook book = ReadBack(NativePath(Path));
+    ASSERT_TRUE(book.Error.empty()) << book.Error;
+    ExpectRows(book);
+}
+
 } // namespace

@@ -12,6 +12,7 @@
 #include "components/QvDBEdit.h"
 #include "dialogs/QvColorQBE.h"
 #include "foundation/UserDefINI.h"
+#include "framework/FieldLists.h"
 #include "framework/SingleAttachments.h"
 #include "framework/SingleColorFilter.h"
 #include "framework/SingleCF.h"
@@ -105,14 +106,18 @@ KVR_FORM_RESOURCE(TfrmServicesTest, R"(inherited frmServicesTest: TfrmServicesTe
         DataField = 'TA001'
         DataSource = dmServicesTest.dsMain
       end
+      object cboTA002: TwwDBComboBox
+        DataField = 'TA002'
+        DataSource = dmServicesTest.dsMain
+      end
     end
     inherited tbsUDF: TTabSheet
-      object edUDF01: TQvBtnDBEdit
+      inherited edUDF01: TQvBtnDBEdit
       end
-      object cboUDF01: TQvDBComboBox
+      inherited cboUDF01: TQvDBComboBox
         Left = 100
       end
-      object edUDF51: TQvBtnDBEdit
+      inherited edUDF51: TQvBtnDBEdit
       end
     end
   end
@@ -210,6 +215,7 @@ protected:
         UDFAsked.push_back(text);
         if (formula == "NAME") return Rows({{Variant("名称之" + VarToStr(values.GetElement({0})))}});
         if (formula == "BAD") return Rows({{Variant("not a number")}});
+        if (formula == "DEF51") return Rows({{Variant("12.5")}});
         return Variant();
     }
 
@@ -518,6 +524,7 @@ TEST_F(SingleServicesTest, TheDialogsColourFormServesTheFilter) {
 
 TEST_F(SingleServicesTest, UserFieldsTakeTheirLabelsAndComputedValuesFollowTheirRelatedField) {
     Answers = {
+        {"TL012 = ''", Variant()}, // no field without related fields: no server defaults
         {"FROM $$WOQTK WOQTK", Rows({{"UDF01", "NAME", "TESTS.TA001 ;"}, {"UDF51", "BAD", "TESTS.TA001 "}})}};
     Start();
     EXPECT_EQ(Main()->FieldByName("UDF51")->DisplayLabel(), "保证金");
@@ -545,6 +552,52 @@ TEST_F(SingleServicesTest, UserFieldsTakeTheirLabelsAndComputedValuesFollowTheir
     ASSERT_EQ(dialogs.size(), 1u);
     EXPECT_NE(dialogs[0].Text.find("E000032"), AnsiString::npos);
     EXPECT_TRUE(Main()->FieldByName("UDF51")->IsNull() || Main()->FieldByName("UDF51")->AsFloat() == 0);
+    Single->CancelEdit(false);
+}
+
+// Outside a simplified-Chinese system and interface, a changeable combo box of the record must be
+// filled (its items are in the other code page); the user-defined combos never are.
+TEST_F(SingleServicesTest, EditableComboBoxesBecomeRequiredOutsideASimplifiedChineseSystem) {
+    for (const char* interfacePage : {"936", "1252"}) {
+        SCOPED_TRACE(interfacePage);
+        WriteFile("C:\\Veltrane\\VeltraneC.ini",
+                  AnsiString("[CodePage]\r\nUICodePage=") + interfacePage + "\r\n");
+        Start();
+        ASSERT_EQ(Single->GetUICodePage(), interfacePage);
+        const bool simplified = Single->GetSystemCodePage() == "936" && Single->GetUICodePage() == "936";
+        EXPECT_EQ(ContainsWholeWord(Single->RequiredFields, "TA002"), !simplified) << Single->RequiredFields;
+        EXPECT_FALSE(ContainsWholeWord(Single->RequiredFields, "UDF01")) << Single->RequiredFields;
+        delete Single;
+        Single = nullptr;
+    }
+}
+
+// A new record takes the user-settings document's default text into a user-defined combo shown on
+// the form, and the server's default into a user-defined field without related fields; a stored
+// record is left as it is.
+TEST_F(SingleServicesTest, ANewRecordTakesTheDefaultTextsAndTheServersUserFieldDefaults) {
+    FormatXml = "<MT_User CompanyID=\"DEMO\" ProgID=\"TSTSRV01\"><Components><Component ID=\"cboUDF01\">"
+                "<DEFAULTTEXT>预设值</DEFAULTTEXT></Component></Components></MT_User>";
+    Answers = {{"TL012 = ''", Rows({{"UDF51", "DEF51", ""}})}, {"FROM $$WOQTK WOQTK", Variant()}};
+    Start();
+    ASSERT_TRUE(Single->HeadUDFDefaults);
+    ASSERT_EQ(Single->HeadUDFDefaults->Count(), 1);
+    // The user's settings put the combo on the page in place of the edit.
+    auto* combo = static_cast<TQvDBComboBox*>(Single->FindComponent("cboUDF01"));
+    combo->SetLeft(100);
+    combo->SetVisible(true);
+    Main()->First();
+    EXPECT_EQ(Main()->FieldByName("UDF01")->AsString(), "");
+    ASSERT_TRUE(Single->AddRecord(true));
+    EXPECT_EQ(Main()->FieldByName("UDF01")->AsString(), "预设值");
+    EXPECT_DOUBLE_EQ(Main()->FieldByName("UDF51")->AsFloat(), 12.5);
+    EXPECT_EQ(UDFAsked, (std::vector<AnsiString>{"DEF51"}));
+    Single->CancelEdit(false);
+
+    // A combo the settings leave off the page keeps its field as it is.
+    combo->SetLeft(-1000);
+    ASSERT_TRUE(Single->AddRecord(true));
+    EXPECT_EQ(Main()->FieldByName("UDF01")->AsString(), "");
     Single->CancelEdit(false);
 }
 
@@ -582,6 +635,15 @@ TEST_F(SingleServicesTest, F2OnAUserFieldOpensTheLookupItsSettingsNameWithTheRec
     EXPECT_EQ(VarToStr(conditions.GetElement({0})), "A");
     EXPECT_EQ(VarToStr(conditions.GetElement({1})), "001");
     EXPECT_EQ(Main()->FieldByName("UDF01")->AsString(), "S0002,奥兰电子");
+    Single->CancelEdit(false);
+
+    // The same lookup by mouse, from the edit's pop-up menu.
+    sent = Variant();
+    ASSERT_TRUE(Single->EditRecord());
+    Single->popOpenF2Window->SetPopupComponent(udf01);
+    Single->miOpenF2Window->Click();
+    ASSERT_TRUE(VarIsArray(sent));
+    EXPECT_EQ(VarToStr(sent.GetElement({0})), "BYVMA");
     Single->CancelEdit(false);
 }
 

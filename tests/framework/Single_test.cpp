@@ -14,6 +14,8 @@
 #include "dialogs/QvQBE.h"
 #include "foundation/libUDF.h"
 #include "components/BtChkBox.h"
+#include "components/QvDBComboBox.h"
+#include "components/QvDBEdit.h"
 #include "foundation/LibVCLs.h"
 #include "framework/SingleCF.h"
 #include "framework/SingleLinks.h"
@@ -926,9 +928,12 @@ TEST_F(SingleTest, TheSelectionColumnPicksRowsAndLinkCellsReadAsLinks) {
     Single->gdHead->SetSelectedField(pick);
     Single->gdHeadDblClick(nullptr);
     EXPECT_EQ(Single->gdHead->SelectedList().size(), 1u);
+    // The selection column shows the grid's pick.
+    EXPECT_EQ(pick->DisplayText(), "Y");
     Word space = VK_SPACE;
     Single->gdHeadKeyDown(nullptr, space, TShiftState());
     EXPECT_TRUE(Single->gdHead->SelectedList().empty());
+    EXPECT_EQ(pick->DisplayText(), "N");
     EXPECT_EQ(space, 0);
     // The grid edits on the selection column only, so that its box takes a tick there.
     EXPECT_FALSE(Single->gdHead->ReadOnly());
@@ -1094,6 +1099,119 @@ TEST_F(SingleTest, TheOptionsDialogSetsKeepOnAddAndTheNumberFormats) {
     EXPECT_FALSE(Module()->MoneyFieldAutoZero);
     Main()->Cancel();
     Application->SetModalDriver(previous);
+}
+
+// The browse grid's titles are buttons: a click sorts by the column, the next the other way round,
+// and the title shows which; the selection column's title sorts nothing; key columns' titles take
+// the key colour.
+TEST_F(SingleTest, TitleClicksSortTheBrowseGridAndMarkTheSortedColumn) {
+    Start();
+    Module()->FetchAll(Main());
+    Single->PrintProgram = "FWSING71";
+    Single->UpdateButtonStates();
+    Single->pgHead->SetActivePage(Single->tbsBrowse);
+    TFDBGrid* grid = Single->gdHead;
+    grid->LayoutChanged();
+    auto clickTitle = [grid](const char* field) {
+        const int col = grid->GridColumnOf(field);
+        ASSERT_GE(col, 0) << field;
+        const TRect r = grid->CellRect(col, 0);
+        grid->MouseClickAt(r.Left + 3, r.Top + 3);
+    };
+    auto firstKey = [this] {
+        Main()->First();
+        return Main()->FieldByName("TA001")->AsString();
+    };
+    const struct {
+        const char* First;
+        int Image;
+    } clicks[] = {{"00123", 0}, {"00300", 1}, {"00123", 0}};
+    for (const auto& c : clicks) {
+        clickTitle("TA003");
+        EXPECT_EQ(firstKey(), c.First);
+        EXPECT_EQ(grid->TitleImageOf(grid->GridColumnOf("TA003")), c.Image);
+    }
+    EXPECT_EQ(grid->TitleImageOf(grid->GridColumnOf("TA002")), -1);
+    EXPECT_EQ(grid->TitleImageList(), Single->SortMapList);
+    ASSERT_EQ(Single->SortMapList->Count(), 2);
+    clickTitle("MultiSelected");
+    EXPECT_EQ(Module()->SortField, Main()->FieldByName("TA003"));
+
+    TFont font;
+    TBrush brush;
+    brush.SetColor(clBtnFace);
+    Single->gdHeadCalcTitleAttributes(grid, "TA002", &font, &brush);
+    EXPECT_EQ(brush.Color(), clBtnFace);
+    Single->gdHeadCalcTitleAttributes(grid, "ta001", &font, &brush);
+    EXPECT_EQ(brush.Color(), static_cast<TColor>(KeyFieldColor));
+}
+
+// The commands of the stream reach their work: the calculator and the options under the tools menu,
+// batch print under the batch menu, the lookups by mouse from the edits' pop-up menu; the form's
+// glyphs join the tool bar's images, the calculator's first.
+TEST_F(SingleTest, TheStreamsCommandsReachTheirWork) {
+    Start();
+    EXPECT_EQ(Single->miCacl->Parent(), Single->miTools);
+    EXPECT_EQ(Single->miOptions->Parent(), Single->miTools);
+    EXPECT_EQ(Single->miBBPrint->Parent(), Single->P1);
+    EXPECT_EQ(Single->gdHead->PopupMenuComponent(), Single->pmMultiSelect);
+
+    std::vector<AnsiString> asked;
+    Lookup->On("GetCalcValue", [&](TDispArgs args) {
+        asked.push_back(VarToStr(*args[0].Value));
+        return Variant("7");
+    });
+    auto* amount = new TDBEdit(Single);
+    amount->SetName("edTA003");
+    amount->SetParent(Single->tbsHead1);
+    amount->SetBounds(80, 80, 80, 21);
+    amount->SetDataSource(Module()->dsMain);
+    amount->SetDataField("TA003");
+    ASSERT_TRUE(Single->EditRecord());
+    Single->pgHead->SetActivePage(Single->tbsHead1);
+    amount->SetFocus();
+    Single->miCacl->Click();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(Main()->FieldByName("TA003")->AsFloat(), 7);
+    Single->CancelEdit(false);
+
+    // The batch menu refreshes its commands as it opens.
+    Single->PrintProgram = "FWSING71";
+    Single->miBBPrint->SetEnabled(false);
+    Single->P1->Click();
+    EXPECT_TRUE(Single->miBBPrint->Enabled());
+
+    // Every user-defined edit offers the lookups by mouse.
+    auto* udf = static_cast<TControl*>(Single->FindComponent("edUDF57"));
+    ASSERT_NE(udf, nullptr);
+    EXPECT_EQ(udf->PopupMenuComponent(), Single->popOpenF2Window);
+
+    ASSERT_NE(Single->btnCalc, nullptr);
+    const int calc = Single->btnCalc->ImageIndex();
+    EXPECT_EQ(Single->btnColorQuery->ImageIndex(), calc + 1);
+    EXPECT_EQ(Single->ImageList1->Count(), calc + Single->imgSingle->Count());
+    EXPECT_EQ(Single->imgSingle->Count(), 2);
+}
+
+// The user-defined page holds its twenty-four edits, labelled in their order, and the twelve combo
+// boxes of the first twelve.
+TEST_F(SingleTest, TheUserDefinedPageHoldsItsEditsAndComboBoxes) {
+    Start();
+    const int numbers[] = {1, 2, 3, 4,  5,  6,  51, 52, 53, 54, 55, 56,
+                           7, 8, 9, 10, 11, 12, 57, 58, 59, 60, 61, 62};
+    int label = 0;
+    for (int number : numbers) {
+        auto* edit = dynamic_cast<TQvBtnDBEdit*>(Single->FindComponent(Format("edUDF%.2d", {number})));
+        ASSERT_NE(edit, nullptr) << number;
+        EXPECT_EQ(edit->Parent(), Single->tbsUDF);
+        EXPECT_EQ(edit->Caption(), "自定义项" + IntToStr(++label));
+    }
+    for (int number = 1; number <= 12; ++number) {
+        auto* combo = dynamic_cast<TQvDBComboBox*>(Single->FindComponent(Format("cboUDF%.2d", {number})));
+        ASSERT_NE(combo, nullptr) << number;
+        EXPECT_EQ(combo->Parent(), Single->tbsUDF);
+    }
+    EXPECT_EQ(Single->FindComponent("cboUDF13"), nullptr);
 }
 
 } // namespace

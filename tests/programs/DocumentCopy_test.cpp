@@ -114,6 +114,33 @@ TEST_F(DocumentServices, ACopyTakesTheSourcesValuesAndLinesButNotItsKeysAuditOrS
     EXPECT_EQ(Column("MODI_DATE", "20261108001"), "20261109091500000");
 }
 
+// The user-defined fields that the copy tag links to the source take what the server computes from
+// the source's keys, named in key order: the header's from the document's, each line's from its own.
+TEST_F(DocumentServices, ACopysLinkedUserFieldsComeFromTheSourcesKeys) {
+    Open();
+    Administer("INSERT INTO WOQTK (TK001, TK002, TK003) VALUES ('TCPY', 'copy', 'Y');"
+               "INSERT INTO WOQTJ (TJ001, TJ002, TJ003, TJ004, TJ005) VALUES "
+               "('KVRX58', 'F01', 'KVRTA', '0001', 'TA001'), ('KVRX58', 'F01', 'KVRTA', '0002', 'TA002'),"
+               "('KVRX58', 'F01D', 'KVRTB', '0001', 'TB001'), ('KVRX58', 'F01D', 'KVRTB', '0002', 'TB002');"
+               "INSERT INTO WOQTL (TL001, TL002, TL003, TL005, TL006, TL010, TL011, TL012, TL013) VALUES "
+               "('TCPY', '0001', 'KVRX58', 'F01', 'UDF01', 'Y', 1, 'other.KVRTATA002', "
+               "'SELECT ''from '' || %1'),"
+               "('TCPY', '0002', 'KVRX58', 'F01D', 'UDF02', 'Y', 2, 'other.KVRTBTB002', "
+               "'SELECT ''line of '' || %1');");
+    CopyWith("20261108001", "5102", "T-UDFC");
+    Form->CopyDocument();
+    ASSERT_EQ(Form->EditState, esInsert);
+    EXPECT_EQ(Head("UDF01"), "from 20261108001");
+    ASSERT_FALSE(Body()->IsEmpty());
+    for (Body()->First(); !Body()->Eof(); Body()->Next())
+        EXPECT_EQ(Line("UDF02"), "line of 20261108001");
+    UserKey(Form, "F12");
+    ASSERT_FALSE(Form->LastSaveFailed);
+    EXPECT_EQ(Column("UDF01", "T-UDFC"), "from 20261108001");
+    EXPECT_EQ(Sql("SELECT GROUP_CONCAT(DISTINCT UDF02) FROM KVRTB WHERE TB002 = 'T-UDFC'"),
+              "line of 20261108001");
+}
+
 TEST_F(DocumentServices, ASourceThatIsNotThereCopiesNothingAndKeepsTheBrowseList) {
     Open();
     const AnsiString current = Head("TA002");

@@ -3,6 +3,8 @@
 // fresh demo database, the work centre's own services (code checks, counter, messages), and a user
 // who answers the message dialogs and the lookup windows from queues (OK and nothing picked when a
 // queue is empty) and keeps what they were shown.
+#include <sqlite3.h>
+
 #include <deque>
 #include <functional>
 #include <memory>
@@ -117,6 +119,17 @@ protected:
     AnsiString Head(const char* name) const { return Main()->FieldByName(name)->AsString(); }
     AnsiString Line(const char* name) const { return Body()->FieldByName(name)->AsString(); }
     std::string Sql(const std::string& sql) const { return Db->Value(sql); }
+    // A statement on the demo database as its administrator would run it (settings tables).
+    void Administer(const std::string& sql) const {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(Db->Path().c_str(), &db), SQLITE_OK);
+        char* error = nullptr;
+        const int result = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
+        const std::string text = error ? error : "";
+        sqlite3_free(error);
+        sqlite3_close(db);
+        ASSERT_EQ(result, SQLITE_OK) << text;
+    }
 
     // The messages asked of the host since the last call, each "kind code".
     std::vector<AnsiString> TakeMessages() {

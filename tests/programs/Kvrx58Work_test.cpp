@@ -308,4 +308,28 @@ TEST_F(Kvrx58Work, AHandNumberedTypeLeavesTheNumberToTheUserAndANumberedOneTakes
     EXPECT_EQ(Head("TA002"), "");
 }
 
+// The administrator's user-defined fields without related fields take the server's values in every
+// new document and every new line; the saved rows hold them.
+TEST_F(Kvrx58Work, NewDocumentsAndLinesTakeTheServersUserFieldDefaults) {
+    Open();
+    Administer("INSERT INTO WOQTK (TK001, TK002, TK003) VALUES ('TDEF', 'defaults', 'Y');"
+               "INSERT INTO WOQTL (TL001, TL002, TL003, TL005, TL006, TL010, TL011, TL012, TL013) VALUES "
+               "('TDEF', '0001', 'KVRX58', 'Z01', 'UDF02', 'Y', 1, '', 'SELECT ''CD-2026'''),"
+               "('TDEF', '0002', 'KVRX58', 'Z01D', 'UDF03', 'Y', 2, '', 'SELECT ''BOX''');");
+    // The definitions are read as the form starts.
+    delete Form;
+    Form = nullptr;
+    Open();
+    AddHeader("5102", "T-UDF", "0");
+    EXPECT_EQ(Head("UDF02"), "CD-2026");
+    F2OnColumn("TB004", {0});
+    EXPECT_EQ(Line("UDF03"), "BOX");
+    Body()->Post();
+    ASSERT_EQ(Body()->RecordCount(), 1);
+    UserKey(Form, "F12");
+    ASSERT_FALSE(Form->LastSaveFailed);
+    EXPECT_EQ(Sql("SELECT UDF02 FROM KVRTA WHERE TA002 = 'T-UDF'"), "CD-2026");
+    EXPECT_EQ(Sql("SELECT UDF03 FROM KVRTB WHERE TB002 = 'T-UDF'"), "BOX");
+}
+
 } // namespace

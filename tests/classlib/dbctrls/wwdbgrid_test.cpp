@@ -354,6 +354,11 @@ TEST_F(WwDBGridTest, PickedRowsKeepTheirOrderAndGoWithTheData) {
         return texts;
     };
     Cds->Locate("CODE", Variant("C3"));
+    // A grid without multi-select picks nothing.
+    Grid->SelectRecord();
+    Grid->SelectAll();
+    EXPECT_TRUE(Grid->SelectedList().empty());
+    Grid->SetOptions(Grid->Options() | TwwDBGridOptions{dgMultiSelect});
     Grid->SelectRecord();
     Grid->SelectRecord();
     Cds->First();
@@ -376,4 +381,33 @@ TEST_F(WwDBGridTest, PickedRowsKeepTheirOrderAndGoWithTheData) {
     Grid->SelectAll();
     Cds->Close();
     EXPECT_TRUE(Grid->SelectedList().empty());
+}
+
+// A title click is a button only when the grid's titles are buttons, and names the column's field;
+// the chosen title image is drawn at the title's right.
+TEST_F(WwDBGridTest, TitleButtonsNameTheirColumnAndShowTheChosenImage) {
+    std::vector<AnsiString> clicked;
+    struct TTarget : TObject {
+        std::vector<AnsiString>* Clicked = nullptr;
+        void Click(TObject*, const AnsiString& name) { Clicked->push_back(name); }
+        void Image(TObject*, TField* field, int& index) {
+            index = field && field->FieldName() == "NAME" ? 0 : -1;
+        }
+    } target;
+    target.Clicked = &clicked;
+    Grid->SetOnTitleButtonClick(TwwTitleButtonClickEvent(&target, &TTarget::Click));
+    const TRect name = Grid->CellRect(2, 0);
+    Grid->MouseClickAt(name.Left + 3, name.Top + 3);
+    EXPECT_TRUE(clicked.empty());
+    Grid->SetTitleButtons(true);
+    Grid->MouseClickAt(name.Left + 3, name.Top + 3);
+    const TRect indicator = Grid->CellRect(0, 0);
+    Grid->MouseClickAt(indicator.Left + 2, indicator.Top + 2);
+    EXPECT_EQ(clicked, (std::vector<AnsiString>{"NAME"}));
+    EXPECT_EQ(Cds->FieldByName("CODE")->AsString(), "C1"); // the record stays
+
+    Grid->SetOnCalcTitleImage(TwwCalcTitleImageEvent(&target, &TTarget::Image));
+    EXPECT_EQ(Grid->TitleImageOf(2), 0);
+    EXPECT_EQ(Grid->TitleImageOf(1), -1);
+    EXPECT_EQ(Grid->TitleImageOf(0), -1);
 }
