@@ -3,6 +3,7 @@
 
 #include "classlib/controls/button.h"
 #include "classlib/controls/forms.h"
+#include "classlib/graphics/glyphs.h"
 #include "classlib/rtl/format.h"
 
 namespace {
@@ -51,7 +52,8 @@ TForm* BuildForm() {
     return form;
 }
 
-void BM_PaintForm(benchmark::State& state) {
+void PaintForm(benchmark::State& state, TTextLook look) {
+    SetTextLook(look);
     TForm* form = BuildForm();
     form->Show();
     TBitmap picture;
@@ -61,7 +63,19 @@ void BM_PaintForm(benchmark::State& state) {
     }
     state.SetLabel("200 controls, " + std::to_string(form->Width()) + "x" + std::to_string(form->Height()));
     form->Free();
+    SetTextLook(tlGlyphs);
+}
+
+// Texts in the installed font's glyphs, as the screen draws them.
+void BM_PaintForm(benchmark::State& state) {
+    PaintForm(state, tlGlyphs);
 }
 BENCHMARK(BM_PaintForm)->Unit(benchmark::kMillisecond);
+
+// Every character as the fixed metric's box: what the glyphs cost beside it.
+void BM_PaintFormBoxes(benchmark::State& state) {
+    PaintForm(state, tlBoxes);
+}
+BENCHMARK(BM_PaintFormBoxes)->Unit(benchmark::kMillisecond);
 
 } // namespace

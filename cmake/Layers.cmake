@@ -116,8 +116,8 @@ kvr_layer(framework FOLDERS framework dialogs STANDS_ON components foundation)
 kvr_layer(programs FOLDERS programs STANDS_ON framework)
 # The programs of apps/: the class library and the stand-ins.
 kvr_layer(apps FOLDERS apps STANDS_ON standins)
-# The host itself: its work centre, the pager and the attachment dialog it keeps in process and the
-# controller's one shared declaration, through which it drives a module; not the application server's
-# units (it reaches the server by name, as the module does).
+# The host itself: its work centre, the pager, the attachment dialog and the spreadsheet program it keeps
+# in process and the controller's one shared declaration, through which it drives a module; not the
+# application server's units (it reaches the server by name, as the module does).
 kvr_layer(host FOLDERS apps/kvrhost STANDS_ON workcenter ALLOWS framework/DLLBaseCtrller.h standins/outside/pager
-          standins/outside/attach)
+          standins/outside/attach standins/outside/excel)

@@ -189,7 +189,7 @@ void TSelectPanel::ShowParts() {
 }
 
 void TSelectPanel::Layout() {
-    if (!FSwitch) return;
+    if (!FClearButton) return; // still being made
     TRect area = ClientRect();
     int top = 16;
     if (FStyle == sp_UserChoice) {

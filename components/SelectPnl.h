@@ -227,6 +227,7 @@ private:
     bool FSortDescending = false;
     bool FReordering = false;
 
+    // Made in the constructor in this order; a resize while they are made finds the later ones nil.
     TOruCheckBox* FSwitch = nullptr;
     TPanel* FRangePanel = nullptr;
     TLabel* FBeginLabel = nullptr;

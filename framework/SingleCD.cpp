@@ -484,7 +484,13 @@ AnsiString TdmSingle::ExportFolder() const {
 }
 
 AnsiString TdmSingle::ExportFileName() const {
-    return ExportFolder() + "\\" + ProgramID() + "_" + FormatDateTime("yyyymmddhhnnss", Now()) + ".xls";
+    const AnsiString stem =
+        ExportFolder() + "\\" + ProgramID() + "_" + FormatDateTime("yyyymmddhhnnss", Now());
+    // Two exports within one second: the second must not replace the first one's file.
+    AnsiString name = stem + ".xls";
+    for (int n = 2; FileExists(name); ++n)
+        name = stem + "_" + IntToStr(n) + ".xls";
+    return name;
 }
 
 bool TdmSingle::EnsureExportFolder(const AnsiString& folder, const AnsiString& failureText) {

@@ -126,7 +126,7 @@ public:
     // first assignment that fails is said (E 000032), the others of the call are not.
     void FillUDFDefaults(TDataSet* dataSet, TUDFFields* udfFields);
 
-    // The export file of now: folder and full name (system paths).
+    // The export file of now: folder and full name (system paths), a name no file has yet.
     AnsiString ExportFolder() const;
     AnsiString ExportFileName() const;
 

@@ -4,8 +4,11 @@ set -euo pipefail
 
 # The tests read exported spreadsheets back with Debian's readers: xlrd (values of both formats, styles of
 # the binary one) and openpyxl (styles of the XML one, which xlrd does not read).
+# The headless screen draws its texts through FreeType with a CJK font that fontconfig finds; the pixel
+# tests expect that font's glyphs.
 packages=(cmake ninja-build g++ pkg-config libicu-dev libxml2-dev libsqlite3-dev libxlsxwriter-dev
-          libgtest-dev libgmock-dev libbenchmark-dev libpng-dev clang-format python3-xlrd python3-openpyxl)
+          libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libfreetype-dev libfontconfig-dev
+          fonts-wqy-microhei clang-format python3-xlrd python3-openpyxl)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 namespace {
@@ -94,4 +95,16 @@ bool CheckScriptFile(const std::string& path, std::string& reason) {
     if (!S_ISREG(info.st_mode)) return Fail(reason, "not a regular file");
     if (::access(path.c_str(), R_OK) != 0) return Fail(reason, std::strerror(errno));
     return true;
+}
+
+std::string ProgramOfModule(const std::string& path) {
+    const std::string name = std::filesystem::path(path).filename().string();
+    std::size_t end = name.find('.');
+    if (end == std::string::npos) return std::string();
+    while (end > 0 && !(name[end - 1] >= '0' && name[end - 1] <= '9'))
+        --end;
+    std::string program = name.substr(0, end);
+    for (char& c : program)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return program;
 }

@@ -10,3 +10,6 @@
 bool CheckModuleFile(const std::string& path, std::string& reason);
 // False with the reason when the script is not a regular file that can be read.
 bool CheckScriptFile(const std::string& path, std::string& reason);
+// The program a module file is, as the module names itself: its name up to the last digit before the
+// first dot, in capitals (KVRX58C.so is KVRX58); empty for a name without a dot.
+std::string ProgramOfModule(const std::string& path);

@@ -19,7 +19,9 @@
 #include "classlib/objects/rtti.h"
 #include "classlib/rtl/shellapi.h"
 #include "framework/DLLBaseCtrller.h"
+#include "apps/kvrhost/ModuleFile.h"
 #include "standins/outside/attach/attachc.h"
+#include "standins/outside/excel/excelapp.h"
 #include "standins/outside/pager/qvnpager.h"
 #include "standins/workcenter/mainmenu.h"
 #include "standins/workcenter/wcdialogs.h"
@@ -797,6 +799,9 @@ void THostSession::InstallObservers() {
     };
     observer.HelpCalled = [this](const Variant& topic) { Print("help " + ValueText(topic)); };
     SetWorkCenterObserver(observer);
+    // What the module leaves open in the spreadsheet program is kept where its own exports go.
+    SetExcelKeeping("", FromScript(FOptions.User), ProgramOfModule(FOptions.Module));
+    SetExcelFileListener([this](const AnsiString& file) { Print("excel " + ToTerminal(file)); });
     SetShellExecuteHandler([this](const TShellExecuteInfo& info) {
         if (SameText(info.Verb, "properties"))
             Print("properties " + ToTerminal(info.File));
@@ -820,6 +825,7 @@ void THostSession::RemoveObservers() {
     SetShellExecuteHandler(nullptr);
     SetPagerListener(nullptr);
     SetAttachmentListener(nullptr);
+    SetExcelFileListener(nullptr);
     FMainMenu.reset();
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "classlib/graphics/bitmap.h"
+#include "classlib/graphics/glyphs.h"
 #include "classlib/graphics/textmetric.h"
 
 namespace {
@@ -580,9 +581,37 @@ void TCanvas::DrawCharCell(const TDeviceArea& area, int x, int y, const char* by
     const unsigned code = length >= 2 ? (static_cast<Byte>(bytes[0]) << 8) | static_cast<Byte>(bytes[1])
                                       : static_cast<Byte>(bytes[0]);
     const TFontStyles style = FFont->Style();
-    if (glyph && (length >= 2 || code > 0x20)) {
-        // The glyph: an outlined box one pixel short of the cell on the right, top and bottom, with a
-        // sparse pattern inside taken from the character code.
+    const TGlyphCell* fontGlyph = glyph && (length >= 2 || code > 0x20) && TextLook() == tlGlyphs
+                                      ? CellGlyph(FontCodePage(FFont.get()), bytes, length, w, h,
+                                                  style.Contains(fsBold), style.Contains(fsItalic))
+                                      : nullptr;
+    if (fontGlyph) {
+        // The font's glyph, blended onto what is under it by its coverage.
+        TRect visible;
+        if (IntersectRect(visible, {x, y, x + w, y + h}, area.Clip)) {
+            const Cardinal r = color & 0xFF, g = (color >> 8) & 0xFF, b = (color >> 16) & 0xFF;
+            for (int py = visible.Top; py < visible.Bottom; ++py) {
+                const Byte* coverage =
+                    &fontGlyph->Coverage[static_cast<std::size_t>(py - y) * static_cast<std::size_t>(w)];
+                for (int px = visible.Left; px < visible.Right; ++px) {
+                    const Cardinal a = coverage[px - x];
+                    if (a == 0) continue;
+                    Cardinal& d = area.At(px, py);
+                    if (a == 255) {
+                        d = color;
+                        continue;
+                    }
+                    const auto mix = [a](Cardinal front, Cardinal back) {
+                        return (front * a + back * (255 - a) + 127) / 255;
+                    };
+                    d = mix(r, d & 0xFF) | (mix(g, (d >> 8) & 0xFF) << 8) | (mix(b, (d >> 16) & 0xFF) << 16);
+                }
+            }
+        }
+    } else if (glyph && (length >= 2 || code > 0x20)) {
+        // A box, for a character the font lacks or when boxes are asked for: an outlined box one pixel short
+        // of the cell on the right, top and bottom, with a sparse pattern inside taken from the character
+        // code.
         if (w >= 3 && h >= 4) {
             const int right = w - 2, top = 1, bottom = h - 2;
             for (int px = 0; px <= right; ++px) {

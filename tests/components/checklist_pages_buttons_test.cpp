@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "classlib/controls/dialogs.h"
+#include "classlib/graphics/glyphs.h"
 #include "classlib/graphics/textmetric.h"
 #include "components/ChkList.h"
 #include "components/ExtPage.h"
@@ -43,13 +44,16 @@ namespace {
 
 class ComponentsTest : public ::testing::Test {
 protected:
+    // The layouts are told by where ink starts and ends: the metric's boxes fill their cells.
     ComponentsTest() {
+        SetTextLook(tlBoxes);
         Form = new TLookupForm(Application);
         Form->SetBounds(0, 0, 400, 300);
     }
     ~ComponentsTest() override {
         Application->SetModalDriver(nullptr);
         Form->Free();
+        SetTextLook(tlGlyphs);
     }
     template <class T> T* Add(int left, int top) {
         auto* control = new T(Form);

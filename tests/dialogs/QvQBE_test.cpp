@@ -2,6 +2,7 @@
 // advanced page, running the dialog, and saved schemes kept by a server double.
 #include "dialogs/QvQBE.h"
 
+#include "classlib/graphics/glyphs.h"
 #include "dialogs/DocuConditionCF.h"
 #include "dialogs/QBESortList.h"
 #include "framework/SingleCF.h"
@@ -518,7 +519,12 @@ TEST_F(QBEForm, FieldListsDrawTwoColumnsAndDropWideEnoughForThem) {
     EXPECT_EQ(Dialog->cboField->DropDownWidth(), std::max(Dialog->cboField->Width(), widest + 60));
     EXPECT_GE(Dialog->CbOperator->DropDownWidth(), Dialog->CbOperator->Width());
 
-    // The field names of two items stand in one column, whatever their labels.
+    // The field names of two items stand in one column, whatever their labels: found by solid ink, so
+    // with the characters drawn as boxes.
+    struct TBoxText {
+        TBoxText() { SetTextLook(tlBoxes); }
+        ~TBoxText() { SetTextLook(tlGlyphs); }
+    } boxText;
     auto nameColumn = [&](int index) {
         Dialog->cboField->SetItemIndex(index);
         TBitmap bitmap;

@@ -288,10 +288,12 @@ TEST_F(SingleTest, XLSFileHoldsTheVisibleFieldsAndItsNameFollowsTheClock) {
     SetNowForTesting(EncodeDate(2024, 2, 3) + EncodeTime(9, 5, 7, 0));
     ASSERT_FALSE(DirectoryExists("C:\\Veltrane\\c_data\\DEMO"));
     User.Answers = {"Yes"};
-    EXPECT_TRUE(Module()->ExportToXLSFile(Main(), Single));
     const AnsiString path = ExportPath("20240203090507");
     EXPECT_EQ(Module()->ExportFileName(), path);
+    EXPECT_TRUE(Module()->ExportToXLSFile(Main(), Single));
     ASSERT_TRUE(FileExists(path));
+    // Another export within the same second would not replace this one's file.
+    EXPECT_EQ(Module()->ExportFileName(), ExportPath("20240203090507_2"));
     EXPECT_EQ(Shell, std::vector<AnsiString>{"OPEN " + path});
     // Every record, though the first packet held two of them; the cursor is back where it was.
     EXPECT_EQ(Main()->RecNo(), 1);

@@ -13,24 +13,174 @@
 // format is text ("@"). Anything else fails as the real server fails: an unknown member, a value a
 // property cannot take, a cell outside the sheet; after Quit every object of the server is
 // disconnected and every call on it fails.
+//
+// What a program leaves to the user (a workbook made visible, or still open at Quit or at the end) is
+// kept as a file (excelapp.h).
+#include "standins/outside/excel/excelapp.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
 #include <memory>
+#include <mutex>
+#include <unordered_map>
 #include <vector>
 
 #include "classlib/automation/autoobj.h"
 #include "classlib/automation/comserv.h"
+#include "classlib/rtl/datetime.h"
+#include "classlib/rtl/files.h"
+#include "classlib/rtl/format.h"
+#include "classlib/rtl/registry.h"
 #include "classlib/rtl/strutils.h"
 #include "standins/outside/excel/excelbook.h"
 
 namespace {
 
+// Where kept workbooks go and who hears of written files. Never freed: workbooks are still kept while
+// the process's static objects go away.
+struct TKeeping {
+    std::mutex Lock;
+    AnsiString Folder, User, Program;
+    std::function<void(const AnsiString&)> Listener;
+};
+TKeeping& Keeping() {
+    static TKeeping& keeping = *new TKeeping;
+    return keeping;
+}
+
+void TellWritten(const AnsiString& file) {
+    std::function<void(const AnsiString&)> listener;
+    {
+        std::lock_guard<std::mutex> lock(Keeping().Lock);
+        listener = Keeping().Listener;
+    }
+    if (listener) listener(file);
+}
+
+// The platform's client folder, as the module's exports find it.
+AnsiString ClientFolder() {
+    TRegistry registry;
+    registry.SetRootKey(HKEY_LOCAL_MACHINE);
+    if (!registry.OpenKeyReadOnly("Software\\QVN\\Veltrane")) return AnsiString();
+    return registry.ReadString("ClientPath");
+}
+
+AnsiString KeepingFolder(AnsiString& program) {
+    AnsiString folder, user;
+    {
+        std::lock_guard<std::mutex> lock(Keeping().Lock);
+        folder = Keeping().Folder;
+        user = Keeping().User;
+        program = Keeping().Program.empty() ? AnsiString("Book") : Keeping().Program;
+    }
+    if (!folder.empty()) {
+        folder = NativePath(folder);
+    } else if (const AnsiString client = ClientFolder(); !client.empty()) {
+        folder = NativePath(client) + "/c_data";
+    } else {
+        std::error_code failure;
+        const std::filesystem::path temp = std::filesystem::temp_directory_path(failure);
+        folder = (failure ? AnsiString("/tmp") : AnsiString(temp.string())) + "/c_data";
+    }
+    return user.empty() ? folder : folder + "/" + user;
+}
+
+struct TExcelState;
+void KeepBooks(TExcelState& state);
+
 struct TExcelState {
+    TExcelState();
+    ~TExcelState();
+    TExcelState(const TExcelState&) = delete;
+    TExcelState& operator=(const TExcelState&) = delete;
+
     bool Quit = false;
     bool Visible = false;
     int SheetsInNewWorkbook = 3;
     std::vector<std::shared_ptr<TExcelBook>> Books;
     std::shared_ptr<TExcelBook> ActiveBook;
+    std::unordered_map<const TExcelBook*, AnsiString> KeptFiles; // where each book was kept before
 };
 using TState = std::shared_ptr<TExcelState>;
+
+// The applications alive, kept once more when the process ends.
+struct TLiveStates {
+    std::mutex Lock;
+    std::vector<TExcelState*> States;
+};
+TLiveStates& LiveStates() {
+    static TLiveStates& states = *new TLiveStates;
+    return states;
+}
+
+TExcelState::TExcelState() {
+    std::lock_guard<std::mutex> lock(LiveStates().Lock);
+    LiveStates().States.push_back(this);
+}
+
+// Nothing can be refused any more: a workbook that cannot be kept is reported on the error output.
+void KeepBooksAtTheEnd(TExcelState& state) {
+    try {
+        KeepBooks(state);
+    } catch (const Exception& e) {
+        std::cerr << "Excel.Application: a workbook could not be kept: " << e.Message() << std::endl;
+    }
+}
+
+TExcelState::~TExcelState() {
+    {
+        std::lock_guard<std::mutex> lock(LiveStates().Lock);
+        auto& states = LiveStates().States;
+        states.erase(std::remove(states.begin(), states.end(), this), states.end());
+    }
+    KeepBooksAtTheEnd(*this);
+}
+
+struct TKeepAtExit {
+    ~TKeepAtExit() {
+        std::vector<TExcelState*> states;
+        {
+            std::lock_guard<std::mutex> lock(LiveStates().Lock);
+            states = LiveStates().States;
+        }
+        for (TExcelState* state : states)
+            KeepBooksAtTheEnd(*state);
+    }
+} gKeepAtExit;
+
+// Writes every open workbook changed since it was made, saved or kept; raises EExcelError when one
+// cannot be written (the rest are still tried, and none is closed).
+void KeepBooks(TExcelState& state) {
+    AnsiString failure;
+    for (const auto& book : state.Books) {
+        if (!book->Changed()) continue;
+        AnsiString& file = state.KeptFiles[book.get()];
+        try {
+            if (file.empty()) {
+                AnsiString program;
+                const AnsiString folder = KeepingFolder(program);
+                std::error_code error;
+                std::filesystem::create_directories(folder.c_str(), error);
+                if (!std::filesystem::is_directory(folder.c_str()))
+                    throw EExcelError("Cannot make the folder '" + folder + "'");
+                const AnsiString stem =
+                    folder + "/" + program + "_" + FormatDateTime("yyyymmddhhnnss", Now());
+                AnsiString name = stem + ".xlsx";
+                for (int n = 2; std::filesystem::exists(name.c_str(), error); ++n)
+                    name = stem + "_" + IntToStr(n) + ".xlsx";
+                book->SaveAs(name);
+                file = name;
+            } else {
+                book->SaveAs(file);
+            }
+            TellWritten(file);
+        } catch (const Exception& e) {
+            if (failure.empty()) failure = e.Message();
+        }
+    }
+    if (!failure.empty()) throw EExcelError("The workbook could not be kept: " + failure);
+}
 
 class TExcelObject : public TAutoObject {
 public:
@@ -222,7 +372,9 @@ public:
     // The file name, then the optional arguments of the real call (format, passwords, ...), not used.
     void SaveAs(TDispArgs args) {
         if (args.empty()) throw EOleError("Invalid number of parameters for 'SaveAs'");
-        FBook->SaveAs(args[0].Value->AsString());
+        const AnsiString file = args[0].Value->AsString();
+        FBook->SaveAs(file);
+        TellWritten(NativePath(file));
     }
 
 protected:
@@ -267,7 +419,11 @@ public:
     TExcelApplication() : TExcelObject(std::make_shared<TExcelState>()) {}
 
     bool Visible() const { return FState->Visible; }
-    void SetVisible(bool value) { FState->Visible = value; }
+    // What the user would now look at is kept.
+    void SetVisible(bool value) {
+        FState->Visible = value;
+        if (value) KeepBooks(*FState);
+    }
     int SheetsInNewWorkbook() const { return FState->SheetsInNewWorkbook; }
     void SetSheetsInNewWorkbook(int value) {
         if (value < 1 || value > 255) CannotSet("SheetsInNewWorkbook", "Application");
@@ -283,8 +439,10 @@ public:
         if (!FState->ActiveBook) return Variant(static_cast<IDispatch*>(nullptr));
         return Variant(new TExcelWorksheet(FState, FState->ActiveBook, FState->ActiveBook->Sheet(0)));
     }
-    // Closes every workbook without saving and ends the server.
+    // Closes every workbook and ends the server; the workbooks are kept first, and stay open when one
+    // cannot be.
     void Quit() {
+        KeepBooks(*FState);
         FState->Books.clear();
         FState->ActiveBook.reset();
         FState->Quit = true;
@@ -308,3 +466,15 @@ protected:
 TAutoObjectFactory gExcelFactory("Excel.Application", [] { return Variant(new TExcelApplication); });
 
 } // namespace
+
+void SetExcelKeeping(const AnsiString& folder, const AnsiString& user, const AnsiString& program) {
+    std::lock_guard<std::mutex> lock(Keeping().Lock);
+    Keeping().Folder = folder;
+    Keeping().User = user;
+    Keeping().Program = program;
+}
+
+void SetExcelFileListener(std::function<void(const AnsiString& file)> listener) {
+    std::lock_guard<std::mutex> lock(Keeping().Lock);
+    Keeping().Listener = std::move(listener);
+}

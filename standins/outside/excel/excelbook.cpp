@@ -162,6 +162,7 @@ Variant TExcelSheet::Value(int row, int column) const {
 void TExcelSheet::SetValue(int row, int column, const Variant& value) {
     TCell& cell = CellAt(row, column);
     cell.Value = CellValue(value, FBook.FStyles[cell.Style].NumberFormat);
+    FBook.FChanged = true;
 }
 
 const TExcelStyle& TExcelSheet::Style(int row, int column) const {
@@ -171,6 +172,7 @@ const TExcelStyle& TExcelSheet::Style(int row, int column) const {
 
 void TExcelSheet::SetStyle(int row, int column, const TExcelStyle& style) {
     CellAt(row, column).Style = FBook.StyleIndex(style);
+    FBook.FChanged = true;
 }
 
 // ---- books ----
@@ -208,6 +210,7 @@ void TExcelBook::RenameSheet(TExcelSheet& sheet, const AnsiString& name) {
         if (other.get() != &sheet && SameText(other->FName, name))
             throw EExcelError("That name is already taken: '" + name + "'");
     sheet.FName = name;
+    FChanged = true;
 }
 
 namespace {
@@ -242,7 +245,7 @@ lxw_format* MakeFormat(lxw_workbook* book, const TExcelStyle& style) {
 
 } // namespace
 
-void TExcelBook::SaveAs(const AnsiString& fileName) const {
+void TExcelBook::SaveAs(const AnsiString& fileName) {
     const AnsiString target = NativePath(fileName);
     if (target.empty()) throw EExcelError("The file name is empty");
     const std::size_t slash = target.rfind('/');
@@ -299,4 +302,5 @@ void TExcelBook::SaveAs(const AnsiString& fileName) const {
         std::remove(partial.c_str());
         throw EExcelError("Cannot access the file '" + fileName + "'");
     }
+    FChanged = false;
 }

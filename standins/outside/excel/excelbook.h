@@ -95,7 +95,10 @@ public:
 
     // Writes the workbook (a system path) in the ".xlsx" format whatever the name's extension; the
     // file is replaced only once the new one is complete. Raises EExcelError when it cannot be.
-    void SaveAs(const AnsiString& fileName) const;
+    // A workbook saved is unchanged until a value, a style or a sheet name is written again.
+    void SaveAs(const AnsiString& fileName);
+    // True when something was written to the workbook since it was made or last saved.
+    bool Changed() const { return FChanged; }
 
 private:
     friend class TExcelSheet;
@@ -107,6 +110,7 @@ private:
         std::size_t operator()(const TExcelStyle& style) const;
     };
     std::unordered_map<TExcelStyle, std::uint32_t, TStyleHash> FStyleIndex;
+    bool FChanged = false;
 };
 
 // A text as the spreadsheet reads a typed entry: a number when it is one (blanks around, a sign,

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "classlib/controls/clipbrd.h"
+#include "classlib/graphics/glyphs.h"
 #include "classlib/rtl/format.h"
 #include "core_fixtures.h"
 
@@ -213,6 +214,11 @@ TEST_F(CoreTest, DumpListsEveryControlIndentedByParent) {
 }
 
 TEST_F(CoreTest, PictureOfAFormIsPaintedAndWrittenAsPng) {
+    // The caption is found by its solid text colour: boxes, not anti-aliased glyphs.
+    struct TBoxText {
+        TBoxText() { SetTextLook(tlBoxes); }
+        ~TBoxText() { SetTextLook(tlGlyphs); }
+    } boxText;
     TfrmTest* form = new TfrmTest(Application);
     form->edName->SetText("张三");
     form->Show();

@@ -4,6 +4,7 @@
 
 #include "classlib/graphics/bitmap.h"
 #include "classlib/graphics/canvas.h"
+#include "classlib/graphics/glyphs.h"
 #include "classlib/graphics/textmetric.h"
 #include "classlib/rtl/codepages.h"
 #include "pixels.h"
@@ -24,16 +25,21 @@ TRect InkBounds(const TBitmap& bitmap, TColor color) {
     return IsRectEmpty(ink) ? TRect{} : ink;
 }
 
-// An 8-pixel font: single-byte cells 4 x 8, double-byte cells 8 x 8.
+// An 8-pixel font: single-byte cells 4 x 8, double-byte cells 8 x 8, drawn as the metric's boxes, whose
+// ink tells the layout exactly.
 class TextTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        SetTextLook(tlBoxes);
         SetACP(936);
         WhiteBitmap(FBitmap, 40, 24);
         Canvas()->Font()->SetHeight(-8);
         Canvas()->Font()->SetColor(clBlack);
     }
-    void TearDown() override { SetACP(936); }
+    void TearDown() override {
+        SetACP(936);
+        SetTextLook(tlGlyphs);
+    }
     TCanvas* Canvas() { return FBitmap.Canvas(); }
     TBitmap FBitmap;
 };

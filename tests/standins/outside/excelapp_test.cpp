@@ -1,14 +1,21 @@
+#include <algorithm>
+#include <fstream>
+
 #include "SpreadsheetTest.h"
 #include "classlib/automation/comobj.h"
 #include "classlib/automation/comserv.h"
+#include "standins/outside/excel/excelapp.h"
 
 namespace {
 
 // The server as the module reaches it: by name, through the class registry file of the data folder.
+// What it keeps goes to the user "kept"'s folder in the test's folder, and the files it writes are listed.
 class ExcelServerTest : public SpreadsheetTest {
 protected:
     void SetUp() override {
         SpreadsheetTest::SetUp();
+        SetExcelKeeping(FFolder.string(), "kept", "KVRX58");
+        SetExcelFileListener([this](const AnsiString& file) { written.push_back(file); });
         SetClassRegistryFileName(std::string(KVR_BINARY_DIR) + "/data/classes.ini");
         app = CreateOleObject("Excel.Application");
         VarSet(app, "SheetsInNewWorkbook", 1);
@@ -16,9 +23,24 @@ protected:
         sheet = VarGet(book, "ActiveSheet");
     }
     void TearDown() override {
+        app.Clear();
+        book.Clear();
+        sheet.Clear();
         SetClassRegistryFileName("");
+        SetExcelFileListener(nullptr);
+        SetExcelKeeping("", "", "");
         SpreadsheetTest::TearDown();
     }
+    // The files in the keeping folder, by name.
+    std::vector<std::string> Kept() const {
+        std::vector<std::string> names;
+        std::error_code missing;
+        for (const auto& entry : std::filesystem::directory_iterator(FFolder / "kept", missing))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    std::vector<std::string> written;
     Variant Cell(int row, int column) const { return VarGet(sheet, "Cells", {row, column}); }
     Variant FontOf(int row, int column) const { return VarGet(Cell(row, column), "Font"); }
 
@@ -172,6 +194,106 @@ TEST_F(ExcelServerTest, AfterQuitEveryObjectIsDisconnected) {
     const Variant again = CreateOleObject("Excel.Application");
     EXPECT_EQ(VarGet(VarGet(again, "Workbooks"), "Count").AsInteger(), 0);
     EXPECT_TRUE(VarIsEmpty(VarGet(again, "ActiveSheet")));
+}
+
+// ---- workbooks left to the user ----
+
+TEST_F(ExcelServerTest, AWorkbookLeftToTheUserIsKeptOnceInTheKeepingFolder) {
+    // What the program does after writing "开证行" into A1 of its workbook.
+    enum TEnd { Shown, Quit, Released, SavedThenShownAndQuit, ShownWrittenAgainThenQuit, NothingWritten };
+    const struct {
+        const char* Name;
+        TEnd End;
+        std::size_t KeptFiles;
+        const char* Value; // what A1 of the kept file holds
+    } cases[] = {
+        {"made visible", Shown, 1, u8"开证行"},
+        {"quit", Quit, 1, u8"开证行"},
+        {"every reference released", Released, 1, u8"开证行"},
+        {"saved by the program", SavedThenShownAndQuit, 0, nullptr},
+        {"changed after being kept", ShownWrittenAgainThenQuit, 1, u8"受益人"},
+        {"an empty workbook", NothingWritten, 0, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::filesystem::remove_all(FFolder / "kept");
+        std::filesystem::remove(Path("mine.xls"));
+        written.clear();
+        app = CreateOleObject("Excel.Application");
+        book = VarCall(VarGet(app, "Workbooks"), "Add");
+        sheet = VarGet(book, "ActiveSheet");
+        if (c.End != NothingWritten) VarSet(Cell(1, 1), "Value", "开证行");
+        switch (c.End) {
+        case Shown:
+            VarSet(app, "Visible", true);
+            break;
+        case Quit:
+            VarCall(app, "Quit");
+            break;
+        case Released:
+            break;
+        case SavedThenShownAndQuit:
+            VarCall(book, "SaveAs", {Path("mine.xls")});
+            VarSet(app, "Visible", true);
+            VarCall(app, "Quit");
+            break;
+        case ShownWrittenAgainThenQuit:
+            VarSet(app, "Visible", true);
+            VarSet(Cell(1, 1), "Value", "受益人");
+            VarCall(app, "Quit");
+            break;
+        case NothingWritten:
+            VarSet(app, "Visible", true);
+            VarCall(app, "Quit");
+            break;
+        }
+        app.Clear();
+        book.Clear();
+        sheet.Clear();
+        const std::vector<std::string> kept = Kept();
+        ASSERT_EQ(kept.size(), c.KeptFiles);
+        if (c.End == SavedThenShownAndQuit) {
+            EXPECT_EQ(written, std::vector<AnsiString>{Path("mine.xls")});
+            EXPECT_TRUE(std::filesystem::exists(Path("mine.xls")));
+        }
+        if (kept.empty()) continue;
+        // Named by the program and the time, as the file exports are.
+        EXPECT_TRUE(kept[0].size() == 26 && kept[0].compare(0, 7, "KVRX58_") == 0 &&
+                    kept[0].compare(21, 5, ".xlsx") == 0)
+            << kept[0];
+        const std::string file = (FFolder / "kept" / kept[0]).string();
+        EXPECT_EQ(written.back(), file);
+        const TReadBook read = ReadBack(file);
+        ASSERT_TRUE(read.Error.empty()) << read.Error;
+        EXPECT_EQ(read.Format, "xlsx");
+        EXPECT_EQ(read.At(0, 0, 0).Value, c.Value);
+    }
+}
+
+TEST_F(ExcelServerTest, TwoWorkbooksKeptInOneSecondGetTwoFiles) {
+    VarSet(Cell(1, 1), "Value", 1);
+    const Variant second = VarCall(VarGet(app, "Workbooks"), "Add");
+    VarSet(VarGet(VarGet(second, "ActiveSheet"), "Cells", {1, 1}), "Value", 2);
+    VarCall(app, "Quit");
+    const std::vector<std::string> kept = Kept();
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[1].substr(0, kept[0].size() - 5) + ".xlsx", kept[0]); // NAME.xlsx and NAME_2.xlsx
+    EXPECT_EQ(ReadBack((FFolder / "kept" / kept[0]).string()).At(0, 0, 0).Value, "1.0");
+    EXPECT_EQ(ReadBack((FFolder / "kept" / kept[1]).string()).At(0, 0, 0).Value, "2.0");
+}
+
+TEST_F(ExcelServerTest, AWorkbookThatCannotBeKeptStaysOpenAndTheProgramHearsWhy) {
+    // A file where the keeping folder should be.
+    std::ofstream(Path("kept")) << "not a folder";
+    VarSet(Cell(1, 1), "Value", "开证行");
+    EXPECT_THROW(VarSet(app, "Visible", true), EOleException);
+    EXPECT_THROW(VarCall(app, "Quit"), EOleException);
+    // Still open: the program can save it elsewhere, and then quit.
+    EXPECT_EQ(VarToStr(VarGet(Cell(1, 1), "Value")), "开证行");
+    VarCall(book, "SaveAs", {Path("elsewhere.xlsx")});
+    VarCall(app, "Quit");
+    EXPECT_EQ(ReadBack(Path("elsewhere.xlsx")).At(0, 0, 0).Value, u8"开证行");
+    EXPECT_TRUE(written.size() == 1 && written[0] == Path("elsewhere.xlsx"));
 }
 
 } // namespace
