@@ -6,11 +6,16 @@
 #include "classlib/objects/rtti.h"
 #include "classlib/rtl/format.h"
 #include "classlib/rtl/strutils.h"
+#include "classlib/automation/comobj.h"
+#include "classlib/rtl/shellapi.h"
+#include "components/QvDBEdit.h"
+#include "dialogs/QvQBE.h"
 #include "dialogs/QvSearch.h"
 #include "foundation/AlertLog.h"
 #include "foundation/LibVCLs.h"
 #include "foundation/LibXml.h"
 #include "foundation/libstrs.h"
+#include "framework/AppServer.h"
 #include "framework/FieldLists.h"
 #include "framework/KnlBase.h"
 
@@ -334,6 +339,51 @@ void TfrmBase::ConfigureProgram() {
     PreviewMode = false;
 }
 
+void TfrmBase::AfterFormShow() {
+    TfrmRadical::AfterFormShow();
+    if (OpenMode != OPEN_MODE_HOST_12) ApplyUserSettings();
+    LoadGridLayouts();
+    ColorGridColumns();
+}
+
+// ---- the user-settings document ----
+
+TMT_Doc* TfrmBase::GetFormatDoc() {
+    if (FormatDoc) return FormatDoc.get();
+    AnsiString xml;
+    try {
+        if (TdmBase* module = BaseModule(); module && Broker)
+            xml = TAppServer(module->AppServer).GetFormat(Broker->CompanyID, Broker->ProgramID);
+    } catch (const Exception& e) {
+        WriteAlertLog(Broker ? Broker->ProgramID : AnsiString("BaseCF"), "BaseCF-Format:" + e.Message(), 'D');
+    }
+    if (!Trim(xml).empty()) {
+        try {
+            FormatDoc.reset(TMT_Doc::CreateFromXml(xml));
+        } catch (const Exception& e) {
+            // A text that is no document changes nothing: the empty one takes its place.
+            WriteAlertLog(Broker ? Broker->ProgramID : AnsiString("BaseCF"), "BaseCF-Format:" + e.Message(),
+                          'D');
+        }
+    }
+    if (!FormatDoc) FormatDoc = std::make_unique<TMT_Doc>();
+    FormatDoc->SetCodeConverter(QvConverter);
+    return FormatDoc.get();
+}
+
+void TfrmBase::ApplyUserSettings() {
+    TfrmRadical::ApplyUserSettings();
+    TMT_Doc* doc = GetFormatDoc();
+    doc->ApplyToForm(this);
+    AnsiString required;
+    doc->GetNodeIDs("Components/*[Required='-1']", required);
+    if (!Trim(required).empty()) MergeRequiredFields(RequiredFields + ";cdsMain:" + required);
+}
+
+void TfrmBase::ApplyGridFormat(TwwDBGrid* grid) {
+    if (grid) GetFormatDoc()->ApplyToGrid(grid, grid->Name());
+}
+
 void TfrmBase::ConnectDataModule() {
     if (!DataModule) return;
     TfrmRadical::ConnectDataModule();
@@ -483,7 +533,9 @@ bool BrowsedDataControl(TWinControl* control) {
 } // namespace
 
 void TfrmBase::RefuseFunctionKeyWhileBrowsing(Word& key, TWinControl* control) {
-    if (!DataModule || EditState != esBrowse || !BrowsedDataControl(control)) return;
+    const bool readOnly =
+        control && HasPropByName(control, "ReadOnly") && GetOrdPropByName(control, "ReadOnly") != 0;
+    if (!readOnly && (!DataModule || EditState != esBrowse || !BrowsedDataControl(control))) return;
     key = 0;
     Abort();
 }
@@ -890,10 +942,54 @@ bool TfrmBase::KeepFailedEdit() {
 }
 
 bool TfrmBase::ViewDocument() {
-    return DataModule != nullptr;
+    if (!DataModule) return false;
+    const AnsiString first = Trim(GetToken(LinkedDocFields, ";", 1));
+    const std::size_t colon = first.find(':');
+    auto* dataSet = colon == AnsiString::npos
+                        ? nullptr
+                        : dynamic_cast<TDataSet*>(DataModule->FindComponent(Trim(first.substr(0, colon))));
+    TField* field = dataSet ? dataSet->FindField(Trim(GetToken(first.substr(colon + 1), ",", 1))) : nullptr;
+    if (!field) return true;
+    Variant row;
+    const bool found = DocLookupByItem
+                           ? Broker->CheckValue("RUXMB", "12", row, VarArrayOf({field->AsString()}))
+                           : Broker->CheckValue("TAZMV", "07", row, VarArrayOf({field->AsString()}));
+    if (!found || !VarIsArray(row)) return true;
+    const int low = VarArrayLowBound(row, 1);
+    const AnsiString document = VarToStr(row.GetElement({low}));
+    if (Trim(document).empty()) return true;
+    const Variant version =
+        VarArrayHighBound(row, 1) > low ? row.GetElement({low + 1}) : Variant(AnsiString());
+    try {
+        Variant server = CreateOleObject("DmsC.DMSClass1");
+        Variant files;
+        const int answer =
+            VarCall(server, "CheckOut",
+                    {VarArrayOf({Broker->UserID, "R", document, version, AnsiString()}), ByRef(files)})
+                .AsInteger();
+        if (answer >= 0 && VarIsArray(files)) {
+            TShellExecuteInfo info;
+            info.Verb = "open";
+            info.File = VarToStr(files.GetElement({VarArrayLowBound(files, 1)}));
+            ShellExecuteEx(info);
+        }
+    } catch (const Exception& e) {
+        WriteAlertLog(Broker->ProgramID, "BaseCF-ViewDocument:" + e.Message(), 'D');
+        Broker->Say("E", "000032", {e.Message()});
+    }
+    return true;
 }
 
-void TfrmBase::ApplyQBECondition() {}
+void TfrmBase::ApplyQBECondition() {
+    TdmBase* module = BaseModule();
+    auto* dialog = dynamic_cast<TQBEForm*>(QBEForm);
+    if (!module || !dialog) return;
+    AnsiString where;
+    dialog->GetCondition(where);
+    Variant converted;
+    if (!where.empty()) UnconvertUiText(where, converted);
+    SetQueryCondition(module->cdsMain, where.empty() ? where : VarToStr(converted), dialog->OrderBy());
+}
 
 // ---- queries, grid views and colours ----
 
@@ -949,9 +1045,7 @@ bool TfrmBase::RefreshColorRecord() {
         for (int i = 1; i <= GetTokenCount(module->KeyFields, ","); ++i) {
             TField* field = module->cdsMain->FindField(Trim(GetToken(module->KeyFields, ",", i)));
             if (!field) continue;
-            const AnsiString name = Trim(module->MainTable).empty()
-                                        ? field->FieldName()
-                                        : module->MainTable + "." + field->FieldName();
+            const AnsiString name = QualifyFieldName(module->MainTable, field->FieldName());
             const AnsiString value =
                 IsNumberField(field->DataType()) ? field->AsString() : QuotedStr(field->AsString());
             where += (where.empty() ? "" : " and ") + name + "=" + value;
@@ -966,6 +1060,10 @@ bool TfrmBase::RefreshColorRecord() {
 }
 
 void TfrmBase::ColorDataChanged() {}
+
+AnsiString QualifyFieldName(const AnsiString& table, const AnsiString& field) {
+    return Trim(table).empty() ? field : table + "." + field;
+}
 
 // ---- commands ----
 
@@ -1067,6 +1165,55 @@ void TfrmBase::DateFieldDBComboDlgExit(TObject* sender) {
 }
 
 // ---- keys and closing ----
+
+void TfrmBase::GetHelpContext(const AnsiString& topic, AnsiString& context) {
+    if (EditState == esBrowse)
+        context = topic + "0000";
+    else
+        TfrmRadical::GetHelpContext(topic, context);
+}
+
+void TfrmBase::DoF11Key(Word& key, TWinControl* control) {
+    TfrmRadical::DoF11Key(key, control);
+    ShowCharPicker(control, LinkedDocFields, false);
+    key = 0;
+}
+
+void TfrmBase::ShowCharPicker(TWinControl* control, const AnsiString& list, bool force) {
+    if (OpenMode == OPEN_MODE_HOST_12 || !DataModule || Trim(list).empty() || !control) return;
+    if (auto* edit = dynamic_cast<TQvBtnDBEdit*>(control); edit && edit->ReadOnly()) return;
+    auto* source = dynamic_cast<TDataSource*>(GetObjectPropByName(control, "DataSource"));
+    TDataSet* dataSet = source ? source->DataSet() : nullptr;
+    if (!dataSet || !dataSet->CanModify()) return;
+    // The list: lines "data set = fields", blanks removed.
+    const AnsiString lines =
+        StringReplace(StringReplace(list, " ", "", rfReplaceAll), ";", "\r\n", rfReplaceAll);
+    AnsiString fields;
+    for (int i = 1; i <= GetTokenCount(lines, "\r\n"); ++i) {
+        const AnsiString line = GetToken(lines, "\r\n", i);
+        const std::size_t eq = line.find('=');
+        if (eq != AnsiString::npos && SameText(line.substr(0, eq), dataSet->Name()))
+            fields = Trim(line.substr(eq + 1));
+    }
+    if (fields.empty()) return;
+    TField* field = nullptr;
+    if (InheritsFromName(control, "TCustomDBGrid")) {
+        field = dynamic_cast<TField*>(GetObjectPropByName(control, "SelectedField"));
+    } else {
+        AnsiString dataField;
+        GetStrPropByName(control, "DataField", dataField);
+        field = dataSet->FindField(Trim(dataField));
+    }
+    if (!field || (!force && (field->ReadOnly() || !field->CanModify()))) return;
+    if (UpperCase("," + fields + ",").find(UpperCase("," + field->FieldName() + ",")) == AnsiString::npos)
+        return;
+    Variant picked;
+    Broker->ShowCharacters(2, false, picked, 0, AnsiString(), AnsiString());
+    if (!VarIsArray(picked) || VarArrayHighBound(picked, 1) < VarArrayLowBound(picked, 1)) return;
+    if (EditState != esEdit && EditState != esInsert) return;
+    if (dataSet->State() != dsEdit && dataSet->State() != dsInsert) dataSet->Edit();
+    SetFieldText(field, VarToStr(picked.GetElement({VarArrayLowBound(picked, 1)})), true);
+}
 
 void TfrmBase::FormKeyDown(TObject* sender, Word& key, TShiftState shift) {
     TfrmRadical::FormKeyDown(sender, key, shift);

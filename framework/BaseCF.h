@@ -22,8 +22,11 @@
 //             TfrmBase::FormCreate(sender);
 //         }
 //     };
+#include <memory>
+
 #include "classlib/controls/comctrls.h"
 #include "classlib/controls/menus.h"
+#include "foundation/MT_Doc.h"
 #include "framework/BaseCD.h"
 #include "framework/RadicalCF.h"
 
@@ -91,6 +94,8 @@ public:
     AnsiString LastWhere;
     AnsiString LastOrder;
     TComponent* QBEForm = nullptr; // the query-by-example dialog, made by the descendants
+    // The user-settings document of the company's program, read once (GetFormatDoc).
+    std::unique_ptr<TMT_Doc> FormatDoc;
     // The command rights.
     bool CanAdd = false;
     bool CanQuery = false;
@@ -138,8 +143,9 @@ public:
                                    const AnsiString& order);
 
     // Overrides of TfrmRadical.
-    // F2, F3 and F4 write into the control's field: on a field of a document that is only browsed
-    // they end silently (key cleared, silent abort), before a program's own lookup can open.
+    // F2, F3 and F4 write into the control's field: on a read-only control, and on a field of a
+    // document that is only browsed, they end silently (key cleared, silent abort), before a program's
+    // own lookup can open (its write lifts read-only).
     void DoF2Key(Word& key, TWinControl* control) override;
     void DoF3Key(Word& key, TWinControl* control) override;
     void DoF4Key(Word& key, TWinControl* control) override;
@@ -148,6 +154,24 @@ public:
     void ApplyInputSettings() override;
     void ConfigureProgram() override;
     void Reserved() override;
+    // Unless the host's mode 12: the user settings; then the saved grid views and the column colours.
+    void AfterFormShow() override;
+    // The user-settings document applied to the components; its required components join the
+    // required fields of cdsMain.
+    void ApplyUserSettings() override;
+    // In browse state the page's topic (topic + "0000"); else the control's.
+    void GetHelpContext(const AnsiString& topic, AnsiString& context) override;
+    // The special-character picker into the control's field (LinkedDocFields lists the fields).
+    void DoF11Key(Word& key, TWinControl* control) override;
+
+    // The user-settings document, fetched from the server at the first call; an empty one when the
+    // server gives none or a text that is no document.
+    TMT_Doc* GetFormatDoc();
+    // The field settings of the document's element named after the grid, applied to its data set.
+    void ApplyGridFormat(TwwDBGrid* grid);
+    // The host's character picker into the control's field: the list names, per data set, the fields
+    // that take it ("cdsMain=TA013,TA037"); force takes a read-only field too.
+    void ShowCharPicker(TWinControl* control, const AnsiString& list, bool force);
 
     // The data module as the base data module; nil without one.
     TdmBase* BaseModule() const { return dynamic_cast<TdmBase*>(DataModule); }
@@ -155,7 +179,8 @@ public:
     void SetEditState(Byte state);
     // The header's data source edits on typing only while the form edits or adds.
     void FollowEditState();
-    // Key := 0 and the silent abort when the form browses and the control edits a browsed data set.
+    // Key := 0 and the silent abort when the control is read-only, or when the form browses and the
+    // control edits a browsed data set.
     void RefuseFunctionKeyWhileBrowsing(Word& key, TWinControl* control);
     // The state text of panel 0 for ShowState's state (1 browse, 2 edit, 3 insert).
     AnsiString StateText(Byte state) const;
@@ -225,3 +250,6 @@ private:
     void ApplyExtraRights();
     TWinControl* ActiveGrid() const;
 };
+
+// Table + "." + field, or the field alone for a blank table.
+AnsiString QualifyFieldName(const AnsiString& table, const AnsiString& field);

@@ -56,7 +56,13 @@ KVR_PUBLISHED(TfrmDouble, c) {
     c.Method("gdBody1Enter", &TfrmDouble::gdBody1Enter);
     c.Method("gdBody1Exit", &TfrmDouble::gdBody1Exit);
     c.Method("gdBody1KeyDown", &TfrmDouble::gdBody1KeyDown);
+    c.Method("FormShow", &TfrmDouble::FormShow);
+    c.Method("gdBody1CalcCellColors", &TfrmDouble::gdBody1CalcCellColors);
     c.Method("gdBody1TitleButtonClick", &TfrmDouble::gdBody1TitleButtonClick);
+    c.Method("gdBody1CalcTitleAttributes", &TfrmDouble::gdBody1CalcTitleAttributes);
+    c.Method("gdBody1MouseMove", &TfrmDouble::gdBody1MouseMove);
+    c.Method("gdBody1MouseDown", &TfrmDouble::gdBody1MouseDown);
+    c.Method("gdBody1KeyUp", &TfrmDouble::gdBody1KeyUp);
     c.Field("btnAttach", &TfrmDouble::btnAttach);
     c.Method("btnAttachClick", &TfrmDouble::btnAttachClick);
     c.Method("miBodyToExcelClick", &TfrmDouble::miBodyToExcelClick);
@@ -87,7 +93,13 @@ KVR_FORM_RESOURCE(TfrmDouble, R"(inherited frmDouble: TfrmDouble
         OnEnter = gdBody1Enter
         OnExit = gdBody1Exit
         OnKeyDown = gdBody1KeyDown
+        TitleButtons = True
         OnTitleButtonClick = gdBody1TitleButtonClick
+        OnCalcTitleAttributes = gdBody1CalcTitleAttributes
+        OnCalcCellColors = gdBody1CalcCellColors
+        OnMouseMove = gdBody1MouseMove
+        OnMouseDown = gdBody1MouseDown
+        OnKeyUp = gdBody1KeyUp
       end
     end
   end
@@ -303,11 +315,21 @@ void TfrmDouble::ViewApplyBodyDefaultTexts() {
     if (TMT_Doc* doc = UserFields().FormatDocument()) doc->ApplyGridDefaultTexts(gdBody1);
 }
 
+void TfrmDouble::ConfigureProgram() {
+    TfrmSingle::ConfigureProgram();
+    AttachmentsEnabled = true;
+    SignOff->AutoSend = "N";
+    BatchRunning = false;
+    if (TdmDouble* module = DoubleModule()) module->SetMultiSelectVisible(true);
+}
+
 void TfrmDouble::ApplyInputSettings() {
     TfrmSingle::ApplyInputSettings();
     RangeRequery = true;
     BindLineSummary();
     PlaceConfirmImage();
+    BindQueryDialogToLines();
+    ReloadAttachmentKeys();
     if (Broker) LinesOption = Broker->ProgramKind;
     LoadSignOffTypes();
     const bool signOff = SignOff->ButtonWanted();
@@ -315,10 +337,206 @@ void TfrmDouble::ApplyInputSettings() {
     if (btnSepSorvane) btnSepSorvane->SetVisible(signOff);
 }
 
-void TfrmDouble::ConfigureProgram() {
-    TfrmSingle::ConfigureProgram();
-    AttachmentsEnabled = true;
-    SignOff->AutoSend = "N";
+void TfrmDouble::BindQueryDialogToLines() {
+    TdmDouble* module = DoubleModule();
+    TQueryDialog* dialog = QueryDialog();
+    if (!module || !dialog || !Broker) return;
+    dialog->SetBodyDataSet(module->cdsBody1, Broker->GetSvrSetting("D11_TABLE"), module->DetailJoins,
+                           module->DetailFields, module->BodyKeyFields);
+}
+
+void TfrmDouble::ReloadAttachmentKeys() {
+    if (!AttachmentsEnabled || !DoubleModule()) return;
+    try {
+        LoadAttachmentKeys();
+    } catch (const Exception& e) {
+        // Without the keys no document shows an attachment; the form itself works on.
+        WriteAlertLog(Broker ? Broker->ProgramID : AnsiString("Radical"), "DoubleCF-Attach :" + e.Message(),
+                      'D');
+    }
+    UpdateAttachButton();
+}
+
+void TfrmDouble::FormShow(TObject* sender) {
+    TfrmSingle::FormShow(sender);
+    BindDateEditors();
+    UpdateConfirmImage();
+    UpdateSignOffActions();
+    // The body grid's links are the program's link fields (TfrmSingle's FormShow read them).
+}
+
+void TfrmDouble::BindDateEditors() {
+    TdmDouble* module = DoubleModule();
+    if (!module || !gdBody1) return;
+    const AnsiString mask = module->DateFieldEditMask();
+    for (int i = 0; i < ComponentCount(); ++i) {
+        auto* editor = dynamic_cast<TwwDBComboDlg*>(Components(i));
+        if (!editor || !editor->Field() || editor->Field()->DataSet() != module->cdsBody1) continue;
+        if (editor->Parent() != gdBody1 && gdBody1->CustomEditorOf(editor->Field()) != editor) continue;
+        if (editor->Field()->EditMask() == mask)
+            editor->SetOnExit(TNotifyEvent(this, &TfrmDouble::DateFieldDBComboDlgExit));
+    }
+}
+
+void TfrmDouble::ApplyUserSettings() {
+    TfrmSingle::ApplyUserSettings();
+    if (gdBody1) ApplyGridFormat(gdBody1);
+    AnsiString columns;
+    GetFormatDoc()->GetNodeIDs("gdBody1/*[Required='-1']", columns);
+    if (!Trim(columns).empty()) MergeRequiredFields(RequiredFields + ";cdsBody1:" + columns);
+    if (pgHead) SavedHeadHeight = pgHead->Height();
+}
+
+void TfrmDouble::SetupUserFields() {
+    TfrmSingle::SetupUserFields();
+    TdmDouble* module = DoubleModule();
+    if (!module || !Broker) return;
+    const AnsiString table = Broker->GetSvrSetting("D11_TABLE");
+    int count = 0;
+    for (int i = 1; i <= 100; ++i) {
+        const AnsiString name = Format("UDF%.2d", {i});
+        TField* field = module->cdsBody1->FindField(name);
+        if (!field) continue;
+        ++count;
+        Variant row;
+        AnsiString label;
+        if (Broker->CheckValue("WOQMD", "02", row, VarArrayOf({table, name})) && VarIsArray(row))
+            label = VarToStr(row.GetElement({VarArrayLowBound(row, 1)}));
+        if (label.empty()) label = Format(LangText("sDefItem", "自定义项%d"), {count});
+        field->SetDisplayLabel(label);
+        field->SetVisible(false);
+    }
+}
+
+void TfrmDouble::DoF2Key(Word& key, TWinControl* control) {
+    TfrmSingle::DoF2Key(key, control);
+    TdmDouble* module = DoubleModule();
+    if (!module || !gdBody1 || !control || (control != gdBody1 && control->Parent() != gdBody1)) return;
+    TClientDataSet* body = module->cdsBody1;
+    if (body->Active() && !Editing(body)) body->Edit();
+    // The line user-defined fields' lookup comes with their editors.
+}
+
+// ---- colours and links of the body grid ----
+
+void TfrmDouble::ColorDataChanged() {
+    TfrmSingle::ColorDataChanged();
+    TdmDouble* module = DoubleModule();
+    if (!IsColorManage || !module || !module->cdsMainColor->Active()) return;
+    try {
+        auto* nested = dynamic_cast<TDataSetField*>(module->cdsMainColor->FindField("qryBodyColor"));
+        if (!nested) return;
+        module->cdsBodyColor->Close();
+        module->cdsBodyColor->SetDataSetField(nested);
+        module->cdsBodyColor->Open();
+    } catch (const Exception&) {
+        // Without the lines' colours the lines show their own.
+    }
+    if (gdBody1) gdBody1->Invalidate();
+}
+
+TField* TfrmDouble::FindMainField(const AnsiString& table, const AnsiString& field) {
+    if (TField* found = TfrmSingle::FindMainField(table, field)) return found;
+    TdmDouble* module = DoubleModule();
+    if (!module || !Broker || !SameText(Trim(table), Trim(Broker->GetSvrSetting("D11_TABLE"))))
+        return nullptr;
+    return module->cdsBody1->FindField(field);
+}
+
+void TfrmDouble::BuildHeadColors(const AnsiString& text) {
+    TfrmSingle::BuildHeadColors(text);
+    BodyColors.reset();
+    if (!Trim(text).empty()) BodyColors = TColorComponents::CreateFromXml(this, "body", text);
+}
+
+void TfrmDouble::gdBody1CalcCellColors(TObject* sender, TField* field, TGridDrawState, bool highlight,
+                                       TFont* font, TBrush* brush) {
+    if (!font || !field) return;
+    font->SetColor(clBlack);
+    font->SetStyle(TFontStyles{});
+    if (EditState != esBrowse) return;
+    if (IsLinkField(field->FieldName())) {
+        font->SetColor(clBlue);
+        font->SetStyle(TFontStyles{fsUnderline});
+    }
+    TdmDouble* module = DoubleModule();
+    if (highlight || !IsColorManage || !BodyColors || !module || !module->cdsBodyColor->Active()) return;
+    try {
+        auto values = [](TDataSet* dataSet, const std::vector<AnsiString>& names) {
+            std::vector<Variant> found;
+            for (const AnsiString& name : names)
+                if (TField* key = dataSet->FindField(name)) found.push_back(key->Value());
+            return found.size() == 1 ? found[0] : VarArrayOf(found);
+        };
+        std::vector<AnsiString> headKeys, bodyKeys;
+        for (int i = 1; i <= GetTokenCount(module->KeyFields, ","); ++i)
+            headKeys.push_back(Trim(GetToken(module->KeyFields, ",", i)));
+        for (int i = 1; i <= module->BodyKeyCount(); ++i)
+            bodyKeys.push_back(module->BodyKeyField(i));
+        if (headKeys.empty() || bodyKeys.empty()) return;
+        AnsiString headList, bodyList;
+        for (const AnsiString& name : headKeys)
+            headList += (headList.empty() ? "" : ";") + name;
+        for (const AnsiString& name : bodyKeys)
+            bodyList += (bodyList.empty() ? "" : ",") + name;
+        // The header's colour row carries the lines' colour rows.
+        if (!module->cdsMainColor->Locate(headList, values(module->cdsMain, headKeys))) return;
+        BodyColors->ApplyToRecord(dynamic_cast<TComponent*>(sender), field, brush, font, module->cdsBodyColor,
+                                  values(module->cdsBody1, bodyKeys), bodyList);
+    } catch (const Exception&) {
+        // A colour that cannot be worked out leaves the cell as it is.
+    }
+}
+
+void TfrmDouble::gdBody1CalcTitleAttributes(TObject*, const AnsiString& fieldName, TFont*, TBrush* brush) {
+    TdmDouble* module = DoubleModule();
+    if (!module || !brush) return;
+    for (int i = 1; i <= module->BodyKeyCount(); ++i)
+        if (SameText(module->BodyKeyField(i), fieldName)) {
+            brush->SetColor(static_cast<TColor>(KeyFieldColor));
+            return;
+        }
+}
+
+void TfrmDouble::gdBody1MouseMove(TObject*, TShiftState shift, int x, int y) {
+    if (!gdBody1) return;
+    const bool ctrl = shift.Contains(ssCtrl);
+    if (!ctrl) {
+        gdBody1->SetCursor(crDefault);
+        FBodyLinkHover = false;
+    }
+    if (EditState != esBrowse) return;
+    const TGridCoord cell = gdBody1->MouseCoord(x, y);
+    const int column = gdBody1->ColumnIndex(cell.X);
+    if (column < 0 || cell.Y < gdBody1->FixedRows()) return;
+    if (Trim(gdBody1->CellText(cell.X, cell.Y)).empty() || !IsLinkField(gdBody1->Columns()[column].FieldName))
+        return;
+    AnsiString hint = "按住CTRL并单击鼠标以跟踪链接";
+    GetLangString("TfrmSingle", "sGridHint", hint, true, hint);
+    gdBody1->SetHint(hint);
+    gdBody1->SetShowHint(true);
+    if (ctrl) {
+        gdBody1->SetCursor(crHandPoint);
+        FBodyLinkHover = true;
+    }
+}
+
+void TfrmDouble::gdBody1MouseDown(TObject*, TMouseButton button, TShiftState, int x, int y) {
+    TdmDouble* module = DoubleModule();
+    if (button != mbLeft || !FBodyLinkHover || !gdBody1 || !module) return;
+    // The link is the clicked cell's: the grid moves there first.
+    const TGridCoord cell = gdBody1->MouseCoord(x, y);
+    if (cell.X >= gdBody1->FixedCols() && cell.Y >= gdBody1->FixedRows()) {
+        gdBody1->SetRow(cell.Y);
+        gdBody1->SetCol(cell.X);
+    }
+    FollowGridLink(gdBody1, module->cdsBody1);
+    FBodyLinkHover = false;
+}
+
+void TfrmDouble::gdBody1KeyUp(TObject*, Word&, TShiftState) {
+    FBodyLinkHover = false;
+    if (gdBody1) gdBody1->SetCursor(crDefault);
 }
 
 // ---- confirm fields ----
@@ -422,8 +640,10 @@ void TfrmDouble::ShowRecordCounters() {
 void TfrmDouble::pgHeadChange(TObject* sender) {
     TfrmSingle::pgHeadChange(sender);
     if (!pgHead || !pgBody) return;
-    // The lines stay below every page, the browse page's too: the programs step through a found
-    // document's lines from there.
+    // The browse page is the list of documents: the header pages take the whole form there.
+    const bool browsing = pgHead->ActivePage() == tbsBrowse && tbsBrowse;
+    pgBody->SetVisible(!browsing);
+    if (sprBody) sprBody->SetVisible(!browsing);
     ShowRecordCounters();
 }
 
@@ -576,7 +796,47 @@ bool TfrmDouble::DeleteRecord(bool confirm) {
 bool TfrmDouble::QueryRecords() {
     const bool ran = TfrmSingle::QueryRecords();
     pgHeadChange(this);
+    // A query cancelled in its dialog leaves the user on the document where they were.
+    if (ran && QueryRan) RefreshAfterQuery();
     return ran;
+}
+
+void TfrmDouble::RunSavedCondition(TObject* sender) {
+    QueryRan = false;
+    TfrmSingle::RunSavedCondition(sender);
+    pgHeadChange(this);
+    if (QueryRan) RefreshAfterQuery();
+}
+
+void TfrmDouble::ApplyColorFilter() {
+    TfrmSingle::ApplyColorFilter();
+    pgHeadChange(this);
+    if (TdmDouble* module = DoubleModule();
+        module && module->cdsMain->Active() && !module->cdsMain->IsEmpty()) {
+        module->cdsMain->First();
+        module->cdsMain->Next();
+        module->cdsMain->Prior();
+    }
+}
+
+void TfrmDouble::BeforeShowAction() {
+    TfrmSingle::BeforeShowAction();
+    BindQueryDialogToLines();
+}
+
+void TfrmDouble::RefreshAfterQuery() {
+    TdmDouble* module = DoubleModule();
+    if (!module || !module->cdsMain->Active()) return;
+    TClientDataSet* body = module->cdsBody1;
+    body->Close();
+    body->Open();
+    // A step away and back: the detail of the first record follows it.
+    if (!module->cdsMain->IsEmpty()) {
+        module->cdsMain->First();
+        module->cdsMain->Next();
+        module->cdsMain->Prior();
+    }
+    ReloadAttachmentKeys();
 }
 
 void TfrmDouble::SetQueryCondition(TCustomClientDataSet* dataSet, const AnsiString& where,

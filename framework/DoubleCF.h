@@ -90,10 +90,27 @@ public:
     // Dynamic operations.
     virtual void ShowLineSummary();
 
+    std::unique_ptr<TColorComponents> BodyColors; // colour conditions of the part "body"
+
     // Overrides.
     void ConnectDataModule() override;
     void ApplyInputSettings() override;
+    // Attachments on; no batch running; the browse grid's multi-select column shown.
     void ConfigureProgram() override;
+    // The body grid's settings and its required columns (cdsBody1) over the header's.
+    void ApplyUserSettings() override;
+    // The body's user-defined fields: labels from the field catalogue, hidden.
+    void SetupUserFields() override;
+    // F2 in the body grid puts the line into edit; on a user-defined column, its lookup.
+    void DoF2Key(Word& key, TWinControl* control) override;
+    // The query reopens the lines, steps the cursor so the detail follows and reloads attachments.
+    void RunSavedCondition(TObject* sender) override;
+    void ApplyColorFilter() override;
+    void BeforeShowAction() override;
+    void ColorDataChanged() override;
+    void BuildHeadColors(const AnsiString& text) override;
+    // A field of the header's table, else of the lines' table (D11_TABLE).
+    TField* FindMainField(const AnsiString& table, const AnsiString& field) override;
     bool AddRecord(bool fresh) override;
     bool EditRecord() override;
     bool DeleteRecord(bool confirm) override;
@@ -195,8 +212,21 @@ public:
     void SetBodyKeysEnabled(bool on);
     bool BodyEmpty() const;
 
+    // The query dialog's advanced page bound to the lines.
+    void BindQueryDialogToLines();
+    // Every data-aware date editor of the body grid empties its field when its text is cleared.
+    void BindDateEditors();
+
     // Handlers of the stream.
     void FormCreate(TObject* sender);
+    void FormShow(TObject* sender);
+    void gdBody1CalcCellColors(TObject* sender, TField* field, TGridDrawState state, bool highlight,
+                               TFont* font, TBrush* brush);
+    // The titles of the line's key columns take the key colour.
+    void gdBody1CalcTitleAttributes(TObject* sender, const AnsiString& fieldName, TFont* font, TBrush* brush);
+    void gdBody1MouseMove(TObject* sender, TShiftState shift, int x, int y);
+    void gdBody1MouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+    void gdBody1KeyUp(TObject* sender, Word& key, TShiftState shift);
     void FormKeyDown(TObject* sender, Word& key, TShiftState shift);
     void FormKeyPress(TObject* sender, char& key);
     // The dialog button of a body column's editor: F2 for that editor while the document is edited.
@@ -303,6 +333,10 @@ private:
 
 private:
     AnsiString LangText(const AnsiString& ident, const AnsiString& def);
+    // After a query: the lines opened again, the cursor stepped, the attachment keys read again.
+    void RefreshAfterQuery();
+    void ReloadAttachmentKeys();
+    bool FBodyLinkHover = false;
     bool CheckLines();
     void Requery(const AnsiString& numberOverride);
     void BackToEdit();

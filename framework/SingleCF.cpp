@@ -35,6 +35,10 @@ public:
         FDialog->SetHeadDataSet(dataSet, headTable, hideRowLimit, selectList, keyList);
     }
     void SetDefaultTopRow(int rows) override { FDialog->SetDefaultTopRow(rows); }
+    void SetBodyDataSet(TDataSet* dataSet, const AnsiString& bodyTable, const AnsiString& extraFrom,
+                        const AnsiString& selectList, const AnsiString& linkList) override {
+        FDialog->SetBodyDataSet(dataSet, bodyTable, extraFrom, selectList, linkList);
+    }
     bool Execute(AnsiString& where, AnsiString& orderBy) override { return FDialog->Execute(where, orderBy); }
     int GetTopRow() override { return FDialog->GetTopRow(); }
     // A saved scheme whose page is not a number is not loaded.
@@ -860,7 +864,6 @@ void TfrmSingle::BuildHeadColors(const AnsiString& text) {
 
 void TfrmSingle::AfterFormShow() {
     TfrmBase::AfterFormShow();
-    ColorGridColumns();
     TdmSingle* module = SingleModule();
     if (!ParamText.empty() && OpenMode != OPEN_MODE_IMPORT && module) {
         StartConditionSet = true;
@@ -1057,6 +1060,7 @@ bool TfrmSingle::ValidateRecord(TDataSet* dataSet) {
 
 bool TfrmSingle::QueryRecords() {
     TdmSingle* module = SingleModule();
+    QueryRan = false;
     if (!module) return false;
     const int topRow = StrToInt(Broker->GetSysSetting("SYS151"));
     if (!FQueryDialog) {
@@ -1078,6 +1082,7 @@ bool TfrmSingle::QueryRecords() {
 
 void TfrmSingle::RunQuery(const AnsiString& where, const AnsiString& order) {
     TdmSingle* module = SingleModule();
+    QueryRan = true;
     try {
         THourGlass hourGlass;
         AnsiString adjusted;

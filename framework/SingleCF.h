@@ -37,6 +37,11 @@ public:
     virtual void SetHeadDataSet(TDataSet* dataSet, const AnsiString& headTable, bool hideRowLimit,
                                 const AnsiString& selectList, const AnsiString& keyList) = 0;
     virtual void SetDefaultTopRow(int rows) = 0;
+    // The lines the advanced page queries (the header-plus-body form binds them); none by default.
+    virtual void SetBodyDataSet(TDataSet* dataSet, const AnsiString& bodyTable, const AnsiString& extraFrom,
+                                const AnsiString& selectList, const AnsiString& linkList) {
+        (void)dataSet, (void)bodyTable, (void)extraFrom, (void)selectList, (void)linkList;
+    }
     // False when the user cancels; the outputs are then untouched.
     virtual bool Execute(AnsiString& where, AnsiString& orderBy) = 0;
     virtual int GetTopRow() = 0;
@@ -110,6 +115,7 @@ public:
     // Fields.
     bool IsColorManage = false;
     bool StartConditionSet = false;
+    bool QueryRan = false; // the last query command queried (not cancelled in its dialog)
     // Focused after Add and after Change when they can take the focus (the program names them).
     TWinControl* AddFocusEdit = nullptr;
     TWinControl* EditFocusEdit = nullptr;

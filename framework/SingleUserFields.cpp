@@ -80,18 +80,8 @@ AnsiString TSingleUserFields::FormatSetting(const AnsiString& componentName, con
 }
 
 TMT_Doc* TSingleUserFields::FormatDocument() {
-    TdmSingle* module = F.SingleModule();
-    if (!FFormatDocRead && module) {
-        FFormatDocRead = true;
-        try {
-            const AnsiString xml =
-                TAppServer(module->AppServer).GetFormat(F.Broker->CompanyID, F.Broker->ProgramID);
-            if (!Trim(xml).empty()) FFormatDoc.reset(TMT_Doc::CreateFromXml(xml));
-        } catch (const Exception& e) {
-            WriteAlertLog(F.Broker->ProgramID, "Single-Format:" + e.Message(), 'D');
-        }
-    }
-    return FFormatDoc.get();
+    // The form's one user-settings document, read once for every level.
+    return F.DataModule ? F.GetFormatDoc() : nullptr;
 }
 
 void TSingleUserFields::SetUDFLookupHints() {

@@ -37,6 +37,4 @@ private:
     int FUDFLabelCount = 0;
     bool FUDFLabelsRead = false;
     Variant FUDFLabels;
-    std::unique_ptr<TMT_Doc> FFormatDoc;
-    bool FFormatDocRead = false;
 };

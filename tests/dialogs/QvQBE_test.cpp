@@ -690,3 +690,24 @@ TEST_F(QBEForm, TheDetailBoxHoldsWithinARunAndStartsUncheckedWhenReopened) {
 }
 
 } // namespace
+
+namespace {
+
+// The base form takes the dialog's condition and sort as they stand and re-queries its records with them.
+TEST_F(QBEForm, TheBaseFormAppliesTheDialogsConditionAndSort) {
+    StartWithSchemes();
+    SetRow(1, Label("TA001"), "等于", "A2");
+    Dialog->DoCondition(nullptr);
+    BaseForm->QBEForm = Dialog;
+    BaseForm->ApplyQBECondition();
+    EXPECT_EQ(BaseForm->LastWhere, Dialog->Where());
+    EXPECT_NE(BaseForm->LastWhere.find("TESTA.TA001 = 'A2'"), AnsiString::npos);
+    EXPECT_EQ(BaseForm->LastOrder, Dialog->OrderBy());
+    const Variant request = Server->Schemes->LastDataRequest();
+    ASSERT_TRUE(VarIsArray(request));
+    EXPECT_NE(VarToStr(request.GetElement({0})).find("TA001 = 'A2'"), AnsiString::npos);
+    EXPECT_TRUE(Main()->Active());
+    BaseForm->QBEForm = nullptr;
+}
+
+} // namespace

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "classlib/dbctrls/dbctrls.h"
+#include "classlib/rtl/files.h"
+#include "classlib/rtl/shellapi.h"
+#include "standins/outside/dms/dmsc.h"
 #include "tests/framework/BaseFixture.h"
 
 namespace {
@@ -432,6 +435,163 @@ TEST_F(BaseFormTest, ManagedFieldsAndTheToolBarToggle) {
     // Quick find outside a grid: nothing happens, fetch on scroll stays.
     UserKey(BaseForm, "Ctrl+F");
     EXPECT_TRUE(Module()->FetchOnScroll);
+}
+
+} // namespace
+
+// ---- after the show: grid views and user settings; the lookup keys; help; the linked document ----
+
+namespace {
+
+class BaseShowTest : public BaseFormFixture {};
+
+TEST_F(BaseShowTest, ASavedGridViewAndTheUserSettingsComeBackWhenTheFormShows) {
+    WriteFile("C:\\Veltrane\\c_Data\\DEMO\\FWTEST01C.ugs", "[cdsMain]\r\nTA003=0;33\r\n");
+    FormatXml = "<MT_User CompanyID=\"DEMO\" ProgID=\"FWTEST01\"><Components>"
+                "<Component ID=\"edTA002\"><Width>211</Width><Required>-1</Required></Component>"
+                "<Component ID=\"edTA003\"><Required>0</Required></Component>"
+                "</Components></MT_User>";
+    StartForm();
+    TField* amount = Main()->FieldByName("TA003");
+    EXPECT_EQ(amount->Index(), 0);
+    EXPECT_EQ(amount->DisplayWidth(), 33);
+    auto* name = dynamic_cast<TControl*>(BaseForm->FindComponent("edTA002"));
+    EXPECT_EQ(name->Width(), 211);
+    // Only the component marked required joins the required fields.
+    EXPECT_EQ(BaseForm->RequiredFields, "cdsMain:TA002");
+    // It is checked as every required field: the empty name stops the save.
+    UserClick(BaseForm, "miEdit");
+    Main()->FieldByName("TA002")->SetAsString("");
+    EXPECT_FALSE(BaseForm->SaveRecord());
+    EXPECT_EQ(Main()->State(), dsEdit);
+}
+
+TEST_F(BaseShowTest, TheHostsMode12SkipsTheUserSettingsButNotTheGridView) {
+    WriteFile("C:\\Veltrane\\c_Data\\DEMO\\FWTEST01C.ugs", "[cdsMain]\r\nTA003=1;17\r\n");
+    FormatXml = "<MT_User><Components><Component ID=\"edTA002\"><Required>-1</Required></Component>"
+                "</Components></MT_User>";
+    StartForm();
+    BaseForm->RequiredFields.clear();
+    BaseForm->OpenMode = OPEN_MODE_HOST_12;
+    Main()->FieldByName("TA003")->SetIndex(2);
+    BaseForm->AfterFormShow();
+    EXPECT_EQ(BaseForm->RequiredFields, "");
+    EXPECT_EQ(Main()->FieldByName("TA003")->Index(), 1);
+}
+
+TEST_F(BaseShowTest, ASettingsTextThatIsNoDocumentChangesNothing) {
+    FormatXml = "<MT_User><Components>";
+    StartForm();
+    EXPECT_EQ(BaseForm->RequiredFields, "");
+    ASSERT_NE(BaseForm->GetFormatDoc(), nullptr);
+    AnsiString ids;
+    BaseForm->GetFormatDoc()->GetNodeIDs("Components/*", ids);
+    EXPECT_EQ(ids, "");
+}
+
+// F2 reaches a program's lookup only on a writable control of a record being edited: a browsed record
+// or a read-only control opens nothing and its field keeps its value, though the lookup would write
+// with read-only lifted.
+TEST_F(BaseShowTest, LookupKeysOpenNothingOnAReadOnlyControlOrABrowsedRecord) {
+    StartForm();
+    struct Case {
+        const char* Edit;
+        bool Editing;
+        bool ReadOnly;
+        bool Opens;
+    };
+    const Case cases[] = {
+        {"edTA002", false, false, false},
+        {"edTA002", true, true, false},
+        {"edTA002", true, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Edit + AnsiString(c.Editing ? " editing" : " browsing") +
+                     (c.ReadOnly ? " read-only" : ""));
+        if (BaseForm->EditState != esBrowse) BaseForm->CancelEdit(false);
+        if (c.Editing) UserClick(BaseForm, "miEdit");
+        auto* edit = dynamic_cast<TDBEdit*>(BaseForm->FindComponent(c.Edit));
+        edit->SetReadOnly(c.ReadOnly);
+        BaseForm->LookupCount = 0;
+        const AnsiString before = Main()->FieldByName("TA002")->AsString();
+        UserKey(BaseForm, "F2", c.Edit);
+        EXPECT_EQ(BaseForm->LookupCount, c.Opens ? 1 : 0);
+        EXPECT_EQ(Main()->FieldByName("TA002")->AsString(), c.Opens ? AnsiString("ZZ") : before);
+        Word key = VK_F3;
+        if (!c.Opens) {
+            EXPECT_THROW(BaseForm->DoF3Key(key, edit), EAbort);
+            EXPECT_EQ(key, 0);
+        }
+        edit->SetReadOnly(false);
+    }
+    EXPECT_TRUE(DialogTexts().empty());
+}
+
+TEST_F(BaseShowTest, TheHelpTopicOfTheBrowseStateIsThePagesOwn) {
+    StartForm();
+    auto* edit = dynamic_cast<TDBEdit*>(BaseForm->FindComponent("edTA002"));
+    edit->SetFocus();
+    AnsiString context;
+    BaseForm->GetHelpContext("1102", context);
+    EXPECT_EQ(context, "11020000");
+    UserClick(BaseForm, "miEdit");
+    edit->SetFocus();
+    BaseForm->GetHelpContext("1102", context);
+    EXPECT_EQ(context, "11021002");
+}
+
+TEST_F(BaseShowTest, F11PutsThePickedCharacterIntoAListedFieldBeingEdited) {
+    StartForm();
+    Lookup->OnValue("ShowCharaters", VarArrayOf({"#"}));
+    BaseForm->LinkedDocFields = "cdsMain = TA002";
+    struct Case {
+        const char* Edit;
+        bool Editing;
+        const char* Expected;
+    };
+    // Browsing takes nothing; a field the list does not name takes nothing.
+    const Case cases[] = {{"edTA002", false, "甲"}, {"edTA001", true, "A1"}, {"edTA002", true, "#"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Edit);
+        if (c.Editing && BaseForm->EditState == esBrowse) UserClick(BaseForm, "miEdit");
+        UserKey(BaseForm, "F11", c.Edit);
+        AnsiString dataField;
+        GetStrPropByName(BaseForm->FindComponent(c.Edit), "DataField", dataField);
+        EXPECT_EQ(Main()->FieldByName(dataField)->AsString(), c.Expected);
+    }
+}
+
+TEST_F(BaseShowTest, TheLinkedDocumentIsCheckedOutAndOpened) {
+    StartForm();
+    std::vector<TShellExecuteInfo> opened;
+    const TShellExecuteHandler previous = SetShellExecuteHandler([&](const TShellExecuteInfo& info) {
+        opened.push_back(info);
+        return true;
+    });
+    std::vector<AnsiString> lookups;
+    Validator->On("CheckValue", [&](TDispArgs args) {
+        lookups.push_back(args[0].Value->AsString() + "/" + args[1].Value->AsString());
+        *args[4].Value = VarArrayOf({"DOC-7", "2"});
+        return Variant(true);
+    });
+    BaseForm->LinkedDocFields = "cdsMain:TA002";
+    BaseForm->DocLookupByItem = false;
+    ClearDmsCheckOuts();
+    EXPECT_TRUE(BaseForm->ViewDocument());
+    SetShellExecuteHandler(previous);
+    EXPECT_EQ(DialogTexts(), std::vector<AnsiString>{});
+    EXPECT_EQ(lookups, std::vector<AnsiString>{"TAZMV/07"});
+    ASSERT_EQ(DmsCheckOuts().size(), 1u);
+    const Variant checkOut = DmsCheckOuts()[0];
+    std::vector<AnsiString> parameters;
+    for (int i = VarArrayLowBound(checkOut, 1); i <= VarArrayHighBound(checkOut, 1); ++i)
+        parameters.push_back(VarToStr(checkOut.GetElement({i})));
+    EXPECT_EQ(parameters, (std::vector<AnsiString>{"DEMO", "R", "DOC-7", "2", ""}));
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].Verb, "open");
+    AnsiString content;
+    ASSERT_TRUE(ReadFileBytes(opened[0].File, content));
+    EXPECT_NE(content.find("DOC-7 version 2 for DEMO"), AnsiString::npos);
 }
 
 } // namespace

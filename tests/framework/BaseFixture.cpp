@@ -113,6 +113,7 @@ TfrmBaseTest* BaseFormFixture::StartForm(const AnsiString& powerData, const Ansi
                                                        "\r\nEX_POWER=" + exPower + "\r\n");
     Server->Server->OnValue("WhatIs", "20260105");
     Server->Server->OnValue("GetRecCount", 3);
+    if (!FormatXml.empty()) Server->Server->OnValue("GetFormat", FormatXml);
     TMemoryAppServer* memory = Server->Schemes;
     Server->Server->On("AS_ApplyUpdates", [memory](TDispArgs args) { return memory->ApplyUpdates(args); });
     TMemoryProviderData& main = MainProvider();

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 
+#include "foundation/LibVCLs.h"
 #include "framework/BaseCF.h"
 #include "tests/framework/FormFixture.h"
 
@@ -49,7 +50,20 @@ public:
         CreateDataModule();
         TfrmBase::FormCreate(sender);
     }
+    // A program's lookup: the chosen value written into the control's field as the framework writes,
+    // read-only lifted.
+    void DoF2Key(Word& key, TWinControl* control) override {
+        TfrmBase::DoF2Key(key, control);
+        ++LookupCount;
+        AnsiString dataField;
+        GetStrPropByName(control, "DataField", dataField);
+        if (TField* field = Module()->cdsMain->FindField(dataField)) {
+            if (field->DataSet()->State() == dsBrowse) field->DataSet()->Edit();
+            SetFieldText(field, "ZZ", true);
+        }
+    }
     int SaveCount = 0;
+    int LookupCount = 0;
 };
 
 class BaseFormFixture : public FormFixture {
@@ -96,6 +110,7 @@ protected:
         {"RMB", VarArrayOf({VarArrayOf({"RMB", 3, 1, 5, 0})})},
     };
     std::vector<AnsiString> CounterRequests;
+    AnsiString FormatXml; // the server's user-settings document (GetFormat); none when empty
     Variant NumberFieldRows = VarArrayOf({VarArrayOf({"TA003", 5, 2})});
     std::unique_ptr<TAppServerDouble> Server;
     TfrmBaseTest* BaseForm = nullptr;
