@@ -549,6 +549,25 @@ double TdmDouble::SumBodyField(const AnsiString& fieldName, int digits, const An
     }
     TField* filter = conditionField.empty() ? nullptr : cdsBody1->FindField(conditionField);
     double sum = 0;
+    if (CanSumStoredLines(field, filter)) {
+        // The same lines in the same order as the walk below, read where they are stored and kept
+        // with the lines: a total after every line stays cheap on a long document. The controls hear
+        // of it as of the walk.
+        if (conditionField.empty() || filter) {
+            auto kept = std::find_if(FLineTotals.begin(), FLineTotals.end(), [&](const auto& total) {
+                return total->Of(field, filter, conditionValue, digits);
+            });
+            if (kept == FLineTotals.end()) {
+                if (FLineTotals.size() >= 4) FLineTotals.erase(FLineTotals.begin());
+                FLineTotals.push_back(std::make_unique<TLineTotal>());
+                kept = FLineTotals.end() - 1;
+            }
+            sum = (*kept)->Sum(cdsBody1, field, filter, conditionValue, digits);
+        }
+        cdsBody1->DisableControls();
+        cdsBody1->EnableControls();
+        return sum;
+    }
     TDataSetGuard walk(
         cdsBody1, TDataSetGuard::dgControls | TDataSetGuard::dgPosition | TDataSetGuard::dgEvents, dsBody1);
     // The walk is no scrolling of the user's: the lines' own scroll handlers rest meanwhile.
@@ -569,6 +588,32 @@ double TdmDouble::SumBodyField(const AnsiString& fieldName, int digits, const An
     return sum;
 }
 
+bool TdmDouble::FiltersTotalLines() {
+#if defined(__GNUC__) && !defined(__clang__)
+    // The compiler names the operation the object's class calls; another than this one reads lines.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpmf-conversions"
+    using TFilter = int (*)(TdmDouble*, const AnsiString&, const Variant&, Variant&);
+    return reinterpret_cast<TFilter>(this->*(&TdmDouble::TotalLineFilter)) !=
+           reinterpret_cast<TFilter>(&TdmDouble::TotalLineFilter);
+#pragma GCC diagnostic pop
+#else
+    return true;
+#endif
+}
+
+bool TdmDouble::CanSumStoredLines(TField* field, TField* filter) {
+    if (FiltersTotalLines() || cdsBody1->State() != dsBrowse || !IsStoredFloat(field) ||
+        field->DataSet() != cdsBody1 ||
+        (filter && (!IsStoredString(filter) || filter->DataSet() != cdsBody1)))
+        return false;
+    // The walk would move the lines' own nested data sets along with it.
+    for (int i = 0; i < cdsBody1->FieldCount(); ++i)
+        if (auto* nested = dynamic_cast<TDataSetField*>(cdsBody1->Fields()->Fields(i)))
+            if (nested->NestedDataSet() && nested->NestedDataSet()->Active()) return false;
+    return true;
+}
+
 bool TdmDouble::SumBodyToHead(TField* headField, const AnsiString& bodyFieldName, const AnsiString& condition,
                               int digits) {
     if (!headField || !headField->DataSet()) return true;
@@ -582,6 +627,10 @@ bool TdmDouble::SumBodyToHead(TField* headField, const AnsiString& bodyFieldName
 
 bool TdmDouble::IsDuplicateLine(TField* field, const AnsiString& keys) {
     EnsureBodyShadow();
+    // The scan clone is the module's own: where it stands matters to no one, so the lines' keys are
+    // looked up in an index kept with the lines' changes, without a walk per line checked.
+    if (FScanClone->Active())
+        if (const int found = FLineKeys.HasDuplicate(FScanClone, field, keys); found >= 0) return found == 1;
     return HasDuplicateKey(FScanClone->Active() ? FScanClone : LineClone, field, keys);
 }
 

@@ -9,6 +9,9 @@
 //
 // Key lists correspond item by item: header key k (M11_KEY) matches body key k (D11_KEY); the body
 // list has one item more, the line number.
+#include <memory>
+#include <vector>
+
 #include "framework/KnlDouble.h"
 #include "framework/SingleCD.h"
 
@@ -135,6 +138,9 @@ private:
     // The next line number: the lines walked once, then counted on while lines are only added.
     bool NextNumberOfLine(AnsiString& text);
     TClientDataSet* FScanClone = nullptr; // the lines without an order, for the walks that need none
+    TLineKeyIndex FLineKeys;              // the lines' keys, for the duplicate check
+    // The last totals of line fields (a program may total several after each change), latest last.
+    std::vector<std::unique_ptr<TLineTotal>> FLineTotals;
     bool FNumberCached = false;
     int FHighestLine = 0;
     AnsiString FLastGivenNumber;
@@ -143,4 +149,9 @@ private:
     bool WriteBodyExport(TDataSet* head, TDataSet* body, TComponent* form, bool throughExcel,
                          bool withFormats);
     void UpdateCounters(bool body);
+    // Whether a program answers TotalLineFilter: then each line is walked to with the cursor.
+    bool FiltersTotalLines();
+    // Whether SumBodyField may read the lines as stored rather than walk them: the same sum, nothing
+    // that the walk would set off.
+    bool CanSumStoredLines(TField* field, TField* filter);
 };

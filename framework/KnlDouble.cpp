@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <typeinfo>
 #include <vector>
 
 #include "classlib/rtl/format.h"
@@ -11,7 +12,10 @@
 
 double GetFieldRounded(TField* field, int places) {
     if (!field || field->IsNull()) return 0;
-    const double value = field->AsFloat();
+    return RoundedValue(field->AsFloat(), places);
+}
+
+double RoundedValue(double value, int places) {
     if (places == -2) return std::trunc(value);
     if (places == -1) return value;
     if (places < 0) return 0;
@@ -50,6 +54,23 @@ void SetFieldRounded(TField* field, int places, double value) {
     else
         return;
     SetFieldText(field, text, true);
+}
+
+bool IsStoredString(const TField* field) {
+    return field && typeid(*field) == typeid(TStringField) && field->FieldKind() == fkData &&
+           field->CalcSlot() < 0 && field->Column() >= 0 && field->DataSet() && field->DataSet()->Layout();
+}
+
+bool IsStoredFloat(const TField* field) {
+    return field && (typeid(*field) == typeid(TFloatField) || typeid(*field) == typeid(TCurrencyField)) &&
+           field->FieldKind() == fkData && field->CalcSlot() < 0 && field->Column() >= 0 &&
+           field->DataSet() && field->DataSet()->Layout();
+}
+
+double GetStoredRounded(const TField* field, const Byte* record, int places) {
+    const TRecordLayout* layout = field->DataSet()->Layout();
+    if (layout->IsNull(record, field->Column())) return 0;
+    return RoundedValue(layout->GetValue(record, field->Column()).AsFloat(), places);
 }
 
 bool NextSequenceNo(TDataSet* dataSet, const AnsiString& fieldName, AnsiString& text) {
@@ -109,6 +130,146 @@ bool HasDuplicateKey(TCustomClientDataSet* cds, TField* field, const AnsiString&
     for (cds->First(); !cds->Eof(); cds->Next())
         if (KeyText(fields) == wanted && RowIdentity(cds) != self) return true;
     return false;
+}
+
+TLineKeyIndex::~TLineKeyIndex() {
+    Reset();
+}
+
+void TLineKeyIndex::Reset() {
+    if (FStore) FStore->Release();
+    FStore = nullptr;
+    FBuilt = false;
+    FColumns.clear();
+    FCount.clear();
+    FKeyOf.clear();
+}
+
+AnsiString TLineKeyIndex::KeyOf(const Byte* record) const {
+    AnsiString text, part;
+    for (std::size_t k = 0; k < FColumns.size(); ++k) {
+        if (k > 0) text += '\t';
+        FStore->Layout->GetString(record, FColumns[k], part);
+        text += part;
+    }
+    return text;
+}
+
+void TLineKeyIndex::Add(const TRow* row) {
+    if (row->Deleted) return;
+    AnsiString key = KeyOf(row->Data());
+    ++FCount[key];
+    FKeyOf[row->Id] = std::move(key);
+}
+
+void TLineKeyIndex::Drop(int rowId) {
+    const auto it = FKeyOf.find(rowId);
+    if (it == FKeyOf.end()) return;
+    const auto count = FCount.find(it->second);
+    if (count != FCount.end() && --count->second == 0) FCount.erase(count);
+    FKeyOf.erase(it);
+}
+
+int TLineKeyIndex::HasDuplicate(TCustomClientDataSet* cds, TField* field, const AnsiString& keys) {
+    if (!cds || !field || !field->DataSet() || !cds->Active() || !cds->Store()) return 0;
+    const AnsiString list = Trim(keys).empty() ? field->FieldName() : keys;
+    std::vector<int> columns;
+    for (TField* f : KeyFieldsOf(cds, list)) {
+        if (!IsStoredString(f) || f->DataSet() != cds) return -1;
+        columns.push_back(f->Column());
+    }
+    TRowStore* store = cds->Store();
+    if (store != FStore || columns != FColumns) {
+        Reset();
+        store->AddRef(); // held, so that no other rows take its place unseen
+        FStore = store;
+        FColumns = std::move(columns);
+    }
+    if (!FBuilt || store->Changes != FChanges) {
+        if (FBuilt && store->Changes == FChanges + 1 && store->LastRow) {
+            Drop(store->LastRow->Id);
+            Add(store->LastRow);
+        } else {
+            FCount.clear();
+            FKeyOf.clear();
+            for (const TRow* row : store->Rows)
+                Add(row);
+        }
+        FChanges = store->Changes;
+        FBuilt = true;
+    }
+    TDataSet* own = field->DataSet();
+    const AnsiString wanted = KeyText(KeyFieldsOf(own, list));
+    const auto found = FCount.find(wanted);
+    int others = found == FCount.end() ? 0 : found->second;
+    // The record itself, when it is one of the rows, is no duplicate of itself.
+    const auto self = FKeyOf.find(RowIdentity(own));
+    if (self != FKeyOf.end() && self->second == wanted) --others;
+    return others > 0 ? 1 : 0;
+}
+
+TLineTotal::~TLineTotal() {
+    Reset();
+}
+
+void TLineTotal::Reset() {
+    if (FStore) FStore->Release();
+    FStore = nullptr;
+    FBuilt = false;
+    FRecords.clear();
+}
+
+bool TLineTotal::Counts(const Byte* record, double& line) {
+    line = GetStoredRounded(FField, record, FDigits);
+    if (FFilterColumn < 0) return true;
+    AnsiString text;
+    FStore->Layout->GetString(record, FFilterColumn, text);
+    return text == FCondition;
+}
+
+double TLineTotal::Sum(TCustomClientDataSet* cds, TField* field, TField* filter, const AnsiString& condition,
+                       int digits) {
+    TRowStore* store = cds->Store();
+    const int filterColumn = filter ? filter->Column() : -1;
+    if (store != FStore || !Of(field, filter, condition, digits) || field->Column() != FColumn ||
+        filterColumn != FFilterColumn) {
+        Reset();
+        store->AddRef(); // held, so that no other rows take its place unseen
+        FStore = store;
+        FField = field;
+        FFilter = filter;
+        FColumn = field->Column();
+        FFilterColumn = filterColumn;
+        FDigits = digits;
+        FCondition = condition;
+    }
+    const std::size_t count = static_cast<std::size_t>(cds->OrderedCount());
+    const std::size_t summed = FRecords.size();
+    auto sameOrder = [&] {
+        for (std::size_t i = 0; i < summed; ++i)
+            if (cds->OrderedRecord(static_cast<int>(i)) != FRecords[i]) return false;
+        return true;
+    };
+    if (FBuilt && store->Changes == FChanges && count == summed && sameOrder()) return FSum;
+    if (FBuilt && store->Changes == FChanges + 1 && store->LastRow && count == summed + 1 &&
+        cds->OrderedRecord(static_cast<int>(summed)) == store->LastRow->Data() && sameOrder()) {
+        double line = 0;
+        if (Counts(store->LastRow->Data(), line)) FSum += line;
+        FRecords.push_back(store->LastRow->Data());
+        FChanges = store->Changes;
+        return FSum;
+    }
+    FSum = 0;
+    FRecords.clear();
+    for (std::size_t i = 0; i < count; ++i) {
+        const Byte* record = cds->OrderedRecord(static_cast<int>(i));
+        double line = 0;
+        if (Counts(record, line)) FSum += line;
+        FRecords.push_back(record);
+    }
+    FChanges = store->Changes;
+    FBuilt = true;
+    return FSum;
 }
 
 bool CloneCursorSafe(TCustomClientDataSet* source, TCustomClientDataSet* dest) {

@@ -376,6 +376,12 @@ void TCustomClientDataSet::SetIndexFieldNames(const AnsiString& value) {
     ApplyIndexChange();
 }
 
+int TCustomClientDataSet::OrderedCount() const {
+    if (!Active()) return 0;
+    CheckOrder();
+    return FOrder.Count();
+}
+
 // ---- the change log ----
 
 int TCustomClientDataSet::ChangeCount() const {

@@ -196,6 +196,12 @@ public:
     void Notification(TComponent* component, TOperation operation) override;
     // The rows this cursor shows (shared with its clones); nil while closed.
     TRowStore* Store() const { return FOrder.Store(); }
+    // The rows in this cursor's order, read without moving it (no events, no calculated fields), for
+    // walks over many rows: their number (0 while closed), a row's record, read through Layout(), and
+    // the identity its bookmark keeps.
+    int OrderedCount() const;
+    const Byte* OrderedRecord(int index) const { return FOrder.Row(index)->Data(); }
+    int OrderedRowId(int index) const { return FOrder.Row(index)->Id; }
 
 protected:
     // The storage: the rows of one level (FOrder's store) in this cursor's order, with their change log.

@@ -453,6 +453,7 @@ void TRowStore::Insert(TRow* row, const TRow* before) {
     auto it = before ? std::find(Rows.begin(), Rows.end(), before) : Rows.end();
     Rows.insert(it, row);
     ++Version;
+    Touch(row);
 }
 
 void TRowStore::Remove(TRow* row) {
@@ -463,6 +464,7 @@ void TRowStore::Remove(TRow* row) {
         }
     FreeRow(row);
     ++Version;
+    Touch();
 }
 
 void TRowStore::Clear() {
@@ -470,6 +472,7 @@ void TRowStore::Clear() {
         FreeRow(row);
     Rows.clear();
     ++Version;
+    Touch();
 }
 
 int TRowStore::ChangeCount() const {
@@ -515,6 +518,7 @@ bool TRowStore::PostEdit(TRow* row, const Byte* values) {
         row->Status = usModified;
     }
     Layout->CopyRecord(row->Data(), values, true);
+    Touch(row);
     return true;
 }
 
@@ -527,12 +531,14 @@ void TRowStore::DeleteRow(TRow* row) {
     row->Status = usDeleted;
     row->Deleted = true;
     ++Version;
+    Touch();
 }
 
 void TRowStore::AcceptRow(TRow* row) {
     DropOriginal(row);
     row->Status = usUnmodified;
     row->Deleted = false;
+    Touch(); // after a refresh from the server, or a revert, the values are others
 }
 
 void TRowStore::RevertRow(TRow* row) {
@@ -566,6 +572,7 @@ void TRowStore::CancelUpdates() {
     }
     Rows = std::move(keep);
     ++Version;
+    Touch();
 }
 
 void TRowStore::MergeChangeLog() {
@@ -584,6 +591,7 @@ void TRowStore::MergeChangeLog() {
     }
     Rows = std::move(keep);
     ++Version;
+    Touch();
 }
 
 void TRowStore::LoadRows(const Variant& rows) {
@@ -615,6 +623,7 @@ void TRowStore::LoadRows(const Variant& rows) {
     }
     Rows.insert(Rows.end(), loaded.begin(), loaded.end());
     ++Version;
+    Touch();
 }
 
 Variant TRowStore::RowValues(const TRow* row, bool current) const {
@@ -710,6 +719,7 @@ void TRowStore::TakeRowsFrom(TRowStore& other) {
     Rows = std::move(other.Rows);
     other.Rows.clear();
     ++Version;
+    Touch();
 }
 
 // ---- the order of a cursor ----

@@ -95,7 +95,16 @@ struct TRowStore {
     std::shared_ptr<TRecordLayout> Layout;
     std::vector<TRow*> Rows; // storage order; deleted rows stay until merged
     int Version = 0;         // bumped on every insert or removal, so cursors know to rebuild
-    bool Complete = true;    // no rows left at the provider
+    // Every change of the rows' values or of which rows there are counts here. LastRow is the row of
+    // the latest change when that change was its insert or edit alone (nil for any other), so that a
+    // reader of the rows one change behind can catch up with that row only.
+    unsigned Changes = 0;
+    TRow* LastRow = nullptr;
+    void Touch(TRow* row = nullptr) {
+        ++Changes;
+        LastRow = row;
+    }
+    bool Complete = true; // no rows left at the provider
     Variant OwnerData;
     int RefCount = 0;
 

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "classlib/automation/comserv.h"
@@ -23,6 +24,20 @@ public:
         if (load) InitInheritedComponent(this);
     }
     TDataSetField* cdsMainqryBody = nullptr;
+};
+
+// A program that answers the totals' line hook itself: lines marked "Y" are left out, lines marked
+// "D" count double.
+class TdmDoubleFilterTest : public TdmDoubleTest {
+public:
+    TdmDoubleFilterTest() : TdmDoubleTest(nullptr) {}
+    int TotalLineFilter(const AnsiString&, const Variant&, Variant& value) override {
+        const AnsiString mark = cdsBody1->FieldByName("TB006")->AsString();
+        if (mark == "Y") return 1;
+        if (mark != "D") return 0;
+        value = cdsBody1->FieldByName("TB005")->AsFloat() * 2;
+        return 2;
+    }
 };
 
 KVR_PUBLISHED(TdmDoubleTest, c) {
@@ -188,8 +203,10 @@ TEST(KnlDouble, DuplicateKeyByTheLinesIdentity) {
 
 class DoubleModuleTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        Module = new TdmDoubleTest(nullptr);
+    void SetUp() override { Prepare(new TdmDoubleTest(nullptr)); }
+    void Prepare(TdmDoubleTest* module) {
+        delete Module;
+        Module = module;
         Module->cdsMain->SetRemoteServer(nullptr);
         Module->SetKeyFields("TA001,TA002");
         Module->SetBodyKeyFields("TB001,TB002,TB003 line");
@@ -306,6 +323,119 @@ TEST_F(DoubleModuleTest, TotalsIntoTheHeaderOnlyWhileItIsEdited) {
     Main()->Post();
     EXPECT_TRUE(Module->SumBodyToHead(Main()->FieldByName("TA010"), "TB006", "", 2));
     EXPECT_DOUBLE_EQ(Main()->FieldByName("TA010")->AsFloat(), 7.75); // browsing: unchanged
+}
+
+// What a walk over the lines answers: the total in the lines' order, and whether another line has
+// the item, asked of a new clone.
+struct TWalked {
+    double Total;
+    double Marked;
+    bool Duplicate;
+};
+
+TWalked Walk(TdmDouble* module, int digits) {
+    TWalked walked{0, 0, false};
+    TClientDataSet* body = module->cdsBody1;
+    auto clone = std::make_unique<TClientDataSet>(nullptr);
+    clone->CloneCursor(body, false); // in the lines' order
+    for (clone->First(); !clone->Eof(); clone->Next()) {
+        const double line = GetFieldRounded(clone->FieldByName("TB005"), digits);
+        walked.Total += line;
+        if (clone->FieldByName("TB006")->AsString() == "Y") walked.Marked += line;
+    }
+    auto scan = std::make_unique<TClientDataSet>(nullptr);
+    scan->CloneCursor(body, true);
+    walked.Duplicate = HasDuplicateKey(scan.get(), body->FieldByName("TB004"), "");
+    return walked;
+}
+
+TEST_F(DoubleModuleTest, TotalsAndDuplicatesFollowEveryChangeOfTheLines) {
+    Main()->Append();
+    Main()->FieldByName("TA001")->SetAsString("5102");
+    Main()->FieldByName("TA002")->SetAsString("H9");
+    Main()->Post();
+    Main()->Edit();
+    // Values whose sum depends on the order they are added in.
+    AddLine("A", 0.1);
+    AddLine("B", 1e16);
+    AddLine("C", 0.7);
+    AddLine("D", -1e16);
+    AddLine("E", 0.35);
+    auto edit = [this](const char* item, const char* field, const char* value) {
+        ASSERT_TRUE(Body()->Locate("TB004", Variant(item)));
+        Body()->Edit();
+        Body()->FieldByName(field)->SetAsString(value);
+        Body()->Post();
+    };
+    const struct {
+        const char* Step;
+        std::function<void()> Change;
+    } steps[] = {
+        {"as added", [] {}},
+        {"a line added", [&] { AddLine("F", 2.125); }},
+        {"a value changed", [&] { edit("C", "TB005", "6.5"); }},
+        {"a line marked", [&] { edit("A", "TB006", "Y"); }},
+        {"an item repeated", [&] { edit("E", "TB004", "B"); }},
+        {"a line deleted",
+         [&] {
+             ASSERT_TRUE(Body()->Locate("TB004", Variant("D")));
+             Body()->Delete();
+         }},
+        {"sorted by item", [&] { Body()->SetIndexFieldNames("TB004"); }},
+        {"a line added in the order", [&] { AddLine("AA", 5); }},
+        {"sorted by amount", [&] { Body()->SetIndexFieldNames("TB005"); }},
+        {"changed back", [&] { Body()->RevertRecord(); }},
+        {"changed through another cursor",
+         [&] {
+             auto other = std::make_unique<TClientDataSet>(nullptr);
+             other->CloneCursor(Body(), true);
+             other->Last();
+             other->Edit();
+             other->FieldByName("TB005")->SetAsFloat(-3.5);
+             other->FieldByName("TB004")->SetAsString("AA");
+             other->Post();
+         }},
+        {"the header's changes undone", [&] { Main()->Cancel(); }},
+        {"the changes kept", [&] { Main()->MergeChangeLog(); }},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.Step);
+        step.Change();
+        for (int digits : {-1, 1}) {
+            const TWalked walked = Walk(Module, digits);
+            EXPECT_EQ(Module->SumBodyField("TB005", digits, ""), walked.Total) << digits;
+            EXPECT_EQ(Module->SumBodyField("TB005", digits, "TB006=Y"), walked.Marked) << digits;
+        }
+        // Asked of each line in turn, as a field check asks while a line is edited.
+        for (Body()->First(); !Body()->Eof(); Body()->Next()) {
+            auto scan = std::make_unique<TClientDataSet>(nullptr);
+            scan->CloneCursor(Body(), true);
+            EXPECT_EQ(Module->IsDuplicateLine(Body()->FieldByName("TB004"), ""),
+                      HasDuplicateKey(scan.get(), Body()->FieldByName("TB004"), ""))
+                << Body()->FieldByName("TB004")->AsString();
+        }
+        if (Main()->State() == dsBrowse) Main()->Edit();
+    }
+}
+
+TEST_F(DoubleModuleTest, AProgramsLineHookDecidesEveryLineOfATotal) {
+    Prepare(new TdmDoubleFilterTest);
+    Main()->Append();
+    Main()->FieldByName("TA001")->SetAsString("5102");
+    Main()->FieldByName("TA002")->SetAsString("H8");
+    AddLine("A", 1.25);
+    AddLine("B", 2.5);
+    AddLine("C", 4);
+    EXPECT_DOUBLE_EQ(Module->SumBodyField("TB005", -1, ""), 7.75);
+    Body()->Edit();
+    Body()->FieldByName("TB006")->SetAsString("Y");
+    Body()->Post();
+    EXPECT_DOUBLE_EQ(Module->SumBodyField("TB005", -1, ""), 3.75);
+    Body()->First();
+    Body()->Edit();
+    Body()->FieldByName("TB006")->SetAsString("D");
+    Body()->Post();
+    EXPECT_DOUBLE_EQ(Module->SumBodyField("TB005", -1, ""), 5);
 }
 
 TEST_F(DoubleModuleTest, ANewLineLeftUntouchedTakesNoNumberAndADeletedLastNumberComesBack) {
