@@ -435,8 +435,7 @@ TCellProperties* TStringAlignGrid::At(const TPropList& list, int index) {
 
 TCellProperties* TStringAlignGrid::Need(TPropList& list, int index) {
     if (index < 0) return nullptr;
-    if (static_cast<std::size_t>(index) >= list.size()) list.resize(static_cast<std::size_t>(index) + 1);
-    auto& slot = list[static_cast<std::size_t>(index)];
+    auto& slot = Slot(list, index);
     if (!slot) slot.reset(NewProps());
     return slot.get();
 }
@@ -460,9 +459,7 @@ TCellProperties* TStringAlignGrid::FixedRowPropsOf(int row) const {
 
 TCellProperties* TStringAlignGrid::GetCellProps(int col, int row) {
     if (col < 0 || row < 0) return nullptr;
-    if (static_cast<std::size_t>(col) >= FCellProps.size())
-        FCellProps.resize(static_cast<std::size_t>(col) + 1);
-    return Need(FCellProps[static_cast<std::size_t>(col)], row);
+    return Need(Slot(FCellProps, col), row);
 }
 TCellProperties* TStringAlignGrid::GetColProps(int col) {
     return Need(FColProps, col);
@@ -741,11 +738,7 @@ bool TStringAlignGrid::IsCheckCell(int col, int row) const {
 
 void TStringAlignGrid::SetHintCell(int col, int row, const AnsiString& value) {
     if (col < 0 || row < 0) return;
-    if (static_cast<std::size_t>(col) >= FCellHints.size())
-        FCellHints.resize(static_cast<std::size_t>(col) + 1);
-    THintList& list = FCellHints[static_cast<std::size_t>(col)];
-    if (static_cast<std::size_t>(row) >= list.size()) list.resize(static_cast<std::size_t>(row) + 1);
-    list[static_cast<std::size_t>(row)] = value;
+    Slot(Slot(FCellHints, col), row) = value;
     FHintsStored = true;
 }
 

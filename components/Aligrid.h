@@ -493,6 +493,11 @@ private:
     using TPropList = std::vector<std::unique_ptr<TCellProperties>>;
     using THintList = std::vector<std::optional<AnsiString>>;
 
+    // The entry at index (not negative), the list grown to hold it.
+    template <class T> static T& Slot(std::vector<T>& list, int index) {
+        if (static_cast<std::size_t>(index) >= list.size()) list.resize(static_cast<std::size_t>(index) + 1);
+        return list[static_cast<std::size_t>(index)];
+    }
     TCellProperties* NewProps();
     static TCellProperties* At(const TPropList& list, int index);
     TCellProperties* Need(TPropList& list, int index);

@@ -23,6 +23,25 @@ int Low16(int value) {
     return value & 0xFFFF;
 }
 
+// A list of (column, row, value ...) entries: apply reads each entry's value.
+void ReadCellList(TReader& reader, const std::function<void(int, int)>& apply) {
+    reader.ReadListBegin();
+    while (!reader.EndOfList()) {
+        const int col = Low16(reader.ReadInteger());
+        const int row = Low16(reader.ReadInteger());
+        apply(col, row);
+    }
+    reader.ReadListEnd();
+}
+
+// A list of (index, value ...) entries: apply reads each entry's value.
+void ReadIndexList(TReader& reader, const std::function<void(int)>& apply) {
+    reader.ReadListBegin();
+    while (!reader.EndOfList())
+        apply(Low16(reader.ReadInteger()));
+    reader.ReadListEnd();
+}
+
 void WriteBrushValue(TWriter& writer, const TBrush* brush) {
     writer.WriteInteger(static_cast<Int64>(brush->Color()));
     writer.WriteInteger(static_cast<int>(brush->Style()) & 0x7F);
@@ -193,24 +212,28 @@ void TStringAlignGrid::DefineProperties(TFiler& filer) {
         "PropFixedRow", [this](TReader& r) { ReadPropList(r, FFixedRowProps); },
         [this](TWriter& w) { WritePropList(w, FFixedRowProps, RowCount()); }, true);
 
-    // The older names: read, never written.
+    // The older names: read, never written. Binary records of (column, row, value) in five bytes or
+    // (index, value) in three, the numbers as low-byte-first 16 bits.
     auto u16 = [](const Byte* p) { return static_cast<int>(p[0]) | (static_cast<int>(p[1]) << 8); };
-    auto readBinary = [](TStream& stream) {
-        AnsiString bytes(static_cast<std::size_t>(stream.Size() - stream.Position()), '\0');
-        if (!bytes.empty()) stream.ReadBuffer(bytes.data(), static_cast<Int64>(bytes.size()));
-        return bytes;
+    auto binaryRecords = [&filer](const char* name, std::size_t size, std::function<void(const Byte*)> item) {
+        filer.DefineBinaryProperty(
+            name,
+            [size, item](TStream& s) {
+                AnsiString b(static_cast<std::size_t>(s.Size() - s.Position()), '\0');
+                if (!b.empty()) s.ReadBuffer(b.data(), static_cast<Int64>(b.size()));
+                for (std::size_t i = 0; i + size <= b.size(); i += size)
+                    item(reinterpret_cast<const Byte*>(b.data() + i));
+            },
+            nullptr, false);
+    };
+    auto binaryCells = [=](const char* name, std::function<void(int, int, Byte)> item) {
+        binaryRecords(name, 5, [=](const Byte* p) { item(u16(p), u16(p + 2), p[4]); });
+    };
+    auto binaryIndexed = [=](const char* name, std::function<void(int, Byte)> item) {
+        binaryRecords(name, 3, [=](const Byte* p) { item(u16(p), p[2]); });
     };
     auto alignValue = [](Byte b) { return b <= 3 ? static_cast<TMyAlign>(b) : TMyAlign::alDefault; };
-    filer.DefineBinaryProperty(
-        "AlignCell",
-        [=, this](TStream& s) {
-            const AnsiString b = readBinary(s);
-            for (std::size_t i = 0; i + 5 <= b.size(); i += 5) {
-                const auto* p = reinterpret_cast<const Byte*>(b.data() + i);
-                GetCellProps(u16(p), u16(p + 2))->Align = alignValue(p[4]);
-            }
-        },
-        nullptr, false);
+    binaryCells("AlignCell", [=, this](int c, int w, Byte v) { GetCellProps(c, w)->Align = alignValue(v); });
     struct TIndexed {
         const char* Name;
         TPropList* List;
@@ -218,60 +241,26 @@ void TStringAlignGrid::DefineProperties(TFiler& filer) {
     for (const TIndexed& e : {TIndexed{"AlignCol", &FColProps}, TIndexed{"FixedAlignCol", &FFixedColProps},
                               TIndexed{"AlignRow", &FRowProps}, TIndexed{"FixedAlignRow", &FFixedRowProps}}) {
         TPropList* list = e.List;
-        filer.DefineBinaryProperty(
-            e.Name,
-            [=, this](TStream& s) {
-                const AnsiString b = readBinary(s);
-                for (std::size_t i = 0; i + 3 <= b.size(); i += 3) {
-                    const auto* p = reinterpret_cast<const Byte*>(b.data() + i);
-                    Need(*list, u16(p))->Align = alignValue(p[2]);
-                }
-            },
-            nullptr, false);
+        binaryIndexed(e.Name, [=, this](int i, Byte v) { Need(*list, i)->Align = alignValue(v); });
     }
-    filer.DefineBinaryProperty(
-        "EditCell",
-        [=, this](TStream& s) {
-            const AnsiString b = readBinary(s);
-            for (std::size_t i = 0; i + 5 <= b.size(); i += 5) {
-                const auto* p = reinterpret_cast<const Byte*>(b.data() + i);
-                GetCellProps(u16(p), u16(p + 2))->Editable = static_cast<Byte>(p[4] + 1);
-            }
-        },
-        nullptr, false);
+    binaryCells("EditCell",
+                [this](int c, int w, Byte v) { GetCellProps(c, w)->Editable = static_cast<Byte>(v + 1); });
     for (const TIndexed& e : {TIndexed{"EditCol", &FColProps}, TIndexed{"EditRow", &FRowProps}}) {
         TPropList* list = e.List;
-        filer.DefineBinaryProperty(
-            e.Name,
-            [=, this](TStream& s) {
-                const AnsiString b = readBinary(s);
-                for (std::size_t i = 0; i + 3 <= b.size(); i += 3) {
-                    const auto* p = reinterpret_cast<const Byte*>(b.data() + i);
-                    Need(*list, u16(p))->Editable = static_cast<Byte>(p[2] + 1);
-                }
-            },
-            nullptr, false);
+        binaryIndexed(e.Name,
+                      [=, this](int i, Byte v) { Need(*list, i)->Editable = static_cast<Byte>(v + 1); });
     }
     // Lists of (column, row, value) or (index, value).
-    auto cellList = [this](TReader& r, const std::function<void(int, int)>& apply) {
-        r.ReadListBegin();
-        while (!r.EndOfList()) {
-            const int col = Low16(r.ReadInteger());
-            const int row = Low16(r.ReadInteger());
-            apply(col, row);
-        }
-        r.ReadListEnd();
+    auto cellList = [&filer](const char* name, std::function<void(TReader&, int, int)> item) {
+        filer.DefineProperty(
+            name, [item](TReader& r) { ReadCellList(r, [&](int c, int w) { item(r, c, w); }); }, nullptr,
+            false);
     };
-    auto indexList = [](TReader& r, const std::function<void(int)>& apply) {
-        r.ReadListBegin();
-        while (!r.EndOfList())
-            apply(Low16(r.ReadInteger()));
-        r.ReadListEnd();
+    auto indexList = [&filer](const char* name, std::function<void(TReader&, int)> item) {
+        filer.DefineProperty(
+            name, [item](TReader& r) { ReadIndexList(r, [&](int i) { item(r, i); }); }, nullptr, false);
     };
-    filer.DefineProperty(
-        "FontCell",
-        [=, this](TReader& r) { cellList(r, [&](int c, int w) { ReadFontValue(r, FontCell(c, w)); }); },
-        nullptr, false);
+    cellList("FontCell", [this](TReader& r, int c, int w) { ReadFontValue(r, FontCell(c, w)); });
     using TIndexFont = TFont* (TStringAlignGrid::*)(int);
     const std::pair<const char*, TIndexFont> fonts[] = {{"FontCol", &TStringAlignGrid::FontCol},
                                                         {"FontFixedCol", &TStringAlignGrid::FontFixedCol},
@@ -279,14 +268,9 @@ void TStringAlignGrid::DefineProperties(TFiler& filer) {
                                                         {"FontFixedRow", &TStringAlignGrid::FontFixedRow}};
     for (const auto& [name, get] : fonts) {
         TIndexFont fn = get;
-        filer.DefineProperty(
-            name, [=, this](TReader& r) { indexList(r, [&](int i) { ReadFontValue(r, (this->*fn)(i)); }); },
-            nullptr, false);
+        indexList(name, [this, fn](TReader& r, int i) { ReadFontValue(r, (this->*fn)(i)); });
     }
-    filer.DefineProperty(
-        "BrushCell",
-        [=, this](TReader& r) { cellList(r, [&](int c, int w) { ReadBrushValue(r, BrushCell(c, w)); }); },
-        nullptr, false);
+    cellList("BrushCell", [this](TReader& r, int c, int w) { ReadBrushValue(r, BrushCell(c, w)); });
     using TIndexBrush = TBrush* (TStringAlignGrid::*)(int);
     const std::pair<const char*, TIndexBrush> brushes[] = {
         {"BrushCol", &TStringAlignGrid::BrushCol},
@@ -295,17 +279,11 @@ void TStringAlignGrid::DefineProperties(TFiler& filer) {
         {"BrushFixedRow", &TStringAlignGrid::BrushFixedRow}};
     for (const auto& [name, get] : brushes) {
         TIndexBrush fn = get;
-        filer.DefineProperty(
-            name, [=, this](TReader& r) { indexList(r, [&](int i) { ReadBrushValue(r, (this->*fn)(i)); }); },
-            nullptr, false);
+        indexList(name, [this, fn](TReader& r, int i) { ReadBrushValue(r, (this->*fn)(i)); });
     }
-    filer.DefineProperty(
-        "ColorCell",
-        [=, this](TReader& r) {
-            cellList(r,
-                     [&](int c, int w) { BrushCell(c, w)->SetColor(static_cast<TColor>(r.ReadInteger())); });
-        },
-        nullptr, false);
+    cellList("ColorCell", [this](TReader& r, int c, int w) {
+        BrushCell(c, w)->SetColor(static_cast<TColor>(r.ReadInteger()));
+    });
     const std::pair<const char*, TIndexBrush> colors[] = {
         {"ColorCol", &TStringAlignGrid::BrushCol},
         {"ColorFixedCol", &TStringAlignGrid::BrushFixedCol},
@@ -313,60 +291,33 @@ void TStringAlignGrid::DefineProperties(TFiler& filer) {
         {"ColorFixedRow", &TStringAlignGrid::BrushFixedRow}};
     for (const auto& [name, get] : colors) {
         TIndexBrush fn = get;
-        filer.DefineProperty(
-            name,
-            [=, this](TReader& r) {
-                indexList(r, [&](int i) { (this->*fn)(i)->SetColor(static_cast<TColor>(r.ReadInteger())); });
-            },
-            nullptr, false);
+        indexList(name, [this, fn](TReader& r, int i) {
+            (this->*fn)(i)->SetColor(static_cast<TColor>(r.ReadInteger()));
+        });
     }
-    filer.DefineProperty(
-        "SelectedColorCell",
-        [=, this](TReader& r) {
-            cellList(r,
-                     [&](int c, int w) { SetSelectedColorCell(c, w, static_cast<TColor>(r.ReadInteger())); });
-        },
-        nullptr, false);
-    filer.DefineProperty(
-        "SelectedColorCol",
-        [=, this](TReader& r) {
-            indexList(r, [&](int i) { SetSelectedColorCol(i, static_cast<TColor>(r.ReadInteger())); });
-        },
-        nullptr, false);
-    filer.DefineProperty(
-        "SelectedColorRow",
-        [=, this](TReader& r) {
-            indexList(r, [&](int i) { SetSelectedColorRow(i, static_cast<TColor>(r.ReadInteger())); });
-        },
-        nullptr, false);
+    cellList("SelectedColorCell", [this](TReader& r, int c, int w) {
+        SetSelectedColorCell(c, w, static_cast<TColor>(r.ReadInteger()));
+    });
+    indexList("SelectedColorCol",
+              [this](TReader& r, int i) { SetSelectedColorCol(i, static_cast<TColor>(r.ReadInteger())); });
+    indexList("SelectedColorRow",
+              [this](TReader& r, int i) { SetSelectedColorRow(i, static_cast<TColor>(r.ReadInteger())); });
 }
 
 void TStringAlignGrid::ReadPropCell(TReader& reader) {
-    reader.ReadListBegin();
-    while (!reader.EndOfList()) {
-        const int col = Low16(reader.ReadInteger());
-        const int row = Low16(reader.ReadInteger());
+    ReadCellList(reader, [&](int col, int row) {
         std::unique_ptr<TCellProperties> record(NewProps());
         record->ReadFromStream(reader, this);
-        if (static_cast<std::size_t>(col) >= FCellProps.size())
-            FCellProps.resize(static_cast<std::size_t>(col) + 1);
-        TPropList& list = FCellProps[static_cast<std::size_t>(col)];
-        if (static_cast<std::size_t>(row) >= list.size()) list.resize(static_cast<std::size_t>(row) + 1);
-        list[static_cast<std::size_t>(row)] = std::move(record);
-    }
-    reader.ReadListEnd();
+        Slot(Slot(FCellProps, col), row) = std::move(record);
+    });
 }
 
 void TStringAlignGrid::ReadPropList(TReader& reader, TPropList& list) {
-    reader.ReadListBegin();
-    while (!reader.EndOfList()) {
-        const int index = Low16(reader.ReadInteger());
+    ReadIndexList(reader, [&](int index) {
         std::unique_ptr<TCellProperties> record(NewProps());
         record->ReadFromStream(reader, this);
-        if (static_cast<std::size_t>(index) >= list.size()) list.resize(static_cast<std::size_t>(index) + 1);
-        list[static_cast<std::size_t>(index)] = std::move(record);
-    }
-    reader.ReadListEnd();
+        Slot(list, index) = std::move(record);
+    });
 }
 
 void TStringAlignGrid::WritePropCell(TWriter& writer) {
@@ -399,13 +350,7 @@ void TStringAlignGrid::WritePropList(TWriter& writer, const TPropList& list, int
 }
 
 void TStringAlignGrid::ReadHints(TReader& reader) {
-    reader.ReadListBegin();
-    while (!reader.EndOfList()) {
-        const int col = Low16(reader.ReadInteger());
-        const int row = Low16(reader.ReadInteger());
-        SetHintCell(col, row, reader.ReadString());
-    }
-    reader.ReadListEnd();
+    ReadCellList(reader, [&](int col, int row) { SetHintCell(col, row, reader.ReadString()); });
     FHintsStored = true;
 }
 
@@ -423,18 +368,10 @@ void TStringAlignGrid::WriteHints(TWriter& writer) {
 
 void TStringAlignGrid::ReadCellTexts(TReader& reader) {
     if (!FLoadedCells) FLoadedCells = std::make_unique<std::vector<THintList>>();
-    reader.ReadListBegin();
-    while (!reader.EndOfList()) {
-        const int col = Low16(reader.ReadInteger());
-        const int row = Low16(reader.ReadInteger());
+    ReadCellList(reader, [&](int col, int row) {
         const AnsiString text = reader.ReadString();
-        auto& cols = *FLoadedCells;
-        if (static_cast<std::size_t>(col) >= cols.size()) cols.resize(static_cast<std::size_t>(col) + 1);
-        THintList& list = cols[static_cast<std::size_t>(col)];
-        if (static_cast<std::size_t>(row) >= list.size()) list.resize(static_cast<std::size_t>(row) + 1);
-        list[static_cast<std::size_t>(row)] = text;
-    }
-    reader.ReadListEnd();
+        Slot(Slot(*FLoadedCells, col), row) = text;
+    });
     FCellsStored = true;
 }
 

@@ -169,6 +169,7 @@ KVR_PUBLISHED(TfrmSingle, c) {
     c.Method("gdHeadMouseMove", &TfrmSingle::gdHeadMouseMove);
     c.Method("gdHeadMouseDown", &TfrmSingle::gdHeadMouseDown);
     c.Method("gdHeadKeyUp", &TfrmSingle::gdHeadKeyUp);
+    c.Method("gdHeadColEnter", &TfrmSingle::gdHeadColEnter);
     c.Method("MenuItem1Click", &TfrmSingle::MenuItem1Click);
     c.Method("popPrintPopup", &TfrmSingle::popPrintPopup);
     c.Method("MenuItemVoucherFormatClick", &TfrmSingle::MenuItemVoucherFormatClick);
@@ -541,6 +542,7 @@ KVR_FORM_RESOURCE(TfrmSingle, R"(inherited frmSingle: TfrmSingle
         OnKeyUp = gdHeadKeyUp
         OnMouseDown = gdHeadMouseDown
         OnMouseMove = gdHeadMouseMove
+        OnColEnter = gdHeadColEnter
       end
     end
   end
@@ -862,7 +864,6 @@ void TfrmSingle::BuildHeadColors(const AnsiString& text) {
 
 void TfrmSingle::AfterFormShow() {
     TfrmBase::AfterFormShow();
-    ColorGridColumns();
     TdmSingle* module = SingleModule();
     if (!ParamText.empty() && OpenMode != OPEN_MODE_IMPORT && module) {
         StartConditionSet = true;

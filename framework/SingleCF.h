@@ -241,6 +241,8 @@ public:
     // The browse grid: the selection column picks rows by double click or Space.
     void gdHeadDblClick(TObject* sender);
     void gdHeadKeyDown(TObject* sender, Word& key, TShiftState shift);
+    // The selection column takes a tick: the grid edits there and nowhere else.
+    void gdHeadColEnter(TObject* sender);
     void ToggleHeadSelection();
     // The options dialog: keep-on-add, focus-page-one and the colour management as the user left them;
     // the grids redraw with the number formats.

@@ -1,9 +1,11 @@
 // The single-table form's keyboard, page rights and command states: turning the header pages with
 // the keys, which pages take input in which state, the batch commands of the browse grid.
+#include <algorithm>
 #include <memory>
 #include <vector>
 
 #include "classlib/controls/buttons.h"
+#include "classlib/controls/extctrls.h"
 #include "classlib/controls/messages.h"
 #include "dialogs/OptionsCF.h"
 #include "foundation/LibVCLs.h"
@@ -234,17 +236,26 @@ void TfrmSingle::FormKeyPress(TObject* sender, char& key) {
         TTabSheet* page = pgHead->ActivePage();
         std::vector<TWinControl*> order;
         page->GetTabOrderList(order);
-        TWinControl* last = nullptr;
-        for (TWinControl* control : order)
-            if (control->CanFocus() && control->TabStop()) last = control;
-        if (last && last == active) {
+        // A radio group is one input: Enter leaves the group rather than going to its next button.
+        auto* group = dynamic_cast<TCustomRadioGroup*>(active->Parent());
+        TWinControl* input = group ? group : active;
+        const auto at = std::find(order.begin(), order.end(), input);
+        TWinControl* next = nullptr;
+        for (auto it = at == order.end() ? at : at + 1; it != order.end() && !next; ++it)
+            if (!input->ContainsControl(*it) && (*it)->CanFocus() && (*it)->TabStop()) next = *it;
+        if (at != order.end() && next && group) {
+            key = 0;
+            next->SetFocus();
+            return;
+        }
+        if (at != order.end() && !next) {
             // The last input of a page goes on to the next page, and on the last page saves.
             key = 0;
             const int index = PageIndexOf(pgHead, page);
             for (int i = index + 1; i < pgHead->PageCount(); ++i) {
-                TTabSheet* next = pgHead->Pages(i);
-                if (next == tbsBrowse || !next->TabVisible()) continue;
-                pgHead->ChangeActivePage(next);
+                TTabSheet* following = pgHead->Pages(i);
+                if (following == tbsBrowse || !following->TabVisible()) continue;
+                pgHead->ChangeActivePage(following);
                 return;
             }
             SaveRecord();
@@ -336,6 +347,16 @@ void TfrmSingle::gdHeadDblClick(TObject*) {
     }
 }
 
+void TfrmSingle::gdHeadColEnter(TObject*) {
+    if (!gdHead || ComponentState().Contains(csLoading) || ComponentState().Contains(csDestroying)) return;
+    TdmSingle* module = SingleModule();
+    const bool pick =
+        module && module->MultiSelectField && gdHead->SelectedField() == module->MultiSelectField;
+    gdHead->SetReadOnly(!pick);
+    gdHead->SetOptions(pick ? gdHead->Options() | TwwDBGridOptions{dgEditing}
+                            : gdHead->Options() - TwwDBGridOptions{dgEditing});
+}
+
 void TfrmSingle::gdHeadKeyDown(TObject*, Word& key, TShiftState) {
     TdmSingle* module = SingleModule();
     if (key != VK_SPACE || !gdHead || !module || !module->MultiSelectField) return;
@@ -401,12 +422,18 @@ void TfrmSingle::miOptionsClick(TObject*) {
         if (btnColorQuery) btnColorQuery->SetVisible(false);
         if (ToolBar1) ToolBar1->Realign();
     }
+    TdmBase* module = BaseModule();
+    if (!module) return;
+    // The number formats the fields' texts are drawn with.
+    module->MoneyFieldAutoZero = dialog->IsMoneyAutoZero();
+    module->MoneyFieldThousand = dialog->IsMoneyThousand();
+    module->QuantityFieldAutoZero = dialog->IsNumberAutoZero();
+    module->QuantityFieldThousand = dialog->IsNumberThousand();
     // Every data source of the module takes its data set again, so that the grids redraw.
-    if (TdmBase* module = BaseModule())
-        for (int i = 0; i < module->ComponentCount(); ++i)
-            if (auto* source = dynamic_cast<TDataSource*>(module->Components(i))) {
-                TDataSet* dataSet = source->DataSet();
-                source->SetDataSet(nullptr);
-                source->SetDataSet(dataSet);
-            }
+    for (int i = 0; i < module->ComponentCount(); ++i)
+        if (auto* source = dynamic_cast<TDataSource*>(module->Components(i))) {
+            TDataSet* dataSet = source->DataSet();
+            source->SetDataSet(nullptr);
+            source->SetDataSet(dataSet);
+        }
 }

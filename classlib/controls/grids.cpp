@@ -369,6 +369,7 @@ bool TCustomGrid::MoveCurrent(int col, int row) {
     if (!SelectCell(col, row)) return false;
     bool editing = EditorMode();
     UpdateText();
+    const TGridCoord old = FCurrent;
     FCurrent = {col, row};
     FAnchor = FCurrent;
     ScrollToCurrent();
@@ -377,6 +378,7 @@ bool TCustomGrid::MoveCurrent(int col, int row) {
         ShowEditor();
     }
     Invalidate();
+    CurrentMoved(old.X, old.Y);
     return true;
 }
 

@@ -219,6 +219,8 @@ public:
     virtual void RowMoved(int from, int to);
     virtual void TopLeftChanged();
     virtual void SizeChanged(int oldColCount, int oldRowCount);
+    // After the current cell moved (from the cell given).
+    virtual void CurrentMoved(int /*oldCol*/, int /*oldRow*/) {}
     // The colour Paint draws the lines between the cells in.
     virtual TColor GridLinePaintColor() const { return clBtnFace; }
 

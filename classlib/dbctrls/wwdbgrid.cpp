@@ -551,6 +551,11 @@ bool TwwDBGrid::SelectCell(int col, int row) {
     return ActiveRow() == row;
 }
 
+void TwwDBGrid::CurrentMoved(int oldCol, int) {
+    // A new layout puts the cursor back where it was: no column is entered then.
+    if (oldCol != Col() && !FSyncing && FOnColEnter) FOnColEnter(this);
+}
+
 void TwwDBGrid::MoveRecord(int distance) {
     TDataSet* ds = DataSet();
     if (!ds || !ds->Active() || distance == 0) return;
@@ -986,6 +991,7 @@ KVR_PUBLISHED(TwwDBGrid, c) {
     c.Property("Options", &TwwDBGrid::Options, &TwwDBGrid::SetOptions);
     c.Property("KeyOptions", &TwwDBGrid::KeyOptions, &TwwDBGrid::SetKeyOptions);
     c.Property("ReadOnly", &TwwDBGrid::ReadOnly, &TwwDBGrid::SetReadOnly).Default(false);
+    c.Property("OnColEnter", &TwwDBGrid::OnColEnter, &TwwDBGrid::SetOnColEnter);
     c.Property("TitleColor", &TwwDBGrid::TitleColor, &TwwDBGrid::SetTitleColor)
         .Type("TColor")
         .Default(clBtnFace);

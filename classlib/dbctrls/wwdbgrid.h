@@ -82,6 +82,9 @@ public:
     void SetKeyOptions(TwwDBGridKeyOptions value) { FKeyOptions = value; }
     bool ReadOnly() const { return FReadOnly; }
     void SetReadOnly(bool value);
+    // After the user (or the program) moved the current cell into another column.
+    const TNotifyEvent& OnColEnter() const { return FOnColEnter; }
+    void SetOnColEnter(const TNotifyEvent& value) { FOnColEnter = value; }
     TColor TitleColor() const { return FixedColor(); }
     void SetTitleColor(TColor value) { SetFixedColor(value); }
     int IndicatorWidth() const { return FIndicatorWidth; }
@@ -176,6 +179,7 @@ protected:
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void DoExit() override;
     void Resize() override;
+    void CurrentMoved(int oldCol, int oldRow) override;
 
     // The drawing hooks: the colours of a data cell, a check box, and a data cell after it drew.
     virtual void DoCalcCellColors(TField* field, TGridDrawState state, bool highlight, TFont* font,
@@ -218,6 +222,7 @@ private:
     TField* FEditField = nullptr;
     bool FEditPending = false;
     TWinControl* FCustomEditor = nullptr;
+    TNotifyEvent FOnColEnter;
     TwwCalcCellColorsEvent FOnCalcCellColors;
     TwwDrawDataCellEvent FOnDrawDataCell;
     bool FTitleButtons = false;

@@ -53,6 +53,16 @@ protected:
         Dialog = new TQBEForm(BaseForm);
         Dialog->SetHeadDataSet(Main(), "TESTA", false, "", "TA001");
     }
+    // TA002 shown as a date, TA004 as a year-month, by the module's handlers; the head set again to take
+    // them.
+    void StartWithDisplayHandlers() {
+        StartWithSchemes();
+        Main()->FieldByName("TA002")->SetOnGetText(
+            PublishedMethod<TFieldGetTextEvent>(Module(), "DateFieldGetText"));
+        Main()->FieldByName("TA004")->SetOnGetText(
+            PublishedMethod<TFieldGetTextEvent>(Module(), "YMFieldGetText"));
+        Dialog->SetHeadDataSet(Main(), "TESTA", false, "", "TA001");
+    }
     std::vector<Variant>& Rows() { return Server->Schemes->Provider("pvdConSave").Rows; }
     AnsiString Label(const char* field) const { return Main()->FieldByName(field)->DisplayLabel(); }
     void SetRow(int row, const AnsiString& field, const AnsiString& op, const AnsiString& value,
@@ -159,13 +169,7 @@ TEST_F(QBEForm, ExecuteReturnsTheGridsWhereAndTheKeysAsSortOnOk) {
 }
 
 TEST_F(QBEForm, ValuesTheirFieldCannotTakeAreSaidWhenTheCellIsLeft) {
-    StartWithSchemes();
-    // TA002 shown as a date, TA004 as a year-month, by the module's handlers.
-    Main()->FieldByName("TA002")->SetOnGetText(
-        PublishedMethod<TFieldGetTextEvent>(Module(), "DateFieldGetText"));
-    Main()->FieldByName("TA004")->SetOnGetText(
-        PublishedMethod<TFieldGetTextEvent>(Module(), "YMFieldGetText"));
-    Dialog->SetHeadDataSet(Main(), "TESTA", false, "", "TA001");
+    StartWithDisplayHandlers();
     struct {
         const char* Field;
         const char* Operator;
@@ -280,12 +284,7 @@ TEST_F(QBEForm, AdvancedPageAddsQuotedLinesAndSortsByTheChosenColumns) {
 class QBEAdvanced : public QBEForm {
 protected:
     void Start() {
-        StartWithSchemes();
-        Main()->FieldByName("TA002")->SetOnGetText(
-            PublishedMethod<TFieldGetTextEvent>(Module(), "DateFieldGetText"));
-        Main()->FieldByName("TA004")->SetOnGetText(
-            PublishedMethod<TFieldGetTextEvent>(Module(), "YMFieldGetText"));
-        Dialog->SetHeadDataSet(Main(), "TESTA", false, "", "TA001");
+        StartWithDisplayHandlers();
         Dialog->ExtPageControl1->SetActivePage(Dialog->TabSheet2);
         TakeDialogs();
     }

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "classlib/automation/comserv.h"
+#include "classlib/controls/extctrls.h"
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/files.h"
 #include "classlib/rtl/shellapi.h"
@@ -871,9 +872,10 @@ namespace {
 TEST_F(SingleTest, CalculatorKeysWorkOnNumberFieldsOnly) {
     Start();
     std::vector<AnsiString> asked;
+    AnsiString answer = "42";
     Lookup->On("GetCalcValue", [&](TDispArgs args) {
         asked.push_back(VarToStr(*args[0].Value));
-        return Variant("42");
+        return Variant(answer);
     });
     auto* amount = new TDBEdit(Single);
     amount->SetName("edTA003");
@@ -890,6 +892,23 @@ TEST_F(SingleTest, CalculatorKeysWorkOnNumberFieldsOnly) {
     UserKey(Single, "+", "edTA002");
     EXPECT_EQ(asked.size(), 1u);
     EXPECT_NE(static_cast<TDBEdit*>(Single->FindComponent("edTA002"))->Text().find('+'), AnsiString::npos);
+    // A field edited as a percentage ("12%") takes the figure as a percentage; only a "%" at the end
+    // of an edit text that differs from the shown one makes it one.
+    auto* rate = static_cast<TFloatField*>(Main()->FieldByName("TA003"));
+    struct Case {
+        const char* EditFormat;
+        double Expected;
+    } cases[] = {{"0%", 50}, {"%0", 0.5}, {"0.00", 0.5}, {"", 0.5}};
+    answer = "0.5";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.EditFormat);
+        rate->SetEditFormat(c.EditFormat);
+        rate->SetAsFloat(12);
+        Single->CalculateIntoControl(amount);
+        EXPECT_EQ(rate->AsFloat(), c.Expected);
+    }
+    rate->SetEditFormat("");
+    answer = "42";
     // A read-only page takes nothing back.
     Single->CancelEdit(false);
     Single->CalculateIntoControl(amount);
@@ -907,6 +926,7 @@ TEST_F(SingleTest, TheSelectionColumnPicksRowsAndLinkCellsReadAsLinks) {
     TField* pick = Main()->FindField("MultiSelected");
     ASSERT_TRUE(pick && pick->Visible());
     Single->pgHead->SetActivePage(Single->tbsBrowse);
+    Single->gdHead->SetSelectedField(Main()->FieldByName("TA002"));
     Single->gdHead->SetSelectedField(pick);
     Single->gdHeadDblClick(nullptr);
     EXPECT_EQ(Single->gdHead->SelectedList().size(), 1u);
@@ -917,8 +937,13 @@ TEST_F(SingleTest, TheSelectionColumnPicksRowsAndLinkCellsReadAsLinks) {
     EXPECT_TRUE(Single->gdHead->SelectedList().empty());
     EXPECT_EQ(pick->DisplayText(), "N");
     EXPECT_EQ(space, 0);
+    // The grid edits on the selection column only, so that its box takes a tick there.
+    EXPECT_FALSE(Single->gdHead->ReadOnly());
+    EXPECT_TRUE(Single->gdHead->Options().Contains(dgEditing));
     // Elsewhere a double click opens the record's first page.
     Single->gdHead->SetSelectedField(Main()->FieldByName("TA002"));
+    EXPECT_TRUE(Single->gdHead->ReadOnly());
+    EXPECT_FALSE(Single->gdHead->Options().Contains(dgEditing));
     Single->gdHeadDblClick(nullptr);
     EXPECT_EQ(Single->pgHead->ActivePage(), Single->tbsHead1);
     EXPECT_TRUE(Single->gdHead->SelectedList().empty());
@@ -962,6 +987,55 @@ TEST_F(SingleTest, EnterGoesOnThroughThePagesAndSavesOnTheLastInput) {
     EXPECT_EQ(Single->EditState, esBrowse);
     EXPECT_EQ(Main()->FieldByName("TA002")->AsString(), "改名");
     EXPECT_EQ(Main()->ChangeCount(), 0);
+    // In a memo, even the page's last input, Enter is a new line of its text.
+    auto* memo = new TMemo(Single);
+    memo->SetName("mmRemark");
+    memo->SetParent(Single->tbsHead1);
+    memo->SetBounds(80, 80, 160, 60);
+    ASSERT_TRUE(Single->EditRecord());
+    Single->pgHead->SetActivePage(Single->tbsHead1);
+    UserType(Single, "mmRemark", "ab");
+    UserKey(Single, "Enter", "mmRemark");
+    UserKey(Single, "c");
+    EXPECT_EQ(Single->pgHead->ActivePage(), Single->tbsHead1);
+    EXPECT_EQ(Single->EditState, esEdit);
+    EXPECT_EQ(memo->Lines()->Count(), 2);
+}
+
+TEST_F(SingleTest, EnterLeavesARadioGroupAsOneInput) {
+    Start();
+    Single->tbsUDF->SetTabVisible(true);
+    auto* group = new TRadioGroup(Single);
+    group->SetName("rgKind");
+    group->SetParent(Single->tbsHead1);
+    group->SetBounds(80, 80, 160, 90);
+    group->Items()->Add("甲");
+    group->Items()->Add("乙");
+    group->Items()->Add("丙");
+    ASSERT_TRUE(Single->EditRecord());
+    // The group's checked button is its tab stop; Enter on another one still leaves the group.
+    struct Case {
+        int GroupTabOrder;
+        int Checked;
+        const char* FocusAfter; // "" for the next page
+    } cases[] = {{1, -1, "edTA002"}, {2, -1, ""}, {1, 2, "edTA002"}, {2, 2, ""}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.GroupTabOrder) + "/" + std::to_string(c.Checked));
+        group->SetTabOrder(c.GroupTabOrder);
+        group->SetItemIndex(c.Checked);
+        Single->pgHead->SetActivePage(Single->tbsHead1);
+        Application->RunUserAction([&] { group->Buttons(0)->SetFocus(); });
+        ASSERT_EQ(Single->FocusedControl(), group->Buttons(0));
+        UserKey(Single, "Enter");
+        if (*c.FocusAfter) {
+            EXPECT_EQ(Single->pgHead->ActivePage(), Single->tbsHead1);
+            ASSERT_TRUE(Single->FocusedControl());
+            EXPECT_EQ(Single->FocusedControl()->Name(), c.FocusAfter);
+        } else {
+            EXPECT_EQ(Single->pgHead->ActivePage(), Single->tbsUDF);
+        }
+        EXPECT_EQ(Single->EditState, esEdit);
+    }
 }
 
 } // namespace
@@ -993,16 +1067,17 @@ public:
             return true;
         }
         if (form->ClassName() != AnsiString("TfrmOptions")) return false;
-        if (!Cancel) {
-            auto* keep = static_cast<TControl*>(form->FindComponent("chkKeepOnAdd"));
-            if (keep && static_cast<TBitCheckBox*>(keep)->Checked()) keep->Click();
-        }
+        if (!Cancel)
+            for (const char* name : {"chkKeepOnAdd", "chkNumberThousand", "chkMoneyAutoZero"}) {
+                auto* box = static_cast<TControl*>(form->FindComponent(name));
+                if (box && static_cast<TBitCheckBox*>(box)->Checked()) box->Click();
+            }
         UserAnswer(form, Cancel ? "Cancel" : "OK");
         return true;
     }
 };
 
-TEST_F(SingleTest, TheOptionsDialogSetsKeepOnAdd) {
+TEST_F(SingleTest, TheOptionsDialogSetsKeepOnAddAndTheNumberFormats) {
     Start();
     TOptionsUser user;
     TModalDriver* previous = Application->SetModalDriver(&user);
@@ -1011,8 +1086,20 @@ TEST_F(SingleTest, TheOptionsDialogSetsKeepOnAdd) {
     Single->miOptionsClick(nullptr);
     EXPECT_TRUE(Single->IsKeepOnAdd);
     user.Cancel = false;
+    // Quantities shown with two places and thousands, until the dialog turns the thousands off.
+    Module()->SetDecimalGroupPlaces(2, 2);
+    Module()->SetDecimalGroupFields(2, "cdsMain:TA003");
+    Main()->Edit();
+    Main()->FieldByName("TA003")->SetAsFloat(1234567.5);
+    EXPECT_EQ(Main()->FieldByName("TA003")->DisplayText(), "1,234,567.50");
     Single->miOptionsClick(nullptr);
     EXPECT_FALSE(Single->IsKeepOnAdd);
+    EXPECT_EQ(Main()->FieldByName("TA003")->DisplayText(), "1234567.50");
+    EXPECT_FALSE(Module()->QuantityFieldThousand);
+    EXPECT_TRUE(Module()->QuantityFieldAutoZero);
+    EXPECT_TRUE(Module()->MoneyFieldThousand);
+    EXPECT_FALSE(Module()->MoneyFieldAutoZero);
+    Main()->Cancel();
     Application->SetModalDriver(previous);
 }
 

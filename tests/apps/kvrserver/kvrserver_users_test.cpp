@@ -161,6 +161,14 @@ TEST_F(KvrServerUsers, EachForbiddenCallIsRefusedAndChangesNothing) {
             return "read " + std::to_string(rows.RowCount()) + " rows";
         };
     };
+    auto openAs = [&](const AnsiString& user, const AnsiString& secret) {
+        return [=, this] {
+            return Outcome([&] {
+                Open(user, secret);
+                return std::string("opened");
+            });
+        };
+    };
     auto txn = [&](const AnsiString& user, const char* action, const char* number, int flag,
                    const AnsiString& named) {
         return [=, this] {
@@ -176,30 +184,10 @@ TEST_F(KvrServerUsers, EachForbiddenCallIsRefusedAndChangesNothing) {
         const char* Says; // a part of the refusal
     } cases[] = {
         // Who the connection speaks for
-        {"proof or user", "open as DEMO with LIUF's secret",
-         [&] {
-             return Outcome([&] {
-                 Open("DEMO", Secrets.at("LIUF"));
-                 return std::string("opened");
-             });
-         },
+        {"proof or user", "open as DEMO with LIUF's secret", openAs("DEMO", Secrets.at("LIUF")),
          "not proved"},
-        {"proof or user", "open as DEMO with no secret",
-         [&] {
-             return Outcome([&] {
-                 Open("DEMO", "");
-                 return std::string("opened");
-             });
-         },
-         "not proved"},
-        {"proof or user", "open naming no user",
-         [&] {
-             return Outcome([&] {
-                 Open("", Secrets.at("DEMO"));
-                 return std::string("opened");
-             });
-         },
-         "not proved"},
+        {"proof or user", "open as DEMO with no secret", openAs("DEMO", ""), "not proved"},
+        {"proof or user", "open naming no user", openAs("", Secrets.at("DEMO")), "not proved"},
         {"proof or user", "LIUF's connection connects as DEMO",
          [&] {
              const Variant app = App("LIUF");

@@ -411,3 +411,22 @@ TEST_F(WwDBGridTest, TitleButtonsNameTheirColumnAndShowTheChosenImage) {
     EXPECT_EQ(Grid->TitleImageOf(1), -1);
     EXPECT_EQ(Grid->TitleImageOf(0), -1);
 }
+
+TEST_F(WwDBGridTest, EnteringAnotherColumnIsToldOnlyWhenTheColumnChanges) {
+    struct TTarget : TObject {
+        std::vector<AnsiString> Entered;
+        TwwDBGrid* Grid = nullptr;
+        void ColEnter(TObject*) { Entered.push_back(Grid->SelectedField()->FieldName()); }
+    } target;
+    target.Grid = Grid;
+    Grid->SetOnColEnter(TNotifyEvent(&target, &TTarget::ColEnter));
+    Key(VK_RIGHT);
+    Key(VK_DOWN); // another record in the same column
+    const TRect qty = Grid->CellRect(4, 2);
+    Grid->MouseClickAt(qty.Left + 3, qty.Top + 3);
+    Grid->SetSelectedField(Cds->FieldByName("QTY")); // already there
+    // A new layout puts the cursor back in its column: no column is entered.
+    Grid->Selected()->Add("QTY\t5");
+    Grid->Selected()->Add("CODE\t5");
+    EXPECT_EQ(target.Entered, (std::vector<AnsiString>{"NAME", "QTY"}));
+}
