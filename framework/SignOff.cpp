@@ -7,6 +7,7 @@
 #include "classlib/automation/comobj.h"
 #include "classlib/controls/dialogs.h"
 #include "classlib/controls/forms.h"
+#include "classlib/controls/hourglass.h"
 #include "classlib/objects/streams.h"
 #include "classlib/rtl/datetime.h"
 #include "classlib/rtl/files.h"
@@ -85,15 +86,6 @@ std::vector<AnsiString> PictureFiles(const AnsiString& folder, const AnsiString&
     std::sort(names.begin(), names.end());
     return names;
 }
-
-class THourGlass {
-public:
-    THourGlass() : FSaved(Screen->Cursor()) { Screen->SetCursor(crHourGlass); }
-    ~THourGlass() { Screen->SetCursor(FSaved); }
-
-private:
-    TCursor FSaved;
-};
 
 } // namespace
 
