@@ -128,42 +128,26 @@ void TSignOff::LoadTypes() {
         LoadTypesQz();
         return;
     }
-    Types.Clear();
-    TypeRows.Clear();
-    Variant answer;
-    try {
-        F.Broker->CallCounter(
-            "SimpleSql",
-            VarArrayOf(
-                {" SELECT MQ002,MQ003,MQ004,MR003,MR004,MR005,MR007,MQ006,MQ007,MQ008  FROM $$WOQMQ AS WOQMQ "
+    LoadTypeRows(" SELECT MQ002,MQ003,MQ004,MR003,MR004,MR005,MR007,MQ006,MQ007,MQ008  FROM $$WOQMQ AS WOQMQ "
                  " LEFT JOIN $$WOQMR AS WOQMR ON (MQ001=MR001 AND MQ002=MR002)  WHERE MQ001= " +
                      QuotedStr(F.Broker->ProgramID) + " order by MQ002",
-                 "MQ002,MQ003,MQ004,MR003,MR004,MR005,MR007,MQ006,MQ007,MQ008", F.Broker->Database, "N"}),
-            answer);
-    } catch (const Exception& e) {
-        WriteAlertLog(F.Broker->ProgramID, "SignOff-Types:" + e.Message(), 'D');
-    }
-    for (const Variant& row : Rows(answer)) {
-        AnsiString joined;
-        for (int i = 1; i <= 9; ++i)
-            joined += (i > 1 ? "\x03" : "") + Trim(Text(ElementOf(row, i)));
-        Types.Add(Trim(Text(ElementOf(row, 0))));
-        TypeRows.Add(joined);
-    }
+                 "MQ002,MQ003,MQ004,MR003,MR004,MR005,MR007,MQ006,MQ007,MQ008");
 }
 
 void TSignOff::LoadTypesQz() {
+    LoadTypeRows(" SELECT MC002, MC006, '' AAA, '' MD003, '' MD005, '' MD004,'' BBB, MC007, "
+                 "MC008, 'N' CCC  FROM $$QZSMC  WHERE MC001 = " +
+                     QuotedStr(F.Broker->ProgramID) + " ORDER BY MC002 ",
+                 "MC002,MC006,AAA,MD003,MD005,MD004,BBB,MC007,MC008,CCC");
+}
+
+// Both kinds of settings answer a type and its nine values; the list is read anew each time.
+void TSignOff::LoadTypeRows(const AnsiString& sql, const AnsiString& fields) {
     Types.Clear();
     TypeRows.Clear();
     Variant answer;
     try {
-        F.Broker->CallCounter(
-            "SimpleSql",
-            VarArrayOf({" SELECT MC002, MC006, '' AAA, '' MD003, '' MD005, '' MD004,'' BBB, MC007, "
-                        "MC008, 'N' CCC  FROM $$QZSMC  WHERE MC001 = " +
-                            QuotedStr(F.Broker->ProgramID) + " ORDER BY MC002 ",
-                        "MC002,MC006,AAA,MD003,MD005,MD004,BBB,MC007,MC008,CCC", F.Broker->Database, "N"}),
-            answer);
+        F.Broker->CallCounter("SimpleSql", VarArrayOf({sql, fields, F.Broker->Database, "N"}), answer);
     } catch (const Exception& e) {
         WriteAlertLog(F.Broker->ProgramID, "SignOff-Types:" + e.Message(), 'D');
     }

@@ -34,6 +34,7 @@ public:
 
     void LoadTypes();
     void LoadTypesQz();
+    void LoadTypeRows(const AnsiString& sql, const AnsiString& fields);
     // btnSorvane shows: by the settings, the program's sign-off attributes and the status field.
     bool ButtonWanted() const;
     // Must action kind of the current document go through sign-off.
