@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <string>
 #include <typeinfo>
 #include <vector>
 
@@ -100,10 +101,10 @@ std::vector<TField*> KeyFieldsOf(TDataSet* dataSet, const AnsiString& keys) {
     return fields;
 }
 
-AnsiString KeyText(const std::vector<TField*>& fields) {
+AnsiString KeyText(const std::vector<TField*>& fields, char separator = '\t') {
     AnsiString text;
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (i > 0) text += '\t';
+        if (i > 0) text += separator;
         if (fields[i]) text += fields[i]->AsString();
     }
     return text;
@@ -141,36 +142,54 @@ void TLineKeyIndex::Reset() {
     FStore = nullptr;
     FBuilt = false;
     FColumns.clear();
+    FExcludeColumn = -1;
     FCount.clear();
+    FCountExcluded.clear();
     FKeyOf.clear();
 }
 
 AnsiString TLineKeyIndex::KeyOf(const Byte* record) const {
     AnsiString text, part;
     for (std::size_t k = 0; k < FColumns.size(); ++k) {
-        if (k > 0) text += '\t';
+        if (k > 0) text += FSeparator;
         FStore->Layout->GetString(record, FColumns[k], part);
         text += part;
     }
     return text;
 }
 
+AnsiString TLineKeyIndex::KeyAndExcluded(const AnsiString& key, const AnsiString& excluded) {
+    // The key's length first, so that no other key and value make the same text.
+    return std::to_string(key.size()) + ':' + key + excluded;
+}
+
 void TLineKeyIndex::Add(const TRow* row) {
     if (row->Deleted) return;
-    AnsiString key = KeyOf(row->Data());
-    ++FCount[key];
-    FKeyOf[row->Id] = std::move(key);
+    TKeyOfRow entry{KeyOf(row->Data()), AnsiString()};
+    ++FCount[entry.Key];
+    if (FExcludeColumn >= 0) {
+        AnsiString excluded;
+        FStore->Layout->GetString(row->Data(), FExcludeColumn, excluded);
+        entry.KeyAndExcluded = KeyAndExcluded(entry.Key, excluded);
+        ++FCountExcluded[entry.KeyAndExcluded];
+    }
+    FKeyOf[row->Id] = std::move(entry);
 }
 
 void TLineKeyIndex::Drop(int rowId) {
     const auto it = FKeyOf.find(rowId);
     if (it == FKeyOf.end()) return;
-    const auto count = FCount.find(it->second);
+    const auto count = FCount.find(it->second.Key);
     if (count != FCount.end() && --count->second == 0) FCount.erase(count);
+    if (FExcludeColumn >= 0) {
+        const auto excluded = FCountExcluded.find(it->second.KeyAndExcluded);
+        if (excluded != FCountExcluded.end() && --excluded->second == 0) FCountExcluded.erase(excluded);
+    }
     FKeyOf.erase(it);
 }
 
-int TLineKeyIndex::HasDuplicate(TCustomClientDataSet* cds, TField* field, const AnsiString& keys) {
+int TLineKeyIndex::HasDuplicate(TCustomClientDataSet* cds, TField* field, const AnsiString& keys,
+                                char separator, const AnsiString& exclude) {
     if (!cds || !field || !field->DataSet() || !cds->Active() || !cds->Store()) return 0;
     const AnsiString list = Trim(keys).empty() ? field->FieldName() : keys;
     std::vector<int> columns;
@@ -178,12 +197,21 @@ int TLineKeyIndex::HasDuplicate(TCustomClientDataSet* cds, TField* field, const 
         if (!IsStoredString(f) || f->DataSet() != cds) return -1;
         columns.push_back(f->Column());
     }
+    int excludeColumn = -1;
+    if (!exclude.empty()) {
+        TField* f = cds->FindField(exclude);
+        if (!IsStoredString(f) || f->DataSet() != cds) return -1;
+        excludeColumn = f->Column();
+    }
     TRowStore* store = cds->Store();
-    if (store != FStore || columns != FColumns) {
+    if (store != FStore || columns != FColumns || separator != FSeparator ||
+        excludeColumn != FExcludeColumn) {
         Reset();
         store->AddRef(); // held, so that no other rows take its place unseen
         FStore = store;
         FColumns = std::move(columns);
+        FSeparator = separator;
+        FExcludeColumn = excludeColumn;
     }
     if (!FBuilt || store->Changes != FChanges) {
         if (FBuilt && store->Changes == FChanges + 1 && store->LastRow) {
@@ -191,6 +219,7 @@ int TLineKeyIndex::HasDuplicate(TCustomClientDataSet* cds, TField* field, const 
             Add(store->LastRow);
         } else {
             FCount.clear();
+            FCountExcluded.clear();
             FKeyOf.clear();
             for (const TRow* row : store->Rows)
                 Add(row);
@@ -199,12 +228,19 @@ int TLineKeyIndex::HasDuplicate(TCustomClientDataSet* cds, TField* field, const 
         FBuilt = true;
     }
     TDataSet* own = field->DataSet();
-    const AnsiString wanted = KeyText(KeyFieldsOf(own, list));
+    const AnsiString wanted = KeyText(KeyFieldsOf(own, list), separator);
     const auto found = FCount.find(wanted);
     int others = found == FCount.end() ? 0 : found->second;
+    if (excludeColumn >= 0) {
+        TField* ownExcluded = own->FindField(exclude);
+        const auto excluded =
+            FCountExcluded.find(KeyAndExcluded(wanted, ownExcluded ? ownExcluded->AsString() : AnsiString()));
+        if (excluded != FCountExcluded.end()) others -= excluded->second;
+        return others > 0 ? 1 : 0;
+    }
     // The record itself, when it is one of the rows, is no duplicate of itself.
     const auto self = FKeyOf.find(RowIdentity(own));
-    if (self != FKeyOf.end() && self->second == wanted) --others;
+    if (self != FKeyOf.end() && self->second.Key == wanted) --others;
     return others > 0 ? 1 : 0;
 }
 

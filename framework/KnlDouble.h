@@ -39,20 +39,31 @@ public:
     TLineKeyIndex(const TLineKeyIndex&) = delete;
     TLineKeyIndex& operator=(const TLineKeyIndex&) = delete;
     // HasDuplicateKey's answer, without moving cds: 1 a duplicate, 0 none; -1 when a key field of cds
-    // is not a stored string (only the walk answers then).
-    int HasDuplicate(TCustomClientDataSet* cds, TField* field, const AnsiString& keys);
+    // (or the exclude field) is not a stored string (only a walk answers then). separator joins the
+    // key texts. With an exclude field, the rows holding the record's own value in it do not count
+    // (the record's own row among them, when it still holds that value) instead of the record's row.
+    int HasDuplicate(TCustomClientDataSet* cds, TField* field, const AnsiString& keys, char separator = '\t',
+                     const AnsiString& exclude = "");
 
 private:
+    struct TKeyOfRow {
+        AnsiString Key;
+        AnsiString KeyAndExcluded; // the key with the row's exclude value, when there is an exclude field
+    };
     void Reset();
     AnsiString KeyOf(const Byte* record) const;
+    static AnsiString KeyAndExcluded(const AnsiString& key, const AnsiString& excluded);
     void Add(const TRow* row);
     void Drop(int rowId);
     TRowStore* FStore = nullptr; // held while indexed
     unsigned FChanges = 0;
     bool FBuilt = false;
     std::vector<int> FColumns;
-    std::unordered_map<AnsiString, int> FCount; // key text: rows
-    std::unordered_map<int, AnsiString> FKeyOf; // row id: its key text
+    char FSeparator = '\t';
+    int FExcludeColumn = -1;
+    std::unordered_map<AnsiString, int> FCount;         // key text: rows
+    std::unordered_map<AnsiString, int> FCountExcluded; // key text with an exclude value: rows
+    std::unordered_map<int, TKeyOfRow> FKeyOf;          // row id: its key text
 };
 // SumBodyField's total of a stored float field over a client data set's rows in its order (a stored
 // string filter field, when given, must hold the condition value), kept with the rows: when the only

@@ -34,14 +34,26 @@ IDispatch* TargetOf(const Variant& object, const char* action, const AnsiString&
     return target;
 }
 
-// Holds the object for the length of the call, and turns what the callee raises into the server's
-// failure (dispatch errors and an unanswered window pass as they are).
+bool AnyByReference(TDispArgs args) {
+    for (const TDispArg& arg : args)
+        if (arg.ByRef) return true;
+    return false;
+}
+
+// Turns what the callee raises into the server's failure (dispatch errors and an unanswered window
+// pass as they are). A by-reference argument may be the very variable that holds the object, which
+// the callee can then clear: the object is held for the length of such a call. Without one the caller's
+// reference stands throughout, and the call saves the two counter updates.
 Variant InvokeTarget(IDispatch* target, const AnsiString& name, Word flags, TDispArgs args) {
     struct THold {
         IDispatch* Object;
-        explicit THold(IDispatch* object) : Object(object) { Object->AddRef(); }
-        ~THold() { Object->Release(); }
-    } hold(target);
+        explicit THold(IDispatch* object) : Object(object) {
+            if (Object) Object->AddRef();
+        }
+        ~THold() {
+            if (Object) Object->Release();
+        }
+    } hold(AnyByReference(args) ? target : nullptr);
     try {
         return target->Invoke(name, flags, args);
     } catch (const EOleError&) {

@@ -812,19 +812,7 @@ bool TfrmKvrx58::ValidateRecord(TDataSet* dataSet) {
     if (!TfrmDouble::ValidateRecord(dataSet)) return false;
     TdmKvrx58* module = Module();
     if (!module || dataSet != module->cdsBody1) return true;
-    const AnsiString key = dataSet->FieldByName("TB004")->AsString() + "\x01" +
-                           dataSet->FieldByName("TB005")->AsString() + "\x01" +
-                           dataSet->FieldByName("TB006")->AsString();
-    // The other lines, by their place in a clone (not by RecNo, which moves as lines are inserted).
-    std::unique_ptr<TClientDataSet> clone(new TClientDataSet(nullptr));
-    clone->CloneCursor(module->cdsBody1, false, false);
-    const AnsiString own = dataSet->FieldByName("TB003")->AsString();
-    for (clone->First(); !clone->Eof(); clone->Next()) {
-        if (clone->FieldByName("TB003")->AsString() == own) continue;
-        const AnsiString other = clone->FieldByName("TB004")->AsString() + "\x01" +
-                                 clone->FieldByName("TB005")->AsString() + "\x01" +
-                                 clone->FieldByName("TB006")->AsString();
-        if (other != key) continue;
+    if (OrderLineTaken(module->cdsBody1, FOrderLines)) {
         Broker->Say("E", "000002",
                     {dataSet->FieldByName("TB004")->DisplayLabel() + "+" +
                      dataSet->FieldByName("TB005")->DisplayLabel() + "+" +
@@ -832,6 +820,29 @@ bool TfrmKvrx58::ValidateRecord(TDataSet* dataSet) {
         Abort();
     }
     return true;
+}
+
+bool OrderLineTaken(TClientDataSet* lines, TLineKeyIndex& index) {
+    // Another line of the same order line, lines of the same line number aside: looked up in the
+    // lines' key index, so that checking every line costs no walk over the lines each.
+    const int found =
+        index.HasDuplicate(lines, lines->FieldByName("TB004"), "TB004+TB005+TB006", '\x01', "TB003");
+    if (found >= 0) return found == 1;
+    const AnsiString key = lines->FieldByName("TB004")->AsString() + "\x01" +
+                           lines->FieldByName("TB005")->AsString() + "\x01" +
+                           lines->FieldByName("TB006")->AsString();
+    // The other lines, by their place in a clone (not by RecNo, which moves as lines are inserted).
+    std::unique_ptr<TClientDataSet> clone(new TClientDataSet(nullptr));
+    clone->CloneCursor(lines, false, false);
+    const AnsiString own = lines->FieldByName("TB003")->AsString();
+    for (clone->First(); !clone->Eof(); clone->Next()) {
+        if (clone->FieldByName("TB003")->AsString() == own) continue;
+        const AnsiString other = clone->FieldByName("TB004")->AsString() + "\x01" +
+                                 clone->FieldByName("TB005")->AsString() + "\x01" +
+                                 clone->FieldByName("TB006")->AsString();
+        if (other == key) return true;
+    }
+    return false;
 }
 
 bool TfrmKvrx58::EditRecord() {

@@ -4,6 +4,7 @@
 // with the form levels above the base.
 #include "classlib/controls/stdctrls.h"
 #include "framework/DoubleCF.h"
+#include "framework/KnlDouble.h"
 #include "programs/kvrx58/Kvrx58CD.h"
 
 class TfrmKvrx58 : public TfrmDouble, public TKvrx58View {
@@ -64,4 +65,11 @@ public:
     // Jumps to the supplier query and the purchase-order query of the purchasing system.
     void miBYVX31Click(TObject* sender);
     void miBYVX37Click(TObject* sender);
+
+private:
+    TLineKeyIndex FOrderLines; // the lines' order lines, for ValidateRecord
 };
+
+// Whether another line of lines, not of the current line's number TB003, holds the current line's
+// order line (TB004, TB005, TB006); index keeps the lines' order lines between calls.
+bool OrderLineTaken(TClientDataSet* lines, TLineKeyIndex& index);

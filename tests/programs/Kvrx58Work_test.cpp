@@ -5,10 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "classlib/rtl/codepages.h"
 #include "classlib/rtl/datetime.h"
 #include "foundation/LibVCLs.h"
+#include "framework/KnlDouble.h"
 #include "tests/programs/Kvrx58Fixture.h"
 
 namespace {
@@ -451,6 +457,121 @@ TEST_F(Kvrx58Work, TheLinesPopUpRunsTheSelectedColumnsLookup) {
     EXPECT_EQ(Chooser->Requests.size(), asked + 1);
     ASSERT_FALSE(Body()->IsEmpty());
     EXPECT_FALSE(Line("TB004").empty());
+}
+
+// What a walk over the lines answers: another line, not of the current line's number, holding the
+// current line's order line.
+bool WalkedOrderLineTaken(TClientDataSet* lines) {
+    auto key = [](TDataSet* d) {
+        return d->FieldByName("TB004")->AsString() + "\x01" + d->FieldByName("TB005")->AsString() + "\x01" +
+               d->FieldByName("TB006")->AsString();
+    };
+    auto clone = std::make_unique<TClientDataSet>(nullptr);
+    clone->CloneCursor(lines, false, false);
+    for (clone->First(); !clone->Eof(); clone->Next())
+        if (clone->FieldByName("TB003")->AsString() != lines->FieldByName("TB003")->AsString() &&
+            key(clone.get()) == key(lines))
+            return true;
+    return false;
+}
+
+TEST_F(Kvrx58Work, AnOrderLineOnTwoLinesIsFoundAfterEveryChangeOfTheLines) {
+    Open();
+    AddHeader("5102", "T-KEYS", "0");
+    // Order lines typed without their lookups, so that made-up ones stand.
+    std::vector<std::pair<TField*, TFieldNotifyEvent>> checks;
+    for (const char* name : {"TB004", "TB005", "TB006"}) {
+        TField* field = Body()->FieldByName(name);
+        checks.emplace_back(field, field->OnValidate());
+        field->SetOnValidate(TFieldNotifyEvent());
+    }
+    // Lines changed behind the form's back, so that any state of them can be asked about.
+    auto other = std::make_unique<TClientDataSet>(nullptr);
+    other->CloneCursor(Body(), false, false);
+    auto put = [&](const char* no, const char* type, const char* number, const char* seq) {
+        other->FieldByName("TB001")->SetAsString("5102");
+        other->FieldByName("TB002")->SetAsString("T-KEYS");
+        other->FieldByName("TB003")->SetAsString(no);
+        other->FieldByName("TB004")->SetAsString(type);
+        other->FieldByName("TB005")->SetAsString(number);
+        other->FieldByName("TB006")->SetAsString(seq);
+        other->Post();
+    };
+    auto append = [&](const char* no, const char* type, const char* number, const char* seq) {
+        other->Append();
+        put(no, type, number, seq);
+    };
+    auto edit = [&](const char* no, const char* type, const char* number, const char* seq) {
+        ASSERT_TRUE(other->Locate("TB003", Variant(no)));
+        other->Edit();
+        put(no, type, number, seq);
+    };
+    const struct {
+        const char* Step;
+        std::function<void()> Change;
+    } steps[] = {
+        {"three lines",
+         [&] {
+             append("0001", "3301", "PO1", "0001");
+             append("0002", "3301", "PO1", "0002");
+             append("0003", "3302", "PO2", "0001");
+         }},
+        {"an order line on a second line", [&] { append("0004", "3301", "PO1", "0001"); }},
+        {"a line edited to another's order line", [&] { edit("0003", "3301", "PO1", "0002"); }},
+        {"a line edited back", [&] { edit("0003", "3302", "PO2", "0001"); }},
+        {"a line deleted",
+         [&] {
+             ASSERT_TRUE(other->Locate("TB003", Variant("0004")));
+             other->Delete();
+         }},
+        {"a second line of the same number and order line", [&] { append("0002", "3301", "PO1", "0002"); }},
+        {"an order line whose parts run into each other",
+         [&] {
+             append("0005", "33", "\x01PO", "0001");
+             append("0006", "33\x01", "PO", "0001");
+         }},
+        {"a line of the same number and another order line", [&] { append("0001", "3302", "PO2", "0001"); }},
+    };
+    TLineKeyIndex index;
+    const char* asked[][4] = {{"0001", "3301", "PO1", "0001"},
+                              {"0002", "3301", "PO1", "0002"},
+                              {"0009", "3302", "PO2", "0001"},
+                              {"0001", "3399", "PO9", "0001"}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.Step);
+        step.Change();
+        // Each line as it stands, then changed to each of the asked order lines, as a line is posted.
+        for (Body()->First(); !Body()->Eof(); Body()->Next()) {
+            EXPECT_EQ(OrderLineTaken(Body(), index), WalkedOrderLineTaken(Body())) << Line("TB003");
+            for (const auto& line : asked) {
+                Body()->Edit();
+                for (int i = 0; i < 4; ++i)
+                    Body()->FieldByName(("TB00" + std::to_string(i + 3)).c_str())->SetAsString(line[i]);
+                EXPECT_EQ(OrderLineTaken(Body(), index), WalkedOrderLineTaken(Body()))
+                    << Line("TB003") << " as " << line[0] << line[1] << line[2] << line[3];
+                Body()->Cancel();
+            }
+        }
+        for (const auto& line : asked) {
+            Body()->Append();
+            for (int i = 0; i < 4; ++i)
+                Body()->FieldByName(("TB00" + std::to_string(i + 3)).c_str())->SetAsString(line[i]);
+            EXPECT_EQ(OrderLineTaken(Body(), index), WalkedOrderLineTaken(Body()))
+                << "new " << line[0] << line[1] << line[2] << line[3];
+            Body()->Cancel();
+        }
+    }
+    // The form's own check says E 000002 for an order line already on another line.
+    Body()->Append();
+    Body()->FieldByName("TB003")->SetAsString("0010");
+    Body()->FieldByName("TB004")->SetAsString("3301");
+    Body()->FieldByName("TB005")->SetAsString("PO1");
+    Body()->FieldByName("TB006")->SetAsString("0001");
+    EXPECT_THROW(Form->ValidateRecord(Body()), EAbort);
+    EXPECT_TRUE(Asked(TakeMessages(), "E 000002"));
+    Body()->Cancel();
+    for (auto& [field, check] : checks)
+        field->SetOnValidate(check);
 }
 
 } // namespace

@@ -39,9 +39,11 @@ public:
     void Fail(const AnsiString& text) { throw EConvertError(text); }
     void Unanswered() { throw ENoModalAnswer("The dialog \"x\" waits for an answer"); }
     // Lets go of the caller's variable, which may hold the last reference to this object.
+    // -1 when clearing the holder freed the object while its own call still ran.
     int Drop(Variant& holder) {
+        const int live = gLive;
         holder.Clear();
-        return FConnects;
+        return gLive == live ? FConnects : -1;
     }
     Variant Self() { return Variant(this); }
 
