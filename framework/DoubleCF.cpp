@@ -470,6 +470,7 @@ void TfrmDouble::FormShow(TObject* sender) {
     BindDateEditors();
     UpdateConfirmImage();
     UpdateSignOffActions();
+    if (OpenMode != OPEN_MODE_HOST_12) BindBodyUDFEditors();
     // The body grid's links are the program's link fields (TfrmSingle's FormShow read them).
 }
 
@@ -483,6 +484,53 @@ void TfrmDouble::BindDateEditors() {
         if (editor->Parent() != gdBody1 && gdBody1->CustomEditorOf(editor->Field()) != editor) continue;
         if (editor->Field()->EditMask() == mask)
             editor->SetOnExit(TNotifyEvent(this, &TfrmDouble::DateFieldDBComboDlgExit));
+    }
+}
+
+void TfrmDouble::BindBodyUDFEditors() {
+    TdmDouble* module = DoubleModule();
+    if (!module || !gdBody1) return;
+    TwwClientDataSet* body = module->cdsBody1;
+    TMT_Doc* doc = UserFields().FormatDocument();
+    // Every line user-defined field gets its editor, hidden ones too: SetupUserFields hides them all and
+    // the user settings that show them apply only after the form shows.
+    for (int i = 0; i < body->FieldCount(); ++i) {
+        TField* field = body->Fields()->Fields(i);
+        const AnsiString name = field->FieldName();
+        if (!SameText(name.substr(0, 3), "UDF")) continue;
+        AnsiString type, parameters;
+        // A field the form's design gives an editor keeps it.
+        if (body->FindControlType(name, type, parameters) || FindComponent("cbo" + name + "G_UDF")) continue;
+        auto setting = [doc, &name](const AnsiString& attribute) {
+            AnsiString text;
+            if (doc) doc->GetFieldProperty("gdBody1", name, text, attribute);
+            return text;
+        };
+        TWinControl* editor;
+        if (SameText(setting("ControlType"), "Combo")) {
+            auto* combo = new TwwDBComboBox(this);
+            combo->SetName("cbo" + name + "G_UDF");
+            if (doc) doc->SetComponentProperty(combo, "Items", setting("Items"));
+            combo->SetStyle(csDropDownList);
+            combo->SetDataSource(gdBody1->DataSource());
+            combo->SetDataField(name);
+            editor = combo;
+        } else {
+            auto* dialog = new TwwDBComboDlg(this);
+            dialog->SetName("cbo" + name + "G_UDF");
+            const AnsiString source = setting("DataSource");
+            const AnsiString hint = source.empty() || SameText(source, "Custom")
+                                        ? "[F2]" + LangText("sHINT_PHRASE", "常用语查询")
+                                        : Format(LangText("sF2Query", "[F2]%s查询"), {field->DisplayLabel()});
+            dialog->SetHint(hint);
+            dialog->SetOnCustomDlg(TNotifyEvent(this, &TfrmDouble::BodyCustomDlg));
+            dialog->SetDataSource(gdBody1->DataSource());
+            dialog->SetDataField(name);
+            editor = dialog;
+        }
+        editor->SetVisible(false);
+        editor->SetParent(gdBody1);
+        body->ControlType()->Add(name + ";CustomEdit;" + editor->Name());
     }
 }
 
@@ -522,7 +570,9 @@ void TfrmDouble::DoF2Key(Word& key, TWinControl* control) {
     if (!module || !gdBody1 || !control || (control != gdBody1 && control->Parent() != gdBody1)) return;
     TClientDataSet* body = module->cdsBody1;
     if (body->Active() && !Editing(body)) body->Edit();
-    // The line user-defined fields' lookup comes with their editors.
+    TField* field = gdBody1->SelectedField();
+    if (field && SameText(field->FieldName().substr(0, 3), "UDF"))
+        UserFields().OpenUDFLookup(body, field, "gdBody1");
 }
 
 // ---- colours and links of the body grid ----

@@ -228,6 +228,9 @@ public:
     void BindQueryDialogToLines();
     // Every data-aware date editor of the body grid empties its field when its text is cleared.
     void BindDateEditors();
+    // Editors of the line user-defined columns, as the user settings give their kind: a combo of
+    // the set items, else an edit whose button opens the field's lookup.
+    void BindBodyUDFEditors();
 
     // Handlers of the stream.
     void FormCreate(TObject* sender);

@@ -117,21 +117,37 @@ void TSingleUserFields::DoF2Key(Word& key, TWinControl* control) {
 }
 
 void TSingleUserFields::OpenUDFLookup(TDataSet* dataSet, TDBEdit* edit) {
-    TField* field = edit ? edit->Field() : nullptr;
+    if (!edit) return;
+    const AnsiString name = edit->Name();
+    RunUDFLookup(dataSet, edit->Field(),
+                 [this, &name](const AnsiString& setting) { return F.FormatSetting(name, setting); });
+}
+
+void TSingleUserFields::OpenUDFLookup(TDataSet* dataSet, TField* field, const AnsiString& gridName) {
+    if (!field) return;
+    const AnsiString fieldName = field->FieldName();
+    RunUDFLookup(dataSet, field, [this, &gridName, &fieldName](const AnsiString& setting) {
+        AnsiString text;
+        if (TMT_Doc* doc = FormatDocument()) doc->GetFieldProperty(gridName, fieldName, text, setting);
+        return text;
+    });
+}
+
+void TSingleUserFields::RunUDFLookup(TDataSet* dataSet, TField* field,
+                                     const std::function<AnsiString(const AnsiString&)>& setting) {
     if (!dataSet || !field) return;
     auto write = [field](const AnsiString& text) {
         TDataSet* owner = field->DataSet();
         if (owner->State() != dsEdit && owner->State() != dsInsert) owner->Edit();
         SetFieldText(field, text, true);
     };
-    const AnsiString name = edit->Name();
-    const AnsiString source = F.FormatSetting(name, "DataSource");
+    const AnsiString source = setting("DataSource");
     if (source.empty() || SameText(source, "Custom")) {
         const AnsiString picked = F.Broker->PickPhrase(field->AsString());
         if (!picked.empty() && picked != field->AsString()) write(picked);
         return;
     }
-    const AnsiString refFile = F.FormatSetting(name, "RefFileID");
+    const AnsiString refFile = setting("RefFileID");
     const size_t dash = refFile.find('-');
     Variant link;
     if (!F.Broker->CheckValue(
@@ -142,15 +158,14 @@ void TSingleUserFields::OpenUDFLookup(TDataSet* dataSet, TDBEdit* edit) {
         return;
     // Ten condition values, from the record's fields that RefCondID lists.
     std::vector<Variant> conditions(10, Variant(AnsiString()));
-    const std::vector<AnsiString> condFields = SplitList(F.FormatSetting(name, "RefCondID"), ",");
+    const std::vector<AnsiString> condFields = SplitList(setting("RefCondID"), ",");
     for (size_t i = 0; i < condFields.size() && i < conditions.size(); ++i)
         if (TField* condition = dataSet->FindField(Trim(condFields[i])))
             conditions[i] = condition->AsString();
     Variant rows;
-    F.Broker->OpenF2Window(VarArrayItemText(link, 0), VarArrayItemText(link, 1), rows,
-                           F.FormatSetting(name, "F2Field"), F.FormatSetting(name, "F2FieldID"),
-                           F.FormatSetting(name, "RefFieldID"), static_cast<int>(F.Handle()), "", false,
-                           false, field->AsString(), VarArrayOf(conditions));
+    F.Broker->OpenF2Window(VarArrayItemText(link, 0), VarArrayItemText(link, 1), rows, setting("F2Field"),
+                           setting("F2FieldID"), setting("RefFieldID"), static_cast<int>(F.Handle()), "",
+                           false, false, field->AsString(), VarArrayOf(conditions));
     const std::vector<Variant> picked = VarArrayItems(rows);
     if (picked.empty()) return;
     AnsiString text;

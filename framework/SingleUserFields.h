@@ -2,6 +2,8 @@
 // TSingleUserFields: the single-table form's user-defined fields of the header, a helper the form
 // owns: their labels (WOQMD), their lookups (F2) as the form's format document sets them, the values
 // the server computes for them when a related field changes, and the converted-field list.
+#include <functional>
+
 #include "classlib/dbctrls/dbctrls.h"
 #include "foundation/MT_Doc.h"
 #include "foundation/libUDF.h"
@@ -22,6 +24,8 @@ public:
     void SetUDFLookupHints();
     void DoF2Key(Word& key, TWinControl* control);
     void OpenUDFLookup(TDataSet* dataSet, TDBEdit* edit);
+    // The same lookup for a grid's field, its settings those of the field under the grid's node.
+    void OpenUDFLookup(TDataSet* dataSet, TField* field, const AnsiString& gridName);
     std::unique_ptr<TUDFFields> LoadUDFFields(const AnsiString& program, const AnsiString& tag,
                                               const AnsiString& scope);
     std::unique_ptr<TUDFFields> LoadHeaderUDFFields(const AnsiString& program, const AnsiString& tag);
@@ -33,6 +37,9 @@ public:
     void CollectEditableFields();
 
 private:
+    // The lookup itself; setting gives an attribute of the field's editor in the format document.
+    void RunUDFLookup(TDataSet* dataSet, TField* field,
+                      const std::function<AnsiString(const AnsiString&)>& setting);
     TfrmSingle& F;
     int FUDFLabelCount = 0;
     bool FUDFLabelsRead = false;

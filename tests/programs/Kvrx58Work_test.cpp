@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "classlib/rtl/codepages.h"
 #include "classlib/rtl/datetime.h"
 #include "foundation/LibVCLs.h"
 #include "framework/KnlDouble.h"
@@ -383,6 +384,60 @@ TEST_F(Kvrx58Work, AChangedHeaderFieldRecomputesTheLinesUserFieldsAfterAsking) {
     ASSERT_FALSE(Form->LastSaveFailed);
     EXPECT_EQ(Sql("SELECT TA004 FROM KVRTA WHERE TA002 = 'T-REC'"), "LC-NEW");
     EXPECT_EQ(Sql(lines), "for LC-NEW|for LC-NEW");
+}
+
+// The line user-defined columns get their editors as the company's settings make them: a list of the
+// set items, else an edit whose F2 (key or button) opens the phrase picker and writes the pick.
+TEST_F(Kvrx58Work, TheLinesUserFieldsGetTheirEditorsAndTheirLookup) {
+    Open();
+    Administer("INSERT INTO WOQMF (MF001, MF002, MF003) VALUES ('DEMO', 'KVRX58', "
+               "'<MT_User CompanyID=\"DEMO\" ProgID=\"KVRX58\"><gdBody1>"
+               "<Field ID=\"UDF03\"><Visible>Y</Visible><ControlType>Combo</ControlType>"
+               "<Items>FCL</Items></Field>"
+               "<Field ID=\"UDF04\"><Visible>Y</Visible></Field></gdBody1></MT_User>')");
+    delete Form;
+    Form = nullptr;
+    Open();
+    auto* combo = dynamic_cast<TwwDBComboBox*>(Form->gdBody1->CustomEditorOf(Body()->FieldByName("UDF03")));
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(combo->Name(), "cboUDF03G_UDF");
+    EXPECT_EQ(combo->Style(), csDropDownList);
+    EXPECT_EQ(combo->Items()->Text(), "FCL\r\n");
+    auto* edit = dynamic_cast<TwwDBComboDlg*>(Form->gdBody1->CustomEditorOf(Body()->FieldByName("UDF04")));
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->Hint(), "[F2]常用语查询");
+    EXPECT_EQ(Form->gdBody1->CustomEditorOf(Body()->FieldByName("TB004"))->Name(), "cboTB004G");
+
+    AddHeader("5102", "T-UDFL", "0");
+    F2OnColumn("TB004", {0});
+    struct Case {
+        const char* How;
+        int Pick;
+        std::function<void(int)> Ask;
+    };
+    const Case cases[] = {
+        {"F2 on the column", 1, [this](int pick) { F2OnColumn("UDF04", {pick}); }},
+        {"the editor's button", 2,
+         [this, edit](int pick) {
+             Chooser->Picks.push_back({pick});
+             Application->RunUserAction([edit] { edit->DropDown(); });
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.How);
+        const size_t asked = Chooser->Requests.size();
+        c.Ask(c.Pick);
+        ASSERT_EQ(Chooser->Requests.size(), asked + 1);
+        const TChooseRequest& request = Chooser->Requests.back();
+        ASSERT_EQ(request.Kind, TChooseKind::Phrase);
+        ASSERT_GT(request.Rows.size(), static_cast<size_t>(c.Pick));
+        EXPECT_EQ(Line("UDF04"), VarText(request.Rows[static_cast<size_t>(c.Pick)][0]));
+    }
+    const AnsiString picked = Line("UDF04");
+    Body()->Post();
+    UserKey(Form, "F12");
+    ASSERT_FALSE(Form->LastSaveFailed);
+    EXPECT_EQ(Utf8ToAnsi(Sql("SELECT UDF04 FROM KVRTB WHERE TB002 = 'T-UDFL'")), picked);
 }
 
 // The lines' grid opens the F2/F3/F4 pop-up: its F2 item runs the lookup of the selected column, as the
