@@ -474,6 +474,9 @@ void TCodeConverter::ConvertForm(TCustomForm* form, const AnsiString& exceptMark
         FirstClassChain(component, mode, deep);
         SecondClassChain(component, mode, deep);
     }
+    // The caption bar draws the converted caption in the form's own font, which must read its bytes.
+    // Last, so that an excepted control has let go of its parent's font before this one changes.
+    if (mode == 1 || mode == 2) SetFontCharset(mode, form->Font());
 }
 
 void TCodeConverter::ConvertFormBy(TCustomForm* form, const Variant& exceptList, bool deep) {

@@ -376,6 +376,8 @@ TEST_F(CodeConverterTest, FormForBig5InterfaceIsConvertedControlByControl) {
     // characters).
     EXPECT_EQ(form->Caption(), Big5(u"信用證開立"));
     EXPECT_EQ(form->Hint(), Big5(u"開立信用證"));
+    // The caption bar draws the converted caption in the form's own font: BIG5 too.
+    EXPECT_EQ(form->Font()->Charset(), CHINESEBIG5_CHARSET);
     struct Expect {
         const char* Name;
         const char16_t* Caption;
@@ -438,6 +440,7 @@ TEST_F(CodeConverterTest, GBInterfaceOnBig5SystemKeepsTextsAndTakesGBFonts) {
     ASSERT_EQ(converter.UIConvertMode(), 4);
     converter.ConvertForm(form);
     EXPECT_EQ(form->Caption(), Big5(u"信用證開立")); // the system's own caption bar is BIG5
+    EXPECT_NE(form->Font()->Charset(), GB2312_CHARSET);
     auto* lblBank = Find<TLabel>("lblBank");
     EXPECT_EQ(lblBank->Caption(), "开证银行");
     EXPECT_EQ(lblBank->Hint(), "银行名称");
