@@ -259,23 +259,27 @@ void TSingleUserFields::UDFFieldChanged(TField* field) {
         TUDFRelatedField* related = item->RelatedFields->FindByField(field);
         if (!related) continue;
         if (related->SavedOnChange) related->SavedOnChange(field);
-        TField* target = module->cdsMain->FindField(item->UDFFieldName);
-        if (!target) continue;
-        bool failed = false;
-        try {
-            AnsiString text;
-            if (!F.QueryUDFData(item, nullptr, text)) continue;
-            failed = !SetFieldText(target, text, true);
-        } catch (const Exception& e) {
-            WriteAlertLog(F.Broker->ProgramID, "Single-UDF:" + e.Message(), 'D');
-            failed = true;
-        }
-        if (failed && !said) {
-            said = true;
-            AnsiString text = "自定义栏位(%s)赋值错误，可能是类型不匹配！！";
-            F.GetLangString("TfrmSingle", "sUDFError", text, true, text);
-            F.Broker->Say("E", "000032", {Format(text, {target->DisplayLabel()})});
-        }
+        if (TField* target = module->cdsMain->FindField(item->UDFFieldName))
+            WriteQueried(item, nullptr, target, said);
+    }
+}
+
+// The server's value of one user-defined field written into it; the first failure of a walk is said.
+void TSingleUserFields::WriteQueried(TUDFField* item, const TStrings* values, TField* target, bool& said) {
+    bool failed = false;
+    try {
+        AnsiString text;
+        if (!F.QueryUDFData(item, values, text)) return;
+        failed = !SetFieldText(target, text, true);
+    } catch (const Exception& e) {
+        WriteAlertLog(F.Broker->ProgramID, "Single-UDF:" + e.Message(), 'D');
+        failed = true;
+    }
+    if (failed && !said) {
+        said = true;
+        AnsiString text = "自定义栏位(%s)赋值错误，可能是类型不匹配！！";
+        F.GetLangString("TfrmSingle", "sUDFError", text, true, text);
+        F.Broker->Say("E", "000032", {Format(text, {target->DisplayLabel()})});
     }
 }
 
@@ -296,23 +300,7 @@ void TSingleUserFields::FillLinkedUDFValues(const AnsiString& program, const Ans
     bool said = false;
     for (int i = 0; i < items->Count(); ++i) {
         TUDFField* item = items->Items(i);
-        TField* target = dataSet->FindField(item->UDFFieldName);
-        if (!target) continue;
-        bool failed = false;
-        try {
-            AnsiString text;
-            if (!F.QueryUDFData(item, &named, text)) continue;
-            failed = !SetFieldText(target, text, true);
-        } catch (const Exception& e) {
-            WriteAlertLog(F.Broker->ProgramID, "Single-UDF:" + e.Message(), 'D');
-            failed = true;
-        }
-        if (failed && !said) {
-            said = true;
-            AnsiString text = "自定义栏位(%s)赋值错误，可能是类型不匹配！！";
-            F.GetLangString("TfrmSingle", "sUDFError", text, true, text);
-            F.Broker->Say("E", "000032", {Format(text, {target->DisplayLabel()})});
-        }
+        if (TField* target = dataSet->FindField(item->UDFFieldName)) WriteQueried(item, &named, target, said);
     }
 }
 

@@ -37,6 +37,7 @@ public:
     void CollectEditableFields();
 
 private:
+    void WriteQueried(TUDFField* item, const TStrings* values, TField* target, bool& said);
     // The lookup itself; setting gives an attribute of the field's editor in the format document.
     void RunUDFLookup(TDataSet* dataSet, TField* field,
                       const std::function<AnsiString(const AnsiString&)>& setting);
