@@ -84,13 +84,15 @@ const char* Run(std::string& buffer, const char* text, unsigned fromCodePage, un
 
 extern "C" {
 
+// One answer buffer a function, valid until the next call: the library is loaded, called and freed by the
+// user interface's thread alone, and a thread's own buffer would outlive the library once it is freed.
 QV_EXPORT const char* GBtoBIG5(const char* text) {
-    thread_local std::string buffer;
+    static std::string buffer;
     return Run(buffer, text, 936, 950, SimplifiedToTraditional());
 }
 
 QV_EXPORT const char* BIG5toGB(const char* text) {
-    thread_local std::string buffer;
+    static std::string buffer;
     return Run(buffer, text, 950, 936, TraditionalToSimplified());
 }
 
