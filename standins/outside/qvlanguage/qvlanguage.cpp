@@ -4,9 +4,11 @@
 #include <unicode/unistr.h>
 
 #include <cstring>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 
 #include "classlib/rtl/codepages.h"
@@ -69,31 +71,41 @@ std::string Convert(const char* text, unsigned fromCodePage, unsigned toCodePage
     return WideToAnsi(converted, toCodePage);
 }
 
+// Each calling thread keeps its own answer of each function, valid until its next call of it. The buffers
+// belong to the library, not to the threads, so that none outlives the library once it is freed.
+const char* Answer(int function, std::string text) {
+    static std::mutex lock;
+    static std::map<std::pair<std::thread::id, int>, std::string> answers;
+    std::lock_guard<std::mutex> guard(lock);
+    std::string& buffer = answers[{std::this_thread::get_id(), function}];
+    buffer = std::move(text);
+    return buffer.c_str();
+}
+
 // Nothing may escape through the C boundary: a conversion that cannot finish gives an empty text.
-const char* Run(std::string& buffer, const char* text, unsigned fromCodePage, unsigned toCodePage,
+const char* Run(int function, const char* text, unsigned fromCodePage, unsigned toCodePage,
                 TTransform& transform) {
     try {
-        buffer = Convert(text, fromCodePage, toCodePage, transform);
+        return Answer(function, Convert(text, fromCodePage, toCodePage, transform));
     } catch (...) {
-        buffer.clear();
+        try {
+            return Answer(function, {});
+        } catch (...) {
+            return "";
+        }
     }
-    return buffer.c_str();
 }
 
 } // namespace
 
 extern "C" {
 
-// One answer buffer a function, valid until the next call: the library is loaded, called and freed by the
-// user interface's thread alone, and a thread's own buffer would outlive the library once it is freed.
 QV_EXPORT const char* GBtoBIG5(const char* text) {
-    static std::string buffer;
-    return Run(buffer, text, 936, 950, SimplifiedToTraditional());
+    return Run(0, text, 936, 950, SimplifiedToTraditional());
 }
 
 QV_EXPORT const char* BIG5toGB(const char* text) {
-    static std::string buffer;
-    return Run(buffer, text, 950, 936, TraditionalToSimplified());
+    return Run(1, text, 950, 936, TraditionalToSimplified());
 }
 
 QV_EXPORT void GetBIG5Data(void) {}
