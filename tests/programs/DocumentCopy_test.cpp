@@ -16,38 +16,15 @@ bool Asked(const std::vector<AnsiString>& messages, const char* message) {
     return std::find(messages.begin(), messages.end(), AnsiString(message)) != messages.end();
 }
 
-// The query dialog as a user left it: the condition it builds.
-class TFixedQuery : public TQueryDialog {
-public:
-    explicit TFixedQuery(TComponent* owner) : FComponent(new TComponent(owner)) {}
-    static AnsiString Where;
-    TComponent* Component() const override { return FComponent; }
-    void SetHeadDataSet(TDataSet*, const AnsiString&, bool, const AnsiString&, const AnsiString&) override {}
-    void SetDefaultTopRow(int) override {}
-    bool Execute(AnsiString& where, AnsiString& order) override {
-        BuildQuery(where, order);
-        return true;
-    }
-    int GetTopRow() override { return 0; }
-    bool LoadScheme(const Variant&, const AnsiString&) override { return false; }
-    void BuildQuery(AnsiString& where, AnsiString& order) override {
-        where = Where;
-        order.clear();
-    }
-
-private:
-    TComponent* FComponent;
-};
-AnsiString TFixedQuery::Where;
-
 class DocumentServices : public Kvrx58Fixture {
 protected:
     void SetUp() override {
         Kvrx58Fixture::SetUp();
         TfrmKvrx58Scripted::QueryDialogMaker = [](TfrmSingle* form) {
-            return std::make_unique<TFixedQuery>(form);
+            return std::make_unique<TRecordingQuery>(form);
         };
-        TFixedQuery::Where.clear();
+        TRecordingQuery::Where.clear();
+        TRecordingQuery::Cancel = false;
     }
     // The copy dialog answered: the source key typed on its first page, the new key on its second.
     void CopyWith(const AnsiString& sourceNo, const AnsiString& newType, const AnsiString& newNo) {
@@ -187,7 +164,7 @@ TEST_F(DocumentServices, TheRefreshKeepsTheKeyRangeWhateverTheQueryDialogsCondit
     Open();
     UserKey(Form, "Ctrl+E"); // the last document
     const AnsiString last = Head("TA002");
-    TFixedQuery::Where = "KVRTA.TA005='S0001' or KVRTA.TA005='S0002'";
+    TRecordingQuery::Where = "KVRTA.TA005='S0001' or KVRTA.TA005='S0002'";
     Form->RangeRequery = true;
     Form->ApplyQBECondition();
     const std::string expected = Sql("SELECT COUNT(*) FROM KVRTA WHERE TA001 || TA002 >= '5101" +

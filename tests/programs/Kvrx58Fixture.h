@@ -46,6 +46,36 @@ public:
     AnsiString Calculate(const AnsiString&) override { return AnsiString(); }
 };
 
+// The query dialog as a user left it, and how the form bound it to the lines.
+class TRecordingQuery : public TQueryDialog {
+public:
+    explicit TRecordingQuery(TComponent* owner) : FComponent(new TComponent(owner)) {}
+    static inline AnsiString Where;
+    static inline bool Cancel = false;
+    static inline std::vector<AnsiString> BodyBindings;
+    TComponent* Component() const override { return FComponent; }
+    void SetHeadDataSet(TDataSet*, const AnsiString&, bool, const AnsiString&, const AnsiString&) override {}
+    void SetBodyDataSet(TDataSet* dataSet, const AnsiString& table, const AnsiString&, const AnsiString&,
+                        const AnsiString& links) override {
+        BodyBindings.push_back((dataSet ? dataSet->Name() : AnsiString("nil")) + " " + table + " " + links);
+    }
+    void SetDefaultTopRow(int) override {}
+    bool Execute(AnsiString& where, AnsiString& order) override {
+        if (Cancel) return false;
+        BuildQuery(where, order);
+        return true;
+    }
+    int GetTopRow() override { return 0; }
+    bool LoadScheme(const Variant&, const AnsiString&) override { return false; }
+    void BuildQuery(AnsiString& where, AnsiString& order) override {
+        where = Where;
+        order.clear();
+    }
+
+private:
+    TComponent* FComponent;
+};
+
 // The letter-of-credit form with the dialogs a test may script in place of the dialogs' own; every other
 // dialog is the form's own.
 class TfrmKvrx58Scripted : public TfrmKvrx58 {
