@@ -513,6 +513,15 @@ void TQBEForm::BuildColumnList() {
     TdmRadical* module = DataModule();
     const AnsiString dateMask = module ? module->DateFieldEditMask() : AnsiString();
     const AnsiString ymMask = module ? module->YMFieldEditMask() : AnsiString();
+    // The combo boxes of the form's head grid, found once rather than once a field.
+    TfrmRadical* form = DocumentForm();
+    std::vector<TwwDBComboBox*> gridCombos;
+    if (form)
+        if (TComponent* grid = form->FindComponent("gdHead"))
+            for (int c = 0; c < form->ComponentCount(); ++c)
+                if (auto* combo = dynamic_cast<TwwDBComboBox*>(form->Components(c));
+                    combo && combo->Parent() == grid)
+                    gridCombos.push_back(combo);
     TStringList lines;
     for (int i = 0; i < FHeadDataSet->FieldCount(); ++i) {
         TField* field = FHeadDataSet->Fields()->Fields(i);
@@ -535,13 +544,10 @@ void TQBEForm::BuildColumnList() {
             record->EditMask = dateField ? dateMask : ymField ? ymMask : AnsiString();
         // The combo boxes of the form's head grid give the field its pick list (the last one wins),
         // and so does the combo that the data set names as the field's grid editor.
-        if (TfrmRadical* form = DocumentForm()) {
-            if (TComponent* grid = form->FindComponent("gdHead"))
-                for (int c = 0; c < form->ComponentCount(); ++c) {
-                    auto* combo = dynamic_cast<TwwDBComboBox*>(form->Components(c));
-                    if (combo && combo->Parent() == grid && SameText(combo->DataField(), field->FieldName()))
-                        record->PickList->Assign(combo->Items());
-                }
+        if (form) {
+            for (TwwDBComboBox* combo : gridCombos)
+                if (SameText(combo->DataField(), field->FieldName()))
+                    record->PickList->Assign(combo->Items());
             if (record->PickList->Count() == 0 && SameText(controlType, "CustomEdit"))
                 if (auto* combo = dynamic_cast<TwwDBComboBox*>(
                         form->FindComponent(Trim(parameters.substr(0, parameters.find(';'))))))

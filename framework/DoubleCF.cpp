@@ -549,6 +549,8 @@ void TfrmDouble::SetupUserFields() {
     if (!module || !Broker) return;
     const AnsiString table = Broker->GetSvrSetting("D11_TABLE");
     int count = 0;
+    // Each label and hiding changes the layout: the controls show the last one only.
+    TDataSetGuard still(module->cdsBody1, TDataSetGuard::dgControls);
     for (int i = 1; i <= 100; ++i) {
         const AnsiString name = Format("UDF%.2d", {i});
         TField* field = module->cdsBody1->FindField(name);

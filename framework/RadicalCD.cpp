@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "classlib/automation/comobj.h"
+#include "classlib/db/dsguard.h"
 #include "classlib/db/fieldtypes.h"
 #include "classlib/objects/formloader.h"
 #include "classlib/rtl/datetime.h"
@@ -343,6 +344,8 @@ void TdmRadical::LabelAuditFields(TDataSet* dataSet) {
         {"MODIFIER", "sModifier", "更改者"}, {"MODI_DATE", "sModiDate", "更改日期"},
         {"FLAG", "sFlag", "标识"},
     };
+    // Each label changes the layout: the controls show the last one only.
+    TDataSetGuard still(dataSet, TDataSetGuard::dgControls);
     for (const auto& entry : labels) {
         TField* field = dataSet->FindField(entry.Field);
         if (!field) continue;

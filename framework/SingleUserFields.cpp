@@ -4,6 +4,7 @@
 #include "components/QvDBEdit.h"
 #include "foundation/LibVCLs.h"
 #include "foundation/LibXml.h"
+#include "classlib/db/dsguard.h"
 #include "framework/AppServer.h"
 #include "framework/FieldLists.h"
 #include "classlib/rtl/format.h"
@@ -35,6 +36,8 @@ void TSingleUserFields::SetupUserFields() {
     TdmSingle* module = F.SingleModule();
     if (!module) return;
     FUDFLabelCount = 0;
+    // Each label and hiding changes the layout: the controls show the last one only.
+    TDataSetGuard still(module->cdsMain, TDataSetGuard::dgControls);
     for (int i = 1; i <= 100; ++i) {
         const AnsiString name = Format("UDF%.2d", {i});
         auto* edit = dynamic_cast<TDBEdit*>(F.FindComponent("ed" + name));

@@ -86,18 +86,22 @@ TAutoMembers::TAutoMembers(const TAutoMembers& parent, std::initializer_list<TAu
 inline std::size_t TAutoMembers::SlotOf(const std::uint64_t* words, std::size_t size,
                                         std::uint64_t hash) const {
     const std::size_t mask = FSlots.size() - 1;
+    const std::uint64_t head = size == 0 ? 0 : words[0];
     for (std::size_t slot = hash >> FShift;; slot = (slot + 1) & mask) {
-        const std::uint32_t index = FSlots[slot];
-        if (index == 0) return slot;
-        const TEntry& entry = FEntries[index - 1];
-        if (entry.Hash == hash && entry.Size == size && SameWords(entry.Words.data(), words, size))
-            return slot;
+        const TSlot& s = FSlots[slot];
+        if (s.Entry == 0) return slot;
+        if (s.Head != head || s.Size != size) continue;
+        if (size <= KeyWord) return slot;
+        const TEntry& entry = FEntries[s.Entry - 1];
+        if (entry.Hash == hash && SameWords(entry.Words.data() + 1, words + 1, size - KeyWord)) return slot;
     }
 }
 
 void TAutoMembers::Index(std::size_t entry) {
     const TEntry& e = FEntries[entry];
-    FSlots[SlotOf(e.Words.data(), e.Size, e.Hash)] = static_cast<std::uint32_t>(entry + 1);
+    FSlots[SlotOf(e.Words.data(), e.Size, e.Hash)] =
+        TSlot{e.Words.empty() ? 0 : e.Words[0], static_cast<std::uint32_t>(e.Size),
+              static_cast<std::uint32_t>(entry + 1)};
 }
 
 void TAutoMembers::Add(const TAutoMember& member, bool replace) {
@@ -106,7 +110,7 @@ void TAutoMembers::Add(const TAutoMember& member, bool replace) {
     LoadWords(upper.data(), upper.size(), words.data());
     const std::uint64_t hash = HashOf(words.data(), upper.size());
     if (!FSlots.empty()) {
-        if (const std::uint32_t index = FSlots[SlotOf(words.data(), upper.size(), hash)]) {
+        if (const std::uint32_t index = FSlots[SlotOf(words.data(), upper.size(), hash)].Entry) {
             // Two entries of one name in one table is a slip in the table, not something to settle
             // silently.
             if (!replace) throw EOleError("Member '" + member.Name + "' listed twice");
@@ -117,7 +121,7 @@ void TAutoMembers::Add(const TAutoMember& member, bool replace) {
     FEntries.push_back(TEntry{std::move(words), upper.size(), hash, member});
     // At most half the slots taken, so that a probe ends soon.
     if (FSlots.size() < 2 * FEntries.size()) {
-        FSlots.assign(FSlots.empty() ? 8 : 2 * FSlots.size(), 0);
+        FSlots.assign(FSlots.empty() ? 8 : 2 * FSlots.size(), TSlot{});
         FShift = 64 - static_cast<unsigned>(std::countr_zero(FSlots.size()));
         for (std::size_t i = 0; i < FEntries.size(); ++i)
             Index(i);
@@ -144,7 +148,7 @@ const TAutoMember* TAutoMembers::Find(const AnsiString& name) const {
         words[k] = UpperAscii(word);
     }
     if (bytes & EachByte(0x80)) return FindUpper(UpperCase(name));
-    const std::uint32_t index = FSlots[SlotOf(words, size, HashOf(words, size))];
+    const std::uint32_t index = FSlots[SlotOf(words, size, HashOf(words, size))].Entry;
     return index == 0 ? nullptr : &FEntries[index - 1].Member;
 }
 
@@ -152,7 +156,7 @@ const TAutoMember* TAutoMembers::FindUpper(const AnsiString& upper) const {
     std::vector<std::uint64_t> words(WordCount(upper.size()));
     LoadWords(upper.data(), upper.size(), words.data());
     const std::uint32_t index =
-        FSlots[SlotOf(words.data(), upper.size(), HashOf(words.data(), upper.size()))];
+        FSlots[SlotOf(words.data(), upper.size(), HashOf(words.data(), upper.size()))].Entry;
     return index == 0 ? nullptr : &FEntries[index - 1].Member;
 }
 

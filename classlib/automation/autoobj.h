@@ -70,12 +70,19 @@ public:
 private:
     // Every late-bound call looks its member up here, so the table is a flat one of its own: names
     // folded once when it is built and kept as words of eight bytes, so that a name folds, hashes and
-    // compares a word at a time; open addressing over a power of two.
+    // compares a word at a time; open addressing over a power of two. A slot holds its name's first
+    // word and length, so that a name of up to eight bytes (most of them) is found without reading
+    // its entry.
     struct TEntry {
         std::vector<std::uint64_t> Words; // the upper-case name, the last word padded with zero bytes
         std::size_t Size;                 // the name's length
         std::uint64_t Hash;
         TAutoMember Member;
+    };
+    struct TSlot {
+        std::uint64_t Head = 0; // the name's first word (0 for an empty name)
+        std::uint32_t Size = 0;
+        std::uint32_t Entry = 0; // the entry's index + 1, 0 for a free slot
     };
     void Add(const TAutoMember& member, bool replace);
     void Index(std::size_t entry);
@@ -83,8 +90,8 @@ private:
     std::size_t SlotOf(const std::uint64_t* words, std::size_t size, std::uint64_t hash) const;
     const TAutoMember* FindUpper(const AnsiString& upper) const;
     std::vector<TEntry> FEntries;
-    std::vector<std::uint32_t> FSlots; // an entry's index + 1, 0 for a free slot
-    unsigned FShift = 64;              // a hash's top bits pick its slot: 64 - log2(FSlots.size())
+    std::vector<TSlot> FSlots;
+    unsigned FShift = 64; // a hash's top bits pick its slot: 64 - log2(FSlots.size())
 };
 
 class TAutoObject : public IDispatch {
