@@ -44,7 +44,7 @@ bool AnyByReference(TDispArgs args) {
 // pass as they are). A by-reference argument may be the very variable that holds the object, which
 // the callee can then clear: the object is held for the length of such a call. Without one the caller's
 // reference stands throughout, and the call saves the two counter updates.
-Variant InvokeTarget(IDispatch* target, const AnsiString& name, Word flags, TDispArgs args) {
+Variant InvokeTarget(IDispatch* target, const AnsiString& name, Word flags, TDispArgs args, bool anyByRef) {
     struct THold {
         IDispatch* Object;
         explicit THold(IDispatch* object) : Object(object) {
@@ -53,7 +53,7 @@ Variant InvokeTarget(IDispatch* target, const AnsiString& name, Word flags, TDis
         ~THold() {
             if (Object) Object->Release();
         }
-    } hold(AnyByReference(args) ? target : nullptr);
+    } hold(anyByRef ? target : nullptr);
     try {
         return target->Invoke(name, flags, args);
     } catch (const EOleError&) {
@@ -83,10 +83,13 @@ Variant InvokeWith(const char* action, const Variant& object, const AnsiString& 
         out = heapArgs.get();
     }
     std::size_t i = 0;
-    for (const TOleArg& arg : args)
-        out[i++] = arg.DispArg();
+    bool anyByRef = false;
+    for (const TOleArg& arg : args) {
+        out[i] = arg.DispArg();
+        anyByRef |= out[i++].ByRef;
+    }
     if (value) out[i++] = TDispArg{value, false};
-    return InvokeTarget(target, name, flags, TDispArgs(out, count));
+    return InvokeTarget(target, name, flags, TDispArgs(out, count), anyByRef);
 }
 
 constexpr Word LateBound = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
@@ -94,7 +97,7 @@ constexpr Word LateBound = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
 } // namespace
 
 Variant DispatchInvoke(const Variant& object, const AnsiString& name, Word flags, TDispArgs args) {
-    return InvokeTarget(TargetOf(object, ActionOf(flags), name), name, flags, args);
+    return InvokeTarget(TargetOf(object, ActionOf(flags), name), name, flags, args, AnyByReference(args));
 }
 
 Variant VarCall(const Variant& object, const AnsiString& name, std::initializer_list<TOleArg> args) {

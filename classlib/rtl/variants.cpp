@@ -560,8 +560,7 @@ TDateTime Variant::AsDateTime() const {
     return TVariantAccess::ToDouble(*this, varDate);
 }
 
-IDispatch* Variant::AsDispatch() const {
-    if (FVType == varDispatch) return FValue.VDispatch;
+IDispatch* Variant::DispatchOfOther() const {
     if (FVType == varEmpty) return nullptr;
     RaiseCast(FVType, varDispatch);
 }

@@ -130,7 +130,9 @@ public:
     AnsiString AsString() const; // wide text in the system code page
     WideString AsWideString() const;
     TDateTime AsDateTime() const;
-    IDispatch* AsDispatch() const; // the held object, not AddRef'd; EVariantError for other types
+    // The held object, not AddRef'd (nullptr when unassigned); EVariantError for other types. Inline, as
+    // every late-bound call starts with it.
+    IDispatch* AsDispatch() const { return FVType == varDispatch ? FValue.VDispatch : DispatchOfOther(); }
     int AsError() const;
 
     // Array elements; indices are in the array's bounds, one per dimension.
@@ -154,7 +156,8 @@ private:
         return type >= varString || static_cast<unsigned>(type - varOleStr) <= 1;
     }
     void Release() noexcept;
-    int ConvertToInteger() const; // AsInteger of a value of another type
+    int ConvertToInteger() const;       // AsInteger of a value of another type
+    IDispatch* DispatchOfOther() const; // AsDispatch of a value of another type
 
     TVarType FVType;
     union {
