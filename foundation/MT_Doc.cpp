@@ -92,7 +92,14 @@ AnsiString TMT_Doc::ToUI(const AnsiString& text) const {
 
 xmldom::NodePtr TMT_Doc::FindChild(const xmldom::NodePtr& node, const AnsiString& name, bool create) const {
     if (!node || !SafeName(name)) return nullptr;
-    xmldom::NodePtr child = node->selectSingleNode(name);
+    // The first child element of that name, as the path of the name alone selects it; walked rather
+    // than evaluated, as every new line of a grid looks its default texts up here.
+    xmldom::NodePtr child;
+    const xmldom::NodeListPtr children = node->childNodes();
+    for (long i = 0; children && i < children->length() && !child; ++i)
+        if (xmldom::NodePtr candidate = children->item(i);
+            candidate && candidate->nodeType() == xmldom::NODE_ELEMENT && candidate->nodeName() == name)
+            child = candidate;
     if (!child && create) {
         child = node->appendChild(FDocument->createElement(name));
     }

@@ -364,6 +364,10 @@ int CompareFloat(double a, double b) {
     if (std::isnan(a)) return 1;
     if (std::isnan(b)) return -1;
     if (std::isinf(a) || std::isinf(b)) return a == b ? 0 : a < b ? -1 : 1;
+    if (a == b) return 0;
+    // Fifteen significant digits move a value by less than 1e-14 of it: values this far apart
+    // compare the same before and after, without writing them out.
+    if (std::fabs(a - b) > 1e-10 + 1e-14 * (std::fabs(a) + std::fabs(b))) return a < b ? -1 : 1;
     const double x = Normalized(a), y = Normalized(b);
     if (std::fabs(x - y) < 1e-10) return 0;
     return x < y ? -1 : 1;

@@ -64,6 +64,11 @@ TEST(LibStrsNumbers, CompareFloatAllowsATenBillionth) {
     EXPECT_EQ(CompareFloat(1.000000001, 1.0), 1);
     EXPECT_EQ(CompareFloat(-2, 1), -1);
     EXPECT_EQ(CompareFloat(0, -0.0), 0);
+    // Large amounts compare on their fifteen significant digits: a difference past them is none,
+    // one within them counts however small beside the amounts.
+    EXPECT_EQ(CompareFloat(1e20, 1e20 + 65536), 0);
+    EXPECT_EQ(CompareFloat(123456789012345.0, 123456789012346.0), -1);
+    EXPECT_EQ(CompareFloat(99999999999999.9, 99999999999999.8), 1);
 }
 
 // An overflowed amount is no zero: infinities order by their sign, a NaN equals nothing (itself
