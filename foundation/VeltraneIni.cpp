@@ -1,5 +1,9 @@
 #include "foundation/VeltraneIni.h"
 
+#include <mutex>
+#include <optional>
+#include <vector>
+
 #include "classlib/rtl/codepages.h"
 #include "classlib/rtl/files.h"
 #include "classlib/rtl/format.h"
@@ -162,17 +166,85 @@ AnsiString MakeAbsolutePath(const AnsiString& path, const AnsiString& base) {
 
 // ---------------------------------------------------------------------------------------------------
 
-void ReadClientLanguageSettings(AnsiString& clientPath, AnsiString& uiCodePage) {
-    clientPath.clear();
-    uiCodePage = SystemCodePageText();
+namespace {
+
+// One reading of the client's language settings, with the files it depends on: the registry file, and
+// with a client folder the profile's settings file and the one read (the same file without a profile).
+struct TLanguageReading {
+    AnsiString ClientPath, UICodePage;
+    unsigned Acp = 0;
+    std::vector<AnsiString> Files;
+    std::vector<TFileStamp> Stamps; // of Files, taken between two readings that agreed
+    bool SameAs(const TLanguageReading& other) const {
+        return ClientPath == other.ClientPath && UICodePage == other.UICodePage && Acp == other.Acp &&
+               Files == other.Files;
+    }
+};
+
+TLanguageReading ReadLanguageSettingsNow() {
+    TLanguageReading reading;
+    reading.Acp = GetACP();
+    reading.UICodePage = SystemCodePageText();
+    reading.Files.push_back(RegistryFileName());
     const TRegistryPaths paths = ReadRegistryPaths();
-    if (!paths.keyFound || paths.clientPath.empty()) return;
+    if (!paths.keyFound || paths.clientPath.empty()) return reading;
     struct {
         AnsiString ProfilePath, IniFileName, ProfileType, ProfileUser;
     } location{"", "", paths.profileType, "Default"};
-    clientPath = IncludeTrailingBackslash(paths.clientPath);
-    LocateIniFile(location, clientPath, "VeltraneC.ini");
-    uiCodePage = TIniFile(location.IniFileName).ReadString("CodePage", "UICodePage", uiCodePage);
+    reading.ClientPath = IncludeTrailingBackslash(paths.clientPath);
+    LocateIniFile(location, reading.ClientPath, "VeltraneC.ini");
+    reading.Files.push_back(ProfileFolder(reading.ClientPath, paths.profileType, location.ProfileUser) +
+                            "VeltraneC.ini");
+    reading.Files.push_back(location.IniFileName);
+    reading.UICodePage =
+        TIniFile(location.IniFileName).ReadString("CodePage", "UICodePage", reading.UICodePage);
+    return reading;
+}
+
+// Whether the files still look as they did when the reading was kept (a file written in the same tick
+// of the clock as its stamp is never trusted).
+bool StillStands(const TLanguageReading& reading) {
+    if (reading.Acp != GetACP() || reading.Files.front() != RegistryFileName()) return false;
+    for (std::size_t i = 0; i < reading.Files.size(); ++i)
+        if (FileStamp(reading.Files[i]) != reading.Stamps[i]) return false;
+    return true;
+}
+
+} // namespace
+
+void ReadClientLanguageSettings(AnsiString& clientPath, AnsiString& uiCodePage) {
+    // Every language text asks, and each reading stats and looks up several files: the last reading is
+    // kept while none of its files changed. The logon name of a profile is the process's own, which
+    // does not change while it runs.
+    static std::mutex lock;
+    static std::optional<TLanguageReading> kept;
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        if (kept && StillStands(*kept)) {
+            clientPath = kept->ClientPath;
+            uiCodePage = kept->UICodePage;
+            return;
+        }
+    }
+    // Stamps taken between two readings that agree belong to what was read: a change after them shows
+    // as a new stamp next time.
+    const TLanguageReading first = ReadLanguageSettingsNow();
+    std::vector<TFileStamp> stamps;
+    bool settled = true;
+    for (const AnsiString& file : first.Files) {
+        stamps.push_back(FileStamp(file));
+        settled = settled && !StampIsRecent(stamps.back());
+    }
+    TLanguageReading second = ReadLanguageSettingsNow();
+    clientPath = second.ClientPath;
+    uiCodePage = second.UICodePage;
+    std::lock_guard<std::mutex> hold(lock);
+    if (settled && second.SameAs(first)) {
+        second.Stamps = std::move(stamps);
+        kept = std::move(second);
+    } else {
+        kept.reset();
+    }
 }
 
 TVeltraneIniC::TVeltraneIniC() {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <memory>
 #include <vector>
 
@@ -205,6 +207,29 @@ TEST_F(LangFileTest, TheLanguageFolderFollowsTheUserInterfaceCodePage) {
     WriteFile("D:\\Server\\VeltraneS.ini", "[CodePage]\r\nUICodePage=437\r\n");
     ASSERT_TRUE(ForceDirectories("D:\\Server\\MultiLanguage\\ENG"));
     EXPECT_EQ(GetLangDir(dtServer), "D:\\Server\\MultiLanguage\\ENG\\");
+}
+
+// The settings are kept between language texts once their files have settled: what changes later is
+// still seen at the next text, in the settings file and in the registry alike.
+TEST_F(LangFileTest, TheLanguageFolderFollowsSettingsChangedAfterTheyWereKept) {
+    Install("950", "CHT");
+    ASSERT_TRUE(ForceDirectories(kClient + "MultiLanguage\\CHS"));
+    const auto settle = [] { usleep(150000); }; // past the file clock's tick, so that the reading is kept
+    settle();
+    EXPECT_EQ(GetLangDir(dtClient), kClient + "MultiLanguage\\CHT\\");
+    EXPECT_EQ(GetLangDir(dtClient), kClient + "MultiLanguage\\CHT\\");
+
+    WriteFile(kClient + "VeltraneC.ini", "[CodePage]\r\nUICodePage=936\r\n");
+    EXPECT_EQ(GetLangDir(dtClient), kClient + "MultiLanguage\\CHS\\");
+    settle();
+    EXPECT_EQ(GetLangDir(dtClient), kClient + "MultiLanguage\\CHS\\");
+
+    const AnsiString other = "C:\\Other\\";
+    WriteFile(other + "VeltraneC.ini", "[CodePage]\r\nUICodePage=437\r\n");
+    ASSERT_TRUE(ForceDirectories(other + "MultiLanguage\\ENG"));
+    settle();
+    SetPlatformKey({{"ClientPath", other}});
+    EXPECT_EQ(GetLangDir(dtClient), other + "MultiLanguage\\ENG\\");
 }
 
 TEST_F(LangFileTest, GetLangMessageReadsTheMessageElseTheDefault) {
