@@ -337,27 +337,10 @@ void TfrmDouble::RestoreUDFHandlers() {
         }
 }
 
-bool TfrmDouble::WriteBodyUDF(TUDFField* item, bool& said) {
+void TfrmDouble::WriteBodyUDF(TUDFField* item, bool& said) {
     TdmDouble* module = DoubleModule();
-    TField* target = module ? module->cdsBody1->FindField(item->UDFFieldName) : nullptr;
-    if (!target) return false;
-    bool failed = false;
-    try {
-        AnsiString text;
-        if (!QueryUDFData(item, nullptr, text) || text == target->AsString()) return false;
-        if (!Editing(module->cdsBody1)) module->cdsBody1->Edit();
-        failed = !SetFieldText(target, text, true);
-    } catch (const Exception& e) {
-        WriteAlertLog(Broker->ProgramID, "DoubleCF-UDF:" + e.Message(), 'D');
-        failed = true;
-    }
-    if (failed && !said) {
-        said = true;
-        AnsiString text = "自定义栏位(%s)赋值错误，可能是类型不匹配！！";
-        GetLangString("TfrmSingle", "sUDFError", text, true, text);
-        Broker->Say("E", "000032", {Format(text, {target->DisplayLabel()})});
-    }
-    return !failed;
+    if (TField* target = module ? module->cdsBody1->FindField(item->UDFFieldName) : nullptr)
+        UserFields().WriteQueried(item, nullptr, target, said, true);
 }
 
 void TfrmDouble::UDFFieldChanged(TField* field) {

@@ -212,8 +212,8 @@ public:
     void UDFFieldChanged(TField* field) override;
     void RestoreUDFHandlers() override;
     // One line user-defined field computed by the server and written when its text differs; the first
-    // failure of a walk (said) is shown. False when nothing was written.
-    bool WriteBodyUDF(TUDFField* item, bool& said);
+    // failure of a walk (said) is shown.
+    void WriteBodyUDF(TUDFField* item, bool& said);
     // A new line: the body grid's first data column becomes the selected one.
     void FocusFirstBodyColumn();
     // A new line after the last one; the current line deleted after C 000005. False when the form

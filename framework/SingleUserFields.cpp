@@ -267,15 +267,20 @@ void TSingleUserFields::UDFFieldChanged(TField* field) {
     }
 }
 
-// The server's value of one user-defined field written into it; the first failure of a walk is said.
-void TSingleUserFields::WriteQueried(TUDFField* item, const TStrings* values, TField* target, bool& said) {
+void TSingleUserFields::WriteQueried(TUDFField* item, const TStrings* values, TField* target, bool& said,
+                                     bool line) {
     bool failed = false;
     try {
         AnsiString text;
         if (!F.QueryUDFData(item, values, text)) return;
+        if (line) {
+            if (text == target->AsString()) return;
+            TDataSet* lines = target->DataSet();
+            if (lines->State() != dsEdit && lines->State() != dsInsert) lines->Edit();
+        }
         failed = !SetFieldText(target, text, true);
     } catch (const Exception& e) {
-        WriteAlertLog(F.Broker->ProgramID, "Single-UDF:" + e.Message(), 'D');
+        WriteAlertLog(F.Broker->ProgramID, (line ? "DoubleCF-UDF:" : "Single-UDF:") + e.Message(), 'D');
         failed = true;
     }
     if (failed && !said) {

@@ -35,9 +35,11 @@ public:
     void FillLinkedUDFValues(const AnsiString& program, const AnsiString& tag, TDataSet* dataSet,
                              const std::vector<AnsiString>& values);
     void CollectEditableFields();
+    // The server's value of one user-defined field written into target; the first failure of a walk
+    // is said (said tells). A line takes the value only when it differs, put into edit for it.
+    void WriteQueried(TUDFField* item, const TStrings* values, TField* target, bool& said, bool line = false);
 
 private:
-    void WriteQueried(TUDFField* item, const TStrings* values, TField* target, bool& said);
     // The lookup itself; setting gives an attribute of the field's editor in the format document.
     void RunUDFLookup(TDataSet* dataSet, TField* field,
                       const std::function<AnsiString(const AnsiString&)>& setting);
