@@ -201,8 +201,8 @@ TLanguageReading ReadLanguageSettingsNow() {
     return reading;
 }
 
-// Whether the files still look as they did when the reading was kept (a file written in the same tick
-// of the clock as its stamp is never trusted).
+// Whether the files still look as they did when the reading was kept (only a reading whose files had
+// all settled past the file clock's tick is kept).
 bool StillStands(const TLanguageReading& reading) {
     if (reading.Acp != GetACP() || reading.Files.front() != RegistryFileName()) return false;
     for (std::size_t i = 0; i < reading.Files.size(); ++i)
