@@ -266,6 +266,16 @@ protected:
     }
     TClientDataSet* Main() const { return Single->Module()->cdsMain; }
     TdmSingleTest* Module() const { return Single->Module(); }
+    // An edit of the number field TA003 on the first page, as a program's form would have one.
+    TDBEdit* AddAmountEdit() const {
+        auto* amount = new TDBEdit(Single);
+        amount->SetName("edTA003");
+        amount->SetParent(Single->tbsHead1);
+        amount->SetBounds(80, 80, 80, 21);
+        amount->SetDataSource(Module()->dsMain);
+        amount->SetDataField("TA003");
+        return amount;
+    }
     AnsiString ExportPath(const char* stamp) const {
         return "C:\\Veltrane\\c_data\\DEMO\\FWSING01_" + AnsiString(stamp) + ".xls";
     }
@@ -877,12 +887,7 @@ TEST_F(SingleTest, CalculatorKeysWorkOnNumberFieldsOnly) {
         asked.push_back(VarToStr(*args[0].Value));
         return Variant(answer);
     });
-    auto* amount = new TDBEdit(Single);
-    amount->SetName("edTA003");
-    amount->SetParent(Single->tbsHead1);
-    amount->SetBounds(80, 80, 80, 21);
-    amount->SetDataSource(Module()->dsMain);
-    amount->SetDataField("TA003");
+    TDBEdit* amount = AddAmountEdit();
     ASSERT_TRUE(Single->EditRecord());
     Single->pgHead->SetActivePage(Single->tbsHead1);
     UserKey(Single, "+", "edTA003");
@@ -1163,12 +1168,7 @@ TEST_F(SingleTest, TheStreamsCommandsReachTheirWork) {
         asked.push_back(VarToStr(*args[0].Value));
         return Variant("7");
     });
-    auto* amount = new TDBEdit(Single);
-    amount->SetName("edTA003");
-    amount->SetParent(Single->tbsHead1);
-    amount->SetBounds(80, 80, 80, 21);
-    amount->SetDataSource(Module()->dsMain);
-    amount->SetDataField("TA003");
+    TDBEdit* amount = AddAmountEdit();
     ASSERT_TRUE(Single->EditRecord());
     Single->pgHead->SetActivePage(Single->tbsHead1);
     amount->SetFocus();
